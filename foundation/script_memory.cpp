@@ -1,0 +1,111 @@
+#include "foundation/script_memory.h"
+
+#include <mimalloc.h>
+#include <sys/mman.h>
+
+#include <cstdlib>
+#include <mutex>
+#include <new>
+
+#include "foundation/exceptions.h"
+
+namespace {
+
+// mimalloc wants arena memory aligned to its segment size; reserve one extra alignment unit and
+// place the region on an aligned boundary.
+constexpr uint64_t kAlign = uint64_t{64} << 20;
+
+struct Region {
+    uint8_t* base = nullptr;
+    mi_arena_id_t arena{};
+};
+
+Region& TheRegion() {
+    static Region region = [] {
+        Region r;
+        const size_t reserve = kScriptRegionSize + kAlign;
+        void* p = mmap(nullptr, reserve, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
+                       -1, 0);
+        if (p == MAP_FAILED) std::abort();
+        auto start = reinterpret_cast<uintptr_t>(p);
+        uintptr_t aligned = (start + kAlign - 1) & ~(kAlign - 1);
+        r.base = reinterpret_cast<uint8_t*>(aligned);
+        // The low part of the region stays out of the arena; memory is zero and uncommitted until
+        // touched.
+        if (!mi_manage_os_memory_ex(r.base + kScriptReservedLow, kScriptRegionSize - kScriptReservedLow,
+                                    /*is_committed=*/true, /*is_large=*/false, /*is_zero=*/true,
+                                    /*numa_node=*/-1, /*exclusive=*/true, &r.arena)) {
+            std::abort();
+        }
+        return r;
+    }();
+    return region;
+}
+
+mi_heap_t* ThreadHeap() {
+    // One heap per allocating thread; mimalloc abandons it to other threads when this one ends.
+    thread_local mi_heap_t* heap = mi_heap_new_in_arena(TheRegion().arena);
+    return heap;
+}
+
+}  // namespace
+
+uint8_t* ScriptRegionBase() { return TheRegion().base; }
+
+void* ScriptAlloc(size_t size) {
+    void* p = mi_heap_zalloc(ThreadHeap(), size == 0 ? 1 : size);
+    if (p == nullptr || !InScriptRegion(p)) {
+        if (p != nullptr) mi_free(p);
+        throw std::bad_alloc();
+    }
+    return p;
+}
+
+void ScriptFree(void* p) {
+    if (p != nullptr) mi_free(p);
+}
+
+bool InScriptRegion(const void* p) {
+    auto a = reinterpret_cast<uintptr_t>(p);
+    auto base = reinterpret_cast<uintptr_t>(ScriptRegionBase());
+    return a >= base && a - base < kScriptRegionSize;
+}
+
+uint32_t ToScript(const void* p) {
+    if (p == nullptr) return 0;
+#ifndef NDEBUG
+    if (!InScriptRegion(p)) std::abort();
+#endif
+    return static_cast<uint32_t>(static_cast<const uint8_t*>(p) - ScriptRegionBase());
+}
+
+void CheckScriptRange(uint32_t address, uint32_t size) {
+    uint64_t end = uint64_t{address} + size;
+    if (address < kScriptReservedLow || end > kScriptRegionSize) {
+        char text[96];
+        snprintf(text, sizeof text, "Script memory access outside the address space at 0x%08X, %u bytes",
+                 address, size);
+        throw FatalExep(text);
+    }
+}
+
+uint32_t ScriptLoad32(uint32_t address) {
+    uint32_t v;
+    std::memcpy(&v, ScriptPointer<uint8_t>(address, 4), 4);
+    return v;
+}
+
+void ScriptStore32(uint32_t address, uint32_t value) {
+    std::memcpy(ScriptPointer<uint8_t>(address, 4), &value, 4);
+}
+
+ScriptObjectHeader* CheckScriptObject(uint32_t address, uint32_t kind, const char* what) {
+    if (address == 0) throw FatalExep(String("Null object where ") + what + " expected");
+    auto* h = ScriptPointer<ScriptObjectHeader>(address);
+    if (h->magic != kScriptObjectMagic || (kind != 0 && h->kind != kind)) {
+        char text[32];
+        snprintf(text, sizeof text, "0x%08X", address);
+        throw FatalExep(String("Not a valid object at ") + text + " where " + what + " expected");
+    }
+    return h;
+}

@@ -1,0 +1,78 @@
+// The script address space: one reserved region whose offsets are the 32-bit addresses that script
+// values hold. Everything whose address can reach a script value is allocated here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+// Size of the region, and the low part of it that is never handed out, so that null and small
+// offsets always fault as script errors.
+constexpr uint64_t kScriptRegionSize = uint64_t{1} << 31;
+constexpr uint32_t kScriptReservedLow = 32u << 20;
+
+// Base of the region; the region is reserved on first use.
+uint8_t* ScriptRegionBase();
+
+// Allocation inside the region (zero-filled). Any thread may allocate and any thread may free.
+// ScriptAlloc never returns null: exhaustion throws std::bad_alloc.
+void* ScriptAlloc(size_t size);
+void ScriptFree(void* p);
+bool InScriptRegion(const void* p);
+
+// Pointer <-> script address. ToScript(nullptr) is 0 and FromScript(0) is nullptr.
+uint32_t ToScript(const void* p);
+template <class T>
+T* FromScript(uint32_t address) {
+    return address == 0 ? nullptr : reinterpret_cast<T*>(ScriptRegionBase() + address);
+}
+
+// Throws FatalExep unless [address, address + size) lies in the allocatable part of the region.
+void CheckScriptRange(uint32_t address, uint32_t size);
+// Checked access for memory operations that a script starts.
+template <class T>
+T* ScriptPointer(uint32_t address, uint32_t size = sizeof(T)) {
+    CheckScriptRange(address, size);
+    return FromScript<T>(address);
+}
+uint32_t ScriptLoad32(uint32_t address);
+void ScriptStore32(uint32_t address, uint32_t value);
+
+// Base for native objects that live in the region: class-level operator new/delete.
+struct ScriptAllocated {
+    static void* operator new(size_t size) { return ScriptAlloc(size); }
+    static void* operator new[](size_t size) { return ScriptAlloc(size); }
+    static void operator delete(void* p) noexcept { ScriptFree(p); }
+    static void operator delete[](void* p) noexcept { ScriptFree(p); }
+};
+
+// Header of every script-visible object, so that a value taken from a script can be checked
+// before it is used as an object.
+constexpr uint32_t kScriptObjectMagic = 0x4F42445Au;  // "ZDBO"
+struct ScriptObjectHeader {
+    uint32_t magic = kScriptObjectMagic;
+    uint32_t kind = 0;
+};
+
+// Returns the header at a script address after checking range and magic; if kind is not 0 the
+// header's kind must equal it. Throws FatalExep otherwise, naming what was expected.
+ScriptObjectHeader* CheckScriptObject(uint32_t address, uint32_t kind, const char* what);
+
+// Little-endian field access by offset, for every file and memory layout.
+inline uint16_t LoadU16(const void* p) {
+    const auto* b = static_cast<const uint8_t*>(p);
+    return static_cast<uint16_t>(b[0] | (b[1] << 8));
+}
+inline uint32_t LoadU32(const void* p) {
+    const auto* b = static_cast<const uint8_t*>(p);
+    return uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) | (uint32_t{b[3]} << 24);
+}
+inline void StoreU16(void* p, uint16_t v) {
+    auto* b = static_cast<uint8_t*>(p);
+    b[0] = static_cast<uint8_t>(v);
+    b[1] = static_cast<uint8_t>(v >> 8);
+}
+inline void StoreU32(void* p, uint32_t v) {
+    auto* b = static_cast<uint8_t*>(p);
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<uint8_t>(v >> (8 * i));
+}
