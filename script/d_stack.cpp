@@ -1,0 +1,4 @@
+#include "script/d_stack.h"
+
+void ThrowDStackOverflow() { throw FatalExep(String("DStack overflow")); }
+void ThrowDStackUnderflow() { throw FatalExep(String("DStack underflow")); }
