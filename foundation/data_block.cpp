@@ -206,7 +206,7 @@ BlockReader& operator>>(BlockReader& reader, DataBlock& block) {
     uint32_t payloadPosition = 0;
 
     if (mark.version == 2) {
-        reader.Skip(mark.prefix + 2);
+        reader.Skip(mark.prefix + 4);
         payloadPosition = reader.Tell();
     } else {
         reader.Skip(mark.version == 1 ? mark.prefix + 4 : 2);
