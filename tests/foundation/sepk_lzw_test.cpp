@@ -258,6 +258,9 @@ TEST(LzwPacker, PacksAbcToTheKnownWords) {
     packer.Finish();
     EXPECT_EQ(packer.CodeStreamBytes(), 8u);
     EXPECT_EQ(sink.Bytes().size(), 16u);
+    packer.Finish();  // a second Finish adds nothing
+    EXPECT_EQ(sink.Bytes().size(), 16u);
+    EXPECT_THROW(packer.Write(FromText("d").data(), 1), FatalExep);
 }
 
 TEST(LzwPacker, EmptyInputStillOpensWithClear) {
