@@ -1,0 +1,67 @@
+// A tagged block: a header (4-byte signature, u16 header size, u32 payload size, class fields) and
+// an optional payload. Header and payload live in the script address space, since scripts address
+// them. Stored as "SE" + header + payload; "SC" and "SM" containers with sub-blocks are read too.
+#pragma once
+
+#include <cstdint>
+
+class BlockReader;
+class FW;
+
+class DataBlock {
+public:
+    // headerSize 0: the header is taken from the first block read; otherwise at least 10.
+    DataBlock(uint32_t headerSize, bool loadPayload);
+    DataBlock(const DataBlock& other);
+    DataBlock& operator=(const DataBlock& other);
+    virtual ~DataBlock();
+
+    // Called for each sub-block of an "SC" or "SM" block, with the reader at the sub-block's mark;
+    // the reader then moves to the sub-block's end, whatever was consumed. The base ignores it.
+    virtual void ReadChunk(BlockReader& reader, const uint8_t* signature);
+    // Called once the block and its sub-blocks are read; the reader may be moved freely.
+    virtual void AfterRead(BlockReader& reader);
+    // Bytes the block takes when written as "SE": header size + payload size + 2.
+    virtual uint32_t ChunkSize() const;
+
+    uint8_t* Header() { return header_; }
+    const uint8_t* Header() const { return header_; }
+    uint32_t HeaderSize() const { return headerSize_; }
+    uint32_t PayloadSize() const;
+    void SetPayloadSize(uint32_t size);
+    uint8_t* Payload() { return payload_; }
+    const uint8_t* Payload() const { return payload_; }
+    // Stream position of the payload (or first sub-block) at the last read.
+    uint32_t PayloadPosition() const { return payloadPosition_; }
+    bool LoadsPayload() const { return loadPayload_; }
+    void SetLoadPayload(bool load) { loadPayload_ = load; }
+
+    // Replaces the payload with one of the header's payload size (zero-filled).
+    void AllocPayload();
+    // Takes ownership of buffer, which must come from ScriptAlloc; the caller keeps the header's
+    // payload size consistent with it.
+    void SetPayload(uint8_t* buffer);
+    // tag: up to 4 bytes, NUL-padded ("FDN" is "FDN" and one NUL).
+    void SetSignature(const char* tag);
+    // All four signature bytes compare, NUL padding included; false without a header.
+    bool HasTag(const char* tag) const;
+    // Header and payload without a mark.
+    void Write(FW& fw) const;
+
+private:
+    friend BlockReader& operator>>(BlockReader& reader, DataBlock& block);
+    void FreeBuffers();
+    void CopyFrom(const DataBlock& other);
+
+    uint32_t headerSize_;
+    uint8_t* header_ = nullptr;
+    uint8_t* payload_ = nullptr;
+    uint32_t payloadPosition_ = 0;
+    bool loadPayload_;
+};
+
+// Writes "SE" and the block.
+FW& operator<<(FW& fw, const DataBlock& block);
+// Reads the next block. No block mark here: WarnExep code 5 "Signature not found at position <hex>".
+// A damaged block throws FatalExep naming the file.
+BlockReader& operator>>(BlockReader& reader, DataBlock& block);

@@ -1,0 +1,16 @@
+// Names of files on disk. Content names use backslashes and ignore letter case; on disk each
+// component is matched without case, relative to the game folder (the working folder).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The path of an existing regular file for name, or nothing. '\' and '/' both separate components;
+// each component matches its exact spelling first, else the first entry (by sorted name) that
+// equals it without regard to ASCII case.
+std::optional<std::string> FindDiskFile(std::string_view name);
+
+// The path to create name at: existing folders are matched as above, an existing file of the same
+// name without case is replaced, otherwise the last component is kept as given.
+std::string DiskPathForCreate(std::string_view name);

@@ -1,0 +1,58 @@
+#include "foundation/disk_path.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+// Runs a test in a game folder of its own.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const std::filesystem::path& path) : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~WorkingFolder() { std::filesystem::current_path(saved_); }
+
+private:
+    std::filesystem::path saved_;
+};
+
+}  // namespace
+
+TEST(DiskPath, ComponentsMatchWithoutCaseRelativeToTheGameFolder) {
+    TempDir dir;
+    dir.Write("Saves/Slot1.gsf", "1");
+    dir.Write("Misc/Default.col", "c");
+    WorkingFolder here(dir.Path());
+    EXPECT_EQ(FindDiskFile("saves\\SLOT1.GSF").value_or(""), "Saves/Slot1.gsf");
+    EXPECT_EQ(FindDiskFile("Misc\\Default.col").value_or(""), "Misc/Default.col");
+    EXPECT_EQ(FindDiskFile("MISC/default.COL").value_or(""), "Misc/Default.col");
+    EXPECT_FALSE(FindDiskFile("Misc\\Other.col"));
+    EXPECT_FALSE(FindDiskFile("Nothing\\Default.col"));
+    EXPECT_FALSE(FindDiskFile("Misc"));  // a folder is not a file
+    EXPECT_FALSE(FindDiskFile(""));
+}
+
+TEST(DiskPath, ExactSpellingFirstThenTheFirstByName) {
+    TempDir dir;
+    dir.Write("keys.inpd", "lower");
+    dir.Write("Keys.INPD", "mixed");
+    dir.Write("KEYS.inpd", "upper");
+    WorkingFolder here(dir.Path());
+    EXPECT_EQ(FindDiskFile("keys.inpd").value_or(""), "keys.inpd");
+    EXPECT_EQ(FindDiskFile("kEYS.INPD").value_or(""), "KEYS.inpd");  // sorted: "KEYS" < "Keys" < "keys"
+}
+
+TEST(DiskPath, CreationKeepsANewNameAsGiven) {
+    TempDir dir;
+    dir.Write("Saves/Old.gsf", "x");
+    WorkingFolder here(dir.Path());
+    EXPECT_EQ(DiskPathForCreate("SAVES\\New.gsf"), "Saves/New.gsf");
+    EXPECT_EQ(DiskPathForCreate("saves\\old.GSF"), "Saves/Old.gsf");
+    EXPECT_EQ(DiskPathForCreate("Missing\\New.gsf"), "Missing/New.gsf");
+    EXPECT_EQ(DiskPathForCreate((dir.Path() / "saves" / "x").string()), (dir.Path() / "Saves" / "x").string());
+}

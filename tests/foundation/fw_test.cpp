@@ -1,0 +1,191 @@
+#include "foundation/fw.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+
+#include "foundation/block_reader.h"
+#include "foundation/data_block.h"
+#include "foundation/exceptions.h"
+#include "foundation/packed_stream.h"
+#include "foundation/script_memory.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+String PathOf(const TempDir& dir, const std::string& name) { return String((dir / name).string().c_str()); }
+
+size_t FileCount(const TempDir& dir) {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(FW, ValuesAreWrittenLittleEndian) {
+    TempDir dir;
+    FW fw;
+    fw.Create(PathOf(dir, "v.bin"));
+    fw.WriteU32(258);
+    fw.WriteU16(258);
+    fw.Write("z", 1);
+    fw.Close();
+    EXPECT_EQ(dir.Read("v.bin"), std::string("\x02\x01\x00\x00\x02\x01z", 7));
+}
+
+TEST(FW, CreateFlagsChooseReplaceOrAppend) {
+    TempDir dir;
+    dir.Write("a.txt", "old");
+    auto write = [&](uint8_t flags, const char* text) {
+        FW fw;
+        fw.Create(PathOf(dir, "a.txt"), flags);
+        fw.Write(text, static_cast<uint32_t>(std::strlen(text)));
+        fw.Close();
+    };
+    write(1, "+bin");
+    EXPECT_EQ(dir.Read("a.txt"), "old+bin");
+    write(3, "+text");
+    EXPECT_EQ(dir.Read("a.txt"), "old+bin+text");
+    write(0, "new");
+    EXPECT_EQ(dir.Read("a.txt"), "new");
+    write(2, "text");
+    EXPECT_EQ(dir.Read("a.txt"), "text");
+    EXPECT_EQ(FileCount(dir), 1u);
+}
+
+TEST(FW, CreateMatchesExistingNamesWithoutCase) {
+    TempDir dir;
+    dir.Write("Saves/KEYS.inpd", "old");
+    FW fw;
+    fw.Create(String((dir.Path().string() + "/saves\\Keys.INPD").c_str()));
+    fw.Write("new", 3);
+    fw.Close();
+    EXPECT_EQ(dir.Read("Saves/KEYS.inpd"), "new");
+    EXPECT_EQ(FileCount(dir), 1u);
+}
+
+TEST(FW, Failures) {
+    TempDir dir;
+    FW fw;
+    try {
+        fw.Create(PathOf(dir, "missing/x.bin"));
+        FAIL();
+    } catch (const FatalExep& e) {
+        EXPECT_EQ(e.code, 1);
+        EXPECT_EQ(e.message, "FW::Unable to create file");
+    }
+    try {
+        fw.WriteU16(1);
+        FAIL();
+    } catch (const WarnExep& e) {
+        EXPECT_EQ(e.code, 1);
+        EXPECT_EQ(e.message, "File not OPENED!");
+    }
+    EXPECT_EQ(fw.Seek(0, 1), 0u);
+}
+
+TEST(FW, AnExceptionMidWriteLeavesTheOldFile) {
+    TempDir dir;
+    dir.Write("Keys.INPD", "old content");
+    try {
+        FW fw;
+        fw.Create(PathOf(dir, "Keys.INPD"));
+        fw.Write("partial", 7);
+        throw std::runtime_error("interrupted");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(dir.Read("Keys.INPD"), "old content");
+    EXPECT_EQ(FileCount(dir), 1u);  // the temporary file is gone
+
+    {
+        PackedStream packed;
+        packed.Create(PathOf(dir, "Keys.INPD"));
+        packed.Write("abandoned", 9);
+    }
+    EXPECT_EQ(dir.Read("Keys.INPD"), "old content");
+    EXPECT_EQ(FileCount(dir), 1u);
+}
+
+TEST(FW, NothingIsVisibleBeforeClose) {
+    TempDir dir;
+    FW fw;
+    fw.Create(PathOf(dir, "new.bin"));
+    fw.Write("abc", 3);
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.bin"));
+    fw.Close();
+    EXPECT_EQ(dir.Read("new.bin"), "abc");
+}
+
+TEST(FW, AFailedWriteIsReportedAndKeepsTheOldFile) {
+    TempDir dir;
+    dir.Write("big.bin", "old");
+    // A file size limit makes the write fail (EFBIG) instead of filling a disk.
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit tight = saved;
+    tight.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &tight);
+    bool reported = false;
+    try {
+        FW fw;
+        fw.Create(PathOf(dir, "big.bin"));
+        std::string block(100000, 'x');
+        fw.Write(block.data(), static_cast<uint32_t>(block.size()));
+        fw.Close();
+    } catch (const WarnExep& e) {
+        reported = e.code == 1 && e.message == "Error on writing into file";
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_TRUE(reported);
+    EXPECT_EQ(dir.Read("big.bin"), "old");
+    EXPECT_EQ(FileCount(dir), 1u);
+}
+
+TEST(PackedStream, WritesAReadableSepkFile) {
+    TempDir dir;
+    DataBlock block(14, true);
+    block.SetSignature("KEYS");
+    block.SetPayloadSize(600);
+    block.AllocPayload();
+    for (uint32_t i = 0; i < 600; ++i) block.Payload()[i] = static_cast<uint8_t>(i % 7);
+    {
+        PackedStream out;
+        out.Create(PathOf(dir, "Keys.INPD"));
+        out << block << block;
+        out.Close();
+    }
+    std::string bytes = dir.Read("Keys.INPD");
+    ASSERT_GE(bytes.size(), 18u);
+    EXPECT_EQ(bytes.substr(0, 6), std::string("SEPK\0\0", 6));
+    EXPECT_EQ(LoadU32(bytes.data() + 8), bytes.size() - 18);           // code-stream size
+    EXPECT_EQ(LoadU32(bytes.data() + 14), 2 * block.ChunkSize());      // unpacked size
+    EXPECT_LT(bytes.size(), 2 * block.ChunkSize());
+
+    FileBlockReader reader;
+    reader.Open(PathOf(dir, "Keys.INPD"));
+    EXPECT_TRUE(reader.IsPacked());
+    for (int i = 0; i < 2; ++i) {
+        DataBlock in(14, true);
+        reader >> in;
+        ASSERT_TRUE(in.HasTag("KEYS"));
+        ASSERT_EQ(in.PayloadSize(), 600u);
+        EXPECT_EQ(std::memcmp(in.Payload(), block.Payload(), 600), 0);
+    }
+    EXPECT_TRUE(reader.AtEnd());
+}
+
+TEST(PackedStream, OtherMethodsWritePlainly) {
+    TempDir dir;
+    PackedStream out(0);
+    out.Create(PathOf(dir, "plain.bin"));
+    out.WriteU16(0x4241);
+    out.Close();
+    EXPECT_EQ(dir.Read("plain.bin"), "AB");
+}
