@@ -22,6 +22,13 @@ using ScriptBytes = std::unique_ptr<uint8_t, ScriptBuffer>;
 
 ScriptBytes AllocBytes(uint32_t size) { return ScriptBytes(static_cast<uint8_t*>(ScriptAlloc(size))); }
 
+// A tag as its 4 signature bytes: a shorter text is padded with NUL bytes instead of being read past.
+uint32_t TagWord(const char* tag) {
+    uint8_t bytes[4] = {};
+    std::memcpy(bytes, tag, strnlen(tag, 4));
+    return LoadU32(bytes);
+}
+
 String Hex(uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "%x", value);
@@ -177,11 +184,11 @@ void DataBlock::SetPayload(uint8_t* buffer) {
 }
 
 void DataBlock::SetSignature(const char* tag) {
-    if (header_ != nullptr) std::memcpy(header_, tag, 4);
+    if (header_ != nullptr) StoreU32(header_, TagWord(tag));
 }
 
 bool DataBlock::HasTag(const char* tag) const {
-    return header_ != nullptr && LoadU32(header_) == LoadU32(tag);
+    return header_ != nullptr && LoadU32(header_) == TagWord(tag);
 }
 
 void DataBlock::Write(FW& fw) const {

@@ -41,6 +41,7 @@ public:
     // Takes ownership of buffer, which must come from ScriptAlloc; the caller keeps the header's
     // payload size consistent with it.
     void SetPayload(uint8_t* buffer);
+    // tag: up to 4 bytes, NUL-padded ("FDN" is "FDN" and one NUL).
     void SetSignature(const char* tag);
     // All four signature bytes compare, NUL padding included; false without a header.
     bool HasTag(const char* tag) const;

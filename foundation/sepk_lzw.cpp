@@ -26,6 +26,8 @@ constexpr uint32_t kRefFullAt = 4099;
 constexpr uint32_t kPoolPages = 10;
 constexpr uint32_t kPoolPageSize = 16384;
 constexpr uint32_t kMaxStringLength = 255;  // one length byte per pooled string
+// Strings are copied in 16-byte steps; this much readable room follows every string.
+constexpr uint32_t kCopySlack = 16;
 
 // Packer limits: the dictionary never reaches 4093 codes, and a string is never longer than 254.
 constexpr uint32_t kPackerCodeLimit = 4093;
@@ -34,6 +36,16 @@ constexpr uint32_t kLengthCounterLimit = 253;
 // Width the unpacker reads a code with, given its next free code at that moment.
 uint32_t UnpackerWidth(uint32_t next) {
     return kFirstWidth + (next >= 511) + (next >= 1023) + (next >= 2047);
+}
+
+// Copies n bytes in 16-byte steps: may read and write up to 15 bytes past n. Each step goes
+// through a temporary, as the rounded ranges may overlap past the bytes that matter.
+inline void CopyRounded(uint8_t* destination, const uint8_t* source, uint32_t n) {
+    for (uint32_t i = 0; i < n; i += 16) {
+        uint8_t step[16];
+        std::memcpy(step, source + i, 16);
+        std::memcpy(destination + i, step, 16);
+    }
 }
 
 String WithName(const char* text, const String& name) {
@@ -73,7 +85,7 @@ void WriteSepkHeader(uint8_t* out18, const SepkHeader& header) {
 struct LzwUnpacker::State {
     // Each string is a length byte followed by its bytes; refs point at the length byte.
     const uint8_t* refs[kRefEntries] = {};
-    uint8_t literals[256 * 2] = {};
+    uint8_t literals[256 * 2 + kCopySlack] = {};
     std::unique_ptr<uint8_t[]> pages[kPoolPages];
     uint32_t page = 0;
     uint32_t pageUsed = 0;
@@ -116,7 +128,7 @@ struct LzwUnpacker::State {
         next = kFirstFreeCode;
         width = kFirstWidth;
         mask = kFirstLimit;
-        if (!pages[0]) pages[0] = std::make_unique<uint8_t[]>(kPoolPageSize);
+        if (!pages[0]) pages[0] = std::make_unique<uint8_t[]>(kPoolPageSize + kCopySlack);
     }
 
     void ResetStream() {
@@ -179,12 +191,12 @@ struct LzwUnpacker::State {
         if (pageUsed + need > kPoolPageSize) {
             if (page + 1 >= kPoolPages) throw FatalExep(WithName("Too small block for expand file", name));
             ++page;
-            if (!pages[page]) pages[page] = std::make_unique<uint8_t[]>(kPoolPageSize);
+            if (!pages[page]) pages[page] = std::make_unique<uint8_t[]>(kPoolPageSize + kCopySlack);
             pageUsed = 0;
         }
         uint8_t* entry = pages[page].get() + pageUsed;
         entry[0] = static_cast<uint8_t>(previousLength + 1);
-        std::memcpy(entry + 1, previous + 1, previousLength);
+        CopyRounded(entry + 1, previous + 1, previousLength);
         entry[previousLength + 1] = last;
         pageUsed += need;
         refs[next] = entry;
@@ -195,6 +207,71 @@ struct LzwUnpacker::State {
             ++width;
         }
         if (next >= kRefFullAt) throw FatalExep(WithName("Too small REF block for expand file", name));
+    }
+
+    // Decodes while every step is the plain case: a defined code or the next one, room for any
+    // string, room in the current pool page and no width change. Everything else (clear, end,
+    // bad codes, page moves, the last input bytes) is left to the step-by-step path in Read.
+    // Works on locals: every byte stored through `out` could otherwise alias the state.
+    size_t DecodeFast(uint8_t* out, size_t room) {
+        if (!previous || room < kMaxStringLength + kCopySlack) return 0;
+        uint64_t b = bits;
+        uint32_t count = bitCount;
+        const uint32_t w = width;
+        const uint32_t m = mask;
+        uint32_t nx = next;
+        const uint8_t* prev = previous;
+        uint8_t* const poolPage = pages[page].get();
+        uint32_t used = pageUsed;
+        size_t pos = inputPos;
+        const size_t end = inputEnd;
+        uint8_t* const start = out;
+        uint8_t* const stop = out + room - (kMaxStringLength + kCopySlack);
+        while (out <= stop) {
+            if (count < w) {
+                if (end - pos < 8) break;
+                uint64_t v = uint64_t{LoadU32(input + pos)} | uint64_t{LoadU32(input + pos + 4)} << 32;
+                uint32_t words = (64 - count) / 16;
+                if (words < 4) v &= (uint64_t{1} << (16 * words)) - 1;
+                b |= v << count;
+                pos += 2 * words;
+                count += 16 * words;
+            }
+            uint32_t code = static_cast<uint32_t>(b) & m;
+            const uint8_t* string = nullptr;
+            uint8_t last;
+            if (code < 256 || (code >= kFirstFreeCode && code < nx)) {
+                string = refs[code];
+                last = string[1];
+            } else if (code == nx) {
+                last = prev[1];
+            } else {
+                break;
+            }
+            uint32_t previousLength = prev[0];
+            uint32_t need = previousLength + 2;
+            if (nx + 1 >= m || previousLength + 1 > kMaxStringLength || used + need > kPoolPageSize) break;
+            b >>= w;
+            count -= w;
+            uint8_t* entry = poolPage + used;
+            entry[0] = static_cast<uint8_t>(previousLength + 1);
+            CopyRounded(entry + 1, prev + 1, previousLength);
+            entry[previousLength + 1] = last;
+            used += need;
+            refs[nx++] = entry;
+            if (!string) string = entry;
+            uint32_t length = string[0];
+            CopyRounded(out, string + 1, length);
+            out += length;
+            prev = string;
+        }
+        bits = b;
+        bitCount = count;
+        next = nx;
+        previous = prev;
+        pageUsed = used;
+        inputPos = pos;
+        return static_cast<size_t>(out - start);
     }
 
     [[noreturn]] void Corrupt(const String& name) {
@@ -235,6 +312,10 @@ size_t LzwUnpacker::Read(ByteSource& source, uint8_t* destination, size_t n) {
             continue;
         }
         if (s.ended) break;
+        if (destination) {
+            produced += s.DecodeFast(destination + produced, n - produced);
+            if (produced == n) break;
+        }
         uint32_t code = s.ReadCode(source);
         if (code == kEndCode) {
             s.Finish();
@@ -271,8 +352,14 @@ size_t LzwUnpacker::Read(ByteSource& source, uint8_t* destination, size_t n) {
             s.Corrupt(name_);
         }
         s.previous = string;
-        s.rest = string + 1;
-        s.restLength = string[0];
+        uint32_t length = string[0];
+        if (destination && n - produced >= length + kCopySlack) {
+            CopyRounded(destination + produced, string + 1, length);
+            produced += length;
+        } else {
+            s.rest = string + 1;
+            s.restLength = length;
+        }
     }
     return produced;
 }
@@ -281,18 +368,16 @@ size_t LzwUnpacker::Read(ByteSource& source, uint8_t* destination, size_t n) {
 // Packer
 
 struct LzwPacker::State {
-    // Strings sharing a prefix hang off the prefix's `child` as a tree ordered by their last byte.
-    struct Node {
-        uint8_t last;
-        uint16_t less;
-        uint16_t greater;
-        uint16_t child;
-    };
-
     explicit State(ByteSink& s) : sink(&s) {}
 
+    // Dictionary: open-addressed table from (prefix code, byte) to the code of that string. An
+    // entry holds the 20-bit key above the 12-bit code; 0 is free (no string has code 0).
+    static constexpr uint32_t kTableBits = 14;
+    static constexpr uint32_t kTableSize = 1u << kTableBits;
+    static uint32_t Slot(uint32_t key) { return (key * 0x9E3779B1u) >> (32 - kTableBits); }
+
     ByteSink* sink;
-    Node nodes[kPackerCodeLimit] = {};
+    uint32_t table[kTableSize] = {};
     uint32_t next = kFirstFreeCode;
     uint32_t width = kFirstWidth;
     uint32_t limit = kFirstLimit;
@@ -316,7 +401,7 @@ struct LzwPacker::State {
     size_t outUsed = 0;
 
     void ResetDictionary() {
-        for (uint32_t b = 0; b < 256; ++b) nodes[b].child = 0;
+        std::memset(table, 0, sizeof table);
         next = kFirstFreeCode;
         width = kFirstWidth;
         limit = kFirstLimit;
@@ -389,22 +474,18 @@ struct LzwPacker::State {
         while (p != end) {
             uint8_t b = *p++;
             ++lengthCounter;
-            // Look for current + b; `link` is where a new node would hang.
-            uint16_t* link = &nodes[code].child;
-            while (*link) {
-                const Node& node = nodes[*link];
-                if (node.last == b) break;
-                link = b < node.last ? &nodes[*link].less : &nodes[*link].greater;
-            }
-            if (*link) {
-                code = *link;
+            uint32_t key = (code << 8) | b;
+            uint32_t slot = Slot(key);
+            uint32_t entry;
+            while ((entry = table[slot]) != 0 && entry >> 12 != key) slot = (slot + 1) & (kTableSize - 1);
+            if (entry) {
+                code = entry & 0xFFF;
                 ++length;
                 continue;
             }
             WriteCode(code, width);
             uint32_t k = next++;
-            nodes[k] = Node{b, 0, 0, 0};
-            *link = static_cast<uint16_t>(k);
+            table[slot] = (key << 12) | k;
             PoolAdd(length + 1);
             if (next == kPackerCodeLimit || lengthCounter == kLengthCounterLimit || PoolMightOverflow()) {
                 // The unpacker adds code k when it reads b and may widen right then, so b and the

@@ -98,6 +98,7 @@ TEST(DataBlock, CopiesOwnTheirBuffers) {
     for (DataBlock* copy : {&b, &c}) {
         EXPECT_TRUE(copy->HasTag("KEYS"));
         EXPECT_FALSE(copy->HasTag("KEY"));  // the padding byte counts
+        EXPECT_FALSE(copy->HasTag("K"));
         EXPECT_EQ(copy->HeaderSize(), 12u);
         EXPECT_EQ(copy->Header()[10], 7);
         EXPECT_EQ(PayloadOf(*copy), "xyz");

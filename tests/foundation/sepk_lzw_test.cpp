@@ -174,12 +174,15 @@ Expanded Expand(const std::vector<uint32_t>& codes) {
     return e;
 }
 
+// Small requests go step by step, large ones through the bulk path: both must catch it.
 void ExpectUnpackError(const Bytes& stream, const std::string& message) {
-    try {
-        Unpack(stream);
-        ADD_FAILURE() << "no error for " << message;
-    } catch (const FatalExep& e) {
-        EXPECT_EQ(std::string(e.message.Text()), message);
+    for (size_t request : {size_t{1}, size_t{300}, size_t{1} << 20}) {
+        try {
+            Unpack(stream, request);
+            ADD_FAILURE() << "no error for " << message << " reading " << request;
+        } catch (const FatalExep& e) {
+            EXPECT_EQ(std::string(e.message.Text()), message);
+        }
     }
 }
 
@@ -258,6 +261,9 @@ TEST(LzwPacker, PacksAbcToTheKnownWords) {
     packer.Finish();
     EXPECT_EQ(packer.CodeStreamBytes(), 8u);
     EXPECT_EQ(sink.Bytes().size(), 16u);
+    packer.Finish();  // a second Finish adds nothing
+    EXPECT_EQ(sink.Bytes().size(), 16u);
+    EXPECT_THROW(packer.Write(FromText("d").data(), 1), FatalExep);
 }
 
 TEST(LzwPacker, EmptyInputStillOpensWithClear) {

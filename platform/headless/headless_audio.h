@@ -1,0 +1,56 @@
+// Sound output without a device, for tests: knows formats by their first bytes, keeps playback
+// counts instead of mixing, and records every call as one line "Name args -> result".
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/audio.h"
+
+class HeadlessAudio final : public Audio {
+public:
+    // deviceAvailable false makes Init take the no-sound fallback.
+    explicit HeadlessAudio(bool deviceAvailable = true);
+
+    bool Init() override;
+    void Shutdown() override;
+    // Samples: WAVE only. Streams: Ogg, MPEG and WAVE. Music: MOD, XM, S3M and IT modules.
+    AudioHandle LoadSample(std::span<const uint8_t> data, int maxPlaybacks) override;
+    AudioHandle LoadStream(std::span<const uint8_t> data) override;
+    AudioHandle LoadMusic(std::span<const uint8_t> data) override;
+    void Free(AudioHandle handle) override;
+    bool PlayOnce(AudioHandle handle) override;
+    bool PlayLooped(AudioHandle handle) override;
+    bool Stop(AudioHandle handle) override;
+    void StopAll() override;
+    void SetVolume(int percent) override;
+    void PlayCD(int track, bool loop) override;
+    void StopCD() override;
+
+    std::vector<std::string> Calls() const;
+    void ClearCalls();
+    bool IsOpen() const;
+    int Volume() const;
+    int Playbacks(AudioHandle handle) const;  // playbacks running now; 0 for an unknown handle
+    int Objects() const;                      // loaded objects not yet freed
+
+private:
+    struct Entry {
+        AudioKind kind;
+        int maxPlaybacks;
+        int playbacks = 0;
+    };
+    AudioHandle Add(AudioKind kind, int maxPlaybacks);
+    bool Play(AudioHandle handle);
+    void Record(std::string line);
+
+    mutable std::mutex mutex_;
+    bool deviceAvailable_;
+    bool open_ = false;
+    int volume_ = 100;
+    AudioHandle lastHandle_ = 0;
+    std::map<AudioHandle, Entry> entries_;
+    std::vector<std::string> calls_;
+};

@@ -1,0 +1,71 @@
+#include "platform/input.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/headless/headless_input.h"
+
+TEST(Input, KeysByVirtualKeyCode) {
+    HeadlessInput input;
+    EXPECT_FALSE(input.KeyDown('A'));
+    input.SetKey('A', true);
+    input.SetKey(VK_LBUTTON, true);
+    EXPECT_TRUE(input.KeyDown('A'));
+    EXPECT_TRUE(input.MouseButtonDown(VK_LBUTTON));
+    EXPECT_FALSE(input.MouseButtonDown(VK_RBUTTON));
+    input.SetKey('A', false);
+    EXPECT_FALSE(input.KeyDown('A'));
+    // Codes outside the table read as up, and setting them does nothing.
+    input.SetKey(300, true);
+    input.SetKey(-1, true);
+    EXPECT_FALSE(input.KeyDown(300));
+    EXPECT_FALSE(input.KeyDown(-1));
+    EXPECT_FALSE(input.KeyDown(256));
+}
+
+TEST(Input, EitherSideAnswersForAModifier) {
+    HeadlessInput input;
+    input.SetKey(VK_RSHIFT, true);
+    EXPECT_TRUE(input.KeyDown(VK_SHIFT));
+    EXPECT_FALSE(input.KeyDown(VK_LSHIFT));
+    EXPECT_FALSE(input.KeyDown(VK_CONTROL));
+    input.SetKey(VK_LMENU, true);
+    EXPECT_TRUE(input.KeyDown(VK_MENU));
+    input.SetKey(VK_RSHIFT, false);
+    EXPECT_FALSE(input.KeyDown(VK_SHIFT));
+}
+
+TEST(Input, CursorKeepsNegativeAndLargePositions) {
+    HeadlessInput input;
+    input.MoveCursor(-192, 70000);
+    EXPECT_EQ(input.Cursor().x, -192);
+    EXPECT_EQ(input.Cursor().y, 70000);
+    input.SetCursor(320, 240);
+    EXPECT_EQ(input.Cursor().x, 320);
+    EXPECT_EQ(input.Cursor().y, 240);
+}
+
+TEST(Input, JoysticksByIndex) {
+    HeadlessInput input;
+    JoystickCaps caps;
+    JoystickPosition position;
+    EXPECT_EQ(input.JoystickCount(), 0);
+    EXPECT_FALSE(input.JoystickCapabilities(0, &caps));
+    input.StoreJoystick(1, JoystickCaps{0, 1000, 10, 20, 4}, JoystickPosition{1000, 10, 0x5});
+    EXPECT_EQ(input.JoystickCount(), 2);
+    ASSERT_TRUE(input.JoystickCapabilities(1, &caps));
+    EXPECT_EQ(caps.xMax, 1000u);
+    EXPECT_EQ(caps.yMin, 10u);
+    EXPECT_EQ(caps.buttons, 4);
+    input.StoreJoystickPosition(1, JoystickPosition{500, 15, 0x2});
+    ASSERT_TRUE(input.JoystickState(1, &position));
+    EXPECT_EQ(position.x, 500u);
+    EXPECT_EQ(position.buttons, 0x2u);
+    EXPECT_FALSE(input.JoystickState(2, &position));
+    EXPECT_FALSE(input.JoystickState(-1, &position));
+    input.StoreJoystick(Input::kMaxJoysticks, JoystickCaps{}, JoystickPosition{});
+    EXPECT_EQ(input.JoystickCount(), 2);
+    input.RemoveJoystick(0);
+    EXPECT_EQ(input.JoystickCount(), 1);
+    ASSERT_TRUE(input.JoystickCapabilities(0, &caps));
+    EXPECT_EQ(caps.buttons, 4);
+}

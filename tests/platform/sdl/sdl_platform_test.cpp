@@ -1,0 +1,153 @@
+#include "platform/sdl/sdl_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+
+class SdlPlatformTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        platform_ = SdlPlatform::Create("Vondrel", &error);
+        ASSERT_NE(platform_, nullptr) << error;
+    }
+
+    // Main thread: the colour at a picture position after the newest frame is on screen.
+    uint32_t ScreenPixel(int x, int y) {
+        platform_->GetVideo().UploadPendingFrame();
+        std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
+        if (SDL_RenderReadPixels(platform_->Renderer(), nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(),
+                                 kWidth * 4) != 0)
+            return 0xDEADBEEF;
+        return pixels[static_cast<size_t>(y) * kWidth + x] & 0xFFFFFF;
+    }
+
+    std::unique_ptr<SdlPlatform> platform_;
+};
+
+}  // namespace
+
+TEST_F(SdlPlatformTest, FramesFromTheGameThreadReachTheScreen) {
+    SdlApp& app = platform_->GetApp();
+    SdlVideo& video = platform_->GetVideo();
+    std::vector<uint32_t> seen;
+    std::vector<std::string> errors;
+    app.StartGameThread([&] {
+        std::string error;
+        // A 16-bit frame of the DrawDib kind: 555, rows bottom-up.
+        if (!video.Open(VideoMode{VideoKind::DrawDib, kWidth, kHeight, 16, false}, &error))
+            errors.push_back(error);
+        std::vector<uint16_t> frame(static_cast<size_t>(kWidth) * kHeight, 0x7C00);  // red
+        for (int x = 0; x < kWidth; ++x) frame[x] = 0x001F;  // the last row in memory is the bottom row: blue
+        video.Present(FrameView{reinterpret_cast<const uint8_t*>(frame.data()), kWidth * 2, true});
+        app.RunOnMain([&] {
+            seen.push_back(ScreenPixel(10, 10));
+            seen.push_back(ScreenPixel(10, kHeight - 1));
+        });
+
+        // An 8-bit frame through the palette.
+        if (!video.Open(VideoMode{VideoKind::DrawDib, kWidth, kHeight, 8, false}, &error))
+            errors.push_back(error);
+        const PaletteColor colors[3] = {{0, 0, 0}, {0, 0, 0}, {0x20, 0xC0, 0x40}};
+        video.SetPalette(colors);
+        std::vector<uint8_t> paletted(static_cast<size_t>(kWidth) * kHeight, 2);
+        video.Present(FrameView{paletted.data(), kWidth, false});
+        app.RunOnMain([&] { seen.push_back(ScreenPixel(320, 240)); });
+
+        // The lockable kind: 565, drawn through a lock and copied with a blit.
+        if (!video.Open(VideoMode{VideoKind::DirectDraw, kWidth, kHeight, 16, false}, &error))
+            errors.push_back(error);
+        LockedSurface surface;
+        if (video.Lock(&surface) == SurfaceResult::Ok) {
+            for (int y = 0; y < kHeight; ++y)
+                for (int x = 0; x < kWidth; ++x)
+                    reinterpret_cast<uint16_t*>(surface.pixels + y * surface.pitch)[x] = 0x07E0;  // green
+            video.Unlock();
+        }
+        if (video.Blit() != SurfaceResult::Ok) errors.push_back("blit");
+        app.RunOnMain([&] { seen.push_back(ScreenPixel(639, 479)); });
+        app.ShowCursor(false);
+        video.Close();
+        app.PostQuit(5);
+    });
+    EXPECT_EQ(app.RunMainLoop(), 5);
+    app.JoinGameThread();
+    EXPECT_TRUE(errors.empty()) << errors.front();
+    EXPECT_EQ(video.PixelFormat(), 0);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0], 0xFF0000u);
+    EXPECT_EQ(seen[1], 0x0000FFu);
+    EXPECT_EQ(seen[2], 0x20C040u);
+    // Full 6-bit green; read as 555 it would have a red bit.
+    EXPECT_EQ(seen[3] & 0xFF00FF, 0u);
+    EXPECT_GE((seen[3] >> 8) & 0xFF, 0xF8u);
+    EXPECT_EQ(video.FramesUploaded(), 3u);
+}
+
+TEST_F(SdlPlatformTest, EventsBecomeKeysCharactersWheelAndQuit) {
+    SdlApp& app = platform_->GetApp();
+    SdlInput& input = platform_->GetInput();
+    std::vector<std::pair<int32_t, bool>> keys;
+    std::vector<int> chars;
+    app.SetKeyDownHandler([&](int32_t vk, bool alt) { keys.emplace_back(vk, alt); });
+    app.SetCharHandler([&](uint8_t c, bool) { chars.push_back(c); });
+    bool shiftSeen = false;
+    app.StartGameThread([&] {
+        auto key = [](uint32_t type, SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod) {
+            SDL_Event event{};
+            event.type = type;
+            event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+            event.key.keysym.sym = sym;
+            event.key.keysym.scancode = scancode;
+            event.key.keysym.mod = mod | KMOD_NUM;
+            SDL_PushEvent(&event);
+        };
+        key(SDL_KEYDOWN, SDLK_x, SDL_SCANCODE_X, KMOD_LALT);
+        key(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, 0);
+        key(SDL_KEYDOWN, SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, KMOD_RSHIFT);
+        SDL_Event text{};
+        text.type = SDL_TEXTINPUT;
+        SDL_strlcpy(text.text.text, "\xC3\xA9", sizeof text.text.text);
+        SDL_PushEvent(&text);
+        SDL_Event wheel{};
+        wheel.type = SDL_MOUSEWHEEL;
+        wheel.wheel.y = 2;
+        SDL_PushEvent(&wheel);
+        // Everything pushed so far is handled before a call queued after it.
+        app.RunOnMain([] {});
+        app.RunOnMain([&] { shiftSeen = input.KeyDown(VK_SHIFT); });
+        key(SDL_KEYUP, SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, 0);
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    });
+    EXPECT_EQ(app.RunMainLoop(), 0);
+    app.JoinGameThread();
+    EXPECT_EQ(keys,
+              (std::vector<std::pair<int32_t, bool>>{{'X', true}, {VK_RETURN, false}, {VK_SHIFT, false}}));
+    EXPECT_EQ(chars, (std::vector<int>{13, 0xE9}));
+    EXPECT_EQ(app.TakeWheelSum(), 240);
+    EXPECT_TRUE(shiftSeen);
+    EXPECT_FALSE(input.KeyDown(VK_SHIFT));
+}
+
+TEST_F(SdlPlatformTest, FullScreenFillsTheDesktopAndCloseGivesItBack) {
+    SdlVideo& video = platform_->GetVideo();
+    std::string error;
+    ASSERT_TRUE(video.Open(VideoMode{VideoKind::DrawDib, kWidth, kHeight, 16, true}, &error)) << error;
+    EXPECT_NE(SDL_GetWindowFlags(platform_->Window()) & SDL_WINDOW_FULLSCREEN, 0u);
+    int w = 0;
+    int h = 0;
+    SDL_RenderGetLogicalSize(platform_->Renderer(), &w, &h);
+    EXPECT_EQ(w, kWidth);
+    EXPECT_EQ(h, kHeight);
+    video.Close();
+    EXPECT_EQ(SDL_GetWindowFlags(platform_->Window()) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_GT(video.Desktop().width, 0);
+}
