@@ -297,7 +297,8 @@ void ZEMAClass::ReadLibrary(BlockReader& reader) {
 void ZEMAClass::ReadChunk(BlockReader& reader, const uint8_t* signature) {
     if (IsTag(signature, "NAME")) {
         auto block = ReadBlock(reader, 10);
-        SetName(String::FromBytes(reinterpret_cast<const char*>(block->Payload()), PayloadBytes(block.get())));
+        const uint32_t size = PayloadBytes(block.get());
+        SetName(size == 0 ? String() : String::FromBytes(reinterpret_cast<const char*>(block->Payload()), size));
     } else if (IsTag(signature, "GLCU")) {
         auto block = ReadBlock(reader, kTableHeaderSize);
         const uint32_t count = LoadU16(block->Header() + 10);
