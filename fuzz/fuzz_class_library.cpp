@@ -73,8 +73,8 @@ void Exercise(ZEMAClass* cls) {
     for (uint32_t i = 0; i < 8; ++i) {
         (void)cls->MethodSlot(i);
         (void)cls->VirtualMethodSlot(i);
-        (void)cls->MethodDebugRecordAddress(i);
-        (void)cls->VirtualMethodDebugRecordAddress(i);
+        (void)cls->MethodDebugRecord(i);
+        (void)cls->VirtualMethodDebugRecord(i);
     }
     (void)cls->InheritsFrom("N");
     DestroyObject(new ScriptObject(cls));
