@@ -1,0 +1,1 @@
+// Pictures, fonts, colours and the screen: everything that ends up as pixels.

@@ -1,0 +1,1 @@
+// The game program's shell: start-up, threads, frame pacing, sound and input devices.
