@@ -1,8 +1,6 @@
 // Block reader over arbitrary file content: blocks (nested containers included), then words,
 // texts and comments, then a few seeks. Damaged input must end in an engine error, never a crash or
 // a loop that stops advancing.
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +9,7 @@
 #include "foundation/block_reader.h"
 #include "foundation/data_block.h"
 #include "foundation/exceptions.h"
+#include "fuzz/memory_file.h"
 
 namespace {
 
@@ -26,28 +25,6 @@ public:
 
 private:
     int depth_;
-};
-
-// The input as a file without a name on disk: nothing is left behind.
-class MemoryFile {
-public:
-    MemoryFile(const uint8_t* data, size_t size) : fd_(memfd_create("fuzz", 0)) {
-        if (fd_ < 0) return;
-        for (size_t done = 0; done < size;) {
-            ssize_t n = write(fd_, data + done, size - done);
-            if (n <= 0) break;
-            done += static_cast<size_t>(n);
-        }
-    }
-    ~MemoryFile() {
-        if (fd_ >= 0) close(fd_);
-    }
-    MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
-    String Path() const { return String(("/proc/self/fd/" + std::to_string(fd_)).c_str()); }
-
-private:
-    int fd_;
 };
 
 }  // namespace

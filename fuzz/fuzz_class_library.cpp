@@ -2,8 +2,6 @@
 // library; then the input cut into several libraries (and a substitution list) in an archive,
 // loaded through the class manager with the uses between them. Damaged input must end in an engine
 // error, never a crash.
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -16,29 +14,9 @@
 #include "foundation/fd_file.h"
 #include "script/class_manager.h"
 #include "script/native_descriptor.h"
+#include "fuzz/memory_file.h"
 
 namespace {
-
-// The bytes as a file without a name on disk.
-class MemoryFile {
-public:
-    explicit MemoryFile(const std::string& bytes) : fd_(memfd_create("fuzz", 0)) {
-        for (size_t done = 0; fd_ >= 0 && done < bytes.size();) {
-            ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
-            if (n <= 0) break;
-            done += static_cast<size_t>(n);
-        }
-    }
-    ~MemoryFile() {
-        if (fd_ >= 0) close(fd_);
-    }
-    MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
-    String Path() const { return String(("/proc/self/fd/" + std::to_string(fd_)).c_str()); }
-
-private:
-    int fd_;
-};
 
 std::string U16(uint32_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
 std::string U32(uint32_t v) { return U16(v & 0xFFFF) + U16(v >> 16); }

@@ -1,7 +1,5 @@
 // Archive over arbitrary file content: the directory is read, then a few entries are looked up,
 // opened (packed ones unpacked) and read. Damaged input must end in an engine error.
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -11,29 +9,9 @@
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "foundation/fd_file.h"
+#include "fuzz/memory_file.h"
 
 namespace {
-
-class MemoryFile {
-public:
-    MemoryFile(const uint8_t* data, size_t size) : fd_(memfd_create("fuzz", 0)) {
-        if (fd_ < 0) return;
-        for (size_t done = 0; done < size;) {
-            ssize_t n = write(fd_, data + done, size - done);
-            if (n <= 0) break;
-            done += static_cast<size_t>(n);
-        }
-    }
-    ~MemoryFile() {
-        if (fd_ >= 0) close(fd_);
-    }
-    MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
-    String Path() const { return String(("/proc/self/fd/" + std::to_string(fd_)).c_str()); }
-
-private:
-    int fd_;
-};
 
 // Reads an entry through an entry reader, at most 1 MiB of it.
 void ReadEntry(FD::File& archive, const String& name) {

@@ -9,17 +9,9 @@
 #include "foundation/trace_flag.h"
 #include "tests/support/block_writer.h"
 #include "tests/support/test_archive.h"
+#include "tests/support/error_message.h"
 
 namespace {
-
-std::string Message(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const DExep& e) {
-        return e.message.Text();
-    }
-    return "no error";
-}
 
 struct Resource {
     std::string content;
@@ -102,9 +94,9 @@ TEST_F(NamedCacheTest, AliasCyclesEndAsNotFound) {
     strict.Alias("a", "b");
     strict.Alias("b", "c");
     strict.Alias("c", "a");
-    EXPECT_EQ(Message([&] { strict.Get("a"); }), "File c not found");
+    EXPECT_EQ(ErrorMessage([&] { strict.Get("a"); }), "File c not found");
     strict.Alias("self", "self");
-    EXPECT_EQ(Message([&] { strict.Get("self"); }), "File self not found");
+    EXPECT_EQ(ErrorMessage([&] { strict.Get("self"); }), "File self not found");
     EXPECT_EQ(strict.Count(), 0u);
 
     lenient.Alias("x", "y");
@@ -115,7 +107,7 @@ TEST_F(NamedCacheTest, AliasCyclesEndAsNotFound) {
 
 TEST_F(NamedCacheTest, AliasOfSomethingThatLoadsAsNothing) {
     strict.Alias("nothing", "empty");
-    EXPECT_EQ(Message([&] { strict.Get("nothing"); }), "File nothing not found");
+    EXPECT_EQ(ErrorMessage([&] { strict.Get("nothing"); }), "File nothing not found");
     // The null itself was entered: asking again does not load again.
     EXPECT_EQ(strict.Get("empty"), nullptr);
     EXPECT_EQ(strict.loads, 1);
@@ -124,8 +116,8 @@ TEST_F(NamedCacheTest, AliasOfSomethingThatLoadsAsNothing) {
 }
 
 TEST_F(NamedCacheTest, StrictPassesErrorsOnAndLenientGivesNull) {
-    EXPECT_EQ(Message([&] { strict.Get("missing"); }), "FD::File \"missing.res\" Not Found");
-    EXPECT_EQ(Message([&] { strict.Get("broken"); }), "Bad broken");
+    EXPECT_EQ(ErrorMessage([&] { strict.Get("missing"); }), "FD::File \"missing.res\" Not Found");
+    EXPECT_EQ(ErrorMessage([&] { strict.Get("broken"); }), "Bad broken");
     EXPECT_EQ(strict.Count(), 0u);
 
     EXPECT_EQ(lenient.Get("missing"), nullptr);
@@ -138,11 +130,11 @@ TEST_F(NamedCacheTest, StrictPassesErrorsOnAndLenientGivesNull) {
 }
 
 TEST_F(NamedCacheTest, TrailingSpaceRule) {
-    EXPECT_EQ(Message([&] { strict.Get("ship "); }), "FD::File \"ship .res\" Not Found");
+    EXPECT_EQ(ErrorMessage([&] { strict.Get("ship "); }), "FD::File \"ship .res\" Not Found");
     EXPECT_EQ(lenient.Get("ship "), nullptr);
     SetTraceFlag(true);
-    EXPECT_EQ(Message([&] { strict.Get("ship "); }), "File 'ship ' ended with space!");
-    EXPECT_EQ(Message([&] { lenient.Get("ship "); }), "File 'ship ' ended with space!");
+    EXPECT_EQ(ErrorMessage([&] { strict.Get("ship "); }), "File 'ship ' ended with space!");
+    EXPECT_EQ(ErrorMessage([&] { lenient.Get("ship "); }), "File 'ship ' ended with space!");
     EXPECT_NE(strict.Get("ship"), nullptr);
     // An alias ending in a space is fine; only the name that is loaded counts.
     strict.Alias("boat ", "ship");
@@ -158,7 +150,7 @@ TEST_F(NamedCacheTest, Substitutions) {
     EXPECT_EQ(aliases.Find("lonely"), nullptr);
     EXPECT_EQ(aliases.Count(), 3u);
     EXPECT_EQ(strict.Get("quoted name")->content, "a ship");
-    EXPECT_EQ(Message([&] { strict.LoadSubstitutions("none.subs"); }), "FD::File \"none.subs\" Not Found");
+    EXPECT_EQ(ErrorMessage([&] { strict.LoadSubstitutions("none.subs"); }), "FD::File \"none.subs\" Not Found");
 }
 
 struct Tagged : DataBlock {

@@ -12,17 +12,9 @@
 #include "tests/support/class_library_builder.h"
 #include "tests/support/script_assembler.h"
 #include "tests/support/test_archive.h"
+#include "tests/support/error_message.h"
 
 namespace {
-
-std::string Message(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const DExep& e) {
-        return e.message.Text();
-    }
-    return "no error";
-}
 
 // Reads a library the way the loader does, from an archive entry named "X.glc".
 std::unique_ptr<ZEMAClass> Read(const std::string& bytes, std::vector<String>* names = nullptr) {
@@ -41,7 +33,7 @@ std::unique_ptr<ZEMAClass> Read(const ClassLibraryBuilder& b, std::vector<String
 }
 
 std::string ReadError(const ClassLibraryBuilder& b) {
-    return Message([&] { Read(b); });
+    return ErrorMessage([&] { Read(b); });
 }
 
 // A class with two methods (at words 0 and 2) and three virtual methods (words 2 and 6; virtual 1
@@ -261,7 +253,7 @@ TEST(ClassLibrary, VirtualTableWithoutCodeIsFineWhenEmpty) {
 }
 
 TEST(ClassLibrary, NoBlockIsTheReadersError) {
-    std::string message = Message([] { Read(std::string("not a block")); });
+    std::string message = ErrorMessage([] { Read(std::string("not a block")); });
     EXPECT_EQ(message.rfind("Signature not found at position", 0), 0u) << message;
 }
 
@@ -292,7 +284,7 @@ TEST(ClassLibrary, InheritVirtualMethods) {
     EXPECT_EQ(d->VirtualMethodSlot(2), base->VirtualMethodSlot(2));
     EXPECT_EQ(d->VirtualMethodOwner(2), base.get());
     EXPECT_EQ(d->VirtualMethodSlot(3), 0u);  // beyond the base's table: empty
-    EXPECT_EQ(Message([&] { d->VirtualMethodOwner(3); }), "Virtual method 3 not defined in class D");
+    EXPECT_EQ(ErrorMessage([&] { d->VirtualMethodOwner(3); }), "Virtual method 3 not defined in class D");
 }
 
 TEST(ClassLibrary, InheritedDebugRecords) {

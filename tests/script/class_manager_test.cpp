@@ -14,17 +14,9 @@
 #include "tests/support/class_library_builder.h"
 #include "tests/support/script_assembler.h"
 #include "tests/support/test_archive.h"
+#include "tests/support/error_message.h"
 
 namespace {
-
-std::string Message(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const DExep& e) {
-        return e.message.Text();
-    }
-    return "no error";
-}
 
 void NativeVirtual2(ScriptObject*) {}
 void NativeVirtual3(ScriptObject*) {}
@@ -108,7 +100,7 @@ TEST_F(ClassManagerTest, FreshManager) {
     EXPECT_TRUE(m.IsKindOf("ClassManager"));
     EXPECT_TRUE(m.IsKindOf("ZEMAClass"));
     EXPECT_FALSE(m.IsKindOf("ObjectManager"));
-    EXPECT_EQ(Message([&] { m.FindClass("Nope"); }), "Class Nope not found in FindClass method");
+    EXPECT_EQ(ErrorMessage([&] { m.FindClass("Nope"); }), "Class Nope not found in FindClass method");
 }
 
 TEST_F(ClassManagerTest, RegisteringANameTwiceIsAWarning) {
@@ -129,7 +121,7 @@ TEST_F(ClassManagerTest, ABindingFailureEntersNothing) {
     static const NativeClassRow tooSmall{"TooSmall", "TooSmall", &kZEMAClassRow, 2, 2};
     Open({});
     auto* d = new NativeDescriptor(&runner, tooSmall);
-    EXPECT_EQ(Message([&] { manager->Register(d, false); }), "Not enougth room for methods in class TooSmall");
+    EXPECT_EQ(ErrorMessage([&] { manager->Register(d, false); }), "Not enougth room for methods in class TooSmall");
     EXPECT_THROW(manager->FindClass("TooSmall"), FatalExep);
     delete d;
 }
@@ -209,12 +201,12 @@ TEST_F(ClassManagerTest, AClassUsedByItsOwnBaseInheritsTheCompleteTable) {
 
 TEST_F(ClassManagerTest, ABaseCycleIsRefused) {
     Open({Library(Script("A", {"B"}, 1)), Library(Script("B", {"A"}, 1))});
-    EXPECT_EQ(Message([&] { manager->Get("A"); }), "Class A is its own base class");
+    EXPECT_EQ(ErrorMessage([&] { manager->Get("A"); }), "Class A is its own base class");
     EXPECT_THROW(manager->FindClass("A"), FatalExep);
     EXPECT_THROW(manager->FindClass("B"), FatalExep);
 
     Open({Library(Script("Self", {"Self"}, 1))});
-    EXPECT_EQ(Message([&] { manager->Get("Self"); }), "Class Self is its own base class");
+    EXPECT_EQ(ErrorMessage([&] { manager->Get("Self"); }), "Class Self is its own base class");
 }
 
 TEST_F(ClassManagerTest, AFailedLoadLeavesNothingHalfLinkedInTheTable) {
@@ -223,20 +215,20 @@ TEST_F(ClassManagerTest, AFailedLoadLeavesNothingHalfLinkedInTheTable) {
     Open({Library(Script("A", {"Good", "Bad"})), Library(Script("Good", {"A"})), Library(bad)});
     const uint32_t before = manager->Classes().Count();
     const std::string error = "Class library Bad.glc is damaged: GLM is shorter than its count";
-    EXPECT_EQ(Message([&] { manager->Get("A"); }), error);
+    EXPECT_EQ(ErrorMessage([&] { manager->Get("A"); }), error);
     EXPECT_EQ(manager->Classes().Count(), before);
     for (const char* name : {"A", "Good", "Bad"}) {
-        EXPECT_EQ(Message([&] { manager->FindClass(name); }), std::string("Class ") + name + " not found in FindClass method");
+        EXPECT_EQ(ErrorMessage([&] { manager->FindClass(name); }), std::string("Class ") + name + " not found in FindClass method");
     }
     EXPECT_EQ(manager->FailedClassCount(), 3u);
     EXPECT_TRUE(Notified().empty());
     // A later request tries again and fails the same way.
-    EXPECT_EQ(Message([&] { manager->Get("A"); }), error);
+    EXPECT_EQ(ErrorMessage([&] { manager->Get("A"); }), error);
     // Classes of the failed load can still be loaded on their own when they do not need the bad one.
     Open({Library(Script("A", {"Missing"}))});
-    EXPECT_EQ(Message([&] { manager->Get("A"); }), "FD::File \"Missing.glc\" Not Found");
+    EXPECT_EQ(ErrorMessage([&] { manager->Get("A"); }), "FD::File \"Missing.glc\" Not Found");
     EXPECT_THROW(manager->FindClass("A"), FatalExep);
-    EXPECT_EQ(Message([&] { manager->Get("Nothing"); }), "FD::File \"Nothing.glc\" Not Found");
+    EXPECT_EQ(ErrorMessage([&] { manager->Get("Nothing"); }), "FD::File \"Nothing.glc\" Not Found");
 }
 
 TEST_F(ClassManagerTest, LoadsAfterAFailureStillWork) {
@@ -270,7 +262,7 @@ TEST_F(ClassManagerTest, SubstitutionsAndAliases) {
 TEST_F(ClassManagerTest, AliasCycleIsAnError) {
     Open({{"Loop.subs", "A B\nB A\n"}});
     manager->LoadSubstitutions("Loop.subs");
-    EXPECT_EQ(Message([&] { manager->Get("A"); }), "File B not found");
+    EXPECT_EQ(ErrorMessage([&] { manager->Get("A"); }), "File B not found");
 }
 
 TEST_F(ClassManagerTest, NativeWithALibraryKeepsScriptCodeInVirtualSlots) {
@@ -302,7 +294,7 @@ TEST_F(ClassManagerTest, ALibraryTableTooSmallForTheNativeBindingsIsAnError) {
     TestArchive files({{"TestNative.glc", lib.Build()}});
     ClassManager m(&runner, 26, files.File());
     auto* d = new NativeDescriptor(&runner, kNativeRow);
-    EXPECT_EQ(Message([&] { m.Register(d, true); }), "Not enougth room for virtual methods in class TestNative");
+    EXPECT_EQ(ErrorMessage([&] { m.Register(d, true); }), "Not enougth room for virtual methods in class TestNative");
     EXPECT_THROW(m.FindClass("TestNative"), FatalExep);
     delete d;
 }
@@ -310,9 +302,9 @@ TEST_F(ClassManagerTest, ALibraryTableTooSmallForTheNativeBindingsIsAnError) {
 TEST_F(ClassManagerTest, TrailingSpaceRuleAppliesWithTheTraceFlag) {
     Open({Library(Script("A"))});
     SetTraceFlag(true);
-    EXPECT_EQ(Message([&] { manager->Get("A "); }), "File 'A ' ended with space!");
+    EXPECT_EQ(ErrorMessage([&] { manager->Get("A "); }), "File 'A ' ended with space!");
     SetTraceFlag(false);
-    EXPECT_EQ(Message([&] { manager->Get("A "); }), "FD::File \"A .glc\" Not Found");
+    EXPECT_EQ(ErrorMessage([&] { manager->Get("A "); }), "FD::File \"A .glc\" Not Found");
 }
 
 TEST_F(ClassManagerTest, ScriptCallableMethods) {
@@ -341,7 +333,7 @@ TEST_F(ClassManagerTest, ScriptCallableMethods) {
     runner.stack.Push(0xFFFFFFF);
     runner.stack.Push(0);
     runner.stack.Push(manager->Address());
-    EXPECT_EQ(Message([&] { runner.CallMethod(manager.get(), manager.get(), kCreateObjectMethod); }),
+    EXPECT_EQ(ErrorMessage([&] { runner.CallMethod(manager.get(), manager.get(), kCreateObjectMethod); }),
               "Bad bucket count for ClassManager");
 }
 
@@ -365,7 +357,7 @@ TEST_F(ClassManagerTest, NestingDepthIsBounded) {
         entries.push_back(Library(Script("C" + std::to_string(i), used)));
     }
     Open(entries);
-    EXPECT_EQ(Message([&] { manager->Get("C0"); }), "Class C1000 is used too deeply nested");
+    EXPECT_EQ(ErrorMessage([&] { manager->Get("C0"); }), "Class C1000 is used too deeply nested");
     EXPECT_EQ(manager->Classes().Count(), 3u);
     // One level less loads.
     EXPECT_NE(manager->Get("C1"), nullptr);

@@ -9,17 +9,9 @@
 #include "script/native_descriptor.h"
 #include "script/zema_class.h"
 #include "tests/script/fake_method_runner.h"
+#include "tests/support/error_message.h"
 
 namespace {
-
-std::string Message(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const DExep& e) {
-        return e.message.Text();
-    }
-    return "no error";
-}
 
 // The handler a slot's method entry names, or null for script code or an empty slot.
 NativeHandler HandlerAt(uint32_t slot) {
@@ -96,7 +88,7 @@ TEST_F(ZEMAClassTest, ObjectsLiveInTheScriptSpaceAndAreChecked) {
     auto* heap = new ScriptObject(&c);
     EXPECT_TRUE(InScriptRegion(heap));
     EXPECT_EQ(ScriptObject::FromAddress(heap->Address(), kScriptObjectKind, "object"), heap);
-    EXPECT_NE(Message([&] { ZEMAClass::FromAddress(heap->Address(), "class"); }).find("class"), std::string::npos);
+    EXPECT_NE(ErrorMessage([&] { ZEMAClass::FromAddress(heap->Address(), "class"); }).find("class"), std::string::npos);
     EXPECT_THROW(ScriptObject::FromAddress(heap->Address() + 4, 0, "object"), FatalExep);
     delete heap;
 }
@@ -111,7 +103,7 @@ TEST_F(ZEMAClassTest, CloneCopiesFieldsAndGivesAPlainObject) {
     EXPECT_EQ(copy->Class(), c);
     EXPECT_EQ(copy->Field(2), 77u);
     EXPECT_NE(copy->Fields(), o->Fields());
-    EXPECT_NE(Message([&] { o->Field(3); }).find("Field 3 not found"), std::string::npos);
+    EXPECT_NE(ErrorMessage([&] { o->Field(3); }).find("Field 3 not found"), std::string::npos);
 
     std::unique_ptr<ScriptObject> ofClass(c->Clone());
     EXPECT_EQ(ofClass->Class(), c);
@@ -142,30 +134,30 @@ TEST_F(ZEMAClassTest, ReserveMethods) {
 TEST_F(ZEMAClassTest, LookupsCheckTableCountAndEmptySlots) {
     ZEMAClass none(nullptr);
     none.SetName("Bare");
-    EXPECT_EQ(Message([&] { none.GetMethod(0); }), "Method 0 not defined in class Bare");
-    EXPECT_EQ(Message([&] { none.GetVirtualMethod(1); }), "Virtual method 1 not defined in class Bare");
+    EXPECT_EQ(ErrorMessage([&] { none.GetMethod(0); }), "Method 0 not defined in class Bare");
+    EXPECT_EQ(ErrorMessage([&] { none.GetVirtualMethod(1); }), "Virtual method 1 not defined in class Bare");
 
     ZEMAClass c(nullptr);
     c.SetName("Small");
     c.ReserveMethods(2, 2);
     c.SetMethod(BaseCreate, 0);
     EXPECT_NE(c.GetMethod(0), 0u);
-    EXPECT_EQ(Message([&] { c.GetMethod(1); }), "Method 1 not defined in class Small");
-    EXPECT_EQ(Message([&] { c.GetMethod(2); }), "Method 2 not defined in class Small");
-    EXPECT_EQ(Message([&] { c.GetMethod(0xFFFFFFFF); }), "Method -1 not defined in class Small");
-    EXPECT_EQ(Message([&] { c.VirtualMethodOwner(5); }), "Virtual method 5 not defined in class Small");
+    EXPECT_EQ(ErrorMessage([&] { c.GetMethod(1); }), "Method 1 not defined in class Small");
+    EXPECT_EQ(ErrorMessage([&] { c.GetMethod(2); }), "Method 2 not defined in class Small");
+    EXPECT_EQ(ErrorMessage([&] { c.GetMethod(0xFFFFFFFF); }), "Method -1 not defined in class Small");
+    EXPECT_EQ(ErrorMessage([&] { c.VirtualMethodOwner(5); }), "Virtual method 5 not defined in class Small");
     EXPECT_EQ(c.MethodSlot(7), 0u);
-    EXPECT_EQ(Message([&] { c.UsedClass(0); }), "Class number 0 not found in class Small");
-    EXPECT_EQ(Message([&] { c.ClassField(0); }), "Class field 0 not found in class Small");
+    EXPECT_EQ(ErrorMessage([&] { c.UsedClass(0); }), "Class number 0 not found in class Small");
+    EXPECT_EQ(ErrorMessage([&] { c.ClassField(0); }), "Class field 0 not found in class Small");
 }
 
 TEST_F(ZEMAClassTest, BindingOutsideTheTableIsAnError) {
     ZEMAClass c(nullptr);
     c.SetName("Tight");
-    EXPECT_EQ(Message([&] { c.SetMethod(BaseCreate, 0); }), "Not enougth room for methods in class Tight");
+    EXPECT_EQ(ErrorMessage([&] { c.SetMethod(BaseCreate, 0); }), "Not enougth room for methods in class Tight");
     c.ReserveMethods(2, 1);
-    EXPECT_EQ(Message([&] { c.SetMethod(BaseCreate, 2); }), "Not enougth room for methods in class Tight");
-    EXPECT_EQ(Message([&] { c.SetVirtualMethod(BaseCreate, 1); }),
+    EXPECT_EQ(ErrorMessage([&] { c.SetMethod(BaseCreate, 2); }), "Not enougth room for methods in class Tight");
+    EXPECT_EQ(ErrorMessage([&] { c.SetVirtualMethod(BaseCreate, 1); }),
               "Not enougth room for virtual methods in class Tight");
     // Only the low 16 bits of the number count.
     c.SetMethod(BaseCreate, 0x10001);
@@ -254,8 +246,8 @@ TEST_F(ZEMAClassTest, InheritsFromScriptBasesAndTheNativeKindChain) {
     EXPECT_FALSE(s2.InheritsFrom("TestBase"));
     EXPECT_FALSE(s1.InheritsFrom("S2"));
     // A base chain never loops.
-    EXPECT_EQ(Message([&] { s1.SetBase(&s2); }), "Class S1 is its own base class");
-    EXPECT_EQ(Message([&] { s1.SetBase(&s1); }), "Class S1 is its own base class");
+    EXPECT_EQ(ErrorMessage([&] { s1.SetBase(&s2); }), "Class S1 is its own base class");
+    EXPECT_EQ(ErrorMessage([&] { s1.SetBase(&s1); }), "Class S1 is its own base class");
     EXPECT_EQ(s1.BaseClass(), native.get());
 }
 
@@ -320,7 +312,7 @@ TEST_F(DestructionTest, AThrowingDestructorMethodStillFreesTheObject) {
         if (call.cls == b.get()) throw FatalExep(String("script failed"));
     };
     // The object is freed (the leak checker of the sanitizer build would see it otherwise).
-    EXPECT_EQ(Message([&] { DestroyObject(new ScriptObject(b.get())); }), "script failed");
+    EXPECT_EQ(ErrorMessage([&] { DestroyObject(new ScriptObject(b.get())); }), "script failed");
     EXPECT_EQ(runner.calls.size(), 1u);
 }
 
@@ -356,7 +348,7 @@ TEST_F(DestructionTest, NativeMethodsOfZEMAClass) {
     // A value that is not a class is refused before it is used.
     runner.stack.Push(made->Address());
     EXPECT_THROW(runner.CallMethod(&c, &c, kCreateObjectMethod), FatalExep);
-    EXPECT_EQ(Message([&] { runner.CallMethod(made, &c, 2); }), "DStack underflow");
+    EXPECT_EQ(ErrorMessage([&] { runner.CallMethod(made, &c, 2); }), "DStack underflow");
     DestroyObject(made);
 }
 

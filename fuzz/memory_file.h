@@ -1,0 +1,36 @@
+// The fuzz input as a file without a name on disk, so that readers that open files by name can be
+// fed from memory and nothing is left behind.
+#pragma once
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "foundation/engine_string.h"
+
+class MemoryFile {
+public:
+    MemoryFile(const uint8_t* data, size_t size) : fd_(memfd_create("fuzz", 0)) {
+        for (size_t done = 0; fd_ >= 0 && done < size;) {
+            ssize_t n = write(fd_, data + done, size - done);
+            if (n <= 0) break;
+            done += static_cast<size_t>(n);
+        }
+    }
+    explicit MemoryFile(const std::string& bytes)
+        : MemoryFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) {}
+    ~MemoryFile() {
+        if (fd_ >= 0) close(fd_);
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+
+    bool Valid() const { return fd_ >= 0; }
+    String Path() const { return String(("/proc/self/fd/" + std::to_string(fd_)).c_str()); }
+
+private:
+    int fd_;
+};
