@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 
@@ -16,7 +17,7 @@ namespace {
 
 // Opens a fresh file next to target; mode bits follow the umask as for an ordinary create.
 std::FILE* OpenTemporary(const std::string& target, std::string& path, const char* mode) {
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         path = target + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(counter++);
         int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
