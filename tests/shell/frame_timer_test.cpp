@@ -71,14 +71,4 @@ TEST(FrameTimer, StartAndStop) {
     EXPECT_EQ(timer.Countdown(), 25);
 }
 
-TEST(FrameTimer, ProgramTimerWaitsThroughTheFreeFunctions) {
-    HeadlessTimer clock;
-    ASSERT_TRUE(StartFrameTimer(clock));
-    clock.Advance(20);
-    FrameWait();
-    StopFrameTimer();
-    EXPECT_EQ(clock.Sleeps(), (std::vector<uint32_t>{8}));
-    EXPECT_FALSE(GameFrameTimer().Running());
-}
-
 }  // namespace

@@ -199,16 +199,6 @@ TEST_F(InputDeviceTest, ACountBeyondThePayloadUsesTheCodesThere) {
     EXPECT_THROW(device.ActionSlot(2), FatalExep);
 }
 
-TEST_F(InputDeviceTest, ActionSlotChangesTheMapping) {
-    InputDevice device;
-    device.Actions().SetCodes({'A', 'B'});
-    StoreU32(device.ActionSlot(1), VK_SPACE);
-    EXPECT_EQ(device.Actions().Code(1), static_cast<uint32_t>(VK_SPACE));
-    input.SetKey(VK_SPACE, true);
-    device.Poll();
-    EXPECT_EQ(device.Actions().Held(1), -1);
-}
-
 TEST_F(InputDeviceTest, KeysRoundTripThroughWriteKeysChunk) {
     InputDevice device;
     device.Actions().SetCodes({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_SPACE});

@@ -127,10 +127,4 @@ TEST(InputQueue, AnAltCharacterIsNotSplitWhenTheQueueIsNearlyFull) {
     EXPECT_EQ(ReadAll(chars), (std::vector<int32_t>{'a', 'b', 'd'}));
 }
 
-TEST(InputQueue, ProgramQueuesHold32Values) {
-    EXPECT_EQ(KeyQueue().Capacity(), 32u);
-    EXPECT_EQ(CharQueue().Capacity(), 32u);
-    EXPECT_NE(&KeyQueue(), &CharQueue());
-}
-
 }  // namespace
