@@ -1,1 +1,0 @@
-// The game program's shell: start-up, threads, frame pacing, sound and input devices.

@@ -1,0 +1,5 @@
+// The shell's native classes: start-up registers their binders once, so that a descriptor made
+// for one of these names from the class catalogue binds the same methods as the objects do.
+#pragma once
+
+void RegisterShellNatives();

@@ -1,0 +1,185 @@
+#include "shell/sound_system.h"
+
+#include <algorithm>
+#include <cstring>
+#include <span>
+
+#include "foundation/config_blocks.h"
+#include "foundation/exceptions.h"
+#include "script/method_runner.h"
+
+namespace {
+
+constexpr int32_t kNotPlayed = -1;
+
+SoundSystem& SystemOf(ScriptObject* receiver) {
+    auto* system = dynamic_cast<SoundSystem*>(receiver);
+    if (system == nullptr) throw FatalExep(String("SoundSystem expected as receiver"));
+    return *system;
+}
+
+// Method 4: pops a sound record; pushes its handle or -1.
+void PostPlayHandler(ScriptObject* receiver) {
+    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
+    SoundRecord* record = SoundRecord::FromAddress(stack.Pop());
+    stack.Push(static_cast<uint32_t>(SystemOf(receiver).PostPlay(record)));
+}
+
+// Method 5: pops a handle.
+void StopHandler(ScriptObject* receiver) {
+    SystemOf(receiver).Stop(static_cast<int32_t>(RunnerOf(receiver).DataStack().Pop()));
+}
+
+// Method 6: pops the loop flag, then the track.
+void PlayCDHandler(ScriptObject* receiver) {
+    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
+    const auto loop = static_cast<int32_t>(stack.Pop());
+    const auto track = static_cast<int32_t>(stack.Pop());
+    SystemOf(receiver).PlayCD(track, loop);
+}
+
+// Method 7.
+void StopCDHandler(ScriptObject* receiver) { SystemOf(receiver).StopCD(); }
+
+// Method 8: pops a sound record; pushes its handle or -1.
+void PostPlayLoopedHandler(ScriptObject* receiver) {
+    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
+    SoundRecord* record = SoundRecord::FromAddress(stack.Pop());
+    stack.Push(static_cast<uint32_t>(SystemOf(receiver).PostPlayLooped(record)));
+}
+
+const String& SystemName() {
+    static const String* name = new String("SoundSystem");
+    return *name;
+}
+
+bool Loaded(AudioKind kind) { return kind != AudioKind::None; }
+
+}  // namespace
+
+void BindSoundSystemMethods(ZEMAClass& target) {
+    target.SetMethod(PostPlayHandler, 4);
+    target.SetMethod(StopHandler, 5);
+    target.SetMethod(PlayCDHandler, 6);
+    target.SetMethod(StopCDHandler, 7);
+    target.SetMethod(PostPlayLoopedHandler, 8);
+}
+
+SoundSystem::SoundSystem(const SoundSettingsBlock* settings, MethodRunner* processor, Audio& audio)
+    : ZEMAClass(processor), settings_(settings), audio_(audio) {}
+
+SoundSystem::~SoundSystem() {
+    StopThread();
+    if (initialised_) audio_.Shutdown();
+}
+
+bool SoundSystem::IsKindOf(const char* name) const {
+    return std::strcmp(name, "SoundSystem") == 0 || std::strcmp(name, "ZEMAClass") == 0;
+}
+
+void SoundSystem::RegisterMethods(ZEMAClass& target) {
+    BindZEMAClassMethods(target);
+    BindSoundSystemMethods(target);
+}
+
+void SoundSystem::ReserveMethodTables(ZEMAClass& target) { target.ReserveMethods(9, 2); }
+
+const String& SoundSystem::ClassName() const { return SystemName(); }
+
+void SoundSystem::Init() {
+    {
+        std::lock_guard lock(queueMutex_);
+        if (!running_) {
+            thread_ = std::thread([this] { ThreadBody(); });
+            running_ = true;
+        }
+    }
+    initialised_ = audio_.Init();
+}
+
+bool SoundSystem::SoundOn() const { return settings_ != nullptr && settings_->SoundOn(); }
+
+void SoundSystem::PlayCD(int32_t track, int32_t loop) {
+    if (initialised_) audio_.PlayCD(track, (loop & 1) != 0);
+}
+
+void SoundSystem::StopCD() { audio_.StopCD(); }
+
+int32_t SoundSystem::PostPlay(SoundRecord* record) { return Post(record, Request::PlayOnce); }
+
+int32_t SoundSystem::PostPlayLooped(SoundRecord* record) { return Post(record, Request::PlayLooped); }
+
+int32_t SoundSystem::Post(SoundRecord* record, Request request) {
+    if (record == nullptr || !initialised_ || !SoundOn()) return kNotPlayed;
+    Load(record);
+    {
+        std::lock_guard lock(queueMutex_);
+        if (!running_) return kNotPlayed;
+        queue_.push_back(Message{request, record});
+    }
+    queueCondition_.notify_one();
+    return Loaded(record->Type()) ? static_cast<int32_t>(record->Handle()) : kNotPlayed;
+}
+
+void SoundSystem::Stop(int32_t handle) { audio_.Stop(static_cast<AudioHandle>(handle)); }
+
+void SoundSystem::StopAll() { audio_.StopAll(); }
+
+void SoundSystem::SetVolume(int32_t level) { audio_.SetVolume(std::clamp(level, 0, 10) * 10); }
+
+void SoundSystem::Load(SoundRecord* record) {
+    std::lock_guard lock(loadMutex_);
+    if (Loaded(record->Type()) || record->Data().empty()) return;
+    const LoadedAudio loaded = audio_.Load(std::span<const uint8_t>(record->Data()));
+    if (Loaded(loaded.kind)) record->SetLoaded(audio_, loaded);
+}
+
+void SoundSystem::Play(SoundRecord* record, bool looped) {
+    Load(record);
+    AudioKind kind;
+    AudioHandle handle;
+    {
+        std::lock_guard lock(loadMutex_);
+        kind = record->Type();
+        handle = record->Handle();
+    }
+    if (!Loaded(kind)) return;
+    if (looped)
+        audio_.PlayLooped(handle);
+    else
+        audio_.PlayOnce(handle);
+}
+
+void SoundSystem::ThreadBody() {
+    for (;;) {
+        Message message;
+        {
+            std::unique_lock lock(queueMutex_);
+            queueCondition_.wait(lock, [this] { return !queue_.empty(); });
+            message = queue_.front();
+            queue_.pop_front();
+        }
+        if (message.request == Request::Quit) return;
+        try {
+            Play(message.record, message.request == Request::PlayLooped);
+        } catch (...) {
+            // A sound that cannot play is not worth the game: the next request is served.
+        }
+    }
+}
+
+void SoundSystem::StopThread() {
+    {
+        std::lock_guard lock(queueMutex_);
+        if (!running_) return;
+        running_ = false;
+        queue_.push_back(Message{Request::Quit, nullptr});
+    }
+    queueCondition_.notify_one();
+    thread_.join();
+}
+
+bool SoundSystem::ThreadRunning() const {
+    std::lock_guard lock(queueMutex_);
+    return running_;
+}
