@@ -1,0 +1,25 @@
+// What the class system needs from the processor: running a method of an object from native code,
+// and the data stack through which natives take arguments and give results. The processor
+// implements it; every class descriptor keeps a pointer to its runner.
+#pragma once
+
+#include <cstdint>
+
+#include "script/d_stack.h"
+
+class ScriptObject;
+class ZEMAClass;
+
+class MethodRunner {
+public:
+    virtual ~MethodRunner() = default;
+
+    // Method number of the given class on the object, script code or native.
+    virtual void CallMethod(ScriptObject* object, ZEMAClass* cls, uint32_t number) = 0;
+    // Virtual method number of the object's own class.
+    virtual void CallVirtual(ScriptObject* object, uint32_t number) = 0;
+
+    virtual DStack<uint32_t>& DataStack() = 0;
+    // Hands a new object to the caller: pushes its address on the data stack and the object stack.
+    virtual void PushObject(uint32_t address) = 0;
+};

@@ -1,0 +1,64 @@
+// The script object: a class pointer and an owned array of 32-bit field values. Every object lives
+// in the script address space behind a ScriptObjectHeader; its script value is the header's address.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "foundation/script_memory.h"
+
+class ZEMAClass;
+
+// Header kinds of the objects this library makes; other subsystems number their own from 16.
+constexpr uint32_t kScriptObjectKind = 1;
+constexpr uint32_t kClassDescriptorKind = 2;
+
+class ScriptObject : public ScriptAllocated {
+public:
+    // Field values are not initialised beyond the zero fill of the allocation.
+    explicit ScriptObject(ZEMAClass* cls);
+    ScriptObject(const ScriptObject& other);
+    ScriptObject& operator=(const ScriptObject& other);
+    // Frees the field values only: script destructor methods run in DestroyObject, before this.
+    virtual ~ScriptObject();
+
+    // A plain ScriptObject of the same class with a copy of the field values; null when memory runs out.
+    virtual ScriptObject* Clone() const;
+
+    ZEMAClass* Class() const { return class_; }
+    uint32_t* Fields() { return fields_; }
+    const uint32_t* Fields() const { return fields_; }
+    uint32_t FieldCount() const { return fieldCount_; }
+    // Field by number; FatalExep naming the class for a number beyond the object's fields.
+    uint32_t& Field(uint32_t number);
+    uint32_t Kind() const { return header_.kind; }
+
+    // The value scripts hold for this object.
+    uint32_t Address() const { return ToScript(&header_); }
+    // The object at a script value, checked to be a live object (and of the kind, when not 0).
+    static ScriptObject* FromAddress(uint32_t address, uint32_t kind, const char* what);
+
+    // Runs the object's script destructor steps (see DestroyObject) without freeing anything.
+    void RunDestructorMethods();
+
+protected:
+    // For descriptors, whose class is themselves: no fields, class set by the derived constructor.
+    struct SelfClass {};
+    ScriptObject(SelfClass, uint32_t kind);
+    void SetSelfClass(ZEMAClass* self) { class_ = self; }
+    void SetKind(uint32_t kind) { header_.kind = kind; }
+
+private:
+    void CopyFields(const ScriptObject& other);
+
+    ScriptObjectHeader header_;
+    ZEMAClass* class_;
+    uint32_t* fields_ = nullptr;
+    uint32_t fieldCount_ = 0;
+};
+
+// Destroys an object the way scripts expect: when it has a class other than itself and that class
+// has a processor, method 1 of each class from its own up the base chain runs on it (classes
+// without a method 1 are skipped), then its virtual method 0; then the object is deleted. When a
+// script method throws the object is still deleted and the error passed on.
+void DestroyObject(ScriptObject* object);
