@@ -61,7 +61,7 @@ private:
 
 void Frame::ConvertTo565() {
     if (BitsPerPixel() != 16 || (Flags() & kFrame565) != 0 || !HasPixels()) return;
-    for (uint64_t y = 0; y < Height(); ++y) {
+    for (uint64_t y = 0; Width() != 0 && y < Height(); ++y) {
         for (uint64_t x = 0; x < Width(); ++x) {
             const uint32_t v = PixelAt(x, y);
             if (v != 0) SetPixel(x, y, ((v & 0xFFE0u) << 1) | (v & 0x001Fu));
@@ -72,7 +72,7 @@ void Frame::ConvertTo565() {
 
 void Frame::ConvertTo555() {
     if (BitsPerPixel() != 16 || (Flags() & kFrame565) == 0 || !HasPixels()) return;
-    for (uint64_t y = 0; y < Height(); ++y) {
+    for (uint64_t y = 0; Width() != 0 && y < Height(); ++y) {
         for (uint64_t x = 0; x < Width(); ++x) {
             const uint32_t v = PixelAt(x, y);
             if (v != 0) SetPixel(x, y, ((v >> 1) & 0x7FE0u) | (v & 0x001Fu));
@@ -89,7 +89,8 @@ void Frame::ExpandTo16(const PaletteBlock* palette) {
     const uint64_t newStride = RowBytes(width * 2);
     ScriptBuffer rows = NewPixelRows(newStride * height);
     const uint32_t colours = palette != nullptr ? palette->Count() : 0;
-    for (uint64_t y = 0; y < height; ++y) {
+    // A frame 0 pixels wide may still claim billions of rows: nothing to walk.
+    for (uint64_t y = 0; width != 0 && y < height; ++y) {
         const uint8_t* source = Payload() + y * oldStride;
         uint8_t* target = rows.get() + y * newStride;
         for (uint64_t x = 0; x < width; ++x) {
