@@ -221,11 +221,11 @@ bool ZEMAClass::InheritsFrom(const char* name) const {
 
 // --- debug records ---
 
-uint32_t ZEMAClass::MethodDebugRecordAddress(uint32_t number) const {
+uint32_t ZEMAClass::MethodDebugRecord(uint32_t number) const {
     return methodRecords_ != nullptr && number < methodRecordCount_ ? ToScript(methodRecords_ + number) : 0;
 }
 
-uint32_t ZEMAClass::VirtualMethodDebugRecordAddress(uint32_t number) const {
+uint32_t ZEMAClass::VirtualMethodDebugRecord(uint32_t number) const {
     return virtualRecords_ != nullptr && number < virtualRecordCount_ ? ToScript(virtualRecords_ + number) : 0;
 }
 
@@ -297,7 +297,8 @@ void ZEMAClass::ReadLibrary(BlockReader& reader) {
 void ZEMAClass::ReadChunk(BlockReader& reader, const uint8_t* signature) {
     if (IsTag(signature, "NAME")) {
         auto block = ReadBlock(reader, 10);
-        SetName(String::FromBytes(reinterpret_cast<const char*>(block->Payload()), PayloadBytes(block.get())));
+        const uint32_t size = PayloadBytes(block.get());
+        SetName(size == 0 ? String() : String::FromBytes(reinterpret_cast<const char*>(block->Payload()), size));
     } else if (IsTag(signature, "GLCU")) {
         auto block = ReadBlock(reader, kTableHeaderSize);
         const uint32_t count = LoadU16(block->Header() + 10);
@@ -434,11 +435,11 @@ void ZEMAClass::AfterRead(BlockReader&) {
     methodRecordCount_ = MethodCount();
     virtualRecordCount_ = VirtualMethodCount();
     if (methodRecordCount_ > 0) {
-        methodRecords_ = static_cast<MethodDebugRecord*>(ScriptAlloc(sizeof(MethodDebugRecord) * methodRecordCount_));
+        methodRecords_ = static_cast<DebugRecord*>(ScriptAlloc(sizeof(DebugRecord) * methodRecordCount_));
     }
     if (virtualRecordCount_ > 0) {
         virtualRecords_ =
-            static_cast<MethodDebugRecord*>(ScriptAlloc(sizeof(MethodDebugRecord) * virtualRecordCount_));
+            static_cast<DebugRecord*>(ScriptAlloc(sizeof(DebugRecord) * virtualRecordCount_));
     }
 }
 
@@ -449,7 +450,7 @@ void ZEMAClass::Link() {
     linked_ = true;
     const bool debug = debugInfo_ != nullptr;
     auto record = [&](uint32_t offset, const DataBlock& lines, const DataBlock& sources, uint32_t i) {
-        return MethodDebugRecord{LoadU32(lines.Payload() + 4 * i), ToScript(codeBase_ + offset),
+        return DebugRecord{LoadU32(lines.Payload() + 4 * i), ToScript(codeBase_ + offset),
                                  ToScript(debugInfo_->Payload() + 4 * offset),
                                  ToScript(sourceNames_[LoadU16(sources.Payload() + 2 * i)].Text())};
     };
@@ -486,9 +487,9 @@ void ZEMAClass::InheritVirtualMethods() {
         StoreU32(slot, inherited);
         if (i < owners_.size()) owners_[i] = inherited != 0 ? owner : this;
         if (virtualRecords_ != nullptr && i < virtualRecordCount_) {
-            MethodDebugRecord r{0, 0, 0, 0};
+            DebugRecord r{0, 0, 0, 0};
             if (base_->virtualRecords_ != nullptr && i < base_->virtualRecordCount_) {
-                const MethodDebugRecord& b = base_->virtualRecords_[i];
+                const DebugRecord& b = base_->virtualRecords_[i];
                 r = {b.line, inherited, b.sourceName != 0 ? b.debugInfo : 0, b.sourceName};
             }
             virtualRecords_[i] = r;

@@ -18,13 +18,13 @@ class BlockReader;
 class MethodRunner;
 
 // Debug information of one method, present only with full debug information.
-struct MethodDebugRecord {
+struct DebugRecord {
     uint32_t line;        // line value from the library
     uint32_t code;        // address of the method's first code word
     uint32_t debugInfo;   // address of the debug info word of that code word
     uint32_t sourceName;  // address of the source file name text
 };
-static_assert(sizeof(MethodDebugRecord) == 16);
+static_assert(sizeof(DebugRecord) == 16);
 
 constexpr uint32_t kMethodEntriesPerPage = 100;
 struct MethodEntryPage {
@@ -93,8 +93,8 @@ public:
 
     // Address of the debug record of a number, or 0 without debug information or for a number
     // beyond the table.
-    uint32_t MethodDebugRecordAddress(uint32_t number) const;
-    uint32_t VirtualMethodDebugRecordAddress(uint32_t number) const;
+    uint32_t MethodDebugRecord(uint32_t number) const;
+    uint32_t VirtualMethodDebugRecord(uint32_t number) const;
     bool HasDebugInfo() const { return debugInfo_ != nullptr; }
     const std::vector<String>& SourceNames() const { return sourceNames_; }
 
@@ -177,9 +177,9 @@ private:
     bool hasSourceNames_ = false;              // GLSI taken
     bool sourceNamesTerminated_ = true;
     std::vector<String> sourceNames_;
-    MethodDebugRecord* methodRecords_ = nullptr;
+    DebugRecord* methodRecords_ = nullptr;
     uint32_t methodRecordCount_ = 0;
-    MethodDebugRecord* virtualRecords_ = nullptr;
+    DebugRecord* virtualRecords_ = nullptr;
     uint32_t virtualRecordCount_ = 0;
     std::unique_ptr<DataBlock> methodSources_;   // GLMF
     std::unique_ptr<DataBlock> virtualSources_;  // GLVF

@@ -78,7 +78,7 @@ TEST(ClassLibrary, MinimalLibrary) {
     c->Link();
     EXPECT_EQ(c->MethodSlot(0), c->CodeAddress());
     EXPECT_EQ(ScriptLoad32(c->CodeAddress() + 4), ScriptAssembler::kReturnWord);
-    EXPECT_EQ(c->MethodDebugRecordAddress(0), 0u);
+    EXPECT_EQ(c->MethodDebugRecord(0), 0u);
     EXPECT_FALSE(c->HasDebugInfo());
     EXPECT_TRUE(InScriptRegion(FromScript<void>(c->CodeAddress())));
 }
@@ -144,18 +144,18 @@ TEST(ClassLibrary, FullDebugInfoFillsTheRecords) {
     auto c = Read(b);
     ASSERT_TRUE(c->HasDebugInfo());
     c->Link();
-    const auto* m1 = FromScript<MethodDebugRecord>(c->MethodDebugRecordAddress(1));
+    const auto* m1 = FromScript<DebugRecord>(c->MethodDebugRecord(1));
     ASSERT_NE(m1, nullptr);
     EXPECT_EQ(m1->line, 101u);
     EXPECT_EQ(m1->code, c->CodeAddress() + 8);
     EXPECT_EQ(ScriptLoad32(m1->debugInfo), 3u);  // debug word of code word 2
     EXPECT_STREQ(FromScript<const char>(m1->sourceName), "ship.zs");
-    const auto* v2 = FromScript<MethodDebugRecord>(c->VirtualMethodDebugRecordAddress(2));
+    const auto* v2 = FromScript<DebugRecord>(c->VirtualMethodDebugRecord(2));
     EXPECT_EQ(v2->line, 202u);
     EXPECT_EQ(v2->code, c->CodeAddress() + 24);
-    const auto* v1 = FromScript<MethodDebugRecord>(c->VirtualMethodDebugRecordAddress(1));
+    const auto* v1 = FromScript<DebugRecord>(c->VirtualMethodDebugRecord(1));
     EXPECT_EQ(v1->code, 0u);  // undefined slot: empty record
-    EXPECT_EQ(c->MethodDebugRecordAddress(2), 0u);
+    EXPECT_EQ(c->MethodDebugRecord(2), 0u);
 }
 
 TEST(ClassLibrary, IncompleteDebugInfoIsDropped) {
@@ -166,7 +166,7 @@ TEST(ClassLibrary, IncompleteDebugInfoIsDropped) {
     auto c = Read(b);
     EXPECT_FALSE(c->HasDebugInfo());
     EXPECT_TRUE(c->SourceNames().empty());
-    EXPECT_EQ(c->MethodDebugRecordAddress(0), 0u);
+    EXPECT_EQ(c->MethodDebugRecord(0), 0u);
 
     // Everything but GLDI: the chunks stay, no records.
     auto d = TwoMethods();
@@ -176,7 +176,7 @@ TEST(ClassLibrary, IncompleteDebugInfoIsDropped) {
     EXPECT_FALSE(e->HasDebugInfo());
     EXPECT_EQ(e->SourceNames().size(), 1u);
     e->Link();
-    EXPECT_EQ(e->MethodDebugRecordAddress(0), 0u);
+    EXPECT_EQ(e->MethodDebugRecord(0), 0u);
 }
 
 TEST(ClassLibrary, DamagedDebugInfoIsDroppedAndTheClassStillLoads) {
@@ -197,7 +197,7 @@ TEST(ClassLibrary, DamagedDebugInfoIsDroppedAndTheClassStillLoads) {
         auto c = Read(b);
         EXPECT_FALSE(c->HasDebugInfo()) << "case " << i;
         c->Link();
-        EXPECT_EQ(c->MethodDebugRecordAddress(1), 0u) << "case " << i;
+        EXPECT_EQ(c->MethodDebugRecord(1), 0u) << "case " << i;
         EXPECT_EQ(c->MethodSlot(1), c->CodeAddress() + 8) << "case " << i;
     }
     // A source index of an undefined virtual method is never used, so it may be anything.
@@ -311,13 +311,13 @@ TEST(ClassLibrary, InheritedDebugRecords) {
     d->Link();
     d->SetBase(base.get());
     d->InheritVirtualMethods();
-    const auto* r2 = FromScript<MethodDebugRecord>(d->VirtualMethodDebugRecordAddress(2));
-    const auto* b2 = FromScript<MethodDebugRecord>(base->VirtualMethodDebugRecordAddress(2));
+    const auto* r2 = FromScript<DebugRecord>(d->VirtualMethodDebugRecord(2));
+    const auto* b2 = FromScript<DebugRecord>(base->VirtualMethodDebugRecord(2));
     EXPECT_EQ(r2->line, b2->line);
     EXPECT_EQ(r2->code, base->VirtualMethodSlot(2));
     EXPECT_EQ(r2->debugInfo, b2->debugInfo);
     EXPECT_STREQ(FromScript<const char>(r2->sourceName), "base.zs");
-    const auto* r3 = FromScript<MethodDebugRecord>(d->VirtualMethodDebugRecordAddress(3));
+    const auto* r3 = FromScript<DebugRecord>(d->VirtualMethodDebugRecord(3));
     EXPECT_EQ(r3->code, 0u);
     EXPECT_EQ(r3->sourceName, 0u);
 }

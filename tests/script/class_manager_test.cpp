@@ -296,6 +296,17 @@ TEST_F(ClassManagerTest, NativeWithALibraryKeepsScriptCodeInVirtualSlots) {
     EXPECT_EQ(m.FindClass("TestNative"), d);
 }
 
+TEST_F(ClassManagerTest, ALibraryTableTooSmallForTheNativeBindingsIsAnError) {
+    auto lib = ClassLibraryBuilder::Named("TestNative");
+    lib.virtualMethods = std::vector<uint32_t>{0, 0};  // the binder needs four
+    TestArchive files({{"TestNative.glc", lib.Build()}});
+    ClassManager m(&runner, 26, files.File());
+    auto* d = new NativeDescriptor(&runner, kNativeRow);
+    EXPECT_EQ(Message([&] { m.Register(d, true); }), "Not enougth room for virtual methods in class TestNative");
+    EXPECT_THROW(m.FindClass("TestNative"), FatalExep);
+    delete d;
+}
+
 TEST_F(ClassManagerTest, TrailingSpaceRuleAppliesWithTheTraceFlag) {
     Open({Library(Script("A"))});
     SetTraceFlag(true);
