@@ -19,7 +19,7 @@ namespace {
 
 // The input as a file without a name on disk: nothing is left behind.
 class MemoryFile {
-public:
+  public:
     MemoryFile(const uint8_t* data, size_t size) : fd_(memfd_create("fuzz", 0)) {
         if (fd_ < 0) return;
         for (size_t done = 0; done < size;) {
@@ -35,7 +35,7 @@ public:
     MemoryFile& operator=(const MemoryFile&) = delete;
     String Path() const { return String(("/proc/self/fd/" + std::to_string(fd_)).c_str()); }
 
-private:
+  private:
     int fd_;
 };
 

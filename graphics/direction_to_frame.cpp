@@ -5,7 +5,8 @@
 
 #include "graphics/image.h"
 
-Image* DirectionToFrame(int32_t dirX, int32_t dirY, Image& picture, uint32_t& orientation, int32_t* rawIndex) {
+Image* DirectionToFrame(int32_t dirX, int32_t dirY, Image& picture, uint32_t& orientation,
+                        int32_t* rawIndex) {
     const uint32_t n = picture.SubImageCount();
     if (n == 0) {
         orientation = 0;

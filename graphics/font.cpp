@@ -18,7 +18,9 @@ constexpr const char* kTableTags[] = {"DFFW", "DFFH", "DFFD", "DFFS"};
     throw FatalExep(String("Damaged font \"") + reader.Name() + "\": " + what);
 }
 
-String Number(uint64_t value) { return String(static_cast<int>(std::min<uint64_t>(value, INT32_MAX))); }
+String Number(uint64_t value) {
+    return String(static_cast<int>(std::min<uint64_t>(value, INT32_MAX)));
+}
 
 // The signature of the block that follows, without consuming anything; false when no block mark
 // follows.
@@ -78,7 +80,8 @@ void Font::AfterRead(BlockReader& reader) {
         if (!present_[t] || tables_[t].Payload() == nullptr)
             Damaged(reader, String("the ") + kTableTags[t] + " block is missing");
         if (t != kBitmaps && tables_[t].PayloadSize() < count)
-            Damaged(reader, String("the ") + kTableTags[t] + " block holds fewer than " + Number(count) + " entries");
+            Damaged(reader,
+                    String("the ") + kTableTags[t] + " block holds fewer than " + Number(count) + " entries");
     }
     std::vector<uint32_t> offsets(count);
     uint64_t next = 0;
@@ -147,8 +150,8 @@ BlockReader& ReadFontFile(BlockReader& reader, Font& font) {
     while (!reader.AtEnd()) {
         uint8_t signature[4];
         if (PeekSignature(reader, signature) && std::memcmp(signature, "DFF\0", 4) == 0) {
-            auto variant = std::make_unique<Font>(font.DefaultLanguage(), font.HeaderSize(), font.LoadsPayload(),
-                                                  font.Class());
+            auto variant = std::make_unique<Font>(font.DefaultLanguage(), font.HeaderSize(),
+                                                  font.LoadsPayload(), font.Class());
             reader >> *variant;
             font.AddVariant(variant.release());
         } else {

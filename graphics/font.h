@@ -18,12 +18,12 @@ class BlockReader;
 struct Glyph {
     int width = 0;
     int height = 0;
-    int offset = 0;                  // the bottom row lies this many pixels above the baseline
-    const uint8_t* bits = nullptr;   // height rows of (width + 7) / 8 bytes, bottom row first
+    int offset = 0;                 // the bottom row lies this many pixels above the baseline
+    const uint8_t* bits = nullptr;  // height rows of (width + 7) / 8 bytes, bottom row first
 };
 
 class Font : public ScriptObject, public DataBlock {
-public:
+  public:
     static constexpr uint32_t kHeaderSize = 24;
 
     // The header holds at least the 24 bytes of the font fields.
@@ -67,7 +67,7 @@ public:
     // The glyph of a text byte from the active variant; all zero for a font that was never read.
     Glyph GlyphFor(uint8_t c) const;
 
-private:
+  private:
     enum Table { kWidths, kHeights, kOffsets, kBitmaps, kTableCount };
 
     int8_t Signed(Table table, uint32_t i) const { return static_cast<int8_t>(tables_[table].Payload()[i]); }

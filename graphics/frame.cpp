@@ -9,7 +9,9 @@
 
 namespace {
 
-String Number(uint64_t value) { return String(static_cast<int>(std::min<uint64_t>(value, INT32_MAX))); }
+String Number(uint64_t value) {
+    return String(static_cast<int>(std::min<uint64_t>(value, INT32_MAX)));
+}
 
 [[noreturn]] void Damaged(const BlockReader& reader, const String& what) {
     throw FatalExep(String("Damaged frame in \"") + reader.Name() + "\": " + what);
@@ -17,12 +19,18 @@ String Number(uint64_t value) { return String(static_cast<int>(std::min<uint64_t
 
 }  // namespace
 
-uint64_t RowBytes(uint64_t n) { return n + (4 - n % 4) % 4; }
+uint64_t RowBytes(uint64_t n) {
+    return n + (4 - n % 4) % 4;
+}
 
-Frame::Frame() : DataBlock(kHeaderSize, true), ref_{{kScriptObjectMagic, kFrameKind}, this} { SetSignature("IMG"); }
+Frame::Frame() : DataBlock(kHeaderSize, true), ref_{{kScriptObjectMagic, kFrameKind}, this} {
+    SetSignature("IMG");
+}
 
 Frame::Frame(const Frame& other)
-    : DataBlock(other), ScriptAllocated(other), ref_{{kScriptObjectMagic, kFrameKind}, this},
+    : DataBlock(other),
+      ScriptAllocated(other),
+      ref_{{kScriptObjectMagic, kFrameKind}, this},
       takesMask_(other.takesMask_) {
     if (other.mask_) mask_ = std::make_unique<Frame>(*other.mask_);
 }
@@ -47,11 +55,13 @@ void Frame::ReadChunk(BlockReader& reader, const uint8_t* signature) {
 
 void Frame::AfterRead(BlockReader& reader) {
     const uint32_t depth = BitsPerPixel();
-    if (depth != 8 && depth != 16) Damaged(reader, String("unsupported depth of ") + Number(depth) + " bits per pixel");
+    if (depth != 8 && depth != 16)
+        Damaged(reader, String("unsupported depth of ") + Number(depth) + " bits per pixel");
     const uint64_t needed = Stride() * Height();
     const uint64_t held = Payload() == nullptr ? 0 : PayloadSize();
     if (held < needed)
-        Damaged(reader, String("pixel rows need ") + Number(needed) + " bytes, the block holds " + Number(held));
+        Damaged(reader,
+                String("pixel rows need ") + Number(needed) + " bytes, the block holds " + Number(held));
     if (mask_ && (mask_->Width() != Width() || mask_->Height() != Height() || mask_->BitsPerPixel() != 8))
         Damaged(reader, String("the mask is not an 8-bit frame of the frame's size"));
 }

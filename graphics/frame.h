@@ -20,7 +20,7 @@ constexpr uint32_t kFrame565 = 1u << 2;          // 16-bit pixels are 5-6-5 (nev
 uint64_t RowBytes(uint64_t n);
 
 class Frame : public DataBlock, public ScriptAllocated {
-public:
+  public:
     static constexpr uint32_t kHeaderSize = 34;
 
     Frame();
@@ -64,12 +64,13 @@ public:
 
     // -1 when (px, py) lies in the frame placed at (x, y) with the orientation and the frame is
     // opaque there (flag bit 0 clear, or the pixel is not 0); else 0.
-    static int HitTest(const Frame& frame, int32_t x, int32_t y, uint32_t orientation, int32_t px, int32_t py);
+    static int HitTest(const Frame& frame, int32_t x, int32_t y, uint32_t orientation, int32_t px,
+                       int32_t py);
     // -1 when the two placed frames share a position where neither pixel is 0, (cx, cy) set to the
     // first such position row by row; else 0 with (cx, cy) untouched. Each frame is read at its own
     // depth.
-    static int Collides(const Frame& a, int32_t xa, int32_t ya, uint32_t oa, const Frame& b, int32_t xb, int32_t yb,
-                        uint32_t ob, int32_t& cx, int32_t& cy);
+    static int Collides(const Frame& a, int32_t xa, int32_t ya, uint32_t oa, const Frame& b, int32_t xb,
+                        int32_t yb, uint32_t ob, int32_t& cx, int32_t& cy);
 
     // 16-bit 5-5-5 to 5-6-5 and back; frames of another depth or already converted are left alone.
     void ConvertTo565();
@@ -84,7 +85,7 @@ public:
     // (nothing when to is null). Other depths: FatalExep "Unsupported mode".
     void ReduceToPalette(const PaletteBlock* from, const PaletteBlock* to);
 
-private:
+  private:
     // A script reference to a frame points at this record.
     struct ScriptRef {
         ScriptObjectHeader header;

@@ -27,7 +27,7 @@ ScriptBuffer NewPixelRows(uint64_t size) {
 
 // The error diffusion of both reductions, one frame at a time.
 class ErrorDiffuser {
-public:
+  public:
     ErrorDiffuser(uint64_t width, const PaletteBlock& to, uint32_t searchCount)
         : to_(to), searchCount_(searchCount), columns_(width * 3) {}
 
@@ -50,7 +50,7 @@ public:
         return static_cast<uint8_t>(j);
     }
 
-private:
+  private:
     const PaletteBlock& to_;
     uint32_t searchCount_;
     std::vector<int> columns_;
@@ -122,8 +122,9 @@ void Frame::Remap(const PaletteBlock* from, const PaletteBlock* to) {
         uint8_t* row = Payload() + y * Stride();
         for (uint64_t x = 0; x < Width(); ++x) {
             const uint32_t i = row[x];
-            row[x] = i == 0 || i >= sourceColours ? diffuser.Transparent(x)
-                                                  : diffuser.Pick(x, from->Red(i), from->Green(i), from->Blue(i));
+            row[x] = i == 0 || i >= sourceColours
+                         ? diffuser.Transparent(x)
+                         : diffuser.Pick(x, from->Red(i), from->Green(i), from->Blue(i));
         }
     }
 }

@@ -4,7 +4,9 @@
 
 #include "graphics/frame.h"
 
-bool IsOrientation(uint32_t orientation) { return orientation <= 6 && orientation != 4; }
+bool IsOrientation(uint32_t orientation) {
+    return orientation <= 6 && orientation != 4;
+}
 
 FrameBox PlacementBox(const Frame& frame, int32_t x, int32_t y, uint32_t orientation) {
     const int64_t w = frame.Width();
@@ -12,24 +14,37 @@ FrameBox PlacementBox(const Frame& frame, int32_t x, int32_t y, uint32_t orienta
     const int64_t ox = frame.OriginX();
     const int64_t oy = frame.OriginY();
     switch (orientation) {
-        case 0: return {x - ox, y - oy, w, h};
-        case 1: return {x - (h - oy), y - ox, h, w};
-        case 2: return {x - (w - ox), y - (h - oy), w, h};
-        case 3: return {x - oy, y - (w - ox), h, w};
-        case 5: return {x - (w - ox), y - oy, w, h};
-        case 6: return {x - ox, y - (h - oy), w, h};
-        default: return {};
+        case 0:
+            return {x - ox, y - oy, w, h};
+        case 1:
+            return {x - (h - oy), y - ox, h, w};
+        case 2:
+            return {x - (w - ox), y - (h - oy), w, h};
+        case 3:
+            return {x - oy, y - (w - ox), h, w};
+        case 5:
+            return {x - (w - ox), y - oy, w, h};
+        case 6:
+            return {x - ox, y - (h - oy), w, h};
+        default:
+            return {};
     }
 }
 
 FramePoint BoxToFramePixel(uint32_t orientation, int64_t w, int64_t h, int64_t dx, int64_t dy) {
     switch (orientation) {
-        case 1: return {dy, h - 1 - dx};
-        case 2: return {w - 1 - dx, h - 1 - dy};
-        case 3: return {w - 1 - dy, dx};
-        case 5: return {w - 1 - dx, dy};
-        case 6: return {dx, h - 1 - dy};
-        default: return {dx, dy};
+        case 1:
+            return {dy, h - 1 - dx};
+        case 2:
+            return {w - 1 - dx, h - 1 - dy};
+        case 3:
+            return {w - 1 - dy, dx};
+        case 5:
+            return {w - 1 - dx, dy};
+        case 6:
+            return {dx, h - 1 - dy};
+        default:
+            return {dx, dy};
     }
 }
 
@@ -38,12 +53,13 @@ int Frame::HitTest(const Frame& frame, int32_t x, int32_t y, uint32_t orientatio
     if (box.Empty() || !box.Contains(px, py)) return 0;
     if ((frame.Flags() & kFrameTransparent) == 0) return -1;
     if (!frame.HasPixels()) return 0;
-    const FramePoint p = BoxToFramePixel(orientation, frame.Width(), frame.Height(), px - box.left, py - box.top);
+    const FramePoint p =
+        BoxToFramePixel(orientation, frame.Width(), frame.Height(), px - box.left, py - box.top);
     return frame.PixelAt(p.x, p.y) != 0 ? -1 : 0;
 }
 
-int Frame::Collides(const Frame& a, int32_t xa, int32_t ya, uint32_t oa, const Frame& b, int32_t xb, int32_t yb,
-                    uint32_t ob, int32_t& cx, int32_t& cy) {
+int Frame::Collides(const Frame& a, int32_t xa, int32_t ya, uint32_t oa, const Frame& b, int32_t xb,
+                    int32_t yb, uint32_t ob, int32_t& cx, int32_t& cy) {
     const FrameBox boxA = PlacementBox(a, xa, ya, oa);
     const FrameBox boxB = PlacementBox(b, xb, yb, ob);
     if (boxA.Empty() || boxB.Empty() || !a.HasPixels() || !b.HasPixels()) return 0;

@@ -16,9 +16,13 @@ constexpr int kMaxPictureDepth = 32;
 constexpr unsigned kTableDirect = 5;
 constexpr unsigned kTablePage = 10;
 
-bool Is(const uint8_t* signature, const char (&tag)[4]) { return std::memcmp(signature, tag, 4) == 0; }
+bool Is(const uint8_t* signature, const char (&tag)[4]) {
+    return std::memcmp(signature, tag, 4) == 0;
+}
 
-[[noreturn]] void WrongIndex() { throw WarnExep(0, "Wrong image index", 0); }
+[[noreturn]] void WrongIndex() {
+    throw WarnExep(0, "Wrong image index", 0);
+}
 
 }  // namespace
 
@@ -76,8 +80,10 @@ void Image::ReadChunk(BlockReader& reader, const uint8_t* signature) {
         frames_.SetAt(frame.release(), frames_.End());
     } else if (Is(signature, "DPF")) {
         if (Depth() >= kMaxPictureDepth)
-            throw FatalExep(String("Damaged picture \"") + reader.Name() + "\": sub-images nested too deeply");
-        auto sub = std::make_unique<Image>(this, HeaderSize() != 0 ? HeaderSize() : kHeaderSize, LoadsPayload());
+            throw FatalExep(String("Damaged picture \"") + reader.Name() +
+                            "\": sub-images nested too deeply");
+        auto sub =
+            std::make_unique<Image>(this, HeaderSize() != 0 ? HeaderSize() : kHeaderSize, LoadsPayload());
         reader >> *sub;
         subImages_.SetAt(sub.release(), subImages_.End());
     }

@@ -14,7 +14,7 @@
 #include "script/script_object.h"
 
 class Image : public ScriptObject, public DataBlock {
-public:
+  public:
     static constexpr uint32_t kHeaderSize = 10;
 
     // parent: the picture that holds this one as a sub-image (not owned), null for a picture.
@@ -61,7 +61,7 @@ public:
     // sub-images then inherit it. Null does nothing.
     void ReduceToPalette(std::unique_ptr<PaletteBlock> palette);
 
-private:
+  private:
     template <class Action>
     void ForEachFrame(Action action);
     void RemapInherited(const PaletteBlock* from, const PaletteBlock* to);

@@ -3,18 +3,35 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 
-PaletteBlock::PaletteBlock() : DataBlock(kHeaderSize, true) { SetSignature("COL"); }
+PaletteBlock::PaletteBlock() : DataBlock(kHeaderSize, true) {
+    SetSignature("COL");
+}
+
+PaletteBlock::PaletteBlock(const DataBlock& source) : DataBlock(kHeaderSize, true) {
+    SetSignature("COL");
+    // The source's header may be shorter than a palette's: the rest stays 0.
+    if (source.Header() != nullptr)
+        std::memcpy(Header(), source.Header(), std::min(source.HeaderSize(), kHeaderSize));
+    StoreU16(Header() + 4, static_cast<uint16_t>(kHeaderSize));
+    const uint32_t size = source.Payload() != nullptr ? source.PayloadSize() : 0;
+    SetPayloadSize(size);
+    if (source.Payload() == nullptr) return;
+    AllocPayload();
+    std::memcpy(Payload(), source.Payload(), size);
+}
 
 void PaletteBlock::AfterRead(BlockReader& reader) {
     const uint32_t count = LoadU16(Header() + 11);
     const uint32_t held = Payload() == nullptr ? 0 : PayloadSize() / 4;
     if (held < count)
-        throw FatalExep(String("Damaged palette in \"") + reader.Name() + "\": " + String(static_cast<int>(count)) +
-                        " colours, room for " + String(static_cast<int>(held)));
+        throw FatalExep(String("Damaged palette in \"") + reader.Name() +
+                        "\": " + String(static_cast<int>(count)) + " colours, room for " +
+                        String(static_cast<int>(held)));
 }
 
 uint32_t PaletteBlock::Count() const {

@@ -9,11 +9,13 @@
 #include "foundation/script_memory.h"
 
 class PaletteBlock : public DataBlock, public ScriptAllocated {
-public:
+  public:
     static constexpr uint32_t kHeaderSize = 14;
 
     PaletteBlock();
     PaletteBlock(const PaletteBlock& other) = default;
+    // A copy of any block of the palette layout, such as the default colours of 8-bit modes.
+    explicit PaletteBlock(const DataBlock& source);
     PaletteBlock& operator=(const PaletteBlock&) = delete;
     ~PaletteBlock() override = default;
 

@@ -9,9 +9,13 @@
 
 namespace {
 
-int Clamped(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, 0, INT_MAX)); }
+int Clamped(int64_t value) {
+    return static_cast<int>(std::clamp<int64_t>(value, 0, INT_MAX));
+}
 
-bool EndsLine(char c) { return c == kNewline || c == kSoftBreak; }
+bool EndsLine(char c) {
+    return c == kNewline || c == kSoftBreak;
+}
 
 }  // namespace
 

@@ -1,6 +1,7 @@
+#include "graphics/direction_to_frame.h"
+
 #include <gtest/gtest.h>
 
-#include "graphics/direction_to_frame.h"
 #include "graphics/image.h"
 #include "tests/support/picture_builder.h"
 
@@ -14,7 +15,9 @@ std::unique_ptr<Image> Directions(int n) {
     return ReadBlockObject<Image>(PictureBlock(subs));
 }
 
-int EntryOf(Image* entry) { return entry->GetFrame(0)->OriginX(); }
+int EntryOf(Image* entry) {
+    return entry->GetFrame(0)->OriginX();
+}
 
 }  // namespace
 
@@ -49,7 +52,7 @@ TEST(DirectionToFrame, TwoSubImagesCoverEightDirections) {
         uint32_t orientation;
         int raw;
     };
-    const Case cases[] = {{0, -1, 0, 0, 8}, {1, -1, 1, 0, 9}, {1, 0, 0, 1, 2}, {1, 1, 1, 1, 3},
+    const Case cases[] = {{0, -1, 0, 0, 8}, {1, -1, 1, 0, 9}, {1, 0, 0, 1, 2},  {1, 1, 1, 1, 3},
                           {0, 1, 0, 2, 4},  {-1, 1, 1, 2, 5}, {-1, 0, 0, 3, 6}, {-1, -1, 1, 3, 7},
                           {0, 0, 0, 0, 0},  {30, 10, 0, 1, 2}};
     for (const Case& c : cases) {

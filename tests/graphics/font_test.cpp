@@ -1,19 +1,20 @@
+#include "graphics/font.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "foundation/exceptions.h"
-#include "graphics/font.h"
 #include "tests/support/block_writer.h"
 #include "tests/support/font_builder.h"
 
 namespace {
 
-FontSpec Serving(std::vector<uint32_t> languages, int8_t width, uint16_t spacing = 1) {
-    FontSpec spec = UniformFont(96, width);
-    spec.languages = std::move(languages);
-    spec.letterSpacing = spacing;
-    return spec;
+FontFixture Serving(std::vector<uint32_t> languages, int8_t width, uint16_t spacing = 1) {
+    FontFixture fixture = UniformFont(96, width);
+    fixture.languages = std::move(languages);
+    fixture.letterSpacing = spacing;
+    return fixture;
 }
 
 std::string ReadError(const std::string& bytes, const std::string& name = "Broken.dff") {
@@ -39,11 +40,13 @@ TEST(Font, BytesMapToGlyphsOfTheRange) {
 }
 
 TEST(Font, GlyphBitmapsFollowEachOther) {
-    FontSpec spec;
-    spec.firstChar = 'A';
-    spec.glyphs = {{9, 12, -3, std::string(24, 'a')}, {3, 2, 4, std::string(2, 'b')}, {0, 0, 0, ""},
-                   {8, 1, 0, std::string(1, 'd')}};
-    auto font = ReadFont(FontBlock(spec));
+    FontFixture fixture;
+    fixture.firstChar = 'A';
+    fixture.glyphs = {{9, 12, -3, std::string(24, 'a')},
+                      {3, 2, 4, std::string(2, 'b')},
+                      {0, 0, 0, ""},
+                      {8, 1, 0, std::string(1, 'd')}};
+    auto font = ReadFont(FontBlock(fixture));
     const Glyph first = font->GlyphFor('A');
     EXPECT_EQ(first.width, 9);
     EXPECT_EQ(first.height, 12);
@@ -58,13 +61,13 @@ TEST(Font, GlyphBitmapsFollowEachOther) {
 }
 
 TEST(Font, HeaderFields) {
-    FontSpec spec = UniformFont(10);
-    spec.lineHeight = 14;
-    spec.letterSpacing = 2;
-    spec.lineGap = 3;
-    spec.underline = 2;
-    spec.languages = {1, 7};
-    auto font = ReadFont(FontBlock(spec));
+    FontFixture fixture = UniformFont(10);
+    fixture.lineHeight = 14;
+    fixture.letterSpacing = 2;
+    fixture.lineGap = 3;
+    fixture.underline = 2;
+    fixture.languages = {1, 7};
+    auto font = ReadFont(FontBlock(fixture));
     EXPECT_EQ(font->LineHeight(), 14u);
     EXPECT_EQ(font->LetterSpacing(), 2u);
     EXPECT_EQ(font->LineGap(), 3u);
@@ -76,8 +79,8 @@ TEST(Font, HeaderFields) {
 }
 
 TEST(Font, LanguageVariants) {
-    const std::string file = FontBlock(Serving({1}, 5, 1)) + SEBlock("XTRA", "skipped") + FontBlock(Serving({2}, 7, 4)) +
-                             FontBlock(Serving({2, 3}, 9, 4));
+    const std::string file = FontBlock(Serving({1}, 5, 1)) + SEBlock("XTRA", "skipped") +
+                             FontBlock(Serving({2}, 7, 4)) + FontBlock(Serving({2, 3}, 9, 4));
     auto font = ReadFont(file);
     ASSERT_EQ(font->VariantCount(), 2u);
     EXPECT_EQ(&font->Active(), font.get());
@@ -118,9 +121,9 @@ TEST(Font, MissingFirstBlockIsTheReadersError) {
 
 TEST(FontRejects, MissingSubBlocks) {
     for (const char* tag : {"DFFW", "DFFH", "DFFD", "DFFS"}) {
-        FontSpec spec = UniformFont(4);
-        spec.omit = {tag};
-        const std::string message = ReadError(FontBlock(spec));
+        FontFixture fixture = UniformFont(4);
+        fixture.omit = {tag};
+        const std::string message = ReadError(FontBlock(fixture));
         EXPECT_NE(message.find("Broken.dff"), std::string::npos) << tag << ": " << message;
         EXPECT_NE(message.find(tag), std::string::npos) << message;
     }
@@ -128,41 +131,42 @@ TEST(FontRejects, MissingSubBlocks) {
 
 TEST(FontRejects, TablesShorterThanTheGlyphCount) {
     for (const char* tag : {"DFFW", "DFFH", "DFFD", "DFFS"}) {
-        FontSpec spec = UniformFont(4);
-        spec.trim = {{tag, 1}};
-        EXPECT_NE(ReadError(FontBlock(spec)).find("Broken.dff"), std::string::npos) << tag;
+        FontFixture fixture = UniformFont(4);
+        fixture.trim = {{tag, 1}};
+        EXPECT_NE(ReadError(FontBlock(fixture)).find("Broken.dff"), std::string::npos) << tag;
     }
-    FontSpec counted = UniformFont(4);
+    FontFixture counted = UniformFont(4);
     counted.storedGlyphCount = 5;
     EXPECT_NE(ReadError(FontBlock(counted)), "");
-    FontSpec none = UniformFont(0);
+    FontFixture none = UniformFont(0);
     EXPECT_NE(ReadError(FontBlock(none)), "");
 }
 
 TEST(FontRejects, NegativeSizes) {
-    FontSpec wide = UniformFont(4);
+    FontFixture wide = UniformFont(4);
     wide.glyphs[2].width = -56;  // byte 200: a width that reads as unsigned would be huge
     wide.glyphs[2].bits = "";
     EXPECT_NE(ReadError(FontBlock(wide)).find("negative"), std::string::npos);
-    FontSpec tall = UniformFont(4);
+    FontFixture tall = UniformFont(4);
     tall.glyphs[1].height = -1;
     EXPECT_NE(ReadError(FontBlock(tall)), "");
     // Negative vertical offsets are fine.
-    FontSpec low = UniformFont(4);
+    FontFixture low = UniformFont(4);
     low.glyphs[0].offset = -4;
     EXPECT_EQ(ReadError(FontBlock(low)), "");
 }
 
 TEST(FontRejects, LanguageIdsShorterThanTheirCount) {
-    FontSpec spec = UniformFont(4);
-    spec.storedLanguageCount = 2;
-    EXPECT_NE(ReadError(FontBlock(spec)).find("Broken.dff"), std::string::npos);
+    FontFixture fixture = UniformFont(4);
+    fixture.storedLanguageCount = 2;
+    EXPECT_NE(ReadError(FontBlock(fixture)).find("Broken.dff"), std::string::npos);
 }
 
 TEST(FontRejects, DamagedVariant) {
-    FontSpec variant = Serving({2}, 5);
+    FontFixture variant = Serving({2}, 5);
     variant.omit = {"DFFS"};
-    EXPECT_NE(ReadError(FontBlock(UniformFont(4)) + FontBlock(variant)).find("Broken.dff"), std::string::npos);
+    EXPECT_NE(ReadError(FontBlock(UniformFont(4)) + FontBlock(variant)).find("Broken.dff"),
+              std::string::npos);
 }
 
 TEST(Font, UnreadFontMeasuresNothing) {

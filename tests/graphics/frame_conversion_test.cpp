@@ -7,7 +7,8 @@ namespace {
 
 std::unique_ptr<Frame> Colours(std::vector<uint16_t> pixels, uint32_t flags = 0) {
     const auto width = static_cast<uint32_t>(pixels.size());
-    return MakeFrame({.width = width, .height = 1, .bitsPerPixel = 16, .flags = flags, .pixels = std::move(pixels)});
+    return MakeFrame(
+        {.width = width, .height = 1, .bitsPerPixel = 16, .flags = flags, .pixels = std::move(pixels)});
 }
 
 }  // namespace
@@ -42,7 +43,10 @@ TEST(FrameConversion, SixteenBitConversionsLeaveIndexFramesAlone) {
 
 TEST(FrameConversion, ExpandThroughPalette) {
     auto palette = MakePalette({{0, 0, 0}, {0xFF, 0x80, 0x08}, {0x07, 0x07, 0x07}, {0x10, 0x20, 0x30}});
-    auto frame = MakeFrame({.width = 5, .height = 2, .originX = 4, .flags = kFrameTransparent,
+    auto frame = MakeFrame({.width = 5,
+                            .height = 2,
+                            .originX = 4,
+                            .flags = kFrameTransparent,
                             .pixels = {1, 0, 2, 3, 1, 3, 3, 3, 3, 0}});
     frame->ExpandTo16(palette.get());
     EXPECT_EQ(frame->BitsPerPixel(), 16u);
@@ -133,7 +137,10 @@ TEST(FrameConversion, RemapRefusesPalettesOfAnotherDimension) {
 TEST(FrameConversion, ReduceSixteenBitsWithErrorDiffusion) {
     auto to = MakePalette({{0, 0, 0}, {64, 64, 64}, {192, 192, 192}});
     // 0x4210 is 16/16/16 in 5-5-5, read as 128/128/128.
-    auto frame = MakeFrame({.width = 3, .height = 2, .bitsPerPixel = 16, .flags = kFrame565,
+    auto frame = MakeFrame({.width = 3,
+                            .height = 2,
+                            .bitsPerPixel = 16,
+                            .flags = kFrame565,
                             .pixels = {0x4210, 0x4210, 0x4210, 0x4210, 0, 0x4210}});
     frame->ReduceToPalette(nullptr, to.get());
     EXPECT_EQ(frame->BitsPerPixel(), 8u);
@@ -173,4 +180,9 @@ TEST(FrameConversion, NearestColour) {
     EXPECT_EQ(FindNearestColour(nullptr, 1, 2, 3), 0u);
     PaletteBlock empty;
     EXPECT_EQ(FindNearestColour(&empty, 1, 2, 3), 0u);
+    // A copy of a plain block of the palette layout.
+    const DataBlock& plain = *palette;
+    PaletteBlock copy(plain);
+    EXPECT_EQ(copy.Count(), 4u);
+    EXPECT_EQ(FindNearestColour(&copy, 0, 9, 1), 2u);
 }

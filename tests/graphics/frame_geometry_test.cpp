@@ -1,9 +1,10 @@
+#include "graphics/frame_geometry.h"
+
 #include <gtest/gtest.h>
 
 #include <utility>
 #include <vector>
 
-#include "graphics/frame_geometry.h"
 #include "tests/graphics/graphics_test_util.h"
 
 namespace {
@@ -42,7 +43,8 @@ TEST(FrameGeometry, PlacementBoxForEveryCode) {
 
 TEST(FrameGeometry, HitTestFollowsTheTransformOfEveryCode) {
     // 3 x 2 with only the top-right pixel opaque; origin at the top-left pixel.
-    auto frame = MakeFrame({.width = 3, .height = 2, .flags = kFrameTransparent, .pixels = {0, 0, 9, 0, 0, 0}});
+    auto frame =
+        MakeFrame({.width = 3, .height = 2, .flags = kFrameTransparent, .pixels = {0, 0, 9, 0, 0, 0}});
     EXPECT_EQ(Hits(*frame, 0, 0, 0), (std::vector<Point>{{2, 0}}));
     EXPECT_EQ(Hits(*frame, 0, 0, 1), (std::vector<Point>{{-1, 2}}));   // clockwise: to the bottom right
     EXPECT_EQ(Hits(*frame, 0, 0, 2), (std::vector<Point>{{-3, -1}}));  // half turn: bottom left
@@ -55,8 +57,12 @@ TEST(FrameGeometry, HitTestFollowsTheTransformOfEveryCode) {
 
 TEST(FrameGeometry, HitTestOverTransparentPixelDependsOnFlag) {
     auto opaque = MakeFrame({.width = 3, .height = 2, .originX = 1, .originY = 1, .pixels = {0, 0, 9}});
-    auto seeThrough = MakeFrame(
-        {.width = 3, .height = 2, .originX = 1, .originY = 1, .flags = kFrameTransparent, .pixels = {0, 0, 9}});
+    auto seeThrough = MakeFrame({.width = 3,
+                                 .height = 2,
+                                 .originX = 1,
+                                 .originY = 1,
+                                 .flags = kFrameTransparent,
+                                 .pixels = {0, 0, 9}});
     // Box (9, 9) 3 x 2; (9, 9) shows the transparent pixel (0, 0).
     EXPECT_EQ(Frame::HitTest(*opaque, 10, 10, 0, 9, 9), -1);
     EXPECT_EQ(Frame::HitTest(*seeThrough, 10, 10, 0, 9, 9), 0);
@@ -70,8 +76,8 @@ TEST(FrameGeometry, HitTestOverTransparentPixelDependsOnFlag) {
 
 TEST(FrameGeometry, HitTestReadsSixteenBitPixels) {
     // The low byte of 0x0100 is 0: the pixel must be read whole.
-    auto frame = MakeFrame({.width = 2, .height = 1, .bitsPerPixel = 16, .flags = kFrameTransparent,
-                            .pixels = {0x0100, 0}});
+    auto frame = MakeFrame(
+        {.width = 2, .height = 1, .bitsPerPixel = 16, .flags = kFrameTransparent, .pixels = {0x0100, 0}});
     EXPECT_EQ(Frame::HitTest(*frame, 0, 0, 0, 0, 0), -1);
     EXPECT_EQ(Frame::HitTest(*frame, 0, 0, 0, 1, 0), 0);
 }
@@ -99,8 +105,8 @@ TEST(FrameCollision, TransparentPixelsNeverCollide) {
     EXPECT_EQ(cx, 2);
     EXPECT_EQ(cy, 1);
     // An alpha mask does not take part: pixels alone decide.
-    auto masked = MakeFrame({.width = 1, .height = 1, .bitsPerPixel = 16, .pixels = {0x7FFF},
-                             .mask = std::vector<uint8_t>{0}});
+    auto masked = MakeFrame(
+        {.width = 1, .height = 1, .bitsPerPixel = 16, .pixels = {0x7FFF}, .mask = std::vector<uint8_t>{0}});
     ASSERT_NE(masked->Mask(), nullptr);
     auto wide = MakeFrame({.width = 1, .height = 1, .bitsPerPixel = 16, .pixels = {0x001F}});
     EXPECT_EQ(Frame::Collides(*masked, 4, 4, 0, *wide, 4, 4, 0, cx, cy), -1);

@@ -9,7 +9,9 @@
 #include "graphics/palette_block.h"
 #include "tests/support/picture_builder.h"
 
-inline std::unique_ptr<Frame> MakeFrame(const FrameSpec& spec) { return ReadBlockObject<Frame>(FrameBlock(spec)); }
+inline std::unique_ptr<Frame> MakeFrame(const FrameFixture& fixture) {
+    return ReadBlockObject<Frame>(FrameBlock(fixture));
+}
 
 inline std::unique_ptr<PaletteBlock> MakePalette(const std::vector<Rgb>& colours, uint8_t dimension = 0) {
     return ReadBlockObject<PaletteBlock>(PaletteBlockBytes(colours, dimension));

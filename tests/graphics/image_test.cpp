@@ -1,9 +1,10 @@
+#include "graphics/image.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "foundation/exceptions.h"
-#include "graphics/image.h"
 #include "tests/graphics/graphics_test_util.h"
 #include "tests/support/block_writer.h"
 
@@ -30,9 +31,9 @@ std::string ReadError(const std::string& bytes, const std::string& name) {
 }  // namespace
 
 TEST(Image, FramesAndSubImagesInFileOrder) {
-    auto picture = ReadPicture(PictureBlock({Frame8(1, {1}, 10), SEBlock("XYZ", "skipped"), Frame8(1, {2}, 11),
-                                             PictureBlock({Frame8(1, {3}, 12)}), Frame8(1, {4}, 13),
-                                             PictureBlock({})}));
+    auto picture =
+        ReadPicture(PictureBlock({Frame8(1, {1}, 10), SEBlock("XYZ", "skipped"), Frame8(1, {2}, 11),
+                                  PictureBlock({Frame8(1, {3}, 12)}), Frame8(1, {4}, 13), PictureBlock({})}));
     ASSERT_EQ(picture->FrameCount(), 3u);
     EXPECT_EQ(picture->GetFrame(0)->OriginX(), 10);
     EXPECT_EQ(picture->GetFrame(1)->OriginX(), 11);
@@ -63,7 +64,8 @@ TEST(Image, FrameIndexIsClamped) {
 }
 
 TEST(Image, SubImageIndexIsClamped) {
-    auto picture = ReadPicture(PictureBlock({PictureBlock({Frame8(1, {1}, 0)}), PictureBlock({Frame8(1, {1}, 1)})}));
+    auto picture =
+        ReadPicture(PictureBlock({PictureBlock({Frame8(1, {1}, 0)}), PictureBlock({Frame8(1, {1}, 1)})}));
     EXPECT_EQ(picture->EntryAt(-5), picture.get());
     EXPECT_EQ(picture->EntryAt(1)->GetFrame(0)->OriginX(), 1);
     EXPECT_EQ(picture->EntryAt(40), picture->EntryAt(1));
@@ -90,10 +92,10 @@ TEST(Image, FirstPaletteIsKeptAndInherited) {
 }
 
 TEST(Image, NewPaletteRemapsInheritingSubImagesOnly) {
-    auto picture = ReadPicture(PictureBlock({PaletteBlockBytes({{0, 0, 0}, {255, 0, 0}, {0, 255, 0}}),
-                                             Frame8(2, {1, 2}),
-                                             PictureBlock({Frame8(1, {2})}),
-                                             PictureBlock({PaletteBlockBytes({{0, 0, 0}, {9, 9, 9}}), Frame8(1, {1})})}));
+    auto picture = ReadPicture(
+        PictureBlock({PaletteBlockBytes({{0, 0, 0}, {255, 0, 0}, {0, 255, 0}}), Frame8(2, {1, 2}),
+                      PictureBlock({Frame8(1, {2})}),
+                      PictureBlock({PaletteBlockBytes({{0, 0, 0}, {9, 9, 9}}), Frame8(1, {1})})}));
     // The same colours in another order.
     picture->SetPalette(MakePalette({{0, 0, 0}, {0, 255, 0}, {255, 0, 0}}));
     EXPECT_EQ(Pixels(*picture->GetFrame(0)), (std::vector<uint32_t>{2, 1}));
@@ -109,7 +111,8 @@ TEST(Image, NewPaletteRemapsInheritingSubImagesOnly) {
 
 TEST(Image, AddFrameRemapsOrAdoptsThePalette) {
     Image picture;
-    picture.AddFrame(MakeFrame({.width = 1, .height = 1, .pixels = {1}}), MakePalette({{0, 0, 0}, {0, 0, 200}}));
+    picture.AddFrame(MakeFrame({.width = 1, .height = 1, .pixels = {1}}),
+                     MakePalette({{0, 0, 0}, {0, 0, 200}}));
     ASSERT_NE(picture.OwnPalette(), nullptr);
     EXPECT_EQ(picture.OwnPalette()->Blue(1), 200);
     picture.AddFrame(MakeFrame({.width = 2, .height = 1, .pixels = {1, 2}}),
@@ -123,7 +126,10 @@ TEST(Image, AddFrameRemapsOrAdoptsThePalette) {
 
 TEST(Image, DeepCopyIsIndependent) {
     auto picture = ReadPicture(PictureBlock({PaletteBlockBytes({{0, 0, 0}, {255, 255, 255}}),
-                                             FrameBlock({.width = 1, .height = 1, .bitsPerPixel = 16, .pixels = {0x7FFF},
+                                             FrameBlock({.width = 1,
+                                                         .height = 1,
+                                                         .bitsPerPixel = 16,
+                                                         .pixels = {0x7FFF},
                                                          .mask = std::vector<uint8_t>{128}}),
                                              PictureBlock({Frame8(1, {1})})}));
     Image copy(*picture);
@@ -150,12 +156,12 @@ TEST(Image, DeepCopyIsIndependent) {
 
 TEST(Image, ReduceTreeToOnePalette) {
     // Palettes of one dimension have one size: only as many entries as the source has are searched.
-    auto picture = ReadPicture(PictureBlock({PaletteBlockBytes({{0, 0, 0}, {255, 0, 0}, {1, 1, 1}, {2, 2, 2}}),
-                                             Frame8(1, {1}), PictureBlock({Frame8(1, {1})}),
-                                             PictureBlock({PaletteBlockBytes({{0, 0, 0}, {0, 255, 0}, {1, 1, 1}, {2, 2, 2}}),
-                                                           Frame8(1, {1}),
-                                                           PictureBlock({Frame8(2, {1, 0})})}),
-                                             FrameBlock({.width = 1, .height = 1, .bitsPerPixel = 16, .pixels = {0x001F}})}));
+    auto picture = ReadPicture(
+        PictureBlock({PaletteBlockBytes({{0, 0, 0}, {255, 0, 0}, {1, 1, 1}, {2, 2, 2}}), Frame8(1, {1}),
+                      PictureBlock({Frame8(1, {1})}),
+                      PictureBlock({PaletteBlockBytes({{0, 0, 0}, {0, 255, 0}, {1, 1, 1}, {2, 2, 2}}),
+                                    Frame8(1, {1}), PictureBlock({Frame8(2, {1, 0})})}),
+                      FrameBlock({.width = 1, .height = 1, .bitsPerPixel = 16, .pixels = {0x001F}})}));
     picture->ReduceToPalette(MakePalette({{0, 0, 0}, {0, 255, 0}, {255, 0, 0}, {0, 0, 255}}));
     const PaletteBlock* target = picture->OwnPalette();
     ASSERT_EQ(target->Count(), 4u);
@@ -174,7 +180,8 @@ TEST(Image, ReduceTreeToOnePalette) {
 }
 
 TEST(Image, ChunkSizeCountsTheWholeTree) {
-    auto frame = MakeFrame({.width = 1, .height = 1, .bitsPerPixel = 16, .pixels = {1}, .mask = std::vector<uint8_t>{9}});
+    auto frame = MakeFrame(
+        {.width = 1, .height = 1, .bitsPerPixel = 16, .pixels = {1}, .mask = std::vector<uint8_t>{9}});
     EXPECT_EQ(frame->ChunkSize(), (34u + 4 + 2) + (34u + 4 + 2) + 8);
     auto picture = ReadPicture(PictureBlock({PaletteBlockBytes({{0, 0, 0}}), Frame8(1, {1})}));
     EXPECT_EQ(picture->ChunkSize(), (10u + 2) + (14 + 4 + 2) + (34 + 4 + 2) + 8);
@@ -197,15 +204,16 @@ TEST(ImageRejects, PixelRowsShorterThanStrideTimesHeight) {
 }
 
 TEST(ImageRejects, MaskOfAnotherSize) {
-    FrameSpec spec{.width = 2, .height = 2, .bitsPerPixel = 16, .mask = std::vector<uint8_t>{1, 2, 3, 4, 5, 6}};
-    spec.maskWidth = 3;
-    const std::string message = ReadError(PictureBlock({FrameBlock(spec)}), "Mask.dpf");
+    FrameFixture fixture{
+        .width = 2, .height = 2, .bitsPerPixel = 16, .mask = std::vector<uint8_t>{1, 2, 3, 4, 5, 6}};
+    fixture.maskWidth = 3;
+    const std::string message = ReadError(PictureBlock({FrameBlock(fixture)}), "Mask.dpf");
     EXPECT_NE(message.find("Mask.dpf"), std::string::npos) << message;
-    spec.maskWidth = 0;
-    spec.maskHeight = 1;
-    EXPECT_NE(ReadError(PictureBlock({FrameBlock(spec)}), "Mask.dpf"), "");
-    spec.maskHeight = 0;
-    EXPECT_EQ(ReadError(PictureBlock({FrameBlock(spec)}), "Mask.dpf"), "");
+    fixture.maskWidth = 0;
+    fixture.maskHeight = 1;
+    EXPECT_NE(ReadError(PictureBlock({FrameBlock(fixture)}), "Mask.dpf"), "");
+    fixture.maskHeight = 0;
+    EXPECT_EQ(ReadError(PictureBlock({FrameBlock(fixture)}), "Mask.dpf"), "");
 }
 
 TEST(ImageRejects, PaletteShorterThanItsCount) {

@@ -13,7 +13,7 @@
 #include "graphics/font.h"
 #include "tests/support/picture_builder.h"
 
-struct GlyphSpec {
+struct GlyphFixture {
     int8_t width = 5;
     int8_t height = 7;
     int8_t offset = 0;
@@ -21,14 +21,14 @@ struct GlyphSpec {
     std::string bits{};
 };
 
-struct FontSpec {
+struct FontFixture {
     uint16_t firstChar = 32;
     uint16_t lineHeight = 10;
     uint16_t letterSpacing = 1;
     uint16_t lineGap = 2;
     uint16_t underline = 1;
     std::vector<uint32_t> languages = {1};
-    std::vector<GlyphSpec> glyphs;
+    std::vector<GlyphFixture> glyphs;
 
     // Damage: stored counts in place of the real ones, sub-blocks left out ("DFFW"...), bytes cut
     // from the end of a sub-block's payload.
@@ -39,13 +39,14 @@ struct FontSpec {
 };
 
 // count glyphs of the same size from firstChar on.
-FontSpec UniformFont(int count = 96, int8_t width = 5, int8_t height = 7, uint16_t firstChar = 32);
+FontFixture UniformFont(int count = 96, int8_t width = 5, int8_t height = 7, uint16_t firstChar = 32);
 // One "DFF" block; a font file is one or more of them, and may hold other blocks.
-std::string FontBlock(const FontSpec& spec);
+std::string FontBlock(const FontFixture& fixture);
 
 // Reads a font file with ReadFontFile; the main font is active.
 inline std::unique_ptr<Font> ReadFont(const std::string& bytes, const std::string& name = "test.dff") {
     auto font = std::make_unique<Font>();
-    ReadFromBytes(bytes, [&](BlockReader& reader) { ReadFontFile(reader, *font); }, name);
+    ReadFromBytes(
+        bytes, [&](BlockReader& reader) { ReadFontFile(reader, *font); }, name);
     return font;
 }

@@ -19,7 +19,7 @@ struct Rgb {
     uint8_t blue = 0;
 };
 
-struct FrameSpec {
+struct FrameFixture {
     uint32_t width = 0;
     uint32_t height = 0;
     uint8_t bitsPerPixel = 8;
@@ -40,7 +40,7 @@ struct FrameSpec {
 std::string PaletteBlockBytes(const std::vector<Rgb>& colours, uint8_t dimension = 0,
                               std::optional<uint16_t> storedCount = std::nullopt);
 // "IMG": an "SE" block, or an "SC" block holding the mask.
-std::string FrameBlock(const FrameSpec& spec);
+std::string FrameBlock(const FrameFixture& fixture);
 // "DPF" holding the given sub-blocks in order.
 std::string PictureBlock(const std::vector<std::string>& subBlocks);
 
@@ -52,6 +52,7 @@ void ReadFromBytes(const std::string& bytes, const std::function<void(BlockReade
 template <class T>
 std::unique_ptr<T> ReadBlockObject(const std::string& bytes, const std::string& name = "test.dpf") {
     auto object = std::make_unique<T>();
-    ReadFromBytes(bytes, [&](BlockReader& reader) { reader >> *object; }, name);
+    ReadFromBytes(
+        bytes, [&](BlockReader& reader) { reader >> *object; }, name);
     return object;
 }
