@@ -21,10 +21,6 @@ void SetHeaderU16(DataBlock& block, uint32_t at, uint16_t value) {
 
 }  // namespace
 
-DefaultColoursBlock::DefaultColoursBlock() : DataBlock(14, true) { SetSignature("COL"); }
-
-uint16_t DefaultColoursBlock::EntryCount() const { return HeaderU16(*this, 11); }
-
 ScreenSettingsBlock::ScreenSettingsBlock() : DataBlock(18, false) { SetSignature("SCRC"); }
 
 uint16_t ScreenSettingsBlock::Flags() const { return HeaderU16(*this, 10); }
@@ -67,8 +63,8 @@ LanguageBlock& LanguageSettings() {
     return block;
 }
 
-DefaultColoursBlock& DefaultColours() {
-    static DefaultColoursBlock block;
+PaletteBlock& DefaultColours() {
+    static PaletteBlock block;
     return block;
 }
 

@@ -6,17 +6,11 @@
 
 #include "foundation/data_block.h"
 #include "foundation/engine_string.h"
+#include "foundation/palette_block.h"
 
 namespace FD {
 class File;
 }
-
-// "COL": the default colours, 4 bytes an entry (blue, green, red, reserved) in the payload.
-class DefaultColoursBlock : public DataBlock {
-public:
-    DefaultColoursBlock();
-    uint16_t EntryCount() const;
-};
 
 // "SCRC", stored as "Screen.SCRS".
 class ScreenSettingsBlock : public DataBlock {
@@ -52,7 +46,8 @@ public:
 };
 
 // Process-wide instances.
-DefaultColoursBlock& DefaultColours();
+// "Misc\Default.col": the palette of 8-bit modes.
+PaletteBlock& DefaultColours();
 ScreenSettingsBlock& ScreenSettings();
 SoundSettingsBlock& SoundSettings();
 LanguageBlock& LanguageSettings();

@@ -8,7 +8,7 @@
 
 #include "foundation/exceptions.h"
 #include "graphics/frame.h"
-#include "graphics/palette_block.h"
+#include "foundation/palette_block.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "foundation/data_block.h"
 #include "foundation/segmented_array.h"
 #include "graphics/frame.h"
-#include "graphics/palette_block.h"
+#include "foundation/palette_block.h"
 #include "script/script_object.h"
 
 class Image : public ScriptObject, public DataBlock {

@@ -88,7 +88,7 @@ TEST(ConfigBlocks, ReadConfigurationInStartupOrder) {
     EXPECT_EQ(v.minor, 10);
     EXPECT_EQ(v.build, 2);
     EXPECT_EQ(v.letter, 'a');
-    EXPECT_EQ(DefaultColours().EntryCount(), 2);
+    EXPECT_EQ(DefaultColours().Count(), 2u);
     EXPECT_EQ(DefaultColours().PayloadSize(), 8u);
     EXPECT_TRUE(keys.HasTag("INPD"));
     EXPECT_EQ(ScreenSettings().Width(), 800);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "graphics/frame.h"
-#include "graphics/palette_block.h"
+#include "foundation/palette_block.h"
 #include "tests/support/picture_builder.h"
 
 inline std::unique_ptr<Frame> MakeFrame(const FrameFixture& fixture) {

@@ -1,4 +1,4 @@
-#include "graphics/palette_block.h"
+#include "foundation/palette_block.h"
 
 #include <algorithm>
 #include <climits>
