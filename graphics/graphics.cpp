@@ -1,1 +1,0 @@
-// Pictures, fonts, colours and the screen: everything that ends up as pixels.

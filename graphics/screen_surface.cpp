@@ -1,0 +1,53 @@
+#include "graphics/screen_surface.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "foundation/config_blocks.h"
+
+ScreenSurface::ScreenSurface(ScreenSettingsBlock* settings, PaletteBlock* palette, int32_t rowAlignment)
+    : width_(settings->Width()),
+      height_(settings->Height()),
+      bitsPerPixel_(settings->BitsPerPixel()),
+      palette_(palette),
+      rowAlignment_(rowAlignment < 1 ? 1 : rowAlignment),
+      bytesPerPixel_(settings->BitsPerPixel() / 8),
+      settings_(settings) {
+    // Settings fields are 16-bit, so these products cannot overflow 32 bits.
+    int32_t rowBytes = width_ * bytesPerPixel_;
+    pitch_ = rowBytes + (rowAlignment_ - rowBytes % rowAlignment_) % rowAlignment_;
+}
+
+int32_t ScreenSurface::RowStep() const { return pitch_; }
+
+uint8_t* ScreenSurface::RowAddress(int32_t y) const { return pixels_ + static_cast<intptr_t>(pitch_) * y; }
+
+uint8_t* ScreenSurface::PixelAddress(int32_t x, int32_t y) const {
+    return RowAddress(y) + static_cast<intptr_t>(bytesPerPixel_) * x;
+}
+
+void ScreenSurface::Fill(uint32_t colour) {
+    if (pixels_ == nullptr) return;
+    if (bytesPerPixel_ == 2) {
+        uint16_t value = static_cast<uint16_t>(colour);
+        uint64_t count = FrameBytes() / 2;
+        auto* p = reinterpret_cast<uint16_t*>(pixels_);
+        for (uint64_t i = 0; i < count; ++i) p[i] = value;
+    } else {
+        std::memset(pixels_, static_cast<int>(colour & 0xFF), FrameBytes());
+    }
+}
+
+bool ScreenSurface::Lock() { return true; }
+
+void ScreenSurface::Unlock() {}
+
+MemorySurface::MemorySurface(ScreenSettingsBlock* settings, PaletteBlock* palette, int32_t rowAlignment)
+    : ScreenSurface(settings, palette, rowAlignment) {
+    auto* memory = static_cast<uint8_t*>(std::calloc(FrameBytes() == 0 ? 1 : FrameBytes(), 1));
+    if (memory == nullptr) throw std::bad_alloc();
+    SetPixels(memory);
+}
+
+MemorySurface::~MemorySurface() { std::free(Pixels()); }
