@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
+#include "script/char_manager.h"
 #include "script/math_procs.h"
+#include "script/message_manager.h"
 #include "script/native_descriptor.h"
 #include "script/string_procs.h"
 
@@ -168,4 +170,6 @@ ZEMAClass* NewNativeDescriptor(MethodRunner* processor, const char* name) {
 void RegisterScriptNatives() {
     RegisterNativeBinder("StringProcs", StringProcs::Bind);
     RegisterNativeBinder("MathProcs", MathProcs::Bind);
+    RegisterNativeBinder("MessageManager", MessageManager::Bind);
+    RegisterNativeBinder("CharManager", CharManager::Bind);
 }
