@@ -15,7 +15,9 @@
 
 namespace {
 
-String Decimal(uint32_t n) { return String(std::to_string(n).c_str()); }
+String Decimal(uint32_t n) {
+    return String(std::to_string(n).c_str());
+}
 
 // The C library's decimal conversion (blanks, sign, digits), saturated to 32 bits.
 int32_t DecimalValue(const char* text) {
@@ -26,7 +28,7 @@ int32_t DecimalValue(const char* text) {
 // quotes carries the record over the line end), the end of the file, or the last value a record
 // may hold. Gives the number of values.
 class RecordScanner {
-public:
+  public:
     RecordScanner(BlockReader& reader, CharacteristicsSet& set) : reader_(reader), set_(set) {}
 
     uint32_t Scan() {
@@ -52,7 +54,7 @@ public:
 
     const uint32_t* Values() const { return values_.data(); }
 
-private:
+  private:
     // One character other than CR and LF; true when the record is full.
     bool Take(char c) {
         if (inQuotes_) {
@@ -97,7 +99,7 @@ private:
     std::array<uint32_t, kMaxCharacteristics> values_{};
     uint32_t count_ = 0;
     std::string value_;
-    bool quoted_ = false;     // the value being scanned began with a double quote
+    bool quoted_ = false;  // the value being scanned began with a double quote
     bool inQuotes_ = false;
     bool escape_ = false;     // a backslash inside quotes: the next character is taken as it is
     bool backslash_ = false;  // a backslash outside quotes in this value: the record goes on
@@ -122,7 +124,9 @@ CharacteristicsSet::Record::Record(const uint32_t* source, uint32_t n)
     std::memcpy(values, source, sizeof(uint32_t) * n);
 }
 
-CharacteristicsSet::Record::~Record() { ScriptFree(values); }
+CharacteristicsSet::Record::~Record() {
+    ScriptFree(values);
+}
 
 bool CharacteristicsSet::Store(uint32_t objectId, const uint32_t* values, uint32_t count) {
     const bool replaced = records_.Get(objectId) != nullptr;

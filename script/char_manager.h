@@ -24,7 +24,7 @@ constexpr uint32_t kMaxCharacteristics = 1000;
 
 // The records of one file by object ID, and the texts their quoted values point at.
 class CharacteristicsSet {
-public:
+  public:
     struct Record {
         Record(const uint32_t* source, uint32_t n);
         Record(const Record&) = delete;
@@ -43,7 +43,7 @@ public:
     uint32_t AddText(const char* bytes, size_t n);
     uint32_t RecordCount() const { return records_.Count(); }
 
-private:
+  private:
     SegmentedArray<Record> records_{10, 10, true};
     List<String> texts_{true};
 };
@@ -54,7 +54,7 @@ private:
 void ReadCharacteristics(BlockReader& reader, const String& fileName, CharacteristicsSet& set);
 
 class CharManager : public NativeDescriptor {
-public:
+  public:
     // The archive is not owned.
     CharManager(MethodRunner* processor, FD::File* archive);
 
@@ -81,7 +81,7 @@ public:
     // Method 7: file name, ID -> number of values.
     static void ValueCountNative(ScriptObject* receiver);
 
-private:
+  private:
     CharacteristicsSet& SetOf(const String& fileName);
 
     HashTable<CharacteristicsSet> files_{26, false, true};

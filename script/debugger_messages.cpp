@@ -19,7 +19,9 @@ std::atomic<uint32_t> numbers[kDebuggerMessageCount];
 
 }  // namespace
 
-const char* DebuggerMessageName(DebuggerMessage message) { return kNames[static_cast<uint32_t>(message)]; }
+const char* DebuggerMessageName(DebuggerMessage message) {
+    return kNames[static_cast<uint32_t>(message)];
+}
 
 uint32_t DebuggerMessageNumber(DebuggerMessage message) {
     return numbers[static_cast<uint32_t>(message)].load(std::memory_order_acquire);

@@ -20,10 +20,14 @@ int32_t Truncate(double value) {
     return static_cast<int32_t>(value);
 }
 
-int32_t Signed(uint32_t value) { return static_cast<int32_t>(value); }
+int32_t Signed(uint32_t value) {
+    return static_cast<int32_t>(value);
+}
 
 // 32-bit wrap-around arithmetic, as the script values have it.
-int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value))); }
+int32_t Wrap(int64_t value) {
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
+}
 
 // Calls visit(actor, view) for every live actor of the list, from the first node, with the list's
 // own cursor.
@@ -44,6 +48,13 @@ int64_t Distance(const ActorView& actor, int32_t x, int32_t y) {
     const int64_t dx = (int64_t{actor.ActorX()} - x) / 100;
     const int64_t dy = (int64_t{actor.ActorY()} - y) / 100;
     return dx * dx + dy * dy;
+}
+
+// a x b / c for |b| <= |c|, whose result is never larger than a; exact where a x b fits.
+int64_t MulDiv(int64_t a, int64_t b, int64_t c) {
+    int64_t product;
+    if (!__builtin_mul_overflow(a, b, &product)) return product / c;
+    return static_cast<int64_t>(static_cast<long double>(a) * b / c);
 }
 
 // The container a script names: null for 0 or an object that holds no actor list.
@@ -84,9 +95,13 @@ int32_t VectorAngleX100(int32_t x, int32_t y) {
     return Truncate(angle * 5732.484076433121) % 36000;
 }
 
-int32_t SinX100(int32_t angle) { return Truncate(std::sin(angle * kSinFactor) * 100); }
+int32_t SinX100(int32_t angle) {
+    return Truncate(std::sin(angle * kSinFactor) * 100);
+}
 
-int32_t CosX100(int32_t angle) { return Truncate(std::cos(angle * kSinFactor) * 100); }
+int32_t CosX100(int32_t angle) {
+    return Truncate(std::cos(angle * kSinFactor) * 100);
+}
 
 ScriptObject* FindNearestActor(ActorContainer& container, int32_t x, int32_t y) {
     ScriptObject* best = nullptr;
@@ -101,24 +116,23 @@ ScriptObject* FindNearestActor(ActorContainer& container, int32_t x, int32_t y) 
     return best;
 }
 
-ScriptObject* FindNearestReachableActor(ActorContainer& container, int32_t x, int32_t y, int32_t rate, int32_t dirX,
-                                        int32_t dirY) {
+ScriptObject* FindNearestReachableActor(ActorContainer& container, int32_t x, int32_t y, int32_t rate,
+                                        int32_t dirX, int32_t dirY) {
     if (rate == 0) return nullptr;
     const bool noDirection = dirX == 0 && dirY == 0;
-    const int64_t len = noDirection
-                            ? 100
-                            : static_cast<int64_t>(std::sqrt(static_cast<double>(int64_t{dirX} * dirX +
-                                                                                 int64_t{dirY} * dirY)));
+    const double squares = static_cast<double>(dirX) * dirX + static_cast<double>(dirY) * dirY;
+    const int64_t len = noDirection ? 100 : static_cast<int64_t>(std::sqrt(squares));
     const int64_t t = len * 2866 / rate;
-    const int64_t r = t / 100;
-    const int64_t rr = r * r;
-    const int64_t ox = t * dirY / len;
-    const int64_t oy = t * dirX / len;
+    // Squares in double precision: exact for every value the game uses, and no overflow beyond.
+    const double r = static_cast<double>(t / 100);
+    const double rr = r * r;
+    const int64_t ox = MulDiv(t, dirY, len);
+    const int64_t oy = MulDiv(t, dirX, len);
 
     // Inside the turning circle centred at (cx, cy)?
     auto inside = [rr](int64_t cx, int64_t cy, const ActorView& actor) {
-        const int64_t p = (cx - actor.ActorX()) / 89;
-        const int64_t q = (cy - actor.ActorY()) / 89;
+        const auto p = static_cast<double>((cx - actor.ActorX()) / 89);
+        const auto q = static_cast<double>((cy - actor.ActorY()) / 89);
         return p * p + q * q <= rr;
     };
 
@@ -231,8 +245,10 @@ void MathProcs::NearestReachableActor(ScriptObject* receiver) {
     const int32_t rate = Signed(stack.Pop());
     const int32_t dirX = Signed(stack.Pop());
     const int32_t dirY = Signed(stack.Pop());
-    PushObject(stack,
-               container != nullptr ? FindNearestReachableActor(*container, x, y, rate, dirX, dirY) : nullptr);
+    PushObject(stack, container != nullptr ? FindNearestReachableActor(*container, x, y, rate, dirX, dirY)
+                                           : nullptr);
 }
 
-void MathProcs::SeedRandom(ScriptObject* receiver) { ::SeedRandom(RunnerOf(receiver).DataStack().Pop()); }
+void MathProcs::SeedRandom(ScriptObject* receiver) {
+    ::SeedRandom(RunnerOf(receiver).DataStack().Pop());
+}

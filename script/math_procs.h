@@ -13,23 +13,23 @@
 // What the nearest-actor searches read of an actor: its world position and whether it is being
 // taken out of the game. The game world's actor object implements it; the searches never change it.
 class ActorView {
-public:
+  public:
     virtual int32_t ActorX() const = 0;
     virtual int32_t ActorY() const = 0;
     // Non-zero while the actor is being removed; such an actor is never chosen.
     virtual uint32_t ActorRemoved() const = 0;
 
-protected:
+  protected:
     ~ActorView() = default;
 };
 
 // A container of actors: an object manager whose object list holds the flight's actors. The
 // searches walk the list with its own cursor and leave the cursor at the last node visited.
 class ActorContainer {
-public:
+  public:
     virtual List<ScriptObject>& ObjectList() = 0;
 
-protected:
+  protected:
     ~ActorContainer() = default;
 };
 
@@ -44,8 +44,8 @@ int32_t CosX100(int32_t angle);
 ScriptObject* FindNearestActor(ActorContainer& container, int32_t x, int32_t y);
 // The same, passing over actors inside either turning circle of an object at (x, y) heading
 // (dirX, dirY) with the turn rate; no direction means no circles. A turn rate of 0 gives null.
-ScriptObject* FindNearestReachableActor(ActorContainer& container, int32_t x, int32_t y, int32_t rate, int32_t dirX,
-                                        int32_t dirY);
+ScriptObject* FindNearestReachableActor(ActorContainer& container, int32_t x, int32_t y, int32_t rate,
+                                        int32_t dirX, int32_t dirY);
 
 // The natives; each works on its receiver's processor's data stack.
 struct MathProcs {

@@ -14,10 +14,14 @@
 namespace {
 
 // The C library's decimal conversion (blanks, sign, digits), without its overflow.
-int64_t DecimalValue(const String& word) { return std::strtoll(word.Text(), nullptr, 10); }
+int64_t DecimalValue(const String& word) {
+    return std::strtoll(word.Text(), nullptr, 10);
+}
 
 // A word quoted in a message, cut so that a damaged file cannot make the message huge.
-String Quoted(const String& word) { return String::FromBytes(word.Text(), 24); }
+String Quoted(const String& word) {
+    return String::FromBytes(word.Text(), 24);
+}
 
 // The text of one message: from here to the next at sign or the end. CRs are dropped, and so are
 // the spaces before the first character that stays.
@@ -53,7 +57,8 @@ void ReadMessageFile(BlockReader& reader, const String& fileName, MessageTable& 
         if (word == "Language") {
             reader >> word;
             if (word.Empty()) return;
-            section = static_cast<uint32_t>(static_cast<int32_t>(std::clamp<int64_t>(DecimalValue(word), INT32_MIN, INT32_MAX)));
+            section = static_cast<uint32_t>(
+                static_cast<int32_t>(std::clamp<int64_t>(DecimalValue(word), INT32_MIN, INT32_MAX)));
             continue;
         }
         const int64_t number = DecimalValue(word);
@@ -70,7 +75,9 @@ void ReadMessageFile(BlockReader& reader, const String& fileName, MessageTable& 
 }
 
 MessageManager::MessageManager(MethodRunner* processor, FD::File* archive, const LanguageBlock* languageBlock)
-    : NativeDescriptor(processor, NativeClassRowOf("MessageManager")), language_(languageBlock), archive_(archive) {}
+    : NativeDescriptor(processor, NativeClassRowOf("MessageManager")),
+      language_(languageBlock),
+      archive_(archive) {}
 
 const char* MessageManager::GetMessage(const String& fileName, uint32_t number) {
     MessageTable* table = FindFile(fileName);
@@ -82,7 +89,9 @@ const char* MessageManager::GetMessage(const String& fileName, uint32_t number) 
     return text->Text();
 }
 
-MessageTable* MessageManager::FindFile(const String& fileName) { return files_.Find(fileName); }
+MessageTable* MessageManager::FindFile(const String& fileName) {
+    return files_.Find(fileName);
+}
 
 MessageTable* MessageManager::LoadFile(const String& fileName) {
     EntryBlockReader reader(archive_, 1024, 1024, 128);

@@ -25,10 +25,11 @@ using MessageTable = SegmentedArray<String>;
 // section's language is the current one; the current language is read from the block (1 without
 // one) each time a text is stored. A message number below 0 or from 2^24 on throws FatalExep
 // naming the file; the texts read before it stay.
-void ReadMessageFile(BlockReader& reader, const String& fileName, MessageTable& table, const LanguageBlock* language);
+void ReadMessageFile(BlockReader& reader, const String& fileName, MessageTable& table,
+                     const LanguageBlock* language);
 
 class MessageManager : public NativeDescriptor {
-public:
+  public:
     // Neither the archive nor the language block is owned.
     MessageManager(MethodRunner* processor, FD::File* archive, const LanguageBlock* languageBlock);
 
@@ -50,7 +51,7 @@ public:
     // Method 4: file name, number -> text.
     static void GetMessageNative(ScriptObject* receiver);
 
-private:
+  private:
     const LanguageBlock* language_;
     HashTable<MessageTable> files_{26, false, true};
     FD::File* archive_;

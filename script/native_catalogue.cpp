@@ -153,9 +153,13 @@ const Catalogue& TheCatalogue() {
 
 }  // namespace
 
-std::span<const NativeClassRow* const> NativeCatalogue() { return TheCatalogue().all; }
+std::span<const NativeClassRow* const> NativeCatalogue() {
+    return TheCatalogue().all;
+}
 
-const NativeClassRow* FindNativeClassRow(const char* name) { return TheCatalogue().Find(name); }
+const NativeClassRow* FindNativeClassRow(const char* name) {
+    return TheCatalogue().Find(name);
+}
 
 const NativeClassRow& NativeClassRowOf(const char* name) {
     const NativeClassRow* row = FindNativeClassRow(name);

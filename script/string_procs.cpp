@@ -125,7 +125,9 @@ void StringProcs::GetText(ScriptObject* receiver) {
     RunnerOf(receiver).DataStack().Push(ToScript(object.Text()));
 }
 
-void StringProcs::Clear(ScriptObject* receiver) { Receiver(receiver).Text()[0] = '\0'; }
+void StringProcs::Clear(ScriptObject* receiver) {
+    Receiver(receiver).Text()[0] = '\0';
+}
 
 void StringProcs::AppendInt(ScriptObject* receiver) {
     StringObject& object = Receiver(receiver);

@@ -14,7 +14,7 @@ constexpr uint32_t kMaxStringCapacity = uint32_t{1} << 24;
 // A string object: a script object of the StringProcs class (or one derived from it) with its own
 // buffer of `capacity` bytes, holding a zero-terminated text that is empty after creation.
 class StringObject : public ScriptObject {
-public:
+  public:
     // A capacity of 0 is taken as 1, so there is always room for the terminator; above
     // kMaxStringCapacity throws FatalExep.
     StringObject(ZEMAClass* cls, uint32_t capacity);
@@ -33,7 +33,7 @@ public:
     // buffer; 0 when no live string object's buffer holds it.
     static uint32_t BufferHolding(uint32_t address, uint32_t& bufferStart);
 
-private:
+  private:
     char* text_;
     uint32_t capacity_;
 };

@@ -1,3 +1,5 @@
+#include "script/char_manager.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +9,6 @@
 #include <string>
 
 #include "foundation/exceptions.h"
-#include "script/char_manager.h"
 #include "tests/script/native_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_archive.h"
@@ -16,8 +17,10 @@ namespace {
 
 // Runs the test in a temporary working folder, where the log file goes.
 class WorkingFolder {
-public:
-    WorkingFolder() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(dir_.Path()); }
+  public:
+    WorkingFolder() : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir_.Path());
+    }
     ~WorkingFolder() { std::filesystem::current_path(previous_); }
     std::string Log() const {
         std::ifstream in(dir_ / "vondrel.log");
@@ -26,13 +29,13 @@ public:
         return s.str();
     }
 
-private:
+  private:
     TempDir dir_;
     std::filesystem::path previous_;
 };
 
 class CharManagerTest : public NativeFixture {
-protected:
+  protected:
     void Open(const std::string& content) {
         archive = std::make_unique<TestArchive>(std::vector<FdEntry>{{"chars.txt", content}});
         chars = new CharManager(&runner, archive->File());
@@ -61,10 +64,11 @@ TEST_F(CharManagerTest, ClassFacts) {
 }
 
 TEST_F(CharManagerTest, NumbersAndTexts) {
-    Open("// ships\r\n"
-         "10 1 -2 +3\r\n"
-         "11 \"a b\\nc\" \"\" x12 \"q\\\"t\"\r\n"
-         "12 4\t5 6\r\n");
+    Open(
+        "// ships\r\n"
+        "10 1 -2 +3\r\n"
+        "11 \"a b\\nc\" \"\" x12 \"q\\\"t\"\r\n"
+        "12 4\t5 6\r\n");
     EXPECT_EQ(Count(10), 3u);
     EXPECT_EQ(Value(10, 0), 1u);
     EXPECT_EQ(static_cast<int32_t>(Value(10, 1)), -2);
@@ -81,11 +85,12 @@ TEST_F(CharManagerTest, NumbersAndTexts) {
 }
 
 TEST_F(CharManagerTest, LineEnds) {
-    Open("1 10 20 \\\r\n 30\r\n"
-         "2\r\n40 50\r\n"
-         "3 60\n4 70\n5 80\r\n"
-         "6\r\n"
-         "7 \"open\r\n8 90");
+    Open(
+        "1 10 20 \\\r\n 30\r\n"
+        "2\r\n40 50\r\n"
+        "3 60\n4 70\n5 80\r\n"
+        "6\r\n"
+        "7 \"open\r\n8 90");
     EXPECT_EQ(Count(1), 3u);
     EXPECT_EQ(Value(1, 2), 30u);
     // An ID alone on its line takes the values of the next one.
@@ -108,7 +113,8 @@ TEST_F(CharManagerTest, DuplicatesAreLoggedAndReplace) {
     Open("5 1 2 3\r\n5 9\r\n");
     EXPECT_EQ(Count(5), 1u);
     EXPECT_EQ(Value(5, 0), 9u);
-    EXPECT_NE(folder.Log().find("CharManager: object with ID=5 is duplicated in 'chars.txt'."), std::string::npos);
+    EXPECT_NE(folder.Log().find("CharManager: object with ID=5 is duplicated in 'chars.txt'."),
+              std::string::npos);
 }
 
 TEST_F(CharManagerTest, Limits) {

@@ -1,3 +1,5 @@
+#include "script/debugger_messages.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -5,7 +7,6 @@
 #include <string>
 
 #include "foundation/exceptions.h"
-#include "script/debugger_messages.h"
 
 namespace {
 

@@ -1,3 +1,5 @@
+#include "script/math_procs.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -5,32 +7,32 @@
 #include <vector>
 
 #include "foundation/random.h"
-#include "script/math_procs.h"
 #include "tests/script/native_fixture.h"
 
 namespace {
 
 class FakeActor : public ScriptObject, public ActorView {
-public:
-    FakeActor(int32_t x, int32_t y, uint32_t removed = 0) : ScriptObject(nullptr), x_(x), y_(y), removed_(removed) {}
+  public:
+    FakeActor(int32_t x, int32_t y, uint32_t removed = 0)
+        : ScriptObject(nullptr), x_(x), y_(y), removed_(removed) {}
     int32_t ActorX() const override { return x_; }
     int32_t ActorY() const override { return y_; }
     uint32_t ActorRemoved() const override { return removed_; }
 
-private:
+  private:
     int32_t x_, y_;
     uint32_t removed_;
 };
 
 class FakeContainer : public ScriptObject, public ActorContainer {
-public:
+  public:
     FakeContainer() : ScriptObject(nullptr) {}
     List<ScriptObject>& ObjectList() override { return list; }
     List<ScriptObject> list{false};
 };
 
 class MathProcsTest : public NativeFixture {
-protected:
+  protected:
     MathProcsTest() : cls(AddNative("MathProcs")) {
         Call(cls, cls, 0, {cls->Address()});
         object.reset(ScriptObject::FromAddress(Pop(), 0, "MathProcs object"));
@@ -133,9 +135,9 @@ TEST_F(MathProcsTest, RandomSequences) {
 TEST_F(MathProcsTest, NearestActor) {
     EXPECT_EQ(FindNearestActor(*container, 0, 0), nullptr);
     FakeActor* far = Add(5000, 0);
-    Add(0, 0, 1);                     // being removed
-    FakeActor* near = Add(99, -99);   // distance 0 in hundreds
-    Add(-50, 50);                     // also 0: the earlier one stays
+    Add(0, 0, 1);                    // being removed
+    FakeActor* near = Add(99, -99);  // distance 0 in hundreds
+    Add(-50, 50);                    // also 0: the earlier one stays
     EXPECT_EQ(FindNearestActor(*container, 0, 0), near);
     EXPECT_EQ(FindNearestActor(*container, 5100, 0), far);
     // The search leaves the list's cursor at the last node.

@@ -1,3 +1,5 @@
+#include "script/message_manager.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -5,22 +7,24 @@
 
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
-#include "script/message_manager.h"
 #include "tests/script/native_fixture.h"
 #include "tests/support/test_archive.h"
 
 namespace {
 
 class MessageManagerTest : public NativeFixture {
-protected:
+  protected:
     // An archive holding the file "test.mes", and a manager registered over it.
     void Open(const std::string& content, uint32_t language = 1) {
-        archive = std::make_unique<TestArchive>(std::vector<FdEntry>{{"test.mes", content}, {"other.mes", "1 x@"}});
+        archive =
+            std::make_unique<TestArchive>(std::vector<FdEntry>{{"test.mes", content}, {"other.mes", "1 x@"}});
         languageBlock.SetLanguage(language);
         messages = new MessageManager(&runner, archive->File(), &languageBlock);
         manager->Register(messages, false);
     }
-    std::string Get(uint32_t number, const char* file = "test.mes") { return messages->GetMessage(file, number); }
+    std::string Get(uint32_t number, const char* file = "test.mes") {
+        return messages->GetMessage(file, number);
+    }
 
     std::unique_ptr<TestArchive> archive;
     LanguageBlock languageBlock;
@@ -41,10 +45,11 @@ TEST_F(MessageManagerTest, ClassFacts) {
 }
 
 TEST_F(MessageManagerTest, CurrentLanguageWinsAndLanguageOneFillsIn) {
-    Open("Language 2\r\n1 zwei@ 3 drei@\r\n"
-         "Language 3\r\n1 trois@ 4 quatre@\r\n"
-         "Language 1\r\n1 one@ 2 two@ 3 three@\r\n",
-         2);
+    Open(
+        "Language 2\r\n1 zwei@ 3 drei@\r\n"
+        "Language 3\r\n1 trois@ 4 quatre@\r\n"
+        "Language 1\r\n1 one@ 2 two@ 3 three@\r\n",
+        2);
     EXPECT_EQ(Get(1), "zwei");
     EXPECT_EQ(Get(2), "two");
     EXPECT_EQ(Get(3), "drei");
@@ -57,12 +62,13 @@ TEST_F(MessageManagerTest, LanguageOneLaterTextReplaces) {
 }
 
 TEST_F(MessageManagerTest, NumbersAndTexts) {
-    Open("007 seven@ word zero@\r\n"
-         "5    spaced  \r\nline two\r\n@\r\n"
-         "// a comment between entries\r\n"
-         "6\r\nnext line // not a comment@\r\n"
-         "8\ttab@\r\nrest@\r\n"
-         "9 to the end");
+    Open(
+        "007 seven@ word zero@\r\n"
+        "5    spaced  \r\nline two\r\n@\r\n"
+        "// a comment between entries\r\n"
+        "6\r\nnext line // not a comment@\r\n"
+        "8\ttab@\r\nrest@\r\n"
+        "9 to the end");
     EXPECT_EQ(Get(7), "seven");
     EXPECT_EQ(Get(0), "zero");
     EXPECT_EQ(Get(5), "spaced  \nline two\n");
@@ -118,8 +124,8 @@ TEST_F(MessageManagerTest, Natives) {
     EXPECT_EQ(TextAt(Pop()), "twelve");
 
     Call(messages, messages, 0, {ToScript(archive->File())});
-    std::unique_ptr<MessageManager> second(dynamic_cast<MessageManager*>(
-        ScriptObject::FromAddress(Pop(), 0, "MessageManager")));
+    std::unique_ptr<MessageManager> second(
+        dynamic_cast<MessageManager*>(ScriptObject::FromAddress(Pop(), 0, "MessageManager")));
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->Language(), &languageBlock);
     EXPECT_EQ(second->GetProcessor(), &runner);

@@ -1,3 +1,5 @@
+#include "script/native_catalogue.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -6,7 +8,6 @@
 #include <string>
 
 #include "foundation/exceptions.h"
-#include "script/native_catalogue.h"
 #include "script/native_descriptor.h"
 #include "tests/script/native_fixture.h"
 
@@ -111,8 +112,7 @@ const char kExpected[] =
     "Guide Guide Option 26 18\n"
     "CircleGuide CircleGuide Guide 28 18\n"
     "AngleGuide AngleGuide Guide 28 18\n"
-    "SelfGuidedGuide SelfGuidedGuide Guide 29 18\n"
-    ;
+    "SelfGuidedGuide SelfGuidedGuide Guide 29 18\n";
 
 struct Expected {
     std::string kind;
@@ -204,7 +204,8 @@ TEST_F(NativeCatalogueTest, KindNamesDifferFromRegisteredNames) {
     EXPECT_TRUE(supplyShip->IsKindOf("Actor"));
     EXPECT_FALSE(supplyShip->IsKindOf("Ship"));
     ZEMAClass* check = AddNative("CheckButton");
-    for (const char* kind : {"CheckButton", "TextButton", "StaticText", "Control", "Visual", "GTTClass", "ZEMAClass"}) {
+    for (const char* kind :
+         {"CheckButton", "TextButton", "StaticText", "Control", "Visual", "GTTClass", "ZEMAClass"}) {
         EXPECT_TRUE(check->IsKindOf(kind)) << kind;
     }
     EXPECT_TRUE(AddNative("StarSystemZoomed")->IsKindOf("ZEMADialog"));

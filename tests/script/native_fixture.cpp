@@ -23,7 +23,9 @@ uint32_t NativeFixture::Text(const std::string& text) {
     return ToScript(texts_.back()->Text());
 }
 
-std::string NativeFixture::TextAt(uint32_t address) { return FromScript<const char>(address); }
+std::string NativeFixture::TextAt(uint32_t address) {
+    return FromScript<const char>(address);
+}
 
 std::string ErrorOf(const std::function<void()>& f) {
     try {

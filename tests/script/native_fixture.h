@@ -13,13 +13,14 @@
 #include "tests/script/fake_method_runner.h"
 
 class NativeFixture : public ::testing::Test {
-protected:
+  protected:
     NativeFixture();
 
     // Registers a descriptor made from the catalogue row of the name; the manager owns it.
     ZEMAClass* AddNative(const char* name);
     // Pushes the arguments in order, then calls method number of cls on the receiver.
-    void Call(ScriptObject* receiver, ZEMAClass* cls, uint32_t number, const std::vector<uint32_t>& arguments);
+    void Call(ScriptObject* receiver, ZEMAClass* cls, uint32_t number,
+              const std::vector<uint32_t>& arguments);
     uint32_t Pop() { return runner.stack.Pop(); }
     uint32_t Depth() const { return runner.stack.Depth(); }
     // Keeps a text in script memory for the test's life; gives its address.
@@ -29,7 +30,7 @@ protected:
     FakeMethodRunner runner;
     std::unique_ptr<ClassManager> manager;
 
-private:
+  private:
     std::vector<std::unique_ptr<String>> texts_;
 };
 

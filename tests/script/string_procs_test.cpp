@@ -1,3 +1,5 @@
+#include "script/string_procs.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -5,13 +7,12 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
-#include "script/string_procs.h"
 #include "tests/script/native_fixture.h"
 
 namespace {
 
 class StringProcsTest : public NativeFixture {
-protected:
+  protected:
     StringProcsTest() : cls(AddNative("StringProcs")) {}
 
     // A string object made by method 0, as scripts make them.
@@ -149,7 +150,9 @@ TEST_F(StringProcsTest, AddressesOutsideScriptMemoryAreErrors) {
     }
     EXPECT_NE(ErrorOf([&] { Call(cls, cls, 9, {Text("a"), 0}); }), "no error");
     EXPECT_NE(ErrorOf([&] { Call(cls, cls, 10, {Text("a"), 100}); }), "no error");
-    EXPECT_NE(ErrorOf([&] { Call(cls, cls, 10, {Text("a"), static_cast<uint32_t>(kScriptRegionSize - 1)}); }),
+    EXPECT_NE(ErrorOf([&] {
+                  Call(cls, cls, 10, {Text("a"), static_cast<uint32_t>(kScriptRegionSize - 1)});
+              }),
               "no error");
 }
 
