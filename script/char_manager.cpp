@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "foundation/block_reader.h"
@@ -130,14 +131,16 @@ CharacteristicsSet::Record::~Record() {
 
 bool CharacteristicsSet::Store(uint32_t objectId, const uint32_t* values, uint32_t count) {
     const bool replaced = records_.Get(objectId) != nullptr;
-    records_.SetAt(new Record(values, count), objectId);
+    auto record = std::make_unique<Record>(values, count);
+    records_.SetAt(record.get(), objectId);
+    record.release();
     return replaced;
 }
 
 uint32_t CharacteristicsSet::AddText(const char* bytes, size_t n) {
-    auto* text = new String(String::FromBytes(bytes, n));
-    texts_.Append(text, 0);
-    return ToScript(text->Text());
+    auto text = std::make_unique<String>(String::FromBytes(bytes, n));
+    texts_.Append(text.get(), 0);
+    return ToScript(text.release()->Text());
 }
 
 void ReadCharacteristics(BlockReader& reader, const String& fileName, CharacteristicsSet& set) {

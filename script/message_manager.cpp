@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "foundation/block_reader.h"
@@ -70,7 +71,11 @@ void ReadMessageFile(BlockReader& reader, const String& fileName, MessageTable& 
         String text = ReadMessageText(reader);
         const uint32_t current = language != nullptr ? language->Language() : 1;
         const bool present = table.Get(index) != nullptr;
-        if (section == current || (!present && section == 1)) table.SetAt(new String(std::move(text)), index);
+        if (section == current || (!present && section == 1)) {
+            auto stored = std::make_unique<String>(std::move(text));
+            table.SetAt(stored.get(), index);
+            stored.release();
+        }
     }
 }
 
