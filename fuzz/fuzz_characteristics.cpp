@@ -1,0 +1,70 @@
+// Characteristics file reader over arbitrary content. Damaged input must end in an engine error,
+// never a crash or an overrun; every record must hold between 1 and the limit of values, and every
+// text value must point at a whole text. Runs in a folder of its own, where the log goes.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "foundation/block_reader.h"
+#include "foundation/exceptions.h"
+#include "script/char_manager.h"
+
+namespace {
+
+class MemoryFile {
+  public:
+    MemoryFile(const uint8_t* data, size_t size) : fd_(memfd_create("fuzz", 0)) {
+        if (fd_ < 0) return;
+        for (size_t done = 0; done < size;) {
+            ssize_t n = write(fd_, data + done, size - done);
+            if (n <= 0) break;
+            done += static_cast<size_t>(n);
+        }
+    }
+    ~MemoryFile() {
+        if (fd_ >= 0) close(fd_);
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+    String Path() const { return String(("/proc/self/fd/" + std::to_string(fd_)).c_str()); }
+
+  private:
+    int fd_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // Duplicate records are logged to the working folder.
+    char folder[] = "/tmp/fuzz_characteristics.XXXXXX";
+    if (mkdtemp(folder) == nullptr || chdir(folder) != 0) std::abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    MemoryFile file(data, size);
+    FileBlockReader reader;
+    try {
+        reader.Open(file.Path());
+    } catch (const DExep&) {
+        return 0;
+    }
+    CharacteristicsSet set;
+    try {
+        ReadCharacteristics(reader, "fuzz.txt", set);
+    } catch (const DExep&) {
+    }
+    for (uint32_t id = 0; id < 4096; ++id) {
+        const CharacteristicsSet::Record* record = set.Find(id);
+        if (record == nullptr) continue;
+        if (record->count == 0 || record->count > kMaxCharacteristics) __builtin_trap();
+        volatile uint32_t sum = 0;
+        for (uint32_t i = 0; i < record->count; ++i) sum = sum + record->values[i];
+    }
+    unlink("vondrel.log");
+    return 0;
+}

@@ -1,0 +1,139 @@
+#include "script/message_manager.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "foundation/block_reader.h"
+#include "foundation/config_blocks.h"
+#include "foundation/exceptions.h"
+#include "script/method_runner.h"
+#include "script/native_catalogue.h"
+#include "script/script_text.h"
+
+namespace {
+
+// The C library's decimal conversion (blanks, sign, digits), without its overflow.
+int64_t DecimalValue(const String& word) {
+    return std::strtoll(word.Text(), nullptr, 10);
+}
+
+// A word quoted in a message, cut so that a damaged file cannot make the message huge.
+String Quoted(const String& word) {
+    return String::FromBytes(word.Text(), 24);
+}
+
+// The text of one message: from here to the next at sign or the end. CRs are dropped, and so are
+// the spaces before the first character that stays.
+String ReadMessageText(BlockReader& reader) {
+    std::string text;
+    for (int c = reader.ReadByte(); c >= 0 && c != '@'; c = reader.ReadByte()) {
+        if (c == '\r' || (c == ' ' && text.empty())) continue;
+        text.push_back(static_cast<char>(c));
+    }
+    return String::FromBytes(text.data(), text.size());
+}
+
+MessageManager& ManagerOf(ScriptObject* receiver) {
+    auto* manager = dynamic_cast<MessageManager*>(receiver);
+    // A script class derived from MessageManager reaches the manager through its native class.
+    if (manager == nullptr && receiver != nullptr && receiver->Class() != nullptr) {
+        manager = dynamic_cast<MessageManager*>(receiver->Class()->NativeClass());
+    }
+    if (manager == nullptr) throw FatalExep(String("MessageManager expected as receiver"));
+    return *manager;
+}
+
+}  // namespace
+
+void ReadMessageFile(BlockReader& reader, const String& fileName, MessageTable& table,
+                     const LanguageBlock* language) {
+    uint32_t section = 1;
+    for (;;) {
+        reader.SkipSpace();
+        String word;
+        reader >> word;
+        if (word.Empty()) return;
+        if (word == "Language") {
+            reader >> word;
+            if (word.Empty()) return;
+            section = static_cast<uint32_t>(
+                static_cast<int32_t>(std::clamp<int64_t>(DecimalValue(word), INT32_MIN, INT32_MAX)));
+            continue;
+        }
+        const int64_t number = DecimalValue(word);
+        // The number indexes a paged array: a wild one would size it.
+        if (number < 0 || number >= kSegmentedArrayMaxElements) {
+            throw FatalExep(String("Message number ") + Quoted(word) + " out of range in " + fileName);
+        }
+        const auto index = static_cast<uint32_t>(number);
+        String text = ReadMessageText(reader);
+        const uint32_t current = language != nullptr ? language->Language() : 1;
+        const bool present = table.Get(index) != nullptr;
+        if (section == current || (!present && section == 1)) {
+            auto stored = std::make_unique<String>(std::move(text));
+            table.SetAt(stored.get(), index);
+            stored.release();
+        }
+    }
+}
+
+MessageManager::MessageManager(MethodRunner* processor, FD::File* archive, const LanguageBlock* languageBlock)
+    : NativeDescriptor(processor, NativeClassRowOf("MessageManager")),
+      language_(languageBlock),
+      archive_(archive) {}
+
+const char* MessageManager::GetMessage(const String& fileName, uint32_t number) {
+    MessageTable* table = FindFile(fileName);
+    if (table == nullptr) table = LoadFile(fileName);
+    const String* text = table->Get(number);
+    if (text == nullptr) {
+        throw WarnExep(String("Message #") + std::to_string(number).c_str() + " not found in " + fileName);
+    }
+    return text->Text();
+}
+
+MessageTable* MessageManager::FindFile(const String& fileName) {
+    return files_.Find(fileName);
+}
+
+MessageTable* MessageManager::LoadFile(const String& fileName) {
+    EntryBlockReader reader(archive_, 1024, 1024, 128);
+    reader.Open(fileName);
+    auto* table = files_.FindOrAdd(fileName, new MessageTable(10, 10, true));
+    ReadMessageFile(reader, fileName, *table, language_);
+    reader.Close();
+    return table;
+}
+
+void MessageManager::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetMethod(GetMessageNative, 4);
+    BindNativeBase(row, target);
+    target.SetMethod(Create, 0);
+}
+
+void MessageManager::Create(ScriptObject* receiver) {
+    MessageManager& self = ManagerOf(receiver);
+    MethodRunner& runner = RunnerOf(receiver);
+    const uint32_t archive = runner.DataStack().Pop();
+    // Only the archive the engine already reads from can be named.
+    if (archive != 0 && FromScript<FD::File>(archive) != self.Archive()) {
+        throw FatalExep(String("Unknown archive given to MessageManager"));
+    }
+    auto* manager = new MessageManager(self.GetProcessor(), FromScript<FD::File>(archive), self.Language());
+    try {
+        runner.PushObject(manager->Address());
+    } catch (...) {
+        delete manager;
+        throw;
+    }
+}
+
+void MessageManager::GetMessageNative(ScriptObject* receiver) {
+    MessageManager& self = ManagerOf(receiver);
+    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
+    const uint32_t number = stack.Pop();
+    const String fileName = TextFromScript(stack.Pop());
+    stack.Push(ToScript(self.GetMessage(fileName, number)));
+}

@@ -1,0 +1,58 @@
+// The MessageManager: numbered texts from ".mes" message files in the archive, in the language
+// chosen in "Language.LCFG", falling back to language 1. A file is read on the first request that
+// names it and kept until the manager goes; returned texts stay valid as long.
+#pragma once
+
+#include <cstdint>
+
+#include "foundation/engine_string.h"
+#include "foundation/hash_table.h"
+#include "foundation/segmented_array.h"
+#include "script/native_descriptor.h"
+
+class BlockReader;
+class LanguageBlock;
+
+namespace FD {
+class File;
+}
+
+// One file's texts by message number (empty slot: no such message).
+using MessageTable = SegmentedArray<String>;
+
+// Reads the entries of a message file into table. A text is stored when its number has none yet
+// and its section's language is 1 or the current one, and replaces an earlier text only when its
+// section's language is the current one; the current language is read from the block (1 without
+// one) each time a text is stored. A message number below 0 or from 2^24 on throws FatalExep
+// naming the file; the texts read before it stay.
+void ReadMessageFile(BlockReader& reader, const String& fileName, MessageTable& table,
+                     const LanguageBlock* language);
+
+class MessageManager : public NativeDescriptor {
+  public:
+    // Neither the archive nor the language block is owned.
+    MessageManager(MethodRunner* processor, FD::File* archive, const LanguageBlock* languageBlock);
+
+    // The text of message number of the file; WarnExep "Message #<n> not found in <file>" when the
+    // file has none. A file missing from the archive fails with the archive's error.
+    const char* GetMessage(const String& fileName, uint32_t number);
+    // The file's table when it is loaded, else null.
+    MessageTable* FindFile(const String& fileName);
+    // Reads the file into a new table, entered before reading (what was read stays on an error).
+    MessageTable* LoadFile(const String& fileName);
+
+    FD::File* Archive() const { return archive_; }
+    const LanguageBlock* Language() const { return language_; }
+
+    // Binds method 4, the ZEMAClass methods, then method 0.
+    static void Bind(ZEMAClass& target, const NativeClassRow& row);
+    // Method 0: archive -> a new manager with the receiver's processor and language block.
+    static void Create(ScriptObject* receiver);
+    // Method 4: file name, number -> text.
+    static void GetMessageNative(ScriptObject* receiver);
+
+  private:
+    const LanguageBlock* language_;
+    HashTable<MessageTable> files_{26, false, true};
+    FD::File* archive_;
+};

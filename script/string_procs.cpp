@@ -1,0 +1,180 @@
+#include "script/string_procs.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "foundation/exceptions.h"
+#include "script/method_runner.h"
+#include "script/zema_class.h"
+
+namespace {
+
+// Live string buffers by start address, so that a copy into one is cut at its end.
+struct BufferRegistry {
+    std::mutex mutex;
+    std::map<uint32_t, uint32_t> capacities;
+};
+
+BufferRegistry& Buffers() {
+    static BufferRegistry* registry = new BufferRegistry;  // string objects may outlive static destruction
+    return *registry;
+}
+
+StringObject& Receiver(ScriptObject* receiver) {
+    auto* object = dynamic_cast<StringObject*>(receiver);
+    if (object == nullptr) throw FatalExep(String("StringProcs object expected as receiver"));
+    return *object;
+}
+
+// The zero-terminated text at a script address: its characters and length. The scan never leaves
+// the script address space; a text that runs to its end is an error.
+const char* ScriptText(uint32_t address, uint32_t& length) {
+    const char* text = ScriptPointer<const char>(address, 1);
+    const size_t room = static_cast<size_t>(kScriptRegionSize - address);
+    const size_t n = strnlen(text, room);
+    if (n == room) throw FatalExep(String("Text without an end in script memory"));
+    length = static_cast<uint32_t>(n);
+    return text;
+}
+
+}  // namespace
+
+// --- StringObject ---
+
+StringObject::StringObject(ZEMAClass* cls, uint32_t capacity) : ScriptObject(cls) {
+    if (capacity > kMaxStringCapacity) {
+        throw FatalExep(String("StringProcs capacity too large: ") + std::to_string(capacity).c_str());
+    }
+    capacity_ = capacity == 0 ? 1 : capacity;
+    text_ = static_cast<char*>(ScriptAlloc(capacity_));
+    BufferRegistry& buffers = Buffers();
+    std::lock_guard<std::mutex> lock(buffers.mutex);
+    buffers.capacities[ToScript(text_)] = capacity_;
+}
+
+StringObject::~StringObject() {
+    {
+        BufferRegistry& buffers = Buffers();
+        std::lock_guard<std::mutex> lock(buffers.mutex);
+        buffers.capacities.erase(ToScript(text_));
+    }
+    ScriptFree(text_);
+}
+
+uint32_t StringObject::TextLength() {
+    const auto n = static_cast<uint32_t>(strnlen(text_, capacity_));
+    if (n < capacity_) return n;
+    // Scripts may have written over the terminator through the buffer's address.
+    text_[capacity_ - 1] = '\0';
+    return capacity_ - 1;
+}
+
+void StringObject::Append(const char* bytes, uint32_t n) {
+    const uint32_t length = TextLength();
+    const uint32_t room = capacity_ - 1 - length;
+    if (n > room) n = room;
+    std::memmove(text_ + length, bytes, n);
+    text_[length + n] = '\0';
+}
+
+uint32_t StringObject::BufferHolding(uint32_t address, uint32_t& bufferStart) {
+    BufferRegistry& buffers = Buffers();
+    std::lock_guard<std::mutex> lock(buffers.mutex);
+    auto next = buffers.capacities.upper_bound(address);
+    if (next == buffers.capacities.begin()) return 0;
+    const auto& [start, capacity] = *std::prev(next);
+    if (uint64_t{address} >= uint64_t{start} + capacity) return 0;
+    bufferStart = start;
+    return capacity;
+}
+
+// --- natives ---
+
+void StringProcs::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetMethod(GetText, 4);
+    target.SetMethod(Clear, 5);
+    target.SetMethod(AppendInt, 6);
+    target.SetMethod(AppendText, 7);
+    target.SetMethod(Length, 8);
+    BindNativeBase(row, target);
+    target.SetMethod(Create, 0);
+    target.SetMethod(Compare, 9);
+    target.SetMethod(Copy, 10);
+}
+
+void StringProcs::Create(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    ZEMAClass* cls = ZEMAClass::FromAddress(runner.DataStack().Pop(), "class");
+    const uint32_t capacity = runner.DataStack().Pop();
+    auto* object = new StringObject(cls, capacity);
+    try {
+        runner.PushObject(object->Address());
+    } catch (...) {
+        delete object;
+        throw;
+    }
+}
+
+void StringProcs::GetText(ScriptObject* receiver) {
+    StringObject& object = Receiver(receiver);
+    RunnerOf(receiver).DataStack().Push(ToScript(object.Text()));
+}
+
+void StringProcs::Clear(ScriptObject* receiver) {
+    Receiver(receiver).Text()[0] = '\0';
+}
+
+void StringProcs::AppendInt(ScriptObject* receiver) {
+    StringObject& object = Receiver(receiver);
+    const auto value = static_cast<int32_t>(RunnerOf(receiver).DataStack().Pop());
+    char digits[16];
+    const int n = std::snprintf(digits, sizeof digits, "%d", value);
+    object.Append(digits, static_cast<uint32_t>(n));
+}
+
+void StringProcs::AppendText(ScriptObject* receiver) {
+    StringObject& object = Receiver(receiver);
+    uint32_t length = 0;
+    const char* text = ScriptText(RunnerOf(receiver).DataStack().Pop(), length);
+    object.Append(text, length);
+}
+
+void StringProcs::Length(ScriptObject* receiver) {
+    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
+    uint32_t length = 0;
+    ScriptText(stack.Pop(), length);
+    stack.Push(length);
+}
+
+void StringProcs::Compare(ScriptObject* receiver) {
+    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
+    uint32_t lengthB = 0;
+    uint32_t lengthA = 0;
+    const char* b = ScriptText(stack.Pop(), lengthB);
+    const char* a = ScriptText(stack.Pop(), lengthA);
+    // Terminators included, so that a prefix sorts first.
+    const int r = std::memcmp(a, b, std::min(lengthA, lengthB) + 1);
+    stack.Push(r < 0 ? static_cast<uint32_t>(-1) : r > 0 ? 1 : 0);
+}
+
+void StringProcs::Copy(ScriptObject* receiver) {
+    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
+    const uint32_t destination = stack.Pop();
+    uint32_t length = 0;
+    const char* source = ScriptText(stack.Pop(), length);
+    uint32_t start = 0;
+    if (const uint32_t capacity = StringObject::BufferHolding(destination, start)) {
+        const uint32_t room = start + capacity - destination;  // at least 1
+        if (length > room - 1) length = room - 1;
+    } else {
+        CheckScriptRange(destination, length + 1);
+    }
+    char* target = FromScript<char>(destination);
+    std::memmove(target, source, length);
+    target[length] = '\0';
+}
