@@ -1,8 +1,6 @@
 // Characteristics file reader over arbitrary content. Damaged input must end in an engine error,
 // never a crash or an overrun; every record must hold between 1 and the limit of values, and every
 // text value must point at a whole text. Runs in a folder of its own, where the log goes.
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -12,29 +10,9 @@
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "script/char_manager.h"
+#include "fuzz/memory_file.h"
 
 namespace {
-
-class MemoryFile {
-  public:
-    MemoryFile(const uint8_t* data, size_t size) : fd_(memfd_create("fuzz", 0)) {
-        if (fd_ < 0) return;
-        for (size_t done = 0; done < size;) {
-            ssize_t n = write(fd_, data + done, size - done);
-            if (n <= 0) break;
-            done += static_cast<size_t>(n);
-        }
-    }
-    ~MemoryFile() {
-        if (fd_ >= 0) close(fd_);
-    }
-    MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
-    String Path() const { return String(("/proc/self/fd/" + std::to_string(fd_)).c_str()); }
-
-  private:
-    int fd_;
-};
 
 }  // namespace
 

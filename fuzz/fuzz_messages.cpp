@@ -1,7 +1,5 @@
 // Message file reader over arbitrary content, in the current language and in language 1. Damaged
 // input must end in an engine error, never a crash or an overrun; every stored text must be whole.
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -12,30 +10,9 @@
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
 #include "script/message_manager.h"
+#include "fuzz/memory_file.h"
 
 namespace {
-
-// The input as a file without a name on disk: nothing is left behind.
-class MemoryFile {
-  public:
-    MemoryFile(const uint8_t* data, size_t size) : fd_(memfd_create("fuzz", 0)) {
-        if (fd_ < 0) return;
-        for (size_t done = 0; done < size;) {
-            ssize_t n = write(fd_, data + done, size - done);
-            if (n <= 0) break;
-            done += static_cast<size_t>(n);
-        }
-    }
-    ~MemoryFile() {
-        if (fd_ >= 0) close(fd_);
-    }
-    MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
-    String Path() const { return String(("/proc/self/fd/" + std::to_string(fd_)).c_str()); }
-
-  private:
-    int fd_;
-};
 
 }  // namespace
 
