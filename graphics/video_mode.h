@@ -1,0 +1,34 @@
+// Screen modes of the display: checking the settings' mode, the window origin that the mouse
+// subtracts from pointer positions, and the DrawDib kind's own mode handling (a full-screen picture
+// switched on and given back, or a window centred on the desktop).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/video.h"
+
+class ScreenSettingsBlock;
+
+// The screen's top-left corner on the desktop. Written by the display, read by the mouse device
+// on the game thread.
+struct WindowOrigin {
+    std::atomic<int32_t> x{0};
+    std::atomic<int32_t> y{0};
+};
+WindowOrigin& ScreenWindowOrigin();
+
+// The settings unchanged when their mode can be shown (8 or 16 bits, each side 1 to
+// Video::kMaxSide pixels); else FatalExep "Unable to set video mode". Checked before any frame
+// memory is sized by them.
+ScreenSettingsBlock* CheckScreenMode(ScreenSettingsBlock* settings);
+VideoMode ScreenVideoMode(const ScreenSettingsBlock& settings, VideoKind kind);
+
+// A window of the size centred on the desktop; each coordinate rounds toward zero, so a window
+// larger than the desktop gets a negative origin.
+WindowPlacement CentredPlacement(const DesktopMode& desktop, int32_t width, int32_t height);
+
+// Opens the DrawDib kind's mode for checked settings and sets the window origin. Full screen: the
+// origin is (0, 0) and the desktop mode found before the switch is returned. Windowed: the window
+// is centred. A refused mode throws FatalExep "Unable to set video mode" with nothing left open.
+DesktopMode OpenDrawDibMode(const ScreenSettingsBlock& settings, Video& video);
