@@ -64,7 +64,9 @@ ColorManager::ColorManager(MethodRunner* processor, Image* strip)
     BuildTable();
 }
 
-ColorManager::~ColorManager() { ScriptFree(table_); }
+ColorManager::~ColorManager() {
+    ScriptFree(table_);
+}
 
 void ColorManager::BuildTable() {
     std::memset(table_, 0, size_t{size_} * 2);
@@ -78,7 +80,9 @@ void ColorManager::BuildTable() {
     }
 }
 
-uint16_t ColorManager::Colour(uint32_t n) const { return n < size_ ? LoadU16(table_ + 2 * size_t{n}) : 0; }
+uint16_t ColorManager::Colour(uint32_t n) const {
+    return n < size_ ? LoadU16(table_ + 2 * size_t{n}) : 0;
+}
 
 uint32_t ColorManager::FromRGB(uint32_t red, uint32_t green, uint32_t blue) const {
     const Frame* frame = FirstFrame(strip_);
@@ -92,7 +96,9 @@ uint32_t ColorManager::FromRGB(uint32_t red, uint32_t green, uint32_t blue) cons
     return ((red & 0xF8) << 7) | ((green & 0xF8) << 2) | ((blue >> 3) & 0x1F);
 }
 
-uint32_t ColorManager::EntryAddress(uint32_t n) const { return ToScript(table_) + 2 * n; }
+uint32_t ColorManager::EntryAddress(uint32_t n) const {
+    return ToScript(table_) + 2 * n;
+}
 
 uint16_t ColorManager::ReadColour(uint32_t address) const {
     const uint32_t base = ToScript(table_);
@@ -102,7 +108,9 @@ uint16_t ColorManager::ReadColour(uint32_t address) const {
     return LoadU16(table_ + offset);
 }
 
-void ColorManager::RegisterMethods(ZEMAClass& target) { Bind(target, Row()); }
+void ColorManager::RegisterMethods(ZEMAClass& target) {
+    Bind(target, Row());
+}
 
 void ColorManager::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);

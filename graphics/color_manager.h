@@ -13,7 +13,7 @@
 class Image;
 
 class ColorManager : public NativeDescriptor, public ColourTable {
-public:
+  public:
     // The strip is not owned (the picture cache keeps it); null gives an empty table.
     ColorManager(MethodRunner* processor, Image* strip);
     ~ColorManager() override;
@@ -38,7 +38,7 @@ public:
     // Binds the ZEMAClass methods, then methods 4 (FromRGB), 5 (ColourRef) and 6 (ReadColour).
     static void Bind(ZEMAClass& target, const NativeClassRow& row);
 
-private:
+  private:
     Image* strip_;
     uint32_t size_ = 0;
     uint8_t* table_ = nullptr;  // size_ little-endian u16 entries

@@ -7,7 +7,8 @@
 #include "foundation/palette_block.h"
 #include "graphics/video_mode.h"
 
-DibSurface::DibSurface(Video& video, ScreenSettingsBlock* settings, PaletteBlock* palette, int32_t rowAlignment)
+DibSurface::DibSurface(Video& video, ScreenSettingsBlock* settings, PaletteBlock* palette,
+                       int32_t rowAlignment)
     : ScreenSurface(CheckScreenMode(settings), palette, rowAlignment), video_(video) {
     BuildBitmapInfo(palette);
     memory_.assign(static_cast<size_t>(FrameBytes()), 0);
@@ -23,7 +24,9 @@ DibSurface::~DibSurface() {
     video_.Close();
 }
 
-int32_t DibSurface::RowStep() const { return -Pitch(); }
+int32_t DibSurface::RowStep() const {
+    return -Pitch();
+}
 
 uint8_t* DibSurface::RowAddress(int32_t y) const {
     return Pixels() + static_cast<intptr_t>(Height() - y - 1) * Pitch();
@@ -38,7 +41,8 @@ void DibSurface::BuildBitmapInfo(const PaletteBlock* palette) {
     if (BitsPerPixel() <= 8) {
         if (palette == nullptr) throw FatalExep(String("Palette required"));
         entries = 1u << BitsPerPixel();
-        if (LoadU16(palette->Header() + 11) > entries) throw FatalExep(String("Too large palette for ScreenBuffer"));
+        if (LoadU16(palette->Header() + 11) > entries)
+            throw FatalExep(String("Too large palette for ScreenBuffer"));
     }
     bitmapInfo_.assign(kBitmapHeaderSize + 4 * entries, 0);
     uint8_t* header = bitmapInfo_.data();

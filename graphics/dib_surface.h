@@ -12,7 +12,7 @@
 #include "platform/video.h"
 
 class DibSurface : public ScreenSurface {
-public:
+  public:
     static constexpr uint32_t kBitmapHeaderSize = 40;
 
     // Throws "Unable to set video mode" for a mode that cannot be shown, "Palette required" and
@@ -34,7 +34,7 @@ public:
     bool FullScreen() const { return fullScreen_; }
     Video& GetVideo() const { return video_; }
 
-private:
+  private:
     void BuildBitmapInfo(const PaletteBlock* palette);
 
     Video& video_;

@@ -15,7 +15,9 @@ DirectDrawDevice::DirectDrawDevice(ScreenSettingsBlock* settings, const DisplayS
     Init(settings_->Width(), settings_->Height(), settings_->BitsPerPixel());
 }
 
-DirectDrawDevice::~DirectDrawDevice() { Release(); }
+DirectDrawDevice::~DirectDrawDevice() {
+    Release();
+}
 
 void DirectDrawDevice::Init(int32_t width, int32_t height, int32_t bitsPerPixel) {
     Video& video = GetVideo();

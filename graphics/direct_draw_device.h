@@ -11,7 +11,7 @@
 class ScreenSettingsBlock;
 
 class DirectDrawDevice {
-public:
+  public:
     // Opens the mode of the settings; throws "Unable to set video mode" for a mode that cannot be
     // shown and "DirectDraw Init FAILED" when the screen refuses, with nothing left open. In 16-bit
     // modes the settings' pixel format becomes the screen's (555 or 565).
@@ -32,7 +32,7 @@ public:
     const DisplayServices& Services() const { return services_; }
     ScreenSettingsBlock* Settings() const { return settings_; }
 
-private:
+  private:
     void Init(int32_t width, int32_t height, int32_t bitsPerPixel);
 
     ScreenSettingsBlock* settings_;

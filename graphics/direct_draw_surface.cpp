@@ -9,11 +9,13 @@ namespace {
 constexpr uint32_t kRetryPauseMs = 1;
 }
 
-DirectDrawSurface::DirectDrawSurface(DirectDrawDevice& device, ScreenSettingsBlock* settings, PaletteBlock* palette,
-                                     int32_t rowAlignment)
+DirectDrawSurface::DirectDrawSurface(DirectDrawDevice& device, ScreenSettingsBlock* settings,
+                                     PaletteBlock* palette, int32_t rowAlignment)
     : ScreenSurface(CheckScreenMode(settings), palette, rowAlignment), device_(device) {}
 
-DirectDrawSurface::~DirectDrawSurface() { Unlock(); }
+DirectDrawSurface::~DirectDrawSurface() {
+    Unlock();
+}
 
 bool DirectDrawSurface::Lock() {
     if (locked_) return true;

@@ -9,7 +9,7 @@
 class DirectDrawDevice;
 
 class DirectDrawSurface : public ScreenSurface {
-public:
+  public:
     // Throws "Unable to set video mode" for a mode that cannot be shown.
     DirectDrawSurface(DirectDrawDevice& device, ScreenSettingsBlock* settings, PaletteBlock* palette,
                       int32_t rowAlignment);
@@ -27,7 +27,7 @@ public:
 
     DirectDrawDevice& Device() const { return device_; }
 
-private:
+  private:
     DirectDrawDevice& device_;
     bool locked_ = false;
 };

@@ -14,8 +14,8 @@ namespace {
 constexpr int32_t kRowAlignment = 4;
 constexpr uint32_t kLockPauseMs = 1;
 
-void BuildDirectDraw(Display& display, std::unique_ptr<DirectDrawDevice>& device, ScreenSettingsBlock& settings,
-                     PaletteBlock* palette, const ColourTable* colours) {
+void BuildDirectDraw(Display& display, std::unique_ptr<DirectDrawDevice>& device,
+                     ScreenSettingsBlock& settings, PaletteBlock* palette, const ColourTable* colours) {
     device = std::make_unique<DirectDrawDevice>(&settings, display.Services());
     auto buffer = std::make_unique<ScreenBuffer>(colours);
     auto presenter = std::make_unique<DirectDrawPresenter>(*device);
@@ -38,7 +38,9 @@ void BuildDrawDib(Display& display, ScreenSettingsBlock& settings, PaletteBlock*
 
 Display::Display(const DisplayServices& services) : services_(services) {}
 
-Display::~Display() { Clear(); }
+Display::~Display() {
+    Clear();
+}
 
 void Display::Wire(std::unique_ptr<ScreenSurface> surface, std::unique_ptr<ScreenPresenter> presenter,
                    std::unique_ptr<ScreenBuffer> buffer) {

@@ -19,7 +19,7 @@ class ScreenSettingsBlock;
 class ScreenSurface;
 
 class Display {
-public:
+  public:
     explicit Display(const DisplayServices& services);
     virtual ~Display();
     Display(const Display&) = delete;
@@ -41,7 +41,7 @@ public:
     // throws StopRequested when the program is being stopped meanwhile.
     void LockSurface();
 
-private:
+  private:
     DisplayServices services_;
     std::unique_ptr<ScreenSurface> surface_;
     std::unique_ptr<ScreenPresenter> presenter_;

@@ -3,7 +3,9 @@
 #include "platform/app.h"
 #include "platform/timer.h"
 
-bool DisplayServices::Active() const { return !active || active(); }
+bool DisplayServices::Active() const {
+    return !active || active();
+}
 
 void DisplayServices::CheckStop() const {
     if (stopRequested && stopRequested()) throw StopRequested{};

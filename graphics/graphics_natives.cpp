@@ -20,5 +20,6 @@ constexpr GraphicsNative kGraphicsNatives[] = {
 }  // namespace
 
 void RegisterGraphicsNatives() {
-    for (const GraphicsNative& native : kGraphicsNatives) RegisterNativeBinder(native.className, native.binder);
+    for (const GraphicsNative& native : kGraphicsNatives)
+        RegisterNativeBinder(native.className, native.binder);
 }

@@ -25,9 +25,13 @@ ImageManager& ManagerOf(ScriptObject* receiver) {
     return *manager;
 }
 
-DStack<uint32_t>& StackOf(ScriptObject* receiver) { return RunnerOf(receiver).DataStack(); }
+DStack<uint32_t>& StackOf(ScriptObject* receiver) {
+    return RunnerOf(receiver).DataStack();
+}
 
-uint32_t AddressOf(const Image* image) { return image != nullptr ? image->Address() : 0; }
+uint32_t AddressOf(const Image* image) {
+    return image != nullptr ? image->Address() : 0;
+}
 
 // Method 0: pops an ignored value, an archive and a bucket count; pushes a new manager.
 void NewNative(ScriptObject* receiver) {
@@ -237,7 +241,9 @@ Image* ImageManager::GetRecoloured(const String& name, const String& code) {
     return kept;
 }
 
-void ImageManager::RegisterMethods(ZEMAClass& target) { Bind(target, Row()); }
+void ImageManager::RegisterMethods(ZEMAClass& target) {
+    Bind(target, Row());
+}
 
 void ImageManager::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(GetImageNative, 4);

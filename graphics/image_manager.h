@@ -17,20 +17,20 @@ class ScreenSettingsBlock;
 // Pictures by name, strict: a missing picture is the archive's error. Without a manager it only
 // reads; with one, the manager converts what it reads.
 class PictureCache : public NamedCache<Image> {
-public:
+  public:
     PictureCache(ImageManager* owner, unsigned bucketCount, FD::File* archive);
     Image* Load(BlockReader& reader, const String& name) override;
 
-private:
+  private:
     ImageManager* owner_;
 };
 
 class ImageManager : public NativeDescriptor {
-public:
+  public:
     // Neither the settings nor the default palette is owned; the palette may be null where no
     // picture is loaded in an 8-bit mode.
-    ImageManager(ScreenSettingsBlock* settings, MethodRunner* processor, unsigned bucketCount, FD::File* archive,
-                 PaletteBlock* defaultPalette);
+    ImageManager(ScreenSettingsBlock* settings, MethodRunner* processor, unsigned bucketCount,
+                 FD::File* archive, PaletteBlock* defaultPalette);
     // Destroys every cached picture, recoloured copies included.
     ~ImageManager() override;
 
@@ -55,7 +55,7 @@ public:
     // Binds methods 4-14, the ZEMAClass methods, then method 0.
     static void Bind(ZEMAClass& target, const NativeClassRow& row);
 
-private:
+  private:
     template <class Action>
     void ForEachPicture(Action action);
 

@@ -11,7 +11,9 @@ namespace {
 
 constexpr uint32_t kRetryPauseMs = 1;
 
-[[noreturn]] void ShowError() { throw FatalExep(String("Unable to show screen")); }
+[[noreturn]] void ShowError() {
+    throw FatalExep(String("Unable to show screen"));
+}
 
 }  // namespace
 

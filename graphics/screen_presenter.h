@@ -11,7 +11,7 @@ class PaletteBlock;
 class ScreenSurface;
 
 class ScreenPresenter {
-public:
+  public:
     ScreenPresenter() = default;
     virtual ~ScreenPresenter() = default;
     ScreenPresenter(const ScreenPresenter&) = delete;
@@ -25,28 +25,28 @@ public:
     void SetSurface(ScreenSurface* surface) { surface_ = surface; }
     ScreenSurface* Surface() const { return surface_; }
 
-protected:
+  protected:
     // The wired surface; throws "Unable to show screen" when there is none.
     ScreenSurface& WiredSurface() const;
 
-private:
+  private:
     ScreenSurface* surface_ = nullptr;
 };
 
 class DibPresenter : public ScreenPresenter {
-public:
+  public:
     explicit DibPresenter(Video& video) : video_(video) {}
 
     void ShowFrame() override;
     // 8-bit modes: the surface's palette goes to the screen.
     void InitPalette() override;
 
-private:
+  private:
     Video& video_;
 };
 
 class DirectDrawPresenter : public ScreenPresenter {
-public:
+  public:
     explicit DirectDrawPresenter(DirectDrawDevice& device) : device_(device) {}
 
     // Copies the back surface to the screen, restoring lost surfaces and retrying while busy.
@@ -54,7 +54,7 @@ public:
     // 8-bit modes: throws "Failed initialize palette because it doesn present" without a palette.
     void InitPalette() override;
 
-private:
+  private:
     DirectDrawDevice& device_;
 };
 

@@ -7,9 +7,13 @@
 
 namespace {
 
-[[noreturn]] void ModeError() { throw FatalExep(String(kVideoModeError)); }
+[[noreturn]] void ModeError() {
+    throw FatalExep(String(kVideoModeError));
+}
 
-bool SideOk(uint16_t side) { return side >= 1 && side <= Video::kMaxSide; }
+bool SideOk(uint16_t side) {
+    return side >= 1 && side <= Video::kMaxSide;
+}
 
 }  // namespace
 

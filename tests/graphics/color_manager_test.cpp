@@ -17,15 +17,17 @@
 
 namespace {
 
-std::unique_ptr<Image> Strip(uint8_t bits, std::vector<uint16_t> pixels, std::vector<std::string> extra = {}) {
+std::unique_ptr<Image> Strip(uint8_t bits, std::vector<uint16_t> pixels,
+                             std::vector<std::string> extra = {}) {
     const auto width = static_cast<uint32_t>(pixels.size());
     std::vector<std::string> blocks = std::move(extra);
-    blocks.push_back(FrameBlock({.width = width, .height = 2, .bitsPerPixel = bits, .pixels = std::move(pixels)}));
+    blocks.push_back(
+        FrameBlock({.width = width, .height = 2, .bitsPerPixel = bits, .pixels = std::move(pixels)}));
     return ReadBlockObject<Image>(PictureBlock(blocks));
 }
 
 class ColorManagerTest : public ::testing::Test {
-protected:
+  protected:
     // A manager over the strip, registered so that its natives are bound and run on the fake runner.
     ColorManager& Manager(Image* strip) {
         classes = std::make_unique<ClassManager>(&runner, 26, nullptr);
@@ -62,8 +64,10 @@ TEST_F(ColorManagerTest, TheTableIsTheStripsTopRowAndIsRefilledInPlace) {
     EXPECT_EQ(Call(manager, 6, {Call(manager, 5, {15})}), manager.Colour(15));
 
     // Reads stop at the table's ends.
-    for (uint32_t outside : {Call(manager, 5, {16}), Call(manager, 5, {0}) - 2, Call(manager, 5, {15}) + 1, 0u})
-        EXPECT_EQ(ErrorMessage([&] { Call(manager, 6, {outside}); }), "Colour address outside the colour table");
+    for (uint32_t outside :
+         {Call(manager, 5, {16}), Call(manager, 5, {0}) - 2, Call(manager, 5, {15}) + 1, 0u})
+        EXPECT_EQ(ErrorMessage([&] { Call(manager, 6, {outside}); }),
+                  "Colour address outside the colour table");
 
     // 8-bit strips give palette indices.
     auto eight = Strip(8, {0, 7, 255}, {PaletteBlockBytes(std::vector<Rgb>(256))});

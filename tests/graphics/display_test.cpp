@@ -23,7 +23,7 @@
 namespace {
 
 class DisplayTest : public ::testing::Test {
-protected:
+  protected:
     DisplayTest() {
         services.video = &video;
         services.timer = &timer;
@@ -150,7 +150,8 @@ TEST_F(DisplayTest, TheDirectDrawKindFallsBackToDrawDib) {
     video.FailOpen(VideoKind::DirectDraw, false);
     Mode(8, 320, 200, ScreenSettingsBlock::kDirectDraw);
     auto bare = std::make_unique<Display>(services);
-    EXPECT_EQ(ErrorMessage([&] { BuildDisplay(*bare, device, settings, nullptr, nullptr); }), "Palette required");
+    EXPECT_EQ(ErrorMessage([&] { BuildDisplay(*bare, device, settings, nullptr, nullptr); }),
+              "Palette required");
     EXPECT_EQ(device, nullptr);
     EXPECT_EQ(bare->Surface(), nullptr);
     EXPECT_FALSE(video.IsOpen());
@@ -169,7 +170,8 @@ TEST_F(DisplayTest, BadScreenModesAreRefused) {
                   "Unable to set video mode")
             << c.bits << " " << c.width << "x" << c.height;
         EXPECT_FALSE(video.IsOpen());
-        EXPECT_EQ(ErrorMessage([&] { DirectDrawDevice dd(&settings, services); }), "Unable to set video mode");
+        EXPECT_EQ(ErrorMessage([&] { DirectDrawDevice dd(&settings, services); }),
+                  "Unable to set video mode");
     }
 }
 
@@ -275,7 +277,8 @@ TEST_F(DisplayTest, PalettesReachTheScreenWithinTheirLimits) {
     DirectDrawSurface surface(dd, &settings, nullptr, 4);
     DirectDrawPresenter presenter(dd);
     presenter.SetSurface(&surface);
-    EXPECT_EQ(ErrorMessage([&] { presenter.InitPalette(); }), "Failed initialize palette because it doesn present");
+    EXPECT_EQ(ErrorMessage([&] { presenter.InitPalette(); }),
+              "Failed initialize palette because it doesn present");
     DirectDrawSurface withPalette(dd, &settings, &palette, 4);
     presenter.SetSurface(&withPalette);
     video.SetPalette({});

@@ -21,7 +21,8 @@ namespace {
 
 std::string Frame16(std::vector<uint16_t> pixels, int32_t originX = 0) {
     const auto width = static_cast<uint32_t>(pixels.size());
-    return FrameBlock({.width = width, .height = 1, .bitsPerPixel = 16, .originX = originX, .pixels = pixels});
+    return FrameBlock(
+        {.width = width, .height = 1, .bitsPerPixel = 16, .originX = originX, .pixels = pixels});
 }
 
 std::string Frame8(std::vector<uint16_t> pixels) {
@@ -35,8 +36,8 @@ std::vector<FdEntry> Entries() {
     turning.push_back(Frame16({1, 2, 3}));
     return {
         {"Red.dpf", PictureBlock({Frame16({0x7C00, 0x001F, 0})}), false},
-        {"Indexed.dpf", PictureBlock({PaletteBlockBytes({{0, 0, 0}, {255, 0, 0}, {0, 255, 0}}), Frame8({1, 2, 0})}),
-         true},
+        {"Indexed.dpf",
+         PictureBlock({PaletteBlockBytes({{0, 0, 0}, {255, 0, 0}, {0, 255, 0}}), Frame8({1, 2, 0})}), true},
         {"Turning.dpf", PictureBlock(turning), false},
         {"Empty.dpf", PictureBlock({}), false},
         {"Pictures.subs", "Alias Red.dpf\r\n\"Second alias\" Alias\r\nOdd", false},
@@ -44,7 +45,7 @@ std::vector<FdEntry> Entries() {
 }
 
 class ImageManagerTest : public ::testing::Test {
-protected:
+  protected:
     ImageManagerTest() : archive(Entries()) {
         settings.SetMode(16, 640, 480);
         colours.SetCount(4);
@@ -72,7 +73,9 @@ protected:
         return ToScript(texts.back()->Text());
     }
 
-    static std::vector<uint32_t> Row(Image* picture, int32_t frame = 0) { return Pixels(*picture->GetFrame(frame)); }
+    static std::vector<uint32_t> Row(Image* picture, int32_t frame = 0) {
+        return Pixels(*picture->GetFrame(frame));
+    }
 
     TestArchive archive;
     FakeMethodRunner runner;
@@ -117,7 +120,8 @@ TEST_F(ImageManagerTest, PicturesAreConvertedOnLoadByScreenDepth) {
     EXPECT_EQ(ErrorMessage([&] { bare->GetImage("Red.dpf"); }),
               "No palette to load \"Red.dpf\" for the 8-bit screen mode");
     settings.SetMode(24, 640, 480);
-    EXPECT_EQ(ErrorMessage([&] { bare->GetImage("Red.dpf"); }), "Screen mode not supported by ImageManager yet.");
+    EXPECT_EQ(ErrorMessage([&] { bare->GetImage("Red.dpf"); }),
+              "Screen mode not supported by ImageManager yet.");
     EXPECT_EQ(bare->Pictures().Count(), 0u);
 }
 
@@ -150,7 +154,9 @@ TEST_F(ImageManagerTest, RecolouredCopiesAreMadeOncePerCode) {
     EXPECT_NE(manager->GetRecoloured("Red.dpf", "311"), swapped);
 
     for (const char* code : {"32", "", "3a1", "421"})
-        EXPECT_EQ(ErrorMessage([&] { Call(*manager, 11, {Text("Red.dpf"), Text(code)}); }),
+        EXPECT_EQ(ErrorMessage([&] {
+                      Call(*manager, 11, {Text("Red.dpf"), Text(code)});
+                  }),
                   std::string("Wrong colour code \"") + code + "\" for picture Red.dpf");
 
     // 5-5-5 fields; 6-bit green keeps only its top five bits in 5-6-5.
@@ -223,7 +229,9 @@ TEST_F(ImageManagerTest, NewMakesAnotherManagerWithoutAPalette) {
     EXPECT_EQ(other->DefaultPalette(), nullptr);
     EXPECT_NE(ErrorMessage([&] { Call(*other, 4, {Text("Red.dpf")}); }), "no error");
 
-    EXPECT_EQ(ErrorMessage([&] { Call(*manager, 0, {26, Text("not an archive"), 0}); }),
+    EXPECT_EQ(ErrorMessage([&] {
+                  Call(*manager, 0, {26, Text("not an archive"), 0});
+              }),
               "Unknown archive given to ImageManager");
     EXPECT_EQ(ErrorMessage([&] { Call(*manager, 0, {0, 0, 0}); }), "Bad bucket count for ImageManager");
 

@@ -23,7 +23,8 @@ constexpr int kHeight = 480;
 uint32_t ScreenPixel(SdlPlatform& platform, int x, int y) {
     platform.GetVideo().UploadPendingFrame();
     std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
-    if (SDL_RenderReadPixels(platform.Renderer(), nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), kWidth * 4) != 0)
+    if (SDL_RenderReadPixels(platform.Renderer(), nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(),
+                             kWidth * 4) != 0)
         return 0xDEADBEEF;
     return pixels[static_cast<size_t>(y) * kWidth + x] & 0xFFFFFF;
 }
