@@ -12,7 +12,7 @@
 #include "script/native_binder.h"
 #include "script/native_catalogue.h"
 #include "tests/graphics/graphics_test_util.h"
-#include "tests/script/fake_method_runner.h"
+#include "tests/support/fake_method_runner.h"
 #include "tests/support/error_message.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "graphics/graphics_natives.h"
 #include "script/native_binder.h"
 #include "tests/graphics/graphics_test_util.h"
-#include "tests/script/fake_method_runner.h"
+#include "tests/support/fake_method_runner.h"
 #include "tests/support/error_message.h"
 #include "tests/support/test_archive.h"
 

@@ -10,7 +10,7 @@
 #include "script/class_manager.h"
 #include "script/native_binder.h"
 #include "script/native_descriptor.h"
-#include "tests/script/fake_method_runner.h"
+#include "tests/support/fake_method_runner.h"
 #include "tests/support/class_library_builder.h"
 #include "tests/support/script_assembler.h"
 #include "tests/support/test_archive.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "script/class_manager.h"
-#include "tests/script/fake_method_runner.h"
+#include "tests/support/fake_method_runner.h"
 
 class NativeFixture : public ::testing::Test {
   protected:

@@ -8,7 +8,7 @@
 #include "script/native_binder.h"
 #include "script/native_descriptor.h"
 #include "script/zema_class.h"
-#include "tests/script/fake_method_runner.h"
+#include "tests/support/fake_method_runner.h"
 #include "tests/support/error_message.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/script/fake_method_runner.h"
+#include "tests/support/fake_method_runner.h"
 
 bool IsNativeBody(uint32_t body) { return ScriptLoad32(body) == 0; }
 
