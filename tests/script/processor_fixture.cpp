@@ -15,15 +15,15 @@ std::string ErrorOf(const std::function<void()>& f) {
     return "no error";
 }
 
-ProcessorTest::ProcessorTest() { Build(nullptr); }
+ProcessorTest::ProcessorTest() { Build(nullptr, 64); }
 
 ProcessorTest::~ProcessorTest() {
     Release();
     for (void* block : blocks_) ScriptFree(block);
 }
 
-void ProcessorTest::Build(FD::File* file) {
-    processor.reset(new Processor(file, 64, 64, 64, 64));
+void ProcessorTest::Build(FD::File* file, int32_t capacity) {
+    processor.reset(new Processor(file, capacity, capacity, capacity, capacity));
     processor->SetMessageBoxHook([this](const String& caption, const String& text) {
         messages.emplace_back(caption.Text(), text.Text());
     });
@@ -39,12 +39,12 @@ void ProcessorTest::Release() {
     plainClass.reset();
 }
 
-void ProcessorTest::OpenArchive(const std::vector<ClassLibraryBuilder>& libraries) {
+void ProcessorTest::OpenArchive(const std::vector<ClassLibraryBuilder>& libraries, int32_t capacity) {
     Release();
     std::vector<FdEntry> entries;
     for (const ClassLibraryBuilder& b : libraries) entries.push_back(FdEntry{*b.name + ".glc", b.Build()});
     archive = std::make_unique<TestArchive>(entries);
-    Build(archive->File());
+    Build(archive->File(), capacity);
 }
 
 uint32_t ProcessorTest::Place(const std::vector<uint32_t>& words) {

@@ -37,8 +37,8 @@ protected:
     ProcessorTest();
     ~ProcessorTest() override;
 
-    // A new processor whose archive serves these class libraries.
-    void OpenArchive(const std::vector<ClassLibraryBuilder>& libraries);
+    // A new processor whose archive serves these class libraries; stack capacities as given.
+    void OpenArchive(const std::vector<ClassLibraryBuilder>& libraries, int32_t capacity = 64);
     // Copies words into script memory (kept until the test ends); the address of the first.
     uint32_t Place(const std::vector<uint32_t>& words);
     // Runs the words as a method body of the plain class on the object.
@@ -63,7 +63,7 @@ protected:
     std::vector<std::pair<std::string, std::string>> messages;
 
 private:
-    void Build(FD::File* file);
+    void Build(FD::File* file, int32_t capacity);
     void Release();
     std::vector<void*> blocks_;
 };
