@@ -29,7 +29,6 @@ constexpr bool SlotsInOrder() {
 constexpr bool AllSlotsFilled() {
     for (uint32_t i = 4; i < kOperationCount; ++i) {
         if (kOperations[i].place == OperationPlace::Empty) return false;
-        if (kOperations[i].place == OperationPlace::Call && kOperations[i].handler == nullptr) return false;
     }
     return kOperations[1].place != OperationPlace::Empty;
 }

@@ -55,12 +55,13 @@ TEST_F(ProcessorObjectTest, CreateInstanceAndDeleteObject) {
     ClearStacks();
 
     // DeleteObject destroys it; null is ignored; a stale value is refused.
-    SetData({made->Address(), 0});
+    const uint32_t madeAddress = made->Address();
+    SetData({madeAddress, 0});
     EXPECT_EQ(RunThing({Op(102), Op(102)}), "no error");
     EXPECT_EQ(Data(), std::vector<uint32_t>{});
     char stale[80];
-    std::snprintf(stale, sizeof stale, "Not a valid object at 0x%08X where object expected", made->Address());
-    SetData({made->Address()});
+    std::snprintf(stale, sizeof stale, "Not a valid object at 0x%08X where object expected", madeAddress);
+    SetData({madeAddress});
     EXPECT_EQ(RunThing({Op(102)}), stale);
     ClearStacks();
 

@@ -55,7 +55,9 @@ TEST_F(ProcessorTest, UnderflowLeavesTheStackAsItWas) {
     const std::vector<std::pair<uint32_t, std::vector<uint32_t>>> rows = {
         {6, {1}}, {26, {}}, {29, {1, 2}}, {55, {1, 2, 3}}, {92, {1, 2, 3, 4, 5}}, {73, {1}}, {28, {}},
     };
-    for (const auto& [slot, before] : rows) {
+    for (const auto& row : rows) {
+        const uint32_t slot = row.first;
+        const std::vector<uint32_t>& before = row.second;
         SCOPED_TRACE(Operation(slot).name);
         SetData(before);
         EXPECT_EQ(ErrorOf([&] { RunCode({Op(slot), kReturnWord}); }), "DStack underflow");
