@@ -1,0 +1,123 @@
+#include "graphics/font_manager.h"
+
+#include <cstring>
+#include <memory>
+#include <set>
+
+#include "foundation/config_blocks.h"
+#include "foundation/exceptions.h"
+#include "script/method_runner.h"
+#include "script/script_text.h"
+
+namespace {
+
+constexpr uint32_t kMaxBuckets = 1u << 16;
+
+FontManager& ManagerOf(ScriptObject* receiver) {
+    auto* manager = dynamic_cast<FontManager*>(receiver);
+    if (manager == nullptr) throw FatalExep(String("FontManager expected as receiver"));
+    return *manager;
+}
+
+// Method 0: pops a value (not used), the archive and the bucket count; pushes a new manager with
+// the same language block.
+void NewManagerHandler(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    DStack<uint32_t>& stack = runner.DataStack();
+    stack.Pop();
+    const uint32_t archive = stack.Pop();
+    const uint32_t buckets = stack.Pop();
+    // Only the archive the engine already reads from can be named.
+    auto* known = dynamic_cast<FontManager*>(receiver->Class());
+    if (known == nullptr) throw FatalExep(String("FontManager expected as receiver"));
+    FD::File* file = nullptr;
+    if (archive != 0) {
+        if (FromScript<FD::File>(archive) != known->Fonts().Archive())
+            throw FatalExep(String("Unknown archive given to FontManager"));
+        file = known->Fonts().Archive();
+    }
+    if (buckets == 0 || buckets > kMaxBuckets) throw FatalExep(String("Bad bucket count for FontManager"));
+    auto* manager = new FontManager(known->GetProcessor(), buckets, file, known->Language());
+    try {
+        runner.PushObject(manager->Address());
+    } catch (...) {
+        delete manager;
+        throw;
+    }
+}
+
+// Method 4: pops a font file name; pushes the font.
+void GetFontHandler(ScriptObject* receiver) {
+    FontManager& manager = ManagerOf(receiver);
+    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
+    Font* font = manager.GetFont(TextFromScript(stack.Pop()));
+    stack.Push(font != nullptr ? font->Address() : 0);
+}
+
+// Method 5: pops a list file name; reads it into the substitutions.
+void LoadSubstitutionsHandler(ScriptObject* receiver) {
+    FontManager& manager = ManagerOf(receiver);
+    manager.LoadSubstitutions(TextFromScript(RunnerOf(receiver).DataStack().Pop()));
+}
+
+const String& ManagerName() {
+    static const String* name = new String("FontManager");
+    return *name;
+}
+
+}  // namespace
+
+void BindFontManagerMethods(ZEMAClass& target) {
+    target.SetMethod(NewManagerHandler, 0);
+    target.SetMethod(GetFontHandler, 4);
+    target.SetMethod(LoadSubstitutionsHandler, 5);
+}
+
+FontCache::FontCache(FontManager* owner, unsigned bucketCount, FD::File* archive)
+    : NamedCache<Font>(bucketCount, false, archive, true), owner_(owner) {}
+
+Font* FontCache::Load(BlockReader& reader, const String&) {
+    if (owner_ != nullptr) return owner_->LoadFont(reader);
+    auto font = std::make_unique<Font>(1, Font::kHeaderSize, true, nullptr);
+    ReadFontFile(reader, *font);
+    return font.release();
+}
+
+FontManager::FontManager(MethodRunner* processor, unsigned bucketCount, FD::File* archive,
+                         const LanguageBlock* language)
+    : ZEMAClass(processor), fonts_(this, bucketCount, archive), language_(language) {}
+
+FontManager::~FontManager() {
+    // Substituted names share fonts: each is freed once.
+    std::set<Font*> fonts;
+    for (Font* f = fonts_.First(); f != nullptr; f = fonts_.Next()) fonts.insert(f);
+    for (Font* f : fonts) delete f;
+}
+
+bool FontManager::IsKindOf(const char* name) const {
+    return std::strcmp(name, "FontManager") == 0 || ZEMAClass::IsKindOf(name);
+}
+
+void FontManager::RegisterMethods(ZEMAClass& target) {
+    BindZEMAClassMethods(target);
+    BindFontManagerMethods(target);
+}
+
+void FontManager::ReserveMethodTables(ZEMAClass& target) { target.ReserveMethods(6, 2); }
+
+const String& FontManager::ClassName() const { return ManagerName(); }
+
+uint32_t FontManager::CurrentLanguage() const { return language_ != nullptr ? language_->Language() : 1; }
+
+Font* FontManager::LoadFont(BlockReader& reader) {
+    auto font = std::make_unique<Font>(1, Font::kHeaderSize, true, nullptr);
+    ReadFontFile(reader, *font);
+    font->SelectLanguage(CurrentLanguage());
+    return font.release();
+}
+
+Font* FontManager::GetFont(const String& name) {
+    Font* font = fonts_.Get(name);
+    if (font != nullptr) font->SelectLanguage(CurrentLanguage());
+    return font;
+}
