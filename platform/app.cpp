@@ -109,6 +109,10 @@ int App::ShowMessageBox(const std::string& title, const std::string& text, uint3
     return answer;
 }
 
+void App::ShowErrorDialog(const std::string& caption, const std::string& message, const std::string& callStack) {
+    RunOnMain([&] { ErrorDialogOnMain(caption, message, callStack); });
+}
+
 void App::ShowCursor(bool) {}
 
 void App::Pump(bool wait) {
@@ -125,6 +129,11 @@ void App::Wake() {
 
 int App::MessageBoxOnMain(const std::string&, const std::string&, uint32_t style) {
     return FirstMessageBoxButton(style);
+}
+
+void App::ErrorDialogOnMain(const std::string& caption, const std::string& message,
+                            const std::string& callStack) {
+    MessageBoxOnMain(caption, ErrorDialogText(message, callStack), MbOk | MbIconError);
 }
 
 void App::DeliverKeyDown(int32_t virtualKey, bool alt) {
@@ -153,6 +162,16 @@ void App::ServeCalls() {
         }
         task();
     }
+}
+
+std::string ErrorDialogText(const std::string& message, const std::string& callStack) {
+    std::string text = message;
+    if (callStack.empty()) return text;
+    text += "\n\n";
+    for (char c : callStack) {
+        if (c != '\r') text += c;
+    }
+    return text;
 }
 
 int FirstMessageBoxButton(uint32_t style) {

@@ -82,6 +82,10 @@ public:
     // A modal message box (MbOk / MbOkCancel / MbYesNo with an MbIcon kind), shown on the main
     // thread whichever thread asks; returns the button id (IdOk, IdCancel, IdYes, IdNo).
     int ShowMessageBox(const std::string& title, const std::string& text, uint32_t style);
+    // The engine's error report: a modal box with the caption, the error's message and the script
+    // call stack (lines ending in CR LF; may be empty), closed with OK. Shown on the main thread
+    // whichever thread asks.
+    void ShowErrorDialog(const std::string& caption, const std::string& message, const std::string& callStack);
     // Hides or shows the system's mouse pointer over the window (the game draws its own).
     virtual void ShowCursor(bool visible);
 
@@ -93,6 +97,9 @@ protected:
     virtual void Wake();
     // Main thread: shows the box. The base shows nothing and answers with the first button.
     virtual int MessageBoxOnMain(const std::string& title, const std::string& text, uint32_t style);
+    // Main thread: shows the error report. The base shows it as an error message box.
+    virtual void ErrorDialogOnMain(const std::string& caption, const std::string& message,
+                                   const std::string& callStack);
 
     void SetActive(bool active) { active_.store(active); }
     void AddWheel(int32_t steps) { wheelSum_.fetch_add(steps); }
@@ -124,6 +131,9 @@ private:
     std::atomic<bool> gameDone_{false};
     std::exception_ptr gameError_;
 };
+
+// The message and the call stack as one text with plain line ends.
+std::string ErrorDialogText(const std::string& message, const std::string& callStack);
 
 // The answers of a box's first button and of dismissing it (Escape or closing).
 int FirstMessageBoxButton(uint32_t style);

@@ -1,5 +1,7 @@
 #include "platform/headless/headless_app.h"
 
+#include <cstdio>
+
 HeadlessApp::~HeadlessApp() {
     StopGameThread();
 }
@@ -12,6 +14,19 @@ void HeadlessApp::ScriptAnswers(std::vector<int> answers) {
 std::vector<MessageBoxCall> HeadlessApp::MessageBoxCalls() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return calls_;
+}
+
+std::vector<ErrorDialogCall> HeadlessApp::ErrorDialogCalls() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return errorDialogs_;
+}
+
+void HeadlessApp::ErrorDialogOnMain(const std::string& caption, const std::string& message,
+                                    const std::string& callStack) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    errorDialogs_.push_back(ErrorDialogCall{caption, message, callStack});
+    // Without a window this is where a reader sees it.
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), ErrorDialogText(message, callStack).c_str());
 }
 
 int HeadlessApp::MessageBoxOnMain(const std::string& title, const std::string& text, uint32_t style) {

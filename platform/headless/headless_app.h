@@ -16,6 +16,12 @@ struct MessageBoxCall {
     uint32_t style = 0;
 };
 
+struct ErrorDialogCall {
+    std::string caption;
+    std::string message;
+    std::string callStack;
+};
+
 class HeadlessApp : public App {
 public:
     ~HeadlessApp() override;
@@ -23,6 +29,8 @@ public:
     // Answers for the next boxes, in order; without one a box answers with its first button.
     void ScriptAnswers(std::vector<int> answers);
     std::vector<MessageBoxCall> MessageBoxCalls() const;
+    // Error reports, in order; each is also written to stderr.
+    std::vector<ErrorDialogCall> ErrorDialogCalls() const;
 
     // Events as the window would deliver them; call on the main thread.
     void InjectKeyDown(int32_t virtualKey, bool alt = false) { DeliverKeyDown(virtualKey, alt); }
@@ -31,16 +39,21 @@ public:
     void InjectText(std::string_view utf8) { DeliverText(utf8); }
     void InjectActive(bool active) { SetActive(active); }
     void InjectWheel(int32_t steps) { AddWheel(steps); }
+    // The user closes the window: the main loop ends.
+    void InjectClose() { PostQuit(0); }
 
     bool CursorVisible() const { return cursorVisible_; }
     void ShowCursor(bool visible) override { cursorVisible_ = visible; }
 
 protected:
     int MessageBoxOnMain(const std::string& title, const std::string& text, uint32_t style) override;
+    void ErrorDialogOnMain(const std::string& caption, const std::string& message,
+                           const std::string& callStack) override;
 
 private:
     mutable std::mutex mutex_;
     std::vector<MessageBoxCall> calls_;
+    std::vector<ErrorDialogCall> errorDialogs_;
     std::deque<int> answers_;
     bool cursorVisible_ = true;
 };

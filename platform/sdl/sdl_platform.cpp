@@ -1,5 +1,8 @@
 #include "platform/sdl/sdl_platform.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "platform/code_page.h"
 #include "platform/headless/headless_platform.h"
 
@@ -44,6 +47,14 @@ SdlPlatform::~SdlPlatform() {
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
     if (sdlStarted_) SDL_QuitSubSystem(kSubsystems);
+}
+
+bool SdlPlatform::HasDisplay() const {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr) return false;
+    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return true;
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    return asked != nullptr && std::strstr(asked, driver) != nullptr;
 }
 
 std::unique_ptr<Platform> CreatePlatform(PlatformKind kind, const std::string& title, std::string* error) {

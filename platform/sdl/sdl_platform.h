@@ -28,6 +28,9 @@ public:
     SdlInput& GetInput() override { return *input_; }
     SDL_Window* Window() const { return window_; }
     SDL_Renderer* Renderer() const { return renderer_; }
+    // False when SDL found no display and fell back to a video driver that shows nothing, unless
+    // SDL_VIDEODRIVER asked for that driver.
+    bool HasDisplay() const;
 
 private:
     bool sdlStarted_ = false;
