@@ -168,23 +168,28 @@ TEST_F(ProcessorCallTest, ClassNumbersAndVirtualDispatch) {
 }
 
 TEST_F(ProcessorCallTest, Receivers) {
+    // Each receiver is an Animal except the dog under ID 40; virtual calls dispatch on it.
     dog->Field(0) = animal->Address();
     Cpu().Objects().SetObject(new ScriptObject(dogClass), 40);
-    const std::vector<std::pair<const char*, uint32_t>> rows = {
-        {"field", VirtualWord(2, 0, Receiver::Field, 0)},
-        {"object ID", VirtualWord(2, 0, Receiver::ObjectId, 40)},
-        {"local", VirtualWord(2, 0, Receiver::Local, 1)},
-        {"popped", VirtualWord(2, 0, Receiver::Popped)},
+    struct Row {
+        const char* what;
+        uint32_t word;
+        std::vector<uint32_t> data;
+        uint32_t result;
     };
-    const std::vector<std::vector<uint32_t>> expected = {{20}, {30}, {20}, {20}};
-    for (size_t i = 0; i < rows.size(); ++i) {
-        SCOPED_TRACE(rows[i].first);
+    const std::vector<Row> rows = {
+        {"field", VirtualWord(2, 0, Receiver::Field, 0), {}, 20},
+        {"object ID", VirtualWord(2, 0, Receiver::ObjectId, 40), {}, 30},
+        {"local", VirtualWord(2, 0, Receiver::Local, 1), {}, 20},
+        {"popped", VirtualWord(2, 0, Receiver::Popped), {animal->Address()}, 20},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
         Cpu().LocalsStack().Push(animal->Address());
         Cpu().LocalsStack().Push(5);
-        SetData({animal->Address()});
-        if (i != 3) SetData({});
-        EXPECT_EQ(RunDog({rows[i].second}), "no error");
-        EXPECT_EQ(Data(), expected[i]);
+        SetData(row.data);
+        EXPECT_EQ(RunDog({row.word}), "no error");
+        EXPECT_EQ(Data(), std::vector<uint32_t>{row.result});
         ClearStacks();
     }
 }
