@@ -53,6 +53,11 @@ public:
         if (depth < depth_) depth_ = depth;
     }
 
+    // For an owner that keeps the top in a register while it runs (the processor's dispatch
+    // loop): the slot array, and the depth written back, which must stay below the capacity.
+    uint32_t* Slots() { return base_; }
+    void SetDepth(uint32_t depth) { depth_ = depth; }
+
     uint32_t Depth() const { return depth_; }
     int32_t Capacity() const { return capacity_; }
     // Script address of the top slot (the base slot when empty).

@@ -1,0 +1,209 @@
+// Speed of the script processor: a hand-assembled counting loop (sum 1..N with a local variable, a
+// compare and a backward jump) and a loop that calls a native method N times. After the benchmarks
+// the sum is timed once more as a whole, for a side-by-side run of the same loop in an interpreter:
+//   time lua5.4 -e "local s=0 for i=1,N do s=s+i end"
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "foundation/exceptions.h"
+#include "foundation/script_memory.h"
+#include "script/processor.h"
+
+namespace {
+
+uint32_t Op(uint32_t slot) { return 0xF0000000u | slot; }
+
+// Slots of the operations used here.
+enum : uint32_t {
+    kPushInline = 4,
+    kIncrement = 11,
+    kDecrement = 12,
+    kLessEqual = 18,
+    kDup = 26,
+    kDrop = 28,
+    kJumpIfNonZeroKeep = 36,
+    kJumpIfNonZero = 39,
+    kOver = 31,
+    kSwap = 27,
+    kToReturn = 64,
+    kReturnTop = 47,
+    kDropReturn = 78,
+    kJumpIfNotEqualPushReturn = 118,
+    kFetch = 56,
+    kStore = 57,
+    kAddToMemory = 82,
+    kAllocateLocals = 96,
+    kFreeLocals = 97,
+    kLocalAddress = 98,
+    kPushZero = 124,
+    kPushOne = 125,
+};
+constexpr uint32_t kReturn = 0xFFFFFFFFu;
+constexpr uint32_t kNativeVirtual = 2;
+// Call word: current object, class 0, virtual method 2.
+constexpr uint32_t kCallNative = (1u << 27) | (kNativeVirtual << 16);
+
+// Instruction words and operations of each loop body, per iteration.
+constexpr int64_t kCountingLoopWords = 11;
+constexpr int64_t kCountingLoopOperations = 9;
+constexpr int64_t kTightLoopWords = 8;
+constexpr int64_t kTightLoopOperations = 7;
+
+uint64_t g_nativeCalls = 0;
+void CountCall(ScriptObject*) { ++g_nativeCalls; }
+
+// sum = 0; for i = 1 while i <= n: sum += i (sum in local slot 0, i on the data stack).
+std::vector<uint32_t> CountingLoop(uint32_t n) {
+    std::vector<uint32_t> w = {Op(kPushOne), Op(kAllocateLocals),                    //
+                               Op(kPushZero), Op(kPushZero), Op(kLocalAddress), Op(kStore),  //
+                               Op(kPushOne)};
+    const auto loop = static_cast<int32_t>(w.size());
+    w.insert(w.end(), {Op(kDup), Op(kPushZero), Op(kLocalAddress), Op(kAddToMemory), Op(kIncrement), Op(kDup),
+                       Op(kPushInline), n, Op(kLessEqual), Op(kJumpIfNonZero)});
+    w.push_back(static_cast<uint32_t>(loop - static_cast<int32_t>(w.size() + 1)));
+    w.insert(w.end(), {Op(kDrop), Op(kPushZero), Op(kLocalAddress), Op(kFetch), Op(kPushOne), Op(kFreeLocals),
+                       kReturn});
+    return w;
+}
+
+// The same sum with the machine's loop operation: the local's address rides on the return stack,
+// and JumpIfNotEqualPushReturn compares, jumps back and brings the address back in one word.
+std::vector<uint32_t> TightCountingLoop(uint32_t n) {
+    std::vector<uint32_t> w = {Op(kPushOne), Op(kAllocateLocals),                            //
+                               Op(kPushZero), Op(kPushZero), Op(kLocalAddress), Op(kStore),  //
+                               Op(kPushZero), Op(kLocalAddress), Op(kToReturn),              //
+                               Op(kPushOne), Op(kReturnTop)};
+    const auto loop = static_cast<int32_t>(w.size());
+    w.insert(w.end(), {Op(kOver), Op(kSwap), Op(kAddToMemory), Op(kIncrement), Op(kDup), Op(kPushInline), n + 1,
+                       Op(kJumpIfNotEqualPushReturn)});
+    w.push_back(static_cast<uint32_t>(loop - static_cast<int32_t>(w.size() + 1)));
+    w.insert(w.end(), {Op(kDrop), Op(kDropReturn), Op(kPushZero), Op(kLocalAddress), Op(kFetch), Op(kPushOne),
+                       Op(kFreeLocals), kReturn});
+    return w;
+}
+
+// Calls the native method n times.
+std::vector<uint32_t> NativeCallLoop(uint32_t n) {
+    std::vector<uint32_t> w = {Op(kPushInline), n};
+    const auto loop = static_cast<int32_t>(w.size());
+    w.insert(w.end(), {kCallNative, Op(kDecrement), Op(kJumpIfNonZeroKeep)});
+    w.push_back(static_cast<uint32_t>(loop - static_cast<int32_t>(w.size() + 1)));
+    w.push_back(kReturn);
+    return w;
+}
+
+// A processor, a class with one native virtual method, an object of it and code to run.
+class Machine {
+public:
+    Machine() : processor_(new Processor(nullptr)), class_(new ZEMAClass(processor_.get())) {
+        class_->ReserveMethods(4, 3);
+        class_->SetVirtualMethod(CountCall, kNativeVirtual);
+        object_ = std::make_unique<ScriptObject>(class_.get());
+    }
+    ~Machine() {
+        object_.reset();
+        ScriptFree(code_);
+    }
+
+    void Load(const std::vector<uint32_t>& words) {
+        ScriptFree(code_);
+        code_ = static_cast<uint32_t*>(ScriptAlloc(words.size() * 4));
+        std::memcpy(code_, words.data(), words.size() * 4);
+    }
+
+    void Run() {
+        processor_->ClassStack().Push(class_->Address());
+        processor_->Run(object_.get(), ToScript(code_));
+    }
+
+    Processor& Cpu() { return *processor_; }
+
+private:
+    std::unique_ptr<Processor> processor_;
+    std::unique_ptr<ZEMAClass> class_;
+    std::unique_ptr<ScriptObject> object_;
+    uint32_t* code_ = nullptr;
+};
+
+uint32_t ExpectedSum(uint32_t n) { return static_cast<uint32_t>(uint64_t{n} * (uint64_t{n} + 1) / 2); }
+
+void CountingBench(benchmark::State& state, std::vector<uint32_t> (*assemble)(uint32_t), int64_t words,
+                   int64_t operations) {
+    const auto n = static_cast<uint32_t>(state.range(0));
+    Machine machine;
+    machine.Load(assemble(n));
+    for (auto _ : state) {
+        machine.Run();
+        const uint32_t sum = machine.Cpu().DataStack().Pop();
+        if (sum != ExpectedSum(n)) state.SkipWithError("wrong sum");
+        benchmark::DoNotOptimize(sum);
+    }
+    const double iterations = static_cast<double>(state.iterations()) * n;
+    state.counters["instructions/s"] = benchmark::Counter(iterations * words, benchmark::Counter::kIsRate);
+    state.counters["operations/s"] = benchmark::Counter(iterations * operations, benchmark::Counter::kIsRate);
+    state.counters["time/iteration"] =
+        benchmark::Counter(iterations, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_CountingLoop(benchmark::State& state) {
+    CountingBench(state, CountingLoop, kCountingLoopWords, kCountingLoopOperations);
+}
+BENCHMARK(BM_CountingLoop)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_TightCountingLoop(benchmark::State& state) {
+    CountingBench(state, TightCountingLoop, kTightLoopWords, kTightLoopOperations);
+}
+BENCHMARK(BM_TightCountingLoop)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_NativeCallLoop(benchmark::State& state) {
+    const auto n = static_cast<uint32_t>(state.range(0));
+    Machine machine;
+    machine.Load(NativeCallLoop(n));
+    for (auto _ : state) {
+        g_nativeCalls = 0;
+        machine.Run();
+        if (g_nativeCalls != n) state.SkipWithError("wrong call count");
+    }
+    const double calls = static_cast<double>(state.iterations()) * n;
+    state.counters["calls/s"] = benchmark::Counter(calls, benchmark::Counter::kIsRate);
+    state.counters["time/call"] = benchmark::Counter(calls, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_NativeCallLoop)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// The whole sum at a size an interpreter run can be timed at.
+void TimeWholeSum(const char* name, std::vector<uint32_t> (*assemble)(uint32_t), uint32_t n) {
+    Machine machine;
+    machine.Load(assemble(n));
+    const auto start = std::chrono::steady_clock::now();
+    machine.Run();
+    const auto stop = std::chrono::steady_clock::now();
+    const uint32_t sum = machine.Cpu().DataStack().Pop();
+    const double seconds = std::chrono::duration<double>(stop - start).count();
+    std::printf("%s: sum 1..%u (mod 2^32 = %u) in %.3f s, %.3f ns per iteration\n", name, n, sum, seconds,
+                seconds * 1e9 / n);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    try {
+        benchmark::RunSpecifiedBenchmarks();
+        constexpr uint32_t kWholeSum = 100000000u;
+        std::printf("\n");
+        TimeWholeSum("counting loop", CountingLoop, kWholeSum);
+        TimeWholeSum("tight counting loop", TightCountingLoop, kWholeSum);
+        std::printf("compare: time lua5.4 -e \"local s=0 for i=1,%u do s=s+i end\"\n", kWholeSum);
+    } catch (const DExep& e) {
+        std::fprintf(stderr, "engine error: %s\n", e.message.Text());
+        return 1;
+    }
+    benchmark::Shutdown();
+    return 0;
+}

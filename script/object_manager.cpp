@@ -1,0 +1,238 @@
+#include "script/object_manager.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "foundation/exceptions.h"
+#include "script/class_manager.h"
+#include "script/method_runner.h"
+#include "script/processor.h"
+
+namespace {
+
+ObjectManager& ManagerOf(ScriptObject* receiver) {
+    auto* manager = dynamic_cast<ObjectManager*>(receiver);
+    if (manager == nullptr) throw FatalExep(String("ObjectManager expected as receiver"));
+    return *manager;
+}
+
+uint32_t AddressOf(const ScriptObject* object) { return object != nullptr ? object->Address() : 0; }
+
+void Push(ScriptObject* receiver, const ScriptObject* item) { RunnerOf(receiver).DataStack().Push(AddressOf(item)); }
+
+uint32_t Pop(ScriptObject* receiver) { return RunnerOf(receiver).DataStack().Pop(); }
+
+// Method 0: pops a class (not used); pushes a new secondary manager.
+void CreateHandler(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    runner.DataStack().Pop();
+    auto* manager = new ObjectManager(receiver->Class()->GetProcessor(), 1);
+    try {
+        runner.PushObject(manager->Address());
+    } catch (...) {
+        delete manager;
+        throw;
+    }
+}
+
+void AddHandler(ScriptObject* receiver) {
+    ObjectManager& manager = ManagerOf(receiver);
+    const uint32_t value = Pop(receiver);
+    manager.AppendObject(value != 0 ? ScriptObject::FromAddress(value, 0, "object") : nullptr);
+}
+
+void FirstHandler(ScriptObject* receiver) { Push(receiver, ManagerOf(receiver).ObjectList().First()); }
+
+void SeekHandler(ScriptObject* receiver) {
+    ObjectManager& manager = ManagerOf(receiver);
+    manager.Seek(Pop(receiver));
+}
+
+void NextHandler(ScriptObject* receiver) { Push(receiver, ManagerOf(receiver).ObjectList().Next()); }
+
+void PreviousHandler(ScriptObject* receiver) { Push(receiver, ManagerOf(receiver).ObjectList().Prev()); }
+
+void CurrentHandler(ScriptObject* receiver) { Push(receiver, ManagerOf(receiver).ObjectList().Current()); }
+
+void IndexHandler(ScriptObject* receiver) {
+    RunnerOf(receiver).DataStack().Push(ManagerOf(receiver).ObjectList().Index());
+}
+
+void RemoveHandler(ScriptObject* receiver) { ManagerOf(receiver).RemoveCurrent(false); }
+
+void CountHandler(ScriptObject* receiver) {
+    RunnerOf(receiver).DataStack().Push(ManagerOf(receiver).ObjectList().Count());
+}
+
+void ClearHandler(ScriptObject* receiver) { ManagerOf(receiver).ClearList(); }
+
+void LastHandler(ScriptObject* receiver) { Push(receiver, ManagerOf(receiver).ObjectList().Last()); }
+
+void DetachHandler(ScriptObject* receiver) { ManagerOf(receiver).RemoveCurrent(true); }
+
+const String& ManagerName() {
+    static const String* name = new String("ObjectManager");
+    return *name;
+}
+
+// Destruction goes on after an object's script destructor fails.
+void DestroyQuietly(ScriptObject* object) {
+    try {
+        DestroyObject(object);
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+ObjectManager::ObjectManager(MethodRunner* processor, uint32_t secondary)
+    : ZEMAClass(processor), list_(false), table_(10, 10, false), secondary_(secondary) {
+    if (secondary_ == 0) table_.SetAt(this, 0);
+}
+
+ObjectManager::~ObjectManager() {
+    if (secondary_ == 0) ReleaseMainObjects();
+    ClearTable();
+    while (list_.Count() > 0) {
+        list_.First();
+        DestroyQuietly(list_.RemoveCurrent());
+    }
+}
+
+bool ObjectManager::IsKindOf(const char* name) const {
+    return std::strcmp(name, "ObjectManager") == 0 || std::strcmp(name, "ZEMAClass") == 0;
+}
+
+void ObjectManager::RegisterMethods(ZEMAClass& target) { BindObjectManagerMethods(target); }
+
+void ObjectManager::ReserveMethodTables(ZEMAClass& target) { target.ReserveMethods(16, 2); }
+
+const String& ObjectManager::ClassName() const { return ManagerName(); }
+
+void ObjectManager::BindObjectManagerMethods(ZEMAClass& target) {
+    target.SetMethod(AddHandler, 4);
+    target.SetMethod(FirstHandler, 5);
+    target.SetMethod(SeekHandler, 6);
+    target.SetMethod(NextHandler, 7);
+    target.SetMethod(PreviousHandler, 8);
+    target.SetMethod(CurrentHandler, 9);
+    target.SetMethod(IndexHandler, 10);
+    target.SetMethod(RemoveHandler, 11);
+    target.SetMethod(DetachHandler, 15);
+    BindZEMAClassMethods(target);
+    target.SetMethod(CreateHandler, kCreateObjectMethod);
+    target.SetMethod(CountHandler, 12);
+    target.SetMethod(ClearHandler, 13);
+    target.SetMethod(LastHandler, 14);
+}
+
+ScriptObject* ObjectManager::GetObject(uint32_t id) {
+    if (id >= kMaxObjectId) return nullptr;
+    return *table_.At(id);
+}
+
+ScriptObject* ObjectManager::SetObject(ScriptObject* object, uint32_t id) {
+    if (id >= kMaxObjectId) {
+        char text[64];
+        std::snprintf(text, sizeof text, "Object ID %u is out of range", id);
+        throw FatalExep(String(text));
+    }
+    ScriptObject* old = *table_.At(id);
+    table_.SetAt(object, id);
+    // Stored first, so that a destructor looking up the ID finds the new object.
+    if (old != nullptr && old != object) DestroyObject(old);
+    return object;
+}
+
+void ObjectManager::Forget(const ScriptObject* object) {
+    const uint32_t end = table_.End();
+    for (uint32_t id = 0; id < end; ++id) {
+        if (object != nullptr && table_.Get(id) == object) table_.SetAt(nullptr, id);
+    }
+}
+
+void ObjectManager::AppendObject(ScriptObject* object) { list_.Append(object, 0); }
+
+ScriptObject* ObjectManager::GetObject15() const {
+    auto* processor = dynamic_cast<Processor*>(GetProcessor());
+    if (processor == nullptr) throw FatalExep(String("ObjectManager has no processor"));
+    return processor->Objects().GetObject(15);
+}
+
+void ObjectManager::Seek(uint32_t index) {
+    const uint32_t count = list_.Count();
+    if (count == 0) return;
+    if (index >= count) {
+        list_.Last();
+        return;
+    }
+    // Walk from whichever of head, tail and cursor is nearest.
+    enum { Head, Tail, Cursor } start = Head;
+    uint32_t distance = index;
+    if (count - 1 - index < distance) {
+        start = Tail;
+        distance = count - 1 - index;
+    }
+    const uint32_t at = list_.Index();
+    if ((index > at ? index - at : at - index) < distance) start = Cursor;
+    if (start == Head) list_.First();
+    if (start == Tail) list_.Last();
+    while (list_.Index() < index) list_.Next();
+    while (list_.Index() > index) list_.Prev();
+}
+
+void ObjectManager::RemoveCurrent(bool detach) {
+    if (list_.Count() == 0) return;
+    ScriptObject* item = list_.RemoveCurrent();
+    if (!detach) DestroyObject(item);
+}
+
+void ObjectManager::ClearList() {
+    while (list_.Count() > 0) {
+        list_.First();
+        DestroyObject(list_.RemoveCurrent());
+    }
+}
+
+void ObjectManager::ReleaseMainObjects() {
+    auto* classes = dynamic_cast<ClassManager*>(table_.Get(1));
+    table_.SetAt(nullptr, 0);
+    table_.SetAt(nullptr, 1);
+    // A descriptor the ClassManager holds under its name is the ClassManager's to delete.
+    auto registered = [classes](ScriptObject* object) {
+        if (classes == nullptr || object->Class() != object) return false;
+        try {
+            return classes->FindClass(static_cast<ZEMAClass*>(object)->ClassName()) == object;
+        } catch (...) {
+            return false;
+        }
+    };
+    const uint32_t end = table_.End();
+    for (uint32_t id = 0; id < end; ++id) {
+        ScriptObject* object = table_.Get(id);
+        if (object == nullptr) continue;
+        try {
+            if (object->Class() != nullptr && object->Class()->InheritsFrom("ObjectManager") && !registered(object)) {
+                table_.SetAt(nullptr, id);
+                DestroyQuietly(object);
+            }
+        } catch (...) {
+        }
+    }
+    for (uint32_t id = 0; id < end; ++id) {
+        if (id == 1) continue;
+        ScriptObject* object = table_.Get(id);
+        if (object != nullptr && registered(object)) table_.SetAt(nullptr, id);
+    }
+}
+
+void ObjectManager::ClearTable() {
+    const uint32_t end = table_.End();
+    for (uint32_t id = 0; id < end; ++id) {
+        ScriptObject* object = table_.Get(id);
+        if (object == nullptr) continue;
+        table_.SetAt(nullptr, id);
+        DestroyQuietly(object);
+    }
+    table_.Clear();
+}

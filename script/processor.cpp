@@ -1,0 +1,330 @@
+#include "script/processor.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+#include "foundation/exceptions.h"
+#include "foundation/trace_flag.h"
+#include "script/class_manager.h"
+#include "script/object_manager.h"
+#include "script/operations.h"
+
+namespace {
+
+String Hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", value);
+    return String(text);
+}
+
+// Where a return word may continue: any word inside the script address space.
+bool IsCodeAddress(uint32_t address) {
+    return address >= kScriptReservedLow && uint64_t{address} + 4 <= kScriptRegionSize;
+}
+
+int32_t Difference(int32_t recorded, uint32_t current) {
+    const int64_t d = int64_t{recorded} - int64_t{current};
+    return static_cast<int32_t>(std::clamp<int64_t>(d, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+// Bounds the host frames that native -> script -> native calls and indirect execution pile up.
+class Processor::Nesting {
+public:
+    explicit Nesting(Processor& processor) : processor_(processor) {
+        if (processor_.nesting_ >= kMaxNesting) throw FatalExep(String("Script calls nested too deeply"));
+        ++processor_.nesting_;
+    }
+    ~Nesting() { --processor_.nesting_; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+
+private:
+    Processor& processor_;
+};
+
+Processor::Processor(FD::File* archive, int32_t localsCapacity, int32_t returnCapacity, int32_t objectCapacity,
+                     int32_t dataCapacity)
+    : ZEMAClass(this, false),
+      locals_(localsCapacity),
+      return_(returnCapacity),
+      objects_(objectCapacity),
+      classes_(returnCapacity),
+      data_(dataCapacity),
+      trace_(returnCapacity),
+      archive_(archive) {
+    for (uint32_t slot = 4; slot < kOperationCount; ++slot) {
+        if (Operation(slot).place == OperationPlace::Empty) ThrowUndefinedOperation(slot);
+    }
+    executeBuffer_ = static_cast<uint32_t*>(ScriptAlloc(2 * sizeof(uint32_t)));
+    try {
+        classManager_ = new ClassManager(this, 26, archive);
+        auto* objects = new ObjectManager(nullptr, 0);
+        try {
+            objectManager_ = static_cast<ObjectManager*>(classManager_->Register(objects, false));
+        } catch (...) {
+            delete objects;
+            throw;
+        }
+        objectManager_->SetObject(classManager_, 1);
+    } catch (...) {
+        if (objectManager_ != nullptr) {
+            classManager_->DetachClass(objectManager_->ClassName());
+            delete objectManager_;
+        }
+        delete classManager_;
+        ScriptFree(executeBuffer_);
+        throw;
+    }
+}
+
+Processor::~Processor() {
+    // The ObjectManager's entry in the class list must not delete it a second time.
+    classManager_->DetachClass(objectManager_->ClassName());
+    delete objectManager_;
+    delete classManager_;
+    for (uint32_t block : heapBlocks_) ScriptFree(FromScript<void>(block));
+    ScriptFree(executeBuffer_);
+}
+
+// --- running ---
+
+bool Processor::Step() { return Interpret<false, true>(kNoFrame); }
+
+bool Processor::StepTraced() { return Interpret<true, true>(kNoFrame); }
+
+void Processor::Run(ScriptObject* object, uint32_t code) {
+    Nesting nesting(*this);
+    const uint32_t depth = return_.Depth();
+    const uint32_t caller = pc_;
+    return_.Push(caller);
+    objects_.Push(object != nullptr ? object->Address() : 0);
+    pc_ = code;
+    if (TraceFlag()) {
+        Interpret<true, false>(depth);
+    } else {
+        Interpret<false, false>(depth);
+    }
+    pc_ = caller;
+}
+
+void Processor::CallBody(ScriptObject* object, ZEMAClass* cls, uint32_t body, uint32_t record) {
+    const bool traced = TraceFlag();
+    if (ScriptLoad32(body) != 0) {
+        if (traced) {
+            trace_.Push(pc_ - 16);
+            trace_.Push(record);
+        }
+        classes_.Push(cls->Address());
+        Run(object, body + 4);
+        return;
+    }
+    NativeHandler handler = NativeHandlerAt(ScriptLoad32(body + 4));
+    objects_.Push(object != nullptr ? object->Address() : 0);
+    if (traced) {
+        trace_.Push(pc_ - 16);
+        trace_.Push(0);
+    }
+    handler(object);
+    if (traced) trace_.Drop(2);
+    objects_.Pop();
+}
+
+void Processor::CallMethod(ScriptObject* object, ZEMAClass* cls, uint32_t number) {
+    if (cls == nullptr) throw FatalExep(String("Method ") + String(static_cast<int>(number)) + " called without a class");
+    CallBody(object, cls, cls->GetMethod(number), cls->MethodDebugRecord(number));
+}
+
+void Processor::CallVirtual(ScriptObject* object, uint32_t number) {
+    if (object == nullptr || object->Class() == nullptr) {
+        throw FatalExep(String("Virtual method ") + String(static_cast<int>(number)) + " called on an object without a class");
+    }
+    ZEMAClass* cls = object->Class();
+    const uint32_t body = cls->GetVirtualMethod(number);
+    ZEMAClass* owner = cls->VirtualMethodOwner(number);
+    CallBody(object, owner, body, owner->VirtualMethodDebugRecord(number));
+}
+
+void Processor::PushObject(uint32_t address) {
+    data_.Push(address);
+    objects_.Push(address);
+}
+
+ScriptObject* Processor::CurrentObject() { return ScriptObject::FromAddress(objects_.Peek(0), 0, "current object"); }
+
+ZEMAClass* Processor::CurrentClass() { return ZEMAClass::FromAddress(classes_.Peek(0), "running class"); }
+
+ScriptObject* Processor::Receiver(uint32_t word) {
+    const InstructionWord w{word};
+    switch (w.ReceiverKind()) {
+        case InstructionWord::Current:
+            return CurrentObject();
+        case InstructionWord::Field:
+            return ScriptObject::FromAddress(CurrentObject()->Field(w.Operand()), 0, "receiver");
+        case InstructionWord::ObjectId:
+            if (ScriptObject* object = objectManager_->GetObject(w.Operand())) return object;
+            throw FatalExep(String("No object with ID ") + String(static_cast<int>(w.Operand())) + " to call");
+        case InstructionWord::Local:
+            return ScriptObject::FromAddress(locals_.Peek(w.Operand()), 0, "receiver");
+        case InstructionWord::Popped:
+            return ScriptObject::FromAddress(data_.Pop(), 0, "receiver");
+        default:
+            throw FatalExep(String("Instruction word ") + Hex(word) + " names no receiver");
+    }
+}
+
+void Processor::Call(uint32_t word, uint32_t wordAddress, bool traced) {
+    const InstructionWord w{word};
+    ScriptObject* receiver = Receiver(word);
+    objects_.Peek(0);
+    const uint32_t method = w.Method();
+    ZEMAClass* target;
+    uint32_t body;
+    if (!w.Virtual()) {
+        target = CurrentClass()->UsedClass(w.ClassNumber());
+        body = target->GetMethod(method);
+    } else {
+        ZEMAClass* named = w.ClassNumber() != 0 ? CurrentClass()->UsedClass(w.ClassNumber()) : receiver->Class();
+        if (named == nullptr) {
+            throw FatalExep(String("Virtual method ") + String(static_cast<int>(method)) +
+                            " called on an object without a class");
+        }
+        target = named->VirtualMethodOwner(method);
+        body = target->GetVirtualMethod(method);
+    }
+    if (ScriptLoad32(body) == 0) {
+        NativeHandlerAt(ScriptLoad32(body + 4))(receiver);
+        return;
+    }
+    objects_.Push(receiver->Address());
+    classes_.Push(target->Address());
+    return_.Push(pc_);
+    if (traced) {
+        trace_.Push(wordAddress);
+        trace_.Push(w.Virtual() ? target->VirtualMethodDebugRecord(method) : target->MethodDebugRecord(method));
+    }
+    pc_ = body + 4;
+}
+
+bool Processor::Return(bool traced, uint32_t stopDepth) {
+    const uint32_t target = return_.Pop();
+    const uint32_t depth = return_.Depth();
+    const bool endsRun = stopDepth != kNoFrame && depth == stopDepth;
+    if (stopDepth != kNoFrame && depth < stopDepth) {
+        throw FatalExep(String("Script method returned past its caller to ") + Hex(target));
+    }
+    // The run's own last return goes back to the caller's PC, whatever it was.
+    if (!endsRun && !IsCodeAddress(target)) {
+        throw FatalExep(String("Return to ") + Hex(target) + ", which is not a code address");
+    }
+    classes_.Pop();
+    objects_.Pop();
+    if (traced) trace_.Drop(2);
+    pc_ = target;
+    return endsRun;
+}
+
+// --- indirect execution ---
+
+uint32_t Processor::ExecuteBuffer(uint32_t word) {
+    executeBuffer_[0] = word;
+    return ToScript(executeBuffer_);
+}
+
+void Processor::ExecuteWordAt(uint32_t address, uint32_t resume) {
+    const InstructionWord w{ScriptLoad32(address)};
+    if (w.IsReturn()) throw FatalExep(String("A return word cannot be executed indirectly"));
+    if (w.IsOperation()) {
+        const uint32_t slot = w.Operation();
+        if (slot >= kOperationCount || Operation(slot).place == OperationPlace::Empty) ThrowUndefinedOperation(slot);
+        if (Operation(slot).inlineWords != InlineWords::None) {
+            throw FatalExep(String("Operation ") + Operation(slot).name + " cannot be executed indirectly");
+        }
+    }
+    Nesting nesting(*this);
+    const uint32_t depth = return_.Depth();
+    pc_ = address;
+    // Calls made this way are plain steps, also in trace mode.
+    Interpret<false, true>(kNoFrame);
+    // A script call left PC in its body: run it to the return that comes back here.
+    if (pc_ != address + 4) Interpret<false, false>(depth);
+    pc_ = resume;
+}
+
+// --- stack depths ---
+
+void Processor::SaveStackDepths(StackDepths& depths) const {
+    depths.data = static_cast<int32_t>(data_.Depth());
+    depths.locals = static_cast<int32_t>(locals_.Depth());
+    depths.objects = static_cast<int32_t>(objects_.Depth());
+    depths.returns = static_cast<int32_t>(return_.Depth());
+}
+
+int Processor::SameStackDepths(const StackDepths& depths) const {
+    StackDepths now{};
+    SaveStackDepths(now);
+    return now.data == depths.data && now.locals == depths.locals && now.objects == depths.objects &&
+                   now.returns == depths.returns
+               ? 1
+               : 0;
+}
+
+void Processor::RestoreStackDepths(const StackDepths& depths) {
+    data_.Reserve(Difference(depths.data, data_.Depth()));
+    return_.Reserve(Difference(depths.returns, return_.Depth()));
+    objects_.Reserve(Difference(depths.objects, objects_.Depth()));
+    locals_.Reserve(Difference(depths.locals, locals_.Depth()));
+}
+
+// --- objects ---
+
+ScriptObject* Processor::NewObject(ZEMAClass* cls) {
+    if (cls == nullptr) throw FatalExep(String("NewObject without a class"));
+    data_.Push(cls->Address());
+    CallMethod(cls, cls, kCreateObjectMethod);
+    objects_.Pop();
+    const uint32_t object = data_.Pop();
+    return object != 0 ? ScriptObject::FromAddress(object, 0, "new object") : nullptr;
+}
+
+ScriptObject* Processor::NewObjectByName(const String& name) { return NewObject(ClassByName(name)); }
+
+ZEMAClass* Processor::ClassByName(const String& name) {
+    ZEMAClass* cls = classManager_->Get(name);
+    if (cls == nullptr) throw FatalExep(String("Class ") + name + " not found");
+    return cls;
+}
+
+// --- heap blocks and output ---
+
+uint32_t Processor::AllocateBlock(uint32_t size) {
+    if (size > kMaxAllocation) {
+        throw FatalExep(String("Allocation of ") + Hex(size) + " bytes refused");
+    }
+    void* block = nullptr;
+    try {
+        block = ScriptAlloc(size);
+        const uint32_t address = ToScript(block);
+        heapBlocks_.insert(address);
+        return address;
+    } catch (const std::bad_alloc&) {
+        ScriptFree(block);
+        throw FatalExep(String("Out of memory allocating ") + Hex(size) + " bytes");
+    }
+}
+
+void Processor::FreeBlock(uint32_t address) {
+    if (address == 0) return;
+    auto found = heapBlocks_.find(address);
+    if (found == heapBlocks_.end()) {
+        throw FatalExep(String("Free of ") + Hex(address) + ", which is not an allocated block");
+    }
+    heapBlocks_.erase(found);
+    ScriptFree(FromScript<void>(address));
+}
+
+void Processor::ShowMessage(const String& caption, const String& text) {
+    if (messageBox_) messageBox_(caption, text);
+}

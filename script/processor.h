@@ -1,0 +1,149 @@
+// The stack machine that runs compiled script methods. It decodes instruction words (operation,
+// call or return; see operations.h), calls script and native methods of the class system, and
+// offers native code calls into scripts and object creation. It is a class descriptor itself, its
+// own class and processor, and owns the ClassManager and the main ObjectManager.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <unordered_set>
+
+#include "foundation/engine_string.h"
+#include "script/d_stack.h"
+#include "script/method_runner.h"
+#include "script/zema_class.h"
+
+namespace FD {
+class File;
+}
+class ClassManager;
+class ObjectManager;
+
+// Element kinds of the typed stacks; every slot is one 32-bit script value.
+enum class ReturnAddress : uint32_t {};
+enum class ObjectAddress : uint32_t {};
+enum class ClassAddress : uint32_t {};
+enum class TraceEntry : uint32_t {};
+
+// Four stack depths, recorded by the dialog and flight loops to check and repair the stacks.
+struct StackDepths {
+    int32_t data;
+    int32_t locals;
+    int32_t objects;
+    int32_t returns;
+};
+
+// Shows a plain OK message box without an owner window. The shell installs the platform's; without
+// one the text goes nowhere.
+using MessageBoxHook = std::function<void(const String& caption, const String& text)>;
+
+class Processor : public ZEMAClass, public MethodRunner {
+public:
+    static constexpr int32_t kDefaultCapacity = 16000;
+    // Host frames per native -> script -> native round trip are bounded by this many nested runs.
+    static constexpr uint32_t kMaxNesting = 200;
+    // Largest block the heap operation hands out.
+    static constexpr uint32_t kMaxAllocation = 256u << 20;
+
+    Processor(FD::File* archive, int32_t localsCapacity = kDefaultCapacity,
+              int32_t returnCapacity = kDefaultCapacity, int32_t objectCapacity = kDefaultCapacity,
+              int32_t dataCapacity = kDefaultCapacity);
+    ~Processor() override;
+    Processor(const Processor&) = delete;
+    Processor& operator=(const Processor&) = delete;
+
+    // One instruction word at PC; true when it was a return word.
+    bool Step();
+    // The same, keeping the TraceStack up to date.
+    bool StepTraced();
+    // Runs script code from its first instruction word to its return. The caller has pushed the
+    // running class on the ClassStack; the return word pops it.
+    void Run(ScriptObject* object, uint32_t code);
+
+    // MethodRunner: calls from native code, script or native.
+    void CallMethod(ScriptObject* object, ZEMAClass* cls, uint32_t number) override;
+    void CallVirtual(ScriptObject* object, uint32_t number) override;
+    DStack<uint32_t>& DataStack() override { return data_; }
+    // Pushes the value on the DataStack and on the ObjectStack.
+    void PushObject(uint32_t address) override;
+
+    void SaveStackDepths(StackDepths& depths) const;
+    // 1 when all four depths equal the record, else 0.
+    int SameStackDepths(const StackDepths& depths) const;
+    // Cuts back or extends the DataStack, ReturnStack, ObjectStack and LocalsStack, in that order.
+    void RestoreStackDepths(const StackDepths& depths);
+
+    // Creates an object through the class's method 0; null when that method gave 0.
+    ScriptObject* NewObject(ZEMAClass* cls);
+    ScriptObject* NewObjectByName(const String& name);
+    // The class under the name in the ClassManager, loaded on first use.
+    ZEMAClass* ClassByName(const String& name);
+
+    DStack<uint32_t>& LocalsStack() { return locals_; }
+    DStack<ReturnAddress>& ReturnStack() { return return_; }
+    DStack<ObjectAddress>& ObjectStack() { return objects_; }
+    DStack<ClassAddress>& ClassStack() { return classes_; }
+    // Pairs of call site and debug record address, kept in trace mode only.
+    DStack<TraceEntry>& TraceStack() { return trace_; }
+
+    // Script address of the next instruction word.
+    uint32_t PC() const { return pc_; }
+    void SetPC(uint32_t pc) { pc_ = pc; }
+    int32_t FrameNumber() const { return frameNumber_; }
+    void SetFrameNumber(int32_t frame) { frameNumber_ = frame; }
+    FD::File* Archive() const { return archive_; }
+    ClassManager& Classes() { return *classManager_; }
+    ObjectManager& Objects() { return *objectManager_; }
+
+    // The current object (top of the ObjectStack) and the running class (top of the ClassStack),
+    // checked to be live objects.
+    ScriptObject* CurrentObject();
+    ZEMAClass* CurrentClass();
+
+    // Runs the instruction word at address as one instruction, then continues at resume. Return
+    // words and operations that take inline words are refused.
+    void ExecuteWordAt(uint32_t address, uint32_t resume);
+    // The one-word buffer that Execute runs its word from.
+    uint32_t ExecuteBuffer(uint32_t word);
+
+    // Heap blocks for the Allocate and Free operations.
+    uint32_t AllocateBlock(uint32_t size);
+    void FreeBlock(uint32_t address);
+    size_t AllocatedBlockCount() const { return heapBlocks_.size(); }
+
+    void SetMessageBoxHook(MessageBoxHook hook) { messageBox_ = std::move(hook); }
+    void ShowMessage(const String& caption, const String& text);
+
+private:
+    // Marks a special stop depth: run one word only.
+    static constexpr uint32_t kNoFrame = 0xFFFFFFFFu;
+
+    class Nesting;
+
+    // The dispatch loop (processor_loop.cpp). With kSingle it runs one word and answers whether it
+    // was a return; otherwise it runs until a return word brings the ReturnStack back to stopDepth.
+    template <bool kTraced, bool kSingle>
+    bool Interpret(uint32_t stopDepth);
+    // A call word; PC already points after it.
+    void Call(uint32_t word, uint32_t wordAddress, bool traced);
+    // A return word; true when it ends the run whose ReturnStack depth was stopDepth.
+    bool Return(bool traced, uint32_t stopDepth);
+    ScriptObject* Receiver(uint32_t word);
+    void CallBody(ScriptObject* object, ZEMAClass* cls, uint32_t body, uint32_t record);
+
+    DStack<uint32_t> locals_;
+    DStack<ReturnAddress> return_;
+    DStack<ObjectAddress> objects_;
+    DStack<ClassAddress> classes_;
+    DStack<uint32_t> data_;
+    DStack<TraceEntry> trace_;
+    uint32_t pc_ = 0;
+    int32_t frameNumber_ = 0;
+    uint32_t nesting_ = 0;
+    FD::File* archive_;
+    ClassManager* classManager_ = nullptr;
+    ObjectManager* objectManager_ = nullptr;
+    uint32_t* executeBuffer_ = nullptr;
+    std::unordered_set<uint32_t> heapBlocks_;
+    MessageBoxHook messageBox_;
+};

@@ -1,0 +1,137 @@
+// Operations on objects and classes: creation, deletion, the current object, object IDs and class
+// fields.
+#include "script/class_manager.h"
+#include "script/object_manager.h"
+#include "tests/script/processor_fixture.h"
+#include "tests/support/script_assembler.h"
+
+namespace {
+
+// Thing uses [Thing, ObjectManager]; method 0 creates an instance; two class fields.
+ClassLibraryBuilder Thing() {
+    ScriptAssembler a;
+    const uint32_t m0 = a.Method();
+    a.Op(0);
+    a.Return();
+    const uint32_t m1 = a.Method();
+    a.Return();
+    auto b = ClassLibraryBuilder::Named("Thing", {"ObjectManager"});
+    b.instanceFields = 3;
+    b.classFields = 2;
+    b.methods = std::vector<uint32_t>{m0, m1};
+    b.virtualMethods = std::vector<uint32_t>{0, 0};
+    b.code = a.Finish();
+    return b;
+}
+
+class ProcessorObjectTest : public ProcessorTest {
+protected:
+    void SetUp() override {
+        OpenArchive({Thing()});
+        thing = Cpu().ClassByName("Thing");
+        manager = Cpu().ClassByName("ObjectManager");
+    }
+
+    std::string RunThing(std::vector<uint32_t> words, ScriptObject* on = nullptr) {
+        words.push_back(kReturnWord);
+        return ErrorOf([&] { RunOn(thing, on != nullptr ? on : object.get(), words); });
+    }
+
+    ZEMAClass* thing = nullptr;
+    ZEMAClass* manager = nullptr;
+};
+
+TEST_F(ProcessorObjectTest, CreateInstanceAndDeleteObject) {
+    // CreateInstance leaves the object on both stacks; the caller takes it off the object stack.
+    SetData({thing->Address()});
+    EXPECT_EQ(RunThing({Op(0), Op(109), Op(103), Op(109)}), "no error");
+    // The return word took the new object off the object stack; This saw the receiver below it
+    // after SwapObjects.
+    ASSERT_EQ(Data().size(), 2u);
+    ScriptObject* made = ScriptObject::FromAddress(Data()[0], 0, "made");
+    EXPECT_EQ(made->Class(), thing);
+    EXPECT_EQ(made->FieldCount(), 3u);
+    EXPECT_EQ(Data()[1], object->Address());
+    ClearStacks();
+
+    // DeleteObject destroys it; null is ignored; a stale value is refused.
+    const uint32_t madeAddress = made->Address();
+    SetData({madeAddress, 0});
+    EXPECT_EQ(RunThing({Op(102), Op(102)}), "no error");
+    EXPECT_EQ(Data(), std::vector<uint32_t>{});
+    char stale[80];
+    std::snprintf(stale, sizeof stale, "Not a valid object at 0x%08X where object expected", madeAddress);
+    SetData({madeAddress});
+    EXPECT_EQ(RunThing({Op(102)}), stale);
+    ClearStacks();
+
+    // CreateInstance of something that is not a class.
+    SetData({object->Address()});
+    char notClass[80];
+    std::snprintf(notClass, sizeof notClass, "Not a valid object at 0x%08X where class expected", object->Address());
+    EXPECT_EQ(RunThing({Op(0)}), notClass);
+}
+
+TEST_F(ProcessorObjectTest, DeleteObjectKeepsTheEnginesObjects) {
+    for (ScriptObject* kept : {static_cast<ScriptObject*>(&Cpu()), static_cast<ScriptObject*>(&Cpu().Objects()),
+                               static_cast<ScriptObject*>(&Cpu().Classes()), static_cast<ScriptObject*>(thing)}) {
+        SetData({kept->Address()});
+        char text[96];
+        std::snprintf(text, sizeof text, "Object at 0x%08X belongs to the engine and cannot be deleted",
+                      kept->Address());
+        EXPECT_EQ(RunThing({Op(102)}), text);
+        ClearStacks();
+    }
+    // An object held under an ID leaves the table when a script deletes it.
+    auto* held = new ScriptObject(thing);
+    Cpu().Objects().SetObject(held, 33);
+    SetData({held->Address()});
+    EXPECT_EQ(RunThing({Op(102)}), "no error");
+    EXPECT_EQ(Cpu().Objects().GetObject(33), nullptr);
+}
+
+TEST_F(ProcessorObjectTest, NewObjectAndObjectIds) {
+    // NewObject runs method 0 and leaves only the data stack holding the object.
+    SetData({thing->Address()});
+    EXPECT_EQ(RunThing({Op(108), Op(124), Op(135), Op(125), Op(135), Op(4), 77, Op(135)}), "no error");
+    const std::vector<uint32_t> data = Data();
+    ASSERT_EQ(data.size(), 4u);
+    EXPECT_EQ(ScriptObject::FromAddress(data[0], 0, "new")->Class(), thing);
+    EXPECT_EQ(data[1], Cpu().Objects().Address());
+    EXPECT_EQ(data[2], Cpu().Classes().Address());
+    EXPECT_EQ(data[3], 0u);
+    EXPECT_EQ(Cpu().ObjectStack().Depth(), 0u);
+    delete ScriptObject::FromAddress(data[0], 0, "new");
+
+    Cpu().SetFrameNumber(-12);
+    SetData({});
+    EXPECT_EQ(RunThing({Op(120)}), "no error");
+    EXPECT_EQ(Data(), std::vector<uint32_t>{static_cast<uint32_t>(-12)});
+}
+
+TEST_F(ProcessorObjectTest, ClassesAndClassFields) {
+    SetData({0, 1});
+    EXPECT_EQ(RunThing({Op(95), Op(27), Op(95)}), "no error");
+    EXPECT_EQ(Data(), (std::vector<uint32_t>{manager->Address(), thing->Address()}));
+    ClearStacks();
+
+    SetData({9, 0, 1});
+    EXPECT_EQ(RunThing({Op(122), Op(4), 0, Op(4), 0, Op(121)}), "no error");
+    EXPECT_EQ(Data(), (std::vector<uint32_t>{ToScript(&thing->ClassField(1)), ToScript(&thing->ClassField(0))}));
+    ClearStacks();
+
+    SetData({2});
+    EXPECT_EQ(RunThing({Op(95)}), "Class number 2 not found in class Thing");
+    ClearStacks();
+    SetData({0, 2});
+    EXPECT_EQ(RunThing({Op(121)}), "Class field 2 not found in class Thing");
+    ClearStacks();
+    SetData({1, 0});
+    EXPECT_EQ(RunThing({Op(121)}), "Class field 0 not found in class ObjectManager");
+}
+
+TEST_F(ProcessorObjectTest, SwapObjectsNeedsTwo) {
+    EXPECT_EQ(RunThing({Op(109)}), "DStack underflow");
+}
+
+}  // namespace
