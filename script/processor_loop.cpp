@@ -48,11 +48,13 @@ struct Registers {
     uint32_t* const limit;   // the last slot a push may fill
     uint32_t* top;
     uint32_t tos;
-    uint32_t pc;
+    // Held zero-extended in 64 bits so that it indexes memory directly; it always holds a 32-bit
+    // value.
+    uint64_t pc;
 
     VONDREL_INLINE void Save() {
         *top = tos;
-        p.SetPC(pc);
+        p.SetPC(static_cast<uint32_t>(pc));
         p.DataStack().SetDepth(Depth());
     }
     VONDREL_INLINE void Load() {
@@ -120,13 +122,13 @@ struct Registers {
     VONDREL_INLINE void CheckPc() {
         if (pc - kLow > kHigh - kLow - 4) {
             Save();
-            ThrowBadCodeAddress(pc);
+            ThrowBadCodeAddress(static_cast<uint32_t>(pc));
         }
     }
     VONDREL_INLINE uint32_t Inline() {
         if (pc > kHigh - 4) {
             Save();
-            ThrowBadCodeAddress(pc);
+            ThrowBadCodeAddress(static_cast<uint32_t>(pc));
         }
         uint32_t value;
         std::memcpy(&value, mem + pc, 4);
@@ -135,7 +137,7 @@ struct Registers {
     }
     // Offset o counts words from the word after it; PC is already there.
     VONDREL_INLINE void JumpBy(uint32_t offset) {
-        pc += 4 * offset;
+        pc = static_cast<uint32_t>(pc + 4 * offset);
         CheckPc();
     }
 
@@ -178,11 +180,11 @@ struct LoopOps {
     VONDREL_INLINE static void PushInline(Registers& r) { r.Push(r.Inline()); }
     VONDREL_INLINE static void PushInlineData(Registers& r) {
         const uint32_t count = r.Inline();
-        r.Push(r.pc);
+        r.Push(static_cast<uint32_t>(r.pc));
         r.JumpBy(count);
     }
     VONDREL_INLINE static void PushRelativeAddress(Registers& r) {
-        const uint32_t at = r.pc;
+        const auto at = static_cast<uint32_t>(r.pc);
         r.Push(at + 4 * r.Inline());
     }
     VONDREL_INLINE static void PushZero(Registers& r) { r.Push(0); }
@@ -646,7 +648,8 @@ bool Processor::Interpret(uint32_t stopDepth) {
                 0,
                 pc_};
     r.tos = *r.top;
-    uint32_t word;
+    // The word less the operation tag: an operation's slot, or for other words a value from which
+    // the word is recovered.
     uint32_t slot;
 
 #if VONDREL_THREADED
@@ -671,9 +674,9 @@ bool Processor::Interpret(uint32_t stopDepth) {
             return false;                                                               \
         }                                                                               \
         if (r.pc > kHigh - 4) goto bad_pc;                                              \
-        std::memcpy(&word, r.mem + r.pc, 4);                                            \
+        std::memcpy(&slot, r.mem + r.pc, 4);                                            \
         r.pc += 4;                                                                      \
-        slot = word - InstructionWord::kOperationTag;                                   \
+        slot -= InstructionWord::kOperationTag;                                         \
         if (slot >= kOperationCount) goto not_operation;                                \
         VONDREL_DISPATCH();                                                             \
     } while (0)
@@ -695,9 +698,9 @@ bool Processor::Interpret(uint32_t stopDepth) {
     // Enter through the same decoding every handler ends with; from here on PC is only checked
     // against the upper bound when it steps.
     r.CheckPc();
-    std::memcpy(&word, r.mem + r.pc, 4);
+    std::memcpy(&slot, r.mem + r.pc, 4);
     r.pc += 4;
-    slot = word - InstructionWord::kOperationTag;
+    slot -= InstructionWord::kOperationTag;
     if (slot >= kOperationCount) goto not_operation;
     VONDREL_DISPATCH();
 
@@ -705,13 +708,13 @@ bool Processor::Interpret(uint32_t stopDepth) {
 
 not_operation:
     r.Save();
-    if (word == InstructionWord::kReturn) {
+    if (const uint32_t word = slot + InstructionWord::kOperationTag; word == InstructionWord::kReturn) {
         const bool endsRun = Return(kTraced, stopDepth);
         if (kSingle || endsRun) return true;
     } else if (word >= InstructionWord::kOperationTag) {
         ThrowUndefinedOperation(slot);
     } else {
-        Call(word, r.pc - 4, kTraced);
+        Call(word, static_cast<uint32_t>(r.pc) - 4, kTraced);
         if (kSingle) return false;
     }
     r.Load();
@@ -719,7 +722,7 @@ not_operation:
 
 bad_pc:
     r.Save();
-    ThrowBadCodeAddress(r.pc);
+    ThrowBadCodeAddress(static_cast<uint32_t>(r.pc));
 
 #undef VONDREL_HANDLER
 #undef VONDREL_RUN_Empty

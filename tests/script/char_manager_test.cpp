@@ -138,7 +138,7 @@ TEST_F(CharManagerTest, IdsOutOfRangeAreRejected) {
     for (const char* bad : {"-3 1", "16777216 1", "123456789012345678901 1"}) {
         manager.reset(new ClassManager(&runner, 26, nullptr));
         Open(std::string("4 44\r\n") + bad + "\r\n5 55\r\n");
-        const std::string error = ErrorOf([&] { chars->Find("chars.txt", 4); });
+        const std::string error = ErrorMessage([&] { chars->Find("chars.txt", 4); });
         EXPECT_NE(error.find("out of range in 'chars.txt'"), std::string::npos) << error;
         EXPECT_EQ(Value(4, 0), 44u);
         EXPECT_FALSE(chars->Find("chars.txt", 5));
@@ -147,16 +147,16 @@ TEST_F(CharManagerTest, IdsOutOfRangeAreRejected) {
 
 TEST_F(CharManagerTest, MissingRecordsAndIndexes) {
     Open("3 1 2\r\n");
-    EXPECT_EQ(ErrorOf([&] { Value(4, 0); }), "Object #4 characteristics not found in chars.txt");
+    EXPECT_EQ(ErrorMessage([&] { Value(4, 0); }), "Object #4 characteristics not found in chars.txt");
     EXPECT_TRUE(WarnsOf([&] { Value(4, 0); }));
     EXPECT_TRUE(WarnsOf([&] { Value(0xFFFFFFFFu, 0); }));
     EXPECT_FALSE(chars->Find("chars.txt", 4));
     EXPECT_EQ(Count(4), 0u);
     EXPECT_EQ(Count(0xFFFFFFFFu), 0u);
-    const std::string error = ErrorOf([&] { Value(3, 2); });
+    const std::string error = ErrorMessage([&] { Value(3, 2); });
     EXPECT_NE(error, "no error");
     EXPECT_FALSE(WarnsOf([&] { Value(3, 2); }));
-    EXPECT_NE(ErrorOf([&] { chars->Find("absent.txt", 1); }), "no error");
+    EXPECT_NE(ErrorMessage([&] { chars->Find("absent.txt", 1); }), "no error");
 }
 
 TEST_F(CharManagerTest, Natives) {
@@ -177,8 +177,8 @@ TEST_F(CharManagerTest, Natives) {
     EXPECT_EQ(Pop(), 0u);
     // Natives 4 and 5 check the index against the record.
     for (uint32_t method : {4u, 5u}) {
-        EXPECT_NE(ErrorOf([&] { Call(chars, chars, method, {name, 3, 2}); }), "no error");
-        EXPECT_NE(ErrorOf([&] { Call(chars, chars, method, {name, 3, 0xFFFFFFFFu}); }), "no error");
+        EXPECT_NE(ErrorMessage([&] { Call(chars, chars, method, {name, 3, 2}); }), "no error");
+        EXPECT_NE(ErrorMessage([&] { Call(chars, chars, method, {name, 3, 0xFFFFFFFFu}); }), "no error");
     }
     EXPECT_EQ(Depth(), 0u);
 
@@ -188,5 +188,5 @@ TEST_F(CharManagerTest, Natives) {
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->Archive(), archive->File());
     EXPECT_EQ(*second->GetCharacteristics("chars.txt", 3, 0), 17u);
-    EXPECT_EQ(ErrorOf([&] { Call(chars, chars, 0, {name}); }), "Unknown archive given to CharManager");
+    EXPECT_EQ(ErrorMessage([&] { Call(chars, chars, 0, {name}); }), "Unknown archive given to CharManager");
 }

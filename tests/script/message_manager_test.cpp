@@ -81,7 +81,7 @@ TEST_F(MessageManagerTest, NumbersAndTexts) {
 TEST_F(MessageManagerTest, MissingNumberIsAWarningAndTheFileIsReadOnce) {
     Open("1 a@ 2 b@");
     const char* first = messages->GetMessage("test.mes", 1);
-    EXPECT_EQ(ErrorOf([&] { Get(3); }), "Message #3 not found in test.mes");
+    EXPECT_EQ(ErrorMessage([&] { Get(3); }), "Message #3 not found in test.mes");
     EXPECT_TRUE(WarnsOf([&] { Get(3); }));
     EXPECT_TRUE(WarnsOf([&] { Get(0xFFFFFFFFu); }));
     EXPECT_EQ(messages->GetMessage("test.mes", 1), first);
@@ -92,7 +92,7 @@ TEST_F(MessageManagerTest, MissingNumberIsAWarningAndTheFileIsReadOnce) {
 TEST_F(MessageManagerTest, EmptyAndMissingFiles) {
     Open("  // nothing here\r\n");
     EXPECT_TRUE(WarnsOf([&] { Get(0); }));
-    EXPECT_NE(ErrorOf([&] { Get(1, "absent.mes"); }), "no error");
+    EXPECT_NE(ErrorMessage([&] { Get(1, "absent.mes"); }), "no error");
     EXPECT_FALSE(WarnsOf([&] { Get(1, "absent.mes"); }));
     EXPECT_EQ(messages->FindFile("absent.mes"), nullptr);
 }
@@ -101,7 +101,7 @@ TEST_F(MessageManagerTest, NumbersOutOfRangeAreRejected) {
     for (const char* bad : {"-1 minus@", "16777216 big@", "99999999999999999999 huge@"}) {
         manager.reset(new ClassManager(&runner, 26, nullptr));
         Open(std::string("1 kept@ ") + bad + " 2 after@");
-        const std::string error = ErrorOf([&] { Get(1); });
+        const std::string error = ErrorMessage([&] { Get(1); });
         EXPECT_NE(error.find("out of range in test.mes"), std::string::npos) << error;
         // What was read before stays.
         EXPECT_EQ(Get(1), "kept");
@@ -134,7 +134,7 @@ TEST_F(MessageManagerTest, Natives) {
     EXPECT_EQ(std::string(second->GetMessage("test.mes", 12)), "twelve");
     EXPECT_NE(second->GetMessage("test.mes", 12), messages->GetMessage("test.mes", 12));
 
-    EXPECT_EQ(ErrorOf([&] { Call(messages, messages, 0, {Text("not an archive")}); }),
+    EXPECT_EQ(ErrorMessage([&] { Call(messages, messages, 0, {Text("not an archive")}); }),
               "Unknown archive given to MessageManager");
-    EXPECT_EQ(ErrorOf([&] { Call(messages, messages, 4, {12}); }), "DStack underflow");
+    EXPECT_EQ(ErrorMessage([&] { Call(messages, messages, 4, {12}); }), "DStack underflow");
 }

@@ -27,15 +27,6 @@ std::string NativeFixture::TextAt(uint32_t address) {
     return FromScript<const char>(address);
 }
 
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const DExep& e) {
-        return e.message.Text();
-    }
-    return "no error";
-}
-
 bool WarnsOf(const std::function<void()>& f) {
     try {
         f();

@@ -11,6 +11,7 @@
 
 #include "script/class_manager.h"
 #include "tests/support/fake_method_runner.h"
+#include "tests/support/error_message.h"
 
 class NativeFixture : public ::testing::Test {
   protected:
@@ -34,7 +35,5 @@ class NativeFixture : public ::testing::Test {
     std::vector<std::unique_ptr<String>> texts_;
 };
 
-// The message of the engine error f throws, or "no error".
-std::string ErrorOf(const std::function<void()>& f);
 // True when f throws a WarnExep (not a FatalExep).
 bool WarnsOf(const std::function<void()>& f);

@@ -65,7 +65,7 @@ TEST(ObjectManager, TableSlots) {
     EXPECT_EQ(main->GetObject(ObjectManager::kMaxObjectId), nullptr);
     EXPECT_EQ(main->GetObject(0xFFFFFFFF), nullptr);
     std::unique_ptr<Noted> far(new Noted(log, "far"));
-    EXPECT_EQ(ErrorOf([&] { main->SetObject(far.get(), ObjectManager::kMaxObjectId); }),
+    EXPECT_EQ(ErrorMessage([&] { main->SetObject(far.get(), ObjectManager::kMaxObjectId); }),
               "Object ID 16777216 is out of range");
     EXPECT_EQ(main->DirectorySize(), 16u);
     EXPECT_EQ(main->EndIndex(), 41u);
@@ -170,11 +170,11 @@ TEST_F(ObjectManagerNatives, BadArguments) {
     const uint32_t notObject = Place({5, 6});
     char text[80];
     std::snprintf(text, sizeof text, "Not a valid object at 0x%08X where object expected", notObject);
-    EXPECT_EQ(ErrorOf([&] { Call(4, {notObject}); }), text);
+    EXPECT_EQ(ErrorMessage([&] { Call(4, {notObject}); }), text);
     ClearStacks();
-    EXPECT_EQ(ErrorOf([&] { Cpu().CallMethod(object.get(), managerClass, 12); }), "ObjectManager expected as receiver");
+    EXPECT_EQ(ErrorMessage([&] { Cpu().CallMethod(object.get(), managerClass, 12); }), "ObjectManager expected as receiver");
     ClearStacks();
-    EXPECT_EQ(ErrorOf([&] { Call(6); }), "DStack underflow");
+    EXPECT_EQ(ErrorMessage([&] { Call(6); }), "DStack underflow");
 }
 
 TEST_F(ProcessorTest, MainObjectTableOfTheProcessor) {

@@ -117,7 +117,7 @@ TEST_F(ProcessorTest, DivisionFaultsAreEngineErrors) {
     };
     for (const Row& row : rows) {
         SetData(row.before);
-        EXPECT_EQ(ErrorOf([&] { RunCode({Op(row.slot), kReturnWord}); }), row.message);
+        EXPECT_EQ(ErrorMessage([&] { RunCode({Op(row.slot), kReturnWord}); }), row.message);
         // Nothing was popped.
         EXPECT_EQ(Data(), row.before);
         ClearStacks();

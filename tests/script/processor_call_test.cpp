@@ -135,7 +135,7 @@ protected:
     // Runs words as code of class Dog on the dog; an error is given as text.
     std::string RunDog(std::vector<uint32_t> words) {
         words.push_back(kReturnWord);
-        return ErrorOf([&] { RunOn(dogClass, dog.get(), words); });
+        return ErrorMessage([&] { RunOn(dogClass, dog.get(), words); });
     }
 
     ZEMAClass* nativeClass = nullptr;
@@ -168,23 +168,28 @@ TEST_F(ProcessorCallTest, ClassNumbersAndVirtualDispatch) {
 }
 
 TEST_F(ProcessorCallTest, Receivers) {
+    // Each receiver is an Animal except the dog under ID 40; virtual calls dispatch on it.
     dog->Field(0) = animal->Address();
     Cpu().Objects().SetObject(new ScriptObject(dogClass), 40);
-    const std::vector<std::pair<const char*, uint32_t>> rows = {
-        {"field", VirtualWord(2, 0, Receiver::Field, 0)},
-        {"object ID", VirtualWord(2, 0, Receiver::ObjectId, 40)},
-        {"local", VirtualWord(2, 0, Receiver::Local, 1)},
-        {"popped", VirtualWord(2, 0, Receiver::Popped)},
+    struct Row {
+        const char* what;
+        uint32_t word;
+        std::vector<uint32_t> data;
+        uint32_t result;
     };
-    const std::vector<std::vector<uint32_t>> expected = {{20}, {30}, {20}, {20}};
-    for (size_t i = 0; i < rows.size(); ++i) {
-        SCOPED_TRACE(rows[i].first);
+    const std::vector<Row> rows = {
+        {"field", VirtualWord(2, 0, Receiver::Field, 0), {}, 20},
+        {"object ID", VirtualWord(2, 0, Receiver::ObjectId, 40), {}, 30},
+        {"local", VirtualWord(2, 0, Receiver::Local, 1), {}, 20},
+        {"popped", VirtualWord(2, 0, Receiver::Popped), {animal->Address()}, 20},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
         Cpu().LocalsStack().Push(animal->Address());
         Cpu().LocalsStack().Push(5);
-        SetData({animal->Address()});
-        if (i != 3) SetData({});
-        EXPECT_EQ(RunDog({rows[i].second}), "no error");
-        EXPECT_EQ(Data(), expected[i]);
+        SetData(row.data);
+        EXPECT_EQ(RunDog({row.word}), "no error");
+        EXPECT_EQ(Data(), std::vector<uint32_t>{row.result});
         ClearStacks();
     }
 }
@@ -223,8 +228,8 @@ TEST_F(ProcessorCallTest, CallsFromNativeCode) {
     EXPECT_EQ(Cpu().PC(), 0x02345678u);
     EXPECT_EQ(Cpu().ReturnStack().Depth() + Cpu().ObjectStack().Depth() + Cpu().ClassStack().Depth(), 0u);
 
-    EXPECT_EQ(ErrorOf([&] { Cpu().CallMethod(dog.get(), dogClass, 9); }), "Method 9 not defined in class Dog");
-    EXPECT_EQ(ErrorOf([&] { Cpu().CallVirtual(animal.get(), 4); }),
+    EXPECT_EQ(ErrorMessage([&] { Cpu().CallMethod(dog.get(), dogClass, 9); }), "Method 9 not defined in class Dog");
+    EXPECT_EQ(ErrorMessage([&] { Cpu().CallVirtual(animal.get(), 4); }),
               "Virtual method 4 not defined in class Animal");
 }
 
@@ -297,15 +302,15 @@ TEST_F(ProcessorCallTest, CallFaults) {
     }
     // A step with no current object.
     Cpu().SetPC(Place({CallWord(2, 1)}));
-    EXPECT_EQ(ErrorOf([&] { Cpu().Step(); }), "DStack underflow");
+    EXPECT_EQ(ErrorMessage([&] { Cpu().Step(); }), "DStack underflow");
     Cpu().SetPC(0);
-    EXPECT_EQ(ErrorOf([&] { Cpu().Step(); }), "Instruction address 0x00000000 outside the script address space");
+    EXPECT_EQ(ErrorMessage([&] { Cpu().Step(); }), "Instruction address 0x00000000 outside the script address space");
     // Running off the end of the address space.
     const uint32_t last = static_cast<uint32_t>(kScriptRegionSize) - 4;
     StoreU32(FromScript<uint8_t>(last), Op(1));
     Cpu().SetPC(last);
     EXPECT_FALSE(Cpu().Step());
-    EXPECT_EQ(ErrorOf([&] { Cpu().Step(); }), "Instruction address 0x80000000 outside the script address space");
+    EXPECT_EQ(ErrorMessage([&] { Cpu().Step(); }), "Instruction address 0x80000000 outside the script address space");
     StoreU32(FromScript<uint8_t>(last), 0);
     // A jump out of the address space.
     const std::string jump = RunDog({Op(34), 0x20000000});
@@ -364,7 +369,7 @@ TEST_F(ProcessorCallTest, TraceMode) {
 
 TEST_F(ProcessorCallTest, NestingIsBounded) {
     Open(2000);
-    EXPECT_EQ(ErrorOf([&] { Cpu().CallMethod(dog.get(), dogClass, 2); }), "Script calls nested too deeply");
+    EXPECT_EQ(ErrorMessage([&] { Cpu().CallMethod(dog.get(), dogClass, 2); }), "Script calls nested too deeply");
     // The stacks hold what the interrupted calls left; repair cuts them back.
     EXPECT_GT(Cpu().ReturnStack().Depth(), 0u);
     Cpu().RestoreStackDepths(StackDepths{0, 0, 0, 0});
@@ -397,7 +402,7 @@ TEST_F(ProcessorCallTest, IndirectExecution) {
     Cpu().ObjectStack().Push(dog->Address());
     Cpu().SetPC(Place({Op(63)}));
     Cpu().DataStack().Push(VirtualWord(4, 0));
-    const std::string error = ErrorOf([&] { Cpu().StepTraced(); });
+    const std::string error = ErrorMessage([&] { Cpu().StepTraced(); });
     SetTraceFlag(false);
     EXPECT_EQ(error, "no error");
     EXPECT_EQ(g_seen.trace, std::vector<uint32_t>{});
@@ -428,7 +433,7 @@ TEST_F(ProcessorTest, IndirectExecutionOfOperations) {
     for (const Row& row : rows) {
         std::vector<uint32_t> code = row.code;
         code.push_back(kReturnWord);
-        EXPECT_EQ(ErrorOf([&] { RunCode(code); }), row.result);
+        EXPECT_EQ(ErrorMessage([&] { RunCode(code); }), row.result);
         if (row.result == "no error") {
             EXPECT_EQ(Data(), row.after);
         }
@@ -468,7 +473,7 @@ TEST_F(ProcessorTest, StackDepths) {
     EXPECT_EQ(Cpu().ClassStack().Depth(), 1u);
 
     // A depth beyond the capacity is refused by the stack.
-    EXPECT_EQ(ErrorOf([&] { Cpu().RestoreStackDepths(StackDepths{100, 0, 0, 0}); }), "DStack overflow");
+    EXPECT_EQ(ErrorMessage([&] { Cpu().RestoreStackDepths(StackDepths{100, 0, 0, 0}); }), "DStack overflow");
 }
 
 }  // namespace

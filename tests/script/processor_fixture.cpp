@@ -6,15 +6,6 @@
 
 uint32_t Op(uint32_t slot) { return InstructionWord::kOperationTag | slot; }
 
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const DExep& e) {
-        return e.message.Text();
-    }
-    return "no error";
-}
-
 ProcessorTest::ProcessorTest() { Build(nullptr, 64); }
 
 ProcessorTest::~ProcessorTest() {
@@ -70,7 +61,7 @@ void ProcessorTest::Check(const OpCase& c) {
     std::vector<uint32_t> words{Op(c.slot)};
     words.insert(words.end(), c.inlineWords.begin(), c.inlineWords.end());
     words.push_back(kReturnWord);
-    const std::string error = ErrorOf([&] { RunCode(words); });
+    const std::string error = ErrorMessage([&] { RunCode(words); });
     EXPECT_EQ(error, "no error");
     EXPECT_EQ(Data(), c.after);
 }

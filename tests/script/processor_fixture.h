@@ -16,11 +16,10 @@
 #include "script/processor.h"
 #include "tests/support/class_library_builder.h"
 #include "tests/support/test_archive.h"
+#include "tests/support/error_message.h"
 
 constexpr uint32_t kReturnWord = InstructionWord::kReturn;
 uint32_t Op(uint32_t slot);
-// The message of the engine error f throws, or "no error".
-std::string ErrorOf(const std::function<void()>& f);
 
 // One row of an operation table test: the data stack before (bottom first), the operation with its
 // inline words, and the data stack after.

@@ -113,7 +113,7 @@ TEST_F(ProcessorTest, ReturnStackOperations) {
         std::vector<uint32_t> code = row.code;
         code.push_back(kReturnWord);
         const uint32_t depth = Cpu().ReturnStack().Depth();
-        EXPECT_EQ(ErrorOf([&] { RunCode(code); }), "no error");
+        EXPECT_EQ(ErrorMessage([&] { RunCode(code); }), "no error");
         EXPECT_EQ(Data(), row.after);
         EXPECT_EQ(Cpu().ReturnStack().Depth(), depth);
         ClearStacks();
@@ -160,19 +160,19 @@ TEST_F(ProcessorTest, ReturnStackLoopSums) {
 TEST_F(ProcessorTest, ReturnStackFaults) {
     // A value moved to the return stack and left there is not a place to return to.
     SetData({5});
-    EXPECT_EQ(ErrorOf([&] { RunCode({Op(kToReturn), kReturnWord}); }),
+    EXPECT_EQ(ErrorMessage([&] { RunCode({Op(kToReturn), kReturnWord}); }),
               "Return to 0x00000005, which is not a code address");
     ClearStacks();
 
     // A method that drops its own return address would return into its caller's frame.
     Cpu().ReturnStack().Push(0x12345678);
-    EXPECT_EQ(ErrorOf([&] { RunCode({Op(kDropReturn), kReturnWord}); }),
+    EXPECT_EQ(ErrorMessage([&] { RunCode({Op(kDropReturn), kReturnWord}); }),
               "Script method returned past its caller to 0x12345678");
     ClearStacks();
 
     // Empty return stack for the return-stack reads.
     Cpu().SetPC(Place({Op(47)}));
-    EXPECT_EQ(ErrorOf([&] { Cpu().Step(); }), "DStack underflow");
+    EXPECT_EQ(ErrorMessage([&] { Cpu().Step(); }), "DStack underflow");
 }
 
 }  // namespace

@@ -138,7 +138,7 @@ TEST_F(ProcessorMemoryTest, AddressesOutsideTheScriptSpaceAreRefused) {
     for (const Row& row : rows) {
         SCOPED_TRACE(Operation(row.slot).name);
         SetData(row.before);
-        const std::string error = ErrorOf([&] { RunCode({Op(row.slot), kReturnWord}); });
+        const std::string error = ErrorMessage([&] { RunCode({Op(row.slot), kReturnWord}); });
         EXPECT_EQ(error.substr(0, std::strlen(row.message)), row.message);
         ClearStacks();
     }
@@ -160,9 +160,9 @@ TEST_F(ProcessorMemoryTest, Locals) {
     Run({1}, {Op(97)});
     EXPECT_EQ(Cpu().LocalsStack().Depth(), 0u);
 
-    EXPECT_EQ(ErrorOf([&] { Run({0}, {Op(98)}); }), "DStack underflow");
+    EXPECT_EQ(ErrorMessage([&] { Run({0}, {Op(98)}); }), "DStack underflow");
     ClearStacks();
-    EXPECT_EQ(ErrorOf([&] { Run({1}, {Op(97)}); }), "DStack underflow");
+    EXPECT_EQ(ErrorMessage([&] { Run({1}, {Op(97)}); }), "DStack underflow");
 }
 
 TEST_F(ProcessorMemoryTest, Fields) {
@@ -194,7 +194,7 @@ TEST_F(ProcessorMemoryTest, Fields) {
     };
     for (const Row& row : rows) {
         SetData(row.before);
-        EXPECT_EQ(ErrorOf([&] { RunCode({Op(row.slot), kReturnWord}); }), row.message);
+        EXPECT_EQ(ErrorMessage([&] { RunCode({Op(row.slot), kReturnWord}); }), row.message);
         ClearStacks();
     }
 }
@@ -212,12 +212,12 @@ TEST_F(ProcessorMemoryTest, Heap) {
 
     char twice[80];
     std::snprintf(twice, sizeof twice, "Free of 0x%08X, which is not an allocated block", block);
-    EXPECT_EQ(ErrorOf([&] { Run({block}, {Op(114)}); }), twice);
+    EXPECT_EQ(ErrorMessage([&] { Run({block}, {Op(114)}); }), twice);
     ClearStacks();
     std::snprintf(twice, sizeof twice, "Free of 0x%08X, which is not an allocated block", area);
-    EXPECT_EQ(ErrorOf([&] { Run({area}, {Op(114)}); }), twice);
+    EXPECT_EQ(ErrorMessage([&] { Run({area}, {Op(114)}); }), twice);
     ClearStacks();
-    EXPECT_EQ(ErrorOf([&] { Run({0xFFFFFFF0}, {Op(113)}); }), "Allocation of 0xFFFFFFF0 bytes refused");
+    EXPECT_EQ(ErrorMessage([&] { Run({0xFFFFFFF0}, {Op(113)}); }), "Allocation of 0xFFFFFFF0 bytes refused");
     ClearStacks();
 
     // Blocks still allocated go with the processor.

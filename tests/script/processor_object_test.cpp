@@ -34,7 +34,7 @@ protected:
 
     std::string RunThing(std::vector<uint32_t> words, ScriptObject* on = nullptr) {
         words.push_back(kReturnWord);
-        return ErrorOf([&] { RunOn(thing, on != nullptr ? on : object.get(), words); });
+        return ErrorMessage([&] { RunOn(thing, on != nullptr ? on : object.get(), words); });
     }
 
     ZEMAClass* thing = nullptr;

@@ -64,7 +64,7 @@ TEST_F(ProcessorTest, DebugOutput) {
     });
     const uint32_t text = Place({0x00216948});
     SetData({7, 8, text, static_cast<uint32_t>(-3)});
-    const std::string error = ErrorOf([&] { RunCode({Op(142), Op(143), Op(144), kReturnWord}); });
+    const std::string error = ErrorMessage([&] { RunCode({Op(142), Op(143), Op(144), kReturnWord}); });
     SetLogClock(nullptr);
     std::filesystem::current_path(previous);
     EXPECT_EQ(error, "no error");

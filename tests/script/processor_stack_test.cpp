@@ -60,14 +60,14 @@ TEST_F(ProcessorTest, UnderflowLeavesTheStackAsItWas) {
         const std::vector<uint32_t>& before = row.second;
         SCOPED_TRACE(Operation(slot).name);
         SetData(before);
-        EXPECT_EQ(ErrorOf([&] { RunCode({Op(slot), kReturnWord}); }), "DStack underflow");
+        EXPECT_EQ(ErrorMessage([&] { RunCode({Op(slot), kReturnWord}); }), "DStack underflow");
         EXPECT_EQ(Data(), before);
         ClearStacks();
     }
     // Pick and Roll of a value deeper than the stack; DupN of more values than there are.
     for (uint32_t slot : {51u, 52u, 123u}) {
         SetData({1, 2, 3});
-        EXPECT_EQ(ErrorOf([&] { RunCode({Op(slot), kReturnWord}); }), "DStack underflow") << slot;
+        EXPECT_EQ(ErrorMessage([&] { RunCode({Op(slot), kReturnWord}); }), "DStack underflow") << slot;
         ClearStacks();
     }
 }
@@ -78,7 +78,7 @@ TEST_F(ProcessorTest, OverflowAtCapacity) {
     for (uint32_t slot : {26u, 124u, 32u, 50u}) {
         SCOPED_TRACE(Operation(slot).name);
         SetData(full);
-        EXPECT_EQ(ErrorOf([&] { RunCode({Op(slot), kReturnWord}); }), "DStack overflow");
+        EXPECT_EQ(ErrorMessage([&] { RunCode({Op(slot), kReturnWord}); }), "DStack overflow");
         EXPECT_EQ(Data(), full);
         ClearStacks();
     }
@@ -86,7 +86,7 @@ TEST_F(ProcessorTest, OverflowAtCapacity) {
     std::vector<uint32_t> half(40, 1);
     half.push_back(39);
     SetData(half);
-    EXPECT_EQ(ErrorOf([&] { RunCode({Op(123), kReturnWord}); }), "DStack overflow");
+    EXPECT_EQ(ErrorMessage([&] { RunCode({Op(123), kReturnWord}); }), "DStack overflow");
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST_F(StringProcsTest, CapacityZeroIsOneAndHugeIsRefused) {
     AppendText(s, "abc");
     AppendInt(s, 7);
     EXPECT_EQ(Content(s), "");
-    EXPECT_NE(ErrorOf([&] { Create(kMaxStringCapacity + 1); }).find("capacity"), std::string::npos);
+    EXPECT_NE(ErrorMessage([&] { Create(kMaxStringCapacity + 1); }).find("capacity"), std::string::npos);
 }
 
 TEST_F(StringProcsTest, AppendingItsOwnText) {
@@ -145,12 +145,12 @@ TEST_F(StringProcsTest, CopyElsewhereTakesTheWholeText) {
 TEST_F(StringProcsTest, AddressesOutsideScriptMemoryAreErrors) {
     StringObject* s = Create(8);
     for (uint32_t method : {7u, 8u}) {
-        EXPECT_NE(ErrorOf([&] { Call(s, cls, method, {16}); }), "no error");
+        EXPECT_NE(ErrorMessage([&] { Call(s, cls, method, {16}); }), "no error");
         runner.stack.Drop(runner.stack.Depth());
     }
-    EXPECT_NE(ErrorOf([&] { Call(cls, cls, 9, {Text("a"), 0}); }), "no error");
-    EXPECT_NE(ErrorOf([&] { Call(cls, cls, 10, {Text("a"), 100}); }), "no error");
-    EXPECT_NE(ErrorOf([&] {
+    EXPECT_NE(ErrorMessage([&] { Call(cls, cls, 9, {Text("a"), 0}); }), "no error");
+    EXPECT_NE(ErrorMessage([&] { Call(cls, cls, 10, {Text("a"), 100}); }), "no error");
+    EXPECT_NE(ErrorMessage([&] {
                   Call(cls, cls, 10, {Text("a"), static_cast<uint32_t>(kScriptRegionSize - 1)});
               }),
               "no error");
@@ -161,9 +161,9 @@ TEST_F(StringProcsTest, TextRunningToTheEndOfScriptMemory) {
     const auto last = static_cast<uint32_t>(kScriptRegionSize - 4);
     char* tail = FromScript<char>(last);
     std::memset(tail, 'x', 4);
-    const std::string length = ErrorOf([&] { Call(cls, cls, 8, {last}); });
+    const std::string length = ErrorMessage([&] { Call(cls, cls, 8, {last}); });
     runner.stack.Drop(runner.stack.Depth());
-    const std::string compare = ErrorOf([&] { Call(cls, cls, 9, {last, Text("xxxx")}); });
+    const std::string compare = ErrorMessage([&] { Call(cls, cls, 9, {last, Text("xxxx")}); });
     runner.stack.Drop(runner.stack.Depth());
     std::memset(tail, 0, 4);
     EXPECT_NE(length, "no error");
@@ -171,9 +171,9 @@ TEST_F(StringProcsTest, TextRunningToTheEndOfScriptMemory) {
 }
 
 TEST_F(StringProcsTest, ReceiverMustBeAStringObject) {
-    EXPECT_EQ(ErrorOf([&] { Call(cls, cls, 4, {}); }), "StringProcs object expected as receiver");
+    EXPECT_EQ(ErrorMessage([&] { Call(cls, cls, 4, {}); }), "StringProcs object expected as receiver");
 }
 
 TEST_F(StringProcsTest, EmptyStackUnderflows) {
-    EXPECT_EQ(ErrorOf([&] { Call(cls, cls, 8, {}); }), "DStack underflow");
+    EXPECT_EQ(ErrorMessage([&] { Call(cls, cls, 8, {}); }), "DStack underflow");
 }
