@@ -115,18 +115,6 @@ TEST(ScreenBufferText, AlignmentMovesTheBaselineAndTheStart) {
     }
 }
 
-// Records the single-line draws that the multi-line ones make.
-class RecordingBuffer : public ScreenBuffer {
-public:
-    using Call = std::tuple<std::string, int32_t, int32_t, uint32_t, int32_t, int32_t, uint32_t>;
-    using ScreenBuffer::ScreenBuffer;
-    void DrawText(const char* text, int32_t x, int32_t y, uint32_t colour, int32_t hAlign, int32_t vAlign,
-                  uint32_t flags) override {
-        calls.emplace_back(text, x, y, colour, hAlign, vAlign, flags);
-    }
-    std::vector<Call> calls;
-};
-
 TEST(ScreenBufferText, AlignedTextDrawsLineByLine) {
     auto font = TestFont();  // line step 3 + 1
     TestColours colours({});
