@@ -9,6 +9,80 @@
 #include "graphics/screen_surface.h"
 #include "graphics/text_layout.h"
 
+namespace {
+
+typedef uint16_t Lanes16 __attribute__((vector_size(16)));
+typedef int16_t Signed16 __attribute__((vector_size(16)));
+typedef uint8_t Lanes8 __attribute__((vector_size(8)));
+typedef int8_t Signed8 __attribute__((vector_size(8)));
+
+// Eight pixels of a depth in one register; kBits picks bit k of a byte in lane k.
+template <size_t Bytes>
+struct BitLanes;
+template <>
+struct BitLanes<2> {
+    using Lanes = Lanes16;
+    using Signed = Signed16;
+    static constexpr Lanes kBits = {1, 2, 4, 8, 16, 32, 64, 128};
+};
+template <>
+struct BitLanes<1> {
+    using Lanes = Lanes8;
+    using Signed = Signed8;
+    static constexpr Lanes kBits = {1, 2, 4, 8, 16, 32, 64, 128};
+};
+
+// Eight pixels from p: those whose bit is set in the byte take the colour, the others are
+// rewritten with themselves, so no pixel needs a branch.
+template <class P>
+inline void Plot8(P* p, unsigned set, uint16_t colour) {
+    using Lanes = typename BitLanes<sizeof(P)>::Lanes;
+    using Signed = typename BitLanes<sizeof(P)>::Signed;
+    Lanes lanes;
+    std::memcpy(&lanes, p, sizeof lanes);
+    const Lanes spread = Lanes{} + static_cast<P>(set);
+    const auto chosen = reinterpret_cast<Lanes>(static_cast<Signed>((spread & BitLanes<sizeof(P)>::kBits) != 0));
+    lanes = (lanes & ~chosen) | (chosen & static_cast<P>(colour));
+    std::memcpy(p, &lanes, sizeof lanes);
+}
+
+// Bitmap rows r0 to r1 - 1 (row r0 at first, each further row one row step up), columns c0 to
+// c1 - 1, with column 0 at screen column x. Eight columns go at once where all eight lie inside
+// the clip; elsewhere pixel by pixel.
+template <class P>
+void GlyphRows(uint8_t* first, ptrdiff_t rowStep, const Glyph& glyph, int64_t x, int64_t c0, int64_t c1, int64_t r0,
+               int64_t r1, const Rect& clip, uint16_t colour) {
+    const int64_t bytesPerRow = (glyph.width + 7) / 8;
+    if (bytesPerRow == 1 && x >= clip.left && x + 8 <= clip.right) {
+        // The common case: a narrow glyph wholly inside the clip's width.
+        const unsigned columns = (1u << glyph.width) - 1;
+        for (int64_t r = r0; r < r1; ++r) {
+            const unsigned set = glyph.bits[r] & columns;
+            if (set != 0) Plot8(reinterpret_cast<P*>(first - (r - r0) * rowStep) + x, set, colour);
+        }
+        return;
+    }
+    for (int64_t r = r0; r < r1; ++r) {
+        P* row = reinterpret_cast<P*>(first - (r - r0) * rowStep);
+        const uint8_t* bits = glyph.bits + r * bytesPerRow;
+        for (int64_t base = c0 & ~int64_t{7}; base < c1; base += 8) {
+            const int lo = static_cast<int>(std::max<int64_t>(c0 - base, 0));
+            const int hi = static_cast<int>(std::min<int64_t>(c1 - base, 8));
+            const unsigned set = bits[base >> 3] & ((1u << hi) - 1) & ~((1u << lo) - 1);
+            if (set == 0) continue;
+            P* p = row + x + base;
+            if (x + base >= clip.left && x + base + 8 <= clip.right) {
+                Plot8(p, set, colour);
+            } else {
+                for (int c = lo; c < hi; ++c)
+                    if ((set >> c) & 1) p[c] = static_cast<P>(colour);
+            }
+        }
+    }
+}
+
+}  // namespace
+
 void ScreenBuffer::DrawText(const char* text, int32_t x, int32_t y, uint32_t colour, int32_t hAlign,
                             int32_t vAlign, uint32_t flags) {
     if (text == nullptr || font_ == nullptr || !CanDraw()) return;
@@ -67,21 +141,12 @@ void ScreenBuffer::DrawGlyph(const Glyph& glyph, int64_t x, int64_t baseline, ui
     const int64_t r0 = std::max<int64_t>(0, bottom - (clip_.bottom - 1));
     const int64_t r1 = std::min<int64_t>(glyph.height, bottom - clip_.top + 1);
     if (r0 >= r1) return;
-    const int64_t bytesPerRow = (glyph.width + 7) / 8;
-    const bool deep = surface_->BitsPerPixel() == 16;
     uint8_t* first = surface_->RowAddress(static_cast<int32_t>(bottom - r0));
     const ptrdiff_t rowStep = surface_->RowStep();
-    for (int64_t r = r0; r < r1; ++r) {
-        uint8_t* row = first - (r - r0) * rowStep;
-        const uint8_t* bits = glyph.bits + r * bytesPerRow;
-        for (int64_t c = c0; c < c1; ++c) {
-            if (((bits[c >> 3] >> (c & 7)) & 1) == 0) continue;
-            if (deep)
-                reinterpret_cast<Pixel16*>(row)[x + c] = static_cast<uint16_t>(colour);
-            else
-                row[x + c] = static_cast<uint8_t>(colour);
-        }
-    }
+    if (surface_->BitsPerPixel() == 16)
+        GlyphRows<Pixel16>(first, rowStep, glyph, x, c0, c1, r0, r1, clip_, static_cast<uint16_t>(colour));
+    else
+        GlyphRows<uint8_t>(first, rowStep, glyph, x, c0, c1, r0, r1, clip_, static_cast<uint16_t>(colour));
 }
 
 void ScreenBuffer::DrawUnderline(const Font& font, int64_t from, int64_t to, int64_t baseline, uint32_t colour) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "graphics/alpha_span.h"
 #include "graphics/draw_record.h"
 #include "graphics/frame.h"
@@ -185,6 +187,50 @@ TEST(ScreenBufferFrames, AlphaWritersMixEachChannel) {
                 EXPECT_EQ(screen[1], c.expected);
                 EXPECT_EQ(screen[2], c.expected);
             }
+        }
+    }
+}
+
+// Each channel of the format mixed on its own: the definition the fast writers must meet.
+uint16_t MixedByDefinition(int format, uint16_t s, uint16_t d, uint8_t a) {
+    if (a == 0) return d;
+    if (a == 255) return s;
+    const int redShift = format == 565 ? 11 : 10;
+    const int greenBits = format == 565 ? 6 : 5;
+    uint16_t out = 0;
+    for (auto [shift, bits] : {std::pair{0, 5}, {5, greenBits}, {redShift, 5}}) {
+        const uint32_t field = (1u << bits) - 1;
+        const uint32_t cs = (s >> shift) & field, cd = (d >> shift) & field;
+        out = static_cast<uint16_t>(out | ((cs * a + cd * (256 - a)) / 256) << shift);
+    }
+    return out;
+}
+
+TEST(ScreenBufferFrames, AlphaWritersAgreeOnLongRunsInEveryWalk) {
+    // Runs of 21 (two groups of eight and a rest) with clear, opaque and mixed groups, walked
+    // along a row, backwards, and down and up a column of a source five pixels wide.
+    std::mt19937 random(3);
+    std::vector<uint16_t> source(5 * 21);
+    std::vector<uint8_t> mask(5 * 21);
+    for (size_t i = 0; i < source.size(); ++i) {
+        source[i] = static_cast<uint16_t>(random());
+        const size_t group = (i / 8) % 4;
+        mask[i] = group == 0 ? 0 : group == 1 ? 255 : static_cast<uint8_t>(random() % 4 == 0 ? 255 * (random() % 2)
+                                                                                                : random());
+    }
+    for (int format : {555, 565}) {
+        for (auto [start, step] : {std::pair{0, 1}, {20, -1}, {2, 5}, {102, -5}}) {
+            std::vector<uint16_t> screen(21);
+            for (auto& p : screen) p = static_cast<uint16_t>(random());
+            std::vector<uint16_t> expected(21);
+            for (int i = 0; i < 21; ++i) {
+                const size_t at = static_cast<size_t>(start + i * step);
+                expected[static_cast<size_t>(i)] = MixedByDefinition(format, source[at], screen[static_cast<size_t>(i)], mask[at]);
+            }
+            AlphaWriterFor(format)(reinterpret_cast<Pixel16*>(screen.data()),
+                                   reinterpret_cast<const Pixel16*>(source.data()) + start, step, mask.data() + start,
+                                   step, 21);
+            EXPECT_EQ(screen, expected) << format << " step " << step;
         }
     }
 }

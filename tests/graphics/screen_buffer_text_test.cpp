@@ -74,6 +74,29 @@ TEST(ScreenBufferText, GlyphsEscapesAndUnderlines) {
     }
 }
 
+TEST(ScreenBufferText, WideGlyphsAcrossTheClipEdges) {
+    // One glyph 11 wide: its bottom row has the two end pixels, the row above all eleven.
+    FontFixture f;
+    f.firstChar = 'W';
+    f.glyphs = {{11, 2, 0, std::string("\x01\x04\xFF\x07", 4)}};
+    auto font = ReadFont(FontBlock(f));
+    const std::vector<std::pair<Rect, std::vector<std::string>>> cases = {
+        {{0, 0, 14, 3}, {"..............", ".###########..", ".#.........#.."}},
+        {{3, 0, 10, 3}, {"..............", "...#######....", ".............."}},
+        {{0, 0, 12, 3}, {"..............", ".###########..", ".#.........#.."}},
+        {{0, 0, 11, 3}, {"..............", ".##########...", ".#............"}},
+    };
+    for (const ScreenKind& kind : kAllScreens) {
+        for (const auto& [clip, rows] : cases) {
+            TestScreen screen(kind, 14, 3);
+            screen.Buffer().SetFont(font.get());
+            screen.Buffer().SetClipRect(clip);
+            screen.Buffer().DrawText("W", 1, 2, 7, 0, 2, 0);
+            EXPECT_EQ(screen.Picture(kInk), Rows(rows)) << KindName(kind) << " clip right " << clip.right;
+        }
+    }
+}
+
 TEST(ScreenBufferText, FontsWithoutUnderlineAndBuffersWithoutFontOrTable) {
     auto font = TestFont(0);
     TestScreen screen({16, 565, true}, 8, 5);
@@ -114,18 +137,6 @@ TEST(ScreenBufferText, AlignmentMovesTheBaselineAndTheStart) {
         EXPECT_EQ(screen.Picture(kInk), Rows(c.rows)) << c.hAlign << "," << c.vAlign;
     }
 }
-
-// Records the single-line draws that the multi-line ones make.
-class RecordingBuffer : public ScreenBuffer {
-public:
-    using Call = std::tuple<std::string, int32_t, int32_t, uint32_t, int32_t, int32_t, uint32_t>;
-    using ScreenBuffer::ScreenBuffer;
-    void DrawText(const char* text, int32_t x, int32_t y, uint32_t colour, int32_t hAlign, int32_t vAlign,
-                  uint32_t flags) override {
-        calls.emplace_back(text, x, y, colour, hAlign, vAlign, flags);
-    }
-    std::vector<Call> calls;
-};
 
 TEST(ScreenBufferText, AlignedTextDrawsLineByLine) {
     auto font = TestFont();  // line step 3 + 1

@@ -9,6 +9,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "foundation/config_blocks.h"
@@ -131,6 +132,23 @@ inline std::string Rows(const std::vector<std::string>& rows) {
     for (const auto& row : rows) text += row + '\n';
     return text;
 }
+
+// Records single-line text and frame draws instead of drawing them.
+class RecordingBuffer : public ScreenBuffer {
+public:
+    using Call = std::tuple<std::string, int32_t, int32_t, uint32_t, int32_t, int32_t, uint32_t>;
+    using FrameCall = std::tuple<const Frame*, int32_t, int32_t, uint32_t, uint32_t>;
+    using ScreenBuffer::ScreenBuffer;
+    void DrawText(const char* text, int32_t x, int32_t y, uint32_t colour, int32_t hAlign, int32_t vAlign,
+                  uint32_t flags) override {
+        calls.emplace_back(text, x, y, colour, hAlign, vAlign, flags);
+    }
+    void DrawFrameBlended(const Frame* frame, int32_t x, int32_t y, uint32_t orientation, uint32_t mode) override {
+        frames.emplace_back(frame, x, y, orientation, mode);
+    }
+    std::vector<Call> calls;
+    std::vector<FrameCall> frames;
+};
 
 // Only the data stack of the processor: natives are called directly.
 class StackRunner : public MethodRunner {
