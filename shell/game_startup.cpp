@@ -130,6 +130,8 @@ void GameStartup() {
     const ShellServices& s = game.services;
     if (s.app == nullptr || s.video == nullptr || s.timer == nullptr || s.audio == nullptr)
         throw FatalExep(String("Start-up without platform services"));
+    // First, so that every log line names the program's version.
+    ProgramVersion().SetWords({1, 11, 0, 'b'});
     RegisterDebuggerMessages();
     RegisterNatives();
     SetInputServices({s.input, s.app});
@@ -138,7 +140,6 @@ void GameStartup() {
     game.archiveReader->Open(String("main.FD"));
     game.archive = std::make_unique<FD::File>(game.archiveReader.get(), 0, 10);
     FD::File* archive = game.archive.get();
-    ProgramVersion().SetWords({1, 11, 0, 'b'});
     ReadSettings(*archive);
 
     EarlyManagers early;

@@ -39,7 +39,15 @@ int RunGame(App& app, const char* commandLine) {
     ApplyCommandLine(commandLine);
     ConnectWindowProcedure(app, KeyQueue(), CharQueue());
     GameStartup();
-    app.StartGameThread([] { GameThread(); });
+    app.StartGameThread([&app] {
+        try {
+            GameThread();
+        } catch (...) {
+            // Thrown on out of the thread: the main loop must end for it to be passed on.
+            app.PostQuit(0);
+            throw;
+        }
+    });
     app.ShowCursor(false);
     return app.RunMainLoop();
 }
