@@ -29,8 +29,12 @@ constexpr int kHeight = 480;
 constexpr int kSprites = 200;
 constexpr int kLines = 30;
 
-std::string U16(uint32_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
-std::string U32(uint32_t v) { return U16(v & 0xFFFF) + U16(v >> 16); }
+std::string U16(uint32_t v) {
+    return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+}
+std::string U32(uint32_t v) {
+    return U16(v & 0xFFFF) + U16(v >> 16);
+}
 std::string Tag(const char* tag) {
     std::string t(tag);
     t.resize(4, '\0');
@@ -38,8 +42,8 @@ std::string Tag(const char* tag) {
 }
 
 std::string Header(const char* tag, const std::string& fields, const std::string& payload) {
-    return Tag(tag) + U16(static_cast<uint32_t>(10 + fields.size())) + U32(static_cast<uint32_t>(payload.size())) +
-           fields;
+    return Tag(tag) + U16(static_cast<uint32_t>(10 + fields.size())) +
+           U32(static_cast<uint32_t>(payload.size())) + fields;
 }
 std::string SE(const char* tag, const std::string& fields, const std::string& payload) {
     return "SE" + Header(tag, fields, payload) + payload;
@@ -48,8 +52,8 @@ std::string SC(const char* tag, const std::string& fields, const std::string& pa
                const std::vector<std::string>& subBlocks) {
     std::string rest = Header(tag, fields, payload) + payload;
     for (const auto& b : subBlocks) rest += b;
-    return "SC" + U16(6) + U32(static_cast<uint32_t>(8 + rest.size())) + U16(static_cast<uint32_t>(subBlocks.size())) +
-           rest;
+    return "SC" + U16(6) + U32(static_cast<uint32_t>(8 + rest.size())) +
+           U16(static_cast<uint32_t>(subBlocks.size())) + rest;
 }
 
 std::string FrameFields(int32_t ox, int32_t oy, uint32_t depth, uint32_t w, uint32_t h, uint32_t flags) {
@@ -76,7 +80,8 @@ std::unique_ptr<Frame> Background() {
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) rows += U16(static_cast<uint32_t>((x * 7 + y * 13) & 0xFFFF) | 1);
     auto frame = std::make_unique<Frame>();
-    ReadBytes(SE("IMG", FrameFields(0, 0, 16, kWidth, kHeight, 0), rows), [&](BlockReader& r) { r >> *frame; });
+    ReadBytes(SE("IMG", FrameFields(0, 0, 16, kWidth, kHeight, 0), rows),
+              [&](BlockReader& r) { r >> *frame; });
     return frame;
 }
 
@@ -108,9 +113,9 @@ std::unique_ptr<Font> TextFont() {
         for (int r = 0; r < 10; ++r) bits += static_cast<char>(Next() & 0x7F);
     }
     const std::string fields = U16(96) + U16(32) + U16(12) + U16(1) + U16(2) + U16(1) + U16(1);
-    const std::string bytes = SC("DFF", fields, U32(1),
-                                 {SE("DFFW", "", widths), SE("DFFH", "", heights), SE("DFFD", "", offsets),
-                                  SE("DFFS", "", bits)});
+    const std::string bytes =
+        SC("DFF", fields, U32(1),
+           {SE("DFFW", "", widths), SE("DFFH", "", heights), SE("DFFD", "", offsets), SE("DFFS", "", bits)});
     auto font = std::make_unique<Font>();
     ReadBytes(bytes, [&](BlockReader& r) { ReadFontFile(r, *font); });
     return font;
@@ -123,7 +128,7 @@ struct Placement {
 };
 
 class ColourStrip : public ColourTable {
-public:
+  public:
     uint32_t TableSize() const override { return 10; }
     uint16_t Colour(uint32_t n) const override { return static_cast<uint16_t>(0x1111 * (n + 1)); }
 };
@@ -155,14 +160,17 @@ struct Scene {
                                   static_cast<size_t>(i) % sprites.size()});
         }
         for (int i = 0; i < kLines; ++i)
-            lines.push_back("Line " + std::to_string(i) + ": Shields $1100%$n  Energy 4500  Cargo 12/40  $$ 1999");
+            lines.push_back("Line " + std::to_string(i) +
+                            ": Shields $1100%$n  Energy 4500  Cargo 12/40  $$ 1999");
     }
 
     void Draw() {
         surface->Fill(0);
         buffer.DrawFrameBlended(background.get(), 0, 0, 0, 0);
-        for (const Placement& p : placements) buffer.DrawFrame(sprites[p.sprite].get(), p.x, p.y, p.orientation);
-        for (int i = 0; i < kLines; ++i) buffer.DrawText(lines[static_cast<size_t>(i)].c_str(), 8, 8 + 15 * i, 0xFFFF, 0, 0, 0);
+        for (const Placement& p : placements)
+            buffer.DrawFrame(sprites[p.sprite].get(), p.x, p.y, p.orientation);
+        for (int i = 0; i < kLines; ++i)
+            buffer.DrawText(lines[static_cast<size_t>(i)].c_str(), 8, 8 + 15 * i, 0xFFFF, 0, 0, 0);
     }
 
     // Bytes read and written: the fill, the background copy, each sprite pixel (source, mask,
@@ -190,7 +198,8 @@ double MemcpySeconds(size_t n) {
         std::memcpy(to.data(), from.data(), n);
         benchmark::DoNotOptimize(to.data());
         benchmark::ClobberMemory();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        best =
+            std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     return best;
 }
@@ -206,7 +215,8 @@ void BM_TypicalFrame(benchmark::State& state) {
     const double copy = MemcpySeconds(scene.surface->FrameBytes());
     // A memcpy of n bytes reads n and writes n.
     const double bound = copy * scene.TouchedBytes() / (2 * frameBytes);
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["memcpy_frame_us"] = copy * 1e6;
     state.counters["touched_MB"] = scene.TouchedBytes() / 1e6;
     state.counters["memcpy_bound_us"] = bound * 1e6;
@@ -215,7 +225,9 @@ void BM_TypicalFrame(benchmark::State& state) {
         benchmark::Counter(bound * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-double Least(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+double Least(const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+}
 
 BENCHMARK(BM_TypicalFrame)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Least);
 
@@ -225,15 +237,20 @@ void BM_FramePart(benchmark::State& state) {
     const int part = static_cast<int>(state.range(0));
     for (auto _ : state) {
         switch (part) {
-            case 0: scene.surface->Fill(0); break;
-            case 1: scene.buffer.DrawFrameBlended(scene.background.get(), 0, 0, 0, 0); break;
+            case 0:
+                scene.surface->Fill(0);
+                break;
+            case 1:
+                scene.buffer.DrawFrameBlended(scene.background.get(), 0, 0, 0, 0);
+                break;
             case 2:
                 for (const Placement& p : scene.placements)
                     scene.buffer.DrawFrame(scene.sprites[p.sprite].get(), p.x, p.y, p.orientation);
                 break;
             default:
                 for (int i = 0; i < kLines; ++i)
-                    scene.buffer.DrawText(scene.lines[static_cast<size_t>(i)].c_str(), 8, 8 + 15 * i, 0xFFFF, 0, 0, 0);
+                    scene.buffer.DrawText(scene.lines[static_cast<size_t>(i)].c_str(), 8, 8 + 15 * i, 0xFFFF,
+                                          0, 0, 0);
                 break;
         }
         benchmark::ClobberMemory();

@@ -102,13 +102,19 @@ inline void Run(Pixel16* dst, const Pixel16* src, ptrdiff_t srcStep, const uint8
             // Down a column: the opacities first, so that clear runs skip the pixels. Gathered
             // into registers, as a wide reload of single stores would stall.
             const uint8_t* m = mask + i * maskStep;
-            a = Lanes8{m[0], m[maskStep], m[2 * maskStep], m[3 * maskStep],
-                       m[4 * maskStep], m[5 * maskStep], m[6 * maskStep], m[7 * maskStep]};
+            a = Lanes8{m[0],
+                       m[maskStep],
+                       m[2 * maskStep],
+                       m[3 * maskStep],
+                       m[4 * maskStep],
+                       m[5 * maskStep],
+                       m[6 * maskStep],
+                       m[7 * maskStep]};
             uint64_t any;
             std::memcpy(&any, &a, sizeof any);
             if (any == 0) continue;
             const Pixel16* p = src + i * srcStep;
-            s = Lanes16{p[0], p[srcStep], p[2 * srcStep], p[3 * srcStep],
+            s = Lanes16{p[0],           p[srcStep],     p[2 * srcStep], p[3 * srcStep],
                         p[4 * srcStep], p[5 * srcStep], p[6 * srcStep], p[7 * srcStep]};
         }
         // Sprites are mostly wholly clear or wholly opaque: those runs need no arithmetic.
@@ -130,8 +136,8 @@ inline void Run(Pixel16* dst, const Pixel16* src, ptrdiff_t srcStep, const uint8
 }  // namespace
 
 template <int32_t Format>
-void WriteAlphaSpan(Pixel16* dst, const Pixel16* src, ptrdiff_t srcStep, const uint8_t* mask, ptrdiff_t maskStep,
-                    int32_t n) {
+void WriteAlphaSpan(Pixel16* dst, const Pixel16* src, ptrdiff_t srcStep, const uint8_t* mask,
+                    ptrdiff_t maskStep, int32_t n) {
     if (srcStep == 1 && maskStep == 1)
         Run<Format, 1>(dst, src, srcStep, mask, maskStep, n);
     else if (srcStep == -1 && maskStep == -1)
