@@ -41,18 +41,39 @@ template <int32_t Format>
 inline Lanes16 Blend8(Lanes16 s, Lanes16 d, Lanes8 a8) {
     constexpr uint16_t rs = Layout<Format>::kRedShift;
     constexpr uint16_t gm = Layout<Format>::kGreen;
-    const auto a = reinterpret_cast<Signed16>(__builtin_convertvector(a8, Lanes16));
+    auto a = reinterpret_cast<Signed16>(__builtin_convertvector(a8, Lanes16));
+    const auto opaque = a == 255;
+    // Opacity 255 counts as 256, which gives every channel of the source exactly; 0 gives the
+    // screen's. Only 5-5-5 pixels then still need their unused top bit taken over.
+    a -= opaque;
     const auto channel = [&](Lanes16 sc, Lanes16 dc) {
         const auto ds = reinterpret_cast<Signed16>(dc);
         return reinterpret_cast<Lanes16>(ds + (((reinterpret_cast<Signed16>(sc) - ds) * a) >> 8));
     };
     const Lanes16 b = channel(s & 31, d & 31);
     const Lanes16 g = channel((s >> 5) & gm, (d >> 5) & gm);
-    const Lanes16 r = channel((s >> rs) & 31, (d >> rs) & 31);
-    const Lanes16 mixed = r << rs | g << 5 | b;
-    const auto clear = reinterpret_cast<Lanes16>(a == 0);
-    const auto opaque = reinterpret_cast<Lanes16>(a == 255);
-    return (mixed & ~(clear | opaque)) | (d & clear) | (s & opaque);
+    if constexpr (Format == 565) {
+        const Lanes16 r = channel(s >> rs, d >> rs);
+        return r << rs | g << 5 | b;
+    } else {
+        const Lanes16 r = channel((s >> rs) & 31, (d >> rs) & 31);
+        const auto clear = reinterpret_cast<Lanes16>(a == 0);
+        const Lanes16 top = (s & reinterpret_cast<Lanes16>(opaque)) | (d & clear);
+        return r << rs | g << 5 | b | (top & 0x8000);
+    }
+}
+
+// Eight pixels in reverse order: the halves of each 32-bit lane swapped, then the four lanes
+// reversed (two plain shuffles rather than eight lane moves).
+inline Lanes16 Reversed(const Pixel16* p) {
+    typedef uint32_t Lanes32 __attribute__((vector_size(16)));
+    Lanes32 v;
+    std::memcpy(&v, p, sizeof v);
+    v = v >> 16 | v << 16;
+    v = __builtin_shufflevector(v, v, 3, 2, 1, 0);
+    Lanes16 out;
+    std::memcpy(&out, &v, sizeof out);
+    return out;
 }
 
 // Step 0 stands for a step known only at run time.
@@ -72,21 +93,28 @@ inline void Run(Pixel16* dst, const Pixel16* src, ptrdiff_t srcStep, const uint8
             std::memcpy(&s, src + i, sizeof s);
         } else if constexpr (Step == -1) {
             // A mirrored run is a plain run read backwards: load it and turn the lanes round.
-            std::memcpy(&a, mask - i - 7, sizeof a);
-            std::memcpy(&s, src - i - 7, sizeof s);
-            a = __builtin_shufflevector(a, a, 7, 6, 5, 4, 3, 2, 1, 0);
-            s = __builtin_shufflevector(s, s, 7, 6, 5, 4, 3, 2, 1, 0);
+            uint64_t bytes;
+            std::memcpy(&bytes, mask - i - 7, sizeof bytes);
+            bytes = __builtin_bswap64(bytes);
+            std::memcpy(&a, &bytes, sizeof a);
+            s = Reversed(src - i - 7);
         } else {
             // Down a column: the opacities first, so that clear runs skip the pixels. Gathered
             // into registers, as a wide reload of single stores would stall.
             const uint8_t* m = mask + i * maskStep;
-            a = Lanes8{m[0], m[maskStep], m[2 * maskStep], m[3 * maskStep],
-                       m[4 * maskStep], m[5 * maskStep], m[6 * maskStep], m[7 * maskStep]};
+            a = Lanes8{m[0],
+                       m[maskStep],
+                       m[2 * maskStep],
+                       m[3 * maskStep],
+                       m[4 * maskStep],
+                       m[5 * maskStep],
+                       m[6 * maskStep],
+                       m[7 * maskStep]};
             uint64_t any;
             std::memcpy(&any, &a, sizeof any);
             if (any == 0) continue;
             const Pixel16* p = src + i * srcStep;
-            s = Lanes16{p[0], p[srcStep], p[2 * srcStep], p[3 * srcStep],
+            s = Lanes16{p[0],           p[srcStep],     p[2 * srcStep], p[3 * srcStep],
                         p[4 * srcStep], p[5 * srcStep], p[6 * srcStep], p[7 * srcStep]};
         }
         // Sprites are mostly wholly clear or wholly opaque: those runs need no arithmetic.
@@ -108,8 +136,8 @@ inline void Run(Pixel16* dst, const Pixel16* src, ptrdiff_t srcStep, const uint8
 }  // namespace
 
 template <int32_t Format>
-void WriteAlphaSpan(Pixel16* dst, const Pixel16* src, ptrdiff_t srcStep, const uint8_t* mask, ptrdiff_t maskStep,
-                    int32_t n) {
+void WriteAlphaSpan(Pixel16* dst, const Pixel16* src, ptrdiff_t srcStep, const uint8_t* mask,
+                    ptrdiff_t maskStep, int32_t n) {
     if (srcStep == 1 && maskStep == 1)
         Run<Format, 1>(dst, src, srcStep, mask, maskStep, n);
     else if (srcStep == -1 && maskStep == -1)

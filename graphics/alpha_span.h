@@ -24,7 +24,9 @@ struct PixelMasks {
     uint16_t Half(uint32_t p) const { return static_cast<uint16_t>((p >> 1) & half); }
     uint16_t Eighth(uint32_t p) const { return static_cast<uint16_t>((p >> 3) & eighth); }
     // Three quarters of a plus one quarter of b.
-    uint16_t Mix31(uint32_t a, uint32_t b) const { return static_cast<uint16_t>(3 * Quarter(a) + Quarter(b)); }
+    uint16_t Mix31(uint32_t a, uint32_t b) const {
+        return static_cast<uint16_t>(3 * Quarter(a) + Quarter(b));
+    }
     uint16_t Mix11(uint32_t a, uint32_t b) const { return static_cast<uint16_t>(Half(a) + Half(b)); }
 };
 
@@ -32,7 +34,9 @@ constexpr PixelMasks kMasks565{0x39C7, 0x7BCF, 0x18E3, 0x39E7};
 constexpr PixelMasks kMasks555{0x1CE7, 0x3DEF, 0x0C63, 0x1CE7};
 
 // The display's pixel format code: 555, or 565 for anything else (as the picture conversions do).
-constexpr int32_t NormalFormat(int32_t pixelFormat) { return pixelFormat == 555 ? 555 : 565; }
+constexpr int32_t NormalFormat(int32_t pixelFormat) {
+    return pixelFormat == 555 ? 555 : 565;
+}
 constexpr const PixelMasks& MasksFor(int32_t pixelFormat) {
     return NormalFormat(pixelFormat) == 555 ? kMasks555 : kMasks565;
 }
@@ -42,8 +46,8 @@ constexpr const PixelMasks& MasksFor(int32_t pixelFormat) {
 // quarter-turned frames (plus or minus a row stride). Opacity 0 keeps the screen pixel, 255 copies
 // the source pixel, anything between mixes each channel as (s * a + d * (256 - a)) / 256.
 template <int32_t Format>
-void WriteAlphaSpan(Pixel16* dst, const Pixel16* src, ptrdiff_t srcStep, const uint8_t* mask, ptrdiff_t maskStep,
-                    int32_t n);
+void WriteAlphaSpan(Pixel16* dst, const Pixel16* src, ptrdiff_t srcStep, const uint8_t* mask,
+                    ptrdiff_t maskStep, int32_t n);
 
 using AlphaSpanWriter = void (*)(Pixel16*, const Pixel16*, ptrdiff_t, const uint8_t*, ptrdiff_t, int32_t);
 AlphaSpanWriter AlphaWriterFor(int32_t pixelFormat);

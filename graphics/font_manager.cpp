@@ -103,11 +103,17 @@ void FontManager::RegisterMethods(ZEMAClass& target) {
     BindFontManagerMethods(target);
 }
 
-void FontManager::ReserveMethodTables(ZEMAClass& target) { target.ReserveMethods(6, 2); }
+void FontManager::ReserveMethodTables(ZEMAClass& target) {
+    target.ReserveMethods(6, 2);
+}
 
-const String& FontManager::ClassName() const { return ManagerName(); }
+const String& FontManager::ClassName() const {
+    return ManagerName();
+}
 
-uint32_t FontManager::CurrentLanguage() const { return language_ != nullptr ? language_->Language() : 1; }
+uint32_t FontManager::CurrentLanguage() const {
+    return language_ != nullptr ? language_->Language() : 1;
+}
 
 Font* FontManager::LoadFont(BlockReader& reader) {
     auto font = std::make_unique<Font>(1, Font::kHeaderSize, true, nullptr);

@@ -14,19 +14,20 @@ class LanguageBlock;
 
 // Fonts by file name. Strict: a font the archive lacks is an error.
 class FontCache : public NamedCache<Font> {
-public:
+  public:
     // owner null: fonts are read without a language being selected.
     FontCache(FontManager* owner, unsigned bucketCount, FD::File* archive);
     Font* Load(BlockReader& reader, const String& name) override;
 
-private:
+  private:
     FontManager* owner_;
 };
 
 class FontManager : public ZEMAClass {
-public:
+  public:
     // language: the "Language.LCFG" block (not owned); null reads as language 1.
-    FontManager(MethodRunner* processor, unsigned bucketCount, FD::File* archive, const LanguageBlock* language);
+    FontManager(MethodRunner* processor, unsigned bucketCount, FD::File* archive,
+                const LanguageBlock* language);
     // Frees every font of the cache.
     ~FontManager() override;
 
@@ -45,7 +46,7 @@ public:
     const LanguageBlock* Language() const { return language_; }
     FontCache& Fonts() { return fonts_; }
 
-private:
+  private:
     FontCache fonts_;
     const LanguageBlock* language_;
 };

@@ -11,7 +11,9 @@
 
 namespace {
 
-int32_t Clamp32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+int32_t Clamp32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
 
 }  // namespace
 
@@ -98,7 +100,8 @@ void ScreenBuffer::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint
     // Lines on the clip's top or left edge are left out, as the interface's frames expect.
     if (ya == yb) {
         if (clip_.top < ay && ay < clip_.bottom && xa < xb)
-            FillSpan(static_cast<int32_t>(xa), static_cast<int32_t>(ya), static_cast<int32_t>(xb - xa), colour);
+            FillSpan(static_cast<int32_t>(xa), static_cast<int32_t>(ya), static_cast<int32_t>(xb - xa),
+                     colour);
         return;
     }
     if (!(clip_.left < ax && ax < clip_.right && ya < yb)) return;

@@ -26,14 +26,14 @@ struct Rect {
 
 // Text flags.
 constexpr uint32_t kTextUnderline = 1u << 0;
-constexpr uint32_t kTextShadow = 1u << 1;     // DrawTextAligned only
-constexpr uint32_t kTextPlainCodes = 1u << 2; // colour codes are skipped without effect
+constexpr uint32_t kTextShadow = 1u << 1;      // DrawTextAligned only
+constexpr uint32_t kTextPlainCodes = 1u << 2;  // colour codes are skipped without effect
 
 // Screen settings flag bit: 16-bit frames with an alpha mask are drawn through it.
 constexpr uint16_t kDrawThroughMask = 1u << 4;
 
 class ScreenBuffer {
-public:
+  public:
     explicit ScreenBuffer(const ColourTable* colours);
     ScreenBuffer(const ScreenBuffer&) = delete;
     ScreenBuffer& operator=(const ScreenBuffer&) = delete;
@@ -43,13 +43,14 @@ public:
     virtual void DrawFrame(const Frame* frame, int32_t x, int32_t y, uint32_t orientation);
     // One line in the current font; y becomes the baseline as vAlign says (0: y is the top, 1: the
     // middle, else the baseline); hAlign 0 start, 1 centre, 2 end.
-    virtual void DrawText(const char* text, int32_t x, int32_t y, uint32_t colour, int32_t hAlign, int32_t vAlign,
-                          uint32_t flags);
+    virtual void DrawText(const char* text, int32_t x, int32_t y, uint32_t colour, int32_t hAlign,
+                          int32_t vAlign, uint32_t flags);
     virtual ~ScreenBuffer();
     // The general frame draw: 8-bit frames copied (zeros skipped with the frame's transparency
     // flag); 16-bit by mode: 0 copy, 1 three quarters source, 3 three quarters screen, others half
     // and half, pixels 0 transparent except in mode 0 without the flag.
-    virtual void DrawFrameBlended(const Frame* frame, int32_t x, int32_t y, uint32_t orientation, uint32_t mode);
+    virtual void DrawFrameBlended(const Frame* frame, int32_t x, int32_t y, uint32_t orientation,
+                                  uint32_t mode);
     // Darkens the screen where the receiver is opaque under the caster's projected shape.
     virtual void DrawCastShadow(const DrawRecord& caster, const DrawRecord& receiver);
     // The frame's opaque pixels in one colour, shaded by the record's shade and lifted by its height
@@ -86,18 +87,19 @@ public:
     // Lines separated by newlines or soft breaks, each drawn with DrawText a line step apart; vAlign
     // 1 centres the block on y, 2 ends it there. Flag bit 1 puts a black copy 2 pixels right and
     // down under each line.
-    void DrawTextAligned(const char* text, int32_t x, int32_t y, uint32_t colour, int32_t hAlign, int32_t vAlign,
-                         uint32_t flags);
+    void DrawTextAligned(const char* text, int32_t x, int32_t y, uint32_t colour, int32_t hAlign,
+                         int32_t vAlign, uint32_t flags);
     // The same in the given font; the buffer's font is put back afterwards.
     void DrawTextAlignedWithFont(const char* text, int32_t x, int32_t y, uint32_t colour, Font* font,
                                  int32_t hAlign, int32_t vAlign, uint32_t flags);
     // count dots evenly round a circle, the first at startDegrees.
-    void DrawCircleDots(int32_t x, int32_t y, int32_t radius, int32_t count, uint32_t colour, int32_t startDegrees);
+    void DrawCircleDots(int32_t x, int32_t y, int32_t radius, int32_t count, uint32_t colour,
+                        int32_t startDegrees);
     // Bytes of the shortest beginning of text that holds n visible characters (colour codes
     // included; "$$" is one character); the whole length when it holds fewer.
     static size_t VisibleCharOffset(const char* text, int32_t n);
 
-protected:
+  protected:
     // True while there is locked frame memory of a depth the primitives draw.
     bool CanDraw() const;
     int32_t PixelFormat() const;

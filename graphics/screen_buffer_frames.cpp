@@ -21,7 +21,8 @@ struct Placed {
     int64_t downX, downY;
 };
 
-std::optional<Placed> Place(const Frame& frame, int64_t x, int64_t y, uint32_t orientation, const Rect& clip) {
+std::optional<Placed> Place(const Frame& frame, int64_t x, int64_t y, uint32_t orientation,
+                            const Rect& clip) {
     if (!IsOrientation(orientation)) return std::nullopt;
     FrameBox box = PlacementBox(frame, 0, 0, orientation);
     box.left += x;
@@ -36,10 +37,16 @@ std::optional<Placed> Place(const Frame& frame, int64_t x, int64_t y, uint32_t o
     const FramePoint at = BoxToFramePixel(orientation, w, h, dx, dy);
     const FramePoint right = BoxToFramePixel(orientation, w, h, dx + 1, dy);
     const FramePoint down = BoxToFramePixel(orientation, w, h, dx, dy + 1);
-    return Placed{static_cast<int32_t>(x0), static_cast<int32_t>(y0), static_cast<int32_t>(x1 - x0),
-                  static_cast<int32_t>(y1 - y0), at.x,        at.y,
-                  right.x - at.x,              right.y - at.y,
-                  down.x - at.x,               down.y - at.y};
+    return Placed{static_cast<int32_t>(x0),
+                  static_cast<int32_t>(y0),
+                  static_cast<int32_t>(x1 - x0),
+                  static_cast<int32_t>(y1 - y0),
+                  at.x,
+                  at.y,
+                  right.x - at.x,
+                  right.y - at.y,
+                  down.x - at.x,
+                  down.y - at.y};
 }
 
 // Element offsets of a walk through rows of stride elements.
@@ -48,7 +55,8 @@ struct Walk {
 };
 
 Walk WalkOf(const Placed& p, ptrdiff_t stride) {
-    return {static_cast<ptrdiff_t>(p.fy * stride + p.fx), static_cast<ptrdiff_t>(p.alongX + p.alongY * stride),
+    return {static_cast<ptrdiff_t>(p.fy * stride + p.fx),
+            static_cast<ptrdiff_t>(p.alongX + p.alongY * stride),
             static_cast<ptrdiff_t>(p.downX + p.downY * stride)};
 }
 
@@ -107,7 +115,8 @@ void ScreenBuffer::DrawFrame(const Frame* frame, int32_t x, int32_t y, uint32_t 
         return;
     const Frame* mask = frame->Mask();
     const bool masked = frame->BitsPerPixel() == 16 && mask != nullptr && mask->BitsPerPixel() == 8 &&
-                        mask->Width() == frame->Width() && mask->Height() == frame->Height() && mask->HasPixels();
+                        mask->Width() == frame->Width() && mask->Height() == frame->Height() &&
+                        mask->HasPixels();
     if (masked)
         DrawFrameMasked(*frame, x, y, orientation);
     else
@@ -126,12 +135,13 @@ void ScreenBuffer::DrawFrameMasked(const Frame& frame, int32_t x, int32_t y, uin
     uint8_t* first = surface_->PixelAddress(p->x0, p->y0);
     const ptrdiff_t rowStep = surface_->RowStep();
     for (int32_t j = 0; j < p->height; ++j) {
-        write(reinterpret_cast<Pixel16*>(first + j * rowStep), pixels + source.first + j * source.down, source.along,
-              alpha + opacity.first + j * opacity.down, opacity.along, p->width);
+        write(reinterpret_cast<Pixel16*>(first + j * rowStep), pixels + source.first + j * source.down,
+              source.along, alpha + opacity.first + j * opacity.down, opacity.along, p->width);
     }
 }
 
-void ScreenBuffer::DrawFrameBlended(const Frame* frame, int32_t x, int32_t y, uint32_t orientation, uint32_t mode) {
+void ScreenBuffer::DrawFrameBlended(const Frame* frame, int32_t x, int32_t y, uint32_t orientation,
+                                    uint32_t mode) {
     if (frame == nullptr || !CanDraw() || !frame->HasPixels() ||
         frame->BitsPerPixel() != static_cast<uint32_t>(surface_->BitsPerPixel()))
         return;
@@ -142,7 +152,8 @@ void ScreenBuffer::DrawFrameBlended(const Frame* frame, int32_t x, int32_t y, ui
     DrawFramePlain(*frame, x, y, orientation, mode);
 }
 
-void ScreenBuffer::DrawFramePlain(const Frame& frame, int32_t x, int32_t y, uint32_t orientation, uint32_t mode) {
+void ScreenBuffer::DrawFramePlain(const Frame& frame, int32_t x, int32_t y, uint32_t orientation,
+                                  uint32_t mode) {
     const auto p = Place(frame, int64_t{x} + originX_, int64_t{y} + originY_, orientation, clip_);
     if (!p) return;
     const bool transparent = (frame.Flags() & kFrameTransparent) != 0;
@@ -182,8 +193,8 @@ void ScreenBuffer::DrawSilhouette(const DrawRecord& placement, uint32_t colour, 
         frame->BitsPerPixel() != static_cast<uint32_t>(surface_->BitsPerPixel()))
         return;
     const int64_t lift = int64_t{placement.height} - baseHeight;
-    const auto p = Place(*frame, int64_t{placement.x} + originX_ + lift, int64_t{placement.y} + originY_ + lift,
-                         placement.orientation, clip_);
+    const auto p = Place(*frame, int64_t{placement.x} + originX_ + lift,
+                         int64_t{placement.y} + originY_ + lift, placement.orientation, clip_);
     if (!p) return;
     if (frame->BitsPerPixel() == 8) {
         Rows<uint8_t>(*surface_, *p, *frame, [](uint8_t s, uint8_t d) { return s != 0 ? uint8_t{0} : d; });
@@ -193,11 +204,20 @@ void ScreenBuffer::DrawSilhouette(const DrawRecord& placement, uint32_t colour, 
     const uint32_t c = colour & 0xFFFF;
     uint16_t shaded = static_cast<uint16_t>(c);
     switch (placement.shade) {
-        case 0: shaded = 0; break;
-        case 1: shaded = static_cast<uint16_t>(7 * m.Eighth(m.Half(3 * m.Eighth(c)))); break;
-        case 2: shaded = static_cast<uint16_t>(7 * m.Eighth(m.Half(c))); break;
-        case 3: shaded = static_cast<uint16_t>(7 * m.Eighth(c)); break;
-        default: break;
+        case 0:
+            shaded = 0;
+            break;
+        case 1:
+            shaded = static_cast<uint16_t>(7 * m.Eighth(m.Half(3 * m.Eighth(c))));
+            break;
+        case 2:
+            shaded = static_cast<uint16_t>(7 * m.Eighth(m.Half(c)));
+            break;
+        case 3:
+            shaded = static_cast<uint16_t>(7 * m.Eighth(c));
+            break;
+        default:
+            break;
     }
     Rows<Pixel16>(*surface_, *p, *frame, [shaded](uint16_t s, uint16_t d) { return s != 0 ? shaded : d; });
 }
@@ -213,7 +233,8 @@ void ScreenBuffer::DrawCastShadow(const DrawRecord& caster, const DrawRecord& re
     const FrameBox b = PlacementBox(rf, 0, 0, receiver.orientation);
     // A receiver without width or height has nothing to fall on (and would divide by zero).
     if (a.Empty() || b.Empty()) return;
-    const int64_t aL = a.left + caster.x + originX_, aT = a.top + caster.y + originY_, aW = a.width, aH = a.height;
+    const int64_t aL = a.left + caster.x + originX_, aT = a.top + caster.y + originY_, aW = a.width,
+                  aH = a.height;
     const int64_t bL = b.left + receiver.x + originX_, bT = b.top + receiver.y + originY_, bW = b.width,
                   bH = b.height;
     const int64_t zA = caster.height, zB = receiver.height;
@@ -265,10 +286,14 @@ void ScreenBuffer::DrawCastShadow(const DrawRecord& caster, const DrawRecord& re
     const PixelMasks& m = MasksFor(PixelFormat());
     const auto darken = [&](uint16_t d) -> uint16_t {
         switch (shade) {
-            case 1: return static_cast<uint16_t>((d >> 2) & m.shadowQuarter);
-            case 2: return m.Half(d);
-            case 3: return static_cast<uint16_t>(3 * ((d >> 2) & m.shadowQuarter));
-            default: return 0;
+            case 1:
+                return static_cast<uint16_t>((d >> 2) & m.shadowQuarter);
+            case 2:
+                return m.Half(d);
+            case 3:
+                return static_cast<uint16_t>(3 * ((d >> 2) & m.shadowQuarter));
+            default:
+                return 0;
         }
     };
 

@@ -41,7 +41,8 @@ inline void Plot8(P* p, unsigned set, uint16_t colour) {
     Lanes lanes;
     std::memcpy(&lanes, p, sizeof lanes);
     const Lanes spread = Lanes{} + static_cast<P>(set);
-    const auto chosen = reinterpret_cast<Lanes>(static_cast<Signed>((spread & BitLanes<sizeof(P)>::kBits) != 0));
+    const auto chosen =
+        reinterpret_cast<Lanes>(static_cast<Signed>((spread & BitLanes<sizeof(P)>::kBits) != 0));
     lanes = (lanes & ~chosen) | (chosen & static_cast<P>(colour));
     std::memcpy(p, &lanes, sizeof lanes);
 }
@@ -50,8 +51,8 @@ inline void Plot8(P* p, unsigned set, uint16_t colour) {
 // c1 - 1, with column 0 at screen column x. Eight columns go at once where all eight lie inside
 // the clip; elsewhere pixel by pixel.
 template <class P>
-void GlyphRows(uint8_t* first, ptrdiff_t rowStep, const Glyph& glyph, int64_t x, int64_t c0, int64_t c1, int64_t r0,
-               int64_t r1, const Rect& clip, uint16_t colour) {
+void GlyphRows(uint8_t* first, ptrdiff_t rowStep, const Glyph& glyph, int64_t x, int64_t c0, int64_t c1,
+               int64_t r0, int64_t r1, const Rect& clip, uint16_t colour) {
     const int64_t bytesPerRow = (glyph.width + 7) / 8;
     if (bytesPerRow == 1 && x >= clip.left && x + 8 <= clip.right) {
         // The common case: a narrow glyph wholly inside the clip's width.
@@ -149,7 +150,8 @@ void ScreenBuffer::DrawGlyph(const Glyph& glyph, int64_t x, int64_t baseline, ui
         GlyphRows<uint8_t>(first, rowStep, glyph, x, c0, c1, r0, r1, clip_, static_cast<uint16_t>(colour));
 }
 
-void ScreenBuffer::DrawUnderline(const Font& font, int64_t from, int64_t to, int64_t baseline, uint32_t colour) {
+void ScreenBuffer::DrawUnderline(const Font& font, int64_t from, int64_t to, int64_t baseline,
+                                 uint32_t colour) {
     // Fonts whose header stops before the underline field have none.
     const int64_t thickness = LoadU16(font.Header() + 4) >= 23 ? font.UnderlineThickness() : 0;
     const int64_t left = std::max<int64_t>(clip_.left, from);
@@ -158,7 +160,8 @@ void ScreenBuffer::DrawUnderline(const Font& font, int64_t from, int64_t to, int
     for (int64_t y = baseline + 1; y <= baseline + thickness; ++y) {
         if (y >= clip_.bottom) break;
         if (y < clip_.top) continue;
-        FillSpan(static_cast<int32_t>(left), static_cast<int32_t>(y), static_cast<int32_t>(right - left), colour);
+        FillSpan(static_cast<int32_t>(left), static_cast<int32_t>(y), static_cast<int32_t>(right - left),
+                 colour);
     }
 }
 
@@ -192,8 +195,8 @@ void ScreenBuffer::DrawTextAligned(const char* text, int32_t x, int32_t y, uint3
     }
 }
 
-void ScreenBuffer::DrawTextAlignedWithFont(const char* text, int32_t x, int32_t y, uint32_t colour, Font* font,
-                                           int32_t hAlign, int32_t vAlign, uint32_t flags) {
+void ScreenBuffer::DrawTextAlignedWithFont(const char* text, int32_t x, int32_t y, uint32_t colour,
+                                           Font* font, int32_t hAlign, int32_t vAlign, uint32_t flags) {
     struct Restore {
         ScreenBuffer& buffer;
         Font* font;

@@ -25,11 +25,17 @@ ZEMAScreen& ScreenOf(ScriptObject* receiver) {
     return *screen;
 }
 
-DStack<uint32_t>& StackOf(ScriptObject* receiver) { return RunnerOf(receiver).DataStack(); }
+DStack<uint32_t>& StackOf(ScriptObject* receiver) {
+    return RunnerOf(receiver).DataStack();
+}
 
-ScreenSurface& SurfaceOf(ScriptObject* receiver) { return *ScreenOf(receiver).Buffer().Surface(); }
+ScreenSurface& SurfaceOf(ScriptObject* receiver) {
+    return *ScreenOf(receiver).Buffer().Surface();
+}
 
-int32_t Signed(uint32_t value) { return static_cast<int32_t>(value); }
+int32_t Signed(uint32_t value) {
+    return static_cast<int32_t>(value);
+}
 
 void WidthHandler(ScriptObject* receiver) {
     StackOf(receiver).Push(static_cast<uint32_t>(SurfaceOf(receiver).Width()));
@@ -49,9 +55,13 @@ uint16_t SettingsFlags(ScriptObject* receiver) {
 }
 
 // Methods 7 and 8 push the flag bit's own value, not 1.
-void FlagBit3Handler(ScriptObject* receiver) { StackOf(receiver).Push(SettingsFlags(receiver) & kFlagBit3); }
+void FlagBit3Handler(ScriptObject* receiver) {
+    StackOf(receiver).Push(SettingsFlags(receiver) & kFlagBit3);
+}
 
-void FlagBit2Handler(ScriptObject* receiver) { StackOf(receiver).Push(SettingsFlags(receiver) & kFlagBit2); }
+void FlagBit2Handler(ScriptObject* receiver) {
+    StackOf(receiver).Push(SettingsFlags(receiver) & kFlagBit2);
+}
 
 // Method 9: text, x, y, then the horizontal alignment before the vertical one, then the colour.
 void DrawTextHandler(ScriptObject* receiver) {
@@ -152,12 +162,17 @@ void ZEMAScreen::RegisterMethods(ZEMAClass& target) {
     BindZEMAScreenMethods(target);
 }
 
-void ZEMAScreen::ReserveMethodTables(ZEMAClass& target) { target.ReserveMethods(14, 2); }
+void ZEMAScreen::ReserveMethodTables(ZEMAClass& target) {
+    target.ReserveMethods(14, 2);
+}
 
-const String& ZEMAScreen::ClassName() const { return ScreenName(); }
+const String& ZEMAScreen::ClassName() const {
+    return ScreenName();
+}
 
 ScreenBuffer& ZEMAScreen::Buffer() const {
     ScreenBuffer* buffer = buffer_ ? buffer_() : nullptr;
-    if (buffer == nullptr || buffer->Surface() == nullptr) throw FatalExep(String("ZEMAScreen has no display"));
+    if (buffer == nullptr || buffer->Surface() == nullptr)
+        throw FatalExep(String("ZEMAScreen has no display"));
     return *buffer;
 }

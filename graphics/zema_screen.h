@@ -11,7 +11,7 @@
 class ScreenBuffer;
 
 class ZEMAScreen : public ZEMAClass {
-public:
+  public:
     // The buffer of the current display; null while there is none.
     using BufferSource = std::function<ScreenBuffer*()>;
 
@@ -25,7 +25,7 @@ public:
     // The current buffer, with a surface; FatalExep when the display is not there.
     ScreenBuffer& Buffer() const;
 
-private:
+  private:
     BufferSource buffer_;
 };
 

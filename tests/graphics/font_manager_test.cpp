@@ -4,8 +4,8 @@
 
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
-#include "script/native_descriptor.h"
 #include "graphics/zema_screen.h"
+#include "script/native_descriptor.h"
 #include "tests/graphics/screen_fixtures.h"
 #include "tests/support/error_message.h"
 #include "tests/support/font_builder.h"
@@ -22,7 +22,7 @@ std::string TwoLanguageFont(int8_t width) {
 }
 
 class FontManagerTest : public ::testing::Test {
-protected:
+  protected:
     FontManagerTest()
         : archive({{"Main.dff", TwoLanguageFont(3), false},
                    {"Other.dff", TwoLanguageFont(6), true},

@@ -37,7 +37,9 @@ TEST(ScreenBufferClip, ClipRectsAreOrderedAndHeldToTheBounds) {
 TEST(ScreenBufferClip, AnEmptyClipDrawsNothing) {
     for (const ScreenKind& kind : kAllScreens) {
         TestScreen screen(kind, 6, 5, {5, 5, 5});
-        auto frame = MakeFrame({.width = 6, .height = 5, .bitsPerPixel = static_cast<uint8_t>(kind.depth),
+        auto frame = MakeFrame({.width = 6,
+                                .height = 5,
+                                .bitsPerPixel = static_cast<uint8_t>(kind.depth),
                                 .pixels = std::vector<uint16_t>(30, 3)});
         ScreenBuffer& b = screen.Buffer();
         b.SetClipRect({7, 0, 20, 5});
@@ -55,56 +57,56 @@ TEST(ScreenBufferClip, AnEmptyClipDrawsNothing) {
 struct LineCase {
     Rect line;
     Rect clip;
-    std::vector<std::string> rows;
+    const char* picture;
 };
 
 TEST(ScreenBufferShapes, LinesStopShortOfTheirEndAndOfTheClipsTopAndLeft) {
     const std::vector<LineCase> cases = {
-        {{0, 0, 6, 0}, {0, 0, 6, 4}, {"......", "......", "......", "......"}},   // on the top edge
-        {{0, 1, 6, 1}, {0, 0, 6, 4}, {"......", "######", "......", "......"}},
-        {{5, 2, 1, 2}, {0, 0, 6, 4}, {"......", "......", ".####.", "......"}},   // ends swapped
-        {{-9, 2, 99, 2}, {2, 0, 5, 4}, {"......", "......", "..###.", "......"}}, // cut by the clip
-        {{0, 1, 6, 1}, {0, 1, 6, 4}, {"......", "......", "......", "......"}},   // on the clip's top
-        {{0, 3, 6, 3}, {0, 0, 6, 3}, {"......", "......", "......", "......"}},   // below it
-        {{2, 0, 2, 9}, {0, 0, 6, 4}, {"..#...", "..#...", "..#...", "..#..."}},
-        {{3, 3, 3, 1}, {0, 0, 6, 4}, {"......", "...#..", "...#..", "......"}},
-        {{0, 0, 0, 4}, {0, 0, 6, 4}, {"......", "......", "......", "......"}},   // on the left edge
-        {{5, 0, 5, 4}, {0, 0, 5, 4}, {"......", "......", "......", "......"}},   // right of the clip
+        {{0, 0, 6, 0}, {0, 0, 6, 4}, "....../....../....../......"},  // on the top edge
+        {{0, 1, 6, 1}, {0, 0, 6, 4}, "....../######/....../......"},
+        {{5, 2, 1, 2}, {0, 0, 6, 4}, "....../....../.####./......"},    // ends swapped
+        {{-9, 2, 99, 2}, {2, 0, 5, 4}, "....../....../..###./......"},  // cut by the clip
+        {{0, 1, 6, 1}, {0, 1, 6, 4}, "....../....../....../......"},    // on the clip's top
+        {{0, 3, 6, 3}, {0, 0, 6, 3}, "....../....../....../......"},    // below it
+        {{2, 0, 2, 9}, {0, 0, 6, 4}, "..#.../..#.../..#.../..#..."},
+        {{3, 3, 3, 1}, {0, 0, 6, 4}, "....../...#../...#../......"},
+        {{0, 0, 0, 4}, {0, 0, 6, 4}, "....../....../....../......"},  // on the left edge
+        {{5, 0, 5, 4}, {0, 0, 5, 4}, "....../....../....../......"},  // right of the clip
     };
     for (const ScreenKind& kind : kAllScreens) {
         for (const auto& c : cases) {
             TestScreen screen(kind, 6, 4);
             screen.Buffer().SetClipRect(c.clip);
             screen.Buffer().DrawLine(c.line.left, c.line.top, c.line.right, c.line.bottom, 7);
-            EXPECT_EQ(screen.Picture({{0, '.'}, {7, '#'}}), Rows(c.rows))
+            EXPECT_EQ(screen.Picture({{0, '.'}, {7, '#'}}), c.picture)
                 << KindName(kind) << " line " << c.line.left << "," << c.line.top;
         }
     }
     TestScreen moved({16, 565, true}, 6, 4);
     moved.Buffer().SetOrigin(1, 2);
     moved.Buffer().DrawLine(0, 0, 3, 0, 7);
-    EXPECT_EQ(moved.Picture({{0, '.'}, {7, '#'}}), Rows({"......", "......", ".###..", "......"}));
+    EXPECT_EQ(moved.Picture({{0, '.'}, {7, '#'}}), "....../....../.###../......");
 }
 
 struct PanelCase {
     Rect panel;
     Rect clip;
-    std::vector<std::string> rows;
+    const char* picture;
 };
 
 TEST(ScreenBufferShapes, PanelsHaveABorderAtTheClippedEdges) {
     const std::vector<PanelCase> cases = {
-        {{1, 1, 6, 5}, {0, 0, 7, 6}, {".......", ".#####.", ".#fff#.", ".#fff#.", ".#####.", "......."}},
-        {{6, 5, 1, 1}, {0, 0, 7, 6}, {".......", ".#####.", ".#fff#.", ".#fff#.", ".#####.", "......."}},
-        {{1, 1, 6, 2}, {0, 0, 7, 6}, {".......", ".#####.", ".......", ".......", ".......", "......."}},
-        {{1, 1, 6, 3}, {0, 0, 7, 6}, {".......", ".#####.", ".#####.", ".......", ".......", "......."}},
-        {{2, 0, 3, 6}, {0, 0, 7, 6}, {"..#....", "..#....", "..#....", "..#....", "..#....", "..#...."}},
-        {{-5, -5, 4, 4}, {0, 0, 7, 6}, {"####...", "#ff#...", "#ff#...", "####...", ".......", "......."}},
-        {{1, 1, 6, 5}, {3, 2, 7, 4}, {".......", ".......", "...###.", "...###.", ".......", "......."}},
+        {{1, 1, 6, 5}, {0, 0, 7, 6}, "......./.#####./.#fff#./.#fff#./.#####./......."},
+        {{6, 5, 1, 1}, {0, 0, 7, 6}, "......./.#####./.#fff#./.#fff#./.#####./......."},
+        {{1, 1, 6, 2}, {0, 0, 7, 6}, "......./.#####./......./......./......./......."},
+        {{1, 1, 6, 3}, {0, 0, 7, 6}, "......./.#####./.#####./......./......./......."},
+        {{2, 0, 3, 6}, {0, 0, 7, 6}, "..#..../..#..../..#..../..#..../..#..../..#...."},
+        {{-5, -5, 4, 4}, {0, 0, 7, 6}, "####.../#ff#.../#ff#.../####.../......./......."},
+        {{1, 1, 6, 5}, {3, 2, 7, 4}, "......./......./...###./...###./......./......."},
         // Wholly outside the clip: nothing at all.
-        {{9, 1, 20, 5}, {0, 0, 7, 6}, {".......", ".......", ".......", ".......", ".......", "......."}},
-        {{-9, -9, -1, -1}, {0, 0, 7, 6}, {".......", ".......", ".......", ".......", ".......", "......."}},
-        {{1, 1, 6, 5}, {0, 0, 7, 1}, {".......", ".......", ".......", ".......", ".......", "......."}},
+        {{9, 1, 20, 5}, {0, 0, 7, 6}, "......./......./......./......./......./......."},
+        {{-9, -9, -1, -1}, {0, 0, 7, 6}, "......./......./......./......./......./......."},
+        {{1, 1, 6, 5}, {0, 0, 7, 1}, "......./......./......./......./......./......."},
     };
     for (const ScreenKind& kind : kAllScreens) {
         // The inside mixes a quarter of the screen into three quarters of the fill (16-bit).
@@ -116,7 +118,7 @@ TEST(ScreenBufferShapes, PanelsHaveABorderAtTheClippedEdges) {
             screen.Fill(screenColour);
             screen.Buffer().SetClipRect(c.clip);
             screen.Buffer().DrawPanel(c.panel.left, c.panel.top, c.panel.right, c.panel.bottom, fill, 7);
-            EXPECT_EQ(screen.Picture({{screenColour, '.'}, {7, '#'}, {inside, 'f'}}), Rows(c.rows))
+            EXPECT_EQ(screen.Picture({{screenColour, '.'}, {7, '#'}, {inside, 'f'}}), c.picture)
                 << KindName(kind) << " panel " << c.panel.left << "," << c.panel.top;
         }
     }
@@ -127,16 +129,16 @@ TEST(ScreenBufferShapes, CircleDotsTruncateTowardZero) {
     screen.Buffer().SetOrigin(1, 1);
     screen.Buffer().DrawCircleDots(4, 4, 2, 4, 7, 0);
     EXPECT_EQ(screen.Picture({{0, '.'}, {7, '#'}}),
-              Rows({"..........", "..........", "..........", "..........", ".....#....", "....#..#..",
-                    ".....#....", "..........", "..........", ".........."}));
+              "........../........../........../........../.....#..../....#..#../.....#..../........../"
+              "........../..........");
     TestScreen clipped({8, 0, false}, 10, 10);
     clipped.Buffer().SetClipRect({0, 0, 6, 10});
     clipped.Buffer().DrawCircleDots(5, 5, 2, 4, 7, 0);
     clipped.Buffer().DrawCircleDots(5, 5, 2, 0, 7, 0);
     clipped.Buffer().DrawCircleDots(5, 5, 2, -3, 7, 0);
     EXPECT_EQ(clipped.Picture({{0, '.'}, {7, '#'}}),
-              Rows({"..........", "..........", "..........", "..........", ".....#....", "....#.....",
-                    ".....#....", "..........", "..........", ".........."}));
+              "........../........../........../........../.....#..../....#...../.....#..../........../"
+              "........../..........");
 }
 
 // Opaque frames of the given size, origin at the top left, made in memory.
@@ -154,15 +156,15 @@ TEST(ScreenBufferShadows, FlatShadowsFallByTheCastersHeight) {
         int32_t extraShade;
         Rect clip;
         uint32_t dark;
-        std::vector<std::string> rows;
+        const char* picture;
     };
     const std::vector<Case> cases = {
-        {1, 1, {0, 0, 6, 6}, 0x7BCF, {"......", "......", "..##..", "..#...", "......", "......"}},
-        {0, 1, {0, 0, 6, 6}, 0x39E7, {"......", "......", "..##..", "..#...", "......", "......"}},
-        {3, 0, {0, 0, 6, 6}, 0xADB5, {"......", "......", "..##..", "..#...", "......", "......"}},
-        {0, 0, {0, 0, 6, 6}, 0x0000, {"......", "......", "..##..", "..#...", "......", "......"}},
-        {1, 1, {0, 0, 3, 6}, 0x7BCF, {"......", "......", "..#...", "..#...", "......", "......"}},
-        {3, 1, {0, 0, 6, 6}, 0x7BCF, {"......", "......", "......", "......", "......", "......"}},
+        {1, 1, {0, 0, 6, 6}, 0x7BCF, "....../....../..##../..#.../....../......"},
+        {0, 1, {0, 0, 6, 6}, 0x39E7, "....../....../..##../..#.../....../......"},
+        {3, 0, {0, 0, 6, 6}, 0xADB5, "....../....../..##../..#.../....../......"},
+        {0, 0, {0, 0, 6, 6}, 0x0000, "....../....../..##../..#.../....../......"},
+        {1, 1, {0, 0, 3, 6}, 0x7BCF, "....../....../..#.../..#.../....../......"},
+        {3, 1, {0, 0, 6, 6}, 0x7BCF, "....../....../....../....../....../......"},
     };
     for (const auto& c : cases) {
         TestScreen screen({16, 565, true}, 6, 6);
@@ -170,9 +172,10 @@ TEST(ScreenBufferShadows, FlatShadowsFallByTheCastersHeight) {
         screen.Buffer().SetClipRect(c.clip);
         auto caster = MakeFrame({.width = 2, .height = 2, .bitsPerPixel = 16, .pixels = {5, 5, 5, 0}});
         auto receiver = Solid(16, 6, 6);
-        screen.Buffer().DrawCastShadow({.frame = caster.get(), .x = 1, .y = 1, .height = 1, .shade = c.casterShade},
-                                       {.frame = receiver.get(), .extraShade = c.extraShade});
-        EXPECT_EQ(screen.Picture({{0xFFFF, '.'}, {c.dark, '#'}}), Rows(c.rows)) << c.casterShade << c.extraShade;
+        screen.Buffer().DrawCastShadow(
+            {.frame = caster.get(), .x = 1, .y = 1, .height = 1, .shade = c.casterShade},
+            {.frame = receiver.get(), .extraShade = c.extraShade});
+        EXPECT_EQ(screen.Picture({{0xFFFF, '.'}, {c.dark, '#'}}), c.picture) << c.casterShade << c.extraShade;
     }
     // 8-bit screens darken to index 0; a receiver pixel of 0 takes no shadow.
     TestScreen indexed({8, 0, false}, 6, 6);
@@ -182,7 +185,7 @@ TEST(ScreenBufferShadows, FlatShadowsFallByTheCastersHeight) {
     receiver->SetPixel(3, 3, 0);
     indexed.Buffer().DrawCastShadow({.frame = caster.get(), .x = 1, .y = 1, .height = 1, .shade = 9},
                                     {.frame = receiver.get()});
-    EXPECT_EQ(indexed.Picture({{1, '.'}, {0, '#'}}), Rows({"......", "......", "..##..", "..#...", "......", "......"}));
+    EXPECT_EQ(indexed.Picture({{1, '.'}, {0, '#'}}), "....../....../..##../..#.../....../......");
 }
 
 TEST(ScreenBufferShadows, SlopedReceiversSqueezeTheShadowAndReadOnlyTheCaster) {
@@ -193,11 +196,18 @@ TEST(ScreenBufferShadows, SlopedReceiversSqueezeTheShadowAndReadOnlyTheCaster) {
     screen.Buffer().SetClipRect({3, 1, 8, 8});
     auto caster = Solid(16, 4, 2);
     auto receiver = Solid(16, 5, 4);
-    screen.Buffer().DrawCastShadow(
-        {.frame = caster.get(), .x = -3, .y = 5, .height = 4, .shade = 1},
-        {.frame = receiver.get(), .x = 2, .y = 1, .height = 3, .h1 = 1, .h2 = -4, .h3 = 4, .h4 = -6, .extraShade = 1});
+    screen.Buffer().DrawCastShadow({.frame = caster.get(), .x = -3, .y = 5, .height = 4, .shade = 1},
+                                   {.frame = receiver.get(),
+                                    .x = 2,
+                                    .y = 1,
+                                    .height = 3,
+                                    .h1 = 1,
+                                    .h2 = -4,
+                                    .h3 = 4,
+                                    .h4 = -6,
+                                    .extraShade = 1});
     EXPECT_EQ(screen.Picture({{0xFFFF, '.'}, {0x39E7, '#'}}),
-              Rows({"........", "........", "....#...", "....#...", "........", "........", "........", "........"}));
+              "......../......../....#.../....#.../......../......../......../........");
 }
 
 TEST(ScreenBufferShadows, NoShadowTouchesPixelsOutsideTheClipAndTheReceiver) {
@@ -212,12 +222,23 @@ TEST(ScreenBufferShadows, NoShadowTouchesPixelsOutsideTheClipAndTheReceiver) {
         screen.Buffer().SetClipRect(clip);
         auto caster = Solid(kind.depth, static_cast<uint32_t>(pick(1, 5)), static_cast<uint32_t>(pick(1, 5)));
         // Receivers of width or height 0 are among them.
-        auto receiver = Solid(kind.depth, static_cast<uint32_t>(pick(0, 8)), static_cast<uint32_t>(pick(0, 8)));
-        DrawRecord a{.frame = caster.get(), .x = pick(-3, 10), .y = pick(-3, 8),
-                     .orientation = static_cast<uint32_t>(pick(0, 6)), .height = pick(-2, 5), .shade = pick(0, 3)};
-        DrawRecord b{.frame = receiver.get(), .x = pick(-3, 8), .y = pick(-3, 8),
-                     .orientation = static_cast<uint32_t>(pick(0, 6)), .height = pick(-2, 4),
-                     .h1 = pick(-4, 4), .h2 = pick(-4, 4), .h3 = pick(-4, 4), .h4 = pick(-4, 4)};
+        auto receiver =
+            Solid(kind.depth, static_cast<uint32_t>(pick(0, 8)), static_cast<uint32_t>(pick(0, 8)));
+        DrawRecord a{.frame = caster.get(),
+                     .x = pick(-3, 10),
+                     .y = pick(-3, 8),
+                     .orientation = static_cast<uint32_t>(pick(0, 6)),
+                     .height = pick(-2, 5),
+                     .shade = pick(0, 3)};
+        DrawRecord b{.frame = receiver.get(),
+                     .x = pick(-3, 8),
+                     .y = pick(-3, 8),
+                     .orientation = static_cast<uint32_t>(pick(0, 6)),
+                     .height = pick(-2, 4),
+                     .h1 = pick(-4, 4),
+                     .h2 = pick(-4, 4),
+                     .h3 = pick(-4, 4),
+                     .h4 = pick(-4, 4)};
         // Flat receivers as often as sloped ones.
         if (pick(0, 1) == 0) {
             b.h3 = b.h1;

@@ -21,18 +21,18 @@
 #include "script/zema_class.h"
 
 class TestColours : public ColourTable {
-public:
+  public:
     explicit TestColours(std::vector<uint16_t> colours) : colours_(std::move(colours)) {}
     uint32_t TableSize() const override { return static_cast<uint32_t>(colours_.size()); }
     uint16_t Colour(uint32_t n) const override { return n < colours_.size() ? colours_[n] : 0; }
 
-private:
+  private:
     std::vector<uint16_t> colours_;
 };
 
 // Rows stored last row first, as a bottom-up window bitmap holds them.
 class BottomUpSurface : public ScreenSurface {
-public:
+  public:
     BottomUpSurface(ScreenSettingsBlock* settings, int32_t rowAlignment)
         : ScreenSurface(settings, nullptr, rowAlignment), memory_(FrameBytes() == 0 ? 1 : FrameBytes()) {
         SetPixels(memory_.data());
@@ -45,7 +45,7 @@ public:
         return RowAddress(y) + static_cast<intptr_t>(BytesPerPixel()) * x;
     }
 
-private:
+  private:
     std::vector<uint8_t> memory_;
 };
 
@@ -61,13 +61,13 @@ inline std::string KindName(const ScreenKind& kind) {
            (kind.bottomUp ? "BottomUp" : "TopDown");
 }
 
-const std::vector<ScreenKind> kAllScreens = {{8, 0, false}, {8, 0, true},     {16, 555, false},
+const std::vector<ScreenKind> kAllScreens = {{8, 0, false},   {8, 0, true},     {16, 555, false},
                                              {16, 555, true}, {16, 565, false}, {16, 565, true}};
-const std::vector<ScreenKind> kDeepScreens = {{16, 555, false}, {16, 555, true}, {16, 565, false},
-                                              {16, 565, true}};
+const std::vector<ScreenKind> kDeepScreens = {
+    {16, 555, false}, {16, 555, true}, {16, 565, false}, {16, 565, true}};
 
 class TestScreen {
-public:
+  public:
     TestScreen(ScreenKind kind, int width, int height, std::vector<uint16_t> colours = {})
         : kind_(kind), colours_(std::move(colours)), buffer_(&colours_) {
         settings_.SetMode(static_cast<uint16_t>(kind.depth), static_cast<uint16_t>(width),
@@ -105,7 +105,8 @@ public:
             for (int x = 0; x < surface_->Width(); ++x) all.push_back(At(x, y));
         return all;
     }
-    // Rows of characters, one per pixel: the legend's character for its value, '?' for others.
+    // Rows of characters separated by '/', one per pixel: the legend's character for its value,
+    // '?' for others.
     std::string Picture(const std::map<uint32_t, char>& legend) const {
         std::string text;
         for (int y = 0; y < surface_->Height(); ++y) {
@@ -113,12 +114,12 @@ public:
                 auto found = legend.find(At(x, y));
                 text += found != legend.end() ? found->second : '?';
             }
-            text += '\n';
+            if (y + 1 < surface_->Height()) text += '/';
         }
         return text;
     }
 
-private:
+  private:
     ScreenKind kind_;
     ScreenSettingsBlock settings_;
     TestColours colours_;
@@ -126,16 +127,9 @@ private:
     ScreenBuffer buffer_;
 };
 
-// Rows joined by newlines, for comparing with Picture.
-inline std::string Rows(const std::vector<std::string>& rows) {
-    std::string text;
-    for (const auto& row : rows) text += row + '\n';
-    return text;
-}
-
 // Records single-line text and frame draws instead of drawing them.
 class RecordingBuffer : public ScreenBuffer {
-public:
+  public:
     using Call = std::tuple<std::string, int32_t, int32_t, uint32_t, int32_t, int32_t, uint32_t>;
     using FrameCall = std::tuple<const Frame*, int32_t, int32_t, uint32_t, uint32_t>;
     using ScreenBuffer::ScreenBuffer;
@@ -143,7 +137,8 @@ public:
                   uint32_t flags) override {
         calls.emplace_back(text, x, y, colour, hAlign, vAlign, flags);
     }
-    void DrawFrameBlended(const Frame* frame, int32_t x, int32_t y, uint32_t orientation, uint32_t mode) override {
+    void DrawFrameBlended(const Frame* frame, int32_t x, int32_t y, uint32_t orientation,
+                          uint32_t mode) override {
         frames.emplace_back(frame, x, y, orientation, mode);
     }
     std::vector<Call> calls;
@@ -152,7 +147,7 @@ public:
 
 // Only the data stack of the processor: natives are called directly.
 class StackRunner : public MethodRunner {
-public:
+  public:
     void CallMethod(ScriptObject*, ZEMAClass*, uint32_t) override { std::abort(); }
     void CallVirtual(ScriptObject*, uint32_t) override { std::abort(); }
     DStack<uint32_t>& DataStack() override { return stack; }
@@ -166,4 +161,6 @@ inline void CallNative(ZEMAClass& cls, ScriptObject& object, uint32_t n) {
     NativeHandlerAt(ScriptLoad32(cls.GetMethod(n) + 4))(&object);
 }
 
-inline void PrintTo(const ScreenKind& kind, std::ostream* os) { *os << KindName(kind); }
+inline void PrintTo(const ScreenKind& kind, std::ostream* os) {
+    *os << KindName(kind);
+}

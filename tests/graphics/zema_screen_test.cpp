@@ -11,7 +11,7 @@
 namespace {
 
 class ZEMAScreenTest : public ::testing::Test {
-protected:
+  protected:
     ZEMAScreenTest() : buffer(&colours), screen(&runner, [this] { return current; }) {
         settings.SetMode(16, 320, 200);
         surface = std::make_unique<MemorySurface>(&settings, nullptr, 4);
@@ -62,8 +62,9 @@ TEST_F(ZEMAScreenTest, TheTwoTextMethodsPopTheAlignmentsInOppositeOrders) {
     EXPECT_TRUE(Call(9, {address, 30, 40, 1, 2, 0x1234}).empty());
     // Method 10: flags, text, x, y, vertical, horizontal, colour.
     EXPECT_TRUE(Call(10, {kTextUnderline, address, 30, 40, 2, 1, 0x1234}).empty());
-    EXPECT_EQ(buffer.calls, (std::vector<RecordingBuffer::Call>{{"ab", 30, 30, 0x1234, 1, 0, 0},
-                                                                 {"ab", 30, 30, 0x1234, 1, 0, kTextUnderline}}));
+    EXPECT_EQ(buffer.calls,
+              (std::vector<RecordingBuffer::Call>{{"ab", 30, 30, 0x1234, 1, 0, 0},
+                                                  {"ab", 30, 30, 0x1234, 1, 0, kTextUnderline}}));
     buffer.calls.clear();
     Call(9, {address, static_cast<uint32_t>(-5), static_cast<uint32_t>(-6), 2, 1, 7});
     EXPECT_EQ(buffer.calls, (std::vector<RecordingBuffer::Call>{{"ab", -5, -11, 7, 2, 0, 0}}));
