@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,40 +17,33 @@ namespace {
 
 struct FakeEntry {
     uint32_t frame = 0;
-    int32_t x = 0;
-    int32_t y = 0;
+    int32_t x = 0, y = 0;
     uint32_t orientation = 0;
     int32_t height = 0;
-    std::array<int32_t, 4> heights{};
+    int32_t h1 = 0, h2 = 0, h3 = 0, h4 = 0;
     uint32_t mode = 0;
-    int32_t shade = 0;
-    int32_t extraShade = 0;
+    int32_t shade = 0, extraShade = 0;
 };
 
-// An actor's virtual methods 7 to 12 answered from a table, as scripts leave their results.
+// An actor's virtual methods 7 to 12 answered from a table, results left as scripts leave them.
 class FakeActor : public MethodRunner {
 public:
     void CallMethod(ScriptObject*, ZEMAClass*, uint32_t) override {}
     void CallVirtual(ScriptObject*, uint32_t number) override {
-        if (number == 7) {
-            stack.Push(static_cast<uint32_t>(count));
-            return;
-        }
+        if (number == 7) return stack.Push(static_cast<uint32_t>(count));
         const FakeEntry& e = entries.at(stack.Pop());
-        auto push = [&](std::initializer_list<int64_t> values) {
-            for (int64_t v : values) stack.Push(static_cast<uint32_t>(v));
-        };
-        switch (number) {
-            case 8: push({e.orientation, e.y, e.x, e.frame}); break;
-            case 9: push({e.mode, e.shade}); break;
-            case 10: push({e.height}); break;
-            case 11: push({e.heights[0], e.heights[1], e.heights[2], e.heights[3]}); break;
-            case 12: push({e.extraShade}); break;
-            default: break;
-        }
+        const std::vector<std::vector<int64_t>> results = {{e.orientation, e.y, e.x, e.frame},
+                                                           {e.mode, e.shade},
+                                                           {e.height},
+                                                           {e.h1, e.h2, e.h3, e.h4},
+                                                           {e.extraShade}};
+        for (int64_t v : results.at(number - 8)) stack.Push(static_cast<uint32_t>(v));
     }
     DStack<uint32_t>& DataStack() override { return stack; }
     void PushObject(uint32_t address) override { stack.Push(address); }
+    void Collect(DrawLayerLists& layers, DrawnEntries* cache = nullptr) {
+        CollectDrawRecords(*this, *object, cache, layers);
+    }
 
     std::vector<FakeEntry> entries;
     int32_t count = 0;
@@ -59,12 +51,12 @@ public:
     std::unique_ptr<ScriptObject> object = std::make_unique<ScriptObject>(nullptr);
 };
 
-// Records the draw order: "D<x>" for a frame, "S<caster x>><receiver x>" for a cast shadow.
+// The draw order: "D<x>" for a frame, "S<caster x>><receiver x>" for a cast shadow.
 class RecordingBuffer : public ScreenBuffer {
 public:
     RecordingBuffer() : ScreenBuffer(nullptr) {}
-    void DrawFrameBlended(const Frame*, int32_t x, int32_t, uint32_t, uint32_t mode) override {
-        calls.push_back("D" + std::to_string(x) + (mode != 0 ? "!" : ""));
+    void DrawFrameBlended(const Frame*, int32_t x, int32_t, uint32_t, uint32_t) override {
+        calls.push_back("D" + std::to_string(x));
     }
     void DrawCastShadow(const DrawRecord& caster, const DrawRecord& receiver) override {
         calls.push_back("S" + std::to_string(caster.x) + ">" + std::to_string(receiver.x));
@@ -74,78 +66,63 @@ public:
 
 }  // namespace
 
-TEST(DrawLayers, RecordsTakeEachMethodsResultsInTheirPlaces) {
-    FakeActor actor;
-    actor.entries = {{.x = -250, .y = 399, .orientation = 3, .height = -3, .heights = {1, 2, 3, 4}, .mode = 9,
-                      .shade = 2, .extraShade = 5},
-                     {.x = 100, .height = 40}};
-    actor.count = 2;
-    DrawLayerLists layers;
-    DrawnEntries cache;
-    CollectDrawRecords(actor, *actor.object, &cache, layers);
-    ASSERT_EQ(layers[0].size(), 1u);
-    ASSERT_EQ(layers[29].size(), 1u);
-    const DrawRecord& r = layers[0][0];
-    EXPECT_EQ(r.frame, nullptr);
-    EXPECT_EQ(r.x, -2);
-    EXPECT_EQ(r.y, 3);
-    EXPECT_EQ(r.orientation, 3u);
-    EXPECT_EQ(r.height, 0);
-    EXPECT_EQ((std::array<int32_t, 4>{r.h1, r.h2, r.h3, r.h4}), (std::array<int32_t, 4>{1, 2, 3, 4}));
-    EXPECT_EQ(r.mode, 9u);
-    EXPECT_EQ(r.shade, 2);
-    EXPECT_EQ(r.extraShade, 5);
-    EXPECT_EQ(layers[29][0].height, 29);
-    EXPECT_EQ(cache.count, 2);
-    EXPECT_EQ(static_cast<int32_t>(cache.x[0]), -250);
-    EXPECT_EQ(actor.stack.Depth(), 0u);
-}
-
-TEST(DrawLayers, OnlyTheFirstTwentyEntriesAreCachedAndFramesAreChecked) {
+TEST(DrawLayers, RecordsTakeEachResultInItsPlaceAndTheFirstTwentyAreCached) {
     FakeActor actor;
     actor.count = 25;
-    for (int32_t i = 0; i < 25; ++i) actor.entries.push_back({.x = 100 * i, .height = 1});
+    actor.entries.assign(25, FakeEntry{.height = 7});
+    actor.entries[0] = {.x = -250, .y = 399, .orientation = 3, .height = -3, .h1 = 1, .h2 = 2, .h3 = 3, .h4 = 4,
+                        .mode = 9, .shade = 2, .extraShade = 5};
+    actor.entries[1] = {.x = 1900, .height = 40};
     DrawLayerLists layers;
     DrawnEntries cache;
-    CollectDrawRecords(actor, *actor.object, &cache, layers);
-    EXPECT_EQ(layers[1].size(), 25u);
+    actor.Collect(layers, &cache);
+    EXPECT_EQ(layers[7].size(), 23u);
+    ASSERT_EQ(layers[0].size(), 1u);
+    const DrawRecord& r = layers[0][0];
+    EXPECT_EQ(std::vector<int32_t>({r.x, r.y, r.height, r.h1, r.h2, r.h3, r.h4, r.shade, r.extraShade}),
+              std::vector<int32_t>({-2, 3, 0, 1, 2, 3, 4, 2, 5}));
+    EXPECT_EQ(r.orientation, 3u);
+    EXPECT_EQ(r.mode, 9u);
+    EXPECT_EQ(r.frame, nullptr);
+    ASSERT_EQ(layers[29].size(), 1u);
+    EXPECT_EQ(layers[29][0].height, 29);
     EXPECT_EQ(cache.count, 25);
-    EXPECT_EQ(cache.x[19], 1900u);
+    EXPECT_EQ(cache.x[1], 1900u);
+    EXPECT_EQ(actor.stack.Depth(), 0u);
 
+    actor.count = -1;
+    actor.Collect(layers, &cache);
+    EXPECT_EQ(cache.count, -1);
+    EXPECT_EQ(layers[7].size(), 23u);
+}
+
+TEST(DrawLayers, FrameValuesAndCountsAreChecked) {
     std::unique_ptr<Image> picture = ReadBlockObject<Image>(
         PictureBlock({FrameBlock({.width = 1, .height = 1, .bitsPerPixel = 16, .pixels = {1}})}));
+    FakeActor actor;
     actor.count = 1;
     actor.entries = {{.frame = picture->GetFrame(0)->Address()}};
-    ClearDrawLayers(layers);
-    CollectDrawRecords(actor, *actor.object, nullptr, layers);
+    DrawLayerLists layers;
+    actor.Collect(layers);
     EXPECT_EQ(layers[0].at(0).frame, picture->GetFrame(0));
     actor.entries = {{.frame = picture->Address()}};
-    EXPECT_NE(ErrorMessage([&] { CollectDrawRecords(actor, *actor.object, nullptr, layers); }), "no error");
-
-    for (int32_t count : {0, -1}) {
-        actor.count = count;
-        ClearDrawLayers(layers);
-        CollectDrawRecords(actor, *actor.object, &cache, layers);
-        EXPECT_EQ(cache.count, count);
-        for (const auto& layer : layers) EXPECT_TRUE(layer.empty());
-    }
+    EXPECT_NE(ErrorMessage([&] { actor.Collect(layers); }), "no error");
     actor.count = 1 << 20;
-    EXPECT_EQ(ErrorMessage([&] { CollectDrawRecords(actor, *actor.object, nullptr, layers); }),
-              "Too many visible entries: 1048576");
+    EXPECT_EQ(ErrorMessage([&] { actor.Collect(layers); }), "Too many visible entries: 1048576");
 }
 
 TEST(DrawLayers, EachRecordReceivesTheShadowsOfAllHigherLayers) {
-    DrawLayerLists layers;
     auto record = [](int32_t x, int32_t shade) {
         DrawRecord r;
         r.x = x;
         r.shade = shade;
         return r;
     };
-    layers[5] = {record(50, 0), record(51, 0)};
-    layers[6] = {record(60, 4)};
-    layers[29] = {record(290, 1)};
+    DrawLayerLists layers;
     layers[2] = {record(20, 0)};
+    layers[5] = {record(50, 0), record(51, 0)};
+    layers[6] = {record(60, kNoShadowShade)};
+    layers[29] = {record(290, 1)};
     RecordingBuffer buffer;
     DrawLayers(buffer, layers);
     EXPECT_EQ(buffer.calls, (std::vector<std::string>{"D20", "S50>20", "S51>20", "S290>20", "D50", "S290>50", "D51",

@@ -56,5 +56,3 @@ std::vector<std::string> GameFixture::LogTexts() {
     }
     return texts;
 }
-
-std::vector<uint32_t> StartupObjectIds() { return {1, 2, 3, 4, 8, 9, 13, 14, 15, 16, 19, 21, 22, 23, 24, 25, 28, 29, 32, 33, 34, 36}; }

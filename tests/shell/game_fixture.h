@@ -44,6 +44,3 @@ protected:
 private:
     std::filesystem::path previous_;
 };
-
-// The objects stored under each of the well-known IDs after a complete start-up.
-std::vector<uint32_t> StartupObjectIds();
