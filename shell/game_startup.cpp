@@ -157,7 +157,9 @@ void GameStartup() {
     Processor& processor = *game.processor;
     App& app = *s.app;
     processor.SetMessageBoxHook(
-        [&app](const String& caption, const String& text) { app.ShowMessageBox(caption.Text(), text.Text(), MbOk); });
+        [&app](const String& caption, const String& text) {
+            app.ShowMessageBox(caption.Text(), text.Text(), MbOk);
+        });
     ClassManager& classes = processor.Classes();
     ObjectManager& objects = processor.Objects();
 
@@ -174,7 +176,9 @@ void GameStartup() {
     MessageManager* messages =
         Register(classes, std::make_unique<MessageManager>(&processor, archive, &LanguageSettings()));
     objects.SetObject(messages, kMessageManagerId);
-    SetKeyNameSource([messages](const String& file, uint32_t number) { return String(messages->GetMessage(file, number)); });
+    SetKeyNameSource([messages](const String& file, uint32_t number) {
+        return String(messages->GetMessage(file, number));
+    });
     objects.SetObject(Register(classes, std::make_unique<CharManager>(&processor, archive)), kCharManagerId);
     Store(objects, std::make_unique<HotKeyTable>(&LanguageSettings(), HotKeys()), kHotKeyTableId);
 

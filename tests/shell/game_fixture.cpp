@@ -26,7 +26,9 @@ GameFixture::~GameFixture() {
     std::filesystem::current_path(previous_);
 }
 
-void GameFixture::WriteArchive(const StartupArchiveOptions& options) { dir.Write("main.FD", StartupArchive(options)); }
+void GameFixture::WriteArchive(const StartupArchiveOptions& options) {
+    dir.Write("main.FD", StartupArchive(options));
+}
 
 void GameFixture::NewPlatform() {
     platform = std::make_unique<HeadlessPlatform>();

@@ -69,7 +69,8 @@ TEST_F(StartupTest, BuildsEveryWellKnownObjectAndShutsDownTwice) {
     EXPECT_FALSE(Video().IsOpen());
     // The sound thread played what it was asked to before it ended.
     const std::vector<std::string> calls = audio->Calls();
-    EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [](const std::string& c) { return c.starts_with("PlayOnce"); }));
+    EXPECT_TRUE(std::any_of(calls.begin(), calls.end(),
+                            [](const std::string& c) { return c.starts_with("PlayOnce"); }));
     GameShutdown();
     ExpectShutDown();
 }

@@ -33,7 +33,8 @@ TEST(CommandLine, OnlyTheFirstCharacterCounts) {
         {"d", {0, true}}, {"", {0, false}},  {nullptr, {0, false}}, {"xf", {0, false}}};
     for (const auto& [line, expected] : cases) {
         const StartOptions options = ParseCommandLine(line);
-        EXPECT_EQ(options.startMode * 2 + options.trace, expected.startMode * 2 + expected.trace) << (line ? line : "-");
+        EXPECT_EQ(options.startMode * 2 + options.trace, expected.startMode * 2 + expected.trace)
+            << (line ? line : "-");
     }
 }
 
