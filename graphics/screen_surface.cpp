@@ -30,10 +30,12 @@ uint8_t* ScreenSurface::PixelAddress(int32_t x, int32_t y) const {
 void ScreenSurface::Fill(uint32_t colour) {
     if (pixels_ == nullptr) return;
     if (bytesPerPixel_ == 2) {
-        uint16_t value = static_cast<uint16_t>(colour);
-        uint64_t count = FrameBytes() / 2;
-        auto* p = reinterpret_cast<uint16_t*>(pixels_);
-        for (uint64_t i = 0; i < count; ++i) p[i] = value;
+        // Four pixels a store; pitch is even, so the frame holds whole pixels.
+        uint64_t pattern = (colour & 0xFFFFu) * 0x0001000100010001ull;
+        uint64_t bytes = FrameBytes();
+        uint64_t i = 0;
+        for (; i + 8 <= bytes; i += 8) std::memcpy(pixels_ + i, &pattern, 8);
+        if (i < bytes) std::memcpy(pixels_ + i, &pattern, bytes - i);
     } else {
         std::memset(pixels_, static_cast<int>(colour & 0xFF), FrameBytes());
     }
