@@ -249,6 +249,16 @@ void BlockReader::SkipSpace() {
     }
 }
 
+void BlockReader::StartContent() {
+    try {
+        OpenPacked();
+        ResetTable();
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
 EntryBlockReader::EntryBlockReader(FD::File* archive, uint32_t inputCapacity, uint32_t packedCapacity,
                                    uint32_t lookAheadCapacity)
     : BlockReader(inputCapacity, packedCapacity, lookAheadCapacity), stream_(archive) {}
@@ -258,13 +268,7 @@ EntryBlockReader::~EntryBlockReader() { Close(); }
 void EntryBlockReader::Open(const String& name) {
     Close();
     stream_.OpenEntry(name);
-    try {
-        OpenPacked();
-        ResetTable();
-    } catch (...) {
-        Close();
-        throw;
-    }
+    StartContent();
 }
 
 FileBlockReader::FileBlockReader(uint32_t inputCapacity, uint32_t packedCapacity, uint32_t lookAheadCapacity)
@@ -275,11 +279,5 @@ FileBlockReader::~FileBlockReader() { Close(); }
 void FileBlockReader::Open(const String& name) {
     Close();
     stream_.OpenFile(name);
-    try {
-        OpenPacked();
-        ResetTable();
-    } catch (...) {
-        Close();
-        throw;
-    }
+    StartContent();
 }

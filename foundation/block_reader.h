@@ -71,6 +71,8 @@ protected:
     // Drops buffered bytes and the unpacker state; position 0.
     void ResetBuffers();
     // Detects the SEPK header and prepares raw or packed reading from position 0.
+    // After a stream is opened: detect packing and start the content; closes again on failure.
+    void StartContent();
     void OpenPacked();
     void ResetTable();
 

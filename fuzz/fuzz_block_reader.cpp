@@ -32,11 +32,7 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryFile file(data, size);
     FileBlockReader reader;
-    try {
-        reader.Open(file.Path());
-    } catch (const DExep&) {
-        return 0;
-    }
+    if (!OpenInReader(file, reader)) return 0;
     try {
         for (int i = 0; i < 64 && !reader.AtEnd(); ++i) {
             uint32_t before = reader.Tell();

@@ -26,11 +26,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryFile file(data, size);
     FileBlockReader reader;
-    try {
-        reader.Open(file.Path());
-    } catch (const DExep&) {
-        return 0;
-    }
+    if (!OpenInReader(file, reader)) return 0;
     CharacteristicsSet set;
     try {
         ReadCharacteristics(reader, "fuzz.txt", set);

@@ -33,11 +33,7 @@ unsigned TouchGlyphs(const Font& font) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryFile file(data, size);
     FileBlockReader reader;
-    try {
-        reader.Open(file.Path());
-    } catch (const DExep&) {
-        return 0;
-    }
+    if (!OpenInReader(file, reader)) return 0;
     auto font = std::make_unique<Font>();
     try {
         ReadFontFile(reader, *font);

@@ -46,11 +46,7 @@ void Probe(Image& picture) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryFile file(data, size);
     FileBlockReader reader;
-    try {
-        reader.Open(file.Path());
-    } catch (const DExep&) {
-        return 0;
-    }
+    if (!OpenInReader(file, reader)) return 0;
     auto picture = std::make_unique<Image>();
     try {
         reader >> *picture;

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <string>
 
+#include "foundation/block_reader.h"
 #include "foundation/engine_string.h"
+#include "foundation/exceptions.h"
 
 class MemoryFile {
 public:
@@ -34,3 +36,13 @@ public:
 private:
     int fd_;
 };
+
+// Opens the file in reader; false when the reader refuses it (an engine error).
+inline bool OpenInReader(const MemoryFile& file, FileBlockReader& reader) {
+    try {
+        reader.Open(file.Path());
+    } catch (const DExep&) {
+        return false;
+    }
+    return true;
+}
