@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "foundation/block_reader.h"
@@ -14,12 +15,19 @@
 
 namespace {
 
+char g_folder[] = "/tmp/fuzz_characteristics.XXXXXX";
+
+void RemoveFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(g_folder, ec);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Duplicate records are logged to the working folder.
-    char folder[] = "/tmp/fuzz_characteristics.XXXXXX";
-    if (mkdtemp(folder) == nullptr || chdir(folder) != 0) std::abort();
+    // Duplicate records are logged to the working folder: one of our own, removed at exit.
+    if (mkdtemp(g_folder) == nullptr || chdir(g_folder) != 0) std::abort();
+    std::atexit(RemoveFolder);
     return 0;
 }
 
