@@ -260,6 +260,26 @@ void BM_FramePart(benchmark::State& state) {
 }
 BENCHMARK(BM_FramePart)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Least);
 
+// The sprites again, all at one orientation, to compare the walks.
+void BM_SpritesTurned(benchmark::State& state) {
+    Scene scene;
+    const auto orientation = static_cast<uint32_t>(state.range(0));
+    for (auto _ : state) {
+        for (const Placement& p : scene.placements)
+            scene.buffer.DrawFrame(scene.sprites[p.sprite].get(), p.x, p.y, orientation);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_SpritesTurned)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Arg(5)
+    ->Arg(6)
+    ->Unit(benchmark::kMicrosecond)
+    ->ComputeStatistics("min", Least);
+
 // For comparison with the fill above: the same memory written in 64-bit words of four pixels.
 void BM_FillInWords(benchmark::State& state) {
     Scene scene;

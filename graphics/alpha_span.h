@@ -51,3 +51,21 @@ void WriteAlphaSpan(Pixel16* dst, const Pixel16* src, ptrdiff_t srcStep, const u
 
 using AlphaSpanWriter = void (*)(Pixel16*, const Pixel16*, ptrdiff_t, const uint8_t*, ptrdiff_t, int32_t);
 AlphaSpanWriter AlphaWriterFor(int32_t pixelFormat);
+
+// A source and its mask walked over a screen rectangle: the first elements, the steps (in elements)
+// to the next screen column and to the next screen row.
+struct AlphaWalk {
+    const Pixel16* src;
+    ptrdiff_t srcAlong, srcDown;
+    const uint8_t* mask;
+    ptrdiff_t maskAlong, maskDown;
+};
+
+// Writes width x height pixels from dst (rows rowStep bytes apart) as rows of alpha spans.
+// Quarter-turned walks, whose rows run down frame columns, are turned in blocks of eight so that
+// the frame is read along its rows.
+template <int32_t Format>
+void WriteAlphaRect(uint8_t* dst, ptrdiff_t rowStep, const AlphaWalk& walk, int32_t width, int32_t height);
+
+using AlphaRectWriter = void (*)(uint8_t*, ptrdiff_t, const AlphaWalk&, int32_t, int32_t);
+AlphaRectWriter AlphaRectWriterFor(int32_t pixelFormat);

@@ -127,17 +127,14 @@ void ScreenBuffer::DrawFrameMasked(const Frame& frame, int32_t x, int32_t y, uin
     const auto p = Place(frame, int64_t{x} + originX_, int64_t{y} + originY_, orientation, clip_);
     if (!p) return;
     const Frame& mask = *frame.Mask();
-    const AlphaSpanWriter write = AlphaWriterFor(PixelFormat());
     const auto* pixels = reinterpret_cast<const Pixel16*>(frame.Payload());
     const uint8_t* alpha = mask.Payload();
     const Walk source = WalkOf(*p, static_cast<ptrdiff_t>(frame.Stride() / 2));
     const Walk opacity = WalkOf(*p, static_cast<ptrdiff_t>(mask.Stride()));
-    uint8_t* first = surface_->PixelAddress(p->x0, p->y0);
-    const ptrdiff_t rowStep = surface_->RowStep();
-    for (int32_t j = 0; j < p->height; ++j) {
-        write(reinterpret_cast<Pixel16*>(first + j * rowStep), pixels + source.first + j * source.down,
-              source.along, alpha + opacity.first + j * opacity.down, opacity.along, p->width);
-    }
+    const AlphaWalk walk{pixels + source.first, source.along, source.down,
+                         alpha + opacity.first, opacity.along, opacity.down};
+    AlphaRectWriterFor(PixelFormat())(surface_->PixelAddress(p->x0, p->y0), surface_->RowStep(), walk, p->width,
+                                      p->height);
 }
 
 void ScreenBuffer::DrawFrameBlended(const Frame* frame, int32_t x, int32_t y, uint32_t orientation,

@@ -190,6 +190,52 @@ TEST(ScreenBufferFrames, AlphaWritersMixEachChannelInEveryWalk) {
     EXPECT_EQ(MixedByDefinition(565, 0x1234, 0x1234, 128), 0x1234);
 }
 
+TEST(ScreenBufferFrames, AlphaRectanglesMatchTheDefinitionInEveryTurn) {
+    // A 19 x 21 screen rectangle (two groups of eight and a rest across, two bands of eight rows
+    // and a rest down) walked over a 23 x 25 frame in every direction, the mask with a stride of
+    // its own. Clear rows, opaque rows and mixed rows all fall inside blocks of eight.
+    constexpr int kW = 19, kH = 21, kFw = 23, kFh = 25, kMaskStride = 24, kPitch = kW + 3;
+    std::mt19937 random(5);
+    std::vector<uint16_t> source(kFw * kFh);
+    std::vector<uint8_t> mask(kMaskStride * kFh);
+    for (int y = 0; y < kFh; ++y) {
+        for (int x = 0; x < kMaskStride; ++x) {
+            if (x < kFw) source[static_cast<size_t>(y * kFw + x)] = static_cast<uint16_t>(random());
+            const auto mixed = static_cast<uint8_t>(random() % 4 == 0 ? 255 * (random() % 2) : random());
+            mask[static_cast<size_t>(y * kMaskStride + x)] = y < 9 ? 0 : y < 15 ? 255 : mixed;
+        }
+    }
+    struct Turn {
+        int x0, y0, alongX, alongY, downX, downY;
+    };
+    const Turn turns[] = {{1, 1, 0, 1, 1, 0},   {22, 24, 0, -1, -1, 0}, {1, 24, 0, -1, 1, 0},
+                          {22, 1, 0, 1, -1, 0}, {1, 1, 1, 0, 0, 1},     {22, 24, -1, 0, 0, -1}};
+    for (int format : {555, 565}) {
+        for (const Turn& t : turns) {
+            std::vector<uint16_t> screen(kPitch * kH);
+            for (auto& p : screen) p = static_cast<uint16_t>(random());
+            std::vector<uint16_t> expected = screen;
+            for (int j = 0; j < kH; ++j) {
+                for (int i = 0; i < kW; ++i) {
+                    const int x = t.x0 + i * t.alongX + j * t.downX, y = t.y0 + i * t.alongY + j * t.downY;
+                    auto& e = expected[static_cast<size_t>(j * kPitch + i)];
+                    e = MixedByDefinition(format, source[static_cast<size_t>(y * kFw + x)], e,
+                                          mask[static_cast<size_t>(y * kMaskStride + x)]);
+                }
+            }
+            const AlphaWalk walk{reinterpret_cast<const Pixel16*>(source.data()) + t.y0 * kFw + t.x0,
+                                 t.alongX + t.alongY * kFw,
+                                 t.downX + t.downY * kFw,
+                                 mask.data() + t.y0 * kMaskStride + t.x0,
+                                 t.alongX + t.alongY * kMaskStride,
+                                 t.downX + t.downY * kMaskStride};
+            AlphaRectWriterFor(format)(reinterpret_cast<uint8_t*>(screen.data()), 2 * kPitch, walk, kW, kH);
+            EXPECT_EQ(screen, expected) << format << " along " << t.alongX << "," << t.alongY << " down "
+                                        << t.downX << "," << t.downY;
+        }
+    }
+}
+
 TEST(ScreenBufferFrames, MasksAreUsedWithTheSettingsFlagOnDeepScreensOnly) {
     // Mode 1 through the mode table without the flag; the mask (a quarter) with it.
     for (bool throughMask : {false, true}) {
