@@ -1,5 +1,6 @@
 #include "graphics/screen_surface.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -33,7 +34,15 @@ void ScreenSurface::Fill(uint32_t colour) {
         // Four pixels a store; pitch is even, so the frame holds whole pixels.
         uint64_t pattern = (colour & 0xFFFFu) * 0x0001000100010001ull;
         uint64_t bytes = FrameBytes();
+        if ((colour & 0xFF) == ((colour >> 8) & 0xFF)) {
+            std::memset(pixels_, static_cast<int>(colour & 0xFF), bytes);
+            return;
+        }
         uint64_t i = 0;
+        if (reinterpret_cast<uintptr_t>(pixels_) % 8 == 0) {
+            std::fill_n(reinterpret_cast<uint64_t*>(pixels_), bytes / 8, pattern);
+            i = bytes / 8 * 8;
+        }
         for (; i + 8 <= bytes; i += 8) std::memcpy(pixels_ + i, &pattern, 8);
         if (i < bytes) std::memcpy(pixels_ + i, &pattern, bytes - i);
     } else {
