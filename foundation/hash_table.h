@@ -72,6 +72,8 @@ private:
 
     uint32_t BucketOf(const String& key) const { return Hash(key) % bucketCount_; }
     Bucket* BucketAt(uint32_t bucket) const { return buckets_.Get(bucket); }
+    // Value of the first entry of the lowest non-empty bucket from `from` on; moves the iteration there.
+    T* FirstFrom(uint32_t from);
     static HashEntry<T>* FindIn(Bucket* bucket, const String& key);
     static T* ValueOf(const HashEntry<T>* entry) { return entry != nullptr ? entry->value : nullptr; }
 
@@ -141,8 +143,8 @@ T* HashTable<T>::Find(const String& key) {
 }
 
 template <class T>
-T* HashTable<T>::First() {
-    for (uint32_t b = 0; b < bucketCount_; ++b) {
+T* HashTable<T>::FirstFrom(uint32_t from) {
+    for (uint32_t b = from; b < bucketCount_; ++b) {
         Bucket* bucket = BucketAt(b);
         if (bucket == nullptr) continue;
         if (HashEntry<T>* e = bucket->First()) {
@@ -154,19 +156,16 @@ T* HashTable<T>::First() {
 }
 
 template <class T>
+T* HashTable<T>::First() {
+    return FirstFrom(0);
+}
+
+template <class T>
 T* HashTable<T>::Next() {
     if (Bucket* bucket = BucketAt(iterationBucket_)) {
         if (HashEntry<T>* e = bucket->Next()) return e->value;
     }
-    for (uint32_t b = iterationBucket_ + 1; b < bucketCount_; ++b) {
-        Bucket* bucket = BucketAt(b);
-        if (bucket == nullptr) continue;
-        if (HashEntry<T>* e = bucket->First()) {
-            iterationBucket_ = b;
-            return e->value;
-        }
-    }
-    return nullptr;
+    return FirstFrom(iterationBucket_ + 1);
 }
 
 template <class T>
