@@ -14,6 +14,7 @@ namespace {
 // mimalloc wants arena memory aligned to its segment size; reserve one extra alignment unit and
 // place the region on an aligned boundary.
 constexpr uint64_t kAlign = uint64_t{64} << 20;
+constexpr size_t kGuardSize = kScriptTailGuard;
 
 struct Region {
     uint8_t* base = nullptr;
@@ -23,13 +24,16 @@ struct Region {
 Region& TheRegion() {
     static Region region = [] {
         Region r;
-        const size_t reserve = kScriptRegionSize + kAlign;
+        const size_t reserve = kScriptRegionSize + kAlign + kGuardSize;
         void* p = mmap(nullptr, reserve, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
                        -1, 0);
         if (p == MAP_FAILED) std::abort();
         auto start = reinterpret_cast<uintptr_t>(p);
         uintptr_t aligned = (start + kAlign - 1) & ~(kAlign - 1);
         r.base = reinterpret_cast<uint8_t*>(aligned);
+        uint8_t* guard = r.base + kScriptRegionSize;
+        std::memset(guard, 0xFF, kGuardSize);
+        if (mprotect(guard, kGuardSize, PROT_READ) != 0) std::abort();
         // The low part of the region stays out of the arena; memory is zero and uncommitted until
         // touched.
         if (!mi_manage_os_memory_ex(r.base + kScriptReservedLow, kScriptRegionSize - kScriptReservedLow,

@@ -11,6 +11,10 @@
 constexpr uint64_t kScriptRegionSize = uint64_t{1} << 31;
 constexpr uint32_t kScriptReservedLow = 32u << 20;
 
+// Bytes just past the region's end that can be read but not written; they all hold 0xFF. Code
+// that scans forward from a valid address may read this far past the end without a check.
+constexpr uint32_t kScriptTailGuard = 4096;
+
 // Base of the region; the region is reserved on first use.
 uint8_t* ScriptRegionBase();
 

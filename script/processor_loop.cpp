@@ -1,11 +1,12 @@
 // The dispatch loop: one fetch-decode-dispatch step per word, and the handlers of the operations
-// that run inside it. While the loop runs, PC and the DataStack's top live in local registers; they
+// that run inside it; a few of them also run the words that usually follow them (the look-ahead). While the loop runs, PC and the DataStack's top live in local registers; they
 // are written back before anything else can look at the processor (calls, returns, the operations
 // that run as ProcessorOps, every error).
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "foundation/exceptions.h"
@@ -39,8 +40,10 @@ constexpr uint32_t kHigh = static_cast<uint32_t>(kScriptRegionSize);
 [[noreturn]] VONDREL_COLD void ThrowScriptError(const char* message) { throw FatalExep(String(message)); }
 
 // The loop's registers. PC is a script address; it is checked whenever it is set other than by
-// stepping to the next word, so a fetch only has to look at the upper bound. The DataStack's top
-// value is kept in tos: the memory slot at top is stale until Save.
+// stepping to the next word, so at every fetch it lies at or below the end of the address space.
+// A fetch there, or a look at the words after a valid one, reads the guard past the end, whose
+// words are never operations (see the dispatch). The DataStack's top value is kept in tos: the
+// memory slot at top is stale until Save.
 struct Registers {
     Processor& p;
     uint8_t* const mem;
@@ -51,6 +54,9 @@ struct Registers {
     // Held zero-extended in 64 bits so that it indexes memory directly; it always holds a 32-bit
     // value.
     uint64_t pc;
+    // Whether handlers may run a following sequence of words together with their own (the
+    // look-ahead below); never while stepping one word at a time.
+    const bool fuse;
 
     VONDREL_INLINE void Save() {
         *top = tos;
@@ -135,6 +141,16 @@ struct Registers {
         pc += 4;
         return value;
     }
+    // Room for n more values on the data stack.
+    VONDREL_INLINE bool HasRoom(uint32_t n) const { return static_cast<size_t>(limit - top) >= n; }
+    // A word at most a few words past one that was inside the address space: the guard past the
+    // end makes the read safe, and its bytes (0xFF) make up no operation word.
+    VONDREL_INLINE uint32_t WordAt(uint64_t address) const {
+        uint32_t value;
+        std::memcpy(&value, mem + address, 4);
+        return value;
+    }
+
     // Offset o counts words from the word after it; PC is already there.
     VONDREL_INLINE void JumpBy(uint32_t offset) {
         pc = static_cast<uint32_t>(pc + 4 * offset);
@@ -160,6 +176,179 @@ struct Registers {
 VONDREL_INLINE int32_t Signed(uint32_t v) { return static_cast<int32_t>(v); }
 VONDREL_INLINE uint32_t Truth(bool b) { return b ? 1u : 0u; }
 
+constexpr uint32_t OpWord(uint32_t slot) { return InstructionWord::kOperationTag + slot; }
+
+// Operation words that the look-ahead recognises.
+enum : uint32_t {
+    kGreaterWord = OpWord(13),
+    kLessWord = OpWord(14),
+    kEqualWord = OpWord(15),
+    kGreaterEqualWord = OpWord(17),
+    kLessEqualWord = OpWord(18),
+    kNotEqualWord = OpWord(19),
+    kDupWord = OpWord(26),
+    kJumpIfZeroWord = OpWord(33),
+    kJumpIfNonZeroWord = OpWord(39),
+    kJumpIfZeroOtherWord = OpWord(40),
+    kFetchWord = OpWord(56),
+    kStoreWord = OpWord(57),
+    kAddToMemoryWord = OpWord(82),
+    kLocalAddressWord = OpWord(98),
+    kJumpIfNotEqualPushReturnWord = OpWord(118),
+    kPushInlineWord = OpWord(4),
+    kPushInlineOtherWord = OpWord(62),
+    kPushZeroWord = OpWord(124),
+};
+
+// The six comparisons, by operation word, without a branch per kind: each comparison's slot holds
+// a nibble with one bit for each outcome (less, equal, greater) that makes it true.
+constexpr uint32_t kComparisonOutcomes = (0b100u << 0) |   // 13 Greater
+                                         (0b001u << 4) |   // 14 Less
+                                         (0b010u << 8) |   // 15 Equal
+                                         (0b110u << 16) |  // 17 GreaterEqual (16 is Not)
+                                         (0b011u << 20) |  // 18 LessEqual
+                                         (0b101u << 24);   // 19 NotEqual
+
+// The outcomes that make the comparison word true; 0 for any other word.
+VONDREL_INLINE uint32_t OutcomesOf(uint32_t word) {
+    const uint32_t index = word - kGreaterWord;
+    return (kComparisonOutcomes >> (4 * (index & 7))) & 0xF & (0u - Truth(index <= kNotEqualWord - kGreaterWord));
+}
+
+// 1 when a compared with b (signed) has one of the outcomes, else 0.
+VONDREL_INLINE uint32_t Holds(uint32_t outcomes, uint32_t a, uint32_t b) {
+    const int64_t difference = int64_t{Signed(a)} - int64_t{Signed(b)};
+    return (outcomes >> (1 + Truth(difference > 0) - Truth(difference < 0))) & 1;
+}
+
+// A conditional jump word as the truth on which it jumps (1 for a non-zero value, 0 for zero);
+// kNoJump for any other word.
+constexpr uint32_t kNoJump = 2;
+
+VONDREL_INLINE uint32_t JumpTest(uint32_t word) {
+    uint32_t test = word == kJumpIfNonZeroWord ? 1 : kNoJump;
+    return (word == kJumpIfZeroWord) | (word == kJumpIfZeroOtherWord) ? 0 : test;
+}
+
+// Ends a conditional jump whose offset word is at address as if it had popped truth.
+VONDREL_INLINE void FinishJump(Registers& r, uint64_t address, uint32_t test, uint32_t truth) {
+    const uint32_t offset = r.WordAt(address);
+    r.pc = address + 4;
+    if (truth == test) [[likely]] r.JumpBy(offset);
+}
+
+// Look-ahead. Compiled code is full of a few short sequences: a comparison followed by a conditional
+// jump on its result, a constant compared with the top value before such a jump, and a local
+// variable read, written or added to through "k LocalAddress Fetch/Store/AddToMemory". The handler
+// of a sequence's first word runs the whole sequence as one step when it finds it at PC and none of
+// its words could fail; otherwise it does only its own work. The words are read where they stand
+// each time, so code that jumps into the middle of a sequence or rewrites it runs as written. The
+// tests are combined without branches where that keeps the common path straight.
+
+VONDREL_INLINE void Compare(Registers& r, uint32_t word) {
+    r.Need(2);
+    const uint32_t truth = Holds(OutcomesOf(word), r.top[-1], r.tos);
+    // The jump's offset word must lie inside: there the jump itself would fail.
+    if (r.fuse) {
+        if (const uint32_t test = JumpTest(r.WordAt(r.pc)); (test != kNoJump) & (r.pc <= kHigh - 8)) [[likely]] {
+            r.top -= 2;
+            r.tos = *r.top;
+            FinishJump(r, r.pc + 4, test, truth);
+            return;
+        }
+    }
+    --r.top;
+    r.tos = truth;
+}
+
+// A local variable's slot: "k LocalAddress" gives its script address.
+VONDREL_INLINE uint32_t* LocalSlot(Registers& r, uint32_t k) {
+    DStack<uint32_t>& locals = r.p.LocalsStack();
+    if (k >= locals.Depth()) return nullptr;
+    return locals.Slots() + (locals.Depth() - k);
+}
+
+// The words at address follow a push of the constant k: runs them with it when they are one of the
+// sequences that use a constant and the top value x ("LocalAddress" then "Store" or "AddToMemory";
+// a comparison then a conditional jump) or only the constant ("LocalAddress" then "Fetch"). keep
+// leaves x on the stack: the sequence used a copy of it. The caller has made sure that the pushes
+// of the sequence's first words fit. False, changing nothing, otherwise.
+VONDREL_INLINE bool UseConstant(Registers& r, uint64_t address, uint32_t k, bool keep) {
+    const uint32_t next = r.WordAt(address);
+    if (next == kLocalAddressWord) {
+        uint32_t* slot = LocalSlot(r, k);
+        if (slot == nullptr) return false;
+        // The locals stack lies in the script address space: its slots need no range check.
+        const uint32_t use = r.WordAt(address + 4);
+        if (use == kFetchWord) {
+            if (keep) r.Push(r.tos);
+            r.Push(*slot);
+        } else {
+            if (r.top == r.bottom) return false;
+            if (use == kAddToMemoryWord) {
+                *slot += r.tos;
+            } else if (use == kStoreWord) {
+                *slot = r.tos;
+            } else {
+                return false;
+            }
+            if (!keep) r.DropOne();
+        }
+        r.pc = address + 8;
+        return true;
+    }
+    if (next == kJumpIfNotEqualPushReturnWord) {
+        // The loop operation: unequal, it brings back the return stack's top and jumps.
+        DStack<ReturnAddress>& returns = r.p.ReturnStack();
+        if ((r.top == r.bottom) | (returns.Depth() == 0) | (address > kHigh - 8)) return false;
+        const uint32_t offset = r.WordAt(address + 4);
+        const uint32_t x = r.tos;
+        if (!keep) r.DropOne();
+        r.pc = address + 8;
+        if (x != k) {
+            r.Push(returns.Peek(0));
+            r.JumpBy(offset);
+        }
+        return true;
+    }
+    const uint32_t outcomes = OutcomesOf(next);
+    if (outcomes == 0) return false;
+    const uint32_t test = JumpTest(r.WordAt(address + 4));
+    if ((test == kNoJump) | (r.top == r.bottom) | (address > kHigh - 12)) return false;
+    const uint32_t truth = Holds(outcomes, r.tos, k);
+    if (!keep) r.DropOne();
+    FinishJump(r, address + 8, test, truth);
+    return true;
+}
+
+// Whether the word may begin a sequence that UseConstant runs: a cheap first test.
+VONDREL_INLINE bool MayUseConstant(uint32_t word) {
+    return (word == kLocalAddressWord) | (word - kGreaterWord <= kNotEqualWord - kGreaterWord) |
+           (word == kJumpIfNotEqualPushReturnWord);
+}
+
+// Runs a copy of the top (Dup) and the constant push at address with a following sequence that
+// uses them, when there is one.
+VONDREL_INLINE bool CopyAndUseConstant(Registers& r, uint64_t address) {
+    static constexpr uint32_t kSmall[] = {0, 1, 2, 4, 0xFFFFFFFFu, 0xFFFFFFFEu, 0xFFFFFFFCu};
+    const uint32_t word = r.WordAt(address);
+    const uint32_t index = word - kPushZeroWord;
+    const bool small = index < std::size(kSmall);
+    if (!small & (word != kPushInlineWord) & (word != kPushInlineOtherWord)) return false;
+    const uint64_t use = address + (small ? 4 : 8);
+    if (!MayUseConstant(r.WordAt(use)) | !r.HasRoom(2)) return false;
+    return UseConstant(r, use, small ? kSmall[index] : r.WordAt(address + 4), true);
+}
+
+VONDREL_INLINE void PushConstant(Registers& r, uint32_t k) {
+    if (r.fuse) {
+        if (MayUseConstant(r.WordAt(r.pc)) & r.HasRoom(1)) {
+            if (UseConstant(r, r.pc, k, false)) [[likely]] return;
+        }
+    }
+    r.Push(k);
+}
+
 template <class F>
 VONDREL_INLINE void Unary(Registers& r, F f) {
     r.Need(1);
@@ -177,7 +366,7 @@ VONDREL_INLINE void Binary(Registers& r, F f) {
 struct LoopOps {
     // --- inline data and constants ---
     VONDREL_INLINE static void Nop(Registers&) {}
-    VONDREL_INLINE static void PushInline(Registers& r) { r.Push(r.Inline()); }
+    VONDREL_INLINE static void PushInline(Registers& r) { PushConstant(r, r.Inline()); }
     VONDREL_INLINE static void PushInlineData(Registers& r) {
         const uint32_t count = r.Inline();
         r.Push(static_cast<uint32_t>(r.pc));
@@ -187,13 +376,13 @@ struct LoopOps {
         const auto at = static_cast<uint32_t>(r.pc);
         r.Push(at + 4 * r.Inline());
     }
-    VONDREL_INLINE static void PushZero(Registers& r) { r.Push(0); }
-    VONDREL_INLINE static void PushOne(Registers& r) { r.Push(1); }
-    VONDREL_INLINE static void PushTwo(Registers& r) { r.Push(2); }
-    VONDREL_INLINE static void PushFour(Registers& r) { r.Push(4); }
-    VONDREL_INLINE static void PushMinusOne(Registers& r) { r.Push(0xFFFFFFFFu); }
-    VONDREL_INLINE static void PushMinusTwo(Registers& r) { r.Push(0xFFFFFFFEu); }
-    VONDREL_INLINE static void PushMinusFour(Registers& r) { r.Push(0xFFFFFFFCu); }
+    VONDREL_INLINE static void PushZero(Registers& r) { PushConstant(r, 0); }
+    VONDREL_INLINE static void PushOne(Registers& r) { PushConstant(r, 1); }
+    VONDREL_INLINE static void PushTwo(Registers& r) { PushConstant(r, 2); }
+    VONDREL_INLINE static void PushFour(Registers& r) { PushConstant(r, 4); }
+    VONDREL_INLINE static void PushMinusOne(Registers& r) { PushConstant(r, 0xFFFFFFFFu); }
+    VONDREL_INLINE static void PushMinusTwo(Registers& r) { PushConstant(r, 0xFFFFFFFEu); }
+    VONDREL_INLINE static void PushMinusFour(Registers& r) { PushConstant(r, 0xFFFFFFFCu); }
 
     // --- arithmetic ---
     VONDREL_INLINE static void Add(Registers& r) {
@@ -219,11 +408,14 @@ struct LoopOps {
         CheckDivisor(r);
         Binary(r, [](uint32_t a, uint32_t b) { return static_cast<uint32_t>(Signed(a) % Signed(b)); });
     }
+    // A counter that steps is mostly tested next ("Dup", a constant, a comparison, a jump).
     VONDREL_INLINE static void Increment(Registers& r) {
         Unary(r, [](uint32_t a) { return a + 1; });
+        if (r.fuse && r.WordAt(r.pc) == kDupWord) CopyAndUseConstant(r, r.pc + 4);
     }
     VONDREL_INLINE static void Decrement(Registers& r) {
         Unary(r, [](uint32_t a) { return a - 1; });
+        if (r.fuse && r.WordAt(r.pc) == kDupWord) CopyAndUseConstant(r, r.pc + 4);
     }
     VONDREL_INLINE static void Abs(Registers& r) {
         Unary(r, [](uint32_t a) { return Signed(a) < 0 ? 0u - a : a; });
@@ -257,24 +449,12 @@ struct LoopOps {
     }
 
     // --- comparison and logic ---
-    VONDREL_INLINE static void Greater(Registers& r) {
-        Binary(r, [](uint32_t a, uint32_t b) { return Truth(Signed(a) > Signed(b)); });
-    }
-    VONDREL_INLINE static void Less(Registers& r) {
-        Binary(r, [](uint32_t a, uint32_t b) { return Truth(Signed(a) < Signed(b)); });
-    }
-    VONDREL_INLINE static void Equal(Registers& r) {
-        Binary(r, [](uint32_t a, uint32_t b) { return Truth(a == b); });
-    }
-    VONDREL_INLINE static void GreaterEqual(Registers& r) {
-        Binary(r, [](uint32_t a, uint32_t b) { return Truth(Signed(a) >= Signed(b)); });
-    }
-    VONDREL_INLINE static void LessEqual(Registers& r) {
-        Binary(r, [](uint32_t a, uint32_t b) { return Truth(Signed(a) <= Signed(b)); });
-    }
-    VONDREL_INLINE static void NotEqual(Registers& r) {
-        Binary(r, [](uint32_t a, uint32_t b) { return Truth(a != b); });
-    }
+    VONDREL_INLINE static void Greater(Registers& r) { Compare(r, kGreaterWord); }
+    VONDREL_INLINE static void Less(Registers& r) { Compare(r, kLessWord); }
+    VONDREL_INLINE static void Equal(Registers& r) { Compare(r, kEqualWord); }
+    VONDREL_INLINE static void GreaterEqual(Registers& r) { Compare(r, kGreaterEqualWord); }
+    VONDREL_INLINE static void LessEqual(Registers& r) { Compare(r, kLessEqualWord); }
+    VONDREL_INLINE static void NotEqual(Registers& r) { Compare(r, kNotEqualWord); }
     VONDREL_INLINE static void Not(Registers& r) {
         Unary(r, [](uint32_t a) { return Truth(a == 0); });
     }
@@ -310,8 +490,10 @@ struct LoopOps {
     }
 
     // --- data stack shuffles ---
+    // A copy of the top is mostly used at once by a sequence that takes a constant.
     VONDREL_INLINE static void Dup(Registers& r) {
         r.Need(1);
+        if (r.fuse && CopyAndUseConstant(r, r.pc)) return;
         r.Push(r.tos);
     }
     VONDREL_INLINE static void Swap(Registers& r) {
@@ -616,9 +798,8 @@ struct LoopOps {
     // --- locals and objects ---
     VONDREL_INLINE static void LocalAddress(Registers& r) {
         r.Need(1);
-        DStack<uint32_t>& locals = r.p.LocalsStack();
-        if (r.tos >= locals.Depth()) r.Underflow();
-        const uint32_t* slot = locals.Slots() + (locals.Depth() - r.tos);
+        const uint32_t* slot = LocalSlot(r, r.tos);
+        if (slot == nullptr) r.Underflow();
         r.tos = static_cast<uint32_t>(reinterpret_cast<const uint8_t*>(slot) - r.mem);
     }
     VONDREL_INLINE static void This(Registers& r) {
@@ -646,7 +827,8 @@ bool Processor::Interpret(uint32_t stopDepth) {
                 data_.Slots() + (data_.Capacity() - 1),
                 data_.Slots() + data_.Depth(),
                 0,
-                pc_};
+                pc_,
+                !kSingle};
     r.tos = *r.top;
     // The word less the operation tag: an operation's slot, or for other words a value from which
     // the word is recovered.
@@ -673,7 +855,6 @@ bool Processor::Interpret(uint32_t stopDepth) {
             r.Save();                                                                   \
             return false;                                                               \
         }                                                                               \
-        if (r.pc > kHigh - 4) goto bad_pc;                                              \
         std::memcpy(&slot, r.mem + r.pc, 4);                                            \
         r.pc += 4;                                                                      \
         slot -= InstructionWord::kOperationTag;                                         \
@@ -707,6 +888,12 @@ bool Processor::Interpret(uint32_t stopDepth) {
     VONDREL_PROCESSOR_OPERATIONS(VONDREL_HANDLER)
 
 not_operation:
+    // A word read at or across the end of the address space came (at least in part) from the
+    // guard: its top byte is 0xFF, so it arrives here.
+    if (r.pc > kHigh) {
+        r.pc -= 4;
+        goto bad_pc;
+    }
     r.Save();
     if (const uint32_t word = slot + InstructionWord::kOperationTag; word == InstructionWord::kReturn) {
         const bool endsRun = Return(kTraced, stopDepth);

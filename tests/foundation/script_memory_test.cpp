@@ -76,3 +76,9 @@ TEST(ScriptMemory, ObjectHeaderCheck) {
     }
     delete object;
 }
+
+TEST(ScriptMemory, GuardPastTheEndReadsAsAllOnes) {
+    // Code that scans forward may read a little past the end; there it must find no valid word.
+    const uint8_t* end = ScriptRegionBase() + kScriptRegionSize;
+    for (uint32_t i : {0u, 1u, 3u, 4u, 63u, kScriptTailGuard - 1}) EXPECT_EQ(end[i], 0xFF) << i;
+}
