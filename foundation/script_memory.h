@@ -51,15 +51,23 @@ struct ScriptAllocated {
 };
 
 // Header of every script-visible object, so that a value taken from a script can be checked
-// before it is used as an object.
+// before it is used as an object. Building a header registers its address and destroying it
+// withdraws it: only live headers pass the check, never one that a script wrote into memory it
+// may write, nor that of a deleted object.
 constexpr uint32_t kScriptObjectMagic = 0x4F42445Au;  // "ZDBO"
 struct ScriptObjectHeader {
+    explicit ScriptObjectHeader(uint32_t kind = 0);
+    ScriptObjectHeader(const ScriptObjectHeader& other);
+    // Takes the kind; the header's own address stays registered.
+    ScriptObjectHeader& operator=(const ScriptObjectHeader& other);
+    ~ScriptObjectHeader();
+
     uint32_t magic = kScriptObjectMagic;
     uint32_t kind = 0;
 };
 
-// Returns the header at a script address after checking range and magic; if kind is not 0 the
-// header's kind must equal it. Throws FatalExep otherwise, naming what was expected.
+// Returns the header at a script address after checking range, registration and magic; if kind is
+// not 0 the header's kind must equal it. Throws FatalExep otherwise, naming what was expected.
 ScriptObjectHeader* CheckScriptObject(uint32_t address, uint32_t kind, const char* what);
 
 // Little-endian field access by offset, for every file and memory layout.

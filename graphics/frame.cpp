@@ -23,22 +23,19 @@ uint64_t RowBytes(uint64_t n) {
     return n + (4 - n % 4) % 4;
 }
 
-Frame::Frame() : DataBlock(kHeaderSize, true), ref_{{kScriptObjectMagic, kFrameKind}, this} {
+Frame::Frame() : DataBlock(kHeaderSize, true), ref_{ScriptObjectHeader(kFrameKind), this} {
     SetSignature("IMG");
 }
 
 Frame::Frame(const Frame& other)
     : DataBlock(other),
       ScriptAllocated(other),
-      ref_{{kScriptObjectMagic, kFrameKind}, this},
+      ref_{ScriptObjectHeader(kFrameKind), this},
       takesMask_(other.takesMask_) {
     if (other.mask_) mask_ = std::make_unique<Frame>(*other.mask_);
 }
 
-Frame::~Frame() {
-    // A stale script value must not pass the object check any more.
-    ref_.header.magic = 0;
-}
+Frame::~Frame() = default;
 
 Frame* Frame::FromAddress(uint32_t address) {
     ScriptObjectHeader* header = CheckScriptObject(address, kFrameKind, "frame");

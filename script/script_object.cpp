@@ -58,9 +58,6 @@ void ScriptObject::CopyFields(const ScriptObject& other) {
 
 ScriptObject::~ScriptObject() {
     ScriptFree(fields_);
-    // A stale script value must not pass the object check any more. Volatile: a plain store to a
-    // dying object is dropped by the optimiser.
-    *static_cast<volatile uint32_t*>(&header_.magic) = 0;
 }
 
 ScriptObject* ScriptObject::Clone() const {

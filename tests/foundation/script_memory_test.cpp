@@ -56,7 +56,7 @@ TEST(ScriptMemory, RangeCheck) {
 }
 
 struct TestObject : ScriptAllocated {
-    ScriptObjectHeader header{kScriptObjectMagic, 42};
+    ScriptObjectHeader header{42};
     int value = 5;
 };
 
@@ -75,6 +75,30 @@ TEST(ScriptMemory, ObjectHeaderCheck) {
         EXPECT_NE(std::string(e.message.Text()).find("TestObject"), std::string::npos);
     }
     delete object;
+}
+
+TEST(ScriptMemory, OnlyLiveHeadersPassTheObjectCheck) {
+    // A header written by hand into ordinary script memory looks right but was never built.
+    auto* forged = static_cast<uint32_t*>(ScriptAlloc(16));
+    forged[0] = kScriptObjectMagic;
+    forged[1] = 42;
+    EXPECT_THROW(CheckScriptObject(ToScript(forged), 42, "TestObject"), FatalExep);
+
+    // A deleted object's address fails even when its bytes are written back.
+    auto* object = new TestObject;
+    auto* copy = new TestObject(*object);
+    const uint32_t a = ToScript(object);
+    delete object;
+    EXPECT_THROW(CheckScriptObject(a, 42, "TestObject"), FatalExep);
+    auto* stale = FromScript<uint32_t>(a);
+    stale[0] = kScriptObjectMagic;
+    stale[1] = 42;
+    EXPECT_THROW(CheckScriptObject(a, 42, "TestObject"), FatalExep);
+    // A copy is an object of its own; off by a word is no object.
+    EXPECT_NO_THROW(CheckScriptObject(ToScript(copy), 42, "TestObject"));
+    EXPECT_THROW(CheckScriptObject(ToScript(copy) + 4, 0, "TestObject"), FatalExep);
+    delete copy;
+    ScriptFree(forged);
 }
 
 TEST(ScriptMemory, GuardPastTheEndReadsAsAllOnes) {

@@ -273,6 +273,19 @@ TEST_F(ProcessorCallTest, SteppingCallWords) {
     EXPECT_EQ(Data(), std::vector<uint32_t>{21});
 }
 
+TEST_F(ProcessorCallTest, AForgedObjectIsRefused) {
+    // Script memory made to look like an object header (with a table pointer in front of it and
+    // class and field pointers behind) is no object: calling on it would hand native code a
+    // pointer of the script's choosing.
+    const uint32_t block = Place({0x11111111, 0x11111111, kScriptObjectMagic, kScriptObjectKind, 0x22222222,
+                                  0x22222222, 0x33333333, 0x33333333, 4});
+    const uint32_t forged = block + 8;
+    char message[96];
+    std::snprintf(message, sizeof message, "Not a valid object at 0x%08X where receiver expected", forged);
+    SetData({forged});
+    EXPECT_EQ(RunDog({CallWord(2, 1, Receiver::Popped)}), message);
+}
+
 TEST_F(ProcessorCallTest, CallFaults) {
     struct Row {
         uint32_t word;
