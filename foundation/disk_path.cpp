@@ -70,10 +70,12 @@ bool IsRegularFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Resolves every component but the last; false when a folder is missing.
+// Resolves every component but the last; false when a folder is missing or the name climbs
+// with "..".
 bool ResolveFolders(std::string_view name, std::string& folder, std::string& last) {
     std::vector<std::string> parts = SplitComponents(name);
     if (parts.empty()) return false;
+    if (std::find(parts.begin(), parts.end(), "..") != parts.end()) return false;
     folder.clear();
     if (name.front() == '/' || name.front() == '\\') folder.push_back('/');
     for (size_t i = 0; i + 1 < parts.size(); ++i) {
@@ -100,6 +102,9 @@ std::optional<std::string> FindDiskFile(std::string_view name) {
 
 std::string DiskPathForCreate(std::string_view name) {
     std::string folder, last;
+    for (const std::string& part : SplitComponents(name)) {
+        if (part == "..") return {};
+    }
     if (!ResolveFolders(name, folder, last)) {
         // A missing folder: creating there fails, with the name as given.
         std::string plain(name);

@@ -1,5 +1,7 @@
 // Names of files on disk. Content names use backslashes and ignore letter case; on disk each
-// component is matched without case, relative to the game folder (the working folder).
+// component is matched without case, relative to the game folder (the working folder). A name with
+// a ".." component (from a script, a file or the player) could reach files outside the game: it
+// is never found and cannot be created.
 #pragma once
 
 #include <optional>
@@ -12,5 +14,6 @@
 std::optional<std::string> FindDiskFile(std::string_view name);
 
 // The path to create name at: existing folders are matched as above, an existing file of the same
-// name without case is replaced, otherwise the last component is kept as given.
+// name without case is replaced, otherwise the last component is kept as given. Empty for a name
+// with a ".." component.
 std::string DiskPathForCreate(std::string_view name);

@@ -45,6 +45,7 @@ FW::~FW() {
 void FW::Create(const String& name, uint8_t flags) {
     if (file_ != nullptr) Close();
     std::string path = DiskPathForCreate(name.View());
+    if (path.empty()) throw FatalExep(1, String("FW::Unable to create file"), 0);
     const bool append = (flags & 1) != 0;
     const char* mode = append ? ((flags & 2) ? "at" : "ab") : ((flags & 2) ? "wt" : "wb");
     failed_ = false;

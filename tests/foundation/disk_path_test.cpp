@@ -56,3 +56,18 @@ TEST(DiskPath, CreationKeepsANewNameAsGiven) {
     EXPECT_EQ(DiskPathForCreate("Missing\\New.gsf"), "Missing/New.gsf");
     EXPECT_EQ(DiskPathForCreate((dir.Path() / "saves" / "x").string()), (dir.Path() / "Saves" / "x").string());
 }
+
+TEST(DiskPath, NamesThatClimbOutOfTheGameFolderAreRefused) {
+    TempDir dir;
+    dir.Write("outside.txt", "secret");
+    dir.Write("Game/Saves/Slot1.gsf", "1");
+    WorkingFolder here(dir.Path() / "Game");
+    EXPECT_FALSE(FindDiskFile("..\\outside.txt"));
+    EXPECT_FALSE(FindDiskFile("Saves/../../outside.txt"));
+    EXPECT_FALSE(FindDiskFile("Saves\\..\\Saves\\Slot1.gsf"));
+    EXPECT_EQ(DiskPathForCreate("..\\outside.txt"), "");
+    EXPECT_EQ(DiskPathForCreate("Saves\\..\\..\\new.txt"), "");
+    // "." and names that merely contain dots are fine.
+    EXPECT_EQ(FindDiskFile(".\\Saves\\Slot1.gsf").value_or(""), "./Saves/Slot1.gsf");
+    EXPECT_EQ(DiskPathForCreate("Saves\\..x"), "Saves/..x");
+}

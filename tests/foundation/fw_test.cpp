@@ -87,6 +87,13 @@ TEST(FW, Failures) {
         EXPECT_EQ(e.message, "File not OPENED!");
     }
     EXPECT_EQ(fw.Seek(0, 1), 0u);
+    // A name that climbs out of the game folder is refused before anything is created.
+    const std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::create_directory(dir.Path() / "game");
+    std::filesystem::current_path(dir.Path() / "game");
+    EXPECT_THROW(fw.Create(String("..\\outside.bin")), FatalExep);
+    std::filesystem::current_path(saved);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "outside.bin"));
 }
 
 TEST(FW, AnExceptionMidWriteLeavesTheOldFile) {
