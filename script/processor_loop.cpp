@@ -227,7 +227,7 @@ constexpr uint32_t kNoJump = 2;
 
 VONDREL_INLINE uint32_t JumpTest(uint32_t word) {
     uint32_t test = word == kJumpIfNonZeroWord ? 1 : kNoJump;
-    return (word == kJumpIfZeroWord) | (word == kJumpIfZeroOtherWord) ? 0 : test;
+    return ((word == kJumpIfZeroWord) | (word == kJumpIfZeroOtherWord)) ? 0 : test;
 }
 
 // Ends a conditional jump whose offset word is at address as if it had popped truth.
@@ -336,13 +336,13 @@ VONDREL_INLINE bool CopyAndUseConstant(Registers& r, uint64_t address) {
     const bool small = index < std::size(kSmall);
     if (!small & (word != kPushInlineWord) & (word != kPushInlineOtherWord)) return false;
     const uint64_t use = address + (small ? 4 : 8);
-    if (!MayUseConstant(r.WordAt(use)) | !r.HasRoom(2)) return false;
+    if (!MayUseConstant(r.WordAt(use)) || !r.HasRoom(2)) return false;
     return UseConstant(r, use, small ? kSmall[index] : r.WordAt(address + 4), true);
 }
 
 VONDREL_INLINE void PushConstant(Registers& r, uint32_t k) {
     if (r.fuse) {
-        if (MayUseConstant(r.WordAt(r.pc)) & r.HasRoom(1)) {
+        if (MayUseConstant(r.WordAt(r.pc)) && r.HasRoom(1)) {
             if (UseConstant(r, r.pc, k, false)) [[likely]] return;
         }
     }
