@@ -336,13 +336,17 @@ VONDREL_INLINE bool CopyAndUseConstant(Registers& r, uint64_t address) {
     const bool small = index < std::size(kSmall);
     if (!small & (word != kPushInlineWord) & (word != kPushInlineOtherWord)) return false;
     const uint64_t use = address + (small ? 4 : 8);
-    if (!MayUseConstant(r.WordAt(use)) || !r.HasRoom(2)) return false;
+    const bool usable = MayUseConstant(r.WordAt(use));
+    const bool room = r.HasRoom(2);
+    if (!usable | !room) return false;
     return UseConstant(r, use, small ? kSmall[index] : r.WordAt(address + 4), true);
 }
 
 VONDREL_INLINE void PushConstant(Registers& r, uint32_t k) {
     if (r.fuse) {
-        if (MayUseConstant(r.WordAt(r.pc)) && r.HasRoom(1)) {
+        const bool usable = MayUseConstant(r.WordAt(r.pc));
+        const bool room = r.HasRoom(1);
+        if (usable & room) {
             if (UseConstant(r, r.pc, k, false)) [[likely]] return;
         }
     }
