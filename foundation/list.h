@@ -40,6 +40,9 @@ public:
     // Destroys one node holding item (the cursor's if it holds it, else the first from the head);
     // the cursor stays on its node. Gives the cursor's item afterwards.
     T* Remove(T* item);
+    // Unlinks every node holding item without deleting it: it is being destroyed elsewhere. The
+    // cursor moves off a removed node as RemoveCurrent describes and keeps its place otherwise.
+    void Detach(const T* item);
     void Clear();
 
     uint32_t Count() const { return count_; }
@@ -168,6 +171,23 @@ T* List<T>::Remove(T* item) {
     if (!cursorPassed && index_ > 0) --index_;
     Destroy(found);
     return Current();
+}
+
+template <class T>
+void List<T>::Detach(const T* item) {
+    bool cursorPassed = false;
+    for (Node* n = head_; n != nullptr;) {
+        Node* next = n->next;
+        if (n->item == item) {
+            // Unlink itself moves a cursor that sits on the node; one further on loses a place.
+            if (n != cursor_ && !cursorPassed && index_ > 0) --index_;
+            Unlink(n);
+            ScriptFree(n);
+        } else if (n == cursor_) {
+            cursorPassed = true;
+        }
+        n = next;
+    }
 }
 
 template <class T>

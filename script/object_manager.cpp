@@ -1,7 +1,10 @@
 #include "script/object_manager.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 #include "foundation/exceptions.h"
 #include "script/class_manager.h"
@@ -9,6 +12,18 @@
 #include "script/processor.h"
 
 namespace {
+
+// Every ObjectManager there is. Kept for the life of the process: managers may outlive the
+// ordinary destruction of statics.
+std::vector<ObjectManager*>& LiveManagers() {
+    static auto* managers = new std::vector<ObjectManager*>;
+    return *managers;
+}
+
+std::mutex& LiveManagersMutex() {
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
 
 ObjectManager& ManagerOf(ScriptObject* receiver) {
     auto* manager = dynamic_cast<ObjectManager*>(receiver);
@@ -88,6 +103,8 @@ void DestroyQuietly(ScriptObject* object) {
 ObjectManager::ObjectManager(MethodRunner* processor, uint32_t secondary)
     : ZEMAClass(processor), list_(false), table_(10, 10, false), secondary_(secondary) {
     if (secondary_ == 0) table_.SetAt(this, 0);
+    std::lock_guard lock(LiveManagersMutex());
+    LiveManagers().push_back(this);
 }
 
 ObjectManager::~ObjectManager() {
@@ -97,6 +114,10 @@ ObjectManager::~ObjectManager() {
         list_.First();
         DestroyQuietly(list_.RemoveCurrent());
     }
+    // Registered until here: what the objects let go above may delete others this manager holds.
+    std::lock_guard lock(LiveManagersMutex());
+    std::vector<ObjectManager*>& live = LiveManagers();
+    live.erase(std::find(live.begin(), live.end(), this));
 }
 
 bool ObjectManager::IsKindOf(const char* name) const {
@@ -148,6 +169,15 @@ void ObjectManager::Forget(const ScriptObject* object) {
     const uint32_t end = table_.End();
     for (uint32_t id = 0; id < end; ++id) {
         if (object != nullptr && table_.Get(id) == object) table_.SetAt(nullptr, id);
+    }
+}
+
+void ObjectManager::ForgetEverywhere(const ScriptObject* object) {
+    if (object == nullptr) return;
+    std::lock_guard lock(LiveManagersMutex());
+    for (ObjectManager* manager : LiveManagers()) {
+        manager->Forget(object);
+        manager->list_.Detach(object);
     }
 }
 

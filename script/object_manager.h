@@ -33,6 +33,9 @@ public:
     ScriptObject* SetObject(ScriptObject* object, uint32_t id);
     // Clears every ID that holds the object without destroying it (it is being destroyed elsewhere).
     void Forget(const ScriptObject* object);
+    // The same for every ObjectManager there is, in its table and its object list: a script
+    // deleting an object must leave no manager holding it.
+    static void ForgetEverywhere(const ScriptObject* object);
     // Appends to the object list, which destroys the object when it lets it go.
     void AppendObject(ScriptObject* object);
     // Object 15 of the processor's main manager.

@@ -93,8 +93,8 @@ void ProcessorOps::DeleteObject(Processor& processor) {
         std::snprintf(text, sizeof text, "Object at 0x%08X belongs to the engine and cannot be deleted", value);
         throw FatalExep(String(text));
     }
-    // The object table must not keep, and later destroy again, what is gone.
-    processor.Objects().Forget(object);
+    // No object table or list may keep, and later use or destroy again, what is gone.
+    ObjectManager::ForgetEverywhere(object);
     DestroyObject(object);
 }
 

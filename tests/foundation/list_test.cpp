@@ -187,6 +187,44 @@ TEST(List, RemoveKeepsTheCursorOnItsNode) {
     }
 }
 
+TEST(List, DetachTakesEveryNodeOfTheItemAndDeletesNothing) {
+    int deaths = 0;
+    {
+        // Twice, around the cursor: the earlier one moves the index back, the later one not.
+        Fixture f(4, 2);
+        f.list.Append(&f.items[0]);
+        f.list.Detach(&f.items[0]);
+        EXPECT_EQ(Ids(f.list), (std::vector<int>{1, 2, 3}));
+        EXPECT_EQ(f.list.Current(), &f.items[2]);
+        EXPECT_EQ(f.list.Index(), 1u);
+    }
+    {
+        // On the cursor: it moves to the next node, or back from the tail.
+        Fixture f(3, 1);
+        f.list.Detach(&f.items[1]);
+        EXPECT_EQ(f.list.Current(), &f.items[2]);
+        EXPECT_EQ(f.list.Index(), 1u);
+        f.list.Detach(&f.items[2]);
+        EXPECT_EQ(f.list.Current(), &f.items[0]);
+        EXPECT_EQ(f.list.Index(), 0u);
+        f.list.Detach(&f.items[0]);
+        EXPECT_EQ(f.list.Count(), 0u);
+        EXPECT_EQ(f.list.Current(), nullptr);
+    }
+    {
+        // An owning list does not delete what it lets go of this way.
+        List<Item> owning(true);
+        auto* item = new Item(7, &deaths);
+        owning.Append(item);
+        owning.Append(item, 1);
+        owning.Detach(item);
+        EXPECT_EQ(owning.Count(), 0u);
+        EXPECT_EQ(deaths, 0);
+        delete item;
+    }
+    EXPECT_EQ(deaths, 1);
+}
+
 TEST(List, DeletionModes) {
     int deaths = 0;
     Item kept(5);

@@ -88,6 +88,19 @@ TEST_F(ProcessorObjectTest, DeleteObjectKeepsTheEnginesObjects) {
     SetData({held->Address()});
     EXPECT_EQ(RunThing({Op(102)}), "no error");
     EXPECT_EQ(Cpu().Objects().GetObject(33), nullptr);
+
+    // So does an object that other managers hold, in their tables and object lists: they must not
+    // hand it out or destroy it again.
+    auto* other = new ObjectManager(&Cpu(), 1);
+    auto* listed = new ScriptObject(thing);
+    other->SetObject(listed, 4);
+    other->AppendObject(listed);
+    other->AppendObject(new ScriptObject(thing));
+    SetData({listed->Address()});
+    EXPECT_EQ(RunThing({Op(102)}), "no error");
+    EXPECT_EQ(other->GetObject(4), nullptr);
+    EXPECT_EQ(other->ObjectList().Count(), 1u);
+    delete other;
 }
 
 TEST_F(ProcessorObjectTest, NewObjectAndObjectIds) {
