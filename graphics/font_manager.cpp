@@ -77,10 +77,17 @@ FontCache::FontCache(FontManager* owner, unsigned bucketCount, FD::File* archive
     : NamedCache<Font>(bucketCount, false, archive, true), owner_(owner) {}
 
 Font* FontCache::Load(BlockReader& reader, const String&) {
-    if (owner_ != nullptr) return owner_->LoadFont(reader);
-    auto font = std::make_unique<Font>(1, Font::kHeaderSize, true, nullptr);
-    ReadFontFile(reader, *font);
-    return font.release();
+    Font* font = nullptr;
+    if (owner_ != nullptr) {
+        font = owner_->LoadFont(reader);
+    } else {
+        auto made = std::make_unique<Font>(1, Font::kHeaderSize, true, nullptr);
+        ReadFontFile(reader, *made);
+        font = made.release();
+    }
+    // The cache hands the same font out again: a script must not delete it.
+    if (font != nullptr) font->KeepForEngine();
+    return font;
 }
 
 FontManager::FontManager(MethodRunner* processor, unsigned bucketCount, FD::File* archive,

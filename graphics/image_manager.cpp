@@ -180,7 +180,10 @@ PictureCache::PictureCache(ImageManager* owner, unsigned bucketCount, FD::File* 
     : NamedCache<Image>(bucketCount, false, archive, true), owner_(owner) {}
 
 Image* PictureCache::Load(BlockReader& reader, const String& name) {
-    return owner_ != nullptr ? owner_->LoadPicture(reader, name) : NamedCache<Image>::Load(reader, name);
+    Image* image = owner_ != nullptr ? owner_->LoadPicture(reader, name) : NamedCache<Image>::Load(reader, name);
+    // The cache hands the same picture out again: a script must not delete it.
+    if (image != nullptr) image->KeepForEngine();
+    return image;
 }
 
 ImageManager::ImageManager(ScreenSettingsBlock* settings, MethodRunner* processor, unsigned bucketCount,
@@ -237,6 +240,7 @@ Image* ImageManager::GetRecoloured(const String& name, const String& code) {
     auto copy = std::make_unique<Image>(*source);
     RecolourImage(*copy, code.Text(), settings_ != nullptr ? settings_->pixelFormat : 565);
     Image* kept = copy.release();
+    kept->KeepForEngine();
     pictures_.FindOrAdd(key, kept, 2);
     return kept;
 }

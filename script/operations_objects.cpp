@@ -23,6 +23,7 @@ uint32_t FieldAddress(ScriptObject* object, uint32_t number) { return ToScript(&
 
 // Objects the engine itself holds and deletes: the processor, its managers and registered classes.
 bool BelongsToEngine(Processor& processor, ScriptObject* object) {
+    if (object->KeptByEngine()) return true;
     if (object == &processor || object == &processor.Objects() || object == &processor.Classes()) return true;
     if (object->Class() != object) return false;
     HashEntry<ZEMAClass>* entry =

@@ -41,6 +41,11 @@ public:
     // Runs the object's script destructor steps (see DestroyObject) without freeing anything.
     void RunDestructorMethods();
 
+    // Marks an object that an engine cache keeps and hands out for the rest of its life: a script
+    // may not delete it.
+    void KeepForEngine() { keptByEngine_ = true; }
+    bool KeptByEngine() const { return keptByEngine_; }
+
 protected:
     // For descriptors, whose class is themselves: no fields, class set by the derived constructor.
     struct SelfClass {};
@@ -55,6 +60,7 @@ private:
     ZEMAClass* class_;
     uint32_t* fields_ = nullptr;
     uint32_t fieldCount_ = 0;
+    bool keptByEngine_ = false;
 };
 
 // Destroys an object the way scripts expect: when it has a class other than itself and that class

@@ -46,7 +46,12 @@ void BindSoundManagerMethods(ZEMAClass& target) {
 SoundCache::SoundCache(SoundManager& owner, unsigned bucketCount, FD::File* archive)
     : NamedCache<SoundRecord>(bucketCount, false, archive, false), owner_(owner) {}
 
-SoundRecord* SoundCache::Load(BlockReader& reader, const String&) { return owner_.LoadSound(reader); }
+SoundRecord* SoundCache::Load(BlockReader& reader, const String&) {
+    SoundRecord* record = owner_.LoadSound(reader);
+    // The cache hands the same record out again: a script must not delete it.
+    if (record != nullptr) record->KeepForEngine();
+    return record;
+}
 
 SoundManager::SoundManager(MethodRunner* processor, unsigned bucketCount, FD::File* archive)
     : ZEMAClass(processor), sounds_(*this, bucketCount, archive) {}

@@ -59,6 +59,7 @@ TEST_F(FontManagerTest, AFontIsReadOnceAndHandedOutInTheCurrentLanguage) {
 
     Font* font = Font::FromAddress(Call(4, "Main.dff"));
     EXPECT_EQ(font->GlyphFor('A').width, 3);
+    EXPECT_TRUE(font->KeptByEngine());  // cached: scripts may not delete it
     language.SetLanguage(2);
     EXPECT_EQ(Font::FromAddress(Call(4, "Main.dff")), font);  // the same font, now its variant
     EXPECT_EQ(font->GlyphFor('A').width, 4);

@@ -145,6 +145,9 @@ TEST_F(ImageManagerTest, RecolouredCopiesAreMadeOncePerCode) {
     auto manager = Manager();
     Image* original = manager->GetImage("Red.dpf");
     Image* swapped = manager->GetRecoloured("Red.dpf", "321");
+    // Both stay in the cache: scripts may not delete them.
+    EXPECT_TRUE(original->KeptByEngine());
+    EXPECT_TRUE(swapped->KeptByEngine());
     EXPECT_EQ(Row(swapped), (std::vector<uint32_t>{0x001F, 0xF800, 0}));
     EXPECT_EQ(Row(manager->GetRecoloured("Red.dpf", "123")), Row(original));
     EXPECT_EQ(Row(manager->GetRecoloured("Red.dpf", "000")), (std::vector<uint32_t>{0, 0, 0}));

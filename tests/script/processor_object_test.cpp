@@ -1,5 +1,7 @@
 // Operations on objects and classes: creation, deletion, the current object, object IDs and class
 // fields.
+#include <memory>
+
 #include "script/class_manager.h"
 #include "script/object_manager.h"
 #include "tests/script/processor_fixture.h"
@@ -82,6 +84,15 @@ TEST_F(ProcessorObjectTest, DeleteObjectKeepsTheEnginesObjects) {
         EXPECT_EQ(RunThing({Op(102)}), text);
         ClearStacks();
     }
+    // So are objects that an engine cache keeps and hands out again.
+    auto cached = std::make_unique<ScriptObject>(thing);
+    cached->KeepForEngine();
+    SetData({cached->Address()});
+    char text[96];
+    std::snprintf(text, sizeof text, "Object at 0x%08X belongs to the engine and cannot be deleted", cached->Address());
+    EXPECT_EQ(RunThing({Op(102)}), text);
+    ClearStacks();
+
     // An object held under an ID leaves the table when a script deletes it.
     auto* held = new ScriptObject(thing);
     Cpu().Objects().SetObject(held, 33);

@@ -106,6 +106,7 @@ TEST_F(SoundManagerTest, ACachedSoundPlaysAndIsFreedAfterTheSoundThreadStops) {
     SoundSystem system(&settings, &runner, audio);
     system.Init();
     SoundRecord* silence = manager->Sounds().Get("Misc\\Silence.wav");
+    EXPECT_TRUE(silence->KeptByEngine());
     EXPECT_GT(system.PostPlay(silence), 0);
     system.StopThread();
     EXPECT_EQ(audio.Playbacks(silence->Handle()), 1);
