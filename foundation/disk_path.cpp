@@ -70,12 +70,13 @@ bool IsRegularFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Resolves every component but the last; false when a folder is missing or the name climbs
-// with "..".
+// A name with a ".." component could reach outside the game folder.
+bool Climbs(const std::vector<std::string>& parts) { return std::find(parts.begin(), parts.end(), "..") != parts.end(); }
+
+// Resolves every component but the last; false when a folder is missing or the name climbs.
 bool ResolveFolders(std::string_view name, std::string& folder, std::string& last) {
     std::vector<std::string> parts = SplitComponents(name);
-    if (parts.empty()) return false;
-    if (std::find(parts.begin(), parts.end(), "..") != parts.end()) return false;
+    if (parts.empty() || Climbs(parts)) return false;
     folder.clear();
     if (name.front() == '/' || name.front() == '\\') folder.push_back('/');
     for (size_t i = 0; i + 1 < parts.size(); ++i) {
@@ -102,9 +103,7 @@ std::optional<std::string> FindDiskFile(std::string_view name) {
 
 std::string DiskPathForCreate(std::string_view name) {
     std::string folder, last;
-    for (const std::string& part : SplitComponents(name)) {
-        if (part == "..") return {};
-    }
+    if (Climbs(SplitComponents(name))) return {};
     if (!ResolveFolders(name, folder, last)) {
         // A missing folder: creating there fails, with the name as given.
         std::string plain(name);

@@ -751,25 +751,23 @@ struct LoopOps {
         r.top -= 2;
         r.tos = *r.top;
     }
-    VONDREL_INLINE static void AddToMemory(Registers& r) {  // value addr ->
+    // value addr -> : the word at addr combined with value.
+    template <class F>
+    VONDREL_INLINE static void UpdateMemory(Registers& r, F f) {
         r.Need(2);
         uint8_t* at = r.Bytes(r.tos, 4);
         uint32_t value;
         std::memcpy(&value, at, 4);
-        value += r.top[-1];
+        value = f(value, r.top[-1]);
         std::memcpy(at, &value, 4);
         r.top -= 2;
         r.tos = *r.top;
     }
-    VONDREL_INLINE static void SubtractFromMemory(Registers& r) {  // value addr ->
-        r.Need(2);
-        uint8_t* at = r.Bytes(r.tos, 4);
-        uint32_t value;
-        std::memcpy(&value, at, 4);
-        value -= r.top[-1];
-        std::memcpy(at, &value, 4);
-        r.top -= 2;
-        r.tos = *r.top;
+    VONDREL_INLINE static void AddToMemory(Registers& r) {
+        UpdateMemory(r, [](uint32_t word, uint32_t value) { return word + value; });
+    }
+    VONDREL_INLINE static void SubtractFromMemory(Registers& r) {
+        UpdateMemory(r, [](uint32_t word, uint32_t value) { return word - value; });
     }
     VONDREL_INLINE static void IncrementMemory(Registers& r) {
         r.Need(1);

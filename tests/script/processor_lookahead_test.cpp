@@ -93,7 +93,9 @@ private:
         SetData(start.data);
         for (uint32_t v : start.locals) p.LocalsStack().Push(v);
         for (uint32_t v : start.returns) p.ReturnStack().Push(v);
-        if (at == 0) {
+        // Code written at a given address (the end of the address space) is cleared afterwards.
+        const bool placed = at == 0;
+        if (placed) {
             at = Place(code);
         } else {
             for (size_t i = 0; i < code.size(); ++i) StoreU32(FromScript<uint8_t>(at + 4 * static_cast<uint32_t>(i)), code[i]);
@@ -119,10 +121,8 @@ private:
         for (uint32_t d = locals.Depth(); d > 0; --d) end.locals.push_back(locals.Peek(d - 1));
         DStack<ReturnAddress>& returns = p.ReturnStack();
         for (uint32_t d = returns.Depth(); d > 0; --d) end.returns.push_back(returns.Peek(d - 1));
-        if (at != 0 && !code.empty() && FromScript<uint8_t>(at) != nullptr) {
-            for (size_t i = 0; i < code.size() && at + 4 * i >= static_cast<uint32_t>(kScriptRegionSize) - 64; ++i) {
-                StoreU32(FromScript<uint8_t>(at + 4 * static_cast<uint32_t>(i)), 0);
-            }
+        if (!placed) {
+            for (size_t i = 0; i < code.size(); ++i) StoreU32(FromScript<uint8_t>(at + 4 * static_cast<uint32_t>(i)), 0);
         }
         return end;
     }
