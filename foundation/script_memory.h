@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "foundation/byte_order.h"
+
 // Size of the region, and the low part of it that is never handed out, so that null and small
 // offsets always fault as script errors.
 constexpr uint64_t kScriptRegionSize = uint64_t{1} << 31;
@@ -23,6 +25,12 @@ uint8_t* ScriptRegionBase();
 void* ScriptAlloc(size_t size);
 void ScriptFree(void* p);
 bool InScriptRegion(const void* p);
+// End of the part of the region the allocator has handed out so far (it only grows): script
+// accesses at or beyond it are refused.
+uint32_t ScriptHandedOutEnd();
+// True when some byte of the range is a red zone or a freed block (sanitizer builds only; always
+// false otherwise). Script accesses to such bytes are refused rather than reported by the sanitizer.
+bool ScriptRangePoisoned(uint32_t address, uint32_t size);
 
 // Pointer <-> script address. ToScript(nullptr) is 0 and FromScript(0) is nullptr.
 uint32_t ToScript(const void* p);
@@ -69,22 +77,3 @@ struct ScriptObjectHeader {
 // Returns the header at a script address after checking range, registration and magic; if kind is
 // not 0 the header's kind must equal it. Throws FatalExep otherwise, naming what was expected.
 ScriptObjectHeader* CheckScriptObject(uint32_t address, uint32_t kind, const char* what);
-
-// Little-endian field access by offset, for every file and memory layout.
-inline uint16_t LoadU16(const void* p) {
-    const auto* b = static_cast<const uint8_t*>(p);
-    return static_cast<uint16_t>(b[0] | (b[1] << 8));
-}
-inline uint32_t LoadU32(const void* p) {
-    const auto* b = static_cast<const uint8_t*>(p);
-    return uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) | (uint32_t{b[3]} << 24);
-}
-inline void StoreU16(void* p, uint16_t v) {
-    auto* b = static_cast<uint8_t*>(p);
-    b[0] = static_cast<uint8_t>(v);
-    b[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void StoreU32(void* p, uint32_t v) {
-    auto* b = static_cast<uint8_t*>(p);
-    for (int i = 0; i < 4; ++i) b[i] = static_cast<uint8_t>(v >> (8 * i));
-}
