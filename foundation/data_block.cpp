@@ -1,9 +1,11 @@
 #include "foundation/data_block.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "foundation/block_reader.h"
@@ -15,12 +17,16 @@ namespace {
 
 constexpr uint32_t kMinHeaderSize = 10;
 
-struct ScriptBuffer {
-    void operator()(uint8_t* p) const { ScriptFree(p); }
+struct HostFreer {
+    void operator()(uint8_t* p) const noexcept { std::free(p); }
 };
-using ScriptBytes = std::unique_ptr<uint8_t, ScriptBuffer>;
+using HostBytes = std::unique_ptr<uint8_t, HostFreer>;
 
-ScriptBytes AllocBytes(uint32_t size) { return ScriptBytes(static_cast<uint8_t*>(ScriptAlloc(size))); }
+HostBytes AllocHostBytes(uint64_t size) {
+    void* p = std::calloc(size == 0 ? 1 : size, 1);
+    if (p == nullptr) throw std::bad_alloc();
+    return HostBytes(static_cast<uint8_t*>(p));
+}
 
 // A tag as its 4 signature bytes: a shorter text is padded with NUL bytes instead of being read past.
 uint32_t TagWord(const char* tag) {
@@ -112,12 +118,15 @@ DataBlock::DataBlock(uint32_t headerSize, bool loadPayload) : headerSize_(header
     if (headerSize == 0) return;
     if (headerSize < kMinHeaderSize || headerSize > UINT16_MAX)
         throw FatalExep(String("DataBlock header size out of range: ") + String(static_cast<int>(headerSize)));
-    header_ = static_cast<uint8_t*>(ScriptAlloc(headerSize));
+    header_ = AllocHostBytes(headerSize).release();
     StoreU16(header_ + 4, static_cast<uint16_t>(headerSize));
 }
 
 DataBlock::DataBlock(const DataBlock& other)
-    : headerSize_(0), payloadPosition_(other.payloadPosition_), loadPayload_(other.loadPayload_) {
+    : headerSize_(0),
+      payloadPosition_(other.payloadPosition_),
+      loadPayload_(other.loadPayload_),
+      scriptPayload_(other.scriptPayload_) {
     CopyFrom(other);
 }
 
@@ -131,14 +140,15 @@ DataBlock& DataBlock::operator=(const DataBlock& other) {
 }
 
 void DataBlock::CopyFrom(const DataBlock& other) {
-    ScriptBytes header, payload;
+    HostBytes header;
+    PayloadPtr payload;
     if (other.header_ != nullptr && other.headerSize_ != 0) {
-        header = AllocBytes(other.headerSize_);
+        header = AllocHostBytes(other.headerSize_);
         std::memcpy(header.get(), other.header_, other.headerSize_);
     }
     if (other.payload_ != nullptr) {
         uint32_t size = other.PayloadSize();
-        payload = AllocBytes(size);
+        payload = NewPayload(size);
         std::memcpy(payload.get(), other.payload_, size);
     }
     FreeBuffers();
@@ -150,10 +160,22 @@ void DataBlock::CopyFrom(const DataBlock& other) {
 DataBlock::~DataBlock() { FreeBuffers(); }
 
 void DataBlock::FreeBuffers() {
-    ScriptFree(payload_);
-    payload_ = nullptr;
-    ScriptFree(header_);
+    SetPayload(nullptr);
+    std::free(header_);
     header_ = nullptr;
+}
+
+void PayloadFreer::operator()(uint8_t* p) const noexcept {
+    if (inScriptMemory) {
+        ScriptFree(p);
+    } else {
+        std::free(p);
+    }
+}
+
+PayloadPtr DataBlock::NewPayload(uint64_t size) const {
+    if (scriptPayload_) return PayloadPtr(static_cast<uint8_t*>(ScriptAlloc(size)), PayloadFreer{true});
+    return PayloadPtr(AllocHostBytes(size).release(), PayloadFreer{false});
 }
 
 void DataBlock::ReadChunk(BlockReader&, const uint8_t*) {}
@@ -172,15 +194,17 @@ void DataBlock::SetPayloadSize(uint32_t size) {
 }
 
 void DataBlock::AllocPayload() {
-    ScriptFree(payload_);
-    payload_ = nullptr;
-    payload_ = static_cast<uint8_t*>(ScriptAlloc(PayloadSize()));
+    SetPayload(nullptr);
+    SetPayload(NewPayload(PayloadSize()));
 }
 
-void DataBlock::SetPayload(uint8_t* buffer) {
-    if (buffer == payload_) return;
-    ScriptFree(payload_);
-    payload_ = buffer;
+void DataBlock::SetPayload(PayloadPtr buffer) {
+    if (buffer.get() == payload_) {
+        (void)buffer.release();  // already owned
+        return;
+    }
+    PayloadPtr old(payload_, PayloadFreer{scriptPayload_});
+    payload_ = buffer.release();
 }
 
 void DataBlock::SetSignature(const char* tag) {
@@ -225,23 +249,23 @@ BlockReader& operator>>(BlockReader& reader, DataBlock& block) {
         payloadPosition = reader.Tell();
         if (uint64_t{payloadPosition} + payloadSize > end)
             Damaged(reader, mark.start, "payload runs past the end of the block");
-        ScriptBytes payload;
+        PayloadPtr payload;
         if (block.loadPayload_) {
-            payload = AllocBytes(payloadSize);
+            payload = block.NewPayload(payloadSize);
             if (reader.Read(payload.get(), payloadSize) != payloadSize)
                 Damaged(reader, mark.start, "truncated payload");
         } else if (mark.version == 1) {
             reader.Skip(payloadSize);
         }
         if (block.header_ == nullptr && block.headerSize_ == 0) {
-            block.header_ = AllocBytes(mark.headerSize).release();
+            block.header_ = AllocHostBytes(mark.headerSize).release();
             block.headerSize_ = mark.headerSize;
         }
         if (block.header_ != nullptr) {
             std::memcpy(block.header_, stored.data(), std::min(mark.headerSize, block.headerSize_));
             StoreU16(block.header_ + 4, static_cast<uint16_t>(block.headerSize_));
         }
-        if (payload) block.SetPayload(payload.release());
+        if (payload) block.SetPayload(std::move(payload));
     }
 
     if (mark.version != 0) {

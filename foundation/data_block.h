@@ -1,12 +1,21 @@
 // A tagged block: a header (4-byte signature, u16 header size, u32 payload size, class fields) and
-// an optional payload. Header and payload live in the script address space, since scripts address
-// them. Stored as "SE" + header + payload; "SC" and "SM" containers with sub-blocks are read too.
+// an optional payload. The header lives on the host heap, out of scripts' reach, since its sizes
+// bound every access; the payload too, unless scripts are handed its address (method tables and
+// code), in which case it lives in the script address space and its contents are untrusted. Stored as "SE" + header + payload; "SC" and "SM" containers with sub-blocks are read too.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 class BlockReader;
 class FW;
+
+// Frees a payload where it was made.
+struct PayloadFreer {
+    bool inScriptMemory = false;
+    void operator()(uint8_t* p) const noexcept;
+};
+using PayloadPtr = std::unique_ptr<uint8_t, PayloadFreer>;
 
 class DataBlock {
 public:
@@ -36,11 +45,16 @@ public:
     bool LoadsPayload() const { return loadPayload_; }
     void SetLoadPayload(bool load) { loadPayload_ = load; }
 
+    // Payloads made from now on live in the script address space. Set before the payload is made.
+    void KeepPayloadInScriptMemory() { scriptPayload_ = true; }
+    bool PayloadInScriptMemory() const { return scriptPayload_; }
+    // Zero-filled memory where this block keeps its payload, for SetPayload.
+    PayloadPtr NewPayload(uint64_t size) const;
     // Replaces the payload with one of the header's payload size (zero-filled).
     void AllocPayload();
-    // Takes ownership of buffer, which must come from ScriptAlloc; the caller keeps the header's
-    // payload size consistent with it.
-    void SetPayload(uint8_t* buffer);
+    // Takes ownership of a buffer from NewPayload; the caller keeps the header's payload size
+    // consistent with it.
+    void SetPayload(PayloadPtr buffer);
     // tag: up to 4 bytes, NUL-padded ("FDN" is "FDN" and one NUL).
     void SetSignature(const char* tag);
     // All four signature bytes compare, NUL padding included; false without a header.
@@ -58,6 +72,7 @@ private:
     uint8_t* payload_ = nullptr;
     uint32_t payloadPosition_ = 0;
     bool loadPayload_;
+    bool scriptPayload_ = false;
 };
 
 // Writes "SE" and the block.

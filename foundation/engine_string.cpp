@@ -1,10 +1,10 @@
 #include "foundation/engine_string.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "foundation/script_memory.h"
 
 namespace {
 
@@ -12,12 +12,14 @@ char kMovedFrom[1] = {'\0'};
 
 // A moved-from String points at a shared empty text that is never freed.
 void ReleaseBuffer(char* text) {
-    if (text != kMovedFrom) ScriptFree(text);
+    if (text != kMovedFrom) std::free(text);
 }
 
 char* NewBuffer(size_t length) {
     if (length > UINT32_MAX) throw std::bad_alloc();
-    return static_cast<char*>(ScriptAlloc(length));
+    auto* buffer = static_cast<char*>(std::malloc(length));
+    if (buffer == nullptr) throw std::bad_alloc();
+    return buffer;
 }
 
 }  // namespace

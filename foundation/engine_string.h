@@ -1,5 +1,6 @@
 // The engine's text value: an owned NUL-terminated 8-bit text with its length (C length + 1).
-// Buffers live in the script address space, so a text can be handed to scripts by address.
+// Buffers live on the host heap; a text handed to scripts is copied into script memory
+// (CopyTextToScript).
 #pragma once
 
 #include <cstdint>

@@ -37,6 +37,10 @@ File::File(BlockReader* reader, uint32_t searchMode, uint32_t handlePageSize)
     ReadDirectory(*reader);
 }
 
+File* File::FromAddress(uint32_t address) {
+    return static_cast<File*>(FindScriptHandle(address, HandleFamily::kArchive, 0));
+}
+
 File::~File() {
     for (auto& handle : handles_) {
         if (handle && handle->stream != nullptr) std::fclose(handle->stream);

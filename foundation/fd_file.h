@@ -10,7 +10,8 @@
 
 #include "foundation/data_block.h"
 #include "foundation/engine_string.h"
-#include "foundation/script_memory.h"
+#include "foundation/byte_order.h"
+#include "foundation/script_handle.h"
 
 class BlockReader;
 
@@ -25,7 +26,7 @@ struct Entry {
 // Byte comparison with ASCII letters folded to lower case.
 int CompareNames(const char* a, const char* b);
 
-class File : public DataBlock, public ScriptAllocated {
+class File : public DataBlock {
 public:
     // Reads the directory block at the reader's position. searchMode 0: loose files first, then
     // archive entries; 1: entries first, then loose files; 2: entries only. The reader is not owned
@@ -51,6 +52,11 @@ public:
     // Entries in table order (descending by name).
     const Entry& EntryAt(uint32_t index) const { return entries_.at(index); }
     const Entry* FindEntry(const String& name) const;
+
+    // The value by which scripts name this archive, and the archive a script value names (null
+    // when it names none).
+    uint32_t Address() const { return handle_.Address(); }
+    static File* FromAddress(uint32_t address);
 
     void ReadChunk(BlockReader& reader, const uint8_t* signature) override;
     void AfterRead(BlockReader& reader) override;
@@ -82,6 +88,7 @@ private:
     std::vector<std::unique_ptr<DataBlock>> offsetBlocks_;
     std::vector<std::unique_ptr<DataBlock>> sizeBlocks_;
     std::vector<uint32_t> dataPositions_;
+    ScriptHandle handle_{HandleFamily::kArchive, 0, this};
 };
 
 }  // namespace FD

@@ -1,12 +1,11 @@
 // Doubly linked list of item pointers with a built-in cursor. Each item carries a deletion mode:
 // 1 always deleted by the list, 2 never, anything else (callers pass 0) deleted when the list owns
-// its items. Nodes live in the script address space, since scripts may be handed their addresses.
+// its items. Nodes hold host pointers and live on the host heap.
 #pragma once
 
 #include <cstdint>
 #include <new>
 
-#include "foundation/script_memory.h"
 
 template <class T>
 class List {
@@ -66,7 +65,7 @@ private:
 
 template <class T>
 void List<T>::Append(T* item, unsigned mode) {
-    Node* node = new (ScriptAlloc(sizeof(Node))) Node{item, nullptr, tail_, mode};
+    Node* node = new Node{item, nullptr, tail_, mode};
     if (tail_ != nullptr) {
         tail_->next = node;
     } else {
@@ -130,7 +129,7 @@ void List<T>::Destroy(Node* node) {
     // it consistent.
     const bool deleteItem = node->mode == 1 || (node->mode != 2 && ownsItems_);
     T* item = node->item;
-    ScriptFree(node);
+    delete node;
     if (deleteItem) delete item;
 }
 
@@ -140,7 +139,7 @@ T* List<T>::RemoveCurrent() {
     if (node == nullptr) return nullptr;
     Unlink(node);
     T* item = node->item;
-    ScriptFree(node);
+    delete node;
     return item;
 }
 
@@ -182,7 +181,7 @@ void List<T>::Detach(const T* item) {
             // Unlink itself moves a cursor that sits on the node; one further on loses a place.
             if (n != cursor_ && !cursorPassed && index_ > 0) --index_;
             Unlink(n);
-            ScriptFree(n);
+            delete n;
         } else if (n == cursor_) {
             cursorPassed = true;
         }

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
+#include "foundation/byte_order.h"
 #include "foundation/data_block.h"
-#include "foundation/script_memory.h"
 
-class PaletteBlock : public DataBlock, public ScriptAllocated {
+class PaletteBlock : public DataBlock {
   public:
     static constexpr uint32_t kHeaderSize = 14;
 

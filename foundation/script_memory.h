@@ -1,10 +1,13 @@
 // The script address space: one reserved region whose offsets are the 32-bit addresses that script
-// values hold. Everything whose address can reach a script value is allocated here.
+// values hold. It holds plain script data only (values and bytes a script may read and overwrite
+// without harming the host): no C++ object, host pointer or allocator record is ever placed here.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <string_view>
 
 #include "foundation/byte_order.h"
 
@@ -39,7 +42,10 @@ T* FromScript(uint32_t address) {
     return address == 0 ? nullptr : reinterpret_cast<T*>(ScriptRegionBase() + address);
 }
 
-// Throws FatalExep unless [address, address + size) lies in the allocatable part of the region.
+// True when [address, address + size) lies in the handed-out part of the region (and, in sanitizer
+// builds, touches no red zone or freed block).
+bool ScriptRangeUsable(uint32_t address, uint32_t size);
+// Throws FatalExep unless the range is usable.
 void CheckScriptRange(uint32_t address, uint32_t size);
 // Checked access for memory operations that a script starts.
 template <class T>
@@ -50,30 +56,20 @@ T* ScriptPointer(uint32_t address, uint32_t size = sizeof(T)) {
 uint32_t ScriptLoad32(uint32_t address);
 void ScriptStore32(uint32_t address, uint32_t value);
 
-// Base for native objects that live in the region: class-level operator new/delete.
-struct ScriptAllocated {
-    static void* operator new(size_t size) { return ScriptAlloc(size); }
-    static void* operator new[](size_t size) { return ScriptAlloc(size); }
-    static void operator delete(void* p) noexcept { ScriptFree(p); }
-    static void operator delete[](void* p) noexcept { ScriptFree(p); }
+// Owns a block of script memory.
+struct ScriptFreer {
+    void operator()(void* p) const noexcept { ScriptFree(p); }
 };
+template <class T>
+using ScriptBuffer = std::unique_ptr<T, ScriptFreer>;
+template <class T>
+ScriptBuffer<T> NewScriptBuffer(size_t bytes) {
+    return ScriptBuffer<T>(static_cast<T*>(ScriptAlloc(bytes)));
+}
+// A NUL-terminated copy of a text in script memory, for handing the text to scripts.
+ScriptBuffer<char> CopyTextToScript(std::string_view text);
 
-// Header of every script-visible object, so that a value taken from a script can be checked
-// before it is used as an object. Building a header registers its address and destroying it
-// withdraws it: only live headers pass the check, never one that a script wrote into memory it
-// may write, nor that of a deleted object.
-constexpr uint32_t kScriptObjectMagic = 0x4F42445Au;  // "ZDBO"
-struct ScriptObjectHeader {
-    explicit ScriptObjectHeader(uint32_t kind = 0);
-    ScriptObjectHeader(const ScriptObjectHeader& other);
-    // Takes the kind; the header's own address stays registered.
-    ScriptObjectHeader& operator=(const ScriptObjectHeader& other);
-    ~ScriptObjectHeader();
-
-    uint32_t magic = kScriptObjectMagic;
-    uint32_t kind = 0;
-};
-
-// Returns the header at a script address after checking range, registration and magic; if kind is
-// not 0 the header's kind must equal it. Throws FatalExep otherwise, naming what was expected.
-ScriptObjectHeader* CheckScriptObject(uint32_t address, uint32_t kind, const char* what);
+// Length of the NUL-terminated text at a script address. Throws FatalExep unless the text, its
+// terminator included, lies inside the handed-out part of the region. Scripts own that memory, so
+// the scan never trusts it to end.
+uint32_t ScriptTextLength(uint32_t address);

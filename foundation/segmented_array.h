@@ -1,15 +1,24 @@
 // Growable array of element pointers whose slots never move: the first indexes live in a fixed
 // direct part, the rest in fixed-size pages made (zero-filled) when first reached, listed in a page
 // directory that grows by half again. A slot's address stays valid for the array's life, so an
-// index can serve as a stable identifier. Direct part, directory and pages live in the script
-// address space. Optionally owns (deletes) its elements.
+// index can serve as a stable identifier. Direct part, directory and pages hold host pointers and
+// so live on the host heap. Optionally owns (deletes) its elements.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 
 #include "foundation/exceptions.h"
-#include "foundation/script_memory.h"
+
+// Zero-filled host memory for n slots; std::bad_alloc when there is none.
+template <class S>
+S* ZeroedSlots(uint64_t n) {
+    void* p = std::calloc(n == 0 ? 1 : n, sizeof(S));
+    if (p == nullptr) throw std::bad_alloc();
+    return static_cast<S*>(p);
+}
 
 // No array holds more than this many slots: a wild index must not grow the directory to gigabytes.
 constexpr uint32_t kSegmentedArrayMaxElements = uint32_t{1} << 24;
@@ -70,11 +79,11 @@ SegmentedArray<T>::SegmentedArray(unsigned directSize, unsigned pageSize, bool o
       pageSize_(pageSize == 0 ? 1 : pageSize),
       directSize_(std::min<uint32_t>(directSize, kSegmentedArrayMaxElements)),
       ownsElements_(ownsElements) {
-    direct_ = static_cast<T**>(ScriptAlloc(sizeof(T*) * directSize_));
+    direct_ = ZeroedSlots<T*>(directSize_);
     try {
-        pages_ = static_cast<T***>(ScriptAlloc(sizeof(T**) * directorySize_));
+        pages_ = ZeroedSlots<T**>(directorySize_);
     } catch (...) {
-        ScriptFree(direct_);
+        std::free(direct_);
         throw;
     }
 }
@@ -82,8 +91,8 @@ SegmentedArray<T>::SegmentedArray(unsigned directSize, unsigned pageSize, bool o
 template <class T>
 SegmentedArray<T>::~SegmentedArray() {
     Clear();
-    ScriptFree(pages_);
-    ScriptFree(direct_);
+    std::free(pages_);
+    std::free(direct_);
 }
 
 template <class T>
@@ -94,9 +103,9 @@ void SegmentedArray<T>::GrowDirectory(uint32_t page) {
     uint64_t size = (uint64_t{directorySize_} * 3 + 3) / 2;
     size = std::max<uint64_t>(size, uint64_t{page} + 1);
     size = std::max<uint64_t>(std::min(size, maxPages), uint64_t{page} + 1);
-    auto* grown = static_cast<T***>(ScriptAlloc(sizeof(T**) * size));
+    auto* grown = ZeroedSlots<T**>(size);
     std::copy(pages_, pages_ + directorySize_, grown);
-    ScriptFree(pages_);
+    std::free(pages_);
     pages_ = grown;
     directorySize_ = static_cast<uint32_t>(size);
 }
@@ -104,7 +113,7 @@ void SegmentedArray<T>::GrowDirectory(uint32_t page) {
 template <class T>
 T** SegmentedArray<T>::MakePage(uint32_t page) {
     if (page >= directorySize_) GrowDirectory(page);
-    if (pages_[page] == nullptr) pages_[page] = static_cast<T**>(ScriptAlloc(sizeof(T*) * pageSize_));
+    if (pages_[page] == nullptr) pages_[page] = ZeroedSlots<T*>(pageSize_);
     return pages_[page];
 }
 
@@ -204,7 +213,7 @@ void SegmentedArray<T>::Clear() {
             Drop(element);
         }
         pages_[p] = nullptr;
-        ScriptFree(page);
+        std::free(page);
     }
     end_ = 0;
     count_ = 0;

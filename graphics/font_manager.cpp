@@ -4,6 +4,7 @@
 #include <memory>
 #include <set>
 
+#include "foundation/fd_file.h"
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
@@ -32,7 +33,7 @@ void NewManagerHandler(ScriptObject* receiver) {
     if (known == nullptr) throw FatalExep(String("FontManager expected as receiver"));
     FD::File* file = nullptr;
     if (archive != 0) {
-        if (FromScript<FD::File>(archive) != known->Fonts().Archive())
+        if (FD::File::FromAddress(archive) != known->Fonts().Archive())
             throw FatalExep(String("Unknown archive given to FontManager"));
         file = known->Fonts().Archive();
     }

@@ -23,14 +23,13 @@ uint64_t RowBytes(uint64_t n) {
     return n + (4 - n % 4) % 4;
 }
 
-Frame::Frame() : DataBlock(kHeaderSize, true), ref_{ScriptObjectHeader(kFrameKind), this} {
+Frame::Frame() : DataBlock(kHeaderSize, true), handle_(HandleFamily::kFrame, kFrameKind, this) {
     SetSignature("IMG");
 }
 
 Frame::Frame(const Frame& other)
     : DataBlock(other),
-      ScriptAllocated(other),
-      ref_{ScriptObjectHeader(kFrameKind), this},
+      handle_(HandleFamily::kFrame, kFrameKind, this),
       takesMask_(other.takesMask_) {
     if (other.mask_) mask_ = std::make_unique<Frame>(*other.mask_);
 }
@@ -38,8 +37,7 @@ Frame::Frame(const Frame& other)
 Frame::~Frame() = default;
 
 Frame* Frame::FromAddress(uint32_t address) {
-    ScriptObjectHeader* header = CheckScriptObject(address, kFrameKind, "frame");
-    return reinterpret_cast<ScriptRef*>(header)->frame;
+    return static_cast<Frame*>(CheckScriptHandle(address, HandleFamily::kFrame, kFrameKind, "frame"));
 }
 
 void Frame::ReadChunk(BlockReader& reader, const uint8_t* signature) {

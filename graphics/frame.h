@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "foundation/data_block.h"
+#include "foundation/script_handle.h"
 #include "foundation/script_memory.h"
 
 class PaletteBlock;
@@ -19,7 +20,7 @@ constexpr uint32_t kFrame565 = 1u << 2;          // 16-bit pixels are 5-6-5 (nev
 // Bytes of a pixel row of n bytes, padded so that every row starts on a multiple of 4.
 uint64_t RowBytes(uint64_t n);
 
-class Frame : public DataBlock, public ScriptAllocated {
+class Frame : public DataBlock {
   public:
     static constexpr uint32_t kHeaderSize = 34;
 
@@ -31,7 +32,7 @@ class Frame : public DataBlock, public ScriptAllocated {
 
     // The frame a script value refers to; FatalExep when it is not a live frame.
     static Frame* FromAddress(uint32_t address);
-    uint32_t Address() const { return ToScript(&ref_); }
+    uint32_t Address() const { return handle_.Address(); }
 
     // A nested "IMG" becomes the mask (the first one only; a mask takes no mask of its own).
     void ReadChunk(BlockReader& reader, const uint8_t* signature) override;
@@ -86,13 +87,7 @@ class Frame : public DataBlock, public ScriptAllocated {
     void ReduceToPalette(const PaletteBlock* from, const PaletteBlock* to);
 
   private:
-    // A script reference to a frame points at this record.
-    struct ScriptRef {
-        ScriptObjectHeader header;
-        Frame* frame;
-    };
-
-    ScriptRef ref_;
+    ScriptHandle handle_;
     std::unique_ptr<Frame> mask_;
     bool takesMask_ = true;
 };

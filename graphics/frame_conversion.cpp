@@ -15,14 +15,9 @@ namespace {
 // 8-bit frames index at most 256 entries: a nearer entry beyond them could not be stored.
 constexpr uint32_t kMaxIndexedColours = 256;
 
-struct ScriptBufferFree {
-    void operator()(uint8_t* p) const { ScriptFree(p); }
-};
-using ScriptBuffer = std::unique_ptr<uint8_t, ScriptBufferFree>;
-
-ScriptBuffer NewPixelRows(uint64_t size) {
+PayloadPtr NewPixelRows(const DataBlock& frame, uint64_t size) {
     if (size > UINT32_MAX) throw FatalExep(String("Frame too large"));
-    return ScriptBuffer(static_cast<uint8_t*>(ScriptAlloc(size)));
+    return frame.NewPayload(size);
 }
 
 // The error diffusion of both reductions, one frame at a time.
@@ -87,7 +82,7 @@ void Frame::ExpandTo16(const PaletteBlock* palette) {
     const uint64_t height = Height();
     const uint64_t oldStride = Stride();
     const uint64_t newStride = RowBytes(width * 2);
-    ScriptBuffer rows = NewPixelRows(newStride * height);
+    PayloadPtr rows = NewPixelRows(*this, newStride * height);
     const uint32_t colours = palette != nullptr ? palette->Count() : 0;
     // A frame 0 pixels wide may still claim billions of rows: nothing to walk.
     for (uint64_t y = 0; width != 0 && y < height; ++y) {
@@ -105,7 +100,7 @@ void Frame::ExpandTo16(const PaletteBlock* palette) {
     }
     Header()[21] = 16;
     SetPayloadSize(static_cast<uint32_t>(newStride * height));
-    SetPayload(rows.release());
+    SetPayload(std::move(rows));
 }
 
 void Frame::Remap(const PaletteBlock* from, const PaletteBlock* to) {
@@ -140,7 +135,7 @@ void Frame::ReduceToPalette(const PaletteBlock* from, const PaletteBlock* to) {
     const uint64_t width = Width();
     const uint64_t height = Height();
     const uint64_t newStride = RowBytes(width);
-    ScriptBuffer rows = NewPixelRows(newStride * height);
+    PayloadPtr rows = NewPixelRows(*this, newStride * height);
     if (width != 0 && height != 0) {
         ErrorDiffuser diffuser(width, *to, std::min(to->Count(), kMaxIndexedColours));
         for (uint64_t y = 0; y < height; ++y) {
@@ -156,5 +151,5 @@ void Frame::ReduceToPalette(const PaletteBlock* from, const PaletteBlock* to) {
     }
     Header()[21] = 8;
     SetPayloadSize(static_cast<uint32_t>(newStride * height));
-    SetPayload(rows.release());
+    SetPayload(std::move(rows));
 }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <set>
 
+#include "foundation/fd_file.h"
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
 #include "foundation/palette_block.h"
@@ -43,7 +44,7 @@ void NewNative(ScriptObject* receiver) {
     const uint32_t buckets = stack.Pop();
     // Only the archive the engine already reads from can be named.
     FD::File* file = self.Pictures().Archive();
-    if (archive != 0 && FromScript<FD::File>(archive) != file)
+    if (archive != 0 && FD::File::FromAddress(archive) != file)
         throw FatalExep(String("Unknown archive given to ImageManager"));
     if (archive == 0) file = nullptr;
     if (buckets == 0 || buckets > kMaxBuckets) throw FatalExep(String("Bad bucket count for ImageManager"));

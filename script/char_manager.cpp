@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "foundation/fd_file.h"
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "foundation/log_writer.h"
@@ -138,9 +139,8 @@ bool CharacteristicsSet::Store(uint32_t objectId, const uint32_t* values, uint32
 }
 
 uint32_t CharacteristicsSet::AddText(const char* bytes, size_t n) {
-    auto text = std::make_unique<String>(String::FromBytes(bytes, n));
-    texts_.Append(text.get(), 0);
-    return ToScript(text.release()->Text());
+    texts_.push_back(CopyTextToScript(std::string_view(bytes, strnlen(bytes, n))));
+    return ToScript(texts_.back().get());
 }
 
 void ReadCharacteristics(BlockReader& reader, const String& fileName, CharacteristicsSet& set) {
@@ -220,10 +220,10 @@ void CharManager::Create(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
     const uint32_t archive = runner.DataStack().Pop();
     // Only the archive the engine already reads from can be named.
-    if (archive != 0 && FromScript<FD::File>(archive) != self.Archive()) {
+    if (archive != 0 && FD::File::FromAddress(archive) != self.Archive()) {
         throw FatalExep(String("Unknown archive given to CharManager"));
     }
-    auto* manager = new CharManager(self.GetProcessor(), FromScript<FD::File>(archive));
+    auto* manager = new CharManager(self.GetProcessor(), FD::File::FromAddress(archive));
     try {
         runner.PushObject(manager->Address());
     } catch (...) {

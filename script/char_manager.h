@@ -4,8 +4,11 @@
 // space: an integer, or the script address of a text's characters.
 #pragma once
 
+#include <vector>
+
 #include <cstdint>
 
+#include "foundation/script_memory.h"
 #include "foundation/engine_string.h"
 #include "foundation/hash_table.h"
 #include "foundation/list.h"
@@ -45,7 +48,7 @@ class CharacteristicsSet {
 
   private:
     SegmentedArray<Record> records_{10, 10, true};
-    List<String> texts_{true};
+    std::vector<ScriptBuffer<char>> texts_;  // in script memory: values hold their addresses
 };
 
 // Reads the records of a characteristics file into set. An object ID below 0 or from 2^24 on

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <set>
 
+#include "foundation/fd_file.h"
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
@@ -29,7 +30,7 @@ void CreateManagerHandler(ScriptObject* receiver) {
     auto* known = dynamic_cast<ClassManager*>(receiver->Class());
     FD::File* file = nullptr;
     if (archive != 0) {
-        if (known == nullptr || FromScript<FD::File>(archive) != known->Archive()) {
+        if (known == nullptr || FD::File::FromAddress(archive) != known->Archive()) {
             throw FatalExep(String("Unknown archive given to ClassManager"));
         }
         file = known->Archive();

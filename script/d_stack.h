@@ -1,6 +1,7 @@
 // Fixed-capacity stack of 32-bit words: the processor's typed stacks. The element type only says
 // what the owner keeps there (integers, code addresses, object or class addresses, trace records);
-// every slot is one 32-bit word in the script address space.
+// every slot is one 32-bit word in the script address space; the depth and capacity stay on the
+// host side, out of scripts' reach.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,7 @@
 [[noreturn]] void ThrowDStackUnderflow();
 
 template <class T = uint32_t>
-class DStack : public ScriptAllocated {
+class DStack {
 public:
     // Slot 0 is never written, so a stack of capacity N holds N - 1 values.
     explicit DStack(int32_t capacity)

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "foundation/fd_file.h"
 #include "foundation/block_reader.h"
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
@@ -84,14 +85,26 @@ MessageManager::MessageManager(MethodRunner* processor, FD::File* archive, const
       language_(languageBlock),
       archive_(archive) {}
 
-const char* MessageManager::GetMessage(const String& fileName, uint32_t number) {
+const String& MessageManager::Message(const String& fileName, uint32_t number) {
     MessageTable* table = FindFile(fileName);
     if (table == nullptr) table = LoadFile(fileName);
     const String* text = table->Get(number);
     if (text == nullptr) {
         throw WarnExep(String("Message #") + std::to_string(number).c_str() + " not found in " + fileName);
     }
-    return text->Text();
+    return *text;
+}
+
+const char* MessageManager::GetMessage(const String& fileName, uint32_t number) {
+    return Message(fileName, number).Text();
+}
+
+uint32_t MessageManager::ScriptMessage(const String& fileName, uint32_t number) {
+    const String& text = Message(fileName, number);
+    // Texts are never replaced once their file is read, so a copy stays right for the text's life.
+    ScriptBuffer<char>& copy = scriptCopies_[&text];
+    if (copy == nullptr) copy = CopyTextToScript(text.View());
+    return ToScript(copy.get());
 }
 
 MessageTable* MessageManager::FindFile(const String& fileName) {
@@ -118,10 +131,10 @@ void MessageManager::Create(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
     const uint32_t archive = runner.DataStack().Pop();
     // Only the archive the engine already reads from can be named.
-    if (archive != 0 && FromScript<FD::File>(archive) != self.Archive()) {
+    if (archive != 0 && FD::File::FromAddress(archive) != self.Archive()) {
         throw FatalExep(String("Unknown archive given to MessageManager"));
     }
-    auto* manager = new MessageManager(self.GetProcessor(), FromScript<FD::File>(archive), self.Language());
+    auto* manager = new MessageManager(self.GetProcessor(), FD::File::FromAddress(archive), self.Language());
     try {
         runner.PushObject(manager->Address());
     } catch (...) {
@@ -135,5 +148,5 @@ void MessageManager::GetMessageNative(ScriptObject* receiver) {
     DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
     const uint32_t number = stack.Pop();
     const String fileName = TextFromScript(stack.Pop());
-    stack.Push(ToScript(self.GetMessage(fileName, number)));
+    stack.Push(self.ScriptMessage(fileName, number));
 }

@@ -3,8 +3,11 @@
 // names it and kept until the manager goes; returned texts stay valid as long.
 #pragma once
 
+#include <unordered_map>
+
 #include <cstdint>
 
+#include "foundation/script_memory.h"
 #include "foundation/engine_string.h"
 #include "foundation/hash_table.h"
 #include "foundation/segmented_array.h"
@@ -36,6 +39,8 @@ class MessageManager : public NativeDescriptor {
     // The text of message number of the file; WarnExep "Message #<n> not found in <file>" when the
     // file has none. A file missing from the archive fails with the archive's error.
     const char* GetMessage(const String& fileName, uint32_t number);
+    // Script address of a copy of that text, made on first request.
+    uint32_t ScriptMessage(const String& fileName, uint32_t number);
     // The file's table when it is loaded, else null.
     MessageTable* FindFile(const String& fileName);
     // Reads the file into a new table, entered before reading (what was read stays on an error).
@@ -52,7 +57,10 @@ class MessageManager : public NativeDescriptor {
     static void GetMessageNative(ScriptObject* receiver);
 
   private:
+    const String& Message(const String& fileName, uint32_t number);
+
     const LanguageBlock* language_;
+    std::unordered_map<const String*, ScriptBuffer<char>> scriptCopies_;
     HashTable<MessageTable> files_{26, false, true};
     FD::File* archive_;
 };

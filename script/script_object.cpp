@@ -11,30 +11,21 @@
 
 namespace {
 
-// header_ is ScriptObject's first member, right behind the table pointer; FromAddress steps back
-// over it. The constructor checks that the layout holds.
-constexpr std::ptrdiff_t kHeaderOffset = sizeof(void*);
-
 uint32_t* NewFields(uint32_t count) {
     return count == 0 ? nullptr : static_cast<uint32_t*>(ScriptAlloc(sizeof(uint32_t) * count));
 }
 
 }  // namespace
 
-ScriptObject::ScriptObject(ZEMAClass* cls) : class_(cls) {
-    header_.kind = kScriptObjectKind;
-    if (reinterpret_cast<uint8_t*>(&header_) - reinterpret_cast<uint8_t*>(this) != kHeaderOffset) std::abort();
+ScriptObject::ScriptObject(ZEMAClass* cls) : handle_(HandleFamily::kScriptObject, kScriptObjectKind, this), class_(cls) {
     fieldCount_ = cls != nullptr ? cls->InstanceFieldCount() : 0;
     fields_ = NewFields(fieldCount_);
 }
 
-ScriptObject::ScriptObject(SelfClass, uint32_t kind) : class_(nullptr) {
-    header_.kind = kind;
-    if (reinterpret_cast<uint8_t*>(&header_) - reinterpret_cast<uint8_t*>(this) != kHeaderOffset) std::abort();
-}
+ScriptObject::ScriptObject(SelfClass, uint32_t kind) : handle_(HandleFamily::kScriptObject, kind, this), class_(nullptr) {}
 
-ScriptObject::ScriptObject(const ScriptObject& other) : ScriptAllocated(other), class_(other.class_) {
-    header_.kind = kScriptObjectKind;
+ScriptObject::ScriptObject(const ScriptObject& other)
+    : handle_(HandleFamily::kScriptObject, kScriptObjectKind, this), class_(other.class_) {
     CopyFields(other);
 }
 
@@ -78,8 +69,7 @@ uint32_t& ScriptObject::Field(uint32_t number) {
 }
 
 ScriptObject* ScriptObject::FromAddress(uint32_t address, uint32_t kind, const char* what) {
-    ScriptObjectHeader* header = CheckScriptObject(address, kind, what);
-    return reinterpret_cast<ScriptObject*>(reinterpret_cast<uint8_t*>(header) - kHeaderOffset);
+    return static_cast<ScriptObject*>(CheckScriptHandle(address, HandleFamily::kScriptObject, kind, what));
 }
 
 void ScriptObject::RunDestructorMethods() {

@@ -1,10 +1,12 @@
-// The script object: a class pointer and an owned array of 32-bit field values. Every object lives
-// in the script address space behind a ScriptObjectHeader; its script value is the header's address.
+// The script object: a class pointer and an owned array of 32-bit field values. The object lives on
+// the host heap; scripts name it by the address of its handle's header, and its field values live in
+// the script address space, where scripts read and write them by address.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "foundation/script_handle.h"
 #include "foundation/script_memory.h"
 
 class ZEMAClass;
@@ -13,7 +15,7 @@ class ZEMAClass;
 constexpr uint32_t kScriptObjectKind = 1;
 constexpr uint32_t kClassDescriptorKind = 2;
 
-class ScriptObject : public ScriptAllocated {
+class ScriptObject {
 public:
     // Field values are not initialised beyond the zero fill of the allocation.
     explicit ScriptObject(ZEMAClass* cls);
@@ -31,10 +33,10 @@ public:
     uint32_t FieldCount() const { return fieldCount_; }
     // Field by number; FatalExep naming the class for a number beyond the object's fields.
     uint32_t& Field(uint32_t number);
-    uint32_t Kind() const { return header_.kind; }
+    uint32_t Kind() const { return handle_.Kind(); }
 
     // The value scripts hold for this object.
-    uint32_t Address() const { return ToScript(&header_); }
+    uint32_t Address() const { return handle_.Address(); }
     // The object at a script value, checked to be a live object (and of the kind, when not 0).
     static ScriptObject* FromAddress(uint32_t address, uint32_t kind, const char* what);
 
@@ -51,12 +53,12 @@ protected:
     struct SelfClass {};
     ScriptObject(SelfClass, uint32_t kind);
     void SetSelfClass(ZEMAClass* self) { class_ = self; }
-    void SetKind(uint32_t kind) { header_.kind = kind; }
+    void SetKind(uint32_t kind) { handle_.SetKind(kind); }
 
 private:
     void CopyFields(const ScriptObject& other);
 
-    ScriptObjectHeader header_;
+    ScriptHandle handle_;
     ZEMAClass* class_;
     uint32_t* fields_ = nullptr;
     uint32_t fieldCount_ = 0;

@@ -19,8 +19,10 @@ uint32_t PayloadBytes(const DataBlock* block) {
     return block != nullptr && block->Payload() != nullptr ? block->PayloadSize() : 0;
 }
 
-std::unique_ptr<DataBlock> ReadBlock(BlockReader& reader, uint32_t headerSize) {
+// inScript: scripts are handed addresses into the payload (tables, code, debug words).
+std::unique_ptr<DataBlock> ReadBlock(BlockReader& reader, uint32_t headerSize, bool inScript = false) {
     auto block = std::make_unique<DataBlock>(headerSize, true);
+    if (inScript) block->KeepPayloadInScriptMemory();
     reader >> *block;
     return block;
 }
@@ -55,7 +57,7 @@ void IsKindOfHandler(ScriptObject* receiver) {
 
 void ClassNameHandler(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
-    runner.DataStack().Push(ToScript(receiver->Class()->ClassName().Text()));
+    runner.DataStack().Push(receiver->Class()->ScriptClassName());
 }
 
 }  // namespace
@@ -85,11 +87,6 @@ ZEMAClass::ZEMAClass(MethodRunner* processor, bool)
 ZEMAClass::~ZEMAClass() {
     FreeDebugRecords();
     ScriptFree(classFields_);
-    while (pages_ != nullptr) {
-        MethodEntryPage* next = pages_->next;
-        ScriptFree(pages_);
-        pages_ = next;
-    }
 }
 
 bool ZEMAClass::IsKindOf(const char* name) const { return std::strcmp(name, "ZEMAClass") == 0; }
@@ -99,6 +96,11 @@ void ZEMAClass::RegisterMethods(ZEMAClass& target) { BindZEMAClassMethods(target
 void ZEMAClass::ReserveMethodTables(ZEMAClass& target) { target.ReserveMethods(4, 2); }
 
 const String& ZEMAClass::ClassName() const { return hasName_ ? name_ : RootName(); }
+
+uint32_t ZEMAClass::ScriptClassName() {
+    if (nameText_ == nullptr) nameText_ = CopyTextToScript(ClassName().View());
+    return ToScript(nameText_.get());
+}
 
 void ZEMAClass::BindZEMAClassMethods(ZEMAClass& target) {
     target.SetVirtualMethod(EmptyHandler, kDestroyVirtualMethod);
@@ -116,6 +118,7 @@ ZEMAClass* ZEMAClass::FromAddress(uint32_t address, const char* what) {
 void ZEMAClass::SetName(const String& name) {
     name_ = name;
     hasName_ = true;
+    nameText_.reset();
 }
 
 // --- tables ---
@@ -162,20 +165,11 @@ uint32_t* ZEMAClass::BindSlot(Table& table, uint32_t number, const char* kind) {
 
 uint32_t ZEMAClass::NewMethodEntry(NativeHandler handler) {
     const uint32_t index = NativeHandlerIndex(handler);
-    if (pages_ == nullptr) pages_ = static_cast<MethodEntryPage*>(ScriptAlloc(sizeof(MethodEntryPage)));
-    MethodEntryPage* last = pages_;
-    while (last->next != nullptr) last = last->next;
-    MethodEntry* entry = nullptr;
-    for (MethodEntry& e : last->entries) {
-        if (e.handler == 0) {
-            entry = &e;
-            break;
-        }
+    if (entryCount_ == entryPages_.size() * kMethodEntriesPerPage) {
+        entryPages_.push_back(NewScriptBuffer<MethodEntry>(sizeof(MethodEntry) * kMethodEntriesPerPage));
     }
-    if (entry == nullptr) {
-        last->next = static_cast<MethodEntryPage*>(ScriptAlloc(sizeof(MethodEntryPage)));
-        entry = &last->next->entries[0];
-    }
+    MethodEntry* entry = entryPages_.back().get() + entryCount_ % kMethodEntriesPerPage;
+    ++entryCount_;
     entry->marker = 0;
     entry->handler = index;
     return ToScript(entry);
@@ -197,6 +191,7 @@ void ZEMAClass::SetVirtualMethod(NativeHandler handler, uint32_t number) {
 void ZEMAClass::ReserveTable(Table& table, uint16_t count) {
     // Created at 8 bytes a slot; slots are used at 4.
     auto block = std::make_unique<DataBlock>(kTableHeaderSize, true);
+    block->KeepPayloadInScriptMemory();
     block->SetPayloadSize(uint32_t{count} * 8);
     block->AllocPayload();
     StoreU16(block->Header() + 10, count);
@@ -314,18 +309,18 @@ void ZEMAClass::ReadChunk(BlockReader& reader, const uint8_t* signature) {
         }
     } else if (IsTag(signature, "GLM\0")) {
         if (methods_.block == nullptr) {
-            methods_.block = ReadBlock(reader, kTableHeaderSize);
+            methods_.block = ReadBlock(reader, kTableHeaderSize, true);
             methods_.fromLibrary = true;
         }
     } else if (IsTag(signature, "GLVM")) {
         if (virtualMethods_.block == nullptr) {
-            virtualMethods_.block = ReadBlock(reader, kTableHeaderSize);
+            virtualMethods_.block = ReadBlock(reader, kTableHeaderSize, true);
             virtualMethods_.fromLibrary = true;
             owners_.assign(virtualMethods_.Count(), this);
         }
     } else if (IsTag(signature, "GLMB")) {
         if (code_ == nullptr) {
-            code_ = ReadBlock(reader, kCodeHeaderSize);
+            code_ = ReadBlock(reader, kCodeHeaderSize, true);
             codeBase_ = reinterpret_cast<uint32_t*>(code_->Payload());
         }
     } else if (IsTag(signature, "GLSI")) {
@@ -350,7 +345,7 @@ void ZEMAClass::ReadChunk(BlockReader& reader, const uint8_t* signature) {
     } else if (IsTag(signature, "GLVF")) {
         if (virtualSources_ == nullptr) virtualSources_ = ReadBlock(reader, kTableHeaderSize);
     } else if (IsTag(signature, "GLDI")) {
-        if (debugInfo_ == nullptr) debugInfo_ = ReadBlock(reader, kTableHeaderSize);
+        if (debugInfo_ == nullptr) debugInfo_ = ReadBlock(reader, kTableHeaderSize, true);
     } else if (IsTag(signature, "GLML")) {
         if (methodLines_ == nullptr) methodLines_ = ReadBlock(reader, kTableHeaderSize);
     } else if (IsTag(signature, "GLVL")) {
@@ -398,6 +393,7 @@ bool ZEMAClass::DebugInfoUsable() const {
 
 void ZEMAClass::DropDebugInfo() {
     sourceNames_.clear();
+    sourceNameTexts_.clear();
     hasSourceNames_ = false;
     sourceNamesTerminated_ = true;
     methodSources_.reset();
@@ -432,6 +428,8 @@ void ZEMAClass::AfterRead(BlockReader&) {
         DropDebugInfo();
         return;
     }
+    sourceNameTexts_.clear();
+    for (const String& name : sourceNames_) sourceNameTexts_.push_back(CopyTextToScript(name.View()));
     methodRecordCount_ = MethodCount();
     virtualRecordCount_ = VirtualMethodCount();
     if (methodRecordCount_ > 0) {
@@ -452,7 +450,7 @@ void ZEMAClass::Link() {
     auto record = [&](uint32_t offset, const DataBlock& lines, const DataBlock& sources, uint32_t i) {
         return DebugRecord{LoadU32(lines.Payload() + 4 * i), ToScript(codeBase_ + offset),
                                  ToScript(debugInfo_->Payload() + 4 * offset),
-                                 ToScript(sourceNames_[LoadU16(sources.Payload() + 2 * i)].Text())};
+                                 ToScript(sourceNameTexts_[LoadU16(sources.Payload() + 2 * i)].get())};
     };
     if (virtualMethods_.fromLibrary) {
         for (uint32_t i = 0; i < virtualMethods_.Count(); ++i) {

@@ -27,10 +27,6 @@ struct DebugRecord {
 static_assert(sizeof(DebugRecord) == 16);
 
 constexpr uint32_t kMethodEntriesPerPage = 100;
-struct MethodEntryPage {
-    MethodEntry entries[kMethodEntriesPerPage];
-    MethodEntryPage* next;
-};
 
 // Limits on numbers a class library gives for allocations.
 constexpr uint32_t kMaxClassFields = 1u << 16;
@@ -57,8 +53,9 @@ public:
     virtual bool IsKindOf(const char* name) const;
     virtual void RegisterMethods(ZEMAClass& target);
     virtual void ReserveMethodTables(ZEMAClass& target);
-    // Text in the script address space, so natives can hand it to scripts.
     virtual const String& ClassName() const;
+    // Script address of a copy of the class name, made on first use, for handing to scripts.
+    uint32_t ScriptClassName();
 
     // The ZEMAClass bindings (virtual 0 and 1, methods 0 to 3), for derived classes' binders.
     static void BindZEMAClassMethods(ZEMAClass& target);
@@ -86,7 +83,9 @@ public:
     void SetVirtualMethod(NativeHandler handler, uint32_t number);
     // Creates the tables that do not exist yet (8 bytes a slot, all empty, owners = this class).
     void ReserveMethods(uint16_t methodCount, uint16_t virtualMethodCount);
-    const MethodEntryPage* MethodEntryPages() const { return pages_; }
+    // Native method entries made so far, and their pages in script memory.
+    uint32_t MethodEntryCount() const { return entryCount_; }
+    uint32_t MethodEntryPageAddress(uint32_t page) const { return ToScript(entryPages_.at(page).get()); }
 
     // Own name, the script base chain's names, then the native class's IsKindOf.
     bool InheritsFrom(const char* name) const;
@@ -172,11 +171,16 @@ private:
     std::vector<ZEMAClass*> owners_;
     std::vector<ZEMAClass*> uses_;
     std::vector<String>* names_ = nullptr;
-    MethodEntryPage* pages_ = nullptr;
+    // Pages of kMethodEntriesPerPage native method entries in script memory; entries are handed
+    // out in order and the count is kept here, out of scripts' reach.
+    std::vector<ScriptBuffer<MethodEntry>> entryPages_;
+    uint32_t entryCount_ = 0;
+    ScriptBuffer<char> nameText_;
     std::unique_ptr<DataBlock> debugInfo_;     // GLDI
     bool hasSourceNames_ = false;              // GLSI taken
     bool sourceNamesTerminated_ = true;
     std::vector<String> sourceNames_;
+    std::vector<ScriptBuffer<char>> sourceNameTexts_;  // what debug records point at
     DebugRecord* methodRecords_ = nullptr;
     uint32_t methodRecordCount_ = 0;
     DebugRecord* virtualRecords_ = nullptr;

@@ -63,7 +63,7 @@ TEST(List, AppendAndCursorWalk) {
     EXPECT_EQ(f.list.Index(), 0u);
     EXPECT_EQ(f.list.Last(), &f.items[2]);
     EXPECT_EQ(f.list.Index(), 2u);
-    EXPECT_TRUE(InScriptRegion(f.list.Head()));
+    EXPECT_FALSE(InScriptRegion(f.list.Head()));
 
     List<Item> empty;
     EXPECT_EQ(empty.Last(), nullptr);

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
 #include "foundation/engine_string.h"
 #include "foundation/exceptions.h"
+#include "foundation/script_handle.h"
 #include "foundation/script_memory.h"
 
 TEST(ScriptMemory, AllocationsOfEverySizeLandInTheRegion) {
@@ -18,8 +21,9 @@ TEST(ScriptMemory, AllocationsOfEverySizeLandInTheRegion) {
         EXPECT_EQ(FromScript<uint8_t>(ToScript(p)), p);
         ScriptFree(p);
     }
+    // Host objects and their texts never do.
     String s("text");
-    EXPECT_TRUE(InScriptRegion(s.Text()));
+    EXPECT_FALSE(InScriptRegion(s.Text()));
 }
 
 TEST(ScriptMemory, FreeingFromAnotherThread) {
@@ -55,49 +59,55 @@ TEST(ScriptMemory, RangeCheck) {
     ScriptFree(p);
 }
 
-struct TestObject : ScriptAllocated {
-    ScriptObjectHeader header{42};
+struct TestObject {
+    ScriptHandle handle{HandleFamily::kScriptObject, 42, this};
     int value = 5;
 };
 
-TEST(ScriptMemory, ObjectHeaderCheck) {
-    auto* object = new TestObject;
-    EXPECT_TRUE(InScriptRegion(object));
-    uint32_t a = ToScript(object);
-    EXPECT_EQ(CheckScriptObject(a, 42, "TestObject"), &object->header);
-    EXPECT_NO_THROW(CheckScriptObject(a, 0, "any object"));
-    EXPECT_THROW(CheckScriptObject(a, 43, "Other"), FatalExep);
-    EXPECT_THROW(CheckScriptObject(0, 42, "TestObject"), FatalExep);
-    EXPECT_THROW(CheckScriptObject(a + 4, 42, "TestObject"), FatalExep);
+TEST(ScriptMemory, HandleCheck) {
+    auto object = std::make_unique<TestObject>();
+    const uint32_t a = object->handle.Address();
+    EXPECT_TRUE(InScriptRegion(FromScript<void>(a)));
+    EXPECT_EQ(CheckScriptHandle(a, HandleFamily::kScriptObject, 42, "TestObject"), object.get());
+    EXPECT_NO_THROW(CheckScriptHandle(a, HandleFamily::kScriptObject, 0, "any object"));
+    EXPECT_THROW(CheckScriptHandle(a, HandleFamily::kScriptObject, 43, "Other"), FatalExep);
+    EXPECT_THROW(CheckScriptHandle(a, HandleFamily::kFrame, 0, "frame"), FatalExep);
+    EXPECT_THROW(CheckScriptHandle(0, HandleFamily::kScriptObject, 42, "TestObject"), FatalExep);
     try {
-        CheckScriptObject(a + 4, 42, "TestObject");
+        CheckScriptHandle(a + 4, HandleFamily::kScriptObject, 42, "TestObject");
+        ADD_FAILURE() << "an address off by a word passed";
     } catch (const FatalExep& e) {
         EXPECT_NE(std::string(e.message.Text()).find("TestObject"), std::string::npos);
     }
-    delete object;
+    // The kind a script writes into the header counts for nothing; the registered one does.
+    ScriptStore32(a + 4, 43);
+    EXPECT_EQ(object->handle.Kind(), 42u);
+    EXPECT_THROW(CheckScriptHandle(a, HandleFamily::kScriptObject, 43, "Other"), FatalExep);
+    object->handle.SetKind(43);
+    EXPECT_NO_THROW(CheckScriptHandle(a, HandleFamily::kScriptObject, 43, "Other"));
 }
 
-TEST(ScriptMemory, OnlyLiveHeadersPassTheObjectCheck) {
-    // A header written by hand into ordinary script memory looks right but was never built.
-    auto* forged = static_cast<uint32_t*>(ScriptAlloc(16));
-    forged[0] = kScriptObjectMagic;
-    forged[1] = 42;
-    EXPECT_THROW(CheckScriptObject(ToScript(forged), 42, "TestObject"), FatalExep);
-
+TEST(ScriptMemory, OnlyLiveHandlesPassTheCheck) {
+    auto object = std::make_unique<TestObject>();
+    auto other = std::make_unique<TestObject>();
+    const uint32_t a = object->handle.Address();
+    // A copy of a live header elsewhere in script memory names nothing.
+    auto* forged = static_cast<uint8_t*>(ScriptAlloc(16));
+    std::memcpy(forged, FromScript<uint8_t>(a), 12);
+    EXPECT_THROW(CheckScriptHandle(ToScript(forged), HandleFamily::kScriptObject, 42, "TestObject"), FatalExep);
+    // A header whose handle a script changed to another object's names nothing either.
+    const uint32_t saved = ScriptLoad32(a + 8);
+    ScriptStore32(a + 8, ScriptLoad32(other->handle.Address() + 8));
+    EXPECT_THROW(CheckScriptHandle(a, HandleFamily::kScriptObject, 42, "TestObject"), FatalExep);
+    ScriptStore32(a + 8, saved);
+    EXPECT_NO_THROW(CheckScriptHandle(a, HandleFamily::kScriptObject, 42, "TestObject"));
     // A deleted object's address fails even when its bytes are written back.
-    auto* object = new TestObject;
-    auto* copy = new TestObject(*object);
-    const uint32_t a = ToScript(object);
-    delete object;
-    EXPECT_THROW(CheckScriptObject(a, 42, "TestObject"), FatalExep);
-    auto* stale = FromScript<uint32_t>(a);
-    stale[0] = kScriptObjectMagic;
-    stale[1] = 42;
-    EXPECT_THROW(CheckScriptObject(a, 42, "TestObject"), FatalExep);
-    // A copy is an object of its own; off by a word is no object.
-    EXPECT_NO_THROW(CheckScriptObject(ToScript(copy), 42, "TestObject"));
-    EXPECT_THROW(CheckScriptObject(ToScript(copy) + 4, 0, "TestObject"), FatalExep);
-    delete copy;
+    uint8_t bytes[12];
+    std::memcpy(bytes, FromScript<uint8_t>(a), 12);
+    const uint32_t live = LiveScriptHandleCount();
+    object.reset();
+    EXPECT_EQ(LiveScriptHandleCount(), live - 1);
+    EXPECT_EQ(FindScriptHandle(a, HandleFamily::kScriptObject, 0), nullptr);
     ScriptFree(forged);
 }
 

@@ -7,6 +7,7 @@
 #include "graphics/zema_screen.h"
 #include "script/native_descriptor.h"
 #include "tests/graphics/screen_fixtures.h"
+#include "tests/support/script_texts.h"
 #include "tests/support/error_message.h"
 #include "tests/support/font_builder.h"
 #include "tests/support/test_archive.h"
@@ -38,8 +39,8 @@ class FontManagerTest : public ::testing::Test {
 
     // Method n with one text argument; what it pushed.
     uint32_t Call(uint32_t n, const char* text) {
-        const String argument(text);
-        runner.stack.Push(ToScript(argument.Text()));
+        ScriptTexts texts;
+        runner.stack.Push(texts.Add(text));
         CallNative(manager, manager, n);
         return runner.stack.Depth() > 0 ? runner.stack.Pop() : 0;
     }
@@ -92,7 +93,7 @@ TEST_F(FontManagerTest, FailuresAreEngineErrors) {
 }
 
 TEST_F(FontManagerTest, NewMakesAManagerOverTheSameArchiveAndLanguage) {
-    const uint32_t archiveValue = ToScript(archive.File());
+    const uint32_t archiveValue = archive.File()->Address();
     auto create = [&](uint32_t buckets, uint32_t archiveArg) {
         runner.stack.Push(buckets);
         runner.stack.Push(archiveArg);

@@ -13,6 +13,7 @@
 #include "graphics/graphics_natives.h"
 #include "script/native_binder.h"
 #include "tests/graphics/graphics_test_util.h"
+#include "tests/support/script_texts.h"
 #include "tests/support/fake_method_runner.h"
 #include "tests/support/error_message.h"
 #include "tests/support/test_archive.h"
@@ -69,8 +70,7 @@ class ImageManagerTest : public ::testing::Test {
     }
 
     uint32_t Text(const std::string& text) {
-        texts.push_back(std::make_unique<String>(String::FromBytes(text.data(), text.size())));
-        return ToScript(texts.back()->Text());
+        return texts.Add(text);
     }
 
     static std::vector<uint32_t> Row(Image* picture, int32_t frame = 0) {
@@ -81,7 +81,7 @@ class ImageManagerTest : public ::testing::Test {
     FakeMethodRunner runner;
     ScreenSettingsBlock settings;
     PaletteBlock colours;
-    std::vector<std::unique_ptr<String>> texts;
+    ScriptTexts texts;
 };
 
 TEST_F(ImageManagerTest, PicturesAreConvertedOnLoadByScreenDepth) {
@@ -223,7 +223,7 @@ TEST_F(ImageManagerTest, NewMakesAnotherManagerWithoutAPalette) {
     auto manager = Manager(&colours);
     EXPECT_TRUE(manager->IsKindOf("ImageManager"));
     EXPECT_EQ(manager->MethodCount(), 15u);
-    const uint32_t made = Call(*manager, 0, {37, ToScript(archive.File()), 0});
+    const uint32_t made = Call(*manager, 0, {37, archive.File()->Address(), 0});
     ASSERT_EQ(runner.pushedObjects, std::vector<uint32_t>{made});
     std::unique_ptr<ImageManager> other(dynamic_cast<ImageManager*>(ZEMAClass::FromAddress(made, "class")));
     ASSERT_NE(other, nullptr);

@@ -5,6 +5,7 @@
 #include "graphics/font.h"
 #include "tests/graphics/graphics_test_util.h"
 #include "tests/graphics/screen_fixtures.h"
+#include "tests/support/script_texts.h"
 #include "tests/support/error_message.h"
 #include "tests/support/font_builder.h"
 
@@ -56,8 +57,8 @@ TEST_F(ZEMAScreenTest, ReportsTheSurfaceAndTheSettingsFlags) {
 TEST_F(ZEMAScreenTest, TheTwoTextMethodsPopTheAlignmentsInOppositeOrders) {
     auto font = ReadFont(FontBlock(UniformFont(96, 5, 7)));  // line height 10
     buffer.SetFont(font.get());
-    const String text("ab");
-    const uint32_t address = ToScript(text.Text());
+    ScriptTexts texts;
+    const uint32_t address = texts.Add("ab");
     // Method 9: text, x, y, horizontal, vertical, colour. Vertical 2 raises the line by its height.
     EXPECT_TRUE(Call(9, {address, 30, 40, 1, 2, 0x1234}).empty());
     // Method 10: flags, text, x, y, vertical, horizontal, colour.

@@ -182,7 +182,7 @@ TEST_F(CharManagerTest, Natives) {
     }
     EXPECT_EQ(Depth(), 0u);
 
-    Call(chars, chars, 0, {ToScript(archive->File())});
+    Call(chars, chars, 0, {archive->File()->Address()});
     std::unique_ptr<CharManager> second(
         dynamic_cast<CharManager*>(ScriptObject::FromAddress(Pop(), 0, "CharManager")));
     ASSERT_NE(second, nullptr);

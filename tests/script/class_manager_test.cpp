@@ -10,6 +10,7 @@
 #include "script/class_manager.h"
 #include "script/native_binder.h"
 #include "script/native_descriptor.h"
+#include "tests/support/script_texts.h"
 #include "tests/support/fake_method_runner.h"
 #include "tests/support/class_library_builder.h"
 #include "tests/support/script_assembler.h"
@@ -309,14 +310,13 @@ TEST_F(ClassManagerTest, TrailingSpaceRuleAppliesWithTheTraceFlag) {
 
 TEST_F(ClassManagerTest, ScriptCallableMethods) {
     Open({Library(Script("A")), {"S.subs", "Z A"}});
-    String name("A");
-    runner.stack.Push(ToScript(name.Text()));
+    ScriptTexts texts;
+    runner.stack.Push(texts.Add("A"));
     runner.CallMethod(manager.get(), manager.get(), 4);
     EXPECT_NE(manager->Classes().Find("A"), nullptr);
     EXPECT_EQ(runner.stack.Depth(), 0u);
 
-    String subs("S.subs");
-    runner.stack.Push(ToScript(subs.Text()));
+    runner.stack.Push(texts.Add("S.subs"));
     runner.CallMethod(manager.get(), manager.get(), 5);
     EXPECT_EQ(manager->Get("Z"), manager->FindClass("A"));
 

@@ -123,7 +123,7 @@ TEST_F(MessageManagerTest, Natives) {
     Call(messages, messages, 4, {Text("test.mes"), 12});
     EXPECT_EQ(TextAt(Pop()), "twelve");
 
-    Call(messages, messages, 0, {ToScript(archive->File())});
+    Call(messages, messages, 0, {archive->File()->Address()});
     std::unique_ptr<MessageManager> second(
         dynamic_cast<MessageManager*>(ScriptObject::FromAddress(Pop(), 0, "MessageManager")));
     ASSERT_NE(second, nullptr);

@@ -19,8 +19,7 @@ void NativeFixture::Call(ScriptObject* receiver, ZEMAClass* cls, uint32_t number
 }
 
 uint32_t NativeFixture::Text(const std::string& text) {
-    texts_.push_back(std::make_unique<String>(String::FromBytes(text.data(), text.size())));
-    return ToScript(texts_.back()->Text());
+    return texts_.Add(text);
 }
 
 std::string NativeFixture::TextAt(uint32_t address) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "script/class_manager.h"
+#include "tests/support/script_texts.h"
 #include "tests/support/fake_method_runner.h"
 #include "tests/support/error_message.h"
 
@@ -32,7 +33,7 @@ class NativeFixture : public ::testing::Test {
     std::unique_ptr<ClassManager> manager;
 
   private:
-    std::vector<std::unique_ptr<String>> texts_;
+    ScriptTexts texts_;
 };
 
 // True when f throws a WarnExep (not a FatalExep).

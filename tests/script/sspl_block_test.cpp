@@ -34,5 +34,5 @@ TEST(SSPLBlock, ReadsAsASubBlockAndClones) {
     ASSERT_NE(clone, nullptr);
     EXPECT_NE(clone->Payload(), block.Payload());
     EXPECT_EQ(clone->PayloadSize(), 9u);
-    EXPECT_TRUE(InScriptRegion(clone));
+    EXPECT_FALSE(InScriptRegion(clone));
 }

@@ -8,6 +8,7 @@
 #include "script/native_binder.h"
 #include "script/native_descriptor.h"
 #include "script/zema_class.h"
+#include "tests/support/script_texts.h"
 #include "tests/support/fake_method_runner.h"
 #include "tests/support/error_message.h"
 
@@ -67,7 +68,7 @@ protected:
 TEST_F(ZEMAClassTest, FreshDescriptor) {
     auto owned = std::make_unique<ZEMAClass>(nullptr);
     ZEMAClass& c = *owned;
-    EXPECT_TRUE(InScriptRegion(&c));
+    EXPECT_FALSE(InScriptRegion(&c));
     EXPECT_EQ(c.ClassName(), "ZEMAClass");
     EXPECT_EQ(c.Class(), &c);
     EXPECT_EQ(c.NativeClass(), &c);
@@ -77,16 +78,17 @@ TEST_F(ZEMAClassTest, FreshDescriptor) {
     EXPECT_TRUE(c.IsKindOf("ZEMAClass"));
     EXPECT_FALSE(c.IsKindOf("ClassManager"));
     EXPECT_EQ(ZEMAClass::FromAddress(c.Address(), "class"), &c);
-    // Its name lives where scripts can read it.
-    EXPECT_TRUE(InScriptRegion(c.ClassName().Text()));
+    // Scripts are handed a copy of its name in their memory.
+    EXPECT_TRUE(InScriptRegion(FromScript<char>(c.ScriptClassName())));
     c.SetName("Ship");
     EXPECT_EQ(c.ClassName(), "Ship");
 }
 
-TEST_F(ZEMAClassTest, ObjectsLiveInTheScriptSpaceAndAreChecked) {
+TEST_F(ZEMAClassTest, ObjectsLiveOnTheHostHeapAndAreChecked) {
     ZEMAClass c(nullptr);
     auto* heap = new ScriptObject(&c);
-    EXPECT_TRUE(InScriptRegion(heap));
+    EXPECT_FALSE(InScriptRegion(heap));
+    EXPECT_TRUE(InScriptRegion(FromScript<void>(heap->Address())));
     EXPECT_EQ(ScriptObject::FromAddress(heap->Address(), kScriptObjectKind, "object"), heap);
     EXPECT_NE(ErrorMessage([&] { ZEMAClass::FromAddress(heap->Address(), "class"); }).find("class"), std::string::npos);
     EXPECT_THROW(ScriptObject::FromAddress(heap->Address() + 4, 0, "object"), FatalExep);
@@ -185,16 +187,15 @@ TEST_F(ZEMAClassTest, TheHundredAndFirstBindingStartsASecondPage) {
     ZEMAClass c(nullptr);
     c.ReserveMethods(101, 0);
     for (uint32_t i = 0; i < 100; ++i) c.SetMethod(BaseCreate, i);
-    const MethodEntryPage* first = c.MethodEntryPages();
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->next, nullptr);
-    EXPECT_EQ(c.MethodSlot(99), ToScript(&first->entries[99]));
+    EXPECT_EQ(c.MethodEntryCount(), 100u);
+    const uint32_t first = c.MethodEntryPageAddress(0);
+    EXPECT_EQ(c.MethodSlot(99), first + 99 * sizeof(MethodEntry));
+    EXPECT_THROW(c.MethodEntryPageAddress(1), std::out_of_range);
     c.SetMethod(BaseMethod4, 100);
-    ASSERT_NE(first->next, nullptr);
-    EXPECT_EQ(c.MethodSlot(100), ToScript(&first->next->entries[0]));
-    EXPECT_EQ(first->next->entries[0].marker, 0u);
+    const uint32_t second = c.MethodEntryPageAddress(1);
+    EXPECT_EQ(c.MethodSlot(100), second);
+    EXPECT_EQ(ScriptLoad32(second), 0u);
     EXPECT_EQ(HandlerAt(c.MethodSlot(100)), &BaseMethod4);
-    EXPECT_TRUE(InScriptRegion(first->next));
 }
 
 TEST_F(ZEMAClassTest, NativeBindingOrderMostDerivedWins) {
@@ -333,17 +334,18 @@ TEST_F(DestructionTest, NativeMethodsOfZEMAClass) {
     ScriptObject* made = ScriptObject::FromAddress(runner.stack.Pop(), kScriptObjectKind, "object");
     EXPECT_EQ(made->Class(), &c);
 
-    String name("Thing");
-    runner.stack.Push(ToScript(name.Text()));
+    ScriptTexts texts;
+    runner.stack.Push(texts.Add("Thing"));
     runner.CallMethod(made, &c, 2);
     EXPECT_EQ(runner.stack.Pop(), 1u);
-    String other("Other");
-    runner.stack.Push(ToScript(other.Text()));
+    runner.stack.Push(texts.Add("Other"));
     runner.CallMethod(made, &c, 2);
     EXPECT_EQ(runner.stack.Pop(), 0u);
 
     runner.CallMethod(made, &c, 3);
-    EXPECT_EQ(runner.stack.Pop(), ToScript(c.ClassName().Text()));
+    const uint32_t name = runner.stack.Pop();
+    EXPECT_EQ(name, c.ScriptClassName());
+    EXPECT_STREQ(FromScript<const char>(name), c.ClassName().Text());
 
     // A value that is not a class is refused before it is used.
     runner.stack.Push(made->Address());

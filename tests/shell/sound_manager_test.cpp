@@ -11,6 +11,7 @@
 #include "script/native_handler.h"
 #include "shell/sound_system.h"
 #include "tests/shell/sound_fixtures.h"
+#include "tests/support/script_texts.h"
 #include "tests/support/test_archive.h"
 
 namespace {
@@ -37,8 +38,8 @@ protected:
 
     // Method n of the manager with one text argument; what it pushed.
     uint32_t Call(SoundManager& manager, uint32_t number, const char* text) {
-        const String argument(text);
-        runner.stack.Push(ToScript(argument.Text()));
+        ScriptTexts texts;
+        runner.stack.Push(texts.Add(text));
         NativeHandlerAt(ScriptLoad32(manager.GetMethod(number) + 4))(&manager);
         return runner.stack.Depth() > 0 ? runner.stack.Pop() : 0;
     }
