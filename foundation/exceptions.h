@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 
 #include "foundation/engine_string.h"
 
@@ -33,3 +34,14 @@ public:
     using DExep::DExep;
     bool IsKindOf(const char* className) const override;
 };
+
+// Runs a step that may run out of memory (std::bad_alloc from any allocation) and turns that into
+// an engine error naming what was being done: "Not enough memory to load <what>".
+template <class F>
+decltype(auto) WithMemoryError(const String& what, F&& step) {
+    try {
+        return step();
+    } catch (const std::bad_alloc&) {
+        throw FatalExep(String("Not enough memory to load ") + what);
+    }
+}

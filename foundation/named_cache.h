@@ -108,7 +108,7 @@ T* NamedCache<T>::LoadEntry(const String& name) {
     try {
         EntryBlockReader reader(archive_, 1024, 1024, 128);
         reader.Open(EntryName(name));
-        T* object = Load(reader, name);
+        T* object = WithMemoryError(name, [&] { return Load(reader, name); });
         if (this->FindEntry(name) == nullptr) this->FindOrAdd(name, object, 2);
         reader.Close();
         return object;

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -11,9 +12,11 @@
 
 uint32_t ToScript(const void* p) {
     if (p == nullptr) return 0;
-#ifndef NDEBUG
-    if (!InScriptRegion(p)) std::abort();
-#endif
+    // A host address has no script value: handing one out would be a host bug.
+    if (!InScriptRegion(p)) {
+        std::fputs("ToScript: address outside the script address space\n", stderr);
+        std::abort();
+    }
     return static_cast<uint32_t>(static_cast<const uint8_t*>(p) - ScriptRegionBase());
 }
 

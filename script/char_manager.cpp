@@ -202,7 +202,7 @@ CharacteristicsSet* CharManager::Load(const String& fileName) {
     EntryBlockReader reader(archive_, 1024, 1024, 128);
     reader.Open(fileName);
     CharacteristicsSet* set = files_.FindOrAdd(fileName, new CharacteristicsSet);
-    ReadCharacteristics(reader, fileName, *set);
+    WithMemoryError(fileName, [&] { ReadCharacteristics(reader, fileName, *set); });
     reader.Close();
     return set;
 }

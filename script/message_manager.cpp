@@ -115,7 +115,7 @@ MessageTable* MessageManager::LoadFile(const String& fileName) {
     EntryBlockReader reader(archive_, 1024, 1024, 128);
     reader.Open(fileName);
     auto* table = files_.FindOrAdd(fileName, new MessageTable(10, 10, true));
-    ReadMessageFile(reader, fileName, *table, language_);
+    WithMemoryError(fileName, [&] { ReadMessageFile(reader, fileName, *table, language_); });
     reader.Close();
     return table;
 }

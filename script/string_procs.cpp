@@ -31,15 +31,10 @@ StringObject& Receiver(ScriptObject* receiver) {
     return *object;
 }
 
-// The zero-terminated text at a script address: its characters and length. The scan never leaves
-// the script address space; a text that runs to its end is an error.
+// The zero-terminated text at a script address: its characters and length.
 const char* ScriptText(uint32_t address, uint32_t& length) {
-    const char* text = ScriptPointer<const char>(address, 1);
-    const size_t room = static_cast<size_t>(kScriptRegionSize - address);
-    const size_t n = strnlen(text, room);
-    if (n == room) throw FatalExep(String("Text without an end in script memory"));
-    length = static_cast<uint32_t>(n);
-    return text;
+    length = ScriptTextLength(address);
+    return FromScript<const char>(address);
 }
 
 }  // namespace

@@ -18,15 +18,6 @@ namespace {
 
 constexpr const char* kErrorDialogCaption = "ZEMA error";
 
-bool InScript(uint32_t address, uint32_t size) {
-    try {
-        CheckScriptRange(address, size);
-        return true;
-    } catch (const DExep&) {
-        return false;
-    }
-}
-
 // The loaded class whose code holds the address; null when none does.
 ZEMAClass* ClassWithCode(ClassManager& classes, uint32_t address) {
     ClassList& list = classes.Classes();
@@ -47,12 +38,12 @@ std::optional<uint32_t> LineAt(ClassManager& classes, uint32_t code, uint32_t de
     const uint64_t end = uint64_t{cls->CodeAddress()} + uint64_t{4} * cls->CodeWordCount();
     if (position >= end) return std::nullopt;
     const uint64_t entry = uint64_t{debugTable} + 4 * ((position - code) / 4);
-    if (entry > UINT32_MAX || !InScript(static_cast<uint32_t>(entry), 4)) return std::nullopt;
+    if (entry > UINT32_MAX || !ScriptRangeUsable(static_cast<uint32_t>(entry), 4)) return std::nullopt;
     return LoadU32(FromScript<uint8_t>(static_cast<uint32_t>(entry))) & 0xFFFF;
 }
 
 std::string RecordLine(ClassManager& classes, uint32_t record, uint32_t position) {
-    if (record == 0 || !InScript(record, sizeof(DebugRecord))) return "Debug info not available\r\n";
+    if (record == 0 || !ScriptRangeUsable(record, sizeof(DebugRecord))) return "Debug info not available\r\n";
     const uint8_t* fields = FromScript<uint8_t>(record);
     const uint32_t code = LoadU32(fields + 4);
     const uint32_t debugTable = LoadU32(fields + 8);

@@ -112,9 +112,10 @@ void BuildGameDisplay(GameGlobals& game, ColorManager& colours) {
 void CreateHelpSystem(Processor& processor) {
     DStack<uint32_t>& stack = processor.DataStack();
     const uint32_t depth = stack.Depth();
-    const String helpFile("Help.mes");
+    // Scripts may keep the address, so the text stays for the program's life.
+    static const ScriptBuffer<char> helpFile = CopyTextToScript("Help.mes");
     try {
-        stack.Push(ToScript(helpFile.Text()));
+        stack.Push(ToScript(helpFile.get()));
         StoreNewByName(processor, "HelpSystem", kHelpSystemId);
     } catch (...) {
         stack.TruncateTo(depth);

@@ -42,7 +42,7 @@ int GameThread() {
     GameGlobals& game = Game();
     App& app = *game.services.app;
     try {
-        RunPath(game.startMode);
+        WithMemoryError("the game", [&] { RunPath(game.startMode); });
         app.PostQuit(0);
     } catch (const StopRequested&) {
         // Quit was asked for already; the thread only had to get out of the way.

@@ -59,7 +59,7 @@ int WinMain(const ShellServices& services, const char* commandLine) {
     App& app = *services.app;
     int code = 0;
     try {
-        code = RunGame(app, commandLine);
+        code = WithMemoryError("the game", [&] { return RunGame(app, commandLine); });
     } catch (const DExep& error) {
         RestoreScreen();
         if (Game().processor != nullptr) ErrorDialog(error, Game().processor, app);
