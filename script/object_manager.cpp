@@ -102,7 +102,7 @@ void DestroyQuietly(ScriptObject* object) {
 
 ObjectManager::ObjectManager(MethodRunner* processor, uint32_t secondary)
     : ZEMAClass(processor), list_(false), table_(10, 10, false), secondary_(secondary) {
-    if (secondary_ == 0) table_.SetAt(this, 0);
+    if (secondary_ == 0) Store(0, this);
     std::lock_guard lock(LiveManagersMutex());
     LiveManagers().push_back(this);
 }
@@ -112,7 +112,11 @@ ObjectManager::~ObjectManager() {
     ClearTable();
     while (list_.Count() > 0) {
         list_.First();
-        DestroyQuietly(list_.RemoveCurrent());
+        ScriptObject* item = list_.RemoveCurrent();
+        if (item != nullptr) item->DropManagerHold();
+        if (item == nullptr || item->KeptByEngine()) continue;
+        if (item->ManagerHolds() > 0) ForgetEverywhere(item);
+        DestroyQuietly(item);
     }
     // Registered until here: what the objects let go above may delete others this manager holds.
     std::lock_guard lock(LiveManagersMutex());
@@ -158,17 +162,41 @@ ScriptObject* ObjectManager::SetObject(ScriptObject* object, uint32_t id) {
         std::snprintf(text, sizeof text, "Object ID %u is out of range", id);
         throw FatalExep(String(text));
     }
+    ScriptObject* old = Store(id, object);
+    // Stored first, so that a destructor looking up the ID finds the new object.
+    if (old != nullptr && old != object) LetGo(old);
+    return object;
+}
+
+ScriptObject* ObjectManager::Store(uint32_t id, ScriptObject* object) {
     ScriptObject* old = *table_.At(id);
     table_.SetAt(object, id);
-    // Stored first, so that a destructor looking up the ID finds the new object.
-    if (old != nullptr && old != object) DestroyObject(old);
-    return object;
+    if (object != nullptr) object->AddManagerHold();
+    if (old != nullptr) old->DropManagerHold();
+    return old;
+}
+
+bool ObjectManager::BelongsToEngine(const ScriptObject* object) const {
+    if (object->KeptByEngine()) return true;
+    auto* processor = dynamic_cast<Processor*>(GetProcessor());
+    if (processor == nullptr) return false;
+    if (object == processor || object == &processor->Objects() || object == &processor->Classes()) return true;
+    if (object->Class() != object) return false;
+    HashEntry<ZEMAClass>* entry =
+        processor->Classes().Classes().FindEntry(static_cast<const ZEMAClass*>(object)->ClassName());
+    return entry != nullptr && entry->value == object;
+}
+
+void ObjectManager::LetGo(ScriptObject* object) {
+    if (object == nullptr || BelongsToEngine(object)) return;
+    if (object->ManagerHolds() > 0) ForgetEverywhere(object);
+    DestroyObject(object);
 }
 
 void ObjectManager::Forget(const ScriptObject* object) {
     const uint32_t end = table_.End();
     for (uint32_t id = 0; id < end; ++id) {
-        if (object != nullptr && table_.Get(id) == object) table_.SetAt(nullptr, id);
+        if (object != nullptr && table_.Get(id) == object) Store(id, nullptr);
     }
 }
 
@@ -179,9 +207,13 @@ void ObjectManager::ForgetEverywhere(const ScriptObject* object) {
         manager->Forget(object);
         manager->list_.Detach(object);
     }
+    const_cast<ScriptObject*>(object)->ClearManagerHolds();
 }
 
-void ObjectManager::AppendObject(ScriptObject* object) { list_.Append(object, 0); }
+void ObjectManager::AppendObject(ScriptObject* object) {
+    list_.Append(object, 0);
+    if (object != nullptr) object->AddManagerHold();
+}
 
 ScriptObject* ObjectManager::GetObject15() const {
     auto* processor = dynamic_cast<Processor*>(GetProcessor());
@@ -214,20 +246,23 @@ void ObjectManager::Seek(uint32_t index) {
 void ObjectManager::RemoveCurrent(bool detach) {
     if (list_.Count() == 0) return;
     ScriptObject* item = list_.RemoveCurrent();
-    if (!detach) DestroyObject(item);
+    if (item != nullptr) item->DropManagerHold();
+    if (!detach) LetGo(item);
 }
 
 void ObjectManager::ClearList() {
     while (list_.Count() > 0) {
         list_.First();
-        DestroyObject(list_.RemoveCurrent());
+        ScriptObject* item = list_.RemoveCurrent();
+        if (item != nullptr) item->DropManagerHold();
+        LetGo(item);
     }
 }
 
 void ObjectManager::ReleaseMainObjects() {
     auto* classes = dynamic_cast<ClassManager*>(table_.Get(1));
-    table_.SetAt(nullptr, 0);
-    table_.SetAt(nullptr, 1);
+    Store(0, nullptr);
+    Store(1, nullptr);
     // A descriptor the ClassManager holds under its name is the ClassManager's to delete.
     auto registered = [classes](ScriptObject* object) {
         if (classes == nullptr || object->Class() != object) return false;
@@ -243,7 +278,8 @@ void ObjectManager::ReleaseMainObjects() {
         if (object == nullptr) continue;
         try {
             if (object->Class() != nullptr && object->Class()->InheritsFrom("ObjectManager") && !registered(object)) {
-                table_.SetAt(nullptr, id);
+                Store(id, nullptr);
+                if (object->ManagerHolds() > 0) ForgetEverywhere(object);
                 DestroyQuietly(object);
             }
         } catch (...) {
@@ -252,7 +288,7 @@ void ObjectManager::ReleaseMainObjects() {
     for (uint32_t id = 0; id < end; ++id) {
         if (id == 1) continue;
         ScriptObject* object = table_.Get(id);
-        if (object != nullptr && registered(object)) table_.SetAt(nullptr, id);
+        if (object != nullptr && registered(object)) Store(id, nullptr);
     }
 }
 
@@ -261,7 +297,10 @@ void ObjectManager::ClearTable() {
     for (uint32_t id = 0; id < end; ++id) {
         ScriptObject* object = table_.Get(id);
         if (object == nullptr) continue;
-        table_.SetAt(nullptr, id);
+        Store(id, nullptr);
+        // What engine caches keep is theirs to delete.
+        if (object->KeptByEngine()) continue;
+        if (object->ManagerHolds() > 0) ForgetEverywhere(object);
         DestroyQuietly(object);
     }
     table_.Clear();

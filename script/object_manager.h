@@ -38,6 +38,9 @@ public:
     static void ForgetEverywhere(const ScriptObject* object);
     // Appends to the object list, which destroys the object when it lets it go.
     void AppendObject(ScriptObject* object);
+    // The processor, its managers, registered class descriptors and what engine caches keep:
+    // scripts may hand these around but never destroy them.
+    bool BelongsToEngine(const ScriptObject* object) const;
     // Object 15 of the processor's main manager.
     ScriptObject* GetObject15() const;
 
@@ -62,6 +65,10 @@ private:
     // deleted here.
     void ReleaseMainObjects();
     void ClearTable();
+    // Stores into the table keeping the holds of both objects right; gives what the slot held.
+    ScriptObject* Store(uint32_t id, ScriptObject* object);
+    // An object the table or list no longer holds: destroyed unless it belongs to the engine.
+    void LetGo(ScriptObject* object);
 
     List<ScriptObject> list_;
     SegmentedArray<ScriptObject> table_;

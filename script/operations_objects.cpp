@@ -22,15 +22,6 @@ ScriptObject* ObjectWithId(Processor& processor, uint32_t id) {
 uint32_t FieldAddress(ScriptObject* object, uint32_t number) { return ToScript(&object->Field(number)); }
 
 // Objects the engine itself holds and deletes: the processor, its managers and registered classes.
-bool BelongsToEngine(Processor& processor, ScriptObject* object) {
-    if (object->KeptByEngine()) return true;
-    if (object == &processor || object == &processor.Objects() || object == &processor.Classes()) return true;
-    if (object->Class() != object) return false;
-    HashEntry<ZEMAClass>* entry =
-        processor.Classes().Classes().FindEntry(static_cast<ZEMAClass*>(object)->ClassName());
-    return entry != nullptr && entry->value == object;
-}
-
 }  // namespace
 
 // The class is popped only once the object exists; without memory 0 goes on both stacks.
@@ -89,13 +80,13 @@ void ProcessorOps::DeleteObject(Processor& processor) {
     const uint32_t value = processor.DataStack().Pop();
     if (value == 0) return;
     ScriptObject* object = ScriptObject::FromAddress(value, 0, "object");
-    if (BelongsToEngine(processor, object)) {
+    if (processor.Objects().BelongsToEngine(object)) {
         char text[80];
         std::snprintf(text, sizeof text, "Object at 0x%08X belongs to the engine and cannot be deleted", value);
         throw FatalExep(String(text));
     }
     // No object table or list may keep, and later use or destroy again, what is gone.
-    ObjectManager::ForgetEverywhere(object);
+    if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
     DestroyObject(object);
 }
 

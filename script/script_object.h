@@ -48,6 +48,13 @@ public:
     void KeepForEngine() { keptByEngine_ = true; }
     bool KeptByEngine() const { return keptByEngine_; }
 
+    // How many ObjectManager tables and lists hold the object; one destroyed while held is first
+    // taken out of all of them, so that none keeps it.
+    uint32_t ManagerHolds() const { return managerHolds_; }
+    void AddManagerHold() { ++managerHolds_; }
+    void DropManagerHold() { managerHolds_ -= managerHolds_ > 0 ? 1 : 0; }
+    void ClearManagerHolds() { managerHolds_ = 0; }
+
 protected:
     // For descriptors, whose class is themselves: no fields, class set by the derived constructor.
     struct SelfClass {};
@@ -63,6 +70,7 @@ private:
     uint32_t* fields_ = nullptr;
     uint32_t fieldCount_ = 0;
     bool keptByEngine_ = false;
+    uint32_t managerHolds_ = 0;
 };
 
 // Destroys an object the way scripts expect: when it has a class other than itself and that class
