@@ -38,13 +38,10 @@ void NewManagerHandler(ScriptObject* receiver) {
         file = known->Fonts().Archive();
     }
     if (buckets == 0 || buckets > kMaxBuckets) throw FatalExep(String("Bad bucket count for FontManager"));
-    auto* manager = new FontManager(known->GetProcessor(), buckets, file, known->Language());
-    try {
-        runner.PushObject(manager->Address());
-    } catch (...) {
-        delete manager;
-        throw;
-    }
+    auto manager = std::make_unique<FontManager>(known->GetProcessor(), buckets, file, known->Language());
+    manager->ReserveMethodTables(*manager);
+    manager->RegisterMethods(*manager);
+    runner.PushObject(known->Adopt(std::move(manager)));
 }
 
 // Method 4: pops a font file name; pushes the font.
@@ -100,6 +97,12 @@ FontManager::~FontManager() {
     std::set<Font*> fonts;
     for (Font* f = fonts_.First(); f != nullptr; f = fonts_.Next()) fonts.insert(f);
     for (Font* f : fonts) delete f;
+}
+
+uint32_t FontManager::Adopt(std::unique_ptr<FontManager> made) {
+    made->KeepForEngine();
+    made_.push_back(std::move(made));
+    return made_.back()->Address();
 }
 
 bool FontManager::IsKindOf(const char* name) const {

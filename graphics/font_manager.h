@@ -3,6 +3,9 @@
 // current language; a list file can make one font name stand for another.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include <cstdint>
 
 #include "foundation/named_cache.h"
@@ -45,10 +48,14 @@ class FontManager : public ZEMAClass {
     uint32_t CurrentLanguage() const;
     const LanguageBlock* Language() const { return language_; }
     FontCache& Fonts() { return fonts_; }
+    // Keeps a manager that method 0 made for a script until this one goes; scripts may not
+    // delete it. Gives its script value.
+    uint32_t Adopt(std::unique_ptr<FontManager> made);
 
   private:
     FontCache fonts_;
     const LanguageBlock* language_;
+    std::vector<std::unique_ptr<FontManager>> made_;
 };
 
 // Binds FontManager's native methods (0, 4 and 5) into target, after the ZEMAClass ones.

@@ -48,15 +48,10 @@ void NewNative(ScriptObject* receiver) {
         throw FatalExep(String("Unknown archive given to ImageManager"));
     if (archive == 0) file = nullptr;
     if (buckets == 0 || buckets > kMaxBuckets) throw FatalExep(String("Bad bucket count for ImageManager"));
-    auto* manager = new ImageManager(self.Settings(), self.GetProcessor(), buckets, file, nullptr);
-    try {
-        manager->ReserveMethodTables(*manager);
-        manager->RegisterMethods(*manager);
-        runner.PushObject(manager->Address());
-    } catch (...) {
-        delete manager;
-        throw;
-    }
+    auto manager = std::make_unique<ImageManager>(self.Settings(), self.GetProcessor(), buckets, file, nullptr);
+    manager->ReserveMethodTables(*manager);
+    manager->RegisterMethods(*manager);
+    runner.PushObject(self.Adopt(std::move(manager)));
 }
 
 void GetImageNative(ScriptObject* receiver) {
@@ -193,6 +188,12 @@ ImageManager::ImageManager(ScreenSettingsBlock* settings, MethodRunner* processo
       settings_(settings),
       defaultPalette_(defaultPalette),
       pictures_(this, bucketCount, archive) {}
+
+uint32_t ImageManager::Adopt(std::unique_ptr<ImageManager> made) {
+    made->KeepForEngine();
+    made_.push_back(std::move(made));
+    return made_.back()->Address();
+}
 
 ImageManager::~ImageManager() {
     // Aliases share pictures: each is destroyed once.

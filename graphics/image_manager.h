@@ -4,6 +4,9 @@
 // sprite's sub-image for a direction and get recoloured copies through its natives.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include <cstdint>
 
 #include "foundation/named_cache.h"
@@ -50,6 +53,9 @@ class ImageManager : public NativeDescriptor {
     PictureCache& Pictures() { return pictures_; }
     ScreenSettingsBlock* Settings() const { return settings_; }
     PaletteBlock* DefaultPalette() const { return defaultPalette_; }
+    // Keeps a manager that method 0 made for a script until this one goes; scripts may not
+    // delete it. Gives its script value.
+    uint32_t Adopt(std::unique_ptr<ImageManager> made);
 
     void RegisterMethods(ZEMAClass& target) override;
     // Binds methods 4-14, the ZEMAClass methods, then method 0.
@@ -62,6 +68,7 @@ class ImageManager : public NativeDescriptor {
     ScreenSettingsBlock* settings_;
     PaletteBlock* defaultPalette_;
     PictureCache pictures_;
+    std::vector<std::unique_ptr<ImageManager>> made_;
 };
 
 // True when code starts with three characters "0" to "3".

@@ -106,10 +106,12 @@ TEST_F(FontManagerTest, NewMakesAManagerOverTheSameArchiveAndLanguage) {
     EXPECT_EQ(made->Language(), &language);
     EXPECT_EQ(made->Fonts().Archive(), archive.File());
     EXPECT_EQ(made->Fonts().Aliases().First(), nullptr);
-    made->ReserveMethodTables(*made);
-    made->RegisterMethods(*made);
-    EXPECT_EQ(made->GetFont("Main.dff")->GlyphFor('A').width, 3);
-    delete made;
+    // Scripts call it like the first one; the first one owns it.
+    EXPECT_TRUE(made->KeptByEngine());
+    ScriptTexts texts;
+    runner.stack.Push(texts.Add("Main.dff"));
+    CallNative(*made, *made, 4);
+    EXPECT_EQ(Font::FromAddress(runner.stack.Pop())->GlyphFor('A').width, 3);
 
     EXPECT_EQ(ErrorMessage([&] { create(13, archiveValue + 8); }), "Unknown archive given to FontManager");
     EXPECT_EQ(ErrorMessage([&] { create(0, archiveValue); }), "Bad bucket count for FontManager");

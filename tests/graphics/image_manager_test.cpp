@@ -225,7 +225,9 @@ TEST_F(ImageManagerTest, NewMakesAnotherManagerWithoutAPalette) {
     EXPECT_EQ(manager->MethodCount(), 15u);
     const uint32_t made = Call(*manager, 0, {37, archive.File()->Address(), 0});
     ASSERT_EQ(runner.pushedObjects, std::vector<uint32_t>{made});
-    std::unique_ptr<ImageManager> other(dynamic_cast<ImageManager*>(ZEMAClass::FromAddress(made, "class")));
+    // The manager that made it owns it: scripts may use it but not delete it.
+    auto* other = dynamic_cast<ImageManager*>(ZEMAClass::FromAddress(made, "class"));
+    EXPECT_TRUE(other->KeptByEngine());
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(other->Pictures().BucketCount(), 37u);
     EXPECT_EQ(other->Settings(), &settings);
