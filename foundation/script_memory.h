@@ -35,6 +35,17 @@ uint32_t ScriptHandedOutEnd();
 // false otherwise). Script accesses to such bytes are refused rather than reported by the sanitizer.
 bool ScriptRangePoisoned(uint32_t address, uint32_t size);
 
+// Bytes of the region held by live blocks (each rounded up to its size class or to whole pages):
+// now, and the most since the start or the last ResetScriptHeapPeak. Tests of bad input use them
+// to show that no allocation was sized by an unchecked number.
+struct ScriptHeapUsage {
+    size_t inUse;
+    size_t peak;
+};
+ScriptHeapUsage GetScriptHeapUsage();
+// Starts a new peak at what is in use now.
+void ResetScriptHeapPeak();
+
 // Pointer <-> script address. ToScript(nullptr) is 0 and FromScript(0) is nullptr.
 uint32_t ToScript(const void* p);
 template <class T>
