@@ -12,37 +12,11 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "script/operations.h"
 #include "script/processor.h"
 
 namespace {
 
-uint32_t Op(uint32_t slot) { return 0xF0000000u | slot; }
-
-// Slots of the operations used here.
-enum : uint32_t {
-    kPushInline = 4,
-    kIncrement = 11,
-    kDecrement = 12,
-    kLessEqual = 18,
-    kDup = 26,
-    kDrop = 28,
-    kJumpIfNonZeroKeep = 36,
-    kJumpIfNonZero = 39,
-    kOver = 31,
-    kSwap = 27,
-    kToReturn = 64,
-    kReturnTop = 47,
-    kDropReturn = 78,
-    kJumpIfNotEqualPushReturn = 118,
-    kFetch = 56,
-    kStore = 57,
-    kAddToMemory = 82,
-    kAllocateLocals = 96,
-    kFreeLocals = 97,
-    kLocalAddress = 98,
-    kPushZero = 124,
-    kPushOne = 125,
-};
 constexpr uint32_t kReturn = 0xFFFFFFFFu;
 constexpr uint32_t kNativeVirtual = 2;
 // Call word: current object, class 0, virtual method 2.
@@ -55,43 +29,49 @@ constexpr int64_t kTightLoopWords = 8;
 constexpr int64_t kTightLoopOperations = 7;
 
 uint64_t g_nativeCalls = 0;
-void CountCall(ScriptObject*) { ++g_nativeCalls; }
+void CountCall(ScriptObject*) {
+    ++g_nativeCalls;
+}
 
 // sum = 0; for i = 1 while i <= n: sum += i (sum in local slot 0, i on the data stack).
 std::vector<uint32_t> CountingLoop(uint32_t n) {
-    std::vector<uint32_t> w = {Op(kPushOne), Op(kAllocateLocals),                    //
-                               Op(kPushZero), Op(kPushZero), Op(kLocalAddress), Op(kStore),  //
-                               Op(kPushOne)};
+    std::vector<uint32_t> w = {OpWord(Op::PushOne),      OpWord(Op::AllocateLocals),  //
+                               OpWord(Op::PushZero),     OpWord(Op::PushZero),
+                               OpWord(Op::LocalAddress), OpWord(Op::Store),  //
+                               OpWord(Op::PushOne)};
     const auto loop = static_cast<int32_t>(w.size());
-    w.insert(w.end(), {Op(kDup), Op(kPushZero), Op(kLocalAddress), Op(kAddToMemory), Op(kIncrement), Op(kDup),
-                       Op(kPushInline), n, Op(kLessEqual), Op(kJumpIfNonZero)});
+    w.insert(w.end(), {OpWord(Op::Dup), OpWord(Op::PushZero), OpWord(Op::LocalAddress),
+                       OpWord(Op::AddToMemory), OpWord(Op::Increment), OpWord(Op::Dup),
+                       OpWord(Op::PushInline), n, OpWord(Op::LessEqual), OpWord(Op::JumpIfNonZero)});
     w.push_back(static_cast<uint32_t>(loop - static_cast<int32_t>(w.size() + 1)));
-    w.insert(w.end(), {Op(kDrop), Op(kPushZero), Op(kLocalAddress), Op(kFetch), Op(kPushOne), Op(kFreeLocals),
-                       kReturn});
+    w.insert(w.end(), {OpWord(Op::Drop), OpWord(Op::PushZero), OpWord(Op::LocalAddress), OpWord(Op::Fetch),
+                       OpWord(Op::PushOne), OpWord(Op::FreeLocals), kReturn});
     return w;
 }
 
 // The same sum with the machine's loop operation: the local's address rides on the return stack,
 // and JumpIfNotEqualPushReturn compares, jumps back and brings the address back in one word.
 std::vector<uint32_t> TightCountingLoop(uint32_t n) {
-    std::vector<uint32_t> w = {Op(kPushOne), Op(kAllocateLocals),                            //
-                               Op(kPushZero), Op(kPushZero), Op(kLocalAddress), Op(kStore),  //
-                               Op(kPushZero), Op(kLocalAddress), Op(kToReturn),              //
-                               Op(kPushOne), Op(kReturnTop)};
+    std::vector<uint32_t> w = {OpWord(Op::PushOne),  OpWord(Op::AllocateLocals),  //
+                               OpWord(Op::PushZero), OpWord(Op::PushZero),       OpWord(Op::LocalAddress),
+                               OpWord(Op::Store),                                                       //
+                               OpWord(Op::PushZero), OpWord(Op::LocalAddress),   OpWord(Op::ToReturn),  //
+                               OpWord(Op::PushOne),  OpWord(Op::ReturnTop)};
     const auto loop = static_cast<int32_t>(w.size());
-    w.insert(w.end(), {Op(kOver), Op(kSwap), Op(kAddToMemory), Op(kIncrement), Op(kDup), Op(kPushInline), n + 1,
-                       Op(kJumpIfNotEqualPushReturn)});
+    w.insert(w.end(), {OpWord(Op::Over), OpWord(Op::Swap), OpWord(Op::AddToMemory), OpWord(Op::Increment),
+                       OpWord(Op::Dup), OpWord(Op::PushInline), n + 1, OpWord(Op::JumpIfNotEqualPushReturn)});
     w.push_back(static_cast<uint32_t>(loop - static_cast<int32_t>(w.size() + 1)));
-    w.insert(w.end(), {Op(kDrop), Op(kDropReturn), Op(kPushZero), Op(kLocalAddress), Op(kFetch), Op(kPushOne),
-                       Op(kFreeLocals), kReturn});
+    w.insert(w.end(),
+             {OpWord(Op::Drop), OpWord(Op::DropReturn), OpWord(Op::PushZero), OpWord(Op::LocalAddress),
+              OpWord(Op::Fetch), OpWord(Op::PushOne), OpWord(Op::FreeLocals), kReturn});
     return w;
 }
 
 // Calls the native method n times.
 std::vector<uint32_t> NativeCallLoop(uint32_t n) {
-    std::vector<uint32_t> w = {Op(kPushInline), n};
+    std::vector<uint32_t> w = {OpWord(Op::PushInline), n};
     const auto loop = static_cast<int32_t>(w.size());
-    w.insert(w.end(), {kCallNative, Op(kDecrement), Op(kJumpIfNonZeroKeep)});
+    w.insert(w.end(), {kCallNative, OpWord(Op::Decrement), OpWord(Op::JumpIfNonZeroKeep)});
     w.push_back(static_cast<uint32_t>(loop - static_cast<int32_t>(w.size() + 1)));
     w.push_back(kReturn);
     return w;
@@ -99,7 +79,7 @@ std::vector<uint32_t> NativeCallLoop(uint32_t n) {
 
 // A processor, a class with one native virtual method, an object of it and code to run.
 class Machine {
-public:
+  public:
     Machine() : processor_(new Processor(nullptr)), class_(new ZEMAClass(processor_.get())) {
         class_->ReserveMethods(4, 3);
         class_->SetVirtualMethod(CountCall, kNativeVirtual);
@@ -123,14 +103,16 @@ public:
 
     Processor& Cpu() { return *processor_; }
 
-private:
+  private:
     std::unique_ptr<Processor> processor_;
     std::unique_ptr<ZEMAClass> class_;
     std::unique_ptr<ScriptObject> object_;
     uint32_t* code_ = nullptr;
 };
 
-uint32_t ExpectedSum(uint32_t n) { return static_cast<uint32_t>(uint64_t{n} * (uint64_t{n} + 1) / 2); }
+uint32_t ExpectedSum(uint32_t n) {
+    return static_cast<uint32_t>(uint64_t{n} * (uint64_t{n} + 1) / 2);
+}
 
 void CountingBench(benchmark::State& state, std::vector<uint32_t> (*assemble)(uint32_t), int64_t words,
                    int64_t operations) {
@@ -171,7 +153,8 @@ void BM_NativeCallLoop(benchmark::State& state) {
     }
     const double calls = static_cast<double>(state.iterations()) * n;
     state.counters["calls/s"] = benchmark::Counter(calls, benchmark::Counter::kIsRate);
-    state.counters["time/call"] = benchmark::Counter(calls, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["time/call"] =
+        benchmark::Counter(calls, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_NativeCallLoop)->Arg(1000000)->Unit(benchmark::kMillisecond);
 

@@ -1,8 +1,8 @@
 #include "foundation/config_blocks.h"
 
 #include "foundation/block_reader.h"
+#include "foundation/byte_order.h"
 #include "foundation/fd_file.h"
-#include "foundation/script_memory.h"
 #include "foundation/version_block.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "foundation/byte_order.h"
 #include "foundation/disk_path.h"
 #include "foundation/exceptions.h"
-#include "foundation/script_memory.h"
 
 namespace {
 

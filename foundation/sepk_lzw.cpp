@@ -4,8 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "foundation/byte_order.h"
 #include "foundation/exceptions.h"
-#include "foundation/script_memory.h"
 
 namespace {
 

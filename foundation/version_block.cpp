@@ -1,6 +1,6 @@
 #include "foundation/version_block.h"
 
-#include "foundation/script_memory.h"
+#include "foundation/byte_order.h"
 
 namespace {
 

@@ -16,4 +16,6 @@ public:
     virtual App& GetApp() = 0;
     virtual Video& GetVideo() = 0;
     virtual Input& GetInput() = 0;
+    // Whether the window is shown on a real screen; a program that needs one stops without it.
+    virtual bool HasDisplay() const = 0;
 };

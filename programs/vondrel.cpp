@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     std::string reason;
     std::unique_ptr<Platform> platform =
         CreatePlatform(headless ? PlatformKind::Headless : PlatformKind::Sdl, "Vondrel", &reason);
-    if (platform && !headless && !static_cast<SdlPlatform&>(*platform).HasDisplay()) {
+    if (platform && !headless && !platform->HasDisplay()) {
         reason = "no window can be shown";
         platform.reset();
     }

@@ -9,12 +9,12 @@ namespace {
 #define VONDREL_HANDLER_Call(name) &ProcessorOps::name
 #define VONDREL_HANDLER_Loop(name) nullptr
 #define VONDREL_HANDLER_Empty(name) nullptr
-#define VONDREL_OPERATION_ENTRY(slot, name, words, place) \
-    OperationInfo{#name, InlineWords::words, OperationPlace::place, VONDREL_HANDLER_##place(name)},
+#define VONDREL_OPERATION_ENTRY(slot, operation, handler, words, place) \
+    OperationInfo{#handler, InlineWords::words, OperationPlace::place, VONDREL_HANDLER_##place(handler)},
 constexpr OperationInfo kOperations[] = {VONDREL_PROCESSOR_OPERATIONS(VONDREL_OPERATION_ENTRY)};
 #undef VONDREL_OPERATION_ENTRY
 
-#define VONDREL_OPERATION_SLOT(slot, name, words, place) slot,
+#define VONDREL_OPERATION_SLOT(slot, operation, handler, words, place) slot,
 constexpr uint32_t kSlots[] = {VONDREL_PROCESSOR_OPERATIONS(VONDREL_OPERATION_SLOT)};
 #undef VONDREL_OPERATION_SLOT
 
@@ -25,12 +25,13 @@ constexpr bool SlotsInOrder() {
     return true;
 }
 
-// Only slots 2 and 3 may stay empty.
+// Only the two slots named empty in the table stay empty.
 constexpr bool AllSlotsFilled() {
-    for (uint32_t i = 4; i < kOperationCount; ++i) {
-        if (kOperations[i].place == OperationPlace::Empty) return false;
+    for (uint32_t i = 0; i < kOperationCount; ++i) {
+        const bool undefined = i == ToSlot(Op::Undefined2) || i == ToSlot(Op::Undefined3);
+        if ((kOperations[i].place == OperationPlace::Empty) != undefined) return false;
     }
-    return kOperations[1].place != OperationPlace::Empty;
+    return true;
 }
 
 static_assert(std::size(kOperations) == kOperationCount);

@@ -55,9 +55,6 @@ Processor::Processor(FD::File* archive, int32_t localsCapacity, int32_t returnCa
       data_(dataCapacity),
       trace_(returnCapacity),
       archive_(archive) {
-    for (uint32_t slot = 4; slot < kOperationCount; ++slot) {
-        if (Operation(slot).place == OperationPlace::Empty) ThrowUndefinedOperation(slot);
-    }
     executeBuffer_ = static_cast<uint32_t*>(ScriptAlloc(2 * sizeof(uint32_t)));
     try {
         classManager_ = new ClassManager(this, 26, archive);

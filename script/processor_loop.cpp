@@ -176,38 +176,42 @@ struct Registers {
 VONDREL_INLINE int32_t Signed(uint32_t v) { return static_cast<int32_t>(v); }
 VONDREL_INLINE uint32_t Truth(bool b) { return b ? 1u : 0u; }
 
-constexpr uint32_t OpWord(uint32_t slot) { return InstructionWord::kOperationTag + slot; }
-
 // Operation words that the look-ahead recognises.
 enum : uint32_t {
-    kGreaterWord = OpWord(13),
-    kLessWord = OpWord(14),
-    kEqualWord = OpWord(15),
-    kGreaterEqualWord = OpWord(17),
-    kLessEqualWord = OpWord(18),
-    kNotEqualWord = OpWord(19),
-    kDupWord = OpWord(26),
-    kJumpIfZeroWord = OpWord(33),
-    kJumpIfNonZeroWord = OpWord(39),
-    kJumpIfZeroOtherWord = OpWord(40),
-    kFetchWord = OpWord(56),
-    kStoreWord = OpWord(57),
-    kAddToMemoryWord = OpWord(82),
-    kLocalAddressWord = OpWord(98),
-    kJumpIfNotEqualPushReturnWord = OpWord(118),
-    kPushInlineWord = OpWord(4),
-    kPushInlineOtherWord = OpWord(62),
-    kPushZeroWord = OpWord(124),
+    kGreaterWord = OpWord(Op::Greater),
+    kLessWord = OpWord(Op::Less),
+    kEqualWord = OpWord(Op::Equal),
+    kGreaterEqualWord = OpWord(Op::GreaterEqual),
+    kLessEqualWord = OpWord(Op::LessEqual),
+    kNotEqualWord = OpWord(Op::NotEqual),
+    kDupWord = OpWord(Op::Dup),
+    kJumpIfZeroWord = OpWord(Op::JumpIfZero),
+    kJumpIfNonZeroWord = OpWord(Op::JumpIfNonZero),
+    kJumpIfZeroOtherWord = OpWord(Op::JumpIfZero40),
+    kFetchWord = OpWord(Op::Fetch),
+    kStoreWord = OpWord(Op::Store),
+    kAddToMemoryWord = OpWord(Op::AddToMemory),
+    kLocalAddressWord = OpWord(Op::LocalAddress),
+    kJumpIfNotEqualPushReturnWord = OpWord(Op::JumpIfNotEqualPushReturn),
+    kPushInlineWord = OpWord(Op::PushInline),
+    kPushInlineOtherWord = OpWord(Op::PushInline62),
+    kPushZeroWord = OpWord(Op::PushZero),
 };
 
-// The six comparisons, by operation word, without a branch per kind: each comparison's slot holds
-// a nibble with one bit for each outcome (less, equal, greater) that makes it true.
-constexpr uint32_t kComparisonOutcomes = (0b100u << 0) |   // 13 Greater
-                                         (0b001u << 4) |   // 14 Less
-                                         (0b010u << 8) |   // 15 Equal
-                                         (0b110u << 16) |  // 17 GreaterEqual (16 is Not)
-                                         (0b011u << 20) |  // 18 LessEqual
-                                         (0b101u << 24);   // 19 NotEqual
+// Outcome bits of a comparison: which of less, equal, greater make it true.
+constexpr uint32_t kIfLess = 0b001u, kIfEqual = 0b010u, kIfGreater = 0b100u;
+
+// The six comparisons lie within eight slots from Greater; each one's nibble, at its distance from
+// Greater, holds the outcomes that make it true. So they are told apart without a branch per kind.
+constexpr uint32_t ComparisonNibble(Op op, uint32_t outcomes) {
+    return outcomes << (4 * (ToSlot(op) - ToSlot(Op::Greater)));
+}
+constexpr uint32_t kComparisonOutcomes =
+    ComparisonNibble(Op::Greater, kIfGreater) | ComparisonNibble(Op::Less, kIfLess) |
+    ComparisonNibble(Op::Equal, kIfEqual) | ComparisonNibble(Op::GreaterEqual, kIfGreater | kIfEqual) |
+    ComparisonNibble(Op::LessEqual, kIfLess | kIfEqual) |
+    ComparisonNibble(Op::NotEqual, kIfLess | kIfGreater);
+static_assert(ToSlot(Op::NotEqual) - ToSlot(Op::Greater) < 8);
 
 // The outcomes that make the comparison word true; 0 for any other word.
 VONDREL_INLINE uint32_t OutcomesOf(uint32_t word) {
@@ -331,6 +335,7 @@ VONDREL_INLINE bool MayUseConstant(uint32_t word) {
 // uses them, when there is one.
 VONDREL_INLINE bool CopyAndUseConstant(Registers& r, uint64_t address) {
     static constexpr uint32_t kSmall[] = {0, 1, 2, 4, 0xFFFFFFFFu, 0xFFFFFFFEu, 0xFFFFFFFCu};
+    static_assert(ToSlot(Op::PushMinusFour) - ToSlot(Op::PushZero) + 1 == std::size(kSmall));
     const uint32_t word = r.WordAt(address);
     const uint32_t index = word - kPushZeroWord;
     const bool small = index < std::size(kSmall);
@@ -837,14 +842,14 @@ bool Processor::Interpret(uint32_t stopDepth) {
     uint32_t slot;
 
 #if VONDREL_THREADED
-#define VONDREL_LABEL_ADDRESS(number, name, words, place) &&op_##number,
+#define VONDREL_LABEL_ADDRESS(number, operation, handler, words, place) &&op_##operation,
     static void* const kLabels[kOperationCount] = {VONDREL_PROCESSOR_OPERATIONS(VONDREL_LABEL_ADDRESS)};
 #undef VONDREL_LABEL_ADDRESS
 #define VONDREL_DISPATCH() goto* kLabels[slot]
 #else
-#define VONDREL_CASE(number, name, words, place) \
-    case number:                                 \
-        goto op_##number;
+#define VONDREL_CASE(slot, operation, handler, words, place) \
+    case slot:                                               \
+        goto op_##operation;
 #define VONDREL_DISPATCH()                                        \
     switch (slot) {                                               \
         VONDREL_PROCESSOR_OPERATIONS(VONDREL_CASE) default : break; \
@@ -872,10 +877,10 @@ bool Processor::Interpret(uint32_t stopDepth) {
 #define VONDREL_RUN_Empty(name) \
     r.Save();                   \
     ThrowUndefinedOperation(slot)
-#define VONDREL_HANDLER(number, name, words, place) \
-    op_##number : {                                 \
-        VONDREL_RUN_##place(name);                  \
-    }                                               \
+#define VONDREL_HANDLER(number, operation, handler, words, place) \
+    op_##operation : {                                          \
+        VONDREL_RUN_##place(handler);                           \
+    }                                                           \
     VONDREL_NEXT();
 
     // Enter through the same decoding every handler ends with; from here on PC is only checked

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "foundation/block_reader.h"
+#include "foundation/byte_order.h"
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
-#include "foundation/script_memory.h"
 #include "platform/input.h"
 
 ActionMap::ActionMap() : DataBlock(kHeaderSize, true) { SetSignature("KEYS"); }

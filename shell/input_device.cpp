@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "foundation/block_reader.h"
+#include "foundation/byte_order.h"
 #include "foundation/fw.h"
-#include "foundation/script_memory.h"
 #include "platform/app.h"
 
 namespace {

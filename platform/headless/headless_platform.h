@@ -12,6 +12,7 @@ public:
     HeadlessApp& GetApp() override { return app_; }
     HeadlessVideo& GetVideo() override { return video_; }
     HeadlessInput& GetInput() override { return input_; }
+    bool HasDisplay() const override { return false; }
 
 private:
     HeadlessApp app_;

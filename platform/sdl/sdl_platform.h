@@ -30,7 +30,7 @@ public:
     SDL_Renderer* Renderer() const { return renderer_; }
     // False when SDL found no display and fell back to a video driver that shows nothing, unless
     // SDL_VIDEODRIVER asked for that driver.
-    bool HasDisplay() const;
+    bool HasDisplay() const override;
 
 private:
     bool sdlStarted_ = false;

@@ -9,10 +9,10 @@
 #include <stdexcept>
 
 #include "foundation/block_reader.h"
+#include "foundation/byte_order.h"
 #include "foundation/data_block.h"
 #include "foundation/exceptions.h"
 #include "foundation/packed_stream.h"
-#include "foundation/script_memory.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -43,7 +43,7 @@ ClassLibraryBuilder TwoMethods() {
     const uint32_t m0 = a.Method();
     a.Return();
     const uint32_t m1 = a.Method();
-    a.Op(4, {7});
+    a.Op(Op::PushInline, {7});
     a.Return();
     const uint32_t m2 = a.Method();
     a.Return();

@@ -14,10 +14,12 @@ namespace {
 
 using Receiver = ScriptAssembler::Receiver;
 
-uint32_t CallWord(uint32_t method, uint32_t cls, Receiver receiver = Receiver::Current, uint32_t operand = 0) {
+uint32_t CallWord(uint32_t method, uint32_t cls, Receiver receiver = Receiver::Current,
+                  uint32_t operand = 0) {
     return ScriptAssembler::CallWord(method, cls, false, receiver, operand);
 }
-uint32_t VirtualWord(uint32_t method, uint32_t cls, Receiver receiver = Receiver::Current, uint32_t operand = 0) {
+uint32_t VirtualWord(uint32_t method, uint32_t cls, Receiver receiver = Receiver::Current,
+                     uint32_t operand = 0) {
     return ScriptAssembler::CallWord(method, cls, true, receiver, operand);
 }
 
@@ -30,7 +32,9 @@ struct Seen {
 };
 Seen g_seen;
 
-Processor& ProcessorOf(ScriptObject* receiver) { return dynamic_cast<Processor&>(RunnerOf(receiver)); }
+Processor& ProcessorOf(ScriptObject* receiver) {
+    return dynamic_cast<Processor&>(RunnerOf(receiver));
+}
 
 // Method 4 and virtual 2: records, then pushes 99.
 void RecordNative(ScriptObject* receiver) {
@@ -44,7 +48,9 @@ void RecordNative(ScriptObject* receiver) {
 }
 
 // Method 5: calls method 2 of the receiver's class, which calls this native again.
-void CallBackNative(ScriptObject* receiver) { RunnerOf(receiver).CallMethod(receiver, receiver->Class(), 2); }
+void CallBackNative(ScriptObject* receiver) {
+    RunnerOf(receiver).CallMethod(receiver, receiver->Class(), 2);
+}
 
 const NativeClassRow kNativeRow{"ProcessorNative", "ProcessorNative", &kZEMAClassRow, 6, 3};
 
@@ -60,18 +66,18 @@ void BindProcessorNative(ZEMAClass& target, const NativeClassRow& row) {
 ClassLibraryBuilder Animal() {
     ScriptAssembler a;
     const uint32_t m0 = a.Method();
-    a.Op(0);
+    a.Op(Op::CreateInstance);
     a.Return();
     const uint32_t m1 = a.Method();
     a.Return();
     const uint32_t m2 = a.Method();
-    a.Op(4, {11});
+    a.Op(Op::PushInline, {11});
     a.Return();
     const uint32_t v2 = a.Method();
-    a.Op(4, {20});
+    a.Op(Op::PushInline, {20});
     a.Return();
     const uint32_t v3 = a.Method();
-    a.Op(4, {21});
+    a.Op(Op::PushInline, {21});
     a.Return();
     auto b = ClassLibraryBuilder::Named("Animal");
     b.instanceFields = 4;
@@ -93,7 +99,7 @@ ClassLibraryBuilder Dog() {
     a.Word(CallWord(5, 3));
     a.Return();
     const uint32_t v2 = a.Method();
-    a.Op(4, {30});
+    a.Op(Op::PushInline, {30});
     a.Return();
     const uint32_t v4 = a.Method();
     a.Word(CallWord(4, 3));
@@ -110,7 +116,7 @@ ClassLibraryBuilder Dog() {
 }
 
 class ProcessorCallTest : public ProcessorTest {
-protected:
+  protected:
     void SetUp() override { Open(64); }
 
     void Open(int32_t capacity) {
@@ -217,8 +223,8 @@ TEST_F(ProcessorCallTest, CallsFromNativeCode) {
     Cpu().CallVirtual(dog.get(), 3);
     Cpu().CallMethod(dog.get(), animalClass, 2);
     EXPECT_EQ(Data(), (std::vector<uint32_t>{30, 20, 21, 11}));
-    for (uint32_t depth : {Cpu().ReturnStack().Depth(), Cpu().ObjectStack().Depth(), Cpu().ClassStack().Depth(),
-                           Cpu().LocalsStack().Depth()}) {
+    for (uint32_t depth : {Cpu().ReturnStack().Depth(), Cpu().ObjectStack().Depth(),
+                           Cpu().ClassStack().Depth(), Cpu().LocalsStack().Depth()}) {
         EXPECT_EQ(depth, 0u);
     }
 
@@ -228,7 +234,8 @@ TEST_F(ProcessorCallTest, CallsFromNativeCode) {
     EXPECT_EQ(Cpu().PC(), 0x02345678u);
     EXPECT_EQ(Cpu().ReturnStack().Depth() + Cpu().ObjectStack().Depth() + Cpu().ClassStack().Depth(), 0u);
 
-    EXPECT_EQ(ErrorMessage([&] { Cpu().CallMethod(dog.get(), dogClass, 9); }), "Method 9 not defined in class Dog");
+    EXPECT_EQ(ErrorMessage([&] { Cpu().CallMethod(dog.get(), dogClass, 9); }),
+              "Method 9 not defined in class Dog");
     EXPECT_EQ(ErrorMessage([&] { Cpu().CallVirtual(animal.get(), 4); }),
               "Virtual method 4 not defined in class Animal");
 }
@@ -248,7 +255,7 @@ TEST_F(ProcessorCallTest, NewObjects) {
 
 TEST_F(ProcessorCallTest, SteppingCallWords) {
     // A word with bits 28-31 all set and low bits 5 is operation 5, not a call.
-    const uint32_t op = Place({Op(5), 0, kReturnWord});
+    const uint32_t op = Place({OpWord(Op::PushInlineData), 0, kReturnWord});
     Cpu().SetPC(op);
     EXPECT_FALSE(Cpu().Step());
     EXPECT_EQ(Data(), std::vector<uint32_t>{op + 8});
@@ -304,9 +311,9 @@ TEST_F(ProcessorCallTest, CallFaults) {
         {CallWord(2, 7), "Class number 7 not found in class Dog"},
         {CallWord(40, 0), "Method 40 not defined in class Dog"},
         {VirtualWord(1, 0), "Virtual method 1 not defined in class Dog"},
-        {Op(146), "Method number 146 not defined in processor"},
-        {Op(2), "Method number 2 not defined in processor"},
-        {Op(0x0FFFFFFE), "Method number 268435454 not defined in processor"},
+        {InstructionWord::kOperationTag | kOperationCount, "Method number 146 not defined in processor"},
+        {OpWord(Op::Undefined2), "Method number 2 not defined in processor"},
+        {0xFFFFFFFE, "Method number 268435454 not defined in processor"},
     };
     for (const Row& row : rows) {
         SetData({notObject});
@@ -317,16 +324,18 @@ TEST_F(ProcessorCallTest, CallFaults) {
     Cpu().SetPC(Place({CallWord(2, 1)}));
     EXPECT_EQ(ErrorMessage([&] { Cpu().Step(); }), "DStack underflow");
     Cpu().SetPC(0);
-    EXPECT_EQ(ErrorMessage([&] { Cpu().Step(); }), "Instruction address 0x00000000 outside the script address space");
+    EXPECT_EQ(ErrorMessage([&] { Cpu().Step(); }),
+              "Instruction address 0x00000000 outside the script address space");
     // Running off the end of the address space.
     const uint32_t last = static_cast<uint32_t>(kScriptRegionSize) - 4;
-    StoreU32(FromScript<uint8_t>(last), Op(1));
+    StoreU32(FromScript<uint8_t>(last), OpWord(Op::Nop));
     Cpu().SetPC(last);
     EXPECT_FALSE(Cpu().Step());
-    EXPECT_EQ(ErrorMessage([&] { Cpu().Step(); }), "Instruction address 0x80000000 outside the script address space");
+    EXPECT_EQ(ErrorMessage([&] { Cpu().Step(); }),
+              "Instruction address 0x80000000 outside the script address space");
     StoreU32(FromScript<uint8_t>(last), 0);
     // A jump out of the address space.
-    const std::string jump = RunDog({Op(34), 0x20000000});
+    const std::string jump = RunDog({OpWord(Op::Jump), 0x20000000});
     EXPECT_NE(jump.find("outside the script address space"), std::string::npos) << jump;
 }
 
@@ -382,7 +391,8 @@ TEST_F(ProcessorCallTest, TraceMode) {
 
 TEST_F(ProcessorCallTest, NestingIsBounded) {
     Open(2000);
-    EXPECT_EQ(ErrorMessage([&] { Cpu().CallMethod(dog.get(), dogClass, 2); }), "Script calls nested too deeply");
+    EXPECT_EQ(ErrorMessage([&] { Cpu().CallMethod(dog.get(), dogClass, 2); }),
+              "Script calls nested too deeply");
     // The stacks hold what the interrupted calls left; repair cuts them back.
     EXPECT_GT(Cpu().ReturnStack().Depth(), 0u);
     Cpu().RestoreStackDepths(StackDepths{0, 0, 0, 0});
@@ -391,21 +401,24 @@ TEST_F(ProcessorCallTest, NestingIsBounded) {
 
 TEST_F(ProcessorCallTest, IndirectExecution) {
     // Execute runs a call word to its return and continues after the Execute.
-    EXPECT_EQ(RunDog({Op(4), CallWord(2, 1), Op(63), Op(125)}), "no error");
+    EXPECT_EQ(RunDog({OpWord(Op::PushInline), CallWord(2, 1), OpWord(Op::Execute), OpWord(Op::PushOne)}),
+              "no error");
     EXPECT_EQ(Data(), (std::vector<uint32_t>{11, 1}));
     ClearStacks();
-    EXPECT_EQ(RunDog({Op(4), CallWord(4, 3), Op(63)}), "no error");
+    EXPECT_EQ(RunDog({OpWord(Op::PushInline), CallWord(4, 3), OpWord(Op::Execute)}), "no error");
     EXPECT_EQ(Data(), std::vector<uint32_t>{99});
     ClearStacks();
 
     // ExecuteFromTable with n = 1 runs the second word and continues after the table.
-    EXPECT_EQ(RunDog({Op(125), Op(68), 2, Op(124), CallWord(2, 1), Op(126)}), "no error");
+    EXPECT_EQ(RunDog({OpWord(Op::PushOne), OpWord(Op::ExecuteFromTable), 2, OpWord(Op::PushZero),
+                      CallWord(2, 1), OpWord(Op::PushTwo)}),
+              "no error");
     EXPECT_EQ(Data(), (std::vector<uint32_t>{11, 2}));
     ClearStacks();
 
     // ExecuteAt runs the word at an address.
     const uint32_t at = Place({VirtualWord(2, 0)});
-    EXPECT_EQ(RunDog({Op(4), at, Op(67), Op(126)}), "no error");
+    EXPECT_EQ(RunDog({OpWord(Op::PushInline), at, OpWord(Op::ExecuteAt), OpWord(Op::PushTwo)}), "no error");
     EXPECT_EQ(Data(), (std::vector<uint32_t>{30, 2}));
     ClearStacks();
 
@@ -413,7 +426,7 @@ TEST_F(ProcessorCallTest, IndirectExecution) {
     SetTraceFlag(true);
     Cpu().ClassStack().Push(dogClass->Address());
     Cpu().ObjectStack().Push(dog->Address());
-    Cpu().SetPC(Place({Op(63)}));
+    Cpu().SetPC(Place({OpWord(Op::Execute)}));
     Cpu().DataStack().Push(VirtualWord(4, 0));
     const std::string error = ErrorMessage([&] { Cpu().StepTraced(); });
     SetTraceFlag(false);
@@ -427,21 +440,47 @@ TEST_F(ProcessorTest, IndirectExecutionOfOperations) {
         std::string result;
         std::vector<uint32_t> after;
     };
-    const uint32_t pushOne = Place({Op(125)});
+    const uint32_t pushOne = Place({OpWord(Op::PushOne)});
     const std::vector<Row> rows = {
-        {{Op(4), Op(125), Op(63), Op(126)}, "no error", {1, 2}},
-        {{Op(4), pushOne, Op(67)}, "no error", {1}},
-        {{Op(125), Op(68), 2, Op(124), Op(126), Op(127)}, "no error", {2, 4}},
-        {{Op(124), Op(68), 2, Op(124), Op(126), Op(127)}, "no error", {0, 4}},
-        {{Op(4), 9, Op(4), Op(28), Op(63)}, "no error", {}},
-        {{Op(4), kReturnWord, Op(63)}, "A return word cannot be executed indirectly", {}},
-        {{Op(4), Op(4), Op(63)}, "Operation PushInline cannot be executed indirectly", {}},
-        {{Op(4), Op(34), Op(63)}, "Operation Jump cannot be executed indirectly", {}},
-        {{Op(4), Op(68), Op(63)}, "Operation ExecuteFromTable cannot be executed indirectly", {}},
-        {{Op(4), Op(3), Op(63)}, "Method number 3 not defined in processor", {}},
-        {{Op(4), 12, Op(67)}, "Script memory access outside the address space at 0x0000000C, 4 bytes", {}},
-        {{Op(126), Op(68), 2, Op(124), Op(126)}, "Index 2 outside an instruction table of 2 words", {}},
-        {{Op(128), Op(68), 0}, "Index 4294967295 outside an instruction table of 0 words", {}},
+        {{OpWord(Op::PushInline), OpWord(Op::PushOne), OpWord(Op::Execute), OpWord(Op::PushTwo)},
+         "no error",
+         {1, 2}},
+        {{OpWord(Op::PushInline), pushOne, OpWord(Op::ExecuteAt)}, "no error", {1}},
+        {{OpWord(Op::PushOne), OpWord(Op::ExecuteFromTable), 2, OpWord(Op::PushZero), OpWord(Op::PushTwo),
+          OpWord(Op::PushFour)},
+         "no error",
+         {2, 4}},
+        {{OpWord(Op::PushZero), OpWord(Op::ExecuteFromTable), 2, OpWord(Op::PushZero), OpWord(Op::PushTwo),
+          OpWord(Op::PushFour)},
+         "no error",
+         {0, 4}},
+        {{OpWord(Op::PushInline), 9, OpWord(Op::PushInline), OpWord(Op::Drop), OpWord(Op::Execute)},
+         "no error",
+         {}},
+        {{OpWord(Op::PushInline), kReturnWord, OpWord(Op::Execute)},
+         "A return word cannot be executed indirectly",
+         {}},
+        {{OpWord(Op::PushInline), OpWord(Op::PushInline), OpWord(Op::Execute)},
+         "Operation PushInline cannot be executed indirectly",
+         {}},
+        {{OpWord(Op::PushInline), OpWord(Op::Jump), OpWord(Op::Execute)},
+         "Operation Jump cannot be executed indirectly",
+         {}},
+        {{OpWord(Op::PushInline), OpWord(Op::ExecuteFromTable), OpWord(Op::Execute)},
+         "Operation ExecuteFromTable cannot be executed indirectly",
+         {}},
+        {{OpWord(Op::PushInline), OpWord(Op::Undefined3), OpWord(Op::Execute)},
+         "Method number 3 not defined in processor",
+         {}},
+        {{OpWord(Op::PushInline), 12, OpWord(Op::ExecuteAt)},
+         "Script memory access outside the address space at 0x0000000C, 4 bytes",
+         {}},
+        {{OpWord(Op::PushTwo), OpWord(Op::ExecuteFromTable), 2, OpWord(Op::PushZero), OpWord(Op::PushTwo)},
+         "Index 2 outside an instruction table of 2 words",
+         {}},
+        {{OpWord(Op::PushMinusOne), OpWord(Op::ExecuteFromTable), 0},
+         "Index 4294967295 outside an instruction table of 0 words",
+         {}},
     };
     for (const Row& row : rows) {
         std::vector<uint32_t> code = row.code;
@@ -453,8 +492,8 @@ TEST_F(ProcessorTest, IndirectExecutionOfOperations) {
         ClearStacks();
     }
     // Execute nested in Execute.
-    SetData({Op(125), Op(63)});
-    RunCode({Op(63), kReturnWord});
+    SetData({OpWord(Op::PushOne), OpWord(Op::Execute)});
+    RunCode({OpWord(Op::Execute), kReturnWord});
     EXPECT_EQ(Data(), std::vector<uint32_t>{1});
 }
 

@@ -4,9 +4,9 @@
 
 #include "foundation/exceptions.h"
 
-uint32_t Op(uint32_t slot) { return InstructionWord::kOperationTag | slot; }
-
-ProcessorTest::ProcessorTest() { Build(nullptr, 64); }
+ProcessorTest::ProcessorTest() {
+    Build(nullptr, 64);
+}
 
 ProcessorTest::~ProcessorTest() {
     Release();
@@ -45,7 +45,9 @@ uint32_t ProcessorTest::Place(const std::vector<uint32_t>& words) {
     return ToScript(block);
 }
 
-void ProcessorTest::RunCode(const std::vector<uint32_t>& words) { RunOn(plainClass.get(), object.get(), words); }
+void ProcessorTest::RunCode(const std::vector<uint32_t>& words) {
+    RunOn(plainClass.get(), object.get(), words);
+}
 
 void ProcessorTest::RunOn(ZEMAClass* cls, ScriptObject* receiver, const std::vector<uint32_t>& words) {
     const uint32_t code = Place(words);
@@ -55,10 +57,9 @@ void ProcessorTest::RunOn(ZEMAClass* cls, ScriptObject* receiver, const std::vec
 
 void ProcessorTest::Check(const OpCase& c) {
     SCOPED_TRACE(c.name);
-    ASSERT_LT(c.slot, kOperationCount);
-    EXPECT_STREQ(Operation(c.slot).name, c.name) << "slot " << c.slot;
+    EXPECT_STREQ(Operation(c.op).name, c.name) << "slot " << ToSlot(c.op);
     SetData(c.before);
-    std::vector<uint32_t> words{Op(c.slot)};
+    std::vector<uint32_t> words{OpWord(c.op)};
     words.insert(words.end(), c.inlineWords.begin(), c.inlineWords.end());
     words.push_back(kReturnWord);
     const std::string error = ErrorMessage([&] { RunCode(words); });

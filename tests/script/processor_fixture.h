@@ -15,24 +15,23 @@
 #include "script/operations.h"
 #include "script/processor.h"
 #include "tests/support/class_library_builder.h"
-#include "tests/support/test_archive.h"
 #include "tests/support/error_message.h"
+#include "tests/support/test_archive.h"
 
 constexpr uint32_t kReturnWord = InstructionWord::kReturn;
-uint32_t Op(uint32_t slot);
 
 // One row of an operation table test: the data stack before (bottom first), the operation with its
 // inline words, and the data stack after.
 struct OpCase {
     const char* name;
-    uint32_t slot;
+    Op op;
     std::vector<uint32_t> before;
     std::vector<uint32_t> inlineWords;
     std::vector<uint32_t> after;
 };
 
 class ProcessorTest : public ::testing::Test {
-protected:
+  protected:
     ProcessorTest();
     ~ProcessorTest() override;
 
@@ -61,7 +60,7 @@ protected:
     std::unique_ptr<ScriptObject> object;
     std::vector<std::pair<std::string, std::string>> messages;
 
-private:
+  private:
     void Build(FD::File* file, int32_t capacity);
     void Release();
     std::vector<void*> blocks_;

@@ -4,50 +4,49 @@
 
 namespace {
 
-constexpr uint32_t M(int32_t v) { return static_cast<uint32_t>(v); }
-constexpr uint32_t kPushOne = 125, kPushTwo = 126, kSwap = 27, kToReturn = 64, kFromReturn = 65,
-                   kDropReturn = 78;
-
+constexpr uint32_t M(int32_t v) {
+    return static_cast<uint32_t>(v);
+}
 struct JumpCase {
     const char* name;
-    uint32_t slot;
+    Op op;
     std::vector<uint32_t> before;
     std::vector<uint32_t> after;  // PushOne is skipped when the jump is taken; PushTwo always runs
 };
 
 TEST_F(ProcessorTest, ConditionalJumps) {
     const std::vector<JumpCase> cases = {
-        {"Jump", 34, {}, {2}},
-        {"Jump", 37, {}, {2}},
-        {"Jump", 38, {}, {2}},
-        {"Jump", 41, {}, {2}},
-        {"JumpIfZero", 33, {0}, {2}},
-        {"JumpIfZero", 40, {5}, {1, 2}},
-        {"JumpIfNonZero", 39, {5}, {2}},
-        {"JumpIfNonZero", 39, {0}, {1, 2}},
-        {"JumpIfZeroKeep", 35, {0}, {0, 2}},
-        {"JumpIfZeroKeep", 35, {5}, {5, 1, 2}},
-        {"JumpIfNonZeroKeep", 36, {5}, {5, 2}},
-        {"JumpIfNonZeroKeep", 36, {0}, {1, 2}},
-        {"JumpDropIfZero", 134, {0}, {2}},
-        {"JumpDropIfZero", 134, {5}, {5, 1, 2}},
+        {"Jump", Op::Jump, {}, {2}},
+        {"Jump", Op::Jump37, {}, {2}},
+        {"Jump", Op::Jump38, {}, {2}},
+        {"Jump", Op::Jump41, {}, {2}},
+        {"JumpIfZero", Op::JumpIfZero, {0}, {2}},
+        {"JumpIfZero", Op::JumpIfZero40, {5}, {1, 2}},
+        {"JumpIfNonZero", Op::JumpIfNonZero, {5}, {2}},
+        {"JumpIfNonZero", Op::JumpIfNonZero, {0}, {1, 2}},
+        {"JumpIfZeroKeep", Op::JumpIfZeroKeep, {0}, {0, 2}},
+        {"JumpIfZeroKeep", Op::JumpIfZeroKeep, {5}, {5, 1, 2}},
+        {"JumpIfNonZeroKeep", Op::JumpIfNonZeroKeep, {5}, {5, 2}},
+        {"JumpIfNonZeroKeep", Op::JumpIfNonZeroKeep, {0}, {1, 2}},
+        {"JumpDropIfZero", Op::JumpDropIfZero, {0}, {2}},
+        {"JumpDropIfZero", Op::JumpDropIfZero, {5}, {5, 1, 2}},
     };
     for (const JumpCase& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_STREQ(Operation(c.slot).name, c.name);
+        EXPECT_STREQ(Operation(c.op).name, c.name);
         SetData(c.before);
-        RunCode({Op(c.slot), 1, Op(kPushOne), Op(kPushTwo), kReturnWord});
+        RunCode({OpWord(c.op), 1, OpWord(Op::PushOne), OpWord(Op::PushTwo), kReturnWord});
         EXPECT_EQ(Data(), c.after);
     }
 }
 
 TEST_F(ProcessorTest, JumpOffsetsCountFromTheWordAfterTheOffset) {
     // Offset 0 continues with the next word.
-    RunCode({Op(34), 0, Op(kPushOne), kReturnWord});
+    RunCode({OpWord(Op::Jump), 0, OpWord(Op::PushOne), kReturnWord});
     EXPECT_EQ(Data(), std::vector<uint32_t>{1});
 
     // Offset -2 repeats the jump's own word.
-    const uint32_t code = Place({Op(34), M(-2)});
+    const uint32_t code = Place({OpWord(Op::Jump), M(-2)});
     Cpu().SetPC(code);
     EXPECT_FALSE(Cpu().Step());
     EXPECT_EQ(Cpu().PC(), code);
@@ -61,51 +60,77 @@ TEST_F(ProcessorTest, ReturnStackOperations) {
         std::vector<uint32_t> after;
     };
     const std::vector<Row> rows = {
-        {"PushReturnAndJump", {7}, {Op(42), 1, Op(kPushOne), Op(kFromReturn)}, {7, 7}},
-        {"PushReturnAndJump 115", {7}, {Op(115), 1, Op(kPushOne), Op(kFromReturn)}, {7, 7}},
-        {"CopyToReturn", {7}, {Op(43), Op(kFromReturn)}, {7, 7}},
-        {"CopyToReturn 79", {7}, {Op(79), Op(kFromReturn)}, {7, 7}},
+        {"PushReturnAndJump",
+         {7},
+         {OpWord(Op::PushReturnAndJump), 1, OpWord(Op::PushOne), OpWord(Op::FromReturn)},
+         {7, 7}},
+        {"PushReturnAndJump 115",
+         {7},
+         {OpWord(Op::PushReturnAndJump115), 1, OpWord(Op::PushOne), OpWord(Op::FromReturn)},
+         {7, 7}},
+        {"CopyToReturn", {7}, {OpWord(Op::CopyToReturn), OpWord(Op::FromReturn)}, {7, 7}},
+        {"CopyToReturn 79", {7}, {OpWord(Op::CopyToReturn79), OpWord(Op::FromReturn)}, {7, 7}},
         {"JumpIfZeroDropReturn taken",
          {9, 0},
-         {Op(kSwap), Op(kToReturn), Op(44), 1, Op(kFromReturn), Op(kPushTwo)},
+         {OpWord(Op::Swap), OpWord(Op::ToReturn), OpWord(Op::JumpIfZeroDropReturn), 1, OpWord(Op::FromReturn),
+          OpWord(Op::PushTwo)},
          {2}},
         {"JumpIfZeroDropReturn not taken",
          {9, 5},
-         {Op(kSwap), Op(kToReturn), Op(44), 1, Op(kFromReturn), Op(kPushTwo)},
+         {OpWord(Op::Swap), OpWord(Op::ToReturn), OpWord(Op::JumpIfZeroDropReturn), 1, OpWord(Op::FromReturn),
+          OpWord(Op::PushTwo)},
          {9, 2}},
-        {"PopReturnAndJump", {9}, {Op(kToReturn), Op(45), 1, Op(kPushOne), Op(kPushTwo)}, {9, 2}},
-        {"DropReturnAndJump", {9}, {Op(kToReturn), Op(46), 1, Op(kPushOne), Op(kPushTwo)}, {2}},
-        {"DropReturnAndJump 116", {9}, {Op(kToReturn), Op(116), 1, Op(kPushOne), Op(kPushTwo)}, {2}},
+        {"PopReturnAndJump",
+         {9},
+         {OpWord(Op::ToReturn), OpWord(Op::PopReturnAndJump), 1, OpWord(Op::PushOne), OpWord(Op::PushTwo)},
+         {9, 2}},
+        {"DropReturnAndJump",
+         {9},
+         {OpWord(Op::ToReturn), OpWord(Op::DropReturnAndJump), 1, OpWord(Op::PushOne), OpWord(Op::PushTwo)},
+         {2}},
+        {"DropReturnAndJump 116",
+         {9},
+         {OpWord(Op::ToReturn), OpWord(Op::DropReturnAndJump116), 1, OpWord(Op::PushOne),
+          OpWord(Op::PushTwo)},
+         {2}},
         {"ReturnTop Second Third",
          {1, 2, 3},
-         {Op(kToReturn), Op(kToReturn), Op(kToReturn), Op(47), Op(48), Op(49), Op(66), Op(kDropReturn),
-          Op(kDropReturn), Op(kDropReturn)},
+         {OpWord(Op::ToReturn), OpWord(Op::ToReturn), OpWord(Op::ToReturn), OpWord(Op::ReturnTop),
+          OpWord(Op::ReturnSecond), OpWord(Op::ReturnThird), OpWord(Op::ReturnTop66), OpWord(Op::DropReturn),
+          OpWord(Op::DropReturn), OpWord(Op::DropReturn)},
          {1, 2, 3, 1}},
         {"ReturnPick",
          {1, 2, 3},
-         {Op(kToReturn), Op(kToReturn), Op(kToReturn), Op(kPushTwo), Op(80), Op(kDropReturn), Op(kDropReturn),
-          Op(kDropReturn)},
+         {OpWord(Op::ToReturn), OpWord(Op::ToReturn), OpWord(Op::ToReturn), OpWord(Op::PushTwo),
+          OpWord(Op::ReturnPick), OpWord(Op::DropReturn), OpWord(Op::DropReturn), OpWord(Op::DropReturn)},
          {3}},
         {"JumpIfZeroPushReturn taken",
          {9, 0},
-         {Op(kSwap), Op(kToReturn), Op(117), 1, Op(kPushOne), Op(kPushTwo), Op(kDropReturn)},
+         {OpWord(Op::Swap), OpWord(Op::ToReturn), OpWord(Op::JumpIfZeroPushReturn), 1, OpWord(Op::PushOne),
+          OpWord(Op::PushTwo), OpWord(Op::DropReturn)},
          {9, 2}},
         {"JumpIfZeroPushReturn not taken",
          {9, 5},
-         {Op(kSwap), Op(kToReturn), Op(117), 1, Op(kPushOne), Op(kPushTwo), Op(kDropReturn)},
+         {OpWord(Op::Swap), OpWord(Op::ToReturn), OpWord(Op::JumpIfZeroPushReturn), 1, OpWord(Op::PushOne),
+          OpWord(Op::PushTwo), OpWord(Op::DropReturn)},
          {1, 2}},
         {"JumpIfNotEqualPushReturn equal",
          {9, 4, 4},
-         {Op(29), Op(kToReturn), Op(118), 1, Op(kPushOne), Op(kPushTwo), Op(kDropReturn)},
+         {OpWord(Op::Rot), OpWord(Op::ToReturn), OpWord(Op::JumpIfNotEqualPushReturn), 1, OpWord(Op::PushOne),
+          OpWord(Op::PushTwo), OpWord(Op::DropReturn)},
          {1, 2}},
         {"JumpIfNotEqualPushReturn different",
          {9, 4, 5},
-         {Op(29), Op(kToReturn), Op(118), 1, Op(kPushOne), Op(kPushTwo), Op(kDropReturn)},
+         {OpWord(Op::Rot), OpWord(Op::ToReturn), OpWord(Op::JumpIfNotEqualPushReturn), 1, OpWord(Op::PushOne),
+          OpWord(Op::PushTwo), OpWord(Op::DropReturn)},
          {9, 2}},
-        {"DropBoth", {9, 8}, {Op(kSwap), Op(kToReturn), Op(119)}, {}},
+        {"DropBoth", {9, 8}, {OpWord(Op::Swap), OpWord(Op::ToReturn), OpWord(Op::DropBoth)}, {}},
         // x1 ends on top of the return stack; FromReturnN brings the values back in order.
-        {"ToReturnN and FromReturnN", {1, 2, 3, 3}, {Op(137), Op(47), Op(4), 3, Op(138)}, {1, 1, 2, 3}},
-        {"ToReturnN of nothing", {5, 0}, {Op(137)}, {5}},
+        {"ToReturnN and FromReturnN",
+         {1, 2, 3, 3},
+         {OpWord(Op::ToReturnN), OpWord(Op::ReturnTop), OpWord(Op::PushInline), 3, OpWord(Op::FromReturnN)},
+         {1, 1, 2, 3}},
+        {"ToReturnN of nothing", {5, 0}, {OpWord(Op::ToReturnN)}, {5}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -124,33 +149,33 @@ TEST_F(ProcessorTest, ReturnStackLoopSums) {
     // sum 1..10 with the local's address on the return stack and JumpIfNotEqualPushReturn closing
     // the loop.
     ScriptAssembler a;
-    a.Op(125);
-    a.Op(96);  // one local
-    a.Op(124);
-    a.Op(124);
-    a.Op(98);
-    a.Op(57);  // local 0 = 0
-    a.Op(124);
-    a.Op(98);
-    a.Op(64);  // R: address of local 0
-    a.Op(125);
-    a.Op(47);  // D: 1 address
+    a.Op(Op::PushOne);
+    a.Op(Op::AllocateLocals);  // one local
+    a.Op(Op::PushZero);
+    a.Op(Op::PushZero);
+    a.Op(Op::LocalAddress);
+    a.Op(Op::Store);  // local 0 = 0
+    a.Op(Op::PushZero);
+    a.Op(Op::LocalAddress);
+    a.Op(Op::ToReturn);  // R: address of local 0
+    a.Op(Op::PushOne);
+    a.Op(Op::ReturnTop);  // D: 1 address
     auto loop = a.NewLabel();
     a.Bind(loop);
-    a.Op(31);
-    a.Op(27);
-    a.Op(82);  // local 0 += i
-    a.Op(11);
-    a.Op(26);
-    a.Op(4, {11});
-    a.Jump(118, loop);
-    a.Op(28);
-    a.Op(78);
-    a.Op(124);
-    a.Op(98);
-    a.Op(56);  // the sum
-    a.Op(125);
-    a.Op(97);
+    a.Op(Op::Over);
+    a.Op(Op::Swap);
+    a.Op(Op::AddToMemory);  // local 0 += i
+    a.Op(Op::Increment);
+    a.Op(Op::Dup);
+    a.Op(Op::PushInline, {11});
+    a.Jump(Op::JumpIfNotEqualPushReturn, loop);
+    a.Op(Op::Drop);
+    a.Op(Op::DropReturn);
+    a.Op(Op::PushZero);
+    a.Op(Op::LocalAddress);
+    a.Op(Op::Fetch);  // the sum
+    a.Op(Op::PushOne);
+    a.Op(Op::FreeLocals);
     a.Return();
     RunCode(a.Finish());
     EXPECT_EQ(Data(), std::vector<uint32_t>{55});
@@ -160,18 +185,22 @@ TEST_F(ProcessorTest, ReturnStackLoopSums) {
 TEST_F(ProcessorTest, ReturnStackFaults) {
     // A value moved to the return stack and left there is not a place to return to.
     SetData({5});
-    EXPECT_EQ(ErrorMessage([&] { RunCode({Op(kToReturn), kReturnWord}); }),
+    EXPECT_EQ(ErrorMessage([&] {
+                  RunCode({OpWord(Op::ToReturn), kReturnWord});
+              }),
               "Return to 0x00000005, which is not a code address");
     ClearStacks();
 
     // A method that drops its own return address would return into its caller's frame.
     Cpu().ReturnStack().Push(0x12345678);
-    EXPECT_EQ(ErrorMessage([&] { RunCode({Op(kDropReturn), kReturnWord}); }),
+    EXPECT_EQ(ErrorMessage([&] {
+                  RunCode({OpWord(Op::DropReturn), kReturnWord});
+              }),
               "Script method returned past its caller to 0x12345678");
     ClearStacks();
 
     // Empty return stack for the return-stack reads.
-    Cpu().SetPC(Place({Op(47)}));
+    Cpu().SetPC(Place({OpWord(Op::ReturnTop)}));
     EXPECT_EQ(ErrorMessage([&] { Cpu().Step(); }), "DStack underflow");
 }
 

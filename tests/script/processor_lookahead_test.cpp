@@ -11,41 +11,14 @@
 
 namespace {
 
-constexpr uint32_t M(int32_t v) { return static_cast<uint32_t>(v); }
-
-enum : uint32_t {
-    kPushInline = 4,
-    kIncrement = 11,
-    kDecrement = 12,
-    kGreater = 13,
-    kLess = 14,
-    kEqual = 15,
-    kNot = 16,
-    kGreaterEqual = 17,
-    kLessEqual = 18,
-    kNotEqual = 19,
-    kDup = 26,
-    kSwap = 27,
-    kDrop = 28,
-    kJumpIfZero = 33,
-    kJumpIfNonZero = 39,
-    kJumpIfZeroOther = 40,
-    kFetch = 56,
-    kStore = 57,
-    kPushInlineOther = 62,
-    kAddToMemory = 82,
-    kLocalAddress = 98,
-    kJumpIfNotEqualPushReturn = 118,
-    kPushZero = 124,
-    kPushOne = 125,
-    kPushTwo = 126,
-    kPushMinusOne = 128,
-};
+constexpr uint32_t M(int32_t v) {
+    return static_cast<uint32_t>(v);
+}
 
 // The machine state a case starts from and ends with.
 struct State {
     std::vector<uint32_t> data = {};
-    std::vector<uint32_t> locals = {};  // slot 1 first (local 0 is the last)
+    std::vector<uint32_t> locals = {};   // slot 1 first (local 0 is the last)
     std::vector<uint32_t> returns = {};  // the return stack, bottom first
     std::string error = "no error";
     uint32_t pc = 0;  // where an error stopped, from the first word
@@ -66,7 +39,7 @@ std::ostream& operator<<(std::ostream& out, const State& s) {
 }
 
 class ProcessorLookAheadTest : public ProcessorTest {
-protected:
+  protected:
     // Runs the code from the start state both ways and expects the same end state; returns it.
     // With at, the code is written there instead of into a block of its own (and cleared after).
     State Both(const std::vector<uint32_t>& code, const State& start, uint32_t at = 0) {
@@ -86,7 +59,7 @@ protected:
         return text;
     }
 
-private:
+  private:
     State Once(const std::vector<uint32_t>& code, const State& start, bool stepped, uint32_t at) {
         ClearStacks();
         Processor& p = Cpu();
@@ -98,7 +71,8 @@ private:
         if (placed) {
             at = Place(code);
         } else {
-            for (size_t i = 0; i < code.size(); ++i) StoreU32(FromScript<uint8_t>(at + 4 * static_cast<uint32_t>(i)), code[i]);
+            for (size_t i = 0; i < code.size(); ++i)
+                StoreU32(FromScript<uint8_t>(at + 4 * static_cast<uint32_t>(i)), code[i]);
         }
         State end;
         end.error = ErrorMessage([&] {
@@ -122,7 +96,8 @@ private:
         DStack<ReturnAddress>& returns = p.ReturnStack();
         for (uint32_t d = returns.Depth(); d > 0; --d) end.returns.push_back(returns.Peek(d - 1));
         if (!placed) {
-            for (size_t i = 0; i < code.size(); ++i) StoreU32(FromScript<uint8_t>(at + 4 * static_cast<uint32_t>(i)), 0);
+            for (size_t i = 0; i < code.size(); ++i)
+                StoreU32(FromScript<uint8_t>(at + 4 * static_cast<uint32_t>(i)), 0);
         }
         return end;
     }
@@ -132,34 +107,42 @@ private:
 
 TEST_F(ProcessorLookAheadTest, ComparisonsBeforeConditionalJumps) {
     // a b cmp J(+1) PushOne PushTwo: PushOne is skipped when the jump is taken.
-    const uint32_t comparisons[] = {kGreater, kLess, kEqual, kGreaterEqual, kLessEqual, kNotEqual};
-    const uint32_t jumps[] = {kJumpIfZero, kJumpIfZeroOther, kJumpIfNonZero};
+    const Op comparisons[] = {Op::Greater,      Op::Less,      Op::Equal,
+                              Op::GreaterEqual, Op::LessEqual, Op::NotEqual};
+    const Op jumps[] = {Op::JumpIfZero, Op::JumpIfZero40, Op::JumpIfNonZero};
     const std::vector<std::pair<uint32_t, uint32_t>> pairs = {
         {1, 2}, {2, 2}, {3, 2}, {M(-1), 1}, {0x80000000u, 0x7FFFFFFFu}, {0x7FFFFFFFu, 0x80000000u}};
-    for (uint32_t cmp : comparisons) {
-        for (uint32_t jump : jumps) {
+    for (Op cmp : comparisons) {
+        for (Op jump : jumps) {
             for (const auto& [a, b] : pairs) {
-                SCOPED_TRACE(testing::Message() << "cmp " << cmp << " jump " << jump << " a " << a << " b " << b);
+                SCOPED_TRACE(testing::Message() << "cmp " << ToSlot(cmp) << " jump " << ToSlot(jump) << " a "
+                                                << a << " b " << b);
                 // Directly, after a constant, and after a copy of the top and a constant.
-                Both({Op(cmp), Op(jump), 1, Op(kPushOne), Op(kPushTwo), kReturnWord}, State{{9, a, b}});
-                Both({Op(kPushInline), b, Op(cmp), Op(jump), 1, Op(kPushOne), Op(kPushTwo), kReturnWord},
+                Both({OpWord(cmp), OpWord(jump), 1, OpWord(Op::PushOne), OpWord(Op::PushTwo), kReturnWord},
+                     State{{9, a, b}});
+                Both({OpWord(Op::PushInline), b, OpWord(cmp), OpWord(jump), 1, OpWord(Op::PushOne),
+                      OpWord(Op::PushTwo), kReturnWord},
                      State{{9, a}});
-                Both({Op(kDup), Op(kPushInline), b, Op(cmp), Op(jump), 1, Op(kPushOne), kReturnWord},
+                Both({OpWord(Op::Dup), OpWord(Op::PushInline), b, OpWord(cmp), OpWord(jump), 1,
+                      OpWord(Op::PushOne), kReturnWord},
                      State{{9, a}});
-                Both({Op(kDecrement), Op(kDup), Op(kPushInlineOther), b, Op(cmp), Op(jump), 1, Op(kPushOne),
-                      kReturnWord},
+                Both({OpWord(Op::Decrement), OpWord(Op::Dup), OpWord(Op::PushInline62), b, OpWord(cmp),
+                      OpWord(jump), 1, OpWord(Op::PushOne), kReturnWord},
                      State{{9, a + 1}});
             }
         }
     }
     // Small constants, and "Not", which is no comparison.
-    for (uint32_t push : {kPushZero, kPushOne, kPushTwo, kPushMinusOne}) {
-        Both({Op(push), Op(kLess), Op(kJumpIfNonZero), 1, Op(kPushOne), kReturnWord}, State{{0}});
-        Both({Op(kIncrement), Op(kDup), Op(push), Op(kGreater), Op(kJumpIfZero), 1, Op(kPushOne), kReturnWord},
+    for (Op push : {Op::PushZero, Op::PushOne, Op::PushTwo, Op::PushMinusOne}) {
+        Both({OpWord(push), OpWord(Op::Less), OpWord(Op::JumpIfNonZero), 1, OpWord(Op::PushOne), kReturnWord},
+             State{{0}});
+        Both({OpWord(Op::Increment), OpWord(Op::Dup), OpWord(push), OpWord(Op::Greater),
+              OpWord(Op::JumpIfZero), 1, OpWord(Op::PushOne), kReturnWord},
              State{{0}});
     }
-    Both({Op(kNot), Op(kJumpIfNonZero), 1, Op(kPushOne), kReturnWord}, State{{0}});
-    EXPECT_EQ(Both({Op(kPushZero), Op(kEqual), Op(kJumpIfNonZero), 1, Op(kPushOne), Op(kPushTwo), kReturnWord},
+    Both({OpWord(Op::Not), OpWord(Op::JumpIfNonZero), 1, OpWord(Op::PushOne), kReturnWord}, State{{0}});
+    EXPECT_EQ(Both({OpWord(Op::PushZero), OpWord(Op::Equal), OpWord(Op::JumpIfNonZero), 1,
+                    OpWord(Op::PushOne), OpWord(Op::PushTwo), kReturnWord},
                    State{{0}})
                   .data,
               (std::vector<uint32_t>{2}));
@@ -167,31 +150,52 @@ TEST_F(ProcessorLookAheadTest, ComparisonsBeforeConditionalJumps) {
 
 TEST_F(ProcessorLookAheadTest, LocalVariables) {
     const State three{{7, 40}, {10, 20, 30}};  // local 0 holds 30, local 2 holds 10
-    EXPECT_EQ(Both({Op(kPushZero), Op(kLocalAddress), Op(kAddToMemory), kReturnWord}, three).locals,
-              (std::vector<uint32_t>{10, 20, 70}));
-    EXPECT_EQ(Both({Op(kPushTwo), Op(kLocalAddress), Op(kStore), kReturnWord}, three).locals,
-              (std::vector<uint32_t>{40, 20, 30}));
-    EXPECT_EQ(Both({Op(kPushOne), Op(kLocalAddress), Op(kFetch), kReturnWord}, three).data,
-              (std::vector<uint32_t>{7, 40, 20}));
+    EXPECT_EQ(
+        Both({OpWord(Op::PushZero), OpWord(Op::LocalAddress), OpWord(Op::AddToMemory), kReturnWord}, three)
+            .locals,
+        (std::vector<uint32_t>{10, 20, 70}));
+    EXPECT_EQ(
+        Both({OpWord(Op::PushTwo), OpWord(Op::LocalAddress), OpWord(Op::Store), kReturnWord}, three).locals,
+        (std::vector<uint32_t>{40, 20, 30}));
+    EXPECT_EQ(
+        Both({OpWord(Op::PushOne), OpWord(Op::LocalAddress), OpWord(Op::Fetch), kReturnWord}, three).data,
+        (std::vector<uint32_t>{7, 40, 20}));
     // A copy of the top kept.
-    const State kept = Both({Op(kDup), Op(kPushInline), 1, Op(kLocalAddress), Op(kStore), kReturnWord}, three);
+    const State kept = Both({OpWord(Op::Dup), OpWord(Op::PushInline), 1, OpWord(Op::LocalAddress),
+                             OpWord(Op::Store), kReturnWord},
+                            three);
     EXPECT_EQ(kept.data, (std::vector<uint32_t>{7, 40}));
     EXPECT_EQ(kept.locals, (std::vector<uint32_t>{10, 40, 30}));
-    Both({Op(kDup), Op(kPushZero), Op(kLocalAddress), Op(kAddToMemory), kReturnWord}, three);
-    Both({Op(kDup), Op(kPushZero), Op(kLocalAddress), Op(kFetch), kReturnWord}, three);
-    Both({Op(kIncrement), Op(kDup), Op(kPushZero), Op(kLocalAddress), Op(kStore), kReturnWord}, three);
+    Both({OpWord(Op::Dup), OpWord(Op::PushZero), OpWord(Op::LocalAddress), OpWord(Op::AddToMemory),
+          kReturnWord},
+         three);
+    Both({OpWord(Op::Dup), OpWord(Op::PushZero), OpWord(Op::LocalAddress), OpWord(Op::Fetch), kReturnWord},
+         three);
+    Both({OpWord(Op::Increment), OpWord(Op::Dup), OpWord(Op::PushZero), OpWord(Op::LocalAddress),
+          OpWord(Op::Store), kReturnWord},
+         three);
     // Other words after LocalAddress leave the address on the stack.
-    Both({Op(kPushZero), Op(kLocalAddress), Op(kDrop), kReturnWord}, three);
-    Both({Op(kDup), Op(kPushZero), Op(kLocalAddress), Op(kSwap), kReturnWord}, three);
+    Both({OpWord(Op::PushZero), OpWord(Op::LocalAddress), OpWord(Op::Drop), kReturnWord}, three);
+    Both({OpWord(Op::Dup), OpWord(Op::PushZero), OpWord(Op::LocalAddress), OpWord(Op::Swap), kReturnWord},
+         three);
 
     // Failures stop at the same word with the same message.
-    EXPECT_EQ(Both({Op(kPushInline), 3, Op(kLocalAddress), Op(kFetch), kReturnWord}, three).error,
+    EXPECT_EQ(
+        Both({OpWord(Op::PushInline), 3, OpWord(Op::LocalAddress), OpWord(Op::Fetch), kReturnWord}, three)
+            .error,
+        "DStack underflow");
+    EXPECT_EQ(
+        Both({OpWord(Op::PushZero), OpWord(Op::LocalAddress), OpWord(Op::Store), kReturnWord}, State{{}, {5}})
+            .error,
+        "DStack underflow");
+    EXPECT_EQ(Both({OpWord(Op::Dup), OpWord(Op::PushZero), OpWord(Op::LocalAddress), OpWord(Op::Store),
+                    kReturnWord},
+                   State{{}, {5}})
+                  .error,
               "DStack underflow");
-    EXPECT_EQ(Both({Op(kPushZero), Op(kLocalAddress), Op(kStore), kReturnWord}, State{{}, {5}}).error,
-              "DStack underflow");
-    EXPECT_EQ(Both({Op(kDup), Op(kPushZero), Op(kLocalAddress), Op(kStore), kReturnWord}, State{{}, {5}}).error,
-              "DStack underflow");
-    EXPECT_EQ(Both({Op(kPushZero), Op(kLocalAddress), Op(kAddToMemory), kReturnWord}, State{{1}, {}}).error,
+    EXPECT_EQ(Both({OpWord(Op::PushZero), OpWord(Op::LocalAddress), OpWord(Op::AddToMemory), kReturnWord},
+                   State{{1}, {}})
+                  .error,
               "DStack underflow");
 }
 
@@ -199,39 +203,51 @@ TEST_F(ProcessorLookAheadTest, LoopOperationAfterAConstant) {
     // x k JumpIfNotEqualPushReturn: unequal brings back the return stack's top and jumps.
     for (uint32_t x : {4u, 5u}) {
         // The return stack's top is 77, put there by the code's own first words.
-        const std::vector<uint32_t> keep77 = {Op(kPushInline), 77, Op(64)};
+        const std::vector<uint32_t> keep77 = {OpWord(Op::PushInline), 77, OpWord(Op::ToReturn)};
         auto with = [&keep77](std::vector<uint32_t> body) {
             body.insert(body.begin(), keep77.begin(), keep77.end());
-            body.insert(body.end() - 1, Op(78));  // drop it again before the return
+            body.insert(body.end() - 1, OpWord(Op::DropReturn));  // drop it again before the return
             return body;
         };
-        Both(with({Op(kPushInline), 5, Op(kJumpIfNotEqualPushReturn), 1, Op(kPushOne), kReturnWord}), State{{x}});
-        Both(with({Op(kDup), Op(kPushInline), 5, Op(kJumpIfNotEqualPushReturn), 1, Op(kPushOne), kReturnWord}),
-             State{{x}});
-        Both(with({Op(kIncrement), Op(kDup), Op(kPushInline), 5, Op(kJumpIfNotEqualPushReturn), 1, Op(kPushOne),
+        Both(with({OpWord(Op::PushInline), 5, OpWord(Op::JumpIfNotEqualPushReturn), 1, OpWord(Op::PushOne),
                    kReturnWord}),
+             State{{x}});
+        Both(with({OpWord(Op::Dup), OpWord(Op::PushInline), 5, OpWord(Op::JumpIfNotEqualPushReturn), 1,
+                   OpWord(Op::PushOne), kReturnWord}),
+             State{{x}});
+        Both(with({OpWord(Op::Increment), OpWord(Op::Dup), OpWord(Op::PushInline), 5,
+                   OpWord(Op::JumpIfNotEqualPushReturn), 1, OpWord(Op::PushOne), kReturnWord}),
              State{{x}});
     }
     // Unequal with only the caller's entry there pushes that entry; an empty data stack fails.
-    Both({Op(kPushInline), 5, Op(kJumpIfNotEqualPushReturn), 1, Op(kDrop), kReturnWord}, State{{4}});
-    EXPECT_EQ(Both({Op(kPushInline), 5, Op(kJumpIfNotEqualPushReturn), 1, kReturnWord}, State{}).error,
+    Both({OpWord(Op::PushInline), 5, OpWord(Op::JumpIfNotEqualPushReturn), 1, OpWord(Op::Drop), kReturnWord},
+         State{{4}});
+    EXPECT_EQ(Both({OpWord(Op::PushInline), 5, OpWord(Op::JumpIfNotEqualPushReturn), 1, kReturnWord}, State{})
+                  .error,
               "DStack underflow");
     // With the return stack emptied (DropReturn) the unequal case fails.
-    EXPECT_EQ(Both({Op(78), Op(kPushInline), 5, Op(kJumpIfNotEqualPushReturn), 1, kReturnWord}, State{{4}}).error,
+    EXPECT_EQ(Both({OpWord(Op::DropReturn), OpWord(Op::PushInline), 5, OpWord(Op::JumpIfNotEqualPushReturn),
+                    1, kReturnWord},
+                   State{{4}})
+                  .error,
               "DStack underflow");
-    EXPECT_EQ(
-        Both({Op(78), Op(kDup), Op(kPushInline), 5, Op(kJumpIfNotEqualPushReturn), 1, kReturnWord}, State{{4}}).error,
-        "DStack underflow");
+    EXPECT_EQ(Both({OpWord(Op::DropReturn), OpWord(Op::Dup), OpWord(Op::PushInline), 5,
+                    OpWord(Op::JumpIfNotEqualPushReturn), 1, kReturnWord},
+                   State{{4}})
+                  .error,
+              "DStack underflow");
 }
 
 TEST_F(ProcessorLookAheadTest, FullStacksAndTheEndOfTheAddressSpace) {
     // The data stack holds capacity - 1 values: a full stack makes the push of the constant fail.
     std::vector<uint32_t> full(63, 1);
     for (const std::vector<uint32_t>& code : std::vector<std::vector<uint32_t>>{
-             {Op(kPushZero), Op(kLocalAddress), Op(kFetch), kReturnWord},
-             {Op(kPushZero), Op(kLess), Op(kJumpIfZero), 1, kReturnWord},
-             {Op(kDup), Op(kPushZero), Op(kLocalAddress), Op(kStore), kReturnWord},
-             {Op(kIncrement), Op(kDup), Op(kPushOne), Op(kLess), Op(kJumpIfZero), 0, kReturnWord}}) {
+             {OpWord(Op::PushZero), OpWord(Op::LocalAddress), OpWord(Op::Fetch), kReturnWord},
+             {OpWord(Op::PushZero), OpWord(Op::Less), OpWord(Op::JumpIfZero), 1, kReturnWord},
+             {OpWord(Op::Dup), OpWord(Op::PushZero), OpWord(Op::LocalAddress), OpWord(Op::Store),
+              kReturnWord},
+             {OpWord(Op::Increment), OpWord(Op::Dup), OpWord(Op::PushOne), OpWord(Op::Less),
+              OpWord(Op::JumpIfZero), 0, kReturnWord}}) {
         EXPECT_EQ(Both(code, State{full, {3}}).error, "DStack overflow") << Listing(code);
         std::vector<uint32_t> almost(62, 1);
         Both(code, State{almost, {3}});
@@ -241,12 +257,12 @@ TEST_F(ProcessorLookAheadTest, FullStacksAndTheEndOfTheAddressSpace) {
     // past it.
     const uint32_t end = static_cast<uint32_t>(kScriptRegionSize);
     for (const std::vector<uint32_t>& tail : std::vector<std::vector<uint32_t>>{
-             {Op(kLess), Op(kJumpIfNonZero)},
-             {Op(kPushOne), Op(kLess), Op(kJumpIfNonZero)},
-             {Op(kDup), Op(kPushOne), Op(kLess), Op(kJumpIfZero)},
-             {Op(kPushInline), 9, Op(kJumpIfNotEqualPushReturn)},
-             {Op(kDup), Op(kPushZero), Op(kLocalAddress)},
-             {Op(kPushInline)}}) {
+             {OpWord(Op::Less), OpWord(Op::JumpIfNonZero)},
+             {OpWord(Op::PushOne), OpWord(Op::Less), OpWord(Op::JumpIfNonZero)},
+             {OpWord(Op::Dup), OpWord(Op::PushOne), OpWord(Op::Less), OpWord(Op::JumpIfZero)},
+             {OpWord(Op::PushInline), 9, OpWord(Op::JumpIfNotEqualPushReturn)},
+             {OpWord(Op::Dup), OpWord(Op::PushZero), OpWord(Op::LocalAddress)},
+             {OpWord(Op::PushInline)}}) {
         const State last = Both(tail, State{{1, 2}, {5}}, end - 4 * static_cast<uint32_t>(tail.size()));
         EXPECT_NE(last.error.find("outside the script address space"), std::string::npos) << last.error;
     }
@@ -256,27 +272,50 @@ TEST_F(ProcessorLookAheadTest, JumpsIntoTheMiddleOfASequence) {
     // The jump lands on LocalAddress of "1 LocalAddress Store", and on the comparison of
     // "PushInline 3 Less JumpIfZero".
     const State start{{4, 0}, {8, 9}};
-    Both({Op(34), 1, Op(kPushOne), Op(kLocalAddress), Op(kStore), kReturnWord}, start);
-    Both({Op(34), 2, Op(kPushInline), 3, Op(kLess), Op(kJumpIfZero), 1, Op(kPushOne), kReturnWord}, start);
+    Both({OpWord(Op::Jump), 1, OpWord(Op::PushOne), OpWord(Op::LocalAddress), OpWord(Op::Store), kReturnWord},
+         start);
+    Both({OpWord(Op::Jump), 2, OpWord(Op::PushInline), 3, OpWord(Op::Less), OpWord(Op::JumpIfZero), 1,
+          OpWord(Op::PushOne), kReturnWord},
+         start);
 }
 
 // Random straight-line code over the words the look-ahead knows, with forward jumps only so that
 // every run ends: whatever the words do, both ways agree.
 TEST_F(ProcessorLookAheadTest, RandomCodeAgrees) {
     std::mt19937 random(12345);
-    const std::vector<uint32_t> words = {kPushInline, kIncrement, kDecrement, kGreater, kLess, kEqual,
-                                         kGreaterEqual, kLessEqual, kNotEqual, kDup, kSwap, kDrop, kJumpIfZero,
-                                         kJumpIfNonZero, kFetch, kStore, kAddToMemory, kLocalAddress,
-                                         kJumpIfNotEqualPushReturn, kPushZero, kPushOne, kPushTwo, kPushMinusOne};
+    const std::vector<Op> words = {Op::PushInline,
+                                   Op::Increment,
+                                   Op::Decrement,
+                                   Op::Greater,
+                                   Op::Less,
+                                   Op::Equal,
+                                   Op::GreaterEqual,
+                                   Op::LessEqual,
+                                   Op::NotEqual,
+                                   Op::Dup,
+                                   Op::Swap,
+                                   Op::Drop,
+                                   Op::JumpIfZero,
+                                   Op::JumpIfNonZero,
+                                   Op::Fetch,
+                                   Op::Store,
+                                   Op::AddToMemory,
+                                   Op::LocalAddress,
+                                   Op::JumpIfNotEqualPushReturn,
+                                   Op::PushZero,
+                                   Op::PushOne,
+                                   Op::PushTwo,
+                                   Op::PushMinusOne};
     auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
     for (int round = 0; round < 3000; ++round) {
         std::vector<uint32_t> code;
         const uint32_t length = 3 + pick(10);
         for (uint32_t i = 0; i < length; ++i) {
-            const uint32_t w = words[pick(static_cast<uint32_t>(words.size()))];
-            code.push_back(Op(w));
-            if (w == kPushInline) code.push_back(pick(4) - 1);
-            if (w == kJumpIfZero || w == kJumpIfNonZero || w == kJumpIfNotEqualPushReturn) code.push_back(pick(3));
+            const Op w = words[pick(static_cast<uint32_t>(words.size()))];
+            code.push_back(OpWord(w));
+            if (w == Op::PushInline) code.push_back(pick(4) - 1);
+            if (w == Op::JumpIfZero || w == Op::JumpIfNonZero || w == Op::JumpIfNotEqualPushReturn)
+                code.push_back(pick(3));
         }
         code.insert(code.end(), 4, kReturnWord);
         State start;

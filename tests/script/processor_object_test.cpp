@@ -13,7 +13,7 @@ namespace {
 ClassLibraryBuilder Thing() {
     ScriptAssembler a;
     const uint32_t m0 = a.Method();
-    a.Op(0);
+    a.Op(Op::CreateInstance);
     a.Return();
     const uint32_t m1 = a.Method();
     a.Return();
@@ -27,7 +27,7 @@ ClassLibraryBuilder Thing() {
 }
 
 class ProcessorObjectTest : public ProcessorTest {
-protected:
+  protected:
     void SetUp() override {
         OpenArchive({Thing()});
         thing = Cpu().ClassByName("Thing");
@@ -46,7 +46,9 @@ protected:
 TEST_F(ProcessorObjectTest, CreateInstanceAndDeleteObject) {
     // CreateInstance leaves the object on both stacks; the caller takes it off the object stack.
     SetData({thing->Address()});
-    EXPECT_EQ(RunThing({Op(0), Op(109), Op(103), Op(109)}), "no error");
+    EXPECT_EQ(RunThing({OpWord(Op::CreateInstance), OpWord(Op::SwapObjects), OpWord(Op::This),
+                        OpWord(Op::SwapObjects)}),
+              "no error");
     // The return word took the new object off the object stack; This saw the receiver below it
     // after SwapObjects.
     ASSERT_EQ(Data().size(), 2u);
@@ -59,29 +61,31 @@ TEST_F(ProcessorObjectTest, CreateInstanceAndDeleteObject) {
     // DeleteObject destroys it; null is ignored; a stale value is refused.
     const uint32_t madeAddress = made->Address();
     SetData({madeAddress, 0});
-    EXPECT_EQ(RunThing({Op(102), Op(102)}), "no error");
+    EXPECT_EQ(RunThing({OpWord(Op::DeleteObject), OpWord(Op::DeleteObject)}), "no error");
     EXPECT_EQ(Data(), std::vector<uint32_t>{});
     char stale[80];
     std::snprintf(stale, sizeof stale, "Not a valid object at 0x%08X where object expected", madeAddress);
     SetData({madeAddress});
-    EXPECT_EQ(RunThing({Op(102)}), stale);
+    EXPECT_EQ(RunThing({OpWord(Op::DeleteObject)}), stale);
     ClearStacks();
 
     // CreateInstance of something that is not a class.
     SetData({object->Address()});
     char notClass[80];
-    std::snprintf(notClass, sizeof notClass, "Not a valid object at 0x%08X where class expected", object->Address());
-    EXPECT_EQ(RunThing({Op(0)}), notClass);
+    std::snprintf(notClass, sizeof notClass, "Not a valid object at 0x%08X where class expected",
+                  object->Address());
+    EXPECT_EQ(RunThing({OpWord(Op::CreateInstance)}), notClass);
 }
 
 TEST_F(ProcessorObjectTest, DeleteObjectKeepsTheEnginesObjects) {
-    for (ScriptObject* kept : {static_cast<ScriptObject*>(&Cpu()), static_cast<ScriptObject*>(&Cpu().Objects()),
-                               static_cast<ScriptObject*>(&Cpu().Classes()), static_cast<ScriptObject*>(thing)}) {
+    for (ScriptObject* kept :
+         {static_cast<ScriptObject*>(&Cpu()), static_cast<ScriptObject*>(&Cpu().Objects()),
+          static_cast<ScriptObject*>(&Cpu().Classes()), static_cast<ScriptObject*>(thing)}) {
         SetData({kept->Address()});
         char text[96];
         std::snprintf(text, sizeof text, "Object at 0x%08X belongs to the engine and cannot be deleted",
                       kept->Address());
-        EXPECT_EQ(RunThing({Op(102)}), text);
+        EXPECT_EQ(RunThing({OpWord(Op::DeleteObject)}), text);
         ClearStacks();
     }
     // So are objects that an engine cache keeps and hands out again.
@@ -89,15 +93,16 @@ TEST_F(ProcessorObjectTest, DeleteObjectKeepsTheEnginesObjects) {
     cached->KeepForEngine();
     SetData({cached->Address()});
     char text[96];
-    std::snprintf(text, sizeof text, "Object at 0x%08X belongs to the engine and cannot be deleted", cached->Address());
-    EXPECT_EQ(RunThing({Op(102)}), text);
+    std::snprintf(text, sizeof text, "Object at 0x%08X belongs to the engine and cannot be deleted",
+                  cached->Address());
+    EXPECT_EQ(RunThing({OpWord(Op::DeleteObject)}), text);
     ClearStacks();
 
     // An object held under an ID leaves the table when a script deletes it.
     auto* held = new ScriptObject(thing);
     Cpu().Objects().SetObject(held, 33);
     SetData({held->Address()});
-    EXPECT_EQ(RunThing({Op(102)}), "no error");
+    EXPECT_EQ(RunThing({OpWord(Op::DeleteObject)}), "no error");
     EXPECT_EQ(Cpu().Objects().GetObject(33), nullptr);
 
     // So does an object that other managers hold, in their tables and object lists: they must not
@@ -108,7 +113,7 @@ TEST_F(ProcessorObjectTest, DeleteObjectKeepsTheEnginesObjects) {
     other->AppendObject(listed);
     other->AppendObject(new ScriptObject(thing));
     SetData({listed->Address()});
-    EXPECT_EQ(RunThing({Op(102)}), "no error");
+    EXPECT_EQ(RunThing({OpWord(Op::DeleteObject)}), "no error");
     EXPECT_EQ(other->GetObject(4), nullptr);
     EXPECT_EQ(other->ObjectList().Count(), 1u);
     delete other;
@@ -117,7 +122,10 @@ TEST_F(ProcessorObjectTest, DeleteObjectKeepsTheEnginesObjects) {
 TEST_F(ProcessorObjectTest, NewObjectAndObjectIds) {
     // NewObject runs method 0 and leaves only the data stack holding the object.
     SetData({thing->Address()});
-    EXPECT_EQ(RunThing({Op(108), Op(124), Op(135), Op(125), Op(135), Op(4), 77, Op(135)}), "no error");
+    EXPECT_EQ(
+        RunThing({OpWord(Op::NewObject), OpWord(Op::PushZero), OpWord(Op::ObjectById), OpWord(Op::PushOne),
+                  OpWord(Op::ObjectById), OpWord(Op::PushInline), 77, OpWord(Op::ObjectById)}),
+        "no error");
     const std::vector<uint32_t> data = Data();
     ASSERT_EQ(data.size(), 4u);
     EXPECT_EQ(ScriptObject::FromAddress(data[0], 0, "new")->Class(), thing);
@@ -129,33 +137,36 @@ TEST_F(ProcessorObjectTest, NewObjectAndObjectIds) {
 
     Cpu().SetFrameNumber(-12);
     SetData({});
-    EXPECT_EQ(RunThing({Op(120)}), "no error");
+    EXPECT_EQ(RunThing({OpWord(Op::FrameNumber)}), "no error");
     EXPECT_EQ(Data(), std::vector<uint32_t>{static_cast<uint32_t>(-12)});
 }
 
 TEST_F(ProcessorObjectTest, ClassesAndClassFields) {
     SetData({0, 1});
-    EXPECT_EQ(RunThing({Op(95), Op(27), Op(95)}), "no error");
+    EXPECT_EQ(RunThing({OpWord(Op::ClassOf), OpWord(Op::Swap), OpWord(Op::ClassOf)}), "no error");
     EXPECT_EQ(Data(), (std::vector<uint32_t>{manager->Address(), thing->Address()}));
     ClearStacks();
 
     SetData({9, 0, 1});
-    EXPECT_EQ(RunThing({Op(122), Op(4), 0, Op(4), 0, Op(121)}), "no error");
-    EXPECT_EQ(Data(), (std::vector<uint32_t>{ToScript(&thing->ClassField(1)), ToScript(&thing->ClassField(0))}));
+    EXPECT_EQ(RunThing({OpWord(Op::ClassFieldAddressDrop), OpWord(Op::PushInline), 0, OpWord(Op::PushInline),
+                        0, OpWord(Op::ClassFieldAddress)}),
+              "no error");
+    EXPECT_EQ(Data(),
+              (std::vector<uint32_t>{ToScript(&thing->ClassField(1)), ToScript(&thing->ClassField(0))}));
     ClearStacks();
 
     SetData({2});
-    EXPECT_EQ(RunThing({Op(95)}), "Class number 2 not found in class Thing");
+    EXPECT_EQ(RunThing({OpWord(Op::ClassOf)}), "Class number 2 not found in class Thing");
     ClearStacks();
     SetData({0, 2});
-    EXPECT_EQ(RunThing({Op(121)}), "Class field 2 not found in class Thing");
+    EXPECT_EQ(RunThing({OpWord(Op::ClassFieldAddress)}), "Class field 2 not found in class Thing");
     ClearStacks();
     SetData({1, 0});
-    EXPECT_EQ(RunThing({Op(121)}), "Class field 0 not found in class ObjectManager");
+    EXPECT_EQ(RunThing({OpWord(Op::ClassFieldAddress)}), "Class field 0 not found in class ObjectManager");
 }
 
 TEST_F(ProcessorObjectTest, SwapObjectsNeedsTwo) {
-    EXPECT_EQ(RunThing({Op(109)}), "DStack underflow");
+    EXPECT_EQ(RunThing({OpWord(Op::SwapObjects)}), "DStack underflow");
 }
 
 }  // namespace

@@ -13,10 +13,12 @@ using Messages = std::vector<std::pair<std::string, std::string>>;
 TEST_F(ProcessorTest, MessageBoxes) {
     const uint32_t text = Place({0x00216948});  // "Hi!"
     SetData({static_cast<uint32_t>(-5), text, 5, static_cast<uint32_t>(-1)});
-    RunCode({Op(112), Op(28), Op(28), Op(111), Op(110), kReturnWord});
+    RunCode({OpWord(Op::PrintStack), OpWord(Op::Drop), OpWord(Op::Drop), OpWord(Op::PrintString),
+             OpWord(Op::Print), kReturnWord});
     ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(messages[0], (std::pair<std::string, std::string>{
-                               "PrintStack", "-5; " + std::to_string(static_cast<int32_t>(text)) + "; 5; -1; "}));
+    EXPECT_EQ(messages[0],
+              (std::pair<std::string, std::string>{
+                  "PrintStack", "-5; " + std::to_string(static_cast<int32_t>(text)) + "; 5; -1; "}));
     EXPECT_EQ(messages[1], (std::pair<std::string, std::string>{"PrintString", "Hi!"}));
     EXPECT_EQ(messages[2], (std::pair<std::string, std::string>{"Print", "-5"}));
     EXPECT_EQ(Data(), std::vector<uint32_t>{});
@@ -24,14 +26,14 @@ TEST_F(ProcessorTest, MessageBoxes) {
     // PrintStack lists bottom first and leaves the stack alone.
     messages.clear();
     SetData({5, static_cast<uint32_t>(-1)});
-    RunCode({Op(112), kReturnWord});
+    RunCode({OpWord(Op::PrintStack), kReturnWord});
     EXPECT_EQ(messages, (Messages{{"PrintStack", "5; -1; "}}));
     EXPECT_EQ(Data(), (std::vector<uint32_t>{5, static_cast<uint32_t>(-1)}));
 
     // Without a hook the text goes nowhere.
     Cpu().SetMessageBoxHook(nullptr);
     SetData({1});
-    RunCode({Op(110), kReturnWord});
+    RunCode({OpWord(Op::Print), kReturnWord});
 }
 
 TEST(ProcessorOutput, LongListingsAreCut) {
@@ -40,7 +42,7 @@ TEST(ProcessorOutput, LongListingsAreCut) {
     processor->SetMessageBoxHook([&](const String&, const String& text) { shown = text.Text(); });
     for (int i = 0; i < 150; ++i) processor->DataStack().Push(0x80000000u);
     auto code = static_cast<uint32_t*>(ScriptAlloc(8));
-    code[0] = Op(112);
+    code[0] = OpWord(Op::PrintStack);
     code[1] = kReturnWord;
     processor->ClassStack().Push(processor->Address());
     processor->Run(nullptr, ToScript(code));
@@ -64,7 +66,10 @@ TEST_F(ProcessorTest, DebugOutput) {
     });
     const uint32_t text = Place({0x00216948});
     SetData({7, 8, text, static_cast<uint32_t>(-3)});
-    const std::string error = ErrorMessage([&] { RunCode({Op(142), Op(143), Op(144), kReturnWord}); });
+    const std::string error = ErrorMessage([&] {
+        RunCode(
+            {OpWord(Op::DebugPrint), OpWord(Op::DebugPrintString), OpWord(Op::DebugPrintStack), kReturnWord});
+    });
     SetLogClock(nullptr);
     std::filesystem::current_path(previous);
     EXPECT_EQ(error, "no error");

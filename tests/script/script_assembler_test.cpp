@@ -1,13 +1,13 @@
+#include "tests/support/script_assembler.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "tests/support/script_assembler.h"
-
 using Receiver = ScriptAssembler::Receiver;
 
 TEST(ScriptAssembler, WordEncodings) {
-    EXPECT_EQ(ScriptAssembler::OperationWord(5), 0xF0000005u);
+    EXPECT_EQ(ScriptAssembler::OperationWord(Op::PushInlineData), 0xF0000005u);
     EXPECT_EQ(ScriptAssembler::CallWord(3, 0, true), 0x08030000u);
     EXPECT_EQ(ScriptAssembler::CallWord(3, 0, false), 0x00030000u);
     EXPECT_EQ(ScriptAssembler::CallWord(0x7FF, 0xFF, false, Receiver::Popped, 0), 0x47FFFF00u);
@@ -22,12 +22,12 @@ TEST(ScriptAssembler, JumpsAndRelativeAddresses) {
     auto end = a.NewLabel();
     EXPECT_EQ(a.Method(), 0u);
     a.Bind(top);
-    a.Jump(33, end);                 // words 1, 2
-    a.Jump(34, top);                 // words 3, 4
-    a.RelativeAddress(141, end);     // words 5, 6
-    a.Op(4, {42});                   // words 7, 8
+    a.Jump(Op::JumpIfZero, end);                      // words 1, 2
+    a.Jump(Op::Jump, top);                            // words 3, 4
+    a.RelativeAddress(Op::PushRelativeAddress, end);  // words 5, 6
+    a.Op(Op::PushInline, {42});                       // words 7, 8
     a.Bind(end);
-    a.Return();                      // word 9
+    a.Return();  // word 9
     auto words = a.Finish();
     ASSERT_EQ(words.size(), 10u);
     // Taken jumps land at (offset word) + 1 + offset.
@@ -39,7 +39,7 @@ TEST(ScriptAssembler, JumpsAndRelativeAddresses) {
     EXPECT_EQ(words[9], 0xFFFFFFFFu);
 
     ScriptAssembler b;
-    b.Jump(34, b.NewLabel());
+    b.Jump(Op::Jump, b.NewLabel());
     EXPECT_THROW(b.Finish(), std::logic_error);
     EXPECT_THROW(b.Method(0), std::invalid_argument);
 }

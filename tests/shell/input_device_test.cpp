@@ -8,7 +8,6 @@
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
-#include "foundation/script_memory.h"
 #include "platform/headless/headless_app.h"
 #include "platform/headless/headless_input.h"
 #include "shell/key_name.h"

@@ -2,14 +2,10 @@
 
 #include <stdexcept>
 
-uint32_t ScriptAssembler::OperationWord(uint32_t operation) {
-    if (operation > 0x0FFFFFFFu) throw std::invalid_argument("operation number out of range");
-    return 0xF0000000u | operation;
-}
-
 uint32_t ScriptAssembler::CallWord(uint32_t method, uint32_t classNumber, bool isVirtual, Receiver receiver,
                                    uint32_t operand) {
-    if (method > 0x7FF || classNumber > 0xFF || operand > 0xFF) throw std::invalid_argument("call field out of range");
+    if (method > 0x7FF || classNumber > 0xFF || operand > 0xFF)
+        throw std::invalid_argument("call field out of range");
     return (static_cast<uint32_t>(receiver) << 28) | (isVirtual ? 1u << 27 : 0u) | (method << 16) |
            (classNumber << 8) | operand;
 }
@@ -21,9 +17,11 @@ uint32_t ScriptAssembler::Method(uint32_t firstWord) {
     return at;
 }
 
-void ScriptAssembler::Op(uint32_t operation) { Word(OperationWord(operation)); }
+void ScriptAssembler::Op(::Op operation) {
+    Word(OperationWord(operation));
+}
 
-void ScriptAssembler::Op(uint32_t operation, std::initializer_list<uint32_t> inlineWords) {
+void ScriptAssembler::Op(::Op operation, std::initializer_list<uint32_t> inlineWords) {
     Op(operation);
     Data(inlineWords);
 }
@@ -32,11 +30,14 @@ void ScriptAssembler::Call(uint32_t method, uint32_t classNumber, Receiver recei
     Word(CallWord(method, classNumber, false, receiver, operand));
 }
 
-void ScriptAssembler::CallVirtual(uint32_t method, uint32_t classNumber, Receiver receiver, uint32_t operand) {
+void ScriptAssembler::CallVirtual(uint32_t method, uint32_t classNumber, Receiver receiver,
+                                  uint32_t operand) {
     Word(CallWord(method, classNumber, true, receiver, operand));
 }
 
-void ScriptAssembler::Data(std::initializer_list<uint32_t> words) { words_.insert(words_.end(), words); }
+void ScriptAssembler::Data(std::initializer_list<uint32_t> words) {
+    words_.insert(words_.end(), words);
+}
 
 ScriptAssembler::Label ScriptAssembler::NewLabel() {
     labels_.push_back(-1);
@@ -44,17 +45,18 @@ ScriptAssembler::Label ScriptAssembler::NewLabel() {
 }
 
 void ScriptAssembler::Bind(Label label) {
-    if (label.id >= labels_.size() || labels_[label.id] >= 0) throw std::logic_error("label bound twice or unknown");
+    if (label.id >= labels_.size() || labels_[label.id] >= 0)
+        throw std::logic_error("label bound twice or unknown");
     labels_[label.id] = Here();
 }
 
-void ScriptAssembler::Jump(uint32_t operation, Label target) {
+void ScriptAssembler::Jump(::Op operation, Label target) {
     Op(operation);
     fixups_.push_back({Here(), target.id, 1});
     Word(0);
 }
 
-void ScriptAssembler::RelativeAddress(uint32_t operation, Label target) {
+void ScriptAssembler::RelativeAddress(::Op operation, Label target) {
     Op(operation);
     fixups_.push_back({Here(), target.id, 0});
     Word(0);

@@ -151,3 +151,9 @@ TEST_F(SdlPlatformTest, FullScreenFillsTheDesktopAndCloseGivesItBack) {
     EXPECT_EQ(SDL_GetWindowFlags(platform_->Window()) & SDL_WINDOW_FULLSCREEN, 0u);
     EXPECT_GT(video.Desktop().width, 0);
 }
+
+TEST_F(SdlPlatformTest, TheDriverAskedForCountsAsADisplayThroughTheInterface) {
+    // The tests run on the dummy driver, named in SDL_VIDEODRIVER.
+    const Platform& platform = *platform_;
+    EXPECT_TRUE(platform.HasDisplay());
+}

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
+#include "foundation/byte_order.h"
 #include "foundation/config_blocks.h"
-#include "foundation/script_memory.h"
 #include "platform/sdl/sdl_audio.h"
 #include "shell/sound_system.h"
 #include "tests/shell/sound_fixtures.h"
