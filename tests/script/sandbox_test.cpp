@@ -22,16 +22,16 @@ constexpr uint32_t kWindow = 256;
 ClassLibraryBuilder Thing() {
     ScriptAssembler a;
     const uint32_t m0 = a.Method();
-    a.Op(0);
+    a.Op(Op::CreateInstance);
     a.Return();
     const uint32_t m1 = a.Method();
-    a.Op(125);  // field 1 of This: add 1
-    a.Op(103);
-    a.Op(109);
-    a.Op(99);
-    a.Op(125);
-    a.Op(27);
-    a.Op(82);
+    a.Op(Op::PushOne);  // field 1 of This: add 1
+    a.Op(Op::This);
+    a.Op(Op::SwapObjects);
+    a.Op(Op::FieldAddress);
+    a.Op(Op::PushOne);
+    a.Op(Op::Swap);
+    a.Op(Op::AddToMemory);
     a.Return();
     auto b = ClassLibraryBuilder::Named("Thing", {"ObjectManager"});
     b.instanceFields = 3;
@@ -135,7 +135,7 @@ protected:
         for (uint32_t method : {5u, 7u, 9u, 12u, 14u, 11u, 13u}) Call(list, lists, method, {});
         try {
             Cpu().DataStack().Push(instance->Address());
-            RunOn(thing, instance, {Op(102), kReturnWord});
+            RunOn(thing, instance, {OpWord(Op::DeleteObject), kReturnWord});
         } catch (const DExep&) {
         }
         ClearStacks();
@@ -176,27 +176,27 @@ TEST_F(SandboxTest, StoresIntoFreedHeapBlocksAreHarmless) {
     // Allocate, free, then store into the freed block through the script: in sanitizer builds the
     // store is refused, otherwise it lands in memory nobody owns. Either way later blocks are fresh.
     SetData({64});
-    ASSERT_EQ(ErrorMessage([&] { RunCode({Op(113), kReturnWord}); }), "no error");
+    ASSERT_EQ(ErrorMessage([&] { RunCode({OpWord(Op::Allocate), kReturnWord}); }), "no error");
     const uint32_t block = Data().at(0);
     ClearStacks();
     SetData({block});
-    ASSERT_EQ(ErrorMessage([&] { RunCode({Op(114), kReturnWord}); }), "no error");
+    ASSERT_EQ(ErrorMessage([&] { RunCode({OpWord(Op::Free), kReturnWord}); }), "no error");
     ClearStacks();
     for (uint32_t offset = 0; offset < 64; offset += 4) {
         SetData({0xDEADBEEF, block + offset});
-        (void)ErrorMessage([&] { RunCode({Op(57), kReturnWord}); });
+        (void)ErrorMessage([&] { RunCode({OpWord(Op::Store), kReturnWord}); });
         ClearStacks();
     }
     std::vector<uint32_t> blocks;
     for (uint32_t i = 0; i < 2000; ++i) {
         SetData({16 + i % 200});
-        ASSERT_EQ(ErrorMessage([&] { RunCode({Op(113), kReturnWord}); }), "no error");
+        ASSERT_EQ(ErrorMessage([&] { RunCode({OpWord(Op::Allocate), kReturnWord}); }), "no error");
         blocks.push_back(Data().at(0));
         ClearStacks();
         for (uint32_t a = blocks.back(); a < blocks.back() + 16 + i % 200; a += 4) ASSERT_EQ(ScriptLoad32(a), 0u);
         if (i % 3 == 0) {
             SetData({blocks.back()});
-            ASSERT_EQ(ErrorMessage([&] { RunCode({Op(114), kReturnWord}); }), "no error");
+            ASSERT_EQ(ErrorMessage([&] { RunCode({OpWord(Op::Free), kReturnWord}); }), "no error");
             ClearStacks();
             blocks.pop_back();
         }
