@@ -17,6 +17,7 @@ bool ScriptedSetupUi::ShowLicense(const std::string&, const std::string& text, c
 std::optional<std::string> ScriptedSetupUi::AskFolder(const std::string&, const std::string&,
                                                       const std::string& defaultFolder) {
     offeredFolder = defaultFolder;
+    if (folder && folder->empty()) return defaultFolder;
     return folder;
 }
 
