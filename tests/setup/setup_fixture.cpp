@@ -42,7 +42,7 @@ int SetupHome::Uninstall(ScriptedSetupUi& ui) {
     return RunUninstall(services);
 }
 
-std::vector<std::string> SetupHome::Tree(const std::filesystem::path& root) {
+std::vector<std::string> Tree(const std::filesystem::path& root) {
     std::vector<std::string> names;
     std::error_code error;
     for (auto it = std::filesystem::recursive_directory_iterator(root, error);
@@ -55,7 +55,7 @@ std::vector<std::string> SetupHome::Tree(const std::filesystem::path& root) {
     return names;
 }
 
-std::string SetupHome::ReadFile(const std::filesystem::path& path) {
+std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();

@@ -16,6 +16,10 @@
 #include "tests/support/setup_folder.h"
 #include "tests/support/temp_dir.h"
 
+// Every file and folder below root, relative, sorted ("Misc/" for a folder; links not followed).
+std::vector<std::string> Tree(const std::filesystem::path& root);
+std::string ReadFile(const std::filesystem::path& path);
+
 class SetupHome : public ::testing::Test {
 protected:
     SetupHome();
@@ -26,10 +30,6 @@ protected:
     int Uninstall(ScriptedSetupUi& ui);
     // Writes the setup folder anew with these options.
     void RebuildSetupFolder(const SetupFolderOptions& options);
-
-    // Every file and folder below root, relative, sorted ("Misc/" for a folder).
-    static std::vector<std::string> Tree(const std::filesystem::path& root);
-    static std::string ReadFile(const std::filesystem::path& path);
 
     TempDir temp;
     std::filesystem::path source;       // the setup folder
