@@ -4,7 +4,6 @@
 
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <vector>
 
 #include "foundation/block_reader.h"
@@ -16,6 +15,7 @@
 #include "platform/install_store.h"
 #include "script/message_manager.h"
 #include "setup/install_folder.h"
+#include "setup/install_list.h"
 #include "setup/language_file.h"
 #include "setup/menu_entries.h"
 #include "setup/setup_texts.h"
@@ -26,38 +26,15 @@ namespace {
 const char* const kListName = "uninst.lst";
 // What the game and the installer write into the folder besides the listed files.
 const char* const kOwnFiles[] = {"fps.txt", "vondrel.log", "Screen.SCRS", "Sound.SNDS", "Language.LCFG"};
-// An install list names a few thousand files at most.
-constexpr std::streamsize kMaxListBytes = 16 << 20;
 
 std::string RealPath(const std::string& path) {
     char resolved[PATH_MAX];
     return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : std::string();
 }
 
-// The lines of the install list, each read whole, without "\r\n".
-std::vector<std::string> ReadList(const std::string& folder) {
-    std::vector<std::string> lines;
-    PlacedPath list = PlaceFile(folder, {kListName}, false);
-    if (list.state != PathState::Found) return lines;
-    std::ifstream in(list.path, std::ios::binary);
-    std::string content(static_cast<size_t>(kMaxListBytes), '\0');
-    in.read(content.data(), kMaxListBytes);
-    content.resize(static_cast<size_t>(in.gcount()));
-    size_t start = 0;
-    while (start < content.size()) {
-        size_t end = content.find('\n', start);
-        if (end == std::string::npos) end = content.size();
-        std::string line = content.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    return lines;
-}
-
 // The deletions, in the order the installer's files depend on each other; failures are ignored.
 void DeleteInstall(const std::string& folder, UninstallServices& services) {
-    const std::vector<std::string> listed = ReadList(folder);
+    const std::vector<std::string> listed = ReadInstallList(folder);
     for (const std::string& name : listed) DeleteListedFile(folder, name);
     DeleteListedFile(folder, kListName);
     DeleteListedFile(folder, "uninstall");
