@@ -8,7 +8,8 @@
 #include "setup/language_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const LanguageList list = LanguageList::Parse(std::string_view(reinterpret_cast<const char*>(data), size));
+    const LanguageList list =
+        LanguageList::Parse(std::string_view(reinterpret_cast<const char*>(data), size));
     for (const LanguageChoice& choice : list.Shown()) {
         if (choice.name.empty() || choice.name.size() > 99) __builtin_trap();
         if (choice.name.find('\n') != std::string::npos) __builtin_trap();

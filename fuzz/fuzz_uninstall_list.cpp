@@ -28,7 +28,9 @@ void RemoveFolder() {
     std::filesystem::remove_all(g_folder, ec);
 }
 
-void Touch(const std::string& path) { std::ofstream(path) << "x"; }
+void Touch(const std::string& path) {
+    std::ofstream(path) << "x";
+}
 
 // The install as the installer leaves it: files in the folder and a sub-folder, and a link that a
 // hostile list might try to follow.

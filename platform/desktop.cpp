@@ -17,8 +17,10 @@ bool HasControl(const std::string& text) {
 std::string StringValue(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == '\\') out += "\\\\";
-        else out.push_back(c);
+        if (c == '\\')
+            out += "\\\\";
+        else
+            out.push_back(c);
     }
     return out;
 }

@@ -14,7 +14,7 @@ struct DesktopEntry {
 };
 
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
     // False when the entry could not be written (or cannot be expressed safely).
     virtual bool Add(const DesktopEntry& entry) = 0;
@@ -23,7 +23,7 @@ public:
 
 // freedesktop ".desktop" files in one applications folder ("<data home>/applications").
 class XdgDesktop final : public Desktop {
-public:
+  public:
     explicit XdgDesktop(std::string applicationsFolder);
 
     bool Add(const DesktopEntry& entry) override;
@@ -31,7 +31,7 @@ public:
 
     const std::string& Folder() const { return folder_; }
 
-private:
+  private:
     std::string folder_;
 };
 

@@ -43,7 +43,8 @@ std::optional<InstallRecord> IniInstallStore::Read() {
         // The first of a repeated key counts, as a reader of the original file would see it.
         if (key == "path" && record.path.empty()) record.path = std::move(value);
         if (key == "DisplayName" && record.displayName.empty()) record.displayName = std::move(value);
-        if (key == "UninstallString" && record.uninstallCommand.empty()) record.uninstallCommand = std::move(value);
+        if (key == "UninstallString" && record.uninstallCommand.empty())
+            record.uninstallCommand = std::move(value);
     }
     return record;
 }

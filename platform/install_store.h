@@ -12,7 +12,7 @@ struct InstallRecord {
 };
 
 class InstallStore {
-public:
+  public:
     virtual ~InstallStore() = default;
     // Nothing when no install is recorded. A damaged record gives what could be read (a missing
     // key stays empty), so callers check the path.
@@ -28,7 +28,7 @@ public:
 //     DisplayName=...
 //     UninstallString=...
 class IniInstallStore final : public InstallStore {
-public:
+  public:
     explicit IniInstallStore(std::string configHome);
 
     std::optional<InstallRecord> Read() override;
@@ -37,7 +37,7 @@ public:
 
     const std::string& FilePath() const { return file_; }
 
-private:
+  private:
     std::string folder_;  // "<config home>/Dorn/Vondrel"
     std::string file_;
 };

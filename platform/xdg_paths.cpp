@@ -30,6 +30,10 @@ std::string HomeFolder() {
     return entry != nullptr && entry->pw_dir != nullptr ? std::string(entry->pw_dir) : std::string();
 }
 
-std::string DataHome() { return UnderHome("XDG_DATA_HOME", "/.local/share"); }
+std::string DataHome() {
+    return UnderHome("XDG_DATA_HOME", "/.local/share");
+}
 
-std::string ConfigHome() { return UnderHome("XDG_CONFIG_HOME", "/.config"); }
+std::string ConfigHome() {
+    return UnderHome("XDG_CONFIG_HOME", "/.config");
+}

@@ -26,8 +26,8 @@ const char* const kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
-    const ParsedOptions parsed =
-        ParseSetupOptions(std::vector<std::string>(argv + 1, argv + argc), {"lang", "dir", "accept-license", "yes"});
+    const ParsedOptions parsed = ParseSetupOptions(std::vector<std::string>(argv + 1, argv + argc),
+                                                   {"lang", "dir", "accept-license", "yes"});
     if (!parsed.error.empty()) {
         std::cerr << "setup: " << parsed.error << "\n" << kUsage;
         return 2;

@@ -21,7 +21,8 @@ const char* const kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
-    const ParsedOptions parsed = ParseSetupOptions(std::vector<std::string>(argv + 1, argv + argc), {"lang", "yes"});
+    const ParsedOptions parsed =
+        ParseSetupOptions(std::vector<std::string>(argv + 1, argv + argc), {"lang", "yes"});
     if (!parsed.error.empty()) {
         std::cerr << "Tonvik: " << parsed.error << "\n" << kUsage;
         return 2;

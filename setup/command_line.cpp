@@ -22,7 +22,8 @@ std::optional<int32_t> WholeNumber(const std::string& text) {
 
 }  // namespace
 
-ParsedOptions ParseSetupOptions(const std::vector<std::string>& words, const std::vector<std::string>& allowed) {
+ParsedOptions ParseSetupOptions(const std::vector<std::string>& words,
+                                const std::vector<std::string>& allowed) {
     ParsedOptions parsed;
     SetupOptions& o = parsed.options;
     for (size_t i = 0; i < words.size(); ++i) {

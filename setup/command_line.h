@@ -7,7 +7,7 @@
 #include <vector>
 
 struct SetupOptions {
-    std::optional<int32_t> language;  // --lang N: the language numbered N in "Language.lng"
+    std::optional<int32_t> language;    // --lang N: the language numbered N in "Language.lng"
     std::optional<std::string> folder;  // --dir PATH
     bool acceptLicense = false;         // --accept-license
     bool yes = false;                   // --yes: every question answered with its default
@@ -21,4 +21,5 @@ struct ParsedOptions {
 };
 
 // allowed: the flags this program takes, from "lang", "dir", "accept-license", "yes" ("help" always).
-ParsedOptions ParseSetupOptions(const std::vector<std::string>& words, const std::vector<std::string>& allowed);
+ParsedOptions ParseSetupOptions(const std::vector<std::string>& words,
+                                const std::vector<std::string>& allowed);

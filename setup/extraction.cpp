@@ -41,7 +41,8 @@ std::vector<std::vector<std::string>> CheckedEntries(const FD::File& archive, co
         const char* name = archive.EntryAt(i).name;
         auto parts = EntryComponents(name);
         if (!parts) {
-            throw FatalExep(String("Archive ") + archivePath + " holds the entry \"" + String::FromBytes(name, 260) +
+            throw FatalExep(String("Archive ") + archivePath + " holds the entry \"" +
+                            String::FromBytes(name, 260) +
                             "\", which does not stay inside the install folder");
         }
         entries.push_back(std::move(*parts));
@@ -63,7 +64,7 @@ void CopyEntry(FD::File& archive, const char* name, const std::string& path, boo
 }
 
 class Extraction {
-public:
+  public:
     Extraction(const String& folder, InstallControl& control) : root_(folder.Text()), control_(control) {}
 
     bool Run(const String& archivePath, const ExtractionTexts& texts, const EntryHook& afterEntry) {
@@ -104,10 +105,11 @@ public:
         if (listCreated_) DeleteListedFile(root_, kListName);
     }
 
-private:
+  private:
     void OpenList(const ExtractionTexts& texts) {
         PlacedPath place = PlaceFile(root_, {kListName}, false);
-        if (place.state != PathState::Found && place.state != PathState::Missing) throw FatalExep(texts.listError);
+        if (place.state != PathState::Found && place.state != PathState::Missing)
+            throw FatalExep(texts.listError);
         listCreated_ = place.state == PathState::Missing;
         try {
             list_.Create(place.path.c_str(), 1 | 2);

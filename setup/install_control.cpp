@@ -18,7 +18,8 @@ bool InstallControl::AbortRequested() {
 }
 
 void InstallControl::WaitUntilFinished() const {
-    for (int32_t seen = state_.load(); seen != static_cast<int32_t>(InstallState::Finished); seen = state_.load()) {
+    for (int32_t seen = state_.load(); seen != static_cast<int32_t>(InstallState::Finished);
+         seen = state_.load()) {
         state_.wait(seen);
     }
 }

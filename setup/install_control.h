@@ -7,7 +7,7 @@
 #include <cstdint>
 
 enum class InstallState : int32_t {
-    Idle = 0,      // before Install
+    Idle = 0,  // before Install
     Running = 1,
     Paused = 2,    // the cancel question is open
     Aborting = 3,  // the user answered yes: the worker rolls back
@@ -15,7 +15,7 @@ enum class InstallState : int32_t {
 };
 
 class InstallControl {
-public:
+  public:
     InstallState State() const { return static_cast<InstallState>(state_.load()); }
     int32_t Percent() const { return percent_.load(); }
     void SetPercent(int32_t percent) { percent_.store(percent); }
@@ -27,7 +27,10 @@ public:
     // Paused -> Running.
     bool Resume() { return Move(InstallState::Paused, InstallState::Running); }
     // Paused or Running -> Aborting; false when the worker has already finished.
-    bool Abort() { return Move(InstallState::Paused, InstallState::Aborting) || Move(InstallState::Running, InstallState::Aborting); }
+    bool Abort() {
+        return Move(InstallState::Paused, InstallState::Aborting) ||
+               Move(InstallState::Running, InstallState::Aborting);
+    }
     // The worker's end; wakes every waiter.
     void Finish();
 
@@ -36,7 +39,7 @@ public:
     // Watcher side: blocks until the worker has finished.
     void WaitUntilFinished() const;
 
-private:
+  private:
     bool Move(InstallState from, InstallState to);
 
     std::atomic<int32_t> state_{static_cast<int32_t>(InstallState::Idle)};

@@ -48,9 +48,12 @@ PlacedPath PlaceFile(const std::string& root, const std::vector<std::string>& pa
     const std::string match = MatchInFolder(folder.path, parts.back());
     const std::string path = folder.path + (match.empty() ? parts.back() : match);
     switch (KindOf(path)) {
-        case Kind::None: return {PathState::Missing, path};
-        case Kind::File: return {PathState::Found, path};
-        default: return {PathState::Refused, path};
+        case Kind::None:
+            return {PathState::Missing, path};
+        case Kind::File:
+            return {PathState::Found, path};
+        default:
+            return {PathState::Refused, path};
     }
 }
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 enum class PathState {
-    Found,    // a regular file (or, for folders, a folder) of that name exists
-    Missing,  // nothing of that name: path says where it would be
-    Refused,  // a link, or an object of the wrong kind, stands on the way; path names it
+    Found,         // a regular file (or, for folders, a folder) of that name exists
+    Missing,       // nothing of that name: path says where it would be
+    Refused,       // a link, or an object of the wrong kind, stands on the way; path names it
     CannotCreate,  // a missing folder could not be made; path names it
 };
 
@@ -18,8 +18,8 @@ struct PlacedPath {
 };
 
 // Root is an existing folder path ending with '/'. Each folder component is matched as the disk
-// name rules do (exact, else without case); with createFolders, missing folders are made. The last component must be a regular file when
-// it exists.
+// name rules do (exact, else without case); with createFolders, missing folders are made. The last component
+// must be a regular file when it exists.
 PlacedPath PlaceFile(const std::string& root, const std::vector<std::string>& parts, bool createFolders);
 
 // Deletes the file that name (an install-list line) stands for; false when the name is refused

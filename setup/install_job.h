@@ -13,7 +13,7 @@
 class InstallStore;
 
 class InstallJob {
-public:
+  public:
     explicit InstallJob(InstallStore& store) : store_(store) {}
     // A worker still running is asked to abort and joined.
     ~InstallJob();
@@ -33,7 +33,7 @@ public:
     // Runs on the worker after each entry (tests hold the worker at a known point with it).
     EntryHook afterEntry;
 
-private:
+  private:
     void Work(String folder, String archivePath, ExtractionTexts texts);
 
     InstallStore& store_;

@@ -9,8 +9,8 @@
 #include "platform/desktop.h"
 #include "script/message_manager.h"
 #include "setup/install_job.h"
-#include "setup/language_file.h"
 #include "setup/language_choice.h"
+#include "setup/language_file.h"
 #include "setup/menu_entries.h"
 #include "setup/setup_texts.h"
 #include "setup/setup_ui.h"
@@ -106,7 +106,8 @@ String PrepareInstallFolder(const std::string& typed, const String& notAbsolute,
     if (typed.empty() || typed[0] != '/' || HasControl(typed)) throw WarnExep(String(notAbsolute));
     std::string folder = typed;
     if (folder.back() != '/') folder.push_back('/');
-    for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+    for (size_t slash = folder.find('/', 1); slash != std::string::npos;
+         slash = folder.find('/', slash + 1)) {
         const std::string path = folder.substr(0, slash);
         if (path.back() == '/') continue;  // "//" in the typed path
         if (!IsFolder(path) && (mkdir(path.c_str(), 0755) != 0 || !IsFolder(path))) {

@@ -7,7 +7,8 @@
 std::optional<int32_t> AskLanguage(SetupUi& ui, CodePageConverter& converter) {
     const LanguageList list = LanguageList::ReadFile("Language.lng");
     std::vector<ShownLanguage> shown;
-    for (const LanguageChoice& choice : list.Shown()) shown.push_back({converter.ToUtf8(choice.name), choice.number});
+    for (const LanguageChoice& choice : list.Shown())
+        shown.push_back({converter.ToUtf8(choice.name), choice.number});
     auto index = ui.ChooseLanguage("Set language", "Select your language", shown);
     if (!index || *index >= shown.size()) return std::nullopt;
     return list.Find(list.Shown()[*index].name);

@@ -13,7 +13,9 @@ constexpr size_t kMaxNameBytes = 99;
 // Real lists hold a handful of lines; a larger file is not a language list.
 constexpr std::streamsize kMaxListBytes = 1 << 20;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 bool IsNumberCharacter(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == 'x' ||
@@ -63,7 +65,8 @@ LanguageList LanguageList::ReadFile(const std::string& path) {
     if (!in) throw FatalExep(String("Unable to open file \"Language.lng\""));
     std::string content(static_cast<size_t>(kMaxListBytes) + 1, '\0');
     in.read(content.data(), kMaxListBytes + 1);
-    if (in.gcount() > kMaxListBytes) throw FatalExep(String("Language.lng is too large to be a language list"));
+    if (in.gcount() > kMaxListBytes)
+        throw FatalExep(String("Language.lng is too large to be a language list"));
     content.resize(static_cast<size_t>(in.gcount()));
     return Parse(content);
 }

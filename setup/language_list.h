@@ -14,7 +14,7 @@ struct LanguageChoice {
 };
 
 class LanguageList {
-public:
+  public:
     // Reads the list text. Each line: a whole number as C's "%i" reads it (white space, line ends
     // included, skipped before it; decimal, 0x hexadecimal or 0 octal; out-of-range values
     // clamped); a line without one keeps the number before it (1 at the start). The rest of the
@@ -31,7 +31,7 @@ public:
     // The first shown name with this number.
     std::optional<size_t> IndexOfNumber(int32_t number) const;
 
-private:
+  private:
     std::vector<LanguageChoice> lines_;  // file order
     std::vector<LanguageChoice> shown_;
 };

@@ -12,7 +12,7 @@
 class MessageManager;
 
 class SetupTexts {
-public:
+  public:
     // The manager is not owned; fileName is "setup.mes" or "uninstall.mes".
     SetupTexts(MessageManager& messages, const char* fileName);
 
@@ -23,7 +23,7 @@ public:
     // Any game text (an engine error's message, a language name) as UTF-8.
     std::string Utf8(std::string_view text);
 
-private:
+  private:
     MessageManager& messages_;
     String fileName_;
     CodePageConverter converter_;

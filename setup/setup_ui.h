@@ -16,7 +16,7 @@ struct ShownLanguage {
 enum class Answer { Yes, No, Cancel };
 
 class SetupUi {
-public:
+  public:
     virtual ~SetupUi() = default;
 
     // The index of the chosen language in the list; nothing when the user cancels.

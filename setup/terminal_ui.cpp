@@ -18,16 +18,20 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-bool IsYes(const std::string& answer) { return answer == "y" || answer == "Y" || answer == "yes"; }
-bool IsNo(const std::string& answer) { return answer == "n" || answer == "N" || answer == "no"; }
+bool IsYes(const std::string& answer) {
+    return answer == "y" || answer == "Y" || answer == "yes";
+}
+bool IsNo(const std::string& answer) {
+    return answer == "n" || answer == "N" || answer == "no";
+}
 
 }  // namespace
 
 std::string ProgressLine(int32_t percent) {
     const int32_t shown = std::clamp(percent, 0, 100);
     const int32_t cells = shown / 10;
-    return "[" + std::string(static_cast<size_t>(cells), '#') + std::string(static_cast<size_t>(10 - cells), ' ') +
-           "] " + std::to_string(shown) + "%";
+    return "[" + std::string(static_cast<size_t>(cells), '#') +
+           std::string(static_cast<size_t>(10 - cells), ' ') + "] " + std::to_string(shown) + "%";
 }
 
 TerminalUi::TerminalUi(const SetupOptions& options, std::istream& input, std::ostream& output,
@@ -52,7 +56,8 @@ std::optional<size_t> TerminalUi::ChooseLanguage(const std::string& title, const
     }
     if (options_.yes) return 0;
     output_ << title << "\n";
-    for (size_t i = 0; i < languages.size(); ++i) output_ << "  " << i + 1 << ") " << languages[i].name << "\n";
+    for (size_t i = 0; i < languages.size(); ++i)
+        output_ << "  " << i + 1 << ") " << languages[i].name << "\n";
     for (;;) {
         output_ << prompt << " [1]: " << std::flush;
         auto line = ReadLine();

@@ -9,7 +9,7 @@
 #include "setup/setup_ui.h"
 
 class TerminalUi final : public SetupUi {
-public:
+  public:
     // input is the terminal when inputFd is a terminal; -1 means no cancelling while a worker runs.
     TerminalUi(const SetupOptions& options, std::istream& input, std::ostream& output, std::ostream& errors,
                int inputFd);
@@ -27,7 +27,7 @@ public:
     void EndProgress() override;
     bool WaitForCancel(std::chrono::milliseconds wait) override;
 
-private:
+  private:
     // One line of input; nothing at the end of the input.
     std::optional<std::string> ReadLine();
     void ShowPaged(const std::string& text);

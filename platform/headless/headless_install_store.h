@@ -9,7 +9,7 @@
 #include "platform/install_store.h"
 
 class HeadlessInstallStore final : public InstallStore {
-public:
+  public:
     std::optional<InstallRecord> Read() override { return record; }
     bool Write(const InstallRecord& value) override;
     void Remove() override { record.reset(); }
@@ -19,7 +19,7 @@ public:
 };
 
 class HeadlessDesktop final : public Desktop {
-public:
+  public:
     bool Add(const DesktopEntry& entry) override;
     void Remove(const std::string& fileName) override { entries.erase(fileName); }
 

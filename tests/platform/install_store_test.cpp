@@ -11,8 +11,9 @@ TEST(IniInstallStore, WritesReadsAndRemovesTheRecord) {
     IniInstallStore store(dir.Path().string());
     EXPECT_FALSE(store.Read());
     ASSERT_TRUE(store.Write({"/games/Vondrel/", "Vondrel", "/games/Vondrel/uninstall"}));
-    EXPECT_EQ(dir.Read("Dorn/Vondrel/install.ini"),
-              "[Vondrel]\npath=/games/Vondrel/\nDisplayName=Vondrel\nUninstallString=/games/Vondrel/uninstall\n");
+    EXPECT_EQ(
+        dir.Read("Dorn/Vondrel/install.ini"),
+        "[Vondrel]\npath=/games/Vondrel/\nDisplayName=Vondrel\nUninstallString=/games/Vondrel/uninstall\n");
     auto record = store.Read();
     ASSERT_TRUE(record);
     EXPECT_EQ(record->path, "/games/Vondrel/");

@@ -12,7 +12,7 @@
 namespace {
 
 class Extraction : public ::testing::Test {
-protected:
+  protected:
     // Writes an archive of entries and extracts it into the install folder.
     bool Extract(const std::vector<FdEntry>& entries, const EntryHook& afterEntry = {}) {
         return ExtractWith(control, entries, afterEntry);
@@ -21,7 +21,8 @@ protected:
         FdWriter writer;
         writer.Group(entries);
         const auto archive = temp.Write("data.fd", writer.Build());
-        return ExtractArchive(String((folder.string() + "/").c_str()), archive.c_str(), with, texts, afterEntry);
+        return ExtractArchive(String((folder.string() + "/").c_str()), archive.c_str(), with, texts,
+                              afterEntry);
     }
     std::vector<std::string> Tree() const { return ::Tree(folder); }
 
@@ -35,7 +36,8 @@ protected:
 };
 
 // Written in directory order: Misc\Sub\c.dat, Misc\b.dat, d.txt, a.txt.
-const std::vector<FdEntry> kFour = {{"d.txt", "4"}, {"Misc\\Sub\\c.dat", "3"}, {"Misc\\b.dat", "2"}, {"a.txt", "1"}};
+const std::vector<FdEntry> kFour = {
+    {"d.txt", "4"}, {"Misc\\Sub\\c.dat", "3"}, {"Misc\\b.dat", "2"}, {"a.txt", "1"}};
 
 }  // namespace
 
@@ -111,8 +113,8 @@ TEST_F(Extraction, PauseHoldsTheWorkerBetweenEntries) {
 }
 
 TEST_F(Extraction, HostileNamesAreRefusedBeforeAnythingIsWritten) {
-    const char* names[] = {"..\\..\\x", "../x", "Misc\\..\\..\\x", "/etc/x", "\\x", "C:\\x", "C:x",
-                           "a\\\\b", "a\\", "a\\.\\b", ".", "line\nbreak"};
+    const char* names[] = {"..\\..\\x", "../x", "Misc\\..\\..\\x", "/etc/x", "\\x",        "C:\\x", "C:x",
+                           "a\\\\b",    "a\\",  "a\\.\\b",         ".",      "line\nbreak"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
         const std::string error = ErrorMessage([&] { Extract({{"a.txt", "1"}, {name, "evil"}}); });
@@ -153,7 +155,9 @@ TEST_F(Extraction, PlantedLinksAreNeverWrittenThrough) {
 
 TEST_F(Extraction, FileWhereAFolderGoesIsRefused) {
     temp.Write("game/Misc", "a file where a folder goes");
-    EXPECT_EQ(ErrorMessage([&] { Extract({{"Misc\\b.dat", "2"}}); }),
+    EXPECT_EQ(ErrorMessage([&] {
+                  Extract({{"Misc\\b.dat", "2"}});
+              }),
               "Refused to write through \"" + (folder / "Misc").string() +
                   "\": a link or another kind of file stands in the install folder");
     EXPECT_EQ(Tree(), (std::vector<std::string>{"Misc"}));

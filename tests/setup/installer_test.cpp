@@ -14,17 +14,19 @@ namespace {
 using Installer = SetupHome;
 
 const std::vector<std::string> kInstalledTree = {
-    "Docs/", "Docs/License.txt", "Language.LCFG", "Language.lng", "Misc/", "Misc/Sub/", "Misc/Sub/File.dat",
-    "ReadMe.txt", "Tonvik", "Vondrel", "WhatsNew.txt", "main.fd", "setup.mes", "uninst.lst", "uninstall"};
+    "Docs/",        "Docs/License.txt",  "Language.LCFG", "Language.lng", "Misc/",
+    "Misc/Sub/",    "Misc/Sub/File.dat", "ReadMe.txt",    "Tonvik",       "Vondrel",
+    "WhatsNew.txt", "main.fd",           "setup.mes",     "uninst.lst",   "uninstall"};
 
-const std::vector<std::string> kEntryFiles = {
-    "vondrel-language.desktop", "vondrel-license.desktop", "vondrel-release-notes.desktop",
-    "vondrel-uninstall.desktop", "vondrel-whats-new.desktop", "vondrel.desktop"};
+const std::vector<std::string> kEntryFiles = {"vondrel-language.desktop",      "vondrel-license.desktop",
+                                              "vondrel-release-notes.desktop", "vondrel-uninstall.desktop",
+                                              "vondrel-whats-new.desktop",     "vondrel.desktop"};
 
 // The install list of the archive: its names in directory order (descending, without case).
 std::string ListOf(std::vector<FdEntry> entries) {
-    std::sort(entries.begin(), entries.end(),
-              [](const FdEntry& a, const FdEntry& b) { return FD::CompareNames(a.name.c_str(), b.name.c_str()) > 0; });
+    std::sort(entries.begin(), entries.end(), [](const FdEntry& a, const FdEntry& b) {
+        return FD::CompareNames(a.name.c_str(), b.name.c_str()) > 0;
+    });
     std::string list;
     for (const FdEntry& e : entries) list += e.name + "\n";
     return list;
@@ -55,8 +57,8 @@ TEST_F(Installer, InstallsFilesListRecordEntriesAndLanguage) {
     EXPECT_EQ(ModeOf(installed / "uninstall"), 0755u);
     EXPECT_EQ(ModeOf(installed / "ReadMe.txt") & 0111, 0u);
     EXPECT_EQ(ReadFile(configHome / "Dorn/Vondrel/install.ini"),
-              "[Vondrel]\npath=" + installed.string() + "/\nDisplayName=Vondrel\nUninstallString=" +
-                  installed.string() + "/uninstall\n");
+              "[Vondrel]\npath=" + installed.string() +
+                  "/\nDisplayName=Vondrel\nUninstallString=" + installed.string() + "/uninstall\n");
     EXPECT_EQ(ui.told, (std::vector<std::string>{"setup 1 de|setup 3 de"}));
     EXPECT_EQ(ui.progress.back(), 100);
 
@@ -93,7 +95,8 @@ TEST_F(Installer, RefusalsAndCancelsWriteNothing) {
     } cases[] = {
         {"language cancelled", [](ScriptedSetupUi& ui) { ui.language.reset(); }, 0, nullptr},
         {"licence refused", [](ScriptedSetupUi& ui) { ui.agree = false; }, 0, "setup 4 en|setup 2 en"},
-        {"folder cancelled", [](ScriptedSetupUi& ui) { ui.folder = std::nullopt; }, 0, "setup 4 en|setup 2 en"},
+        {"folder cancelled", [](ScriptedSetupUi& ui) { ui.folder = std::nullopt; }, 0,
+         "setup 4 en|setup 2 en"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

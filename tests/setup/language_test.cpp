@@ -41,7 +41,8 @@ TEST(LanguageList, LinesAsPercentIReadsThem) {
         {"case-free order", "1 b\n2 A\n3 C\n", {{" A", 2}, {" b", 1}, {" C", 3}}},
         {"duplicates shown twice", "1 Same\n2 Same\n", {{" Same", 1}, {" Same", 2}}},
         {"huge number clamped", "99999999999 Big\n", {{" Big", INT32_MAX}}},
-        {"long line cut to 99", "1" + std::string(300, 'x') + "\n2 Next\n",
+        {"long line cut to 99",
+         "1" + std::string(300, 'x') + "\n2 Next\n",
          {{" Next", 2}, {std::string(99, 'x'), 1}}},
         {"empty file", "", {}},
     };

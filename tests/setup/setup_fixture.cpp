@@ -28,7 +28,9 @@ SetupHome::~SetupHome() {
     unsetenv("XDG_CONFIG_HOME");
 }
 
-void SetupHome::RebuildSetupFolder(const SetupFolderOptions& options) { WriteSetupFolder(source, options); }
+void SetupHome::RebuildSetupFolder(const SetupFolderOptions& options) {
+    WriteSetupFolder(source, options);
+}
 
 int SetupHome::Install(ScriptedSetupUi& ui, const EntryHook& afterEntry) {
     WorkingFolder here(source);

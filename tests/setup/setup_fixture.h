@@ -21,7 +21,7 @@ std::vector<std::string> Tree(const std::filesystem::path& root);
 std::string ReadFile(const std::filesystem::path& path);
 
 class SetupHome : public ::testing::Test {
-protected:
+  protected:
     SetupHome();
     ~SetupHome() override;
 
@@ -32,11 +32,11 @@ protected:
     void RebuildSetupFolder(const SetupFolderOptions& options);
 
     TempDir temp;
-    std::filesystem::path source;       // the setup folder
-    std::filesystem::path home;         // $HOME
-    std::filesystem::path dataHome;     // $XDG_DATA_HOME
-    std::filesystem::path configHome;   // $XDG_CONFIG_HOME
-    std::filesystem::path installed;    // the default install folder
+    std::filesystem::path source;      // the setup folder
+    std::filesystem::path home;        // $HOME
+    std::filesystem::path dataHome;    // $XDG_DATA_HOME
+    std::filesystem::path configHome;  // $XDG_CONFIG_HOME
+    std::filesystem::path installed;   // the default install folder
     std::filesystem::path applications;
     IniInstallStore store;
     XdgDesktop desktop;

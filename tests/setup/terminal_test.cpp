@@ -7,7 +7,7 @@
 
 TEST(ProgressLine, TenCellsAndThePercent) {
     const std::pair<int32_t, const char*> cases[] = {
-        {0, "[          ] 0%"}, {9, "[          ] 9%"}, {50, "[#####     ] 50%"},
+        {0, "[          ] 0%"},     {9, "[          ] 9%"},  {50, "[#####     ] 50%"},
         {100, "[##########] 100%"}, {-5, "[          ] 0%"}, {250, "[##########] 100%"},
     };
     for (const auto& [percent, line] : cases) EXPECT_EQ(ProgressLine(percent), line) << percent;
@@ -41,7 +41,8 @@ TEST(TerminalUi, PromptsTakeDefaultsNumbersAndEndOfInput) {
     const std::vector<ShownLanguage> languages = {{" Deutsch", 2}, {" English", 1}};
     EXPECT_EQ(ui.ChooseLanguage("Set language", "Select your language", languages), 0u);
     EXPECT_EQ(ui.ChooseLanguage("Set language", "Select your language", languages), 1u);
-    EXPECT_EQ(ui.AskFolder("Title", "Folder", "/home/u/.local/share/Vondrel"), "/home/u/.local/share/Vondrel");
+    EXPECT_EQ(ui.AskFolder("Title", "Folder", "/home/u/.local/share/Vondrel"),
+              "/home/u/.local/share/Vondrel");
     EXPECT_TRUE(ui.ShowLicense("Licence", "text", "I agree", "Disagree"));
     EXPECT_EQ(ui.AskFolder("Title", "Folder", "/d"), "/opt/game");
     EXPECT_EQ(ui.Ask("Cancel", "Stop?"), Answer::No);

@@ -24,8 +24,8 @@ TEST_F(Uninstaller, RemovesExactlyWhatWasInstalled) {
     EXPECT_EQ(Uninstall(ui), 0);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{"uninstall 10 de|uninstall 28 de"}));
     EXPECT_EQ(ui.told, (std::vector<std::string>{"uninstall 1 de|uninstall 29 de"}));
-    EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Docs/", "Docs/Notes/", "Docs/Notes/keep.txt", "Misc/",
-                                                         "Misc/Sub/", "Misc/Sub/mine.txt"}));
+    EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Docs/", "Docs/Notes/", "Docs/Notes/keep.txt",
+                                                         "Misc/", "Misc/Sub/", "Misc/Sub/mine.txt"}));
     EXPECT_TRUE(Tree(applications).empty());
     EXPECT_FALSE(store.Read());
     EXPECT_FALSE(std::filesystem::exists(configHome / "Dorn"));
@@ -76,8 +76,13 @@ TEST_F(Uninstaller, RecordThatPointsAnywhereElseDeletesNothing) {
     temp.Write("plain/uninst.lst", "");
     temp.Write("plain/file.txt", "x");
     std::filesystem::create_symlink(home, temp / "home-link");
-    const std::string cases[] = {"/", home.string(), home.string() + "/", (temp / "home-link").string(),
-                                 "relative/folder", (temp / "missing").string(), (temp / "plain/file.txt").string(),
+    const std::string cases[] = {"/",
+                                 home.string(),
+                                 home.string() + "/",
+                                 (temp / "home-link").string(),
+                                 "relative/folder",
+                                 (temp / "missing").string(),
+                                 (temp / "plain/file.txt").string(),
                                  (temp / "empty").string()};
     std::filesystem::create_directories(temp / "empty");
     for (const std::string& path : cases) {
@@ -103,13 +108,12 @@ TEST_F(Uninstaller, HostileListLinesAndLinksDeleteNothingOutside) {
     std::filesystem::create_directories(installed / "Docs");
     // A folder of the install replaced by a link to the outside, and lines that leave the folder.
     std::filesystem::create_directory_symlink(temp / "outside/sub", installed / "Linked");
-    std::ofstream(installed / "uninst.lst", std::ios::app)
-        << "..\\..\\..\\..\\outside\\victim.txt\n"
-        << (temp / "outside/victim.txt").string() << "\n"
-        << "Linked\\victim.txt\n"
-        << "C:\\outside\\victim.txt\n"
-        << "Docs\\\\x\n"
-        << std::string(5000, 'a') << "\r\n";
+    std::ofstream(installed / "uninst.lst", std::ios::app) << "..\\..\\..\\..\\outside\\victim.txt\n"
+                                                           << (temp / "outside/victim.txt").string() << "\n"
+                                                           << "Linked\\victim.txt\n"
+                                                           << "C:\\outside\\victim.txt\n"
+                                                           << "Docs\\\\x\n"
+                                                           << std::string(5000, 'a') << "\r\n";
     ScriptedSetupUi ui;
     EXPECT_EQ(Uninstall(ui), 0);
     EXPECT_EQ(ReadFile(temp / "outside/victim.txt"), "v");

@@ -29,13 +29,17 @@ Answer ScriptedSetupUi::Ask(const std::string& caption, const std::string& quest
     return answer;
 }
 
-void ScriptedSetupUi::Tell(const std::string& caption, const std::string& text) { told.push_back(caption + "|" + text); }
+void ScriptedSetupUi::Tell(const std::string& caption, const std::string& text) {
+    told.push_back(caption + "|" + text);
+}
 
 void ScriptedSetupUi::ShowError(const std::string& caption, const std::string& text) {
     errors.push_back(caption + "|" + text);
 }
 
-void ScriptedSetupUi::ShowProgress(int32_t percent) { progress.push_back(percent); }
+void ScriptedSetupUi::ShowProgress(int32_t percent) {
+    progress.push_back(percent);
+}
 
 bool ScriptedSetupUi::WaitForCancel(std::chrono::milliseconds) {
     if (cancel && cancel()) return true;

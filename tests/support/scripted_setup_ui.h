@@ -10,12 +10,12 @@
 #include "setup/setup_ui.h"
 
 class ScriptedSetupUi final : public SetupUi {
-public:
+  public:
     // Answers.
     std::optional<size_t> language = 0;  // index into the shown list; nothing: cancel
     bool agree = true;
     std::optional<std::string> folder = std::string();  // empty: the offered one; nothing: cancel
-    std::vector<Answer> answers;        // to Ask, in turn; Yes when they run out
+    std::vector<Answer> answers;                        // to Ask, in turn; Yes when they run out
     // Asked on each wait for a cancel; true asks to cancel.
     std::function<bool()> cancel;
 

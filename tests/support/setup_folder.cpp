@@ -9,14 +9,16 @@ std::string Messages(const char* file, const std::vector<int>& numbers) {
     std::string text;
     for (const char* language : {"en", "de"}) {
         text += std::string("Language ") + (language[0] == 'e' ? "1" : "2") + "\n";
-        for (int n : numbers) text += std::to_string(n) + " " + file + " " + std::to_string(n) + " " + language + "@\n";
+        for (int n : numbers)
+            text += std::to_string(n) + " " + file + " " + std::to_string(n) + " " + language + "@\n";
     }
     return text;
 }
 
 // Documents the messages name, with their archive names.
 std::string SetupMessages() {
-    std::string text = Messages("setup", {1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 23, 24, 25, 26, 29});
+    std::string text = Messages(
+        "setup", {1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 23, 24, 25, 26, 29});
     text += "Language 1\n20 WhatsNew.txt@\n21 ReadMe.txt@\n22 License.txt@\n27 Docs\\License.txt@\n";
     return text;
 }
@@ -28,9 +30,13 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
 
 }  // namespace
 
-std::string SetupMessageFile() { return SetupMessages(); }
+std::string SetupMessageFile() {
+    return SetupMessages();
+}
 
-std::string UninstallMessageFile() { return Messages("uninstall", {1, 5, 7, 8, 9, 10, 22, 28, 29, 30, 31, 32, 34}); }
+std::string UninstallMessageFile() {
+    return Messages("uninstall", {1, 5, 7, 8, 9, 10, 22, 28, 29, 30, 31, 32, 34});
+}
 
 std::vector<FdEntry> SetupArchiveEntries(const SetupFolderOptions& options) {
     FdWriter game;

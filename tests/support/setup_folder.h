@@ -10,8 +10,8 @@
 #include "tests/support/fd_writer.h"
 
 struct SetupFolderOptions {
-    std::vector<FdEntry> extra{};         // further archive entries
-    std::vector<std::string> omit{};      // archive entries left out
+    std::vector<FdEntry> extra{};     // further archive entries
+    std::vector<std::string> omit{};  // archive entries left out
     std::string license = "Licence text\nline 2\n";
     std::string languages = "1 English\n2 Deutsch\n";
 };

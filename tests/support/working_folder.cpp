@@ -1,6 +1,7 @@
 #include "tests/support/working_folder.h"
 
-WorkingFolder::WorkingFolder(const std::filesystem::path& folder) : previous_(std::filesystem::current_path()) {
+WorkingFolder::WorkingFolder(const std::filesystem::path& folder)
+    : previous_(std::filesystem::current_path()) {
     std::filesystem::current_path(folder);
 }
 

@@ -4,12 +4,12 @@
 #include <filesystem>
 
 class WorkingFolder {
-public:
+  public:
     explicit WorkingFolder(const std::filesystem::path& folder);
     ~WorkingFolder();
     WorkingFolder(const WorkingFolder&) = delete;
     WorkingFolder& operator=(const WorkingFolder&) = delete;
 
-private:
+  private:
     std::filesystem::path previous_;
 };
