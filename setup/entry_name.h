@@ -7,6 +7,10 @@
 #include <string_view>
 #include <vector>
 
+// True when text holds a byte below 0x20 or DEL: such a byte would break a line of the install
+// list or of the install record.
+bool HasControlCharacter(std::string_view text);
+
 // The components of a name that stays inside the install folder; nothing for a name that is empty,
 // absolute, has a drive part (any ':'), an empty, "." or ".." component, or a control character
 // (a line end would split the install list).

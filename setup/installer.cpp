@@ -8,6 +8,7 @@
 #include "foundation/fd_file.h"
 #include "platform/desktop.h"
 #include "script/message_manager.h"
+#include "setup/entry_name.h"
 #include "setup/install_job.h"
 #include "setup/language_choice.h"
 #include "setup/language_file.h"
@@ -20,13 +21,6 @@ namespace {
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 // A licence is a few pages; the whole text is shown, up to a size no licence reaches.
 constexpr uint32_t kMaxLicenseBytes = 16u << 20;
-
-bool HasControl(const std::string& text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
-    }
-    return false;
-}
 
 bool IsFolder(const std::string& path) {
     struct stat st;
@@ -103,7 +97,7 @@ int Install(SetupServices& services, SetupTexts& texts, LanguageBlock& language)
 }  // namespace
 
 String PrepareInstallFolder(const std::string& typed, const String& notAbsolute, const String& cannotCreate) {
-    if (typed.empty() || typed[0] != '/' || HasControl(typed)) throw WarnExep(String(notAbsolute));
+    if (typed.empty() || typed[0] != '/' || HasControlCharacter(typed)) throw WarnExep(String(notAbsolute));
     std::string folder = typed;
     if (folder.back() != '/') folder.push_back('/');
     for (size_t slash = folder.find('/', 1); slash != std::string::npos;

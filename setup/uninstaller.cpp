@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "foundation/block_reader.h"
@@ -28,8 +28,8 @@ const char* const kListName = "uninst.lst";
 const char* const kOwnFiles[] = {"fps.txt", "vondrel.log", "Screen.SCRS", "Sound.SNDS", "Language.LCFG"};
 
 std::string RealPath(const std::string& path) {
-    char resolved[PATH_MAX];
-    return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : std::string();
+    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr), &std::free);
+    return resolved ? std::string(resolved.get()) : std::string();
 }
 
 // The deletions, in the order the installer's files depend on each other; failures are ignored.
