@@ -53,7 +53,7 @@ void WatchInstall(InstallJob& job, SetupUi& ui, SetupTexts& texts) {
             control.Resume();
         }
     }
-    ui.ShowProgress(control.Percent());
+    if (control.Percent() != shown) ui.ShowProgress(control.Percent());
     ui.EndProgress();
 }
 
