@@ -28,14 +28,7 @@ const char* const kUsage =
 int main(int argc, char** argv) {
     const ParsedOptions parsed = ParseSetupOptions(std::vector<std::string>(argv + 1, argv + argc),
                                                    {"lang", "dir", "accept-license", "yes"});
-    if (!parsed.error.empty()) {
-        std::cerr << "setup: " << parsed.error << "\n" << kUsage;
-        return 2;
-    }
-    if (parsed.options.help) {
-        std::cout << kUsage;
-        return 0;
-    }
+    if (auto status = EndsAtOptions(parsed, "setup", kUsage)) return *status;
     const std::string dataHome = DataHome();
     if (dataHome.empty()) {
         std::cerr << "setup: no home folder is known (set HOME)\n";

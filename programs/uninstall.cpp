@@ -23,14 +23,7 @@ const char* const kUsage =
 
 int main(int argc, char** argv) {
     const ParsedOptions parsed = ParseSetupOptions(std::vector<std::string>(argv + 1, argv + argc), {"yes"});
-    if (!parsed.error.empty()) {
-        std::cerr << "uninstall: " << parsed.error << "\n" << kUsage;
-        return 2;
-    }
-    if (parsed.options.help) {
-        std::cout << kUsage;
-        return 0;
-    }
+    if (auto status = EndsAtOptions(parsed, "uninstall", kUsage)) return *status;
     TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO);
     IniInstallStore store(ConfigHome());
     XdgDesktop desktop(DataHome() + "/applications");

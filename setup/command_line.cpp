@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <iostream>
 
 namespace {
 
@@ -57,4 +58,16 @@ ParsedOptions ParseSetupOptions(const std::vector<std::string>& words,
         }
     }
     return parsed;
+}
+
+std::optional<int> EndsAtOptions(const ParsedOptions& parsed, const char* program, const char* usage) {
+    if (!parsed.error.empty()) {
+        std::cerr << program << ": " << parsed.error << "\n" << usage;
+        return 2;
+    }
+    if (parsed.options.help) {
+        std::cout << usage;
+        return 0;
+    }
+    return std::nullopt;
 }

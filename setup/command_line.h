@@ -23,3 +23,7 @@ struct ParsedOptions {
 // allowed: the flags this program takes, from "lang", "dir", "accept-license", "yes" ("help" always).
 ParsedOptions ParseSetupOptions(const std::vector<std::string>& words,
                                 const std::vector<std::string>& allowed);
+
+// The exit status when the program ends here: 2 after printing the error and usage to stderr, 0
+// after printing the usage for --help; nothing when it goes on.
+std::optional<int> EndsAtOptions(const ParsedOptions& parsed, const char* program, const char* usage);

@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
+#include <thread>
 
 #include "foundation/fd_file.h"
 #include "platform/headless/headless_install_store.h"
@@ -36,6 +38,16 @@ mode_t ModeOf(const std::filesystem::path& path) {
     struct stat st {};
     stat(path.c_str(), &st);
     return st.st_mode & 0777;
+}
+
+// Asks to cancel once; the worker waits after its first entry until the question has been asked,
+// so the answer meets it paused there.
+EntryHook CancelDuringFirstEntry(ScriptedSetupUi& ui) {
+    auto once = std::make_shared<std::atomic<bool>>(false);
+    ui.cancel = [once] { return !once->exchange(true); };
+    return [&ui](uint32_t index) {
+        while (index == 0 && ui.asked.load() == 0) std::this_thread::yield();
+    };
 }
 
 }  // namespace
@@ -132,15 +144,7 @@ TEST_F(Installer, FileInPlaceOfTheFolderIsMessageTwelve) {
 
 TEST_F(Installer, CancelAnsweredYesRollsBack) {
     ScriptedSetupUi ui;
-    std::atomic<bool> asked{false};
-    ui.cancel = [&] { return !asked.exchange(true); };
-    // The worker waits after its first entry until the question is open, so the abort meets it.
-    auto holdFirst = [&](uint32_t index) {
-        if (index == 0) {
-            while (!asked.load()) std::this_thread::yield();
-        }
-    };
-    EXPECT_EQ(Install(ui, holdFirst), 0);
+    EXPECT_EQ(Install(ui, CancelDuringFirstEntry(ui)), 0);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{"setup 10 de|setup 11 de"}));
     EXPECT_TRUE(Tree(installed).empty());
     EXPECT_FALSE(store.Read());
@@ -151,14 +155,7 @@ TEST_F(Installer, CancelAnsweredYesRollsBack) {
 TEST_F(Installer, CancelAnsweredNoResumes) {
     ScriptedSetupUi ui;
     ui.answers = {Answer::No};
-    std::atomic<bool> asked{false};
-    ui.cancel = [&] { return !asked.exchange(true); };
-    auto holdFirst = [&](uint32_t index) {
-        if (index == 0) {
-            while (!asked.load()) std::this_thread::yield();
-        }
-    };
-    EXPECT_EQ(Install(ui, holdFirst), 0);
+    EXPECT_EQ(Install(ui, CancelDuringFirstEntry(ui)), 0);
     EXPECT_EQ(ui.questions.size(), 1u);
     EXPECT_EQ(Tree(installed), kInstalledTree);
 }

@@ -23,6 +23,7 @@ std::optional<std::string> ScriptedSetupUi::AskFolder(const std::string&, const 
 
 Answer ScriptedSetupUi::Ask(const std::string& caption, const std::string& question) {
     questions.push_back(caption + "|" + question);
+    ++asked;
     if (answers.empty()) return Answer::Yes;
     Answer answer = answers.front();
     answers.erase(answers.begin());

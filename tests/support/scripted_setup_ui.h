@@ -2,6 +2,7 @@
 // shown is recorded. Waiting for a cancel never sleeps.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -24,6 +25,7 @@ class ScriptedSetupUi final : public SetupUi {
     std::string licenseText;
     std::string offeredFolder;
     std::vector<std::string> questions;  // caption + "|" + text
+    std::atomic<int> asked{0};           // questions so far, for other threads
     std::vector<std::string> told;       // caption + "|" + text
     std::vector<std::string> errors;     // caption + "|" + text
     std::vector<int32_t> progress;
