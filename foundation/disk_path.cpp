@@ -42,7 +42,8 @@ std::string Join(const std::string& folder, const std::string& component) {
     return folder + "/" + component;
 }
 
-// The entry of folder that is called component, exactly or else without case; empty when none.
+}  // namespace
+
 std::string MatchInFolder(const std::string& folder, const std::string& component) {
     std::string exact = Join(folder, component);
     struct stat st;
@@ -59,6 +60,8 @@ std::string MatchInFolder(const std::string& folder, const std::string& componen
     std::sort(matches.begin(), matches.end());
     return matches.front();
 }
+
+namespace {
 
 bool IsFolder(const std::string& path) {
     struct stat st;

@@ -17,3 +17,8 @@ std::optional<std::string> FindDiskFile(std::string_view name);
 // name without case is replaced, otherwise the last component is kept as given. Empty for a name
 // with a ".." component.
 std::string DiskPathForCreate(std::string_view name);
+
+// The name of folder's entry called component: itself when it exists (a link is not followed),
+// else the first entry (by sorted name) that equals it without regard to ASCII case; empty when
+// none. An empty folder means the working folder.
+std::string MatchInFolder(const std::string& folder, const std::string& component);

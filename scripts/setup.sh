@@ -10,6 +10,6 @@ $SUDO apt-get install -y --no-install-recommends \
     build-essential cmake pkg-config \
     libgtest-dev libgmock-dev libbenchmark-dev \
     libsdl2-dev libsdl2-mixer-dev \
-    clang libclang-rt-14-dev xvfb
+    clang libclang-rt-14-dev xvfb desktop-file-utils
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"

@@ -1,0 +1,28 @@
+// Install record and menu entries held in memory, for tests; writes can be made to fail.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/desktop.h"
+#include "platform/install_store.h"
+
+class HeadlessInstallStore final : public InstallStore {
+  public:
+    std::optional<InstallRecord> Read() override { return record; }
+    bool Write(const InstallRecord& value) override;
+    void Remove() override { record.reset(); }
+
+    std::optional<InstallRecord> record;
+    bool failWrites = false;
+};
+
+class HeadlessDesktop final : public Desktop {
+  public:
+    bool Add(const DesktopEntry& entry) override;
+    void Remove(const std::string& fileName) override { entries.erase(fileName); }
+
+    std::map<std::string, DesktopEntry> entries;  // by file name
+    bool failWrites = false;
+};

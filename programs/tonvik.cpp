@@ -1,0 +1,29 @@
+// The language selector. Run it in the game folder: it lists "Language.lng" and writes the choice
+// into "Language.LCFG".
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "setup/command_line.h"
+#include "setup/language_selector.h"
+#include "setup/terminal_ui.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: Tonvik [--lang N] [--yes]\n"
+    "Chooses the language of Vondrel in the working folder.\n"
+    "  --lang N   the language numbered N in Language.lng\n"
+    "  --yes      take the first language of the list\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const ParsedOptions parsed =
+        ParseSetupOptions(std::vector<std::string>(argv + 1, argv + argc), {"lang", "yes"});
+    if (auto status = EndsAtOptions(parsed, "Tonvik", kUsage)) return *status;
+    TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO);
+    return RunLanguageSelector(ui);
+}

@@ -1,0 +1,32 @@
+// The uninstaller: removes the install of the current user that the installer recorded.
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+#include "platform/install_store.h"
+#include "platform/xdg_paths.h"
+#include "setup/command_line.h"
+#include "setup/terminal_ui.h"
+#include "setup/uninstaller.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: uninstall [--yes]\n"
+    "Removes Vondrel as the installer recorded it.\n"
+    "  --yes   answer the question with yes\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const ParsedOptions parsed = ParseSetupOptions(std::vector<std::string>(argv + 1, argv + argc), {"yes"});
+    if (auto status = EndsAtOptions(parsed, "uninstall", kUsage)) return *status;
+    TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO);
+    IniInstallStore store(ConfigHome());
+    XdgDesktop desktop(DataHome() + "/applications");
+    UninstallServices services{ui, store, desktop, HomeFolder()};
+    return RunUninstall(services);
+}

@@ -1,0 +1,142 @@
+#include "setup/extraction.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/block_reader.h"
+#include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
+#include "foundation/fw.h"
+#include "setup/entry_name.h"
+#include "setup/install_folder.h"
+
+namespace {
+
+constexpr uint32_t kCopyBlock = 1024;
+const char* const kListName = "uninst.lst";
+// The programs of the game folder; the archive keeps no file modes.
+const char* const kPrograms[] = {"Vondrel", "Tonvik", "uninstall"};
+
+bool IsProgram(const std::vector<std::string>& parts) {
+    if (parts.size() != 1) return false;
+    for (const char* program : kPrograms) {
+        if (FD::CompareNames(parts[0].c_str(), program) == 0) return true;
+    }
+    return false;
+}
+
+[[noreturn]] void ThrowPlacement(const PlacedPath& place, const ExtractionTexts& texts) {
+    if (place.state == PathState::CannotCreate) throw FatalExep(texts.folderError + place.path.c_str());
+    throw FatalExep(String("Refused to write through \"") + place.path.c_str() +
+                    "\": a link or another kind of file stands in the install folder");
+}
+
+// Every entry's components, or the engine error for the first name that leaves the folder.
+std::vector<std::vector<std::string>> CheckedEntries(const FD::File& archive, const String& archivePath) {
+    std::vector<std::vector<std::string>> entries;
+    for (uint32_t i = 0; i < archive.EntryCount(); ++i) {
+        const char* name = archive.EntryAt(i).name;
+        auto parts = EntryComponents(name);
+        if (!parts) {
+            throw FatalExep(String("Archive ") + archivePath + " holds the entry \"" +
+                            String::FromBytes(name, 260) +
+                            "\", which does not stay inside the install folder");
+        }
+        entries.push_back(std::move(*parts));
+    }
+    return entries;
+}
+
+void CopyEntry(FD::File& archive, const char* name, const std::string& path, bool program) {
+    EntryBlockReader entry(&archive);
+    entry.Open(name);
+    FW out;
+    out.Create(path.c_str());
+    uint8_t block[kCopyBlock];
+    for (uint32_t n = entry.Read(block, kCopyBlock); n != 0; n = entry.Read(block, kCopyBlock)) {
+        out.Write(block, n);
+    }
+    out.Close();
+    if (program) chmod(path.c_str(), 0755);
+}
+
+class Extraction {
+  public:
+    Extraction(const String& folder, InstallControl& control) : root_(folder.Text()), control_(control) {}
+
+    bool Run(const String& archivePath, const ExtractionTexts& texts, const EntryHook& afterEntry) {
+        FileBlockReader reader;
+        reader.Open(archivePath);
+        FD::File archive(&reader, 2, 10);
+        const auto entries = CheckedEntries(archive, archivePath);
+        OpenList(texts);
+        const auto count = static_cast<uint32_t>(entries.size());
+        for (uint32_t i = 0; i < count; ++i) {
+            const char* name = archive.EntryAt(i).name;
+            PlacedPath place = PlaceFile(root_, entries[i], true);
+            if (place.state == PathState::Refused || place.state == PathState::CannotCreate) {
+                ThrowPlacement(place, texts);
+            }
+            written_.emplace_back(name);
+            CopyEntry(archive, name, place.path, IsProgram(entries[i]));
+            control_.SetPercent(static_cast<int32_t>(uint64_t{i} * 100 / count));
+            list_.Write(name, static_cast<uint32_t>(written_.back().size()));
+            list_.Write("\n", 1);
+            if (afterEntry) afterEntry(i);
+            if (control_.AbortRequested()) return false;
+        }
+        list_.Close();
+        control_.SetPercent(100);
+        return true;
+    }
+
+    // Deletes what this run wrote; the list keeps lines this run added to an older one.
+    void RollBack() {
+        for (const std::string& name : written_) DeleteListedFile(root_, name);
+        RemoveListedFolders(root_, written_);
+        try {
+            list_.Close();
+        } catch (const DExep&) {
+            // The list is deleted below or keeps what reached it.
+        }
+        if (listCreated_) DeleteListedFile(root_, kListName);
+    }
+
+  private:
+    void OpenList(const ExtractionTexts& texts) {
+        PlacedPath place = PlaceFile(root_, {kListName}, false);
+        if (place.state != PathState::Found && place.state != PathState::Missing)
+            throw FatalExep(texts.listError);
+        listCreated_ = place.state == PathState::Missing;
+        try {
+            list_.Create(place.path.c_str(), 1 | 2);
+        } catch (const DExep&) {
+            throw FatalExep(texts.listError);
+        }
+    }
+
+    std::string root_;
+    InstallControl& control_;
+    FW list_;
+    bool listCreated_ = false;
+    std::vector<std::string> written_;
+};
+
+}  // namespace
+
+bool ExtractArchive(const String& folder, const String& archivePath, InstallControl& control,
+                    const ExtractionTexts& texts, const EntryHook& afterEntry) {
+    Extraction extraction(folder, control);
+    bool done = false;
+    try {
+        done = extraction.Run(archivePath, texts, afterEntry);
+    } catch (...) {
+        extraction.RollBack();
+        throw;
+    }
+    if (!done) extraction.RollBack();
+    return done;
+}

@@ -1,0 +1,29 @@
+// Copies every entry of the installer's archive into the install folder, recording each written
+// file in "uninst.lst", and undoes this run's files when the user aborts or the copy fails.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "foundation/engine_string.h"
+#include "setup/install_control.h"
+
+// Texts of "setup.mes", fetched before the worker starts (the message source is not shared
+// between threads).
+struct ExtractionTexts {
+    String folderError;  // message 12: a folder cannot be created; the path follows
+    String listError;    // message 14: "uninst.lst" cannot be opened
+};
+
+// Called on the worker after each entry is written and listed, with its index.
+using EntryHook = std::function<void(uint32_t index)>;
+
+// folder: the install folder, ending with '/'. Every entry name is checked before anything is
+// written: an entry that would land outside the folder (absolute, drive part, "..", empty
+// components) fails the install with a FatalExep naming the archive and the entry. Links in the
+// folder are never written through. The percent after entry i is i * 100 / count, and 100 once
+// all are written. Returns false after an abort request; throws the engine error of a failure.
+// Either way, the files this run wrote are deleted, their emptied folders removed, and a list
+// this run created is deleted.
+bool ExtractArchive(const String& folder, const String& archivePath, InstallControl& control,
+                    const ExtractionTexts& texts, const EntryHook& afterEntry = {});

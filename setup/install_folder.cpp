@@ -1,0 +1,87 @@
+#include "setup/install_folder.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <set>
+
+#include "foundation/disk_path.h"
+#include "setup/entry_name.h"
+
+namespace {
+
+enum class Kind { None, Folder, File, Other };
+
+Kind KindOf(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return Kind::None;
+    if (S_ISDIR(st.st_mode)) return Kind::Folder;
+    if (S_ISREG(st.st_mode)) return Kind::File;
+    return Kind::Other;  // links among them
+}
+
+// The folders along parts (all but the last), each as a path from root; stops at the first one
+// missing or refused.
+PlacedPath WalkFolders(const std::string& root, const std::vector<std::string>& parts, size_t count,
+                       bool createFolders) {
+    std::string folder = root;
+    for (size_t i = 0; i < count; ++i) {
+        std::string match = MatchInFolder(folder, parts[i]);
+        const std::string path = folder + (match.empty() ? parts[i] : match);
+        if (match.empty()) {
+            if (!createFolders) return {PathState::Missing, path};
+            if (mkdir(path.c_str(), 0755) != 0) return {PathState::CannotCreate, path};
+        }
+        if (KindOf(path) != Kind::Folder) return {PathState::Refused, path};
+        folder = path + "/";
+    }
+    return {PathState::Found, folder};
+}
+
+}  // namespace
+
+PlacedPath PlaceFile(const std::string& root, const std::vector<std::string>& parts, bool createFolders) {
+    if (parts.empty()) return {PathState::Refused, root};
+    PlacedPath folder = WalkFolders(root, parts, parts.size() - 1, createFolders);
+    if (folder.state != PathState::Found) return folder;
+    const std::string match = MatchInFolder(folder.path, parts.back());
+    const std::string path = folder.path + (match.empty() ? parts.back() : match);
+    switch (KindOf(path)) {
+        case Kind::None:
+            return {PathState::Missing, path};
+        case Kind::File:
+            return {PathState::Found, path};
+        default:
+            return {PathState::Refused, path};
+    }
+}
+
+bool DeleteListedFile(const std::string& root, const std::string& name) {
+    auto parts = EntryComponents(name);
+    if (!parts) return false;
+    PlacedPath file = PlaceFile(root, *parts, false);
+    return file.state == PathState::Found && unlink(file.path.c_str()) == 0;
+}
+
+void RemoveListedFolders(const std::string& root, const std::vector<std::string>& names) {
+    // Each folder once, by its components; deepest first so that a parent is tried after its
+    // children have gone.
+    std::set<std::vector<std::string>> folders;
+    for (const std::string& name : names) {
+        auto parts = EntryComponents(name);
+        if (!parts) continue;
+        for (size_t depth = 1; depth < parts->size(); ++depth) {
+            folders.insert(std::vector<std::string>(parts->begin(), parts->begin() + depth));
+        }
+    }
+    std::vector<std::vector<std::string>> ordered(folders.begin(), folders.end());
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto& a, const auto& b) { return a.size() > b.size(); });
+    for (const auto& parts : ordered) {
+        PlacedPath folder = WalkFolders(root, parts, parts.size(), false);
+        if (folder.state != PathState::Found) continue;
+        folder.path.pop_back();
+        rmdir(folder.path.c_str());  // only an empty folder goes
+    }
+}

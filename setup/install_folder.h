@@ -1,0 +1,31 @@
+// Files and folders below an install folder, reached without following links: a link planted in
+// the folder (or a file where a folder should be) makes a name refused, never a way out.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class PathState {
+    Found,         // a regular file (or, for folders, a folder) of that name exists
+    Missing,       // nothing of that name: path says where it would be
+    Refused,       // a link, or an object of the wrong kind, stands on the way; path names it
+    CannotCreate,  // a missing folder could not be made; path names it
+};
+
+struct PlacedPath {
+    PathState state;
+    std::string path;
+};
+
+// Root is an existing folder path ending with '/'. Each folder component is matched as the disk
+// name rules do (exact, else without case); with createFolders, missing folders are made. The last component
+// must be a regular file when it exists.
+PlacedPath PlaceFile(const std::string& root, const std::vector<std::string>& parts, bool createFolders);
+
+// Deletes the file that name (an install-list line) stands for; false when the name is refused
+// or nothing was deleted.
+bool DeleteListedFile(const std::string& root, const std::string& name);
+
+// Removes the folders that hold the named files below root, deepest first, each only when it is
+// empty; root itself stays. Folders reached through links are left alone.
+void RemoveListedFolders(const std::string& root, const std::vector<std::string>& names);

@@ -1,0 +1,40 @@
+#include "setup/install_job.h"
+
+#include <exception>
+
+#include "foundation/exceptions.h"
+#include "platform/install_store.h"
+
+InstallJob::~InstallJob() {
+    control_.Abort();
+    Join();
+}
+
+void InstallJob::Start(const String& folder, const String& archivePath, const ExtractionTexts& texts) {
+    control_.Begin();
+    worker_ = std::thread(&InstallJob::Work, this, folder, archivePath, texts);
+}
+
+void InstallJob::Join() {
+    if (worker_.joinable()) worker_.join();
+}
+
+void InstallJob::Work(String folder, String archivePath, ExtractionTexts texts) {
+    // Nothing may leave the thread: an escaping exception would end the process.
+    try {
+        if (ExtractArchive(folder, archivePath, control_, texts, afterEntry)) {
+            const std::string path = folder.Text();
+            // A record that cannot be written leaves the game installed; only the uninstaller
+            // loses its way to it, as with an unwritable registry.
+            store_.Write({path, "Vondrel", path + "uninstall"});
+            completed_ = true;
+        }
+    } catch (const DExep& e) {
+        error_ = std::string(e.message.View());
+    } catch (const std::exception& e) {
+        error_ = std::string("Not Dorn exception: ") + e.what();
+    } catch (...) {
+        error_ = "Not Dorn exception";
+    }
+    control_.Finish();
+}

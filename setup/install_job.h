@@ -1,0 +1,44 @@
+// The installer's worker: extracts the archive on its own thread, then records the install. The
+// watching thread sees its progress and outcome through the job.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "foundation/engine_string.h"
+#include "setup/extraction.h"
+#include "setup/install_control.h"
+
+class InstallStore;
+
+class InstallJob {
+  public:
+    explicit InstallJob(InstallStore& store) : store_(store) {}
+    // A worker still running is asked to abort and joined.
+    ~InstallJob();
+    InstallJob(const InstallJob&) = delete;
+    InstallJob& operator=(const InstallJob&) = delete;
+
+    // folder ends with '/'. Starts the worker; the state goes Running at once.
+    void Start(const String& folder, const String& archivePath, const ExtractionTexts& texts);
+    void Join();
+
+    InstallControl& Control() { return control_; }
+    // Valid once the state is Finished: every entry written and listed.
+    bool Completed() const { return completed_; }
+    // The engine error that ended the worker, in the game's code page.
+    const std::optional<std::string>& Error() const { return error_; }
+
+    // Runs on the worker after each entry (tests hold the worker at a known point with it).
+    EntryHook afterEntry;
+
+  private:
+    void Work(String folder, String archivePath, ExtractionTexts texts);
+
+    InstallStore& store_;
+    InstallControl control_;
+    std::thread worker_;
+    bool completed_ = false;
+    std::optional<std::string> error_;
+};

@@ -1,0 +1,132 @@
+#include "setup/installer.h"
+
+#include <sys/stat.h>
+
+#include "foundation/block_reader.h"
+#include "foundation/config_blocks.h"
+#include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
+#include "platform/desktop.h"
+#include "script/message_manager.h"
+#include "setup/entry_name.h"
+#include "setup/install_job.h"
+#include "setup/language_choice.h"
+#include "setup/language_file.h"
+#include "setup/menu_entries.h"
+#include "setup/setup_texts.h"
+#include "setup/setup_ui.h"
+
+namespace {
+
+constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+// A licence is a few pages; the whole text is shown, up to a size no licence reaches.
+constexpr uint32_t kMaxLicenseBytes = 16u << 20;
+
+bool IsFolder(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string ReadLicense(const String& name) {
+    FileBlockReader reader;
+    reader.Open(name);
+    const uint32_t size = reader.Size();
+    if (size > kMaxLicenseBytes) throw FatalExep(String("Licence file ") + name + " is too large");
+    std::string text(size, '\0');
+    text.resize(reader.Read(text.data(), size));
+    return text;
+}
+
+// Shows the percent while the worker runs; a cancel request pauses it for the question.
+void WatchInstall(InstallJob& job, SetupUi& ui, SetupTexts& texts) {
+    InstallControl& control = job.Control();
+    int32_t shown = -1;
+    while (control.State() != InstallState::Finished) {
+        if (control.Percent() != shown) {
+            shown = control.Percent();
+            ui.ShowProgress(shown);
+        }
+        if (!ui.WaitForCancel(kProgressInterval) || !control.Pause()) continue;
+        if (ui.Ask(texts.Get(10), texts.Get(11)) == Answer::Yes) {
+            if (control.Abort()) control.WaitUntilFinished();
+        } else {
+            control.Resume();
+        }
+    }
+    if (control.Percent() != shown) ui.ShowProgress(control.Percent());
+    ui.EndProgress();
+}
+
+int Install(SetupServices& services, SetupTexts& texts, LanguageBlock& language) {
+    SetupUi& ui = services.ui;
+    const auto notCompleted = [&] { ui.Tell(texts.Get(4), texts.Get(2)); };
+    const std::string license = ReadLicense(texts.Raw(22));
+    if (!ui.ShowLicense(texts.Get(23), texts.Utf8(license), texts.Get(24), texts.Get(25))) {
+        notCompleted();
+        return 0;
+    }
+    auto typed = ui.AskFolder(texts.Get(18), texts.Get(17), services.defaultFolder);
+    if (!typed) {
+        notCompleted();
+        return 0;
+    }
+    InstallJob job(services.store);
+    job.afterEntry = services.afterEntry;
+    String folder;
+    try {
+        folder = PrepareInstallFolder(*typed, texts.Raw(13), texts.Raw(12));
+        job.Start(folder, "data.fd", {texts.Raw(12), texts.Raw(14)});
+    } catch (const DExep& e) {
+        ui.ShowError(texts.Get(5), texts.Utf8(e.message.View()));
+        notCompleted();
+        return 1;
+    }
+    WatchInstall(job, ui, texts);
+    job.Join();
+    if (job.Error()) ui.ShowError(texts.Get(5), texts.Utf8(*job.Error()));
+    if (!job.Completed()) {
+        notCompleted();
+        return job.Error() ? 1 : 0;
+    }
+    for (const DesktopEntry& entry : MenuEntries(folder.Text(), texts)) services.desktop.Add(entry);
+    WriteLanguageFile(folder + "Language.LCFG", static_cast<int32_t>(language.Language()));
+    ui.Tell(texts.Get(1), texts.Get(3));
+    return 0;
+}
+
+}  // namespace
+
+String PrepareInstallFolder(const std::string& typed, const String& notAbsolute, const String& cannotCreate) {
+    if (typed.empty() || typed[0] != '/' || HasControlCharacter(typed)) throw WarnExep(String(notAbsolute));
+    std::string folder = typed;
+    if (folder.back() != '/') folder.push_back('/');
+    for (size_t slash = folder.find('/', 1); slash != std::string::npos;
+         slash = folder.find('/', slash + 1)) {
+        const std::string path = folder.substr(0, slash);
+        if (path.back() == '/') continue;  // "//" in the typed path
+        if (!IsFolder(path) && (mkdir(path.c_str(), 0755) != 0 || !IsFolder(path))) {
+            throw FatalExep(cannotCreate + path.c_str());
+        }
+    }
+    return String(folder.c_str());
+}
+
+int RunSetup(SetupServices& services) {
+    LanguageBlock language;
+    language.SetLanguage(1);
+    CodePageConverter converter;
+    try {
+        auto chosen = AskLanguage(services.ui, converter);
+        if (!chosen) return 0;
+        language.SetLanguage(static_cast<uint32_t>(*chosen));
+        FileBlockReader reader;
+        reader.Open("data.fd");
+        FD::File archive(&reader, 0, 10);
+        MessageManager messages(nullptr, &archive, &language);
+        SetupTexts texts(messages, "setup.mes");
+        return Install(services, texts, language);
+    } catch (const DExep& e) {
+        services.ui.ShowError("Error", converter.ToUtf8(e.message.View()));
+        return 1;
+    }
+}

@@ -1,0 +1,29 @@
+#include "setup/language_file.h"
+
+#include "foundation/block_reader.h"
+#include "foundation/config_blocks.h"
+#include "foundation/exceptions.h"
+#include "foundation/fw.h"
+
+void WriteLanguageFile(const String& path, int32_t language) {
+    LanguageBlock block;
+    block.SetLanguage(static_cast<uint32_t>(language));
+    FW writer;
+    writer.Create(path);
+    writer << block;
+    writer.Close();
+}
+
+int32_t ReadLanguageFile(const String& path, int32_t fallback) {
+    LanguageBlock block;
+    block.SetLanguage(static_cast<uint32_t>(fallback));
+    try {
+        FileBlockReader reader;
+        reader.Open(path);
+        reader >> block;
+    } catch (const DExep&) {
+        return fallback;
+    }
+    if (!block.HasTag("LCFG")) return fallback;
+    return static_cast<int32_t>(block.Language());
+}

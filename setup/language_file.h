@@ -1,0 +1,14 @@
+// "Language.LCFG": the chosen language as one "LCFG" block (16 bytes: "SE", the 14-byte header
+// with the language number in its last four bytes).
+#pragma once
+
+#include <cstdint>
+
+#include "foundation/engine_string.h"
+
+// Writes the block to path whole or not at all; the writer's FatalExep or WarnExep on failure.
+void WriteLanguageFile(const String& path, int32_t language);
+
+// The language stored at path; fallback when the file is missing, is not an "LCFG" block or is
+// damaged (the texts are then shown in the fallback language rather than not at all).
+int32_t ReadLanguageFile(const String& path, int32_t fallback);

@@ -1,0 +1,40 @@
+// What the setup tools ask and tell the user. Texts arrive as UTF-8. The terminal front-end is one
+// implementation; tests drive the tools through a scripted one.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ShownLanguage {
+    std::string name;  // UTF-8
+    int32_t number;
+};
+
+enum class Answer { Yes, No, Cancel };
+
+class SetupUi {
+  public:
+    virtual ~SetupUi() = default;
+
+    // The index of the chosen language in the list; nothing when the user cancels.
+    virtual std::optional<size_t> ChooseLanguage(const std::string& title, const std::string& prompt,
+                                                 const std::vector<ShownLanguage>& languages) = 0;
+    // True when the user agrees to the licence text.
+    virtual bool ShowLicense(const std::string& caption, const std::string& text, const std::string& agree,
+                             const std::string& disagree) = 0;
+    // The install folder, the default offered; nothing when the user cancels.
+    virtual std::optional<std::string> AskFolder(const std::string& title, const std::string& prompt,
+                                                 const std::string& defaultFolder) = 0;
+    virtual Answer Ask(const std::string& caption, const std::string& question) = 0;
+    virtual void Tell(const std::string& caption, const std::string& text) = 0;
+    virtual void ShowError(const std::string& caption, const std::string& text) = 0;
+
+    // The percent bar while a worker runs; EndProgress once it has ended.
+    virtual void ShowProgress(int32_t percent) = 0;
+    virtual void EndProgress() = 0;
+    // Waits up to the time for the user to ask to cancel the running install; true when asked.
+    virtual bool WaitForCancel(std::chrono::milliseconds wait) = 0;
+};

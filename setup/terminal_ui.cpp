@@ -1,0 +1,167 @@
+#include "setup/terminal_ui.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <istream>
+#include <ostream>
+
+namespace {
+
+constexpr size_t kPageLines = 22;
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return {};
+    const size_t last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+bool IsYes(const std::string& answer) {
+    return answer == "y" || answer == "Y" || answer == "yes";
+}
+bool IsNo(const std::string& answer) {
+    return answer == "n" || answer == "N" || answer == "no";
+}
+
+}  // namespace
+
+std::string ProgressLine(int32_t percent) {
+    const int32_t shown = std::clamp(percent, 0, 100);
+    const int32_t cells = shown / 10;
+    return "[" + std::string(static_cast<size_t>(cells), '#') +
+           std::string(static_cast<size_t>(10 - cells), ' ') + "] " + std::to_string(shown) + "%";
+}
+
+TerminalUi::TerminalUi(const SetupOptions& options, std::istream& input, std::ostream& output,
+                       std::ostream& errors, int inputFd)
+    : options_(options), input_(input), output_(output), errors_(errors), inputFd_(inputFd) {}
+
+std::optional<std::string> TerminalUi::ReadLine() {
+    std::string line;
+    if (!std::getline(input_, line)) return std::nullopt;
+    return Trimmed(line);
+}
+
+std::optional<size_t> TerminalUi::ChooseLanguage(const std::string& title, const std::string& prompt,
+                                                 const std::vector<ShownLanguage>& languages) {
+    if (languages.empty()) return std::nullopt;
+    if (options_.language) {
+        for (size_t i = 0; i < languages.size(); ++i) {
+            if (languages[i].number == *options_.language) return i;
+        }
+        errors_ << "No language numbered " << *options_.language << " in Language.lng\n";
+        return std::nullopt;
+    }
+    if (options_.yes) return 0;
+    output_ << title << "\n";
+    for (size_t i = 0; i < languages.size(); ++i)
+        output_ << "  " << i + 1 << ") " << languages[i].name << "\n";
+    for (;;) {
+        output_ << prompt << " [1]: " << std::flush;
+        auto line = ReadLine();
+        if (!line || *line == "q") return std::nullopt;
+        if (line->empty()) return 0;
+        const size_t digits = line->find_first_not_of("0123456789");
+        if (digits == std::string::npos && line->size() < 9) {
+            const size_t choice = std::stoul(*line);
+            if (choice >= 1 && choice <= languages.size()) return choice - 1;
+        }
+    }
+}
+
+void TerminalUi::ShowPaged(const std::string& text) {
+    const bool interactive = inputFd_ >= 0 && isatty(inputFd_);
+    size_t lines = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        output_ << text.substr(start, end - start) << "\n";
+        start = end + 1;
+        if (interactive && ++lines % kPageLines == 0 && start < text.size()) {
+            output_ << "-- Enter: more, q: to the end --" << std::flush;
+            auto line = ReadLine();
+            if (!line) return;
+            if (*line == "q") {
+                output_ << "\n";
+                return;
+            }
+        }
+    }
+}
+
+bool TerminalUi::ShowLicense(const std::string& caption, const std::string& text, const std::string& agree,
+                             const std::string& disagree) {
+    if (options_.acceptLicense || options_.yes) return true;
+    output_ << caption << "\n\n";
+    ShowPaged(text);
+    for (;;) {
+        output_ << "\n" << agree << " (y) / " << disagree << " (n): " << std::flush;
+        auto line = ReadLine();
+        if (!line || IsNo(*line)) return false;
+        if (IsYes(*line)) return true;
+    }
+}
+
+std::optional<std::string> TerminalUi::AskFolder(const std::string& title, const std::string& prompt,
+                                                 const std::string& defaultFolder) {
+    if (options_.folder) return options_.folder;
+    if (options_.yes) return defaultFolder;
+    output_ << title << "\n" << prompt << " [" << defaultFolder << "]: " << std::flush;
+    auto line = ReadLine();
+    if (!line) return std::nullopt;
+    return line->empty() ? defaultFolder : *line;
+}
+
+Answer TerminalUi::Ask(const std::string& caption, const std::string& question) {
+    if (options_.yes) return Answer::Yes;
+    output_ << caption << ": " << question << " [y/n/c]: " << std::flush;
+    for (;;) {
+        auto line = ReadLine();
+        if (!line) return Answer::Cancel;
+        if (IsYes(*line)) return Answer::Yes;
+        if (IsNo(*line)) return Answer::No;
+        if (*line == "c") return Answer::Cancel;
+        output_ << "[y/n/c]: " << std::flush;
+    }
+}
+
+void TerminalUi::Tell(const std::string& caption, const std::string& text) {
+    output_ << caption << ": " << text << "\n";
+}
+
+void TerminalUi::ShowError(const std::string& caption, const std::string& text) {
+    if (progressShown_) EndProgress();
+    errors_ << caption << ": " << text << "\n";
+}
+
+void TerminalUi::ShowProgress(int32_t percent) {
+    const bool canCancel = inputFd_ >= 0 && !options_.yes;
+    output_ << "\r" << ProgressLine(percent) << (canCancel ? "  (Enter: cancel)" : "") << std::flush;
+    progressShown_ = true;
+}
+
+void TerminalUi::EndProgress() {
+    if (progressShown_) output_ << "\n";
+    progressShown_ = false;
+}
+
+bool TerminalUi::WaitForCancel(std::chrono::milliseconds wait) {
+    const int timeout = static_cast<int>(wait.count());
+    if (inputFd_ < 0 || options_.yes) {
+        poll(nullptr, 0, timeout);
+        return false;
+    }
+    pollfd watched{inputFd_, POLLIN, 0};
+    if (poll(&watched, 1, timeout) <= 0) return false;
+    auto line = ReadLine();
+    if (!line) {
+        // The input has ended: nobody can cancel any more.
+        inputFd_ = -1;
+        return false;
+    }
+    if (progressShown_) EndProgress();
+    return true;
+}

@@ -1,0 +1,44 @@
+// The setup tools' terminal front-end: numbered choices, prompts with defaults, the licence shown
+// a page at a time, and a progress line redrawn in place. Unattended answers come from the
+// command line.
+#pragma once
+
+#include <iosfwd>
+
+#include "setup/command_line.h"
+#include "setup/setup_ui.h"
+
+class TerminalUi final : public SetupUi {
+  public:
+    // input is the terminal when inputFd is a terminal; -1 means no cancelling while a worker runs.
+    TerminalUi(const SetupOptions& options, std::istream& input, std::ostream& output, std::ostream& errors,
+               int inputFd);
+
+    std::optional<size_t> ChooseLanguage(const std::string& title, const std::string& prompt,
+                                         const std::vector<ShownLanguage>& languages) override;
+    bool ShowLicense(const std::string& caption, const std::string& text, const std::string& agree,
+                     const std::string& disagree) override;
+    std::optional<std::string> AskFolder(const std::string& title, const std::string& prompt,
+                                         const std::string& defaultFolder) override;
+    Answer Ask(const std::string& caption, const std::string& question) override;
+    void Tell(const std::string& caption, const std::string& text) override;
+    void ShowError(const std::string& caption, const std::string& text) override;
+    void ShowProgress(int32_t percent) override;
+    void EndProgress() override;
+    bool WaitForCancel(std::chrono::milliseconds wait) override;
+
+  private:
+    // One line of input; nothing at the end of the input.
+    std::optional<std::string> ReadLine();
+    void ShowPaged(const std::string& text);
+
+    SetupOptions options_;
+    std::istream& input_;
+    std::ostream& output_;
+    std::ostream& errors_;
+    int inputFd_;
+    bool progressShown_ = false;
+};
+
+// "[#####     ] 50%": ten cells, one per ten percent.
+std::string ProgressLine(int32_t percent);

@@ -1,0 +1,105 @@
+#include "setup/uninstaller.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "foundation/block_reader.h"
+#include "foundation/config_blocks.h"
+#include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
+#include "platform/code_page.h"
+#include "platform/desktop.h"
+#include "platform/install_store.h"
+#include "script/message_manager.h"
+#include "setup/install_folder.h"
+#include "setup/install_list.h"
+#include "setup/language_file.h"
+#include "setup/menu_entries.h"
+#include "setup/setup_texts.h"
+#include "setup/setup_ui.h"
+
+namespace {
+
+const char* const kListName = "uninst.lst";
+// What the game and the installer write into the folder besides the listed files.
+const char* const kOwnFiles[] = {"fps.txt", "vondrel.log", "Screen.SCRS", "Sound.SNDS", "Language.LCFG"};
+
+std::string RealPath(const std::string& path) {
+    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr), &std::free);
+    return resolved ? std::string(resolved.get()) : std::string();
+}
+
+// The deletions, in the order the installer's files depend on each other; failures are ignored.
+void DeleteInstall(const std::string& folder, UninstallServices& services) {
+    const std::vector<std::string> listed = ReadInstallList(folder);
+    for (const std::string& name : listed) DeleteListedFile(folder, name);
+    DeleteListedFile(folder, kListName);
+    DeleteListedFile(folder, "uninstall");
+    RemoveListedFolders(folder, listed);
+    for (const std::string& entry : MenuEntryFileNames()) services.desktop.Remove(entry);
+    for (const char* name : kOwnFiles) DeleteListedFile(folder, name);
+    services.store.Remove();
+}
+
+int Uninstall(UninstallServices& services, const std::string& folder, CodePageConverter& converter) {
+    SetupUi& ui = services.ui;
+    LanguageBlock language;
+    language.SetLanguage(static_cast<uint32_t>(ReadLanguageFile((folder + "Language.LCFG").c_str(), 1)));
+    if (chdir(folder.c_str()) != 0) {
+        ui.ShowError("Error", "Cannot enter the install folder " + folder);
+        return 1;
+    }
+    PlacedPath archivePath = PlaceFile(folder, {"main.fd"}, false);
+    try {
+        FileBlockReader reader;
+        reader.Open(archivePath.path.c_str());
+        FD::File archive(&reader, 0, 10);
+        MessageManager messages(nullptr, &archive, &language);
+        SetupTexts texts(messages, "uninstall.mes");
+        if (ui.Ask(texts.Get(10), texts.Get(28)) != Answer::Yes) return 0;
+        const std::string doneCaption = texts.Get(1);
+        const std::string doneText = texts.Get(29);
+        DeleteInstall(folder, services);
+        reader.Close();
+        DeleteListedFile(folder, archivePath.path.substr(folder.size()));
+        ui.Tell(doneCaption, doneText);
+        return 0;
+    } catch (const DExep& e) {
+        ui.ShowError("Error", converter.ToUtf8(e.message.View()));
+        return 1;
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> CheckedInstallFolder(const std::string& recorded, const std::string& homeFolder) {
+    if (recorded.empty() || recorded[0] != '/') return std::nullopt;
+    const std::string real = RealPath(recorded);
+    if (real.empty() || real == "/") return std::nullopt;
+    if (!homeFolder.empty() && real == RealPath(homeFolder)) return std::nullopt;
+    std::string folder = recorded;
+    if (folder.back() != '/') folder.push_back('/');
+    const bool holdsList = PlaceFile(folder, {kListName}, false).state == PathState::Found;
+    const bool holdsArchive = PlaceFile(folder, {"main.fd"}, false).state == PathState::Found;
+    if (!holdsList && !holdsArchive) return std::nullopt;
+    return folder;
+}
+
+int RunUninstall(UninstallServices& services) {
+    CodePageConverter converter;
+    const std::optional<InstallRecord> record = services.store.Read();
+    if (!record || record->path.empty()) {
+        services.ui.ShowError("Error", "Vondrel not installed on your computer");
+        return 1;
+    }
+    const std::optional<std::string> folder = CheckedInstallFolder(record->path, services.homeFolder);
+    if (!folder) {
+        services.ui.ShowError("Error", "The recorded install folder \"" + record->path +
+                                           "\" does not hold an install of Vondrel; nothing was deleted");
+        return 1;
+    }
+    return Uninstall(services, *folder, converter);
+}

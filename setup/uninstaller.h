@@ -1,0 +1,28 @@
+// The uninstaller: finds the install through its record, asks in the language of the install's
+// "Language.LCFG" (texts of "uninstall.mes" in its "main.fd"), then deletes every listed file,
+// the list, the game's own files, emptied folders, the menu entries, the record and last "main.fd".
+// The install folder itself stays.
+#pragma once
+
+#include <optional>
+#include <string>
+
+class Desktop;
+class InstallStore;
+class SetupUi;
+
+struct UninstallServices {
+    SetupUi& ui;
+    InstallStore& store;
+    Desktop& desktop;
+    std::string homeFolder;  // never taken for an install folder
+};
+
+// The exit status: 0 after an uninstall or when the user said no; 1 when nothing is installed, the
+// recorded folder is refused, or an engine error stopped it.
+int RunUninstall(UninstallServices& services);
+
+// The recorded folder when it can be uninstalled, ending with '/': an absolute path to an existing
+// folder that is neither "/" nor the home folder (links resolved) and holds "uninst.lst" or
+// "main.fd". Nothing otherwise.
+std::optional<std::string> CheckedInstallFolder(const std::string& recorded, const std::string& homeFolder);

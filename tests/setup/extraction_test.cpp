@@ -1,0 +1,164 @@
+#include "setup/extraction.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "foundation/exceptions.h"
+#include "tests/setup/setup_fixture.h"
+#include "tests/support/error_message.h"
+
+namespace {
+
+class Extraction : public ::testing::Test {
+  protected:
+    // Writes an archive of entries and extracts it into the install folder.
+    bool Extract(const std::vector<FdEntry>& entries, const EntryHook& afterEntry = {}) {
+        return ExtractWith(control, entries, afterEntry);
+    }
+    bool ExtractWith(InstallControl& with, const std::vector<FdEntry>& entries, const EntryHook& afterEntry) {
+        FdWriter writer;
+        writer.Group(entries);
+        const auto archive = temp.Write("data.fd", writer.Build());
+        return ExtractArchive(String((folder.string() + "/").c_str()), archive.c_str(), with, texts,
+                              afterEntry);
+    }
+    std::vector<std::string> Tree() const { return ::Tree(folder); }
+
+    TempDir temp;
+    std::filesystem::path folder = [this] {
+        std::filesystem::create_directories(temp / "game");
+        return temp / "game";
+    }();
+    InstallControl control;
+    ExtractionTexts texts{"cannot make ", "no list"};
+};
+
+// Written in directory order: Misc\Sub\c.dat, Misc\b.dat, d.txt, a.txt.
+const std::vector<FdEntry> kFour = {
+    {"d.txt", "4"}, {"Misc\\Sub\\c.dat", "3"}, {"Misc\\b.dat", "2"}, {"a.txt", "1"}};
+
+}  // namespace
+
+TEST_F(Extraction, PercentPerEntryFoldersAndList) {
+    std::vector<int32_t> percents;
+    EXPECT_TRUE(Extract(kFour, [&](uint32_t) { percents.push_back(control.Percent()); }));
+    EXPECT_EQ(percents, (std::vector<int32_t>{0, 25, 50, 75}));
+    EXPECT_EQ(control.Percent(), 100);
+    EXPECT_EQ(Tree(), (std::vector<std::string>{"Misc/", "Misc/Sub/", "Misc/Sub/c.dat", "Misc/b.dat", "a.txt",
+                                                "d.txt", "uninst.lst"}));
+    EXPECT_EQ(ReadFile(folder / "uninst.lst"), "Misc\\Sub\\c.dat\nMisc\\b.dat\nd.txt\na.txt\n");
+    EXPECT_EQ(ReadFile(folder / "Misc/Sub/c.dat"), "3");
+}
+
+TEST_F(Extraction, OneEntryEndsAtZeroThenHundred) {
+    std::vector<int32_t> percents;
+    EXPECT_TRUE(Extract({{"only", "x"}}, [&](uint32_t) { percents.push_back(control.Percent()); }));
+    EXPECT_EQ(percents, (std::vector<int32_t>{0}));
+    EXPECT_EQ(control.Percent(), 100);
+}
+
+TEST_F(Extraction, ExistingFoldersAreMatchedWithoutCase) {
+    std::filesystem::create_directories(folder / "MISC");
+    EXPECT_TRUE(Extract({{"Misc\\b.dat", "2"}}));
+    EXPECT_EQ(Tree(), (std::vector<std::string>{"MISC/", "MISC/b.dat", "uninst.lst"}));
+}
+
+TEST_F(Extraction, AbortAfterThirdEntryRollsBackThisRun) {
+    for (bool listExisted : {false, true}) {
+        SCOPED_TRACE(listExisted);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        if (listExisted) temp.Write("game/uninst.lst", "old\n");
+        InstallControl aborted;
+        aborted.Begin();
+        EXPECT_FALSE(ExtractWith(aborted, kFour, [&](uint32_t index) {
+            if (index == 2) {
+                aborted.Pause();
+                aborted.Abort();
+            }
+        }));
+        if (listExisted) {
+            EXPECT_EQ(Tree(), (std::vector<std::string>{"uninst.lst"}));
+            EXPECT_EQ(ReadFile(folder / "uninst.lst"), "old\nMisc\\Sub\\c.dat\nMisc\\b.dat\nd.txt\n");
+        } else {
+            EXPECT_TRUE(Tree().empty());
+        }
+    }
+}
+
+TEST_F(Extraction, PauseHoldsTheWorkerBetweenEntries) {
+    control.Begin();
+    std::atomic<bool> paused{false};
+    std::thread worker([&] {
+        EXPECT_TRUE(Extract(kFour, [&](uint32_t index) {
+            if (index == 1) {
+                control.Pause();
+                paused = true;
+                paused.notify_all();
+            }
+        }));
+    });
+    paused.wait(false);
+    // The worker stays after its second entry until resumed.
+    EXPECT_EQ(control.Percent(), 25);
+    EXPECT_EQ(control.State(), InstallState::Paused);
+    EXPECT_TRUE(std::filesystem::exists(folder / "Misc/b.dat"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "d.txt"));
+    EXPECT_TRUE(control.Resume());
+    worker.join();
+    EXPECT_EQ(control.Percent(), 100);
+    EXPECT_TRUE(std::filesystem::exists(folder / "a.txt"));
+}
+
+TEST_F(Extraction, HostileNamesAreRefusedBeforeAnythingIsWritten) {
+    const char* names[] = {"..\\..\\x", "../x", "Misc\\..\\..\\x", "/etc/x", "\\x",        "C:\\x", "C:x",
+                           "a\\\\b",    "a\\",  "a\\.\\b",         ".",      "line\nbreak"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        const std::string error = ErrorMessage([&] { Extract({{"a.txt", "1"}, {name, "evil"}}); });
+        EXPECT_NE(error.find(std::string("holds the entry \"") + name + "\""), std::string::npos) << error;
+        EXPECT_TRUE(Tree().empty());
+        EXPECT_EQ(::Tree(temp.Path()), (std::vector<std::string>{"data.fd", "game/"}));
+    }
+}
+
+TEST_F(Extraction, PlantedLinksAreNeverWrittenThrough) {
+    temp.Write("outside/b.dat", "precious");
+    struct Case {
+        const char* link;
+        std::filesystem::path target;
+        bool folder;
+    } cases[] = {
+        {"Misc", temp / "outside", true},
+        {"a.txt", temp / "outside/b.dat", false},
+        {"uninst.lst", temp / "outside/b.dat", false},
+        {"d.txt", temp / "outside/missing", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        if (c.folder) {
+            std::filesystem::create_directory_symlink(c.target, folder / c.link);
+        } else {
+            std::filesystem::create_symlink(c.target, folder / c.link);
+        }
+        EXPECT_NE(ErrorMessage([&] { Extract(kFour); }), "no error");
+        EXPECT_EQ(ReadFile(temp / "outside/b.dat"), "precious");
+        EXPECT_EQ(::Tree(temp / "outside"), (std::vector<std::string>{"b.dat"}));
+        // Only the planted link is left: what this run wrote was rolled back.
+        EXPECT_EQ(Tree(), (std::vector<std::string>{c.link}));
+    }
+}
+
+TEST_F(Extraction, FileWhereAFolderGoesIsRefused) {
+    temp.Write("game/Misc", "a file where a folder goes");
+    EXPECT_EQ(ErrorMessage([&] {
+                  Extract({{"Misc\\b.dat", "2"}});
+              }),
+              "Refused to write through \"" + (folder / "Misc").string() +
+                  "\": a link or another kind of file stands in the install folder");
+    EXPECT_EQ(Tree(), (std::vector<std::string>{"Misc"}));
+}

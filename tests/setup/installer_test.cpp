@@ -1,0 +1,200 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+#include "foundation/fd_file.h"
+#include "platform/headless/headless_install_store.h"
+#include "tests/setup/setup_fixture.h"
+#include "tests/support/working_folder.h"
+
+namespace {
+
+using Installer = SetupHome;
+
+const std::vector<std::string> kInstalledTree = {
+    "Docs/",        "Docs/License.txt",  "Language.LCFG", "Language.lng", "Misc/",
+    "Misc/Sub/",    "Misc/Sub/File.dat", "ReadMe.txt",    "Tonvik",       "Vondrel",
+    "WhatsNew.txt", "main.fd",           "setup.mes",     "uninst.lst",   "uninstall"};
+
+const std::vector<std::string> kEntryFiles = {"vondrel-language.desktop",      "vondrel-license.desktop",
+                                              "vondrel-release-notes.desktop", "vondrel-uninstall.desktop",
+                                              "vondrel-whats-new.desktop",     "vondrel.desktop"};
+
+// The install list of the archive: its names in directory order (descending, without case).
+std::string ListOf(std::vector<FdEntry> entries) {
+    std::sort(entries.begin(), entries.end(), [](const FdEntry& a, const FdEntry& b) {
+        return FD::CompareNames(a.name.c_str(), b.name.c_str()) > 0;
+    });
+    std::string list;
+    for (const FdEntry& e : entries) list += e.name + "\n";
+    return list;
+}
+
+mode_t ModeOf(const std::filesystem::path& path) {
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return st.st_mode & 0777;
+}
+
+// Asks to cancel once; the worker waits after its first entry until the question has been asked,
+// so the answer meets it paused there.
+EntryHook CancelDuringFirstEntry(ScriptedSetupUi& ui) {
+    auto once = std::make_shared<std::atomic<bool>>(false);
+    ui.cancel = [once] { return !once->exchange(true); };
+    return [&ui](uint32_t index) {
+        while (index == 0 && ui.asked.load() == 0) std::this_thread::yield();
+    };
+}
+
+}  // namespace
+
+TEST_F(Installer, InstallsFilesListRecordEntriesAndLanguage) {
+    ScriptedSetupUi ui;
+    ui.language = 0;  // " Deutsch" sorts first
+    ASSERT_EQ(Install(ui), 0) << (ui.errors.empty() ? "" : ui.errors[0]);
+
+    EXPECT_EQ(ui.languageNames, (std::vector<std::string>{" Deutsch", " English"}));
+    EXPECT_EQ(ui.licenseText, "Licence text\nline 2\n");
+    EXPECT_EQ(ui.offeredFolder, installed.string());
+    EXPECT_EQ(Tree(installed), kInstalledTree);
+    EXPECT_EQ(ReadFile(installed / "uninst.lst"), ListOf(SetupArchiveEntries()));
+    EXPECT_EQ(ReadFile(installed / "Misc/Sub/File.dat"), std::string(3000, 'x'));  // stored packed
+    EXPECT_EQ(ReadFile(installed / "Language.LCFG"),
+              std::string("\x53\x45\x4C\x43\x46\x47\x0E\x00\x00\x00\x00\x00\x02\x00\x00\x00", 16));
+    EXPECT_EQ(ModeOf(installed / "Vondrel"), 0755u);
+    EXPECT_EQ(ModeOf(installed / "uninstall"), 0755u);
+    EXPECT_EQ(ModeOf(installed / "ReadMe.txt") & 0111, 0u);
+    EXPECT_EQ(ReadFile(configHome / "Dorn/Vondrel/install.ini"),
+              "[Vondrel]\npath=" + installed.string() +
+                  "/\nDisplayName=Vondrel\nUninstallString=" + installed.string() + "/uninstall\n");
+    EXPECT_EQ(ui.told, (std::vector<std::string>{"setup 1 de|setup 3 de"}));
+    EXPECT_EQ(ui.progress.back(), 100);
+
+    EXPECT_EQ(Tree(applications), kEntryFiles);
+    const std::string game = ReadFile(applications / "vondrel.desktop");
+    EXPECT_NE(game.find("Name=setup 7 de\n"), std::string::npos);
+    EXPECT_NE(game.find("Exec=\"" + installed.string() + "/Vondrel\"\n"), std::string::npos);
+    EXPECT_NE(game.find("Path=" + installed.string() + "\n"), std::string::npos);
+    EXPECT_NE(ReadFile(applications / "vondrel-license.desktop")
+                  .find("Exec=\"xdg-open\" \"" + installed.string() + "/Docs/License.txt\"\n"),
+              std::string::npos);
+    if (std::system("command -v desktop-file-validate >/dev/null 2>&1") == 0) {
+        for (const std::string& file : kEntryFiles) {
+            const std::string command = "desktop-file-validate '" + (applications / file).string() + "'";
+            EXPECT_EQ(std::system(command.c_str()), 0) << file;
+        }
+    }
+}
+
+TEST_F(Installer, SecondInstallAppendsToTheList) {
+    ScriptedSetupUi first, second;
+    ASSERT_EQ(Install(first), 0);
+    ASSERT_EQ(Install(second), 0);
+    const std::string once = ListOf(SetupArchiveEntries());
+    EXPECT_EQ(ReadFile(installed / "uninst.lst"), once + once);
+}
+
+TEST_F(Installer, RefusalsAndCancelsWriteNothing) {
+    struct Case {
+        const char* what;
+        void (*answer)(ScriptedSetupUi&);
+        int status;
+        const char* told;
+    } cases[] = {
+        {"language cancelled", [](ScriptedSetupUi& ui) { ui.language.reset(); }, 0, nullptr},
+        {"licence refused", [](ScriptedSetupUi& ui) { ui.agree = false; }, 0, "setup 4 en|setup 2 en"},
+        {"folder cancelled", [](ScriptedSetupUi& ui) { ui.folder = std::nullopt; }, 0,
+         "setup 4 en|setup 2 en"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedSetupUi ui;
+        ui.language = 1;  // English
+        c.answer(ui);
+        EXPECT_EQ(Install(ui), c.status);
+        EXPECT_FALSE(std::filesystem::exists(installed));
+        EXPECT_FALSE(store.Read());
+        EXPECT_TRUE(Tree(applications).empty());
+        if (c.told != nullptr) {
+            EXPECT_EQ(ui.told, (std::vector<std::string>{c.told}));
+        }
+    }
+}
+
+TEST_F(Installer, RelativeFolderIsMessageThirteen) {
+    ScriptedSetupUi ui;
+    ui.language = 1;
+    ui.folder = "Games";
+    EXPECT_EQ(Install(ui), 1);
+    EXPECT_EQ(ui.errors, (std::vector<std::string>{"setup 5 en|setup 13 en"}));
+}
+
+TEST_F(Installer, FileInPlaceOfTheFolderIsMessageTwelve) {
+    temp.Write("home/file", "x");
+    ScriptedSetupUi ui;
+    ui.language = 1;
+    ui.folder = (home / "file/Vondrel").string();
+    EXPECT_EQ(Install(ui), 1);
+    EXPECT_EQ(ui.errors, (std::vector<std::string>{"setup 5 en|setup 12 en" + (home / "file").string()}));
+}
+
+TEST_F(Installer, CancelAnsweredYesRollsBack) {
+    ScriptedSetupUi ui;
+    EXPECT_EQ(Install(ui, CancelDuringFirstEntry(ui)), 0);
+    EXPECT_EQ(ui.questions, (std::vector<std::string>{"setup 10 de|setup 11 de"}));
+    EXPECT_TRUE(Tree(installed).empty());
+    EXPECT_FALSE(store.Read());
+    EXPECT_TRUE(Tree(applications).empty());
+    EXPECT_EQ(ui.told, (std::vector<std::string>{"setup 4 de|setup 2 de"}));
+}
+
+TEST_F(Installer, CancelAnsweredNoResumes) {
+    ScriptedSetupUi ui;
+    ui.answers = {Answer::No};
+    EXPECT_EQ(Install(ui, CancelDuringFirstEntry(ui)), 0);
+    EXPECT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(Tree(installed), kInstalledTree);
+}
+
+TEST_F(Installer, WorkerErrorIsReportedAndMakesNoEntries) {
+    SetupFolderOptions options;
+    options.extra = {{"..\\..\\x", "evil"}};
+    RebuildSetupFolder(options);
+    ScriptedSetupUi ui;
+    ui.language = 1;
+    HeadlessDesktop entries;
+    HeadlessInstallStore record;
+    WorkingFolder here(source);
+    SetupServices services{ui, record, entries, installed.string()};
+    EXPECT_EQ(RunSetup(services), 1);
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_NE(ui.errors[0].find("..\\..\\x"), std::string::npos);
+    EXPECT_TRUE(entries.entries.empty());
+    EXPECT_FALSE(record.record);
+    EXPECT_TRUE(Tree(installed).empty());
+    EXPECT_FALSE(std::filesystem::exists(temp / "x"));
+}
+
+TEST_F(Installer, MissingFilesAreEngineErrors) {
+    struct Case {
+        const char* file;
+        const char* error;
+    } cases[] = {
+        {"Language.lng", "Error|Unable to open file \"Language.lng\""},
+        {"data.fd", "Error|FR::File \"data.fd\"Not Found"},
+        {"License.txt", "Error|FR::File \"License.txt\"Not Found"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        RebuildSetupFolder({});
+        std::filesystem::remove(source / c.file);
+        ScriptedSetupUi ui;
+        EXPECT_EQ(Install(ui), 1);
+        EXPECT_EQ(ui.errors, (std::vector<std::string>{c.error}));
+        EXPECT_FALSE(std::filesystem::exists(installed));
+    }
+}

@@ -1,0 +1,65 @@
+#include "tests/setup/setup_fixture.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "tests/support/working_folder.h"
+
+SetupHome::SetupHome()
+    : source(temp / "source"),
+      home(temp / "home"),
+      dataHome(temp / "home/.local/share"),
+      configHome(temp / "home/.config"),
+      installed(dataHome / "Vondrel"),
+      applications(dataHome / "applications"),
+      store(configHome.string()),
+      desktop(applications.string()) {
+    std::filesystem::create_directories(dataHome);
+    std::filesystem::create_directories(configHome);
+    WriteSetupFolder(source);
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+}
+
+SetupHome::~SetupHome() {
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+void SetupHome::RebuildSetupFolder(const SetupFolderOptions& options) {
+    WriteSetupFolder(source, options);
+}
+
+int SetupHome::Install(ScriptedSetupUi& ui, const EntryHook& afterEntry) {
+    WorkingFolder here(source);
+    SetupServices services{ui, store, desktop, installed.string(), afterEntry};
+    return RunSetup(services);
+}
+
+int SetupHome::Uninstall(ScriptedSetupUi& ui) {
+    WorkingFolder here(temp.Path());  // the uninstaller moves into the install folder
+    UninstallServices services{ui, store, desktop, home.string()};
+    return RunUninstall(services);
+}
+
+std::vector<std::string> Tree(const std::filesystem::path& root) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, error);
+         it != std::filesystem::recursive_directory_iterator(); ++it) {
+        std::string name = it->path().lexically_relative(root).string();
+        if (it->is_directory() && !it->is_symlink()) name += "/";
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "setup/command_line.h"
+#include "setup/terminal_ui.h"
+
+TEST(ProgressLine, TenCellsAndThePercent) {
+    const std::pair<int32_t, const char*> cases[] = {
+        {0, "[          ] 0%"},     {9, "[          ] 9%"},  {50, "[#####     ] 50%"},
+        {100, "[##########] 100%"}, {-5, "[          ] 0%"}, {250, "[##########] 100%"},
+    };
+    for (const auto& [percent, line] : cases) EXPECT_EQ(ProgressLine(percent), line) << percent;
+}
+
+TEST(SetupOptions, FlagsAndTheirErrors) {
+    const std::vector<std::string> all = {"lang", "dir", "accept-license", "yes"};
+    auto ok = ParseSetupOptions({"--lang", "2", "--dir", "/opt/g", "--accept-license", "--yes"}, all);
+    EXPECT_EQ(ok.error, "");
+    EXPECT_EQ(ok.options.language, 2);
+    EXPECT_EQ(ok.options.folder, "/opt/g");
+    EXPECT_TRUE(ok.options.acceptLicense);
+    EXPECT_TRUE(ok.options.yes);
+    EXPECT_TRUE(ParseSetupOptions({"--help"}, {}).options.help);
+
+    const std::pair<std::vector<std::string>, const char*> bad[] = {
+        {{"--lang"}, "--lang needs a value"},
+        {{"--lang", "two"}, "--lang takes a whole number, not two"},
+        {{"--lang", "99999999999"}, "--lang takes a whole number, not 99999999999"},
+        {{"--dir", "/x", "extra"}, "unknown option: extra"},
+        {{"--verbose"}, "unknown option: --verbose"},
+    };
+    for (const auto& [words, error] : bad) EXPECT_EQ(ParseSetupOptions(words, all).error, error);
+    EXPECT_EQ(ParseSetupOptions({"--dir", "/x"}, {"yes"}).error, "unknown option: --dir");
+}
+
+TEST(TerminalUi, PromptsTakeDefaultsNumbersAndEndOfInput) {
+    std::istringstream input("\n2\n\nmaybe\ny\n/opt/game\nn\n");
+    std::ostringstream output, errors;
+    TerminalUi ui({}, input, output, errors, -1);
+    const std::vector<ShownLanguage> languages = {{" Deutsch", 2}, {" English", 1}};
+    EXPECT_EQ(ui.ChooseLanguage("Set language", "Select your language", languages), 0u);
+    EXPECT_EQ(ui.ChooseLanguage("Set language", "Select your language", languages), 1u);
+    EXPECT_EQ(ui.AskFolder("Title", "Folder", "/home/u/.local/share/Vondrel"),
+              "/home/u/.local/share/Vondrel");
+    EXPECT_TRUE(ui.ShowLicense("Licence", "text", "I agree", "Disagree"));
+    EXPECT_EQ(ui.AskFolder("Title", "Folder", "/d"), "/opt/game");
+    EXPECT_EQ(ui.Ask("Cancel", "Stop?"), Answer::No);
+    EXPECT_EQ(ui.Ask("Cancel", "Stop?"), Answer::Cancel);  // end of input
+    EXPECT_EQ(ui.AskFolder("Title", "Folder", "/d"), std::nullopt);
+    EXPECT_NE(output.str().find("  1)  Deutsch\n  2)  English\n"), std::string::npos);
+}
+
+TEST(TerminalUi, UnattendedAnswersComeFromTheOptions) {
+    std::istringstream input;
+    std::ostringstream output, errors;
+    SetupOptions options;
+    options.yes = true;
+    options.language = 1;
+    TerminalUi ui(options, input, output, errors, -1);
+    EXPECT_EQ(ui.ChooseLanguage("t", "p", {{" Deutsch", 2}, {" English", 1}}), 1u);
+    EXPECT_TRUE(ui.ShowLicense("c", "text", "a", "d"));
+    EXPECT_EQ(ui.AskFolder("t", "p", "/default"), "/default");
+    EXPECT_EQ(ui.Ask("c", "q"), Answer::Yes);
+
+    options.language = 5;
+    TerminalUi unknown(options, input, output, errors, -1);
+    EXPECT_EQ(unknown.ChooseLanguage("t", "p", {{" English", 1}}), std::nullopt);
+    EXPECT_EQ(errors.str(), "No language numbered 5 in Language.lng\n");
+}

@@ -1,0 +1,122 @@
+#include "setup/uninstaller.h"
+
+#include <fstream>
+
+#include "platform/headless/headless_install_store.h"
+#include "tests/setup/setup_fixture.h"
+
+namespace {
+
+using Uninstaller = SetupHome;
+
+}  // namespace
+
+TEST_F(Uninstaller, RemovesExactlyWhatWasInstalled) {
+    ScriptedSetupUi install;
+    ASSERT_EQ(Install(install), 0);
+    // What the game and the user add: the game's own files go, the user's file and its folder stay.
+    temp.Write("home/.local/share/Vondrel/vondrel.log", "log");
+    temp.Write("home/.local/share/Vondrel/Screen.SCRS", "s");
+    temp.Write("home/.local/share/Vondrel/Misc/Sub/mine.txt", "mine");
+    temp.Write("home/.local/share/Vondrel/Docs/Notes/keep.txt", "keep");
+
+    ScriptedSetupUi ui;
+    EXPECT_EQ(Uninstall(ui), 0);
+    EXPECT_EQ(ui.questions, (std::vector<std::string>{"uninstall 10 de|uninstall 28 de"}));
+    EXPECT_EQ(ui.told, (std::vector<std::string>{"uninstall 1 de|uninstall 29 de"}));
+    EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Docs/", "Docs/Notes/", "Docs/Notes/keep.txt",
+                                                         "Misc/", "Misc/Sub/", "Misc/Sub/mine.txt"}));
+    EXPECT_TRUE(Tree(applications).empty());
+    EXPECT_FALSE(store.Read());
+    EXPECT_FALSE(std::filesystem::exists(configHome / "Dorn"));
+}
+
+TEST_F(Uninstaller, EmptiedInstallLeavesOnlyTheFolder) {
+    ScriptedSetupUi install;
+    ASSERT_EQ(Install(install), 0);
+    ScriptedSetupUi ui;
+    EXPECT_EQ(Uninstall(ui), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(installed));
+    EXPECT_TRUE(Tree(installed).empty());
+    EXPECT_TRUE(Tree(applications).empty());
+
+    ScriptedSetupUi again;
+    EXPECT_EQ(Uninstall(again), 1);
+    EXPECT_EQ(again.errors, (std::vector<std::string>{"Error|Vondrel not installed on your computer"}));
+}
+
+TEST_F(Uninstaller, AnswerOtherThanYesDeletesNothing) {
+    ScriptedSetupUi install;
+    ASSERT_EQ(Install(install), 0);
+    const auto before = Tree(installed);
+    for (Answer answer : {Answer::No, Answer::Cancel}) {
+        ScriptedSetupUi ui;
+        ui.answers = {answer};
+        EXPECT_EQ(Uninstall(ui), 0);
+        EXPECT_EQ(Tree(installed), before);
+        EXPECT_TRUE(store.Read());
+        EXPECT_EQ(Tree(applications).size(), 6u);
+    }
+}
+
+TEST_F(Uninstaller, WithoutLanguageFileTextsComeInLanguageOne) {
+    ScriptedSetupUi install;
+    ASSERT_EQ(Install(install), 0);
+    std::filesystem::remove(installed / "Language.LCFG");
+    ScriptedSetupUi ui;
+    ui.answers = {Answer::No};
+    EXPECT_EQ(Uninstall(ui), 0);
+    EXPECT_EQ(ui.questions, (std::vector<std::string>{"uninstall 10 en|uninstall 28 en"}));
+}
+
+TEST_F(Uninstaller, RecordThatPointsAnywhereElseDeletesNothing) {
+    temp.Write("home/keep.txt", "keep");
+    temp.Write("home/uninst.lst", "keep.txt\n");
+    temp.Write("other/main.fd", "not an archive");
+    temp.Write("plain/uninst.lst", "");
+    temp.Write("plain/file.txt", "x");
+    std::filesystem::create_symlink(home, temp / "home-link");
+    const std::string cases[] = {"/",
+                                 home.string(),
+                                 home.string() + "/",
+                                 (temp / "home-link").string(),
+                                 "relative/folder",
+                                 (temp / "missing").string(),
+                                 (temp / "plain/file.txt").string(),
+                                 (temp / "empty").string()};
+    std::filesystem::create_directories(temp / "empty");
+    for (const std::string& path : cases) {
+        SCOPED_TRACE(path);
+        HeadlessInstallStore record;
+        record.record = InstallRecord{path, "Vondrel", path + "uninstall"};
+        HeadlessDesktop entries;
+        ScriptedSetupUi ui;
+        UninstallServices services{ui, record, entries, home.string()};
+        EXPECT_EQ(RunUninstall(services), 1);
+        EXPECT_EQ(ui.errors.size(), 1u);
+        EXPECT_TRUE(ui.questions.empty());
+        EXPECT_TRUE(record.record);
+        EXPECT_EQ(ReadFile(home / "keep.txt"), "keep");
+    }
+}
+
+TEST_F(Uninstaller, HostileListLinesAndLinksDeleteNothingOutside) {
+    ScriptedSetupUi install;
+    ASSERT_EQ(Install(install), 0);
+    temp.Write("outside/victim.txt", "v");
+    temp.Write("outside/sub/victim.txt", "v");
+    std::filesystem::create_directories(installed / "Docs");
+    // A folder of the install replaced by a link to the outside, and lines that leave the folder.
+    std::filesystem::create_directory_symlink(temp / "outside/sub", installed / "Linked");
+    std::ofstream(installed / "uninst.lst", std::ios::app) << "..\\..\\..\\..\\outside\\victim.txt\n"
+                                                           << (temp / "outside/victim.txt").string() << "\n"
+                                                           << "Linked\\victim.txt\n"
+                                                           << "C:\\outside\\victim.txt\n"
+                                                           << "Docs\\\\x\n"
+                                                           << std::string(5000, 'a') << "\r\n";
+    ScriptedSetupUi ui;
+    EXPECT_EQ(Uninstall(ui), 0);
+    EXPECT_EQ(ReadFile(temp / "outside/victim.txt"), "v");
+    EXPECT_EQ(ReadFile(temp / "outside/sub/victim.txt"), "v");
+    EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Linked"}));
+}

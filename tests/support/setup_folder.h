@@ -1,0 +1,26 @@
+// A setup folder built in code: "data.fd" with the game's files, "setup.mes", "Language.lng", the
+// documents and a "main.fd" holding "uninstall.mes"; beside it "Language.lng" and the licence text.
+// Texts exist in language 1 (English) and 2 (Deutsch).
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/fd_writer.h"
+
+struct SetupFolderOptions {
+    std::vector<FdEntry> extra{};     // further archive entries
+    std::vector<std::string> omit{};  // archive entries left out
+    std::string license = "Licence text\nline 2\n";
+    std::string languages = "1 English\n2 Deutsch\n";
+};
+
+// "setup.mes" and "uninstall.mes": every number the tools use, the text naming its number and
+// language ("setup 7 en").
+std::string SetupMessageFile();
+std::string UninstallMessageFile();
+// The game archive's entries (the nested "main.fd" included), in the order given to the writer.
+std::vector<FdEntry> SetupArchiveEntries(const SetupFolderOptions& options = {});
+// Writes "data.fd", "Language.lng" and "License.txt" into folder (made when missing).
+void WriteSetupFolder(const std::filesystem::path& folder, const SetupFolderOptions& options = {});

@@ -1,0 +1,11 @@
+#include "tests/support/working_folder.h"
+
+WorkingFolder::WorkingFolder(const std::filesystem::path& folder)
+    : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+}
+
+WorkingFolder::~WorkingFolder() {
+    std::error_code error;
+    std::filesystem::current_path(previous_, error);
+}
