@@ -9,7 +9,8 @@ $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
     build-essential cmake pkg-config \
     libgtest-dev libgmock-dev libbenchmark-dev \
-    libsdl2-dev libsdl2-mixer-dev libmimalloc-dev \
+    libsdl2-dev libsdl2-mixer-dev libopenmpt-dev libmimalloc-dev \
+    libvorbis-dev libogg-dev libmp3lame-dev \
     clang libclang-rt-14-dev xvfb
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
