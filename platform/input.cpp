@@ -26,15 +26,20 @@ bool Input::KeyDown(int32_t virtualKey) const {
 
 bool Input::KeyPressedSinceLastPoll(int32_t virtualKey) {
     if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(pressedSincePoll_.size())) return false;
-    const auto take = [this](int32_t key) { return pressedSincePoll_[key].exchange(false); };
-    bool pressed = take(virtualKey);
+    // Both sides are taken, so neither answers a second time.
+    const auto takeBoth = [this](int32_t left, int32_t right) {
+        const bool l = pressedSincePoll_[left].exchange(false);
+        const bool r = pressedSincePoll_[right].exchange(false);
+        return l || r;
+    };
+    const bool pressed = pressedSincePoll_[virtualKey].exchange(false);
     switch (virtualKey) {
         case VK_SHIFT:
-            return take(VK_LSHIFT) | take(VK_RSHIFT) | pressed;
+            return takeBoth(VK_LSHIFT, VK_RSHIFT) || pressed;
         case VK_CONTROL:
-            return take(VK_LCONTROL) | take(VK_RCONTROL) | pressed;
+            return takeBoth(VK_LCONTROL, VK_RCONTROL) || pressed;
         case VK_MENU:
-            return take(VK_LMENU) | take(VK_RMENU) | pressed;
+            return takeBoth(VK_LMENU, VK_RMENU) || pressed;
         default:
             return pressed;
     }
