@@ -78,29 +78,6 @@ TEST_F(SoundSystemTest, LoadersAreTriedSampleStreamMusicAndTheFirstTakerWins) {
     EXPECT_EQ(audio.Playbacks(music->Handle()), 1);
 }
 
-TEST_F(SoundSystemTest, CompressedFilesAndEveryModuleLoad) {
-    SoundSystem system(&settings, &runner, audio);
-    system.Init();
-    struct Case {
-        const char* what;
-        std::string bytes;
-        AudioKind kind;
-    };
-    const Case cases[] = {
-        {"ogg vorbis", OggVorbisFile(), AudioKind::Sample}, {"mp3", Mp3File(), AudioKind::Sample},
-        {"M!K!", ModFile({"M!K!", 4}), AudioKind::Music},   {"FLT4", ModFile({"FLT4", 4}), AudioKind::Music},
-        {"6CHN", ModFile({"6CHN", 6}), AudioKind::Music},   {"8CHN", ModFile({"8CHN", 8}), AudioKind::Music},
-        {"MTM", MtmFile(), AudioKind::Music},
-    };
-    for (const Case& c : cases) {
-        auto record = RecordOf(c.bytes);
-        EXPECT_GT(system.PostPlay(record.get()), 0) << c.what;
-        EXPECT_EQ(record->Type(), c.kind) << c.what;
-        system.StopThread();  // played before the record goes
-        system.Init();
-    }
-}
-
 TEST_F(SoundSystemTest, AFileNoLoaderTakesIsAnEngineErrorNamingIt) {
     SoundSystem system(&settings, &runner, audio);
     system.Init();

@@ -1,3 +1,4 @@
+#include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -126,6 +127,9 @@ TEST(SdlAudioTest, SamplesAStreamAndAModulePlayTogether) {
     ASSERT_NE(module, 0u);
     EXPECT_TRUE(audio.PlayLooped(stream));
     EXPECT_TRUE(audio.PlayLooped(module));
+    // The module did not take the stream's voice: the mixer's music is still the Ogg stream.
+    EXPECT_TRUE(Mix_PlayingMusic());
+    EXPECT_EQ(Mix_GetMusicType(nullptr), MUS_OGG);
     // Looped playbacks never end by themselves, so the per-sample limit shows that all five sound
     // with the stream and the module, whatever the timing.
     for (int i = 0; i < Audio::kMaxSamplePlaybacks; ++i) EXPECT_TRUE(audio.PlayLooped(sample));

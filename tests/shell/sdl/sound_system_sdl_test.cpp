@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <SDL_mixer.h>
-
 #include <cstdlib>
 
 #include "foundation/config_blocks.h"
@@ -36,33 +34,6 @@ TEST(SoundSystemSdl, PlaysAndStopsAWaveSample) {
     EXPECT_TRUE(audio.PlayLooped(static_cast<AudioHandle>(handle)));
     system.StopAll();
     record.reset();
-}
-
-TEST(SoundSystemSdl, ACompressedSampleAndAModulePlayWithTheStream) {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    SdlAudio audio;
-    SoundSettingsBlock settings;
-    StoreU16(settings.Header() + 12, 1);
-    TestRunner runner;
-    SoundSystem system(&settings, &runner, audio);
-    system.Init();
-    ASSERT_TRUE(system.Initialised());
-    auto sample = RecordOf(Mp3File());
-    auto music = RecordOf(ModuleBytes());
-    const std::string ogg = OggVorbisFile();
-    const AudioHandle stream = audio.LoadStream(std::vector<uint8_t>(ogg.begin(), ogg.end()));
-    ASSERT_NE(stream, 0u);
-    EXPECT_TRUE(audio.PlayLooped(stream));
-    EXPECT_GT(system.PostPlayLooped(sample.get()), 0);
-    EXPECT_GT(system.PostPlayLooped(music.get()), 0);
-    system.StopThread();
-    EXPECT_EQ(sample->Type(), AudioKind::Sample);
-    EXPECT_EQ(music->Type(), AudioKind::Music);
-    // The module did not take the stream's voice: the mixer's music is still the Ogg stream.
-    EXPECT_EQ(Mix_GetMusicType(nullptr), MUS_OGG);
-    EXPECT_TRUE(Mix_PlayingMusic());
-    system.StopAll();
-    audio.Free(stream);
 }
 
 }  // namespace
