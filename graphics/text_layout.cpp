@@ -65,8 +65,9 @@ void NextWord(const char* position, String& word, const char*& next, bool& lineE
         lineEnd = true;
     }
     while (*p == ' ' || *p == '\r' || *p == kSoftBreak) ++p;
-    // A second newline is an empty line of its own: it is left for the next word.
-    if (!lineEnd && *p == kNewline) {
+    // One newline after the word's own is taken with it, so an empty line between two paragraphs
+    // (LF LF or CR LF CR LF) collapses into one line end.
+    if (*p == kNewline) {
         ++p;
         lineEnd = true;
     }

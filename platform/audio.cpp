@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/module_decoder.h"
+
 namespace {
 
 bool HasAt(std::span<const uint8_t> data, size_t offset, const char* magic) {
@@ -13,15 +15,14 @@ bool HasAt(std::span<const uint8_t> data, size_t offset, const char* magic) {
 
 AudioFormat DetectAudioFormat(std::span<const uint8_t> data) {
     if (HasAt(data, 0, "RIFF") && HasAt(data, 8, "WAVE")) return AudioFormat::Wave;
-    if (HasAt(data, 0, "OggS") || HasAt(data, 0, "ID3")) return AudioFormat::Stream;
-    if (HasAt(data, 0, "Extended Module: ") || HasAt(data, 0, "IMPM") || HasAt(data, 44, "SCRM") ||
-        HasAt(data, 1080, "M.K.")) {
-        return AudioFormat::Module;
-    }
+    if (HasAt(data, 0, "OggS") || HasAt(data, 0, "ID3") || HasAt(data, 0, "fLaC")) return AudioFormat::Compressed;
+    if (ModuleDecoder::LooksLikeModule(data)) return AudioFormat::Module;
     // An MPEG audio frame without a tag: eleven sync bits. Tested last, being the weakest sign.
-    if (data.size() >= 2 && data[0] == 0xFF && (data[1] & 0xE0) == 0xE0) return AudioFormat::Stream;
+    if (data.size() >= 2 && data[0] == 0xFF && (data[1] & 0xE0) == 0xE0) return AudioFormat::Compressed;
     return AudioFormat::Unknown;
 }
+
+bool IsSampledSound(AudioFormat format) { return format == AudioFormat::Wave || format == AudioFormat::Compressed; }
 
 LoadedAudio Audio::Load(std::span<const uint8_t> data) {
     if (AudioHandle h = LoadSample(data, kMaxSamplePlaybacks)) return {AudioKind::Sample, h};

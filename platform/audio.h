@@ -1,5 +1,6 @@
 // Sound output: sound files are handed over whole from memory and become samples (decoded once,
-// several playbacks at a time), streams (decoded while playing) or music modules. Every object is
+// several playbacks at a time), streams (decoded while playing) or music modules. Any number of
+// samples, one stream and one module sound together. Every object is
 // known by a 32-bit handle; a handle that is unknown or already freed is refused, never trusted.
 // All operations are safe to call from any thread.
 #pragma once
@@ -9,9 +10,12 @@
 
 using AudioHandle = uint32_t;  // 0 = none; never above 0x7FFFFFFF, so scripts see it positive
 
-// What a file's first bytes say it is.
-enum class AudioFormat { Unknown, Wave, Stream, Module };
+// What a file's first bytes say it is: PCM WAVE, compressed sampled sound (Ogg Vorbis, MPEG audio,
+// FLAC), or a music module as the module library knows them.
+enum class AudioFormat { Unknown, Wave, Compressed, Module };
 AudioFormat DetectAudioFormat(std::span<const uint8_t> data);
+// Sampled sound, which samples and streams are made from; modules are not.
+bool IsSampledSound(AudioFormat format);
 
 // Numbered as the sound records keep their kind.
 enum class AudioKind : uint32_t { None = 0, Music = 1, Sample = 2, Stream = 3 };
@@ -38,11 +42,12 @@ public:
     virtual AudioHandle LoadStream(std::span<const uint8_t> data) = 0;
     virtual AudioHandle LoadMusic(std::span<const uint8_t> data) = 0;
     // Sample (at most kMaxSamplePlaybacks at once), then stream, then music: the first taker wins.
+    // Nothing loaded (kind None) when every loader refuses the data.
     LoadedAudio Load(std::span<const uint8_t> data);
     virtual void Free(AudioHandle handle) = 0;
 
     // A sample starts one more playback (refused when all of its playbacks are busy); a stream or
-    // module restarts from its beginning.
+    // module restarts from its beginning, ending the stream or module of its kind that was playing.
     virtual bool PlayOnce(AudioHandle handle) = 0;
     virtual bool PlayLooped(AudioHandle handle) = 0;
     // Stops every playback of the handle; false for an unknown handle.

@@ -24,6 +24,27 @@ bool Input::KeyDown(int32_t virtualKey) const {
     }
 }
 
+bool Input::KeyPressedSinceLastPoll(int32_t virtualKey) {
+    if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(pressedSincePoll_.size())) return false;
+    // Both sides are taken, so neither answers a second time.
+    const auto takeBoth = [this](int32_t left, int32_t right) {
+        const bool l = pressedSincePoll_[left].exchange(false);
+        const bool r = pressedSincePoll_[right].exchange(false);
+        return l || r;
+    };
+    const bool pressed = pressedSincePoll_[virtualKey].exchange(false);
+    switch (virtualKey) {
+        case VK_SHIFT:
+            return takeBoth(VK_LSHIFT, VK_RSHIFT) || pressed;
+        case VK_CONTROL:
+            return takeBoth(VK_LCONTROL, VK_RCONTROL) || pressed;
+        case VK_MENU:
+            return takeBoth(VK_LMENU, VK_RMENU) || pressed;
+        default:
+            return pressed;
+    }
+}
+
 CursorPosition Input::Cursor() const {
     const auto packed = static_cast<uint64_t>(cursor_.load());
     return CursorPosition{static_cast<int32_t>(static_cast<uint32_t>(packed)),
@@ -54,7 +75,10 @@ bool Input::JoystickState(int32_t index, JoystickPosition* position) const {
 }
 
 void Input::SetKey(int32_t virtualKey, bool down) {
-    if (virtualKey >= 0 && virtualKey < static_cast<int32_t>(keys_.size())) keys_[virtualKey].store(down);
+    if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(keys_.size())) return;
+    // Marked before the key shows as down, so a reader that sees it down also sees it pressed.
+    if (down) pressedSincePoll_[virtualKey].store(true);
+    keys_[virtualKey].store(down);
 }
 
 void Input::StoreCursor(int32_t x, int32_t y) {

@@ -44,6 +44,10 @@ public:
     bool KeyDown(int32_t virtualKey) const;
     // VK_LBUTTON, VK_RBUTTON or VK_MBUTTON.
     bool MouseButtonDown(int32_t button) const { return KeyDown(button); }
+    // Whether the key (or mouse button) went down since the last time this was asked for it, even
+    // if it is up again: a click shorter than the time between two polls is not lost. Asking clears
+    // the answer for that key; the unsided codes ask and clear both sides.
+    bool KeyPressedSinceLastPoll(int32_t virtualKey);
 
     // In picture coordinates: (0, 0) is the picture's top-left pixel whatever the window's size.
     CursorPosition Cursor() const;
@@ -70,6 +74,7 @@ private:
     };
 
     std::array<std::atomic<bool>, 256> keys_{};
+    std::array<std::atomic<bool>, 256> pressedSincePoll_{};
     std::atomic<int64_t> cursor_{0};  // x in the low half, y in the high half: read together
     mutable std::mutex joystickMutex_;
     std::vector<Joystick> joysticks_;

@@ -162,3 +162,8 @@ int32_t ControlCharacter(int32_t virtualKey, bool ctrl) {
     if (ctrl && virtualKey >= 'A' && virtualKey <= 'Z') return virtualKey - 'A' + 1;
     return -1;
 }
+
+bool AltHeld(const Modifiers& modifiers) {
+    const bool alt = modifiers.leftAlt || (modifiers.rightAlt && !modifiers.rightAltTypes);
+    return alt && !modifiers.ctrl;
+}

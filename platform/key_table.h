@@ -75,6 +75,20 @@ int32_t VirtualKeyFromKey(int32_t keycode, int32_t scancode, bool numLock);
 // VK_SHIFT, VK_CONTROL or VK_MENU for a sided modifier code; any other code unchanged.
 int32_t UnsidedVirtualKey(int32_t virtualKey);
 
+// The modifiers held with a key press, and whether the keyboard layout uses right Alt (as AltGr) to
+// type characters.
+struct Modifiers {
+    bool leftAlt = false;
+    bool rightAlt = false;
+    bool ctrl = false;
+    bool rightAltTypes = false;
+};
+
+// Whether a key press counts as typed with Alt (a system key, the hot keys' Alt): either Alt, Ctrl
+// not held. Right Alt counts only where the layout does not type with it; where it does, right
+// Alt comes with Ctrl or is AltGr and the key types its character instead.
+bool AltHeld(const Modifiers& modifiers);
+
 // The character a key press types besides its key code where text input gives none: Backspace 8,
 // Tab 9, Enter 13, Escape 27, and Ctrl with a letter 1 to 26. -1 for any other key.
 int32_t ControlCharacter(int32_t virtualKey, bool ctrl);

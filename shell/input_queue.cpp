@@ -12,7 +12,7 @@ int32_t SignExtended(uint8_t byte) { return static_cast<int8_t>(byte); }
 // The Alt marker and its character go in together or not at all: a marker left alone would mark
 // the next character typed. Seen from the writer the free space can only grow.
 void PushMarked(InputQueue& queue, uint8_t character) {
-    if (queue.Capacity() - queue.Count() < 2) return;
+    if (queue.Capacity() - queue.Count() < 2 * InputQueue::kValueBytes) return;
     queue.PushInt(InputQueue::kAltMarker);
     queue.PushInt(SignExtended(character));
 }
@@ -49,7 +49,7 @@ void InputQueue::Drain() { read_.store(write_.load(std::memory_order_acquire), s
 uint32_t InputQueue::Count() const {
     const uint32_t r = read_.load(std::memory_order_acquire);
     const uint32_t w = write_.load(std::memory_order_acquire);
-    return w >= r ? w - r : slots_ - r + w;
+    return (w >= r ? w - r : slots_ - r + w) * kValueBytes;
 }
 
 InputQueue& KeyQueue() {

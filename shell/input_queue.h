@@ -15,6 +15,9 @@ public:
     static constexpr int32_t kAltMarker = -2;
     // What reading an empty queue gives.
     static constexpr int32_t kEmpty = -1;
+    // Bytes one value takes: counts are in bytes, so "at least kValueBytes queued" means a value
+    // waits, and a queued -1 is told from an empty queue that way.
+    static constexpr uint32_t kValueBytes = 4;
 
     // Holds at most `values` values.
     explicit InputQueue(uint32_t values);
@@ -31,9 +34,11 @@ public:
     // adding at the same moment is either dropped or kept whole.
     void Drain();
 
+    // Bytes queued, kValueBytes per value.
     uint32_t Count() const;
     bool Empty() const { return Count() == 0; }
-    uint32_t Capacity() const { return slots_ - 1; }
+    // Bytes the queue holds when full.
+    uint32_t Capacity() const { return (slots_ - 1) * kValueBytes; }
 
 private:
     uint32_t Next(uint32_t index) const { return index + 1 == slots_ ? 0 : index + 1; }

@@ -40,6 +40,7 @@ void SoundRecord::ReadData(BlockReader& reader) {
         if (got != piece) throw FatalExep(String("Sound file \"") + reader.Name() + "\" ends early");
     }
     data_ = std::move(bytes);
+    name_ = reader.Name();
 }
 
 void SoundRecord::SetLoaded(Audio& audio, const LoadedAudio& loaded) {

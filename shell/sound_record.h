@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "foundation/engine_string.h"
 #include "platform/audio.h"
 #include "script/script_object.h"
 
@@ -23,7 +24,8 @@ public:
     // Frees the loaded audio object, whatever its kind. The audio output must still exist.
     ~SoundRecord() override;
 
-    // Replaces the contents with the rest of the reader's content; what was loaded is freed.
+    // Replaces the contents with the rest of the reader's content, and the name with the reader's;
+    // what was loaded is freed.
     virtual void ReadData(BlockReader& reader);
 
     // None until loaded; then Music, Sample or Stream.
@@ -31,6 +33,8 @@ public:
     AudioHandle Handle() const { return handle_.load(std::memory_order_acquire); }
     uint32_t DataSize() const { return static_cast<uint32_t>(data_.size()); }
     const std::vector<uint8_t>& Data() const { return data_; }
+    // The file the data was read from, for error messages.
+    const String& Name() const { return name_; }
 
     // The record at a script value: null for 0, else checked to be a live record.
     static SoundRecord* FromAddress(uint32_t address);
@@ -44,5 +48,6 @@ private:
     std::atomic<uint32_t> type_{0};
     std::atomic<AudioHandle> handle_{0};
     std::vector<uint8_t> data_;
+    String name_;
     Audio* audio_ = nullptr;  // the output that holds the loaded object
 };

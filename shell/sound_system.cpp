@@ -129,9 +129,11 @@ void SoundSystem::SetVolume(int32_t level) { audio_.SetVolume(std::clamp(level, 
 
 void SoundSystem::Load(SoundRecord* record) {
     std::lock_guard lock(loadMutex_);
-    if (Loaded(record->Type()) || record->Data().empty()) return;
+    if (Loaded(record->Type())) return;
     const LoadedAudio loaded = audio_.Load(std::span<const uint8_t>(record->Data()));
-    if (Loaded(loaded.kind)) record->SetLoaded(audio_, loaded);
+    if (!Loaded(loaded.kind))
+        throw FatalExep(String("Sound file \"") + record->Name() + "\" is in no format the sound output can play");
+    record->SetLoaded(audio_, loaded);
 }
 
 void SoundSystem::Play(SoundRecord* record, bool looped) {

@@ -41,7 +41,7 @@ public:
     virtual void StopCD();
     // Asks the sound thread to play the record once / looped, loading it here first. Gives the
     // record's handle, or -1 when nothing was posted (no record, not initialised, sound switched
-    // off, no sound thread) or the record could not be loaded.
+    // off, no sound thread). A record no loader takes is a FatalExep naming its file.
     virtual int32_t PostPlay(SoundRecord* record);
     virtual int32_t PostPlayLooped(SoundRecord* record);
     // Stops every playback of a handle; an unknown handle is ignored.
@@ -54,7 +54,7 @@ public:
     // Sound thread: loads the record if it is not loaded yet and starts it.
     void Play(SoundRecord* record, bool looped);
     // Turns a record's bytes into an audio object: sample, then stream, then music. A record no
-    // loader takes stays unloaded and is tried again on its next play.
+    // loader takes stays unloaded and gives a FatalExep naming its file.
     void Load(SoundRecord* record);
 
     // Lets the sound thread finish the requests posted so far, then ends and joins it. Later play

@@ -21,6 +21,7 @@ constexpr uint32_t kReservedMessage = 0x4CC;
 int32_t MainWndProc(Audio& audio, uint32_t message, uint32_t wParam, int32_t lParam);
 
 // Key presses go to the key queue, typed characters to the character queue, with the Alt marker
-// in front of a character typed with Alt, and Alt+key also as marker and character. Call on the
+// in front of a character typed with Alt, and Alt+key also as marker and character. Either Alt key
+// counts, right Alt only where the keyboard layout does not type with it (the app's alt flag). Call on the
 // main thread before the main loop runs.
 void ConnectWindowProcedure(App& app, InputQueue& keys, InputQueue& characters);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/module_decoder.h"
+
 namespace {
 
 std::string Line(const char* name, long long arg, long long result) {
@@ -38,16 +40,16 @@ AudioHandle HeadlessAudio::Add(AudioKind kind, int maxPlaybacks) {
 AudioHandle HeadlessAudio::LoadSample(std::span<const uint8_t> data, int maxPlaybacks) {
     std::lock_guard lock(mutex_);
     AudioHandle h = 0;
-    if (DetectAudioFormat(data) == AudioFormat::Wave) h = Add(AudioKind::Sample, std::max(maxPlaybacks, 1));
+    if (!refuseSamples_ && IsSampledSound(DetectAudioFormat(data)))
+        h = Add(AudioKind::Sample, std::max(maxPlaybacks, 1));
     Record(Line("LoadSample", static_cast<long long>(data.size()), h));
     return h;
 }
 
 AudioHandle HeadlessAudio::LoadStream(std::span<const uint8_t> data) {
     std::lock_guard lock(mutex_);
-    const AudioFormat f = DetectAudioFormat(data);
     AudioHandle h = 0;
-    if (f == AudioFormat::Stream || f == AudioFormat::Wave) h = Add(AudioKind::Stream, 1);
+    if (IsSampledSound(DetectAudioFormat(data))) h = Add(AudioKind::Stream, 1);
     Record(Line("LoadStream", static_cast<long long>(data.size()), h));
     return h;
 }
@@ -55,7 +57,7 @@ AudioHandle HeadlessAudio::LoadStream(std::span<const uint8_t> data) {
 AudioHandle HeadlessAudio::LoadMusic(std::span<const uint8_t> data) {
     std::lock_guard lock(mutex_);
     AudioHandle h = 0;
-    if (DetectAudioFormat(data) == AudioFormat::Module) h = Add(AudioKind::Music, 1);
+    if (ModuleDecoder::Open(data)) h = Add(AudioKind::Music, 1);
     Record(Line("LoadMusic", static_cast<long long>(data.size()), h));
     return h;
 }
@@ -71,7 +73,10 @@ bool HeadlessAudio::Play(AudioHandle handle) {
     if (!open_ || it == entries_.end()) return false;
     Entry& e = it->second;
     if (e.kind != AudioKind::Sample) {
-        e.playbacks = 1;  // a stream or module restarts
+        // One voice each for the stream and the module: a new one ends the one of its kind.
+        for (auto& [h, other] : entries_)
+            if (other.kind == e.kind) other.playbacks = 0;
+        e.playbacks = 1;
         return true;
     }
     if (e.playbacks >= e.maxPlaybacks) return false;
@@ -122,6 +127,11 @@ void HeadlessAudio::PlayCD(int track, bool loop) {
 void HeadlessAudio::StopCD() {
     std::lock_guard lock(mutex_);
     Record("StopCD");
+}
+
+void HeadlessAudio::RefuseSamples(bool refuse) {
+    std::lock_guard lock(mutex_);
+    refuseSamples_ = refuse;
 }
 
 std::vector<std::string> HeadlessAudio::Calls() const {

@@ -1,5 +1,7 @@
-// Sound output without a device, for tests: knows formats by their first bytes, keeps playback
-// counts instead of mixing, and records every call as one line "Name args -> result".
+// Sound output without a device, for tests: knows sampled sound by its first bytes and modules by
+// the module library, keeps playback counts instead of mixing (any number of samples, one stream and
+// one module at a time, as the real output), and records every call as one line
+// "Name args -> result".
 #pragma once
 
 #include <map>
@@ -16,7 +18,7 @@ public:
 
     bool Init() override;
     void Shutdown() override;
-    // Samples: WAVE only. Streams: Ogg, MPEG and WAVE. Music: MOD, XM, S3M and IT modules.
+    // Samples and streams: WAVE, Ogg, MPEG and FLAC. Music: what the module library reads.
     AudioHandle LoadSample(std::span<const uint8_t> data, int maxPlaybacks) override;
     AudioHandle LoadStream(std::span<const uint8_t> data) override;
     AudioHandle LoadMusic(std::span<const uint8_t> data) override;
@@ -28,6 +30,10 @@ public:
     void SetVolume(int percent) override;
     void PlayCD(int track, bool loop) override;
     void StopCD() override;
+
+    // The sample loader refuses everything from now on, as a decoder short of memory would, so
+    // that sampled sound goes on to the stream loader.
+    void RefuseSamples(bool refuse);
 
     std::vector<std::string> Calls() const;
     void ClearCalls();
@@ -49,6 +55,7 @@ private:
     mutable std::mutex mutex_;
     bool deviceAvailable_;
     bool open_ = false;
+    bool refuseSamples_ = false;
     int volume_ = 100;
     AudioHandle lastHandle_ = 0;
     std::map<AudioHandle, Entry> entries_;

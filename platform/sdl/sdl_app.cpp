@@ -16,9 +16,15 @@ static_assert(SDLK_RETURN == '\r' && SDLK_ESCAPE == 27 && SDLK_a == 'a');
 
 constexpr int32_t kWheelDelta = 120;
 
-// Left Alt without Ctrl makes a system key; right Alt is AltGr on many layouts and types text.
+// Right Alt types text where the layout makes it AltGr: the key then reports the mode key, or
+// holding it sets the mode modifier.
 bool SystemKeyHeld(uint16_t mod) {
-    return (mod & KMOD_LALT) && !(mod & KMOD_CTRL);
+    Modifiers modifiers;
+    modifiers.leftAlt = (mod & KMOD_LALT) != 0;
+    modifiers.rightAlt = (mod & KMOD_RALT) != 0;
+    modifiers.ctrl = (mod & KMOD_CTRL) != 0;
+    modifiers.rightAltTypes = (mod & KMOD_MODE) != 0 || SDL_GetKeyFromScancode(SDL_SCANCODE_RALT) != SDLK_RALT;
+    return AltHeld(modifiers);
 }
 
 }  // namespace

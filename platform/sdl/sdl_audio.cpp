@@ -5,11 +5,19 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
 constexpr int kFirstChannels = 16;
 constexpr int kMostChannels = 256;
+// Decoders for samples and the stream besides WAVE; one the mixer lacks refuses its files at load.
+constexpr int kDecoders = MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC;
+
+int16_t Saturated(int32_t value) {
+    return static_cast<int16_t>(std::clamp<int32_t>(value, std::numeric_limits<int16_t>::min(),
+                                                    std::numeric_limits<int16_t>::max()));
+}
 
 }  // namespace
 
@@ -28,6 +36,12 @@ bool SdlAudio::Init() {
     // Without a device the system runs silent: loads are refused and plays do nothing.
     if (!subsystem_ || Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) return false;
     open_ = true;
+    Mix_Init(kDecoders);
+    Uint16 format = 0;
+    Mix_QuerySpec(&outputRate_, &format, &outputChannels_);
+    moduleScratch_.assign(2 * 8192, 0);  // grown on the audio thread only for an unusually long buffer
+    // The hook adds 16-bit samples; the mixer converts to the device's format after it.
+    if (format == AUDIO_S16SYS && outputChannels_ > 0) Mix_SetPostMix(&SdlAudio::MixModule, this);
     channelOwner_.assign(static_cast<size_t>(Mix_AllocateChannels(kFirstChannels)), 0);
     ApplyVolume();
     return true;
@@ -40,13 +54,19 @@ void SdlAudio::Shutdown() {
 
 void SdlAudio::CloseLocked() {
     if (open_) {
+        Mix_SetPostMix(nullptr, nullptr);
         Mix_HaltChannel(-1);
         Mix_HaltMusic();
     }
+    SetPlayingModule(nullptr, false);
     entries_.clear();  // frees chunks and music while the mixer is still open
     channelOwner_.clear();
     currentMusic_ = 0;
-    if (open_) Mix_CloseAudio();
+    currentModule_ = 0;
+    if (open_) {
+        Mix_CloseAudio();
+        Mix_Quit();
+    }
     open_ = false;
     if (subsystem_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     subsystem_ = false;
@@ -62,7 +82,8 @@ AudioHandle SdlAudio::Add(Entry entry) {
 
 AudioHandle SdlAudio::LoadSample(std::span<const uint8_t> data, int maxPlaybacks) {
     std::lock_guard lock(mutex_);
-    if (!open_ || DetectAudioFormat(data) != AudioFormat::Wave || data.size() > INT32_MAX) return 0;
+    // Modules are refused here whatever the mixer could make of them: they play on their own voice.
+    if (!open_ || !IsSampledSound(DetectAudioFormat(data)) || data.size() > INT32_MAX) return 0;
     // The chunk is decoded into the mixer's own memory, so the data need not be kept.
     SDL_RWops* rw = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
     Entry e;
@@ -72,25 +93,24 @@ AudioHandle SdlAudio::LoadSample(std::span<const uint8_t> data, int maxPlaybacks
     return e.chunk ? Add(std::move(e)) : 0;
 }
 
-AudioHandle SdlAudio::LoadMusicEntry(std::span<const uint8_t> data, AudioKind kind) {
-    if (!open_ || data.size() > INT32_MAX) return 0;
+AudioHandle SdlAudio::LoadStream(std::span<const uint8_t> data) {
+    std::lock_guard lock(mutex_);
+    if (!open_ || !IsSampledSound(DetectAudioFormat(data)) || data.size() > INT32_MAX) return 0;
     Entry e;
-    e.kind = kind;
+    e.kind = AudioKind::Stream;
     e.data.assign(data.begin(), data.end());
     SDL_RWops* rw = SDL_RWFromConstMem(e.data.data(), static_cast<int>(e.data.size()));
     e.music.reset(rw ? Mix_LoadMUS_RW(rw, 1) : nullptr);
     return e.music ? Add(std::move(e)) : 0;  // moving the vector keeps its buffer where it is
 }
 
-AudioHandle SdlAudio::LoadStream(std::span<const uint8_t> data) {
-    std::lock_guard lock(mutex_);
-    const AudioFormat f = DetectAudioFormat(data);
-    return f == AudioFormat::Stream || f == AudioFormat::Wave ? LoadMusicEntry(data, AudioKind::Stream) : 0;
-}
-
 AudioHandle SdlAudio::LoadMusic(std::span<const uint8_t> data) {
     std::lock_guard lock(mutex_);
-    return DetectAudioFormat(data) == AudioFormat::Module ? LoadMusicEntry(data, AudioKind::Music) : 0;
+    if (!open_) return 0;
+    Entry e;
+    e.kind = AudioKind::Music;
+    e.module = ModuleDecoder::Open(data);
+    return e.module ? Add(std::move(e)) : 0;
 }
 
 void SdlAudio::Free(AudioHandle handle) {
@@ -99,6 +119,10 @@ void SdlAudio::Free(AudioHandle handle) {
     if (it == entries_.end()) return;
     HaltSample(handle);
     if (currentMusic_ == handle) currentMusic_ = 0;
+    if (currentModule_ == handle) {
+        SetPlayingModule(nullptr, false);
+        currentModule_ = 0;
+    }
     entries_.erase(it);  // the mixer halts a chunk or music that is still playing before freeing it
 }
 
@@ -130,8 +154,12 @@ bool SdlAudio::Play(AudioHandle handle, bool looped) {
         channelOwner_[static_cast<size_t>(channel)] = handle;
         return true;
     }
-    // The mixer has a single music slot: starting a stream or module halts whichever stream or
-    // module was playing, so two of them never sound together (a sample and music do).
+    if (e.kind == AudioKind::Music) {
+        SetPlayingModule(e.module.get(), looped);
+        currentModule_ = handle;
+        return true;
+    }
+    // The stream has the music slot to itself: a new stream ends the one before.
     if (Mix_PlayMusic(e.music.get(), looped ? -1 : 0) != 0) return false;
     currentMusic_ = handle;
     return true;
@@ -157,6 +185,10 @@ bool SdlAudio::Stop(AudioHandle handle) {
         Mix_HaltMusic();
         currentMusic_ = 0;
     }
+    if (currentModule_ == handle) {
+        SetPlayingModule(nullptr, false);
+        currentModule_ = 0;
+    }
     return true;
 }
 
@@ -165,8 +197,10 @@ void SdlAudio::StopAll() {
     if (!open_) return;
     Mix_HaltChannel(-1);
     Mix_HaltMusic();
+    SetPlayingModule(nullptr, false);
     std::fill(channelOwner_.begin(), channelOwner_.end(), 0);
     currentMusic_ = 0;
+    currentModule_ = 0;
 }
 
 void SdlAudio::SetVolume(int percent) {
@@ -176,6 +210,7 @@ void SdlAudio::SetVolume(int percent) {
 }
 
 void SdlAudio::ApplyVolume() {
+    moduleVolume_.store(volume_);
     if (!open_) return;
     const int level = volume_ * MIX_MAX_VOLUME / 100;
     Mix_Volume(-1, level);  // channels added later start at full volume, so this is applied again then
@@ -184,3 +219,39 @@ void SdlAudio::ApplyVolume() {
 
 void SdlAudio::PlayCD(int, bool) {}
 void SdlAudio::StopCD() {}
+
+void SdlAudio::SetPlayingModule(ModuleDecoder* module, bool looped) {
+    std::lock_guard lock(moduleMutex_);
+    if (module != nullptr) module->Restart(looped);
+    playingModule_ = module;
+}
+
+void SdlAudio::MixModule(void* self, uint8_t* stream, int length) {
+    auto* audio = static_cast<SdlAudio*>(self);
+    if (stream == nullptr || length <= 0) return;
+    std::lock_guard lock(audio->moduleMutex_);
+    if (audio->playingModule_ == nullptr) return;
+    // Samples of 16 bits; a stray odd byte is left alone.
+    audio->MixModuleLocked(reinterpret_cast<int16_t*>(stream), static_cast<size_t>(length) / 2);
+}
+
+void SdlAudio::MixModuleLocked(int16_t* out, size_t samples) {
+    const auto channels = static_cast<size_t>(outputChannels_);
+    const size_t frames = samples / channels;
+    if (moduleScratch_.size() < 2 * frames) moduleScratch_.resize(2 * frames);
+    const size_t rendered = playingModule_->Render(outputRate_, moduleScratch_.data(), frames);
+    if (rendered < frames) playingModule_ = nullptr;  // a module played once has ended
+    const int32_t volume = moduleVolume_.load();
+    for (size_t f = 0; f < rendered; ++f) {
+        const int32_t left = moduleScratch_[2 * f] * volume / 100;
+        const int32_t right = moduleScratch_[2 * f + 1] * volume / 100;
+        int16_t* frame = out + f * channels;
+        if (channels == 1) {
+            frame[0] = Saturated(frame[0] + (left + right) / 2);
+        } else {
+            // Front left and right; further channels keep what the mixer put there.
+            frame[0] = Saturated(frame[0] + left);
+            frame[1] = Saturated(frame[1] + right);
+        }
+    }
+}

@@ -122,11 +122,30 @@ TEST_F(TextLayout, WrapBreaksAtSpacesWithSoftBreaks) {
     EXPECT_EQ(Wrap("", 100), "");
 }
 
-TEST_F(TextLayout, WrapKeepsNewlines) {
-    EXPECT_EQ(Wrap("aaa\nbbb ccc", 100), "aaa\nbbb ccc");
-    EXPECT_EQ(Wrap("aaa \nbbb", 100), "aaa\nbbb");
-    EXPECT_EQ(Wrap("a\n\nb", 100), "a\n\nb");
-    EXPECT_EQ(Wrap("a\n\n\nb", 100), "a\n\n\nb");
+TEST_F(TextLayout, WrapKeepsNewlinesAndCollapsesBlankLines) {
+    struct Case {
+        const char* text;
+        const char* wrapped;
+    };
+    const Case cases[] = {
+        {"aaa\nbbb ccc", "aaa\nbbb ccc"},
+        {"aaa \nbbb", "aaa\nbbb"},
+        // A blank line goes with the line end before it; of three newlines in a row two remain.
+        {"a\n\nb", "a\nb"},
+        {"a\n\n\nb", "a\n\nb"},
+        {"aaa\n\nbbb ccc", "aaa\nbbb ccc"},
+        // CR LF line ends: a carriage return stays with the word it follows, the blank line goes.
+        {"aaa\r\n\r\nbbb", "aaa\r\nbbb"},
+        {"aaa\n\r\nbbb", "aaa\nbbb"},
+        {"\r\nbbb", "\nbbb"},
+        // Wrapping what was wrapped changes nothing more.
+        {"a\nb", "a\nb"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Wrap(c.text, 100), c.wrapped) << c.text;
+    // Collapsed lines are what the height is measured from: "a\n\nb" wraps to two lines.
+    String text("a\n\nb");
+    WrapText(text, 100, *font);
+    EXPECT_EQ(TextHeight(*font, text.Text()), Height("a\nb"));
 }
 
 TEST_F(TextLayout, WrapLeavesLongWordsWhole) {

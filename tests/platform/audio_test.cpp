@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "platform/headless/headless_audio.h"
+#include "platform/module_decoder.h"
+#include "tests/support/sound_builder.h"
 
 namespace {
 
@@ -22,22 +24,34 @@ Bytes Wave() {
     return b;
 }
 
+Bytes Of(const std::string& file) { return Bytes(file.begin(), file.end()); }
+
+// Every MOD tag the module library reads, with its channel count, and the other formats built here.
+const ModTag kModTags[] = {{"M.K.", 4}, {"M!K!", 4}, {"M&K!", 4}, {"FLT4", 4}, {"4CHN", 4}, {"6CHN", 6},
+                           {"8CHN", 8}, {"FLT8", 8}, {"CD81", 8}, {"OKTA", 8}, {"10CH", 10}, {"16CH", 16},
+                           {"32CH", 32}};
+
 TEST(AudioFormatTest, FirstBytesDecide) {
     EXPECT_EQ(DetectAudioFormat(Wave()), AudioFormat::Wave);
     EXPECT_EQ(DetectAudioFormat(WithAt(64, 0, "RIFF")), AudioFormat::Unknown);  // RIFF but not WAVE
-    EXPECT_EQ(DetectAudioFormat(WithAt(64, 0, "OggS")), AudioFormat::Stream);
-    EXPECT_EQ(DetectAudioFormat(WithAt(64, 0, "ID3")), AudioFormat::Stream);
-    EXPECT_EQ(DetectAudioFormat(Bytes{0xFF, 0xFB, 0x90, 0x00}), AudioFormat::Stream);
+    EXPECT_EQ(DetectAudioFormat(WithAt(64, 0, "OggS")), AudioFormat::Compressed);
+    EXPECT_EQ(DetectAudioFormat(WithAt(64, 0, "ID3")), AudioFormat::Compressed);
+    EXPECT_EQ(DetectAudioFormat(WithAt(64, 0, "fLaC")), AudioFormat::Compressed);
+    EXPECT_EQ(DetectAudioFormat(Bytes{0xFF, 0xFB, 0x90, 0x00}), AudioFormat::Compressed);
     EXPECT_EQ(DetectAudioFormat(Bytes{0xFF, 0x1B}), AudioFormat::Unknown);
-    EXPECT_EQ(DetectAudioFormat(WithAt(100, 0, "Extended Module: ")), AudioFormat::Module);
-    EXPECT_EQ(DetectAudioFormat(WithAt(100, 0, "IMPM")), AudioFormat::Module);
-    EXPECT_EQ(DetectAudioFormat(WithAt(100, 44, "SCRM")), AudioFormat::Module);
-    EXPECT_EQ(DetectAudioFormat(WithAt(1084, 1080, "M.K.")), AudioFormat::Module);
-    Bytes cut = WithAt(1084, 1080, "M.K.");
+    EXPECT_EQ(DetectAudioFormat(Of(OggVorbisFile())), AudioFormat::Compressed);
+    EXPECT_EQ(DetectAudioFormat(Of(Mp3File())), AudioFormat::Compressed);
+    EXPECT_EQ(DetectAudioFormat(Of(ModFile({"M.K.", 4}))), AudioFormat::Module);
+    EXPECT_EQ(DetectAudioFormat(Of(MtmFile())), AudioFormat::Module);
+    Bytes cut = Of(ModFile({"M.K.", 4}));
     cut.resize(1083);  // the tag would run past the end
     EXPECT_EQ(DetectAudioFormat(cut), AudioFormat::Unknown);
     EXPECT_EQ(DetectAudioFormat(Bytes{}), AudioFormat::Unknown);
     EXPECT_EQ(DetectAudioFormat(Bytes(2000, 0x41)), AudioFormat::Unknown);
+    EXPECT_TRUE(IsSampledSound(AudioFormat::Wave));
+    EXPECT_TRUE(IsSampledSound(AudioFormat::Compressed));
+    EXPECT_FALSE(IsSampledSound(AudioFormat::Module));
+    EXPECT_FALSE(IsSampledSound(AudioFormat::Unknown));
 }
 
 class HeadlessAudioTest : public ::testing::Test {
@@ -54,20 +68,66 @@ TEST_F(HeadlessAudioTest, LoadTriesSampleThenStreamThenMusic) {
     const LoadedAudio wav = audio_.Load(Wave());
     EXPECT_EQ(wav.kind, AudioKind::Sample);
     EXPECT_NE(wav.handle, 0u);
-    const LoadedAudio ogg = audio_.Load(WithAt(64, 0, "OggS"));
-    EXPECT_EQ(ogg.kind, AudioKind::Stream);
-    const Bytes mod = WithAt(1084, 1080, "M.K.");
+    // Compressed files are samples too.
+    const LoadedAudio ogg = audio_.Load(Of(OggVorbisFile()));
+    EXPECT_EQ(ogg.kind, AudioKind::Sample);
+    EXPECT_EQ(audio_.Load(Of(Mp3File())).kind, AudioKind::Sample);
+    const Bytes mod = Of(ModFile({"M.K.", 4}));
     audio_.ClearCalls();
     const LoadedAudio music = audio_.Load(mod);
     EXPECT_EQ(music.kind, AudioKind::Music);
-    EXPECT_EQ(audio_.Calls(), (std::vector<std::string>{"LoadSample 1084 -> 0", "LoadStream 1084 -> 0",
-                                                        "LoadMusic 1084 -> " + std::to_string(music.handle)}));
+    const std::string size = std::to_string(mod.size());
+    EXPECT_EQ(audio_.Calls(), (std::vector<std::string>{"LoadSample " + size + " -> 0", "LoadStream " + size + " -> 0",
+                                                        "LoadMusic " + size + " -> " + std::to_string(music.handle)}));
     const LoadedAudio junk = audio_.Load(Bytes(100, 7));
     EXPECT_EQ(junk.kind, AudioKind::None);
     EXPECT_EQ(junk.handle, 0u);
-    EXPECT_EQ(audio_.Objects(), 3);
+    EXPECT_EQ(audio_.Objects(), 4);
     EXPECT_NE(wav.handle, ogg.handle);
     EXPECT_NE(ogg.handle, music.handle);
+}
+
+TEST_F(HeadlessAudioTest, EveryModuleTheDecoderReadsIsMusic) {
+    std::vector<std::pair<std::string, Bytes>> modules;
+    for (const ModTag& tag : kModTags) modules.emplace_back(tag.tag, Of(ModFile(tag)));
+    modules.emplace_back("MTM", Of(MtmFile()));
+    for (const auto& [name, bytes] : modules) {
+        EXPECT_NE(ModuleDecoder::Open(bytes), nullptr) << name;
+        const LoadedAudio loaded = audio_.Load(bytes);
+        EXPECT_EQ(loaded.kind, AudioKind::Music) << name;
+        EXPECT_TRUE(audio_.PlayOnce(loaded.handle)) << name;
+    }
+    // What the decoder refuses is no module, whatever its first bytes promise.
+    EXPECT_EQ(audio_.LoadMusic(Bytes(2000, 0x41)), 0u);
+    EXPECT_EQ(audio_.LoadMusic(WithAt(100, 0, "Extended Module: ")), 0u);
+    EXPECT_EQ(audio_.LoadMusic(Wave()), 0u);
+}
+
+TEST_F(HeadlessAudioTest, ASampleAStreamAndAModuleStartedTogetherAllPlay) {
+    const AudioHandle sample = audio_.LoadSample(Of(OggVorbisFile()), Audio::kMaxSamplePlaybacks);
+    const AudioHandle stream = audio_.LoadStream(Of(Mp3File()));
+    const AudioHandle module = audio_.LoadMusic(Of(ModFile({"8CHN", 8})));
+    ASSERT_NE(sample, 0u);
+    ASSERT_NE(stream, 0u);
+    ASSERT_NE(module, 0u);
+    EXPECT_TRUE(audio_.PlayLooped(module));
+    EXPECT_TRUE(audio_.PlayOnce(sample));
+    EXPECT_TRUE(audio_.PlayLooped(stream));
+    EXPECT_TRUE(audio_.PlayOnce(sample));
+    EXPECT_EQ(audio_.Playbacks(sample), 2);
+    EXPECT_EQ(audio_.Playbacks(stream), 1);
+    EXPECT_EQ(audio_.Playbacks(module), 1);
+
+    // A second stream takes the stream's voice and leaves the module playing; so does a module.
+    const AudioHandle stream2 = audio_.LoadStream(Wave());
+    EXPECT_TRUE(audio_.PlayOnce(stream2));
+    EXPECT_EQ(audio_.Playbacks(stream), 0);
+    EXPECT_EQ(audio_.Playbacks(module), 1);
+    const AudioHandle module2 = audio_.LoadMusic(Of(MtmFile()));
+    EXPECT_TRUE(audio_.PlayOnce(module2));
+    EXPECT_EQ(audio_.Playbacks(module), 0);
+    EXPECT_EQ(audio_.Playbacks(stream2), 1);
+    EXPECT_EQ(audio_.Playbacks(sample), 2);
 }
 
 TEST_F(HeadlessAudioTest, SampleAllowsFivePlaybacksAtOnce) {
@@ -82,7 +142,7 @@ TEST_F(HeadlessAudioTest, SampleAllowsFivePlaybacksAtOnce) {
     EXPECT_TRUE(audio_.PlayOnce(h));
 
     // A stream restarts rather than adding playbacks.
-    const AudioHandle s = audio_.LoadStream(WithAt(64, 0, "OggS"));
+    const AudioHandle s = audio_.LoadStream(Of(OggVorbisFile()));
     EXPECT_TRUE(audio_.PlayOnce(s));
     EXPECT_TRUE(audio_.PlayLooped(s));
     EXPECT_EQ(audio_.Playbacks(s), 1);
@@ -104,7 +164,7 @@ TEST_F(HeadlessAudioTest, StaleAndUnknownHandlesAreRefused) {
 
 TEST_F(HeadlessAudioTest, StopAllEndsEverythingAndOutputGoesOn) {
     const AudioHandle a = audio_.LoadSample(Wave(), 5);
-    const AudioHandle m = audio_.LoadMusic(WithAt(100, 0, "IMPM"));
+    const AudioHandle m = audio_.LoadMusic(Of(ModFile({"M.K.", 4})));
     audio_.PlayOnce(a);
     audio_.PlayOnce(a);
     audio_.PlayLooped(m);

@@ -34,6 +34,39 @@ TEST(Input, EitherSideAnswersForAModifier) {
     EXPECT_FALSE(input.KeyDown(VK_SHIFT));
 }
 
+TEST(Input, AClickBetweenTwoPollsIsSeenAsPressedOnce) {
+    struct Case {
+        const char* what;
+        int32_t set;     // the code the backend reports
+        int32_t asked;   // the code the game polls
+        bool release;    // up again before the poll
+    };
+    const Case cases[] = {
+        {"click shorter than a poll", VK_LBUTTON, VK_LBUTTON, true},
+        {"right button held", VK_RBUTTON, VK_RBUTTON, false},
+        {"key tapped", 'Q', 'Q', true},
+        {"right shift tapped, asked unsided", VK_RSHIFT, VK_SHIFT, true},
+        {"left alt held, asked unsided", VK_LMENU, VK_MENU, false},
+    };
+    for (const Case& c : cases) {
+        HeadlessInput input;
+        EXPECT_FALSE(input.KeyPressedSinceLastPoll(c.asked)) << c.what;
+        input.SetKey(c.set, true);
+        if (c.release) input.SetKey(c.set, false);
+        EXPECT_EQ(input.KeyDown(c.asked), !c.release) << c.what;
+        EXPECT_TRUE(input.KeyPressedSinceLastPoll(c.asked)) << c.what;
+        // Asking again without a new press: not pressed, though a held key stays down.
+        EXPECT_FALSE(input.KeyPressedSinceLastPoll(c.asked)) << c.what;
+        EXPECT_FALSE(input.KeyPressedSinceLastPoll(c.set)) << c.what;
+    }
+    HeadlessInput input;
+    input.SetKey('A', true);
+    EXPECT_FALSE(input.KeyPressedSinceLastPoll('B'));  // each key keeps its own
+    EXPECT_FALSE(input.KeyPressedSinceLastPoll(-1));
+    EXPECT_FALSE(input.KeyPressedSinceLastPoll(256));
+    EXPECT_TRUE(input.KeyPressedSinceLastPoll('A'));
+}
+
 TEST(Input, CursorKeepsNegativeAndLargePositions) {
     HeadlessInput input;
     input.MoveCursor(-192, 70000);

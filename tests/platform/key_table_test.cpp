@@ -65,3 +65,22 @@ TEST(KeyTable, UnsidedCodesAndControlCharacters) {
     EXPECT_EQ(ControlCharacter('C', false), -1);
     EXPECT_EQ(ControlCharacter(VK_F1, true), -1);
 }
+
+TEST(KeyTable, RightAltCountsAsAltUnlessTheLayoutTypesWithIt) {
+    struct Case {
+        Modifiers held;
+        bool alt;
+    };
+    const Case cases[] = {
+        {{.leftAlt = true}, true},
+        {{.rightAlt = true}, true},
+        {{.leftAlt = true, .rightAltTypes = true}, true},
+        {{.rightAlt = true, .rightAltTypes = true}, false},  // AltGr types a character
+        {{.leftAlt = true, .ctrl = true}, false},
+        {{.rightAlt = true, .ctrl = true}, false},  // AltGr as Ctrl+Alt
+        {{.ctrl = true}, false},
+        {{}, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AltHeld(c.held), c.alt) << c.held.leftAlt << c.held.rightAlt << c.held.ctrl << c.held.rightAltTypes;
+}

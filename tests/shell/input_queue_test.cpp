@@ -20,7 +20,8 @@ TEST(InputQueue, KeepsTheFirst32AndDropsTheRest) {
     InputQueue queue(32);
     for (int32_t i = 0; i < 32; ++i) EXPECT_TRUE(queue.PushInt(i));
     EXPECT_FALSE(queue.PushInt(32));
-    EXPECT_EQ(queue.Count(), 32u);
+    EXPECT_EQ(queue.Count(), 128u);  // bytes
+    EXPECT_EQ(queue.Capacity(), 128u);
     EXPECT_EQ(queue.ReadInt(), 0);
     EXPECT_TRUE(queue.PushInt(33));  // one read makes room for one more
     EXPECT_FALSE(queue.PushInt(34));
@@ -37,13 +38,30 @@ TEST(InputQueue, EmptyAndPeek) {
     EXPECT_EQ(queue.PeekInt(), -1);
     EXPECT_EQ(queue.Count(), 0u);
     queue.PushInt(-1);  // a real -1 is told from empty by the count
-    EXPECT_EQ(queue.Count(), 1u);
+    EXPECT_EQ(queue.Count(), 4u);
     queue.PushInt(7);
     EXPECT_EQ(queue.PeekInt(), -1);
     EXPECT_EQ(queue.ReadInt(), -1);
     EXPECT_EQ(queue.PeekInt(), 7);
     EXPECT_EQ(queue.ReadInt(), 7);
     EXPECT_TRUE(queue.Empty());
+}
+
+// The dialog loop and the flight take values while at least 4 bytes are queued: every value comes
+// out once, a queued -1 (the character 255) included, and the loop ends on an empty queue.
+TEST(InputQueue, CallersCountBytesAndTakeAValuePerFourBytes) {
+    InputQueue queue(32);
+    const std::vector<int32_t> typed = {'A', -1, InputQueue::kAltMarker, 'x'};
+    for (int32_t v : typed) queue.PushInt(v);
+    EXPECT_EQ(queue.Count(), typed.size() * 4);
+    std::vector<int32_t> taken;
+    while (queue.Count() >= 4) taken.push_back(queue.ReadInt());
+    EXPECT_EQ(taken, typed);
+    // One key waiting is enough for the rule: it does not wait for four.
+    queue.PushInt(VK_ESCAPE);
+    EXPECT_GE(queue.Count(), 4u);
+    EXPECT_EQ(queue.ReadInt(), VK_ESCAPE);
+    EXPECT_LT(queue.Count(), 4u);
 }
 
 TEST(InputQueue, ValuesWrapAroundTheStorage) {

@@ -5,19 +5,9 @@
 #include "tests/support/block_writer.h"
 #include "tests/support/temp_dir.h"
 
-std::string WaveFile(uint32_t samples, uint32_t rate) {
-    std::string pcm;
-    for (uint32_t i = 0; i < samples; ++i) pcm += LeU16((i / 25) % 2 == 0 ? 2000 : static_cast<uint16_t>(-2000));
-    std::string fmt = LeU16(1) + LeU16(1) + LeU32(rate) + LeU32(rate * 2) + LeU16(2) + LeU16(16);
-    std::string body = "WAVE";
-    body += "fmt " + LeU32(static_cast<uint32_t>(fmt.size())) + fmt;
-    body += "data" + LeU32(static_cast<uint32_t>(pcm.size())) + pcm;
-    return "RIFF" + LeU32(static_cast<uint32_t>(body.size())) + body;
-}
-
 std::string OggBytes() { return std::string("OggS") + std::string(60, '\0'); }
 
-std::string ModuleBytes() { return "Extended Module: test" + std::string(100, '\0'); }
+std::string ModuleBytes() { return ModFile({"M.K.", 4}); }
 
 void Refill(SoundRecord& record, const std::string& bytes) {
     TempDir dir;

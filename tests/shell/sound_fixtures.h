@@ -8,10 +8,9 @@
 #include "script/method_runner.h"
 #include "script/zema_class.h"
 #include "shell/sound_record.h"
+#include "tests/support/sound_builder.h"
 
-// A playable 16-bit mono PCM WAVE file of the given number of samples (a quiet square wave).
-std::string WaveFile(uint32_t samples = 2205, uint32_t rate = 22050);
-// First bytes of an Ogg stream and of a module: enough for the formats to be told apart.
+// The first bytes of an Ogg stream, enough for the format to be told; and a four-channel MOD.
 std::string OggBytes();
 std::string ModuleBytes();
 

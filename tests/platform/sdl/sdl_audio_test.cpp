@@ -1,3 +1,4 @@
+#include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "platform/sdl/sdl_audio.h"
+#include "tests/support/sound_builder.h"
 
 namespace {
 
@@ -78,6 +80,71 @@ TEST(SdlAudioTest, PlaysAWaveFromMemoryAndShutsDown) {
     // Opens again after a shutdown, and the destructor closes what is left.
     ASSERT_TRUE(audio.Init());
     EXPECT_NE(audio.LoadSample(ToneWave(), 5), 0u);
+}
+
+std::vector<uint8_t> Of(const std::string& file) { return std::vector<uint8_t>(file.begin(), file.end()); }
+
+TEST(SdlAudioTest, CompressedSamplesDecodeAndModulesAreNoSamples) {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    SdlAudio audio;
+    ASSERT_TRUE(audio.Init());
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool sample;
+        bool music;
+    };
+    std::vector<uint8_t> brokenOgg = Of(OggVorbisFile());
+    brokenOgg.resize(40);  // the header page cut short
+    const Case cases[] = {
+        {"wave", ToneWave(), true, false},
+        {"ogg vorbis", Of(OggVorbisFile()), true, false},
+        {"mp3", Of(Mp3File()), true, false},
+        {"broken ogg", brokenOgg, false, false},
+        {"mod", Of(ModFile({"6CHN", 6})), false, true},
+        {"mtm", Of(MtmFile()), false, true},
+        {"junk", std::vector<uint8_t>(300, 9), false, false},
+    };
+    for (const Case& c : cases) {
+        const AudioHandle sample = audio.LoadSample(c.bytes, 5);
+        EXPECT_EQ(sample != 0, c.sample) << c.what;
+        if (sample != 0) {
+            EXPECT_TRUE(audio.PlayOnce(sample)) << c.what;
+        }
+        EXPECT_EQ(audio.LoadMusic(c.bytes) != 0, c.music) << c.what;
+    }
+}
+
+TEST(SdlAudioTest, SamplesAStreamAndAModulePlayTogether) {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    SdlAudio audio;
+    ASSERT_TRUE(audio.Init());
+    const AudioHandle sample = audio.LoadSample(Of(Mp3File()), 5);
+    const AudioHandle stream = audio.LoadStream(Of(OggVorbisFile()));
+    const AudioHandle module = audio.LoadMusic(Of(ModFile({"M!K!", 4})));
+    ASSERT_NE(sample, 0u);
+    ASSERT_NE(stream, 0u);
+    ASSERT_NE(module, 0u);
+    EXPECT_TRUE(audio.PlayLooped(stream));
+    EXPECT_TRUE(audio.PlayLooped(module));
+    // The module did not take the stream's voice: the mixer's music is still the Ogg stream.
+    EXPECT_TRUE(Mix_PlayingMusic());
+    EXPECT_EQ(Mix_GetMusicType(nullptr), MUS_OGG);
+    // Looped playbacks never end by themselves, so the per-sample limit shows that all five sound
+    // with the stream and the module, whatever the timing.
+    for (int i = 0; i < Audio::kMaxSamplePlaybacks; ++i) EXPECT_TRUE(audio.PlayLooped(sample));
+    EXPECT_FALSE(audio.PlayLooped(sample));
+    audio.SetVolume(40);
+    // A second module replaces the first on its voice; stopping and freeing a playing module is safe.
+    const AudioHandle module2 = audio.LoadMusic(Of(MtmFile()));
+    EXPECT_TRUE(audio.PlayOnce(module2));
+    EXPECT_TRUE(audio.Stop(module));
+    audio.Free(module2);
+    EXPECT_FALSE(audio.Stop(module2));
+    EXPECT_TRUE(audio.PlayLooped(module));
+    audio.StopAll();
+    EXPECT_TRUE(audio.PlayOnce(module));
+    audio.Shutdown();
 }
 
 }  // namespace

@@ -98,6 +98,7 @@ TEST_F(SdlPlatformTest, EventsBecomeKeysCharactersWheelAndQuit) {
     app.SetKeyDownHandler([&](int32_t vk, bool alt) { keys.emplace_back(vk, alt); });
     app.SetCharHandler([&](uint8_t c, bool) { chars.push_back(c); });
     bool shiftSeen = false;
+    bool clickSeen = false;
     app.StartGameThread([&] {
         auto key = [](uint32_t type, SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod) {
             SDL_Event event{};
@@ -109,6 +110,8 @@ TEST_F(SdlPlatformTest, EventsBecomeKeysCharactersWheelAndQuit) {
             SDL_PushEvent(&event);
         };
         key(SDL_KEYDOWN, SDLK_x, SDL_SCANCODE_X, KMOD_LALT);
+        // The dummy driver's layout has a plain right Alt: it counts as Alt.
+        key(SDL_KEYDOWN, SDLK_y, SDL_SCANCODE_Y, KMOD_RALT);
         key(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, 0);
         key(SDL_KEYDOWN, SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, KMOD_RSHIFT);
         SDL_Event text{};
@@ -119,8 +122,17 @@ TEST_F(SdlPlatformTest, EventsBecomeKeysCharactersWheelAndQuit) {
         wheel.type = SDL_MOUSEWHEEL;
         wheel.wheel.y = 2;
         SDL_PushEvent(&wheel);
+        // A click that is over before the game polls.
+        for (uint32_t type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+            SDL_Event click{};
+            click.type = type;
+            click.button.button = SDL_BUTTON_LEFT;
+            click.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+            SDL_PushEvent(&click);
+        }
         // Everything pushed so far is handled before a call queued after it.
         app.RunOnMain([] {});
+        clickSeen = !input.MouseButtonDown(VK_LBUTTON) && input.KeyPressedSinceLastPoll(VK_LBUTTON);
         app.RunOnMain([&] { shiftSeen = input.KeyDown(VK_SHIFT); });
         key(SDL_KEYUP, SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, 0);
         SDL_Event quit{};
@@ -130,10 +142,13 @@ TEST_F(SdlPlatformTest, EventsBecomeKeysCharactersWheelAndQuit) {
     EXPECT_EQ(app.RunMainLoop(), 0);
     app.JoinGameThread();
     EXPECT_EQ(keys,
-              (std::vector<std::pair<int32_t, bool>>{{'X', true}, {VK_RETURN, false}, {VK_SHIFT, false}}));
+              (std::vector<std::pair<int32_t, bool>>{
+                  {'X', true}, {'Y', true}, {VK_RETURN, false}, {VK_SHIFT, false}}));
     EXPECT_EQ(chars, (std::vector<int>{13, 0xE9}));
     EXPECT_EQ(app.TakeWheelSum(), 240);
     EXPECT_TRUE(shiftSeen);
+    EXPECT_TRUE(clickSeen);
+    EXPECT_FALSE(input.KeyPressedSinceLastPoll(VK_LBUTTON));
     EXPECT_FALSE(input.KeyDown(VK_SHIFT));
 }
 
