@@ -31,6 +31,18 @@ bool InScriptRegion(const void* p);
 // End of the part of the region the allocator has handed out so far (it only grows): script
 // accesses at or beyond it are refused.
 uint32_t ScriptHandedOutEnd();
+// Whether this build poisons red zones and freed blocks in script memory (sanitizer builds).
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kScriptPoisoning = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kScriptPoisoning = true;
+#else
+inline constexpr bool kScriptPoisoning = false;
+#endif
+#else
+inline constexpr bool kScriptPoisoning = false;
+#endif
 // True when some byte of the range is a red zone or a freed block (sanitizer builds only; always
 // false otherwise). Script accesses to such bytes are refused rather than reported by the sanitizer.
 bool ScriptRangePoisoned(uint32_t address, uint32_t size);
