@@ -186,7 +186,8 @@ struct ThreadCache {
         CachedSlot slots[kCacheSlots];
     };
     Bin bins[kClassCount];
-    bool flushed;  // set at thread exit: from then on blocks bypass the cache
+    bool registered;  // the thread's exit will flush the cache
+    bool flushed;     // set at thread exit: from then on blocks bypass the cache
 };
 thread_local ThreadCache t_cache{};
 
@@ -316,6 +317,7 @@ class Heap {
         // ones, only one finds it set.
         if (!span->SetLive(slot, false)) BadFree(p, "already freed");
         Poison(p, slotSize);
+        if (!t_cache.registered) RegisterThreadFlush();
         ThreadCache::Bin& bin = t_cache.bins[cls];
         if (bin.count == kCacheSlots) Flush(cls, kCacheBatch);
         bin.slots[bin.count++] = {span, slot};
@@ -325,7 +327,7 @@ class Heap {
     // Moves up to kCacheBatch slots from the class's spans into the thread's empty bin. Throws
     // std::bad_alloc only when it could move none.
     void Refill(size_t cls) {
-        if (!t_cache.flushed) RegisterThreadFlush();
+        if (!t_cache.registered) RegisterThreadFlush();
         ThreadCache::Bin& bin = t_cache.bins[cls];
         SizeClass& c = classes_[cls];
         const uint32_t want = t_cache.flushed ? 1 : kCacheBatch;
@@ -501,6 +503,7 @@ thread_local ThreadFlush t_flush;
 
 void Heap::RegisterThreadFlush() {
     t_flush.armed = true;
+    t_cache.registered = true;
 }
 
 }  // namespace
