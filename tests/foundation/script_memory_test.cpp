@@ -6,6 +6,7 @@
 #include "foundation/engine_string.h"
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "tests/support/hostile_store.h"
 
 TEST(ScriptMemory, AllocationsOfEverySizeLandInTheRegion) {
     for (size_t size : {size_t{1}, size_t{24}, size_t{4096}, size_t{100000}, size_t{3} << 20, size_t{80} << 20}) {
@@ -90,9 +91,8 @@ TEST(ScriptMemory, OnlyLiveHeadersPassTheObjectCheck) {
     const uint32_t a = ToScript(object);
     delete object;
     EXPECT_THROW(CheckScriptObject(a, 42, "TestObject"), FatalExep);
-    auto* stale = FromScript<uint32_t>(a);
-    stale[0] = kScriptObjectMagic;
-    stale[1] = 42;
+    HostileStore32(a, kScriptObjectMagic);
+    HostileStore32(a + 4, 42);
     EXPECT_THROW(CheckScriptObject(a, 42, "TestObject"), FatalExep);
     // A copy is an object of its own; off by a word is no object.
     EXPECT_NO_THROW(CheckScriptObject(ToScript(copy), 42, "TestObject"));

@@ -7,3 +7,7 @@ __attribute__((no_sanitize("address"))) void HostileFill(uint32_t address, uint3
     volatile uint8_t* bytes = FromScript<uint8_t>(address);
     for (uint32_t i = 0; i < size; ++i) bytes[i] = value;
 }
+
+void HostileStore32(uint32_t address, uint32_t value) {
+    for (uint32_t i = 0; i < 4; ++i) HostileFill(address + i, 1, static_cast<uint8_t>(value >> (8 * i)));
+}

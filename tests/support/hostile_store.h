@@ -7,3 +7,5 @@
 
 // Fills size bytes at a script address with value. The range must lie inside the region.
 void HostileFill(uint32_t address, uint32_t size, uint8_t value);
+// Stores a little-endian 32-bit word at a script address inside the region.
+void HostileStore32(uint32_t address, uint32_t value);
