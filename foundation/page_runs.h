@@ -16,7 +16,7 @@
 #include <vector>
 
 class PageRuns {
-  public:
+public:
     struct Run {
         uint32_t first;
         uint32_t count;
@@ -43,7 +43,7 @@ class PageRuns {
     uint64_t DirtyPages() const { return dirtyPages_; }
     size_t FreeRuns() const { return byStart_.size(); }
 
-  private:
+private:
     void Insert(uint32_t first, uint32_t count);
     void Erase(std::map<uint32_t, uint32_t>::iterator run);
     bool Dirty(uint32_t page) const { return (dirty_[page / 64] >> (page % 64) & 1) != 0; }

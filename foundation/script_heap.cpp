@@ -38,12 +38,8 @@ namespace {
 #ifdef VONDREL_ASAN
 // Bytes after every block that stay poisoned, so that a host overrun inside the region is reported.
 constexpr size_t kRedZone = 16;
-void Poison(const void* p, size_t n) {
-    ASAN_POISON_MEMORY_REGION(p, n);
-}
-void Unpoison(const void* p, size_t n) {
-    ASAN_UNPOISON_MEMORY_REGION(p, n);
-}
+void Poison(const void* p, size_t n) { ASAN_POISON_MEMORY_REGION(p, n); }
+void Unpoison(const void* p, size_t n) { ASAN_UNPOISON_MEMORY_REGION(p, n); }
 #else
 constexpr size_t kRedZone = 0;
 void Poison(const void*, size_t) {}
@@ -73,9 +69,7 @@ constexpr auto kClassOf16 = [] {
     return table;
 }();
 
-size_t ClassOf(size_t size) {
-    return size <= 8 ? 0 : kClassOf16[(size + 15) / 16];
-}
+size_t ClassOf(size_t size) { return size <= 8 ? 0 : kClassOf16[(size + 15) / 16]; }
 
 // Owner of a page, one word per page: 0 when no live block starts there; for a page of a span,
 // the span's address with its class + 1 in the low bits; for the first page of a large block, its
@@ -101,7 +95,7 @@ struct alignas(64) Span {
     explicit Span(uint32_t slotSize)
         : slotCount(kSpanBytes / slotSize),
           owned((slotCount + 63) / 64),
-          live(new uint64_t[owned.size()]()) {}
+          live(std::make_unique<uint64_t[]>(owned.size())) {}
 
     void Start(uint32_t first) {
         firstPage = first;
@@ -186,7 +180,8 @@ struct ThreadCache {
         CachedSlot slots[kCacheSlots];
     };
     Bin bins[kClassCount];
-    bool flushed;  // set at thread exit: from then on blocks bypass the cache
+    bool registered;  // the thread's exit will flush the cache
+    bool flushed;     // set at thread exit: from then on blocks bypass the cache
 };
 thread_local ThreadCache t_cache{};
 
@@ -202,9 +197,7 @@ void CountTaken(size_t bytes) {
     }
 }
 
-void CountGiven(size_t bytes) {
-    g_inUse.fetch_sub(bytes, std::memory_order_relaxed);
-}
+void CountGiven(size_t bytes) { g_inUse.fetch_sub(bytes, std::memory_order_relaxed); }
 
 // Zeroes a slot with aligned 16-byte stores; a slot is a multiple of 16 bytes from 16 up.
 void ZeroSlot(uint8_t* p, uint32_t bytes) {
@@ -236,7 +229,7 @@ void DropPages(uint8_t* p, size_t bytes) {
 }
 
 class Heap {
-  public:
+public:
     Heap() : runs_(kScriptReservedLow / kPageSize, kPageCount) {
         void* region = mmap(nullptr, kScriptRegionSize + kScriptTailGuard, PROT_READ | PROT_WRITE,
                             MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
@@ -281,7 +274,7 @@ class Heap {
         t_cache.flushed = true;
     }
 
-  private:
+private:
     std::atomic_ref<uint64_t> Owner(uint32_t page) const { return std::atomic_ref<uint64_t>(owners_[page]); }
 
     uint8_t* SlotAddress(const CachedSlot& s, uint32_t slotSize) const {
@@ -316,6 +309,7 @@ class Heap {
         // ones, only one finds it set.
         if (!span->SetLive(slot, false)) BadFree(p, "already freed");
         Poison(p, slotSize);
+        if (!t_cache.registered) RegisterThreadFlush();
         ThreadCache::Bin& bin = t_cache.bins[cls];
         if (bin.count == kCacheSlots) Flush(cls, kCacheBatch);
         bin.slots[bin.count++] = {span, slot};
@@ -325,7 +319,7 @@ class Heap {
     // Moves up to kCacheBatch slots from the class's spans into the thread's empty bin. Throws
     // std::bad_alloc only when it could move none.
     void Refill(size_t cls) {
-        if (!t_cache.flushed) RegisterThreadFlush();
+        if (!t_cache.registered) RegisterThreadFlush();
         ThreadCache::Bin& bin = t_cache.bins[cls];
         SizeClass& c = classes_[cls];
         const uint32_t want = t_cache.flushed ? 1 : kCacheBatch;
@@ -501,17 +495,14 @@ thread_local ThreadFlush t_flush;
 
 void Heap::RegisterThreadFlush() {
     t_flush.armed = true;
+    t_cache.registered = true;
 }
 
 }  // namespace
 
-uint8_t* ScriptRegionBase() {
-    return TheHeap().Base();
-}
+uint8_t* ScriptRegionBase() { return TheHeap().Base(); }
 
-void* ScriptAlloc(size_t size) {
-    return TheHeap().Allocate(size);
-}
+void* ScriptAlloc(size_t size) { return TheHeap().Allocate(size); }
 
 void ScriptFree(void* p) {
     if (p != nullptr) TheHeap().Free(p);
@@ -523,9 +514,7 @@ bool InScriptRegion(const void* p) {
     return a >= base && a - base < kScriptRegionSize;
 }
 
-uint32_t ScriptHandedOutEnd() {
-    return g_handedOutEnd.load(std::memory_order_acquire);
-}
+uint32_t ScriptHandedOutEnd() { return g_handedOutEnd.load(std::memory_order_acquire); }
 
 bool ScriptRangePoisoned(uint32_t address, uint32_t size) {
 #ifdef VONDREL_ASAN

@@ -47,9 +47,10 @@ inline constexpr bool kScriptPoisoning = false;
 // false otherwise). Script accesses to such bytes are refused rather than reported by the sanitizer.
 bool ScriptRangePoisoned(uint32_t address, uint32_t size);
 
-// Bytes of the region held by live blocks (each rounded up to its size class or to whole pages):
-// now, and the most since the start or the last ResetScriptHeapPeak. Tests of bad input use them
-// to show that no allocation was sized by an unchecked number.
+// Bytes of the region held by blocks (each rounded up to its size class or to whole pages): live
+// ones and the few freed small ones each thread keeps for quick reuse; now, and the most since the
+// start or the last ResetScriptHeapPeak. Tests of bad input use them to show that no allocation
+// was sized by an unchecked number.
 struct ScriptHeapUsage {
     size_t inUse;
     size_t peak;
