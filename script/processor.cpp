@@ -172,7 +172,13 @@ ScriptObject* Processor::Receiver(uint32_t word) {
     }
 }
 
+void Processor::PollStop() {
+    stopCountdown_ = kStopPollInterval;
+    if (stopHook_) stopHook_();
+}
+
 void Processor::Call(uint32_t word, uint32_t wordAddress, bool traced) {
+    if (StopPollDue()) PollStop();
     const InstructionWord w{word};
     ScriptObject* receiver = Receiver(word);
     objects_.Peek(0);

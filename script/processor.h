@@ -36,6 +36,9 @@ struct StackDepths {
 // Shows a plain OK message box without an owner window. The shell installs the platform's; without
 // one the text goes nowhere.
 using MessageBoxHook = std::function<void(const String& caption, const String& text)>;
+// Asked now and then while scripts run (every kStopPollInterval backward jumps and calls); it
+// throws to end a run that must stop, such as a script in an endless loop when the program quits.
+using StopHook = std::function<void()>;
 
 class Processor : public ZEMAClass, public MethodRunner {
 public:
@@ -112,6 +115,12 @@ public:
     size_t AllocatedBlockCount() const { return heapBlocks_.size(); }
 
     void SetMessageBoxHook(MessageBoxHook hook) { messageBox_ = std::move(hook); }
+    static constexpr uint32_t kStopPollInterval = 4096;
+    void SetStopHook(StopHook hook) { stopHook_ = std::move(hook); }
+    // Counts a backward jump or a call: true every kStopPollInterval of them, when PollStop is due.
+    bool StopPollDue() { return --stopCountdown_ == 0; }
+    // Asks the stop hook (which may throw) and starts counting again.
+    void PollStop();
     void ShowMessage(const String& caption, const String& text);
 
 private:
@@ -146,4 +155,6 @@ private:
     uint32_t* executeBuffer_ = nullptr;
     std::unordered_set<uint32_t> heapBlocks_;
     MessageBoxHook messageBox_;
+    StopHook stopHook_;
+    uint32_t stopCountdown_ = kStopPollInterval;
 };

@@ -157,6 +157,11 @@ struct Registers {
     VONDREL_INLINE void JumpBy(uint32_t offset) {
         pc = static_cast<uint32_t>(pc + 4 * offset);
         CheckPc();
+        // Loops jump backwards: a script that never returns still lets a stop request in.
+        if (static_cast<int32_t>(offset) < 0 && p.StopPollDue()) [[unlikely]] {
+            Save();
+            p.PollStop();
+        }
     }
 
     // Script memory, range-checked.

@@ -22,6 +22,7 @@
 #include "script/string_procs.h"
 #include "shell/frame_timer.h"
 #include "shell/game_globals.h"
+#include "shell/game_stop.h"
 #include "shell/game_hooks.h"
 #include "shell/game_ids.h"
 #include "shell/hot_key_table.h"
@@ -156,6 +157,7 @@ void GameStartup() {
 
     game.processor = new Processor(archive, kStackCapacity, kStackCapacity, kStackCapacity, kStackCapacity);
     Processor& processor = *game.processor;
+    processor.SetStopHook(CheckGameStop);
     App& app = *s.app;
     processor.SetMessageBoxHook(
         [&app](const String& caption, const String& text) {

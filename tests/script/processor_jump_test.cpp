@@ -205,3 +205,29 @@ TEST_F(ProcessorTest, ReturnStackFaults) {
 }
 
 }  // namespace
+
+namespace {
+
+struct Stopped {};
+
+}  // namespace
+
+TEST_F(ProcessorTest, AStopRequestEndsAnEndlessLoop) {
+    // The loop counts up in a local forever; the hook asks to stop once it has been polled a few
+    // times, and from then on the next poll ends the run.
+    uint32_t polls = 0;
+    uint32_t requestedAt = 0;
+    uint32_t counter = 0;
+    Cpu().SetStopHook([&] {
+        ++polls;
+        if (requestedAt != 0) throw Stopped{};
+        if (polls == 3) requestedAt = ScriptLoad32(counter);
+    });
+    counter = Place({0});
+    const std::vector<uint32_t> loop{OpWord(Op::PushInline), counter, OpWord(Op::IncrementMemory),
+                                     OpWord(Op::Jump), M(-5)};
+    EXPECT_THROW(RunCode(loop), Stopped);
+    EXPECT_EQ(polls, 4u);
+    // Stopped within one poll interval of the request, a few microseconds of a loop like this.
+    EXPECT_LE(ScriptLoad32(counter) - requestedAt, Processor::kStopPollInterval);
+}
