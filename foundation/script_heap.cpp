@@ -500,7 +500,11 @@ void Heap::RegisterThreadFlush() {
 
 }  // namespace
 
-uint8_t* ScriptRegionBase() { return TheHeap().Base(); }
+uint8_t* ScriptRegionBase() {
+    // Asked on every script access: the base is kept once the region exists.
+    static uint8_t* const base = TheHeap().Base();
+    return base;
+}
 
 void* ScriptAlloc(size_t size) { return TheHeap().Allocate(size); }
 

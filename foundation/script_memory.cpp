@@ -20,18 +20,11 @@ uint32_t ToScript(const void* p) {
     return static_cast<uint32_t>(static_cast<const uint8_t*>(p) - ScriptRegionBase());
 }
 
-bool ScriptRangeUsable(uint32_t address, uint32_t size) {
-    const uint64_t end = uint64_t{address} + size;
-    return address >= kScriptReservedLow && end <= ScriptHandedOutEnd() && !ScriptRangePoisoned(address, size);
-}
-
-void CheckScriptRange(uint32_t address, uint32_t size) {
-    if (!ScriptRangeUsable(address, size)) {
-        char text[96];
-        snprintf(text, sizeof text, "Script memory access outside the address space at 0x%08X, %u bytes",
-                 address, size);
-        throw FatalExep(text);
-    }
+void ThrowBadScriptRange(uint32_t address, uint32_t size) {
+    char text[96];
+    snprintf(text, sizeof text, "Script memory access outside the address space at 0x%08X, %u bytes", address,
+             size);
+    throw FatalExep(text);
 }
 
 uint32_t ScriptLoad32(uint32_t address) {

@@ -68,9 +68,17 @@ T* FromScript(uint32_t address) {
 
 // True when [address, address + size) lies in the handed-out part of the region (and, in sanitizer
 // builds, touches no red zone or freed block).
-bool ScriptRangeUsable(uint32_t address, uint32_t size);
+inline bool ScriptRangeUsable(uint32_t address, uint32_t size) {
+    const uint64_t end = uint64_t{address} + size;
+    if (address < kScriptReservedLow || end > ScriptHandedOutEnd()) return false;
+    return !(kScriptPoisoning && ScriptRangePoisoned(address, size));
+}
+// "Script memory access outside the address space at 0x<address>, <size> bytes".
+[[noreturn]] void ThrowBadScriptRange(uint32_t address, uint32_t size);
 // Throws FatalExep unless the range is usable.
-void CheckScriptRange(uint32_t address, uint32_t size);
+inline void CheckScriptRange(uint32_t address, uint32_t size) {
+    if (!ScriptRangeUsable(address, size)) ThrowBadScriptRange(address, size);
+}
 // Checked access for memory operations that a script starts.
 template <class T>
 T* ScriptPointer(uint32_t address, uint32_t size = sizeof(T)) {

@@ -197,6 +197,7 @@ void Processor::Call(uint32_t word, uint32_t wordAddress, bool traced) {
         target = named->VirtualMethodOwner(method);
         body = target->GetVirtualMethod(method);
     }
+    // A native method's entry is {0, handler index}; script code starts with a word that is not 0.
     if (ScriptLoad32(body) == 0) {
         NativeHandlerAt(ScriptLoad32(body + 4))(receiver);
         return;
