@@ -15,5 +15,5 @@ std::optional<std::string> FindDiskFile(std::string_view name);
 
 // The path to create name at: existing folders are matched as above, an existing file of the same
 // name without case is replaced, otherwise the last component is kept as given. Empty for a name
-// with a ".." component.
+// that would leave the game folder.
 std::string DiskPathForCreate(std::string_view name);

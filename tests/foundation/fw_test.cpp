@@ -90,7 +90,7 @@ TEST(FW, Failures) {
     // A name that climbs out of the game folder is refused before anything is created.
     const std::filesystem::path saved = std::filesystem::current_path();
     std::filesystem::create_directory(dir.Path() / "game");
-    std::filesystem::current_path(dir.Path() / "game");
+    std::filesystem::current_path(dir.Absolute() / "game");
     EXPECT_THROW(fw.Create(String("..\\outside.bin")), FatalExep);
     std::filesystem::current_path(saved);
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "outside.bin"));

@@ -19,11 +19,11 @@ namespace {
 class WorkingFolder {
   public:
     WorkingFolder() : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(dir_.Path());
+        std::filesystem::current_path(dir_.Absolute());
     }
     ~WorkingFolder() { std::filesystem::current_path(previous_); }
     std::string Log() const {
-        std::ifstream in(dir_ / "vondrel.log");
+        std::ifstream in(dir_.Absolute() / "vondrel.log");
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
