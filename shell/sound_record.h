@@ -24,6 +24,7 @@ public:
     ~SoundRecord() override;
 
     // Replaces the contents with the rest of the reader's content; what was loaded is freed.
+    // Content above 64 MiB or shorter than its size says throws FatalExep naming the file.
     virtual void ReadData(BlockReader& reader);
 
     // None until loaded; then Music, Sample or Stream.
