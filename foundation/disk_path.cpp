@@ -107,6 +107,13 @@ std::optional<std::string> FindDiskFile(std::string_view name) {
     return path;
 }
 
+bool IsDiskFolder(std::string_view name) {
+    std::string folder, last;
+    if (!ResolveFolders(name, folder, last)) return false;
+    std::string match = MatchInFolder(folder, last);
+    return !match.empty() && IsFolder(Join(folder, match));
+}
+
 std::string DiskPathForCreate(std::string_view name) {
     std::string folder, last;
     if (LeavesGameFolder(name, SplitComponents(name))) return {};
