@@ -13,16 +13,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryFile file(data, size);
     FileBlockReader reader;
     if (!OpenInReader(file, reader)) return 0;
-    while (!reader.AtEnd()) {
-        auto block = std::make_unique<SSPLBlock>();
-        try {
+    // Reading on, even asking for the end, unpacks: a damaged stream may fail at any step.
+    try {
+        while (!reader.AtEnd()) {
+            auto block = std::make_unique<SSPLBlock>();
             reader >> *block;
-        } catch (const DExep&) {
-            return 0;
+            std::unique_ptr<ScriptObject> copy(block->Clone());
+            volatile uint32_t sum = 0;
+            for (uint32_t i = 0; block->Payload() != nullptr && i < block->PayloadSize(); ++i)
+                sum = sum + block->Payload()[i];
         }
-        std::unique_ptr<ScriptObject> copy(block->Clone());
-        volatile uint32_t sum = 0;
-        for (uint32_t i = 0; block->Payload() != nullptr && i < block->PayloadSize(); ++i) sum = sum + block->Payload()[i];
+    } catch (const DExep&) {
     }
     return 0;
 }
