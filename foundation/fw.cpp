@@ -20,7 +20,9 @@ namespace {
 // Writers of one target at the same time each take a slot of their own.
 constexpr int kTemporarySlots = 4;
 
-std::string TemporaryPath(const std::string& target, int slot) { return target + ".tmp" + std::to_string(slot); }
+std::string TemporaryPath(const std::string& target, int slot) {
+    return target + ".tmp" + std::to_string(slot);
+}
 
 // True when fd is still the file at path: a writer that renamed it away may have let go of it.
 bool StillAt(int fd, const std::string& path) {
@@ -55,7 +57,7 @@ int CreateInSlot(const std::string& path) {
         int leftover = OpenLeftover(path);
         if (leftover < 0) {
             if (access(path.c_str(), F_OK) == 0) return -1;  // a live writer's
-            continue;                                           // gone meanwhile
+            continue;                                        // gone meanwhile
         }
         unlink(path.c_str());
         close(leftover);
@@ -82,7 +84,8 @@ std::FILE* OpenTemporary(const std::string& target, std::string& path, const cha
         close(leftover);
     }
     struct stat replaced;
-    if (stat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode)) fchmod(fd, replaced.st_mode & 07777);
+    if (stat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode))
+        fchmod(fd, replaced.st_mode & 07777);
     std::FILE* file = fdopen(fd, mode);
     if (file == nullptr) {
         unlink(path.c_str());
@@ -105,7 +108,9 @@ bool SyncFolderOf(const std::string& path) {
 
 }  // namespace
 
-FW::~FW() { CloseOnDestroy(); }
+FW::~FW() {
+    CloseOnDestroy();
+}
 
 void FW::CloseOnDestroy() noexcept {
     if (file_ == nullptr) return;

@@ -32,9 +32,9 @@ public:
     uint32_t RawWrite(const void* buffer, uint32_t n);
     // fseek then ftell; 0 without a file.
     uint32_t Seek(int64_t offset, int origin);
-    // Finishes the file: flushed, synced, renamed over the target and the folder synced. A failure (or an earlier
-    // failed write) leaves the target untouched and throws WarnExep code 1
-    // "Error on writing into file".
+    // Finishes the file: flushed, synced, renamed over the target and the folder synced. A failure (or an
+    // earlier failed write) leaves the target untouched and throws WarnExep code 1 "Error on writing into
+    // file".
     virtual void Close();
     bool IsOpen() const { return file_ != nullptr; }
 
@@ -47,7 +47,7 @@ protected:
     // finishes its own content in Close calls this from its own destructor.
     void CloseOnDestroy() noexcept;
 
-private:
+  private:
     std::FILE* file_ = nullptr;
     std::string target_;     // empty in append mode
     std::string temporary_;  // the file being written, renamed to target_ on Close

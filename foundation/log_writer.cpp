@@ -40,9 +40,10 @@ void WriteLog(const char* fileName, const char* text) {
     const char programLetter[2] = {static_cast<char>(p.letter), '\0'};
     const char dataLetter[2] = {static_cast<char>(d.letter), '\0'};
     char stamp[128];
-    std::snprintf(stamp, sizeof stamp, "<%02i/%02i/%02i %02i:%02i:%02i> [v %i.%02i.%02i%s/%i.%02i.%02i%s] : ",
-                  t.tm_mday, t.tm_mon + 1, t.tm_year % 100, t.tm_hour, t.tm_min, t.tm_sec, p.major, p.minor,
-                  p.build, programLetter, d.major, d.minor, d.build, dataLetter);
+    std::snprintf(stamp, sizeof stamp,
+                  "<%02i/%02i/%02i %02i:%02i:%02i> [v %i.%02i.%02i%s/%i.%02i.%02i%s] : ", t.tm_mday,
+                  t.tm_mon + 1, t.tm_year % 100, t.tm_hour, t.tm_min, t.tm_sec, p.major, p.minor, p.build,
+                  programLetter, d.major, d.minor, d.build, dataLetter);
     std::FILE* f = std::fopen(fileName, "a");
     bool written = f != nullptr && std::fprintf(f, "%s%s\n", stamp, text) >= 0;
     if (f != nullptr) written = std::fclose(f) == 0 && written;

@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint32_t methods = main->MethodCount() < 16 ? main->MethodCount() : 16;
         const uint32_t virtuals = main->VirtualMethodCount() < 16 ? main->VirtualMethodCount() : 16;
         for (uint32_t i = 0; i < methods + virtuals; ++i) {
-            const uint32_t record = i < methods ? main->MethodDebugRecord(i) : main->VirtualMethodDebugRecord(i - methods);
+            const uint32_t record =
+                i < methods ? main->MethodDebugRecord(i) : main->VirtualMethodDebugRecord(i - methods);
             for (uint32_t offset : {4u, 8u, 64u, 0x10000u}) {
                 trace.Push(code + offset);
                 trace.Push(record);

@@ -8,8 +8,8 @@
 
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
-#include "script/char_manager.h"
 #include "fuzz/memory_file.h"
+#include "script/char_manager.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryFile file(data, size);

@@ -37,7 +37,9 @@ Audio& Output() {
 
 // A decoder's allocation that cannot be made fails as it does outside the fuzzer: the decoder is
 // given null and refuses the file.
-extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+extern "C" const char* __asan_default_options() {
+    return "allocator_may_return_null=1";
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryFile file(data, size);

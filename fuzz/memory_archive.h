@@ -12,14 +12,14 @@
 #include "tests/support/fd_writer.h"
 
 class MemoryArchive {
-public:
+  public:
     explicit MemoryArchive(std::vector<FdEntry> entries) : file_(Build(std::move(entries))) {
         reader_.Open(file_.Path());
         archive_ = std::make_unique<FD::File>(&reader_, 2, 10);
     }
     FD::File& File() { return *archive_; }
 
-private:
+  private:
     static std::string Build(std::vector<FdEntry> entries) {
         FdWriter writer;
         writer.Group(std::move(entries));

@@ -21,7 +21,8 @@
 inline void EnterFuzzFolder() {
     static char folder[] = "/tmp/vondrel_fuzz.XXXXXX";
     static const bool entered = [] {
-        if (mkdtemp(folder) == nullptr || chdir(folder) != 0 || symlink("/proc/self/fd", "input") != 0) std::abort();
+        if (mkdtemp(folder) == nullptr || chdir(folder) != 0 || symlink("/proc/self/fd", "input") != 0)
+            std::abort();
         std::atexit([] {
             std::error_code ec;
             std::filesystem::remove_all(folder, ec);
@@ -33,13 +34,13 @@ inline void EnterFuzzFolder() {
 
 class MemoryFile {
 public:
-    MemoryFile(const uint8_t* data, size_t size) : fd_((EnterFuzzFolder(), memfd_create("fuzz", 0))) {
-        for (size_t done = 0; fd_ >= 0 && done < size;) {
-            ssize_t n = write(fd_, data + done, size - done);
-            if (n <= 0) break;
-            done += static_cast<size_t>(n);
-        }
-    }
+  MemoryFile(const uint8_t* data, size_t size) : fd_((EnterFuzzFolder(), memfd_create("fuzz", 0))) {
+      for (size_t done = 0; fd_ >= 0 && done < size;) {
+          ssize_t n = write(fd_, data + done, size - done);
+          if (n <= 0) break;
+          done += static_cast<size_t>(n);
+      }
+  }
     explicit MemoryFile(const std::string& bytes)
         : MemoryFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) {}
     ~MemoryFile() {
@@ -51,7 +52,7 @@ public:
     bool Valid() const { return fd_ >= 0; }
     String Path() const { return String(("input/" + std::to_string(fd_)).c_str()); }
 
-private:
+  private:
     int fd_;
 };
 

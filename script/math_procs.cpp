@@ -54,7 +54,6 @@ int64_t MulDiv(int64_t a, int64_t b, int64_t c) {
     return static_cast<int64_t>(static_cast<long double>(a) * b / c);
 }
 
-
 void PushObject(DStack<uint32_t>& stack, const ScriptObject* object) {
     stack.Push(object != nullptr ? object->Address() : 0);
 }
@@ -96,7 +95,8 @@ int32_t CosX100(int32_t angle) {
 }
 
 List<ScriptObject>& ActorListAt(uint32_t container, const char* method) {
-    ScriptObject* object = container == 0 ? nullptr : ScriptObject::FromAddress(container, 0, "actor container");
+    ScriptObject* object =
+        container == 0 ? nullptr : ScriptObject::FromAddress(container, 0, "actor container");
     if (auto* manager = dynamic_cast<ObjectManager*>(object)) return manager->ObjectList();
     if (auto* list = dynamic_cast<ActorContainer*>(object)) return list->ObjectList();
     throw FatalExep(String(method) + ": the container is not an object list");

@@ -7,8 +7,8 @@
 
 #include "foundation/list.h"
 #include "foundation/random.h"
-#include "script/native_binder.h"
 #include "script/actor_view.h"
+#include "script/native_binder.h"
 #include "script/script_object.h"
 
 // A container of actors other than an ObjectManager (whose object list is the flight's actors):

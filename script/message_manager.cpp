@@ -67,8 +67,8 @@ void ReadMessageFile(BlockReader& reader, const String& fileName, MessageTable& 
         String text = ReadMessageText(reader);
         // The number indexes a paged array: a wild one would size it. One bad entry spoils no other.
         if (number < 0 || number >= kSegmentedArrayMaxElements) {
-            const String line = String("MessageManager: message number ") + Quoted(word) + " out of range in '" +
-                                fileName + "', skipped.";
+            const String line = String("MessageManager: message number ") + Quoted(word) +
+                                " out of range in '" + fileName + "', skipped.";
             WriteLog("vondrel.log", line.Text());
             continue;
         }

@@ -68,9 +68,9 @@ std::string Recording(bool mouse, int polls) {
 std::string WaveFile(uint32_t samples) {
     std::string data;
     for (uint32_t i = 0; i < samples; ++i) data += LeU16(static_cast<uint16_t>((i / 20) % 2 ? 3000 : -3000));
-    return "RIFF" + LeU32(36 + static_cast<uint32_t>(data.size())) + "WAVEfmt " + LeU32(16) + LeU16(1) + LeU16(1) +
-           LeU32(22050) + LeU32(44100) + LeU16(2) + LeU16(16) + "data" + LeU32(static_cast<uint32_t>(data.size())) +
-           data;
+    return "RIFF" + LeU32(36 + static_cast<uint32_t>(data.size())) + "WAVEfmt " + LeU32(16) + LeU16(1) +
+           LeU16(1) + LeU32(22050) + LeU32(44100) + LeU16(2) + LeU16(16) + "data" +
+           LeU32(static_cast<uint32_t>(data.size())) + data;
 }
 
 void Settings() {
@@ -105,7 +105,8 @@ void ColourStrip() {
     strip.height = 2;
     strip.pixels = {0, 1, 2, 3, 4, 5, 5, 4, 3, 2, 1, 0};
     Seed("fuzz_colour_strip", "indexed",
-         PictureBlock({PaletteBlockBytes({{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 9, 9}, {255, 255, 255}}),
+         PictureBlock({PaletteBlockBytes(
+                           {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 9, 9}, {255, 255, 255}}),
                        FrameBlock(strip)}));
     strip.bitsPerPixel = 16;
     strip.pixels = {0x0000, 0xF800, 0x07E0, 0x001F, 0xFFFF, 0x1234};
@@ -113,7 +114,8 @@ void ColourStrip() {
 }
 
 void Lists() {
-    Seed("fuzz_subs", "pairs", "Default Arial\r\n\"Big Title\" \"Fonts\\Title.dff\"\r\n// comment\r\nsmall tiny\r\n");
+    Seed("fuzz_subs", "pairs",
+         "Default Arial\r\n\"Big Title\" \"Fonts\\Title.dff\"\r\n// comment\r\nsmall tiny\r\n");
     Seed("fuzz_subs", "hostile", "Default \"\\etc\\passwd\"\r\nUp \"..\\..\\x\"\r\nDrive C:\\x\r\n");
     Seed("fuzz_sspl", "empty", SEBlock("SSPL", ""));
     Seed("fuzz_sspl", "payload", SEBlock("SSPL", "player settings") + SEBlock("SSPL", std::string(40, '\7')));

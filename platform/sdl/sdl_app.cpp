@@ -28,7 +28,7 @@ bool SystemKeyHeld(uint16_t mod) {
 // own event loop. While a box shows, the two signals end the process at once instead; what the
 // box reports has been logged before it was shown.
 class EndOnSignalWhileShown {
-public:
+  public:
     EndOnSignalWhileShown() {
         struct sigaction action {};
         action.sa_handler = [](int signal) { _exit(128 + signal); };
@@ -43,7 +43,7 @@ public:
     EndOnSignalWhileShown(const EndOnSignalWhileShown&) = delete;
     EndOnSignalWhileShown& operator=(const EndOnSignalWhileShown&) = delete;
 
-private:
+  private:
     struct sigaction savedInterrupt_ {};
     struct sigaction savedTerminate_ {};
 };

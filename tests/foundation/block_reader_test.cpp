@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-
 #include <string>
 
 #include "foundation/exceptions.h"

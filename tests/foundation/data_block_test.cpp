@@ -210,7 +210,8 @@ TEST(DataBlock, NoMarkIsAWarningWithTheHexPosition) {
         FAIL();
     } catch (const WarnExep& e) {
         EXPECT_EQ(e.code, 5);
-        EXPECT_EQ(std::string(e.message.Text()), "Signature not found at position 20 in \"" + file.path + "\"");
+        EXPECT_EQ(std::string(e.message.Text()),
+                  "Signature not found at position 20 in \"" + file.path + "\"");
     }
     EXPECT_EQ(file.reader.Tell(), 32u);  // nothing consumed
     file.reader.Seek(255, 0);
@@ -223,7 +224,8 @@ TEST(DataBlock, NoMarkIsAWarningWithTheHexPosition) {
         file.reader >> block;
         FAIL();
     } catch (const WarnExep& e) {
-        EXPECT_EQ(std::string(e.message.Text()), "Signature not found at position ff in \"" + file.path + "\"");
+        EXPECT_EQ(std::string(e.message.Text()),
+                  "Signature not found at position ff in \"" + file.path + "\"");
     }
 }
 

@@ -94,7 +94,8 @@ TEST(App, MessageBoxesAreRecordedAndAnsweredFromTheScript) {
     app.RunMainLoop();
     app.JoinGameThread();
     // Without a window, standard error is where a reader sees them.
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Question: Leave?\nAsk: Sure?\nQ2: Again?\nError: Broken\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Question: Leave?\nAsk: Sure?\nQ2: Again?\nError: Broken\n");
     EXPECT_EQ(answers, (std::vector<int>{IdNo, IdCancel, IdYes, IdOk}));
     const auto calls = app.MessageBoxCalls();
     ASSERT_EQ(calls.size(), 4u);

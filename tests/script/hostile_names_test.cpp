@@ -37,7 +37,7 @@ std::string Backslashed(std::string path) {
 }
 
 class HostileNamesTest : public NativeFixture {
-protected:
+  protected:
     HostileNamesTest() {
         outside = fs::current_path().parent_path();
         std::ofstream(outside / "bait.txt") << kBait;
@@ -76,15 +76,9 @@ using Reader = std::function<bool(const String& name)>;
 TEST_F(HostileNamesTest, NeverFoundNeverCreated) {
     const std::string absolute = (outside / "bait.txt").string();
     const std::vector<std::string> names = {
-        absolute,
-        Backslashed(absolute),
-        "..\\bait.txt",
-        "../bait.txt",
-        "game\\..\\..\\bait.txt",
-        "game/..\\../bait.txt",
-        "C:bait.txt",
-        "c:\\bait.txt",
-        "C:/bait.txt",
+        absolute,      Backslashed(absolute),    "..\\bait.txt",
+        "../bait.txt", "game\\..\\..\\bait.txt", "game/..\\../bait.txt",
+        "C:bait.txt",  "c:\\bait.txt",           "C:/bait.txt",
     };
     const std::vector<std::pair<const char*, Reader>> readers = {
         {"archive (loose files)",

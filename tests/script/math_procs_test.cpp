@@ -160,9 +160,15 @@ TEST_F(MathProcsTest, AContainerThatHoldsNoActorListIsAnEngineError) {
     auto plain = std::make_unique<ScriptObject>(nullptr);
     for (const uint32_t address : {0u, plain->Address(), 0x12345678u}) {
         EXPECT_NE(ErrorMessage([&] { Run(11, {0, 0, static_cast<int32_t>(address)}); }), "no error");
-        EXPECT_NE(ErrorMessage([&] { Run(12, {0, 0, 2866, 0, 0, static_cast<int32_t>(address)}); }), "no error");
+        EXPECT_NE(ErrorMessage([&] {
+                      Run(12, {0, 0, 2866, 0, 0, static_cast<int32_t>(address)});
+                  }),
+                  "no error");
     }
-    EXPECT_EQ(ErrorMessage([&] { Run(11, {0, 0, 0}); }), "MathProcs::NearestActor: the container is not an object list");
+    EXPECT_EQ(ErrorMessage([&] {
+                  Run(11, {0, 0, 0});
+              }),
+              "MathProcs::NearestActor: the container is not an object list");
 }
 
 // Actors of the game world as the flight keeps them: owned by an ObjectManager's object list.

@@ -6,14 +6,14 @@
 #include <cstdint>
 
 class MemoryPeak {
-public:
+  public:
     MemoryPeak();
     // Growth of the resident peak since construction.
     uint64_t ResidentGrowth() const;
     // Growth of the heap in use (arena and mapped blocks) since construction; 0 when it shrank.
     uint64_t HeapGrowth() const;
 
-private:
+  private:
     uint64_t residentAtStart_ = 0;
     uint64_t heapAtStart_ = 0;
 };

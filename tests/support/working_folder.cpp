@@ -9,4 +9,6 @@ WorkingFolder::~WorkingFolder() {
     std::filesystem::current_path(previous_, ec);
 }
 
-std::string WorkingFolder::Log() const { return dir_.Read("vondrel.log"); }
+std::string WorkingFolder::Log() const {
+    return dir_.Read("vondrel.log");
+}

@@ -8,7 +8,7 @@
 #include "tests/support/temp_dir.h"
 
 class WorkingFolder {
-public:
+  public:
     WorkingFolder();
     ~WorkingFolder();
     WorkingFolder(const WorkingFolder&) = delete;
@@ -18,7 +18,7 @@ public:
     // The content of "vondrel.log", or "" when there is none.
     std::string Log() const;
 
-private:
+  private:
     TempDir dir_;
     std::filesystem::path previous_;
 };
