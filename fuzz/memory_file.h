@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -17,12 +18,14 @@
 #include "foundation/engine_string.h"
 #include "foundation/exceptions.h"
 
-// Enters the process's fuzz folder on first use; it is removed at exit.
+// Enters the process's fuzz folder on first use; it is removed at a normal exit.
 inline void EnterFuzzFolder() {
     static char folder[] = "/tmp/vondrel_fuzz.XXXXXX";
     static const bool entered = [] {
         if (mkdtemp(folder) == nullptr || chdir(folder) != 0 || symlink("/proc/self/fd", "input") != 0)
             std::abort();
+        // libFuzzer writes crash files into the working folder; a crash leaves the folder behind.
+        std::fprintf(stderr, "INFO: working folder %s\n", folder);
         std::atexit([] {
             std::error_code ec;
             std::filesystem::remove_all(folder, ec);
