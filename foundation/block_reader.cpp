@@ -42,6 +42,7 @@ void BlockReader::OpenPacked() {
         got += k;
     }
     if (ParseSepkHeader(bytes, got, header_, stream.Name())) {
+        CheckUnpackedSize(header_, stream.RawSize(), stream.Name());
         packed_ = true;
         unpacker_ = std::make_unique<LzwUnpacker>(stream.Name());
     }

@@ -232,7 +232,8 @@ BlockReader& operator>>(BlockReader& reader, DataBlock& block) {
     const uint64_t limit = std::min<uint64_t>(reader.blockLimit_, reader.Size());
     BlockMark mark;
     if (!Recognize(reader, mark, limit))
-        throw WarnExep(5, "Signature not found at position " + Hex(reader.Tell()), 0);
+        throw WarnExep(
+            5, "Signature not found at position " + Hex(reader.Tell()) + " in \"" + reader.Name() + "\"", 0);
     const auto end = static_cast<uint32_t>(mark.end);
     uint32_t payloadPosition = 0;
 

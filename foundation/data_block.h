@@ -77,6 +77,7 @@ private:
 
 // Writes "SE" and the block.
 FW& operator<<(FW& fw, const DataBlock& block);
-// Reads the next block. No block mark here: WarnExep code 5 "Signature not found at position <hex>".
+// Reads the next block. No block mark here: WarnExep code 5 "Signature not found at position <hex>
+// in "<file or entry>"".
 // A damaged block throws FatalExep naming the file.
 BlockReader& operator>>(BlockReader& reader, DataBlock& block);

@@ -73,15 +73,21 @@ bool IsRegularFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// A name with a ".." component could reach outside the game folder.
-bool Climbs(const std::vector<std::string>& parts) { return std::find(parts.begin(), parts.end(), "..") != parts.end(); }
+// A name that starts at a root or a drive ("/etc", "\\etc", "C:x") or has a ".." component could
+// reach outside the game folder.
+bool LeavesGameFolder(std::string_view name, const std::vector<std::string>& parts) {
+    if (!name.empty() && (name.front() == '/' || name.front() == '\\')) return true;
+    const bool driveLetter = name.size() >= 2 && name[1] == ':' &&
+                             ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
+    return driveLetter || std::find(parts.begin(), parts.end(), "..") != parts.end();
+}
 
-// Resolves every component but the last; false when a folder is missing or the name climbs.
+// Resolves every component but the last; false when a folder is missing or the name would leave
+// the game folder.
 bool ResolveFolders(std::string_view name, std::string& folder, std::string& last) {
     std::vector<std::string> parts = SplitComponents(name);
-    if (parts.empty() || Climbs(parts)) return false;
+    if (parts.empty() || LeavesGameFolder(name, parts)) return false;
     folder.clear();
-    if (name.front() == '/' || name.front() == '\\') folder.push_back('/');
     for (size_t i = 0; i + 1 < parts.size(); ++i) {
         std::string match = MatchInFolder(folder, parts[i]);
         if (match.empty()) return false;
@@ -104,9 +110,16 @@ std::optional<std::string> FindDiskFile(std::string_view name) {
     return path;
 }
 
+bool IsDiskFolder(std::string_view name) {
+    std::string folder, last;
+    if (!ResolveFolders(name, folder, last)) return false;
+    std::string match = MatchInFolder(folder, last);
+    return !match.empty() && IsFolder(Join(folder, match));
+}
+
 std::string DiskPathForCreate(std::string_view name) {
     std::string folder, last;
-    if (Climbs(SplitComponents(name))) return {};
+    if (LeavesGameFolder(name, SplitComponents(name))) return {};
     if (!ResolveFolders(name, folder, last)) {
         // A missing folder: creating there fails, with the name as given.
         std::string plain(name);

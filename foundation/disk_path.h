@@ -13,9 +13,12 @@
 // equals it without regard to ASCII case.
 std::optional<std::string> FindDiskFile(std::string_view name);
 
+// True when name resolves as above to an existing folder (so it is there, but no file).
+bool IsDiskFolder(std::string_view name);
+
 // The path to create name at: existing folders are matched as above, an existing file of the same
 // name without case is replaced, otherwise the last component is kept as given. Empty for a name
-// with a ".." component.
+// that would leave the game folder.
 std::string DiskPathForCreate(std::string_view name);
 
 // The name of folder's entry called component: itself when it exists (a link is not followed),

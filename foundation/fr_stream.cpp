@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "foundation/disk_path.h"
 #include "foundation/exceptions.h"
@@ -41,7 +43,12 @@ FRFileStream::~FRFileStream() { CloseFile(); }
 void FRFileStream::OpenFile(const String& name) {
     CloseFile();
     std::optional<std::string> path = FindDiskFile(name.View());
+    // A file that is there but cannot be read is not reported as missing.
+    if (!path && IsDiskFolder(name.View())) throw FatalExep(1, "FR::File \"" + name + "\" is a folder", 0);
     if (path) file_ = std::fopen(path->c_str(), "rb");
+    if (file_ == nullptr && path) {
+        throw FatalExep(1, "FR::File \"" + name + "\" cannot be read (" + std::strerror(errno) + ")", 0);
+    }
     if (file_ == nullptr) throw FatalExep(1, "FR::File \"" + name + "\"Not Found", 0);
     name_ = name;
 }

@@ -4,8 +4,9 @@
 #include <ctime>
 #include <functional>
 
-// Appends "<dd/mm/yy hh:mm:ss> [v program/archive] : text\n" to fileName. A file that cannot be
-// opened is skipped silently. Safe to call from several threads: lines never interleave.
+// Appends "<dd/mm/yy hh:mm:ss> [v program/archive] : text\n" to fileName; a version letter that
+// is still unknown (0) is left out. When the file cannot be written the line goes to stderr,
+// after the file's name. Safe to call from several threads: lines never interleave.
 void WriteLog(const char* fileName, const char* text);
 
 // Local time source for the stamp; tests install a fixed clock. An empty function restores the

@@ -2,7 +2,9 @@
 
 PackedStream::PackedStream(uint8_t method) : method_(method) {}
 
-PackedStream::~PackedStream() = default;
+PackedStream::~PackedStream() {
+    CloseOnDestroy();
+}
 
 void PackedStream::BeginStream() {
     if (method_ != 2) return;

@@ -79,6 +79,16 @@ void WriteSepkHeader(uint8_t* out18, const SepkHeader& header) {
     StoreU32(out18 + 14, header.unpackedSize);
 }
 
+uint64_t MaxUnpackedSize(uint64_t codeStreamBytes) {
+    return codeStreamBytes * 8 / kFirstWidth * kMaxStringLength;
+}
+
+void CheckUnpackedSize(const SepkHeader& header, uint64_t rawSize, const String& name) {
+    const uint64_t codeStream = rawSize - std::min<uint64_t>(rawSize, header.CodeStreamStart());
+    if (header.unpackedSize > MaxUnpackedSize(codeStream))
+        throw FatalExep(String("corrupt packed data in ") + name);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Unpacker
 

@@ -25,6 +25,13 @@ struct SepkHeader {
 // fields; `name` is the file or entry, for the message.
 bool ParseSepkHeader(const uint8_t* bytes, size_t n, SepkHeader& out, const String& name);
 void WriteSepkHeader(uint8_t* out18, const SepkHeader& header);
+// The most a code stream of that many bytes can unpack to: every code takes at least 9 bits and
+// yields at most one pooled string.
+uint64_t MaxUnpackedSize(uint64_t codeStreamBytes);
+// Throws FatalExep "corrupt packed data in <name>" when the header declares more unpacked bytes
+// than the code stream after it (rawSize: the whole file or entry) could produce, so that no
+// reader sizes anything by such a claim.
+void CheckUnpackedSize(const SepkHeader& header, uint64_t rawSize, const String& name);
 
 // Raw bytes of the code stream, pulled by the unpacker.
 class ByteSource {

@@ -1,35 +1,15 @@
 // Characteristics file reader over arbitrary content. Damaged input must end in an engine error,
 // never a crash or an overrun; every record must hold between 1 and the limit of values, and every
-// text value must point at a whole text. Runs in a folder of its own, where the log goes.
+// text value must point at a whole text. Runs in the fuzz folder, where the log goes.
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
-#include "script/char_manager.h"
 #include "fuzz/memory_file.h"
-
-namespace {
-
-char g_folder[] = "/tmp/fuzz_characteristics.XXXXXX";
-
-void RemoveFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(g_folder, ec);
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Duplicate records are logged to the working folder: one of our own, removed at exit.
-    if (mkdtemp(g_folder) == nullptr || chdir(g_folder) != 0) std::abort();
-    std::atexit(RemoveFolder);
-    return 0;
-}
+#include "script/char_manager.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryFile file(data, size);

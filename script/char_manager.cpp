@@ -150,13 +150,15 @@ void ReadCharacteristics(BlockReader& reader, const String& fileName, Characteri
         reader >> word;
         if (word.Empty()) return;
         const long long id = std::strtoll(word.Text(), nullptr, 10);
-        // The ID indexes a paged array: a wild one would size it.
-        if (id < 0 || id >= kSegmentedArrayMaxElements) {
-            throw FatalExep(String("Object ID ") + String::FromBytes(word.Text(), 24) + " out of range in '" +
-                            fileName + "'");
-        }
         RecordScanner scanner(reader, set);
         const uint32_t count = scanner.Scan();
+        // The ID indexes a paged array: a wild one would size it. One bad record spoils no other.
+        if (id < 0 || id >= kSegmentedArrayMaxElements) {
+            const String line = String("CharManager: object ID ") + String::FromBytes(word.Text(), 24) +
+                                " out of range in '" + fileName + "', skipped.";
+            WriteLog("vondrel.log", line.Text());
+            continue;
+        }
         if (count == 0) continue;
         if (set.Store(static_cast<uint32_t>(id), scanner.Values(), count)) {
             const String line = String("CharManager: object with ID=") + Decimal(static_cast<uint32_t>(id)) +

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "foundation/exceptions.h"
 #include "script/method_runner.h"
+#include "script/object_manager.h"
 #include "script/zema_class.h"
 
 namespace {
@@ -30,15 +32,10 @@ int32_t Wrap(int64_t value) {
 }
 
 // Calls visit(actor, view) for every live actor of the list, from the first node, with the list's
-// own cursor.
+// own cursor; a node without an item ends the walk.
 template <class Visit>
-void WalkActors(ActorContainer& container, Visit visit) {
-    List<ScriptObject>& list = container.ObjectList();
-    const uint32_t count = list.Count();
-    list.First();
-    for (uint32_t i = 0; i < count; ++i) {
-        if (i > 0) list.Next();
-        ScriptObject* item = list.Current();
+void WalkActors(List<ScriptObject>& list, Visit visit) {
+    for (ScriptObject* item = list.First(); item != nullptr; item = list.Next()) {
         const auto* view = dynamic_cast<const ActorView*>(item);
         if (view != nullptr && view->ActorRemoved() == 0) visit(item, *view);
     }
@@ -55,12 +52,6 @@ int64_t MulDiv(int64_t a, int64_t b, int64_t c) {
     int64_t product;
     if (!__builtin_mul_overflow(a, b, &product)) return product / c;
     return static_cast<int64_t>(static_cast<long double>(a) * b / c);
-}
-
-// The container a script names: null for 0 or an object that holds no actor list.
-ActorContainer* ContainerAt(uint32_t address) {
-    if (address == 0) return nullptr;
-    return dynamic_cast<ActorContainer*>(ScriptObject::FromAddress(address, 0, "actor container"));
 }
 
 void PushObject(DStack<uint32_t>& stack, const ScriptObject* object) {
@@ -103,10 +94,18 @@ int32_t CosX100(int32_t angle) {
     return Truncate(std::cos(angle * kSinFactor) * 100);
 }
 
-ScriptObject* FindNearestActor(ActorContainer& container, int32_t x, int32_t y) {
+List<ScriptObject>& ActorListAt(uint32_t container, const char* method) {
+    ScriptObject* object =
+        container == 0 ? nullptr : ScriptObject::FromAddress(container, 0, "actor container");
+    if (auto* manager = dynamic_cast<ObjectManager*>(object)) return manager->ObjectList();
+    if (auto* list = dynamic_cast<ActorContainer*>(object)) return list->ObjectList();
+    throw FatalExep(String(method) + ": the container is not an object list");
+}
+
+ScriptObject* FindNearestActor(List<ScriptObject>& actors, int32_t x, int32_t y) {
     ScriptObject* best = nullptr;
     int64_t bestDistance = kFarAway;
-    WalkActors(container, [&](ScriptObject* actor, const ActorView& view) {
+    WalkActors(actors, [&](ScriptObject* actor, const ActorView& view) {
         const int64_t d = Distance(view, x, y);
         if (d < bestDistance) {
             best = actor;
@@ -116,7 +115,7 @@ ScriptObject* FindNearestActor(ActorContainer& container, int32_t x, int32_t y) 
     return best;
 }
 
-ScriptObject* FindNearestReachableActor(ActorContainer& container, int32_t x, int32_t y, int32_t rate,
+ScriptObject* FindNearestReachableActor(List<ScriptObject>& actors, int32_t x, int32_t y, int32_t rate,
                                         int32_t dirX, int32_t dirY) {
     if (rate == 0) return nullptr;
     const bool noDirection = dirX == 0 && dirY == 0;
@@ -138,7 +137,7 @@ ScriptObject* FindNearestReachableActor(ActorContainer& container, int32_t x, in
 
     ScriptObject* best = nullptr;
     int64_t bestDistance = kFarAway;
-    WalkActors(container, [&](ScriptObject* actor, const ActorView& view) {
+    WalkActors(actors, [&](ScriptObject* actor, const ActorView& view) {
         const int64_t d = Distance(view, x, y);
         if (d >= bestDistance) return;
         if (!noDirection && (inside(x + ox, y - oy, view) || inside(x - ox, y + oy, view))) return;
@@ -231,22 +230,21 @@ void MathProcs::Hypot(ScriptObject* receiver) {
 
 void MathProcs::NearestActor(ScriptObject* receiver) {
     DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    ActorContainer* container = ContainerAt(stack.Pop());
+    List<ScriptObject>& actors = ActorListAt(stack.Pop(), "MathProcs::NearestActor");
     const int32_t x = Signed(stack.Pop());
     const int32_t y = Signed(stack.Pop());
-    PushObject(stack, container != nullptr ? FindNearestActor(*container, x, y) : nullptr);
+    PushObject(stack, FindNearestActor(actors, x, y));
 }
 
 void MathProcs::NearestReachableActor(ScriptObject* receiver) {
     DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    ActorContainer* container = ContainerAt(stack.Pop());
+    List<ScriptObject>& actors = ActorListAt(stack.Pop(), "MathProcs::NearestReachableActor");
     const int32_t x = Signed(stack.Pop());
     const int32_t y = Signed(stack.Pop());
     const int32_t rate = Signed(stack.Pop());
     const int32_t dirX = Signed(stack.Pop());
     const int32_t dirY = Signed(stack.Pop());
-    PushObject(stack, container != nullptr ? FindNearestReachableActor(*container, x, y, rate, dirX, dirY)
-                                           : nullptr);
+    PushObject(stack, FindNearestReachableActor(actors, x, y, rate, dirX, dirY));
 }
 
 void MathProcs::SeedRandom(ScriptObject* receiver) {

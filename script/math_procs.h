@@ -7,24 +7,12 @@
 
 #include "foundation/list.h"
 #include "foundation/random.h"
+#include "script/actor_view.h"
 #include "script/native_binder.h"
 #include "script/script_object.h"
 
-// What the nearest-actor searches read of an actor: its world position and whether it is being
-// taken out of the game. The game world's actor object implements it; the searches never change it.
-class ActorView {
-  public:
-    virtual int32_t ActorX() const = 0;
-    virtual int32_t ActorY() const = 0;
-    // Non-zero while the actor is being removed; such an actor is never chosen.
-    virtual uint32_t ActorRemoved() const = 0;
-
-  protected:
-    ~ActorView() = default;
-};
-
-// A container of actors: an object manager whose object list holds the flight's actors. The
-// searches walk the list with its own cursor and leave the cursor at the last node visited.
+// A container of actors other than an ObjectManager (whose object list is the flight's actors):
+// an engine list a script can name. The searches walk the list with its own cursor.
 class ActorContainer {
   public:
     virtual List<ScriptObject>& ObjectList() = 0;
@@ -39,12 +27,17 @@ int32_t IntHypot(int32_t x, int32_t y);
 int32_t VectorAngleX100(int32_t x, int32_t y);
 int32_t SinX100(int32_t angle);
 int32_t CosX100(int32_t angle);
-// The live actor nearest to (x, y), distances counted in hundreds of units; the earlier of equals.
-// Null for an empty container. Items that are not actors are passed over.
-ScriptObject* FindNearestActor(ActorContainer& container, int32_t x, int32_t y);
+// The list of actors a script names by container: an ObjectManager's object list or an
+// ActorContainer's. Anything else (0 included) is an engine error naming the method.
+List<ScriptObject>& ActorListAt(uint32_t container, const char* method);
+// The live actor of actors nearest to (x, y), distances counted in hundreds of units; the earlier
+// of equals. The walk starts at the first node with the list's own cursor and ends at the last
+// node or at a node without an item, where the cursor stays; objects that are not actors are
+// passed over. Null for an empty list.
+ScriptObject* FindNearestActor(List<ScriptObject>& actors, int32_t x, int32_t y);
 // The same, passing over actors inside either turning circle of an object at (x, y) heading
 // (dirX, dirY) with the turn rate; no direction means no circles. A turn rate of 0 gives null.
-ScriptObject* FindNearestReachableActor(ActorContainer& container, int32_t x, int32_t y, int32_t rate,
+ScriptObject* FindNearestReachableActor(List<ScriptObject>& actors, int32_t x, int32_t y, int32_t rate,
                                         int32_t dirX, int32_t dirY);
 
 // The natives; each works on its receiver's processor's data stack.

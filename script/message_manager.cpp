@@ -9,6 +9,7 @@
 #include "foundation/block_reader.h"
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
+#include "foundation/log_writer.h"
 #include "script/method_runner.h"
 #include "script/native_catalogue.h"
 #include "script/script_text.h"
@@ -64,12 +65,15 @@ void ReadMessageFile(BlockReader& reader, const String& fileName, MessageTable& 
             continue;
         }
         const int64_t number = DecimalValue(word);
-        // The number indexes a paged array: a wild one would size it.
+        String text = ReadMessageText(reader);
+        // The number indexes a paged array: a wild one would size it. One bad entry spoils no other.
         if (number < 0 || number >= kSegmentedArrayMaxElements) {
-            throw FatalExep(String("Message number ") + Quoted(word) + " out of range in " + fileName);
+            const String line = String("MessageManager: message number ") + Quoted(word) +
+                                " out of range in '" + fileName + "', skipped.";
+            WriteLog("vondrel.log", line.Text());
+            continue;
         }
         const auto index = static_cast<uint32_t>(number);
-        String text = ReadMessageText(reader);
         const uint32_t current = language != nullptr ? language->Language() : 1;
         const bool present = table.Get(index) != nullptr;
         if (section == current || (!present && section == 1)) {

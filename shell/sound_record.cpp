@@ -9,6 +9,8 @@ namespace {
 
 // Read in pieces, so that a size the content does not live up to never decides an allocation.
 constexpr uint32_t kReadPiece = 64 * 1024;
+// Far above any sound the game ships; a packed file may declare up to 255 times its code stream.
+constexpr uint32_t kMaxSoundBytes = 64u << 20;
 
 }  // namespace
 
@@ -31,6 +33,7 @@ void SoundRecord::ReadData(BlockReader& reader) {
     const uint32_t size = reader.Size();
     const uint32_t start = std::min(reader.Tell(), size);
     const uint32_t wanted = size - start;
+    if (wanted > kMaxSoundBytes) throw FatalExep(String("Sound file \"") + reader.Name() + "\" is too large");
     std::vector<uint8_t> bytes;
     while (bytes.size() < wanted) {
         const uint32_t piece = std::min<uint32_t>(kReadPiece, wanted - static_cast<uint32_t>(bytes.size()));

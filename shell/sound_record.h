@@ -25,7 +25,8 @@ public:
     ~SoundRecord() override;
 
     // Replaces the contents with the rest of the reader's content, and the name with the reader's;
-    // what was loaded is freed.
+    // what was loaded is freed. Content above 64 MiB or shorter than its size says throws
+    // FatalExep naming the file.
     virtual void ReadData(BlockReader& reader);
 
     // None until loaded; then Music, Sample or Stream.

@@ -32,6 +32,8 @@ void HeadlessApp::ErrorDialogOnMain(const std::string& caption, const std::strin
 int HeadlessApp::MessageBoxOnMain(const std::string& title, const std::string& text, uint32_t style) {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.push_back(MessageBoxCall{title, text, style});
+    // Without a window this is where a reader sees it.
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
     if (answers_.empty()) return FirstMessageBoxButton(style);
     int answer = answers_.front();
     answers_.pop_front();

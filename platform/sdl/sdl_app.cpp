@@ -1,5 +1,8 @@
 #include "platform/sdl/sdl_app.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "platform/key_table.h"
@@ -26,6 +29,30 @@ bool SystemKeyHeld(uint16_t mod) {
     modifiers.rightAltTypes = (mod & KMOD_MODE) != 0 || SDL_GetKeyFromScancode(SDL_SCANCODE_RALT) != SDLK_RALT;
     return AltHeld(modifiers);
 }
+
+// SDL turns SIGINT and SIGTERM into a quit event, which nobody reads while a modal box runs its
+// own event loop. While a box shows, the two signals end the process at once instead; what the
+// box reports has been logged before it was shown.
+class EndOnSignalWhileShown {
+  public:
+    EndOnSignalWhileShown() {
+        struct sigaction action {};
+        action.sa_handler = [](int signal) { _exit(128 + signal); };
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &savedInterrupt_);
+        sigaction(SIGTERM, &action, &savedTerminate_);
+    }
+    ~EndOnSignalWhileShown() {
+        sigaction(SIGINT, &savedInterrupt_, nullptr);
+        sigaction(SIGTERM, &savedTerminate_, nullptr);
+    }
+    EndOnSignalWhileShown(const EndOnSignalWhileShown&) = delete;
+    EndOnSignalWhileShown& operator=(const EndOnSignalWhileShown&) = delete;
+
+  private:
+    struct sigaction savedInterrupt_ {};
+    struct sigaction savedTerminate_ {};
+};
 
 }  // namespace
 
@@ -101,7 +128,12 @@ int SdlApp::MessageBoxOnMain(const std::string& title, const std::string& text, 
     const SDL_MessageBoxData data{
         flags, windowShown ? window_ : nullptr, utf8Title.c_str(), utf8Text.c_str(), count, buttons, nullptr};
     int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+    int shown;
+    {
+        EndOnSignalWhileShown signals;
+        shown = SDL_ShowMessageBox(&data, &pressed);
+    }
+    if (shown != 0) {
         // No way to show it: the text must not be lost.
         std::fprintf(stderr, "%s: %s\n", utf8Title.c_str(), utf8Text.c_str());
         return DismissedMessageBoxAnswer(style);

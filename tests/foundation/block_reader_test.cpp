@@ -2,10 +2,13 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "foundation/exceptions.h"
+#include "tests/support/error_message.h"
 #include "tests/support/fd_writer.h"
 #include "tests/support/temp_dir.h"
 
@@ -223,6 +226,31 @@ TEST(BlockReader, OpenFailures) {
         EXPECT_NE(std::string(e.message.Text()).find("Only LZW files compression supported"), std::string::npos);
     }
     EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST(BlockReader, AFileThatIsThereButCannotBeReadIsNotReportedAsMissing) {
+    TempDir dir;
+    dir.Write("main.FD/inside", "a folder called main.FD");
+    dir.Write("locked.FD", "no read permission");
+    std::filesystem::permissions(dir / "locked.FD", std::filesystem::perms::owner_write);
+    const bool permissionsApply = geteuid() != 0;
+    const struct {
+        const char* name;
+        const char* error;  // after the quoted name
+    } cases[] = {
+        {"none.FD", "Not Found"},
+        {"main.FD", " is a folder"},
+        {"MAIN.fd", " is a folder"},
+        {"locked.FD", permissionsApply ? " cannot be read (Permission denied)" : ""},
+    };
+    FileBlockReader files;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (*c.error == '\0') continue;  // root reads every file
+        const std::string name = (dir / c.name).string();
+        EXPECT_EQ(ErrorMessage([&] { files.Open(String(name.c_str())); }),
+                  "FR::File \"" + name + "\"" + c.error);
+    }
 }
 
 TEST(BlockReader, OpeningAgainClosesTheFirstFile) {

@@ -210,17 +210,22 @@ TEST(DataBlock, NoMarkIsAWarningWithTheHexPosition) {
         FAIL();
     } catch (const WarnExep& e) {
         EXPECT_EQ(e.code, 5);
-        EXPECT_EQ(e.message, "Signature not found at position 20");
+        EXPECT_EQ(std::string(e.message.Text()),
+                  "Signature not found at position 20 in \"" + file.path + "\"");
     }
     EXPECT_EQ(file.reader.Tell(), 32u);  // nothing consumed
     file.reader.Seek(255, 0);
-    EXPECT_EQ(ReadError<WarnExep>("", block), "Signature not found at position 0");
-    EXPECT_EQ(ReadError<WarnExep>("S", block), "Signature not found at position 0");
+    for (const char* bytes : {"", "S"}) {
+        const std::string message = ReadError<WarnExep>(bytes, block);
+        EXPECT_EQ(message.rfind("Signature not found at position 0 in \""), 0u) << message;
+        EXPECT_NE(message.find("damaged.bin\""), std::string::npos) << message;
+    }
     try {
         file.reader >> block;
         FAIL();
     } catch (const WarnExep& e) {
-        EXPECT_EQ(e.message, "Signature not found at position ff");
+        EXPECT_EQ(std::string(e.message.Text()),
+                  "Signature not found at position ff in \"" + file.path + "\"");
     }
 }
 

@@ -27,7 +27,7 @@ TEST(DiskPath, ComponentsMatchWithoutCaseRelativeToTheGameFolder) {
     TempDir dir;
     dir.Write("Saves/Slot1.gsf", "1");
     dir.Write("Misc/Default.col", "c");
-    WorkingFolder here(dir.Path());
+    WorkingFolder here(dir.Absolute());
     EXPECT_EQ(FindDiskFile("saves\\SLOT1.GSF").value_or(""), "Saves/Slot1.gsf");
     EXPECT_EQ(FindDiskFile("Misc\\Default.col").value_or(""), "Misc/Default.col");
     EXPECT_EQ(FindDiskFile("MISC/default.COL").value_or(""), "Misc/Default.col");
@@ -42,7 +42,7 @@ TEST(DiskPath, ExactSpellingFirstThenTheFirstByName) {
     dir.Write("keys.inpd", "lower");
     dir.Write("Keys.INPD", "mixed");
     dir.Write("KEYS.inpd", "upper");
-    WorkingFolder here(dir.Path());
+    WorkingFolder here(dir.Absolute());
     EXPECT_EQ(FindDiskFile("keys.inpd").value_or(""), "keys.inpd");
     EXPECT_EQ(FindDiskFile("kEYS.INPD").value_or(""), "KEYS.inpd");  // sorted: "KEYS" < "Keys" < "keys"
 }
@@ -50,18 +50,18 @@ TEST(DiskPath, ExactSpellingFirstThenTheFirstByName) {
 TEST(DiskPath, CreationKeepsANewNameAsGiven) {
     TempDir dir;
     dir.Write("Saves/Old.gsf", "x");
-    WorkingFolder here(dir.Path());
+    WorkingFolder here(dir.Absolute());
     EXPECT_EQ(DiskPathForCreate("SAVES\\New.gsf"), "Saves/New.gsf");
     EXPECT_EQ(DiskPathForCreate("saves\\old.GSF"), "Saves/Old.gsf");
     EXPECT_EQ(DiskPathForCreate("Missing\\New.gsf"), "Missing/New.gsf");
-    EXPECT_EQ(DiskPathForCreate((dir.Path() / "saves" / "x").string()), (dir.Path() / "Saves" / "x").string());
+    EXPECT_EQ(DiskPathForCreate((dir.Absolute() / "saves" / "x").string()), "");  // absolute: refused
 }
 
 TEST(DiskPath, NamesThatClimbOutOfTheGameFolderAreRefused) {
     TempDir dir;
     dir.Write("outside.txt", "secret");
     dir.Write("Game/Saves/Slot1.gsf", "1");
-    WorkingFolder here(dir.Path() / "Game");
+    WorkingFolder here(dir.Absolute() / "Game");
     EXPECT_FALSE(FindDiskFile("..\\outside.txt"));
     EXPECT_FALSE(FindDiskFile("Saves/../../outside.txt"));
     EXPECT_FALSE(FindDiskFile("Saves\\..\\Saves\\Slot1.gsf"));

@@ -133,7 +133,7 @@ TEST(FDFile, LooseFilesComeFirstInMode0) {
     game.Write("main.FD", bytes);
     game.Write("keys.inpd", "loose keys");
     game.Write("Add/A", "added");
-    WorkingFolder here(game.Path());
+    WorkingFolder here(game.Absolute());
     FileBlockReader reader;
     reader.Open("main.FD");
     FD::File loose(&reader, 0, 10);
@@ -155,7 +155,7 @@ TEST(FDFile, LooseFilesComeFirstInMode0) {
 TEST(FDFile, HandlesSeekAndReuse) {
     TempDir game;
     game.Write("loose.txt", "0123456789");
-    WorkingFolder here(game.Path());
+    WorkingFolder here(game.Absolute());
     FdWriter w;
     w.Group(kThree);
     Archive a(w.Build(), 0);
@@ -254,7 +254,7 @@ TEST(FDFile, AFailedDirectoryLeavesNothingForTheNextArchive) {
 TEST(FDFile, LooseFilesStillOpenAreClosedWithTheArchive) {
     TempDir game;
     game.Write("loose.txt", "x");
-    WorkingFolder here(game.Path());
+    WorkingFolder here(game.Absolute());
     FdWriter w;
     w.Group(kThree);
     auto a = std::make_unique<Archive>(w.Build(), 0);

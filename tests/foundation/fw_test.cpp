@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 
 #include "foundation/block_reader.h"
@@ -90,7 +91,7 @@ TEST(FW, Failures) {
     // A name that climbs out of the game folder is refused before anything is created.
     const std::filesystem::path saved = std::filesystem::current_path();
     std::filesystem::create_directory(dir.Path() / "game");
-    std::filesystem::current_path(dir.Path() / "game");
+    std::filesystem::current_path(dir.Absolute() / "game");
     EXPECT_THROW(fw.Create(String("..\\outside.bin")), FatalExep);
     std::filesystem::current_path(saved);
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "outside.bin"));
@@ -109,13 +110,89 @@ TEST(FW, AnExceptionMidWriteLeavesTheOldFile) {
     EXPECT_EQ(dir.Read("Keys.INPD"), "old content");
     EXPECT_EQ(FileCount(dir), 1u);  // the temporary file is gone
 
-    {
+    try {
         PackedStream packed;
         packed.Create(PathOf(dir, "Keys.INPD"));
         packed.Write("abandoned", 9);
+        throw std::runtime_error("interrupted");
+    } catch (const std::runtime_error&) {
     }
     EXPECT_EQ(dir.Read("Keys.INPD"), "old content");
     EXPECT_EQ(FileCount(dir), 1u);
+}
+
+TEST(FW, DestroyedWithoutCloseCommitsUnlessAnExceptionUnwinds) {
+    for (const bool packed : {false, true}) {
+        SCOPED_TRACE(packed ? "packed" : "plain");
+        TempDir dir;
+        dir.Write("Keys.INPD", "old");
+        // The writer goes at the end of the call, or while its exception unwinds.
+        auto write = [&](const char* text, bool interrupted) {
+            std::unique_ptr<FW> fw = packed ? std::make_unique<PackedStream>() : std::make_unique<FW>();
+            fw->Create(PathOf(dir, "Keys.INPD"));
+            fw->Write(text, static_cast<uint32_t>(std::strlen(text)));
+            if (interrupted) throw std::runtime_error("interrupted");
+        };
+        auto content = [&] {
+            FileBlockReader reader;
+            reader.Open(PathOf(dir, "Keys.INPD"));
+            std::string bytes(reader.Size(), '\0');
+            reader.Read(bytes.data(), reader.Size());
+            return bytes;
+        };
+        write("committed", false);
+        EXPECT_EQ(content(), "committed");
+        EXPECT_THROW(write("never seen", true), std::runtime_error);
+        EXPECT_EQ(content(), "committed");
+        EXPECT_EQ(FileCount(dir), 1u);
+    }
+}
+
+TEST(FW, TemporaryFilesOfKilledWritesAreRemovedByTheNextWrite) {
+    TempDir dir;
+    dir.Write("Keys.INPD", "old");
+    dir.Write("Keys.INPD.tmp0", "left by a killed write");
+    dir.Write("Keys.INPD.tmp3", "left by another");
+    dir.Write("Other.INPD.tmp0", "another target's");
+    FW fw;
+    fw.Create(PathOf(dir, "Keys.INPD"));
+    fw.Write("new", 3);
+    fw.Close();
+    EXPECT_EQ(dir.Read("Keys.INPD"), "new");
+    EXPECT_FALSE(std::filesystem::exists(dir / "Keys.INPD.tmp0"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "Keys.INPD.tmp3"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "Other.INPD.tmp0"));
+}
+
+TEST(FW, WritersOfOneTargetAtOnceKeepToTheirOwnFiles) {
+    TempDir dir;
+    FW first, second;
+    first.Create(PathOf(dir, "Keys.INPD"));
+    second.Create(PathOf(dir, "Keys.INPD"));  // a live writer's file is no leftover
+    first.Write("first", 5);
+    second.Write("second", 6);
+    first.Close();
+    EXPECT_EQ(dir.Read("Keys.INPD"), "first");
+    second.Close();
+    EXPECT_EQ(dir.Read("Keys.INPD"), "second");
+    EXPECT_EQ(FileCount(dir), 1u);
+}
+
+TEST(FW, AReplacedFileKeepsItsPermissionBits) {
+    namespace fs = std::filesystem;
+    const fs::perms modes[] = {fs::perms::owner_read | fs::perms::owner_write,
+                               fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read,
+                               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_write};
+    for (const fs::perms mode : modes) {
+        TempDir dir;
+        dir.Write("HighScores.HISC", "old");
+        fs::permissions(dir / "HighScores.HISC", mode);
+        PackedStream fw;
+        fw.Create(PathOf(dir, "HighScores.HISC"));
+        fw.Write("new", 3);
+        fw.Close();
+        EXPECT_EQ(fs::status(dir / "HighScores.HISC").permissions(), mode);
+    }
 }
 
 TEST(FW, NothingIsVisibleBeforeClose) {

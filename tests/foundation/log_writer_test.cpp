@@ -57,6 +57,23 @@ TEST_F(LogWriterTest, MissingFolderIsSkipped) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "no"));
 }
 
+TEST_F(LogWriterTest, AnUnknownVersionLetterLeavesNoByteBehind) {
+    // No archive version has been read in this program: its letter is still 0.
+    WriteLog(file_.c_str(), "early");
+    const std::string text = ReadAll(file_);
+    EXPECT_EQ(text.find('\0'), std::string::npos);
+    EXPECT_NE(text.find("/0.00.00] : early\n"), std::string::npos) << text;
+}
+
+TEST_F(LogWriterTest, ALineTheFileDoesNotTakeGoesToStandardError) {
+    const std::string unwritable = (dir_ / "no" / "such.log").string();
+    testing::internal::CaptureStderr();
+    WriteLog(unwritable.c_str(), "the error");
+    const std::string shown = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(shown.rfind(unwritable + ": <05/03/00 14:07:09> [v ", 0), 0u) << shown;
+    EXPECT_NE(shown.find("] : the error\n"), std::string::npos) << shown;
+}
+
 TEST_F(LogWriterTest, ThreadsNeverInterleave) {
     std::string line(2000, 'a');
     std::string other(2000, 'b');

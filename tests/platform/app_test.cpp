@@ -90,8 +90,12 @@ TEST(App, MessageBoxesAreRecordedAndAnsweredFromTheScript) {
         answers.push_back(app.ShowMessageBox("Error", "Broken", MbOk | MbIconError));
         app.PostQuit();
     });
+    testing::internal::CaptureStderr();
     app.RunMainLoop();
     app.JoinGameThread();
+    // Without a window, standard error is where a reader sees them.
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Question: Leave?\nAsk: Sure?\nQ2: Again?\nError: Broken\n");
     EXPECT_EQ(answers, (std::vector<int>{IdNo, IdCancel, IdYes, IdOk}));
     const auto calls = app.MessageBoxCalls();
     ASSERT_EQ(calls.size(), 4u);

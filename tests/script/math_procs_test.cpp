@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/random.h"
+#include "script/object_manager.h"
 #include "tests/script/native_fixture.h"
 
 namespace {
@@ -133,27 +134,74 @@ TEST_F(MathProcsTest, RandomSequences) {
 }
 
 TEST_F(MathProcsTest, NearestActor) {
-    EXPECT_EQ(FindNearestActor(*container, 0, 0), nullptr);
+    EXPECT_EQ(FindNearestActor(container->list, 0, 0), nullptr);
     FakeActor* far = Add(5000, 0);
     Add(0, 0, 1);                    // being removed
     FakeActor* near = Add(99, -99);  // distance 0 in hundreds
     Add(-50, 50);                    // also 0: the earlier one stays
-    EXPECT_EQ(FindNearestActor(*container, 0, 0), near);
-    EXPECT_EQ(FindNearestActor(*container, 5100, 0), far);
+    EXPECT_EQ(FindNearestActor(container->list, 0, 0), near);
+    EXPECT_EQ(FindNearestActor(container->list, 5100, 0), far);
     // The search leaves the list's cursor at the last node.
     EXPECT_EQ(container->list.Index(), 3u);
     EXPECT_EQ(Run1(11, {0, 0, Address(container.get())}), Address(near));
 }
 
-TEST_F(MathProcsTest, NonActorsAndMissingContainersArePassedOver) {
+TEST_F(MathProcsTest, NonActorsArePassedOverAndANodeWithoutAnItemEndsTheWalk) {
     auto plain = std::make_unique<ScriptObject>(nullptr);
-    container->list.Append(nullptr, 2);
     container->list.Append(plain.get(), 2);
     FakeActor* actor = Add(700, 700);
-    EXPECT_EQ(FindNearestActor(*container, 0, 0), actor);
-    EXPECT_EQ(Run1(11, {0, 0, 0}), 0);
-    EXPECT_EQ(Run1(11, {0, 0, Address(plain.get())}), 0);
-    EXPECT_EQ(Run1(12, {0, 0, 2866, 0, 0, Address(plain.get())}), 0);
+    container->list.Append(nullptr, 2);
+    Add(0, 0);  // never reached
+    EXPECT_EQ(FindNearestActor(container->list, 0, 0), actor);
+    EXPECT_EQ(container->list.Index(), 2u);
+}
+
+TEST_F(MathProcsTest, AContainerThatHoldsNoActorListIsAnEngineError) {
+    auto plain = std::make_unique<ScriptObject>(nullptr);
+    for (const uint32_t address : {0u, plain->Address(), 0x12345678u}) {
+        EXPECT_NE(ErrorMessage([&] { Run(11, {0, 0, static_cast<int32_t>(address)}); }), "no error");
+        EXPECT_NE(ErrorMessage([&] {
+                      Run(12, {0, 0, 2866, 0, 0, static_cast<int32_t>(address)});
+                  }),
+                  "no error");
+    }
+    EXPECT_EQ(ErrorMessage([&] {
+                  Run(11, {0, 0, 0});
+              }),
+              "MathProcs::NearestActor: the container is not an object list");
+}
+
+// Actors of the game world as the flight keeps them: owned by an ObjectManager's object list.
+TEST_F(MathProcsTest, ActorsInAnObjectManager) {
+    auto flight = std::make_unique<ObjectManager>(nullptr, 1);
+    const int32_t list = Address(flight.get());
+    EXPECT_EQ(Run1(11, {0, 0, list}), 0);  // none
+    EXPECT_EQ(Run1(12, {0, 100, 2866, 0, 0, list}), 0);
+    auto add = [&](int32_t x, int32_t y, uint32_t removed = 0) {
+        auto* actor = new FakeActor(x, y, removed);
+        flight->AppendObject(actor);
+        return Address(actor);
+    };
+    const int32_t inCircle = add(0, -100);
+    add(0, 0, 1);  // being removed
+    const int32_t ahead = add(1000, 0);
+    const int32_t behind = add(-3000, 0);
+    const struct {
+        const char* what;
+        uint32_t method;
+        std::vector<int32_t> arguments;
+        int32_t actor;
+    } cases[] = {
+        {"nearest", 11, {0, 0, list}, inCircle},
+        {"nearest from elsewhere", 11, {0, -2900, list}, behind},
+        {"inside a turning circle: skipped", 12, {0, 100, 2866, 0, 0, list}, ahead},
+        {"no direction: no circles", 12, {0, 0, 2866, 0, 0, list}, inCircle},
+        {"turn rate 0 reaches nothing", 12, {0, 100, 0, 0, 0, list}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Run1(c.method, c.arguments), c.actor);
+    }
 }
 
 TEST_F(MathProcsTest, NearestReachableActor) {
@@ -162,22 +210,22 @@ TEST_F(MathProcsTest, NearestReachableActor) {
     FakeActor* ahead = Add(1000, 0);
     // Heading along x with turn rate 2866: circles of radius 1 (in 89s) centred at (0, -100) and
     // (0, 100).
-    EXPECT_EQ(FindNearestActor(*container, 0, 0), inCircle);
-    EXPECT_EQ(FindNearestReachableActor(*container, 0, 0, 2866, 100, 0), ahead);
+    EXPECT_EQ(FindNearestActor(container->list, 0, 0), inCircle);
+    EXPECT_EQ(FindNearestReachableActor(container->list, 0, 0, 2866, 100, 0), ahead);
     EXPECT_EQ(Run1(12, {0, 100, 2866, 0, 0, Address(container.get())}), Address(ahead));
     // Without a direction there are no circles.
-    EXPECT_EQ(FindNearestReachableActor(*container, 0, 0, 2866, 0, 0), inCircle);
-    EXPECT_EQ(FindNearestReachableActor(*container, 0, 0, -7, 0, 0), inCircle);
+    EXPECT_EQ(FindNearestReachableActor(container->list, 0, 0, 2866, 0, 0), inCircle);
+    EXPECT_EQ(FindNearestReachableActor(container->list, 0, 0, -7, 0, 0), inCircle);
     // A turn rate of 0 reaches nothing.
-    EXPECT_EQ(FindNearestReachableActor(*container, 0, 0, 0, 100, 0), nullptr);
+    EXPECT_EQ(FindNearestReachableActor(container->list, 0, 0, 0, 100, 0), nullptr);
     EXPECT_EQ(Run1(12, {0, 100, 0, 0, 0, Address(container.get())}), 0);
     (void)otherCircle;
 }
 
 TEST_F(MathProcsTest, ExtremeArgumentsDoNotTrap) {
     Add(INT_MAX, INT_MIN);
-    FindNearestReachableActor(*container, INT_MIN, INT_MAX, -1, INT_MIN, INT_MIN);
-    FindNearestReachableActor(*container, INT_MAX, INT_MIN, INT_MIN, INT_MAX, 1);
+    FindNearestReachableActor(container->list, INT_MIN, INT_MAX, -1, INT_MIN, INT_MIN);
+    FindNearestReachableActor(container->list, INT_MAX, INT_MIN, INT_MIN, INT_MAX, 1);
     const int32_t angle = VectorAngleX100(INT_MIN, INT_MIN);
     EXPECT_GE(angle, 0);
     EXPECT_LT(angle, 36000);

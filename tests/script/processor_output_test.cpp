@@ -57,7 +57,7 @@ TEST(ProcessorOutput, LongListingsAreCut) {
 TEST_F(ProcessorTest, DebugOutput) {
     TempDir dir;
     const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.Path());
+    std::filesystem::current_path(dir.Absolute());
     SetLogClock([] {
         std::tm t{};
         t.tm_year = 101;

@@ -12,7 +12,7 @@
 #include "shell/win_main.h"
 
 GameFixture::GameFixture() : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir.Path());
+    std::filesystem::current_path(dir.Absolute());
     NewPlatform();
     KeyQueue().Drain();
     CharQueue().Drain();
@@ -47,7 +47,7 @@ void GameFixture::Startup() {
 }
 
 std::vector<std::string> GameFixture::LogTexts() {
-    std::ifstream in(dir / "vondrel.log", std::ios::binary);
+    std::ifstream in(dir.Absolute() / "vondrel.log", std::ios::binary);
     std::vector<std::string> texts;
     static const std::regex line(R"(<\d\d/\d\d/\d\d \d\d:\d\d:\d\d> \[v 1\.11\.00b/[^\]]*\] : ([\s\S]*))");
     for (std::string text; std::getline(in, text);) {

@@ -46,8 +46,8 @@ TEST_F(WinMainTest, EachMissingEntryIsLoggedShownAndReleased) {
                                                  "Sound.subs"};
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
-        std::filesystem::remove(dir / "vondrel.log");
-        std::filesystem::remove(dir / "main.FD");
+        std::filesystem::remove(dir.Absolute() / "vondrel.log");
+        std::filesystem::remove(dir.Absolute() / "main.FD");
         if (name != "main.FD") WriteArchive({.omit = {name}, .screenFlags = ScreenSettingsBlock::kFullScreen});
         NewPlatform();
         EXPECT_EQ(Run(), kErrorExit);
@@ -135,7 +135,7 @@ TEST_F(WinMainTest, GameThreadErrorsAreReportedAndFullScreenIsGivenBack) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::filesystem::remove(dir / "vondrel.log");
+        std::filesystem::remove(dir.Absolute() / "vondrel.log");
         WriteArchive({.screenFlags = ScreenSettingsBlock::kFullScreen});
         NewPlatform();
         bool fullScreenInGame = false;

@@ -1,0 +1,155 @@
+// Writes the seed corpora of the fuzz targets into <folder>/<target>/, built with the fixture
+// builders of tests/support and the engine's own writers.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "foundation/exceptions.h"
+#include "foundation/fw.h"
+#include "script/operations.h"
+#include "shell/input_device.h"
+#include "tests/support/block_writer.h"
+#include "tests/support/class_library_builder.h"
+#include "tests/support/fd_writer.h"
+#include "tests/support/picture_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void Seed(const std::string& target, const std::string& name, const std::string& bytes) {
+    fs::create_directories(target);
+    std::ofstream(fs::path(target) / name, std::ios::binary) << bytes;
+    std::ofstream(fs::path(target) / (name + ".packed"), std::ios::binary) << SepkPacked(bytes);
+}
+
+std::string ReadFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string KeysFile(bool mouse, uint32_t joystick) {
+    InputDevice device;
+    device.Actions().SetCodes({0x25, 0x27, 0x26, 0x28, 0x20});
+    device.SetMouseEnabled(mouse);
+    device.SetJoystickNumber(joystick);
+    FW writer;
+    writer.Create(String("seed.INPD"));
+    device.WriteKeysChunk(writer);
+    writer.Close();
+    const std::string bytes = ReadFile("seed.INPD");
+    fs::remove("seed.INPD");
+    return bytes;
+}
+
+std::string Recording(bool mouse, int polls) {
+    InputDevice device;
+    device.Actions().SetCodes({0x25, 0x27, 0x20});
+    device.SetMouseEnabled(mouse);
+    FW writer;
+    writer.Create(String("seed.rec"));
+    device.SetRecordingSink(&writer);
+    for (int i = 0; i < polls; ++i) {
+        device.SetMousePosition(i * 3, i * 5);
+        device.Poll();
+    }
+    device.SetRecordingSink(nullptr);
+    writer.Close();
+    const std::string bytes = ReadFile("seed.rec");
+    fs::remove("seed.rec");
+    return bytes;
+}
+
+std::string WaveFile(uint32_t samples) {
+    std::string data;
+    for (uint32_t i = 0; i < samples; ++i) data += LeU16(static_cast<uint16_t>((i / 20) % 2 ? 3000 : -3000));
+    return "RIFF" + LeU32(36 + static_cast<uint32_t>(data.size())) + "WAVEfmt " + LeU32(16) + LeU16(1) +
+           LeU16(1) + LeU32(22050) + LeU32(44100) + LeU16(2) + LeU16(16) + "data" +
+           LeU32(static_cast<uint32_t>(data.size())) + data;
+}
+
+void Settings() {
+    const std::string t = "fuzz_settings";
+    Seed(t, "version", SEBlock("VERS", "", LeU16(1) + LeU16(11) + LeU16(0) + LeU16('b')));
+    Seed(t, "colours", PaletteBlockBytes({{0, 0, 0}, {255, 128, 7}, {9, 9, 9}}));
+    Seed(t, "screen", SEBlock("SCRC", "", LeU16(2) + LeU16(16) + LeU16(640) + LeU16(480)));
+    Seed(t, "screen8", SEBlock("SCRC", "", LeU16(1) + LeU16(8) + LeU16(800) + LeU16(600)));
+    Seed(t, "language", SEBlock("LCFG", "", LeU32(2)));
+    Seed(t, "hotkeys", SEBlock("HCFG", "keys1", LeU32(1)) + SEBlock("HCFG", "keys2", LeU32(2)));
+    Seed(t, "sound", SEBlock("SNDS", "", LeU16(0) + LeU16(1) + std::string(20, '\0')));
+    Seed(t, "keys", KeysFile(true, 0));
+}
+
+void InputDevices() {
+    Seed("fuzz_input_device", "keyboard", KeysFile(false, 0));
+    Seed("fuzz_input_device", "mouse", KeysFile(true, 0));
+    Seed("fuzz_input_device", "joystick", KeysFile(false, 2));
+    Seed("fuzz_replay", "keys", Recording(false, 12));
+    Seed("fuzz_replay", "mouse", Recording(true, 12));
+}
+
+void Sounds() {
+    Seed("fuzz_sound", "wave", WaveFile(400));
+    Seed("fuzz_sound", "ogg", "OggS" + std::string(1, '\0') + std::string(1, '\2') + std::string(58, '\0'));
+    Seed("fuzz_sound", "module", std::string("Extended Module: seed") + std::string(60, ' '));
+}
+
+void ColourStrip() {
+    FrameFixture strip;
+    strip.width = 6;
+    strip.height = 2;
+    strip.pixels = {0, 1, 2, 3, 4, 5, 5, 4, 3, 2, 1, 0};
+    Seed("fuzz_colour_strip", "indexed",
+         PictureBlock({PaletteBlockBytes(
+                           {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 9, 9}, {255, 255, 255}}),
+                       FrameBlock(strip)}));
+    strip.bitsPerPixel = 16;
+    strip.pixels = {0x0000, 0xF800, 0x07E0, 0x001F, 0xFFFF, 0x1234};
+    Seed("fuzz_colour_strip", "rgb565", PictureBlock({FrameBlock(strip)}));
+}
+
+void Lists() {
+    Seed("fuzz_subs", "pairs",
+         "Default Arial\r\n\"Big Title\" \"Fonts\\Title.dff\"\r\n// comment\r\nsmall tiny\r\n");
+    Seed("fuzz_subs", "hostile", "Default \"\\etc\\passwd\"\r\nUp \"..\\..\\x\"\r\nDrive C:\\x\r\n");
+    Seed("fuzz_sspl", "empty", SEBlock("SSPL", ""));
+    Seed("fuzz_sspl", "payload", SEBlock("SSPL", "player settings") + SEBlock("SSPL", std::string(40, '\7')));
+}
+
+void CallStacks() {
+    ClassLibraryBuilder library = ClassLibraryBuilder::Named("Main");
+    library.code = std::vector<uint32_t>(6, InstructionWord::kReturn);
+    library.methods = std::vector<uint32_t>{1, 3};
+    library.virtualMethods = std::vector<uint32_t>{0, 5};
+    library.WithDebugInfo("main.zs");
+    Seed("fuzz_call_stack", "main", library.Build());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_fuzz_seeds <corpus folder>\n");
+        return 2;
+    }
+    // The engine's writers create files only inside the working folder.
+    fs::create_directories(argv[1]);
+    if (chdir(argv[1]) != 0) return 1;
+    try {
+        Settings();
+        InputDevices();
+        Sounds();
+        ColourStrip();
+        Lists();
+        CallStacks();
+    } catch (const DExep& e) {
+        std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.message.Text());
+        return 1;
+    }
+    return 0;
+}
