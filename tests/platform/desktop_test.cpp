@@ -43,7 +43,7 @@ TEST(DesktopFileText, ControlCharactersMakeNoEntry) {
 
 TEST(XdgDesktop, AddsAndRemovesEntriesByFixedName) {
     TempDir dir;
-    XdgDesktop desktop((dir / "applications").string());
+    XdgDesktop desktop((dir.Absolute() / "applications").string());
     DesktopEntry entry = Entry({"/g/Vondrel"});
     entry.workingFolder = "/g";
     entry.comment = "Vondrel";
@@ -52,10 +52,10 @@ TEST(XdgDesktop, AddsAndRemovesEntriesByFixedName) {
               "[Desktop Entry]\nType=Application\nVersion=1.0\nName=Vondrel\nComment=Vondrel\n"
               "Exec=\"/g/Vondrel\"\nPath=/g\nTerminal=false\nCategories=Game;\n");
     struct stat st {};
-    stat((dir / "applications/vondrel.desktop").c_str(), &st);
+    stat((dir.Absolute() / "applications/vondrel.desktop").c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
     desktop.Remove("vondrel.desktop");
-    EXPECT_FALSE(std::filesystem::exists(dir / "applications/vondrel.desktop"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Absolute() / "applications/vondrel.desktop"));
 
     for (const char* bad : {"../escape.desktop", "noext", ".desktop"}) {
         entry.fileName = bad;

@@ -8,7 +8,7 @@
 
 TEST(IniInstallStore, WritesReadsAndRemovesTheRecord) {
     TempDir dir;
-    IniInstallStore store(dir.Path().string());
+    IniInstallStore store(dir.Absolute().string());
     EXPECT_FALSE(store.Read());
     ASSERT_TRUE(store.Write({"/games/Vondrel/", "Vondrel", "/games/Vondrel/uninstall"}));
     EXPECT_EQ(
@@ -21,12 +21,12 @@ TEST(IniInstallStore, WritesReadsAndRemovesTheRecord) {
     EXPECT_EQ(record->uninstallCommand, "/games/Vondrel/uninstall");
     store.Remove();
     EXPECT_FALSE(store.Read());
-    EXPECT_FALSE(std::filesystem::exists(dir / "Dorn"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Absolute() / "Dorn"));
 }
 
 TEST(IniInstallStore, DamagedRecordsGiveWhatTheyHold) {
     TempDir dir;
-    IniInstallStore store(dir.Path().string());
+    IniInstallStore store(dir.Absolute().string());
     struct Case {
         const char* what;
         std::string text;
@@ -48,7 +48,7 @@ TEST(IniInstallStore, DamagedRecordsGiveWhatTheyHold) {
 
 TEST(IniInstallStore, ValueWithALineEndIsNotWritten) {
     TempDir dir;
-    IniInstallStore store(dir.Path().string());
+    IniInstallStore store(dir.Absolute().string());
     ASSERT_TRUE(store.Write({"/good/", "Vondrel", "/good/uninstall"}));
     EXPECT_FALSE(store.Write({"/x/\npath=/", "Vondrel", "/x/uninstall"}));
     EXPECT_EQ(store.Read()->path, "/good/");

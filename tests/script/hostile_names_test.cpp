@@ -147,7 +147,9 @@ TEST_F(HostileNamesTest, NeverFoundNeverCreated) {
     };
     // A loose file inside the game folder is found by each reader: the readers do look on disk.
     for (const auto& [what, reads] : readers) {
-        if (std::string(what) != "class library") EXPECT_TRUE(reads("inside.txt")) << what;
+        if (std::string(what) != "class library") {
+            EXPECT_TRUE(reads("inside.txt")) << what;
+        }
     }
     for (const std::string& name : names) {
         SCOPED_TRACE(name);

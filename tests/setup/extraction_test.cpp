@@ -28,8 +28,8 @@ class Extraction : public ::testing::Test {
 
     TempDir temp;
     std::filesystem::path folder = [this] {
-        std::filesystem::create_directories(temp / "game");
-        return temp / "game";
+        std::filesystem::create_directories(temp.Absolute() / "game");
+        return temp.Absolute() / "game";
     }();
     InstallControl control;
     ExtractionTexts texts{"cannot make ", "no list"};
@@ -120,7 +120,7 @@ TEST_F(Extraction, HostileNamesAreRefusedBeforeAnythingIsWritten) {
         const std::string error = ErrorMessage([&] { Extract({{"a.txt", "1"}, {name, "evil"}}); });
         EXPECT_NE(error.find(std::string("holds the entry \"") + name + "\""), std::string::npos) << error;
         EXPECT_TRUE(Tree().empty());
-        EXPECT_EQ(::Tree(temp.Path()), (std::vector<std::string>{"data.fd", "game/"}));
+        EXPECT_EQ(::Tree(temp.Absolute()), (std::vector<std::string>{"data.fd", "game/"}));
     }
 }
 
@@ -131,10 +131,10 @@ TEST_F(Extraction, PlantedLinksAreNeverWrittenThrough) {
         std::filesystem::path target;
         bool folder;
     } cases[] = {
-        {"Misc", temp / "outside", true},
-        {"a.txt", temp / "outside/b.dat", false},
-        {"uninst.lst", temp / "outside/b.dat", false},
-        {"d.txt", temp / "outside/missing", false},
+        {"Misc", temp.Absolute() / "outside", true},
+        {"a.txt", temp.Absolute() / "outside/b.dat", false},
+        {"uninst.lst", temp.Absolute() / "outside/b.dat", false},
+        {"d.txt", temp.Absolute() / "outside/missing", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.link);
@@ -146,8 +146,8 @@ TEST_F(Extraction, PlantedLinksAreNeverWrittenThrough) {
             std::filesystem::create_symlink(c.target, folder / c.link);
         }
         EXPECT_NE(ErrorMessage([&] { Extract(kFour); }), "no error");
-        EXPECT_EQ(ReadFile(temp / "outside/b.dat"), "precious");
-        EXPECT_EQ(::Tree(temp / "outside"), (std::vector<std::string>{"b.dat"}));
+        EXPECT_EQ(ReadFile(temp.Absolute() / "outside/b.dat"), "precious");
+        EXPECT_EQ(::Tree(temp.Absolute() / "outside"), (std::vector<std::string>{"b.dat"}));
         // Only the planted link is left: what this run wrote was rolled back.
         EXPECT_EQ(Tree(), (std::vector<std::string>{c.link}));
     }

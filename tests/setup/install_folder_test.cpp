@@ -43,12 +43,12 @@ TEST(InstallListLines, LinesReadWhole) {
 TEST(RemoveListedFolders, OnlyEmptiedParentsOfListedFilesGo) {
     TempDir dir;
     dir.Write("Misc/Sub/Deep/x", "");
-    std::filesystem::remove(dir / "Misc/Sub/Deep/x");
+    std::filesystem::remove(dir.Absolute() / "Misc/Sub/Deep/x");
     dir.Write("Keep/Sub/mine.txt", "mine");
     dir.Write("Unlisted/Empty/.keep", "");
-    std::filesystem::remove(dir / "Unlisted/Empty/.keep");
-    RemoveListedFolders(dir.Path().string() + "/", {"Misc\\Sub\\Deep\\gone.dat", "Keep\\Sub\\gone.dat",
+    std::filesystem::remove(dir.Absolute() / "Unlisted/Empty/.keep");
+    RemoveListedFolders(dir.Absolute().string() + "/", {"Misc\\Sub\\Deep\\gone.dat", "Keep\\Sub\\gone.dat",
                                                     "Keep\\gone.dat", "..\\outside\\x"});
-    EXPECT_EQ(Tree(dir.Path()), (std::vector<std::string>{"Keep/", "Keep/Sub/", "Keep/Sub/mine.txt",
+    EXPECT_EQ(Tree(dir.Absolute()), (std::vector<std::string>{"Keep/", "Keep/Sub/", "Keep/Sub/mine.txt",
                                                           "Unlisted/", "Unlisted/Empty/"}));
 }

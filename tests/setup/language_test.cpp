@@ -63,13 +63,13 @@ TEST(LanguageList, FindTakesTheFirstLineOfAName) {
 
 TEST(LanguageList, MissingFileIsTheBoxText) {
     TempDir dir;
-    EXPECT_EQ(ErrorMessage([&] { LanguageList::ReadFile((dir / "Language.lng").string()); }),
+    EXPECT_EQ(ErrorMessage([&] { LanguageList::ReadFile((dir.Absolute() / "Language.lng").string()); }),
               "Unable to open file \"Language.lng\"");
 }
 
 TEST(LanguageFile, WritesSixteenBytesAndReadsThemBack) {
     TempDir dir;
-    const String path((dir / "Language.LCFG").c_str());
+    const String path((dir.Absolute() / "Language.LCFG").c_str());
     WriteLanguageFile(path, 2);
     EXPECT_EQ(dir.Read("Language.LCFG"), kLanguageTwo);
     EXPECT_EQ(ReadLanguageFile(path, 1), 2);
@@ -88,11 +88,11 @@ TEST(LanguageFile, UnreadableFilesGiveTheFallback) {
         {"truncated", kLanguageTwo.substr(0, 10)},
         {"payload past the end", std::string("SELCFG\x0E\x00\xFF\xFF\x00\x00\x05\x00\x00\x00", 16)},
     };
-    EXPECT_EQ(ReadLanguageFile((dir / "absent").c_str(), 1), 1);
+    EXPECT_EQ(ReadLanguageFile((dir.Absolute() / "absent").c_str(), 1), 1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         dir.Write("Language.LCFG", c.bytes);
-        EXPECT_EQ(ReadLanguageFile((dir / "Language.LCFG").c_str(), 1), 1);
+        EXPECT_EQ(ReadLanguageFile((dir.Absolute() / "Language.LCFG").c_str(), 1), 1);
     }
 }
 
@@ -114,11 +114,11 @@ TEST(LanguageSelector, WritesTheChosenLanguageOrNothing) {
         SCOPED_TRACE(c.what);
         TempDir dir;
         dir.Write("Language.lng", c.list);
-        WorkingFolder here(dir.Path());
+        WorkingFolder here(dir.Absolute());
         ScriptedSetupUi ui;
         ui.language = c.choice;
         EXPECT_EQ(RunLanguageSelector(ui), c.status);
-        EXPECT_EQ(std::filesystem::exists(dir / "Language.LCFG"), !c.file.empty());
+        EXPECT_EQ(std::filesystem::exists(dir.Absolute() / "Language.LCFG"), !c.file.empty());
         if (!c.file.empty()) {
             EXPECT_EQ(dir.Read("Language.LCFG"), c.file);
         }
@@ -127,15 +127,15 @@ TEST(LanguageSelector, WritesTheChosenLanguageOrNothing) {
 
 TEST(LanguageSelector, ErrorsLeaveTheOldFile) {
     TempDir dir;
-    WorkingFolder here(dir.Path());
+    WorkingFolder here(dir.Absolute());
     ScriptedSetupUi missing;
     EXPECT_EQ(RunLanguageSelector(missing), 1);
     EXPECT_EQ(missing.errors, (std::vector<std::string>{"Error|Unable to open file \"Language.lng\""}));
 
     dir.Write("Language.lng", "1 English\n");
-    std::filesystem::create_directory(dir / "Language.LCFG");  // cannot be replaced by a file
+    std::filesystem::create_directory(dir.Absolute() / "Language.LCFG");  // cannot be replaced by a file
     ScriptedSetupUi blocked;
     EXPECT_EQ(RunLanguageSelector(blocked), 1);
     EXPECT_EQ(blocked.errors, (std::vector<std::string>{"Error|Cannot open file for writting."}));
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "Language.LCFG"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Absolute() / "Language.LCFG"));
 }

@@ -7,10 +7,10 @@
 #include "tests/support/working_folder.h"
 
 SetupHome::SetupHome()
-    : source(temp / "source"),
-      home(temp / "home"),
-      dataHome(temp / "home/.local/share"),
-      configHome(temp / "home/.config"),
+    : source(temp.Absolute() / "source"),
+      home(temp.Absolute() / "home"),
+      dataHome(temp.Absolute() / "home/.local/share"),
+      configHome(temp.Absolute() / "home/.config"),
       installed(dataHome / "Vondrel"),
       applications(dataHome / "applications"),
       store(configHome.string()),
@@ -39,7 +39,7 @@ int SetupHome::Install(ScriptedSetupUi& ui, const EntryHook& afterEntry) {
 }
 
 int SetupHome::Uninstall(ScriptedSetupUi& ui) {
-    WorkingFolder here(temp.Path());  // the uninstaller moves into the install folder
+    WorkingFolder here(temp.Absolute());  // the uninstaller moves into the install folder
     UninstallServices services{ui, store, desktop, home.string()};
     return RunUninstall(services);
 }

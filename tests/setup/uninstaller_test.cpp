@@ -75,16 +75,16 @@ TEST_F(Uninstaller, RecordThatPointsAnywhereElseDeletesNothing) {
     temp.Write("other/main.fd", "not an archive");
     temp.Write("plain/uninst.lst", "");
     temp.Write("plain/file.txt", "x");
-    std::filesystem::create_symlink(home, temp / "home-link");
+    std::filesystem::create_symlink(home, temp.Absolute() / "home-link");
     const std::string cases[] = {"/",
                                  home.string(),
                                  home.string() + "/",
-                                 (temp / "home-link").string(),
+                                 (temp.Absolute() / "home-link").string(),
                                  "relative/folder",
-                                 (temp / "missing").string(),
-                                 (temp / "plain/file.txt").string(),
-                                 (temp / "empty").string()};
-    std::filesystem::create_directories(temp / "empty");
+                                 (temp.Absolute() / "missing").string(),
+                                 (temp.Absolute() / "plain/file.txt").string(),
+                                 (temp.Absolute() / "empty").string()};
+    std::filesystem::create_directories(temp.Absolute() / "empty");
     for (const std::string& path : cases) {
         SCOPED_TRACE(path);
         HeadlessInstallStore record;
@@ -107,16 +107,16 @@ TEST_F(Uninstaller, HostileListLinesAndLinksDeleteNothingOutside) {
     temp.Write("outside/sub/victim.txt", "v");
     std::filesystem::create_directories(installed / "Docs");
     // A folder of the install replaced by a link to the outside, and lines that leave the folder.
-    std::filesystem::create_directory_symlink(temp / "outside/sub", installed / "Linked");
+    std::filesystem::create_directory_symlink(temp.Absolute() / "outside/sub", installed / "Linked");
     std::ofstream(installed / "uninst.lst", std::ios::app) << "..\\..\\..\\..\\outside\\victim.txt\n"
-                                                           << (temp / "outside/victim.txt").string() << "\n"
+                                                           << (temp.Absolute() / "outside/victim.txt").string() << "\n"
                                                            << "Linked\\victim.txt\n"
                                                            << "C:\\outside\\victim.txt\n"
                                                            << "Docs\\\\x\n"
                                                            << std::string(5000, 'a') << "\r\n";
     ScriptedSetupUi ui;
     EXPECT_EQ(Uninstall(ui), 0);
-    EXPECT_EQ(ReadFile(temp / "outside/victim.txt"), "v");
-    EXPECT_EQ(ReadFile(temp / "outside/sub/victim.txt"), "v");
+    EXPECT_EQ(ReadFile(temp.Absolute() / "outside/victim.txt"), "v");
+    EXPECT_EQ(ReadFile(temp.Absolute() / "outside/sub/victim.txt"), "v");
     EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Linked"}));
 }
