@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/code_pages.h"
 #include "foundation/script_memory.h"
 
 namespace {
@@ -62,11 +63,15 @@ void* ScriptAlloc(size_t size) {
         if (p != nullptr) mi_free(p);
         throw std::bad_alloc();
     }
+    // Code may be written into it next: decoded code of an earlier block there is stale.
+    DropCodePages(ToScript(p), size);
     return p;
 }
 
 void ScriptFree(void* p) {
-    if (p != nullptr) mi_free(p);
+    if (p == nullptr) return;
+    DropCodePages(ToScript(p), mi_usable_size(p));
+    mi_free(p);
 }
 
 bool InScriptRegion(const void* p) {
