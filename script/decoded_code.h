@@ -21,7 +21,8 @@
 #define VONDREL_DECODED_OPERATIONS(X)                                                                       \
     /* exits */                                                                                             \
     X(Exit)                                                                                                 \
-    X(Step) X(Call) X(Return) X(Jump) X(BranchZero) X(BranchNonZero) X(BranchZeroKeep) X(BranchNonZeroKeep) \
+    X(Step)                                                                                                 \
+    X(Call) X(Return) X(Jump) X(BranchZero) X(BranchNonZero) X(BranchZeroKeep) X(BranchNonZeroKeep)         \
         X(BranchDropIfZero) X(LoopNotEqual) X(ConstLoopNotEqual) X(DupConstLoopNotEqual)                    \
             X(BranchZeroPushReturn) VONDREL_DECODED_COMPARISONS(X, CmpBranch)                               \
                 VONDREL_DECODED_COMPARISONS(X, ConstCmpBranch)                                              \
@@ -41,6 +42,11 @@
             X(DupLocalAdd) /* return stack */                                                               \
         X(ToReturn) X(FromReturn) X(ReturnTop) X(ReturnSecond) X(ReturnThird) X(DropReturn) X(CopyToReturn) \
             X(DropBoth)
+
+// The stop depth that asks the plain interpreter for the words at PC up to a jump back, a call or a
+// return word (which it leaves unrun): how code that has run only once so far runs, before it is
+// decoded. Loops jump back, so they come back to the cache.
+constexpr uint32_t kColdRun = 0xFFFFFFFEu;
 
 enum class DecodedOp : uint16_t {
 #define VONDREL_DECODED_ENUM(name) name,
@@ -74,6 +80,7 @@ class DecodedCode {
     struct Slot {
         uint32_t entry = 0;
         DecodedBlock* block = nullptr;
+        uint32_t cold = 0;  // an entry met once, not decoded yet
     };
     static constexpr uint32_t kSlots = 4096;
 
@@ -86,6 +93,9 @@ class DecodedCode {
     // The current block for the entry, decoded now if there is none; handlers indexes the
     // executor's handler addresses by DecodedOp.
     DecodedBlock* Find(uint32_t entry, const void* const* handlers);
+    // Null the first time the entry is met (code that runs once is not worth decoding), the
+    // entry's current block after that.
+    DecodedBlock* FindHot(uint32_t entry, const void* const* handlers);
 
     size_t BlockCount() const { return blocks_.size(); }
 

@@ -141,7 +141,8 @@ lookup : {
     DecodedCode::Slot& slot = cache.SlotFor(pc);
     block = slot.block;
     if (slot.entry != pc || block == nullptr || block->version != CodePageVersion(block->page)) [[unlikely]] {
-        block = cache.Find(pc, kHandlers);
+        block = cache.FindHot(pc, kHandlers);
+        if (block == nullptr) goto cold;
     }
     if (static_cast<uint32_t>(top - bottom) < block->need || static_cast<uint32_t>(limit - top) < block->room)
         [[unlikely]] {
@@ -149,6 +150,16 @@ lookup : {
     }
     ip = block->code.data();
     goto * ip->handler;
+}
+
+cold : {
+    // First time here: the plain interpreter runs the words up to the next jump, call or return.
+    const uint32_t entry = pc;
+    SAVE();
+    Interpret<kTraced, false>(kColdRun);
+    LOAD();
+    if (pc != entry) goto lookup;
+    goto step;
 }
 
 replay : {

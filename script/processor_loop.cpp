@@ -12,6 +12,7 @@
 
 #include "foundation/code_pages.h"
 #include "foundation/exceptions.h"
+#include "script/decoded_code.h"
 #include "script/operations.h"
 #include "script/processor.h"
 
@@ -56,6 +57,8 @@ struct Registers {
     // Held zero-extended in 64 bits so that it indexes memory directly; it always holds a 32-bit
     // value.
     uint64_t pc;
+    // Set by a jump that goes back: where a run of cold code stops (see kColdRun).
+    bool back = false;
 
     VONDREL_INLINE void Save() {
         *top = tos;
@@ -143,6 +146,7 @@ struct Registers {
 
     // Offset o counts words from the word after it; PC is already there.
     VONDREL_INLINE void JumpBy(uint32_t offset) {
+        back |= static_cast<int32_t>(offset) < 0;
         pc = static_cast<uint32_t>(pc + 4 * offset);
         CheckPc();
     }
@@ -173,6 +177,7 @@ struct Registers {
 
 VONDREL_INLINE int32_t Signed(uint32_t v) { return static_cast<int32_t>(v); }
 VONDREL_INLINE uint32_t Truth(bool b) { return b ? 1u : 0u; }
+
 
 // A local variable's slot: "k LocalAddress" gives its script address.
 VONDREL_INLINE uint32_t* LocalSlot(Registers& r, uint32_t k) {
@@ -666,10 +671,13 @@ struct LoopOps {
 
 template <bool kTraced, bool kSingle>
 bool Processor::Interpret(uint32_t stopDepth) {
-    // Runs go through decoded code; this loop steps one word.
+    // Runs go through decoded code; this loop steps one word, or runs code met for the first time
+    // (kColdRun) up to a jump back, a call or a return word.
     if constexpr (!kSingle) {
-        RunDecoded<kTraced>(stopDepth);
-        return true;
+        if (stopDepth != kColdRun) {
+            RunDecoded<kTraced>(stopDepth);
+            return true;
+        }
     }
     Registers r{*this,
                 ScriptRegionBase(),
@@ -698,10 +706,13 @@ bool Processor::Interpret(uint32_t stopDepth) {
     }
 #endif
 
-#define VONDREL_NEXT() \
-    do {               \
-        r.Save();      \
-        return false;  \
+#define VONDREL_NEXT()            \
+    do {                          \
+        if (kSingle || r.back) {  \
+            r.Save();             \
+            return false;         \
+        }                         \
+        goto fetch;               \
     } while (0)
 
 #define VONDREL_RUN_Loop(name) LoopOps::name(r)
@@ -719,6 +730,9 @@ bool Processor::Interpret(uint32_t stopDepth) {
     VONDREL_NEXT();
 
     r.CheckPc();
+    // PC is checked whenever it is set other than by stepping on: a word fetched at or past the end
+    // of the address space comes from the guard, whose words are no operations.
+fetch:
     std::memcpy(&slot, r.mem + r.pc, 4);
     r.pc += 4;
     slot -= InstructionWord::kOperationTag;
@@ -734,13 +748,18 @@ not_operation:
         r.pc -= 4;
         goto bad_pc;
     }
-    r.Save();
     if (const uint32_t word = slot + InstructionWord::kOperationTag; word == InstructionWord::kReturn) {
+        // Where the run ends is known to the caller of a cold run only.
+        if constexpr (!kSingle) r.pc -= 4;
+        r.Save();
+        if constexpr (!kSingle) return false;
         Return(kTraced, stopDepth);
         return true;
     } else if (word >= InstructionWord::kOperationTag) {
+        r.Save();
         ThrowUndefinedOperation(slot);
     } else {
+        r.Save();
         Call(word, static_cast<uint32_t>(r.pc) - 4, kTraced);
     }
     return false;
