@@ -8,9 +8,8 @@ bool DropCodePages(uint32_t address, uint64_t size) {
     const uint64_t last = (uint64_t{address} + size - 1) >> kCodePageShift;
     bool dropped = false;
     for (uint64_t page = first; page <= last && page < kCodePageCount; ++page) {
-        if (g_codePages.marked[page] != 0) {
-            g_codePages.marked[page] = 0;
-            ++g_codePages.version[page];
+        if (g_codePages.marked[page].exchange(0, std::memory_order_relaxed) != 0) {
+            g_codePages.version[page].fetch_add(1, std::memory_order_relaxed);
             dropped = true;
         }
     }
