@@ -83,14 +83,14 @@ std::vector<uint32_t> NativeCallLoop(uint32_t n) {
     return w;
 }
 
-// x n -> x' with no sequence that fuses: a shuffle and a XOR per round, n counted down.
+// x n -> x' with no sequence that fuses: a shuffle and a XOR per round, n counted down and dropped.
 std::vector<uint32_t> PlainLoop(uint32_t n) {
     std::vector<uint32_t> w = {OpWord(Op::PushZero), OpWord(Op::PushInline), n};
     const auto loop = static_cast<int32_t>(w.size());
     w.insert(w.end(), {OpWord(Op::Swap), OpWord(Op::Over), OpWord(Op::BitXor), OpWord(Op::Swap),
                        OpWord(Op::Decrement), OpWord(Op::JumpIfNonZeroKeep)});
     w.push_back(static_cast<uint32_t>(loop - static_cast<int32_t>(w.size() + 1)));
-    w.insert(w.end(), {OpWord(Op::Drop), kReturn});
+    w.push_back(kReturn);
     return w;
 }
 constexpr int64_t kPlainLoopWords = 7;

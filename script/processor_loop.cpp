@@ -44,8 +44,8 @@ constexpr uint32_t kHigh = static_cast<uint32_t>(kScriptRegionSize);
 
 // The loop's registers. PC is a script address; it is checked whenever it is set other than by
 // stepping to the next word, so at every fetch it lies at or below the end of the address space.
-// A fetch there, or a look at the words after a valid one, reads the guard past the end, whose
-// words are never operations (see the dispatch). The DataStack's top value is kept in tos: the
+// A fetch there reads the guard past the end, whose words are never operations (see the
+// dispatch). The DataStack's top value is kept in tos: the
 // memory slot at top is stale until Save.
 struct Registers {
     Processor& p;
