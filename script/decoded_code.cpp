@@ -222,6 +222,12 @@ class Decoder {
         if (op == Op::Dup) {
             if (const uint32_t next = Fused(at, true); next != kNoMatch) return next;
         }
+        // "value address Over Swap AddToMemory": the value is added at the address and stays.
+        if (op == Op::Over && Has(at, 3) && Word(at + 4) == OpWord(Op::Swap) &&
+            Word(at + 8) == OpWord(Op::AddToMemory)) {
+            Add(DecodedOp::OverSwapAddToMemory, at, at + 12, {2, -1, 1}, 3);
+            return at + 12;
+        }
         if (const uint32_t next = Fused(at, false); next != kNoMatch) return next;
         if (const Cmp plain = CmpOf(word); plain != Cmp::None) {
             Cmp c;

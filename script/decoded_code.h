@@ -16,32 +16,33 @@
 
 // The decoded operations; their handlers are in decoded_run.cpp. Cmp* come in six kinds each, one
 // per comparison (Gt, Lt, Eq, Ge, Le, Ne), taken when the comparison holds.
+// clang-format off
 #define VONDREL_DECODED_COMPARISONS(X, name) \
     X(name##Gt) X(name##Lt) X(name##Eq) X(name##Ge) X(name##Le) X(name##Ne)
-#define VONDREL_DECODED_OPERATIONS(X)                                                                       \
-    /* exits */                                                                                             \
-    X(Exit)                                                                                                 \
-    X(Step)                                                                                                 \
-    X(Call) X(Return) X(Jump) X(BranchZero) X(BranchNonZero) X(BranchZeroKeep) X(BranchNonZeroKeep)         \
-        X(BranchDropIfZero) X(LoopNotEqual) X(ConstLoopNotEqual) X(DupConstLoopNotEqual)                    \
-            X(BranchZeroPushReturn) VONDREL_DECODED_COMPARISONS(X, CmpBranch)                               \
-                VONDREL_DECODED_COMPARISONS(X, ConstCmpBranch)                                              \
-                    VONDREL_DECODED_COMPARISONS(X, DupConstCmpBranch) /* constants and values */            \
-        X(Push) X(Depth) X(FrameNumber) X(This)                       /* arithmetic and logic */            \
-        X(Add) X(Sub) X(Mul) X(Div) X(Mod) X(BitAnd) X(BitOr) X(BitXor) X(And) X(Or) X(Min) X(Max)          \
-            X(IndexWords) X(IndexWordsBack) X(WithinOpen) X(WithinClosed)                                   \
-                VONDREL_DECODED_COMPARISONS(X, Cmp) X(Increment) X(Decrement) X(Abs) X(ShiftLeftOne)        \
-                    X(ShiftRightOne) X(ShiftLeftTwo) X(ShiftRightTwo) X(TimesHundred) X(DivHundred)         \
-                        X(SwapHalves) X(Not) X(BitNot) X(NextWordAddress) X(PreviousWordAddress)            \
-                            X(AddConst) /* shuffles */                                                      \
-        X(Dup) X(Swap) X(Drop) X(Rot) X(RotBack) X(Over) X(DupTwo) X(Tuck) X(SwapTwo) X(PickTwo) X(Nip)     \
-            X(SplitHalves) X(NipLowHalf) X(RotTwo) /* memory */                                             \
-        X(Fetch) X(Store) X(StoreReversed) X(FetchByte) X(StoreByte) X(AddToMemory) X(SubtractFromMemory)   \
-            X(IncrementMemory) X(DecrementMemory) X(ClearMemory) /* locals */                               \
-        X(LocalAddress) X(LocalFetch) X(LocalStore) X(LocalAdd) X(DupLocalStore)                            \
-            X(DupLocalAdd) /* return stack */                                                               \
-        X(ToReturn) X(FromReturn) X(ReturnTop) X(ReturnSecond) X(ReturnThird) X(DropReturn) X(CopyToReturn) \
-            X(DropBoth)
+// Exits first, then constants and values, arithmetic and logic, shuffles, memory, locals and the
+// return stack.
+#define VONDREL_DECODED_OPERATIONS(X)                                                                  \
+    X(Exit) X(Step) X(Call) X(Return) X(Jump) X(BranchZero) X(BranchNonZero) X(BranchZeroKeep)         \
+    X(BranchNonZeroKeep) X(BranchDropIfZero) X(LoopNotEqual) X(ConstLoopNotEqual)                      \
+    X(DupConstLoopNotEqual) X(BranchZeroPushReturn)                                                    \
+    VONDREL_DECODED_COMPARISONS(X, CmpBranch)                                                          \
+    VONDREL_DECODED_COMPARISONS(X, ConstCmpBranch)                                                     \
+    VONDREL_DECODED_COMPARISONS(X, DupConstCmpBranch)                                                  \
+    X(Push) X(Depth) X(FrameNumber) X(This)                                                            \
+    X(Add) X(Sub) X(Mul) X(Div) X(Mod) X(BitAnd) X(BitOr) X(BitXor) X(And) X(Or) X(Min) X(Max)         \
+    X(IndexWords) X(IndexWordsBack) X(WithinOpen) X(WithinClosed)                                      \
+    VONDREL_DECODED_COMPARISONS(X, Cmp)                                                                \
+    X(Increment) X(Decrement) X(Abs) X(ShiftLeftOne) X(ShiftRightOne) X(ShiftLeftTwo)                  \
+    X(ShiftRightTwo) X(TimesHundred) X(DivHundred) X(SwapHalves) X(Not) X(BitNot) X(NextWordAddress)   \
+    X(PreviousWordAddress) X(AddConst)                                                                 \
+    X(Dup) X(Swap) X(Drop) X(Rot) X(RotBack) X(Over) X(DupTwo) X(Tuck) X(SwapTwo) X(PickTwo) X(Nip)    \
+    X(SplitHalves) X(NipLowHalf) X(RotTwo)                                                             \
+    X(Fetch) X(Store) X(StoreReversed) X(FetchByte) X(StoreByte) X(AddToMemory) X(SubtractFromMemory)  \
+    X(IncrementMemory) X(DecrementMemory) X(ClearMemory) X(OverSwapAddToMemory)                        \
+    X(LocalAddress) X(LocalFetch) X(LocalStore) X(LocalAdd) X(DupLocalStore) X(DupLocalAdd)            \
+    X(ToReturn) X(FromReturn) X(ReturnTop) X(ReturnSecond) X(ReturnThird) X(DropReturn)                \
+    X(CopyToReturn) X(DropBoth)
+// clang-format on
 
 // The stop depth that asks the plain interpreter for the words at PC up to a jump back, a call or a
 // return word (which it leaves unrun): how code that has run only once so far runs, before it is

@@ -457,6 +457,17 @@ d_SubtractFromMemory : {
     WROTE(address, 4);
 }
     NEXT();
+d_OverSwapAddToMemory : {
+    const uint32_t address = tos;
+    if (Outside(address, 4)) BAIL();
+    uint32_t word;
+    std::memcpy(&word, mem + address, 4);
+    word += top[-1];
+    std::memcpy(mem + address, &word, 4);
+    DROP();
+    WROTE(address, 4);
+}
+    NEXT();
 d_IncrementMemory:
 d_DecrementMemory:
 d_ClearMemory : {

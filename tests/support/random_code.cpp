@@ -82,8 +82,13 @@ void RandomCode::Sequence(std::vector<uint32_t>& code, const RandomCodeShape& sh
         case 7:  // a forward jump over one word, taken always
             code.insert(code.end(), {W(Op::Jump), 1, W(Op::PushOne)});
             break;
-        case 8:  // a constant added
-            code.insert(code.end(), {W(Op::PushInline), k, W(Op::Add)});
+        case 8:  // a constant added; or a value added to a scratch word (or a refused address) and kept
+            if (Pick(2) == 0) {
+                code.insert(code.end(), {W(Op::PushInline), k, W(Op::Add)});
+            } else {
+                code.insert(code.end(), {W(Op::PushInline), Pick(4) == 0 ? 8u : shape.scratch + 4 * Pick(16),
+                                         W(Op::Over), W(Op::Swap), W(Op::AddToMemory)});
+            }
             break;
         case 9:
         case 10:
