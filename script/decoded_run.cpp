@@ -95,10 +95,12 @@ void Processor::RunDecoded(uint32_t stopDepth) {
         ++ip;               \
         goto * ip->handler; \
     } while (0)
-#define EXIT_TO(address) \
-    do {                 \
-        pc = (address);  \
-        goto lookup;     \
+// A block that jumps back to its own entry (a loop) is entered again without the probe.
+#define EXIT_TO(address)                    \
+    do {                                    \
+        pc = (address);                     \
+        if (pc == block->entry) goto again; \
+        goto lookup;                        \
     } while (0)
 // The plain interpreter runs the instruction's words; nothing has changed yet.
 #define BAIL()       \
@@ -137,6 +139,13 @@ void Processor::RunDecoded(uint32_t stopDepth) {
     }                           \
     NEXT();
 
+    goto lookup;
+
+again:
+    if (block->version != CodePageVersion(block->page)) [[unlikely]]
+        goto lookup;
+    goto enter;
+
 lookup : {
     DecodedCode::Slot& slot = cache.SlotFor(pc);
     block = slot.block;
@@ -144,13 +153,14 @@ lookup : {
         block = cache.FindHot(pc, kHandlers);
         if (block == nullptr) goto cold;
     }
+}
+enter:
     if (static_cast<uint32_t>(top - bottom) < block->need || static_cast<uint32_t>(limit - top) < block->room)
         [[unlikely]] {
         goto replay;
     }
     ip = block->code.data();
     goto * ip->handler;
-}
 
 cold : {
     // First time here: the plain interpreter runs the words up to the next jump, call or return.
