@@ -1,11 +1,17 @@
 // Speed of the script processor: a hand-assembled counting loop (sum 1..N with a local variable, a
-// compare and a backward jump) and a loop that calls a native method N times. After the benchmarks
-// the sum is timed once more as a whole, for a side-by-side run of the same loop in an interpreter:
+// compare and a backward jump), the same with the machine's loop operation, a loop of words that
+// fuse into nothing, a loop that calls a native method N times, and code that is decoded and run
+// once (many short pieces entered once each). After the benchmarks the sum is timed once more as a
+// whole, and the same loop is run by an interpreter when one is installed:
 //   time lua5.4 -e "local s=0 for i=1,N do s=s+i end"
+// For instruction counts that a noisy machine does not disturb, --once=NAME:N runs one case once:
+//   valgrind --tool=callgrind build/bench/processor_bench --once=counting:1000000
+// (the difference between two N, divided by their difference, is the count per iteration).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -73,6 +79,27 @@ std::vector<uint32_t> NativeCallLoop(uint32_t n) {
     const auto loop = static_cast<int32_t>(w.size());
     w.insert(w.end(), {kCallNative, OpWord(Op::Decrement), OpWord(Op::JumpIfNonZeroKeep)});
     w.push_back(static_cast<uint32_t>(loop - static_cast<int32_t>(w.size() + 1)));
+    w.push_back(kReturn);
+    return w;
+}
+
+// x n -> x' with no sequence that fuses: a shuffle and a XOR per round, n counted down and dropped.
+std::vector<uint32_t> PlainLoop(uint32_t n) {
+    std::vector<uint32_t> w = {OpWord(Op::PushZero), OpWord(Op::PushInline), n};
+    const auto loop = static_cast<int32_t>(w.size());
+    w.insert(w.end(), {OpWord(Op::Swap), OpWord(Op::Over), OpWord(Op::BitXor), OpWord(Op::Swap),
+                       OpWord(Op::Decrement), OpWord(Op::JumpIfNonZeroKeep)});
+    w.push_back(static_cast<uint32_t>(loop - static_cast<int32_t>(w.size() + 1)));
+    w.push_back(kReturn);
+    return w;
+}
+constexpr int64_t kPlainLoopWords = 7;
+
+// n short pieces of code, each entered once: "PushOne Add" and a jump to the next piece.
+std::vector<uint32_t> OnceThrough(uint32_t n) {
+    std::vector<uint32_t> w = {OpWord(Op::PushZero)};
+    for (uint32_t i = 0; i < n; ++i)
+        w.insert(w.end(), {OpWord(Op::PushOne), OpWord(Op::Add), OpWord(Op::Jump), 0});
     w.push_back(kReturn);
     return w;
 }
@@ -158,6 +185,39 @@ void BM_NativeCallLoop(benchmark::State& state) {
 }
 BENCHMARK(BM_NativeCallLoop)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
+void BM_PlainLoop(benchmark::State& state) {
+    const auto n = static_cast<uint32_t>(state.range(0));
+    Machine machine;
+    machine.Load(PlainLoop(n));
+    for (auto _ : state) {
+        machine.Run();
+        benchmark::DoNotOptimize(machine.Cpu().DataStack().Pop());
+    }
+    const double iterations = static_cast<double>(state.iterations()) * n;
+    state.counters["instructions/s"] =
+        benchmark::Counter(iterations * kPlainLoopWords, benchmark::Counter::kIsRate);
+    state.counters["time/iteration"] =
+        benchmark::Counter(iterations, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_PlainLoop)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Fresh code every time (as a newly loaded class's methods): each piece is decoded and run once.
+void BM_DecodeHeavy(benchmark::State& state) {
+    const auto n = static_cast<uint32_t>(state.range(0));
+    Machine machine;
+    const std::vector<uint32_t> code = OnceThrough(n);
+    for (auto _ : state) {
+        machine.Load(code);
+        machine.Run();
+        if (machine.Cpu().DataStack().Pop() != n) state.SkipWithError("wrong count");
+    }
+    const double pieces = static_cast<double>(state.iterations()) * n;
+    state.counters["pieces/s"] = benchmark::Counter(pieces, benchmark::Counter::kIsRate);
+    state.counters["time/piece"] =
+        benchmark::Counter(pieces, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_DecodeHeavy)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
 // The whole sum at a size an interpreter run can be timed at.
 void TimeWholeSum(const char* name, std::vector<uint32_t> (*assemble)(uint32_t), uint32_t n) {
     Machine machine;
@@ -173,27 +233,65 @@ void TimeWholeSum(const char* name, std::vector<uint32_t> (*assemble)(uint32_t),
 
 }  // namespace
 
+// --once=NAME:N: the case run once with N rounds; false when the argument names no case.
+bool RunOnce(const char* argument) {
+    const struct {
+        const char* name;
+        std::vector<uint32_t> (*assemble)(uint32_t);
+    } kCases[] = {{"counting", CountingLoop},
+                  {"tight", TightCountingLoop},
+                  {"native", NativeCallLoop},
+                  {"plain", PlainLoop},
+                  {"once", OnceThrough}};
+    for (const auto& c : kCases) {
+        const size_t length = std::strlen(c.name);
+        if (std::strncmp(argument, c.name, length) != 0 || argument[length] != ':') continue;
+        const auto n = static_cast<uint32_t>(std::strtoul(argument + length + 1, nullptr, 10));
+        Machine machine;
+        machine.Load(c.assemble(n));
+        machine.Run();
+        std::printf("%s %u: top %u\n", c.name, n,
+                    machine.Cpu().DataStack().Depth() ? machine.Cpu().DataStack().Pop() : 0);
+        return true;
+    }
+    return false;
+}
+
+// The whole sum in Lua 5.4, timed the same way, when the interpreter is installed.
+void TimeLua(uint32_t n) {
+    char command[160];
+    std::snprintf(command, sizeof command, "lua5.4 -e \"local s=0 for i=1,%u do s=s+i end\" 2>/dev/null", n);
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command);
+    const auto stop = std::chrono::steady_clock::now();
+    if (status != 0) {
+        std::printf("lua5.4 not run (exit status %d)\n", status);
+        return;
+    }
+    const double seconds = std::chrono::duration<double>(stop - start).count();
+    std::printf("lua5.4: sum 1..%u in %.3f s, %.3f ns per iteration\n", n, seconds, seconds * 1e9 / n);
+}
+
 int main(int argc, char** argv) {
-    // --no_whole_sum leaves out the long timed sums (for instruction counts under callgrind).
-    bool wholeSum = true;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--no_whole_sum") == 0) {
-            wholeSum = false;
-            for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];
-            --argc;
-            break;
+        if (std::strncmp(argv[i], "--once=", 7) == 0) {
+            try {
+                return RunOnce(argv[i] + 7) ? 0 : 2;
+            } catch (const DExep& e) {
+                std::fprintf(stderr, "engine error: %s\n", e.message.Text());
+                return 1;
+            }
         }
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     try {
         benchmark::RunSpecifiedBenchmarks();
-        if (!wholeSum) return 0;
         constexpr uint32_t kWholeSum = 100000000u;
         std::printf("\n");
         TimeWholeSum("counting loop", CountingLoop, kWholeSum);
         TimeWholeSum("tight counting loop", TightCountingLoop, kWholeSum);
-        std::printf("compare: time lua5.4 -e \"local s=0 for i=1,%u do s=s+i end\"\n", kWholeSum);
+        TimeLua(kWholeSum);
     } catch (const DExep& e) {
         std::fprintf(stderr, "engine error: %s\n", e.message.Text());
         return 1;

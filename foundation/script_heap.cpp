@@ -18,6 +18,7 @@
 #include <new>
 #include <vector>
 
+#include "foundation/code_pages.h"
 #include "foundation/page_runs.h"
 #include "foundation/script_memory.h"
 
@@ -506,7 +507,12 @@ uint8_t* ScriptRegionBase() {
     return base;
 }
 
-void* ScriptAlloc(size_t size) { return TheHeap().Allocate(size); }
+void* ScriptAlloc(size_t size) {
+    void* p = TheHeap().Allocate(size);
+    // Code may be written into it next: decoded code of an earlier block there is stale.
+    DropCodePages(ToScript(p), size);
+    return p;
+}
 
 void ScriptFree(void* p) {
     if (p != nullptr) TheHeap().Free(p);

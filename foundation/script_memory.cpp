@@ -8,6 +8,7 @@
 #include <mutex>
 #include <new>
 
+#include "foundation/code_pages.h"
 #include "foundation/exceptions.h"
 
 uint32_t ToScript(const void* p) {
@@ -34,7 +35,13 @@ uint32_t ScriptLoad32(uint32_t address) {
 }
 
 void ScriptStore32(uint32_t address, uint32_t value) {
-    std::memcpy(ScriptPointer<uint8_t>(address, 4), &value, 4);
+    std::memcpy(ScriptWritable(address, 4), &value, 4);
+}
+
+uint8_t* ScriptWritable(uint32_t address, uint32_t size) {
+    CheckScriptRange(address, size);
+    NoteScriptWrite(address, size);
+    return FromScript<uint8_t>(address);
 }
 
 ScriptBuffer<char> CopyTextToScript(std::string_view text) {

@@ -87,6 +87,8 @@ T* ScriptPointer(uint32_t address, uint32_t size = sizeof(T)) {
 }
 uint32_t ScriptLoad32(uint32_t address);
 void ScriptStore32(uint32_t address, uint32_t value);
+// Checked access for a write of size bytes: decoded code of the pages written is dropped.
+uint8_t* ScriptWritable(uint32_t address, uint32_t size);
 
 // Owns a block of script memory.
 struct ScriptFreer {

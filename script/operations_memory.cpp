@@ -2,6 +2,7 @@
 // script address space before a byte is touched.
 #include <cstring>
 
+#include "foundation/code_pages.h"
 #include "foundation/exceptions.h"
 #include "script/operations.h"
 #include "script/processor.h"
@@ -12,6 +13,13 @@ uint8_t* Range(uint32_t address, uint64_t size) {
     // A size beyond the whole region can never fit; CheckScriptRange takes 32 bits.
     CheckScriptRange(address, size > kScriptRegionSize ? 0xFFFFFFFFu : static_cast<uint32_t>(size));
     return FromScript<uint8_t>(address);
+}
+
+// A range that is written: decoded code of its pages is dropped.
+uint8_t* WritableRange(uint32_t address, uint64_t size) {
+    uint8_t* bytes = Range(address, size);
+    DropCodePages(address, size);
+    return bytes;
 }
 
 uint8_t Folded(uint8_t c) { return c >= 'A' && c <= 'Z' ? static_cast<uint8_t>(c + ('a' - 'A')) : c; }
@@ -46,7 +54,7 @@ void ProcessorOps::MoveBytes(Processor& processor) {
     const uint32_t src = data.Pop();
     if (n == 0) return;
     const uint8_t* from = Range(src, n);
-    uint8_t* to = Range(dst, n);
+    uint8_t* to = WritableRange(dst, n);
     uint32_t i = 0;
     for (; n - i >= 4; i += 4) {
         uint32_t word;
@@ -64,7 +72,7 @@ void ProcessorOps::MoveWords(Processor& processor) {
     if (n <= 0) return;
     const uint64_t bytes = uint64_t{4} * static_cast<uint32_t>(n);
     const uint8_t* from = Range(src, bytes);
-    uint8_t* to = Range(dst, bytes);
+    uint8_t* to = WritableRange(dst, bytes);
     for (uint64_t i = 0; i < bytes; i += 4) {
         uint32_t word;
         std::memcpy(&word, from + i, 4);
@@ -79,7 +87,7 @@ void ProcessorOps::FillWords(Processor& processor) {
     const uint32_t address = data.Pop();
     if (n <= 0) return;
     const uint64_t bytes = uint64_t{4} * static_cast<uint32_t>(n);
-    uint8_t* to = Range(address, bytes);
+    uint8_t* to = WritableRange(address, bytes);
     for (uint64_t i = 0; i < bytes; i += 4) std::memcpy(to + i, &value, 4);
 }
 
@@ -89,7 +97,7 @@ void ProcessorOps::FillBytes(Processor& processor) {
     const uint32_t n = data.Pop();
     const uint32_t address = data.Pop();
     if (n == 0) return;
-    std::memset(Range(address, n), static_cast<uint8_t>(value), n);
+    std::memset(WritableRange(address, n), static_cast<uint8_t>(value), n);
 }
 
 void ProcessorOps::CompareBytes(Processor& processor) { Compare<false>(processor); }
@@ -101,7 +109,7 @@ void ProcessorOps::HashStep(Processor& processor) {
     DStack<uint32_t>& data = processor.DataStack();
     const uint32_t b = data.Pop();
     const uint32_t a = data.Pop();
-    uint8_t* at = Range(data.Pop(), 8);
+    uint8_t* at = WritableRange(data.Pop(), 8);
     uint64_t value;
     std::memcpy(&value, at, 8);
     value = value * 5 + (a ^ b);

@@ -7,6 +7,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/trace_flag.h"
 #include "script/class_manager.h"
+#include "script/decoded_code.h"
 #include "script/object_manager.h"
 #include "script/operations.h"
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <unordered_set>
 
 #include "foundation/engine_string.h"
@@ -17,6 +18,7 @@ namespace FD {
 class File;
 }
 class ClassManager;
+class DecodedCode;
 class ObjectManager;
 
 // Element kinds of the typed stacks; every slot is one 32-bit script value.
@@ -133,6 +135,10 @@ private:
     // was a return; otherwise it runs until a return word brings the ReturnStack back to stopDepth.
     template <bool kTraced, bool kSingle>
     bool Interpret(uint32_t stopDepth);
+    // Runs until a return word brings the ReturnStack back to stopDepth, through the decoded-code
+    // cache (decoded_run.cpp).
+    template <bool kTraced>
+    void RunDecoded(uint32_t stopDepth);
     // A call word; PC already points after it.
     void Call(uint32_t word, uint32_t wordAddress, bool traced);
     // A return word; true when it ends the run whose ReturnStack depth was stopDepth.
@@ -157,4 +163,5 @@ private:
     MessageBoxHook messageBox_;
     StopHook stopHook_;
     uint32_t stopCountdown_ = kStopPollInterval;
+    std::unique_ptr<DecodedCode> decoded_;
 };

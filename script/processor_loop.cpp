@@ -1,7 +1,8 @@
-// The dispatch loop: one fetch-decode-dispatch step per word, and the handlers of the operations
-// that run inside it; a few of them also run the words that usually follow them (the look-ahead). While the loop runs, PC and the DataStack's top live in local registers; they
-// are written back before anything else can look at the processor (calls, returns, the operations
-// that run as ProcessorOps, every error).
+// The plain interpreter: one fetch-decode-dispatch step per word, and the handlers of the operations
+// that run inside it. It is the reference that decoded code (decoded_run.cpp) must match, and runs
+// Step, StepTraced and the words that decoded code hands over. While a word runs, PC and the
+// DataStack's top live in local registers; they are written back before anything else can look at
+// the processor (calls, returns, the operations that run as ProcessorOps, every error).
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -9,7 +10,9 @@
 #include <iterator>
 #include <utility>
 
+#include "foundation/code_pages.h"
 #include "foundation/exceptions.h"
+#include "script/decoded_code.h"
 #include "script/operations.h"
 #include "script/processor.h"
 
@@ -43,8 +46,8 @@ constexpr uint32_t kHigh = static_cast<uint32_t>(kScriptRegionSize);
 
 // The loop's registers. PC is a script address; it is checked whenever it is set other than by
 // stepping to the next word, so at every fetch it lies at or below the end of the address space.
-// A fetch there, or a look at the words after a valid one, reads the guard past the end, whose
-// words are never operations (see the dispatch). The DataStack's top value is kept in tos: the
+// A fetch there reads the guard past the end, whose words are never operations (see the
+// dispatch). The DataStack's top value is kept in tos: the
 // memory slot at top is stale until Save.
 struct Registers {
     Processor& p;
@@ -56,9 +59,8 @@ struct Registers {
     // Held zero-extended in 64 bits so that it indexes memory directly; it always holds a 32-bit
     // value.
     uint64_t pc;
-    // Whether handlers may run a following sequence of words together with their own (the
-    // look-ahead below); never while stepping one word at a time.
-    const bool fuse;
+    // Set by a jump that goes back: where a run of cold code stops (see kColdRun).
+    bool back = false;
 
     VONDREL_INLINE void Save() {
         *top = tos;
@@ -143,18 +145,10 @@ struct Registers {
         pc += 4;
         return value;
     }
-    // Room for n more values on the data stack.
-    VONDREL_INLINE bool HasRoom(uint32_t n) const { return static_cast<size_t>(limit - top) >= n; }
-    // A word at most a few words past one that was inside the address space: the guard past the
-    // end makes the read safe, and its bytes (0xFF) make up no operation word.
-    VONDREL_INLINE uint32_t WordAt(uint64_t address) const {
-        uint32_t value;
-        std::memcpy(&value, mem + address, 4);
-        return value;
-    }
 
     // Offset o counts words from the word after it; PC is already there.
     VONDREL_INLINE void JumpBy(uint32_t offset) {
+        back |= static_cast<int32_t>(offset) < 0;
         pc = static_cast<uint32_t>(pc + 4 * offset);
         CheckPc();
         // Loops jump backwards: a script that never returns still lets a stop request in.
@@ -177,100 +171,20 @@ struct Registers {
         std::memcpy(&value, Bytes(address, 4), 4);
         return value;
     }
-    VONDREL_INLINE void Store32(uint32_t address, uint32_t value) { std::memcpy(Bytes(address, 4), &value, 4); }
+    // A write of size bytes at address: decoded code of the page is dropped.
+    VONDREL_INLINE uint8_t* WritableBytes(uint32_t address, uint32_t size) {
+        uint8_t* bytes = Bytes(address, size);
+        NoteScriptWrite(address, size);
+        return bytes;
+    }
+    VONDREL_INLINE void Store32(uint32_t address, uint32_t value) {
+        std::memcpy(WritableBytes(address, 4), &value, 4);
+    }
 };
 
 VONDREL_INLINE int32_t Signed(uint32_t v) { return static_cast<int32_t>(v); }
 VONDREL_INLINE uint32_t Truth(bool b) { return b ? 1u : 0u; }
 
-// Operation words that the look-ahead recognises.
-enum : uint32_t {
-    kGreaterWord = OpWord(Op::Greater),
-    kLessWord = OpWord(Op::Less),
-    kEqualWord = OpWord(Op::Equal),
-    kGreaterEqualWord = OpWord(Op::GreaterEqual),
-    kLessEqualWord = OpWord(Op::LessEqual),
-    kNotEqualWord = OpWord(Op::NotEqual),
-    kDupWord = OpWord(Op::Dup),
-    kJumpIfZeroWord = OpWord(Op::JumpIfZero),
-    kJumpIfNonZeroWord = OpWord(Op::JumpIfNonZero),
-    kJumpIfZeroOtherWord = OpWord(Op::JumpIfZero40),
-    kFetchWord = OpWord(Op::Fetch),
-    kStoreWord = OpWord(Op::Store),
-    kAddToMemoryWord = OpWord(Op::AddToMemory),
-    kLocalAddressWord = OpWord(Op::LocalAddress),
-    kJumpIfNotEqualPushReturnWord = OpWord(Op::JumpIfNotEqualPushReturn),
-    kPushInlineWord = OpWord(Op::PushInline),
-    kPushInlineOtherWord = OpWord(Op::PushInline62),
-    kPushZeroWord = OpWord(Op::PushZero),
-};
-
-// Outcome bits of a comparison: which of less, equal, greater make it true.
-constexpr uint32_t kIfLess = 0b001u, kIfEqual = 0b010u, kIfGreater = 0b100u;
-
-// The six comparisons lie within eight slots from Greater; each one's nibble, at its distance from
-// Greater, holds the outcomes that make it true. So they are told apart without a branch per kind.
-constexpr uint32_t ComparisonNibble(Op op, uint32_t outcomes) {
-    return outcomes << (4 * (ToSlot(op) - ToSlot(Op::Greater)));
-}
-constexpr uint32_t kComparisonOutcomes =
-    ComparisonNibble(Op::Greater, kIfGreater) | ComparisonNibble(Op::Less, kIfLess) |
-    ComparisonNibble(Op::Equal, kIfEqual) | ComparisonNibble(Op::GreaterEqual, kIfGreater | kIfEqual) |
-    ComparisonNibble(Op::LessEqual, kIfLess | kIfEqual) |
-    ComparisonNibble(Op::NotEqual, kIfLess | kIfGreater);
-static_assert(ToSlot(Op::NotEqual) - ToSlot(Op::Greater) < 8);
-
-// The outcomes that make the comparison word true; 0 for any other word.
-VONDREL_INLINE uint32_t OutcomesOf(uint32_t word) {
-    const uint32_t index = word - kGreaterWord;
-    return (kComparisonOutcomes >> (4 * (index & 7))) & 0xF & (0u - Truth(index <= kNotEqualWord - kGreaterWord));
-}
-
-// 1 when a compared with b (signed) has one of the outcomes, else 0.
-VONDREL_INLINE uint32_t Holds(uint32_t outcomes, uint32_t a, uint32_t b) {
-    const int64_t difference = int64_t{Signed(a)} - int64_t{Signed(b)};
-    return (outcomes >> (1 + Truth(difference > 0) - Truth(difference < 0))) & 1;
-}
-
-// A conditional jump word as the truth on which it jumps (1 for a non-zero value, 0 for zero);
-// kNoJump for any other word.
-constexpr uint32_t kNoJump = 2;
-
-VONDREL_INLINE uint32_t JumpTest(uint32_t word) {
-    uint32_t test = word == kJumpIfNonZeroWord ? 1 : kNoJump;
-    return ((word == kJumpIfZeroWord) | (word == kJumpIfZeroOtherWord)) ? 0 : test;
-}
-
-// Ends a conditional jump whose offset word is at address as if it had popped truth.
-VONDREL_INLINE void FinishJump(Registers& r, uint64_t address, uint32_t test, uint32_t truth) {
-    const uint32_t offset = r.WordAt(address);
-    r.pc = address + 4;
-    if (truth == test) [[likely]] r.JumpBy(offset);
-}
-
-// Look-ahead. Compiled code is full of a few short sequences: a comparison followed by a conditional
-// jump on its result, a constant compared with the top value before such a jump, and a local
-// variable read, written or added to through "k LocalAddress Fetch/Store/AddToMemory". The handler
-// of a sequence's first word runs the whole sequence as one step when it finds it at PC and none of
-// its words could fail; otherwise it does only its own work. The words are read where they stand
-// each time, so code that jumps into the middle of a sequence or rewrites it runs as written. The
-// tests are combined without branches where that keeps the common path straight.
-
-VONDREL_INLINE void Compare(Registers& r, uint32_t word) {
-    r.Need(2);
-    const uint32_t truth = Holds(OutcomesOf(word), r.top[-1], r.tos);
-    // The jump's offset word must lie inside: there the jump itself would fail.
-    if (r.fuse) {
-        if (const uint32_t test = JumpTest(r.WordAt(r.pc)); (test != kNoJump) & (r.pc <= kHigh - 8)) [[likely]] {
-            r.top -= 2;
-            r.tos = *r.top;
-            FinishJump(r, r.pc + 4, test, truth);
-            return;
-        }
-    }
-    --r.top;
-    r.tos = truth;
-}
 
 // A local variable's slot: "k LocalAddress" gives its script address.
 VONDREL_INLINE uint32_t* LocalSlot(Registers& r, uint32_t k) {
@@ -279,90 +193,12 @@ VONDREL_INLINE uint32_t* LocalSlot(Registers& r, uint32_t k) {
     return locals.Slots() + (locals.Depth() - k);
 }
 
-// The words at address follow a push of the constant k: runs them with it when they are one of the
-// sequences that use a constant and the top value x ("LocalAddress" then "Store" or "AddToMemory";
-// a comparison then a conditional jump) or only the constant ("LocalAddress" then "Fetch"). keep
-// leaves x on the stack: the sequence used a copy of it. The caller has made sure that the pushes
-// of the sequence's first words fit. False, changing nothing, otherwise.
-VONDREL_INLINE bool UseConstant(Registers& r, uint64_t address, uint32_t k, bool keep) {
-    const uint32_t next = r.WordAt(address);
-    if (next == kLocalAddressWord) {
-        uint32_t* slot = LocalSlot(r, k);
-        if (slot == nullptr) return false;
-        // The locals stack lies in the script address space: its slots need no range check.
-        const uint32_t use = r.WordAt(address + 4);
-        if (use == kFetchWord) {
-            if (keep) r.Push(r.tos);
-            r.Push(*slot);
-        } else {
-            if (r.top == r.bottom) return false;
-            if (use == kAddToMemoryWord) {
-                *slot += r.tos;
-            } else if (use == kStoreWord) {
-                *slot = r.tos;
-            } else {
-                return false;
-            }
-            if (!keep) r.DropOne();
-        }
-        r.pc = address + 8;
-        return true;
-    }
-    if (next == kJumpIfNotEqualPushReturnWord) {
-        // The loop operation: unequal, it brings back the return stack's top and jumps.
-        DStack<ReturnAddress>& returns = r.p.ReturnStack();
-        if ((r.top == r.bottom) | (returns.Depth() == 0) | (address > kHigh - 8)) return false;
-        const uint32_t offset = r.WordAt(address + 4);
-        const uint32_t x = r.tos;
-        if (!keep) r.DropOne();
-        r.pc = address + 8;
-        if (x != k) {
-            r.Push(returns.Peek(0));
-            r.JumpBy(offset);
-        }
-        return true;
-    }
-    const uint32_t outcomes = OutcomesOf(next);
-    if (outcomes == 0) return false;
-    const uint32_t test = JumpTest(r.WordAt(address + 4));
-    if ((test == kNoJump) | (r.top == r.bottom) | (address > kHigh - 12)) return false;
-    const uint32_t truth = Holds(outcomes, r.tos, k);
-    if (!keep) r.DropOne();
-    FinishJump(r, address + 8, test, truth);
-    return true;
-}
-
-// Whether the word may begin a sequence that UseConstant runs: a cheap first test.
-VONDREL_INLINE bool MayUseConstant(uint32_t word) {
-    return (word == kLocalAddressWord) | (word - kGreaterWord <= kNotEqualWord - kGreaterWord) |
-           (word == kJumpIfNotEqualPushReturnWord);
-}
-
-// Runs a copy of the top (Dup) and the constant push at address with a following sequence that
-// uses them, when there is one.
-VONDREL_INLINE bool CopyAndUseConstant(Registers& r, uint64_t address) {
-    static constexpr uint32_t kSmall[] = {0, 1, 2, 4, 0xFFFFFFFFu, 0xFFFFFFFEu, 0xFFFFFFFCu};
-    static_assert(ToSlot(Op::PushMinusFour) - ToSlot(Op::PushZero) + 1 == std::size(kSmall));
-    const uint32_t word = r.WordAt(address);
-    const uint32_t index = word - kPushZeroWord;
-    const bool small = index < std::size(kSmall);
-    if (!small & (word != kPushInlineWord) & (word != kPushInlineOtherWord)) return false;
-    const uint64_t use = address + (small ? 4 : 8);
-    const bool usable = MayUseConstant(r.WordAt(use));
-    const bool room = r.HasRoom(2);
-    if (!usable | !room) return false;
-    return UseConstant(r, use, small ? kSmall[index] : r.WordAt(address + 4), true);
-}
-
-VONDREL_INLINE void PushConstant(Registers& r, uint32_t k) {
-    if (r.fuse) {
-        const bool usable = MayUseConstant(r.WordAt(r.pc));
-        const bool room = r.HasRoom(1);
-        if (usable & room) {
-            if (UseConstant(r, r.pc, k, false)) [[likely]] return;
-        }
-    }
-    r.Push(k);
+// a b -> (a compared with b, signed), 1 or 0.
+template <class F>
+VONDREL_INLINE void Compare(Registers& r, F holds) {
+    r.Need(2);
+    r.tos = Truth(holds(Signed(r.top[-1]), Signed(r.tos)));
+    --r.top;
 }
 
 template <class F>
@@ -382,7 +218,7 @@ VONDREL_INLINE void Binary(Registers& r, F f) {
 struct LoopOps {
     // --- inline data and constants ---
     VONDREL_INLINE static void Nop(Registers&) {}
-    VONDREL_INLINE static void PushInline(Registers& r) { PushConstant(r, r.Inline()); }
+    VONDREL_INLINE static void PushInline(Registers& r) { r.Push(r.Inline()); }
     VONDREL_INLINE static void PushInlineData(Registers& r) {
         const uint32_t count = r.Inline();
         r.Push(static_cast<uint32_t>(r.pc));
@@ -392,13 +228,13 @@ struct LoopOps {
         const auto at = static_cast<uint32_t>(r.pc);
         r.Push(at + 4 * r.Inline());
     }
-    VONDREL_INLINE static void PushZero(Registers& r) { PushConstant(r, 0); }
-    VONDREL_INLINE static void PushOne(Registers& r) { PushConstant(r, 1); }
-    VONDREL_INLINE static void PushTwo(Registers& r) { PushConstant(r, 2); }
-    VONDREL_INLINE static void PushFour(Registers& r) { PushConstant(r, 4); }
-    VONDREL_INLINE static void PushMinusOne(Registers& r) { PushConstant(r, 0xFFFFFFFFu); }
-    VONDREL_INLINE static void PushMinusTwo(Registers& r) { PushConstant(r, 0xFFFFFFFEu); }
-    VONDREL_INLINE static void PushMinusFour(Registers& r) { PushConstant(r, 0xFFFFFFFCu); }
+    VONDREL_INLINE static void PushZero(Registers& r) { r.Push(0); }
+    VONDREL_INLINE static void PushOne(Registers& r) { r.Push(1); }
+    VONDREL_INLINE static void PushTwo(Registers& r) { r.Push(2); }
+    VONDREL_INLINE static void PushFour(Registers& r) { r.Push(4); }
+    VONDREL_INLINE static void PushMinusOne(Registers& r) { r.Push(0xFFFFFFFFu); }
+    VONDREL_INLINE static void PushMinusTwo(Registers& r) { r.Push(0xFFFFFFFEu); }
+    VONDREL_INLINE static void PushMinusFour(Registers& r) { r.Push(0xFFFFFFFCu); }
 
     // --- arithmetic ---
     VONDREL_INLINE static void Add(Registers& r) {
@@ -424,14 +260,11 @@ struct LoopOps {
         CheckDivisor(r);
         Binary(r, [](uint32_t a, uint32_t b) { return static_cast<uint32_t>(Signed(a) % Signed(b)); });
     }
-    // A counter that steps is mostly tested next ("Dup", a constant, a comparison, a jump).
     VONDREL_INLINE static void Increment(Registers& r) {
         Unary(r, [](uint32_t a) { return a + 1; });
-        if (r.fuse && r.WordAt(r.pc) == kDupWord) CopyAndUseConstant(r, r.pc + 4);
     }
     VONDREL_INLINE static void Decrement(Registers& r) {
         Unary(r, [](uint32_t a) { return a - 1; });
-        if (r.fuse && r.WordAt(r.pc) == kDupWord) CopyAndUseConstant(r, r.pc + 4);
     }
     VONDREL_INLINE static void Abs(Registers& r) {
         Unary(r, [](uint32_t a) { return Signed(a) < 0 ? 0u - a : a; });
@@ -465,12 +298,24 @@ struct LoopOps {
     }
 
     // --- comparison and logic ---
-    VONDREL_INLINE static void Greater(Registers& r) { Compare(r, kGreaterWord); }
-    VONDREL_INLINE static void Less(Registers& r) { Compare(r, kLessWord); }
-    VONDREL_INLINE static void Equal(Registers& r) { Compare(r, kEqualWord); }
-    VONDREL_INLINE static void GreaterEqual(Registers& r) { Compare(r, kGreaterEqualWord); }
-    VONDREL_INLINE static void LessEqual(Registers& r) { Compare(r, kLessEqualWord); }
-    VONDREL_INLINE static void NotEqual(Registers& r) { Compare(r, kNotEqualWord); }
+    VONDREL_INLINE static void Greater(Registers& r) {
+        Compare(r, [](int32_t a, int32_t b) { return a > b; });
+    }
+    VONDREL_INLINE static void Less(Registers& r) {
+        Compare(r, [](int32_t a, int32_t b) { return a < b; });
+    }
+    VONDREL_INLINE static void Equal(Registers& r) {
+        Compare(r, [](int32_t a, int32_t b) { return a == b; });
+    }
+    VONDREL_INLINE static void GreaterEqual(Registers& r) {
+        Compare(r, [](int32_t a, int32_t b) { return a >= b; });
+    }
+    VONDREL_INLINE static void LessEqual(Registers& r) {
+        Compare(r, [](int32_t a, int32_t b) { return a <= b; });
+    }
+    VONDREL_INLINE static void NotEqual(Registers& r) {
+        Compare(r, [](int32_t a, int32_t b) { return a != b; });
+    }
     VONDREL_INLINE static void Not(Registers& r) {
         Unary(r, [](uint32_t a) { return Truth(a == 0); });
     }
@@ -506,10 +351,8 @@ struct LoopOps {
     }
 
     // --- data stack shuffles ---
-    // A copy of the top is mostly used at once by a sequence that takes a constant.
     VONDREL_INLINE static void Dup(Registers& r) {
         r.Need(1);
-        if (r.fuse && CopyAndUseConstant(r, r.pc)) return;
         r.Push(r.tos);
     }
     VONDREL_INLINE static void Swap(Registers& r) {
@@ -759,7 +602,7 @@ struct LoopOps {
     }
     VONDREL_INLINE static void StoreByte(Registers& r) {  // value addr ->
         r.Need(2);
-        *r.Bytes(r.tos, 1) = static_cast<uint8_t>(r.top[-1]);
+        *r.WritableBytes(r.tos, 1) = static_cast<uint8_t>(r.top[-1]);
         r.top -= 2;
         r.tos = *r.top;
     }
@@ -767,7 +610,7 @@ struct LoopOps {
     template <class F>
     VONDREL_INLINE static void UpdateMemory(Registers& r, F f) {
         r.Need(2);
-        uint8_t* at = r.Bytes(r.tos, 4);
+        uint8_t* at = r.WritableBytes(r.tos, 4);
         uint32_t value;
         std::memcpy(&value, at, 4);
         value = f(value, r.top[-1]);
@@ -838,14 +681,21 @@ template <bool kTraced, bool kSingle>
 [[gnu::no_sanitize_address]]
 #endif
 bool Processor::Interpret(uint32_t stopDepth) {
+    // Runs go through decoded code; this loop steps one word, or runs code met for the first time
+    // (kColdRun) up to a jump back, a call or a return word.
+    if constexpr (!kSingle) {
+        if (stopDepth != kColdRun) {
+            RunDecoded<kTraced>(stopDepth);
+            return true;
+        }
+    }
     Registers r{*this,
                 ScriptRegionBase(),
                 data_.Slots(),
                 data_.Slots() + (data_.Capacity() - 1),
                 data_.Slots() + data_.Depth(),
                 0,
-                pc_,
-                !kSingle};
+                pc_};
     r.tos = *r.top;
     // The word less the operation tag: an operation's slot, or for other words a value from which
     // the word is recovered.
@@ -866,17 +716,13 @@ bool Processor::Interpret(uint32_t stopDepth) {
     }
 #endif
 
-#define VONDREL_NEXT()                                                                  \
-    do {                                                                                \
-        if constexpr (kSingle) {                                                        \
-            r.Save();                                                                   \
-            return false;                                                               \
-        }                                                                               \
-        std::memcpy(&slot, r.mem + r.pc, 4);                                            \
-        r.pc += 4;                                                                      \
-        slot -= InstructionWord::kOperationTag;                                         \
-        if (slot >= kOperationCount) goto not_operation;                                \
-        VONDREL_DISPATCH();                                                             \
+#define VONDREL_NEXT()            \
+    do {                          \
+        if (kSingle || r.back) {  \
+            r.Save();             \
+            return false;         \
+        }                         \
+        goto fetch;               \
     } while (0)
 
 #define VONDREL_RUN_Loop(name) LoopOps::name(r)
@@ -893,9 +739,10 @@ bool Processor::Interpret(uint32_t stopDepth) {
     }                                                           \
     VONDREL_NEXT();
 
-    // Enter through the same decoding every handler ends with; from here on PC is only checked
-    // against the upper bound when it steps.
     r.CheckPc();
+    // PC is checked whenever it is set other than by stepping on: a word fetched at or past the end
+    // of the address space comes from the guard, whose words are no operations.
+fetch:
     std::memcpy(&slot, r.mem + r.pc, 4);
     r.pc += 4;
     slot -= InstructionWord::kOperationTag;
@@ -911,18 +758,21 @@ not_operation:
         r.pc -= 4;
         goto bad_pc;
     }
-    r.Save();
     if (const uint32_t word = slot + InstructionWord::kOperationTag; word == InstructionWord::kReturn) {
-        const bool endsRun = Return(kTraced, stopDepth);
-        if (kSingle || endsRun) return true;
+        // Where the run ends is known to the caller of a cold run only.
+        if constexpr (!kSingle) r.pc -= 4;
+        r.Save();
+        if constexpr (!kSingle) return false;
+        Return(kTraced, stopDepth);
+        return true;
     } else if (word >= InstructionWord::kOperationTag) {
+        r.Save();
         ThrowUndefinedOperation(slot);
     } else {
+        r.Save();
         Call(word, static_cast<uint32_t>(r.pc) - 4, kTraced);
-        if (kSingle) return false;
     }
-    r.Load();
-    VONDREL_NEXT();
+    return false;
 
 bad_pc:
     r.Save();

@@ -1,5 +1,5 @@
-// Sequences that the dispatch loop runs as one step (a comparison and a conditional jump, a constant
-// and a local access or a test, a copy of the top before those, a counter step before a test) must
+// Sequences that decoded code runs as one instruction (a comparison and a conditional jump, a
+// constant and a local access or a test, a copy of the top before those, a counter step before a test) must
 // behave exactly like their words run one at a time: same stacks, same locals, same PC and the same
 // error. Every case runs both ways: Run (sequences joined) and Step (one word at a time).
 #include <cstdint>
@@ -71,8 +71,9 @@ class ProcessorLookAheadTest : public ProcessorTest {
         if (placed) {
             at = Place(code);
         } else {
+            // Through the checked store, which drops code decoded from these words before.
             for (size_t i = 0; i < code.size(); ++i)
-                StoreU32(FromScript<uint8_t>(at + 4 * static_cast<uint32_t>(i)), code[i]);
+                ScriptStore32(at + 4 * static_cast<uint32_t>(i), code[i]);
         }
         State end;
         end.error = ErrorMessage([&] {
@@ -96,8 +97,7 @@ class ProcessorLookAheadTest : public ProcessorTest {
         DStack<ReturnAddress>& returns = p.ReturnStack();
         for (uint32_t d = returns.Depth(); d > 0; --d) end.returns.push_back(returns.Peek(d - 1));
         if (!placed) {
-            for (size_t i = 0; i < code.size(); ++i)
-                StoreU32(FromScript<uint8_t>(at + 4 * static_cast<uint32_t>(i)), 0);
+            for (size_t i = 0; i < code.size(); ++i) ScriptStore32(at + 4 * static_cast<uint32_t>(i), 0);
         }
         return end;
     }
