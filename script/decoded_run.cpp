@@ -95,12 +95,17 @@ void Processor::RunDecoded(uint32_t stopDepth) {
         ++ip;               \
         goto * ip->handler; \
     } while (0)
-// A block that jumps back to its own entry (a loop) is entered again without the probe.
-#define EXIT_TO(address)                    \
-    do {                                    \
-        pc = (address);                     \
-        if (pc == block->entry) goto again; \
-        goto lookup;                        \
+// A block that jumps back to its own entry (a loop) is entered again without the probe. Jumps
+// back count towards the stop poll, so a script that never returns still lets a stop request in.
+#define EXIT_TO(address)                                        \
+    do {                                                        \
+        pc = (address);                                         \
+        if (pc <= ip->at && StopPollDue()) [[unlikely]] {       \
+            SAVE();                                             \
+            PollStop();                                         \
+        }                                                       \
+        if (pc == block->entry) goto again;                     \
+        goto lookup;                                            \
     } while (0)
 // The plain interpreter runs the instruction's words; nothing has changed yet.
 #define BAIL()       \
