@@ -17,6 +17,8 @@ namespace {
 
 constexpr uint32_t kCopyBlock = 1024;
 const char* const kListName = "uninst.lst";
+// Files are placed from the working folder, the install folder: the engine takes relative names.
+const std::string kHere;
 // The programs of the game folder; the archive keeps no file modes.
 const char* const kPrograms[] = {"Vondrel", "Tonvik", "uninstall"};
 
@@ -28,9 +30,10 @@ bool IsProgram(const std::vector<std::string>& parts) {
     return false;
 }
 
-[[noreturn]] void ThrowPlacement(const PlacedPath& place, const ExtractionTexts& texts) {
-    if (place.state == PathState::CannotCreate) throw FatalExep(texts.folderError + place.path.c_str());
-    throw FatalExep(String("Refused to write through \"") + place.path.c_str() +
+[[noreturn]] void ThrowPlacement(const std::string& folder, const PlacedPath& place, const ExtractionTexts& texts) {
+    const std::string path = folder + place.path;
+    if (place.state == PathState::CannotCreate) throw FatalExep(texts.folderError + path.c_str());
+    throw FatalExep(String("Refused to write through \"") + path.c_str() +
                     "\": a link or another kind of file stands in the install folder");
 }
 
@@ -65,20 +68,18 @@ void CopyEntry(FD::File& archive, const char* name, const std::string& path, boo
 
 class Extraction {
   public:
-    Extraction(const String& folder, InstallControl& control) : root_(folder.Text()), control_(control) {}
+    Extraction(const String& folder, InstallControl& control) : folder_(folder.Text()), control_(control) {}
 
-    bool Run(const String& archivePath, const ExtractionTexts& texts, const EntryHook& afterEntry) {
-        FileBlockReader reader;
-        reader.Open(archivePath);
+    bool Run(BlockReader& reader, const ExtractionTexts& texts, const EntryHook& afterEntry) {
         FD::File archive(&reader, 2, 10);
-        const auto entries = CheckedEntries(archive, archivePath);
+        const auto entries = CheckedEntries(archive, reader.Name());
         OpenList(texts);
         const auto count = static_cast<uint32_t>(entries.size());
         for (uint32_t i = 0; i < count; ++i) {
             const char* name = archive.EntryAt(i).name;
-            PlacedPath place = PlaceFile(root_, entries[i], true);
+            PlacedPath place = PlaceFile(kHere, entries[i], true);
             if (place.state == PathState::Refused || place.state == PathState::CannotCreate) {
-                ThrowPlacement(place, texts);
+                ThrowPlacement(folder_, place, texts);
             }
             written_.emplace_back(name);
             CopyEntry(archive, name, place.path, IsProgram(entries[i]));
@@ -95,19 +96,19 @@ class Extraction {
 
     // Deletes what this run wrote; the list keeps lines this run added to an older one.
     void RollBack() {
-        for (const std::string& name : written_) DeleteListedFile(root_, name);
-        RemoveListedFolders(root_, written_);
+        for (const std::string& name : written_) DeleteListedFile(kHere, name);
+        RemoveListedFolders(kHere, written_);
         try {
             list_.Close();
         } catch (const DExep&) {
             // The list is deleted below or keeps what reached it.
         }
-        if (listCreated_) DeleteListedFile(root_, kListName);
+        if (listCreated_) DeleteListedFile(kHere, kListName);
     }
 
   private:
     void OpenList(const ExtractionTexts& texts) {
-        PlacedPath place = PlaceFile(root_, {kListName}, false);
+        PlacedPath place = PlaceFile(kHere, {kListName}, false);
         if (place.state != PathState::Found && place.state != PathState::Missing)
             throw FatalExep(texts.listError);
         listCreated_ = place.state == PathState::Missing;
@@ -118,7 +119,7 @@ class Extraction {
         }
     }
 
-    std::string root_;
+    std::string folder_;
     InstallControl& control_;
     FW list_;
     bool listCreated_ = false;
@@ -127,12 +128,12 @@ class Extraction {
 
 }  // namespace
 
-bool ExtractArchive(const String& folder, const String& archivePath, InstallControl& control,
+bool ExtractArchive(const String& folder, BlockReader& archive, InstallControl& control,
                     const ExtractionTexts& texts, const EntryHook& afterEntry) {
     Extraction extraction(folder, control);
     bool done = false;
     try {
-        done = extraction.Run(archivePath, texts, afterEntry);
+        done = extraction.Run(archive, texts, afterEntry);
     } catch (...) {
         extraction.RollBack();
         throw;

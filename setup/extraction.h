@@ -8,6 +8,8 @@
 #include "foundation/engine_string.h"
 #include "setup/install_control.h"
 
+class BlockReader;
+
 // Texts of "setup.mes", fetched before the worker starts (the message source is not shared
 // between threads).
 struct ExtractionTexts {
@@ -18,12 +20,13 @@ struct ExtractionTexts {
 // Called on the worker after each entry is written and listed, with its index.
 using EntryHook = std::function<void(uint32_t index)>;
 
-// folder: the install folder, ending with '/'. Every entry name is checked before anything is
-// written: an entry that would land outside the folder (absolute, drive part, "..", empty
-// components) fails the install with a FatalExep naming the archive and the entry. Links in the
-// folder are never written through. The percent after entry i is i * 100 / count, and 100 once
+// Extracts the archive open in archive (its directory at the reader's position) into the working
+// folder, which the caller has made the install folder: folder is its path, ending with '/', for
+// messages. Every entry name is checked before anything is written: an entry that would land
+// outside the folder (absolute, drive part, "..", empty components) fails the install with a
+// FatalExep naming the archive and the entry. Links in the folder are never written through. The percent after entry i is i * 100 / count, and 100 once
 // all are written. Returns false after an abort request; throws the engine error of a failure.
 // Either way, the files this run wrote are deleted, their emptied folders removed, and a list
 // this run created is deleted.
-bool ExtractArchive(const String& folder, const String& archivePath, InstallControl& control,
+bool ExtractArchive(const String& folder, BlockReader& archive, InstallControl& control,
                     const ExtractionTexts& texts, const EntryHook& afterEntry = {});

@@ -17,9 +17,9 @@ struct PlacedPath {
     std::string path;
 };
 
-// Root is an existing folder path ending with '/'. Each folder component is matched as the disk
-// name rules do (exact, else without case); with createFolders, missing folders are made. The last component
-// must be a regular file when it exists.
+// Root is an existing folder path ending with '/', or "" for the working folder. Each folder
+// component is matched as the disk name rules do (exact, else without case); with createFolders,
+// missing folders are made. The last component must be a regular file when it exists.
 PlacedPath PlaceFile(const std::string& root, const std::vector<std::string>& parts, bool createFolders);
 
 // Deletes the file that name (an install-list line) stands for; false when the name is refused

@@ -10,19 +10,19 @@ InstallJob::~InstallJob() {
     Join();
 }
 
-void InstallJob::Start(const String& folder, const String& archivePath, const ExtractionTexts& texts) {
+void InstallJob::Start(const String& folder, BlockReader& archive, const ExtractionTexts& texts) {
     control_.Begin();
-    worker_ = std::thread(&InstallJob::Work, this, folder, archivePath, texts);
+    worker_ = std::thread(&InstallJob::Work, this, folder, &archive, texts);
 }
 
 void InstallJob::Join() {
     if (worker_.joinable()) worker_.join();
 }
 
-void InstallJob::Work(String folder, String archivePath, ExtractionTexts texts) {
+void InstallJob::Work(String folder, BlockReader* archive, ExtractionTexts texts) {
     // Nothing may leave the thread: an escaping exception would end the process.
     try {
-        if (ExtractArchive(folder, archivePath, control_, texts, afterEntry)) {
+        if (ExtractArchive(folder, *archive, control_, texts, afterEntry)) {
             const std::string path = folder.Text();
             // A record that cannot be written leaves the game installed; only the uninstaller
             // loses its way to it, as with an unwritable registry.

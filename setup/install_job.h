@@ -10,6 +10,7 @@
 #include "setup/extraction.h"
 #include "setup/install_control.h"
 
+class BlockReader;
 class InstallStore;
 
 class InstallJob {
@@ -20,8 +21,9 @@ class InstallJob {
     InstallJob(const InstallJob&) = delete;
     InstallJob& operator=(const InstallJob&) = delete;
 
-    // folder ends with '/'. Starts the worker; the state goes Running at once.
-    void Start(const String& folder, const String& archivePath, const ExtractionTexts& texts);
+    // folder ends with '/' and is the working folder until the job is joined; archive stays open
+    // as long. Starts the worker; the state goes Running at once.
+    void Start(const String& folder, BlockReader& archive, const ExtractionTexts& texts);
     void Join();
 
     InstallControl& Control() { return control_; }
@@ -34,7 +36,7 @@ class InstallJob {
     EntryHook afterEntry;
 
   private:
-    void Work(String folder, String archivePath, ExtractionTexts texts);
+    void Work(String folder, BlockReader* archive, ExtractionTexts texts);
 
     InstallStore& store_;
     InstallControl control_;

@@ -2,12 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <optional>
+
 #include "foundation/block_reader.h"
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
 #include "foundation/fd_file.h"
 #include "platform/desktop.h"
 #include "script/message_manager.h"
+#include "setup/entered_folder.h"
 #include "setup/entry_name.h"
 #include "setup/install_job.h"
 #include "setup/language_choice.h"
@@ -70,17 +73,23 @@ int Install(SetupServices& services, SetupTexts& texts, LanguageBlock& language)
         notCompleted();
         return 0;
     }
-    InstallJob job(services.store);
-    job.afterEntry = services.afterEntry;
+    // The archive is opened where setup was started; from there on the install folder is the
+    // working folder, for the worker's files and for "Language.LCFG". Both outlive the job.
+    FileBlockReader archive;
+    std::optional<EnteredFolder> inFolder;
     String folder;
     try {
         folder = PrepareInstallFolder(*typed, texts.Raw(13), texts.Raw(12));
-        job.Start(folder, "data.fd", {texts.Raw(12), texts.Raw(14)});
+        archive.Open("data.fd");
+        inFolder.emplace(folder.Text());
     } catch (const DExep& e) {
         ui.ShowError(texts.Get(5), texts.Utf8(e.message.View()));
         notCompleted();
         return 1;
     }
+    InstallJob job(services.store);
+    job.afterEntry = services.afterEntry;
+    job.Start(folder, archive, {texts.Raw(12), texts.Raw(14)});
     WatchInstall(job, ui, texts);
     job.Join();
     if (job.Error()) ui.ShowError(texts.Get(5), texts.Utf8(*job.Error()));
@@ -89,7 +98,7 @@ int Install(SetupServices& services, SetupTexts& texts, LanguageBlock& language)
         return job.Error() ? 1 : 0;
     }
     for (const DesktopEntry& entry : MenuEntries(folder.Text(), texts)) services.desktop.Add(entry);
-    WriteLanguageFile(folder + "Language.LCFG", static_cast<int32_t>(language.Language()));
+    WriteLanguageFile("Language.LCFG", static_cast<int32_t>(language.Language()));
     ui.Tell(texts.Get(1), texts.Get(3));
     return 0;
 }

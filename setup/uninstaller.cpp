@@ -1,7 +1,5 @@
 #include "setup/uninstaller.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -14,6 +12,7 @@
 #include "platform/desktop.h"
 #include "platform/install_store.h"
 #include "script/message_manager.h"
+#include "setup/entered_folder.h"
 #include "setup/install_folder.h"
 #include "setup/install_list.h"
 #include "setup/language_file.h"
@@ -46,16 +45,20 @@ void DeleteInstall(const std::string& folder, UninstallServices& services) {
 
 int Uninstall(UninstallServices& services, const std::string& folder, CodePageConverter& converter) {
     SetupUi& ui = services.ui;
-    LanguageBlock language;
-    language.SetLanguage(static_cast<uint32_t>(ReadLanguageFile((folder + "Language.LCFG").c_str(), 1)));
-    if (chdir(folder.c_str()) != 0) {
+    std::optional<EnteredFolder> inFolder;
+    try {
+        inFolder.emplace(folder);
+    } catch (const DExep&) {
         ui.ShowError("Error", "Cannot enter the install folder " + folder);
         return 1;
     }
+    // From here the engine reads the install's files by their names in the install folder.
+    LanguageBlock language;
+    language.SetLanguage(static_cast<uint32_t>(ReadLanguageFile("Language.LCFG", 1)));
     PlacedPath archivePath = PlaceFile(folder, {"main.fd"}, false);
     try {
         FileBlockReader reader;
-        reader.Open(archivePath.path.c_str());
+        reader.Open(archivePath.path.substr(folder.size()).c_str());
         FD::File archive(&reader, 0, 10);
         MessageManager messages(nullptr, &archive, &language);
         SetupTexts texts(messages, "uninstall.mes");

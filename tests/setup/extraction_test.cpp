@@ -5,9 +5,11 @@
 #include <atomic>
 #include <thread>
 
+#include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "tests/setup/setup_fixture.h"
 #include "tests/support/error_message.h"
+#include "tests/support/working_folder.h"
 
 namespace {
 
@@ -21,8 +23,10 @@ class Extraction : public ::testing::Test {
         FdWriter writer;
         writer.Group(entries);
         const auto archive = temp.Write("data.fd", writer.Build());
-        return ExtractArchive(String((folder.string() + "/").c_str()), archive.c_str(), with, texts,
-                              afterEntry);
+        FileBlockReader reader;
+        reader.Open(archive.c_str());
+        WorkingFolder inFolder(folder);
+        return ExtractArchive(String((folder.string() + "/").c_str()), reader, with, texts, afterEntry);
     }
     std::vector<std::string> Tree() const { return ::Tree(folder); }
 

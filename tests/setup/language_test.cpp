@@ -69,7 +69,7 @@ TEST(LanguageList, MissingFileIsTheBoxText) {
 
 TEST(LanguageFile, WritesSixteenBytesAndReadsThemBack) {
     TempDir dir;
-    const String path((dir.Absolute() / "Language.LCFG").c_str());
+    const String path((dir / "Language.LCFG").c_str());
     WriteLanguageFile(path, 2);
     EXPECT_EQ(dir.Read("Language.LCFG"), kLanguageTwo);
     EXPECT_EQ(ReadLanguageFile(path, 1), 2);
@@ -88,11 +88,11 @@ TEST(LanguageFile, UnreadableFilesGiveTheFallback) {
         {"truncated", kLanguageTwo.substr(0, 10)},
         {"payload past the end", std::string("SELCFG\x0E\x00\xFF\xFF\x00\x00\x05\x00\x00\x00", 16)},
     };
-    EXPECT_EQ(ReadLanguageFile((dir.Absolute() / "absent").c_str(), 1), 1);
+    EXPECT_EQ(ReadLanguageFile((dir / "absent").c_str(), 1), 1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         dir.Write("Language.LCFG", c.bytes);
-        EXPECT_EQ(ReadLanguageFile((dir.Absolute() / "Language.LCFG").c_str(), 1), 1);
+        EXPECT_EQ(ReadLanguageFile((dir / "Language.LCFG").c_str(), 1), 1);
     }
 }
 

@@ -35,13 +35,18 @@ void SetupHome::RebuildSetupFolder(const SetupFolderOptions& options) {
 int SetupHome::Install(ScriptedSetupUi& ui, const EntryHook& afterEntry) {
     WorkingFolder here(source);
     SetupServices services{ui, store, desktop, installed.string(), afterEntry};
-    return RunSetup(services);
+    const int status = RunSetup(services);
+    // The installer works inside the install folder and must give the working folder back.
+    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), source));
+    return status;
 }
 
 int SetupHome::Uninstall(ScriptedSetupUi& ui) {
-    WorkingFolder here(temp.Absolute());  // the uninstaller moves into the install folder
+    WorkingFolder here(temp.Absolute());
     UninstallServices services{ui, store, desktop, home.string()};
-    return RunUninstall(services);
+    const int status = RunUninstall(services);
+    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), temp.Absolute()));
+    return status;
 }
 
 std::vector<std::string> Tree(const std::filesystem::path& root) {
