@@ -79,12 +79,12 @@ class DecodedCodeTest : public ProcessorTest {
         Processor& p = Cpu();
         SetData(start.data);
         for (uint32_t v : start.locals) p.LocalsStack().Push(v);
-        for (uint32_t i = 0; i < 16; ++i) ScriptStore32(scratch_ + 4 * i, i);
+        for (uint32_t i = 0; i < 16; ++i) PokeWord(scratch_ + 4 * i, i);
         const uint32_t at = start.at;
         // Only words that changed are written: a write drops the code decoded from the page.
         for (size_t i = 0; i < Fitting(code, at); ++i) {
             const uint32_t address = at + 4 * static_cast<uint32_t>(i);
-            if (ScriptLoad32(address) != code[i]) ScriptStore32(address, code[i]);
+            if (PeekWord(address) != code[i]) PokeWord(address, code[i]);
         }
         SetTraceFlag(start.traced);
         Outcome end;
@@ -102,7 +102,7 @@ class DecodedCodeTest : public ProcessorTest {
                 // The run's own last return goes back to the caller whatever its address, as Run's.
                 if (p.ReturnStack().Depth() == 1 &&
                     p.PC() - kScriptReservedLow < kScriptRegionSize - kScriptReservedLow - 3 &&
-                    ScriptLoad32(p.PC()) == kReturnWord) {
+                    PeekWord(p.PC()) == kReturnWord) {
                     p.SetPC(p.PC() + 4);
                     p.ReturnStack().Pop();
                     p.ClassStack().Pop();
@@ -121,10 +121,10 @@ class DecodedCodeTest : public ProcessorTest {
         for (uint32_t d = p.ReturnStack().Depth(); d > 0; --d)
             end.returns.push_back(p.ReturnStack().Peek(d - 1));
         for (uint32_t d = p.TraceStack().Depth(); d > 0; --d) end.trace.push_back(p.TraceStack().Peek(d - 1));
-        for (uint32_t i = 0; i < 16; ++i) end.scratch.push_back(ScriptLoad32(scratch_ + 4 * i));
+        for (uint32_t i = 0; i < 16; ++i) end.scratch.push_back(PeekWord(scratch_ + 4 * i));
         if (stepped) {
             for (size_t i = 0; i < Fitting(code, at); ++i)
-                ScriptStore32(at + 4 * static_cast<uint32_t>(i), 0);
+                PokeWord(at + 4 * static_cast<uint32_t>(i), 0);
         }
         return end;
     }
@@ -189,9 +189,9 @@ TEST_F(DecodedCodeTest, AStoreIntoDecodedCodeRunsTheNewWords) {
     code.push_back(static_cast<uint32_t>(top - static_cast<int32_t>(code.size() + 1)));
     code.push_back(kReturnWord);
     const uint32_t at = Place(code);
-    ScriptStore32(at + 4 * 8, at + 4 * static_cast<uint32_t>(top));
+    PokeWord(at + 4 * 8, at + 4 * static_cast<uint32_t>(top));
     std::vector<uint32_t> words(code.size());
-    for (size_t i = 0; i < words.size(); ++i) words[i] = ScriptLoad32(at + 4 * static_cast<uint32_t>(i));
+    for (size_t i = 0; i < words.size(); ++i) words[i] = PeekWord(at + 4 * static_cast<uint32_t>(i));
     SetData({});
     Cpu().LocalsStack().Push(0);
     Cpu().LocalsStack().Push(0);
@@ -200,7 +200,7 @@ TEST_F(DecodedCodeTest, AStoreIntoDecodedCodeRunsTheNewWords) {
     EXPECT_EQ(Data(), (std::vector<uint32_t>{1, 2}));
     // Run again: the word stays rewritten.
     ClearStacks();
-    for (size_t i = 0; i < words.size(); ++i) ScriptStore32(at + 4 * static_cast<uint32_t>(i), words[i]);
+    for (size_t i = 0; i < words.size(); ++i) PokeWord(at + 4 * static_cast<uint32_t>(i), words[i]);
     Cpu().LocalsStack().Push(0);
     Cpu().LocalsStack().Push(0);
     Cpu().ClassStack().Push(plainClass->Address());

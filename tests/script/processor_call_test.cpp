@@ -328,12 +328,12 @@ TEST_F(ProcessorCallTest, CallFaults) {
               "Instruction address 0x00000000 outside the script address space");
     // Running off the end of the address space.
     const uint32_t last = static_cast<uint32_t>(kScriptRegionSize) - 4;
-    ScriptStore32(last, OpWord(Op::Nop));
+    PokeWord(last, OpWord(Op::Nop));
     Cpu().SetPC(last);
     EXPECT_FALSE(Cpu().Step());
     EXPECT_EQ(ErrorMessage([&] { Cpu().Step(); }),
               "Instruction address 0x80000000 outside the script address space");
-    ScriptStore32(last, 0);
+    PokeWord(last, 0);
     // A jump out of the address space.
     const std::string jump = RunDog({OpWord(Op::Jump), 0x20000000});
     EXPECT_NE(jump.find("outside the script address space"), std::string::npos) << jump;

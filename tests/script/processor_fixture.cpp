@@ -2,7 +2,17 @@
 
 #include <cstring>
 
+#include "foundation/code_pages.h"
 #include "foundation/exceptions.h"
+
+__attribute__((no_sanitize("address"))) void PokeWord(uint32_t address, uint32_t value) {
+    StoreU32(FromScript<uint8_t>(address), value);
+    NoteScriptWrite(address, 4);
+}
+
+__attribute__((no_sanitize("address"))) uint32_t PeekWord(uint32_t address) {
+    return LoadU32(FromScript<uint8_t>(address));
+}
 
 ProcessorTest::ProcessorTest() {
     Build(nullptr, 64);

@@ -20,6 +20,11 @@
 
 constexpr uint32_t kReturnWord = InstructionWord::kReturn;
 
+// Writes a word anywhere in the region, also past what was handed out (code at the very end of the
+// address space), as the host would; decoded code there is dropped.
+void PokeWord(uint32_t address, uint32_t value);
+uint32_t PeekWord(uint32_t address);
+
 // One row of an operation table test: the data stack before (bottom first), the operation with its
 // inline words, and the data stack after.
 struct OpCase {

@@ -73,7 +73,7 @@ class ProcessorLookAheadTest : public ProcessorTest {
         } else {
             // Through the checked store, which drops code decoded from these words before.
             for (size_t i = 0; i < code.size(); ++i)
-                ScriptStore32(at + 4 * static_cast<uint32_t>(i), code[i]);
+                PokeWord(at + 4 * static_cast<uint32_t>(i), code[i]);
         }
         State end;
         end.error = ErrorMessage([&] {
@@ -97,7 +97,7 @@ class ProcessorLookAheadTest : public ProcessorTest {
         DStack<ReturnAddress>& returns = p.ReturnStack();
         for (uint32_t d = returns.Depth(); d > 0; --d) end.returns.push_back(returns.Peek(d - 1));
         if (!placed) {
-            for (size_t i = 0; i < code.size(); ++i) ScriptStore32(at + 4 * static_cast<uint32_t>(i), 0);
+            for (size_t i = 0; i < code.size(); ++i) PokeWord(at + 4 * static_cast<uint32_t>(i), 0);
         }
         return end;
     }
