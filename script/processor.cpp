@@ -103,11 +103,29 @@ void Processor::Run(ScriptObject* object, uint32_t code) {
     objects_.Push(object != nullptr ? object->Address() : 0);
     pc_ = code;
     if (TraceFlag()) {
-        Interpret<true, false>(depth);
+        RunTo<true>(depth);
     } else {
-        Interpret<false, false>(depth);
+        RunTo<false>(depth);
     }
     pc_ = caller;
+}
+
+void Processor::LimitSteps(uint64_t steps) {
+    limited_ = true;
+    stepsLeft_ = steps;
+}
+
+template <bool kTraced>
+void Processor::RunTo(uint32_t stopDepth) {
+    if (limited_) {
+        Interpret<kTraced, false, true>(stopDepth);
+    } else {
+        Interpret<kTraced, false>(stopDepth);
+    }
+}
+
+void Processor::ThrowStepsSpent() {
+    throw FatalExep(String("Script ran out of its step budget"));
 }
 
 void Processor::CallBody(ScriptObject* object, ZEMAClass* cls, uint32_t body, uint32_t record) {
@@ -249,7 +267,7 @@ void Processor::ExecuteWordAt(uint32_t address, uint32_t resume) {
     // Calls made this way are plain steps, also in trace mode.
     Interpret<false, true>(kNoFrame);
     // A script call left PC in its body: run it to the return that comes back here.
-    if (pc_ != address + 4) Interpret<false, false>(depth);
+    if (pc_ != address + 4) RunTo<false>(depth);
     pc_ = resume;
 }
 

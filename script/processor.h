@@ -59,6 +59,10 @@ public:
     // Runs script code from its first instruction word to its return. The caller has pushed the
     // running class on the ClassStack; the return word pops it.
     void Run(ScriptObject* object, uint32_t code);
+    // From now on every run (nested runs included) shares a budget of this many more steps; the
+    // step past it ends the run with FatalExep. For code that may never end, such as fuzzed code.
+    // Single steps (Step, StepTraced) are the caller's to count.
+    void LimitSteps(uint64_t steps);
 
     // MethodRunner: calls from native code, script or native.
     void CallMethod(ScriptObject* object, ZEMAClass* cls, uint32_t number) override;
@@ -122,8 +126,13 @@ private:
 
     // The dispatch loop (processor_loop.cpp). With kSingle it runs one word and answers whether it
     // was a return; otherwise it runs until a return word brings the ReturnStack back to stopDepth.
-    template <bool kTraced, bool kSingle>
+    // kCounted spends one step of the budget per step after the first.
+    template <bool kTraced, bool kSingle, bool kCounted = false>
     bool Interpret(uint32_t stopDepth);
+    // A whole run to stopDepth, counted when a budget is set.
+    template <bool kTraced>
+    void RunTo(uint32_t stopDepth);
+    [[noreturn]] void ThrowStepsSpent();
     // A call word; PC already points after it.
     void Call(uint32_t word, uint32_t wordAddress, bool traced);
     // A return word; true when it ends the run whose ReturnStack depth was stopDepth.
@@ -140,6 +149,8 @@ private:
     uint32_t pc_ = 0;
     int32_t frameNumber_ = 0;
     uint32_t nesting_ = 0;
+    bool limited_ = false;
+    uint64_t stepsLeft_ = 0;
     FD::File* archive_;
     ClassManager* classManager_ = nullptr;
     ObjectManager* objectManager_ = nullptr;

@@ -821,7 +821,7 @@ struct LoopOps {
 #define VONDREL_THREADED 1
 #endif
 
-template <bool kTraced, bool kSingle>
+template <bool kTraced, bool kSingle, bool kCounted>
 bool Processor::Interpret(uint32_t stopDepth) {
     Registers r{*this,
                 ScriptRegionBase(),
@@ -856,6 +856,13 @@ bool Processor::Interpret(uint32_t stopDepth) {
         if constexpr (kSingle) {                                                        \
             r.Save();                                                                   \
             return false;                                                               \
+        }                                                                               \
+        if constexpr (kCounted) {                                                       \
+            if (stepsLeft_ == 0) {                                                      \
+                r.Save();                                                               \
+                ThrowStepsSpent();                                                      \
+            }                                                                           \
+            --stepsLeft_;                                                               \
         }                                                                               \
         std::memcpy(&slot, r.mem + r.pc, 4);                                            \
         r.pc += 4;                                                                      \
@@ -930,3 +937,5 @@ template bool Processor::Interpret<false, false>(uint32_t);
 template bool Processor::Interpret<false, true>(uint32_t);
 template bool Processor::Interpret<true, false>(uint32_t);
 template bool Processor::Interpret<true, true>(uint32_t);
+template bool Processor::Interpret<false, false, true>(uint32_t);
+template bool Processor::Interpret<true, false, true>(uint32_t);

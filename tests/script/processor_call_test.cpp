@@ -421,6 +421,56 @@ TEST_F(ProcessorCallTest, IndirectExecution) {
     EXPECT_EQ(g_seen.trace, std::vector<uint32_t>{});
 }
 
+// Looper: methods 0 to 2 jump to themselves for ever.
+ClassLibraryBuilder Looper() {
+    ScriptAssembler a;
+    const uint32_t loop = a.Method();
+    const ScriptAssembler::Label top = a.NewLabel();
+    a.Bind(top);
+    a.Jump(34, top);
+    auto b = ClassLibraryBuilder::Named("Looper");
+    b.methods = std::vector<uint32_t>{loop, loop, loop};
+    b.code = a.Finish();
+    return b;
+}
+
+TEST_F(ProcessorTest, AStepBudgetEndsEveryRunThatWouldNotEnd) {
+    OpenArchive({Looper()});
+    ZEMAClass* looper = Cpu().ClassByName("Looper");
+    auto owned = std::make_unique<ScriptObject>(looper);
+    ScriptObject* receiver = owned.get();
+    struct Row {
+        const char* what;
+        std::vector<uint32_t> words;
+    };
+    const std::vector<Row> rows = {
+        {"a jump to itself", {Op(34), 0xFFFFFFFEu}},
+        {"a called method", {CallWord(2, 0), kReturnWord}},
+        {"a call word run by Execute", {Op(4), CallWord(2, 0), Op(63), kReturnWord}},
+        {"a creation method run by NewObject", {Op(4), looper->Address(), Op(108), kReturnWord}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Cpu().LimitSteps(10000);
+        EXPECT_EQ(ErrorMessage([&] { RunOn(looper, receiver, row.words); }),
+                  "Script ran out of its step budget");
+        ClearStacks();
+    }
+    Cpu().LimitSteps(10000);
+    EXPECT_EQ(ErrorMessage([&] { Cpu().CallMethod(receiver, looper, 1); }),
+              "Script ran out of its step budget");
+    ClearStacks();
+
+    // Runs that end within the budget are untouched, and successive runs share what is left.
+    // Counting 10 down takes 3 steps a round, some 33 in all.
+    const std::vector<uint32_t> countDown = {Op(4),  10,          Op(12), Op(26),
+                                             Op(39), 0xFFFFFFFCu, Op(28), kReturnWord};
+    Cpu().LimitSteps(45);
+    EXPECT_EQ(ErrorMessage([&] { RunCode(countDown); }), "no error");
+    EXPECT_EQ(Data(), std::vector<uint32_t>{});
+    EXPECT_EQ(ErrorMessage([&] { RunCode(countDown); }), "Script ran out of its step budget");
+}
+
 TEST_F(ProcessorTest, IndirectExecutionOfOperations) {
     struct Row {
         std::vector<uint32_t> code;
