@@ -46,6 +46,9 @@ public:
     void KeepForEngine() { keptByEngine_ = true; }
     bool KeptByEngine() const { return keptByEngine_; }
 
+    // Set by DestroyObject for the rest of the object's life: its destructor methods are running.
+    bool BeingDestroyed() const { return beingDestroyed_; }
+
 protected:
     // For descriptors, whose class is themselves: no fields, class set by the derived constructor.
     struct SelfClass {};
@@ -61,10 +64,17 @@ private:
     uint32_t* fields_ = nullptr;
     uint32_t fieldCount_ = 0;
     bool keptByEngine_ = false;
+    bool beingDestroyed_ = false;
+
+    friend void DestroyObject(ScriptObject* object);
 };
 
 // Destroys an object the way scripts expect: when it has a class other than itself and that class
 // has a processor, method 1 of each class from its own up the base chain runs on it (classes
 // without a method 1 are skipped), then its virtual method 0; then the object is deleted. When a
-// script method throws the object is still deleted and the error passed on.
+// script method throws the object is still deleted and the error passed on. An object whose
+// destruction is under way already (a destructor method deleting its own object, or the list that
+// is destroying it) is refused with FatalExep: it would be deleted twice.
 void DestroyObject(ScriptObject* object);
+// FatalExep naming the object unless it is still to be destroyed.
+void CheckNotBeingDestroyed(const ScriptObject* object);
