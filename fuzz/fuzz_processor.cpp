@@ -497,16 +497,15 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Input in = Decode(data, size);
     SetTraceFlag((in.flags & kTraced) != 0);
-    {
-        const Library library = FuzzLibrary(in);
+    const Library library = FuzzLibrary(in);
+    try {
+        // Destroyed at the end of the block: the objects' destructor methods run then.
         Engine engine(Archive(library.bytes));
-        try {
-            engine.Build(library.patches);
-            engine.Run(in);
-        } catch (const DExep& e) {
-            if (std::getenv("VONDREL_FUZZ_LIST") != nullptr)
-                std::fprintf(stderr, "engine error: %s\n", e.message.Text());
-        }
+        engine.Build(library.patches);
+        engine.Run(in);
+    } catch (const DExep& e) {
+        if (std::getenv("VONDREL_FUZZ_LIST") != nullptr)
+            std::fprintf(stderr, "engine error: %s\n", e.message.Text());
     }
     SetTraceFlag(false);
     ExerciseAllocator();
