@@ -85,6 +85,8 @@ void ProcessorOps::DeleteObject(Processor& processor) {
         std::snprintf(text, sizeof text, "Object at 0x%08X belongs to the engine and cannot be deleted", value);
         throw FatalExep(String(text));
     }
+    // Refused before any manager lets go of it: its destruction is already someone else's.
+    CheckNotBeingDestroyed(object);
     // No object table or list may keep, and later use or destroy again, what is gone.
     if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
     DestroyObject(object);

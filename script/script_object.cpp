@@ -1,6 +1,7 @@
 #include "script/script_object.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -82,8 +83,17 @@ void ScriptObject::RunDestructorMethods() {
     if (cls->VirtualMethodSlot(kDestroyVirtualMethod) != 0) runner->CallVirtual(this, kDestroyVirtualMethod);
 }
 
+void CheckNotBeingDestroyed(const ScriptObject* object) {
+    if (!object->BeingDestroyed()) return;
+    char text[80];
+    std::snprintf(text, sizeof text, "Object at 0x%08X is being deleted already", object->Address());
+    throw FatalExep(String(text));
+}
+
 void DestroyObject(ScriptObject* object) {
     if (object == nullptr) return;
+    CheckNotBeingDestroyed(object);
+    object->beingDestroyed_ = true;
     try {
         object->RunDestructorMethods();
     } catch (...) {

@@ -54,6 +54,8 @@ public:
     void AddManagerHold() { ++managerHolds_; }
     void DropManagerHold() { managerHolds_ -= managerHolds_ > 0 ? 1 : 0; }
     void ClearManagerHolds() { managerHolds_ = 0; }
+    // Set by DestroyObject for the rest of the object's life: its destructor methods are running.
+    bool BeingDestroyed() const { return beingDestroyed_; }
 
 protected:
     // For descriptors, whose class is themselves: no fields, class set by the derived constructor.
@@ -71,10 +73,17 @@ private:
     uint32_t fieldCount_ = 0;
     bool keptByEngine_ = false;
     uint32_t managerHolds_ = 0;
+    bool beingDestroyed_ = false;
+
+    friend void DestroyObject(ScriptObject* object);
 };
 
 // Destroys an object the way scripts expect: when it has a class other than itself and that class
 // has a processor, method 1 of each class from its own up the base chain runs on it (classes
 // without a method 1 are skipped), then its virtual method 0; then the object is deleted. When a
-// script method throws the object is still deleted and the error passed on.
+// script method throws the object is still deleted and the error passed on. An object whose
+// destruction is under way already (a destructor method deleting its own object, or the list that
+// is destroying it) is refused with FatalExep: it would be deleted twice.
 void DestroyObject(ScriptObject* object);
+// FatalExep naming the object unless it is still to be destroyed.
+void CheckNotBeingDestroyed(const ScriptObject* object);

@@ -434,6 +434,49 @@ TEST_F(ProcessorCallTest, IndirectExecution) {
     EXPECT_EQ(g_seen.trace, std::vector<uint32_t>{});
 }
 
+// Looper: methods 0 to 2 jump to themselves for ever.
+ClassLibraryBuilder Looper() {
+    ScriptAssembler a;
+    const uint32_t loop = a.Method();
+    const ScriptAssembler::Label top = a.NewLabel();
+    a.Bind(top);
+    a.Jump(34, top);
+    auto b = ClassLibraryBuilder::Named("Looper");
+    b.methods = std::vector<uint32_t>{loop, loop, loop};
+    b.code = a.Finish();
+    return b;
+}
+
+TEST_F(ProcessorTest, TheStopHookEndsEveryRunThatWouldNotEnd) {
+    OpenArchive({Looper()});
+    ZEMAClass* looper = Cpu().ClassByName("Looper");
+    auto owned = std::make_unique<ScriptObject>(looper);
+    ScriptObject* receiver = owned.get();
+    uint32_t polls = 0;
+    Cpu().SetStopHook([&] {
+        if (++polls == 3) throw FatalExep(String("Script ran too long"));
+    });
+    struct Row {
+        const char* what;
+        std::vector<uint32_t> words;
+    };
+    const std::vector<Row> rows = {
+        {"a jump to itself", {OpWord(Op::Jump), 0xFFFFFFFEu}},
+        {"a called method", {CallWord(2, 0), kReturnWord}},
+        {"a call word run by Execute", {OpWord(Op::PushInline), CallWord(2, 0), OpWord(Op::Execute), kReturnWord}},
+        {"a creation method run by NewObject",
+         {OpWord(Op::PushInline), looper->Address(), OpWord(Op::NewObject), kReturnWord}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        polls = 0;
+        EXPECT_EQ(ErrorMessage([&] { RunOn(looper, receiver, row.words); }), "Script ran too long");
+        ClearStacks();
+    }
+    polls = 0;
+    EXPECT_EQ(ErrorMessage([&] { Cpu().CallMethod(receiver, looper, 1); }), "Script ran too long");
+}
+
 TEST_F(ProcessorTest, IndirectExecutionOfOperations) {
     struct Row {
         std::vector<uint32_t> code;

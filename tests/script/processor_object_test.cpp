@@ -1,6 +1,8 @@
 // Operations on objects and classes: creation, deletion, the current object, object IDs and class
 // fields.
+#include <cstdio>
 #include <memory>
+#include <string>
 
 #include "script/class_manager.h"
 #include "script/object_manager.h"
@@ -8,6 +10,12 @@
 #include "tests/support/script_assembler.h"
 
 namespace {
+
+std::string Hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", value);
+    return text;
+}
 
 // Thing uses [Thing, ObjectManager]; method 0 creates an instance; two class fields.
 ClassLibraryBuilder Thing() {
@@ -117,6 +125,56 @@ TEST_F(ProcessorObjectTest, DeleteObjectKeepsTheEnginesObjects) {
     EXPECT_EQ(other->GetObject(4), nullptr);
     EXPECT_EQ(other->ObjectList().Count(), 1u);
     delete other;
+}
+
+// Deleter: its destructor method deletes the object that its field 0 holds.
+ClassLibraryBuilder Deleter() {
+    ScriptAssembler a;
+    const uint32_t m0 = a.Method();
+    a.Op(Op::CreateInstance);
+    a.Return();
+    const uint32_t m1 = a.Method();
+    a.Op(Op::PushZero);
+    a.Op(Op::FieldAddress);
+    a.Op(Op::Fetch);
+    a.Op(Op::DeleteObject);
+    a.Return();
+    auto b = ClassLibraryBuilder::Named("Deleter");
+    b.instanceFields = 1;
+    b.methods = std::vector<uint32_t>{m0, m1};
+    b.code = a.Finish();
+    return b;
+}
+
+TEST_F(ProcessorObjectTest, AnObjectWhoseDestructionIsUnderWayIsNotDeletedAgain) {
+    OpenArchive({Thing(), Deleter()});
+    ZEMAClass* deleter = Cpu().ClassByName("Deleter");
+    thing = Cpu().ClassByName("Thing");
+
+    // Its destructor deletes the object itself: refused, and the object is deleted once.
+    auto* self = new ScriptObject(deleter);
+    const uint32_t selfAddress = self->Address();
+    self->Field(0) = selfAddress;
+    char text[80];
+    std::snprintf(text, sizeof text, "Object at 0x%08X is being deleted already", selfAddress);
+    SetData({selfAddress});
+    EXPECT_EQ(RunThing({OpWord(Op::DeleteObject)}), text);
+    EXPECT_EQ(ErrorMessage([&] { ScriptObject::FromAddress(selfAddress, 0, "object"); }),
+              "Not a valid object at 0x" + Hex(selfAddress) + " where object expected");
+    ClearStacks();
+
+    // Its destructor deletes the object list that is destroying it: the list's own destruction
+    // goes on, and the list is deleted once.
+    auto* list = new ObjectManager(&Cpu(), 1);
+    const uint32_t listAddress = list->Address();
+    auto* item = new ScriptObject(deleter);
+    item->Field(0) = listAddress;
+    list->AppendObject(item);
+    list->AppendObject(new ScriptObject(thing));
+    SetData({listAddress});
+    EXPECT_EQ(RunThing({OpWord(Op::DeleteObject)}), "no error");
+    EXPECT_EQ(ErrorMessage([&] { ScriptObject::FromAddress(listAddress, 0, "object"); }),
+              "Not a valid object at 0x" + Hex(listAddress) + " where object expected");
 }
 
 TEST_F(ProcessorObjectTest, NewObjectAndObjectIds) {
