@@ -121,13 +121,8 @@ CharManager& ManagerOf(ScriptObject* receiver) {
 
 // --- CharacteristicsSet ---
 
-CharacteristicsSet::Record::Record(const uint32_t* source, uint32_t n)
-    : values(static_cast<uint32_t*>(ScriptAlloc(sizeof(uint32_t) * n))), count(n) {
-    std::memcpy(values, source, sizeof(uint32_t) * n);
-}
-
-CharacteristicsSet::Record::~Record() {
-    ScriptFree(values);
+CharacteristicsSet::Record::Record(const uint32_t* source, uint32_t n) : values(n) {
+    if (n != 0) std::memcpy(values.Data(), source, sizeof(uint32_t) * n);
 }
 
 bool CharacteristicsSet::Store(uint32_t objectId, const uint32_t* values, uint32_t count) {
@@ -184,11 +179,11 @@ uint32_t* CharManager::GetCharacteristics(const String& fileName, uint32_t objec
         throw WarnExep(String("Object #") + Decimal(objectId) + " characteristics not found in " + fileName);
     }
     // The address may be handed to a script that writes through it.
-    if (index >= record->count) {
+    if (index >= record->values.Count()) {
         throw FatalExep(String("Characteristic #") + Decimal(index) + " of object #" + Decimal(objectId) +
                         " not found in " + fileName);
     }
-    return record->values + index;
+    return record->values.Data() + index;
 }
 
 bool CharManager::Find(const String& fileName, uint32_t objectId) {
@@ -197,7 +192,7 @@ bool CharManager::Find(const String& fileName, uint32_t objectId) {
 
 uint32_t CharManager::ValueCount(const String& fileName, uint32_t objectId) {
     const CharacteristicsSet::Record* record = SetOf(fileName).Find(objectId);
-    return record != nullptr ? record->count : 0;
+    return record != nullptr ? record->values.Count() : 0;
 }
 
 CharacteristicsSet* CharManager::Load(const String& fileName) {

@@ -14,6 +14,7 @@
 #include "foundation/list.h"
 #include "foundation/segmented_array.h"
 #include "script/native_descriptor.h"
+#include "script/script_fields.h"
 
 class BlockReader;
 
@@ -30,11 +31,7 @@ class CharacteristicsSet {
   public:
     struct Record {
         Record(const uint32_t* source, uint32_t n);
-        Record(const Record&) = delete;
-        Record& operator=(const Record&) = delete;
-        ~Record();
-        uint32_t* values;  // in the script address space: scripts may be handed their addresses
-        uint32_t count;
+        ScriptFields values;  // scripts may be handed their addresses
     };
 
     // The record of an ID, or null.

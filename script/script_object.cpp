@@ -10,47 +10,25 @@
 #include "script/method_runner.h"
 #include "script/zema_class.h"
 
-namespace {
-
-uint32_t* NewFields(uint32_t count) {
-    return count == 0 ? nullptr : static_cast<uint32_t*>(ScriptAlloc(sizeof(uint32_t) * count));
-}
-
-}  // namespace
-
-ScriptObject::ScriptObject(ZEMAClass* cls) : handle_(HandleFamily::kScriptObject, kScriptObjectKind, this), class_(cls) {
-    fieldCount_ = cls != nullptr ? cls->InstanceFieldCount() : 0;
-    fields_ = NewFields(fieldCount_);
-}
+ScriptObject::ScriptObject(ZEMAClass* cls)
+    : handle_(HandleFamily::kScriptObject, kScriptObjectKind, this),
+      class_(cls),
+      fields_(cls != nullptr ? cls->InstanceFieldCount() : 0) {}
 
 ScriptObject::ScriptObject(SelfClass, uint32_t kind) : handle_(HandleFamily::kScriptObject, kind, this), class_(nullptr) {}
 
 ScriptObject::ScriptObject(const ScriptObject& other)
-    : handle_(HandleFamily::kScriptObject, kScriptObjectKind, this), class_(other.class_) {
-    CopyFields(other);
-}
+    : handle_(HandleFamily::kScriptObject, kScriptObjectKind, this), class_(other.class_), fields_(other.fields_) {}
 
 ScriptObject& ScriptObject::operator=(const ScriptObject& other) {
     if (this != &other) {
-        uint32_t* old = fields_;
-        fields_ = nullptr;
-        fieldCount_ = 0;
-        ScriptFree(old);
+        fields_ = other.fields_;
         class_ = other.class_;
-        CopyFields(other);
     }
     return *this;
 }
 
-void ScriptObject::CopyFields(const ScriptObject& other) {
-    fields_ = NewFields(other.fieldCount_);
-    fieldCount_ = other.fieldCount_;
-    if (fieldCount_ != 0) std::memcpy(fields_, other.fields_, sizeof(uint32_t) * fieldCount_);
-}
-
-ScriptObject::~ScriptObject() {
-    ScriptFree(fields_);
-}
+ScriptObject::~ScriptObject() = default;
 
 ScriptObject* ScriptObject::Clone() const {
     try {
@@ -61,12 +39,12 @@ ScriptObject* ScriptObject::Clone() const {
 }
 
 uint32_t& ScriptObject::Field(uint32_t number) {
-    if (number >= fieldCount_) {
+    if (number >= fields_.Count()) {
         const char* name = class_ != nullptr ? class_->ClassName().Text() : "(none)";
         throw FatalExep(String("Field ") + String(static_cast<int>(number)) + " not found in object of class " +
                         name);
     }
-    return fields_[number];
+    return fields_.Data()[number];
 }
 
 ScriptObject* ScriptObject::FromAddress(uint32_t address, uint32_t kind, const char* what) {

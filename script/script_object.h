@@ -8,6 +8,7 @@
 
 #include "foundation/script_handle.h"
 #include "foundation/script_memory.h"
+#include "script/script_fields.h"
 
 class ZEMAClass;
 
@@ -28,9 +29,9 @@ public:
     virtual ScriptObject* Clone() const;
 
     ZEMAClass* Class() const { return class_; }
-    uint32_t* Fields() { return fields_; }
-    const uint32_t* Fields() const { return fields_; }
-    uint32_t FieldCount() const { return fieldCount_; }
+    uint32_t* Fields() { return fields_.Data(); }
+    const uint32_t* Fields() const { return fields_.Data(); }
+    uint32_t FieldCount() const { return fields_.Count(); }
     // Field by number; FatalExep naming the class for a number beyond the object's fields.
     uint32_t& Field(uint32_t number);
     uint32_t Kind() const { return handle_.Kind(); }
@@ -65,12 +66,9 @@ protected:
     void SetKind(uint32_t kind) { handle_.SetKind(kind); }
 
 private:
-    void CopyFields(const ScriptObject& other);
-
     ScriptHandle handle_;
     ZEMAClass* class_;
-    uint32_t* fields_ = nullptr;
-    uint32_t fieldCount_ = 0;
+    ScriptFields fields_;
     bool keptByEngine_ = false;
     uint32_t managerHolds_ = 0;
     bool beingDestroyed_ = false;

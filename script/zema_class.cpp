@@ -86,7 +86,6 @@ ZEMAClass::ZEMAClass(MethodRunner* processor, bool)
 
 ZEMAClass::~ZEMAClass() {
     FreeDebugRecords();
-    ScriptFree(classFields_);
 }
 
 bool ZEMAClass::IsKindOf(const char* name) const { return std::strcmp(name, "ZEMAClass") == 0; }
@@ -238,10 +237,10 @@ uint16_t ZEMAClass::BaseClassIndex() const { return LoadU16(Header() + 14); }
 uint32_t ZEMAClass::ClassFieldCount() const { return LoadU32(Header() + 16); }
 
 uint32_t& ZEMAClass::ClassField(uint32_t number) {
-    if (number >= classFieldCount_) {
+    if (number >= classFields_.Count()) {
         throw FatalExep(String("Class field ") + Number(number) + " not found in class " + ClassName());
     }
-    return classFields_[number];
+    return classFields_.Data()[number];
 }
 
 uint32_t ZEMAClass::CodeWordCount() const { return PayloadBytes(code_.get()) / 4; }
@@ -413,10 +412,7 @@ void ZEMAClass::AfterRead(BlockReader&) {
 
     if (InstanceFieldCount() > kMaxClassFields) LibraryError("too many instance fields");
     if (ClassFieldCount() > kMaxClassFields) LibraryError("too many class fields");
-    ScriptFree(classFields_);
-    classFields_ = nullptr;
-    classFieldCount_ = ClassFieldCount();
-    if (classFieldCount_ > 0) classFields_ = static_cast<uint32_t*>(ScriptAlloc(sizeof(uint32_t) * classFieldCount_));
+    classFields_ = ScriptFields(ClassFieldCount());
 
     ValidateTable(methods_, false);
     ValidateTable(virtualMethods_, true);

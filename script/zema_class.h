@@ -12,6 +12,7 @@
 #include "foundation/data_block.h"
 #include "foundation/engine_string.h"
 #include "script/native_handler.h"
+#include "script/script_fields.h"
 #include "script/script_object.h"
 
 class BlockReader;
@@ -101,7 +102,7 @@ public:
     uint32_t InstanceFieldCount() const;
     uint16_t BaseClassIndex() const;
     uint32_t ClassFieldCount() const;
-    uint32_t* ClassFields() { return classFields_; }
+    uint32_t* ClassFields() { return classFields_.Data(); }
     // Class field by number, checked like the tables.
     uint32_t& ClassField(uint32_t number);
 
@@ -190,7 +191,6 @@ private:
     std::unique_ptr<DataBlock> methodLines_;     // GLML
     std::unique_ptr<DataBlock> virtualLines_;    // GLVL
     MethodRunner* processor_;
-    uint32_t* classFields_ = nullptr;
-    uint32_t classFieldCount_ = 0;
+    ScriptFields classFields_;
     bool linked_ = false;
 };
