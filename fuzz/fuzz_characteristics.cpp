@@ -23,9 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (uint32_t id = 0; id < 4096; ++id) {
         const CharacteristicsSet::Record* record = set.Find(id);
         if (record == nullptr) continue;
-        if (record->count == 0 || record->count > kMaxCharacteristics) __builtin_trap();
+        const uint32_t count = record->values.Count();
+        if (count == 0 || count > kMaxCharacteristics) __builtin_trap();
         volatile uint32_t sum = 0;
-        for (uint32_t i = 0; i < record->count; ++i) sum = sum + record->values[i];
+        for (uint32_t i = 0; i < count; ++i) sum = sum + record->values.Data()[i];
     }
     unlink("vondrel.log");
     return 0;

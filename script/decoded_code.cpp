@@ -80,7 +80,7 @@ class Decoder {
 
   private:
     bool Has(uint32_t at, uint32_t words) const { return uint64_t{at} + 4 * words <= end_; }
-    uint32_t Word(uint32_t at) const { return LoadU32(FromScript<uint8_t>(at)); }
+    uint32_t Word(uint32_t at) const { return PeekScriptWord(at); }
 
     // A jump's target from its offset word at `at`, or 0 when the plain interpreter would refuse it.
     uint32_t Target(uint32_t at) const {

@@ -29,16 +29,17 @@ inline int32_t Signed(uint32_t v) {
 inline uint32_t Truth(bool b) {
     return b ? 1u : 0u;
 }
-// The same test as the plain interpreter's: [address, address + size) inside the address space.
+// The same test as the plain interpreter's: [address, address + size) inside the address space
+// (and, in sanitizer builds, clear of red zones and freed blocks).
 inline bool Outside(uint32_t address, uint32_t size) {
-    return address - kLow > kHigh - kLow - size;
+    return address - kLow > kHigh - kLow - size || (kScriptPoisoning && ScriptRangePoisoned(address, size));
 }
 
 // Plain steps may follow a failed entry check only over operation words: a call or return word
 // ends them, to be run by the executor, which knows where the run ends.
 bool StepsOver(uint32_t pc) {
     if (pc - kLow > kHigh - kLow - 4) return true;  // the step reports the address
-    return InstructionWord{LoadU32(FromScript<uint8_t>(pc))}.IsOperation();
+    return InstructionWord{PeekScriptWord(pc)}.IsOperation();
 }
 
 template <class T>
@@ -53,7 +54,7 @@ std::pair<uint32_t, uint32_t> RangeOf(DStack<T>& stack) {
 #pragma GCC diagnostic ignored "-Wpedantic"
 
 template <bool kTraced>
-void Processor::RunDecoded(uint32_t stopDepth) {
+[[gnu::no_sanitize_address]] void Processor::RunDecoded(uint32_t stopDepth) {
     if (!decoded_) {
         decoded_ = std::make_unique<DecodedCode>(std::vector<std::pair<uint32_t, uint32_t>>{
             RangeOf(locals_),

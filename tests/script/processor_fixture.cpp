@@ -6,13 +6,11 @@
 #include "foundation/exceptions.h"
 
 __attribute__((no_sanitize("address"))) void PokeWord(uint32_t address, uint32_t value) {
-    StoreU32(FromScript<uint8_t>(address), value);
+    std::memcpy(FromScript<uint8_t>(address), &value, 4);
     NoteScriptWrite(address, 4);
 }
 
-__attribute__((no_sanitize("address"))) uint32_t PeekWord(uint32_t address) {
-    return LoadU32(FromScript<uint8_t>(address));
-}
+uint32_t PeekWord(uint32_t address) { return PeekScriptWord(address); }
 
 ProcessorTest::ProcessorTest() {
     Build(nullptr, 64);
