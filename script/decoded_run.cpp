@@ -74,6 +74,8 @@ template <bool kTraced>
     uint32_t pc = pc_;
     const DecodedInstruction* ip = nullptr;
     DecodedBlock* block = nullptr;
+    // Loops back to a block's own entry are counted here, in a register, for the stop poll.
+    uint32_t loopsLeft = kStopPollInterval;
 
 #define VONDREL_DECODED_LABEL(name) &&d_##name,
     static const void* const kHandlers[] = {VONDREL_DECODED_OPERATIONS(VONDREL_DECODED_LABEL)};
@@ -98,15 +100,22 @@ template <bool kTraced>
     } while (0)
 // A block that jumps back to its own entry (a loop) is entered again without the probe. Jumps
 // back count towards the stop poll, so a script that never returns still lets a stop request in.
-#define EXIT_TO(address)                                        \
-    do {                                                        \
-        pc = (address);                                         \
-        if (pc <= ip->at && StopPollDue()) [[unlikely]] {       \
-            SAVE();                                             \
-            PollStop();                                         \
-        }                                                       \
-        if (pc == block->entry) goto again;                     \
-        goto lookup;                                            \
+#define EXIT_TO(address)                                  \
+    do {                                                  \
+        pc = (address);                                   \
+        if (pc == block->entry) {                         \
+            if (--loopsLeft == 0) [[unlikely]] {          \
+                loopsLeft = kStopPollInterval;            \
+                SAVE();                                   \
+                PollStop();                               \
+            }                                             \
+            goto again;                                   \
+        }                                                 \
+        if (pc <= ip->at && StopPollDue()) [[unlikely]] { \
+            SAVE();                                       \
+            PollStop();                                   \
+        }                                                 \
+        goto lookup;                                      \
     } while (0)
 // The plain interpreter runs the instruction's words; nothing has changed yet.
 #define BAIL()       \
