@@ -23,6 +23,7 @@ int16_t Saturated(int32_t value) {
 
 void SdlAudio::ChunkDeleter::operator()(Mix_Chunk* c) const { Mix_FreeChunk(c); }
 void SdlAudio::MusicDeleter::operator()(_Mix_Music* m) const { Mix_FreeMusic(m); }
+void SdlAudio::ReaderDeleter::operator()(SDL_RWops* rw) const { SDL_RWclose(rw); }
 
 SdlAudio::~SdlAudio() {
     std::lock_guard lock(mutex_);
@@ -84,12 +85,13 @@ AudioHandle SdlAudio::LoadSample(std::span<const uint8_t> data, int maxPlaybacks
     std::lock_guard lock(mutex_);
     // Modules are refused here whatever the mixer could make of them: they play on their own voice.
     if (!open_ || !IsSampledSound(DetectAudioFormat(data)) || data.size() > INT32_MAX) return 0;
-    // The chunk is decoded into the mixer's own memory, so the data need not be kept.
-    SDL_RWops* rw = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
+    // The chunk is decoded into the mixer's own memory, so neither the data nor the reader need be
+    // kept; the reader is closed here, since the mixer does not free it on every failure.
+    std::unique_ptr<SDL_RWops, ReaderDeleter> reader(SDL_RWFromConstMem(data.data(), static_cast<int>(data.size())));
     Entry e;
     e.kind = AudioKind::Sample;
     e.maxPlaybacks = std::max(maxPlaybacks, 1);
-    e.chunk.reset(rw ? Mix_LoadWAV_RW(rw, 1) : nullptr);
+    e.chunk.reset(reader ? Mix_LoadWAV_RW(reader.get(), 0) : nullptr);
     return e.chunk ? Add(std::move(e)) : 0;
 }
 
@@ -99,8 +101,8 @@ AudioHandle SdlAudio::LoadStream(std::span<const uint8_t> data) {
     Entry e;
     e.kind = AudioKind::Stream;
     e.data.assign(data.begin(), data.end());
-    SDL_RWops* rw = SDL_RWFromConstMem(e.data.data(), static_cast<int>(e.data.size()));
-    e.music.reset(rw ? Mix_LoadMUS_RW(rw, 1) : nullptr);
+    e.reader.reset(SDL_RWFromConstMem(e.data.data(), static_cast<int>(e.data.size())));
+    e.music.reset(e.reader ? Mix_LoadMUS_RW(e.reader.get(), 0) : nullptr);
     return e.music ? Add(std::move(e)) : 0;  // moving the vector keeps its buffer where it is
 }
 

@@ -19,6 +19,7 @@
 
 struct Mix_Chunk;
 struct _Mix_Music;
+struct SDL_RWops;
 
 class SdlAudio final : public Audio {
 public:
@@ -50,12 +51,18 @@ private:
     struct MusicDeleter {
         void operator()(_Mix_Music* m) const;
     };
+    struct ReaderDeleter {
+        void operator()(SDL_RWops* rw) const;
+    };
     struct Entry {
         // Declared first so it is released last: the mixer reads music from it while playing.
         std::vector<uint8_t> data;
         AudioKind kind = AudioKind::None;
         int maxPlaybacks = 1;
         std::unique_ptr<Mix_Chunk, ChunkDeleter> chunk;
+        // The reader the mixer takes music from; ours to close (after the music), since the mixer
+        // does not free it on every failure.
+        std::unique_ptr<SDL_RWops, ReaderDeleter> reader;
         std::unique_ptr<_Mix_Music, MusicDeleter> music;
         std::unique_ptr<ModuleDecoder> module;
     };
