@@ -440,7 +440,7 @@ ClassLibraryBuilder Looper() {
     const uint32_t loop = a.Method();
     const ScriptAssembler::Label top = a.NewLabel();
     a.Bind(top);
-    a.Jump(34, top);
+    a.Jump(Op::Jump, top);
     auto b = ClassLibraryBuilder::Named("Looper");
     b.methods = std::vector<uint32_t>{loop, loop, loop};
     b.code = a.Finish();
