@@ -59,7 +59,7 @@ T* NamedCache<T>::Load(BlockReader& reader, const String& name) {
         return object;
     } else {
         (void)reader;
-        throw FatalExep(String("No loader for ") + name);
+        ThrowFatal("No loader for %s", name.Text());
     }
 }
 
@@ -91,7 +91,7 @@ T* NamedCache<T>::Get(const String& name) {
     if (!resolved) object = LoadEntry(current);
     if (passed.empty()) return object;
     if (object == nullptr) {
-        if (strict_) throw FatalExep(String("File ") + passed.back() + " not found");
+        if (strict_) ThrowFatal("File %s not found", passed.back().Text());
         return nullptr;
     }
     for (auto alias = passed.rbegin(); alias != passed.rend(); ++alias) {
@@ -103,7 +103,7 @@ T* NamedCache<T>::Get(const String& name) {
 template <class T>
 T* NamedCache<T>::LoadEntry(const String& name) {
     if (TraceFlag() && !name.Empty() && name.Text()[name.Size() - 1] == ' ') {
-        throw FatalExep(String("File '") + name + "' ended with space!");
+        ThrowFatal("File '%s' ended with space!", name.Text());
     }
     try {
         EntryBlockReader reader(archive_, 1024, 1024, 128);

@@ -235,7 +235,7 @@ void ImageManager::ConvertAllTo555() {
 
 Image* ImageManager::GetRecoloured(const String& name, const String& code) {
     if (!ValidRecolourCode(code.Text()))
-        throw FatalExep(String("Wrong colour code \"") + code + "\" for picture " + name);
+        ThrowFatal("Wrong colour code \"%s\" for picture %s", code.Text(), name.Text());
     const String key = name + code;
     if (HashEntry<Image>* entry = pictures_.FindEntry(key)) return entry->value;
     Image* source = pictures_.Get(name);

@@ -181,12 +181,11 @@ CharacteristicsSet& CharManager::SetOf(const String& fileName) {
 uint32_t* CharManager::GetCharacteristics(const String& fileName, uint32_t objectId, uint32_t index) {
     CharacteristicsSet::Record* record = SetOf(fileName).Find(objectId);
     if (record == nullptr) {
-        throw WarnExep(String("Object #") + Decimal(objectId) + " characteristics not found in " + fileName);
+        ThrowWarn(0, 0, "Object #%u characteristics not found in %s", objectId, fileName.Text());
     }
     // The address may be handed to a script that writes through it.
     if (index >= record->count) {
-        throw FatalExep(String("Characteristic #") + Decimal(index) + " of object #" + Decimal(objectId) +
-                        " not found in " + fileName);
+        ThrowFatal("Characteristic #%u of object #%u not found in %s", index, objectId, fileName.Text());
     }
     return record->values + index;
 }

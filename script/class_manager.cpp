@@ -117,7 +117,7 @@ ZEMAClass* ClassManager::Register(ZEMAClass* descriptor, bool useLibrary) {
 
 ZEMAClass* ClassManager::AddClass(ZEMAClass* descriptor, const String& libraryName) {
     const String name = descriptor->ClassName();
-    if (classes_.FindEntry(name) != nullptr) throw WarnExep(String("Class ") + name + " is already in class manager");
+    if (classes_.FindEntry(name) != nullptr) ThrowWarn(0, 0, "Class %s is already in class manager", name.Text());
     if (!libraryName.Empty()) {
         std::vector<String> names;
         {
@@ -152,7 +152,7 @@ ZEMAClass* ClassManager::AddClass(ZEMAClass* descriptor, const String& libraryNa
 ZEMAClass* ClassManager::FindClass(const String& name) {
     HashEntry<ZEMAClass>* entry = classes_.FindEntry(name);
     if (entry == nullptr || entry->value == nullptr) {
-        throw FatalExep(String("Class ") + name + " not found in FindClass method");
+        ThrowFatal("Class %s not found in FindClass method", name.Text());
     }
     return entry->value;
 }
@@ -179,8 +179,8 @@ ZEMAClass* ClassManager::LoadClass(BlockReader& reader, const String& name) {
     ZEMAClass* descriptor = nullptr;
     std::vector<String> names;
     try {
-        if (loadDepth_ > kMaxLoadDepth) throw FatalExep(String("Class ") + name + " is used too deeply nested");
-        if (classes_.FindEntry(name) != nullptr) throw FatalExep(String("Class ") + name + " is loaded twice");
+        if (loadDepth_ > kMaxLoadDepth) ThrowFatal("Class %s is used too deeply nested", name.Text());
+        if (classes_.FindEntry(name) != nullptr) ThrowFatal("Class %s is loaded twice", name.Text());
         descriptor = new ZEMAClass(nullptr);
         // Entered before anything is read, so that a library using this class again finds it.
         created_.emplace_back(name, descriptor);

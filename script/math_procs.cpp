@@ -99,7 +99,7 @@ List<ScriptObject>& ActorListAt(uint32_t container, const char* method) {
         container == 0 ? nullptr : ScriptObject::FromAddress(container, 0, "actor container");
     if (auto* manager = dynamic_cast<ObjectManager*>(object)) return manager->ObjectList();
     if (auto* list = dynamic_cast<ActorContainer*>(object)) return list->ObjectList();
-    throw FatalExep(String(method) + ": the container is not an object list");
+    ThrowFatal("%s: the container is not an object list", method);
 }
 
 ScriptObject* FindNearestActor(List<ScriptObject>& actors, int32_t x, int32_t y) {

@@ -94,7 +94,7 @@ const String& MessageManager::Message(const String& fileName, uint32_t number) {
     if (table == nullptr) table = LoadFile(fileName);
     const String* text = table->Get(number);
     if (text == nullptr) {
-        throw WarnExep(String("Message #") + std::to_string(number).c_str() + " not found in " + fileName);
+        ThrowWarn(0, 0, "Message #%u not found in %s", number, fileName.Text());
     }
     return *text;
 }

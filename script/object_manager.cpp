@@ -1,7 +1,6 @@
 #include "script/object_manager.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -158,9 +157,7 @@ ScriptObject* ObjectManager::GetObject(uint32_t id) {
 
 ScriptObject* ObjectManager::SetObject(ScriptObject* object, uint32_t id) {
     if (id >= kMaxObjectId) {
-        char text[64];
-        std::snprintf(text, sizeof text, "Object ID %u is out of range", id);
-        throw FatalExep(String(text));
+        ThrowFatal("Object ID %u is out of range", id);
     }
     ScriptObject* old = Store(id, object);
     // Stored first, so that a destructor looking up the ID finds the new object.

@@ -43,7 +43,7 @@ const char* ScriptText(uint32_t address, uint32_t& length) {
 
 StringObject::StringObject(ZEMAClass* cls, uint32_t capacity) : ScriptObject(cls) {
     if (capacity > kMaxStringCapacity) {
-        throw FatalExep(String("StringProcs capacity too large: ") + std::to_string(capacity).c_str());
+        ThrowFatal("StringProcs capacity too large: %u", capacity);
     }
     capacity_ = capacity == 0 ? 1 : capacity;
     text_ = static_cast<char*>(ScriptAlloc(capacity_));

@@ -27,8 +27,6 @@ std::unique_ptr<DataBlock> ReadBlock(BlockReader& reader, uint32_t headerSize, b
     return block;
 }
 
-String Number(uint32_t n) { return String(static_cast<int>(n)); }
-
 const String& RootName() {
     // Never destroyed: descriptors may outlive static destruction order.
     static const String* name = new String("ZEMAClass");
@@ -135,7 +133,7 @@ uint32_t ZEMAClass::VirtualMethodSlot(uint32_t number) const {
 }
 
 void ZEMAClass::MethodError(const char* kind, uint32_t number) const {
-    throw FatalExep(String(kind) + " " + Number(number) + " not defined in class " + ClassName());
+    ThrowFatal("%s %d not defined in class %s", kind, static_cast<int>(number), ClassName().Text());
 }
 
 uint32_t ZEMAClass::GetMethod(uint32_t number) const {
@@ -158,7 +156,7 @@ ZEMAClass* ZEMAClass::VirtualMethodOwner(uint32_t number) const {
 
 uint32_t* ZEMAClass::BindSlot(Table& table, uint32_t number, const char* kind) {
     if (number >= table.Count()) {
-        throw FatalExep(String("Not enougth room for ") + kind + " in class " + ClassName());
+        ThrowFatal("Not enougth room for %s in class %s", kind, ClassName().Text());
     }
     return table.Slots() + number;
 }
@@ -239,7 +237,7 @@ uint32_t ZEMAClass::ClassFieldCount() const { return LoadU32(Header() + 16); }
 
 uint32_t& ZEMAClass::ClassField(uint32_t number) {
     if (number >= classFieldCount_) {
-        throw FatalExep(String("Class field ") + Number(number) + " not found in class " + ClassName());
+        ThrowFatal("Class field %d not found in class %s", static_cast<int>(number), ClassName().Text());
     }
     return classFields_[number];
 }
@@ -248,7 +246,7 @@ uint32_t ZEMAClass::CodeWordCount() const { return PayloadBytes(code_.get()) / 4
 
 ZEMAClass* ZEMAClass::UsedClass(uint32_t number) const {
     if (number >= uses_.size() || uses_[number] == nullptr) {
-        throw FatalExep(String("Class number ") + Number(number) + " not found in class " + ClassName());
+        ThrowFatal("Class number %d not found in class %s", static_cast<int>(number), ClassName().Text());
     }
     return uses_[number];
 }
@@ -260,7 +258,7 @@ void ZEMAClass::SetUse(uint32_t index, ZEMAClass* cls) {
 
 void ZEMAClass::SetBase(ZEMAClass* base) {
     for (const ZEMAClass* c = base; c != nullptr; c = c->base_) {
-        if (c == this) throw FatalExep(String("Class ") + ClassName() + " is its own base class");
+        if (c == this) ThrowFatal("Class %s is its own base class", ClassName().Text());
     }
     base_ = base;
     TakeNativeClassOfBase();
@@ -272,7 +270,7 @@ void ZEMAClass::TakeNativeClassOfBase() { nativeClass_ = base_ != nullptr ? base
 
 void ZEMAClass::LibraryError(const char* what) const {
     const String& library = libraryName_.Empty() ? ClassName() : libraryName_;
-    throw FatalExep(String("Class library ") + library + " is damaged: " + what);
+    ThrowFatal("Class library %s is damaged: %s", library.Text(), what);
 }
 
 void ZEMAClass::ReadLibrary(BlockReader& reader) {

@@ -44,9 +44,8 @@ std::vector<std::vector<std::string>> CheckedEntries(const FD::File& archive, co
         const char* name = archive.EntryAt(i).name;
         auto parts = EntryComponents(name);
         if (!parts) {
-            throw FatalExep(String("Archive ") + archivePath + " holds the entry \"" +
-                            String::FromBytes(name, 260) +
-                            "\", which does not stay inside the install folder");
+            ThrowFatal("Archive %s holds the entry \"%.260s\", which does not stay inside the install folder",
+                       archivePath.Text(), name);
         }
         entries.push_back(std::move(*parts));
     }
