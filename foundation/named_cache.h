@@ -4,6 +4,7 @@
 // is passed on (strict) or gives null.
 #pragma once
 
+#include <memory>
 #include <type_traits>
 #include <vector>
 
@@ -49,14 +50,9 @@ template <class T>
 T* NamedCache<T>::Load(BlockReader& reader, const String& name) {
     if constexpr (std::is_base_of_v<DataBlock, T> && std::is_default_constructible_v<T>) {
         (void)name;
-        T* object = new T;
-        try {
-            reader >> *object;
-        } catch (...) {
-            delete object;
-            throw;
-        }
-        return object;
+        auto object = std::make_unique<T>();
+        reader >> *object;
+        return object.release();
     } else {
         (void)reader;
         ThrowFatal("No loader for %s", name.Text());

@@ -224,13 +224,7 @@ void CharManager::Create(ScriptObject* receiver) {
     if (archive != 0 && FD::File::FromAddress(archive) != self.Archive()) {
         throw FatalExep(String("Unknown archive given to CharManager"));
     }
-    auto* manager = new CharManager(self.GetProcessor(), FD::File::FromAddress(archive));
-    try {
-        runner.PushObject(manager->Address());
-    } catch (...) {
-        delete manager;
-        throw;
-    }
+    PushNewObject(runner, std::make_unique<CharManager>(self.GetProcessor(), FD::File::FromAddress(archive)));
 }
 
 namespace {

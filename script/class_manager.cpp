@@ -1,6 +1,7 @@
 #include "script/class_manager.h"
 
 #include <cstring>
+#include <memory>
 #include <set>
 
 #include "foundation/fd_file.h"
@@ -36,13 +37,7 @@ void CreateManagerHandler(ScriptObject* receiver) {
         file = known->Archive();
     }
     if (buckets == 0 || buckets > kMaxBuckets) throw FatalExep(String("Bad bucket count for ClassManager"));
-    auto* manager = new ClassManager(receiver->Class()->GetProcessor(), buckets, file);
-    try {
-        runner.PushObject(manager->Address());
-    } catch (...) {
-        delete manager;
-        throw;
-    }
+    PushNewObject(runner, std::make_unique<ClassManager>(receiver->Class()->GetProcessor(), buckets, file));
 }
 
 // Method 4: pops a class name; finds or loads the class.
@@ -77,13 +72,9 @@ ZEMAClass* ClassList::Load(BlockReader& reader, const String& name) { return man
 
 ClassManager::ClassManager(MethodRunner* processor, unsigned bucketCount, FD::File* archive)
     : ZEMAClass(processor), classes_(*this, bucketCount, archive) {
-    auto* root = new ZEMAClass(processor, false);
-    try {
-        Register(root, false);
-    } catch (...) {
-        delete root;
-        throw;
-    }
+    auto root = std::make_unique<ZEMAClass>(processor, false);
+    Register(root.get(), false);
+    root.release();  // the class list holds it now
     Register(this, false);
 }
 

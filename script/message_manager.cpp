@@ -138,13 +138,7 @@ void MessageManager::Create(ScriptObject* receiver) {
     if (archive != 0 && FD::File::FromAddress(archive) != self.Archive()) {
         throw FatalExep(String("Unknown archive given to MessageManager"));
     }
-    auto* manager = new MessageManager(self.GetProcessor(), FD::File::FromAddress(archive), self.Language());
-    try {
-        runner.PushObject(manager->Address());
-    } catch (...) {
-        delete manager;
-        throw;
-    }
+    PushNewObject(runner, std::make_unique<MessageManager>(self.GetProcessor(), FD::File::FromAddress(archive), self.Language()));
 }
 
 void MessageManager::GetMessageNative(ScriptObject* receiver) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -40,13 +41,7 @@ uint32_t Pop(ScriptObject* receiver) { return RunnerOf(receiver).DataStack().Pop
 void CreateHandler(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
     runner.DataStack().Pop();
-    auto* manager = new ObjectManager(receiver->Class()->GetProcessor(), 1);
-    try {
-        runner.PushObject(manager->Address());
-    } catch (...) {
-        delete manager;
-        throw;
-    }
+    PushNewObject(runner, std::make_unique<ObjectManager>(receiver->Class()->GetProcessor(), 1));
 }
 
 void AddHandler(ScriptObject* receiver) {

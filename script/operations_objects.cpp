@@ -1,5 +1,6 @@
 // ProcessorOps on objects, classes, fields and locals. Every object taken from a script value is
 // checked to be a live object of the expected kind, and every field number against the count.
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -25,20 +26,15 @@ uint32_t FieldAddress(ScriptObject* object, uint32_t number) { return ToScript(&
 void ProcessorOps::CreateInstance(Processor& processor) {
     DStack<uint32_t>& data = processor.DataStack();
     ZEMAClass* cls = ZEMAClass::FromAddress(data.Peek(0), "class");
-    ScriptObject* object = nullptr;
+    std::unique_ptr<ScriptObject> object;
     try {
-        object = new ScriptObject(cls);
+        object = std::make_unique<ScriptObject>(cls);
     } catch (const std::bad_alloc&) {
         processor.PushObject(0);
         return;
     }
     data.Pop();
-    try {
-        processor.PushObject(object->Address());
-    } catch (...) {
-        delete object;
-        throw;
-    }
+    PushNewObject(processor, std::move(object));
 }
 
 void ProcessorOps::ClassOf(Processor& processor) {

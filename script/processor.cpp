@@ -51,33 +51,29 @@ Processor::Processor(FD::File* archive, int32_t localsCapacity, int32_t returnCa
       archive_(archive) {
     executeBuffer_ = static_cast<uint32_t*>(ScriptAlloc(2 * sizeof(uint32_t)));
     try {
-        classManager_ = new ClassManager(this, 26, archive);
-        auto* objects = new ObjectManager(nullptr, 0);
-        try {
-            objectManager_ = static_cast<ObjectManager*>(classManager_->Register(objects, false));
-        } catch (...) {
-            delete objects;
-            throw;
-        }
-        objectManager_->SetObject(classManager_, 1);
+        classManager_ = std::make_unique<ClassManager>(this, 26, archive);
+        auto objects = std::make_unique<ObjectManager>(nullptr, 0);
+        classManager_->Register(objects.get(), false);
+        objectManager_ = std::move(objects);
+        objectManager_->SetObject(classManager_.get(), 1);
     } catch (...) {
-        if (objectManager_ != nullptr) {
-            classManager_->DetachClass(objectManager_->ClassName());
-            delete objectManager_;
-        }
-        delete classManager_;
+        ReleaseManagers();
         ScriptFree(executeBuffer_);
         throw;
     }
 }
 
 Processor::~Processor() {
-    // The ObjectManager's entry in the class list must not delete it a second time.
-    classManager_->DetachClass(objectManager_->ClassName());
-    delete objectManager_;
-    delete classManager_;
+    ReleaseManagers();
     for (uint32_t block : heapBlocks_) ScriptFree(FromScript<void>(block));
     ScriptFree(executeBuffer_);
+}
+
+void Processor::ReleaseManagers() {
+    // The ObjectManager's entry in the class list must not delete it a second time.
+    if (objectManager_ != nullptr) classManager_->DetachClass(objectManager_->ClassName());
+    objectManager_.reset();
+    classManager_.reset();
 }
 
 // --- running ---

@@ -90,11 +90,11 @@ void DestroyObject(ScriptObject* object) {
     if (object == nullptr) return;
     CheckNotBeingDestroyed(object);
     object->beingDestroyed_ = true;
-    try {
-        object->RunDestructorMethods();
-    } catch (...) {
-        delete object;
-        throw;
-    }
-    delete object;
+    const std::unique_ptr<ScriptObject> owned(object);
+    owned->RunDestructorMethods();
+}
+
+void PushNewObject(MethodRunner& runner, std::unique_ptr<ScriptObject> object) {
+    runner.PushObject(object->Address());
+    object.release();  // the script holds it now
 }

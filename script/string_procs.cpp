@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -106,13 +107,7 @@ void StringProcs::Create(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
     ZEMAClass* cls = ZEMAClass::FromAddress(runner.DataStack().Pop(), "class");
     const uint32_t capacity = runner.DataStack().Pop();
-    auto* object = new StringObject(cls, capacity);
-    try {
-        runner.PushObject(object->Address());
-    } catch (...) {
-        delete object;
-        throw;
-    }
+    PushNewObject(runner, std::make_unique<StringObject>(cls, capacity));
 }
 
 void StringProcs::GetText(ScriptObject* receiver) {

@@ -1,6 +1,7 @@
 #include "script/zema_class.h"
 
 #include <cstring>
+#include <memory>
 
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
@@ -38,13 +39,7 @@ void EmptyHandler(ScriptObject*) {}
 void CreateObjectHandler(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
     ZEMAClass* cls = ZEMAClass::FromAddress(runner.DataStack().Pop(), "class");
-    auto* object = new ScriptObject(cls);
-    try {
-        runner.PushObject(object->Address());
-    } catch (...) {
-        delete object;
-        throw;
-    }
+    PushNewObject(runner, std::make_unique<ScriptObject>(cls));
 }
 
 void IsKindOfHandler(ScriptObject* receiver) {
