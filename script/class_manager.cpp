@@ -72,7 +72,7 @@ ZEMAClass* ClassList::Load(BlockReader& reader, const String& name) { return man
 
 ClassManager::ClassManager(MethodRunner* processor, unsigned bucketCount, FD::File* archive)
     : ZEMAClass(processor), classes_(*this, bucketCount, archive) {
-    auto root = std::make_unique<ZEMAClass>(processor, false);
+    auto root = std::make_unique<ZEMAClass>(processor);
     Register(root.get(), false);
     root.release();  // the class list holds it now
     Register(this, false);

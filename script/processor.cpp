@@ -41,7 +41,7 @@ private:
 
 Processor::Processor(FD::File* archive, int32_t localsCapacity, int32_t returnCapacity, int32_t objectCapacity,
                      int32_t dataCapacity)
-    : ZEMAClass(this, false),
+    : ZEMAClass(this),
       locals_(localsCapacity),
       return_(returnCapacity),
       objects_(objectCapacity),
@@ -171,7 +171,8 @@ void Processor::Call(uint32_t word, uint32_t wordAddress, bool traced) {
     if (StopPollDue()) PollStop();
     const InstructionWord w{word};
     ScriptObject* receiver = Receiver(word);
-    objects_.Peek(0);
+    // A call word runs inside a method, so there is a current object.
+    objects_.CheckNotEmpty();
     const uint32_t method = w.Method();
     ZEMAClass* target;
     uint32_t body;

@@ -69,7 +69,7 @@ uint32_t* ZEMAClass::Table::Slots() const {
     return block != nullptr ? reinterpret_cast<uint32_t*>(block->Payload()) : nullptr;
 }
 
-ZEMAClass::ZEMAClass(MethodRunner* processor, bool)
+ZEMAClass::ZEMAClass(MethodRunner* processor)
     : ScriptObject(SelfClass{}, kClassDescriptorKind),
       DataBlock(kClassHeaderSize, true),
       nativeClass_(this),
@@ -144,7 +144,7 @@ uint32_t ZEMAClass::GetVirtualMethod(uint32_t number) const {
 }
 
 ZEMAClass* ZEMAClass::VirtualMethodOwner(uint32_t number) const {
-    GetVirtualMethod(number);
+    if (VirtualMethodSlot(number) == 0) MethodError("Virtual method", number);
     if (number >= owners_.size() || owners_[number] == nullptr) MethodError("Virtual method", number);
     return owners_[number];
 }
