@@ -12,8 +12,8 @@
 #include "foundation/exceptions.h"
 #include "foundation/log_writer.h"
 #include "script/method_runner.h"
+#include "script/native_args.h"
 #include "script/native_catalogue.h"
-#include "script/script_text.h"
 
 namespace {
 
@@ -219,7 +219,7 @@ void CharManager::Bind(ZEMAClass& target, const NativeClassRow& row) {
 void CharManager::Create(ScriptObject* receiver) {
     CharManager& self = ManagerOf(receiver);
     MethodRunner& runner = RunnerOf(receiver);
-    const uint32_t archive = runner.DataStack().Pop();
+    const uint32_t archive = NativeArgs(runner).Word();
     // Only the archive the engine already reads from can be named.
     if (archive != 0 && FD::File::FromAddress(archive) != self.Archive()) {
         throw FatalExep(String("Unknown archive given to CharManager"));
@@ -231,10 +231,10 @@ namespace {
 
 uint32_t* PoppedCharacteristic(ScriptObject* receiver) {
     CharManager& self = ManagerOf(receiver);
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const uint32_t index = stack.Pop();
-    const uint32_t id = stack.Pop();
-    const String fileName = TextFromScript(stack.Pop());
+    NativeArgs args(receiver);
+    const uint32_t index = args.Word();
+    const uint32_t id = args.Word();
+    const String fileName = args.TextCopy();
     return self.GetCharacteristics(fileName, id, index);
 }
 
@@ -252,8 +252,8 @@ void CharManager::ValueAddress(ScriptObject* receiver) {
 
 void CharManager::ValueCountNative(ScriptObject* receiver) {
     CharManager& self = ManagerOf(receiver);
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const uint32_t id = stack.Pop();
-    const String fileName = TextFromScript(stack.Pop());
-    stack.Push(self.ValueCount(fileName, id));
+    NativeArgs args(receiver);
+    const uint32_t id = args.Word();
+    const String fileName = args.TextCopy();
+    args.Stack().Push(self.ValueCount(fileName, id));
 }

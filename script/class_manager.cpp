@@ -8,7 +8,7 @@
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
-#include "script/script_text.h"
+#include "script/native_args.h"
 
 namespace {
 
@@ -23,10 +23,10 @@ ClassManager& ManagerOf(ScriptObject* receiver) {
 // Method 0: pops a class (not used), the archive and the bucket count; pushes a new manager.
 void CreateManagerHandler(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
-    DStack<uint32_t>& stack = runner.DataStack();
-    stack.Pop();
-    const uint32_t archive = stack.Pop();
-    const uint32_t buckets = stack.Pop();
+    NativeArgs args(runner);
+    args.Word();  // the class, which is not used
+    const uint32_t archive = args.Word();
+    const uint32_t buckets = args.Word();
     // Only the archive the engine already reads from can be named; anything else is no archive.
     auto* known = dynamic_cast<ClassManager*>(receiver->Class());
     FD::File* file = nullptr;
@@ -43,13 +43,13 @@ void CreateManagerHandler(ScriptObject* receiver) {
 // Method 4: pops a class name; finds or loads the class.
 void LoadClassHandler(ScriptObject* receiver) {
     ClassManager& manager = ManagerOf(receiver);
-    manager.Get(TextFromScript(RunnerOf(receiver).DataStack().Pop()));
+    manager.Get(NativeArgs(receiver).TextCopy());
 }
 
 // Method 5: pops an entry name; reads it as a substitution list.
 void LoadSubstitutionsHandler(ScriptObject* receiver) {
     ClassManager& manager = ManagerOf(receiver);
-    manager.LoadSubstitutions(TextFromScript(RunnerOf(receiver).DataStack().Pop()));
+    manager.LoadSubstitutions(NativeArgs(receiver).TextCopy());
 }
 
 const String& ManagerName() {

@@ -11,8 +11,8 @@
 #include "foundation/exceptions.h"
 #include "foundation/log_writer.h"
 #include "script/method_runner.h"
+#include "script/native_args.h"
 #include "script/native_catalogue.h"
-#include "script/script_text.h"
 
 namespace {
 
@@ -133,7 +133,7 @@ void MessageManager::Bind(ZEMAClass& target, const NativeClassRow& row) {
 void MessageManager::Create(ScriptObject* receiver) {
     MessageManager& self = ManagerOf(receiver);
     MethodRunner& runner = RunnerOf(receiver);
-    const uint32_t archive = runner.DataStack().Pop();
+    const uint32_t archive = NativeArgs(runner).Word();
     // Only the archive the engine already reads from can be named.
     if (archive != 0 && FD::File::FromAddress(archive) != self.Archive()) {
         throw FatalExep(String("Unknown archive given to MessageManager"));
@@ -143,8 +143,8 @@ void MessageManager::Create(ScriptObject* receiver) {
 
 void MessageManager::GetMessageNative(ScriptObject* receiver) {
     MessageManager& self = ManagerOf(receiver);
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const uint32_t number = stack.Pop();
-    const String fileName = TextFromScript(stack.Pop());
-    stack.Push(self.ScriptMessage(fileName, number));
+    NativeArgs args(receiver);
+    const uint32_t number = args.Word();
+    const String fileName = args.TextCopy();
+    args.Stack().Push(self.ScriptMessage(fileName, number));
 }

@@ -6,7 +6,7 @@
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
-#include "script/script_text.h"
+#include "script/native_args.h"
 
 namespace {
 
@@ -38,14 +38,14 @@ void EmptyHandler(ScriptObject*) {}
 
 void CreateObjectHandler(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
-    ZEMAClass* cls = ZEMAClass::FromAddress(runner.DataStack().Pop(), "class");
+    ZEMAClass* cls = NativeArgs(runner).Class("class");
     PushNewObject(runner, std::make_unique<ScriptObject>(cls));
 }
 
 void IsKindOfHandler(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    String name = TextFromScript(runner.DataStack().Pop());
-    runner.DataStack().Push(receiver->Class()->InheritsFrom(name.Text()) ? 1 : 0);
+    NativeArgs args(receiver);
+    const String name = args.TextCopy();
+    args.Stack().Push(receiver->Class()->InheritsFrom(name.Text()) ? 1 : 0);
 }
 
 void ClassNameHandler(ScriptObject* receiver) {
