@@ -31,3 +31,8 @@ ZEMAClass* NativeArgs::Class(const char* what) { return ZEMAClass::FromAddress(s
 ScriptObject* NativeArgs::Object(uint32_t kind, const char* what) {
     return ScriptObject::FromAddress(stack_.Pop(), kind, what);
 }
+
+ScriptObject* NativeArgs::ObjectOrNull(uint32_t kind, const char* what) {
+    const uint32_t address = stack_.Pop();
+    return address != 0 ? ScriptObject::FromAddress(address, kind, what) : nullptr;
+}

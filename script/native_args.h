@@ -31,6 +31,8 @@ public:
     ZEMAClass* Class(const char* what);
     // A live object of the given handle kind (0: any object).
     ScriptObject* Object(uint32_t kind, const char* what);
+    // The same, or null for 0.
+    ScriptObject* ObjectOrNull(uint32_t kind, const char* what);
 
     // Where results go.
     DStack<uint32_t>& Stack() { return stack_; }

@@ -25,8 +25,10 @@ class NativeArgsTest : public NativeFixture {
 
 TEST_F(NativeArgsTest, ArgumentsComeLastPushedFirstAndTyped) {
     ZEMAClass* cls = manager->Get("ZEMAClass");
-    NativeArgs args = Pushed({Text("name"), static_cast<uint32_t>(-5), cls->Address(), 7});
+    NativeArgs args = Pushed({Text("name"), static_cast<uint32_t>(-5), cls->Address(), cls->Address(), 0, 7});
     EXPECT_EQ(args.Word(), 7u);
+    EXPECT_EQ(args.ObjectOrNull(0, "object"), nullptr);
+    EXPECT_EQ(args.Object(0, "object"), cls);
     EXPECT_EQ(args.Class("class"), cls);
     EXPECT_EQ(args.Int(), -5);
     EXPECT_EQ(args.Text(), "name");
