@@ -46,6 +46,14 @@ void ThrowFatal(const char* format, ...) {
     throw FatalExep(std::move(message));
 }
 
+void ThrowFatalCoded(int code, uint32_t number, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    String message = Format(format, args);
+    va_end(args);
+    throw FatalExep(code, std::move(message), number);
+}
+
 void ThrowWarn(int code, uint32_t number, const char* format, ...) {
     va_list args;
     va_start(args, format);

@@ -38,6 +38,8 @@ public:
 // Throw an engine error whose message is formatted as by printf. The message is formatted whole,
 // however long the texts put into it (file and class names come from data files).
 [[noreturn]] void ThrowFatal(const char* format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void ThrowFatalCoded(int code, uint32_t number, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
 [[noreturn]] void ThrowWarn(int code, uint32_t number, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 

@@ -199,7 +199,7 @@ int File::Open(const String& name) {
             found = OpenEntry(name, record) || (hasDirectory && OpenEntry(prefixed, record));
             break;
     }
-    if (!found) throw FatalExep(1, "FD::File \"" + name + "\" Not Found", 0);
+    if (!found) ThrowFatalCoded(1, 0, "FD::File \"%s\" Not Found", name.Text());
 
     try {
         auto slot = std::find(handles_.begin(), handles_.end(), nullptr);

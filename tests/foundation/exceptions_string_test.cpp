@@ -114,6 +114,13 @@ TEST(Exceptions, FormattedErrorsKeepKindCodeAndWholeMessage) {
         EXPECT_EQ(e.code, 4);
         EXPECT_EQ(e.number, 66u);
     }
+    try {
+        ThrowFatalCoded(1, 3, "FR::File \"%s\"Not Found", "a.dat");
+    } catch (const FatalExep& e) {
+        EXPECT_EQ(e.message, "FR::File \"a.dat\"Not Found");
+        EXPECT_EQ(e.code, 1);
+        EXPECT_EQ(e.number, 3u);
+    }
     const std::string longName(5000, 'n');
     try {
         ThrowFatal("File '%s' ended with space!", longName.c_str());
