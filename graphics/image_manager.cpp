@@ -219,7 +219,7 @@ Image* ImageManager::LoadPicture(BlockReader& reader, const String& name) {
     const uint32_t bits = settings_ != nullptr ? settings_->BitsPerPixel() : 0;
     if (bits != 8 && bits != 16) throw FatalExep(String("Screen mode not supported by ImageManager yet."));
     if (bits == 8 && defaultPalette_ == nullptr)
-        throw FatalExep(String("No palette to load \"") + name + "\" for the 8-bit screen mode");
+        ThrowFatal("No palette to load \"%s\" for the 8-bit screen mode", name.Text());
     auto image = std::make_unique<Image>();
     reader >> *image;
     if (bits == 8) {

@@ -33,8 +33,8 @@ bool IsProgram(const std::vector<std::string>& parts) {
 [[noreturn]] void ThrowPlacement(const std::string& folder, const PlacedPath& place, const ExtractionTexts& texts) {
     const std::string path = folder + place.path;
     if (place.state == PathState::CannotCreate) throw FatalExep(texts.folderError + path.c_str());
-    throw FatalExep(String("Refused to write through \"") + path.c_str() +
-                    "\": a link or another kind of file stands in the install folder");
+    ThrowFatal("Refused to write through \"%s\": a link or another kind of file stands in the install folder",
+               path.c_str());
 }
 
 // Every entry's components, or the engine error for the first name that leaves the folder.

@@ -135,7 +135,7 @@ void SoundSystem::Load(SoundRecord* record) {
     if (Loaded(record->Type())) return;
     const LoadedAudio loaded = audio_.Load(std::span<const uint8_t>(record->Data()));
     if (!Loaded(loaded.kind))
-        throw FatalExep(String("Sound file \"") + record->Name() + "\" is in no format the sound output can play");
+        ThrowFatal("Sound file \"%s\" is in no format the sound output can play", record->Name().Text());
     record->SetLoaded(audio_, loaded);
 }
 
