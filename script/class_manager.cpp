@@ -108,7 +108,9 @@ ZEMAClass* ClassManager::Register(ZEMAClass* descriptor, bool useLibrary) {
 
 ZEMAClass* ClassManager::AddClass(ZEMAClass* descriptor, const String& libraryName) {
     const String name = descriptor->ClassName();
-    if (classes_.FindEntry(name) != nullptr) ThrowWarn(0, 0, "Class %s is already in class manager", name.Text());
+    if (classes_.FindEntry(name) != nullptr) {
+        ThrowWarn(0, 0, "Class %s is already in class manager", name.Text());
+    }
     if (!libraryName.Empty()) {
         std::vector<String> names;
         {

@@ -138,7 +138,8 @@ void MessageManager::Create(ScriptObject* receiver) {
     if (archive != 0 && FD::File::FromAddress(archive) != self.Archive()) {
         throw FatalExep(String("Unknown archive given to MessageManager"));
     }
-    PushNewObject(runner, std::make_unique<MessageManager>(self.GetProcessor(), FD::File::FromAddress(archive), self.Language()));
+    PushNewObject(runner, std::make_unique<MessageManager>(self.GetProcessor(), FD::File::FromAddress(archive),
+                                                           self.Language()));
 }
 
 void MessageManager::GetMessageNative(ScriptObject* receiver) {
