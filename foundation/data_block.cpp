@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -35,15 +34,8 @@ uint32_t TagWord(const char* tag) {
     return LoadU32(bytes);
 }
 
-String Hex(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%x", value);
-    return String(text);
-}
-
 [[noreturn]] void Damaged(const BlockReader& reader, uint32_t position, const char* what) {
-    throw FatalExep(String("Damaged block in \"") + reader.Name() + "\" at position " + Hex(position) + ": " +
-                    what);
+    ThrowFatal("Damaged block in \"%s\" at position %x: %s", reader.Name().Text(), position, what);
 }
 
 // What the mark of a block says, found by peeking: nothing is consumed.
@@ -117,7 +109,7 @@ private:
 DataBlock::DataBlock(uint32_t headerSize, bool loadPayload) : headerSize_(headerSize), loadPayload_(loadPayload) {
     if (headerSize == 0) return;
     if (headerSize < kMinHeaderSize || headerSize > UINT16_MAX)
-        throw FatalExep(String("DataBlock header size out of range: ") + String(static_cast<int>(headerSize)));
+        ThrowFatal("DataBlock header size out of range: %d", static_cast<int>(headerSize));
     header_ = AllocHostBytes(headerSize).release();
     StoreU16(header_ + 4, static_cast<uint16_t>(headerSize));
 }
@@ -232,8 +224,7 @@ BlockReader& operator>>(BlockReader& reader, DataBlock& block) {
     const uint64_t limit = std::min<uint64_t>(reader.blockLimit_, reader.Size());
     BlockMark mark;
     if (!Recognize(reader, mark, limit))
-        throw WarnExep(
-            5, "Signature not found at position " + Hex(reader.Tell()) + " in \"" + reader.Name() + "\"", 0);
+        ThrowWarn(5, 0, "Signature not found at position %x in \"%s\"", reader.Tell(), reader.Name().Text());
     const auto end = static_cast<uint32_t>(mark.end);
     uint32_t payloadPosition = 0;
 

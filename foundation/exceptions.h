@@ -35,6 +35,14 @@ public:
     bool IsKindOf(const char* className) const override;
 };
 
+// Throw an engine error whose message is formatted as by printf. The message is formatted whole,
+// however long the texts put into it (file and class names come from data files).
+[[noreturn]] void ThrowFatal(const char* format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void ThrowFatalCoded(int code, uint32_t number, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+[[noreturn]] void ThrowWarn(int code, uint32_t number, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
 // Runs a step that may run out of memory (std::bad_alloc from any allocation) and turns that into
 // an engine error naming what was being done: "Not enough memory to load <what>".
 template <class F>
@@ -42,6 +50,6 @@ decltype(auto) WithMemoryError(const String& what, F&& step) {
     try {
         return step();
     } catch (const std::bad_alloc&) {
-        throw FatalExep(String("Not enough memory to load ") + what);
+        ThrowFatal("Not enough memory to load %s", what.Text());
     }
 }

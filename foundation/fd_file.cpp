@@ -18,7 +18,7 @@ constexpr uint32_t kHeaderSize = 14;
 
 int Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
 
-[[noreturn]] void WrongFormat(const String& detail) { throw FatalExep("Wrong FD file format: " + detail); }
+[[noreturn]] void WrongFormat(const String& detail) { ThrowFatal("Wrong FD file format: %s", detail.Text()); }
 
 }  // namespace
 
@@ -122,7 +122,7 @@ void File::BuildTable(uint32_t archiveSize) {
         const uint32_t count = offsetBlocks_[i]->PayloadSize() / 4;
         for (uint32_t j = 0; j < count; ++j) {
             if (p >= groupEnd)
-                throw FatalExep("Wrong names block number " + String(static_cast<int>(i)) + " in FD");
+                ThrowFatal("Wrong names block number %d in FD", static_cast<int>(i));
             const char* name = names.data() + p;
             const void* nul = std::memchr(name, 0, groupEnd - p);
             if (nul == nullptr)
@@ -199,7 +199,7 @@ int File::Open(const String& name) {
             found = OpenEntry(name, record) || (hasDirectory && OpenEntry(prefixed, record));
             break;
     }
-    if (!found) throw FatalExep(1, "FD::File \"" + name + "\" Not Found", 0);
+    if (!found) ThrowFatalCoded(1, 0, "FD::File \"%s\" Not Found", name.Text());
 
     try {
         auto slot = std::find(handles_.begin(), handles_.end(), nullptr);

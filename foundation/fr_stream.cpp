@@ -16,7 +16,7 @@ void FREntryStream::OpenEntry(const String& name) {
     if (archive_ == nullptr) throw FatalExep(String("File Directory is not assigned"));
     CloseEntry();
     int handle = archive_->Open(name);
-    if (handle < 0) throw FatalExep(1, "FD::File \"" + name + "\" could not be opened", 0);
+    if (handle < 0) ThrowFatalCoded(1, 0, "FD::File \"%s\" could not be opened", name.Text());
     handle_ = handle;
     name_ = name;
 }
@@ -44,12 +44,12 @@ void FRFileStream::OpenFile(const String& name) {
     CloseFile();
     std::optional<std::string> path = FindDiskFile(name.View());
     // A file that is there but cannot be read is not reported as missing.
-    if (!path && IsDiskFolder(name.View())) throw FatalExep(1, "FR::File \"" + name + "\" is a folder", 0);
+    if (!path && IsDiskFolder(name.View())) ThrowFatalCoded(1, 0, "FR::File \"%s\" is a folder", name.Text());
     if (path) file_ = std::fopen(path->c_str(), "rb");
     if (file_ == nullptr && path) {
-        throw FatalExep(1, "FR::File \"" + name + "\" cannot be read (" + std::strerror(errno) + ")", 0);
+        ThrowFatalCoded(1, 0, "FR::File \"%s\" cannot be read (%s)", name.Text(), std::strerror(errno));
     }
-    if (file_ == nullptr) throw FatalExep(1, "FR::File \"" + name + "\"Not Found", 0);
+    if (file_ == nullptr) ThrowFatalCoded(1, 0, "FR::File \"%s\"Not Found", name.Text());
     name_ = name;
 }
 

@@ -4,6 +4,7 @@
 // is passed on (strict) or gives null.
 #pragma once
 
+#include <memory>
 #include <type_traits>
 #include <vector>
 
@@ -49,17 +50,12 @@ template <class T>
 T* NamedCache<T>::Load(BlockReader& reader, const String& name) {
     if constexpr (std::is_base_of_v<DataBlock, T> && std::is_default_constructible_v<T>) {
         (void)name;
-        T* object = new T;
-        try {
-            reader >> *object;
-        } catch (...) {
-            delete object;
-            throw;
-        }
-        return object;
+        auto object = std::make_unique<T>();
+        reader >> *object;
+        return object.release();
     } else {
         (void)reader;
-        throw FatalExep(String("No loader for ") + name);
+        ThrowFatal("No loader for %s", name.Text());
     }
 }
 
@@ -91,7 +87,7 @@ T* NamedCache<T>::Get(const String& name) {
     if (!resolved) object = LoadEntry(current);
     if (passed.empty()) return object;
     if (object == nullptr) {
-        if (strict_) throw FatalExep(String("File ") + passed.back() + " not found");
+        if (strict_) ThrowFatal("File %s not found", passed.back().Text());
         return nullptr;
     }
     for (auto alias = passed.rbegin(); alias != passed.rend(); ++alias) {
@@ -103,7 +99,7 @@ T* NamedCache<T>::Get(const String& name) {
 template <class T>
 T* NamedCache<T>::LoadEntry(const String& name) {
     if (TraceFlag() && !name.Empty() && name.Text()[name.Size() - 1] == ' ') {
-        throw FatalExep(String("File '") + name + "' ended with space!");
+        ThrowFatal("File '%s' ended with space!", name.Text());
     }
     try {
         EntryBlockReader reader(archive_, 1024, 1024, 128);

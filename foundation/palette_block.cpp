@@ -29,9 +29,8 @@ void PaletteBlock::AfterRead(BlockReader& reader) {
     const uint32_t count = LoadU16(Header() + 11);
     const uint32_t held = Payload() == nullptr ? 0 : PayloadSize() / 4;
     if (held < count)
-        throw FatalExep(String("Damaged palette in \"") + reader.Name() +
-                        "\": " + String(static_cast<int>(count)) + " colours, room for " +
-                        String(static_cast<int>(held)));
+        ThrowFatal("Damaged palette in \"%s\": %d colours, room for %d", reader.Name().Text(),
+                   static_cast<int>(count), static_cast<int>(held));
 }
 
 uint32_t PaletteBlock::Count() const {

@@ -1,7 +1,6 @@
 #include "foundation/script_handle.h"
 
 #include <atomic>
-#include <cstdio>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -127,12 +126,10 @@ void* FindScriptHandle(uint32_t address, HandleFamily family, uint32_t kind) {
 }
 
 void* CheckScriptHandle(uint32_t address, HandleFamily family, uint32_t kind, const char* what) {
-    if (address == 0) throw FatalExep(String("Null object where ") + what + " expected");
+    if (address == 0) ThrowFatal("Null object where %s expected", what);
     void* owner = FindScriptHandle(address, family, kind);
     if (owner == nullptr) {
-        char text[32];
-        std::snprintf(text, sizeof text, "0x%08X", address);
-        throw FatalExep(String("Not a valid object at ") + text + " where " + what + " expected");
+        ThrowFatal("Not a valid object at 0x%08X where %s expected", address, what);
     }
     return owner;
 }

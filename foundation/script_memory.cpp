@@ -22,10 +22,7 @@ uint32_t ToScript(const void* p) {
 }
 
 void ThrowBadScriptRange(uint32_t address, uint32_t size) {
-    char text[96];
-    snprintf(text, sizeof text, "Script memory access outside the address space at 0x%08X, %u bytes", address,
-             size);
-    throw FatalExep(text);
+    ThrowFatal("Script memory access outside the address space at 0x%08X, %u bytes", address, size);
 }
 
 // A plain load (not LoadU32, which may stay a call of its own and so be checked).

@@ -57,7 +57,7 @@ String WithName(const char* text, const String& name) {
 
 bool ParseSepkHeader(const uint8_t* bytes, size_t n, SepkHeader& out, const String& name) {
     if (n < sizeof kSepkMark || std::memcmp(bytes, kSepkMark, sizeof kSepkMark) != 0) return false;
-    if (n < kSepkHeaderSize) throw FatalExep(String("corrupt packed data in ") + name);
+    if (n < kSepkHeaderSize) ThrowFatal("corrupt packed data in %s", name.Text());
     SepkHeader header;
     header.headerLength = LoadU16(bytes + 6);
     header.codeStreamSize = LoadU32(bytes + 8);
@@ -86,7 +86,7 @@ uint64_t MaxUnpackedSize(uint64_t codeStreamBytes) {
 void CheckUnpackedSize(const SepkHeader& header, uint64_t rawSize, const String& name) {
     const uint64_t codeStream = rawSize - std::min<uint64_t>(rawSize, header.CodeStreamStart());
     if (header.unpackedSize > MaxUnpackedSize(codeStream))
-        throw FatalExep(String("corrupt packed data in ") + name);
+        ThrowFatal("corrupt packed data in %s", name.Text());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -286,7 +286,7 @@ struct LzwUnpacker::State {
 
     [[noreturn]] void Corrupt(const String& name) {
         broken = true;
-        throw FatalExep(String("corrupt packed data in ") + name);
+        ThrowFatal("corrupt packed data in %s", name.Text());
     }
 
     void Finish() {

@@ -7,6 +7,7 @@
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "script/method_runner.h"
+#include "script/native_args.h"
 #include "script/native_catalogue.h"
 
 namespace {
@@ -33,25 +34,28 @@ ColorManager& ManagerOf(ScriptObject* receiver) {
 // Method 4: pops c1, c2, c3 (a script calling with red, green, blue pops blue first).
 void FromRGBNative(ScriptObject* receiver) {
     ColorManager& self = ManagerOf(receiver);
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const uint32_t blue = stack.Pop();
-    const uint32_t green = stack.Pop();
-    const uint32_t red = stack.Pop();
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    const uint32_t blue = args.Word();
+    const uint32_t green = args.Word();
+    const uint32_t red = args.Word();
     stack.Push(self.FromRGB(red, green, blue));
 }
 
 // Method 5: pops a colour number; pushes the address of its entry.
 void ColourRefNative(ScriptObject* receiver) {
     ColorManager& self = ManagerOf(receiver);
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    stack.Push(self.EntryAddress(stack.Pop()));
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    stack.Push(self.EntryAddress(args.Word()));
 }
 
 // Method 6: pops an entry address; pushes the entry.
 void ReadColourNative(ScriptObject* receiver) {
     ColorManager& self = ManagerOf(receiver);
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    stack.Push(self.ReadColour(stack.Pop()));
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    stack.Push(self.ReadColour(args.Word()));
 }
 
 }  // namespace

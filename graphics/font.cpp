@@ -15,7 +15,7 @@ constexpr unsigned kVariantPage = 10;
 constexpr const char* kTableTags[] = {"DFFW", "DFFH", "DFFD", "DFFS"};
 
 [[noreturn]] void Damaged(const BlockReader& reader, const String& what) {
-    throw FatalExep(String("Damaged font \"") + reader.Name() + "\": " + what);
+    ThrowFatal("Damaged font \"%s\": %s", reader.Name().Text(), what.Text());
 }
 
 String Number(uint64_t value) {

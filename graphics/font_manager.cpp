@@ -8,7 +8,7 @@
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
-#include "script/script_text.h"
+#include "script/native_args.h"
 
 namespace {
 
@@ -24,10 +24,10 @@ FontManager& ManagerOf(ScriptObject* receiver) {
 // the same language block.
 void NewManagerHandler(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
-    DStack<uint32_t>& stack = runner.DataStack();
-    stack.Pop();
-    const uint32_t archive = stack.Pop();
-    const uint32_t buckets = stack.Pop();
+    NativeArgs args(runner);
+    args.Word();  // not used
+    const uint32_t archive = args.Word();
+    const uint32_t buckets = args.Word();
     // Only the archive the engine already reads from can be named.
     auto* known = dynamic_cast<FontManager*>(receiver->Class());
     if (known == nullptr) throw FatalExep(String("FontManager expected as receiver"));
@@ -47,15 +47,16 @@ void NewManagerHandler(ScriptObject* receiver) {
 // Method 4: pops a font file name; pushes the font.
 void GetFontHandler(ScriptObject* receiver) {
     FontManager& manager = ManagerOf(receiver);
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    Font* font = manager.GetFont(TextFromScript(stack.Pop()));
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    Font* font = manager.GetFont(args.TextCopy());
     stack.Push(font != nullptr ? font->Address() : 0);
 }
 
 // Method 5: pops a list file name; reads it into the substitutions.
 void LoadSubstitutionsHandler(ScriptObject* receiver) {
     FontManager& manager = ManagerOf(receiver);
-    manager.LoadSubstitutions(TextFromScript(RunnerOf(receiver).DataStack().Pop()));
+    manager.LoadSubstitutions(NativeArgs(receiver).TextCopy());
 }
 
 const String& ManagerName() {

@@ -14,7 +14,7 @@ String Number(uint64_t value) {
 }
 
 [[noreturn]] void Damaged(const BlockReader& reader, const String& what) {
-    throw FatalExep(String("Damaged frame in \"") + reader.Name() + "\": " + what);
+    ThrowFatal("Damaged frame in \"%s\": %s", reader.Name().Text(), what.Text());
 }
 
 }  // namespace

@@ -80,8 +80,7 @@ void Image::ReadChunk(BlockReader& reader, const uint8_t* signature) {
         frames_.SetAt(frame.release(), frames_.End());
     } else if (Is(signature, "DPF")) {
         if (Depth() >= kMaxPictureDepth)
-            throw FatalExep(String("Damaged picture \"") + reader.Name() +
-                            "\": sub-images nested too deeply");
+            ThrowFatal("Damaged picture \"%s\": sub-images nested too deeply", reader.Name().Text());
         auto sub =
             std::make_unique<Image>(this, HeaderSize() != 0 ? HeaderSize() : kHeaderSize, LoadsPayload());
         reader >> *sub;

@@ -10,8 +10,8 @@
 #include "graphics/direction_to_frame.h"
 #include "graphics/frame.h"
 #include "script/method_runner.h"
+#include "script/native_args.h"
 #include "script/native_catalogue.h"
-#include "script/script_text.h"
 
 namespace {
 
@@ -26,10 +26,6 @@ ImageManager& ManagerOf(ScriptObject* receiver) {
     return *manager;
 }
 
-DStack<uint32_t>& StackOf(ScriptObject* receiver) {
-    return RunnerOf(receiver).DataStack();
-}
-
 uint32_t AddressOf(const Image* image) {
     return image != nullptr ? image->Address() : 0;
 }
@@ -38,10 +34,10 @@ uint32_t AddressOf(const Image* image) {
 void NewNative(ScriptObject* receiver) {
     ImageManager& self = ManagerOf(receiver);
     MethodRunner& runner = RunnerOf(receiver);
-    DStack<uint32_t>& stack = runner.DataStack();
-    stack.Pop();
-    const uint32_t archive = stack.Pop();
-    const uint32_t buckets = stack.Pop();
+    NativeArgs args(runner);
+    args.Word();  // not used
+    const uint32_t archive = args.Word();
+    const uint32_t buckets = args.Word();
     // Only the archive the engine already reads from can be named.
     FD::File* file = self.Pictures().Archive();
     if (archive != 0 && FD::File::FromAddress(archive) != file)
@@ -56,67 +52,77 @@ void NewNative(ScriptObject* receiver) {
 
 void GetImageNative(ScriptObject* receiver) {
     ImageManager& self = ManagerOf(receiver);
-    DStack<uint32_t>& stack = StackOf(receiver);
-    stack.Push(AddressOf(self.GetImage(TextFromScript(stack.Pop()))));
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    stack.Push(AddressOf(self.GetImage(args.TextCopy())));
 }
 
 void LoadSubstitutionsNative(ScriptObject* receiver) {
     ImageManager& self = ManagerOf(receiver);
-    self.Pictures().LoadSubstitutions(TextFromScript(StackOf(receiver).Pop()));
+    self.Pictures().LoadSubstitutions(NativeArgs(receiver).TextCopy());
 }
 
 void HasSubImagesNative(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = StackOf(receiver);
-    stack.Push(Image::FromAddress(stack.Pop())->SubImageCount() > 0 ? 1 : 0);
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    stack.Push(Image::FromAddress(args.Word())->SubImageCount() > 0 ? 1 : 0);
 }
 
 void FrameCountNative(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = StackOf(receiver);
-    stack.Push(Image::FromAddress(stack.Pop())->FrameCount());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    stack.Push(Image::FromAddress(args.Word())->FrameCount());
 }
 
 void SubImageCountNative(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = StackOf(receiver);
-    stack.Push(Image::FromAddress(stack.Pop())->SubImageCount());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    stack.Push(Image::FromAddress(args.Word())->SubImageCount());
 }
 
 void SubImageNative(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = StackOf(receiver);
-    const auto n = static_cast<int32_t>(stack.Pop());
-    stack.Push(AddressOf(Image::FromAddress(stack.Pop())->EntryAt(n)));
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    const auto n = args.Int();
+    stack.Push(AddressOf(Image::FromAddress(args.Word())->EntryAt(n)));
 }
 
 void FrameNative(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = StackOf(receiver);
-    const auto n = static_cast<int32_t>(stack.Pop());
-    const Frame* frame = Image::FromAddress(stack.Pop())->GetFrame(n);
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    const auto n = args.Int();
+    const Frame* frame = Image::FromAddress(args.Word())->GetFrame(n);
     stack.Push(frame != nullptr ? frame->Address() : 0);
 }
 
 void GetRecolouredNative(ScriptObject* receiver) {
     ImageManager& self = ManagerOf(receiver);
-    DStack<uint32_t>& stack = StackOf(receiver);
-    const String code = TextFromScript(stack.Pop());
-    const String name = TextFromScript(stack.Pop());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    const String code = args.TextCopy();
+    const String name = args.TextCopy();
     stack.Push(AddressOf(self.GetRecoloured(name, code)));
 }
 
 void FrameHeightNative(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = StackOf(receiver);
-    stack.Push(Frame::FromAddress(stack.Pop())->Height());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    stack.Push(Frame::FromAddress(args.Word())->Height());
 }
 
 void FrameWidthNative(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = StackOf(receiver);
-    stack.Push(Frame::FromAddress(stack.Pop())->Width());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    stack.Push(Frame::FromAddress(args.Word())->Width());
 }
 
 // Method 14: pops b, a and a picture; pushes the orientation, then the sub-image for (a, b).
 void DirectionSubImageNative(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = StackOf(receiver);
-    const auto b = static_cast<int32_t>(stack.Pop());
-    const auto a = static_cast<int32_t>(stack.Pop());
-    Image* picture = Image::FromAddress(stack.Pop());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    const auto b = args.Int();
+    const auto a = args.Int();
+    Image* picture = Image::FromAddress(args.Word());
     uint32_t orientation = 0;
     Image* sub = DirectionToFrame(a, b, *picture, orientation);
     stack.Push(orientation);
@@ -213,7 +219,7 @@ Image* ImageManager::LoadPicture(BlockReader& reader, const String& name) {
     const uint32_t bits = settings_ != nullptr ? settings_->BitsPerPixel() : 0;
     if (bits != 8 && bits != 16) throw FatalExep(String("Screen mode not supported by ImageManager yet."));
     if (bits == 8 && defaultPalette_ == nullptr)
-        throw FatalExep(String("No palette to load \"") + name + "\" for the 8-bit screen mode");
+        ThrowFatal("No palette to load \"%s\" for the 8-bit screen mode", name.Text());
     auto image = std::make_unique<Image>();
     reader >> *image;
     if (bits == 8) {
@@ -235,7 +241,7 @@ void ImageManager::ConvertAllTo555() {
 
 Image* ImageManager::GetRecoloured(const String& name, const String& code) {
     if (!ValidRecolourCode(code.Text()))
-        throw FatalExep(String("Wrong colour code \"") + code + "\" for picture " + name);
+        ThrowFatal("Wrong colour code \"%s\" for picture %s", code.Text(), name.Text());
     const String key = name + code;
     if (HashEntry<Image>* entry = pictures_.FindEntry(key)) return entry->value;
     Image* source = pictures_.Get(name);

@@ -10,8 +10,8 @@
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
 #include "script/method_runner.h"
+#include "script/native_args.h"
 #include "script/native_binder.h"
-#include "script/script_text.h"
 
 namespace {
 
@@ -31,10 +31,6 @@ DStack<uint32_t>& StackOf(ScriptObject* receiver) {
 
 ScreenSurface& SurfaceOf(ScriptObject* receiver) {
     return *ScreenOf(receiver).Buffer().Surface();
-}
-
-int32_t Signed(uint32_t value) {
-    return static_cast<int32_t>(value);
 }
 
 void WidthHandler(ScriptObject* receiver) {
@@ -66,13 +62,13 @@ void FlagBit2Handler(ScriptObject* receiver) {
 // Method 9: text, x, y, then the horizontal alignment before the vertical one, then the colour.
 void DrawTextHandler(ScriptObject* receiver) {
     ScreenBuffer& buffer = ScreenOf(receiver).Buffer();
-    DStack<uint32_t>& stack = StackOf(receiver);
-    const String text = TextFromScript(stack.Pop());
-    const int32_t x = Signed(stack.Pop());
-    const int32_t y = Signed(stack.Pop());
-    const int32_t hAlign = Signed(stack.Pop());
-    const int32_t vAlign = Signed(stack.Pop());
-    const uint32_t colour = stack.Pop();
+    NativeArgs args(receiver);
+    const String text = args.TextCopy();
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const int32_t hAlign = args.Int();
+    const int32_t vAlign = args.Int();
+    const uint32_t colour = args.Word();
     buffer.DrawTextAligned(text.Text(), x, y, colour, hAlign, vAlign, 0);
 }
 
@@ -80,26 +76,26 @@ void DrawTextHandler(ScriptObject* receiver) {
 // colour.
 void DrawTextFlagsHandler(ScriptObject* receiver) {
     ScreenBuffer& buffer = ScreenOf(receiver).Buffer();
-    DStack<uint32_t>& stack = StackOf(receiver);
-    const uint32_t flags = stack.Pop();
-    const String text = TextFromScript(stack.Pop());
-    const int32_t x = Signed(stack.Pop());
-    const int32_t y = Signed(stack.Pop());
-    const int32_t vAlign = Signed(stack.Pop());
-    const int32_t hAlign = Signed(stack.Pop());
-    const uint32_t colour = stack.Pop();
+    NativeArgs args(receiver);
+    const uint32_t flags = args.Word();
+    const String text = args.TextCopy();
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const int32_t vAlign = args.Int();
+    const int32_t hAlign = args.Int();
+    const uint32_t colour = args.Word();
     buffer.DrawTextAligned(text.Text(), x, y, colour, hAlign, vAlign, flags);
 }
 
 // Method 11: frame, orientation, x, y, mode. A null frame draws nothing.
 void DrawFrameHandler(ScriptObject* receiver) {
     ScreenBuffer& buffer = ScreenOf(receiver).Buffer();
-    DStack<uint32_t>& stack = StackOf(receiver);
-    const uint32_t address = stack.Pop();
-    const uint32_t orientation = stack.Pop();
-    const int32_t x = Signed(stack.Pop());
-    const int32_t y = Signed(stack.Pop());
-    const uint32_t mode = stack.Pop();
+    NativeArgs args(receiver);
+    const uint32_t address = args.Word();
+    const uint32_t orientation = args.Word();
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const uint32_t mode = args.Word();
     if (address != 0) buffer.DrawFrameBlended(Frame::FromAddress(address), x, y, orientation, mode);
 }
 
@@ -111,8 +107,9 @@ void GetFontHandler(ScriptObject* receiver) {
 // Method 13: pops a font (0 for none); pushes the font it replaces.
 void SetFontHandler(ScriptObject* receiver) {
     ScreenBuffer& buffer = ScreenOf(receiver).Buffer();
-    DStack<uint32_t>& stack = StackOf(receiver);
-    const uint32_t address = stack.Pop();
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    const uint32_t address = args.Word();
     Font* font = address != 0 ? Font::FromAddress(address) : nullptr;
     const Font* previous = buffer.CurrentFont();
     stack.Push(previous != nullptr ? previous->Address() : 0);

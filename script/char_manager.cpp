@@ -12,8 +12,8 @@
 #include "foundation/exceptions.h"
 #include "foundation/log_writer.h"
 #include "script/method_runner.h"
+#include "script/native_args.h"
 #include "script/native_catalogue.h"
-#include "script/script_text.h"
 
 namespace {
 
@@ -176,12 +176,11 @@ CharacteristicsSet& CharManager::SetOf(const String& fileName) {
 uint32_t* CharManager::GetCharacteristics(const String& fileName, uint32_t objectId, uint32_t index) {
     CharacteristicsSet::Record* record = SetOf(fileName).Find(objectId);
     if (record == nullptr) {
-        throw WarnExep(String("Object #") + Decimal(objectId) + " characteristics not found in " + fileName);
+        ThrowWarn(0, 0, "Object #%u characteristics not found in %s", objectId, fileName.Text());
     }
     // The address may be handed to a script that writes through it.
     if (index >= record->values.Count()) {
-        throw FatalExep(String("Characteristic #") + Decimal(index) + " of object #" + Decimal(objectId) +
-                        " not found in " + fileName);
+        ThrowFatal("Characteristic #%u of object #%u not found in %s", index, objectId, fileName.Text());
     }
     return record->values.Data() + index;
 }
@@ -215,28 +214,22 @@ void CharManager::Bind(ZEMAClass& target, const NativeClassRow& row) {
 void CharManager::Create(ScriptObject* receiver) {
     CharManager& self = ManagerOf(receiver);
     MethodRunner& runner = RunnerOf(receiver);
-    const uint32_t archive = runner.DataStack().Pop();
+    const uint32_t archive = NativeArgs(runner).Word();
     // Only the archive the engine already reads from can be named.
     if (archive != 0 && FD::File::FromAddress(archive) != self.Archive()) {
         throw FatalExep(String("Unknown archive given to CharManager"));
     }
-    auto* manager = new CharManager(self.GetProcessor(), FD::File::FromAddress(archive));
-    try {
-        runner.PushObject(manager->Address());
-    } catch (...) {
-        delete manager;
-        throw;
-    }
+    PushNewObject(runner, std::make_unique<CharManager>(self.GetProcessor(), FD::File::FromAddress(archive)));
 }
 
 namespace {
 
 uint32_t* PoppedCharacteristic(ScriptObject* receiver) {
     CharManager& self = ManagerOf(receiver);
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const uint32_t index = stack.Pop();
-    const uint32_t id = stack.Pop();
-    const String fileName = TextFromScript(stack.Pop());
+    NativeArgs args(receiver);
+    const uint32_t index = args.Word();
+    const uint32_t id = args.Word();
+    const String fileName = args.TextCopy();
     return self.GetCharacteristics(fileName, id, index);
 }
 
@@ -254,8 +247,8 @@ void CharManager::ValueAddress(ScriptObject* receiver) {
 
 void CharManager::ValueCountNative(ScriptObject* receiver) {
     CharManager& self = ManagerOf(receiver);
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const uint32_t id = stack.Pop();
-    const String fileName = TextFromScript(stack.Pop());
-    stack.Push(self.ValueCount(fileName, id));
+    NativeArgs args(receiver);
+    const uint32_t id = args.Word();
+    const String fileName = args.TextCopy();
+    args.Stack().Push(self.ValueCount(fileName, id));
 }

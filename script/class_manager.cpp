@@ -1,13 +1,14 @@
 #include "script/class_manager.h"
 
 #include <cstring>
+#include <memory>
 #include <set>
 
 #include "foundation/fd_file.h"
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
-#include "script/script_text.h"
+#include "script/native_args.h"
 
 namespace {
 
@@ -22,10 +23,10 @@ ClassManager& ManagerOf(ScriptObject* receiver) {
 // Method 0: pops a class (not used), the archive and the bucket count; pushes a new manager.
 void CreateManagerHandler(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
-    DStack<uint32_t>& stack = runner.DataStack();
-    stack.Pop();
-    const uint32_t archive = stack.Pop();
-    const uint32_t buckets = stack.Pop();
+    NativeArgs args(runner);
+    args.Word();  // the class, which is not used
+    const uint32_t archive = args.Word();
+    const uint32_t buckets = args.Word();
     // Only the archive the engine already reads from can be named; anything else is no archive.
     auto* known = dynamic_cast<ClassManager*>(receiver->Class());
     FD::File* file = nullptr;
@@ -36,25 +37,19 @@ void CreateManagerHandler(ScriptObject* receiver) {
         file = known->Archive();
     }
     if (buckets == 0 || buckets > kMaxBuckets) throw FatalExep(String("Bad bucket count for ClassManager"));
-    auto* manager = new ClassManager(receiver->Class()->GetProcessor(), buckets, file);
-    try {
-        runner.PushObject(manager->Address());
-    } catch (...) {
-        delete manager;
-        throw;
-    }
+    PushNewObject(runner, std::make_unique<ClassManager>(receiver->Class()->GetProcessor(), buckets, file));
 }
 
 // Method 4: pops a class name; finds or loads the class.
 void LoadClassHandler(ScriptObject* receiver) {
     ClassManager& manager = ManagerOf(receiver);
-    manager.Get(TextFromScript(RunnerOf(receiver).DataStack().Pop()));
+    manager.Get(NativeArgs(receiver).TextCopy());
 }
 
 // Method 5: pops an entry name; reads it as a substitution list.
 void LoadSubstitutionsHandler(ScriptObject* receiver) {
     ClassManager& manager = ManagerOf(receiver);
-    manager.LoadSubstitutions(TextFromScript(RunnerOf(receiver).DataStack().Pop()));
+    manager.LoadSubstitutions(NativeArgs(receiver).TextCopy());
 }
 
 const String& ManagerName() {
@@ -77,13 +72,9 @@ ZEMAClass* ClassList::Load(BlockReader& reader, const String& name) { return man
 
 ClassManager::ClassManager(MethodRunner* processor, unsigned bucketCount, FD::File* archive)
     : ZEMAClass(processor), classes_(*this, bucketCount, archive) {
-    auto* root = new ZEMAClass(processor, false);
-    try {
-        Register(root, false);
-    } catch (...) {
-        delete root;
-        throw;
-    }
+    auto root = std::make_unique<ZEMAClass>(processor);
+    Register(root.get(), false);
+    root.release();  // the class list holds it now
     Register(this, false);
 }
 
@@ -117,7 +108,9 @@ ZEMAClass* ClassManager::Register(ZEMAClass* descriptor, bool useLibrary) {
 
 ZEMAClass* ClassManager::AddClass(ZEMAClass* descriptor, const String& libraryName) {
     const String name = descriptor->ClassName();
-    if (classes_.FindEntry(name) != nullptr) throw WarnExep(String("Class ") + name + " is already in class manager");
+    if (classes_.FindEntry(name) != nullptr) {
+        ThrowWarn(0, 0, "Class %s is already in class manager", name.Text());
+    }
     if (!libraryName.Empty()) {
         std::vector<String> names;
         {
@@ -152,7 +145,7 @@ ZEMAClass* ClassManager::AddClass(ZEMAClass* descriptor, const String& libraryNa
 ZEMAClass* ClassManager::FindClass(const String& name) {
     HashEntry<ZEMAClass>* entry = classes_.FindEntry(name);
     if (entry == nullptr || entry->value == nullptr) {
-        throw FatalExep(String("Class ") + name + " not found in FindClass method");
+        ThrowFatal("Class %s not found in FindClass method", name.Text());
     }
     return entry->value;
 }
@@ -179,8 +172,8 @@ ZEMAClass* ClassManager::LoadClass(BlockReader& reader, const String& name) {
     ZEMAClass* descriptor = nullptr;
     std::vector<String> names;
     try {
-        if (loadDepth_ > kMaxLoadDepth) throw FatalExep(String("Class ") + name + " is used too deeply nested");
-        if (classes_.FindEntry(name) != nullptr) throw FatalExep(String("Class ") + name + " is loaded twice");
+        if (loadDepth_ > kMaxLoadDepth) ThrowFatal("Class %s is used too deeply nested", name.Text());
+        if (classes_.FindEntry(name) != nullptr) ThrowFatal("Class %s is loaded twice", name.Text());
         descriptor = new ZEMAClass(nullptr);
         // Entered before anything is read, so that a library using this class again finds it.
         created_.emplace_back(name, descriptor);

@@ -36,6 +36,10 @@ public:
         if (d >= depth_) ThrowDStackUnderflow();
         return base_[depth_ - d];
     }
+    // Underflow error when there is nothing on the stack.
+    void CheckNotEmpty() const {
+        if (depth_ == 0) ThrowDStackUnderflow();
+    }
     // Moves the top by n slots; new slots keep what the array holds, discarded ones are not read.
     void Reserve(int32_t n) {
         if (n < 0) {

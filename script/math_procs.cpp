@@ -4,6 +4,7 @@
 
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
+#include "script/native_args.h"
 #include "script/object_manager.h"
 #include "script/zema_class.h"
 
@@ -99,7 +100,7 @@ List<ScriptObject>& ActorListAt(uint32_t container, const char* method) {
         container == 0 ? nullptr : ScriptObject::FromAddress(container, 0, "actor container");
     if (auto* manager = dynamic_cast<ObjectManager*>(object)) return manager->ObjectList();
     if (auto* list = dynamic_cast<ActorContainer*>(object)) return list->ObjectList();
-    throw FatalExep(String(method) + ": the container is not an object list");
+    ThrowFatal("%s: the container is not an object list", method);
 }
 
 ScriptObject* FindNearestActor(List<ScriptObject>& actors, int32_t x, int32_t y) {
@@ -164,13 +165,14 @@ void MathProcs::Bind(ZEMAClass& target, const NativeClassRow& row) {
 }
 
 void MathProcs::PolarOffset(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const uint32_t a = stack.Pop();
-    const int32_t yr = Signed(stack.Pop());
-    const int32_t xr = Signed(stack.Pop());
-    const int32_t y0 = Signed(stack.Pop());
-    const int32_t x0 = Signed(stack.Pop());
-    const int32_t r = Signed(stack.Pop());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    const uint32_t a = args.Word();
+    const int32_t yr = args.Int();
+    const int32_t xr = args.Int();
+    const int32_t y0 = args.Int();
+    const int32_t x0 = args.Int();
+    const int32_t r = args.Int();
     const double theta = static_cast<double>(a * 2u) * kPolarFactor;
     const int32_t x = Truncate(std::cos(theta) * r + x0);
     const int32_t y = Truncate(std::sin(theta) * r + y0);
@@ -181,12 +183,13 @@ void MathProcs::PolarOffset(ScriptObject* receiver) {
 }
 
 void MathProcs::PolarStep(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const uint32_t a1 = stack.Pop();
-    const uint32_t a2 = stack.Pop();
-    const int32_t y0 = Signed(stack.Pop());
-    const int32_t x0 = Signed(stack.Pop());
-    const int32_t r = Signed(stack.Pop());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    const uint32_t a1 = args.Word();
+    const uint32_t a2 = args.Word();
+    const int32_t y0 = args.Int();
+    const int32_t x0 = args.Int();
+    const int32_t r = args.Int();
     const double theta1 = Signed(a1 * 2u) * kPolarFactor;
     const double theta2 = Signed(a2 * 2u) * kPolarFactor;
     const double px = std::cos(theta1) * r + x0;
@@ -199,54 +202,61 @@ void MathProcs::PolarStep(ScriptObject* receiver) {
 }
 
 void MathProcs::Random(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const uint32_t n = stack.Pop();
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    const uint32_t n = args.Word();
     stack.Push((n * static_cast<uint32_t>(EngineRand())) >> 15);
 }
 
 void MathProcs::Sin(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    stack.Push(static_cast<uint32_t>(SinX100(Signed(stack.Pop()))));
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    stack.Push(static_cast<uint32_t>(SinX100(args.Int())));
 }
 
 void MathProcs::Cos(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    stack.Push(static_cast<uint32_t>(CosX100(Signed(stack.Pop()))));
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    stack.Push(static_cast<uint32_t>(CosX100(args.Int())));
 }
 
 void MathProcs::Angle(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const int32_t x = Signed(stack.Pop());
-    const int32_t y = Signed(stack.Pop());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
     stack.Push(static_cast<uint32_t>(VectorAngleX100(x, y)));
 }
 
 void MathProcs::Hypot(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const int32_t b = Signed(stack.Pop());
-    const int32_t a = Signed(stack.Pop());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    const int32_t b = args.Int();
+    const int32_t a = args.Int();
     stack.Push(static_cast<uint32_t>(IntHypot(b, a)));
 }
 
 void MathProcs::NearestActor(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    List<ScriptObject>& actors = ActorListAt(stack.Pop(), "MathProcs::NearestActor");
-    const int32_t x = Signed(stack.Pop());
-    const int32_t y = Signed(stack.Pop());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    List<ScriptObject>& actors = ActorListAt(args.Word(), "MathProcs::NearestActor");
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
     PushObject(stack, FindNearestActor(actors, x, y));
 }
 
 void MathProcs::NearestReachableActor(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    List<ScriptObject>& actors = ActorListAt(stack.Pop(), "MathProcs::NearestReachableActor");
-    const int32_t x = Signed(stack.Pop());
-    const int32_t y = Signed(stack.Pop());
-    const int32_t rate = Signed(stack.Pop());
-    const int32_t dirX = Signed(stack.Pop());
-    const int32_t dirY = Signed(stack.Pop());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    List<ScriptObject>& actors = ActorListAt(args.Word(), "MathProcs::NearestReachableActor");
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const int32_t rate = args.Int();
+    const int32_t dirX = args.Int();
+    const int32_t dirY = args.Int();
     PushObject(stack, FindNearestReachableActor(actors, x, y, rate, dirX, dirY));
 }
 
 void MathProcs::SeedRandom(ScriptObject* receiver) {
-    ::SeedRandom(RunnerOf(receiver).DataStack().Pop());
+    ::SeedRandom(NativeArgs(receiver).Word());
 }

@@ -11,8 +11,8 @@
 #include "foundation/exceptions.h"
 #include "foundation/log_writer.h"
 #include "script/method_runner.h"
+#include "script/native_args.h"
 #include "script/native_catalogue.h"
-#include "script/script_text.h"
 
 namespace {
 
@@ -94,7 +94,7 @@ const String& MessageManager::Message(const String& fileName, uint32_t number) {
     if (table == nullptr) table = LoadFile(fileName);
     const String* text = table->Get(number);
     if (text == nullptr) {
-        throw WarnExep(String("Message #") + std::to_string(number).c_str() + " not found in " + fileName);
+        ThrowWarn(0, 0, "Message #%u not found in %s", number, fileName.Text());
     }
     return *text;
 }
@@ -133,24 +133,19 @@ void MessageManager::Bind(ZEMAClass& target, const NativeClassRow& row) {
 void MessageManager::Create(ScriptObject* receiver) {
     MessageManager& self = ManagerOf(receiver);
     MethodRunner& runner = RunnerOf(receiver);
-    const uint32_t archive = runner.DataStack().Pop();
+    const uint32_t archive = NativeArgs(runner).Word();
     // Only the archive the engine already reads from can be named.
     if (archive != 0 && FD::File::FromAddress(archive) != self.Archive()) {
         throw FatalExep(String("Unknown archive given to MessageManager"));
     }
-    auto* manager = new MessageManager(self.GetProcessor(), FD::File::FromAddress(archive), self.Language());
-    try {
-        runner.PushObject(manager->Address());
-    } catch (...) {
-        delete manager;
-        throw;
-    }
+    PushNewObject(runner, std::make_unique<MessageManager>(self.GetProcessor(), FD::File::FromAddress(archive),
+                                                           self.Language()));
 }
 
 void MessageManager::GetMessageNative(ScriptObject* receiver) {
     MessageManager& self = ManagerOf(receiver);
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const uint32_t number = stack.Pop();
-    const String fileName = TextFromScript(stack.Pop());
-    stack.Push(self.ScriptMessage(fileName, number));
+    NativeArgs args(receiver);
+    const uint32_t number = args.Word();
+    const String fileName = args.TextCopy();
+    args.Stack().Push(self.ScriptMessage(fileName, number));
 }

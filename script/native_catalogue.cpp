@@ -131,7 +131,7 @@ struct Catalogue {
         all.push_back(&kZEMAClassRow);
         for (const CatalogueEntry& e : kEntries) {
             const NativeClassRow* base = Find(e.base);
-            if (base == nullptr) throw FatalExep(String("Native class ") + e.name + " comes before its base");
+            if (base == nullptr) ThrowFatal("Native class %s comes before its base", e.name);
             const char* kind = e.kindName == nullptr ? e.name : (*e.kindName == '\0' ? nullptr : e.kindName);
             rows.push_back(NativeClassRow{e.name, kind, base, e.methods, e.virtualMethods});
             all.push_back(&rows.back());
@@ -163,7 +163,7 @@ const NativeClassRow* FindNativeClassRow(const char* name) {
 
 const NativeClassRow& NativeClassRowOf(const char* name) {
     const NativeClassRow* row = FindNativeClassRow(name);
-    if (row == nullptr) throw FatalExep(String("Native class ") + name + " is not in the catalogue");
+    if (row == nullptr) ThrowFatal("Native class %s is not in the catalogue", name);
     return *row;
 }
 

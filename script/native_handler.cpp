@@ -43,7 +43,7 @@ uint32_t NativeHandlerIndex(NativeHandler handler) {
 NativeHandler NativeHandlerAt(uint32_t index) {
     HandlerTable& t = Table();
     if (index == 0 || index >= t.count.load(std::memory_order_acquire)) {
-        throw FatalExep(String("Native handler ") + String(static_cast<int>(index)) + " is not defined");
+        ThrowFatal("Native handler %d is not defined", static_cast<int>(index));
     }
     return t.handlers[index].load(std::memory_order_relaxed);
 }

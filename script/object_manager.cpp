@@ -1,14 +1,15 @@
 #include "script/object_manager.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "foundation/exceptions.h"
 #include "script/class_manager.h"
 #include "script/method_runner.h"
+#include "script/native_args.h"
 #include "script/processor.h"
 
 namespace {
@@ -35,32 +36,23 @@ uint32_t AddressOf(const ScriptObject* object) { return object != nullptr ? obje
 
 void Push(ScriptObject* receiver, const ScriptObject* item) { RunnerOf(receiver).DataStack().Push(AddressOf(item)); }
 
-uint32_t Pop(ScriptObject* receiver) { return RunnerOf(receiver).DataStack().Pop(); }
-
 // Method 0: pops a class (not used); pushes a new secondary manager.
 void CreateHandler(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
-    runner.DataStack().Pop();
-    auto* manager = new ObjectManager(receiver->Class()->GetProcessor(), 1);
-    try {
-        runner.PushObject(manager->Address());
-    } catch (...) {
-        delete manager;
-        throw;
-    }
+    NativeArgs(runner).Word();  // the class
+    PushNewObject(runner, std::make_unique<ObjectManager>(receiver->Class()->GetProcessor(), 1));
 }
 
 void AddHandler(ScriptObject* receiver) {
     ObjectManager& manager = ManagerOf(receiver);
-    const uint32_t value = Pop(receiver);
-    manager.AppendObject(value != 0 ? ScriptObject::FromAddress(value, 0, "object") : nullptr);
+    manager.AppendObject(NativeArgs(receiver).ObjectOrNull(0, "object"));
 }
 
 void FirstHandler(ScriptObject* receiver) { Push(receiver, ManagerOf(receiver).ObjectList().First()); }
 
 void SeekHandler(ScriptObject* receiver) {
     ObjectManager& manager = ManagerOf(receiver);
-    manager.Seek(Pop(receiver));
+    manager.Seek(NativeArgs(receiver).Word());
 }
 
 void NextHandler(ScriptObject* receiver) { Push(receiver, ManagerOf(receiver).ObjectList().Next()); }
@@ -158,9 +150,7 @@ ScriptObject* ObjectManager::GetObject(uint32_t id) {
 
 ScriptObject* ObjectManager::SetObject(ScriptObject* object, uint32_t id) {
     if (id >= kMaxObjectId) {
-        char text[64];
-        std::snprintf(text, sizeof text, "Object ID %u is out of range", id);
-        throw FatalExep(String(text));
+        ThrowFatal("Object ID %u is out of range", id);
     }
     ScriptObject* old = Store(id, object);
     // Stored first, so that a destructor looking up the ID finds the new object.

@@ -43,5 +43,5 @@ static_assert(AllSlotsFilled());
 const OperationInfo& Operation(uint32_t slot) { return kOperations[slot]; }
 
 void ThrowUndefinedOperation(uint32_t slot) {
-    throw FatalExep(String("Method number ") + String(static_cast<int>(slot)) + " not defined in processor");
+    ThrowFatal("Method number %d not defined in processor", static_cast<int>(slot));
 }

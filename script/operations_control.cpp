@@ -1,7 +1,6 @@
 // ProcessorOps that run one instruction word that is not at PC. The word runs from a one-word
 // buffer, an address or an inline table, so it must not be a return word nor an operation that
 // reads inline words: either would run off the word.
-#include <cstdio>
 
 #include "foundation/exceptions.h"
 #include "script/operations.h"
@@ -23,9 +22,7 @@ void ProcessorOps::ExecuteFromTable(Processor& processor) {
     const uint32_t countAddress = processor.PC();
     const uint32_t m = ScriptLoad32(countAddress);
     if (n >= m) {
-        char text[80];
-        std::snprintf(text, sizeof text, "Index %u outside an instruction table of %u words", n, m);
-        throw FatalExep(String(text));
+        ThrowFatal("Index %u outside an instruction table of %u words", n, m);
     }
     processor.ExecuteWordAt(countAddress + 4 + 4 * n, countAddress + 4 + 4 * m);
 }

@@ -1,6 +1,6 @@
 // ProcessorOps on objects, classes, fields and locals. Every object taken from a script value is
 // checked to be a live object of the expected kind, and every field number against the count.
-#include <cstdio>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -14,9 +14,7 @@ namespace {
 
 ScriptObject* ObjectWithId(Processor& processor, uint32_t id) {
     if (ScriptObject* object = processor.Objects().GetObject(id)) return object;
-    char text[48];
-    std::snprintf(text, sizeof text, "No object with ID %u", id);
-    throw FatalExep(String(text));
+    ThrowFatal("No object with ID %u", id);
 }
 
 uint32_t FieldAddress(ScriptObject* object, uint32_t number) { return ToScript(&object->Field(number)); }
@@ -28,20 +26,15 @@ uint32_t FieldAddress(ScriptObject* object, uint32_t number) { return ToScript(&
 void ProcessorOps::CreateInstance(Processor& processor) {
     DStack<uint32_t>& data = processor.DataStack();
     ZEMAClass* cls = ZEMAClass::FromAddress(data.Peek(0), "class");
-    ScriptObject* object = nullptr;
+    std::unique_ptr<ScriptObject> object;
     try {
-        object = new ScriptObject(cls);
+        object = std::make_unique<ScriptObject>(cls);
     } catch (const std::bad_alloc&) {
         processor.PushObject(0);
         return;
     }
     data.Pop();
-    try {
-        processor.PushObject(object->Address());
-    } catch (...) {
-        delete object;
-        throw;
-    }
+    PushNewObject(processor, std::move(object));
 }
 
 void ProcessorOps::ClassOf(Processor& processor) {
@@ -81,9 +74,7 @@ void ProcessorOps::DeleteObject(Processor& processor) {
     if (value == 0) return;
     ScriptObject* object = ScriptObject::FromAddress(value, 0, "object");
     if (processor.Objects().BelongsToEngine(object)) {
-        char text[80];
-        std::snprintf(text, sizeof text, "Object at 0x%08X belongs to the engine and cannot be deleted", value);
-        throw FatalExep(String(text));
+        ThrowFatal("Object at 0x%08X belongs to the engine and cannot be deleted", value);
     }
     // Refused before any manager lets go of it: its destruction is already someone else's.
     CheckNotBeingDestroyed(object);

@@ -1,7 +1,6 @@
 #include "script/processor.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <new>
 
 #include "foundation/exceptions.h"
@@ -12,12 +11,6 @@
 #include "script/operations.h"
 
 namespace {
-
-String Hex(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", value);
-    return String(text);
-}
 
 // Where a return word may continue: any word inside the script address space.
 bool IsCodeAddress(uint32_t address) {
@@ -48,7 +41,7 @@ private:
 
 Processor::Processor(FD::File* archive, int32_t localsCapacity, int32_t returnCapacity, int32_t objectCapacity,
                      int32_t dataCapacity)
-    : ZEMAClass(this, false),
+    : ZEMAClass(this),
       locals_(localsCapacity),
       return_(returnCapacity),
       objects_(objectCapacity),
@@ -58,33 +51,29 @@ Processor::Processor(FD::File* archive, int32_t localsCapacity, int32_t returnCa
       archive_(archive) {
     executeBuffer_ = static_cast<uint32_t*>(ScriptAlloc(2 * sizeof(uint32_t)));
     try {
-        classManager_ = new ClassManager(this, 26, archive);
-        auto* objects = new ObjectManager(nullptr, 0);
-        try {
-            objectManager_ = static_cast<ObjectManager*>(classManager_->Register(objects, false));
-        } catch (...) {
-            delete objects;
-            throw;
-        }
-        objectManager_->SetObject(classManager_, 1);
+        classManager_ = std::make_unique<ClassManager>(this, 26, archive);
+        auto objects = std::make_unique<ObjectManager>(nullptr, 0);
+        classManager_->Register(objects.get(), false);
+        objectManager_ = std::move(objects);
+        objectManager_->SetObject(classManager_.get(), 1);
     } catch (...) {
-        if (objectManager_ != nullptr) {
-            classManager_->DetachClass(objectManager_->ClassName());
-            delete objectManager_;
-        }
-        delete classManager_;
+        ReleaseManagers();
         ScriptFree(executeBuffer_);
         throw;
     }
 }
 
 Processor::~Processor() {
-    // The ObjectManager's entry in the class list must not delete it a second time.
-    classManager_->DetachClass(objectManager_->ClassName());
-    delete objectManager_;
-    delete classManager_;
+    ReleaseManagers();
     for (uint32_t block : heapBlocks_) ScriptFree(FromScript<void>(block));
     ScriptFree(executeBuffer_);
+}
+
+void Processor::ReleaseManagers() {
+    // The ObjectManager's entry in the class list must not delete it a second time.
+    if (objectManager_ != nullptr) classManager_->DetachClass(objectManager_->ClassName());
+    objectManager_.reset();
+    classManager_.reset();
 }
 
 // --- running ---
@@ -131,13 +120,13 @@ void Processor::CallBody(ScriptObject* object, ZEMAClass* cls, uint32_t body, ui
 }
 
 void Processor::CallMethod(ScriptObject* object, ZEMAClass* cls, uint32_t number) {
-    if (cls == nullptr) throw FatalExep(String("Method ") + String(static_cast<int>(number)) + " called without a class");
+    if (cls == nullptr) ThrowFatal("Method %d called without a class", static_cast<int>(number));
     CallBody(object, cls, cls->GetMethod(number), cls->MethodDebugRecord(number));
 }
 
 void Processor::CallVirtual(ScriptObject* object, uint32_t number) {
     if (object == nullptr || object->Class() == nullptr) {
-        throw FatalExep(String("Virtual method ") + String(static_cast<int>(number)) + " called on an object without a class");
+        ThrowFatal("Virtual method %d called on an object without a class", static_cast<int>(number));
     }
     ZEMAClass* cls = object->Class();
     const uint32_t body = cls->GetVirtualMethod(number);
@@ -163,13 +152,13 @@ ScriptObject* Processor::Receiver(uint32_t word) {
             return ScriptObject::FromAddress(CurrentObject()->Field(w.Operand()), 0, "receiver");
         case InstructionWord::ObjectId:
             if (ScriptObject* object = objectManager_->GetObject(w.Operand())) return object;
-            throw FatalExep(String("No object with ID ") + String(static_cast<int>(w.Operand())) + " to call");
+            ThrowFatal("No object with ID %d to call", static_cast<int>(w.Operand()));
         case InstructionWord::Local:
             return ScriptObject::FromAddress(locals_.Peek(w.Operand()), 0, "receiver");
         case InstructionWord::Popped:
             return ScriptObject::FromAddress(data_.Pop(), 0, "receiver");
         default:
-            throw FatalExep(String("Instruction word ") + Hex(word) + " names no receiver");
+            ThrowFatal("Instruction word 0x%08X names no receiver", word);
     }
 }
 
@@ -182,7 +171,8 @@ void Processor::Call(uint32_t word, uint32_t wordAddress, bool traced) {
     if (StopPollDue()) PollStop();
     const InstructionWord w{word};
     ScriptObject* receiver = Receiver(word);
-    objects_.Peek(0);
+    // A call word runs inside a method, so there is a current object.
+    objects_.CheckNotEmpty();
     const uint32_t method = w.Method();
     ZEMAClass* target;
     uint32_t body;
@@ -192,8 +182,7 @@ void Processor::Call(uint32_t word, uint32_t wordAddress, bool traced) {
     } else {
         ZEMAClass* named = w.ClassNumber() != 0 ? CurrentClass()->UsedClass(w.ClassNumber()) : receiver->Class();
         if (named == nullptr) {
-            throw FatalExep(String("Virtual method ") + String(static_cast<int>(method)) +
-                            " called on an object without a class");
+            ThrowFatal("Virtual method %d called on an object without a class", static_cast<int>(method));
         }
         target = named->VirtualMethodOwner(method);
         body = target->GetVirtualMethod(method);
@@ -218,11 +207,11 @@ bool Processor::Return(bool traced, uint32_t stopDepth) {
     const uint32_t depth = return_.Depth();
     const bool endsRun = stopDepth != kNoFrame && depth == stopDepth;
     if (stopDepth != kNoFrame && depth < stopDepth) {
-        throw FatalExep(String("Script method returned past its caller to ") + Hex(target));
+        ThrowFatal("Script method returned past its caller to 0x%08X", target);
     }
     // The run's own last return goes back to the caller's PC, whatever it was.
     if (!endsRun && !IsCodeAddress(target)) {
-        throw FatalExep(String("Return to ") + Hex(target) + ", which is not a code address");
+        ThrowFatal("Return to 0x%08X, which is not a code address", target);
     }
     classes_.Pop();
     objects_.Pop();
@@ -245,7 +234,7 @@ void Processor::ExecuteWordAt(uint32_t address, uint32_t resume) {
         const uint32_t slot = w.Operation();
         if (slot >= kOperationCount || Operation(slot).place == OperationPlace::Empty) ThrowUndefinedOperation(slot);
         if (Operation(slot).inlineWords != InlineWords::None) {
-            throw FatalExep(String("Operation ") + Operation(slot).name + " cannot be executed indirectly");
+            ThrowFatal("Operation %s cannot be executed indirectly", Operation(slot).name);
         }
     }
     Nesting nesting(*this);
@@ -298,7 +287,7 @@ ScriptObject* Processor::NewObjectByName(const String& name) { return NewObject(
 
 ZEMAClass* Processor::ClassByName(const String& name) {
     ZEMAClass* cls = classManager_->Get(name);
-    if (cls == nullptr) throw FatalExep(String("Class ") + name + " not found");
+    if (cls == nullptr) ThrowFatal("Class %s not found", name.Text());
     return cls;
 }
 
@@ -306,7 +295,7 @@ ZEMAClass* Processor::ClassByName(const String& name) {
 
 uint32_t Processor::AllocateBlock(uint32_t size) {
     if (size > kMaxAllocation) {
-        throw FatalExep(String("Allocation of ") + Hex(size) + " bytes refused");
+        ThrowFatal("Allocation of 0x%08X bytes refused", size);
     }
     void* block = nullptr;
     try {
@@ -316,7 +305,7 @@ uint32_t Processor::AllocateBlock(uint32_t size) {
         return address;
     } catch (const std::bad_alloc&) {
         ScriptFree(block);
-        throw FatalExep(String("Out of memory allocating ") + Hex(size) + " bytes");
+        ThrowFatal("Out of memory allocating 0x%08X bytes", size);
     }
 }
 
@@ -324,7 +313,7 @@ void Processor::FreeBlock(uint32_t address) {
     if (address == 0) return;
     auto found = heapBlocks_.find(address);
     if (found == heapBlocks_.end()) {
-        throw FatalExep(String("Free of ") + Hex(address) + ", which is not an allocated block");
+        ThrowFatal("Free of 0x%08X, which is not an allocated block", address);
     }
     heapBlocks_.erase(found);
     ScriptFree(FromScript<void>(address));

@@ -145,6 +145,8 @@ private:
     bool Return(bool traced, uint32_t stopDepth);
     ScriptObject* Receiver(uint32_t word);
     void CallBody(ScriptObject* object, ZEMAClass* cls, uint32_t body, uint32_t record);
+    // Deletes the object manager, then the class manager (the constructor's failure path too).
+    void ReleaseManagers();
 
     DStack<uint32_t> locals_;
     DStack<ReturnAddress> return_;
@@ -156,8 +158,8 @@ private:
     int32_t frameNumber_ = 0;
     uint32_t nesting_ = 0;
     FD::File* archive_;
-    ClassManager* classManager_ = nullptr;
-    ObjectManager* objectManager_ = nullptr;
+    std::unique_ptr<ClassManager> classManager_;
+    std::unique_ptr<ObjectManager> objectManager_;
     uint32_t* executeBuffer_ = nullptr;
     std::unordered_set<uint32_t> heapBlocks_;
     MessageBoxHook messageBox_;

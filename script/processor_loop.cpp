@@ -4,7 +4,6 @@
 // DataStack's top live in local registers; they are written back before anything else can look at
 // the processor (calls, returns, the operations that run as ProcessorOps, every error).
 #include <cstddef>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -32,9 +31,7 @@ constexpr uint32_t kLow = kScriptReservedLow;
 constexpr uint32_t kHigh = static_cast<uint32_t>(kScriptRegionSize);
 
 [[noreturn]] VONDREL_COLD void ThrowBadCodeAddress(uint32_t pc) {
-    char text[96];
-    std::snprintf(text, sizeof text, "Instruction address 0x%08X outside the script address space", pc);
-    throw FatalExep(String(text));
+    ThrowFatal("Instruction address 0x%08X outside the script address space", pc);
 }
 
 [[noreturn]] VONDREL_COLD void ThrowBadAddress(uint32_t address, uint32_t size) {

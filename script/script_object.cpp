@@ -1,7 +1,6 @@
 #include "script/script_object.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -41,8 +40,7 @@ ScriptObject* ScriptObject::Clone() const {
 uint32_t& ScriptObject::Field(uint32_t number) {
     if (number >= fields_.Count()) {
         const char* name = class_ != nullptr ? class_->ClassName().Text() : "(none)";
-        throw FatalExep(String("Field ") + String(static_cast<int>(number)) + " not found in object of class " +
-                        name);
+        ThrowFatal("Field %d not found in object of class %s", static_cast<int>(number), name);
     }
     return fields_.Data()[number];
 }
@@ -63,20 +61,18 @@ void ScriptObject::RunDestructorMethods() {
 
 void CheckNotBeingDestroyed(const ScriptObject* object) {
     if (!object->BeingDestroyed()) return;
-    char text[80];
-    std::snprintf(text, sizeof text, "Object at 0x%08X is being deleted already", object->Address());
-    throw FatalExep(String(text));
+    ThrowFatal("Object at 0x%08X is being deleted already", object->Address());
 }
 
 void DestroyObject(ScriptObject* object) {
     if (object == nullptr) return;
     CheckNotBeingDestroyed(object);
     object->beingDestroyed_ = true;
-    try {
-        object->RunDestructorMethods();
-    } catch (...) {
-        delete object;
-        throw;
-    }
-    delete object;
+    const std::unique_ptr<ScriptObject> owned(object);
+    owned->RunDestructorMethods();
+}
+
+void PushNewObject(MethodRunner& runner, std::unique_ptr<ScriptObject> object) {
+    runner.PushObject(object->Address());
+    object.release();  // the script holds it now
 }

@@ -5,11 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "foundation/script_handle.h"
 #include "foundation/script_memory.h"
 #include "script/script_fields.h"
 
+class MethodRunner;
 class ZEMAClass;
 
 // Header kinds of the objects this library makes; other subsystems number their own from 16.
@@ -85,3 +87,6 @@ private:
 void DestroyObject(ScriptObject* object);
 // FatalExep naming the object unless it is still to be destroyed.
 void CheckNotBeingDestroyed(const ScriptObject* object);
+// Hands a newly made object to the script through the runner (data and object stacks); when that
+// fails the object is deleted and the error passed on.
+void PushNewObject(MethodRunner& runner, std::unique_ptr<ScriptObject> object);

@@ -5,11 +5,13 @@
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
+#include "script/native_args.h"
 #include "script/zema_class.h"
 
 namespace {
@@ -31,11 +33,6 @@ StringObject& Receiver(ScriptObject* receiver) {
     return *object;
 }
 
-// The zero-terminated text at a script address: its characters and length.
-const char* ScriptText(uint32_t address, uint32_t& length) {
-    length = ScriptTextLength(address);
-    return FromScript<const char>(address);
-}
 
 }  // namespace
 
@@ -43,7 +40,7 @@ const char* ScriptText(uint32_t address, uint32_t& length) {
 
 StringObject::StringObject(ZEMAClass* cls, uint32_t capacity) : ScriptObject(cls) {
     if (capacity > kMaxStringCapacity) {
-        throw FatalExep(String("StringProcs capacity too large: ") + std::to_string(capacity).c_str());
+        ThrowFatal("StringProcs capacity too large: %u", capacity);
     }
     capacity_ = capacity == 0 ? 1 : capacity;
     text_ = static_cast<char*>(ScriptAlloc(capacity_));
@@ -104,15 +101,10 @@ void StringProcs::Bind(ZEMAClass& target, const NativeClassRow& row) {
 
 void StringProcs::Create(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
-    ZEMAClass* cls = ZEMAClass::FromAddress(runner.DataStack().Pop(), "class");
-    const uint32_t capacity = runner.DataStack().Pop();
-    auto* object = new StringObject(cls, capacity);
-    try {
-        runner.PushObject(object->Address());
-    } catch (...) {
-        delete object;
-        throw;
-    }
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    const uint32_t capacity = args.Word();
+    PushNewObject(runner, std::make_unique<StringObject>(cls, capacity));
 }
 
 void StringProcs::GetText(ScriptObject* receiver) {
@@ -126,7 +118,7 @@ void StringProcs::Clear(ScriptObject* receiver) {
 
 void StringProcs::AppendInt(ScriptObject* receiver) {
     StringObject& object = Receiver(receiver);
-    const auto value = static_cast<int32_t>(RunnerOf(receiver).DataStack().Pop());
+    const int32_t value = NativeArgs(receiver).Int();
     char digits[16];
     const int n = std::snprintf(digits, sizeof digits, "%d", value);
     object.Append(digits, static_cast<uint32_t>(n));
@@ -134,42 +126,37 @@ void StringProcs::AppendInt(ScriptObject* receiver) {
 
 void StringProcs::AppendText(ScriptObject* receiver) {
     StringObject& object = Receiver(receiver);
-    uint32_t length = 0;
-    const char* text = ScriptText(RunnerOf(receiver).DataStack().Pop(), length);
-    object.Append(text, length);
+    const std::string_view text = NativeArgs(receiver).Text();
+    object.Append(text.data(), static_cast<uint32_t>(text.size()));
 }
 
 void StringProcs::Length(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    uint32_t length = 0;
-    ScriptText(stack.Pop(), length);
-    stack.Push(length);
+    NativeArgs args(receiver);
+    const auto length = static_cast<uint32_t>(args.Text().size());
+    args.Stack().Push(length);
 }
 
 void StringProcs::Compare(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    uint32_t lengthB = 0;
-    uint32_t lengthA = 0;
-    const char* b = ScriptText(stack.Pop(), lengthB);
-    const char* a = ScriptText(stack.Pop(), lengthA);
+    NativeArgs args(receiver);
+    const std::string_view b = args.Text();
+    const std::string_view a = args.Text();
     // Terminators included, so that a prefix sorts first.
-    const int r = std::memcmp(a, b, std::min(lengthA, lengthB) + 1);
-    stack.Push(r < 0 ? static_cast<uint32_t>(-1) : r > 0 ? 1 : 0);
+    const int r = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()) + 1);
+    args.Stack().Push(r < 0 ? static_cast<uint32_t>(-1) : r > 0 ? 1 : 0);
 }
 
 void StringProcs::Copy(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const uint32_t destination = stack.Pop();
-    uint32_t length = 0;
-    const char* source = ScriptText(stack.Pop(), length);
+    NativeArgs args(receiver);
+    const uint32_t destination = args.Word();
+    const std::string_view source = args.Text();
+    auto length = static_cast<uint32_t>(source.size());
     uint32_t start = 0;
     if (const uint32_t capacity = StringObject::BufferHolding(destination, start)) {
         const uint32_t room = start + capacity - destination;  // at least 1
         if (length > room - 1) length = room - 1;
-    } else {
-        CheckScriptRange(destination, length + 1);
     }
-    char* target = FromScript<char>(destination);
-    std::memmove(target, source, length);
+    // Through ScriptWritable: the copy may land on a page whose code was decoded.
+    char* target = reinterpret_cast<char*>(ScriptWritable(destination, length + 1));
+    std::memmove(target, source.data(), length);
     target[length] = '\0';
 }

@@ -1,11 +1,12 @@
 #include "script/zema_class.h"
 
 #include <cstring>
+#include <memory>
 
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
-#include "script/script_text.h"
+#include "script/native_args.h"
 
 namespace {
 
@@ -27,8 +28,6 @@ std::unique_ptr<DataBlock> ReadBlock(BlockReader& reader, uint32_t headerSize, b
     return block;
 }
 
-String Number(uint32_t n) { return String(static_cast<int>(n)); }
-
 const String& RootName() {
     // Never destroyed: descriptors may outlive static destruction order.
     static const String* name = new String("ZEMAClass");
@@ -39,20 +38,14 @@ void EmptyHandler(ScriptObject*) {}
 
 void CreateObjectHandler(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
-    ZEMAClass* cls = ZEMAClass::FromAddress(runner.DataStack().Pop(), "class");
-    auto* object = new ScriptObject(cls);
-    try {
-        runner.PushObject(object->Address());
-    } catch (...) {
-        delete object;
-        throw;
-    }
+    ZEMAClass* cls = NativeArgs(runner).Class("class");
+    PushNewObject(runner, std::make_unique<ScriptObject>(cls));
 }
 
 void IsKindOfHandler(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    String name = TextFromScript(runner.DataStack().Pop());
-    runner.DataStack().Push(receiver->Class()->InheritsFrom(name.Text()) ? 1 : 0);
+    NativeArgs args(receiver);
+    const String name = args.TextCopy();
+    args.Stack().Push(receiver->Class()->InheritsFrom(name.Text()) ? 1 : 0);
 }
 
 void ClassNameHandler(ScriptObject* receiver) {
@@ -76,7 +69,7 @@ uint32_t* ZEMAClass::Table::Slots() const {
     return block != nullptr ? reinterpret_cast<uint32_t*>(block->Payload()) : nullptr;
 }
 
-ZEMAClass::ZEMAClass(MethodRunner* processor, bool)
+ZEMAClass::ZEMAClass(MethodRunner* processor)
     : ScriptObject(SelfClass{}, kClassDescriptorKind),
       DataBlock(kClassHeaderSize, true),
       nativeClass_(this),
@@ -134,7 +127,7 @@ uint32_t ZEMAClass::VirtualMethodSlot(uint32_t number) const {
 }
 
 void ZEMAClass::MethodError(const char* kind, uint32_t number) const {
-    throw FatalExep(String(kind) + " " + Number(number) + " not defined in class " + ClassName());
+    ThrowFatal("%s %d not defined in class %s", kind, static_cast<int>(number), ClassName().Text());
 }
 
 uint32_t ZEMAClass::GetMethod(uint32_t number) const {
@@ -150,14 +143,14 @@ uint32_t ZEMAClass::GetVirtualMethod(uint32_t number) const {
 }
 
 ZEMAClass* ZEMAClass::VirtualMethodOwner(uint32_t number) const {
-    GetVirtualMethod(number);
+    if (VirtualMethodSlot(number) == 0) MethodError("Virtual method", number);
     if (number >= owners_.size() || owners_[number] == nullptr) MethodError("Virtual method", number);
     return owners_[number];
 }
 
 uint32_t* ZEMAClass::BindSlot(Table& table, uint32_t number, const char* kind) {
     if (number >= table.Count()) {
-        throw FatalExep(String("Not enougth room for ") + kind + " in class " + ClassName());
+        ThrowFatal("Not enougth room for %s in class %s", kind, ClassName().Text());
     }
     return table.Slots() + number;
 }
@@ -238,7 +231,7 @@ uint32_t ZEMAClass::ClassFieldCount() const { return LoadU32(Header() + 16); }
 
 uint32_t& ZEMAClass::ClassField(uint32_t number) {
     if (number >= classFields_.Count()) {
-        throw FatalExep(String("Class field ") + Number(number) + " not found in class " + ClassName());
+        ThrowFatal("Class field %d not found in class %s", static_cast<int>(number), ClassName().Text());
     }
     return classFields_.Data()[number];
 }
@@ -247,7 +240,7 @@ uint32_t ZEMAClass::CodeWordCount() const { return PayloadBytes(code_.get()) / 4
 
 ZEMAClass* ZEMAClass::UsedClass(uint32_t number) const {
     if (number >= uses_.size() || uses_[number] == nullptr) {
-        throw FatalExep(String("Class number ") + Number(number) + " not found in class " + ClassName());
+        ThrowFatal("Class number %d not found in class %s", static_cast<int>(number), ClassName().Text());
     }
     return uses_[number];
 }
@@ -259,7 +252,7 @@ void ZEMAClass::SetUse(uint32_t index, ZEMAClass* cls) {
 
 void ZEMAClass::SetBase(ZEMAClass* base) {
     for (const ZEMAClass* c = base; c != nullptr; c = c->base_) {
-        if (c == this) throw FatalExep(String("Class ") + ClassName() + " is its own base class");
+        if (c == this) ThrowFatal("Class %s is its own base class", ClassName().Text());
     }
     base_ = base;
     TakeNativeClassOfBase();
@@ -271,7 +264,7 @@ void ZEMAClass::TakeNativeClassOfBase() { nativeClass_ = base_ != nullptr ? base
 
 void ZEMAClass::LibraryError(const char* what) const {
     const String& library = libraryName_.Empty() ? ClassName() : libraryName_;
-    throw FatalExep(String("Class library ") + library + " is damaged: " + what);
+    ThrowFatal("Class library %s is damaged: %s", library.Text(), what);
 }
 
 void ZEMAClass::ReadLibrary(BlockReader& reader) {

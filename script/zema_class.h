@@ -44,8 +44,7 @@ MethodRunner& RunnerOf(ScriptObject* receiver);
 
 class ZEMAClass : public ScriptObject, public DataBlock {
 public:
-    // The flag changes nothing; it is kept for the callers that pass it.
-    explicit ZEMAClass(MethodRunner* processor, bool flag = false);
+    explicit ZEMAClass(MethodRunner* processor);
     ZEMAClass(const ZEMAClass&) = delete;
     ZEMAClass& operator=(const ZEMAClass&) = delete;
     ~ZEMAClass() override;

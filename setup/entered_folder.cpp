@@ -9,7 +9,7 @@ EnteredFolder::EnteredFolder(const std::string& folder)
     : previous_(open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
     if (previous_ < 0 || chdir(folder.c_str()) != 0) {
         if (previous_ >= 0) close(previous_);
-        throw FatalExep(String("Cannot enter the folder ") + folder.c_str());
+        ThrowFatal("Cannot enter the folder %s", folder.c_str());
     }
 }
 

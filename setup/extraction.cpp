@@ -33,8 +33,8 @@ bool IsProgram(const std::vector<std::string>& parts) {
 [[noreturn]] void ThrowPlacement(const std::string& folder, const PlacedPath& place, const ExtractionTexts& texts) {
     const std::string path = folder + place.path;
     if (place.state == PathState::CannotCreate) throw FatalExep(texts.folderError + path.c_str());
-    throw FatalExep(String("Refused to write through \"") + path.c_str() +
-                    "\": a link or another kind of file stands in the install folder");
+    ThrowFatal("Refused to write through \"%s\": a link or another kind of file stands in the install folder",
+               path.c_str());
 }
 
 // Every entry's components, or the engine error for the first name that leaves the folder.
@@ -44,9 +44,8 @@ std::vector<std::vector<std::string>> CheckedEntries(const FD::File& archive, co
         const char* name = archive.EntryAt(i).name;
         auto parts = EntryComponents(name);
         if (!parts) {
-            throw FatalExep(String("Archive ") + archivePath + " holds the entry \"" +
-                            String::FromBytes(name, 260) +
-                            "\", which does not stay inside the install folder");
+            ThrowFatal("Archive %s holds the entry \"%.260s\", which does not stay inside the install folder",
+                       archivePath.Text(), name);
         }
         entries.push_back(std::move(*parts));
     }

@@ -34,7 +34,7 @@ std::string ReadLicense(const String& name) {
     FileBlockReader reader;
     reader.Open(name);
     const uint32_t size = reader.Size();
-    if (size > kMaxLicenseBytes) throw FatalExep(String("Licence file ") + name + " is too large");
+    if (size > kMaxLicenseBytes) ThrowFatal("Licence file %s is too large", name.Text());
     std::string text(size, '\0');
     text.resize(reader.Read(text.data(), size));
     return text;

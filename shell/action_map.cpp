@@ -44,7 +44,7 @@ void ActionMap::SetCodes(std::initializer_list<uint32_t> codes) {
 
 uint8_t* ActionMap::ActionSlot(uint32_t action) {
     if (action >= Count())
-        throw FatalExep(String("Action ") + String(static_cast<int>(action)) + " is not in the key mapping");
+        ThrowFatal("Action %d is not in the key mapping", static_cast<int>(action));
     return Payload() + 4 * action;
 }
 

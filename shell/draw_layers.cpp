@@ -44,7 +44,7 @@ void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries*
     runner.CallVirtual(&actor, kCountMethod);
     const int32_t count = Signed(stack.Pop());
     if (cache != nullptr) cache->count = count;
-    if (count > kMaxEntries) throw FatalExep(String("Too many visible entries: ") + String(count));
+    if (count > kMaxEntries) ThrowFatal("Too many visible entries: %d", count);
     for (int32_t i = 0; i < count; ++i) {
         const auto entry = static_cast<uint32_t>(i);
         CallForEntry(runner, actor, kPlacementMethod, entry);

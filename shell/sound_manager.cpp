@@ -6,7 +6,7 @@
 
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
-#include "script/script_text.h"
+#include "script/native_args.h"
 
 namespace {
 
@@ -19,8 +19,9 @@ SoundManager& ManagerOf(ScriptObject* receiver) {
 // Method 4: pops a sound file name; pushes the cached record, or null when there is no such file.
 void GetSoundHandler(ScriptObject* receiver) {
     SoundManager& manager = ManagerOf(receiver);
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const String name = TextFromScript(stack.Pop());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    const String name = args.TextCopy();
     SoundRecord* record = manager.Sounds().Get(name);
     stack.Push(record != nullptr ? record->Address() : 0);
 }
@@ -28,7 +29,7 @@ void GetSoundHandler(ScriptObject* receiver) {
 // Method 5: pops a list file name; reads it into the substitutions.
 void LoadSubstitutionsHandler(ScriptObject* receiver) {
     SoundManager& manager = ManagerOf(receiver);
-    manager.Sounds().LoadSubstitutions(TextFromScript(RunnerOf(receiver).DataStack().Pop()));
+    manager.Sounds().LoadSubstitutions(NativeArgs(receiver).TextCopy());
 }
 
 const String& ManagerName() {

@@ -33,14 +33,14 @@ void SoundRecord::ReadData(BlockReader& reader) {
     const uint32_t size = reader.Size();
     const uint32_t start = std::min(reader.Tell(), size);
     const uint32_t wanted = size - start;
-    if (wanted > kMaxSoundBytes) throw FatalExep(String("Sound file \"") + reader.Name() + "\" is too large");
+    if (wanted > kMaxSoundBytes) ThrowFatal("Sound file \"%s\" is too large", reader.Name().Text());
     std::vector<uint8_t> bytes;
     while (bytes.size() < wanted) {
         const uint32_t piece = std::min<uint32_t>(kReadPiece, wanted - static_cast<uint32_t>(bytes.size()));
         const size_t at = bytes.size();
         bytes.resize(at + piece);
         const uint32_t got = reader.Read(bytes.data() + at, piece);
-        if (got != piece) throw FatalExep(String("Sound file \"") + reader.Name() + "\" ends early");
+        if (got != piece) ThrowFatal("Sound file \"%s\" ends early", reader.Name().Text());
     }
     data_ = std::move(bytes);
     name_ = reader.Name();

@@ -7,6 +7,7 @@
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
+#include "script/native_args.h"
 
 namespace {
 
@@ -20,21 +21,22 @@ SoundSystem& SystemOf(ScriptObject* receiver) {
 
 // Method 4: pops a sound record; pushes its handle or -1.
 void PostPlayHandler(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    SoundRecord* record = SoundRecord::FromAddress(stack.Pop());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    SoundRecord* record = SoundRecord::FromAddress(args.Word());
     stack.Push(static_cast<uint32_t>(SystemOf(receiver).PostPlay(record)));
 }
 
 // Method 5: pops a handle.
 void StopHandler(ScriptObject* receiver) {
-    SystemOf(receiver).Stop(static_cast<int32_t>(RunnerOf(receiver).DataStack().Pop()));
+    SystemOf(receiver).Stop(NativeArgs(receiver).Int());
 }
 
 // Method 6: pops the loop flag, then the track.
 void PlayCDHandler(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    const auto loop = static_cast<int32_t>(stack.Pop());
-    const auto track = static_cast<int32_t>(stack.Pop());
+    NativeArgs args(receiver);
+    const auto loop = args.Int();
+    const auto track = args.Int();
     SystemOf(receiver).PlayCD(track, loop);
 }
 
@@ -43,8 +45,9 @@ void StopCDHandler(ScriptObject* receiver) { SystemOf(receiver).StopCD(); }
 
 // Method 8: pops a sound record; pushes its handle or -1.
 void PostPlayLoopedHandler(ScriptObject* receiver) {
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    SoundRecord* record = SoundRecord::FromAddress(stack.Pop());
+    NativeArgs args(receiver);
+    DStack<uint32_t>& stack = args.Stack();
+    SoundRecord* record = SoundRecord::FromAddress(args.Word());
     stack.Push(static_cast<uint32_t>(SystemOf(receiver).PostPlayLooped(record)));
 }
 
@@ -132,7 +135,7 @@ void SoundSystem::Load(SoundRecord* record) {
     if (Loaded(record->Type())) return;
     const LoadedAudio loaded = audio_.Load(std::span<const uint8_t>(record->Data()));
     if (!Loaded(loaded.kind))
-        throw FatalExep(String("Sound file \"") + record->Name() + "\" is in no format the sound output can play");
+        ThrowFatal("Sound file \"%s\" is in no format the sound output can play", record->Name().Text());
     record->SetLoaded(audio_, loaded);
 }
 

@@ -41,7 +41,7 @@ void ReadDiskBlock(const char* name, DataBlock& block) {
 
 ObjectManager& ManagerAt(Processor& processor, uint32_t id) {
     auto* manager = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(id));
-    if (manager == nullptr) throw FatalExep(String("No object list under ID ") + String(static_cast<int>(id)));
+    if (manager == nullptr) ThrowFatal("No object list under ID %d", static_cast<int>(id));
     return *manager;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 
 #include "foundation/exceptions.h"
 
@@ -96,4 +97,34 @@ TEST(String, FromBytesStopsAtNulAndBound) {
     const char raw[] = {'a', 'b', '\0', 'c'};
     EXPECT_EQ(String::FromBytes(raw, 4), "ab");
     EXPECT_EQ(String::FromBytes("abcdef", 3), "abc");
+}
+
+TEST(Exceptions, FormattedErrorsKeepKindCodeAndWholeMessage) {
+    try {
+        ThrowFatal("Class %s is loaded %d times at 0x%08X", "Ship", 2, 0x1234u);
+    } catch (const FatalExep& e) {
+        EXPECT_EQ(e.message, "Class Ship is loaded 2 times at 0x00001234");
+        EXPECT_EQ(e.code, 0);
+    }
+    try {
+        ThrowWarn(4, 66, "Message #%u not found in %s", 66u, "Keys.mes");
+    } catch (const DExep& e) {
+        EXPECT_TRUE(e.IsKindOf("WarnExep"));
+        EXPECT_EQ(e.message, "Message #66 not found in Keys.mes");
+        EXPECT_EQ(e.code, 4);
+        EXPECT_EQ(e.number, 66u);
+    }
+    try {
+        ThrowFatalCoded(1, 3, "FR::File \"%s\"Not Found", "a.dat");
+    } catch (const FatalExep& e) {
+        EXPECT_EQ(e.message, "FR::File \"a.dat\"Not Found");
+        EXPECT_EQ(e.code, 1);
+        EXPECT_EQ(e.number, 3u);
+    }
+    const std::string longName(5000, 'n');
+    try {
+        ThrowFatal("File '%s' ended with space!", longName.c_str());
+    } catch (const FatalExep& e) {
+        EXPECT_EQ(e.message.View(), "File '" + longName + "' ended with space!");
+    }
 }

@@ -25,6 +25,15 @@ TEST(DStack, PeekIsWritableAndBounded) {
     EXPECT_EQ(s.Pop(), 99u);
 }
 
+TEST(DStack, CheckNotEmptyOnlyChecks) {
+    DStack<> s(4);
+    EXPECT_EQ(ErrorMessage([&] { s.CheckNotEmpty(); }), "DStack underflow");
+    s.Push(5);
+    s.CheckNotEmpty();
+    EXPECT_EQ(s.Depth(), 1u);
+    EXPECT_EQ(s.Pop(), 5u);
+}
+
 TEST(DStack, ReserveAndDrop) {
     DStack<> s(6);
     s.Push(1);

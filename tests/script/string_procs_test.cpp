@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "foundation/code_pages.h"
 #include "foundation/exceptions.h"
 #include "tests/script/native_fixture.h"
 
@@ -139,6 +140,18 @@ TEST_F(StringProcsTest, CopyElsewhereTakesTheWholeText) {
     Call(cls, cls, 10, {Text("hello world"), ToScript(block)});
     EXPECT_STREQ(block, "hello world");
     EXPECT_EQ(block[12], '#');
+    ScriptFree(block);
+}
+
+TEST_F(StringProcsTest, CopiesDropDecodedCodeOfThePagesTheyWrite) {
+    auto* block = static_cast<char*>(ScriptAlloc(32));
+    StringObject* s = Create(16);
+    for (const uint32_t destination : {ToScript(block), ToScript(s->Text())}) {
+        const uint32_t page = CodePageOf(destination);
+        const uint32_t before = MarkCodePage(page);
+        Call(cls, cls, 10, {Text("code"), destination});
+        EXPECT_NE(CodePageVersion(page), before);
+    }
     ScriptFree(block);
 }
 

@@ -317,6 +317,22 @@ TEST_F(DestructionTest, AThrowingDestructorMethodStillFreesTheObject) {
     EXPECT_EQ(runner.calls.size(), 1u);
 }
 
+TEST_F(DestructionTest, ANewObjectIsTheScriptsOnceItIsPushedAndFreedWhenThePushFails) {
+    auto c = Class("C", nullptr);
+    auto kept = std::make_unique<ScriptObject>(c.get());
+    ScriptObject* raw = kept.get();
+    PushNewObject(runner, std::move(kept));
+    ASSERT_EQ(runner.pushedObjects.size(), 1u);
+    EXPECT_EQ(ScriptObject::FromAddress(runner.pushedObjects[0], 0, "object"), raw);
+
+    auto refused = std::make_unique<ScriptObject>(c.get());
+    const uint32_t address = refused->Address();
+    runner.stack.SetDepth(static_cast<uint32_t>(runner.stack.Capacity()) - 1);
+    EXPECT_EQ(ErrorMessage([&] { PushNewObject(runner, std::move(refused)); }), "DStack overflow");
+    EXPECT_THROW(ScriptObject::FromAddress(address, 0, "object"), FatalExep);
+    delete raw;
+}
+
 // --- the ZEMAClass natives ---
 
 TEST_F(DestructionTest, NativeMethodsOfZEMAClass) {
