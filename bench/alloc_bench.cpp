@@ -61,9 +61,15 @@ void RunMix(benchmark::State& state, size_t poolSize, int largePercent, uint64_t
     state.SetItemsProcessed(state.iterations());
 }
 
-void BM_SmallMix(benchmark::State& state) { RunMix(state, 4096, 0, 1); }
-void BM_LargeMix(benchmark::State& state) { RunMix(state, 64, 100, 2); }
-void BM_SmallAndLargeMix(benchmark::State& state) { RunMix(state, 1024, 2, 3); }
+void BM_SmallMix(benchmark::State& state) {
+    RunMix(state, 4096, 0, 1);
+}
+void BM_LargeMix(benchmark::State& state) {
+    RunMix(state, 64, 100, 2);
+}
+void BM_SmallAndLargeMix(benchmark::State& state) {
+    RunMix(state, 1024, 2, 3);
+}
 
 // Immediate free of what was just allocated: the shortest path through both operations.
 void BM_SmallAllocFree(benchmark::State& state) {
@@ -79,7 +85,7 @@ void BM_SmallAllocFree(benchmark::State& state) {
 // The benchmark thread allocates batches that a second thread frees, as when a script object is
 // made on the game thread and released on another one.
 class CrossThreadFreer {
-public:
+  public:
     CrossThreadFreer() : worker_([this] { Run(); }) {}
     ~CrossThreadFreer() {
         {
@@ -101,7 +107,7 @@ public:
         done_.wait(lock, [&] { return pending_.empty(); });
     }
 
-private:
+  private:
     void Run() {
         std::vector<void*> mine;
         for (;;) {

@@ -21,16 +21,16 @@ Bytes g_corpus;
 Bytes g_packed;
 
 class VectorSink : public ByteSink {
-public:
+  public:
     void WriteRaw(const uint8_t* bytes, size_t n) override { bytes_.insert(bytes_.end(), bytes, bytes + n); }
     Bytes& Data() { return bytes_; }
 
-private:
+  private:
     Bytes bytes_;
 };
 
 class SpanSource : public ByteSource {
-public:
+  public:
     explicit SpanSource(const Bytes& bytes) : bytes_(bytes) {}
     size_t ReadRaw(uint8_t* destination, size_t n) override {
         size_t take = std::min(n, bytes_.size() - position_);
@@ -39,7 +39,7 @@ public:
         return take;
     }
 
-private:
+  private:
     const Bytes& bytes_;
     size_t position_ = 0;
 };
@@ -81,7 +81,8 @@ Bytes GenerateCorpus(size_t size) {
         } else if (kind < 6) {
             uint32_t id = rng.Next() & 0xFFFF;
             for (int i = 0; i < 1500; ++i, ++id) {
-                uint32_t fields[4] = {id, rng.Below(100), rng.Below(4) * 250, 0x3F800000u + (rng.Below(64) << 16)};
+                uint32_t fields[4] = {id, rng.Below(100), rng.Below(4) * 250,
+                                      0x3F800000u + (rng.Below(64) << 16)};
                 for (uint32_t f : fields)
                     for (int b = 0; b < 4; ++b) out.push_back(static_cast<uint8_t>(f >> (8 * b)));
             }
@@ -109,7 +110,8 @@ Bytes PackAll(const Bytes& data, VectorSink& sink) {
     LzwPacker packer(sink);
     // In pieces, as a writer hands over blocks.
     constexpr size_t kPiece = 64 * 1024;
-    for (size_t i = 0; i < data.size(); i += kPiece) packer.Write(data.data() + i, std::min(kPiece, data.size() - i));
+    for (size_t i = 0; i < data.size(); i += kPiece)
+        packer.Write(data.data() + i, std::min(kPiece, data.size() - i));
     packer.Finish();
     return sink.Data();
 }
@@ -136,7 +138,8 @@ void BM_Pack(benchmark::State& state) {
         benchmark::DoNotOptimize(sink.Data().data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * g_corpus.size()));
-    state.counters["packed_pct"] = 100.0 * static_cast<double>(g_packed.size()) / static_cast<double>(g_corpus.size());
+    state.counters["packed_pct"] =
+        100.0 * static_cast<double>(g_packed.size()) / static_cast<double>(g_corpus.size());
 }
 
 void BM_Unpack(benchmark::State& state) {
@@ -182,14 +185,16 @@ int main(int argc, char** argv) {
         VectorSink sink;
         g_packed = PackAll(g_corpus, sink);
         Bytes out(g_corpus.size() + 1);
-        if (UnpackAll(g_packed, out) != g_corpus.size() || std::memcmp(out.data(), g_corpus.data(), g_corpus.size()))
+        if (UnpackAll(g_packed, out) != g_corpus.size() ||
+            std::memcmp(out.data(), g_corpus.data(), g_corpus.size()))
             throw FatalExep(String("round trip differs"));
     } catch (const DExep& e) {
         std::fprintf(stderr, "corpus check failed: %s\n", e.message.Text());
         return 1;
     }
     std::printf("corpus %zu bytes, packed %zu bytes (%.1f%%)\n", g_corpus.size(), g_packed.size(),
-                100.0 * static_cast<double>(g_packed.size()) / static_cast<double>(g_corpus.size() ? g_corpus.size() : 1));
+                100.0 * static_cast<double>(g_packed.size()) /
+                    static_cast<double>(g_corpus.size() ? g_corpus.size() : 1));
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

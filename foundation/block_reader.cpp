@@ -13,7 +13,9 @@ BlockReader::BlockReader(uint32_t inputCapacity, uint32_t packedCapacity, uint32
 
 BlockReader::~BlockReader() = default;
 
-const String& BlockReader::Name() const { return Stream().Name(); }
+const String& BlockReader::Name() const {
+    return Stream().Name();
+}
 
 void BlockReader::Close() {
     unpacker_.reset();
@@ -61,7 +63,9 @@ void BlockReader::RestartContent() {
     produced_ = 0;
 }
 
-uint32_t BlockReader::Size() { return packed_ ? header_.unpackedSize : Stream().RawSize(); }
+uint32_t BlockReader::Size() {
+    return packed_ ? header_.unpackedSize : Stream().RawSize();
+}
 
 uint32_t BlockReader::ReadPacked(uint8_t* destination, uint32_t n) {
     // The header's size is the content size: a stream that unpacks to more is cut there.
@@ -143,9 +147,13 @@ uint32_t BlockReader::PeekAt(void* destination, uint32_t n, uint32_t offset) {
     return lookAhead_.Peek(destination, n, offset);
 }
 
-void BlockReader::Unread(const void* bytes, uint32_t n) { lookAhead_.Unread(bytes, n); }
+void BlockReader::Unread(const void* bytes, uint32_t n) {
+    lookAhead_.Unread(bytes, n);
+}
 
-uint32_t BlockReader::Tell() const { return position_ - lookAhead_.Used(); }
+uint32_t BlockReader::Tell() const {
+    return position_ - lookAhead_.Used();
+}
 
 uint32_t BlockReader::Seek(int64_t offset, int origin) {
     int64_t base = origin == 0 ? 0 : origin == 1 ? int64_t{Tell()} : int64_t{Size()};
@@ -264,7 +272,9 @@ EntryBlockReader::EntryBlockReader(FD::File* archive, uint32_t inputCapacity, ui
                                    uint32_t lookAheadCapacity)
     : BlockReader(inputCapacity, packedCapacity, lookAheadCapacity), stream_(archive) {}
 
-EntryBlockReader::~EntryBlockReader() { Close(); }
+EntryBlockReader::~EntryBlockReader() {
+    Close();
+}
 
 void EntryBlockReader::Open(const String& name) {
     Close();
@@ -275,7 +285,9 @@ void EntryBlockReader::Open(const String& name) {
 FileBlockReader::FileBlockReader(uint32_t inputCapacity, uint32_t packedCapacity, uint32_t lookAheadCapacity)
     : BlockReader(inputCapacity, packedCapacity, lookAheadCapacity) {}
 
-FileBlockReader::~FileBlockReader() { Close(); }
+FileBlockReader::~FileBlockReader() {
+    Close();
+}
 
 void FileBlockReader::Open(const String& name) {
     Close();

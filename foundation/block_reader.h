@@ -22,7 +22,7 @@ struct QuotedText {
 };
 
 class BlockReader {
-public:
+  public:
     // Capacities of the input buffer, the packed-input buffer and the look-ahead. The unpacker
     // keeps its own input buffer, so the second capacity is accepted for the callers' sake only.
     BlockReader(uint32_t inputCapacity, uint32_t packedCapacity, uint32_t lookAheadCapacity);
@@ -65,7 +65,7 @@ public:
     // Puts bytes back in front of the logical position (look-ahead overflow: "FR::Buffer is too small").
     void Unread(const void* bytes, uint32_t n);
 
-protected:
+  protected:
     virtual FRStream& Stream() = 0;
     const FRStream& Stream() const { return const_cast<BlockReader*>(this)->Stream(); }
     // Drops buffered bytes and the unpacker state; position 0.
@@ -76,7 +76,7 @@ protected:
     void OpenPacked();
     void ResetTable();
 
-private:
+  private:
     friend BlockReader& operator>>(BlockReader& reader, DataBlock& block);
 
     // Fills the input buffer (n = 0: as much as it takes) or, with deliver clear, skips n bytes.
@@ -98,29 +98,29 @@ private:
 };
 
 class EntryBlockReader : public BlockReader {
-public:
+  public:
     EntryBlockReader(FD::File* archive, uint32_t inputCapacity = 1024, uint32_t packedCapacity = 1024,
                      uint32_t lookAheadCapacity = 128);
     ~EntryBlockReader() override;
     void Open(const String& name) override;
 
-protected:
+  protected:
     FRStream& Stream() override { return stream_; }
 
-private:
+  private:
     FREntryStream stream_;
 };
 
 class FileBlockReader : public BlockReader {
-public:
+  public:
     FileBlockReader(uint32_t inputCapacity = 1024, uint32_t packedCapacity = 1024,
                     uint32_t lookAheadCapacity = 128);
     ~FileBlockReader() override;
     void Open(const String& name) override;
 
-protected:
+  protected:
     FRStream& Stream() override { return stream_; }
 
-private:
+  private:
     FRFileStream stream_;
 };

@@ -21,13 +21,25 @@ void SetHeaderU16(DataBlock& block, uint32_t at, uint16_t value) {
 
 }  // namespace
 
-ScreenSettingsBlock::ScreenSettingsBlock() : DataBlock(18, false) { SetSignature("SCRC"); }
+ScreenSettingsBlock::ScreenSettingsBlock() : DataBlock(18, false) {
+    SetSignature("SCRC");
+}
 
-uint16_t ScreenSettingsBlock::Flags() const { return HeaderU16(*this, 10); }
-void ScreenSettingsBlock::SetFlags(uint16_t flags) { SetHeaderU16(*this, 10, flags); }
-uint16_t ScreenSettingsBlock::BitsPerPixel() const { return HeaderU16(*this, 12); }
-uint16_t ScreenSettingsBlock::Width() const { return HeaderU16(*this, 14); }
-uint16_t ScreenSettingsBlock::Height() const { return HeaderU16(*this, 16); }
+uint16_t ScreenSettingsBlock::Flags() const {
+    return HeaderU16(*this, 10);
+}
+void ScreenSettingsBlock::SetFlags(uint16_t flags) {
+    SetHeaderU16(*this, 10, flags);
+}
+uint16_t ScreenSettingsBlock::BitsPerPixel() const {
+    return HeaderU16(*this, 12);
+}
+uint16_t ScreenSettingsBlock::Width() const {
+    return HeaderU16(*this, 14);
+}
+uint16_t ScreenSettingsBlock::Height() const {
+    return HeaderU16(*this, 16);
+}
 
 void ScreenSettingsBlock::SetMode(uint16_t bitsPerPixel, uint16_t width, uint16_t height) {
     SetHeaderU16(*this, 12, bitsPerPixel);
@@ -37,11 +49,17 @@ void ScreenSettingsBlock::SetMode(uint16_t bitsPerPixel, uint16_t width, uint16_
 
 SoundSettingsBlock::SoundSettingsBlock() : DataBlock(34, false) {}
 
-bool SoundSettingsBlock::SoundOn() const { return HeaderU16(*this, 12) != 0; }
+bool SoundSettingsBlock::SoundOn() const {
+    return HeaderU16(*this, 12) != 0;
+}
 
-LanguageBlock::LanguageBlock(const char* tag) : DataBlock(14, true) { SetSignature(tag); }
+LanguageBlock::LanguageBlock(const char* tag) : DataBlock(14, true) {
+    SetSignature(tag);
+}
 
-uint32_t LanguageBlock::Language() const { return HeaderU32(*this, 10); }
+uint32_t LanguageBlock::Language() const {
+    return HeaderU32(*this, 10);
+}
 
 void LanguageBlock::SetLanguage(uint32_t language) {
     if (HeaderSize() >= 14) StoreU32(Header() + 10, language);

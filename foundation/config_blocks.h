@@ -14,7 +14,7 @@ class File;
 
 // "SCRC", stored as "Screen.SCRS".
 class ScreenSettingsBlock : public DataBlock {
-public:
+  public:
     static constexpr uint16_t kDirectDraw = 1;  // flag bit 0: show frames through the lockable kind
     static constexpr uint16_t kFullScreen = 2;
 
@@ -32,14 +32,14 @@ public:
 
 // "Sound.SNDS": takes whatever tag its file holds.
 class SoundSettingsBlock : public DataBlock {
-public:
+  public:
     SoundSettingsBlock();
     bool SoundOn() const;
 };
 
 // "LCFG" and "HCFG": a language number at header offset 10.
 class LanguageBlock : public DataBlock {
-public:
+  public:
     explicit LanguageBlock(const char* tag = "LCFG");
     uint32_t Language() const;
     void SetLanguage(uint32_t language);

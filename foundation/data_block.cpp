@@ -53,7 +53,8 @@ struct BlockMark {
 // throws.
 bool Recognize(BlockReader& reader, BlockMark& mark, uint64_t limit) {
     uint8_t b[14];
-    if (reader.PeekAt(b, 2, 0) < 2 || b[0] != 'S' || (b[1] != 'E' && b[1] != 'C' && b[1] != 'M')) return false;
+    if (reader.PeekAt(b, 2, 0) < 2 || b[0] != 'S' || (b[1] != 'E' && b[1] != 'C' && b[1] != 'M'))
+        return false;
     mark.start = reader.Tell();
     if (b[1] == 'E') {
         mark.version = 0;
@@ -93,20 +94,21 @@ bool Recognize(BlockReader& reader, BlockMark& mark, uint64_t limit) {
 
 // Restores the reader's block limit when a container's sub-blocks are done, also on errors.
 class LimitScope {
-public:
+  public:
     LimitScope(uint32_t& limit, uint32_t inner) : limit_(limit), saved_(limit) { limit_ = inner; }
     ~LimitScope() { limit_ = saved_; }
     LimitScope(const LimitScope&) = delete;
     LimitScope& operator=(const LimitScope&) = delete;
 
-private:
+  private:
     uint32_t& limit_;
     uint32_t saved_;
 };
 
 }  // namespace
 
-DataBlock::DataBlock(uint32_t headerSize, bool loadPayload) : headerSize_(headerSize), loadPayload_(loadPayload) {
+DataBlock::DataBlock(uint32_t headerSize, bool loadPayload)
+    : headerSize_(headerSize), loadPayload_(loadPayload) {
     if (headerSize == 0) return;
     if (headerSize < kMinHeaderSize || headerSize > UINT16_MAX)
         ThrowFatal("DataBlock header size out of range: %d", static_cast<int>(headerSize));
@@ -149,7 +151,9 @@ void DataBlock::CopyFrom(const DataBlock& other) {
     headerSize_ = header_ != nullptr ? other.headerSize_ : 0;
 }
 
-DataBlock::~DataBlock() { FreeBuffers(); }
+DataBlock::~DataBlock() {
+    FreeBuffers();
+}
 
 void DataBlock::FreeBuffers() {
     SetPayload(nullptr);
@@ -179,7 +183,9 @@ uint32_t DataBlock::ChunkSize() const {
     return LoadU16(header_ + 4) + PayloadSize() + 2;
 }
 
-uint32_t DataBlock::PayloadSize() const { return header_ == nullptr ? 0 : LoadU32(header_ + 6); }
+uint32_t DataBlock::PayloadSize() const {
+    return header_ == nullptr ? 0 : LoadU32(header_ + 6);
+}
 
 void DataBlock::SetPayloadSize(uint32_t size) {
     if (header_ != nullptr) StoreU32(header_ + 6, size);

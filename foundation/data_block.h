@@ -1,7 +1,8 @@
 // A tagged block: a header (4-byte signature, u16 header size, u32 payload size, class fields) and
 // an optional payload. The header lives on the host heap, out of scripts' reach, since its sizes
 // bound every access; the payload too, unless scripts are handed its address (method tables and
-// code), in which case it lives in the script address space and its contents are untrusted. Stored as "SE" + header + payload; "SC" and "SM" containers with sub-blocks are read too.
+// code), in which case it lives in the script address space and its contents are untrusted. Stored as "SE" +
+// header + payload; "SC" and "SM" containers with sub-blocks are read too.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@ struct PayloadFreer {
 using PayloadPtr = std::unique_ptr<uint8_t, PayloadFreer>;
 
 class DataBlock {
-public:
+  public:
     // headerSize 0: the header is taken from the first block read; otherwise at least 10.
     DataBlock(uint32_t headerSize, bool loadPayload);
     DataBlock(const DataBlock& other);
@@ -62,7 +63,7 @@ public:
     // Header and payload without a mark.
     void Write(FW& fw) const;
 
-private:
+  private:
     friend BlockReader& operator>>(BlockReader& reader, DataBlock& block);
     void FreeBuffers();
     void CopyFrom(const DataBlock& other);

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <new>
 
-
 namespace {
 
 char kMovedFrom[1] = {'\0'};
@@ -35,9 +34,13 @@ void String::Assign(const char* a, size_t na, const char* b, size_t nb) {
     length_ = static_cast<uint32_t>(na + nb + 1);
 }
 
-String::String() : text_(NewBuffer(1)), length_(1) { text_[0] = '\0'; }
+String::String() : text_(NewBuffer(1)), length_(1) {
+    text_[0] = '\0';
+}
 
-String::String(const char* text) : text_(nullptr), length_(0) { Assign(text, std::strlen(text), "", 0); }
+String::String(const char* text) : text_(nullptr), length_(0) {
+    Assign(text, std::strlen(text), "", 0);
+}
 
 String::String(int value) : text_(nullptr), length_(0) {
     char digits[16];

@@ -7,7 +7,7 @@
 #include <string_view>
 
 class String {
-public:
+  public:
     String();
     String(const char* text);  // NOLINT: implicit, messages are built from literals
     explicit String(int value);
@@ -36,7 +36,7 @@ public:
     friend bool operator==(const String& a, const String& b) { return a.View() == b.View(); }
     friend bool operator==(const String& a, const char* b) { return a.View() == std::string_view(b); }
 
-private:
+  private:
     void Assign(const char* a, size_t na, const char* b, size_t nb);
     char* text_;
     uint32_t length_;

@@ -28,7 +28,9 @@ DExep::DExep(int code, String message, unsigned number)
 
 DExep::DExep(const DExep& other) : code(other.code), message(other.message), number(other.number) {}
 
-bool DExep::IsKindOf(const char* className) const { return std::strcmp(className, "DExep") == 0; }
+bool DExep::IsKindOf(const char* className) const {
+    return std::strcmp(className, "DExep") == 0;
+}
 
 bool FatalExep::IsKindOf(const char* className) const {
     return std::strcmp(className, "FatalExep") == 0 || DExep::IsKindOf(className);

@@ -8,7 +8,7 @@
 #include "foundation/engine_string.h"
 
 class DExep {
-public:
+  public:
     explicit DExep(String message);
     DExep(int code, String message, unsigned number);
     DExep(const DExep& other);
@@ -24,13 +24,13 @@ public:
 };
 
 class FatalExep : public DExep {
-public:
+  public:
     using DExep::DExep;
     bool IsKindOf(const char* className) const override;
 };
 
 class WarnExep : public DExep {
-public:
+  public:
     using DExep::DExep;
     bool IsKindOf(const char* className) const override;
 };

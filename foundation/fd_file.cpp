@@ -16,9 +16,13 @@ namespace {
 
 constexpr uint32_t kHeaderSize = 14;
 
-int Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
+int Fold(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? c + 32 : c;
+}
 
-[[noreturn]] void WrongFormat(const String& detail) { ThrowFatal("Wrong FD file format: %s", detail.Text()); }
+[[noreturn]] void WrongFormat(const String& detail) {
+    ThrowFatal("Wrong FD file format: %s", detail.Text());
+}
 
 }  // namespace
 
@@ -121,8 +125,7 @@ void File::BuildTable(uint32_t archiveSize) {
         size_t p = groupStart;
         const uint32_t count = offsetBlocks_[i]->PayloadSize() / 4;
         for (uint32_t j = 0; j < count; ++j) {
-            if (p >= groupEnd)
-                ThrowFatal("Wrong names block number %d in FD", static_cast<int>(i));
+            if (p >= groupEnd) ThrowFatal("Wrong names block number %d in FD", static_cast<int>(i));
             const char* name = names.data() + p;
             const void* nul = std::memchr(name, 0, groupEnd - p);
             if (nul == nullptr)

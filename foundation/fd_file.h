@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
+#include "foundation/byte_order.h"
 #include "foundation/data_block.h"
 #include "foundation/engine_string.h"
-#include "foundation/byte_order.h"
 #include "foundation/script_handle.h"
 
 class BlockReader;
@@ -27,7 +27,7 @@ struct Entry {
 int CompareNames(const char* a, const char* b);
 
 class File : public DataBlock {
-public:
+  public:
     // Reads the directory block at the reader's position. searchMode 0: loose files first, then
     // archive entries; 1: entries first, then loose files; 2: entries only. The reader is not owned
     // and must outlive the archive.
@@ -61,7 +61,7 @@ public:
     void ReadChunk(BlockReader& reader, const uint8_t* signature) override;
     void AfterRead(BlockReader& reader) override;
 
-private:
+  private:
     struct Handle {
         bool loose = false;
         std::FILE* stream = nullptr;  // loose files

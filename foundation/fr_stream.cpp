@@ -10,7 +10,9 @@
 #include "foundation/exceptions.h"
 #include "foundation/fd_file.h"
 
-FREntryStream::~FREntryStream() { CloseEntry(); }
+FREntryStream::~FREntryStream() {
+    CloseEntry();
+}
 
 void FREntryStream::OpenEntry(const String& name) {
     if (archive_ == nullptr) throw FatalExep(String("File Directory is not assigned"));
@@ -36,9 +38,13 @@ uint32_t FREntryStream::RawSeek(int64_t offset, int origin) {
     return archive_->Seek(handle_, offset, origin);
 }
 
-uint32_t FREntryStream::RawSize() { return handle_ == -1 ? 0 : archive_->Size(handle_); }
+uint32_t FREntryStream::RawSize() {
+    return handle_ == -1 ? 0 : archive_->Size(handle_);
+}
 
-FRFileStream::~FRFileStream() { CloseFile(); }
+FRFileStream::~FRFileStream() {
+    CloseFile();
+}
 
 void FRFileStream::OpenFile(const String& name) {
     CloseFile();

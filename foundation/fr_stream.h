@@ -13,7 +13,7 @@ class File;
 }
 
 class FRStream : public ByteSource {
-public:
+  public:
     FRStream() = default;
     FRStream(const FRStream&) = delete;
     FRStream& operator=(const FRStream&) = delete;
@@ -29,12 +29,12 @@ public:
     // The name the stream was opened with, for messages.
     const String& Name() const { return name_; }
 
-protected:
+  protected:
     String name_;
 };
 
 class FREntryStream : public FRStream {
-public:
+  public:
     explicit FREntryStream(FD::File* archive) : archive_(archive) {}
     ~FREntryStream() override;
 
@@ -50,13 +50,13 @@ public:
 
     FD::File* Archive() const { return archive_; }
 
-private:
+  private:
     FD::File* archive_;
     int handle_ = -1;
 };
 
 class FRFileStream : public FRStream {
-public:
+  public:
     FRFileStream() = default;
     ~FRFileStream() override;
 
@@ -71,6 +71,6 @@ public:
     bool IsOpen() const override { return file_ != nullptr; }
     void CloseStream() override { CloseFile(); }
 
-private:
+  private:
     std::FILE* file_ = nullptr;
 };

@@ -15,7 +15,9 @@
 
 namespace {
 
-[[noreturn]] void ThrowWriteError() { throw WarnExep(1, String("Error on writing into file"), 0); }
+[[noreturn]] void ThrowWriteError() {
+    throw WarnExep(1, String("Error on writing into file"), 0);
+}
 
 // Writers of one target at the same time each take a slot of their own.
 constexpr int kTemporarySlots = 4;
@@ -145,7 +147,9 @@ void FW::Create(const String& name, uint8_t flags) {
     BeginStream();
 }
 
-void FW::Write(const void* buffer, uint32_t n) { RawWrite(buffer, n); }
+void FW::Write(const void* buffer, uint32_t n) {
+    RawWrite(buffer, n);
+}
 
 void FW::WriteU16(uint16_t value) {
     uint8_t bytes[2];

@@ -12,7 +12,7 @@
 #include "foundation/engine_string.h"
 
 class FW {
-public:
+  public:
     FW() = default;
     FW(const FW&) = delete;
     FW& operator=(const FW&) = delete;
@@ -38,7 +38,7 @@ public:
     virtual void Close();
     bool IsOpen() const { return file_ != nullptr; }
 
-protected:
+  protected:
     // Called by Create after the file is open; a PackedStream writes its header here.
     virtual void BeginStream() {}
     // Drops the open file without finishing it.

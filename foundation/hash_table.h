@@ -30,7 +30,7 @@ struct HashEntry {
 
 template <class T>
 class HashTable {
-public:
+  public:
     using Bucket = List<HashEntry<T>>;
 
     HashTable(unsigned bucketCount, bool allowDuplicates, bool ownsValues);
@@ -64,7 +64,7 @@ public:
     bool AllowDuplicates() const { return allowDuplicates_; }
     uint32_t DefaultMode() const { return defaultMode_; }
 
-private:
+  private:
     struct OrderRecord {
         Bucket* bucket;
         HashEntry<T>* entry;

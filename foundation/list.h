@@ -6,10 +6,9 @@
 #include <cstdint>
 #include <new>
 
-
 template <class T>
 class List {
-public:
+  public:
     struct Node {
         T* item;
         Node* next;
@@ -50,7 +49,7 @@ public:
     const Node* Head() const { return head_; }
     bool OwnsItems() const { return ownsItems_; }
 
-private:
+  private:
     // Takes a node out of the chain, moving the cursor off it as RemoveCurrent describes.
     void Unlink(Node* node);
     void Destroy(Node* node);

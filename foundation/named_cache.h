@@ -17,7 +17,7 @@
 
 template <class T>
 class NamedCache : public HashTable<T> {
-public:
+  public:
     NamedCache(unsigned bucketCount, bool ownsValues, FD::File* archive, bool strict)
         : HashTable<T>(bucketCount, false, ownsValues), archive_(archive), strict_(strict) {}
 
@@ -37,7 +37,7 @@ public:
     FD::File* Archive() const { return archive_; }
     bool Strict() const { return strict_; }
 
-private:
+  private:
     // Opens the entry and loads; null for a failure of a lenient cache.
     T* LoadEntry(const String& name);
 

@@ -40,7 +40,9 @@ void PackedStream::Write(const void* buffer, uint32_t n) {
     }
 }
 
-void PackedStream::WriteRaw(const uint8_t* bytes, size_t n) { RawWrite(bytes, static_cast<uint32_t>(n)); }
+void PackedStream::WriteRaw(const uint8_t* bytes, size_t n) {
+    RawWrite(bytes, static_cast<uint32_t>(n));
+}
 
 void PackedStream::ClosePacked() {
     if (!packer_) return;

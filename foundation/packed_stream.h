@@ -9,7 +9,7 @@
 #include "foundation/sepk_lzw.h"
 
 class PackedStream : public FW, private ByteSink {
-public:
+  public:
     explicit PackedStream(uint8_t method = 2);
     ~PackedStream() override;
 
@@ -23,10 +23,10 @@ public:
     void WritePacked(const uint8_t* bytes, uint32_t n);
     void ClosePacked();
 
-protected:
+  protected:
     void BeginStream() override;
 
-private:
+  private:
     void WriteRaw(const uint8_t* bytes, size_t n) override;
 
     uint8_t method_;

@@ -16,7 +16,7 @@
 #include <vector>
 
 class PageRuns {
-public:
+  public:
     struct Run {
         uint32_t first;
         uint32_t count;
@@ -43,7 +43,7 @@ public:
     uint64_t DirtyPages() const { return dirtyPages_; }
     size_t FreeRuns() const { return byStart_.size(); }
 
-private:
+  private:
     void Insert(uint32_t first, uint32_t count);
     void Erase(std::map<uint32_t, uint32_t>::iterator run);
     bool Dirty(uint32_t page) const { return (dirty_[page / 64] >> (page % 64) & 1) != 0; }
@@ -58,6 +58,6 @@ private:
     uint32_t highWater_;
     std::vector<uint64_t> dirty_;  // one bit per page
     uint64_t dirtyPages_ = 0;
-    std::deque<Run> given_;  // runs in the order they were given; pages may have been taken since
+    std::deque<Run> given_;   // runs in the order they were given; pages may have been taken since
     size_t forgetAt_ = 1024;  // size of given_ at which runs with no dirty page left are forgotten
 };

@@ -7,7 +7,9 @@
 
 namespace {
 
-[[noreturn]] void ThrowTooSmall() { throw FatalExep(1, String("FR::Buffer is too small"), 0); }
+[[noreturn]] void ThrowTooSmall() {
+    throw FatalExep(1, String("FR::Buffer is too small"), 0);
+}
 
 }  // namespace
 
@@ -66,7 +68,9 @@ void RingBuffer::Unread(const void* source, uint32_t n) {
     std::memcpy(storage_.get(), src + first, n - first);
 }
 
-void RingBuffer::Clear() { read_ = write_ = 0; }
+void RingBuffer::Clear() {
+    read_ = write_ = 0;
+}
 
 uint8_t* RingBuffer::WritableSpan(uint32_t& length) {
     // Up to the storage end, or up to the slot before the read pointer when the data wraps.

@@ -5,7 +5,7 @@
 #include <memory>
 
 class RingBuffer {
-public:
+  public:
     explicit RingBuffer(uint32_t capacity);
     RingBuffer(const RingBuffer&) = delete;
     RingBuffer& operator=(const RingBuffer&) = delete;
@@ -33,7 +33,7 @@ public:
     uint8_t* WritableSpan(uint32_t& length);
     void Commit(uint32_t n);
 
-private:
+  private:
     uint32_t Advance(uint32_t index, uint32_t n) const;
 
     uint32_t capacity_;

@@ -25,7 +25,7 @@ struct Entry {
 };
 
 class HandleTable {
-public:
+  public:
     uint32_t Register(void* owner, uint32_t address, HandleFamily family, uint32_t kind) {
         std::lock_guard lock(mutex_);
         uint32_t handle;
@@ -70,7 +70,7 @@ public:
         return live_;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::atomic<Entry*> pages_[kPageCount]{};
     std::vector<uint32_t> free_;
@@ -105,7 +105,9 @@ ScriptHandle::~ScriptHandle() {
     ScriptFree(FromScript<void>(address_));
 }
 
-uint32_t ScriptHandle::Kind() const { return Table().At(handle_).kind.load(std::memory_order_relaxed); }
+uint32_t ScriptHandle::Kind() const {
+    return Table().At(handle_).kind.load(std::memory_order_relaxed);
+}
 
 void ScriptHandle::SetKind(uint32_t kind) {
     Table().At(handle_).kind.store(kind, std::memory_order_relaxed);
@@ -134,4 +136,6 @@ void* CheckScriptHandle(uint32_t address, HandleFamily family, uint32_t kind, co
     return owner;
 }
 
-uint32_t LiveScriptHandleCount() { return Table().Live(); }
+uint32_t LiveScriptHandleCount() {
+    return Table().Live();
+}

@@ -19,7 +19,7 @@ enum class HandleFamily : uint32_t {
 
 // Owns one header and its table entry for the life of the host object that holds it.
 class ScriptHandle {
-public:
+  public:
     // Allocates the header in the script address space and registers owner (std::bad_alloc when
     // the table or the region is full).
     ScriptHandle(HandleFamily family, uint32_t kind, void* owner);
@@ -33,7 +33,7 @@ public:
     uint32_t Kind() const;
     void SetKind(uint32_t kind);
 
-private:
+  private:
     uint32_t address_;
     uint32_t handle_;
 };

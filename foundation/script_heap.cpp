@@ -39,8 +39,12 @@ namespace {
 #ifdef VONDREL_ASAN
 // Bytes after every block that stay poisoned, so that a host overrun inside the region is reported.
 constexpr size_t kRedZone = 16;
-void Poison(const void* p, size_t n) { ASAN_POISON_MEMORY_REGION(p, n); }
-void Unpoison(const void* p, size_t n) { ASAN_UNPOISON_MEMORY_REGION(p, n); }
+void Poison(const void* p, size_t n) {
+    ASAN_POISON_MEMORY_REGION(p, n);
+}
+void Unpoison(const void* p, size_t n) {
+    ASAN_UNPOISON_MEMORY_REGION(p, n);
+}
 #else
 constexpr size_t kRedZone = 0;
 void Poison(const void*, size_t) {}
@@ -70,7 +74,9 @@ constexpr auto kClassOf16 = [] {
     return table;
 }();
 
-size_t ClassOf(size_t size) { return size <= 8 ? 0 : kClassOf16[(size + 15) / 16]; }
+size_t ClassOf(size_t size) {
+    return size <= 8 ? 0 : kClassOf16[(size + 15) / 16];
+}
 
 // Owner of a page, one word per page: 0 when no live block starts there; for a page of a span,
 // the span's address with its class + 1 in the low bits; for the first page of a large block, its
@@ -198,7 +204,9 @@ void CountTaken(size_t bytes) {
     }
 }
 
-void CountGiven(size_t bytes) { g_inUse.fetch_sub(bytes, std::memory_order_relaxed); }
+void CountGiven(size_t bytes) {
+    g_inUse.fetch_sub(bytes, std::memory_order_relaxed);
+}
 
 // Zeroes a slot with aligned 16-byte stores; a slot is a multiple of 16 bytes from 16 up.
 void ZeroSlot(uint8_t* p, uint32_t bytes) {
@@ -230,7 +238,7 @@ void DropPages(uint8_t* p, size_t bytes) {
 }
 
 class Heap {
-public:
+  public:
     Heap() : runs_(kScriptReservedLow / kPageSize, kPageCount) {
         void* region = mmap(nullptr, kScriptRegionSize + kScriptTailGuard, PROT_READ | PROT_WRITE,
                             MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
@@ -275,7 +283,7 @@ public:
         t_cache.flushed = true;
     }
 
-private:
+  private:
     std::atomic_ref<uint64_t> Owner(uint32_t page) const { return std::atomic_ref<uint64_t>(owners_[page]); }
 
     uint8_t* SlotAddress(const CachedSlot& s, uint32_t slotSize) const {
@@ -524,7 +532,9 @@ bool InScriptRegion(const void* p) {
     return a >= base && a - base < kScriptRegionSize;
 }
 
-uint32_t ScriptHandedOutEnd() { return g_handedOutEnd.load(std::memory_order_acquire); }
+uint32_t ScriptHandedOutEnd() {
+    return g_handedOutEnd.load(std::memory_order_acquire);
+}
 
 bool ScriptRangePoisoned(uint32_t address, uint32_t size) {
 #ifdef VONDREL_ASAN

@@ -25,7 +25,7 @@ constexpr uint32_t kSegmentedArrayMaxElements = uint32_t{1} << 24;
 
 template <class T>
 class SegmentedArray {
-public:
+  public:
     SegmentedArray(unsigned directSize, unsigned pageSize, bool ownsElements);
     SegmentedArray(const SegmentedArray&) = delete;
     SegmentedArray& operator=(const SegmentedArray&) = delete;
@@ -48,7 +48,7 @@ public:
     uint32_t DirectorySize() const { return directorySize_; }
     bool OwnsElements() const { return ownsElements_; }
 
-private:
+  private:
     static constexpr uint32_t kInitialDirectory = 10;
 
     [[noreturn]] static void OutOfBound() { throw FatalExep(String("Array index is out of bound")); }

@@ -305,7 +305,9 @@ void LzwUnpacker::Reset() {
     state_->ResetStream();
 }
 
-void LzwUnpacker::Free() { state_.reset(); }
+void LzwUnpacker::Free() {
+    state_.reset();
+}
 
 size_t LzwUnpacker::Read(ByteSource& source, uint8_t* destination, size_t n) {
     if (!state_) Reset();
@@ -526,7 +528,9 @@ struct LzwPacker::State {
     }
 };
 
-LzwPacker::LzwPacker(ByteSink& sink) : state_(std::make_unique<State>(sink)) { Reset(); }
+LzwPacker::LzwPacker(ByteSink& sink) : state_(std::make_unique<State>(sink)) {
+    Reset();
+}
 
 LzwPacker::~LzwPacker() = default;
 
@@ -564,6 +568,10 @@ void LzwPacker::Finish() {
     s.Flush();
 }
 
-uint32_t LzwPacker::CodeStreamBytes() const { return state_->streamBytes; }
+uint32_t LzwPacker::CodeStreamBytes() const {
+    return state_->streamBytes;
+}
 
-uint32_t LzwPacker::InputBytes() const { return state_->inputBytes; }
+uint32_t LzwPacker::InputBytes() const {
+    return state_->inputBytes;
+}

@@ -35,7 +35,7 @@ void CheckUnpackedSize(const SepkHeader& header, uint64_t rawSize, const String&
 
 // Raw bytes of the code stream, pulled by the unpacker.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     // Reads up to n bytes; 0 at the end of the input.
     virtual size_t ReadRaw(uint8_t* destination, size_t n) = 0;
@@ -43,7 +43,7 @@ public:
 
 // Completed code words, pushed by the packer.
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
     virtual void WriteRaw(const uint8_t* bytes, size_t n) = 0;
 };
@@ -51,7 +51,7 @@ public:
 // Unpacks a code stream (everything after the header) on demand. Keeps a partly delivered string
 // between calls so callers can take any amount at a time.
 class LzwUnpacker {
-public:
+  public:
     explicit LzwUnpacker(String name);
     ~LzwUnpacker();
     LzwUnpacker(const LzwUnpacker&) = delete;
@@ -67,7 +67,7 @@ public:
     // Frees the tables (they are allocated again by the next Reset).
     void Free();
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
     String name_;
@@ -75,7 +75,7 @@ private:
 
 // Greedy LZW packer writing 16-bit code words to a sink. Output is always readable by LzwUnpacker.
 class LzwPacker {
-public:
+  public:
     explicit LzwPacker(ByteSink& sink);
     ~LzwPacker();
     LzwPacker(const LzwPacker&) = delete;
@@ -89,7 +89,7 @@ public:
     uint32_t CodeStreamBytes() const;
     uint32_t InputBytes() const;
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

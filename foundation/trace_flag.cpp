@@ -7,5 +7,9 @@ namespace {
 std::atomic<bool> traceFlag{false};
 }  // namespace
 
-bool TraceFlag() { return traceFlag.load(std::memory_order_relaxed); }
-void SetTraceFlag(bool on) { traceFlag.store(on, std::memory_order_relaxed); }
+bool TraceFlag() {
+    return traceFlag.load(std::memory_order_relaxed);
+}
+void SetTraceFlag(bool on) {
+    traceFlag.store(on, std::memory_order_relaxed);
+}

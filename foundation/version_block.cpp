@@ -39,5 +39,9 @@ VersionBlock& DataVersion() {
     return block;
 }
 
-VersionWords ProgramVersionWords() { return ProgramVersion().Words(); }
-VersionWords DataVersionWords() { return DataVersion().Words(); }
+VersionWords ProgramVersionWords() {
+    return ProgramVersion().Words();
+}
+VersionWords DataVersionWords() {
+    return DataVersion().Words();
+}

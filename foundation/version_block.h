@@ -6,7 +6,7 @@
 #include "foundation/version_words.h"
 
 class VersionBlock : public DataBlock {
-public:
+  public:
     VersionBlock(uint32_t headerSize = 18, bool loadPayload = true);
 
     VersionWords Words() const;

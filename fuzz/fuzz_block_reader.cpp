@@ -15,7 +15,7 @@ namespace {
 
 // Reads every sub-block it is offered into a block of its own kind, a few levels deep.
 class NestedBlock : public DataBlock {
-public:
+  public:
     NestedBlock(uint32_t headerSize, int depth) : DataBlock(headerSize, true), depth_(depth) {}
     void ReadChunk(BlockReader& reader, const uint8_t*) override {
         if (depth_ >= 6) return;
@@ -23,7 +23,7 @@ public:
         reader >> child;
     }
 
-private:
+  private:
     int depth_;
 };
 

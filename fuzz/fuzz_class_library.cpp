@@ -12,16 +12,21 @@
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "foundation/fd_file.h"
+#include "fuzz/memory_file.h"
 #include "script/class_manager.h"
 #include "script/native_descriptor.h"
-#include "fuzz/memory_file.h"
 
 namespace {
 
-std::string U16(uint32_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
-std::string U32(uint32_t v) { return U16(v & 0xFFFF) + U16(v >> 16); }
+std::string U16(uint32_t v) {
+    return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+}
+std::string U32(uint32_t v) {
+    return U16(v & 0xFFFF) + U16(v >> 16);
+}
 std::string SE(const char* tag, const std::string& payload) {
-    return std::string("SE") + std::string(tag, 4) + U16(10) + U32(static_cast<uint32_t>(payload.size())) + payload;
+    return std::string("SE") + std::string(tag, 4) + U16(10) + U32(static_cast<uint32_t>(payload.size())) +
+           payload;
 }
 
 // An archive ("SM" directory, one group) holding the given entries.
@@ -34,7 +39,8 @@ std::string Archive(const std::vector<std::pair<std::string, std::string>>& entr
         data += bytes;
     }
     std::string subs = SE("FDN\0", names) + SE("FDO\0", offsets) + SE("FDS\0", sizes) + SE("FDB\0", data);
-    return "SM" + U16(10) + U32(static_cast<uint32_t>(10 + subs.size())) + std::string("FD\0\0", 4) + U16(4) + subs;
+    return "SM" + U16(10) + U32(static_cast<uint32_t>(10 + subs.size())) + std::string("FD\0\0", 4) + U16(4) +
+           subs;
 }
 
 void EmptyNative(ScriptObject*) {}

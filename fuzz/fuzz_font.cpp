@@ -10,9 +10,9 @@
 
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
+#include "fuzz/memory_file.h"
 #include "graphics/font.h"
 #include "graphics/text_layout.h"
-#include "fuzz/memory_file.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "foundation/block_reader.h"
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
-#include "script/message_manager.h"
 #include "fuzz/memory_file.h"
+#include "script/message_manager.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryFile file(data, size);

@@ -10,9 +10,9 @@
 
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
+#include "fuzz/memory_file.h"
 #include "graphics/direction_to_frame.h"
 #include "graphics/image.h"
-#include "fuzz/memory_file.h"
 
 namespace {
 

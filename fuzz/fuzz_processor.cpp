@@ -440,11 +440,12 @@ std::vector<std::string> Seeds() {
         header(0, 1) + words({A::CallWord(4, 3, false, A::Receiver::ObjectId, kStringId), push, 77,
                               A::CallWord(6, 3, false, A::Receiver::ObjectId, kStringId)}),
         // A heap block allocated, written and freed.
-        header(0, 2) + words({push, 64, OpWord(Op::Allocate), OpWord(Op::Dup), push, 5,
-                              OpWord(Op::Swap), OpWord(Op::StoreByte), OpWord(Op::Free)}),
+        header(0, 2) + words({push, 64, OpWord(Op::Allocate), OpWord(Op::Dup), push, 5, OpWord(Op::Swap),
+                              OpWord(Op::StoreByte), OpWord(Op::Free)}),
         // The object list's count, and a new object deleted.
-        header(0, 3) + words({A::CallWord(12, 5, false, A::Receiver::ObjectId, kListId), OpWord(Op::PushInline),
-                              0, OpWord(Op::ClassOf), OpWord(Op::NewObject), OpWord(Op::DeleteObject)}),
+        header(0, 3) +
+            words({A::CallWord(12, 5, false, A::Receiver::ObjectId, kListId), OpWord(Op::PushInline), 0,
+                   OpWord(Op::ClassOf), OpWord(Op::NewObject), OpWord(Op::DeleteObject)}),
         header(kMapWords, 0) + std::string(64, '\x11'),
     };
 }
@@ -484,7 +485,9 @@ void RemoveFolder() {
 // An object that a script creates and never deletes is the script's own leak, not the engine's,
 // and nearly every input makes one: leak checks would only slow the search (each scans the whole
 // host heap) and report what scripts may do.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+extern "C" const char* __asan_default_options() {
+    return "detect_leaks=0";
+}
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     // The first folder among the arguments is the corpus: seeded when it is empty.

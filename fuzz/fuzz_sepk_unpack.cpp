@@ -14,7 +14,7 @@ namespace {
 constexpr size_t kOutputLimit = 16u << 20;
 
 class SpanSource : public ByteSource {
-public:
+  public:
     SpanSource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     size_t ReadRaw(uint8_t* destination, size_t n) override {
         size_t take = std::min(n, size_ - position_);
@@ -23,18 +23,18 @@ public:
         return take;
     }
 
-private:
+  private:
     const uint8_t* data_;
     size_t size_;
     size_t position_ = 0;
 };
 
 class VectorSink : public ByteSink {
-public:
+  public:
     void WriteRaw(const uint8_t* bytes, size_t n) override { bytes_.insert(bytes_.end(), bytes, bytes + n); }
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
 };
 
@@ -42,7 +42,8 @@ void UnpackUntrusted(const uint8_t* data, size_t size) {
     size_t start = 0;
     SepkHeader header;
     try {
-        if (ParseSepkHeader(data, size, header, "fuzz.bin")) start = std::min<size_t>(header.CodeStreamStart(), size);
+        if (ParseSepkHeader(data, size, header, "fuzz.bin"))
+            start = std::min<size_t>(header.CodeStreamStart(), size);
     } catch (const DExep&) {
         return;
     }

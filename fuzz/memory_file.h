@@ -36,14 +36,14 @@ inline void EnterFuzzFolder() {
 }
 
 class MemoryFile {
-public:
-  MemoryFile(const uint8_t* data, size_t size) : fd_((EnterFuzzFolder(), memfd_create("fuzz", 0))) {
-      for (size_t done = 0; fd_ >= 0 && done < size;) {
-          ssize_t n = write(fd_, data + done, size - done);
-          if (n <= 0) break;
-          done += static_cast<size_t>(n);
-      }
-  }
+  public:
+    MemoryFile(const uint8_t* data, size_t size) : fd_((EnterFuzzFolder(), memfd_create("fuzz", 0))) {
+        for (size_t done = 0; fd_ >= 0 && done < size;) {
+            ssize_t n = write(fd_, data + done, size - done);
+            if (n <= 0) break;
+            done += static_cast<size_t>(n);
+        }
+    }
     explicit MemoryFile(const std::string& bytes)
         : MemoryFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) {}
     ~MemoryFile() {

@@ -171,7 +171,10 @@ inline Block LoadBlock(Load load, std::index_sequence<K...>) {
 template <int32_t Format, ptrdiff_t Down, size_t... R>
 inline void PutBlock(uint8_t* dst, ptrdiff_t rowStep, int32_t i, const Block& s, const Block& a,
                      std::index_sequence<R...>) {
-    (Put8<Format>(reinterpret_cast<Pixel16*>(dst + static_cast<ptrdiff_t>(Down == 1 ? R : 7 - R) * rowStep) + i, s[R], a[R]), ...);
+    (Put8<Format>(
+         reinterpret_cast<Pixel16*>(dst + static_cast<ptrdiff_t>(Down == 1 ? R : 7 - R) * rowStep) + i, s[R],
+         a[R]),
+     ...);
 }
 
 // Eight screen rows of a quarter-turned frame, where the rows lie along frame columns (one
@@ -235,8 +238,8 @@ template <int32_t Format>
 void WriteAlphaRect(uint8_t* dst, ptrdiff_t rowStep, const AlphaWalk& walk, int32_t width, int32_t height) {
     AlphaWalk w = walk;
     int32_t j = 0;
-    const bool turned = w.srcDown == w.maskDown && (w.srcDown == 1 || w.srcDown == -1) && w.srcAlong != 1 &&
-                        w.srcAlong != -1;
+    const bool turned =
+        w.srcDown == w.maskDown && (w.srcDown == 1 || w.srcDown == -1) && w.srcAlong != 1 && w.srcAlong != -1;
     if (turned) {
         for (; j + 8 <= height; j += 8) {
             if (w.srcDown == 1)
@@ -249,7 +252,8 @@ void WriteAlphaRect(uint8_t* dst, ptrdiff_t rowStep, const AlphaWalk& walk, int3
         }
     }
     for (; j < height; ++j) {
-        WriteAlphaSpan<Format>(reinterpret_cast<Pixel16*>(dst), w.src, w.srcAlong, w.mask, w.maskAlong, width);
+        WriteAlphaSpan<Format>(reinterpret_cast<Pixel16*>(dst), w.src, w.srcAlong, w.mask, w.maskAlong,
+                               width);
         dst += rowStep;
         w.src += w.srcDown;
         w.mask += w.maskDown;

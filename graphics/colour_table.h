@@ -5,7 +5,7 @@
 #include <cstdint>
 
 class ColourTable {
-public:
+  public:
     virtual ~ColourTable() = default;
     virtual uint32_t TableSize() const = 0;
     // Colour n, or 0 beyond the table.

@@ -4,9 +4,9 @@
 #include <memory>
 #include <set>
 
-#include "foundation/fd_file.h"
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 

@@ -3,10 +3,9 @@
 // current language; a list file can make one font name stand for another.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
-
-#include <cstdint>
 
 #include "foundation/named_cache.h"
 #include "graphics/font.h"

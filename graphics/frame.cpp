@@ -28,9 +28,7 @@ Frame::Frame() : DataBlock(kHeaderSize, true), handle_(HandleFamily::kFrame, kFr
 }
 
 Frame::Frame(const Frame& other)
-    : DataBlock(other),
-      handle_(HandleFamily::kFrame, kFrameKind, this),
-      takesMask_(other.takesMask_) {
+    : DataBlock(other), handle_(HandleFamily::kFrame, kFrameKind, this), takesMask_(other.takesMask_) {
     if (other.mask_) mask_ = std::make_unique<Frame>(*other.mask_);
 }
 

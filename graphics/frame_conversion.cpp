@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
-#include "graphics/frame.h"
 #include "foundation/palette_block.h"
+#include "graphics/frame.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "foundation/data_block.h"
+#include "foundation/palette_block.h"
 #include "foundation/segmented_array.h"
 #include "graphics/frame.h"
-#include "foundation/palette_block.h"
 #include "script/script_object.h"
 
 class Image : public ScriptObject, public DataBlock {

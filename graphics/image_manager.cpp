@@ -3,9 +3,9 @@
 #include <memory>
 #include <set>
 
-#include "foundation/fd_file.h"
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
 #include "foundation/palette_block.h"
 #include "graphics/direction_to_frame.h"
 #include "graphics/frame.h"
@@ -44,7 +44,8 @@ void NewNative(ScriptObject* receiver) {
         throw FatalExep(String("Unknown archive given to ImageManager"));
     if (archive == 0) file = nullptr;
     if (buckets == 0 || buckets > kMaxBuckets) throw FatalExep(String("Bad bucket count for ImageManager"));
-    auto manager = std::make_unique<ImageManager>(self.Settings(), self.GetProcessor(), buckets, file, nullptr);
+    auto manager =
+        std::make_unique<ImageManager>(self.Settings(), self.GetProcessor(), buckets, file, nullptr);
     manager->ReserveMethodTables(*manager);
     manager->RegisterMethods(*manager);
     runner.PushObject(self.Adopt(std::move(manager)));
@@ -182,7 +183,8 @@ PictureCache::PictureCache(ImageManager* owner, unsigned bucketCount, FD::File* 
     : NamedCache<Image>(bucketCount, false, archive, true), owner_(owner) {}
 
 Image* PictureCache::Load(BlockReader& reader, const String& name) {
-    Image* image = owner_ != nullptr ? owner_->LoadPicture(reader, name) : NamedCache<Image>::Load(reader, name);
+    Image* image =
+        owner_ != nullptr ? owner_->LoadPicture(reader, name) : NamedCache<Image>::Load(reader, name);
     // The cache hands the same picture out again: a script must not delete it.
     if (image != nullptr) image->KeepForEngine();
     return image;

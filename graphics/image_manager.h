@@ -4,10 +4,9 @@
 // sprite's sub-image for a direction and get recoloured copies through its natives.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
-
-#include <cstdint>
 
 #include "foundation/named_cache.h"
 #include "graphics/image.h"

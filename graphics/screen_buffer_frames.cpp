@@ -131,10 +131,10 @@ void ScreenBuffer::DrawFrameMasked(const Frame& frame, int32_t x, int32_t y, uin
     const uint8_t* alpha = mask.Payload();
     const Walk source = WalkOf(*p, static_cast<ptrdiff_t>(frame.Stride() / 2));
     const Walk opacity = WalkOf(*p, static_cast<ptrdiff_t>(mask.Stride()));
-    const AlphaWalk walk{pixels + source.first, source.along, source.down,
+    const AlphaWalk walk{pixels + source.first, source.along,  source.down,
                          alpha + opacity.first, opacity.along, opacity.down};
-    AlphaRectWriterFor(PixelFormat())(surface_->PixelAddress(p->x0, p->y0), surface_->RowStep(), walk, p->width,
-                                      p->height);
+    AlphaRectWriterFor(PixelFormat())(surface_->PixelAddress(p->x0, p->y0), surface_->RowStep(), walk,
+                                      p->width, p->height);
 }
 
 void ScreenBuffer::DrawFrameBlended(const Frame* frame, int32_t x, int32_t y, uint32_t orientation,

@@ -20,9 +20,13 @@ ScreenSurface::ScreenSurface(ScreenSettingsBlock* settings, PaletteBlock* palett
     pitch_ = rowBytes + (rowAlignment_ - rowBytes % rowAlignment_) % rowAlignment_;
 }
 
-int32_t ScreenSurface::RowStep() const { return pitch_; }
+int32_t ScreenSurface::RowStep() const {
+    return pitch_;
+}
 
-uint8_t* ScreenSurface::RowAddress(int32_t y) const { return pixels_ + static_cast<intptr_t>(pitch_) * y; }
+uint8_t* ScreenSurface::RowAddress(int32_t y) const {
+    return pixels_ + static_cast<intptr_t>(pitch_) * y;
+}
 
 uint8_t* ScreenSurface::PixelAddress(int32_t x, int32_t y) const {
     return RowAddress(y) + static_cast<intptr_t>(bytesPerPixel_) * x;
@@ -50,7 +54,9 @@ void ScreenSurface::Fill(uint32_t colour) {
     }
 }
 
-bool ScreenSurface::Lock() { return true; }
+bool ScreenSurface::Lock() {
+    return true;
+}
 
 void ScreenSurface::Unlock() {}
 
@@ -61,4 +67,6 @@ MemorySurface::MemorySurface(ScreenSettingsBlock* settings, PaletteBlock* palett
     SetPixels(memory);
 }
 
-MemorySurface::~MemorySurface() { std::free(Pixels()); }
+MemorySurface::~MemorySurface() {
+    std::free(Pixels());
+}

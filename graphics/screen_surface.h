@@ -8,7 +8,7 @@ class PaletteBlock;
 class ScreenSettingsBlock;
 
 class ScreenSurface {
-public:
+  public:
     // Width, height and depth come from the settings; pitch is the row size rounded up to a
     // multiple of rowAlignment. Pixels stay null until a derived kind provides memory.
     ScreenSurface(ScreenSettingsBlock* settings, PaletteBlock* palette, int32_t rowAlignment);
@@ -38,10 +38,10 @@ public:
     // Bytes of frame memory: pitch x height.
     uint64_t FrameBytes() const { return uint64_t(uint32_t(pitch_)) * uint32_t(height_); }
 
-protected:
+  protected:
     void SetPixels(uint8_t* pixels) { pixels_ = pixels; }
 
-private:
+  private:
     int32_t width_;
     int32_t height_;
     int32_t pitch_;
@@ -55,7 +55,7 @@ private:
 
 // A top-down surface over memory it owns: for tests and for off-screen drawing.
 class MemorySurface : public ScreenSurface {
-public:
+  public:
     MemorySurface(ScreenSettingsBlock* settings, PaletteBlock* palette, int32_t rowAlignment);
     ~MemorySurface() override;
 };

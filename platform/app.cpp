@@ -109,7 +109,8 @@ int App::ShowMessageBox(const std::string& title, const std::string& text, uint3
     return answer;
 }
 
-void App::ShowErrorDialog(const std::string& caption, const std::string& message, const std::string& callStack) {
+void App::ShowErrorDialog(const std::string& caption, const std::string& message,
+                          const std::string& callStack) {
     RunOnMain([&] { ErrorDialogOnMain(caption, message, callStack); });
 }
 

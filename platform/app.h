@@ -32,7 +32,7 @@ constexpr int IdYes = 6;
 constexpr int IdNo = 7;
 
 class App {
-public:
+  public:
     using Task = std::function<void()>;
     // alt: Alt was held, so the key came as a system key.
     using KeyDownHandler = std::function<void(int32_t virtualKey, bool alt)>;
@@ -85,11 +85,12 @@ public:
     // The engine's error report: a modal box with the caption, the error's message and the script
     // call stack (lines ending in CR LF; may be empty), closed with OK. Shown on the main thread
     // whichever thread asks.
-    void ShowErrorDialog(const std::string& caption, const std::string& message, const std::string& callStack);
+    void ShowErrorDialog(const std::string& caption, const std::string& message,
+                         const std::string& callStack);
     // Hides or shows the system's mouse pointer over the window (the game draws its own).
     virtual void ShowCursor(bool visible);
 
-protected:
+  protected:
     // Main thread: handles pending window events; with wait, first sleeps until an event arrives
     // or Wake is called. The base has no events and sleeps on a condition.
     virtual void Pump(bool wait);
@@ -109,7 +110,7 @@ protected:
     // come with their keys, see ControlCharacter).
     void DeliverText(std::string_view utf8);
 
-private:
+  private:
     struct Call;
     void ServeCalls();
 

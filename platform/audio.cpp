@@ -15,14 +15,17 @@ bool HasAt(std::span<const uint8_t> data, size_t offset, const char* magic) {
 
 AudioFormat DetectAudioFormat(std::span<const uint8_t> data) {
     if (HasAt(data, 0, "RIFF") && HasAt(data, 8, "WAVE")) return AudioFormat::Wave;
-    if (HasAt(data, 0, "OggS") || HasAt(data, 0, "ID3") || HasAt(data, 0, "fLaC")) return AudioFormat::Compressed;
+    if (HasAt(data, 0, "OggS") || HasAt(data, 0, "ID3") || HasAt(data, 0, "fLaC"))
+        return AudioFormat::Compressed;
     if (ModuleDecoder::LooksLikeModule(data)) return AudioFormat::Module;
     // An MPEG audio frame without a tag: eleven sync bits. Tested last, being the weakest sign.
     if (data.size() >= 2 && data[0] == 0xFF && (data[1] & 0xE0) == 0xE0) return AudioFormat::Compressed;
     return AudioFormat::Unknown;
 }
 
-bool IsSampledSound(AudioFormat format) { return format == AudioFormat::Wave || format == AudioFormat::Compressed; }
+bool IsSampledSound(AudioFormat format) {
+    return format == AudioFormat::Wave || format == AudioFormat::Compressed;
+}
 
 LoadedAudio Audio::Load(std::span<const uint8_t> data) {
     if (AudioHandle h = LoadSample(data, kMaxSamplePlaybacks)) return {AudioKind::Sample, h};

@@ -26,7 +26,7 @@ struct LoadedAudio {
 };
 
 class Audio {
-public:
+  public:
     static constexpr int kMaxSamplePlaybacks = 5;
 
     virtual ~Audio() = default;

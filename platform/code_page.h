@@ -7,7 +7,7 @@
 #include <string_view>
 
 class CodePageConverter {
-public:
+  public:
     // Windows-1252 unless the language needs another code page. When the system has no converter
     // for the code page, only ASCII passes. Not for use by two threads at once.
     explicit CodePageConverter(const char* codePage = "WINDOWS-1252");
@@ -20,7 +20,7 @@ public:
     // The game's texts for the system (window title, message boxes).
     std::string ToUtf8(std::string_view text);
 
-private:
+  private:
     iconv_t fromUtf8_;
     iconv_t toUtf8_;
 };

@@ -31,7 +31,7 @@ struct CursorPosition {
 };
 
 class Input {
-public:
+  public:
     static constexpr int32_t kMaxJoysticks = 16;
 
     Input() = default;
@@ -59,7 +59,7 @@ public:
     bool JoystickCapabilities(int32_t index, JoystickCaps* caps) const;
     bool JoystickState(int32_t index, JoystickPosition* position) const;
 
-protected:
+  protected:
     void SetKey(int32_t virtualKey, bool down);
     void StoreCursor(int32_t x, int32_t y);
     // A joystick at an index below kMaxJoysticks; an index past the end adds empty slots.
@@ -67,7 +67,7 @@ protected:
     void StoreJoystickPosition(int32_t index, const JoystickPosition& position);
     void RemoveJoystick(int32_t index);
 
-private:
+  private:
     struct Joystick {
         JoystickCaps caps;
         JoystickPosition position;

@@ -11,7 +11,7 @@
 enum class PlatformKind { Headless, Sdl };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
     virtual App& GetApp() = 0;
     virtual Video& GetVideo() = 0;

@@ -12,7 +12,7 @@ using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
 class ThreadPeriodicTimer final : public PeriodicTimer {
-public:
+  public:
     explicit ThreadPeriodicTimer(Timer::Callback tick)
         : thread_([this, tick = std::move(tick)](std::stop_token stop) { Run(stop, tick); }) {}
     ~ThreadPeriodicTimer() override { Stop(); }
@@ -24,7 +24,7 @@ public:
     }
     bool Running() const override { return thread_.joinable(); }
 
-private:
+  private:
     void Run(const std::stop_token& stop, const Timer::Callback& tick) {
         // Deadlines advance from a fixed start, so the period does not drift with the callback's cost.
         auto next = steady_clock::now();

@@ -7,13 +7,13 @@
 #include "platform/timer.h"
 
 class SystemTimer final : public Timer {
-public:
+  public:
     SystemTimer();
 
     std::unique_ptr<PeriodicTimer> StartPeriodic(Callback tick) override;
     uint32_t Milliseconds() const override;
     void Sleep(uint32_t ms) override;
 
-private:
+  private:
     std::chrono::steady_clock::time_point origin_;
 };

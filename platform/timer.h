@@ -9,14 +9,14 @@
 // A running periodic tick. Destroying it stops it; after Stop returns the callback is not running
 // and will not run again. Stop must not be called from inside the callback.
 class PeriodicTimer {
-public:
+  public:
     virtual ~PeriodicTimer() = default;
     virtual void Stop() = 0;  // safe to call twice
     virtual bool Running() const = 0;
 };
 
 class Timer {
-public:
+  public:
     using Callback = std::function<void()>;
 
     virtual ~Timer() = default;

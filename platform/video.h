@@ -64,7 +64,7 @@ struct WindowPlacement {
 extern const char* const kVideoModeError;  // "Unable to set video mode"
 
 class Video {
-public:
+  public:
     static constexpr int32_t kMaxSide = 8192;
 
     Video() = default;
@@ -108,7 +108,7 @@ public:
     // Frames shown through Present and Blit since construction.
     uint64_t FramesShown() const { return framesShown_; }
 
-protected:
+  protected:
     // What the backend does at open and close. The base does nothing.
     virtual bool OpenOutput(const VideoMode& mode, std::string* error);
     virtual void CloseOutput();
@@ -119,7 +119,7 @@ protected:
 
     DesktopMode desktop_;
 
-private:
+  private:
     bool open_ = false;
     bool locked_ = false;
     VideoMode mode_;

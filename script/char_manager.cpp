@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "foundation/fd_file.h"
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
 #include "foundation/log_writer.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"

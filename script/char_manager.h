@@ -4,14 +4,13 @@
 // space: an integer, or the script address of a text's characters.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
-#include <cstdint>
-
-#include "foundation/script_memory.h"
 #include "foundation/engine_string.h"
 #include "foundation/hash_table.h"
 #include "foundation/list.h"
+#include "foundation/script_memory.h"
 #include "foundation/segmented_array.h"
 #include "script/native_descriptor.h"
 #include "script/script_fields.h"

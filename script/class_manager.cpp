@@ -4,9 +4,9 @@
 #include <memory>
 #include <set>
 
-#include "foundation/fd_file.h"
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 
@@ -64,9 +64,13 @@ const String& ManagerName() {
 ClassList::ClassList(ClassManager& manager, unsigned bucketCount, FD::File* archive)
     : NamedCache<ZEMAClass>(bucketCount, true, archive, true), manager_(manager) {}
 
-String ClassList::EntryName(const String& name) const { return AddDefaultExtension(name, "glc"); }
+String ClassList::EntryName(const String& name) const {
+    return AddDefaultExtension(name, "glc");
+}
 
-ZEMAClass* ClassList::Load(BlockReader& reader, const String& name) { return manager_.LoadClass(reader, name); }
+ZEMAClass* ClassList::Load(BlockReader& reader, const String& name) {
+    return manager_.LoadClass(reader, name);
+}
 
 // --- ClassManager ---
 
@@ -95,9 +99,13 @@ void ClassManager::RegisterMethods(ZEMAClass& target) {
     target.SetMethod(CreateManagerHandler, kCreateObjectMethod);
 }
 
-void ClassManager::ReserveMethodTables(ZEMAClass& target) { target.ReserveMethods(6, 2); }
+void ClassManager::ReserveMethodTables(ZEMAClass& target) {
+    target.ReserveMethods(6, 2);
+}
 
-const String& ClassManager::ClassName() const { return ManagerName(); }
+const String& ClassManager::ClassName() const {
+    return ManagerName();
+}
 
 ZEMAClass* ClassManager::Register(ZEMAClass* descriptor, bool useLibrary) {
     if (!useLibrary) return AddClass(descriptor, String());
@@ -150,7 +158,9 @@ ZEMAClass* ClassManager::FindClass(const String& name) {
     return entry->value;
 }
 
-ZEMAClass* ClassManager::Get(const String& name) { return classes_.Get(name); }
+ZEMAClass* ClassManager::Get(const String& name) {
+    return classes_.Get(name);
+}
 
 ZEMAClass* ClassManager::DetachClass(const String& name) {
     HashEntry<ZEMAClass>* entry = classes_.FindEntry(name);
@@ -159,7 +169,9 @@ ZEMAClass* ClassManager::DetachClass(const String& name) {
     return entry->value;
 }
 
-void ClassManager::LoadSubstitutions(const String& entryName) { classes_.LoadSubstitutions(entryName); }
+void ClassManager::LoadSubstitutions(const String& entryName) {
+    classes_.LoadSubstitutions(entryName);
+}
 
 ZEMAClass* ClassManager::LoadClass(BlockReader& reader, const String& name) {
     const bool outermost = loadDepth_ == 0;
@@ -227,7 +239,8 @@ void ClassManager::CompleteLoad() {
     std::vector<ZEMAClass*> chain;
     for (ZEMAClass* cls : done) {
         chain.clear();
-        for (ZEMAClass* c = cls; c != nullptr && pending.count(c) != 0; c = c->BaseClass()) chain.push_back(c);
+        for (ZEMAClass* c = cls; c != nullptr && pending.count(c) != 0; c = c->BaseClass())
+            chain.push_back(c);
         for (auto c = chain.rbegin(); c != chain.rend(); ++c) {
             (*c)->TakeNativeClassOfBase();
             (*c)->InheritVirtualMethods();

@@ -13,17 +13,17 @@ class ClassManager;
 
 // The class cache: keyed by class name, libraries named by the class name with "glc" added.
 class ClassList : public NamedCache<ZEMAClass> {
-public:
+  public:
     ClassList(ClassManager& manager, unsigned bucketCount, FD::File* archive);
     String EntryName(const String& name) const override;
     ZEMAClass* Load(BlockReader& reader, const String& name) override;
 
-private:
+  private:
     ClassManager& manager_;
 };
 
 class ClassManager : public ZEMAClass {
-public:
+  public:
     // Registers a plain ZEMAClass descriptor and itself.
     ClassManager(MethodRunner* processor, unsigned bucketCount, FD::File* archive);
     ~ClassManager() override;
@@ -57,7 +57,7 @@ public:
 
     static constexpr uint32_t kMaxLoadDepth = 1000;
 
-private:
+  private:
     void RollBackLoad();
     void CompleteLoad();
 

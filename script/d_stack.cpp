@@ -1,4 +1,8 @@
 #include "script/d_stack.h"
 
-void ThrowDStackOverflow() { throw FatalExep(String("DStack overflow")); }
-void ThrowDStackUnderflow() { throw FatalExep(String("DStack underflow")); }
+void ThrowDStackOverflow() {
+    throw FatalExep(String("DStack overflow"));
+}
+void ThrowDStackUnderflow() {
+    throw FatalExep(String("DStack underflow"));
+}

@@ -14,7 +14,7 @@
 
 template <class T = uint32_t>
 class DStack {
-public:
+  public:
     // Slot 0 is never written, so a stack of capacity N holds N - 1 values.
     explicit DStack(int32_t capacity)
         : capacity_(capacity < 1 ? 1 : capacity),
@@ -69,7 +69,7 @@ public:
     uint32_t TopAddress() const { return ToScript(base_ + depth_); }
     uint32_t BaseAddress() const { return ToScript(base_); }
 
-private:
+  private:
     int32_t capacity_;
     uint32_t* base_;
     uint32_t depth_ = 0;

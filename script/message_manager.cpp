@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "foundation/fd_file.h"
 #include "foundation/block_reader.h"
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
 #include "foundation/log_writer.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
@@ -138,8 +138,8 @@ void MessageManager::Create(ScriptObject* receiver) {
     if (archive != 0 && FD::File::FromAddress(archive) != self.Archive()) {
         throw FatalExep(String("Unknown archive given to MessageManager"));
     }
-    PushNewObject(runner, std::make_unique<MessageManager>(self.GetProcessor(), FD::File::FromAddress(archive),
-                                                           self.Language()));
+    PushNewObject(runner, std::make_unique<MessageManager>(self.GetProcessor(),
+                                                           FD::File::FromAddress(archive), self.Language()));
 }
 
 void MessageManager::GetMessageNative(ScriptObject* receiver) {

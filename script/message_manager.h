@@ -3,13 +3,12 @@
 // names it and kept until the manager goes; returned texts stay valid as long.
 #pragma once
 
+#include <cstdint>
 #include <unordered_map>
 
-#include <cstdint>
-
-#include "foundation/script_memory.h"
 #include "foundation/engine_string.h"
 #include "foundation/hash_table.h"
+#include "foundation/script_memory.h"
 #include "foundation/segmented_array.h"
 #include "script/native_descriptor.h"
 

@@ -11,7 +11,7 @@ class ScriptObject;
 class ZEMAClass;
 
 class MethodRunner {
-public:
+  public:
     virtual ~MethodRunner() = default;
 
     // Method number of the given class on the object, script code or native.

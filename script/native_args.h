@@ -14,7 +14,7 @@ class ScriptObject;
 class ZEMAClass;
 
 class NativeArgs {
-public:
+  public:
     explicit NativeArgs(MethodRunner& runner);
     // The arguments of a native called on receiver (FatalExep when its class has no processor).
     explicit NativeArgs(ScriptObject* receiver);
@@ -37,6 +37,6 @@ public:
     // Where results go.
     DStack<uint32_t>& Stack() { return stack_; }
 
-private:
+  private:
     DStack<uint32_t>& stack_;
 };

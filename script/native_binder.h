@@ -9,10 +9,10 @@ class ZEMAClass;
 
 // The fixed facts of one native class.
 struct NativeClassRow {
-    const char* name;             // registered name: ClassName and the key in the ClassManager
-    const char* kindName;         // name IsKindOf accepts for the class itself; null for none
-    const NativeClassRow* base;   // null only for the root, ZEMAClass
-    uint16_t methods;             // table sizes that ReserveMethodTables asks for
+    const char* name;            // registered name: ClassName and the key in the ClassManager
+    const char* kindName;        // name IsKindOf accepts for the class itself; null for none
+    const NativeClassRow* base;  // null only for the root, ZEMAClass
+    uint16_t methods;            // table sizes that ReserveMethodTables asks for
     uint16_t virtualMethods;
 };
 

@@ -12,7 +12,9 @@ bool NativeDescriptor::IsKindOf(const char* name) const {
     return std::strcmp(name, "ZEMAClass") == 0;
 }
 
-void NativeDescriptor::RegisterMethods(ZEMAClass& target) { BindNativeRow(row_, target); }
+void NativeDescriptor::RegisterMethods(ZEMAClass& target) {
+    BindNativeRow(row_, target);
+}
 
 void NativeDescriptor::ReserveMethodTables(ZEMAClass& target) {
     target.ReserveMethods(row_.methods, row_.virtualMethods);

@@ -6,7 +6,7 @@
 #include "script/zema_class.h"
 
 class NativeDescriptor : public ZEMAClass {
-public:
+  public:
     NativeDescriptor(MethodRunner* processor, const NativeClassRow& row);
 
     // The kind names of the row chain, most derived first, up to "ZEMAClass".
@@ -16,7 +16,7 @@ public:
     const String& ClassName() const override { return name_; }
     const NativeClassRow& Row() const { return row_; }
 
-private:
+  private:
     const NativeClassRow& row_;
     String name_;
 };

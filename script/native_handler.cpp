@@ -48,4 +48,6 @@ NativeHandler NativeHandlerAt(uint32_t index) {
     return t.handlers[index].load(std::memory_order_relaxed);
 }
 
-uint32_t NativeHandlerCount() { return Table().count.load(std::memory_order_acquire); }
+uint32_t NativeHandlerCount() {
+    return Table().count.load(std::memory_order_acquire);
+}

@@ -32,9 +32,13 @@ ObjectManager& ManagerOf(ScriptObject* receiver) {
     return *manager;
 }
 
-uint32_t AddressOf(const ScriptObject* object) { return object != nullptr ? object->Address() : 0; }
+uint32_t AddressOf(const ScriptObject* object) {
+    return object != nullptr ? object->Address() : 0;
+}
 
-void Push(ScriptObject* receiver, const ScriptObject* item) { RunnerOf(receiver).DataStack().Push(AddressOf(item)); }
+void Push(ScriptObject* receiver, const ScriptObject* item) {
+    RunnerOf(receiver).DataStack().Push(AddressOf(item));
+}
 
 // Method 0: pops a class (not used); pushes a new secondary manager.
 void CreateHandler(ScriptObject* receiver) {
@@ -48,34 +52,50 @@ void AddHandler(ScriptObject* receiver) {
     manager.AppendObject(NativeArgs(receiver).ObjectOrNull(0, "object"));
 }
 
-void FirstHandler(ScriptObject* receiver) { Push(receiver, ManagerOf(receiver).ObjectList().First()); }
+void FirstHandler(ScriptObject* receiver) {
+    Push(receiver, ManagerOf(receiver).ObjectList().First());
+}
 
 void SeekHandler(ScriptObject* receiver) {
     ObjectManager& manager = ManagerOf(receiver);
     manager.Seek(NativeArgs(receiver).Word());
 }
 
-void NextHandler(ScriptObject* receiver) { Push(receiver, ManagerOf(receiver).ObjectList().Next()); }
+void NextHandler(ScriptObject* receiver) {
+    Push(receiver, ManagerOf(receiver).ObjectList().Next());
+}
 
-void PreviousHandler(ScriptObject* receiver) { Push(receiver, ManagerOf(receiver).ObjectList().Prev()); }
+void PreviousHandler(ScriptObject* receiver) {
+    Push(receiver, ManagerOf(receiver).ObjectList().Prev());
+}
 
-void CurrentHandler(ScriptObject* receiver) { Push(receiver, ManagerOf(receiver).ObjectList().Current()); }
+void CurrentHandler(ScriptObject* receiver) {
+    Push(receiver, ManagerOf(receiver).ObjectList().Current());
+}
 
 void IndexHandler(ScriptObject* receiver) {
     RunnerOf(receiver).DataStack().Push(ManagerOf(receiver).ObjectList().Index());
 }
 
-void RemoveHandler(ScriptObject* receiver) { ManagerOf(receiver).RemoveCurrent(false); }
+void RemoveHandler(ScriptObject* receiver) {
+    ManagerOf(receiver).RemoveCurrent(false);
+}
 
 void CountHandler(ScriptObject* receiver) {
     RunnerOf(receiver).DataStack().Push(ManagerOf(receiver).ObjectList().Count());
 }
 
-void ClearHandler(ScriptObject* receiver) { ManagerOf(receiver).ClearList(); }
+void ClearHandler(ScriptObject* receiver) {
+    ManagerOf(receiver).ClearList();
+}
 
-void LastHandler(ScriptObject* receiver) { Push(receiver, ManagerOf(receiver).ObjectList().Last()); }
+void LastHandler(ScriptObject* receiver) {
+    Push(receiver, ManagerOf(receiver).ObjectList().Last());
+}
 
-void DetachHandler(ScriptObject* receiver) { ManagerOf(receiver).RemoveCurrent(true); }
+void DetachHandler(ScriptObject* receiver) {
+    ManagerOf(receiver).RemoveCurrent(true);
+}
 
 const String& ManagerName() {
     static const String* name = new String("ObjectManager");
@@ -120,11 +140,17 @@ bool ObjectManager::IsKindOf(const char* name) const {
     return std::strcmp(name, "ObjectManager") == 0 || std::strcmp(name, "ZEMAClass") == 0;
 }
 
-void ObjectManager::RegisterMethods(ZEMAClass& target) { BindObjectManagerMethods(target); }
+void ObjectManager::RegisterMethods(ZEMAClass& target) {
+    BindObjectManagerMethods(target);
+}
 
-void ObjectManager::ReserveMethodTables(ZEMAClass& target) { target.ReserveMethods(16, 2); }
+void ObjectManager::ReserveMethodTables(ZEMAClass& target) {
+    target.ReserveMethods(16, 2);
+}
 
-const String& ObjectManager::ClassName() const { return ManagerName(); }
+const String& ObjectManager::ClassName() const {
+    return ManagerName();
+}
 
 void ObjectManager::BindObjectManagerMethods(ZEMAClass& target) {
     target.SetMethod(AddHandler, 4);
@@ -170,7 +196,8 @@ bool ObjectManager::BelongsToEngine(const ScriptObject* object) const {
     if (object->KeptByEngine()) return true;
     auto* processor = dynamic_cast<Processor*>(GetProcessor());
     if (processor == nullptr) return false;
-    if (object == processor || object == &processor->Objects() || object == &processor->Classes()) return true;
+    if (object == processor || object == &processor->Objects() || object == &processor->Classes())
+        return true;
     if (object->Class() != object) return false;
     HashEntry<ZEMAClass>* entry =
         processor->Classes().Classes().FindEntry(static_cast<const ZEMAClass*>(object)->ClassName());
@@ -267,7 +294,8 @@ void ObjectManager::ReleaseMainObjects() {
         ScriptObject* object = table_.Get(id);
         if (object == nullptr) continue;
         try {
-            if (object->Class() != nullptr && object->Class()->InheritsFrom("ObjectManager") && !registered(object)) {
+            if (object->Class() != nullptr && object->Class()->InheritsFrom("ObjectManager") &&
+                !registered(object)) {
                 Store(id, nullptr);
                 if (object->ManagerHolds() > 0) ForgetEverywhere(object);
                 DestroyQuietly(object);

@@ -12,7 +12,7 @@
 #include "script/zema_class.h"
 
 class ObjectManager : public ZEMAClass {
-public:
+  public:
     // IDs from here on are refused: the table never grows to them.
     static constexpr uint32_t kMaxObjectId = kSegmentedArrayMaxElements;
 
@@ -59,7 +59,7 @@ public:
     // The ObjectManager bindings, for the flight's subclass.
     static void BindObjectManagerMethods(ZEMAClass& target);
 
-private:
+  private:
     // The main manager's first steps of destruction: sub-managers go first, registered class
     // descriptors are left to the ClassManager, and neither this manager nor the ClassManager is
     // deleted here.

@@ -40,7 +40,9 @@ static_assert(AllSlotsFilled());
 
 }  // namespace
 
-const OperationInfo& Operation(uint32_t slot) { return kOperations[slot]; }
+const OperationInfo& Operation(uint32_t slot) {
+    return kOperations[slot];
+}
 
 void ThrowUndefinedOperation(uint32_t slot) {
     ThrowFatal("Method number %d not defined in processor", static_cast<int>(slot));

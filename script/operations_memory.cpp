@@ -22,7 +22,9 @@ uint8_t* WritableRange(uint32_t address, uint64_t size) {
     return bytes;
 }
 
-uint8_t Folded(uint8_t c) { return c >= 'A' && c <= 'Z' ? static_cast<uint8_t>(c + ('a' - 'A')) : c; }
+uint8_t Folded(uint8_t c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<uint8_t>(c + ('a' - 'A')) : c;
+}
 
 template <bool kFold>
 void Compare(Processor& processor) {
@@ -100,9 +102,13 @@ void ProcessorOps::FillBytes(Processor& processor) {
     std::memset(WritableRange(address, n), static_cast<uint8_t>(value), n);
 }
 
-void ProcessorOps::CompareBytes(Processor& processor) { Compare<false>(processor); }
+void ProcessorOps::CompareBytes(Processor& processor) {
+    Compare<false>(processor);
+}
 
-void ProcessorOps::CompareBytesNoCase(Processor& processor) { Compare<true>(processor); }
+void ProcessorOps::CompareBytesNoCase(Processor& processor) {
+    Compare<true>(processor);
+}
 
 // p a b: the unsigned 64-bit value at p becomes value * 5 + (a XOR b).
 void ProcessorOps::HashStep(Processor& processor) {
@@ -122,4 +128,6 @@ void ProcessorOps::Allocate(Processor& processor) {
     data.Push(processor.AllocateBlock(size));
 }
 
-void ProcessorOps::Free(Processor& processor) { processor.FreeBlock(processor.DataStack().Pop()); }
+void ProcessorOps::Free(Processor& processor) {
+    processor.FreeBlock(processor.DataStack().Pop());
+}

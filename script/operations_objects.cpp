@@ -17,7 +17,9 @@ ScriptObject* ObjectWithId(Processor& processor, uint32_t id) {
     ThrowFatal("No object with ID %u", id);
 }
 
-uint32_t FieldAddress(ScriptObject* object, uint32_t number) { return ToScript(&object->Field(number)); }
+uint32_t FieldAddress(ScriptObject* object, uint32_t number) {
+    return ToScript(&object->Field(number));
+}
 
 // Objects the engine itself holds and deletes: the processor, its managers and registered classes.
 }  // namespace
@@ -47,7 +49,9 @@ void ProcessorOps::AllocateLocals(Processor& processor) {
     processor.LocalsStack().Reserve(static_cast<int32_t>(processor.DataStack().Pop()));
 }
 
-void ProcessorOps::FreeLocals(Processor& processor) { processor.LocalsStack().Drop(processor.DataStack().Pop()); }
+void ProcessorOps::FreeLocals(Processor& processor) {
+    processor.LocalsStack().Drop(processor.DataStack().Pop());
+}
 
 void ProcessorOps::FieldAddress(Processor& processor) {
     DStack<uint32_t>& data = processor.DataStack();

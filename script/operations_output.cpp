@@ -14,7 +14,9 @@ constexpr const char* kDebugFile = "Debug.txt";
 // The listing of the stack operations is built in a buffer of this many characters.
 constexpr size_t kListingBuffer = 1024;
 
-String Decimal(uint32_t value) { return String(static_cast<int>(value)); }
+String Decimal(uint32_t value) {
+    return String(static_cast<int>(value));
+}
 
 // Every DataStack value from the bottom up, each followed by "; ". A listing that does not fit
 // the buffer is cut after the last whole value that does.
@@ -43,7 +45,9 @@ void ProcessorOps::PrintString(Processor& processor) {
     processor.ShowMessage("PrintString", TextFromScript(processor.DataStack().Pop()));
 }
 
-void ProcessorOps::PrintStack(Processor& processor) { processor.ShowMessage("PrintStack", StackListing(processor)); }
+void ProcessorOps::PrintStack(Processor& processor) {
+    processor.ShowMessage("PrintStack", StackListing(processor));
+}
 
 void ProcessorOps::DebugPrint(Processor& processor) {
     WriteLog(kDebugFile, Decimal(processor.DataStack().Pop()).Text());
@@ -53,4 +57,6 @@ void ProcessorOps::DebugPrintString(Processor& processor) {
     WriteLog(kDebugFile, TextFromScript(processor.DataStack().Pop()).Text());
 }
 
-void ProcessorOps::DebugPrintStack(Processor& processor) { WriteLog(kDebugFile, StackListing(processor).Text()); }
+void ProcessorOps::DebugPrintStack(Processor& processor) {
+    WriteLog(kDebugFile, StackListing(processor).Text());
+}

@@ -26,7 +26,7 @@ int32_t Difference(int32_t recorded, uint32_t current) {
 
 // Bounds the host frames that native -> script -> native calls and indirect execution pile up.
 class Processor::Nesting {
-public:
+  public:
     explicit Nesting(Processor& processor) : processor_(processor) {
         if (processor_.nesting_ >= kMaxNesting) throw FatalExep(String("Script calls nested too deeply"));
         ++processor_.nesting_;
@@ -35,12 +35,12 @@ public:
     Nesting(const Nesting&) = delete;
     Nesting& operator=(const Nesting&) = delete;
 
-private:
+  private:
     Processor& processor_;
 };
 
-Processor::Processor(FD::File* archive, int32_t localsCapacity, int32_t returnCapacity, int32_t objectCapacity,
-                     int32_t dataCapacity)
+Processor::Processor(FD::File* archive, int32_t localsCapacity, int32_t returnCapacity,
+                     int32_t objectCapacity, int32_t dataCapacity)
     : ZEMAClass(this),
       locals_(localsCapacity),
       return_(returnCapacity),
@@ -78,9 +78,13 @@ void Processor::ReleaseManagers() {
 
 // --- running ---
 
-bool Processor::Step() { return Interpret<false, true>(kNoFrame); }
+bool Processor::Step() {
+    return Interpret<false, true>(kNoFrame);
+}
 
-bool Processor::StepTraced() { return Interpret<true, true>(kNoFrame); }
+bool Processor::StepTraced() {
+    return Interpret<true, true>(kNoFrame);
+}
 
 void Processor::Run(ScriptObject* object, uint32_t code) {
     Nesting nesting(*this);
@@ -139,9 +143,13 @@ void Processor::PushObject(uint32_t address) {
     objects_.Push(address);
 }
 
-ScriptObject* Processor::CurrentObject() { return ScriptObject::FromAddress(objects_.Peek(0), 0, "current object"); }
+ScriptObject* Processor::CurrentObject() {
+    return ScriptObject::FromAddress(objects_.Peek(0), 0, "current object");
+}
 
-ZEMAClass* Processor::CurrentClass() { return ZEMAClass::FromAddress(classes_.Peek(0), "running class"); }
+ZEMAClass* Processor::CurrentClass() {
+    return ZEMAClass::FromAddress(classes_.Peek(0), "running class");
+}
 
 ScriptObject* Processor::Receiver(uint32_t word) {
     const InstructionWord w{word};
@@ -180,7 +188,8 @@ void Processor::Call(uint32_t word, uint32_t wordAddress, bool traced) {
         target = CurrentClass()->UsedClass(w.ClassNumber());
         body = target->GetMethod(method);
     } else {
-        ZEMAClass* named = w.ClassNumber() != 0 ? CurrentClass()->UsedClass(w.ClassNumber()) : receiver->Class();
+        ZEMAClass* named =
+            w.ClassNumber() != 0 ? CurrentClass()->UsedClass(w.ClassNumber()) : receiver->Class();
         if (named == nullptr) {
             ThrowFatal("Virtual method %d called on an object without a class", static_cast<int>(method));
         }
@@ -197,7 +206,8 @@ void Processor::Call(uint32_t word, uint32_t wordAddress, bool traced) {
     return_.Push(pc_);
     if (traced) {
         trace_.Push(wordAddress);
-        trace_.Push(w.Virtual() ? target->VirtualMethodDebugRecord(method) : target->MethodDebugRecord(method));
+        trace_.Push(w.Virtual() ? target->VirtualMethodDebugRecord(method)
+                                : target->MethodDebugRecord(method));
     }
     pc_ = body + 4;
 }
@@ -232,7 +242,8 @@ void Processor::ExecuteWordAt(uint32_t address, uint32_t resume) {
     if (w.IsReturn()) throw FatalExep(String("A return word cannot be executed indirectly"));
     if (w.IsOperation()) {
         const uint32_t slot = w.Operation();
-        if (slot >= kOperationCount || Operation(slot).place == OperationPlace::Empty) ThrowUndefinedOperation(slot);
+        if (slot >= kOperationCount || Operation(slot).place == OperationPlace::Empty)
+            ThrowUndefinedOperation(slot);
         if (Operation(slot).inlineWords != InlineWords::None) {
             ThrowFatal("Operation %s cannot be executed indirectly", Operation(slot).name);
         }
@@ -283,7 +294,9 @@ ScriptObject* Processor::NewObject(ZEMAClass* cls) {
     return object != 0 ? ScriptObject::FromAddress(object, 0, "new object") : nullptr;
 }
 
-ScriptObject* Processor::NewObjectByName(const String& name) { return NewObject(ClassByName(name)); }
+ScriptObject* Processor::NewObjectByName(const String& name) {
+    return NewObject(ClassByName(name));
+}
 
 ZEMAClass* Processor::ClassByName(const String& name) {
     ZEMAClass* cls = classManager_->Get(name);

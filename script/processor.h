@@ -43,7 +43,7 @@ using MessageBoxHook = std::function<void(const String& caption, const String& t
 using StopHook = std::function<void()>;
 
 class Processor : public ZEMAClass, public MethodRunner {
-public:
+  public:
     static constexpr int32_t kDefaultCapacity = 16000;
     // Host frames per native -> script -> native round trip are bounded by this many nested runs.
     static constexpr uint32_t kMaxNesting = 200;
@@ -125,7 +125,7 @@ public:
     void PollStop();
     void ShowMessage(const String& caption, const String& text);
 
-private:
+  private:
     // Marks a special stop depth: run one word only.
     static constexpr uint32_t kNoFrame = 0xFFFFFFFFu;
 

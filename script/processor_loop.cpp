@@ -39,7 +39,9 @@ constexpr uint32_t kHigh = static_cast<uint32_t>(kScriptRegionSize);
     std::abort();  // not reached: the range was found bad before the call
 }
 
-[[noreturn]] VONDREL_COLD void ThrowScriptError(const char* message) { throw FatalExep(String(message)); }
+[[noreturn]] VONDREL_COLD void ThrowScriptError(const char* message) {
+    throw FatalExep(String(message));
+}
 
 // The loop's registers. PC is a script address; it is checked whenever it is set other than by
 // stepping to the next word, so at every fetch it lies at or below the end of the address space.
@@ -157,7 +159,8 @@ struct Registers {
 
     // Script memory, range-checked.
     VONDREL_INLINE uint8_t* Bytes(uint32_t address, uint32_t size) {
-        if (address - kLow > kHigh - kLow - size || (kScriptPoisoning && ScriptRangePoisoned(address, size))) {
+        if (address - kLow > kHigh - kLow - size ||
+            (kScriptPoisoning && ScriptRangePoisoned(address, size))) {
             Save();
             ThrowBadAddress(address, size);
         }
@@ -179,9 +182,12 @@ struct Registers {
     }
 };
 
-VONDREL_INLINE int32_t Signed(uint32_t v) { return static_cast<int32_t>(v); }
-VONDREL_INLINE uint32_t Truth(bool b) { return b ? 1u : 0u; }
-
+VONDREL_INLINE int32_t Signed(uint32_t v) {
+    return static_cast<int32_t>(v);
+}
+VONDREL_INLINE uint32_t Truth(bool b) {
+    return b ? 1u : 0u;
+}
 
 // A local variable's slot: "k LocalAddress" gives its script address.
 VONDREL_INLINE uint32_t* LocalSlot(Registers& r, uint32_t k) {
@@ -707,19 +713,17 @@ bool Processor::Interpret(uint32_t stopDepth) {
 #define VONDREL_CASE(slot, operation, handler, words, place) \
     case slot:                                               \
         goto op_##operation;
-#define VONDREL_DISPATCH()                                        \
-    switch (slot) {                                               \
-        VONDREL_PROCESSOR_OPERATIONS(VONDREL_CASE) default : break; \
-    }
+#define VONDREL_DISPATCH() \
+    switch (slot) { VONDREL_PROCESSOR_OPERATIONS(VONDREL_CASE) default : break; }
 #endif
 
-#define VONDREL_NEXT()            \
-    do {                          \
-        if (kSingle || r.back) {  \
-            r.Save();             \
-            return false;         \
-        }                         \
-        goto fetch;               \
+#define VONDREL_NEXT()           \
+    do {                         \
+        if (kSingle || r.back) { \
+            r.Save();            \
+            return false;        \
+        }                        \
+        goto fetch;              \
     } while (0)
 
 #define VONDREL_RUN_Loop(name) LoopOps::name(r)
@@ -731,9 +735,9 @@ bool Processor::Interpret(uint32_t stopDepth) {
     r.Save();                   \
     ThrowUndefinedOperation(slot)
 #define VONDREL_HANDLER(number, operation, handler, words, place) \
-    op_##operation : {                                          \
-        VONDREL_RUN_##place(handler);                           \
-    }                                                           \
+    op_##operation : {                                            \
+        VONDREL_RUN_##place(handler);                             \
+    }                                                             \
     VONDREL_NEXT();
 
     r.CheckPc();

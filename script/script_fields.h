@@ -11,7 +11,7 @@
 #include "foundation/script_memory.h"
 
 class ScriptFields {
-public:
+  public:
     // count zero-filled fields (none for 0).
     explicit ScriptFields(uint32_t count = 0);
     ScriptFields(const ScriptFields& other);
@@ -25,7 +25,7 @@ public:
     // Script address of field index; the index must be below Count().
     uint32_t Address(uint32_t index) const { return ToScript(words_.get() + index); }
 
-private:
+  private:
     ScriptBuffer<uint32_t> words_;
     uint32_t count_ = 0;
 };

@@ -14,10 +14,13 @@ ScriptObject::ScriptObject(ZEMAClass* cls)
       class_(cls),
       fields_(cls != nullptr ? cls->InstanceFieldCount() : 0) {}
 
-ScriptObject::ScriptObject(SelfClass, uint32_t kind) : handle_(HandleFamily::kScriptObject, kind, this), class_(nullptr) {}
+ScriptObject::ScriptObject(SelfClass, uint32_t kind)
+    : handle_(HandleFamily::kScriptObject, kind, this), class_(nullptr) {}
 
 ScriptObject::ScriptObject(const ScriptObject& other)
-    : handle_(HandleFamily::kScriptObject, kScriptObjectKind, this), class_(other.class_), fields_(other.fields_) {}
+    : handle_(HandleFamily::kScriptObject, kScriptObjectKind, this),
+      class_(other.class_),
+      fields_(other.fields_) {}
 
 ScriptObject& ScriptObject::operator=(const ScriptObject& other) {
     if (this != &other) {
@@ -51,7 +54,8 @@ ScriptObject* ScriptObject::FromAddress(uint32_t address, uint32_t kind, const c
 
 void ScriptObject::RunDestructorMethods() {
     ZEMAClass* cls = class_;
-    if (cls == nullptr || static_cast<const ScriptObject*>(cls) == this || cls->GetProcessor() == nullptr) return;
+    if (cls == nullptr || static_cast<const ScriptObject*>(cls) == this || cls->GetProcessor() == nullptr)
+        return;
     MethodRunner* runner = cls->GetProcessor();
     for (ZEMAClass* c = cls; c != nullptr; c = c->BaseClass()) {
         if (c->MethodSlot(kDestructorMethod) != 0) runner->CallMethod(this, c, kDestructorMethod);

@@ -19,7 +19,7 @@ constexpr uint32_t kScriptObjectKind = 1;
 constexpr uint32_t kClassDescriptorKind = 2;
 
 class ScriptObject {
-public:
+  public:
     // Field values are not initialised beyond the zero fill of the allocation.
     explicit ScriptObject(ZEMAClass* cls);
     ScriptObject(const ScriptObject& other);
@@ -60,14 +60,14 @@ public:
     // Set by DestroyObject for the rest of the object's life: its destructor methods are running.
     bool BeingDestroyed() const { return beingDestroyed_; }
 
-protected:
+  protected:
     // For descriptors, whose class is themselves: no fields, class set by the derived constructor.
     struct SelfClass {};
     ScriptObject(SelfClass, uint32_t kind);
     void SetSelfClass(ZEMAClass* self) { class_ = self; }
     void SetKind(uint32_t kind) { handle_.SetKind(kind); }
 
-private:
+  private:
     ScriptHandle handle_;
     ZEMAClass* class_;
     ScriptFields fields_;

@@ -6,7 +6,7 @@
 #include "script/script_object.h"
 
 class SSPLBlock : public ScriptObject, public DataBlock {
-public:
+  public:
     SSPLBlock();
     SSPLBlock(const SSPLBlock& other);
     ScriptObject* Clone() const override;

@@ -33,7 +33,6 @@ StringObject& Receiver(ScriptObject* receiver) {
     return *object;
 }
 
-
 }  // namespace
 
 // --- StringObject ---

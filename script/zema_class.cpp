@@ -14,7 +14,9 @@ constexpr uint32_t kClassHeaderSize = 20;
 constexpr uint32_t kTableHeaderSize = 12;
 constexpr uint32_t kCodeHeaderSize = 10;
 
-bool IsTag(const uint8_t* signature, const char (&tag)[5]) { return std::memcmp(signature, tag, 4) == 0; }
+bool IsTag(const uint8_t* signature, const char (&tag)[5]) {
+    return std::memcmp(signature, tag, 4) == 0;
+}
 
 uint32_t PayloadBytes(const DataBlock* block) {
     return block != nullptr && block->Payload() != nullptr ? block->PayloadSize() : 0;
@@ -63,7 +65,9 @@ MethodRunner& RunnerOf(ScriptObject* receiver) {
     return *cls->GetProcessor();
 }
 
-uint32_t ZEMAClass::Table::Count() const { return block != nullptr ? LoadU16(block->Header() + 10) : 0; }
+uint32_t ZEMAClass::Table::Count() const {
+    return block != nullptr ? LoadU16(block->Header() + 10) : 0;
+}
 
 uint32_t* ZEMAClass::Table::Slots() const {
     return block != nullptr ? reinterpret_cast<uint32_t*>(block->Payload()) : nullptr;
@@ -81,13 +85,21 @@ ZEMAClass::~ZEMAClass() {
     FreeDebugRecords();
 }
 
-bool ZEMAClass::IsKindOf(const char* name) const { return std::strcmp(name, "ZEMAClass") == 0; }
+bool ZEMAClass::IsKindOf(const char* name) const {
+    return std::strcmp(name, "ZEMAClass") == 0;
+}
 
-void ZEMAClass::RegisterMethods(ZEMAClass& target) { BindZEMAClassMethods(target); }
+void ZEMAClass::RegisterMethods(ZEMAClass& target) {
+    BindZEMAClassMethods(target);
+}
 
-void ZEMAClass::ReserveMethodTables(ZEMAClass& target) { target.ReserveMethods(4, 2); }
+void ZEMAClass::ReserveMethodTables(ZEMAClass& target) {
+    target.ReserveMethods(4, 2);
+}
 
-const String& ZEMAClass::ClassName() const { return hasName_ ? name_ : RootName(); }
+const String& ZEMAClass::ClassName() const {
+    return hasName_ ? name_ : RootName();
+}
 
 uint32_t ZEMAClass::ScriptClassName() {
     if (nameText_ == nullptr) nameText_ = CopyTextToScript(ClassName().View());
@@ -115,8 +127,12 @@ void ZEMAClass::SetName(const String& name) {
 
 // --- tables ---
 
-uint32_t ZEMAClass::MethodCount() const { return methods_.Count(); }
-uint32_t ZEMAClass::VirtualMethodCount() const { return virtualMethods_.Count(); }
+uint32_t ZEMAClass::MethodCount() const {
+    return methods_.Count();
+}
+uint32_t ZEMAClass::VirtualMethodCount() const {
+    return virtualMethods_.Count();
+}
 
 uint32_t ZEMAClass::MethodSlot(uint32_t number) const {
     return number < methods_.Count() ? LoadU32(methods_.Slots() + number) : 0;
@@ -213,7 +229,8 @@ uint32_t ZEMAClass::MethodDebugRecord(uint32_t number) const {
 }
 
 uint32_t ZEMAClass::VirtualMethodDebugRecord(uint32_t number) const {
-    return virtualRecords_ != nullptr && number < virtualRecordCount_ ? ToScript(virtualRecords_ + number) : 0;
+    return virtualRecords_ != nullptr && number < virtualRecordCount_ ? ToScript(virtualRecords_ + number)
+                                                                      : 0;
 }
 
 void ZEMAClass::FreeDebugRecords() {
@@ -225,9 +242,15 @@ void ZEMAClass::FreeDebugRecords() {
 
 // --- header fields, uses, base ---
 
-uint32_t ZEMAClass::InstanceFieldCount() const { return LoadU32(Header() + 10); }
-uint16_t ZEMAClass::BaseClassIndex() const { return LoadU16(Header() + 14); }
-uint32_t ZEMAClass::ClassFieldCount() const { return LoadU32(Header() + 16); }
+uint32_t ZEMAClass::InstanceFieldCount() const {
+    return LoadU32(Header() + 10);
+}
+uint16_t ZEMAClass::BaseClassIndex() const {
+    return LoadU16(Header() + 14);
+}
+uint32_t ZEMAClass::ClassFieldCount() const {
+    return LoadU32(Header() + 16);
+}
 
 uint32_t& ZEMAClass::ClassField(uint32_t number) {
     if (number >= classFields_.Count()) {
@@ -236,7 +259,9 @@ uint32_t& ZEMAClass::ClassField(uint32_t number) {
     return classFields_.Data()[number];
 }
 
-uint32_t ZEMAClass::CodeWordCount() const { return PayloadBytes(code_.get()) / 4; }
+uint32_t ZEMAClass::CodeWordCount() const {
+    return PayloadBytes(code_.get()) / 4;
+}
 
 ZEMAClass* ZEMAClass::UsedClass(uint32_t number) const {
     if (number >= uses_.size() || uses_[number] == nullptr) {
@@ -258,7 +283,9 @@ void ZEMAClass::SetBase(ZEMAClass* base) {
     TakeNativeClassOfBase();
 }
 
-void ZEMAClass::TakeNativeClassOfBase() { nativeClass_ = base_ != nullptr ? base_->nativeClass_ : this; }
+void ZEMAClass::TakeNativeClassOfBase() {
+    nativeClass_ = base_ != nullptr ? base_->nativeClass_ : this;
+}
 
 // --- reading a class library ---
 
@@ -285,7 +312,8 @@ void ZEMAClass::ReadChunk(BlockReader& reader, const uint8_t* signature) {
     if (IsTag(signature, "NAME")) {
         auto block = ReadBlock(reader, 10);
         const uint32_t size = PayloadBytes(block.get());
-        SetName(size == 0 ? String() : String::FromBytes(reinterpret_cast<const char*>(block->Payload()), size));
+        SetName(size == 0 ? String()
+                          : String::FromBytes(reinterpret_cast<const char*>(block->Payload()), size));
     } else if (IsTag(signature, "GLCU")) {
         auto block = ReadBlock(reader, kTableHeaderSize);
         const uint32_t count = LoadU16(block->Header() + 10);
@@ -349,7 +377,8 @@ void ZEMAClass::ValidateTable(const Table& table, bool virtualTable) {
     if (table.block == nullptr || !table.fromLibrary) return;
     const char* tag = virtualTable ? "GLVM" : "GLM";
     const uint32_t count = table.Count();
-    if (PayloadBytes(table.block.get()) < count * 4) LibraryError((String(tag) + " is shorter than its count").Text());
+    if (PayloadBytes(table.block.get()) < count * 4)
+        LibraryError((String(tag) + " is shorter than its count").Text());
     const uint32_t words = CodeWordCount();
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t offset = LoadU32(table.Slots() + i);
@@ -362,14 +391,15 @@ void ZEMAClass::ValidateTable(const Table& table, bool virtualTable) {
 }
 
 bool ZEMAClass::DebugInfoUsable() const {
-    if (!hasSourceNames_ || !sourceNamesTerminated_ || methodSources_ == nullptr || virtualSources_ == nullptr ||
-        methodLines_ == nullptr || virtualLines_ == nullptr) {
+    if (!hasSourceNames_ || !sourceNamesTerminated_ || methodSources_ == nullptr ||
+        virtualSources_ == nullptr || methodLines_ == nullptr || virtualLines_ == nullptr) {
         return false;
     }
     const uint64_t methods = MethodCount();
     const uint64_t virtuals = VirtualMethodCount();
     if (PayloadBytes(debugInfo_.get()) < uint64_t{CodeWordCount()} * 4 ||
-        PayloadBytes(methodSources_.get()) < methods * 2 || PayloadBytes(virtualSources_.get()) < virtuals * 2 ||
+        PayloadBytes(methodSources_.get()) < methods * 2 ||
+        PayloadBytes(virtualSources_.get()) < virtuals * 2 ||
         PayloadBytes(methodLines_.get()) < methods * 4 || PayloadBytes(virtualLines_.get()) < virtuals * 4) {
         return false;
     }
@@ -425,8 +455,7 @@ void ZEMAClass::AfterRead(BlockReader&) {
         methodRecords_ = static_cast<DebugRecord*>(ScriptAlloc(sizeof(DebugRecord) * methodRecordCount_));
     }
     if (virtualRecordCount_ > 0) {
-        virtualRecords_ =
-            static_cast<DebugRecord*>(ScriptAlloc(sizeof(DebugRecord) * virtualRecordCount_));
+        virtualRecords_ = static_cast<DebugRecord*>(ScriptAlloc(sizeof(DebugRecord) * virtualRecordCount_));
     }
 }
 
@@ -438,15 +467,16 @@ void ZEMAClass::Link() {
     const bool debug = debugInfo_ != nullptr;
     auto record = [&](uint32_t offset, const DataBlock& lines, const DataBlock& sources, uint32_t i) {
         return DebugRecord{LoadU32(lines.Payload() + 4 * i), ToScript(codeBase_ + offset),
-                                 ToScript(debugInfo_->Payload() + 4 * offset),
-                                 ToScript(sourceNameTexts_[LoadU16(sources.Payload() + 2 * i)].get())};
+                           ToScript(debugInfo_->Payload() + 4 * offset),
+                           ToScript(sourceNameTexts_[LoadU16(sources.Payload() + 2 * i)].get())};
     };
     if (virtualMethods_.fromLibrary) {
         for (uint32_t i = 0; i < virtualMethods_.Count(); ++i) {
             uint32_t* slot = virtualMethods_.Slots() + i;
             const uint32_t offset = LoadU32(slot);
             if (offset == 0) continue;
-            if (debug && i < virtualRecordCount_) virtualRecords_[i] = record(offset, *virtualLines_, *virtualSources_, i);
+            if (debug && i < virtualRecordCount_)
+                virtualRecords_[i] = record(offset, *virtualLines_, *virtualSources_, i);
             StoreU32(slot, ToScript(codeBase_ + offset));
         }
     }
@@ -454,7 +484,8 @@ void ZEMAClass::Link() {
         for (uint32_t i = 0; i < methods_.Count(); ++i) {
             uint32_t* slot = methods_.Slots() + i;
             const uint32_t offset = LoadU32(slot);
-            if (debug && i < methodRecordCount_) methodRecords_[i] = record(offset, *methodLines_, *methodSources_, i);
+            if (debug && i < methodRecordCount_)
+                methodRecords_[i] = record(offset, *methodLines_, *methodSources_, i);
             StoreU32(slot, ToScript(codeBase_ + offset));
         }
     }
@@ -470,7 +501,8 @@ void ZEMAClass::InheritVirtualMethods() {
         // Numbers beyond the base's table stay empty, owned by this class.
         const uint32_t inherited = i < baseCount ? base_->VirtualMethodSlot(i) : 0;
         ZEMAClass* owner = this;
-        if (inherited != 0 && i < base_->owners_.size() && base_->owners_[i] != nullptr) owner = base_->owners_[i];
+        if (inherited != 0 && i < base_->owners_.size() && base_->owners_[i] != nullptr)
+            owner = base_->owners_[i];
         StoreU32(slot, inherited);
         if (i < owners_.size()) owners_[i] = inherited != 0 ? owner : this;
         if (virtualRecords_ != nullptr && i < virtualRecordCount_) {

@@ -43,7 +43,7 @@ constexpr uint32_t kLoadedVirtualMethod = 1;
 MethodRunner& RunnerOf(ScriptObject* receiver);
 
 class ZEMAClass : public ScriptObject, public DataBlock {
-public:
+  public:
     explicit ZEMAClass(MethodRunner* processor);
     ZEMAClass(const ZEMAClass&) = delete;
     ZEMAClass& operator=(const ZEMAClass&) = delete;
@@ -140,7 +140,7 @@ public:
     void ReadChunk(BlockReader& reader, const uint8_t* signature) override;
     void AfterRead(BlockReader& reader) override;
 
-private:
+  private:
     struct Table {
         std::unique_ptr<DataBlock> block;
         bool fromLibrary = false;  // read from GLM/GLVM: offsets until Link
@@ -176,8 +176,8 @@ private:
     std::vector<ScriptBuffer<MethodEntry>> entryPages_;
     uint32_t entryCount_ = 0;
     ScriptBuffer<char> nameText_;
-    std::unique_ptr<DataBlock> debugInfo_;     // GLDI
-    bool hasSourceNames_ = false;              // GLSI taken
+    std::unique_ptr<DataBlock> debugInfo_;  // GLDI
+    bool hasSourceNames_ = false;           // GLSI taken
     bool sourceNamesTerminated_ = true;
     std::vector<String> sourceNames_;
     std::vector<ScriptBuffer<char>> sourceNameTexts_;  // what debug records point at

@@ -30,7 +30,8 @@ bool IsProgram(const std::vector<std::string>& parts) {
     return false;
 }
 
-[[noreturn]] void ThrowPlacement(const std::string& folder, const PlacedPath& place, const ExtractionTexts& texts) {
+[[noreturn]] void ThrowPlacement(const std::string& folder, const PlacedPath& place,
+                                 const ExtractionTexts& texts) {
     const std::string path = folder + place.path;
     if (place.state == PathState::CannotCreate) throw FatalExep(texts.folderError + path.c_str());
     ThrowFatal("Refused to write through \"%s\": a link or another kind of file stands in the install folder",

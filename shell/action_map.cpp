@@ -8,9 +8,13 @@
 #include "foundation/fw.h"
 #include "platform/input.h"
 
-ActionMap::ActionMap() : DataBlock(kHeaderSize, true) { SetSignature("KEYS"); }
+ActionMap::ActionMap() : DataBlock(kHeaderSize, true) {
+    SetSignature("KEYS");
+}
 
-ActionMap::ActionMap(const ActionMap& other) : DataBlock(other) { Rebuild(); }
+ActionMap::ActionMap(const ActionMap& other) : DataBlock(other) {
+    Rebuild();
+}
 
 ActionMap& ActionMap::operator=(const ActionMap& other) {
     if (this != &other) {
@@ -20,14 +24,18 @@ ActionMap& ActionMap::operator=(const ActionMap& other) {
     return *this;
 }
 
-void ActionMap::AfterRead(BlockReader&) { Rebuild(); }
+void ActionMap::AfterRead(BlockReader&) {
+    Rebuild();
+}
 
 uint32_t ActionMap::Count() const {
     if (Header() == nullptr || HeaderSize() < kHeaderSize || Payload() == nullptr) return 0;
     return std::min<uint32_t>(LoadU16(Header() + 10), PayloadSize() / 4);
 }
 
-uint32_t ActionMap::Code(uint32_t action) const { return action < Count() ? LoadU32(Payload() + 4 * action) : 0; }
+uint32_t ActionMap::Code(uint32_t action) const {
+    return action < Count() ? LoadU32(Payload() + 4 * action) : 0;
+}
 
 void ActionMap::SetCodes(std::initializer_list<uint32_t> codes) {
     const auto count = static_cast<uint32_t>(std::min<size_t>(codes.size(), UINT16_MAX));
@@ -43,12 +51,13 @@ void ActionMap::SetCodes(std::initializer_list<uint32_t> codes) {
 }
 
 uint8_t* ActionMap::ActionSlot(uint32_t action) {
-    if (action >= Count())
-        ThrowFatal("Action %d is not in the key mapping", static_cast<int>(action));
+    if (action >= Count()) ThrowFatal("Action %d is not in the key mapping", static_cast<int>(action));
     return Payload() + 4 * action;
 }
 
-void ActionMap::ResetActions() { Rebuild(); }
+void ActionMap::ResetActions() {
+    Rebuild();
+}
 
 void ActionMap::Rebuild() {
     held_.assign(Count(), 0);

@@ -14,7 +14,7 @@ class FW;
 class Input;
 
 class ActionMap : public DataBlock {
-public:
+  public:
     static constexpr uint32_t kHeaderSize = 12;
 
     ActionMap();
@@ -45,7 +45,7 @@ public:
     // From a recording; false, changing nothing, when the recording ends before a whole state.
     bool LoadState(BlockReader& reader);
 
-private:
+  private:
     void Rebuild();
 
     std::vector<int32_t> held_;

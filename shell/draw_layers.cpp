@@ -20,7 +20,9 @@ constexpr int32_t kPositionScale = 100;
 // A count beyond this is a script fault, not a picture: it would only exhaust memory.
 constexpr int32_t kMaxEntries = 1 << 16;
 
-int32_t Signed(uint32_t value) { return static_cast<int32_t>(value); }
+int32_t Signed(uint32_t value) {
+    return static_cast<int32_t>(value);
+}
 
 // Pushes the entry index and calls the virtual method; its results stay on the stack.
 void CallForEntry(MethodRunner& runner, ScriptObject& actor, uint32_t method, uint32_t entry) {
@@ -39,7 +41,8 @@ void ClearDrawLayers(DrawLayerLists& layers) {
     for (std::vector<DrawRecord>& layer : layers) layer.clear();
 }
 
-void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries* cache, DrawLayerLists& layers) {
+void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries* cache,
+                        DrawLayerLists& layers) {
     DStack<uint32_t>& stack = runner.DataStack();
     runner.CallVirtual(&actor, kCountMethod);
     const int32_t count = Signed(stack.Pop());

@@ -38,7 +38,8 @@ struct DrawnEntries {
 // 10, the four receiving heights from 11, mode and shade from 9, the extra shade from 12. cache,
 // when given, gets the count and the first 20 entries. A frame value that is not a live frame is
 // an engine error.
-void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries* cache, DrawLayerLists& layers);
+void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries* cache,
+                        DrawLayerLists& layers);
 
 // Draws every record, bottom layer first and in list order, and after each the cast shadows of the
 // records of all higher layers whose shade is not kNoShadowShade.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-FrameTimer::~FrameTimer() { StopFrameTimer(); }
+FrameTimer::~FrameTimer() {
+    StopFrameTimer();
+}
 
 bool FrameTimer::StartFrameTimer(Timer& timer) {
     countdown_.store(kFramePeriod, std::memory_order_release);
@@ -44,8 +46,14 @@ FrameTimer& GameFrameTimer() {
     return timer;
 }
 
-bool StartFrameTimer(Timer& timer) { return GameFrameTimer().StartFrameTimer(timer); }
+bool StartFrameTimer(Timer& timer) {
+    return GameFrameTimer().StartFrameTimer(timer);
+}
 
-void StopFrameTimer() { GameFrameTimer().StopFrameTimer(); }
+void StopFrameTimer() {
+    GameFrameTimer().StopFrameTimer();
+}
 
-void FrameWait() { GameFrameTimer().FrameWait(); }
+void FrameWait() {
+    GameFrameTimer().FrameWait();
+}

@@ -10,7 +10,7 @@
 #include "platform/timer.h"
 
 class FrameTimer {
-public:
+  public:
     static constexpr int32_t kFramePeriod = 28;
 
     FrameTimer() = default;
@@ -34,7 +34,7 @@ public:
     bool FrameDue() const { return frameDue_.load(std::memory_order_acquire); }
     int32_t Countdown() const { return countdown_.load(std::memory_order_acquire); }
 
-private:
+  private:
     std::atomic<bool> frameDue_{false};
     std::atomic<int32_t> countdown_{kFramePeriod};
     Timer* timer_ = nullptr;

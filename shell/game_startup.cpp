@@ -22,9 +22,9 @@
 #include "script/string_procs.h"
 #include "shell/frame_timer.h"
 #include "shell/game_globals.h"
-#include "shell/game_stop.h"
 #include "shell/game_hooks.h"
 #include "shell/game_ids.h"
+#include "shell/game_stop.h"
 #include "shell/hot_key_table.h"
 #include "shell/input_device.h"
 #include "shell/key_name.h"
@@ -33,25 +33,78 @@
 #include "shell/sound_system.h"
 
 const char* const kFirstNativeClasses[16] = {
-    "Control",   "PicturesSetControl", "StarSystemZoomed", "Planet",        "Button",      "Slider",
-    "StaticText", "MultiControl",      "ListBox",          "TextButton",    "CheckButton", "Skill",
-    "WeaponSkill", "CommerceSkill",    "SwitchSkill",      "StarSystem"};
+    "Control",     "PicturesSetControl", "StarSystemZoomed", "Planet",     "Button",      "Slider",
+    "StaticText",  "MultiControl",       "ListBox",          "TextButton", "CheckButton", "Skill",
+    "WeaponSkill", "CommerceSkill",      "SwitchSkill",      "StarSystem"};
 
-const char* const kLaterNativeClasses[68] = {
-    "GTTClass",        "Visual",           "Actor",           "ProActor",          "Level",
-    "Slot",            "Option",           "ZEMAScreen",      "Weapon",            "EnergyWeapon",
-    "Ammo",            "PassivePicture",   "Dialog",          "PlanetZoomed",      "GameManager",
-    "SlotControl",     "RectangleControl", "MultiLineControl", "MultiLineButton",  "OpenWindowControl",
-    "CloseWindowControl", "Akb",           "Engine",          "Shield",            "Guide",
-    "CircleGuide",     "AngleGuide",       "SelfGuidedGuide", "ShopDialog",        "AllItemsShop",
-    "Player",          "Hull",             "Shot",            "Splinter",          "EventManager",
-    "Scenario",        "Edit",             "HeavenControl",   "StarsSky",          "ActiveBackGround",
-    "BackGround",      "CycleBackGround",  "Explosion",       "ShotExplosion",     "AbsBonus",
-    "Bonus",           "MoneyBonus",       "EnergyBonus",     "PaidBonus",         "Grabber",
-    "Missile",         "EnemyMissile",     "MultiActor",      "Conversation",      "Supply",
-    "SupplyService",   "SupplyShip",       "Cargo",           "ScreenEffect",      "FadeEffect",
-    "HelpSystem",      "QuestItem",        "PseudoActor",     "GTime",             "TimeControl",
-    "Maze",            "MazeEnemy",        "Ship"};
+const char* const kLaterNativeClasses[68] = {"GTTClass",
+                                             "Visual",
+                                             "Actor",
+                                             "ProActor",
+                                             "Level",
+                                             "Slot",
+                                             "Option",
+                                             "ZEMAScreen",
+                                             "Weapon",
+                                             "EnergyWeapon",
+                                             "Ammo",
+                                             "PassivePicture",
+                                             "Dialog",
+                                             "PlanetZoomed",
+                                             "GameManager",
+                                             "SlotControl",
+                                             "RectangleControl",
+                                             "MultiLineControl",
+                                             "MultiLineButton",
+                                             "OpenWindowControl",
+                                             "CloseWindowControl",
+                                             "Akb",
+                                             "Engine",
+                                             "Shield",
+                                             "Guide",
+                                             "CircleGuide",
+                                             "AngleGuide",
+                                             "SelfGuidedGuide",
+                                             "ShopDialog",
+                                             "AllItemsShop",
+                                             "Player",
+                                             "Hull",
+                                             "Shot",
+                                             "Splinter",
+                                             "EventManager",
+                                             "Scenario",
+                                             "Edit",
+                                             "HeavenControl",
+                                             "StarsSky",
+                                             "ActiveBackGround",
+                                             "BackGround",
+                                             "CycleBackGround",
+                                             "Explosion",
+                                             "ShotExplosion",
+                                             "AbsBonus",
+                                             "Bonus",
+                                             "MoneyBonus",
+                                             "EnergyBonus",
+                                             "PaidBonus",
+                                             "Grabber",
+                                             "Missile",
+                                             "EnemyMissile",
+                                             "MultiActor",
+                                             "Conversation",
+                                             "Supply",
+                                             "SupplyService",
+                                             "SupplyShip",
+                                             "Cargo",
+                                             "ScreenEffect",
+                                             "FadeEffect",
+                                             "HelpSystem",
+                                             "QuestItem",
+                                             "PseudoActor",
+                                             "GTime",
+                                             "TimeControl",
+                                             "Maze",
+                                             "MazeEnemy",
+                                             "Ship"};
 
 namespace {
 
@@ -145,8 +198,10 @@ void GameStartup() {
     ReadSettings(*archive);
 
     EarlyManagers early;
-    early.images = std::make_unique<ImageManager>(&ScreenSettings(), nullptr, kBuckets, archive, &DefaultColours());
-    early.colours = std::make_unique<ColorManager>(nullptr, early.images->GetImage(String("Misc\\Colors.dpf")));
+    early.images =
+        std::make_unique<ImageManager>(&ScreenSettings(), nullptr, kBuckets, archive, &DefaultColours());
+    early.colours =
+        std::make_unique<ColorManager>(nullptr, early.images->GetImage(String("Misc\\Colors.dpf")));
     BuildGameDisplay(game, *early.colours);
     if (ScreenSettings().pixelFormat == 555) {
         early.images->ConvertAllTo555();
@@ -159,10 +214,9 @@ void GameStartup() {
     Processor& processor = *game.processor;
     processor.SetStopHook(CheckGameStop);
     App& app = *s.app;
-    processor.SetMessageBoxHook(
-        [&app](const String& caption, const String& text) {
-            app.ShowMessageBox(caption.Text(), text.Text(), MbOk);
-        });
+    processor.SetMessageBoxHook([&app](const String& caption, const String& text) {
+        app.ShowMessageBox(caption.Text(), text.Text(), MbOk);
+    });
     ClassManager& classes = processor.Classes();
     ObjectManager& objects = processor.Objects();
 
@@ -192,7 +246,8 @@ void GameStartup() {
 
     SoundManager* sounds = Register(classes, std::make_unique<SoundManager>(&processor, kBuckets, archive));
     objects.SetObject(sounds, kSoundManagerId);
-    game.soundSystem = Register(classes, std::make_unique<SoundSystem>(&SoundSettings(), &processor, *s.audio));
+    game.soundSystem =
+        Register(classes, std::make_unique<SoundSystem>(&SoundSettings(), &processor, *s.audio));
     objects.SetObject(game.soundSystem, kSoundSystemId);
 
     for (const char* name : kFirstNativeClasses) RegisterNative(processor, name);

@@ -13,7 +13,8 @@ namespace {
 
 void RunTestRun(TestRunKind kind) {
     GameGlobals& game = Game();
-    if (game.processor == nullptr || !game.display) throw FatalExep(String("Test run without a started game"));
+    if (game.processor == nullptr || !game.display)
+        throw FatalExep(String("Test run without a started game"));
     RunTestLevel(kind, *game.processor, *game.display, Hooks().testRunWorld.get());
 }
 

@@ -14,7 +14,7 @@ class LanguageBlock;
 constexpr uint32_t kHotKeyTableKind = 65;
 
 class HotKeyTable : public ScriptObject {
-public:
+  public:
     static constexpr uint32_t kEntries = 256;
 
     // Copies the block's payload (as much of the 512 bytes as it holds). Neither block is owned;
@@ -32,7 +32,7 @@ public:
     // The table at a script value, checked.
     static HotKeyTable* FromAddress(uint32_t address);
 
-private:
+  private:
     const LanguageBlock* language_;
     uint8_t* table_;
 };

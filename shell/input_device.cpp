@@ -30,9 +30,13 @@ AxisState Axis(uint32_t position, uint32_t lo, uint32_t hi) {
 
 }  // namespace
 
-void SetInputServices(InputServices services) { Services() = services; }
+void SetInputServices(InputServices services) {
+    Services() = services;
+}
 
-InputServices CurrentInputServices() { return Services(); }
+InputServices CurrentInputServices() {
+    return Services();
+}
 
 InputDevice::InputDevice() : DataBlock(kHeaderSize, false) {
     SetSignature("INPD");
@@ -43,7 +47,9 @@ void InputDevice::ReadChunk(BlockReader& reader, const uint8_t* signature) {
     if (LoadU32(signature) == LoadU32("KEYS")) reader >> keys_;
 }
 
-void InputDevice::AfterRead(BlockReader&) { CheckJoystick(); }
+void InputDevice::AfterRead(BlockReader&) {
+    CheckJoystick();
+}
 
 void InputDevice::CheckJoystick() {
     const uint32_t number = JoystickNumber();
@@ -58,23 +64,36 @@ uint32_t InputDevice::StoredSize() const {
     return keys_.ChunkSize() + HeaderSize() + payload + 10;
 }
 
-bool InputDevice::MouseEnabled() const { return Header()[10] != 0; }
+bool InputDevice::MouseEnabled() const {
+    return Header()[10] != 0;
+}
 
-void InputDevice::SetMouseEnabled(bool enabled) { StoreU32(Header() + 10, enabled ? 1 : 0); }
+void InputDevice::SetMouseEnabled(bool enabled) {
+    StoreU32(Header() + 10, enabled ? 1 : 0);
+}
 
-uint32_t InputDevice::JoystickNumber() const { return LoadU32(Header() + 14); }
+uint32_t InputDevice::JoystickNumber() const {
+    return LoadU32(Header() + 14);
+}
 
-void InputDevice::SetJoystickNumber(uint32_t number) { StoreU32(Header() + 14, number); }
+void InputDevice::SetJoystickNumber(uint32_t number) {
+    StoreU32(Header() + 14, number);
+}
 
 void InputDevice::SetMousePosition(int32_t x, int32_t y) {
     mouseX_ = x;
     mouseY_ = y;
-    if (Input* input = CurrentInputServices().input; input != nullptr && MouseEnabled()) input->SetCursor(x, y);
+    if (Input* input = CurrentInputServices().input; input != nullptr && MouseEnabled())
+        input->SetCursor(x, y);
 }
 
-void InputDevice::Poll() { PollDevice(MouseEnabled()); }
+void InputDevice::Poll() {
+    PollDevice(MouseEnabled());
+}
 
-void InputDevice::PollWithMouse() { PollDevice(true); }
+void InputDevice::PollWithMouse() {
+    PollDevice(true);
+}
 
 void InputDevice::SetPlaybackSource(BlockReader* source) {
     source_ = source;

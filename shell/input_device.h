@@ -28,7 +28,7 @@ void SetInputServices(InputServices services);
 InputServices CurrentInputServices();
 
 class InputDevice : public DataBlock {
-public:
+  public:
     static constexpr uint32_t kHeaderSize = 18;
     // Main-map actions the joystick drives: left, right, up, down, then buttons 1 to 4.
     static constexpr uint32_t kJoystickActions = 8;
@@ -84,7 +84,7 @@ public:
     // The recording ran out: since then every action reads as released until a new source is set.
     bool PlaybackEnded() const { return playbackEnded_; }
 
-private:
+  private:
     void PollDevice(bool mouse);
     void Replay();
     void PollJoystick(const Input& input);

@@ -7,7 +7,9 @@ namespace {
 
 constexpr uint32_t kQueueValues = 32;
 
-int32_t SignExtended(uint8_t byte) { return static_cast<int8_t>(byte); }
+int32_t SignExtended(uint8_t byte) {
+    return static_cast<int8_t>(byte);
+}
 
 // The Alt marker and its character go in together or not at all: a marker left alone would mark
 // the next character typed. Seen from the writer the free space can only grow.
@@ -44,7 +46,9 @@ int32_t InputQueue::PeekInt() const {
     return values_[r];
 }
 
-void InputQueue::Drain() { read_.store(write_.load(std::memory_order_acquire), std::memory_order_release); }
+void InputQueue::Drain() {
+    read_.store(write_.load(std::memory_order_acquire), std::memory_order_release);
+}
 
 uint32_t InputQueue::Count() const {
     const uint32_t r = read_.load(std::memory_order_acquire);

@@ -10,7 +10,7 @@
 class App;
 
 class InputQueue {
-public:
+  public:
     // Marker put in the character queue in front of a character typed with Alt held.
     static constexpr int32_t kAltMarker = -2;
     // What reading an empty queue gives.
@@ -40,7 +40,7 @@ public:
     // Bytes the queue holds when full.
     uint32_t Capacity() const { return (slots_ - 1) * kValueBytes; }
 
-private:
+  private:
     uint32_t Next(uint32_t index) const { return index + 1 == slots_ ? 0 : index + 1; }
 
     const uint32_t slots_;  // capacity + 1: one slot stays empty, so full and empty differ

@@ -11,7 +11,9 @@ MessageTextSource& Source() {
 
 }  // namespace
 
-void SetKeyNameSource(MessageTextSource source) { Source() = std::move(source); }
+void SetKeyNameSource(MessageTextSource source) {
+    Source() = std::move(source);
+}
 
 String KeyName(int32_t code) {
     if (code < 0 || code > 256 || !Source()) return "Unknown";

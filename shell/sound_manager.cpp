@@ -73,11 +73,17 @@ void SoundManager::RegisterMethods(ZEMAClass& target) {
     BindSoundManagerMethods(target);
 }
 
-void SoundManager::ReserveMethodTables(ZEMAClass& target) { target.ReserveMethods(6, 2); }
+void SoundManager::ReserveMethodTables(ZEMAClass& target) {
+    target.ReserveMethods(6, 2);
+}
 
-const String& SoundManager::ClassName() const { return ManagerName(); }
+const String& SoundManager::ClassName() const {
+    return ManagerName();
+}
 
-SoundRecord* SoundManager::NewSoundRecord() { return new SoundRecord; }
+SoundRecord* SoundManager::NewSoundRecord() {
+    return new SoundRecord;
+}
 
 SoundRecord* SoundManager::LoadSound(BlockReader& reader) {
     std::unique_ptr<SoundRecord> record(NewSoundRecord());

@@ -13,16 +13,16 @@ class SoundManager;
 
 // Sounds by file name. Not strict: a file the archive lacks gives a null record.
 class SoundCache : public NamedCache<SoundRecord> {
-public:
+  public:
     SoundCache(SoundManager& owner, unsigned bucketCount, FD::File* archive);
     SoundRecord* Load(BlockReader& reader, const String& name) override;
 
-private:
+  private:
     SoundManager& owner_;
 };
 
 class SoundManager : public ZEMAClass {
-public:
+  public:
     SoundManager(MethodRunner* processor, unsigned bucketCount, FD::File* archive);
     // Frees every record of the cache: the sound thread must be stopped by then.
     ~SoundManager() override;
@@ -39,7 +39,7 @@ public:
 
     SoundCache& Sounds() { return sounds_; }
 
-private:
+  private:
     SoundCache sounds_;
 };
 

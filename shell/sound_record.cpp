@@ -14,9 +14,13 @@ constexpr uint32_t kMaxSoundBytes = 64u << 20;
 
 }  // namespace
 
-SoundRecord::SoundRecord() : ScriptObject(nullptr) { SetKind(kSoundRecordKind); }
+SoundRecord::SoundRecord() : ScriptObject(nullptr) {
+    SetKind(kSoundRecordKind);
+}
 
-SoundRecord::~SoundRecord() { Release(); }
+SoundRecord::~SoundRecord() {
+    Release();
+}
 
 void SoundRecord::Release() {
     const auto type = static_cast<AudioKind>(type_.exchange(0, std::memory_order_acq_rel));

@@ -17,7 +17,7 @@ class BlockReader;
 constexpr uint32_t kSoundRecordKind = 64;
 
 class SoundRecord : public ScriptObject {
-public:
+  public:
     SoundRecord();
     SoundRecord(const SoundRecord&) = delete;
     SoundRecord& operator=(const SoundRecord&) = delete;
@@ -40,7 +40,7 @@ public:
     // The record at a script value: null for 0, else checked to be a live record.
     static SoundRecord* FromAddress(uint32_t address);
 
-private:
+  private:
     friend class SoundSystem;
     // Called by the sound system with its load lock held.
     void SetLoaded(Audio& audio, const LoadedAudio& loaded);

@@ -41,7 +41,9 @@ void PlayCDHandler(ScriptObject* receiver) {
 }
 
 // Method 7.
-void StopCDHandler(ScriptObject* receiver) { SystemOf(receiver).StopCD(); }
+void StopCDHandler(ScriptObject* receiver) {
+    SystemOf(receiver).StopCD();
+}
 
 // Method 8: pops a sound record; pushes its handle or -1.
 void PostPlayLoopedHandler(ScriptObject* receiver) {
@@ -56,7 +58,9 @@ const String& SystemName() {
     return *name;
 }
 
-bool Loaded(AudioKind kind) { return kind != AudioKind::None; }
+bool Loaded(AudioKind kind) {
+    return kind != AudioKind::None;
+}
 
 }  // namespace
 
@@ -85,9 +89,13 @@ void SoundSystem::RegisterMethods(ZEMAClass& target) {
     BindSoundSystemMethods(target);
 }
 
-void SoundSystem::ReserveMethodTables(ZEMAClass& target) { target.ReserveMethods(9, 2); }
+void SoundSystem::ReserveMethodTables(ZEMAClass& target) {
+    target.ReserveMethods(9, 2);
+}
 
-const String& SoundSystem::ClassName() const { return SystemName(); }
+const String& SoundSystem::ClassName() const {
+    return SystemName();
+}
 
 void SoundSystem::Init() {
     {
@@ -100,17 +108,25 @@ void SoundSystem::Init() {
     initialised_ = audio_.Init();
 }
 
-bool SoundSystem::SoundOn() const { return settings_ != nullptr && settings_->SoundOn(); }
+bool SoundSystem::SoundOn() const {
+    return settings_ != nullptr && settings_->SoundOn();
+}
 
 void SoundSystem::PlayCD(int32_t track, int32_t loop) {
     if (initialised_) audio_.PlayCD(track, (loop & 1) != 0);
 }
 
-void SoundSystem::StopCD() { audio_.StopCD(); }
+void SoundSystem::StopCD() {
+    audio_.StopCD();
+}
 
-int32_t SoundSystem::PostPlay(SoundRecord* record) { return Post(record, Request::PlayOnce); }
+int32_t SoundSystem::PostPlay(SoundRecord* record) {
+    return Post(record, Request::PlayOnce);
+}
 
-int32_t SoundSystem::PostPlayLooped(SoundRecord* record) { return Post(record, Request::PlayLooped); }
+int32_t SoundSystem::PostPlayLooped(SoundRecord* record) {
+    return Post(record, Request::PlayLooped);
+}
 
 int32_t SoundSystem::Post(SoundRecord* record, Request request) {
     if (record == nullptr || !initialised_ || !SoundOn()) return kNotPlayed;
@@ -124,11 +140,17 @@ int32_t SoundSystem::Post(SoundRecord* record, Request request) {
     return Loaded(record->Type()) ? static_cast<int32_t>(record->Handle()) : kNotPlayed;
 }
 
-void SoundSystem::Stop(int32_t handle) { audio_.Stop(static_cast<AudioHandle>(handle)); }
+void SoundSystem::Stop(int32_t handle) {
+    audio_.Stop(static_cast<AudioHandle>(handle));
+}
 
-void SoundSystem::StopAll() { audio_.StopAll(); }
+void SoundSystem::StopAll() {
+    audio_.StopAll();
+}
 
-void SoundSystem::SetVolume(int32_t level) { audio_.SetVolume(std::clamp(level, 0, 10) * 10); }
+void SoundSystem::SetVolume(int32_t level) {
+    audio_.SetVolume(std::clamp(level, 0, 10) * 10);
+}
 
 void SoundSystem::Load(SoundRecord* record) {
     std::lock_guard lock(loadMutex_);

@@ -20,7 +20,7 @@
 class SoundSettingsBlock;
 
 class SoundSystem : public ZEMAClass {
-public:
+  public:
     // The request kinds the sound thread serves.
     enum class Request : uint32_t { PlayOnce = 1025, PlayLooped = 1026, Quit = 0 };
 
@@ -64,7 +64,7 @@ public:
     bool Initialised() const { return initialised_; }
     bool SoundOn() const;
 
-private:
+  private:
     struct Message {
         Request request;
         SoundRecord* record;

@@ -103,7 +103,8 @@ Scene BuildScene(TestRunKind kind, Processor& processor, TestRunWorld& world) {
 
 }  // namespace
 
-void RunTestLevel(TestRunKind kind, Processor& processor, Display& display, TestRunWorld* world, int32_t frames) {
+void RunTestLevel(TestRunKind kind, Processor& processor, Display& display, TestRunWorld* world,
+                  int32_t frames) {
     if (world == nullptr) return;
     const Scene scene = BuildScene(kind, processor, *world);
     const bool runA = kind == TestRunKind::A;
@@ -119,7 +120,8 @@ void RunTestLevel(TestRunKind kind, Processor& processor, Display& display, Test
         if (!locked) display.LockSurface();
 
         const int32_t background = world->BackgroundColour(*scene.level);
-        if (background != kNoBackground && surface != nullptr) surface->Fill(static_cast<uint32_t>(background));
+        if (background != kNoBackground && surface != nullptr)
+            surface->Fill(static_cast<uint32_t>(background));
         world->SetBackgroundColour(*scene.level, 0);
         processor.CallVirtual(scene.experiment, kEventMethod);
         processor.DataStack().Pop();

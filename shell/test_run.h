@@ -24,7 +24,7 @@ constexpr int32_t kTestRunFrames = 10000;
 // The game world's part of the runs; the world installs it (GameHooks). Objects it makes are
 // handed to the caller, which stores them in the object tables.
 class TestRunWorld {
-public:
+  public:
     virtual ~TestRunWorld() = default;
 
     // An empty ship-configuration block ("SCFG" with its lists) to read "Ship1.SCFG" into.

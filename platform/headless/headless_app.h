@@ -23,7 +23,7 @@ struct ErrorDialogCall {
 };
 
 class HeadlessApp : public App {
-public:
+  public:
     ~HeadlessApp() override;
 
     // Answers for the next boxes, in order; without one a box answers with its first button.
@@ -45,12 +45,12 @@ public:
     bool CursorVisible() const { return cursorVisible_; }
     void ShowCursor(bool visible) override { cursorVisible_ = visible; }
 
-protected:
+  protected:
     int MessageBoxOnMain(const std::string& title, const std::string& text, uint32_t style) override;
     void ErrorDialogOnMain(const std::string& caption, const std::string& message,
                            const std::string& callStack) override;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<MessageBoxCall> calls_;
     std::vector<ErrorDialogCall> errorDialogs_;

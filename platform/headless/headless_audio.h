@@ -12,7 +12,7 @@
 #include "platform/audio.h"
 
 class HeadlessAudio final : public Audio {
-public:
+  public:
     // deviceAvailable false makes Init take the no-sound fallback.
     explicit HeadlessAudio(bool deviceAvailable = true);
 
@@ -42,7 +42,7 @@ public:
     int Playbacks(AudioHandle handle) const;  // playbacks running now; 0 for an unknown handle
     int Objects() const;                      // loaded objects not yet freed
 
-private:
+  private:
     struct Entry {
         AudioKind kind;
         int maxPlaybacks;

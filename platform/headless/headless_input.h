@@ -4,7 +4,7 @@
 #include "platform/input.h"
 
 class HeadlessInput : public Input {
-public:
+  public:
     using Input::RemoveJoystick;
     using Input::SetKey;
     using Input::StoreJoystick;

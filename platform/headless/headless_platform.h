@@ -7,14 +7,14 @@
 #include "platform/platform.h"
 
 class HeadlessPlatform : public Platform {
-public:
+  public:
     ~HeadlessPlatform() override { app_.StopGameThread(); }
     HeadlessApp& GetApp() override { return app_; }
     HeadlessVideo& GetVideo() override { return video_; }
     HeadlessInput& GetInput() override { return input_; }
     bool HasDisplay() const override { return false; }
 
-private:
+  private:
     HeadlessApp app_;
     HeadlessVideo video_;
     HeadlessInput input_;

@@ -14,7 +14,7 @@ struct HeadlessTimer::State {
 namespace {
 
 class ManualPeriodicTimer final : public PeriodicTimer {
-public:
+  public:
     ManualPeriodicTimer(std::shared_ptr<HeadlessTimer::State> state, int id)
         : state_(std::move(state)), id_(id) {}
     ~ManualPeriodicTimer() override { Stop(); }
@@ -28,7 +28,7 @@ public:
         return state_->ticks.contains(id_);
     }
 
-private:
+  private:
     std::shared_ptr<HeadlessTimer::State> state_;
     int id_;
 };

@@ -8,7 +8,7 @@
 #include "platform/timer.h"
 
 class HeadlessTimer final : public Timer {
-public:
+  public:
     HeadlessTimer();
 
     std::unique_ptr<PeriodicTimer> StartPeriodic(Callback tick) override;
@@ -23,6 +23,6 @@ public:
 
     struct State;  // the clock, the sleep record and the running ticks
 
-private:
+  private:
     std::shared_ptr<State> state_;  // shared with the timers handed out
 };

@@ -7,7 +7,7 @@
 #include "platform/video.h"
 
 class HeadlessVideo : public Video {
-public:
+  public:
     void SetNativePixelFormat(int32_t format) { nativeFormat_ = format; }
     void SetDesktop(const DesktopMode& desktop) { desktop_ = desktop; }
 
@@ -32,13 +32,13 @@ public:
     int BlitCalls() const { return blitCalls_; }
     int RestoreCalls() const { return restoreCalls_; }
 
-protected:
+  protected:
     bool OpenOutput(const VideoMode& mode, std::string* error) override;
     void CloseOutput() override;
     int32_t NativePixelFormat() const override { return nativeFormat_; }
     void ShowFrame(const FrameView& frame) override;
 
-private:
+  private:
     int32_t nativeFormat_ = 565;
     bool failDirectDraw_ = false;
     bool failDrawDib_ = false;

@@ -26,7 +26,8 @@ bool SystemKeyHeld(uint16_t mod) {
     modifiers.leftAlt = (mod & KMOD_LALT) != 0;
     modifiers.rightAlt = (mod & KMOD_RALT) != 0;
     modifiers.ctrl = (mod & KMOD_CTRL) != 0;
-    modifiers.rightAltTypes = (mod & KMOD_MODE) != 0 || SDL_GetKeyFromScancode(SDL_SCANCODE_RALT) != SDLK_RALT;
+    modifiers.rightAltTypes =
+        (mod & KMOD_MODE) != 0 || SDL_GetKeyFromScancode(SDL_SCANCODE_RALT) != SDLK_RALT;
     return AltHeld(modifiers);
 }
 

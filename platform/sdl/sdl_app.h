@@ -13,7 +13,7 @@ class SdlInput;
 class SdlVideo;
 
 class SdlApp : public App {
-public:
+  public:
     // SDL's video must be up; the window is borrowed.
     explicit SdlApp(SDL_Window* window);
     ~SdlApp() override;
@@ -24,12 +24,12 @@ public:
     void WakeMain() { Wake(); }
     void ShowCursor(bool visible) override;
 
-protected:
+  protected:
     void Pump(bool wait) override;
     void Wake() override;
     int MessageBoxOnMain(const std::string& title, const std::string& text, uint32_t style) override;
 
-private:
+  private:
     void Handle(const SDL_Event& event);
     void HandleKey(const SDL_KeyboardEvent& key);
     void HandleWindow(const SDL_WindowEvent& window);

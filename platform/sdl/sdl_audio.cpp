@@ -15,15 +15,21 @@ constexpr int kMostChannels = 256;
 constexpr int kDecoders = MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC;
 
 int16_t Saturated(int32_t value) {
-    return static_cast<int16_t>(std::clamp<int32_t>(value, std::numeric_limits<int16_t>::min(),
-                                                    std::numeric_limits<int16_t>::max()));
+    return static_cast<int16_t>(
+        std::clamp<int32_t>(value, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
 }
 
 }  // namespace
 
-void SdlAudio::ChunkDeleter::operator()(Mix_Chunk* c) const { Mix_FreeChunk(c); }
-void SdlAudio::MusicDeleter::operator()(_Mix_Music* m) const { Mix_FreeMusic(m); }
-void SdlAudio::ReaderDeleter::operator()(SDL_RWops* rw) const { SDL_RWclose(rw); }
+void SdlAudio::ChunkDeleter::operator()(Mix_Chunk* c) const {
+    Mix_FreeChunk(c);
+}
+void SdlAudio::MusicDeleter::operator()(_Mix_Music* m) const {
+    Mix_FreeMusic(m);
+}
+void SdlAudio::ReaderDeleter::operator()(SDL_RWops* rw) const {
+    SDL_RWclose(rw);
+}
 
 SdlAudio::~SdlAudio() {
     std::lock_guard lock(mutex_);
@@ -87,7 +93,8 @@ AudioHandle SdlAudio::LoadSample(std::span<const uint8_t> data, int maxPlaybacks
     if (!open_ || !IsSampledSound(DetectAudioFormat(data)) || data.size() > INT32_MAX) return 0;
     // The chunk is decoded into the mixer's own memory, so neither the data nor the reader need be
     // kept; the reader is closed here, since the mixer does not free it on every failure.
-    std::unique_ptr<SDL_RWops, ReaderDeleter> reader(SDL_RWFromConstMem(data.data(), static_cast<int>(data.size())));
+    std::unique_ptr<SDL_RWops, ReaderDeleter> reader(
+        SDL_RWFromConstMem(data.data(), static_cast<int>(data.size())));
     Entry e;
     e.kind = AudioKind::Sample;
     e.maxPlaybacks = std::max(maxPlaybacks, 1);
@@ -132,7 +139,8 @@ int SdlAudio::PlayChannel(Mix_Chunk* chunk, int loops) {
     int channel = Mix_PlayChannel(-1, chunk, loops);
     // All channels busy: add more, up to a bound, so the per-sample limit is what refuses a play.
     if (channel < 0 && static_cast<int>(channelOwner_.size()) < kMostChannels) {
-        const int n = Mix_AllocateChannels(std::min(static_cast<int>(channelOwner_.size()) * 2, kMostChannels));
+        const int n =
+            Mix_AllocateChannels(std::min(static_cast<int>(channelOwner_.size()) * 2, kMostChannels));
         channelOwner_.resize(static_cast<size_t>(n), 0);
         ApplyVolume();
         channel = Mix_PlayChannel(-1, chunk, loops);
@@ -167,8 +175,12 @@ bool SdlAudio::Play(AudioHandle handle, bool looped) {
     return true;
 }
 
-bool SdlAudio::PlayOnce(AudioHandle handle) { return Play(handle, false); }
-bool SdlAudio::PlayLooped(AudioHandle handle) { return Play(handle, true); }
+bool SdlAudio::PlayOnce(AudioHandle handle) {
+    return Play(handle, false);
+}
+bool SdlAudio::PlayLooped(AudioHandle handle) {
+    return Play(handle, true);
+}
 
 void SdlAudio::HaltSample(AudioHandle handle) {
     for (size_t c = 0; c < channelOwner_.size(); ++c) {

@@ -22,7 +22,7 @@ struct _Mix_Music;
 struct SDL_RWops;
 
 class SdlAudio final : public Audio {
-public:
+  public:
     SdlAudio() = default;
     ~SdlAudio() override;
     SdlAudio(const SdlAudio&) = delete;
@@ -44,7 +44,7 @@ public:
     void PlayCD(int track, bool loop) override;
     void StopCD() override;
 
-private:
+  private:
     struct ChunkDeleter {
         void operator()(Mix_Chunk* c) const;
     };

@@ -11,7 +11,7 @@
 class SdlApp;
 
 class SdlInput : public Input {
-public:
+  public:
     // Borrowed: the window and renderer map picture coordinates to the window.
     SdlInput(SdlApp& app, SDL_Window* window, SDL_Renderer* renderer);
     ~SdlInput() override;
@@ -23,7 +23,7 @@ public:
     // Mouse and joystick events; others are ignored.
     void Handle(const SDL_Event& event);
 
-private:
+  private:
     struct OpenJoystick {
         SDL_Joystick* joystick;
         SDL_JoystickID id;

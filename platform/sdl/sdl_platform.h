@@ -16,7 +16,7 @@ class SdlPlatform : public Platform {
         explicit Key() = default;
     };
 
-public:
+  public:
     // On the main thread. Null, with SDL's reason in error, when there is no display to use.
     // The window stays hidden until a video mode is opened.
     static std::unique_ptr<SdlPlatform> Create(const std::string& title, std::string* error);
@@ -32,7 +32,7 @@ public:
     // SDL_VIDEODRIVER asked for that driver.
     bool HasDisplay() const override;
 
-private:
+  private:
     bool sdlStarted_ = false;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;

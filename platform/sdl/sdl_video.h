@@ -15,7 +15,7 @@
 class SdlApp;
 
 class SdlVideo : public Video {
-public:
+  public:
     // Borrowed window and renderer.
     SdlVideo(SdlApp& app, SDL_Window* window, SDL_Renderer* renderer);
     ~SdlVideo() override;
@@ -30,12 +30,12 @@ public:
     // Frames that reached the screen; fewer than FramesShown when the main thread fell behind.
     uint64_t FramesUploaded() const { return uploaded_.load(); }
 
-protected:
+  protected:
     bool OpenOutput(const VideoMode& mode, std::string* error) override;
     void CloseOutput() override;
     void ShowFrame(const FrameView& frame) override;
 
-private:
+  private:
     struct Mailbox {
         std::vector<uint32_t> pixels;  // 16-bit rows as they are, 8-bit rows expanded to 0x00RRGGBB
         int32_t pitch = 0;

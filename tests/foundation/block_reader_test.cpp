@@ -118,7 +118,9 @@ TEST(BlockReaderText, QuotedTextsKeepTheirBlanks) {
     EXPECT_EQ(Text(file.reader), "open");  // ends with the content
     EXPECT_EQ(Text(file.reader), "");
 
-    OpenedFile stop("\"ab\xFF" "cd\"");
+    OpenedFile stop(
+        "\"ab\xFF"
+        "cd\"");
     EXPECT_EQ(Text(stop.reader), "ab");
     EXPECT_EQ(Rest(stop.reader), "cd\"");
 }
@@ -223,7 +225,8 @@ TEST(BlockReader, OpenFailures) {
         files.Open(String((dir / "bad.bin").string().c_str()));
         FAIL();
     } catch (const FatalExep& e) {
-        EXPECT_NE(std::string(e.message.Text()).find("Only LZW files compression supported"), std::string::npos);
+        EXPECT_NE(std::string(e.message.Text()).find("Only LZW files compression supported"),
+                  std::string::npos);
     }
     EXPECT_EQ(OpenDescriptors(), before);
 }

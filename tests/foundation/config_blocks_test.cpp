@@ -73,7 +73,8 @@ TEST(ConfigBlocks, ScreenSettingsKeepFieldsMissingFromAShortHeader) {
 
 TEST(ConfigBlocks, ReadConfigurationInStartupOrder) {
     std::string version = SEBlock("VERS", "", LeU16(1) + LeU16(10) + LeU16(2) + LeU16('a'));
-    std::string colours = SEBlock("COL", std::string(8, '\x7f'), std::string(1, '\0') + LeU16(2) + std::string(1, '\0'));
+    std::string colours =
+        SEBlock("COL", std::string(8, '\x7f'), std::string(1, '\0') + LeU16(2) + std::string(1, '\0'));
     Archive a({{"PakVersion.VERS", version},
                {"Misc\\Default.col", colours},
                {"Keys.INPD", SEBlock("INPD", "", std::string(8, '\0'))},

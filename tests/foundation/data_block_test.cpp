@@ -29,7 +29,7 @@ struct OpenedFile {
 
 // Records the sub-blocks it is offered and reads those tagged "TAKE".
 class Recorder : public DataBlock {
-public:
+  public:
     explicit Recorder(uint32_t headerSize = 10) : DataBlock(headerSize, true) {}
     void ReadChunk(BlockReader& reader, const uint8_t* signature) override {
         tags.emplace_back(reinterpret_cast<const char*>(signature), 4);
@@ -172,8 +172,9 @@ TEST(DataBlock, SCStopsAtAMissingMarkAndEndsAtTheOuterEnd) {
 }
 
 TEST(DataBlock, SCSkipsSubBlocksThatReadChunkLeaves) {
-    std::string bytes = SCBlock("CLS", "", {SEBlock("SKIP", "zzzz"), SCBlock("SKIP", "x", {SEBlock("A", "")}),
-                                            SMBlock("SKIP", {}), SEBlock("TAKE", "last")});
+    std::string bytes = SCBlock("CLS", "",
+                                {SEBlock("SKIP", "zzzz"), SCBlock("SKIP", "x", {SEBlock("A", "")}),
+                                 SMBlock("SKIP", {}), SEBlock("TAKE", "last")});
     OpenedFile file(bytes);
     Recorder block;
     file.reader >> block;
@@ -252,7 +253,7 @@ TEST(DataBlock, DamagedBlocksAreRefused) {
         return message;
     };
     auto expectNamed = [](const std::string& message, const char* what) {
-        EXPECT_NE(message.find("\"" ), std::string::npos) << message;
+        EXPECT_NE(message.find("\""), std::string::npos) << message;
         EXPECT_NE(message.find("damaged.bin"), std::string::npos) << message;
         EXPECT_NE(message.find(what), std::string::npos) << message;
     };
@@ -298,7 +299,8 @@ TEST(DataBlock, DamagedBlocksAreRefused) {
     child.tag = "TAKE";
     child.payload = "abc";
     child.storedPayloadSize = 40;
-    expectNamed(damaged(SMBlock("DIR", {child.SE()}) + std::string(100, '\0')), "runs past the end of its container");
+    expectNamed(damaged(SMBlock("DIR", {child.SE()}) + std::string(100, '\0')),
+                "runs past the end of its container");
 }
 
 TEST(DataBlock, ATruncatedPackedPayloadIsRefused) {

@@ -11,13 +11,13 @@ namespace {
 
 // Runs a test in a game folder of its own.
 class WorkingFolder {
-public:
+  public:
     explicit WorkingFolder(const std::filesystem::path& path) : saved_(std::filesystem::current_path()) {
         std::filesystem::current_path(path);
     }
     ~WorkingFolder() { std::filesystem::current_path(saved_); }
 
-private:
+  private:
     std::filesystem::path saved_;
 };
 

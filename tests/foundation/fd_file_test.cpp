@@ -50,13 +50,13 @@ std::string DirectoryError(const std::string& bytes) {
 }
 
 class WorkingFolder {
-public:
+  public:
     explicit WorkingFolder(const std::filesystem::path& path) : saved_(std::filesystem::current_path()) {
         std::filesystem::current_path(path);
     }
     ~WorkingFolder() { std::filesystem::current_path(saved_); }
 
-private:
+  private:
     std::filesystem::path saved_;
 };
 

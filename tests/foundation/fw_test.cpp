@@ -18,7 +18,9 @@
 
 namespace {
 
-String PathOf(const TempDir& dir, const std::string& name) { return String((dir / name).string().c_str()); }
+String PathOf(const TempDir& dir, const std::string& name) {
+    return String((dir / name).string().c_str());
+}
 
 size_t FileCount(const TempDir& dir) {
     size_t n = 0;
@@ -248,8 +250,8 @@ TEST(PackedStream, WritesAReadableSepkFile) {
     std::string bytes = dir.Read("Keys.INPD");
     ASSERT_GE(bytes.size(), 18u);
     EXPECT_EQ(bytes.substr(0, 6), std::string("SEPK\0\0", 6));
-    EXPECT_EQ(LoadU32(bytes.data() + 8), bytes.size() - 18);           // code-stream size
-    EXPECT_EQ(LoadU32(bytes.data() + 14), 2 * block.ChunkSize());      // unpacked size
+    EXPECT_EQ(LoadU32(bytes.data() + 8), bytes.size() - 18);       // code-stream size
+    EXPECT_EQ(LoadU32(bytes.data() + 14), 2 * block.ChunkSize());  // unpacked size
     EXPECT_LT(bytes.size(), 2 * block.ChunkSize());
 
     FileBlockReader reader;

@@ -1,9 +1,9 @@
+#include "foundation/hash_table.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "foundation/hash_table.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ std::vector<int> Walk(HashTable<Item>& table) {
 
 // Every key in one bucket, through the overridden hash.
 class OneBucketTable : public HashTable<Item> {
-public:
+  public:
     using HashTable<Item>::HashTable;
     uint32_t Hash(const String&) const override { return 0xFFFFFFFFu; }
 };

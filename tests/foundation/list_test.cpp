@@ -1,8 +1,9 @@
+#include "foundation/list.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "foundation/list.h"
 #include "foundation/script_memory.h"
 
 namespace {

@@ -1,3 +1,5 @@
+#include "foundation/log_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,7 +7,6 @@
 #include <sstream>
 #include <thread>
 
-#include "foundation/log_writer.h"
 #include "foundation/version_block.h"
 #include "tests/support/temp_dir.h"
 
@@ -19,7 +20,7 @@ std::string ReadAll(const std::filesystem::path& p) {
 }
 
 class LogWriterTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         file_ = (dir_ / "vondrel.log").string();
         SetLogClock([] {
@@ -33,9 +34,7 @@ protected:
             return t;
         });
     }
-    void TearDown() override {
-        SetLogClock({});
-    }
+    void TearDown() override { SetLogClock({}); }
     TempDir temp_;
     const std::filesystem::path& dir_ = temp_.Path();
     std::string file_;

@@ -1,3 +1,5 @@
+#include "foundation/named_cache.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -5,11 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "foundation/named_cache.h"
 #include "foundation/trace_flag.h"
 #include "tests/support/block_writer.h"
-#include "tests/support/test_archive.h"
 #include "tests/support/error_message.h"
+#include "tests/support/test_archive.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ struct Resource {
 // Entries "<name>.res" hold the resource text; "null" loads as nothing, "fail" throws, and
 // "fail once" throws the first time only.
 class TestCache : public NamedCache<Resource> {
-public:
+  public:
     TestCache(FD::File* archive, bool strict) : NamedCache<Resource>(26, true, archive, strict) {}
 
     String EntryName(const String& name) const override { return name + ".res"; }
@@ -46,13 +47,15 @@ public:
 };
 
 class NamedCacheTest : public ::testing::Test {
-protected:
+  protected:
     NamedCacheTest()
-        : archive({{"ship.res", "a ship"},
-                   {"empty.res", "null"},
-                   {"broken.res", "fail"},
-                   {"flaky.res", "fail once"},
-                   {"aliases.subs", "// substitutions\nold ship\n\"quoted name\" \"ship\"\nfirst ship\nfirst empty\nlonely"}}),
+        : archive(
+              {{"ship.res", "a ship"},
+               {"empty.res", "null"},
+               {"broken.res", "fail"},
+               {"flaky.res", "fail once"},
+               {"aliases.subs",
+                "// substitutions\nold ship\n\"quoted name\" \"ship\"\nfirst ship\nfirst empty\nlonely"}}),
           strict(archive.File(), true),
           lenient(archive.File(), false) {}
     ~NamedCacheTest() override { SetTraceFlag(false); }
@@ -150,7 +153,8 @@ TEST_F(NamedCacheTest, Substitutions) {
     EXPECT_EQ(aliases.Find("lonely"), nullptr);
     EXPECT_EQ(aliases.Count(), 3u);
     EXPECT_EQ(strict.Get("quoted name")->content, "a ship");
-    EXPECT_EQ(ErrorMessage([&] { strict.LoadSubstitutions("none.subs"); }), "FD::File \"none.subs\" Not Found");
+    EXPECT_EQ(ErrorMessage([&] { strict.LoadSubstitutions("none.subs"); }),
+              "FD::File \"none.subs\" Not Found");
 }
 
 struct Tagged : DataBlock {

@@ -31,17 +31,21 @@ struct Block {
     size_t size;
 };
 
-Block Make(size_t size) { return {static_cast<uint8_t*>(ScriptAlloc(size)), size}; }
+Block Make(size_t size) {
+    return {static_cast<uint8_t*>(ScriptAlloc(size)), size};
+}
 
 bool AllZero(const Block& b) {
     return std::all_of(b.p, b.p + b.size, [](uint8_t byte) { return byte == 0; });
 }
 
-uint32_t Address(const Block& b) { return ToScript(b.p); }
+uint32_t Address(const Block& b) {
+    return ToScript(b.p);
+}
 
 // Live blocks by start, so that each new block can be checked against its neighbours.
 class LiveSet {
-public:
+  public:
     // False when the block overlaps one already in the set.
     bool Add(const Block& b) {
         auto next = blocks_.lower_bound(b.p);
@@ -55,7 +59,7 @@ public:
     }
     void Remove(const Block& b) { blocks_.erase(b.p); }
 
-private:
+  private:
     std::map<uint8_t*, size_t> blocks_;
 };
 

@@ -1,3 +1,5 @@
+#include "foundation/script_memory.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,10 +10,10 @@
 #include "foundation/engine_string.h"
 #include "foundation/exceptions.h"
 #include "foundation/script_handle.h"
-#include "foundation/script_memory.h"
 
 TEST(ScriptMemory, AllocationsOfEverySizeLandInTheRegion) {
-    for (size_t size : {size_t{1}, size_t{24}, size_t{4096}, size_t{100000}, size_t{3} << 20, size_t{80} << 20}) {
+    for (size_t size :
+         {size_t{1}, size_t{24}, size_t{4096}, size_t{100000}, size_t{3} << 20, size_t{80} << 20}) {
         auto* p = static_cast<uint8_t*>(ScriptAlloc(size));
         EXPECT_TRUE(InScriptRegion(p)) << size;
         EXPECT_TRUE(InScriptRegion(p + size - 1)) << size;
@@ -94,7 +96,8 @@ TEST(ScriptMemory, OnlyLiveHandlesPassTheCheck) {
     // A copy of a live header elsewhere in script memory names nothing.
     auto* forged = static_cast<uint8_t*>(ScriptAlloc(16));
     std::memcpy(forged, FromScript<uint8_t>(a), 12);
-    EXPECT_THROW(CheckScriptHandle(ToScript(forged), HandleFamily::kScriptObject, 42, "TestObject"), FatalExep);
+    EXPECT_THROW(CheckScriptHandle(ToScript(forged), HandleFamily::kScriptObject, 42, "TestObject"),
+                 FatalExep);
     // A header whose handle a script changed to another object's names nothing either.
     const uint32_t saved = ScriptLoad32(a + 8);
     ScriptStore32(a + 8, ScriptLoad32(other->handle.Address() + 8));

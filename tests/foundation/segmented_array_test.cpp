@@ -1,10 +1,11 @@
+#include "foundation/segmented_array.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
-#include "foundation/segmented_array.h"
 
 namespace {
 

@@ -14,7 +14,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes FromText(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes FromText(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 Bytes RandomBytes(size_t n, uint32_t seed) {
     std::mt19937 rng(seed);
@@ -26,7 +28,8 @@ Bytes RandomBytes(size_t n, uint32_t seed) {
 Bytes Pack(const Bytes& data, size_t chunk = SIZE_MAX) {
     MemoryByteSink sink;
     LzwPacker packer(sink);
-    for (size_t i = 0; i < data.size(); i += chunk) packer.Write(data.data() + i, std::min(chunk, data.size() - i));
+    for (size_t i = 0; i < data.size(); i += chunk)
+        packer.Write(data.data() + i, std::min(chunk, data.size() - i));
     packer.Finish();
     EXPECT_EQ(packer.CodeStreamBytes(), sink.Bytes().size());
     EXPECT_EQ(packer.InputBytes(), data.size());
@@ -57,7 +60,7 @@ uint32_t WidthFor(uint32_t entries) {
 
 // Writes codes by hand, in the layout the unpacker expects, to build broken streams.
 class CodeStreamBuilder {
-public:
+  public:
     CodeStreamBuilder& Clear() {
         Put(256);
         if (position_) Word();
@@ -80,7 +83,7 @@ public:
         return bytes_;
     }
 
-private:
+  private:
     void Put(uint32_t code) {
         bits_ |= uint64_t{code} << position_;
         position_ += WidthFor(entries_);
@@ -320,7 +323,8 @@ TEST(LzwPacker, ClearsBeforeCode4093) {
 
 TEST(LzwRoundTrip, RandomAndRepetitiveDataInAnyPieces) {
     std::mt19937 rng(3);
-    std::vector<Bytes> inputs = {RandomBytes(1, 1), RandomBytes(70000, 2), Bytes(200000, 0), Bytes(100000, 'x')};
+    std::vector<Bytes> inputs = {RandomBytes(1, 1), RandomBytes(70000, 2), Bytes(200000, 0),
+                                 Bytes(100000, 'x')};
     Bytes text;
     while (text.size() < 150000) {
         std::string word = "word" + std::to_string(rng() % 300) + (rng() % 5 ? " " : "\n");
@@ -329,7 +333,8 @@ TEST(LzwRoundTrip, RandomAndRepetitiveDataInAnyPieces) {
     inputs.push_back(text);
     Bytes mixed;
     for (int i = 0; i < 4000; ++i) {
-        Bytes part = rng() % 2 ? Bytes(rng() % 400, static_cast<uint8_t>(rng())) : RandomBytes(rng() % 60, rng());
+        Bytes part =
+            rng() % 2 ? Bytes(rng() % 400, static_cast<uint8_t>(rng())) : RandomBytes(rng() % 60, rng());
         mixed.insert(mixed.end(), part.begin(), part.end());
     }
     inputs.push_back(mixed);

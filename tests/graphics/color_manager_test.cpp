@@ -12,8 +12,8 @@
 #include "script/native_binder.h"
 #include "script/native_catalogue.h"
 #include "tests/graphics/graphics_test_util.h"
-#include "tests/support/fake_method_runner.h"
 #include "tests/support/error_message.h"
+#include "tests/support/fake_method_runner.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "graphics/frame.h"
 #include "foundation/palette_block.h"
+#include "graphics/frame.h"
 #include "tests/support/picture_builder.h"
 
 inline std::unique_ptr<Frame> MakeFrame(const FrameFixture& fixture) {

@@ -13,9 +13,9 @@
 #include "graphics/graphics_natives.h"
 #include "script/native_binder.h"
 #include "tests/graphics/graphics_test_util.h"
-#include "tests/support/script_texts.h"
-#include "tests/support/fake_method_runner.h"
 #include "tests/support/error_message.h"
+#include "tests/support/fake_method_runner.h"
+#include "tests/support/script_texts.h"
 #include "tests/support/test_archive.h"
 
 namespace {
@@ -69,9 +69,7 @@ class ImageManagerTest : public ::testing::Test {
         return runner.stack.Depth() > 0 ? runner.stack.Pop() : 0;
     }
 
-    uint32_t Text(const std::string& text) {
-        return texts.Add(text);
-    }
+    uint32_t Text(const std::string& text) { return texts.Add(text); }
 
     static std::vector<uint32_t> Row(Image* picture, int32_t frame = 0) {
         return Pixels(*picture->GetFrame(frame));

@@ -5,9 +5,9 @@
 #include "graphics/font.h"
 #include "tests/graphics/graphics_test_util.h"
 #include "tests/graphics/screen_fixtures.h"
-#include "tests/support/script_texts.h"
 #include "tests/support/error_message.h"
 #include "tests/support/font_builder.h"
+#include "tests/support/script_texts.h"
 
 namespace {
 

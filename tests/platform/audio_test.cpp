@@ -24,12 +24,14 @@ Bytes Wave() {
     return b;
 }
 
-Bytes Of(const std::string& file) { return Bytes(file.begin(), file.end()); }
+Bytes Of(const std::string& file) {
+    return Bytes(file.begin(), file.end());
+}
 
 // Every MOD tag the module library reads, with its channel count, and the other formats built here.
-const ModTag kModTags[] = {{"M.K.", 4}, {"M!K!", 4}, {"M&K!", 4}, {"FLT4", 4}, {"4CHN", 4}, {"6CHN", 6},
-                           {"8CHN", 8}, {"FLT8", 8}, {"CD81", 8}, {"OKTA", 8}, {"10CH", 10}, {"16CH", 16},
-                           {"32CH", 32}};
+const ModTag kModTags[] = {{"M.K.", 4},  {"M!K!", 4},  {"M&K!", 4}, {"FLT4", 4}, {"4CHN", 4},
+                           {"6CHN", 6},  {"8CHN", 8},  {"FLT8", 8}, {"CD81", 8}, {"OKTA", 8},
+                           {"10CH", 10}, {"16CH", 16}, {"32CH", 32}};
 
 TEST(AudioFormatTest, FirstBytesDecide) {
     EXPECT_EQ(DetectAudioFormat(Wave()), AudioFormat::Wave);
@@ -55,7 +57,7 @@ TEST(AudioFormatTest, FirstBytesDecide) {
 }
 
 class HeadlessAudioTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(audio_.Init());
         audio_.ClearCalls();
@@ -77,8 +79,9 @@ TEST_F(HeadlessAudioTest, LoadTriesSampleThenStreamThenMusic) {
     const LoadedAudio music = audio_.Load(mod);
     EXPECT_EQ(music.kind, AudioKind::Music);
     const std::string size = std::to_string(mod.size());
-    EXPECT_EQ(audio_.Calls(), (std::vector<std::string>{"LoadSample " + size + " -> 0", "LoadStream " + size + " -> 0",
-                                                        "LoadMusic " + size + " -> " + std::to_string(music.handle)}));
+    EXPECT_EQ(audio_.Calls(),
+              (std::vector<std::string>{"LoadSample " + size + " -> 0", "LoadStream " + size + " -> 0",
+                                        "LoadMusic " + size + " -> " + std::to_string(music.handle)}));
     const LoadedAudio junk = audio_.Load(Bytes(100, 7));
     EXPECT_EQ(junk.kind, AudioKind::None);
     EXPECT_EQ(junk.handle, 0u);

@@ -37,9 +37,9 @@ TEST(Input, EitherSideAnswersForAModifier) {
 TEST(Input, AClickBetweenTwoPollsIsSeenAsPressedOnce) {
     struct Case {
         const char* what;
-        int32_t set;     // the code the backend reports
-        int32_t asked;   // the code the game polls
-        bool release;    // up again before the poll
+        int32_t set;    // the code the backend reports
+        int32_t asked;  // the code the game polls
+        bool release;   // up again before the poll
     };
     const Case cases[] = {
         {"click shorter than a poll", VK_LBUTTON, VK_LBUTTON, true},

@@ -82,5 +82,6 @@ TEST(KeyTable, RightAltCountsAsAltUnlessTheLayoutTypesWithIt) {
         {{}, false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(AltHeld(c.held), c.alt) << c.held.leftAlt << c.held.rightAlt << c.held.ctrl << c.held.rightAltTypes;
+        EXPECT_EQ(AltHeld(c.held), c.alt)
+            << c.held.leftAlt << c.held.rightAlt << c.held.ctrl << c.held.rightAltTypes;
 }

@@ -10,9 +10,9 @@
 #include "script/zema_class.h"
 #include "tests/support/block_writer.h"
 #include "tests/support/class_library_builder.h"
+#include "tests/support/error_message.h"
 #include "tests/support/script_assembler.h"
 #include "tests/support/test_archive.h"
-#include "tests/support/error_message.h"
 
 namespace {
 
@@ -80,7 +80,8 @@ TEST(ClassLibrary, RepeatedChunks) {
     b.uses = {"X", "A"};
     b.methods = std::vector<uint32_t>{0};
     b.code = std::vector<uint32_t>{5, 6};
-    b.extraChunks = {ClassLibraryBuilder::NameChunk("Second"), ClassLibraryBuilder::UsesChunk({"B", "C", "D"}),
+    b.extraChunks = {ClassLibraryBuilder::NameChunk("Second"),
+                     ClassLibraryBuilder::UsesChunk({"B", "C", "D"}),
                      ClassLibraryBuilder::WordsChunk("GLM", {1, 1, 1}), SEBlock("ZZZZ", "ignored")};
     std::vector<String> names;
     auto c = Read(b, &names);
@@ -179,7 +180,7 @@ TEST(ClassLibrary, DamagedDebugInfoIsDroppedAndTheClassStillLoads) {
         [](ClassLibraryBuilder& b) { b.methodSources->pop_back(); },
         [](ClassLibraryBuilder& b) { b.virtualSources->pop_back(); },
         [](ClassLibraryBuilder& b) { b.debugInfo->pop_back(); },
-        [](ClassLibraryBuilder& b) { (*b.methodSources)[1] = 1; },   // beyond the one source name
+        [](ClassLibraryBuilder& b) { (*b.methodSources)[1] = 1; },  // beyond the one source name
         [](ClassLibraryBuilder& b) { (*b.virtualSources)[2] = 9; },
     };
     for (size_t i = 0; i < damage.size(); ++i) {

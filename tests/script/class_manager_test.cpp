@@ -1,3 +1,5 @@
+#include "script/class_manager.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,15 +9,14 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/trace_flag.h"
-#include "script/class_manager.h"
 #include "script/native_binder.h"
 #include "script/native_descriptor.h"
-#include "tests/support/script_texts.h"
-#include "tests/support/fake_method_runner.h"
 #include "tests/support/class_library_builder.h"
-#include "tests/support/script_assembler.h"
-#include "tests/support/test_archive.h"
 #include "tests/support/error_message.h"
+#include "tests/support/fake_method_runner.h"
+#include "tests/support/script_assembler.h"
+#include "tests/support/script_texts.h"
+#include "tests/support/test_archive.h"
 
 namespace {
 
@@ -35,8 +36,8 @@ void BindTestNative(ZEMAClass& target, const NativeClassRow& row) {
 }
 
 // A script class with methods 0 and 1 and four virtual methods, of which it defines those listed.
-ClassLibraryBuilder Script(const std::string& name, std::vector<std::string> used = {}, uint16_t baseIndex = 0,
-                           std::vector<uint32_t> definedVirtuals = {}) {
+ClassLibraryBuilder Script(const std::string& name, std::vector<std::string> used = {},
+                           uint16_t baseIndex = 0, std::vector<uint32_t> definedVirtuals = {}) {
     ScriptAssembler a;
     const uint32_t m0 = a.Method();
     a.Return();
@@ -60,7 +61,7 @@ FdEntry Library(const ClassLibraryBuilder& b, const std::string& entry = "") {
 }
 
 class ClassManagerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { RegisterNativeBinder("TestNative", BindTestNative); }
 
     void Open(const std::vector<FdEntry>& entries) {
@@ -75,7 +76,8 @@ protected:
     std::vector<ZEMAClass*> Notified() const {
         std::vector<ZEMAClass*> classes;
         for (const auto& c : runner.calls) {
-            if (c.isVirtual && c.number == kLoadedVirtualMethod) classes.push_back(static_cast<ZEMAClass*>(c.object));
+            if (c.isVirtual && c.number == kLoadedVirtualMethod)
+                classes.push_back(static_cast<ZEMAClass*>(c.object));
         }
         return classes;
     }
@@ -122,13 +124,15 @@ TEST_F(ClassManagerTest, ABindingFailureEntersNothing) {
     static const NativeClassRow tooSmall{"TooSmall", "TooSmall", &kZEMAClassRow, 2, 2};
     Open({});
     auto* d = new NativeDescriptor(&runner, tooSmall);
-    EXPECT_EQ(ErrorMessage([&] { manager->Register(d, false); }), "Not enougth room for methods in class TooSmall");
+    EXPECT_EQ(ErrorMessage([&] { manager->Register(d, false); }),
+              "Not enougth room for methods in class TooSmall");
     EXPECT_THROW(manager->FindClass("TooSmall"), FatalExep);
     delete d;
 }
 
 TEST_F(ClassManagerTest, UsesAndBaseResolution) {
-    Open({Library(Script("A", {"X", "Y"}, 2)), Library(Script("X")), Library(Script("Y", {"TestNative"}, 1, {2}))});
+    Open({Library(Script("A", {"X", "Y"}, 2)), Library(Script("X")),
+          Library(Script("Y", {"TestNative"}, 1, {2}))});
     ZEMAClass* a = manager->Get("A");
     ZEMAClass* x = manager->FindClass("X");
     ZEMAClass* y = manager->FindClass("Y");
@@ -177,7 +181,8 @@ TEST_F(ClassManagerTest, AClassUsedByItsOwnBaseInheritsTheCompleteTable) {
     std::vector<uint32_t> seenByD;
     runner.beforeCall = [&](const FakeMethodRunner::Call& call) {
         // When D hears it is loaded, its base must be complete already.
-        if (call.isVirtual && call.number == kLoadedVirtualMethod && call.object == manager->Classes().Find("D")) {
+        if (call.isVirtual && call.number == kLoadedVirtualMethod &&
+            call.object == manager->Classes().Find("D")) {
             ZEMAClass* base = manager->Classes().Find("B");
             for (uint32_t i = 0; i < 4; ++i) seenByD.push_back(base->VirtualMethodSlot(i));
         }
@@ -195,8 +200,8 @@ TEST_F(ClassManagerTest, AClassUsedByItsOwnBaseInheritsTheCompleteTable) {
     EXPECT_EQ(d->VirtualMethodOwner(3), native);
     std::vector<ZEMAClass*> order{d, b};
     EXPECT_EQ(Notified(), order);
-    std::vector<uint32_t> complete{native->VirtualMethodSlot(0), b->CodeAddress() + 16, native->VirtualMethodSlot(2),
-                                   native->VirtualMethodSlot(3)};
+    std::vector<uint32_t> complete{native->VirtualMethodSlot(0), b->CodeAddress() + 16,
+                                   native->VirtualMethodSlot(2), native->VirtualMethodSlot(3)};
     EXPECT_EQ(seenByD, complete);
 }
 
@@ -219,7 +224,8 @@ TEST_F(ClassManagerTest, AFailedLoadLeavesNothingHalfLinkedInTheTable) {
     EXPECT_EQ(ErrorMessage([&] { manager->Get("A"); }), error);
     EXPECT_EQ(manager->Classes().Count(), before);
     for (const char* name : {"A", "Good", "Bad"}) {
-        EXPECT_EQ(ErrorMessage([&] { manager->FindClass(name); }), std::string("Class ") + name + " not found in FindClass method");
+        EXPECT_EQ(ErrorMessage([&] { manager->FindClass(name); }),
+                  std::string("Class ") + name + " not found in FindClass method");
     }
     EXPECT_EQ(manager->FailedClassCount(), 3u);
     EXPECT_TRUE(Notified().empty());
@@ -283,8 +289,8 @@ TEST_F(ClassManagerTest, NativeWithALibraryKeepsScriptCodeInVirtualSlots) {
     auto* d = new NativeDescriptor(&runner, kNativeRow);
     m.Register(d, true);
     EXPECT_EQ(d->VirtualMethodSlot(2), d->CodeAddress() + 8);  // script code survives
-    EXPECT_TRUE(IsNativeBody(d->VirtualMethodSlot(3)));         // empty slot bound
-    EXPECT_TRUE(IsNativeBody(d->MethodSlot(4)));                // SetMethod replaces
+    EXPECT_TRUE(IsNativeBody(d->VirtualMethodSlot(3)));        // empty slot bound
+    EXPECT_TRUE(IsNativeBody(d->MethodSlot(4)));               // SetMethod replaces
     EXPECT_TRUE(IsNativeBody(d->MethodSlot(0)));
     EXPECT_EQ(m.FindClass("TestNative"), d);
 }
@@ -295,7 +301,8 @@ TEST_F(ClassManagerTest, ALibraryTableTooSmallForTheNativeBindingsIsAnError) {
     TestArchive files({{"TestNative.glc", lib.Build()}});
     ClassManager m(&runner, 26, files.File());
     auto* d = new NativeDescriptor(&runner, kNativeRow);
-    EXPECT_EQ(ErrorMessage([&] { m.Register(d, true); }), "Not enougth room for virtual methods in class TestNative");
+    EXPECT_EQ(ErrorMessage([&] { m.Register(d, true); }),
+              "Not enougth room for virtual methods in class TestNative");
     EXPECT_THROW(m.FindClass("TestNative"), FatalExep);
     delete d;
 }
@@ -325,7 +332,8 @@ TEST_F(ClassManagerTest, ScriptCallableMethods) {
     runner.stack.Push(0);
     runner.stack.Push(manager->Address());
     runner.CallMethod(manager.get(), manager.get(), kCreateObjectMethod);
-    auto* made = dynamic_cast<ClassManager*>(ScriptObject::FromAddress(runner.stack.Pop(), kClassDescriptorKind, "class"));
+    auto* made = dynamic_cast<ClassManager*>(
+        ScriptObject::FromAddress(runner.stack.Pop(), kClassDescriptorKind, "class"));
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->Classes().Count(), 2u);
     delete made;

@@ -1,6 +1,7 @@
+#include "script/d_stack.h"
+
 #include <gtest/gtest.h>
 
-#include "script/d_stack.h"
 #include "tests/support/error_message.h"
 
 TEST(DStack, CapacityHoldsOneValueLess) {

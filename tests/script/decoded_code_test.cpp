@@ -123,8 +123,7 @@ class DecodedCodeTest : public ProcessorTest {
         for (uint32_t d = p.TraceStack().Depth(); d > 0; --d) end.trace.push_back(p.TraceStack().Peek(d - 1));
         for (uint32_t i = 0; i < 16; ++i) end.scratch.push_back(PeekWord(scratch_ + 4 * i));
         if (stepped) {
-            for (size_t i = 0; i < Fitting(code, at); ++i)
-                PokeWord(at + 4 * static_cast<uint32_t>(i), 0);
+            for (size_t i = 0; i < Fitting(code, at); ++i) PokeWord(at + 4 * static_cast<uint32_t>(i), 0);
         }
         return end;
     }

@@ -168,7 +168,8 @@ TEST_F(NativeCatalogueTest, RowsMatchTheCatalogue) {
         EXPECT_EQ(FindNativeClassRow(row->name), row);
     }
     EXPECT_EQ(FindNativeClassRow("DButton"), nullptr);
-    EXPECT_EQ(ErrorMessage([] { NativeClassRowOf("Nothing"); }), "Native class Nothing is not in the catalogue");
+    EXPECT_EQ(ErrorMessage([] { NativeClassRowOf("Nothing"); }),
+              "Native class Nothing is not in the catalogue");
 }
 
 TEST_F(NativeCatalogueTest, EveryClassGetsADescriptorWithItsCountsAndKinds) {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "script/class_manager.h"
-#include "tests/support/script_texts.h"
-#include "tests/support/fake_method_runner.h"
 #include "tests/support/error_message.h"
+#include "tests/support/fake_method_runner.h"
+#include "tests/support/script_texts.h"
 
 class NativeFixture : public ::testing::Test {
   protected:

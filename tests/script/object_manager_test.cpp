@@ -1,22 +1,24 @@
 // The object table, the object list natives and the order in which a main ObjectManager lets go
 // of what it holds.
+#include "script/object_manager.h"
+
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "script/class_manager.h"
-#include "script/object_manager.h"
 #include "tests/script/processor_fixture.h"
 
 namespace {
 
 // An object that notes its destruction.
 class Noted : public ScriptObject {
-public:
-    Noted(std::vector<std::string>& log, std::string name) : ScriptObject(nullptr), log_(log), name_(std::move(name)) {}
+  public:
+    Noted(std::vector<std::string>& log, std::string name)
+        : ScriptObject(nullptr), log_(log), name_(std::move(name)) {}
     ~Noted() override { log_.push_back(name_); }
 
-private:
+  private:
     std::vector<std::string>& log_;
     std::string name_;
 };
@@ -84,7 +86,7 @@ TEST(ObjectManager, SubManagersGoFirstAndNeverItself) {
 }
 
 class ObjectManagerNatives : public ProcessorTest {
-protected:
+  protected:
     void SetUp() override {
         managerClass = Cpu().ClassByName("ObjectManager");
         ScriptObject* made = Cpu().NewObject(managerClass);
@@ -172,7 +174,8 @@ TEST_F(ObjectManagerNatives, BadArguments) {
     std::snprintf(text, sizeof text, "Not a valid object at 0x%08X where object expected", notObject);
     EXPECT_EQ(ErrorMessage([&] { Call(4, {notObject}); }), text);
     ClearStacks();
-    EXPECT_EQ(ErrorMessage([&] { Cpu().CallMethod(object.get(), managerClass, 12); }), "ObjectManager expected as receiver");
+    EXPECT_EQ(ErrorMessage([&] { Cpu().CallMethod(object.get(), managerClass, 12); }),
+              "ObjectManager expected as receiver");
     ClearStacks();
     EXPECT_EQ(ErrorMessage([&] { Call(6); }), "DStack underflow");
 }

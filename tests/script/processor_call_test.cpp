@@ -463,7 +463,8 @@ TEST_F(ProcessorTest, TheStopHookEndsEveryRunThatWouldNotEnd) {
     const std::vector<Row> rows = {
         {"a jump to itself", {OpWord(Op::Jump), 0xFFFFFFFEu}},
         {"a called method", {CallWord(2, 0), kReturnWord}},
-        {"a call word run by Execute", {OpWord(Op::PushInline), CallWord(2, 0), OpWord(Op::Execute), kReturnWord}},
+        {"a call word run by Execute",
+         {OpWord(Op::PushInline), CallWord(2, 0), OpWord(Op::Execute), kReturnWord}},
         {"a creation method run by NewObject",
          {OpWord(Op::PushInline), looper->Address(), OpWord(Op::NewObject), kReturnWord}},
     };

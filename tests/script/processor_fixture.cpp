@@ -10,7 +10,9 @@ __attribute__((no_sanitize("address"))) void PokeWord(uint32_t address, uint32_t
     NoteScriptWrite(address, 4);
 }
 
-uint32_t PeekWord(uint32_t address) { return PeekScriptWord(address); }
+uint32_t PeekWord(uint32_t address) {
+    return PeekScriptWord(address);
+}
 
 ProcessorTest::ProcessorTest() {
     Build(nullptr, 64);

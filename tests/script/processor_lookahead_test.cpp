@@ -72,8 +72,7 @@ class ProcessorLookAheadTest : public ProcessorTest {
             at = Place(code);
         } else {
             // Through the checked store, which drops code decoded from these words before.
-            for (size_t i = 0; i < code.size(); ++i)
-                PokeWord(at + 4 * static_cast<uint32_t>(i), code[i]);
+            for (size_t i = 0; i < code.size(); ++i) PokeWord(at + 4 * static_cast<uint32_t>(i), code[i]);
         }
         State end;
         end.error = ErrorMessage([&] {

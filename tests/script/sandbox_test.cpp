@@ -49,10 +49,12 @@ __attribute__((no_sanitize("address"))) uint64_t Read64(uint32_t address) {
     return v;
 }
 
-uint64_t Distance(uint64_t a, uint64_t b) { return a > b ? a - b : b - a; }
+uint64_t Distance(uint64_t a, uint64_t b) {
+    return a > b ? a - b : b - a;
+}
 
 class SandboxTest : public ProcessorTest {
-protected:
+  protected:
     void SetUp() override { Open(); }
 
     void Open() {
@@ -72,7 +74,8 @@ protected:
     }
 
     // A method through the processor with arguments; an engine error is an allowed outcome.
-    void Call(ScriptObject* receiver, ZEMAClass* cls, uint32_t number, const std::vector<uint32_t>& arguments) {
+    void Call(ScriptObject* receiver, ZEMAClass* cls, uint32_t number,
+              const std::vector<uint32_t>& arguments) {
         try {
             for (uint32_t a : arguments) Cpu().DataStack().Push(a);
             Cpu().CallMethod(receiver, cls, number);
@@ -83,18 +86,26 @@ protected:
 
     // Starts of the script data around the objects: headers, fields, text buffer, stacks, tables.
     std::vector<uint32_t> Targets() {
-        return {instance->Address(),        ToScript(instance->Fields()), text->Address(),
-                ToScript(text->Text()),     list->Address(),              thing->Address(),
-                ToScript(thing->ClassFields()), thing->MethodSlot(1),     Cpu().DataStack().BaseAddress(),
-                Cpu().LocalsStack().BaseAddress(), Cpu().ObjectStack().BaseAddress(), thing->CodeAddress()};
+        return {instance->Address(),
+                ToScript(instance->Fields()),
+                text->Address(),
+                ToScript(text->Text()),
+                list->Address(),
+                thing->Address(),
+                ToScript(thing->ClassFields()),
+                thing->MethodSlot(1),
+                Cpu().DataStack().BaseAddress(),
+                Cpu().LocalsStack().BaseAddress(),
+                Cpu().ObjectStack().BaseAddress(),
+                thing->CodeAddress()};
     }
 
     // Addresses of the C++ objects involved and of their tables of virtual functions.
     std::vector<uint64_t> HostAddresses() {
         std::vector<uint64_t> hosts;
-        for (const ScriptObject* p : std::vector<const ScriptObject*>{instance, text, list, thing, strings, lists,
-                                                                      processor.get(), &Cpu().Classes(),
-                                                                      &Cpu().Objects()}) {
+        for (const ScriptObject* p :
+             std::vector<const ScriptObject*>{instance, text, list, thing, strings, lists, processor.get(),
+                                              &Cpu().Classes(), &Cpu().Objects()}) {
             hosts.push_back(reinterpret_cast<uintptr_t>(p));
             uint64_t table;
             std::memcpy(&table, static_cast<const void*>(p), 8);
@@ -120,7 +131,8 @@ protected:
     void Scribble(uint32_t address, std::mt19937& random) {
         const uint32_t from = std::max(address - kWindow, kScriptReservedLow) & ~3u;
         for (uint32_t a = from; a < address + kWindow; a += 4) {
-            if (ScriptRangeUsable(a, 4) && random() % 3 == 0) ScriptStore32(a, static_cast<uint32_t>(random()));
+            if (ScriptRangeUsable(a, 4) && random() % 3 == 0)
+                ScriptStore32(a, static_cast<uint32_t>(random()));
         }
     }
 
@@ -196,7 +208,8 @@ TEST_F(SandboxTest, StoresIntoFreedHeapBlocksAreHarmless) {
         ASSERT_EQ(ErrorMessage([&] { RunCode({OpWord(Op::Allocate), kReturnWord}); }), "no error");
         blocks.push_back(Data().at(0));
         ClearStacks();
-        for (uint32_t a = blocks.back(); a + 4 <= blocks.back() + 16 + i % 200; a += 4) ASSERT_EQ(ScriptLoad32(a), 0u);
+        for (uint32_t a = blocks.back(); a + 4 <= blocks.back() + 16 + i % 200; a += 4)
+            ASSERT_EQ(ScriptLoad32(a), 0u);
         if (i % 3 == 0) {
             SetData({blocks.back()});
             ASSERT_EQ(ErrorMessage([&] { RunCode({OpWord(Op::Free), kReturnWord}); }), "no error");

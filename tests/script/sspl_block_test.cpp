@@ -15,7 +15,8 @@ TEST(SSPLBlock, ReadsAsASubBlockAndClones) {
     struct Outer : DataBlock {
         Outer() : DataBlock(10, true) {}
         void ReadChunk(BlockReader& reader, const uint8_t* signature) override {
-            if (std::string(reinterpret_cast<const char*>(signature), 4) == std::string("SSPL", 4)) reader >> sspl;
+            if (std::string(reinterpret_cast<const char*>(signature), 4) == std::string("SSPL", 4))
+                reader >> sspl;
         }
         SSPLBlock sspl;
     };

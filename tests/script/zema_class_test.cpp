@@ -1,3 +1,5 @@
+#include "script/zema_class.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,10 +9,9 @@
 
 #include "script/native_binder.h"
 #include "script/native_descriptor.h"
-#include "script/zema_class.h"
-#include "tests/support/script_texts.h"
-#include "tests/support/fake_method_runner.h"
 #include "tests/support/error_message.h"
+#include "tests/support/fake_method_runner.h"
+#include "tests/support/script_texts.h"
 
 namespace {
 
@@ -50,14 +51,15 @@ void BindTestDerived(ZEMAClass& target, const NativeClassRow& row) {
 }
 
 class ZEMAClassTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         RegisterNativeBinder("TestBase", BindTestBase);
         RegisterNativeBinder("TestDerived", BindTestDerived);
     }
 
     // A native descriptor sized and bound as the ClassManager does it.
-    static std::unique_ptr<NativeDescriptor> Native(const NativeClassRow& row, MethodRunner* runner = nullptr) {
+    static std::unique_ptr<NativeDescriptor> Native(const NativeClassRow& row,
+                                                    MethodRunner* runner = nullptr) {
         auto d = std::make_unique<NativeDescriptor>(runner, row);
         d->ReserveMethodTables(*d);
         d->RegisterMethods(*d);
@@ -90,7 +92,8 @@ TEST_F(ZEMAClassTest, ObjectsLiveOnTheHostHeapAndAreChecked) {
     EXPECT_FALSE(InScriptRegion(heap));
     EXPECT_TRUE(InScriptRegion(FromScript<void>(heap->Address())));
     EXPECT_EQ(ScriptObject::FromAddress(heap->Address(), kScriptObjectKind, "object"), heap);
-    EXPECT_NE(ErrorMessage([&] { ZEMAClass::FromAddress(heap->Address(), "class"); }).find("class"), std::string::npos);
+    EXPECT_NE(ErrorMessage([&] { ZEMAClass::FromAddress(heap->Address(), "class"); }).find("class"),
+              std::string::npos);
     EXPECT_THROW(ScriptObject::FromAddress(heap->Address() + 4, 0, "object"), FatalExep);
     delete heap;
 }
@@ -156,9 +159,11 @@ TEST_F(ZEMAClassTest, LookupsCheckTableCountAndEmptySlots) {
 TEST_F(ZEMAClassTest, BindingOutsideTheTableIsAnError) {
     ZEMAClass c(nullptr);
     c.SetName("Tight");
-    EXPECT_EQ(ErrorMessage([&] { c.SetMethod(BaseCreate, 0); }), "Not enougth room for methods in class Tight");
+    EXPECT_EQ(ErrorMessage([&] { c.SetMethod(BaseCreate, 0); }),
+              "Not enougth room for methods in class Tight");
     c.ReserveMethods(2, 1);
-    EXPECT_EQ(ErrorMessage([&] { c.SetMethod(BaseCreate, 2); }), "Not enougth room for methods in class Tight");
+    EXPECT_EQ(ErrorMessage([&] { c.SetMethod(BaseCreate, 2); }),
+              "Not enougth room for methods in class Tight");
     EXPECT_EQ(ErrorMessage([&] { c.SetVirtualMethod(BaseCreate, 1); }),
               "Not enougth room for virtual methods in class Tight");
     // Only the low 16 bits of the number count.
@@ -255,7 +260,7 @@ TEST_F(ZEMAClassTest, InheritsFromScriptBasesAndTheNativeKindChain) {
 // --- destruction ---
 
 class DestructionTest : public ZEMAClassTest {
-protected:
+  protected:
     // A class with method 1 and virtual 0 bound to empty natives.
     std::unique_ptr<ZEMAClass> Class(const char* name, ZEMAClass* base, bool tables = true) {
         auto c = std::make_unique<ZEMAClass>(&runner);

@@ -48,7 +48,7 @@ TEST(RemoveListedFolders, OnlyEmptiedParentsOfListedFilesGo) {
     dir.Write("Unlisted/Empty/.keep", "");
     std::filesystem::remove(dir.Absolute() / "Unlisted/Empty/.keep");
     RemoveListedFolders(dir.Absolute().string() + "/", {"Misc\\Sub\\Deep\\gone.dat", "Keep\\Sub\\gone.dat",
-                                                    "Keep\\gone.dat", "..\\outside\\x"});
+                                                        "Keep\\gone.dat", "..\\outside\\x"});
     EXPECT_EQ(Tree(dir.Absolute()), (std::vector<std::string>{"Keep/", "Keep/Sub/", "Keep/Sub/mine.txt",
-                                                          "Unlisted/", "Unlisted/Empty/"}));
+                                                              "Unlisted/", "Unlisted/Empty/"}));
 }

@@ -108,12 +108,13 @@ TEST_F(Uninstaller, HostileListLinesAndLinksDeleteNothingOutside) {
     std::filesystem::create_directories(installed / "Docs");
     // A folder of the install replaced by a link to the outside, and lines that leave the folder.
     std::filesystem::create_directory_symlink(temp.Absolute() / "outside/sub", installed / "Linked");
-    std::ofstream(installed / "uninst.lst", std::ios::app) << "..\\..\\..\\..\\outside\\victim.txt\n"
-                                                           << (temp.Absolute() / "outside/victim.txt").string() << "\n"
-                                                           << "Linked\\victim.txt\n"
-                                                           << "C:\\outside\\victim.txt\n"
-                                                           << "Docs\\\\x\n"
-                                                           << std::string(5000, 'a') << "\r\n";
+    std::ofstream(installed / "uninst.lst", std::ios::app)
+        << "..\\..\\..\\..\\outside\\victim.txt\n"
+        << (temp.Absolute() / "outside/victim.txt").string() << "\n"
+        << "Linked\\victim.txt\n"
+        << "C:\\outside\\victim.txt\n"
+        << "Docs\\\\x\n"
+        << std::string(5000, 'a') << "\r\n";
     ScriptedSetupUi ui;
     EXPECT_EQ(Uninstall(ui), 0);
     EXPECT_EQ(ReadFile(temp.Absolute() / "outside/victim.txt"), "v");

@@ -27,7 +27,7 @@ struct FakeEntry {
 
 // An actor's virtual methods 7 to 12 answered from a table, results left as scripts leave them.
 class FakeActor : public MethodRunner {
-public:
+  public:
     void CallMethod(ScriptObject*, ZEMAClass*, uint32_t) override {}
     void CallVirtual(ScriptObject*, uint32_t number) override {
         if (number == 7) return stack.Push(static_cast<uint32_t>(count));
@@ -53,7 +53,7 @@ public:
 
 // The draw order: "D<x>" for a frame, "S<caster x>><receiver x>" for a cast shadow.
 class RecordingBuffer : public ScreenBuffer {
-public:
+  public:
     RecordingBuffer() : ScreenBuffer(nullptr) {}
     void DrawFrameBlended(const Frame*, int32_t x, int32_t, uint32_t, uint32_t) override {
         calls.push_back("D" + std::to_string(x));
@@ -70,8 +70,17 @@ TEST(DrawLayers, RecordsTakeEachResultInItsPlaceAndTheFirstTwentyAreCached) {
     FakeActor actor;
     actor.count = 25;
     actor.entries.assign(25, FakeEntry{.height = 7});
-    actor.entries[0] = {.x = -250, .y = 399, .orientation = 3, .height = -3, .h1 = 1, .h2 = 2, .h3 = 3, .h4 = 4,
-                        .mode = 9, .shade = 2, .extraShade = 5};
+    actor.entries[0] = {.x = -250,
+                        .y = 399,
+                        .orientation = 3,
+                        .height = -3,
+                        .h1 = 1,
+                        .h2 = 2,
+                        .h3 = 3,
+                        .h4 = 4,
+                        .mode = 9,
+                        .shade = 2,
+                        .extraShade = 5};
     actor.entries[1] = {.x = 1900, .height = 40};
     DrawLayerLists layers;
     DrawnEntries cache;
@@ -125,6 +134,6 @@ TEST(DrawLayers, EachRecordReceivesTheShadowsOfAllHigherLayers) {
     layers[29] = {record(290, 1)};
     RecordingBuffer buffer;
     DrawLayers(buffer, layers);
-    EXPECT_EQ(buffer.calls, (std::vector<std::string>{"D20", "S50>20", "S51>20", "S290>20", "D50", "S290>50", "D51",
-                                                      "S290>51", "D60", "S290>60", "D290"}));
+    EXPECT_EQ(buffer.calls, (std::vector<std::string>{"D20", "S50>20", "S51>20", "S290>20", "D50", "S290>50",
+                                                      "D51", "S290>51", "D60", "S290>60", "D290"}));
 }

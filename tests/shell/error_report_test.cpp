@@ -40,8 +40,8 @@ TEST_F(ErrorReportTest, CallStackNamesEachTracedCallAndStaysInsideTheDebugTable)
     // The innermost word: the third of the method, whose debug word is line 4.
     processor->SetPC(method + 8 + 4);
     EXPECT_STREQ(CallStackText(*processor).Text(),
-                 "main.zs(4)\r\n"      // the running word
-                 "main.zs(?)\r\n"      // called from past the end of the class's code
+                 "main.zs(4)\r\n"                // the running word
+                 "main.zs(?)\r\n"                // called from past the end of the class's code
                  "Debug info not available\r\n"  // a record that is no record
                  "Debug info not available\r\n");
     EXPECT_EQ(trace.Depth(), 0u);

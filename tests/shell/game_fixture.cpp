@@ -39,7 +39,9 @@ ShellServices GameFixture::Services() {
     return {&platform->GetApp(), &platform->GetVideo(), &platform->GetInput(), &timer, audio.get()};
 }
 
-int GameFixture::Run(const char* commandLine) { return WinMain(Services(), commandLine); }
+int GameFixture::Run(const char* commandLine) {
+    return WinMain(Services(), commandLine);
+}
 
 void GameFixture::Startup() {
     Game().services = Services();

@@ -17,7 +17,7 @@
 #include "tests/support/temp_dir.h"
 
 class GameFixture : public ::testing::Test {
-protected:
+  protected:
     GameFixture();
     ~GameFixture() override;
 
@@ -41,6 +41,6 @@ protected:
     std::unique_ptr<HeadlessAudio> audio;
     HeadlessTimer timer;
 
-private:
+  private:
     std::filesystem::path previous_;
 };

@@ -22,7 +22,8 @@ std::string KeysBlock(uint16_t count, const std::vector<uint32_t>& codes) {
     return SEBlock("KEYS", payload, LeU16(count));
 }
 
-std::string DeviceBlock(uint32_t mouse, uint32_t joystick, const std::string& keys, const std::string& payload = "") {
+std::string DeviceBlock(uint32_t mouse, uint32_t joystick, const std::string& keys,
+                        const std::string& payload = "") {
     BlockWriter w;
     w.tag = "INPD";
     w.headerFields = LeU32(mouse) + LeU32(joystick);
@@ -32,7 +33,7 @@ std::string DeviceBlock(uint32_t mouse, uint32_t joystick, const std::string& ke
 }
 
 class InputDeviceTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SetInputServices({&input, &app}); }
     void TearDown() override { SetInputServices({}); }
 
@@ -257,8 +258,10 @@ PollResult Snapshot(const InputDevice& d) {
 }
 
 TEST_F(InputDeviceTest, ARecordingReplaysPollByPoll) {
-    const std::vector<LiveStep> steps = {{true, false, false, 1, 2, 0},  {true, true, true, 5, 6, 120},
-                                         {false, true, true, -3, 9, 0}, {false, false, false, 7, 7, -240},
+    const std::vector<LiveStep> steps = {{true, false, false, 1, 2, 0},
+                                         {true, true, true, 5, 6, 120},
+                                         {false, true, true, -3, 9, 0},
+                                         {false, false, false, 7, 7, -240},
                                          {true, false, true, 0, 0, 0}};
     InputDevice recorder;
     recorder.Actions().SetCodes({VK_LEFT, VK_SPACE});

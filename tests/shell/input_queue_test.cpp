@@ -124,8 +124,8 @@ TEST(InputQueue, AppHandlersFillTheQueues) {
     app.InjectChar('a');
     app.InjectChar(255);
     app.InjectChar(254);
-    app.InjectChar('x', true);        // typed with Alt
-    app.InjectKeyDown('X', true);     // Alt+X as a system key
+    app.InjectChar('x', true);          // typed with Alt
+    app.InjectKeyDown('X', true);       // Alt+X as a system key
     app.InjectKeyDown(VK_LMENU, true);  // Alt alone: the key queue only
     app.InjectKeyDown(VK_F1 + 3, true);
 

@@ -5,9 +5,13 @@
 #include "tests/support/block_writer.h"
 #include "tests/support/temp_dir.h"
 
-std::string OggBytes() { return std::string("OggS") + std::string(60, '\0'); }
+std::string OggBytes() {
+    return std::string("OggS") + std::string(60, '\0');
+}
 
-std::string ModuleBytes() { return ModFile({"M.K.", 4}); }
+std::string ModuleBytes() {
+    return ModFile({"M.K.", 4});
+}
 
 void Refill(SoundRecord& record, const std::string& bytes) {
     TempDir dir;

@@ -19,7 +19,7 @@ std::unique_ptr<SoundRecord> RecordOf(const std::string& bytes);
 void Refill(SoundRecord& record, const std::string& bytes);
 
 class TestRunner : public MethodRunner {
-public:
+  public:
     void CallMethod(ScriptObject* object, ZEMAClass* cls, uint32_t number) override;
     void CallVirtual(ScriptObject* object, uint32_t number) override;
     DStack<uint32_t>& DataStack() override { return stack; }

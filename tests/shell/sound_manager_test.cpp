@@ -18,7 +18,7 @@ namespace {
 
 // Counts the records it makes, so that archive reads can be counted.
 class CountingSoundManager : public SoundManager {
-public:
+  public:
     using SoundManager::SoundManager;
     SoundRecord* NewSoundRecord() override {
         ++made;
@@ -28,12 +28,13 @@ public:
 };
 
 class SoundManagerTest : public ::testing::Test {
-protected:
+  protected:
     SoundManagerTest()
         : archive({{"Misc\\Silence.wav", WaveFile(64), false},
                    {"Boom.ogg", OggBytes(), true},
-                   {"Sound.subs", "\"Big Boom\" Boom.ogg\r\nSolo\r\nMisc\\Silence.wav   // comment\r\n"
-                                  "Missing Nowhere.wav\r\nTrailing",
+                   {"Sound.subs",
+                    "\"Big Boom\" Boom.ogg\r\nSolo\r\nMisc\\Silence.wav   // comment\r\n"
+                    "Missing Nowhere.wav\r\nTrailing",
                     false}}) {}
 
     // Method n of the manager with one text argument; what it pushed.

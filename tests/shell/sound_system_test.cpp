@@ -23,7 +23,7 @@ std::string Line(const char* name, size_t arg, AudioHandle result) {
 }
 
 class SoundSystemTest : public ::testing::Test {
-protected:
+  protected:
     SoundSystemTest() { SetSoundOn(true); }
 
     void SetSoundOn(bool on) { StoreU16(settings.Header() + 12, on ? 1 : 0); }
@@ -62,7 +62,8 @@ TEST_F(SoundSystemTest, LoadersAreTriedSampleStreamMusicAndTheFirstTakerWins) {
     EXPECT_EQ(h3, static_cast<int32_t>(music->Handle()));
     // The sound thread plays while the caller loads the next record: compare each kind apart.
     std::vector<std::string> loads, plays;
-    for (const std::string& call : CallsAfterInit()) (call.starts_with("Load") ? loads : plays).push_back(call);
+    for (const std::string& call : CallsAfterInit())
+        (call.starts_with("Load") ? loads : plays).push_back(call);
     EXPECT_EQ(loads, (std::vector<std::string>{
                          Line("LoadSample", wave.size(), 1),
                          Line("LoadSample", ogg.size(), 0),
@@ -71,7 +72,8 @@ TEST_F(SoundSystemTest, LoadersAreTriedSampleStreamMusicAndTheFirstTakerWins) {
                          Line("LoadStream", module.size(), 0),
                          Line("LoadMusic", module.size(), 3),
                      }));
-    EXPECT_EQ(plays, (std::vector<std::string>{"PlayLooped 1 -> 1", "PlayLooped 2 -> 1", "PlayLooped 3 -> 1"}));
+    EXPECT_EQ(plays,
+              (std::vector<std::string>{"PlayLooped 1 -> 1", "PlayLooped 2 -> 1", "PlayLooped 3 -> 1"}));
     // Started together, all three still play: none took another's voice.
     EXPECT_EQ(audio.Playbacks(sample->Handle()), 1);
     EXPECT_EQ(audio.Playbacks(stream->Handle()), 1);
@@ -81,7 +83,8 @@ TEST_F(SoundSystemTest, LoadersAreTriedSampleStreamMusicAndTheFirstTakerWins) {
 TEST_F(SoundSystemTest, AFileNoLoaderTakesIsAnEngineErrorNamingIt) {
     SoundSystem system(&settings, &runner, audio);
     system.Init();
-    for (const std::string& bytes : {std::string("not a sound at all"), std::string(), OggBytes().substr(0, 3)}) {
+    for (const std::string& bytes :
+         {std::string("not a sound at all"), std::string(), OggBytes().substr(0, 3)}) {
         auto junk = RecordOf(bytes);
         const std::string message = ErrorMessage([&] { system.PostPlay(junk.get()); });
         EXPECT_NE(message.find("sound.bin"), std::string::npos) << message;

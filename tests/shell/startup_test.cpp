@@ -26,7 +26,8 @@ using StartupTest = GameFixture;
 
 void ExpectShutDown() {
     const GameGlobals& g = Game();
-    EXPECT_TRUE(!g.processor && !g.archive && !g.archiveReader && !g.display && !g.directDraw && !g.soundSystem);
+    EXPECT_TRUE(!g.processor && !g.archive && !g.archiveReader && !g.display && !g.directDraw &&
+                !g.soundSystem);
     EXPECT_FALSE(GameFrameTimer().Running());
 }
 
@@ -46,10 +47,12 @@ TEST_F(StartupTest, BuildsEveryWellKnownObjectAndShutsDownTwice) {
     for (uint32_t id : {1, 2, 3, 4, 8, 9, 13, 14, 15, 16, 19, 21, 22, 23, 24, 25, 28, 29, 32, 33, 34, 36})
         EXPECT_NE(processor.Objects().GetObject(id), nullptr) << "ID " << id;
     const std::pair<uint32_t, const char*> byName[] = {
-        {kStringProcsId, "StringProcs"}, {kMathProcsId, "MathProcs"},       {kScreenId, "ZEMAScreen"},
-        {kGameManagerId, "GameManager"}, {kEventManagerId, "EventManager"}, {kSupplyId, "Supply"},
-        {kHelpSystemId, "HelpSystem"},   {kHighScoreManagerId, "HighScoreManager"}};
-    for (const auto& [id, name] : byName) EXPECT_STREQ(At<ScriptObject>(id).Class()->ClassName().Text(), name);
+        {kStringProcsId, "StringProcs"},   {kMathProcsId, "MathProcs"},
+        {kScreenId, "ZEMAScreen"},         {kGameManagerId, "GameManager"},
+        {kEventManagerId, "EventManager"}, {kSupplyId, "Supply"},
+        {kHelpSystemId, "HelpSystem"},     {kHighScoreManagerId, "HighScoreManager"}};
+    for (const auto& [id, name] : byName)
+        EXPECT_STREQ(At<ScriptObject>(id).Class()->ClassName().Text(), name);
     for (const char* name : kFirstNativeClasses) EXPECT_NO_THROW(processor.Classes().FindClass(String(name)));
     for (const char* name : kLaterNativeClasses) EXPECT_NO_THROW(processor.Classes().FindClass(String(name)));
     // "Help.mes" was pushed for the help system and taken back.

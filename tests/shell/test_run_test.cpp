@@ -22,11 +22,13 @@ std::vector<int32_t> g_steps;
 void Push(ScriptObject* receiver, std::initializer_list<uint32_t> values) {
     for (uint32_t v : values) RunnerOf(receiver).DataStack().Push(v);
 }
-uint32_t Pop(ScriptObject* receiver) { return RunnerOf(receiver).DataStack().Pop(); }
+uint32_t Pop(ScriptObject* receiver) {
+    return RunnerOf(receiver).DataStack().Pop();
+}
 
 // The script class that drives a test run, standing in with natives: one visible entry on layer 3.
 class ExperimentClass : public ZEMAClass {
-public:
+  public:
     using ZEMAClass::ZEMAClass;
     const String& ClassName() const override {
         static const String* name = new String("Experiment");
@@ -46,7 +48,7 @@ public:
 };
 
 class FakeWorld : public TestRunWorld {
-public:
+  public:
     std::unique_ptr<DataBlock> NewShipConfig() override {
         auto block = std::make_unique<DataBlock>(14, true);
         block->SetSignature("SCFG");
@@ -60,7 +62,9 @@ public:
         return processor.NewObjectByName(String("Experiment"));
     }
     void AttachShip(ScriptObject&, ScriptObject&) override { attached = true; }
-    void SetPlayerInput(ScriptObject&, std::unique_ptr<InputDevice> device) override { input = std::move(device); }
+    void SetPlayerInput(ScriptObject&, std::unique_ptr<InputDevice> device) override {
+        input = std::move(device);
+    }
     InputDevice* PlayerInput(ScriptObject&) override { return input.get(); }
     int32_t BackgroundColour(ScriptObject&) override { return background; }
     void SetBackgroundColour(ScriptObject&, int32_t colour) override { background = colour; }

@@ -1,3 +1,5 @@
+#include "shell/win_main.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +13,6 @@
 #include "shell/game_hooks.h"
 #include "shell/game_stop.h"
 #include "shell/input_queue.h"
-#include "shell/win_main.h"
 #include "shell/window_procedure.h"
 #include "tests/shell/game_fixture.h"
 
@@ -29,7 +30,7 @@ std::vector<int32_t> Take(InputQueue& queue) {
 
 TEST(CommandLine, OnlyTheFirstCharacterCounts) {
     const std::vector<std::pair<const char*, StartOptions>> cases = {
-        {"f", {1, true}}, {"fx", {1, true}}, {"F", {0, false}}, {"e", {2, true}},   {"p", {4, true}},
+        {"f", {1, true}}, {"fx", {1, true}}, {"F", {0, false}},     {"e", {2, true}},  {"p", {4, true}},
         {"d", {0, true}}, {"", {0, false}},  {nullptr, {0, false}}, {"xf", {0, false}}};
     for (const auto& [line, expected] : cases) {
         const StartOptions options = ParseCommandLine(line);
@@ -48,7 +49,8 @@ TEST_F(WinMainTest, EachMissingEntryIsLoggedShownAndReleased) {
         SCOPED_TRACE(name);
         std::filesystem::remove(dir.Absolute() / "vondrel.log");
         std::filesystem::remove(dir.Absolute() / "main.FD");
-        if (name != "main.FD") WriteArchive({.omit = {name}, .screenFlags = ScreenSettingsBlock::kFullScreen});
+        if (name != "main.FD")
+            WriteArchive({.omit = {name}, .screenFlags = ScreenSettingsBlock::kFullScreen});
         NewPlatform();
         EXPECT_EQ(Run(), kErrorExit);
         const std::vector<std::string> log = LogTexts();

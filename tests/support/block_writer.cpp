@@ -4,7 +4,9 @@ std::string LeU16(uint16_t value) {
     return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
 }
 
-std::string LeU32(uint32_t value) { return LeU16(static_cast<uint16_t>(value)) + LeU16(static_cast<uint16_t>(value >> 16)); }
+std::string LeU32(uint32_t value) {
+    return LeU16(static_cast<uint16_t>(value)) + LeU16(static_cast<uint16_t>(value >> 16));
+}
 
 std::string BlockTag(const std::string& tag) {
     std::string t = tag.substr(0, 4);
@@ -18,7 +20,9 @@ std::string BlockWriter::Header() const {
            LeU32(storedPayloadSize.value_or(static_cast<uint32_t>(payload.size()))) + headerFields;
 }
 
-std::string BlockWriter::SE() const { return "SE" + Header() + payload; }
+std::string BlockWriter::SE() const {
+    return "SE" + Header() + payload;
+}
 
 namespace {
 
@@ -61,7 +65,8 @@ std::string SEBlock(const std::string& tag, const std::string& payload, const st
     return b.SE();
 }
 
-std::string SCBlock(const std::string& tag, const std::string& payload, const std::vector<std::string>& subBlocks) {
+std::string SCBlock(const std::string& tag, const std::string& payload,
+                    const std::vector<std::string>& subBlocks) {
     BlockWriter b;
     b.tag = tag;
     b.payload = payload;

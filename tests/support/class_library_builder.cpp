@@ -42,9 +42,12 @@ ClassLibraryBuilder& ClassLibraryBuilder::WithDebugInfo(const std::string& sourc
     return *this;
 }
 
-std::string ClassLibraryBuilder::NameChunk(const std::string& text) { return SEBlock("NAME", text); }
+std::string ClassLibraryBuilder::NameChunk(const std::string& text) {
+    return SEBlock("NAME", text);
+}
 
-std::string ClassLibraryBuilder::UsesChunk(const std::vector<std::string>& names, std::optional<uint16_t> count) {
+std::string ClassLibraryBuilder::UsesChunk(const std::vector<std::string>& names,
+                                           std::optional<uint16_t> count) {
     std::string payload;
     for (const auto& n : names) payload += n + std::string(1, '\0');
     return Chunk12("GLCU", payload, count.value_or(static_cast<uint16_t>(names.size())));
@@ -61,7 +64,9 @@ std::string ClassLibraryBuilder::HalfWordsChunk(const std::string& tag, const st
     return Chunk12(tag, payload, static_cast<uint16_t>(values.size()));
 }
 
-std::string ClassLibraryBuilder::CodeChunk(const std::vector<uint32_t>& words) { return SEBlock("GLMB", Words(words)); }
+std::string ClassLibraryBuilder::CodeChunk(const std::vector<uint32_t>& words) {
+    return SEBlock("GLMB", Words(words));
+}
 
 std::string ClassLibraryBuilder::SourceNamesPayload(const std::vector<std::string>& names) {
     std::string payload;
@@ -69,7 +74,9 @@ std::string ClassLibraryBuilder::SourceNamesPayload(const std::vector<std::strin
     return payload;
 }
 
-std::string ClassLibraryBuilder::SourceNamesChunk(const std::string& payload) { return Chunk12("GLSI", payload, 0); }
+std::string ClassLibraryBuilder::SourceNamesChunk(const std::string& payload) {
+    return Chunk12("GLSI", payload, 0);
+}
 
 std::vector<std::string> ClassLibraryBuilder::Chunks() const {
     std::vector<std::string> chunks;

@@ -10,21 +10,21 @@
 #include <vector>
 
 struct ClassLibraryBuilder {
-    std::optional<std::string> name;                    // NAME
-    std::vector<std::string> uses;                       // GLCU, the class itself first; none when empty
+    std::optional<std::string> name;  // NAME
+    std::vector<std::string> uses;    // GLCU, the class itself first; none when empty
     uint32_t instanceFields = 0;
     uint16_t baseIndex = 0;
     uint32_t classFields = 0;
-    std::optional<std::vector<uint32_t>> methods;        // GLM offsets
-    std::optional<std::vector<uint32_t>> virtualMethods; // GLVM offsets, 0 = not defined here
-    std::optional<std::vector<uint32_t>> code;           // GLMB words
+    std::optional<std::vector<uint32_t>> methods;         // GLM offsets
+    std::optional<std::vector<uint32_t>> virtualMethods;  // GLVM offsets, 0 = not defined here
+    std::optional<std::vector<uint32_t>> code;            // GLMB words
 
-    std::optional<std::vector<std::string>> sourceNames; // GLSI
-    std::optional<std::vector<uint16_t>> methodSources;  // GLMF
-    std::optional<std::vector<uint16_t>> virtualSources; // GLVF
-    std::optional<std::vector<uint32_t>> debugInfo;      // GLDI, one word per code word
-    std::optional<std::vector<uint32_t>> methodLines;    // GLML
-    std::optional<std::vector<uint32_t>> virtualLines;   // GLVL
+    std::optional<std::vector<std::string>> sourceNames;  // GLSI
+    std::optional<std::vector<uint16_t>> methodSources;   // GLMF
+    std::optional<std::vector<uint16_t>> virtualSources;  // GLVF
+    std::optional<std::vector<uint32_t>> debugInfo;       // GLDI, one word per code word
+    std::optional<std::vector<uint32_t>> methodLines;     // GLML
+    std::optional<std::vector<uint32_t>> virtualLines;    // GLVL
 
     // Stored counts in place of the real ones.
     std::optional<uint16_t> usesCount;

@@ -1,6 +1,8 @@
 #include "tests/support/fake_method_runner.h"
 
-bool IsNativeBody(uint32_t body) { return ScriptLoad32(body) == 0; }
+bool IsNativeBody(uint32_t body) {
+    return ScriptLoad32(body) == 0;
+}
 
 void FakeMethodRunner::Run(const Call& call, uint32_t body) {
     calls.push_back(call);

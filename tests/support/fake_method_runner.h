@@ -9,7 +9,7 @@
 #include "script/zema_class.h"
 
 class FakeMethodRunner : public MethodRunner {
-public:
+  public:
     struct Call {
         ScriptObject* object;
         ZEMAClass* cls;  // the class whose table was used (the owner for virtual calls)
@@ -28,7 +28,7 @@ public:
     std::function<void(const Call&)> beforeCall;
     DStack<uint32_t> stack{64};
 
-private:
+  private:
     void Run(const Call& call, uint32_t body);
 };
 

@@ -38,7 +38,9 @@ std::string FdWriter::U32Block(const std::string& tag, const std::vector<uint32_
     return SEBlock(tag, payload);
 }
 
-std::string FdWriter::DataBlockBytes(const std::string& data) { return SEBlock("FDB", data); }
+std::string FdWriter::DataBlockBytes(const std::string& data) {
+    return SEBlock("FDB", data);
+}
 
 std::vector<std::string> FdWriter::GroupBlocks(const std::vector<FdEntry>& entries) {
     std::vector<std::string> names;

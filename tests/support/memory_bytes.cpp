@@ -14,7 +14,9 @@ size_t MemoryByteSource::ReadRaw(uint8_t* destination, size_t n) {
     return take;
 }
 
-void MemoryByteSource::Seek(size_t position) { position_ = std::min(position, bytes_.size()); }
+void MemoryByteSource::Seek(size_t position) {
+    position_ = std::min(position, bytes_.size());
+}
 
 void MemoryByteSink::WriteRaw(const uint8_t* bytes, size_t n) {
     bytes_.insert(bytes_.end(), bytes, bytes + n);

@@ -8,12 +8,12 @@
 #include "foundation/script_memory.h"
 
 class ScriptTexts {
-public:
+  public:
     uint32_t Add(std::string_view text) {
         texts_.push_back(CopyTextToScript(text));
         return ToScript(texts_.back().get());
     }
 
-private:
+  private:
     std::vector<ScriptBuffer<char>> texts_;
 };

@@ -8,10 +8,13 @@
 
 namespace {
 
-std::string Version() { return SEBlock("VERS", "", LeU16(1) + LeU16(10) + LeU16(2) + LeU16('a')); }
+std::string Version() {
+    return SEBlock("VERS", "", LeU16(1) + LeU16(10) + LeU16(2) + LeU16('a'));
+}
 
 std::string Screen(const StartupArchiveOptions& o) {
-    return SEBlock("SCRC", "", LeU16(o.screenFlags) + LeU16(o.bitsPerPixel) + LeU16(o.width) + LeU16(o.height));
+    return SEBlock("SCRC", "",
+                   LeU16(o.screenFlags) + LeU16(o.bitsPerPixel) + LeU16(o.width) + LeU16(o.height));
 }
 
 std::string Grey(uint32_t count) {
@@ -31,8 +34,8 @@ std::string ColourStrip() {
 }
 
 std::string Cursor() {
-    return PictureBlock({FrameBlock({.width = 4, .height = 4, .bitsPerPixel = 16,
-                                     .pixels = std::vector<uint16_t>(16, 0xFFFF)})});
+    return PictureBlock({FrameBlock(
+        {.width = 4, .height = 4, .bitsPerPixel = 16, .pixels = std::vector<uint16_t>(16, 0xFFFF)})});
 }
 
 // Hot keys: each letter maps to its upper-case key code.
@@ -45,14 +48,16 @@ std::string HotKeys(uint32_t language) {
     return HotKeyBlockBytes(language, table);
 }
 
-std::string Sound() { return SEBlock("SNDS", "", LeU16(0) + LeU16(1) + std::string(20, '\0')); }
+std::string Sound() {
+    return SEBlock("SNDS", "", LeU16(0) + LeU16(1) + std::string(20, '\0'));
+}
 
 // A short silent 16-bit mono wave file.
 std::string SilentWave() {
     const std::string samples(64, '\0');
     std::string format = LeU16(1) + LeU16(1) + LeU32(22050) + LeU32(44100) + LeU16(2) + LeU16(16);
-    std::string body = "WAVE" + std::string("fmt ") + LeU32(static_cast<uint32_t>(format.size())) + format + "data" +
-                       LeU32(static_cast<uint32_t>(samples.size())) + samples;
+    std::string body = "WAVE" + std::string("fmt ") + LeU32(static_cast<uint32_t>(format.size())) + format +
+                       "data" + LeU32(static_cast<uint32_t>(samples.size())) + samples;
     return "RIFF" + LeU32(static_cast<uint32_t>(body.size())) + body;
 }
 
@@ -73,9 +78,10 @@ std::string InputDeviceFile(const std::vector<uint32_t>& codes) {
 }
 
 std::vector<std::string> StartupEntryNames() {
-    return {"PakVersion.VERS", "Misc\\Default.col",     "Keys.INPD",          "Screen.SCRS",
-            "Language.LCFG",   "HotKeys.HCFG",          "Sound.SNDS",         "Misc\\Colors.dpf",
-            "Fonts.subs",      "Fonts\\Default.dff",    "Misc\\GalaxyCursor.dpf", "Sound.subs"};
+    return {"PakVersion.VERS",    "Misc\\Default.col",      "Keys.INPD",
+            "Screen.SCRS",        "Language.LCFG",          "HotKeys.HCFG",
+            "Sound.SNDS",         "Misc\\Colors.dpf",       "Fonts.subs",
+            "Fonts\\Default.dff", "Misc\\GalaxyCursor.dpf", "Sound.subs"};
 }
 
 std::vector<FdEntry> StartupArchiveEntries(const StartupArchiveOptions& o) {

@@ -12,13 +12,13 @@
 
 struct StartupArchiveOptions {
     std::vector<std::string> omit{};  // entry names left out
-    uint16_t screenFlags = 0;       // bit 0 DirectDraw, bit 1 full screen
+    uint16_t screenFlags = 0;         // bit 0 DirectDraw, bit 1 full screen
     uint16_t bitsPerPixel = 16;
     uint16_t width = 640;
     uint16_t height = 480;
     uint32_t language = 1;
-    std::string hotKeysFile{};      // in place of the usual "HotKeys.HCFG" when not empty
-    std::vector<FdEntry> extra{};   // further entries
+    std::string hotKeysFile{};     // in place of the usual "HotKeys.HCFG" when not empty
+    std::vector<FdEntry> extra{};  // further entries
 };
 
 // The entries start-up cannot do without, in the order it reads them.

@@ -11,11 +11,11 @@
 #include "tests/support/temp_dir.h"
 
 class TestArchive {
-public:
+  public:
     explicit TestArchive(const std::vector<FdEntry>& entries);
     FD::File* File() { return archive_.get(); }
 
-private:
+  private:
     TempDir dir_;
     FileBlockReader reader_;
     std::unique_ptr<FD::File> archive_;

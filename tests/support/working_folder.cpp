@@ -4,7 +4,8 @@ WorkingFolder::WorkingFolder() : dir_(std::in_place), previous_(std::filesystem:
     std::filesystem::current_path(dir_->Absolute());
 }
 
-WorkingFolder::WorkingFolder(const std::filesystem::path& folder) : previous_(std::filesystem::current_path()) {
+WorkingFolder::WorkingFolder(const std::filesystem::path& folder)
+    : previous_(std::filesystem::current_path()) {
     std::filesystem::current_path(folder);
 }
 
@@ -13,4 +14,6 @@ WorkingFolder::~WorkingFolder() {
     std::filesystem::current_path(previous_, error);
 }
 
-std::string WorkingFolder::Log() const { return dir_->Read("vondrel.log"); }
+std::string WorkingFolder::Log() const {
+    return dir_->Read("vondrel.log");
+}

@@ -1,3 +1,5 @@
+#include "platform/sdl/sdl_audio.h"
+
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
@@ -6,7 +8,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/sdl/sdl_audio.h"
 #include "tests/support/sound_builder.h"
 
 namespace {
@@ -82,7 +83,9 @@ TEST(SdlAudioTest, PlaysAWaveFromMemoryAndShutsDown) {
     EXPECT_NE(audio.LoadSample(ToneWave(), 5), 0u);
 }
 
-std::vector<uint8_t> Of(const std::string& file) { return std::vector<uint8_t>(file.begin(), file.end()); }
+std::vector<uint8_t> Of(const std::string& file) {
+    return std::vector<uint8_t>(file.begin(), file.end());
+}
 
 TEST(SdlAudioTest, CompressedSamplesDecodeAndModulesAreNoSamples) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);

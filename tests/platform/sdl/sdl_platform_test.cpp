@@ -11,7 +11,7 @@ constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 
 class SdlPlatformTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string error;
         platform_ = SdlPlatform::Create("Vondrel", &error);
@@ -141,9 +141,8 @@ TEST_F(SdlPlatformTest, EventsBecomeKeysCharactersWheelAndQuit) {
     });
     EXPECT_EQ(app.RunMainLoop(), 0);
     app.JoinGameThread();
-    EXPECT_EQ(keys,
-              (std::vector<std::pair<int32_t, bool>>{
-                  {'X', true}, {'Y', true}, {VK_RETURN, false}, {VK_SHIFT, false}}));
+    EXPECT_EQ(keys, (std::vector<std::pair<int32_t, bool>>{
+                        {'X', true}, {'Y', true}, {VK_RETURN, false}, {VK_SHIFT, false}}));
     EXPECT_EQ(chars, (std::vector<int>{13, 0xE9}));
     EXPECT_EQ(app.TakeWheelSum(), 240);
     EXPECT_TRUE(shiftSeen);
