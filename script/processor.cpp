@@ -69,6 +69,10 @@ Processor::~Processor() {
     ScriptFree(executeBuffer_);
 }
 
+void Processor::ThrowManagersReleased() {
+    ThrowFatal("The processor's object managers are being released");
+}
+
 void Processor::ReleaseManagers() {
     // The ObjectManager's entry in the class list must not delete it a second time.
     if (objectManager_ != nullptr) classManager_->DetachClass(objectManager_->ClassName());
@@ -159,7 +163,7 @@ ScriptObject* Processor::Receiver(uint32_t word) {
         case InstructionWord::Field:
             return ScriptObject::FromAddress(CurrentObject()->Field(w.Operand()), 0, "receiver");
         case InstructionWord::ObjectId:
-            if (ScriptObject* object = objectManager_->GetObject(w.Operand())) return object;
+            if (ScriptObject* object = Objects().GetObject(w.Operand())) return object;
             ThrowFatal("No object with ID %d to call", static_cast<int>(w.Operand()));
         case InstructionWord::Local:
             return ScriptObject::FromAddress(locals_.Peek(w.Operand()), 0, "receiver");
@@ -299,7 +303,7 @@ ScriptObject* Processor::NewObjectByName(const String& name) {
 }
 
 ZEMAClass* Processor::ClassByName(const String& name) {
-    ZEMAClass* cls = classManager_->Get(name);
+    ZEMAClass* cls = Classes().Get(name);
     if (cls == nullptr) ThrowFatal("Class %s not found", name.Text());
     return cls;
 }

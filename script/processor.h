@@ -97,8 +97,16 @@ class Processor : public ZEMAClass, public MethodRunner {
     int32_t FrameNumber() const { return frameNumber_; }
     void SetFrameNumber(int32_t frame) { frameNumber_ = frame; }
     FD::File* Archive() const { return archive_; }
-    ClassManager& Classes() { return *classManager_; }
-    ObjectManager& Objects() { return *objectManager_; }
+    // Both throw FatalExep while the processor releases them: scripts that run then (destructor
+    // methods of the objects being let go) find no managers.
+    ClassManager& Classes() {
+        if (classManager_ == nullptr) ThrowManagersReleased();
+        return *classManager_;
+    }
+    ObjectManager& Objects() {
+        if (objectManager_ == nullptr) ThrowManagersReleased();
+        return *objectManager_;
+    }
 
     // The current object (top of the ObjectStack) and the running class (top of the ClassStack),
     // checked to be live objects.
@@ -147,6 +155,7 @@ class Processor : public ZEMAClass, public MethodRunner {
     void CallBody(ScriptObject* object, ZEMAClass* cls, uint32_t body, uint32_t record);
     // Deletes the object manager, then the class manager (the constructor's failure path too).
     void ReleaseManagers();
+    [[noreturn]] static void ThrowManagersReleased();
 
     DStack<uint32_t> locals_;
     DStack<ReturnAddress> return_;

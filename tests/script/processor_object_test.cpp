@@ -228,3 +228,26 @@ TEST_F(ProcessorObjectTest, SwapObjectsNeedsTwo) {
 }
 
 }  // namespace
+
+TEST_F(ProcessorTest, DestructorsRunWhileTheProcessorGoesFindNoManagers) {
+    // Doomed's destructor calls a method on object 20, a list that holds a Doomed: when the
+    // processor goes, that call finds no object managers and is an engine error, not a crash.
+    ScriptAssembler a;
+    const uint32_t create = a.Method();
+    a.Op(Op::CreateInstance);
+    a.Return();
+    const uint32_t destroy = a.Method();
+    a.Call(2, 0, ScriptAssembler::Receiver::ObjectId, 20);
+    a.Return();
+    const uint32_t other = a.Method();
+    a.Return();
+    auto b = ClassLibraryBuilder::Named("Doomed");
+    b.methods = std::vector<uint32_t>{create, destroy, other};
+    b.virtualMethods = std::vector<uint32_t>{0, 0};
+    b.code = a.Finish();
+    OpenArchive({b});
+    auto* list = new ObjectManager(processor.get(), 1);
+    Cpu().Objects().SetObject(list, 20);
+    list->AppendObject(new ScriptObject(Cpu().ClassByName("Doomed")));
+    EXPECT_NO_THROW(processor.reset());
+}
