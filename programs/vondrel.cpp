@@ -7,10 +7,12 @@
 #include <memory>
 #include <string>
 
+#include "campaign/game_natives.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/system_timer.h"
+#include "shell/game_hooks.h"
 #include "shell/win_main.h"
 
 namespace {
@@ -38,6 +40,7 @@ int main(int argc, char** argv) {
                      reason.c_str());
         return 2;
     }
+    Hooks().registerNatives = RegisterGameNatives;
     SystemTimer timer;
     std::unique_ptr<Audio> audio;
     if (headless) {

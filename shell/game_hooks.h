@@ -10,6 +10,8 @@ class ScriptObject;
 class TestRunWorld;
 
 struct GameHooks {
+    // Binds the natives of the game classes above the shell; start-up calls it with its own.
+    std::function<void()> registerNatives;
     // Start mode 0: the title screen and main menu, from which the whole game is played.
     std::function<void()> mainScreen;
     // Start mode 4: the player and new-game set-up.

@@ -140,6 +140,7 @@ void RegisterNatives() {
     RegisterGraphicsNatives();
     RegisterScreenNatives();
     RegisterShellNatives();
+    if (Hooks().registerNatives) Hooks().registerNatives();
 }
 
 void ReadSettings(FD::File& archive) {

@@ -1,0 +1,5 @@
+#include "campaign/campaign_natives.h"
+
+#include "script/native_binder.h"
+
+void RegisterCampaignNatives() {}

@@ -1,0 +1,6 @@
+// Header kinds of the user interface's native objects (see script/script_object.h).
+#pragma once
+
+#include <cstdint>
+
+constexpr uint32_t kVisualObjectKind = 80;
