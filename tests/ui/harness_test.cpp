@@ -24,6 +24,7 @@
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/sound_builder.h"
+#include "ui/visual.h"
 
 namespace {
 
@@ -116,6 +117,9 @@ TEST_F(HarnessTest, ScriptSubclassOverridesAVirtualMethod) {
     ASSERT_EQ(name.size(), 1u);
     EXPECT_EQ(game.TextAt(name[0]), "Harness thing");
     EXPECT_EQ(game.CallVirtual(object.get(), 5), std::vector<uint32_t>{static_cast<uint32_t>(-42)});
+    const std::vector<uint32_t> inherited = game.CallVirtual(object.get(), 4);
+    ASSERT_EQ(inherited.size(), 1u);
+    EXPECT_EQ(game.TextAt(inherited[0]), "Description not available");
     // An inherited native: the class name (ZEMAClass method 3).
     const std::vector<uint32_t> className = game.CallMethod(object.get(), game.Class("GTTClass"), 3);
     ASSERT_EQ(className.size(), 1u);
@@ -129,6 +133,22 @@ TEST_F(HarnessTest, ScriptSubclassOverridesAVirtualMethod) {
 
     ScriptObject* kept = game.Keep(kLevelId, std::move(object));
     EXPECT_EQ(game.Object(kLevelId), kept);
+}
+
+TEST_F(HarnessTest, ScriptSubclassOfVisualTakesItsCreationValues) {
+    game.AddPicture("Misc\\Arrow.dpf", {.entries = 4, .frames = 2});
+    game.AddClass({.name = "TestVisual", .base = "Visual"});
+    game.Start();
+    const uint32_t arrow = game.Picture("Misc\\Arrow.dpf")->Address();
+    // As Visual's method 0 pops them: picture, x, y, dirX, dirY.
+    GameObject object = game.New("TestVisual", {arrow, 10, 20, 0, static_cast<uint32_t>(-100)});
+    VisualObject& visual = VisualObject::Of(object.get());
+    EXPECT_EQ(visual.Own(kVisualPicture), arrow);
+    EXPECT_EQ(visual.Int(kVisualX), 10);
+    EXPECT_EQ(visual.Int(kVisualDirY), -100);
+    const std::vector<uint32_t> y = game.CallMethod(object.get(), game.Class("Visual"), 5);
+    ASSERT_EQ(y.size(), 1u);
+    EXPECT_EQ(y[0], visual.OwnAddress(kVisualY));
 }
 
 TEST(ScriptSubclassLibrary, VirtualTableCoversTheNativeBase) {
