@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <sstream>
 
 #include "campaign/game_natives.h"
 #include "foundation/exceptions.h"
@@ -315,6 +317,26 @@ std::vector<uint32_t> GameHarness::Sleeps() const {
     return host_.timer.Sleeps();
 }
 
+void GameHarness::At(uint32_t time, std::function<void()> action) {
+    timed_.emplace_back(time, std::move(action));
+    if (timedTick_ != nullptr) return;
+    timedTick_ = host_.timer.StartPeriodic([this] {
+        const uint32_t now = Now();
+        // Taken out before running: an action may add actions of its own.
+        std::vector<std::function<void()>> due;
+        std::vector<std::pair<uint32_t, std::function<void()>>> later;
+        for (auto& [time, action] : timed_) {
+            if (time <= now) {
+                due.push_back(std::move(action));
+            } else {
+                later.emplace_back(time, std::move(action));
+            }
+        }
+        timed_ = std::move(later);
+        for (auto& action : due) action();
+    });
+}
+
 // --- input ---
 
 void GameHarness::PressKey(int32_t virtualKey, bool alt) {
@@ -372,6 +394,13 @@ int GameHarness::Plays(const std::string& name) {
             ++plays;
     }
     return plays;
+}
+
+std::string GameHarness::Log() const {
+    std::ifstream in(host_.dir.Absolute() / "vondrel.log", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 std::vector<std::string> GameHarness::AudioCalls() {

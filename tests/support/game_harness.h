@@ -137,6 +137,9 @@ class GameHarness {
     uint32_t Now() const;
     // Every sleep the game asked for, in order.
     std::vector<uint32_t> Sleeps() const;
+    // Runs the action on this thread once the manual clock reaches the time, from inside whatever
+    // moves the clock (game code sleeping or waiting for its frame, Advance): input for a modal loop.
+    void At(uint32_t time, std::function<void()> action);
 
     // --- input, as the window delivers it ---
     // The key goes down (into the key queue; with alt its marker and code into the character
@@ -163,6 +166,9 @@ class GameHarness {
     // Every call the audio output received, after SettleSound ("PlayOnce 3 -> 1" ...).
     std::vector<std::string> AudioCalls();
 
+    // The text of "vondrel.log" in the game folder, "" when there is none.
+    std::string Log() const;
+
     // The folder, platform, clock and audio output underneath.
     HeadlessGame& Host() { return host_; }
 
@@ -180,4 +186,6 @@ class GameHarness {
     std::vector<FdEntry> entries_;
     ScriptTexts texts_;
     bool started_ = false;
+    std::vector<std::pair<uint32_t, std::function<void()>>> timed_;
+    std::unique_ptr<PeriodicTimer> timedTick_;  // stopped before the clock goes
 };

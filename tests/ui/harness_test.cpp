@@ -73,6 +73,7 @@ TEST_F(HarnessTest, MessagesAndCharacteristics) {
     EXPECT_EQ(game.Message("Keys.mes", 65), "A key");
     EXPECT_EQ(ErrorMessage([&] { game.Message("Help.mes", 1); }), "Message #1 not found in Help.mes");
     EXPECT_EQ(game.Chars().ValueCount("Ships.txt", 7), 3u);
+    EXPECT_EQ(game.Log().find("Ships.txt"), std::string::npos);
     EXPECT_EQ(static_cast<int32_t>(*game.Chars().GetCharacteristics("Ships.txt", 7, 1)), -3);
     EXPECT_EQ(game.TextAt(*game.Chars().GetCharacteristics("Ships.txt", 7, 2)), "Scout \"x\"");
 }
@@ -201,6 +202,18 @@ TEST_F(HarnessTest, ClockAndFrameTimer) {
     FrameWait();  // sleeps the rest of the frame on the manual clock
     EXPECT_EQ(game.Sleeps().back(), 18u);
     EXPECT_EQ(game.Now(), start + 56);
+
+    // Timed actions run while game code waits.
+    std::vector<uint32_t> ranAt;
+    game.At(start + 90, [&] { ranAt.push_back(game.Now()); });
+    game.At(start + 60, [&] {
+        ranAt.push_back(game.Now());
+        game.At(start + 61, [&] { ranAt.push_back(game.Now()); });
+    });
+    FrameWait();  // a whole frame: to start + 84
+    EXPECT_EQ(ranAt, (std::vector<uint32_t>{start + 60, start + 61}));
+    game.Advance(10);
+    EXPECT_EQ(ranAt.back(), start + 90);
 }
 
 TEST_F(HarnessTest, KeysCharactersPointerButtonsAndWheel) {
