@@ -244,12 +244,12 @@ std::string GameHarness::TextAt(uint32_t address) {
     return TextFromScript(address).Text();
 }
 
-std::vector<uint32_t> GameHarness::Call(const std::vector<uint32_t>& popped,
+std::vector<uint32_t> GameHarness::Call(const std::vector<uint32_t>& pushed,
                                         const std::function<void()>& call) {
     DStack<uint32_t>& stack = Cpu().DataStack();
     const uint32_t base = stack.Depth();
     try {
-        for (auto v = popped.rbegin(); v != popped.rend(); ++v) stack.Push(*v);
+        for (uint32_t v : pushed) stack.Push(v);
         call();
     } catch (...) {
         if (stack.Depth() > base) stack.TruncateTo(base);
@@ -262,10 +262,10 @@ std::vector<uint32_t> GameHarness::Call(const std::vector<uint32_t>& popped,
     return results;
 }
 
-GameObject GameHarness::New(const std::string& className, const std::vector<uint32_t>& popped) {
+GameObject GameHarness::New(const std::string& className, const std::vector<uint32_t>& pushed) {
     ZEMAClass* cls = Class(className);
     ScriptObject* made = nullptr;
-    Call(popped, [&] { made = Cpu().NewObject(cls); });
+    Call(pushed, [&] { made = Cpu().NewObject(cls); });
     return GameObject(made);
 }
 
@@ -277,19 +277,19 @@ ScriptObject* GameHarness::Keep(uint32_t id, GameObject object) {
 }
 
 std::vector<uint32_t> GameHarness::CallVirtual(ScriptObject* object, uint32_t number,
-                                               const std::vector<uint32_t>& popped) {
-    return Call(popped, [&] { Cpu().CallVirtual(object, number); });
+                                               const std::vector<uint32_t>& pushed) {
+    return Call(pushed, [&] { Cpu().CallVirtual(object, number); });
 }
 
 std::vector<uint32_t> GameHarness::CallMethod(ScriptObject* object, ZEMAClass* cls, uint32_t number,
-                                              const std::vector<uint32_t>& popped) {
-    return Call(popped, [&] { Cpu().CallMethod(object, cls, number); });
+                                              const std::vector<uint32_t>& pushed) {
+    return Call(pushed, [&] { Cpu().CallMethod(object, cls, number); });
 }
 
 std::vector<uint32_t> GameHarness::CallMethod(ScriptObject* object, uint32_t number,
-                                              const std::vector<uint32_t>& popped) {
+                                              const std::vector<uint32_t>& pushed) {
     if (object == nullptr) ThrowFatal("Game harness: method %u called on no object", number);
-    return CallMethod(object, object->Class(), number, popped);
+    return CallMethod(object, object->Class(), number, pushed);
 }
 
 // --- the clock ---

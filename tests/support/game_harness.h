@@ -109,24 +109,26 @@ class GameHarness {
     std::string Message(const std::string& file, uint32_t number);
     SoundRecord* Sound(const std::string& name);
 
-    // --- calls: arguments in the order the callee pops them (as the Parts list pops, first popped
-    // first), results in the order the callee pushed them (the top last). What a call left on the
-    // data stack is taken off; an engine error passes on with the data stack cut back. ---
+    // --- calls: arguments are pushed in the order given (the last is on top and popped first: give
+    // them in the reverse of a Part's pop order); results come in the order the callee pushed them
+    // (the top last). What a call left on the data stack is taken off; an engine error passes on
+    // with the data stack cut back. ---
     // A text kept in script memory while the harness lives; its script address.
     uint32_t Text(const std::string& text);
     // The NUL-terminated text at a script address (checked: FatalExep outside script memory).
     static std::string TextAt(uint32_t address);
-    // An object of the class by name: its creation values pushed, then its method 0 run.
-    GameObject New(const std::string& className, const std::vector<uint32_t>& popped = {});
+    // An object of the class by name: its creation values pushed, then the class, then its method 0
+    // run.
+    GameObject New(const std::string& className, const std::vector<uint32_t>& pushed = {});
     // Hands the object to the main object table under an ID (what the slot held is destroyed).
     ScriptObject* Keep(uint32_t id, GameObject object);
     std::vector<uint32_t> CallVirtual(ScriptObject* object, uint32_t number,
-                                      const std::vector<uint32_t>& popped = {});
+                                      const std::vector<uint32_t>& pushed = {});
     std::vector<uint32_t> CallMethod(ScriptObject* object, ZEMAClass* cls, uint32_t number,
-                                     const std::vector<uint32_t>& popped = {});
+                                     const std::vector<uint32_t>& pushed = {});
     // A method of the object's own class.
     std::vector<uint32_t> CallMethod(ScriptObject* object, uint32_t number,
-                                     const std::vector<uint32_t>& popped = {});
+                                     const std::vector<uint32_t>& pushed = {});
 
     // --- the manual clock ---
     // Moves the clock on; the 1 ms ticks (the frame timer's among them) run on this thread.
@@ -175,7 +177,7 @@ class GameHarness {
   private:
     std::vector<FdEntry> Entries() const;
     // Pushes the arguments, runs the call and takes off what it left.
-    std::vector<uint32_t> Call(const std::vector<uint32_t>& popped, const std::function<void()>& call);
+    std::vector<uint32_t> Call(const std::vector<uint32_t>& pushed, const std::function<void()>& call);
 
     HeadlessGame host_;
     StartupArchiveOptions settings_;

@@ -141,8 +141,8 @@ TEST_F(HarnessTest, ScriptSubclassOfVisualTakesItsCreationValues) {
     game.AddClass({.name = "TestVisual", .base = "Visual"});
     game.Start();
     const uint32_t arrow = game.Picture("Misc\\Arrow.dpf")->Address();
-    // As Visual's method 0 pops them: picture, x, y, dirX, dirY.
-    GameObject object = game.New("TestVisual", {arrow, 10, 20, 0, static_cast<uint32_t>(-100)});
+    // Visual's method 0 pops picture, x, y, dirX, dirY after the class.
+    GameObject object = game.New("TestVisual", {static_cast<uint32_t>(-100), 0, 20, 10, arrow});
     VisualObject& visual = VisualObject::Of(object.get());
     EXPECT_EQ(visual.Own(kVisualPicture), arrow);
     EXPECT_EQ(visual.Int(kVisualX), 10);
@@ -177,14 +177,14 @@ TEST(ScriptSubclassLibrary, VirtualTableCoversTheNativeBase) {
     EXPECT_THROW(fixed.Library(), std::invalid_argument);
 }
 
-TEST_F(HarnessTest, CallsPassArgumentsInPopOrderAndCutTheStackBackOnErrors) {
+TEST_F(HarnessTest, CallsPushArgumentsInOrderAndCutTheStackBackOnErrors) {
     ScriptSubclass sub{.name = "TestMinus", .base = "GTTClass"};
     sub.virtuals[5] = std::vector<uint32_t>{OpWord(Op::Sub)};
     game.AddClass(sub);
     game.Start();
     GameObject object = game.New("TestMinus");
-    // The first argument is popped first: it is on top, so Sub computes second - first.
-    EXPECT_EQ(game.CallVirtual(object.get(), 5, {2, 9}), std::vector<uint32_t>{7});
+    // The last argument is on top: Sub computes first - last.
+    EXPECT_EQ(game.CallVirtual(object.get(), 5, {9, 2}), std::vector<uint32_t>{7});
     EXPECT_NE(ErrorMessage([&] { game.CallVirtual(object.get(), 12, {1}); }), "no error");
     EXPECT_EQ(game.Cpu().DataStack().Depth(), 0u);
 }
