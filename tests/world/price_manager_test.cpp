@@ -1,0 +1,168 @@
+#include "world/price_manager.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <memory>
+#include <vector>
+
+#include "foundation/byte_order.h"
+#include "foundation/script_memory.h"
+#include "script/class_manager.h"
+#include "script/native_catalogue.h"
+#include "tests/support/error_message.h"
+#include "tests/support/fake_method_runner.h"
+#include "world/world_natives.h"
+
+namespace {
+
+constexpr int32_t kMax = INT32_MAX;
+constexpr int32_t kMin = INT32_MIN;
+
+TEST(PriceManager, ValueFormulas) {
+    struct Case {
+        int32_t n;
+        int32_t f4, f5, f6, f7, f8;
+    } cases[] = {
+        {0, 0, 0, 0, 0, 0},
+        {1, 0, 1624, 0, 1500, 240},
+        {10, 0, 32413, 0, 18883, 19063},
+        {74, 0, 437242, 0, 170704, 854577},  // 74 / 75 is 0
+        {150, 0, 1095568, 0, 371357, 3271784},
+        {7500, 398, 177133473, 229, 27457351, kMax},
+        {123456, 61599, kMax, 15336, 598073666, kMax},
+        // Beyond 32 bits: the nearest value; a negative value under a fractional power: 0.
+        {kMax, kMax, kMax, kMax, kMax, kMax},
+        {-5, 0, 0, 0, 0, 0},
+        {-150, 0, 0, 0, 0, 0},
+        {kMin, 0, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PriceManager::Formula4(c.n), c.f4) << c.n;
+        EXPECT_EQ(PriceManager::Formula5(c.n), c.f5) << c.n;
+        EXPECT_EQ(PriceManager::Formula6(c.n), c.f6) << c.n;
+        EXPECT_EQ(PriceManager::Formula7(c.n), c.f7) << c.n;
+        EXPECT_EQ(PriceManager::Formula8(c.n), c.f8) << c.n;
+    }
+}
+
+TEST(PriceManager, Classes) {
+    const struct {
+        int32_t n, rating;
+    } cases[] = {
+        {kMin, 1}, {-3, 1}, {0, 1},  {1, 1},  {2, 2},   {4, 2},    {5, 3},    {8, 3},
+        {9, 4},    {12, 4}, {13, 5}, {21, 5}, {22, 6},  {30, 6},   {31, 7},   {40, 7},
+        {41, 8},   {55, 8}, {56, 9}, {75, 9}, {76, 10}, {100, 10}, {101, 11}, {kMax, 11},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PriceManager::Class11(c.n), c.rating) << c.n;
+}
+
+TEST(PriceManager, TableFormulas) {
+    struct Case {
+        PriceTable p;
+        int32_t f9, f10, f12, f13, f14, f15;
+    } cases[] = {
+        {{0, 0, 0, 0, 0, 0, 0}, 0, 0, 0, 360, 1, 0},
+        {{0, 0, 0, 0, 0, 0, 1}, 120, 150, 22, 386, 6, 220},
+        {{5, 0, 0, 0, 0, 0, 0}, 704, 954, 73, 360, 1, 730},
+        {{1, 2, 3, 4, 5, 6, 7}, 3914, 5286, 643, 1098, 13, 6430},
+        {{10, 20, 30, 40, 50, 60, 70}, 49307, 74724, 5884, 9976, 131, 58840},
+        {{100, 0, 250, 3, 80, 600, 700}, 384640, 654915, 70538, 55160, 861, 705380},  // both cuts above 500
+        // Negative parameters under fractional powers give 0 terms.
+        {{0, 0, 0, -10, 0, 0, 0}, 0, 0, 0, 0, 0, 0},
+        {{-4, -4, -4, -4, -4, -4, -4}, 0, 0, 0, 176, 0, 0},
+        // Sums and terms beyond 32 bits stop at the nearest value.
+        {{kMax, kMax, kMax, kMax, kMax, kMax, kMax}, kMax, kMax, kMax, kMax, kMax, kMax},
+        {{0, 0, 0, 0, 0, 0, 1 << 30}, kMax, kMax, kMin, 360, kMax, kMin},  // p6 x 100 is 0 in 32 bits
+        {{0, 0, 0, 0, 0, 0, -(1 << 30)}, 0, 0, 0, 360, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.p));
+        EXPECT_EQ(PriceManager::Formula9(c.p), c.f9);
+        EXPECT_EQ(PriceManager::Formula10(c.p), c.f10);
+        EXPECT_EQ(PriceManager::Formula12(c.p), c.f12);
+        EXPECT_EQ(PriceManager::Formula13(c.p), c.f13);
+        EXPECT_EQ(PriceManager::Formula14(c.p), c.f14);
+        EXPECT_EQ(PriceManager::TimesTen(PriceManager::Formula12(c.p)), c.f15);
+    }
+}
+
+class PriceManagerNativeTest : public ::testing::Test {
+  protected:
+    PriceManagerNativeTest() {
+        RegisterWorldNatives();
+        manager = std::make_unique<ClassManager>(&runner, 26, nullptr);
+        cls = manager->Register(NewNativeDescriptor(&runner, "PriceManager"), false);
+        Call(cls, 0, {cls->Address()});
+        object.reset(ScriptObject::FromAddress(runner.stack.Pop(), 0, "PriceManager"));
+    }
+
+    void Call(ScriptObject* receiver, uint32_t method, const std::vector<uint32_t>& arguments) {
+        for (uint32_t a : arguments) runner.stack.Push(a);
+        runner.CallMethod(receiver, cls, method);
+    }
+    int32_t Run(uint32_t method, uint32_t argument) {
+        Call(object.get(), method, {argument});
+        EXPECT_EQ(runner.stack.Depth(), 1u) << method;
+        return runner.stack.Depth() == 1 ? static_cast<int32_t>(runner.stack.Pop()) : 0;
+    }
+    // The table in script memory, as a script hands it over.
+    uint32_t Table(const PriceTable& p) {
+        tables.push_back(NewScriptBuffer<uint8_t>(sizeof(PriceTable)));
+        for (size_t i = 0; i < p.size(); ++i)
+            StoreU32(tables.back().get() + 4 * i, static_cast<uint32_t>(p[i]));
+        return ToScript(tables.back().get());
+    }
+
+    FakeMethodRunner runner;
+    std::unique_ptr<ClassManager> manager;
+    ZEMAClass* cls = nullptr;
+    std::unique_ptr<ScriptObject> object;
+    std::vector<ScriptBuffer<uint8_t>> tables;
+};
+
+}  // namespace
+
+TEST_F(PriceManagerNativeTest, NativesApplyTheFormulas) {
+    EXPECT_EQ(cls->MethodCount(), 16u);
+    EXPECT_EQ(cls->VirtualMethodCount(), 2u);
+    for (uint32_t m = 0; m < 16; ++m) EXPECT_NE(cls->MethodSlot(m), 0u) << m;
+    EXPECT_EQ(object->Class(), cls);
+
+    const struct {
+        uint32_t method;
+        int32_t n, result;
+    } values[] = {{4, 74, 0},     {4, 150, 0}, {4, 7500, 398}, {5, 10, 32413}, {6, 7500, 229}, {7, 10, 18883},
+                  {8, 10, 19063}, {11, 1, 1},  {11, 2, 2},     {11, 100, 10},  {11, 101, 11}};
+    for (const auto& v : values)
+        EXPECT_EQ(Run(v.method, static_cast<uint32_t>(v.n)), v.result) << v.method << " " << v.n;
+
+    const uint32_t p = Table({1, 2, 3, 4, 5, 6, 7});
+    const struct {
+        uint32_t method;
+        int32_t result;
+    } tableResults[] = {{9, 3914}, {10, 5286}, {12, 643}, {13, 1098}, {14, 13}, {15, 6430}};
+    for (const auto& t : tableResults) EXPECT_EQ(Run(t.method, p), t.result) << t.method;
+    EXPECT_EQ(Run(13, Table({0, 0, 0, 0, 0, 0, 1})), 386);
+}
+
+TEST_F(PriceManagerNativeTest, TimesTenGoesThroughMethod12) {
+    const uint32_t p = Table({0, 0, 0, 0, 0, 0, 1});
+    runner.calls.clear();
+    EXPECT_EQ(Run(15, p), 220);
+    ASSERT_EQ(runner.calls.size(), 2u);
+    EXPECT_EQ(runner.calls[1].number, 12u);
+    EXPECT_EQ(runner.calls[1].object, object.get());
+    EXPECT_FALSE(runner.calls[1].isVirtual);
+}
+
+TEST_F(PriceManagerNativeTest, TablesOutsideScriptMemoryAreRefused) {
+    Table({0, 0, 0, 0, 0, 0, 1});  // some memory is handed out
+    for (uint32_t method : {9u, 10u, 12u, 13u, 14u, 15u}) {
+        for (uint32_t address : {0u, 16u, 0xFFFFFFF0u}) {  // null, below and beyond what is handed out
+            EXPECT_NE(ErrorMessage([&] { Call(object.get(), method, {address}); }), "no error")
+                << method << " at " << address;
+            while (runner.stack.Depth() > 0) runner.stack.Pop();
+        }
+    }
+}
