@@ -57,10 +57,18 @@ void TableNative(ScriptObject* receiver) {
     PushResult(receiver, F(p));
 }
 
-// Method 12 of the object's own class reads the table still on the stack.
+// Methods are not inherited: method 12 is the nearest one up the object's class chain, a script
+// subclass's own or the formula bound here.
+ZEMAClass* TableMethodOwner(ScriptObject* receiver) {
+    for (ZEMAClass* c = receiver->Class(); c != nullptr; c = c->BaseClass())
+        if (c->MethodSlot(kTableMethod) != 0) return c;
+    return receiver->Class();  // the call then names the missing method
+}
+
+// Method 12 reads the table that is still on the stack.
 void TimesTenNative(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
-    runner.CallMethod(receiver, receiver->Class(), kTableMethod);
+    runner.CallMethod(receiver, TableMethodOwner(receiver), kTableMethod);
     const auto value = static_cast<int32_t>(runner.DataStack().Pop());
     PushResult(receiver, PriceManager::TimesTen(value));
 }

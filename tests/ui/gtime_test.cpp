@@ -10,6 +10,7 @@
 #include "script/native_catalogue.h"
 #include "tests/support/error_message.h"
 #include "tests/support/fake_method_runner.h"
+#include "tests/support/game_harness.h"
 #include "ui/ui_natives.h"
 
 namespace {
@@ -207,4 +208,21 @@ TEST_F(GTimeNativeTest, OtherObjectsAreRefused) {
         EXPECT_EQ(t.Value(), before) << c.name;
         while (runner.stack.Depth() > 0) runner.stack.Pop();
     }
+}
+
+TEST(GTimeInGame, ScriptsSetAddAndReadGameTime) {
+    GameHarness game;
+    game.AddClass({.name = "TestDate", .base = "GTime"});
+    game.Start();
+    ZEMAClass* gtime = game.Class("GTime");
+    GameObject date = game.New("TestDate");
+    GameObject step = game.New("GTime");
+    game.CallMethod(date.get(), gtime, 10, {151, 72, 9, 90, 0});
+    game.CallMethod(step.get(), gtime, 10, {0, 0, 0, 20, 0});
+    game.CallMethod(date.get(), gtime, 14, {step->Address()});
+    EXPECT_EQ(GTimeObject::Of(date.get()).Value().ClockText(), String("151/73 0:10"));
+    EXPECT_EQ(game.CallMethod(date.get(), gtime, 13, {}), std::vector<uint32_t>{151073010});
+    game.CallMethod(step.get(), gtime, 11, {date->Address()});
+    EXPECT_EQ(step->Class(), game.Class("TestDate"));
+    EXPECT_EQ(game.CallMethod(step.get(), gtime, 5, {}), std::vector<uint32_t>{73});
 }

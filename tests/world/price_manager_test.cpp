@@ -4,14 +4,17 @@
 
 #include <climits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "foundation/byte_order.h"
 #include "foundation/script_memory.h"
 #include "script/class_manager.h"
 #include "script/native_catalogue.h"
+#include "script/operations.h"
 #include "tests/support/error_message.h"
 #include "tests/support/fake_method_runner.h"
+#include "tests/support/game_harness.h"
 #include "world/world_natives.h"
 
 namespace {
@@ -164,5 +167,28 @@ TEST_F(PriceManagerNativeTest, TablesOutsideScriptMemoryAreRefused) {
                 << method << " at " << address;
             while (runner.stack.Depth() > 0) runner.stack.Pop();
         }
+    }
+}
+
+TEST(PriceManagerInGame, NativeFifteenUsesTheNearestMethod12) {
+    GameHarness game;
+    ScriptSubclass dearer{.name = "TestDearerPrices", .base = "PriceManager"};
+    dearer.methods[12] = CodeWords({{BaseCallWord(12)}, PushIntWords(1), {OpWord(Op::Add)}});
+    game.AddClass(dearer);
+    game.AddClass({.name = "TestSamePrices", .base = "PriceManager"});
+    game.Start();
+    ZEMAClass* prices = game.Class("PriceManager");
+    const uint32_t table = game.Text(std::string(sizeof(PriceTable), '\0'));
+    StoreU32(FromScript<uint8_t>(table) + 24, 1);  // p6 = 1: PriceManager's method 12 gives 22
+    const struct {
+        const char* className;
+        uint32_t timesTen;
+    } cases[] = {{"PriceManager", 220}, {"TestDearerPrices", 230}, {"TestSamePrices", 220}};
+    for (const auto& c : cases) {
+        GameObject object = game.New(c.className);
+        EXPECT_EQ(game.CallMethod(object.get(), prices, 15, {table}), std::vector<uint32_t>{c.timesTen})
+            << c.className;
+        EXPECT_EQ(game.CallMethod(object.get(), prices, 13, {table}), std::vector<uint32_t>{386})
+            << c.className;
     }
 }
