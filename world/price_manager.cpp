@@ -15,6 +15,7 @@ namespace {
 constexpr double kThird = 1.0 / 3.0;
 constexpr uint32_t kTableMethod = 12;
 
+// trunc() as the formulas write it.
 int32_t T(double value) {
     return TruncateInt32(value);
 }
