@@ -3,19 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "foundation/byte_order.h"
 #include "foundation/script_memory.h"
-#include "script/class_manager.h"
-#include "script/native_catalogue.h"
 #include "script/operations.h"
+#include "script/zema_class.h"
 #include "tests/support/error_message.h"
-#include "tests/support/fake_method_runner.h"
 #include "tests/support/game_harness.h"
-#include "world/world_natives.h"
 
 namespace {
 
@@ -90,96 +86,52 @@ TEST(PriceManager, TableFormulas) {
     }
 }
 
-class PriceManagerNativeTest : public ::testing::Test {
+class PriceManagerInGame : public ::testing::Test {
   protected:
-    PriceManagerNativeTest() {
-        RegisterWorldNatives();
-        manager = std::make_unique<ClassManager>(&runner, 26, nullptr);
-        cls = manager->Register(NewNativeDescriptor(&runner, "PriceManager"), false);
-        Call(cls, 0, {cls->Address()});
-        object.reset(ScriptObject::FromAddress(runner.stack.Pop(), 0, "PriceManager"));
-    }
-
-    void Call(ScriptObject* receiver, uint32_t method, const std::vector<uint32_t>& arguments) {
-        for (uint32_t a : arguments) runner.stack.Push(a);
-        runner.CallMethod(receiver, cls, method);
-    }
-    int32_t Run(uint32_t method, uint32_t argument) {
-        Call(object.get(), method, {argument});
-        EXPECT_EQ(runner.stack.Depth(), 1u) << method;
-        return runner.stack.Depth() == 1 ? static_cast<int32_t>(runner.stack.Pop()) : 0;
+    PriceManagerInGame() {
+        ScriptSubclass dearer{.name = "TestDearerPrices", .base = "PriceManager"};
+        dearer.methods[12] = CodeWords({{BaseCallWord(12)}, PushIntWords(1), {OpWord(Op::Add)}});
+        game.AddClass(dearer);
+        game.AddClass({.name = "TestSamePrices", .base = "PriceManager"});
+        game.Start();
+        prices = game.Class("PriceManager");
     }
     // The table in script memory, as a script hands it over.
     uint32_t Table(const PriceTable& p) {
-        tables.push_back(NewScriptBuffer<uint8_t>(sizeof(PriceTable)));
+        const uint32_t table = game.Text(std::string(sizeof(PriceTable), '\0'));
         for (size_t i = 0; i < p.size(); ++i)
-            StoreU32(tables.back().get() + 4 * i, static_cast<uint32_t>(p[i]));
-        return ToScript(tables.back().get());
+            StoreU32(FromScript<uint8_t>(table) + 4 * i, static_cast<uint32_t>(p[i]));
+        return table;
     }
 
-    FakeMethodRunner runner;
-    std::unique_ptr<ClassManager> manager;
-    ZEMAClass* cls = nullptr;
-    std::unique_ptr<ScriptObject> object;
-    std::vector<ScriptBuffer<uint8_t>> tables;
+    GameHarness game;
+    ZEMAClass* prices = nullptr;
 };
 
 }  // namespace
 
-TEST_F(PriceManagerNativeTest, NativesApplyTheFormulas) {
-    EXPECT_EQ(cls->MethodCount(), 16u);
-    EXPECT_EQ(cls->VirtualMethodCount(), 2u);
-    for (uint32_t m = 0; m < 16; ++m) EXPECT_NE(cls->MethodSlot(m), 0u) << m;
-    EXPECT_EQ(object->Class(), cls);
-
-    const struct {
-        uint32_t method;
-        int32_t n, result;
-    } values[] = {{4, 74, 0},     {4, 150, 0}, {4, 7500, 398}, {5, 10, 32413}, {6, 7500, 229}, {7, 10, 18883},
-                  {8, 10, 19063}, {11, 1, 1},  {11, 2, 2},     {11, 100, 10},  {11, 101, 11}};
-    for (const auto& v : values)
-        EXPECT_EQ(Run(v.method, static_cast<uint32_t>(v.n)), v.result) << v.method << " " << v.n;
+TEST_F(PriceManagerInGame, NativesApplyTheFormulas) {
+    EXPECT_EQ(prices->MethodCount(), 16u);
+    EXPECT_EQ(prices->VirtualMethodCount(), 2u);
+    for (uint32_t m = 0; m < 16; ++m) EXPECT_NE(prices->MethodSlot(m), 0u) << m;
+    GameObject object = game.New("PriceManager");
+    EXPECT_EQ(object->Class(), prices);
 
     const uint32_t p = Table({1, 2, 3, 4, 5, 6, 7});
     const struct {
-        uint32_t method;
+        uint32_t method, argument;
         int32_t result;
-    } tableResults[] = {{9, 3914}, {10, 5286}, {12, 643}, {13, 1098}, {14, 13}, {15, 6430}};
-    for (const auto& t : tableResults) EXPECT_EQ(Run(t.method, p), t.result) << t.method;
-    EXPECT_EQ(Run(13, Table({0, 0, 0, 0, 0, 0, 1})), 386);
+    } cases[] = {{4, 7500, 398}, {5, 10, 32413}, {6, 7500, 229}, {7, 10, 18883},
+                 {8, 10, 19063}, {9, p, 3914},   {10, p, 5286},  {11, 101, 11},
+                 {12, p, 643},   {13, p, 1098},  {14, p, 13},    {15, p, 6430}};
+    for (const auto& c : cases)
+        EXPECT_EQ(game.CallMethod(object.get(), c.method, {c.argument}),
+                  std::vector<uint32_t>{static_cast<uint32_t>(c.result)})
+            << c.method;
 }
 
-TEST_F(PriceManagerNativeTest, TimesTenGoesThroughMethod12) {
-    const uint32_t p = Table({0, 0, 0, 0, 0, 0, 1});
-    runner.calls.clear();
-    EXPECT_EQ(Run(15, p), 220);
-    ASSERT_EQ(runner.calls.size(), 2u);
-    EXPECT_EQ(runner.calls[1].number, 12u);
-    EXPECT_EQ(runner.calls[1].object, object.get());
-    EXPECT_FALSE(runner.calls[1].isVirtual);
-}
-
-TEST_F(PriceManagerNativeTest, TablesOutsideScriptMemoryAreRefused) {
-    Table({0, 0, 0, 0, 0, 0, 1});  // some memory is handed out
-    for (uint32_t method : {9u, 10u, 12u, 13u, 14u, 15u}) {
-        for (uint32_t address : {0u, 16u, 0xFFFFFFF0u}) {  // null, below and beyond what is handed out
-            EXPECT_NE(ErrorMessage([&] { Call(object.get(), method, {address}); }), "no error")
-                << method << " at " << address;
-            while (runner.stack.Depth() > 0) runner.stack.Pop();
-        }
-    }
-}
-
-TEST(PriceManagerInGame, NativeFifteenUsesTheNearestMethod12) {
-    GameHarness game;
-    ScriptSubclass dearer{.name = "TestDearerPrices", .base = "PriceManager"};
-    dearer.methods[12] = CodeWords({{BaseCallWord(12)}, PushIntWords(1), {OpWord(Op::Add)}});
-    game.AddClass(dearer);
-    game.AddClass({.name = "TestSamePrices", .base = "PriceManager"});
-    game.Start();
-    ZEMAClass* prices = game.Class("PriceManager");
-    const uint32_t table = game.Text(std::string(sizeof(PriceTable), '\0'));
-    StoreU32(FromScript<uint8_t>(table) + 24, 1);  // p6 = 1: PriceManager's method 12 gives 22
+TEST_F(PriceManagerInGame, NativeFifteenUsesTheNearestMethod12) {
+    const uint32_t table = Table({0, 0, 0, 0, 0, 0, 1});  // PriceManager's method 12 gives 22
     const struct {
         const char* className;
         uint32_t timesTen;
@@ -190,5 +142,15 @@ TEST(PriceManagerInGame, NativeFifteenUsesTheNearestMethod12) {
             << c.className;
         EXPECT_EQ(game.CallMethod(object.get(), prices, 13, {table}), std::vector<uint32_t>{386})
             << c.className;
+    }
+}
+
+TEST_F(PriceManagerInGame, TablesOutsideScriptMemoryAreRefused) {
+    GameObject object = game.New("PriceManager");
+    for (uint32_t method : {9u, 10u, 12u, 13u, 14u, 15u}) {
+        for (uint32_t address : {0u, 16u, 0xFFFFFFF0u}) {  // null, below and beyond what is handed out
+            EXPECT_NE(ErrorMessage([&] { game.CallMethod(object.get(), method, {address}); }), "no error")
+                << method << " at " << address;
+        }
     }
 }
