@@ -4,6 +4,7 @@
 #include <cctype>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "campaign/game_natives.h"
 #include "foundation/exceptions.h"
@@ -76,6 +77,7 @@ GameHarness::GameHarness() {
 GameHarness::~GameHarness() = default;
 
 GameHarness& GameHarness::AddEntry(const std::string& name, const std::string& bytes, bool packed) {
+    BeforeStart();
     entries_.push_back({name, bytes, packed});
     return *this;
 }
@@ -85,11 +87,13 @@ GameHarness& GameHarness::AddPicture(const std::string& name, const PictureShape
 }
 
 GameHarness& GameHarness::AddFont(const std::string& name, const FontFixture& font) {
+    BeforeStart();
     Slot(fonts_, name) = font;
     return *this;
 }
 
 GameHarness& GameHarness::AddMessages(const std::string& file, const std::vector<MessageText>& messages) {
+    BeforeStart();
     std::vector<MessageText>& list = Slot(messages_, file);
     list.insert(list.end(), messages.begin(), messages.end());
     return *this;
@@ -97,6 +101,7 @@ GameHarness& GameHarness::AddMessages(const std::string& file, const std::vector
 
 GameHarness& GameHarness::AddCharacteristics(const std::string& file,
                                              const std::vector<CharRecord>& records) {
+    BeforeStart();
     std::vector<CharRecord>& list = Slot(characteristics_, file);
     list.insert(list.end(), records.begin(), records.end());
     return *this;
@@ -104,6 +109,7 @@ GameHarness& GameHarness::AddCharacteristics(const std::string& file,
 
 GameHarness& GameHarness::AddSound(const std::string& name, const std::string& file,
                                    const std::string& bytes) {
+    BeforeStart();
     sounds_.emplace_back(name, file);
     return AddEntry(file, bytes);
 }
@@ -130,8 +136,12 @@ std::vector<FdEntry> GameHarness::Entries() const {
     return entries;
 }
 
+void GameHarness::BeforeStart() const {
+    if (started_) throw std::logic_error("the game harness is started already");
+}
+
 void GameHarness::Start(uint32_t seed) {
-    if (started_) ThrowFatal("Game harness: started twice");
+    BeforeStart();
     started_ = true;
     StartupArchiveOptions options = settings_;
     options.extra = Entries();

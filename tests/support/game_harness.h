@@ -54,7 +54,8 @@ class ZEMAClass;
 struct ObjectDestroyer {
     void operator()(ScriptObject* object) const;
 };
-// An object the test owns; release() it when something else takes it over (an object table).
+// An object the test owns, to be destroyed while the game runs: declare it after the harness.
+// release() it when something else takes it over (an object table).
 using GameObject = std::unique_ptr<ScriptObject, ObjectDestroyer>;
 
 class GameHarness {
@@ -64,7 +65,7 @@ class GameHarness {
     GameHarness(const GameHarness&) = delete;
     GameHarness& operator=(const GameHarness&) = delete;
 
-    // --- the archive, before Start ---
+    // --- the archive, before Start (std::logic_error after it, as for a second Start) ---
     // Screen, language and hot keys, and start-up entries left out.
     StartupArchiveOptions& Settings() { return settings_; }
     // Any entry; one named as a start-up entry replaces it.
@@ -175,10 +176,13 @@ class GameHarness {
     HeadlessGame& Host() { return host_; }
 
   private:
+    void BeforeStart() const;
     std::vector<FdEntry> Entries() const;
     // Pushes the arguments, runs the call and takes off what it left.
     std::vector<uint32_t> Call(const std::vector<uint32_t>& pushed, const std::function<void()>& call);
 
+    // Texts handed to the game may be read until its objects are gone, at the host's end.
+    ScriptTexts texts_;
     HeadlessGame host_;
     StartupArchiveOptions settings_;
     std::vector<std::pair<std::string, FontFixture>> fonts_;
@@ -186,7 +190,6 @@ class GameHarness {
     std::vector<std::pair<std::string, std::vector<CharRecord>>> characteristics_;
     std::vector<std::pair<std::string, std::string>> sounds_;  // name, file
     std::vector<FdEntry> entries_;
-    ScriptTexts texts_;
     bool started_ = false;
     std::vector<std::pair<uint32_t, std::function<void()>>> timed_;
     std::unique_ptr<PeriodicTimer> timedTick_;  // stopped before the clock goes

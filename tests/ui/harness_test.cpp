@@ -45,7 +45,8 @@ TEST_F(HarnessTest, StartsWithTheWellKnownObjects) {
     EXPECT_EQ(surface->Height(), 480);
     EXPECT_EQ(surface->BitsPerPixel(), 16);
     EXPECT_EQ(game.Players().GetObject(0), nullptr);
-    EXPECT_EQ(ErrorMessage([&] { game.Start(); }), "Game harness: started twice");
+    EXPECT_THROW(game.Start(), std::logic_error);
+    EXPECT_THROW(game.AddMessages("system.mes", {{1, "late"}}), std::logic_error);
 }
 
 TEST_F(HarnessTest, EveryInterfaceFontAndAddedOnes) {
