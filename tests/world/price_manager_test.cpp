@@ -10,6 +10,7 @@
 #include "foundation/script_memory.h"
 #include "script/operations.h"
 #include "script/zema_class.h"
+#include "shell/game_ids.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 
@@ -143,6 +144,10 @@ TEST_F(PriceManagerInGame, NativeFifteenUsesTheNearestMethod12) {
         EXPECT_EQ(game.CallMethod(object.get(), prices, 13, {table}), std::vector<uint32_t>{386})
             << c.className;
     }
+    // Scripts also call the formulas on the class itself, the well-known object start-up keeps.
+    ScriptObject* shared = game.Object(kPriceManagerId);
+    ASSERT_EQ(shared, prices);
+    EXPECT_EQ(game.CallMethod(shared, 15, {table}), std::vector<uint32_t>{220});
 }
 
 TEST_F(PriceManagerInGame, TablesOutsideScriptMemoryAreRefused) {
