@@ -31,7 +31,7 @@ Processor& ProcessorOf(ZEMAClass& cls) {
 
 void LevelStep(ScriptObject* receiver) {
     LevelObject& level = LevelObject::Of(receiver);
-    NativeArgs(receiver).Int();
+    NativeArgs(receiver).Int();  // the frame number: the default step does not need it
     level.Step();
 }
 
@@ -64,7 +64,6 @@ void PopValue(ScriptObject* receiver) {
 }
 
 void PushScreenHeight(ScriptObject* receiver) {
-    LevelObject::Of(receiver);
     NativeArgs(receiver).Stack().Push(static_cast<uint32_t>(PublishedFlight().screenHeightX100 / 100));
 }
 
