@@ -137,7 +137,9 @@ void Level::Bind(ZEMAClass& target, const NativeClassRow& row) {
 
 int32_t ScreenWidthFor(ZEMAClass& cls) {
     ScriptObject* screenObject = ProcessorOf(cls).Objects().GetObject(kScreenId);
-    auto* screen = screenObject != nullptr ? dynamic_cast<ZEMAScreen*>(screenObject->Class()) : nullptr;
+    ZEMAClass* screenClass = screenObject != nullptr ? screenObject->Class() : nullptr;
+    // The native class behind it also when a script class derives the screen's.
+    auto* screen = screenClass != nullptr ? dynamic_cast<ZEMAScreen*>(screenClass->NativeClass()) : nullptr;
     if (screen == nullptr) ThrowFatal("No screen object for the level of class %s", cls.ClassName().Text());
     return screen->Buffer().Surface()->Width();
 }
