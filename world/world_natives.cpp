@@ -5,4 +5,12 @@
 
 void RegisterWorldNatives() {
     RegisterNativeBinder("PriceManager", PriceManager::Bind);
-}
+#include "world/level.h"
+#include "world/maze.h"
+#include "world/scenario.h"
+
+    void RegisterWorldNatives() {
+        RegisterNativeBinder("Level", Level::Bind);
+        RegisterNativeBinder("Maze", Maze::Bind);
+        RegisterNativeBinder("Scenario", Scenario::Bind);
+    }
