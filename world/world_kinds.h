@@ -2,3 +2,6 @@
 #pragma once
 
 #include <cstdint>
+
+constexpr uint32_t kLevelObjectKind = 140;
+constexpr uint32_t kMazeObjectKind = 141;
