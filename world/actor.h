@@ -114,19 +114,12 @@ class ActorObject : public VisualObject, public ActorView {
     static ActorObject* Find(uint32_t address);
 };
 
-// The field of the running flight, hundredths of a pixel: the flight publishes the scene width
-// and the screen height, both times 100.
-struct FlightField {
-    int32_t width = 64000;
-    int32_t height = 48000;
-};
-FlightField& CurrentFlightField();
-
 struct Actor {
     static void Bind(ZEMAClass& target, const NativeClassRow& row);
 
     // Movement and leaving the field: position += speed; state 2 beyond the field and margins
-    // (never back to 0); then Visual's step. Pops nothing.
+    // (never back to 0); then Visual's step. Pops nothing. The field is the one the flight
+    // publishes (PublishedFlight in world/level.h): scene width and screen height, times 100.
     static void Step(ActorObject& actor);
     // The step without the animation: movement and the margin test only.
     static void Move(ActorObject& actor);
