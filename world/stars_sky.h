@@ -1,0 +1,48 @@
+// StarsSky: a field of stars that fall with the level's scroll, each at its own speed, and are
+// placed anew at the top when they fall out at the bottom. Each star is a Visual showing one frame
+// of the sky's picture; the sky owns its stars.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "world/actor.h"
+
+enum StarsSkyField : uint32_t {
+    kSkyStarCount = kActorFieldCount,  // informative: the sky keeps its own count
+    kSkyVisualClass,                   // script value of the class the stars are made of
+    kSkyFieldCount
+};
+
+// Most stars a sky takes.
+constexpr int32_t kMaxStars = 65536;
+
+class StarsSkyObject : public ActorObject {
+  public:
+    StarsSkyObject(ZEMAClass* cls, uint32_t picture);
+    // Destroys every star still alive.
+    ~StarsSkyObject() override;
+
+    // Makes count stars spread over range pixels across; FatalExep for a count beyond kMaxStars.
+    void MakeStars(int32_t count, int32_t range);
+    // Moves every star down by its share of scroll; a star below the screen is replaced by a new
+    // one at the top, spread over range pixels.
+    void Fall(int32_t scroll, int32_t range);
+
+    uint32_t StarCount() const { return static_cast<uint32_t>(stars_.size()); }
+    // Star i, or null when it is gone (a script deleted it).
+    VisualObject* Star(uint32_t i) const;
+
+    static StarsSkyObject& Of(ScriptObject* receiver);
+
+  private:
+    // A new star at a random place: a Visual made by class name, its speed factor in speed y.
+    uint32_t NewStar(int32_t range);
+
+    // Script values of the stars: a star is looked up at each use, never kept as a pointer.
+    std::vector<uint32_t> stars_;
+};
+
+struct StarsSky {
+    static void Bind(ZEMAClass& target, const NativeClassRow& row);
+};
