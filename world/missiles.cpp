@@ -106,8 +106,8 @@ void CreateEnemyMissile(ScriptObject* receiver) {
     const uint32_t armour = args.Word();
     const int32_t maxTurn = args.Int();
     const int32_t fuel = args.Int();
-    auto made =
-        std::make_unique<MissileObject>(cls, picture, energy, x, y, 0, 0, damage, armour, speed, maxTurn, fuel);
+    auto made = std::make_unique<MissileObject>(cls, picture, energy, x, y, 0, 0, damage, armour, speed,
+                                                maxTurn, fuel);
     made->SetInt(kActorLayer, kEnemyMissileLayer);
     MissileObject* missile = made.get();
     PushNewObject(runner, std::move(made));
@@ -126,9 +126,9 @@ void PushReference(ScriptObject* receiver) {
 
 }  // namespace
 
-MissileObject::MissileObject(ZEMAClass* cls, uint32_t picture, int32_t energy, int32_t x, int32_t y, int32_t speedX,
-                             int32_t speedY, uint32_t damageTable, uint32_t armourTable, int32_t speed,
-                             int32_t maxTurn, int32_t fuel)
+MissileObject::MissileObject(ZEMAClass* cls, uint32_t picture, int32_t energy, int32_t x, int32_t y,
+                             int32_t speedX, int32_t speedY, uint32_t damageTable, uint32_t armourTable,
+                             int32_t speed, int32_t maxTurn, int32_t fuel)
     : ShotObject(cls, picture, energy, x, y, speedX, speedY, damageTable, armourTable,
                  uint32_t{kMissileFieldCount} - kShotFieldCount) {
     SetInt(kActorLayer, 0);
@@ -185,11 +185,10 @@ void Missile::FindTarget(MissileObject& missile, uint32_t listId) {
     List<ScriptObject>& actors = ActorListAt(owner->Address(), "Missile::FindTarget");
     const int32_t speedX = missile.SpeedX();
     const int32_t speedY = missile.SpeedY();
-    ScriptObject* found =
-        speedX == 0 && speedY == 0
-            ? FindNearestActor(actors, missile.X(), missile.Y())
-            : FindNearestReachableActor(actors, missile.X(), missile.Y(), missile.Int(kMissileMaxTurn), speedX,
-                                        speedY);
+    ScriptObject* found = speedX == 0 && speedY == 0
+                              ? FindNearestActor(actors, missile.X(), missile.Y())
+                              : FindNearestReachableActor(actors, missile.X(), missile.Y(),
+                                                          missile.Int(kMissileMaxTurn), speedX, speedY);
     missile.SetTarget(dynamic_cast<ActorObject*>(found));
 }
 

@@ -66,8 +66,8 @@ void MultiHit(ScriptObject* receiver) {
     int32_t within = 0;
     ActorObject* member = multi.MemberOfEntry(entry, within);
     if (member == nullptr) {
-        Actor::TakeHit(multi, table, attacker != 0 ? ScriptObject::FromAddress(attacker, 0, "attacker") : nullptr,
-                       entry);
+        Actor::TakeHit(multi, table,
+                       attacker != 0 ? ScriptObject::FromAddress(attacker, 0, "attacker") : nullptr, entry);
         return;
     }
     DStack<uint32_t>& stack = args.Stack();

@@ -45,8 +45,8 @@ void CreateProActor(ScriptObject* receiver) {
     const int32_t speedY = args.Int();
     const uint32_t damage = args.Word();
     const uint32_t armour = args.Word();
-    PushNewObject(runner,
-                  std::make_unique<ProActorObject>(cls, picture, energy, x, y, speedX, speedY, damage, armour));
+    PushNewObject(
+        runner, std::make_unique<ProActorObject>(cls, picture, energy, x, y, speedX, speedY, damage, armour));
 }
 
 void StartPathHere(ScriptObject* receiver) {
@@ -97,7 +97,8 @@ uint32_t ProActor::RecordCount(uint32_t path) {
     if (path == 0) return 0;
     if (path < 4) ThrowFatal("ProActor: no path at 0x%08X", path);
     const uint32_t length = ScriptLoad32(path - 4);
-    if (length > UINT32_MAX / 4) ThrowFatal("ProActor: a path of %u integers cannot lie in script memory", length);
+    if (length > UINT32_MAX / 4)
+        ThrowFatal("ProActor: a path of %u integers cannot lie in script memory", length);
     CheckScriptRange(path, length * 4);
     return length / kProRecordInts;
 }
@@ -143,7 +144,8 @@ void ProActor::StartSegment(ProActorObject& actor, int32_t k) {
 
     const int64_t ddx = int64_t{targetX} - x;
     const int64_t ddy = int64_t{targetY} - y;
-    const auto distance = static_cast<int64_t>(std::sqrt(static_cast<double>(ddx) * ddx + static_cast<double>(ddy) * ddy));
+    const auto distance =
+        static_cast<int64_t>(std::sqrt(static_cast<double>(ddx) * ddx + static_cast<double>(ddy) * ddy));
     // A speed below 1 would divide by zero or walk backwards: such a segment is finished at once.
     const int64_t steps = speed >= 1 ? std::min<int64_t>(distance / speed, INT32_MAX) : 0;
     actor.SetInt(kProStepCount, static_cast<int32_t>(steps));

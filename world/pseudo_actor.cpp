@@ -124,7 +124,8 @@ PseudoActorObject::PseudoActorObject(ZEMAClass* cls, VisualObject& source, int32
     SetInt(kVisualPhaseStep, 0);
     const uint32_t count = Visual::CallEvent7(&source);
     if (count > kMaxPseudoEntries) {
-        ThrowFatal("PseudoActor: the source claims %u picture entries, more than %u", count, kMaxPseudoEntries);
+        ThrowFatal("PseudoActor: the source claims %u picture entries, more than %u", count,
+                   kMaxPseudoEntries);
     }
     entries_.reserve(count);
     for (uint32_t i = 0; i < count; ++i) entries_.push_back(Snapshot(source, static_cast<int32_t>(i)));

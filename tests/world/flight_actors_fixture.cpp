@@ -8,9 +8,9 @@
 
 namespace {
 
-const char* const kActorKinds[] = {"Visual",     "Actor",       "Shot",        "ShotExplosion", "Missile",
-                                   "EnemyMissile", "MultiActor", "PseudoActor", "ProActor",      "MazeEnemy",
-                                   "Splinter",   "Explosion",   "PassivePicture"};
+const char* const kActorKinds[] = {
+    "Visual",      "Actor",    "Shot",      "ShotExplosion", "Missile",   "EnemyMissile",  "MultiActor",
+    "PseudoActor", "ProActor", "MazeEnemy", "Splinter",      "Explosion", "PassivePicture"};
 constexpr uint32_t kFlightLists[] = {5, 8, 12};
 
 }  // namespace
@@ -40,16 +40,16 @@ void FlightActorsTest::SetUpFlight() {
     PublishedFlight() = FlightValues{.sceneWidthX100 = 32000, .screenHeightX100 = 20000};
 }
 
-ActorObject& FlightActorsTest::PlainActor(int32_t x, int32_t y, int32_t speedX, int32_t speedY, int32_t energy) {
+ActorObject& FlightActorsTest::PlainActor(int32_t x, int32_t y, int32_t speedX, int32_t speedY,
+                                          int32_t energy) {
     return Make<ActorObject>("Actor", {0, W(energy), W(x), W(y), W(speedX), W(speedY), 0, 0});
 }
 
 uint32_t FlightActorsTest::Picture(uint32_t frames, uint32_t width, uint32_t height) {
     std::vector<std::string> blocks{PaletteBlockBytes({{0, 0, 0}, {255, 255, 255}})};
     for (uint32_t f = 0; f < frames; ++f) {
-        blocks.push_back(FrameBlock({.width = width,
-                                     .height = height,
-                                     .pixels = std::vector<uint16_t>(size_t{width} * height, 1)}));
+        blocks.push_back(FrameBlock(
+            {.width = width, .height = height, .pixels = std::vector<uint16_t>(size_t{width} * height, 1)}));
     }
     pictures_.push_back(ReadBlockObject<Image>(PictureBlock(blocks)));
     return pictures_.back()->Address();

@@ -30,7 +30,8 @@ class FlightActorsTest : public SceneFixture {
         return *made;
     }
     // A plain actor at (x, y) with a speed and energy; no picture or tables.
-    ActorObject& PlainActor(int32_t x, int32_t y, int32_t speedX = 0, int32_t speedY = 0, int32_t energy = 100);
+    ActorObject& PlainActor(int32_t x, int32_t y, int32_t speedX = 0, int32_t speedY = 0,
+                            int32_t energy = 100);
     // The script value of a picture of frame count frames, each width x height, all pixels 1.
     uint32_t Picture(uint32_t frames, uint32_t width = 4, uint32_t height = 4);
 

@@ -1,20 +1,21 @@
+#include "world/missiles.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 #include "script/math_procs.h"
 #include "tests/world/flight_actors_fixture.h"
-#include "world/missiles.h"
 
 namespace {
 
 class MissilesTest : public FlightActorsTest {
   protected:
     // A Missile at (x, y) with the speed vector, maximum turn and fuel given.
-    MissileObject& NewMissile(int32_t x, int32_t y, int32_t speedX, int32_t speedY, int32_t maxTurn, int32_t fuel) {
+    MissileObject& NewMissile(int32_t x, int32_t y, int32_t speedX, int32_t speedY, int32_t maxTurn,
+                              int32_t fuel) {
         return Make<MissileObject>("Missile",
                                    {0, 10, W(x), W(y), W(speedX), W(speedY), 0, 0, W(maxTurn), W(fuel)});
     }
@@ -64,7 +65,8 @@ TEST_F(MissilesTest, ReferencesReachTargetMaximumTurnAndFuel) {
         uint32_t method;
         uint32_t field;
     } cases[] = {{37, kMissileTarget}, {38, kMissileMaxTurn}, {39, kMissileFuel}};
-    for (const auto& c : cases) EXPECT_EQ(Call(&m, "Missile", c.method), std::vector<uint32_t>{m.OwnAddress(c.field)});
+    for (const auto& c : cases)
+        EXPECT_EQ(Call(&m, "Missile", c.method), std::vector<uint32_t>{m.OwnAddress(c.field)});
 }
 
 // One step of a missile at (0, 0) flying along +x at speed 1000 with maximum turn 500 (turning
@@ -81,8 +83,9 @@ TEST_F(MissilesTest, HomingStepTurnsWithinItsLimit) {
         {"up and ahead: left by the limit", 10000, -10000, false, 0, 500, 996, -87, true},
         {"down and ahead: right by the limit", 10000, 10000, false, 0, -500, 996, 87, true},
         {"straight ahead: no turn", 20000, 0, false, 0, 0, 1000, 0, true},
-        {"d = 18000 is not corrected: left", -10000, 0, true, 0, 500, 996, -87, true},
-        {"d = 18001 becomes -17999: right", -10000, 0, true, -1, -501, 996, 87, true},
+        // Straight behind is at angle 18008 with the angle function's pi.
+        {"d = 18000 is not corrected: left", -10000, 0, true, 8, 508, 996, -88, true},
+        {"d = 18001 becomes -17999: right", -10000, 0, true, 7, -493, 996, 85, true},
         {"inside the left circle: given up, no turn", 0, -5000, false, 0, 0, 1000, 0, false},
         {"inside the right circle: given up, no turn", 100, 5500, false, 0, 0, 1000, 0, false},
     };
@@ -150,9 +153,7 @@ TEST_F(MissilesTest, AMissileAtRestTurnsOnTheSpot) {
 }
 
 TEST_F(MissilesTest, EnemyMissileRestsUntilAShipIsFound) {
-    auto make = [&] {
-        return &Make<MissileObject>("EnemyMissile", {0, 10, 0, 0, 1000, 0, 0, 2000, 20});
-    };
+    auto make = [&] { return &Make<MissileObject>("EnemyMissile", {0, 10, 0, 0, 1000, 0, 0, 2000, 20}); };
     MissileObject* waiting = make();
     EXPECT_EQ(waiting->SpeedX(), 0);
     EXPECT_EQ(waiting->SpeedY(), 0);
@@ -161,20 +162,22 @@ TEST_F(MissilesTest, EnemyMissileRestsUntilAShipIsFound) {
     EXPECT_EQ(waiting->Layer(), kEnemyMissileLayer);
     EXPECT_EQ(waiting->Target(), nullptr);
 
-    // A ship straight above (object 8): the resting missile finds it and turns toward it.
-    ActorObject& ship = PlainActor(0, -30000);
+    // A ship up and to the right (object 8): the resting missile finds it and turns toward it
+    // (heading 9004 to 7160, within the limit of 2000).
+    ActorObject& ship = PlainActor(10000, -30000);
     List(kEnemyMissileTargetList).AppendObject(&ship);
     Step(*waiting);
     EXPECT_EQ(waiting->Target(), &ship);
-    EXPECT_LE(std::abs(waiting->SpeedX()), 1);
-    EXPECT_LT(waiting->SpeedY(), -990);
+    EXPECT_EQ(waiting->Int(kMissileHeading), 7160);
+    EXPECT_NEAR(waiting->SpeedX(), 316, 1);
+    EXPECT_NEAR(waiting->SpeedY(), -948, 1);
 
     // Made while a ship is there: aimed at it at once.
     MissileObject* aimed = make();
     EXPECT_EQ(aimed->Target(), &ship);
-    EXPECT_EQ(aimed->Int(kMissileHeading), VectorAngleX100(0, -30000));
-    EXPECT_LE(std::abs(aimed->SpeedX()), 1);
-    EXPECT_LT(aimed->SpeedY(), -990);
+    EXPECT_EQ(aimed->Int(kMissileHeading), 7160);
+    EXPECT_NEAR(aimed->SpeedX(), 316, 1);
+    EXPECT_NEAR(aimed->SpeedY(), -948, 1);
 }
 
 // The player's missiles hunt object 5, the enemies' object 8, each missing list is no target.

@@ -1,3 +1,5 @@
+#include "world/shots.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -6,7 +8,6 @@
 #include "foundation/trace_flag.h"
 #include "tests/support/error_message.h"
 #include "tests/world/flight_actors_fixture.h"
-#include "world/shots.h"
 #include "world/shots_manager.h"
 
 namespace {
@@ -102,7 +103,8 @@ TEST_F(ShotsTest, ShotsAreActorsThatMoveAndLeaveTheField) {
 
 TEST_F(ShotsTest, ShotsManagerAnswersForItsKinds) {
     ShotsManager manager(processor.get());
-    for (const char* kind : {"ShotsManager", "ObjectManager", "ZEMAClass"}) EXPECT_TRUE(manager.IsKindOf(kind)) << kind;
+    for (const char* kind : {"ShotsManager", "ObjectManager", "ZEMAClass"})
+        EXPECT_TRUE(manager.IsKindOf(kind)) << kind;
     for (const char* kind : {"Shot", "Actor", "shotsmanager"}) EXPECT_FALSE(manager.IsKindOf(kind)) << kind;
     EXPECT_STREQ(manager.ClassName().Text(), "ObjectManager");
 }
