@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "foundation/random.h"
+#include "foundation/script_memory.h"
+#include "tests/support/error_message.h"
+#include "tests/world/flight_actors_fixture.h"
+#include "world/maze.h"
+#include "world/maze_enemy.h"
+#include "world/pro_actor.h"
+
+namespace {
+
+class ProActorTest : public FlightActorsTest {
+  protected:
+    ProActorObject& NewProActor(int32_t x, int32_t y) {
+        return Make<ProActorObject>("ProActor", {0, 10, W(x), W(y), 0, 0, 0, 0});
+    }
+    // A script integer array: its element count in the word before the first element.
+    uint32_t Path(const std::vector<int32_t>& ints, uint32_t storedCount) {
+        auto block = NewScriptBuffer<uint32_t>((ints.size() + 1) * 4);
+        block.get()[0] = storedCount;
+        if (!ints.empty()) std::memcpy(block.get() + 1, ints.data(), ints.size() * 4);
+        paths_.push_back(std::move(block));
+        return ToScript(paths_.back().get() + 1);
+    }
+    uint32_t Path(const std::vector<int32_t>& ints) { return Path(ints, static_cast<uint32_t>(ints.size())); }
+    void Step(ScriptObject& actor) { CallVirtual(&actor, kStepVirtual, {0}); }
+
+  private:
+    std::vector<ScriptBuffer<uint32_t>> paths_;
+};
+
+class MazeEnemyTest : public FlightActorsTest {
+  protected:
+    // A width x height maze; cells listed as {column, row, value}.
+    MazeObject& NewMaze(int32_t width, int32_t height, const std::vector<std::vector<int32_t>>& cells = {}) {
+        auto& maze = Make<MazeObject>("Maze", {W(height), W(width)});
+        for (const auto& c : cells) maze.SetCell(c[0], c[1], c[2]);
+        return maze;
+    }
+    // Cells of 1000 x 1000 hundredths; the enemy at (x, y) in cell (column, row).
+    MazeEnemyObject& NewEnemy(MazeObject* maze, int32_t column, int32_t row, int32_t speed, int32_t x = 5000,
+                              int32_t y = 5000) {
+        return Make<MazeEnemyObject>(
+            "MazeEnemy", {0, 10, W(x), W(y), W(speed), 0, 0, maze != nullptr ? maze->Address() : 0, W(column),
+                          W(row), 1000, 1000});
+    }
+    void Step(ScriptObject& actor) { CallVirtual(&actor, kStepVirtual, {0}); }
+};
+
+}  // namespace
+
+// Records {dx, dy, speed, wait} from the origin (1000, 1000): four steps of 250 to (2000, 1000),
+// then at the default speed 100 to (1000, 1500) in 11 steps, a wait of 2, and the end.
+TEST_F(ProActorTest, FollowsItsPathSegmentBySegment) {
+    ProActorObject& actor = NewProActor(1000, 1000);
+    Call(&actor, "ProActor", 35, {Path({1000, 0, 250, 0, 0, 500, 0, 2})});
+    EXPECT_EQ(Call(&actor, "ProActor", 42), std::vector<uint32_t>{2});
+    const struct {
+        int step;
+        int32_t x, y, state;
+    } expected[] = {
+        {1, 1250, 1000, 0},  {4, 2000, 1000, 0},  {5, 1910, 1045, 0},  {10, 1455, 1272, 0},
+        {15, 1000, 1500, 0}, {16, 1000, 1500, 0}, {17, 1000, 1500, 0}, {18, 1000, 1500, 2},
+    };
+    int step = 0;
+    for (const auto& e : expected) {
+        while (step < e.step) {
+            Step(actor);
+            ++step;
+        }
+        SCOPED_TRACE(step);
+        EXPECT_EQ(actor.X(), e.x);
+        EXPECT_EQ(actor.Y(), e.y);
+        EXPECT_EQ(actor.State(), e.state);
+    }
+    EXPECT_EQ(actor.Int(kProSegmentSpeed), 100);
+}
+
+// From (1000, 1000); x and y after the given step, and the step that ends the path.
+TEST_F(ProActorTest, OddPathsEndCleanly) {
+    const struct {
+        const char* what;
+        std::vector<int32_t> ints;
+        bool atZero;  // method 36: origin (0, 0)
+        int checkStep;
+        int32_t x, y;
+        int stepsToEnd;
+    } cases[] = {
+        {"a first segment shorter than one step is passed over", {50, 30, 100, 0}, false, 1, 1000, 1000, 1},
+        // Two steps of 500, then a segment of no steps: finished at once, at its end.
+        {"a later segment shorter than one step",
+         {1000, 0, 500, 0, 1050, 30, 100, 0},
+         false,
+         3,
+         2050,
+         1030,
+         4},
+        {"a later segment at a negative speed", {1000, 0, 500, 0, 5000, 0, -7, 0}, false, 3, 6000, 1000, 4},
+        {"origin at (0, 0)", {500, 300, 100, 0}, true, 1, 938, 913, 9},
+        {"an empty path ends at the first step", {}, false, 1, 1000, 1000, 1},
+        {"a partial record is no segment", {10, 10, 10}, false, 1, 1000, 1000, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProActorObject& actor = NewProActor(1000, 1000);
+        Call(&actor, "ProActor", c.atZero ? 36 : 35, {Path(c.ints)});
+        int steps = 0;
+        while (actor.State() == kActorAlive && steps < 100) {
+            Step(actor);
+            if (++steps == c.checkStep) {
+                EXPECT_EQ(actor.X(), c.x);
+                EXPECT_EQ(actor.Y(), c.y);
+            }
+        }
+        EXPECT_EQ(steps, c.stepsToEnd);
+    }
+}
+
+TEST_F(ProActorTest, WithoutAPathItStandsAndNeverLeavesByTheMargins) {
+    ProActorObject& still = NewProActor(1000, 1000);
+    still.SetInt(kVisualPhaseStep, 50);
+    for (int i = 0; i < 3; ++i) Step(still);
+    EXPECT_EQ(still.X(), 1000);
+    EXPECT_EQ(still.Int(kVisualPhase), 0);
+    // Far outside the field it keeps to its path.
+    ProActorObject& outside = NewProActor(-900000, -900000);
+    Call(&outside, "ProActor", 35, {Path({0, 100000, 1000, 0})});
+    for (int i = 0; i < 50; ++i) Step(outside);
+    EXPECT_EQ(outside.State(), kActorAlive);
+    EXPECT_EQ(outside.Y(), -850000);
+}
+
+TEST_F(ProActorTest, FieldsAndSegmentsScriptsReach) {
+    ProActorObject& actor = NewProActor(300, 400);
+    const uint32_t path = Path({100, 0, 10, 0, 0, 100, 10, 0, 100, 100, 10, 0});
+    Call(&actor, "ProActor", 35, {path});
+    EXPECT_EQ(Call(&actor, "ProActor", 40), std::vector<uint32_t>{path});
+    EXPECT_EQ(Call(&actor, "ProActor", 37), std::vector<uint32_t>{actor.OwnAddress(kProOriginX)});
+    EXPECT_EQ(Call(&actor, "ProActor", 38), std::vector<uint32_t>{actor.OwnAddress(kProOriginY)});
+    EXPECT_EQ(Call(&actor, "ProActor", 41), std::vector<uint32_t>{actor.OwnAddress(kProDefaultSpeed)});
+    EXPECT_EQ(actor.Int(kProDefaultSpeed), 100);
+    Call(&actor, "ProActor", 39, {2});
+    EXPECT_EQ(actor.Int(kProSegmentIndex), 2);
+    EXPECT_EQ(actor.Int(kProTargetX), 400);
+    EXPECT_EQ(actor.Int(kProTargetY), 500);
+    const struct {
+        int32_t segment;
+        const char* error;
+    } refused[] = {
+        {3, "ProActor: segment 3 is not in a path of 3 segments"},
+        {-1, "ProActor: segment -1 is not in a path of 3 segments"},
+    };
+    for (const auto& r : refused) {
+        EXPECT_EQ(ErrorMessage([&] { Call(&actor, "ProActor", 39, {W(r.segment)}); }), r.error);
+        TakeData();
+    }
+    ProActorObject& pathless = NewProActor(0, 0);
+    EXPECT_EQ(ErrorMessage([&] { Call(&pathless, "ProActor", 39, {0}); }),
+              "ProActor: segment 0 started without a path");
+}
+
+// A count word that claims more than script memory holds, or a step index a script wrote.
+TEST_F(ProActorTest, UntrustedPathsAndFieldsAreChecked) {
+    ProActorObject& actor = NewProActor(0, 0);
+    EXPECT_NE(ErrorMessage([&] {
+                  Call(&actor, "ProActor", 35, {Path({1, 2, 3, 4}, 0x3FFFFFFF)});
+              }),
+              "no error");
+    TakeData();
+    EXPECT_NE(ErrorMessage([&] {
+                  Call(&actor, "ProActor", 35, {Path({1, 2, 3, 4}, 0xFFFFFFFF)});
+              }),
+              "no error");
+    TakeData();
+    EXPECT_NE(ErrorMessage([&] { Call(&actor, "ProActor", 35, {2}); }), "no error");
+    TakeData();
+    // A segment count a script raised: the next segment is looked for in the path itself.
+    Call(&actor, "ProActor", 35, {Path({100, 0, 100, 0})});
+    actor.SetInt(kProSegmentCount, 1000);
+    Step(actor);
+    EXPECT_EQ(ErrorMessage([&] { Step(actor); }), "ProActor: segment 1 is not in a path of 1 segments");
+    TakeData();
+    // A step index a script wrote far below 0 moves the actor without overflow.
+    ProActorObject& other = NewProActor(0, 0);
+    Call(&other, "ProActor", 35, {Path({100000, 0, 1, 0})});
+    other.SetInt(kProStepIndex, INT32_MIN + 5);
+    EXPECT_EQ(ErrorMessage([&] { Step(other); }), "no error");
+    EXPECT_EQ(other.X(), INT32_MIN + 6);
+}
