@@ -7,7 +7,9 @@
 
 #include "foundation/random.h"
 #include "foundation/script_memory.h"
+#include "script/operations.h"
 #include "tests/support/error_message.h"
+#include "tests/support/script_assembler.h"
 #include "tests/world/flight_actors_fixture.h"
 #include "world/maze.h"
 #include "world/maze_enemy.h"
@@ -83,6 +85,26 @@ TEST_F(ProActorTest, FollowsItsPathSegmentBySegment) {
 }
 
 // From (1000, 1000); x and y after the given step, and the step that ends the path.
+// Patrol, a script subclass, keeps the index of each segment reached (virtual method 18) in its
+// default speed: its own virtual method wins over the native default.
+TEST_F(ProActorTest, AScriptSubclassHearsOfEachSegmentReached) {
+    using A = ScriptAssembler;
+    const std::vector<uint32_t> reached = {A::CallWord(41, 1, false), A::OperationWord(Op::Store)};
+    OpenFlight({DerivedClass("Patrol", "ProActor", 19, {{kSegmentReachedVirtual, reached}})});
+    auto& actor = Make<ProActorObject>("Patrol", {0, 10, 0, 0, 0, 0, 0, 0});
+    Call(&actor, "ProActor", 35, {Path({200, 0, 100, 0, 200, 300, 100, 0})});
+    const struct {
+        int32_t x, y, reported;
+    } steps[] = {{100, 0, 100}, {200, 0, 0}, {200, 100, 0}, {200, 200, 0}, {200, 300, 1}};
+    for (const auto& s : steps) {
+        Step(actor);
+        EXPECT_EQ(actor.X(), s.x);
+        EXPECT_EQ(actor.Y(), s.y);
+        EXPECT_EQ(actor.Int(kProDefaultSpeed), s.reported);
+    }
+    EXPECT_EQ(TakeData(), std::vector<uint32_t>{});
+}
+
 TEST_F(ProActorTest, OddPathsEndCleanly) {
     const struct {
         const char* what;
