@@ -21,17 +21,35 @@ void DestroyMember(ScriptObject* member) {
     DestroyObject(member);
 }
 
+// MultiActors inside MultiActors call each other natively, below the processor's own bound on
+// nested script calls: each handler that reaches into the members counts its depth here.
+constexpr int kMaxMultiNesting = 32;
+thread_local int multiNesting = 0;
+
+class NestingGuard {
+  public:
+    NestingGuard() {
+        if (multiNesting >= kMaxMultiNesting) ThrowFatal("MultiActors nested too deeply");
+        ++multiNesting;
+    }
+    ~NestingGuard() { --multiNesting; }
+    NestingGuard(const NestingGuard&) = delete;
+    NestingGuard& operator=(const NestingGuard&) = delete;
+};
+
 // The MultiActor is still the live object it was: a member's script may have deleted it.
 bool StillLive(uint32_t address, const MultiActorObject& multi) {
     return ActorObject::Find(address) == &multi;
 }
 
 void MultiStep(ScriptObject* receiver) {
+    NestingGuard nesting;
     MultiActorObject& multi = MultiActorObject::Of(receiver);
     MultiActor::Step(multi, NativeArgs(receiver).Int());
 }
 
 void MultiEntryCount(ScriptObject* receiver) {
+    NestingGuard nesting;
     MultiActorObject& multi = MultiActorObject::Of(receiver);
     const uint32_t count = MultiActor::EntryCount(multi);
     NativeArgs(receiver).Stack().Push(count);
@@ -40,6 +58,7 @@ void MultiEntryCount(ScriptObject* receiver) {
 // Virtual methods 8 to 12, 16 and 17: asked of the member holding the entry.
 template <uint32_t Number>
 void MemberEntry(ScriptObject* receiver) {
+    NestingGuard nesting;
     MultiActorObject& multi = MultiActorObject::Of(receiver);
     NativeArgs args(receiver);
     const int32_t i = args.Int();
@@ -58,6 +77,7 @@ void MemberEntry(ScriptObject* receiver) {
 }
 
 void MultiHit(ScriptObject* receiver) {
+    NestingGuard nesting;
     MultiActorObject& multi = MultiActorObject::Of(receiver);
     NativeArgs args(receiver);
     const uint32_t table = args.Word();
@@ -133,11 +153,16 @@ std::vector<ActorObject*> MultiActorObject::Members() {
 }
 
 bool MultiActorObject::Holds(const ActorObject& actor) {
-    // Appending refuses loops, so the walk down the members ends.
-    for (ActorObject* member : Members()) {
-        if (member == &actor) return true;
-        auto* multi = dynamic_cast<MultiActorObject*>(member);
-        if (multi != nullptr && multi->Holds(actor)) return true;
+    // Appending refuses loops, so the walk down the members ends; it keeps its own list of what is
+    // still to look at rather than recursing as deep as the nesting goes.
+    std::vector<MultiActorObject*> pending{this};
+    while (!pending.empty()) {
+        MultiActorObject* multi = pending.back();
+        pending.pop_back();
+        for (ActorObject* member : multi->Members()) {
+            if (member == &actor) return true;
+            if (auto* inner = dynamic_cast<MultiActorObject*>(member)) pending.push_back(inner);
+        }
     }
     return false;
 }
@@ -145,7 +170,9 @@ bool MultiActorObject::Holds(const ActorObject& actor) {
 ActorObject* MultiActorObject::MemberOfEntry(int32_t i, int32_t& within) {
     if (i < 0) return nullptr;
     int64_t first = 0;
-    for (ActorObject* member : Members()) {
+    for (uint32_t address : members_) {
+        ActorObject* member = ActorObject::Find(address);
+        if (member == nullptr) continue;
         // Counts are read back from script memory: a negative one holds nothing.
         const int64_t count = std::max(member->DrawnCount(), 0);
         if (i < first + count) {

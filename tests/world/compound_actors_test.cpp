@@ -175,6 +175,32 @@ TEST_F(MultiActorTest, LoopsOfMembersAreRefused) {
     EXPECT_EQ(outer.Members().size(), 1u);
 }
 
+// MultiActors inside MultiActors call each other natively: a deep nesting is an engine error, not
+// a host stack that runs out.
+TEST_F(MultiActorTest, NestingIsBounded) {
+    const struct {
+        int depth;
+        const char* error;
+    } cases[] = {{10, "no error"}, {100, "MultiActors nested too deeply"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.depth);
+        MultiActorObject* outer = &NewMulti();
+        MultiActorObject* inner = outer;
+        for (int i = 1; i < c.depth; ++i) {
+            MultiActorObject& next = NewMulti();
+            Call(inner, "MultiActor", 35, {next.Address()});
+            inner = &next;
+        }
+        Member(*inner, 1000, 1000);
+        StackDepths depths{};
+        Cpu().SaveStackDepths(depths);
+        EXPECT_EQ(ErrorMessage([&] { Step(*outer); }), c.error);
+        Cpu().RestoreStackDepths(depths);
+        EXPECT_EQ(ErrorMessage([&] { CallVirtual(outer, kPictureCountVirtual); }), c.error);
+        Cpu().RestoreStackDepths(depths);
+    }
+}
+
 TEST_F(MultiActorTest, DestroyingItDestroysItsMembers) {
     MultiActorObject& multi = NewMulti();
     const uint32_t member = Member(multi, 0, 0).Address();
