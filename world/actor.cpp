@@ -126,7 +126,7 @@ DrawnEntry ActorObject::Drawn(uint32_t i) {
 
 ActorObject& ActorObject::Of(ScriptObject* receiver) {
     auto* actor = dynamic_cast<ActorObject*>(receiver);
-    if (actor == nullptr) ThrowFatal("Object at 0x%08X is not an Actor", receiver ? receiver->Address() : 0u);
+    if (actor == nullptr) ThrowFatal("Actor object expected");
     return *actor;
 }
 

@@ -217,8 +217,7 @@ void CycleBackGroundObject::Scroll(int32_t s) {
 
 CycleBackGroundObject& CycleBackGroundObject::Of(ScriptObject* receiver) {
     auto* cycle = dynamic_cast<CycleBackGroundObject*>(receiver);
-    if (cycle == nullptr)
-        ThrowFatal("Object at 0x%08X is not a CycleBackGround", receiver ? receiver->Address() : 0u);
+    if (cycle == nullptr) ThrowFatal("CycleBackGround object expected");
     return *cycle;
 }
 

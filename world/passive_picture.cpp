@@ -19,8 +19,7 @@ PassivePictureObject::PassivePictureObject(ZEMAClass* cls, uint32_t picture, int
 
 PassivePictureObject& PassivePictureObject::Of(ScriptObject* receiver) {
     auto* picture = dynamic_cast<PassivePictureObject*>(receiver);
-    if (picture == nullptr)
-        ThrowFatal("Object at 0x%08X is not a PassivePicture", receiver ? receiver->Address() : 0u);
+    if (picture == nullptr) ThrowFatal("PassivePicture object expected");
     return *picture;
 }
 

@@ -115,7 +115,7 @@ void StarsSkyObject::Fall(int32_t scroll, int32_t range) {
 
 StarsSkyObject& StarsSkyObject::Of(ScriptObject* receiver) {
     auto* sky = dynamic_cast<StarsSkyObject*>(receiver);
-    if (sky == nullptr) ThrowFatal("Object at 0x%08X is not a StarsSky", receiver ? receiver->Address() : 0u);
+    if (sky == nullptr) ThrowFatal("StarsSky object expected");
     return *sky;
 }
 
