@@ -128,7 +128,7 @@ void MazeObject::SetCell(int32_t column, int32_t row, int32_t value) {
 }
 
 bool MazeObject::IsBlocking(int32_t value) const {
-    return value == kMazePassage || value < 0 || special_.count(value) != 0;
+    return value != 0 && (value == kMazePassage || value < 0 || special_.count(value) != 0);
 }
 
 void MazeObject::SetFirstTable(const std::vector<int32_t>& pairs) {
