@@ -146,3 +146,26 @@ TEST_F(ShotsTest, ADeletedShotLeavesTheManager) {
     ASSERT_EQ(manager->ObjectList().Count(), 1u);
     EXPECT_EQ(manager->ObjectList().First(), &second);
 }
+
+// Natives of each kind called on an actor of another kind are engine errors.
+TEST_F(ShotsTest, NativesRefuseReceiversOfAnotherKind) {
+    ActorObject& actor = PlainActor(0, 0);
+    const struct {
+        const char* className;
+        uint32_t method;
+        std::vector<uint32_t> arguments;
+        const char* error;
+    } cases[] = {
+        {"Shot", 35, {}, "Shot object expected"},
+        {"ShotExplosion", 37, {}, "ShotExplosion object expected"},
+        {"Missile", 39, {}, "Missile object expected"},
+        {"MultiActor", 35, {0}, "MultiActor object expected"},
+        {"PseudoActor", 35, {}, "PseudoActor object expected"},
+        {"ProActor", 40, {}, "ProActor object expected"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.className);
+        EXPECT_EQ(ErrorMessage([&] { Call(&actor, c.className, c.method, c.arguments); }), c.error);
+        TakeData();
+    }
+}
