@@ -13,13 +13,10 @@
 #include "script/zema_class.h"
 #include "world/level.h"
 #include "world/maze.h"
+#include "world/step_arithmetic.h"
 #include "world/world_kinds.h"
 
 namespace {
-
-int32_t Along(int32_t start, int32_t target, int64_t index, int64_t count) {
-    return static_cast<int32_t>((int64_t{target} - start) * index / count + start);
-}
 
 // The running level's scroll speed; 0 outside a flight.
 int32_t ScrollSpeed(MazeEnemyObject& enemy) {
@@ -131,8 +128,10 @@ void MazeEnemy::Step(MazeEnemyObject& enemy) {
     }
     ++enemy.stepIndex_;
     if (enemy.stepIndex_ < enemy.stepCount_) {
-        enemy.SetInt(kVisualX, Along(enemy.startX_, enemy.targetX_, enemy.stepIndex_, enemy.stepCount_));
-        enemy.SetInt(kVisualY, Along(enemy.startY_, enemy.targetY_, enemy.stepIndex_, enemy.stepCount_));
+        enemy.SetInt(kVisualX,
+                     Interpolate(enemy.startX_, enemy.targetX_, enemy.stepIndex_, enemy.stepCount_));
+        enemy.SetInt(kVisualY,
+                     Interpolate(enemy.startY_, enemy.targetY_, enemy.stepIndex_, enemy.stepCount_));
         Actor::Step(enemy);
         return;
     }

@@ -10,18 +10,9 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/zema_class.h"
+#include "world/step_arithmetic.h"
 
 namespace {
-
-int32_t WrappingAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
-// Position step of a segment: start + (target - start) x index / count, in 64 bits (the difference
-// needs 33 bits, the index 31).
-int32_t Along(int32_t start, int32_t target, int64_t index, int64_t count) {
-    return static_cast<int32_t>((int64_t{target} - start) * index / count + start);
-}
 
 void ProStep(ScriptObject* receiver) {
     ProActorObject& actor = ProActorObject::Of(receiver);
@@ -169,12 +160,12 @@ void ProActor::Step(ProActorObject& actor) {
         }
         StartSegment(actor, static_cast<int32_t>(next));
     }
-    const int64_t index = int64_t{actor.Int(kProStepIndex)} + 1;
-    const int64_t count = actor.Int(kProStepCount);
-    actor.SetInt(kProStepIndex, static_cast<int32_t>(index));
+    const int32_t index = WrappingAdd(actor.Int(kProStepIndex), 1);
+    const int32_t count = actor.Int(kProStepCount);
+    actor.SetInt(kProStepIndex, index);
     if (count > 0) {
-        actor.SetInt(kVisualX, Along(actor.Int(kProStartX), actor.Int(kProTargetX), index, count));
-        actor.SetInt(kVisualY, Along(actor.Int(kProStartY), actor.Int(kProTargetY), index, count));
+        actor.SetInt(kVisualX, Interpolate(actor.Int(kProStartX), actor.Int(kProTargetX), index, count));
+        actor.SetInt(kVisualY, Interpolate(actor.Int(kProStartY), actor.Int(kProTargetY), index, count));
     } else {
         // Finished at once: the segment is shorter than one step.
         actor.SetInt(kVisualX, actor.Int(kProTargetX));

@@ -13,12 +13,9 @@
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "world/entry_defaults.h"
+#include "world/step_arithmetic.h"
 
 namespace {
-
-int32_t WrappingAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
 
 // The mask the snapshot breaks up with, from the picture cache.
 Image& BrokerPicture(Processor& processor) {
