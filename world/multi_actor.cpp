@@ -118,12 +118,19 @@ MultiActorObject::MultiActorObject(ZEMAClass* cls, int32_t x, int32_t y)
     : ActorObject(cls, 0, 0, x, y, 0, 0, 0, 0) {}
 
 MultiActorObject::~MultiActorObject() {
-    // Taken out first: a member's destructor script that looks at this actor finds no members.
-    std::vector<uint32_t> members;
-    members.swap(members_);
-    for (uint32_t address : members) {
+    // Taken out first: a member's destructor script that looks at this actor finds no members. The
+    // members of member MultiActors join the walk before those are destroyed, so however deep the
+    // nesting, destruction never recurses through it.
+    std::vector<uint32_t> pending;
+    pending.swap(members_);
+    for (size_t i = 0; i < pending.size(); ++i) {
+        ActorObject* member = ActorObject::Find(pending[i]);
+        if (auto* inner = dynamic_cast<MultiActorObject*>(member)) {
+            pending.insert(pending.end(), inner->members_.begin(), inner->members_.end());
+            inner->members_.clear();
+        }
         try {
-            DestroyMember(ActorObject::Find(address));
+            DestroyMember(member);
         } catch (...) {
             // Destruction goes on after a member's script destructor fails.
         }

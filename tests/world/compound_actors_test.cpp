@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "foundation/engine_string.h"
 #include "foundation/script_memory.h"
 #include "graphics/frame.h"
 #include "tests/support/error_message.h"
@@ -199,6 +200,27 @@ TEST_F(MultiActorTest, NestingIsBounded) {
         EXPECT_EQ(ErrorMessage([&] { CallVirtual(outer, kPictureCountVirtual); }), c.error);
         Cpu().RestoreStackDepths(depths);
     }
+}
+
+// However deep the nesting a script built, destroying the outermost never recurses through it
+// (levels held by nothing else, as a script that drops them leaves them).
+TEST_F(MultiActorTest, DestroyingADeepNestingDestroysEveryLevel) {
+    auto make = [&] {
+        Cpu().DataStack().Push(0);
+        Cpu().DataStack().Push(0);
+        return &MultiActorObject::Of(Cpu().NewObjectByName(String("MultiActor")));
+    };
+    MultiActorObject* outer = make();
+    MultiActorObject* parent = outer;
+    std::vector<uint32_t> nested;
+    for (int i = 0; i < 200000; ++i) {
+        MultiActorObject* next = make();
+        parent->Append(*next);
+        nested.push_back(next->Address());
+        parent = next;
+    }
+    Delete(outer);
+    for (uint32_t address : nested) ASSERT_EQ(ActorObject::Find(address), nullptr);
 }
 
 TEST_F(MultiActorTest, DestroyingItDestroysItsMembers) {
