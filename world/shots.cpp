@@ -32,7 +32,7 @@ void CreateShot(ScriptObject* receiver) {
     const uint32_t damage = args.Word();
     const uint32_t armour = args.Word();
     auto shot = std::make_unique<ShotObject>(cls, picture, energy, x, y, speedX, speedY, damage, armour);
-    shot->SetInt(kActorExplosionMode, 2);
+    shot->SetInt(kActorExplosionMode, kSmallExplosionMode);
     PushNewObject(runner, std::move(shot));
 }
 

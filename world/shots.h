@@ -22,6 +22,8 @@ enum ShotExplosionField : uint32_t {
 };
 
 constexpr int32_t kShotLayer = 20;
+// The explosion mode of shots: a destroyed shot ends in a small explosion.
+constexpr int32_t kSmallExplosionMode = 2;
 constexpr int32_t kShotExplosionEnergy = 1000000;
 
 class ShotObject : public ActorObject {
