@@ -27,6 +27,12 @@ int32_t Spread(int32_t r, int64_t range) {
     return static_cast<int32_t>(r * range / 32767);
 }
 
+// A place in hundredths of a pixel within range pixels; a range too wide for 32 bits wraps round
+// as script arithmetic does instead of overflowing.
+int32_t Place(int32_t r, int64_t range) {
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(Spread(r, range)) * 100));
+}
+
 int32_t ScreenHeight(Processor& processor) {
     ScriptObject* screenObject = processor.Objects().GetObject(kScreenId);
     auto* screen = screenObject != nullptr ? dynamic_cast<ZEMAScreen*>(screenObject->Class()) : nullptr;
@@ -63,8 +69,8 @@ VisualObject* StarsSkyObject::Star(uint32_t i) const {
 
 uint32_t StarsSkyObject::NewStar(int32_t range) {
     Processor& processor = Actor::ProcessorOf(this);
-    const int32_t x = Spread(EngineRand(), range) * 100;
-    const int32_t y = Spread(EngineRand(), ScreenHeight(processor)) * 100;
+    const int32_t x = Place(EngineRand(), range);
+    const int32_t y = Place(EngineRand(), ScreenHeight(processor));
     Image* picture = Picture();
     const int32_t frame = Spread(EngineRand(), picture != nullptr ? picture->FrameCount() : 0);
     const int32_t factor = Spread(EngineRand(), kStarFactorRange) + kMinStarFactor;

@@ -198,6 +198,7 @@ TEST_F(BackgroundTest, StarsFallAtTheirOwnSpeedAndComeBackAtTheTop) {
 TEST_F(BackgroundTest, StarCountsAreChecked) {
     EXPECT_EQ(Sky(-5).StarCount(), 0u);
     EXPECT_EQ(Sky(0).StarCount(), 0u);
+    EXPECT_EQ(Sky(3, INT32_MAX).StarCount(), 3u);  // places beyond 32 bits wrap, never overflow
     EXPECT_EQ(ErrorMessage([&] { Sky(kMaxStars + 1); }), "StarsSky: 65537 stars asked for, at most 65536");
     const uint32_t before = LiveScriptHandleCount();
     Sky(10);
