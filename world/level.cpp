@@ -31,7 +31,7 @@ Processor& ProcessorOf(ZEMAClass& cls) {
 
 void LevelStep(ScriptObject* receiver) {
     LevelObject& level = LevelObject::Of(receiver);
-    NativeArgs(receiver).Int();
+    NativeArgs(receiver).Int();  // the frame number: the default step does not need it
     level.Step();
 }
 
@@ -64,7 +64,6 @@ void PopValue(ScriptObject* receiver) {
 }
 
 void PushScreenHeight(ScriptObject* receiver) {
-    LevelObject::Of(receiver);
     NativeArgs(receiver).Stack().Push(static_cast<uint32_t>(PublishedFlight().screenHeightX100 / 100));
 }
 
@@ -138,7 +137,9 @@ void Level::Bind(ZEMAClass& target, const NativeClassRow& row) {
 
 int32_t ScreenWidthFor(ZEMAClass& cls) {
     ScriptObject* screenObject = ProcessorOf(cls).Objects().GetObject(kScreenId);
-    auto* screen = screenObject != nullptr ? dynamic_cast<ZEMAScreen*>(screenObject->Class()) : nullptr;
+    ZEMAClass* screenClass = screenObject != nullptr ? screenObject->Class() : nullptr;
+    // The native class behind it also when a script class derives the screen's.
+    auto* screen = screenClass != nullptr ? dynamic_cast<ZEMAScreen*>(screenClass->NativeClass()) : nullptr;
     if (screen == nullptr) ThrowFatal("No screen object for the level of class %s", cls.ClassName().Text());
     return screen->Buffer().Surface()->Width();
 }

@@ -153,8 +153,17 @@ int32_t MazeObject::RandomValue() const {
     return r < first_.total ? first_.ValueAbove(r) : second_.ValueAbove(r - first_.total);
 }
 
-void MazeObject::Mark(int64_t column, int64_t row) {
-    if (Inside(column, row)) rows_[static_cast<size_t>(row)][static_cast<size_t>(column)] = kMazePassage;
+void MazeObject::MarkRow(int64_t row, int64_t firstColumn, int64_t lastColumn) {
+    if (row < 0 || row >= height_) return;
+    std::vector<int32_t>& cells = rows_[static_cast<size_t>(row)];
+    for (int64_t c = std::max<int64_t>(firstColumn, 0); c <= std::min<int64_t>(lastColumn, width_ - 1); ++c)
+        cells[static_cast<size_t>(c)] = kMazePassage;
+}
+
+void MazeObject::MarkColumn(int64_t column, int64_t firstRow, int64_t lastRow) {
+    if (column < 0 || column >= width_) return;
+    for (int64_t r = std::max<int64_t>(firstRow, 0); r <= std::min<int64_t>(lastRow, height_ - 1); ++r)
+        rows_[static_cast<size_t>(r)][static_cast<size_t>(column)] = kMazePassage;
 }
 
 void MazeObject::CarvePassage() {
@@ -167,16 +176,13 @@ void MazeObject::CarvePassage() {
     int64_t run = 2 * w;
     for (;;) {
         if (direction == kDown) {
-            for (; row < height_ && run > 0; ++row, --run)
-                for (int64_t k = 0; k < w; ++k) Mark(column - k, row);
+            for (; row < height_ && run > 0; ++row, --run) MarkRow(row, column - w + 1, column);
             if (row >= height_ - 1) return;
         } else if (direction == kRight) {
-            for (; column < width_ && run > 0; ++column, --run)
-                for (int64_t k = 0; k < w; ++k) Mark(column, row - k);
+            for (; column < width_ && run > 0; ++column, --run) MarkColumn(column, row - w + 1, row);
             column = std::min<int64_t>(column, width_ - 1);
         } else if (direction == kLeft) {
-            for (; column > -1 && run > 0; --column, --run)
-                for (int64_t k = 0; k < w; ++k) Mark(column, row - k);
+            for (; column > -1 && run > 0; --column, --run) MarkColumn(column, row - w + 1, row);
             column = std::max(column, w - 1);
         }
         // Every later run would be empty and the passage could never reach the bottom.

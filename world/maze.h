@@ -64,7 +64,10 @@ class MazeObject : public ScriptObject {
 
   private:
     bool Inside(int64_t column, int64_t row) const;
-    void Mark(int64_t column, int64_t row);
+    // Passage marks on the part of a row or column inside the grid: a wide passage costs no more
+    // than the cells it covers.
+    void MarkRow(int64_t row, int64_t firstColumn, int64_t lastColumn);
+    void MarkColumn(int64_t column, int64_t firstRow, int64_t lastRow);
     void CarvePassage();
     void PlaceValues();
 
