@@ -1,43 +1,33 @@
 #include "tests/world/flight_actors_fixture.h"
 
-#include "foundation/engine_string.h"
-#include "script/class_manager.h"
-#include "script/native_catalogue.h"
 #include "shell/game_ids.h"
 #include "tests/support/picture_builder.h"
+#include "tests/support/sound_builder.h"
 
 namespace {
 
-const char* const kActorKinds[] = {
-    "Visual",      "Actor",    "Shot",      "ShotExplosion", "Missile",   "EnemyMissile",  "MultiActor",
-    "PseudoActor", "ProActor", "MazeEnemy", "Splinter",      "Explosion", "PassivePicture"};
-constexpr uint32_t kFlightLists[] = {5, 8, 12};
+constexpr uint32_t kFlightLists[] = {5, 8, kTestRunListId};
 
 }  // namespace
 
-FlightActorsTest::FlightActorsTest() {
-    SetUpFlight();
-}
-
-FlightActorsTest::~FlightActorsTest() {
-    processor.reset();
-}
-
-void FlightActorsTest::OpenFlight(const std::vector<ClassLibraryBuilder>& libraries) {
-    Open(libraries);
-    SetUpFlight();
-}
-
-void FlightActorsTest::SetUpFlight() {
-    ClassManager& classes = Cpu().Classes();
-    for (const char* name : kActorKinds) classes.Register(NewNativeDescriptor(processor.get(), name), false);
-    for (uint32_t id : kFlightLists) Cpu().Objects().SetObject(new ObjectManager(processor.get(), 1), id);
-    Cpu().DataStack().Push(Cpu().ClassByName(String("Level"))->Address());
-    Cpu().CallMethod(Cpu().ClassByName(String("Level")), Cpu().ClassByName(String("Level")), 0);
-    Cpu().ObjectStack().Pop();
-    level_ = &LevelObject::Of(ScriptObject::FromAddress(Cpu().DataStack().Pop(), 0, "level"));
-    Cpu().Objects().SetObject(level_, kLevelId);
+FlightActorsTest::FlightActorsTest(const std::vector<ScriptSubclass>& classes) {
+    game.AddPicture("Misc\\Broker.dpf", {.width = 2, .height = 2});
+    game.AddPicture("Explosions\\Explosion1.dpf", {.frames = 2});
+    game.AddPicture("Explosions\\SmallExplosion.dpf");
+    game.AddEntry("Explosions\\Explosion1.wav", WaveFile());
+    for (const ScriptSubclass& cls : classes) game.AddClass(cls);
+    game.Start();
+    for (uint32_t id : kFlightLists) game.Objects().SetObject(new ObjectManager(&Cpu(), 1), id);
+    level_ = &LevelObject::Of(game.Keep(kLevelId, game.New("Level")));
     PublishedFlight() = FlightValues{.sceneWidthX100 = 32000, .screenHeightX100 = 20000};
+}
+
+FlightActorsTest::~FlightActorsTest() = default;
+
+ScriptObject* FlightActorsTest::Keep(GameObject object) {
+    ScriptObject* kept = object.release();
+    game.Objects().AppendObject(kept);
+    return kept;
 }
 
 ActorObject& FlightActorsTest::PlainActor(int32_t x, int32_t y, int32_t speedX, int32_t speedY,
@@ -55,8 +45,25 @@ uint32_t FlightActorsTest::Picture(uint32_t frames, uint32_t width, uint32_t hei
     return pictures_.back()->Address();
 }
 
+std::vector<uint32_t> FlightActorsTest::Call(ScriptObject* object, const char* className, uint32_t n,
+                                             const std::vector<uint32_t>& pushed) {
+    return game.CallMethod(object, game.Class(className), n, pushed);
+}
+
+std::vector<uint32_t> FlightActorsTest::CallVirtual(ScriptObject* object, uint32_t n,
+                                                    const std::vector<uint32_t>& pushed) {
+    return game.CallVirtual(object, n, pushed);
+}
+
+std::vector<uint32_t> FlightActorsTest::TakeData() {
+    DStack<uint32_t>& data = Cpu().DataStack();
+    std::vector<uint32_t> values(data.Depth());
+    for (auto v = values.rbegin(); v != values.rend(); ++v) *v = data.Pop();
+    return values;
+}
+
 ObjectManager& FlightActorsTest::List(uint32_t id) {
-    auto* list = dynamic_cast<ObjectManager*>(Cpu().Objects().GetObject(id));
+    auto* list = dynamic_cast<ObjectManager*>(game.Object(id));
     EXPECT_NE(list, nullptr) << id;
     return *list;
 }

@@ -9,7 +9,7 @@
 #include "foundation/script_memory.h"
 #include "script/operations.h"
 #include "tests/support/error_message.h"
-#include "tests/support/script_assembler.h"
+#include "tests/support/script_subclass.h"
 #include "tests/world/flight_actors_fixture.h"
 #include "world/maze.h"
 #include "world/maze_enemy.h"
@@ -19,6 +19,7 @@ namespace {
 
 class ProActorTest : public FlightActorsTest {
   protected:
+    explicit ProActorTest(const std::vector<ScriptSubclass>& classes = {}) : FlightActorsTest(classes) {}
     ProActorObject& NewProActor(int32_t x, int32_t y) {
         return Make<ProActorObject>("ProActor", {0, 10, W(x), W(y), 0, 0, 0, 0});
     }
@@ -85,12 +86,23 @@ TEST_F(ProActorTest, FollowsItsPathSegmentBySegment) {
 }
 
 // From (1000, 1000); x and y after the given step, and the step that ends the path.
+namespace {
+
 // Patrol, a script subclass, keeps the index of each segment reached (virtual method 18) in its
 // default speed: its own virtual method wins over the native default.
-TEST_F(ProActorTest, AScriptSubclassHearsOfEachSegmentReached) {
-    using A = ScriptAssembler;
-    const std::vector<uint32_t> reached = {A::CallWord(41, 1, false), A::OperationWord(Op::Store)};
-    OpenFlight({DerivedClass("Patrol", "ProActor", 19, {{kSegmentReachedVirtual, reached}})});
+class PatrolTest : public ProActorTest {
+  protected:
+    PatrolTest() : ProActorTest({Patrol()}) {}
+    static ScriptSubclass Patrol() {
+        ScriptSubclass patrol{.name = "Patrol", .base = "ProActor"};
+        patrol.virtuals[kSegmentReachedVirtual] = {BaseCallWord(41), OpWord(Op::Store)};
+        return patrol;
+    }
+};
+
+}  // namespace
+
+TEST_F(PatrolTest, AScriptSubclassHearsOfEachSegmentReached) {
     auto& actor = Make<ProActorObject>("Patrol", {0, 10, 0, 0, 0, 0, 0, 0});
     Call(&actor, "ProActor", 35, {Path({200, 0, 100, 0, 200, 300, 100, 0})});
     const struct {
@@ -214,4 +226,80 @@ TEST_F(ProActorTest, UntrustedPathsAndFieldsAreChecked) {
     other.SetInt(kProStepIndex, INT32_MIN + 5);
     EXPECT_EQ(ErrorMessage([&] { Step(other); }), "no error");
     EXPECT_EQ(other.X(), INT32_MIN + 6);
+}
+
+TEST_F(MazeEnemyTest, WithNoPassableNeighbourItDriftsWithTheScroll) {
+    Level().SetInt(kLevelSpeed, 300);
+    MazeObject& walled = NewMaze(3, 3, {{0, 1, -1}, {2, 1, -1}, {1, 0, kMazePassage}, {1, 2, -5}});
+    MazeObject& open = NewMaze(3, 3);
+    const struct {
+        const char* what;
+        MazeObject* maze;
+        int32_t column, row, speed;
+    } cases[] = {
+        {"walled in", &walled, 1, 1, 250},
+        {"speed 0 never arrives: it stands", &open, 1, 1, 0},
+        {"placed outside the grid", &open, 10, -4, 250},
+        {"no maze", nullptr, 1, 1, 250},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        MazeEnemyObject& enemy = NewEnemy(c.maze, c.column, c.row, c.speed);
+        EXPECT_EQ(enemy.StepCount(), 0);
+        Step(enemy);
+        Step(enemy);
+        EXPECT_EQ(enemy.X(), 5000);
+        EXPECT_EQ(enemy.Y(), 5600);
+        EXPECT_EQ(enemy.Column(), c.column);
+    }
+}
+
+// A 3 x 1 corridor: from column 0 the only way is right, to x = 1500; four steps of speed 250, the
+// target drifting down by the scroll of 100 per step.
+TEST_F(MazeEnemyTest, WalksToTheNextCellWithTheScroll) {
+    Level().SetInt(kLevelSpeed, 100);
+    SeedRandom(7);
+    MazeObject& corridor = NewMaze(3, 1);
+    MazeEnemyObject& enemy = NewEnemy(&corridor, 0, 0, 250, 500, 2000);
+    EXPECT_EQ(enemy.Direction(), 0);
+    EXPECT_EQ(enemy.StepCount(), 4);
+    EXPECT_EQ(enemy.TargetX(), 1500);
+    EXPECT_EQ(enemy.TargetY(), 2400);
+    const struct {
+        int32_t x, y, column;
+    } steps[] = {{750, 2100, 0}, {1000, 2200, 0}, {1250, 2300, 0}, {1500, 2400, 1}};
+    for (const auto& s : steps) {
+        Step(enemy);
+        EXPECT_EQ(enemy.X(), s.x);
+        EXPECT_EQ(enemy.Y(), s.y);
+        EXPECT_EQ(enemy.Column(), s.column);
+    }
+    // From the middle it goes left or right, never stays.
+    EXPECT_EQ(enemy.StepCount(), 4);
+    EXPECT_TRUE(enemy.TargetX() == 500 || enemy.TargetX() == 2500) << enemy.TargetX();
+}
+
+// Rows: moving to row r - 1 puts the target a cell height further down, scroll added.
+TEST_F(MazeEnemyTest, RowMovesUseTheCellHeight) {
+    Level().SetInt(kLevelSpeed, 0);
+    MazeObject& shaft = NewMaze(1, 3);
+    MazeEnemyObject& enemy = NewEnemy(&shaft, 0, 2, 500, 500, 9000);
+    EXPECT_EQ(enemy.Direction(), 1);
+    EXPECT_EQ(enemy.StepCount(), 2);
+    EXPECT_EQ(enemy.TargetX(), 500);
+    EXPECT_EQ(enemy.TargetY(), 10000);
+}
+
+// A maze deleted while the enemy walks: on arriving it stands instead of reading a lost grid.
+TEST_F(MazeEnemyTest, ADeletedMazeLeavesTheEnemyStanding) {
+    Level().SetInt(kLevelSpeed, 10);
+    MazeObject& corridor = NewMaze(3, 1);
+    MazeEnemyObject& enemy = NewEnemy(&corridor, 0, 0, 1000, 500, 2000);
+    Delete(&corridor);
+    EXPECT_EQ(enemy.Maze(), nullptr);
+    Step(enemy);
+    EXPECT_EQ(enemy.Column(), 1);
+    EXPECT_EQ(enemy.StepCount(), 0);
+    Step(enemy);
+    EXPECT_EQ(enemy.Y(), 2010 + 10);
 }

@@ -2,24 +2,19 @@
 // splinters cut with "Misc\Broker.dpf" when its countdown ends.
 #include <gtest/gtest.h>
 
-#include "graphics/image.h"
-#include "script/class_manager.h"
-#include "script/native_catalogue.h"
-#include "tests/world/world_fixture.h"
+#include "shell/game_ids.h"
+#include "tests/world/flight_actors_fixture.h"
 #include "world/pseudo_actor.h"
 
 namespace {
 
-class PseudoSplintersTest : public WorldTest {
+class PseudoSplintersTest : public FlightActorsTest {
   protected:
-    PseudoSplintersTest() : WorldTest({{"Test\\Block.dpf", PictureBytes({Solid(4, 4)})}}) {
-        Cpu().Classes().Register(NewNativeDescriptor(processor.get(), "PseudoActor"), false);
-    }
-
     // An actor of a 4 x 4 block moving right.
     ActorObject& Block(int32_t x, int32_t y) {
-        return NewActor(Picture("Test\\Block.dpf").Address(), 10, x, y, 100, 0);
+        return Make<ActorObject>("Actor", {Picture(1), 10, W(x), W(y), 100, 0, 0, 0});
     }
+    uint32_t FlightCount() { return List(kTestRunListId).ObjectList().Count(); }
 };
 
 }  // namespace
@@ -33,9 +28,8 @@ TEST_F(PseudoSplintersTest, BreaksIntoSplintersWhenItsFlagsAskForIt) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ActorObject& source = Block(10000, 10000);
-        auto& pseudo =
-            dynamic_cast<PseudoActorObject&>(New("PseudoActor", {uint32_t(c.flags), source.Address()}));
-        Call(&pseudo, 36, {1});
+        auto& pseudo = Make<PseudoActorObject>("PseudoActor", {source.Address(), W(c.flags)});
+        Call(&pseudo, "PseudoActor", 36, {1});
         const uint32_t before = FlightCount();
         CallVirtual(&pseudo, kStepVirtual, {0});
         EXPECT_EQ(pseudo.State(), kActorGone);
@@ -46,9 +40,10 @@ TEST_F(PseudoSplintersTest, BreaksIntoSplintersWhenItsFlagsAskForIt) {
 // Explosion mode 3 leaves a frozen copy with a countdown of 10 in the flight's actors.
 TEST_F(PseudoSplintersTest, ExplosionModeThreeLeavesAFrozenCopy) {
     ActorObject& source = Block(20000, 20000);
-    Actor::Explode(source);
+    CallVirtual(&source, kExplodeVirtual);
     PseudoActorObject* pseudo = nullptr;
-    for (ScriptObject* o = Flight().ObjectList().First(); o != nullptr; o = Flight().ObjectList().Next()) {
+    auto& actors = List(kTestRunListId).ObjectList();
+    for (ScriptObject* o = actors.First(); o != nullptr; o = actors.Next()) {
         if (pseudo == nullptr) pseudo = dynamic_cast<PseudoActorObject*>(o);
     }
     ASSERT_NE(pseudo, nullptr);

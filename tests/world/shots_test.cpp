@@ -102,7 +102,7 @@ TEST_F(ShotsTest, ShotsAreActorsThatMoveAndLeaveTheField) {
 }
 
 TEST_F(ShotsTest, ShotsManagerAnswersForItsKinds) {
-    ShotsManager manager(processor.get());
+    ShotsManager manager(&Cpu());
     for (const char* kind : {"ShotsManager", "ObjectManager", "ZEMAClass"})
         EXPECT_TRUE(manager.IsKindOf(kind)) << kind;
     for (const char* kind : {"Shot", "Actor", "shotsmanager"}) EXPECT_FALSE(manager.IsKindOf(kind)) << kind;
@@ -110,7 +110,7 @@ TEST_F(ShotsTest, ShotsManagerAnswersForItsKinds) {
 }
 
 TEST_F(ShotsTest, ShotsManagerChecksTheClassOnlyInTraceMode) {
-    auto* manager = new ShotsManager(processor.get());
+    auto* manager = new ShotsManager(&Cpu());
     Cpu().Objects().SetObject(manager, 10);
     auto& shot = Make<ShotObject>("Shot", {0, 1, 0, 0, 0, 0, 0, 0});
     auto& missile = Make<ShotObject>("Missile", {0, 1, 0, 0, 100, 0, 0, 0, 100, 10});
@@ -136,7 +136,7 @@ TEST_F(ShotsTest, ShotsManagerChecksTheClassOnlyInTraceMode) {
 
 // A shot the flight destroys while the manager holds it leaves no node behind.
 TEST_F(ShotsTest, ADeletedShotLeavesTheManager) {
-    auto* manager = new ShotsManager(processor.get());
+    auto* manager = new ShotsManager(&Cpu());
     Cpu().Objects().SetObject(manager, 10);
     auto& first = Make<ShotObject>("Shot", {0, 1, 0, 0, 0, 0, 0, 0});
     auto& second = Make<ShotObject>("Shot", {0, 1, 0, 0, 0, 0, 0, 0});
