@@ -125,12 +125,15 @@ struct Actor {
     static void Move(ActorObject& actor);
 
     // Tests every drawn entry of self against every drawn entry of other pixel by pixel; each
-    // overlapping pair sets the hit point and deals hits both ways. Gives the number of pairs hit.
+    // overlapping pair sets the hit point and deals hits both ways. Gives the number of pairs hit;
+    // stops as soon as a hit method has deleted either actor.
     static uint32_t TestCollision(ActorObject& self, ActorObject& other);
-    // Sum of damage above armour over the damage kinds, compared unsigned, kept to 32 bits.
+    // Sum of damage above armour over the damage kinds, compared unsigned; a sum beyond 32 bits
+    // gives the largest 32-bit value.
     static uint32_t Damage(const uint32_t* damage, const uint32_t* armour);
-    // The damage rule: the actor's armour for the entry (virtual 17), energy -= damage, state 1 at 0
-    // or below. damageTable is a script address of kDamageKinds values (checked).
+    // The damage rule: the actor's armour for the entry (virtual 17), energy -= damage (stopping at
+    // the lowest integer), state 1 at 0 or below. damageTable is a script address of kDamageKinds
+    // values (checked).
     static void TakeHit(ActorObject& actor, uint32_t damageTable, ScriptObject* attacker, int32_t entry);
     // Pushes entry, attacker and the table address and calls virtual method 13 of the actor.
     static void OnHit(ScriptObject* actor, uint32_t damageTable, ScriptObject* attacker, int32_t entry);
@@ -157,7 +160,8 @@ struct Actor {
     // Gives the number of splinters made.
     static uint32_t MakeSplinters(ActorObject& actor, Image& mask);
 
-    // Enters a new actor into the actors of the running flight (object 12).
+    // Enters a new actor into the actors of the running flight (object 12), which then owns it.
+    // Without a flight the actor is destroyed and FatalExep follows.
     static void EnterFlight(Processor& processor, ScriptObject* actor);
     // The processor of an object's class; FatalExep when it has none.
     static Processor& ProcessorOf(ScriptObject* object);
