@@ -5,9 +5,15 @@
 #include "world/backgrounds.h"
 #include "world/level.h"
 #include "world/maze.h"
+#include "world/maze_enemy.h"
+#include "world/missiles.h"
+#include "world/multi_actor.h"
 #include "world/passive_picture.h"
 #include "world/price_manager.h"
+#include "world/pro_actor.h"
+#include "world/pseudo_actor.h"
 #include "world/scenario.h"
+#include "world/shots.h"
 #include "world/splinter.h"
 #include "world/stars_sky.h"
 
@@ -24,4 +30,12 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("Level", Level::Bind);
     RegisterNativeBinder("Maze", Maze::Bind);
     RegisterNativeBinder("Scenario", Scenario::Bind);
+    RegisterNativeBinder("Shot", Shot::Bind);
+    RegisterNativeBinder("ShotExplosion", ShotExplosion::Bind);
+    RegisterNativeBinder("Missile", Missile::Bind);
+    RegisterNativeBinder("EnemyMissile", EnemyMissile::Bind);
+    RegisterNativeBinder("MultiActor", MultiActor::Bind);
+    RegisterNativeBinder("PseudoActor", PseudoActor::Bind);
+    RegisterNativeBinder("ProActor", ProActor::Bind);
+    RegisterNativeBinder("MazeEnemy", MazeEnemy::Bind);
 }

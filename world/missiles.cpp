@@ -1,0 +1,214 @@
+#include "world/missiles.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "foundation/exceptions.h"
+#include "script/math_procs.h"
+#include "script/method_runner.h"
+#include "script/native_args.h"
+#include "script/native_binder.h"
+#include "script/object_manager.h"
+#include "script/processor.h"
+#include "script/zema_class.h"
+
+namespace {
+
+int32_t Saturate(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// Difference of two positions as the angle functions take it; the field is far smaller than the
+// range, so wrapping only ever affects positions a script threw away.
+int32_t Delta(int32_t to, int32_t from) {
+    return static_cast<int32_t>(static_cast<uint32_t>(to) - static_cast<uint32_t>(from));
+}
+
+// A square that cannot overflow: beyond 2^30 it is larger than any capture limit anyway.
+int64_t ClampedSquare(int64_t v) {
+    v = std::clamp<int64_t>(v, -(int64_t{1} << 30), int64_t{1} << 30);
+    return v * v;
+}
+
+// Turns toward the target, or gives it up when it lies inside the turning circle on the side the
+// missile would turn to.
+void Home(MissileObject& missile, const ActorObject& target) {
+    const int32_t x = missile.X();
+    const int32_t y = missile.Y();
+    const int64_t heading = missile.Int(kMissileHeading);
+    int64_t d = VectorAngleX100(Delta(target.X(), x), Delta(target.Y(), y)) - heading;
+    if (d > 18000)
+        d -= 36000;
+    else if (d < -18000)
+        d += 36000;
+
+    const int64_t speed = missile.Int(kMissileSpeed);
+    const int64_t radius = missile.Int(kMissileRadius);
+    // A missile without speed turns on the spot: its circle's centre is its position.
+    const int64_t offsetX = speed != 0 ? radius * missile.SpeedY() / speed : 0;
+    const int64_t offsetY = speed != 0 ? radius * missile.SpeedX() / speed : 0;
+    const int64_t centreX = d > 0 ? x + offsetX : x - offsetX;
+    const int64_t centreY = d > 0 ? y - offsetY : y + offsetY;
+    const int64_t dx = (centreX - target.X()) / 89;
+    const int64_t dy = (centreY - target.Y()) / 89;
+    if (ClampedSquare(dx) + ClampedSquare(dy) < missile.Int(kMissileCaptureLimit)) {
+        missile.SetTarget(nullptr);
+        return;
+    }
+    const int64_t maxTurn = missile.Int(kMissileMaxTurn);
+    d = d > 0 ? std::min(d, maxTurn) : std::max(d, -maxTurn);
+    if (d != 0) Missile::Aim(missile, static_cast<int32_t>(heading + d));
+}
+
+void MissileStep(ScriptObject* receiver) {
+    MissileObject& missile = MissileObject::Of(receiver);
+    NativeArgs(receiver).Int();
+    Missile::Step(missile);
+}
+
+void MissileFindTarget(ScriptObject* receiver) {
+    Missile::FindTarget(MissileObject::Of(receiver), kMissileTargetList);
+}
+
+void EnemyMissileFindTarget(ScriptObject* receiver) {
+    Missile::FindTarget(MissileObject::Of(receiver), kEnemyMissileTargetList);
+}
+
+void CreateMissile(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    const uint32_t picture = args.Word();
+    const int32_t energy = args.Int();
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const int32_t speedX = args.Int();
+    const int32_t speedY = args.Int();
+    const uint32_t damage = args.Word();
+    const uint32_t armour = args.Word();
+    const int32_t maxTurn = args.Int();
+    const int32_t fuel = args.Int();
+    PushNewObject(runner, std::make_unique<MissileObject>(cls, picture, energy, x, y, speedX, speedY, damage,
+                                                          armour, IntHypot(speedX, speedY), maxTurn, fuel));
+}
+
+// Made at rest and aimed at the nearest ship at once, when there is one.
+void CreateEnemyMissile(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    const uint32_t picture = args.Word();
+    const int32_t energy = args.Int();
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const int32_t speed = args.Int();
+    const uint32_t damage = args.Word();
+    const uint32_t armour = args.Word();
+    const int32_t maxTurn = args.Int();
+    const int32_t fuel = args.Int();
+    auto made = std::make_unique<MissileObject>(cls, picture, energy, x, y, 0, 0, damage, armour, speed,
+                                                maxTurn, fuel);
+    made->SetInt(kActorLayer, kEnemyMissileLayer);
+    MissileObject* missile = made.get();
+    PushNewObject(runner, std::move(made));
+    runner.CallVirtual(missile, kFindTargetVirtual);
+    if (ActorObject* target = missile->Target()) {
+        Missile::Aim(*missile,
+                     VectorAngleX100(Delta(target->X(), missile->X()), Delta(target->Y(), missile->Y())));
+    }
+}
+
+template <uint32_t Field>
+void PushReference(ScriptObject* receiver) {
+    MissileObject& missile = MissileObject::Of(receiver);
+    NativeArgs(receiver).Stack().Push(missile.OwnAddress(Field));
+}
+
+}  // namespace
+
+MissileObject::MissileObject(ZEMAClass* cls, uint32_t picture, int32_t energy, int32_t x, int32_t y,
+                             int32_t speedX, int32_t speedY, uint32_t damageTable, uint32_t armourTable,
+                             int32_t speed, int32_t maxTurn, int32_t fuel)
+    : ShotObject(cls, picture, energy, x, y, speedX, speedY, damageTable, armourTable,
+                 uint32_t{kMissileFieldCount} - kShotFieldCount) {
+    SetInt(kActorLayer, 0);
+    const int32_t radius = Saturate(int64_t{speed} * 2866 / std::max(maxTurn, 1));
+    const int64_t r = radius / 100;
+    SetInt(kMissileRadius, radius);
+    SetInt(kMissileCaptureLimit, Saturate(r * r));
+    SetInt(kMissileSpeed, speed);
+    SetInt(kMissileHeading, VectorAngleX100(speedX, speedY));
+    SetInt(kMissileMaxTurn, maxTurn);
+    SetInt(kMissileFuel, fuel);
+}
+
+ActorObject* MissileObject::Target() {
+    ActorObject* target = ActorObject::Find(Own(kMissileTarget));
+    if (target == nullptr || target->State() != kActorAlive) {
+        SetTarget(nullptr);
+        return nullptr;
+    }
+    return target;
+}
+
+void MissileObject::SetTarget(ActorObject* target) {
+    Own(kMissileTarget) = target != nullptr ? target->Address() : 0;
+}
+
+MissileObject& MissileObject::Of(ScriptObject* receiver) {
+    auto* missile = dynamic_cast<MissileObject*>(receiver);
+    if (missile == nullptr) ThrowFatal("Missile object expected");
+    return *missile;
+}
+
+void Missile::Step(MissileObject& missile) {
+    const int32_t fuel = missile.Int(kMissileFuel);
+    if (fuel > 0) {
+        missile.SetInt(kMissileFuel, fuel - 1);
+        ActorObject* target = missile.Target();
+        if (target == nullptr) {
+            RunnerOf(&missile).CallVirtual(&missile, kFindTargetVirtual);
+            target = missile.Target();
+        }
+        if (target != nullptr) Home(missile, *target);
+    }
+    Actor::Step(missile);
+}
+
+void Missile::FindTarget(MissileObject& missile, uint32_t listId) {
+    Processor& processor = Actor::ProcessorOf(&missile);
+    ScriptObject* owner = processor.Objects().GetObject(listId);
+    if (owner == nullptr) {
+        missile.SetTarget(nullptr);
+        return;
+    }
+    List<ScriptObject>& actors = ActorListAt(owner->Address(), "Missile::FindTarget");
+    const int32_t speedX = missile.SpeedX();
+    const int32_t speedY = missile.SpeedY();
+    ScriptObject* found = speedX == 0 && speedY == 0
+                              ? FindNearestActor(actors, missile.X(), missile.Y())
+                              : FindNearestReachableActor(actors, missile.X(), missile.Y(),
+                                                          missile.Int(kMissileMaxTurn), speedX, speedY);
+    missile.SetTarget(dynamic_cast<ActorObject*>(found));
+}
+
+void Missile::Aim(MissileObject& missile, int32_t heading) {
+    missile.SetInt(kMissileHeading, heading);
+    Actor::SetHeading(missile, heading, missile.Int(kMissileSpeed));
+}
+
+void Missile::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetVirtualMethod(MissileStep, kStepVirtual);
+    target.SetVirtualMethod(MissileFindTarget, kFindTargetVirtual);
+    BindNativeBase(row, target);
+    target.SetMethod(CreateMissile, kCreateObjectMethod);
+    target.SetMethod(PushReference<kMissileTarget>, 37);
+    target.SetMethod(PushReference<kMissileMaxTurn>, 38);
+    target.SetMethod(PushReference<kMissileFuel>, 39);
+}
+
+void EnemyMissile::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetVirtualMethod(EnemyMissileFindTarget, kFindTargetVirtual);
+    BindNativeBase(row, target);
+    target.SetMethod(CreateEnemyMissile, kCreateObjectMethod);
+}

@@ -1,0 +1,263 @@
+#include "world/multi_actor.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "foundation/exceptions.h"
+#include "script/method_runner.h"
+#include "script/native_args.h"
+#include "script/native_binder.h"
+#include "script/object_manager.h"
+#include "script/zema_class.h"
+#include "world/entry_defaults.h"
+
+namespace {
+
+// A member leaving play: managers that also hold it let go of it first; one the engine keeps or one
+// already being destroyed is left alone.
+void DestroyMember(ScriptObject* member) {
+    if (member == nullptr || member->KeptByEngine() || member->BeingDestroyed()) return;
+    if (member->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(member);
+    DestroyObject(member);
+}
+
+// MultiActors inside MultiActors call each other natively, below the processor's own bound on
+// nested script calls: each handler that reaches into the members counts its depth here.
+constexpr int kMaxMultiNesting = 32;
+thread_local int multiNesting = 0;
+
+class NestingGuard {
+  public:
+    NestingGuard() {
+        if (multiNesting >= kMaxMultiNesting) ThrowFatal("MultiActors nested too deeply");
+        ++multiNesting;
+    }
+    ~NestingGuard() { --multiNesting; }
+    NestingGuard(const NestingGuard&) = delete;
+    NestingGuard& operator=(const NestingGuard&) = delete;
+};
+
+// The MultiActor is still the live object it was: a member's script may have deleted it.
+bool StillLive(uint32_t address, const MultiActorObject& multi) {
+    return ActorObject::Find(address) == &multi;
+}
+
+void MultiStep(ScriptObject* receiver) {
+    NestingGuard nesting;
+    MultiActorObject& multi = MultiActorObject::Of(receiver);
+    MultiActor::Step(multi, NativeArgs(receiver).Int());
+}
+
+void MultiEntryCount(ScriptObject* receiver) {
+    NestingGuard nesting;
+    MultiActorObject& multi = MultiActorObject::Of(receiver);
+    const uint32_t count = MultiActor::EntryCount(multi);
+    NativeArgs(receiver).Stack().Push(count);
+}
+
+// Virtual methods 8 to 12, 16 and 17: asked of the member holding the entry.
+template <uint32_t Number>
+void MemberEntry(ScriptObject* receiver) {
+    NestingGuard nesting;
+    MultiActorObject& multi = MultiActorObject::Of(receiver);
+    NativeArgs args(receiver);
+    const int32_t i = args.Int();
+    int32_t within = 0;
+    ActorObject* member = multi.MemberOfEntry(i, within);
+    if (member != nullptr) {
+        args.Stack().Push(static_cast<uint32_t>(within));
+        RunnerOf(member).CallVirtual(member, Number);
+    } else if (Number == kDamageTableVirtual) {
+        args.Stack().Push(multi.DamageTableAddress());
+    } else if (Number == kArmourTableVirtual) {
+        args.Stack().Push(multi.ArmourTableAddress());
+    } else {
+        PushEntryDefaults(multi, Number, args.Stack());
+    }
+}
+
+void MultiHit(ScriptObject* receiver) {
+    NestingGuard nesting;
+    MultiActorObject& multi = MultiActorObject::Of(receiver);
+    NativeArgs args(receiver);
+    const uint32_t table = args.Word();
+    const uint32_t attacker = args.Word();
+    const int32_t entry = args.Int();
+    int32_t within = 0;
+    ActorObject* member = multi.MemberOfEntry(entry, within);
+    if (member == nullptr) {
+        Actor::TakeHit(multi, table,
+                       attacker != 0 ? ScriptObject::FromAddress(attacker, 0, "attacker") : nullptr, entry);
+        return;
+    }
+    DStack<uint32_t>& stack = args.Stack();
+    stack.Push(static_cast<uint32_t>(within));
+    stack.Push(attacker);
+    stack.Push(table);
+    RunnerOf(member).CallVirtual(member, kHitVirtual);
+}
+
+void CreateMultiActor(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    PushNewObject(runner, std::make_unique<MultiActorObject>(cls, x, y));
+}
+
+void AppendMember(ScriptObject* receiver) {
+    MultiActorObject& multi = MultiActorObject::Of(receiver);
+    ScriptObject* object = NativeArgs(receiver).Object(0, "member");
+    multi.Append(ActorObject::Of(object));
+}
+
+}  // namespace
+
+MultiActorObject::MultiActorObject(ZEMAClass* cls, int32_t x, int32_t y)
+    : ActorObject(cls, 0, 0, x, y, 0, 0, 0, 0) {}
+
+MultiActorObject::~MultiActorObject() {
+    // Taken out first: a member's destructor script that looks at this actor finds no members. The
+    // members of member MultiActors join the walk before those are destroyed, so however deep the
+    // nesting, destruction never recurses through it.
+    std::vector<uint32_t> pending;
+    pending.swap(members_);
+    for (size_t i = 0; i < pending.size(); ++i) {
+        ActorObject* member = ActorObject::Find(pending[i]);
+        if (auto* inner = dynamic_cast<MultiActorObject*>(member)) {
+            pending.insert(pending.end(), inner->members_.begin(), inner->members_.end());
+            inner->members_.clear();
+        }
+        try {
+            DestroyMember(member);
+        } catch (...) {
+            // Destruction goes on after a member's script destructor fails.
+        }
+    }
+}
+
+void MultiActorObject::Append(ActorObject& member) {
+    if (&member == this) ThrowFatal("A MultiActor cannot be a member of itself");
+    auto* multi = dynamic_cast<MultiActorObject*>(&member);
+    if (multi != nullptr && multi->Holds(*this)) {
+        ThrowFatal("A MultiActor cannot be a member of a MultiActor it holds");
+    }
+    members_.push_back(member.Address());
+}
+
+std::vector<ActorObject*> MultiActorObject::Members() {
+    std::vector<ActorObject*> live;
+    std::vector<uint32_t> kept;
+    for (uint32_t address : members_) {
+        if (ActorObject* member = ActorObject::Find(address)) {
+            live.push_back(member);
+            kept.push_back(address);
+        }
+    }
+    members_.swap(kept);
+    return live;
+}
+
+bool MultiActorObject::Holds(const ActorObject& actor) {
+    // Appending refuses loops, so the walk down the members ends; it keeps its own list of what is
+    // still to look at rather than recursing as deep as the nesting goes.
+    std::vector<MultiActorObject*> pending{this};
+    while (!pending.empty()) {
+        MultiActorObject* multi = pending.back();
+        pending.pop_back();
+        for (ActorObject* member : multi->Members()) {
+            if (member == &actor) return true;
+            if (auto* inner = dynamic_cast<MultiActorObject*>(member)) pending.push_back(inner);
+        }
+    }
+    return false;
+}
+
+ActorObject* MultiActorObject::MemberOfEntry(int32_t i, int32_t& within) {
+    if (i < 0) return nullptr;
+    int64_t first = 0;
+    for (uint32_t address : members_) {
+        ActorObject* member = ActorObject::Find(address);
+        if (member == nullptr) continue;
+        // Counts are read back from script memory: a negative one holds nothing.
+        const int64_t count = std::max(member->DrawnCount(), 0);
+        if (i < first + count) {
+            within = static_cast<int32_t>(i - first);
+            return member;
+        }
+        first += count;
+    }
+    return nullptr;
+}
+
+MultiActorObject& MultiActorObject::Of(ScriptObject* receiver) {
+    auto* multi = dynamic_cast<MultiActorObject*>(receiver);
+    if (multi == nullptr) ThrowFatal("MultiActor object expected");
+    return *multi;
+}
+
+void MultiActor::Step(MultiActorObject& multi, int32_t argument) {
+    const uint32_t self = multi.Address();
+    int32_t result = kActorGone;
+    // Members appended by the scripts called here join the walk; none is removed but here.
+    for (size_t i = 0; i < multi.members_.size();) {
+        const uint32_t address = multi.members_[i];
+        ActorObject* member = ActorObject::Find(address);
+        if (member != nullptr) {
+            GTTClass::CallStep(member, argument);
+            if (!StillLive(self, multi)) return;
+            member = ActorObject::Find(address);
+        }
+        if (member != nullptr && member->State() == kActorAlive) {
+            ++i;
+            continue;
+        }
+        if (member != nullptr) {
+            const int32_t state = member->State();
+            if (state == kActorDestroyed) {
+                result = kActorDestroyed;
+                RunnerOf(member).CallVirtual(member, kExplodeVirtual);
+            } else if (state == kActorGone) {
+                RunnerOf(member).CallVirtual(member, kGoneVirtual);
+            }
+            if (!StillLive(self, multi)) return;
+        }
+        multi.members_.erase(multi.members_.begin() + static_cast<std::ptrdiff_t>(i));
+        DestroyMember(ActorObject::Find(address));
+        if (!StillLive(self, multi)) return;
+    }
+    if (multi.members_.empty()) multi.SetState(result);
+}
+
+uint32_t MultiActor::EntryCount(MultiActorObject& multi) {
+    int64_t total = 0;
+    // Each member is looked up just before it is asked: a member's script may delete another.
+    const std::vector<uint32_t> members = multi.members_;
+    for (uint32_t address : members) {
+        ActorObject* member = ActorObject::Find(address);
+        if (member == nullptr) continue;
+        const uint32_t count = std::min<uint32_t>(Visual::CallEvent7(member), INT32_MAX);
+        member = ActorObject::Find(address);
+        if (member == nullptr) continue;
+        member->SetDrawnCount(static_cast<int32_t>(count));
+        total += count;
+    }
+    return static_cast<uint32_t>(std::min<int64_t>(total, INT32_MAX));
+}
+
+void MultiActor::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetVirtualMethod(MultiStep, kStepVirtual);
+    target.SetVirtualMethod(MultiEntryCount, kPictureCountVirtual);
+    target.SetVirtualMethod(MemberEntry<kPictureVirtual>, kPictureVirtual);
+    target.SetVirtualMethod(MemberEntry<9>, 9);
+    target.SetVirtualMethod(MemberEntry<kLayerVirtual>, kLayerVirtual);
+    target.SetVirtualMethod(MemberEntry<11>, 11);
+    target.SetVirtualMethod(MemberEntry<12>, 12);
+    target.SetVirtualMethod(MultiHit, kHitVirtual);
+    target.SetVirtualMethod(MemberEntry<kDamageTableVirtual>, kDamageTableVirtual);
+    target.SetVirtualMethod(MemberEntry<kArmourTableVirtual>, kArmourTableVirtual);
+    BindNativeBase(row, target);
+    target.SetMethod(CreateMultiActor, kCreateObjectMethod);
+    target.SetMethod(AppendMember, 35);
+}

@@ -1,0 +1,141 @@
+#include "world/shots.h"
+
+#include <memory>
+
+#include "foundation/exceptions.h"
+#include "script/method_runner.h"
+#include "script/native_args.h"
+#include "script/native_binder.h"
+#include "script/zema_class.h"
+#include "world/passive_picture.h"
+
+namespace {
+
+// Virtual method 9 of shots: the pair the flight's drawing asks for.
+void ShotAttributePair(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    args.Int();
+    args.Stack().Push(0);
+    args.Stack().Push(4);
+}
+
+void CreateShot(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    const uint32_t picture = args.Word();
+    const int32_t energy = args.Int();
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const int32_t speedX = args.Int();
+    const int32_t speedY = args.Int();
+    const uint32_t damage = args.Word();
+    const uint32_t armour = args.Word();
+    auto shot = std::make_unique<ShotObject>(cls, picture, energy, x, y, speedX, speedY, damage, armour);
+    shot->SetInt(kActorExplosionMode, kSmallExplosionMode);
+    PushNewObject(runner, std::move(shot));
+}
+
+void PushTag(ScriptObject* receiver) {
+    ShotObject& shot = ShotObject::Of(receiver);
+    NativeArgs(receiver).Stack().Push(shot.Own(kShotTag));
+}
+
+void PopTag(ScriptObject* receiver) {
+    ShotObject& shot = ShotObject::Of(receiver);
+    shot.Own(kShotTag) = NativeArgs(receiver).Word();
+}
+
+void ExplosionStep(ScriptObject* receiver) {
+    ShotExplosionObject& explosion = ShotExplosionObject::Of(receiver);
+    NativeArgs(receiver).Int();
+    ShotExplosion::Step(explosion);
+}
+
+void ExplosionAttributePair(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    args.Int();
+    args.Stack().Push(1);
+    args.Stack().Push(4);
+}
+
+void ExplosionAttribute(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    args.Int();
+    args.Stack().Push(4);
+}
+
+void CreateShotExplosion(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    const uint32_t picture = args.Word();
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const uint32_t damage = args.Word();
+    PushNewObject(runner, std::make_unique<ShotExplosionObject>(cls, picture, x, y, damage));
+}
+
+void PushLifetime(ScriptObject* receiver) {
+    ShotExplosionObject& explosion = ShotExplosionObject::Of(receiver);
+    NativeArgs(receiver).Stack().Push(explosion.Own(kShotExplosionLifetime));
+}
+
+void PopLifetime(ScriptObject* receiver) {
+    ShotExplosionObject& explosion = ShotExplosionObject::Of(receiver);
+    explosion.Own(kShotExplosionLifetime) = NativeArgs(receiver).Word();
+}
+
+}  // namespace
+
+ShotObject::ShotObject(ZEMAClass* cls, uint32_t picture, int32_t energy, int32_t x, int32_t y, int32_t speedX,
+                       int32_t speedY, uint32_t damageTable, uint32_t armourTable, uint32_t extraFields)
+    : ActorObject(cls, picture, energy, x, y, speedX, speedY, damageTable, armourTable,
+                  uint32_t{kShotFieldCount} - kActorFieldCount + extraFields) {
+    SetInt(kActorLayer, kShotLayer);
+}
+
+ShotObject& ShotObject::Of(ScriptObject* receiver) {
+    auto* shot = dynamic_cast<ShotObject*>(receiver);
+    if (shot == nullptr) ThrowFatal("Shot object expected");
+    return *shot;
+}
+
+ShotExplosionObject::ShotExplosionObject(ZEMAClass* cls, uint32_t picture, int32_t x, int32_t y,
+                                         uint32_t damageTable)
+    : ShotObject(cls, picture, kShotExplosionEnergy, x, y, 0, 0, damageTable, 0,
+                 uint32_t{kShotExplosionFieldCount} - kShotFieldCount) {
+    SetInt(kShotExplosionLifetime, -1);
+    SetInt(kVisualPhaseStep, kActorPhaseStep);
+    SetInt(kActorExplosionMode, kDefaultExplosionMode);
+}
+
+ShotExplosionObject& ShotExplosionObject::Of(ScriptObject* receiver) {
+    auto* explosion = dynamic_cast<ShotExplosionObject*>(receiver);
+    if (explosion == nullptr) ThrowFatal("ShotExplosion object expected");
+    return *explosion;
+}
+
+void ShotExplosion::Step(ShotExplosionObject& explosion) {
+    PassivePicture::Age(explosion, kShotExplosionLifetime, kShotExplosionStop);
+    Actor::Step(explosion);
+}
+
+void Shot::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetVirtualMethod(ShotAttributePair, 9);
+    BindNativeBase(row, target);
+    target.SetMethod(CreateShot, kCreateObjectMethod);
+    target.SetMethod(PushTag, 35);
+    target.SetMethod(PopTag, 36);
+}
+
+void ShotExplosion::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetVirtualMethod(ExplosionStep, kStepVirtual);
+    target.SetVirtualMethod(PassivePicture::EntryNative, kPictureVirtual);
+    target.SetVirtualMethod(ExplosionAttributePair, 9);
+    target.SetVirtualMethod(ExplosionAttribute, 12);
+    BindNativeBase(row, target);
+    target.SetMethod(CreateShotExplosion, kCreateObjectMethod);
+    target.SetMethod(PushLifetime, 37);
+    target.SetMethod(PopLifetime, 38);
+}
