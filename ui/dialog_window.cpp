@@ -90,7 +90,8 @@ ControlObject* DialogWindow::LiveControl(uint32_t object) {
 }
 
 ScreenEffectObject* DialogWindow::LiveEffect(uint32_t object) {
-    return static_cast<ScreenEffectObject*>(FindScriptHandle(object, HandleFamily::kScriptObject, kScreenEffectKind));
+    return static_cast<ScreenEffectObject*>(
+        FindScriptHandle(object, HandleFamily::kScriptObject, kScreenEffectKind));
 }
 
 void DialogWindow::AddControl(ScriptObject* control, uint8_t mode) {
@@ -150,7 +151,8 @@ ControlObject* DialogWindow::ControlAt(uint32_t i) {
 }
 
 void DialogWindow::AddEffect(ScriptObject* effect, uint8_t mode) {
-    if (effect == nullptr || effect->Kind() != kScreenEffectKind) ThrowFatal("Not a screen effect added to a window");
+    if (effect == nullptr || effect->Kind() != kScreenEffectKind)
+        ThrowFatal("Not a screen effect added to a window");
     effects_.push_back({effect->Address(), mode});
 }
 
@@ -171,7 +173,8 @@ void DialogWindow::SetCursor(Image* image) {
 Image* DialogWindow::Cursor() const {
     // A pointer picture that is gone falls back to the window's own.
     if (cursor_ != 0) {
-        if (auto* image = static_cast<Image*>(FindScriptHandle(cursor_, HandleFamily::kScriptObject, kImageKind)))
+        if (auto* image =
+                static_cast<Image*>(FindScriptHandle(cursor_, HandleFamily::kScriptObject, kImageKind)))
             return image;
     }
     return defaultCursor_;

@@ -211,4 +211,3 @@ class DialogWindow {
     // Points at this window until it is destroyed; children and running loops keep a copy.
     std::shared_ptr<DialogWindow*> self_;
 };
-

@@ -51,7 +51,8 @@ void AddToBox(DialogWindow& window, ControlObject& control, ControlObject* frame
 
 int32_t MessageBox(Processor& processor, InputDevice* input, DialogWindow* parent, const String& text,
                    uint32_t style, Image* picture, int32_t typingSpeed) {
-    Display& display = parent != nullptr && parent->GetDisplay() != nullptr ? *parent->GetDisplay() : GameDisplay();
+    Display& display =
+        parent != nullptr && parent->GetDisplay() != nullptr ? *parent->GetDisplay() : GameDisplay();
     Image* cursor = parent != nullptr ? parent->DefaultCursor() : EngineCursor(processor);
     if (display.Surface() == nullptr) ThrowFatal("No screen to show the message box on");
     InputDevice* device = parent != nullptr && parent->Input() != nullptr ? parent->Input() : input;
@@ -87,12 +88,14 @@ int32_t MessageBox(Processor& processor, InputDevice* input, DialogWindow* paren
     const auto width = static_cast<int32_t>(w);
     const auto height = static_cast<int32_t>(h);
 
-    ControlObject& frame =
-        NewControlByName(processor, "OpenWindowControl",
-                         {Word((screenWidth - width) / 2), Word((screenHeight - height) / 2), Word(width), Word(height), 0});
+    ControlObject& frame = NewControlByName(
+        processor, "OpenWindowControl",
+        {Word((screenWidth - width) / 2), Word((screenHeight - height) / 2), Word(width), Word(height), 0});
     AddToBox(*window, frame, nullptr);
     if ((style & kMessageBoxBare) == 0)
-        AddToBox(*window, NewControlByName(processor, "RectangleControl", {0, 0, Word(width), Word(height), 0}), &frame);
+        AddToBox(*window,
+                 NewControlByName(processor, "RectangleControl", {0, 0, Word(width), Word(height), 0}),
+                 &frame);
 
     {
         const ScriptBuffer<char> shown = CopyTextToScript(std::string_view(wrapped.Text(), wrapped.Size()));
@@ -108,14 +111,15 @@ int32_t MessageBox(Processor& processor, InputDevice* input, DialogWindow* paren
     if (pictureFrame != nullptr) {
         const int32_t x = 10 + pictureFrame->OriginX();
         const int32_t y = (height - 40) / 2 - pictureHeight / 2 + pictureFrame->OriginY();
-        AddToBox(*window, NewControlByName(processor, "Control", {picture->Address(), Word(x), Word(y), 0}), &frame);
+        AddToBox(*window, NewControlByName(processor, "Control", {picture->Address(), Word(x), Word(y), 0}),
+                 &frame);
     }
     int32_t x = width - 20;
     for (const AnswerButton& button : kButtons) {
         if ((style & button.styleBit) == 0) continue;
-        ControlObject& made =
-            NewControlByName(processor, "TextButton",
-                             {Word(x), Word(height - 20), SystemMessageAddress(processor, Word(button.id)), Word(button.id)});
+        ControlObject& made = NewControlByName(
+            processor, "TextButton",
+            {Word(x), Word(height - 20), SystemMessageAddress(processor, Word(button.id)), Word(button.id)});
         made.SetInt(kTextHorizontalAlign, 2);
         made.SetInt(kTextVerticalAlign, 2);
         AddToBox(*window, made, &frame);

@@ -13,11 +13,11 @@ class InputDevice;
 class Processor;
 
 // Style bits: the buttons, and leaving out the background.
-constexpr uint32_t kMessageBoxOk = 1;       // id 117, answers 1
-constexpr uint32_t kMessageBoxCancel = 2;   // id 119, answers 0
-constexpr uint32_t kMessageBoxThird = 4;    // id 120, answers 2
-constexpr uint32_t kMessageBoxFourth = 8;   // id 121, answers 3
-constexpr uint32_t kMessageBoxBare = 16;    // no background rectangle
+constexpr uint32_t kMessageBoxOk = 1;      // id 117, answers 1
+constexpr uint32_t kMessageBoxCancel = 2;  // id 119, answers 0
+constexpr uint32_t kMessageBoxThird = 4;   // id 120, answers 2
+constexpr uint32_t kMessageBoxFourth = 8;  // id 121, answers 3
+constexpr uint32_t kMessageBoxBare = 16;   // no background rectangle
 
 // Runs the box and gives the answer. With a parent the box takes its display and pointer, lies in
 // front of it (the parent keeps being stepped and drawn) and runs with the parent's input device

@@ -110,7 +110,8 @@ void DialogWindow::EndIfResult() const {
 
 int32_t DialogWindow::Run(InputDevice& input) {
     if (running_) ThrowFatal("Dialog window is already running");
-    if (processor_ == nullptr || display_ == nullptr) ThrowFatal("Dialog window without a processor or a display");
+    if (processor_ == nullptr || display_ == nullptr)
+        ThrowFatal("Dialog window without a processor or a display");
     LoopState s{self_, input};
     running_ = true;
     try {
@@ -271,7 +272,8 @@ DialogWindow::Next DialogWindow::ReadDevice(LoopState& s) {
         return Next::kNextFrame;
     }
     const ActionMap& actions = input.Actions();
-    Accelerate(cursorSpeedX_, actions.Held(kActionLeft) != 0, actions.Held(kActionRight) != 0, cursorMaxSpeed_);
+    Accelerate(cursorSpeedX_, actions.Held(kActionLeft) != 0, actions.Held(kActionRight) != 0,
+               cursorMaxSpeed_);
     Accelerate(cursorSpeedY_, actions.Held(kActionUp) != 0, actions.Held(kActionDown) != 0, cursorMaxSpeed_);
     // The device's pointer may come from a recording: any value is held to the screen.
     const ScreenSurface* surface = display_->Surface();
@@ -407,15 +409,16 @@ void DialogWindow::DrawHint(LoopState& s) {
         y = s.y - 2;
     }
     const uint32_t colour = buffer.Colours() != nullptr ? buffer.Colours()->Colour(1) : 0;
-    buffer.DrawTextAlignedWithFont(hintText_.Text(), Narrow(x), Narrow(y), colour, s.hintFont, horizontal, vertical,
-                                   kHintFlags);
+    buffer.DrawTextAlignedWithFont(hintText_.Text(), Narrow(x), Narrow(y), colour, s.hintFont, horizontal,
+                                   vertical, kHintFlags);
 }
 
 void DialogWindow::ApplyEffects(LoopState& s) {
     // A copy to walk: applying and stepping run script code that may change the list.
     const std::vector<Entry> running = effects_;
     auto listed = [this](uint32_t object) {
-        return std::find_if(effects_.begin(), effects_.end(), [object](const Entry& e) { return e.object == object; });
+        return std::find_if(effects_.begin(), effects_.end(),
+                            [object](const Entry& e) { return e.object == object; });
     };
     for (const Entry& entry : running) {
         if (listed(entry.object) == effects_.end()) continue;

@@ -39,7 +39,8 @@ ScreenEffectObject& ScreenEffectObject::Of(ScriptObject* receiver, uint32_t need
     // A script class deriving FadeEffect whose object was made by ScreenEffect's native 0 lacks the
     // fade's fields.
     if (effect == nullptr || effect->own_.Count() < needFields)
-        ThrowFatal("Not a screen effect object where %s expected", needFields > kEffectFieldCount ? "a fade" : "an effect");
+        ThrowFatal("Not a screen effect object where %s expected",
+                   needFields > kEffectFieldCount ? "a fade" : "an effect");
     return *effect;
 }
 
@@ -147,7 +148,8 @@ void FadeSurface(ScreenSurface& surface, int32_t level) {
     if (surface.BitsPerPixel() != 16 || surface.Pixels() == nullptr) return;
     // A script may have written any level; beyond 256 the products would spill into other channels.
     const uint32_t scale = static_cast<uint32_t>(std::clamp(level, 0, 256));
-    const bool is555 = NormalFormat(surface.Settings() != nullptr ? surface.Settings()->pixelFormat : 0) == 555;
+    const bool is555 =
+        NormalFormat(surface.Settings() != nullptr ? surface.Settings()->pixelFormat : 0) == 555;
     const uint32_t red = is555 ? 0x7C00u : 0xF800u;
     const uint32_t green = is555 ? 0x03E0u : 0x07E0u;
     const uint32_t blue = 0x001Fu;
@@ -156,7 +158,8 @@ void FadeSurface(ScreenSurface& surface, int32_t level) {
         auto* row = reinterpret_cast<Pixel16*>(surface.RowAddress(y));
         for (int32_t x = 0; x < width; ++x) {
             const uint32_t p = row[x];
-            row[x] = static_cast<uint16_t>((((p & red) * scale / 256) & red) | (((p & green) * scale / 256) & green) |
+            row[x] = static_cast<uint16_t>((((p & red) * scale / 256) & red) |
+                                           (((p & green) * scale / 256) & green) |
                                            (((p & blue) * scale / 256) & blue));
         }
     }

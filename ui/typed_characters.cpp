@@ -27,7 +27,7 @@ bool IsCodePageAlphaNumeric(uint8_t c) {
 bool EditFieldTakes(int32_t value) {
     if (value == InputQueue::kAltMarker || value < -128 || value > 255) return false;
     const auto c = static_cast<uint8_t>(value);
-    const bool punctuation = (c >= 0x21 && c <= 0x2F) || (c >= 0x3A && c <= 0x40) || (c >= 0x5B && c <= 0x60) ||
-                             (c >= 0x7B && c <= 0x7E);
+    const bool punctuation = (c >= 0x21 && c <= 0x2F) || (c >= 0x3A && c <= 0x40) ||
+                             (c >= 0x5B && c <= 0x60) || (c >= 0x7B && c <= 0x7E);
     return c == ' ' || punctuation || IsCodePageAlphaNumeric(c);
 }

@@ -1,12 +1,13 @@
 // The standard window frame: a centred OpenWindowControl with its background, up to two buttons
 // along the bottom (texts from "system.mes") and the closer, with the frame's callback.
+#include "ui/window_frame.h"
+
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
 #include "script/processor.h"
 #include "ui/control.h"
 #include "ui/dialog_window.h"
 #include "ui/text_controls.h"
-#include "ui/window_frame.h"
 #include "ui/window_services.h"
 
 namespace {
@@ -27,20 +28,22 @@ void DialogWindow::BuildFrame(int32_t width, int32_t height, uint32_t buttons) {
     const int32_t screenWidth = display_->Surface()->Width();
     const int32_t screenHeight = display_->Surface()->Height();
 
-    ControlObject& frame = NewControlByName(
-        processor, "OpenWindowControl",
-        {Word((screenWidth - width) / 2), Word((screenHeight - height) / 2), Word(width), Word(height), kFrameId});
+    ControlObject& frame =
+        NewControlByName(processor, "OpenWindowControl",
+                         {Word((screenWidth - width) / 2), Word((screenHeight - height) / 2), Word(width),
+                          Word(height), kFrameId});
     AddControl(&frame, kListOwned);
-    ControlObject& background =
-        NewControlByName(processor, "RectangleControl", {0, 0, Word(width), Word(height), kFrameBackgroundId});
+    ControlObject& background = NewControlByName(processor, "RectangleControl",
+                                                 {0, 0, Word(width), Word(height), kFrameBackgroundId});
     background.SetParent(&frame);
     AddControl(&background, kListOwned);
     SetCallback(FrameCallback);
 
     int32_t x = width - 20;
     auto addButton = [&](int32_t id, uint32_t text) {
-        ControlObject& button = NewControlByName(
-            processor, "TextButton", {Word(x), Word(height - 10), SystemMessageAddress(processor, text), Word(id)});
+        ControlObject& button =
+            NewControlByName(processor, "TextButton",
+                             {Word(x), Word(height - 10), SystemMessageAddress(processor, text), Word(id)});
         button.SetParent(&frame);
         button.SetInt(kTextHorizontalAlign, 2);
         button.SetInt(kTextVerticalAlign, 2);
@@ -50,7 +53,8 @@ void DialogWindow::BuildFrame(int32_t width, int32_t height, uint32_t buttons) {
     if (buttons & 2) addButton(kFrameCancelId, kCancelText);
     if (buttons & 1) addButton(kFrameOkId, kOkText);
 
-    ControlObject& closer = NewControlByName(processor, "CloseWindowControl", {frame.Address(), kFrameCloserId});
+    ControlObject& closer =
+        NewControlByName(processor, "CloseWindowControl", {frame.Address(), kFrameCloserId});
     AddControl(&closer, kListOwned);
 }
 

@@ -29,8 +29,8 @@ Font* NamedFont(Processor& processor, const char* name) {
 }
 
 String SystemMessage(Processor& processor, uint32_t number) {
-    return String(
-        WellKnown<MessageManager>(processor, kMessageManagerId, "message manager").GetMessage(String("system.mes"), number));
+    return String(WellKnown<MessageManager>(processor, kMessageManagerId, "message manager")
+                      .GetMessage(String("system.mes"), number));
 }
 
 Display& GameDisplay() {
@@ -51,7 +51,8 @@ uint32_t SystemMessageAddress(Processor& processor, uint32_t number) {
         .ScriptMessage(String("system.mes"), number);
 }
 
-ControlObject& NewControlByName(Processor& processor, const char* className, std::initializer_list<uint32_t> values) {
+ControlObject& NewControlByName(Processor& processor, const char* className,
+                                std::initializer_list<uint32_t> values) {
     const std::vector<uint32_t> popped(values);
     for (auto value = popped.rbegin(); value != popped.rend(); ++value) processor.DataStack().Push(*value);
     ScriptObject* made = processor.NewObjectByName(String(className));

@@ -26,4 +26,5 @@ Image* EngineCursor(Processor& processor);
 uint32_t SystemMessageAddress(Processor& processor, uint32_t number);
 // A control made by the script class of that name: values are given in the order its native 0
 // pops them (after the class) and pushed in reverse. FatalExep when the class makes no control.
-ControlObject& NewControlByName(Processor& processor, const char* className, std::initializer_list<uint32_t> values);
+ControlObject& NewControlByName(Processor& processor, const char* className,
+                                std::initializer_list<uint32_t> values);
