@@ -71,22 +71,39 @@ void DialogWindow::Step(int32_t frame) {
     if (DialogWindow* parent = Parent()) parent->Step(frame);
 }
 
+// Steps and drawing run script code, which may delete controls, this window or (through the screen
+// options) rebuild the display: the list is walked by index, the window checked after each call
+// and the buffer asked for again.
 void DialogWindow::StepControls(int32_t frame) {
-    if (DialogWindow* parent = Parent()) parent->StepControls(frame);
-    // By index: a control's step may add or remove controls.
+    const std::shared_ptr<DialogWindow*> self = self_;
+    if (DialogWindow* parent = Parent()) {
+        parent->StepControls(frame);
+        CheckAlive(self);
+    }
     for (size_t i = 0; i < controls_.size(); ++i) {
-        if (ControlObject* control = LiveControl(controls_[i].object)) GTTClass::CallStep(control, frame);
+        if (ControlObject* control = LiveControl(controls_[i].object)) {
+            GTTClass::CallStep(control, frame);
+            CheckAlive(self);
+        }
     }
 }
 
 void DialogWindow::DrawControls() {
-    ScreenBuffer* buffer = display_ != nullptr ? display_->Buffer() : nullptr;
-    if (buffer == nullptr) return;
-    Font* font = buffer->CurrentFont();
-    if (DialogWindow* parent = Parent()) parent->DrawControls();
+    if (display_ == nullptr || display_->Buffer() == nullptr) return;
+    Font* font = display_->Buffer()->CurrentFont();
+    const std::shared_ptr<DialogWindow*> self = self_;
+    if (DialogWindow* parent = Parent()) {
+        parent->DrawControls();
+        CheckAlive(self);
+    }
     for (size_t i = 0; i < controls_.size(); ++i) {
-        if (ControlObject* control = LiveControl(controls_[i].object)) control->Draw(*buffer);
-        buffer->SetFont(font);
+        if (ControlObject* control = LiveControl(controls_[i].object)) {
+            if (display_->Buffer() == nullptr) return;
+            control->Draw(*display_->Buffer());
+            CheckAlive(self);
+        }
+        if (display_->Buffer() == nullptr) return;
+        display_->Buffer()->SetFont(font);
     }
 }
 
@@ -115,10 +132,24 @@ void DialogWindow::Dispose(const Entry& entry) {
 }
 
 void DialogWindow::DeleteDisposed() {
+    const std::shared_ptr<DialogWindow*> self = self_;
     while (!disposed_.empty()) {
         const ObjectRef object = disposed_.back();
         disposed_.pop_back();
         DeleteOwned(object);
+        CheckAlive(self);
+    }
+}
+
+void DialogWindow::DisposeAll(std::vector<Entry> entries) {
+    const std::shared_ptr<DialogWindow*> self = self_;
+    for (const Entry& entry : entries) {
+        // A script destructor may have deleted this window: the rest is deleted all the same.
+        if (*self != nullptr) {
+            Dispose(entry);
+        } else if (entry.mode != kNeverOwned) {
+            DeleteOwned(entry.object);
+        }
     }
 }
 
@@ -141,7 +172,7 @@ void DialogWindow::ClearControls() {
     cursorIndex_ = 0;
     std::vector<Entry> entries;
     entries.swap(controls_);
-    for (const Entry& entry : entries) Dispose(entry);
+    DisposeAll(std::move(entries));
 }
 
 ControlObject* DialogWindow::FindControl(int32_t id) {
@@ -165,7 +196,7 @@ void DialogWindow::AddEffect(ScriptObject* effect, uint8_t mode) {
 void DialogWindow::ClearEffects() {
     std::vector<Entry> entries;
     entries.swap(effects_);
-    for (const Entry& entry : entries) Dispose(entry);
+    DisposeAll(std::move(entries));
 }
 
 void DialogWindow::PostMessage(int32_t code, int32_t p1, int32_t p2) {

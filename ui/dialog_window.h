@@ -174,6 +174,7 @@ class DialogWindow {
     void Dispose(const Entry& entry);
     static void DeleteOwned(const ObjectRef& ref);
     void DeleteDisposed();
+    void DisposeAll(std::vector<Entry> entries);
     void ClearHovered();
 
     // modal_loop.cpp
