@@ -158,4 +158,17 @@ TEST_F(ScreenEffectTest, AWindowAppliesAndStepsEveryRunningEffectAndDropsFinishe
     DestroyObject(kept);
 }
 
+TEST_F(ScreenEffectTest, AnEffectAScriptDeletedLeavesTheWindowsList) {
+    auto window = NewWindow();
+    GameObject fade = game.New("FadeEffect", {0, 128, 5});
+    ScriptObject* effect = fade.release();
+    window->AddEffect(effect, kListOwned);
+    DestroyObject(effect);
+    react = [&](DialogWindow& w, const WindowEventRecord& e) {
+        if (e.code == kEventAfterDraw) w.SetResult(0);
+    };
+    Run(*window);
+    EXPECT_EQ(window->EffectCount(), 0u);
+}
+
 }  // namespace
