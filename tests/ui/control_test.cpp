@@ -98,6 +98,10 @@ TEST_F(ControlTest, HelpIsStoredAndShownOnSecondButton) {
         }
         EXPECT_EQ(processor->DataStack().Depth(), 0u);
     }
+    ControlObject& control = MakeControl(0, 0, 0);
+    Call(control, 19, {Text("Help.mes"), 1});
+    FromScript<char>(Call(control, 20).at(0))[8] = 'x';  // a script overwrites the terminator
+    EXPECT_EQ(control.HelpText(), "Help.mes");
 }
 
 TEST_F(ControlTest, PlacementFollowsTheParentChain) {
