@@ -185,10 +185,12 @@ DialogWindow::Next DialogWindow::ReadCharacters(LoopState& s) {
     InputQueue& characters = CharQueue();
     if (characters.Count() >= InputQueue::kValueBytes && characters.PeekInt() == InputQueue::kAltMarker) {
         characters.ReadInt();
+        // A marker whose character has not arrived names no character, not -1.
+        const bool typed = characters.Count() >= InputQueue::kValueBytes;
         const int32_t c = characters.ReadInt();
         int32_t id = 0;
         bool found = false;
-        for (size_t i = 0; i < controls_.size() && !found; ++i) {
+        for (size_t i = 0; typed && i < controls_.size() && !found; ++i) {
             ControlObject* control = LiveControl(controls_[i].object);
             if (control == nullptr || control->HotKey() != c) continue;
             cursorIndex_ = i;

@@ -5,6 +5,7 @@
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
 #include "script/processor.h"
+#include "shell/input_queue.h"
 #include "tests/ui/dialog_fixture.h"
 #include "ui/control.h"
 
@@ -119,6 +120,17 @@ TEST_F(ModalLoopTest, HotKeysAnswerOnlyWithAlt) {
         if (!c.alt) expected.p2 = 11;
         EXPECT_EQ(events[1], expected);
     }
+}
+
+TEST_F(ModalLoopTest, AnAltMarkerWithoutItsCharacterActivatesNothing) {
+    auto window = NewWindow();
+    AddButton(*window, 12, 10, 40, "Odd").SetInt(kControlHotKey, -1);
+    react = [&](DialogWindow& w, const WindowEventRecord& e) {
+        if (e.code == kEventStart) CharQueue().PushInt(InputQueue::kAltMarker);
+        if (e.code == kEventAfterDraw) w.SetResult(0);
+    };
+    Run(*window);
+    EXPECT_TRUE(Only(kEventPrimary).empty());
 }
 
 TEST_F(ModalLoopTest, F1ShowsTheWindowsHelpAndOtherKeysAreReported) {
