@@ -4,6 +4,7 @@
 #include "ui/control.h"
 #include "ui/gtime.h"
 #include "ui/picture_controls.h"
+#include "ui/screen_effects.h"
 #include "ui/text_controls.h"
 #include "ui/visual.h"
 
@@ -23,4 +24,6 @@ void RegisterUiNatives() {
     RegisterNativeBinder("CloseWindowControl", CloseWindowControl::Bind);
     RegisterNativeBinder("Button", DButton::Bind);
     RegisterNativeBinder("GTime", GTimeObject::Bind);
+    RegisterNativeBinder("ScreenEffect", ScreenEffect::Bind);
+    RegisterNativeBinder("FadeEffect", FadeEffect::Bind);
 }
