@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "script/class_manager.h"
+#include "script/weak_object.h"
 #include "tests/script/processor_fixture.h"
 
 namespace {
@@ -204,3 +205,23 @@ TEST_F(ProcessorTest, MainObjectTableOfTheProcessor) {
 }
 
 }  // namespace
+
+TEST(WeakObject, LosesTheObjectAndNeverTakesALaterOneForIt) {
+    auto first = std::make_unique<ScriptObject>(nullptr);
+    const uint32_t address = first->Address();
+    const WeakObject ref(first.get());
+    EXPECT_EQ(ref.Get(), first.get());
+    EXPECT_EQ(ref.Get(kClassDescriptorKind), nullptr);
+    EXPECT_EQ(WeakObject::AtAddress(address), ref);
+    first.reset();
+    EXPECT_EQ(ref.Get(), nullptr);
+    // Headers are handed out again: a later object at the same address is not the one referred to.
+    std::vector<std::unique_ptr<ScriptObject>> later;
+    while (later.size() < 64 && (later.empty() || later.back()->Address() != address))
+        later.push_back(std::make_unique<ScriptObject>(nullptr));
+    ASSERT_EQ(later.back()->Address(), address);
+    EXPECT_EQ(ref.Get(), nullptr);
+    EXPECT_EQ(ref.Address(), address);
+    EXPECT_TRUE(WeakObject::AtAddress(0).Empty());
+    EXPECT_TRUE(WeakObject(nullptr).Empty());
+}

@@ -1,0 +1,22 @@
+#include "script/weak_object.h"
+
+#include "foundation/script_handle.h"
+#include "script/script_object.h"
+
+WeakObject::WeakObject(const ScriptObject* object) {
+    if (object == nullptr) return;
+    address_ = object->Address();
+    serial_ = ScriptHandleSerial(address_);
+}
+
+WeakObject WeakObject::AtAddress(uint32_t address) {
+    WeakObject ref;
+    ref.serial_ = ScriptHandleSerial(address);
+    if (ref.serial_ != 0) ref.address_ = address;
+    return ref;
+}
+
+ScriptObject* WeakObject::Get(uint32_t kind) const {
+    if (address_ == 0 || ScriptHandleSerial(address_) != serial_) return nullptr;
+    return static_cast<ScriptObject*>(FindScriptHandle(address_, HandleFamily::kScriptObject, kind));
+}
