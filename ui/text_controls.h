@@ -1,0 +1,185 @@
+// The controls that show a text: StaticText (a label with an optional typewriter reveal),
+// TextButton (highlighted under the pointer, with a hot key from its text), CheckButton (toggled by
+// a click), MultiLineControl and MultiLineButton (wrapped into a box and clipped to it) and
+// EditControl (a one-line field edited in place in a script buffer, with a blinking caret).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <utility>
+
+#include "foundation/engine_string.h"
+#include "ui/control.h"
+
+class Font;
+
+// Fields of a StaticTextObject after the Control fields.
+enum StaticTextField : uint32_t {
+    kTextFont = kControlFieldCount,  // script value of the font, 0 for none
+    kTextWidth,                      // 1 or more: fixed; else minus the measured width
+    kTextHeight,                     // likewise for the height
+    kTextFlags,                      // flags of the text drawing; bit 1 shadow
+    kTextVerticalAlign,              // 0 top, 1 centre, 2 bottom
+    kTextHorizontalAlign,            // 0 left, 1 centre, 2 right
+    kTextColour,                     // script address of a colour table entry
+    kTextTypingSpeed,                // hundredths of a character per step; 0 off
+    kTextTypedCount,                 // characters revealed; -1 all
+    kStaticTextFieldCount
+};
+
+// TextButton and MultiLineButton add the highlight colour; CheckButton then its own two.
+enum TextButtonField : uint32_t {
+    kTextHighlightColour = kStaticTextFieldCount,  // script address of a colour table entry
+    kTextButtonFieldCount
+};
+enum CheckButtonField : uint32_t {
+    kCheckUncheckedColour = kTextButtonFieldCount,  // script address of a colour table entry
+    kCheckChecked,                                  // 0 or 1
+    kCheckButtonFieldCount
+};
+
+// EditControl's fields after StaticText's.
+enum EditField : uint32_t {
+    kEditCaretFirst = kStaticTextFieldCount,  // lowest character code of the caret
+    kEditCaretLast,                           // highest
+    kEditCaretStep,                           // change of the caret character per step
+    kEditCaretChar,                           // caret character shown now
+    kEditCaretPause,                          // steps before the caret changes again
+    kEditActive,                              // 1 while the field takes keyboard input
+    kEditChanged,                             // set by every edit
+    kEditFieldCount
+};
+
+class StaticTextObject : public ControlObject {
+  public:
+    // No picture; the font is the font cache's under fontName, the colour entry 1 of the colour
+    // table; width and height measured.
+    StaticTextObject(ZEMAClass* cls, int32_t x, int32_t y, std::string_view text, int32_t id,
+                     const char* fontName = "StaticText", uint32_t extraFields = 0);
+
+    void Draw(ScreenBuffer& buffer) override;
+    // The box the aligned text occupies.
+    bool HitTest(int32_t x, int32_t y) override;
+    int32_t Width() override;
+    int32_t Height() override;
+    // Sets the font and measures what is not fixed; gives the (possibly negative) height field.
+    virtual int32_t SetFont(Font* font);
+
+    // The typewriter advance of virtual method 2.
+    void Step();
+    // Replaces the text and measures what is not fixed; the reveal count stays.
+    void SetText(std::string_view text);
+    const String& Text() const { return text_; }
+    // The font field: null for 0; FatalExep when it names no font.
+    Font* TextFont() const;
+
+    static StaticTextObject& Of(ScriptObject* receiver);
+
+  protected:
+    // Draws text at (x, y) with the alignments and the typewriter reveal, in the colour the entry
+    // at colourAddress holds, switching the buffer to the control's font for the call.
+    void DrawOwnText(ScreenBuffer& buffer, const char* text, int32_t x, int32_t y, uint32_t colourAddress,
+                     uint32_t flags);
+    // Width and height fields that are not fixed become minus the measures of the text.
+    void Measure();
+    void SetStoredText(String text) { text_ = std::move(text); }
+
+  private:
+    String text_;
+};
+
+class TextButtonObject : public StaticTextObject {
+  public:
+    // Font "TextButton", shadowed text, hot key from the "$h" escape of the text.
+    TextButtonObject(ZEMAClass* cls, int32_t x, int32_t y, std::string_view text, int32_t id,
+                     uint32_t extraFields = 0);
+
+    void Draw(ScreenBuffer& buffer) override;
+};
+
+class CheckButtonObject : public TextButtonObject {
+  public:
+    CheckButtonObject(ZEMAClass* cls, int32_t x, int32_t y, std::string_view text, int32_t id);
+
+    void Draw(ScreenBuffer& buffer) override;
+    bool Checked() const { return Int(kCheckChecked) != 0; }
+    void Toggle() { SetInt(kCheckChecked, Checked() ? 0 : 1); }
+};
+
+class MultiLineControlObject : public StaticTextObject {
+  public:
+    // A non-zero width is fixed and the text wrapped to it; a non-zero height is fixed.
+    MultiLineControlObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t width, int32_t height,
+                           std::string_view text, int32_t id, uint32_t extraFields = 0);
+
+    void Draw(ScreenBuffer& buffer) override;
+    bool HitTest(int32_t x, int32_t y) override;
+    // As StaticText's, except that a fixed width re-wraps the text in the new font.
+    int32_t SetFont(Font* font) override;
+
+  protected:
+    // Draws in the colour at colourAddress with the flags, clipped to the box.
+    void DrawWrapped(ScreenBuffer& buffer, uint32_t colourAddress, uint32_t flags);
+};
+
+class MultiLineButtonObject : public MultiLineControlObject {
+  public:
+    MultiLineButtonObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t width, int32_t height,
+                          std::string_view text, int32_t id);
+
+    void Draw(ScreenBuffer& buffer) override;
+};
+
+class EditControlObject : public StaticTextObject {
+  public:
+    // buffer: script address of capacity bytes that the field edits in place (the script owns
+    // them; every access checks that they are still script memory).
+    EditControlObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t capacity, uint32_t buffer, int32_t id);
+
+    void Draw(ScreenBuffer& buffer) override;
+
+    // Appends c when one more character and the terminator fit; marks the field changed in any case.
+    void AddChar(uint8_t c);
+    // Removes the last character, if any; marks the field changed in any case.
+    void Backspace();
+    // Switches keyboard input; switching off an empty field fills in "Unnamed" (cut to the capacity).
+    void SetActive(bool active);
+    bool Active() const { return Int(kEditActive) != 0; }
+    bool Changed() const { return Int(kEditChanged) != 0; }
+    // The typewriter advance, then the caret.
+    void Step();
+    // The text in the buffer, up to its terminator or the capacity.
+    String BufferText() const;
+    uint32_t BufferAddress() const { return buffer_; }
+    int32_t Capacity() const { return capacity_; }
+
+    static EditControlObject& Of(ScriptObject* receiver);
+
+  private:
+    // Length of the text in the buffer (below the capacity); FatalExep when the buffer is no
+    // longer script memory.
+    uint32_t BufferLength() const;
+
+    uint32_t buffer_;
+    int32_t capacity_;
+};
+
+// The script classes and their binders.
+struct StaticText {
+    static void Bind(ZEMAClass& target, const NativeClassRow& row);
+};
+struct TextButton {
+    static void Bind(ZEMAClass& target, const NativeClassRow& row);
+};
+struct CheckButton {
+    static void Bind(ZEMAClass& target, const NativeClassRow& row);
+};
+struct MultiLineControl {
+    static void Bind(ZEMAClass& target, const NativeClassRow& row);
+};
+struct MultiLineButton {
+    static void Bind(ZEMAClass& target, const NativeClassRow& row);
+};
+struct EditControl {
+    static void Bind(ZEMAClass& target, const NativeClassRow& row);
+};
