@@ -30,15 +30,14 @@ enum ControlInput : int32_t {
     kInputWheel = 10,
 };
 
-// Fields of a ControlObject after Visual's; a control kind's own fields follow from
-// kControlFieldCount.
-enum ControlField : uint32_t {
-    kControlId = kVisualFieldCount,  // identifier within the window
-    kControlHighlighted,             // 1 while the pointer is over the control
-    kControlHelpNumber,              // message number of the help in the help file
-    kControlHotKey,                  // character that, typed with ALT, activates the control
-    kControlFieldCount
-};
+// Fields of a ControlObject after Visual's: the identifier within the window; 1 while the pointer
+// is over the control; the number of the help message in the help file; the character that, typed
+// with ALT, activates the control. A control kind's own fields follow from kControlFieldCount.
+constexpr uint32_t kControlId = kVisualFieldCount;
+constexpr uint32_t kControlHighlighted = kVisualFieldCount + 1;
+constexpr uint32_t kControlHelpNumber = kVisualFieldCount + 2;
+constexpr uint32_t kControlHotKey = kVisualFieldCount + 3;
+constexpr uint32_t kControlFieldCount = kVisualFieldCount + 4;
 
 class ControlObject : public VisualObject {
   public:

@@ -14,41 +14,33 @@
 class Font;
 
 // Fields of a StaticTextObject after the Control fields.
-enum StaticTextField : uint32_t {
-    kTextFont = kControlFieldCount,  // script value of the font, 0 for none
-    kTextWidth,                      // 1 or more: fixed; else minus the measured width
-    kTextHeight,                     // likewise for the height
-    kTextFlags,                      // flags of the text drawing; bit 1 shadow
-    kTextVerticalAlign,              // 0 top, 1 centre, 2 bottom
-    kTextHorizontalAlign,            // 0 left, 1 centre, 2 right
-    kTextColour,                     // script address of a colour table entry
-    kTextTypingSpeed,                // hundredths of a character per step; 0 off
-    kTextTypedCount,                 // characters revealed; -1 all
-    kStaticTextFieldCount
-};
+constexpr uint32_t kTextFont = kControlFieldCount;                 // script value of the font, 0 for none
+constexpr uint32_t kTextWidth = kControlFieldCount + 1;            // 1 or more fixed, else minus the measure
+constexpr uint32_t kTextHeight = kControlFieldCount + 2;           // likewise for the height
+constexpr uint32_t kTextFlags = kControlFieldCount + 3;            // flags of the text drawing; bit 1 shadow
+constexpr uint32_t kTextVerticalAlign = kControlFieldCount + 4;    // 0 top, 1 centre, 2 bottom
+constexpr uint32_t kTextHorizontalAlign = kControlFieldCount + 5;  // 0 left, 1 centre, 2 right
+constexpr uint32_t kTextColour = kControlFieldCount + 6;           // script address of a colour
+constexpr uint32_t kTextTypingSpeed = kControlFieldCount + 7;      // hundredths of a character per step
+constexpr uint32_t kTextTypedCount = kControlFieldCount + 8;       // characters revealed; -1 all
+constexpr uint32_t kStaticTextFieldCount = kControlFieldCount + 9;
 
 // TextButton and MultiLineButton add the highlight colour; CheckButton then its own two.
-enum TextButtonField : uint32_t {
-    kTextHighlightColour = kStaticTextFieldCount,  // script address of a colour table entry
-    kTextButtonFieldCount
-};
-enum CheckButtonField : uint32_t {
-    kCheckUncheckedColour = kTextButtonFieldCount,  // script address of a colour table entry
-    kCheckChecked,                                  // 0 or 1
-    kCheckButtonFieldCount
-};
+constexpr uint32_t kTextHighlightColour = kStaticTextFieldCount;  // script address of a colour
+constexpr uint32_t kTextButtonFieldCount = kStaticTextFieldCount + 1;
+constexpr uint32_t kCheckUncheckedColour = kTextButtonFieldCount;  // script address of a colour
+constexpr uint32_t kCheckChecked = kTextButtonFieldCount + 1;      // 0 or 1
+constexpr uint32_t kCheckButtonFieldCount = kTextButtonFieldCount + 2;
 
 // EditControl's fields after StaticText's.
-enum EditField : uint32_t {
-    kEditCaretFirst = kStaticTextFieldCount,  // lowest character code of the caret
-    kEditCaretLast,                           // highest
-    kEditCaretStep,                           // change of the caret character per step
-    kEditCaretChar,                           // caret character shown now
-    kEditCaretPause,                          // steps before the caret changes again
-    kEditActive,                              // 1 while the field takes keyboard input
-    kEditChanged,                             // set by every edit
-    kEditFieldCount
-};
+constexpr uint32_t kEditCaretFirst = kStaticTextFieldCount;      // lowest character code of the caret
+constexpr uint32_t kEditCaretLast = kStaticTextFieldCount + 1;   // highest
+constexpr uint32_t kEditCaretStep = kStaticTextFieldCount + 2;   // change of the caret per step
+constexpr uint32_t kEditCaretChar = kStaticTextFieldCount + 3;   // caret character shown now
+constexpr uint32_t kEditCaretPause = kStaticTextFieldCount + 4;  // steps before the caret changes again
+constexpr uint32_t kEditActive = kStaticTextFieldCount + 5;      // 1 while it takes keyboard input
+constexpr uint32_t kEditChanged = kStaticTextFieldCount + 6;     // set by every edit
+constexpr uint32_t kEditFieldCount = kStaticTextFieldCount + 7;
 
 class StaticTextObject : public ControlObject {
   public:

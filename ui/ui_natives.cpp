@@ -1,9 +1,24 @@
 #include "ui/ui_natives.h"
 
 #include "script/native_binder.h"
+#include "ui/control.h"
+#include "ui/picture_controls.h"
+#include "ui/text_controls.h"
 #include "ui/visual.h"
 
 void RegisterUiNatives() {
     RegisterNativeBinder("GTTClass", GTTClass::Bind);
     RegisterNativeBinder("Visual", Visual::Bind);
+    RegisterNativeBinder("Control", Control::Bind);
+    RegisterNativeBinder("StaticText", StaticText::Bind);
+    RegisterNativeBinder("TextButton", TextButton::Bind);
+    RegisterNativeBinder("CheckButton", CheckButton::Bind);
+    RegisterNativeBinder("MultiLineControl", MultiLineControl::Bind);
+    RegisterNativeBinder("MultiLineButton", MultiLineButton::Bind);
+    RegisterNativeBinder("Edit", EditControl::Bind);
+    RegisterNativeBinder("PicturesSetControl", PicturesSetControl::Bind);
+    RegisterNativeBinder("RectangleControl", RectangleControl::Bind);
+    RegisterNativeBinder("OpenWindowControl", OpenWindowControl::Bind);
+    RegisterNativeBinder("CloseWindowControl", CloseWindowControl::Bind);
+    RegisterNativeBinder("Button", DButton::Bind);
 }

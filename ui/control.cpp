@@ -1,0 +1,229 @@
+#include "ui/control.h"
+
+#include <memory>
+
+#include "foundation/exceptions.h"
+#include "foundation/script_handle.h"
+#include "graphics/frame.h"
+#include "graphics/screen_buffer.h"
+#include "script/method_runner.h"
+#include "script/native_args.h"
+#include "script/native_binder.h"
+#include "script/zema_class.h"
+#include "ui/ui_kinds.h"
+
+namespace {
+
+// Deeper parent chains than this are taken as a loop (a parent link can only name a live control,
+// but a deleted parent's header may be reused by another object).
+constexpr uint32_t kMaxParentDepth = 64;
+
+int32_t WrappingAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+// Virtual method 13 default: a second-button press on a control with help shows it.
+void OnHelp(ScriptObject* receiver) {
+    ControlObject& control = ControlObject::Of(receiver);
+    NativeArgs args(receiver);
+    const uint32_t dialog = args.Word();
+    const int32_t kind = args.Int();
+    args.Int();
+    args.Int();
+    int32_t answer = 0;
+    if (kind == kInputSecondPress && !control.HelpText().empty()) {
+        if (HelpRequestHook()) HelpRequestHook()(dialog, control.HelpText(), control.HelpNumber(), 0);
+        answer = -1;
+    }
+    args.Stack().Push(static_cast<uint32_t>(answer));
+}
+
+void CreateControl(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    const uint32_t picture = args.Word();
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const int32_t id = args.Int();
+    PushNewObject(runner, std::make_unique<ControlObject>(cls, picture, x, y, id));
+}
+
+template <uint32_t Field>
+void PushReference(ScriptObject* receiver) {
+    ControlObject& control = ControlObject::Of(receiver);
+    NativeArgs(receiver).Stack().Push(control.OwnAddress(Field));
+}
+
+void SetHelp(ScriptObject* receiver) {
+    ControlObject& control = ControlObject::Of(receiver);
+    NativeArgs args(receiver);
+    const int32_t number = args.Int();
+    control.SetHelpText(args.Text(), number);
+}
+
+void GetHelp(ScriptObject* receiver) {
+    ControlObject& control = ControlObject::Of(receiver);
+    DStack<uint32_t>& stack = NativeArgs(receiver).Stack();
+    stack.Push(control.HelpTextAddress());
+    stack.Push(static_cast<uint32_t>(control.HelpNumber()));
+}
+
+}  // namespace
+
+ControlObject::ControlObject(ZEMAClass* cls, uint32_t picture, int32_t x, int32_t y, int32_t id,
+                             uint32_t extraFields)
+    : VisualObject(cls, picture, x, y, 0, 0, kControlFieldCount - kVisualFieldCount + extraFields),
+      helpText_(CopyTextToScript("")) {
+    SetInt(kControlId, id);
+}
+
+ControlObject::~ControlObject() = default;
+
+bool ControlObject::ForEachPicture(
+    const std::function<bool(const Frame&, int32_t, int32_t, uint32_t)>& visit) {
+    const ControlObject* parent = Parent();
+    const int32_t baseX = parent != nullptr ? parent->AbsoluteX() : 0;
+    const int32_t baseY = parent != nullptr ? parent->AbsoluteY() : 0;
+    // The count is a script's answer: asked again before every picture, as a script may change it.
+    for (uint32_t i = 0; i < Visual::CallEvent7(this); ++i) {
+        int32_t px = 0;
+        int32_t py = 0;
+        uint32_t orientation = 0;
+        const uint32_t value = Visual::CallEvent8(this, static_cast<int32_t>(i), px, py, orientation);
+        if (value == 0) continue;
+        const Frame* frame = Frame::FromAddress(value);
+        if (visit(*frame, WrappingAdd(px, baseX), WrappingAdd(py, baseY), orientation)) return true;
+    }
+    return false;
+}
+
+void ControlObject::Draw(ScreenBuffer& buffer) {
+    ForEachPicture([&](const Frame& frame, int32_t x, int32_t y, uint32_t orientation) {
+        buffer.DrawFrameBlended(&frame, x, y, orientation, 0);
+        return false;
+    });
+}
+
+bool ControlObject::HitTest(int32_t x, int32_t y) {
+    return ForEachPicture([&](const Frame& frame, int32_t fx, int32_t fy, uint32_t orientation) {
+        return Frame::HitTest(frame, fx, fy, orientation, x, y) != 0;
+    });
+}
+
+namespace {
+
+// The frame of picture 0 (null when there is none).
+const Frame* FirstFrame(ControlObject& control) {
+    int32_t x = 0;
+    int32_t y = 0;
+    uint32_t orientation = 0;
+    const uint32_t value = Visual::CallEvent8(&control, 0, x, y, orientation);
+    return value != 0 ? Frame::FromAddress(value) : nullptr;
+}
+
+}  // namespace
+
+int32_t ControlObject::Width() {
+    const Frame* frame = FirstFrame(*this);
+    return frame != nullptr ? static_cast<int32_t>(frame->Width()) : 0;
+}
+
+int32_t ControlObject::Height() {
+    const Frame* frame = FirstFrame(*this);
+    return frame != nullptr ? static_cast<int32_t>(frame->Height()) : 0;
+}
+
+void ControlObject::GainFocus(int32_t, int32_t) {
+    SetInt(kControlHighlighted, 1);
+}
+
+void ControlObject::LoseFocus() {
+    SetInt(kControlHighlighted, 0);
+}
+
+std::string_view ControlObject::HelpText() const {
+    return helpText_.get();
+}
+
+uint32_t ControlObject::HelpTextAddress() const {
+    return ToScript(helpText_.get());
+}
+
+void ControlObject::SetHelpText(std::string_view file, int32_t number) {
+    helpText_ = CopyTextToScript(file);
+    SetInt(kControlHelpNumber, number);
+}
+
+ControlObject* ControlObject::Parent() const {
+    if (parent_ == 0) return nullptr;
+    auto* object = static_cast<ScriptObject*>(FindScriptHandle(parent_, HandleFamily::kScriptObject, 0));
+    return dynamic_cast<ControlObject*>(object);
+}
+
+void ControlObject::SetParent(ControlObject* parent) {
+    uint32_t depth = 0;
+    for (const ControlObject* p = parent; p != nullptr; p = p->Parent()) {
+        if (p == this || ++depth > kMaxParentDepth) ThrowFatal("A control cannot contain itself");
+    }
+    parent_ = parent != nullptr ? parent->Address() : 0;
+}
+
+int32_t ControlObject::AbsoluteX() const {
+    int32_t x = Int(kVisualX);
+    uint32_t depth = 0;
+    for (const ControlObject* p = Parent(); p != nullptr; p = p->Parent()) {
+        if (++depth > kMaxParentDepth) ThrowFatal("A control cannot contain itself");
+        x = WrappingAdd(x, p->Int(kVisualX));
+    }
+    return x;
+}
+
+int32_t ControlObject::AbsoluteY() const {
+    int32_t y = Int(kVisualY);
+    uint32_t depth = 0;
+    for (const ControlObject* p = Parent(); p != nullptr; p = p->Parent()) {
+        if (++depth > kMaxParentDepth) ThrowFatal("A control cannot contain itself");
+        y = WrappingAdd(y, p->Int(kVisualY));
+    }
+    return y;
+}
+
+ControlObject& ControlObject::Of(ScriptObject* receiver) {
+    auto* control = dynamic_cast<ControlObject*>(receiver);
+    if (control == nullptr) ThrowFatal("Control object expected");
+    return *control;
+}
+
+ControlObject* ControlObject::FromAddress(uint32_t address, const char* what) {
+    auto* control = dynamic_cast<ControlObject*>(ScriptObject::FromAddress(address, kVisualObjectKind, what));
+    if (control == nullptr) ThrowFatal("Not a control where %s expected", what);
+    return control;
+}
+
+void Control::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetVirtualMethod(OnHelp, kInputEventVirtual);
+    BindNativeBase(row, target);
+    target.SetMethod(CreateControl, 0);
+    target.SetMethod(PushReference<kControlId>, 16);
+    target.SetMethod(PushReference<kControlHotKey>, 18);
+    target.SetMethod(SetHelp, 19);
+    target.SetMethod(GetHelp, 20);
+}
+
+int32_t Control::CallInputEvent(ScriptObject* control, uint32_t dialog, int32_t kind, int32_t a, int32_t b) {
+    if (control == nullptr) ThrowFatal("Input event for no control");
+    MethodRunner& runner = RunnerOf(control);
+    DStack<uint32_t>& stack = runner.DataStack();
+    stack.Push(static_cast<uint32_t>(b));
+    stack.Push(static_cast<uint32_t>(a));
+    stack.Push(static_cast<uint32_t>(kind));
+    stack.Push(dialog);
+    runner.CallVirtual(control, kInputEventVirtual);
+    return static_cast<int32_t>(runner.DataStack().Pop());
+}
+
+HelpRequest& HelpRequestHook() {
+    static HelpRequest hook;
+    return hook;
+}

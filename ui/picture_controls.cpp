@@ -1,0 +1,285 @@
+#include "ui/picture_controls.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "foundation/exceptions.h"
+#include "foundation/script_handle.h"
+#include "graphics/frame.h"
+#include "graphics/frame_geometry.h"
+#include "graphics/image.h"
+#include "script/method_runner.h"
+#include "script/native_args.h"
+#include "script/native_binder.h"
+#include "script/zema_class.h"
+#include "ui/ui_objects.h"
+
+namespace {
+
+int32_t Clamp32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+int32_t WrappingAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+bool InBox(int64_t px, int64_t py, int64_t left, int64_t top, int64_t width, int64_t height) {
+    return left <= px && px < left + width && top <= py && py < top + height;
+}
+
+// Puts the buffer's clip back however the drawing ends.
+class ClipGuard {
+  public:
+    explicit ClipGuard(ScreenBuffer& buffer) : buffer_(buffer), saved_(buffer.Clip()) {}
+    ~ClipGuard() { buffer_.SetClip(saved_); }
+    ClipGuard(const ClipGuard&) = delete;
+    ClipGuard& operator=(const ClipGuard&) = delete;
+
+  private:
+    ScreenBuffer& buffer_;
+    Rect saved_;
+};
+
+// --- PicturesSetControl ---
+
+void PictureSetCount(ScriptObject* receiver) {
+    PicturesSetControlObject& set = PicturesSetControlObject::Of(receiver);
+    NativeArgs(receiver).Stack().Push(set.PictureEntryCount());
+}
+
+void PictureSetPicture(ScriptObject* receiver) {
+    PicturesSetControlObject& set = PicturesSetControlObject::Of(receiver);
+    NativeArgs args(receiver);
+    const uint32_t i = args.Word();
+    const PicturesSetControlObject::PictureEntry& entry = set.EntryAt(i);
+    Frame* frame = Image::FromAddress(entry.image)->GetFrame(0);
+    DStack<uint32_t>& stack = args.Stack();
+    stack.Push(0);
+    stack.Push(static_cast<uint32_t>(WrappingAdd(set.Int(kVisualY), entry.dy)));
+    stack.Push(static_cast<uint32_t>(WrappingAdd(set.Int(kVisualX), entry.dx)));
+    stack.Push(frame->Address());
+}
+
+void CreatePictureSet(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const int32_t id = args.Int();
+    PushNewObject(runner, std::make_unique<PicturesSetControlObject>(cls, x, y, id));
+}
+
+void AddPictureNative(ScriptObject* receiver) {
+    PicturesSetControlObject& set = PicturesSetControlObject::Of(receiver);
+    NativeArgs args(receiver);
+    const uint32_t image = Image::FromAddress(args.Word())->Address();
+    const int32_t dx = args.Int();
+    const int32_t dy = args.Int();
+    set.AddPicture(image, dx, dy);
+}
+
+void RemoveFirstPictureNative(ScriptObject* receiver) {
+    PicturesSetControlObject::Of(receiver).RemoveFirstPicture();
+}
+
+// --- the others' creation ---
+
+template <class Object>
+void CreateFramed(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const int32_t width = args.Int();
+    const int32_t height = args.Int();
+    const int32_t id = args.Int();
+    PushNewObject(runner, std::make_unique<Object>(cls, x, y, width, height, id));
+}
+
+void CreateCloser(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    auto* opener = dynamic_cast<OpenWindowControlObject*>(ControlObject::FromAddress(args.Word(), "opener"));
+    if (opener == nullptr) ThrowFatal("OpenWindowControl expected as opener");
+    const int32_t id = args.Int();
+    PushNewObject(runner, std::make_unique<CloseWindowControlObject>(cls, opener, id));
+}
+
+void CreateButton(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    const uint32_t picture = args.Word();
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const int32_t width = args.Int();
+    const String caption = args.TextCopy();
+    const int32_t id = args.Int();
+    PushNewObject(runner, std::make_unique<DButtonObject>(cls, picture, x, y, width, caption.View(), id));
+}
+
+}  // namespace
+
+PicturesSetControlObject::PicturesSetControlObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t id,
+                                                   uint32_t extraFields)
+    : ControlObject(cls, 0, x, y, id, extraFields) {}
+
+void PicturesSetControlObject::AddPicture(uint32_t image, int32_t dx, int32_t dy) {
+    entries_.push_back({image, dx, dy});
+}
+
+void PicturesSetControlObject::RemoveFirstPicture() {
+    if (!entries_.empty()) entries_.erase(entries_.begin());
+}
+
+const PicturesSetControlObject::PictureEntry& PicturesSetControlObject::EntryAt(uint32_t i) const {
+    if (entries_.empty()) ThrowFatal("Picture asked of an empty picture set");
+    return entries_[std::min<size_t>(i, entries_.size() - 1)];
+}
+
+PicturesSetControlObject& PicturesSetControlObject::Of(ScriptObject* receiver) {
+    auto* set = dynamic_cast<PicturesSetControlObject*>(receiver);
+    if (set == nullptr) ThrowFatal("PicturesSetControl object expected");
+    return *set;
+}
+
+RectangleControlObject::RectangleControlObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t width,
+                                               int32_t height, int32_t id)
+    : ControlObject(cls, 0, x, y, id),
+      rectWidth_(width),
+      rectHeight_(height),
+      fillColour_(ColourEntryAddress(this, 4)),
+      edgeColour_(ColourEntryAddress(this, 5)) {}
+
+void RectangleControlObject::Draw(ScreenBuffer& buffer) {
+    const int64_t left = AbsoluteX();
+    const int64_t top = AbsoluteY();
+    buffer.DrawPanel(Clamp32(left), Clamp32(top), Clamp32(left + rectWidth_), Clamp32(top + rectHeight_),
+                     ColourAt(fillColour_), ColourAt(edgeColour_));
+}
+
+bool RectangleControlObject::HitTest(int32_t x, int32_t y) {
+    return InBox(x, y, AbsoluteX(), AbsoluteY(), rectWidth_, rectHeight_);
+}
+
+OpenWindowControlObject::OpenWindowControlObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t width,
+                                                 int32_t height, int32_t id)
+    : ControlObject(cls, 0, x, y, id), rectWidth_(width), rectHeight_(height) {}
+
+void OpenWindowControlObject::Draw(ScreenBuffer& buffer) {
+    savedClip_ = buffer.Clip();
+    savedOriginX_ = buffer.OriginX();
+    savedOriginY_ = buffer.OriginY();
+    const int64_t left = AbsoluteX();
+    const int64_t top = AbsoluteY();
+    buffer.IntersectClipRect(
+        {Clamp32(left), Clamp32(top), Clamp32(left + rectWidth_), Clamp32(top + rectHeight_)});
+}
+
+CloseWindowControlObject::CloseWindowControlObject(ZEMAClass* cls, OpenWindowControlObject* opener,
+                                                   int32_t id)
+    : ControlObject(cls, 0, 0, 0, id), opener_(opener != nullptr ? opener->Address() : 0) {}
+
+OpenWindowControlObject* CloseWindowControlObject::Opener() const {
+    if (opener_ == 0) return nullptr;
+    auto* object = static_cast<ScriptObject*>(FindScriptHandle(opener_, HandleFamily::kScriptObject, 0));
+    return dynamic_cast<OpenWindowControlObject*>(object);
+}
+
+void CloseWindowControlObject::Draw(ScreenBuffer& buffer) {
+    // An opener that was deleted has nothing to give back: the clip stays as it is.
+    const OpenWindowControlObject* opener = Opener();
+    if (opener == nullptr) return;
+    buffer.SetClip(opener->SavedClip());
+    buffer.SetOrigin(opener->SavedOriginX(), opener->SavedOriginY());
+}
+
+DButtonObject::DButtonObject(ZEMAClass* cls, uint32_t picture, int32_t x, int32_t y, int32_t width,
+                             std::string_view caption, int32_t id)
+    : ControlObject(cls, picture, x, y, id),
+      caption_(String::FromBytes(caption.data(), caption.size())),
+      buttonWidth_(width) {}
+
+namespace {
+
+Image& ButtonPicture(const DButtonObject& button) {
+    Image* picture = button.Picture();
+    if (picture == nullptr) ThrowFatal("Button without a picture");
+    return *picture;
+}
+
+}  // namespace
+
+void DButtonObject::Draw(ScreenBuffer& buffer) {
+    Image& picture = ButtonPicture(*this);
+    const Frame& leftPiece = *picture.GetFrameChecked(0);
+    const Frame& middle = *picture.GetFrameChecked(1);
+    const Frame& rightPiece = *picture.GetFrameChecked(2);
+    const int64_t w0 = leftPiece.Width();
+    const int64_t h0 = leftPiece.Height();
+    const int64_t w1 = middle.Width();
+    const int64_t w2 = rightPiece.Width();
+    const int64_t absX = AbsoluteX();
+    const int64_t absY = AbsoluteY();
+    int64_t left = absX + w0 / 2;
+    const int64_t top = absY + h0 / 2;
+    // Narrower than its end pieces, or with an empty middle piece, the button has no middle.
+    const int64_t room = int64_t{buttonWidth_} - w2 - w0;
+    const int64_t middleCount = room > 0 && w1 > 0 ? room / w1 : 0;
+
+    ClipGuard clip(buffer);
+    buffer.IntersectClipRect({Clamp32(left), Clamp32(top), Clamp32(left + buttonWidth_), Clamp32(top + h0)});
+    buffer.DrawFrameBlended(&leftPiece, Clamp32(left), Clamp32(top), 0, 0);
+    left += w0;
+    for (int64_t k = 0; k < middleCount; ++k) {
+        // Pieces placed wholly right of the clip show nothing: a huge width ends the walk there.
+        if (PlacementBox(middle, 0, 0, 0).left + left + buffer.OriginX() >= buffer.Clip().right) {
+            left += (middleCount - k) * w1;
+            break;
+        }
+        buffer.DrawFrameBlended(&middle, Clamp32(left), Clamp32(top), 0, 0);
+        left += w1;
+    }
+    buffer.DrawFrameBlended(&rightPiece, Clamp32(left), Clamp32(top), 0, 0);
+    buffer.DrawTextAligned(caption_.Text(), Clamp32(absX + buttonWidth_ / 2), Clamp32(absY + h0 / 2),
+                           ColourAt(ColourEntryAddress(this, 1)), 1, 1, 0);
+}
+
+bool DButtonObject::HitTest(int32_t x, int32_t y) {
+    Image* picture = Picture();
+    if (picture == nullptr || picture->FrameCount() == 0) return false;
+    return InBox(x, y, AbsoluteX(), AbsoluteY(), buttonWidth_, picture->GetFrame(0)->Height());
+}
+
+void PicturesSetControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetVirtualMethod(PictureSetPicture, kPictureVirtual);
+    target.SetVirtualMethod(PictureSetCount, kPictureCountVirtual);
+    BindNativeBase(row, target);
+    target.SetMethod(CreatePictureSet, 0);
+    target.SetMethod(AddPictureNative, 21);
+    target.SetMethod(RemoveFirstPictureNative, 22);
+}
+
+void RectangleControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    BindNativeBase(row, target);
+    target.SetMethod(CreateFramed<RectangleControlObject>, 0);
+}
+
+void OpenWindowControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    BindNativeBase(row, target);
+    target.SetMethod(CreateFramed<OpenWindowControlObject>, 0);
+}
+
+void CloseWindowControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    BindNativeBase(row, target);
+    target.SetMethod(CreateCloser, 0);
+}
+
+void DButton::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    BindNativeBase(row, target);
+    target.SetMethod(CreateButton, 0);
+}
