@@ -2,7 +2,8 @@
 // direct part, the rest in fixed-size pages made (zero-filled) when first reached, listed in a page
 // directory that grows by half again. A slot's address stays valid for the array's life, so an
 // index can serve as a stable identifier. Direct part, directory and pages hold host pointers and
-// so live on the host heap. Optionally owns (deletes) its elements.
+// so live on the host heap. Optionally owns (deletes) its elements. The directory is a PtrArray, the
+// one growable pointer table.
 #pragma once
 
 #include <algorithm>
@@ -22,6 +23,55 @@ S* ZeroedSlots(uint64_t n) {
 
 // No array holds more than this many slots: a wild index must not grow the directory to gigabytes.
 constexpr uint32_t kSegmentedArrayMaxElements = uint32_t{1} << 24;
+
+[[noreturn]] inline void ThrowArrayOutOfBound() {
+    throw FatalExep(String("Array index is out of bound"));
+}
+
+// A table of host pointers that grows in place: elements that hold nothing are null. It owns the
+// table, never what the elements point to.
+template <class E>
+class PtrArray {
+  public:
+    // capacity null elements; the table never grows beyond maxCapacity (itself at least capacity).
+    PtrArray(uint32_t capacity, uint32_t maxCapacity)
+        : elements_(ZeroedSlots<E*>(capacity)),
+          capacity_(capacity),
+          maxCapacity_(std::max(capacity, maxCapacity)) {}
+    PtrArray(const PtrArray&) = delete;
+    PtrArray& operator=(const PtrArray&) = delete;
+    ~PtrArray() { std::free(elements_); }
+
+    // Makes room for at least needed more elements: the capacity becomes the larger of old + needed
+    // and half again ((3 x old + 3) / 2), the latter cut at the cap. Elements keep their indexes and
+    // values, the new ones are null. When old + needed passes the cap (an unsigned overflow included)
+    // FatalExep "Array index is out of bound" and nothing changes.
+    void Grow(uint32_t needed);
+
+    uint32_t Capacity() const { return capacity_; }
+    uint32_t MaxCapacity() const { return maxCapacity_; }
+    // Element i; i must be below Capacity().
+    E*& operator[](uint32_t i) { return elements_[i]; }
+    E* operator[](uint32_t i) const { return elements_[i]; }
+
+  private:
+    E** elements_;
+    uint32_t capacity_;
+    uint32_t maxCapacity_;
+};
+
+template <class E>
+void PtrArray<E>::Grow(uint32_t needed) {
+    const uint64_t wanted = uint64_t{capacity_} + needed;
+    if (wanted > maxCapacity_) ThrowArrayOutOfBound();
+    const uint64_t halfAgain = std::min<uint64_t>((uint64_t{capacity_} * 3 + 3) / 2, maxCapacity_);
+    const uint64_t size = std::max(wanted, halfAgain);
+    E** grown = ZeroedSlots<E*>(size);
+    std::copy(elements_, elements_ + capacity_, grown);
+    std::free(elements_);
+    elements_ = grown;
+    capacity_ = static_cast<uint32_t>(size);
+}
 
 template <class T>
 class SegmentedArray {
@@ -45,27 +95,31 @@ class SegmentedArray {
 
     uint32_t End() const { return end_; }
     uint32_t Count() const { return count_; }
-    uint32_t DirectorySize() const { return directorySize_; }
+    uint32_t DirectorySize() const { return pages_.Capacity(); }
     bool OwnsElements() const { return ownsElements_; }
 
   private:
     static constexpr uint32_t kInitialDirectory = 10;
 
-    [[noreturn]] static void OutOfBound() { throw FatalExep(String("Array index is out of bound")); }
+    [[noreturn]] static void OutOfBound() { ThrowArrayOutOfBound(); }
     // Page number and slot of an index beyond the direct part.
     uint32_t PageOf(uint32_t index) const { return (index - directSize_) / pageSize_; }
     uint32_t SlotOf(uint32_t index) const { return (index - directSize_) % pageSize_; }
-    void GrowDirectory(uint32_t page);
     T** MakePage(uint32_t page);
     void Drop(T* element) const {
         if (ownsElements_) delete element;
     }
 
-    T** direct_;
-    T*** pages_;
-    uint32_t directorySize_;
+    // Pages needed to reach the last allowed index.
+    static uint32_t MaxPages(uint32_t directSize, uint32_t pageSize) {
+        return static_cast<uint32_t>((uint64_t{kSegmentedArrayMaxElements} - directSize + pageSize - 1) /
+                                     pageSize);
+    }
+
     uint32_t pageSize_;
     uint32_t directSize_;
+    PtrArray<T*> pages_;  // made before the direct part, so a failed allocation of that frees it
+    T** direct_;
     uint32_t end_ = 0;
     uint32_t count_ = 0;
     bool ownsElements_;
@@ -73,46 +127,22 @@ class SegmentedArray {
 
 template <class T>
 SegmentedArray<T>::SegmentedArray(unsigned directSize, unsigned pageSize, bool ownsElements)
-    : direct_(nullptr),
-      pages_(nullptr),
-      directorySize_(kInitialDirectory),
-      pageSize_(pageSize == 0 ? 1 : pageSize),
+    : pageSize_(pageSize == 0 ? 1 : pageSize),
       directSize_(std::min<uint32_t>(directSize, kSegmentedArrayMaxElements)),
-      ownsElements_(ownsElements) {
-    direct_ = ZeroedSlots<T*>(directSize_);
-    try {
-        pages_ = ZeroedSlots<T**>(directorySize_);
-    } catch (...) {
-        std::free(direct_);
-        throw;
-    }
-}
+      pages_(kInitialDirectory, MaxPages(directSize_, pageSize_)),
+      direct_(ZeroedSlots<T*>(directSize_)),
+      ownsElements_(ownsElements) {}
 
 template <class T>
 SegmentedArray<T>::~SegmentedArray() {
     Clear();
-    std::free(pages_);
     std::free(direct_);
 }
 
 template <class T>
-void SegmentedArray<T>::GrowDirectory(uint32_t page) {
-    // Pages needed to reach the last allowed index; page is always below it.
-    const uint64_t maxPages =
-        (uint64_t{kSegmentedArrayMaxElements} - directSize_ + pageSize_ - 1) / pageSize_;
-    uint64_t size = (uint64_t{directorySize_} * 3 + 3) / 2;
-    size = std::max<uint64_t>(size, uint64_t{page} + 1);
-    size = std::max<uint64_t>(std::min(size, maxPages), uint64_t{page} + 1);
-    auto* grown = ZeroedSlots<T**>(size);
-    std::copy(pages_, pages_ + directorySize_, grown);
-    std::free(pages_);
-    pages_ = grown;
-    directorySize_ = static_cast<uint32_t>(size);
-}
-
-template <class T>
 T** SegmentedArray<T>::MakePage(uint32_t page) {
-    if (page >= directorySize_) GrowDirectory(page);
+    // page is below MaxPages, so the directory can always reach it.
+    if (page >= pages_.Capacity()) pages_.Grow(page + 1 - pages_.Capacity());
     if (pages_[page] == nullptr) pages_[page] = ZeroedSlots<T*>(pageSize_);
     return pages_[page];
 }
@@ -129,7 +159,7 @@ T** SegmentedArray<T>::AtChecked(uint32_t index) {
     if (index >= kSegmentedArrayMaxElements) OutOfBound();
     if (index < directSize_) return &direct_[index];
     const uint32_t page = PageOf(index);
-    if (page >= directorySize_ || pages_[page] == nullptr) OutOfBound();
+    if (page >= pages_.Capacity() || pages_[page] == nullptr) OutOfBound();
     return &pages_[page][SlotOf(index)];
 }
 
@@ -138,7 +168,7 @@ T* SegmentedArray<T>::Get(uint32_t index) const {
     if (index >= kSegmentedArrayMaxElements) return nullptr;
     if (index < directSize_) return direct_[index];
     const uint32_t page = PageOf(index);
-    if (page >= directorySize_ || pages_[page] == nullptr) return nullptr;
+    if (page >= pages_.Capacity() || pages_[page] == nullptr) return nullptr;
     return pages_[page][SlotOf(index)];
 }
 
@@ -169,11 +199,11 @@ int SegmentedArray<T>::Add(T* value) {
             index = i;
         }
     }
-    uint32_t firstMissing = directorySize_;
-    for (uint32_t p = 0; p < directorySize_ && slot == nullptr; ++p) {
+    uint32_t firstMissing = pages_.Capacity();
+    for (uint32_t p = 0; p < pages_.Capacity() && slot == nullptr; ++p) {
         T** page = pages_[p];
         if (page == nullptr) {
-            if (firstMissing == directorySize_) firstMissing = p;
+            if (firstMissing == pages_.Capacity()) firstMissing = p;
             continue;
         }
         const uint64_t base = directSize_ + uint64_t{p} * pageSize_;
@@ -186,7 +216,7 @@ int SegmentedArray<T>::Add(T* value) {
         }
     }
     if (slot == nullptr) {
-        const uint32_t page = firstMissing;  // directorySize_ when every entry has a page
+        const uint32_t page = firstMissing;  // the directory size when every entry has a page
         index = directSize_ + uint64_t{page} * pageSize_;
         if (index >= kSegmentedArrayMaxElements) OutOfBound();
         slot = MakePage(page);
@@ -204,7 +234,7 @@ void SegmentedArray<T>::Clear() {
         direct_[i] = nullptr;
         Drop(element);
     }
-    for (uint32_t p = 0; p < directorySize_; ++p) {
+    for (uint32_t p = 0; p < pages_.Capacity(); ++p) {
         T** page = pages_[p];
         if (page == nullptr) continue;
         for (uint32_t s = 0; s < pageSize_; ++s) {

@@ -4,3 +4,4 @@
 #include <cstdint>
 
 constexpr uint32_t kVisualObjectKind = 80;
+constexpr uint32_t kGTimeObjectKind = 95;

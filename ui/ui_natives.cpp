@@ -2,6 +2,7 @@
 
 #include "script/native_binder.h"
 #include "ui/control.h"
+#include "ui/gtime.h"
 #include "ui/picture_controls.h"
 #include "ui/text_controls.h"
 #include "ui/visual.h"
@@ -21,4 +22,5 @@ void RegisterUiNatives() {
     RegisterNativeBinder("OpenWindowControl", OpenWindowControl::Bind);
     RegisterNativeBinder("CloseWindowControl", CloseWindowControl::Bind);
     RegisterNativeBinder("Button", DButton::Bind);
+    RegisterNativeBinder("GTime", GTimeObject::Bind);
 }

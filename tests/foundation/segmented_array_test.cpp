@@ -167,3 +167,55 @@ TEST(SegmentedArray, HugeIndexesAreRefusedWithoutGrowing) {
     degenerate.SetAt(&x, 3);
     EXPECT_EQ(degenerate.Get(3), &x);
 }
+
+TEST(PtrArray, GrowthFigures) {
+    struct Case {
+        uint32_t capacity, needed, maxCapacity, grown;
+    };
+    const Case cases[] = {
+        {0, 1, 100, 1},     // the larger of 1 and (0 + 3) / 2
+        {0, 5, 100, 5},     // the larger of 5 and 1
+        {10, 1, 100, 16},   // half again, not 11
+        {10, 6, 100, 16},   // both figures agree
+        {10, 20, 100, 30},  // what was asked beats half again
+        {10, 1, 12, 12},    // half again stops at the cap
+        {10, 2, 12, 12},    // exactly the cap
+        {1, 0, 100, 3},     // nothing asked still grows by half again
+    };
+    for (const Case& c : cases) {
+        PtrArray<int> arr(c.capacity, c.maxCapacity);
+        arr.Grow(c.needed);
+        EXPECT_EQ(arr.Capacity(), c.grown) << c.capacity << " + " << c.needed;
+        for (uint32_t i = 0; i < arr.Capacity(); ++i) EXPECT_EQ(arr[i], nullptr) << i;
+    }
+}
+
+TEST(PtrArray, ElementsKeepTheirIndexes) {
+    int v[10] = {};
+    PtrArray<int> arr(10, kSegmentedArrayMaxElements);
+    for (uint32_t i = 0; i < 10; i += 2) arr[i] = &v[i];
+    arr.Grow(1);
+    arr.Grow(30);
+    ASSERT_EQ(arr.Capacity(), 46u);
+    for (uint32_t i = 0; i < 10; ++i) EXPECT_EQ(arr[i], i % 2 == 0 ? &v[i] : nullptr) << i;
+    for (uint32_t i = 10; i < 46; ++i) EXPECT_EQ(arr[i], nullptr) << i;
+}
+
+TEST(PtrArray, GrowthBeyondTheCapIsRefused) {
+    struct Case {
+        uint32_t capacity, needed;
+    };
+    const Case cases[] = {
+        {10, 91},           // one past the cap
+        {10, 0xFFFFFFFFu},  // old + needed wraps in 32 bits
+        {100, 1},           // already full
+    };
+    for (const Case& c : cases) {
+        int x = 0;
+        PtrArray<int> arr(c.capacity, 100);
+        arr[0] = &x;
+        ExpectOutOfBound([&] { arr.Grow(c.needed); });
+        EXPECT_EQ(arr.Capacity(), c.capacity);
+        EXPECT_EQ(arr[0], &x);
+    }
+}
