@@ -1,0 +1,372 @@
+#include "tests/support/game_harness.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "campaign/game_natives.h"
+#include "foundation/exceptions.h"
+#include "foundation/random.h"
+#include "graphics/color_manager.h"
+#include "graphics/display.h"
+#include "graphics/font_manager.h"
+#include "graphics/image_manager.h"
+#include "graphics/screen_buffer.h"
+#include "script/char_manager.h"
+#include "script/class_manager.h"
+#include "script/message_manager.h"
+#include "script/object_manager.h"
+#include "script/processor.h"
+#include "script/script_object.h"
+#include "script/script_text.h"
+#include "shell/frame_timer.h"
+#include "shell/game_hooks.h"
+#include "shell/game_ids.h"
+#include "shell/input_queue.h"
+#include "shell/sound_manager.h"
+#include "shell/sound_system.h"
+
+void ObjectDestroyer::operator()(ScriptObject* object) const {
+    if (object != nullptr) DestroyObject(object);
+}
+
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The list for name, appended when there is none yet.
+template <class T>
+T& Slot(std::vector<std::pair<std::string, T>>& list, const std::string& name) {
+    for (auto& [n, value] : list) {
+        if (n == name) return value;
+    }
+    return list.emplace_back(name, T{}).second;
+}
+
+template <class T>
+T& Started(T* object, const char* what) {
+    if (object == nullptr) ThrowFatal("Game harness: %s is not there (was Start called?)", what);
+    return *object;
+}
+
+std::string FontEntry(const std::string& name) {
+    return "Fonts\\" + name + ".dff";
+}
+
+std::vector<int32_t> Take(InputQueue& queue) {
+    std::vector<int32_t> values;
+    while (queue.Count() >= InputQueue::kValueBytes) values.push_back(queue.ReadInt());
+    return values;
+}
+
+}  // namespace
+
+GameHarness::GameHarness() {
+    for (const std::string& name : InterfaceFontNames()) fonts_.emplace_back(name, UniformFont(96, 5, 7));
+    for (const char* file : {"system.mes", "Keys.mes", "Help.mes"})
+        messages_.emplace_back(file, std::vector<MessageText>{});
+    ConnectInputQueues(host_.App(), KeyQueue(), CharQueue());
+}
+
+GameHarness::~GameHarness() = default;
+
+GameHarness& GameHarness::AddEntry(const std::string& name, const std::string& bytes, bool packed) {
+    entries_.push_back({name, bytes, packed});
+    return *this;
+}
+
+GameHarness& GameHarness::AddPicture(const std::string& name, const PictureShape& shape) {
+    return AddEntry(name, ShapedPicture(shape));
+}
+
+GameHarness& GameHarness::AddFont(const std::string& name, const FontFixture& font) {
+    Slot(fonts_, name) = font;
+    return *this;
+}
+
+GameHarness& GameHarness::AddMessages(const std::string& file, const std::vector<MessageText>& messages) {
+    std::vector<MessageText>& list = Slot(messages_, file);
+    list.insert(list.end(), messages.begin(), messages.end());
+    return *this;
+}
+
+GameHarness& GameHarness::AddCharacteristics(const std::string& file,
+                                             const std::vector<CharRecord>& records) {
+    std::vector<CharRecord>& list = Slot(characteristics_, file);
+    list.insert(list.end(), records.begin(), records.end());
+    return *this;
+}
+
+GameHarness& GameHarness::AddSound(const std::string& name, const std::string& file,
+                                   const std::string& bytes) {
+    sounds_.emplace_back(name, file);
+    return AddEntry(file, bytes);
+}
+
+GameHarness& GameHarness::AddLibrary(const ClassLibraryBuilder& library) {
+    return AddEntry(library.name.value_or("") + ".glc", library.Build());
+}
+
+std::vector<FdEntry> GameHarness::Entries() const {
+    std::vector<FdEntry> entries;
+    std::string fontList;
+    for (const auto& [name, font] : fonts_) {
+        fontList += name + " \"" + FontEntry(name) + "\"\n";
+        entries.push_back({FontEntry(name), FontBlock(font)});
+    }
+    entries.push_back({"Fonts.subs", fontList});
+    std::string soundList = "Click \"Misc\\Silence.wav\"\n";
+    for (const auto& [name, file] : sounds_) soundList += name + " \"" + file + "\"\n";
+    entries.push_back({"Sound.subs", soundList});
+    for (const auto& [file, messages] : messages_) entries.push_back({file, MessageFileText(messages)});
+    for (const auto& [file, records] : characteristics_)
+        entries.push_back({file, CharacteristicsText(records)});
+    entries.insert(entries.end(), entries_.begin(), entries_.end());
+    return entries;
+}
+
+void GameHarness::Start(uint32_t seed) {
+    if (started_) ThrowFatal("Game harness: started twice");
+    started_ = true;
+    StartupArchiveOptions options = settings_;
+    options.extra = Entries();
+    options.extra.insert(options.extra.end(), settings_.extra.begin(), settings_.extra.end());
+    // An entry given here stands in for the start-up entry of that name.
+    for (const FdEntry& e : options.extra) {
+        for (const std::string& name : StartupEntryNames())
+            if (Lower(name) == Lower(e.name)) options.omit.push_back(name);
+    }
+    host_.WriteArchive(options);
+    Hooks().registerNatives = RegisterGameNatives;
+    SeedRandom(seed);
+    host_.Startup();
+}
+
+// --- the engine ---
+
+Processor& GameHarness::Cpu() {
+    return Started(Game().processor, "the processor");
+}
+
+ObjectManager& GameHarness::Objects() {
+    return Cpu().Objects();
+}
+
+ClassManager& GameHarness::Classes() {
+    return Cpu().Classes();
+}
+
+ScriptObject* GameHarness::Object(uint32_t id) {
+    return Objects().GetObject(id);
+}
+
+namespace {
+
+template <class T>
+T& ObjectAs(GameHarness& game, uint32_t id, const char* what) {
+    return Started(dynamic_cast<T*>(game.Object(id)), what);
+}
+
+}  // namespace
+
+ImageManager& GameHarness::Images() {
+    return ObjectAs<ImageManager>(*this, kImageManagerId, "the ImageManager");
+}
+
+FontManager& GameHarness::Fonts() {
+    return ObjectAs<FontManager>(*this, kFontManagerId, "the FontManager");
+}
+
+MessageManager& GameHarness::Messages() {
+    return ObjectAs<MessageManager>(*this, kMessageManagerId, "the MessageManager");
+}
+
+CharManager& GameHarness::Chars() {
+    return ObjectAs<CharManager>(*this, kCharManagerId, "the CharManager");
+}
+
+SoundManager& GameHarness::Sounds() {
+    return ObjectAs<SoundManager>(*this, kSoundManagerId, "the SoundManager");
+}
+
+SoundSystem& GameHarness::SoundOutput() {
+    return Started(Game().soundSystem, "the sound system");
+}
+
+ColorManager& GameHarness::Colours() {
+    return ObjectAs<ColorManager>(*this, kColorManagerId, "the ColorManager");
+}
+
+ObjectManager& GameHarness::Players() {
+    return ObjectAs<ObjectManager>(*this, kPlayerListId, "the player list");
+}
+
+Display& GameHarness::Screen() {
+    return Started(Game().display.get(), "the display");
+}
+
+ScreenBuffer& GameHarness::Buffer() {
+    return Started(Screen().Buffer(), "the screen buffer");
+}
+
+ZEMAClass* GameHarness::Class(const std::string& name) {
+    return Cpu().ClassByName(String(name.c_str()));
+}
+
+Image* GameHarness::Picture(const std::string& name) {
+    return Images().GetImage(String(name.c_str()));
+}
+
+Font* GameHarness::FontNamed(const std::string& name) {
+    return Fonts().GetFont(String(name.c_str()));
+}
+
+std::string GameHarness::Message(const std::string& file, uint32_t number) {
+    return Messages().GetMessage(String(file.c_str()), number);
+}
+
+SoundRecord* GameHarness::Sound(const std::string& name) {
+    return Sounds().Sounds().Get(String(name.c_str()));
+}
+
+// --- calls ---
+
+uint32_t GameHarness::Text(const std::string& text) {
+    return texts_.Add(text);
+}
+
+std::string GameHarness::TextAt(uint32_t address) {
+    return TextFromScript(address).Text();
+}
+
+std::vector<uint32_t> GameHarness::Call(const std::vector<uint32_t>& popped,
+                                        const std::function<void()>& call) {
+    DStack<uint32_t>& stack = Cpu().DataStack();
+    const uint32_t base = stack.Depth();
+    try {
+        for (auto v = popped.rbegin(); v != popped.rend(); ++v) stack.Push(*v);
+        call();
+    } catch (...) {
+        if (stack.Depth() > base) stack.TruncateTo(base);
+        throw;
+    }
+    std::vector<uint32_t> results;
+    const uint32_t depth = stack.Depth();
+    for (uint32_t i = base; i < depth; ++i) results.push_back(stack.Peek(depth - 1 - i));
+    if (stack.Depth() > base) stack.TruncateTo(base);
+    return results;
+}
+
+GameObject GameHarness::New(const std::string& className, const std::vector<uint32_t>& popped) {
+    ZEMAClass* cls = Class(className);
+    ScriptObject* made = nullptr;
+    Call(popped, [&] { made = Cpu().NewObject(cls); });
+    return GameObject(made);
+}
+
+std::vector<uint32_t> GameHarness::CallVirtual(ScriptObject* object, uint32_t number,
+                                               const std::vector<uint32_t>& popped) {
+    return Call(popped, [&] { Cpu().CallVirtual(object, number); });
+}
+
+std::vector<uint32_t> GameHarness::CallMethod(ScriptObject* object, ZEMAClass* cls, uint32_t number,
+                                              const std::vector<uint32_t>& popped) {
+    return Call(popped, [&] { Cpu().CallMethod(object, cls, number); });
+}
+
+std::vector<uint32_t> GameHarness::CallMethod(ScriptObject* object, uint32_t number,
+                                              const std::vector<uint32_t>& popped) {
+    if (object == nullptr) ThrowFatal("Game harness: method %u called on no object", number);
+    return CallMethod(object, object->Class(), number, popped);
+}
+
+// --- the clock ---
+
+void GameHarness::Advance(uint32_t ms) {
+    host_.timer.Advance(ms);
+}
+
+uint32_t GameHarness::AdvanceToFrame() {
+    uint32_t ms = 0;
+    // The countdown never exceeds a frame period; the bound only guards a stopped timer.
+    for (; !FrameDue() && ms <= FrameTimer::kFramePeriod; ++ms) Advance(1);
+    return ms;
+}
+
+bool GameHarness::FrameDue() const {
+    return GameFrameTimer().FrameDue();
+}
+
+uint32_t GameHarness::Now() const {
+    return host_.timer.Milliseconds();
+}
+
+std::vector<uint32_t> GameHarness::Sleeps() const {
+    return host_.timer.Sleeps();
+}
+
+// --- input ---
+
+void GameHarness::PressKey(int32_t virtualKey, bool alt) {
+    host_.Input().SetKey(virtualKey, true);
+    host_.App().InjectKeyDown(virtualKey, alt);
+}
+
+void GameHarness::ReleaseKey(int32_t virtualKey) {
+    host_.Input().SetKey(virtualKey, false);
+}
+
+void GameHarness::TypeChar(uint8_t character, bool alt) {
+    host_.App().InjectChar(character, alt);
+}
+
+void GameHarness::MovePointer(int32_t x, int32_t y) {
+    host_.Input().MoveCursor(x, y);
+}
+
+void GameHarness::SetButton(int32_t button, bool down) {
+    host_.Input().SetKey(button, down);
+}
+
+void GameHarness::TurnWheel(int32_t steps) {
+    host_.App().InjectWheel(steps);
+}
+
+void GameHarness::SetActive(bool active) {
+    host_.App().InjectActive(active);
+}
+
+std::vector<int32_t> GameHarness::TakeKeys() {
+    return Take(KeyQueue());
+}
+
+std::vector<int32_t> GameHarness::TakeChars() {
+    return Take(CharQueue());
+}
+
+// --- sound ---
+
+void GameHarness::SettleSound() {
+    SoundSystem& output = SoundOutput();
+    output.StopThread();
+    output.Init();
+}
+
+int GameHarness::Plays(const std::string& name) {
+    SoundRecord* record = Sound(name);
+    if (record == nullptr || record->Handle() == 0) return 0;
+    const std::string handle = " " + std::to_string(record->Handle()) + " -> 1";
+    int plays = 0;
+    for (const std::string& call : AudioCalls()) {
+        if ((call.starts_with("PlayOnce") || call.starts_with("PlayLooped")) && call.ends_with(handle))
+            ++plays;
+    }
+    return plays;
+}
+
+std::vector<std::string> GameHarness::AudioCalls() {
+    return host_.audio->Calls();
+}

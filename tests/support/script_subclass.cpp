@@ -1,0 +1,63 @@
+#include "tests/support/script_subclass.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+#include "script/native_catalogue.h"
+#include "tests/support/script_assembler.h"
+
+namespace {
+
+uint32_t TableSize(const std::map<uint32_t, std::vector<uint32_t>>& bodies, uint32_t least) {
+    return bodies.empty() ? least : std::max(least, bodies.rbegin()->first + 1);
+}
+
+// Offsets of the bodies in a table of count slots; 0 where none is given.
+std::vector<uint32_t> Table(ScriptAssembler& a, const std::map<uint32_t, std::vector<uint32_t>>& bodies,
+                            uint32_t count, std::vector<uint32_t> table = {}) {
+    table.resize(count, 0);
+    for (const auto& [number, words] : bodies) {
+        table[number] = a.Method();
+        for (uint32_t w : words) a.Word(w);
+        a.Return();
+    }
+    return table;
+}
+
+}  // namespace
+
+ClassLibraryBuilder ScriptSubclass::Library() const {
+    if (methods.contains(0) || methods.contains(1))
+        throw std::invalid_argument("methods 0 and 1 of a script subclass are fixed");
+    std::vector<std::string> used = {base};
+    used.insert(used.end(), uses.begin(), uses.end());
+    ClassLibraryBuilder b = ClassLibraryBuilder::Named(name, used);
+    b.baseIndex = 1;
+    b.instanceFields = instanceFields;
+
+    ScriptAssembler a;
+    const uint32_t create = a.Method();
+    a.Call(0, 1);
+    a.Return();
+    const uint32_t destroy = a.Method();
+    a.Return();
+    b.methods = Table(a, methods, TableSize(methods, 2), {create, destroy});
+    const NativeClassRow* row = FindNativeClassRow(base.c_str());
+    b.virtualMethods = Table(a, virtuals, TableSize(virtuals, row != nullptr ? row->virtualMethods : 0));
+    b.code = a.Finish();
+    return b;
+}
+
+std::vector<uint32_t> PushTextWords(std::string_view text) {
+    const size_t count = text.size() / 4 + 1;  // room for the NUL
+    std::vector<uint32_t> words = {OpWord(Op::PushInlineData), static_cast<uint32_t>(count)};
+    std::vector<uint32_t> data(count, 0);
+    std::memcpy(data.data(), text.data(), text.size());
+    words.insert(words.end(), data.begin(), data.end());
+    return words;
+}
+
+std::vector<uint32_t> PushIntWords(int32_t value) {
+    return {OpWord(Op::PushInline), static_cast<uint32_t>(value)};
+}

@@ -1,0 +1,35 @@
+// A script class deriving another class (usually a native one: "GTTClass", "Level", "Actor",
+// "Scenario" ...) as a compiled class library. Method 0 creates the object through the base's
+// method 0 (which pops the class), method 1 does nothing, and each virtual method given runs the
+// code words given for it; the others are inherited. Code may call used classes by number: 0 the
+// class itself, 1 the base, 2 and up the names in uses.
+//     ScriptSubclass level{.name = "TestLevel", .base = "Level"};
+//     level.virtuals[3] = PushTextWords("Level one");
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/support/class_library_builder.h"
+
+struct ScriptSubclass {
+    std::string name{};
+    std::string base{};
+    uint32_t instanceFields = 0;
+    // Method bodies without their first word and closing return, which the library adds.
+    std::map<uint32_t, std::vector<uint32_t>> virtuals{};
+    std::map<uint32_t, std::vector<uint32_t>> methods{};  // numbers from 2 on
+    std::vector<std::string> uses{};
+
+    // The library; its virtual table has room for the native base's virtual methods, so that
+    // those not given here are inherited. std::invalid_argument for method 0 or 1 in methods.
+    ClassLibraryBuilder Library() const;
+};
+
+// Code words that push the address of a text kept inline in the code, NUL-terminated.
+std::vector<uint32_t> PushTextWords(std::string_view text);
+// Code words that push a value.
+std::vector<uint32_t> PushIntWords(int32_t value);
