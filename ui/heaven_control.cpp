@@ -43,7 +43,8 @@ int32_t RandomBelow(int32_t n) {
 
 HeavenControlObject::HeavenControlObject(ZEMAClass* cls, int32_t starCount, int32_t id)
     : PicturesSetControlObject(cls, 0, 0, id, kHeavenFieldCount - kControlFieldCount),
-      starsPicture_(InterfacePicture(this, "Misc\\Stars.dpf")) {
+      starsPicture_(InterfacePicture(this, "Misc\\Stars.dpf")),
+      fillsUp_(starCount <= 0) {
     if (starCount > kMaxStars) ThrowFatal("Too many stars: %d", starCount);
     SetInt(kHeavenReplaceInterval, kDefaultReplaceInterval);
     for (int32_t i = 0; i < starCount; ++i) AddStar();
@@ -64,6 +65,10 @@ void HeavenControlObject::AddStar() {
 void HeavenControlObject::Step(int32_t counter) {
     const int32_t interval = Int(kHeavenReplaceInterval);
     if (interval < 1 || counter % interval != 0) return;
+    if (fillsUp_) {
+        if (PictureEntryCount() < static_cast<uint32_t>(kMaxStars)) AddStar();
+        return;
+    }
     RemoveFirstPicture();
     AddStar();
 }

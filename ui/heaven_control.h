@@ -25,7 +25,8 @@ class HeavenControlObject : public PicturesSetControlObject {
     HeavenControlObject(ZEMAClass* cls, int32_t starCount, int32_t id);
 
     // Virtual method 2: at each multiple of the interval the oldest star makes room for a new one.
-    // An interval below 1 replaces nothing.
+    // A field created without stars gains one instead, up to kMaxStars. An interval below 1 does
+    // nothing.
     void Step(int32_t counter);
     // One star of a random kind at a random place on the screen (none without the star picture).
     void AddStar();
@@ -34,6 +35,7 @@ class HeavenControlObject : public PicturesSetControlObject {
 
   private:
     Image* starsPicture_;
+    bool fillsUp_;
 };
 
 // A random number from 0 to n: rand() x n / 32767 as the engine's generator gives it.
