@@ -67,12 +67,6 @@ TEST(SliderScaleTest, TicksAndLabels) {
     }
 }
 
-TEST(SliderScaleTest, IntervalsAreBounded) {
-    EXPECT_EQ((SliderScale{0, 1, 1, -1}).Intervals(), 1);
-    EXPECT_EQ((SliderScale{0, 1, 1, kMin}).Intervals(), 1);
-    EXPECT_EQ((SliderScale{0, 1, 1, kMax}).Intervals(), kMaxSliderIntervals);
-}
-
 TEST(SliderScaleTest, KnobStaysOnTheLine) {
     struct Case {
         const char* name;
