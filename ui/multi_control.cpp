@@ -148,7 +148,10 @@ void MultiControlObject::Draw(ScreenBuffer& buffer) {
             buffer.DrawFrameBlended(up, arrowX, Offset(y, kUpArrowTop), 0, 0);
     }
     buffer.SetOrigin(saved.OriginX(), Offset(saved.OriginY(), -int64_t{box_.scrollY}));
-    for (ControlObject* child : Children()) child->Draw(buffer);
+    ForEachChild([&buffer](ControlObject& child) {
+        child.Draw(buffer);
+        return false;
+    });
 }
 
 bool MultiControlObject::HitTest(int32_t x, int32_t y) {
@@ -167,10 +170,8 @@ int32_t MultiControlObject::Height() {
 
 ControlObject* MultiControlObject::ChildAt(int32_t x, int32_t& y) {
     y = Offset(y, box_.scrollY);
-    for (ControlObject* child : Children()) {
-        if (child->HitTest(x, y)) return child;
-    }
-    return nullptr;
+    const int32_t contentY = y;
+    return ForEachChild([x, contentY](ControlObject& child) { return child.HitTest(x, contentY); });
 }
 
 void MultiControlObject::GainFocus(int32_t x, int32_t y) {
@@ -178,7 +179,10 @@ void MultiControlObject::GainFocus(int32_t x, int32_t y) {
 }
 
 void MultiControlObject::LoseFocus() {
-    for (ControlObject* child : Children()) child->LoseFocus();
+    ForEachChild([](ControlObject& child) {
+        child.LoseFocus();
+        return false;
+    });
 }
 
 void MultiControlObject::AddControl(ControlObject* control) {
@@ -251,11 +255,20 @@ std::vector<ControlObject*> MultiControlObject::Children() const {
 }
 
 void MultiControlObject::StepChildren(int32_t value) {
-    // By script value, one at a time: a child's step may delete another child.
+    ForEachChild([value](ControlObject& child) {
+        GTTClass::CallStep(&child, value);
+        return false;
+    });
+}
+
+ControlObject* MultiControlObject::ForEachChild(const std::function<bool(ControlObject&)>& visit) {
+    // Looked up one at a time from a copy: a child's script may add, clear or delete children.
     const std::vector<uint32_t> children = children_;
     for (uint32_t address : children) {
-        if (ControlObject* child = Resolve(address)) GTTClass::CallStep(child, value);
+        ControlObject* child = Resolve(address);
+        if (child != nullptr && visit(*child)) return child;
     }
+    return nullptr;
 }
 
 int32_t MultiControlObject::OnInput(uint32_t dialog, int32_t kind, int32_t a, int32_t b, bool primaryHeld) {

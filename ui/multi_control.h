@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "ui/control.h"
@@ -58,6 +59,9 @@ class MultiControlObject : public ControlObject {
     static MultiControlObject& Of(ScriptObject* receiver);
 
   private:
+    // Calls visit for each child still there, in drawing order, until it answers true; gives that
+    // child, or null.
+    ControlObject* ForEachChild(const std::function<bool(ControlObject&)>& visit);
     // Drops the children that were deleted elsewhere, keeping the cursor on its child.
     void Prune();
     // The first child under a screen point of the view, the scroll offset taken into account; y
