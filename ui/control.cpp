@@ -143,7 +143,7 @@ void ControlObject::LoseFocus() {
 }
 
 std::string_view ControlObject::HelpText() const {
-    return helpText_.get();
+    return {helpText_.get(), helpLength_};
 }
 
 uint32_t ControlObject::HelpTextAddress() const {
@@ -152,6 +152,7 @@ uint32_t ControlObject::HelpTextAddress() const {
 
 void ControlObject::SetHelpText(std::string_view file, int32_t number) {
     helpText_ = CopyTextToScript(file);
+    helpLength_ = static_cast<uint32_t>(file.size());
     SetInt(kControlHelpNumber, number);
 }
 

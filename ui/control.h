@@ -90,6 +90,7 @@ class ControlObject : public VisualObject {
 
   private:
     ScriptBuffer<char> helpText_;  // in script memory: GetHelp hands it to scripts
+    uint32_t helpLength_ = 0;      // kept here, as scripts may overwrite the terminator
     uint32_t parent_ = 0;          // script value of the parent control, 0 for none
 };
 
