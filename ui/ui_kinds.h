@@ -5,3 +5,4 @@
 
 constexpr uint32_t kVisualObjectKind = 80;
 constexpr uint32_t kGTimeObjectKind = 95;
+constexpr uint32_t kScreenEffectKind = 95;

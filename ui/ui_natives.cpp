@@ -7,6 +7,7 @@
 #include "ui/list_box.h"
 #include "ui/multi_control.h"
 #include "ui/picture_controls.h"
+#include "ui/screen_effects.h"
 #include "ui/slider.h"
 #include "ui/text_controls.h"
 #include "ui/time_control.h"
@@ -33,4 +34,6 @@ void RegisterUiNatives() {
     RegisterNativeBinder("ListBox", ListBox::Bind);
     RegisterNativeBinder("HeavenControl", HeavenControl::Bind);
     RegisterNativeBinder("TimeControl", TimeControl::Bind);
+    RegisterNativeBinder("ScreenEffect", ScreenEffect::Bind);
+    RegisterNativeBinder("FadeEffect", FadeEffect::Bind);
 }

@@ -267,6 +267,13 @@ GameObject GameHarness::New(const std::string& className, const std::vector<uint
     return GameObject(made);
 }
 
+ScriptObject* GameHarness::Keep(uint32_t id, GameObject object) {
+    ScriptObject* kept = object.get();
+    Objects().SetObject(kept, id);
+    object.release();
+    return kept;
+}
+
 std::vector<uint32_t> GameHarness::CallVirtual(ScriptObject* object, uint32_t number,
                                                const std::vector<uint32_t>& popped) {
     return Call(popped, [&] { Cpu().CallVirtual(object, number); });

@@ -118,6 +118,8 @@ class GameHarness {
     static std::string TextAt(uint32_t address);
     // An object of the class by name: its creation values pushed, then its method 0 run.
     GameObject New(const std::string& className, const std::vector<uint32_t>& popped = {});
+    // Hands the object to the main object table under an ID (what the slot held is destroyed).
+    ScriptObject* Keep(uint32_t id, GameObject object);
     std::vector<uint32_t> CallVirtual(ScriptObject* object, uint32_t number,
                                       const std::vector<uint32_t>& popped = {});
     std::vector<uint32_t> CallMethod(ScriptObject* object, ZEMAClass* cls, uint32_t number,

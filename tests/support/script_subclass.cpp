@@ -49,6 +49,16 @@ ClassLibraryBuilder ScriptSubclass::Library() const {
     return b;
 }
 
+std::vector<uint32_t> CodeWords(std::initializer_list<std::vector<uint32_t>> pieces) {
+    std::vector<uint32_t> words;
+    for (const std::vector<uint32_t>& piece : pieces) words.insert(words.end(), piece.begin(), piece.end());
+    return words;
+}
+
+uint32_t BaseCallWord(uint32_t method) {
+    return ScriptAssembler::CallWord(method, 1, false);
+}
+
 std::vector<uint32_t> PushTextWords(std::string_view text) {
     const size_t count = text.size() / 4 + 1;  // room for the NUL
     std::vector<uint32_t> words = {OpWord(Op::PushInlineData), static_cast<uint32_t>(count)};

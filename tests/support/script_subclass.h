@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
@@ -19,7 +20,8 @@ struct ScriptSubclass {
     std::string name{};
     std::string base{};
     uint32_t instanceFields = 0;
-    // Method bodies without their first word and closing return, which the library adds.
+    // Method bodies without their first word and closing return, which the library adds (an
+    // assembler's words serve when its Method was not used: its jumps are relative).
     std::map<uint32_t, std::vector<uint32_t>> virtuals{};
     std::map<uint32_t, std::vector<uint32_t>> methods{};  // numbers from 2 on
     std::vector<std::string> uses{};
@@ -29,6 +31,11 @@ struct ScriptSubclass {
     ClassLibraryBuilder Library() const;
 };
 
+// Code words of several pieces, in order.
+std::vector<uint32_t> CodeWords(std::initializer_list<std::vector<uint32_t>> pieces);
+// The call word of a method of the base class (class number 1) on the current object: a native
+// of a native base, with what the code pushed before it as its arguments.
+uint32_t BaseCallWord(uint32_t method);
 // Code words that push the address of a text kept inline in the code, NUL-terminated.
 std::vector<uint32_t> PushTextWords(std::string_view text);
 // Code words that push a value.

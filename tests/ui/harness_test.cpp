@@ -2,6 +2,9 @@
 // into script subclasses, the manual clock, injected input and recorded sound.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <utility>
+
 #include "graphics/display.h"
 #include "graphics/font_manager.h"
 #include "graphics/image.h"
@@ -21,6 +24,7 @@
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/sound_builder.h"
+#include "ui/visual.h"
 
 namespace {
 
@@ -101,6 +105,7 @@ TEST_F(HarnessTest, ScriptSubclassOverridesAVirtualMethod) {
     ScriptSubclass thing{.name = "TestThing", .base = "GTTClass", .instanceFields = 2};
     thing.virtuals[3] = PushTextWords("Harness thing");
     thing.virtuals[5] = PushIntWords(-42);
+    thing.virtuals[6] = CodeWords({PushIntWords(5), {BaseCallWord(3)}});
     game.AddClass(thing);
     game.Start();
     GameObject object = game.New("TestThing");
@@ -112,11 +117,63 @@ TEST_F(HarnessTest, ScriptSubclassOverridesAVirtualMethod) {
     ASSERT_EQ(name.size(), 1u);
     EXPECT_EQ(game.TextAt(name[0]), "Harness thing");
     EXPECT_EQ(game.CallVirtual(object.get(), 5), std::vector<uint32_t>{static_cast<uint32_t>(-42)});
+    const std::vector<uint32_t> inherited = game.CallVirtual(object.get(), 4);
+    ASSERT_EQ(inherited.size(), 1u);
+    EXPECT_EQ(game.TextAt(inherited[0]), "Description not available");
     // An inherited native: the class name (ZEMAClass method 3).
     const std::vector<uint32_t> className = game.CallMethod(object.get(), game.Class("GTTClass"), 3);
     ASSERT_EQ(className.size(), 1u);
     EXPECT_EQ(game.TextAt(className[0]), "TestThing");
+    // The same native called by the script's own code.
+    const std::vector<uint32_t> fromScript = game.CallVirtual(object.get(), 6);
+    ASSERT_EQ(fromScript.size(), 2u);
+    EXPECT_EQ(fromScript[0], 5u);
+    EXPECT_EQ(game.TextAt(fromScript[1]), "TestThing");
     EXPECT_EQ(game.Cpu().DataStack().Depth(), 0u);
+
+    ScriptObject* kept = game.Keep(kLevelId, std::move(object));
+    EXPECT_EQ(game.Object(kLevelId), kept);
+}
+
+TEST_F(HarnessTest, ScriptSubclassOfVisualTakesItsCreationValues) {
+    game.AddPicture("Misc\\Arrow.dpf", {.entries = 4, .frames = 2});
+    game.AddClass({.name = "TestVisual", .base = "Visual"});
+    game.Start();
+    const uint32_t arrow = game.Picture("Misc\\Arrow.dpf")->Address();
+    // As Visual's method 0 pops them: picture, x, y, dirX, dirY.
+    GameObject object = game.New("TestVisual", {arrow, 10, 20, 0, static_cast<uint32_t>(-100)});
+    VisualObject& visual = VisualObject::Of(object.get());
+    EXPECT_EQ(visual.Own(kVisualPicture), arrow);
+    EXPECT_EQ(visual.Int(kVisualX), 10);
+    EXPECT_EQ(visual.Int(kVisualDirY), -100);
+    const std::vector<uint32_t> y = game.CallMethod(object.get(), game.Class("Visual"), 5);
+    ASSERT_EQ(y.size(), 1u);
+    EXPECT_EQ(y[0], visual.OwnAddress(kVisualY));
+}
+
+TEST(ScriptSubclassLibrary, VirtualTableCoversTheNativeBase) {
+    struct Row {
+        const char* base;
+        std::vector<uint32_t> given;
+        size_t slots;
+    };
+    const Row rows[] = {
+        {"GTTClass", {3}, 7},
+        {"GTTClass", {9}, 10},
+        {"Level", {}, 8},
+        {"SomeScriptClass", {2}, 3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.base);
+        ScriptSubclass sub{.name = "Sub", .base = row.base};
+        for (uint32_t n : row.given) sub.virtuals[n] = PushIntWords(1);
+        const ClassLibraryBuilder library = sub.Library();
+        EXPECT_EQ(library.virtualMethods->size(), row.slots);
+        EXPECT_EQ(library.uses, (std::vector<std::string>{"Sub", row.base}));
+    }
+    ScriptSubclass fixed{.name = "Sub", .base = "GTTClass"};
+    fixed.methods[1] = {};
+    EXPECT_THROW(fixed.Library(), std::invalid_argument);
 }
 
 TEST_F(HarnessTest, CallsPassArgumentsInPopOrderAndCutTheStackBackOnErrors) {

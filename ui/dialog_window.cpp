@@ -1,0 +1,223 @@
+#include "ui/dialog_window.h"
+
+#include <algorithm>
+
+#include "foundation/exceptions.h"
+#include "foundation/script_handle.h"
+#include "graphics/display.h"
+#include "graphics/font.h"
+#include "graphics/graphics_kinds.h"
+#include "graphics/image.h"
+#include "graphics/screen_buffer.h"
+#include "ui/control.h"
+#include "ui/screen_effects.h"
+#include "ui/ui_kinds.h"
+#include "ui/visual.h"
+
+namespace {
+
+// Owned objects are deleted through the script engine, so that their script destructors run.
+void DeleteOwned(uint32_t object) {
+    auto* live = static_cast<ScriptObject*>(FindScriptHandle(object, HandleFamily::kScriptObject, 0));
+    // One that is being destroyed already is what is taking this window down.
+    if (live != nullptr && !live->BeingDestroyed()) DestroyObject(live);
+}
+
+}  // namespace
+
+DialogWindow::DialogWindow(Processor* processor, Display* display, Image* cursor)
+    : callback_(DefaultCallback),
+      display_(display),
+      defaultCursor_(cursor),
+      processor_(processor),
+      self_(std::make_shared<DialogWindow*>(this)) {
+    SetResult(kNoResult);
+}
+
+DialogWindow::~DialogWindow() {
+    *self_ = nullptr;
+    if (DialogWindow* parent = Parent()) parent->childOpen_ = false;
+    // A destructor cannot pass errors on: a script destructor that fails has still had its object
+    // deleted (DestroyObject), so the rest is let go all the same.
+    auto release = [](std::vector<Entry>& list) {
+        for (const Entry& entry : list) {
+            if (entry.mode == kNeverOwned) continue;
+            try {
+                DeleteOwned(entry.object);
+            } catch (...) {
+            }
+        }
+        list.clear();
+    };
+    release(effects_);
+    release(controls_);
+    for (uint32_t object : disposed_) {
+        try {
+            DeleteOwned(object);
+        } catch (...) {
+        }
+    }
+}
+
+void DialogWindow::Step(int32_t frame) {
+    if (DialogWindow* parent = Parent()) parent->Step(frame);
+}
+
+void DialogWindow::StepControls(int32_t frame) {
+    if (DialogWindow* parent = Parent()) parent->StepControls(frame);
+    // By index: a control's step may add or remove controls.
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        if (ControlObject* control = LiveControl(controls_[i].object)) GTTClass::CallStep(control, frame);
+    }
+}
+
+void DialogWindow::DrawControls() {
+    ScreenBuffer* buffer = display_ != nullptr ? display_->Buffer() : nullptr;
+    if (buffer == nullptr) return;
+    Font* font = buffer->CurrentFont();
+    if (DialogWindow* parent = Parent()) parent->DrawControls();
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        if (ControlObject* control = LiveControl(controls_[i].object)) control->Draw(*buffer);
+        buffer->SetFont(font);
+    }
+}
+
+void DialogWindow::OnStart() {}
+
+ControlObject* DialogWindow::LiveControl(uint32_t object) {
+    return dynamic_cast<ControlObject*>(
+        static_cast<ScriptObject*>(FindScriptHandle(object, HandleFamily::kScriptObject, 0)));
+}
+
+ScreenEffectObject* DialogWindow::LiveEffect(uint32_t object) {
+    return static_cast<ScreenEffectObject*>(
+        FindScriptHandle(object, HandleFamily::kScriptObject, kScreenEffectKind));
+}
+
+void DialogWindow::AddControl(ScriptObject* control, uint8_t mode) {
+    if (dynamic_cast<ControlObject*>(control) == nullptr) ThrowFatal("Not a control added to a window");
+    controls_.push_back({control->Address(), mode});
+}
+
+void DialogWindow::Dispose(const Entry& entry) {
+    if (entry.mode == kNeverOwned) return;
+    if (running_) {
+        disposed_.push_back(entry.object);
+    } else {
+        DeleteOwned(entry.object);
+    }
+}
+
+void DialogWindow::DeleteDisposed() {
+    while (!disposed_.empty()) {
+        const uint32_t object = disposed_.back();
+        disposed_.pop_back();
+        DeleteOwned(object);
+    }
+}
+
+void DialogWindow::RemoveControl(int32_t id) {
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        ControlObject* control = LiveControl(controls_[i].object);
+        if (control == nullptr || control->Id() != id) continue;
+        if (hovered_ == controls_[i].object) hovered_ = 0;
+        const Entry entry = controls_[i];
+        controls_.erase(controls_.begin() + static_cast<std::ptrdiff_t>(i));
+        // The cursor stays on the control it was on.
+        if (cursorIndex_ > i) --cursorIndex_;
+        Dispose(entry);
+        return;
+    }
+}
+
+void DialogWindow::ClearControls() {
+    hovered_ = 0;
+    cursorIndex_ = 0;
+    std::vector<Entry> entries;
+    entries.swap(controls_);
+    for (const Entry& entry : entries) Dispose(entry);
+}
+
+ControlObject* DialogWindow::FindControl(int32_t id) {
+    for (const Entry& entry : controls_) {
+        ControlObject* control = LiveControl(entry.object);
+        if (control != nullptr && control->Id() == id) return control;
+    }
+    return nullptr;
+}
+
+ControlObject* DialogWindow::ControlAt(uint32_t i) {
+    return i < controls_.size() ? LiveControl(controls_[i].object) : nullptr;
+}
+
+void DialogWindow::AddEffect(ScriptObject* effect, uint8_t mode) {
+    if (effect == nullptr || effect->Kind() != kScreenEffectKind)
+        ThrowFatal("Not a screen effect added to a window");
+    effects_.push_back({effect->Address(), mode});
+}
+
+void DialogWindow::ClearEffects() {
+    std::vector<Entry> entries;
+    entries.swap(effects_);
+    for (const Entry& entry : entries) Dispose(entry);
+}
+
+void DialogWindow::PostMessage(int32_t code, int32_t p1, int32_t p2) {
+    messages_.push_back({code, p1, p2});
+}
+
+void DialogWindow::SetCursor(Image* image) {
+    cursor_ = image != nullptr ? image->Address() : 0;
+}
+
+Image* DialogWindow::Cursor() const {
+    // A pointer picture that is gone falls back to the window's own.
+    if (cursor_ != 0) {
+        if (auto* image =
+                static_cast<Image*>(FindScriptHandle(cursor_, HandleFamily::kScriptObject, kImageKind)))
+            return image;
+    }
+    return defaultCursor_;
+}
+
+ControlObject* DialogWindow::Hovered() {
+    return hovered_ != 0 ? LiveControl(hovered_) : nullptr;
+}
+
+void DialogWindow::ClearHovered() {
+    ControlObject* control = Hovered();
+    hovered_ = 0;
+    if (control != nullptr) control->LoseFocus();
+}
+
+void DialogWindow::ReleaseFocus() {
+    ClearHovered();
+}
+
+int32_t DialogWindow::CurrentId() {
+    if (controls_.empty()) return 0;
+    cursorIndex_ = std::min(cursorIndex_, controls_.size() - 1);
+    ControlObject* control = LiveControl(controls_[cursorIndex_].object);
+    return control != nullptr ? control->Id() : 0;
+}
+
+int32_t DialogWindow::Result() const {
+    return static_cast<int32_t>(resultField_.Data()[0]);
+}
+
+void DialogWindow::SetResult(int32_t result) {
+    resultField_.Data()[0] = static_cast<uint32_t>(result);
+}
+
+void DialogWindow::SetParent(DialogWindow* parent) {
+    if (DialogWindow* old = Parent()) old->childOpen_ = false;
+    for (DialogWindow* w = parent; w != nullptr; w = w->Parent()) {
+        if (w == this) ThrowFatal("A window cannot lie behind itself");
+    }
+    parent_ = parent != nullptr ? parent->self_ : nullptr;
+    if (parent != nullptr) parent->childOpen_ = true;
+}
+
+void DialogWindow::DefaultCallback(DialogWindow& window, int32_t, int32_t, int32_t) {
+    window.SetResult(0);
+}

@@ -1,0 +1,213 @@
+// The native window behind every dialog, menu, panel, message box and game screen outside flight:
+// a list of controls, a queue of posted messages, running screen effects, a pointer picture and a
+// hint text, and the modal loop Run, one iteration per frame (modal_loop.cpp). Everything the loop
+// sees happen is reported to one callback with an event code; the loop ends when a result is stored.
+//
+// Controls and effects are script objects that scripts may delete at any time, so the window holds
+// them by their script value and looks each one up at each use: a deleted one is simply gone from
+// the window. A window behind this one (parentWindow) is held the same way through its life cell.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "foundation/engine_string.h"
+#include "script/script_fields.h"
+
+class ControlObject;
+class Display;
+class Image;
+class InputDevice;
+class Processor;
+class ScriptObject;
+class ScreenEffectObject;
+
+// Event codes of the window callback. Position values are (y << 16) | x of the pointer.
+enum WindowEvent : int32_t {
+    kEventPointer = 0,      // position, id under the pointer
+    kEventPrimary = 1,      // position (0 for commands and hot keys), id
+    kEventSecondary = 2,    // position, id under the pointer
+    kEventRest = 3,         // position, id under the pointer: the pointer rested 20 frames or more
+    kEventClose = 4,        // position, current id
+    kEventCharacter = 5,    // character, current id
+    kEventKey = 6,          // virtual key, current id
+    kEventBeforeDraw = 7,   // 0, 0
+    kEventAfterDraw = 8,    // 0, 0
+    kEventDoubleClick = 9,  // position, id under the pointer
+    kEventWheel = 10,       // wheel notches, id under the pointer or current id
+    kEventStart = 11,       // 0, 0
+    kEventEnd = 12,         // 0, 0
+};
+
+// Ownership modes of list entries: kListOwned entries are owned because every list of a window owns
+// its items; kNeverOwned entries stay when they leave the list.
+constexpr uint8_t kListOwned = 0;
+constexpr uint8_t kAlwaysOwned = 1;
+constexpr uint8_t kNeverOwned = 2;
+
+constexpr int32_t kNoResult = -1;
+
+class DialogWindow {
+  public:
+    using Callback = std::function<void(DialogWindow& window, int32_t event, int32_t p1, int32_t p2)>;
+
+    // Neither the processor, the display nor the cursor picture is owned.
+    DialogWindow(Processor* processor, Display* display, Image* cursor);
+    DialogWindow(const DialogWindow&) = delete;
+    DialogWindow& operator=(const DialogWindow&) = delete;
+    // Clears the parent's childOpen, then lets go of everything the lists hold, deleting what they
+    // own. Errors of script destructors cannot leave a destructor: owners that want them call
+    // ClearControls and ClearEffects first.
+    virtual ~DialogWindow();
+
+    // The four operations of a window. A plain window's Step goes to the parent; StepControls and
+    // DrawControls do the parent's controls first; OnStart does nothing.
+    virtual void Step(int32_t frame);
+    virtual void StepControls(int32_t frame);
+    virtual void DrawControls();
+    virtual void OnStart();
+    // The script value handed to the controls' input event as their dialog: the dialog object of a
+    // script dialog, 0 for a native window.
+    virtual uint32_t DialogValue() const { return 0; }
+
+    // The modal loop: runs until the callback (or a script, through ResultAddress) stores a result
+    // and returns it. A window runs one loop at a time: FatalExep for a second one inside the first.
+    int32_t Run(InputDevice& input);
+    bool Running() const { return running_; }
+
+    // FatalExep for an object that is not a control.
+    void AddControl(ScriptObject* control, uint8_t mode);
+    // The first control with the id leaves the list (deleted when owned); unknown ids are ignored.
+    void RemoveControl(int32_t id);
+    void ClearControls();
+    // The first live control with the id, or null.
+    ControlObject* FindControl(int32_t id);
+    uint32_t ControlCount() const { return static_cast<uint32_t>(controls_.size()); }
+    // The live control at list position i, or null.
+    ControlObject* ControlAt(uint32_t i);
+
+    // FatalExep for an object that is not a screen effect.
+    void AddEffect(ScriptObject* effect, uint8_t mode);
+    void ClearEffects();
+    uint32_t EffectCount() const { return static_cast<uint32_t>(effects_.size()); }
+
+    void PostMessage(int32_t code, int32_t p1, int32_t p2);
+    // The picture drawn as the pointer; null gives back the one the window was made with.
+    void SetCursor(Image* image);
+    Image* Cursor() const;
+    Image* DefaultCursor() const { return defaultCursor_; }
+    // The hovered control loses focus and nothing stays hovered.
+    void ReleaseFocus();
+    ControlObject* Hovered();
+    // Id of the control at the list cursor, 0 without controls.
+    int32_t CurrentId();
+
+    void SetCallback(Callback callback) { callback_ = std::move(callback); }
+    // The callback of a fresh window: stores result 0 at once.
+    static void DefaultCallback(DialogWindow& window, int32_t event, int32_t p1, int32_t p2);
+
+    // The standard frame (window_frame.cpp): a centred frame of width x height with its background,
+    // the buttons buttons asks for (bit 1 cancel, bit 0 OK) and its closer; the callback becomes
+    // FrameCallback.
+    void BuildFrame(int32_t width, int32_t height, uint32_t buttons);
+    // The frame's answers: OK 1, cancel and the close request 0.
+    static void FrameCallback(DialogWindow& window, int32_t event, int32_t p1, int32_t p2);
+    int32_t Result() const;
+    void SetResult(int32_t result);
+    // Where the result lives in script memory: script dialogs end the loop by writing it.
+    uint32_t ResultAddress() const { return resultField_.Address(0); }
+
+    // The window behind this one: drawn and stepped first. Its childOpen is set now and cleared when
+    // this window goes. Null detaches.
+    void SetParent(DialogWindow* parent);
+    DialogWindow* Parent() const { return parent_ != nullptr ? *parent_ : nullptr; }
+    bool ChildOpen() const { return childOpen_; }
+    void SetChildOpen(bool open) { childOpen_ = open; }
+
+    void SetHint(const String& text) { hintText_ = text; }
+    const String& Hint() const { return hintText_; }
+    void SetHelp(int32_t number, const String& text) {
+        helpNumber_ = number;
+        helpText_ = text;
+    }
+    int32_t HelpNumber() const { return helpNumber_; }
+    const String& HelpText() const { return helpText_; }
+    // Ids of the only controls the pointer finds, when not empty.
+    std::vector<int32_t>& MouseFilter() { return mouseFilter_; }
+    void SetSkipDraw() { skipDraw_ = true; }
+    void SetCursorMaxSpeed(int32_t speed) { cursorMaxSpeed_ = speed; }
+
+    Display* GetDisplay() const { return display_; }
+    Processor* GetProcessor() const { return processor_; }
+    // The device of the running (or last) loop; null before the first.
+    InputDevice* Input() const { return input_; }
+
+  private:
+    struct Entry {
+        uint32_t object;  // script value
+        uint8_t mode;
+    };
+    struct Message {
+        int32_t code, p1, p2;
+    };
+    struct LoopState;
+    enum class Next { kGoOn, kNextFrame };
+
+    // The live control (effect) of an entry, null once a script deleted it.
+    static ControlObject* LiveControl(uint32_t object);
+    static ScreenEffectObject* LiveEffect(uint32_t object);
+    // Takes an owned object out of reach; while the loop runs the deletion waits for the end of the
+    // iteration, as the object's own code may be what asked for it.
+    void Dispose(const Entry& entry);
+    void DeleteDisposed();
+    void ClearHovered();
+
+    // modal_loop.cpp
+    void Loop(LoopState& s);
+    Next DispatchMessages(LoopState& s);
+    Next ReadCharacters(LoopState& s);
+    void ReadEditFields(LoopState& s);
+    void ReadKey(LoopState& s);
+    Next ReadDevice(LoopState& s);
+    void HitTest(LoopState& s);
+    void ReportPointer(LoopState& s);
+    void DrawFrame(LoopState& s);
+    void DrawHint(LoopState& s);
+    void ApplyEffects(LoopState& s);
+    // Calls the callback; FatalExep when the call deleted this window.
+    void Notify(LoopState& s, int32_t event, int32_t p1, int32_t p2);
+    // Ends the loop (through RunReturn) when a result is stored.
+    void EndIfResult() const;
+    // FatalExep, touching nothing of the window, when it was deleted during a call out of the loop.
+    static void CheckAlive(const std::shared_ptr<DialogWindow*>& self);
+
+    bool skipDraw_ = false;
+    std::vector<Entry> controls_;
+    size_t cursorIndex_ = 0;  // the list cursor that gives the current id
+    uint32_t hovered_ = 0;
+    std::vector<int32_t> mouseFilter_;
+    std::deque<Message> messages_;
+    String hintText_;
+    int32_t helpNumber_ = 0;
+    String helpText_;
+    Callback callback_;
+    int32_t cursorSpeedX_ = 0;
+    int32_t cursorSpeedY_ = 0;
+    int32_t cursorMaxSpeed_ = 15;
+    Display* display_;
+    uint32_t cursor_ = 0;  // script value of a pointer picture set by SetCursor; 0 for the default
+    Image* defaultCursor_;
+    InputDevice* input_ = nullptr;
+    std::shared_ptr<DialogWindow*> parent_;
+    Processor* processor_;
+    std::vector<Entry> effects_;
+    bool childOpen_ = false;
+    ScriptFields resultField_{1};
+    bool running_ = false;
+    std::vector<uint32_t> disposed_;
+    // Points at this window until it is destroyed; children and running loops keep a copy.
+    std::shared_ptr<DialogWindow*> self_;
+};

@@ -1,0 +1,444 @@
+// DialogWindow::Run: one iteration per frame. Posted messages first (an iteration that dispatches
+// them reads no input and draws nothing), then typed characters (Alt hot keys, Escape, edit
+// fields), one key, the pointing device, the step and hit test with the pointer events, and last
+// the drawing with the pointer, the hint and the screen effects. Every call out of the loop may run
+// script code that deletes controls, effects or the window itself, so controls are looked up again
+// after such calls and the window checks that it still exists before it touches itself.
+#include <algorithm>
+#include <climits>
+
+#include "foundation/exceptions.h"
+#include "foundation/trace_flag.h"
+#include "graphics/colour_table.h"
+#include "graphics/display.h"
+#include "graphics/font.h"
+#include "graphics/image.h"
+#include "graphics/screen_buffer.h"
+#include "graphics/screen_presenter.h"
+#include "graphics/screen_surface.h"
+#include "graphics/text_layout.h"
+#include "platform/key_table.h"
+#include "script/processor.h"
+#include "shell/game_stop.h"
+#include "shell/input_device.h"
+#include "shell/input_queue.h"
+#include "ui/control.h"
+#include "ui/dialog_window.h"
+#include "ui/screen_effects.h"
+#include "ui/text_controls.h"
+#include "ui/typed_characters.h"
+#include "ui/window_services.h"
+
+namespace {
+
+// Thrown when a result is stored: the loop unwinds to its end step.
+struct RunReturn {};
+
+constexpr uint32_t kInactiveSleep = 300;
+constexpr int32_t kRestFrames = 20;
+constexpr int64_t kDoubleClickFrames = 10;
+constexpr int32_t kWheelDelta = 120;
+constexpr int32_t kHintFlags = 2;
+
+// Input actions of a device.
+constexpr uint32_t kActionLeft = 0;
+constexpr uint32_t kActionRight = 1;
+constexpr uint32_t kActionUp = 2;
+constexpr uint32_t kActionDown = 3;
+constexpr uint32_t kActionPrimary = 4;
+constexpr uint32_t kActionSecondary = 5;
+constexpr uint32_t kActionClose = 6;
+// Buttons of the device's mouse map.
+constexpr uint32_t kMouseLeft = 0;
+constexpr uint32_t kMouseRight = 1;
+
+int32_t Narrow(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// One axis of the pointer speed: held, it grows towards max; released, it falls back towards 0.
+void Accelerate(int32_t& speed, bool lowHeld, bool highHeld, int32_t max) {
+    if (lowHeld) {
+        if (-int64_t{speed} < max) --speed;
+    } else if (speed < 0) {
+        ++speed;
+    }
+    if (highHeld) {
+        if (speed < max) ++speed;
+    } else if (speed > 0) {
+        --speed;
+    }
+}
+
+}  // namespace
+
+struct DialogWindow::LoopState {
+    std::shared_ptr<DialogWindow*> self;
+    InputDevice& input;
+    Font* hintFont = nullptr;
+    StackDepths depths{};
+    int64_t frame = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t previousX = 0;
+    int32_t previousY = 0;
+    int32_t rest = 0;
+    int64_t clickFrame = INT64_MIN / 2;
+    int32_t clickX = -1;
+    int32_t clickY = -1;
+
+    int32_t Frame() const { return static_cast<int32_t>(frame); }
+    int32_t Position() const {
+        return static_cast<int32_t>((static_cast<uint32_t>(y) << 16) | (static_cast<uint32_t>(x) & 0xFFFFu));
+    }
+};
+
+void DialogWindow::CheckAlive(const std::shared_ptr<DialogWindow*>& self) {
+    if (*self == nullptr) ThrowFatal("Dialog window was deleted while it ran");
+}
+
+void DialogWindow::Notify(LoopState& s, int32_t event, int32_t p1, int32_t p2) {
+    // A copy: the callback may replace the window's callback, or delete the window with it.
+    const Callback callback = callback_;
+    if (callback) callback(*this, event, p1, p2);
+    CheckAlive(s.self);
+}
+
+void DialogWindow::EndIfResult() const {
+    if (Result() != kNoResult) throw RunReturn{};
+}
+
+int32_t DialogWindow::Run(InputDevice& input) {
+    if (running_) ThrowFatal("Dialog window is already running");
+    if (processor_ == nullptr || display_ == nullptr)
+        ThrowFatal("Dialog window without a processor or a display");
+    LoopState s{self_, input};
+    running_ = true;
+    try {
+        try {
+            s.hintFont = NamedFont(*processor_, "Hint");
+            processor_->SaveStackDepths(s.depths);
+            SetResult(kNoResult);
+            OnStart();
+            CheckAlive(s.self);
+            hovered_ = 0;
+            input_ = &input;
+            KeyQueue().Drain();
+            CharQueue().Drain();
+            input.Poll();
+            s.x = s.previousX = input.MouseX();
+            s.y = s.previousY = input.MouseY();
+            Notify(s, kEventStart, 0, 0);
+            EndIfResult();
+            Loop(s);
+        } catch (const RunReturn&) {
+        }
+        ClearHovered();
+        Notify(s, kEventEnd, 0, 0);
+    } catch (...) {
+        if (*s.self != nullptr) running_ = false;
+        throw;
+    }
+    running_ = false;
+    DeleteDisposed();
+    return Result();
+}
+
+void DialogWindow::Loop(LoopState& s) {
+    for (;; ++s.frame) {
+        DeleteDisposed();
+        CheckAlive(s.self);
+        CheckGameStop();
+        const DisplayServices& services = display_->Services();
+        while (!services.Active()) services.Pause(kInactiveSleep);
+        s.input.Poll();
+        hintText_ = String();
+
+        if (DispatchMessages(s) == Next::kNextFrame) continue;
+        if (ReadCharacters(s) == Next::kNextFrame) continue;
+        ReadKey(s);
+        if (ReadDevice(s) == Next::kNextFrame) continue;
+        HitTest(s);
+        ReportPointer(s);
+        if (skipDraw_) {
+            skipDraw_ = false;
+            continue;
+        }
+        DrawFrame(s);
+    }
+}
+
+DialogWindow::Next DialogWindow::DispatchMessages(LoopState& s) {
+    if (messages_.empty()) return Next::kGoOn;
+    while (!messages_.empty()) {
+        // A handler that posts a message for every message it gets must not hold off a stop.
+        CheckGameStop();
+        const Message message = messages_.front();
+        messages_.pop_front();
+        Notify(s, message.code, message.p1, message.p2);
+        EndIfResult();
+    }
+    return Next::kNextFrame;
+}
+
+DialogWindow::Next DialogWindow::ReadCharacters(LoopState& s) {
+    InputQueue& characters = CharQueue();
+    if (characters.Count() >= InputQueue::kValueBytes && characters.PeekInt() == InputQueue::kAltMarker) {
+        characters.ReadInt();
+        const int32_t c = characters.ReadInt();
+        int32_t id = 0;
+        bool found = false;
+        for (size_t i = 0; i < controls_.size() && !found; ++i) {
+            ControlObject* control = LiveControl(controls_[i].object);
+            if (control == nullptr || control->HotKey() != c) continue;
+            cursorIndex_ = i;
+            id = control->Id();
+            found = true;
+        }
+        if (!found && !controls_.empty()) cursorIndex_ = controls_.size() - 1;
+        if (found) {
+            Notify(s, kEventPrimary, 0, id);
+            EndIfResult();
+        }
+    }
+    if (characters.Count() < InputQueue::kValueBytes) return Next::kGoOn;
+    if (characters.PeekInt() == VK_ESCAPE) {
+        characters.ReadInt();
+        Notify(s, kEventCharacter, VK_ESCAPE, CurrentId());
+        EndIfResult();
+        Notify(s, kEventClose, s.Position(), CurrentId());
+        EndIfResult();
+        return Next::kNextFrame;
+    }
+    ReadEditFields(s);
+    return Next::kGoOn;
+}
+
+void DialogWindow::ReadEditFields(LoopState& s) {
+    InputQueue& characters = CharQueue();
+    bool anyActive = false;
+    bool refused = false;
+    // Edit fields are fed from the last control to the first; no script runs while they take
+    // characters, so the list stays as it is.
+    for (size_t k = controls_.size(); k-- > 0 && !refused;) {
+        auto* edit = dynamic_cast<EditControlObject*>(LiveControl(controls_[k].object));
+        if (edit == nullptr || !edit->Class()->InheritsFrom("Edit") || !edit->Active()) continue;
+        anyActive = true;
+        while (characters.Count() >= InputQueue::kValueBytes) {
+            const int32_t value = characters.PeekInt();
+            if (EditFieldTakes(value)) {
+                characters.ReadInt();
+                edit->AddChar(static_cast<uint8_t>(value));
+            } else if (value == VK_BACK) {
+                characters.ReadInt();
+                edit->Backspace();
+            } else {
+                cursorIndex_ = k;
+                refused = true;
+                break;
+            }
+        }
+    }
+    if (!refused) cursorIndex_ = 0;
+    if ((!refused && anyActive) || characters.Count() < InputQueue::kValueBytes) return;
+    // Taken also from a window without controls, where nobody hears of it: left queued, it would
+    // hide every later character, Escape included.
+    const int32_t value = characters.ReadInt();
+    if (controls_.empty()) return;
+    Notify(s, kEventCharacter, value, CurrentId());
+    EndIfResult();
+}
+
+void DialogWindow::ReadKey(LoopState& s) {
+    InputQueue& keys = KeyQueue();
+    if (keys.Count() < InputQueue::kValueBytes) return;
+    const int32_t key = keys.ReadInt();
+    if (key == VK_F1 && !helpText_.Empty()) {
+        const String file = helpText_;
+        const HelpRequest& help = HelpRequestHook();
+        if (help) help(DialogValue(), std::string_view(file.Text(), file.Size()), helpNumber_, 0);
+        CheckAlive(s.self);
+        return;
+    }
+    Notify(s, kEventKey, key, CurrentId());
+    EndIfResult();
+}
+
+DialogWindow::Next DialogWindow::ReadDevice(LoopState& s) {
+    InputDevice& input = s.input;
+    if (input.Actions().Pressed(kActionClose) != 0) {
+        Notify(s, kEventClose, s.Position(), CurrentId());
+        EndIfResult();
+        return Next::kNextFrame;
+    }
+    const ActionMap& actions = input.Actions();
+    Accelerate(cursorSpeedX_, actions.Held(kActionLeft) != 0, actions.Held(kActionRight) != 0,
+               cursorMaxSpeed_);
+    Accelerate(cursorSpeedY_, actions.Held(kActionUp) != 0, actions.Held(kActionDown) != 0, cursorMaxSpeed_);
+    // The device's pointer may come from a recording: any value is held to the screen.
+    const ScreenSurface* surface = display_->Surface();
+    const int64_t width = surface != nullptr ? surface->Width() : 0;
+    const int64_t height = surface != nullptr ? surface->Height() : 0;
+    s.x = static_cast<int32_t>(std::clamp<int64_t>(int64_t{input.MouseX()} + cursorSpeedX_, 0, width));
+    s.y = static_cast<int32_t>(std::clamp<int64_t>(int64_t{input.MouseY()} + cursorSpeedY_, 0, height));
+    input.SetMousePosition(s.x, s.y);
+    if (s.x == s.previousX && s.y == s.previousY) {
+        s.rest = std::min(s.rest + 1, INT32_MAX - 1);
+    } else {
+        s.rest = 0;
+    }
+    s.previousX = s.x;
+    s.previousY = s.y;
+    return Next::kGoOn;
+}
+
+void DialogWindow::HitTest(LoopState& s) {
+    Step(s.Frame());
+    CheckAlive(s.self);
+    StepControls(s.Frame());
+    CheckAlive(s.self);
+    ClearHovered();
+    for (size_t k = controls_.size(); k-- > 0;) {
+        // A hit test may run script code that shortens the list.
+        if (k >= controls_.size()) continue;
+        const uint32_t object = controls_[k].object;
+        ControlObject* control = LiveControl(object);
+        if (control == nullptr) continue;
+        if (!mouseFilter_.empty() &&
+            std::find(mouseFilter_.begin(), mouseFilter_.end(), control->Id()) == mouseFilter_.end())
+            continue;
+        const bool hit = control->HitTest(s.x, s.y);
+        CheckAlive(s.self);
+        control = LiveControl(object);
+        if (!hit || control == nullptr) continue;
+        hovered_ = object;
+        cursorIndex_ = std::min(k, controls_.size() - 1);
+        control->GainFocus(s.x, s.y);
+        return;
+    }
+    cursorIndex_ = 0;
+}
+
+void DialogWindow::ReportPointer(LoopState& s) {
+    InputDevice& input = s.input;
+    const bool primary =
+        input.Actions().Pressed(kActionPrimary) != 0 || input.MouseButtons().Pressed(kMouseLeft) != 0;
+    const bool secondary =
+        input.Actions().Pressed(kActionSecondary) != 0 || input.MouseButtons().Pressed(kMouseRight) != 0;
+    const int32_t restEvent = s.rest >= kRestFrames ? kEventRest : kEventPointer;
+    const int32_t wheel = input.Wheel() / kWheelDelta;
+    const int32_t position = s.Position();
+
+    const uint32_t object = hovered_;
+    ControlObject* control = Hovered();
+    if (control == nullptr) {
+        Notify(s, primary ? kEventPrimary : secondary ? kEventSecondary : restEvent, position, 0);
+        if (wheel != 0) {
+            Notify(s, kEventWheel, wheel, CurrentId());
+            input.SetWheel(0);
+        }
+        EndIfResult();
+        return;
+    }
+    const int32_t id = control->Id();
+    int32_t event = restEvent;
+    if (primary) {
+        const bool again = s.frame - s.clickFrame < kDoubleClickFrames && s.x == s.clickX && s.y == s.clickY;
+        event = again ? kEventDoubleClick : kEventPrimary;
+        s.clickFrame = s.frame;
+        s.clickX = s.x;
+        s.clickY = s.y;
+    } else if (secondary) {
+        event = kEventSecondary;
+    }
+    const int32_t relativeX = Narrow(int64_t{s.x} - control->AbsoluteX());
+    const int32_t relativeY = Narrow(int64_t{s.y} - control->AbsoluteY());
+    const int32_t handled = Control::CallInputEvent(control, DialogValue(), event, relativeX, relativeY);
+    CheckAlive(s.self);
+    if (handled == 0) Notify(s, event, position, id);
+    if (wheel != 0) {
+        int32_t wheelHandled = 0;
+        if (ControlObject* still = LiveControl(object)) {
+            wheelHandled = Control::CallInputEvent(still, DialogValue(), kInputWheel, wheel, 0);
+            CheckAlive(s.self);
+        }
+        if (wheelHandled == 0) Notify(s, kEventWheel, wheel, id);
+        input.SetWheel(0);
+    }
+    EndIfResult();
+}
+
+void DialogWindow::DrawFrame(LoopState& s) {
+    GameFrameWait();
+    display_->LockSurface();
+    ScreenSurface* surface = display_->Surface();
+    ScreenBuffer* buffer = display_->Buffer();
+    if (surface == nullptr || buffer == nullptr || display_->Presenter() == nullptr)
+        ThrowFatal("Dialog window has no screen to draw on");
+    surface->Fill(0);
+    Notify(s, kEventBeforeDraw, 0, 0);
+    DrawControls();
+    CheckAlive(s.self);
+    Notify(s, kEventAfterDraw, 0, 0);
+    if (Image* cursor = Cursor()) buffer->DrawFrameBlended(cursor->GetFrame(0), s.x, s.y, 0, 0);
+    DrawHint(s);
+    ApplyEffects(s);
+    display_->Presenter()->ShowFrame();
+    if (TraceFlag()) {
+        if (processor_->SameStackDepths(s.depths) == 0) ThrowWarn(0, 0, "Stacks are not clear");
+        processor_->RestoreStackDepths(s.depths);
+    }
+}
+
+void DialogWindow::DrawHint(LoopState& s) {
+    if (hintText_.Empty()) return;
+    ScreenBuffer& buffer = *display_->Buffer();
+    const ScreenSurface& surface = *display_->Surface();
+    const Image* cursor = Cursor();
+    const Frame* frame = cursor != nullptr ? const_cast<Image*>(cursor)->GetFrame(0) : nullptr;
+    int64_t x = int64_t{s.x} + (frame != nullptr ? frame->Width() : 0) + 2;
+    int64_t y = int64_t{s.y} + (frame != nullptr ? frame->Height() : 0) + 2;
+    int32_t horizontal = 0;
+    int32_t vertical = 0;
+    if (s.hintFont != nullptr && x + TextWidth(*s.hintFont, hintText_.Text()) > surface.Width()) {
+        horizontal = 2;
+        x = surface.Width() - 5;
+    }
+    if (s.hintFont != nullptr && y + TextHeight(*s.hintFont, hintText_.Text()) > surface.Height()) {
+        vertical = 2;
+        y = s.y - 2;
+    }
+    const uint32_t colour = buffer.Colours() != nullptr ? buffer.Colours()->Colour(1) : 0;
+    buffer.DrawTextAlignedWithFont(hintText_.Text(), Narrow(x), Narrow(y), colour, s.hintFont, horizontal,
+                                   vertical, kHintFlags);
+}
+
+void DialogWindow::ApplyEffects(LoopState& s) {
+    // A copy to walk: applying and stepping run script code that may change the list.
+    const std::vector<Entry> running = effects_;
+    auto listed = [this](uint32_t object) {
+        return std::find_if(effects_.begin(), effects_.end(),
+                            [object](const Entry& e) { return e.object == object; });
+    };
+    for (const Entry& entry : running) {
+        if (listed(entry.object) == effects_.end()) continue;
+        ScreenEffectObject* effect = LiveEffect(entry.object);
+        if (effect != nullptr && effect->State() == kEffectRunning) {
+            processor_->CallVirtual(effect, kApplyEffectVirtual);
+            CheckAlive(s.self);
+            if ((effect = LiveEffect(entry.object)) != nullptr) {
+                GTTClass::CallStep(effect, s.Frame());
+                CheckAlive(s.self);
+            }
+            effect = LiveEffect(entry.object);
+        }
+        // Finished effects leave the list; so do entries whose effect a script deleted.
+        if (effect == nullptr || effect->State() == kEffectFinished) {
+            const auto at = listed(entry.object);
+            if (at == effects_.end()) continue;
+            const Entry gone = *at;
+            effects_.erase(at);
+            if (effect != nullptr) Dispose(gone);
+        }
+    }
+}

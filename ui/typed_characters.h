@@ -1,0 +1,9 @@
+// Which typed characters an edit field takes: letters and digits of the game's code page
+// (Windows-1252), the space and the ASCII punctuation marks. Characters arrive from the character
+// queue as their byte sign-extended; the queue's Alt marker is never a character.
+#pragma once
+
+#include <cstdint>
+
+bool IsCodePageAlphaNumeric(uint8_t c);
+bool EditFieldTakes(int32_t value);
