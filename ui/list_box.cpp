@@ -13,17 +13,17 @@
 #include "ui/draw_state.h"
 #include "ui/text_controls.h"
 #include "ui/ui_objects.h"
+#include "ui/window_services.h"
 
 namespace {
 
-constexpr uint8_t kBulletChar = 24;
+constexpr char kBullet = 24;  // the interface fonts' bullet glyph
 constexpr int32_t kNarrowIndent = 10;
 constexpr int32_t kWideIndent = 20;
 
 // The script classes' creates take their texts from script memory.
 uint32_t BulletText() {
-    static const ScriptBuffer<char> bullet = CopyTextToScript(std::string_view("\x18", 1));
-    static_assert(kBulletChar == 0x18);
+    static const ScriptBuffer<char> bullet = CopyTextToScript(std::string_view(&kBullet, 1));
     return ToScript(bullet.get());
 }
 
@@ -31,20 +31,6 @@ Processor& ProcessorOf(ScriptObject* object) {
     auto* processor = dynamic_cast<Processor*>(&RunnerOf(object));
     if (processor == nullptr) ThrowFatal("List rows need a processor");
     return *processor;
-}
-
-// A text control made through a script class by name; the values are pushed in the reverse of the
-// order its create pops them.
-ControlObject* CreateRow(Processor& processor, const char* className,
-                         std::initializer_list<uint32_t> pushed) {
-    for (uint32_t value : pushed) processor.DataStack().Push(value);
-    ScriptObject* made = processor.NewObjectByName(String(className));
-    auto* row = dynamic_cast<ControlObject*>(made);
-    if (row == nullptr) {
-        if (made != nullptr) DestroyObject(made);
-        ThrowFatal("Class %s did not make a control", className);
-    }
-    return row;
 }
 
 void CreateListBox(ScriptObject* receiver) {
@@ -99,19 +85,19 @@ void ListBoxObject::AddLine(std::string_view text) {
     const int32_t indent = (style & kListWideIndent) != 0 ? kWideIndent : kNarrowIndent;
     const auto rowY = static_cast<uint32_t>(nextRowY_);
     if (style != 0) {
-        ControlObject* bullet = CreateRow(processor, "StaticText", {0, BulletText(), rowY, 0});
-        AlignRow(bullet, 0);
-        Adopt(bullet);
+        ControlObject& bullet = NewControlByName(processor, "StaticText", {0, rowY, BulletText(), 0});
+        AlignRow(&bullet, 0);
+        Adopt(&bullet);
     }
     // A view narrower than the indent still wraps: every word on a line of its own.
     const int32_t width = std::max(Offset(Width(), -10 - int64_t{indent}), 1);
     const ScriptBuffer<char> copy = CopyTextToScript(text);
-    ControlObject* row = CreateRow(
+    ControlObject& row = NewControlByName(
         processor, "MultiLineControl",
-        {0, ToScript(copy.get()), 0, static_cast<uint32_t>(width), rowY, static_cast<uint32_t>(indent)});
-    AlignRow(row, Int(kListRowAlign));
-    nextRowY_ = Offset(nextRowY_, int64_t{row->Height()} + rowGap_);
-    Adopt(row);
+        {static_cast<uint32_t>(indent), rowY, static_cast<uint32_t>(width), 0, ToScript(copy.get()), 0});
+    AlignRow(&row, Int(kListRowAlign));
+    nextRowY_ = Offset(nextRowY_, int64_t{row.Height()} + rowGap_);
+    Adopt(&row);
 }
 
 void ListBoxObject::Adopt(ControlObject* row) {
