@@ -120,6 +120,7 @@ MultiControlObject::MultiControlObject(ZEMAClass* cls, int32_t x, int32_t y, int
       box_(ScrollBox::ForView(width, height)) {}
 
 MultiControlObject::~MultiControlObject() {
+    *alive_ = false;
     std::vector<uint32_t> children;
     children.swap(children_);
     for (uint32_t address : children) {
@@ -264,9 +265,13 @@ void MultiControlObject::StepChildren(int32_t value) {
 ControlObject* MultiControlObject::ForEachChild(const std::function<bool(ControlObject&)>& visit) {
     // Looked up one at a time from a copy: a child's script may add, clear or delete children.
     const std::vector<uint32_t> children = children_;
+    const std::shared_ptr<bool> alive = alive_;
     for (uint32_t address : children) {
         ControlObject* child = Resolve(address);
-        if (child != nullptr && visit(*child)) return child;
+        if (child == nullptr) continue;
+        const bool found = visit(*child);
+        if (!*alive) ThrowFatal("A control deleted the container it lies in");
+        if (found) return child;
     }
     return nullptr;
 }

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "ui/control.h"
@@ -60,7 +61,7 @@ class MultiControlObject : public ControlObject {
 
   private:
     // Calls visit for each child still there, in drawing order, until it answers true; gives that
-    // child, or null.
+    // child, or null. FatalExep, touching nothing of the container, when a child deleted it.
     ControlObject* ForEachChild(const std::function<bool(ControlObject&)>& visit);
     // Drops the children that were deleted elsewhere, keeping the cursor on its child.
     void Prune();
@@ -73,6 +74,8 @@ class MultiControlObject : public ControlObject {
     Image* upPicture_;
     Image* downPicture_;
     ScrollBox box_;
+    // Cleared by the destructor; a walk over the children checks it after each child's turn.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 struct MultiControl {

@@ -19,6 +19,17 @@ bool Alive(uint32_t address) {
     return FindScriptHandle(address, HandleFamily::kScriptObject, 0) != nullptr;
 }
 
+// A control whose drawing deletes the container it lies in, as a script of a child might.
+class ContainerDeleter : public ControlObject {
+  public:
+    ContainerDeleter(ZEMAClass* cls, ScriptObject* container)
+        : ControlObject(cls, 0, 0, 0, 1), container_(container) {}
+    void Draw(ScreenBuffer&) override { DestroyObject(container_); }
+
+  private:
+    ScriptObject* container_;
+};
+
 class MultiControlTest : public SlidersFixture {
   protected:
     // A 100x50 container at (100, 100), id 9.
@@ -174,6 +185,16 @@ TEST_F(MultiControlTest, ChildDeletedElsewhereIsGone) {
     game.CallVirtual(c.get(), 2, {1});
     ScreenBuffer& buffer = Canvas();
     EXPECT_NO_THROW(Control(c).Draw(buffer));
+}
+
+TEST_F(MultiControlTest, ChildDeletingItsContainerIsAnEngineError) {
+    GameObject c = Container();
+    auto deleter = std::make_unique<ContainerDeleter>(game.Class("Control"), c.get());
+    Of(c).AddControl(deleter.release());
+    Add(c, Box(0, 0, 2));
+    ScriptObject* container = c.release();
+    EXPECT_EQ(ErrorMessage([&] { MultiControlObject::Of(container).Draw(Canvas()); }),
+              "A control deleted the container it lies in");
 }
 
 TEST_F(MultiControlTest, ClearingAndDeletingDeleteTheChildren) {
