@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 
 #include "campaign/game_natives.h"
 #include "foundation/exceptions.h"
@@ -74,6 +77,7 @@ GameHarness::GameHarness() {
 GameHarness::~GameHarness() = default;
 
 GameHarness& GameHarness::AddEntry(const std::string& name, const std::string& bytes, bool packed) {
+    BeforeStart();
     entries_.push_back({name, bytes, packed});
     return *this;
 }
@@ -83,11 +87,13 @@ GameHarness& GameHarness::AddPicture(const std::string& name, const PictureShape
 }
 
 GameHarness& GameHarness::AddFont(const std::string& name, const FontFixture& font) {
+    BeforeStart();
     Slot(fonts_, name) = font;
     return *this;
 }
 
 GameHarness& GameHarness::AddMessages(const std::string& file, const std::vector<MessageText>& messages) {
+    BeforeStart();
     std::vector<MessageText>& list = Slot(messages_, file);
     list.insert(list.end(), messages.begin(), messages.end());
     return *this;
@@ -95,6 +101,7 @@ GameHarness& GameHarness::AddMessages(const std::string& file, const std::vector
 
 GameHarness& GameHarness::AddCharacteristics(const std::string& file,
                                              const std::vector<CharRecord>& records) {
+    BeforeStart();
     std::vector<CharRecord>& list = Slot(characteristics_, file);
     list.insert(list.end(), records.begin(), records.end());
     return *this;
@@ -102,6 +109,7 @@ GameHarness& GameHarness::AddCharacteristics(const std::string& file,
 
 GameHarness& GameHarness::AddSound(const std::string& name, const std::string& file,
                                    const std::string& bytes) {
+    BeforeStart();
     sounds_.emplace_back(name, file);
     return AddEntry(file, bytes);
 }
@@ -128,8 +136,12 @@ std::vector<FdEntry> GameHarness::Entries() const {
     return entries;
 }
 
+void GameHarness::BeforeStart() const {
+    if (started_) throw std::logic_error("the game harness is started already");
+}
+
 void GameHarness::Start(uint32_t seed) {
-    if (started_) ThrowFatal("Game harness: started twice");
+    BeforeStart();
     started_ = true;
     StartupArchiveOptions options = settings_;
     options.extra = Entries();
@@ -242,12 +254,12 @@ std::string GameHarness::TextAt(uint32_t address) {
     return TextFromScript(address).Text();
 }
 
-std::vector<uint32_t> GameHarness::Call(const std::vector<uint32_t>& popped,
+std::vector<uint32_t> GameHarness::Call(const std::vector<uint32_t>& pushed,
                                         const std::function<void()>& call) {
     DStack<uint32_t>& stack = Cpu().DataStack();
     const uint32_t base = stack.Depth();
     try {
-        for (auto v = popped.rbegin(); v != popped.rend(); ++v) stack.Push(*v);
+        for (uint32_t v : pushed) stack.Push(v);
         call();
     } catch (...) {
         if (stack.Depth() > base) stack.TruncateTo(base);
@@ -260,10 +272,10 @@ std::vector<uint32_t> GameHarness::Call(const std::vector<uint32_t>& popped,
     return results;
 }
 
-GameObject GameHarness::New(const std::string& className, const std::vector<uint32_t>& popped) {
+GameObject GameHarness::New(const std::string& className, const std::vector<uint32_t>& pushed) {
     ZEMAClass* cls = Class(className);
     ScriptObject* made = nullptr;
-    Call(popped, [&] { made = Cpu().NewObject(cls); });
+    Call(pushed, [&] { made = Cpu().NewObject(cls); });
     return GameObject(made);
 }
 
@@ -275,19 +287,19 @@ ScriptObject* GameHarness::Keep(uint32_t id, GameObject object) {
 }
 
 std::vector<uint32_t> GameHarness::CallVirtual(ScriptObject* object, uint32_t number,
-                                               const std::vector<uint32_t>& popped) {
-    return Call(popped, [&] { Cpu().CallVirtual(object, number); });
+                                               const std::vector<uint32_t>& pushed) {
+    return Call(pushed, [&] { Cpu().CallVirtual(object, number); });
 }
 
 std::vector<uint32_t> GameHarness::CallMethod(ScriptObject* object, ZEMAClass* cls, uint32_t number,
-                                              const std::vector<uint32_t>& popped) {
-    return Call(popped, [&] { Cpu().CallMethod(object, cls, number); });
+                                              const std::vector<uint32_t>& pushed) {
+    return Call(pushed, [&] { Cpu().CallMethod(object, cls, number); });
 }
 
 std::vector<uint32_t> GameHarness::CallMethod(ScriptObject* object, uint32_t number,
-                                              const std::vector<uint32_t>& popped) {
+                                              const std::vector<uint32_t>& pushed) {
     if (object == nullptr) ThrowFatal("Game harness: method %u called on no object", number);
-    return CallMethod(object, object->Class(), number, popped);
+    return CallMethod(object, object->Class(), number, pushed);
 }
 
 // --- the clock ---
@@ -313,6 +325,26 @@ uint32_t GameHarness::Now() const {
 
 std::vector<uint32_t> GameHarness::Sleeps() const {
     return host_.timer.Sleeps();
+}
+
+void GameHarness::At(uint32_t time, std::function<void()> action) {
+    timed_.emplace_back(time, std::move(action));
+    if (timedTick_ != nullptr) return;
+    timedTick_ = host_.timer.StartPeriodic([this] {
+        const uint32_t now = Now();
+        // Taken out before running: an action may add actions of its own.
+        std::vector<std::function<void()>> due;
+        std::vector<std::pair<uint32_t, std::function<void()>>> later;
+        for (auto& [time, action] : timed_) {
+            if (time <= now) {
+                due.push_back(std::move(action));
+            } else {
+                later.emplace_back(time, std::move(action));
+            }
+        }
+        timed_ = std::move(later);
+        for (auto& action : due) action();
+    });
 }
 
 // --- input ---
@@ -372,6 +404,13 @@ int GameHarness::Plays(const std::string& name) {
             ++plays;
     }
     return plays;
+}
+
+std::string GameHarness::Log() const {
+    std::ifstream in(host_.dir.Absolute() / "vondrel.log", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 std::vector<std::string> GameHarness::AudioCalls() {

@@ -54,7 +54,8 @@ class ZEMAClass;
 struct ObjectDestroyer {
     void operator()(ScriptObject* object) const;
 };
-// An object the test owns; release() it when something else takes it over (an object table).
+// An object the test owns, to be destroyed while the game runs: declare it after the harness.
+// release() it when something else takes it over (an object table).
 using GameObject = std::unique_ptr<ScriptObject, ObjectDestroyer>;
 
 class GameHarness {
@@ -64,7 +65,7 @@ class GameHarness {
     GameHarness(const GameHarness&) = delete;
     GameHarness& operator=(const GameHarness&) = delete;
 
-    // --- the archive, before Start ---
+    // --- the archive, before Start (std::logic_error after it, as for a second Start) ---
     // Screen, language and hot keys, and start-up entries left out.
     StartupArchiveOptions& Settings() { return settings_; }
     // Any entry; one named as a start-up entry replaces it.
@@ -109,24 +110,26 @@ class GameHarness {
     std::string Message(const std::string& file, uint32_t number);
     SoundRecord* Sound(const std::string& name);
 
-    // --- calls: arguments in the order the callee pops them (as the Parts list pops, first popped
-    // first), results in the order the callee pushed them (the top last). What a call left on the
-    // data stack is taken off; an engine error passes on with the data stack cut back. ---
+    // --- calls: arguments are pushed in the order given (the last is on top and popped first: give
+    // them in the reverse of a Part's pop order); results come in the order the callee pushed them
+    // (the top last). What a call left on the data stack is taken off; an engine error passes on
+    // with the data stack cut back. ---
     // A text kept in script memory while the harness lives; its script address.
     uint32_t Text(const std::string& text);
     // The NUL-terminated text at a script address (checked: FatalExep outside script memory).
     static std::string TextAt(uint32_t address);
-    // An object of the class by name: its creation values pushed, then its method 0 run.
-    GameObject New(const std::string& className, const std::vector<uint32_t>& popped = {});
+    // An object of the class by name: its creation values pushed, then the class, then its method 0
+    // run.
+    GameObject New(const std::string& className, const std::vector<uint32_t>& pushed = {});
     // Hands the object to the main object table under an ID (what the slot held is destroyed).
     ScriptObject* Keep(uint32_t id, GameObject object);
     std::vector<uint32_t> CallVirtual(ScriptObject* object, uint32_t number,
-                                      const std::vector<uint32_t>& popped = {});
+                                      const std::vector<uint32_t>& pushed = {});
     std::vector<uint32_t> CallMethod(ScriptObject* object, ZEMAClass* cls, uint32_t number,
-                                     const std::vector<uint32_t>& popped = {});
+                                     const std::vector<uint32_t>& pushed = {});
     // A method of the object's own class.
     std::vector<uint32_t> CallMethod(ScriptObject* object, uint32_t number,
-                                     const std::vector<uint32_t>& popped = {});
+                                     const std::vector<uint32_t>& pushed = {});
 
     // --- the manual clock ---
     // Moves the clock on; the 1 ms ticks (the frame timer's among them) run on this thread.
@@ -137,6 +140,9 @@ class GameHarness {
     uint32_t Now() const;
     // Every sleep the game asked for, in order.
     std::vector<uint32_t> Sleeps() const;
+    // Runs the action on this thread once the manual clock reaches the time, from inside whatever
+    // moves the clock (game code sleeping or waiting for its frame, Advance): input for a modal loop.
+    void At(uint32_t time, std::function<void()> action);
 
     // --- input, as the window delivers it ---
     // The key goes down (into the key queue; with alt its marker and code into the character
@@ -163,14 +169,20 @@ class GameHarness {
     // Every call the audio output received, after SettleSound ("PlayOnce 3 -> 1" ...).
     std::vector<std::string> AudioCalls();
 
+    // The text of "vondrel.log" in the game folder, "" when there is none.
+    std::string Log() const;
+
     // The folder, platform, clock and audio output underneath.
     HeadlessGame& Host() { return host_; }
 
   private:
+    void BeforeStart() const;
     std::vector<FdEntry> Entries() const;
     // Pushes the arguments, runs the call and takes off what it left.
-    std::vector<uint32_t> Call(const std::vector<uint32_t>& popped, const std::function<void()>& call);
+    std::vector<uint32_t> Call(const std::vector<uint32_t>& pushed, const std::function<void()>& call);
 
+    // Texts handed to the game may be read until its objects are gone, at the host's end.
+    ScriptTexts texts_;
     HeadlessGame host_;
     StartupArchiveOptions settings_;
     std::vector<std::pair<std::string, FontFixture>> fonts_;
@@ -178,6 +190,7 @@ class GameHarness {
     std::vector<std::pair<std::string, std::vector<CharRecord>>> characteristics_;
     std::vector<std::pair<std::string, std::string>> sounds_;  // name, file
     std::vector<FdEntry> entries_;
-    ScriptTexts texts_;
     bool started_ = false;
+    std::vector<std::pair<uint32_t, std::function<void()>>> timed_;
+    std::unique_ptr<PeriodicTimer> timedTick_;  // stopped before the clock goes
 };

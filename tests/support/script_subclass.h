@@ -27,7 +27,8 @@ struct ScriptSubclass {
     std::vector<std::string> uses{};
 
     // The library; its virtual table has room for the native base's virtual methods, so that
-    // those not given here are inherited. std::invalid_argument for method 0 or 1 in methods.
+    // those not given here are inherited (of a script base, only those below the highest number
+    // given here). std::invalid_argument for method 0 or 1 in methods.
     ClassLibraryBuilder Library() const;
 };
 

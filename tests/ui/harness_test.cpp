@@ -45,7 +45,8 @@ TEST_F(HarnessTest, StartsWithTheWellKnownObjects) {
     EXPECT_EQ(surface->Height(), 480);
     EXPECT_EQ(surface->BitsPerPixel(), 16);
     EXPECT_EQ(game.Players().GetObject(0), nullptr);
-    EXPECT_EQ(ErrorMessage([&] { game.Start(); }), "Game harness: started twice");
+    EXPECT_THROW(game.Start(), std::logic_error);
+    EXPECT_THROW(game.AddMessages("system.mes", {{1, "late"}}), std::logic_error);
 }
 
 TEST_F(HarnessTest, EveryInterfaceFontAndAddedOnes) {
@@ -73,6 +74,7 @@ TEST_F(HarnessTest, MessagesAndCharacteristics) {
     EXPECT_EQ(game.Message("Keys.mes", 65), "A key");
     EXPECT_EQ(ErrorMessage([&] { game.Message("Help.mes", 1); }), "Message #1 not found in Help.mes");
     EXPECT_EQ(game.Chars().ValueCount("Ships.txt", 7), 3u);
+    EXPECT_EQ(game.Log().find("Ships.txt"), std::string::npos);
     EXPECT_EQ(static_cast<int32_t>(*game.Chars().GetCharacteristics("Ships.txt", 7, 1)), -3);
     EXPECT_EQ(game.TextAt(*game.Chars().GetCharacteristics("Ships.txt", 7, 2)), "Scout \"x\"");
 }
@@ -140,8 +142,8 @@ TEST_F(HarnessTest, ScriptSubclassOfVisualTakesItsCreationValues) {
     game.AddClass({.name = "TestVisual", .base = "Visual"});
     game.Start();
     const uint32_t arrow = game.Picture("Misc\\Arrow.dpf")->Address();
-    // As Visual's method 0 pops them: picture, x, y, dirX, dirY.
-    GameObject object = game.New("TestVisual", {arrow, 10, 20, 0, static_cast<uint32_t>(-100)});
+    // Visual's method 0 pops picture, x, y, dirX, dirY after the class.
+    GameObject object = game.New("TestVisual", {static_cast<uint32_t>(-100), 0, 20, 10, arrow});
     VisualObject& visual = VisualObject::Of(object.get());
     EXPECT_EQ(visual.Own(kVisualPicture), arrow);
     EXPECT_EQ(visual.Int(kVisualX), 10);
@@ -176,14 +178,14 @@ TEST(ScriptSubclassLibrary, VirtualTableCoversTheNativeBase) {
     EXPECT_THROW(fixed.Library(), std::invalid_argument);
 }
 
-TEST_F(HarnessTest, CallsPassArgumentsInPopOrderAndCutTheStackBackOnErrors) {
+TEST_F(HarnessTest, CallsPushArgumentsInOrderAndCutTheStackBackOnErrors) {
     ScriptSubclass sub{.name = "TestMinus", .base = "GTTClass"};
     sub.virtuals[5] = std::vector<uint32_t>{OpWord(Op::Sub)};
     game.AddClass(sub);
     game.Start();
     GameObject object = game.New("TestMinus");
-    // The first argument is popped first: it is on top, so Sub computes second - first.
-    EXPECT_EQ(game.CallVirtual(object.get(), 5, {2, 9}), std::vector<uint32_t>{7});
+    // The last argument is on top: Sub computes first - last.
+    EXPECT_EQ(game.CallVirtual(object.get(), 5, {9, 2}), std::vector<uint32_t>{7});
     EXPECT_NE(ErrorMessage([&] { game.CallVirtual(object.get(), 12, {1}); }), "no error");
     EXPECT_EQ(game.Cpu().DataStack().Depth(), 0u);
 }
@@ -201,6 +203,18 @@ TEST_F(HarnessTest, ClockAndFrameTimer) {
     FrameWait();  // sleeps the rest of the frame on the manual clock
     EXPECT_EQ(game.Sleeps().back(), 18u);
     EXPECT_EQ(game.Now(), start + 56);
+
+    // Timed actions run while game code waits.
+    std::vector<uint32_t> ranAt;
+    game.At(start + 90, [&] { ranAt.push_back(game.Now()); });
+    game.At(start + 60, [&] {
+        ranAt.push_back(game.Now());
+        game.At(start + 61, [&] { ranAt.push_back(game.Now()); });
+    });
+    FrameWait();  // a whole frame: to start + 84
+    EXPECT_EQ(ranAt, (std::vector<uint32_t>{start + 60, start + 61}));
+    game.Advance(10);
+    EXPECT_EQ(ranAt.back(), start + 90);
 }
 
 TEST_F(HarnessTest, KeysCharactersPointerButtonsAndWheel) {
