@@ -49,7 +49,6 @@ class PtrArray {
     void Grow(uint32_t needed);
 
     uint32_t Capacity() const { return capacity_; }
-    uint32_t MaxCapacity() const { return maxCapacity_; }
     // Element i; i must be below Capacity().
     E*& operator[](uint32_t i) { return elements_[i]; }
     E* operator[](uint32_t i) const { return elements_[i]; }

@@ -1,11 +1,10 @@
 #include "ui/gtime.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <limits>
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -13,11 +12,6 @@
 #include "ui/ui_kinds.h"
 
 namespace {
-
-int32_t Saturate(int64_t value) {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
 
 void Push(ScriptObject* receiver, int32_t value) {
     RunnerOf(receiver).DataStack().Push(static_cast<uint32_t>(value));
@@ -102,8 +96,8 @@ void Add(ScriptObject* receiver) {
 }  // namespace
 
 void GTime::Set(int32_t major, int32_t minor, int32_t hour, int32_t minute, int32_t second) {
-    date_ = Saturate(int64_t{minor} + int64_t{major} * 1000);
-    time_ = Saturate(int64_t{second} + (int64_t{minute} + int64_t{hour} * 100) * 100);
+    date_ = SaturateInt32(int64_t{minor} + int64_t{major} * 1000);
+    time_ = SaturateInt32(int64_t{second} + (int64_t{minute} + int64_t{hour} * 100) * 100);
 }
 
 GTime& GTime::Add(const GTime& other) {
@@ -115,17 +109,17 @@ GTime& GTime::Add(const GTime& other) {
         rest += kGTimeDay;
         --days;
     }
-    date_ = Saturate(int64_t{date_} + days + other.date_);
+    date_ = SaturateInt32(int64_t{date_} + days + other.date_);
     time_ = static_cast<int32_t>(rest);
     return *this;
 }
 
 int32_t GTime::HoursSinceStart() const {
-    return Saturate(int64_t{Hour()} + int64_t{date_} * 10);
+    return SaturateInt32(int64_t{Hour()} + int64_t{date_} * 10);
 }
 
 int32_t GTime::MinutesSinceStart() const {
-    return Saturate(int64_t{Minute()} + (int64_t{Hour()} + int64_t{date_} * 10) * 100);
+    return SaturateInt32(int64_t{Minute()} + (int64_t{Hour()} + int64_t{date_} * 10) * 100);
 }
 
 String GTime::ClockText() const {

@@ -3,14 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <memory>
 #include <vector>
 
-#include "script/class_manager.h"
-#include "script/native_catalogue.h"
+#include "script/zema_class.h"
 #include "tests/support/error_message.h"
-#include "tests/support/fake_method_runner.h"
-#include "ui/ui_natives.h"
+#include "tests/support/game_harness.h"
 
 namespace {
 
@@ -94,117 +91,84 @@ TEST(GTime, PartsAndClockText) {
     }
 }
 
-class GTimeNativeTest : public ::testing::Test {
+class GTimeInGame : public ::testing::Test {
   protected:
-    GTimeNativeTest() {
-        RegisterUiNatives();
-        manager = std::make_unique<ClassManager>(&runner, 26, nullptr);
-        cls = manager->Register(NewNativeDescriptor(&runner, "GTime"), false);
+    GTimeInGame() {
+        game.AddClass({.name = "TestDate", .base = "GTime"});
+        game.Start();
+        gtime = game.Class("GTime");
     }
+    std::vector<uint32_t> Call(GameObject& object, uint32_t method,
+                               const std::vector<uint32_t>& pushed = {}) {
+        return game.CallMethod(object.get(), gtime, method, pushed);
+    }
+    static GTime& Value(GameObject& object) { return GTimeObject::Of(object.get()).Value(); }
 
-    GTimeObject& Make() {
-        Call(cls, 0, {cls->Address()});
-        objects.emplace_back(ScriptObject::FromAddress(runner.stack.Pop(), 0, "GTime"));
-        return GTimeObject::Of(objects.back().get());
-    }
-    // Pushes the arguments in order and calls the native on the receiver.
-    void Call(ScriptObject* receiver, uint32_t method, const std::vector<uint32_t>& arguments) {
-        for (uint32_t a : arguments) runner.stack.Push(a);
-        runner.CallMethod(receiver, cls, method);
-    }
-    int32_t Query(ScriptObject& receiver, uint32_t method) {
-        Call(&receiver, method, {});
-        EXPECT_EQ(runner.stack.Depth(), 1u);
-        return static_cast<int32_t>(runner.stack.Pop());
-    }
-    static uint32_t Word(int32_t v) { return static_cast<uint32_t>(v); }
-
-    FakeMethodRunner runner;
-    std::unique_ptr<ClassManager> manager;
-    ZEMAClass* cls = nullptr;
-    std::vector<std::unique_ptr<ScriptObject>> objects;
+    GameHarness game;
+    ZEMAClass* gtime = nullptr;
 };
 
 }  // namespace
 
-TEST_F(GTimeNativeTest, CreatesZeroAndBindsItsNatives) {
-    EXPECT_EQ(cls->MethodCount(), 15u);
-    EXPECT_EQ(cls->VirtualMethodCount(), 2u);
-    for (uint32_t m = 0; m < 15; ++m) EXPECT_NE(cls->MethodSlot(m), 0u) << m;
-    GTimeObject& t = Make();
-    EXPECT_EQ(t.Value(), GTime());
-    EXPECT_EQ(t.Class(), cls);
-    EXPECT_EQ(runner.stack.Depth(), 0u);
-}
+TEST_F(GTimeInGame, NativesSetAndRead) {
+    EXPECT_EQ(gtime->MethodCount(), 15u);
+    EXPECT_EQ(gtime->VirtualMethodCount(), 2u);
+    for (uint32_t m = 0; m < 15; ++m) EXPECT_NE(gtime->MethodSlot(m), 0u) << m;
+    GameObject t = game.New("GTime");
+    EXPECT_EQ(Value(t), GTime());
 
-TEST_F(GTimeNativeTest, SettersAndReaders) {
-    GTimeObject& t = Make();
-    // Native 10 pops second, minute, hour, minor, major: pushed the other way round.
-    Call(&t, 10, {2, 45, 9, 15, 30});
-    EXPECT_EQ(t.Value(), GTime(2045, 91530));
+    Call(t, 10, {2, 45, 9, 15, 30});  // major, minor, hour, minute, second: popped the other way
+    EXPECT_EQ(Value(t), GTime(2045, 91530));
     const struct {
-        uint32_t method;
-        int32_t value;
+        uint32_t method, value;
     } reads[] = {{4, 2}, {5, 45}, {6, 9}, {7, 15}, {8, 30}, {12, 20459}, {13, 2045915}};
-    for (const auto& r : reads) EXPECT_EQ(Query(t, r.method), r.value) << r.method;
+    for (const auto& r : reads) EXPECT_EQ(Call(t, r.method), std::vector<uint32_t>{r.value}) << r.method;
 
-    Call(&t, 10, {0, 0, 0, 150, 0});  // no range check
-    EXPECT_EQ(Query(t, 6), 1);
-    EXPECT_EQ(Query(t, 7), 50);
-
-    Call(&t, 9, {3, 17});  // date only, the time is cleared
-    EXPECT_EQ(t.Value(), GTime(3017, 0));
-    Call(&t, 10, {Word(INT32_MAX), 999, 0, 0, 0});
-    EXPECT_EQ(t.Value().Date(), INT32_MAX);
-    EXPECT_EQ(Query(t, 12), INT32_MAX);
-    EXPECT_EQ(runner.stack.Depth(), 0u);
+    Call(t, 10, {0, 0, 0, 150, 0});  // no range check
+    EXPECT_EQ(Call(t, 6), std::vector<uint32_t>{1});
+    EXPECT_EQ(Call(t, 7), std::vector<uint32_t>{50});
+    Call(t, 9, {3, 17});  // the date alone; the time is cleared
+    EXPECT_EQ(Value(t), GTime(3017, 0));
 }
 
-TEST_F(GTimeNativeTest, CopyAndAdd) {
-    GTimeObject& a = Make();
-    GTimeObject& b = Make();
-    a.Value() = GTime(7, 50000);
-    b.Value() = GTime(1, 60000);
-    Call(&a, 14, {b.Address()});
-    EXPECT_EQ(a.Value(), GTime(9, 10000));
-    EXPECT_EQ(b.Value(), GTime(1, 60000));
+TEST_F(GTimeInGame, CopyAndAdd) {
+    GameObject date = game.New("TestDate");
+    GameObject step = game.New("GTime");
+    Call(date, 10, {151, 72, 9, 90, 0});
+    Call(step, 10, {0, 0, 0, 20, 0});
+    Call(date, 14, {step->Address()});
+    EXPECT_EQ(Value(date).ClockText(), String("151/73 0:10"));
+    EXPECT_EQ(Value(step), GTime(0, 2000));
+    Value(step) = GTime(0, -2000);  // backwards over midnight
+    Call(date, 14, {step->Address()});
+    EXPECT_EQ(Value(date), GTime(151072, 99000));
 
-    b.Value() = GTime(0, -20000);
-    Call(&a, 14, {b.Address()});
-    EXPECT_EQ(a.Value(), GTime(8, 90000));
-
-    Call(&b, 11, {a.Address()});
-    EXPECT_EQ(b.Value(), GTime(8, 90000));
-    Call(&a, 14, {a.Address()});  // added to itself
-    EXPECT_EQ(a.Value(), GTime(17, 80000));
-    EXPECT_EQ(runner.stack.Depth(), 0u);
+    Call(step, 11, {date->Address()});  // the script object part comes along
+    EXPECT_EQ(step->Class(), game.Class("TestDate"));
+    EXPECT_EQ(Value(step), GTime(151072, 99000));
+    Call(step, 14, {step->Address()});  // added to itself
+    EXPECT_EQ(Value(step), GTime(302145, 98000));
 }
 
-TEST_F(GTimeNativeTest, OtherObjectsAreRefused) {
-    GTimeObject& t = Make();
-    ScriptObject plain(cls);
+TEST_F(GTimeInGame, OtherObjectsAreRefused) {
+    GameObject t = game.New("GTime");
+    GameObject plain = game.New("GTTClass");
+    Value(t) = GTime(5, 5);
     const struct {
         const char* name;
         ScriptObject* receiver;
         uint32_t method;
-        std::vector<uint32_t> arguments;
-        const char* error;
+        std::vector<uint32_t> pushed;
     } cases[] = {
-        {"plain receiver", &plain, 4, {}, "GTime object expected"},
-        {"plain receiver adding", &plain, 14, {t.Address()}, "GTime object expected"},
-        {"copy from a plain object", &t, 11, {plain.Address()}, nullptr},
-        {"add a null", &t, 14, {0}, nullptr},
-        {"add a forged address", &t, 14, {t.Address() + 4}, nullptr},
+        {"read a plain object", plain.get(), 4, {}},
+        {"copy from a plain object", t.get(), 11, {plain->Address()}},
+        {"add nothing", t.get(), 14, {0}},
+        {"add a forged address", t.get(), 14, {t->Address() + 4}},
     };
     for (const auto& c : cases) {
-        const GTime before = t.Value();
-        const std::string message = ErrorMessage([&] { Call(c.receiver, c.method, c.arguments); });
-        if (c.error != nullptr) {
-            EXPECT_EQ(message, c.error) << c.name;
-        } else {
-            EXPECT_NE(message, "no error") << c.name;
-        }
-        EXPECT_EQ(t.Value(), before) << c.name;
-        while (runner.stack.Depth() > 0) runner.stack.Pop();
+        EXPECT_NE(ErrorMessage([&] { game.CallMethod(c.receiver, gtime, c.method, c.pushed); }), "no error")
+            << c.name;
+        EXPECT_EQ(Value(t), GTime(5, 5)) << c.name;
     }
+    EXPECT_EQ(ErrorMessage([&] { game.CallMethod(plain.get(), gtime, 4); }), "GTime object expected");
 }
