@@ -22,6 +22,7 @@ struct Entry {
     std::atomic<uint32_t> address{0};
     std::atomic<uint32_t> family{0};
     std::atomic<uint32_t> kind{0};
+    std::atomic<uint64_t> serial{0};
 };
 
 class HandleTable {
@@ -43,6 +44,7 @@ class HandleTable {
         e.owner.store(owner, std::memory_order_relaxed);
         e.family.store(static_cast<uint32_t>(family), std::memory_order_relaxed);
         e.kind.store(kind, std::memory_order_relaxed);
+        e.serial.store(++serial_, std::memory_order_relaxed);
         e.address.store(address, std::memory_order_release);
         ++live_;
         return handle;
@@ -75,6 +77,7 @@ class HandleTable {
     std::atomic<Entry*> pages_[kPageCount]{};
     std::vector<uint32_t> free_;
     uint32_t next_ = 1;  // handle 0 is never given out
+    uint64_t serial_ = 0;
     uint32_t live_ = 0;
 };
 
@@ -114,13 +117,27 @@ void ScriptHandle::SetKind(uint32_t kind) {
     StoreU32(FromScript<uint8_t>(address_) + 4, kind);
 }
 
-void* FindScriptHandle(uint32_t address, HandleFamily family, uint32_t kind) {
+namespace {
+
+// The live entry whose header lies at address, or null.
+const Entry* LiveEntry(uint32_t address) {
     if (address % 4 != 0 || !ScriptRangeUsable(address, kHeaderSize)) return nullptr;
     const uint8_t* header = FromScript<uint8_t>(address);
     if (LoadU32(header) != kScriptObjectMagic) return nullptr;
     const Entry* e = Table().Find(LoadU32(header + 8));
-    if (e == nullptr || e->address.load(std::memory_order_acquire) != address ||
-        e->family.load(std::memory_order_relaxed) != static_cast<uint32_t>(family) ||
+    return e != nullptr && e->address.load(std::memory_order_acquire) == address ? e : nullptr;
+}
+
+}  // namespace
+
+uint64_t ScriptHandleSerial(uint32_t address) {
+    const Entry* e = LiveEntry(address);
+    return e != nullptr ? e->serial.load(std::memory_order_relaxed) : 0;
+}
+
+void* FindScriptHandle(uint32_t address, HandleFamily family, uint32_t kind) {
+    const Entry* e = LiveEntry(address);
+    if (e == nullptr || e->family.load(std::memory_order_relaxed) != static_cast<uint32_t>(family) ||
         (kind != 0 && e->kind.load(std::memory_order_relaxed) != kind)) {
         return nullptr;
     }

@@ -41,8 +41,12 @@ class ScriptHandle {
 // The owner a script value names, or null when it names no live object of that family; kind 0
 // accepts every kind of the family.
 void* FindScriptHandle(uint32_t address, HandleFamily family, uint32_t kind);
-// The same, throwing FatalExep "Null object where <what> expected" or "Not a valid object at
-// 0x<address> where <what> expected".
+// The registration number of the handle living at address, 0 when none does. Every registration
+// gets a new one, so a holder that keeps an address together with its number tells the object it
+// meant from a later one whose header was given the same address.
+uint64_t ScriptHandleSerial(uint32_t address);
+// The same as FindScriptHandle, throwing FatalExep "Null object where <what> expected" or "Not a valid object
+// at 0x<address> where <what> expected".
 void* CheckScriptHandle(uint32_t address, HandleFamily family, uint32_t kind, const char* what);
 // Number of live handles (for tests of object lifetimes).
 uint32_t LiveScriptHandleCount();

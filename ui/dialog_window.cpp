@@ -14,16 +14,24 @@
 #include "ui/ui_kinds.h"
 #include "ui/visual.h"
 
-namespace {
+namespace {}  // namespace
+
+DialogWindow::ObjectRef DialogWindow::RefTo(const ScriptObject* object) {
+    if (object == nullptr) return {};
+    return {object->Address(), ScriptHandleSerial(object->Address())};
+}
+
+ScriptObject* DialogWindow::Live(const ObjectRef& ref, uint32_t kind) {
+    if (ref.address == 0 || ScriptHandleSerial(ref.address) != ref.serial) return nullptr;
+    return static_cast<ScriptObject*>(FindScriptHandle(ref.address, HandleFamily::kScriptObject, kind));
+}
 
 // Owned objects are deleted through the script engine, so that their script destructors run.
-void DeleteOwned(uint32_t object) {
-    auto* live = static_cast<ScriptObject*>(FindScriptHandle(object, HandleFamily::kScriptObject, 0));
+void DialogWindow::DeleteOwned(const ObjectRef& ref) {
+    ScriptObject* live = Live(ref);
     // One that is being destroyed already is what is taking this window down.
     if (live != nullptr && !live->BeingDestroyed()) DestroyObject(live);
 }
-
-}  // namespace
 
 DialogWindow::DialogWindow(Processor* processor, Display* display, Image* cursor)
     : callback_(DefaultCallback),
@@ -51,7 +59,7 @@ DialogWindow::~DialogWindow() {
     };
     release(effects_);
     release(controls_);
-    for (uint32_t object : disposed_) {
+    for (const ObjectRef& object : disposed_) {
         try {
             DeleteOwned(object);
         } catch (...) {
@@ -63,40 +71,55 @@ void DialogWindow::Step(int32_t frame) {
     if (DialogWindow* parent = Parent()) parent->Step(frame);
 }
 
+// Steps and drawing run script code, which may delete controls, this window or (through the screen
+// options) rebuild the display: the list is walked by index, the window checked after each call
+// and the buffer asked for again.
 void DialogWindow::StepControls(int32_t frame) {
-    if (DialogWindow* parent = Parent()) parent->StepControls(frame);
-    // By index: a control's step may add or remove controls.
+    const std::shared_ptr<DialogWindow*> self = self_;
+    if (DialogWindow* parent = Parent()) {
+        parent->StepControls(frame);
+        CheckAlive(self);
+    }
     for (size_t i = 0; i < controls_.size(); ++i) {
-        if (ControlObject* control = LiveControl(controls_[i].object)) GTTClass::CallStep(control, frame);
+        if (ControlObject* control = LiveControl(controls_[i].object)) {
+            GTTClass::CallStep(control, frame);
+            CheckAlive(self);
+        }
     }
 }
 
 void DialogWindow::DrawControls() {
-    ScreenBuffer* buffer = display_ != nullptr ? display_->Buffer() : nullptr;
-    if (buffer == nullptr) return;
-    Font* font = buffer->CurrentFont();
-    if (DialogWindow* parent = Parent()) parent->DrawControls();
+    if (display_ == nullptr || display_->Buffer() == nullptr) return;
+    Font* font = display_->Buffer()->CurrentFont();
+    const std::shared_ptr<DialogWindow*> self = self_;
+    if (DialogWindow* parent = Parent()) {
+        parent->DrawControls();
+        CheckAlive(self);
+    }
     for (size_t i = 0; i < controls_.size(); ++i) {
-        if (ControlObject* control = LiveControl(controls_[i].object)) control->Draw(*buffer);
-        buffer->SetFont(font);
+        if (ControlObject* control = LiveControl(controls_[i].object)) {
+            if (display_->Buffer() == nullptr) return;
+            control->Draw(*display_->Buffer());
+            CheckAlive(self);
+        }
+        if (display_->Buffer() == nullptr) return;
+        display_->Buffer()->SetFont(font);
     }
 }
 
 void DialogWindow::OnStart() {}
 
-ControlObject* DialogWindow::LiveControl(uint32_t object) {
-    return dynamic_cast<ControlObject*>(
-        static_cast<ScriptObject*>(FindScriptHandle(object, HandleFamily::kScriptObject, 0)));
+ControlObject* DialogWindow::LiveControl(const ObjectRef& ref) {
+    return dynamic_cast<ControlObject*>(Live(ref));
 }
 
-ScreenEffectObject* DialogWindow::LiveEffect(uint32_t object) {
-    return static_cast<ScreenEffectObject*>(
-        FindScriptHandle(object, HandleFamily::kScriptObject, kScreenEffectKind));
+ScreenEffectObject* DialogWindow::LiveEffect(const ObjectRef& ref) {
+    return static_cast<ScreenEffectObject*>(Live(ref, kScreenEffectKind));
 }
 
 void DialogWindow::AddControl(ScriptObject* control, uint8_t mode) {
     if (dynamic_cast<ControlObject*>(control) == nullptr) ThrowFatal("Not a control added to a window");
-    controls_.push_back({control->Address(), mode});
+    controls_.push_back({RefTo(control), mode});
 }
 
 void DialogWindow::Dispose(const Entry& entry) {
@@ -109,10 +132,24 @@ void DialogWindow::Dispose(const Entry& entry) {
 }
 
 void DialogWindow::DeleteDisposed() {
+    const std::shared_ptr<DialogWindow*> self = self_;
     while (!disposed_.empty()) {
-        const uint32_t object = disposed_.back();
+        const ObjectRef object = disposed_.back();
         disposed_.pop_back();
         DeleteOwned(object);
+        CheckAlive(self);
+    }
+}
+
+void DialogWindow::DisposeAll(std::vector<Entry> entries) {
+    const std::shared_ptr<DialogWindow*> self = self_;
+    for (const Entry& entry : entries) {
+        // A script destructor may have deleted this window: the rest is deleted all the same.
+        if (*self != nullptr) {
+            Dispose(entry);
+        } else if (entry.mode != kNeverOwned) {
+            DeleteOwned(entry.object);
+        }
     }
 }
 
@@ -120,7 +157,7 @@ void DialogWindow::RemoveControl(int32_t id) {
     for (size_t i = 0; i < controls_.size(); ++i) {
         ControlObject* control = LiveControl(controls_[i].object);
         if (control == nullptr || control->Id() != id) continue;
-        if (hovered_ == controls_[i].object) hovered_ = 0;
+        if (hovered_ == controls_[i].object) hovered_ = {};
         const Entry entry = controls_[i];
         controls_.erase(controls_.begin() + static_cast<std::ptrdiff_t>(i));
         // The cursor stays on the control it was on.
@@ -131,11 +168,11 @@ void DialogWindow::RemoveControl(int32_t id) {
 }
 
 void DialogWindow::ClearControls() {
-    hovered_ = 0;
+    hovered_ = {};
     cursorIndex_ = 0;
     std::vector<Entry> entries;
     entries.swap(controls_);
-    for (const Entry& entry : entries) Dispose(entry);
+    DisposeAll(std::move(entries));
 }
 
 ControlObject* DialogWindow::FindControl(int32_t id) {
@@ -153,13 +190,13 @@ ControlObject* DialogWindow::ControlAt(uint32_t i) {
 void DialogWindow::AddEffect(ScriptObject* effect, uint8_t mode) {
     if (effect == nullptr || effect->Kind() != kScreenEffectKind)
         ThrowFatal("Not a screen effect added to a window");
-    effects_.push_back({effect->Address(), mode});
+    effects_.push_back({RefTo(effect), mode});
 }
 
 void DialogWindow::ClearEffects() {
     std::vector<Entry> entries;
     entries.swap(effects_);
-    for (const Entry& entry : entries) Dispose(entry);
+    DisposeAll(std::move(entries));
 }
 
 void DialogWindow::PostMessage(int32_t code, int32_t p1, int32_t p2) {
@@ -167,26 +204,22 @@ void DialogWindow::PostMessage(int32_t code, int32_t p1, int32_t p2) {
 }
 
 void DialogWindow::SetCursor(Image* image) {
-    cursor_ = image != nullptr ? image->Address() : 0;
+    cursor_ = RefTo(image);
 }
 
 Image* DialogWindow::Cursor() const {
     // A pointer picture that is gone falls back to the window's own.
-    if (cursor_ != 0) {
-        if (auto* image =
-                static_cast<Image*>(FindScriptHandle(cursor_, HandleFamily::kScriptObject, kImageKind)))
-            return image;
-    }
+    if (auto* image = static_cast<Image*>(Live(cursor_, kImageKind))) return image;
     return defaultCursor_;
 }
 
 ControlObject* DialogWindow::Hovered() {
-    return hovered_ != 0 ? LiveControl(hovered_) : nullptr;
+    return LiveControl(hovered_);
 }
 
 void DialogWindow::ClearHovered() {
     ControlObject* control = Hovered();
-    hovered_ = 0;
+    hovered_ = {};
     if (control != nullptr) control->LoseFocus();
 }
 

@@ -146,8 +146,15 @@ class DialogWindow {
     InputDevice* Input() const { return input_; }
 
   private:
+    // A script object held weakly: its script value and the registration number of its handle, so
+    // that a later object given the same address is not taken for it.
+    struct ObjectRef {
+        uint32_t address = 0;
+        uint64_t serial = 0;
+        bool operator==(const ObjectRef&) const = default;
+    };
     struct Entry {
-        uint32_t object;  // script value
+        ObjectRef object;
         uint8_t mode;
     };
     struct Message {
@@ -157,12 +164,17 @@ class DialogWindow {
     enum class Next { kGoOn, kNextFrame };
 
     // The live control (effect) of an entry, null once a script deleted it.
-    static ControlObject* LiveControl(uint32_t object);
-    static ScreenEffectObject* LiveEffect(uint32_t object);
+    static ObjectRef RefTo(const ScriptObject* object);
+    // The object still living behind a reference (of the kind, unless 0), or null.
+    static ScriptObject* Live(const ObjectRef& ref, uint32_t kind = 0);
+    static ControlObject* LiveControl(const ObjectRef& ref);
+    static ScreenEffectObject* LiveEffect(const ObjectRef& ref);
     // Takes an owned object out of reach; while the loop runs the deletion waits for the end of the
     // iteration, as the object's own code may be what asked for it.
     void Dispose(const Entry& entry);
+    static void DeleteOwned(const ObjectRef& ref);
     void DeleteDisposed();
+    void DisposeAll(std::vector<Entry> entries);
     void ClearHovered();
 
     // modal_loop.cpp
@@ -187,7 +199,7 @@ class DialogWindow {
     bool skipDraw_ = false;
     std::vector<Entry> controls_;
     size_t cursorIndex_ = 0;  // the list cursor that gives the current id
-    uint32_t hovered_ = 0;
+    ObjectRef hovered_;
     std::vector<int32_t> mouseFilter_;
     std::deque<Message> messages_;
     String hintText_;
@@ -198,7 +210,7 @@ class DialogWindow {
     int32_t cursorSpeedY_ = 0;
     int32_t cursorMaxSpeed_ = 15;
     Display* display_;
-    uint32_t cursor_ = 0;  // script value of a pointer picture set by SetCursor; 0 for the default
+    ObjectRef cursor_;  // a pointer picture set by SetCursor; none for the default
     Image* defaultCursor_;
     InputDevice* input_ = nullptr;
     std::shared_ptr<DialogWindow*> parent_;
@@ -207,7 +219,7 @@ class DialogWindow {
     bool childOpen_ = false;
     ScriptFields resultField_{1};
     bool running_ = false;
-    std::vector<uint32_t> disposed_;
+    std::vector<ObjectRef> disposed_;
     // Points at this window until it is destroyed; children and running loops keep a copy.
     std::shared_ptr<DialogWindow*> self_;
 };

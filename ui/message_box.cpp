@@ -125,7 +125,7 @@ int32_t MessageBox(Processor& processor, InputDevice* input, DialogWindow* paren
         AddToBox(*window, made, &frame);
         x -= 20 + made.Width();
     }
-    AddToBox(*window, NewControlByName(processor, "CloseWindowControl", {frame.Address(), 0}), nullptr);
+    AddToBox(*window, NewControlByName(processor, "CloseWindowControl", {frame.Address(), 0}), &frame);
 
     const int32_t answer = window->Run(*device);
     // Cleared here rather than by the destructor, so that errors of script destructors are heard.

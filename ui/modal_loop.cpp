@@ -121,7 +121,7 @@ int32_t DialogWindow::Run(InputDevice& input) {
             SetResult(kNoResult);
             OnStart();
             CheckAlive(s.self);
-            hovered_ = 0;
+            hovered_ = {};
             input_ = &input;
             KeyQueue().Drain();
             CharQueue().Drain();
@@ -185,10 +185,12 @@ DialogWindow::Next DialogWindow::ReadCharacters(LoopState& s) {
     InputQueue& characters = CharQueue();
     if (characters.Count() >= InputQueue::kValueBytes && characters.PeekInt() == InputQueue::kAltMarker) {
         characters.ReadInt();
+        // A marker whose character has not arrived names no character, not -1.
+        const bool typed = characters.Count() >= InputQueue::kValueBytes;
         const int32_t c = characters.ReadInt();
         int32_t id = 0;
         bool found = false;
-        for (size_t i = 0; i < controls_.size() && !found; ++i) {
+        for (size_t i = 0; typed && i < controls_.size() && !found; ++i) {
             ControlObject* control = LiveControl(controls_[i].object);
             if (control == nullptr || control->HotKey() != c) continue;
             cursorIndex_ = i;
@@ -301,7 +303,7 @@ void DialogWindow::HitTest(LoopState& s) {
     for (size_t k = controls_.size(); k-- > 0;) {
         // A hit test may run script code that shortens the list.
         if (k >= controls_.size()) continue;
-        const uint32_t object = controls_[k].object;
+        const ObjectRef object = controls_[k].object;
         ControlObject* control = LiveControl(object);
         if (control == nullptr) continue;
         if (!mouseFilter_.empty() &&
@@ -329,7 +331,7 @@ void DialogWindow::ReportPointer(LoopState& s) {
     const int32_t wheel = input.Wheel() / kWheelDelta;
     const int32_t position = s.Position();
 
-    const uint32_t object = hovered_;
+    const ObjectRef object = hovered_;
     ControlObject* control = Hovered();
     if (control == nullptr) {
         Notify(s, primary ? kEventPrimary : secondary ? kEventSecondary : restEvent, position, 0);
@@ -416,7 +418,7 @@ void DialogWindow::DrawHint(LoopState& s) {
 void DialogWindow::ApplyEffects(LoopState& s) {
     // A copy to walk: applying and stepping run script code that may change the list.
     const std::vector<Entry> running = effects_;
-    auto listed = [this](uint32_t object) {
+    auto listed = [this](const ObjectRef& object) {
         return std::find_if(effects_.begin(), effects_.end(),
                             [object](const Entry& e) { return e.object == object; });
     };

@@ -114,6 +114,20 @@ TEST(ScriptMemory, OnlyLiveHandlesPassTheCheck) {
     ScriptFree(forged);
 }
 
+TEST(ScriptMemory, AnAddressHandedOutAgainHasAnotherSerial) {
+    auto first = std::make_unique<TestObject>();
+    const uint32_t a = first->handle.Address();
+    const uint64_t serial = ScriptHandleSerial(a);
+    EXPECT_NE(serial, 0u);
+    first.reset();
+    EXPECT_EQ(ScriptHandleSerial(a), 0u);
+    // The freed header is the first one handed out again.
+    auto second = std::make_unique<TestObject>();
+    ASSERT_EQ(second->handle.Address(), a);
+    EXPECT_NE(ScriptHandleSerial(a), serial);
+    EXPECT_NE(ScriptHandleSerial(a), 0u);
+}
+
 TEST(ScriptMemory, GuardPastTheEndReadsAsAllOnes) {
     // Code that scans forward may read a little past the end; there it must find no valid word.
     const uint8_t* end = ScriptRegionBase() + kScriptRegionSize;

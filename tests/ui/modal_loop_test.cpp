@@ -5,6 +5,7 @@
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
 #include "script/processor.h"
+#include "shell/input_queue.h"
 #include "tests/ui/dialog_fixture.h"
 #include "ui/control.h"
 
@@ -119,6 +120,17 @@ TEST_F(ModalLoopTest, HotKeysAnswerOnlyWithAlt) {
         if (!c.alt) expected.p2 = 11;
         EXPECT_EQ(events[1], expected);
     }
+}
+
+TEST_F(ModalLoopTest, AnAltMarkerWithoutItsCharacterActivatesNothing) {
+    auto window = NewWindow();
+    AddButton(*window, 12, 10, 40, "Odd").SetInt(kControlHotKey, -1);
+    react = [&](DialogWindow& w, const WindowEventRecord& e) {
+        if (e.code == kEventStart) CharQueue().PushInt(InputQueue::kAltMarker);
+        if (e.code == kEventAfterDraw) w.SetResult(0);
+    };
+    Run(*window);
+    EXPECT_TRUE(Only(kEventPrimary).empty());
 }
 
 TEST_F(ModalLoopTest, F1ShowsTheWindowsHelpAndOtherKeysAreReported) {
@@ -301,6 +313,56 @@ TEST_F(ModalLoopTest, UnbalancedStacksAreReportedOnlyWithTheTraceFlag) {
         game.Cpu().DataStack().SetDepth(depth);
         SetTraceFlag(false);
     }
+}
+
+TEST_F(ModalLoopTest, ACharacterAWindowWithoutControlsCannotReportDoesNotBlockTheQueue) {
+    auto window = NewWindow();
+    react = [&](DialogWindow& w, const WindowEventRecord& e) {
+        if (e.code == kEventStart) {
+            game.TypeChar('a');
+            game.TypeChar(27);
+        }
+        if (e.code == kEventClose) w.SetResult(0);
+        if (Only(kEventAfterDraw).size() > 3) w.SetResult(-3);
+    };
+    EXPECT_EQ(Run(*window), 0);
+    EXPECT_EQ(Only(kEventCharacter), (std::vector<WindowEventRecord>{{kEventCharacter, 27, 0}}));
+}
+
+TEST_F(ModalLoopTest, APointerFarOffTheScreenIsHeldToItsEdges) {
+    struct Case {
+        int32_t x, y;
+        int32_t expectX, expectY;
+    };
+    const Case cases[] = {{INT32_MAX, INT32_MIN, 640, 0}, {INT32_MIN, INT32_MAX, 0, 480}, {-1, 481, 0, 480}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.x << ", " << c.y);
+        events.clear();
+        auto window = NewWindow();
+        react = [&](DialogWindow& w, const WindowEventRecord& e) {
+            if (e.code == kEventStart) {
+                game.MovePointer(c.x, c.y);
+                game.SetButton(VK_RIGHT, true);
+                game.SetButton(VK_UP, true);
+            }
+            if (e.code == kEventPointer && PointerEvents() == 3) w.SetResult(0);
+        };
+        Run(*window);
+        game.SetButton(VK_RIGHT, false);
+        game.SetButton(VK_UP, false);
+        EXPECT_EQ(Only(kEventPointer).front().p1, Position(c.expectX, c.expectY));
+    }
+}
+
+TEST_F(ModalLoopTest, AStopEndsAHandlerThatPostsAMessageForEveryMessage) {
+    auto window = NewWindow();
+    int handled = 0;
+    react = [&](DialogWindow& w, const WindowEventRecord& e) {
+        if (e.code == kEventStart || e.code == 100) w.PostMessage(100, 0, 0);
+        if (e.code == 100 && ++handled == 50) game.Host().App().PostQuit(0);
+    };
+    EXPECT_THROW(Run(*window), StopRequested);
+    EXPECT_EQ(handled, 50);
 }
 
 }  // namespace

@@ -100,8 +100,8 @@ TEST_F(ScreenEffectTest, FadeStepsCountDownMoveTheLevelAndFinish) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         GameObject fade = game.New(
-            "FadeEffect", {static_cast<uint32_t>(c.before.levelStep), static_cast<uint32_t>(c.before.level),
-                           static_cast<uint32_t>(c.before.framesLeft)});
+            "FadeEffect", {static_cast<uint32_t>(c.before.framesLeft), static_cast<uint32_t>(c.before.level),
+                           static_cast<uint32_t>(c.before.levelStep)});
         game.CallVirtual(fade.get(), 2, {7});
         const FadeState s = StateOf(fade.get());
         EXPECT_EQ(s.framesLeft, c.after.framesLeft);
@@ -112,7 +112,7 @@ TEST_F(ScreenEffectTest, FadeStepsCountDownMoveTheLevelAndFinish) {
 }
 
 TEST_F(ScreenEffectTest, NativesHandOutTheFieldsAndTheBaseDoesNothing) {
-    GameObject fade = game.New("FadeEffect", {3, 200, 9});
+    GameObject fade = game.New("FadeEffect", {9, 200, 3});
     const struct {
         uint32_t native;
         uint32_t field;
@@ -135,8 +135,8 @@ TEST_F(ScreenEffectTest, NativesHandOutTheFieldsAndTheBaseDoesNothing) {
 
 TEST_F(ScreenEffectTest, AWindowAppliesAndStepsEveryRunningEffectAndDropsFinishedOnes) {
     auto window = NewWindow();
-    GameObject first = game.New("FadeEffect", {0, 256, 1});
-    GameObject second = game.New("FadeEffect", {0, 128, 5});
+    GameObject first = game.New("FadeEffect", {1, 256, 0});
+    GameObject second = game.New("FadeEffect", {5, 128, 0});
     const uint32_t firstAddress = first->Address();
     ScriptObject* kept = second.get();
     window->AddEffect(first.release(), kListOwned);
@@ -156,6 +156,19 @@ TEST_F(ScreenEffectTest, AWindowAppliesAndStepsEveryRunningEffectAndDropsFinishe
     EXPECT_EQ(pixel, ScreenSettings().pixelFormat == 555 ? 0x3DEF : 0x7BEF);
     window->ClearEffects();
     DestroyObject(kept);
+}
+
+TEST_F(ScreenEffectTest, AnEffectAScriptDeletedLeavesTheWindowsList) {
+    auto window = NewWindow();
+    GameObject fade = game.New("FadeEffect", {5, 128, 0});
+    ScriptObject* effect = fade.release();
+    window->AddEffect(effect, kListOwned);
+    DestroyObject(effect);
+    react = [&](DialogWindow& w, const WindowEventRecord& e) {
+        if (e.code == kEventAfterDraw) w.SetResult(0);
+    };
+    Run(*window);
+    EXPECT_EQ(window->EffectCount(), 0u);
 }
 
 }  // namespace
