@@ -20,9 +20,9 @@ constexpr uint32_t U(int32_t v) {
 
 class HeavenControlTest : public SlidersFixture {
   protected:
-    GameObject Heaven(int32_t stars) { return game.New("HeavenControl", {U(stars), 6}); }
+    GameObject Heaven(int32_t stars) { return New("HeavenControl", {U(stars), 6}); }
     HeavenControlObject& Of(const GameObject& h) { return HeavenControlObject::Of(h.get()); }
-    void Step(const GameObject& h, int32_t counter) { game.CallVirtual(h.get(), 2, {U(counter)}); }
+    void Step(const GameObject& h, int32_t counter) { CallVirtual(h.get(), 2, {U(counter)}); }
 };
 
 TEST_F(HeavenControlTest, StarsAreReplacedAtEachInterval) {
@@ -89,8 +89,8 @@ TEST_F(HeavenControlTest, CreationAndNatives) {
     EXPECT_EQ(Control(h).Id(), 6);
     EXPECT_EQ(Control(h).Int(kVisualX), 0);
     EXPECT_EQ(Of(h).Int(kHeavenReplaceInterval), 50);
-    EXPECT_EQ(game.CallMethod(h.get(), 23), std::vector<uint32_t>{Of(h).OwnAddress(kHeavenReplaceInterval)});
-    EXPECT_EQ(game.CallVirtual(h.get(), 7), std::vector<uint32_t>{2});
+    EXPECT_EQ(CallMethod(h.get(), 23), std::vector<uint32_t>{Of(h).OwnAddress(kHeavenReplaceInterval)});
+    EXPECT_EQ(CallVirtual(h.get(), 7), std::vector<uint32_t>{2});
     EXPECT_EQ(ErrorMessage([&] { Heaven(kMaxStars + 1); }), "Too many stars: 100001");
     ScreenBuffer& buffer = Canvas();
     EXPECT_NO_THROW(Control(h).Draw(buffer));
@@ -100,14 +100,14 @@ class TimeControlTest : public SlidersFixture {
   protected:
     // A GTime object stored as object 22, as the GameManager's time stands there.
     GTime& StoreGameTime(int32_t date, int32_t time) {
-        GameObject made = game.New("GTime");
+        GameObject made = New("GTime");
         GTimeObject& object = GTimeObject::Of(made.get());
         object.Value() = GTime(date, time);
         game.Objects().SetObject(made.release(), kGameManagerId);
         return object.Value();
     }
     std::string Shown(const GameObject& clock) { return StaticTextObject::Of(clock.get()).Text().Text(); }
-    GameObject Clock() { return game.New("TimeControl", {30, 40, 3}); }
+    GameObject Clock() { return New("TimeControl", {30, 40, 3}); }
 };
 
 TEST_F(TimeControlTest, ShowsTheGameTime) {
@@ -128,7 +128,7 @@ TEST_F(TimeControlTest, StepFollowsTheGameTime) {
     GameObject clock = Clock();
     EXPECT_EQ(Shown(clock), "1/1 1:0");
     time = GTime(1002, 23400);
-    game.CallVirtual(clock.get(), 2, {9});
+    CallVirtual(clock.get(), 2, {9});
     EXPECT_EQ(Shown(clock), "1/2 2:34");
     EXPECT_EQ(Control(clock).Id(), 3);
     EXPECT_EQ(Control(clock).Int(kVisualX), 30);
@@ -138,13 +138,13 @@ TEST_F(TimeControlTest, WithoutAGameTimeTheTextStays) {
     game.Objects().SetObject(nullptr, kGameManagerId);
     GameObject clock = Clock();
     EXPECT_EQ(Shown(clock), "Time");
-    game.CallVirtual(clock.get(), 2, {0});
+    CallVirtual(clock.get(), 2, {0});
     EXPECT_EQ(Shown(clock), "Time");
 }
 
 TEST_F(TimeControlTest, InstalledLookupIsUsed) {
     const GTime held(3004, 50600);
-    GameObject owner = game.New("GTime");
+    GameObject owner = New("GTime");
     game.Objects().SetObject(owner.release(), kGameManagerId);
     GameTimeLookupHook() = [&held](ScriptObject*) { return &held; };
     GameObject clock = Clock();

@@ -19,11 +19,11 @@ class ListBoxTest : public SlidersFixture {
   protected:
     // A list of the given size at (50, 60), id 4.
     GameObject List(int32_t width = 100, int32_t height = 50) {
-        return game.New("ListBox", {50, 60, U(width), U(height), 4});
+        return New("ListBox", {50, 60, U(width), U(height), 4});
     }
     ListBoxObject& Of(const GameObject& list) { return ListBoxObject::Of(list.get()); }
     void AddLine(const GameObject& list, const std::string& text) {
-        game.CallMethod(list.get(), 26, {game.Text(text)});
+        CallMethod(list.get(), 26, {game.Text(text)});
     }
     struct Row {
         std::string className;
@@ -117,7 +117,7 @@ TEST_F(ListBoxTest, ClearingKeepsTheNextRowPlace) {
     GameObject list = List();
     AddLine(list, "One");
     const int32_t next = Of(list).NextRowY();
-    game.CallMethod(list.get(), 22);
+    CallMethod(list.get(), 22);
     EXPECT_TRUE(Of(list).Children().empty());
     AddLine(list, "Two");
     EXPECT_EQ(Rows(list).at(0).y, next);
@@ -132,18 +132,18 @@ TEST_F(ListBoxTest, NativesReachTheFields) {
                                                         {30, kListRowAlign},
                                                         {33, kListBulletStyle}};
     for (auto [native, field] : references)
-        EXPECT_EQ(game.CallMethod(list.get(), native), std::vector<uint32_t>{l.OwnAddress(field)}) << native;
-    EXPECT_EQ(game.CallMethod(list.get(), 31), std::vector<uint32_t>{0});
-    game.CallMethod(list.get(), 32, {U(-8)});
-    EXPECT_EQ(game.CallMethod(list.get(), 31), std::vector<uint32_t>{U(-8)});
+        EXPECT_EQ(CallMethod(list.get(), native), std::vector<uint32_t>{l.OwnAddress(field)}) << native;
+    EXPECT_EQ(CallMethod(list.get(), 31), std::vector<uint32_t>{0});
+    CallMethod(list.get(), 32, {U(-8)});
+    EXPECT_EQ(CallMethod(list.get(), 31), std::vector<uint32_t>{U(-8)});
     EXPECT_NE(l.Own(kListRowColour), 0u);
     // The container natives are there too.
-    EXPECT_EQ(game.CallMethod(list.get(), 23), std::vector<uint32_t>{0});
+    EXPECT_EQ(CallMethod(list.get(), 23), std::vector<uint32_t>{0});
 }
 
 TEST_F(ListBoxTest, HostileTextAddressIsAnEngineError) {
     GameObject list = List();
-    EXPECT_FALSE(ErrorMessage([&] { game.CallMethod(list.get(), 26, {5}); }).empty());
+    EXPECT_FALSE(ErrorMessage([&] { CallMethod(list.get(), 26, {5}); }).empty());
     EXPECT_TRUE(Of(list).Children().empty());
 }
 

@@ -33,22 +33,20 @@ class ContainerDeleter : public ControlObject {
 class MultiControlTest : public SlidersFixture {
   protected:
     // A 100x50 container at (100, 100), id 9.
-    GameObject Container() { return game.New("MultiControl", {100, 100, 100, 50, 9}); }
+    GameObject Container() { return New("MultiControl", {100, 100, 100, 50, 9}); }
     MultiControlObject& Of(const GameObject& c) { return MultiControlObject::Of(c.get()); }
     // A plain control showing a 10x10 picture at (x, y).
     GameObject Box(int32_t x, int32_t y, int32_t id) {
-        return game.New("Control", {game.Picture("Misc\\Up.dpf")->Address(), U(x), U(y), U(id)});
+        return New("Control", {game.Picture("Misc\\Up.dpf")->Address(), U(x), U(y), U(id)});
     }
     // Adds through native 21; the container owns the control from then on.
     uint32_t Add(const GameObject& container, GameObject control) {
         const uint32_t address = control->Address();
-        game.CallMethod(container.get(), 21, {address});
+        CallMethod(container.get(), 21, {address});
         control.release();
         return address;
     }
-    std::vector<uint32_t> Cursor(const GameObject& c, uint32_t native) {
-        return game.CallMethod(c.get(), native);
-    }
+    std::vector<uint32_t> Cursor(const GameObject& c, uint32_t native) { return CallMethod(c.get(), native); }
 };
 
 TEST_F(MultiControlTest, AddingWidensTheContentAndShowsArrows) {
@@ -135,7 +133,7 @@ TEST_F(MultiControlTest, EventsGoToTheChildUnderThePointer) {
 TEST_F(MultiControlTest, ChildGetsThePointRelativeToItself) {
     // A slider at (20, 30) in the container at (100, 100): a press 50 pixels along its line.
     GameObject c = Container();
-    GameObject made = game.New("Slider", {20, 30, 4, 200, 0, 100, 0});
+    GameObject made = New("Slider", {20, 30, 4, 200, 0, 100, 0});
     SliderObject& slider = SliderObject::Of(made.get());
     Add(c, std::move(made));
     EXPECT_EQ(Input(c, kInputPress, 70, 30), -1);
@@ -182,7 +180,7 @@ TEST_F(MultiControlTest, ChildDeletedElsewhereIsGone) {
     EXPECT_EQ(Of(c).Children().size(), 1u);
     posted.clear();
     EXPECT_EQ(Input(c, kInputPress, 5, 5), 0);
-    game.CallVirtual(c.get(), 2, {1});
+    CallVirtual(c.get(), 2, {1});
     ScreenBuffer& buffer = Canvas();
     EXPECT_NO_THROW(Control(c).Draw(buffer));
 }
@@ -202,7 +200,7 @@ TEST_F(MultiControlTest, ClearingAndDeletingDeleteTheChildren) {
     const uint32_t one = Add(c, Box(0, 0, 1));
     const uint32_t two = Add(c, Box(0, 110, 2));
     Of(c).Scroll(40);
-    game.CallMethod(c.get(), 22);
+    CallMethod(c.get(), 22);
     EXPECT_FALSE(Alive(one));
     EXPECT_FALSE(Alive(two));
     EXPECT_EQ(Cursor(c, 23), std::vector<uint32_t>{0});
@@ -215,18 +213,17 @@ TEST_F(MultiControlTest, ClearingAndDeletingDeleteTheChildren) {
 
 TEST_F(MultiControlTest, ContainmentCyclesAreRefused) {
     GameObject outer = Container();
-    GameObject inner = game.New("MultiControl", {0, 0, 50, 50, 8});
+    GameObject inner = New("MultiControl", {0, 0, 50, 50, 8});
     GameObject other = Container();
     MultiControlObject& in = Of(inner);
     const uint32_t innerAddress = Add(outer, std::move(inner));
-    EXPECT_EQ(ErrorMessage([&] { game.CallMethod(outer.get(), 21, {outer->Address()}); }),
+    EXPECT_EQ(ErrorMessage([&] { CallMethod(outer.get(), 21, {outer->Address()}); }),
               "A control cannot contain itself");
     EXPECT_EQ(ErrorMessage([&] { in.AddControl(&Control(outer)); }), "A control cannot contain itself");
-    EXPECT_EQ(ErrorMessage([&] { game.CallMethod(other.get(), 21, {innerAddress}); }),
+    EXPECT_EQ(ErrorMessage([&] { CallMethod(other.get(), 21, {innerAddress}); }),
               "The control is already in another container");
-    EXPECT_EQ(ErrorMessage([&] {
-                  game.CallMethod(outer.get(), 21, {12345});
-              }).find("where control expected") != std::string::npos,
+    EXPECT_EQ(ErrorMessage([&] { CallMethod(outer.get(), 21, {12345}); }).find("where control expected") !=
+                  std::string::npos,
               true);
 }
 

@@ -17,22 +17,22 @@ class SliderTest : public SlidersFixture {
   protected:
     // A slider at (100, 200) with id 5.
     GameObject Make(int32_t length, int32_t boundA, int32_t boundB, uint32_t flags = 0) {
-        return game.New("Slider", {100, 200, 5, U(length), U(boundA), U(boundB), flags});
+        return New("Slider", {100, 200, 5, U(length), U(boundA), U(boundB), flags});
     }
     int32_t Value(const GameObject& slider) {
-        return static_cast<int32_t>(game.CallMethod(slider.get(), 25).at(0));
+        return static_cast<int32_t>(CallMethod(slider.get(), 25).at(0));
     }
 };
 
 TEST_F(SliderTest, CreationAndNatives) {
     GameObject slider = Make(200, 100, 0);
     SliderObject& s = SliderObject::Of(slider.get());
-    EXPECT_EQ(game.CallMethod(slider.get(), 21), std::vector<uint32_t>{0});
-    EXPECT_EQ(game.CallMethod(slider.get(), 23), std::vector<uint32_t>{100});
+    EXPECT_EQ(CallMethod(slider.get(), 21), std::vector<uint32_t>{0});
+    EXPECT_EQ(CallMethod(slider.get(), 23), std::vector<uint32_t>{100});
     EXPECT_EQ(Value(slider), 0);
     EXPECT_EQ(s.Int(kSliderInnerTicks), 5);
-    EXPECT_EQ(game.CallMethod(slider.get(), 27), std::vector<uint32_t>{s.OwnAddress(kSliderInnerTicks)});
-    EXPECT_EQ(game.CallMethod(slider.get(), 28), std::vector<uint32_t>{s.OwnAddress(kSliderFlags)});
+    EXPECT_EQ(CallMethod(slider.get(), 27), std::vector<uint32_t>{s.OwnAddress(kSliderInnerTicks)});
+    EXPECT_EQ(CallMethod(slider.get(), 28), std::vector<uint32_t>{s.OwnAddress(kSliderFlags)});
 }
 
 TEST_F(SliderTest, ValueIsHeldToTheBounds) {
@@ -48,9 +48,9 @@ TEST_F(SliderTest, ValueIsHeldToTheBounds) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         GameObject slider = Make(200, 0, 100);
-        game.CallMethod(slider.get(), 22, {U(c.min)});
-        game.CallMethod(slider.get(), 24, {U(c.max)});
-        game.CallMethod(slider.get(), 26, {U(c.set)});
+        CallMethod(slider.get(), 22, {U(c.min)});
+        CallMethod(slider.get(), 24, {U(c.max)});
+        CallMethod(slider.get(), 26, {U(c.set)});
         EXPECT_EQ(Value(slider), c.read);
     }
 }
@@ -107,7 +107,7 @@ TEST_F(SliderTest, HostileTickCountsAndFlags) {
 
 TEST_F(SliderTest, DrawsLineTicksAndKnob) {
     GameObject slider = Make(120, 0, 120);
-    game.CallMethod(slider.get(), 26, {60});
+    CallMethod(slider.get(), 26, {60});
     ScreenBuffer& buffer = Canvas();
     Control(slider).Draw(buffer);
     const uint32_t line = game.Colours().Colour(1);

@@ -37,13 +37,29 @@ class SlidersFixture : public ::testing::Test {
     }
     ~SlidersFixture() override { WindowRequestHooks() = {}; }
 
+    // Calls with arguments in the order the callee pops them, as the Parts list them.
+    static std::vector<uint32_t> Pushed(std::vector<uint32_t> popped) {
+        return {popped.rbegin(), popped.rend()};
+    }
+    GameObject New(const std::string& className, const std::vector<uint32_t>& popped = {}) {
+        return game.New(className, Pushed(popped));
+    }
+    std::vector<uint32_t> CallMethod(ScriptObject* object, uint32_t number,
+                                     const std::vector<uint32_t>& popped = {}) {
+        return game.CallMethod(object, number, Pushed(popped));
+    }
+    std::vector<uint32_t> CallVirtual(ScriptObject* object, uint32_t number,
+                                      const std::vector<uint32_t>& popped = {}) {
+        return game.CallVirtual(object, number, Pushed(popped));
+    }
+
     ControlObject& Control(const GameObject& object) {
         return *ControlObject::FromAddress(object->Address(), "control");
     }
     int32_t Input(const GameObject& control, int32_t kind, int32_t a, int32_t b, uint32_t dialog = 77) {
-        return static_cast<int32_t>(game.CallVirtual(control.get(), kInputEventVirtual,
-                                                     {dialog, static_cast<uint32_t>(kind),
-                                                      static_cast<uint32_t>(a), static_cast<uint32_t>(b)})
+        return static_cast<int32_t>(CallVirtual(control.get(), kInputEventVirtual,
+                                                {dialog, static_cast<uint32_t>(kind),
+                                                 static_cast<uint32_t>(a), static_cast<uint32_t>(b)})
                                         .at(0));
     }
     // Locks and clears the screen for drawing.
