@@ -1,0 +1,325 @@
+#include "ui/multi_control.h"
+
+#include <exception>
+#include <memory>
+
+#include "foundation/exceptions.h"
+#include "foundation/script_handle.h"
+#include "graphics/frame.h"
+#include "graphics/image.h"
+#include "graphics/screen_buffer.h"
+#include "script/method_runner.h"
+#include "script/native_args.h"
+#include "script/native_binder.h"
+#include "script/object_manager.h"
+#include "script/zema_class.h"
+#include "ui/draw_state.h"
+#include "ui/interface_pictures.h"
+#include "ui/window_requests.h"
+
+namespace {
+
+// Arrow places relative to the container.
+constexpr int32_t kArrowRight = 15;
+constexpr int32_t kDownArrowBottom = 20;
+constexpr int32_t kUpArrowTop = 20;
+constexpr int32_t kArrowScroll = 10;
+constexpr int32_t kWheelScroll = 10;
+
+// The control a child entry names, or null once it was deleted.
+ControlObject* Resolve(uint32_t address) {
+    auto* object = static_cast<ScriptObject*>(FindScriptHandle(address, HandleFamily::kScriptObject, 0));
+    return dynamic_cast<ControlObject*>(object);
+}
+
+// Deletes a child the way scripts expect, unless the engine keeps it or it is being deleted.
+void DeleteChild(ControlObject* child) {
+    if (child == nullptr || child->KeptByEngine() || child->BeingDestroyed()) return;
+    if (child->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(child);
+    DestroyObject(child);
+}
+
+Frame* ArrowFrame(Image* arrow) {
+    return arrow != nullptr && arrow->FrameCount() > 0 ? arrow->GetFrame(0) : nullptr;
+}
+
+bool OnArrow(Image* arrow, int32_t x, int32_t y, int32_t a, int32_t b) {
+    Frame* frame = ArrowFrame(arrow);
+    return frame != nullptr && Frame::HitTest(*frame, x, y, 0, a, b) != 0;
+}
+
+void PushControl(NativeArgs& args, ControlObject* control) {
+    args.Stack().Push(control != nullptr ? control->Address() : 0);
+}
+
+void CreateMultiControl(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const int32_t width = args.Int();
+    const int32_t height = args.Int();
+    const int32_t id = args.Int();
+    PushNewObject(runner, std::make_unique<MultiControlObject>(cls, x, y, width, height, id));
+}
+
+void StepHandler(ScriptObject* receiver) {
+    MultiControlObject& container = MultiControlObject::Of(receiver);
+    container.StepChildren(NativeArgs(receiver).Int());
+}
+
+void OnInputHandler(ScriptObject* receiver) {
+    MultiControlObject& container = MultiControlObject::Of(receiver);
+    NativeArgs args(receiver);
+    const uint32_t dialog = args.Word();
+    const int32_t kind = args.Int();
+    const int32_t a = args.Int();
+    const int32_t b = args.Int();
+    const bool pointer =
+        kind == kInputOver || kind == kInputPress || kind == kInputRest || kind == kInputDoubleClick;
+    const bool held = pointer && WindowPrimaryHeld(dialog);
+    args.Stack().Push(static_cast<uint32_t>(container.OnInput(dialog, kind, a, b, held)));
+}
+
+void AddControlHandler(ScriptObject* receiver) {
+    MultiControlObject& container = MultiControlObject::Of(receiver);
+    NativeArgs args(receiver);
+    container.AddControl(ControlObject::FromAddress(args.Word(), "control"));
+}
+
+void ClearControlsHandler(ScriptObject* receiver) {
+    MultiControlObject::Of(receiver).ClearControls();
+}
+
+void FirstControlHandler(ScriptObject* receiver) {
+    MultiControlObject& container = MultiControlObject::Of(receiver);
+    NativeArgs args(receiver);
+    PushControl(args, container.FirstControl());
+}
+
+void CurrentControlHandler(ScriptObject* receiver) {
+    MultiControlObject& container = MultiControlObject::Of(receiver);
+    NativeArgs args(receiver);
+    PushControl(args, container.CurrentControl());
+}
+
+void NextControlHandler(ScriptObject* receiver) {
+    MultiControlObject& container = MultiControlObject::Of(receiver);
+    NativeArgs args(receiver);
+    PushControl(args, container.NextControl());
+}
+
+}  // namespace
+
+MultiControlObject::MultiControlObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t width, int32_t height,
+                                       int32_t id, uint32_t extraFields)
+    : ControlObject(cls, 0, x, y, id, extraFields),
+      upPicture_(InterfacePicture(this, "Misc\\Up.dpf")),
+      downPicture_(InterfacePicture(this, "Misc\\Down.dpf")),
+      box_(ScrollBox::ForView(width, height)) {}
+
+MultiControlObject::~MultiControlObject() {
+    *alive_ = false;
+    std::vector<uint32_t> children;
+    children.swap(children_);
+    for (uint32_t address : children) {
+        try {
+            DeleteChild(Resolve(address));
+        } catch (...) {
+            // A child's script destructor failed: the others still go.
+        }
+    }
+}
+
+void MultiControlObject::Draw(ScreenBuffer& buffer) {
+    const ClipAndOrigin saved(buffer);
+    const int32_t x = AbsoluteX();
+    const int32_t y = AbsoluteY();
+    buffer.IntersectClipRect(
+        Rect{x, y, Offset(x, int64_t{box_.viewWidth} + 1), Offset(y, int64_t{box_.viewHeight} + 1)});
+    const int32_t arrowX = Offset(x, int64_t{box_.viewWidth} - kArrowRight);
+    if (box_.canScrollDown) {
+        if (Frame* down = ArrowFrame(downPicture_))
+            buffer.DrawFrameBlended(down, arrowX, Offset(y, int64_t{box_.viewHeight} - kDownArrowBottom), 0,
+                                    0);
+    }
+    if (box_.canScrollUp) {
+        if (Frame* up = ArrowFrame(upPicture_))
+            buffer.DrawFrameBlended(up, arrowX, Offset(y, kUpArrowTop), 0, 0);
+    }
+    buffer.SetOrigin(saved.OriginX(), Offset(saved.OriginY(), -int64_t{box_.scrollY}));
+    ForEachChild([&buffer](ControlObject& child) {
+        child.Draw(buffer);
+        return false;
+    });
+}
+
+bool MultiControlObject::HitTest(int32_t x, int32_t y) {
+    const int64_t left = AbsoluteX();
+    const int64_t top = AbsoluteY();
+    return left <= x && x < left + box_.viewWidth && top <= y && y < top + box_.viewHeight;
+}
+
+int32_t MultiControlObject::Width() {
+    return box_.viewWidth;
+}
+
+int32_t MultiControlObject::Height() {
+    return box_.viewHeight;
+}
+
+ControlObject* MultiControlObject::ChildAt(int32_t x, int32_t& y) {
+    y = Offset(y, box_.scrollY);
+    const int32_t contentY = y;
+    return ForEachChild([x, contentY](ControlObject& child) { return child.HitTest(x, contentY); });
+}
+
+void MultiControlObject::GainFocus(int32_t x, int32_t y) {
+    if (ControlObject* child = ChildAt(x, y)) child->GainFocus(x, y);
+}
+
+void MultiControlObject::LoseFocus() {
+    ForEachChild([](ControlObject& child) {
+        child.LoseFocus();
+        return false;
+    });
+}
+
+void MultiControlObject::AddControl(ControlObject* control) {
+    if (control == nullptr) ThrowFatal("Null object where control expected");
+    const ControlObject* parent = control->Parent();
+    if (parent != nullptr && parent != this) ThrowFatal("The control is already in another container");
+    control->SetParent(this);
+    children_.push_back(control->Address());
+    box_.Cover(control->Int(kVisualX), control->Int(kVisualY), control->Width(), control->Height());
+    Scroll(0);
+}
+
+void MultiControlObject::Scroll(int64_t delta) {
+    box_.Scroll(delta);
+}
+
+void MultiControlObject::ClearControls() {
+    Scroll(0);
+    std::vector<uint32_t> children;
+    children.swap(children_);
+    cursor_ = 0;
+    std::exception_ptr failure;
+    for (uint32_t address : children) {
+        try {
+            DeleteChild(Resolve(address));
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+void MultiControlObject::Prune() {
+    for (size_t i = 0; i < children_.size();) {
+        if (Resolve(children_[i]) != nullptr) {
+            ++i;
+            continue;
+        }
+        children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(i));
+        // The cursor moves off a removed entry to the next one, or back when it was the last.
+        if (i < cursor_ || (i == cursor_ && cursor_ == children_.size() && cursor_ > 0)) --cursor_;
+    }
+}
+
+ControlObject* MultiControlObject::FirstControl() {
+    Prune();
+    cursor_ = 0;
+    return CurrentControl();
+}
+
+ControlObject* MultiControlObject::CurrentControl() {
+    Prune();
+    return cursor_ < children_.size() ? Resolve(children_[cursor_]) : nullptr;
+}
+
+ControlObject* MultiControlObject::NextControl() {
+    Prune();
+    if (cursor_ + 1 >= children_.size()) return nullptr;
+    ++cursor_;
+    return Resolve(children_[cursor_]);
+}
+
+std::vector<ControlObject*> MultiControlObject::Children() const {
+    std::vector<ControlObject*> live;
+    live.reserve(children_.size());
+    for (uint32_t address : children_) {
+        if (ControlObject* child = Resolve(address)) live.push_back(child);
+    }
+    return live;
+}
+
+void MultiControlObject::StepChildren(int32_t value) {
+    ForEachChild([value](ControlObject& child) {
+        GTTClass::CallStep(&child, value);
+        return false;
+    });
+}
+
+ControlObject* MultiControlObject::ForEachChild(const std::function<bool(ControlObject&)>& visit) {
+    // Looked up one at a time from a copy: a child's script may add, clear or delete children.
+    const std::vector<uint32_t> children = children_;
+    const std::shared_ptr<bool> alive = alive_;
+    for (uint32_t address : children) {
+        ControlObject* child = Resolve(address);
+        if (child == nullptr) continue;
+        const bool found = visit(*child);
+        if (!*alive) ThrowFatal("A control deleted the container it lies in");
+        if (found) return child;
+    }
+    return nullptr;
+}
+
+int32_t MultiControlObject::OnInput(uint32_t dialog, int32_t kind, int32_t a, int32_t b, bool primaryHeld) {
+    const bool pointer =
+        kind == kInputOver || kind == kInputPress || kind == kInputRest || kind == kInputDoubleClick;
+    if (pointer && primaryHeld) {
+        const int32_t arrowX = Offset(box_.viewWidth, -kArrowRight);
+        if (box_.canScrollDown &&
+            OnArrow(downPicture_, arrowX, Offset(box_.viewHeight, -kDownArrowBottom), a, b)) {
+            Scroll(kArrowScroll);
+            return -1;
+        }
+        if (box_.canScrollUp && OnArrow(upPicture_, arrowX, kUpArrowTop, a, b)) {
+            Scroll(-kArrowScroll);
+            return -1;
+        }
+    }
+    if (kind == kInputWheel) {
+        Scroll(-int64_t{kWheelScroll} * a);
+        return -1;
+    }
+    const int32_t x = Offset(AbsoluteX(), a);
+    int32_t y = Offset(AbsoluteY(), b);
+    ControlObject* child = ChildAt(x, y);
+    if (child == nullptr) return 0;
+    const int32_t id = child->Id();
+    const int32_t relX = Offset(x, -int64_t{child->AbsoluteX()});
+    const int32_t relY = Offset(y, -int64_t{child->AbsoluteY()});
+    if (Control::CallInputEvent(child, dialog, kind, relX, relY) == 0) WindowPostMessage(dialog, kind, 0, id);
+    return -1;
+}
+
+MultiControlObject& MultiControlObject::Of(ScriptObject* receiver) {
+    auto* container = dynamic_cast<MultiControlObject*>(receiver);
+    if (container == nullptr) ThrowFatal("MultiControl expected");
+    return *container;
+}
+
+void MultiControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetVirtualMethod(StepHandler, kStepVirtual);
+    target.SetVirtualMethod(OnInputHandler, kInputEventVirtual);
+    BindNativeBase(row, target);
+    target.SetMethod(CreateMultiControl, 0);
+    target.SetMethod(AddControlHandler, 21);
+    target.SetMethod(ClearControlsHandler, 22);
+    target.SetMethod(FirstControlHandler, 23);
+    target.SetMethod(CurrentControlHandler, 24);
+    target.SetMethod(NextControlHandler, 25);
+}

@@ -1,0 +1,66 @@
+#include "ui/time_control.h"
+
+#include <memory>
+
+#include "foundation/exceptions.h"
+#include "script/method_runner.h"
+#include "script/native_args.h"
+#include "script/native_binder.h"
+#include "script/zema_class.h"
+#include "shell/game_ids.h"
+#include "ui/gtime.h"
+#include "ui/ui_objects.h"
+
+namespace {
+
+const GTime* GameTime(const ScriptObject* from) {
+    ScriptObject* manager = WellKnownObject(from, kGameManagerId);
+    if (manager == nullptr) return nullptr;
+    if (const GameTimeLookup& lookup = GameTimeLookupHook()) return lookup(manager);
+    auto* time = dynamic_cast<GTimeObject*>(manager);
+    return time != nullptr ? &time->Value() : nullptr;
+}
+
+void CreateTimeControl(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const int32_t id = args.Int();
+    PushNewObject(runner, std::make_unique<TimeControlObject>(cls, x, y, id));
+}
+
+void StepHandler(ScriptObject* receiver) {
+    TimeControlObject& clock = TimeControlObject::Of(receiver);
+    NativeArgs(receiver).Int();
+    clock.ShowGameTime();
+}
+
+}  // namespace
+
+GameTimeLookup& GameTimeLookupHook() {
+    static GameTimeLookup lookup;
+    return lookup;
+}
+
+TimeControlObject::TimeControlObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t id)
+    : StaticTextObject(cls, x, y, "Time", id) {
+    ShowGameTime();
+}
+
+void TimeControlObject::ShowGameTime() {
+    if (const GTime* time = GameTime(this)) SetText(time->ClockText().Text());
+}
+
+TimeControlObject& TimeControlObject::Of(ScriptObject* receiver) {
+    auto* clock = dynamic_cast<TimeControlObject*>(receiver);
+    if (clock == nullptr) ThrowFatal("TimeControl expected");
+    return *clock;
+}
+
+void TimeControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetVirtualMethod(StepHandler, kStepVirtual);
+    BindNativeBase(row, target);
+    target.SetMethod(CreateTimeControl, 0);
+}

@@ -1,0 +1,64 @@
+#include "ui/window_requests.h"
+
+#include "foundation/engine_string.h"
+#include "shell/input_device.h"
+#include "ui/dialog_window.h"
+
+namespace {
+
+// The primary action of an input device and its mouse's left button.
+constexpr uint32_t kPrimaryAction = 4;
+constexpr uint32_t kMouseLeft = 0;
+
+}  // namespace
+
+WindowRequests& WindowRequestHooks() {
+    static WindowRequests hooks;
+    return hooks;
+}
+
+bool WindowPrimaryHeld(uint32_t dialog) {
+    const auto& held = WindowRequestHooks().primaryHeld;
+    return held ? held(dialog) : false;
+}
+
+void WindowSetHint(uint32_t dialog, std::string_view text) {
+    const auto& setHint = WindowRequestHooks().setHint;
+    if (setHint) setHint(dialog, text);
+}
+
+void WindowPostMessage(uint32_t dialog, int32_t code, int32_t p1, int32_t p2) {
+    const auto& post = WindowRequestHooks().postMessage;
+    if (post) post(dialog, code, p1, p2);
+}
+
+WindowRequestScope::WindowRequestScope(DialogWindow& window) : previous_(WindowRequestHooks()) {
+    const uint32_t own = window.DialogValue();
+    WindowRequests routed;
+    routed.primaryHeld = [&window, own, previous = previous_.primaryHeld](uint32_t dialog) {
+        if (dialog != own) return previous ? previous(dialog) : false;
+        const InputDevice* input = window.Input();
+        return input != nullptr &&
+               (input->Actions().Held(kPrimaryAction) != 0 || input->MouseButtons().Held(kMouseLeft) != 0);
+    };
+    routed.setHint = [&window, own, previous = previous_.setHint](uint32_t dialog, std::string_view text) {
+        if (dialog != own) {
+            if (previous) previous(dialog, text);
+            return;
+        }
+        window.SetHint(String::FromBytes(text.data(), text.size()));
+    };
+    routed.postMessage = [&window, own, previous = previous_.postMessage](uint32_t dialog, int32_t code,
+                                                                          int32_t p1, int32_t p2) {
+        if (dialog != own) {
+            if (previous) previous(dialog, code, p1, p2);
+            return;
+        }
+        window.PostMessage(code, p1, p2);
+    };
+    WindowRequestHooks() = std::move(routed);
+}
+
+WindowRequestScope::~WindowRequestScope() {
+    WindowRequestHooks() = std::move(previous_);
+}
