@@ -72,6 +72,9 @@ class DialogWindow {
     // The script value handed to the controls' input event as their dialog: the dialog object of a
     // script dialog, 0 for a native window.
     virtual uint32_t DialogValue() const { return 0; }
+    // Points at the window while it lives and at null once it is deleted: what holders that must
+    // not outlive the window keep.
+    std::shared_ptr<DialogWindow*> LifeToken() const { return self_; }
 
     // The modal loop: runs until the callback (or a script, through ResultAddress) stores a result
     // and returns it. A window runs one loop at a time: FatalExep for a second one inside the first.

@@ -27,6 +27,7 @@
 #include "ui/screen_effects.h"
 #include "ui/text_controls.h"
 #include "ui/typed_characters.h"
+#include "ui/window_requests.h"
 #include "ui/window_services.h"
 
 namespace {
@@ -113,6 +114,8 @@ int32_t DialogWindow::Run(InputDevice& input) {
     if (processor_ == nullptr || display_ == nullptr)
         ThrowFatal("Dialog window without a processor or a display");
     LoopState s{self_, input};
+    // Controls reach the running window (held button, hint, posted messages) through this.
+    const WindowRequestScope requests(*this);
     running_ = true;
     try {
         try {
