@@ -186,7 +186,8 @@ class AmmoObject : public OptionObject {
     static AmmoObject& Of(ScriptObject* receiver);
 };
 
-// The Option script class, its kinds, and the calls other parts make into items.
+// The Option script class and its kinds. Switching an item (virtual method 15) and asking its worth
+// (16) go through CallScriptMethodPushInt and CallScriptMethod16PopInt of ui/visual.h.
 struct Option {
     static void Bind(ZEMAClass& target, const NativeClassRow& row);
 
@@ -194,11 +195,6 @@ struct Option {
     // identifiers: into's shots grow by other's, other is destroyed and true returned. Otherwise
     // nothing changes. A null other, or other being into, never merges.
     static bool TryMerge(OptionObject& into, OptionObject* other);
-
-    // Virtual method 15 with the new state.
-    static void CallSwitch(ScriptObject* item, int32_t state);
-    // Virtual method 16: the item's worth.
-    static int32_t CallValue(ScriptObject* item);
 };
 
 struct Akb {
