@@ -6,18 +6,22 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "foundation/script_memory.h"
 #include "graphics/image.h"
+#include "platform/key_table.h"
 #include "script/object_manager.h"
 #include "script/operations.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
 #include "shell/game_ids.h"
+#include "shell/input_device.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "ui/dialog_window.h"
 #include "world/shots.h"
 #include "world/shots_manager.h"
 #include "world/slot.h"
@@ -32,6 +36,7 @@ class OptionTest : public ::testing::Test {
   protected:
     OptionTest() {
         game.AddPicture("Test\\Shot.dpf");
+        game.AddMessages("system.mes", {{117, "OK"}, {119, "Cancel"}});
         game.AddClass({.name = "Shells", .base = "Ammo"});
         // Its name and description, and 20 for the item question (virtual method 10).
         game.AddClass({.name = "Frigate",
@@ -278,10 +283,62 @@ TEST_F(OptionTest, ItemsAskTheirShipAndHullsShowTheirShip) {
     EXPECT_EQ(GameHarness::TextAt(game.CallVirtual(hull.get(), kNameVirtual).at(0)), "Unnamed");
 }
 
-TEST_F(OptionTest, SettingsNeedAWindowToOpenOver) {
+// The window a script dialog would be: each frame of a window over it steps it, and there the test
+// puts in the input.
+class CallerWindow : public DialogWindow {
+  public:
+    using DialogWindow::DialogWindow;
+    void Step(int32_t frame) override {
+        ++steps;
+        if (onStep) onStep(frame);
+    }
+    std::function<void(int32_t)> onStep;
+    int steps = 0;
+};
+
+CallerWindow* caller = nullptr;
+DialogWindow* CallerByValue(uint32_t value) {
+    return value == 1234 ? caller : nullptr;
+}
+
+TEST_F(OptionTest, SettingsOpenAFramedWindowOverTheCaller) {
     GameObject cargo = game.New("Cargo", {1, 77});
-    EXPECT_NE(ErrorMessage([&] { game.CallVirtual(cargo.get(), kItemSettingsVirtual, {1234}); }), "no error");
-    EXPECT_EQ(game.Cpu().DataStack().Depth(), 0u);
+    const auto settings = [&](uint32_t value) {
+        return ErrorMessage([&] { game.CallVirtual(cargo.get(), kItemSettingsVirtual, {value}); });
+    };
+    EXPECT_NE(settings(1234), "no error");  // nothing resolves window values yet
+
+    InputDevice device;
+    device.Actions().SetCodes({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_SPACE, VK_RETURN, VK_END});
+    CallerWindow window(&game.Cpu(), &game.Screen(), nullptr);
+    caller = &window;
+    SetCallingWindowLookup(CallerByValue);
+    EXPECT_NE(settings(1234), "no error");  // the caller has no input device before its loop ran
+    window.Run(device);                     // the fresh window's callback ends it at once
+
+    const struct {
+        const char* name;
+        uint32_t value;
+        bool runs;
+    } cases[] = {{"a value naming no window", 99, false}, {"over the caller", 1234, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window.steps = 0;
+        bool childOpenSeen = false;
+        window.onStep = [&](int32_t frame) {
+            childOpenSeen = childOpenSeen || window.ChildOpen();
+            game.SetButton(VK_END, frame >= 1);
+        };
+        const std::string error = settings(c.value);
+        EXPECT_EQ(error == "no error", c.runs) << error;
+        game.SetButton(VK_END, false);
+        EXPECT_EQ(window.steps > 0, c.runs);
+        EXPECT_EQ(childOpenSeen, c.runs);
+        EXPECT_FALSE(window.ChildOpen());
+        EXPECT_EQ(game.Cpu().DataStack().Depth(), 0u);
+    }
+    SetCallingWindowLookup(nullptr);
+    caller = nullptr;
 }
 
 }  // namespace
