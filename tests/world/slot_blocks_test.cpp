@@ -14,6 +14,7 @@
 #include "foundation/fw.h"
 #include "tests/support/block_writer.h"
 #include "tests/support/error_message.h"
+#include "tests/support/game_harness.h"
 #include "tests/support/slot_container.h"
 #include "tests/support/temp_dir.h"
 
@@ -217,6 +218,35 @@ TEST_F(SlotBlocksTest, UnknownChildrenAndKindsAreLeftToTheLoader) {
     EXPECT_NO_THROW(CheckSlotIndex(2, 3, source));
     const std::string message = ErrorMessage([&] { CheckSlotIndex(70000, 3, source); });
     EXPECT_NE(message.find("ship.SCFG"), std::string::npos) << message;
+}
+
+TEST_F(SlotBlocksTest, ClassesNamedInBlocksMustBeOfTheRightKind) {
+    GameHarness game;
+    game.AddClass({.name = "Rockets", .base = "Ammo"});
+    game.Start();
+    const String source("Saves\\pilot.PCFG");
+    const struct {
+        const char* name;
+        const char* className;
+        const char* base;
+        bool accepted;
+    } cases[] = {
+        {"a native item", "Engine", "Option", true},
+        {"a script item", "Rockets", "Option", true},
+        {"no item", "Slot", "Option", false},
+        {"unknown", "NoSuchThing", "Option", false},
+        {"an item where a ship belongs", "Rockets", "Ship", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string message =
+            ErrorMessage([&] { CheckBlockClass(game.Cpu(), c.className, c.base, source); });
+        if (c.accepted) {
+            EXPECT_EQ(message, "no error");
+        } else {
+            EXPECT_NE(message.find("pilot.PCFG"), std::string::npos) << message;
+        }
+    }
 }
 
 TEST_F(SlotBlocksTest, AContainerHeadThatCannotBeStoredIsRefused) {
