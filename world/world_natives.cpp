@@ -13,6 +13,7 @@
 #include "world/pro_actor.h"
 #include "world/pseudo_actor.h"
 #include "world/scenario.h"
+#include "world/ship.h"
 #include "world/shots.h"
 #include "world/splinter.h"
 #include "world/stars_sky.h"
@@ -38,4 +39,5 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("PseudoActor", PseudoActor::Bind);
     RegisterNativeBinder("ProActor", ProActor::Bind);
     RegisterNativeBinder("MazeEnemy", MazeEnemy::Bind);
+    RegisterNativeBinder("Ship", Ship::Bind);
 }
