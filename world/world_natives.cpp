@@ -8,6 +8,7 @@
 #include "world/maze_enemy.h"
 #include "world/missiles.h"
 #include "world/multi_actor.h"
+#include "world/option.h"
 #include "world/passive_picture.h"
 #include "world/price_manager.h"
 #include "world/pro_actor.h"
@@ -15,6 +16,7 @@
 #include "world/scenario.h"
 #include "world/ship.h"
 #include "world/shots.h"
+#include "world/slot.h"
 #include "world/splinter.h"
 #include "world/stars_sky.h"
 
@@ -40,4 +42,14 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("ProActor", ProActor::Bind);
     RegisterNativeBinder("MazeEnemy", MazeEnemy::Bind);
     RegisterNativeBinder("Ship", Ship::Bind);
+    RegisterNativeBinder("Slot", Slot::Bind);
+    RegisterNativeBinder("Option", Option::Bind);
+    RegisterNativeBinder("Akb", Akb::Bind);
+    RegisterNativeBinder("Engine", Engine::Bind);
+    RegisterNativeBinder("Shield", Shield::Bind);
+    RegisterNativeBinder("Hull", Hull::Bind);
+    RegisterNativeBinder("Cargo", Cargo::Bind);
+    RegisterNativeBinder("Grabber", Grabber::Bind);
+    RegisterNativeBinder("QuestItem", QuestItem::Bind);
+    RegisterNativeBinder("Ammo", Ammo::Bind);
 }
