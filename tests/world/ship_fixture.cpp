@@ -5,15 +5,12 @@
 #include "foundation/byte_order.h"
 #include "graphics/image.h"
 #include "shell/game_ids.h"
-#include "tests/support/sound_builder.h"
 #include "world/level.h"
 
 ShipFixture::ShipFixture() {
     game.AddPicture("Test\\Ship.dpf", {.entries = 5, .frames = 2});
     game.AddPicture("Test\\Flat.dpf", {.entries = 2});
     game.AddMessages("system.mes", {{307, "Equipment detached"}, {308, "Energy low"}, {476, "Direction"}});
-    game.AddSound("EnergyLack", "Sounds\\Lack.wav", WaveFile());
-    game.AddSound("EquipmentDetached", "Sounds\\Detached.wav", WaveFile());
     game.Start();
 }
 
@@ -81,8 +78,4 @@ uint32_t ShipFixture::Table(const std::array<uint32_t, kDamageKinds>& values) {
     for (uint32_t k = 0; k < kDamageKinds; ++k)
         StoreU32(reinterpret_cast<uint8_t*>(bytes.data()) + 4 * k, values[k]);
     return game.Text(bytes);
-}
-
-void ShipFixture::Poll(TestPilot& pilot) {
-    pilot.device.Poll();
 }

@@ -1,5 +1,5 @@
 // The started game with what ship tests need: a ship picture with its five entries, the status
-// messages and warning sounds, and builders for ships, their equipment and pilots.
+// messages, and builders for ships, their equipment and pilots.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -42,8 +42,6 @@ class ShipFixture : public ::testing::Test {
     LevelObject& Scene(int32_t sceneWidth);
     // Ten values in script memory.
     uint32_t Table(const std::array<uint32_t, kDamageKinds>& values);
-    // The pilot's device reads the keys now held.
-    void Poll(TestPilot& pilot);
 
     GameHarness game;
     std::vector<GameObject> pilots;

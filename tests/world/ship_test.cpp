@@ -1,6 +1,6 @@
-// A ship in the started game: steered by its pilot's actions and mouse, kept on the scene while the
+// A ship in the started game: steered by its pilot's actions, kept on the scene while the
 // view follows it, pushed and damaged by collisions, drawn by sideways speed, opening the slot
-// window and changing weapon directions on its actions, and warning by sound.
+// window and changing weapon directions on its actions.
 #include <gtest/gtest.h>
 
 #include "graphics/image.h"
@@ -75,25 +75,7 @@ TEST_F(ShipTest, KeysAccelerateUpToTheLimitAndReleasedSpeedRunsBackToZero) {
         for (uint32_t key : c.held) game.ReleaseKey(static_cast<int32_t>(key));
         EXPECT_EQ(Speed(Of(ship)), c.end);
     }
-}
-
-TEST_F(ShipTest, TheMouseSteersTowardThePointerAndLeavesTheKeysWhenOnTheShip) {
-    GameObject ship = Flying(1000);
-    TestPilot& pilot = Fly(Of(ship));
-    pilot.device.SetMouseEnabled(true);
-    game.MovePointer(325, 200);
-    Frame(Of(ship), &pilot);
-    EXPECT_EQ(Speed(Of(ship)), std::make_pair(500, -1000));  // (5, -40) pixels away, clamped to the limit
-
-    Of(ship).SetInt(kVisualX, 32500);
-    Of(ship).SetInt(kVisualY, 20000);
-    SetSpeed(Of(ship), 0, 0);
-    game.PressKey(kRight);
-    Frame(Of(ship), &pilot);  // on the ship: the keys steer
-    game.ReleaseKey(kRight);
-    EXPECT_EQ(Speed(Of(ship)), std::make_pair(100, 0));
-
-    // A ship without pilot keeps the speed it has.
+    // Nobody steers a ship without pilot: it keeps its speed.
     GameObject drifting = Flying(1000);
     SetSpeed(Of(drifting), -50, 70);
     Frame(Of(drifting), nullptr);
@@ -194,15 +176,6 @@ TEST_F(ShipTest, ThePictureEntryFollowsTheSidewaysSpeed) {
         EXPECT_EQ(drawn, (std::vector<uint32_t>{0, 24000, 32000,
                                                 picture->EntryAt(c.entry)->GetFrame(0)->Address()}));
     }
-    Of(ship).SetInt(kActorSpeedX, 0);
-    Of(ship).SetInt(kVisualPhase, 150);
-    EXPECT_EQ(game.CallVirtual(ship.get(), kPictureVirtual, {0}).back(),
-              picture->EntryAt(0)->GetFrame(1)->Address());
-    Of(ship).SetInt(kVisualPhase, 200);  // two frames: the animation starts again
-    EXPECT_EQ(game.CallVirtual(ship.get(), kPictureVirtual, {0}).back(),
-              picture->EntryAt(0)->GetFrame(0)->Address());
-    EXPECT_EQ(Of(ship).Int(kVisualPhase), 0);
-
     Of(ship).Own(kVisualPicture) = game.Picture("Test\\Flat.dpf")->Address();
     Of(ship).SetInt(kActorSpeedX, 1001);
     EXPECT_EQ(ErrorMessage([&] { game.CallVirtual(ship.get(), kPictureVirtual, {0}); }), "Wrong ship image.");
@@ -264,28 +237,7 @@ TEST_F(ShipTest, ActionSevenAndTheWheelStepTheWeaponDirections) {
     }
 }
 
-TEST_F(ShipTest, WarningSoundsRepeatAtTheirPeriodsWhileTheirFlagsAreSet) {
-    struct Case {
-        uint32_t flag;
-        uint32_t countdown;
-        const char* sound;
-        int32_t period;
-    } cases[] = {{kShipEnergyLack, kShipLackSoundCountdown, "EnergyLack", 210},
-                 {kShipEquipmentDetached, kShipDetachSoundCountdown, "EquipmentDetached", 175}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.sound);
-        GameObject ship = Flying();
-        Frame(Of(ship), nullptr);
-        Of(ship).SetInt(c.flag, 1);
-        // Plays at once, counts the period down, plays again.
-        for (int32_t i = 0; i < c.period + 2; ++i) Frame(Of(ship), nullptr);
-        game.SettleSound();
-        EXPECT_EQ(game.Plays(c.sound), 2);
-        EXPECT_EQ(Of(ship).Int(c.countdown), c.period);
-    }
-}
-
-TEST_F(ShipTest, NativesGiveNullForBadSlotIndexesAndKeepTheGraceCounter) {
+TEST_F(ShipTest, SlotNativesGiveNullForBadIndexesAndBadSlotCountsAreRefused) {
     GameObject ship = NewShip({2, 1, 1, 1, 1, 1});
     ShipObject& s = Of(ship);
     struct Case {
@@ -303,14 +255,6 @@ TEST_F(ShipTest, NativesGiveNullForBadSlotIndexesAndKeepTheGraceCounter) {
             EXPECT_EQ(slot->Kind(), static_cast<int32_t>(SlotKindOfGroup(c.group)));
         }
     }
-    EXPECT_EQ(game.CallMethod(ship.get(), 53), std::vector<uint32_t>{kShipGraceFrames});
-    game.CallMethod(ship.get(), 54, {3});
-    Frame(s, nullptr);
-    EXPECT_EQ(s.Grace(), 2);
-    EXPECT_EQ(game.CallMethod(ship.get(), 44), std::vector<uint32_t>{0});
-    EXPECT_EQ(game.CallMethod(ship.get(), 46), std::vector<uint32_t>{s.OwnAddress(kShipMass)});
-    EXPECT_EQ(game.CallVirtual(ship.get(), kLayerVirtual, {0}),
-              std::vector<uint32_t>{static_cast<uint32_t>(kShipLayer)});
     EXPECT_NE(ErrorMessage([&] { NewShip({0, 0, -1, 0, 0, 0}); }), "no error");
 }
 
