@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/key_table.h"
 #include "shell/input_device.h"
 #include "world/ship.h"
 
 class TestPilot : public ScriptObject, public ShipPilot {
   public:
     // The keys of actions 0-7: left, right, up, down, primary, secondary, slot window, direction.
-    static constexpr uint32_t kActionKeys[8] = {0x25, 0x27, 0x26, 0x28, 'A', 'S', 'W', 'D'};
+    static constexpr uint32_t kActionKeys[8] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'};
 
     explicit TestPilot(ZEMAClass* cls);
 

@@ -7,7 +7,8 @@
 #include "shell/game_ids.h"
 #include "world/level.h"
 
-ShipFixture::ShipFixture() {
+ShipFixture::ShipFixture(const std::vector<ScriptSubclass>& classes) {
+    for (const ScriptSubclass& cls : classes) game.AddClass(cls);
     game.AddPicture("Test\\Ship.dpf", {.entries = 5, .frames = 2});
     game.AddPicture("Test\\Flat.dpf", {.entries = 2});
     game.AddMessages("system.mes", {{307, "Equipment detached"}, {308, "Energy low"}, {476, "Direction"}});

@@ -19,7 +19,8 @@ class LevelObject;
 
 class ShipFixture : public ::testing::Test {
   protected:
-    ShipFixture();
+    // Script classes the tests use go into the archive before the start.
+    explicit ShipFixture(const std::vector<ScriptSubclass>& classes = {});
 
     // A ship made by Ship native 0 with these slot counts by group.
     GameObject NewShip(const std::array<int32_t, kShipGroups>& slots, int32_t mass = 1,

@@ -6,20 +6,22 @@
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
 #include "platform/key_table.h"
+#include "script/processor.h"
 #include "tests/support/error_message.h"
 #include "tests/world/ship_fixture.h"
 #include "world/level.h"
 
 namespace {
 
-constexpr uint32_t kLeft = 0x25;
-constexpr uint32_t kUp = 0x26;
-constexpr uint32_t kRight = 0x27;
-constexpr uint32_t kDown = 0x28;
-
 class ShipTest : public ShipFixture {
   protected:
-    ShipTest() { Scene(640); }
+    ShipTest() : ShipFixture({Gun()}) { Scene(640); }
+
+    static ScriptSubclass Gun() {
+        ScriptSubclass gun{.name = "TestGun", .base = "Weapon"};
+        gun.virtuals[18] = {};
+        return gun;
+    }
 
     // A ship in the middle of the screen, with no grace left.
     GameObject Flying(int32_t maxSpeed = 1000) {
@@ -50,29 +52,29 @@ class ShipTest : public ShipFixture {
 TEST_F(ShipTest, KeysAccelerateUpToTheLimitAndReleasedSpeedRunsBackToZero) {
     struct Case {
         const char* name;
-        std::vector<uint32_t> held;
+        std::vector<int32_t> held;
         int frames;
         int32_t maxSpeed;
         std::pair<int32_t, int32_t> start;
         std::pair<int32_t, int32_t> end;
     } cases[] = {
-        {"right held three frames", {kRight}, 3, 1000, {0, 0}, {300, 0}},
-        {"left and up together", {kLeft, kUp}, 2, 1000, {0, 0}, {-200, -200}},
+        {"right held three frames", {VK_RIGHT}, 3, 1000, {0, 0}, {300, 0}},
+        {"left and up together", {VK_LEFT, VK_UP}, 2, 1000, {0, 0}, {-200, -200}},
         {"releasing left at -50 stops, never turns", {}, 1, 1000, {-50, 0}, {0, 0}},
         {"released speed runs back by 100 a frame", {}, 1, 1000, {250, -250}, {150, -150}},
-        {"the limit is the maximum speed", {kRight}, 1, 1000, {950, 0}, {1000, 0}},
-        {"and never above 1500", {kRight}, 1, 5000, {1450, 0}, {1500, 0}},
-        {"a push beyond the limit is brought back to it", {kDown}, 1, 1000, {0, 3000}, {0, 1000}},
-        {"both keys of an axis cancel the acceleration", {kLeft, kRight}, 1, 1000, {300, 0}, {300, 0}},
+        {"the limit is the maximum speed", {VK_RIGHT}, 1, 1000, {950, 0}, {1000, 0}},
+        {"and never above 1500", {VK_RIGHT}, 1, 5000, {1450, 0}, {1500, 0}},
+        {"a push beyond the limit is brought back to it", {VK_DOWN}, 1, 1000, {0, 3000}, {0, 1000}},
+        {"both keys of an axis cancel the acceleration", {VK_LEFT, VK_RIGHT}, 1, 1000, {300, 0}, {300, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         GameObject ship = Flying(c.maxSpeed);
         TestPilot& pilot = Fly(Of(ship));
         SetSpeed(Of(ship), c.start.first, c.start.second);
-        for (uint32_t key : c.held) game.PressKey(static_cast<int32_t>(key));
+        for (int32_t key : c.held) game.PressKey(key);
         for (int i = 0; i < c.frames; ++i) Frame(Of(ship), &pilot);
-        for (uint32_t key : c.held) game.ReleaseKey(static_cast<int32_t>(key));
+        for (int32_t key : c.held) game.ReleaseKey(key);
         EXPECT_EQ(Speed(Of(ship)), c.end);
     }
     // Nobody steers a ship without pilot: it keeps its speed.
@@ -235,6 +237,26 @@ TEST_F(ShipTest, ActionSevenAndTheWheelStepTheWeaponDirections) {
         EXPECT_EQ(Of(ship).SlotAt(kWeaponGroup, 1)->SelectedIndex(), c.selected);
         EXPECT_EQ(pilot.device.Wheel(), c.wheelLeft);
     }
+}
+
+TEST_F(ShipTest, FiringTriggersTheReadyWeaponsOfTheGroupWithTheFrameNumber) {
+    // Its trigger leaves the time it was given on the stack, where the test finds it.
+    game.Cpu().SetFrameNumber(77);
+    GameObject ship = NewShip({4, 0, 0, 0, 0, 0});
+    ShipObject& s = Of(ship);
+    const auto gun = [&] {
+        return GameObject(std::make_unique<OptionObject>(game.Class("TestGun"), OptionInit{}).release());
+    };
+    Fit(s, kWeaponGroup, 0, gun(), SlotPlace::kFirst, 1);
+    Fit(s, kWeaponGroup, 1, gun(), SlotPlace::kFirst, 2);
+    Fit(s, kWeaponGroup, 2, gun(), SlotPlace::kFirst, 1);
+    Fit(s, kWeaponGroup, 3, Plain(0), SlotPlace::kFirst, 1);  // no weapon: never triggered
+    s.Recharge(0);
+    s.SlotAt(kWeaponGroup, 2)->SetDelay(3);
+    EXPECT_EQ(game.CallMethod(ship.get(), 41, {1}), std::vector<uint32_t>{77});
+    EXPECT_EQ(game.CallMethod(ship.get(), 41, {2}), std::vector<uint32_t>{77});
+    s.ResetDelays();
+    EXPECT_EQ(game.CallMethod(ship.get(), 41, {1}), (std::vector<uint32_t>{77, 77}));
 }
 
 TEST_F(ShipTest, SlotNativesGiveNullForBadIndexesAndBadSlotCountsAreRefused) {
