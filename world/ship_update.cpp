@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "graphics/display.h"
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
 #include "graphics/zema_screen.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "shell/game_globals.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
 #include "world/level.h"
@@ -177,8 +179,10 @@ void OpenSlotWindow(ShipObject& ship, Processor& processor) {
     if (view != nullptr) view->SetOrigin(0, 0);
     const WeakObject self(&ship);
     window(ship);
-    // The window may have rebuilt the display; the view is looked up again.
+    // The window may have rebuilt the display; the view is looked up again. The window showed its
+    // frames: the flight's frame memory is locked again before the flight draws into it.
     if (ScreenBuffer* after = ScreenView(processor)) after->SetOrigin(viewX, viewY);
+    if (Display* display = Game().display.get()) display->LockSurface();
     InputDevice* device = self.Get() == &ship ? PilotDevice(ship) : nullptr;
     if (device == nullptr) return;
     LevelObject* level = LevelObject::Running(processor.Objects());
