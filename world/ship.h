@@ -35,8 +35,8 @@ enum ShipGroup : uint32_t {
     kPlainGroup,       // items of kind 0, no energy use
     kShipGroups
 };
-// The slot kind code each group's slots get, and the group of a slot kind code (kShipGroups for a
-// code no group has, such as 6, a weapon place's second item).
+// The slot kind code each group's slots get (UINT32_MAX for a group beyond them), and the group of a
+// slot kind code (kShipGroups for a code no group has, such as 6, a weapon place's second item).
 uint32_t SlotKindOfGroup(uint32_t group);
 uint32_t GroupOfSlotKind(uint32_t kind);
 

@@ -14,6 +14,7 @@
 #include "world/pro_actor.h"
 #include "world/pseudo_actor.h"
 #include "world/scenario.h"
+#include "world/ship.h"
 #include "world/shots.h"
 #include "world/slot.h"
 #include "world/splinter.h"
@@ -40,6 +41,7 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("PseudoActor", PseudoActor::Bind);
     RegisterNativeBinder("ProActor", ProActor::Bind);
     RegisterNativeBinder("MazeEnemy", MazeEnemy::Bind);
+    RegisterNativeBinder("Ship", Ship::Bind);
     RegisterNativeBinder("Slot", Slot::Bind);
     RegisterNativeBinder("Option", Option::Bind);
     RegisterNativeBinder("Akb", Akb::Bind);
