@@ -7,6 +7,7 @@
 
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
+#include "script/object_manager.h"
 #include "script/zema_class.h"
 
 ScriptObject::ScriptObject(ZEMAClass* cls)
@@ -71,6 +72,8 @@ void CheckNotBeingDestroyed(const ScriptObject* object) {
 void DestroyObject(ScriptObject* object) {
     if (object == nullptr) return;
     CheckNotBeingDestroyed(object);
+    // No object table or list may keep, and later use or destroy again, what is gone.
+    if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
     object->beingDestroyed_ = true;
     const std::unique_ptr<ScriptObject> owned(object);
     owned->RunDestructorMethods();

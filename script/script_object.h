@@ -78,7 +78,8 @@ class ScriptObject {
     friend void DestroyObject(ScriptObject* object);
 };
 
-// Destroys an object the way scripts expect: when it has a class other than itself and that class
+// Destroys an object the way scripts expect: it is first taken out of every object table and list
+// that holds it; then, when it has a class other than itself and that class
 // has a processor, method 1 of each class from its own up the base chain runs on it (classes
 // without a method 1 are skipped), then its virtual method 0; then the object is deleted. When a
 // script method throws the object is still deleted and the error passed on. An object whose
