@@ -40,6 +40,12 @@ std::unique_ptr<DialogWindow> OpenPanel(DialogWindow& caller) {
     return NewItemWindow(*caller.GetProcessor(), caller, kPanelWidth, kPanelHeight, kPanelButtons);
 }
 
+// Here, not in the window's destructor, a failing script destructor of a control is reported.
+void Close(DialogWindow& panel) {
+    panel.ClearControls();
+    panel.ClearEffects();
+}
+
 }  // namespace
 
 std::optional<int32_t> RunSliderPanel(DialogWindow& caller, const SliderPanel& spec) {
@@ -53,11 +59,13 @@ std::optional<int32_t> RunSliderPanel(DialogWindow& caller, const SliderPanel& s
     auto& slider = SliderObject::Of(&control);
     slider.SetInt(kSliderInnerTicks, kSliderInnerTickCount);
     slider.SetValue(spec.value);
-    if (RunItemWindow(*panel, caller) != 1) return std::nullopt;
+    const bool confirmed = RunItemWindow(*panel, caller) == 1;
     // A script may have deleted the slider while the window ran.
-    auto* live = sliderRef.As<SliderObject>();
-    if (live == nullptr) return std::nullopt;
-    return live->Value();
+    const auto* live = sliderRef.As<SliderObject>();
+    const std::optional<int32_t> value =
+        confirmed && live != nullptr ? std::optional<int32_t>(live->Value()) : std::nullopt;
+    Close(*panel);
+    return value;
 }
 
 std::optional<bool> RunCheckPanel(DialogWindow& caller, uint32_t caption, bool checked) {
@@ -67,8 +75,10 @@ std::optional<bool> RunCheckPanel(DialogWindow& caller, uint32_t caption, bool c
         *panel, "CheckButton", {10, 10, SystemMessageAddress(processor, caption), Word(kPanelControlId)});
     const WeakObject buttonRef(&control);
     control.SetInt(kCheckChecked, checked ? 1 : 0);
-    if (RunItemWindow(*panel, caller) != 1) return std::nullopt;
-    auto* live = buttonRef.As<CheckButtonObject>();
-    if (live == nullptr) return std::nullopt;
-    return live->Checked();
+    const bool confirmed = RunItemWindow(*panel, caller) == 1;
+    const auto* live = buttonRef.As<CheckButtonObject>();
+    const std::optional<bool> state =
+        confirmed && live != nullptr ? std::optional<bool>(live->Checked()) : std::nullopt;
+    Close(*panel);
+    return state;
 }
