@@ -1,5 +1,7 @@
 #include "world/weapon.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -231,9 +233,10 @@ void FireRateWindow(ScriptObject* receiver) {
     WeaponObject& weapon = WeaponObject::Of(receiver);
     const WeakObject self(&weapon);
     const int32_t d = weapon.Int(kWeaponDefaultInterval);
-    const std::optional<int32_t> value = RunSliderPanel(
-        caller,
-        {kFireRateCaption, d, static_cast<int32_t>((int64_t{d} / 100 + 1) * 100), 0, weapon.Interval()});
+    // The upper bound is the next whole hundred, kept within 32 bits for the largest intervals.
+    const int64_t upper = std::min<int64_t>((int64_t{d} / 100 + 1) * 100, INT32_MAX);
+    const std::optional<int32_t> value =
+        RunSliderPanel(caller, {kFireRateCaption, d, static_cast<int32_t>(upper), 0, weapon.Interval()});
     if (value && self.Get() != nullptr) weapon.SetInt(kWeaponInterval, *value);
 }
 

@@ -55,8 +55,6 @@ TEST_F(GuidesTest, CreationValuesAndReferences) {
         EXPECT_EQ(guide.Int(kVisualDirY), -100);
         EXPECT_EQ((std::vector<int32_t>{guide.Int(kGuideA), guide.Int(kGuideB), guide.Int(kGuideC)}),
                   (std::vector<int32_t>{c.a, c.b, c.c}));
-        EXPECT_EQ(Call(&guide, c.cls, 26), std::vector<uint32_t>{guide.OwnAddress(kGuideB)});
-        EXPECT_EQ(Call(&guide, c.cls, 27), std::vector<uint32_t>{guide.OwnAddress(kGuideA)});
         EXPECT_TRUE(guide.Class()->InheritsFrom("Guide"));
     }
     GuideObject& plain = Make<GuideObject>("Guide", {0, 0, 0, 0});
@@ -152,21 +150,6 @@ TEST_F(GuidesTest, SelfGuidedGuideTargets) {
     EXPECT_EQ(guide.Target(), &only);
     CallVirtual(&guide, kGuideReleaseVirtual, {0});
     EXPECT_EQ(guide.Target(), nullptr);
-}
-
-TEST_F(GuidesTest, SavedStateIsOneWord) {
-    const struct {
-        const char* cls;
-        uint32_t field;
-    } cases[] = {{"CircleGuide", kGuideB}, {"AngleGuide", kGuideA}, {"SelfGuidedGuide", kGuideC}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.cls);
-        GuideObject& guide = NewGuide(c.cls, 300);
-        guide.SetInt(c.field, 1);
-        EXPECT_EQ(CallVirtual(&guide, 5), (std::vector<uint32_t>{1, 1}));
-        CallVirtual(&guide, 6, {77});
-        EXPECT_EQ(guide.Int(c.field), 77);
-    }
 }
 
 // A weapon hands each shot it fires to the switched-on guide of its place; the angle guide turns

@@ -111,6 +111,8 @@ TEST_F(SettingsPanelTest, SliderPanelsWriteTheirValueBackWhenConfirmed) {
     const std::vector<uint32_t> guide = {250, 0, 0, 0, 0};
     // A weapon of default interval 250.
     const std::vector<uint32_t> weapon = {0, 0, 0, 0, 0, 0, 0, 250, 0, 0, 0, W(-100), 0, 0, 0, 0};
+    std::vector<uint32_t> big = weapon;
+    big[7] = 2147483647;
     const Case cases[] = {
         {"CircleGuide", guide, kGuideB, 250, true, 200},
         {"CircleGuide", guide, kGuideB, -180, true, -100},
@@ -120,6 +122,8 @@ TEST_F(SettingsPanelTest, SliderPanelsWriteTheirValueBackWhenConfirmed) {
         {"Weapon", weapon, kWeaponInterval, 270, true, 270},
         {"Weapon", weapon, kWeaponInterval, 900, true, 300},
         {"Weapon", weapon, kWeaponInterval, 900, false, 900},
+        // The largest default interval: the next hundred would not fit in 32 bits.
+        {"Weapon", big, kWeaponInterval, 5, true, 2147483647},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.cls) + " " + std::to_string(c.start));

@@ -189,6 +189,15 @@ TEST_F(WeaponsTest, AWeaponFiringItsOwnShotsLeavesAnOfferOnTheStack) {
     EXPECT_EQ(weapon.Amount(), -1);
 }
 
+TEST_F(WeaponsTest, AWeaponTakesItsAmmunitionWithIt) {
+    WeaponObject& weapon = NewEnergyWeapon(0, 0, 1);
+    AmmoObject& ammo = NewAmmo(3);
+    ASSERT_EQ(Weapon::CallOfferAmmo(&weapon, ammo.Address()), 0u);
+    const WeakObject loaded(&ammo);
+    Delete(&weapon);
+    EXPECT_EQ(loaded.Get(), nullptr);
+}
+
 TEST_F(WeaponsTest, AmmunitionDeletedByAScriptIsNeverFired) {
     WeaponObject& weapon = NewEnergyWeapon(0, 5, 1);
     ShipObject& ship = Arm(weapon);
@@ -235,15 +244,6 @@ TEST_F(WeaponsTest, AWeaponWithoutAShipStillFires) {
     ASSERT_EQ(ShotCount(), 1u);
     EXPECT_EQ(LastShot().Own(kShotTag), 0u);
     EXPECT_EQ(LastShot().Layer(), kShotLayer);
-}
-
-TEST_F(WeaponsTest, SavedStateIsTheFireInterval) {
-    WeaponObject& weapon = NewEnergyWeapon(25, 0);
-    EXPECT_EQ(CallVirtual(&weapon, 5), (std::vector<uint32_t>{25, 1}));
-    CallVirtual(&weapon, 6, {40});
-    EXPECT_EQ(weapon.Interval(), 40);
-    EXPECT_EQ(weapon.Int(kWeaponDefaultInterval), 25);
-    EXPECT_EQ(CallVirtual(&weapon, 13), std::vector<uint32_t>{W(-1)});
 }
 
 }  // namespace
