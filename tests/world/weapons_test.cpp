@@ -121,6 +121,7 @@ TEST_F(WeaponsTest, AWeaponThatNeedsAmmunitionFiresOnlyWhatIsLoaded) {
     Weapon::CallTrigger(&weapon, 4);
     EXPECT_EQ(ShotCount(), 2u);
     EXPECT_EQ(ship.Balance(), 990);
+    EXPECT_EQ(Cpu().DataStack().Depth(), 0u);
 }
 
 TEST_F(WeaponsTest, OfferingAmmunition) {
