@@ -11,6 +11,7 @@
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/object_manager.h"
 #include "script/zema_class.h"
 #include "world/settings_panel.h"
 #include "world/ship.h"
@@ -32,6 +33,13 @@ OptionInit ItemInit(const WeaponInit& init) {
                       .altPicture = init.altPicture,
                       .valueF = init.valueF,
                       .baseValue = init.baseValue};
+}
+
+// Ammunition a script also keeps in a list is taken out of every list before it goes, so that none
+// is left holding it.
+void Dispose(ScriptObject* object) {
+    if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
+    DestroyObject(object);
 }
 
 uint32_t AddressOf(const ScriptObject* object) {
@@ -56,7 +64,7 @@ WeaponObject::~WeaponObject() {
     if (AmmoObject* ammo = Ammo(); ammo != nullptr && !ammo->BeingDestroyed()) {
         ammo_.Reset();
         try {
-            DestroyObject(ammo);
+            Dispose(ammo);
         } catch (...) {
             // The weapon goes anyway; a failing script destructor of its ammunition cannot stop that.
         }
@@ -118,7 +126,7 @@ void Weapon::Trigger(WeaponObject& weapon, int32_t time) {
         if (self.Get() == nullptr) return;
         if (auto* left = loaded.As<AmmoObject>(); left != nullptr && left->ShotsLeft() < 1) {
             weapon.SetAmmo(nullptr);
-            DestroyObject(left);
+            Dispose(left);
         } else if (left == nullptr) {
             weapon.SetAmmo(nullptr);
         }

@@ -181,6 +181,9 @@ TEST_F(GuidesTest, EachGuideAimsAFiredShot) {
         slot.SetObjectB(&guide);
         slot.SetSecondEnabled(1);
         slot.SetSecondState(c.switchedOn ? 1 : 0);
+        // The slot owns both items now; the ship takes them with it.
+        ObjectManager::ForgetEverywhere(&weapon);
+        ObjectManager::ForgetEverywhere(&guide);
         int32_t widest = 0;
         for (int i = 0; i < 40; ++i) {
             Weapon::CallTrigger(&weapon, i);
@@ -194,8 +197,6 @@ TEST_F(GuidesTest, EachGuideAimsAFiredShot) {
         if (c.most > 0) {
             EXPECT_GT(widest, c.most / 2);
         }
-        slot.SetObject(nullptr);
-        slot.SetObjectB(nullptr);
     }
 }
 

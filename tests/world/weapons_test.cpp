@@ -56,6 +56,8 @@ class WeaponsTest : public FlightActorsTest {
         SlotObject* slot = ship.SlotAt(kWeaponGroup, 0);
         EXPECT_NE(slot, nullptr);
         slot->SetObject(&weapon);
+        // The slot owns the weapon now.
+        ObjectManager::ForgetEverywhere(&weapon);
         return ship;
     }
     uint32_t ShotCount() { return List(kShotsManagerId).ObjectList().Count(); }
@@ -150,13 +152,17 @@ TEST_F(WeaponsTest, OfferingAmmunition) {
         if (before != nullptr) {
             ASSERT_EQ(Weapon::CallOfferAmmo(&weapon, before->Address()), 0u);
         }
-        uint32_t offer = 0;
+        // The offer is the test's until the weapon takes it.
+        GameObject item;
         if (c.offeredClass != nullptr) {
-            offer = std::string(c.offeredClass) == "Ammo" ? NewAmmo(4, c.kindA).Address()
-                                                          : PlainActor(0, 0).Address();
+            item = std::string(c.offeredClass) == "Ammo"
+                       ? game.New("Ammo", {0, 0, 0, 9, 4, 0, W(c.kindA), 2, 4, 0})
+                       : game.New("Actor", {0, 0, 0, 0, 0, 0, 1, 0});
         }
-        const WeakObject offered = WeakObject::AtAddress(offer);
+        const uint32_t offer = item != nullptr ? item->Address() : 0;
+        const WeakObject offered(item.get());
         const uint32_t answer = Weapon::CallOfferAmmo(&weapon, offer);
+        if (answer != offer) item.release();
         if (c.taken) {
             EXPECT_EQ(answer, 0u);
         } else if (c.swapped) {
