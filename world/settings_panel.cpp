@@ -48,17 +48,17 @@ void Close(DialogWindow& panel) {
 
 }  // namespace
 
-std::optional<int32_t> RunSliderPanel(DialogWindow& caller, const SliderPanel& spec) {
+std::optional<int32_t> RunSliderPanel(DialogWindow& caller, const SliderPanel& values) {
     std::unique_ptr<DialogWindow> panel = OpenPanel(caller);
     Processor& processor = *panel->GetProcessor();
-    AddPanelControl(*panel, "StaticText", {10, 10, SystemMessageAddress(processor, spec.caption), 0});
+    AddPanelControl(*panel, "StaticText", {10, 10, SystemMessageAddress(processor, values.caption), 0});
     ControlObject& control = AddPanelControl(*panel, "Slider",
                                              {10, 40, Word(kPanelControlId), Word(kSliderLength),
-                                              Word(spec.boundA), Word(spec.boundB), spec.flags});
+                                              Word(values.boundA), Word(values.boundB), values.flags});
     const WeakObject sliderRef(&control);
     auto& slider = SliderObject::Of(&control);
     slider.SetInt(kSliderInnerTicks, kSliderInnerTickCount);
-    slider.SetValue(spec.value);
+    slider.SetValue(values.value);
     const bool confirmed = RunItemWindow(*panel, caller) == 1;
     // A script may have deleted the slider while the window ran.
     const auto* live = sliderRef.As<SliderObject>();

@@ -47,10 +47,10 @@ class WeaponsTest : public FlightActorsTest {
     }
     // A ship with one weapon place holding the weapon, and a balance to drain.
     ShipObject& Arm(WeaponObject& weapon) {
-        ShipSpec spec;
-        spec.slotCounts[kWeaponGroup] = 1;
-        spec.mass = 1;
-        ships.push_back(std::make_unique<ShipObject>(game.Class("Ship"), 0, 0, 0, spec));
+        ShipSpec shape;
+        shape.slotCounts[kWeaponGroup] = 1;
+        shape.mass = 1;
+        ships.push_back(std::make_unique<ShipObject>(game.Class("Ship"), 0, 0, 0, shape));
         ShipObject& ship = *ships.back();
         ship.SetBalance(1000);
         SlotObject* slot = ship.SlotAt(kWeaponGroup, 0);
