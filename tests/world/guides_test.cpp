@@ -96,6 +96,7 @@ TEST_F(GuidesTest, SelfGuidedGuideTurnsTowardItsTargetByAtMostItsRate) {
         {"just past behind turns by -rate", -100000, yAt(18001), 500, -500},
         {"a small angle is taken whole", 100000, -1000, 5000, VectorAngleX100(100000, -1000)},
         {"rate 0 keeps the heading", 0, -100000, 0, 0},
+        {"a negative rate stored by a script turns as its size", -100000, yAt(18000), -500, 500},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
