@@ -3,6 +3,7 @@
 #include "script/native_binder.h"
 #include "world/actor.h"
 #include "world/backgrounds.h"
+#include "world/guides.h"
 #include "world/level.h"
 #include "world/maze.h"
 #include "world/maze_enemy.h"
@@ -16,9 +17,11 @@
 #include "world/scenario.h"
 #include "world/ship.h"
 #include "world/shots.h"
+#include "world/skills.h"
 #include "world/slot.h"
 #include "world/splinter.h"
 #include "world/stars_sky.h"
+#include "world/weapon.h"
 
 void RegisterWorldNatives() {
     RegisterNativeBinder("PriceManager", PriceManager::Bind);
@@ -41,6 +44,10 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("PseudoActor", PseudoActor::Bind);
     RegisterNativeBinder("ProActor", ProActor::Bind);
     RegisterNativeBinder("MazeEnemy", MazeEnemy::Bind);
+    RegisterNativeBinder("Skill", Skill::Bind);
+    RegisterNativeBinder("WeaponSkill", WeaponSkill::Bind);
+    RegisterNativeBinder("CommerceSkill", CommerceSkill::Bind);
+    RegisterNativeBinder("SwitchSkill", SwitchSkill::Bind);
     RegisterNativeBinder("Ship", Ship::Bind);
     RegisterNativeBinder("Slot", Slot::Bind);
     RegisterNativeBinder("Option", Option::Bind);
@@ -52,4 +59,10 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("Grabber", Grabber::Bind);
     RegisterNativeBinder("QuestItem", QuestItem::Bind);
     RegisterNativeBinder("Ammo", Ammo::Bind);
+    RegisterNativeBinder("Weapon", Weapon::Bind);
+    RegisterNativeBinder("EnergyWeapon", EnergyWeapon::Bind);
+    RegisterNativeBinder("Guide", Guide::Bind);
+    RegisterNativeBinder("CircleGuide", CircleGuide::Bind);
+    RegisterNativeBinder("AngleGuide", AngleGuide::Bind);
+    RegisterNativeBinder("SelfGuidedGuide", SelfGuidedGuide::Bind);
 }
