@@ -5,3 +5,4 @@
 
 constexpr uint32_t kLevelObjectKind = 140;
 constexpr uint32_t kMazeObjectKind = 141;
+constexpr uint32_t kPlayerObjectKind = 160;
