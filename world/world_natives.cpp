@@ -14,6 +14,7 @@
 #include "world/pseudo_actor.h"
 #include "world/scenario.h"
 #include "world/shots.h"
+#include "world/skills.h"
 #include "world/splinter.h"
 #include "world/stars_sky.h"
 
@@ -38,4 +39,8 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("PseudoActor", PseudoActor::Bind);
     RegisterNativeBinder("ProActor", ProActor::Bind);
     RegisterNativeBinder("MazeEnemy", MazeEnemy::Bind);
+    RegisterNativeBinder("Skill", Skill::Bind);
+    RegisterNativeBinder("WeaponSkill", WeaponSkill::Bind);
+    RegisterNativeBinder("CommerceSkill", CommerceSkill::Bind);
+    RegisterNativeBinder("SwitchSkill", SwitchSkill::Bind);
 }
