@@ -55,6 +55,9 @@ class HashTable {
 
     // Removes the newest entries until only the first n added remain.
     void TruncateTo(unsigned n);
+    // Removes the first entry under the key, with its value when the entry owns it; the others
+    // keep their order. False when the key is absent.
+    bool Remove(const String& key);
 
     uint32_t BucketCount() const { return bucketCount_; }
     // Entries added since construction; truncation does not lower it.
@@ -182,4 +185,19 @@ void HashTable<T>::TruncateTo(unsigned n) {
         record->bucket->Remove(record->entry);
         order_.DeleteCurrent();  // the last record: the cursor steps back to the one before
     }
+}
+
+template <class T>
+bool HashTable<T>::Remove(const String& key) {
+    Bucket* bucket = BucketAt(BucketOf(key));
+    HashEntry<T>* entry = FindIn(bucket, key);
+    if (entry == nullptr) return false;
+    for (OrderRecord* record = order_.First(); record != nullptr; record = order_.Next()) {
+        if (record->entry == entry) {
+            order_.DeleteCurrent();
+            break;
+        }
+    }
+    bucket->Remove(entry);
+    return true;
 }

@@ -3,6 +3,8 @@
 #include "script/native_binder.h"
 #include "world/actor.h"
 #include "world/backgrounds.h"
+#include "world/bonuses.h"
+#include "world/event_manager.h"
 #include "world/level.h"
 #include "world/maze.h"
 #include "world/maze_enemy.h"
@@ -17,6 +19,7 @@
 #include "world/skills.h"
 #include "world/splinter.h"
 #include "world/stars_sky.h"
+#include "world/supply.h"
 
 void RegisterWorldNatives() {
     RegisterNativeBinder("PriceManager", PriceManager::Bind);
@@ -39,6 +42,15 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("PseudoActor", PseudoActor::Bind);
     RegisterNativeBinder("ProActor", ProActor::Bind);
     RegisterNativeBinder("MazeEnemy", MazeEnemy::Bind);
+    RegisterNativeBinder("EventManager", EventManager::Bind);
+    RegisterNativeBinder("Supply", Supply::Bind);
+    RegisterNativeBinder("SupplyService", SupplyService::Bind);
+    RegisterNativeBinder("SupplyShip", SupplyShip::Bind);
+    RegisterNativeBinder("AbsBonus", AbsBonus::Bind);
+    RegisterNativeBinder("Bonus", Bonus::Bind);
+    RegisterNativeBinder("PaidBonus", PaidBonus::Bind);
+    RegisterNativeBinder("MoneyBonus", MoneyBonus::Bind);
+    RegisterNativeBinder("EnergyBonus", EnergyBonus::Bind);
     RegisterNativeBinder("Skill", Skill::Bind);
     RegisterNativeBinder("WeaponSkill", WeaponSkill::Bind);
     RegisterNativeBinder("CommerceSkill", CommerceSkill::Bind);
