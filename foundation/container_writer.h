@@ -11,8 +11,8 @@ class FW;
 // Bytes of the "SC" head before the block's own header: mark, u16 6, u32 size, u16 count.
 constexpr uint32_t kContainerHeadSize = 10;
 
-// Stored size of a block holding sub-blocks whose stored sizes add up to childrenSize: the plain
-// stored size plus the 8 extra bytes of the "SC" head plus the children. Saturates rather than
+// Stored size of a block holding sub-blocks whose stored sizes add up to childrenSize: its own
+// header and payload plus 2 plus the 8 extra bytes of the "SC" head plus the children. Saturates rather than
 // wrapping; WriteContainerHead refuses a size that does not fit.
 uint32_t ContainerStoredSize(const DataBlock& block, uint64_t childrenSize);
 

@@ -52,6 +52,8 @@ class HashTable {
     T* First();
     T* Next();
     T* Current();
+    // Key of the entry the iteration is on; null when there is none.
+    const String* CurrentKey();
 
     // Removes the newest entries until only the first n added remain.
     void TruncateTo(unsigned n);
@@ -175,6 +177,13 @@ template <class T>
 T* HashTable<T>::Current() {
     Bucket* bucket = BucketAt(iterationBucket_);
     return bucket != nullptr ? ValueOf(bucket->Current()) : nullptr;
+}
+
+template <class T>
+const String* HashTable<T>::CurrentKey() {
+    Bucket* bucket = BucketAt(iterationBucket_);
+    const HashEntry<T>* entry = bucket != nullptr ? bucket->Current() : nullptr;
+    return entry != nullptr ? &entry->key : nullptr;
 }
 
 template <class T>

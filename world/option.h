@@ -5,10 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "script/weak_object.h"
 #include "ui/visual.h"
 
+class DialogWindow;
+class Processor;
 class SlotObject;
 struct NativeClassRow;
 
@@ -196,6 +199,32 @@ struct Option {
     // nothing changes. A null other, or other being into, never merges.
     static bool TryMerge(OptionObject& into, OptionObject* other);
 };
+
+// One shot fired from an item (ammunition or a weapon that makes its own): picture and energy, the
+// speed along the firing item's heading, and the script addresses of the shot's damage and armour
+// tables (0 for zeros). Made by the class "Shot", given to the shots manager (object 10), then
+// handed to the firing weapon's virtual method 20. Returns the shot.
+struct ShotSpec {
+    uint32_t picture = 0;
+    int32_t energy = 0;
+    int32_t speed = 0;
+    uint32_t damageTable = 0;
+    uint32_t armourTable = 0;
+};
+ScriptObject* FireItemShot(OptionObject& weapon, const ShotSpec& shot);
+
+// Item settings windows (virtual method 14) open over the window of the script that asked; the
+// script names it by a value that the script dialogs resolve. Until they install the lookup, and
+// for a value that names no window, CallingWindow throws FatalExep.
+using CallingWindowLookup = DialogWindow* (*)(uint32_t value);
+void SetCallingWindowLookup(CallingWindowLookup lookup);
+DialogWindow& CallingWindow(uint32_t value);
+// A child window over caller (its display and default pointer, caller as parent) holding a
+// width x height frame with the given buttons and the standard frame callback.
+std::unique_ptr<DialogWindow> NewItemWindow(Processor& processor, DialogWindow& caller, int32_t width,
+                                            int32_t height, uint32_t buttons);
+// Runs window with the caller's input device and gives its result; FatalExep when the caller has none.
+int32_t RunItemWindow(DialogWindow& window, DialogWindow& caller);
 
 struct Akb {
     static void Bind(ZEMAClass& target, const NativeClassRow& row);

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "foundation/engine_string.h"
@@ -14,6 +16,7 @@
 #include "foundation/script_memory.h"
 #include "script/script_object.h"
 #include "script/weak_object.h"
+#include "world/ship.h"
 
 class InputDevice;
 class PlayerConfig;
@@ -42,7 +45,7 @@ constexpr uint32_t kStatusColourEntry = 3;
 // Message of "system.mes" shown after the pilot's name on a level-up.
 constexpr uint32_t kLevelUpMessage = 479;
 
-class PlayerObject : public ScriptObject {
+class PlayerObject : public ScriptObject, public ShipPilot {
   public:
     explicit PlayerObject(ZEMAClass* cls);
     ~PlayerObject() override;
@@ -104,12 +107,15 @@ class PlayerObject : public ScriptObject {
     int32_t SkillCount() const { return skillCount_; }
     // Virtual method 7 of every skill whose apply flag is set, slots 0 up.
     void ApplySkills();
+    // The percentage of the skill in slot 52 (0 without one): it shortens switching and lowers prices.
+    int32_t SwitchPercent() const;
     // Prices: the level of the skill in slot 52 times 5 (at most 100) lowers them.
     int32_t PricePercent90() const;
     int32_t PricePercent30() const;
     int32_t PricePercent30Times3() const;
 
-    // --- carried items, owned, with a cursor ---
+    // --- carried items (Option objects), owned, with a cursor ---
+    // FatalExep for an object that is no item.
     void AddItem(ScriptObject* item);
     // Every live item in list order.
     std::vector<ScriptObject*> Items() const;
@@ -145,12 +151,21 @@ class PlayerObject : public ScriptObject {
     // An empty name sets "Player".
     void SetName(const String& name);
     uint32_t NameAddress();
+    // Native 20: the display name of the key the action is mapped to, "Unknown" without one.
+    uint32_t KeyNameAddress(int32_t action);
 
     // --- event records ---
     PlayerEventTable& Events() { return events_; }
 
     // Virtual method 2: the status duration runs down and skills from slot 50 take a step.
     void Step(int32_t value);
+
+    // --- what the ship asks of its pilot ---
+    InputDevice* PilotInput() override { return input_.get(); }
+    void ShowStatus(const String& text, int32_t duration, int32_t priority) override {
+        SetStatusMessage(text, duration, priority);
+    }
+    void ShipRecomputed(ShipObject&) override { ApplySkills(); }
 
   private:
     void PruneItems();
@@ -176,11 +191,15 @@ class PlayerObject : public ScriptObject {
     std::unique_ptr<InputDevice> input_;
     String name_;
     ScriptBuffer<char> nameScriptText_;
+    // Key names handed to scripts stay for the pilot's life.
+    std::map<std::string, ScriptBuffer<char>> keyTexts_;
     PlayerEventTable events_{kPlayerEventBuckets, false, true};
 };
 
 struct Player {
     static void Bind(ZEMAClass& target, const NativeClassRow& row);
+    // Lets slots ask a ship's pilot for its switching skill and status line.
+    static void InstallSlotHooks();
 
     // Fills a configuration block from a pilot.
     static void StoreToConfig(PlayerConfig& config, PlayerObject& player);

@@ -54,6 +54,17 @@ class SkillObject : public ScriptObject {
     int32_t parameter_ = 0;
 };
 
+// What holds a pilot's skills: the player's native object implements it, so that weapons and the
+// equipment can find a skill by slot number without knowing the player.
+class SkillHolder {
+  public:
+    // The live skill in that slot, null for an empty or out-of-range slot.
+    virtual SkillObject* SkillAt(int32_t slot) const = 0;
+
+  protected:
+    ~SkillHolder() = default;
+};
+
 struct Skill {
     static void Bind(ZEMAClass& target, const NativeClassRow& row);
 
