@@ -9,6 +9,7 @@
 #include "world/missiles.h"
 #include "world/multi_actor.h"
 #include "world/passive_picture.h"
+#include "world/player.h"
 #include "world/price_manager.h"
 #include "world/pro_actor.h"
 #include "world/pseudo_actor.h"
@@ -39,6 +40,8 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("PseudoActor", PseudoActor::Bind);
     RegisterNativeBinder("ProActor", ProActor::Bind);
     RegisterNativeBinder("MazeEnemy", MazeEnemy::Bind);
+    RegisterNativeBinder("Player", Player::Bind);
+    Player::InstallSlotHooks();
     RegisterNativeBinder("Skill", Skill::Bind);
     RegisterNativeBinder("WeaponSkill", WeaponSkill::Bind);
     RegisterNativeBinder("CommerceSkill", CommerceSkill::Bind);
