@@ -76,7 +76,8 @@ void PlayerObject::SetMoneyTenths(int64_t tenths) {
 }
 
 void PlayerObject::AddMoneyTenths(int64_t tenths) {
-    money_ = SaturateInt32(int64_t{money_} + std::clamp<int64_t>(tenths, -(int64_t{1} << 40), int64_t{1} << 40));
+    money_ =
+        SaturateInt32(int64_t{money_} + std::clamp<int64_t>(tenths, -(int64_t{1} << 40), int64_t{1} << 40));
 }
 
 // --- status line ---
@@ -143,15 +144,16 @@ void PlayerObject::SpendSkillPoints(int32_t n) {
 
 // --- skills ---
 
-ScriptObject* PlayerObject::SkillAt(int64_t slot) const {
-    if (slot < 0 || slot >= static_cast<int64_t>(skills_.size())) return nullptr;
-    return skills_[static_cast<size_t>(slot)].Get();
+SkillObject* PlayerObject::SkillAt(int32_t slot) const {
+    if (slot < 0 || static_cast<size_t>(slot) >= skills_.size()) return nullptr;
+    return skills_[static_cast<size_t>(slot)].As<SkillObject>();
 }
 
 void PlayerObject::PlaceSkill(ScriptObject* skill, int64_t slot) {
-    if (slot < 0 || slot >= kPlayerSkillSlots) ThrowFatal("Skill slot %lld is out of range", static_cast<long long>(slot));
+    if (slot < 0 || slot >= kPlayerSkillSlots)
+        ThrowFatal("Skill slot %lld is out of range", static_cast<long long>(slot));
     SkillObject& placed = SkillObject::Of(skill);
-    if (ScriptObject* present = SkillAt(slot)) {
+    if (ScriptObject* present = SkillAt(static_cast<int32_t>(slot))) {
         if (present != skill) DestroyObject(skill);
         return;
     }
@@ -166,13 +168,13 @@ void PlayerObject::PlaceSkill(ScriptObject* skill, int64_t slot) {
 void PlayerObject::ApplySkills() {
     // Skill code may place or delete skills: the table is looked at afresh for every slot.
     for (int32_t slot = 0; slot < skillCount_; ++slot) {
-        auto* skill = dynamic_cast<SkillObject*>(SkillAt(slot));
+        SkillObject* skill = SkillAt(slot);
         if (skill != nullptr && skill->ApplyFlag() != 0) Skill::CallApply(skill);
     }
 }
 
 int32_t PlayerObject::SwitchPercent() const {
-    auto* skill = dynamic_cast<SkillObject*>(SkillAt(kPriceSkillSlot));
+    SkillObject* skill = SkillAt(kPriceSkillSlot);
     return skill != nullptr ? SwitchSkill::Percentage(skill->Level()) : 0;
 }
 
@@ -257,7 +259,8 @@ bool PlayerObject::DeleteItemOfClass(const String& className) {
     PruneItems();
     for (size_t i = 0; i < items_.size(); ++i) {
         ScriptObject* item = items_[i].Get();
-        if (item == nullptr || item->Class() == nullptr || !(item->Class()->ClassName() == className)) continue;
+        if (item == nullptr || item->Class() == nullptr || !(item->Class()->ClassName() == className))
+            continue;
         items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(i));
         if (itemCursor_ > i) --itemCursor_;
         PruneItems();
@@ -287,6 +290,11 @@ void PlayerObject::SetName(const String& name) {
     nameScriptText_.reset();
 }
 
+void PlayerObject::RestoreName(const String& name) {
+    name_ = name;
+    nameScriptText_.reset();
+}
+
 uint32_t PlayerObject::NameAddress() {
     if (nameScriptText_ == nullptr) nameScriptText_ = CopyTextToScript(name_.View());
     return ToScript(nameScriptText_.get());
@@ -306,7 +314,7 @@ uint32_t PlayerObject::KeyNameAddress(int32_t action) {
 void PlayerObject::Step(int32_t value) {
     if (statusDuration_ > 0) --statusDuration_;
     for (int32_t slot = kFirstSteppingSkillSlot; slot < skillCount_; ++slot) {
-        auto* skill = dynamic_cast<SkillObject*>(SkillAt(slot));
+        SkillObject* skill = SkillAt(slot);
         if (skill != nullptr && skill->StepFlag() != 0) GTTClass::CallStep(skill, value);
     }
 }

@@ -17,6 +17,7 @@
 #include "script/script_object.h"
 #include "script/weak_object.h"
 #include "world/ship.h"
+#include "world/skills.h"
 
 class InputDevice;
 class PlayerConfig;
@@ -45,7 +46,7 @@ constexpr uint32_t kStatusColourEntry = 3;
 // Message of "system.mes" shown after the pilot's name on a level-up.
 constexpr uint32_t kLevelUpMessage = 479;
 
-class PlayerObject : public ScriptObject, public ShipPilot {
+class PlayerObject : public ScriptObject, public ShipPilot, public SkillHolder {
   public:
     explicit PlayerObject(ZEMAClass* cls);
     ~PlayerObject() override;
@@ -99,7 +100,7 @@ class PlayerObject : public ScriptObject, public ShipPilot {
 
     // --- skills, owned ---
     // The skill in a slot; null for an empty slot or one out of range.
-    ScriptObject* SkillAt(int64_t slot) const;
+    SkillObject* SkillAt(int32_t slot) const override;
     // Takes the skill into a free slot (slot number and owner set on the skill); a skill offered
     // for a taken slot is destroyed. FatalExep for a slot out of range (the skill stays the caller's).
     void PlaceSkill(ScriptObject* skill, int64_t slot);
@@ -150,6 +151,8 @@ class PlayerObject : public ScriptObject, public ShipPilot {
     const String& Name() const { return name_; }
     // An empty name sets "Player".
     void SetName(const String& name);
+    // The name exactly as stored, an empty one included.
+    void RestoreName(const String& name);
     uint32_t NameAddress();
     // Native 20: the display name of the key the action is mapped to, "Unknown" without one.
     uint32_t KeyNameAddress(int32_t action);

@@ -55,7 +55,8 @@ ShipObject* AsShip(ScriptObject* object) {
 }
 
 void Unlink(ScriptObject* ship, const PlayerObject& player) {
-    if (auto* s = dynamic_cast<ShipObject*>(ship); s != nullptr && s->Owner() == &player) s->SetOwner(nullptr);
+    if (auto* s = dynamic_cast<ShipObject*>(ship); s != nullptr && s->Owner() == &player)
+        s->SetOwner(nullptr);
 }
 
 ShipObject* ReadShipFile(Processor& processor, const String& file) {
@@ -131,7 +132,8 @@ ScriptObject* PlayerObject::LoadReserveShip(const String& file) {
     AppendToActors(this, ship);
     ScriptObject* previous = ReserveShip();
     AttachReserveShip(ship);
-    if (previous != nullptr && previous != ship && previous != Ship()) RemoveFromActors(this, previous, false);
+    if (previous != nullptr && previous != ship && previous != Ship())
+        RemoveFromActors(this, previous, false);
     return ReserveShip();
 }
 

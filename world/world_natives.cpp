@@ -12,6 +12,7 @@
 #include "world/multi_actor.h"
 #include "world/option.h"
 #include "world/passive_picture.h"
+#include "world/player.h"
 #include "world/price_manager.h"
 #include "world/pro_actor.h"
 #include "world/pseudo_actor.h"
@@ -54,6 +55,8 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("PaidBonus", PaidBonus::Bind);
     RegisterNativeBinder("MoneyBonus", MoneyBonus::Bind);
     RegisterNativeBinder("EnergyBonus", EnergyBonus::Bind);
+    RegisterNativeBinder("Player", Player::Bind);
+    Player::InstallSlotHooks();
     RegisterNativeBinder("Skill", Skill::Bind);
     RegisterNativeBinder("WeaponSkill", WeaponSkill::Bind);
     RegisterNativeBinder("CommerceSkill", CommerceSkill::Bind);
