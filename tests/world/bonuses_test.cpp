@@ -1,5 +1,7 @@
 // Bonuses in the started game: their creation values, the zig-zag drift, the drawing entries of an
 // item bonus, dropping and freeing, and the pick-up of each kind by a ship with a grabber.
+#include "world/bonuses.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,12 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "graphics/image.h"
 #include "script/object_manager.h"
+#include "script/processor.h"
 #include "script/weak_object.h"
 #include "shell/game_ids.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/sound_builder.h"
-#include "world/bonuses.h"
 #include "world/level.h"
 #include "world/option.h"
 #include "world/player.h"
@@ -125,7 +128,9 @@ TEST_F(BonusTest, DriftTurnsAfterThirtyStepsThenEverySixtyAndLeavesOnlyAboveOrBe
         int steps;
         int32_t speedX;
         int32_t x;
-    } steps[] = {{29, 100, 200 + 29 * 100}, {1, -100, 200 + 29 * 100 - 100}, {59, -100, 200 + 29 * 100 - 60 * 100},
+    } steps[] = {{29, 100, 200 + 29 * 100},
+                 {1, -100, 200 + 29 * 100 - 100},
+                 {59, -100, 200 + 29 * 100 - 60 * 100},
                  {1, 100, 200 + 29 * 100 - 60 * 100 + 100}};
     for (const Step& s : steps) {
         for (int i = 0; i < s.steps; ++i) game.CallVirtual(made.get(), kStepVirtual, {0});
@@ -216,7 +221,9 @@ TEST_F(BonusTest, AnItemIsPickedUpOnlyByAPilotedShipWithAGrabberAndForItsPrice) 
         EXPECT_EQ(s.SlotAt(kPlainGroup, 0)->First() == item, c.taken);
         EXPECT_EQ(BonusObject::Of(bonus.get()).State(), c.taken ? kActorGone : kActorAlive);
         EXPECT_EQ(BonusObject::Of(bonus.get()).Item() == nullptr, c.taken);
-        if (c.pilot) EXPECT_EQ(player->MoneyTenths(), c.moneyAfter);
+        if (c.pilot) {
+            EXPECT_EQ(player->MoneyTenths(), c.moneyAfter);
+        }
         sounds += c.taken ? 1 : 0;
         EXPECT_EQ(BonusSounds(), sounds);
     }
@@ -253,7 +260,8 @@ TEST_F(BonusTest, MoneyAndEnergyArePaidOnce) {
         Touch(bonus.get(), ship.get());
         EXPECT_EQ(BonusObject::Of(bonus.get()).State(), kActorGone);
         EXPECT_EQ(player->MoneyTenths(), c.moneyAfter);
-        const auto* akb = dynamic_cast<AkbObject*>(ShipObject::Of(ship.get()).SlotAt(kEnergyGroup, 0)->First());
+        const auto* akb =
+            dynamic_cast<AkbObject*>(ShipObject::Of(ship.get()).SlotAt(kEnergyGroup, 0)->First());
         ASSERT_NE(akb, nullptr);
         EXPECT_EQ(akb->Charge(), c.chargeAfter);
         EXPECT_EQ(BonusSounds(), ++sounds);

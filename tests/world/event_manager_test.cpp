@@ -1,5 +1,7 @@
 // The pilots' event records through the EventManager's natives: for every pilot of the player list
 // and for one pilot, set, tested, read and removed.
+#include "world/event_manager.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,7 +11,6 @@
 #include "script/object_manager.h"
 #include "shell/game_ids.h"
 #include "tests/support/game_harness.h"
-#include "world/event_manager.h"
 #include "world/player.h"
 
 namespace {
@@ -47,7 +48,7 @@ TEST_F(EventManagerTest, RecordsForEveryPilotKeepWhatAPilotHasAlready) {
     EventManager::RecordEvent(first, "Quest", 2, "old", 5);
 
     Call(14, {Key("Quest"), 1, game.Text("new"), 9});  // key, kind, text, value
-    Call(10, {Key("Visited"), game.Text("Tera")});       // nobody has it: made with kind 0, value 0
+    Call(10, {Key("Visited"), game.Text("Tera")});     // nobody has it: made with kind 0, value 0
 
     struct Case {
         const char* what;

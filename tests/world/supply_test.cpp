@@ -1,6 +1,8 @@
 // Supply in the started game: contracts kept as event records, the supplier chosen for the player's
 // place, a service sending a ship with what it gathered, and the ship dropping its cargo as paid
 // bonuses along the level.
+#include "world/supply.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,6 +11,7 @@
 
 #include "script/object_manager.h"
 #include "script/operations.h"
+#include "script/processor.h"
 #include "script/weak_object.h"
 #include "shell/game_ids.h"
 #include "tests/support/game_harness.h"
@@ -17,7 +20,6 @@
 #include "world/level.h"
 #include "world/option.h"
 #include "world/player.h"
-#include "world/supply.h"
 
 namespace {
 
@@ -57,9 +59,10 @@ class SupplyTest : public ::testing::Test {
     }
     uint32_t Sign(const std::string& key, const std::string& cls, const std::string& name, uint32_t flags = 0,
                   ScriptObject* dialog = nullptr) {
-        return game.CallMethod(supply, 7,
-                               {game.Text(key), game.Text(cls), game.Text(name), flags,
-                                dialog != nullptr ? dialog->Address() : 0})
+        return game
+            .CallMethod(supply, 7,
+                        {game.Text(key), game.Text(cls), game.Text(name), flags,
+                         dialog != nullptr ? dialog->Address() : 0})
             .at(0);
     }
     uint32_t Cancel(const std::string& key) {
