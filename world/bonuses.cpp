@@ -66,10 +66,10 @@ void CreateAbsBonus(ScriptObject* receiver) {
 std::unique_ptr<BonusObject> MakeItemBonus(ScriptObject* receiver, NativeArgs& args, const char* what,
                                            int32_t& priceArgument, bool paid) {
     ZEMAClass* cls = args.Class(what);
-    ScriptObject* item = args.ObjectOrNull(0, "Bonus item");
+    Processor& processor = Actor::ProcessorOf(receiver);
+    ScriptObject* item = Ownable(processor, args.ObjectOrNull(0, "Bonus item"), what);
     const Placement at = PopPlacement(args);
     priceArgument = paid ? args.Int() : 0;
-    Processor& processor = Actor::ProcessorOf(receiver);
     itemOnTop = ReadItemOnTop(processor);
     const uint32_t picture = CachedPictureAddress(processor, kBonusPicture);
     return std::make_unique<BonusObject>(cls, picture, at.x, at.y, at.value, item);
@@ -358,6 +358,13 @@ uint32_t CachedPictureAddress(Processor& processor, const char* name) {
     Image* image = images->GetImage(String(name));
     if (image == nullptr) ThrowFatal("Picture \"%s\" not found", name);
     return image->Address();
+}
+
+ScriptObject* Ownable(Processor& processor, ScriptObject* object, const char* what) {
+    if (object != nullptr && processor.Objects().BelongsToEngine(object)) {
+        ThrowFatal("%s cannot take an object the engine keeps", what);
+    }
+    return object;
 }
 
 void PlayCachedSound(Processor& processor, const char* name) {

@@ -87,4 +87,7 @@ struct EnergyBonus {
 // The shared pieces of the flight the bonuses and the supply use: a picture from the picture cache
 // (FatalExep when it is missing) and a sound from the sound cache (nothing when sound is absent).
 uint32_t CachedPictureAddress(Processor& processor, const char* name);
+// An object about to be owned (carried, queued, loaded), which it may then destroy: FatalExep naming
+// what takes it when the engine keeps the object. Null passes.
+ScriptObject* Ownable(Processor& processor, ScriptObject* object, const char* what);
 void PlayCachedSound(Processor& processor, const char* name);

@@ -130,7 +130,8 @@ void ServiceStep(ScriptObject* receiver) {
 
 void ServiceAdd(ScriptObject* receiver) {
     NativeArgs args(receiver);
-    ScriptObject* object = args.ObjectOrNull(0, "SupplyService object");
+    ScriptObject* object =
+        Ownable(Actor::ProcessorOf(receiver), args.ObjectOrNull(0, "SupplyService object"), "SupplyService");
     if (object != nullptr) SupplyServiceObject::Of(receiver).queue.Append(object);
 }
 
@@ -156,7 +157,8 @@ void ShipStep(ScriptObject* receiver) {
 
 void ShipLoad(ScriptObject* receiver) {
     NativeArgs args(receiver);
-    ScriptObject* object = args.ObjectOrNull(0, "SupplyShip cargo");
+    ScriptObject* object =
+        Ownable(Actor::ProcessorOf(receiver), args.ObjectOrNull(0, "SupplyShip cargo"), "SupplyShip");
     if (object != nullptr) SupplyShipObject::Of(receiver).Load(object);
 }
 
@@ -329,7 +331,11 @@ void SupplyService::Step(Processor& processor, SupplyServiceObject& service, int
     if (ship == nullptr) return;
     ship->SetValue(service.shipValue);
     auto* flight = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kTestRunListId));
-    if (flight == nullptr) return;
+    if (flight == nullptr) {
+        // Made for a flight there is not: nothing would own it.
+        if (ship->ManagerHolds() == 0) DeleteOffered(processor, ship);
+        return;
+    }
     flight->AppendObject(ship);
     ScriptObject* object = nullptr;
     while (service.queue.TakeFirst(object)) {

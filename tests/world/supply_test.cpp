@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "foundation/exceptions.h"
 #include "script/object_manager.h"
 #include "script/operations.h"
 #include "script/processor.h"
@@ -224,6 +226,33 @@ TEST_F(SupplyTest, TheShipDropsTheKthOfNObjectsAtKOverNPlusOneOfTheLevel) {
         EXPECT_EQ(bonus.Y(), 100);
     }
     EXPECT_EQ(game.CallMethod(ship, 36), std::vector<uint32_t>{3});
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SupplyTest, WhatTheEngineKeepsIsNeverCarriedQueuedOrLoaded) {
+    const uint32_t engineObject = game.Object(kClassManagerId)->Address();
+    GameObject service = game.New("TestService");
+    GameObject ship = game.New("SupplyShip", {0, 0, 0, 0, 0});
+    struct Case {
+        const char* what;
+        std::function<void()> call;
+    } cases[] = {
+        {"a bonus",
+         [&] {
+             game.New("Bonus", {7, 0, 0, engineObject});
+         }},
+        {"a service's queue", [&] { game.CallVirtual(service.get(), 7, {engineObject}); }},
+        {"a ship's cargo", [&] { game.CallMethod(ship.get(), 35, {engineObject}); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_THROW(c.call(), FatalExep);
+        EXPECT_NE(game.Object(kClassManagerId), nullptr);
+    }
+    EXPECT_EQ(game.CallMethod(ship.get(), 36), std::vector<uint32_t>{0});
 }
 
 }  // namespace
