@@ -46,6 +46,7 @@ TEST_F(EventManagerTest, RecordsForEveryPilotKeepWhatAPilotHasAlready) {
     ScriptObject* first = AddPilot();
     ScriptObject* second = AddPilot();
     EventManager::RecordEvent(first, "Quest", 2, "old", 5);
+    game.Players().Seek(1);  // the walks leave the list's cursor where it is
 
     Call(14, {Key("Quest"), 1, game.Text("new"), 9});  // key, kind, text, value
     Call(10, {Key("Visited"), game.Text("Tera")});     // nobody has it: made with kind 0, value 0
@@ -75,6 +76,7 @@ TEST_F(EventManagerTest, RecordsForEveryPilotKeepWhatAPilotHasAlready) {
     EXPECT_EQ(TextOf(Call(6, {Key("Quest")})), "old");  // the first pilot in list order
     EXPECT_EQ(Call(7, {Key("Quest")}), 5u);
     EXPECT_EQ(Call(4, {Key("QUEST")}), 0u);
+    EXPECT_EQ(game.Players().ObjectList().Current(), second);
 }
 
 TEST_F(EventManagerTest, ValuesAndTextsChangeOnlyWhereARecordExists) {
