@@ -11,11 +11,14 @@
 #include "script/processor.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
+#include "tests/support/block_writer.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
+#include "world/option.h"
 #include "world/ship.h"
 #include "world/skills.h"
+#include "world/slot.h"
 
 namespace {
 
@@ -23,11 +26,44 @@ int32_t AsInt(uint32_t word) {
     return static_cast<int32_t>(word);
 }
 
+std::string I32(int32_t value) {
+    return LeU32(static_cast<uint32_t>(value));
+}
+
+std::string Text(const std::string& text) {
+    return text + std::string(1, '\0');
+}
+
+std::string Container(const std::string& tag, const std::string& payload, const std::string& fields,
+                      const std::vector<std::string>& children) {
+    BlockWriter block;
+    block.tag = tag;
+    block.payload = payload;
+    block.headerFields = fields;
+    block.subBlocks = children;
+    return block.SC();
+}
+
+// A ship file: the test ship with an energy source charged to 77 in slot 0 of the energy group
+// (slot index given), weapon slot 1 turned to the right, direction 3 selected.
+std::string ShipFile(const std::string& shipClass, int32_t cellSlot) {
+    std::string records;
+    for (int i = 0; i < 9; ++i) records += i == 0 ? I32(100) + I32(0) + I32(1) : I32(0) + I32(-100) + I32(1);
+    return Container(
+        "SCFG", Text(shipClass), I32(3),
+        {SEBlock("SSLD", records, I32(1) + I32(1)),
+         Container("SSLT", Text(kCellClass), I32(5) + I32(1) + I32(cellSlot), {SEBlock("SSLC", I32(77))}),
+         SEBlock("SSLC", I32(42))});
+}
+
 struct PilotGame {
     PilotGame() {
         game.AddMessages("system.mes", {{479, "is promoted"}});
         game.AddMessages("Keys.mes", {{37, "Left arrow"}});
         AddPilotClasses(game);
+        game.AddEntry("Ships\\Scout.SCFG", ShipFile(kShipClass, 0));
+        game.AddEntry("Ships\\Far.SCFG", ShipFile(kShipClass, 1));
+        game.AddEntry("Ships\\Charm.SCFG", ShipFile(kCharmClass, 0));
         game.Start();
     }
     PlayerObject& Pilot(GameObject& object) { return PlayerObject::Of(object.get()); }
@@ -254,6 +290,36 @@ TEST(PlayerTest, ShipsChangeHandsThroughTheActorList) {
     t.Call(object, 27, {fourth->Address(), 0});
     EXPECT_EQ(dropped.Get(), nullptr);
     EXPECT_EQ(player.ReserveShip(), first);
+}
+
+TEST(PlayerTest, ShipsLoadFromArchiveFiles) {
+    PilotGame t;
+    GameObject object = t.game.New("Player");
+    PlayerObject& player = t.Pilot(object);
+    const uint32_t address = t.Call(object, 14, {t.game.Text("Ships\\Scout.SCFG"), 0}).at(0);
+    auto* ship = dynamic_cast<ShipObject*>(player.Ship());
+    ASSERT_NE(ship, nullptr);
+    EXPECT_EQ(ship->Address(), address);
+    EXPECT_TRUE(t.InShipList(ship));
+    EXPECT_EQ(AkbObject::Of(ship->SlotAt(kEnergyGroup, 0)->First()).Charge(), 77);
+    EXPECT_TRUE(ship->SlotAt(kWeaponGroup, 1)->Customised());
+    EXPECT_EQ(ship->SlotAt(kWeaponGroup, 1)->Direction(0).x, 100);
+    EXPECT_EQ(ship->SlotAt(kWeaponGroup, 0)->SelectedIndex(), 3u);
+
+    const uint32_t reserve = t.Call(object, 28, {t.game.Text("Ships\\Scout.SCFG")}).at(0);
+    ASSERT_NE(player.ReserveShip(), nullptr);
+    EXPECT_EQ(player.ReserveShip()->Address(), reserve);
+    EXPECT_EQ(player.Ship(), ship);
+
+    const std::vector<std::pair<std::string, std::string>> hostile = {
+        {"Ships\\Far.SCFG", "Ships\\Far.SCFG"},
+        {"Ships\\Charm.SCFG", "Ships\\Charm.SCFG"},
+    };
+    for (const auto& [file, named] : hostile) {
+        const std::string error = ErrorMessage([&] { t.Call(object, 14, {t.game.Text(file), 0}); });
+        EXPECT_NE(error.find(named), std::string::npos) << error;
+        EXPECT_EQ(player.Ship(), ship) << "a refused file changes nothing";
+    }
 }
 
 }  // namespace
