@@ -5,6 +5,7 @@
 #include "world/backgrounds.h"
 #include "world/bonuses.h"
 #include "world/event_manager.h"
+#include "world/guides.h"
 #include "world/level.h"
 #include "world/maze.h"
 #include "world/maze_enemy.h"
@@ -24,6 +25,7 @@
 #include "world/splinter.h"
 #include "world/stars_sky.h"
 #include "world/supply.h"
+#include "world/weapon.h"
 
 void RegisterWorldNatives() {
     RegisterNativeBinder("PriceManager", PriceManager::Bind);
@@ -72,4 +74,10 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("Grabber", Grabber::Bind);
     RegisterNativeBinder("QuestItem", QuestItem::Bind);
     RegisterNativeBinder("Ammo", Ammo::Bind);
+    RegisterNativeBinder("Weapon", Weapon::Bind);
+    RegisterNativeBinder("EnergyWeapon", EnergyWeapon::Bind);
+    RegisterNativeBinder("Guide", Guide::Bind);
+    RegisterNativeBinder("CircleGuide", CircleGuide::Bind);
+    RegisterNativeBinder("AngleGuide", AngleGuide::Bind);
+    RegisterNativeBinder("SelfGuidedGuide", SelfGuidedGuide::Bind);
 }
