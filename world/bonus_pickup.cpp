@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "foundation/saturating.h"
-#include "foundation/script_memory.h"
 #include "script/processor.h"
 #include "script/zema_class.h"
 #include "world/bonuses.h"
@@ -11,14 +10,11 @@
 #include "world/player.h"
 #include "world/ship.h"
 #include "world/slot.h"
+#include "world/weapon.h"
 
 namespace {
 
 constexpr const char* kPickUpSound = "BonusGet";
-// Weapon methods: the address of the needs-ammunition word, and the loaded ammunition.
-constexpr uint32_t kWeaponNeedsAmmoAddress = 27;
-constexpr uint32_t kWeaponLoadedAmmo = 32;
-constexpr uint32_t kOfferAmmoVirtual = 19;
 
 bool Inherits(const ScriptObject* object, const char* name) {
     return object != nullptr && object->Class() != nullptr && object->Class()->InheritsFrom(name);
@@ -39,34 +35,25 @@ bool HasGrabber(const ShipObject& ship) {
     return false;
 }
 
-uint32_t PopWord(Processor& processor) {
-    return processor.DataStack().Pop();
-}
-
 // A weapon that needs ammunition takes the item onto what it holds, or loads it when it holds none.
-bool WeaponTakes(Processor& processor, OptionObject& weapon, OptionObject& item) {
-    processor.CallMethod(&weapon, weapon.Class(), kWeaponNeedsAmmoAddress);
-    if (ScriptLoad32(PopWord(processor)) == 0) return false;
-    processor.CallMethod(&weapon, weapon.Class(), kWeaponLoadedAmmo);
-    if (OptionObject* loaded = OptionObject::FromAddress(PopWord(processor))) {
-        return Option::TryMerge(*loaded, &item);
-    }
-    processor.DataStack().Push(item.Address());
-    processor.CallVirtual(&weapon, kOfferAmmoVirtual);
-    return PopWord(processor) == 0;
+bool WeaponTakes(OptionObject& held, OptionObject& item) {
+    auto* weapon = dynamic_cast<WeaponObject*>(&held);
+    if (weapon == nullptr || !weapon->NeedsAmmo()) return false;
+    if (AmmoObject* loaded = weapon->Ammo()) return Option::TryMerge(*loaded, &item);
+    return Weapon::CallOfferAmmo(weapon, item.Address()) == 0;
 }
 
-bool AmmoTaken(Processor& processor, ShipObject& ship, OptionObject& item) {
+bool AmmoTaken(ShipObject& ship, OptionObject& item) {
     for (uint32_t i = 0; i < ship.SlotCount(kWeaponGroup); ++i) {
         const SlotObject* slot = ship.SlotAt(kWeaponGroup, static_cast<int32_t>(i));
         OptionObject* weapon = slot != nullptr ? slot->First() : nullptr;
-        if (Inherits(weapon, "Weapon") && WeaponTakes(processor, *weapon, item)) return true;
+        if (Inherits(weapon, "Weapon") && WeaponTakes(*weapon, item)) return true;
     }
     for (uint32_t i = 0; i < ship.SlotCount(kPlainGroup); ++i) {
         const SlotObject* slot = ship.SlotAt(kPlainGroup, static_cast<int32_t>(i));
         OptionObject* held = slot != nullptr ? slot->First() : nullptr;
         if (Inherits(held, "Ammo") && Option::TryMerge(*held, &item)) return true;
-        if (Inherits(held, "Weapon") && WeaponTakes(processor, *held, item)) return true;
+        if (Inherits(held, "Weapon") && WeaponTakes(*held, item)) return true;
     }
     return false;
 }
@@ -97,8 +84,7 @@ bool Bonus::PickUp(BonusObject& bonus, ScriptObject* toucher, bool paid) {
     if (paid && int64_t{player->MoneyUnits()} < price) return false;
     Processor& processor = Actor::ProcessorOf(&bonus);
     // A merge destroys the item; a weapon or a slot takes it over: either way the bonus lets go.
-    const bool placed =
-        (Inherits(item, "Ammo") && AmmoTaken(processor, *ship, *item)) || StoredInHold(*ship, *item);
+    const bool placed = (Inherits(item, "Ammo") && AmmoTaken(*ship, *item)) || StoredInHold(*ship, *item);
     if (!placed) return false;
     bonus.TakeItem();
     if (paid) player->AddMoneyTenths(-10 * price);

@@ -21,6 +21,7 @@
 #include "world/player.h"
 #include "world/ship.h"
 #include "world/slot.h"
+#include "world/weapon.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ class BonusTest : public ::testing::Test {
     // flown by a pilot with the money given, unless there is no pilot.
     GameObject NewShip(bool grabber, bool pilot, int32_t moneyTenths = 0) {
         ShipSpec spec;
+        spec.slotCounts[kWeaponGroup] = 1;
         spec.slotCounts[kEnergyGroup] = 1;
         spec.slotCounts[kGrabberGroup] = 1;
         spec.slotCounts[kPlainGroup] = 2;
@@ -76,6 +78,14 @@ class BonusTest : public ::testing::Test {
             player->AttachShip(&s);
         }
         return ship;
+    }
+
+    AmmoObject* NewAmmo(int32_t shots, int32_t kind) {
+        AmmoObject::Init init;
+        init.shots = shots;
+        init.kindA = kind;
+        init.kindB = kind;
+        return new AmmoObject(game.Class("Ammo"), init);
     }
 
     void Touch(ScriptObject* bonus, ScriptObject* toucher, int32_t entry = 1) {
@@ -270,6 +280,51 @@ TEST_F(BonusTest, MoneyAndEnergyArePaidOnce) {
     GameObject bonus = NewAmountBonus("MoneyBonus", 25);
     Touch(bonus.get(), pilotless.get());
     EXPECT_EQ(BonusObject::Of(bonus.get()).State(), kActorAlive);
+}
+
+TEST_F(BonusTest, AmmunitionGoesOntoAWeaponOrWhatTheHoldCarriesBeforeAnEmptyPlace) {
+    struct Case {
+        const char* what;
+        bool weapon;
+        bool needsAmmo;
+        bool weaponLoaded;
+        bool holdAmmo;
+        int32_t kind;  // of the bonus's ammunition; everything else takes kind 4
+        const char* where;
+        int32_t shots;  // then left in that place
+    } cases[] = {
+        {"loaded into an empty weapon", true, true, false, false, 4, "weapon", 3},
+        {"merged onto the weapon's", true, true, true, false, 4, "weapon", 8},
+        {"merged onto the hold's", false, false, false, true, 4, "hold", 8},
+        {"a weapon without ammunition takes none", true, false, false, false, 4, "hold", 3},
+        {"another kind goes to an empty place", true, true, true, true, 9, "second", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GameObject ship = NewShip(true, true);
+        ShipObject& s = ShipObject::Of(ship.get());
+        WeaponObject* weapon = nullptr;
+        if (c.weapon) {
+            WeaponInit init;
+            init.needsAmmo = c.needsAmmo ? 1 : 0;
+            init.kindA = 4;
+            init.kindB = 4;
+            weapon = new WeaponObject(game.Class("Weapon"), init);
+            s.SlotAt(kWeaponGroup, 0)->SetObject(weapon);
+            if (c.weaponLoaded) weapon->SetAmmo(NewAmmo(5, 4));
+        }
+        if (c.holdAmmo) s.SlotAt(kPlainGroup, 0)->SetObject(NewAmmo(5, 4));
+        AmmoObject* ammo = NewAmmo(3, c.kind);
+        GameObject bonus = NewItemBonus("Bonus", ammo);
+        Touch(bonus.get(), ship.get());
+        EXPECT_EQ(BonusObject::Of(bonus.get()).State(), kActorGone);
+        const std::string where = c.where;
+        const OptionObject* place = where == "weapon" ? weapon->Ammo()
+                                    : where == "hold" ? s.SlotAt(kPlainGroup, 0)->First()
+                                                      : s.SlotAt(kPlainGroup, 1)->First();
+        ASSERT_NE(place, nullptr);
+        EXPECT_EQ(place->Amount(), c.shots);
+    }
 }
 
 }  // namespace
