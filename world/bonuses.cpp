@@ -270,7 +270,7 @@ BonusObject::~BonusObject() {
     ScriptObject* item = TakeItem();
     if (item == nullptr) return;
     try {
-        DestroyObject(item);
+        DestroyOwned(item);
     } catch (...) {
         // A destructor may not throw; the item's script destructor failing leaves nothing of ours.
     }
@@ -358,6 +358,11 @@ uint32_t CachedPictureAddress(Processor& processor, const char* name) {
     Image* image = images->GetImage(String(name));
     if (image == nullptr) ThrowFatal("Picture \"%s\" not found", name);
     return image->Address();
+}
+
+void DestroyOwned(ScriptObject* object) {
+    if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
+    DestroyObject(object);
 }
 
 ScriptObject* Ownable(Processor& processor, ScriptObject* object, const char* what) {

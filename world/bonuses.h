@@ -90,4 +90,7 @@ uint32_t CachedPictureAddress(Processor& processor, const char* name);
 // An object about to be owned (carried, queued, loaded), which it may then destroy: FatalExep naming
 // what takes it when the engine keeps the object. Null passes.
 ScriptObject* Ownable(Processor& processor, ScriptObject* object, const char* what);
+// Destroys an owned object after taking it out of every object table and list that holds it, so
+// that none of them uses or destroys it again.
+void DestroyOwned(ScriptObject* object);
 void PlayCachedSound(Processor& processor, const char* name);

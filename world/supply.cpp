@@ -35,8 +35,7 @@ String Prefixed(const char* prefix, const String& key) {
 void DeleteOffered(Processor& processor, ScriptObject* object) {
     if (object == nullptr || processor.Objects().BelongsToEngine(object)) return;
     CheckNotBeingDestroyed(object);
-    if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
-    DestroyObject(object);
+    DestroyOwned(object);
 }
 
 bool HasEventManager(Processor& processor) {
@@ -204,8 +203,7 @@ OwnedObjects::~OwnedObjects() {
         ScriptObject* object = entry.Get();
         if (object == nullptr) continue;
         try {
-            if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
-            DestroyObject(object);
+            DestroyOwned(object);
         } catch (...) {
             // A script destructor failing cannot leave a destructor; the rest are still freed.
         }
@@ -233,8 +231,7 @@ void SupplyObject::ReleaseHeld() {
     ScriptObject* supplier = supplier_.Get();
     supplier_.Reset();
     if (supplier == nullptr) return;
-    if (supplier->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(supplier);
-    DestroyObject(supplier);
+    DestroyOwned(supplier);
 }
 
 void SupplyObject::Hold(ScriptObject* supplier) {

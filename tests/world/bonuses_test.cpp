@@ -192,11 +192,16 @@ TEST_F(BonusTest, DroppedBonusesAreFreedByTheListOnceAndLooseOnesAtOnce) {
 
     OptionObject* item = NewItem("Option");
     const WeakObject carried(item);
+    // A list holding the carried item as well lets go of it when the bonus destroys it.
+    auto* alsoHolding = new ObjectManager(&game.Cpu(), 1);
+    game.Objects().SetObject(alsoHolding, kObjectList33Id);
+    alsoHolding->AppendObject(item);
     ScriptObject* loose = NewItemBonus("Bonus", item).release();
     const WeakObject looseBonus(loose);
     game.CallVirtual(loose, kBonusFreeVirtual);
     EXPECT_EQ(looseBonus.Get(), nullptr);
     EXPECT_EQ(carried.Get(), nullptr);  // the carried item went with it
+    EXPECT_EQ(alsoHolding->ObjectList().Count(), 0u);
 }
 
 TEST_F(BonusTest, AnItemIsPickedUpOnlyByAPilotedShipWithAGrabberAndForItsPrice) {
