@@ -11,12 +11,16 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
+#include "platform/key_table.h"
 #include "script/object_manager.h"
 #include "script/operations.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
 #include "shell/game_ids.h"
+#include "shell/input_device.h"
 #include "tests/support/game_harness.h"
+#include "ui/dialog_window.h"
+#include "ui/window_services.h"
 #include "world/bonuses.h"
 #include "world/event_manager.h"
 #include "world/level.h"
@@ -31,7 +35,7 @@ class SupplyTest : public ::testing::Test {
   protected:
     SupplyTest() {
         game.AddPicture("Misc\\Bonus.dpf");
-        game.AddMessages("system.mes", {{kSignContractMessage, "Sign with %s?"}});
+        game.AddMessages("system.mes", {{kSignContractMessage, "Sign with %s?"}, {120, "Yes"}, {121, "No"}});
         ScriptSubclass supplier{.name = "TestSupplier", .base = "GTTClass"};
         supplier.virtuals[kStepVirtual] = {OpWord(Op::Drop)};
         supplier.virtuals[7] = {OpWord(Op::Drop)};
@@ -253,6 +257,42 @@ TEST_F(SupplyTest, WhatTheEngineKeepsIsNeverCarriedQueuedOrLoaded) {
         EXPECT_NE(game.Object(kClassManagerId), nullptr);
     }
     EXPECT_EQ(game.CallMethod(ship.get(), 36), std::vector<uint32_t>{0});
+}
+
+// The window a contract question is asked over: the box steps it every frame, which is where the
+// test answers.
+class AskingWindow : public DialogWindow {
+  public:
+    using DialogWindow::DialogWindow;
+    void Step(int32_t) override {
+        ++steps;
+        if (onStep) onStep();
+    }
+    std::function<void()> onStep;
+    int steps = 0;
+};
+
+TEST_F(SupplyTest, AQuestionRefusedOverTheDialogsWindowSignsNothing) {
+    InputDevice device;
+    device.SetMouseEnabled(true);
+    AskingWindow window(&game.Cpu(), &game.Screen(), EngineCursor(game.Cpu()));
+    GameObject dialog = game.New("GTTClass");
+    SupplyHooksInstalled().windowOf = [&](ScriptObject* d) { return d == dialog.get() ? &window : nullptr; };
+    window.onStep = [&] { game.TypeChar(27); };  // Escape: no agreement
+    uint32_t answer = 99;
+    int boxSteps = 0;
+    window.SetCallback([&](DialogWindow& w, int32_t event, int32_t, int32_t) {
+        if (event != kEventStart) return;
+        const int before = window.steps;
+        answer = Sign("Tera", "TestSupplier", "Brisk", 1, dialog.get());
+        boxSteps = window.steps - before;
+        w.SetResult(0);
+    });
+    window.Run(device);
+    EXPECT_EQ(answer, 0u);
+    EXPECT_GE(boxSteps, 1);  // the box ran over the window
+    EXPECT_EQ(Event("SupplyerClass-Tera"), "<none>");
+    EXPECT_EQ(Event("SupplyerName-Tera"), "<none>");
 }
 
 }  // namespace
