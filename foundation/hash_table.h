@@ -52,9 +52,14 @@ class HashTable {
     T* First();
     T* Next();
     T* Current();
+    // Key of the entry the iteration is on; null when there is none.
+    const String* CurrentKey();
 
     // Removes the newest entries until only the first n added remain.
     void TruncateTo(unsigned n);
+    // Removes the first entry under the key, with its value when the entry owns it; the others
+    // keep their order. False when the key is absent.
+    bool Remove(const String& key);
 
     uint32_t BucketCount() const { return bucketCount_; }
     // Entries added since construction; truncation does not lower it.
@@ -175,6 +180,13 @@ T* HashTable<T>::Current() {
 }
 
 template <class T>
+const String* HashTable<T>::CurrentKey() {
+    Bucket* bucket = BucketAt(iterationBucket_);
+    const HashEntry<T>* entry = bucket != nullptr ? bucket->Current() : nullptr;
+    return entry != nullptr ? &entry->key : nullptr;
+}
+
+template <class T>
 void HashTable<T>::TruncateTo(unsigned n) {
     order_.Last();
     while (order_.Count() > 0 && order_.Index() >= n) {
@@ -182,4 +194,19 @@ void HashTable<T>::TruncateTo(unsigned n) {
         record->bucket->Remove(record->entry);
         order_.DeleteCurrent();  // the last record: the cursor steps back to the one before
     }
+}
+
+template <class T>
+bool HashTable<T>::Remove(const String& key) {
+    Bucket* bucket = BucketAt(BucketOf(key));
+    HashEntry<T>* entry = FindIn(bucket, key);
+    if (entry == nullptr) return false;
+    for (OrderRecord* record = order_.First(); record != nullptr; record = order_.Next()) {
+        if (record->entry == entry) {
+            order_.DeleteCurrent();
+            break;
+        }
+    }
+    bucket->Remove(entry);
+    return true;
 }

@@ -6,3 +6,4 @@
 constexpr uint32_t kLevelObjectKind = 140;
 constexpr uint32_t kMazeObjectKind = 141;
 constexpr uint32_t kSkillObjectKind = 150;
+constexpr uint32_t kPlayerObjectKind = 160;

@@ -3,6 +3,8 @@
 #include "script/native_binder.h"
 #include "world/actor.h"
 #include "world/backgrounds.h"
+#include "world/bonuses.h"
+#include "world/event_manager.h"
 #include "world/guides.h"
 #include "world/level.h"
 #include "world/maze.h"
@@ -11,6 +13,7 @@
 #include "world/multi_actor.h"
 #include "world/option.h"
 #include "world/passive_picture.h"
+#include "world/player.h"
 #include "world/price_manager.h"
 #include "world/pro_actor.h"
 #include "world/pseudo_actor.h"
@@ -21,6 +24,7 @@
 #include "world/slot.h"
 #include "world/splinter.h"
 #include "world/stars_sky.h"
+#include "world/supply.h"
 #include "world/weapon.h"
 
 void RegisterWorldNatives() {
@@ -44,6 +48,17 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("PseudoActor", PseudoActor::Bind);
     RegisterNativeBinder("ProActor", ProActor::Bind);
     RegisterNativeBinder("MazeEnemy", MazeEnemy::Bind);
+    RegisterNativeBinder("EventManager", EventManager::Bind);
+    RegisterNativeBinder("Supply", Supply::Bind);
+    RegisterNativeBinder("SupplyService", SupplyService::Bind);
+    RegisterNativeBinder("SupplyShip", SupplyShip::Bind);
+    RegisterNativeBinder("AbsBonus", AbsBonus::Bind);
+    RegisterNativeBinder("Bonus", Bonus::Bind);
+    RegisterNativeBinder("PaidBonus", PaidBonus::Bind);
+    RegisterNativeBinder("MoneyBonus", MoneyBonus::Bind);
+    RegisterNativeBinder("EnergyBonus", EnergyBonus::Bind);
+    RegisterNativeBinder("Player", Player::Bind);
+    Player::InstallSlotHooks();
     RegisterNativeBinder("Skill", Skill::Bind);
     RegisterNativeBinder("WeaponSkill", WeaponSkill::Bind);
     RegisterNativeBinder("CommerceSkill", CommerceSkill::Bind);

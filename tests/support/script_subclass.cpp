@@ -38,6 +38,11 @@ ClassLibraryBuilder ScriptSubclass::Library() const {
 
     ScriptAssembler a;
     const uint32_t create = a.Method();
+    for (int32_t value : createValues) {
+        a.Word(OpWord(Op::PushInline));
+        a.Word(static_cast<uint32_t>(value));
+        a.Word(OpWord(Op::Swap));
+    }
     a.Call(0, 1);
     a.Return();
     const uint32_t destroy = a.Method();

@@ -25,6 +25,9 @@ struct ScriptSubclass {
     std::map<uint32_t, std::vector<uint32_t>> virtuals{};
     std::map<uint32_t, std::vector<uint32_t>> methods{};  // numbers from 2 on
     std::vector<std::string> uses{};
+    // Creation values method 0 puts under the class before the base's method 0 pops them, in push
+    // order (the last is popped first): for classes that native code creates by name alone.
+    std::vector<int32_t> createValues{};
 
     // The library; its virtual table has room for the native base's virtual methods, so that
     // those not given here are inherited (of a script base, only those below the highest number

@@ -1,0 +1,48 @@
+#include "tests/support/pilot_fixture.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "foundation/block_reader.h"
+#include "foundation/fw.h"
+#include "script/operations.h"
+#include "tests/support/game_harness.h"
+#include "world/player_config.h"
+
+void AddPilotClasses(GameHarness& game) {
+    const uint32_t drop = OpWord(Op::Drop);
+    game.AddClass(
+        {.name = kCharmClass,
+         .base = "QuestItem",
+         .virtuals = {{5, CodeWords({PushIntWords(7), PushIntWords(9), PushIntWords(2)})}, {6, {drop, drop}}},
+         .createValues = {0}});
+    // Akb pops picture, capacity, value F, base value.
+    game.AddClass({.name = kCellClass, .base = "Akb", .createValues = {0, 0, 500, 0}});
+    // Ship pops picture, damage, protection, the slot counts from the last group to the first,
+    // value A, value B, value C, mass, base consumption.
+    game.AddClass({.name = kShipClass,
+                   .base = "Ship",
+                   .virtuals = {{5, CodeWords({PushIntWords(42), PushIntWords(1)})}, {6, {drop}}},
+                   .createValues = {0, 100, 0, 0, 0, kTestShipWeaponSlots, 1, 1, 0, 0, 0, 0, 0, 0}});
+}
+
+std::string StoredBytes(const PlayerConfig& config, const std::string& file) {
+    {
+        FW fw;
+        fw.Create(String(file.c_str()));
+        config.Store(fw);
+        fw.Close();
+    }
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void ReadStored(PlayerConfig& config, const std::string& bytes, const std::string& file) {
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    FileBlockReader reader;
+    reader.Open(String(file.c_str()));
+    reader >> config;
+}

@@ -1,0 +1,247 @@
+#include "world/player_config.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "script/processor.h"
+#include "shell/input_device.h"
+#include "tests/support/block_writer.h"
+#include "tests/support/error_message.h"
+#include "tests/support/game_harness.h"
+#include "tests/support/pilot_fixture.h"
+#include "world/option.h"
+#include "world/player.h"
+#include "world/ship.h"
+#include "world/skills.h"
+#include "world/slot.h"
+
+namespace {
+
+std::string Text(const std::string& text) {
+    return text + std::string(1, '\0');
+}
+
+std::string I32(int32_t value) {
+    return LeU32(static_cast<uint32_t>(value));
+}
+
+std::string Container(const std::string& tag, const std::string& payload, const std::string& fields,
+                      const std::vector<std::string>& children) {
+    BlockWriter block;
+    block.tag = tag;
+    block.payload = payload;
+    block.headerFields = fields;
+    block.subBlocks = children;
+    return block.SC();
+}
+
+struct ConfigGame {
+    ConfigGame() {
+        AddPilotClasses(game);
+        game.Start();
+    }
+    Processor& Cpu() { return game.Cpu(); }
+
+    // A pilot with money, events, a skill, an item and a key mapping; no ship.
+    PlayerObject& NewPilot(GameObject& holder) {
+        holder = game.New("Player");
+        PlayerObject& player = PlayerObject::Of(holder.get());
+        player.SetName("Ann");
+        player.SetMoneyTenths(12345);
+        player.SetExperience(50);
+        player.SetLevel(3);
+        player.SetSkillPoints(2);
+        player.Events().FindOrAdd("DONE", new PlayerEvent{1, "yes", 5});
+        player.Events().FindOrAdd("TEMP", new PlayerEvent{kUnstoredEventKind, "gone", 0});
+        GameObject skill = game.New("CommerceSkill");
+        SkillObject::Of(skill.get()).SetLevel(2);
+        player.PlaceSkill(skill.release(), 3);
+        player.AddItem(game.New(kCharmClass).release());
+        auto input = std::make_unique<InputDevice>();
+        input->Actions().SetCodes({37, 39});
+        player.SetInput(std::move(input));
+        return player;
+    }
+
+    PlayerObject* Reload(const std::string& bytes, PlayerConfig& config) {
+        ReadStored(config, bytes);
+        return Player::CreateFromConfig(Cpu(), config);
+    }
+
+    GameHarness game;
+};
+
+// The same pilot's block, put together from the layouts alone.
+std::string ExpectedPilotBlock() {
+    const std::string inpd =
+        Container("INPD", "", I32(0) + I32(0), {SEBlock("KEYS", I32(37) + I32(39), LeU16(2))});
+    const std::string sspl = SEBlock("SSPL", "");
+    const std::string pevn = SEBlock("PEVN", Text("DONE") + Text("yes"), I32(1) + I32(5));
+    const std::string pskl = SEBlock("PSKL", Text("CommerceSkill"), I32(3) + I32(2));
+    const std::string sslt = Container("SSLT", Text(kCharmClass), I32(kItemQuest) + I32(0) + I32(0),
+                                       {SEBlock("SSLC", I32(7) + I32(9))});
+    return Container("PCFG", Text("Ann"), I32(12340) + I32(50) + I32(3) + I32(2),
+                     {inpd, sspl, pevn, pskl, sslt});
+}
+
+TEST(PlayerConfigTest, PilotIsStoredByteForByteAndReadBackEqual) {
+    ConfigGame t;
+    GameObject holder;
+    PlayerObject& pilot = t.NewPilot(holder);
+    PlayerConfig config;
+    Player::StoreToConfig(config, pilot);
+    const std::string bytes = StoredBytes(config);
+    EXPECT_EQ(bytes, ExpectedPilotBlock());
+    EXPECT_EQ(config.ChunkSize(), bytes.size());
+
+    PlayerConfig read;
+    PlayerObject* copy = t.Reload(bytes, read);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->Name(), "Ann");
+    EXPECT_EQ(copy->MoneyTenths(), 12340);
+    EXPECT_EQ(copy->Experience(), 50);
+    EXPECT_EQ(copy->Level(), 3);
+    EXPECT_EQ(copy->Threshold(), 3640);
+    EXPECT_EQ(copy->SkillPoints(), 2);
+    ASSERT_NE(copy->SkillAt(3), nullptr);
+    EXPECT_EQ(copy->SkillAt(3)->Level(), 2);
+    EXPECT_EQ(copy->SkillAt(3)->Owner(), copy);
+    ASSERT_EQ(copy->Items().size(), 1u);
+    ASSERT_NE(copy->Input(), nullptr);
+    EXPECT_EQ(copy->Input()->Actions().Code(1), 39u);
+    ASSERT_NE(copy->Events().Find("DONE"), nullptr);
+    EXPECT_EQ(copy->Events().Find("DONE")->text, "yes");
+    EXPECT_EQ(copy->Events().Find("TEMP"), nullptr) << "kind 4 records never reach the file";
+    EXPECT_EQ(copy->Ship(), nullptr);
+
+    PlayerConfig again;
+    Player::StoreToConfig(again, *copy);
+    EXPECT_EQ(StoredBytes(again), bytes) << "save, load and save again keeps every byte";
+}
+
+TEST(PlayerConfigTest, MoneyIsWrittenInWholeUnitsAndOldAmountsGrowOnLoad) {
+    // tenths held -> stored, and stored -> loaded
+    const std::vector<std::pair<int32_t, int32_t>> stored = {
+        {12345, 12340}, {1230, 1230}, {-15, -20}, {9, 0}, {INT32_MAX, 2147483640}, {INT32_MIN, -2147483640}};
+    for (const auto& [tenths, written] : stored) {
+        EXPECT_EQ(StoredMoney(tenths), written) << tenths;
+        EXPECT_EQ(LoadedMoney(written), written) << "no written amount grows on load: " << written;
+    }
+    const std::vector<std::pair<int32_t, int32_t>> loaded = {
+        {1234, 12340}, {1230, 1230}, {-15, -150}, {0, 0}, {INT32_MAX, INT32_MAX}, {INT32_MIN + 1, INT32_MIN}};
+    for (const auto& [file, money] : loaded) EXPECT_EQ(LoadedMoney(file), money) << file;
+}
+
+TEST(PlayerConfigTest, ShipWithItemsAndDirectionsRoundTrips) {
+    ConfigGame t;
+    GameObject holder;
+    PlayerObject& pilot = t.NewPilot(holder);
+    ShipObject* ship = &ShipObject::Of(t.game.New(kShipClass).release());
+    pilot.SetShip(ship, 0);
+    OptionObject* cell = &OptionObject::Of(t.game.New(kCellClass).release());
+    ship->SlotAt(kEnergyGroup, 0)->SetObject(cell);
+    ship->SlotAt(kEnergyGroup, 0)->SetFirstEnabled(1);
+    AkbObject::Of(cell).SetCharge(123);
+    SlotObject& weapons = *ship->SlotAt(kWeaponGroup, 1);
+    weapons.SetObject(&OptionObject::Of(t.game.New(kCharmClass).release()));
+    weapons.SetFirstEnabled(1);
+    weapons.SetObjectB(&OptionObject::Of(t.game.New(kCharmClass).release()));
+    weapons.SetDirection(2, {38, -92, false});
+    weapons.SetCustomised(true);
+    ship->SelectDirections(4, false);
+
+    PlayerConfig config;
+    Player::StoreToConfig(config, pilot);
+    ASSERT_NE(config.Ship(), nullptr);
+    EXPECT_EQ(config.Ship()->ClassName(), kShipClass);
+    EXPECT_EQ(config.Ship()->SelectedDirection(), 4u);
+    const std::string bytes = StoredBytes(config);
+
+    PlayerConfig read;
+    PlayerObject* copy = t.Reload(bytes, read);
+    auto* loaded = dynamic_cast<ShipObject*>(copy->Ship());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->Owner(), copy);
+    auto* loadedCell = dynamic_cast<AkbObject*>(loaded->SlotAt(kEnergyGroup, 0)->First());
+    ASSERT_NE(loadedCell, nullptr);
+    EXPECT_EQ(loadedCell->Charge(), 123);
+    SlotObject& loadedWeapons = *loaded->SlotAt(kWeaponGroup, 1);
+    EXPECT_NE(loadedWeapons.First(), nullptr);
+    EXPECT_TRUE(loadedWeapons.FirstEnabled());
+    EXPECT_NE(loadedWeapons.Second(), nullptr);
+    EXPECT_FALSE(loadedWeapons.SecondEnabled());
+    EXPECT_TRUE(loadedWeapons.Customised());
+    EXPECT_EQ(loadedWeapons.Direction(2).x, 38);
+    EXPECT_FALSE(loadedWeapons.Direction(2).enabled);
+    EXPECT_EQ(loaded->SlotAt(kWeaponGroup, 0)->SelectedIndex(), 4u);
+    EXPECT_FALSE(loaded->SlotAt(kWeaponGroup, 0)->Customised()) << "an unedited slot writes no directions";
+
+    PlayerConfig again;
+    Player::StoreToConfig(again, *copy);
+    EXPECT_EQ(StoredBytes(again), bytes);
+}
+
+TEST(PlayerConfigTest, LevelsBelowOneLoadAsOne) {
+    ConfigGame t;
+    for (int32_t level : {0, 1}) {
+        const std::string bytes = Container("PCFG", Text("Bo"), I32(0) + I32(0) + I32(level) + I32(0),
+                                            {SEBlock("PSKL", Text("SwitchSkill"), I32(52) + I32(0))});
+        PlayerConfig config;
+        PlayerObject* player = t.Reload(bytes, config);
+        EXPECT_EQ(player->Level(), 1) << level;
+        EXPECT_EQ(player->Threshold(), 1000);
+        ASSERT_NE(player->SkillAt(52), nullptr);
+        EXPECT_EQ(player->SkillAt(52)->Level(), 1);
+    }
+}
+
+TEST(PlayerConfigTest, HostileBlocksAreRefusedNamingTheFile) {
+    ConfigGame t;
+    auto pilot = [](int32_t level, const std::string& name, const std::vector<std::string>& children) {
+        return Container("PCFG", name, I32(0) + I32(0) + I32(level) + I32(0), children);
+    };
+    auto item = [](const std::string& className) {
+        return SEBlock("SSLT", Text(className), I32(0) + I32(0) + I32(0));
+    };
+    const std::string file = "\"read.PCFG\"";
+    struct Row {
+        const char* what;
+        std::string bytes;
+        std::string error;  // the start of the message; every one names the file
+    };
+    const std::vector<Row> rows = {
+        {"event without its text",
+         pilot(1, Text("A"), {SEBlock("PEVN", Text("KEY") + "text", I32(0) + I32(0))}),
+         "Event record without its key and text"},
+        {"event with no terminator", pilot(1, Text("A"), {SEBlock("PEVN", "KEY", I32(0) + I32(0))}),
+         "Event record without its key and text"},
+        {"skill slot below 0", pilot(1, Text("A"), {SEBlock("PSKL", Text("SwitchSkill"), I32(-1) + I32(1))}),
+         "Skill slot -1 out of range"},
+        {"skill slot far out",
+         pilot(1, Text("A"), {SEBlock("PSKL", Text("SwitchSkill"), I32(INT32_MAX) + I32(1))}),
+         "Skill slot 2147483647 out of range"},
+        {"negative skill level",
+         pilot(1, Text("A"), {SEBlock("PSKL", Text("SwitchSkill"), I32(1) + I32(-4))}),
+         "Negative skill level -4"},
+        {"skill of no skill class",
+         pilot(1, Text("A"), {SEBlock("PSKL", Text(kCharmClass), I32(1) + I32(1))}), ""},
+        {"negative pilot level", pilot(-2, Text("A"), {}), "Negative player level -2"},
+        {"name without its end", pilot(1, "Ann", {}), "Player name without its end"},
+        {"item of no item class", pilot(1, Text("A"), {item("SwitchSkill")}), ""},
+        {"item of an unknown class", pilot(1, Text("A"), {item("NoSuchThing")}), ""},
+        {"ship of no ship class", pilot(1, Text("A"), {SEBlock("SCFG", Text(kCharmClass), I32(0))}), ""},
+    };
+    for (const Row& row : rows) {
+        PlayerConfig config;
+        const std::string error = ErrorMessage([&] { t.Reload(row.bytes, config); });
+        EXPECT_NE(error, "no error") << row.what;
+        EXPECT_EQ(error.rfind(row.error, 0), 0u) << row.what << ": " << error;
+        EXPECT_NE(error.find(file), std::string::npos) << row.what << ": " << error;
+    }
+}
+
+}  // namespace

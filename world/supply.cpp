@@ -1,0 +1,415 @@
+#include "world/supply.h"
+
+#include <memory>
+
+#include "foundation/exceptions.h"
+#include "script/native_args.h"
+#include "script/native_binder.h"
+#include "script/object_manager.h"
+#include "script/processor.h"
+#include "shell/game_ids.h"
+#include "ui/message_box.h"
+#include "ui/window_services.h"
+#include "world/bonuses.h"
+#include "world/event_manager.h"
+#include "world/level.h"
+
+namespace {
+
+// The contract question: the two answer buttons of style 12, answered 2 and 3; 2 agrees.
+constexpr uint32_t kContractBoxStyle = kMessageBoxThird | kMessageBoxFourth;
+constexpr int32_t kContractYes = 2;
+constexpr int32_t kContractTypingSpeed = 200;
+constexpr uint32_t kAskFlag = 1;
+constexpr uint32_t kSupplierNameKind = 3;
+constexpr uint32_t kAddObjectVirtual = 7;
+constexpr uint32_t kMakeShipVirtual = 8;
+
+String Prefixed(const char* prefix, const String& key) {
+    String text(prefix);
+    text += key;
+    return text;
+}
+
+// Objects a script offers may be engine objects, which nobody may delete.
+void DeleteOffered(Processor& processor, ScriptObject* object) {
+    if (object == nullptr || processor.Objects().BelongsToEngine(object)) return;
+    CheckNotBeingDestroyed(object);
+    DestroyOwned(object);
+}
+
+bool HasEventManager(Processor& processor) {
+    return processor.Objects().GetObject(kEventManagerId) != nullptr;
+}
+
+// The supplier class a place's record names, or an empty text.
+String SupplierClassFor(Processor& processor, const String& placeName) {
+    String text;
+    if (!EventManager::FirstEventText(processor, Prefixed(kSupplierClassPrefix, placeName), text))
+        return String();
+    return text;
+}
+
+// Asks over the dialog's window; true when the player agrees. Without a window to ask over the
+// contract is not touched: nobody agreed.
+bool Agrees(Processor& processor, ScriptObject* dialog, const String& question) {
+    const auto& windowOf = SupplyHooksInstalled().windowOf;
+    DialogWindow* window = windowOf ? windowOf(dialog) : nullptr;
+    if (window == nullptr) return false;
+    return MessageBoxOverWindow(processor, *window, question, kContractBoxStyle, nullptr,
+                                kContractTypingSpeed) == kContractYes;
+}
+
+void CreateSupply(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    ZEMAClass* cls = args.Class("Supply");
+    PushNewObject(RunnerOf(receiver), std::make_unique<SupplyObject>(cls));
+}
+
+void ChooseNative(ScriptObject* receiver) {
+    Supply::ChooseSupplier(Actor::ProcessorOf(receiver), SupplyObject::Of(receiver));
+}
+
+void OfferNative(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    ScriptObject* object = args.ObjectOrNull(0, "Supply object");
+    Supply::Offer(Actor::ProcessorOf(receiver), SupplyObject::Of(receiver), object);
+}
+
+void SignNative(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    ScriptObject* dialog = args.ObjectOrNull(0, "Supply contract dialog");
+    const uint32_t flags = args.Word();
+    const String displayName = args.TextCopy();
+    const String className = args.TextCopy();
+    const String key = args.TextCopy();
+    const bool signed_ =
+        Supply::SignContract(Actor::ProcessorOf(receiver), dialog, flags, displayName, className, key);
+    args.Stack().Push(signed_ ? 1 : 0);
+}
+
+void CancelNative(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    ScriptObject* dialog = args.ObjectOrNull(0, "Supply contract dialog");
+    const uint32_t flags = args.Word();
+    args.Word();  // a text that plays no part
+    const String key = args.TextCopy();
+    args.Stack().Push(Supply::CancelContract(Actor::ProcessorOf(receiver), dialog, flags, key) ? 1 : 0);
+}
+
+void CheckNative(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    const String className = args.TextCopy();
+    const String key = args.TextCopy();
+    args.Stack().Push(Supply::CheckContract(Actor::ProcessorOf(receiver), className, key) ? 1 : 0);
+}
+
+void SupplyStep(ScriptObject* receiver) {
+    SupplyObject& supply = SupplyObject::Of(receiver);
+    ScriptObject* supplier = supply.Supplier();
+    if (supplier == nullptr) {
+        NativeArgs(receiver).Int();
+        return;
+    }
+    // The step argument stays on the stack for the supplier's step.
+    Actor::ProcessorOf(receiver).CallVirtual(supplier, kStepVirtual);
+}
+
+void CreateService(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    ZEMAClass* cls = args.Class("SupplyService");
+    PushNewObject(RunnerOf(receiver), std::make_unique<SupplyServiceObject>(cls));
+}
+
+void ServiceStep(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    const int32_t t = args.Int();
+    SupplyService::Step(Actor::ProcessorOf(receiver), SupplyServiceObject::Of(receiver), t);
+}
+
+void ServiceAdd(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    ScriptObject* object =
+        Ownable(Actor::ProcessorOf(receiver), args.ObjectOrNull(0, "SupplyService object"), "SupplyService");
+    if (object != nullptr) SupplyServiceObject::Of(receiver).queue.Append(object);
+}
+
+void ServiceNoShip(ScriptObject* receiver) {
+    NativeArgs(receiver).Stack().Push(0);
+}
+
+void CreateShip(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    ZEMAClass* cls = args.Class("SupplyShip");
+    const uint32_t picture = args.Word();
+    const int32_t x = args.Int();
+    const int32_t y = args.Int();
+    const int32_t speedX = args.Int();
+    const int32_t speedY = args.Int();
+    PushNewObject(RunnerOf(receiver), std::make_unique<SupplyShipObject>(cls, picture, x, y, speedX, speedY));
+}
+
+void ShipStep(ScriptObject* receiver) {
+    Actor::StepNative(receiver);
+    SupplyShip::DropCargo(Actor::ProcessorOf(receiver), SupplyShipObject::Of(receiver));
+}
+
+void ShipLoad(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    ScriptObject* object =
+        Ownable(Actor::ProcessorOf(receiver), args.ObjectOrNull(0, "SupplyShip cargo"), "SupplyShip");
+    if (object != nullptr) SupplyShipObject::Of(receiver).Load(object);
+}
+
+void ShipLoaded(ScriptObject* receiver) {
+    NativeArgs(receiver).Stack().Push(static_cast<uint32_t>(SupplyShipObject::Of(receiver).Loaded()));
+}
+
+void ShipValueReference(ScriptObject* receiver) {
+    NativeArgs(receiver).Stack().Push(SupplyShipObject::Of(receiver).OwnAddress(kSupplyShipValue));
+}
+
+}  // namespace
+
+SupplyHooks& SupplyHooksInstalled() {
+    static SupplyHooks hooks;
+    return hooks;
+}
+
+String FormatWithName(std::string_view format, std::string_view name) {
+    std::string out;
+    bool substituted = false;
+    for (size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        const char next = i + 1 < format.size() ? format[i + 1] : '\0';
+        if (c == '%' && next == '%') {
+            out += '%';
+            ++i;
+        } else if (c == '%' && next == 's' && !substituted) {
+            out += name;
+            substituted = true;
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return String::FromBytes(out.data(), out.size());
+}
+
+// --- owned objects ---
+
+OwnedObjects::~OwnedObjects() {
+    for (const WeakObject& entry : objects_) {
+        ScriptObject* object = entry.Get();
+        if (object == nullptr) continue;
+        try {
+            DestroyOwned(object);
+        } catch (...) {
+            // A script destructor failing cannot leave a destructor; the rest are still freed.
+        }
+    }
+}
+
+bool OwnedObjects::TakeFirst(ScriptObject*& object) {
+    if (objects_.empty()) return false;
+    object = objects_.front().Get();
+    objects_.erase(objects_.begin());
+    return true;
+}
+
+// --- Supply ---
+
+SupplyObject::~SupplyObject() {
+    try {
+        ReleaseHeld();
+    } catch (...) {
+        // As for owned objects: nothing of ours is left behind.
+    }
+}
+
+void SupplyObject::ReleaseHeld() {
+    ScriptObject* supplier = supplier_.Get();
+    supplier_.Reset();
+    if (supplier == nullptr) return;
+    DestroyOwned(supplier);
+}
+
+void SupplyObject::Hold(ScriptObject* supplier) {
+    ReleaseHeld();
+    supplier_ = WeakObject(supplier);
+}
+
+SupplyObject& SupplyObject::Of(ScriptObject* receiver) {
+    auto* supply = dynamic_cast<SupplyObject*>(receiver);
+    if (supply == nullptr) ThrowFatal("Supply object expected");
+    return *supply;
+}
+
+void Supply::ChooseSupplier(Processor& processor, SupplyObject& supply) {
+    supply.ReleaseHeld();
+    ScriptObject* window = processor.Objects().GetObject(kStarSystemWindowId);
+    const auto& placeOf = SupplyHooksInstalled().place;
+    if (window == nullptr || !placeOf || !HasEventManager(processor)) return;
+    SupplyPlace place;
+    if (!placeOf(window, place)) return;
+    String className;
+    if (!place.planet.Empty()) className = SupplierClassFor(processor, place.planet);
+    if (className.Empty()) className = SupplierClassFor(processor, place.system);
+    if (className.Empty()) return;
+    supply.Hold(processor.NewObjectByName(className));
+}
+
+void Supply::Offer(Processor& processor, SupplyObject& supply, ScriptObject* object) {
+    ScriptObject* supplier = supply.Supplier();
+    if (supplier == nullptr) {
+        DeleteOffered(processor, object);
+        return;
+    }
+    processor.DataStack().Push(object != nullptr ? object->Address() : 0);
+    processor.CallVirtual(supplier, kAddObjectVirtual);
+}
+
+bool Supply::SignContract(Processor& processor, ScriptObject* dialog, uint32_t flags,
+                          const String& displayName, const String& className, const String& key) {
+    if ((flags & kAskFlag) != 0 && dialog != nullptr) {
+        const String format = SystemMessage(processor, kSignContractMessage);
+        if (!Agrees(processor, dialog, FormatWithName(format.View(), displayName.View()))) return false;
+    }
+    // Without an EventManager there is nowhere to keep a contract: it is not signed.
+    if (!HasEventManager(processor)) return false;
+    EventManager::RecordEventAll(processor, Prefixed(kSupplierClassPrefix, key), 0, className, 1);
+    EventManager::RecordEventAll(processor, Prefixed(kSupplierNamePrefix, key), kSupplierNameKind,
+                                 displayName, 0);
+    return true;
+}
+
+bool Supply::CancelContract(Processor& processor, ScriptObject* dialog, uint32_t flags, const String& key) {
+    if ((flags & kAskFlag) != 0 && dialog != nullptr && !Agrees(processor, dialog, String())) return false;
+    if (!HasEventManager(processor)) return false;
+    EventManager::RemoveEventAll(processor, Prefixed(kSupplierClassPrefix, key));
+    EventManager::RemoveEventAll(processor, Prefixed(kSupplierNamePrefix, key));
+    return true;
+}
+
+bool Supply::CheckContract(Processor& processor, const String& className, const String& key) {
+    if (!HasEventManager(processor)) return false;
+    String text;
+    return EventManager::FirstEventText(processor, Prefixed(kSupplierClassPrefix, key), text) &&
+           text == className;
+}
+
+void Supply::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetVirtualMethod(SupplyStep, kStepVirtual);
+    BindNativeBase(row, target);
+    target.SetMethod(CreateSupply, 0);
+    target.SetMethod(ChooseNative, 4);
+    target.SetMethod(OfferNative, 5);
+    target.SetMethod(OfferNative, 6);
+    target.SetMethod(SignNative, 7);
+    target.SetMethod(CancelNative, 8);
+    target.SetMethod(CheckNative, 9);
+}
+
+// --- SupplyService ---
+
+SupplyServiceObject& SupplyServiceObject::Of(ScriptObject* receiver) {
+    auto* service = dynamic_cast<SupplyServiceObject*>(receiver);
+    if (service == nullptr) ThrowFatal("SupplyService object expected");
+    return *service;
+}
+
+void SupplyService::Step(Processor& processor, SupplyServiceObject& service, int32_t t) {
+    if (int64_t{t} < int64_t{service.startTime} + service.delay || service.queue.Empty()) return;
+    processor.CallVirtual(&service, kMakeShipVirtual);
+    const uint32_t value = processor.DataStack().Pop();
+    if (value == 0) return;
+    auto* ship = dynamic_cast<SupplyShipObject*>(ScriptObject::FromAddress(value, 0, "supply ship"));
+    // Only a supply ship can carry the objects; anything else keeps its owner and the queue waits.
+    if (ship == nullptr) return;
+    ship->SetValue(service.shipValue);
+    auto* flight = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kTestRunListId));
+    if (flight == nullptr) {
+        // Made for a flight there is not: nothing would own it.
+        if (ship->ManagerHolds() == 0) DeleteOffered(processor, ship);
+        return;
+    }
+    flight->AppendObject(ship);
+    ScriptObject* object = nullptr;
+    while (service.queue.TakeFirst(object)) {
+        if (object != nullptr) ship->Load(object);
+    }
+}
+
+void SupplyService::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetVirtualMethod(ServiceStep, kStepVirtual);
+    target.SetVirtualMethod(ServiceAdd, kAddObjectVirtual);
+    target.SetVirtualMethod(ServiceNoShip, kMakeShipVirtual);
+    BindNativeBase(row, target);
+    target.SetMethod(CreateService, 0);
+}
+
+// --- SupplyShip ---
+
+SupplyShipObject::SupplyShipObject(ZEMAClass* cls, uint32_t picture, int32_t x, int32_t y, int32_t speedX,
+                                   int32_t speedY)
+    : ActorObject(cls, picture, 1, x, y, speedX, speedY, 0, 0,
+                  uint32_t{kSupplyShipFieldCount} - kActorFieldCount) {
+    SetInt(kActorLayer, kLayer);
+    SetValue(kDefaultValue);
+}
+
+void SupplyShipObject::Load(ScriptObject* object) {
+    cargo_.Append(object);
+    loaded_ = loaded_ < INT32_MAX ? loaded_ + 1 : loaded_;
+}
+
+SupplyShipObject& SupplyShipObject::Of(ScriptObject* receiver) {
+    auto* ship = dynamic_cast<SupplyShipObject*>(receiver);
+    if (ship == nullptr) ThrowFatal("SupplyShip object expected");
+    return *ship;
+}
+
+void SupplyShip::DropCargo(Processor& processor, SupplyShipObject& ship) {
+    const int64_t extent = PublishedFlight().sceneWidthX100;
+    while (!ship.Cargo().Empty()) {
+        const int64_t total = ship.Loaded();
+        const int64_t remaining = ship.Cargo().Count();
+        if ((extent / (total + 1)) * (total - remaining + 1) >= ship.X()) return;
+        ScriptObject* object = nullptr;
+        ship.Cargo().TakeFirst(object);
+        // An object a script deleted while it was aboard drops as nothing.
+        if (object == nullptr) continue;
+        DStack<uint32_t>& stack = processor.DataStack();
+        ScriptObject* made = nullptr;
+        try {
+            stack.Push(0u - static_cast<uint32_t>(ship.Value()));
+            stack.Push(0);
+            stack.Push(ship.Own(kVisualY));
+            stack.Push(ship.Own(kVisualX));
+            stack.Push(object->Address());
+            made = processor.NewObjectByName(String("PaidBonus"));
+        } catch (...) {
+            // The object left the cargo and no bonus took it over.
+            DeleteOffered(processor, object);
+            throw;
+        }
+        const WeakObject bonus(made);
+        if (made == nullptr) continue;
+        // The bonus is placed where the ship is and entered into the flight's bonus list; one that
+        // nothing took over is not left behind.
+        stack.Push(ship.Own(kVisualY));
+        stack.Push(ship.Own(kVisualX));
+        processor.CallVirtual(made, kBonusDropVirtual);
+        ScriptObject* dropped = bonus.Get();
+        if (dropped != nullptr && dropped->ManagerHolds() == 0) DestroyObject(dropped);
+    }
+}
+
+void SupplyShip::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    target.SetVirtualMethod(ShipStep, kStepVirtual);
+    BindNativeBase(row, target);
+    target.SetMethod(CreateShip, 0);
+    target.SetMethod(ShipLoad, 35);
+    target.SetMethod(ShipLoaded, 36);
+    target.SetMethod(ShipValueReference, 37);
+}
