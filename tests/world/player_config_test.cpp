@@ -97,6 +97,8 @@ TEST(PlayerConfigTest, PilotIsStoredByteForByteAndReadBackEqual) {
     const std::string bytes = StoredBytes(config);
     EXPECT_EQ(bytes, ExpectedPilotBlock());
     EXPECT_EQ(config.ChunkSize(), bytes.size());
+    pilot.Input()->Actions().SetCodes({1});
+    EXPECT_EQ(config.Input().Actions().Code(1), 39u) << "the block holds a copy of the mapping";
 
     PlayerConfig read;
     PlayerObject* copy = t.Reload(bytes, read);
