@@ -321,7 +321,7 @@ void FireAmmo(ScriptObject* receiver) {
     ScriptObject* weaponObject = args.Object(0, "firing weapon");
     auto* weapon = dynamic_cast<OptionObject*>(weaponObject);
     if (weapon == nullptr) ThrowFatal("Ammunition fired by something that is no weapon");
-    ShotSpec shot;
+    ShotValues shot;
     shot.picture = static_cast<uint32_t>(ammo.ValueH());
     shot.energy = ammo.ShotValue();
     shot.speed = ammo.ShotSpeed();
@@ -523,7 +523,7 @@ bool Option::TryMerge(OptionObject& into, OptionObject* other) {
     return true;
 }
 
-ScriptObject* FireItemShot(OptionObject& weapon, const ShotSpec& shot) {
+ScriptObject* FireItemShot(OptionObject& weapon, const ShotValues& shot) {
     Processor& processor = Actor::ProcessorOf(&weapon);
     const int32_t x = weapon.Int(kVisualX);
     const int32_t y = weapon.Int(kVisualY);

@@ -204,14 +204,14 @@ struct Option {
 // speed along the firing item's heading, and the script addresses of the shot's damage and armour
 // tables (0 for zeros). Made by the class "Shot", given to the shots manager (object 10), then
 // handed to the firing weapon's virtual method 20. Returns the shot.
-struct ShotSpec {
+struct ShotValues {
     uint32_t picture = 0;
     int32_t energy = 0;
     int32_t speed = 0;
     uint32_t damageTable = 0;
     uint32_t armourTable = 0;
 };
-ScriptObject* FireItemShot(OptionObject& weapon, const ShotSpec& shot);
+ScriptObject* FireItemShot(OptionObject& weapon, const ShotValues& shot);
 
 // Item settings windows (virtual method 14) open over the window of the script that asked; the
 // script names it by a value that the script dialogs resolve. Until they install the lookup, and

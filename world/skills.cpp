@@ -7,6 +7,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
 #include "script/message_manager.h"
+#include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"

@@ -3,6 +3,7 @@
 #include "script/native_binder.h"
 #include "world/actor.h"
 #include "world/backgrounds.h"
+#include "world/guides.h"
 #include "world/level.h"
 #include "world/maze.h"
 #include "world/maze_enemy.h"
@@ -21,6 +22,7 @@
 #include "world/slot.h"
 #include "world/splinter.h"
 #include "world/stars_sky.h"
+#include "world/weapon.h"
 
 void RegisterWorldNatives() {
     RegisterNativeBinder("PriceManager", PriceManager::Bind);
@@ -60,4 +62,10 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("Grabber", Grabber::Bind);
     RegisterNativeBinder("QuestItem", QuestItem::Bind);
     RegisterNativeBinder("Ammo", Ammo::Bind);
+    RegisterNativeBinder("Weapon", Weapon::Bind);
+    RegisterNativeBinder("EnergyWeapon", EnergyWeapon::Bind);
+    RegisterNativeBinder("Guide", Guide::Bind);
+    RegisterNativeBinder("CircleGuide", CircleGuide::Bind);
+    RegisterNativeBinder("AngleGuide", AngleGuide::Bind);
+    RegisterNativeBinder("SelfGuidedGuide", SelfGuidedGuide::Bind);
 }

@@ -121,36 +121,6 @@ void Lists() {
     Seed("fuzz_sspl", "payload", SEBlock("SSPL", "player settings") + SEBlock("SSPL", std::string(40, '\7')));
 }
 
-std::string Le32(int32_t value) {
-    return LeU32(static_cast<uint32_t>(value));
-}
-
-std::string Container(const std::string& tag, const std::string& payload, const std::string& fields,
-                      const std::vector<std::string>& children) {
-    BlockWriter block;
-    block.tag = tag;
-    block.payload = payload;
-    block.headerFields = fields;
-    block.subBlocks = children;
-    return block.SC();
-}
-
-void PlayerConfigs() {
-    using std::string_literals::operator""s;
-    const std::string inpd =
-        Container("INPD", "", Le32(0) + Le32(0), {SEBlock("KEYS", Le32(37) + Le32(39), LeU16(2))});
-    const std::string sslt =
-        Container("SSLT", "Charm\0"s, Le32(1) + Le32(1) + Le32(0), {SEBlock("SSLC", Le32(7))});
-    const std::string scfg = Container("SCFG", "Ship1\0"s, Le32(2),
-                                       {SEBlock("SSLD", std::string(108, '\1'), Le32(1) + Le32(0)), sslt});
-    Seed("fuzz_player_config", "pilot",
-         Container("PCFG", "Ann\0"s, Le32(12340) + Le32(50) + Le32(3) + Le32(2),
-                   {inpd, SEBlock("SSPL", "Sol\0Earth\0"s), scfg,
-                    SEBlock("PEVN", "DONE\0yes\0"s, Le32(1) + Le32(5)),
-                    SEBlock("PSKL", "SwitchSkill\0"s, Le32(52) + Le32(2)), sslt}));
-    Seed("fuzz_player_config", "bare", Container("PCFG", "Bo\0"s, Le32(0) + Le32(0) + Le32(1) + Le32(0), {}));
-}
-
 void CallStacks() {
     ClassLibraryBuilder library = ClassLibraryBuilder::Named("Main");
     library.code = std::vector<uint32_t>(6, InstructionWord::kReturn);
@@ -158,6 +128,57 @@ void CallStacks() {
     library.virtualMethods = std::vector<uint32_t>{0, 5};
     library.WithDebugInfo("main.zs");
     Seed("fuzz_call_stack", "main", library.Build());
+}
+
+std::string Le32s(std::initializer_list<uint32_t> words) {
+    std::string bytes;
+    for (uint32_t w : words) bytes += LeU32(w);
+    return bytes;
+}
+
+std::string Block(const std::string& tag, const std::string& payload, const std::string& fields,
+                  const std::vector<std::string>& children, bool container) {
+    BlockWriter block;
+    block.tag = tag;
+    block.payload = payload;
+    block.headerFields = fields;
+    block.subBlocks = children;
+    return container ? block.SC() : block.SE();
+}
+
+void SlotBlocks() {
+    const std::string laser = Block("SSLT", std::string("Laser") + '\0', Le32s({1, 1, 0}), {}, false);
+    const std::string state = Block("SSLC", Le32s({25, 3}), "", {}, false);
+    const std::string rockets = Block("SSLT", std::string("Rockets") + '\0', Le32s({1, 0, 0}), {state}, true);
+    std::string records;
+    for (int i = 0; i < 9; ++i)
+        records += Le32s({static_cast<uint32_t>(i * 10), static_cast<uint32_t>(-100), 1});
+    const std::string directions = Block("SSLD", records, Le32s({1, 0}), {}, false);
+    const std::string ship = std::string("Cruiser") + '\0';
+    Seed("fuzz_slot_blocks", "empty", Block("SCFG", ship, Le32s({0}), {}, false));
+    Seed("fuzz_slot_blocks", "equipped",
+         Block("SCFG", ship, Le32s({3}),
+               {directions, laser, rockets, Block("SSLC", Le32s({7}), "", {}, false)}, true));
+    Seed("fuzz_slot_blocks", "odd kinds",
+         Block("SCFG", ship, Le32s({0}),
+               {Block("SSLT", std::string("Odd") + '\0', Le32s({2, 1, 70000}), {}, false),
+                Block("JUNK", "x", "", {}, false)},
+               true));
+}
+
+void PlayerConfigs() {
+    using std::string_literals::operator""s;
+    const std::string inpd =
+        Block("INPD", "", Le32s({0, 0}), {SEBlock("KEYS", Le32s({37, 39}), LeU16(2))}, true);
+    const std::string sslt = Block("SSLT", "Charm\0"s, Le32s({1, 1, 0}), {SEBlock("SSLC", Le32s({7}))}, true);
+    const std::string scfg = Block("SCFG", "Ship1\0"s, Le32s({2}),
+                                   {SEBlock("SSLD", std::string(108, '\1'), Le32s({1, 0})), sslt}, true);
+    Seed("fuzz_player_config", "pilot",
+         Block("PCFG", "Ann\0"s, Le32s({12340, 50, 3, 2}),
+               {inpd, SEBlock("SSPL", "Sol\0Earth\0"s), scfg, SEBlock("PEVN", "DONE\0yes\0"s, Le32s({1, 5})),
+                SEBlock("PSKL", "SwitchSkill\0"s, Le32s({52, 2})), sslt},
+               true));
+    Seed("fuzz_player_config", "bare", Block("PCFG", "Bo\0"s, Le32s({0, 0, 1, 0}), {}, true));
 }
 
 }  // namespace
@@ -178,6 +199,7 @@ int main(int argc, char** argv) {
         Lists();
         CallStacks();
         PlayerConfigs();
+        SlotBlocks();
     } catch (const DExep& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.message.Text());
         return 1;
