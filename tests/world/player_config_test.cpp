@@ -217,6 +217,30 @@ TEST(PlayerConfigTest, LoadedAmmunitionIsStoredAfterItsWeaponAndLoadedAgain) {
     EXPECT_EQ(loaded->Ammo()->ShotsLeft(), 17);
 }
 
+TEST(PlayerConfigTest, TheLocationComesFromTheCampaignWhenItKnowsOne) {
+    ConfigGame t;
+    GameObject holder;
+    PlayerObject& pilot = t.NewPilot(holder);
+    PlayerConfig config;
+    config.SetLocation("Old", "Place");
+    const struct Row {
+        bool known;
+        std::string payload;
+    } rows[] = {{false, Text("Old") + Text("Place")}, {true, Text("Sol") + Text("Earth")}};
+    for (const Row& row : rows) {
+        PlayerLocationHook() = [&](String& system, String& planet) {
+            system = "Sol";
+            planet = "Earth";
+            return row.known;
+        };
+        Player::StoreToConfig(config, pilot);
+        const SSPLBlock& location = config.Location();
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(location.Payload()), location.PayloadSize()),
+                  row.payload);
+    }
+    PlayerLocationHook() = nullptr;
+}
+
 TEST(PlayerConfigTest, LevelsBelowOneLoadAsOne) {
     ConfigGame t;
     for (int32_t level : {0, 1}) {
