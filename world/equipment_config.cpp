@@ -15,12 +15,10 @@
 #include "world/option.h"
 #include "world/ship.h"
 #include "world/slot.h"
+#include "world/weapon.h"
 
 namespace {
 
-// The Weapon native that pushes the loaded ammunition, and the offer virtual method.
-constexpr uint32_t kWeaponAmmoMethod = 32;
-constexpr uint32_t kOfferAmmoVirtual = 19;
 // The groups whose first items follow the weapon places, by slot kind code.
 constexpr int32_t kOtherPlaces[] = {kSlotEnergy, kSlotEngine, kSlotProtection, kSlotGrabber, kSlotHold};
 
@@ -45,13 +43,10 @@ void Destroy(ScriptObject* object) {
     Destroyer()(object);
 }
 
+// A class that inherits from "Weapon" without a native weapon behind it has nothing loaded.
 ScriptObject* LoadedAmmo(ScriptObject* weapon) {
-    MethodRunner& runner = RunnerOf(weapon);
-    auto* processor = dynamic_cast<Processor*>(&runner);
-    ZEMAClass* weaponClass = processor != nullptr ? processor->ClassByName(String("Weapon")) : nullptr;
-    if (weaponClass == nullptr) return nullptr;
-    runner.CallMethod(weapon, weaponClass, kWeaponAmmoMethod);
-    return OptionObject::FromAddress(runner.DataStack().Pop());
+    auto* native = dynamic_cast<WeaponObject*>(weapon);
+    return native != nullptr ? native->Ammo() : nullptr;
 }
 
 std::unique_ptr<SsltBlock> ItemRecord(int32_t kind, int32_t enabled, uint32_t index, ScriptObject& item) {
@@ -84,11 +79,9 @@ std::vector<uint32_t> WordsOf(const SslcBlock* state) {
 // saved words restored into whatever it has loaded then.
 void LoadAmmo(Processor& processor, ScriptObject* weapon, const SsltBlock& record) {
     Building<OptionObject> ammo(NewItem(processor, record));
-    DStack<uint32_t>& stack = processor.DataStack();
-    stack.Push(ammo->Address());
-    ammo.release();  // the weapon decides now: it keeps it or hands it back
-    processor.CallVirtual(weapon, kOfferAmmoVirtual);
-    Destroy(OptionObject::FromAddress(stack.Pop()));
+    // The weapon decides now: it keeps the ammunition or hands it back.
+    const uint32_t answer = Weapon::CallOfferAmmo(weapon, ammo.release()->Address());
+    Destroy(OptionObject::FromAddress(answer));
     if (ScriptObject* loaded = LoadedAmmo(weapon)) RestoreObjectState(loaded, WordsOf(record.State()));
 }
 

@@ -75,9 +75,15 @@ void PlayerObject::SetMoneyTenths(int64_t tenths) {
     money_ = SaturateInt32(tenths);
 }
 
+// Amounts far beyond 32 bits all saturate alike: bounding them first keeps the arithmetic in range.
+constexpr int64_t kMoneyBound = int64_t{1} << 40;
+
 void PlayerObject::AddMoneyTenths(int64_t tenths) {
-    money_ =
-        SaturateInt32(int64_t{money_} + std::clamp<int64_t>(tenths, -(int64_t{1} << 40), int64_t{1} << 40));
+    money_ = SaturateInt32(int64_t{money_} + std::clamp(tenths, -kMoneyBound, kMoneyBound));
+}
+
+void PlayerObject::AddMoneyUnits(int64_t units) {
+    AddMoneyTenths(std::clamp(units, -kMoneyBound, kMoneyBound) * 10);
 }
 
 // --- status line ---

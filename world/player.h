@@ -62,7 +62,7 @@ class PlayerObject : public ScriptObject, public ShipPilot, public SkillHolder {
     void AddMoneyTenths(int64_t tenths);
     // Whole units, truncated toward zero.
     int32_t MoneyUnits() const { return money_ / 10; }
-    void AddMoneyUnits(int64_t units) { AddMoneyTenths(units * 10); }
+    void AddMoneyUnits(int64_t units);
 
     // --- status line ---
     // Ignored while a running message has a higher priority; otherwise the text, duration and

@@ -57,6 +57,11 @@ bool HoldsTexts(const DataBlock& block, uint32_t n) {
 
 }  // namespace
 
+PlayerLocationSource& PlayerLocationHook() {
+    static PlayerLocationSource source;
+    return source;
+}
+
 int32_t StoredMoney(int32_t tenths) {
     int64_t whole = int64_t{tenths} - ((int64_t{tenths} % 10) + 10) % 10;
     // The lowest amount has no whole-unit amount below it inside 32 bits.
@@ -171,6 +176,10 @@ std::string_view PlayerConfig::Name() const {
 
 void PlayerConfig::SetName(std::string_view name) {
     SetTexts(*this, {name});
+}
+
+void PlayerConfig::SetLocation(std::string_view system, std::string_view planet) {
+    SetTexts(location_, {system, planet});
 }
 
 void PlayerConfig::SetInput(std::unique_ptr<InputDevice> input) {

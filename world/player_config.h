@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -82,6 +83,8 @@ class PlayerConfig : public DataBlock {
     // Null when the pilot has no ship.
     ShipConfig* Ship() const { return ship_.get(); }
     void SetShip(std::unique_ptr<ShipConfig> ship) { ship_ = std::move(ship); }
+    // The "SSPL" payload: the star system's name, then the planet's.
+    void SetLocation(std::string_view system, std::string_view planet);
     SSPLBlock& Location() { return location_; }
     const SSPLBlock& Location() const { return location_; }
     InputDevice& Input() { return *input_; }
@@ -108,6 +111,12 @@ class PlayerConfig : public DataBlock {
     std::unique_ptr<InputDevice> input_;
     String source_;
 };
+
+// Where the pilot is, for its stored block: the names of the star system and of the planet, which
+// the campaign's star-system window knows. Start-up installs it; without it, or when it answers
+// false, a stored block keeps the location it had.
+using PlayerLocationSource = std::function<bool(String& system, String& planet)>;
+PlayerLocationSource& PlayerLocationHook();
 
 // Money as it goes into a file: rounded down to whole units, so that no stored amount is taken for
 // an old whole-unit amount when read back.

@@ -116,8 +116,10 @@ void Player::StoreToConfig(PlayerConfig& config, PlayerObject& player) {
     StoreEvents(config, player);
     StoreSkills(config, player);
     StoreItems(config, player);
-    // Where the pilot is belongs to the campaign's star-system window, which this layer cannot
-    // reach: the block keeps the location it was given.
+    String system;
+    String planet;
+    if (const PlayerLocationSource& location = PlayerLocationHook(); location && location(system, planet))
+        config.SetLocation(system.View(), planet.View());
     config.SetShip(nullptr);
     if (auto* ship = dynamic_cast<ShipObject*>(player.Ship())) {
         auto stored = std::make_unique<ShipConfig>();

@@ -24,6 +24,14 @@ void AddPilotClasses(GameHarness& game) {
                    .base = "Ship",
                    .virtuals = {{5, CodeWords({PushIntWords(42), PushIntWords(1)})}, {6, {drop}}},
                    .createValues = {0, 100, 0, 0, 0, kTestShipWeaponSlots, 1, 1, 0, 0, 0, 0, 0, 0}});
+    // EnergyWeapon pops picture, x, y, direction x and y, value D, consumption, alternative picture,
+    // interval, value J, kind B, kind A, needs ammunition, value F, base value, energy per shot, shot
+    // speed, shot value L, the two table addresses, shot value K.
+    game.AddClass({.name = kGunClass,
+                   .base = "EnergyWeapon",
+                   .createValues = {0, 0, 0, 7, 3, 0, 0, 0, 1, 1, 2, 0, 10, 0, 0, 0, -100, 0, 0, 0, 0}});
+    // Ammo pops picture, shots, kind B, kind A, base value, speed, shot value, armour, damage, value H.
+    game.AddClass({.name = kShellsClass, .base = "Ammo", .createValues = {0, 0, 0, 9, 4, 0, 1, 2, 30, 0}});
 }
 
 std::string StoredBytes(const PlayerConfig& config, const std::string& file) {

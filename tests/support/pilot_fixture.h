@@ -18,8 +18,11 @@ constexpr const char* kCellClass = "TestCell";
 // "TestShip": two weapon slots, one energy source slot, one engine slot; it keeps the word 42.
 constexpr const char* kShipClass = "TestShip";
 constexpr int32_t kTestShipWeaponSlots = 2;
+// "TestGun": an EnergyWeapon that needs ammunition of kinds (1, 2); "TestShells": 30 shots of them.
+constexpr const char* kGunClass = "TestGun";
+constexpr const char* kShellsClass = "TestShells";
 
-// Adds the three classes to the game's archive (before Start).
+// Adds the classes to the game's archive (before Start).
 void AddPilotClasses(GameHarness& game);
 
 // The block as it is stored on disk, through a file of the working folder.

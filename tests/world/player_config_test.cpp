@@ -18,6 +18,7 @@
 #include "world/ship.h"
 #include "world/skills.h"
 #include "world/slot.h"
+#include "world/weapon.h"
 
 namespace {
 
@@ -97,6 +98,8 @@ TEST(PlayerConfigTest, PilotIsStoredByteForByteAndReadBackEqual) {
     const std::string bytes = StoredBytes(config);
     EXPECT_EQ(bytes, ExpectedPilotBlock());
     EXPECT_EQ(config.ChunkSize(), bytes.size());
+    pilot.Input()->Actions().SetCodes({1});
+    EXPECT_EQ(config.Input().Actions().Code(1), 39u) << "the block holds a copy of the mapping";
 
     PlayerConfig read;
     PlayerObject* copy = t.Reload(bytes, read);
@@ -183,6 +186,59 @@ TEST(PlayerConfigTest, ShipWithItemsAndDirectionsRoundTrips) {
     PlayerConfig again;
     Player::StoreToConfig(again, *copy);
     EXPECT_EQ(StoredBytes(again), bytes);
+}
+
+TEST(PlayerConfigTest, LoadedAmmunitionIsStoredAfterItsWeaponAndLoadedAgain) {
+    ConfigGame t;
+    GameObject holder;
+    PlayerObject& pilot = t.NewPilot(holder);
+    ShipObject& ship = ShipObject::Of(t.game.New(kShipClass).release());
+    pilot.SetShip(&ship, 0);
+    auto& gun = WeaponObject::Of(t.game.New(kGunClass).release());
+    ship.SlotAt(kWeaponGroup, 1)->SetObject(&gun);
+    ASSERT_EQ(Weapon::CallOfferAmmo(&gun, t.game.New(kShellsClass).release()->Address()), 0u);
+    ASSERT_NE(gun.Ammo(), nullptr);
+    gun.Ammo()->SetShotsLeft(17);
+
+    PlayerConfig config;
+    Player::StoreToConfig(config, pilot);
+    const auto& records = config.Ship()->Slots().Items();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0]->ClassName(), kGunClass);
+    EXPECT_EQ(records[1]->ClassName(), kShellsClass);
+    EXPECT_EQ(records[1]->Index(), 1u);
+    EXPECT_EQ(records[1]->Enabled(), 0u);
+
+    PlayerConfig read;
+    PlayerObject* copy = t.Reload(StoredBytes(config), read);
+    auto* loaded = dynamic_cast<WeaponObject*>(ShipObject::Of(copy->Ship()).SlotAt(kWeaponGroup, 1)->First());
+    ASSERT_NE(loaded, nullptr);
+    ASSERT_NE(loaded->Ammo(), nullptr);
+    EXPECT_EQ(loaded->Ammo()->ShotsLeft(), 17);
+}
+
+TEST(PlayerConfigTest, TheLocationComesFromTheCampaignWhenItKnowsOne) {
+    ConfigGame t;
+    GameObject holder;
+    PlayerObject& pilot = t.NewPilot(holder);
+    PlayerConfig config;
+    config.SetLocation("Old", "Place");
+    const struct Row {
+        bool known;
+        std::string payload;
+    } rows[] = {{false, Text("Old") + Text("Place")}, {true, Text("Sol") + Text("Earth")}};
+    for (const Row& row : rows) {
+        PlayerLocationHook() = [&](String& system, String& planet) {
+            system = "Sol";
+            planet = "Earth";
+            return row.known;
+        };
+        Player::StoreToConfig(config, pilot);
+        const SSPLBlock& location = config.Location();
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(location.Payload()), location.PayloadSize()),
+                  row.payload);
+    }
+    PlayerLocationHook() = nullptr;
 }
 
 TEST(PlayerConfigTest, LevelsBelowOneLoadAsOne) {
