@@ -16,6 +16,7 @@
 
 #include "foundation/engine_string.h"
 #include "script/script_fields.h"
+#include "script/weak_object.h"
 
 class ControlObject;
 class Display;
@@ -146,15 +147,8 @@ class DialogWindow {
     InputDevice* Input() const { return input_; }
 
   private:
-    // A script object held weakly: its script value and the registration number of its handle, so
-    // that a later object given the same address is not taken for it.
-    struct ObjectRef {
-        uint32_t address = 0;
-        uint64_t serial = 0;
-        bool operator==(const ObjectRef&) const = default;
-    };
     struct Entry {
-        ObjectRef object;
+        WeakObject object;
         uint8_t mode;
     };
     struct Message {
@@ -164,15 +158,12 @@ class DialogWindow {
     enum class Next { kGoOn, kNextFrame };
 
     // The live control (effect) of an entry, null once a script deleted it.
-    static ObjectRef RefTo(const ScriptObject* object);
-    // The object still living behind a reference (of the kind, unless 0), or null.
-    static ScriptObject* Live(const ObjectRef& ref, uint32_t kind = 0);
-    static ControlObject* LiveControl(const ObjectRef& ref);
-    static ScreenEffectObject* LiveEffect(const ObjectRef& ref);
+    static ControlObject* LiveControl(const WeakObject& ref);
+    static ScreenEffectObject* LiveEffect(const WeakObject& ref);
     // Takes an owned object out of reach; while the loop runs the deletion waits for the end of the
     // iteration, as the object's own code may be what asked for it.
     void Dispose(const Entry& entry);
-    static void DeleteOwned(const ObjectRef& ref);
+    static void DeleteOwned(const WeakObject& ref);
     void DeleteDisposed();
     void DisposeAll(std::vector<Entry> entries);
     void ClearHovered();
@@ -199,7 +190,7 @@ class DialogWindow {
     bool skipDraw_ = false;
     std::vector<Entry> controls_;
     size_t cursorIndex_ = 0;  // the list cursor that gives the current id
-    ObjectRef hovered_;
+    WeakObject hovered_;
     std::vector<int32_t> mouseFilter_;
     std::deque<Message> messages_;
     String hintText_;
@@ -210,7 +201,7 @@ class DialogWindow {
     int32_t cursorSpeedY_ = 0;
     int32_t cursorMaxSpeed_ = 15;
     Display* display_;
-    ObjectRef cursor_;  // a pointer picture set by SetCursor; none for the default
+    WeakObject cursor_;  // a pointer picture set by SetCursor; none for the default
     Image* defaultCursor_;
     InputDevice* input_ = nullptr;
     std::shared_ptr<DialogWindow*> parent_;
@@ -219,7 +210,7 @@ class DialogWindow {
     bool childOpen_ = false;
     ScriptFields resultField_{1};
     bool running_ = false;
-    std::vector<ObjectRef> disposed_;
+    std::vector<WeakObject> disposed_;
     // Points at this window until it is destroyed; children and running loops keep a copy.
     std::shared_ptr<DialogWindow*> self_;
 };

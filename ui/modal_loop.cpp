@@ -303,7 +303,7 @@ void DialogWindow::HitTest(LoopState& s) {
     for (size_t k = controls_.size(); k-- > 0;) {
         // A hit test may run script code that shortens the list.
         if (k >= controls_.size()) continue;
-        const ObjectRef object = controls_[k].object;
+        const WeakObject object = controls_[k].object;
         ControlObject* control = LiveControl(object);
         if (control == nullptr) continue;
         if (!mouseFilter_.empty() &&
@@ -331,7 +331,7 @@ void DialogWindow::ReportPointer(LoopState& s) {
     const int32_t wheel = input.Wheel() / kWheelDelta;
     const int32_t position = s.Position();
 
-    const ObjectRef object = hovered_;
+    const WeakObject object = hovered_;
     ControlObject* control = Hovered();
     if (control == nullptr) {
         Notify(s, primary ? kEventPrimary : secondary ? kEventSecondary : restEvent, position, 0);
@@ -418,7 +418,7 @@ void DialogWindow::DrawHint(LoopState& s) {
 void DialogWindow::ApplyEffects(LoopState& s) {
     // A copy to walk: applying and stepping run script code that may change the list.
     const std::vector<Entry> running = effects_;
-    auto listed = [this](const ObjectRef& object) {
+    auto listed = [this](const WeakObject& object) {
         return std::find_if(effects_.begin(), effects_.end(),
                             [object](const Entry& e) { return e.object == object; });
     };

@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
-#include "foundation/script_handle.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
@@ -27,9 +26,8 @@ constexpr int32_t kArrowScroll = 10;
 constexpr int32_t kWheelScroll = 10;
 
 // The control a child entry names, or null once it was deleted.
-ControlObject* Resolve(uint32_t address) {
-    auto* object = static_cast<ScriptObject*>(FindScriptHandle(address, HandleFamily::kScriptObject, 0));
-    return dynamic_cast<ControlObject*>(object);
+ControlObject* Resolve(const WeakObject& child) {
+    return child.As<ControlObject>();
 }
 
 // Deletes a child the way scripts expect, unless the engine keeps it or it is being deleted.
@@ -39,11 +37,12 @@ void DeleteChild(ControlObject* child) {
     DestroyObject(child);
 }
 
-Frame* ArrowFrame(Image* arrow) {
+Frame* ArrowFrame(const WeakObject& picture) {
+    Image* arrow = picture.As<Image>();
     return arrow != nullptr && arrow->FrameCount() > 0 ? arrow->GetFrame(0) : nullptr;
 }
 
-bool OnArrow(Image* arrow, int32_t x, int32_t y, int32_t a, int32_t b) {
+bool OnArrow(const WeakObject& arrow, int32_t x, int32_t y, int32_t a, int32_t b) {
     Frame* frame = ArrowFrame(arrow);
     return frame != nullptr && Frame::HitTest(*frame, x, y, 0, a, b) != 0;
 }
@@ -121,11 +120,11 @@ MultiControlObject::MultiControlObject(ZEMAClass* cls, int32_t x, int32_t y, int
 
 MultiControlObject::~MultiControlObject() {
     *alive_ = false;
-    std::vector<uint32_t> children;
+    std::vector<WeakObject> children;
     children.swap(children_);
-    for (uint32_t address : children) {
+    for (const WeakObject& child : children) {
         try {
-            DeleteChild(Resolve(address));
+            DeleteChild(Resolve(child));
         } catch (...) {
             // A child's script destructor failed: the others still go.
         }
@@ -191,7 +190,7 @@ void MultiControlObject::AddControl(ControlObject* control) {
     const ControlObject* parent = control->Parent();
     if (parent != nullptr && parent != this) ThrowFatal("The control is already in another container");
     control->SetParent(this);
-    children_.push_back(control->Address());
+    children_.emplace_back(control);
     box_.Cover(control->Int(kVisualX), control->Int(kVisualY), control->Width(), control->Height());
     Scroll(0);
 }
@@ -202,13 +201,13 @@ void MultiControlObject::Scroll(int64_t delta) {
 
 void MultiControlObject::ClearControls() {
     Scroll(0);
-    std::vector<uint32_t> children;
+    std::vector<WeakObject> children;
     children.swap(children_);
     cursor_ = 0;
     std::exception_ptr failure;
-    for (uint32_t address : children) {
+    for (const WeakObject& child : children) {
         try {
-            DeleteChild(Resolve(address));
+            DeleteChild(Resolve(child));
         } catch (...) {
             if (!failure) failure = std::current_exception();
         }
@@ -249,8 +248,8 @@ ControlObject* MultiControlObject::NextControl() {
 std::vector<ControlObject*> MultiControlObject::Children() const {
     std::vector<ControlObject*> live;
     live.reserve(children_.size());
-    for (uint32_t address : children_) {
-        if (ControlObject* child = Resolve(address)) live.push_back(child);
+    for (const WeakObject& entry : children_) {
+        if (ControlObject* child = Resolve(entry)) live.push_back(child);
     }
     return live;
 }
@@ -264,10 +263,10 @@ void MultiControlObject::StepChildren(int32_t value) {
 
 ControlObject* MultiControlObject::ForEachChild(const std::function<bool(ControlObject&)>& visit) {
     // Looked up one at a time from a copy: a child's script may add, clear or delete children.
-    const std::vector<uint32_t> children = children_;
+    const std::vector<WeakObject> children = children_;
     const std::shared_ptr<bool> alive = alive_;
-    for (uint32_t address : children) {
-        ControlObject* child = Resolve(address);
+    for (const WeakObject& entry : children) {
+        ControlObject* child = Resolve(entry);
         if (child == nullptr) continue;
         const bool found = visit(*child);
         if (!*alive) ThrowFatal("A control deleted the container it lies in");

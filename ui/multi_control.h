@@ -1,8 +1,8 @@
 // MultiControl: a container of controls. It clips them to its box, scrolls them vertically with up
 // and down arrows and the wheel, hands pointer events to the child under the pointer and steps
 // them. Children are placed relative to the container and owned by it: clearing the container or
-// deleting it deletes them. The container names its children by their script values, so a child a
-// script deleted meanwhile is simply no longer there.
+// deleting it deletes them. The container holds its children weakly, so a child a script deleted
+// meanwhile is simply no longer there.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "script/weak_object.h"
 #include "ui/control.h"
 #include "ui/scroll_box.h"
 
@@ -69,10 +70,10 @@ class MultiControlObject : public ControlObject {
     // becomes the point's place among the children.
     ControlObject* ChildAt(int32_t x, int32_t& y);
 
-    std::vector<uint32_t> children_;  // script values, in drawing order
+    std::vector<WeakObject> children_;  // in drawing order
     size_t cursor_ = 0;
-    Image* upPicture_;
-    Image* downPicture_;
+    WeakObject upPicture_;  // the picture cache's
+    WeakObject downPicture_;
     ScrollBox box_;
     // Cleared by the destructor; a walk over the children checks it after each child's turn.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
