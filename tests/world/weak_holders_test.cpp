@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 #include "script/weak_object.h"
 #include "tests/support/reused_address.h"
 #include "tests/world/flight_actors_fixture.h"
+#include "world/collision_sweep.h"
 #include "world/maze.h"
 #include "world/maze_enemy.h"
 #include "world/missiles.h"
@@ -22,6 +24,7 @@ class WeakHoldersTest : public FlightActorsTest {
 
 TEST_F(WeakHoldersTest, NoHolderTakesALaterObjectAtTheAddressForTheOneItKept) {
     ScriptObject* holder = nullptr;
+    std::optional<CollisionSweep> sweep;
     struct Case {
         const char* holder;
         // Makes the holder; gives the object it keeps without owning it.
@@ -88,6 +91,13 @@ TEST_F(WeakHoldersTest, NoHolderTakesALaterObjectAtTheAddressForTheOneItKept) {
          },
          [&] { return static_cast<ScriptObject*>(&NewMaze()); },
          [&](ScriptObject*) { EXPECT_EQ(MazeEnemyObject::Of(holder).Maze(), nullptr); }},
+        {"a collision sweep's member",
+         [&] {
+             ActorObject& member = PlainActor(100, 100);
+             sweep.emplace(std::vector<ActorObject*>{&member});
+             return static_cast<ScriptObject*>(&member);
+         },
+         actor, [&](ScriptObject*) { EXPECT_EQ(sweep->At(0), nullptr); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.holder);
