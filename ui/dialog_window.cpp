@@ -221,6 +221,10 @@ int32_t DialogWindow::CurrentId() {
     return control != nullptr ? control->Id() : 0;
 }
 
+InputDevice* DialogWindow::Input() const {
+    return inputOwner_.Empty() || inputOwner_.Get() != nullptr ? input_ : nullptr;
+}
+
 int32_t DialogWindow::Result() const {
     return static_cast<int32_t>(resultField_.Data()[0]);
 }

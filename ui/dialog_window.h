@@ -77,6 +77,9 @@ class DialogWindow {
     // The modal loop: runs until the callback (or a script, through ResultAddress) stores a result
     // and returns it. A window runs one loop at a time: FatalExep for a second one inside the first.
     int32_t Run(InputDevice& input);
+    // The same with a device that belongs to a script object (a pilot): once the owner is deleted
+    // the loop ends with FatalExep, and the window no longer gives the device out.
+    int32_t Run(InputDevice& input, const ScriptObject* owner);
     bool Running() const { return running_; }
 
     // FatalExep for an object that is not a control.
@@ -121,6 +124,9 @@ class DialogWindow {
     // Where the result lives in script memory: script dialogs end the loop by writing it.
     uint32_t ResultAddress() const { return resultField_.Address(0); }
 
+    // Names this window until it is destroyed, null afterwards: for what may outlive the window.
+    std::shared_ptr<DialogWindow* const> LifeCell() const { return self_; }
+
     // The window behind this one: drawn and stepped first. Its childOpen is set now and cleared when
     // this window goes. Null detaches.
     void SetParent(DialogWindow* parent);
@@ -143,8 +149,10 @@ class DialogWindow {
 
     Display* GetDisplay() const { return display_; }
     Processor* GetProcessor() const { return processor_; }
-    // The device of the running (or last) loop; null before the first.
-    InputDevice* Input() const { return input_; }
+    // The device of the running (or last) loop; null before the first and once its owner is gone.
+    InputDevice* Input() const;
+    // The object the device belongs to; null for a device without one, or once it is gone.
+    ScriptObject* InputOwner() const { return inputOwner_.Get(); }
 
   private:
     struct Entry {
@@ -184,7 +192,8 @@ class DialogWindow {
     void Notify(LoopState& s, int32_t event, int32_t p1, int32_t p2);
     // Ends the loop (through RunReturn) when a result is stored.
     void EndIfResult() const;
-    // FatalExep, touching nothing of the window, when it was deleted during a call out of the loop.
+    // FatalExep, touching nothing of the window, when it was deleted during a call out of the loop;
+    // FatalExep too when the owner of the running loop's device was.
     static void CheckAlive(const std::shared_ptr<DialogWindow*>& self);
 
     bool skipDraw_ = false;
@@ -204,6 +213,7 @@ class DialogWindow {
     WeakObject cursor_;  // a pointer picture set by SetCursor; none for the default
     Image* defaultCursor_;
     InputDevice* input_ = nullptr;
+    WeakObject inputOwner_;  // empty for a device without an owner
     std::shared_ptr<DialogWindow*> parent_;
     Processor* processor_;
     std::vector<Entry> effects_;

@@ -27,6 +27,7 @@
 #include "ui/screen_effects.h"
 #include "ui/text_controls.h"
 #include "ui/typed_characters.h"
+#include "ui/window_requests.h"
 #include "ui/window_services.h"
 
 namespace {
@@ -95,6 +96,10 @@ struct DialogWindow::LoopState {
 
 void DialogWindow::CheckAlive(const std::shared_ptr<DialogWindow*>& self) {
     if (*self == nullptr) ThrowFatal("Dialog window was deleted while it ran");
+    const DialogWindow& window = **self;
+    // The loop would poll a device that went with its owner.
+    if (window.running_ && !window.inputOwner_.Empty() && window.inputOwner_.Get() == nullptr)
+        ThrowFatal("The owner of the window's input device was deleted while the window ran");
 }
 
 void DialogWindow::Notify(LoopState& s, int32_t event, int32_t p1, int32_t p2) {
@@ -109,10 +114,20 @@ void DialogWindow::EndIfResult() const {
 }
 
 int32_t DialogWindow::Run(InputDevice& input) {
+    return Run(input, nullptr);
+}
+
+int32_t DialogWindow::Run(InputDevice& input, const ScriptObject* owner) {
     if (running_) ThrowFatal("Dialog window is already running");
     if (processor_ == nullptr || display_ == nullptr)
         ThrowFatal("Dialog window without a processor or a display");
     LoopState s{self_, input};
+    // A device of the last loop whose owner is gone is forgotten before anything can ask for it.
+    if (Input() == nullptr) {
+        input_ = nullptr;
+        inputOwner_.Reset();
+    }
+    const WindowRequestScope requests(*this);
     running_ = true;
     try {
         try {
@@ -123,6 +138,7 @@ int32_t DialogWindow::Run(InputDevice& input) {
             CheckAlive(s.self);
             hovered_ = {};
             input_ = &input;
+            inputOwner_ = WeakObject(owner);
             KeyQueue().Drain();
             CharQueue().Drain();
             input.Poll();

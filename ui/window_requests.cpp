@@ -34,27 +34,30 @@ void WindowPostMessage(uint32_t dialog, int32_t code, int32_t p1, int32_t p2) {
 
 WindowRequestScope::WindowRequestScope(DialogWindow& window) : previous_(WindowRequestHooks()) {
     const uint32_t own = window.DialogValue();
+    // A control's script may delete the window before it asks: requests for a deleted window are
+    // dropped.
+    const std::shared_ptr<DialogWindow* const> cell = window.LifeCell();
     WindowRequests routed;
-    routed.primaryHeld = [&window, own, previous = previous_.primaryHeld](uint32_t dialog) {
+    routed.primaryHeld = [cell, own, previous = previous_.primaryHeld](uint32_t dialog) {
         if (dialog != own) return previous ? previous(dialog) : false;
-        const InputDevice* input = window.Input();
+        const InputDevice* input = *cell != nullptr ? (*cell)->Input() : nullptr;
         return input != nullptr &&
                (input->Actions().Held(kPrimaryAction) != 0 || input->MouseButtons().Held(kMouseLeft) != 0);
     };
-    routed.setHint = [&window, own, previous = previous_.setHint](uint32_t dialog, std::string_view text) {
+    routed.setHint = [cell, own, previous = previous_.setHint](uint32_t dialog, std::string_view text) {
         if (dialog != own) {
             if (previous) previous(dialog, text);
             return;
         }
-        window.SetHint(String::FromBytes(text.data(), text.size()));
+        if (*cell != nullptr) (*cell)->SetHint(String::FromBytes(text.data(), text.size()));
     };
-    routed.postMessage = [&window, own, previous = previous_.postMessage](uint32_t dialog, int32_t code,
-                                                                          int32_t p1, int32_t p2) {
+    routed.postMessage = [cell, own, previous = previous_.postMessage](uint32_t dialog, int32_t code,
+                                                                       int32_t p1, int32_t p2) {
         if (dialog != own) {
             if (previous) previous(dialog, code, p1, p2);
             return;
         }
-        window.PostMessage(code, p1, p2);
+        if (*cell != nullptr) (*cell)->PostMessage(code, p1, p2);
     };
     WindowRequestHooks() = std::move(routed);
 }
