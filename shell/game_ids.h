@@ -11,6 +11,7 @@ constexpr uint32_t kImageManagerId = 4;
 constexpr uint32_t kLevelId = 6;
 constexpr uint32_t kShipListId = 8;
 constexpr uint32_t kScreenId = 9;
+constexpr uint32_t kShotsManagerId = 10;
 constexpr uint32_t kTestRunListId = 12;
 constexpr uint32_t kFontManagerId = 13;
 constexpr uint32_t kMessageManagerId = 14;

@@ -73,6 +73,9 @@ class DialogWindow {
     // The script value handed to the controls' input event as their dialog: the dialog object of a
     // script dialog, 0 for a native window.
     virtual uint32_t DialogValue() const { return 0; }
+    // Points at the window while it lives and at null once it is deleted: what holders that must
+    // not outlive the window keep.
+    std::shared_ptr<DialogWindow*> LifeToken() const { return self_; }
 
     // The modal loop: runs until the callback (or a script, through ResultAddress) stores a result
     // and returns it. A window runs one loop at a time: FatalExep for a second one inside the first.
@@ -123,9 +126,6 @@ class DialogWindow {
     void SetResult(int32_t result);
     // Where the result lives in script memory: script dialogs end the loop by writing it.
     uint32_t ResultAddress() const { return resultField_.Address(0); }
-
-    // Names this window until it is destroyed, null afterwards: for what may outlive the window.
-    std::shared_ptr<DialogWindow* const> LifeCell() const { return self_; }
 
     // The window behind this one: drawn and stepped first. Its childOpen is set now and cleared when
     // this window goes. Null detaches.

@@ -127,6 +127,7 @@ int32_t DialogWindow::Run(InputDevice& input, const ScriptObject* owner) {
         input_ = nullptr;
         inputOwner_.Reset();
     }
+    // Controls reach the running window (held button, hint, posted messages) through this.
     const WindowRequestScope requests(*this);
     running_ = true;
     try {

@@ -11,6 +11,7 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
+#include "script/weak_object.h"
 #include "script/zema_class.h"
 #include "ui/draw_state.h"
 #include "ui/interface_pictures.h"
@@ -26,8 +27,8 @@ constexpr int32_t kArrowScroll = 10;
 constexpr int32_t kWheelScroll = 10;
 
 // The control a child entry names, or null once it was deleted.
-ControlObject* Resolve(const WeakObject& child) {
-    return child.As<ControlObject>();
+ControlObject* Resolve(const WeakObject& entry) {
+    return entry.As<ControlObject>();
 }
 
 // Deletes a child the way scripts expect, unless the engine keeps it or it is being deleted.
@@ -122,9 +123,9 @@ MultiControlObject::~MultiControlObject() {
     *alive_ = false;
     std::vector<WeakObject> children;
     children.swap(children_);
-    for (const WeakObject& child : children) {
+    for (const WeakObject& entry : children) {
         try {
-            DeleteChild(Resolve(child));
+            DeleteChild(Resolve(entry));
         } catch (...) {
             // A child's script destructor failed: the others still go.
         }
@@ -205,9 +206,9 @@ void MultiControlObject::ClearControls() {
     children.swap(children_);
     cursor_ = 0;
     std::exception_ptr failure;
-    for (const WeakObject& child : children) {
+    for (const WeakObject& entry : children) {
         try {
-            DeleteChild(Resolve(child));
+            DeleteChild(Resolve(entry));
         } catch (...) {
             if (!failure) failure = std::current_exception();
         }

@@ -1,8 +1,8 @@
 // MultiControl: a container of controls. It clips them to its box, scrolls them vertically with up
 // and down arrows and the wheel, hands pointer events to the child under the pointer and steps
 // them. Children are placed relative to the container and owned by it: clearing the container or
-// deleting it deletes them. The container holds its children weakly, so a child a script deleted
-// meanwhile is simply no longer there.
+// deleting it deletes them. The container refers to its children weakly, so a child a script
+// deleted meanwhile is simply no longer there.
 #pragma once
 
 #include <cstddef>

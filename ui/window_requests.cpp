@@ -33,31 +33,32 @@ void WindowPostMessage(uint32_t dialog, int32_t code, int32_t p1, int32_t p2) {
 }
 
 WindowRequestScope::WindowRequestScope(DialogWindow& window) : previous_(WindowRequestHooks()) {
+    // Requests can come after a script deleted the window and before its loop notices: they are
+    // dropped then.
     const uint32_t own = window.DialogValue();
-    // A control's script may delete the window before it asks: requests for a deleted window are
-    // dropped.
-    const std::shared_ptr<DialogWindow* const> cell = window.LifeCell();
     WindowRequests routed;
-    routed.primaryHeld = [cell, own, previous = previous_.primaryHeld](uint32_t dialog) {
+    routed.primaryHeld = [life = window.LifeToken(), own, previous = previous_.primaryHeld](uint32_t dialog) {
         if (dialog != own) return previous ? previous(dialog) : false;
-        const InputDevice* input = *cell != nullptr ? (*cell)->Input() : nullptr;
+        if (*life == nullptr) return false;
+        const InputDevice* input = (*life)->Input();
         return input != nullptr &&
                (input->Actions().Held(kPrimaryAction) != 0 || input->MouseButtons().Held(kMouseLeft) != 0);
     };
-    routed.setHint = [cell, own, previous = previous_.setHint](uint32_t dialog, std::string_view text) {
+    routed.setHint = [life = window.LifeToken(), own, previous = previous_.setHint](uint32_t dialog,
+                                                                                    std::string_view text) {
         if (dialog != own) {
             if (previous) previous(dialog, text);
             return;
         }
-        if (*cell != nullptr) (*cell)->SetHint(String::FromBytes(text.data(), text.size()));
+        if (*life != nullptr) (*life)->SetHint(String::FromBytes(text.data(), text.size()));
     };
-    routed.postMessage = [cell, own, previous = previous_.postMessage](uint32_t dialog, int32_t code,
-                                                                       int32_t p1, int32_t p2) {
+    routed.postMessage = [life = window.LifeToken(), own, previous = previous_.postMessage](
+                             uint32_t dialog, int32_t code, int32_t p1, int32_t p2) {
         if (dialog != own) {
             if (previous) previous(dialog, code, p1, p2);
             return;
         }
-        if (*cell != nullptr) (*cell)->PostMessage(code, p1, p2);
+        if (*life != nullptr) (*life)->PostMessage(code, p1, p2);
     };
     WindowRequestHooks() = std::move(routed);
 }

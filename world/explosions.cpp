@@ -17,10 +17,9 @@
 #include "script/processor.h"
 #include "script/weak_object.h"
 #include "shell/game_ids.h"
-#include "shell/sound_manager.h"
-#include "shell/sound_system.h"
 #include "world/passive_picture.h"
 #include "world/splinter.h"
+#include "world/world_sound.h"
 
 namespace {
 
@@ -40,14 +39,6 @@ Image& CachedPicture(Processor& processor, const char* name) {
     Image* image = images->GetImage(String(name));
     if (image == nullptr) ThrowFatal("Picture \"%s\" not found", name);
     return *image;
-}
-
-void PlaySound(Processor& processor, const char* name) {
-    auto* sounds = dynamic_cast<SoundManager*>(processor.Objects().GetObject(kSoundManagerId));
-    auto* system = dynamic_cast<SoundSystem*>(processor.Objects().GetObject(kSoundSystemId));
-    if (sounds == nullptr || system == nullptr) return;
-    SoundRecord* record = sounds->Sounds().Get(String(name));
-    if (record != nullptr) system->PostPlay(record);
 }
 
 ActorObject& NewExplosion(ActorObject& actor, Processor& processor, const char* picture, int32_t x,
@@ -88,7 +79,7 @@ void Actor::Explode(ActorObject& actor) {
         case 1:
             MakeSplinters(actor, CachedPicture(processor, kBrokerPicture));
             NewExplosion(actor, processor, kExplosionPicture, actor.X(), actor.Y());
-            PlaySound(processor, kExplosionSound);
+            PlayNamedSound(processor, kExplosionSound);
             break;
         case 2:
             NewExplosion(actor, processor, kSmallExplosionPicture, actor.X(), actor.Y());
@@ -99,7 +90,7 @@ void Actor::Explode(ActorObject& actor) {
                                                   actor.Int(kActorHitY));
             explosion.SetInt(kActorSpeedX, actor.SpeedX());
             explosion.SetInt(kActorSpeedY, actor.SpeedY());
-            PlaySound(processor, kExplosionSound);
+            PlayNamedSound(processor, kExplosionSound);
             break;
         }
         default:

@@ -8,12 +8,15 @@
 #include "world/maze_enemy.h"
 #include "world/missiles.h"
 #include "world/multi_actor.h"
+#include "world/option.h"
 #include "world/passive_picture.h"
 #include "world/price_manager.h"
 #include "world/pro_actor.h"
 #include "world/pseudo_actor.h"
 #include "world/scenario.h"
+#include "world/ship.h"
 #include "world/shots.h"
+#include "world/slot.h"
 #include "world/splinter.h"
 #include "world/stars_sky.h"
 
@@ -38,4 +41,15 @@ void RegisterWorldNatives() {
     RegisterNativeBinder("PseudoActor", PseudoActor::Bind);
     RegisterNativeBinder("ProActor", ProActor::Bind);
     RegisterNativeBinder("MazeEnemy", MazeEnemy::Bind);
+    RegisterNativeBinder("Ship", Ship::Bind);
+    RegisterNativeBinder("Slot", Slot::Bind);
+    RegisterNativeBinder("Option", Option::Bind);
+    RegisterNativeBinder("Akb", Akb::Bind);
+    RegisterNativeBinder("Engine", Engine::Bind);
+    RegisterNativeBinder("Shield", Shield::Bind);
+    RegisterNativeBinder("Hull", Hull::Bind);
+    RegisterNativeBinder("Cargo", Cargo::Bind);
+    RegisterNativeBinder("Grabber", Grabber::Bind);
+    RegisterNativeBinder("QuestItem", QuestItem::Bind);
+    RegisterNativeBinder("Ammo", Ammo::Bind);
 }

@@ -130,6 +130,42 @@ void CallStacks() {
     Seed("fuzz_call_stack", "main", library.Build());
 }
 
+std::string Le32s(std::initializer_list<uint32_t> words) {
+    std::string bytes;
+    for (uint32_t w : words) bytes += LeU32(w);
+    return bytes;
+}
+
+std::string Block(const std::string& tag, const std::string& payload, const std::string& fields,
+                  const std::vector<std::string>& children, bool container) {
+    BlockWriter block;
+    block.tag = tag;
+    block.payload = payload;
+    block.headerFields = fields;
+    block.subBlocks = children;
+    return container ? block.SC() : block.SE();
+}
+
+void SlotBlocks() {
+    const std::string laser = Block("SSLT", std::string("Laser") + '\0', Le32s({1, 1, 0}), {}, false);
+    const std::string state = Block("SSLC", Le32s({25, 3}), "", {}, false);
+    const std::string rockets = Block("SSLT", std::string("Rockets") + '\0', Le32s({1, 0, 0}), {state}, true);
+    std::string records;
+    for (int i = 0; i < 9; ++i)
+        records += Le32s({static_cast<uint32_t>(i * 10), static_cast<uint32_t>(-100), 1});
+    const std::string directions = Block("SSLD", records, Le32s({1, 0}), {}, false);
+    const std::string ship = std::string("Cruiser") + '\0';
+    Seed("fuzz_slot_blocks", "empty", Block("SCFG", ship, Le32s({0}), {}, false));
+    Seed("fuzz_slot_blocks", "equipped",
+         Block("SCFG", ship, Le32s({3}),
+               {directions, laser, rockets, Block("SSLC", Le32s({7}), "", {}, false)}, true));
+    Seed("fuzz_slot_blocks", "odd kinds",
+         Block("SCFG", ship, Le32s({0}),
+               {Block("SSLT", std::string("Odd") + '\0', Le32s({2, 1, 70000}), {}, false),
+                Block("JUNK", "x", "", {}, false)},
+               true));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -147,6 +183,7 @@ int main(int argc, char** argv) {
         ColourStrip();
         Lists();
         CallStacks();
+        SlotBlocks();
     } catch (const DExep& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.message.Text());
         return 1;
