@@ -1,5 +1,6 @@
 #include "script/weak_object.h"
 
+#include "foundation/exceptions.h"
 #include "foundation/script_handle.h"
 #include "script/script_object.h"
 
@@ -19,4 +20,15 @@ WeakObject WeakObject::AtAddress(uint32_t address) {
 ScriptObject* WeakObject::Get(uint32_t kind) const {
     if (address_ == 0 || ScriptHandleSerial(address_) != serial_) return nullptr;
     return static_cast<ScriptObject*>(FindScriptHandle(address_, HandleFamily::kScriptObject, kind));
+}
+
+ScriptObject* WeakObject::Check(uint32_t kind, const char* what) const {
+    if (address_ == 0) ThrowFatal("Null object where %s expected", what);
+    ScriptObject* object = Get(kind);
+    if (object == nullptr) ThrowFatal("Not a valid object at 0x%08X where %s expected", address_, what);
+    return object;
+}
+
+WeakObject WeakObject::Follow(uint32_t value) const {
+    return value == address_ ? *this : AtAddress(value);
 }

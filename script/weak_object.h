@@ -24,6 +24,14 @@ class WeakObject {
     T* As() const {
         return dynamic_cast<T*>(Get());
     }
+    // The object while it lives (of the kind, unless 0); FatalExep "Null object where <what>
+    // expected" for an empty reference, "Not a valid object at 0x<address> where <what> expected"
+    // once the object is gone.
+    ScriptObject* Check(uint32_t kind, const char* what) const;
+    // For a reference kept beside a field that scripts may write: this reference while the field
+    // still holds the address it was made with (so a later object there is not taken for the old
+    // one), else one to whatever lives at the field's new value.
+    WeakObject Follow(uint32_t value) const;
     // The script value it was made with (0 for none), whether or not the object still lives.
     uint32_t Address() const { return address_; }
     bool Empty() const { return address_ == 0; }

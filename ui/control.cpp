@@ -15,7 +15,7 @@
 namespace {
 
 // Deeper parent chains than this are taken as a loop (a parent link can only name a live control,
-// but a deleted parent's header may be reused by another object).
+// so SetParent's check holds; the bound keeps a walk finite whatever happens).
 constexpr uint32_t kMaxParentDepth = 64;
 
 int32_t WrappingAdd(int32_t a, int32_t b) {
@@ -157,9 +157,7 @@ void ControlObject::SetHelpText(std::string_view file, int32_t number) {
 }
 
 ControlObject* ControlObject::Parent() const {
-    if (parent_ == 0) return nullptr;
-    auto* object = static_cast<ScriptObject*>(FindScriptHandle(parent_, HandleFamily::kScriptObject, 0));
-    return dynamic_cast<ControlObject*>(object);
+    return parent_.As<ControlObject>();
 }
 
 void ControlObject::SetParent(ControlObject* parent) {
@@ -167,7 +165,7 @@ void ControlObject::SetParent(ControlObject* parent) {
     for (const ControlObject* p = parent; p != nullptr; p = p->Parent()) {
         if (p == this || ++depth > kMaxParentDepth) ThrowFatal("A control cannot contain itself");
     }
-    parent_ = parent != nullptr ? parent->Address() : 0;
+    parent_ = WeakObject(parent);
 }
 
 int32_t ControlObject::AbsoluteX() const {

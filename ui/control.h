@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "foundation/script_memory.h"
+#include "script/weak_object.h"
 #include "ui/visual.h"
 
 class ScreenBuffer;
@@ -91,7 +92,7 @@ class ControlObject : public VisualObject {
   private:
     ScriptBuffer<char> helpText_;  // in script memory: GetHelp hands it to scripts
     uint32_t helpLength_ = 0;      // kept here, as scripts may overwrite the terminator
-    uint32_t parent_ = 0;          // script value of the parent control, 0 for none
+    WeakObject parent_;
 };
 
 // The Control script class and the native calls into it.

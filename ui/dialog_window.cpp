@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "foundation/exceptions.h"
-#include "foundation/script_handle.h"
 #include "graphics/display.h"
 #include "graphics/font.h"
 #include "graphics/graphics_kinds.h"
@@ -14,21 +13,9 @@
 #include "ui/ui_kinds.h"
 #include "ui/visual.h"
 
-namespace {}  // namespace
-
-DialogWindow::ObjectRef DialogWindow::RefTo(const ScriptObject* object) {
-    if (object == nullptr) return {};
-    return {object->Address(), ScriptHandleSerial(object->Address())};
-}
-
-ScriptObject* DialogWindow::Live(const ObjectRef& ref, uint32_t kind) {
-    if (ref.address == 0 || ScriptHandleSerial(ref.address) != ref.serial) return nullptr;
-    return static_cast<ScriptObject*>(FindScriptHandle(ref.address, HandleFamily::kScriptObject, kind));
-}
-
 // Owned objects are deleted through the script engine, so that their script destructors run.
-void DialogWindow::DeleteOwned(const ObjectRef& ref) {
-    ScriptObject* live = Live(ref);
+void DialogWindow::DeleteOwned(const WeakObject& ref) {
+    ScriptObject* live = ref.Get();
     // One that is being destroyed already is what is taking this window down.
     if (live != nullptr && !live->BeingDestroyed()) DestroyObject(live);
 }
@@ -59,7 +46,7 @@ DialogWindow::~DialogWindow() {
     };
     release(effects_);
     release(controls_);
-    for (const ObjectRef& object : disposed_) {
+    for (const WeakObject& object : disposed_) {
         try {
             DeleteOwned(object);
         } catch (...) {
@@ -109,17 +96,17 @@ void DialogWindow::DrawControls() {
 
 void DialogWindow::OnStart() {}
 
-ControlObject* DialogWindow::LiveControl(const ObjectRef& ref) {
-    return dynamic_cast<ControlObject*>(Live(ref));
+ControlObject* DialogWindow::LiveControl(const WeakObject& ref) {
+    return ref.As<ControlObject>();
 }
 
-ScreenEffectObject* DialogWindow::LiveEffect(const ObjectRef& ref) {
-    return static_cast<ScreenEffectObject*>(Live(ref, kScreenEffectKind));
+ScreenEffectObject* DialogWindow::LiveEffect(const WeakObject& ref) {
+    return static_cast<ScreenEffectObject*>(ref.Get(kScreenEffectKind));
 }
 
 void DialogWindow::AddControl(ScriptObject* control, uint8_t mode) {
     if (dynamic_cast<ControlObject*>(control) == nullptr) ThrowFatal("Not a control added to a window");
-    controls_.push_back({RefTo(control), mode});
+    controls_.push_back({WeakObject(control), mode});
 }
 
 void DialogWindow::Dispose(const Entry& entry) {
@@ -134,7 +121,7 @@ void DialogWindow::Dispose(const Entry& entry) {
 void DialogWindow::DeleteDisposed() {
     const std::shared_ptr<DialogWindow*> self = self_;
     while (!disposed_.empty()) {
-        const ObjectRef object = disposed_.back();
+        const WeakObject object = disposed_.back();
         disposed_.pop_back();
         DeleteOwned(object);
         CheckAlive(self);
@@ -157,7 +144,7 @@ void DialogWindow::RemoveControl(int32_t id) {
     for (size_t i = 0; i < controls_.size(); ++i) {
         ControlObject* control = LiveControl(controls_[i].object);
         if (control == nullptr || control->Id() != id) continue;
-        if (hovered_ == controls_[i].object) hovered_ = {};
+        if (hovered_ == controls_[i].object) hovered_.Reset();
         const Entry entry = controls_[i];
         controls_.erase(controls_.begin() + static_cast<std::ptrdiff_t>(i));
         // The cursor stays on the control it was on.
@@ -168,7 +155,7 @@ void DialogWindow::RemoveControl(int32_t id) {
 }
 
 void DialogWindow::ClearControls() {
-    hovered_ = {};
+    hovered_.Reset();
     cursorIndex_ = 0;
     std::vector<Entry> entries;
     entries.swap(controls_);
@@ -190,7 +177,7 @@ ControlObject* DialogWindow::ControlAt(uint32_t i) {
 void DialogWindow::AddEffect(ScriptObject* effect, uint8_t mode) {
     if (effect == nullptr || effect->Kind() != kScreenEffectKind)
         ThrowFatal("Not a screen effect added to a window");
-    effects_.push_back({RefTo(effect), mode});
+    effects_.push_back({WeakObject(effect), mode});
 }
 
 void DialogWindow::ClearEffects() {
@@ -204,12 +191,12 @@ void DialogWindow::PostMessage(int32_t code, int32_t p1, int32_t p2) {
 }
 
 void DialogWindow::SetCursor(Image* image) {
-    cursor_ = RefTo(image);
+    cursor_ = WeakObject(image);
 }
 
 Image* DialogWindow::Cursor() const {
     // A pointer picture that is gone falls back to the window's own.
-    if (auto* image = static_cast<Image*>(Live(cursor_, kImageKind))) return image;
+    if (auto* image = static_cast<Image*>(cursor_.Get(kImageKind))) return image;
     return defaultCursor_;
 }
 
@@ -219,7 +206,7 @@ ControlObject* DialogWindow::Hovered() {
 
 void DialogWindow::ClearHovered() {
     ControlObject* control = Hovered();
-    hovered_ = {};
+    hovered_.Reset();
     if (control != nullptr) control->LoseFocus();
 }
 
@@ -232,6 +219,10 @@ int32_t DialogWindow::CurrentId() {
     cursorIndex_ = std::min(cursorIndex_, controls_.size() - 1);
     ControlObject* control = LiveControl(controls_[cursorIndex_].object);
     return control != nullptr ? control->Id() : 0;
+}
+
+InputDevice* DialogWindow::Input() const {
+    return inputOwner_.Empty() || inputOwner_.Get() != nullptr ? input_ : nullptr;
 }
 
 int32_t DialogWindow::Result() const {

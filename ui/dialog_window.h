@@ -16,6 +16,7 @@
 
 #include "foundation/engine_string.h"
 #include "script/script_fields.h"
+#include "script/weak_object.h"
 
 class ControlObject;
 class Display;
@@ -79,6 +80,9 @@ class DialogWindow {
     // The modal loop: runs until the callback (or a script, through ResultAddress) stores a result
     // and returns it. A window runs one loop at a time: FatalExep for a second one inside the first.
     int32_t Run(InputDevice& input);
+    // The same with a device that belongs to a script object (a pilot): once the owner is deleted
+    // the loop ends with FatalExep, and the window no longer gives the device out.
+    int32_t Run(InputDevice& input, const ScriptObject* owner);
     bool Running() const { return running_; }
 
     // FatalExep for an object that is not a control.
@@ -145,19 +149,14 @@ class DialogWindow {
 
     Display* GetDisplay() const { return display_; }
     Processor* GetProcessor() const { return processor_; }
-    // The device of the running (or last) loop; null before the first.
-    InputDevice* Input() const { return input_; }
+    // The device of the running (or last) loop; null before the first and once its owner is gone.
+    InputDevice* Input() const;
+    // The object the device belongs to; null for a device without one, or once it is gone.
+    ScriptObject* InputOwner() const { return inputOwner_.Get(); }
 
   private:
-    // A script object held weakly: its script value and the registration number of its handle, so
-    // that a later object given the same address is not taken for it.
-    struct ObjectRef {
-        uint32_t address = 0;
-        uint64_t serial = 0;
-        bool operator==(const ObjectRef&) const = default;
-    };
     struct Entry {
-        ObjectRef object;
+        WeakObject object;
         uint8_t mode;
     };
     struct Message {
@@ -167,15 +166,12 @@ class DialogWindow {
     enum class Next { kGoOn, kNextFrame };
 
     // The live control (effect) of an entry, null once a script deleted it.
-    static ObjectRef RefTo(const ScriptObject* object);
-    // The object still living behind a reference (of the kind, unless 0), or null.
-    static ScriptObject* Live(const ObjectRef& ref, uint32_t kind = 0);
-    static ControlObject* LiveControl(const ObjectRef& ref);
-    static ScreenEffectObject* LiveEffect(const ObjectRef& ref);
+    static ControlObject* LiveControl(const WeakObject& ref);
+    static ScreenEffectObject* LiveEffect(const WeakObject& ref);
     // Takes an owned object out of reach; while the loop runs the deletion waits for the end of the
     // iteration, as the object's own code may be what asked for it.
     void Dispose(const Entry& entry);
-    static void DeleteOwned(const ObjectRef& ref);
+    static void DeleteOwned(const WeakObject& ref);
     void DeleteDisposed();
     void DisposeAll(std::vector<Entry> entries);
     void ClearHovered();
@@ -196,13 +192,14 @@ class DialogWindow {
     void Notify(LoopState& s, int32_t event, int32_t p1, int32_t p2);
     // Ends the loop (through RunReturn) when a result is stored.
     void EndIfResult() const;
-    // FatalExep, touching nothing of the window, when it was deleted during a call out of the loop.
+    // FatalExep, touching nothing of the window, when it was deleted during a call out of the loop;
+    // FatalExep too when the owner of the running loop's device was.
     static void CheckAlive(const std::shared_ptr<DialogWindow*>& self);
 
     bool skipDraw_ = false;
     std::vector<Entry> controls_;
     size_t cursorIndex_ = 0;  // the list cursor that gives the current id
-    ObjectRef hovered_;
+    WeakObject hovered_;
     std::vector<int32_t> mouseFilter_;
     std::deque<Message> messages_;
     String hintText_;
@@ -213,16 +210,17 @@ class DialogWindow {
     int32_t cursorSpeedY_ = 0;
     int32_t cursorMaxSpeed_ = 15;
     Display* display_;
-    ObjectRef cursor_;  // a pointer picture set by SetCursor; none for the default
+    WeakObject cursor_;  // a pointer picture set by SetCursor; none for the default
     Image* defaultCursor_;
     InputDevice* input_ = nullptr;
+    WeakObject inputOwner_;  // empty for a device without an owner
     std::shared_ptr<DialogWindow*> parent_;
     Processor* processor_;
     std::vector<Entry> effects_;
     bool childOpen_ = false;
     ScriptFields resultField_{1};
     bool running_ = false;
-    std::vector<ObjectRef> disposed_;
+    std::vector<WeakObject> disposed_;
     // Points at this window until it is destroyed; children and running loops keep a copy.
     std::shared_ptr<DialogWindow*> self_;
 };

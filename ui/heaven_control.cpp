@@ -57,9 +57,10 @@ void HeavenControlObject::AddStar() {
     const int32_t dy = RandomBelow(height);
     const int32_t dx = RandomBelow(width);
     // An index at the count takes the last entry.
-    const int32_t kinds = starsPicture_ != nullptr ? static_cast<int32_t>(starsPicture_->SubImageCount()) : 0;
+    Image* stars = starsPicture_.As<Image>();
+    const int32_t kinds = stars != nullptr ? static_cast<int32_t>(stars->SubImageCount()) : 0;
     const int32_t kind = RandomBelow(kinds);
-    if (starsPicture_ != nullptr) AddPicture(starsPicture_->EntryAt(kind)->Address(), dx, dy);
+    if (stars != nullptr) AddPicture(*stars->EntryAt(kind), dx, dy);
 }
 
 void HeavenControlObject::Step(int32_t counter) {

@@ -34,7 +34,7 @@ class HeavenControlObject : public PicturesSetControlObject {
     static HeavenControlObject& Of(ScriptObject* receiver);
 
   private:
-    Image* starsPicture_;
+    WeakObject starsPicture_;  // the picture cache's
     bool fillsUp_;
 };
 

@@ -96,6 +96,10 @@ struct DialogWindow::LoopState {
 
 void DialogWindow::CheckAlive(const std::shared_ptr<DialogWindow*>& self) {
     if (*self == nullptr) ThrowFatal("Dialog window was deleted while it ran");
+    const DialogWindow& window = **self;
+    // The loop would poll a device that went with its owner.
+    if (window.running_ && !window.inputOwner_.Empty() && window.inputOwner_.Get() == nullptr)
+        ThrowFatal("The owner of the window's input device was deleted while the window ran");
 }
 
 void DialogWindow::Notify(LoopState& s, int32_t event, int32_t p1, int32_t p2) {
@@ -110,10 +114,19 @@ void DialogWindow::EndIfResult() const {
 }
 
 int32_t DialogWindow::Run(InputDevice& input) {
+    return Run(input, nullptr);
+}
+
+int32_t DialogWindow::Run(InputDevice& input, const ScriptObject* owner) {
     if (running_) ThrowFatal("Dialog window is already running");
     if (processor_ == nullptr || display_ == nullptr)
         ThrowFatal("Dialog window without a processor or a display");
     LoopState s{self_, input};
+    // A device of the last loop whose owner is gone is forgotten before anything can ask for it.
+    if (Input() == nullptr) {
+        input_ = nullptr;
+        inputOwner_.Reset();
+    }
     // Controls reach the running window (held button, hint, posted messages) through this.
     const WindowRequestScope requests(*this);
     running_ = true;
@@ -126,6 +139,7 @@ int32_t DialogWindow::Run(InputDevice& input) {
             CheckAlive(s.self);
             hovered_ = {};
             input_ = &input;
+            inputOwner_ = WeakObject(owner);
             KeyQueue().Drain();
             CharQueue().Drain();
             input.Poll();
@@ -306,7 +320,7 @@ void DialogWindow::HitTest(LoopState& s) {
     for (size_t k = controls_.size(); k-- > 0;) {
         // A hit test may run script code that shortens the list.
         if (k >= controls_.size()) continue;
-        const ObjectRef object = controls_[k].object;
+        const WeakObject object = controls_[k].object;
         ControlObject* control = LiveControl(object);
         if (control == nullptr) continue;
         if (!mouseFilter_.empty() &&
@@ -334,7 +348,7 @@ void DialogWindow::ReportPointer(LoopState& s) {
     const int32_t wheel = input.Wheel() / kWheelDelta;
     const int32_t position = s.Position();
 
-    const ObjectRef object = hovered_;
+    const WeakObject object = hovered_;
     ControlObject* control = Hovered();
     if (control == nullptr) {
         Notify(s, primary ? kEventPrimary : secondary ? kEventSecondary : restEvent, position, 0);
@@ -421,7 +435,7 @@ void DialogWindow::DrawHint(LoopState& s) {
 void DialogWindow::ApplyEffects(LoopState& s) {
     // A copy to walk: applying and stepping run script code that may change the list.
     const std::vector<Entry> running = effects_;
-    auto listed = [this](const ObjectRef& object) {
+    auto listed = [this](const WeakObject& object) {
         return std::find_if(effects_.begin(), effects_.end(),
                             [object](const Entry& e) { return e.object == object; });
     };

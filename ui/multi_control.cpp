@@ -38,11 +38,12 @@ void DeleteChild(ControlObject* child) {
     DestroyObject(child);
 }
 
-Frame* ArrowFrame(Image* arrow) {
+Frame* ArrowFrame(const WeakObject& picture) {
+    Image* arrow = picture.As<Image>();
     return arrow != nullptr && arrow->FrameCount() > 0 ? arrow->GetFrame(0) : nullptr;
 }
 
-bool OnArrow(Image* arrow, int32_t x, int32_t y, int32_t a, int32_t b) {
+bool OnArrow(const WeakObject& arrow, int32_t x, int32_t y, int32_t a, int32_t b) {
     Frame* frame = ArrowFrame(arrow);
     return frame != nullptr && Frame::HitTest(*frame, x, y, 0, a, b) != 0;
 }

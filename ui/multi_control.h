@@ -72,8 +72,8 @@ class MultiControlObject : public ControlObject {
 
     std::vector<WeakObject> children_;  // in drawing order
     size_t cursor_ = 0;
-    Image* upPicture_;
-    Image* downPicture_;
+    WeakObject upPicture_;  // the picture cache's
+    WeakObject downPicture_;
     ScrollBox box_;
     // Cleared by the destructor; a walk over the children checks it after each child's turn.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

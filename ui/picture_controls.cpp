@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
-#include "foundation/script_handle.h"
 #include "graphics/frame.h"
 #include "graphics/frame_geometry.h"
+#include "graphics/graphics_kinds.h"
 #include "graphics/image.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
@@ -53,7 +53,7 @@ void PictureSetPicture(ScriptObject* receiver) {
     NativeArgs args(receiver);
     const uint32_t i = args.Word();
     const PicturesSetControlObject::PictureEntry& entry = set.EntryAt(i);
-    Frame* frame = Image::FromAddress(entry.image)->GetFrame(0);
+    Frame* frame = static_cast<Image*>(entry.image.Check(kImageKind, "picture"))->GetFrame(0);
     DStack<uint32_t>& stack = args.Stack();
     stack.Push(0);
     stack.Push(static_cast<uint32_t>(WrappingAdd(set.Int(kVisualY), entry.dy)));
@@ -74,10 +74,10 @@ void CreatePictureSet(ScriptObject* receiver) {
 void AddPictureNative(ScriptObject* receiver) {
     PicturesSetControlObject& set = PicturesSetControlObject::Of(receiver);
     NativeArgs args(receiver);
-    const uint32_t image = Image::FromAddress(args.Word())->Address();
+    const Image* image = Image::FromAddress(args.Word());
     const int32_t dx = args.Int();
     const int32_t dy = args.Int();
-    set.AddPicture(image, dx, dy);
+    set.AddPicture(*image, dx, dy);
 }
 
 void RemoveFirstPictureNative(ScriptObject* receiver) {
@@ -128,8 +128,8 @@ PicturesSetControlObject::PicturesSetControlObject(ZEMAClass* cls, int32_t x, in
                                                    uint32_t extraFields)
     : ControlObject(cls, 0, x, y, id, extraFields) {}
 
-void PicturesSetControlObject::AddPicture(uint32_t image, int32_t dx, int32_t dy) {
-    entries_.push_back({image, dx, dy});
+void PicturesSetControlObject::AddPicture(const Image& image, int32_t dx, int32_t dy) {
+    entries_.push_back({WeakObject(&image), dx, dy});
 }
 
 void PicturesSetControlObject::RemoveFirstPicture() {
@@ -182,12 +182,10 @@ void OpenWindowControlObject::Draw(ScreenBuffer& buffer) {
 
 CloseWindowControlObject::CloseWindowControlObject(ZEMAClass* cls, OpenWindowControlObject* opener,
                                                    int32_t id)
-    : ControlObject(cls, 0, 0, 0, id), opener_(opener != nullptr ? opener->Address() : 0) {}
+    : ControlObject(cls, 0, 0, 0, id), opener_(opener) {}
 
 OpenWindowControlObject* CloseWindowControlObject::Opener() const {
-    if (opener_ == 0) return nullptr;
-    auto* object = static_cast<ScriptObject*>(FindScriptHandle(opener_, HandleFamily::kScriptObject, 0));
-    return dynamic_cast<OpenWindowControlObject*>(object);
+    return opener_.As<OpenWindowControlObject>();
 }
 
 void CloseWindowControlObject::Draw(ScreenBuffer& buffer) {

@@ -10,19 +10,20 @@
 
 #include "foundation/engine_string.h"
 #include "graphics/screen_buffer.h"
+#include "script/weak_object.h"
 #include "ui/control.h"
 
 class PicturesSetControlObject : public ControlObject {
   public:
     struct PictureEntry {
-        uint32_t image;  // script value of the picture (not owned)
+        WeakObject image;  // not owned
         int32_t dx;
         int32_t dy;
     };
 
     PicturesSetControlObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t id, uint32_t extraFields = 0);
 
-    void AddPicture(uint32_t image, int32_t dx, int32_t dy);
+    void AddPicture(const Image& image, int32_t dx, int32_t dy);
     // Nothing when there is none.
     void RemoveFirstPicture();
     uint32_t PictureEntryCount() const { return static_cast<uint32_t>(entries_.size()); }
@@ -82,7 +83,7 @@ class CloseWindowControlObject : public ControlObject {
     OpenWindowControlObject* Opener() const;
 
   private:
-    uint32_t opener_;  // script value of the opener
+    WeakObject opener_;
 };
 
 class DButtonObject : public ControlObject {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "graphics/font.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
@@ -104,7 +105,7 @@ void SliderObject::Draw(ScreenBuffer& buffer) {
     const uint32_t colour = ColourAt(ColourEntryAddress(this, 1));
     const int32_t x = AbsoluteX();
     const int32_t y = AbsoluteY();
-    const FontSwitch font(buffer, labelFont_);
+    const FontSwitch font(buffer, labelFont_.As<Font>());
     buffer.DrawLine(x, y, Offset(x, scale.Length()), y, colour);
     for (int32_t k = 0; k <= scale.Intervals(); ++k) {
         const int32_t tx = Offset(x, scale.TickOffset(k));
@@ -112,8 +113,8 @@ void SliderObject::Draw(ScreenBuffer& buffer) {
         const String label = String(scale.TickLabel(k));
         buffer.DrawTextAligned(label.Text(), tx, Offset(y, 10), colour, 1, 0, 0);
     }
-    if (knobPicture_ != nullptr)
-        buffer.DrawFrameBlended(knobPicture_->GetFrame(0), Offset(x, scale.KnobOffset(value_)), y, 0, 0);
+    if (Image* knob = knobPicture_.As<Image>())
+        buffer.DrawFrameBlended(knob->GetFrame(0), Offset(x, scale.KnobOffset(value_)), y, 0, 0);
 }
 
 bool SliderObject::HitTest(int32_t x, int32_t y) {

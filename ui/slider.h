@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "script/weak_object.h"
 #include "ui/control.h"
 #include "ui/slider_scale.h"
 
@@ -54,8 +55,9 @@ class SliderObject : public ControlObject {
     int32_t minValue_;
     int32_t maxValue_;
     int32_t length_;
-    Image* knobPicture_;
-    Font* labelFont_;
+    // The caches' (not owned).
+    WeakObject knobPicture_;
+    WeakObject labelFont_;
 };
 
 struct Slider {

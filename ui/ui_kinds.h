@@ -8,3 +8,4 @@
 constexpr uint32_t kVisualObjectKind = 80;
 constexpr uint32_t kGTimeObjectKind = 95;
 constexpr uint32_t kScreenEffectKind = 96;
+constexpr uint32_t kZEMADialogKind = 97;

@@ -8,6 +8,7 @@
 #include "ui/multi_control.h"
 #include "ui/picture_controls.h"
 #include "ui/screen_effects.h"
+#include "ui/script_dialog.h"
 #include "ui/slider.h"
 #include "ui/text_controls.h"
 #include "ui/time_control.h"
@@ -16,6 +17,7 @@
 void RegisterUiNatives() {
     RegisterNativeBinder("GTTClass", GTTClass::Bind);
     RegisterNativeBinder("Visual", Visual::Bind);
+    RegisterNativeBinder("Dialog", ZEMADialog::Bind);
     RegisterNativeBinder("Control", Control::Bind);
     RegisterNativeBinder("StaticText", StaticText::Bind);
     RegisterNativeBinder("TextButton", TextButton::Bind);

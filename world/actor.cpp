@@ -14,6 +14,7 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/weak_object.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "world/level.h"
@@ -69,10 +70,6 @@ void CopyTable(VisualObject& actor, uint32_t field, uint32_t table) {
 
 Frame* LiveFrame(uint32_t value) {
     return value == 0 ? nullptr : static_cast<Frame*>(FindScriptHandle(value, HandleFamily::kFrame, 0));
-}
-
-bool Alive(const ScriptObject& object, uint32_t address) {
-    return FindScriptHandle(address, HandleFamily::kScriptObject, 0) == &object;
 }
 
 // Turns the speed vector by d (already normalised), clamped to maxTurn, to the given length.
@@ -162,8 +159,9 @@ uint32_t Actor::TestCollision(ActorObject& self, ActorObject& other) {
     const int32_t count = self.DrawnCount();
     if (count <= 0) return 0;
     const int32_t otherCount = other.DrawnCount();
-    const uint32_t selfAddress = self.Address();
-    const uint32_t otherAddress = other.Address();
+    const WeakObject selfRef(&self);
+    const WeakObject otherRef(&other);
+    const auto bothLive = [&] { return selfRef.Get() != nullptr && otherRef.Get() != nullptr; };
     // The other's damage table is copied before either hit is dealt: the first hit may change it.
     ScriptBuffer<uint32_t> otherDamage;
     uint32_t hits = 0;
@@ -195,9 +193,9 @@ uint32_t Actor::TestCollision(ActorObject& self, ActorObject& other) {
             const uint32_t mine = CallEvent16(&self, i);
             OnHit(&other, mine, &self, j);
             // A hit method may have deleted either actor: neither is touched once it is gone.
-            if (!Alive(self, selfAddress) || !Alive(other, otherAddress)) return hits;
+            if (!bothLive()) return hits;
             OnHit(&self, ToScript(otherDamage.get()), &other, i);
-            if (!Alive(self, selfAddress) || !Alive(other, otherAddress)) return hits;
+            if (!bothLive()) return hits;
         }
     }
     return hits;

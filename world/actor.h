@@ -109,8 +109,8 @@ class ActorObject : public VisualObject, public ActorView {
 
     // The receiver of an Actor native; FatalExep when it is not an actor.
     static ActorObject& Of(ScriptObject* receiver);
-    // The live actor at a script value, or null for 0, a deleted object or one that is not an
-    // actor: how one actor keeps another without holding a pointer that could dangle.
+    // The live actor at a script value just taken from a script, or null for 0, a deleted object or
+    // one that is not an actor. A value kept for later is kept as a WeakObject instead.
     static ActorObject* Find(uint32_t address);
 };
 

@@ -42,9 +42,9 @@ DrawnBounds BoundsOf(ActorObject& actor) {
     return bounds;
 }
 
-CollisionSweep::CollisionSweep(const std::vector<ActorObject*>& group) : group_(group) {
-    for (uint32_t i = 0; i < group_.size(); ++i) {
-        const DrawnBounds box = BoundsOf(*group_[i]);
+CollisionSweep::CollisionSweep(const std::vector<ActorObject*>& group) : group_(group.begin(), group.end()) {
+    for (uint32_t i = 0; i < group.size(); ++i) {
+        const DrawnBounds box = BoundsOf(*group[i]);
         if (box.everywhere) {
             everywhere_.push_back(i);
         } else if (!box.Empty()) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "script/weak_object.h"
 #include "world/actor.h"
 
 // Pixels covered by an actor's drawn entries, as the collision test places them.
@@ -33,7 +34,8 @@ class CollisionSweep {
 
     // Indexes into the group of the actors whose boxes overlap box, ascending.
     void Candidates(const DrawnBounds& box, std::vector<uint32_t>& out) const;
-    ActorObject* At(uint32_t index) const { return group_[index]; }
+    // Member index, or null once it was deleted: the hit methods between two lookups run scripts.
+    ActorObject* At(uint32_t index) const { return group_[index].As<ActorObject>(); }
     uint32_t Size() const { return static_cast<uint32_t>(group_.size()); }
 
   private:
@@ -41,7 +43,7 @@ class CollisionSweep {
         DrawnBounds box;
         uint32_t index;
     };
-    std::vector<ActorObject*> group_;
+    std::vector<WeakObject> group_;
     // Boxed members sorted by left edge, with the running largest width, so a query skips every
     // member that ends left of the box and stops at the first that starts right of it.
     std::vector<Entry> byLeft_;

@@ -8,12 +8,14 @@
 #include "foundation/random.h"
 #include "foundation/script_handle.h"
 #include "graphics/frame.h"
+#include "graphics/graphics_kinds.h"
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/weak_object.h"
 #include "shell/game_ids.h"
 #include "world/passive_picture.h"
 #include "world/splinter.h"
@@ -131,7 +133,7 @@ std::unique_ptr<Frame> CutPiece(const Frame& source, const Frame& mask) {
 
 uint32_t Actor::MakeSplinters(ActorObject& actor, Image& mask) {
     Processor& processor = ProcessorOf(&actor);
-    const uint32_t maskAddress = mask.Address();
+    const WeakObject maskRef(&mask);
     const int32_t entries = static_cast<int32_t>(Visual::CallEvent7(&actor));
     uint32_t made = 0;
     for (int32_t i = 0; i < entries; ++i) {
@@ -141,7 +143,7 @@ uint32_t Actor::MakeSplinters(ActorObject& actor, Image& mask) {
         const uint32_t frameValue = Visual::CallEvent8(&actor, i, x, y, orientation);
         for (uint32_t k = 0;; ++k) {
             // Both are looked up again for each piece: creating a splinter runs script code.
-            Image* maskNow = Image::FromAddress(maskAddress);
+            auto* maskNow = static_cast<Image*>(maskRef.Check(kImageKind, "picture"));
             if (k >= maskNow->FrameCount()) break;
             const auto* source =
                 static_cast<const Frame*>(FindScriptHandle(frameValue, HandleFamily::kFrame, 0));

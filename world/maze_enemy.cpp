@@ -5,7 +5,6 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/random.h"
-#include "foundation/script_handle.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -41,14 +40,13 @@ void CreateMazeEnemy(ScriptObject* receiver) {
     const int32_t speed = args.Int();
     const uint32_t damage = args.Word();
     const uint32_t armour = args.Word();
-    ScriptObject* maze = args.ObjectOrNull(kMazeObjectKind, "maze");
+    const auto* maze = dynamic_cast<MazeObject*>(args.ObjectOrNull(kMazeObjectKind, "maze"));
     const int32_t column = args.Int();
     const int32_t row = args.Int();
     const int32_t cellWidth = args.Int();
     const int32_t cellHeight = args.Int();
-    auto enemy = std::make_unique<MazeEnemyObject>(cls, picture, energy, x, y, speed, damage, armour,
-                                                   maze != nullptr ? maze->Address() : 0, column, row,
-                                                   cellWidth, cellHeight);
+    auto enemy = std::make_unique<MazeEnemyObject>(cls, picture, energy, x, y, speed, damage, armour, maze,
+                                                   column, row, cellWidth, cellHeight);
     MazeEnemy::ChooseMove(*enemy);
     PushNewObject(runner, std::move(enemy));
 }
@@ -56,8 +54,9 @@ void CreateMazeEnemy(ScriptObject* receiver) {
 }  // namespace
 
 MazeEnemyObject::MazeEnemyObject(ZEMAClass* cls, uint32_t picture, int32_t energy, int32_t x, int32_t y,
-                                 int32_t speed, uint32_t damageTable, uint32_t armourTable, uint32_t maze,
-                                 int32_t column, int32_t row, int32_t cellWidth, int32_t cellHeight)
+                                 int32_t speed, uint32_t damageTable, uint32_t armourTable,
+                                 const MazeObject* maze, int32_t column, int32_t row, int32_t cellWidth,
+                                 int32_t cellHeight)
     : ActorObject(cls, picture, energy, x, y, 0, 0, damageTable, armourTable),
       maze_(maze),
       speed_(speed),
@@ -67,9 +66,7 @@ MazeEnemyObject::MazeEnemyObject(ZEMAClass* cls, uint32_t picture, int32_t energ
       cellHeight_(cellHeight) {}
 
 MazeObject* MazeEnemyObject::Maze() const {
-    if (maze_ == 0) return nullptr;
-    return dynamic_cast<MazeObject*>(
-        static_cast<ScriptObject*>(FindScriptHandle(maze_, HandleFamily::kScriptObject, kMazeObjectKind)));
+    return dynamic_cast<MazeObject*>(maze_.Get(kMazeObjectKind));
 }
 
 MazeEnemyObject& MazeEnemyObject::Of(ScriptObject* receiver) {

@@ -1,10 +1,11 @@
 // MazeEnemy: an actor that walks a Maze from cell to cell, choosing a random passable neighbour at
-// each cell, while the field scrolls under it at the level's speed. The maze is kept by its script
-// value, so a maze deleted elsewhere leaves the enemy standing rather than reading a lost grid.
+// each cell, while the field scrolls under it at the level's speed. The maze is held weakly, so a
+// maze deleted elsewhere leaves the enemy standing rather than reading a lost grid.
 #pragma once
 
 #include <cstdint>
 
+#include "script/weak_object.h"
 #include "world/actor.h"
 
 class MazeObject;
@@ -14,8 +15,8 @@ class MazeEnemyObject : public ActorObject {
   public:
     // Standing in cell (column, row) of the maze; the first move is chosen by ChooseMove.
     MazeEnemyObject(ZEMAClass* cls, uint32_t picture, int32_t energy, int32_t x, int32_t y, int32_t speed,
-                    uint32_t damageTable, uint32_t armourTable, uint32_t maze, int32_t column, int32_t row,
-                    int32_t cellWidth, int32_t cellHeight);
+                    uint32_t damageTable, uint32_t armourTable, const MazeObject* maze, int32_t column,
+                    int32_t row, int32_t cellWidth, int32_t cellHeight);
 
     // The maze if it is still alive, else null.
     MazeObject* Maze() const;
@@ -30,7 +31,7 @@ class MazeEnemyObject : public ActorObject {
 
   private:
     friend struct MazeEnemy;
-    uint32_t maze_;
+    WeakObject maze_;
     int32_t speed_;
     int32_t direction_ = 0;  // 0 right, 1 up, 2 left, 3 down
     int32_t targetX_ = 0;

@@ -143,7 +143,8 @@ MissileObject::MissileObject(ZEMAClass* cls, uint32_t picture, int32_t energy, i
 }
 
 ActorObject* MissileObject::Target() {
-    ActorObject* target = ActorObject::Find(Own(kMissileTarget));
+    target_ = target_.Follow(Own(kMissileTarget));
+    ActorObject* target = target_.As<ActorObject>();
     if (target == nullptr || target->State() != kActorAlive) {
         SetTarget(nullptr);
         return nullptr;
@@ -152,7 +153,8 @@ ActorObject* MissileObject::Target() {
 }
 
 void MissileObject::SetTarget(ActorObject* target) {
-    Own(kMissileTarget) = target != nullptr ? target->Address() : 0;
+    target_ = WeakObject(target);
+    Own(kMissileTarget) = target_.Address();
 }
 
 MissileObject& MissileObject::Of(ScriptObject* receiver) {

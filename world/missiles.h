@@ -1,11 +1,12 @@
 // Guided shots. A Missile homes on the nearest reachable actor of the flight's actor list (object 5),
 // an EnemyMissile on the ships (object 8). Each step, while it has fuel, a missile turns toward its
 // target by at most its maximum turn and gives up a target that lies inside its turning circle. The
-// target is kept as the script value of the actor, so a deleted target is simply lost.
+// target is held weakly, so a deleted target is simply lost, never taken for a later actor.
 #pragma once
 
 #include <cstdint>
 
+#include "script/weak_object.h"
 #include "world/shots.h"
 
 struct NativeClassRow;
@@ -41,6 +42,10 @@ class MissileObject : public ShotObject {
     void SetTarget(ActorObject* target);
 
     static MissileObject& Of(ScriptObject* receiver);
+
+  private:
+    // Beside the target field, which scripts read and may write (method 37).
+    WeakObject target_;
 };
 
 struct Missile {

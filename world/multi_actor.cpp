@@ -37,11 +37,6 @@ class NestingGuard {
     NestingGuard& operator=(const NestingGuard&) = delete;
 };
 
-// The MultiActor is still the live object it was: a member's script may have deleted it.
-bool StillLive(uint32_t address, const MultiActorObject& multi) {
-    return ActorObject::Find(address) == &multi;
-}
-
 void MultiStep(ScriptObject* receiver) {
     NestingGuard nesting;
     MultiActorObject& multi = MultiActorObject::Of(receiver);
@@ -121,10 +116,10 @@ MultiActorObject::~MultiActorObject() {
     // Taken out first: a member's destructor script that looks at this actor finds no members. The
     // members of member MultiActors join the walk before those are destroyed, so however deep the
     // nesting, destruction never recurses through it.
-    std::vector<uint32_t> pending;
+    std::vector<WeakObject> pending;
     pending.swap(members_);
     for (size_t i = 0; i < pending.size(); ++i) {
-        ActorObject* member = ActorObject::Find(pending[i]);
+        ActorObject* member = pending[i].As<ActorObject>();
         if (auto* inner = dynamic_cast<MultiActorObject*>(member)) {
             pending.insert(pending.end(), inner->members_.begin(), inner->members_.end());
             inner->members_.clear();
@@ -143,16 +138,16 @@ void MultiActorObject::Append(ActorObject& member) {
     if (multi != nullptr && multi->Holds(*this)) {
         ThrowFatal("A MultiActor cannot be a member of a MultiActor it holds");
     }
-    members_.push_back(member.Address());
+    members_.emplace_back(&member);
 }
 
 std::vector<ActorObject*> MultiActorObject::Members() {
     std::vector<ActorObject*> live;
-    std::vector<uint32_t> kept;
-    for (uint32_t address : members_) {
-        if (ActorObject* member = ActorObject::Find(address)) {
+    std::vector<WeakObject> kept;
+    for (const WeakObject& entry : members_) {
+        if (ActorObject* member = entry.As<ActorObject>()) {
             live.push_back(member);
-            kept.push_back(address);
+            kept.push_back(entry);
         }
     }
     members_.swap(kept);
@@ -177,8 +172,8 @@ bool MultiActorObject::Holds(const ActorObject& actor) {
 ActorObject* MultiActorObject::MemberOfEntry(int32_t i, int32_t& within) {
     if (i < 0) return nullptr;
     int64_t first = 0;
-    for (uint32_t address : members_) {
-        ActorObject* member = ActorObject::Find(address);
+    for (const WeakObject& entry : members_) {
+        ActorObject* member = entry.As<ActorObject>();
         if (member == nullptr) continue;
         // Counts are read back from script memory: a negative one holds nothing.
         const int64_t count = std::max(member->DrawnCount(), 0);
@@ -198,16 +193,17 @@ MultiActorObject& MultiActorObject::Of(ScriptObject* receiver) {
 }
 
 void MultiActor::Step(MultiActorObject& multi, int32_t argument) {
-    const uint32_t self = multi.Address();
+    // A member's script may delete the MultiActor: nothing of it is touched once it is gone.
+    const WeakObject self(&multi);
     int32_t result = kActorGone;
     // Members appended by the scripts called here join the walk; none is removed but here.
     for (size_t i = 0; i < multi.members_.size();) {
-        const uint32_t address = multi.members_[i];
-        ActorObject* member = ActorObject::Find(address);
+        const WeakObject entry = multi.members_[i];
+        ActorObject* member = entry.As<ActorObject>();
         if (member != nullptr) {
             GTTClass::CallStep(member, argument);
-            if (!StillLive(self, multi)) return;
-            member = ActorObject::Find(address);
+            if (self.Get() == nullptr) return;
+            member = entry.As<ActorObject>();
         }
         if (member != nullptr && member->State() == kActorAlive) {
             ++i;
@@ -221,11 +217,11 @@ void MultiActor::Step(MultiActorObject& multi, int32_t argument) {
             } else if (state == kActorGone) {
                 RunnerOf(member).CallVirtual(member, kGoneVirtual);
             }
-            if (!StillLive(self, multi)) return;
+            if (self.Get() == nullptr) return;
         }
         multi.members_.erase(multi.members_.begin() + static_cast<std::ptrdiff_t>(i));
-        DestroyMember(ActorObject::Find(address));
-        if (!StillLive(self, multi)) return;
+        DestroyMember(entry.As<ActorObject>());
+        if (self.Get() == nullptr) return;
     }
     if (multi.members_.empty()) multi.SetState(result);
 }
@@ -233,12 +229,12 @@ void MultiActor::Step(MultiActorObject& multi, int32_t argument) {
 uint32_t MultiActor::EntryCount(MultiActorObject& multi) {
     int64_t total = 0;
     // Each member is looked up just before it is asked: a member's script may delete another.
-    const std::vector<uint32_t> members = multi.members_;
-    for (uint32_t address : members) {
-        ActorObject* member = ActorObject::Find(address);
+    const std::vector<WeakObject> members = multi.members_;
+    for (const WeakObject& entry : members) {
+        ActorObject* member = entry.As<ActorObject>();
         if (member == nullptr) continue;
         const uint32_t count = std::min<uint32_t>(Visual::CallEvent7(member), INT32_MAX);
-        member = ActorObject::Find(address);
+        member = entry.As<ActorObject>();
         if (member == nullptr) continue;
         member->SetDrawnCount(static_cast<int32_t>(count));
         total += count;

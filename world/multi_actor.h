@@ -1,12 +1,13 @@
 // MultiActor: one actor made of member actors that are stepped, drawn and hit through it. Its picture
 // entries are its members' entries one after the other; a member that leaves play is unlinked and
-// destroyed, and when the last has gone the MultiActor goes too. Members are kept by their script
-// values, so a member deleted elsewhere is simply no longer found.
+// destroyed, and when the last has gone the MultiActor goes too. Members are held weakly, so a
+// member deleted elsewhere is simply no longer found.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "script/weak_object.h"
 #include "world/actor.h"
 
 struct NativeClassRow;
@@ -35,7 +36,7 @@ class MultiActorObject : public ActorObject {
 
   private:
     friend struct MultiActor;
-    std::vector<uint32_t> members_;
+    std::vector<WeakObject> members_;
 };
 
 struct MultiActor {

@@ -4,7 +4,6 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/random.h"
-#include "foundation/script_handle.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
@@ -50,8 +49,8 @@ StarsSkyObject::StarsSkyObject(ZEMAClass* cls, uint32_t picture)
     : ActorObject(cls, picture, 0, 0, 0, 0, 0, 0, 0, uint32_t{kSkyFieldCount} - kActorFieldCount) {}
 
 StarsSkyObject::~StarsSkyObject() {
-    for (uint32_t address : stars_) {
-        auto* star = static_cast<ScriptObject*>(FindScriptHandle(address, HandleFamily::kScriptObject, 0));
+    for (const WeakObject& entry : stars_) {
+        ScriptObject* star = entry.Get();
         if (star == nullptr || star->BeingDestroyed()) continue;
         try {
             DestroyObject(star);
@@ -62,12 +61,10 @@ StarsSkyObject::~StarsSkyObject() {
 }
 
 VisualObject* StarsSkyObject::Star(uint32_t i) const {
-    if (i >= stars_.size()) return nullptr;
-    auto* object = static_cast<ScriptObject*>(FindScriptHandle(stars_[i], HandleFamily::kScriptObject, 0));
-    return dynamic_cast<VisualObject*>(object);
+    return i < stars_.size() ? stars_[i].As<VisualObject>() : nullptr;
 }
 
-uint32_t StarsSkyObject::NewStar(int32_t range) {
+WeakObject StarsSkyObject::NewStar(int32_t range) {
     Processor& processor = Actor::ProcessorOf(this);
     const int32_t x = Place(EngineRand(), range);
     const int32_t y = Place(EngineRand(), ScreenHeight(processor));
@@ -91,7 +88,7 @@ uint32_t StarsSkyObject::NewStar(int32_t range) {
     // The star shows its frame of the sky's picture through its phase, standing still.
     star->SetInt(kVisualPhase, frame * 100);
     star->SetInt(kVisualDirY, factor);
-    return star->Address();
+    return WeakObject(star);
 }
 
 void StarsSkyObject::MakeStars(int32_t count, int32_t range) {
@@ -110,7 +107,7 @@ void StarsSkyObject::Fall(int32_t scroll, int32_t range) {
         const int64_t drop = int64_t{star->Int(kVisualDirY)} * scroll / 100;
         star->SetInt(kVisualY, WrapAdd(star->Int(kVisualY), static_cast<int32_t>(drop)));
         if (star->Int(kVisualY) <= bottom) continue;
-        const uint32_t replacement = NewStar(range);
+        const WeakObject replacement = NewStar(range);
         // Making the new star ran script code: the old one is looked up again before it goes.
         VisualObject* old = Star(i);
         stars_[i] = replacement;

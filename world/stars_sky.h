@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "script/weak_object.h"
 #include "world/actor.h"
 
 enum StarsSkyField : uint32_t {
@@ -37,10 +38,10 @@ class StarsSkyObject : public ActorObject {
 
   private:
     // A new star at a random place: a Visual made by class name, its speed factor in speed y.
-    uint32_t NewStar(int32_t range);
+    WeakObject NewStar(int32_t range);
 
-    // Script values of the stars: a star is looked up at each use, never kept as a pointer.
-    std::vector<uint32_t> stars_;
+    // Held weakly: a script may delete a star, and a star is looked up at each use.
+    std::vector<WeakObject> stars_;
 };
 
 struct StarsSky {

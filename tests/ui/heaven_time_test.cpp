@@ -78,7 +78,7 @@ TEST_F(HeavenControlTest, StarsComeFromTheGeneratorInOrder) {
         const auto& star = Of(h).EntryAt(i);
         EXPECT_EQ(star.dy, dy);
         EXPECT_EQ(star.dx, dx);
-        EXPECT_EQ(star.image, stars->EntryAt(kind)->Address());
+        EXPECT_EQ(star.image.Address(), stars->EntryAt(kind)->Address());
         EXPECT_LE(star.dx, 640);
         EXPECT_LE(star.dy, 480);
     }
