@@ -16,6 +16,7 @@
 #include "foundation/script_memory.h"
 #include "script/script_object.h"
 #include "script/weak_object.h"
+#include "ui/input_holder.h"
 #include "world/ship.h"
 #include "world/skills.h"
 
@@ -46,7 +47,7 @@ constexpr uint32_t kStatusColourEntry = 3;
 // Message of "system.mes" shown after the pilot's name on a level-up.
 constexpr uint32_t kLevelUpMessage = 479;
 
-class PlayerObject : public ScriptObject, public ShipPilot, public SkillHolder {
+class PlayerObject : public ScriptObject, public ShipPilot, public SkillHolder, public InputHolder {
   public:
     explicit PlayerObject(ZEMAClass* cls);
     ~PlayerObject() override;
@@ -165,6 +166,8 @@ class PlayerObject : public ScriptObject, public ShipPilot, public SkillHolder {
 
     // --- what the ship asks of its pilot ---
     InputDevice* PilotInput() override { return input_.get(); }
+    // Dialogs a script runs with this pilot read its device.
+    InputDevice* HeldInput() override { return input_.get(); }
     void ShowStatus(const String& text, int32_t duration, int32_t priority) override {
         SetStatusMessage(text, duration, priority);
     }
