@@ -12,6 +12,7 @@
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/system_timer.h"
+#include "screens/screens_install.h"
 #include "shell/game_hooks.h"
 #include "shell/win_main.h"
 
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     Hooks().registerNatives = RegisterGameNatives;
+    InstallScreens();
     SystemTimer timer;
     std::unique_ptr<Audio> audio;
     if (headless) {

@@ -14,6 +14,7 @@
 #include "graphics/font_manager.h"
 #include "graphics/image_manager.h"
 #include "graphics/screen_buffer.h"
+#include "screens/screens_install.h"
 #include "script/char_manager.h"
 #include "script/class_manager.h"
 #include "script/message_manager.h"
@@ -153,6 +154,7 @@ void GameHarness::Start(uint32_t seed) {
     }
     host_.WriteArchive(options);
     Hooks().registerNatives = RegisterGameNatives;
+    InstallScreens();
     SeedRandom(seed);
     host_.Startup();
 }

@@ -1,5 +1,6 @@
 #include "tests/support/headless_game.h"
 
+#include "campaign/screen_hooks.h"
 #include "foundation/trace_flag.h"
 #include "shell/game_hooks.h"
 #include "shell/game_shutdown.h"
@@ -33,6 +34,7 @@ HeadlessGame::~HeadlessGame() {
     GameShutdown();
     Game() = GameGlobals{};
     Hooks() = GameHooks{};
+    Screens() = ScreenHooks{};
     SetTraceFlag(false);
     ReleaseGameKeys();
     KeyQueue().Drain();

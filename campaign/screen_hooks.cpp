@@ -1,0 +1,6 @@
+#include "campaign/screen_hooks.h"
+
+ScreenHooks& Screens() {
+    static ScreenHooks hooks;
+    return hooks;
+}
