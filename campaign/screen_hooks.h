@@ -5,6 +5,12 @@
 
 #include <functional>
 
-struct ScreenHooks {};
+class InputDevice;
+class Processor;
+
+struct ScreenHooks {
+    // Runs the "Default" menu window with the input device; true when it ended with result 1.
+    std::function<bool(Processor&, InputDevice&)> defaultMenu;
+};
 
 ScreenHooks& Screens();
