@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,11 +14,15 @@
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "shell/game_ids.h"
+#include "shell/input_device.h"
+#include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "tests/support/pilot_fixture.h"
 #include "ui/time_control.h"
 #include "ui/ui_kinds.h"
 #include "world/level.h"
 #include "world/player.h"
+#include "world/ship.h"
 
 namespace {
 
@@ -148,6 +154,43 @@ TEST_F(GameManagerTest, EventGroupsKeepEveryNameAndPeriodsTheLastValues) {
     EXPECT_EQ(period->period, 7);
     EXPECT_EQ(period->pick, 1u);
     EXPECT_EQ(manager->FindGroupPeriod("Traders"), nullptr);
+}
+
+// Message 395, the question, is missing: asking it would be an engine error.
+class StartQuestionTest : public ::testing::Test {
+  protected:
+    StartQuestionTest() {
+        AddPilotClasses(game);
+        game.AddMessages("system.mes",
+                         {{117, "OK"}, {119, "No"}, {120, "Yes"}, {121, "Other"}, {309, "No ship can fly"}});
+        game.Start();
+        auto* player = new PlayerObject(game.Class("Player"));
+        player->SetInput(std::make_unique<InputDevice>());
+        game.Players().AppendObject(player);
+    }
+
+    GameHarness game;
+};
+
+TEST_F(StartQuestionTest, WithoutAShipThatCanFlyNothingIsAsked) {
+    auto& ships = dynamic_cast<ObjectManager&>(*game.Object(kShipListId));
+    GameObject stranded = game.New(kShipClass);  // no energy source
+    auto* ship = &ShipObject::Of(stranded.get());
+    ships.AppendObject(stranded.release());
+    for (uint32_t method : {11u, 18u}) {
+        SCOPED_TRACE(method);
+        ship->SetState(0);
+        std::vector<uint32_t> pushed = {0};  // no dialog
+        if (method == 18) pushed.insert(pushed.begin(), game.Text("Ready?"));
+        std::reverse(pushed.begin(), pushed.end());
+        game.At(game.Now() + 200, [this] { game.TypeChar(27); });
+        std::vector<uint32_t> result;
+        EXPECT_EQ(
+            ErrorMessage([&] { result = game.CallMethod(game.Object(kGameManagerId), method, pushed); }),
+            "no error");
+        EXPECT_EQ(result, std::vector<uint32_t>{0});
+        EXPECT_EQ(ship->State(), 1);
+    }
 }
 
 TEST_F(GameManagerTest, MethodsOfOtherPartsNotThereAreEngineErrors) {
