@@ -45,6 +45,7 @@ class SceneResetTest : public ::testing::Test {
   protected:
     SceneResetTest() {
         game.AddPicture("Scene\\Rock.pic");
+        game.AddClass({.name = "SceneThing", .base = "GTTClass"});
         game.AddFont("SceneFont");
         game.AddMessages("Scene.mes", {{1, "One"}, {2, "Two"}});
         game.AddSound("Boom", "Sounds\\Boom.wav", WaveFile());
@@ -87,6 +88,7 @@ TEST_F(SceneResetTest, WhatTheSceneLoadedGoesAndNothingElse) {
         const std::vector<uint32_t> before = Counts();
         const ResourceMarks marks = SaveResourceMarks(game.Cpu());
         if (c.load) {
+            ASSERT_NE(game.Class("SceneThing"), nullptr);
             ASSERT_NE(game.Picture("Scene\\Rock.pic"), nullptr);
             ASSERT_NE(game.FontNamed("SceneFont"), nullptr);
             ASSERT_EQ(game.Message("Scene.mes", 1), "One");
@@ -97,6 +99,7 @@ TEST_F(SceneResetTest, WhatTheSceneLoadedGoesAndNothingElse) {
         EXPECT_EQ(Counts(), before);
         // Loaded again on the next request.
         EXPECT_NE(game.Picture("Scene\\Rock.pic"), nullptr);
+        EXPECT_NE(game.Class("SceneThing"), nullptr);
         EXPECT_EQ(game.Message("Scene.mes", 2), "Two");
         ResetScene(game.Cpu(), marks, false);
     }
