@@ -2,3 +2,6 @@
 #pragma once
 
 #include <cstdint>
+
+constexpr uint32_t kStarSystemKind = 230;
+constexpr uint32_t kStarSystemWindowKind = 231;
