@@ -1,5 +1,13 @@
 #include "campaign/campaign_natives.h"
 
+#include "campaign/game_manager.h"
+#include "campaign/star_system_window.h"
+#include "campaign/star_systems.h"
 #include "script/native_binder.h"
 
-void RegisterCampaignNatives() {}
+void RegisterCampaignNatives() {
+    RegisterNativeBinder("StarSystem", StarSystem::Bind);
+    RegisterNativeBinder("StarSystemZoomed", StarSystemZoomed::Bind);
+    GameManager::SetMethodHandler(6, LoadStarSystemsMethod);
+    InstallGalaxyHooks();
+}
