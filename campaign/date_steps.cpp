@@ -1,5 +1,6 @@
 #include "campaign/date_steps.h"
 
+#include <algorithm>
 #include <set>
 
 #include "foundation/random.h"
@@ -34,6 +35,8 @@ int32_t DateStepCode(const GTime& step) {
 
 namespace {
 
+constexpr uint32_t kRandomValues = 32768;
+
 // An index below count from one draw; the product is taken in 64 bits so that a long group never
 // overflows into a wrong or negative index.
 uint32_t DrawIndex(uint32_t count) {
@@ -43,7 +46,9 @@ uint32_t DrawIndex(uint32_t count) {
 }  // namespace
 
 std::vector<uint32_t> PickDistinctEvents(uint32_t count, uint32_t wanted) {
-    const uint32_t n = wanted < count ? wanted : count;
+    // A draw takes one of 32768 values, so a group longer than that has only 32768 indexes that can
+    // ever come up: asking for more would draw for ever.
+    const uint32_t n = std::min({wanted, count, kRandomValues});
     std::set<uint32_t> picked;
     while (picked.size() < n) {
         // The last index is taken straight from the first draw; any other first draw is replaced

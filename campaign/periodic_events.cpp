@@ -37,7 +37,10 @@ void StampGroup(Processor& processor, int32_t today, const EventGroup& group, co
     const int32_t last = EventManager::FirstEventValue(processor, lastDateKey);
     if (!PeriodRunOut(today, last, period.period)) return;
 
-    EventManager::RecordEventAll(processor, lastDateKey, 0, String(), today);
+    // Recording would keep a last date already there, and the group would then fire again at
+    // every later change of the date: the date is set instead ({kind 0, no text, today} for a pilot
+    // without one, as recording would have made it).
+    EventManager::SetEventValueAll(processor, lastDateKey, today);
     for (const std::string& event : group.events)
         EventManager::RemoveEventAll(processor, String(event.c_str()));
     const auto count = static_cast<uint32_t>(group.events.size());

@@ -77,4 +77,13 @@ TEST(PeriodicEvents, DistinctPickWithFixedSeeds) {
     SeedRandom(1);
 }
 
+TEST(PeriodicEvents, PickFromAHugeGroupEnds) {
+    // Only 32768 indexes of a longer group can be drawn: asking for more takes all of those.
+    SeedRandom(3);
+    const std::vector<uint32_t> picked = PickDistinctEvents(100000, 50000);
+    EXPECT_EQ(picked.size(), 32768u);
+    EXPECT_LT(picked.back(), 100000u);
+    SeedRandom(1);
+}
+
 }  // namespace
