@@ -7,17 +7,14 @@
 
 class Processor;
 
-// Text 1 (the stem) and text 6 (the title shown in the lists) of the autosave's header.
-inline constexpr char kAutoSaveStem[] = "-AutoSav";
-inline constexpr char kAutoSaveTitle[] = "AutoSave";
-
 // "Saves\-AutoSav.gsf".
 String AutoSaveFileName();
 
 // Writes the autosave of the current game through the GameManager (object 22): the header texts
-// taken as for a save, stem "-AutoSav" and title "AutoSave", then every player; the file is
-// replaced whole or left as it was. Writes nothing while a DemoFlightGuard lives. Errors of the
-// writer pass on.
+// taken as for a save, with the autosave's stem as text 1 and its title as text 6, then every
+// player; the file is replaced whole or left as it was. Writes nothing while a DemoFlightGuard
+// lives, or when there are no players (such a save could never be loaded). Errors of the writer
+// pass on.
 void AutoSave(Processor& processor);
 
 // A replayed demo flies the demo's pilots: while a guard lives no autosave is written, so the

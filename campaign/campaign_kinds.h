@@ -2,6 +2,3 @@
 #pragma once
 
 #include <cstdint>
-
-constexpr uint32_t kStarSystemKind = 230;
-constexpr uint32_t kStarSystemWindowKind = 231;

@@ -1,10 +1,17 @@
 #include "campaign/campaign_natives.h"
 
 #include "campaign/galaxy.h"
+#include "campaign/game_manager.h"
 #include "campaign/planet.h"
+#include "campaign/star_system_window.h"
+#include "campaign/star_systems.h"
 #include "script/native_binder.h"
 
 void RegisterCampaignNatives() {
+    RegisterNativeBinder("StarSystem", StarSystem::Bind);
+    RegisterNativeBinder("StarSystemZoomed", StarSystemZoomed::Bind);
+    GameManager::SetMethodHandler(6, LoadStarSystemsMethod);
+    InstallGalaxyHooks();
     RegisterNativeBinder("Planet", Planet::Bind);
     RegisterNativeBinder("PlanetZoomed", PlanetZoomed::Bind);
     RegisterGalaxyMethods();

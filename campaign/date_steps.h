@@ -31,5 +31,6 @@ void AdvanceDateBy(Processor& processor, const GTime& amount);
 void StampLastDate(Processor& processor);
 
 // The distinct indexes below count that a group whose period ran out records, ascending: at most
-// wanted of them, drawn from the engine's random generator.
+// wanted of them (and at most 32768, as many as the draws can reach), drawn from the engine's random
+// generator.
 std::vector<uint32_t> PickDistinctEvents(uint32_t count, uint32_t wanted);

@@ -5,6 +5,9 @@
 
 #include <functional>
 
-struct ScreenHooks {};
+struct ScreenHooks {
+    // Shown while a save game loads.
+    std::function<void()> loadingScreen;
+};
 
 ScreenHooks& Screens();

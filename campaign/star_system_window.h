@@ -19,12 +19,6 @@ struct NativeClassRow;
 constexpr uint32_t kEnterSystemVirtual = 10;
 constexpr uint32_t kLeaveSystemVirtual = 11;
 constexpr uint32_t kTravelInSystemVirtual = 12;
-// Virtual methods of a planet the window asks.
-constexpr uint32_t kPlanetHintVirtual = 15;
-constexpr uint32_t kPlanetNameVirtual = 17;
-constexpr uint32_t kPlanetAskBeforeVirtual = 18;
-constexpr uint32_t kPlanetArriveVirtual = 19;
-constexpr uint32_t kPlanetDepartVirtual = 20;
 
 // Window results.
 constexpr int32_t kSystemResultStay = 0;
@@ -32,7 +26,11 @@ constexpr int32_t kSystemResultTravelled = 1;
 constexpr int32_t kSystemResultGalaxy = 2;
 
 // Fuel is counted in hundredths: a pixel of travel inside a system costs 200.
-constexpr int32_t kFuelPerPixel = 200;
+constexpr int64_t kFuelPerPixel = 200;
+// Message texts of "system.mes": not fuel enough, the question before travelling, and the texts of
+// the window's buttons.
+constexpr uint32_t kNoFuelMessage = 351;
+constexpr uint32_t kTravelQuestionMessage = 481;
 
 class StarSystemZoomedObject : public ZEMADialogObject {
   public:
@@ -67,11 +65,6 @@ class StarSystemZoomedObject : public ZEMADialogObject {
     String name_;
     String displayName_;
 };
-
-// Whether a control is a planet (its class is "Planet" or derives from it).
-bool IsPlanet(const ScriptObject* control);
-// The planet's name (its virtual method 17).
-String PlanetName(Processor& processor, ScriptObject* planet);
 
 // The largest running total of the fuel charge over each player's energy-source slots, in
 // hundredths (0 without players).

@@ -104,6 +104,7 @@ class StarSystemList : public ScriptObject, public DataBlock {
 // GameManager method 6: pops the table's entry name, reads it into a new list and stores that as
 // object 18 (a list whose reading fails is never stored).
 void LoadStarSystems(Processor& processor);
+void LoadStarSystemsMethod(ScriptObject* receiver);
 
 // The location block (object 26), or null.
 SSPLBlock* CurrentLocationBlock(Processor& processor);
