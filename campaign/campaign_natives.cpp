@@ -1,5 +1,9 @@
 #include "campaign/campaign_natives.h"
 
+#include "campaign/help_system.h"
 #include "script/native_binder.h"
 
-void RegisterCampaignNatives() {}
+void RegisterCampaignNatives() {
+    RegisterNativeBinder("HelpSystem", HelpSystem::Bind);
+    HelpSystem::InstallHelpRequest();
+}
