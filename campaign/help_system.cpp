@@ -1,5 +1,7 @@
 #include "campaign/help_system.h"
 
+#include "campaign/player_input.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -54,16 +56,6 @@ MessageManager& Messages(Processor& processor) {
     auto* messages = dynamic_cast<MessageManager*>(processor.Objects().GetObject(kMessageManagerId));
     if (messages == nullptr) ThrowFatal("No message manager (object %u)", kMessageManagerId);
     return *messages;
-}
-
-// The device of the first player of the player list that has one, or null.
-InputDevice* FirstPlayerInput(Processor& processor) {
-    auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
-    if (list == nullptr) return nullptr;
-    for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
-        if (auto* player = dynamic_cast<PlayerObject*>(node->item)) return player->Input();
-    }
-    return nullptr;
 }
 
 void AddTo(DialogWindow& window, ControlObject& control, ControlObject* parent) {

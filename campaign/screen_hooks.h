@@ -4,7 +4,22 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
-struct ScreenHooks {};
+#include "foundation/engine_string.h"
+
+class DialogWindow;
+class InputDevice;
+class Processor;
+
+struct ScreenHooks {
+    // The key settings of every player: names and working copies of their input configurations in
+    // player-list order; true when the player confirmed, the copies then holding the new settings.
+    std::function<bool(Processor& processor, InputDevice& input, const std::vector<String>& names,
+                       const std::vector<InputDevice*>& copies)>
+        inputSettings;
+    // The screen options, over the window given (null for none).
+    std::function<void(Processor& processor, InputDevice& input, DialogWindow* parent)> screenOptions;
+};
 
 ScreenHooks& Screens();
