@@ -1,10 +1,9 @@
 #include "campaign/help_system.h"
 
-#include "campaign/player_input.h"
-
 #include <algorithm>
 #include <memory>
 
+#include "campaign/player_input.h"
 #include "foundation/engine_string.h"
 #include "foundation/exceptions.h"
 #include "graphics/font.h"

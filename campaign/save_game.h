@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+
 #include "foundation/data_block.h"
 #include "foundation/engine_string.h"
 class BlockReader;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+
 #include "campaign/slot_array.h"
 class Processor;
 class SaveHeader;

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+
 #include "foundation/data_block.h"
 #include "foundation/segmented_array.h"
 
