@@ -1,6 +1,7 @@
 #include "campaign/campaign_natives.h"
 
 #include "campaign/galaxy.h"
+#include "campaign/help_system.h"
 #include "campaign/game_manager.h"
 #include "campaign/planet.h"
 #include "campaign/star_system_window.h"
@@ -17,4 +18,6 @@ void RegisterCampaignNatives() {
     RegisterNativeBinder("Planet", Planet::Bind);
     RegisterNativeBinder("PlanetZoomed", PlanetZoomed::Bind);
     RegisterGalaxyMethods();
+    RegisterNativeBinder("HelpSystem", HelpSystem::Bind);
+    HelpSystem::InstallHelpRequest();
 }
