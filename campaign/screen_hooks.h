@@ -20,6 +20,8 @@ struct ScreenHooks {
         inputSettings;
     // The screen options, over the window given (null for none).
     std::function<void(Processor& processor, InputDevice& input, DialogWindow* parent)> screenOptions;
+    // Shown while a save game loads.
+    std::function<void()> loadingScreen;
 };
 
 ScreenHooks& Screens();
