@@ -1,9 +1,12 @@
 #include "campaign/campaign_natives.h"
 
+#include "campaign/game_manager.h"
 #include "campaign/help_system.h"
 #include "script/native_binder.h"
 
 void RegisterCampaignNatives() {
+    RegisterNativeBinder("GameManager", GameManager::Bind);
+    GameManager::InstallTimeLookup();
     RegisterNativeBinder("HelpSystem", HelpSystem::Bind);
     HelpSystem::InstallHelpRequest();
 }

@@ -22,6 +22,8 @@ struct ScreenHooks {
     std::function<void(Processor& processor, InputDevice& input, DialogWindow* parent)> screenOptions;
     // Shown while a save game loads.
     std::function<void()> loadingScreen;
+    // Runs the "Default" menu window with the input device; true when it ended with result 1.
+    std::function<bool(Processor&, InputDevice&)> defaultMenu;
 };
 
 ScreenHooks& Screens();
