@@ -1,8 +1,8 @@
 #include "campaign/campaign_natives.h"
 
 #include "campaign/galaxy.h"
-#include "campaign/help_system.h"
 #include "campaign/game_manager.h"
+#include "campaign/help_system.h"
 #include "campaign/planet.h"
 #include "campaign/star_system_window.h"
 #include "campaign/star_systems.h"

@@ -1,7 +1,7 @@
 // The save, load and scenario screens: three modal windows over one row list (SaveSlots) with the
-// same layout, whose controls are rebuilt after every choice or scroll. Rows use the control ids
-// kFirstRowId to kLastRowId, clear of the frame's buttons (40-44), the arrows (100, 160) and the
-// message box's answers (117-121).
+// same layout, whose controls are rebuilt after every choice or scroll. Row i has the control id
+// kFirstRowId + i: ids from 1000 up, clear of the frame's buttons (40-44), the arrows (100, 160) and
+// the message box's answers (117-121) however many rows there are.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +14,7 @@ class InputDevice;
 class Processor;
 class SaveHeader;
 
-constexpr int32_t kFirstRowId = 50;
-constexpr int32_t kLastRowId = 98;
+constexpr int32_t kFirstRowId = 1000;
 constexpr int32_t kScrollDownId = 100;
 constexpr int32_t kScrollUpId = 160;
 constexpr uint32_t kShownRows = 11;

@@ -13,10 +13,6 @@ class InputDevice;
 class Processor;
 
 struct ScreenHooks {
-    // Shown while a save game loads.
-    std::function<void()> loadingScreen;
-    // Runs the "Default" menu window with the input device; true when it ended with result 1.
-    std::function<bool(Processor&, InputDevice&)> defaultMenu;
     // The key settings of every player: names and working copies of their input configurations in
     // player-list order; true when the player confirmed, the copies then holding the new settings.
     std::function<bool(Processor& processor, InputDevice& input, const std::vector<String>& names,
@@ -24,6 +20,10 @@ struct ScreenHooks {
         inputSettings;
     // The screen options, over the window given (null for none).
     std::function<void(Processor& processor, InputDevice& input, DialogWindow* parent)> screenOptions;
+    // Shown while a save game loads.
+    std::function<void()> loadingScreen;
+    // Runs the "Default" menu window with the input device; true when it ended with result 1.
+    std::function<bool(Processor&, InputDevice&)> defaultMenu;
 };
 
 ScreenHooks& Screens();
