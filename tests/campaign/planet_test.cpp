@@ -37,6 +37,7 @@ class PlanetTest : public ::testing::Test {
     PlanetTest() {
         game.AddMessages("system.mes", {{100, "Galaxy"}, {350, "Menu"}});
         game.AddPicture("Planets\\EmptyPlanets.dpf", {.width = 20, .height = 20});
+        game.AddPicture("Misc\\Stars.dpf", {.width = 2, .height = 2});
         game.AddClass({.name = "Mars", .base = "Planet", .virtuals = {{17, PushTextWords("Mars")}}});
         // A planet whose window method leaves nothing.
         game.AddClass({.name = "Hollow", .base = "Planet", .virtuals = {{14, {}}}});
@@ -165,7 +166,9 @@ TEST_F(PlanetTest, APlanetDeletedWhileItsWindowRunsLeavesTheWindowToTheEndOfTheR
         deleted = true;
     });
     game.At(game.Now() + 50, [&] { view.Window().SetResult(5); });
-    EXPECT_EQ(view.Run(*holder), 5);
+    int32_t result = 0;
+    EXPECT_EQ(ErrorMessage([&] { result = view.Run(*holder); }), "no error");
+    EXPECT_EQ(result, 5);
     EXPECT_TRUE(deleted);
     ASSERT_NE(WeakObject::AtAddress(viewAddress).Get(), nullptr);
     DestroyOrphanedPlanetViews();
