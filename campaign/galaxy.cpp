@@ -183,8 +183,10 @@ void TripToSystem(Processor& processor, DialogWindow& map, int32_t number) {
                                current->Int(kVisualY));
     const int64_t need = kFuelPerGalaxyPixel * d;
     if (LargestFuelTotal(processor) < need) {
-        MessageBoxOverWindow(processor, map, SystemMessage(processor, kNoFuelText), kMessageStyle, nullptr,
-                             kTypingSpeed);
+        // The map's own device may belong to a pilot an earlier trip's scene reset replaced.
+        PlayerObject& player = FirstPlayer(processor);
+        MessageBox(processor, &ScriptInputDevice(&player, "input device"), &map,
+                   SystemMessage(processor, kNoFuelText), kMessageStyle, nullptr, kTypingSpeed);
         return;
     }
     const ResourceMarks marks = SaveResourceMarks(processor);
