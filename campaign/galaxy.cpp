@@ -223,15 +223,20 @@ void MakeLastSystemCurrent(Processor& processor) {
     Location(processor).SetNames(window->Name().View(), planetName.View());
 }
 
+Processor& ProcessorOf(ScriptObject* receiver) {
+    auto* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
+    if (processor == nullptr) ThrowFatal("GameManager without a processor");
+    return *processor;
+}
+
 void GalaxyStepNative(ScriptObject* receiver) {
-    GalaxyStep(*dynamic_cast<Processor*>(&RunnerOf(receiver)), receiver);
+    GalaxyStep(ProcessorOf(receiver), receiver);
 }
 
 void GalaxyMapNative(ScriptObject* receiver) {
-    Processor* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
-    if (processor == nullptr) ThrowFatal("GameManager without a processor");
-    const int32_t result = GalaxyMap(*processor);
-    processor->DataStack().Push(static_cast<uint32_t>(result));
+    Processor& processor = ProcessorOf(receiver);
+    const int32_t result = GalaxyMap(processor);
+    processor.DataStack().Push(static_cast<uint32_t>(result));
 }
 
 }  // namespace
