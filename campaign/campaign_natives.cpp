@@ -6,6 +6,8 @@
 #include "script/native_binder.h"
 
 void RegisterCampaignNatives() {
+    RegisterNativeBinder("GameManager", GameManager::Bind);
+    GameManager::InstallTimeLookup();
     RegisterNativeBinder("StarSystem", StarSystem::Bind);
     RegisterNativeBinder("StarSystemZoomed", StarSystemZoomed::Bind);
     GameManager::SetMethodHandler(6, LoadStarSystemsMethod);
