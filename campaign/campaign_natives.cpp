@@ -1,6 +1,9 @@
 #include "campaign/campaign_natives.h"
 
+#include "campaign/galaxy.h"
 #include "campaign/game_manager.h"
+#include "campaign/help_system.h"
+#include "campaign/planet.h"
 #include "campaign/star_system_window.h"
 #include "campaign/star_systems.h"
 #include "script/native_binder.h"
@@ -12,4 +15,9 @@ void RegisterCampaignNatives() {
     RegisterNativeBinder("StarSystemZoomed", StarSystemZoomed::Bind);
     GameManager::SetMethodHandler(6, LoadStarSystemsMethod);
     InstallGalaxyHooks();
+    RegisterNativeBinder("Planet", Planet::Bind);
+    RegisterNativeBinder("PlanetZoomed", PlanetZoomed::Bind);
+    RegisterGalaxyMethods();
+    RegisterNativeBinder("HelpSystem", HelpSystem::Bind);
+    HelpSystem::InstallHelpRequest();
 }
