@@ -220,13 +220,15 @@ void StarSystemZoomedObject::BuildControls() {
     addButton(width - kMargin, kMargin, kGalaxyButtonText, kGalaxyButtonId, 2, 0);
     addButton(width - kMargin, height - kMargin, kStayButtonText, kStayButtonId, 2, 2);
 
-    ControlObject& clock = NewControlByName(processor, "TimeControl", {Word(kMargin), Word(height - kMargin), 0});
+    ControlObject& clock =
+        NewControlByName(processor, "TimeControl", {Word(kMargin), Word(height - kMargin), 0});
     clock.SetInt(kTextHorizontalAlign, 0);
     clock.SetInt(kTextVerticalAlign, 2);
     clock.SetHelpText(kTimeHelpFile, kTimeHelpNumber);
     window.AddControl(&clock, kListOwned);
 
-    const int32_t chosen = kFirstStepButtonId - kStepMinute + DateStepCode(GameManagerObject::Get(processor).DateStep());
+    const int32_t chosen =
+        kFirstStepButtonId - kStepMinute + DateStepCode(GameManagerObject::Get(processor).DateStep());
     int32_t x = kFirstStepButtonX;
     for (int32_t i = 0; i < kStepButtonCount; ++i) {
         const int32_t id = kFirstStepButtonId + i;
@@ -315,8 +317,8 @@ void TravelToPlanet(Processor& processor, StarSystemZoomedObject& window, Contro
     const WeakObject origin(from);
     const int64_t distance = Distance(*from, planet);
     if (LargestFuelTotal(processor) / 100 < 2 * distance) {
-        MessageBoxOverWindow(processor, dialog, SystemMessage(processor, kNoFuelMessage), kInfoBoxStyle, nullptr,
-                             kBoxTypingSpeed);
+        MessageBoxOverWindow(processor, dialog, SystemMessage(processor, kNoFuelMessage), kInfoBoxStyle,
+                             nullptr, kBoxTypingSpeed);
         return;
     }
     if (AskInt(processor, &planet, kPlanetNoQuestionVirtual) == 0) {

@@ -197,7 +197,8 @@ void StarSystemList::ReadChunk(BlockReader& reader, const uint8_t* signature) {
     // A picture without entries is its own only entry.
     const uint32_t entries = systemPictures_->SubImageCount();
     Image* picture = systemPictures_->EntryAt(entries > 0 ? static_cast<int32_t>(number % entries) : 0);
-    std::unique_ptr<StarSystemRecord, Destroyer> record(new StarSystemRecord(systemClass_, picture->Address(), number));
+    std::unique_ptr<StarSystemRecord, Destroyer> record(
+        new StarSystemRecord(systemClass_, picture->Address(), number));
     record->ReadFrom(reader, processor_);
     systems_.emplace_back(record.release());
 }
