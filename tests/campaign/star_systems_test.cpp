@@ -453,6 +453,9 @@ TEST_F(TravelTest, CommandsEndTheWindowOrChooseTheDateStep) {
         EXPECT_EQ(dialog.Result(), c.result);
     }
     EXPECT_EQ(DateStepCode(GameManagerObject::Get(t.game.Cpu()).DateStep()), 4);
+    t.game.CallVirtual(window, kDialogEventVirtual, {kEventPointer, 0, 3});
+    EXPECT_EQ(dialog.Hint().View(), "Hint Gamma") << "a planet under the pointer gives the hint";
+    EXPECT_EQ(dialog.Result(), kNoResult);
     const uint32_t chosen = ColourEntryAddress(window, 3);
     const uint32_t normal = ColourEntryAddress(window, 1);
     for (int32_t id = 490; id <= 493; ++id)
