@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -14,7 +16,10 @@
 #include "campaign/scene_reset.h"
 #include "campaign/star_system_window.h"
 #include "foundation/exceptions.h"
+#include "graphics/color_manager.h"
+#include "graphics/display.h"
 #include "graphics/image.h"
+#include "graphics/screen_surface.h"
 #include "platform/key_table.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
@@ -460,6 +465,30 @@ TEST_F(TravelTest, CommandsEndTheWindowOrChooseTheDateStep) {
     const uint32_t normal = ColourEntryAddress(window, 1);
     for (int32_t id = 490; id <= 493; ++id)
         EXPECT_EQ(dialog.FindControl(id)->Own(kTextColour), id == 493 ? chosen : normal) << id;
+}
+
+TEST_F(TravelTest, TheReachCircleHasADotPerPixelOfRadius) {
+    struct Case {
+        int32_t charge;
+        bool dotAtRadius;  // the first dot lies right of the selected planet (100, 100), radius away
+    };
+    const Case cases[] = {{2000, true}, {199, false}};
+    Enter({});
+    const uint16_t reach = t.game.Colours().Colour(7);
+    ASSERT_NE(reach, 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.charge);
+        t.game.Players().ClearList();
+        t.AddPilot(c.charge);
+        const int32_t radius = c.charge / 200;
+        t.game.Screen().LockSurface();
+        t.game.Screen().Surface()->Fill(0);
+        window->DrawWindowControls();
+        uint16_t pixel = 0;
+        std::memcpy(&pixel, t.game.Screen().Surface()->PixelAddress(100 + std::max(radius, 1), 100), 2);
+        t.game.Screen().Surface()->Unlock();
+        EXPECT_EQ(pixel == reach, c.dotAtRadius);
+    }
 }
 
 TEST_F(TravelTest, TheWindowStepMovesTheDateOnUnlessABoxIsOpen) {
