@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -47,6 +48,10 @@
 #include "world/supply.h"
 
 namespace {
+
+int32_t IntHypotOf(int32_t x, int32_t y) {
+    return static_cast<int32_t>(std::sqrt(static_cast<double>(x * x + y * y)));
+}
 
 void ExpectError(const std::function<void()>& f, const std::string& text) {
     const std::string message = ErrorMessage(f);
@@ -468,26 +473,32 @@ TEST_F(TravelTest, CommandsEndTheWindowOrChooseTheDateStep) {
 }
 
 TEST_F(TravelTest, TheReachCircleHasADotPerPixelOfRadius) {
-    struct Case {
-        int32_t charge;
-        bool dotAtRadius;  // the first dot lies right of the selected planet (100, 100), radius away
-    };
-    const Case cases[] = {{2000, true}, {199, false}};
     Enter({});
     const uint16_t reach = t.game.Colours().Colour(7);
     ASSERT_NE(reach, 0);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.charge);
+    for (const int32_t charge : {2000, 1000, 199}) {
+        SCOPED_TRACE(charge);
         t.game.Players().ClearList();
-        t.AddPilot(c.charge);
-        const int32_t radius = c.charge / 200;
+        t.AddPilot(charge);
+        const int32_t radius = charge / 200;
         t.game.Screen().LockSurface();
         t.game.Screen().Surface()->Fill(0);
         window->DrawWindowControls();
-        uint16_t pixel = 0;
-        std::memcpy(&pixel, t.game.Screen().Surface()->PixelAddress(100 + std::max(radius, 1), 100), 2);
+        // Round the selected planet at (100, 100): radius dots, each radius away.
+        int32_t dots = 0;
+        for (int32_t y = 100 - 12; y <= 100 + 12; ++y) {
+            for (int32_t x = 100 - 12; x <= 100 + 12; ++x) {
+                uint16_t pixel = 0;
+                std::memcpy(&pixel, t.game.Screen().Surface()->PixelAddress(x, y), 2);
+                if (pixel != reach) continue;
+                ++dots;
+                const int32_t away = IntHypotOf(x - 100, y - 100);
+                EXPECT_GE(away, radius - 1);
+                EXPECT_LE(away, radius);
+            }
+        }
         t.game.Screen().Surface()->Unlock();
-        EXPECT_EQ(pixel == reach, c.dotAtRadius);
+        EXPECT_EQ(dots, radius);
     }
 }
 
