@@ -35,7 +35,9 @@ class ScriptDialogWindow final : public DialogWindow {
         : DialogWindow(&processor, &GameDisplay(), EngineCursor(processor)), dialog_(dialog) {}
 
     // Nothing of the window is touched after the calls: the dialog's script may delete it.
-    void Step(int32_t frame) override { GTTClass::CallStep(&dialog_, frame); }
+    void Step(int32_t frame) override { dialog_.StepWindow(frame); }
+    void DrawControls() override { dialog_.DrawWindowControls(); }
+    void DrawOwnControls() { DialogWindow::DrawControls(); }
     void OnStart() override { RunnerOf(&dialog_).CallVirtual(&dialog_, kDialogStartVirtual); }
     uint32_t DialogValue() const override { return dialog_.Address(); }
 
@@ -173,6 +175,14 @@ ZEMADialogObject::ZEMADialogObject(ZEMAClass* cls)
 }
 
 ZEMADialogObject::~ZEMADialogObject() = default;
+
+void ZEMADialogObject::StepWindow(int32_t frame) {
+    GTTClass::CallStep(this, frame);
+}
+
+void ZEMADialogObject::DrawWindowControls() {
+    static_cast<ScriptDialogWindow&>(*window_).DrawOwnControls();
+}
 
 int32_t ZEMADialogObject::Run(ScriptObject& holder) {
     InputDevice& device = ScriptInputDevice(&holder, "input device");

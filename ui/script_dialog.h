@@ -46,6 +46,11 @@ class ZEMADialogObject : public ScriptObject {
     // The receiver of a Dialog native; FatalExep when it is not a dialog.
     static ZEMADialogObject& Of(ScriptObject* receiver);
 
+    // What the embedded window's step and control drawing do; a native dialog kind may replace
+    // them. The defaults: the dialog's virtual method 2, and the window's own drawing.
+    virtual void StepWindow(int32_t frame);
+    virtual void DrawWindowControls();
+
   private:
     std::unique_ptr<DialogWindow> window_;
     WeakObject inputHolder_;

@@ -1,0 +1,213 @@
+// The "SAVE" header block, the save writer and the save loader.
+#include "campaign/save_game.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "campaign/save_file_reader.h"
+#include "campaign/screen_hooks.h"
+#include "foundation/block_reader.h"
+#include "foundation/byte_order.h"
+#include "foundation/exceptions.h"
+#include "foundation/packed_stream.h"
+#include "foundation/packed_strings.h"
+#include "script/object_manager.h"
+#include "script/processor.h"
+#include "script/sspl_block.h"
+#include "script/zema_class.h"
+#include "shell/game_ids.h"
+#include "ui/gtime.h"
+#include "world/player.h"
+#include "world/player_config.h"
+#include "world/scenario.h"
+
+namespace {
+
+constexpr uint32_t kScenarioNameVirtual = 3;
+constexpr int32_t kDefaultMajor = 151;
+constexpr int32_t kDefaultMinor = 72;
+
+std::string_view UpToNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
+ObjectManager* ListAt(Processor& processor, uint32_t id) {
+    return dynamic_cast<ObjectManager*>(processor.Objects().GetObject(id));
+}
+
+// Destroys the entries of a list from index from on, newest first.
+void DropFrom(ObjectManager* list, uint32_t from) {
+    if (list == nullptr) return;
+    while (list->ObjectList().Count() > from) {
+        list->Seek(list->ObjectList().Count() - 1);
+        list->RemoveCurrent(false);
+    }
+}
+
+// Destroys the first n entries of a list.
+void DropFirst(ObjectManager* list, uint32_t n) {
+    if (list == nullptr) return;
+    for (uint32_t i = 0; i < n && list->ObjectList().Count() > 0; ++i) {
+        list->Seek(0);
+        list->RemoveCurrent(false);
+    }
+}
+
+// Builds the new players, ships and scenario next to the old ones; on any error the new ones go
+// and the old stay. Only when all is made are the old ones destroyed.
+MadeObject ReplaceGame(Processor& processor, SaveFileContent& content) {
+    ObjectManager* players = ListAt(processor, kPlayerListId);
+    if (players == nullptr) ThrowFatal("No player list to load \"%s\" into", content.source.Text());
+    ObjectManager* ships = ListAt(processor, kShipListId);
+    const uint32_t oldPlayers = players->ObjectList().Count();
+    const uint32_t oldShips = ships != nullptr ? ships->ObjectList().Count() : 0;
+    MadeObject scenario;
+    try {
+        for (auto& config : content.players) Player::CreateFromConfig(processor, *config);
+        scenario.reset(processor.NewObjectByName(String(std::string(content.header.Text(2)).c_str())));
+    } catch (...) {
+        scenario.reset();
+        DropFrom(players, oldPlayers);
+        DropFrom(ships, oldShips);
+        throw;
+    }
+    DropFirst(players, oldPlayers);
+    DropFirst(ships, oldShips);
+    return scenario;
+}
+
+}  // namespace
+
+SaveHeader::SaveHeader() : DataBlock(kSaveHeaderSize, true) {
+    SetSignature("SAVE");
+    SetPayloadSize(0);
+    StoreU32(Header() + 10, 0);
+    StoreU32(Header() + 14, 0);
+}
+
+void SaveHeader::Fill(const SaveTexts& texts) {
+    uint64_t size = 0;
+    for (const std::string& text : texts) size += UpToNul(text).size() + 1;
+    if (size > kMaxSavePayload) ThrowFatal("Save texts too long: %u bytes", static_cast<unsigned>(size));
+    PayloadPtr payload = NewPayload(size);
+    uint8_t* at = payload.get();
+    for (const std::string& text : texts) {
+        const std::string_view stored = UpToNul(text);
+        std::memcpy(at, stored.data(), stored.size());
+        at += stored.size() + 1;  // the NUL is there from the zero fill
+    }
+    SetPayloadSize(static_cast<uint32_t>(size));
+    SetPayload(std::move(payload));
+}
+
+std::string_view SaveHeader::Text(uint32_t n) const {
+    if (n == 0 || n > kSaveTextCount) return {};
+    return PackedStrings::Text(*this, n);
+}
+
+SaveTexts SaveHeader::Texts() const {
+    SaveTexts texts;
+    for (uint32_t n = 1; n <= kSaveTextCount; ++n) texts[n - 1] = std::string(Text(n));
+    return texts;
+}
+
+void SaveHeader::SetTitle(std::string_view title) {
+    SaveTexts texts = Texts();
+    texts[5] = std::string(title);
+    Fill(texts);
+}
+
+bool SaveHeader::HoldsTexts() const {
+    return PayloadSize() <= kMaxSavePayload && PackedStrings::Holds(*this, kSaveTextCount);
+}
+
+void SaveHeader::AfterRead(BlockReader& reader) {
+    if (!HasTag("SAVE") || !HoldsTexts()) ThrowFatal("Damaged save header in \"%s\"", reader.Name().Text());
+}
+
+namespace SaveBlock {
+
+void StoreStamp(DataBlock& block, const GTime& time) {
+    if (block.HeaderSize() < kSaveHeaderSize) ThrowFatal("Save header too small for its stamp");
+    StoreU32(block.Header() + 10, static_cast<uint32_t>(time.Time()));
+    StoreU32(block.Header() + 14, static_cast<uint32_t>(time.Date()));
+}
+
+void LoadStamp(const DataBlock& block, GTime& time) {
+    if (block.HeaderSize() < kSaveHeaderSize) ThrowFatal("Save header too small for its stamp");
+    time = GTime(static_cast<int32_t>(LoadU32(block.Header() + 14)),
+                 static_cast<int32_t>(LoadU32(block.Header() + 10)));
+}
+
+}  // namespace SaveBlock
+
+SaveLocationSource& SaveLocationHook() {
+    static SaveLocationSource hook;
+    return hook;
+}
+
+SaveTexts CurrentGameTexts(Processor& processor, std::string_view stem, std::string_view title) {
+    SaveTexts texts;
+    texts[0] = std::string(stem);
+    texts[1] = texts[2] = kNoScenario;
+    if (ScriptObject* scenario = processor.Objects().GetObject(kScenarioId);
+        scenario != nullptr && scenario->Class() != nullptr) {
+        texts[1] = std::string(scenario->Class()->ClassName().View());
+        texts[2] = AskScriptText(processor, scenario, kScenarioNameVirtual);
+    }
+    SaveLocationTexts location;
+    if (const SaveLocationSource& source = SaveLocationHook(); source && source(processor, location)) {
+        texts[3] = location.systemDisplayName;
+        texts[4] = location.planetHint;
+        texts[6] = location.planetName;
+        texts[7] = location.systemName;
+    }
+    texts[5] = std::string(title);
+    return texts;
+}
+
+String SaveFileName(std::string_view stem) {
+    return String((std::string(kSavesFolder) + std::string(stem) + kSaveExtension).c_str());
+}
+
+void WriteSaveGame(Processor& processor, const SaveHeader& header, const String& fileName) {
+    if (fileName.View().empty()) return;
+    ObjectManager* list = ListAt(processor, kPlayerListId);
+    std::vector<std::unique_ptr<PlayerConfig>> configs;
+    if (list != nullptr) {
+        List<ScriptObject>& players = list->ObjectList();
+        for (ScriptObject* object = players.First(); object != nullptr; object = players.Next()) {
+            auto* player = dynamic_cast<PlayerObject*>(object);
+            if (player == nullptr) continue;
+            auto config = std::make_unique<PlayerConfig>();
+            // Script save methods run here, before the file is touched.
+            Player::StoreToConfig(*config, *player);
+            configs.push_back(std::move(config));
+        }
+    }
+    if (configs.empty()) ThrowFatal("Save game has no players: \"%s\" not written", fileName.Text());
+    MakeFolderOf(fileName);
+    PackedStream out;
+    out.Create(fileName);
+    out << header;
+    for (const auto& config : configs) config->Store(out);
+    out.Close();
+}
+
+namespace SaveGameFile {
+
+void Load(Processor& processor, GTime& gameTime, const String& fileName) {
+    for (;;) {
+        if (const auto& loading = Screens().loadingScreen) loading();
+        SaveFileContent content = ReadSaveFile(processor, fileName);
+        MadeObject scenario = ReplaceGame(processor, content);
+        processor.Objects().SetObject(new SSPLBlock(content.players.back()->Location()), kCurrentLocationId);
+        processor.Objects().SetObject(scenario.release(), kScenarioId);
+        SaveBlock::LoadStamp(content.header, gameTime);
+        if (gameTime.Date() / 1000 == 0) gameTime.Set(kDefaultMajor, kDefaultMinor, 0, 0, 0);
+        if (!Scenario::RunStart(processor.Objects().GetObject(kScenarioId))) return;
+    }
+}
+
+}  // namespace SaveGameFile

@@ -1,0 +1,41 @@
+// The process-wide rows of the save, load and scenario lists and the remembered list position
+// ("Saves\SavePos.SVP"). Every opening of one of those screens rebuilds the rows from disk.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "campaign/slot_array.h"
+class Processor;
+class SaveHeader;
+
+constexpr uint32_t kSavePosHeaderSize = 18;
+constexpr const char* kSavePosName = "Saves\\SavePos.SVP";
+// Text 6 of the row of a save that cannot be read.
+constexpr const char* kUnreadableTitle = "Unreadable";
+
+// Owned "SAVE" header blocks, one a row.
+SlotArray& SaveSlots();
+// The row chosen and the first row shown.
+uint32_t& SelectedSlot();
+uint32_t& FirstVisibleSlot();
+// Row i's header, or null.
+SaveHeader* SlotHeader(uint32_t i);
+
+// Rebuilds the rows from the ".gsf" files of "Saves\", sorted without case on text 1, which is
+// the file's own stem whatever the file says. A file that cannot be read is a row marked
+// unreadable (title kUnreadableTitle). FirstVisibleSlot becomes 0.
+void SaveSlotList();
+// Rebuilds the rows from the ".scn" files of "Add\", sorted without case on the display name; a
+// scenario that cannot be read or made is left out. FirstVisibleSlot becomes 0.
+void ScenarioList(Processor& processor);
+// The stem for a new save after SaveSlotList: eight digits, the largest numeric stem + 1, moved on
+// past names that exist. FatalExep when no eight-digit stem is left.
+std::string NextSaveStem();
+// The header of a ".gsf" file, checked; FatalExep naming the file when it is not one.
+std::unique_ptr<SaveHeader> ReadSaveHeader(const std::string& name);
+
+// Reads the position, each index lowered to the row count; a missing or damaged file leaves both.
+void LoadSavePos();
+// Writes the position, whole or not at all.
+void SaveSavePos();

@@ -1,0 +1,303 @@
+#include "campaign/star_systems.h"
+
+#include <cstring>
+
+#include "campaign/planet.h"
+#include "campaign/scene_reset.h"
+#include "campaign/star_system_window.h"
+#include "foundation/block_reader.h"
+#include "foundation/byte_order.h"
+#include "foundation/exceptions.h"
+#include "graphics/image.h"
+#include "graphics/image_manager.h"
+#include "script/message_manager.h"
+#include "script/method_runner.h"
+#include "script/native_args.h"
+#include "script/native_binder.h"
+#include "script/object_manager.h"
+#include "script/processor.h"
+#include "script/sspl_block.h"
+#include "script/zema_class.h"
+#include "shell/game_globals.h"
+#include "shell/game_ids.h"
+#include "world/player_config.h"
+#include "world/supply.h"
+
+namespace {
+
+struct Destroyer {
+    void operator()(ScriptObject* object) const {
+        if (object != nullptr && !object->BeingDestroyed()) DestroyObject(object);
+    }
+};
+
+String FromView(std::string_view text) {
+    return text.empty() ? String() : String::FromBytes(text.data(), text.size());
+}
+
+// The payload's text up to its NUL, or the whole payload when a stored one has none.
+String PayloadText(const DataBlock& block) {
+    const uint32_t size = block.Payload() != nullptr ? block.PayloadSize() : 0;
+    if (size == 0) return String();
+    return String::FromBytes(reinterpret_cast<const char*>(block.Payload()), size);
+}
+
+// The three words of a description entry: the window class, one not used, the message file.
+struct Description {
+    String windowClass;
+    String messageFile;
+};
+
+Description ReadDescription(Processor& processor, const String& entry) {
+    EntryBlockReader reader(processor.Archive(), 1024, 1024, 128);
+    reader.Open(entry);
+    Description description;
+    String unused;
+    reader >> description.windowClass >> unused >> description.messageFile;
+    reader.Close();
+    return description;
+}
+
+int32_t HeaderInt(const DataBlock& block, uint32_t offset) {
+    return static_cast<int32_t>(LoadU32(block.Header() + offset));
+}
+
+void CreateStarSystem(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("StarSystem");
+    const uint32_t picture = args.Word();
+    const int32_t id = args.Int();
+    PushNewObject(runner, std::make_unique<StarSystemRecord>(cls, picture, id));
+}
+
+// The system a star-system window shows and its selected planet.
+bool PlaceOf(ScriptObject* object, String& system, String& planet) {
+    StarSystemZoomedObject* window = StarSystemZoomedObject::AsWindow(object);
+    if (window == nullptr) return false;
+    system = window->Name();
+    planet = String();
+    if (ControlObject* selected = window->SelectedPlanet()) planet = Planet::CallGetName(selected);
+    return true;
+}
+
+}  // namespace
+
+class StarSystemRecord::Block final : public DataBlock {
+  public:
+    explicit Block(StarSystemRecord& owner) : DataBlock(kSsyfHeaderSize, true), owner_(owner) {}
+    void ReadChunk(BlockReader& reader, const uint8_t* signature) override {
+        if (std::memcmp(signature, "NAME", 4) == 0) owner_.TakeName(reader);
+    }
+    void AfterRead(BlockReader& reader) override { owner_.AfterBlock(reader); }
+
+  private:
+    StarSystemRecord& owner_;
+};
+
+StarSystemRecord::StarSystemRecord(ZEMAClass* cls, uint32_t picture, int32_t id)
+    : ControlObject(cls, picture, 0, 0, id), block_(std::make_unique<Block>(*this)) {
+    block_->SetSignature("SSYF");
+}
+
+StarSystemRecord::~StarSystemRecord() = default;
+
+DataBlock& StarSystemRecord::SystemBlock() {
+    return *block_;
+}
+
+String StarSystemRecord::DescriptionEntry() const {
+    return PayloadText(*block_);
+}
+
+void StarSystemRecord::ReadFrom(BlockReader& reader, Processor& processor) {
+    reading_ = &processor;
+    try {
+        reader >> *block_;
+    } catch (...) {
+        reading_ = nullptr;
+        throw;
+    }
+    reading_ = nullptr;
+}
+
+void StarSystemRecord::TakeName(BlockReader& reader) {
+    DataBlock name(kNameHeaderSize, true);
+    reader >> name;
+    name_ = PayloadText(name);
+    displayName_ = name_;
+}
+
+void StarSystemRecord::AfterBlock(BlockReader&) {
+    SetInt(kVisualX, HeaderInt(*block_, 10));
+    SetInt(kVisualY, HeaderInt(*block_, 14));
+    if (reading_ == nullptr) return;
+    const Description description = ReadDescription(*reading_, DescriptionEntry());
+    auto* messages = dynamic_cast<MessageManager*>(reading_->Objects().GetObject(kMessageManagerId));
+    if (messages == nullptr) ThrowFatal("No MessageManager for the star system \"%s\"", name_.Text());
+    displayName_ = String(messages->GetMessage(description.messageFile, 1));
+}
+
+StarSystemZoomedObject* StarSystemRecord::CreateView(Processor& processor) {
+    const Description description = ReadDescription(processor, DescriptionEntry());
+    ZEMAClass* cls = processor.ClassByName(description.windowClass);
+    ObjectManager& objects = processor.Objects();
+    if (ScriptObject* old = objects.GetObject(kStarSystemViewId)) {
+        // The window the player is in may be the one last opened too: it stays as object 17.
+        const bool current = objects.GetObject(kStarSystemWindowId) == old;
+        objects.Forget(old);
+        if (current)
+            objects.SetObject(old, kStarSystemWindowId);
+        else
+            Destroyer()(old);
+    }
+    std::unique_ptr<ScriptObject, Destroyer> made(processor.NewObject(cls));
+    StarSystemZoomedObject* view = StarSystemZoomedObject::AsWindow(made.get());
+    if (view == nullptr)
+        ThrowFatal("Class \"%s\" of \"%s\" makes no star-system window", description.windowClass.Text(),
+                   DescriptionEntry().Text());
+    view->SetNames(name_, displayName_);
+    objects.SetObject(made.release(), kStarSystemViewId);
+    return view;
+}
+
+StarSystemRecord& StarSystemRecord::Of(ScriptObject* receiver) {
+    auto* record = dynamic_cast<StarSystemRecord*>(receiver);
+    if (record == nullptr) ThrowFatal("StarSystem object expected");
+    return *record;
+}
+
+StarSystemRecord* StarSystemRecord::AsStarSystem(ScriptObject* object) {
+    return dynamic_cast<StarSystemRecord*>(object);
+}
+
+StarSystemList::StarSystemList(Processor& processor)
+    : ScriptObject(nullptr),
+      DataBlock(10, false),
+      processor_(processor),
+      systemClass_(processor.ClassByName(String(kStarSystemClassName))),
+      systemPictures_(nullptr) {
+    auto* images = dynamic_cast<ImageManager*>(processor.Objects().GetObject(kImageManagerId));
+    if (images == nullptr) ThrowFatal("No ImageManager to take \"%s\" from", kStarSystemPicturesName);
+    systemPictures_ = images->GetImage(String(kStarSystemPicturesName));
+}
+
+StarSystemList::~StarSystemList() {
+    for (const WeakObject& system : systems_) Destroyer()(system.Get());
+}
+
+void StarSystemList::Load(const String& entryName) {
+    EntryBlockReader reader(processor_.Archive(), 1024, 1024, 128);
+    reader.Open(entryName);
+    Read(reader);
+    reader.Close();
+}
+
+void StarSystemList::Read(BlockReader& reader) {
+    reader >> static_cast<DataBlock&>(*this);
+    if (Find("") == nullptr) ThrowFatal("No star system in \"%s\"", reader.Name().Text());
+}
+
+void StarSystemList::ReadChunk(BlockReader& reader, const uint8_t* signature) {
+    if (std::memcmp(signature, "SSYF", 4) != 0) return;
+    const int32_t number = nextNumber_;
+    if (number == INT32_MAX) ThrowFatal("Too many star systems in \"%s\"", reader.Name().Text());
+    nextNumber_ = number + 1;
+    // A picture without entries is its own only entry.
+    const uint32_t entries = systemPictures_->SubImageCount();
+    Image* picture = systemPictures_->EntryAt(entries > 0 ? static_cast<int32_t>(number % entries) : 0);
+    std::unique_ptr<StarSystemRecord, Destroyer> record(
+        new StarSystemRecord(systemClass_, picture->Address(), number));
+    record->ReadFrom(reader, processor_);
+    systems_.emplace_back(record.release());
+}
+
+StarSystemRecord* StarSystemList::At(uint32_t i) const {
+    return i < systems_.size() ? systems_[i].As<StarSystemRecord>() : nullptr;
+}
+
+StarSystemRecord* StarSystemList::Find(std::string_view name) const {
+    StarSystemRecord* first = nullptr;
+    StarSystemRecord* match = nullptr;
+    for (const WeakObject& system : systems_) {
+        auto* record = system.As<StarSystemRecord>();
+        if (record == nullptr) continue;
+        if (first == nullptr) first = record;
+        if (record->Name().View() == name) match = record;
+    }
+    return match != nullptr ? match : first;
+}
+
+StarSystemList* StarSystemList::Installed(Processor& processor) {
+    return dynamic_cast<StarSystemList*>(processor.Objects().GetObject(kStarSystemListId));
+}
+
+StarSystemList& StarSystemList::Of(Processor& processor) {
+    StarSystemList* list = Installed(processor);
+    if (list == nullptr) ThrowFatal("No star systems loaded");
+    return *list;
+}
+
+void LoadStarSystems(Processor& processor) {
+    NativeArgs args(processor);
+    const String name = args.TextCopy();
+    std::unique_ptr<StarSystemList, Destroyer> list(new StarSystemList(processor));
+    list->Load(name);
+    processor.Objects().SetObject(list.release(), kStarSystemListId);
+}
+
+void LoadStarSystemsMethod(ScriptObject* receiver) {
+    auto* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
+    if (processor == nullptr) ThrowFatal("GameManager without a processor");
+    LoadStarSystems(*processor);
+}
+
+SSPLBlock* CurrentLocationBlock(Processor& processor) {
+    return dynamic_cast<SSPLBlock*>(processor.Objects().GetObject(kCurrentLocationId));
+}
+
+void EnterCurrentLocation(Processor& processor, SSPLBlock& location) {
+    const String systemName = FromView(location.First());
+    const String planetName = FromView(location.Second());
+    StarSystemRecord* current = StarSystemList::Of(processor).Find(systemName.View());
+    if (current == nullptr) ThrowFatal("No star system to enter");
+    const String entered = current->Name();
+    StarSystemZoomedObject* view = current->CreateView(processor);
+    ObjectManager& objects = processor.Objects();
+    objects.Forget(view);
+    objects.SetObject(view, kStarSystemWindowId);
+    view->SelectPlanet(planetName.View());
+    const String planet = Planet::CallGetName(view->SelectedPlanet());
+    location.SetNames(entered.View(), planet.View());
+}
+
+void InstallGalaxyHooks() {
+    PlayerLocationHook() = [](String& system, String& planet) {
+        Processor* processor = Game().processor;
+        if (processor == nullptr) return false;
+        return PlaceOf(processor->Objects().GetObject(kStarSystemWindowId), system, planet);
+    };
+    SupplyHooksInstalled().place = [](ScriptObject* window, SupplyPlace& place) {
+        return PlaceOf(window, place.system, place.planet);
+    };
+    SystemViewHook().describe = [](ScriptObject& window, String& system, String& planet) {
+        PlaceOf(&window, system, planet);
+    };
+    SystemViewHook().open = [](Processor& processor, const String& system,
+                               const String& planet) -> ScriptObject* {
+        StarSystemList* list = StarSystemList::Installed(processor);
+        StarSystemRecord* record = list != nullptr ? list->Find(system.View()) : nullptr;
+        if (record == nullptr || record->Name().View() != system.View()) return nullptr;
+        StarSystemZoomedObject* view = record->CreateView(processor);
+        // The caller stores the window where it belongs.
+        processor.Objects().Forget(view);
+        std::unique_ptr<ScriptObject, Destroyer> held(view);
+        if (!planet.Empty()) view->SelectPlanet(planet.View());
+        return held.release();
+    };
+}
+
+void StarSystem::Bind(ZEMAClass& target, const NativeClassRow& row) {
+    BindNativeBase(row, target);
+    target.SetMethod(CreateStarSystem, kCreateObjectMethod);
+}

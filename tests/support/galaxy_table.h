@@ -1,0 +1,23 @@
+// Star-system tables as the archive holds them: one container whose "SSYF" children each name a
+// description entry and carry a "NAME" child, and the description entries themselves.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct StarSystemSpec {
+    std::optional<std::string> name{};  // the "NAME" child's text; none leaves the child out
+    int32_t x = 0;
+    int32_t y = 0;
+    std::string description{};  // the description entry's name
+};
+
+// One "SSYF" block.
+std::string StarSystemBlock(const StarSystemSpec& spec);
+// The table: a container holding the blocks given (star systems or any other children).
+std::string StarSystemTable(const std::vector<std::string>& children);
+std::string StarSystemTable(const std::vector<StarSystemSpec>& systems);
+// A description entry: the window class, a word not used, the message file of the shown name.
+std::string StarSystemDescription(const std::string& windowClass, const std::string& messageFile);
