@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "campaign/save_slots.h"
+#include "campaign/screen_hooks.h"
 #include "script/object_manager.h"
+#include "shell/input_device.h"
 #include "tests/campaign/menu_screens_fixture.h"
 #include "tests/support/error_message.h"
+#include "world/player.h"
 
 namespace {
 
@@ -89,6 +93,33 @@ TEST_F(InGameMenuTest, SaveWritesTheChosenRowAndCancellingWritesNothing) {
     EXPECT_EQ(Open(0), kGameMenuContinue);
     SaveSlotList();
     EXPECT_EQ(SaveSlots().End(), 1u);
+}
+
+// The key settings work on copies; a confirmed dialog writes them into the players' own devices,
+// which the running menu keeps using.
+TEST_F(InGameMenuTest, ConfirmedKeySettingsChangeTheDevicesInPlace) {
+    pilot->SetName(String("Tera"));
+    for (const bool confirm : {false, true}) {
+        InputDevice* const device = pilot->Input();
+        device->Actions().SetCodes({'A'});
+        std::vector<std::string> names;
+        Screens().inputSettings = [&](Processor&, InputDevice& input, const std::vector<String>& given,
+                                      const std::vector<InputDevice*>& copies) {
+            EXPECT_EQ(&input, device);
+            for (const String& name : given) names.emplace_back(name.Text(), name.Size());
+            copies.at(0)->Actions().SetCodes({'Q', 'W'});
+            return confirm;
+        };
+        Clicks({{kButtonX, MainButtonY(0)},
+                {kButtonX, SettingsButtonY(0)},
+                {kButtonX, SettingsButtonY(2)},
+                {kButtonX, MainButtonY(3)}});
+        EXPECT_EQ(Open(kGameMenuNoSave), kGameMenuContinue);
+        EXPECT_EQ(pilot->Input(), device);
+        EXPECT_EQ(device->Actions().Count(), confirm ? 2u : 1u);
+        EXPECT_EQ(device->Actions().Code(0), confirm ? uint32_t{'Q'} : uint32_t{'A'});
+        EXPECT_EQ(names, std::vector<std::string>{"Tera"});
+    }
 }
 
 TEST_F(InGameMenuTest, WithoutAParentOrAPlayerThereIsNoDeviceToRunWith) {
