@@ -13,6 +13,8 @@
 #include "shell/input_device.h"
 #include "tests/campaign/menu_screens_fixture.h"
 #include "tests/support/error_message.h"
+#include "ui/dialog_window.h"
+#include "ui/window_services.h"
 #include "world/player.h"
 
 namespace {
@@ -120,6 +122,27 @@ TEST_F(InGameMenuTest, ConfirmedKeySettingsChangeTheDevicesInPlace) {
         EXPECT_EQ(device->Actions().Code(0), confirm ? uint32_t{'Q'} : uint32_t{'A'});
         EXPECT_EQ(names, std::vector<std::string>{"Tera"});
     }
+}
+
+// Over a window the menu runs with the window's device (here not a player's) and marks the window
+// as having a child while it is open.
+TEST_F(InGameMenuTest, OverAWindowTheMenuRunsWithTheWindowsDevice) {
+    game.Players().ClearList();
+    InputDevice device;
+    device.SetMouseEnabled(true);
+    DialogWindow window(&game.Cpu(), &game.Screen(), EngineCursor(game.Cpu()));
+    int32_t result = -1;
+    bool childOpenAfter = true;
+    window.SetCallback([&](DialogWindow& w, int32_t event, int32_t, int32_t) {
+        if (event != kEventStart) return;
+        Clicks({{kButtonX, MainButtonY(3)}});
+        result = OpenGameMenu(game.Cpu(), &w, kGameMenuNoSave);
+        childOpenAfter = w.ChildOpen();
+        w.SetResult(0);
+    });
+    window.Run(device);
+    EXPECT_EQ(result, kGameMenuContinue);
+    EXPECT_FALSE(childOpenAfter);
 }
 
 TEST_F(InGameMenuTest, WithoutAParentOrAPlayerThereIsNoDeviceToRunWith) {
