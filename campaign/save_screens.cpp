@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -116,8 +117,9 @@ void PutTitleInField(std::string_view title) {
 void AddRow(DialogWindow& window, Screen screen, uint32_t index, int32_t y, int32_t x) {
     Processor& processor = *window.GetProcessor();
     const SaveHeader* entry = SlotHeader(index);
-    if (entry == nullptr) return;
-    const int32_t id = kFirstRowId + static_cast<int32_t>(index);
+    const int64_t wideId = int64_t{kFirstRowId} + index;
+    if (entry == nullptr || wideId > INT32_MAX) return;
+    const auto id = static_cast<int32_t>(wideId);
     const bool selected = index == SelectedSlot();
     ControlObject* row = nullptr;
     if (screen == Screen::kSave && selected && slotEditActive) {

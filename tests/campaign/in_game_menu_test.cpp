@@ -10,6 +10,7 @@
 #include "campaign/save_slots.h"
 #include "campaign/screen_hooks.h"
 #include "script/object_manager.h"
+#include "shell/game_ids.h"
 #include "shell/input_device.h"
 #include "tests/campaign/menu_screens_fixture.h"
 #include "tests/support/error_message.h"
@@ -143,6 +144,12 @@ TEST_F(InGameMenuTest, OverAWindowTheMenuRunsWithTheWindowsDevice) {
     window.Run(device);
     EXPECT_EQ(result, kGameMenuContinue);
     EXPECT_FALSE(childOpenAfter);
+}
+
+TEST_F(InGameMenuTest, ScriptsOpenItThroughTheGameManager) {
+    ScriptObject* manager = game.Object(kGameManagerId);
+    Clicks({{kButtonX, MainButtonY(3)}});
+    EXPECT_EQ(game.CallMethod(manager, 5, {kGameMenuNoSave, 0}), std::vector<uint32_t>{kGameMenuContinue});
 }
 
 TEST_F(InGameMenuTest, WithoutAParentOrAPlayerThereIsNoDeviceToRunWith) {
