@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "campaign/save_game.h"
 #include "campaign/save_slots.h"
@@ -95,6 +96,34 @@ TEST_F(SaveScreensTest, EscapeLeavesEveryScreenWithoutAName) {
     for (const auto& run : runs) {
         TypeAt(game.Now() + 100, "\x1b");
         EXPECT_EQ(run(), "");
+    }
+}
+
+// Fifteen saves: a wheel turn of ten notches towards the end stops at the last full page, whose
+// first row is the fifth save; the up arrow scrolls back, the down arrow on again.
+TEST_F(SaveScreensTest, TheWheelAndTheArrowsScrollWithinTheList) {
+    for (int n = 1; n <= 15; ++n) {
+        const std::string stem = "000000" + std::string(n < 10 ? "0" : "") + std::to_string(n);
+        SaveHeader header;
+        header.Fill({stem, "no scenario", "no scenario", "", "", "Save " + stem, "", ""});
+        WriteSaveGame(game.Cpu(), header, SaveFileName(stem));
+    }
+    struct Case {
+        std::vector<int32_t> arrowYs;  // clicked after the wheel turn
+        std::string loaded;
+    };
+    const Case cases[] = {
+        {{}, "Saves\\00000005.gsf"},
+        {{90}, "Saves\\00000004.gsf"},
+        {{90, 90, 395}, "Saves\\00000004.gsf"},
+    };
+    for (const Case& c : cases) {
+        uint32_t t = game.Now();
+        game.At(t += 200, [this] { game.TurnWheel(-10 * 120); });
+        for (int32_t y : c.arrowYs) ClickAt(t += 300, 622, y + 2);  // the 4 x 4 arrow at (620, y)
+        ClickAt(t += 300, RowX(), RowY(0));
+        TypeAt(t += 300, "\r");
+        EXPECT_EQ(Load(), c.loaded);
     }
 }
 
