@@ -1,0 +1,32 @@
+// One whole flight: GameManager method 4. The flight builds its object lists, places the ships,
+// creates the level by class name, then steps, draws and collides every actor frame by frame until
+// the ships have left, the flight ended or the player quit, and tears the scene down again.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+class Processor;
+class ScriptObject;
+
+enum FlightResult : int32_t {
+    kFlightShipsLeft = 0,  // the flight ended while leaving
+    kFlightOver = 1,       // no ship alive, the level finished, a script ended it, or none could start
+    kFlightQuit = 2,       // the player answered the question with 'Y'
+};
+
+// GameManager method 4 on gameManager (object 22): pops the level class name from the processor's
+// data stack, runs the flight and pushes its FlightResult. A flight asked for while one runs is an
+// engine error.
+void FlightLoop(Processor& processor, ScriptObject& gameManager);
+
+// True while a flight runs; window methods that would delete the flight's objects check it.
+bool FlightRunning();
+
+// What the flight needs of the campaign parts that sit beside it; the owners install them at
+// start-up. A hook not installed is skipped.
+struct FlightHooks {
+    // Runs the autosave on the GameManager (object 22) before a flight when its flag is set.
+    std::function<void(Processor&, ScriptObject& gameManager)> autoSave;
+};
+FlightHooks& FlightCampaignHooks();
