@@ -23,10 +23,19 @@ void FlightLoop(Processor& processor, ScriptObject& gameManager);
 // True while a flight runs; window methods that would delete the flight's objects check it.
 bool FlightRunning();
 
-// What the flight needs of the campaign parts that sit beside it; the owners install them at
-// start-up. A hook not installed is skipped.
+// GameManager method 4 as a native handler, for the GameManager's binding.
+void FlightLoopNative(ScriptObject* receiver);
+
+// What the flight needs of the campaign parts beside it and of the screens above; their owners
+// install them at start-up. A hook not installed is skipped.
 struct FlightHooks {
-    // Runs the autosave on the GameManager (object 22) before a flight when its flag is set.
-    std::function<void(Processor&, ScriptObject& gameManager)> autoSave;
+    // The autosave before a flight, run when the GameManager's flag asks for it.
+    std::function<void(Processor&)> autoSave;
+    // After the game time has advanced at the end of a flight.
+    std::function<void(Processor&)> stampLastDate;
+    // Shown after the set-up, before the level is created.
+    std::function<void(Processor&)> loadingScreen;
+    // Off, frames follow each other without waiting for the frame timer (benchmarks).
+    bool framePacing = true;
 };
 FlightHooks& FlightCampaignHooks();

@@ -65,6 +65,10 @@ class GameManagerObject : public ScriptObject {
     void SetPendingPlanet(const String& name) { pendingPlanet_ = name; }
     void SetPendingSystem(const String& name) { pendingSystem_ = name; }
 
+    // The processor's block file name as method 20 sets it.
+    const String& BlockFileName() const { return blockFileName_; }
+    void SetBlockFileName(const String& name) { blockFileName_ = name; }
+
     // Method 22: a group not yet known starts empty, in the order groups are first named.
     void AddGroupEvent(std::string_view group, std::string_view event);
     const std::vector<EventGroup>& EventGroups() const { return groups_; }
@@ -79,13 +83,14 @@ class GameManagerObject : public ScriptObject {
     bool autoSaveBeforeFlight_ = true;
     String pendingPlanet_;
     String pendingSystem_;
+    String blockFileName_;
     std::vector<EventGroup> groups_;
     std::vector<std::pair<std::string, EventPeriod>> periods_;
 };
 
 struct GameManager {
-    // Binds the ZEMAClass methods, then natives 0, 4-23. Natives whose work belongs to other parts
-    // of the campaign (the flight, the galaxy, the menu, the story screens, the player files) are
+    // Binds the ZEMAClass methods, then natives 0, 4-23 (4 is the flight). Natives whose work belongs
+    // to other parts of the campaign (the galaxy, the menu, the story screens, the player files) are
     // bound from the handlers those parts register below; one not registered throws an engine
     // error when called.
     static void Bind(ZEMAClass& target, const NativeClassRow& row);

@@ -14,17 +14,15 @@ class GTime;
 class Processor;
 class ScriptObject;
 
-// How far each resource manager was filled.
+// How far each resource manager was filled: the number of entries of its table, which holds them
+// in the order they were loaded.
 struct ResourceMarks {
-    uint32_t classes = 0;   // object 1: entries of its list
-    uint32_t images = 0;    // object 4: entries of its list
-    uint32_t imageEnd = 0;  // object 4: end of its indexed list
-    uint32_t fonts = 0;     // object 13
-    uint32_t fontEnd = 0;
-    uint32_t messageEnd = 0;  // object 14: end of its indexed list
-    bool hasSounds = false;   // object 15 existed when the marks were taken
+    uint32_t classes = 0;    // object 1
+    uint32_t images = 0;     // object 4
+    uint32_t fonts = 0;      // object 13
+    uint32_t messages = 0;   // object 14: message files
+    bool hasSounds = false;  // object 15 existed when the marks were taken
     uint32_t sounds = 0;
-    uint32_t soundEnd = 0;
 };
 
 ResourceMarks SaveResourceMarks(Processor& processor);

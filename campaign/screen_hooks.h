@@ -7,6 +7,7 @@
 #include <functional>
 #include <string_view>
 
+class InputDevice;
 class Processor;
 
 struct ScreenHooks {
@@ -16,6 +17,8 @@ struct ScreenHooks {
     // Scrolls a story text up the screen until it has gone or is skipped; bit 0 of flags repeats
     // it until a key or a click.
     std::function<void(Processor& processor, std::string_view text, uint32_t flags)> storyScreen;
+    // Runs the "Default" menu window with the input device; true when it ended with result 1.
+    std::function<bool(Processor&, InputDevice&)> defaultMenu;
 };
 
 ScreenHooks& Screens();
