@@ -70,4 +70,5 @@ void RegisterLoadAndFlyNatives() {
     GameManager::SetMethodHandler(9, ShowStoryNative);
     GameManager::SetMethodHandler(10, ShowStoryWithFlagNative);
     GameManager::SetMethodHandler(12, LoadAndFlyNative);
+    FlightCampaignHooks().loadingScreen = [](Processor& processor) { ShowLoadingScreen(processor, 0); };
 }

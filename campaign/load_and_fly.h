@@ -19,5 +19,6 @@ void ShowStoryNative(ScriptObject* receiver);
 void ShowStoryWithFlagNative(ScriptObject* receiver);
 void LoadAndFlyNative(ScriptObject* receiver);
 
-// Hands methods 9, 10 and 12 to the GameManager's binding; RegisterCampaignNatives calls it.
+// Hands methods 9, 10 and 12 to the GameManager's binding and lets the flight show the loading
+// screen; RegisterCampaignNatives calls it.
 void RegisterLoadAndFlyNatives();
