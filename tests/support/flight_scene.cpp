@@ -112,6 +112,19 @@ ActorObject& FlightScene::Enemy(int32_t x, int32_t y, int32_t speedY, int32_t en
 }
 
 ShotObject& FlightScene::Shot(PlayerObject* owner, int32_t x, int32_t y, int32_t speedY, uint32_t damage) {
+    ShotObject& shot = NewShot(x, y, speedY, damage);
+    shot.Own(kShotTag) = owner != nullptr ? owner->Address() : 0;
+    ListOf(game_, kShotsManagerId).AppendObject(&shot);
+    return shot;
+}
+
+ShotObject& FlightScene::EnemyShot(int32_t x, int32_t y, int32_t speedY, uint32_t damage) {
+    ShotObject& shot = NewShot(x, y, speedY, damage);
+    ListOf(game_, kFlightList11Id).AppendObject(&shot);
+    return shot;
+}
+
+ShotObject& FlightScene::NewShot(int32_t x, int32_t y, int32_t speedY, uint32_t damage) {
     const std::vector<uint32_t> popOrder = {game_.Picture("Test\\Shot.dpf")->Address(),
                                             1,
                                             static_cast<uint32_t>(x * 100),
@@ -120,10 +133,7 @@ ShotObject& FlightScene::Shot(PlayerObject* owner, int32_t x, int32_t y, int32_t
                                             static_cast<uint32_t>(speedY),
                                             Table(damage),
                                             0};
-    auto& shot = ShotObject::Of(game_.New("Shot", {popOrder.rbegin(), popOrder.rend()}).release());
-    shot.Own(kShotTag) = owner != nullptr ? owner->Address() : 0;
-    ListOf(game_, kShotsManagerId).AppendObject(&shot);
-    return shot;
+    return ShotObject::Of(game_.New("Shot", {popOrder.rbegin(), popOrder.rend()}).release());
 }
 
 int32_t FlightScene::Fly(const std::string& levelClass) {

@@ -48,6 +48,8 @@ class FlightScene {
     ActorObject& Enemy(int32_t x, int32_t y, int32_t speedY, int32_t energy, uint32_t damage = 0);
     // In list 10: a shot of the pilot's at (x, y) pixels.
     ShotObject& Shot(PlayerObject* owner, int32_t x, int32_t y, int32_t speedY, uint32_t damage);
+    // In list 11, where the shots that hit ships fly: an enemy's shot.
+    ShotObject& EnemyShot(int32_t x, int32_t y, int32_t speedY, uint32_t damage);
 
     // GameManager method 4 with the level class; the FlightResult.
     int32_t Fly(const std::string& levelClass = kLevelClass);
@@ -56,6 +58,7 @@ class FlightScene {
     std::string FpsText() const;
 
   private:
+    ShotObject& NewShot(int32_t x, int32_t y, int32_t speedY, uint32_t damage);
     uint32_t Table(uint32_t value);
 
     GameHarness& game_;
