@@ -1,7 +1,9 @@
 #include "campaign/flight_loop.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,6 +75,27 @@ constexpr int32_t kHiddenSteps = 5;
 constexpr int32_t kNotAlive = 1000000000;
 
 bool gFlightRunning = false;
+
+// Adds the time from its making to its end to a phase counter, when one is installed.
+class PhaseClock {
+  public:
+    explicit PhaseClock(uint64_t FlightPhaseTimes::*phase) : phase_(phase) {
+        if (FlightCampaignHooks().phaseTimes != nullptr) start_ = std::chrono::steady_clock::now();
+    }
+    ~PhaseClock() {
+        FlightPhaseTimes* times = FlightCampaignHooks().phaseTimes;
+        if (times == nullptr) return;
+        const auto spent = std::chrono::steady_clock::now() - start_;
+        times->*phase_ +=
+            static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(spent).count());
+    }
+    PhaseClock(const PhaseClock&) = delete;
+    PhaseClock& operator=(const PhaseClock&) = delete;
+
+  private:
+    uint64_t FlightPhaseTimes::*phase_;
+    std::chrono::steady_clock::time_point start_{};
+};
 
 // Marks the flight as running while it lives; the layers never outlive the flight with records
 // that name frames the scene reset frees.
@@ -337,6 +360,7 @@ int32_t Flight::Run() {
         Pace();
         PublishedFlight().sceneWidthX100 = level->SceneWidth() * 100;
         cpu_.SetFrameNumber(frame_);
+        std::optional<PhaseClock> stepping(std::in_place, &FlightPhaseTimes::step);
         for (const WeakObject& player : Weak(Players(cpu_))) {
             auto* pilot = player.As<PlayerObject>();
             if (pilot == nullptr) continue;
@@ -349,6 +373,7 @@ int32_t Flight::Run() {
         GTTClass::CallStep(Level(), frame_);
         TryLock();
         StepLists();
+        stepping.reset();
 
         bool draw = true;
         bool leave = false;
@@ -366,8 +391,11 @@ int32_t Flight::Run() {
         if (level == nullptr) break;
         flightStateSeen_ = level->FlightState();
         if (level->FlightState() == kFlightEnded) break;
-        Collide();
-        Sweep();
+        {
+            const PhaseClock colliding(&FlightPhaseTimes::collide);
+            Collide();
+            Sweep();
+        }
         if (Level() == nullptr) break;
         ClampView(*Level());
         CheckStacks();
@@ -521,6 +549,7 @@ void Flight::HandlePlayKey(int32_t key) {
 }
 
 void Flight::Draw() {
+    std::optional<PhaseClock> drawing(std::in_place, &FlightPhaseTimes::draw);
     if (!locked_) {
         display_.LockSurface();
         locked_ = true;
@@ -567,15 +596,15 @@ void Flight::Draw() {
                          level->TintValue());
     DrawFlightLayers(*buffer, layers, flags);
     DrawTexts(*level, *buffer);
-
-    if (question_mode_) {
+    drawing.reset();
+    {
+        const PhaseClock presenting(&FlightPhaseTimes::present);
         if (display_.Presenter() != nullptr) display_.Presenter()->ShowFrame();
         locked_ = false;
-        for (int32_t i = 0; i < kQuestionWaits; ++i) Pace();
-        return;
     }
-    if (display_.Presenter() != nullptr) display_.Presenter()->ShowFrame();
-    locked_ = false;
+    if (question_mode_) {
+        for (int32_t i = 0; i < kQuestionWaits; ++i) Pace();
+    }
 }
 
 void Flight::DrawTexts(LevelObject& levelAtStart, ScreenBuffer& buffer) {
