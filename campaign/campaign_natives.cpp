@@ -1,16 +1,20 @@
 #include "campaign/campaign_natives.h"
 
+#include "campaign/flight_loop.h"
 #include "campaign/galaxy.h"
 #include "campaign/game_manager.h"
 #include "campaign/help_system.h"
 #include "campaign/in_game_menu.h"
+#include "campaign/load_and_fly.h"
 #include "campaign/planet.h"
 #include "campaign/star_system_window.h"
 #include "campaign/star_systems.h"
 #include "script/native_binder.h"
 
 void RegisterCampaignNatives() {
+    GameManager::SetMethodHandler(4, FlightLoopNative);
     RegisterNativeBinder("GameManager", GameManager::Bind);
+    RegisterLoadAndFlyNatives();
     GameManager::InstallTimeLookup();
     RegisterNativeBinder("StarSystem", StarSystem::Bind);
     RegisterNativeBinder("StarSystemZoomed", StarSystemZoomed::Bind);

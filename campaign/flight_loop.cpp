@@ -1,7 +1,9 @@
 #include "campaign/flight_loop.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,6 +75,27 @@ constexpr int32_t kHiddenSteps = 5;
 constexpr int32_t kNotAlive = 1000000000;
 
 bool gFlightRunning = false;
+
+// Adds the time from its making to its end to a phase counter, when one is installed.
+class PhaseClock {
+  public:
+    explicit PhaseClock(uint64_t FlightPhaseTimes::*phase) : phase_(phase) {
+        if (FlightCampaignHooks().phaseTimes != nullptr) start_ = std::chrono::steady_clock::now();
+    }
+    ~PhaseClock() {
+        FlightPhaseTimes* times = FlightCampaignHooks().phaseTimes;
+        if (times == nullptr) return;
+        const auto spent = std::chrono::steady_clock::now() - start_;
+        times->*phase_ +=
+            static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(spent).count());
+    }
+    PhaseClock(const PhaseClock&) = delete;
+    PhaseClock& operator=(const PhaseClock&) = delete;
+
+  private:
+    uint64_t FlightPhaseTimes::*phase_;
+    std::chrono::steady_clock::time_point start_{};
+};
 
 // Marks the flight as running while it lives; the layers never outlive the flight with records
 // that name frames the scene reset frees.
@@ -318,7 +341,8 @@ int32_t Flight::Run() {
         Finish(false);
         return kFlightOver;
     }
-    if (manager_->AutoSaveBeforeFlight() && FlightCampaignHooks().autoSave) FlightCampaignHooks().autoSave(cpu_);
+    if (manager_->AutoSaveBeforeFlight() && FlightCampaignHooks().autoSave)
+        FlightCampaignHooks().autoSave(cpu_);
     if (auto* manager = managerRef_.As<GameManagerObject>()) manager->SetAutoSaveBeforeFlight(true);
     if (FlightCampaignHooks().loadingScreen) FlightCampaignHooks().loadingScreen(cpu_);
 
@@ -336,6 +360,7 @@ int32_t Flight::Run() {
         Pace();
         PublishedFlight().sceneWidthX100 = level->SceneWidth() * 100;
         cpu_.SetFrameNumber(frame_);
+        std::optional<PhaseClock> stepping(std::in_place, &FlightPhaseTimes::step);
         for (const WeakObject& player : Weak(Players(cpu_))) {
             auto* pilot = player.As<PlayerObject>();
             if (pilot == nullptr) continue;
@@ -348,6 +373,7 @@ int32_t Flight::Run() {
         GTTClass::CallStep(Level(), frame_);
         TryLock();
         StepLists();
+        stepping.reset();
 
         bool draw = true;
         bool leave = false;
@@ -365,8 +391,11 @@ int32_t Flight::Run() {
         if (level == nullptr) break;
         flightStateSeen_ = level->FlightState();
         if (level->FlightState() == kFlightEnded) break;
-        Collide();
-        Sweep();
+        {
+            const PhaseClock colliding(&FlightPhaseTimes::collide);
+            Collide();
+            Sweep();
+        }
         if (Level() == nullptr) break;
         ClampView(*Level());
         CheckStacks();
@@ -520,6 +549,7 @@ void Flight::HandlePlayKey(int32_t key) {
 }
 
 void Flight::Draw() {
+    std::optional<PhaseClock> drawing(std::in_place, &FlightPhaseTimes::draw);
     if (!locked_) {
         display_.LockSurface();
         locked_ = true;
@@ -560,19 +590,21 @@ void Flight::Draw() {
         registerList(id, false);
     level = Level();
     if (level == nullptr) return;
-    if (level->BackgroundColour() != kNoBackgroundFill && level->LayerMode() != 0 && (flags & kPairEffects) != 0)
-        TintFlightLayers(*buffer, layers, static_cast<uint32_t>(level->BackgroundColour()), level->TintValue());
+    if (level->BackgroundColour() != kNoBackgroundFill && level->LayerMode() != 0 &&
+        (flags & kPairEffects) != 0)
+        TintFlightLayers(*buffer, layers, static_cast<uint32_t>(level->BackgroundColour()),
+                         level->TintValue());
     DrawFlightLayers(*buffer, layers, flags);
     DrawTexts(*level, *buffer);
-
-    if (question_mode_) {
+    drawing.reset();
+    {
+        const PhaseClock presenting(&FlightPhaseTimes::present);
         if (display_.Presenter() != nullptr) display_.Presenter()->ShowFrame();
         locked_ = false;
-        for (int32_t i = 0; i < kQuestionWaits; ++i) Pace();
-        return;
     }
-    if (display_.Presenter() != nullptr) display_.Presenter()->ShowFrame();
-    locked_ = false;
+    if (question_mode_) {
+        for (int32_t i = 0; i < kQuestionWaits; ++i) Pace();
+    }
 }
 
 void Flight::DrawTexts(LevelObject& levelAtStart, ScreenBuffer& buffer) {
@@ -588,7 +620,8 @@ void Flight::DrawTexts(LevelObject& levelAtStart, ScreenBuffer& buffer) {
         const int32_t x = (position == 0 ? kHeadUpMargin : width - kHeadUpMargin) - viewX;
         const int32_t align = position == 0 ? 0 : 2;
         std::snprintf(text, sizeof text, "%d", ship->Balance() / 100);
-        buffer.DrawTextAlignedWithFont(text, x, height - kHeadUpMargin, textColour_, energyFont_, align, 2, 0);
+        buffer.DrawTextAlignedWithFont(text, x, height - kHeadUpMargin, textColour_, energyFont_, align, 2,
+                                       0);
         if (auto* pilot = dynamic_cast<PlayerObject*>(ship->Owner())) {
             std::snprintf(text, sizeof text, "%d", pilot->Experience());
             buffer.DrawTextAlignedWithFont(text, x, kHeadUpMargin, textColour_, energyFont_, align, 0, 0);
@@ -605,8 +638,8 @@ void Flight::DrawTexts(LevelObject& levelAtStart, ScreenBuffer& buffer) {
             PlayerObject& player = *players[i];
             if (player.StatusDuration() <= 0) continue;
             const auto y = static_cast<int32_t>(height / slots * static_cast<int64_t>(i + 1));
-            buffer.DrawTextAligned(player.StatusText().Text(), width / 2 - viewX, y, ColourAt(player.StatusColour()),
-                                   1, 1, 0);
+            buffer.DrawTextAligned(player.StatusText().Text(), width / 2 - viewX, y,
+                                   ColourAt(player.StatusColour()), 1, 1, 0);
         }
     }
 
@@ -635,10 +668,11 @@ void Flight::DrawTexts(LevelObject& levelAtStart, ScreenBuffer& buffer) {
     auto* level = levelRef.As<LevelObject>();
     if (level == nullptr || frame_ % kBlinkPeriod < kBlinkPeriod / 2) return;
     if (alive_ == 0 || level->Finished())
-        buffer.DrawTextAligned(SystemMessage(cpu_, kEndedMessage).Text(), width / 2, height / 2, textColour_, 1, 1, 0);
+        buffer.DrawTextAligned(SystemMessage(cpu_, kEndedMessage).Text(), width / 2, height / 2, textColour_,
+                               1, 1, 0);
     if (level->FlightState() == kFlightLeaving)
-        buffer.DrawTextAligned(SystemMessage(cpu_, kLeavingMessage).Text(), width / 2, height / 2, textColour_, 1, 1,
-                               0);
+        buffer.DrawTextAligned(SystemMessage(cpu_, kLeavingMessage).Text(), width / 2, height / 2,
+                               textColour_, 1, 1, 0);
 }
 
 void Flight::Collide() {
@@ -665,7 +699,8 @@ void Flight::Sweep() {
     for (const WeakObject& ref : members) {
         auto* effect = ref.As<ScreenEffectObject>();
         ObjectManager* list = FlightList(cpu_, kFlightEffectListId);
-        if (effect != nullptr && list != nullptr && effect->State() == kEffectFinished) RemoveFromList(*list, effect);
+        if (effect != nullptr && list != nullptr && effect->State() == kEffectFinished)
+            RemoveFromList(*list, effect);
     }
 }
 
@@ -692,7 +727,8 @@ void Flight::Finish(bool flew) {
         if (FlightCampaignHooks().stampLastDate) FlightCampaignHooks().stampLastDate(cpu_);
     }
     const uint32_t endTick = Now();
-    if (auto* supply = dynamic_cast<SupplyObject*>(cpu_.Objects().GetObject(kSupplyId))) supply->ReleaseHeld();
+    if (auto* supply = dynamic_cast<SupplyObject*>(cpu_.Objects().GetObject(kSupplyId)))
+        supply->ReleaseHeld();
     AppendFpsRecord(endTick - startTick_, frame_);
     ClearDrawLayers(GameDrawLayers());
     ResetScene(cpu_, marks_, false);

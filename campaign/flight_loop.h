@@ -26,6 +26,14 @@ bool FlightRunning();
 // GameManager method 4 as a native handler, for the GameManager's binding.
 void FlightLoopNative(ScriptObject* receiver);
 
+// Nanoseconds the frames spent in each phase, summed; filled only while installed (benchmarks).
+struct FlightPhaseTimes {
+    uint64_t step = 0;     // players, level, actor lists, supply and effects
+    uint64_t collide = 0;  // collisions, dead ships and the sweep
+    uint64_t draw = 0;     // layers, head-up texts, overlays
+    uint64_t present = 0;  // showing the finished frame
+};
+
 // What the flight needs of the campaign parts beside it and of the screens above; their owners
 // install them at start-up. A hook not installed is skipped.
 struct FlightHooks {
@@ -37,5 +45,6 @@ struct FlightHooks {
     std::function<void(Processor&)> loadingScreen;
     // Off, frames follow each other without waiting for the frame timer (benchmarks).
     bool framePacing = true;
+    FlightPhaseTimes* phaseTimes = nullptr;
 };
 FlightHooks& FlightCampaignHooks();

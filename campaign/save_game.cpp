@@ -199,7 +199,7 @@ namespace SaveGameFile {
 
 void Load(Processor& processor, GTime& gameTime, const String& fileName) {
     for (;;) {
-        if (const auto& loading = Screens().loadingScreen) loading();
+        ShowLoadingScreen(processor, 0);
         SaveFileContent content = ReadSaveFile(processor, fileName);
         MadeObject scenario = ReplaceGame(processor, content);
         processor.Objects().SetObject(new SSPLBlock(content.players.back()->Location()), kCurrentLocationId);

@@ -1,0 +1,230 @@
+#include "campaign/flight_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "campaign/flight_record.h"
+#include "campaign/game_manager.h"
+#include "foundation/exceptions.h"
+#include "platform/key_table.h"
+#include "script/object_manager.h"
+#include "script/processor.h"
+#include "shell/draw_layers.h"
+#include "shell/game_ids.h"
+#include "tests/support/flight_scene.h"
+#include "world/player.h"
+#include "world/ship.h"
+
+namespace {
+
+constexpr uint32_t kFrame = 28;
+constexpr int32_t kF5 = 0x74;
+constexpr int32_t kF7 = 0x76;
+
+class FlightLoopTest : public ::testing::Test {
+  protected:
+    FlightLoopTest() : scene(game) { game.Start(); }
+
+    GameManagerObject& Manager() { return GameManagerObject::Get(game.Cpu()); }
+    uint32_t ListCount(uint32_t id) {
+        auto* list = dynamic_cast<ObjectManager*>(game.Object(id));
+        return list != nullptr ? list->ObjectList().Count() : 0;
+    }
+    // A key typed at the frame (counted from now) and let go a frame later.
+    void KeyAt(uint32_t frame, int32_t key) {
+        const uint32_t at = game.Now() + frame * kFrame;
+        game.At(at, [this, key] { game.PressKey(key); });
+        game.At(at + kFrame, [this, key] { game.ReleaseKey(key); });
+    }
+    static bool LayersEmpty() {
+        for (const auto& layer : GameDrawLayers()) {
+            if (!layer.empty()) return false;
+        }
+        return true;
+    }
+
+    GameHarness game;
+    FlightScene scene;
+};
+
+// Hours and minutes a flight of that many frames adds to the game time.
+GTime FlightDuration(int32_t frames) {
+    GTime time;
+    time.Set(0, 0, frames / 2000 + 5, frames % 2000 / 20, 0);
+    return time;
+}
+
+TEST_F(FlightLoopTest, AFlightRunsToEachOfItsEnds) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<uint32_t, int32_t>> keys;  // frame, key
+        bool rammed;                                     // enemies sit on the ships
+        int32_t result;
+        int32_t minFrames;
+        int32_t maxFrames;
+        int flyAway;
+    } cases[] = {
+        {"the player quits through the question",
+         {{30, VK_ESCAPE}, {34, 'Y'}},
+         false,
+         kFlightQuit,
+         25,
+         40,
+         0},
+        {"the ships leave after the countdown",
+         {{30, VK_ESCAPE}, {34, kF5}},
+         false,
+         kFlightShipsLeft,
+         115,
+         135,
+         1},
+        {"the flight ends once no ship is left", {}, true, kFlightOver, 145, 260, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlayerObject& first = scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
+        scene.AddPilot({'J', 'L', 'I', 'K', 'U', 'O', 'P', 'M'});
+        WeakObject firstShip(first.Ship());
+        const WeakObject pilot(&first);
+        std::vector<WeakObject> enemies;
+        scene.Populate([&] {
+            // One enemy a shot of the first pilot destroys; with rammed, one on each ship.
+            enemies.emplace_back(&scene.Enemy(320, 100, 0, 5));
+            scene.Shot(pilot.As<PlayerObject>(), 322, 160, -600, 50);
+            if (c.rammed) {
+                for (int32_t x : {213, 426}) scene.Enemy(x, 384, 0, 1000000, 100000);
+            }
+        });
+        for (const auto& [frame, key] : c.keys) KeyAt(frame, key);
+        // The first pilot steers right for a while: its ship moves on its own device's input.
+        std::vector<int32_t> shipX;
+        KeyAt(3, VK_RIGHT);
+        for (uint32_t frame : {2u, 8u}) {
+            game.At(game.Now() + frame * kFrame + 1, [&] {
+                if (auto* ship = firstShip.As<ShipObject>()) shipX.push_back(ship->X());
+            });
+        }
+        game.SettleSound();
+        const int flyAwayBefore = game.Plays("Misc\\FlyAway.mp3");
+        const GTime before = Manager().GameTime();
+        const std::string fpsBefore = scene.FpsText();
+
+        const int32_t result = scene.Fly();
+        const int32_t frames = game.Cpu().FrameNumber();
+
+        EXPECT_EQ(result, c.result);
+        EXPECT_GE(frames, c.minFrames) << result;
+        EXPECT_LE(frames, c.maxFrames);
+        game.SettleSound();
+        EXPECT_EQ(game.Plays("Misc\\FlyAway.mp3") - flyAwayBefore, c.flyAway);
+        ASSERT_EQ(shipX.size(), 2u);
+        EXPECT_GT(shipX[1], shipX[0]);
+        // The shot's kill was credited before the players were rebuilt from their stored form.
+        ASSERT_GE(game.Players().ObjectList().Count(), 1u);
+        EXPECT_EQ(PlayerObject::Of(game.Players().ObjectList().First()).Experience(), 5);
+        EXPECT_TRUE(enemies.front().Empty() || enemies.front().Get() == nullptr);
+
+        GTime expected = before;
+        expected.Add(FlightDuration(frames));
+        EXPECT_EQ(Manager().GameTime(), expected);
+        const std::string fps = scene.FpsText();
+        ASSERT_GT(fps.size(), fpsBefore.size());
+        EXPECT_EQ(fps.substr(0, fpsBefore.size()), fpsBefore);
+        EXPECT_TRUE(fps.substr(fpsBefore.size()).starts_with("Time=")) << fps;
+
+        // The scene is reset: no level, no ships, the flight's lists empty, the layers empty.
+        EXPECT_EQ(game.Object(kLevelId), nullptr);
+        EXPECT_EQ(firstShip.Get(), nullptr);
+        for (uint32_t id : {kFlightActorListId, kShotsManagerId, kTestRunListId})
+            EXPECT_EQ(ListCount(id), 0u) << id;
+        EXPECT_TRUE(LayersEmpty());
+        EXPECT_FALSE(FlightRunning());
+        EXPECT_TRUE(Manager().AutoSaveBeforeFlight());
+        // Players rebuilt by the reset are not flown again here.
+        game.Players().ClearList();
+        if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+    }
+}
+
+TEST(FlightRecordTest, ARateIsZeroWithoutTimeOrFrames) {
+    struct Case {
+        uint32_t ms;
+        int32_t frames;
+        const char* text;
+    } cases[] = {
+        {0, 100, "Time=0.000000\nFPS=0.000000\n"},
+        {1000, 0, "Time=1.000000\nFPS=0.000000\n"},
+        {2500, 70, "Time=2.000000\nFPS=28.000000\n"},
+        {999, 1, "Time=0.000000\nFPS=1.001001\n"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FpsRecord(c.ms, c.frames), c.text) << c.ms << " " << c.frames;
+}
+
+TEST_F(FlightLoopTest, FlightsThatCannotStartOrMayNotStart) {
+    struct Case {
+        const char* name;
+        bool engine;
+        bool nested;  // a second flight asked for while the first runs
+        const char* error;
+    } cases[] = {
+        {"no ship can move: the box, result 1, still an fps line", false, false, nullptr},
+        {"a flight inside a flight is refused", true, true, "A flight is already running"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'}, true, c.engine);
+        KeyAt(2, VK_ESCAPE);  // answers the box
+        int autosaves = 0;
+        FlightCampaignHooks().autoSave = [&](Processor&) { ++autosaves; };
+        if (c.nested) {
+            scene.Populate([&] { FlightLoop(game.Cpu(), Manager()); });
+        } else {
+            scene.Populate(nullptr);
+        }
+        const std::string fpsBefore = scene.FpsText();
+        std::string error;
+        int32_t result = -1;
+        try {
+            result = scene.Fly();
+        } catch (const DExep& e) {
+            error = e.message.Text();
+        }
+        FlightCampaignHooks().autoSave = nullptr;
+        if (c.error != nullptr) {
+            EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        } else {
+            EXPECT_EQ(error, "");
+            EXPECT_EQ(result, kFlightOver);
+            EXPECT_EQ(autosaves, 0);
+            EXPECT_EQ(game.Object(kLevelId), nullptr);
+            EXPECT_GT(scene.FpsText().size(), fpsBefore.size());
+        }
+        EXPECT_FALSE(FlightRunning());
+        EXPECT_TRUE(LayersEmpty());
+        game.Players().ClearList();
+        if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+    }
+}
+
+TEST_F(FlightLoopTest, PauseSleepsUntilAKeyAndTheStopEndsIt) {
+    scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
+    KeyAt(5, kF7);
+    KeyAt(40, kF7);  // about 35 frames' time paused
+    KeyAt(60, VK_ESCAPE);
+    KeyAt(62, 'Y');
+    int autosaves = 0;
+    FlightCampaignHooks().autoSave = [&](Processor&) { ++autosaves; };
+    Manager().SetAutoSaveBeforeFlight(true);
+    EXPECT_EQ(scene.Fly(), kFlightQuit);
+    FlightCampaignHooks().autoSave = nullptr;
+    EXPECT_EQ(autosaves, 1);
+    // While paused no frame passed: the frames are fewer than the time would give.
+    EXPECT_LT(game.Cpu().FrameNumber(), 40);
+    int pauseSleeps = 0;
+    for (uint32_t ms : game.Sleeps()) pauseSleeps += ms == 10 ? 1 : 0;
+    EXPECT_GT(pauseSleeps, 50);
+}
+
+}  // namespace
