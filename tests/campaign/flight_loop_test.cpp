@@ -8,6 +8,7 @@
 #include "campaign/flight_record.h"
 #include "campaign/game_manager.h"
 #include "foundation/exceptions.h"
+#include "graphics/display_services.h"
 #include "platform/key_table.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
@@ -208,7 +209,7 @@ TEST_F(FlightLoopTest, FlightsThatCannotStartOrMayNotStart) {
     }
 }
 
-TEST_F(FlightLoopTest, PauseSleepsUntilAKeyAndTheStopEndsIt) {
+TEST_F(FlightLoopTest, PauseSleepsUntilAKeyAndTheAutosaveRunsFirst) {
     scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
     KeyAt(5, kF7);
     KeyAt(40, kF7);  // about 35 frames' time paused
@@ -225,6 +226,47 @@ TEST_F(FlightLoopTest, PauseSleepsUntilAKeyAndTheStopEndsIt) {
     int pauseSleeps = 0;
     for (uint32_t ms : game.Sleeps()) pauseSleeps += ms == 10 ? 1 : 0;
     EXPECT_GT(pauseSleeps, 50);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FlightStopTest, WaitsSleepAndEndWhenTheProgramStops) {
+    struct Case {
+        const char* name;
+        bool pause;  // else the game goes to the background
+        uint32_t sleep;
+    } cases[] = {
+        {"paused", true, 10},
+        {"in the background", false, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GameHarness game;
+        FlightScene scene(game);
+        game.Start();
+        scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
+        const uint32_t start = game.Now();
+        if (c.pause) {
+            game.At(start + 5 * kFrame, [&] { game.PressKey(kF7); });
+        } else {
+            game.At(start + 5 * kFrame, [&] { game.SetActive(false); });
+        }
+        game.At(start + 200 * kFrame, [&] { game.Host().App().InjectClose(); });
+        bool stopped = false;
+        try {
+            scene.Fly();
+        } catch (const StopRequested&) {
+            stopped = true;
+        }
+        EXPECT_TRUE(stopped);
+        EXPECT_FALSE(FlightRunning());
+        EXPECT_LT(game.Cpu().FrameNumber(), 20);
+        int waits = 0;
+        for (uint32_t ms : game.Sleeps()) waits += ms == c.sleep ? 1 : 0;
+        EXPECT_GT(waits, 5);
+    }
 }
 
 }  // namespace
