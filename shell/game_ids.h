@@ -30,6 +30,7 @@ constexpr uint32_t kPlayerListId = 23;
 constexpr uint32_t kPriceManagerId = 24;
 constexpr uint32_t kEventManagerId = 25;
 constexpr uint32_t kCurrentLocationId = 26;
+constexpr uint32_t kScenarioId = 27;
 constexpr uint32_t kHotKeyTableId = 28;
 constexpr uint32_t kCharManagerId = 29;
 constexpr uint32_t kBonusListId = 30;

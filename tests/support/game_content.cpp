@@ -47,8 +47,8 @@ std::string CharacteristicsText(const std::vector<CharRecord>& records) {
 }
 
 const std::vector<std::string>& InterfaceFontNames() {
-    static const std::vector<std::string> names = {"Default", "Hint",     "StaticText", "TextButton",
-                                                   "Slider",  "HelpFont", "Energy"};
+    static const std::vector<std::string> names = {"Default",  "Hint",   "StaticText", "TextButton", "Slider",
+                                                   "HelpFont", "Energy", "Loading",    "Story"};
     return names;
 }
 

@@ -130,10 +130,28 @@ std::vector<FdEntry> GameHarness::Entries() const {
     std::string soundList = "Click \"Misc\\Silence.wav\"\n";
     for (const auto& [name, file] : sounds_) soundList += name + " \"" + file + "\"\n";
     entries.push_back({"Sound.subs", soundList});
-    for (const auto& [file, messages] : messages_) entries.push_back({file, MessageFileText(messages)});
+    for (const auto& [file, messages] : messages_) {
+        std::vector<MessageText> texts = messages;
+        // The loading screen's text, unless the test gives its own.
+        if (file == "system.mes" &&
+            std::none_of(texts.begin(), texts.end(), [](const MessageText& m) { return m.number == 353; }))
+            texts.push_back({353, "Loading"});
+        entries.push_back({file, MessageFileText(texts)});
+    }
     for (const auto& [file, records] : characteristics_)
         entries.push_back({file, CharacteristicsText(records)});
     entries.insert(entries.end(), entries_.begin(), entries_.end());
+    // The pictures the loading and story screens draw, unless the test gives its own.
+    const std::pair<const char*, PictureShape> screenPictures[] = {
+        {"Misc\\Stars.dpf", {.entries = 3, .frames = 1, .width = 1, .height = 1}},
+        {"Misc\\SaveDisk.dpf", {.entries = 3, .frames = 3, .width = 8, .height = 8}}};
+    for (const auto& [name, shape] : screenPictures) {
+        const bool given = std::any_of(entries_.begin(), entries_.end(),
+                                       [&](const FdEntry& e) { return Lower(e.name) == Lower(name); }) ||
+                           std::any_of(settings_.extra.begin(), settings_.extra.end(),
+                                       [&](const FdEntry& e) { return Lower(e.name) == Lower(name); });
+        if (!given) entries.push_back({name, ShapedPicture(shape)});
+    }
     return entries;
 }
 

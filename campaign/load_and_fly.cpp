@@ -1,0 +1,74 @@
+#include "campaign/load_and_fly.h"
+
+#include "campaign/demo_playback.h"
+#include "campaign/flight_loop.h"
+#include "campaign/game_manager.h"
+#include "campaign/player_files.h"
+#include "campaign/screen_hooks.h"
+#include "foundation/block_reader.h"
+#include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
+#include "foundation/random.h"
+#include "script/native_args.h"
+#include "script/object_manager.h"
+#include "script/processor.h"
+#include "script/zema_class.h"
+#include "shell/game_ids.h"
+#include "shell/input_device.h"
+#include "world/player.h"
+#include "world/player_config.h"
+
+namespace {
+
+Processor& ProcessorOf(ScriptObject* receiver) {
+    GameManagerObject::Of(receiver);
+    auto* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
+    if (processor == nullptr) ThrowFatal("The GameManager runs without a processor");
+    return *processor;
+}
+
+}  // namespace
+
+void LoadAndFly(Processor& processor, ScriptObject& gameManager) {
+    NativeArgs args(processor);
+    const String playerFile = args.TextCopy();
+    const uint32_t levelClass = args.Word();
+    const String demoFile = args.TextCopy();
+
+    DemoPlayback demo(processor, demoFile);
+    ShowLoadingScreen(processor, 0);
+    const std::vector<std::unique_ptr<PlayerConfig>> configs = ReadPlayerFile(processor, playerFile, 0);
+    for (PlayerObject* player : ReplacePlayers(processor, configs)) demo.Attach(*player);
+
+    // The recorded input replays the same flight only from the same random numbers.
+    SeedRandom(0);
+    processor.DataStack().Push(levelClass);
+    FlightLoop(processor, gameManager);
+    processor.DataStack().Pop();
+}
+
+void ShowStoryNative(ScriptObject* receiver) {
+    Processor& processor = ProcessorOf(receiver);
+    NativeArgs args(receiver);
+    const String text = args.TextCopy();
+    ShowStoryScreen(processor, text.View(), 0);
+}
+
+void ShowStoryWithFlagNative(ScriptObject* receiver) {
+    Processor& processor = ProcessorOf(receiver);
+    NativeArgs args(receiver);
+    const uint32_t flags = args.Word();
+    const String text = args.TextCopy();
+    ShowStoryScreen(processor, text.View(), flags);
+}
+
+void LoadAndFlyNative(ScriptObject* receiver) {
+    LoadAndFly(ProcessorOf(receiver), GameManagerObject::Of(receiver));
+}
+
+void RegisterLoadAndFlyNatives() {
+    GameManager::SetMethodHandler(9, ShowStoryNative);
+    GameManager::SetMethodHandler(10, ShowStoryWithFlagNative);
+    GameManager::SetMethodHandler(12, LoadAndFlyNative);
+    FlightCampaignHooks().loadingScreen = [](Processor& processor) { ShowLoadingScreen(processor, 0); };
+}
