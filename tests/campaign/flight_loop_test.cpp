@@ -149,6 +149,34 @@ TEST_F(FlightLoopTest, AFlightRunsToEachOfItsEnds) {
     }
 }
 
+TEST_F(FlightLoopTest, ObjectsAScriptDeletesMidFlightAreLeftAlone) {
+    struct Case {
+        const char* name;
+        uint32_t id;  // deleted at frame 10
+        int32_t result;
+    } cases[] = {
+        {"the enemies' list goes: the flight goes on until the player quits", kFlightActorListId,
+         kFlightQuit},
+        {"the level goes: the flight is over", kLevelId, kFlightOver},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
+        scene.Populate([&] {
+            for (int32_t i = 0; i < 5; ++i) scene.Enemy(100 + 80 * i, 100, 10, 50);
+        });
+        const uint32_t id = c.id;
+        game.At(game.Now() + 10 * kFrame, [this, id] { game.Objects().SetObject(nullptr, id); });
+        KeyAt(20, VK_ESCAPE);
+        KeyAt(24, 'Y');
+        EXPECT_EQ(scene.Fly(), c.result);
+        EXPECT_FALSE(FlightRunning());
+        EXPECT_TRUE(LayersEmpty());
+        game.Players().ClearList();
+        if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+    }
+}
+
 TEST(FlightRecordTest, ARateIsZeroWithoutTimeOrFrames) {
     struct Case {
         uint32_t ms;
