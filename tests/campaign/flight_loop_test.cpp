@@ -15,6 +15,7 @@
 #include "shell/draw_layers.h"
 #include "shell/game_ids.h"
 #include "tests/support/flight_scene.h"
+#include "world/level.h"
 #include "world/player.h"
 #include "world/ship.h"
 
@@ -172,6 +173,32 @@ TEST_F(FlightLoopTest, ObjectsAScriptDeletesMidFlightAreLeftAlone) {
         EXPECT_EQ(scene.Fly(), c.result);
         EXPECT_FALSE(FlightRunning());
         EXPECT_TRUE(LayersEmpty());
+        game.Players().ClearList();
+        if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+    }
+}
+
+TEST_F(FlightLoopTest, TheHiddenSequenceLastsOneFlight) {
+    struct Case {
+        const char* name;
+        std::vector<int32_t> typed;
+        bool hidden;
+    } cases[] = {
+        {"the five keys in order", {'G', 'H', 'O', 'S', 'T'}, true},
+        {"another key between them starts over", {'G', 'H', 'X', 'O', 'S', 'T'}, false},
+        {"nothing typed: cleared from the flight before", {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
+        uint32_t frame = 2;
+        for (int32_t key : c.typed) KeyAt(frame += 2, key);
+        bool hidden = !c.hidden;
+        game.At(game.Now() + 30 * kFrame, [&] { hidden = PublishedFlight().hiddenMode; });
+        KeyAt(40, VK_ESCAPE);
+        KeyAt(44, 'Y');
+        EXPECT_EQ(scene.Fly(), kFlightQuit);
+        EXPECT_EQ(hidden, c.hidden);
         game.Players().ClearList();
         if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
     }
