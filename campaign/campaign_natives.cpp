@@ -12,7 +12,6 @@
 #include "script/native_binder.h"
 
 void RegisterCampaignNatives() {
-    GameManager::SetMethodHandler(4, FlightLoopNative);
     RegisterNativeBinder("GameManager", GameManager::Bind);
     RegisterLoadAndFlyNatives();
     GameManager::InstallTimeLookup();

@@ -353,11 +353,11 @@ int32_t Flight::Run() {
     frame_ = 0;
 
     for (;;) {
+        WaitWhileInactive();
+        Pace();
         LevelObject* level = Level();
         // A script deleted the level: nothing is left to fly in.
         if (level == nullptr) break;
-        WaitWhileInactive();
-        Pace();
         PublishedFlight().sceneWidthX100 = level->SceneWidth() * 100;
         cpu_.SetFrameNumber(frame_);
         std::optional<PhaseClock> stepping(std::in_place, &FlightPhaseTimes::step);

@@ -8,12 +8,14 @@
 #include "campaign/flight_record.h"
 #include "campaign/game_manager.h"
 #include "foundation/exceptions.h"
+#include "graphics/display_services.h"
 #include "platform/key_table.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "shell/draw_layers.h"
 #include "shell/game_ids.h"
 #include "tests/support/flight_scene.h"
+#include "world/level.h"
 #include "world/player.h"
 #include "world/ship.h"
 
@@ -148,6 +150,60 @@ TEST_F(FlightLoopTest, AFlightRunsToEachOfItsEnds) {
     }
 }
 
+TEST_F(FlightLoopTest, ObjectsAScriptDeletesMidFlightAreLeftAlone) {
+    struct Case {
+        const char* name;
+        uint32_t id;  // deleted at frame 10
+        int32_t result;
+    } cases[] = {
+        {"the enemies' list goes: the flight goes on until the player quits", kFlightActorListId,
+         kFlightQuit},
+        {"the level goes: the flight is over", kLevelId, kFlightOver},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
+        scene.Populate([&] {
+            for (int32_t i = 0; i < 5; ++i) scene.Enemy(100 + 80 * i, 100, 10, 50);
+        });
+        const uint32_t id = c.id;
+        game.At(game.Now() + 10 * kFrame, [this, id] { game.Objects().SetObject(nullptr, id); });
+        KeyAt(20, VK_ESCAPE);
+        KeyAt(24, 'Y');
+        EXPECT_EQ(scene.Fly(), c.result);
+        EXPECT_FALSE(FlightRunning());
+        EXPECT_TRUE(LayersEmpty());
+        game.Players().ClearList();
+        if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+    }
+}
+
+TEST_F(FlightLoopTest, TheHiddenSequenceLastsOneFlight) {
+    struct Case {
+        const char* name;
+        std::vector<int32_t> typed;
+        bool hidden;
+    } cases[] = {
+        {"the five keys in order", {'G', 'H', 'O', 'S', 'T'}, true},
+        {"another key between them starts over", {'G', 'H', 'X', 'O', 'S', 'T'}, false},
+        {"nothing typed: cleared from the flight before", {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
+        uint32_t frame = 2;
+        for (int32_t key : c.typed) KeyAt(frame += 2, key);
+        bool hidden = !c.hidden;
+        game.At(game.Now() + 30 * kFrame, [&] { hidden = PublishedFlight().hiddenMode; });
+        KeyAt(40, VK_ESCAPE);
+        KeyAt(44, 'Y');
+        EXPECT_EQ(scene.Fly(), kFlightQuit);
+        EXPECT_EQ(hidden, c.hidden);
+        game.Players().ClearList();
+        if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+    }
+}
+
 TEST(FlightRecordTest, ARateIsZeroWithoutTimeOrFrames) {
     struct Case {
         uint32_t ms;
@@ -208,7 +264,7 @@ TEST_F(FlightLoopTest, FlightsThatCannotStartOrMayNotStart) {
     }
 }
 
-TEST_F(FlightLoopTest, PauseSleepsUntilAKeyAndTheStopEndsIt) {
+TEST_F(FlightLoopTest, PauseSleepsUntilAKeyAndTheAutosaveRunsFirst) {
     scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
     KeyAt(5, kF7);
     KeyAt(40, kF7);  // about 35 frames' time paused
@@ -225,6 +281,47 @@ TEST_F(FlightLoopTest, PauseSleepsUntilAKeyAndTheStopEndsIt) {
     int pauseSleeps = 0;
     for (uint32_t ms : game.Sleeps()) pauseSleeps += ms == 10 ? 1 : 0;
     EXPECT_GT(pauseSleeps, 50);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FlightStopTest, WaitsSleepAndEndWhenTheProgramStops) {
+    struct Case {
+        const char* name;
+        bool pause;  // else the game goes to the background
+        uint32_t sleep;
+    } cases[] = {
+        {"paused", true, 10},
+        {"in the background", false, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GameHarness game;
+        FlightScene scene(game);
+        game.Start();
+        scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
+        const uint32_t start = game.Now();
+        if (c.pause) {
+            game.At(start + 5 * kFrame, [&] { game.PressKey(kF7); });
+        } else {
+            game.At(start + 5 * kFrame, [&] { game.SetActive(false); });
+        }
+        game.At(start + 200 * kFrame, [&] { game.Host().App().InjectClose(); });
+        bool stopped = false;
+        try {
+            scene.Fly();
+        } catch (const StopRequested&) {
+            stopped = true;
+        }
+        EXPECT_TRUE(stopped);
+        EXPECT_FALSE(FlightRunning());
+        EXPECT_LT(game.Cpu().FrameNumber(), 20);
+        int waits = 0;
+        for (uint32_t ms : game.Sleeps()) waits += ms == c.sleep ? 1 : 0;
+        EXPECT_GT(waits, 5);
+    }
 }
 
 }  // namespace

@@ -73,9 +73,7 @@ FlightScene::FlightScene(GameHarness& game) : game_(game) {
     game.AddClass({.name = kEngineClass, .base = "Engine", .createValues = {0, 0, 60, 3000, 0}});
 }
 
-FlightScene::~FlightScene() {
-    FlightCampaignHooks().loadingScreen = nullptr;
-}
+FlightScene::~FlightScene() = default;
 
 PlayerObject& FlightScene::AddPilot(std::initializer_list<uint32_t> keys, bool charged, bool engine) {
     auto& player = PlayerObject::Of(game_.New("Player").release());
@@ -137,12 +135,16 @@ ShotObject& FlightScene::NewShot(int32_t x, int32_t y, int32_t speedY, uint32_t 
 }
 
 int32_t FlightScene::Fly(const std::string& levelClass) {
+    // The populating stands in for the loading screen for one flight; what was installed comes back.
+    struct Swap {
+        std::function<void(Processor&)> saved = FlightCampaignHooks().loadingScreen;
+        ~Swap() { FlightCampaignHooks().loadingScreen = saved; }
+    } swap;
     FlightCampaignHooks().loadingScreen = [this](Processor&) {
         if (populate_) populate_();
     };
     const std::vector<uint32_t> results =
         game_.CallMethod(game_.Object(kGameManagerId), kFlyMethod, {game_.Text(levelClass)});
-    FlightCampaignHooks().loadingScreen = nullptr;
     if (results.size() != 1) throw std::logic_error("the flight left no single result");
     return static_cast<int32_t>(results[0]);
 }
