@@ -16,7 +16,9 @@ namespace {
 const GTime* GameTime(const ScriptObject* from) {
     ScriptObject* manager = WellKnownObject(from, kGameManagerId);
     if (manager == nullptr) return nullptr;
-    if (const GameTimeLookup& lookup = GameTimeLookupHook()) return lookup(manager);
+    if (const GameTimeLookup& lookup = GameTimeLookupHook()) {
+        if (const GTime* time = lookup(manager)) return time;
+    }
     auto* time = dynamic_cast<GTimeObject*>(manager);
     return time != nullptr ? &time->Value() : nullptr;
 }

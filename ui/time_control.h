@@ -10,7 +10,7 @@
 class GTime;
 
 // The game time an object under ID 22 holds, or null. The GameManager installs its own lookup;
-// without one a GTime object stored there is read directly.
+// where it finds none, a GTime object stored there is read directly.
 using GameTimeLookup = std::function<const GTime*(ScriptObject* gameManager)>;
 GameTimeLookup& GameTimeLookupHook();
 
