@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "campaign/flight_loop.h"
 #include "campaign/save_file_reader.h"
-#include "campaign/screen_hooks.h"
 #include "foundation/block_reader.h"
 #include "foundation/byte_order.h"
 #include "foundation/exceptions.h"
@@ -199,7 +199,7 @@ namespace SaveGameFile {
 
 void Load(Processor& processor, GTime& gameTime, const String& fileName) {
     for (;;) {
-        if (const auto& loading = Screens().loadingScreen) loading();
+        if (const auto& loading = FlightCampaignHooks().loadingScreen) loading(processor);
         SaveFileContent content = ReadSaveFile(processor, fileName);
         MadeObject scenario = ReplaceGame(processor, content);
         processor.Objects().SetObject(new SSPLBlock(content.players.back()->Location()), kCurrentLocationId);

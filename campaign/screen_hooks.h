@@ -5,9 +5,12 @@
 
 #include <functional>
 
+class InputDevice;
+class Processor;
+
 struct ScreenHooks {
-    // Shown while a save game loads.
-    std::function<void()> loadingScreen;
+    // Runs the "Default" menu window with the input device; true when it ended with result 1.
+    std::function<bool(Processor&, InputDevice&)> defaultMenu;
 };
 
 ScreenHooks& Screens();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "foundation/block_reader.h"
 #include "foundation/config_blocks.h"
@@ -107,8 +108,43 @@ uint32_t MessageManager::ScriptMessage(const String& fileName, uint32_t number) 
     const String& text = Message(fileName, number);
     // Texts are never replaced once their file is read, so a copy stays right for the text's life.
     ScriptBuffer<char>& copy = scriptCopies_[&text];
-    if (copy == nullptr) copy = CopyTextToScript(text.View());
+    if (copy == nullptr) {
+        if (auto retired = retiredCopies_.find(text.View()); retired != retiredCopies_.end()) {
+            copy = std::move(retired->second);
+            retiredCopies_.erase(retired);
+        } else {
+            copy = CopyTextToScript(text.View());
+        }
+    }
     return ToScript(copy.get());
+}
+
+void MessageManager::UnloadFilesTo(uint32_t count) {
+    if (files_.Count() <= count) return;
+    // Which table each handed-out text belongs to, learnt while every table is still there.
+    std::unordered_map<const String*, const MessageTable*> owner;
+    for (MessageTable* table = files_.First(); table != nullptr; table = files_.Next()) {
+        for (uint32_t i = 0; i < table->End(); ++i) {
+            const String* text = table->Get(i);
+            if (text != nullptr && scriptCopies_.count(text) != 0) owner[text] = table;
+        }
+    }
+    std::unordered_map<const String*, std::string> texts;
+    for (const auto& [text, table] : owner) texts[text] = std::string(text->View());
+    files_.TruncateTo(count);
+    std::unordered_set<const MessageTable*> kept;
+    for (MessageTable* table = files_.First(); table != nullptr; table = files_.Next()) kept.insert(table);
+    // A text gone keeps its copy under its contents: scripts may still read it, and a later text at
+    // the same address must not be given it.
+    for (auto it = scriptCopies_.begin(); it != scriptCopies_.end();) {
+        auto found = owner.find(it->first);
+        if (found == owner.end() || kept.count(found->second) != 0) {
+            ++it;
+            continue;
+        }
+        retiredCopies_.emplace(texts[it->first], std::move(it->second));
+        it = scriptCopies_.erase(it);
+    }
 }
 
 MessageTable* MessageManager::FindFile(const String& fileName) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <string>
 #include <unordered_map>
 
 #include "foundation/engine_string.h"
@@ -45,6 +47,12 @@ class MessageManager : public NativeDescriptor {
     // Reads the file into a new table, entered before reading (what was read stays on an error).
     MessageTable* LoadFile(const String& fileName);
 
+    // Message files read, in the order they were read.
+    uint32_t FileCount() const { return files_.Count(); }
+    // Forgets the files read after the first count; their texts are read again on the next request.
+    // Copies already handed to scripts stay valid and are handed out again for equal texts.
+    void UnloadFilesTo(uint32_t count);
+
     FD::File* Archive() const { return archive_; }
     const LanguageBlock* Language() const { return language_; }
 
@@ -60,6 +68,8 @@ class MessageManager : public NativeDescriptor {
 
     const LanguageBlock* language_;
     std::unordered_map<const String*, ScriptBuffer<char>> scriptCopies_;
+    // Copies of texts of unloaded files, by text.
+    std::multimap<std::string, ScriptBuffer<char>, std::less<>> retiredCopies_;
     HashTable<MessageTable> files_{26, false, true};
     FD::File* archive_;
 };

@@ -282,6 +282,10 @@ void PlayerObject::SetInput(std::unique_ptr<InputDevice> input) {
     input_ = std::move(input);
 }
 
+std::unique_ptr<InputDevice> PlayerObject::TakeInput() {
+    return std::move(input_);
+}
+
 std::unique_ptr<InputDevice> PlayerObject::CopyInput(const InputDevice& source) {
     auto copy = std::make_unique<InputDevice>();
     static_cast<DataBlock&>(*copy) = source;

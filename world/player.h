@@ -145,6 +145,8 @@ class PlayerObject : public ScriptObject, public ShipPilot, public SkillHolder, 
     // --- input configuration, owned; null until one is given ---
     InputDevice* Input() const { return input_.get(); }
     void SetInput(std::unique_ptr<InputDevice> input);
+    // Hands the device over, leaving the pilot without one.
+    std::unique_ptr<InputDevice> TakeInput();
     // A copy of the block and both mappings, without playback or recording streams.
     static std::unique_ptr<InputDevice> CopyInput(const InputDevice& source);
 

@@ -1,0 +1,236 @@
+#include "campaign/scene_reset.h"
+
+#include <exception>
+#include <memory>
+#include <set>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "campaign/game_manager.h"
+#include "foundation/byte_order.h"
+#include "foundation/data_block.h"
+#include "foundation/exceptions.h"
+#include "foundation/named_cache.h"
+#include "foundation/packed_stream.h"
+#include "graphics/font_manager.h"
+#include "graphics/image_manager.h"
+#include "script/class_manager.h"
+#include "script/message_manager.h"
+#include "script/object_manager.h"
+#include "script/processor.h"
+#include "shell/game_ids.h"
+#include "shell/input_device.h"
+#include "shell/sound_manager.h"
+#include "shell/sound_system.h"
+#include "world/player.h"
+#include "world/player_config.h"
+
+namespace {
+
+constexpr uint32_t kTimeStampOffset = 10;
+constexpr uint32_t kDateStampOffset = 14;
+
+template <class Manager>
+Manager* ManagerAt(Processor& processor, uint32_t id) {
+    return dynamic_cast<Manager*>(processor.Objects().GetObject(id));
+}
+
+template <class T>
+std::set<T*> CachedValues(NamedCache<T>& cache) {
+    std::set<T*> values;
+    for (T* value = cache.First(); value != nullptr; value = cache.Next()) values.insert(value);
+    return values;
+}
+
+// The cache's entries never own what they hold, and aliases share it: what no remaining entry holds
+// is deleted, once.
+template <class T>
+void UnloadTo(NamedCache<T>& cache, uint32_t mark) {
+    if (cache.Count() <= mark) return;
+    std::set<T*> before = CachedValues(cache);
+    cache.TruncateTo(mark);
+    const std::set<T*> after = CachedValues(cache);
+    for (T* value : before) {
+        if (after.count(value) != 0) continue;
+        // Pictures and fonts are script objects: no object table may keep one that is gone.
+        if constexpr (std::is_base_of_v<ScriptObject, T>) ObjectManager::ForgetEverywhere(value);
+        delete value;
+    }
+}
+
+std::vector<PlayerObject*> Players(ObjectManager* list) {
+    std::vector<PlayerObject*> players;
+    if (list == nullptr) return players;
+    for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
+        if (auto* player = dynamic_cast<PlayerObject*>(node->item)) players.push_back(player);
+    }
+    return players;
+}
+
+struct SnapshotEntry {
+    std::unique_ptr<PlayerConfig> config;
+    std::unique_ptr<InputDevice> input;
+};
+
+// A star-system window closed for the reset, to be opened again on the same system and planet.
+struct SystemView {
+    bool open = false;
+    String system;
+    String planet;
+};
+
+SystemView CloseSystemView(Processor& processor, ScriptObject* window) {
+    SystemView view;
+    if (window == nullptr) return view;
+    const SystemViewHooks& hooks = SystemViewHook();
+    if (!hooks.describe || !hooks.open) return view;
+    view.open = true;
+    hooks.describe(*window, view.system, view.planet);
+    // Out of every table first (17 and 20 may both hold it): destroyed exactly once.
+    ObjectManager::ForgetEverywhere(window);
+    (void)processor;
+    DestroyObject(window);
+    return view;
+}
+
+void CloseSystemViews(Processor& processor, SystemView& current, SystemView& last, bool& same) {
+    ObjectManager& objects = processor.Objects();
+    ScriptObject* current17 = objects.GetObject(kStarSystemWindowId);
+    ScriptObject* last20 = objects.GetObject(kStarSystemViewId);
+    same = current17 != nullptr && current17 == last20;
+    current = CloseSystemView(processor, current17);
+    last = same ? current : CloseSystemView(processor, last20);
+}
+
+void ReopenSystemViews(Processor& processor, const SystemView& current, const SystemView& last, bool same) {
+    const SystemViewHooks& hooks = SystemViewHook();
+    ObjectManager& objects = processor.Objects();
+    ScriptObject* opened = nullptr;
+    if (current.open) {
+        opened = hooks.open(processor, current.system, current.planet);
+        if (opened != nullptr) objects.SetObject(opened, kStarSystemWindowId);
+    }
+    if (same) {
+        if (opened != nullptr) objects.SetObject(opened, kStarSystemViewId);
+        return;
+    }
+    if (last.open) {
+        if (ScriptObject* window = hooks.open(processor, last.system, last.planet)) {
+            objects.SetObject(window, kStarSystemViewId);
+        }
+    }
+}
+
+void DeleteShips(Processor& processor) {
+    if (auto* ships = ManagerAt<ObjectManager>(processor, kShipListId)) ships->ClearList();
+}
+
+void UnloadResources(Processor& processor, const ResourceMarks& marks) {
+    if (auto* classes = ManagerAt<ClassManager>(processor, kClassManagerId)) {
+        classes->Classes().TruncateTo(marks.classes);
+    }
+    if (auto* images = ManagerAt<ImageManager>(processor, kImageManagerId))
+        UnloadTo(images->Pictures(), marks.images);
+    if (auto* fonts = ManagerAt<FontManager>(processor, kFontManagerId))
+        UnloadTo(fonts->Fonts(), marks.fonts);
+    if (auto* messages = ManagerAt<MessageManager>(processor, kMessageManagerId)) {
+        messages->UnloadFilesTo(marks.messages);
+    }
+    if (!marks.hasSounds) return;
+    if (auto* sounds = ManagerAt<SoundManager>(processor, kSoundManagerId))
+        UnloadTo(sounds->Sounds(), marks.sounds);
+}
+
+void RebuildPlayers(Processor& processor, std::vector<SnapshotEntry>& snapshot) {
+    for (SnapshotEntry& entry : snapshot) {
+        PlayerObject* player = Player::CreateFromConfig(processor, *entry.config);
+        if (entry.input != nullptr) player->SetInput(std::move(entry.input));
+        entry.config.reset();
+    }
+    snapshot.clear();
+}
+
+}  // namespace
+
+ResourceMarks SaveResourceMarks(Processor& processor) {
+    ResourceMarks marks;
+    if (auto* classes = ManagerAt<ClassManager>(processor, kClassManagerId))
+        marks.classes = classes->Classes().Count();
+    if (auto* images = ManagerAt<ImageManager>(processor, kImageManagerId))
+        marks.images = images->Pictures().Count();
+    if (auto* fonts = ManagerAt<FontManager>(processor, kFontManagerId)) marks.fonts = fonts->Fonts().Count();
+    if (auto* messages = ManagerAt<MessageManager>(processor, kMessageManagerId)) {
+        marks.messages = messages->FileCount();
+    }
+    if (auto* sounds = ManagerAt<SoundManager>(processor, kSoundManagerId)) {
+        marks.hasSounds = true;
+        marks.sounds = sounds->Sounds().Count();
+    }
+    return marks;
+}
+
+void ResetScene(Processor& processor, const ResourceMarks& marks, bool rebuildSystemView) {
+    // Requests still queued name sounds that are about to be unloaded.
+    if (auto* sound = ManagerAt<SoundSystem>(processor, kSoundSystemId)) {
+        sound->RestartThread();
+        sound->StopAll();
+    }
+
+    // The players go before anything else is torn down and are rebuilt even when that fails, so
+    // that the game never loses them nor keeps two sets.
+    auto* playerList = ManagerAt<ObjectManager>(processor, kPlayerListId);
+    const std::vector<PlayerObject*> players = Players(playerList);
+    std::vector<SnapshotEntry> snapshot;
+    for (PlayerObject* player : players) {
+        snapshot.push_back({std::make_unique<PlayerConfig>(), nullptr});
+        Player::StoreToConfig(*snapshot.back().config, *player);
+    }
+    for (size_t i = 0; i < players.size(); ++i) snapshot[i].input = players[i]->TakeInput();
+    if (playerList != nullptr) playerList->ClearList();
+
+    SystemView current;
+    SystemView last;
+    bool same = false;
+    std::exception_ptr failure;
+    try {
+        if (rebuildSystemView) CloseSystemViews(processor, current, last, same);
+        DeleteShips(processor);
+        UnloadResources(processor, marks);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    RebuildPlayers(processor, snapshot);
+    if (failure) std::rethrow_exception(failure);
+    if (rebuildSystemView) ReopenSystemViews(processor, current, last, same);
+}
+
+SystemViewHooks& SystemViewHook() {
+    static SystemViewHooks hooks;
+    return hooks;
+}
+
+void StoreGameTimeStamp(DataBlock& saveBlock, const GTime& time) {
+    if (saveBlock.HeaderSize() < kDateStampOffset + 4)
+        ThrowFatal("Save block header too small for its stamp");
+    StoreU32(saveBlock.Header() + kTimeStampOffset, static_cast<uint32_t>(time.Time()));
+    StoreU32(saveBlock.Header() + kDateStampOffset, static_cast<uint32_t>(time.Date()));
+}
+
+void WritePlayersConfig(Processor& processor, DataBlock& saveBlock, const String& fileName) {
+    StoreGameTimeStamp(saveBlock, GameManagerObject::Get(processor).GameTime());
+    if (fileName.Empty()) return;
+    // Every player is stored (running script code) before the file is opened: a failure leaves
+    // the old file as it was.
+    std::vector<std::unique_ptr<PlayerConfig>> configs;
+    for (PlayerObject* player : Players(ManagerAt<ObjectManager>(processor, kPlayerListId))) {
+        configs.push_back(std::make_unique<PlayerConfig>());
+        Player::StoreToConfig(*configs.back(), *player);
+    }
+    if (configs.empty()) ThrowFatal("No players to save in \"%s\"", fileName.Text());
+    PackedStream stream;
+    stream.Create(fileName);
+    stream << saveBlock;
+    for (const auto& config : configs) config->Store(stream);
+    stream.Close();
+}

@@ -1,0 +1,255 @@
+// Resource marks and the scene reset: what a scene loaded goes, the players come back once each
+// with their own input devices, the star-system windows are closed once and opened again; and the
+// players file, written whole or not at all.
+#include "campaign/scene_reset.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "campaign/game_manager.h"
+#include "foundation/block_reader.h"
+#include "foundation/byte_order.h"
+#include "foundation/data_block.h"
+#include "foundation/exceptions.h"
+#include "graphics/font_manager.h"
+#include "graphics/image_manager.h"
+#include "script/class_manager.h"
+#include "script/message_manager.h"
+#include "script/object_manager.h"
+#include "script/processor.h"
+#include "shell/game_ids.h"
+#include "shell/input_device.h"
+#include "shell/sound_manager.h"
+#include "shell/sound_system.h"
+#include "tests/support/game_harness.h"
+#include "tests/support/sound_builder.h"
+#include "world/player.h"
+#include "world/player_config.h"
+
+namespace {
+
+std::string FileBytes(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+class SceneResetTest : public ::testing::Test {
+  protected:
+    SceneResetTest() {
+        game.AddPicture("Scene\\Rock.pic");
+        game.AddClass({.name = "SceneThing", .base = "GTTClass"});
+        game.AddFont("SceneFont");
+        game.AddMessages("Scene.mes", {{1, "One"}, {2, "Two"}});
+        game.AddSound("Boom", "Sounds\\Boom.wav", WaveFile());
+        game.Start();
+    }
+    ~SceneResetTest() override { SystemViewHook() = {}; }
+
+    PlayerObject* AddPlayer(const char* name, int32_t tenths) {
+        auto* player = new PlayerObject(game.Class("Player"));
+        player->SetName(name);
+        player->SetMoneyTenths(tenths);
+        player->SetInput(std::make_unique<InputDevice>());
+        game.Players().AppendObject(player);
+        return player;
+    }
+    std::vector<PlayerObject*> Players() {
+        std::vector<PlayerObject*> players;
+        for (auto* node = game.Players().ObjectList().Head(); node != nullptr; node = node->next)
+            players.push_back(&PlayerObject::Of(node->item));
+        return players;
+    }
+    ObjectManager& Ships() { return dynamic_cast<ObjectManager&>(*game.Object(kShipListId)); }
+    std::vector<uint32_t> Counts() {
+        return {game.Classes().Classes().Count(), game.Images().Pictures().Count(),
+                game.Fonts().Fonts().Count(), game.Messages().FileCount(), game.Sounds().Sounds().Count()};
+    }
+    ScriptObject* Window() { return new ScriptObject(game.Class("ZEMAClass")); }
+
+    GameHarness game;
+};
+
+TEST_F(SceneResetTest, WhatTheSceneLoadedGoesAndNothingElse) {
+    struct Case {
+        const char* what;
+        bool load;
+    };
+    for (const Case c :
+         {Case{"a scene that loaded nothing", false}, Case{"a scene that loaded all kinds", true}}) {
+        SCOPED_TRACE(c.what);
+        const std::vector<uint32_t> before = Counts();
+        const ResourceMarks marks = SaveResourceMarks(game.Cpu());
+        if (c.load) {
+            ASSERT_NE(game.Class("SceneThing"), nullptr);
+            ASSERT_NE(game.Picture("Scene\\Rock.pic"), nullptr);
+            ASSERT_NE(game.FontNamed("SceneFont"), nullptr);
+            ASSERT_EQ(game.Message("Scene.mes", 1), "One");
+            ASSERT_NE(game.Sound("Boom"), nullptr);
+            EXPECT_NE(Counts(), before);
+        }
+        ResetScene(game.Cpu(), marks, false);
+        EXPECT_EQ(Counts(), before);
+        // Loaded again on the next request.
+        EXPECT_NE(game.Picture("Scene\\Rock.pic"), nullptr);
+        EXPECT_NE(game.Class("SceneThing"), nullptr);
+        EXPECT_EQ(game.Message("Scene.mes", 2), "Two");
+        ResetScene(game.Cpu(), marks, false);
+    }
+}
+
+TEST_F(SceneResetTest, ASoundStillQueuedIsServedBeforeItIsUnloaded) {
+    auto plays = [this] {
+        game.SettleSound();
+        int n = 0;
+        for (const std::string& call : game.AudioCalls()) n += call.starts_with("PlayOnce") ? 1 : 0;
+        return n;
+    };
+    const int before = plays();
+    const ResourceMarks marks = SaveResourceMarks(game.Cpu());
+    ASSERT_GE(game.SoundOutput().PostPlay(game.Sound("Boom")), 0);
+    ResetScene(game.Cpu(), marks, false);
+    EXPECT_EQ(game.Sounds().Sounds().Count(), marks.sounds);
+    EXPECT_TRUE(game.SoundOutput().ThreadRunning());
+    EXPECT_EQ(plays(), before + 1);
+}
+
+TEST_F(SceneResetTest, TextsHandedToScriptsOutliveTheirFile) {
+    const ResourceMarks marks = SaveResourceMarks(game.Cpu());
+    const uint32_t one = game.Messages().ScriptMessage(String("Scene.mes"), 1);
+    ResetScene(game.Cpu(), marks, false);
+    EXPECT_EQ(GameHarness::TextAt(one), "One");
+    EXPECT_EQ(GameHarness::TextAt(game.Messages().ScriptMessage(String("Scene.mes"), 2)), "Two");
+    EXPECT_EQ(game.Messages().ScriptMessage(String("Scene.mes"), 1), one);
+}
+
+TEST_F(SceneResetTest, PlayersComeBackOnceEachWithTheirOwnInput) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const char*, int32_t>> players;
+    };
+    const Case cases[] = {
+        {"no players", {}},
+        {"two players", {{"Ann", 120}, {"Bob", 30}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        game.Players().ClearList();
+        std::vector<InputDevice*> inputs;
+        for (const auto& [name, money] : c.players) inputs.push_back(AddPlayer(name, money)->Input());
+        Ships().AppendObject(new ScriptObject(game.Class("ZEMAClass")));
+        const ResourceMarks marks = SaveResourceMarks(game.Cpu());
+        game.Picture("Scene\\Rock.pic");
+
+        ResetScene(game.Cpu(), marks, false);
+        EXPECT_EQ(Ships().ObjectList().Head(), nullptr);
+        EXPECT_EQ(game.Images().Pictures().Count(), marks.images);
+        const std::vector<PlayerObject*> players = Players();
+        ASSERT_EQ(players.size(), c.players.size());
+        for (size_t i = 0; i < players.size(); ++i) {
+            EXPECT_EQ(players[i]->Name(), String(c.players[i].first));
+            EXPECT_EQ(players[i]->MoneyTenths(), c.players[i].second);
+            EXPECT_EQ(players[i]->Input(), inputs[i]);
+        }
+    }
+}
+
+TEST_F(SceneResetTest, StarSystemWindowsAreClosedOnceAndOpenedAgain) {
+    struct Case {
+        const char* what;
+        bool same;  // object 20 is object 17
+        bool rebuild;
+        int described;  // windows asked for their names
+        int opened;
+    };
+    const Case cases[] = {
+        {"one window in both slots", true, true, 1, 1},
+        {"two windows", false, true, 2, 2},
+        {"the flight leaves them alone", false, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        int described = 0;
+        std::vector<std::string> opened;
+        ScriptObject* current = Window();
+        ScriptObject* last = c.same ? current : Window();
+        SystemViewHook().describe = [&](ScriptObject& window, String& system, String& planet) {
+            ++described;
+            system = &window == current ? "Sol" : "Vega";
+            if (&window == current) planet = "Earth";  // the other has no planet selected
+        };
+        SystemViewHook().open = [&](Processor&, const String& system, const String& planet) {
+            opened.push_back(std::string(system.View()) + "/" + std::string(planet.View()));
+            return Window();
+        };
+        game.Objects().SetObject(current, kStarSystemWindowId);
+        game.Objects().SetObject(last, kStarSystemViewId);
+
+        ResetScene(game.Cpu(), SaveResourceMarks(game.Cpu()), c.rebuild);
+        EXPECT_EQ(described, c.described);
+        ASSERT_EQ(static_cast<int>(opened.size()), c.opened);
+        if (c.opened > 0) {
+            EXPECT_EQ(opened[0], "Sol/Earth");
+        }
+        if (c.opened > 1) {
+            EXPECT_EQ(opened[1], "Vega/");
+        }
+        ScriptObject* now17 = game.Object(kStarSystemWindowId);
+        ScriptObject* now20 = game.Object(kStarSystemViewId);
+        EXPECT_EQ(now17 == now20, c.same);
+        if (!c.rebuild) {
+            EXPECT_EQ(now17, current);
+        }
+        game.Objects().SetObject(nullptr, kStarSystemWindowId);
+        game.Objects().SetObject(nullptr, kStarSystemViewId);
+    }
+}
+
+class PlayersFileTest : public SceneResetTest {
+  protected:
+    PlayersFileTest() : save(18, true) {
+        save.SetSignature("SAVE");
+        GameManagerObject::Get(game.Cpu()).GameTime() = GTime(151072, 12345);
+    }
+    DataBlock save;
+};
+
+TEST_F(PlayersFileTest, TheSaveBlockIsStampedAndThePlayersFollowIt) {
+    AddPlayer("Ann", 120);
+    AddPlayer("Bob", 30);
+    WritePlayersConfig(game.Cpu(), save, String(""));
+    EXPECT_EQ(LoadU32(save.Header() + 10), 12345u);
+    EXPECT_EQ(LoadU32(save.Header() + 14), 151072u);
+
+    WritePlayersConfig(game.Cpu(), save, String("Players.gsf"));
+    FileBlockReader reader;
+    reader.Open(String("Players.gsf"));
+    DataBlock read(0, true);
+    reader >> read;
+    EXPECT_TRUE(read.HasTag("SAVE"));
+    EXPECT_EQ(LoadU32(read.Header() + 14), 151072u);
+    for (const char* name : {"Ann", "Bob"}) {
+        PlayerConfig config;
+        reader >> config;
+        EXPECT_EQ(config.Name(), name);
+    }
+}
+
+TEST_F(PlayersFileTest, AFileThatCouldNotBeLoadedIsNeverWritten) {
+    AddPlayer("Ann", 120);
+    WritePlayersConfig(game.Cpu(), save, String("Players.gsf"));
+    const std::string old = FileBytes("Players.gsf");
+    ASSERT_FALSE(old.empty());
+    game.Players().ClearList();
+    EXPECT_THROW(WritePlayersConfig(game.Cpu(), save, String("Players.gsf")), FatalExep);
+    EXPECT_EQ(FileBytes("Players.gsf"), old);
+}
+
+}  // namespace
