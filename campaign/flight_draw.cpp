@@ -39,7 +39,8 @@ void DrawFlightLayers(ScreenBuffer& buffer, const DrawLayerLists& layers, uint16
     for (size_t layer = 0; layer < layers.size(); ++layer) {
         for (const DrawRecord& record : layers[layer]) {
             if (!full && record.mode >= kFirstEffectMode) continue;
-            buffer.DrawFrameBlended(record.frame, record.x, record.y, record.orientation, full ? record.mode : 0);
+            buffer.DrawFrameBlended(record.frame, record.x, record.y, record.orientation,
+                                    full ? record.mode : 0);
             if (!pairs) continue;
             for (size_t higher = layer + 1; higher < layers.size(); ++higher) {
                 for (const DrawRecord& caster : layers[higher]) {

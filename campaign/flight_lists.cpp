@@ -43,8 +43,8 @@ void AliveActors(Processor& processor, uint32_t id, std::vector<WeakObject>& out
 
 void CreateFlightLists(Processor& processor) {
     for (uint32_t id : kFlightListIds) {
-        ObjectManager* list = id == kShotListId ? new ShotsManager(&processor)
-                                                : new ObjectManager(&processor, kSecondaryList);
+        ObjectManager* list =
+            id == kShotListId ? new ShotsManager(&processor) : new ObjectManager(&processor, kSecondaryList);
         processor.Objects().SetObject(list, id);
     }
 }
@@ -81,7 +81,8 @@ void SweepActorList(ObjectManager& manager) {
             continue;
         }
         if (state != kActorDestroyed && state != kActorGone) continue;
-        Actor::ProcessorOf(actor).CallVirtual(actor, state == kActorDestroyed ? kExplodeVirtual : kGoneVirtual);
+        Actor::ProcessorOf(actor).CallVirtual(actor,
+                                              state == kActorDestroyed ? kExplodeVirtual : kGoneVirtual);
         if (auto* still = member.As<ActorObject>()) still->SetState(kActorRetired);
     }
 }

@@ -318,7 +318,8 @@ int32_t Flight::Run() {
         Finish(false);
         return kFlightOver;
     }
-    if (manager_->AutoSaveBeforeFlight() && FlightCampaignHooks().autoSave) FlightCampaignHooks().autoSave(cpu_);
+    if (manager_->AutoSaveBeforeFlight() && FlightCampaignHooks().autoSave)
+        FlightCampaignHooks().autoSave(cpu_);
     if (auto* manager = managerRef_.As<GameManagerObject>()) manager->SetAutoSaveBeforeFlight(true);
     if (FlightCampaignHooks().loadingScreen) FlightCampaignHooks().loadingScreen(cpu_);
 
@@ -560,8 +561,10 @@ void Flight::Draw() {
         registerList(id, false);
     level = Level();
     if (level == nullptr) return;
-    if (level->BackgroundColour() != kNoBackgroundFill && level->LayerMode() != 0 && (flags & kPairEffects) != 0)
-        TintFlightLayers(*buffer, layers, static_cast<uint32_t>(level->BackgroundColour()), level->TintValue());
+    if (level->BackgroundColour() != kNoBackgroundFill && level->LayerMode() != 0 &&
+        (flags & kPairEffects) != 0)
+        TintFlightLayers(*buffer, layers, static_cast<uint32_t>(level->BackgroundColour()),
+                         level->TintValue());
     DrawFlightLayers(*buffer, layers, flags);
     DrawTexts(*level, *buffer);
 
@@ -588,7 +591,8 @@ void Flight::DrawTexts(LevelObject& levelAtStart, ScreenBuffer& buffer) {
         const int32_t x = (position == 0 ? kHeadUpMargin : width - kHeadUpMargin) - viewX;
         const int32_t align = position == 0 ? 0 : 2;
         std::snprintf(text, sizeof text, "%d", ship->Balance() / 100);
-        buffer.DrawTextAlignedWithFont(text, x, height - kHeadUpMargin, textColour_, energyFont_, align, 2, 0);
+        buffer.DrawTextAlignedWithFont(text, x, height - kHeadUpMargin, textColour_, energyFont_, align, 2,
+                                       0);
         if (auto* pilot = dynamic_cast<PlayerObject*>(ship->Owner())) {
             std::snprintf(text, sizeof text, "%d", pilot->Experience());
             buffer.DrawTextAlignedWithFont(text, x, kHeadUpMargin, textColour_, energyFont_, align, 0, 0);
@@ -605,8 +609,8 @@ void Flight::DrawTexts(LevelObject& levelAtStart, ScreenBuffer& buffer) {
             PlayerObject& player = *players[i];
             if (player.StatusDuration() <= 0) continue;
             const auto y = static_cast<int32_t>(height / slots * static_cast<int64_t>(i + 1));
-            buffer.DrawTextAligned(player.StatusText().Text(), width / 2 - viewX, y, ColourAt(player.StatusColour()),
-                                   1, 1, 0);
+            buffer.DrawTextAligned(player.StatusText().Text(), width / 2 - viewX, y,
+                                   ColourAt(player.StatusColour()), 1, 1, 0);
         }
     }
 
@@ -635,10 +639,11 @@ void Flight::DrawTexts(LevelObject& levelAtStart, ScreenBuffer& buffer) {
     auto* level = levelRef.As<LevelObject>();
     if (level == nullptr || frame_ % kBlinkPeriod < kBlinkPeriod / 2) return;
     if (alive_ == 0 || level->Finished())
-        buffer.DrawTextAligned(SystemMessage(cpu_, kEndedMessage).Text(), width / 2, height / 2, textColour_, 1, 1, 0);
+        buffer.DrawTextAligned(SystemMessage(cpu_, kEndedMessage).Text(), width / 2, height / 2, textColour_,
+                               1, 1, 0);
     if (level->FlightState() == kFlightLeaving)
-        buffer.DrawTextAligned(SystemMessage(cpu_, kLeavingMessage).Text(), width / 2, height / 2, textColour_, 1, 1,
-                               0);
+        buffer.DrawTextAligned(SystemMessage(cpu_, kLeavingMessage).Text(), width / 2, height / 2,
+                               textColour_, 1, 1, 0);
 }
 
 void Flight::Collide() {
@@ -665,7 +670,8 @@ void Flight::Sweep() {
     for (const WeakObject& ref : members) {
         auto* effect = ref.As<ScreenEffectObject>();
         ObjectManager* list = FlightList(cpu_, kFlightEffectListId);
-        if (effect != nullptr && list != nullptr && effect->State() == kEffectFinished) RemoveFromList(*list, effect);
+        if (effect != nullptr && list != nullptr && effect->State() == kEffectFinished)
+            RemoveFromList(*list, effect);
     }
 }
 
@@ -692,7 +698,8 @@ void Flight::Finish(bool flew) {
         if (FlightCampaignHooks().stampLastDate) FlightCampaignHooks().stampLastDate(cpu_);
     }
     const uint32_t endTick = Now();
-    if (auto* supply = dynamic_cast<SupplyObject*>(cpu_.Objects().GetObject(kSupplyId))) supply->ReleaseHeld();
+    if (auto* supply = dynamic_cast<SupplyObject*>(cpu_.Objects().GetObject(kSupplyId)))
+        supply->ReleaseHeld();
     AppendFpsRecord(endTick - startTick_, frame_);
     ClearDrawLayers(GameDrawLayers());
     ResetScene(cpu_, marks_, false);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "campaign/flight_loop.h"
+#include "campaign/game_manager.h"
 #include "campaign/save_file_reader.h"
 #include "foundation/block_reader.h"
 #include "foundation/byte_order.h"
@@ -208,6 +209,10 @@ void Load(Processor& processor, GTime& gameTime, const String& fileName) {
         if (gameTime.Date() / 1000 == 0) gameTime.Set(kDefaultMajor, kDefaultMinor, 0, 0, 0);
         if (!Scenario::RunStart(processor.Objects().GetObject(kScenarioId))) return;
     }
+}
+
+void Load(Processor& processor, const String& fileName) {
+    Load(processor, GameManagerObject::Get(processor).GameTime(), fileName);
 }
 
 }  // namespace SaveGameFile

@@ -353,4 +353,49 @@ TEST_F(SaveGameTest, AKilledSaveLeavesACompleteOldOrNewFile) {
     EXPECT_EQ(seen.size(), 2u);  // the kills fell at different moments
 }
 
+TEST_F(SaveGameTest, ScenarioRowsComeFromTheScenarioFilesThatCanStart) {
+    const std::string pilot = SEBlock("PCFG", std::string("Bo") + '\0', std::string(16, '\0'));
+    WriteGameFile("Levels\\Two.PCFG", pilot + SEBlock("JUNK", "x") + pilot);
+    WriteGameFile("Levels\\None.PCFG", SEBlock("JUNK", "x"));
+    struct Case {
+        const char* file;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {"Add\\Two.scn", "TestScenario \"Levels\\Two.PCFG\""},
+        {"Add\\NoPilots.scn", "TestScenario Levels\\None.PCFG"},
+        {"Add\\NoFile.scn", "TestScenario Levels\\Missing.PCFG"},
+        {"Add\\NotAScenario.scn", "Player Levels\\Two.PCFG"},
+        {"Add\\Unknown.scn", "NoSuchClass Levels\\Two.PCFG"},
+    };
+    for (const Case& c : cases) WriteGameFile(c.file, c.text);
+    ScenarioList(game.Cpu());
+    ASSERT_EQ(SaveSlots().Used(), 1u);
+    EXPECT_EQ(SlotHeader(0)->Texts(), (SaveTexts{"Add\\Two.scn", kTestScenarioClass, kTestScenarioName, "2",
+                                                 "", kTestScenarioName, kTestScenarioText, ""}));
+    EXPECT_EQ(FirstVisibleSlot(), 0u);
+}
+
+TEST_F(SaveGameTest, APilotThatCannotBeMadeLeavesTheOldPilots) {
+    AddPilot("Ann", 10);
+    PlayerConfig good;
+    good.SetName("Eve");
+    PlayerConfig bad;
+    bad.SetName("Mal");
+    bad.Skills().push_back(std::make_unique<PsklBlock>(0, 1, "NoSuchSkill"));
+    WriteGameFile("Saves\\00000001.gsf", SaveHeaderBytes(0, 151072, SaveTextsFor("00000001")) +
+                                             StoredBytes(good) + StoredBytes(bad));
+    const Pilots before = Current();
+    const uint32_t ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))->ObjectList().Count();
+    GTime loaded(5, 5);
+    EXPECT_NE(ErrorMessage([&] {
+                  SaveGameFile::Load(game.Cpu(), loaded, SaveFileName("00000001"));
+              }).find("NoSuchSkill"),
+              std::string::npos);
+    EXPECT_EQ(Current(), before);
+    EXPECT_EQ(dynamic_cast<ObjectManager*>(game.Object(kShipListId))->ObjectList().Count(), ships);
+    EXPECT_EQ(loaded, GTime(5, 5));
+    EXPECT_EQ(game.Object(kScenarioId), nullptr);
+}
+
 }  // namespace
