@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "campaign/flight_loop.h"
 #include "campaign/save_file_reader.h"
 #include "campaign/save_slots.h"
 #include "foundation/fw.h"
@@ -396,6 +397,26 @@ TEST_F(SaveGameTest, APilotThatCannotBeMadeLeavesTheOldPilots) {
     EXPECT_EQ(dynamic_cast<ObjectManager*>(game.Object(kShipListId))->ObjectList().Count(), ships);
     EXPECT_EQ(loaded, GTime(5, 5));
     EXPECT_EQ(game.Object(kScenarioId), nullptr);
+}
+
+TEST_F(SaveGameTest, AScenarioAskingToStartAgainLoadsTheSameFileAgain) {
+    AddPilot("Ann", 10);
+    SaveHeader header;
+    header.Fill({"00000001", kAgainScenarioClass, "", "", "", "New", "", ""});
+    WriteSaveGame(game.Cpu(), header, SaveFileName("00000001"));
+    Save("00000002");
+    // The second loading rereads the file, which by then names a scenario that is content to start.
+    int loadings = 0;
+    const auto kept = FlightCampaignHooks().loadingScreen;
+    FlightCampaignHooks().loadingScreen = [&](Processor&) {
+        if (++loadings == 2) WriteGameFile("Saves\\00000001.gsf", ReadGameFile("Saves/00000002.gsf"));
+    };
+    GTime loaded;
+    SaveGameFile::Load(game.Cpu(), loaded, SaveFileName("00000001"));
+    FlightCampaignHooks().loadingScreen = kept;
+    EXPECT_EQ(loadings, 2);
+    EXPECT_EQ(game.Object(kScenarioId)->Class()->ClassName().View(), kTestScenarioClass);
+    EXPECT_EQ(Current(), (Pilots{{"Ann", 10}}));
 }
 
 }  // namespace

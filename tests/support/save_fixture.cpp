@@ -25,6 +25,7 @@ void AddSaveClasses(GameHarness& game) {
                    .virtuals = {{2, PushIntWords(0)},
                                 {3, PushTextWords(kTestScenarioName)},
                                 {4, PushTextWords(kTestScenarioText)}}});
+    game.AddClass({.name = kAgainScenarioClass, .base = "Scenario", .virtuals = {{2, PushIntWords(1)}}});
     // Method 999 of the base does not exist: the save fails halfway.
     game.AddClass({.name = kBombClass,
                    .base = "QuestItem",

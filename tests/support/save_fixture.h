@@ -12,6 +12,8 @@ class GameHarness;
 constexpr const char* kTestScenarioClass = "TestScenario";
 constexpr const char* kTestScenarioName = "Test run";
 constexpr const char* kTestScenarioText = "A test";
+// "TestAgain": a scenario whose Start answers 1 (load again).
+constexpr const char* kAgainScenarioClass = "TestAgain";
 // "TestBomb": a QuestItem whose save method fails with an engine error.
 constexpr const char* kBombClass = "TestBomb";
 
