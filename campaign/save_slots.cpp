@@ -247,9 +247,12 @@ void LoadSavePos() {
     try {
         FileBlockReader reader;
         reader.Open(kSavePosName);
+        uint8_t mark[8];
+        if (reader.PeekAt(mark, sizeof mark, 0) < sizeof mark || std::memcmp(mark, "SESVPS", 6) != 0 ||
+            LoadU16(mark + 6) != kSavePosHeaderSize)
+            return;
         DataBlock position(kSavePosHeaderSize, false);
         reader >> position;
-        if (!position.HasTag("SVPS")) return;
         const uint32_t rows = SaveSlots().End();
         SelectedSlot() = std::min(LoadU32(position.Header() + 10), rows);
         FirstVisibleSlot() = std::min(LoadU32(position.Header() + 14), rows);

