@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -23,6 +25,13 @@ GameHarness& StartedGame() {
         auto* started = new GameHarness();
         AddSaveClasses(*started);
         started->Start();
+        // The game's temporary folder is the working folder now; it goes at exit, the game not.
+        static const std::filesystem::path folder = std::filesystem::current_path();
+        if (folder.filename().string().rfind("vondrel_test_", 0) == 0)
+            std::atexit([] {
+                std::error_code ignored;
+                std::filesystem::remove_all(folder, ignored);
+            });
         return started;
     }();
     return *game;
