@@ -92,4 +92,6 @@ namespace SaveGameFile {
 // non-zero loads the file again. A file that fails a check: FatalExep "Wrong save game file" with
 // the game untouched.
 void Load(Processor& processor, GTime& gameTime, const String& fileName);
+// The same into the GameManager's (object 22) game time.
+void Load(Processor& processor, const String& fileName);
 }  // namespace SaveGameFile

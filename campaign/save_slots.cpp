@@ -193,6 +193,17 @@ std::unique_ptr<SaveHeader> ReadSaveHeader(const std::string& name) {
     reader.Open(String(name.c_str()));
     auto header = std::make_unique<SaveHeader>();
     ReadHeaderFrom(reader, *header);
+    // The rest is walked without being kept, so that a row is readable only when its file would
+    // load as far as its shape goes.
+    uint32_t players = 0;
+    while (!reader.AtEnd()) {
+        uint8_t tag[4];
+        if (!PeekTag(reader, tag)) ThrowFatal("Damaged block in \"%s\"", name.c_str());
+        DataBlock skipped(0, false);
+        reader >> skipped;
+        if (std::memcmp(tag, "PCFG", 4) == 0) ++players;
+    }
+    if (players == 0) ThrowFatal("No player in \"%s\"", name.c_str());
     return header;
 }
 
@@ -236,9 +247,12 @@ void LoadSavePos() {
     try {
         FileBlockReader reader;
         reader.Open(kSavePosName);
+        uint8_t mark[8];
+        if (reader.PeekAt(mark, sizeof mark, 0) < sizeof mark || std::memcmp(mark, "SESVPS", 6) != 0 ||
+            LoadU16(mark + 6) != kSavePosHeaderSize)
+            return;
         DataBlock position(kSavePosHeaderSize, false);
         reader >> position;
-        if (!position.HasTag("SVPS")) return;
         const uint32_t rows = SaveSlots().End();
         SelectedSlot() = std::min(LoadU32(position.Header() + 10), rows);
         FirstVisibleSlot() = std::min(LoadU32(position.Header() + 14), rows);

@@ -32,7 +32,8 @@ void ScenarioList(Processor& processor);
 // The stem for a new save after SaveSlotList: eight digits, the largest numeric stem + 1, moved on
 // past names that exist. FatalExep when no eight-digit stem is left.
 std::string NextSaveStem();
-// The header of a ".gsf" file, checked; FatalExep naming the file when it is not one.
+// The header of a ".gsf" file, checked, with the rest of the file walked: at least one "PCFG" and
+// nothing but blocks. FatalExep naming the file when it is not a save.
 std::unique_ptr<SaveHeader> ReadSaveHeader(const std::string& name);
 
 // Reads the position, each index lowered to the row count; a missing or damaged file leaves both.

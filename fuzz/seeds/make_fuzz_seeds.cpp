@@ -18,6 +18,7 @@
 #include "tests/support/fd_writer.h"
 #include "tests/support/galaxy_table.h"
 #include "tests/support/picture_builder.h"
+#include "tests/support/save_fixture.h"
 
 namespace {
 
@@ -152,6 +153,14 @@ void PlayerConfigs() {
     Seed("fuzz_player_config", "bare", Container("PCFG", "Bo\0"s, Le32(0) + Le32(0) + Le32(1) + Le32(0), {}));
 }
 
+void SaveGames() {
+    using std::string_literals::operator""s;
+    const std::string pilot = Container("PCFG", "Bo\0"s, Le32(0) + Le32(0) + Le32(1) + Le32(0), {});
+    const std::string header = SaveHeaderBytes(1234, 151072, SaveTextsFor("00000001"));
+    Seed("fuzz_save_game", "two pilots", header + pilot + pilot);
+    Seed("fuzz_save_game", "header only", header);
+}
+
 void CallStacks() {
     ClassLibraryBuilder library = ClassLibraryBuilder::Named("Main");
     library.code = std::vector<uint32_t>(6, InstructionWord::kReturn);
@@ -225,6 +234,7 @@ int main(int argc, char** argv) {
         CallStacks();
         SlotBlocks();
         PlayerConfigs();
+        SaveGames();
     } catch (const DExep& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.message.Text());
         return 1;
