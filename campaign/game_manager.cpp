@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "campaign/flight_loop.h"
 #include "campaign/screen_hooks.h"
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
@@ -238,6 +239,7 @@ void GameManager::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
     target.SetMethod(Create, 0);
     BindForeign(target, std::make_index_sequence<kGameManagerMethodCount - kFirstOwnMethod>());
+    target.SetMethod(FlightLoopNative, 4);
     target.SetMethod(StartQuestion, 11);
     target.SetMethod(FrameNumber, 13);
     target.SetMethod(LockExperience, 14);

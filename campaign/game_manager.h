@@ -89,8 +89,8 @@ class GameManagerObject : public ScriptObject {
 };
 
 struct GameManager {
-    // Binds the ZEMAClass methods, then natives 0, 4-23. Natives whose work belongs to other parts
-    // of the campaign (the flight, the galaxy, the menu, the story screens, the player files) are
+    // Binds the ZEMAClass methods, then natives 0, 4-23 (4 is the flight). Natives whose work belongs
+    // to other parts of the campaign (the galaxy, the menu, the story screens, the player files) are
     // bound from the handlers those parts register below; one not registered throws an engine
     // error when called.
     static void Bind(ZEMAClass& target, const NativeClassRow& row);

@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 #include <set>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -51,7 +52,10 @@ void UnloadTo(NamedCache<T>& cache, uint32_t mark) {
     cache.TruncateTo(mark);
     const std::set<T*> after = CachedValues(cache);
     for (T* value : before) {
-        if (after.count(value) == 0) delete value;
+        if (after.count(value) != 0) continue;
+        // Pictures and fonts are script objects: no object table may keep one that is gone.
+        if constexpr (std::is_base_of_v<ScriptObject, T>) ObjectManager::ForgetEverywhere(value);
+        delete value;
     }
 }
 
@@ -172,7 +176,11 @@ ResourceMarks SaveResourceMarks(Processor& processor) {
 }
 
 void ResetScene(Processor& processor, const ResourceMarks& marks, bool rebuildSystemView) {
-    if (auto* sound = ManagerAt<SoundSystem>(processor, kSoundSystemId)) sound->StopAll();
+    // Requests still queued name sounds that are about to be unloaded.
+    if (auto* sound = ManagerAt<SoundSystem>(processor, kSoundSystemId)) {
+        sound->RestartThread();
+        sound->StopAll();
+    }
 
     // The players go before anything else is torn down and are rebuilt even when that fails, so
     // that the game never loses them nor keeps two sets.

@@ -206,6 +206,15 @@ void SoundSystem::StopThread() {
     thread_.join();
 }
 
+void SoundSystem::RestartThread() {
+    if (!ThreadRunning()) return;
+    StopThread();
+    std::lock_guard lock(queueMutex_);
+    if (running_) return;
+    thread_ = std::thread([this] { ThreadBody(); });
+    running_ = true;
+}
+
 bool SoundSystem::ThreadRunning() const {
     std::lock_guard lock(queueMutex_);
     return running_;

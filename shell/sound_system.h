@@ -60,6 +60,9 @@ class SoundSystem : public ZEMAClass {
     // Lets the sound thread finish the requests posted so far, then ends and joins it. Later play
     // requests give -1. Safe without a thread and twice.
     void StopThread();
+    // Lets a running sound thread finish the requests posted so far and starts it afresh: no
+    // request made before refers to a sound any more (before sounds are unloaded).
+    void RestartThread();
     bool ThreadRunning() const;
     bool Initialised() const { return initialised_; }
     bool SoundOn() const;

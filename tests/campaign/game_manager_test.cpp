@@ -4,19 +4,28 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "foundation/exceptions.h"
+#include "graphics/image.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "shell/game_ids.h"
+#include "shell/input_device.h"
+#include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "tests/support/pilot_fixture.h"
 #include "ui/time_control.h"
 #include "ui/ui_kinds.h"
 #include "world/level.h"
+#include "world/option.h"
 #include "world/player.h"
+#include "world/ship.h"
+#include "world/slot.h"
 
 namespace {
 
@@ -148,6 +157,76 @@ TEST_F(GameManagerTest, EventGroupsKeepEveryNameAndPeriodsTheLastValues) {
     EXPECT_EQ(period->period, 7);
     EXPECT_EQ(period->pick, 1u);
     EXPECT_EQ(manager->FindGroupPeriod("Traders"), nullptr);
+}
+
+// Message 395, the question, is missing: a test sees that it was asked by the engine error.
+class StartQuestionTest : public ::testing::Test {
+  protected:
+    StartQuestionTest() {
+        AddPilotClasses(game);
+        game.AddPicture("Test\\Ship.dpf", {.entries = 5, .frames = 2});
+        game.AddMessages("system.mes",
+                         {{117, "OK"}, {119, "No"}, {120, "Yes"}, {121, "Other"}, {309, "No ship can fly"}});
+        game.Start();
+        auto* player = new PlayerObject(game.Class("Player"));
+        player->SetInput(std::make_unique<InputDevice>());
+        game.Players().AppendObject(player);
+    }
+
+    // One slot of each group; with power, an energy source and an engine fitted.
+    ShipObject* AddShip(bool powered) {
+        std::vector<uint32_t> pushed = {0, 1, 0, 0, 0, 1, 1,
+                                        1, 1, 1, 0, 0, 0, game.Picture("Test\\Ship.dpf")->Address()};
+        GameObject made = game.New("Ship", pushed);
+        auto* ship = &ShipObject::Of(made.get());
+        if (powered) {
+            ship->SlotAt(kEnergyGroup, 0)
+                ->SetObject(&OptionObject::Of(game.New("Akb", {0, 0, 1000, 0}).release()));
+            ship->SlotAt(kEnergyGroup, 0)->SetFirstEnabled(1);
+            ship->SlotAt(kEngineGroup, 0)
+                ->SetObject(&OptionObject::Of(game.New("Engine", {0, 0, 60, 3000, 0}).release()));
+            ship->SlotAt(kEngineGroup, 0)->SetFirstEnabled(1);
+            ship->Recharge(0);
+        }
+        dynamic_cast<ObjectManager&>(*game.Object(kShipListId)).AppendObject(made.release());
+        return ship;
+    }
+
+    GameHarness game;
+};
+
+TEST_F(StartQuestionTest, TheQuestionIsAskedOnlyWhenAShipCanFly) {
+    struct Case {
+        const char* what;
+        std::vector<bool> ships;  // powered or not
+        const char* error;
+        std::vector<int32_t> states;
+    };
+    const Case cases[] = {
+        {"no ship", {}, "no error", {}},
+        {"every ship out of energy", {false, false}, "no error", {1, 1}},
+        {"one ship can fly", {false, true}, "Message #395 not found in system.mes", {1, 0}},
+    };
+    for (const Case& c : cases) {
+        for (uint32_t method : {11u, 18u}) {
+            SCOPED_TRACE(testing::Message() << c.what << ", method " << method);
+            dynamic_cast<ObjectManager&>(*game.Object(kShipListId)).ClearList();
+            std::vector<ShipObject*> ships;
+            for (bool powered : c.ships) ships.push_back(AddShip(powered));
+            for (ShipObject* ship : ships) ship->SetState(1 - ship->State());
+            std::vector<uint32_t> pushed = {0};  // no dialog, then the text of method 18
+            if (method == 18) pushed.push_back(game.Text("Ready?"));
+            game.At(game.Now() + 200, [this] { game.TypeChar(27); });
+            std::vector<uint32_t> result;
+            EXPECT_EQ(
+                ErrorMessage([&] { result = game.CallMethod(game.Object(kGameManagerId), method, pushed); }),
+                c.error);
+            if (std::string(c.error) == "no error") {
+                EXPECT_EQ(result, std::vector<uint32_t>{0});
+            }
+            for (size_t i = 0; i < ships.size(); ++i) EXPECT_EQ(ships[i]->State(), c.states[i]);
+        }
+    }
 }
 
 TEST_F(GameManagerTest, MethodsOfOtherPartsNotThereAreEngineErrors) {

@@ -26,7 +26,9 @@
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
 #include "shell/sound_manager.h"
+#include "shell/sound_system.h"
 #include "tests/support/game_harness.h"
+#include "tests/support/sound_builder.h"
 #include "world/player.h"
 #include "world/player_config.h"
 
@@ -43,9 +45,10 @@ class SceneResetTest : public ::testing::Test {
   protected:
     SceneResetTest() {
         game.AddPicture("Scene\\Rock.pic");
+        game.AddClass({.name = "SceneThing", .base = "GTTClass"});
         game.AddFont("SceneFont");
         game.AddMessages("Scene.mes", {{1, "One"}, {2, "Two"}});
-        game.AddSound("Boom", "Boom.wav", std::string(64, '\0'));
+        game.AddSound("Boom", "Sounds\\Boom.wav", WaveFile());
         game.Start();
     }
     ~SceneResetTest() override { SystemViewHook() = {}; }
@@ -85,6 +88,7 @@ TEST_F(SceneResetTest, WhatTheSceneLoadedGoesAndNothingElse) {
         const std::vector<uint32_t> before = Counts();
         const ResourceMarks marks = SaveResourceMarks(game.Cpu());
         if (c.load) {
+            ASSERT_NE(game.Class("SceneThing"), nullptr);
             ASSERT_NE(game.Picture("Scene\\Rock.pic"), nullptr);
             ASSERT_NE(game.FontNamed("SceneFont"), nullptr);
             ASSERT_EQ(game.Message("Scene.mes", 1), "One");
@@ -95,9 +99,26 @@ TEST_F(SceneResetTest, WhatTheSceneLoadedGoesAndNothingElse) {
         EXPECT_EQ(Counts(), before);
         // Loaded again on the next request.
         EXPECT_NE(game.Picture("Scene\\Rock.pic"), nullptr);
+        EXPECT_NE(game.Class("SceneThing"), nullptr);
         EXPECT_EQ(game.Message("Scene.mes", 2), "Two");
         ResetScene(game.Cpu(), marks, false);
     }
+}
+
+TEST_F(SceneResetTest, ASoundStillQueuedIsServedBeforeItIsUnloaded) {
+    auto plays = [this] {
+        game.SettleSound();
+        int n = 0;
+        for (const std::string& call : game.AudioCalls()) n += call.starts_with("PlayOnce") ? 1 : 0;
+        return n;
+    };
+    const int before = plays();
+    const ResourceMarks marks = SaveResourceMarks(game.Cpu());
+    ASSERT_GE(game.SoundOutput().PostPlay(game.Sound("Boom")), 0);
+    ResetScene(game.Cpu(), marks, false);
+    EXPECT_EQ(game.Sounds().Sounds().Count(), marks.sounds);
+    EXPECT_TRUE(game.SoundOutput().ThreadRunning());
+    EXPECT_EQ(plays(), before + 1);
 }
 
 TEST_F(SceneResetTest, TextsHandedToScriptsOutliveTheirFile) {

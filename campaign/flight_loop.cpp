@@ -1,0 +1,721 @@
+#include "campaign/flight_loop.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "campaign/flight_collisions.h"
+#include "campaign/flight_draw.h"
+#include "campaign/flight_lists.h"
+#include "campaign/flight_record.h"
+#include "campaign/game_manager.h"
+#include "campaign/scene_reset.h"
+#include "campaign/screen_hooks.h"
+#include "foundation/config_blocks.h"
+#include "foundation/exceptions.h"
+#include "foundation/trace_flag.h"
+#include "graphics/display.h"
+#include "graphics/font.h"
+#include "graphics/screen_buffer.h"
+#include "graphics/screen_presenter.h"
+#include "graphics/screen_surface.h"
+#include "platform/key_table.h"
+#include "platform/timer.h"
+#include "script/native_args.h"
+#include "script/object_manager.h"
+#include "script/processor.h"
+#include "shell/draw_layers.h"
+#include "shell/game_ids.h"
+#include "shell/game_stop.h"
+#include "shell/input_device.h"
+#include "shell/input_queue.h"
+#include "ui/message_box.h"
+#include "ui/screen_effects.h"
+#include "ui/ui_objects.h"
+#include "ui/visual.h"
+#include "ui/window_services.h"
+#include "world/level.h"
+#include "world/player.h"
+#include "world/ship.h"
+#include "world/supply.h"
+#include "world/world_sound.h"
+
+namespace {
+
+constexpr uint32_t kQuestionMessage = 352;
+constexpr uint32_t kNoShipMessage = 309;
+constexpr uint32_t kLeavingMessage = 500;
+constexpr uint32_t kEndedMessage = 501;
+constexpr uint32_t kTextColourEntry = 3;
+constexpr uint32_t kNoShipBoxStyle = 1;
+
+constexpr int32_t kEndCountdown = 90;
+constexpr int32_t kFadeOutAt = 8;
+constexpr int32_t kLeavingRise = 3000;  // hundredths of a pixel a frame
+constexpr int32_t kBlinkPeriod = 20;
+constexpr int32_t kRatePeriod = 100;
+constexpr int32_t kHeadUpMargin = 10;
+constexpr int32_t kRateTextY = 30;
+constexpr int32_t kQuestionWaits = 3;
+constexpr int32_t kShipStartRow = 80;  // ships start at screen height x 80 hundredths
+constexpr uint32_t kInactiveSleep = 300;
+// A paused flight looks for a key this often, sleeping in between.
+constexpr uint32_t kPauseSleep = 10;
+
+constexpr int32_t kKeyF5 = 0x74;
+constexpr int32_t kKeyF6 = 0x75;
+constexpr int32_t kKeyF7 = 0x76;
+// Typed in this order, they make collisions harmless to ships for the rest of the flight.
+constexpr int32_t kHiddenSequence[] = {'G', 'H', 'O', 'S', 'T'};
+constexpr int32_t kHiddenSteps = 5;
+
+constexpr int32_t kNotAlive = 1000000000;
+
+bool gFlightRunning = false;
+
+// Marks the flight as running while it lives; the layers never outlive the flight with records
+// that name frames the scene reset frees.
+class RunningFlight {
+  public:
+    RunningFlight() {
+        if (gFlightRunning) ThrowFatal("A flight is already running");
+        gFlightRunning = true;
+    }
+    ~RunningFlight() {
+        ClearDrawLayers(GameDrawLayers());
+        gFlightRunning = false;
+    }
+    RunningFlight(const RunningFlight&) = delete;
+    RunningFlight& operator=(const RunningFlight&) = delete;
+};
+
+// The buffer's origin and clip as they were before the flight, put back however it ends.
+class SavedView {
+  public:
+    explicit SavedView(ScreenBuffer* buffer) : buffer_(buffer) {
+        if (buffer_ == nullptr) return;
+        x_ = buffer_->OriginX();
+        y_ = buffer_->OriginY();
+        clip_ = buffer_->Clip();
+    }
+    ~SavedView() {
+        if (buffer_ == nullptr) return;
+        buffer_->SetOrigin(x_, y_);
+        buffer_->SetClip(clip_);
+    }
+    SavedView(const SavedView&) = delete;
+    SavedView& operator=(const SavedView&) = delete;
+
+  private:
+    ScreenBuffer* buffer_;
+    int32_t x_ = 0;
+    int32_t y_ = 0;
+    Rect clip_{};
+};
+
+std::vector<ShipObject*> Ships(Processor& processor) {
+    std::vector<ShipObject*> ships;
+    if (ObjectManager* list = FlightList(processor, kShipListId)) {
+        for (const auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
+            if (auto* ship = dynamic_cast<ShipObject*>(node->item)) ships.push_back(ship);
+        }
+    }
+    return ships;
+}
+
+std::vector<PlayerObject*> Players(Processor& processor) {
+    std::vector<PlayerObject*> players;
+    if (ObjectManager* list = FlightList(processor, kPlayerListId)) {
+        for (const auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
+            if (auto* player = dynamic_cast<PlayerObject*>(node->item)) players.push_back(player);
+        }
+    }
+    return players;
+}
+
+std::vector<WeakObject> Weak(const auto& objects) {
+    std::vector<WeakObject> out;
+    out.reserve(objects.size());
+    for (const auto* object : objects) out.emplace_back(object);
+    return out;
+}
+
+class Flight {
+  public:
+    Flight(Processor& processor, GameManagerObject& manager)
+        : cpu_(processor), manager_(&manager), display_(GameDisplay()), view_(display_.Buffer()) {}
+
+    int32_t Run();
+
+  private:
+    enum class Pass { Go, Leave };
+
+    // --- set-up ---
+    // Places the ships; true when one of them can start.
+    bool PlaceShips();
+    void CreateLevel(const String& className);
+    void NewEffect(int32_t framesLeft, int32_t level, int32_t levelStep);
+    void ShowNoShipBox();
+
+    // --- one frame ---
+    void WaitWhileInactive() const;
+    void Pace() const;
+    void Census();
+    Pass EndHandling();
+    void Countdown(Pass& pass);
+    void StepLists();
+    bool TryLock();
+    // Step 11; false when the frame goes on without drawing.
+    Pass Keys(bool& draw);
+    void HandlePlayKey(int32_t key);
+    void Draw();
+    void DrawTexts(LevelObject& level, ScreenBuffer& buffer);
+    void Collide();
+    void Sweep();
+    void ClampView(LevelObject& level);
+    void CheckStacks();
+    void PlaceMice();
+
+    // --- the end ---
+    void Finish(bool flew);
+
+    LevelObject* Level() const { return level_.As<LevelObject>(); }
+    int32_t ScreenWidth() const;
+    int32_t ScreenHeight() const;
+    uint32_t Now() const;
+    int32_t ResultNow() const;
+
+    Processor& cpu_;
+    WeakObject managerRef_;
+    GameManagerObject* manager_;
+    Display& display_;
+    SavedView view_;
+    ResourceMarks marks_{};
+    StackDepths depths_{};
+    WeakObject level_;
+    String question_;
+    uint32_t textColour_ = 0;
+    Font* energyFont_ = nullptr;
+
+    int32_t frame_ = 0;
+    int32_t alive_ = 0;
+    int32_t countdown_ = kEndCountdown;
+    bool flyAwayPlayed_ = false;
+    bool question_mode_ = false;
+    bool paused_ = false;
+    bool showRate_ = false;
+    int32_t hiddenStep_ = 0;
+    bool answeredYes_ = false;
+    bool locked_ = false;
+    uint32_t startTick_ = 0;
+    uint32_t rateTick_ = 0;
+    bool rateTaken_ = false;
+    int32_t rate10_ = 0;
+    int32_t flightStateSeen_ = kFlightFlying;
+};
+
+int32_t Flight::ScreenWidth() const {
+    return display_.Surface() != nullptr ? display_.Surface()->Width() : 0;
+}
+
+int32_t Flight::ScreenHeight() const {
+    return display_.Surface() != nullptr ? display_.Surface()->Height() : 0;
+}
+
+uint32_t Flight::Now() const {
+    Timer* timer = display_.Services().timer;
+    return timer != nullptr ? timer->Milliseconds() : 0;
+}
+
+int32_t Flight::ResultNow() const {
+    if (flightStateSeen_ == kFlightLeaving) return kFlightShipsLeft;
+    return answeredYes_ ? kFlightQuit : kFlightOver;
+}
+
+bool Flight::PlaceShips() {
+    const std::vector<ShipObject*> ships = Ships(cpu_);
+    const int64_t n = static_cast<int64_t>(ships.size());
+    const int64_t width = ScreenWidth();
+    bool able = false;
+    for (int64_t i = 0; i < n; ++i) {
+        ShipObject& ship = *ships[static_cast<size_t>(i)];
+        ship.SetState(kActorAlive);
+        ship.RecomputeEnergy();
+        ship.SetInt(kVisualX, static_cast<int32_t>((i + 1) * width * 100 / (n + 1)));
+        ship.SetInt(kVisualY, ScreenHeight() * kShipStartRow);
+        if (ship.Balance() <= 0) {
+            ship.SetState(kActorDestroyed);
+            continue;
+        }
+        if (ship.MaxSpeed() != 0) {
+            able = true;
+            ship.ResetDelays();
+        }
+        InputDevice* input = ship.Pilot() != nullptr ? ship.Pilot()->PilotInput() : nullptr;
+        if (input != nullptr && input->MouseEnabled()) ship.PlaceMouse();
+    }
+    return able;
+}
+
+void Flight::PlaceMice() {
+    for (ShipObject* ship : Ships(cpu_)) {
+        InputDevice* input = ship->Pilot() != nullptr ? ship->Pilot()->PilotInput() : nullptr;
+        if (input != nullptr && input->MouseEnabled()) ship->PlaceMouse();
+    }
+}
+
+void Flight::NewEffect(int32_t framesLeft, int32_t level, int32_t levelStep) {
+    ObjectManager* effects = FlightList(cpu_, kFlightEffectListId);
+    if (effects == nullptr) return;
+    cpu_.DataStack().Push(static_cast<uint32_t>(framesLeft));
+    cpu_.DataStack().Push(static_cast<uint32_t>(level));
+    cpu_.DataStack().Push(static_cast<uint32_t>(levelStep));
+    ScriptObject* fade = cpu_.NewObjectByName(String("FadeEffect"));
+    if (fade != nullptr) effects->AppendObject(fade);
+}
+
+void Flight::ShowNoShipBox() {
+    const std::vector<PlayerObject*> players = Players(cpu_);
+    // The box runs with the first pilot's device; with none it could never be answered.
+    InputDevice* input = players.empty() ? nullptr : players.front()->Input();
+    if (input == nullptr) return;
+    MessageBox(cpu_, input, nullptr, SystemMessage(cpu_, kNoShipMessage), kNoShipBoxStyle, nullptr, 0);
+}
+
+void Flight::CreateLevel(const String& className) {
+    ScriptObject* made = cpu_.NewObjectByName(className);
+    auto* level = dynamic_cast<LevelObject*>(made);
+    if (level == nullptr) {
+        if (made != nullptr) DestroyObject(made);
+        ThrowFatal("%s is not a level class", className.Text());
+    }
+    cpu_.Objects().SetObject(level, kLevelId);
+    level->SetFlightState(kFlightFlying);
+    level_ = WeakObject(level);
+}
+
+int32_t Flight::Run() {
+    managerRef_ = WeakObject(manager_);
+    const String className = NativeArgs(cpu_).TextCopy();
+    question_ = SystemMessage(cpu_, kQuestionMessage);
+    textColour_ = ColourAt(ColourEntryAddress(manager_, kTextColourEntry));
+
+    marks_ = SaveResourceMarks(cpu_);
+    cpu_.SaveStackDepths(depths_);
+    CreateFlightLists(cpu_);
+    NewEffect(8, 0, 32);
+
+    auto* supply = dynamic_cast<SupplyObject*>(cpu_.Objects().GetObject(kSupplyId));
+    if (supply != nullptr) Supply::ChooseSupplier(cpu_, *supply);
+    const bool able = PlaceShips();
+    startTick_ = Now();
+    PublishedFlight().screenHeightX100 = ScreenHeight() * 100;
+
+    if (!able) {
+        ShowNoShipBox();
+        cpu_.DataStack().Push(kFlightOver);
+        Finish(false);
+        return kFlightOver;
+    }
+    if (manager_->AutoSaveBeforeFlight() && FlightCampaignHooks().autoSave) FlightCampaignHooks().autoSave(cpu_);
+    if (auto* manager = managerRef_.As<GameManagerObject>()) manager->SetAutoSaveBeforeFlight(true);
+    if (FlightCampaignHooks().loadingScreen) FlightCampaignHooks().loadingScreen(cpu_);
+
+    CreateLevel(className);
+    energyFont_ = NamedFont(cpu_, "Energy");
+    for (PlayerObject* player : Players(cpu_)) player->ClearStatusMessage();
+    PublishedFlight().hiddenMode = false;
+    frame_ = 0;
+
+    for (;;) {
+        LevelObject* level = Level();
+        // A script deleted the level: nothing is left to fly in.
+        if (level == nullptr) break;
+        WaitWhileInactive();
+        Pace();
+        PublishedFlight().sceneWidthX100 = level->SceneWidth() * 100;
+        cpu_.SetFrameNumber(frame_);
+        for (const WeakObject& player : Weak(Players(cpu_))) {
+            auto* pilot = player.As<PlayerObject>();
+            if (pilot == nullptr) continue;
+            if (pilot->Input() != nullptr) pilot->Input()->Poll();
+            GTTClass::CallStep(pilot, frame_);
+        }
+        Census();
+        if (EndHandling() == Pass::Leave) break;
+        if (Level() == nullptr) break;
+        GTTClass::CallStep(Level(), frame_);
+        TryLock();
+        StepLists();
+
+        bool draw = true;
+        bool leave = false;
+        for (;;) {
+            if (Keys(draw) == Pass::Leave) {
+                leave = true;
+                break;
+            }
+            if (!draw) break;
+            Draw();
+            if (!question_mode_) break;
+        }
+        if (leave) break;
+        level = Level();
+        if (level == nullptr) break;
+        flightStateSeen_ = level->FlightState();
+        if (level->FlightState() == kFlightEnded) break;
+        Collide();
+        Sweep();
+        if (Level() == nullptr) break;
+        ClampView(*Level());
+        CheckStacks();
+        ++frame_;
+    }
+    if (locked_ && display_.Surface() != nullptr) display_.Surface()->Unlock();
+    locked_ = false;
+    const int32_t result = ResultNow();
+    cpu_.DataStack().Push(static_cast<uint32_t>(result));
+    Finish(true);
+    return result;
+}
+
+void Flight::WaitWhileInactive() const {
+    while (!display_.Services().Active()) display_.Services().Pause(kInactiveSleep);
+}
+
+void Flight::Pace() const {
+    if (FlightCampaignHooks().framePacing)
+        GameFrameWait();
+    else
+        CheckGameStop();
+}
+
+void Flight::Census() {
+    alive_ = 0;
+    int32_t smallest = kNotAlive;
+    int32_t largest = 0;
+    for (ShipObject* ship : Ships(cpu_)) {
+        if (ship->State() != kActorAlive) continue;
+        ++alive_;
+        smallest = std::min(smallest, ship->X());
+        largest = std::max(largest, ship->X());
+    }
+    if (LevelObject* level = Level()) {
+        level->SetShipSpread(alive_ == 0 ? 0 : static_cast<int32_t>((int64_t{largest} - smallest) / 100));
+    }
+}
+
+void Flight::Countdown(Pass& pass) {
+    if (countdown_ == kFadeOutAt) NewEffect(8, 256, -32);
+    if (--countdown_ <= 0) pass = Pass::Leave;
+}
+
+Flight::Pass Flight::EndHandling() {
+    LevelObject* level = Level();
+    if (level == nullptr) return Pass::Leave;
+    Pass pass = Pass::Go;
+    if (alive_ == 0 || level->Finished()) {
+        Countdown(pass);
+        if (pass == Pass::Leave) {
+            if (LevelObject* still = Level()) still->SetFlightState(kFlightEnded);
+            flightStateSeen_ = kFlightEnded;
+        }
+        return pass;
+    }
+    if (level->FlightState() != kFlightLeaving) return pass;
+    if (!flyAwayPlayed_) {
+        PlayNamedSound(cpu_, "Misc\\FlyAway.mp3");
+        flyAwayPlayed_ = true;
+    }
+    for (ShipObject* ship : Ships(cpu_)) {
+        if (ship->State() == kActorAlive) ship->SetInt(kVisualY, ship->Y() - kLeavingRise);
+    }
+    Countdown(pass);
+    if (pass == Pass::Leave) flightStateSeen_ = kFlightLeaving;
+    return pass;
+}
+
+bool Flight::TryLock() {
+    if (!locked_ && display_.Surface() != nullptr) locked_ = display_.Surface()->Lock();
+    return locked_;
+}
+
+void Flight::StepLists() {
+    static constexpr uint32_t kOrder[] = {kFlightList7Id,  kFlightList31Id, kFlightActorListId,
+                                          kShipListId,     kFlightList35Id, kShotsManagerId,
+                                          kFlightList11Id, kTestRunListId,  kBonusListId};
+    std::vector<WeakObject> members;
+    for (size_t n = 0; n < std::size(kOrder); ++n) {
+        const uint32_t id = kOrder[n];
+        LevelObject* level = Level();
+        const bool leaving = level != nullptr && level->FlightState() == kFlightLeaving;
+        if (!(id == kShipListId && leaving)) {
+            AliveActors(cpu_, id, members);
+            for (const WeakObject& member : members) {
+                if (ActorObject* actor = AliveActor(member)) GTTClass::CallStep(actor, frame_);
+            }
+        }
+        if (n + 1 < std::size(kOrder)) TryLock();
+    }
+    if (auto* supply = cpu_.Objects().GetObject(kSupplyId)) GTTClass::CallStep(supply, frame_);
+    if (ObjectManager* effects = FlightList(cpu_, kFlightEffectListId)) {
+        std::vector<WeakObject> running;
+        for (const auto* node = effects->ObjectList().Head(); node != nullptr; node = node->next)
+            running.emplace_back(node->item);
+        for (const WeakObject& ref : running) {
+            auto* effect = ref.As<ScreenEffectObject>();
+            if (effect != nullptr && effect->State() == kEffectRunning) GTTClass::CallStep(effect, frame_);
+        }
+    }
+}
+
+Flight::Pass Flight::Keys(bool& draw) {
+    InputQueue& keys = KeyQueue();
+    if (question_mode_) {
+        if (keys.Empty()) return Pass::Go;
+        const int32_t key = keys.ReadInt();
+        LevelObject* level = Level();
+        if (key == 'Y') {
+            answeredYes_ = true;
+            if (level != nullptr) level->SetFlightState(kFlightEnded);
+            flightStateSeen_ = kFlightEnded;
+            return Pass::Leave;
+        }
+        if (key == 'N' || key == VK_ESCAPE) {
+            PlaceMice();
+            question_mode_ = false;
+            draw = false;
+        } else if (key == kKeyF5) {
+            if (level != nullptr) level->SetFlightState(kFlightLeaving);
+            question_mode_ = false;
+            draw = false;
+        }
+        if (!draw && locked_ && display_.Surface() != nullptr) {
+            display_.Surface()->Unlock();
+            locked_ = false;
+        }
+        return Pass::Go;
+    }
+    if (paused_) {
+        while (keys.Empty()) display_.Services().Pause(kPauseSleep);
+    }
+    if (!keys.Empty()) HandlePlayKey(keys.ReadInt());
+    return Pass::Go;
+}
+
+void Flight::HandlePlayKey(int32_t key) {
+    if (key == VK_ESCAPE) {
+        question_mode_ = true;
+    } else if (key == kKeyF6) {
+        showRate_ = !showRate_;
+    } else if (key == kKeyF7) {
+        paused_ = !paused_;
+    } else if (hiddenStep_ < kHiddenSteps && key == kHiddenSequence[hiddenStep_]) {
+        if (++hiddenStep_ == kHiddenSteps) PublishedFlight().hiddenMode = true;
+        return;
+    }
+    // Any key but the next of the sequence starts it over.
+    hiddenStep_ = 0;
+}
+
+void Flight::Draw() {
+    if (!locked_) {
+        display_.LockSurface();
+        locked_ = true;
+    }
+    LevelObject* level = Level();
+    ScreenBuffer* buffer = display_.Buffer();
+    if (level == nullptr || buffer == nullptr) return;
+    if (level->BackgroundColour() != kNoBackgroundFill && display_.Surface() != nullptr)
+        display_.Surface()->Fill(static_cast<uint32_t>(level->BackgroundColour()));
+
+    const uint16_t flags = display_.Surface() != nullptr && display_.Surface()->Settings() != nullptr
+                               ? display_.Surface()->Settings()->Flags()
+                               : 0;
+    DrawLayerLists& layers = GameDrawLayers();
+    ClearDrawLayers(layers);
+    std::vector<WeakObject> members;
+    auto registerList = [&](uint32_t id, bool blinkGrace) {
+        AliveActors(cpu_, id, members);
+        for (const WeakObject& member : members) {
+            ActorObject* actor = AliveActor(member);
+            if (actor == nullptr) continue;
+            auto* ship = blinkGrace ? dynamic_cast<ShipObject*>(actor) : nullptr;
+            if (ship != nullptr && ship->Grace() != 0 && frame_ % 2 != 0) continue;
+            RegisterActorFrames(cpu_, *actor, layers);
+        }
+    };
+    registerList(kFlightList7Id, false);
+    registerList(kFlightList31Id, false);
+    level = Level();
+    if (level == nullptr) return;
+    if (level->LayerMode() == 0) {
+        DrawFlightLayers(*buffer, layers, flags);
+        ClearDrawLayers(layers);
+    }
+    registerList(kFlightActorListId, false);
+    registerList(kShipListId, true);
+    for (uint32_t id : {kFlightList35Id, kShotsManagerId, kFlightList11Id, kTestRunListId, kBonusListId})
+        registerList(id, false);
+    level = Level();
+    if (level == nullptr) return;
+    if (level->BackgroundColour() != kNoBackgroundFill && level->LayerMode() != 0 && (flags & kPairEffects) != 0)
+        TintFlightLayers(*buffer, layers, static_cast<uint32_t>(level->BackgroundColour()), level->TintValue());
+    DrawFlightLayers(*buffer, layers, flags);
+    DrawTexts(*level, *buffer);
+
+    if (question_mode_) {
+        if (display_.Presenter() != nullptr) display_.Presenter()->ShowFrame();
+        locked_ = false;
+        for (int32_t i = 0; i < kQuestionWaits; ++i) Pace();
+        return;
+    }
+    if (display_.Presenter() != nullptr) display_.Presenter()->ShowFrame();
+    locked_ = false;
+}
+
+void Flight::DrawTexts(LevelObject& levelAtStart, ScreenBuffer& buffer) {
+    const WeakObject levelRef(&levelAtStart);
+    const int32_t width = ScreenWidth();
+    const int32_t height = ScreenHeight();
+    const int32_t viewX = levelAtStart.ViewX();
+    char text[96];
+
+    int32_t position = 0;
+    for (ShipObject* ship : Ships(cpu_)) {
+        if (ship->State() != kActorAlive) continue;
+        const int32_t x = (position == 0 ? kHeadUpMargin : width - kHeadUpMargin) - viewX;
+        const int32_t align = position == 0 ? 0 : 2;
+        std::snprintf(text, sizeof text, "%d", ship->Balance() / 100);
+        buffer.DrawTextAlignedWithFont(text, x, height - kHeadUpMargin, textColour_, energyFont_, align, 2, 0);
+        if (auto* pilot = dynamic_cast<PlayerObject*>(ship->Owner())) {
+            std::snprintf(text, sizeof text, "%d", pilot->Experience());
+            buffer.DrawTextAlignedWithFont(text, x, kHeadUpMargin, textColour_, energyFont_, align, 0, 0);
+        }
+        if (++position == 2) break;
+    }
+
+    if (question_mode_) {
+        buffer.DrawTextAligned(question_.Text(), width / 2 - viewX, height / 2, textColour_, 1, 1, 0);
+    } else if (frame_ % kBlinkPeriod < kBlinkPeriod / 2) {
+        const std::vector<PlayerObject*> players = Players(cpu_);
+        const int64_t slots = static_cast<int64_t>(players.size()) + 1;
+        for (size_t i = 0; i < players.size(); ++i) {
+            PlayerObject& player = *players[i];
+            if (player.StatusDuration() <= 0) continue;
+            const auto y = static_cast<int32_t>(height / slots * static_cast<int64_t>(i + 1));
+            buffer.DrawTextAligned(player.StatusText().Text(), width / 2 - viewX, y, ColourAt(player.StatusColour()),
+                                   1, 1, 0);
+        }
+    }
+
+    if (showRate_) {
+        if (frame_ % kRatePeriod == 0) {
+            const uint32_t now = Now();
+            rate10_ = rateTaken_ && now != rateTick_ ? static_cast<int32_t>(1000000u / (now - rateTick_)) : 0;
+            rateTaken_ = true;
+            rateTick_ = now;
+        }
+        std::snprintf(text, sizeof text, "FPS: %d.%d Time: %d", rate10_ / 10, rate10_ % 10, frame_);
+        buffer.DrawTextAligned(text, kHeadUpMargin - viewX, kRateTextY, textColour_, 0, 0, 0);
+    }
+
+    if (auto* level = levelRef.As<LevelObject>()) CallScriptMethod7(level);
+    if (ObjectManager* effects = FlightList(cpu_, kFlightEffectListId)) {
+        std::vector<WeakObject> running;
+        for (const auto* node = effects->ObjectList().Head(); node != nullptr; node = node->next)
+            running.emplace_back(node->item);
+        for (const WeakObject& ref : running) {
+            auto* effect = ref.As<ScreenEffectObject>();
+            if (effect != nullptr && effect->State() == kEffectRunning) CallScriptMethod7(effect);
+        }
+    }
+
+    auto* level = levelRef.As<LevelObject>();
+    if (level == nullptr || frame_ % kBlinkPeriod < kBlinkPeriod / 2) return;
+    if (alive_ == 0 || level->Finished())
+        buffer.DrawTextAligned(SystemMessage(cpu_, kEndedMessage).Text(), width / 2, height / 2, textColour_, 1, 1, 0);
+    if (level->FlightState() == kFlightLeaving)
+        buffer.DrawTextAligned(SystemMessage(cpu_, kLeavingMessage).Text(), width / 2, height / 2, textColour_, 1, 1,
+                               0);
+}
+
+void Flight::Collide() {
+    LevelObject* level = Level();
+    CollideFlight(cpu_, level != nullptr && level->FlightState() == kFlightLeaving);
+    for (const WeakObject& ref : Weak(Ships(cpu_))) {
+        auto* ship = ref.As<ShipObject>();
+        if (ship == nullptr || ship->State() != kActorDestroyed) continue;
+        cpu_.CallVirtual(ship, kExplodeVirtual);
+        if (auto* still = ref.As<ShipObject>()) still->SetState(kActorGone);
+    }
+}
+
+void Flight::Sweep() {
+    for (uint32_t id : {kFlightList35Id, kFlightActorListId, kFlightList7Id, kFlightList31Id, kShotsManagerId,
+                        kFlightList11Id, kTestRunListId}) {
+        if (ObjectManager* list = FlightList(cpu_, id)) SweepActorList(*list);
+    }
+    ObjectManager* effects = FlightList(cpu_, kFlightEffectListId);
+    if (effects == nullptr) return;
+    std::vector<WeakObject> members;
+    for (const auto* node = effects->ObjectList().Head(); node != nullptr; node = node->next)
+        members.emplace_back(node->item);
+    for (const WeakObject& ref : members) {
+        auto* effect = ref.As<ScreenEffectObject>();
+        ObjectManager* list = FlightList(cpu_, kFlightEffectListId);
+        if (effect != nullptr && list != nullptr && effect->State() == kEffectFinished) RemoveFromList(*list, effect);
+    }
+}
+
+void Flight::ClampView(LevelObject& level) {
+    const int32_t width = ScreenWidth();
+    if (int64_t{level.ViewX()} + level.SceneWidth() >= width) return;
+    level.SetViewX(level.SceneWidth() < width ? 0 : width - level.SceneWidth());
+    if (ScreenBuffer* buffer = display_.Buffer()) buffer->SetOrigin(level.ViewX(), 0);
+}
+
+void Flight::CheckStacks() {
+    if (!TraceFlag()) return;
+    if (cpu_.SameStackDepths(depths_) == 0) ThrowWarn(0, 0, "Stacks are not clear");
+    cpu_.RestoreStackDepths(depths_);
+}
+
+void Flight::Finish(bool flew) {
+    if (flew) {
+        EmptyFlightLists(cpu_);
+        cpu_.Objects().SetObject(nullptr, kLevelId);
+        GTime duration;
+        duration.Set(0, 0, frame_ / 2000 + 5, frame_ % 2000 / 20, 0);
+        if (auto* manager = managerRef_.As<GameManagerObject>()) manager->GameTime().Add(duration);
+        if (FlightCampaignHooks().stampLastDate) FlightCampaignHooks().stampLastDate(cpu_);
+    }
+    const uint32_t endTick = Now();
+    if (auto* supply = dynamic_cast<SupplyObject*>(cpu_.Objects().GetObject(kSupplyId))) supply->ReleaseHeld();
+    AppendFpsRecord(endTick - startTick_, frame_);
+    ClearDrawLayers(GameDrawLayers());
+    ResetScene(cpu_, marks_, false);
+}
+
+}  // namespace
+
+void FlightLoop(Processor& processor, ScriptObject& gameManager) {
+    RunningFlight running;
+    auto* manager = dynamic_cast<GameManagerObject*>(&gameManager);
+    if (manager == nullptr) ThrowFatal("The flight needs the GameManager");
+    Flight(processor, *manager).Run();
+}
+
+bool FlightRunning() {
+    return gFlightRunning;
+}
+
+FlightHooks& FlightCampaignHooks() {
+    static FlightHooks hooks;
+    return hooks;
+}
+
+void FlightLoopNative(ScriptObject* receiver) {
+    FlightLoop(Actor::ProcessorOf(receiver), GameManagerObject::Of(receiver));
+}
