@@ -143,8 +143,13 @@ StarSystemZoomedObject* StarSystemRecord::CreateView(Processor& processor) {
     ZEMAClass* cls = processor.ClassByName(description.windowClass);
     ObjectManager& objects = processor.Objects();
     if (ScriptObject* old = objects.GetObject(kStarSystemViewId)) {
+        // The window the player is in may be the one last opened too: it stays as object 17.
+        const bool current = objects.GetObject(kStarSystemWindowId) == old;
         objects.Forget(old);
-        Destroyer()(old);
+        if (current)
+            objects.SetObject(old, kStarSystemWindowId);
+        else
+            Destroyer()(old);
     }
     std::unique_ptr<ScriptObject, Destroyer> made(processor.NewObject(cls));
     StarSystemZoomedObject* view = StarSystemZoomedObject::AsWindow(made.get());
@@ -184,9 +189,13 @@ StarSystemList::~StarSystemList() {
 void StarSystemList::Load(const String& entryName) {
     EntryBlockReader reader(processor_.Archive(), 1024, 1024, 128);
     reader.Open(entryName);
-    reader >> static_cast<DataBlock&>(*this);
+    Read(reader);
     reader.Close();
-    if (Find("") == nullptr) ThrowFatal("No star system in \"%s\"", entryName.Text());
+}
+
+void StarSystemList::Read(BlockReader& reader) {
+    reader >> static_cast<DataBlock&>(*this);
+    if (Find("") == nullptr) ThrowFatal("No star system in \"%s\"", reader.Name().Text());
 }
 
 void StarSystemList::ReadChunk(BlockReader& reader, const uint8_t* signature) {
@@ -280,8 +289,11 @@ void InstallGalaxyHooks() {
         StarSystemRecord* record = list != nullptr ? list->Find(system.View()) : nullptr;
         if (record == nullptr || record->Name().View() != system.View()) return nullptr;
         StarSystemZoomedObject* view = record->CreateView(processor);
+        // The caller stores the window where it belongs.
+        processor.Objects().Forget(view);
+        std::unique_ptr<ScriptObject, Destroyer> held(view);
         if (!planet.Empty()) view->SelectPlanet(planet.View());
-        return view;
+        return held.release();
     };
 }
 

@@ -78,6 +78,8 @@ class StarSystemList : public ScriptObject, public DataBlock {
 
     // Reads the table entry of that name. FatalExep naming it when it holds no star system.
     void Load(const String& entryName);
+    // The same from a reader at the table's block.
+    void Read(BlockReader& reader);
     void ReadChunk(BlockReader& reader, const uint8_t* signature) override;
 
     // The last record whose name is name byte for byte; the first record when none is; null only

@@ -16,6 +16,7 @@
 #include "tests/support/block_writer.h"
 #include "tests/support/class_library_builder.h"
 #include "tests/support/fd_writer.h"
+#include "tests/support/galaxy_table.h"
 #include "tests/support/picture_builder.h"
 
 namespace {
@@ -196,6 +197,14 @@ void SlotBlocks() {
                true));
 }
 
+void StarSystems() {
+    const StarSystemSpec sol{.name = "Sol", .x = 10, .y = 20, .description = "Galaxy\\Sol.txt"};
+    const StarSystemSpec unnamed{.x = -4, .y = 9, .description = "Galaxy\\Sol.txt"};
+    Seed("fuzz_star_systems", "three", StarSystemTable(std::vector<StarSystemSpec>{sol, unnamed, sol}));
+    Seed("fuzz_star_systems", "other children",
+         StarSystemTable(std::vector<std::string>{SEBlock("JUNK", "x"), StarSystemBlock(sol)}));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -208,6 +217,7 @@ int main(int argc, char** argv) {
     if (chdir(argv[1]) != 0) return 1;
     try {
         Settings();
+        StarSystems();
         InputDevices();
         Sounds();
         ColourStrip();

@@ -11,6 +11,7 @@
 #include "campaign/date_steps.h"
 #include "campaign/game_manager.h"
 #include "campaign/planet.h"
+#include "campaign/scene_reset.h"
 #include "campaign/star_system_window.h"
 #include "foundation/exceptions.h"
 #include "graphics/image.h"
@@ -304,6 +305,41 @@ TEST(StarSystemLocationTest, AWindowWithoutPlanetsIsAnEmptySystem) {
     location.SetNames("Void", "Anything");
     ExpectError([&] { EnterCurrentLocation(t.game.Cpu(), location); }, "Star system is empty!");
     EXPECT_EQ(location.First(), "Void") << "a failed entry rewrites nothing";
+}
+
+TEST(StarSystemLocationTest, OpeningAWindowReplacesTheLastOneButNeverTheCurrentOne) {
+    GalaxyGame t;
+    t.Load();
+    Processor& cpu = t.game.Cpu();
+    StarSystemZoomedObject* first = t.List().Find("Sol")->CreateView(cpu);
+    const WeakObject firstAlive(first);
+    EXPECT_EQ(t.game.Object(kStarSystemViewId), first);
+    StarSystemZoomedObject* second = t.List().Find("Vega")->CreateView(cpu);
+    EXPECT_EQ(firstAlive.Get(), nullptr) << "the window last opened goes";
+    EXPECT_EQ(second->Name().View(), "Vega");
+    EXPECT_EQ(second->DisplayName().View(), "Vega Cluster");
+
+    // A window that is the current one as well as the last opened stays current.
+    cpu.Objects().SetObject(second, kStarSystemWindowId);
+    StarSystemZoomedObject* third = t.List().Find("Sol")->CreateView(cpu);
+    EXPECT_EQ(t.game.Object(kStarSystemWindowId), second);
+    EXPECT_EQ(t.game.Object(kStarSystemViewId), third);
+}
+
+TEST(StarSystemLocationTest, TheSceneResetReopensWindowsThroughTheHook) {
+    GalaxyGame t;
+    t.Load();
+    const SystemViewHooks& hooks = SystemViewHook();
+    ASSERT_TRUE(hooks.open);
+    EXPECT_EQ(hooks.open(t.game.Cpu(), "Nowhere", ""), nullptr) << "only a system of that name";
+    GameObject opened(hooks.open(t.game.Cpu(), "Vega", "Zeta"));
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(t.game.Object(kStarSystemViewId), nullptr) << "the caller stores it";
+    String system;
+    String planet;
+    hooks.describe(*opened, system, planet);
+    EXPECT_EQ(system.View(), "Vega");
+    EXPECT_EQ(planet.View(), "Zeta");
 }
 
 // The home system's window shown and current, with Alpha selected, and pilots with the charges.
