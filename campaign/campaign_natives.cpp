@@ -3,6 +3,7 @@
 #include "campaign/galaxy.h"
 #include "campaign/game_manager.h"
 #include "campaign/help_system.h"
+#include "campaign/in_game_menu.h"
 #include "campaign/planet.h"
 #include "campaign/star_system_window.h"
 #include "campaign/star_systems.h"
@@ -18,6 +19,7 @@ void RegisterCampaignNatives() {
     RegisterNativeBinder("Planet", Planet::Bind);
     RegisterNativeBinder("PlanetZoomed", PlanetZoomed::Bind);
     RegisterGalaxyMethods();
+    GameManager::SetMethodHandler(5, OpenGameMenuNative);
     RegisterNativeBinder("HelpSystem", HelpSystem::Bind);
     HelpSystem::InstallHelpRequest();
 }

@@ -11,6 +11,7 @@
 #include "foundation/exceptions.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
+#include "script/native_args.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "shell/game_ids.h"
@@ -18,7 +19,9 @@
 #include "ui/control.h"
 #include "ui/dialog_window.h"
 #include "ui/message_box.h"
+#include "ui/script_dialog.h"
 #include "ui/text_controls.h"
+#include "ui/ui_kinds.h"
 #include "ui/window_services.h"
 #include "world/player.h"
 
@@ -194,6 +197,17 @@ void GameMenu(DialogWindow& window, int32_t event, int32_t p1, int32_t p2) {
         default:
             break;
     }
+}
+
+void OpenGameMenuNative(ScriptObject* receiver) {
+    auto* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
+    if (processor == nullptr) ThrowFatal("GameManager without a processor");
+    NativeArgs args(receiver);
+    ScriptObject* dialog = args.ObjectOrNull(kZEMADialogKind, "game menu parent");
+    const uint32_t flags = args.Word();
+    DialogWindow* parent = dialog != nullptr ? &ZEMADialogObject::Of(dialog).Window() : nullptr;
+    const int32_t result = OpenGameMenu(*processor, parent, flags);
+    args.Stack().Push(static_cast<uint32_t>(result));
 }
 
 int32_t OpenGameMenu(Processor& processor, DialogWindow* parent, uint32_t flags) {

@@ -7,6 +7,7 @@
 
 class DialogWindow;
 class Processor;
+class ScriptObject;
 
 // OpenGameMenu's flags: the main page leaves out the Save button.
 constexpr uint32_t kGameMenuNoSave = 1;
@@ -20,6 +21,10 @@ constexpr int32_t kGameMenuLeave = 2;
 // and input device; without one it runs over the game's display with the engine's pointer and the
 // first player's input device (FatalExep when there is no player with one).
 int32_t OpenGameMenu(Processor& processor, DialogWindow* parent, uint32_t flags);
+
+// GameManager native 5: pops the parent window (a dialog object, or 0), then the flags; pushes the
+// result.
+void OpenGameMenuNative(ScriptObject* receiver);
 
 // Rebuild the window as the main page (0) and the settings page (1).
 void GameMenuMainPage(DialogWindow& window);

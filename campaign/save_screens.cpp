@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -51,6 +52,12 @@ uint32_t RowCount() {
 
 bool IsRow(int32_t id) {
     return id >= kFirstRowId;
+}
+
+// The control id of row index; -1 (no control) for an index past the id range.
+int32_t RowId(uint32_t index) {
+    const int64_t id = int64_t{kFirstRowId} + index;
+    return id <= INT32_MAX ? static_cast<int32_t>(id) : -1;
 }
 
 uint32_t RowOf(int32_t id) {
@@ -116,8 +123,8 @@ void PutTitleInField(std::string_view title) {
 void AddRow(DialogWindow& window, Screen screen, uint32_t index, int32_t y, int32_t x) {
     Processor& processor = *window.GetProcessor();
     const SaveHeader* entry = SlotHeader(index);
-    if (entry == nullptr) return;
-    const int32_t id = kFirstRowId + static_cast<int32_t>(index);
+    const int32_t id = RowId(index);
+    if (entry == nullptr || id < 0) return;
     const bool selected = index == SelectedSlot();
     ControlObject* row = nullptr;
     if (screen == Screen::kSave && selected && slotEditActive) {
@@ -274,7 +281,7 @@ void ScenarioListScreen(DialogWindow& window) {
 }
 
 void EndNameEntry(DialogWindow& window) {
-    ControlObject* control = window.FindControl(kFirstRowId + static_cast<int32_t>(SelectedSlot()));
+    ControlObject* control = window.FindControl(RowId(SelectedSlot()));
     auto* field = dynamic_cast<EditControlObject*>(control);
     SaveHeader* entry = SlotHeader(SelectedSlot());
     if (!slotEditActive || field == nullptr || !field->Changed() || entry == nullptr) return;
