@@ -16,7 +16,10 @@ namespace {
 const GTime* GameTime(const ScriptObject* from) {
     ScriptObject* manager = WellKnownObject(from, kGameManagerId);
     if (manager == nullptr) return nullptr;
-    if (const GameTimeLookup& lookup = GameTimeLookupHook()) return lookup(manager);
+    // An installed lookup that does not know the object leaves it to be read as a plain time.
+    if (const GameTimeLookup& lookup = GameTimeLookupHook()) {
+        if (const GTime* time = lookup(manager)) return time;
+    }
     auto* time = dynamic_cast<GTimeObject*>(manager);
     return time != nullptr ? &time->Value() : nullptr;
 }
