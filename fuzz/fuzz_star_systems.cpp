@@ -15,7 +15,7 @@
 
 namespace {
 
-GameHarness& Game() {
+GameHarness& FuzzGame() {
     static GameHarness* game = [] {
         auto* made = new GameHarness();
         made->AddEntry("Galaxy\\Sol.txt", StarSystemDescription("StarSystemZoomed", "Sol.mes"));
@@ -34,7 +34,7 @@ struct Destroyer {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    GameHarness& game = Game();
+    GameHarness& game = FuzzGame();
     MemoryFile file(data, size);
     FileBlockReader reader;
     if (!OpenInReader(file, reader)) return 0;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -14,7 +17,10 @@
 #include "campaign/scene_reset.h"
 #include "campaign/star_system_window.h"
 #include "foundation/exceptions.h"
+#include "graphics/color_manager.h"
+#include "graphics/display.h"
 #include "graphics/image.h"
+#include "graphics/screen_surface.h"
 #include "platform/key_table.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
@@ -42,6 +48,10 @@
 #include "world/supply.h"
 
 namespace {
+
+int32_t IntHypotOf(int32_t x, int32_t y) {
+    return static_cast<int32_t>(std::sqrt(static_cast<double>(x * x + y * y)));
+}
 
 void ExpectError(const std::function<void()>& f, const std::string& text) {
     const std::string message = ErrorMessage(f);
@@ -453,10 +463,43 @@ TEST_F(TravelTest, CommandsEndTheWindowOrChooseTheDateStep) {
         EXPECT_EQ(dialog.Result(), c.result);
     }
     EXPECT_EQ(DateStepCode(GameManagerObject::Get(t.game.Cpu()).DateStep()), 4);
+    t.game.CallVirtual(window, kDialogEventVirtual, {kEventPointer, 0, 3});
+    EXPECT_EQ(dialog.Hint().View(), "Hint Gamma") << "a planet under the pointer gives the hint";
+    EXPECT_EQ(dialog.Result(), kNoResult);
     const uint32_t chosen = ColourEntryAddress(window, 3);
     const uint32_t normal = ColourEntryAddress(window, 1);
     for (int32_t id = 490; id <= 493; ++id)
         EXPECT_EQ(dialog.FindControl(id)->Own(kTextColour), id == 493 ? chosen : normal) << id;
+}
+
+TEST_F(TravelTest, TheReachCircleHasADotPerPixelOfRadius) {
+    Enter({});
+    const uint16_t reach = t.game.Colours().Colour(7);
+    ASSERT_NE(reach, 0);
+    for (const int32_t charge : {2000, 1000, 199}) {
+        SCOPED_TRACE(charge);
+        t.game.Players().ClearList();
+        t.AddPilot(charge);
+        const int32_t radius = charge / 200;
+        t.game.Screen().LockSurface();
+        t.game.Screen().Surface()->Fill(0);
+        window->DrawWindowControls();
+        // Round the selected planet at (100, 100): radius dots, each radius away.
+        int32_t dots = 0;
+        for (int32_t y = 100 - 12; y <= 100 + 12; ++y) {
+            for (int32_t x = 100 - 12; x <= 100 + 12; ++x) {
+                uint16_t pixel = 0;
+                std::memcpy(&pixel, t.game.Screen().Surface()->PixelAddress(x, y), 2);
+                if (pixel != reach) continue;
+                ++dots;
+                const int32_t away = IntHypotOf(x - 100, y - 100);
+                EXPECT_GE(away, radius - 1);
+                EXPECT_LE(away, radius);
+            }
+        }
+        t.game.Screen().Surface()->Unlock();
+        EXPECT_EQ(dots, radius);
+    }
 }
 
 TEST_F(TravelTest, TheWindowStepMovesTheDateOnUnlessABoxIsOpen) {
