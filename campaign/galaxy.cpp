@@ -17,7 +17,9 @@
 #include "foundation/exceptions.h"
 #include "graphics/display.h"
 #include "graphics/image.h"
+#include "graphics/image_manager.h"
 #include "graphics/screen_buffer.h"
+#include "graphics/screen_surface.h"
 #include "script/native_args.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
@@ -26,7 +28,6 @@
 #include "ui/dialog_window.h"
 #include "ui/gtime.h"
 #include "ui/input_holder.h"
-#include "ui/interface_pictures.h"
 #include "ui/message_box.h"
 #include "ui/script_dialog.h"
 #include "ui/text_controls.h"
@@ -245,11 +246,13 @@ int32_t GalaxyMap(Processor& processor) {
     RefuseInsideSystemWindows(processor, "The galaxy map");
     StarSystemList& systems = StarSystemList::Of(processor);
     Display& display = GameDisplay();
-    Image* cursorPicture = InterfacePicture(&systems, "Misc\\GalaxyCursor.dpf");
+    auto* images = dynamic_cast<ImageManager*>(processor.Objects().GetObject(kImageManagerId));
+    if (images == nullptr) ThrowFatal("No image manager for the galaxy map");
+    Image* cursorPicture = images->GetImage(String("Misc\\GalaxyCursor.dpf"));
     if (cursorPicture == nullptr) ThrowFatal("No picture Misc\\GalaxyCursor.dpf");
-    int32_t width = 0;
-    int32_t height = 0;
-    if (!InterfaceScreenSize(&systems, width, height)) ThrowFatal("No screen for the galaxy map");
+    if (display.Surface() == nullptr) ThrowFatal("No screen for the galaxy map");
+    const int32_t width = display.Surface()->Width();
+    const int32_t height = display.Surface()->Height();
     ResetPlayerCursor(processor);
 
     DialogWindow map(&processor, &display, cursorPicture->EntryAt(0));

@@ -109,7 +109,12 @@ void ReopenSystemViews(Processor& processor, const SystemView& current, const Sy
     ScriptObject* opened = nullptr;
     if (current.open) {
         opened = hooks.open(processor, current.system, current.planet);
-        if (opened != nullptr) objects.SetObject(opened, kStarSystemWindowId);
+        // A window opens as the one last opened (object 20); it moves to 17, else opening the
+        // last one next would destroy it there.
+        if (opened != nullptr) {
+            objects.Forget(opened);
+            objects.SetObject(opened, kStarSystemWindowId);
+        }
     }
     if (same) {
         if (opened != nullptr) objects.SetObject(opened, kStarSystemViewId);

@@ -16,6 +16,7 @@ namespace {
 const GTime* GameTime(const ScriptObject* from) {
     ScriptObject* manager = WellKnownObject(from, kGameManagerId);
     if (manager == nullptr) return nullptr;
+    // An installed lookup that does not know the object leaves it to be read as a plain time.
     if (const GameTimeLookup& lookup = GameTimeLookupHook()) {
         if (const GTime* time = lookup(manager)) return time;
     }

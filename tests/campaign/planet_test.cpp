@@ -18,6 +18,7 @@
 #include "ui/dialog_window.h"
 #include "ui/input_holder.h"
 #include "ui/script_dialog.h"
+#include "ui/window_requests.h"
 
 namespace {
 
@@ -35,7 +36,19 @@ uint32_t Word(int32_t value) {
 class PlanetTest : public ::testing::Test {
   protected:
     PlanetTest() {
-        game.AddMessages("system.mes", {{100, "Galaxy"}, {350, "Menu"}});
+        game.AddMessages("system.mes", {{100, "Galaxy"},
+                                        {117, "OK"},
+                                        {119, "Cancel"},
+                                        {120, "Yes"},
+                                        {121, "No"},
+                                        {185, "Back"},
+                                        {191, "Save"},
+                                        {192, "Leave"},
+                                        {193, "Settings"},
+                                        {196, "Load"},
+                                        {342, "Leave?"},
+                                        {350, "Menu"}});
+        game.AddFont("BigMenu");
         game.AddPicture("Planets\\EmptyPlanets.dpf", {.width = 20, .height = 20});
         game.AddPicture("Misc\\Stars.dpf", {.width = 2, .height = 2});
         game.AddClass({.name = "Mars", .base = "Planet", .virtuals = {{17, PushTextWords("Mars")}}});
@@ -173,6 +186,34 @@ TEST_F(PlanetTest, APlanetDeletedWhileItsWindowRunsLeavesTheWindowToTheEndOfTheR
     ASSERT_NE(WeakObject::AtAddress(viewAddress).Get(), nullptr);
     DestroyOrphanedPlanetViews();
     EXPECT_EQ(WeakObject::AtAddress(viewAddress).Get(), nullptr);
+}
+
+TEST_F(PlanetTest, TheGameMenuButtonEndsTheWindowOnlyWhenThePlayerLeaves) {
+    struct Case {
+        const char* what;
+        std::vector<int32_t> menuClicks;  // the menu's buttons, then the question's
+        int32_t result;
+    };
+    const std::vector<Case> cases = {
+        {"back to the planet", {160}, 9},
+        {"leaving the game", {42, 120}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GameObject view = NewView();
+        Native(view.get(), 19);
+        DialogWindow& window = Window(view.get());
+        uint32_t at = game.Now() + 200;
+        game.At(at, [&] { window.PostMessage(kEventPrimary, 0, 21); });
+        for (int32_t id : c.menuClicks) {
+            at += 500;
+            game.At(at, [id] { WindowPostMessage(0, kEventPrimary, 0, id); });
+        }
+        game.At(at + 500, [&] { window.SetResult(9); });
+        int32_t result = 0;
+        EXPECT_EQ(ErrorMessage([&] { result = ZEMADialogObject::Of(view.get()).Run(*holder); }), "no error");
+        EXPECT_EQ(result, c.result);
+    }
 }
 
 }  // namespace
