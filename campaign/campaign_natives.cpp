@@ -1,5 +1,7 @@
 #include "campaign/campaign_natives.h"
 
+#include "campaign/autosave.h"
+#include "campaign/date_steps.h"
 #include "campaign/flight_loop.h"
 #include "campaign/galaxy.h"
 #include "campaign/game_manager.h"
@@ -13,6 +15,8 @@
 
 void RegisterCampaignNatives() {
     RegisterNativeBinder("GameManager", GameManager::Bind);
+    FlightCampaignHooks().autoSave = AutoSave;
+    FlightCampaignHooks().stampLastDate = StampLastDate;
     RegisterLoadAndFlyNatives();
     GameManager::InstallTimeLookup();
     RegisterNativeBinder("StarSystem", StarSystem::Bind);

@@ -344,7 +344,7 @@ int32_t Flight::Run() {
     if (manager_->AutoSaveBeforeFlight() && FlightCampaignHooks().autoSave)
         FlightCampaignHooks().autoSave(cpu_);
     if (auto* manager = managerRef_.As<GameManagerObject>()) manager->SetAutoSaveBeforeFlight(true);
-    if (FlightCampaignHooks().loadingScreen) FlightCampaignHooks().loadingScreen(cpu_);
+    ShowLoadingScreen(cpu_, 0);
 
     CreateLevel(className);
     energyFont_ = NamedFont(cpu_, "Energy");

@@ -41,8 +41,6 @@ struct FlightHooks {
     std::function<void(Processor&)> autoSave;
     // After the game time has advanced at the end of a flight.
     std::function<void(Processor&)> stampLastDate;
-    // Shown after the set-up, before the level is created.
-    std::function<void(Processor&)> loadingScreen;
     // Off, frames follow each other without waiting for the frame timer (benchmarks).
     bool framePacing = true;
     FlightPhaseTimes* phaseTimes = nullptr;

@@ -1,5 +1,6 @@
 #include "campaign/load_and_fly.h"
 
+#include "campaign/autosave.h"
 #include "campaign/demo_playback.h"
 #include "campaign/flight_loop.h"
 #include "campaign/game_manager.h"
@@ -31,6 +32,8 @@ void LoadAndFly(Processor& processor, ScriptObject& gameManager) {
     const String demoFile = args.TextCopy();
 
     DemoPlayback demo(processor, demoFile);
+    // The demo's pilots never overwrite the player's own autosave.
+    const DemoFlightGuard noAutoSave;
     ShowLoadingScreen(processor, 0);
     const std::vector<std::unique_ptr<PlayerConfig>> configs = ReadPlayerFile(processor, playerFile, 0);
     for (PlayerObject* player : ReplacePlayers(processor, configs)) demo.Attach(*player);
@@ -65,5 +68,4 @@ void RegisterLoadAndFlyNatives() {
     GameManager::SetMethodHandler(9, ShowStoryNative);
     GameManager::SetMethodHandler(10, ShowStoryWithFlagNative);
     GameManager::SetMethodHandler(12, LoadAndFlyNative);
-    FlightCampaignHooks().loadingScreen = [](Processor& processor) { ShowLoadingScreen(processor, 0); };
 }

@@ -172,6 +172,10 @@ String SaveFileName(std::string_view stem) {
 }
 
 void WriteSaveGame(Processor& processor, const SaveHeader& header, const String& fileName) {
+    WritePlayersFile(processor, header, fileName);
+}
+
+void WritePlayersFile(Processor& processor, const DataBlock& header, const String& fileName) {
     if (fileName.View().empty()) return;
     ObjectManager* list = ListAt(processor, kPlayerListId);
     std::vector<std::unique_ptr<PlayerConfig>> configs;

@@ -83,6 +83,8 @@ String SaveFileName(std::string_view stem);
 // "Save game has no players" when the list is empty; "Saves\" is made when missing. An empty name
 // writes nothing.
 void WriteSaveGame(Processor& processor, const SaveHeader& header, const String& fileName);
+// The same for any header block (the players file of the scene reset).
+void WritePlayersFile(Processor& processor, const DataBlock& header, const String& fileName);
 
 namespace SaveGameFile {
 // Loads a save into the running game: reads the whole file, requires the "SAVE" header first, at

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "campaign/game_manager.h"
+#include "campaign/save_game.h"
 #include "foundation/byte_order.h"
 #include "foundation/data_block.h"
 #include "foundation/exceptions.h"
@@ -215,27 +216,7 @@ SystemViewHooks& SystemViewHook() {
     return hooks;
 }
 
-void StoreGameTimeStamp(DataBlock& saveBlock, const GTime& time) {
-    if (saveBlock.HeaderSize() < kDateStampOffset + 4)
-        ThrowFatal("Save block header too small for its stamp");
-    StoreU32(saveBlock.Header() + kTimeStampOffset, static_cast<uint32_t>(time.Time()));
-    StoreU32(saveBlock.Header() + kDateStampOffset, static_cast<uint32_t>(time.Date()));
-}
-
 void WritePlayersConfig(Processor& processor, DataBlock& saveBlock, const String& fileName) {
-    StoreGameTimeStamp(saveBlock, GameManagerObject::Get(processor).GameTime());
-    if (fileName.Empty()) return;
-    // Every player is stored (running script code) before the file is opened: a failure leaves
-    // the old file as it was.
-    std::vector<std::unique_ptr<PlayerConfig>> configs;
-    for (PlayerObject* player : Players(ManagerAt<ObjectManager>(processor, kPlayerListId))) {
-        configs.push_back(std::make_unique<PlayerConfig>());
-        Player::StoreToConfig(*configs.back(), *player);
-    }
-    if (configs.empty()) ThrowFatal("No players to save in \"%s\"", fileName.Text());
-    PackedStream stream;
-    stream.Create(fileName);
-    stream << saveBlock;
-    for (const auto& config : configs) config->Store(stream);
-    stream.Close();
+    SaveBlock::StoreStamp(saveBlock, GameManagerObject::Get(processor).GameTime());
+    WritePlayersFile(processor, saveBlock, fileName);
 }

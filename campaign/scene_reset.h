@@ -43,9 +43,6 @@ struct SystemViewHooks {
 };
 SystemViewHooks& SystemViewHook();
 
-// Copies the game time into a "SAVE" block's header: the time of day at offset 10, the date at 14.
-void StoreGameTimeStamp(DataBlock& saveBlock, const GTime& time);
-
 // Stamps the save block with the GameManager's game time and, when the name is not empty, writes
 // the save block and one "PCFG" per player of the player list into the packed file. The whole file
 // is built in memory first (the players' stored forms run script code) and replaces the old one

@@ -7,6 +7,7 @@
 
 #include "campaign/flight_loop.h"
 #include "campaign/player_files.h"
+#include "campaign/screen_hooks.h"
 #include "foundation/fw.h"
 #include "foundation/random.h"
 #include "graphics/image.h"
@@ -47,7 +48,8 @@ class DemoDeterminismTest : public ::testing::Test {
         scene.AddPilot({'J', 'L', 'I', 'K', 'F', 'G', 'H', 'T'});
         WritePlayerFiles();
         // Enemies and a fixed frame phase at the start of every flight; the state at its end.
-        FlightCampaignHooks().loadingScreen = [this](Processor&) {
+        Screens().loadingScreen = [this](Processor&, int32_t) {
+            if (!FlightRunning()) return;  // the loading screen of the player files
             // Ships rebuilt from a stored pilot come without the picture the scene gives them.
             auto& ships = dynamic_cast<ObjectManager&>(*game.Object(kShipListId)).ObjectList();
             for (const auto* node = ships.Head(); node != nullptr; node = node->next)

@@ -17,6 +17,7 @@
 #include "campaign/flight_loop.h"
 #include "campaign/save_file_reader.h"
 #include "campaign/save_slots.h"
+#include "campaign/screen_hooks.h"
 #include "foundation/fw.h"
 #include "foundation/packed_strings.h"
 #include "foundation/random.h"
@@ -404,13 +405,13 @@ TEST_F(SaveGameTest, AScenarioAskingToStartAgainLoadsTheSameFileAgain) {
     Save("00000002");
     // The second loading rereads the file, which by then names a scenario that is content to start.
     int loadings = 0;
-    const auto kept = FlightCampaignHooks().loadingScreen;
-    FlightCampaignHooks().loadingScreen = [&](Processor&) {
+    const auto kept = Screens().loadingScreen;
+    Screens().loadingScreen = [&](Processor&, int32_t) {
         if (++loadings == 2) WriteGameFile("Saves\\00000001.gsf", ReadGameFile("Saves/00000002.gsf"));
     };
     GTime loaded;
     SaveGameFile::Load(game.Cpu(), loaded, SaveFileName("00000001"));
-    FlightCampaignHooks().loadingScreen = kept;
+    Screens().loadingScreen = kept;
     EXPECT_EQ(loadings, 2);
     EXPECT_EQ(game.Object(kScenarioId)->Class()->ClassName().View(), kTestScenarioClass);
     EXPECT_EQ(Current(), (Pilots{{"Ann", 10}}));

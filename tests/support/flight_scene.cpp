@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "campaign/flight_loop.h"
+#include "campaign/screen_hooks.h"
 #include "foundation/byte_order.h"
 #include "graphics/image.h"
 #include "script/object_manager.h"
@@ -137,10 +138,10 @@ ShotObject& FlightScene::NewShot(int32_t x, int32_t y, int32_t speedY, uint32_t 
 int32_t FlightScene::Fly(const std::string& levelClass) {
     // The populating stands in for the loading screen for one flight; what was installed comes back.
     struct Swap {
-        std::function<void(Processor&)> saved = FlightCampaignHooks().loadingScreen;
-        ~Swap() { FlightCampaignHooks().loadingScreen = saved; }
+        std::function<void(Processor&, int32_t)> saved = Screens().loadingScreen;
+        ~Swap() { Screens().loadingScreen = saved; }
     } swap;
-    FlightCampaignHooks().loadingScreen = [this](Processor&) {
+    Screens().loadingScreen = [this](Processor&, int32_t) {
         if (populate_) populate_();
     };
     const std::vector<uint32_t> results =
