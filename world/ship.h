@@ -81,7 +81,7 @@ using ShipSlotWindow = std::function<void(ShipObject& ship)>;
 ShipSlotWindow& ShipSlotWindowHook();
 
 // The creation values of native 0 besides the class, the picture and the two tables.
-struct ShipSpec {
+struct ShipLayout {
     std::array<int32_t, kShipGroups> slotCounts{};  // by group number
     int32_t valueA = 0;
     int32_t valueB = 0;
@@ -100,7 +100,7 @@ class ShipObject : public ActorObject {
     // Creates the slots through the class "Slot"; FatalExep for a slot count below 0 or above the
     // maximum, or when "Slot" makes no slot.
     ShipObject(ZEMAClass* cls, uint32_t picture, uint32_t damageTable, uint32_t protectionTable,
-               const ShipSpec& spec, uint32_t extraFields = 0);
+               const ShipLayout& facts, uint32_t extraFields = 0);
     // Destroys the slots it still has (and through them their items).
     ~ShipObject() override;
 

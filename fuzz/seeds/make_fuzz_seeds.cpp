@@ -207,9 +207,9 @@ void SlotBlocks() {
 }
 
 void StarSystems() {
-    const StarSystemSpec sol{.name = "Sol", .x = 10, .y = 20, .description = "Galaxy\\Sol.txt"};
-    const StarSystemSpec unnamed{.x = -4, .y = 9, .description = "Galaxy\\Sol.txt"};
-    Seed("fuzz_star_systems", "three", StarSystemTable(std::vector<StarSystemSpec>{sol, unnamed, sol}));
+    const StarSystemFacts sol{.name = "Sol", .x = 10, .y = 20, .description = "Galaxy\\Sol.txt"};
+    const StarSystemFacts unnamed{.x = -4, .y = 9, .description = "Galaxy\\Sol.txt"};
+    Seed("fuzz_star_systems", "three", StarSystemTable(std::vector<StarSystemFacts>{sol, unnamed, sol}));
     Seed("fuzz_star_systems", "other children",
          StarSystemTable(std::vector<std::string>{SEBlock("JUNK", "x"), StarSystemBlock(sol)}));
 }

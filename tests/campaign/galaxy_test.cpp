@@ -72,7 +72,7 @@ void CreateTestWindow(ScriptObject* receiver) {
 }
 
 // Sol and Vega lie 2 pixels apart.
-const std::vector<std::pair<StarSystemSpec, std::string>> kSystems = {
+const std::vector<std::pair<StarSystemFacts, std::string>> kSystems = {
     {{.name = "Sol", .x = 10, .y = 20, .description = "Galaxy\\Sol.txt"}, "HomeSystem"},
     {{.name = "Vega", .x = 10, .y = 22, .description = "Galaxy\\Vega.txt"}, "FarSystem"},
 };
@@ -88,14 +88,14 @@ struct Step {
 class GalaxyTest : public ::testing::Test {
   protected:
     GalaxyTest() {
-        std::vector<StarSystemSpec> specs;
+        std::vector<StarSystemFacts> systemsFacts;
         for (size_t i = 0; i < kSystems.size(); ++i) {
-            specs.push_back(kSystems[i].first);
+            systemsFacts.push_back(kSystems[i].first);
             const std::string file = "Galaxy" + std::to_string(i) + ".mes";
             game.AddEntry(kSystems[i].first.description, StarSystemDescription(kSystems[i].second, file));
             game.AddMessages(file, {{1, *kSystems[i].first.name + " shown"}});
         }
-        game.AddEntry("Galaxy.ssy", StarSystemTable(specs));
+        game.AddEntry("Galaxy.ssy", StarSystemTable(systemsFacts));
         game.AddPicture("Misc\\StarSystems.dpf", {.entries = 2});
         game.AddPicture("Misc\\GalaxyCursor.dpf", {.width = 4, .height = 4});
         game.AddPicture("Misc\\Stars.dpf", {.width = 2, .height = 2});

@@ -97,7 +97,7 @@ void CreateTestWindow(ScriptObject* receiver) {
 }
 
 struct SystemEntry {
-    StarSystemSpec spec;
+    StarSystemFacts facts;
     std::string windowClass;
     std::string shownName;
 };
@@ -116,11 +116,11 @@ class GalaxyGame {
                         const std::vector<SystemEntry>& systems = kThreeSystems) {
         std::vector<std::string> table = children;
         if (children.empty())
-            for (const SystemEntry& s : systems) table.push_back(StarSystemBlock(s.spec));
+            for (const SystemEntry& s : systems) table.push_back(StarSystemBlock(s.facts));
         game.AddEntry("Galaxy.ssy", StarSystemTable(table));
         for (size_t i = 0; i < systems.size(); ++i) {
             const std::string file = "Galaxy" + std::to_string(i) + ".mes";
-            game.AddEntry(systems[i].spec.description, StarSystemDescription(systems[i].windowClass, file));
+            game.AddEntry(systems[i].facts.description, StarSystemDescription(systems[i].windowClass, file));
             game.AddMessages(file, {{1, systems[i].shownName}});
         }
         game.AddPicture(kStarSystemPicturesName, {.entries = pictureEntries});
@@ -191,10 +191,10 @@ TEST(StarSystemTableTest, AGalaxyOfThreeSystemsIsReadInFileOrder) {
         ASSERT_NE(record, nullptr);
         const SystemEntry& expected = kThreeSystems[i];
         EXPECT_EQ(record->Id(), 1000 + static_cast<int32_t>(i));
-        EXPECT_EQ(record->Name().View(), *expected.spec.name);
+        EXPECT_EQ(record->Name().View(), *expected.facts.name);
         EXPECT_EQ(record->DisplayName().View(), expected.shownName);
-        EXPECT_EQ(record->Int(kVisualX), expected.spec.x);
-        EXPECT_EQ(record->Int(kVisualY), expected.spec.y);
+        EXPECT_EQ(record->Int(kVisualX), expected.facts.x);
+        EXPECT_EQ(record->Int(kVisualY), expected.facts.y);
         EXPECT_EQ(record->Picture(), pictures->EntryAt(static_cast<int32_t>(i)));
         EXPECT_EQ(record->Class(), t.game.Class("StarSystem"));
     }
@@ -203,7 +203,7 @@ TEST(StarSystemTableTest, AGalaxyOfThreeSystemsIsReadInFileOrder) {
 
 TEST(StarSystemTableTest, FindTakesTheLastMatchAndFallsBackToTheFirst) {
     std::vector<SystemEntry> systems = kThreeSystems;
-    systems[2].spec.name = "Sol";
+    systems[2].facts.name = "Sol";
     GalaxyGame t({}, 4, systems);
     t.Load();
     struct Case {
@@ -221,7 +221,7 @@ TEST(StarSystemTableTest, FindTakesTheLastMatchAndFallsBackToTheFirst) {
 
 TEST(StarSystemTableTest, OtherChildrenAndMissingNamesAreTakenAsTheyCome) {
     GalaxyGame t({SEBlock("JUNK", "x"), StarSystemBlock({.x = 1, .y = 2, .description = "Galaxy\\Sol.txt"}),
-                  StarSystemBlock(kThreeSystems[1].spec)},
+                  StarSystemBlock(kThreeSystems[1].facts)},
                  1);
     t.Load();
     ASSERT_EQ(t.List().Count(), 2u);
@@ -253,7 +253,7 @@ TEST(StarSystemTableTest, DamagedTablesGiveEngineErrorsAndStoreNothing) {
          ""},
         {"texts without their terminator end at their payload", {unterminated.SC()}, 4, "", "Sol"},
         {"a picture without entries stands for every system",
-         {StarSystemBlock(kThreeSystems[0].spec)},
+         {StarSystemBlock(kThreeSystems[0].facts)},
          0,
          "",
          "Sol"},

@@ -2,13 +2,13 @@
 
 #include "tests/support/block_writer.h"
 
-std::string StarSystemBlock(const StarSystemSpec& spec) {
+std::string StarSystemBlock(const StarSystemFacts& facts) {
     std::vector<std::string> children;
-    if (spec.name) children.push_back(SEBlock("NAME", *spec.name + std::string(1, '\0')));
+    if (facts.name) children.push_back(SEBlock("NAME", *facts.name + std::string(1, '\0')));
     BlockWriter block;
     block.tag = "SSYF";
-    block.payload = spec.description + std::string(1, '\0');
-    block.headerFields = LeU32(static_cast<uint32_t>(spec.x)) + LeU32(static_cast<uint32_t>(spec.y));
+    block.payload = facts.description + std::string(1, '\0');
+    block.headerFields = LeU32(static_cast<uint32_t>(facts.x)) + LeU32(static_cast<uint32_t>(facts.y));
     block.subBlocks = children;
     return block.SC();
 }
@@ -17,9 +17,9 @@ std::string StarSystemTable(const std::vector<std::string>& children) {
     return SCBlock("GLXY", "", children);
 }
 
-std::string StarSystemTable(const std::vector<StarSystemSpec>& systems) {
+std::string StarSystemTable(const std::vector<StarSystemFacts>& systems) {
     std::vector<std::string> children;
-    for (const StarSystemSpec& spec : systems) children.push_back(StarSystemBlock(spec));
+    for (const StarSystemFacts& facts : systems) children.push_back(StarSystemBlock(facts));
     return StarSystemTable(children);
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct StarSystemSpec {
+struct StarSystemFacts {
     std::optional<std::string> name{};  // the "NAME" child's text; none leaves the child out
     int32_t x = 0;
     int32_t y = 0;
@@ -15,9 +15,9 @@ struct StarSystemSpec {
 };
 
 // One "SSYF" block.
-std::string StarSystemBlock(const StarSystemSpec& spec);
+std::string StarSystemBlock(const StarSystemFacts& facts);
 // The table: a container holding the blocks given (star systems or any other children).
 std::string StarSystemTable(const std::vector<std::string>& children);
-std::string StarSystemTable(const std::vector<StarSystemSpec>& systems);
+std::string StarSystemTable(const std::vector<StarSystemFacts>& systems);
 // A description entry: the window class, a word not used, the message file of the shown name.
 std::string StarSystemDescription(const std::string& windowClass, const std::string& messageFile);

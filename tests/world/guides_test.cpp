@@ -173,7 +173,7 @@ TEST_F(GuidesTest, EachGuideAimsAFiredShot) {
         auto& weapon = Make<WeaponObject>(
             "EnergyWeapon", {0, 0, 0, 0, W(-100), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 1, 0, 0, 0});
         GuideObject& guide = NewGuide(c.cls, c.spread);
-        ShipSpec shape;
+        ShipLayout shape;
         shape.slotCounts[kWeaponGroup] = 1;
         shape.mass = 1;
         auto ship = std::make_unique<ShipObject>(game.Class("Ship"), 0, 0, 0, shape);

@@ -47,7 +47,7 @@ class WeaponsTest : public FlightActorsTest {
     }
     // A ship with one weapon place holding the weapon, and a balance to drain.
     ShipObject& Arm(WeaponObject& weapon) {
-        ShipSpec shape;
+        ShipLayout shape;
         shape.slotCounts[kWeaponGroup] = 1;
         shape.mass = 1;
         ships.push_back(std::make_unique<ShipObject>(game.Class("Ship"), 0, 0, 0, shape));
