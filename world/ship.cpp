@@ -32,9 +32,9 @@ int32_t Clamp32(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-void CheckSlotCounts(const ShipLayout& facts) {
+void CheckSlotCounts(const ShipLayout& layout) {
     for (uint32_t group = 0; group < kShipGroups; ++group) {
-        const int32_t count = facts.slotCounts[group];
+        const int32_t count = layout.slotCounts[group];
         if (count < 0 || count > ShipObject::kMaxSlotsPerGroup)
             ThrowFatal("Wrong slot count %d for ship group %u", count, group);
     }
@@ -85,22 +85,22 @@ ShipSlotWindow& ShipSlotWindowHook() {
 // --- the object ---
 
 ShipObject::ShipObject(ZEMAClass* cls, uint32_t picture, uint32_t damageTable, uint32_t protectionTable,
-                       const ShipLayout& facts, uint32_t extraFields)
+                       const ShipLayout& layout, uint32_t extraFields)
     : ActorObject(cls, picture, 0, 0, 0, 0, 0, damageTable, protectionTable,
                   uint32_t{kShipFieldCount} - kActorFieldCount + extraFields) {
-    CheckSlotCounts(facts);
+    CheckSlotCounts(layout);
     SetInt(kShipGrace, kShipGraceFrames);
-    SetInt(kShipValueA, facts.valueA);
-    SetInt(kShipValueB, facts.valueB);
-    SetInt(kShipValueC, facts.valueC);
-    SetInt(kShipMass, facts.mass);
-    SetInt(kShipBaseConsumption, facts.baseConsumption);
+    SetInt(kShipValueA, layout.valueA);
+    SetInt(kShipValueB, layout.valueB);
+    SetInt(kShipValueC, layout.valueC);
+    SetInt(kShipMass, layout.mass);
+    SetInt(kShipBaseConsumption, layout.baseConsumption);
     // The armour table holds the protection table's copy already (checked when it was read).
     for (uint32_t k = 0; k < kDamageKinds; ++k) Own(kShipProtection + k) = Own(kActorArmour + k);
     try {
         ZEMAClass* slotClass = Actor::ProcessorOf(this).Classes().Get(String("Slot"));
         for (uint32_t group = 0; group < kShipGroups; ++group) {
-            const auto count = static_cast<uint32_t>(facts.slotCounts[group]);
+            const auto count = static_cast<uint32_t>(layout.slotCounts[group]);
             groups_[group].reserve(count);
             for (uint32_t i = 0; i < count; ++i) {
                 auto slot = std::make_unique<SlotObject>(slotClass, this, 0, 0,
@@ -223,14 +223,14 @@ void Create(ScriptObject* receiver) {
     const uint32_t picture = args.Word();
     const uint32_t damage = args.Word();
     const uint32_t protection = args.Word();
-    ShipLayout facts;
-    for (uint32_t group = kShipGroups; group-- > 0;) facts.slotCounts[group] = args.Int();
-    facts.valueA = args.Int();
-    facts.valueB = args.Int();
-    facts.valueC = args.Int();
-    facts.mass = args.Int();
-    facts.baseConsumption = args.Int();
-    PushNewObject(RunnerOf(receiver), std::make_unique<ShipObject>(cls, picture, damage, protection, facts));
+    ShipLayout layout;
+    for (uint32_t group = kShipGroups; group-- > 0;) layout.slotCounts[group] = args.Int();
+    layout.valueA = args.Int();
+    layout.valueB = args.Int();
+    layout.valueC = args.Int();
+    layout.mass = args.Int();
+    layout.baseConsumption = args.Int();
+    PushNewObject(RunnerOf(receiver), std::make_unique<ShipObject>(cls, picture, damage, protection, layout));
 }
 
 template <uint32_t Group>

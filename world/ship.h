@@ -100,7 +100,7 @@ class ShipObject : public ActorObject {
     // Creates the slots through the class "Slot"; FatalExep for a slot count below 0 or above the
     // maximum, or when "Slot" makes no slot.
     ShipObject(ZEMAClass* cls, uint32_t picture, uint32_t damageTable, uint32_t protectionTable,
-               const ShipLayout& facts, uint32_t extraFields = 0);
+               const ShipLayout& layout, uint32_t extraFields = 0);
     // Destroys the slots it still has (and through them their items).
     ~ShipObject() override;
 

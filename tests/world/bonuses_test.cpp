@@ -58,13 +58,13 @@ class BonusTest : public ::testing::Test {
     // A ship with one energy source (empty, capacity 100000), a grabber place and two hold places;
     // flown by a pilot with the money given, unless there is no pilot.
     GameObject NewShip(bool grabber, bool pilot, int32_t moneyTenths = 0) {
-        ShipLayout facts;
-        facts.slotCounts[kWeaponGroup] = 1;
-        facts.slotCounts[kEnergyGroup] = 1;
-        facts.slotCounts[kGrabberGroup] = 1;
-        facts.slotCounts[kPlainGroup] = 2;
-        facts.mass = 1;
-        GameObject ship(new ShipObject(game.Class("Ship"), 0, 0, 0, facts));
+        ShipLayout layout;
+        layout.slotCounts[kWeaponGroup] = 1;
+        layout.slotCounts[kEnergyGroup] = 1;
+        layout.slotCounts[kGrabberGroup] = 1;
+        layout.slotCounts[kPlainGroup] = 2;
+        layout.mass = 1;
+        GameObject ship(new ShipObject(game.Class("Ship"), 0, 0, 0, layout));
         ShipObject& s = ShipObject::Of(ship.get());
         auto* akb = new AkbObject(game.Class("Akb"), 0, 100000, 0, 0);
         akb->SetCharge(0);
