@@ -111,7 +111,7 @@ class GameHarness {
     SoundRecord* Sound(const std::string& name);
 
     // --- calls: arguments are pushed in the order given (the last is on top and popped first: give
-    // them in the reverse of a Part's pop order); results come in the order the callee pushed them
+    // them in the reverse of the callee's pop order); results come in the order the callee pushed them
     // (the top last). What a call left on the data stack is taken off; an engine error passes on
     // with the data stack cut back. ---
     // A text kept in script memory while the harness lives; its script address.

@@ -37,7 +37,7 @@ class SlidersFixture : public ::testing::Test {
     }
     ~SlidersFixture() override { WindowRequestHooks() = {}; }
 
-    // Calls with arguments in the order the callee pops them, as the Parts list them.
+    // Calls with arguments in the order the callee pops them.
     static std::vector<uint32_t> Pushed(std::vector<uint32_t> popped) {
         return {popped.rbegin(), popped.rend()};
     }
