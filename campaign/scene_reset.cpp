@@ -29,9 +29,6 @@
 
 namespace {
 
-constexpr uint32_t kTimeStampOffset = 10;
-constexpr uint32_t kDateStampOffset = 14;
-
 template <class Manager>
 Manager* ManagerAt(Processor& processor, uint32_t id) {
     return dynamic_cast<Manager*>(processor.Objects().GetObject(id));

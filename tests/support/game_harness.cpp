@@ -145,12 +145,13 @@ std::vector<FdEntry> GameHarness::Entries() const {
     const std::pair<const char*, PictureShape> screenPictures[] = {
         {"Misc\\Stars.dpf", {.entries = 3, .frames = 1, .width = 1, .height = 1}},
         {"Misc\\SaveDisk.dpf", {.entries = 3, .frames = 3, .width = 8, .height = 8}}};
-    for (const auto& [name, shape] : screenPictures) {
+    for (const auto& picture : screenPictures) {
+        const std::string name = picture.first;
         const bool given = std::any_of(entries_.begin(), entries_.end(),
                                        [&](const FdEntry& e) { return Lower(e.name) == Lower(name); }) ||
                            std::any_of(settings_.extra.begin(), settings_.extra.end(),
                                        [&](const FdEntry& e) { return Lower(e.name) == Lower(name); });
-        if (!given) entries.push_back({name, ShapedPicture(shape)});
+        if (!given) entries.push_back({name, ShapedPicture(picture.second)});
     }
     return entries;
 }
