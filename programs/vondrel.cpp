@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "campaign/game_natives.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_platform.h"
@@ -41,7 +40,6 @@ int main(int argc, char** argv) {
                      reason.c_str());
         return 2;
     }
-    Hooks().registerNatives = RegisterGameNatives;
     InstallScreens();
     SystemTimer timer;
     std::unique_ptr<Audio> audio;

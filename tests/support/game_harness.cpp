@@ -6,7 +6,6 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "campaign/game_natives.h"
 #include "foundation/exceptions.h"
 #include "foundation/random.h"
 #include "graphics/color_manager.h"
@@ -172,7 +171,6 @@ void GameHarness::Start(uint32_t seed) {
             if (Lower(name) == Lower(e.name)) options.omit.push_back(name);
     }
     host_.WriteArchive(options);
-    Hooks().registerNatives = RegisterGameNatives;
     InstallScreens();
     SeedRandom(seed);
     host_.Startup();

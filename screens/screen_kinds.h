@@ -1,0 +1,4 @@
+// Header kinds of the screens' native objects (see script/script_object.h).
+#pragma once
+
+#include <cstdint>
