@@ -23,14 +23,7 @@ bool CastsOn(const DrawRecord& caster, const DrawRecord& receiver, bool full) {
 void RegisterActorFrames(Processor& processor, ActorObject& actor, DrawLayerLists& layers) {
     DrawnEntries drawn;
     CollectDrawRecords(processor, actor, &drawn, layers);
-    actor.SetDrawnCount(drawn.count);
-    const int32_t kept = std::min(drawn.count, DrawnEntries::kCached);
-    for (int32_t i = 0; i < kept; ++i) {
-        const auto n = static_cast<size_t>(i);
-        actor.RecordDrawn(static_cast<uint32_t>(i),
-                          DrawnEntry{drawn.frame[n], static_cast<int32_t>(drawn.x[n]),
-                                     static_cast<int32_t>(drawn.y[n]), drawn.orientation[n]});
-    }
+    actor.KeepDrawn(drawn);
 }
 
 void DrawFlightLayers(ScreenBuffer& buffer, const DrawLayerLists& layers, uint16_t flags) {

@@ -16,6 +16,7 @@
 #include "script/processor.h"
 #include "script/weak_object.h"
 #include "script/zema_class.h"
+#include "shell/draw_layers.h"
 #include "shell/game_ids.h"
 #include "world/level.h"
 
@@ -106,6 +107,17 @@ void ActorObject::RecordDrawn(uint32_t i, const DrawnEntry& entry) {
     SetInt(kActorDrawnX + i, entry.x);
     SetInt(kActorDrawnY + i, entry.y);
     Own(kActorDrawnOrientation + i) = entry.orientation;
+}
+
+void ActorObject::KeepDrawn(const DrawnEntries& drawn) {
+    SetDrawnCount(drawn.count);
+    const int32_t kept = std::min(drawn.count, DrawnEntries::kCached);
+    for (int32_t i = 0; i < kept; ++i) {
+        const auto n = static_cast<size_t>(i);
+        RecordDrawn(static_cast<uint32_t>(i),
+                    DrawnEntry{drawn.frame[n], static_cast<int32_t>(drawn.x[n]),
+                               static_cast<int32_t>(drawn.y[n]), drawn.orientation[n]});
+    }
 }
 
 DrawnEntry ActorObject::Drawn(uint32_t i) {

@@ -10,6 +10,8 @@
 #include "script/actor_view.h"
 #include "ui/visual.h"
 
+struct DrawnEntries;
+
 class Image;
 class Processor;
 
@@ -99,6 +101,8 @@ class ActorObject : public VisualObject, public ActorView {
     void SetDrawnCount(int32_t count) { SetInt(kActorDrawnCount, count); }
     // Stores entry i when i is below kDrawnCacheSize; later entries are not kept.
     void RecordDrawn(uint32_t i, const DrawnEntry& entry);
+    // Keeps the count and the cached entries of a drawing just collected.
+    void KeepDrawn(const DrawnEntries& drawn);
     // Entry i of the last drawing: from the cache below kDrawnCacheSize, else through virtual 8.
     DrawnEntry Drawn(uint32_t i);
 

@@ -50,10 +50,6 @@ class DemoDeterminismTest : public ::testing::Test {
         // Enemies and a fixed frame phase at the start of every flight; the state at its end.
         Screens().loadingScreen = [this](Processor&, int32_t) {
             if (!FlightRunning()) return;  // the loading screen of the player files
-            // Ships rebuilt from a stored pilot come without the picture the scene gives them.
-            auto& ships = dynamic_cast<ObjectManager&>(*game.Object(kShipListId)).ObjectList();
-            for (const auto* node = ships.Head(); node != nullptr; node = node->next)
-                ActorObject::Of(node->item).Own(kVisualPicture) = game.Picture("Test\\Ship.dpf")->Address();
             for (int i = 0; i < 6; ++i) scene.Enemy(100 + 80 * i, 40 + 10 * i, 200 + 20 * i, 30, 5);
             game.AdvanceToFrame();
             start = game.Now();

@@ -59,14 +59,16 @@ FlightScene::FlightScene(GameHarness& game) : game_(game) {
                                     {501, "Flight over"},
                                     {117, "OK"}});
     game.AddClass({.name = kLevelClass, .base = "Level"});
-    // Ship pops picture, damage, protection, the slot counts from the last group to the first,
-    // value A, value B, value C, mass, base consumption: one energy source, one engine, mass 1.
-    // The ship's fire and equipment steps are called as its own methods: they pass to the base's.
+    // Ship pops picture (its own, so that a ship rebuilt by class name has it too), damage, protection, the
+    // slot counts from the last group to the first, value A, value B, value C, mass, base consumption: one
+    // energy source, one engine, mass 1. The ship's fire and equipment steps are called as its own methods:
+    // they pass to the base's.
     game.AddClass(
         {.name = kShipClass,
          .base = "Ship",
          .methods = {{kFireMethod, {BaseCallWord(kFireMethod)}}, {kStepMethod, {BaseCallWord(kStepMethod)}}},
-         .createValues = {0, 1, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0}});
+         .createValues = {0, 1, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0},
+         .picture = "Test\\Ship.dpf"});
     // Akb pops picture, capacity, value F, base value; Engine picture, thrust, consumption and two
     // values.
     game.AddClass({.name = kCellClass, .base = "Akb", .createValues = {0, 0, 1000, 0}});
@@ -87,7 +89,6 @@ PlayerObject& FlightScene::AddPilot(std::initializer_list<uint32_t> keys, bool c
     // The stored pilot is rebuilt by class name after the flight: the ship and its items are of
     // classes that make themselves from their creation values.
     auto& ship = ShipObject::Of(game_.New(kShipClass).release());
-    ship.Own(kVisualPicture) = game_.Picture("Test\\Ship.dpf")->Address();
     ListOf(game_, kShipListId).AppendObject(&ship);
     Fit(ship, kEnergyGroup, game_.New(charged ? kCellClass : kEmptyCellClass));
     if (engine) Fit(ship, kEngineGroup, game_.New(kEngineClass));

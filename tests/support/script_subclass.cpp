@@ -5,9 +5,13 @@
 #include <stdexcept>
 
 #include "script/native_catalogue.h"
+#include "shell/game_ids.h"
 #include "tests/support/script_assembler.h"
 
 namespace {
+
+// The ImageManager's method that gives a picture by name.
+constexpr uint32_t kGetImageMethod = 4;
 
 uint32_t TableSize(const std::map<uint32_t, std::vector<uint32_t>>& bodies, uint32_t least) {
     return bodies.empty() ? least : std::max(least, bodies.rbegin()->first + 1);
@@ -32,6 +36,8 @@ ClassLibraryBuilder ScriptSubclass::Library() const {
         throw std::invalid_argument("methods 0 and 1 of a script subclass are fixed");
     std::vector<std::string> used = {base};
     used.insert(used.end(), uses.begin(), uses.end());
+    const auto imagesClass = static_cast<uint32_t>(used.size()) + 1;
+    if (!picture.empty()) used.push_back("ImageManager");
     ClassLibraryBuilder b = ClassLibraryBuilder::Named(name, used);
     b.baseIndex = 1;
     b.instanceFields = instanceFields;
@@ -41,6 +47,11 @@ ClassLibraryBuilder ScriptSubclass::Library() const {
     for (int32_t value : createValues) {
         a.Word(OpWord(Op::PushInline));
         a.Word(static_cast<uint32_t>(value));
+        a.Word(OpWord(Op::Swap));
+    }
+    if (!picture.empty()) {
+        for (uint32_t w : PushTextWords(picture)) a.Word(w);
+        a.Call(kGetImageMethod, imagesClass, ScriptAssembler::Receiver::ObjectId, kImageManagerId);
         a.Word(OpWord(Op::Swap));
     }
     a.Call(0, 1);

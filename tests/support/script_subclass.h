@@ -28,6 +28,9 @@ struct ScriptSubclass {
     // Creation values method 0 puts under the class before the base's method 0 pops them, in push
     // order (the last is popped first): for classes that native code creates by name alone.
     std::vector<int32_t> createValues{};
+    // A picture of the archive that method 0 puts above the creation values (popped first, as
+    // actors and ships take theirs), looked up by name at creation; none when empty.
+    std::string picture{};
 
     // The library; its virtual table has room for the native base's virtual methods, so that
     // those not given here are inherited (of a script base, only those below the highest number

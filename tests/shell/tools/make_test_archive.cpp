@@ -1,25 +1,31 @@
 // Writes the minimal test "main.FD" into a folder, for running the real program on it:
-//     make_test_archive DIR
+//     make_test_archive DIR [test-run]
+// With "test-run" the folder also holds what the test levels of start modes 'f' and 'e' read.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "tests/support/startup_archive.h"
+#include "tests/support/test_run_folder.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
+    const bool testRun = argc == 3 && std::string(argv[2]) == "test-run";
+    if (argc != 2 && !testRun) {
+        std::fprintf(stderr, "usage: %s DIR [test-run]\n", argv[0]);
         return 2;
     }
     const std::filesystem::path folder(argv[1]);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    const std::string bytes = StartupArchive();
+    StartupArchiveOptions options;
+    if (testRun) options.extra = TestRunEntries();
+    const std::string bytes = StartupArchive(options);
     std::ofstream out(folder / "main.FD", std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
-    if (!out) {
-        std::fprintf(stderr, "make_test_archive: cannot write %s\n", (folder / "main.FD").string().c_str());
+    if (!out || (testRun && !WriteTestRunFiles(folder))) {
+        std::fprintf(stderr, "make_test_archive: cannot write into %s\n", folder.string().c_str());
         return 1;
     }
     return 0;
