@@ -109,6 +109,24 @@ void ActorObject::RecordDrawn(uint32_t i, const DrawnEntry& entry) {
     Own(kActorDrawnOrientation + i) = entry.orientation;
 }
 
+ActorCreation ActorCreation::Pop(NativeArgs& args, Speed speed) {
+    ActorCreation c;
+    c.cls = args.Class("class");
+    c.picture = args.Word();
+    c.energy = args.Int();
+    c.x = args.Int();
+    c.y = args.Int();
+    if (speed == Speed::Pair) {
+        c.speedX = args.Int();
+        c.speedY = args.Int();
+    } else {
+        c.speed = args.Int();
+    }
+    c.damage = args.Word();
+    c.armour = args.Word();
+    return c;
+}
+
 void ActorObject::KeepDrawn(const DrawnEntries& drawn) {
     SetDrawnCount(drawn.count);
     const int32_t kept = std::min(drawn.count, DrawnEntries::kCached);
@@ -337,17 +355,9 @@ void FieldReference(ScriptObject* receiver) {
 
 void Create(ScriptObject* receiver) {
     NativeArgs args(receiver);
-    ZEMAClass* cls = args.Class("Actor");
-    const uint32_t picture = args.Word();
-    const int32_t energy = args.Int();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t speedX = args.Int();
-    const int32_t speedY = args.Int();
-    const uint32_t damage = args.Word();
-    const uint32_t armour = args.Word();
-    PushNewObject(RunnerOf(receiver),
-                  std::make_unique<ActorObject>(cls, picture, energy, x, y, speedX, speedY, damage, armour));
+    const ActorCreation c = ActorCreation::Pop(args);
+    PushNewObject(RunnerOf(receiver), std::make_unique<ActorObject>(c.cls, c.picture, c.energy, c.x, c.y,
+                                                                    c.speedX, c.speedY, c.damage, c.armour));
 }
 
 ActorObject& TargetActor(NativeArgs& args) {

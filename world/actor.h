@@ -13,6 +13,7 @@
 struct DrawnEntries;
 
 class Image;
+class NativeArgs;
 class Processor;
 
 // Virtual methods an actor adds to Visual's.
@@ -73,6 +74,26 @@ struct DrawnEntry {
     int32_t x = 0;
     int32_t y = 0;
     uint32_t orientation = 0;
+};
+
+// What native 0 of the actor kinds pops after the class, in order: picture, energy, x, y, the
+// speed, the damage and armour tables. Kinds made at rest take one cruising speed in place of the
+// two speeds.
+struct ActorCreation {
+    enum class Speed { Pair, Single };
+
+    ZEMAClass* cls = nullptr;
+    uint32_t picture = 0;
+    int32_t energy = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t speedX = 0;
+    int32_t speedY = 0;
+    int32_t speed = 0;  // the single speed
+    uint32_t damage = 0;
+    uint32_t armour = 0;
+
+    static ActorCreation Pop(NativeArgs& args, Speed speed = Speed::Pair);
 };
 
 class ActorObject : public VisualObject, public ActorView {

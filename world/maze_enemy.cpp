@@ -32,21 +32,14 @@ void MazeEnemyStep(ScriptObject* receiver) {
 void CreateMazeEnemy(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
     NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const int32_t energy = args.Int();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t speed = args.Int();
-    const uint32_t damage = args.Word();
-    const uint32_t armour = args.Word();
+    const ActorCreation c = ActorCreation::Pop(args, ActorCreation::Speed::Single);
     const auto* maze = dynamic_cast<MazeObject*>(args.ObjectOrNull(kMazeObjectKind, "maze"));
     const int32_t column = args.Int();
     const int32_t row = args.Int();
     const int32_t cellWidth = args.Int();
     const int32_t cellHeight = args.Int();
-    auto enemy = std::make_unique<MazeEnemyObject>(cls, picture, energy, x, y, speed, damage, armour, maze,
-                                                   column, row, cellWidth, cellHeight);
+    auto enemy = std::make_unique<MazeEnemyObject>(c.cls, c.picture, c.energy, c.x, c.y, c.speed, c.damage,
+                                                   c.armour, maze, column, row, cellWidth, cellHeight);
     MazeEnemy::ChooseMove(*enemy);
     PushNewObject(runner, std::move(enemy));
 }

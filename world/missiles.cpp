@@ -77,37 +77,23 @@ void EnemyMissileFindTarget(ScriptObject* receiver) {
 void CreateMissile(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
     NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const int32_t energy = args.Int();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t speedX = args.Int();
-    const int32_t speedY = args.Int();
-    const uint32_t damage = args.Word();
-    const uint32_t armour = args.Word();
+    const ActorCreation c = ActorCreation::Pop(args);
     const int32_t maxTurn = args.Int();
     const int32_t fuel = args.Int();
-    PushNewObject(runner, std::make_unique<MissileObject>(cls, picture, energy, x, y, speedX, speedY, damage,
-                                                          armour, IntHypot(speedX, speedY), maxTurn, fuel));
+    PushNewObject(runner, std::make_unique<MissileObject>(c.cls, c.picture, c.energy, c.x, c.y, c.speedX,
+                                                          c.speedY, c.damage, c.armour,
+                                                          IntHypot(c.speedX, c.speedY), maxTurn, fuel));
 }
 
 // Made at rest and aimed at the nearest ship at once, when there is one.
 void CreateEnemyMissile(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
     NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const int32_t energy = args.Int();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t speed = args.Int();
-    const uint32_t damage = args.Word();
-    const uint32_t armour = args.Word();
+    const ActorCreation c = ActorCreation::Pop(args, ActorCreation::Speed::Single);
     const int32_t maxTurn = args.Int();
     const int32_t fuel = args.Int();
-    auto made = std::make_unique<MissileObject>(cls, picture, energy, x, y, 0, 0, damage, armour, speed,
-                                                maxTurn, fuel);
+    auto made = std::make_unique<MissileObject>(c.cls, c.picture, c.energy, c.x, c.y, 0, 0, c.damage,
+                                                c.armour, c.speed, maxTurn, fuel);
     made->SetInt(kActorLayer, kEnemyMissileLayer);
     MissileObject* missile = made.get();
     PushNewObject(runner, std::move(made));

@@ -22,16 +22,9 @@ void ShotAttributePair(ScriptObject* receiver) {
 void CreateShot(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
     NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const int32_t energy = args.Int();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t speedX = args.Int();
-    const int32_t speedY = args.Int();
-    const uint32_t damage = args.Word();
-    const uint32_t armour = args.Word();
-    auto shot = std::make_unique<ShotObject>(cls, picture, energy, x, y, speedX, speedY, damage, armour);
+    const ActorCreation c = ActorCreation::Pop(args);
+    auto shot = std::make_unique<ShotObject>(c.cls, c.picture, c.energy, c.x, c.y, c.speedX, c.speedY,
+                                             c.damage, c.armour);
     shot->SetInt(kActorExplosionMode, kSmallExplosionMode);
     PushNewObject(runner, std::move(shot));
 }
