@@ -10,6 +10,7 @@
 #include "script/native_binder.h"
 #include "script/processor.h"
 #include "script/zema_class.h"
+#include "ui/control_create.h"
 #include "ui/draw_state.h"
 #include "ui/text_controls.h"
 #include "ui/ui_objects.h"
@@ -31,18 +32,6 @@ Processor& ProcessorOf(ScriptObject* object) {
     auto* processor = dynamic_cast<Processor*>(&RunnerOf(object));
     if (processor == nullptr) ThrowFatal("List rows need a processor");
     return *processor;
-}
-
-void CreateListBox(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t width = args.Int();
-    const int32_t height = args.Int();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<ListBoxObject>(cls, x, y, width, height, id));
 }
 
 void AddLineHandler(ScriptObject* receiver) {
@@ -117,7 +106,7 @@ ListBoxObject& ListBoxObject::Of(ScriptObject* receiver) {
 
 void ListBox::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(CreateListBox, 0);
+    target.SetMethod(CreateBoxedControl<ListBoxObject>, 0);
     target.SetMethod(AddLineHandler, 26);
     target.SetMethod(PushReference<kListFirstScriptInt>, 27);
     target.SetMethod(PushReference<kListRowColour>, 28);

@@ -13,6 +13,7 @@
 #include "script/object_manager.h"
 #include "script/weak_object.h"
 #include "script/zema_class.h"
+#include "ui/control_create.h"
 #include "ui/draw_state.h"
 #include "ui/interface_pictures.h"
 #include "ui/window_requests.h"
@@ -50,18 +51,6 @@ bool OnArrow(const WeakObject& arrow, int32_t x, int32_t y, int32_t a, int32_t b
 
 void PushControl(NativeArgs& args, ControlObject* control) {
     args.Stack().Push(control != nullptr ? control->Address() : 0);
-}
-
-void CreateMultiControl(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t width = args.Int();
-    const int32_t height = args.Int();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<MultiControlObject>(cls, x, y, width, height, id));
 }
 
 void StepHandler(ScriptObject* receiver) {
@@ -316,7 +305,7 @@ void MultiControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(StepHandler, kStepVirtual);
     target.SetVirtualMethod(OnInputHandler, kInputEventVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateMultiControl, 0);
+    target.SetMethod(CreateBoxedControl<MultiControlObject>, 0);
     target.SetMethod(AddControlHandler, 21);
     target.SetMethod(ClearControlsHandler, 22);
     target.SetMethod(FirstControlHandler, 23);

@@ -12,6 +12,7 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/zema_class.h"
+#include "ui/control_create.h"
 #include "ui/ui_objects.h"
 
 namespace {
@@ -85,19 +86,6 @@ void RemoveFirstPictureNative(ScriptObject* receiver) {
 }
 
 // --- the others' creation ---
-
-template <class Object>
-void CreateFramed(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t width = args.Int();
-    const int32_t height = args.Int();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<Object>(cls, x, y, width, height, id));
-}
 
 void CreateCloser(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
@@ -264,12 +252,12 @@ void PicturesSetControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
 
 void RectangleControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(CreateFramed<RectangleControlObject>, 0);
+    target.SetMethod(CreateBoxedControl<RectangleControlObject>, 0);
 }
 
 void OpenWindowControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(CreateFramed<OpenWindowControlObject>, 0);
+    target.SetMethod(CreateBoxedControl<OpenWindowControlObject>, 0);
 }
 
 void CloseWindowControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
