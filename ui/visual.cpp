@@ -141,25 +141,6 @@ void VisualPicture(ScriptObject* receiver) {
     stack.Push(FrameValue(frame));
 }
 
-void AttributePair(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    args.Int();
-    args.Stack().Push(0);
-    args.Stack().Push(2);
-}
-
-void Attribute(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    args.Int();
-    args.Stack().Push(0);
-}
-
-void AttributeQuadruple(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    args.Int();
-    for (int k = 0; k < 4; ++k) args.Stack().Push(0);
-}
-
 // --- Visual natives ---
 
 void CreateVisual(ScriptObject* receiver) {
@@ -354,10 +335,10 @@ void Visual::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(VisualPictureCount, kPictureCountVirtual);
     target.SetVirtualMethod(VisualPicture, kPictureVirtual);
     target.SetVirtualMethod(VisualStep, kStepVirtual);
-    target.SetVirtualMethod(AttributePair, 9);
-    target.SetVirtualMethod(Attribute, 10);
-    target.SetVirtualMethod(AttributeQuadruple, 11);
-    target.SetVirtualMethod(Attribute, 12);
+    target.SetVirtualMethod(ConstantEntryAnswer<0, 2>, 9);
+    target.SetVirtualMethod(ConstantEntryAnswer<0>, 10);
+    target.SetVirtualMethod(ConstantEntryAnswer<0, 0, 0, 0>, 11);
+    target.SetVirtualMethod(ConstantEntryAnswer<0>, 12);
     BindNativeBase(row, target);
     target.SetMethod(CreateVisual, 0);
     target.SetMethod(PushReference<kVisualX>, 4);
@@ -407,6 +388,12 @@ int32_t Visual::CallEvent10(ScriptObject* object, int32_t i) {
 
 int32_t Visual::CallEvent12(ScriptObject* object, int32_t i) {
     return PopInt(CallWithIndex(object, 12, i));
+}
+
+void AnswerEntry(ScriptObject* receiver, std::initializer_list<uint32_t> values) {
+    NativeArgs args(receiver);
+    args.Int();
+    for (uint32_t value : values) args.Stack().Push(value);
 }
 
 void CallScriptMethod7(ScriptObject* object) {

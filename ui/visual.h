@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "foundation/engine_string.h"
 #include "script/script_fields.h"
@@ -104,6 +105,14 @@ struct Visual {
     static int32_t CallEvent10(ScriptObject* object, int32_t i);
     static int32_t CallEvent12(ScriptObject* object, int32_t i);
 };
+
+// A constant answer of the per-entry methods (virtual 9-12): takes the entry index and pushes the
+// values in the order given.
+void AnswerEntry(ScriptObject* receiver, std::initializer_list<uint32_t> values);
+template <uint32_t... Values>
+void ConstantEntryAnswer(ScriptObject* receiver) {
+    AnswerEntry(receiver, {Values...});
+}
 
 // Fixed wrappers the flight, the dialog loop, the player and the equipment code use.
 void CallScriptMethod7(ScriptObject* object);

@@ -12,12 +12,6 @@
 namespace {
 
 // Virtual method 9 of shots: the pair the flight's drawing asks for.
-void ShotAttributePair(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    args.Int();
-    args.Stack().Push(0);
-    args.Stack().Push(4);
-}
 
 void CreateShot(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
@@ -43,19 +37,6 @@ void ExplosionStep(ScriptObject* receiver) {
     ShotExplosionObject& explosion = ShotExplosionObject::Of(receiver);
     NativeArgs(receiver).Int();
     ShotExplosion::Step(explosion);
-}
-
-void ExplosionAttributePair(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    args.Int();
-    args.Stack().Push(1);
-    args.Stack().Push(4);
-}
-
-void ExplosionAttribute(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    args.Int();
-    args.Stack().Push(4);
 }
 
 void CreateShotExplosion(ScriptObject* receiver) {
@@ -115,7 +96,7 @@ void ShotExplosion::Step(ShotExplosionObject& explosion) {
 }
 
 void Shot::Bind(ZEMAClass& target, const NativeClassRow& row) {
-    target.SetVirtualMethod(ShotAttributePair, 9);
+    target.SetVirtualMethod(ConstantEntryAnswer<0, 4>, 9);
     BindNativeBase(row, target);
     target.SetMethod(CreateShot, kCreateObjectMethod);
     target.SetMethod(PushTag, 35);
@@ -125,8 +106,8 @@ void Shot::Bind(ZEMAClass& target, const NativeClassRow& row) {
 void ShotExplosion::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(ExplosionStep, kStepVirtual);
     target.SetVirtualMethod(PassivePicture::EntryNative, kPictureVirtual);
-    target.SetVirtualMethod(ExplosionAttributePair, 9);
-    target.SetVirtualMethod(ExplosionAttribute, 12);
+    target.SetVirtualMethod(ConstantEntryAnswer<1, 4>, 9);
+    target.SetVirtualMethod(ConstantEntryAnswer<4>, 12);
     BindNativeBase(row, target);
     target.SetMethod(CreateShotExplosion, kCreateObjectMethod);
     target.SetMethod(PushLifetime, 37);
