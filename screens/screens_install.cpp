@@ -1,8 +1,11 @@
 #include "screens/screens_install.h"
 
 #include "campaign/screen_hooks.h"
+#include "screens/default_menu.h"
+#include "screens/input_settings.h"
 #include "screens/loading_screen.h"
 #include "screens/screen_natives.h"
+#include "screens/screen_options.h"
 #include "screens/story_screen.h"
 #include "shell/game_hooks.h"
 #include "world/test_run_world.h"
@@ -13,4 +16,10 @@ void InstallScreens() {
     ScreenHooks& hooks = Screens();
     hooks.loadingScreen = LoadingScreen;
     hooks.storyScreen = StoryScreen;
+    hooks.screenOptions = ScreenOptions;
+    hooks.defaultMenu = RunDefaultMenuDialog;
+    hooks.inputSettings = [](Processor& processor, InputDevice& input, const std::vector<String>& names,
+                             const std::vector<InputDevice*>& copies) {
+        return RunInputSettingsDialog(processor, input, copies, names);
+    };
 }
