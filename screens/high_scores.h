@@ -69,9 +69,12 @@ String HighScoreName(std::string_view name);
 // Writes the table as one "HISC" block.
 FW& HighScoreRecordWrite(FW& writer, const HighScoreTable& table);
 // Reads the next block into the table when it is a "HISC" block (key, title, entries inserted as
-// Insert does); a block of another tag is skipped and leaves the table as it was. False at the end
-// of the data. FatalExep naming the file for a block that lies about its sizes or counts.
+// Insert does, not marked new) and gives true; a block of another tag is skipped, leaving the table
+// as it was, and gives false. The reader's errors pass on; FatalExep naming the file for a "HISC"
+// block whose header, counts or texts do not fit its payload.
 bool HighScoreRecordRead(BlockReader& reader, HighScoreTable& table, const char* file);
+// Every "HISC" table of the reader's content in file order, duplicates included; errors as above.
+std::vector<std::unique_ptr<HighScoreTable>> ReadHighScoreTables(BlockReader& reader, const char* file);
 
 // The native object behind the script's HighScoreManager: the tables by key, and the chooser's
 // state, which persists between openings so that the chooser reopens on the page it was left on.
