@@ -289,5 +289,6 @@ void HighScoreManager::AddHighScore(Processor& processor) {
 }
 
 void LoadHighScores(ScriptObject& manager) {
-    HighScoreManager::Of(&manager).Load();
+    // Start-up goes on whatever it made under the number; only a manager has tables to fill.
+    if (auto* tables = dynamic_cast<HighScoreManager*>(&manager)) tables->Load();
 }

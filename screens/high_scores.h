@@ -120,5 +120,5 @@ class HighScoreManager : public ScriptObject {
 // window ends; the score is always entered.
 void RunHighScoreNameEntry(Processor& processor, InputDevice& input, HighScoreEntry& candidate);
 
-// Start-up's Hooks().loadHighScores: Load on the manager object.
+// Start-up's Hooks().loadHighScores: Load on the manager object; nothing for another object.
 void LoadHighScores(ScriptObject& manager);
