@@ -3,6 +3,7 @@
 #include "campaign/screen_hooks.h"
 #include "screens/default_menu.h"
 #include "screens/input_settings.h"
+#include "screens/high_scores.h"
 #include "screens/loading_screen.h"
 #include "screens/screen_natives.h"
 #include "screens/screen_options.h"
@@ -13,6 +14,7 @@
 void InstallScreens() {
     Hooks().registerNatives = RegisterAllNatives;
     InstallTestRunWorld();
+    Hooks().loadHighScores = LoadHighScores;
     ScreenHooks& hooks = Screens();
     hooks.loadingScreen = LoadingScreen;
     hooks.storyScreen = StoryScreen;
