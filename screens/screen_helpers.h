@@ -8,7 +8,9 @@
 #include "foundation/engine_string.h"
 
 class DialogWindow;
+class OptionObject;
 class Processor;
+class ShipObject;
 
 // The help file every screen takes its tips from.
 constexpr const char* kScreenHelpFile = "Help.mes";
@@ -25,3 +27,13 @@ bool ShowHelpOnce(Processor& processor, DialogWindow* window, const char* key, i
 String LabelLine(const String& label, const String& value);
 // The same with a number in decimal.
 String LabelLine(const String& label, int32_t value);
+
+// An item's range of ship classes against a ship's class number, read the one way every screen
+// reads them: the ship's value A is its class number, an item's values F and G its lowest and
+// highest class (a highest class of 1000, the default, has no upper limit).
+constexpr int32_t kNoHighestClass = 1000;
+int32_t ShipClassNumber(const ShipObject& ship);
+int32_t ItemLowestClass(const OptionObject& item);
+int32_t ItemHighestClass(const OptionObject& item);
+// lowest <= shipClass <= highest.
+bool ItemFitsClass(const OptionObject& item, int32_t shipClass);
