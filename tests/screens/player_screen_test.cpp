@@ -312,14 +312,23 @@ TEST_F(PlayerScreenTest, NamesAreCutToThirtyTwoCharactersAndKeptOnlyThroughTheCl
     }
 }
 
-TEST_F(PlayerScreenTest, OnlyTheFirstTenPilotsGetNameFields) {
-    for (int i = 0; i < 10; ++i) game.Players().AppendObject(new PlayerObject(game.Class("Player")));
-    PlayerScreen screen(game.Cpu(), pilots[0]);
-    screen.Rebuild();
-    EXPECT_EQ(screen.NameCount(), 10u);
-    EXPECT_NE(screen.FindControl(kPlayerNameFirstId + 9), nullptr);
-    EXPECT_EQ(screen.FindControl(kPlayerNameFirstId + 10), nullptr);
-    screen.ClearControls();
+TEST_F(PlayerScreenTest, NameFieldsExistForTheFirstTenPilotsOnly) {
+    struct Case {
+        int added;  // pilots beyond the two; -1 empties the list
+        size_t fields;
+    };
+    for (const Case& c : {Case{10, 10}, Case{-1, 0}}) {
+        if (c.added < 0) game.Players().ClearList();
+        for (int i = 0; i < c.added; ++i) game.Players().AppendObject(new PlayerObject(game.Class("Player")));
+        PlayerScreen screen(game.Cpu(), c.added < 0 ? nullptr : pilots[0]);
+        screen.Rebuild();
+        EXPECT_EQ(screen.NameCount(), c.fields);
+        for (int32_t i = 0; i <= kPlayerNameFields; ++i)
+            EXPECT_EQ(screen.FindControl(kPlayerNameFirstId + i) != nullptr,
+                      static_cast<size_t>(i) < c.fields)
+                << c.added << " " << i;
+        screen.ClearControls();
+    }
 }
 
 // Each page's tips are asked for once, when the page is first shown during the run.
