@@ -10,6 +10,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/engine_string.h"
@@ -41,6 +42,13 @@ ScriptSubclass SkillClass(const char* name, int32_t cost) {
     skill.virtuals[4] = PushTextWords("About it");
     skill.virtuals[8] = PushIntWords(cost);
     return skill;
+}
+
+// Many words: many lines in any box.
+std::string LongText() {
+    std::string text;
+    for (int i = 0; i < 150; ++i) text += "word ";
+    return text;
 }
 
 std::string Text(const String& text) {
@@ -78,6 +86,12 @@ class PlayerScreenTest : public ::testing::Test {
             .AddClass(SkillClass("Dear", 50));
         game.AddClass(SkillClass("Refund", -3));
         AddPilotClasses(game);
+        for (const auto& [name, description] :
+             {std::pair<const char*, std::string>{"ShortShip", "Fast."}, {"LongShip", LongText()}})
+            game.AddClass({.name = name,
+                           .base = "Ship",
+                           .virtuals = {{3, PushTextWords(name)}, {4, PushTextWords(description)}},
+                           .createValues = {0, 100, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0}});
         game.Start();
         for (const char* name : {"Tera", "Vola"}) {
             auto* pilot = new PlayerObject(game.Class("Player"));
@@ -385,22 +399,46 @@ TEST_F(ShipInfoTest, CharacteristicsShowValueCInWholeUnits) {
     }
 }
 
-TEST_F(ShipInfoTest, TheWindowRunsOverItsParentUntilClosed) {
-    GameObject ship = game.New(kShipClass);
+// The frame's top and bottom rows as the last frame shows them: its background is the only drawing
+// in the column just inside its left edge.
+std::pair<int, int> FrameRows(const std::vector<uint8_t>& frame) {
+    int top = -1;
+    int bottom = -1;
+    for (int y = 0; y < 480; ++y) {
+        const size_t at = (static_cast<size_t>(y) * 640 + 102) * 2;
+        if (at + 1 >= frame.size() || (frame[at] == 0 && frame[at + 1] == 0)) continue;
+        if (top < 0) top = y;
+        bottom = y;
+    }
+    return {top, bottom};
+}
+
+// A longer description makes the window taller; it stays centred, and Escape closes it.
+TEST_F(ShipInfoTest, TheWindowFitsItsTextsCentredOverItsParent) {
     DialogWindow parent(&game.Cpu(), &game.Screen(), EngineCursor(game.Cpu()));
-    bool busy = false;
-    parent.SetCallback([&](DialogWindow& w, int32_t event, int32_t, int32_t) {
-        if (event != kEventStart) return;
-        game.At(game.Now() + 400, [&] {
-            busy = w.ChildOpen();
-            game.TypeChar(VK_ESCAPE);
+    std::vector<int> heights;
+    for (const char* cls : {"ShortShip", "LongShip"}) {
+        GameObject ship = game.New(cls);
+        bool busy = false;
+        std::pair<int, int> rows;
+        parent.SetCallback([&](DialogWindow& w, int32_t event, int32_t, int32_t) {
+            if (event != kEventStart) return;
+            game.At(game.Now() + 400, [&] {
+                busy = w.ChildOpen();
+                rows = FrameRows(game.Host().Video().LastFrame());
+                game.TypeChar(VK_ESCAPE);
+            });
+            ShowShipInfo(w, *ship);
+            w.SetResult(1);
         });
-        ShowShipInfo(w, *ship);
-        w.SetResult(1);
-    });
-    EXPECT_EQ(parent.Run(Device()), 1);
-    EXPECT_TRUE(busy);
-    EXPECT_FALSE(parent.ChildOpen());
+        EXPECT_EQ(parent.Run(Device()), 1) << cls;
+        EXPECT_TRUE(busy) << cls;
+        EXPECT_FALSE(parent.ChildOpen()) << cls;
+        ASSERT_GE(rows.first, 0) << cls;
+        EXPECT_LE(std::abs(rows.first - (479 - rows.second)), 1) << cls;
+        heights.push_back(rows.second - rows.first);
+    }
+    EXPECT_GT(heights[1], heights[0] + 20);
 }
 
 }  // namespace
