@@ -4,3 +4,4 @@
 #include <cstdint>
 
 constexpr uint32_t kHighScoreManagerKind = 200;
+constexpr uint32_t kSlotControlKind = 220;

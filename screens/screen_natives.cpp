@@ -2,6 +2,7 @@
 
 #include "campaign/game_natives.h"
 #include "screens/high_scores.h"
+#include "screens/slot_control.h"
 #include "script/native_binder.h"
 
 void RegisterAllNatives() {
@@ -11,4 +12,5 @@ void RegisterAllNatives() {
 
 void RegisterGameScreenNatives() {
     RegisterNativeBinder("HighScoreManager", HighScoreManager::Bind);
+    RegisterNativeBinder("SlotControl", SlotControl::Bind);
 }

@@ -4,6 +4,7 @@
 #include "screens/default_menu.h"
 #include "screens/input_settings.h"
 #include "screens/high_scores.h"
+#include "screens/item_window.h"
 #include "screens/loading_screen.h"
 #include "screens/screen_natives.h"
 #include "screens/screen_options.h"
@@ -24,4 +25,5 @@ void InstallScreens() {
                              const std::vector<InputDevice*>& copies) {
         return RunInputSettingsDialog(processor, input, copies, names);
     };
+    InstallItemWindowLookup();
 }
