@@ -3,4 +3,5 @@
 
 #include <cstdint>
 
+constexpr uint32_t kHighScoreManagerKind = 200;
 constexpr uint32_t kConversationKind = 210;

@@ -2,6 +2,7 @@
 
 #include "campaign/game_natives.h"
 #include "screens/conversation.h"
+#include "screens/high_scores.h"
 #include "script/native_binder.h"
 
 void RegisterAllNatives() {
@@ -11,4 +12,5 @@ void RegisterAllNatives() {
 
 void RegisterGameScreenNatives() {
     RegisterNativeBinder("Conversation", Conversation::Bind);
+    RegisterNativeBinder("HighScoreManager", HighScoreManager::Bind);
 }

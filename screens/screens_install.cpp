@@ -1,6 +1,7 @@
 #include "screens/screens_install.h"
 
 #include "campaign/screen_hooks.h"
+#include "screens/high_scores.h"
 #include "screens/loading_screen.h"
 #include "screens/main_screen.h"
 #include "screens/screen_natives.h"
@@ -10,6 +11,7 @@
 void InstallScreens() {
     Hooks().registerNatives = RegisterAllNatives;
     Hooks().mainScreen = MainScreen;
+    Hooks().loadHighScores = LoadHighScores;
     ScreenHooks& hooks = Screens();
     hooks.loadingScreen = LoadingScreen;
     hooks.storyScreen = StoryScreen;

@@ -214,6 +214,17 @@ void StarSystems() {
          StarSystemTable(std::vector<std::string>{SEBlock("JUNK", "x"), StarSystemBlock(sol)}));
 }
 
+void HighScores() {
+    using std::string_literals::operator""s;
+    auto table = [](const std::string& payload, uint32_t count) {
+        return "SE"s + "HISC" + LeU16(14) + LeU32(static_cast<uint32_t>(payload.size())) + LeU32(count) +
+               payload;
+    };
+    const std::string arcade = table("Arcade\0Arcade game\0Ann\0"s + LeU32(300) + "Bob\0"s + LeU32(120), 2);
+    Seed("fuzz_hisc_reader", "two tables", arcade + SEBlock("JUNK", "x"s) + table("Duel\0Duel\0"s, 0));
+    Seed("fuzz_hisc_reader", "one entry", table("A\0B\0Cyd\0"s + LeU32(static_cast<uint32_t>(-5)), 1));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -235,6 +246,7 @@ int main(int argc, char** argv) {
         SlotBlocks();
         PlayerConfigs();
         SaveGames();
+        HighScores();
     } catch (const DExep& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.message.Text());
         return 1;
