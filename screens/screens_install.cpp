@@ -1,10 +1,13 @@
 #include "screens/screens_install.h"
 
 #include "campaign/screen_hooks.h"
+#include "screens/default_menu.h"
 #include "screens/high_scores.h"
+#include "screens/input_settings.h"
 #include "screens/loading_screen.h"
 #include "screens/main_screen.h"
 #include "screens/screen_natives.h"
+#include "screens/screen_options.h"
 #include "screens/story_screen.h"
 #include "shell/game_hooks.h"
 
@@ -15,4 +18,10 @@ void InstallScreens() {
     ScreenHooks& hooks = Screens();
     hooks.loadingScreen = LoadingScreen;
     hooks.storyScreen = StoryScreen;
+    hooks.screenOptions = ScreenOptions;
+    hooks.defaultMenu = RunDefaultMenuDialog;
+    hooks.inputSettings = [](Processor& processor, InputDevice& input, const std::vector<String>& names,
+                             const std::vector<InputDevice*>& copies) {
+        return RunInputSettingsDialog(processor, input, copies, names);
+    };
 }

@@ -1,0 +1,225 @@
+// The settings screens driven by injected clicks and keys: the options window's live volume, the
+// screen options rebuilding the display and writing the settings files, the input settings
+// remapping and reloading keys, and the default menu's answer.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "campaign/screen_hooks.h"
+#include "foundation/config_blocks.h"
+#include "graphics/display.h"
+#include "platform/key_table.h"
+#include "screens/default_menu.h"
+#include "screens/input_settings.h"
+#include "screens/options_window.h"
+#include "screens/screen_options.h"
+#include "shell/game_globals.h"
+#include "shell/input_device.h"
+#include "tests/support/block_writer.h"
+#include "tests/support/settings_screens.h"
+#include "tests/support/startup_archive.h"
+#include "ui/dialog_window.h"
+
+namespace {
+
+// "SE", the tag, the header size, a payload size of 0 and the fields: a block as the game reads it.
+std::string EmptyBlock(const std::string& tag, const std::string& fields) {
+    return "SE" + tag + LeU16(static_cast<uint16_t>(10 + fields.size())) + LeU32(0) + fields;
+}
+
+class ScreenOptionsTest : public SettingsScreensTest {
+  protected:
+    ScreenPoint Option(int32_t id) { return Where(OptionsWindow, id); }
+    void Run() { Screens().screenOptions(game.Cpu(), device, nullptr); }
+    std::string Sound(uint16_t volumeA, uint16_t volumeB) {
+        return EmptyBlock("SNDS", LeU16(0) + LeU16(volumeA) + LeU16(volumeB) + std::string(18, '\0'));
+    }
+};
+
+TEST_F(ScreenOptionsTest, VolumeButtonsSetTheVolumeAtOnceWithinZeroToTen) {
+    // The stored sound block says its payload is 5 bytes long, which it does not keep.
+    game.AddEntry("Sound.SNDS", "SE" + std::string("SNDS") + LeU16(34) + LeU32(5) + LeU16(0) + LeU16(9) +
+                                    LeU16(1) + std::string(18, '\0') + "extra");
+    Start();
+    struct Case {
+        std::vector<int32_t> buttons;  // then OK, or cancel when !accept
+        bool accept;
+        int liveVolume;  // percent, before the window ends
+        std::string stored;
+    };
+    const Case cases[] = {
+        {{135, 135}, true, 100, Sound(10, 1)},          // 9 up twice: held at 10
+        {{136, 138, 138}, true, 90, Sound(9, 3)},       // A down, B up twice
+        {{137, 137, 137, 137}, true, 90, Sound(9, 0)},  // B down past 0: held at 0
+        {{136, 136}, false, 70, Sound(9, 0)},           // cancelled: the stored level comes back
+    };
+    for (const Case& c : cases) {
+        std::vector<ScreenPoint> clicks;
+        for (int32_t id : c.buttons) clicks.push_back(Option(id));
+        const uint32_t last = Clicks(clicks);
+        int live = -1;
+        game.At(last + 200, [&] { live = game.Host().audio->Volume(); });
+        ClickAt(last + 400, Option(c.accept ? 43 : 42));
+        Run();
+        EXPECT_EQ(live, c.liveVolume) << c.buttons.size();
+        EXPECT_EQ(game.Host().audio->Volume(), c.accept ? c.liveVolume : 90);
+        EXPECT_EQ(FileBytes("Sound.SNDS"), c.stored) << c.buttons.size();
+    }
+}
+
+TEST_F(ScreenOptionsTest, ColourDepthIsStoredForTheNextStartAndTheScreenKeepsItsOwn) {
+    Start();
+    struct Case {
+        int32_t button;
+        bool notice;  // the depth differs from the running one
+        uint16_t storedDepth;
+    };
+    const Case cases[] = {{132, true, 8}, {131, false, 16}};
+    for (const Case& c : cases) {
+        const uint32_t last = Clicks({Option(c.button), Option(43)});
+        bool noticeAnswered = false;
+        KeyAt(last + 400, VK_ESCAPE, &noticeAnswered);
+        Run();
+        EXPECT_EQ(noticeAnswered, c.notice) << c.button;
+        EXPECT_EQ(ScreenSettings().BitsPerPixel(), 16);
+        EXPECT_EQ(ScreenSettings().pixelFormat, 565);
+        EXPECT_EQ(FileBytes("Screen.SCRS"),
+                  EmptyBlock("SCRC", LeU16(1) + LeU16(c.storedDepth) + LeU16(640) + LeU16(480)));
+        game.TakeKeys();
+    }
+}
+
+TEST_F(ScreenOptionsTest, AModeThatCannotBeSetKeepsTheOldOneAndSaysSo) {
+    Start();
+    struct Case {
+        bool failing;
+        bool fullScreen;  // afterwards
+        uint16_t storedFlags;
+    };
+    const Case cases[] = {{true, false, 1}, {false, true, 1 | 2}};
+    for (const Case& c : cases) {
+        ScreenSettings().SetFlags(1);
+        BuildDisplay(game.Screen(), Game().directDraw, ScreenSettings(), &DefaultColours(), nullptr);
+        game.Host().Video().FailModeSwitch(c.failing);
+        const uint32_t last = Clicks({Option(139), Option(43)});
+        bool told = false;
+        KeyAt(last + 400, VK_ESCAPE, &told);
+        Run();
+        game.Host().Video().FailModeSwitch(false);
+        EXPECT_EQ(told, c.failing);
+        EXPECT_EQ(game.Host().Video().Mode().fullScreen, c.fullScreen);
+        EXPECT_NE(game.Screen().Surface(), nullptr);
+        EXPECT_EQ(FileBytes("Screen.SCRS"),
+                  EmptyBlock("SCRC", LeU16(c.storedFlags) + LeU16(16) + LeU16(640) + LeU16(480)));
+        game.TakeKeys();
+    }
+}
+
+class InputSettingsTest : public SettingsScreensTest {
+  protected:
+    InputSettingsTest() {
+        Start();
+        std::ofstream("Keys.INPD", std::ios::binary)
+            << InputDeviceFile({0x25, 0x27, 0x26, 0x28, 0x20, 0x11, 0x10, 0x12})
+            << InputDeviceFile({0x41, 0x44, 0x57, 0x53, 0x51, 0x45, 0x52, 0x46});
+        ReadKeysFile(game.Cpu(), {&first, &second});
+    }
+    // Key button of action a of device d: text anchored at its top left.
+    static ScreenPoint Key(int32_t d, int32_t a) { return {173 + 120 * d, 103 + 30 * a}; }
+    ScreenPoint Button(int32_t id) { return Where(InputSettingsScreen, id); }
+    bool Run() {
+        return Screens().inputSettings(game.Cpu(), device, {String("One"), String("Two")}, {&first, &second});
+    }
+    std::vector<uint32_t> Codes(const InputDevice& d) const {
+        std::vector<uint32_t> codes;
+        for (uint32_t a = 0; a < d.Actions().Count(); ++a) codes.push_back(d.Actions().Code(a));
+        return codes;
+    }
+
+    InputDevice first;
+    InputDevice second;
+};
+
+TEST_F(InputSettingsTest, AKeyIsRemappedOnTheDeviceOfItsColumnAndReloadingTakesTheFileAgain) {
+    const std::vector<uint32_t> firstKeys = {0x25, 0x27, 0x26, 0x28, 0x20, 0x11, 0x10, 0x12};
+    const std::vector<uint32_t> secondKeys = {0x41, 0x44, 0x57, 0x53, 0x51, 0x45, 0x52, 0x46};
+    std::vector<uint32_t> secondRemapped = secondKeys;
+    secondRemapped[3] = 0x4B;
+    struct Case {
+        const char* name;
+        bool reload;   // after the key
+        bool confirm;  // OK, else cancel
+        bool result;
+        std::vector<uint32_t> second;
+    };
+    const Case cases[] = {
+        {"remapped", false, true, true, secondRemapped},
+        {"reloaded", true, true, true, secondKeys},
+        {"cancelled", false, false, false, secondRemapped},  // the screen edits the devices given
+    };
+    for (const Case& c : cases) {
+        ReadKeysFile(game.Cpu(), {&first, &second});
+        const uint32_t clicked = Clicks({Key(1, 3)});
+        KeyAt(clicked + 400, 0x4B);
+        std::vector<ScreenPoint> after;
+        if (c.reload) after.push_back(Button(130));
+        after.push_back(Button(c.confirm ? 43 : 42));
+        uint32_t t = clicked + 400;
+        for (const ScreenPoint& p : after) ClickAt(t += 400, p);
+        EXPECT_EQ(Run(), c.result) << c.name;
+        EXPECT_EQ(Codes(first), firstKeys) << c.name;
+        EXPECT_EQ(Codes(second), c.second) << c.name;
+    }
+}
+
+TEST_F(InputSettingsTest, TheKeysFileWrittenBackReadsAsTheDevices) {
+    Clicks({Key(0, 0)});
+    KeyAt(game.Now() + 800, 0x4B);
+    ClickAt(game.Now() + 1200, {173, 343});  // the mouse switch of the first device
+    ClickAt(game.Now() + 1600, Button(43));
+    ASSERT_TRUE(Run());
+    WriteKeysFile({&first, &second});
+    InputDevice firstAgain;
+    InputDevice secondAgain;
+    ReadKeysFile(game.Cpu(), {&firstAgain, &secondAgain});
+    EXPECT_EQ(Codes(firstAgain), Codes(first));
+    EXPECT_EQ(Codes(firstAgain)[0], 0x4Bu);
+    EXPECT_TRUE(firstAgain.MouseEnabled());
+    EXPECT_EQ(Codes(secondAgain), Codes(second));
+    EXPECT_EQ(FileBytes("Keys.INPD").size(), first.StoredSize() + second.StoredSize());
+}
+
+TEST_F(InputSettingsTest, KeysForActionsAMapDoesNotHoldChangeNothing) {
+    // Five actions: the buttons of actions 5 to 7 show no key and take none.
+    InputDevice shortMap;
+    shortMap.Actions().SetCodes({0x25, 0x27, 0x26, 0x28, 0x20});
+    const uint32_t clicked = Clicks({Key(0, 6)});
+    KeyAt(clicked + 400, 0x4B);
+    ClickAt(clicked + 800, Button(43));
+    EXPECT_TRUE(Screens().inputSettings(game.Cpu(), device, {String("One")}, {&shortMap}));
+    EXPECT_EQ(Codes(shortMap), (std::vector<uint32_t>{0x25, 0x27, 0x26, 0x28, 0x20}));
+}
+
+class DefaultMenuTest : public SettingsScreensTest {
+  protected:
+    DefaultMenuTest() { Start(); }
+};
+
+TEST_F(DefaultMenuTest, OnlyYesAnswersTrue) {
+    struct Case {
+        int32_t id;
+        bool answer;
+    };
+    const Case cases[] = {{43, true}, {42, false}};
+    for (const Case& c : cases) {
+        // The question first: a text, which answers nothing.
+        Clicks({{320, 140}, Where(DefaultMenu, c.id)});
+        DeleteOptionsBackground();
+        EXPECT_EQ(Screens().defaultMenu(game.Cpu(), device), c.answer) << c.id;
+    }
+}
+
+}  // namespace
