@@ -18,6 +18,7 @@
 #include "foundation/log_writer.h"
 #include "foundation/random.h"
 #include "foundation/script_memory.h"
+#include "screens/high_score_window.h"
 #include "screens/menu_columns.h"
 #include "script/message_manager.h"
 #include "script/object_manager.h"
@@ -64,6 +65,7 @@ MainMenuGames DefaultGames() {
         SaveGameFile::Load(processor, GameManagerObject::Get(processor).GameTime(), saveFile);
     };
     games.playDemo = PlayDemo;
+    games.highScores = ShowHighScores;
     return games;
 }
 
@@ -288,7 +290,7 @@ void MenuHandler(DialogWindow& window, int32_t event, int32_t p1, int32_t p2) {
             if (Screens().screenOptions) Screens().screenOptions(processor, KeysOf(window), &window);
             break;
         case kMenuHighScores:
-            if (MenuGames().highScores) MenuGames().highScores(processor, KeysOf(window));
+            MenuGames().highScores(processor, KeysOf(window));
             break;
         default:
             if (p2 >= kMenuOnePlayer && p2 <= kMenuFourPlayers) StartGame(window, p2 - kMenuOnePlayer + 1);

@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "campaign/autosave.h"
 #include "campaign/in_game_menu.h"
 #include "campaign/screen_hooks.h"
 #include "foundation/block_reader.h"
@@ -22,6 +24,7 @@
 #include "platform/key_table.h"
 #include "screens/main_screen.h"
 #include "screens/menu_columns.h"
+#include "script/object_manager.h"
 #include "shell/game_globals.h"
 #include "shell/input_device.h"
 #include "tests/support/block_writer.h"
@@ -33,6 +36,7 @@
 #include "ui/text_controls.h"
 #include "ui/visual.h"
 #include "ui/window_services.h"
+#include "world/player.h"
 
 namespace {
 
@@ -434,15 +438,36 @@ TEST_F(MainMenuTest, AGameThatFailsReturnsToTheMainScreen) {
     EXPECT_NE(game.Log().find("The level broke"), std::string::npos);
 }
 
-// The game's own demo call hands the three texts over in the order the demo player pops them: a
-// missing recording is the first thing it finds.
-TEST_F(MainMenuTest, TheDemoCallNamesTheRecordingFirst) {
+// The game's own demo call hands the three texts over in the order the demo player pops them (the
+// recording is opened first, the players file after the loading screen), and while the demo flies
+// the player's autosave is not written.
+TEST_F(MainMenuTest, TheDemoFliesItsRecordingAndLeavesTheAutosaveAlone) {
     ResetMainMenuGames();
-    EXPECT_NE(ErrorMessage([&] {
-                  MenuGames().playDemo(game.Cpu(), "Demo\\Demo 1\\Demo1.DEMO", "Level1",
-                                       "Demo\\Demo 1\\Demo1.PCFG");
-              }).find("Demo1.DEMO"),
-              std::string::npos);
+    const auto demo = [this] {
+        return ErrorMessage([this] {
+            MenuGames().playDemo(game.Cpu(), "Demo\\Demo 1\\Demo1.DEMO", "Level1",
+                                 "Demo\\Demo 1\\Demo1.PCFG");
+        });
+    };
+    EXPECT_NE(demo().find("Demo1.DEMO"), std::string::npos);
+
+    WriteFile("Demo/Demo 1/Demo1.DEMO", "");
+    WriteFile("Saves/-AutoSav.gsf", "the player's own");
+    game.Players().AppendObject(new PlayerObject(game.Class("Player")));
+    bool demoRunning = false;
+    Screens().loadingScreen = [&](Processor& processor, int32_t) {
+        demoRunning = DemoFlightRunning();
+        AutoSave(processor);
+    };
+    EXPECT_NE(demo().find("Demo1.PCFG"), std::string::npos);
+    EXPECT_TRUE(demoRunning);
+    const auto autosave = [] {
+        std::ifstream saved("Saves/-AutoSav.gsf", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(saved), {});
+    };
+    EXPECT_EQ(autosave(), "the player's own");
+    AutoSave(game.Cpu());  // outside a demo it is written
+    EXPECT_NE(autosave(), "the player's own");
 }
 
 }  // namespace
