@@ -126,12 +126,6 @@ ConversationObject& ConversationObject::Of(ScriptObject* receiver) {
     return *conversation;
 }
 
-String ConversationObject::Message(uint32_t number) const {
-    return String(ManagerOf<MessageManager>(ProcessorOf(const_cast<ConversationObject*>(this)),
-                                            kMessageManagerId, "message manager")
-                      .GetMessage(messageFile_, number));
-}
-
 void ConversationObject::ClearAnswers() {
     DialogWindow& window = Window();
     for (const Answer& answer : answers_) window.RemoveControl(answer.id);

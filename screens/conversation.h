@@ -70,7 +70,6 @@ class ConversationObject : public ZEMADialogObject {
     void SetNextAnswerY(int32_t y) { nextAnswerY_.Data()[0] = static_cast<uint32_t>(y); }
     // A button of the answer font at the next answer's place; the next place is above it.
     void AddAnswerButton(int32_t id, uint32_t text);
-    String Message(uint32_t number) const;
 
     String messageFile_;
     String questionFile_;

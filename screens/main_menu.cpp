@@ -95,8 +95,8 @@ bool Guarded(DialogWindow& window, Action action) {
     } catch (const DExep& error) {
         processor.RestoreStackDepths(depths);
         WriteLog(kLogFile, error.message.Text());
-        WriteLog(kLogFile, CallStackText(processor).Text());
-        window.SetSkipDraw();
+        const String calls = CallStackText(processor);
+        if (!calls.Empty()) WriteLog(kLogFile, calls.Text());
         MessageBoxOverWindow(processor, window, error.message, kMessageBoxOk, nullptr, 0);
         return false;
     }
@@ -183,7 +183,7 @@ std::vector<std::unique_ptr<InputDevice>> ReadKeyMappings(Processor& processor) 
         auto mapping = std::make_unique<InputDevice>();
         try {
             reader >> *mapping;
-        } catch (const FatalExep&) {
+        } catch (const DExep&) {
             break;  // the mappings before a damaged one are still edited and written back
         }
         mappings.push_back(std::move(mapping));
@@ -196,6 +196,7 @@ void EditKeyMappings(DialogWindow& window) {
     const auto& settings = Screens().inputSettings;
     if (!settings) return;
     const std::vector<std::unique_ptr<InputDevice>> mappings = ReadKeyMappings(processor);
+    if (mappings.empty()) return;
     std::vector<InputDevice*> editable;
     std::vector<String> names;
     const String setName = SystemMessage(processor, kKeySetName);
@@ -238,10 +239,9 @@ void LoadChosenGame(DialogWindow& window) {
     Guarded(window, [&] { MenuGames().loadSave(processor, file); });
 }
 
-void MenuHandler(DialogWindow& window, int32_t event, int32_t p1, int32_t p2) {
-    (void)p1;
+void MenuHandler(DialogWindow& window, int32_t event, int32_t /*position*/, int32_t p2) {
     if (event == kEventRest) {
-        if (idleTicks++ > kIdleDemoReports - 1) {
+        if (idleTicks++ >= kIdleDemoReports) {
             idleTicks = 0;
             event = kEventPrimary;
             p2 = kMenuDemo;

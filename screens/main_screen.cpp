@@ -67,6 +67,7 @@ void BuildMainScreen(DialogWindow& window) {
     const ScreenSurface& surface = *window.GetDisplay()->Surface();
     const int32_t width = surface.Width();
     const int32_t height = surface.Height();
+    // Loaded now, so that a missing menu font fails before anything is shown.
     NamedFont(processor, "BigMenu");
     Font* small = NamedFont(processor, "Copyright");
 

@@ -27,6 +27,7 @@ void BuildColumn(DialogWindow& window, const std::vector<Entry>& entries) {
     Processor& processor = *window.GetProcessor();
     Font* font = NamedFont(processor, "BigMenu");
     const int32_t width = window.GetDisplay()->Surface()->Width();
+    window.SetSkipDraw();
     for (int32_t id = kFirstMenuId; id <= kLastMenuId; ++id) window.RemoveControl(id);
     int32_t y = kTop;
     for (const Entry& entry : entries) {
