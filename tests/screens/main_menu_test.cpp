@@ -17,7 +17,6 @@
 #include "campaign/screen_hooks.h"
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
-#include "foundation/random.h"
 #include "foundation/version_block.h"
 #include "graphics/font.h"
 #include "graphics/text_layout.h"
@@ -31,7 +30,6 @@
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/main_screen_content.h"
-#include "ui/control.h"
 #include "ui/dialog_window.h"
 #include "ui/text_controls.h"
 #include "ui/visual.h"
@@ -113,31 +111,21 @@ class MainMenuTest : public ::testing::Test {
     void Choose(const std::vector<int32_t>& ids) {
         for (int32_t id : ids) MenuHandler(*window, kEventPrimary, 0, id);
     }
-    // The controls with an id of a menu entry, in list order.
-    std::vector<Shown> Column() {
-        std::vector<Shown> column;
+    // The texts of the menu entries (ids 40-99) or of the labels (id 0), in list order.
+    std::vector<Shown> Texts(bool menu) {
+        std::vector<Shown> shown;
         for (uint32_t i = 0; i < window->ControlCount(); ++i) {
-            ControlObject* control = window->ControlAt(i);
-            if (control == nullptr || control->Id() < kFirstMenuId || control->Id() > kLastMenuId) continue;
-            column.push_back({control->Id(), control->Int(kVisualX), control->Int(kVisualY),
-                              Text(StaticTextObject::Of(control).Text())});
+            auto* text = dynamic_cast<StaticTextObject*>(window->ControlAt(i));
+            if (text == nullptr || (text->Id() >= kFirstMenuId && text->Id() <= kLastMenuId) != menu)
+                continue;
+            shown.push_back({text->Id(), text->Int(kVisualX), text->Int(kVisualY), Text(text->Text())});
         }
-        return column;
+        return shown;
     }
     std::vector<int32_t> ColumnIds() {
         std::vector<int32_t> ids;
-        for (const Shown& s : Column()) ids.push_back(s.id);
+        for (const Shown& s : Texts(true)) ids.push_back(s.id);
         return ids;
-    }
-    // Labels (id 0 StaticTexts): text and anchor.
-    std::vector<Shown> Labels() {
-        std::vector<Shown> labels;
-        for (uint32_t i = 0; i < window->ControlCount(); ++i) {
-            auto* label = dynamic_cast<StaticTextObject*>(window->ControlAt(i));
-            if (label == nullptr || label->Id() != 0) continue;
-            labels.push_back({0, label->Int(kVisualX), label->Int(kVisualY), Text(label->Text())});
-        }
-        return labels;
     }
     // A click of the first button at the time given.
     void ClickAt(uint32_t time, int32_t x, int32_t y) {
@@ -147,11 +135,9 @@ class MainMenuTest : public ::testing::Test {
         });
         game.At(time + 80, [this] { game.SetButton(VK_LBUTTON, false); });
     }
-    // Clicks 400 ms apart from now on; a screen still up long after them fails the test.
-    void Clicks(const std::vector<std::pair<int32_t, int32_t>>& points, uint32_t limit = 20000) {
-        uint32_t t = game.Now();
-        for (const auto& [x, y] : points) ClickAt(t += 400, x, y);
-        game.At(t + limit, [] { throw std::runtime_error("the main screen is still up"); });
+    // A screen still up at the time given fails the test.
+    void Deadline(uint32_t time) {
+        game.At(time, [] { throw std::runtime_error("the screen is still up"); });
     }
 
     GameHarness game;
@@ -197,7 +183,7 @@ TEST_F(MainMenuTest, TheDataVersionIsShownOneLineAboveOnlyWhenItsNumberDiffers) 
         window->ClearControls();
         DataVersion().SetWords(c.data);
         BuildMainScreen(*window);
-        EXPECT_EQ(Labels(), c.labels);
+        EXPECT_EQ(Texts(false), c.labels);
         // The star field and the ship (at the centre) come first.
         EXPECT_EQ(window->ControlAt(1)->Int(kVisualX), 320);
         EXPECT_EQ(window->ControlAt(1)->Int(kVisualY), 240);
@@ -207,13 +193,13 @@ TEST_F(MainMenuTest, TheDataVersionIsShownOneLineAboveOnlyWhenItsNumberDiffers) 
 TEST_F(MainMenuTest, ColumnsReplaceEachOtherAndKeepTheRestOfTheScreen) {
     BuildMainScreen(*window);
     const uint32_t others = window->ControlCount() - 7;
-    EXPECT_EQ(Column(), (std::vector<Shown>{{40, 620, 15, "New game"},
-                                            {41, 620, 65, "Load game"},
-                                            {56, 620, 115, "Scores"},
-                                            {44, 620, 165, "Demo"},
-                                            {43, 620, 215, "Credits"},
-                                            {48, 620, 265, "Options"},
-                                            {42, 620, 315, "Quit"}}));
+    EXPECT_EQ(Texts(true), (std::vector<Shown>{{40, 620, 15, "New game"},
+                                               {41, 620, 65, "Load game"},
+                                               {56, 620, 115, "Scores"},
+                                               {44, 620, 165, "Demo"},
+                                               {43, 620, 215, "Credits"},
+                                               {48, 620, 265, "Options"},
+                                               {42, 620, 315, "Quit"}}));
     struct Case {
         std::function<void()> show;
         std::vector<int32_t> ids;
@@ -231,7 +217,7 @@ TEST_F(MainMenuTest, ColumnsReplaceEachOtherAndKeepTheRestOfTheScreen) {
     for (const Case& c : cases) {
         c.show();
         EXPECT_EQ(ColumnIds(), c.ids);
-        EXPECT_EQ(Column().back().y, c.lastY);
+        EXPECT_EQ(Texts(true).back().y, c.lastY);
         EXPECT_EQ(window->ControlCount() - c.ids.size(), others);
     }
 }
@@ -246,6 +232,7 @@ TEST_F(MainMenuTest, EveryCommandReachesWhatItStarts) {
         std::vector<std::string> calls;
         std::vector<int32_t> column;  // afterwards
         std::string save = "", scenario = "";
+        bool loadRequested = false;  // during a game
     };
     const std::vector<int32_t> main{40, 41, 56, 44, 43, 48, 42};
     const Case cases[] = {
@@ -276,6 +263,13 @@ TEST_F(MainMenuTest, EveryCommandReachesWhatItStarts) {
         {"the scenario screen cancelled", {40, 60}, {"scenario screen"}, main},
         {"a save loaded", {41}, {"load screen", "play Saves\\1.gsf"}, main, "Saves\\1.gsf"},
         {"the load screen cancelled", {41}, {"load screen"}, main},
+        {"a load asked for during a game, served when the main column is back",
+         {40, 46, 52},
+         {"start Levels\\Campaign\\Campaign1Player.PCFG Campaign 0", "load screen", "play Saves\\2.gsf"},
+         main,
+         "Saves\\2.gsf",
+         "",
+         true},
         {"credits", {43}, {"story The makers 1"}, main},
         {"high scores", {56}, {"scores"}, main},
         {"screen options", {48, 50}, {"screen options"}, {49, 50, 45}},
@@ -289,20 +283,12 @@ TEST_F(MainMenuTest, EveryCommandReachesWhatItStarts) {
         chosenSave = c.save;
         chosenScenario = c.scenario;
         BuildMainMenu(*window);
+        SetLoadRequested(c.loadRequested);
         Choose(c.ids);
         EXPECT_EQ(calls, c.calls);
         EXPECT_EQ(ColumnIds(), c.column);
+        EXPECT_FALSE(LoadRequested());
     }
-}
-
-TEST_F(MainMenuTest, ALoadAskedForDuringAGameOpensTheLoadScreenWhenTheMainColumnComesBack) {
-    BuildMainScreen(*window);
-    chosenSave = "Saves\\2.gsf";
-    SetLoadRequested(true);
-    Choose({40, 46, 52});
-    EXPECT_EQ(calls, (std::vector<std::string>{"start Levels\\Campaign\\Campaign1Player.PCFG Campaign 0",
-                                               "load screen", "play Saves\\2.gsf"}));
-    EXPECT_FALSE(LoadRequested());
 }
 
 TEST_F(MainMenuTest, ConfirmedInputSettingsRewriteKeysINPD) {
@@ -326,24 +312,6 @@ TEST_F(MainMenuTest, ConfirmedInputSettingsRewriteKeysINPD) {
     reader >> written;
     EXPECT_EQ(written.Actions().Count(), 2u);
     EXPECT_EQ(written.Actions().Code(1), uint32_t{'W'});
-}
-
-TEST_F(MainMenuTest, TheDemoIsChosenByTheEnginesRandomNumber) {
-    BuildMainScreen(*window);
-    int seen[2] = {0, 0};
-    for (uint32_t seed = 1; seed < 1000000; seed += 77777) {
-        SeedRandom(seed);
-        const int demo = (2 * EngineRand()) / 32767 == 0 ? 1 : 2;
-        ++seen[demo - 1];
-        calls.clear();
-        SeedRandom(seed);
-        Choose({44});
-        EXPECT_EQ(calls, std::vector<std::string>{
-                             demo == 1 ? "demo Demo\\Demo 1\\Demo1.DEMO Level1 Demo\\Demo 1\\Demo1.PCFG"
-                                       : "demo Demo\\Demo 2\\Demo2.DEMO Level3 Demo\\Demo 2\\Demo2.PCFG"});
-    }
-    EXPECT_GT(seen[0], 0);
-    EXPECT_GT(seen[1], 0);
 }
 
 TEST_F(MainMenuTest, TheDemoStartsOnThe1052ndRestReportInARow) {
@@ -382,7 +350,7 @@ TEST_F(MainMenuTest, LeftAloneTheRunningScreenPlaysADemo) {
         ClickAt(t += 400, kEntryX, EntryY(6));
         ClickAt(t += 400, kYesX, kAnswerY);
     };
-    Clicks({}, 60000);
+    Deadline(game.Now() + 60000);
     MainScreen();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].rfind("demo ", 0), 0u);
@@ -410,7 +378,7 @@ TEST_F(MainMenuTest, QuitAsksFirst) {
             ClickAt(t += 400, kEntryX, EntryY(6));
             ClickAt(t += 400, kYesX, kAnswerY);
         }
-        game.At(t + 20000, [] { throw std::runtime_error("the main screen is still up"); });
+        Deadline(t + 20000);
         MainScreen();
         EXPECT_EQ(calls,
                   c.ends ? std::vector<std::string>{} : std::vector<std::string>{"story The makers 1"});
@@ -430,7 +398,7 @@ TEST_F(MainMenuTest, AGameThatFailsReturnsToTheMainScreen) {
     ClickAt(t += 400, kEntryX, EntryY(3));  // demo, in the main column
     ClickAt(t += 400, kEntryX, EntryY(6));
     ClickAt(t += 400, kYesX, kAnswerY);
-    game.At(t + 20000, [] { throw std::runtime_error("the main screen is still up"); });
+    Deadline(t + 20000);
     MainScreen();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0], "start Levels\\Campaign\\Campaign1Player.PCFG Campaign 0");
