@@ -147,9 +147,9 @@ void StartGame(DialogWindow& window, int32_t players) {
 
 void PlayRandomDemo(DialogWindow& window) {
     Processor& processor = ProcessorOf(window);
-    const int32_t r = EngineRand();
+    const int32_t demo = DemoForRandom(EngineRand());
     Guarded(window, [&] {
-        if ((2 * r) / 32767 == 0)
+        if (demo == 1)
             MenuGames().playDemo(processor, "Demo\\Demo 1\\Demo1.DEMO", "Level1", "Demo\\Demo 1\\Demo1.PCFG");
         else
             MenuGames().playDemo(processor, "Demo\\Demo 2\\Demo2.DEMO", "Level3", "Demo\\Demo 2\\Demo2.PCFG");
@@ -220,6 +220,10 @@ MainMenuGames& MenuGames() {
 
 void ResetMainMenuGames() {
     MenuGames() = DefaultGames();
+}
+
+int32_t DemoForRandom(int32_t r) {
+    return (2 * r) / 32767 == 0 ? 1 : 2;
 }
 
 int32_t IdleTicks() {

@@ -37,6 +37,9 @@ void ResetMainMenuGames();
 // Rest reports in a row that start a demo: the demo starts on the one after.
 constexpr int32_t kIdleDemoReports = 1051;
 
+// The recorded demo (1 or 2) a random number from 0 to 32767 plays: 1 up to 16383, else 2.
+int32_t DemoForRandom(int32_t r);
+
 // The window callback.
 void MenuHandler(DialogWindow& window, int32_t event, int32_t p1, int32_t p2);
 // Consecutive rest reports so far.

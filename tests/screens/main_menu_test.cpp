@@ -314,6 +314,11 @@ TEST_F(MainMenuTest, ConfirmedInputSettingsRewriteKeysINPD) {
     EXPECT_EQ(written.Actions().Code(1), uint32_t{'W'});
 }
 
+TEST(DemoForRandomTest, TheLowerHalfOfTheRandomNumbersPlaysTheFirstDemo) {
+    const std::pair<int32_t, int32_t> cases[] = {{0, 1}, {16383, 1}, {16384, 2}, {32767, 2}};
+    for (const auto& [r, demo] : cases) EXPECT_EQ(DemoForRandom(r), demo) << r;
+}
+
 TEST_F(MainMenuTest, TheDemoStartsOnThe1052ndRestReportInARow) {
     BuildMainScreen(*window);
     struct Case {
