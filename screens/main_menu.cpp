@@ -81,9 +81,9 @@ InputDevice& KeysOf(DialogWindow& window) {
     return input != nullptr ? *input : GameKeys();
 }
 
-// Runs a game or a screen started from the menu. An engine error ends what was started, not the
-// program: it is logged with the script call stack and shown over the main screen, whose stacks
-// are cut back to where they were.
+// Runs a game started from the menu (or the reading of its files). An engine error ends the game,
+// not the program: it is logged with the script call stack and shown over the main screen, whose
+// stacks are cut back to where they were; false then.
 template <class Action>
 bool Guarded(DialogWindow& window, Action action) {
     Processor& processor = ProcessorOf(window);
