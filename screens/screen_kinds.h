@@ -5,3 +5,4 @@
 
 constexpr uint32_t kHighScoreManagerKind = 200;
 constexpr uint32_t kSlotControlKind = 220;
+constexpr uint32_t kConversationKind = 210;

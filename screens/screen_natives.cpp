@@ -1,6 +1,7 @@
 #include "screens/screen_natives.h"
 
 #include "campaign/game_natives.h"
+#include "screens/conversation.h"
 #include "screens/high_scores.h"
 #include "screens/slot_control.h"
 #include "script/native_binder.h"
@@ -11,6 +12,7 @@ void RegisterAllNatives() {
 }
 
 void RegisterGameScreenNatives() {
+    RegisterNativeBinder("Conversation", Conversation::Bind);
     RegisterNativeBinder("HighScoreManager", HighScoreManager::Bind);
     RegisterNativeBinder("SlotControl", SlotControl::Bind);
 }

@@ -2,10 +2,12 @@
 
 #include "campaign/screen_hooks.h"
 #include "screens/default_menu.h"
+#include "screens/high_scores.h"
 #include "screens/input_settings.h"
 #include "screens/high_scores.h"
 #include "screens/item_window.h"
 #include "screens/loading_screen.h"
+#include "screens/main_screen.h"
 #include "screens/screen_natives.h"
 #include "screens/screen_options.h"
 #include "screens/story_screen.h"
@@ -15,6 +17,7 @@
 void InstallScreens() {
     Hooks().registerNatives = RegisterAllNatives;
     InstallTestRunWorld();
+    Hooks().mainScreen = MainScreen;
     Hooks().loadHighScores = LoadHighScores;
     ScreenHooks& hooks = Screens();
     hooks.loadingScreen = LoadingScreen;

@@ -1,11 +1,14 @@
 // Writes the minimal test "main.FD" into a folder, for running the real program on it:
 //     make_test_archive DIR [test-run]
 // With "test-run" the folder also holds what the test levels of start modes 'f' and 'e' read.
+// Writes the test "main.FD" into a folder, for running the real program on it up to its main screen:
+//     make_test_archive DIR
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "tests/support/main_screen_content.h"
 #include "tests/support/startup_archive.h"
 #include "tests/support/test_run_folder.h"
 
@@ -20,6 +23,8 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(folder, error);
     StartupArchiveOptions options;
     if (testRun) options.extra = TestRunEntries();
+    options.extra = MainScreenArchiveEntries();
+    options.omit = MainScreenArchiveReplaced();
     const std::string bytes = StartupArchive(options);
     std::ofstream out(folder / "main.FD", std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
