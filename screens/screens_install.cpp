@@ -4,7 +4,6 @@
 #include "screens/default_menu.h"
 #include "screens/high_scores.h"
 #include "screens/input_settings.h"
-#include "screens/high_scores.h"
 #include "screens/item_window.h"
 #include "screens/loading_screen.h"
 #include "screens/main_screen.h"

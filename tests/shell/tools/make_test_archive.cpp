@@ -1,8 +1,6 @@
-// Writes the minimal test "main.FD" into a folder, for running the real program on it:
+// Writes the test "main.FD" into a folder, for running the real program on it up to its main screen:
 //     make_test_archive DIR [test-run]
 // With "test-run" the folder also holds what the test levels of start modes 'f' and 'e' read.
-// Writes the test "main.FD" into a folder, for running the real program on it up to its main screen:
-//     make_test_archive DIR
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -22,8 +20,11 @@ int main(int argc, char** argv) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     StartupArchiveOptions options;
-    if (testRun) options.extra = TestRunEntries();
     options.extra = MainScreenArchiveEntries();
+    if (testRun) {
+        const std::vector<FdEntry> more = TestRunEntries();
+        options.extra.insert(options.extra.end(), more.begin(), more.end());
+    }
     options.omit = MainScreenArchiveReplaced();
     const std::string bytes = StartupArchive(options);
     std::ofstream out(folder / "main.FD", std::ios::binary | std::ios::trunc);
