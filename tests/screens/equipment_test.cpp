@@ -201,6 +201,15 @@ TEST_F(EquipmentTest, TheSlotLayoutShowsThePagesListsAndTheBottomRow) {
         for (ScriptObject* item : fixture.pilot->Items()) EXPECT_EQ(OptionObject::Of(item).Slot(), nullptr);
         while (ScriptObject* item = fixture.pilot->FirstItem()) DestroyObject(item);
     }
+    // A ship that is gone places nothing, on any page.
+    std::unique_ptr<DialogWindow> window = fixture.Window();
+    ShipWindowState state;
+    state.slotPictures = fixture.SlotPictures();
+    for (int32_t page : {kShipPage, kEquipmentPage, kGuidePage}) {
+        state.page = page;
+        PlaceSlotControls(*window, state);
+        EXPECT_EQ(SlotControls(*window), 0);
+    }
 }
 
 TEST_F(EquipmentTest, EachPageShowsItsLabelsAndItsTipsOncePerGame) {
