@@ -153,6 +153,21 @@ TEST_F(EquipmentTest, TheAmmunitionButtonOpensTheLoadedItemsWindowInTurn) {
     }
 }
 
+TEST_F(EquipmentTest, TheOfferButtonOpensTheItemsOwnWindowOverTheItemWindow) {
+    GameObject offer = fixture.game.New(kOfferClass);
+    std::unique_ptr<DialogWindow> window = fixture.Window();
+    const uint32_t start = fixture.game.Now();
+    // ALT+O opens the item's window, Escape closes it, ALT+C then closes the item window.
+    fixture.game.At(start + 300, [&] { fixture.game.PressKey('O', true); });
+    fixture.game.At(start + 350, [&] { fixture.game.ReleaseKey('O'); });
+    fixture.TypeAt(start + 700, VK_ESCAPE);
+    fixture.game.At(start + 1000, [&] { fixture.game.PressKey('C', true); });
+    RunWindow(*window, [&] { ShowItemInfo(*window, OptionObject::Of(offer.get())); });
+    fixture.game.ReleaseKey('C');
+    EXPECT_GE(fixture.game.Now() - start, 1000u);
+    EXPECT_LT(fixture.game.Now() - start, 1400u);
+}
+
 TEST_F(EquipmentTest, TheSlotLayoutShowsThePagesListsAndTheBottomRow) {
     struct Case {
         int32_t page;
