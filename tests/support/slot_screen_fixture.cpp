@@ -42,8 +42,8 @@ SlotScreenGame::SlotScreenGame() {
     for (const char* font : {"SlotType", "Chars", "Description", "SmallButton"}) game.AddFont(font);
     game.AddMessages("system.mes",
                      NumberedTexts({{101, 189}, {200, 215}, {301, 304}, {355, 359}, {420, 430}, {471, 478}}));
-    // The close button answers ALT+C.
-    game.AddMessages("system.mes", {{117, "$hC$hlose"}});
+    // The close button answers ALT+C, the offer ALT+O.
+    game.AddMessages("system.mes", {{117, "$hC$hlose"}, {359, "$hO$hffer"}});
     game.AddMessages("Help.mes", NumberedTexts({{4, 10}}));
     AddPilotClasses(game);
     // Ship pops picture, damage, protection, the slot counts from the last group to the first,
@@ -51,10 +51,14 @@ SlotScreenGame::SlotScreenGame() {
     game.AddClass({.name = kRigClass,
                    .base = "Ship",
                    .createValues = {0, 100, 0, 0, kRigClassNumber, 2, 1, 1, 1, 1, 2, 0, 0, 0}});
+    // Ammo pops picture, shots, kind B, kind A, base value, speed, shot value, armour, damage, value H.
     game.AddClass({.name = kNamedShellsClass,
-                   .base = kShellsClass,
+                   .base = "Ammo",
                    .virtuals = {{3, PushTextWords("$hZ$h shells")}},
-                   .createValues = {}});
+                   .createValues = {0, 0, 0, 9, 4, 0, 1, 2, 30, 0}});
+    // Cargo pops picture, base value.
+    game.AddClass(
+        {.name = kOfferClass, .base = "Cargo", .virtuals = {{13, PushIntWords(1)}}, .createValues = {5, 0}});
     game.Start();
     pilot = new PlayerObject(game.Class("Player"));
     auto device = std::make_unique<InputDevice>();

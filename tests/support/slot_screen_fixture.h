@@ -24,6 +24,8 @@ constexpr const char* kRigClass = "TestRig";
 constexpr int32_t kRigClassNumber = 3;
 // "TestShells" with a name whose hot key is 'z'; "TestGun" loads them.
 constexpr const char* kNamedShellsClass = "TestNamedShells";
+// "TestOffer": cargo whose method 13 offers its own window (the base's settings window).
+constexpr const char* kOfferClass = "TestOffer";
 
 // Every frame and text drawn, in order.
 struct Drawing {
