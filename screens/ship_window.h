@@ -66,7 +66,7 @@ class ShipWindow : public DialogWindow {
   private:
     void Command(int32_t id);
     void SlotCommand(SlotObject& slot, bool guidePlace);
-    void SlotSecondary(SlotObject& slot);
+    void SlotSecondary(SlotObject& slot, bool guidePlace);
     void GroupSecondary(int32_t group);
     void ToolCommand(int32_t tool);
     void TakeAndPut(SlotObject& slot);
