@@ -13,6 +13,8 @@
 #include "script/weak_object.h"
 #include "ui/dialog_window.h"
 
+class ObjectManager;
+class PlayerObject;
 class Processor;
 class ScriptObject;
 
@@ -62,8 +64,18 @@ class PlayerScreen : public DialogWindow {
     String NameCopy(size_t i) const;
     size_t NameCount() const { return names_.size(); }
 
+    // The player list (object 23), null when there is none.
+    static ObjectManager* Players(Processor& processor);
+
   private:
+    // The star background all player screens share, made on first use; the destructor deletes it.
+    static ScriptObject* SharedHeaven(Processor& processor);
+    static void DeleteSharedHeaven();
+
     // The operations of the callback.
+    void OnCommand(int32_t id);
+    // The skills page's free points and one row per skill (player_pages.cpp).
+    void BuildSkillRows(PlayerObject& pilot, int32_t h);
     void SelectPage(int32_t page);
     void SelectPlayer(int32_t index);
     void RaiseSkill(int32_t slot);
@@ -77,6 +89,8 @@ class PlayerScreen : public DialogWindow {
     int32_t page_ = kPlayerInfoPage;
     // The close button asked for the close: only then are the names written back.
     bool closeRequested_ = false;
+    // The run has started: page changes from now on show their first-time help.
+    bool started_ = false;
     // Script memory, as the name fields edit them in place.
     std::vector<ScriptBuffer<char>> names_;
 };

@@ -7,10 +7,12 @@
 
 #include "foundation/engine_string.h"
 
+class ControlObject;
 class DialogWindow;
 class OptionObject;
 class Processor;
 class ShipObject;
+class StaticTextObject;
 
 // The help file every screen takes its tips from.
 constexpr const char* kScreenHelpFile = "Help.mes";
@@ -37,3 +39,17 @@ int32_t ItemLowestClass(const OptionObject& item);
 int32_t ItemHighestClass(const OptionObject& item);
 // lowest <= shipClass <= highest.
 bool ItemFitsClass(const OptionObject& item, int32_t shipClass);
+
+// The game screen's width and height, 0 without a display.
+int32_t ScreenWidthOf(const DialogWindow& window);
+int32_t ScreenHeightOf(const DialogWindow& window);
+
+// A text control of the class ("StaticText", "TextButton", ...) at (x, y) with a copy of text, not
+// yet in a window. FatalExep when the class makes no text control.
+StaticTextObject& NewTextControl(Processor& processor, const char* className, int32_t x, int32_t y,
+                                 std::string_view text, int32_t id);
+// A "MultiLineControl" of that width and height (0: from the text) in the named font.
+StaticTextObject& NewMultiLineText(Processor& processor, int32_t x, int32_t y, int32_t width, int32_t height,
+                                   std::string_view text, int32_t id, const char* font);
+// Adds a made control to window, which owns it from then on, under parent when given.
+ControlObject& AddOwned(DialogWindow& window, ControlObject& control, ControlObject* parent = nullptr);
