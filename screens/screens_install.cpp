@@ -1,6 +1,7 @@
 #include "screens/screens_install.h"
 
 #include "campaign/screen_hooks.h"
+#include "screens/item_window.h"
 #include "screens/loading_screen.h"
 #include "screens/screen_natives.h"
 #include "screens/story_screen.h"
@@ -11,4 +12,5 @@ void InstallScreens() {
     ScreenHooks& hooks = Screens();
     hooks.loadingScreen = LoadingScreen;
     hooks.storyScreen = StoryScreen;
+    InstallItemWindowLookup();
 }
