@@ -254,6 +254,22 @@ TEST_F(ShipWindowTest, TheOtherButtonStepsASlotsStateByItsKind) {
     EXPECT_EQ(ship->Balance(), kFullBalance);  // the shield no longer uses energy
 }
 
+TEST_F(ShipWindowTest, OnTheGuidePageAGuideIsAttachedToAWeaponAndDetachedAgain) {
+    RefitScene::Fit(*Gun(), scene.Item(kGunClass));
+    OptionObject& guide = scene.Item(kRefitGuide);
+    Cargo(0)->SetObject(&guide);
+    Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Gun(), true), RefitStep::Close()}, {}, kGuidePage);
+    EXPECT_EQ(Gun()->Second(), &guide);
+    EXPECT_NE(Gun()->SecondState(), 0);
+    EXPECT_EQ(Cargo(0)->First(), nullptr);
+
+    // Taken off again, it goes back to the cargo when the window closes; the weapon keeps firing.
+    Play({RefitStep::Click(Gun(), true), RefitStep::Close()}, {}, kGuidePage);
+    EXPECT_EQ(Gun()->Second(), nullptr);
+    EXPECT_EQ(Cargo(0)->First(), &guide);
+    EXPECT_NE(Gun()->FirstState(), 0);
+}
+
 TEST_F(ShipWindowTest, ClosingWithTheHandFullAndNoCargoRoomKeepsTheWindowOpen) {
     Cargo(0)->SetObject(&scene.Item(kRefitShield));
     Cargo(1)->SetObject(&scene.Item(kRefitShield));
