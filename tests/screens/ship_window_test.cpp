@@ -330,7 +330,7 @@ TEST_F(ShipWindowTest, OnlyTheNineGroupLabelsSelectAGroup) {
     }
 }
 
-TEST_F(ShipWindowTest, TheSecondShipButtonIgnoresAMissingShipAndShowsAnExistingOne) {
+TEST_F(ShipWindowTest, ShipAndPlayerButtonsSwitchShipsAndIgnoreAMissingOne) {
     ShipObject* shown = nullptr;
     const auto watch = [&](ShipWindow& window) {
         window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
@@ -348,6 +348,12 @@ TEST_F(ShipWindowTest, TheSecondShipButtonIgnoresAMissingShipAndShowsAnExistingO
     EXPECT_EQ(shown, &second);
     EXPECT_EQ(ship->WindowPage(), kEquipmentPage);  // stored before the switch
     EXPECT_EQ(second.WindowPage(), kEquipmentPage);
+
+    PlayerObject& other = scene.AddPilot();
+    Play({RefitStep::Command(kFirstPlayerId + 1), RefitStep::Close()}, watch);
+    EXPECT_EQ(shown, &RefitScene::ShipOf(other));
+    Play({RefitStep::Command(kFirstPlayerId + 2), RefitStep::Close()}, watch);  // no third player
+    EXPECT_EQ(shown, ship);
 }
 
 TEST_F(ShipWindowTest, TheStockViewNeverOwnsThePlayersItems) {
