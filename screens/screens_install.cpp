@@ -12,6 +12,10 @@
 #include "screens/story_screen.h"
 #include "shell/game_hooks.h"
 #include "world/test_run_world.h"
+#include "screens/ship_window.h"
+#include "screens/story_screen.h"
+#include "shell/game_hooks.h"
+#include "world/ship.h"
 
 void InstallScreens() {
     Hooks().registerNatives = RegisterAllNatives;
@@ -28,4 +32,5 @@ void InstallScreens() {
         return RunInputSettingsDialog(processor, input, copies, names);
     };
     InstallItemWindowLookup();
+    ShipSlotWindowHook() = RunShipWindow;
 }
