@@ -1,10 +1,16 @@
 #include "screens/screen_natives.h"
 
 #include "campaign/game_natives.h"
+#include "screens/all_items_shop.h"
+#include "screens/shop_dialog.h"
+#include "script/native_binder.h"
 
 void RegisterAllNatives() {
     RegisterGameNatives();
     RegisterGameScreenNatives();
 }
 
-void RegisterGameScreenNatives() {}
+void RegisterGameScreenNatives() {
+    RegisterNativeBinder("ShopDialog", ShopDialog::Bind);
+    RegisterNativeBinder("AllItemsShop", AllItemsShop::Bind);
+}
