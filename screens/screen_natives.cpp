@@ -3,6 +3,7 @@
 #include "campaign/game_natives.h"
 #include "screens/all_items_shop.h"
 #include "screens/shop_dialog.h"
+#include "screens/slot_control.h"
 #include "script/native_binder.h"
 
 void RegisterAllNatives() {
@@ -13,4 +14,5 @@ void RegisterAllNatives() {
 void RegisterGameScreenNatives() {
     RegisterNativeBinder("ShopDialog", ShopDialog::Bind);
     RegisterNativeBinder("AllItemsShop", AllItemsShop::Bind);
+    RegisterNativeBinder("SlotControl", SlotControl::Bind);
 }

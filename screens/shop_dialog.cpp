@@ -233,7 +233,7 @@ SlotObject& ShopDialogObject::NewSlot(std::vector<WeakObject>& into, OptionObjec
     auto* processor = dynamic_cast<Processor*>(&RunnerOf(this));
     if (processor == nullptr) ThrowFatal("Shop without a processor");
     ZEMAClass* slotClass = processor->Classes().Get(String("Slot"));
-    auto slot = std::make_unique<SlotObject>(slotClass, nullptr, 0, 0, kStockSlotKind);
+    auto slot = std::make_unique<SlotObject>(slotClass, nullptr, 0, 0, kShopStockKind);
     slot->SetInt(kSlotOwnsItems, owning ? 1 : 0);
     into.emplace_back(slot.get());
     SlotObject& made = *slot.release();

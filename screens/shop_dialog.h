@@ -38,8 +38,8 @@ constexpr int32_t kShopToolInformation = 1;
 constexpr int32_t kShopToolSelling = 2;
 
 // Slot kinds of the shop: a stock row, and a row that ignores clicks.
-constexpr int32_t kStockSlotKind = 8;
-constexpr int32_t kInertSlotKind = 11;
+constexpr int32_t kShopStockKind = 8;
+constexpr int32_t kShopInertKind = 11;
 
 constexpr int32_t kDefaultShopMargin = 30;
 // The skill slot whose level lowers the margin's effect, ten percent a level.

@@ -2,9 +2,9 @@
 // on slots and closing; and the pointer that shows the hand or the tool.
 #include <algorithm>
 
-#include "campaign/help_system.h"
 #include "foundation/exceptions.h"
 #include "graphics/image.h"
+#include "screens/screen_helpers.h"
 #include "screens/shop_dialog.h"
 #include "script/method_runner.h"
 #include "script/object_manager.h"
@@ -13,7 +13,6 @@
 #include "ui/control.h"
 #include "ui/dialog_window.h"
 #include "ui/visual.h"
-#include "world/event_manager.h"
 #include "world/option.h"
 #include "world/player.h"
 #include "world/slot.h"
@@ -38,14 +37,6 @@ void Refresh(ShopDialogObject& shop) {
 // The slot a control of the window shows, or null when it is no slot control.
 SlotObject* SlotOfControl(ShopDialogObject& shop, int32_t id) {
     return shop.SlotOfControl(id);
-}
-
-void ShowTipsOnce(ShopDialogObject& shop) {
-    Processor& processor = ProcessorOf(shop);
-    const String key(kShopTipsEvent);
-    if (EventManager::AnyHasEvent(processor, key)) return;
-    HelpSystem::ShowTips(processor, &shop.Window(), "Help.mes", kShopTipsNumber, kHelpIsTip);
-    EventManager::RecordEventAll(processor, key, 0, String(""), 0);
 }
 
 void Scroll(ShopDialogObject& shop, int64_t rows) {
@@ -149,7 +140,7 @@ void Command(ShopDialogObject& shop, int32_t id) {
 void ShopDialog::OnWindowMessage(ShopDialogObject& shop, int32_t code, int32_t p1, int32_t p2) {
     switch (code) {
         case kEventStart:
-            ShowTipsOnce(shop);
+            ShowHelpOnce(ProcessorOf(shop), &shop.Window(), kShopTipsEvent, kShopTipsNumber);
             return;
         case kEventRest:
             if (SlotObject* slot = SlotOfControl(shop, p2); slot != nullptr && slot->First() != nullptr)

@@ -8,6 +8,7 @@
 
 #include "foundation/exceptions.h"
 #include "graphics/image.h"
+#include "screens/screen_helpers.h"
 #include "screens/shop_dialog.h"
 #include "script/method_runner.h"
 #include "script/object_manager.h"
@@ -103,19 +104,13 @@ OptionObject* LoadedAmmo(OptionObject& item) {
     return weapon != nullptr ? weapon->Ammo() : nullptr;
 }
 
-// The ship's class number, and what it counts for when traded in.
-int32_t ShipClass(const ShipObject& ship) {
+// What a ship counts for when traded in, in whole units.
+int32_t TradeInValue(const ShipObject& ship) {
     return ship.Int(kShipValueB);
 }
 
-int32_t TradeInValue(const ShipObject& ship) {
-    return ship.Int(kShipValueA);
-}
-
 bool FitsShip(const OptionObject& item, const ShipObject* ship) {
-    if (ship == nullptr) return false;
-    const int32_t shipClass = ShipClass(*ship);
-    return item.Int(kOptionValueF) <= shipClass && shipClass <= item.Int(kOptionValueG);
+    return ship != nullptr && ItemFitsClass(item, ShipClassNumber(*ship));
 }
 
 ObjectManager* ListAt(Processor& processor, uint32_t id) {
@@ -398,7 +393,7 @@ void ShopDialog::Recharge(ShopDialogObject& shop) {
 
 void ShopDialog::ClickSlot(ShopDialogObject& shop, SlotObject& slot) {
     const int32_t mode = shop.ToolMode();
-    if (slot.Kind() == kInertSlotKind) return;
+    if (slot.Kind() == kShopInertKind) return;
     if (mode == kShopToolInformation) {
         if (OptionObject* item = slot.First()) ShowItemWindow(shop, *item);
         return;

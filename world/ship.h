@@ -109,6 +109,9 @@ class ShipObject : public ActorObject {
     ShipPilot* Pilot() const { return owner_.As<ShipPilot>(); }
     // The player sets itself (or null) when it takes or drops the ship.
     void SetOwner(const ScriptObject* player) { owner_ = WeakObject(player); }
+    // The page the ship window showed last for this ship, so that it opens there again.
+    int32_t WindowPage() const { return windowPage_; }
+    void SetWindowPage(int32_t page) { windowPage_ = page; }
 
     // Slot index of a group: null for a group or index out of range, or a slot that is gone.
     SlotObject* SlotAt(uint32_t group, int32_t index) const;
@@ -155,6 +158,7 @@ class ShipObject : public ActorObject {
 
   private:
     WeakObject owner_;
+    int32_t windowPage_ = 0;
     // Each group's slots, by index; the ship owns them, but a script may still delete one, so
     // each is looked up again at every use.
     std::array<std::vector<WeakObject>, kShipGroups> groups_;

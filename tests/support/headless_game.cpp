@@ -7,6 +7,7 @@
 #include "shell/game_startup.h"
 #include "shell/input_device.h"
 #include "shell/input_queue.h"
+#include "world/ship.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ HeadlessGame::~HeadlessGame() {
     Game() = GameGlobals{};
     Hooks() = GameHooks{};
     Screens() = ScreenHooks{};
+    ShipSlotWindowHook() = nullptr;
     SetTraceFlag(false);
     ReleaseGameKeys();
     KeyQueue().Drain();
