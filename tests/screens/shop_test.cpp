@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "screens/all_items_shop.h"
+#include "screens/shop_dialog.h"
+#include "script/object_manager.h"
+#include "shell/game_ids.h"
+#include "tests/support/game_harness.h"
+#include "tests/support/pilot_fixture.h"
+#include "tests/support/shop_scene.h"
+#include "ui/dialog_window.h"
+#include "world/option.h"
+#include "world/player.h"
+#include "world/ship.h"
+#include "world/skills.h"
+#include "world/slot.h"
+#include "world/weapon.h"
+
+namespace {
+
+// A shop for one customer (500 units) laid out as the scene's clicks expect; each run ends by
+// itself once the clicks are done.
+class ShopTest : public ::testing::Test {
+  protected:
+    ShopTest() {
+        AddShopContent(game);
+        AddPilotClasses(game);
+        game.AddEntry("AllItems.lst", "TestBattery\r\n\r\nTestBattery  TestGun\n");
+    }
+
+    void Begin(const char* shopClass = "ShopDialog") {
+        game.Start();
+        customer = &AddCustomer(game, "Ann", 5000);
+        shopObject = game.New(shopClass, {customer->Address()});
+        ShopDialogObject& s = Shop();
+        s.SetField(kShopGridX, kTestGridX);
+        s.SetField(kShopGridY, kTestGridY);
+        s.SetField(kShopGridColumns, 4);
+        s.SetField(kShopGridRows, 2);
+    }
+
+    ShopDialogObject& Shop() { return ShopDialogObject::Of(shopObject.get()); }
+    ShipObject& Ship() { return ShipObject::Of(customer->Ship()); }
+
+    OptionObject& Stock(const char* cls) {
+        GameObject item = game.New(cls);
+        game.CallMethod(shopObject.get(), 19, {item->Address()});
+        return OptionObject::Of(item.release());
+    }
+
+    // Runs the shop while the clicks placed from now on happen; it ends at the time given.
+    void Run(const std::function<void(uint32_t)>& clicks, uint32_t length = 3000) {
+        const uint32_t t = game.Now();
+        clicks(t);
+        game.At(t + length, [this] { Shop().Window().SetResult(0); });
+        Shop().Run(*customer);
+    }
+
+    OptionObject* ShipItem(uint32_t group, int32_t i) { return Ship().SlotAt(group, i)->First(); }
+
+    GameHarness game;
+    PlayerObject* customer = nullptr;
+    GameObject shopObject;
+};
+
+TEST_F(ShopTest, PricesFollowTheMarginAndTheTradeSkill) {
+    Begin();
+    OptionObject& battery = Stock(kBatteryClass);
+    struct Case {
+        int32_t margin;
+        int32_t skillLevel;  // 0: no skill
+        int32_t buy;
+        int32_t sell;
+    };
+    const Case cases[] = {
+        {30, 0, 130, 70}, {30, 5, 115, 85}, {30, 10, 100, 100}, {30, 12, 100, 100}, {0, 0, 100, 100}};
+    for (const Case& c : cases) {
+        game.CallMethod(shopObject.get(), 27, {static_cast<uint32_t>(c.margin)});
+        if (c.skillLevel != 0) {
+            GameObject skill = game.New("Skill");
+            dynamic_cast<SkillObject&>(*skill).SetLevel(c.skillLevel);
+            customer->PlaceSkill(skill.release(), kTradeSkillSlot);
+        }
+        EXPECT_EQ(static_cast<int32_t>(game.CallVirtual(shopObject.get(), 11, {battery.Address()}).at(0)),
+                  c.buy)
+            << c.margin << " " << c.skillLevel;
+        EXPECT_EQ(static_cast<int32_t>(game.CallVirtual(shopObject.get(), 12, {battery.Address()}).at(0)),
+                  c.sell)
+            << c.margin << " " << c.skillLevel;
+        if (SkillObject* skill = customer->SkillAt(kTradeSkillSlot)) DestroyObject(skill);
+    }
+}
+
+TEST_F(ShopTest, BuyingTakesThePriceInTenthsAndLeavesACopyInStock) {
+    struct Case {
+        const char* name;
+        int32_t money;
+        std::vector<int32_t> answers;  // x of each box's button clicked
+        int32_t moneyAfter;
+        bool bought;
+    };
+    const Case cases[] = {
+        {"yes", 5000, {kYesX}, 5000 - 1300, true},
+        {"no", 5000, {kNoX}, 5000, false},
+        {"too poor", 1000, {kYesX, kOkX}, 1000, false},
+    };
+    Begin();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        customer->SetMoneyTenths(c.money);
+        Shop().SetHeld(nullptr);
+        OptionObject& battery = Stock(kBatteryClass);
+        const uint32_t row = Shop().StockCount() - 1;
+        Run([&](uint32_t t) {
+            ClickStock(game, t += 200, static_cast<int32_t>(row));
+            for (int32_t x : c.answers) ClickAt(game, t += 600, x, kAnswerY);
+        });
+        EXPECT_EQ(customer->MoneyTenths(), c.moneyAfter);
+        EXPECT_EQ(Shop().Held() == &battery, c.bought);
+        SlotObject* stock = Shop().StockAt(row);
+        ASSERT_NE(stock->First(), nullptr);
+        EXPECT_EQ(stock->First() != &battery, c.bought);
+        EXPECT_EQ(stock->First()->Class(), battery.Class());
+        if (OptionObject* held = Shop().Held()) {
+            Shop().SetHeld(nullptr);
+            DestroyObject(held);
+        }
+    }
+}
+
+TEST_F(ShopTest, AHeldItemGoesIntoTheShipAndSellsIntoAnEmptyStockRow) {
+    Begin();
+    Stock(kBatteryClass);
+    Shop().AddStockSlot(nullptr);
+    Run([&](uint32_t t) {
+        ClickStock(game, t += 200, 0);  // buy at 130
+        ClickAt(game, t += 600, kYesX, kAnswerY);
+        ClickPane(game, t += 600, 1);  // into the ship's last group
+    });
+    OptionObject* bought = ShipItem(kPlainGroup, 1);
+    ASSERT_NE(bought, nullptr);
+    EXPECT_EQ(Shop().Held(), nullptr);
+    EXPECT_EQ(customer->MoneyTenths(), 5000 - 1300);
+
+    Run([&](uint32_t t) {
+        ClickPane(game, t += 200, 1);   // back into the hand
+        ClickStock(game, t += 400, 1);  // sold at 70
+        ClickAt(game, t += 600, kYesX, kAnswerY);
+    });
+    EXPECT_EQ(ShipItem(kPlainGroup, 1), nullptr);
+    EXPECT_EQ(Shop().StockAt(1)->First(), bought);
+    EXPECT_EQ(Shop().Held(), nullptr);
+    EXPECT_EQ(customer->MoneyTenths(), 5000 - 1300 + 700);
+}
+
+class ShipOfferTest : public ShopTest {
+  protected:
+    // A second ship holding a battery, and a ship offer of base price 200 in stock row 0.
+    void SetUpShips(int32_t money) {
+        Begin();
+        customer->SetMoneyTenths(money);
+        oldShip = customer->Ship();
+        GameObject reserve = game.New(kFreighterClass);
+        secondShip = reserve.get();
+        ShipObject::Of(secondShip)
+            .SlotAt(kPlainGroup, 0)
+            ->SetObject(&OptionObject::Of(game.New(kBatteryClass).release()));
+        Ships().AppendObject(reserve.release());
+        customer->AttachReserveShip(secondShip);
+        newShip = game.New(kFreighterClass).release();
+        Ships().AppendObject(newShip);
+        GameObject offer = game.New("Hull", {200, 0, newShip->Address()});
+        game.CallMethod(shopObject.get(), 19, {offer->Address()});
+        offer.release();
+    }
+
+    ObjectManager& Ships() { return dynamic_cast<ObjectManager&>(*game.Object(kShipListId)); }
+
+    ScriptObject* oldShip = nullptr;
+    ScriptObject* secondShip = nullptr;
+    ScriptObject* newShip = nullptr;
+};
+
+TEST_F(ShipOfferTest, ABoughtShipTradesInTheOldAndSellsTheSecond) {
+    SetUpShips(5000);
+    Run([&](uint32_t t) {
+        ClickStock(game, t += 200, 0);             // 260 less 50 for the old ship
+        ClickAt(game, t += 600, kYesX, kAnswerY);  // buy
+        ClickAt(game, t += 600, kYesX, kAnswerY);  // give up the second ship: its battery sells at 70
+    });
+    EXPECT_EQ(customer->Ship(), newShip);
+    EXPECT_EQ(customer->ReserveShip(), oldShip);
+    EXPECT_EQ(customer->MoneyTenths(), 5000 - 2100 + 700);
+    EXPECT_EQ(Shop().Held(), nullptr);
+}
+
+TEST_F(ShipOfferTest, AFailedPurchaseKeepsEveryShip) {
+    struct Case {
+        const char* name;
+        int32_t money;
+        std::vector<int32_t> answers;
+    };
+    const Case cases[] = {
+        {"too poor", 100, {kYesX, kOkX}},
+        {"second ship kept", 5000, {kYesX, kNoX}},
+        {"declined", 5000, {kNoX}},
+    };
+    SetUpShips(100);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        customer->SetMoneyTenths(c.money);
+        const OptionObject* offer = Shop().StockAt(0)->First();
+        Run([&](uint32_t t) {
+            ClickStock(game, t += 200, 0);
+            for (int32_t x : c.answers) ClickAt(game, t += 600, x, kAnswerY);
+        });
+        EXPECT_EQ(customer->MoneyTenths(), c.money);
+        EXPECT_EQ(customer->Ship(), oldShip);
+        EXPECT_EQ(customer->ReserveShip(), secondShip);
+        EXPECT_NE(ShipObject::Of(secondShip).SlotAt(kPlainGroup, 0)->First(), nullptr);
+        EXPECT_EQ(Shop().StockAt(0)->First(), offer);
+    }
+}
+}  // namespace
