@@ -2,6 +2,7 @@
 
 #include "campaign/screen_hooks.h"
 #include "foundation/exceptions.h"
+#include "screens/item_window.h"
 #include "screens/loading_screen.h"
 #include "screens/player_setup.h"
 #include "screens/screen_natives.h"
@@ -18,4 +19,5 @@ void InstallScreens() {
     ScreenHooks& hooks = Screens();
     hooks.loadingScreen = LoadingScreen;
     hooks.storyScreen = StoryScreen;
+    InstallItemWindowLookup();
 }

@@ -186,8 +186,11 @@ void SlotControlObject::DrawGuidePlace(ScreenBuffer& buffer, int32_t x, int32_t 
         if (KnownItemKind(guide->ItemKind())) DrawFrameAt(buffer, FrameOf(guide->Picture(), 0), x, y);
         return;
     }
-    if (slot->Kind() != kSlotWeapon || guidesPicture_ == nullptr) {
-        DrawFrameAt(buffer, FrameOf(guidesPicture_, 0), x, y);
+    if (guidesPicture_ == nullptr) return;
+    if (slot->Kind() != kSlotWeapon) {
+        // A picture made of direction entries only shows its first entry's frame.
+        const Frame* plain = FrameOf(guidesPicture_, 0);
+        DrawFrameAt(buffer, plain != nullptr ? plain : FrameOf(guidesPicture_->EntryAt(0), 0), x, y);
         return;
     }
     const DirectionRecord direction = slot->CurrentDirection();
