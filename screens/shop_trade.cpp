@@ -163,11 +163,10 @@ OptionObject* TakeWithCopyLeft(ShopDialogObject& shop, SlotObject& row, OptionOb
 }
 
 // A ship offer bought: its ship becomes the current one, the former current ship the second.
-void TakeShipOffer(ShopDialogObject& shop, PlayerObject& player, HullObject& offer) {
+void TakeShipOffer(PlayerObject& player, HullObject& offer) {
     ScriptObject* ship = offer.HullShip();
     if (ship != nullptr) player.SetShip(ship, 1);
     if (!offer.BeingDestroyed()) DestroyObject(&offer);
-    (void)shop;
 }
 
 // A purchase from a stock row with nothing in hand.
@@ -186,12 +185,13 @@ void BuyFromRow(ShopDialogObject& shop, SlotObject& row, OptionObject& item) {
         return;
     }
     if (row.First() != &item) return;
-    OptionObject* bought = TakeWithCopyLeft(shop, row, item);
-    if (shipOffer && offer != nullptr && bought == offer) {
-        TakeShipOffer(shop, *player, *offer);
+    // A ship is sold once: its row is left empty, as an offer's ship cannot be copied.
+    if (shipOffer) {
+        row.SetObject(nullptr);
+        TakeShipOffer(*player, *offer);
         return;
     }
-    shop.SetHeld(bought);
+    shop.SetHeld(TakeWithCopyLeft(shop, row, item));
 }
 
 // Puts what the slot ends up holding into the player's carried items when the slot is a row of them.

@@ -8,10 +8,12 @@
 #include "screens/shop_dialog.h"
 #include "script/object_manager.h"
 #include "shell/game_ids.h"
+#include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/shop_scene.h"
 #include "ui/dialog_window.h"
+#include "world/event_manager.h"
 #include "world/option.h"
 #include "world/player.h"
 #include "world/ship.h"
@@ -34,6 +36,8 @@ class ShopTest : public ::testing::Test {
     void Begin(const char* shopClass = "ShopDialog") {
         game.Start();
         customer = &AddCustomer(game, "Ann", 5000);
+        // The tips were seen in an earlier visit.
+        EventManager::RecordEventAll(game.Cpu(), String("HELP_SHOP"), 0, String(""), 0);
         shopObject = game.New(shopClass, {customer->Address()});
         ShopDialogObject& s = Shop();
         s.SetField(kShopGridX, kTestGridX);
@@ -56,7 +60,8 @@ class ShopTest : public ::testing::Test {
         const uint32_t t = game.Now();
         clicks(t);
         game.At(t + length, [this] { Shop().Window().SetResult(0); });
-        Shop().Run(*customer);
+        const std::string error = ErrorMessage([&] { Shop().Run(*customer); });
+        ASSERT_EQ(error, "no error");
     }
 
     OptionObject* ShipItem(uint32_t group, int32_t i) { return Ship().SlotAt(group, i)->First(); }
