@@ -229,4 +229,133 @@ TEST_F(ShipOfferTest, AFailedPurchaseKeepsEveryShip) {
         EXPECT_EQ(Shop().StockAt(0)->First(), offer);
     }
 }
+
+TEST_F(ShopTest, RechargingFillsMarkedSourcesForTheirMissingShare) {
+    Begin();
+    struct Case {
+        const char* name;
+        const char* cls;
+        int32_t charge;
+        std::vector<int32_t> answers;
+        int32_t moneyAfter;
+        int32_t chargeAfter;
+    };
+    // A battery sells at 70: a fifth charged, it costs 7 x 80 / 100 = 5.
+    const Case cases[] = {
+        {"fifth charged", kBatteryClass, 100, {kYesX}, 5000 - 50, 500},
+        {"declined", kBatteryClass, 100, {kNoX}, 5000, 100},
+        {"full", kBatteryClass, 500, {kOkX}, 5000, 500},
+        {"no capacity", kHollowCellClass, 0, {kOkX}, 5000, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        customer->SetMoneyTenths(5000);
+        SlotObject& slot = *Ship().SlotAt(kEnergyGroup, 0);
+        auto& source = dynamic_cast<AkbObject&>(OptionObject::Of(game.New(c.cls).release()));
+        source.SetCharge(c.charge);
+        if (OptionObject* old = slot.SetObject(&source)) DestroyObject(old);
+        slot.SetFirstEnabled(1);
+        Run([&](uint32_t t) {
+            ClickAt(game, t += 200, kShopButtonX, ShopButtonY(1));
+            for (int32_t x : c.answers) ClickAt(game, t += 600, x, kAnswerY);
+        });
+        EXPECT_EQ(customer->MoneyTenths(), c.moneyAfter);
+        EXPECT_EQ(source.Charge(), c.chargeAfter);
+    }
+}
+
+TEST_F(ShopTest, AmmunitionDroppedOnAWeaponIsLoadedAndJoinsWhatIsLoaded) {
+    Begin();
+    OptionObject& shells = Stock(kShellsClass);
+    const auto price = static_cast<int32_t>(game.CallVirtual(shopObject.get(), 11, {shells.Address()}).at(0));
+    // Thirty shots are worth nothing yet: bought at once, without a question.
+    ASSERT_EQ(price, 0);
+    auto& gun = dynamic_cast<WeaponObject&>(OptionObject::Of(game.New(kGunClass).release()));
+    Ship().SlotAt(kPlainGroup, 0)->SetObject(&gun);
+    Run([&](uint32_t t) {
+        for (int k = 0; k < 2; ++k) {
+            ClickStock(game, t += 200, 0);
+            ClickPane(game, t += 400, 0);
+        }
+    });
+    ASSERT_NE(gun.Ammo(), nullptr);
+    EXPECT_EQ(gun.Ammo()->ShotsLeft(), 60);
+    EXPECT_EQ(Shop().Held(), nullptr);
+    EXPECT_EQ(Ship().SlotAt(kPlainGroup, 0)->First(), &gun);
+    EXPECT_EQ(customer->MoneyTenths(), 5000);
+}
+
+TEST_F(ShopTest, TheAllItemsShopStocksTheListAndGivesForNothing) {
+    Begin("AllItemsShop");
+    Run([&](uint32_t t) {
+        ClickStock(game, t += 200, 2);
+        ClickPane(game, t += 400, 0);
+        ClickStock(game, t += 400, 0);
+        ClickPane(game, t += 400, 1);
+    });
+    ASSERT_EQ(Shop().StockCount(), 3u);
+    const std::vector<std::string> classes = {kBatteryClass, kBatteryClass, kGunClass};
+    for (uint32_t k = 0; k < 3; ++k)
+        EXPECT_EQ(std::string(Shop().StockAt(k)->First()->Class()->ClassName().Text()), classes[k]);
+    ASSERT_NE(ShipItem(kPlainGroup, 0), nullptr);
+    ASSERT_NE(ShipItem(kPlainGroup, 1), nullptr);
+    EXPECT_EQ(std::string(ShipItem(kPlainGroup, 0)->Class()->ClassName().Text()), kGunClass);
+    EXPECT_EQ(std::string(ShipItem(kPlainGroup, 1)->Class()->ClassName().Text()), kBatteryClass);
+    EXPECT_EQ(customer->MoneyTenths(), 5000);
+    auto& shop = AllItemsShopObject::Of(shopObject.get());
+    EXPECT_EQ(shop.FieldText(kStarSystemFieldId), "Star system");
+    EXPECT_EQ(shop.FieldText(kStartValueFieldId), "100");
+}
+
+TEST_F(ShopTest, TheCarriedItemsPaneNeverOwnsThePlayersItems) {
+    Begin();
+    GameObject kept = game.New(kBatteryClass);
+    GameObject taken = game.New(kBatteryClass);
+    customer->AddItem(kept.release());
+    customer->AddItem(taken.get());
+    Shop().SetPage(1);
+    Run([&](uint32_t t) { ClickPane(game, t += 200, 1); });
+    // The item taken into the hand is no longer carried; the shop goes with it in hand.
+    EXPECT_EQ(Shop().Held(), taken.get());
+    EXPECT_EQ(customer->Items().size(), 1u);
+    taken.release();
+    shopObject.reset();
+    ASSERT_EQ(customer->Items().size(), 1u);
+    EXPECT_EQ(std::string(customer->Items()[0]->Class()->ClassName().Text()), kBatteryClass);
+}
+
+TEST_F(ShopTest, ClosingStowsTheHandOrStaysOpenWithoutRoom) {
+    Begin();
+    Stock(kBatteryClass);
+    struct Case {
+        const char* name;
+        int filled;  // slots of the ship's last group taken beforehand
+        bool closed;
+    };
+    const Case cases[] = {{"room", 1, true}, {"no room", 2, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int i = 0; i < 2; ++i) {
+            SlotObject& slot = *Ship().SlotAt(kPlainGroup, i);
+            if (OptionObject* old = slot.SetObject(nullptr)) DestroyObject(old);
+            if (i < c.filled) slot.SetObject(&OptionObject::Of(game.New(kBatteryClass).release()));
+        }
+        int32_t result = -1;
+        const uint32_t t = game.Now();
+        ClickStock(game, t + 200, 0);
+        ClickAt(game, t + 800, kYesX, kAnswerY);
+        ClickAt(game, t + 1400, kShopButtonX, ShopButtonY(3));  // close
+        if (!c.closed) ClickAt(game, t + 2000, kOkX, kAnswerY);
+        game.At(t + 3000, [this] { Shop().Window().SetResult(7); });
+        EXPECT_EQ(ErrorMessage([&] { result = Shop().Run(*customer); }), "no error");
+        EXPECT_EQ(result, c.closed ? 1 : 7);
+        EXPECT_EQ(Shop().Held() == nullptr, c.closed);
+        if (c.closed) EXPECT_NE(ShipItem(kPlainGroup, 1), nullptr);
+        if (OptionObject* held = Shop().Held()) {
+            Shop().SetHeld(nullptr);
+            DestroyObject(held);
+        }
+    }
+}
+
 }  // namespace

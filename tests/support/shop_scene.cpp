@@ -37,6 +37,7 @@ void AddShopContent(GameHarness& game) {
                                     {511, "Write?"}});
     // Akb pops picture, capacity, value F, base value.
     game.AddClass({.name = kBatteryClass, .base = "Akb", .createValues = {100, 0, 500, 0}});
+    game.AddClass({.name = kHollowCellClass, .base = "Akb", .createValues = {100, 0, 0, 0}});
     // Ship pops picture, damage, protection, the slot counts from the last group to the first,
     // value A, value B, value C, mass, base consumption.
     game.AddClass({.name = kFreighterClass,

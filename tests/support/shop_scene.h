@@ -12,6 +12,8 @@ class ScriptObject;
 
 // "TestBattery": an energy source of capacity 500 and base price 100.
 constexpr const char* kBatteryClass = "TestBattery";
+// "TestHollowCell": an energy source of capacity 0 and base price 100.
+constexpr const char* kHollowCellClass = "TestHollowCell";
 // "TestFreighter": class number 3, trade-in value 50; one weapon, energy and engine slot, two slots
 // in the last group.
 constexpr const char* kFreighterClass = "TestFreighter";
@@ -26,6 +28,12 @@ constexpr int32_t kShopPaneY = kTestGridY + 2 * kShopCell + 20;
 // The two answers of a question box over the game's screen.
 constexpr int32_t kYesX = 367, kNoX = 397, kAnswerY = 267;
 constexpr int32_t kOkX = 397;
+
+// The button of a command in the shop's right-hand column, by its row (0 the first).
+constexpr int32_t kShopButtonX = 625;
+constexpr int32_t ShopButtonY(int32_t row) {
+    return 13 + 25 * row;
+}
 
 // Before Start.
 void AddShopContent(GameHarness& game);
