@@ -118,6 +118,7 @@ TEST_F(ShopTest, BuyingTakesThePriceInTenthsAndLeavesACopyInStock) {
         customer->SetMoneyTenths(c.money);
         Shop().SetHeld(nullptr);
         OptionObject& battery = Stock(kBatteryClass);
+        dynamic_cast<AkbObject&>(battery).SetCharge(123);
         const uint32_t row = Shop().StockCount() - 1;
         Run([&](uint32_t t) {
             ClickStock(game, t += 200, static_cast<int32_t>(row));
@@ -129,6 +130,8 @@ TEST_F(ShopTest, BuyingTakesThePriceInTenthsAndLeavesACopyInStock) {
         ASSERT_NE(stock->First(), nullptr);
         EXPECT_EQ(stock->First() != &battery, c.bought);
         EXPECT_EQ(stock->First()->Class(), battery.Class());
+        // The copy took the bought item's state through its save and load methods.
+        EXPECT_EQ(dynamic_cast<AkbObject&>(*stock->First()).Charge(), 123);
         if (OptionObject* held = Shop().Held()) {
             Shop().SetHeld(nullptr);
             DestroyObject(held);
@@ -350,7 +353,9 @@ TEST_F(ShopTest, ClosingStowsTheHandOrStaysOpenWithoutRoom) {
         EXPECT_EQ(ErrorMessage([&] { result = Shop().Run(*customer); }), "no error");
         EXPECT_EQ(result, c.closed ? 1 : 7);
         EXPECT_EQ(Shop().Held() == nullptr, c.closed);
-        if (c.closed) EXPECT_NE(ShipItem(kPlainGroup, 1), nullptr);
+        if (c.closed) {
+            EXPECT_NE(ShipItem(kPlainGroup, 1), nullptr);
+        }
         if (OptionObject* held = Shop().Held()) {
             Shop().SetHeld(nullptr);
             DestroyObject(held);

@@ -5,6 +5,7 @@
 #include "platform/key_table.h"
 #include "script/object_manager.h"
 #include "shell/input_device.h"
+#include "tests/support/block_writer.h"
 #include "tests/support/game_harness.h"
 #include "world/player.h"
 
@@ -71,4 +72,12 @@ void ClickStock(GameHarness& game, uint32_t time, int32_t k) {
 
 void ClickPane(GameHarness& game, uint32_t time, int32_t k) {
     ClickAt(game, time, kTestGridX + (k % 4) * kShopCell + 5, kShopPaneY + (k / 4) * kShopCell + 5);
+}
+
+std::string MouseInputFile() {
+    BlockWriter w;
+    w.tag = "INPD";
+    w.headerFields = LeU32(1) + LeU32(0);
+    w.subBlocks = {SEBlock("KEYS", LeU32(0x20), LeU16(1))};
+    return w.SC();
 }

@@ -35,6 +35,9 @@ constexpr int32_t ShopButtonY(int32_t row) {
     return 13 + 25 * row;
 }
 
+// A key mapping ("INPD") that reads the pointer and its buttons.
+std::string MouseInputFile();
+
 // Before Start.
 void AddShopContent(GameHarness& game);
 // A pilot with money (tenths), a mouse-driven device and a new TestFreighter, at the end of the
