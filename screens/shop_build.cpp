@@ -118,8 +118,8 @@ void AddCustomers(ShopDialogObject& shop, int32_t x, int32_t& y) {
 void AddStockGrid(ShopDialogObject& shop, int32_t cellW, int32_t cellH) {
     const int32_t columns = shop.GridColumns();
     const int32_t rows = shop.GridRows();
-    const int32_t x0 = shop.Field(kShopGridX);
-    const int32_t y0 = shop.Field(kShopGridY);
+    const int32_t x0 = shop.GridX();
+    const int32_t y0 = shop.GridY();
     const int64_t first = int64_t{shop.ScrollRow()} * columns;
     for (int32_t r = 0; r < rows; ++r) {
         for (int32_t c = 0; c < columns; ++c) {
@@ -196,15 +196,15 @@ void ShopDialog::Build(ShopDialogObject& shop) {
     int32_t cellH = 0;
     SlotCell(shop, cellW, cellH);
     AddStockGrid(shop, cellW, cellH);
-    const int32_t gridRight = shop.Field(kShopGridX) + shop.GridColumns() * cellW + 10;
-    const int32_t gridTop = shop.Field(kShopGridY);
+    const int32_t gridRight = shop.GridX() + shop.GridColumns() * cellW + 10;
+    const int32_t gridTop = shop.GridY();
     if (shop.MoreBelow())
         PictureControl(shop, shop.DownPicture(), kShopScrollDownId, gridRight,
                        gridTop + std::max(0, shop.GridRows() - 1) * cellH);
     if (shop.ScrollRow() != 0) PictureControl(shop, shop.UpPicture(), kShopScrollUpId, gridRight, gridTop);
     if (shop.LowerPaneShown()) {
         const int32_t paneTop = gridTop + shop.GridRows() * cellH + 20;
-        AddLowerPane(shop, shop.Field(kShopGridX), paneTop, cellW, cellH, std::max(shop.GridColumns(), 1));
+        AddLowerPane(shop, shop.GridX(), paneTop, cellW, cellH, std::max(shop.GridColumns(), 1));
     }
     CallExtraControls(shop, 1);
 }

@@ -194,6 +194,14 @@ ShopDialogObject::~ShopDialogObject() {
     }
 }
 
+int32_t ShopDialogObject::GridX() const {
+    return std::clamp(Field(kShopGridX), -kMaxGridOffset, kMaxGridOffset);
+}
+
+int32_t ShopDialogObject::GridY() const {
+    return std::clamp(Field(kShopGridY), -kMaxGridOffset, kMaxGridOffset);
+}
+
 int32_t ShopDialogObject::GridColumns() const {
     return std::clamp(Field(kShopGridColumns), 0, kMaxGridColumns);
 }

@@ -90,6 +90,10 @@ class ShopDialogObject : public ZEMADialogObject {
     uint32_t FieldAddress(ShopField field) const { return fields_.Address(field); }
     int32_t Field(ShopField field) const { return static_cast<int32_t>(fields_.Data()[field]); }
     void SetField(ShopField field, int32_t value) { fields_.Data()[field] = static_cast<uint32_t>(value); }
+    // The grid's corner brought into +-kMaxGridOffset.
+    static constexpr int32_t kMaxGridOffset = 100000;
+    int32_t GridX() const;
+    int32_t GridY() const;
     // Columns and rows brought into 0 .. the limits.
     int32_t GridColumns() const;
     int32_t GridRows() const;

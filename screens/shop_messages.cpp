@@ -82,6 +82,8 @@ void CustomerCommand(ShopDialogObject& shop, int32_t id) {
         auto* player = dynamic_cast<PlayerObject*>(node->item);
         if (player == nullptr) return;
         if (player == shop.Customer()) {
+            // The player screen shows the list's current player.
+            list->Seek(static_cast<uint32_t>(index));
             ShopDialog::ShowPlayerScreen(shop, *player);
         } else {
             shop.SetCustomer(player);

@@ -93,9 +93,13 @@ int32_t TradeSkillPercent(const PlayerObject* player) {
     return static_cast<int32_t>(std::clamp<int64_t>(int64_t{skill->Level()} * 10, 0, 100));
 }
 
+// Scripts set the margin: beyond this it is taken as this, so that prices stay inside 64 bits.
+constexpr int64_t kMarginLimit = 1000000;
+
 // The shop's share of a price: margin x (100 - skill) in ten-thousandths.
 int64_t MarginShare(ShopDialogObject& shop) {
-    return int64_t{shop.Margin()} * (100 - TradeSkillPercent(shop.Customer()));
+    const int64_t margin = std::clamp<int64_t>(shop.Margin(), -kMarginLimit, kMarginLimit);
+    return margin * (100 - TradeSkillPercent(shop.Customer()));
 }
 
 // The item a weapon has loaded, priced with it.
@@ -374,8 +378,9 @@ void ShopDialog::Recharge(ShopDialogObject& shop) {
             slot != nullptr && slot->FirstEnabled() ? dynamic_cast<AkbObject*>(slot->First()) : nullptr;
         // A source without capacity has nothing to fill.
         if (source == nullptr || source->Capacity() <= 0) continue;
+        // A charge outside 0 .. capacity (scripts write it) counts as the nearer end.
         const int64_t capacity = source->Capacity();
-        const int64_t level = source->Charge();
+        const int64_t level = std::clamp<int64_t>(source->Charge(), 0, capacity);
         sources.push_back(source);
         missing += capacity - level;
         cost += int64_t{CallSellPrice(shop, *source)} / 10 * (100 - level * 100 / capacity) / 100;

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "foundation/script_memory.h"
 #include "screens/all_items_shop.h"
 #include "screens/shop_dialog.h"
 #include "script/object_manager.h"
@@ -80,8 +82,8 @@ TEST_F(ShopTest, PricesFollowTheMarginAndTheTradeSkill) {
         int32_t buy;
         int32_t sell;
     };
-    const Case cases[] = {
-        {30, 0, 130, 70}, {30, 5, 115, 85}, {30, 10, 100, 100}, {30, 12, 100, 100}, {0, 0, 100, 100}};
+    const Case cases[] = {{30, 0, 130, 70},   {30, 5, 115, 85}, {30, 10, 100, 100},
+                          {30, 12, 100, 100}, {0, 0, 100, 100}, {INT32_MAX, 0, 1000100, -999900}};
     for (const Case& c : cases) {
         game.CallMethod(shopObject.get(), 27, {static_cast<uint32_t>(c.margin)});
         if (c.skillLevel != 0) {
@@ -360,6 +362,24 @@ TEST_F(ShopTest, ClosingStowsTheHandOrStaysOpenWithoutRoom) {
             Shop().SetHeld(nullptr);
             DestroyObject(held);
         }
+    }
+}
+
+TEST_F(ShopTest, LayoutReferencesWrittenOutOfRangeBuildInBounds) {
+    Begin();
+    for (int k = 0; k < 3; ++k) Stock(kBatteryClass);
+    struct Case {
+        uint32_t method;
+        int32_t value;
+    };
+    // Grid corner, columns and rows through the references of natives 20-23.
+    const Case cases[] = {{20, INT32_MAX}, {21, INT32_MIN}, {22, -5}, {23, INT32_MAX}, {22, INT32_MAX}};
+    for (const Case& c : cases) {
+        const uint32_t field = game.CallMethod(shopObject.get(), c.method).at(0);
+        *FromScript<int32_t>(field) = c.value;
+        EXPECT_EQ(ErrorMessage([&] { game.CallVirtual(shopObject.get(), kShopBuildVirtual); }), "no error")
+            << c.method << " " << c.value;
+        EXPECT_LE(Shop().Window().ControlCount(), 40u) << c.method << " " << c.value;
     }
 }
 
