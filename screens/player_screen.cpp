@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "foundation/exceptions.h"
@@ -223,14 +224,19 @@ void ShowPlayerScreen(DialogWindow& caller) {
     ScriptObject* player = list != nullptr ? list->ObjectList().Current() : nullptr;
     auto screen = std::make_unique<PlayerScreen>(*processor, player);
     caller.ReleaseFocus();
+    // The caller is busy while the screen runs; a script may delete it meanwhile.
+    const std::shared_ptr<DialogWindow*> callerLife = caller.LifeToken();
     caller.SetChildOpen(true);
+    const auto release = [&callerLife] {
+        if (*callerLife != nullptr) (*callerLife)->SetChildOpen(false);
+    };
     try {
         screen->Run(*input, caller.InputOwner());
     } catch (...) {
-        caller.SetChildOpen(false);
+        release();
         throw;
     }
-    caller.SetChildOpen(false);
+    release();
     // Cleared here rather than by the destructor, so that errors of script destructors are heard.
     screen->ClearControls();
 }

@@ -51,21 +51,6 @@ int32_t ShownHeight(ControlObject& control) {
     return std::abs(control.Height());
 }
 
-// The parent is busy while the window runs over it, however the run ends.
-class BusyParent {
-  public:
-    explicit BusyParent(DialogWindow& parent) : parent_(parent) {
-        parent_.ReleaseFocus();
-        parent_.SetChildOpen(true);
-    }
-    ~BusyParent() { parent_.SetChildOpen(false); }
-    BusyParent(const BusyParent&) = delete;
-    BusyParent& operator=(const BusyParent&) = delete;
-
-  private:
-    DialogWindow& parent_;
-};
-
 // A control made ahead of its place in the window: destroyed unless the window took it.
 class Pending {
   public:
@@ -113,8 +98,10 @@ void ShowShipInfo(DialogWindow& parent, ScriptObject& ship) {
     const int32_t screenHeight = surface != nullptr ? surface->Height() : 0;
     const int32_t w = (surface != nullptr ? surface->Width() : 0) - 2 * kMargin;
 
-    const BusyParent busy(parent);
+    parent.ReleaseFocus();
+    // The parent is drawn beneath and stays busy until the window goes.
     auto window = std::make_unique<DialogWindow>(processor, parent.GetDisplay(), parent.DefaultCursor());
+    window->SetParent(&parent);
     window->SetCallback(ItemWindowCallback);
 
     // The name is the ship's own text; its script code may delete the ship, which then shows no
