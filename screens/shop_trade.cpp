@@ -162,7 +162,12 @@ OptionObject* TakeWithCopyLeft(ShopDialogObject& shop, SlotObject& row, OptionOb
         if (made != nullptr) DestroyObject(made);
         ThrowFatal("Class \"%s\" makes no item", item.Class()->ClassName().Text());
     }
-    RestoreObjectState(copy, SaveObjectState(&item));
+    try {
+        RestoreObjectState(copy, SaveObjectState(&item));
+    } catch (...) {
+        if (!copy->BeingDestroyed()) DestroyObject(copy);
+        throw;
+    }
     return row.SetObject(copy);
 }
 
