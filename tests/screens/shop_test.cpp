@@ -39,7 +39,8 @@ class ShopTest : public ::testing::Test {
         game.Start();
         customer = &AddCustomer(game, "Ann", 5000);
         // The tips were seen in an earlier visit.
-        EventManager::RecordEventAll(game.Cpu(), String("HELP_SHOP"), 0, String(""), 0);
+        for (const char* seen : {"HELP_SHOP", "HELP_SHIP_WINDOW"})
+            EventManager::RecordEventAll(game.Cpu(), String(seen), 0, String(""), 0);
         shopObject = game.New(shopClass, {customer->Address()});
         ShopDialogObject& s = Shop();
         s.SetField(kShopGridX, kTestGridX);
@@ -381,6 +382,23 @@ TEST_F(ShopTest, LayoutReferencesWrittenOutOfRangeBuildInBounds) {
             << c.method << " " << c.value;
         EXPECT_LE(Shop().Window().ControlCount(), 40u) << c.method << " " << c.value;
     }
+}
+
+TEST_F(ShopTest, TheShipWindowTakesTheHandAndGivesItBack) {
+    Begin();
+    OptionObject& battery = Stock(kBatteryClass);
+    bool shipWindowOpen = false;
+    Run([&](uint32_t t) {
+        ClickStock(game, t += 200, 0);
+        ClickAt(game, t += 600, kYesX, kAnswerY);
+        // Below the tools, the two pages and the one customer.
+        ClickAt(game, t += 600, kShopButtonX, 208);
+        game.At(t += 400, [&] { shipWindowOpen = Shop().Window().ChildOpen() && Shop().Held() == nullptr; });
+        game.At(t += 100, [this] { game.TypeChar(0x1b); });
+    });
+    EXPECT_TRUE(shipWindowOpen);
+    EXPECT_EQ(Shop().Held(), &battery);
+    EXPECT_FALSE(Shop().Window().ChildOpen());
 }
 
 }  // namespace
