@@ -44,9 +44,18 @@ class PlayerSetupTest : public ::testing::Test {
         game.Start();
     }
 
-    // Closes the shop, then answers the question at x.
-    void RunTool(int32_t answerX) {
-        const uint32_t t = game.Now();
+    // Types into the starting value's field (if typed is not empty), closes the shop, then answers
+    // the question at x.
+    void RunTool(int32_t answerX, const std::string& typed = "") {
+        uint32_t t = game.Now();
+        if (!typed.empty()) {
+            // A double click chooses the field.
+            ClickAt(game, t += 200, 625, 263);
+            ClickAt(game, t += 120, 625, 263);
+            game.At(t += 200, [this, typed] {
+                for (char c : typed) game.TypeChar(static_cast<uint8_t>(c));
+            });
+        }
         ClickAt(game, t + 200, kShopButtonX, ShopButtonY(3));
         ClickAt(game, t + 800, answerX, kAnswerY);
         EXPECT_EQ(ErrorMessage([] { Hooks().newGameSetup(); }), "no error");
@@ -103,6 +112,23 @@ TEST(TypedNumberTest, ReadsLeadingDigitsAndSaturates) {
                           {"99999999999", INT32_MAX},
                           {"-99999999999", INT32_MIN}};
     for (const Case& c : cases) EXPECT_EQ(TypedNumber(c.text), c.value) << c.text;
+}
+
+TEST_F(PlayerSetupTest, ATypedStartingValueIsStoredTimesTen) {
+    Begin(Pilot("Ann"));
+    struct Case {
+        std::string typed;  // after the default "100" is rubbed out
+        int32_t stored;
+    };
+    // The field takes eight digits: the largest value typed still fits when stored.
+    const Case cases[] = {{"\b\b\b25", 250}, {"\b\b\b999999999", 999999990}};
+    for (const Case& c : cases) {
+        RunTool(kYesX, c.typed);
+        const std::vector<std::unique_ptr<PlayerConfig>> written =
+            ReadPlayerFile(game.Cpu(), String("Players.PCFG"), 0);
+        ASSERT_EQ(written.size(), 1u);
+        EXPECT_EQ(written[0]->Money(), c.stored);
+    }
 }
 
 }  // namespace
