@@ -49,8 +49,7 @@ AllItemsShopObject& MakeShop(Processor& processor, PlayerObject& player) {
 // Every record is made before the file is touched: storing runs the items' scripts.
 void WritePlayers(Processor& processor, const AllItemsShopObject& shop) {
     const int32_t count = TypedNumber(shop.FieldText(kPlayerCountFieldId));
-    const int64_t start = int64_t{TypedNumber(shop.FieldText(kStartValueFieldId))} * 10;
-    const auto startValue = static_cast<int32_t>(std::clamp<int64_t>(start, INT32_MIN, INT32_MAX));
+    const int32_t startValue = StartingValue(shop.FieldText(kStartValueFieldId));
     const std::string system = shop.FieldText(kStarSystemFieldId);
     const std::string planet = shop.FieldText(kPlanetFieldId);
     std::vector<std::unique_ptr<PlayerConfig>> records;
@@ -84,6 +83,10 @@ int32_t TypedNumber(std::string_view text) {
         value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{INT32_MAX} + 1);
     value = negative ? -value : value;
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+int32_t StartingValue(std::string_view text) {
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{TypedNumber(text)} * 10, INT32_MIN, INT32_MAX));
 }
 
 void PlayerSetup(Processor& processor) {

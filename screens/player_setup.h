@@ -14,3 +14,5 @@ void PlayerSetup(Processor& processor);
 // A typed number as a decimal integer (its leading digits, with a sign; 0 when there are none),
 // saturating at 32 bits.
 int32_t TypedNumber(std::string_view text);
+// The value stored in each written record: the typed number times 10, saturating at 32 bits.
+int32_t StartingValue(std::string_view text);

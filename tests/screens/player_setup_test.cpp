@@ -102,16 +102,21 @@ TEST(TypedNumberTest, ReadsLeadingDigitsAndSaturates) {
     struct Case {
         const char* text;
         int32_t value;
+        int32_t starting;
     };
-    const Case cases[] = {{"100", 100},
-                          {"2", 2},
-                          {"abc", 0},
-                          {"", 0},
-                          {" 42x", 42},
-                          {"-7", -7},
-                          {"99999999999", INT32_MAX},
-                          {"-99999999999", INT32_MIN}};
-    for (const Case& c : cases) EXPECT_EQ(TypedNumber(c.text), c.value) << c.text;
+    const Case cases[] = {{"100", 100, 1000},
+                          {"2", 2, 20},
+                          {"abc", 0, 0},
+                          {"", 0, 0},
+                          {" 42x", 42, 420},
+                          {"-7", -7, -70},
+                          {"999999999", 999999999, INT32_MAX},
+                          {"99999999999", INT32_MAX, INT32_MAX},
+                          {"-99999999999", INT32_MIN, INT32_MIN}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(TypedNumber(c.text), c.value) << c.text;
+        EXPECT_EQ(StartingValue(c.text), c.starting) << c.text;
+    }
 }
 
 TEST_F(PlayerSetupTest, ATypedStartingValueIsStoredTimesTen) {
