@@ -18,13 +18,13 @@
 
 namespace {
 
-struct FieldSpec {
+struct FieldLayout {
     uint32_t capacity;
     int32_t limit;
     int32_t y;
     const char* initial;
 };
-constexpr FieldSpec kFields[kAllItemsFields] = {
+constexpr FieldLayout kFields[kAllItemsFields] = {
     {100, 30, 200, "Star system"}, {100, 30, 220, "Planet"}, {10, 9, 240, "2"}, {10, 9, 260, "100"}};
 constexpr int32_t kFieldX = 620;
 
