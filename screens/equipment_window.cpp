@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr uint32_t kNormalColour = 1;
 constexpr uint32_t kHighlightColour = 3;
 constexpr uint32_t kDisabledColour = 6;
 constexpr int32_t kEdge = 10;

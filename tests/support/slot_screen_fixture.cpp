@@ -51,10 +51,11 @@ SlotScreenGame::SlotScreenGame() {
     game.AddClass({.name = kRigClass,
                    .base = "Ship",
                    .createValues = {0, 100, 0, 0, kRigClassNumber, 2, 1, 1, 1, 1, 2, 0, 0, 0}});
+    // Ammo pops picture, shots, kind B, kind A, base value, speed, shot value, armour, damage, value H.
     game.AddClass({.name = kNamedShellsClass,
-                   .base = kShellsClass,
+                   .base = "Ammo",
                    .virtuals = {{3, PushTextWords("$hZ$h shells")}},
-                   .createValues = {}});
+                   .createValues = {0, 0, 0, 9, 4, 0, 1, 2, 30, 0}});
     game.Start();
     pilot = new PlayerObject(game.Class("Player"));
     auto device = std::make_unique<InputDevice>();

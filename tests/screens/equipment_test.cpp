@@ -1,0 +1,294 @@
+// The item window's lines for each kind and its follow-up for a weapon's ammunition, the slot
+// layout of a ship with all six lists, the equipment window's pages and their tips once per game,
+// and the refit delays charged for changed equipment.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/key_table.h"
+#include "screens/equipment_window.h"
+#include "screens/item_window.h"
+#include "screens/slot_control.h"
+#include "screens/slot_layout.h"
+#include "script/object_manager.h"
+#include "shell/game_ids.h"
+#include "tests/support/pilot_fixture.h"
+#include "tests/support/slot_screen_fixture.h"
+#include "ui/dialog_window.h"
+#include "ui/text_controls.h"
+#include "world/event_manager.h"
+#include "world/option.h"
+#include "world/player.h"
+#include "world/ship.h"
+#include "world/slot.h"
+#include "world/weapon.h"
+
+namespace {
+
+constexpr int32_t kWorth = 70;
+
+class EquipmentTest : public ::testing::Test {
+  protected:
+    // An item of the kind with room for every kind's fields, set as given.
+    GameObject Item(int32_t kind, std::vector<std::pair<uint32_t, int32_t>> fields, int32_t lowest = 0,
+                    int32_t highest = 1000) {
+        OptionInit init;
+        init.itemKind = kind;
+        init.valueF = lowest;
+        init.consumption = 199;
+        init.baseValue = kWorth;
+        auto item = std::make_unique<OptionObject>(fixture.game.Class("Option"), init, 30);
+        item->SetInt(kOptionValueG, highest);
+        for (const auto& [field, value] : fields) item->SetInt(field, value);
+        return GameObject(item.release());
+    }
+    std::string Lines(ScriptObject* item) {
+        return std::string(ItemCharacteristics(fixture.game.Cpu(), OptionObject::Of(item)).View());
+    }
+    // Runs a window whose start runs `start`, which ends it.
+    void RunWindow(DialogWindow& window, const std::function<void()>& start) {
+        window.SetCallback([&](DialogWindow& w, int32_t event, int32_t, int32_t) {
+            if (event != kEventStart) return;
+            start();
+            w.SetResult(1);
+        });
+        window.Run(*fixture.pilot->Input());
+    }
+    int SlotControls(DialogWindow& window) {
+        int n = 0;
+        for (uint32_t i = 0; i < window.ControlCount(); ++i)
+            if (SlotControlObject::As(window.ControlAt(i)) != nullptr) ++n;
+        return n;
+    }
+
+    SlotScreenGame fixture;
+};
+
+TEST_F(EquipmentTest, TheItemWindowShowsTheLinesOfEachKind) {
+    struct Case {
+        int32_t kind;
+        std::vector<std::pair<uint32_t, int32_t>> fields;
+        int32_t highest;
+        std::string lines;
+    };
+    const std::string worth = "\nm301 = 70";
+    const Case cases[] = {
+        {kItemWeapon,
+         {{kWeaponSkillIndex, 2},
+          {kWeaponEnergyPerShot, 45},
+          {kWeaponNeedsAmmo, 1},
+          {kWeaponKindA, 1},
+          {kWeaponValueJ, 6},
+          {kWeaponInterval, 9}},
+         1000,
+         "m471 = m422\nm302 = 0 +\nm171 = 1\nm304 = 45/100\nm174 = m201\nm175 = 6\nm177 = 9\n" + worth},
+        {kItemWeapon,
+         {{kWeaponInterval, 9}, {kWeaponReserved + 0, 8}},
+         999,
+         "m471 = m420\nm302 = 0 - 999\nm171 = 1\nm304 = 0/100\nm177 = 9\nm176 :\n  m107 = 8\n" + worth},
+        {kItemAmmo,
+         {{kAmmoKindA, 2}, {kAmmoShots, 30}, {kAmmoDamage + 1, 4}},
+         1000,
+         "m174 = m202\nm175 = 30\nm176 :\n  m108 = 4\n" + worth},
+        {kItemShield, {}, 1000, "m302 = 0 +\nm171 = 1\n" + worth},
+        {kItemShield,
+         {{kShieldProtection + 2, 5}},
+         1000,
+         "m302 = 0 +\nm171 = 1\nm106 :   \n  m109 = 5\n" + worth},
+        {kItemEngine, {{kEngineThrust, 1234}}, 1000, "m302 = 0 +\nm171 = 1\nm355 = 12\n" + worth},
+        {kItemAkb,
+         {{kAkbCapacity, 500}, {kAkbCharge, -250}},
+         999,
+         "m302 = 0 - 999\nm172 = 5\nm173 = -2\n" + worth},
+        {kItemGuide, {}, 1000, "m302 = 0 +\nm171 = 1\n" + worth},
+        {kItemGrabber, {}, 1000, "m302 = 0 +\nm171 = 1\n" + worth},
+        {kItemCargo, {}, 1000, worth},
+        {kItemQuest, {}, 1000, worth},
+        {8, {}, 1000, worth},
+    };
+    for (const Case& c : cases) {
+        GameObject item = Item(c.kind, c.fields, 0, c.highest);
+        EXPECT_EQ(Lines(item.get()), c.lines) << c.kind;
+    }
+    // A ship offer shows its ship's class and values; one whose ship is gone only its worth.
+    GameObject rig = fixture.Rig();
+    GameObject hull = fixture.game.New("Hull", {kWorth, 0, rig->Address()});
+    EXPECT_EQ(Lines(hull.get()), "m302 = 3\nm303 = 0\nm171 = 0\n" + worth);
+    rig.reset();
+    EXPECT_EQ(Lines(hull.get()), worth);
+}
+
+TEST_F(EquipmentTest, TheAmmunitionButtonOpensTheLoadedItemsWindowInTurn) {
+    struct Case {
+        bool follow;    // ALT+Z on the ammunition's button, then ALT+C in its window
+        uint32_t ends;  // time after the start by which both windows have closed
+    };
+    const Case cases[] = {{true, 1200}, {false, 600}};
+    for (const Case& c : cases) {
+        GameObject gun = fixture.game.New(kGunClass);
+        GameObject shells = fixture.game.New(kNamedShellsClass);
+        WeaponObject::Of(gun.get()).SetAmmo(&AmmoObject::Of(shells.release()));
+        std::unique_ptr<DialogWindow> window = fixture.Window();
+        const uint32_t start = fixture.game.Now();
+        bool overOpen = false;
+        if (c.follow) {
+            fixture.game.At(start + 300, [&] { fixture.game.PressKey('Z', true); });
+            fixture.game.At(start + 350, [&] { fixture.game.ReleaseKey('Z'); });
+            fixture.game.At(start + 900, [&] { overOpen = window->ChildOpen(); });
+            fixture.game.At(start + 1000, [&] { fixture.game.PressKey('C', true); });
+        } else {
+            fixture.game.At(start + 300, [&] { fixture.game.PressKey('C', true); });
+        }
+        RunWindow(*window, [&] { ShowItemInfo(*window, OptionObject::Of(gun.get())); });
+        fixture.game.ReleaseKey('C');
+        const uint32_t took = fixture.game.Now() - start;
+        EXPECT_LT(took, c.ends) << c.follow;
+        EXPECT_GT(took, c.ends - 400) << c.follow;
+        EXPECT_EQ(overOpen, c.follow);
+        EXPECT_FALSE(window->ChildOpen());
+    }
+}
+
+TEST_F(EquipmentTest, TheSlotLayoutShowsThePagesListsAndTheBottomRow) {
+    struct Case {
+        int32_t page;
+        int32_t view;
+        int stock;  // items the player carries
+        int controls;
+        int32_t help;
+    };
+    // The rig has 2 weapon places, one place in each of groups 1-4 and 2 cargo places.
+    const Case cases[] = {{kShipPage, kCargoView, 0, 4, 4},
+                          {kEquipmentPage, kCargoView, 0, 6, 10},
+                          {kGuidePage, kCargoView, 0, 4, 8},
+                          {kShipPage, kStockView, 3, 5, 4},
+                          {kEquipmentPage, kStockView, 0, 4, 10}};
+    for (const Case& c : cases) {
+        GameObject rig = fixture.Rig();
+        auto& ship = ShipObject::Of(rig.get());
+        ship.SetOwner(fixture.pilot);
+        for (int i = 0; i < c.stock; ++i) fixture.pilot->AddItem(fixture.Item(kItemCargo).release());
+        std::unique_ptr<DialogWindow> window = fixture.Window();
+        ShipWindowState state;
+        state.ship = WeakObject(&ship);
+        state.page = c.page;
+        state.slotView = c.view;
+        state.slotPictures = fixture.SlotPictures();
+        PlaceSlotControls(*window, state);
+        SCOPED_TRACE(testing::Message() << c.page << "/" << c.view);
+        EXPECT_EQ(SlotControls(*window), c.controls);
+        EXPECT_EQ(window->HelpNumber(), c.help);
+        EXPECT_EQ(state.stockSlots.Count(), static_cast<size_t>(c.stock));
+        // The bottom row comes first: from the left edge, a slot and a gap apart.
+        auto* first = SlotControlObject::As(window->FindControl(kFirstSlotControlId));
+        ASSERT_NE(first, nullptr);
+        if (c.view == kCargoView || c.stock > 0) {
+            EXPECT_EQ(first->Int(kVisualY), 480 - kSlotPictureHeight / 2 - 10);
+        }
+        if (c.view == kCargoView) {
+            EXPECT_EQ(first->Slot(), ship.SlotAt(kPlainGroup, 0));
+        }
+        const bool guides = c.page == kGuidePage;
+        EXPECT_EQ(SlotControlObject::As(window->ControlAt(window->ControlCount() - 1))->GuidePlace(), guides);
+        // The stock slots give the player's items back and never destroy them.
+        window->ClearControls();
+        state.stockSlots.Clear();
+        EXPECT_EQ(fixture.pilot->Items().size(), static_cast<size_t>(c.stock));
+        for (ScriptObject* item : fixture.pilot->Items()) EXPECT_EQ(OptionObject::Of(item).Slot(), nullptr);
+        while (ScriptObject* item = fixture.pilot->FirstItem()) DestroyObject(item);
+    }
+}
+
+TEST_F(EquipmentTest, EachPageShowsItsLabelsAndItsTipsOncePerGame) {
+    struct Case {
+        int32_t page;
+        int32_t plainId;  // the current page's label, plain text
+        int32_t equipmentY;
+        bool groups;
+    };
+    const Case cases[] = {{kEquipmentPage, kEquipmentPageId, 60, false},
+                          {kShipPage, kShipPageId, 60, false},
+                          {kGuidePage, kGuidePageId, 85, true},
+                          {kEquipmentPage, kEquipmentPageId, 60, false},
+                          {kShipPage, kShipPageId, 60, false}};
+    GameObject rig = fixture.Rig();
+    ShipObject::Of(rig.get()).SetOwner(fixture.pilot);
+    std::unique_ptr<DialogWindow> window = fixture.Window();
+    // Closes every tips window that opens over the ship window, counting them.
+    int tips = 0;
+    const uint32_t start = fixture.game.Now();
+    for (uint32_t t = 100; t < 20000; t += 100) {
+        fixture.game.At(start + t, [&] {
+            // A tips window takes its Escape within a frame, long before the next look.
+            if (!window->ChildOpen()) return;
+            ++tips;
+            fixture.game.TypeChar(VK_ESCAPE);
+        });
+    }
+    ShipWindowState state;
+    state.ship = WeakObject(rig.get());
+    state.slotPictures = fixture.SlotPictures();
+    for (const Case& c : cases) {
+        state.page = c.page;
+        RunWindow(*window, [&] { BuildEquipmentWindow(*window, state); });
+        SCOPED_TRACE(c.page);
+        for (int32_t id : {kShipPageId, kEquipmentPageId, kGuidePageId}) {
+            const bool plain = dynamic_cast<TextButtonObject*>(window->FindControl(id)) == nullptr;
+            EXPECT_EQ(plain, id == c.plainId) << id;
+        }
+        ASSERT_NE(window->FindControl(kEquipmentPageId), nullptr);
+        EXPECT_EQ(window->FindControl(kEquipmentPageId)->Int(kVisualY), c.equipmentY);
+        EXPECT_EQ(window->FindControl(kFirstGroupId + 8) != nullptr, c.groups);
+        for (int32_t id : {kShipCloseId, kSplitToolId, kDiscardToolId, kConfigureToolId, kShipNameId,
+                           kCargoViewId, kStockViewId, kFirstShipId, kSecondShipId, kFirstPlayerId})
+            EXPECT_NE(window->FindControl(id), nullptr) << id;
+        EXPECT_EQ(window->FindControl(kFirstPlayerId + 1), nullptr);
+    }
+    EXPECT_EQ(tips, 3);
+    for (const char* key : {"HELP_SHIP_WINDOW", "HELP_EQUIP_WINDOW", "HELP_GUIDE"})
+        EXPECT_TRUE(EventManager::HasEvent(fixture.pilot, String(key))) << key;
+    window->ClearControls();
+    ReleaseShipWindowBackground();
+}
+
+TEST_F(EquipmentTest, RefitDelaysChargeAddedAndReplacedItemsOnly) {
+    struct Case {
+        bool add;       // an engine put into the empty engine place
+        bool replace;   // the energy source exchanged for one of another class
+        int32_t delay;  // the largest, in price factors
+    };
+    const Case cases[] = {{false, false, 0}, {true, false, 1}, {false, true, 2}, {true, true, 2}};
+    auto& ships = dynamic_cast<ObjectManager&>(*fixture.game.Object(kShipListId));
+    for (const Case& c : cases) {
+        GameObject rig = fixture.Rig();
+        auto& ship = ShipObject::Of(rig.get());
+        ship.SetOwner(fixture.pilot);
+        ships.AppendObject(&ship);
+        ship.SlotAt(kEnergyGroup, 0)->SetObject(&OptionObject::Of(fixture.game.New(kCellClass).release()));
+        ShipWindowState state;
+        state.ship = WeakObject(&ship);
+        TakeSnapshots(fixture.game.Cpu(), state);
+        ASSERT_EQ(state.snapshots.size(), 1u);
+        GameObject removed;
+        if (c.add)
+            ship.SlotAt(kEngineGroup, 0)
+                ->SetObject(&OptionObject::Of(fixture.game.New(kCharmClass).release()));
+        if (c.replace)
+            removed.reset(ship.SlotAt(kEnergyGroup, 0)
+                              ->SetObject(&OptionObject::Of(fixture.game.New(kCharmClass).release())));
+        ApplyRefitDelays(fixture.game.Cpu(), state);
+        const int32_t factor = fixture.pilot->PricePercent90();
+        int32_t largest = 0;
+        for (uint32_t group = 0; group < kShipGroups; ++group)
+            for (uint32_t i = 0; i < ship.SlotCount(group); ++i)
+                largest = std::max(largest, ship.SlotAt(group, static_cast<int32_t>(i))->Delay());
+        EXPECT_EQ(largest, c.delay * factor) << c.add << c.replace;
+        ships.Forget(&ship);
+    }
+}
+
+}  // namespace
