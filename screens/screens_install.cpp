@@ -6,9 +6,11 @@
 #include "screens/loading_screen.h"
 #include "screens/player_setup.h"
 #include "screens/screen_natives.h"
+#include "screens/ship_window.h"
 #include "screens/story_screen.h"
 #include "shell/game_globals.h"
 #include "shell/game_hooks.h"
+#include "world/ship.h"
 
 void InstallScreens() {
     Hooks().registerNatives = RegisterAllNatives;
@@ -20,4 +22,5 @@ void InstallScreens() {
     hooks.loadingScreen = LoadingScreen;
     hooks.storyScreen = StoryScreen;
     InstallItemWindowLookup();
+    ShipSlotWindowHook() = RunShipWindow;
 }

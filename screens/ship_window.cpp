@@ -1,7 +1,5 @@
 #include "screens/ship_window.h"
 
-#include <algorithm>
-
 #include "foundation/exceptions.h"
 #include "graphics/color_manager.h"
 #include "graphics/image.h"
@@ -37,10 +35,10 @@ constexpr uint32_t kOffColour = 6;
 constexpr uint32_t kCurrentColour = 3;
 constexpr uint32_t kNormalColour = 1;
 
-Processor& ProcessorOfShip(ShipObject& ship) {
+Processor& ProcessorOf(const ScriptObject& object) {
     auto* processor =
-        ship.Class() != nullptr ? dynamic_cast<Processor*>(ship.Class()->GetProcessor()) : nullptr;
-    if (processor == nullptr) ThrowFatal("The ship window's ship has no processor");
+        object.Class() != nullptr ? dynamic_cast<Processor*>(object.Class()->GetProcessor()) : nullptr;
+    if (processor == nullptr) ThrowFatal("The ship window's objects have no processor");
     return *processor;
 }
 
@@ -76,7 +74,7 @@ int32_t KnownPage(int32_t page) {
 
 // Weapon virtual method 19: loads ammo (null unloads); the item the hand gets, or null.
 OptionObject* OfferToWeapon(OptionObject& weapon, OptionObject* ammo) {
-    Processor& processor = *dynamic_cast<Processor*>(weapon.Class()->GetProcessor());
+    Processor& processor = ProcessorOf(weapon);
     processor.DataStack().Push(ammo != nullptr ? ammo->Address() : 0);
     processor.CallVirtual(&weapon, kWeaponOfferAmmoVirtual);
     return OptionObject::FromAddress(processor.DataStack().Pop());
@@ -84,11 +82,12 @@ OptionObject* OfferToWeapon(OptionObject& weapon, OptionObject* ammo) {
 
 // A stack of ammunition split in two: a new item of the same class takes over the stack's state
 // through its save and restore methods (an item may own what its fields point at, so its fields
-// are never copied), then keeps the larger half. The new item, or null when the stack is too small.
+// are never copied); the stack keeps half, rounded down, and the new item the rest. The new item,
+// or null for a stack of one.
 OptionObject* SplitStack(AmmoObject& stack) {
     const int32_t count = stack.ShotsLeft();
     if (count <= 1) return nullptr;
-    Processor& processor = *dynamic_cast<Processor*>(stack.Class()->GetProcessor());
+    Processor& processor = ProcessorOf(stack);
     ScriptObject* made = processor.NewObjectByName(stack.Class()->ClassName());
     auto* copy = dynamic_cast<AmmoObject*>(made);
     if (copy == nullptr) {
@@ -137,7 +136,7 @@ void StepGuideCode(SlotObject& slot, bool clockwise) {
 }  // namespace
 
 ShipWindow::ShipWindow(ShipObject& ship)
-    : DialogWindow(&ProcessorOfShip(ship), &GameDisplay(), EngineCursor(ProcessorOfShip(ship))) {
+    : DialogWindow(&ProcessorOf(ship), &GameDisplay(), EngineCursor(ProcessorOf(ship))) {
     state_.ship = WeakObject(&ship);
     state_.slotPictures = NamedPicture(*GetProcessor(), "Misc\\Slots.dpf");
     state_.page = KnownPage(ship.WindowPage());

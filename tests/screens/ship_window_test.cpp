@@ -1,0 +1,385 @@
+// The ship window: items picked up, moved, loaded, merged, split and thrown away with the pointer,
+// the ship's energy balance and refit delays afterwards, guide groups, switching ships, the stock
+// view's temporary slots and the slot-window hook of flight.
+#include "screens/ship_window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/key_table.h"
+#include "script/object_manager.h"
+#include "shell/game_ids.h"
+#include "tests/support/game_harness.h"
+#include "tests/support/pilot_fixture.h"
+#include "tests/support/refit_scene.h"
+#include "world/option.h"
+#include "world/player.h"
+#include "world/ship.h"
+#include "world/slot.h"
+#include "world/weapon.h"
+
+namespace {
+
+class ShipWindowTest : public ::testing::Test {
+  public:
+    ShipWindowTest() : scene(game) {
+        game.Start();
+        pilot = &scene.AddPilot();
+        ship = &RefitScene::ShipOf(*pilot);
+    }
+
+    SlotObject* Place(uint32_t group, int32_t index = 0) { return ship->SlotAt(group, index); }
+    SlotObject* Engine() { return Place(kEngineGroup); }
+    SlotObject* Shield() { return Place(kProtectionGroup); }
+    SlotObject* Gun() { return Place(kWeaponGroup); }
+    SlotObject* Cargo(int32_t i) { return Place(kPlainGroup, i); }
+
+    // The window opens on the page given: weapons show on the ship page, the other places on the
+    // equipment page, the cargo on both.
+    int32_t Play(const std::vector<RefitStep>& steps, const std::function<void(ShipWindow&)>& before = {},
+                 int32_t page = kEquipmentPage) {
+        ship->SetWindowPage(page);
+        ShipWindow window(*ship);
+        if (before) before(window);
+        return scene.Play(window, steps);
+    }
+    static void Empty(SlotObject* slot) {
+        if (OptionObject* item = slot->SetObject(nullptr)) DestroyObject(item);
+    }
+    std::string ClassOf(const SlotObject* slot) {
+        const OptionObject* item = slot != nullptr ? slot->First() : nullptr;
+        return item != nullptr ? item->Class()->ClassName().Text() : "";
+    }
+
+    GameHarness game;
+    RefitScene scene;
+    PlayerObject* pilot = nullptr;
+    ShipObject* ship = nullptr;
+};
+
+constexpr int32_t kFullBalance = kRefitCharge - kRefitBaseConsumption;
+
+TEST_F(ShipWindowTest, TakeAndPutMovesItemsAndTheBalanceFollows) {
+    struct Case {
+        const char* what;
+        const char* engineBefore;  // in the engine place, switched on ("" for none)
+        const char* cargoBefore;   // in cargo place 0
+        std::vector<RefitStep> (*steps)(ShipWindowTest&);
+        const char* engineAfter;
+        const char* cargoAfter;
+        int32_t balance;
+    };
+    const Case cases[] = {
+        {"picked up and stowed on closing", kRefitEngine, "",
+         [](ShipWindowTest& t) {
+             return std::vector{RefitStep::Click(t.Engine()), RefitStep::Close()};
+         },
+         "", kRefitEngine, kFullBalance},
+        {"moved from the cargo into its place", "", kRefitEngine,
+         [](ShipWindowTest& t) {
+             return std::vector{RefitStep::Click(t.Cargo(0)), RefitStep::Click(t.Engine()),
+                                RefitStep::Close()};
+         },
+         kRefitEngine, "", kFullBalance - kRefitEngineUse},
+        {"too big for the ship's class", "", kHugeEngine,
+         [](ShipWindowTest& t) {
+             return std::vector{RefitStep::Click(t.Cargo(0)), RefitStep::Click(t.Engine()), RefitStep::No(),
+                                RefitStep::Close()};
+         },
+         "", kHugeEngine, kFullBalance},
+        {"of another kind than the place", "", kRefitShield,
+         [](ShipWindowTest& t) {
+             return std::vector{RefitStep::Click(t.Cargo(0)), RefitStep::Click(t.Engine()),
+                                RefitStep::Close()};
+         },
+         "", kRefitShield, kFullBalance},
+        {"exchanged with the one in the place", kRefitEngine, kRefitEngine,
+         [](ShipWindowTest& t) {
+             return std::vector{RefitStep::Click(t.Cargo(0)), RefitStep::Click(t.Engine()),
+                                RefitStep::Close()};
+         },
+         kRefitEngine, kRefitEngine, kFullBalance - kRefitEngineUse},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (*c.engineBefore != '\0') RefitScene::Fit(*Engine(), scene.Item(c.engineBefore));
+        if (*c.cargoBefore != '\0') Cargo(0)->SetObject(&scene.Item(c.cargoBefore));
+        ship->RecomputeEnergy();
+        EXPECT_EQ(Play(c.steps(*this)), 0);
+        EXPECT_EQ(ClassOf(Engine()), c.engineAfter);
+        EXPECT_EQ(ClassOf(Cargo(0)), c.cargoAfter);
+        EXPECT_EQ(ship->Balance(), c.balance);
+        if (Engine()->First() != nullptr) {
+            EXPECT_NE(Engine()->FirstState(), 0);
+        }
+        for (SlotObject* slot : {Engine(), Cargo(0), Cargo(1)}) Empty(slot);
+        ship->RecomputeEnergy();
+    }
+}
+
+TEST_F(ShipWindowTest, AmmunitionIsLoadedIntoTheGunAndMergedWithAStack) {
+    auto& gun = static_cast<WeaponObject&>(scene.Item(kGunClass));
+    RefitScene::Fit(*Gun(), gun);
+    auto& loose = static_cast<AmmoObject&>(scene.Item(kShellsClass));
+    Cargo(0)->SetObject(&loose);
+    EXPECT_EQ(Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Gun()), RefitStep::Close()}, {}, kShipPage),
+              0);
+    EXPECT_EQ(gun.Ammo(), &loose);
+    EXPECT_EQ(Cargo(0)->First(), nullptr);
+
+    auto& stack = static_cast<AmmoObject&>(scene.Item(kShellsClass));
+    auto& more = static_cast<AmmoObject&>(scene.Item(kShellsClass));
+    Cargo(0)->SetObject(&stack);
+    Cargo(1)->SetObject(&more);
+    const WeakObject merged(&more);
+    EXPECT_EQ(Play({RefitStep::Click(Cargo(1)), RefitStep::Click(Cargo(0)), RefitStep::Close()}), 0);
+    EXPECT_EQ(stack.ShotsLeft(), 60);
+    EXPECT_EQ(Cargo(1)->First(), nullptr);
+    EXPECT_EQ(merged.Get(), nullptr);  // the merged stack is gone, and nothing holds it
+}
+
+TEST_F(ShipWindowTest, TheSplitToolHalvesAStackIntoANewItemAndUnloadsAGun) {
+    struct Case {
+        int32_t shots;
+        int32_t left;
+        int32_t taken;  // 0: nothing split
+    };
+    for (const Case& c : {Case{5, 2, 3}, Case{30, 15, 15}, Case{1, 1, 0}}) {
+        SCOPED_TRACE(c.shots);
+        auto& stack = static_cast<AmmoObject&>(scene.Item(kShellsClass));
+        stack.SetShotsLeft(c.shots);
+        Cargo(0)->SetObject(&stack);
+        int32_t toolAfter = -1;
+        Play({RefitStep::Command(kSplitToolId), RefitStep::Click(Cargo(0)), RefitStep::Close()},
+             [&](ShipWindow& window) {
+                 window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
+                     if (event == kEventClose) toolAfter = window.State().tool;
+                     window.OnEvent(event, p1, p2);
+                 });
+             });
+        EXPECT_EQ(toolAfter, kToolNone);  // the split tool clears itself after one use
+        EXPECT_EQ(stack.ShotsLeft(), c.left);
+        OptionObject* stowed = Cargo(1)->First();
+        if (c.taken == 0) {
+            EXPECT_EQ(stowed, nullptr);
+        } else {
+            ASSERT_NE(stowed, nullptr);
+            ASSERT_NE(stowed, &stack);
+            EXPECT_EQ(ClassOf(Cargo(1)), kShellsClass);
+            EXPECT_EQ(static_cast<AmmoObject*>(stowed)->ShotsLeft(), c.taken);
+            EXPECT_EQ(static_cast<AmmoObject*>(stowed)->KindA(), stack.KindA());
+        }
+        for (SlotObject* slot : {Cargo(0), Cargo(1)}) Empty(slot);
+    }
+
+    auto& gun = static_cast<WeaponObject&>(scene.Item(kGunClass));
+    RefitScene::Fit(*Gun(), gun);
+    auto& shells = static_cast<AmmoObject&>(scene.Item(kShellsClass));
+    gun.SetAmmo(&shells);
+    Play({RefitStep::Command(kSplitToolId), RefitStep::Click(Gun()), RefitStep::Close()}, {}, kShipPage);
+    EXPECT_EQ(gun.Ammo(), nullptr);
+    EXPECT_EQ(Cargo(0)->First(), &shells);
+}
+
+TEST_F(ShipWindowTest, TheDiscardToolAsksAndOnlyYesThrowsTheItemAway) {
+    struct Case {
+        bool yes;
+        bool kept;
+        int32_t balance;
+    };
+    for (const Case& c :
+         {Case{true, false, kFullBalance}, Case{false, true, kFullBalance - kRefitEngineUse}}) {
+        SCOPED_TRACE(c.yes);
+        RefitScene::Fit(*Engine(), scene.Item(kRefitEngine));
+        ship->RecomputeEnergy();
+        const WeakObject engine(Engine()->First());
+        int32_t toolAfter = -1;
+        Play({RefitStep::Command(kDiscardToolId), RefitStep::Click(Engine()),
+              c.yes ? RefitStep::Yes() : RefitStep::No(), RefitStep::Close()},
+             [&](ShipWindow& window) {
+                 window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
+                     if (event == kEventClose) toolAfter = window.State().tool;
+                     window.OnEvent(event, p1, p2);
+                 });
+             });
+        EXPECT_EQ(toolAfter, kToolDiscard);  // the discard tool stays set
+        EXPECT_EQ(engine.Get() != nullptr, c.kept);
+        EXPECT_EQ(Engine()->First() != nullptr, c.kept);
+        if (c.kept) {
+            EXPECT_NE(Engine()->FirstState(), 0);  // put back switched on, as it was
+        }
+        EXPECT_EQ(ship->Balance(), c.balance);
+        Empty(Engine());
+    }
+}
+
+TEST_F(ShipWindowTest, ToolButtonsToggleAndTheOtherButtonClearsTheTool) {
+    struct Case {
+        std::vector<RefitStep> steps;
+        int32_t tool;
+    };
+    const Case cases[] = {
+        {{RefitStep::Command(kConfigureToolId)}, kToolConfigure},
+        {{RefitStep::Command(kDiscardToolId), RefitStep::Command(kDiscardToolId)}, kToolNone},
+        {{RefitStep::Command(kDiscardToolId), RefitStep::Command(kSplitToolId)}, kToolSplit},
+        {{RefitStep::Command(kDiscardToolId), RefitStep::OtherClick(Engine())}, kToolNone},
+    };
+    RefitScene::Fit(*Engine(), scene.Item(kRefitEngine));
+    for (const Case& c : cases) {
+        int32_t tool = -1;
+        std::vector<RefitStep> steps = c.steps;
+        steps.push_back(RefitStep::Close());
+        Play(steps, [&](ShipWindow& window) {
+            window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
+                if (event == kEventClose) tool = window.State().tool;
+                window.OnEvent(event, p1, p2);
+            });
+        });
+        EXPECT_EQ(tool, c.tool) << c.steps.size();
+    }
+}
+
+TEST_F(ShipWindowTest, TheOtherButtonStepsASlotsStateByItsKind) {
+    RefitScene::Fit(*Gun(), scene.Item(kGunClass));
+    RefitScene::Fit(*Shield(), scene.Item(kRefitShield));
+    ship->RecomputeEnergy();
+    Play({RefitStep::OtherClick(Gun()), RefitStep::Close()}, {}, kShipPage);
+    Play({RefitStep::OtherClick(Shield()), RefitStep::Close()});
+    EXPECT_EQ(Gun()->FirstState(), 2);  // weapons cycle through three trigger groups
+    EXPECT_EQ(Shield()->FirstState(), 0);
+    EXPECT_EQ(ship->Balance(), kFullBalance);  // the shield no longer uses energy
+}
+
+TEST_F(ShipWindowTest, OnTheGuidePageAGuideIsAttachedToAWeaponAndDetachedAgain) {
+    RefitScene::Fit(*Gun(), scene.Item(kGunClass));
+    OptionObject& guide = scene.Item(kRefitGuide);
+    Cargo(0)->SetObject(&guide);
+    Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Gun(), true), RefitStep::Close()}, {}, kGuidePage);
+    EXPECT_EQ(Gun()->Second(), &guide);
+    EXPECT_NE(Gun()->SecondState(), 0);
+    EXPECT_EQ(Cargo(0)->First(), nullptr);
+
+    // Taken off again, it goes back to the cargo when the window closes; the weapon keeps firing.
+    Play({RefitStep::Click(Gun(), true), RefitStep::Close()}, {}, kGuidePage);
+    EXPECT_EQ(Gun()->Second(), nullptr);
+    EXPECT_EQ(Cargo(0)->First(), &guide);
+    EXPECT_NE(Gun()->FirstState(), 0);
+}
+
+TEST_F(ShipWindowTest, ClosingWithTheHandFullAndNoCargoRoomKeepsTheWindowOpen) {
+    Cargo(0)->SetObject(&scene.Item(kRefitShield));
+    Cargo(1)->SetObject(&scene.Item(kRefitShield));
+    RefitScene::Fit(*Engine(), scene.Item(kRefitEngine));
+    const OptionObject* engine = Engine()->First();
+    OptionObject* heldAtEnd = nullptr;
+    const int32_t result =
+        Play({RefitStep::Click(Engine()), RefitStep::Close(), RefitStep::No()}, [&](ShipWindow& window) {
+            window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
+                window.OnEvent(event, p1, p2);
+                heldAtEnd = window.Held();
+            });
+        });
+    EXPECT_EQ(result, RefitScene::kLeftOpen);
+    EXPECT_EQ(heldAtEnd, engine);  // still in the hand; the window deleted it when it went
+}
+
+TEST_F(ShipWindowTest, RefitDelaysAreChargedForChangedPlacesOnClosing) {
+    RefitScene::Fit(*Engine(), scene.Item(kRefitEngine));
+    Cargo(0)->SetObject(&scene.Item(kRefitShield));
+    Play({RefitStep::Close()});
+    EXPECT_EQ(Engine()->Delay(), 0);  // nothing changed
+    EXPECT_EQ(Shield()->Delay(), 0);
+
+    Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Shield()), RefitStep::Close()});
+    const int32_t added = Shield()->Delay();
+    EXPECT_GT(added, 0);
+    EXPECT_EQ(Engine()->Delay(), 0);
+
+    // A replaced item costs twice what an added one does.
+    Cargo(0)->SetObject(&scene.Item(kGunClass));
+    Shield()->SetDelay(0);
+    Empty(Engine());
+    RefitScene::Fit(*Engine(), scene.Item(kHugeEngine));
+    Cargo(1)->SetObject(&scene.Item(kRefitEngine));
+    Play({RefitStep::Click(Cargo(1)), RefitStep::Click(Engine()), RefitStep::Close()});
+    EXPECT_EQ(Engine()->Delay(), 2 * added);
+}
+
+TEST_F(ShipWindowTest, OnlyTheNineGroupLabelsSelectAGroup) {
+    struct Case {
+        int32_t id;
+        uint32_t selected;
+    };
+    RefitScene::Fit(*Gun(), scene.Item(kGunClass));
+    for (const Case& c :
+         {Case{kFirstGroupId + 2, 2}, Case{kFirstGroupId + 8, 8}, Case{kFirstGroupId + 9, 0}}) {
+        Gun()->SelectDirection(0, false);
+        int32_t group = -1;
+        Play({RefitStep::Command(c.id), RefitStep::Close()}, [&](ShipWindow& window) {
+            window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
+                window.OnEvent(event, p1, p2);
+                group = window.State().group;
+            });
+        });
+        EXPECT_EQ(Gun()->SelectedIndex(), c.selected) << c.id;
+        EXPECT_EQ(group, static_cast<int32_t>(c.selected)) << c.id;
+    }
+}
+
+TEST_F(ShipWindowTest, TheSecondShipButtonIgnoresAMissingShipAndShowsAnExistingOne) {
+    ShipObject* shown = nullptr;
+    const auto watch = [&](ShipWindow& window) {
+        window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
+            window.OnEvent(event, p1, p2);
+            shown = window.Ship();
+        });
+    };
+    Play({RefitStep::Command(kSecondShipId), RefitStep::Close()}, watch);
+    EXPECT_EQ(shown, ship);
+
+    auto& second = ShipObject::Of(game.New(kRefitShip).release());
+    pilot->AttachReserveShip(&second);
+    Play({RefitStep::Command(kEquipmentPageId), RefitStep::Command(kSecondShipId), RefitStep::Close()}, watch,
+         kShipPage);
+    EXPECT_EQ(shown, &second);
+    EXPECT_EQ(ship->WindowPage(), kEquipmentPage);  // stored before the switch
+    EXPECT_EQ(second.WindowPage(), kEquipmentPage);
+}
+
+TEST_F(ShipWindowTest, TheStockViewNeverOwnsThePlayersItems) {
+    OptionObject& first = scene.Item(kRefitShield);
+    OptionObject& second = scene.Item(kRefitEngine);
+    pilot->AddItem(&first);
+    pilot->AddItem(&second);
+    const WeakObject kept[] = {WeakObject(&first), WeakObject(&second)};
+    {
+        ShipWindow window(*ship);
+        scene.Play(window, {RefitStep::Command(kStockViewId), RefitStep::Command(kCargoViewId),
+                            RefitStep::Command(kStockViewId), RefitStep::Close()});
+        EXPECT_EQ(window.State().stockSlots.Count(), 2u);
+    }
+    for (const WeakObject& item : kept) {
+        ASSERT_NE(item.Get(), nullptr);
+        EXPECT_EQ(static_cast<OptionObject*>(item.Get())->Slot(), nullptr);
+    }
+    EXPECT_EQ(pilot->Items().size(), 2u);
+}
+
+TEST_F(ShipWindowTest, FlightsSlotWindowHookRunsTheWindowForThePilotsShip) {
+    ASSERT_TRUE(ShipSlotWindowHook());
+    ship->SetWindowPage(kGuidePage);
+    bool ran = false;
+    game.At(game.Now() + 300, [this, &ran] {
+        ran = true;
+        game.TypeChar(VK_ESCAPE);
+    });
+    ShipSlotWindowHook()(*ship);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(ship->WindowPage(), kGuidePage);
+}
+
+}  // namespace
