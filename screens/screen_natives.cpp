@@ -3,6 +3,8 @@
 #include "campaign/game_natives.h"
 #include "screens/conversation.h"
 #include "screens/high_scores.h"
+#include "screens/all_items_shop.h"
+#include "screens/shop_dialog.h"
 #include "screens/slot_control.h"
 #include "script/native_binder.h"
 
@@ -14,5 +16,7 @@ void RegisterAllNatives() {
 void RegisterGameScreenNatives() {
     RegisterNativeBinder("Conversation", Conversation::Bind);
     RegisterNativeBinder("HighScoreManager", HighScoreManager::Bind);
+    RegisterNativeBinder("ShopDialog", ShopDialog::Bind);
+    RegisterNativeBinder("AllItemsShop", AllItemsShop::Bind);
     RegisterNativeBinder("SlotControl", SlotControl::Bind);
 }

@@ -7,6 +7,10 @@
 #include "screens/item_window.h"
 #include "screens/loading_screen.h"
 #include "screens/main_screen.h"
+#include "foundation/exceptions.h"
+#include "screens/item_window.h"
+#include "screens/loading_screen.h"
+#include "screens/player_setup.h"
 #include "screens/screen_natives.h"
 #include "screens/screen_options.h"
 #include "screens/story_screen.h"
@@ -14,6 +18,7 @@
 #include "world/test_run_world.h"
 #include "screens/ship_window.h"
 #include "screens/story_screen.h"
+#include "shell/game_globals.h"
 #include "shell/game_hooks.h"
 #include "world/ship.h"
 
@@ -22,6 +27,10 @@ void InstallScreens() {
     InstallTestRunWorld();
     Hooks().mainScreen = MainScreen;
     Hooks().loadHighScores = LoadHighScores;
+    Hooks().newGameSetup = [] {
+        if (Game().processor == nullptr) ThrowFatal("Player set-up without a started game");
+        PlayerSetup(*Game().processor);
+    };
     ScreenHooks& hooks = Screens();
     hooks.loadingScreen = LoadingScreen;
     hooks.storyScreen = StoryScreen;

@@ -226,6 +226,14 @@ void PlayerObject::AddItem(ScriptObject* item) {
     items_.emplace_back(&OptionObject::Of(item));
 }
 
+bool PlayerObject::ReleaseItem(const ScriptObject* item) {
+    const auto found = std::find(items_.begin(), items_.end(), WeakObject(item));
+    if (item == nullptr || found == items_.end()) return false;
+    items_.erase(found);
+    PruneItems();
+    return true;
+}
+
 std::vector<ScriptObject*> PlayerObject::Items() const {
     std::vector<ScriptObject*> live;
     for (const WeakObject& ref : items_) {

@@ -119,6 +119,8 @@ class PlayerObject : public ScriptObject, public ShipPilot, public SkillHolder, 
     // --- carried items (Option objects), owned, with a cursor ---
     // FatalExep for an object that is no item.
     void AddItem(ScriptObject* item);
+    // Gives the item up without destroying it (it went elsewhere); false when not carried.
+    bool ReleaseItem(const ScriptObject* item);
     // Every live item in list order.
     std::vector<ScriptObject*> Items() const;
     ScriptObject* FirstItem();

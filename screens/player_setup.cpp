@@ -1,0 +1,110 @@
+#include "screens/player_setup.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "campaign/player_files.h"
+#include "foundation/exceptions.h"
+#include "foundation/fw.h"
+#include "screens/all_items_shop.h"
+#include "script/object_manager.h"
+#include "script/processor.h"
+#include "script/weak_object.h"
+#include "shell/game_ids.h"
+#include "ui/message_box.h"
+#include "ui/window_services.h"
+#include "world/event_manager.h"
+#include "world/player.h"
+#include "world/player_config.h"
+
+namespace {
+
+constexpr const char* kDefaultPlayers = "DefPlCfg.PCFG";
+constexpr const char* kWrittenPlayers = "Players.PCFG";
+constexpr const char* kNoTipsEvent = "DONTSHOWTIPS";
+constexpr uint32_t kWriteQuestion = 511;
+constexpr int32_t kYes = 2;
+
+struct ShopGoes {
+    void operator()(ScriptObject* shop) const {
+        if (shop != nullptr && !shop->BeingDestroyed()) DestroyObject(shop);
+    }
+};
+
+AllItemsShopObject& MakeShop(Processor& processor, PlayerObject& player) {
+    processor.DataStack().Push(player.Address());
+    ScriptObject* made = processor.NewObjectByName(String("AllItemsShop"));
+    auto* shop = dynamic_cast<AllItemsShopObject*>(made);
+    if (shop == nullptr) {
+        ShopGoes()(made);
+        ThrowFatal("Class \"AllItemsShop\" makes no all-items shop");
+    }
+    return *shop;
+}
+
+// Every record is made before the file is touched: storing runs the items' scripts.
+void WritePlayers(Processor& processor, const AllItemsShopObject& shop) {
+    const int32_t count = TypedNumber(shop.FieldText(kPlayerCountFieldId));
+    const int32_t startValue = StartingValue(shop.FieldText(kStartValueFieldId));
+    const std::string system = shop.FieldText(kStarSystemFieldId);
+    const std::string planet = shop.FieldText(kPlanetFieldId);
+    std::vector<std::unique_ptr<PlayerConfig>> records;
+    auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
+    for (auto* node = list != nullptr ? list->ObjectList().Head() : nullptr; node != nullptr;
+         node = node->next) {
+        if (static_cast<int64_t>(records.size()) >= count) break;
+        auto* player = dynamic_cast<PlayerObject*>(node->item);
+        if (player == nullptr) continue;
+        auto record = std::make_unique<PlayerConfig>();
+        Player::StoreToConfig(*record, *player);
+        record->SetLocation(system, planet);
+        record->SetFields(startValue, record->Experience(), record->Level(), record->SkillPoints());
+        records.push_back(std::move(record));
+    }
+    FW file;
+    file.Create(String(kWrittenPlayers));
+    for (const auto& record : records) record->Store(file);
+    file.Close();
+}
+
+}  // namespace
+
+int32_t TypedNumber(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    int64_t value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+        value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{INT32_MAX} + 1);
+    value = negative ? -value : value;
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+int32_t StartingValue(std::string_view text) {
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{TypedNumber(text)} * 10, INT32_MIN, INT32_MAX));
+}
+
+void PlayerSetup(Processor& processor) {
+    const std::vector<PlayerObject*> players =
+        ReplacePlayers(processor, ReadPlayerFile(processor, String(kDefaultPlayers), 0));
+    const WeakObject first(players.front());
+    std::unique_ptr<ScriptObject, ShopGoes> held(&MakeShop(processor, *players.front()));
+    auto& shop = static_cast<AllItemsShopObject&>(*held);
+    EventManager::RecordEventAll(processor, String(kNoTipsEvent), 0, String(""), 0);
+    shop.Run(*players.front());
+
+    // The shop ran scripts: the first player is asked for again.
+    auto* asker = first.As<PlayerObject>();
+    InputDevice* input = asker != nullptr ? asker->Input() : nullptr;
+    if (input == nullptr) ThrowFatal("The first player of \"%s\" has no key mapping", kDefaultPlayers);
+    const int32_t answer = MessageBoxNoWindow(processor, *input, SystemMessage(processor, kWriteQuestion),
+                                              kMessageBoxThird | kMessageBoxFourth, nullptr, 0);
+    if (answer != kYes) return;
+    EventManager::RemoveEventAll(processor, String(kNoTipsEvent));
+    WritePlayers(processor, shop);
+}

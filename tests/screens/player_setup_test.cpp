@@ -1,0 +1,139 @@
+#include "screens/player_setup.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "campaign/player_files.h"
+#include "shell/game_hooks.h"
+#include "tests/support/error_message.h"
+#include "tests/support/game_harness.h"
+#include "tests/support/pilot_fixture.h"
+#include "tests/support/shop_scene.h"
+#include "world/player_config.h"
+
+namespace {
+
+std::string Pilot(const std::string& name) {
+    PlayerConfig config;
+    config.SetName(name);
+    config.SetFields(77, 0, 1, 0);
+    config.SetLocation("Sol", "Earth");
+    return StoredBytes(config, name + ".stored");
+}
+
+std::string FileText(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Three default pilots; the tool is started as start mode 4 starts it.
+class PlayerSetupTest : public ::testing::Test {
+  protected:
+    void Begin(const std::string& defaults) {
+        AddShopContent(game);
+        game.AddEntry("AllItems.lst", kBatteryClass);
+        game.AddEntry("DefPlCfg.PCFG", defaults);
+        game.AddEntry("Keys.INPD", MouseInputFile() + MouseInputFile() + MouseInputFile());
+        game.Start();
+    }
+
+    // Types into the starting value's field (if typed is not empty), closes the shop, then answers
+    // the question at x.
+    void RunTool(int32_t answerX, const std::string& typed = "") {
+        uint32_t t = game.Now();
+        if (!typed.empty()) {
+            // A double click chooses the field.
+            ClickAt(game, t += 200, 625, 263);
+            ClickAt(game, t += 120, 625, 263);
+            game.At(t += 200, [this, typed] {
+                for (char c : typed) game.TypeChar(static_cast<uint8_t>(c));
+            });
+        }
+        ClickAt(game, t + 200, kShopButtonX, ShopButtonY(3));
+        ClickAt(game, t + 800, answerX, kAnswerY);
+        EXPECT_EQ(ErrorMessage([] { Hooks().newGameSetup(); }), "no error");
+    }
+
+    GameHarness game;
+};
+
+TEST_F(PlayerSetupTest, YesWritesTheFirstPlayersWithTheTypedPlaceAndValue) {
+    Begin(Pilot("Ann") + Pilot("Bob") + Pilot("Cy"));
+    RunTool(kYesX);
+    const std::vector<std::unique_ptr<PlayerConfig>> written =
+        ReadPlayerFile(game.Cpu(), String("Players.PCFG"), 0);
+    ASSERT_EQ(written.size(), 2u);
+    const char* names[] = {"Ann", "Bob"};
+    for (size_t i = 0; i < written.size(); ++i) {
+        EXPECT_EQ(written[i]->Name(), names[i]);
+        EXPECT_EQ(written[i]->Money(), 1000);
+        const auto* place = reinterpret_cast<const char*>(written[i]->Location().Payload());
+        EXPECT_STREQ(place, "Star system");
+        EXPECT_STREQ(place + std::strlen(place) + 1, "Planet");
+    }
+    // The campaign starts from it as from any players file.
+    EXPECT_EQ(ReplacePlayers(game.Cpu(), ReadPlayerFile(game.Cpu(), String("Players.PCFG"), 0)).size(), 2u);
+}
+
+TEST_F(PlayerSetupTest, NoLeavesThePlayersFileAsItWas) {
+    Begin(Pilot("Ann") + Pilot("Bob"));
+    {
+        std::ofstream old("Players.PCFG", std::ios::binary);
+        old << "old";
+    }
+    RunTool(kNoX);
+    EXPECT_EQ(FileText("Players.PCFG"), "old");
+}
+
+TEST_F(PlayerSetupTest, DefaultsWithoutAPlayerAreAClearError) {
+    Begin("");
+    const std::string message = ErrorMessage([] { Hooks().newGameSetup(); });
+    EXPECT_NE(message.find("DefPlCfg.PCFG"), std::string::npos) << message;
+}
+
+TEST(TypedNumberTest, ReadsLeadingDigitsAndSaturates) {
+    struct Case {
+        const char* text;
+        int32_t value;
+        int32_t starting;
+    };
+    const Case cases[] = {{"100", 100, 1000},
+                          {"2", 2, 20},
+                          {"abc", 0, 0},
+                          {"", 0, 0},
+                          {" 42x", 42, 420},
+                          {"-7", -7, -70},
+                          {"999999999", 999999999, INT32_MAX},
+                          {"99999999999", INT32_MAX, INT32_MAX},
+                          {"-99999999999", INT32_MIN, INT32_MIN}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(TypedNumber(c.text), c.value) << c.text;
+        EXPECT_EQ(StartingValue(c.text), c.starting) << c.text;
+    }
+}
+
+TEST_F(PlayerSetupTest, ATypedStartingValueIsStoredTimesTen) {
+    Begin(Pilot("Ann"));
+    struct Case {
+        std::string typed;  // after the default "100" is rubbed out
+        int32_t stored;
+    };
+    // The field takes eight digits: the largest value typed still fits when stored.
+    const Case cases[] = {{"\b\b\b25", 250}, {"\b\b\b999999999", 999999990}};
+    for (const Case& c : cases) {
+        RunTool(kYesX, c.typed);
+        const std::vector<std::unique_ptr<PlayerConfig>> written =
+            ReadPlayerFile(game.Cpu(), String("Players.PCFG"), 0);
+        ASSERT_EQ(written.size(), 1u);
+        EXPECT_EQ(written[0]->Money(), c.stored);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,404 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "foundation/script_memory.h"
+#include "screens/all_items_shop.h"
+#include "screens/shop_dialog.h"
+#include "script/object_manager.h"
+#include "shell/game_ids.h"
+#include "tests/support/error_message.h"
+#include "tests/support/game_harness.h"
+#include "tests/support/pilot_fixture.h"
+#include "tests/support/shop_scene.h"
+#include "ui/dialog_window.h"
+#include "world/event_manager.h"
+#include "world/option.h"
+#include "world/player.h"
+#include "world/ship.h"
+#include "world/skills.h"
+#include "world/slot.h"
+#include "world/weapon.h"
+
+namespace {
+
+// A shop for one customer (500 units) laid out as the scene's clicks expect; each run ends by
+// itself once the clicks are done.
+class ShopTest : public ::testing::Test {
+  protected:
+    ShopTest() {
+        AddShopContent(game);
+        AddPilotClasses(game);
+        game.AddEntry("AllItems.lst", "TestBattery\r\n\r\nTestBattery  TestGun\n");
+    }
+
+    void Begin(const char* shopClass = "ShopDialog") {
+        game.Start();
+        customer = &AddCustomer(game, "Ann", 5000);
+        // The tips were seen in an earlier visit.
+        for (const char* seen : {"HELP_SHOP", "HELP_SHIP_WINDOW"})
+            EventManager::RecordEventAll(game.Cpu(), String(seen), 0, String(""), 0);
+        shopObject = game.New(shopClass, {customer->Address()});
+        ShopDialogObject& s = Shop();
+        s.SetField(kShopGridX, kTestGridX);
+        s.SetField(kShopGridY, kTestGridY);
+        s.SetField(kShopGridColumns, 4);
+        s.SetField(kShopGridRows, 2);
+    }
+
+    ShopDialogObject& Shop() { return ShopDialogObject::Of(shopObject.get()); }
+    ShipObject& Ship() { return ShipObject::Of(customer->Ship()); }
+
+    OptionObject& Stock(const char* cls) {
+        GameObject item = game.New(cls);
+        game.CallMethod(shopObject.get(), 19, {item->Address()});
+        return OptionObject::Of(item.release());
+    }
+
+    // Runs the shop while the clicks placed from now on happen; it ends at the time given.
+    void Run(const std::function<void(uint32_t)>& clicks, uint32_t length = 3000) {
+        const uint32_t t = game.Now();
+        clicks(t);
+        game.At(t + length, [this] { Shop().Window().SetResult(0); });
+        const std::string error = ErrorMessage([&] { Shop().Run(*customer); });
+        ASSERT_EQ(error, "no error");
+    }
+
+    OptionObject* ShipItem(uint32_t group, int32_t i) { return Ship().SlotAt(group, i)->First(); }
+
+    GameHarness game;
+    PlayerObject* customer = nullptr;
+    GameObject shopObject;
+};
+
+TEST_F(ShopTest, PricesFollowTheMarginAndTheTradeSkill) {
+    Begin();
+    OptionObject& battery = Stock(kBatteryClass);
+    struct Case {
+        int32_t margin;
+        int32_t skillLevel;  // 0: no skill
+        int32_t buy;
+        int32_t sell;
+    };
+    const Case cases[] = {{30, 0, 130, 70},   {30, 5, 115, 85}, {30, 10, 100, 100},
+                          {30, 12, 100, 100}, {0, 0, 100, 100}, {INT32_MAX, 0, 1000100, -999900}};
+    for (const Case& c : cases) {
+        game.CallMethod(shopObject.get(), 27, {static_cast<uint32_t>(c.margin)});
+        if (c.skillLevel != 0) {
+            GameObject skill = game.New("Skill");
+            dynamic_cast<SkillObject&>(*skill).SetLevel(c.skillLevel);
+            customer->PlaceSkill(skill.release(), kTradeSkillSlot);
+        }
+        EXPECT_EQ(static_cast<int32_t>(game.CallVirtual(shopObject.get(), 11, {battery.Address()}).at(0)),
+                  c.buy)
+            << c.margin << " " << c.skillLevel;
+        EXPECT_EQ(static_cast<int32_t>(game.CallVirtual(shopObject.get(), 12, {battery.Address()}).at(0)),
+                  c.sell)
+            << c.margin << " " << c.skillLevel;
+        if (SkillObject* skill = customer->SkillAt(kTradeSkillSlot)) DestroyObject(skill);
+    }
+}
+
+TEST_F(ShopTest, BuyingTakesThePriceInTenthsAndLeavesACopyInStock) {
+    struct Case {
+        const char* name;
+        int32_t money;
+        std::vector<int32_t> answers;  // x of each box's button clicked
+        int32_t moneyAfter;
+        bool bought;
+    };
+    const Case cases[] = {
+        {"yes", 5000, {kYesX}, 5000 - 1300, true},
+        {"no", 5000, {kNoX}, 5000, false},
+        {"too poor", 1000, {kYesX, kOkX}, 1000, false},
+    };
+    Begin();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        customer->SetMoneyTenths(c.money);
+        Shop().SetHeld(nullptr);
+        OptionObject& battery = Stock(kBatteryClass);
+        dynamic_cast<AkbObject&>(battery).SetCharge(123);
+        const uint32_t row = Shop().StockCount() - 1;
+        Run([&](uint32_t t) {
+            ClickStock(game, t += 200, static_cast<int32_t>(row));
+            for (int32_t x : c.answers) ClickAt(game, t += 600, x, kAnswerY);
+        });
+        EXPECT_EQ(customer->MoneyTenths(), c.moneyAfter);
+        EXPECT_EQ(Shop().Held() == &battery, c.bought);
+        SlotObject* stock = Shop().StockAt(row);
+        ASSERT_NE(stock->First(), nullptr);
+        EXPECT_EQ(stock->First() != &battery, c.bought);
+        EXPECT_EQ(stock->First()->Class(), battery.Class());
+        // The copy took the bought item's state through its save and load methods.
+        EXPECT_EQ(dynamic_cast<AkbObject&>(*stock->First()).Charge(), 123);
+        if (OptionObject* held = Shop().Held()) {
+            Shop().SetHeld(nullptr);
+            DestroyObject(held);
+        }
+    }
+}
+
+TEST_F(ShopTest, AHeldItemGoesIntoTheShipAndSellsIntoAnEmptyStockRow) {
+    Begin();
+    Stock(kBatteryClass);
+    Shop().AddStockSlot(nullptr);
+    Run([&](uint32_t t) {
+        ClickStock(game, t += 200, 0);  // buy at 130
+        ClickAt(game, t += 600, kYesX, kAnswerY);
+        ClickPane(game, t += 600, 1);  // into the ship's last group
+    });
+    OptionObject* bought = ShipItem(kPlainGroup, 1);
+    ASSERT_NE(bought, nullptr);
+    EXPECT_EQ(Shop().Held(), nullptr);
+    EXPECT_EQ(customer->MoneyTenths(), 5000 - 1300);
+
+    Run([&](uint32_t t) {
+        ClickPane(game, t += 200, 1);   // back into the hand
+        ClickStock(game, t += 400, 1);  // sold at 70
+        ClickAt(game, t += 600, kYesX, kAnswerY);
+    });
+    EXPECT_EQ(ShipItem(kPlainGroup, 1), nullptr);
+    EXPECT_EQ(Shop().StockAt(1)->First(), bought);
+    EXPECT_EQ(Shop().Held(), nullptr);
+    EXPECT_EQ(customer->MoneyTenths(), 5000 - 1300 + 700);
+}
+
+class ShipOfferTest : public ShopTest {
+  protected:
+    // A second ship holding a battery, and a ship offer of base price 200 in stock row 0.
+    void SetUpShips(int32_t money) {
+        Begin();
+        customer->SetMoneyTenths(money);
+        oldShip = customer->Ship();
+        GameObject reserve = game.New(kFreighterClass);
+        secondShip = reserve.get();
+        ShipObject::Of(secondShip)
+            .SlotAt(kPlainGroup, 0)
+            ->SetObject(&OptionObject::Of(game.New(kBatteryClass).release()));
+        Ships().AppendObject(reserve.release());
+        customer->AttachReserveShip(secondShip);
+        newShip = game.New(kFreighterClass).release();
+        Ships().AppendObject(newShip);
+        GameObject offer = game.New("Hull", {200, 0, newShip->Address()});
+        game.CallMethod(shopObject.get(), 19, {offer->Address()});
+        offer.release();
+    }
+
+    ObjectManager& Ships() { return dynamic_cast<ObjectManager&>(*game.Object(kShipListId)); }
+
+    ScriptObject* oldShip = nullptr;
+    ScriptObject* secondShip = nullptr;
+    ScriptObject* newShip = nullptr;
+};
+
+TEST_F(ShipOfferTest, ABoughtShipTradesInTheOldAndSellsTheSecond) {
+    SetUpShips(5000);
+    Run([&](uint32_t t) {
+        ClickStock(game, t += 200, 0);             // 260 less 50 for the old ship
+        ClickAt(game, t += 600, kYesX, kAnswerY);  // buy
+        ClickAt(game, t += 600, kYesX, kAnswerY);  // give up the second ship: its battery sells at 70
+    });
+    EXPECT_EQ(customer->Ship(), newShip);
+    EXPECT_EQ(customer->ReserveShip(), oldShip);
+    EXPECT_EQ(customer->MoneyTenths(), 5000 - 2100 + 700);
+    EXPECT_EQ(Shop().Held(), nullptr);
+}
+
+TEST_F(ShipOfferTest, AFailedPurchaseKeepsEveryShip) {
+    struct Case {
+        const char* name;
+        int32_t money;
+        std::vector<int32_t> answers;
+    };
+    const Case cases[] = {
+        {"too poor", 100, {kYesX, kOkX}},
+        {"second ship kept", 5000, {kYesX, kNoX}},
+        {"declined", 5000, {kNoX}},
+    };
+    SetUpShips(100);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        customer->SetMoneyTenths(c.money);
+        const OptionObject* offer = Shop().StockAt(0)->First();
+        Run([&](uint32_t t) {
+            ClickStock(game, t += 200, 0);
+            for (int32_t x : c.answers) ClickAt(game, t += 600, x, kAnswerY);
+        });
+        EXPECT_EQ(customer->MoneyTenths(), c.money);
+        EXPECT_EQ(customer->Ship(), oldShip);
+        EXPECT_EQ(customer->ReserveShip(), secondShip);
+        EXPECT_NE(ShipObject::Of(secondShip).SlotAt(kPlainGroup, 0)->First(), nullptr);
+        EXPECT_EQ(Shop().StockAt(0)->First(), offer);
+    }
+}
+
+TEST_F(ShopTest, RechargingFillsMarkedSourcesForTheirMissingShare) {
+    Begin();
+    struct Case {
+        const char* name;
+        const char* cls;
+        int32_t charge;
+        std::vector<int32_t> answers;
+        int32_t moneyAfter;
+        int32_t chargeAfter;
+    };
+    // A battery sells at 70: a fifth charged, it costs 7 x 80 / 100 = 5.
+    const Case cases[] = {
+        {"fifth charged", kBatteryClass, 100, {kYesX}, 5000 - 50, 500},
+        {"declined", kBatteryClass, 100, {kNoX}, 5000, 100},
+        {"full", kBatteryClass, 500, {kOkX}, 5000, 500},
+        {"no capacity", kHollowCellClass, 0, {kOkX}, 5000, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        customer->SetMoneyTenths(5000);
+        SlotObject& slot = *Ship().SlotAt(kEnergyGroup, 0);
+        auto& source = dynamic_cast<AkbObject&>(OptionObject::Of(game.New(c.cls).release()));
+        source.SetCharge(c.charge);
+        if (OptionObject* old = slot.SetObject(&source)) DestroyObject(old);
+        slot.SetFirstEnabled(1);
+        Run([&](uint32_t t) {
+            ClickAt(game, t += 200, kShopButtonX, ShopButtonY(1));
+            for (int32_t x : c.answers) ClickAt(game, t += 600, x, kAnswerY);
+        });
+        EXPECT_EQ(customer->MoneyTenths(), c.moneyAfter);
+        EXPECT_EQ(source.Charge(), c.chargeAfter);
+    }
+}
+
+TEST_F(ShopTest, AmmunitionDroppedOnAWeaponIsLoadedAndJoinsWhatIsLoaded) {
+    Begin();
+    OptionObject& shells = Stock(kShellsClass);
+    const auto price = static_cast<int32_t>(game.CallVirtual(shopObject.get(), 11, {shells.Address()}).at(0));
+    // Thirty shots are worth nothing yet: bought at once, without a question.
+    ASSERT_EQ(price, 0);
+    auto& gun = dynamic_cast<WeaponObject&>(OptionObject::Of(game.New(kGunClass).release()));
+    Ship().SlotAt(kPlainGroup, 0)->SetObject(&gun);
+    Run([&](uint32_t t) {
+        for (int k = 0; k < 2; ++k) {
+            ClickStock(game, t += 200, 0);
+            ClickPane(game, t += 400, 0);
+        }
+    });
+    ASSERT_NE(gun.Ammo(), nullptr);
+    EXPECT_EQ(gun.Ammo()->ShotsLeft(), 60);
+    EXPECT_EQ(Shop().Held(), nullptr);
+    EXPECT_EQ(Ship().SlotAt(kPlainGroup, 0)->First(), &gun);
+    EXPECT_EQ(customer->MoneyTenths(), 5000);
+}
+
+TEST_F(ShopTest, TheAllItemsShopStocksTheListAndGivesForNothing) {
+    Begin("AllItemsShop");
+    Run([&](uint32_t t) {
+        ClickStock(game, t += 200, 2);
+        ClickPane(game, t += 400, 0);
+        ClickStock(game, t += 400, 0);
+        ClickPane(game, t += 400, 1);
+    });
+    ASSERT_EQ(Shop().StockCount(), 3u);
+    const std::vector<std::string> classes = {kBatteryClass, kBatteryClass, kGunClass};
+    for (uint32_t k = 0; k < 3; ++k)
+        EXPECT_EQ(std::string(Shop().StockAt(k)->First()->Class()->ClassName().Text()), classes[k]);
+    ASSERT_NE(ShipItem(kPlainGroup, 0), nullptr);
+    ASSERT_NE(ShipItem(kPlainGroup, 1), nullptr);
+    EXPECT_EQ(std::string(ShipItem(kPlainGroup, 0)->Class()->ClassName().Text()), kGunClass);
+    EXPECT_EQ(std::string(ShipItem(kPlainGroup, 1)->Class()->ClassName().Text()), kBatteryClass);
+    EXPECT_EQ(customer->MoneyTenths(), 5000);
+    auto& shop = AllItemsShopObject::Of(shopObject.get());
+    EXPECT_EQ(shop.FieldText(kStarSystemFieldId), "Star system");
+    EXPECT_EQ(shop.FieldText(kStartValueFieldId), "100");
+}
+
+TEST_F(ShopTest, TheCarriedItemsPaneNeverOwnsThePlayersItems) {
+    Begin();
+    GameObject kept = game.New(kBatteryClass);
+    GameObject taken = game.New(kBatteryClass);
+    customer->AddItem(kept.release());
+    customer->AddItem(taken.get());
+    Shop().SetPage(1);
+    Run([&](uint32_t t) { ClickPane(game, t += 200, 1); });
+    // The item taken into the hand is no longer carried; the shop goes with it in hand.
+    EXPECT_EQ(Shop().Held(), taken.get());
+    EXPECT_EQ(customer->Items().size(), 1u);
+    taken.release();
+    shopObject.reset();
+    ASSERT_EQ(customer->Items().size(), 1u);
+    EXPECT_EQ(std::string(customer->Items()[0]->Class()->ClassName().Text()), kBatteryClass);
+}
+
+TEST_F(ShopTest, ClosingStowsTheHandOrStaysOpenWithoutRoom) {
+    Begin();
+    Stock(kBatteryClass);
+    struct Case {
+        const char* name;
+        int filled;  // slots of the ship's last group taken beforehand
+        bool closed;
+    };
+    const Case cases[] = {{"room", 1, true}, {"no room", 2, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int i = 0; i < 2; ++i) {
+            SlotObject& slot = *Ship().SlotAt(kPlainGroup, i);
+            if (OptionObject* old = slot.SetObject(nullptr)) DestroyObject(old);
+            if (i < c.filled) slot.SetObject(&OptionObject::Of(game.New(kBatteryClass).release()));
+        }
+        int32_t result = -1;
+        const uint32_t t = game.Now();
+        ClickStock(game, t + 200, 0);
+        ClickAt(game, t + 800, kYesX, kAnswerY);
+        ClickAt(game, t + 1400, kShopButtonX, ShopButtonY(3));  // close
+        if (!c.closed) ClickAt(game, t + 2000, kOkX, kAnswerY);
+        game.At(t + 3000, [this] { Shop().Window().SetResult(7); });
+        EXPECT_EQ(ErrorMessage([&] { result = Shop().Run(*customer); }), "no error");
+        EXPECT_EQ(result, c.closed ? 1 : 7);
+        EXPECT_EQ(Shop().Held() == nullptr, c.closed);
+        if (c.closed) {
+            EXPECT_NE(ShipItem(kPlainGroup, 1), nullptr);
+        }
+        if (OptionObject* held = Shop().Held()) {
+            Shop().SetHeld(nullptr);
+            DestroyObject(held);
+        }
+    }
+}
+
+TEST_F(ShopTest, LayoutReferencesWrittenOutOfRangeBuildInBounds) {
+    Begin();
+    for (int k = 0; k < 3; ++k) Stock(kBatteryClass);
+    struct Case {
+        uint32_t method;
+        int32_t value;
+    };
+    // Grid corner, columns and rows through the references of natives 20-23.
+    const Case cases[] = {{20, INT32_MAX}, {21, INT32_MIN}, {22, -5}, {23, INT32_MAX}, {22, INT32_MAX}};
+    for (const Case& c : cases) {
+        const uint32_t field = game.CallMethod(shopObject.get(), c.method).at(0);
+        *FromScript<int32_t>(field) = c.value;
+        EXPECT_EQ(ErrorMessage([&] { game.CallVirtual(shopObject.get(), kShopBuildVirtual); }), "no error")
+            << c.method << " " << c.value;
+        EXPECT_LE(Shop().Window().ControlCount(), 40u) << c.method << " " << c.value;
+    }
+}
+
+TEST_F(ShopTest, TheShipWindowTakesTheHandAndGivesItBack) {
+    Begin();
+    OptionObject& battery = Stock(kBatteryClass);
+    bool shipWindowOpen = false;
+    Run([&](uint32_t t) {
+        ClickStock(game, t += 200, 0);
+        ClickAt(game, t += 600, kYesX, kAnswerY);
+        // Below the tools, the two pages and the one customer.
+        ClickAt(game, t += 600, kShopButtonX, 208);
+        game.At(t += 400, [&] { shipWindowOpen = Shop().Window().ChildOpen() && Shop().Held() == nullptr; });
+        game.At(t += 100, [this] { game.TypeChar(0x1b); });
+    });
+    EXPECT_TRUE(shipWindowOpen);
+    EXPECT_EQ(Shop().Held(), &battery);
+    EXPECT_FALSE(Shop().Window().ChildOpen());
+}
+
+}  // namespace
