@@ -1,26 +1,22 @@
 #include "screens/screens_install.h"
 
 #include "campaign/screen_hooks.h"
+#include "foundation/exceptions.h"
 #include "screens/default_menu.h"
 #include "screens/high_scores.h"
 #include "screens/input_settings.h"
 #include "screens/item_window.h"
 #include "screens/loading_screen.h"
 #include "screens/main_screen.h"
-#include "foundation/exceptions.h"
-#include "screens/item_window.h"
-#include "screens/loading_screen.h"
 #include "screens/player_setup.h"
 #include "screens/screen_natives.h"
 #include "screens/screen_options.h"
-#include "screens/story_screen.h"
-#include "shell/game_hooks.h"
-#include "world/test_run_world.h"
 #include "screens/ship_window.h"
 #include "screens/story_screen.h"
 #include "shell/game_globals.h"
 #include "shell/game_hooks.h"
 #include "world/ship.h"
+#include "world/test_run_world.h"
 
 void InstallScreens() {
     Hooks().registerNatives = RegisterAllNatives;
