@@ -147,16 +147,6 @@ std::vector<ShipObject*> Ships(Processor& processor) {
     return ships;
 }
 
-std::vector<PlayerObject*> Players(Processor& processor) {
-    std::vector<PlayerObject*> players;
-    if (ObjectManager* list = FlightList(processor, kPlayerListId)) {
-        for (const auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
-            if (auto* player = dynamic_cast<PlayerObject*>(node->item)) players.push_back(player);
-        }
-    }
-    return players;
-}
-
 std::vector<WeakObject> Weak(const auto& objects) {
     std::vector<WeakObject> out;
     out.reserve(objects.size());
@@ -299,7 +289,7 @@ void Flight::NewEffect(int32_t framesLeft, int32_t level, int32_t levelStep) {
 }
 
 void Flight::ShowNoShipBox() {
-    const std::vector<PlayerObject*> players = Players(cpu_);
+    const std::vector<PlayerObject*> players = GamePlayers(cpu_);
     // The box runs with the first pilot's device; with none it could never be answered.
     InputDevice* input = players.empty() ? nullptr : players.front()->Input();
     if (input == nullptr) return;
@@ -348,7 +338,7 @@ int32_t Flight::Run() {
 
     CreateLevel(className);
     energyFont_ = NamedFont(cpu_, "Energy");
-    for (PlayerObject* player : Players(cpu_)) player->ClearStatusMessage();
+    for (PlayerObject* player : GamePlayers(cpu_)) player->ClearStatusMessage();
     PublishedFlight().hiddenMode = false;
     frame_ = 0;
 
@@ -361,7 +351,7 @@ int32_t Flight::Run() {
         PublishedFlight().sceneWidthX100 = level->SceneWidth() * 100;
         cpu_.SetFrameNumber(frame_);
         std::optional<PhaseClock> stepping(std::in_place, &FlightPhaseTimes::step);
-        for (const WeakObject& player : Weak(Players(cpu_))) {
+        for (const WeakObject& player : Weak(GamePlayers(cpu_))) {
             auto* pilot = player.As<PlayerObject>();
             if (pilot == nullptr) continue;
             if (pilot->Input() != nullptr) pilot->Input()->Poll();
@@ -632,7 +622,7 @@ void Flight::DrawTexts(LevelObject& levelAtStart, ScreenBuffer& buffer) {
     if (question_mode_) {
         buffer.DrawTextAligned(question_.Text(), width / 2 - viewX, height / 2, textColour_, 1, 1, 0);
     } else if (frame_ % kBlinkPeriod < kBlinkPeriod / 2) {
-        const std::vector<PlayerObject*> players = Players(cpu_);
+        const std::vector<PlayerObject*> players = GamePlayers(cpu_);
         const int64_t slots = static_cast<int64_t>(players.size()) + 1;
         for (size_t i = 0; i < players.size(); ++i) {
             PlayerObject& player = *players[i];

@@ -44,16 +44,6 @@ Processor& ProcessorFor(ScriptObject* receiver) {
     return Actor::ProcessorOf(receiver);
 }
 
-std::vector<PlayerObject*> Players(Processor& processor) {
-    std::vector<PlayerObject*> players;
-    auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
-    if (list == nullptr) return players;
-    for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
-        if (auto* player = dynamic_cast<PlayerObject*>(node->item)) players.push_back(player);
-    }
-    return players;
-}
-
 std::vector<ShipObject*> Ships(Processor& processor) {
     std::vector<ShipObject*> ships;
     auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kShipListId));
@@ -76,7 +66,7 @@ int32_t Ask(Processor& processor, ScriptObject* dialog, const String& text, uint
         return MessageBoxOverWindow(processor, ZEMADialogObject::Of(dialog).Window(), text, style, nullptr,
                                     speed);
     }
-    std::vector<PlayerObject*> players = Players(processor);
+    std::vector<PlayerObject*> players = GamePlayers(processor);
     InputDevice* input = players.empty() ? nullptr : players.front()->Input();
     return MessageBox(processor, input, nullptr, text, style, nullptr, speed);
 }
@@ -124,7 +114,7 @@ void FrameNumber(ScriptObject* receiver) {
 void LockExperience(ScriptObject* receiver) {
     GameManagerObject::Of(receiver);
     const bool locked = NativeArgs(receiver).Word() != 0;
-    for (PlayerObject* player : Players(ProcessorFor(receiver))) player->SetExperienceLocked(locked);
+    for (PlayerObject* player : GamePlayers(ProcessorFor(receiver))) player->SetExperienceLocked(locked);
 }
 
 void HeadUpColumnNative(ScriptObject* receiver) {
@@ -158,7 +148,7 @@ void SetBlockFile(ScriptObject* receiver) {
 void DefaultMenu(ScriptObject* receiver) {
     GameManagerObject::Of(receiver);
     Processor& processor = ProcessorFor(receiver);
-    std::vector<PlayerObject*> players = Players(processor);
+    std::vector<PlayerObject*> players = GamePlayers(processor);
     InputDevice* input = players.empty() ? nullptr : players.front()->Input();
     if (input == nullptr) ThrowFatal("No player input device for the menu");
     const auto& menu = Screens().defaultMenu;
@@ -281,7 +271,7 @@ bool GameManager::AskStartFlight(Processor& processor, ScriptObject* dialog, con
 }
 
 GameManager::Column GameManager::HeadUpColumn(Processor& processor, int32_t player) {
-    const auto count = static_cast<int32_t>(Players(processor).size());
+    const auto count = static_cast<int32_t>(GamePlayers(processor).size());
     if (player < 0 || player >= count) {
         ThrowFatal("Player %d has no head-up column: there are %d players", player, count);
     }
@@ -303,7 +293,7 @@ GameManager::Column GameManager::HeadUpColumn(Processor& processor, int32_t play
 }
 
 void GameManager::ShareAmount(Processor& processor, int32_t amount) {
-    std::vector<PlayerObject*> players = Players(processor);
+    std::vector<PlayerObject*> players = GamePlayers(processor);
     if (players.empty()) return;
     const int64_t share = static_cast<int64_t>(amount) / static_cast<int64_t>(players.size());
     for (PlayerObject* player : players) player->AddMoneyTenths(share * 10);

@@ -233,22 +233,6 @@ void ListEvent(DialogWindow& window, Screen screen, int32_t event, int32_t p1, i
     if (p2 == kFrameOkId) window.SetResult(1);
 }
 
-std::unique_ptr<DialogWindow> MakeWindow(Processor& processor, DialogWindow::Callback callback) {
-    auto window = std::make_unique<DialogWindow>(&processor, &GameDisplay(), EngineCursor(processor));
-    window->SetCallback(std::move(callback));
-    return window;
-}
-
-// Runs a built window; the panel goes afterwards whatever happens.
-int32_t RunScreen(DialogWindow& window, InputDevice& input) {
-    struct PanelGoes {
-        ~PanelGoes() { DeleteHeavenPanel(); }
-    } panelGoes;
-    const int32_t result = window.Run(input);
-    window.ClearControls();
-    return result;
-}
-
 bool StartsWithAddFolder(std::string_view path) {
     const std::string_view folder(kAddFolder);
     if (path.size() < folder.size()) return false;
@@ -331,7 +315,7 @@ void ScenarioScreenEvent(DialogWindow& window, int32_t event, int32_t p1, int32_
 }
 
 SaveChoice RunSaveGameDialog(Processor& processor, InputDevice& input) {
-    auto window = MakeWindow(processor, SaveScreenEvent);
+    auto window = MakeListScreen(processor, SaveScreenEvent);
     SaveSlotList();
     SelectedSlot() = 0;
     slotEditActive = false;
@@ -346,7 +330,7 @@ SaveChoice RunSaveGameDialog(Processor& processor, InputDevice& input) {
 
     LoadSavePos();
     SaveGameScreen(*window);
-    const int32_t result = RunScreen(*window, input);
+    const int32_t result = RunListScreen(*window, input);
 
     SaveChoice choice;
     const SaveHeader* entry = SlotHeader(SelectedSlot());
@@ -359,12 +343,12 @@ SaveChoice RunSaveGameDialog(Processor& processor, InputDevice& input) {
 }
 
 String RunLoadGameDialog(Processor& processor, InputDevice& input) {
-    auto window = MakeWindow(processor, LoadScreenEvent);
+    auto window = MakeListScreen(processor, LoadScreenEvent);
     SaveSlotList();
     SelectedSlot() = 0;
     LoadSavePos();
     LoadGameScreen(*window);
-    const int32_t result = RunScreen(*window, input);
+    const int32_t result = RunListScreen(*window, input);
     const SaveHeader* entry = SlotHeader(SelectedSlot());
     if (result != 1 || entry == nullptr) return String("");
     SaveSavePos();
@@ -372,11 +356,11 @@ String RunLoadGameDialog(Processor& processor, InputDevice& input) {
 }
 
 String RunScenarioDialog(Processor& processor, InputDevice& input) {
-    auto window = MakeWindow(processor, ScenarioScreenEvent);
+    auto window = MakeListScreen(processor, ScenarioScreenEvent);
     ScenarioList(processor);
     SelectedSlot() = 0;
     ScenarioListScreen(*window);
-    const int32_t result = RunScreen(*window, input);
+    const int32_t result = RunListScreen(*window, input);
     const SaveHeader* entry = SlotHeader(SelectedSlot());
     if (result != 1 || entry == nullptr) return String("");
     const std::string_view file = entry->Text(1);

@@ -57,15 +57,6 @@ void UnloadTo(NamedCache<T>& cache, uint32_t mark) {
     }
 }
 
-std::vector<PlayerObject*> Players(ObjectManager* list) {
-    std::vector<PlayerObject*> players;
-    if (list == nullptr) return players;
-    for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
-        if (auto* player = dynamic_cast<PlayerObject*>(node->item)) players.push_back(player);
-    }
-    return players;
-}
-
 struct SnapshotEntry {
     std::unique_ptr<PlayerConfig> config;
     std::unique_ptr<InputDevice> input;
@@ -183,7 +174,7 @@ void ResetScene(Processor& processor, const ResourceMarks& marks, bool rebuildSy
     // The players go before anything else is torn down and are rebuilt even when that fails, so
     // that the game never loses them nor keeps two sets.
     auto* playerList = ManagerAt<ObjectManager>(processor, kPlayerListId);
-    const std::vector<PlayerObject*> players = Players(playerList);
+    const std::vector<PlayerObject*> players = PlayersIn(playerList);
     std::vector<SnapshotEntry> snapshot;
     for (PlayerObject* player : players) {
         snapshot.push_back({std::make_unique<PlayerConfig>(), nullptr});

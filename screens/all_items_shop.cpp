@@ -47,10 +47,7 @@ void CreateAllItemsShop(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
     NativeArgs args(runner);
     ZEMAClass* cls = args.Class("class");
-    ScriptObject* customer = args.ObjectOrNull(0, "player");
-    auto* player = dynamic_cast<PlayerObject*>(customer);
-    if (customer != nullptr && player == nullptr) ThrowFatal("Player expected by the shop");
-    PushNewObject(runner, std::make_unique<AllItemsShopObject>(cls, player));
+    PushNewObject(runner, std::make_unique<AllItemsShopObject>(cls, PopShopCustomer(args)));
 }
 
 void WindowMessageEvent(ScriptObject* receiver) {

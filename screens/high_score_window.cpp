@@ -56,22 +56,6 @@ ControlObject& Add(DialogWindow& window, ControlObject& control) {
     return control;
 }
 
-std::unique_ptr<DialogWindow> MakeWindow(Processor& processor, DialogWindow::Callback callback) {
-    auto window = std::make_unique<DialogWindow>(&processor, &GameDisplay(), EngineCursor(processor));
-    window->SetCallback(std::move(callback));
-    return window;
-}
-
-// Runs a built window; the star field goes afterwards whatever happens.
-int32_t RunScreen(DialogWindow& window, InputDevice& input) {
-    struct PanelGoes {
-        ~PanelGoes() { DeleteHeavenPanel(); }
-    } panelGoes;
-    const int32_t result = window.Run(input);
-    window.ClearControls();
-    return result;
-}
-
 // The star field and the six horns, three on each side.
 void Background(DialogWindow& window) {
     Processor& processor = *window.GetProcessor();
@@ -228,14 +212,14 @@ void HighScoreChooserEvent(HighScoreManager& manager, DialogWindow& window, int3
 String ChooseHighScoreTable(HighScoreManager& manager, InputDevice& input) {
     Processor& processor = manager.GetProcessor();
     auto window =
-        MakeWindow(processor, [&manager](DialogWindow& w, int32_t event, int32_t value, int32_t command) {
+        MakeListScreen(processor, [&manager](DialogWindow& w, int32_t event, int32_t value, int32_t command) {
             HighScoreChooserEvent(manager, w, event, value, command);
         });
     manager.rows.clear();
     for (const HighScoreTable* table : manager.Tables()) manager.rows.push_back({table->key, table->title});
     manager.selectedRow = 0;
     BuildHighScoreChooserPage(*window, manager);
-    const int32_t result = RunScreen(*window, input);
+    const int32_t result = RunListScreen(*window, input);
     const int64_t selected = manager.selectedRow;
     if (result != 1 || selected < 0 || selected >= RowCount(manager)) return String("");
     return manager.rows[static_cast<size_t>(selected)].key;
@@ -250,9 +234,9 @@ int32_t ShowHighScoreMenu(HighScoreManager& manager, InputDevice& input, const S
             current = ChooseHighScoreTable(manager, input);
             if (current.Empty()) return 0;
         }
-        auto window = MakeWindow(processor, DialogWindow::FrameCallback);
+        auto window = MakeListScreen(processor, DialogWindow::FrameCallback);
         BuildListPage(*window, manager.Find(current));
-        if (RunScreen(*window, input) != 1) return 0;
+        if (RunListScreen(*window, input) != 1) return 0;
         choose = true;
     }
 }
@@ -262,7 +246,7 @@ void ShowHighScores(Processor& processor, InputDevice& input) {
 }
 
 void RunHighScoreNameEntry(Processor& processor, InputDevice& input, HighScoreEntry& candidate) {
-    auto window = MakeWindow(processor, DialogWindow::FrameCallback);
+    auto window = MakeListScreen(processor, DialogWindow::FrameCallback);
     const ScreenSize size = SizeOf(*window);
     // The field edits the name in place in script memory: it holds what may be typed and the end.
     const uint32_t capacity = kHighScoreTypedName + 1;
@@ -287,7 +271,7 @@ void RunHighScoreNameEntry(Processor& processor, InputDevice& input, HighScoreEn
     const String ok = SystemMessage(processor, kOkText);
     CentredText(*window, "TextButton", size.w / 2, size.h * 3 / 4, ok.View(), kFrameOkId, "Default");
 
-    RunScreen(*window, input);
+    RunListScreen(*window, input);
     // Whatever the script memory holds now, no more than the field's capacity is taken.
     candidate.name = HighScoreName(std::string_view(name.get(), strnlen(name.get(), capacity - 1)));
 }

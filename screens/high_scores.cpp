@@ -70,16 +70,6 @@ Processor& ProcessorOfClass(const ScriptObject& object) {
     return *processor;
 }
 
-std::vector<PlayerObject*> Players(Processor& processor) {
-    std::vector<PlayerObject*> players;
-    auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
-    if (list == nullptr) return players;
-    for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
-        if (auto* player = dynamic_cast<PlayerObject*>(node->item)) players.push_back(player);
-    }
-    return players;
-}
-
 void CreateHighScoreManager(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
     NativeArgs args(runner);
@@ -270,7 +260,7 @@ void HighScoreManager::AddHighScore(Processor& processor) {
         ~MarksGo() { table.ClearNewMarks(); }
     } marksGo{table};
 
-    const std::vector<PlayerObject*> players = Players(processor);
+    const std::vector<PlayerObject*> players = GamePlayers(processor);
     std::vector<HighScoreEntry> candidates;
     for (PlayerObject* player : players)
         candidates.push_back({HighScoreName(player->Name().View()), player->Experience()});

@@ -56,10 +56,7 @@ void CreateShop(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
     NativeArgs args(runner);
     ZEMAClass* cls = args.Class("class");
-    ScriptObject* customer = args.ObjectOrNull(0, "player");
-    auto* player = dynamic_cast<PlayerObject*>(customer);
-    if (customer != nullptr && player == nullptr) ThrowFatal("Player expected by the shop");
-    PushNewObject(runner, std::make_unique<ShopDialogObject>(cls, player));
+    PushNewObject(runner, std::make_unique<ShopDialogObject>(cls, PopShopCustomer(args)));
 }
 
 void AddStockNative(ScriptObject* receiver) {
@@ -335,4 +332,11 @@ String FormatMessage(std::string_view text, const std::vector<std::string>& valu
         }
     }
     return String::FromBytes(out.data(), out.size());
+}
+
+PlayerObject* PopShopCustomer(NativeArgs& args) {
+    ScriptObject* customer = args.ObjectOrNull(0, "player");
+    auto* player = dynamic_cast<PlayerObject*>(customer);
+    if (customer != nullptr && player == nullptr) ThrowFatal("Player expected by the shop");
+    return player;
 }

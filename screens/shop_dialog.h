@@ -16,6 +16,8 @@
 #include "script/weak_object.h"
 #include "ui/script_dialog.h"
 
+class NativeArgs;
+
 class Image;
 class OptionObject;
 class PlayerObject;
@@ -226,3 +228,7 @@ struct ShopDialog {
 // "%%" gives '%', any other conversion and one without a value are left out. Message files are
 // data, so they never reach a printf format.
 String FormatMessage(std::string_view text, const std::vector<std::string>& values);
+
+// The customer native 0 of a shop kind pops after the class: a player or none; FatalExep for any
+// other object.
+PlayerObject* PopShopCustomer(NativeArgs& args);

@@ -10,6 +10,7 @@
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
+#include "shell/game_globals.h"
 #include "shell/game_ids.h"
 #include "ui/control.h"
 #include "ui/dialog_window.h"
@@ -75,4 +76,19 @@ void SchemaLineList(DialogWindow& window, std::string_view title) {
         Text(window, "TextButton", w - 20, h - 10, SystemMessageAddress(processor, 117), kFrameOkId, 2, font);
     Text(window, "TextButton", w - 40 - ok.Width(), h - 10, SystemMessageAddress(processor, 119),
          kFrameCancelId, 2, font);
+}
+
+std::unique_ptr<DialogWindow> MakeListScreen(Processor& processor, DialogWindow::Callback callback) {
+    auto window = std::make_unique<DialogWindow>(&processor, &GameDisplay(), EngineCursor(processor));
+    window->SetCallback(std::move(callback));
+    return window;
+}
+
+int32_t RunListScreen(DialogWindow& window, InputDevice& input) {
+    struct PanelGoes {
+        ~PanelGoes() { DeleteHeavenPanel(); }
+    } panelGoes;
+    const int32_t result = window.Run(input);
+    window.ClearControls();
+    return result;
 }

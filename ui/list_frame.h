@@ -3,9 +3,14 @@
 // Callers clear the window's controls, then add the panel, then the frame, then their rows.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string_view>
 
-class DialogWindow;
+#include "ui/dialog_window.h"
+
+class InputDevice;
+class Processor;
 
 // Adds the shared star field (made on first use) to the window, not owned by it.
 void HeavenPanel(DialogWindow& window);
@@ -13,3 +18,9 @@ void HeavenPanel(DialogWindow& window);
 void DeleteHeavenPanel();
 // Adds the title at the top left, the two rules and the two buttons at the bottom right.
 void SchemaLineList(DialogWindow& window, std::string_view title);
+
+// A list screen's window on the game display with the engine's pointer and the callback.
+std::unique_ptr<DialogWindow> MakeListScreen(Processor& processor, DialogWindow::Callback callback);
+// Runs a built list screen and clears its controls; the shared star field goes afterwards, whatever
+// happens.
+int32_t RunListScreen(DialogWindow& window, InputDevice& input);

@@ -533,3 +533,16 @@ void Player::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(ReplaceShipNative, 29);
     target.SetMethod(SetNameNative, 30);
 }
+
+std::vector<PlayerObject*> PlayersIn(ObjectManager* list) {
+    std::vector<PlayerObject*> players;
+    if (list == nullptr) return players;
+    for (const auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
+        if (auto* player = dynamic_cast<PlayerObject*>(node->item)) players.push_back(player);
+    }
+    return players;
+}
+
+std::vector<PlayerObject*> GamePlayers(Processor& processor) {
+    return PlayersIn(dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId)));
+}

@@ -21,6 +21,7 @@
 #include "world/skills.h"
 
 class InputDevice;
+class ObjectManager;
 class PlayerConfig;
 class Processor;
 class ZEMAClass;
@@ -217,3 +218,8 @@ struct Player {
     // appended to the player list (object 23). FatalExep naming the block for bad records.
     static PlayerObject* CreateFromConfig(Processor& processor, PlayerConfig& config);
 };
+
+// The pilots of a player list in list order; none without a list.
+std::vector<PlayerObject*> PlayersIn(ObjectManager* list);
+// The pilots of the game's player list (object 23).
+std::vector<PlayerObject*> GamePlayers(Processor& processor);
