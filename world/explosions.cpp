@@ -10,7 +10,6 @@
 #include "graphics/frame.h"
 #include "graphics/graphics_kinds.h"
 #include "graphics/image.h"
-#include "graphics/image_manager.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
@@ -19,6 +18,7 @@
 #include "shell/game_ids.h"
 #include "world/passive_picture.h"
 #include "world/splinter.h"
+#include "world/world_picture.h"
 #include "world/world_sound.h"
 
 namespace {
@@ -32,14 +32,6 @@ constexpr uint32_t kPseudoSetCountdown = 36;
 constexpr uint32_t kFrozenCountdown = 10;
 // Splinters fly no slower than this, counted as |speed x| + |speed y|.
 constexpr int32_t kSplinterMinSpeed = 1000;
-
-Image& CachedPicture(Processor& processor, const char* name) {
-    auto* images = dynamic_cast<ImageManager*>(processor.Objects().GetObject(kImageManagerId));
-    if (images == nullptr) ThrowFatal("No picture manager for \"%s\"", name);
-    Image* image = images->GetImage(String(name));
-    if (image == nullptr) ThrowFatal("Picture \"%s\" not found", name);
-    return *image;
-}
 
 ActorObject& NewExplosion(ActorObject& actor, Processor& processor, const char* picture, int32_t x,
                           int32_t y) {
