@@ -18,6 +18,7 @@
 #include "script/zema_class.h"
 #include "shell/draw_layers.h"
 #include "shell/game_ids.h"
+#include "world/field_natives.h"
 #include "world/level.h"
 
 namespace {
@@ -343,16 +344,6 @@ void Actor::EnterFlight(Processor& processor, ScriptObject* actor) {
 
 namespace {
 
-void PushField(ScriptObject* receiver, uint32_t field) {
-    NativeArgs args(receiver);
-    args.Stack().Push(ActorObject::Of(receiver).OwnAddress(field));
-}
-
-template <uint32_t Field>
-void FieldReference(ScriptObject* receiver) {
-    PushField(receiver, Field);
-}
-
 void Create(ScriptObject* receiver) {
     NativeArgs args(receiver);
     const ActorCreation c = ActorCreation::Pop(args);
@@ -463,21 +454,21 @@ void Actor::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(Create, 0);
     target.SetMethod(Collide, 16);
     target.SetMethod(HitNative, 17);
-    target.SetMethod(FieldReference<kActorState>, 18);
-    target.SetMethod(FieldReference<kActorEnergy>, 19);
-    target.SetMethod(FieldReference<kActorHitX>, 20);
-    target.SetMethod(FieldReference<kActorHitY>, 21);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorState>, 18);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorEnergy>, 19);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorHitX>, 20);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorHitY>, 21);
     target.SetMethod(MakeSplintersNative, 22);
-    target.SetMethod(FieldReference<kActorLayer>, 23);
-    target.SetMethod(FieldReference<kActorExplosionMode>, 24);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorLayer>, 23);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorExplosionMode>, 24);
     target.SetMethod(AngleToNative, 25);
     target.SetMethod(TurnTowardNative, 26);
     target.SetMethod(DistanceToNative, 27);
     target.SetMethod(SetSpeedNative, 28);
     target.SetMethod(SteerToPointNative, 29);
-    target.SetMethod(FieldReference<kActorLeftMargin>, 30);
-    target.SetMethod(FieldReference<kActorRightMargin>, 31);
-    target.SetMethod(FieldReference<kActorTopMargin>, 32);
-    target.SetMethod(FieldReference<kActorBottomMargin>, 33);
-    target.SetMethod(FieldReference<kActorMaxEnergy>, 34);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorLeftMargin>, 30);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorRightMargin>, 31);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorTopMargin>, 32);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorBottomMargin>, 33);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorMaxEnergy>, 34);
 }

@@ -11,6 +11,7 @@
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/zema_class.h"
+#include "world/field_natives.h"
 
 namespace {
 
@@ -104,12 +105,6 @@ void CreateEnemyMissile(ScriptObject* receiver) {
     }
 }
 
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    MissileObject& missile = MissileObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(missile.OwnAddress(Field));
-}
-
 }  // namespace
 
 MissileObject::MissileObject(ZEMAClass* cls, uint32_t picture, int32_t energy, int32_t x, int32_t y,
@@ -190,9 +185,9 @@ void Missile::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(MissileFindTarget, kFindTargetVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateMissile, kCreateObjectMethod);
-    target.SetMethod(PushReference<kMissileTarget>, 37);
-    target.SetMethod(PushReference<kMissileMaxTurn>, 38);
-    target.SetMethod(PushReference<kMissileFuel>, 39);
+    target.SetMethod(PushFieldAddress<MissileObject, kMissileTarget>, 37);
+    target.SetMethod(PushFieldAddress<MissileObject, kMissileMaxTurn>, 38);
+    target.SetMethod(PushFieldAddress<MissileObject, kMissileFuel>, 39);
 }
 
 void EnemyMissile::Bind(ZEMAClass& target, const NativeClassRow& row) {

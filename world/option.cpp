@@ -18,6 +18,7 @@
 #include "shell/game_ids.h"
 #include "ui/dialog_window.h"
 #include "world/actor.h"
+#include "world/field_natives.h"
 #include "world/ship.h"
 #include "world/shots_manager.h"
 #include "world/slot.h"
@@ -117,34 +118,6 @@ void CreateKind(ScriptObject* receiver) {
     const std::tuple<Values...> values{Popped<Values>(args)...};
     PushNewObject(runner,
                   std::apply([cls](auto... value) { return std::make_unique<Kind>(cls, value...); }, values));
-}
-
-// Natives of one field of a kind's object, the receiver checked by Kind::Of.
-template <class Kind, uint32_t Field>
-void PushFieldAddress(ScriptObject* receiver) {
-    Kind& item = Kind::Of(receiver);
-    NativeArgs(receiver).Stack().Push(item.OwnAddress(Field));
-}
-
-template <class Kind, uint32_t Field>
-void PushFieldValue(ScriptObject* receiver) {
-    Kind& item = Kind::Of(receiver);
-    NativeArgs(receiver).Stack().Push(item.Own(Field));
-}
-
-// Virtual methods 5 and 6 of a kind whose state is the one field.
-template <class Kind, uint32_t Field>
-void SaveField(ScriptObject* receiver) {
-    Kind& item = Kind::Of(receiver);
-    DStack<uint32_t>& stack = NativeArgs(receiver).Stack();
-    stack.Push(item.Own(Field));
-    stack.Push(1);
-}
-
-template <class Kind, uint32_t Field>
-void RestoreField(ScriptObject* receiver) {
-    Kind& item = Kind::Of(receiver);
-    item.SetInt(Field, NativeArgs(receiver).Int());
 }
 
 void PushShip(ScriptObject* receiver) {
@@ -538,7 +511,7 @@ void Option::Bind(ZEMAClass& target, const NativeClassRow& row) {
 
 void Akb::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(SaveField<AkbObject, kAkbCharge>, kSaveStateVirtual);
-    target.SetVirtualMethod(RestoreField<AkbObject, kAkbCharge>, kRestoreStateVirtual);
+    target.SetVirtualMethod(PopFieldValue<AkbObject, kAkbCharge>, kRestoreStateVirtual);
     target.SetVirtualMethod(PushFieldValue<OptionObject, kOptionBaseValue>, kItemValueVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateKind<AkbObject, uint32_t, int32_t, int32_t, int32_t>, 0);
@@ -583,7 +556,7 @@ void QuestItem::Bind(ZEMAClass& target, const NativeClassRow& row) {
 
 void Ammo::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(SaveField<AmmoObject, kAmmoShots>, kSaveStateVirtual);
-    target.SetVirtualMethod(RestoreField<AmmoObject, kAmmoShots>, kRestoreStateVirtual);
+    target.SetVirtualMethod(PopFieldValue<AmmoObject, kAmmoShots>, kRestoreStateVirtual);
     target.SetVirtualMethod(PushAmmoValue, kItemValueVirtual);
     target.SetVirtualMethod(FireAmmo, kAmmoFireVirtual);
     target.SetVirtualMethod(TriggerAmmo, kAmmoTriggerVirtual);

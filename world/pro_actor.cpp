@@ -10,6 +10,7 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/zema_class.h"
+#include "world/field_natives.h"
 #include "world/step_arithmetic.h"
 
 namespace {
@@ -45,18 +46,6 @@ void StartPathAtZero(ScriptObject* receiver) {
 void StartSegmentNative(ScriptObject* receiver) {
     ProActorObject& actor = ProActorObject::Of(receiver);
     ProActor::StartSegment(actor, NativeArgs(receiver).Int());
-}
-
-template <uint32_t Field>
-void PushValue(ScriptObject* receiver) {
-    ProActorObject& actor = ProActorObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(actor.Own(Field));
-}
-
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    ProActorObject& actor = ProActorObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(actor.OwnAddress(Field));
 }
 
 }  // namespace
@@ -178,10 +167,10 @@ void ProActor::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(CreateProActor, kCreateObjectMethod);
     target.SetMethod(StartPathHere, 35);
     target.SetMethod(StartPathAtZero, 36);
-    target.SetMethod(PushReference<kProOriginX>, 37);
-    target.SetMethod(PushReference<kProOriginY>, 38);
+    target.SetMethod(PushFieldAddress<ProActorObject, kProOriginX>, 37);
+    target.SetMethod(PushFieldAddress<ProActorObject, kProOriginY>, 38);
     target.SetMethod(StartSegmentNative, 39);
-    target.SetMethod(PushValue<kProPath>, 40);
-    target.SetMethod(PushReference<kProDefaultSpeed>, 41);
-    target.SetMethod(PushValue<kProSegmentCount>, 42);
+    target.SetMethod(PushFieldValue<ProActorObject, kProPath>, 40);
+    target.SetMethod(PushFieldAddress<ProActorObject, kProDefaultSpeed>, 41);
+    target.SetMethod(PushFieldValue<ProActorObject, kProSegmentCount>, 42);
 }

@@ -15,6 +15,7 @@
 #include "script/processor.h"
 #include "script/zema_class.h"
 #include "shell/input_device.h"
+#include "world/field_natives.h"
 #include "world/level.h"
 #include "world/slot.h"
 #include "world/world_sound.h"
@@ -205,18 +206,6 @@ uint32_t Ship::LoadImage(ShipObject& ship, uint32_t& orientation) {
 
 namespace {
 
-template <uint32_t Field>
-void FieldReference(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    args.Stack().Push(ShipObject::Of(receiver).OwnAddress(Field));
-}
-
-template <uint32_t Field>
-void FieldValue(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    args.Stack().Push(ShipObject::Of(receiver).Own(Field));
-}
-
 void Create(ScriptObject* receiver) {
     NativeArgs args(receiver);
     ZEMAClass* cls = args.Class("Ship");
@@ -358,15 +347,15 @@ void Ship::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(FireNative, 41);
     target.SetMethod(StepEquipmentNative, 42);
     target.SetMethod(OwnerNative, 44);
-    target.SetMethod(FieldReference<kShipValueB>, 45);
-    target.SetMethod(FieldReference<kShipMass>, 46);
-    target.SetMethod(FieldReference<kShipValueC>, 47);
-    target.SetMethod(FieldReference<kShipBaseConsumption>, 48);
-    target.SetMethod(FieldValue<kShipEnergyLack>, 49);
+    target.SetMethod(PushFieldAddress<ShipObject, kShipValueB>, 45);
+    target.SetMethod(PushFieldAddress<ShipObject, kShipMass>, 46);
+    target.SetMethod(PushFieldAddress<ShipObject, kShipValueC>, 47);
+    target.SetMethod(PushFieldAddress<ShipObject, kShipBaseConsumption>, 48);
+    target.SetMethod(PushFieldValue<ShipObject, kShipEnergyLack>, 49);
     target.SetMethod(DrainEnergyNative, 50);
     target.SetMethod(RechargeNative, 51);
-    target.SetMethod(FieldValue<kShipMaxSpeed>, 52);
-    target.SetMethod(FieldValue<kShipGrace>, 53);
+    target.SetMethod(PushFieldValue<ShipObject, kShipMaxSpeed>, 52);
+    target.SetMethod(PushFieldValue<ShipObject, kShipGrace>, 53);
     target.SetMethod(SetGraceNative, 54);
     target.SetMethod(SetXNative, 55);
     target.SetMethod(SetYNative, 56);

@@ -13,6 +13,7 @@
 #include "ui/visual.h"
 #include "ui/window_services.h"
 #include "world/actor.h"
+#include "world/field_natives.h"
 #include "world/option.h"
 
 namespace {
@@ -79,12 +80,6 @@ void CreateSlot(ScriptObject* receiver) {
     const int32_t x = args.Int();
     const int32_t kind = args.Int();
     PushNewObject(runner, std::make_unique<SlotObject>(cls, ship, x, y, kind));
-}
-
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    SlotObject& slot = SlotObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(slot.OwnAddress(Field));
 }
 
 template <uint32_t Word>
@@ -273,14 +268,14 @@ SlotObject* SlotObject::FromAddress(uint32_t address) {
 void Slot::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
     target.SetMethod(CreateSlot, 0);
-    target.SetMethod(PushReference<kSlotOffsetX>, 4);
-    target.SetMethod(PushReference<kSlotOffsetY>, 5);
+    target.SetMethod(PushFieldAddress<SlotObject, kSlotOffsetX>, 4);
+    target.SetMethod(PushFieldAddress<SlotObject, kSlotOffsetY>, 5);
     target.SetMethod(PushSelectedReference<0>, 6);
     target.SetMethod(PushSelectedReference<1>, 7);
-    target.SetMethod(PushReference<kSlotCustomised>, 8);
-    target.SetMethod(PushReference<kSlotFirstItem>, 9);
-    target.SetMethod(PushReference<kSlotSecondItem>, 10);
-    target.SetMethod(PushReference<kSlotKind>, 11);
+    target.SetMethod(PushFieldAddress<SlotObject, kSlotCustomised>, 8);
+    target.SetMethod(PushFieldAddress<SlotObject, kSlotFirstItem>, 9);
+    target.SetMethod(PushFieldAddress<SlotObject, kSlotSecondItem>, 10);
+    target.SetMethod(PushFieldAddress<SlotObject, kSlotKind>, 11);
     target.SetMethod(PushFirstState, 12);
     target.SetMethod(SetFirstEnabledNative, 13);
 }
