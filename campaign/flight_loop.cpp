@@ -137,24 +137,24 @@ class SavedView {
     Rect clip_{};
 };
 
-std::vector<ShipObject*> Ships(Processor& processor) {
-    std::vector<ShipObject*> ships;
-    if (ObjectManager* list = FlightList(processor, kShipListId)) {
+// The members of the flight list under id that are of the kind, in list order.
+template <class Kind>
+std::vector<Kind*> MembersOf(Processor& processor, uint32_t id) {
+    std::vector<Kind*> members;
+    if (ObjectManager* list = FlightList(processor, id)) {
         for (const auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
-            if (auto* ship = dynamic_cast<ShipObject*>(node->item)) ships.push_back(ship);
+            if (auto* member = dynamic_cast<Kind*>(node->item)) members.push_back(member);
         }
     }
-    return ships;
+    return members;
+}
+
+std::vector<ShipObject*> Ships(Processor& processor) {
+    return MembersOf<ShipObject>(processor, kShipListId);
 }
 
 std::vector<PlayerObject*> Players(Processor& processor) {
-    std::vector<PlayerObject*> players;
-    if (ObjectManager* list = FlightList(processor, kPlayerListId)) {
-        for (const auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
-            if (auto* player = dynamic_cast<PlayerObject*>(node->item)) players.push_back(player);
-        }
-    }
-    return players;
+    return MembersOf<PlayerObject>(processor, kPlayerListId);
 }
 
 std::vector<WeakObject> Weak(const auto& objects) {
