@@ -159,9 +159,7 @@ ActorObject& ActorObject::Of(ScriptObject* receiver) {
 }
 
 ActorObject* ActorObject::Find(uint32_t address) {
-    if (address == 0) return nullptr;
-    auto* object = static_cast<ScriptObject*>(FindScriptHandle(address, HandleFamily::kScriptObject, 0));
-    return dynamic_cast<ActorObject*>(object);
+    return WeakObject::AtAddress(address).As<ActorObject>();
 }
 
 // --- movement, collision and damage ---

@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
-#include "foundation/script_handle.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "script/class_manager.h"
@@ -149,9 +148,7 @@ ShipObject& ShipObject::Of(ScriptObject* receiver) {
 }
 
 ShipObject* ShipObject::Find(uint32_t address) {
-    if (address == 0) return nullptr;
-    auto* object = static_cast<ScriptObject*>(FindScriptHandle(address, HandleFamily::kScriptObject, 0));
-    return dynamic_cast<ShipObject*>(object);
+    return WeakObject::AtAddress(address).As<ShipObject>();
 }
 
 // --- collision and picture ---
