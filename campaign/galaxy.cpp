@@ -35,6 +35,7 @@
 #include "ui/window_services.h"
 #include "world/event_manager.h"
 #include "world/player.h"
+#include "world/running_processor.h"
 
 namespace {
 
@@ -210,9 +211,7 @@ void TripToSystem(Processor& processor, DialogWindow& map, int32_t number) {
 }
 
 Processor& ProcessorOf(ScriptObject* receiver) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
-    if (processor == nullptr) ThrowFatal("GameManager without a processor");
-    return *processor;
+    return RunningProcessor(receiver, "GameManager");
 }
 
 void GalaxyStepNative(ScriptObject* receiver) {

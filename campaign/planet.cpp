@@ -19,6 +19,7 @@
 #include "ui/script_dialog.h"
 #include "ui/text_controls.h"
 #include "ui/window_services.h"
+#include "world/running_processor.h"
 
 namespace {
 
@@ -51,9 +52,7 @@ uint32_t UnknownFullNameText() {
 }
 
 Processor& ProcessorOf(ScriptObject* object) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(object));
-    if (processor == nullptr) ThrowFatal("Planet without a processor");
-    return *processor;
+    return RunningProcessor(object, "Planet");
 }
 
 uint32_t Word(int32_t value) {

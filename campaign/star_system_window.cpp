@@ -28,6 +28,7 @@
 #include "ui/window_services.h"
 #include "world/option.h"
 #include "world/player.h"
+#include "world/running_processor.h"
 #include "world/ship.h"
 #include "world/slot.h"
 
@@ -57,9 +58,7 @@ constexpr int32_t kDaysPerTripPixel = 3;  // a trip takes its distance div 3 day
 int32_t reachAngle = 0;
 
 Processor& ProcessorOf(ScriptObject* receiver) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
-    if (processor == nullptr) ThrowFatal("Star-system window without a processor");
-    return *processor;
+    return RunningProcessor(receiver, "Star-system window");
 }
 
 uint32_t Word(int32_t value) {

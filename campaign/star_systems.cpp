@@ -21,6 +21,7 @@
 #include "shell/game_globals.h"
 #include "shell/game_ids.h"
 #include "world/player_config.h"
+#include "world/running_processor.h"
 #include "world/supply.h"
 
 namespace {
@@ -247,9 +248,7 @@ void LoadStarSystems(Processor& processor) {
 }
 
 void LoadStarSystemsMethod(ScriptObject* receiver) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
-    if (processor == nullptr) ThrowFatal("GameManager without a processor");
-    LoadStarSystems(*processor);
+    LoadStarSystems(RunningProcessor(receiver, "GameManager"));
 }
 
 SSPLBlock* CurrentLocationBlock(Processor& processor) {

@@ -20,6 +20,7 @@
 #include "shell/game_ids.h"
 #include "world/field_natives.h"
 #include "world/level.h"
+#include "world/running_processor.h"
 
 namespace {
 
@@ -323,9 +324,7 @@ void Actor::SetHeading(ActorObject& actor, int32_t heading, int32_t speed) {
 // --- the flight's objects ---
 
 Processor& Actor::ProcessorOf(ScriptObject* object) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(object));
-    if (processor == nullptr) ThrowFatal("Actor without a processor");
-    return *processor;
+    return RunningProcessor(object, "Actor");
 }
 
 void Actor::EnterFlight(Processor& processor, ScriptObject* actor) {

@@ -18,6 +18,7 @@
 #include "ui/visual.h"
 #include "ui/window_services.h"
 #include "world/option.h"
+#include "world/running_processor.h"
 #include "world/skills.h"
 #include "world/world_kinds.h"
 
@@ -33,9 +34,7 @@ void DestroyOwned(const WeakObject& ref) {
 }
 
 Processor& ProcessorOf(ScriptObject* object) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(object));
-    if (processor == nullptr) ThrowFatal("Player without a processor");
-    return *processor;
+    return RunningProcessor(object, "Player");
 }
 
 }  // namespace
