@@ -19,6 +19,7 @@
 #include "ui/script_dialog.h"
 #include "ui/text_controls.h"
 #include "ui/window_services.h"
+#include "world/receiver_of.h"
 #include "world/running_processor.h"
 
 namespace {
@@ -260,9 +261,7 @@ void PlanetObject::SetView(ZEMADialogObject* view) {
 }
 
 PlanetObject& PlanetObject::Of(ScriptObject* receiver) {
-    auto* planet = dynamic_cast<PlanetObject*>(receiver);
-    if (planet == nullptr) ThrowFatal("Planet object expected");
-    return *planet;
+    return ReceiverOf<PlanetObject>(receiver, "Planet object expected");
 }
 
 bool PlanetObject::IsPlanet(const ScriptObject* object) {

@@ -28,6 +28,7 @@
 #include "ui/window_services.h"
 #include "world/option.h"
 #include "world/player.h"
+#include "world/receiver_of.h"
 #include "world/running_processor.h"
 #include "world/ship.h"
 #include "world/slot.h"
@@ -256,9 +257,7 @@ void StarSystemZoomedObject::DrawWindowControls() {
 }
 
 StarSystemZoomedObject& StarSystemZoomedObject::Of(ScriptObject* receiver) {
-    auto* window = dynamic_cast<StarSystemZoomedObject*>(receiver);
-    if (window == nullptr) ThrowFatal("StarSystemZoomed object expected");
-    return *window;
+    return ReceiverOf<StarSystemZoomedObject>(receiver, "StarSystemZoomed object expected");
 }
 
 StarSystemZoomedObject* StarSystemZoomedObject::AsWindow(ScriptObject* object) {

@@ -21,6 +21,7 @@
 #include "shell/game_globals.h"
 #include "shell/game_ids.h"
 #include "world/player_config.h"
+#include "world/receiver_of.h"
 #include "world/running_processor.h"
 #include "world/supply.h"
 
@@ -163,9 +164,7 @@ StarSystemZoomedObject* StarSystemRecord::CreateView(Processor& processor) {
 }
 
 StarSystemRecord& StarSystemRecord::Of(ScriptObject* receiver) {
-    auto* record = dynamic_cast<StarSystemRecord*>(receiver);
-    if (record == nullptr) ThrowFatal("StarSystem object expected");
-    return *record;
+    return ReceiverOf<StarSystemRecord>(receiver, "StarSystem object expected");
 }
 
 StarSystemRecord* StarSystemRecord::AsStarSystem(ScriptObject* object) {

@@ -20,6 +20,7 @@
 #include "shell/game_ids.h"
 #include "world/field_natives.h"
 #include "world/level.h"
+#include "world/receiver_of.h"
 #include "world/running_processor.h"
 
 namespace {
@@ -154,9 +155,7 @@ DrawnEntry ActorObject::Drawn(uint32_t i) {
 }
 
 ActorObject& ActorObject::Of(ScriptObject* receiver) {
-    auto* actor = dynamic_cast<ActorObject*>(receiver);
-    if (actor == nullptr) ThrowFatal("Actor object expected");
-    return *actor;
+    return ReceiverOf<ActorObject>(receiver, "Actor object expected");
 }
 
 ActorObject* ActorObject::Find(uint32_t address) {

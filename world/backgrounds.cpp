@@ -11,6 +11,7 @@
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "world/level.h"
+#include "world/receiver_of.h"
 
 namespace {
 
@@ -216,9 +217,7 @@ void CycleBackGroundObject::Scroll(int32_t s) {
 }
 
 CycleBackGroundObject& CycleBackGroundObject::Of(ScriptObject* receiver) {
-    auto* cycle = dynamic_cast<CycleBackGroundObject*>(receiver);
-    if (cycle == nullptr) ThrowFatal("CycleBackGround object expected");
-    return *cycle;
+    return ReceiverOf<CycleBackGroundObject>(receiver, "CycleBackGround object expected");
 }
 
 // --- binding ---

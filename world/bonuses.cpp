@@ -17,6 +17,7 @@
 #include "script/processor.h"
 #include "shell/game_ids.h"
 #include "world/level.h"
+#include "world/receiver_of.h"
 #include "world/world_picture.h"
 
 namespace {
@@ -281,9 +282,7 @@ ScriptObject* BonusObject::TakeItem() {
 }
 
 BonusObject& BonusObject::Of(ScriptObject* receiver) {
-    auto* bonus = dynamic_cast<BonusObject*>(receiver);
-    if (bonus == nullptr) ThrowFatal("Bonus object expected");
-    return *bonus;
+    return ReceiverOf<BonusObject>(receiver, "Bonus object expected");
 }
 
 void Bonus::ZigZag(BonusObject& bonus) {

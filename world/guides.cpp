@@ -17,6 +17,7 @@
 #include "ui/slider.h"
 #include "world/actor.h"
 #include "world/field_natives.h"
+#include "world/receiver_of.h"
 #include "world/settings_panel.h"
 
 namespace {
@@ -65,9 +66,7 @@ ActorObject* GuideObject::Target() const {
 }
 
 GuideObject& GuideObject::Of(ScriptObject* receiver) {
-    auto* guide = dynamic_cast<GuideObject*>(receiver);
-    if (guide == nullptr) ThrowFatal("Guide object expected");
-    return *guide;
+    return ReceiverOf<GuideObject>(receiver, "Guide object expected");
 }
 
 void Guide::CallApply(ScriptObject* guide, ScriptObject* shot) {

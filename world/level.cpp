@@ -14,6 +14,7 @@
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "world/field_natives.h"
+#include "world/receiver_of.h"
 #include "world/world_kinds.h"
 
 namespace {
@@ -88,9 +89,7 @@ void LevelObject::Step() {
 }
 
 LevelObject& LevelObject::Of(ScriptObject* receiver) {
-    auto* level = dynamic_cast<LevelObject*>(receiver);
-    if (level == nullptr) ThrowFatal("Level object expected");
-    return *level;
+    return ReceiverOf<LevelObject>(receiver, "Level object expected");
 }
 
 LevelObject* LevelObject::Running(ObjectManager& objects) {

@@ -12,6 +12,7 @@
 #include "script/processor.h"
 #include "script/zema_class.h"
 #include "world/field_natives.h"
+#include "world/receiver_of.h"
 
 namespace {
 
@@ -139,9 +140,7 @@ void MissileObject::SetTarget(ActorObject* target) {
 }
 
 MissileObject& MissileObject::Of(ScriptObject* receiver) {
-    auto* missile = dynamic_cast<MissileObject*>(receiver);
-    if (missile == nullptr) ThrowFatal("Missile object expected");
-    return *missile;
+    return ReceiverOf<MissileObject>(receiver, "Missile object expected");
 }
 
 void Missile::Step(MissileObject& missile) {

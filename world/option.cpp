@@ -19,6 +19,7 @@
 #include "ui/dialog_window.h"
 #include "world/actor.h"
 #include "world/field_natives.h"
+#include "world/receiver_of.h"
 #include "world/ship.h"
 #include "world/shots_manager.h"
 #include "world/slot.h"
@@ -89,14 +90,6 @@ void CreateOption(ScriptObject* receiver) {
     init.valueF = args.Int();
     init.baseValue = args.Int();
     PushNewObject(runner, std::make_unique<OptionObject>(cls, init));
-}
-
-// The receiver as one item kind; FatalExep with expected as its message otherwise.
-template <class Kind>
-Kind& KindOf(ScriptObject* receiver, const char* expected) {
-    auto* item = dynamic_cast<Kind*>(receiver);
-    if (item == nullptr) ThrowFatal("%s", expected);
-    return *item;
 }
 
 // One creation value: uint32_t pops a word, int32_t an integer.
@@ -345,7 +338,7 @@ int32_t OptionObject::Amount() const {
 }
 
 OptionObject& OptionObject::Of(ScriptObject* receiver) {
-    return KindOf<OptionObject>(receiver, "Option object expected");
+    return ReceiverOf<OptionObject>(receiver, "Option object expected");
 }
 
 OptionObject* OptionObject::FromAddress(uint32_t address) {
@@ -359,7 +352,7 @@ AkbObject::AkbObject(ZEMAClass* cls, uint32_t picture, int32_t capacity, int32_t
 }
 
 AkbObject& AkbObject::Of(ScriptObject* receiver) {
-    return KindOf<AkbObject>(receiver, "Akb object expected");
+    return ReceiverOf<AkbObject>(receiver, "Akb object expected");
 }
 
 EngineObject::EngineObject(ZEMAClass* cls, uint32_t picture, int32_t thrust, int32_t consumption,
@@ -370,7 +363,7 @@ EngineObject::EngineObject(ZEMAClass* cls, uint32_t picture, int32_t thrust, int
 }
 
 EngineObject& EngineObject::Of(ScriptObject* receiver) {
-    return KindOf<EngineObject>(receiver, "Engine object expected");
+    return ReceiverOf<EngineObject>(receiver, "Engine object expected");
 }
 
 ShieldObject::ShieldObject(ZEMAClass* cls, uint32_t picture, uint32_t protection, int32_t consumption,
@@ -385,7 +378,7 @@ int32_t ShieldObject::Protection(uint32_t kind) const {
 }
 
 ShieldObject& ShieldObject::Of(ScriptObject* receiver) {
-    return KindOf<ShieldObject>(receiver, "Shield object expected");
+    return ReceiverOf<ShieldObject>(receiver, "Shield object expected");
 }
 
 HullObject::HullObject(ZEMAClass* cls, ScriptObject* ship, uint32_t picture, int32_t baseValue)
@@ -396,7 +389,7 @@ HullObject::HullObject(ZEMAClass* cls, ScriptObject* ship, uint32_t picture, int
 }
 
 HullObject& HullObject::Of(ScriptObject* receiver) {
-    return KindOf<HullObject>(receiver, "Hull object expected");
+    return ReceiverOf<HullObject>(receiver, "Hull object expected");
 }
 
 AmmoObject::AmmoObject(ZEMAClass* cls, const Init& init)
@@ -417,7 +410,7 @@ AmmoObject::AmmoObject(ZEMAClass* cls, const Init& init)
 AmmoObject::~AmmoObject() = default;
 
 AmmoObject& AmmoObject::Of(ScriptObject* receiver) {
-    return KindOf<AmmoObject>(receiver, "Ammo object expected");
+    return ReceiverOf<AmmoObject>(receiver, "Ammo object expected");
 }
 
 // --- shared operations ---

@@ -11,6 +11,7 @@
 #include "script/native_binder.h"
 #include "script/zema_class.h"
 #include "world/field_natives.h"
+#include "world/receiver_of.h"
 #include "world/step_arithmetic.h"
 
 namespace {
@@ -60,9 +61,7 @@ ProActorObject::ProActorObject(ZEMAClass* cls, uint32_t picture, int32_t energy,
 }
 
 ProActorObject& ProActorObject::Of(ScriptObject* receiver) {
-    auto* actor = dynamic_cast<ProActorObject*>(receiver);
-    if (actor == nullptr) ThrowFatal("ProActor object expected");
-    return *actor;
+    return ReceiverOf<ProActorObject>(receiver, "ProActor object expected");
 }
 
 uint32_t ProActor::RecordCount(uint32_t path) {

@@ -12,6 +12,7 @@
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "world/entry_defaults.h"
+#include "world/receiver_of.h"
 #include "world/step_arithmetic.h"
 #include "world/world_picture.h"
 
@@ -132,9 +133,7 @@ const PseudoEntry* PseudoActorObject::Entry(int32_t i) const {
 }
 
 PseudoActorObject& PseudoActorObject::Of(ScriptObject* receiver) {
-    auto* pseudo = dynamic_cast<PseudoActorObject*>(receiver);
-    if (pseudo == nullptr) ThrowFatal("PseudoActor object expected");
-    return *pseudo;
+    return ReceiverOf<PseudoActorObject>(receiver, "PseudoActor object expected");
 }
 
 void PseudoActor::Step(PseudoActorObject& pseudo) {

@@ -16,6 +16,7 @@
 #include "shell/input_device.h"
 #include "world/field_natives.h"
 #include "world/level.h"
+#include "world/receiver_of.h"
 #include "world/slot.h"
 #include "world/world_sound.h"
 
@@ -142,9 +143,7 @@ void ShipObject::SelectDirections(int32_t request, bool announce) {
 }
 
 ShipObject& ShipObject::Of(ScriptObject* receiver) {
-    auto* ship = dynamic_cast<ShipObject*>(receiver);
-    if (ship == nullptr) ThrowFatal("Ship object expected");
-    return *ship;
+    return ReceiverOf<ShipObject>(receiver, "Ship object expected");
 }
 
 ShipObject* ShipObject::Find(uint32_t address) {

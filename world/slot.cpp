@@ -15,6 +15,7 @@
 #include "world/actor.h"
 #include "world/field_natives.h"
 #include "world/option.h"
+#include "world/receiver_of.h"
 
 namespace {
 
@@ -256,9 +257,7 @@ void SlotObject::SelectDirection(int32_t request, bool announce) {
 }
 
 SlotObject& SlotObject::Of(ScriptObject* receiver) {
-    auto* slot = dynamic_cast<SlotObject*>(receiver);
-    if (slot == nullptr) ThrowFatal("Slot object expected");
-    return *slot;
+    return ReceiverOf<SlotObject>(receiver, "Slot object expected");
 }
 
 SlotObject* SlotObject::FromAddress(uint32_t address) {

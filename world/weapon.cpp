@@ -14,6 +14,7 @@
 #include "script/object_manager.h"
 #include "script/zema_class.h"
 #include "world/field_natives.h"
+#include "world/receiver_of.h"
 #include "world/settings_panel.h"
 #include "world/ship.h"
 #include "world/shots.h"
@@ -96,9 +97,7 @@ AmmoObject* WeaponObject::SetAmmo(AmmoObject* ammo) {
 }
 
 WeaponObject& WeaponObject::Of(ScriptObject* receiver) {
-    auto* weapon = dynamic_cast<WeaponObject*>(receiver);
-    if (weapon == nullptr) ThrowFatal("Weapon object expected");
-    return *weapon;
+    return ReceiverOf<WeaponObject>(receiver, "Weapon object expected");
 }
 
 void Weapon::CallTrigger(ScriptObject* weapon, int32_t time) {
