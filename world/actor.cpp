@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "foundation/script_handle.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
@@ -28,10 +29,6 @@ namespace {
 // Radians per hundredth of a degree, with pi taken as 3.1416.
 constexpr double kTurnFactor = 0.00017453333333333334;
 
-int32_t Clamp32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
-
 // Position plus speed wraps round as script arithmetic does, instead of overflowing.
 int32_t WrapAdd(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
@@ -46,7 +43,7 @@ struct Vector {
 Vector Between(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY) {
     int64_t dx = int64_t{toX} - fromX;
     int64_t dy = int64_t{toY} - fromY;
-    while (dx != Clamp32(dx) || dy != Clamp32(dy)) {
+    while (dx != SaturateInt32(dx) || dy != SaturateInt32(dy)) {
         dx /= 2;
         dy /= 2;
     }
@@ -80,7 +77,7 @@ Frame* LiveFrame(uint32_t value) {
 void Turn(ActorObject& actor, int32_t heading, int64_t d, int32_t maxTurn, int32_t length) {
     if (d > maxTurn) d = maxTurn;
     if (d < -int64_t{maxTurn}) d = -int64_t{maxTurn};
-    Actor::SetHeading(actor, Clamp32(heading + d), length);
+    Actor::SetHeading(actor, SaturateInt32(heading + d), length);
 }
 
 }  // namespace
@@ -209,8 +206,8 @@ uint32_t Actor::TestCollision(ActorObject& self, ActorObject& other) {
                                  b.orientation, cx, cy))
                 continue;
             ++hits;
-            const int32_t hitX = Clamp32(int64_t{cx} * 100);
-            const int32_t hitY = Clamp32(int64_t{cy} * 100);
+            const int32_t hitX = SaturateInt32(int64_t{cx} * 100);
+            const int32_t hitY = SaturateInt32(int64_t{cy} * 100);
             self.SetInt(kActorHitX, hitX);
             self.SetInt(kActorHitY, hitY);
             other.SetInt(kActorHitX, hitX);
@@ -246,7 +243,7 @@ void Actor::TakeHit(ActorObject& actor, uint32_t damageTable, ScriptObject* /*at
     std::memcpy(armour, ScriptPointer<uint32_t>(armourTable, sizeof(armour)), sizeof(armour));
     // Energy goes down by the whole damage, bottoming out at the lowest integer: a hit never
     // wraps round into a heal.
-    const int32_t energy = Clamp32(int64_t{actor.Energy()} - Damage(damage, armour));
+    const int32_t energy = SaturateInt32(int64_t{actor.Energy()} - Damage(damage, armour));
     actor.SetInt(kActorEnergy, energy);
     if (energy <= 0) actor.SetState(kActorDestroyed);
 }
@@ -310,8 +307,8 @@ bool Actor::SteerToPoint(ActorObject& actor, int32_t maxTurn, int32_t x, int32_t
 void Actor::SetSpeed(ActorObject& actor, int32_t speed) {
     const int32_t length = IntHypot(actor.SpeedX(), actor.SpeedY());
     if (length < 1) return;
-    actor.SetInt(kActorSpeedX, Clamp32(int64_t{actor.SpeedX()} * speed / length));
-    actor.SetInt(kActorSpeedY, Clamp32(int64_t{speed} * actor.SpeedY() / length));
+    actor.SetInt(kActorSpeedX, SaturateInt32(int64_t{actor.SpeedX()} * speed / length));
+    actor.SetInt(kActorSpeedY, SaturateInt32(int64_t{speed} * actor.SpeedY() / length));
 }
 
 void Actor::SetHeading(ActorObject& actor, int32_t heading, int32_t speed) {

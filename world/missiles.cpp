@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "script/math_procs.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
@@ -15,10 +16,6 @@
 #include "world/receiver_of.h"
 
 namespace {
-
-int32_t Saturate(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
 
 // Difference of two positions as the angle functions take it; the field is far smaller than the
 // range, so wrapping only ever affects positions a script threw away.
@@ -114,10 +111,10 @@ MissileObject::MissileObject(ZEMAClass* cls, uint32_t picture, int32_t energy, i
     : ShotObject(cls, picture, energy, x, y, speedX, speedY, damageTable, armourTable,
                  uint32_t{kMissileFieldCount} - kShotFieldCount) {
     SetInt(kActorLayer, 0);
-    const int32_t radius = Saturate(int64_t{speed} * 2866 / std::max(maxTurn, 1));
+    const int32_t radius = SaturateInt32(int64_t{speed} * 2866 / std::max(maxTurn, 1));
     const int64_t r = radius / 100;
     SetInt(kMissileRadius, radius);
-    SetInt(kMissileCaptureLimit, Saturate(r * r));
+    SetInt(kMissileCaptureLimit, SaturateInt32(r * r));
     SetInt(kMissileSpeed, speed);
     SetInt(kMissileHeading, VectorAngleX100(speedX, speedY));
     SetInt(kMissileMaxTurn, maxTurn);

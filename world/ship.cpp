@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "script/class_manager.h"
@@ -28,10 +29,6 @@ constexpr uint32_t kGroupSlotKinds[kShipGroups] = {
     static_cast<uint32_t>(kSlotGrabber), static_cast<uint32_t>(kSlotHold)};
 
 constexpr const char* kExplosionSound = "ShipExplosion";
-
-int32_t Clamp32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
 
 void CheckSlotCounts(const ShipLayout& layout) {
     for (uint32_t group = 0; group < kShipGroups; ++group) {
@@ -163,7 +160,7 @@ void Ship::Collide(ShipObject& ship, uint32_t attackTable, ScriptObject* other, 
     std::memcpy(protection, ScriptPointer<uint32_t>(protectionTable, sizeof(protection)), sizeof(protection));
     const uint32_t damage = Actor::Damage(attack, protection);
     if (damage > 0) {
-        DrainEnergy(ship, Clamp32(int64_t{damage} * 100));
+        DrainEnergy(ship, SaturateInt32(int64_t{damage} * 100));
         if (ship.Balance() < 1) ship.SetState(kActorDestroyed);
     }
     // Something that is no actor, or is gone by now, gives no push.
@@ -175,8 +172,8 @@ void Ship::Collide(ShipObject& ship, uint32_t attackTable, ScriptObject* other, 
     const int64_t theirY = pusher->SpeedY();
     const bool addX = ownX * theirX < 1 || std::abs(theirX) > std::abs(ownX);
     const bool subtractY = ownY * theirY > 0 && std::abs(theirY) <= std::abs(ownY);
-    ship.SetInt(kActorSpeedX, Clamp32(addX ? ownX + theirX : ownX - theirX));
-    ship.SetInt(kActorSpeedY, Clamp32(subtractY ? ownY - theirY : ownY + theirY));
+    ship.SetInt(kActorSpeedX, SaturateInt32(addX ? ownX + theirX : ownX - theirX));
+    ship.SetInt(kActorSpeedY, SaturateInt32(subtractY ? ownY - theirY : ownY + theirY));
 }
 
 uint32_t Ship::LoadImage(ShipObject& ship, uint32_t& orientation) {
@@ -275,7 +272,7 @@ void SetXNative(ScriptObject* receiver) {
     const int32_t x = args.Int();
     ship.SetInt(kVisualX, x);
     if (InputDevice* mouse = MouseOf(ship))
-        mouse->SetMousePosition(Clamp32(int64_t{x / 100} + SceneScroll(ship)), mouse->MouseY());
+        mouse->SetMousePosition(SaturateInt32(int64_t{x / 100} + SceneScroll(ship)), mouse->MouseY());
 }
 
 void SetYNative(ScriptObject* receiver) {

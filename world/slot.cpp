@@ -6,6 +6,7 @@
 
 #include "foundation/byte_order.h"
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -248,8 +249,7 @@ void SlotObject::SelectDirection(int32_t request, bool announce) {
         percent = pilotHooks.switchSkillPercent(ship);
     // A skill beyond 100% (or a negative one) never turns the delay negative or past 32 bits.
     const int64_t added = std::clamp<int64_t>((100 - percent) * kSwitchDelayFrames / 100, 0, INT32_MAX);
-    const auto delay =
-        static_cast<int32_t>(std::clamp<int64_t>(int64_t{Delay()} + added, INT32_MIN, INT32_MAX));
+    const auto delay = SaturateInt32(int64_t{Delay()} + added);
     SetDelay(delay);
     if (ship != nullptr && pilotHooks.showStatus != nullptr)
         pilotHooks.showStatus(ship, SystemMessage(Actor::ProcessorOf(this), kDirectionChangedMessage), delay,
