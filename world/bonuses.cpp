@@ -18,7 +18,6 @@
 #include "shell/game_ids.h"
 #include "world/level.h"
 #include "world/receiver_of.h"
-#include "world/world_picture.h"
 
 namespace {
 
@@ -70,7 +69,7 @@ std::unique_ptr<BonusObject> MakeItemBonus(ScriptObject* receiver, NativeArgs& a
     const Placement at = PopPlacement(args);
     priceArgument = paid ? args.Int() : 0;
     itemOnTop = ReadItemOnTop(processor);
-    const uint32_t picture = CachedPicture(processor, kBonusPicture).Address();
+    const uint32_t picture = CachedPictureAddress(processor, kBonusPicture);
     return std::make_unique<BonusObject>(cls, picture, at.x, at.y, at.value, item);
 }
 
@@ -94,7 +93,7 @@ void CreateAmountBonus(ScriptObject* receiver) {
     ZEMAClass* cls = args.Class("AbsBonus");
     const int32_t amount = args.Int();
     const Placement at = PopPlacement(args);
-    const uint32_t picture = CachedPicture(Actor::ProcessorOf(receiver), *Picture).Address();
+    const uint32_t picture = CachedPictureAddress(Actor::ProcessorOf(receiver), *Picture);
     auto bonus = std::make_unique<BonusObject>(cls, picture, at.x, at.y, at.value, nullptr);
     bonus->SetInt(kBonusAmount, amount);
     bonus->Own(kVisualFlags) = kAnimBounce;

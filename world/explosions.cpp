@@ -35,7 +35,7 @@ constexpr int32_t kSplinterMinSpeed = 1000;
 
 ActorObject& NewExplosion(ActorObject& actor, Processor& processor, const char* picture, int32_t x,
                           int32_t y) {
-    ActorObject& explosion = Explosion::Create(processor, CachedPicture(processor, picture).Address(), x, y);
+    ActorObject& explosion = Explosion::Create(processor, CachedPictureAddress(processor, picture), x, y);
     explosion.SetInt(kActorLayer, Actor::CallLayer(&actor, 0) + 1);
     return explosion;
 }

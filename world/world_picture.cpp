@@ -15,3 +15,7 @@ Image& CachedPicture(Processor& processor, const char* name) {
     if (image == nullptr) ThrowFatal("Picture \"%s\" not found", name);
     return *image;
 }
+
+uint32_t CachedPictureAddress(Processor& processor, const char* name) {
+    return CachedPicture(processor, name).Address();
+}
