@@ -137,14 +137,35 @@ class SavedView {
     Rect clip_{};
 };
 
-std::vector<ShipObject*> Ships(Processor& processor) {
-    std::vector<ShipObject*> ships;
-    if (ObjectManager* list = FlightList(processor, kShipListId)) {
+// The members of the flight list under id that are of the kind, in list order.
+template <class Kind>
+std::vector<Kind*> MembersOf(Processor& processor, uint32_t id) {
+    std::vector<Kind*> members;
+    if (ObjectManager* list = FlightList(processor, id)) {
         for (const auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
-            if (auto* ship = dynamic_cast<ShipObject*>(node->item)) ships.push_back(ship);
+            if (auto* member = dynamic_cast<Kind*>(node->item)) members.push_back(member);
         }
     }
-    return ships;
+    return members;
+}
+
+std::vector<ShipObject*> Ships(Processor& processor) {
+    return MembersOf<ShipObject>(processor, kShipListId);
+}
+
+// Calls visit with each screen effect of the flight (object 33) that is in the state when its turn
+// comes. The members are taken first: the calls run scripts, which may change or delete the list.
+template <class Visit>
+void ForEachEffectIn(Processor& processor, int32_t state, Visit visit) {
+    ObjectManager* effects = FlightList(processor, kFlightEffectListId);
+    if (effects == nullptr) return;
+    std::vector<WeakObject> members;
+    for (const auto* node = effects->ObjectList().Head(); node != nullptr; node = node->next)
+        members.emplace_back(node->item);
+    for (const WeakObject& ref : members) {
+        auto* effect = ref.As<ScreenEffectObject>();
+        if (effect != nullptr && effect->State() == state) visit(*effect);
+    }
 }
 
 std::vector<WeakObject> Weak(const auto& objects) {
@@ -478,15 +499,8 @@ void Flight::StepLists() {
         if (n + 1 < std::size(kOrder)) TryLock();
     }
     if (auto* supply = cpu_.Objects().GetObject(kSupplyId)) GTTClass::CallStep(supply, frame_);
-    if (ObjectManager* effects = FlightList(cpu_, kFlightEffectListId)) {
-        std::vector<WeakObject> running;
-        for (const auto* node = effects->ObjectList().Head(); node != nullptr; node = node->next)
-            running.emplace_back(node->item);
-        for (const WeakObject& ref : running) {
-            auto* effect = ref.As<ScreenEffectObject>();
-            if (effect != nullptr && effect->State() == kEffectRunning) GTTClass::CallStep(effect, frame_);
-        }
-    }
+    ForEachEffectIn(cpu_, kEffectRunning,
+                    [this](ScreenEffectObject& effect) { GTTClass::CallStep(&effect, frame_); });
 }
 
 Flight::Pass Flight::Keys(bool& draw) {
@@ -645,15 +659,7 @@ void Flight::DrawTexts(LevelObject& levelAtStart, ScreenBuffer& buffer) {
     }
 
     if (auto* level = levelRef.As<LevelObject>()) CallScriptMethod7(level);
-    if (ObjectManager* effects = FlightList(cpu_, kFlightEffectListId)) {
-        std::vector<WeakObject> running;
-        for (const auto* node = effects->ObjectList().Head(); node != nullptr; node = node->next)
-            running.emplace_back(node->item);
-        for (const WeakObject& ref : running) {
-            auto* effect = ref.As<ScreenEffectObject>();
-            if (effect != nullptr && effect->State() == kEffectRunning) CallScriptMethod7(effect);
-        }
-    }
+    ForEachEffectIn(cpu_, kEffectRunning, [](ScreenEffectObject& effect) { CallScriptMethod7(&effect); });
 
     auto* level = levelRef.As<LevelObject>();
     if (level == nullptr || frame_ % kBlinkPeriod < kBlinkPeriod / 2) return;
@@ -681,17 +687,9 @@ void Flight::Sweep() {
                         kFlightList11Id, kTestRunListId}) {
         if (ObjectManager* list = FlightList(cpu_, id)) SweepActorList(*list);
     }
-    ObjectManager* effects = FlightList(cpu_, kFlightEffectListId);
-    if (effects == nullptr) return;
-    std::vector<WeakObject> members;
-    for (const auto* node = effects->ObjectList().Head(); node != nullptr; node = node->next)
-        members.emplace_back(node->item);
-    for (const WeakObject& ref : members) {
-        auto* effect = ref.As<ScreenEffectObject>();
-        ObjectManager* list = FlightList(cpu_, kFlightEffectListId);
-        if (effect != nullptr && list != nullptr && effect->State() == kEffectFinished)
-            RemoveFromList(*list, effect);
-    }
+    ForEachEffectIn(cpu_, kEffectFinished, [this](ScreenEffectObject& effect) {
+        if (ObjectManager* list = FlightList(cpu_, kFlightEffectListId)) RemoveFromList(*list, &effect);
+    });
 }
 
 void Flight::ClampView(LevelObject& level) {

@@ -35,6 +35,7 @@
 #include "ui/window_services.h"
 #include "world/event_manager.h"
 #include "world/player.h"
+#include "world/running_processor.h"
 
 namespace {
 
@@ -209,25 +210,8 @@ void TripToSystem(Processor& processor, DialogWindow& map, int32_t number) {
     ResetScene(processor, marks, true);
 }
 
-// The window of the system last opened (object 20) becomes the current one (object 17), and the
-// location follows it.
-void MakeLastSystemCurrent(Processor& processor) {
-    ObjectManager& objects = processor.Objects();
-    ScriptObject* last = objects.GetObject(kStarSystemViewId);
-    auto* window = StarSystemZoomedObject::AsWindow(last);
-    if (window == nullptr) ThrowFatal("No star-system window to enter");
-    objects.Forget(last);
-    objects.SetObject(last, kStarSystemWindowId);
-    ControlObject* planet = window->SelectedPlanet();
-    if (planet == nullptr) ThrowFatal("Star system is empty!");
-    const String planetName = Planet::CallGetName(planet);
-    Location(processor).SetNames(window->Name().View(), planetName.View());
-}
-
 Processor& ProcessorOf(ScriptObject* receiver) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
-    if (processor == nullptr) ThrowFatal("GameManager without a processor");
-    return *processor;
+    return RunningProcessor(receiver, "GameManager");
 }
 
 void GalaxyStepNative(ScriptObject* receiver) {
@@ -297,7 +281,7 @@ int32_t GalaxyMap(Processor& processor) {
     }
     ResetPlayerCursor(processor);
     if (map.Result() != 1) return 0;
-    MakeLastSystemCurrent(processor);
+    MakeLastSystemCurrent(processor, Location(processor));
     return -1;
 }
 

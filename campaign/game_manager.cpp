@@ -22,6 +22,7 @@
 #include "world/actor.h"
 #include "world/level.h"
 #include "world/player.h"
+#include "world/receiver_of.h"
 #include "world/ship.h"
 
 namespace {
@@ -186,9 +187,7 @@ GameManagerObject::~GameManagerObject() {
 }
 
 GameManagerObject& GameManagerObject::Of(ScriptObject* receiver) {
-    auto* manager = dynamic_cast<GameManagerObject*>(receiver);
-    if (manager == nullptr) ThrowFatal("GameManager expected");
-    return *manager;
+    return ReceiverOf<GameManagerObject>(receiver, "GameManager expected");
 }
 
 GameManagerObject* GameManagerObject::Find(Processor& processor) {

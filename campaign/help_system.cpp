@@ -28,6 +28,7 @@
 #include "ui/window_services.h"
 #include "world/event_manager.h"
 #include "world/player.h"
+#include "world/running_processor.h"
 
 namespace {
 
@@ -71,14 +72,13 @@ void CreateHelpSystem(ScriptObject* receiver) {
 
 // Natives 4 and 5: number, file, dialog (or 0).
 void ShowFromScript(ScriptObject* receiver, uint32_t flags) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
-    if (processor == nullptr) ThrowFatal("HelpSystem without a processor");
+    Processor& processor = RunningProcessor(receiver, "HelpSystem");
     NativeArgs args(receiver);
     const int32_t number = args.Int();
     const String file = args.TextCopy();
     ScriptObject* dialog = args.ObjectOrNull(kZEMADialogKind, "help dialog");
     DialogWindow* window = dialog != nullptr ? &ZEMADialogObject::Of(dialog).Window() : nullptr;
-    HelpSystem::ShowTips(*processor, window, std::string_view(file.Text(), file.Size()), number, flags);
+    HelpSystem::ShowTips(processor, window, std::string_view(file.Text(), file.Size()), number, flags);
 }
 
 void ShowHelpNative(ScriptObject* receiver) {

@@ -24,6 +24,7 @@
 #include "ui/ui_kinds.h"
 #include "ui/window_services.h"
 #include "world/player.h"
+#include "world/running_processor.h"
 
 namespace {
 
@@ -200,13 +201,12 @@ void GameMenu(DialogWindow& window, int32_t event, int32_t p1, int32_t p2) {
 }
 
 void OpenGameMenuNative(ScriptObject* receiver) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
-    if (processor == nullptr) ThrowFatal("GameManager without a processor");
+    Processor& processor = RunningProcessor(receiver, "GameManager");
     NativeArgs args(receiver);
     ScriptObject* dialog = args.ObjectOrNull(kZEMADialogKind, "game menu parent");
     const uint32_t flags = args.Word();
     DialogWindow* parent = dialog != nullptr ? &ZEMADialogObject::Of(dialog).Window() : nullptr;
-    const int32_t result = OpenGameMenu(*processor, parent, flags);
+    const int32_t result = OpenGameMenu(processor, parent, flags);
     args.Stack().Push(static_cast<uint32_t>(result));
 }
 

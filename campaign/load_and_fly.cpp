@@ -13,14 +13,13 @@
 #include "script/zema_class.h"
 #include "world/player.h"
 #include "world/player_config.h"
+#include "world/running_processor.h"
 
 namespace {
 
 Processor& ProcessorOf(ScriptObject* receiver) {
     GameManagerObject::Of(receiver);
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
-    if (processor == nullptr) ThrowFatal("The GameManager runs without a processor");
-    return *processor;
+    return RunningProcessor(receiver, "The GameManager runs");
 }
 
 }  // namespace

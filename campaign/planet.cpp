@@ -19,6 +19,8 @@
 #include "ui/script_dialog.h"
 #include "ui/text_controls.h"
 #include "ui/window_services.h"
+#include "world/receiver_of.h"
+#include "world/running_processor.h"
 
 namespace {
 
@@ -51,9 +53,7 @@ uint32_t UnknownFullNameText() {
 }
 
 Processor& ProcessorOf(ScriptObject* object) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(object));
-    if (processor == nullptr) ThrowFatal("Planet without a processor");
-    return *processor;
+    return RunningProcessor(object, "Planet");
 }
 
 uint32_t Word(int32_t value) {
@@ -261,9 +261,7 @@ void PlanetObject::SetView(ZEMADialogObject* view) {
 }
 
 PlanetObject& PlanetObject::Of(ScriptObject* receiver) {
-    auto* planet = dynamic_cast<PlanetObject*>(receiver);
-    if (planet == nullptr) ThrowFatal("Planet object expected");
-    return *planet;
+    return ReceiverOf<PlanetObject>(receiver, "Planet object expected");
 }
 
 bool PlanetObject::IsPlanet(const ScriptObject* object) {

@@ -8,6 +8,7 @@
 #include "campaign/game_manager.h"
 #include "campaign/planet.h"
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "foundation/script_memory.h"
 #include "graphics/display.h"
 #include "graphics/screen_buffer.h"
@@ -28,6 +29,8 @@
 #include "ui/window_services.h"
 #include "world/option.h"
 #include "world/player.h"
+#include "world/receiver_of.h"
+#include "world/running_processor.h"
 #include "world/ship.h"
 #include "world/slot.h"
 
@@ -57,9 +60,7 @@ constexpr int32_t kDaysPerTripPixel = 3;  // a trip takes its distance div 3 day
 int32_t reachAngle = 0;
 
 Processor& ProcessorOf(ScriptObject* receiver) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
-    if (processor == nullptr) ThrowFatal("Star-system window without a processor");
-    return *processor;
+    return RunningProcessor(receiver, "Star-system window");
 }
 
 uint32_t Word(int32_t value) {
@@ -75,10 +76,6 @@ int32_t AskInt(Processor& processor, ScriptObject* object, uint32_t number) {
 String AskText(Processor& processor, ScriptObject* object, uint32_t number) {
     processor.CallVirtual(object, number);
     return NativeArgs(processor).TextCopy();
-}
-
-int32_t Saturate(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 // Straight-line distance between two places on the screen, truncated.
@@ -233,7 +230,7 @@ void StarSystemZoomedObject::BuildControls() {
     for (int32_t i = 0; i < kStepButtonCount; ++i) {
         const int32_t id = kFirstStepButtonId + i;
         ControlObject* button = addButton(x, height - kMargin, static_cast<uint32_t>(id), id, 0, 2);
-        x = Saturate(int64_t{x} + button->Width() + kMargin);
+        x = SaturateInt32(int64_t{x} + button->Width() + kMargin);
     }
     ColourStepButtons(this, window, chosen);
 }
@@ -247,7 +244,7 @@ void StarSystemZoomedObject::DrawWindowControls() {
     auto* shown = StarSystemZoomedObject::AsWindow(processor.Objects().GetObject(kStarSystemViewId));
     ControlObject* selected = shown != nullptr ? shown->SelectedPlanet() : nullptr;
     if (selected != nullptr) {
-        const int32_t radius = Saturate(LargestFuelTotal(processor) / kFuelPerPixel);
+        const int32_t radius = SaturateInt32(LargestFuelTotal(processor) / kFuelPerPixel);
         if (ScreenBuffer* buffer = GameDisplay().Buffer())
             buffer->DrawCircleDots(selected->Int(kVisualX), selected->Int(kVisualY), radius, radius,
                                    ColourAt(ColourEntryAddress(this, kReachColourEntry)), reachAngle);
@@ -257,9 +254,7 @@ void StarSystemZoomedObject::DrawWindowControls() {
 }
 
 StarSystemZoomedObject& StarSystemZoomedObject::Of(ScriptObject* receiver) {
-    auto* window = dynamic_cast<StarSystemZoomedObject*>(receiver);
-    if (window == nullptr) ThrowFatal("StarSystemZoomed object expected");
-    return *window;
+    return ReceiverOf<StarSystemZoomedObject>(receiver, "StarSystemZoomed object expected");
 }
 
 StarSystemZoomedObject* StarSystemZoomedObject::AsWindow(ScriptObject* object) {
@@ -288,7 +283,7 @@ void TakeFuel(Processor& processor, int64_t need) {
             if (source == nullptr) continue;
             const int64_t charge = source->Charge();
             const int64_t taken = std::min(charge, left);
-            source->SetCharge(Saturate(std::max<int64_t>(charge - left, 0)));
+            source->SetCharge(SaturateInt32(std::max<int64_t>(charge - left, 0)));
             left -= taken;
         }
     }
@@ -338,7 +333,7 @@ void TravelToPlanet(Processor& processor, StarSystemZoomedObject& window, Contro
         return dialog.SetResult(kSystemResultStay);
 
     GTime trip;
-    trip.Set(0, Saturate(distance / kDaysPerTripPixel), 0, 0, 0);
+    trip.Set(0, SaturateInt32(distance / kDaysPerTripPixel), 0, 0, 0);
     AdvanceDateBy(processor, trip);
     TakeFuel(processor, 2 * distance * 100);
 

@@ -21,6 +21,8 @@
 #include "shell/game_globals.h"
 #include "shell/game_ids.h"
 #include "world/player_config.h"
+#include "world/receiver_of.h"
+#include "world/running_processor.h"
 #include "world/supply.h"
 
 namespace {
@@ -162,9 +164,7 @@ StarSystemZoomedObject* StarSystemRecord::CreateView(Processor& processor) {
 }
 
 StarSystemRecord& StarSystemRecord::Of(ScriptObject* receiver) {
-    auto* record = dynamic_cast<StarSystemRecord*>(receiver);
-    if (record == nullptr) ThrowFatal("StarSystem object expected");
-    return *record;
+    return ReceiverOf<StarSystemRecord>(receiver, "StarSystem object expected");
 }
 
 StarSystemRecord* StarSystemRecord::AsStarSystem(ScriptObject* object) {
@@ -247,9 +247,7 @@ void LoadStarSystems(Processor& processor) {
 }
 
 void LoadStarSystemsMethod(ScriptObject* receiver) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(receiver));
-    if (processor == nullptr) ThrowFatal("GameManager without a processor");
-    LoadStarSystems(*processor);
+    LoadStarSystems(RunningProcessor(receiver, "GameManager"));
 }
 
 SSPLBlock* CurrentLocationBlock(Processor& processor) {
@@ -261,14 +259,23 @@ void EnterCurrentLocation(Processor& processor, SSPLBlock& location) {
     const String planetName = FromView(location.Second());
     StarSystemRecord* current = StarSystemList::Of(processor).Find(systemName.View());
     if (current == nullptr) ThrowFatal("No star system to enter");
-    const String entered = current->Name();
-    StarSystemZoomedObject* view = current->CreateView(processor);
+    current->CreateView(processor);
+    MakeLastSystemCurrent(processor, location, planetName.View());
+}
+
+void MakeLastSystemCurrent(Processor& processor, SSPLBlock& location,
+                           std::optional<std::string_view> planetToSelect) {
     ObjectManager& objects = processor.Objects();
-    objects.Forget(view);
-    objects.SetObject(view, kStarSystemWindowId);
-    view->SelectPlanet(planetName.View());
-    const String planet = Planet::CallGetName(view->SelectedPlanet());
-    location.SetNames(entered.View(), planet.View());
+    ScriptObject* last = objects.GetObject(kStarSystemViewId);
+    auto* window = StarSystemZoomedObject::AsWindow(last);
+    if (window == nullptr) ThrowFatal("No star-system window to enter");
+    objects.Forget(last);
+    objects.SetObject(last, kStarSystemWindowId);
+    if (planetToSelect) window->SelectPlanet(*planetToSelect);
+    ControlObject* planet = window->SelectedPlanet();
+    if (planet == nullptr) ThrowFatal("Star system is empty!");
+    const String planetName = Planet::CallGetName(planet);
+    location.SetNames(window->Name().View(), planetName.View());
 }
 
 void InstallGalaxyHooks() {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -116,6 +117,13 @@ SSPLBlock* CurrentLocationBlock(Processor& processor);
 // rewritten with the names actually entered. The first system stands in for an unknown one.
 // FatalExep when there is no star system, or the window holds no planet.
 void EnterCurrentLocation(Processor& processor, SSPLBlock& location);
+
+// The system window last opened (object 20) becomes the current one (object 17), with the planet
+// of the name given selected (the last planet when none has it; without a name the window's own
+// selection stays), and the location is rewritten with the window's system and planet. FatalExep
+// when there is no such window or it holds no planet.
+void MakeLastSystemCurrent(Processor& processor, SSPLBlock& location,
+                           std::optional<std::string_view> planetToSelect = std::nullopt);
 
 // The names of the player's place for the stored pilot and for the supply: object 17's system and
 // its selected planet. Start-up calls this once.

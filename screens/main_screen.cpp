@@ -22,7 +22,7 @@
 #include "ui/dialog_window.h"
 #include "ui/text_controls.h"
 #include "ui/window_services.h"
-#include "world/bonuses.h"
+#include "world/world_picture.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "foundation/script_handle.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
@@ -18,16 +19,15 @@
 #include "script/zema_class.h"
 #include "shell/draw_layers.h"
 #include "shell/game_ids.h"
+#include "world/field_natives.h"
 #include "world/level.h"
+#include "world/receiver_of.h"
+#include "world/running_processor.h"
 
 namespace {
 
 // Radians per hundredth of a degree, with pi taken as 3.1416.
 constexpr double kTurnFactor = 0.00017453333333333334;
-
-int32_t Clamp32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
 
 // Position plus speed wraps round as script arithmetic does, instead of overflowing.
 int32_t WrapAdd(int32_t a, int32_t b) {
@@ -43,7 +43,7 @@ struct Vector {
 Vector Between(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY) {
     int64_t dx = int64_t{toX} - fromX;
     int64_t dy = int64_t{toY} - fromY;
-    while (dx != Clamp32(dx) || dy != Clamp32(dy)) {
+    while (dx != SaturateInt32(dx) || dy != SaturateInt32(dy)) {
         dx /= 2;
         dy /= 2;
     }
@@ -77,7 +77,7 @@ Frame* LiveFrame(uint32_t value) {
 void Turn(ActorObject& actor, int32_t heading, int64_t d, int32_t maxTurn, int32_t length) {
     if (d > maxTurn) d = maxTurn;
     if (d < -int64_t{maxTurn}) d = -int64_t{maxTurn};
-    Actor::SetHeading(actor, Clamp32(heading + d), length);
+    Actor::SetHeading(actor, SaturateInt32(heading + d), length);
 }
 
 }  // namespace
@@ -152,15 +152,11 @@ DrawnEntry ActorObject::Drawn(uint32_t i) {
 }
 
 ActorObject& ActorObject::Of(ScriptObject* receiver) {
-    auto* actor = dynamic_cast<ActorObject*>(receiver);
-    if (actor == nullptr) ThrowFatal("Actor object expected");
-    return *actor;
+    return ReceiverOf<ActorObject>(receiver, "Actor object expected");
 }
 
 ActorObject* ActorObject::Find(uint32_t address) {
-    if (address == 0) return nullptr;
-    auto* object = static_cast<ScriptObject*>(FindScriptHandle(address, HandleFamily::kScriptObject, 0));
-    return dynamic_cast<ActorObject*>(object);
+    return WeakObject::AtAddress(address).As<ActorObject>();
 }
 
 // --- movement, collision and damage ---
@@ -210,8 +206,8 @@ uint32_t Actor::TestCollision(ActorObject& self, ActorObject& other) {
                                  b.orientation, cx, cy))
                 continue;
             ++hits;
-            const int32_t hitX = Clamp32(int64_t{cx} * 100);
-            const int32_t hitY = Clamp32(int64_t{cy} * 100);
+            const int32_t hitX = SaturateInt32(int64_t{cx} * 100);
+            const int32_t hitY = SaturateInt32(int64_t{cy} * 100);
             self.SetInt(kActorHitX, hitX);
             self.SetInt(kActorHitY, hitY);
             other.SetInt(kActorHitX, hitX);
@@ -247,7 +243,7 @@ void Actor::TakeHit(ActorObject& actor, uint32_t damageTable, ScriptObject* /*at
     std::memcpy(armour, ScriptPointer<uint32_t>(armourTable, sizeof(armour)), sizeof(armour));
     // Energy goes down by the whole damage, bottoming out at the lowest integer: a hit never
     // wraps round into a heal.
-    const int32_t energy = Clamp32(int64_t{actor.Energy()} - Damage(damage, armour));
+    const int32_t energy = SaturateInt32(int64_t{actor.Energy()} - Damage(damage, armour));
     actor.SetInt(kActorEnergy, energy);
     if (energy <= 0) actor.SetState(kActorDestroyed);
 }
@@ -311,8 +307,8 @@ bool Actor::SteerToPoint(ActorObject& actor, int32_t maxTurn, int32_t x, int32_t
 void Actor::SetSpeed(ActorObject& actor, int32_t speed) {
     const int32_t length = IntHypot(actor.SpeedX(), actor.SpeedY());
     if (length < 1) return;
-    actor.SetInt(kActorSpeedX, Clamp32(int64_t{actor.SpeedX()} * speed / length));
-    actor.SetInt(kActorSpeedY, Clamp32(int64_t{speed} * actor.SpeedY() / length));
+    actor.SetInt(kActorSpeedX, SaturateInt32(int64_t{actor.SpeedX()} * speed / length));
+    actor.SetInt(kActorSpeedY, SaturateInt32(int64_t{speed} * actor.SpeedY() / length));
 }
 
 void Actor::SetHeading(ActorObject& actor, int32_t heading, int32_t speed) {
@@ -324,9 +320,7 @@ void Actor::SetHeading(ActorObject& actor, int32_t heading, int32_t speed) {
 // --- the flight's objects ---
 
 Processor& Actor::ProcessorOf(ScriptObject* object) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(object));
-    if (processor == nullptr) ThrowFatal("Actor without a processor");
-    return *processor;
+    return RunningProcessor(object, "Actor");
 }
 
 void Actor::EnterFlight(Processor& processor, ScriptObject* actor) {
@@ -342,16 +336,6 @@ void Actor::EnterFlight(Processor& processor, ScriptObject* actor) {
 // --- natives ---
 
 namespace {
-
-void PushField(ScriptObject* receiver, uint32_t field) {
-    NativeArgs args(receiver);
-    args.Stack().Push(ActorObject::Of(receiver).OwnAddress(field));
-}
-
-template <uint32_t Field>
-void FieldReference(ScriptObject* receiver) {
-    PushField(receiver, Field);
-}
 
 void Create(ScriptObject* receiver) {
     NativeArgs args(receiver);
@@ -463,21 +447,21 @@ void Actor::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(Create, 0);
     target.SetMethod(Collide, 16);
     target.SetMethod(HitNative, 17);
-    target.SetMethod(FieldReference<kActorState>, 18);
-    target.SetMethod(FieldReference<kActorEnergy>, 19);
-    target.SetMethod(FieldReference<kActorHitX>, 20);
-    target.SetMethod(FieldReference<kActorHitY>, 21);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorState>, 18);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorEnergy>, 19);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorHitX>, 20);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorHitY>, 21);
     target.SetMethod(MakeSplintersNative, 22);
-    target.SetMethod(FieldReference<kActorLayer>, 23);
-    target.SetMethod(FieldReference<kActorExplosionMode>, 24);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorLayer>, 23);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorExplosionMode>, 24);
     target.SetMethod(AngleToNative, 25);
     target.SetMethod(TurnTowardNative, 26);
     target.SetMethod(DistanceToNative, 27);
     target.SetMethod(SetSpeedNative, 28);
     target.SetMethod(SteerToPointNative, 29);
-    target.SetMethod(FieldReference<kActorLeftMargin>, 30);
-    target.SetMethod(FieldReference<kActorRightMargin>, 31);
-    target.SetMethod(FieldReference<kActorTopMargin>, 32);
-    target.SetMethod(FieldReference<kActorBottomMargin>, 33);
-    target.SetMethod(FieldReference<kActorMaxEnergy>, 34);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorLeftMargin>, 30);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorRightMargin>, 31);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorTopMargin>, 32);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorBottomMargin>, 33);
+    target.SetMethod(PushFieldAddress<ActorObject, kActorMaxEnergy>, 34);
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "script/native_args.h"
@@ -11,12 +12,9 @@
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "world/level.h"
+#include "world/receiver_of.h"
 
 namespace {
-
-int32_t Clamp32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
 
 int32_t WrapAdd(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
@@ -145,8 +143,8 @@ CycleBackGroundObject::CycleBackGroundObject(ZEMAClass* cls, uint32_t picture)
     Image* image = Picture();
     const Frame* frame = image != nullptr && image->FrameCount() > 0 ? image->GetFrame(0) : nullptr;
     if (frame != nullptr) {
-        SetInt(kCycleTileHeight, Clamp32(int64_t{frame->Height()} * 100));
-        SetInt(kCycleTileWidth, Clamp32(int64_t{frame->Width()} * 100));
+        SetInt(kCycleTileHeight, SaturateInt32(int64_t{frame->Height()} * 100));
+        SetInt(kCycleTileWidth, SaturateInt32(int64_t{frame->Width()} * 100));
     }
 }
 
@@ -176,8 +174,8 @@ void CycleBackGroundObject::Tile(int64_t i, int32_t& x, int32_t& y, uint32_t& or
     int64_t across = column;
     int64_t down = row;
     if ((Own(kVisualFlags) & kCycleMirrored) == 0) {
-        x = Clamp32(across * width + X());
-        y = Clamp32(down * height + Y());
+        x = SaturateInt32(across * width + X());
+        y = SaturateInt32(down * height + Y());
         return;
     }
     // Mirrored tiling: each tile is its neighbours' mirror image, and the pattern swaps at every
@@ -197,8 +195,8 @@ void CycleBackGroundObject::Tile(int64_t i, int32_t& x, int32_t& y, uint32_t& or
         across += 1;
         down += 1;
     }
-    x = Clamp32(across * width);
-    y = Clamp32(down * height + Y());
+    x = SaturateInt32(across * width);
+    y = SaturateInt32(down * height + Y());
 }
 
 void CycleBackGroundObject::Scroll(int32_t s) {
@@ -216,9 +214,7 @@ void CycleBackGroundObject::Scroll(int32_t s) {
 }
 
 CycleBackGroundObject& CycleBackGroundObject::Of(ScriptObject* receiver) {
-    auto* cycle = dynamic_cast<CycleBackGroundObject*>(receiver);
-    if (cycle == nullptr) ThrowFatal("CycleBackGround object expected");
-    return *cycle;
+    return ReceiverOf<CycleBackGroundObject>(receiver, "CycleBackGround object expected");
 }
 
 // --- binding ---

@@ -11,6 +11,7 @@
 #include "world/ship.h"
 #include "world/slot.h"
 #include "world/weapon.h"
+#include "world/world_sound.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ bool StoredInHold(ShipObject& ship, OptionObject& item) {
 
 void Taken(BonusObject& bonus, Processor& processor) {
     bonus.SetState(kActorGone);
-    PlayCachedSound(processor, kPickUpSound);
+    PlayNamedSound(processor, kPickUpSound);
 }
 
 }  // namespace
@@ -103,6 +104,6 @@ bool Bonus::PayOut(BonusObject& bonus, ScriptObject* toucher, bool energy) {
     } else {
         dynamic_cast<PlayerObject*>(ship->Owner())->AddMoneyTenths(amount * 10);
     }
-    PlayCachedSound(Actor::ProcessorOf(&bonus), kPickUpSound);
+    PlayNamedSound(Actor::ProcessorOf(&bonus), kPickUpSound);
     return true;
 }

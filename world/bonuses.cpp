@@ -8,7 +8,6 @@
 #include "foundation/saturating.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
-#include "graphics/image_manager.h"
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
 #include "graphics/zema_screen.h"
@@ -17,9 +16,8 @@
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "shell/game_ids.h"
-#include "shell/sound_manager.h"
-#include "shell/sound_system.h"
 #include "world/level.h"
+#include "world/receiver_of.h"
 
 namespace {
 
@@ -283,9 +281,7 @@ ScriptObject* BonusObject::TakeItem() {
 }
 
 BonusObject& BonusObject::Of(ScriptObject* receiver) {
-    auto* bonus = dynamic_cast<BonusObject*>(receiver);
-    if (bonus == nullptr) ThrowFatal("Bonus object expected");
-    return *bonus;
+    return ReceiverOf<BonusObject>(receiver, "Bonus object expected");
 }
 
 void Bonus::ZigZag(BonusObject& bonus) {
@@ -352,14 +348,6 @@ void EnergyBonus::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(CreateAmountBonus<&kEnergyPicture>, 0);
 }
 
-uint32_t CachedPictureAddress(Processor& processor, const char* name) {
-    auto* images = dynamic_cast<ImageManager*>(processor.Objects().GetObject(kImageManagerId));
-    if (images == nullptr) ThrowFatal("No picture manager for \"%s\"", name);
-    Image* image = images->GetImage(String(name));
-    if (image == nullptr) ThrowFatal("Picture \"%s\" not found", name);
-    return image->Address();
-}
-
 void DestroyOwned(ScriptObject* object) {
     if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
     DestroyObject(object);
@@ -370,12 +358,4 @@ ScriptObject* Ownable(Processor& processor, ScriptObject* object, const char* wh
         ThrowFatal("%s cannot take an object the engine keeps", what);
     }
     return object;
-}
-
-void PlayCachedSound(Processor& processor, const char* name) {
-    auto* sounds = dynamic_cast<SoundManager*>(processor.Objects().GetObject(kSoundManagerId));
-    auto* system = dynamic_cast<SoundSystem*>(processor.Objects().GetObject(kSoundSystemId));
-    if (sounds == nullptr || system == nullptr) return;
-    SoundRecord* record = sounds->Sounds().Get(String(name));
-    if (record != nullptr) system->PostPlay(record);
 }

@@ -8,6 +8,7 @@
 
 #include "script/weak_object.h"
 #include "world/actor.h"
+#include "world/world_picture.h"
 
 class Processor;
 
@@ -84,13 +85,11 @@ struct EnergyBonus {
     static void Bind(ZEMAClass& target, const NativeClassRow& row);
 };
 
-// The shared pieces of the flight the bonuses and the supply use: a picture from the picture cache
-// (FatalExep when it is missing) and a sound from the sound cache (nothing when sound is absent).
-uint32_t CachedPictureAddress(Processor& processor, const char* name);
+// The shared pieces of the flight the bonuses and the supply use; pictures by name come from
+// world/world_picture.h, sounds by name from world/world_sound.h.
 // An object about to be owned (carried, queued, loaded), which it may then destroy: FatalExep naming
 // what takes it when the engine keeps the object. Null passes.
 ScriptObject* Ownable(Processor& processor, ScriptObject* object, const char* what);
 // Destroys an owned object after taking it out of every object table and list that holds it, so
 // that none of them uses or destroys it again.
 void DestroyOwned(ScriptObject* object);
-void PlayCachedSound(Processor& processor, const char* name);

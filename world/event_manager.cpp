@@ -11,6 +11,7 @@
 #include "shell/game_ids.h"
 #include "world/actor.h"
 #include "world/player.h"
+#include "world/receiver_of.h"
 
 namespace {
 
@@ -192,9 +193,7 @@ uint32_t EventManagerObject::ScriptCopy(const String& text) {
 }
 
 EventManagerObject& EventManagerObject::Of(ScriptObject* receiver) {
-    auto* manager = dynamic_cast<EventManagerObject*>(receiver);
-    if (manager == nullptr) ThrowFatal("EventManager object expected");
-    return *manager;
+    return ReceiverOf<EventManagerObject>(receiver, "EventManager object expected");
 }
 
 bool EventManager::AnyHasEvent(Processor& processor, const String& key) {

@@ -10,7 +10,6 @@
 #include "graphics/frame.h"
 #include "graphics/graphics_kinds.h"
 #include "graphics/image.h"
-#include "graphics/image_manager.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
@@ -19,6 +18,7 @@
 #include "shell/game_ids.h"
 #include "world/passive_picture.h"
 #include "world/splinter.h"
+#include "world/world_picture.h"
 #include "world/world_sound.h"
 
 namespace {
@@ -33,17 +33,9 @@ constexpr uint32_t kFrozenCountdown = 10;
 // Splinters fly no slower than this, counted as |speed x| + |speed y|.
 constexpr int32_t kSplinterMinSpeed = 1000;
 
-Image& CachedPicture(Processor& processor, const char* name) {
-    auto* images = dynamic_cast<ImageManager*>(processor.Objects().GetObject(kImageManagerId));
-    if (images == nullptr) ThrowFatal("No picture manager for \"%s\"", name);
-    Image* image = images->GetImage(String(name));
-    if (image == nullptr) ThrowFatal("Picture \"%s\" not found", name);
-    return *image;
-}
-
 ActorObject& NewExplosion(ActorObject& actor, Processor& processor, const char* picture, int32_t x,
                           int32_t y) {
-    ActorObject& explosion = Explosion::Create(processor, CachedPicture(processor, picture).Address(), x, y);
+    ActorObject& explosion = Explosion::Create(processor, CachedPictureAddress(processor, picture), x, y);
     explosion.SetInt(kActorLayer, Actor::CallLayer(&actor, 0) + 1);
     return explosion;
 }

@@ -16,6 +16,8 @@
 #include "script/zema_class.h"
 #include "ui/slider.h"
 #include "world/actor.h"
+#include "world/field_natives.h"
+#include "world/receiver_of.h"
 #include "world/settings_panel.h"
 
 namespace {
@@ -64,9 +66,7 @@ ActorObject* GuideObject::Target() const {
 }
 
 GuideObject& GuideObject::Of(ScriptObject* receiver) {
-    auto* guide = dynamic_cast<GuideObject*>(receiver);
-    if (guide == nullptr) ThrowFatal("Guide object expected");
-    return *guide;
+    return ReceiverOf<GuideObject>(receiver, "Guide object expected");
 }
 
 void Guide::CallApply(ScriptObject* guide, ScriptObject* shot) {
@@ -168,27 +168,7 @@ void FinishAngle(GuideObject& guide, int32_t spread) {
 
 void FinishSelfGuided(GuideObject&, int32_t) {}
 
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    args.Stack().Push(GuideObject::Of(receiver).OwnAddress(Field));
-}
-
 // Saved state: one word, then the count.
-template <uint32_t Field>
-void SaveState(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    args.Stack().Push(GuideObject::Of(receiver).Own(Field));
-    args.Stack().Push(1);
-}
-
-template <uint32_t Field>
-void RestoreState(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    const uint32_t value = args.Word();
-    GuideObject::Of(receiver).Own(Field) = value;
-}
-
 void CircleStep(ScriptObject* receiver) {
     NativeArgs(receiver).Int();
     Guide::StepCircle(GuideObject::Of(receiver));
@@ -267,8 +247,8 @@ void SelfGuidedPanel(ScriptObject* receiver) {
 void BindKind(ZEMAClass& target, const NativeClassRow& row, NativeHandler create) {
     BindNativeBase(row, target);
     target.SetMethod(create, 0);
-    target.SetMethod(PushReference<kGuideB>, 26);
-    target.SetMethod(PushReference<kGuideA>, 27);
+    target.SetMethod(PushFieldAddress<GuideObject, kGuideB>, 26);
+    target.SetMethod(PushFieldAddress<GuideObject, kGuideA>, 27);
 }
 
 }  // namespace
@@ -281,16 +261,16 @@ void Guide::Bind(ZEMAClass& target, const NativeClassRow& row) {
 
 void CircleGuide::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(CircleStep, kStepVirtual);
-    target.SetVirtualMethod(SaveState<kGuideB>, kSaveStateVirtual);
-    target.SetVirtualMethod(RestoreState<kGuideB>, kRestoreStateVirtual);
+    target.SetVirtualMethod(SaveField<GuideObject, kGuideB>, kSaveStateVirtual);
+    target.SetVirtualMethod(PopFieldValue<GuideObject, kGuideB>, kRestoreStateVirtual);
     target.SetVirtualMethod(CirclePanel, kItemSettingsVirtual);
     BindKind(target, row, CreateKind<FinishCircle>);
 }
 
 void AngleGuide::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(AngleStep, kStepVirtual);
-    target.SetVirtualMethod(SaveState<kGuideA>, kSaveStateVirtual);
-    target.SetVirtualMethod(RestoreState<kGuideA>, kRestoreStateVirtual);
+    target.SetVirtualMethod(SaveField<GuideObject, kGuideA>, kSaveStateVirtual);
+    target.SetVirtualMethod(PopFieldValue<GuideObject, kGuideA>, kRestoreStateVirtual);
     target.SetVirtualMethod(AnglePanel, kItemSettingsVirtual);
     target.SetVirtualMethod(AngleApply, kGuideApplyVirtual);
     BindKind(target, row, CreateKind<FinishAngle>);
@@ -298,8 +278,8 @@ void AngleGuide::Bind(ZEMAClass& target, const NativeClassRow& row) {
 
 void SelfGuidedGuide::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(SelfGuidedStep, kStepVirtual);
-    target.SetVirtualMethod(SaveState<kGuideC>, kSaveStateVirtual);
-    target.SetVirtualMethod(RestoreState<kGuideC>, kRestoreStateVirtual);
+    target.SetVirtualMethod(SaveField<GuideObject, kGuideC>, kSaveStateVirtual);
+    target.SetVirtualMethod(PopFieldValue<GuideObject, kGuideC>, kRestoreStateVirtual);
     target.SetVirtualMethod(SelfGuidedPanel, kItemSettingsVirtual);
     target.SetVirtualMethod(ReleaseTarget, kGuideReleaseVirtual);
     BindKind(target, row, CreateKind<FinishSelfGuided>);

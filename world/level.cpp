@@ -13,6 +13,8 @@
 #include "script/processor.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
+#include "world/field_natives.h"
+#include "world/receiver_of.h"
 #include "world/world_kinds.h"
 
 namespace {
@@ -43,24 +45,6 @@ void CreateLevel(ScriptObject* receiver) {
     MethodRunner& runner = RunnerOf(receiver);
     ZEMAClass* cls = NativeArgs(runner).Class("level class");
     PushNewObject(runner, std::make_unique<LevelObject>(cls, ScreenWidthFor(*cls)));
-}
-
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    LevelObject& level = LevelObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(level.OwnAddress(Field));
-}
-
-template <uint32_t Field>
-void PushValue(ScriptObject* receiver) {
-    LevelObject& level = LevelObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(level.Own(Field));
-}
-
-template <uint32_t Field>
-void PopValue(ScriptObject* receiver) {
-    LevelObject& level = LevelObject::Of(receiver);
-    level.Own(Field) = NativeArgs(receiver).Word();
 }
 
 void PushScreenHeight(ScriptObject* receiver) {
@@ -105,9 +89,7 @@ void LevelObject::Step() {
 }
 
 LevelObject& LevelObject::Of(ScriptObject* receiver) {
-    auto* level = dynamic_cast<LevelObject*>(receiver);
-    if (level == nullptr) ThrowFatal("Level object expected");
-    return *level;
+    return ReceiverOf<LevelObject>(receiver, "Level object expected");
 }
 
 LevelObject* LevelObject::Running(ObjectManager& objects) {
@@ -119,20 +101,20 @@ void Level::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(LevelStep, 2);
     BindNativeBase(row, target);
     target.SetMethod(CreateLevel, 0);
-    target.SetMethod(PushReference<kLevelSpeed>, 4);
-    target.SetMethod(PushReference<kLevelBackgroundColour>, 5);
-    target.SetMethod(PushReference<kLevelFlightState>, 6);
-    target.SetMethod(PushValue<kLevelSceneWidth>, 7);
-    target.SetMethod(PopValue<kLevelSceneWidth>, 8);
-    target.SetMethod(PushReference<kLevelTintValue>, 9);
-    target.SetMethod(PushReference<kLevelLayerMode>, 10);
+    target.SetMethod(PushFieldAddress<LevelObject, kLevelSpeed>, 4);
+    target.SetMethod(PushFieldAddress<LevelObject, kLevelBackgroundColour>, 5);
+    target.SetMethod(PushFieldAddress<LevelObject, kLevelFlightState>, 6);
+    target.SetMethod(PushFieldValue<LevelObject, kLevelSceneWidth>, 7);
+    target.SetMethod(PopFieldValue<LevelObject, kLevelSceneWidth>, 8);
+    target.SetMethod(PushFieldAddress<LevelObject, kLevelTintValue>, 9);
+    target.SetMethod(PushFieldAddress<LevelObject, kLevelLayerMode>, 10);
     target.SetMethod(PushScreenHeight, 11);
-    target.SetMethod(PushValue<kLevelViewX>, 12);
+    target.SetMethod(PushFieldValue<LevelObject, kLevelViewX>, 12);
     target.SetMethod(FinishLevel, 13);
     target.SetMethod(PushFinished, 14);
-    target.SetMethod(PopValue<kLevelValue>, 15);
-    target.SetMethod(PushValue<kLevelValue>, 16);
-    target.SetMethod(PushValue<kLevelProgress>, 17);
+    target.SetMethod(PopFieldValue<LevelObject, kLevelValue>, 15);
+    target.SetMethod(PushFieldValue<LevelObject, kLevelValue>, 16);
+    target.SetMethod(PushFieldValue<LevelObject, kLevelProgress>, 17);
 }
 
 int32_t ScreenWidthFor(ZEMAClass& cls) {

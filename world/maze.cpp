@@ -11,6 +11,7 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/zema_class.h"
+#include "world/receiver_of.h"
 #include "world/world_kinds.h"
 
 namespace {
@@ -218,9 +219,7 @@ void MazeObject::Fill() {
 }
 
 MazeObject& MazeObject::Of(ScriptObject* receiver) {
-    auto* maze = dynamic_cast<MazeObject*>(receiver);
-    if (maze == nullptr) ThrowFatal("Maze object expected");
-    return *maze;
+    return ReceiverOf<MazeObject>(receiver, "Maze object expected");
 }
 
 void Maze::Bind(ZEMAClass& target, const NativeClassRow& row) {

@@ -12,6 +12,7 @@
 #include "script/zema_class.h"
 #include "world/level.h"
 #include "world/maze.h"
+#include "world/receiver_of.h"
 #include "world/step_arithmetic.h"
 #include "world/world_kinds.h"
 
@@ -63,9 +64,7 @@ MazeObject* MazeEnemyObject::Maze() const {
 }
 
 MazeEnemyObject& MazeEnemyObject::Of(ScriptObject* receiver) {
-    auto* enemy = dynamic_cast<MazeEnemyObject*>(receiver);
-    if (enemy == nullptr) ThrowFatal("MazeEnemy object expected");
-    return *enemy;
+    return ReceiverOf<MazeEnemyObject>(receiver, "MazeEnemy object expected");
 }
 
 void MazeEnemy::ChooseMove(MazeEnemyObject& enemy) {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "script/math_procs.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
@@ -11,12 +12,10 @@
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/zema_class.h"
+#include "world/field_natives.h"
+#include "world/receiver_of.h"
 
 namespace {
-
-int32_t Saturate(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
 
 // Difference of two positions as the angle functions take it; the field is far smaller than the
 // range, so wrapping only ever affects positions a script threw away.
@@ -104,12 +103,6 @@ void CreateEnemyMissile(ScriptObject* receiver) {
     }
 }
 
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    MissileObject& missile = MissileObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(missile.OwnAddress(Field));
-}
-
 }  // namespace
 
 MissileObject::MissileObject(ZEMAClass* cls, uint32_t picture, int32_t energy, int32_t x, int32_t y,
@@ -118,10 +111,10 @@ MissileObject::MissileObject(ZEMAClass* cls, uint32_t picture, int32_t energy, i
     : ShotObject(cls, picture, energy, x, y, speedX, speedY, damageTable, armourTable,
                  uint32_t{kMissileFieldCount} - kShotFieldCount) {
     SetInt(kActorLayer, 0);
-    const int32_t radius = Saturate(int64_t{speed} * 2866 / std::max(maxTurn, 1));
+    const int32_t radius = SaturateInt32(int64_t{speed} * 2866 / std::max(maxTurn, 1));
     const int64_t r = radius / 100;
     SetInt(kMissileRadius, radius);
-    SetInt(kMissileCaptureLimit, Saturate(r * r));
+    SetInt(kMissileCaptureLimit, SaturateInt32(r * r));
     SetInt(kMissileSpeed, speed);
     SetInt(kMissileHeading, VectorAngleX100(speedX, speedY));
     SetInt(kMissileMaxTurn, maxTurn);
@@ -144,9 +137,7 @@ void MissileObject::SetTarget(ActorObject* target) {
 }
 
 MissileObject& MissileObject::Of(ScriptObject* receiver) {
-    auto* missile = dynamic_cast<MissileObject*>(receiver);
-    if (missile == nullptr) ThrowFatal("Missile object expected");
-    return *missile;
+    return ReceiverOf<MissileObject>(receiver, "Missile object expected");
 }
 
 void Missile::Step(MissileObject& missile) {
@@ -190,9 +181,9 @@ void Missile::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(MissileFindTarget, kFindTargetVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateMissile, kCreateObjectMethod);
-    target.SetMethod(PushReference<kMissileTarget>, 37);
-    target.SetMethod(PushReference<kMissileMaxTurn>, 38);
-    target.SetMethod(PushReference<kMissileFuel>, 39);
+    target.SetMethod(PushFieldAddress<MissileObject, kMissileTarget>, 37);
+    target.SetMethod(PushFieldAddress<MissileObject, kMissileMaxTurn>, 38);
+    target.SetMethod(PushFieldAddress<MissileObject, kMissileFuel>, 39);
 }
 
 void EnemyMissile::Bind(ZEMAClass& target, const NativeClassRow& row) {

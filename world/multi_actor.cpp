@@ -10,6 +10,7 @@
 #include "script/object_manager.h"
 #include "script/zema_class.h"
 #include "world/entry_defaults.h"
+#include "world/receiver_of.h"
 
 namespace {
 
@@ -187,9 +188,7 @@ ActorObject* MultiActorObject::MemberOfEntry(int32_t i, int32_t& within) {
 }
 
 MultiActorObject& MultiActorObject::Of(ScriptObject* receiver) {
-    auto* multi = dynamic_cast<MultiActorObject*>(receiver);
-    if (multi == nullptr) ThrowFatal("MultiActor object expected");
-    return *multi;
+    return ReceiverOf<MultiActorObject>(receiver, "MultiActor object expected");
 }
 
 void MultiActor::Step(MultiActorObject& multi, int32_t argument) {

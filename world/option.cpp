@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <tuple>
+#include <type_traits>
 
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
@@ -16,6 +18,8 @@
 #include "shell/game_ids.h"
 #include "ui/dialog_window.h"
 #include "world/actor.h"
+#include "world/field_natives.h"
+#include "world/receiver_of.h"
 #include "world/ship.h"
 #include "world/shots_manager.h"
 #include "world/slot.h"
@@ -88,16 +92,25 @@ void CreateOption(ScriptObject* receiver) {
     PushNewObject(runner, std::make_unique<OptionObject>(cls, init));
 }
 
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    OptionObject& item = OptionObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(item.OwnAddress(Field));
+// One creation value: uint32_t pops a word, int32_t an integer.
+template <class Value>
+Value Popped(NativeArgs& args) {
+    if constexpr (std::is_signed_v<Value>)
+        return args.Int();
+    else
+        return args.Word();
 }
 
-template <uint32_t Field>
-void PushValue(ScriptObject* receiver) {
-    OptionObject& item = OptionObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(item.Own(Field));
+// Create natives of the kinds whose constructor takes the class, then the values in popping order.
+template <class Kind, class... Values>
+void CreateKind(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    // A braced list pops in the order written.
+    const std::tuple<Values...> values{Popped<Values>(args)...};
+    PushNewObject(runner,
+                  std::apply([cls](auto... value) { return std::make_unique<Kind>(cls, value...); }, values));
 }
 
 void PushShip(ScriptObject* receiver) {
@@ -123,11 +136,6 @@ void IgnoreSwitch(ScriptObject* receiver) {
     NativeArgs(receiver).Word();
 }
 
-void PushBaseValue(ScriptObject* receiver) {
-    OptionObject& item = OptionObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(Word(item.BaseValue()));
-}
-
 void OpenSettings(ScriptObject* receiver) {
     NativeArgs args(receiver);
     DialogWindow& caller = CallingWindow(args.Word());
@@ -142,39 +150,6 @@ void OpenSettings(ScriptObject* receiver) {
 
 // --- kinds ---
 
-void CreateAkb(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const int32_t capacity = args.Int();
-    const int32_t valueF = args.Int();
-    const int32_t baseValue = args.Int();
-    PushNewObject(runner, std::make_unique<AkbObject>(cls, picture, capacity, valueF, baseValue));
-}
-
-void SaveCharge(ScriptObject* receiver) {
-    AkbObject& akb = AkbObject::Of(receiver);
-    DStack<uint32_t>& stack = NativeArgs(receiver).Stack();
-    stack.Push(Word(akb.Charge()));
-    stack.Push(1);
-}
-
-void RestoreCharge(ScriptObject* receiver) {
-    AkbObject& akb = AkbObject::Of(receiver);
-    akb.SetCharge(NativeArgs(receiver).Int());
-}
-
-void PushCharge(ScriptObject* receiver) {
-    AkbObject& akb = AkbObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(Word(akb.Charge()));
-}
-
-void PushCapacity(ScriptObject* receiver) {
-    AkbObject& akb = AkbObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(Word(akb.Capacity()));
-}
-
 // Takes the second value only when the charge reaches the threshold, so a caller that pushed two
 // values and met a lower charge finds one left on the stack.
 void UpdateCharge(ScriptObject* receiver) {
@@ -183,42 +158,6 @@ void UpdateCharge(ScriptObject* receiver) {
     const uint32_t threshold = args.Word();
     if (static_cast<uint32_t>(akb.Charge()) < threshold) return;
     akb.SetCharge(args.Int());
-}
-
-void CreateEngine(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const int32_t thrust = args.Int();
-    const int32_t consumption = args.Int();
-    const int32_t valueF = args.Int();
-    const int32_t baseValue = args.Int();
-    PushNewObject(runner,
-                  std::make_unique<EngineObject>(cls, picture, thrust, consumption, valueF, baseValue));
-}
-
-void PushThrust(ScriptObject* receiver) {
-    EngineObject& engine = EngineObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(Word(engine.Thrust()));
-}
-
-void CreateShield(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const uint32_t protection = args.Word();
-    const int32_t consumption = args.Int();
-    const int32_t valueF = args.Int();
-    const int32_t baseValue = args.Int();
-    PushNewObject(runner,
-                  std::make_unique<ShieldObject>(cls, picture, protection, consumption, valueF, baseValue));
-}
-
-void PushProtection(ScriptObject* receiver) {
-    ShieldObject& shield = ShieldObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(shield.OwnAddress(kShieldProtection));
 }
 
 // Plain kinds: Grabber (class, picture, consumption, value F, base value), Cargo (class, picture,
@@ -289,24 +228,6 @@ void CreateAmmo(ScriptObject* receiver) {
     init.damageTable = args.Word();
     init.valueH = args.Int();
     PushNewObject(runner, std::make_unique<AmmoObject>(cls, init));
-}
-
-template <uint32_t Field>
-void PushAmmoReference(ScriptObject* receiver) {
-    AmmoObject& ammo = AmmoObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(ammo.OwnAddress(Field));
-}
-
-void SaveShots(ScriptObject* receiver) {
-    AmmoObject& ammo = AmmoObject::Of(receiver);
-    DStack<uint32_t>& stack = NativeArgs(receiver).Stack();
-    stack.Push(Word(ammo.ShotsLeft()));
-    stack.Push(1);
-}
-
-void RestoreShots(ScriptObject* receiver) {
-    AmmoObject& ammo = AmmoObject::Of(receiver);
-    ammo.SetShotsLeft(NativeArgs(receiver).Int());
 }
 
 void PushAmmoValue(ScriptObject* receiver) {
@@ -417,9 +338,7 @@ int32_t OptionObject::Amount() const {
 }
 
 OptionObject& OptionObject::Of(ScriptObject* receiver) {
-    auto* item = dynamic_cast<OptionObject*>(receiver);
-    if (item == nullptr) ThrowFatal("Option object expected");
-    return *item;
+    return ReceiverOf<OptionObject>(receiver, "Option object expected");
 }
 
 OptionObject* OptionObject::FromAddress(uint32_t address) {
@@ -433,9 +352,7 @@ AkbObject::AkbObject(ZEMAClass* cls, uint32_t picture, int32_t capacity, int32_t
 }
 
 AkbObject& AkbObject::Of(ScriptObject* receiver) {
-    auto* akb = dynamic_cast<AkbObject*>(receiver);
-    if (akb == nullptr) ThrowFatal("Akb object expected");
-    return *akb;
+    return ReceiverOf<AkbObject>(receiver, "Akb object expected");
 }
 
 EngineObject::EngineObject(ZEMAClass* cls, uint32_t picture, int32_t thrust, int32_t consumption,
@@ -446,9 +363,7 @@ EngineObject::EngineObject(ZEMAClass* cls, uint32_t picture, int32_t thrust, int
 }
 
 EngineObject& EngineObject::Of(ScriptObject* receiver) {
-    auto* engine = dynamic_cast<EngineObject*>(receiver);
-    if (engine == nullptr) ThrowFatal("Engine object expected");
-    return *engine;
+    return ReceiverOf<EngineObject>(receiver, "Engine object expected");
 }
 
 ShieldObject::ShieldObject(ZEMAClass* cls, uint32_t picture, uint32_t protection, int32_t consumption,
@@ -463,9 +378,7 @@ int32_t ShieldObject::Protection(uint32_t kind) const {
 }
 
 ShieldObject& ShieldObject::Of(ScriptObject* receiver) {
-    auto* shield = dynamic_cast<ShieldObject*>(receiver);
-    if (shield == nullptr) ThrowFatal("Shield object expected");
-    return *shield;
+    return ReceiverOf<ShieldObject>(receiver, "Shield object expected");
 }
 
 HullObject::HullObject(ZEMAClass* cls, ScriptObject* ship, uint32_t picture, int32_t baseValue)
@@ -476,9 +389,7 @@ HullObject::HullObject(ZEMAClass* cls, ScriptObject* ship, uint32_t picture, int
 }
 
 HullObject& HullObject::Of(ScriptObject* receiver) {
-    auto* hull = dynamic_cast<HullObject*>(receiver);
-    if (hull == nullptr) ThrowFatal("Hull object expected");
-    return *hull;
+    return ReceiverOf<HullObject>(receiver, "Hull object expected");
 }
 
 AmmoObject::AmmoObject(ZEMAClass* cls, const Init& init)
@@ -499,9 +410,7 @@ AmmoObject::AmmoObject(ZEMAClass* cls, const Init& init)
 AmmoObject::~AmmoObject() = default;
 
 AmmoObject& AmmoObject::Of(ScriptObject* receiver) {
-    auto* ammo = dynamic_cast<AmmoObject*>(receiver);
-    if (ammo == nullptr) ThrowFatal("Ammo object expected");
-    return *ammo;
+    return ReceiverOf<AmmoObject>(receiver, "Ammo object expected");
 }
 
 // --- shared operations ---
@@ -578,42 +487,42 @@ void Option::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(PushZero, 13);
     target.SetVirtualMethod(OpenSettings, kItemSettingsVirtual);
     target.SetVirtualMethod(IgnoreSwitch, kItemSwitchVirtual);
-    target.SetVirtualMethod(PushBaseValue, kItemValueVirtual);
+    target.SetVirtualMethod(PushFieldValue<OptionObject, kOptionBaseValue>, kItemValueVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateOption, 0);
-    target.SetMethod(PushReference<kOptionConsumption>, 16);
+    target.SetMethod(PushFieldAddress<OptionObject, kOptionConsumption>, 16);
     target.SetMethod(PushShip, 17);
-    target.SetMethod(PushReference<kOptionValueD>, 18);
-    target.SetMethod(PushReference<kOptionItemKind>, 19);
-    target.SetMethod(PushReference<kOptionAltPicture>, 20);
-    target.SetMethod(PushReference<kOptionBaseValue>, 21);
-    target.SetMethod(PushReference<kOptionValueF>, 22);
-    target.SetMethod(PushReference<kOptionEfficiency>, 23);
-    target.SetMethod(PushReference<kOptionSlot>, 24);
-    target.SetMethod(PushReference<kOptionValueG>, 25);
+    target.SetMethod(PushFieldAddress<OptionObject, kOptionValueD>, 18);
+    target.SetMethod(PushFieldAddress<OptionObject, kOptionItemKind>, 19);
+    target.SetMethod(PushFieldAddress<OptionObject, kOptionAltPicture>, 20);
+    target.SetMethod(PushFieldAddress<OptionObject, kOptionBaseValue>, 21);
+    target.SetMethod(PushFieldAddress<OptionObject, kOptionValueF>, 22);
+    target.SetMethod(PushFieldAddress<OptionObject, kOptionEfficiency>, 23);
+    target.SetMethod(PushFieldAddress<OptionObject, kOptionSlot>, 24);
+    target.SetMethod(PushFieldAddress<OptionObject, kOptionValueG>, 25);
 }
 
 void Akb::Bind(ZEMAClass& target, const NativeClassRow& row) {
-    target.SetVirtualMethod(SaveCharge, kSaveStateVirtual);
-    target.SetVirtualMethod(RestoreCharge, kRestoreStateVirtual);
-    target.SetVirtualMethod(PushBaseValue, kItemValueVirtual);
+    target.SetVirtualMethod(SaveField<AkbObject, kAkbCharge>, kSaveStateVirtual);
+    target.SetVirtualMethod(PopFieldValue<AkbObject, kAkbCharge>, kRestoreStateVirtual);
+    target.SetVirtualMethod(PushFieldValue<OptionObject, kOptionBaseValue>, kItemValueVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateAkb, 0);
-    target.SetMethod(PushCharge, 26);
+    target.SetMethod(CreateKind<AkbObject, uint32_t, int32_t, int32_t, int32_t>, 0);
+    target.SetMethod(PushFieldValue<AkbObject, kAkbCharge>, 26);
     target.SetMethod(UpdateCharge, 27);
-    target.SetMethod(PushCapacity, 28);
+    target.SetMethod(PushFieldValue<AkbObject, kAkbCapacity>, 28);
 }
 
 void Engine::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(CreateEngine, 0);
-    target.SetMethod(PushThrust, 26);
+    target.SetMethod(CreateKind<EngineObject, uint32_t, int32_t, int32_t, int32_t, int32_t>, 0);
+    target.SetMethod(PushFieldValue<EngineObject, kEngineThrust>, 26);
 }
 
 void Shield::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(CreateShield, 0);
-    target.SetMethod(PushProtection, 26);
+    target.SetMethod(CreateKind<ShieldObject, uint32_t, uint32_t, int32_t, int32_t, int32_t>, 0);
+    target.SetMethod(PushFieldAddress<ShieldObject, kShieldProtection>, 26);
 }
 
 void Hull::Bind(ZEMAClass& target, const NativeClassRow& row) {
@@ -639,20 +548,20 @@ void QuestItem::Bind(ZEMAClass& target, const NativeClassRow& row) {
 }
 
 void Ammo::Bind(ZEMAClass& target, const NativeClassRow& row) {
-    target.SetVirtualMethod(SaveShots, kSaveStateVirtual);
-    target.SetVirtualMethod(RestoreShots, kRestoreStateVirtual);
+    target.SetVirtualMethod(SaveField<AmmoObject, kAmmoShots>, kSaveStateVirtual);
+    target.SetVirtualMethod(PopFieldValue<AmmoObject, kAmmoShots>, kRestoreStateVirtual);
     target.SetVirtualMethod(PushAmmoValue, kItemValueVirtual);
     target.SetVirtualMethod(FireAmmo, kAmmoFireVirtual);
     target.SetVirtualMethod(TriggerAmmo, kAmmoTriggerVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateAmmo, 0);
-    target.SetMethod(PushAmmoReference<kAmmoKindA>, 26);
-    target.SetMethod(PushAmmoReference<kAmmoKindB>, 27);
-    target.SetMethod(PushAmmoReference<kAmmoShots>, 28);
+    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoKindA>, 26);
+    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoKindB>, 27);
+    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoShots>, 28);
     target.SetMethod(MergeNative, 29);
-    target.SetMethod(PushAmmoReference<kAmmoDamage>, 30);
-    target.SetMethod(PushAmmoReference<kAmmoValueH>, 31);
-    target.SetMethod(PushAmmoReference<kAmmoArmour>, 32);
-    target.SetMethod(PushAmmoReference<kAmmoShotValue>, 33);
-    target.SetMethod(PushAmmoReference<kAmmoShotSpeed>, 34);
+    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoDamage>, 30);
+    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoValueH>, 31);
+    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoArmour>, 32);
+    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoShotValue>, 33);
+    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoShotSpeed>, 34);
 }

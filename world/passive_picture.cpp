@@ -8,6 +8,7 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/processor.h"
+#include "world/receiver_of.h"
 
 constexpr int32_t kPassivePhaseStep = 100;
 
@@ -18,9 +19,7 @@ PassivePictureObject::PassivePictureObject(ZEMAClass* cls, uint32_t picture, int
 }
 
 PassivePictureObject& PassivePictureObject::Of(ScriptObject* receiver) {
-    auto* picture = dynamic_cast<PassivePictureObject*>(receiver);
-    if (picture == nullptr) ThrowFatal("PassivePicture object expected");
-    return *picture;
+    return ReceiverOf<PassivePictureObject>(receiver, "PassivePicture object expected");
 }
 
 void PassivePicture::Age(ActorObject& actor, uint32_t lifetimeField, uint32_t stopField) {

@@ -18,6 +18,8 @@
 #include "ui/visual.h"
 #include "ui/window_services.h"
 #include "world/option.h"
+#include "world/receiver_of.h"
+#include "world/running_processor.h"
 #include "world/skills.h"
 #include "world/world_kinds.h"
 
@@ -33,9 +35,7 @@ void DestroyOwned(const WeakObject& ref) {
 }
 
 Processor& ProcessorOf(ScriptObject* object) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(object));
-    if (processor == nullptr) ThrowFatal("Player without a processor");
-    return *processor;
+    return RunningProcessor(object, "Player");
 }
 
 }  // namespace
@@ -60,9 +60,7 @@ PlayerObject::~PlayerObject() {
 }
 
 PlayerObject& PlayerObject::Of(ScriptObject* receiver) {
-    auto* player = dynamic_cast<PlayerObject*>(receiver);
-    if (player == nullptr) ThrowFatal("Player object expected");
-    return *player;
+    return ReceiverOf<PlayerObject>(receiver, "Player object expected");
 }
 
 PlayerObject* PlayerObject::AtAddress(uint32_t address) {

@@ -7,6 +7,7 @@
 #include "foundation/container_writer.h"
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
+#include "foundation/packed_strings.h"
 #include "foundation/saturating.h"
 #include "shell/input_device.h"
 #include "world/player.h"
@@ -33,26 +34,6 @@ void SetTexts(DataBlock& block, std::initializer_list<std::string_view> texts) {
     }
     block.SetPayloadSize(static_cast<uint32_t>(size));
     block.SetPayload(std::move(payload));
-}
-
-// The text that starts offset bytes into the payload; its end is where a NUL is, else the payload's end.
-std::string_view TextAt(const DataBlock& block, uint32_t offset) {
-    const uint32_t size = block.Payload() != nullptr ? block.PayloadSize() : 0;
-    if (offset >= size) return {};
-    const auto* text = reinterpret_cast<const char*>(block.Payload()) + offset;
-    return {text, strnlen(text, size - offset)};
-}
-
-// Whether the payload holds n NUL-terminated texts, each ending inside it.
-bool HoldsTexts(const DataBlock& block, uint32_t n) {
-    const uint32_t size = block.Payload() != nullptr ? block.PayloadSize() : 0;
-    uint32_t at = 0;
-    for (uint32_t i = 0; i < n; ++i) {
-        const void* end = at < size ? std::memchr(block.Payload() + at, 0, size - at) : nullptr;
-        if (end == nullptr) return false;
-        at = static_cast<uint32_t>(static_cast<const uint8_t*>(end) - block.Payload()) + 1;
-    }
-    return true;
 }
 
 }  // namespace
@@ -94,15 +75,15 @@ int32_t PevnBlock::Value() const {
 }
 
 std::string_view PevnBlock::Key() const {
-    return TextAt(*this, 0);
+    return PackedStrings::Text(*this, 1);
 }
 
 std::string_view PevnBlock::Text() const {
-    return TextAt(*this, static_cast<uint32_t>(Key().size() + 1));
+    return PackedStrings::Second(*this);
 }
 
 void PevnBlock::AfterRead(BlockReader& reader) {
-    if (!HoldsTexts(*this, 2))
+    if (!PackedStrings::Holds(*this, 2))
         ThrowFatal("Event record without its key and text in \"%s\"", reader.Name().Text());
 }
 
@@ -127,7 +108,7 @@ int32_t PsklBlock::Level() const {
 }
 
 std::string_view PsklBlock::ClassName() const {
-    return TextAt(*this, 0);
+    return PackedStrings::Text(*this, 1);
 }
 
 void PsklBlock::AfterRead(BlockReader& reader) {
@@ -135,7 +116,7 @@ void PsklBlock::AfterRead(BlockReader& reader) {
     if (Slot() < 0 || Slot() >= kPlayerSkillSlots)
         ThrowFatal("Skill slot %d out of range in \"%s\"", Slot(), source_.Text());
     if (Level() < 0) ThrowFatal("Negative skill level %d in \"%s\"", Level(), source_.Text());
-    if (!HoldsTexts(*this, 1) || ClassName().empty())
+    if (!PackedStrings::Holds(*this, 1) || ClassName().empty())
         ThrowFatal("Skill record without a class name in \"%s\"", source_.Text());
 }
 
@@ -171,7 +152,7 @@ void PlayerConfig::SetFields(int32_t money, int32_t experience, int32_t level, i
 }
 
 std::string_view PlayerConfig::Name() const {
-    return TextAt(*this, 0);
+    return PackedStrings::Text(*this, 1);
 }
 
 void PlayerConfig::SetName(std::string_view name) {
@@ -214,7 +195,7 @@ void PlayerConfig::ReadChunk(BlockReader& reader, const uint8_t* signature) {
 
 void PlayerConfig::AfterRead(BlockReader& reader) {
     source_ = reader.Name();
-    if (PayloadSize() != 0 && !HoldsTexts(*this, 1))
+    if (PayloadSize() != 0 && !PackedStrings::Holds(*this, 1))
         ThrowFatal("Player name without its end in \"%s\"", source_.Text());
     if (Level() < 0) ThrowFatal("Negative player level %d in \"%s\"", Level(), source_.Text());
 }

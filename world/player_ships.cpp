@@ -13,14 +13,13 @@
 #include "shell/game_ids.h"
 #include "world/equipment_config.h"
 #include "world/player.h"
+#include "world/running_processor.h"
 #include "world/slot.h"
 
 namespace {
 
 Processor& ProcessorOf(ScriptObject* object) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(object));
-    if (processor == nullptr) ThrowFatal("Player without a processor");
-    return *processor;
+    return RunningProcessor(object, "Player");
 }
 
 // The actor list, or null when there is none (a tool or test without a flight's lists).

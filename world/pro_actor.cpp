@@ -10,6 +10,8 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/zema_class.h"
+#include "world/field_natives.h"
+#include "world/receiver_of.h"
 #include "world/step_arithmetic.h"
 
 namespace {
@@ -47,18 +49,6 @@ void StartSegmentNative(ScriptObject* receiver) {
     ProActor::StartSegment(actor, NativeArgs(receiver).Int());
 }
 
-template <uint32_t Field>
-void PushValue(ScriptObject* receiver) {
-    ProActorObject& actor = ProActorObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(actor.Own(Field));
-}
-
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    ProActorObject& actor = ProActorObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(actor.OwnAddress(Field));
-}
-
 }  // namespace
 
 ProActorObject::ProActorObject(ZEMAClass* cls, uint32_t picture, int32_t energy, int32_t x, int32_t y,
@@ -71,9 +61,7 @@ ProActorObject::ProActorObject(ZEMAClass* cls, uint32_t picture, int32_t energy,
 }
 
 ProActorObject& ProActorObject::Of(ScriptObject* receiver) {
-    auto* actor = dynamic_cast<ProActorObject*>(receiver);
-    if (actor == nullptr) ThrowFatal("ProActor object expected");
-    return *actor;
+    return ReceiverOf<ProActorObject>(receiver, "ProActor object expected");
 }
 
 uint32_t ProActor::RecordCount(uint32_t path) {
@@ -178,10 +166,10 @@ void ProActor::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(CreateProActor, kCreateObjectMethod);
     target.SetMethod(StartPathHere, 35);
     target.SetMethod(StartPathAtZero, 36);
-    target.SetMethod(PushReference<kProOriginX>, 37);
-    target.SetMethod(PushReference<kProOriginY>, 38);
+    target.SetMethod(PushFieldAddress<ProActorObject, kProOriginX>, 37);
+    target.SetMethod(PushFieldAddress<ProActorObject, kProOriginY>, 38);
     target.SetMethod(StartSegmentNative, 39);
-    target.SetMethod(PushValue<kProPath>, 40);
-    target.SetMethod(PushReference<kProDefaultSpeed>, 41);
-    target.SetMethod(PushValue<kProSegmentCount>, 42);
+    target.SetMethod(PushFieldValue<ProActorObject, kProPath>, 40);
+    target.SetMethod(PushFieldAddress<ProActorObject, kProDefaultSpeed>, 41);
+    target.SetMethod(PushFieldValue<ProActorObject, kProSegmentCount>, 42);
 }

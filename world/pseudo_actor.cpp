@@ -4,7 +4,6 @@
 #include "foundation/exceptions.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
-#include "graphics/image_manager.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -13,16 +12,14 @@
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "world/entry_defaults.h"
+#include "world/receiver_of.h"
 #include "world/step_arithmetic.h"
+#include "world/world_picture.h"
 
 namespace {
 
-// The mask the snapshot breaks up with, from the picture cache.
-Image& BrokerPicture(Processor& processor) {
-    auto* images = dynamic_cast<ImageManager*>(processor.Objects().GetObject(kImageManagerId));
-    if (images == nullptr) ThrowFatal("No ImageManager to take \"Misc\\Broker.dpf\" from");
-    return *images->GetImage(String("Misc\\Broker.dpf"));
-}
+// The mask the snapshot breaks up with.
+constexpr const char* kBrokerPicture = "Misc\\Broker.dpf";
 
 PseudoEntry Snapshot(VisualObject& source, int32_t i) {
     PseudoEntry entry;
@@ -136,9 +133,7 @@ const PseudoEntry* PseudoActorObject::Entry(int32_t i) const {
 }
 
 PseudoActorObject& PseudoActorObject::Of(ScriptObject* receiver) {
-    auto* pseudo = dynamic_cast<PseudoActorObject*>(receiver);
-    if (pseudo == nullptr) ThrowFatal("PseudoActor object expected");
-    return *pseudo;
+    return ReceiverOf<PseudoActorObject>(receiver, "PseudoActor object expected");
 }
 
 void PseudoActor::Step(PseudoActorObject& pseudo) {
@@ -148,7 +143,7 @@ void PseudoActor::Step(PseudoActorObject& pseudo) {
     if (countdown == 0) {
         pseudo.SetState(kActorGone);
         if ((pseudo.Own(kPseudoFlags) & kPseudoSplinters) != 0) {
-            Actor::MakeSplinters(pseudo, BrokerPicture(Actor::ProcessorOf(&pseudo)));
+            Actor::MakeSplinters(pseudo, CachedPicture(Actor::ProcessorOf(&pseudo), kBrokerPicture));
         }
     }
     for (PseudoEntry& entry : pseudo.entries_) {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
-#include "foundation/script_handle.h"
+#include "foundation/saturating.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "script/class_manager.h"
@@ -15,7 +15,9 @@
 #include "script/processor.h"
 #include "script/zema_class.h"
 #include "shell/input_device.h"
+#include "world/field_natives.h"
 #include "world/level.h"
+#include "world/receiver_of.h"
 #include "world/slot.h"
 #include "world/world_sound.h"
 
@@ -27,10 +29,6 @@ constexpr uint32_t kGroupSlotKinds[kShipGroups] = {
     static_cast<uint32_t>(kSlotGrabber), static_cast<uint32_t>(kSlotHold)};
 
 constexpr const char* kExplosionSound = "ShipExplosion";
-
-int32_t Clamp32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
 
 void CheckSlotCounts(const ShipLayout& layout) {
     for (uint32_t group = 0; group < kShipGroups; ++group) {
@@ -142,15 +140,11 @@ void ShipObject::SelectDirections(int32_t request, bool announce) {
 }
 
 ShipObject& ShipObject::Of(ScriptObject* receiver) {
-    auto* ship = dynamic_cast<ShipObject*>(receiver);
-    if (ship == nullptr) ThrowFatal("Ship object expected");
-    return *ship;
+    return ReceiverOf<ShipObject>(receiver, "Ship object expected");
 }
 
 ShipObject* ShipObject::Find(uint32_t address) {
-    if (address == 0) return nullptr;
-    auto* object = static_cast<ScriptObject*>(FindScriptHandle(address, HandleFamily::kScriptObject, 0));
-    return dynamic_cast<ShipObject*>(object);
+    return WeakObject::AtAddress(address).As<ShipObject>();
 }
 
 // --- collision and picture ---
@@ -166,7 +160,7 @@ void Ship::Collide(ShipObject& ship, uint32_t attackTable, ScriptObject* other, 
     std::memcpy(protection, ScriptPointer<uint32_t>(protectionTable, sizeof(protection)), sizeof(protection));
     const uint32_t damage = Actor::Damage(attack, protection);
     if (damage > 0) {
-        DrainEnergy(ship, Clamp32(int64_t{damage} * 100));
+        DrainEnergy(ship, SaturateInt32(int64_t{damage} * 100));
         if (ship.Balance() < 1) ship.SetState(kActorDestroyed);
     }
     // Something that is no actor, or is gone by now, gives no push.
@@ -178,8 +172,8 @@ void Ship::Collide(ShipObject& ship, uint32_t attackTable, ScriptObject* other, 
     const int64_t theirY = pusher->SpeedY();
     const bool addX = ownX * theirX < 1 || std::abs(theirX) > std::abs(ownX);
     const bool subtractY = ownY * theirY > 0 && std::abs(theirY) <= std::abs(ownY);
-    ship.SetInt(kActorSpeedX, Clamp32(addX ? ownX + theirX : ownX - theirX));
-    ship.SetInt(kActorSpeedY, Clamp32(subtractY ? ownY - theirY : ownY + theirY));
+    ship.SetInt(kActorSpeedX, SaturateInt32(addX ? ownX + theirX : ownX - theirX));
+    ship.SetInt(kActorSpeedY, SaturateInt32(subtractY ? ownY - theirY : ownY + theirY));
 }
 
 uint32_t Ship::LoadImage(ShipObject& ship, uint32_t& orientation) {
@@ -204,18 +198,6 @@ uint32_t Ship::LoadImage(ShipObject& ship, uint32_t& orientation) {
 // --- natives ---
 
 namespace {
-
-template <uint32_t Field>
-void FieldReference(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    args.Stack().Push(ShipObject::Of(receiver).OwnAddress(Field));
-}
-
-template <uint32_t Field>
-void FieldValue(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    args.Stack().Push(ShipObject::Of(receiver).Own(Field));
-}
 
 void Create(ScriptObject* receiver) {
     NativeArgs args(receiver);
@@ -290,7 +272,7 @@ void SetXNative(ScriptObject* receiver) {
     const int32_t x = args.Int();
     ship.SetInt(kVisualX, x);
     if (InputDevice* mouse = MouseOf(ship))
-        mouse->SetMousePosition(Clamp32(int64_t{x / 100} + SceneScroll(ship)), mouse->MouseY());
+        mouse->SetMousePosition(SaturateInt32(int64_t{x / 100} + SceneScroll(ship)), mouse->MouseY());
 }
 
 void SetYNative(ScriptObject* receiver) {
@@ -358,15 +340,15 @@ void Ship::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(FireNative, 41);
     target.SetMethod(StepEquipmentNative, 42);
     target.SetMethod(OwnerNative, 44);
-    target.SetMethod(FieldReference<kShipValueB>, 45);
-    target.SetMethod(FieldReference<kShipMass>, 46);
-    target.SetMethod(FieldReference<kShipValueC>, 47);
-    target.SetMethod(FieldReference<kShipBaseConsumption>, 48);
-    target.SetMethod(FieldValue<kShipEnergyLack>, 49);
+    target.SetMethod(PushFieldAddress<ShipObject, kShipValueB>, 45);
+    target.SetMethod(PushFieldAddress<ShipObject, kShipMass>, 46);
+    target.SetMethod(PushFieldAddress<ShipObject, kShipValueC>, 47);
+    target.SetMethod(PushFieldAddress<ShipObject, kShipBaseConsumption>, 48);
+    target.SetMethod(PushFieldValue<ShipObject, kShipEnergyLack>, 49);
     target.SetMethod(DrainEnergyNative, 50);
     target.SetMethod(RechargeNative, 51);
-    target.SetMethod(FieldValue<kShipMaxSpeed>, 52);
-    target.SetMethod(FieldValue<kShipGrace>, 53);
+    target.SetMethod(PushFieldValue<ShipObject, kShipMaxSpeed>, 52);
+    target.SetMethod(PushFieldValue<ShipObject, kShipGrace>, 53);
     target.SetMethod(SetGraceNative, 54);
     target.SetMethod(SetXNative, 55);
     target.SetMethod(SetYNative, 56);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "foundation/saturating.h"
 #include "foundation/script_memory.h"
 #include "script/processor.h"
 #include "ui/window_services.h"
@@ -22,10 +23,6 @@ constexpr int32_t kLackPriority = 7;
 constexpr uint32_t kDetachedMessage = 307;
 constexpr int32_t kDetachedFrames = 30;
 constexpr int32_t kDetachedPriority = 8;
-
-int32_t Clamp32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
 
 // An item and the place it sits in.
 struct Placed {
@@ -86,7 +83,7 @@ void Throttle(const ShipObject& ship, uint32_t group, int64_t groupSum, int64_t 
     ForEachActive(ship, group, SlotPlace::kFirst, [&](const Placed& placed) {
         const int64_t c = placed.item->Consumption();
         if (c == 0) return;
-        placed.item->SetEfficiency(Clamp32(kFullEfficiency - ((c * 100 / groupSum) * share) / c));
+        placed.item->SetEfficiency(SaturateInt32(kFullEfficiency - ((c * 100 / groupSum) * share) / c));
     });
 }
 
@@ -107,7 +104,7 @@ void ShipObject::RecomputeEnergy() {
 
     if (balance < 1) {
         // Nothing to run on: every consumer goes off, without a word to the pilot.
-        SetBalance(Clamp32(balance));
+        SetBalance(SaturateInt32(balance));
         const auto offWithFullEfficiency = [&](uint32_t group, SlotPlace place, bool resetEfficiency) {
             for (uint32_t i = 0; i < SlotCount(group) && !gone(); ++i) {
                 SlotObject* slot = SlotAt(group, static_cast<int32_t>(i));
@@ -176,7 +173,7 @@ void ShipObject::RecomputeEnergy() {
                               kDetachedPriority);
         }
     }
-    SetBalance(Clamp32(balance));
+    SetBalance(SaturateInt32(balance));
 
     int64_t speed = 0;
     ForEachActive(*this, kEngineGroup, SlotPlace::kFirst, [&](const Placed& placed) {
@@ -195,10 +192,10 @@ void ShipObject::RecomputeEnergy() {
     const uint32_t table = Actor::CallEvent17(this, 0);
     if (gone()) return;
     auto* values = reinterpret_cast<uint32_t*>(ScriptWritable(table, kDamageKinds * sizeof(uint32_t)));
-    for (uint32_t k = 0; k < kDamageKinds; ++k) values[k] = static_cast<uint32_t>(Clamp32(armour[k]));
+    for (uint32_t k = 0; k < kDamageKinds; ++k) values[k] = static_cast<uint32_t>(SaturateInt32(armour[k]));
 
     // A ship of no mass (or a script's negative one) is as fast as its engines' thrust.
-    SetInt(kShipMaxSpeed, Clamp32(speed / std::max(Mass(), 1)));
+    SetInt(kShipMaxSpeed, SaturateInt32(speed / std::max(Mass(), 1)));
 
     if (ShipPilot* pilot = Pilot()) pilot->ShipRecomputed(*this);
 }
@@ -212,7 +209,7 @@ void ShipObject::Recharge(int32_t amount) {
         if (source == nullptr || !slot->FirstEnabled()) continue;
         const int64_t added = std::min<int64_t>(int64_t{source->Capacity()} - source->Charge(), remaining);
         if (added <= 0) continue;
-        source->SetCharge(Clamp32(int64_t{source->Charge()} + added));
+        source->SetCharge(SaturateInt32(int64_t{source->Charge()} + added));
         remaining -= added;
     }
     for (uint32_t group = kWeaponGroup; group <= kGrabberGroup; ++group) {
@@ -250,12 +247,12 @@ void Ship::DrainEnergy(ShipObject& ship, int32_t amount) {
         if (source == nullptr || !slot->FirstEnabled()) continue;
         const int64_t taken = std::min<int64_t>(source->Charge(), remaining);
         if (taken <= 0) continue;
-        source->SetCharge(Clamp32(int64_t{source->Charge()} - taken));
+        source->SetCharge(SaturateInt32(int64_t{source->Charge()} - taken));
         remaining -= taken;
     }
     if (amount >= ship.Balance()) {
         ship.RecomputeEnergy();
     } else {
-        ship.SetBalance(Clamp32(int64_t{ship.Balance()} - amount));
+        ship.SetBalance(SaturateInt32(int64_t{ship.Balance()} - amount));
     }
 }

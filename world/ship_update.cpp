@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "foundation/saturating.h"
 #include "graphics/display.h"
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
@@ -49,10 +50,6 @@ constexpr const char* kLackSound = "EnergyLack";
 constexpr const char* kDetachedSound = "EquipmentDetached";
 constexpr int32_t kLackSoundFrames = 210;
 constexpr int32_t kDetachedSoundFrames = 175;
-
-int32_t Clamp32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
 
 ScreenBuffer* ScreenView(Processor& processor) {
     ScriptObject* object = processor.Objects().GetObject(kScreenId);
@@ -135,14 +132,14 @@ int32_t Scroll(ShipObject& ship, LevelObject& level, ScreenBuffer& view, int32_t
     };
     if (s < 0 && ship.X() / 100 + s < kScrollMargin) {
         if (spread) {
-            ship.SetInt(kVisualX, Clamp32(std::max<int64_t>(ship.X(), -s * 100)));
+            ship.SetInt(kVisualX, SaturateInt32(std::max<int64_t>(ship.X(), -s * 100)));
         } else {
             scrollBy(ship.SpeedX() / 100);
         }
     }
     if (screenWidth - s < sceneWidth && ship.X() / 100 > screenWidth - s - kScrollMargin) {
         if (spread) {
-            ship.SetInt(kVisualX, Clamp32(std::min<int64_t>(ship.X(), (screenWidth - s) * 100)));
+            ship.SetInt(kVisualX, SaturateInt32(std::min<int64_t>(ship.X(), (screenWidth - s) * 100)));
         } else {
             scrollBy(ship.SpeedX() / 100);
         }
@@ -158,9 +155,9 @@ void KeepInScene(ShipObject& ship, Processor& processor) {
     const int32_t screenHeight = view->Surface()->Height();
     LevelObject* level = LevelObject::Running(processor.Objects());
     const int32_t sceneWidth = level != nullptr ? level->SceneWidth() : screenWidth;
-    ship.SetInt(kVisualX,
-                Clamp32(std::clamp<int64_t>(ship.X(), 0, std::max<int64_t>(0, int64_t{sceneWidth} * 100))));
-    ship.SetInt(kVisualY, Clamp32(std::clamp<int64_t>(ship.Y(), 0, int64_t{screenHeight} * 100)));
+    ship.SetInt(kVisualX, SaturateInt32(std::clamp<int64_t>(
+                              ship.X(), 0, std::max<int64_t>(0, int64_t{sceneWidth} * 100))));
+    ship.SetInt(kVisualY, SaturateInt32(std::clamp<int64_t>(ship.Y(), 0, int64_t{screenHeight} * 100)));
     ship.SetInt(kShipScrollAmount, level != nullptr ? Scroll(ship, *level, *view, screenWidth) : 0);
 }
 
@@ -187,7 +184,7 @@ void OpenSlotWindow(ShipObject& ship, Processor& processor) {
     if (device == nullptr) return;
     LevelObject* level = LevelObject::Running(processor.Objects());
     const int32_t scroll = level != nullptr ? level->ViewX() : 0;
-    device->SetMousePosition(Clamp32(int64_t{ship.X() / 100} + scroll), ship.Y() / 100);
+    device->SetMousePosition(SaturateInt32(int64_t{ship.X() / 100} + scroll), ship.Y() / 100);
 }
 
 void ChangeDirections(ShipObject& ship, InputDevice& device) {
@@ -215,8 +212,8 @@ void Warn(ShipObject& ship, Processor& processor, uint32_t flag, uint32_t countd
 void PlaceAndStep(const ShipObject& ship, const SlotObject& slot, ScriptObject* item, int32_t step) {
     auto* visual = dynamic_cast<VisualObject*>(item);
     if (visual == nullptr) return;
-    visual->SetInt(kVisualX, Clamp32(int64_t{ship.X()} + int64_t{slot.OffsetX()} * 100));
-    visual->SetInt(kVisualY, Clamp32(int64_t{ship.Y()} + int64_t{slot.OffsetY()} * 100));
+    visual->SetInt(kVisualX, SaturateInt32(int64_t{ship.X()} + int64_t{slot.OffsetX()} * 100));
+    visual->SetInt(kVisualY, SaturateInt32(int64_t{ship.Y()} + int64_t{slot.OffsetY()} * 100));
     GTTClass::CallStep(item, step);
 }
 
@@ -297,7 +294,7 @@ void ShipObject::PlaceMouse() {
     if (device == nullptr || !device->MouseEnabled()) return;
     LevelObject* level = LevelObject::Running(Actor::ProcessorOf(this).Objects());
     const int64_t scroll = level != nullptr ? level->ViewX() : 0;
-    device->SetMousePosition(Clamp32(X() / 100 + scroll + Int(kShipScrollAmount)), Y() / 100);
+    device->SetMousePosition(SaturateInt32(X() / 100 + scroll + Int(kShipScrollAmount)), Y() / 100);
 }
 
 void Ship::Update(ShipObject& ship, int32_t step) {

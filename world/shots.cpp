@@ -8,6 +8,7 @@
 #include "script/native_binder.h"
 #include "script/zema_class.h"
 #include "world/passive_picture.h"
+#include "world/receiver_of.h"
 
 namespace {
 
@@ -70,9 +71,7 @@ ShotObject::ShotObject(ZEMAClass* cls, uint32_t picture, int32_t energy, int32_t
 }
 
 ShotObject& ShotObject::Of(ScriptObject* receiver) {
-    auto* shot = dynamic_cast<ShotObject*>(receiver);
-    if (shot == nullptr) ThrowFatal("Shot object expected");
-    return *shot;
+    return ReceiverOf<ShotObject>(receiver, "Shot object expected");
 }
 
 ShotExplosionObject::ShotExplosionObject(ZEMAClass* cls, uint32_t picture, int32_t x, int32_t y,
@@ -85,9 +84,7 @@ ShotExplosionObject::ShotExplosionObject(ZEMAClass* cls, uint32_t picture, int32
 }
 
 ShotExplosionObject& ShotExplosionObject::Of(ScriptObject* receiver) {
-    auto* explosion = dynamic_cast<ShotExplosionObject*>(receiver);
-    if (explosion == nullptr) ThrowFatal("ShotExplosion object expected");
-    return *explosion;
+    return ReceiverOf<ShotExplosionObject>(receiver, "ShotExplosion object expected");
 }
 
 void ShotExplosion::Step(ShotExplosionObject& explosion) {

@@ -15,6 +15,7 @@
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "world/actor.h"
+#include "world/receiver_of.h"
 #include "world/world_kinds.h"
 
 SkillObject::SkillObject(ZEMAClass* cls, int32_t parameter) : ScriptObject(cls), parameter_(parameter) {
@@ -35,9 +36,7 @@ uint32_t SkillObject::DamageKind() const {
 }
 
 SkillObject& SkillObject::Of(ScriptObject* receiver) {
-    auto* skill = dynamic_cast<SkillObject*>(receiver);
-    if (skill == nullptr) ThrowFatal("Skill object expected");
-    return *skill;
+    return ReceiverOf<SkillObject>(receiver, "Skill object expected");
 }
 
 int32_t CommerceSkill::Percentage(int32_t level) {

@@ -6,6 +6,7 @@
 
 #include "foundation/byte_order.h"
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -13,7 +14,9 @@
 #include "ui/visual.h"
 #include "ui/window_services.h"
 #include "world/actor.h"
+#include "world/field_natives.h"
 #include "world/option.h"
+#include "world/receiver_of.h"
 
 namespace {
 
@@ -79,12 +82,6 @@ void CreateSlot(ScriptObject* receiver) {
     const int32_t x = args.Int();
     const int32_t kind = args.Int();
     PushNewObject(runner, std::make_unique<SlotObject>(cls, ship, x, y, kind));
-}
-
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    SlotObject& slot = SlotObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(slot.OwnAddress(Field));
 }
 
 template <uint32_t Word>
@@ -252,8 +249,7 @@ void SlotObject::SelectDirection(int32_t request, bool announce) {
         percent = pilotHooks.switchSkillPercent(ship);
     // A skill beyond 100% (or a negative one) never turns the delay negative or past 32 bits.
     const int64_t added = std::clamp<int64_t>((100 - percent) * kSwitchDelayFrames / 100, 0, INT32_MAX);
-    const auto delay =
-        static_cast<int32_t>(std::clamp<int64_t>(int64_t{Delay()} + added, INT32_MIN, INT32_MAX));
+    const auto delay = SaturateInt32(int64_t{Delay()} + added);
     SetDelay(delay);
     if (ship != nullptr && pilotHooks.showStatus != nullptr)
         pilotHooks.showStatus(ship, SystemMessage(Actor::ProcessorOf(this), kDirectionChangedMessage), delay,
@@ -261,9 +257,7 @@ void SlotObject::SelectDirection(int32_t request, bool announce) {
 }
 
 SlotObject& SlotObject::Of(ScriptObject* receiver) {
-    auto* slot = dynamic_cast<SlotObject*>(receiver);
-    if (slot == nullptr) ThrowFatal("Slot object expected");
-    return *slot;
+    return ReceiverOf<SlotObject>(receiver, "Slot object expected");
 }
 
 SlotObject* SlotObject::FromAddress(uint32_t address) {
@@ -273,14 +267,14 @@ SlotObject* SlotObject::FromAddress(uint32_t address) {
 void Slot::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
     target.SetMethod(CreateSlot, 0);
-    target.SetMethod(PushReference<kSlotOffsetX>, 4);
-    target.SetMethod(PushReference<kSlotOffsetY>, 5);
+    target.SetMethod(PushFieldAddress<SlotObject, kSlotOffsetX>, 4);
+    target.SetMethod(PushFieldAddress<SlotObject, kSlotOffsetY>, 5);
     target.SetMethod(PushSelectedReference<0>, 6);
     target.SetMethod(PushSelectedReference<1>, 7);
-    target.SetMethod(PushReference<kSlotCustomised>, 8);
-    target.SetMethod(PushReference<kSlotFirstItem>, 9);
-    target.SetMethod(PushReference<kSlotSecondItem>, 10);
-    target.SetMethod(PushReference<kSlotKind>, 11);
+    target.SetMethod(PushFieldAddress<SlotObject, kSlotCustomised>, 8);
+    target.SetMethod(PushFieldAddress<SlotObject, kSlotFirstItem>, 9);
+    target.SetMethod(PushFieldAddress<SlotObject, kSlotSecondItem>, 10);
+    target.SetMethod(PushFieldAddress<SlotObject, kSlotKind>, 11);
     target.SetMethod(PushFirstState, 12);
     target.SetMethod(SetFirstEnabledNative, 13);
 }

@@ -15,6 +15,7 @@
 #include "script/processor.h"
 #include "shell/game_ids.h"
 #include "world/backgrounds.h"
+#include "world/receiver_of.h"
 
 namespace {
 
@@ -117,9 +118,7 @@ void StarsSkyObject::Fall(int32_t scroll, int32_t range) {
 }
 
 StarsSkyObject& StarsSkyObject::Of(ScriptObject* receiver) {
-    auto* sky = dynamic_cast<StarsSkyObject*>(receiver);
-    if (sky == nullptr) ThrowFatal("StarsSky object expected");
-    return *sky;
+    return ReceiverOf<StarsSkyObject>(receiver, "StarsSky object expected");
 }
 
 namespace {

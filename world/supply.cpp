@@ -13,6 +13,7 @@
 #include "world/bonuses.h"
 #include "world/event_manager.h"
 #include "world/level.h"
+#include "world/receiver_of.h"
 
 namespace {
 
@@ -240,9 +241,7 @@ void SupplyObject::Hold(ScriptObject* supplier) {
 }
 
 SupplyObject& SupplyObject::Of(ScriptObject* receiver) {
-    auto* supply = dynamic_cast<SupplyObject*>(receiver);
-    if (supply == nullptr) ThrowFatal("Supply object expected");
-    return *supply;
+    return ReceiverOf<SupplyObject>(receiver, "Supply object expected");
 }
 
 void Supply::ChooseSupplier(Processor& processor, SupplyObject& supply) {
@@ -313,9 +312,7 @@ void Supply::Bind(ZEMAClass& target, const NativeClassRow& row) {
 // --- SupplyService ---
 
 SupplyServiceObject& SupplyServiceObject::Of(ScriptObject* receiver) {
-    auto* service = dynamic_cast<SupplyServiceObject*>(receiver);
-    if (service == nullptr) ThrowFatal("SupplyService object expected");
-    return *service;
+    return ReceiverOf<SupplyServiceObject>(receiver, "SupplyService object expected");
 }
 
 void SupplyService::Step(Processor& processor, SupplyServiceObject& service, int32_t t) {
@@ -364,9 +361,7 @@ void SupplyShipObject::Load(ScriptObject* object) {
 }
 
 SupplyShipObject& SupplyShipObject::Of(ScriptObject* receiver) {
-    auto* ship = dynamic_cast<SupplyShipObject*>(receiver);
-    if (ship == nullptr) ThrowFatal("SupplyShip object expected");
-    return *ship;
+    return ReceiverOf<SupplyShipObject>(receiver, "SupplyShip object expected");
 }
 
 void SupplyShip::DropCargo(Processor& processor, SupplyShipObject& ship) {

@@ -13,6 +13,8 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/zema_class.h"
+#include "world/field_natives.h"
+#include "world/receiver_of.h"
 #include "world/settings_panel.h"
 #include "world/ship.h"
 #include "world/shots.h"
@@ -95,9 +97,7 @@ AmmoObject* WeaponObject::SetAmmo(AmmoObject* ammo) {
 }
 
 WeaponObject& WeaponObject::Of(ScriptObject* receiver) {
-    auto* weapon = dynamic_cast<WeaponObject*>(receiver);
-    if (weapon == nullptr) ThrowFatal("Weapon object expected");
-    return *weapon;
+    return ReceiverOf<WeaponObject>(receiver, "Weapon object expected");
 }
 
 void Weapon::CallTrigger(ScriptObject* weapon, int32_t time) {
@@ -320,12 +320,6 @@ void CreateEnergyWeapon(ScriptObject* receiver) {
     PushNewObject(RunnerOf(receiver), std::move(weapon));
 }
 
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    args.Stack().Push(WeaponObject::Of(receiver).OwnAddress(Field));
-}
-
 void PushAmmo(ScriptObject* receiver) {
     NativeArgs args(receiver);
     args.Stack().Push(AddressOf(WeaponObject::Of(receiver).Ammo()));
@@ -355,15 +349,15 @@ void Weapon::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(PrepareShotNative, kWeaponPrepareShotVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateWeapon, 0);
-    target.SetMethod(PushReference<kWeaponLastShot>, 26);
-    target.SetMethod(PushReference<kWeaponNeedsAmmo>, 27);
-    target.SetMethod(PushReference<kWeaponKindA>, 28);
-    target.SetMethod(PushReference<kWeaponKindB>, 29);
-    target.SetMethod(PushReference<kWeaponValueJ>, 30);
-    target.SetMethod(PushReference<kWeaponInterval>, 31);
+    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponLastShot>, 26);
+    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponNeedsAmmo>, 27);
+    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponKindA>, 28);
+    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponKindB>, 29);
+    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponValueJ>, 30);
+    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponInterval>, 31);
     target.SetMethod(PushAmmo, 32);
-    target.SetMethod(PushReference<kWeaponEnergyPerShot>, 33);
-    target.SetMethod(PushReference<kWeaponReserved>, 34);
+    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponEnergyPerShot>, 33);
+    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponReserved>, 34);
     target.SetMethod(PushSkillIndex, 35);
     target.SetMethod(PopSkillIndex, 36);
 }
@@ -372,8 +366,8 @@ void EnergyWeapon::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(EnergyFire, kWeaponFireVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateEnergyWeapon, 0);
-    target.SetMethod(PushReference<kEnergyShotPicture>, 37);
-    target.SetMethod(PushReference<kEnergyArmour>, 38);
-    target.SetMethod(PushReference<kEnergyShotEnergy>, 39);
-    target.SetMethod(PushReference<kEnergyShotSpeed>, 40);
+    target.SetMethod(PushFieldAddress<WeaponObject, kEnergyShotPicture>, 37);
+    target.SetMethod(PushFieldAddress<WeaponObject, kEnergyArmour>, 38);
+    target.SetMethod(PushFieldAddress<WeaponObject, kEnergyShotEnergy>, 39);
+    target.SetMethod(PushFieldAddress<WeaponObject, kEnergyShotSpeed>, 40);
 }
