@@ -18,6 +18,7 @@
 #include "shell/game_ids.h"
 #include "world/level.h"
 #include "world/receiver_of.h"
+#include "world/world_picture.h"
 
 namespace {
 

@@ -8,7 +8,6 @@
 
 #include "script/weak_object.h"
 #include "world/actor.h"
-#include "world/world_picture.h"
 
 class Processor;
 
@@ -85,8 +84,6 @@ struct EnergyBonus {
     static void Bind(ZEMAClass& target, const NativeClassRow& row);
 };
 
-// The shared pieces of the flight the bonuses and the supply use; pictures by name come from
-// world/world_picture.h, sounds by name from world/world_sound.h.
 // An object about to be owned (carried, queued, loaded), which it may then destroy: FatalExep naming
 // what takes it when the engine keeps the object. Null passes.
 ScriptObject* Ownable(Processor& processor, ScriptObject* object, const char* what);
