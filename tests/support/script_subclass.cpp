@@ -43,6 +43,7 @@ ClassLibraryBuilder ScriptSubclass::Library() const {
         a.Word(static_cast<uint32_t>(value));
         a.Word(OpWord(Op::Swap));
     }
+    for (uint32_t w : createCode) a.Word(w);
     a.Call(0, 1);
     a.Return();
     const uint32_t destroy = a.Method();

@@ -28,6 +28,9 @@ struct ScriptSubclass {
     // Creation values method 0 puts under the class before the base's method 0 pops them, in push
     // order (the last is popped first): for classes that native code creates by name alone.
     std::vector<int32_t> createValues{};
+    // Code words run in method 0 after the creation values, with the class on top and leaving it
+    // there: values only code can make (a picture's address), each pushed and swapped under the class.
+    std::vector<uint32_t> createCode{};
 
     // The library; its virtual table has room for the native base's virtual methods, so that
     // those not given here are inherited (of a script base, only those below the highest number
