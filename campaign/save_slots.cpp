@@ -127,30 +127,9 @@ std::string PaddedStem(uint32_t number) {
     return text;
 }
 
-// "PCFG" blocks of a player file, every block skipped by its stored size.
-uint32_t CountPlayers(const String& name) {
-    FileBlockReader reader;
-    reader.Open(name);
-    uint32_t players = 0;
-    uint8_t tag[4];
-    while (!reader.AtEnd() && PeekTag(reader, tag)) {
-        DataBlock skipped(0, false);
-        reader >> skipped;
-        if (std::memcmp(tag, "PCFG", 4) == 0) ++players;
-    }
-    return players;
-}
-
 std::unique_ptr<SaveHeader> ScenarioRow(Processor& processor, const std::string& name) {
     const String path = String((kAddFolder + name).c_str());
-    String className;
-    String playerFile;
-    {
-        FileBlockReader reader;
-        reader.Open(path);
-        reader >> QuotedText{className};
-        reader >> QuotedText{playerFile};
-    }
+    const auto [className, playerFile] = ReadScenarioFile(path);
     const uint32_t players = CountPlayers(playerFile);
     if (players == 0) return nullptr;
     CheckBlockClass(processor, className.View(), "Scenario", path);
@@ -168,6 +147,29 @@ std::unique_ptr<SaveHeader> ScenarioRow(Processor& processor, const std::string&
 }
 
 }  // namespace
+
+ScenarioFile ReadScenarioFile(const String& path) {
+    ScenarioFile file;
+    FileBlockReader reader;
+    reader.Open(path);
+    reader >> QuotedText{file.className};
+    reader >> QuotedText{file.playerFile};
+    return file;
+}
+
+// Every block is skipped by its stored size.
+uint32_t CountPlayers(const String& name) {
+    FileBlockReader reader;
+    reader.Open(name);
+    uint32_t players = 0;
+    uint8_t tag[4];
+    while (!reader.AtEnd() && PeekTag(reader, tag)) {
+        DataBlock skipped(0, false);
+        reader >> skipped;
+        if (std::memcmp(tag, "PCFG", 4) == 0) ++players;
+    }
+    return players;
+}
 
 SlotArray& SaveSlots() {
     static SlotArray slots(kSlotsDirect, kSlotsPage, true);

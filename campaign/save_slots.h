@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "campaign/slot_array.h"
+#include "foundation/engine_string.h"
 class Processor;
 class SaveHeader;
 
@@ -35,6 +36,17 @@ std::string NextSaveStem();
 // The header of a ".gsf" file, checked, with the rest of the file walked: at least one "PCFG" and
 // nothing but blocks. FatalExep naming the file when it is not a save.
 std::unique_ptr<SaveHeader> ReadSaveHeader(const std::string& name);
+
+// A scenario file ("Add\" + name): its scenario class, then its players file.
+struct ScenarioFile {
+    String className;
+    String playerFile;
+};
+// The reader's engine error when the file cannot be read.
+ScenarioFile ReadScenarioFile(const String& path);
+// The "PCFG" blocks of a player file; other blocks are skipped. The reader's engine error when the
+// file cannot be read.
+uint32_t CountPlayers(const String& playerFile);
 
 // Reads the position, each index lowered to the row count; a missing or damaged file leaves both.
 void LoadSavePos();

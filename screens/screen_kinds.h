@@ -2,3 +2,5 @@
 #pragma once
 
 #include <cstdint>
+
+constexpr uint32_t kConversationKind = 210;

@@ -1,9 +1,10 @@
-// Writes the minimal test "main.FD" into a folder, for running the real program on it:
+// Writes the test "main.FD" into a folder, for running the real program on it up to its main screen:
 //     make_test_archive DIR
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/main_screen_content.h"
 #include "tests/support/startup_archive.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +15,10 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder(argv[1]);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    const std::string bytes = StartupArchive();
+    StartupArchiveOptions options;
+    options.extra = MainScreenArchiveEntries();
+    options.omit = MainScreenArchiveReplaced();
+    const std::string bytes = StartupArchive(options);
     std::ofstream out(folder / "main.FD", std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();

@@ -1,0 +1,102 @@
+#include "screens/main_screen.h"
+
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+#include "foundation/exceptions.h"
+#include "foundation/script_memory.h"
+#include "foundation/version_block.h"
+#include "graphics/display.h"
+#include "graphics/font.h"
+#include "graphics/screen_surface.h"
+#include "graphics/text_layout.h"
+#include "screens/main_menu.h"
+#include "screens/menu_columns.h"
+#include "script/message_manager.h"
+#include "script/object_manager.h"
+#include "script/processor.h"
+#include "shell/game_globals.h"
+#include "shell/game_ids.h"
+#include "ui/control.h"
+#include "ui/dialog_window.h"
+#include "ui/text_controls.h"
+#include "ui/window_services.h"
+#include "world/bonuses.h"
+
+namespace {
+
+constexpr int32_t kEdge = 5;
+constexpr uint32_t kStars = 200;
+
+uint32_t Word(int32_t value) {
+    return static_cast<uint32_t>(value);
+}
+
+// A label in the "Copyright" font anchored by its lower corner. The label keeps a copy of the text.
+void AddLabel(DialogWindow& window, Font* font, int32_t x, int32_t y, std::string_view text, int32_t across) {
+    const ScriptBuffer<char> copy = CopyTextToScript(text);
+    ControlObject& label =
+        NewControlByName(*window.GetProcessor(), "StaticText", {Word(x), Word(y), ToScript(copy.get()), 0});
+    window.AddControl(&label, kListOwned);
+    auto& shown = StaticTextObject::Of(&label);
+    shown.SetInt(kTextHorizontalAlign, across);
+    shown.SetInt(kTextVerticalAlign, 2);
+    shown.SetFont(font);
+}
+
+}  // namespace
+
+String FormatVersion(const VersionWords& version) {
+    char text[64];
+    if (version.build != 0)
+        std::snprintf(text, sizeof text, "%i.%02i.%02i%c", version.major, version.minor, version.build,
+                      static_cast<char>(version.letter));
+    else
+        std::snprintf(text, sizeof text, "%i.%02i%c", version.major, version.minor,
+                      static_cast<char>(version.letter));
+    return String(text);
+}
+
+int32_t VersionNumber(const VersionWords& version) {
+    return version.major * 10000 + version.minor * 100 + version.build;
+}
+
+void BuildMainScreen(DialogWindow& window) {
+    Processor& processor = *window.GetProcessor();
+    const ScreenSurface& surface = *window.GetDisplay()->Surface();
+    const int32_t width = surface.Width();
+    const int32_t height = surface.Height();
+    NamedFont(processor, "BigMenu");
+    Font* small = NamedFont(processor, "Copyright");
+
+    window.AddControl(&NewControlByName(processor, "HeavenControl", {kStars, 0}), kListOwned);
+    const uint32_t ship = CachedPictureAddress(processor, "Misc\\MainShip.dpf");
+    window.AddControl(&NewControlByName(processor, "Control", {ship, Word(width / 2), Word(height / 2), 0}),
+                      kListOwned);
+
+    auto* messages = dynamic_cast<MessageManager*>(processor.Objects().GetObject(kMessageManagerId));
+    if (messages == nullptr) ThrowFatal("No message manager (object %u)", kMessageManagerId);
+    AddLabel(window, small, kEdge, height - kEdge, messages->GetMessage(String("Copyright.mes"), 1), 0);
+
+    const VersionWords program = ProgramVersion().Words();
+    const VersionWords data = DataVersion().Words();
+    AddLabel(window, small, width - kEdge, height - kEdge, FormatVersion(program).View(), 2);
+    if (VersionNumber(data) != VersionNumber(program)) {
+        const int32_t lineAbove = static_cast<int32_t>(small->LineGap()) + TextHeight(*small, "A");
+        AddLabel(window, small, width - kEdge, height - lineAbove - kEdge, FormatVersion(data).View(), 2);
+    }
+    BuildMainMenu(window);
+}
+
+void MainScreen() {
+    Processor* processor = Game().processor;
+    if (processor == nullptr) ThrowFatal("The main screen needs a started game");
+    auto window = std::make_unique<DialogWindow>(processor, &GameDisplay(), EngineCursor(*processor));
+    window->SetCallback(MenuHandler);
+    ResetMenuState();
+    BuildMainScreen(*window);
+    window->Run(GameKeys());
+    // Cleared here rather than by the destructor, so that errors of script destructors are heard.
+    window->ClearControls();
+}

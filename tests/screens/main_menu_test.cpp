@@ -1,0 +1,448 @@
+// The main screen and its menu: the labels, the columns, every command reaching what it starts
+// (test doubles stand in for whole games), the idle demo, quitting, and a game that fails.
+#include "screens/main_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "campaign/in_game_menu.h"
+#include "campaign/screen_hooks.h"
+#include "foundation/block_reader.h"
+#include "foundation/exceptions.h"
+#include "foundation/random.h"
+#include "foundation/version_block.h"
+#include "graphics/font.h"
+#include "graphics/text_layout.h"
+#include "platform/key_table.h"
+#include "screens/main_screen.h"
+#include "screens/menu_columns.h"
+#include "shell/game_globals.h"
+#include "shell/input_device.h"
+#include "tests/support/block_writer.h"
+#include "tests/support/error_message.h"
+#include "tests/support/game_harness.h"
+#include "tests/support/main_screen_content.h"
+#include "ui/control.h"
+#include "ui/dialog_window.h"
+#include "ui/text_controls.h"
+#include "ui/visual.h"
+#include "ui/window_services.h"
+
+namespace {
+
+struct Shown {
+    int32_t id, x, y;
+    std::string text;
+    bool operator==(const Shown&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Shown& s) {
+    return out << "{" << s.id << ", " << s.x << ", " << s.y << ", " << s.text << "}";
+}
+
+std::string Text(const String& text) {
+    return std::string(text.View());
+}
+
+void WriteFile(const std::string& name, const std::string& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(name).parent_path());
+    std::ofstream(name, std::ios::binary) << bytes;
+}
+
+// Main column entry k (the captions end 20 pixels from the right edge, tops 50 apart).
+constexpr int32_t kEntryX = 640 - 25;
+constexpr int32_t EntryY(int k) {
+    return 15 + 50 * k + 3;
+}
+// The answers of the quit question.
+constexpr int32_t kYesX = 367, kNoX = 397, kAnswerY = 267;
+
+class MainMenuTest : public ::testing::Test {
+  protected:
+    MainMenuTest() {
+        AddMainScreenContent(game);
+        game.AddMessages("Misc\\Credits.mes", {{1, "The makers"}});
+        game.Start();
+        GameKeys().SetMouseEnabled(true);
+        MainMenuGames& games = MenuGames();
+        games.startGame = [this](Processor&, const String& file, const String& cls, int32_t n) {
+            calls.push_back("start " + Text(file) + " " + Text(cls) + " " + std::to_string(n));
+            if (failGame) ThrowFatal("The level broke");
+        };
+        games.loadDialog = [this](Processor&, InputDevice&) {
+            calls.push_back("load screen");
+            return String(chosenSave.c_str());
+        };
+        games.scenarioDialog = [this](Processor&, InputDevice&) {
+            calls.push_back("scenario screen");
+            return String(chosenScenario.c_str());
+        };
+        games.loadSave = [this](Processor&, const String& file) { calls.push_back("play " + Text(file)); };
+        games.playDemo = [this](Processor&, const char* demo, const char* level, const char* players) {
+            calls.push_back(std::string("demo ") + demo + " " + level + " " + players);
+            if (onDemo) onDemo();
+        };
+        games.highScores = [this](Processor&, InputDevice&) { calls.push_back("scores"); };
+        Screens().storyScreen = [this](Processor&, std::string_view text, uint32_t flags) {
+            calls.push_back("story " + std::string(text) + " " + std::to_string(flags));
+        };
+        Screens().screenOptions = [this](Processor&, InputDevice&, DialogWindow* parent) {
+            calls.push_back(parent == window.get() ? "screen options" : "screen options elsewhere");
+        };
+        window = std::make_unique<DialogWindow>(&game.Cpu(), &game.Screen(), EngineCursor(game.Cpu()));
+        window->SetCallback(MenuHandler);
+        ResetMenuState();
+    }
+    ~MainMenuTest() override {
+        window.reset();
+        ResetMainMenuGames();
+        DataVersion().SetWords(ProgramVersion().Words());
+        SetLoadRequested(false);
+    }
+
+    void Choose(const std::vector<int32_t>& ids) {
+        for (int32_t id : ids) MenuHandler(*window, kEventPrimary, 0, id);
+    }
+    // The controls with an id of a menu entry, in list order.
+    std::vector<Shown> Column() {
+        std::vector<Shown> column;
+        for (uint32_t i = 0; i < window->ControlCount(); ++i) {
+            ControlObject* control = window->ControlAt(i);
+            if (control == nullptr || control->Id() < kFirstMenuId || control->Id() > kLastMenuId) continue;
+            column.push_back({control->Id(), control->Int(kVisualX), control->Int(kVisualY),
+                              Text(StaticTextObject::Of(control).Text())});
+        }
+        return column;
+    }
+    std::vector<int32_t> ColumnIds() {
+        std::vector<int32_t> ids;
+        for (const Shown& s : Column()) ids.push_back(s.id);
+        return ids;
+    }
+    // Labels (id 0 StaticTexts): text and anchor.
+    std::vector<Shown> Labels() {
+        std::vector<Shown> labels;
+        for (uint32_t i = 0; i < window->ControlCount(); ++i) {
+            auto* label = dynamic_cast<StaticTextObject*>(window->ControlAt(i));
+            if (label == nullptr || label->Id() != 0) continue;
+            labels.push_back({0, label->Int(kVisualX), label->Int(kVisualY), Text(label->Text())});
+        }
+        return labels;
+    }
+    // A click of the first button at the time given.
+    void ClickAt(uint32_t time, int32_t x, int32_t y) {
+        game.At(time, [this, x, y] {
+            game.MovePointer(x, y);
+            game.SetButton(VK_LBUTTON, true);
+        });
+        game.At(time + 80, [this] { game.SetButton(VK_LBUTTON, false); });
+    }
+    // Clicks 400 ms apart from now on; a screen still up long after them fails the test.
+    void Clicks(const std::vector<std::pair<int32_t, int32_t>>& points, uint32_t limit = 20000) {
+        uint32_t t = game.Now();
+        for (const auto& [x, y] : points) ClickAt(t += 400, x, y);
+        game.At(t + limit, [] { throw std::runtime_error("the main screen is still up"); });
+    }
+
+    GameHarness game;
+    std::unique_ptr<DialogWindow> window;
+    std::vector<std::string> calls;
+    std::string chosenSave;
+    std::string chosenScenario;
+    bool failGame = false;
+    std::function<void()> onDemo;
+};
+
+TEST(FormatVersionTest, TheBuildIsShownOnlyWhenItIsNotZero) {
+    struct Case {
+        VersionWords version;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{1, 11, 0, 'b'}, "1.11b"},
+        {{1, 11, 3, 'a'}, "1.11.03a"},
+        {{2, 5, 12, 'c'}, "2.05.12c"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Text(FormatVersion(c.version)), c.text);
+}
+
+TEST_F(MainMenuTest, TheDataVersionIsShownOneLineAboveOnlyWhenItsNumberDiffers) {
+    struct Case {
+        const char* what;
+        VersionWords data;
+        std::vector<Shown> labels;
+    };
+    Font* font = game.FontNamed("Copyright");
+    const int32_t line = TextHeight(*font, "A") + static_cast<int32_t>(font->LineGap());
+    const Case cases[] = {
+        {"the same number, another letter",
+         {1, 11, 0, 'c'},
+         {{0, 5, 475, "(c) Dorn"}, {0, 635, 475, "1.11b"}}},
+        {"another build",
+         {1, 11, 3, 'b'},
+         {{0, 5, 475, "(c) Dorn"}, {0, 635, 475, "1.11b"}, {0, 635, 475 - line, "1.11.03b"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        window->ClearControls();
+        DataVersion().SetWords(c.data);
+        BuildMainScreen(*window);
+        EXPECT_EQ(Labels(), c.labels);
+        // The star field and the ship (at the centre) come first.
+        EXPECT_EQ(window->ControlAt(1)->Int(kVisualX), 320);
+        EXPECT_EQ(window->ControlAt(1)->Int(kVisualY), 240);
+    }
+}
+
+TEST_F(MainMenuTest, ColumnsReplaceEachOtherAndKeepTheRestOfTheScreen) {
+    BuildMainScreen(*window);
+    const uint32_t others = window->ControlCount() - 7;
+    EXPECT_EQ(Column(), (std::vector<Shown>{{40, 620, 15, "New game"},
+                                            {41, 620, 65, "Load game"},
+                                            {56, 620, 115, "Scores"},
+                                            {44, 620, 165, "Demo"},
+                                            {43, 620, 215, "Credits"},
+                                            {48, 620, 265, "Options"},
+                                            {42, 620, 315, "Quit"}}));
+    struct Case {
+        std::function<void()> show;
+        std::vector<int32_t> ids;
+        int32_t lastY;
+    };
+    const Case cases[] = {
+        {[&] { ShowNewGameMenu(*window); }, {46, 47, 60, 45}, 165},
+        {[&] { ShowOptionsMenu(*window); }, {49, 50, 45}, 115},
+        {[&] { ShowPlayerCountMenu(*window, 0); }, {52, 45}, 65},
+        {[&] { ShowPlayerCountMenu(*window, 1); }, {52, 45}, 65},
+        {[&] { ShowPlayerCountMenu(*window, 2); }, {52, 53, 45}, 115},
+        {[&] { ShowPlayerCountMenu(*window, 7); }, {52, 53, 54, 55, 45}, 215},
+        {[&] { BuildMainMenu(*window); }, {40, 41, 56, 44, 43, 48, 42}, 315},
+    };
+    for (const Case& c : cases) {
+        c.show();
+        EXPECT_EQ(ColumnIds(), c.ids);
+        EXPECT_EQ(Column().back().y, c.lastY);
+        EXPECT_EQ(window->ControlCount() - c.ids.size(), others);
+    }
+}
+
+TEST_F(MainMenuTest, EveryCommandReachesWhatItStarts) {
+    WriteFile("Add/Test.scn", "TestScenario \"Levels\\Test.PCFG\"\n");
+    WriteFile("Levels/Test.PCFG",
+              SEBlock("PCFG", "") + SEBlock("OTHR", "") + SEBlock("PCFG", "") + SEBlock("PCFG", ""));
+    struct Case {
+        const char* what;
+        std::vector<int32_t> ids;
+        std::vector<std::string> calls;
+        std::vector<int32_t> column;  // afterwards
+        std::string save = "", scenario = "";
+    };
+    const std::vector<int32_t> main{40, 41, 56, 44, 43, 48, 42};
+    const Case cases[] = {
+        {"campaign, one player",
+         {40, 46, 52},
+         {"start Levels\\Campaign\\Campaign1Player.PCFG Campaign 0"},
+         main},
+        {"campaign, two players",
+         {40, 46, 53},
+         {"start Levels\\Campaign\\Campaign2Player.PCFG Campaign 0"},
+         main},
+        {"arcade, two players",
+         {40, 47, 53},
+         {"start Levels\\Arcade\\ArcadePlayers.PCFG ArcadeScenario 2"},
+         main},
+        {"a scenario: its players counted",
+         {40, 60},
+         {"scenario screen"},
+         {52, 53, 54, 45},
+         "",
+         "Add\\Test.scn"},
+        {"a scenario started",
+         {40, 60, 54},
+         {"scenario screen", "start Levels\\Test.PCFG TestScenario 3"},
+         main,
+         "",
+         "Add\\Test.scn"},
+        {"the scenario screen cancelled", {40, 60}, {"scenario screen"}, main},
+        {"a save loaded", {41}, {"load screen", "play Saves\\1.gsf"}, main, "Saves\\1.gsf"},
+        {"the load screen cancelled", {41}, {"load screen"}, main},
+        {"credits", {43}, {"story The makers 1"}, main},
+        {"high scores", {56}, {"scores"}, main},
+        {"screen options", {48, 50}, {"screen options"}, {49, 50, 45}},
+        {"back", {48, 45}, {}, main},
+        {"ids 51, 58, 59 and 61 do nothing", {51, 58, 59, 61}, {}, main},
+    };
+    BuildMainScreen(*window);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        calls.clear();
+        chosenSave = c.save;
+        chosenScenario = c.scenario;
+        BuildMainMenu(*window);
+        Choose(c.ids);
+        EXPECT_EQ(calls, c.calls);
+        EXPECT_EQ(ColumnIds(), c.column);
+    }
+}
+
+TEST_F(MainMenuTest, ALoadAskedForDuringAGameOpensTheLoadScreenWhenTheMainColumnComesBack) {
+    BuildMainScreen(*window);
+    chosenSave = "Saves\\2.gsf";
+    SetLoadRequested(true);
+    Choose({40, 46, 52});
+    EXPECT_EQ(calls, (std::vector<std::string>{"start Levels\\Campaign\\Campaign1Player.PCFG Campaign 0",
+                                               "load screen", "play Saves\\2.gsf"}));
+    EXPECT_FALSE(LoadRequested());
+}
+
+TEST_F(MainMenuTest, ConfirmedInputSettingsRewriteKeysINPD) {
+    BuildMainScreen(*window);
+    for (const bool confirm : {false, true}) {
+        std::vector<std::string> names;
+        Screens().inputSettings = [&](Processor&, InputDevice& input, const std::vector<String>& given,
+                                      const std::vector<InputDevice*>& copies) {
+            EXPECT_EQ(&input, &GameKeys());
+            for (const String& name : given) names.push_back(Text(name));
+            copies.at(0)->Actions().SetCodes({'Q', 'W'});
+            return confirm;
+        };
+        Choose({48, 49});
+        EXPECT_EQ(names, std::vector<std::string>{"Keys set 1"});
+        EXPECT_EQ(std::filesystem::exists("Keys.INPD"), confirm);
+    }
+    FileBlockReader reader;
+    reader.Open(String("Keys.INPD"));
+    InputDevice written;
+    reader >> written;
+    EXPECT_EQ(written.Actions().Count(), 2u);
+    EXPECT_EQ(written.Actions().Code(1), uint32_t{'W'});
+}
+
+TEST_F(MainMenuTest, TheDemoIsChosenByTheEnginesRandomNumber) {
+    BuildMainScreen(*window);
+    int seen[2] = {0, 0};
+    for (uint32_t seed = 1; seed < 1000000; seed += 77777) {
+        SeedRandom(seed);
+        const int demo = (2 * EngineRand()) / 32767 == 0 ? 1 : 2;
+        ++seen[demo - 1];
+        calls.clear();
+        SeedRandom(seed);
+        Choose({44});
+        EXPECT_EQ(calls, std::vector<std::string>{
+                             demo == 1 ? "demo Demo\\Demo 1\\Demo1.DEMO Level1 Demo\\Demo 1\\Demo1.PCFG"
+                                       : "demo Demo\\Demo 2\\Demo2.DEMO Level3 Demo\\Demo 2\\Demo2.PCFG"});
+    }
+    EXPECT_GT(seen[0], 0);
+    EXPECT_GT(seen[1], 0);
+}
+
+TEST_F(MainMenuTest, TheDemoStartsOnThe1052ndRestReportInARow) {
+    BuildMainScreen(*window);
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int32_t, int>> events;  // event, times
+        size_t demos;
+        int32_t idle;
+    };
+    const Case cases[] = {
+        {"1051 do nothing", {{kEventRest, 1051}}, 0, 1051},
+        {"the 1052nd starts it and the count starts again", {{kEventRest, 1052}}, 1, 0},
+        {"drawing reports keep the count",
+         {{kEventRest, 1000}, {kEventBeforeDraw, 5}, {kEventAfterDraw, 5}, {kEventRest, 52}},
+         1,
+         0},
+        {"a key starts the count again", {{kEventRest, 1000}, {kEventKey, 1}, {kEventRest, 1000}}, 0, 1000},
+        {"a pointer move too", {{kEventRest, 1051}, {kEventPointer, 1}, {kEventRest, 1051}}, 0, 1051},
+        {"twice", {{kEventRest, 2104}}, 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetMenuState();
+        calls.clear();
+        for (const auto& [event, times] : c.events)
+            for (int i = 0; i < times; ++i) MenuHandler(*window, event, 0, 0);
+        EXPECT_EQ(calls.size(), c.demos);
+        EXPECT_EQ(IdleTicks(), c.idle);
+    }
+}
+
+TEST_F(MainMenuTest, LeftAloneTheRunningScreenPlaysADemo) {
+    onDemo = [this] {
+        uint32_t t = game.Now();
+        ClickAt(t += 400, kEntryX, EntryY(6));
+        ClickAt(t += 400, kYesX, kAnswerY);
+    };
+    Clicks({}, 60000);
+    MainScreen();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].rfind("demo ", 0), 0u);
+}
+
+TEST_F(MainMenuTest, QuitAsksFirst) {
+    struct Case {
+        const char* what;
+        std::function<void(uint32_t)> answer;  // at the time given
+        bool ends;
+    };
+    const Case cases[] = {
+        {"yes ends it", [this](uint32_t t) { ClickAt(t, kYesX, kAnswerY); }, true},
+        {"no keeps it", [this](uint32_t t) { ClickAt(t, kNoX, kAnswerY); }, false},
+        {"Escape keeps it", [this](uint32_t t) { game.At(t, [this] { game.TypeChar(27); }); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        calls.clear();
+        uint32_t t = game.Now();
+        ClickAt(t += 400, kEntryX, EntryY(6));
+        c.answer(t += 400);
+        if (!c.ends) {
+            ClickAt(t += 400, kEntryX, EntryY(4));  // the credits show that the screen is still up
+            ClickAt(t += 400, kEntryX, EntryY(6));
+            ClickAt(t += 400, kYesX, kAnswerY);
+        }
+        game.At(t + 20000, [] { throw std::runtime_error("the main screen is still up"); });
+        MainScreen();
+        EXPECT_EQ(calls,
+                  c.ends ? std::vector<std::string>{} : std::vector<std::string>{"story The makers 1"});
+        game.ReleaseKey(27);
+    }
+}
+
+// A game that fails with an engine error ends, not the program: the error is shown over the main
+// screen and logged, and the main column is back.
+TEST_F(MainMenuTest, AGameThatFailsReturnsToTheMainScreen) {
+    failGame = true;
+    uint32_t t = game.Now();
+    ClickAt(t += 400, kEntryX, EntryY(0));  // new game
+    ClickAt(t += 400, kEntryX, EntryY(0));  // campaign
+    ClickAt(t += 400, kEntryX, EntryY(0));  // one player
+    game.At(t += 400, [this] { game.TypeChar(27); });
+    ClickAt(t += 400, kEntryX, EntryY(3));  // demo, in the main column
+    ClickAt(t += 400, kEntryX, EntryY(6));
+    ClickAt(t += 400, kYesX, kAnswerY);
+    game.At(t + 20000, [] { throw std::runtime_error("the main screen is still up"); });
+    MainScreen();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0], "start Levels\\Campaign\\Campaign1Player.PCFG Campaign 0");
+    EXPECT_EQ(calls[1].rfind("demo ", 0), 0u);
+    EXPECT_NE(game.Log().find("The level broke"), std::string::npos);
+}
+
+// The game's own demo call hands the three texts over in the order the demo player pops them: a
+// missing recording is the first thing it finds.
+TEST_F(MainMenuTest, TheDemoCallNamesTheRecordingFirst) {
+    ResetMainMenuGames();
+    EXPECT_NE(ErrorMessage([&] {
+                  MenuGames().playDemo(game.Cpu(), "Demo\\Demo 1\\Demo1.DEMO", "Level1",
+                                       "Demo\\Demo 1\\Demo1.PCFG");
+              }).find("Demo1.DEMO"),
+              std::string::npos);
+}
+
+}  // namespace
