@@ -1,6 +1,7 @@
 #include "tests/support/demo_content.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -25,6 +26,8 @@ namespace {
 
 using Words = std::vector<uint32_t>;
 using Receiver = ScriptAssembler::Receiver;
+
+constexpr std::array<const char*, 3> kDemoItemClasses = {"DemoGun", "DemoCell", "DemoEngine"};
 
 // --- pictures: 16-bit 5-5-5 frames, 0 transparent ---
 
@@ -236,6 +239,9 @@ std::string TwoLanguages(const std::vector<Texts>& texts) {
 std::vector<Texts> SystemTexts() {
     std::vector<Texts> texts = {
         {117, "OK", "Gut"},
+        {191, "Save game", "Spiel speichern"},
+        {342, "Leave the game?", "Spiel verlassen?"},
+        {344, "Replace this save?", "Diesen Spielstand ersetzen?"},
         {120, "Yes", "Ja"},
         {121, "No", "Nein"},
         {185, "Back", "Zurueck"},
@@ -264,10 +270,10 @@ std::vector<Texts> SystemTexts() {
         {521, "High scores", "Bestenliste"},
     };
     // The screens' other captions and questions: a plain text each, so that none is missing.
-    for (uint32_t n :
-         {105u, 106u, 107u, 119u, 122u, 123u, 150u, 151u, 152u, 153u, 154u, 170u, 176u, 182u, 186u, 187u,
-          305u, 306u, 310u, 317u, 325u, 326u, 327u, 329u, 333u, 334u, 335u, 336u, 337u, 338u, 339u, 340u,
-          341u, 346u, 347u, 354u, 358u, 390u, 395u, 396u, 400u, 410u, 411u, 470u, 476u, 480u, 511u, 520u})
+    for (uint32_t n : {105u, 106u, 107u, 119u, 122u, 123u, 150u, 151u, 152u, 153u, 154u, 170u, 176u, 182u,
+                       186u, 187u, 305u, 306u, 310u, 317u, 325u, 326u, 327u, 329u, 333u, 334u, 335u, 336u,
+                       337u, 338u, 339u, 340u, 341u, 346u, 347u, 354u, 358u, 390u, 395u, 396u, 400u, 410u,
+                       411u, 470u, 476u, 480u, 495u, 505u, 511u, 520u, 311u, 312u, 313u})
         texts.push_back({n, "Text " + std::to_string(n), ""});
     return texts;
 }
@@ -435,6 +441,51 @@ Words ScenarioStart() {
                  PushIntWords(0)});
 }
 
+// The campaign's Start: the flight, then the shop for the first player with every item of the
+// game in stock, then the game menu (where the game is saved); the game is over when it closes.
+Words CampaignStart() {
+    constexpr uint32_t kManager = 2, kLists = 3, kShop = 4, kFirstItem = 5;
+    ScriptAssembler a;
+    PushWords(a, PushTextWords(kDemoLevelClass));
+    a.Call(4, kManager, Receiver::ObjectId, kGameManagerId);
+    a.Op(Op::Drop);
+    // ShopDialog pops class, player.
+    a.Call(5, kLists, Receiver::ObjectId, kPlayerListId);
+    a.Op(Op::PushInline, {kShop});
+    a.Op(Op::ClassOf);
+    a.Op(Op::NewObject);
+    for (uint32_t item = 0; item < kDemoItemClasses.size(); ++item) {
+        a.Op(Op::Dup);
+        a.Op(Op::PushInline, {kFirstItem + item});
+        a.Op(Op::ClassOf);
+        a.Op(Op::NewObject);
+        a.Op(Op::Swap);
+        a.Call(19, kShop, Receiver::Popped);
+    }
+    // The stock grid: x, y, columns, rows through the references of methods 20-23.
+    const uint32_t grid[] = {150, 70, 6, 3};
+    for (uint32_t i = 0; i < 4; ++i) {
+        a.Op(Op::Dup);
+        a.Call(20 + i, kShop, Receiver::Popped);
+        a.Op(Op::PushInline, {grid[i]});
+        a.Op(Op::Swap);
+        a.Op(Op::Store);
+    }
+    a.Op(Op::Dup);
+    a.Call(5, kLists, Receiver::ObjectId, kPlayerListId);
+    a.Op(Op::Swap);
+    a.Call(4, kShop, Receiver::Popped);
+    a.Op(Op::Drop);
+    a.Op(Op::DeleteObject);
+    // The game menu pops its parent window (none), then its flags.
+    a.Op(Op::PushInline, {0});
+    a.Op(Op::PushInline, {0});
+    a.Call(5, kManager, Receiver::ObjectId, kGameManagerId);
+    a.Op(Op::Drop);
+    a.Op(Op::PushInline, {0});
+    return a.Finish();
+}
+
 std::vector<ScriptSubclass> Classes() {
     // EnergyWeapon pops picture, x, y, direction x and y, value D, consumption, alternative picture,
     // interval, value J, kind B, kind A, needs ammunition, value F, base value, energy per shot, shot
@@ -477,8 +528,9 @@ std::vector<ScriptSubclass> Classes() {
          .uses = {"GameManager"}},
         {.name = kDemoCampaignScenario,
          .base = "Scenario",
-         .virtuals = {{2, ScenarioStart()}},
-         .uses = {"GameManager"}},
+         .virtuals = {{2, CampaignStart()}},
+         .uses = {"GameManager", "ObjectManager", "ShopDialog", kDemoItemClasses[0], kDemoItemClasses[1],
+                  kDemoItemClasses[2]}},
     };
 }
 
@@ -507,7 +559,8 @@ std::vector<FdEntry> Players() {
         {"Levels\\Campaign\\Campaign2Player.PCFG", two},
         {"DefPlCfg.PCFG", one},
         {"Players.PCFG", one},
-        {"AllItems.lst", "DemoGun\r\nDemoCell\r\nDemoEngine\r\n"},
+        {"AllItems.lst", std::string(kDemoItemClasses[0]) + "\r\n" + kDemoItemClasses[1] + "\r\n" +
+                             kDemoItemClasses[2] + "\r\n"},
     };
 }
 
@@ -516,8 +569,9 @@ std::vector<FdEntry> Players() {
 std::vector<FdEntry> DemoArchiveEntries() {
     const Words first(std::begin(kDemoPlayerKeys), std::end(kDemoPlayerKeys));
     StartupArchiveOptions options;
-    options.extra = {
-        {"Keys.INPD", InputDeviceFile(first) + InputDeviceFile({'A', 'D', 'W', 'S', 'Q', 'E', 'R', 'F'})}};
+    // The first player's mapping takes the mouse too: the menus run on it.
+    options.extra = {{"Keys.INPD", InputDeviceFile(first, true) +
+                                       InputDeviceFile({'A', 'D', 'W', 'S', 'Q', 'E', 'R', 'F'})}};
     for (auto* part : {&Pictures, &Fonts, &Messages, &Sounds, &Players})
         for (FdEntry& e : part()) options.extra.push_back(std::move(e));
     for (const ScriptSubclass& cls : Classes())
