@@ -197,7 +197,7 @@ const std::vector<std::string>& DemoFontNames() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> all = InterfaceFontNames();
         for (const char* name : {"BigMenu", "Copyright", "QuestionFont", "AnswerFont", "Chars", "Description",
-                                 "EventsList", "SmallButton", "System"})
+                                 "EventsList", "SmallButton", "System", "SlotType", "Science"})
             all.emplace_back(name);
         return all;
     }();
@@ -269,13 +269,14 @@ std::vector<Texts> SystemTexts() {
         {510, "Scenario", "Szenario"},
         {521, "High scores", "Bestenliste"},
     };
-    // The screens' other captions and questions: a plain text each, so that none is missing.
-    for (uint32_t n : {105u, 106u, 107u, 119u, 122u, 123u, 150u, 151u, 152u, 153u, 154u, 170u, 176u, 182u,
-                       186u, 187u, 305u, 306u, 310u, 317u, 325u, 326u, 327u, 329u, 333u, 334u, 335u, 336u,
-                       337u, 338u, 339u, 340u, 341u, 346u, 347u, 354u, 358u, 390u, 395u, 396u, 400u, 410u,
-                       411u, 470u, 476u, 480u, 495u, 505u, 511u, 520u, 311u, 312u, 313u})
-        texts.push_back({n, "Text " + std::to_string(n), ""});
-    return texts;
+    // Every other number the screens may ask for holds a plain text, so that none is missing.
+    std::vector<Texts> all;
+    for (uint32_t n = 1; n < 700; ++n) {
+        const auto named =
+            std::find_if(texts.begin(), texts.end(), [n](const Texts& t) { return t.number == n; });
+        all.push_back(named != texts.end() ? *named : Texts{n, "Text " + std::to_string(n), ""});
+    }
+    return all;
 }
 
 std::vector<Texts> KeyNames() {
@@ -288,13 +289,20 @@ std::vector<Texts> KeyNames() {
     return texts;
 }
 
+// The help and the tips of every screen: one general text under each number they use.
+std::vector<Texts> HelpTexts() {
+    std::vector<Texts> texts;
+    for (uint32_t n = 1; n < 100; ++n)
+        texts.push_back({n, "The mouse steers the ship and the pointer; Space fires. Shoot the red ships.",
+                         "Die Maus steuert Schiff und Zeiger; die Leertaste feuert."});
+    return texts;
+}
+
 std::vector<FdEntry> Messages() {
     return {
         {"system.mes", TwoLanguages(SystemTexts())},
         {"Keys.mes", TwoLanguages(KeyNames())},
-        {"Help.mes",
-         TwoLanguages({{1, "Arrows fly the ship, Space fires.", "Pfeile steuern, Leertaste feuert."},
-                       {2, "Shoot the red ships and pick up the bonus.", "Rote Schiffe abschiessen."}})},
+        {"Help.mes", TwoLanguages(HelpTexts())},
         {"Copyright.mes", TwoLanguages({{1, "Vondrel demo content", "Vondrel Demo-Inhalt"}})},
         {"Misc\\Credits.mes",
          TwoLanguages({{1, "Vondrel\n\nDemo content built by the project's own tools.\n\nThanks for playing.",
