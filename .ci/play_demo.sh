@@ -79,42 +79,24 @@ shot() {
     find_window
     import -window "$WINDOW" "$SHOTS/$1.png"
 }
-# "r g b" of a pixel of a screenshot, 0-255 each.
-pixel() {
-    convert "$SHOTS/$1.png" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
-}
-# Whether the pixel is bright (every channel at least 160): text in colour 1 is white.
-bright_pixel() {
-    local r g b
-    read -r r g b <<<"$(pixel "$1" "$2" "$3")"
-    [ "$r" -ge 160 ] && [ "$g" -ge 160 ] && [ "$b" -ge 160 ]
-}
-# The same for the pixel and two more 3 px to its left and below: a glyph of the menu fonts (10x16
-# solid cells), never a star of the background (2 px at most).
-bright() {
-    bright_pixel "$1" "$2" "$3" && bright_pixel "$1" $(($2 - 3)) "$3" && bright_pixel "$1" "$2" $(($3 + 3))
-}
-# Whether the pixel is lit at all (a channel at least 100): the selected row's colour 3, yellow.
-lit() {
-    local r g b
-    read -r r g b <<<"$(pixel "$1" "$2" "$3")"
-    [ "$r" -ge 100 ] || [ "$g" -ge 100 ] || [ "$b" -ge 100 ]
-}
-expect_bright() { bright "$1" "$2" "$3" || fail "$1: ($2, $3) is $(pixel "$1" "$2" "$3"), not bright ($4)"; }
 # Passes when at least the given count of pixels are not black.
 expect_lit() {
     local count
     count=$(convert "$SHOTS/$1.png" -colorspace Gray -threshold 5% -format "%[fx:int(mean*w*h)]" info:)
     [ "$count" -ge "$2" ] || fail "$1: only $count pixels lit, expected $2 or more ($3)"
 }
-# How many of the seven places of a menu column hold an entry (white, or grey while highlighted):
-# three pixels of the last glyph's solid cell, which no star of the background (2 px) covers.
+# How many pixels of a rectangle (x, y, width, height) of a screenshot are lit.
+lit_count() {
+    convert "$SHOTS/$1.png" -crop "$4x$5+$2+$3" +repage -colorspace Gray -threshold 30% \
+        -format "%[fx:int(mean*w*h+0.5)]" info:
+}
+# Whether a text stands in the rectangle: more lit pixels than the few stars of the background
+# (2x2 pixels each) could light.
+text_at() { [ "$(lit_count "$@")" -ge 30 ]; }
+# How many of the seven places of a menu column hold an entry: the last 44 pixels of each line.
 menu_entries() {
-    local n=0 k y
-    for k in 0 1 2 3 4 5 6; do
-        y=$((15 + 50 * k + 10))
-        lit "$1" 615 "$y" && lit "$1" 612 "$y" && lit "$1" 615 $((y + 3)) && n=$((n + 1))
-    done
+    local n=0 k
+    for k in 0 1 2 3 4 5 6; do text_at "$1" 576 $((15 + 50 * k)) 44 30 && n=$((n + 1)); done
     echo "$n"
 }
 # The game reads the buttons and keys once a frame (28 ms): the pointer rests on its control for a
@@ -196,17 +178,20 @@ play() {
 
     # The game menu: save on the "New" row (Enter confirms it), then back: the game is over.
     shot "$2-7-game-menu"
-    expect_bright "$2-7-game-menu" "$((GAME_MENU_X + 5))" "$(game_menu_y 1)" "the save button"
+    text_at "$2-7-game-menu" $((GAME_MENU_X - 60)) $(($(game_menu_y 1) - 12)) 120 24 ||
+        fail "$2-7-game-menu: no save button at ($GAME_MENU_X, $(game_menu_y 1))"
     for try in 1 2 3; do
         click "$GAME_MENU_X" "$(game_menu_y 1)"
         shot "$2-8-save"
-        lit "$2-8-save" 596 96 && break
+        [ "$(lit_count "$2-8-save" 560 86 40 14)" -ge 8 ] && break
         [ "$try" = 3 ] && fail "$2-8-save: no row on the save screen"
     done
     # The rows stand right-aligned at x 600 with their bottoms at y 100 + 30 k; the last one is
     # "New" (the autosave of the flight comes first). Choosing it and Enter save without a question.
     local rows=1
-    while [ "$rows" -lt 11 ] && lit "$2-8-save" 596 $((96 + 30 * rows)); do rows=$((rows + 1)); done
+    while [ "$rows" -lt 11 ] && [ "$(lit_count "$2-8-save" 560 $((86 + 30 * rows)) 40 14)" -ge 8 ]; do
+        rows=$((rows + 1))
+    done
     click 596 $((96 + 30 * (rows - 1)))
     key Return
     shot "$2-9-saved"
