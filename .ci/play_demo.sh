@@ -192,9 +192,16 @@ play() {
     while [ "$rows" -lt 11 ] && [ "$(lit_count "$2-8-save" 560 $((86 + 30 * rows)) 40 14)" -ge 8 ]; do
         rows=$((rows + 1))
     done
-    click 596 $((96 + 30 * (rows - 1)))
-    key Return
-    shot "$2-9-saved"
+    # A click the game missed leaves the autosave row chosen: Enter then asks whether to replace it
+    # (a box in the middle of the screen), Escape answers no, and the row is clicked again.
+    for try in 1 2 3; do
+        click 596 $((96 + 30 * (rows - 1)))
+        key Return
+        shot "$2-9-saved"
+        [ "$(lit_count "$2-9-saved" 300 200 40 20)" -lt 300 ] && break
+        [ "$try" = 3 ] && fail "$2-9-saved: the \"New\" row could not be chosen"
+        key Escape
+    done
     click "$GAME_MENU_X" "$(game_menu_y 4)"
 
     # The main screen again: quit and answer yes.
