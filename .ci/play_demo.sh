@@ -183,13 +183,14 @@ play() {
     for try in 1 2 3; do
         click "$GAME_MENU_X" "$(game_menu_y 1)"
         shot "$2-8-save"
-        [ "$(lit_count "$2-8-save" 560 86 40 14)" -ge 8 ] && break
+        [ "$(lit_count "$2-8-save" 560 86 40 14)" -ge 16 ] && break
         [ "$try" = 3 ] && fail "$2-8-save: no row on the save screen"
     done
     # The rows stand right-aligned at x 600 with their bottoms at y 100 + 30 k; the last one is
     # "New" (the autosave of the flight comes first). Choosing it and Enter save without a question.
+    # A row is there when more pixels of its place are lit than three stars (2x2 each) could light.
     local rows=1
-    while [ "$rows" -lt 11 ] && [ "$(lit_count "$2-8-save" 560 $((86 + 30 * rows)) 40 14)" -ge 8 ]; do
+    while [ "$rows" -lt 11 ] && [ "$(lit_count "$2-8-save" 560 $((86 + 30 * rows)) 40 14)" -ge 16 ]; do
         rows=$((rows + 1))
     done
     # A click the game missed leaves the autosave row chosen: Enter then asks whether to replace it
