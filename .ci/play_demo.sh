@@ -176,7 +176,7 @@ play() {
         key Escape
     fi
 
-    # The game menu: save on the "New" row (Enter confirms it), then back: the game is over.
+    # The game menu: save on the "New" row (Enter confirms it).
     shot "$2-7-game-menu"
     text_at "$2-7-game-menu" $((GAME_MENU_X - 60)) $(($(game_menu_y 1) - 12)) 120 24 ||
         fail "$2-7-game-menu: no save button at ($GAME_MENU_X, $(game_menu_y 1))"
@@ -194,16 +194,16 @@ play() {
         rows=$((rows + 1))
     done
     # A click the game missed leaves the autosave row chosen: Enter then asks whether to replace it
-    # (a box in the middle of the screen), Escape answers no, and the row is clicked again.
+    # (a box in the middle of the screen, lit left of where the main screen's ship stands), Escape
+    # answers no, and the row is clicked again. Saving closes the game menu: the game is over.
     for try in 1 2 3; do
         click 596 $((96 + 30 * (rows - 1)))
         key Return
         shot "$2-9-saved"
-        [ "$(lit_count "$2-9-saved" 300 200 40 20)" -lt 300 ] && break
+        [ "$(lit_count "$2-9-saved" 230 200 30 20)" -lt 300 ] && break
         [ "$try" = 3 ] && fail "$2-9-saved: the \"New\" row could not be chosen"
         key Escape
     done
-    click "$GAME_MENU_X" "$(game_menu_y 4)"
 
     # The main screen again: quit and answer yes.
     sleep 1
