@@ -35,7 +35,7 @@ class DemoArchiveTest : public ::testing::Test {
     GameHarness game;
 };
 
-TEST_F(DemoArchiveTest, StartUpFindsEveryFontPictureAndTextInBothLanguages) {
+TEST(DemoArchiveStartTest, StartUpFindsEveryFontPictureAndTextInBothLanguages) {
     for (uint32_t language : {1u, 2u}) {
         SCOPED_TRACE(language);
         GameHarness run;
@@ -45,7 +45,7 @@ TEST_F(DemoArchiveTest, StartUpFindsEveryFontPictureAndTextInBothLanguages) {
         run.Settings().language = language;
         run.Start();
         for (const char* font : {"Default", "BigMenu", "Copyright", "Story", "Hint", "QuestionFont",
-                                 "AnswerFont", "Energy", "Loading", "HelpFont", "System"})
+                                 "AnswerFont", "Energy", "Loading", "HelpFont", "System", "SlotType"})
             EXPECT_NE(run.FontNamed(font), nullptr) << font;
         for (const char* picture : {"Misc\\MainShip.dpf", "Misc\\Stars.dpf", "Demo\\Ship.dpf",
                                     "Demo\\Enemy.dpf", "Explosions\\Explosion1.dpf", "Misc\\MoneyBonus.dpf"})
