@@ -14,8 +14,10 @@
 #include "tests/support/demo_content.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "tests/support/pilot_fixture.h"
 #include "world/level.h"
 #include "world/player.h"
+#include "world/player_config.h"
 
 namespace {
 
@@ -111,6 +113,33 @@ TEST_F(DemoArchiveTest, TheArcadeGameFliesTheLevelToItsEnd) {
     EXPECT_GT(seen.pilotShots, 0u);
     ASSERT_EQ(ListCount(kPlayerListId), 1u);
     EXPECT_EQ(game.Log(), "");
+}
+
+// The pilot as a save stores it after the arcade game, flown on the same input as above.
+std::string PilotAfterArcadeGame() {
+    GameHarness run;
+    for (const FdEntry& e : DemoArchiveEntries()) run.AddEntry(e.name, e.data, e.packed);
+    run.Start();
+    const uint32_t start = run.Now();
+    run.MovePointer(100, 384);
+    run.At(start + 5 * kFrame, [&] { run.PressKey(0x20); });
+    for (uint32_t frame = 20; frame < 2 * kDemoLevelLength; frame += 80) {
+        const int32_t x = (frame / 80) % 2 == 0 ? 540 : 100;
+        run.At(start + frame * kFrame, [&, x] { run.MovePointer(x, 384); });
+    }
+    LoadPlayerFile(run.Cpu(), String(kDemoArcadePlayers), String(kDemoArcadeScenario), 1);
+    auto* players = dynamic_cast<ObjectManager*>(run.Object(kPlayerListId));
+    if (players == nullptr || players->ObjectList().Head() == nullptr) return "no pilot";
+    PlayerConfig config;
+    Player::StoreToConfig(config, PlayerObject::Of(players->ObjectList().Head()->item));
+    return StoredBytes(config);
+}
+
+// What the end-to-end play's comparison of two saves rests on: the same input flies the same game.
+TEST(DemoArchiveRunTest, TheSameInputLeavesTheSamePilot) {
+    const std::string first = PilotAfterArcadeGame();
+    EXPECT_GT(first.size(), 100u);
+    EXPECT_EQ(PilotAfterArcadeGame(), first);
 }
 
 }  // namespace
