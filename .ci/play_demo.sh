@@ -30,8 +30,9 @@ menu_y() { echo $((15 + 50 * $1 + 8)); }
 # y 40 + 50 k: settings, save, load, leave, back.
 GAME_MENU_X=320
 game_menu_y() { echo $((90 + 40 + 50 * $1)); }
-# The flight: level length 600 steps plus the 90-step end countdown, 28 ms a step: about 20 s.
-FLIGHT_SECONDS=24
+# The flight: level length 600 steps plus the 90-step end countdown, 28 ms a step: about 20 s; the
+# play waits at most this long for the window that follows it.
+FLIGHT_SECONDS=40
 # The quit question over the main screen: a box of the least size, 200x100, centred; its answers
 # right-aligned on its bottom row, "No" then "Yes" leftwards, 20 px apart, in the demo's 6-px-a-
 # character "TextButton" font: "Yes" ends at box x 148, its baseline at box y 80.
@@ -164,7 +165,16 @@ play() {
     sleep 3
     shot "$2-5-flight"
     expect_lit "$2-5-flight" 300 "the pilot's ship, the enemies and the stars"
-    sleep "$FLIGHT_SECONDS"
+    # The flight has ended when a window shows over the middle of the screen (the shop's tips or
+    # the game menu, both on a filled box); a flight never lights that much there.
+    local waited
+    for waited in $(seq "$FLIGHT_SECONDS"); do
+        sleep 1
+        shot "$2-5-flight-end"
+        [ "$(lit_count "$2-5-flight-end" 150 240 100 20)" -ge 1000 ] && break
+        [ "$waited" = "$FLIGHT_SECONDS" ] && fail "$2-5-flight-end: no window after the flight"
+    done
+    sleep 1
 
     # The shop the campaign opens after the flight, with its tips over it the first time: Escape
     # closes the tips, Escape again the shop.
