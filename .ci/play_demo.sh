@@ -6,7 +6,6 @@
 # "vondrel.log" must stay empty. The whole play runs twice in fresh game folders: the same input
 # must leave the same save file. Ends by itself (every wait is bounded; the whole within two
 # minutes). Screenshots stay in $SHOTS (default build/play-demo) for a person to look at.
-# SKIP_SHOP=1 leaves out the shop step (for a build without the shop screen).
 #     .ci/play_demo.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -178,13 +177,11 @@ play() {
 
     # The shop the campaign opens after the flight, with its tips over it the first time: Escape
     # closes the tips, Escape again the shop.
-    if [ -z "${SKIP_SHOP:-}" ]; then
-        shot "$2-6-shop-tips"
-        key Escape
-        shot "$2-6-shop"
-        expect_lit "$2-6-shop" 2000 "the shop's stock and buttons"
-        key Escape
-    fi
+    shot "$2-6-shop-tips"
+    key Escape
+    shot "$2-6-shop"
+    expect_lit "$2-6-shop" 2000 "the shop's stock and buttons"
+    key Escape
 
     # The game menu: save on the "New" row (Enter confirms it).
     shot "$2-7-game-menu"
