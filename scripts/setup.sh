@@ -11,6 +11,7 @@ $SUDO apt-get install -y --no-install-recommends \
     libgtest-dev libgmock-dev libbenchmark-dev \
     libsdl2-dev libsdl2-mixer-dev libopenmpt-dev \
     libvorbis-dev libogg-dev libmp3lame-dev \
-    clang libclang-rt-14-dev clang-format xvfb desktop-file-utils
+    clang libclang-rt-14-dev clang-format xvfb desktop-file-utils \
+    xdotool imagemagick
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"

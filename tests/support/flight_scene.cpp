@@ -67,8 +67,9 @@ FlightScene::FlightScene(GameHarness& game) : game_(game) {
         {.name = kShipClass,
          .base = "Ship",
          .methods = {{kFireMethod, {BaseCallWord(kFireMethod)}}, {kStepMethod, {BaseCallWord(kStepMethod)}}},
+         .uses = {"ImageManager"},
          .createValues = {0, 1, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0},
-         .picture = "Test\\Ship.dpf"});
+         .createCode = PushUnderClass(PushPictureWords("Test\\Ship.dpf", 2))});
     // Akb pops picture, capacity, value F, base value; Engine picture, thrust, consumption and two
     // values.
     game.AddClass({.name = kCellClass, .base = "Akb", .createValues = {0, 0, 1000, 0}});

@@ -119,6 +119,11 @@ GameHarness& GameHarness::AddLibrary(const ClassLibraryBuilder& library) {
 }
 
 std::vector<FdEntry> GameHarness::Entries() const {
+    const auto given = [this](const std::string& name) {
+        const auto same = [&](const FdEntry& e) { return Lower(e.name) == Lower(name); };
+        return std::any_of(entries_.begin(), entries_.end(), same) ||
+               std::any_of(settings_.extra.begin(), settings_.extra.end(), same);
+    };
     std::vector<FdEntry> entries;
     std::string fontList;
     for (const auto& [name, font] : fonts_) {
@@ -139,19 +144,15 @@ std::vector<FdEntry> GameHarness::Entries() const {
     }
     for (const auto& [file, records] : characteristics_)
         entries.push_back({file, CharacteristicsText(records)});
-    entries.insert(entries.end(), entries_.begin(), entries_.end());
-    // The pictures the loading and story screens draw, unless the test gives its own.
+    // The pictures the loading and story screens draw.
     const std::pair<const char*, PictureShape> screenPictures[] = {
         {"Misc\\Stars.dpf", {.entries = 3, .frames = 1, .width = 1, .height = 1}},
         {"Misc\\SaveDisk.dpf", {.entries = 3, .frames = 3, .width = 8, .height = 8}}};
-    for (const auto& picture : screenPictures) {
-        const std::string name = picture.first;
-        const bool given = std::any_of(entries_.begin(), entries_.end(),
-                                       [&](const FdEntry& e) { return Lower(e.name) == Lower(name); }) ||
-                           std::any_of(settings_.extra.begin(), settings_.extra.end(),
-                                       [&](const FdEntry& e) { return Lower(e.name) == Lower(name); });
-        if (!given) entries.push_back({name, ShapedPicture(picture.second)});
-    }
+    for (const auto& picture : screenPictures)
+        entries.push_back({picture.first, ShapedPicture(picture.second)});
+    // An entry the test gives stands in for a made one of that name (a whole game's content).
+    std::erase_if(entries, [&](const FdEntry& e) { return given(e.name); });
+    entries.insert(entries.end(), entries_.begin(), entries_.end());
     return entries;
 }
 

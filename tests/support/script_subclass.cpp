@@ -36,8 +36,6 @@ ClassLibraryBuilder ScriptSubclass::Library() const {
         throw std::invalid_argument("methods 0 and 1 of a script subclass are fixed");
     std::vector<std::string> used = {base};
     used.insert(used.end(), uses.begin(), uses.end());
-    const auto imagesClass = static_cast<uint32_t>(used.size()) + 1;
-    if (!picture.empty()) used.push_back("ImageManager");
     ClassLibraryBuilder b = ClassLibraryBuilder::Named(name, used);
     b.baseIndex = 1;
     b.instanceFields = instanceFields;
@@ -49,11 +47,7 @@ ClassLibraryBuilder ScriptSubclass::Library() const {
         a.Word(static_cast<uint32_t>(value));
         a.Word(OpWord(Op::Swap));
     }
-    if (!picture.empty()) {
-        for (uint32_t w : PushTextWords(picture)) a.Word(w);
-        a.Call(kGetImageMethod, imagesClass, ScriptAssembler::Receiver::ObjectId, kImageManagerId);
-        a.Word(OpWord(Op::Swap));
-    }
+    for (uint32_t w : createCode) a.Word(w);
     a.Call(0, 1);
     a.Return();
     const uint32_t destroy = a.Method();
@@ -86,4 +80,14 @@ std::vector<uint32_t> PushTextWords(std::string_view text) {
 
 std::vector<uint32_t> PushIntWords(int32_t value) {
     return {OpWord(Op::PushInline), static_cast<uint32_t>(value)};
+}
+
+std::vector<uint32_t> PushUnderClass(const std::vector<uint32_t>& push) {
+    return CodeWords({push, {OpWord(Op::Swap)}});
+}
+
+std::vector<uint32_t> PushPictureWords(const std::string& name, uint32_t imagesClass) {
+    return CodeWords({PushTextWords(name),
+                      {ScriptAssembler::CallWord(kGetImageMethod, imagesClass, false,
+                                                 ScriptAssembler::Receiver::ObjectId, kImageManagerId)}});
 }

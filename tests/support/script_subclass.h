@@ -28,9 +28,9 @@ struct ScriptSubclass {
     // Creation values method 0 puts under the class before the base's method 0 pops them, in push
     // order (the last is popped first): for classes that native code creates by name alone.
     std::vector<int32_t> createValues{};
-    // A picture of the archive that method 0 puts above the creation values (popped first, as
-    // actors and ships take theirs), looked up by name at creation; none when empty.
-    std::string picture{};
+    // Code words run in method 0 after the creation values, with the class on top and leaving it
+    // there: values only code can make (a picture's address), each pushed and swapped under the class.
+    std::vector<uint32_t> createCode{};
 
     // The library; its virtual table has room for the native base's virtual methods, so that
     // those not given here are inherited (of a script base, only those below the highest number
@@ -47,3 +47,9 @@ uint32_t BaseCallWord(uint32_t method);
 std::vector<uint32_t> PushTextWords(std::string_view text);
 // Code words that push a value.
 std::vector<uint32_t> PushIntWords(int32_t value);
+// Code words of method 0 that push a value and put it under the class on top (a creation value
+// made by code).
+std::vector<uint32_t> PushUnderClass(const std::vector<uint32_t>& push);
+// Code words that push the address of a picture of the archive by name, asked of the ImageManager
+// (object 4), which the class uses under the number given.
+std::vector<uint32_t> PushPictureWords(const std::string& name, uint32_t imagesClass);

@@ -67,12 +67,12 @@ std::string HotKeyBlockBytes(uint32_t language, const std::string& payload) {
     return SEBlock("HCFG", payload, LeU32(language));
 }
 
-std::string InputDeviceFile(const std::vector<uint32_t>& codes) {
+std::string InputDeviceFile(const std::vector<uint32_t>& codes, bool mouse) {
     std::string payload;
     for (uint32_t c : codes) payload += LeU32(c);
     BlockWriter w;
     w.tag = "INPD";
-    w.headerFields = LeU32(0) + LeU32(0);
+    w.headerFields = LeU32(mouse ? 1 : 0) + LeU32(0);
     w.subBlocks = {SEBlock("KEYS", payload, LeU16(static_cast<uint16_t>(codes.size())))};
     return w.SC();
 }

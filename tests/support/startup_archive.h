@@ -29,5 +29,5 @@ std::string StartupArchive(const StartupArchiveOptions& options = {});
 
 // A hot-key block ("HCFG") of the language with the payload as given.
 std::string HotKeyBlockBytes(uint32_t language, const std::string& payload);
-// An input device file ("INPD" with its "KEYS" mapping) for the keyboard.
-std::string InputDeviceFile(const std::vector<uint32_t>& codes);
+// An input device file ("INPD" with its "KEYS" mapping) for the keyboard, and the mouse when asked.
+std::string InputDeviceFile(const std::vector<uint32_t>& codes, bool mouse = false);

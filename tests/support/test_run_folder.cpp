@@ -26,8 +26,9 @@ std::vector<FdEntry> TestRunEntries() {
                  .base = "Ship",
                  // Its fire and equipment steps are its own methods; they pass to the base's.
                  .methods = {{41, {BaseCallWord(41)}}, {42, {BaseCallWord(42)}}},
+                 .uses = {"ImageManager"},
                  .createValues = {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-                 .picture = "Test\\RunShip.dpf"}),
+                 .createCode = PushUnderClass(PushPictureWords("Test\\RunShip.dpf", 2))}),
         {"Misc\\Broker.dpf", ShapedPicture({.width = 2, .height = 2})},
         {"Test\\RunShip.dpf", ShapedPicture({.entries = 5, .frames = 2, .width = 8, .height = 8})}};
 }

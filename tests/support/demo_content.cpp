@@ -1,0 +1,664 @@
+#include "tests/support/demo_content.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
+#include <utility>
+
+#include "foundation/byte_order.h"
+#include "shell/game_ids.h"
+#include "tests/support/block_writer.h"
+#include "tests/support/font_builder.h"
+#include "tests/support/game_content.h"
+#include "tests/support/picture_builder.h"
+#include "tests/support/pilot_fixture.h"
+#include "tests/support/script_assembler.h"
+#include "tests/support/script_subclass.h"
+#include "tests/support/sound_builder.h"
+#include "tests/support/startup_archive.h"
+#include "world/actor.h"
+#include "world/equipment_config.h"
+#include "world/player_config.h"
+#include "world/slot.h"
+
+namespace {
+
+using Words = std::vector<uint32_t>;
+using Receiver = ScriptAssembler::Receiver;
+
+constexpr std::array<const char*, 3> kDemoItemClasses = {"DemoGun", "DemoCell", "DemoEngine"};
+
+// --- pictures: 16-bit 5-5-5 frames, 0 transparent ---
+
+constexpr uint16_t Rgb555(int r, int g, int b) {
+    return static_cast<uint16_t>((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3));
+}
+
+constexpr uint16_t kWhite = Rgb555(255, 255, 255);
+constexpr uint16_t kGrey = Rgb555(150, 150, 160);
+constexpr uint16_t kDark = Rgb555(40, 40, 60);
+constexpr uint16_t kYellow = Rgb555(255, 230, 60);
+constexpr uint16_t kRed = Rgb555(230, 50, 40);
+constexpr uint16_t kBlue = Rgb555(70, 140, 255);
+constexpr uint16_t kGreen = Rgb555(60, 220, 90);
+constexpr uint16_t kOrange = Rgb555(255, 150, 30);
+
+struct Canvas {
+    Canvas(uint32_t w, uint32_t h) : width(w), height(h), pixels(static_cast<size_t>(w) * h, 0) {}
+
+    void Set(int x, int y, uint16_t colour) {
+        if (x >= 0 && y >= 0 && x < static_cast<int>(width) && y < static_cast<int>(height))
+            pixels[static_cast<size_t>(y) * width + static_cast<size_t>(x)] = colour;
+    }
+    void Box(int x0, int y0, int x1, int y1, uint16_t colour) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) Set(x, y, colour);
+    }
+    void Disc(double cx, double cy, double r, uint16_t colour) {
+        for (int y = 0; y < static_cast<int>(height); ++y)
+            for (int x = 0; x < static_cast<int>(width); ++x)
+                if (std::hypot(x + 0.5 - cx, y + 0.5 - cy) <= r) Set(x, y, colour);
+    }
+    // A ship's hull: a wedge pointing up (or down), its wings across the lower third.
+    void Wedge(bool up, uint16_t hull, uint16_t wing) {
+        const int w = static_cast<int>(width);
+        const int h = static_cast<int>(height);
+        for (int y = 0; y < h; ++y) {
+            const int row = up ? y : h - 1 - y;
+            const int half = row * w / (2 * h);
+            for (int x = w / 2 - half; x <= w / 2 + half; ++x) Set(x, y, hull);
+        }
+        const int wingTop = up ? h * 2 / 3 : h / 6;
+        Box(0, wingTop, w, wingTop + h / 6, wing);
+    }
+    std::string Frame() const {
+        return FrameBlock({.width = width,
+                           .height = height,
+                           .bitsPerPixel = 16,
+                           .originX = static_cast<int32_t>(width / 2),
+                           .originY = static_cast<int32_t>(height / 2),
+                           .pixels = pixels});
+    }
+
+    uint32_t width;
+    uint32_t height;
+    std::vector<uint16_t> pixels;
+};
+
+std::string ShipPicture(uint32_t size, bool up, uint16_t hull, uint16_t wing, uint32_t entries,
+                        uint32_t frames) {
+    std::vector<std::string> frameBlocks;
+    for (uint32_t f = 0; f < frames; ++f) {
+        Canvas c(size, size);
+        c.Wedge(up, hull, wing);
+        // The engine flame flickers from frame to frame.
+        const int flame = static_cast<int>(size) / 8 + static_cast<int>(f);
+        if (up)
+            c.Box(static_cast<int>(size) / 2 - 1, static_cast<int>(size) - flame,
+                  static_cast<int>(size) / 2 + 2, static_cast<int>(size), kOrange);
+        frameBlocks.push_back(c.Frame());
+    }
+    if (entries == 0) return PictureBlock(frameBlocks);
+    return PictureBlock(std::vector<std::string>(entries, PictureBlock(frameBlocks)));
+}
+
+std::string DiscPicture(uint32_t size, uint16_t colour, uint32_t frames = 1, uint16_t rim = 0) {
+    std::vector<std::string> frameBlocks;
+    for (uint32_t f = 0; f < frames; ++f) {
+        Canvas c(size, size);
+        const double r = size / 2.0 * (frames > 1 ? 0.5 + 0.5 * (f + 1) / frames : 1.0);
+        if (rim != 0) c.Disc(size / 2.0, size / 2.0, r, rim);
+        c.Disc(size / 2.0, size / 2.0, rim != 0 ? r * 0.7 : r, colour);
+        frameBlocks.push_back(c.Frame());
+    }
+    return PictureBlock(frameBlocks);
+}
+
+std::string BoxPicture(uint32_t width, uint32_t height, uint16_t colour, uint32_t entries = 0,
+                       uint32_t frames = 1) {
+    std::vector<std::string> frameBlocks;
+    for (uint32_t f = 0; f < frames; ++f) {
+        Canvas c(width, height);
+        c.Box(0, 0, static_cast<int>(width), static_cast<int>(height), colour);
+        c.Box(1, 1, static_cast<int>(width) - 1, static_cast<int>(height) - 1, f % 2 == 0 ? kDark : kGrey);
+        frameBlocks.push_back(c.Frame());
+    }
+    if (entries == 0) return PictureBlock(frameBlocks);
+    return PictureBlock(std::vector<std::string>(entries, PictureBlock(frameBlocks)));
+}
+
+// Three kinds of star: bright, middle and faint dots.
+std::string StarsPicture() {
+    std::vector<std::string> entries;
+    for (uint16_t colour : {kWhite, kGrey, kDark}) {
+        Canvas c(2, 2);
+        c.Box(0, 0, 2, 2, colour);
+        entries.push_back(PictureBlock({c.Frame()}));
+    }
+    return PictureBlock(entries);
+}
+
+// Interface colours: 1 normal text, 3 highlighted, 6 disabled; the others shades between.
+std::string ColourTable() {
+    std::vector<uint16_t> colours(16, kGrey);
+    colours[0] = 0;
+    colours[1] = kWhite;
+    colours[2] = kGrey;
+    colours[3] = kYellow;
+    colours[4] = kBlue;
+    colours[5] = kGreen;
+    colours[6] = Rgb555(100, 100, 100);
+    colours[7] = kRed;
+    return PictureBlock({FrameBlock({.width = 16, .height = 1, .bitsPerPixel = 16, .pixels = colours})});
+}
+
+std::string Pointer() {
+    Canvas c(12, 12);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x <= y / 2 + y / 3 && x < 12; ++x) c.Set(x, y, y == 11 || x == 0 ? kDark : kWhite);
+    return PictureBlock({FrameBlock({.width = 12, .height = 12, .bitsPerPixel = 16, .pixels = c.pixels})});
+}
+
+std::vector<FdEntry> Pictures() {
+    return {
+        {"Misc\\Colors.dpf", ColourTable(), true},
+        {"Misc\\GalaxyCursor.dpf", Pointer()},
+        {"Misc\\MainShip.dpf", ShipPicture(96, true, kBlue, kGrey, 0, 1)},
+        {"Misc\\Stars.dpf", StarsPicture()},
+        {"Misc\\SaveDisk.dpf", BoxPicture(8, 8, kBlue, 3, 3)},
+        {"Misc\\Broker.dpf", BoxPicture(4, 4, kGrey)},
+        {"Misc\\Bonus.dpf", BoxPicture(16, 16, kGreen, 0, 2)},
+        {"Misc\\MoneyBonus.dpf", DiscPicture(14, kYellow, 2, kGreen)},
+        {"Misc\\EnergyBonus.dpf", DiscPicture(14, kBlue, 2, kGreen)},
+        {"Misc\\SchemaLine.dpf", BoxPicture(200, 20, kGrey)},
+        {"Misc\\Slider.dpf", BoxPicture(12, 12, kGrey, 0, 2)},
+        {"Misc\\Up.dpf", BoxPicture(12, 12, kGrey, 0, 2)},
+        {"Misc\\Down.dpf", BoxPicture(12, 12, kGrey, 0, 2)},
+        {"Misc\\Slots.dpf", BoxPicture(32, 32, kGrey, 0, 4)},
+        {"Misc\\Guides.dpf", BoxPicture(16, 16, kBlue)},
+        {"Misc\\Horn.dpf", BoxPicture(16, 16, kYellow)},
+        {"Misc\\InputSettings.dpf", BoxPicture(64, 32, kGrey)},
+        {"Misc\\StarSystems.dpf", DiscPicture(12, kYellow, 1, kOrange)},
+        {"Planets\\EmptyPlanets.dpf", DiscPicture(48, kBlue, 2, kGreen)},
+        {"Demo\\Ship.dpf", ShipPicture(24, true, kBlue, kWhite, 5, 2)},
+        {"Demo\\Enemy.dpf", ShipPicture(20, false, kRed, kOrange, 0, 2)},
+        {"Demo\\Shot.dpf", BoxPicture(2, 8, kYellow)},
+        {"Demo\\EnemyShot.dpf", DiscPicture(5, kRed)},
+        {"Demo\\Gun.dpf", BoxPicture(16, 16, kYellow)},
+        {"Explosions\\Explosion1.dpf", DiscPicture(24, kYellow, 4, kOrange)},
+        {"Explosions\\SmallExplosion.dpf", DiscPicture(8, kOrange, 2)},
+    };
+}
+
+// --- fonts, messages, sounds ---
+
+const std::vector<std::string>& DemoFontNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all = InterfaceFontNames();
+        for (const char* name : {"BigMenu", "Copyright", "QuestionFont", "AnswerFont", "Chars", "Description",
+                                 "EventsList", "SmallButton", "System", "SlotType", "Science"})
+            all.emplace_back(name);
+        return all;
+    }();
+    return names;
+}
+
+// Characters 32 to 126 drawn 5 pixels wide and 7 high: each row from the top, bit 4 leftmost.
+constexpr uint8_t kGlyphRows[95][7] = {
+    {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, {0x04, 0x04, 0x04, 0x04, 0x04, 0x00, 0x04},
+    {0x0A, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00}, {0x0A, 0x1F, 0x0A, 0x0A, 0x1F, 0x0A, 0x00},
+    {0x04, 0x0F, 0x14, 0x0E, 0x05, 0x1E, 0x04}, {0x18, 0x19, 0x02, 0x04, 0x08, 0x13, 0x03},
+    {0x0C, 0x12, 0x14, 0x08, 0x15, 0x12, 0x0D}, {0x04, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00},
+    {0x02, 0x04, 0x08, 0x08, 0x08, 0x04, 0x02}, {0x08, 0x04, 0x02, 0x02, 0x02, 0x04, 0x08},
+    {0x00, 0x04, 0x15, 0x0E, 0x15, 0x04, 0x00}, {0x00, 0x04, 0x04, 0x1F, 0x04, 0x04, 0x00},
+    {0x00, 0x00, 0x00, 0x00, 0x0C, 0x04, 0x08}, {0x00, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00},
+    {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C}, {0x00, 0x01, 0x02, 0x04, 0x08, 0x10, 0x00},
+    {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}, {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E},
+    {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}, {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E},
+    {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}, {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E},
+    {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}, {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08},
+    {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}, {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C},
+    {0x00, 0x0C, 0x0C, 0x00, 0x0C, 0x0C, 0x00}, {0x00, 0x0C, 0x0C, 0x00, 0x0C, 0x04, 0x08},
+    {0x02, 0x04, 0x08, 0x10, 0x08, 0x04, 0x02}, {0x00, 0x00, 0x1F, 0x00, 0x1F, 0x00, 0x00},
+    {0x08, 0x04, 0x02, 0x01, 0x02, 0x04, 0x08}, {0x0E, 0x11, 0x01, 0x02, 0x04, 0x00, 0x04},
+    {0x0E, 0x11, 0x01, 0x0D, 0x15, 0x15, 0x0E}, {0x0E, 0x11, 0x11, 0x11, 0x1F, 0x11, 0x11},
+    {0x1E, 0x11, 0x11, 0x1E, 0x11, 0x11, 0x1E}, {0x0E, 0x11, 0x10, 0x10, 0x10, 0x11, 0x0E},
+    {0x1C, 0x12, 0x11, 0x11, 0x11, 0x12, 0x1C}, {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F},
+    {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x10}, {0x0E, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0F},
+    {0x11, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11}, {0x0E, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0E},
+    {0x07, 0x02, 0x02, 0x02, 0x02, 0x12, 0x0C}, {0x11, 0x12, 0x14, 0x18, 0x14, 0x12, 0x11},
+    {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1F}, {0x11, 0x1B, 0x15, 0x15, 0x11, 0x11, 0x11},
+    {0x11, 0x11, 0x19, 0x15, 0x13, 0x11, 0x11}, {0x0E, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E},
+    {0x1E, 0x11, 0x11, 0x1E, 0x10, 0x10, 0x10}, {0x0E, 0x11, 0x11, 0x11, 0x15, 0x12, 0x0D},
+    {0x1E, 0x11, 0x11, 0x1E, 0x14, 0x12, 0x11}, {0x0F, 0x10, 0x10, 0x0E, 0x01, 0x01, 0x1E},
+    {0x1F, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}, {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E},
+    {0x11, 0x11, 0x11, 0x11, 0x11, 0x0A, 0x04}, {0x11, 0x11, 0x11, 0x15, 0x15, 0x15, 0x0A},
+    {0x11, 0x11, 0x0A, 0x04, 0x0A, 0x11, 0x11}, {0x11, 0x11, 0x11, 0x0A, 0x04, 0x04, 0x04},
+    {0x1F, 0x01, 0x02, 0x04, 0x08, 0x10, 0x1F}, {0x0E, 0x08, 0x08, 0x08, 0x08, 0x08, 0x0E},
+    {0x00, 0x10, 0x08, 0x04, 0x02, 0x01, 0x00}, {0x0E, 0x02, 0x02, 0x02, 0x02, 0x02, 0x0E},
+    {0x04, 0x0A, 0x11, 0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x1F},
+    {0x08, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x0E, 0x01, 0x0F, 0x11, 0x0F},
+    {0x10, 0x10, 0x16, 0x19, 0x11, 0x11, 0x1E}, {0x00, 0x00, 0x0E, 0x10, 0x10, 0x11, 0x0E},
+    {0x01, 0x01, 0x0D, 0x13, 0x11, 0x11, 0x0F}, {0x00, 0x00, 0x0E, 0x11, 0x1F, 0x10, 0x0E},
+    {0x06, 0x09, 0x08, 0x1C, 0x08, 0x08, 0x08}, {0x00, 0x0F, 0x11, 0x11, 0x0F, 0x01, 0x0E},
+    {0x10, 0x10, 0x16, 0x19, 0x11, 0x11, 0x11}, {0x04, 0x00, 0x0C, 0x04, 0x04, 0x04, 0x0E},
+    {0x02, 0x00, 0x06, 0x02, 0x02, 0x12, 0x0C}, {0x10, 0x10, 0x12, 0x14, 0x18, 0x14, 0x12},
+    {0x0C, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0E}, {0x00, 0x00, 0x1A, 0x15, 0x15, 0x11, 0x11},
+    {0x00, 0x00, 0x16, 0x19, 0x11, 0x11, 0x11}, {0x00, 0x00, 0x0E, 0x11, 0x11, 0x11, 0x0E},
+    {0x00, 0x00, 0x1E, 0x11, 0x1E, 0x10, 0x10}, {0x00, 0x00, 0x0D, 0x13, 0x0F, 0x01, 0x01},
+    {0x00, 0x00, 0x16, 0x19, 0x10, 0x10, 0x10}, {0x00, 0x00, 0x0E, 0x10, 0x0E, 0x01, 0x1E},
+    {0x08, 0x08, 0x1C, 0x08, 0x08, 0x09, 0x06}, {0x00, 0x00, 0x11, 0x11, 0x11, 0x13, 0x0D},
+    {0x00, 0x00, 0x11, 0x11, 0x11, 0x0A, 0x04}, {0x00, 0x00, 0x11, 0x11, 0x15, 0x15, 0x0A},
+    {0x00, 0x00, 0x11, 0x0A, 0x04, 0x0A, 0x11}, {0x00, 0x00, 0x11, 0x11, 0x0F, 0x01, 0x0E},
+    {0x00, 0x00, 0x1F, 0x02, 0x04, 0x08, 0x1F}, {0x02, 0x04, 0x04, 0x08, 0x04, 0x04, 0x02},
+    {0x04, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}, {0x08, 0x04, 0x04, 0x02, 0x04, 0x04, 0x08},
+    {0x00, 0x00, 0x08, 0x15, 0x02, 0x00, 0x00},
+};
+
+// A glyph scaled up by a whole factor, as the font stores it: rows from the bottom (the baseline)
+// up, column c in bit c % 8 of byte c / 8 of its row.
+GlyphFixture Glyph(const uint8_t (&rows)[7], int scale) {
+    const int width = 5 * scale;
+    const int height = 7 * scale;
+    const int rowBytes = (width + 7) / 8;
+    std::string bits(static_cast<size_t>(rowBytes * height), '\0');
+    for (int y = 0; y < height; ++y) {
+        const uint8_t row = rows[6 - y / scale];
+        for (int x = 0; x < width; ++x) {
+            if ((row >> (4 - x / scale) & 1) == 0) continue;
+            bits[static_cast<size_t>(y * rowBytes + x / 8)] |= static_cast<char>(1 << (x % 8));
+        }
+    }
+    return {static_cast<int8_t>(width), static_cast<int8_t>(height), 0, bits};
+}
+
+FontFixture DemoFont(int scale) {
+    FontFixture font;
+    font.lineHeight = static_cast<uint16_t>(10 * scale);
+    font.letterSpacing = static_cast<uint16_t>(scale);
+    for (const auto& rows : kGlyphRows) font.glyphs.push_back(Glyph(rows, scale));
+    return font;
+}
+
+std::vector<FdEntry> Fonts() {
+    std::vector<FdEntry> entries;
+    std::string list;
+    for (const std::string& name : DemoFontNames()) {
+        const std::string entry = "Fonts\\" + name + ".dff";
+        list += name + " \"" + entry + "\"\n";
+        entries.push_back({entry, FontBlock(DemoFont(name == "BigMenu" || name == "Story" ? 2 : 1))});
+    }
+    entries.push_back({"Fonts.subs", list});
+    return entries;
+}
+
+struct Texts {
+    uint32_t number;
+    std::string first;   // language 1
+    std::string second;  // language 2
+};
+
+// Both languages of a file; a text the second language leaves empty falls back to the first.
+std::string TwoLanguages(const std::vector<Texts>& texts) {
+    std::vector<MessageText> first;
+    std::vector<MessageText> second;
+    for (const Texts& t : texts) {
+        first.push_back({t.number, t.first});
+        if (!t.second.empty()) second.push_back({t.number, t.second});
+    }
+    return "Language 1\r\n" + MessageFileText(first) + "Language 2\r\n" + MessageFileText(second);
+}
+
+std::vector<Texts> SystemTexts() {
+    std::vector<Texts> texts = {
+        {117, "OK", "Gut"},
+        {191, "Save game", "Spiel speichern"},
+        {342, "Leave the game?", "Spiel verlassen?"},
+        {344, "Replace this save?", "Diesen Spielstand ersetzen?"},
+        {120, "Yes", "Ja"},
+        {121, "No", "Nein"},
+        {185, "Back", "Zurueck"},
+        {192, "Quit", "Beenden"},
+        {193, "Options", "Optionen"},
+        {195, "New game", "Neues Spiel"},
+        {196, "Load game", "Spiel laden"},
+        {197, "Credits", "Mitwirkende"},
+        {198, "Demo", "Vorfuehrung"},
+        {199, "Campaign", "Kampagne"},
+        {300, "Arcade", "Arcade"},
+        {309, "No ship can fly", "Kein Schiff kann fliegen"},
+        {314, "Input settings", "Tasten"},
+        {315, "Screen options", "Bildschirm"},
+        {328, "Player", "Spieler"},
+        {343, "Quit the game?", "Spiel beenden?"},
+        {348, "One player", "Ein Spieler"},
+        {349, "Two players", "Zwei Spieler"},
+        {352, "Quit the flight?", "Flug beenden?"},
+        {353, "Loading", "Lade"},
+        {500, "Leaving", "Abflug"},
+        {501, "Flight over", "Flug vorbei"},
+        {506, "Three players", "Drei Spieler"},
+        {507, "Four players", "Vier Spieler"},
+        {510, "Scenario", "Szenario"},
+        {521, "High scores", "Bestenliste"},
+    };
+    // Every other number the screens may ask for holds a plain text, so that none is missing.
+    std::vector<Texts> all;
+    for (uint32_t n = 1; n < 700; ++n) {
+        const auto named =
+            std::find_if(texts.begin(), texts.end(), [n](const Texts& t) { return t.number == n; });
+        all.push_back(named != texts.end() ? *named : Texts{n, "Text " + std::to_string(n), ""});
+    }
+    return all;
+}
+
+std::vector<Texts> KeyNames() {
+    std::vector<Texts> texts = {
+        {0x20, "Space", "Leertaste"}, {0x25, "Left", "Links"},  {0x26, "Up", "Hoch"},
+        {0x27, "Right", "Rechts"},    {0x28, "Down", "Runter"}, {0x0D, "Enter", "Eingabe"},
+        {0x1B, "Escape", "Escape"},   {0x11, "Ctrl", "Strg"},   {0x10, "Shift", "Umschalt"}};
+    for (char c : std::string("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"))
+        texts.push_back({static_cast<uint32_t>(c), std::string(1, c), ""});
+    return texts;
+}
+
+// The help and the tips of every screen: one general text under each number they use.
+std::vector<Texts> HelpTexts() {
+    std::vector<Texts> texts;
+    for (uint32_t n = 1; n < 100; ++n)
+        texts.push_back({n, "The mouse steers the ship and the pointer; Space fires. Shoot the red ships.",
+                         "Die Maus steuert Schiff und Zeiger; die Leertaste feuert."});
+    return texts;
+}
+
+std::vector<FdEntry> Messages() {
+    return {
+        {"system.mes", TwoLanguages(SystemTexts())},
+        {"Keys.mes", TwoLanguages(KeyNames())},
+        {"Help.mes", TwoLanguages(HelpTexts())},
+        {"Copyright.mes", TwoLanguages({{1, "Vondrel demo content", "Vondrel Demo-Inhalt"}})},
+        {"Misc\\Credits.mes",
+         TwoLanguages({{1, "Vondrel\n\nDemo content built by the project's own tools.\n\nThanks for playing.",
+                        "Vondrel\n\nDemo-Inhalt aus den eigenen Werkzeugen.\n\nDanke fuers Spielen."}})},
+    };
+}
+
+std::vector<FdEntry> Sounds() {
+    return {
+        {"Sound.subs",
+         "Click \"Misc\\Click.wav\"\n"
+         "Misc\\FlyAway.mp3 \"Misc\\FlyAway.wav\"\n"
+         "ShipExplosion \"Misc\\ShipExplosion.wav\"\n"},
+        {"Misc\\Click.wav", WaveFile(441)},
+        {"Misc\\Silence.wav", WaveFile(64)},
+        {"Misc\\FlyAway.wav", WaveFile(11025)},
+        {"Misc\\ShipExplosion.wav", WaveFile(6615)},
+        {"Explosions\\Explosion1.wav", WaveFile(4410)},
+    };
+}
+
+// --- script classes ---
+
+Words Join(std::initializer_list<Words> pieces) {
+    return CodeWords(pieces);
+}
+
+uint32_t Op(::Op operation) {
+    return OpWord(operation);
+}
+
+// A table of the ten damage (or armour) values: the first kinds of them value, the others 0.
+Words TablePush(int32_t value, uint32_t kinds = kDamageKinds) {
+    std::string bytes(kDamageKinds * 4, '\0');
+    for (uint32_t k = 0; k < kinds; ++k) StoreU32(reinterpret_cast<uint8_t*>(bytes.data()) + 4 * k, value);
+    // The inline data is one word longer than the table: the words after the table stay 0.
+    return PushTextWords(bytes);
+}
+
+// An object of the used class made from what lies on the stack, appended to the list of that ID.
+void NewIntoList(ScriptAssembler& a, uint32_t cls, uint32_t objectManager, uint32_t listId) {
+    a.Op(Op::PushInline, {cls});
+    a.Op(Op::ClassOf);
+    a.Op(Op::NewObject);
+    a.Call(4, objectManager, Receiver::ObjectId, listId);
+}
+
+void PushWords(ScriptAssembler& a, const Words& words) {
+    for (uint32_t w : words) a.Word(w);
+}
+
+// Step of an enemy (the frame number on the stack): moves as an actor does and every few steps
+// drops a shot under itself into the list of shots that hit ships.
+Words EnemyStep() {
+    constexpr uint32_t kImages = 2, kLists = 3, kShot = 4;
+    ScriptAssembler a;
+    const auto skip = a.NewLabel();
+    a.Op(Op::Dup);
+    a.CallVirtual(2, 1);
+    a.Op(Op::PushInline, {static_cast<uint32_t>(kDemoEnemyFirePeriod)});
+    a.Op(Op::Mod);
+    a.Jump(Op::JumpIfNonZero, skip);
+    // Shot pops class, picture, energy, x, y, speed x and y, damage table, armour table.
+    a.Op(Op::PushInline, {0});
+    PushWords(a, TablePush(10, 1));
+    a.Op(Op::PushInline, {400});
+    a.Op(Op::PushInline, {0});
+    a.Call(5, 1);
+    a.Op(Op::Fetch);
+    a.Op(Op::PushInline, {1200});
+    a.Op(Op::Add);
+    a.Call(4, 1);
+    a.Op(Op::Fetch);
+    a.Op(Op::PushInline, {1});
+    PushWords(a, PushPictureWords("Demo\\EnemyShot.dpf", kImages));
+    NewIntoList(a, kShot, kLists, kFlightList11Id);
+    a.Bind(skip);
+    return a.Finish();
+}
+
+// Step of the level (the frame number on the stack): the first step sets the scroll speed and sends
+// the enemies and a bonus; once the progress passes the level's length the level is finished.
+Words LevelStep() {
+    constexpr uint32_t kImages = 2, kLists = 3, kEnemy = 4, kMoney = 5;
+    ScriptAssembler a;
+    const auto started = a.NewLabel();
+    const auto going = a.NewLabel();
+    a.Op(Op::Dup);
+    a.CallVirtual(2, 1);
+    // The level's script value is 3 when it is made: the first step marks it.
+    a.Call(16, 1);
+    a.Op(Op::PushInline, {3});
+    a.Op(Op::Equal);
+    a.Jump(Op::JumpIfZero, started);
+    a.Op(Op::PushInline, {4});
+    a.Call(15, 1);
+    a.Op(Op::PushInline, {100});
+    a.Call(4, 1);
+    a.Op(Op::Store);
+    for (int32_t i = 0; i < kDemoEnemyCount; ++i) {
+        // Actor pops class, picture, energy, x, y, speed x and y, damage table, armour table.
+        a.Op(Op::PushInline, {0});
+        PushWords(a, TablePush(50));
+        a.Op(Op::PushInline, {60});
+        a.Op(Op::PushInline, {static_cast<uint32_t>(i == 1 ? 0 : (i == 0 ? 40 : -40))});
+        a.Op(Op::PushInline, {static_cast<uint32_t>(-2000 - 3000 * i)});
+        a.Op(Op::PushInline, {static_cast<uint32_t>(16000 + 16000 * i)});
+        a.Op(Op::PushInline, {30});
+        PushWords(a, PushPictureWords("Demo\\Enemy.dpf", kImages));
+        NewIntoList(a, kEnemy, kLists, kFlightActorListId);
+    }
+    // MoneyBonus pops class, amount, x, y, value.
+    a.Op(Op::PushInline, {0});
+    a.Op(Op::PushInline, {static_cast<uint32_t>(-6000)});
+    a.Op(Op::PushInline, {32000});
+    a.Op(Op::PushInline, {500});
+    NewIntoList(a, kMoney, kLists, kFlightActorListId);
+    a.Bind(started);
+    a.Call(17, 1);
+    a.Op(Op::PushInline, {static_cast<uint32_t>(kDemoLevelLength * 100)});
+    a.Op(Op::Greater);
+    a.Jump(Op::JumpIfZero, going);
+    a.Call(13, 1);
+    a.Bind(going);
+    a.Op(Op::Drop);
+    return a.Finish();
+}
+
+// A scenario's Start: flies the level (GameManager method 4), then answers 0: the game is over.
+Words ScenarioStart() {
+    return Join({PushTextWords(kDemoLevelClass),
+                 {ScriptAssembler::CallWord(4, 2, false, Receiver::ObjectId, kGameManagerId), Op(Op::Drop)},
+                 PushIntWords(0)});
+}
+
+// The campaign's Start: the flight, then the shop for the first player with every item of the
+// game in stock, then the game menu (where the game is saved); the game is over when it closes.
+Words CampaignStart() {
+    constexpr uint32_t kManager = 2, kLists = 3, kShop = 4, kFirstItem = 5;
+    ScriptAssembler a;
+    PushWords(a, PushTextWords(kDemoLevelClass));
+    a.Call(4, kManager, Receiver::ObjectId, kGameManagerId);
+    a.Op(Op::Drop);
+    // ShopDialog pops class, player.
+    a.Call(5, kLists, Receiver::ObjectId, kPlayerListId);
+    a.Op(Op::PushInline, {kShop});
+    a.Op(Op::ClassOf);
+    a.Op(Op::NewObject);
+    for (uint32_t item = 0; item < kDemoItemClasses.size(); ++item) {
+        a.Op(Op::Dup);
+        a.Op(Op::PushInline, {kFirstItem + item});
+        a.Op(Op::ClassOf);
+        a.Op(Op::NewObject);
+        a.Op(Op::Swap);
+        a.Call(19, kShop, Receiver::Popped);
+    }
+    // The stock grid: x, y, columns, rows through the references of methods 20-23.
+    const uint32_t grid[] = {150, 70, 6, 3};
+    for (uint32_t i = 0; i < 4; ++i) {
+        a.Op(Op::Dup);
+        a.Call(20 + i, kShop, Receiver::Popped);
+        a.Op(Op::PushInline, {grid[i]});
+        a.Op(Op::Swap);
+        a.Op(Op::Store);
+    }
+    a.Op(Op::Dup);
+    a.Call(5, kLists, Receiver::ObjectId, kPlayerListId);
+    a.Op(Op::Swap);
+    a.Call(4, kShop, Receiver::Popped);
+    a.Op(Op::Drop);
+    a.Op(Op::DeleteObject);
+    // The game menu pops its parent window (none), then its flags.
+    a.Op(Op::PushInline, {0});
+    a.Op(Op::PushInline, {0});
+    a.Call(5, kManager, Receiver::ObjectId, kGameManagerId);
+    a.Op(Op::Drop);
+    a.Op(Op::PushInline, {0});
+    return a.Finish();
+}
+
+std::vector<ScriptSubclass> Classes() {
+    // EnergyWeapon pops picture, x, y, direction x and y, value D, consumption, alternative picture,
+    // interval, value J, kind B, kind A, needs ammunition, value F, base value, energy per shot, shot
+    // speed, shot energy, armour and damage tables, shot picture: pushed here the other way round.
+    Words gun = Join({PushUnderClass(PushPictureWords("Demo\\Shot.dpf", 2)), PushUnderClass(TablePush(10)),
+                      PushUnderClass(PushIntWords(0))});
+    for (int32_t value : {1, 900, 2, 100, 0, 0, 0, 0, 0, 8, 0, 0, 0, -100, 0, 0, 0})
+        gun = Join({gun, PushUnderClass(PushIntWords(value))});
+    gun = Join({gun, PushUnderClass(PushPictureWords("Demo\\Gun.dpf", 2))});
+    return {
+        // Ship pops picture, damage, protection, the slot counts from the last group to the first,
+        // values A, B and C, mass, base consumption: one weapon, one energy source, one engine.
+        {.name = kDemoShipClass,
+         .base = "Ship",
+         // The fire and equipment steps are called as the ship's own methods: they pass to the base's.
+         .methods = {{41, {BaseCallWord(41)}}, {42, {BaseCallWord(42)}}},
+         .uses = {"ImageManager"},
+         .createValues = {0, 1, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0},
+         .createCode = PushUnderClass(PushPictureWords("Demo\\Ship.dpf", 2))},
+        // Akb pops picture, capacity, value F, base value; Engine picture, thrust, consumption and two
+        // values.
+        {.name = "DemoCell", .base = "Akb", .createValues = {50, 0, 30000, 0}},
+        {.name = "DemoEngine", .base = "Engine", .createValues = {40, 0, 60, 3000, 0}},
+        // The ship asks a weapon for its ammunition through the weapon's own method.
+        {.name = "DemoGun",
+         .base = "EnergyWeapon",
+         .methods = {{32, {BaseCallWord(32)}}},
+         .uses = {"ImageManager"},
+         .createCode = gun},
+        {.name = kDemoEnemyClass,
+         .base = "Actor",
+         .virtuals = {{2, EnemyStep()}},
+         .uses = {"ImageManager", "ObjectManager", "Shot"}},
+        {.name = kDemoLevelClass,
+         .base = "Level",
+         .virtuals = {{2, LevelStep()}},
+         .uses = {"ImageManager", "ObjectManager", kDemoEnemyClass, "MoneyBonus"}},
+        {.name = kDemoArcadeScenario,
+         .base = "Scenario",
+         .virtuals = {{2, ScenarioStart()}},
+         .uses = {"GameManager"}},
+        {.name = kDemoCampaignScenario,
+         .base = "Scenario",
+         .virtuals = {{2, CampaignStart()}},
+         .uses = {"GameManager", "ObjectManager", "ShopDialog", kDemoItemClasses[0], kDemoItemClasses[1],
+                  kDemoItemClasses[2]}},
+    };
+}
+
+// --- players ---
+
+std::string Pilot(const std::string& name, const std::string& scratch) {
+    PlayerConfig config;
+    config.SetName(name);
+    config.SetFields(10000, 0, 1, 0);
+    config.SetLocation("Vesta", "Orin");
+    auto ship = std::make_unique<ShipConfig>();
+    ship->SetClassName(kDemoShipClass);
+    ship->Slots().Items().push_back(std::make_unique<SsltBlock>(kSlotWeapon, 1, 0, "DemoGun"));
+    ship->Slots().Items().push_back(std::make_unique<SsltBlock>(kSlotEnergy, 1, 0, "DemoCell"));
+    ship->Slots().Items().push_back(std::make_unique<SsltBlock>(kSlotEngine, 1, 0, "DemoEngine"));
+    config.SetShip(std::move(ship));
+    return StoredBytes(config, scratch);
+}
+
+std::vector<FdEntry> Players() {
+    const std::string one = Pilot("Pilot", "demo-pilot-1.PCFG");
+    const std::string two = one + Pilot("Wingman", "demo-pilot-2.PCFG");
+    return {
+        {kDemoArcadePlayers, two},
+        {kDemoCampaignPlayers, one},
+        {"Levels\\Campaign\\Campaign2Player.PCFG", two},
+        {"DefPlCfg.PCFG", one},
+        {"Players.PCFG", one},
+        {"AllItems.lst", std::string(kDemoItemClasses[0]) + "\r\n" + kDemoItemClasses[1] + "\r\n" +
+                             kDemoItemClasses[2] + "\r\n"},
+    };
+}
+
+}  // namespace
+
+std::vector<FdEntry> DemoArchiveEntries() {
+    const Words first(std::begin(kDemoPlayerKeys), std::end(kDemoPlayerKeys));
+    StartupArchiveOptions options;
+    // The first player's mapping takes the mouse too: the menus run on it.
+    options.extra = {{"Keys.INPD", InputDeviceFile(first, true) +
+                                       InputDeviceFile({'A', 'D', 'W', 'S', 'Q', 'E', 'R', 'F'})}};
+    for (auto* part : {&Pictures, &Fonts, &Messages, &Sounds, &Players})
+        for (FdEntry& e : part()) options.extra.push_back(std::move(e));
+    for (const ScriptSubclass& cls : Classes())
+        options.extra.push_back({cls.name + ".glc", cls.Library().Build()});
+    for (const FdEntry& e : options.extra) {
+        for (const std::string& name : StartupEntryNames())
+            if (name == e.name) options.omit.push_back(name);
+    }
+    options.omit.emplace_back("Fonts\\Default.dff");
+    options.omit.emplace_back("Misc\\Silence.wav");
+    return StartupArchiveEntries(options);
+}
+
+std::string DemoArchive() {
+    FdWriter writer;
+    writer.Group(DemoArchiveEntries());
+    return writer.Build();
+}

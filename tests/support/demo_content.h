@@ -1,0 +1,35 @@
+// The demo game: a small playable game folder's "main.FD" built in code, for trying the program and
+// for the end-to-end runs. Everything start-up and the main screen read, the fonts under every name
+// the screens use, message files in two languages, pictures drawn from simple shapes, synthesised
+// sounds, and script classes made with the assembler: scenarios that start a game, one level with
+// enemy ships that fire and a bonus, a ship with its items, and the players files.
+//
+// Storing the players goes through the engine's own writer, which writes into the working folder:
+// the builders leave a few scratch files there (the tool runs them in the game folder).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/support/fd_writer.h"
+
+constexpr const char* kDemoLevelClass = "DemoLevel";
+constexpr const char* kDemoArcadeScenario = "ArcadeScenario";
+constexpr const char* kDemoCampaignScenario = "Campaign";
+constexpr const char* kDemoArcadePlayers = "Levels\\Arcade\\ArcadePlayers.PCFG";
+constexpr const char* kDemoCampaignPlayers = "Levels\\Campaign\\Campaign1Player.PCFG";
+constexpr const char* kDemoShipClass = "DemoShip";
+constexpr const char* kDemoEnemyClass = "DemoEnemy";
+// The level ends once its progress (one pixel a step) passes this many pixels.
+constexpr int32_t kDemoLevelLength = 600;
+// Enemies the level sends, and the steps between two shots of each.
+constexpr int32_t kDemoEnemyCount = 3;
+constexpr int32_t kDemoEnemyFirePeriod = 45;
+// The first player's keys: left, right, up, down, fire, and three more actions.
+inline constexpr uint32_t kDemoPlayerKeys[] = {0x25, 0x27, 0x26, 0x28, 0x20, 'X', 'C', 'V'};
+
+// Every entry of the demo "main.FD".
+std::vector<FdEntry> DemoArchiveEntries();
+// The archive file's bytes.
+std::string DemoArchive();

@@ -1,0 +1,41 @@
+// Writes the demo game's "main.FD" into a folder (made when missing), for playing and for the
+// end-to-end runs:
+//     make_demo_archive DIR
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "foundation/engine_string.h"
+#include "foundation/exceptions.h"
+#include "foundation/fw.h"
+#include "tests/support/demo_content.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
+        return 2;
+    }
+    const std::filesystem::path folder(argv[1]);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    std::filesystem::current_path(folder, error);
+    if (error) {
+        std::fprintf(stderr, "make_demo_archive: cannot enter %s: %s\n", argv[1], error.message().c_str());
+        return 1;
+    }
+    try {
+        const std::string bytes = DemoArchive();
+        // The players are stored through scratch files of the folder; they are not part of the game.
+        for (const char* scratch : {"demo-pilot-1.PCFG", "demo-pilot-2.PCFG"})
+            std::filesystem::remove(scratch, error);
+        FW fw;
+        fw.Create(String("main.FD"));
+        fw.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        fw.Close();
+    } catch (const DExep& e) {
+        std::fprintf(stderr, "make_demo_archive: %s\n", e.message.Text());
+        return 1;
+    }
+    return 0;
+}
