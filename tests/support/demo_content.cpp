@@ -8,7 +8,9 @@
 
 #include "foundation/byte_order.h"
 #include "shell/game_ids.h"
+#include "shell/input_device.h"
 #include "tests/support/block_writer.h"
+#include "tests/support/demo_recording.h"
 #include "tests/support/font_builder.h"
 #include "tests/support/game_content.h"
 #include "tests/support/picture_builder.h"
@@ -566,6 +568,8 @@ std::vector<ScriptSubclass> Classes() {
     for (int32_t value : {1, 900, 2, 100, 0, 0, 0, 0, 0, 8, 0, 0, 0, -100, 0, 0, 0})
         gun = Join({gun, PushUnderClass(PushIntWords(value))});
     gun = Join({gun, PushUnderClass(PushPictureWords("Demo\\Gun.dpf", 2))});
+    const std::vector<std::string> levelUses = {"ImageManager", "ObjectManager", kDemoEnemyClass,
+                                                "MoneyBonus"};
     return {
         // Ship pops picture, damage, protection, the slot counts from the last group to the first,
         // values A, B and C, mass, base consumption: one weapon, one energy source, one engine.
@@ -590,10 +594,10 @@ std::vector<ScriptSubclass> Classes() {
          .base = "Actor",
          .virtuals = {{2, EnemyStep()}},
          .uses = {"ImageManager", "ObjectManager", "Shot"}},
-        {.name = kDemoLevelClass,
-         .base = "Level",
-         .virtuals = {{2, LevelStep()}},
-         .uses = {"ImageManager", "ObjectManager", kDemoEnemyClass, "MoneyBonus"}},
+        {.name = kDemoLevelClass, .base = "Level", .virtuals = {{2, LevelStep()}}, .uses = levelUses},
+        // The main screen's idle demos fly levels of these names.
+        {.name = kDemoIdleLevels[0], .base = "Level", .virtuals = {{2, LevelStep()}}, .uses = levelUses},
+        {.name = kDemoIdleLevels[1], .base = "Level", .virtuals = {{2, LevelStep()}}, .uses = levelUses},
         {.name = kDemoArcadeScenario,
          .base = "Scenario",
          .virtuals = {{2, ScenarioStart()}},
@@ -608,8 +612,15 @@ std::vector<ScriptSubclass> Classes() {
 
 // --- players ---
 
-std::string Pilot(const std::string& name, const std::string& scratch) {
+// ownKeys: the pilot stores the first player's key mapping (the idle demos' pilots fly on it alone).
+std::string Pilot(const std::string& name, const std::string& scratch, bool ownKeys = false) {
     PlayerConfig config;
+    if (ownKeys) {
+        const auto& k = kDemoPlayerKeys;
+        auto input = std::make_unique<InputDevice>();
+        input->Actions().SetCodes({k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7]});
+        config.SetInput(std::move(input));
+    }
     config.SetName(name);
     config.SetFields(10000, 0, 1, 0);
     config.SetLocation("Vesta", "Orin");
@@ -622,6 +633,30 @@ std::string Pilot(const std::string& name, const std::string& scratch) {
     return StoredBytes(config, scratch);
 }
 
+// The idle demos' input: fire held down nearly throughout, the ship weaving across the field in
+// the first demo and climbing and falling back in the second; then the recording ends and the
+// ship drifts to the level's end.
+std::vector<FdEntry> IdleDemos() {
+    constexpr uint32_t kLeft = 0, kRight = 1, kUp = 2, kDown = 3, kFire = 4;
+    const auto steps = static_cast<uint32_t>(kDemoIdleDemoSteps);
+    const auto actions = static_cast<uint32_t>(std::size(kDemoPlayerKeys));
+    return {
+        {kDemoIdleDemos[0].demoFile, DemoRecording(actions, steps,
+                                                   {{kFire, 10, steps - 20},
+                                                    {kLeft, 30, 70},
+                                                    {kRight, 90, 170},
+                                                    {kLeft, 190, 270},
+                                                    {kRight, 290, 330}})},
+        {kDemoIdleDemos[1].demoFile, DemoRecording(actions, steps,
+                                                   {{kFire, 5, 120},
+                                                    {kFire, 160, steps},
+                                                    {kUp, 20, 60},
+                                                    {kRight, 60, 110},
+                                                    {kDown, 120, 160},
+                                                    {kLeft, 170, 260}})},
+    };
+}
+
 std::vector<FdEntry> Players() {
     const std::string one = Pilot("Pilot", "demo-pilot-1.PCFG");
     const std::string two = one + Pilot("Wingman", "demo-pilot-2.PCFG");
@@ -631,6 +666,8 @@ std::vector<FdEntry> Players() {
         {"Levels\\Campaign\\Campaign2Player.PCFG", two},
         {"DefPlCfg.PCFG", one},
         {"Players.PCFG", one},
+        {kDemoIdleDemos[0].playerFile, Pilot("Demo pilot", "demo-pilot-3.PCFG", true)},
+        {kDemoIdleDemos[1].playerFile, Pilot("Demo pilot", "demo-pilot-3.PCFG", true)},
         {"AllItems.lst", std::string(kDemoItemClasses[0]) + "\r\n" + kDemoItemClasses[1] + "\r\n" +
                              kDemoItemClasses[2] + "\r\n"},
     };
@@ -644,7 +681,7 @@ std::vector<FdEntry> DemoArchiveEntries() {
     // The first player's mapping takes the mouse too: the menus run on it.
     options.extra = {{"Keys.INPD", InputDeviceFile(first, true) +
                                        InputDeviceFile({'A', 'D', 'W', 'S', 'Q', 'E', 'R', 'F'})}};
-    for (auto* part : {&Pictures, &Fonts, &Messages, &Sounds, &Players})
+    for (auto* part : {&Pictures, &Fonts, &Messages, &Sounds, &Players, &IdleDemos})
         for (FdEntry& e : part()) options.extra.push_back(std::move(e));
     for (const ScriptSubclass& cls : Classes())
         options.extra.push_back({cls.name + ".glc", cls.Library().Build()});

@@ -29,6 +29,20 @@ constexpr int32_t kDemoEnemyFirePeriod = 45;
 // The first player's keys: left, right, up, down, fire, and three more actions.
 inline constexpr uint32_t kDemoPlayerKeys[] = {0x25, 0x27, 0x26, 0x28, 0x20, 'X', 'C', 'V'};
 
+// The main screen's idle demos: the recording, the level it flies and the players file it loads.
+struct DemoIdleDemo {
+    const char* demoFile;
+    const char* levelClass;
+    const char* playerFile;
+};
+inline constexpr DemoIdleDemo kDemoIdleDemos[] = {
+    {"Demo\\Demo 1\\Demo1.DEMO", "Level1", "Demo\\Demo 1\\Demo1.PCFG"},
+    {"Demo\\Demo 2\\Demo2.DEMO", "Level3", "Demo\\Demo 2\\Demo2.PCFG"},
+};
+inline constexpr const char* kDemoIdleLevels[] = {"Level1", "Level3"};
+// Steps each idle demo's recording holds: fewer than the level lasts, so that it ends on its own.
+constexpr int32_t kDemoIdleDemoSteps = 400;
+
 // Every entry of the demo "main.FD".
 std::vector<FdEntry> DemoArchiveEntries();
 // The archive file's bytes.
