@@ -59,7 +59,8 @@ TEST(DemoArchiveStartTest, StartUpFindsEveryFontPictureAndTextInBothLanguages) {
             const char* second;
         } texts[] = {{"system.mes", 195, "New game", "Neues Spiel"},
                      {"system.mes", 343, "Quit the game?", "Spiel beenden?"},
-                     {"system.mes", 186, "Text 186", "Text 186"},
+                     {"system.mes", 186, "There is no room for it", "Dafuer ist kein Platz"},
+                     {"system.mes", 699, "Text 699", "Text 699"},
                      {"Keys.mes", 0x25, "Left", "Links"},
                      {"Keys.mes", 'Q', "Q", "Q"},
                      {"Copyright.mes", 1, "Vondrel demo content", "Vondrel Demo-Inhalt"}};
@@ -68,6 +69,43 @@ TEST(DemoArchiveStartTest, StartUpFindsEveryFontPictureAndTextInBothLanguages) {
                 << t.file << t.number;
         EXPECT_NE(run.Message("Misc\\Credits.mes", 1).find("Vondrel"), std::string::npos);
         EXPECT_EQ(run.Log(), "");
+    }
+}
+
+// What the screens of the demo show carries a caption in both languages, not the placeholder.
+TEST(DemoArchiveStartTest, TheScreensTextsAreCaptionedInBothLanguages) {
+    const struct {
+        const char* screen;
+        std::vector<uint32_t> numbers;
+    } screens[] = {
+        {"main menu",
+         {185, 192, 193, 195, 196, 197, 198, 199, 300, 314, 315, 343, 348, 349, 506, 507, 510, 521}},
+        {"game menu and saves", {191, 196, 192, 185, 342, 344, 311, 312, 313, 495, 505, 511}},
+        {"message boxes", {117, 119, 120, 121, 123}},
+        {"shop", {102, 104, 182, 186, 187, 188, 305, 306, 310, 340, 341, 345, 346, 347, 358, 477, 478}},
+        {"ship window",
+         {101, 103, 105, 106, 118, 122, 150, 151, 152, 153, 154, 170, 178, 180, 183, 189, 354}},
+        {"item windows",
+         {107, 116, 171, 172, 173, 174, 175, 176, 177, 200, 301, 302, 303, 304, 355, 359, 420, 471}},
+        {"player screen", {380, 381, 382, 383, 384, 390, 410, 411, 470, 473, 474, 475, 480}},
+        {"options", {330, 331, 332, 333, 334, 335, 336, 337, 338, 339, 356, 357, 472}},
+        {"input settings",
+         {317, 318, 319, 320, 321, 322, 323, 324, 325, 326, 327, 328, 329, 396, 400, 401, 402}},
+        {"flight and galaxy", {100, 190, 350, 351, 352, 353, 481, 500, 501}},
+        {"high scores", {520, 521}},
+    };
+    for (uint32_t language : {1u, 2u}) {
+        GameHarness run;
+        for (const FdEntry& e : DemoArchiveEntries())
+            if (e.name != "Language.LCFG") run.AddEntry(e.name, e.data, e.packed);
+        run.Settings().language = language;
+        run.Start();
+        for (const auto& s : screens)
+            for (uint32_t n : s.numbers) {
+                const std::string text = run.Message("system.mes", n);
+                EXPECT_FALSE(text.empty() || text.rfind("Text ", 0) == 0)
+                    << s.screen << " " << n << " " << language;
+            }
     }
 }
 
