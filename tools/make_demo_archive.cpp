@@ -1,10 +1,12 @@
-// Writes the demo game's "main.FD" into a folder (made when missing), for playing and for the
-// end-to-end runs:
+// Writes the demo game's "main.FD" and the files beside it into a folder (made when missing), for playing and
+// for the end-to-end runs:
 //     make_demo_archive DIR
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "foundation/engine_string.h"
 #include "foundation/exceptions.h"
@@ -25,14 +27,22 @@ int main(int argc, char** argv) {
         return 1;
     }
     try {
-        const std::string bytes = DemoArchive();
+        std::vector<FdEntry> files = DemoLooseFiles();
+        files.push_back({"main.FD", DemoArchive()});
         // The players are stored through scratch files of the folder; they are not part of the game.
-        for (const char* scratch : {"demo-pilot-1.PCFG", "demo-pilot-2.PCFG", "demo-pilot-3.PCFG"})
+        for (const char* scratch :
+             {"demo-pilot-1.PCFG", "demo-pilot-2.PCFG", "demo-pilot-3.PCFG", "demo-pilot-4.PCFG"})
             std::filesystem::remove(scratch, error);
-        FW fw;
-        fw.Create(String("main.FD"));
-        fw.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
-        fw.Close();
+        for (const FdEntry& file : files) {
+            std::string path = file.name;
+            std::replace(path.begin(), path.end(), '\\', '/');
+            const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+            if (!parent.empty()) std::filesystem::create_directories(parent, error);
+            FW fw;
+            fw.Create(String(path.c_str()));
+            fw.Write(file.data.data(), static_cast<uint32_t>(file.data.size()));
+            fw.Close();
+        }
     } catch (const DExep& e) {
         std::fprintf(stderr, "make_demo_archive: %s\n", e.message.Text());
         return 1;

@@ -742,6 +742,12 @@ std::vector<ScriptSubclass> Classes() {
          .base = "Scenario",
          .virtuals = {{2, ScenarioStart()}},
          .uses = {"GameManager"}},
+        {.name = kDemoScenarioClass,
+         .base = "Scenario",
+         .virtuals = {{2, ScenarioStart()},
+                      {3, PushTextWords(kDemoScenarioName)},
+                      {4, PushTextWords("One pilot against a raiding party. No shop, no second chance.")}},
+         .uses = {"GameManager"}},
         {.name = kDemoCampaignScenario,
          .base = "Scenario",
          .virtuals = {{2, CampaignStart()}},
@@ -838,4 +844,11 @@ std::string DemoArchive() {
     FdWriter writer;
     writer.Group(DemoArchiveEntries());
     return writer.Build();
+}
+
+std::vector<FdEntry> DemoLooseFiles() {
+    return {
+        {kDemoScenarioFile, std::string(kDemoScenarioClass) + " \"" + kDemoScenarioPlayers + "\"\r\n"},
+        {kDemoScenarioPlayers, Pilot("Scout", "demo-pilot-4.PCFG")},
+    };
 }

@@ -43,7 +43,16 @@ inline constexpr const char* kDemoIdleLevels[] = {"Level1", "Level3"};
 // Steps each idle demo's recording holds: fewer than the level lasts, so that it ends on its own.
 constexpr int32_t kDemoIdleDemoSteps = 400;
 
+// The scenario the main menu lists: its file and players file lie loose in the game folder, where
+// the scenario list looks for them.
+constexpr const char* kDemoScenarioClass = "DemoScenario";
+constexpr const char* kDemoScenarioName = "Patrol";
+constexpr const char* kDemoScenarioFile = "Add\\Patrol.scn";
+constexpr const char* kDemoScenarioPlayers = "Add\\Patrol.PCFG";
+
 // Every entry of the demo "main.FD".
 std::vector<FdEntry> DemoArchiveEntries();
 // The archive file's bytes.
 std::string DemoArchive();
+// The files the game folder holds beside "main.FD", named as the game names them.
+std::vector<FdEntry> DemoLooseFiles();
