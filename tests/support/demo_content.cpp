@@ -8,7 +8,6 @@
 
 #include "foundation/byte_order.h"
 #include "shell/game_ids.h"
-#include "shell/input_device.h"
 #include "tests/support/block_writer.h"
 #include "tests/support/demo_recording.h"
 #include "tests/support/font_builder.h"
@@ -758,15 +757,8 @@ std::vector<ScriptSubclass> Classes() {
 
 // --- players ---
 
-// ownKeys: the pilot stores the first player's key mapping (the idle demos' pilots fly on it alone).
-std::string Pilot(const std::string& name, const std::string& scratch, bool ownKeys = false) {
+std::string Pilot(const std::string& name, const std::string& scratch) {
     PlayerConfig config;
-    if (ownKeys) {
-        const auto& k = kDemoPlayerKeys;
-        auto input = std::make_unique<InputDevice>();
-        input->Actions().SetCodes({k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7]});
-        config.SetInput(std::move(input));
-    }
     config.SetName(name);
     config.SetFields(10000, 0, 1, 0);
     config.SetLocation("Vesta", "Orin");
@@ -779,27 +771,22 @@ std::string Pilot(const std::string& name, const std::string& scratch, bool ownK
     return StoredBytes(config, scratch);
 }
 
-// The idle demos' input: fire held down nearly throughout, the ship weaving across the field in
-// the first demo and climbing and falling back in the second; then the recording ends and the
-// ship drifts to the level's end.
+// The idle demos' input, fire held down throughout: the ship leaves where the flight places it and
+// weaves from side to side out of the enemies' line of fire, low in the field in the first demo,
+// climbing to meet them and falling back in the second. The level ends the flight before the
+// recording runs out.
 std::vector<FdEntry> IdleDemos() {
-    constexpr uint32_t kLeft = 0, kRight = 1, kUp = 2, kDown = 3, kFire = 4;
     const auto steps = static_cast<uint32_t>(kDemoIdleDemoSteps);
     const auto actions = static_cast<uint32_t>(std::size(kDemoPlayerKeys));
+    std::vector<DemoWaypoint> low = {{0, 320, 384}, {20, 320, 384}};
+    std::vector<DemoWaypoint> climbing = low;
+    for (uint32_t k = 0; 60 + 80 * k < steps; ++k) {
+        low.push_back({60 + 80 * k, k % 2 == 0 ? 100 : 540, 400});
+        climbing.push_back({60 + 70 * k, k % 2 == 0 ? 560 : 80, k % 4 < 2 ? 320 : 420});
+    }
     return {
-        {kDemoIdleDemos[0].demoFile, DemoRecording(actions, steps,
-                                                   {{kFire, 10, steps - 20},
-                                                    {kLeft, 30, 70},
-                                                    {kRight, 90, 170},
-                                                    {kLeft, 190, 270},
-                                                    {kRight, 290, 330}})},
-        {kDemoIdleDemos[1].demoFile, DemoRecording(actions, steps,
-                                                   {{kFire, 5, 120},
-                                                    {kFire, 160, steps},
-                                                    {kUp, 20, 60},
-                                                    {kRight, 60, 110},
-                                                    {kDown, 120, 160},
-                                                    {kLeft, 170, 260}})},
+        {kDemoIdleDemos[0].demoFile, DemoRecording(actions, steps, low, 5, steps)},
+        {kDemoIdleDemos[1].demoFile, DemoRecording(actions, steps, climbing, 15, steps)},
     };
 }
 
@@ -812,8 +799,8 @@ std::vector<FdEntry> Players() {
         {"Levels\\Campaign\\Campaign2Player.PCFG", two},
         {"DefPlCfg.PCFG", one},
         {"Players.PCFG", one},
-        {kDemoIdleDemos[0].playerFile, Pilot("Demo pilot", "demo-pilot-3.PCFG", true)},
-        {kDemoIdleDemos[1].playerFile, Pilot("Demo pilot", "demo-pilot-3.PCFG", true)},
+        {kDemoIdleDemos[0].playerFile, Pilot("Demo pilot", "demo-pilot-3.PCFG")},
+        {kDemoIdleDemos[1].playerFile, Pilot("Demo pilot", "demo-pilot-3.PCFG")},
         {"AllItems.lst", std::string(kDemoItemClasses[0]) + "\r\n" + kDemoItemClasses[1] + "\r\n" +
                              kDemoItemClasses[2] + "\r\n"},
     };

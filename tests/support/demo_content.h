@@ -40,8 +40,8 @@ inline constexpr DemoIdleDemo kDemoIdleDemos[] = {
     {"Demo\\Demo 2\\Demo2.DEMO", "Level3", "Demo\\Demo 2\\Demo2.PCFG"},
 };
 inline constexpr const char* kDemoIdleLevels[] = {"Level1", "Level3"};
-// Steps each idle demo's recording holds: fewer than the level lasts, so that it ends on its own.
-constexpr int32_t kDemoIdleDemoSteps = 400;
+// Steps each idle demo's recording holds: more than the flight of the level lasts.
+constexpr int32_t kDemoIdleDemoSteps = 800;
 
 // The scenario the main menu lists: its file and players file lie loose in the game folder, where
 // the scenario list looks for them.

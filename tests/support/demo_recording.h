@@ -7,12 +7,17 @@
 #include <string>
 #include <vector>
 
-// Actions held down from step first up to (not including) step last.
-struct DemoHold {
-    uint32_t action;
-    uint32_t first;
-    uint32_t last;
+// Where the pointer is at a step; between two waypoints it moves in a straight line.
+struct DemoWaypoint {
+    uint32_t step;
+    int32_t x;
+    int32_t y;
 };
 
-// A recording of steps polls of one device with actionCount key actions and no mouse.
-std::string DemoRecording(uint32_t actionCount, uint32_t steps, const std::vector<DemoHold>& holds);
+// A recording of steps polls of one device with actionCount key actions (left, right, up, down,
+// fire, ...). The ship flies the same way whether its device steers by the pointer or by the
+// keys, near enough: the pointer follows the waypoints, and the arrow actions are held while it
+// moves that way.
+// Fire (action 4 and the left button) is held from step fireFrom up to fireTo.
+std::string DemoRecording(uint32_t actionCount, uint32_t steps, const std::vector<DemoWaypoint>& path,
+                          uint32_t fireFrom, uint32_t fireTo);
