@@ -13,7 +13,8 @@ if [ ! -x "$BUILD/programs/Vondrel" ] || [ ! -x "$BUILD/tools/make_demo_archive"
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build "$BUILD" -j"$(nproc)" --target Vondrel make_demo_archive
 fi
-if [ ! -f "$GAME/main.FD" ]; then
+# A folder made before the scenario file existed is made again.
+if [ ! -f "$GAME/main.FD" ] || [ ! -f "$GAME/Add/Patrol.scn" ]; then
     "$BUILD/tools/make_demo_archive" "$GAME"
 fi
 cd "$GAME"
