@@ -26,9 +26,6 @@ int main(int argc, char** argv) {
     }
     try {
         const std::string bytes = DemoArchive();
-        // The players are stored through scratch files of the folder; they are not part of the game.
-        for (const char* scratch : {"demo-pilot-1.PCFG", "demo-pilot-2.PCFG"})
-            std::filesystem::remove(scratch, error);
         FW fw;
         fw.Create(String("main.FD"));
         fw.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
