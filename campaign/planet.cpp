@@ -6,6 +6,7 @@
 #include "campaign/in_game_menu.h"
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
@@ -54,10 +55,6 @@ uint32_t UnknownFullNameText() {
 
 Processor& ProcessorOf(ScriptObject* object) {
     return RunningProcessor(object, "Planet");
-}
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
 }
 
 void ScreenSize(const ScriptObject* from, int32_t& width, int32_t& height) {

@@ -10,6 +10,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
@@ -61,10 +62,6 @@ int32_t reachAngle = 0;
 
 Processor& ProcessorOf(ScriptObject* receiver) {
     return RunningProcessor(receiver, "Star-system window");
-}
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
 }
 
 // Runs a virtual method that answers one integer.

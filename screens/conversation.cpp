@@ -4,6 +4,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/log_writer.h"
+#include "foundation/word.h"
 #include "screens/screen_kinds.h"
 #include "script/char_manager.h"
 #include "script/message_manager.h"
@@ -25,10 +26,6 @@ namespace {
 // Both the question and its answers draw with a shadow; answers stand on their y.
 constexpr int32_t kShadowed = 2;
 constexpr int32_t kBottomAligned = 2;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 Processor& ProcessorOf(ScriptObject* object) {
     auto* processor = dynamic_cast<Processor*>(&RunnerOf(object));

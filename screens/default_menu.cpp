@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
 #include "screens/options_window.h"
@@ -18,10 +19,6 @@ namespace {
 constexpr uint32_t kQuestion = 123;
 constexpr uint32_t kYes = 120;
 constexpr uint32_t kNo = 121;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 void AddCentred(DialogWindow& window, const char* cls, int32_t x, int32_t y, uint32_t message, int32_t id,
                 Font* font) {

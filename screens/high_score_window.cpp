@@ -9,6 +9,7 @@
 #include "campaign/save_screens.h"
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/font.h"
 #include "graphics/image.h"
@@ -35,10 +36,6 @@ constexpr uint32_t kNamePrompt = 520;
 constexpr uint32_t kOkText = 117;
 constexpr int32_t kFirstRowY = 90;
 constexpr int32_t kRowGap = 30;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 struct ScreenSize {
     int32_t w = 0;

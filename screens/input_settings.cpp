@@ -7,6 +7,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/image.h"
 #include "graphics/screen_surface.h"
@@ -42,10 +43,6 @@ struct ScreenState {
     int32_t waitingId = 0;
 };
 ScreenState state;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 int32_t DeviceCount() {
     return static_cast<int32_t>(state.devices.size());

@@ -7,6 +7,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
 #include "foundation/version_block.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/font.h"
 #include "graphics/screen_surface.h"
@@ -28,10 +29,6 @@ namespace {
 
 constexpr int32_t kEdge = 5;
 constexpr uint32_t kStars = 200;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 // A label in the "Copyright" font anchored by its lower corner. The label keeps a copy of the text.
 void AddLabel(DialogWindow& window, Font* font, int32_t x, int32_t y, std::string_view text, int32_t across) {

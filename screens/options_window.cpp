@@ -5,6 +5,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
 #include "script/object_manager.h"
@@ -48,10 +49,6 @@ enum OptionCommand : int32_t {
 };
 
 WeakObject background;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 int32_t Level(int32_t value) {
     return std::clamp(value, 0, kMaxVolumeLevel);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
@@ -39,10 +40,6 @@ constexpr uint32_t kExperienceLabel = 411;
 constexpr uint32_t kThresholdLabel = 410;
 constexpr uint32_t kLevelLabel = 480;
 constexpr uint32_t kFreePointsLabel = 470;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 void Highlight(ControlObject& control) {
     control.SetInt(kTextColour, static_cast<int32_t>(ColourEntryAddress(&control, kHighlightEntry)));

@@ -3,6 +3,7 @@
 #include "campaign/help_system.h"
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
 #include "script/object_manager.h"
@@ -52,10 +53,6 @@ bool ItemFitsClass(const OptionObject& item, int32_t shipClass) {
 }
 
 namespace {
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 StaticTextObject& AsText(ControlObject& made, const char* className) {
     auto* text = dynamic_cast<StaticTextObject*>(&made);

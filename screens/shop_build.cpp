@@ -4,6 +4,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
@@ -40,10 +41,6 @@ constexpr uint32_t kPlayerItemsText = 478;
 constexpr uint32_t kMoneyUnitText = 310;
 constexpr uint32_t kShipWindowText = 183;
 constexpr uint32_t kSecondShipText = 189;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 Processor& ProcessorOf(ShopDialogObject& shop) {
     auto* processor = dynamic_cast<Processor*>(&RunnerOf(&shop));

@@ -9,6 +9,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -35,10 +36,6 @@ CallingWindowLookup callingWindowLookup = nullptr;
 
 // The weapon's method that readies a shot it fired.
 constexpr uint32_t kPrepareShotVirtual = 20;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 // What an item without a ship of its own answers for a name or a description. Texts handed to
 // scripts stay for the program's life.
