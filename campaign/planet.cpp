@@ -13,6 +13,7 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/script_object.h"
 #include "script/zema_class.h"
 #include "ui/dialog_window.h"
@@ -20,7 +21,6 @@
 #include "ui/script_dialog.h"
 #include "ui/text_controls.h"
 #include "ui/window_services.h"
-#include "world/receiver_of.h"
 #include "world/running_processor.h"
 
 namespace {

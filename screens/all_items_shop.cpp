@@ -8,6 +8,7 @@
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/dialog_window.h"
 #include "ui/text_controls.h"
@@ -130,9 +131,7 @@ int32_t AllItemsShopObject::FieldLimit(int32_t id) {
 }
 
 AllItemsShopObject& AllItemsShopObject::Of(ScriptObject* receiver) {
-    auto* shop = dynamic_cast<AllItemsShopObject*>(receiver);
-    if (shop == nullptr) ThrowFatal("All-items shop object expected");
-    return *shop;
+    return ReceiverOf<AllItemsShopObject>(receiver, "All-items shop object expected");
 }
 
 void AllItemsShop::FillStock(AllItemsShopObject& shop) {

@@ -13,6 +13,7 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_globals.h"
 #include "shell/game_ids.h"
@@ -118,9 +119,7 @@ ConversationObject::ConversationObject(ZEMAClass* cls, const String& messageFile
 ConversationObject::~ConversationObject() = default;
 
 ConversationObject& ConversationObject::Of(ScriptObject* receiver) {
-    auto* conversation = dynamic_cast<ConversationObject*>(receiver);
-    if (conversation == nullptr) ThrowFatal("Conversation object expected");
-    return *conversation;
+    return ReceiverOf<ConversationObject>(receiver, "Conversation object expected");
 }
 
 void ConversationObject::ClearAnswers() {

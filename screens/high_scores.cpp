@@ -17,6 +17,7 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_globals.h"
 #include "shell/game_ids.h"
@@ -177,9 +178,7 @@ HighScoreManager::HighScoreManager(ZEMAClass* cls) : ScriptObject(cls) {
 }
 
 HighScoreManager& HighScoreManager::Of(ScriptObject* receiver) {
-    auto* manager = dynamic_cast<HighScoreManager*>(receiver);
-    if (manager == nullptr) ThrowFatal("The object is not a HighScoreManager");
-    return *manager;
+    return ReceiverOf<HighScoreManager>(receiver, "The object is not a HighScoreManager");
 }
 
 HighScoreManager& HighScoreManager::OfGame(Processor& processor) {

@@ -13,6 +13,7 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "ui/dialog_window.h"
@@ -303,9 +304,7 @@ SlotObject* ShopDialogObject::SlotOfControl(int32_t id) const {
 }
 
 ShopDialogObject& ShopDialogObject::Of(ScriptObject* receiver) {
-    auto* shop = dynamic_cast<ShopDialogObject*>(receiver);
-    if (shop == nullptr) ThrowFatal("Shop dialog object expected");
-    return *shop;
+    return ReceiverOf<ShopDialogObject>(receiver, "Shop dialog object expected");
 }
 
 void ShopDialog::Bind(ZEMAClass& target, const NativeClassRow& row) {

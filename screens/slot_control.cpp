@@ -15,6 +15,7 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/window_services.h"
 #include "world/option.h"
@@ -210,9 +211,7 @@ bool SlotControlObject::HitTest(int32_t x, int32_t y) {
 }
 
 SlotControlObject& SlotControlObject::Of(ScriptObject* receiver) {
-    auto* control = dynamic_cast<SlotControlObject*>(receiver);
-    if (control == nullptr) ThrowFatal("Slot control expected");
-    return *control;
+    return ReceiverOf<SlotControlObject>(receiver, "Slot control expected");
 }
 
 SlotControlObject* SlotControlObject::As(ControlObject* control) {

@@ -6,9 +6,11 @@
 #include "foundation/script_handle.h"
 #include "graphics/frame.h"
 #include "graphics/screen_buffer.h"
+#include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/ui_kinds.h"
 
@@ -47,12 +49,6 @@ void CreateControl(ScriptObject* receiver) {
     const int32_t y = args.Int();
     const int32_t id = args.Int();
     PushNewObject(runner, std::make_unique<ControlObject>(cls, picture, x, y, id));
-}
-
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    ControlObject& control = ControlObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(control.OwnAddress(Field));
 }
 
 void SetHelp(ScriptObject* receiver) {
@@ -189,9 +185,7 @@ int32_t ControlObject::AbsoluteY() const {
 }
 
 ControlObject& ControlObject::Of(ScriptObject* receiver) {
-    auto* control = dynamic_cast<ControlObject*>(receiver);
-    if (control == nullptr) ThrowFatal("Control object expected");
-    return *control;
+    return ReceiverOf<ControlObject>(receiver, "Control object expected");
 }
 
 ControlObject* ControlObject::FromAddress(uint32_t address, const char* what) {
@@ -204,8 +198,8 @@ void Control::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(OnHelp, kInputEventVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateControl, 0);
-    target.SetMethod(PushReference<kControlId>, 16);
-    target.SetMethod(PushReference<kControlHotKey>, 18);
+    target.SetMethod(PushFieldAddress<ControlObject, kControlId>, 16);
+    target.SetMethod(PushFieldAddress<ControlObject, kControlHotKey>, 18);
     target.SetMethod(SetHelp, 19);
     target.SetMethod(GetHelp, 20);
 }

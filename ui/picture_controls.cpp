@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "graphics/frame.h"
 #include "graphics/frame_geometry.h"
 #include "graphics/graphics_kinds.h"
@@ -11,15 +12,12 @@
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/control_create.h"
 #include "ui/ui_objects.h"
 
 namespace {
-
-int32_t Clamp32(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
 
 int32_t WrappingAdd(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
@@ -130,9 +128,7 @@ const PicturesSetControlObject::PictureEntry& PicturesSetControlObject::EntryAt(
 }
 
 PicturesSetControlObject& PicturesSetControlObject::Of(ScriptObject* receiver) {
-    auto* set = dynamic_cast<PicturesSetControlObject*>(receiver);
-    if (set == nullptr) ThrowFatal("PicturesSetControl object expected");
-    return *set;
+    return ReceiverOf<PicturesSetControlObject>(receiver, "PicturesSetControl object expected");
 }
 
 RectangleControlObject::RectangleControlObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t width,
@@ -146,8 +142,8 @@ RectangleControlObject::RectangleControlObject(ZEMAClass* cls, int32_t x, int32_
 void RectangleControlObject::Draw(ScreenBuffer& buffer) {
     const int64_t left = AbsoluteX();
     const int64_t top = AbsoluteY();
-    buffer.DrawPanel(Clamp32(left), Clamp32(top), Clamp32(left + rectWidth_), Clamp32(top + rectHeight_),
-                     ColourAt(fillColour_), ColourAt(edgeColour_));
+    buffer.DrawPanel(SaturateInt32(left), SaturateInt32(top), SaturateInt32(left + rectWidth_),
+                     SaturateInt32(top + rectHeight_), ColourAt(fillColour_), ColourAt(edgeColour_));
 }
 
 bool RectangleControlObject::HitTest(int32_t x, int32_t y) {
@@ -164,8 +160,8 @@ void OpenWindowControlObject::Draw(ScreenBuffer& buffer) {
     savedOriginY_ = buffer.OriginY();
     const int64_t left = AbsoluteX();
     const int64_t top = AbsoluteY();
-    buffer.IntersectClipRect(
-        {Clamp32(left), Clamp32(top), Clamp32(left + rectWidth_), Clamp32(top + rectHeight_)});
+    buffer.IntersectClipRect({SaturateInt32(left), SaturateInt32(top), SaturateInt32(left + rectWidth_),
+                              SaturateInt32(top + rectHeight_)});
 }
 
 CloseWindowControlObject::CloseWindowControlObject(ZEMAClass* cls, OpenWindowControlObject* opener,
@@ -218,8 +214,9 @@ void DButtonObject::Draw(ScreenBuffer& buffer) {
     const int64_t middleCount = room > 0 && w1 > 0 ? room / w1 : 0;
 
     ClipGuard clip(buffer);
-    buffer.IntersectClipRect({Clamp32(left), Clamp32(top), Clamp32(left + buttonWidth_), Clamp32(top + h0)});
-    buffer.DrawFrameBlended(&leftPiece, Clamp32(left), Clamp32(top), 0, 0);
+    buffer.IntersectClipRect({SaturateInt32(left), SaturateInt32(top), SaturateInt32(left + buttonWidth_),
+                              SaturateInt32(top + h0)});
+    buffer.DrawFrameBlended(&leftPiece, SaturateInt32(left), SaturateInt32(top), 0, 0);
     left += w0;
     for (int64_t k = 0; k < middleCount; ++k) {
         // Pieces placed wholly right of the clip show nothing: a huge width ends the walk there.
@@ -227,12 +224,12 @@ void DButtonObject::Draw(ScreenBuffer& buffer) {
             left += (middleCount - k) * w1;
             break;
         }
-        buffer.DrawFrameBlended(&middle, Clamp32(left), Clamp32(top), 0, 0);
+        buffer.DrawFrameBlended(&middle, SaturateInt32(left), SaturateInt32(top), 0, 0);
         left += w1;
     }
-    buffer.DrawFrameBlended(&rightPiece, Clamp32(left), Clamp32(top), 0, 0);
-    buffer.DrawTextAligned(caption_.Text(), Clamp32(absX + buttonWidth_ / 2), Clamp32(absY + h0 / 2),
-                           ColourAt(ColourEntryAddress(this, 1)), 1, 1, 0);
+    buffer.DrawFrameBlended(&rightPiece, SaturateInt32(left), SaturateInt32(top), 0, 0);
+    buffer.DrawTextAligned(caption_.Text(), SaturateInt32(absX + buttonWidth_ / 2),
+                           SaturateInt32(absY + h0 / 2), ColourAt(ColourEntryAddress(this, 1)), 1, 1, 0);
 }
 
 bool DButtonObject::HitTest(int32_t x, int32_t y) {

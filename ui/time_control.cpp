@@ -6,6 +6,7 @@
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "ui/gtime.h"
@@ -57,9 +58,7 @@ void TimeControlObject::ShowGameTime() {
 }
 
 TimeControlObject& TimeControlObject::Of(ScriptObject* receiver) {
-    auto* clock = dynamic_cast<TimeControlObject*>(receiver);
-    if (clock == nullptr) ThrowFatal("TimeControl expected");
-    return *clock;
+    return ReceiverOf<TimeControlObject>(receiver, "TimeControl expected");
 }
 
 void TimeControl::Bind(ZEMAClass& target, const NativeClassRow& row) {

@@ -6,15 +6,15 @@
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
 #include "graphics/zema_screen.h"
+#include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
-#include "world/field_natives.h"
-#include "world/receiver_of.h"
 #include "world/world_kinds.h"
 
 namespace {
