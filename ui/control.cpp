@@ -4,6 +4,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_handle.h"
+#include "foundation/word.h"
 #include "graphics/frame.h"
 #include "graphics/screen_buffer.h"
 #include "script/field_natives.h"
@@ -19,10 +20,6 @@ namespace {
 // Deeper parent chains than this are taken as a loop (a parent link can only name a live control,
 // so SetParent's check holds; the bound keeps a walk finite whatever happens).
 constexpr uint32_t kMaxParentDepth = 64;
-
-int32_t WrappingAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
 
 // Virtual method 13 default: a second-button press on a control with help shows it.
 void OnHelp(ScriptObject* receiver) {

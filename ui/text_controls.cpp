@@ -17,24 +17,10 @@
 #include "script/native_binder.h"
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
+#include "ui/draw_state.h"
 #include "ui/ui_objects.h"
 
 namespace {
-
-// Puts the buffer's font back however the drawing ends.
-class FontSwitch {
-  public:
-    FontSwitch(ScreenBuffer& buffer, Font* font) : buffer_(buffer), saved_(buffer.CurrentFont()) {
-        if (font != nullptr) buffer.SetFont(font);
-    }
-    ~FontSwitch() { buffer_.SetFont(saved_); }
-    FontSwitch(const FontSwitch&) = delete;
-    FontSwitch& operator=(const FontSwitch&) = delete;
-
-  private:
-    ScreenBuffer& buffer_;
-    Font* saved_;
-};
 
 int32_t Magnitude(int32_t v) {
     return v == INT32_MIN ? INT32_MAX : std::abs(v);
@@ -234,9 +220,7 @@ bool StaticTextObject::HitTest(int32_t x, int32_t y) {
     const int64_t h = Height();
     const int64_t px = x + AlignShift(Int(kTextHorizontalAlign), w);
     const int64_t py = y + AlignShift(Int(kTextVerticalAlign), h);
-    const int64_t left = AbsoluteX();
-    const int64_t top = AbsoluteY();
-    return left <= px && px < left + w && top <= py && py < top + h;
+    return InBox(px, py, AbsoluteX(), AbsoluteY(), w, h);
 }
 
 StaticTextObject& StaticTextObject::Of(ScriptObject* receiver) {
@@ -297,17 +281,10 @@ void MultiLineControlObject::DrawWrapped(ScreenBuffer& buffer, uint32_t colourAd
     const int64_t h = Height();
     const int64_t left = AbsoluteX();
     const int64_t top = AbsoluteY() - AlignShift(Int(kTextVerticalAlign), h);
-    const Rect saved = buffer.Clip();
-    buffer.IntersectClipRect(
-        {SaturateInt32(left), SaturateInt32(top), SaturateInt32(left + w + 1), SaturateInt32(top + h + 1)});
-    try {
-        DrawOwnText(buffer, Text().Text(), SaturateInt32(left + AlignShift(Int(kTextHorizontalAlign), w)),
-                    AbsoluteY(), colourAddress, flags);
-    } catch (...) {
-        buffer.SetClip(saved);
-        throw;
-    }
-    buffer.SetClip(saved);
+    const ClipGuard clip(buffer);
+    buffer.IntersectClipRect(BoxRect(left, top, w + 1, h + 1));
+    DrawOwnText(buffer, Text().Text(), SaturateInt32(left + AlignShift(Int(kTextHorizontalAlign), w)),
+                AbsoluteY(), colourAddress, flags);
 }
 
 void MultiLineControlObject::Draw(ScreenBuffer& buffer) {
@@ -319,7 +296,7 @@ bool MultiLineControlObject::HitTest(int32_t x, int32_t y) {
     const int64_t h = Height();
     const int64_t left = AbsoluteX() + AlignShift(Int(kTextHorizontalAlign), w);
     const int64_t top = AbsoluteY() - AlignShift(Int(kTextVerticalAlign), h);
-    return left <= x && x < left + w && top <= y && y < top + h;
+    return InBox(x, y, left, top, w, h);
 }
 
 MultiLineButtonObject::MultiLineButtonObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t width,

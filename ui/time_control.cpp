@@ -9,6 +9,7 @@
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
+#include "ui/control_create.h"
 #include "ui/gtime.h"
 #include "ui/ui_objects.h"
 
@@ -23,16 +24,6 @@ const GTime* GameTime(const ScriptObject* from) {
     }
     auto* time = dynamic_cast<GTimeObject*>(manager);
     return time != nullptr ? &time->Value() : nullptr;
-}
-
-void CreateTimeControl(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<TimeControlObject>(cls, x, y, id));
 }
 
 void StepHandler(ScriptObject* receiver) {
@@ -64,5 +55,5 @@ TimeControlObject& TimeControlObject::Of(ScriptObject* receiver) {
 void TimeControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(StepHandler, kStepVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateTimeControl, 0);
+    target.SetMethod(CreatePlacedControl<TimeControlObject>, 0);
 }

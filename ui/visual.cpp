@@ -6,6 +6,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/direction_to_frame.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
@@ -25,10 +26,6 @@ uint32_t LastingText(const char* text) {
     static const ScriptBuffer<char> unnamed = CopyTextToScript("Unnamed");
     static const ScriptBuffer<char> noDescription = CopyTextToScript("Description not available");
     return ToScript(text[0] == 'U' ? unnamed.get() : noDescription.get());
-}
-
-int32_t WrappingAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
 int32_t Negate(int32_t v) {

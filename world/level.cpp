@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/word.h"
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
 #include "graphics/zema_screen.h"
@@ -18,10 +19,6 @@
 #include "world/world_kinds.h"
 
 namespace {
-
-int32_t WrappingAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
 
 Processor& ProcessorOf(ZEMAClass& cls) {
     auto* processor = dynamic_cast<Processor*>(cls.GetProcessor());
