@@ -16,6 +16,7 @@
 #include "ui/window_services.h"
 #include "world/option.h"
 #include "world/player.h"
+#include "world/running_processor.h"
 
 namespace {
 
@@ -39,9 +40,7 @@ uint32_t FieldIndex(int32_t id) {
 }
 
 Processor& ProcessorOf(ScriptObject& object) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(&object));
-    if (processor == nullptr) ThrowFatal("All-items shop without a processor");
-    return *processor;
+    return RunningProcessor(&object, "All-items shop");
 }
 
 void CreateAllItemsShop(ScriptObject* receiver) {

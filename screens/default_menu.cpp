@@ -7,6 +7,7 @@
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
 #include "screens/options_window.h"
+#include "screens/screen_helpers.h"
 #include "script/processor.h"
 #include "ui/control.h"
 #include "ui/dialog_window.h"
@@ -56,10 +57,9 @@ void DefaultMenu(DialogWindow& window) {
     Font* plain = NamedFont(processor, "Default");
     window.SetSkipDraw();
     window.ClearControls();
-    const ScreenSurface* surface = window.GetDisplay() != nullptr ? window.GetDisplay()->Surface() : nullptr;
-    if (surface == nullptr) ThrowFatal("No screen for the menu");
-    const int32_t w = surface->Width();
-    const int32_t h = surface->Height();
+    const ScreenSurface& surface = ScreenOf(window, "the menu");
+    const int32_t w = surface.Width();
+    const int32_t h = surface.Height();
     window.AddControl(&OptionsBackground(processor), kNeverOwned);
     AddCentred(window, "StaticText", w / 2, h / 2 - 100, kQuestion, 0, big);
     AddCentred(window, "TextButton", w / 2, h / 2, kYes, kFrameOkId, plain);

@@ -17,6 +17,7 @@
 #include "platform/key_table.h"
 #include "screens/full_screen.h"
 #include "screens/high_scores.h"
+#include "screens/screen_helpers.h"
 #include "script/processor.h"
 #include "shell/input_queue.h"
 #include "ui/control.h"
@@ -43,9 +44,8 @@ struct ScreenSize {
 };
 
 ScreenSize SizeOf(const DialogWindow& window) {
-    const ScreenSurface* surface = window.GetDisplay() != nullptr ? window.GetDisplay()->Surface() : nullptr;
-    if (surface == nullptr) ThrowFatal("No screen for the high-score window");
-    return {surface->Width(), surface->Height()};
+    const ScreenSurface& surface = ScreenOf(window, "the high-score window");
+    return {surface.Width(), surface.Height()};
 }
 
 ControlObject& Add(DialogWindow& window, ControlObject& control) {

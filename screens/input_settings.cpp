@@ -12,6 +12,7 @@
 #include "graphics/image.h"
 #include "graphics/screen_surface.h"
 #include "screens/full_screen.h"
+#include "screens/screen_helpers.h"
 #include "script/processor.h"
 #include "shell/input_device.h"
 #include "shell/key_name.h"
@@ -165,14 +166,13 @@ void InputSettingsScreen(DialogWindow& window) {
     labels[kRowCount - 1] = SystemMessage(processor, 396);
     window.SetSkipDraw();
     window.ClearControls();
-    const ScreenSurface* surface = window.GetDisplay() != nullptr ? window.GetDisplay()->Surface() : nullptr;
-    if (surface == nullptr) ThrowFatal("No screen for the input settings");
+    const ScreenSurface& surface = ScreenOf(window, "the input settings");
 
     HeavenPanel(window);
     AddPictures(window);
     const String title = SystemMessage(processor, 314);
     SchemaLineList(window, title.View());
-    AddReloadButton(window, surface->Height());
+    AddReloadButton(window, surface.Height());
 
     const int32_t count = DeviceCount();
     for (int32_t d = 0; d < count; ++d) {

@@ -48,8 +48,7 @@ void Highlight(ControlObject& control) {
 // A text control of the class with a text built here (the control keeps its own copy).
 ControlObject& NewText(Processor& processor, const char* cls, int32_t x, int32_t y, const String& text,
                        int32_t id) {
-    const ScriptBuffer<char> copy = CopyTextToScript(std::string_view(text.Text(), text.Size()));
-    return NewControlByName(processor, cls, {Word(x), Word(y), ToScript(copy.get()), Word(id)});
+    return NewTextControl(processor, cls, x, y, std::string_view(text.Text(), text.Size()), id);
 }
 
 void AddInfoLines(ListBoxObject& list, Processor& processor, const PlayerObject& pilot) {

@@ -65,15 +65,24 @@ StaticTextObject& AsText(ControlObject& made, const char* className) {
 
 }  // namespace
 
-int32_t ScreenWidthOf(const DialogWindow& window) {
+const ScreenSurface* ScreenSurfaceOf(const DialogWindow& window) {
     const Display* display = window.GetDisplay();
-    const ScreenSurface* surface = display != nullptr ? display->Surface() : nullptr;
+    return display != nullptr ? display->Surface() : nullptr;
+}
+
+const ScreenSurface& ScreenOf(const DialogWindow& window, const char* what) {
+    const ScreenSurface* surface = ScreenSurfaceOf(window);
+    if (surface == nullptr) ThrowFatal("No screen for %s", what);
+    return *surface;
+}
+
+int32_t ScreenWidthOf(const DialogWindow& window) {
+    const ScreenSurface* surface = ScreenSurfaceOf(window);
     return surface != nullptr ? surface->Width() : 0;
 }
 
 int32_t ScreenHeightOf(const DialogWindow& window) {
-    const Display* display = window.GetDisplay();
-    const ScreenSurface* surface = display != nullptr ? display->Surface() : nullptr;
+    const ScreenSurface* surface = ScreenSurfaceOf(window);
     return surface != nullptr ? surface->Height() : 0;
 }
 

@@ -11,6 +11,7 @@ class ControlObject;
 class DialogWindow;
 class OptionObject;
 class Processor;
+class ScreenSurface;
 class ShipObject;
 class StaticTextObject;
 
@@ -40,6 +41,10 @@ int32_t ItemHighestClass(const OptionObject& item);
 // lowest <= shipClass <= highest.
 bool ItemFitsClass(const OptionObject& item, int32_t shipClass);
 
+// The screen the window draws on, null without one.
+const ScreenSurface* ScreenSurfaceOf(const DialogWindow& window);
+// The same; FatalExep "No screen for <what>" without one.
+const ScreenSurface& ScreenOf(const DialogWindow& window, const char* what);
 // The game screen's width and height, 0 without a display.
 int32_t ScreenWidthOf(const DialogWindow& window);
 int32_t ScreenHeightOf(const DialogWindow& window);

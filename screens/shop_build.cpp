@@ -9,6 +9,7 @@
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "graphics/screen_surface.h"
+#include "screens/screen_helpers.h"
 #include "screens/shop_dialog.h"
 #include "script/method_runner.h"
 #include "script/object_manager.h"
@@ -21,6 +22,7 @@
 #include "ui/window_services.h"
 #include "world/option.h"
 #include "world/player.h"
+#include "world/running_processor.h"
 #include "world/ship.h"
 #include "world/slot.h"
 
@@ -43,9 +45,7 @@ constexpr uint32_t kShipWindowText = 183;
 constexpr uint32_t kSecondShipText = 189;
 
 Processor& ProcessorOf(ShopDialogObject& shop) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(&shop));
-    if (processor == nullptr) ThrowFatal("Shop without a processor");
-    return *processor;
+    return RunningProcessor(&shop, "Shop");
 }
 
 void CallExtraControls(ShopDialogObject& shop, int32_t when) {
@@ -55,17 +55,14 @@ void CallExtraControls(ShopDialogObject& shop, int32_t when) {
 }
 
 int32_t ScreenWidth(DialogWindow& window) {
-    const Display* display = window.GetDisplay();
-    const ScreenSurface* surface = display != nullptr ? display->Surface() : nullptr;
+    const ScreenSurface* surface = ScreenSurfaceOf(window);
     return surface != nullptr ? surface->Width() : 640;
 }
 
 // A label or button of a text kept in script memory while the control is made (it copies it).
 ControlObject& TextControl(ShopDialogObject& shop, const char* className, int32_t id, const std::string& text,
                            int32_t x, int32_t y, int32_t align) {
-    const ScriptBuffer<char> copy = CopyTextToScript(text);
-    ControlObject& control =
-        NewControlByName(ProcessorOf(shop), className, {Word(x), Word(y), ToScript(copy.get()), Word(id)});
+    ControlObject& control = NewTextControl(ProcessorOf(shop), className, x, y, text, id);
     control.SetInt(kTextHorizontalAlign, align);
     shop.Window().AddControl(&control, kListOwned);
     return control;
