@@ -140,7 +140,7 @@ void AddViewLabels(Builder& b) {
 
 // One button per player of the player list (object 23), at most ten.
 void AddPlayerButtons(Builder& b) {
-    auto* players = dynamic_cast<ObjectManager*>(b.processor.Objects().GetObject(kPlayerListId));
+    auto* players = PlayerList(b.processor);
     if (players == nullptr) return;
     int32_t x = kEdge;
     const int32_t y = b.height - b.slotHeight - 30;

@@ -115,7 +115,7 @@ void PlayerScreen::Rebuild() {
     close.SetInt(kTextVerticalAlign, 1);
     AddControl(&close, kListOwned);
 
-    ObjectManager* list = Players(processor);
+    ObjectManager* list = PlayerList(processor);
     size_t i = 0;
     for (auto* node = list != nullptr ? list->ObjectList().Head() : nullptr;
          node != nullptr && i < names_.size(); node = node->next, ++i) {

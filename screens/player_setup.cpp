@@ -11,6 +11,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
 #include "screens/all_items_shop.h"
+#include "screens/screen_helpers.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
@@ -53,7 +54,7 @@ void WritePlayers(Processor& processor, const AllItemsShopObject& shop) {
     const std::string system = shop.FieldText(kStarSystemFieldId);
     const std::string planet = shop.FieldText(kPlanetFieldId);
     std::vector<std::unique_ptr<PlayerConfig>> records;
-    auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
+    auto* list = PlayerList(processor);
     for (auto* node = list != nullptr ? list->ObjectList().Head() : nullptr; node != nullptr;
          node = node->next) {
         if (static_cast<int64_t>(records.size()) >= count) break;

@@ -65,6 +65,10 @@ StaticTextObject& AsText(ControlObject& made, const char* className) {
 
 }  // namespace
 
+ObjectManager* PlayerList(Processor& processor) {
+    return dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
+}
+
 const ScreenSurface* ScreenSurfaceOf(const DialogWindow& window) {
     const Display* display = window.GetDisplay();
     return display != nullptr ? display->Surface() : nullptr;

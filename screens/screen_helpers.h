@@ -8,6 +8,7 @@
 #include "foundation/engine_string.h"
 
 class ControlObject;
+class ObjectManager;
 class DialogWindow;
 class OptionObject;
 class Processor;
@@ -45,6 +46,9 @@ bool ItemFitsClass(const OptionObject& item, int32_t shipClass);
 const ScreenSurface* ScreenSurfaceOf(const DialogWindow& window);
 // The same; FatalExep "No screen for <what>" without one.
 const ScreenSurface& ScreenOf(const DialogWindow& window, const char* what);
+// The game's player list (object 23), null without one.
+ObjectManager* PlayerList(Processor& processor);
+
 // The game screen's width and height, 0 without a display.
 int32_t ScreenWidthOf(const DialogWindow& window);
 int32_t ScreenHeightOf(const DialogWindow& window);

@@ -285,7 +285,7 @@ void ShipWindow::SwitchToPlayer(int32_t index) {
         if (auto* second = dynamic_cast<ShipObject*>(current->ReserveShip()))
             second->SetWindowPage(state_.page);
     }
-    ObjectManager* players = ListOf(*GetProcessor(), kPlayerListId);
+    ObjectManager* players = PlayerList(*GetProcessor());
     if (players == nullptr) return;
     List<ScriptObject>& list = players->ObjectList();
     const auto* node = list.Head();

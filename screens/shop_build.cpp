@@ -94,7 +94,7 @@ void SlotCell(ShopDialogObject& shop, int32_t& width, int32_t& height) {
 }
 
 void AddCustomers(ShopDialogObject& shop, int32_t x, int32_t& y) {
-    auto* list = dynamic_cast<ObjectManager*>(ProcessorOf(shop).Objects().GetObject(kPlayerListId));
+    auto* list = PlayerList(ProcessorOf(shop));
     if (list == nullptr) return;
     const String unit = SystemMessage(ProcessorOf(shop), kMoneyUnitText);
     int32_t index = 0;

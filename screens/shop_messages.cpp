@@ -74,7 +74,7 @@ void InformationCommand(ShopDialogObject& shop) {
 }
 
 void CustomerCommand(ShopDialogObject& shop, int32_t id) {
-    auto* list = dynamic_cast<ObjectManager*>(ProcessorOf(shop).Objects().GetObject(kPlayerListId));
+    auto* list = PlayerList(ProcessorOf(shop));
     if (list == nullptr) return;
     int32_t index = 0;
     for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next, ++index) {

@@ -431,7 +431,7 @@ bool ShopDialog::Close(ShopDialogObject& shop) {
         room->SetObject(held);
     }
     Processor& processor = ProcessorOf(shop);
-    if (ObjectManager* list = ListAt(processor, kPlayerListId)) {
+    if (ObjectManager* list = PlayerList(processor)) {
         std::vector<WeakObject> players;
         for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next)
             players.emplace_back(node->item);
