@@ -44,10 +44,6 @@ constexpr uint32_t kMoneyUnitText = 310;
 constexpr uint32_t kShipWindowText = 183;
 constexpr uint32_t kSecondShipText = 189;
 
-Processor& ProcessorOf(ShopDialogObject& shop) {
-    return RunningProcessor(&shop, "Shop");
-}
-
 void CallExtraControls(ShopDialogObject& shop, int32_t when) {
     MethodRunner& runner = RunnerOf(&shop);
     runner.DataStack().Push(Word(when));
@@ -62,7 +58,7 @@ int32_t ScreenWidth(DialogWindow& window) {
 // A label or button of a text kept in script memory while the control is made (it copies it).
 ControlObject& TextControl(ShopDialogObject& shop, const char* className, int32_t id, const std::string& text,
                            int32_t x, int32_t y, int32_t align) {
-    ControlObject& control = NewTextControl(ProcessorOf(shop), className, x, y, text, id);
+    ControlObject& control = NewTextControl(ShopProcessor(shop), className, x, y, text, id);
     control.SetInt(kTextHorizontalAlign, align);
     shop.Window().AddControl(&control, kListOwned);
     return control;
@@ -70,7 +66,7 @@ ControlObject& TextControl(ShopDialogObject& shop, const char* className, int32_
 
 ControlObject& MessageControl(ShopDialogObject& shop, const char* className, int32_t id, uint32_t text,
                               int32_t x, int32_t y) {
-    const String message = SystemMessage(ProcessorOf(shop), text);
+    const String message = SystemMessage(ShopProcessor(shop), text);
     ControlObject& control = TextControl(shop, className, id, std::string(message.View()), x, y, 2);
     control.SetHelpText("Help.mes", static_cast<int32_t>(text));
     return control;
@@ -79,7 +75,7 @@ ControlObject& MessageControl(ShopDialogObject& shop, const char* className, int
 void PictureControl(ShopDialogObject& shop, Image* picture, int32_t id, int32_t x, int32_t y) {
     if (picture == nullptr) return;
     shop.Window().AddControl(
-        &NewControlByName(ProcessorOf(shop), "Control", {picture->Address(), Word(x), Word(y), Word(id)}),
+        &NewControlByName(ShopProcessor(shop), "Control", {picture->Address(), Word(x), Word(y), Word(id)}),
         kListOwned);
 }
 
@@ -94,9 +90,9 @@ void SlotCell(ShopDialogObject& shop, int32_t& width, int32_t& height) {
 }
 
 void AddCustomers(ShopDialogObject& shop, int32_t x, int32_t& y) {
-    auto* list = PlayerList(ProcessorOf(shop));
+    auto* list = PlayerList(ShopProcessor(shop));
     if (list == nullptr) return;
-    const String unit = SystemMessage(ProcessorOf(shop), kMoneyUnitText);
+    const String unit = SystemMessage(ShopProcessor(shop), kMoneyUnitText);
     int32_t index = 0;
     for (auto* node = list->ObjectList().Head(); node != nullptr && index < kMaxCustomers;
          node = node->next, ++index) {

@@ -19,6 +19,7 @@
 #include "ui/dialog_window.h"
 #include "world/option.h"
 #include "world/player.h"
+#include "world/running_processor.h"
 #include "world/ship.h"
 #include "world/slot.h"
 
@@ -305,6 +306,10 @@ SlotObject* ShopDialogObject::SlotOfControl(int32_t id) const {
 
 ShopDialogObject& ShopDialogObject::Of(ScriptObject* receiver) {
     return ReceiverOf<ShopDialogObject>(receiver, "Shop dialog object expected");
+}
+
+Processor& ShopProcessor(ShopDialogObject& shop) {
+    return RunningProcessor(&shop, "Shop");
 }
 
 void ShopDialog::Bind(ZEMAClass& target, const NativeClassRow& row) {

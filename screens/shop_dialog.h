@@ -21,6 +21,7 @@ class NativeArgs;
 class Image;
 class OptionObject;
 class PlayerObject;
+class Processor;
 class ShipObject;
 class SlotObject;
 struct NativeClassRow;
@@ -176,6 +177,9 @@ class ShopDialogObject : public ZEMADialogObject {
     WeakObject customer_;
     std::vector<WeakObject> slotControls_;  // index = id - kFirstSlotControlId
 };
+
+// The processor running the shop's methods; FatalExep "Shop without a processor" on another runner.
+Processor& ShopProcessor(ShopDialogObject& shop);
 
 // The ShopDialog class and the rules behind its events. Calls named "Call..." go through the
 // processor (a script override takes part); the others are the native behaviour.

@@ -19,6 +19,7 @@
 #include "script/zema_class.h"
 #include "ui/window_services.h"
 #include "world/option.h"
+#include "world/running_processor.h"
 #include "world/ship.h"
 #include "world/slot.h"
 
@@ -33,9 +34,7 @@ constexpr int32_t kCountOffsetY = 14;
 constexpr int32_t kSlotStates = 3;
 
 Processor& ProcessorOfControl(ScriptObject* control) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(control));
-    if (processor == nullptr) ThrowFatal("Slot control without a processor");
-    return *processor;
+    return RunningProcessor(control, "Slot control");
 }
 
 // Frame n of the picture, null when the picture is missing or has no such frame.
