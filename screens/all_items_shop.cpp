@@ -43,13 +43,6 @@ Processor& ProcessorOf(ScriptObject& object) {
     return RunningProcessor(&object, "All-items shop");
 }
 
-void CreateAllItemsShop(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    PushNewObject(runner, std::make_unique<AllItemsShopObject>(cls, PopShopCustomer(args)));
-}
-
 void WindowMessageEvent(ScriptObject* receiver) {
     AllItemsShopObject& shop = AllItemsShopObject::Of(receiver);
     NativeArgs args(receiver);
@@ -168,5 +161,5 @@ void AllItemsShop::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(FreeEvent, kShopBuyPriceVirtual);
     target.SetVirtualMethod(FreeEvent, kShopSellPriceVirtual);
     ShopDialog::Bind(target, row);
-    target.SetMethod(CreateAllItemsShop, kCreateObjectMethod);
+    target.SetMethod(CreateShopOf<AllItemsShopObject>, kCreateObjectMethod);
 }

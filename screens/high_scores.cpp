@@ -12,6 +12,7 @@
 #include "foundation/fw.h"
 #include "foundation/log_writer.h"
 #include "screens/high_score_window.h"
+#include "screens/screen_helpers.h"
 #include "screens/screen_kinds.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -65,10 +66,7 @@ void Append(std::string& bytes, std::string_view text) {
 }
 
 Processor& ProcessorOfClass(const ScriptObject& object) {
-    auto* processor =
-        object.Class() != nullptr ? dynamic_cast<Processor*>(object.Class()->GetProcessor()) : nullptr;
-    if (processor == nullptr) ThrowFatal("HighScoreManager without a processor");
-    return *processor;
+    return ClassProcessor(object, "HighScoreManager without a processor");
 }
 
 void CreateHighScoreManager(ScriptObject* receiver) {

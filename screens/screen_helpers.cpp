@@ -8,6 +8,7 @@
 #include "graphics/screen_surface.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "ui/dialog_window.h"
 #include "ui/text_controls.h"
@@ -64,6 +65,13 @@ StaticTextObject& AsText(ControlObject& made, const char* className) {
 }
 
 }  // namespace
+
+Processor& ClassProcessor(const ScriptObject& object, const char* failure) {
+    auto* processor =
+        object.Class() != nullptr ? dynamic_cast<Processor*>(object.Class()->GetProcessor()) : nullptr;
+    if (processor == nullptr) ThrowFatal("%s", failure);
+    return *processor;
+}
 
 ObjectManager* PlayerList(Processor& processor) {
     return dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));

@@ -13,6 +13,7 @@ class DialogWindow;
 class OptionObject;
 class Processor;
 class ScreenSurface;
+class ScriptObject;
 class ShipObject;
 class StaticTextObject;
 
@@ -46,6 +47,9 @@ bool ItemFitsClass(const OptionObject& item, int32_t shipClass);
 const ScreenSurface* ScreenSurfaceOf(const DialogWindow& window);
 // The same; FatalExep "No screen for <what>" without one.
 const ScreenSurface& ScreenOf(const DialogWindow& window, const char* what);
+// The processor of the object's class; FatalExep with the failure text when it has none.
+Processor& ClassProcessor(const ScriptObject& object, const char* failure);
+
 // The game's player list (object 23), null without one.
 ObjectManager* PlayerList(Processor& processor);
 

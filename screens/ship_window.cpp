@@ -36,10 +36,7 @@ constexpr uint32_t kCurrentColour = 3;
 constexpr uint32_t kNormalColour = 1;
 
 Processor& ProcessorOf(const ScriptObject& object) {
-    auto* processor =
-        object.Class() != nullptr ? dynamic_cast<Processor*>(object.Class()->GetProcessor()) : nullptr;
-    if (processor == nullptr) ThrowFatal("The ship window's objects have no processor");
-    return *processor;
+    return ClassProcessor(object, "The ship window's objects have no processor");
 }
 
 Image* NamedPicture(Processor& processor, const char* name) {

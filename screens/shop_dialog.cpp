@@ -54,13 +54,6 @@ OptionObject& ItemArgument(NativeArgs& args) {
 
 // --- natives ---
 
-void CreateShop(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    PushNewObject(runner, std::make_unique<ShopDialogObject>(cls, PopShopCustomer(args)));
-}
-
 void AddStockNative(ScriptObject* receiver) {
     ShopDialogObject& shop = ShopDialogObject::Of(receiver);
     NativeArgs args(receiver);
@@ -315,7 +308,7 @@ Processor& ShopProcessor(ShopDialogObject& shop) {
 void ShopDialog::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindEvents(target);
     BindNativeBase(row, target);
-    target.SetMethod(CreateShop, kCreateObjectMethod);
+    target.SetMethod(CreateShopOf<ShopDialogObject>, kCreateObjectMethod);
     BindNatives(target);
 }
 
