@@ -106,18 +106,13 @@ void ExtraControlsEvent(ScriptObject* receiver) {
 
 void FillStockEvent(ScriptObject*) {}
 
-void BuyPriceEvent(ScriptObject* receiver) {
+// The buy or sell price event: pops the item, pushes the price.
+template <int32_t (*Price)(ShopDialogObject&, OptionObject&)>
+void PriceEvent(ScriptObject* receiver) {
     ShopDialogObject& shop = ShopDialogObject::Of(receiver);
     NativeArgs args(receiver);
     OptionObject& item = ItemArgument(args);
-    args.Stack().Push(static_cast<uint32_t>(ShopDialog::BuyPrice(shop, item)));
-}
-
-void SellPriceEvent(ScriptObject* receiver) {
-    ShopDialogObject& shop = ShopDialogObject::Of(receiver);
-    NativeArgs args(receiver);
-    OptionObject& item = ItemArgument(args);
-    args.Stack().Push(static_cast<uint32_t>(ShopDialog::SellPrice(shop, item)));
+    args.Stack().Push(static_cast<uint32_t>(Price(shop, item)));
 }
 
 void BuyEvent(ScriptObject* receiver) {
@@ -141,8 +136,8 @@ void BindEvents(ZEMAClass& target) {
     target.SetVirtualMethod(BuildEvent, kShopBuildVirtual);
     target.SetVirtualMethod(ExtraControlsEvent, kShopExtraControlsVirtual);
     target.SetVirtualMethod(FillStockEvent, kShopFillStockVirtual);
-    target.SetVirtualMethod(BuyPriceEvent, kShopBuyPriceVirtual);
-    target.SetVirtualMethod(SellPriceEvent, kShopSellPriceVirtual);
+    target.SetVirtualMethod(PriceEvent<ShopDialog::BuyPrice>, kShopBuyPriceVirtual);
+    target.SetVirtualMethod(PriceEvent<ShopDialog::SellPrice>, kShopSellPriceVirtual);
     target.SetVirtualMethod(BuyEvent, kShopBuyVirtual);
     target.SetVirtualMethod(SellEvent, kShopSellVirtual);
 }

@@ -130,7 +130,7 @@ void SellSlotObject(ShopDialogObject& shop, PlayerObject& player, SlotObject& sl
     OptionObject* item = slot.Item(place);
     if (item == nullptr) return;
     const int32_t price = ShopDialog::CallSellPrice(shop, *item);
-    player.AddMoneyTenths(int64_t{price} * 10);
+    player.AddMoneyUnits(price);
     // The price's script may have emptied the slot itself.
     if (slot.Item(place) != item) return;
     if (place == SlotPlace::kFirst)
@@ -295,7 +295,7 @@ OptionObject* ShopDialog::Buy(ShopDialogObject& shop, OptionObject& item) {
     PlayerObject* player = shop.Customer();
     if (player == nullptr) return nullptr;
     const ShipObject* ship = shop.CustomerShip();
-    const int64_t money = player->MoneyTenths() / 10;
+    const int64_t money = player->MoneyUnits();
     if (item.ItemKind() == kItemHull) {
         const int64_t price = CallBuyPrice(shop, item);
         const int64_t tradeIn = ship != nullptr ? TradeInValue(*ship) : 0;
@@ -308,7 +308,7 @@ OptionObject* ShopDialog::Buy(ShopDialogObject& shop, OptionObject& item) {
             Notice(shop, kNotEnoughMoneyText);
             return nullptr;
         }
-        player->AddMoneyTenths(-(price - tradeIn) * 10);
+        player->AddMoneyUnits(-(price - tradeIn));
         return &item;
     }
     int64_t price = CallBuyPrice(shop, item);
@@ -322,7 +322,7 @@ OptionObject* ShopDialog::Buy(ShopDialogObject& shop, OptionObject& item) {
             return nullptr;
         }
     }
-    player->AddMoneyTenths(-price * 10);
+    player->AddMoneyUnits(-price);
     return &item;
 }
 
@@ -333,7 +333,7 @@ bool ShopDialog::Sell(ShopDialogObject& shop, OptionObject& item) {
     if (OptionObject* ammo = LoadedAmmo(item)) price += CallSellPrice(shop, *ammo);
     if (price != 0 && Ask(shop, Text(shop, kSellQuestionText, {Number(price)}), PictureOf(item)) != kYes)
         return false;
-    player->AddMoneyTenths(price * 10);
+    player->AddMoneyUnits(price);
     return true;
 }
 
@@ -387,7 +387,7 @@ void ShopDialog::Recharge(ShopDialogObject& shop) {
     }
     if (Ask(shop, Text(shop, kRechargeQuestionText, {Number(cost)}), nullptr) != kYes) return;
     for (AkbObject* source : sources) source->SetCharge(source->Capacity());
-    player->AddMoneyTenths(-cost * 10);
+    player->AddMoneyUnits(-cost);
     if (ShipObject* current = shop.CustomerShip()) current->RecomputeEnergy();
     Refresh(shop);
 }
