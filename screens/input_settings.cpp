@@ -69,11 +69,7 @@ bool KeyButton(int32_t id, int32_t& device, uint32_t& action) {
 
 ControlObject& AddText(DialogWindow& window, const char* cls, int32_t x, int32_t y, const String& text,
                        int32_t id) {
-    const ScriptBuffer<char> copy = CopyTextToScript(text.View());
-    ControlObject& made =
-        NewControlByName(*window.GetProcessor(), cls, {Word(x), Word(y), ToScript(copy.get()), Word(id)});
-    window.AddControl(&made, kListOwned);
-    return made;
+    return AddOwned(window, NewTextControl(*window.GetProcessor(), cls, x, y, text.View(), id));
 }
 
 // An action the device's map has no code for shows as no key.
