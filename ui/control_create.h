@@ -6,6 +6,7 @@
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/script_object.h"
+#include "script/zema_class.h"
 
 // Pops the class, then x, y and the id.
 template <class Object>
