@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "foundation/word.h"
 #include "platform/key_table.h"
 #include "shell/input_device.h"
 #include "tests/support/game_harness.h"
@@ -19,10 +20,6 @@
 namespace {
 
 constexpr int kFramesPerRun = 200;
-
-uint32_t Word(int32_t v) {
-    return static_cast<uint32_t>(v);
-}
 
 void AddControls(GameHarness& game, DialogWindow& window) {
     Processor& cpu = game.Cpu();

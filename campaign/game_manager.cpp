@@ -13,6 +13,7 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "ui/message_box.h"
@@ -22,7 +23,6 @@
 #include "world/actor.h"
 #include "world/level.h"
 #include "world/player.h"
-#include "world/receiver_of.h"
 #include "world/ship.h"
 
 namespace {

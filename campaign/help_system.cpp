@@ -6,6 +6,7 @@
 #include "campaign/player_input.h"
 #include "foundation/engine_string.h"
 #include "foundation/exceptions.h"
+#include "foundation/word.h"
 #include "graphics/font.h"
 #include "graphics/text_layout.h"
 #include "script/message_manager.h"
@@ -41,10 +42,6 @@ constexpr uint32_t kSwitchOn = 474;
 constexpr uint32_t kSwitchOff = 475;
 
 bool tipsEnabled = true;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 struct Destroyer {
     void operator()(ScriptObject* object) const {

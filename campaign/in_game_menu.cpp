@@ -9,6 +9,7 @@
 #include "campaign/scene_reset.h"
 #include "campaign/screen_hooks.h"
 #include "foundation/exceptions.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
 #include "script/native_args.h"
@@ -47,10 +48,6 @@ struct MenuButton {
     int32_t id;
     uint32_t text;
 };
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 void BuildPage(DialogWindow& window, int32_t width, int32_t height, const std::vector<MenuButton>& buttons) {
     Processor& processor = *window.GetProcessor();

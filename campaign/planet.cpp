@@ -6,12 +6,14 @@
 #include "campaign/in_game_menu.h"
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/script_object.h"
 #include "script/zema_class.h"
 #include "ui/dialog_window.h"
@@ -19,7 +21,6 @@
 #include "ui/script_dialog.h"
 #include "ui/text_controls.h"
 #include "ui/window_services.h"
-#include "world/receiver_of.h"
 #include "world/running_processor.h"
 
 namespace {
@@ -54,10 +55,6 @@ uint32_t UnknownFullNameText() {
 
 Processor& ProcessorOf(ScriptObject* object) {
     return RunningProcessor(object, "Planet");
-}
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
 }
 
 void ScreenSize(const ScriptObject* from, int32_t& width, int32_t& height) {

@@ -10,6 +10,7 @@
 #include "campaign/save_slots.h"
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
@@ -41,10 +42,6 @@ bool slotEditActive = false;
 // The title field's buffer lives in script memory, as the Edit control edits it in place; it is
 // made for one run of the save screen.
 ScriptBuffer<char> slotNameBuffer;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 uint32_t RowCount() {
     return SaveSlots().End();

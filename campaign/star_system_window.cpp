@@ -10,6 +10,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
@@ -18,6 +19,7 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "ui/dialog_window.h"
@@ -29,7 +31,6 @@
 #include "ui/window_services.h"
 #include "world/option.h"
 #include "world/player.h"
-#include "world/receiver_of.h"
 #include "world/running_processor.h"
 #include "world/ship.h"
 #include "world/slot.h"
@@ -61,10 +62,6 @@ int32_t reachAngle = 0;
 
 Processor& ProcessorOf(ScriptObject* receiver) {
     return RunningProcessor(receiver, "Star-system window");
-}
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
 }
 
 // Runs a virtual method that answers one integer.

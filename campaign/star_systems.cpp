@@ -16,12 +16,12 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/sspl_block.h"
 #include "script/zema_class.h"
 #include "shell/game_globals.h"
 #include "shell/game_ids.h"
 #include "world/player_config.h"
-#include "world/receiver_of.h"
 #include "world/running_processor.h"
 #include "world/supply.h"
 

@@ -5,17 +5,12 @@
 #include <cstring>
 
 #include "foundation/config_blocks.h"
+#include "foundation/saturating.h"
 #include "graphics/alpha_span.h"
 #include "graphics/colour_table.h"
 #include "graphics/screen_surface.h"
 
-namespace {
-
-int32_t Clamp32(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 ScreenBuffer::ScreenBuffer(const ColourTable* colours) : colours_(colours) {}
 
@@ -39,10 +34,10 @@ void ScreenBuffer::IntersectClipRect(const Rect& rect) {
     const int64_t r = int64_t{rect.right} + originX_;
     const int64_t t = int64_t{rect.top} + originY_;
     const int64_t b = int64_t{rect.bottom} + originY_;
-    clip_.left = Clamp32(std::max<int64_t>(clip_.left, std::min(l, r)));
-    clip_.top = Clamp32(std::max<int64_t>(clip_.top, std::min(t, b)));
-    clip_.right = Clamp32(std::min<int64_t>(clip_.right, std::max(l, r)));
-    clip_.bottom = Clamp32(std::min<int64_t>(clip_.bottom, std::max(t, b)));
+    clip_.left = SaturateInt32(std::max<int64_t>(clip_.left, std::min(l, r)));
+    clip_.top = SaturateInt32(std::max<int64_t>(clip_.top, std::min(t, b)));
+    clip_.right = SaturateInt32(std::min<int64_t>(clip_.right, std::max(l, r)));
+    clip_.bottom = SaturateInt32(std::min<int64_t>(clip_.bottom, std::max(t, b)));
 }
 
 void ScreenBuffer::SetClip(const Rect& clip) {

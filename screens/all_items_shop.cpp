@@ -8,6 +8,7 @@
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/dialog_window.h"
 #include "ui/text_controls.h"
@@ -15,6 +16,7 @@
 #include "ui/window_services.h"
 #include "world/option.h"
 #include "world/player.h"
+#include "world/running_processor.h"
 
 namespace {
 
@@ -38,16 +40,7 @@ uint32_t FieldIndex(int32_t id) {
 }
 
 Processor& ProcessorOf(ScriptObject& object) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(&object));
-    if (processor == nullptr) ThrowFatal("All-items shop without a processor");
-    return *processor;
-}
-
-void CreateAllItemsShop(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    PushNewObject(runner, std::make_unique<AllItemsShopObject>(cls, PopShopCustomer(args)));
+    return RunningProcessor(&object, "All-items shop");
 }
 
 void WindowMessageEvent(ScriptObject* receiver) {
@@ -130,9 +123,7 @@ int32_t AllItemsShopObject::FieldLimit(int32_t id) {
 }
 
 AllItemsShopObject& AllItemsShopObject::Of(ScriptObject* receiver) {
-    auto* shop = dynamic_cast<AllItemsShopObject*>(receiver);
-    if (shop == nullptr) ThrowFatal("All-items shop object expected");
-    return *shop;
+    return ReceiverOf<AllItemsShopObject>(receiver, "All-items shop object expected");
 }
 
 void AllItemsShop::FillStock(AllItemsShopObject& shop) {
@@ -170,5 +161,5 @@ void AllItemsShop::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(FreeEvent, kShopBuyPriceVirtual);
     target.SetVirtualMethod(FreeEvent, kShopSellPriceVirtual);
     ShopDialog::Bind(target, row);
-    target.SetMethod(CreateAllItemsShop, kCreateObjectMethod);
+    target.SetMethod(CreateShopOf<AllItemsShopObject>, kCreateObjectMethod);
 }

@@ -4,6 +4,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/log_writer.h"
+#include "foundation/word.h"
 #include "screens/screen_kinds.h"
 #include "script/char_manager.h"
 #include "script/message_manager.h"
@@ -12,6 +13,7 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_globals.h"
 #include "shell/game_ids.h"
@@ -19,6 +21,7 @@
 #include "ui/dialog_window.h"
 #include "ui/text_controls.h"
 #include "ui/window_services.h"
+#include "world/running_processor.h"
 
 namespace {
 
@@ -26,21 +29,8 @@ namespace {
 constexpr int32_t kShadowed = 2;
 constexpr int32_t kBottomAligned = 2;
 
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
-
 Processor& ProcessorOf(ScriptObject* object) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(object));
-    if (processor == nullptr) ThrowFatal("Conversation without a processor");
-    return *processor;
-}
-
-template <class Manager>
-Manager& ManagerOf(Processor& processor, uint32_t id, const char* what) {
-    auto* manager = dynamic_cast<Manager*>(processor.Objects().GetObject(id));
-    if (manager == nullptr) ThrowFatal("No %s (object %u)", what, id);
-    return *manager;
+    return RunningProcessor(object, "Conversation");
 }
 
 void CreateNative(ScriptObject* receiver) {
@@ -121,9 +111,7 @@ ConversationObject::ConversationObject(ZEMAClass* cls, const String& messageFile
 ConversationObject::~ConversationObject() = default;
 
 ConversationObject& ConversationObject::Of(ScriptObject* receiver) {
-    auto* conversation = dynamic_cast<ConversationObject*>(receiver);
-    if (conversation == nullptr) ThrowFatal("Conversation object expected");
-    return *conversation;
+    return ReceiverOf<ConversationObject>(receiver, "Conversation object expected");
 }
 
 void ConversationObject::ClearAnswers() {
@@ -158,8 +146,8 @@ void ConversationObject::ShowQuestion(uint32_t n) {
     Processor& processor = ProcessorOf(this);
     ClearAnswers();
     endPending_ = false;
-    auto& chars = ManagerOf<CharManager>(processor, kCharManagerId, "characteristics manager");
-    auto& messages = ManagerOf<MessageManager>(processor, kMessageManagerId, "message manager");
+    auto& chars = WellKnown<CharManager>(processor, kCharManagerId, "characteristics manager");
+    auto& messages = WellKnown<MessageManager>(processor, kMessageManagerId, "message manager");
     // The record is outside data: every word is read within its count, missing head words as 0.
     const uint32_t question = *chars.GetCharacteristics(questionFile_, n, 0);
     const uint32_t count = chars.ValueCount(questionFile_, n);
@@ -228,7 +216,7 @@ void ConversationObject::OnCommand(int32_t id) {
             Window().PostMessage(kEventPrimary, 0, target);
         return;
     }
-    auto& chars = ManagerOf<CharManager>(ProcessorOf(this), kCharManagerId, "characteristics manager");
+    auto& chars = WellKnown<CharManager>(ProcessorOf(this), kCharManagerId, "characteristics manager");
     if (id < 0 || !chars.Find(questionFile_, static_cast<uint32_t>(id))) return;
     ShowQuestion(static_cast<uint32_t>(id));
     Window().SetSkipDraw();

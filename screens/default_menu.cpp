@@ -3,9 +3,11 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
 #include "screens/options_window.h"
+#include "screens/screen_helpers.h"
 #include "script/processor.h"
 #include "ui/control.h"
 #include "ui/dialog_window.h"
@@ -18,10 +20,6 @@ namespace {
 constexpr uint32_t kQuestion = 123;
 constexpr uint32_t kYes = 120;
 constexpr uint32_t kNo = 121;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 void AddCentred(DialogWindow& window, const char* cls, int32_t x, int32_t y, uint32_t message, int32_t id,
                 Font* font) {
@@ -59,10 +57,9 @@ void DefaultMenu(DialogWindow& window) {
     Font* plain = NamedFont(processor, "Default");
     window.SetSkipDraw();
     window.ClearControls();
-    const ScreenSurface* surface = window.GetDisplay() != nullptr ? window.GetDisplay()->Surface() : nullptr;
-    if (surface == nullptr) ThrowFatal("No screen for the menu");
-    const int32_t w = surface->Width();
-    const int32_t h = surface->Height();
+    const ScreenSurface& surface = ScreenOf(window, "the menu");
+    const int32_t w = surface.Width();
+    const int32_t h = surface.Height();
     window.AddControl(&OptionsBackground(processor), kNeverOwned);
     AddCentred(window, "StaticText", w / 2, h / 2 - 100, kQuestion, 0, big);
     AddCentred(window, "TextButton", w / 2, h / 2, kYes, kFrameOkId, plain);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
+#include "foundation/word.h"
 #include "graphics/color_manager.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
@@ -34,10 +35,6 @@ constexpr int32_t kPlayerGap = 20;
 
 // The star background the ship window keeps across its rebuilds.
 WeakObject background;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 uint32_t ColourAddress(Processor& processor, uint32_t entry) {
     auto* colours = dynamic_cast<ColorManager*>(processor.Objects().GetObject(kColorManagerId));
@@ -143,7 +140,7 @@ void AddViewLabels(Builder& b) {
 
 // One button per player of the player list (object 23), at most ten.
 void AddPlayerButtons(Builder& b) {
-    auto* players = dynamic_cast<ObjectManager*>(b.processor.Objects().GetObject(kPlayerListId));
+    auto* players = PlayerList(b.processor);
     if (players == nullptr) return;
     int32_t x = kEdge;
     const int32_t y = b.height - b.slotHeight - 30;

@@ -7,24 +7,14 @@
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "shell/game_ids.h"
-
-namespace {
-
-template <class T>
-T& Manager(Processor& processor, uint32_t id, const char* what) {
-    auto* object = dynamic_cast<T*>(processor.Objects().GetObject(id));
-    if (object == nullptr) ThrowFatal("No %s (object %u)", what, id);
-    return *object;
-}
-
-}  // namespace
+#include "ui/window_services.h"
 
 Image* ScreenPicture(Processor& processor, const char* name) {
-    return Manager<ImageManager>(processor, kImageManagerId, "image manager").GetImage(String(name));
+    return WellKnown<ImageManager>(processor, kImageManagerId, "image manager").GetImage(String(name));
 }
 
 uint32_t ScreenColour(Processor& processor, uint32_t n) {
-    return Manager<ColorManager>(processor, kColorManagerId, "colour manager").Colour(n);
+    return WellKnown<ColorManager>(processor, kColorManagerId, "colour manager").Colour(n);
 }
 
 KeepFont::KeepFont(ScreenBuffer& buffer) : buffer_(buffer), font_(buffer.CurrentFont()) {}

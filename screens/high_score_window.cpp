@@ -9,6 +9,7 @@
 #include "campaign/save_screens.h"
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/font.h"
 #include "graphics/image.h"
@@ -16,6 +17,7 @@
 #include "platform/key_table.h"
 #include "screens/full_screen.h"
 #include "screens/high_scores.h"
+#include "screens/screen_helpers.h"
 #include "script/processor.h"
 #include "shell/input_queue.h"
 #include "ui/control.h"
@@ -36,24 +38,14 @@ constexpr uint32_t kOkText = 117;
 constexpr int32_t kFirstRowY = 90;
 constexpr int32_t kRowGap = 30;
 
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
-
 struct ScreenSize {
     int32_t w = 0;
     int32_t h = 0;
 };
 
 ScreenSize SizeOf(const DialogWindow& window) {
-    const ScreenSurface* surface = window.GetDisplay() != nullptr ? window.GetDisplay()->Surface() : nullptr;
-    if (surface == nullptr) ThrowFatal("No screen for the high-score window");
-    return {surface->Width(), surface->Height()};
-}
-
-ControlObject& Add(DialogWindow& window, ControlObject& control) {
-    window.AddControl(&control, kListOwned);
-    return control;
+    const ScreenSurface& surface = ScreenOf(window, "the high-score window");
+    return {surface.Width(), surface.Height()};
 }
 
 // The star field and the six horns, three on each side.
@@ -66,7 +58,7 @@ void Background(DialogWindow& window) {
         for (int32_t y = 200; y <= 400; y += 100) {
             ControlObject& part = NewControlByName(processor, "Control", {horn, Word(frame * w), Word(y), 0});
             part.SetInt(kVisualPhase, frame * 100);
-            Add(window, part);
+            AddOwned(window, part);
         }
     }
 }
@@ -83,14 +75,12 @@ void ListFrame(DialogWindow& window) {
 ControlObject& CentredText(DialogWindow& window, const char* cls, int32_t x, int32_t y, std::string_view text,
                            int32_t id, const char* font) {
     Processor& processor = *window.GetProcessor();
-    const ScriptBuffer<char> shown = CopyTextToScript(text);
-    ControlObject& made =
-        NewControlByName(processor, cls, {Word(x), Word(y), ToScript(shown.get()), Word(id)});
-    auto& label = StaticTextObject::Of(&made);
+    StaticTextObject& label = NewTextControl(processor, cls, x, y, text, id);
+    AddOwned(window, label);
     label.SetInt(kTextHorizontalAlign, 1);
     label.SetInt(kTextVerticalAlign, 1);
     label.SetFont(NamedFont(processor, font));
-    return Add(window, made);
+    return label;
 }
 
 void BuildListPage(DialogWindow& window, const HighScoreTable* table) {
@@ -102,7 +92,7 @@ void BuildListPage(DialogWindow& window, const HighScoreTable* table) {
     ListBoxObject& list = ListBoxObject::Of(&made);
     list.SetInt(kListFirstScriptInt, static_cast<int32_t>(NamedFont(processor, "EventsList")->Address()));
     list.SetInt(kListSecondScriptInt, 1);
-    Add(window, list);
+    AddOwned(window, list);
     if (table == nullptr) return;
     for (const HighScoreEntry& entry : table->Entries()) list.AddLine(HighScoreLine(entry).View());
 }
@@ -157,14 +147,15 @@ void BuildHighScoreChooserPage(DialogWindow& window, HighScoreManager& manager) 
             button.SetInt(kTextColour, static_cast<int32_t>(ColourEntryAddress(&button, 3)));
     }
     if (first > 0)
-        Add(window, NewControlByName(processor, "Control",
-                                     {ScreenPicture(processor, "Misc\\Up.dpf")->Address(), Word(size.w - 20),
-                                      Word(kFirstRowY), Word(kHighScoreUpId)}));
+        AddOwned(window, NewControlByName(processor, "Control",
+                                          {ScreenPicture(processor, "Misc\\Up.dpf")->Address(),
+                                           Word(size.w - 20), Word(kFirstRowY), Word(kHighScoreUpId)}));
     if (first + k < RowCount(manager))
-        Add(window, NewControlByName(
-                        processor, "Control",
-                        {ScreenPicture(processor, "Misc\\Down.dpf")->Address(), Word(size.w - 20),
-                         Word(kFirstRowY + kRowGap * (kHighScoreRowsPerPage - 1)), Word(kHighScoreDownId)}));
+        AddOwned(window,
+                 NewControlByName(
+                     processor, "Control",
+                     {ScreenPicture(processor, "Misc\\Down.dpf")->Address(), Word(size.w - 20),
+                      Word(kFirstRowY + kRowGap * (kHighScoreRowsPerPage - 1)), Word(kHighScoreDownId)}));
 }
 
 void HighScoreChooserEvent(HighScoreManager& manager, DialogWindow& window, int32_t event, int32_t value,
@@ -260,7 +251,7 @@ void RunHighScoreNameEntry(Processor& processor, InputDevice& input, HighScoreEn
     CentredText(*window, "StaticText", size.w / 2, size.h / 4, prompt.View(), 0, "Default");
     ControlObject& field = NewControlByName(
         processor, "Edit", {Word(size.w / 2), Word(size.h / 2), capacity, ToScript(name.get()), 0});
-    Add(*window, field);
+    AddOwned(*window, field);
     auto* made = dynamic_cast<EditControlObject*>(&field);
     if (made == nullptr) ThrowFatal("The \"Edit\" class made no edit field");
     EditControlObject& edit = *made;

@@ -12,11 +12,13 @@
 #include "foundation/fw.h"
 #include "foundation/log_writer.h"
 #include "screens/high_score_window.h"
+#include "screens/screen_helpers.h"
 #include "screens/screen_kinds.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_globals.h"
 #include "shell/game_ids.h"
@@ -64,10 +66,7 @@ void Append(std::string& bytes, std::string_view text) {
 }
 
 Processor& ProcessorOfClass(const ScriptObject& object) {
-    auto* processor =
-        object.Class() != nullptr ? dynamic_cast<Processor*>(object.Class()->GetProcessor()) : nullptr;
-    if (processor == nullptr) ThrowFatal("HighScoreManager without a processor");
-    return *processor;
+    return ClassProcessor(object, "HighScoreManager without a processor");
 }
 
 void CreateHighScoreManager(ScriptObject* receiver) {
@@ -177,9 +176,7 @@ HighScoreManager::HighScoreManager(ZEMAClass* cls) : ScriptObject(cls) {
 }
 
 HighScoreManager& HighScoreManager::Of(ScriptObject* receiver) {
-    auto* manager = dynamic_cast<HighScoreManager*>(receiver);
-    if (manager == nullptr) ThrowFatal("The object is not a HighScoreManager");
-    return *manager;
+    return ReceiverOf<HighScoreManager>(receiver, "The object is not a HighScoreManager");
 }
 
 HighScoreManager& HighScoreManager::OfGame(Processor& processor) {

@@ -7,10 +7,12 @@
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/image.h"
 #include "graphics/screen_surface.h"
 #include "screens/full_screen.h"
+#include "screens/screen_helpers.h"
 #include "script/processor.h"
 #include "shell/input_device.h"
 #include "shell/key_name.h"
@@ -43,10 +45,6 @@ struct ScreenState {
 };
 ScreenState state;
 
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
-
 int32_t DeviceCount() {
     return static_cast<int32_t>(state.devices.size());
 }
@@ -71,11 +69,7 @@ bool KeyButton(int32_t id, int32_t& device, uint32_t& action) {
 
 ControlObject& AddText(DialogWindow& window, const char* cls, int32_t x, int32_t y, const String& text,
                        int32_t id) {
-    const ScriptBuffer<char> copy = CopyTextToScript(text.View());
-    ControlObject& made =
-        NewControlByName(*window.GetProcessor(), cls, {Word(x), Word(y), ToScript(copy.get()), Word(id)});
-    window.AddControl(&made, kListOwned);
-    return made;
+    return AddOwned(window, NewTextControl(*window.GetProcessor(), cls, x, y, text.View(), id));
 }
 
 // An action the device's map has no code for shows as no key.
@@ -168,14 +162,13 @@ void InputSettingsScreen(DialogWindow& window) {
     labels[kRowCount - 1] = SystemMessage(processor, 396);
     window.SetSkipDraw();
     window.ClearControls();
-    const ScreenSurface* surface = window.GetDisplay() != nullptr ? window.GetDisplay()->Surface() : nullptr;
-    if (surface == nullptr) ThrowFatal("No screen for the input settings");
+    const ScreenSurface& surface = ScreenOf(window, "the input settings");
 
     HeavenPanel(window);
     AddPictures(window);
     const String title = SystemMessage(processor, 314);
     SchemaLineList(window, title.View());
-    AddReloadButton(window, surface->Height());
+    AddReloadButton(window, surface.Height());
 
     const int32_t count = DeviceCount();
     for (int32_t d = 0; d < count; ++d) {

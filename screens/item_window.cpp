@@ -8,6 +8,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_handle.h"
+#include "foundation/word.h"
 #include "screens/screen_helpers.h"
 #include "script/processor.h"
 #include "script/script_fields.h"
@@ -35,10 +36,6 @@ constexpr uint32_t kOfferText = 359;
 constexpr uint32_t kClassText = 302;
 constexpr uint32_t kWorthText = 301;
 constexpr uint32_t kConsumptionText = 171;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 // The information windows open now, by the value their items are handed for them.
 std::vector<std::pair<uint32_t, DialogWindow*>>& OpenInfoWindows() {

@@ -7,12 +7,14 @@
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
 #include "foundation/version_block.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/font.h"
 #include "graphics/screen_surface.h"
 #include "graphics/text_layout.h"
 #include "screens/main_menu.h"
 #include "screens/menu_columns.h"
+#include "screens/screen_helpers.h"
 #include "script/message_manager.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
@@ -29,17 +31,10 @@ namespace {
 constexpr int32_t kEdge = 5;
 constexpr uint32_t kStars = 200;
 
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
-
 // A label in the "Copyright" font anchored by its lower corner. The label keeps a copy of the text.
 void AddLabel(DialogWindow& window, Font* font, int32_t x, int32_t y, std::string_view text, int32_t across) {
-    const ScriptBuffer<char> copy = CopyTextToScript(text);
-    ControlObject& label =
-        NewControlByName(*window.GetProcessor(), "StaticText", {Word(x), Word(y), ToScript(copy.get()), 0});
-    window.AddControl(&label, kListOwned);
-    auto& shown = StaticTextObject::Of(&label);
+    StaticTextObject& shown = NewTextControl(*window.GetProcessor(), "StaticText", x, y, text, 0);
+    AddOwned(window, shown);
     shown.SetInt(kTextHorizontalAlign, across);
     shown.SetInt(kTextVerticalAlign, 2);
     shown.SetFont(font);

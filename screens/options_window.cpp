@@ -5,8 +5,10 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
+#include "screens/screen_helpers.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
@@ -48,10 +50,6 @@ enum OptionCommand : int32_t {
 };
 
 WeakObject background;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 int32_t Level(int32_t value) {
     return std::clamp(value, 0, kMaxVolumeLevel);
@@ -169,11 +167,10 @@ void OptionsWindow(DialogWindow& window) {
     Processor& processor = *window.GetProcessor();
     window.SetSkipDraw();
     window.ClearControls();
-    const ScreenSurface* surface = window.GetDisplay() != nullptr ? window.GetDisplay()->Surface() : nullptr;
-    if (surface == nullptr) ThrowFatal("No screen for the options window");
+    const ScreenSurface& surface = ScreenOf(window, "the options window");
     ControlObject& frame = NewControlByName(
         processor, "OpenWindowControl",
-        {Word((surface->Width() - kFrameWidth) / 2), Word((surface->Height() - kFrameHeight) / 2),
+        {Word((surface.Width() - kFrameWidth) / 2), Word((surface.Height() - kFrameHeight) / 2),
          Word(kFrameWidth), Word(kFrameHeight), 0});
     window.AddControl(&frame, kListOwned);
     Builder b{window, processor, frame};

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
@@ -40,10 +41,6 @@ constexpr uint32_t kThresholdLabel = 410;
 constexpr uint32_t kLevelLabel = 480;
 constexpr uint32_t kFreePointsLabel = 470;
 
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
-
 void Highlight(ControlObject& control) {
     control.SetInt(kTextColour, static_cast<int32_t>(ColourEntryAddress(&control, kHighlightEntry)));
 }
@@ -51,8 +48,7 @@ void Highlight(ControlObject& control) {
 // A text control of the class with a text built here (the control keeps its own copy).
 ControlObject& NewText(Processor& processor, const char* cls, int32_t x, int32_t y, const String& text,
                        int32_t id) {
-    const ScriptBuffer<char> copy = CopyTextToScript(std::string_view(text.Text(), text.Size()));
-    return NewControlByName(processor, cls, {Word(x), Word(y), ToScript(copy.get()), Word(id)});
+    return NewTextControl(processor, cls, x, y, std::string_view(text.Text(), text.Size()), id);
 }
 
 void AddInfoLines(ListBoxObject& list, Processor& processor, const PlayerObject& pilot) {
@@ -119,7 +115,7 @@ void PlayerScreen::Rebuild() {
     close.SetInt(kTextVerticalAlign, 1);
     AddControl(&close, kListOwned);
 
-    ObjectManager* list = Players(processor);
+    ObjectManager* list = PlayerList(processor);
     size_t i = 0;
     for (auto* node = list != nullptr ? list->ObjectList().Head() : nullptr;
          node != nullptr && i < names_.size(); node = node->next, ++i) {

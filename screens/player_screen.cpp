@@ -56,10 +56,6 @@ String ReadNameCopy(const ScriptBuffer<char>& copy) {
 
 }  // namespace
 
-ObjectManager* PlayerScreen::Players(Processor& processor) {
-    return dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
-}
-
 ScriptObject* PlayerScreen::SharedHeaven(Processor& processor) {
     if (sharedHeaven.Get() == nullptr)
         sharedHeaven = WeakObject(&NewControlByName(processor, "HeavenControl", {200, 0}));
@@ -69,7 +65,7 @@ ScriptObject* PlayerScreen::SharedHeaven(Processor& processor) {
 PlayerScreen::PlayerScreen(Processor& processor, ScriptObject* player)
     : DialogWindow(&processor, &GameDisplay(), EngineCursor(processor)), player_(player) {
     SetCallback(OnEvent);
-    ObjectManager* list = Players(processor);
+    ObjectManager* list = PlayerList(processor);
     if (list == nullptr) return;
     // Only ten name fields have ids of their own (80 to 89): further pilots get no copy.
     for (auto* node = list->ObjectList().Head(); node != nullptr && names_.size() < kPlayerNameFields;
@@ -146,7 +142,7 @@ void PlayerScreen::SelectPage(int32_t page) {
 }
 
 void PlayerScreen::SelectPlayer(int32_t index) {
-    ObjectManager* list = Players(*GetProcessor());
+    ObjectManager* list = PlayerList(*GetProcessor());
     if (list == nullptr) return;
     list->Seek(static_cast<uint32_t>(index));
     player_ = WeakObject(list->ObjectList().Current());
@@ -197,7 +193,7 @@ void PlayerScreen::SetNameEditing(int32_t activeId) {
 }
 
 void PlayerScreen::WriteNamesBack() {
-    ObjectManager* list = Players(*GetProcessor());
+    ObjectManager* list = PlayerList(*GetProcessor());
     if (list == nullptr) return;
     size_t i = 0;
     for (auto* node = list->ObjectList().Head(); node != nullptr && i < names_.size();
@@ -220,7 +216,7 @@ void ShowPlayerScreen(DialogWindow& caller) {
     Processor* processor = caller.GetProcessor();
     InputDevice* input = caller.Input();
     if (processor == nullptr || input == nullptr) ThrowFatal("The player screen has no input device");
-    ObjectManager* list = PlayerScreen::Players(*processor);
+    ObjectManager* list = PlayerList(*processor);
     ScriptObject* player = list != nullptr ? list->ObjectList().Current() : nullptr;
     auto screen = std::make_unique<PlayerScreen>(*processor, player);
     caller.ReleaseFocus();

@@ -64,9 +64,6 @@ class PlayerScreen : public DialogWindow {
     String NameCopy(size_t i) const;
     size_t NameCount() const { return names_.size(); }
 
-    // The player list (object 23), null when there is none.
-    static ObjectManager* Players(Processor& processor);
-
   private:
     // The star background all player screens share, made on first use; the destructor deletes it.
     static ScriptObject* SharedHeaven(Processor& processor);

@@ -10,7 +10,9 @@
 #include "campaign/player_files.h"
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
+#include "foundation/saturating.h"
 #include "screens/all_items_shop.h"
+#include "screens/screen_helpers.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
@@ -53,7 +55,7 @@ void WritePlayers(Processor& processor, const AllItemsShopObject& shop) {
     const std::string system = shop.FieldText(kStarSystemFieldId);
     const std::string planet = shop.FieldText(kPlanetFieldId);
     std::vector<std::unique_ptr<PlayerConfig>> records;
-    auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
+    auto* list = PlayerList(processor);
     for (auto* node = list != nullptr ? list->ObjectList().Head() : nullptr; node != nullptr;
          node = node->next) {
         if (static_cast<int64_t>(records.size()) >= count) break;
@@ -82,11 +84,11 @@ int32_t TypedNumber(std::string_view text) {
     for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
         value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{INT32_MAX} + 1);
     value = negative ? -value : value;
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+    return SaturateInt32(value);
 }
 
 int32_t StartingValue(std::string_view text) {
-    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{TypedNumber(text)} * 10, INT32_MIN, INT32_MAX));
+    return SaturateInt32(int64_t{TypedNumber(text)} * 10);
 }
 
 void PlayerSetup(Processor& processor) {

@@ -3,10 +3,12 @@
 #include "campaign/help_system.h"
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "ui/dialog_window.h"
 #include "ui/text_controls.h"
@@ -53,10 +55,6 @@ bool ItemFitsClass(const OptionObject& item, int32_t shipClass) {
 
 namespace {
 
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
-
 StaticTextObject& AsText(ControlObject& made, const char* className) {
     auto* text = dynamic_cast<StaticTextObject*>(&made);
     if (text == nullptr) {
@@ -68,15 +66,35 @@ StaticTextObject& AsText(ControlObject& made, const char* className) {
 
 }  // namespace
 
-int32_t ScreenWidthOf(const DialogWindow& window) {
+Processor& ClassProcessor(const ScriptObject& object, const char* failure) {
+    auto* processor =
+        object.Class() != nullptr ? dynamic_cast<Processor*>(object.Class()->GetProcessor()) : nullptr;
+    if (processor == nullptr) ThrowFatal("%s", failure);
+    return *processor;
+}
+
+ObjectManager* PlayerList(Processor& processor) {
+    return dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
+}
+
+const ScreenSurface* ScreenSurfaceOf(const DialogWindow& window) {
     const Display* display = window.GetDisplay();
-    const ScreenSurface* surface = display != nullptr ? display->Surface() : nullptr;
+    return display != nullptr ? display->Surface() : nullptr;
+}
+
+const ScreenSurface& ScreenOf(const DialogWindow& window, const char* what) {
+    const ScreenSurface* surface = ScreenSurfaceOf(window);
+    if (surface == nullptr) ThrowFatal("No screen for %s", what);
+    return *surface;
+}
+
+int32_t ScreenWidthOf(const DialogWindow& window) {
+    const ScreenSurface* surface = ScreenSurfaceOf(window);
     return surface != nullptr ? surface->Width() : 0;
 }
 
 int32_t ScreenHeightOf(const DialogWindow& window) {
-    const Display* display = window.GetDisplay();
-    const ScreenSurface* surface = display != nullptr ? display->Surface() : nullptr;
+    const ScreenSurface* surface = ScreenSurfaceOf(window);
     return surface != nullptr ? surface->Height() : 0;
 }
 

@@ -8,9 +8,12 @@
 #include "foundation/engine_string.h"
 
 class ControlObject;
+class ObjectManager;
 class DialogWindow;
 class OptionObject;
 class Processor;
+class ScreenSurface;
+class ScriptObject;
 class ShipObject;
 class StaticTextObject;
 
@@ -39,6 +42,16 @@ int32_t ItemLowestClass(const OptionObject& item);
 int32_t ItemHighestClass(const OptionObject& item);
 // lowest <= shipClass <= highest.
 bool ItemFitsClass(const OptionObject& item, int32_t shipClass);
+
+// The screen the window draws on, null without one.
+const ScreenSurface* ScreenSurfaceOf(const DialogWindow& window);
+// The same; FatalExep "No screen for <what>" without one.
+const ScreenSurface& ScreenOf(const DialogWindow& window, const char* what);
+// The processor of the object's class; FatalExep with the failure text when it has none.
+Processor& ClassProcessor(const ScriptObject& object, const char* failure);
+
+// The game's player list (object 23), null without one.
+ObjectManager* PlayerList(Processor& processor);
 
 // The game screen's width and height, 0 without a display.
 int32_t ScreenWidthOf(const DialogWindow& window);

@@ -6,6 +6,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
 #include "screens/item_window.h"
@@ -30,10 +31,6 @@ constexpr int32_t kNameTypingSpeed = 200;
 constexpr int32_t kCharsTypingSpeed = 400;
 constexpr int32_t kDescriptionTypingSpeed = 300;
 constexpr int32_t kMargin = 100;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 String Line(Processor& processor, uint32_t label, int32_t value) {
     return SystemMessage(processor, label) + " = " + String(value);

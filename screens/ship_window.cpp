@@ -36,10 +36,7 @@ constexpr uint32_t kCurrentColour = 3;
 constexpr uint32_t kNormalColour = 1;
 
 Processor& ProcessorOf(const ScriptObject& object) {
-    auto* processor =
-        object.Class() != nullptr ? dynamic_cast<Processor*>(object.Class()->GetProcessor()) : nullptr;
-    if (processor == nullptr) ThrowFatal("The ship window's objects have no processor");
-    return *processor;
+    return ClassProcessor(object, "The ship window's objects have no processor");
 }
 
 Image* NamedPicture(Processor& processor, const char* name) {
@@ -285,7 +282,7 @@ void ShipWindow::SwitchToPlayer(int32_t index) {
         if (auto* second = dynamic_cast<ShipObject*>(current->ReserveShip()))
             second->SetWindowPage(state_.page);
     }
-    ObjectManager* players = ListOf(*GetProcessor(), kPlayerListId);
+    ObjectManager* players = PlayerList(*GetProcessor());
     if (players == nullptr) return;
     List<ScriptObject>& list = players->ObjectList();
     const auto* node = list.Head();

@@ -4,10 +4,12 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "graphics/screen_surface.h"
+#include "screens/screen_helpers.h"
 #include "screens/shop_dialog.h"
 #include "script/method_runner.h"
 #include "script/object_manager.h"
@@ -20,6 +22,7 @@
 #include "ui/window_services.h"
 #include "world/option.h"
 #include "world/player.h"
+#include "world/running_processor.h"
 #include "world/ship.h"
 #include "world/slot.h"
 
@@ -41,16 +44,6 @@ constexpr uint32_t kMoneyUnitText = 310;
 constexpr uint32_t kShipWindowText = 183;
 constexpr uint32_t kSecondShipText = 189;
 
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
-
-Processor& ProcessorOf(ShopDialogObject& shop) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(&shop));
-    if (processor == nullptr) ThrowFatal("Shop without a processor");
-    return *processor;
-}
-
 void CallExtraControls(ShopDialogObject& shop, int32_t when) {
     MethodRunner& runner = RunnerOf(&shop);
     runner.DataStack().Push(Word(when));
@@ -58,17 +51,14 @@ void CallExtraControls(ShopDialogObject& shop, int32_t when) {
 }
 
 int32_t ScreenWidth(DialogWindow& window) {
-    const Display* display = window.GetDisplay();
-    const ScreenSurface* surface = display != nullptr ? display->Surface() : nullptr;
+    const ScreenSurface* surface = ScreenSurfaceOf(window);
     return surface != nullptr ? surface->Width() : 640;
 }
 
 // A label or button of a text kept in script memory while the control is made (it copies it).
 ControlObject& TextControl(ShopDialogObject& shop, const char* className, int32_t id, const std::string& text,
                            int32_t x, int32_t y, int32_t align) {
-    const ScriptBuffer<char> copy = CopyTextToScript(text);
-    ControlObject& control =
-        NewControlByName(ProcessorOf(shop), className, {Word(x), Word(y), ToScript(copy.get()), Word(id)});
+    ControlObject& control = NewTextControl(ShopProcessor(shop), className, x, y, text, id);
     control.SetInt(kTextHorizontalAlign, align);
     shop.Window().AddControl(&control, kListOwned);
     return control;
@@ -76,7 +66,7 @@ ControlObject& TextControl(ShopDialogObject& shop, const char* className, int32_
 
 ControlObject& MessageControl(ShopDialogObject& shop, const char* className, int32_t id, uint32_t text,
                               int32_t x, int32_t y) {
-    const String message = SystemMessage(ProcessorOf(shop), text);
+    const String message = SystemMessage(ShopProcessor(shop), text);
     ControlObject& control = TextControl(shop, className, id, std::string(message.View()), x, y, 2);
     control.SetHelpText("Help.mes", static_cast<int32_t>(text));
     return control;
@@ -85,7 +75,7 @@ ControlObject& MessageControl(ShopDialogObject& shop, const char* className, int
 void PictureControl(ShopDialogObject& shop, Image* picture, int32_t id, int32_t x, int32_t y) {
     if (picture == nullptr) return;
     shop.Window().AddControl(
-        &NewControlByName(ProcessorOf(shop), "Control", {picture->Address(), Word(x), Word(y), Word(id)}),
+        &NewControlByName(ShopProcessor(shop), "Control", {picture->Address(), Word(x), Word(y), Word(id)}),
         kListOwned);
 }
 
@@ -100,9 +90,9 @@ void SlotCell(ShopDialogObject& shop, int32_t& width, int32_t& height) {
 }
 
 void AddCustomers(ShopDialogObject& shop, int32_t x, int32_t& y) {
-    auto* list = dynamic_cast<ObjectManager*>(ProcessorOf(shop).Objects().GetObject(kPlayerListId));
+    auto* list = PlayerList(ShopProcessor(shop));
     if (list == nullptr) return;
-    const String unit = SystemMessage(ProcessorOf(shop), kMoneyUnitText);
+    const String unit = SystemMessage(ShopProcessor(shop), kMoneyUnitText);
     int32_t index = 0;
     for (auto* node = list->ObjectList().Head(); node != nullptr && index < kMaxCustomers;
          node = node->next, ++index) {

@@ -13,11 +13,13 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "ui/dialog_window.h"
 #include "world/option.h"
 #include "world/player.h"
+#include "world/running_processor.h"
 #include "world/ship.h"
 #include "world/slot.h"
 
@@ -51,13 +53,6 @@ OptionObject& ItemArgument(NativeArgs& args) {
 }
 
 // --- natives ---
-
-void CreateShop(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    PushNewObject(runner, std::make_unique<ShopDialogObject>(cls, PopShopCustomer(args)));
-}
 
 void AddStockNative(ScriptObject* receiver) {
     ShopDialogObject& shop = ShopDialogObject::Of(receiver);
@@ -111,18 +106,13 @@ void ExtraControlsEvent(ScriptObject* receiver) {
 
 void FillStockEvent(ScriptObject*) {}
 
-void BuyPriceEvent(ScriptObject* receiver) {
+// The buy or sell price event: pops the item, pushes the price.
+template <int32_t (*Price)(ShopDialogObject&, OptionObject&)>
+void PriceEvent(ScriptObject* receiver) {
     ShopDialogObject& shop = ShopDialogObject::Of(receiver);
     NativeArgs args(receiver);
     OptionObject& item = ItemArgument(args);
-    args.Stack().Push(static_cast<uint32_t>(ShopDialog::BuyPrice(shop, item)));
-}
-
-void SellPriceEvent(ScriptObject* receiver) {
-    ShopDialogObject& shop = ShopDialogObject::Of(receiver);
-    NativeArgs args(receiver);
-    OptionObject& item = ItemArgument(args);
-    args.Stack().Push(static_cast<uint32_t>(ShopDialog::SellPrice(shop, item)));
+    args.Stack().Push(static_cast<uint32_t>(Price(shop, item)));
 }
 
 void BuyEvent(ScriptObject* receiver) {
@@ -146,8 +136,8 @@ void BindEvents(ZEMAClass& target) {
     target.SetVirtualMethod(BuildEvent, kShopBuildVirtual);
     target.SetVirtualMethod(ExtraControlsEvent, kShopExtraControlsVirtual);
     target.SetVirtualMethod(FillStockEvent, kShopFillStockVirtual);
-    target.SetVirtualMethod(BuyPriceEvent, kShopBuyPriceVirtual);
-    target.SetVirtualMethod(SellPriceEvent, kShopSellPriceVirtual);
+    target.SetVirtualMethod(PriceEvent<ShopDialog::BuyPrice>, kShopBuyPriceVirtual);
+    target.SetVirtualMethod(PriceEvent<ShopDialog::SellPrice>, kShopSellPriceVirtual);
     target.SetVirtualMethod(BuyEvent, kShopBuyVirtual);
     target.SetVirtualMethod(SellEvent, kShopSellVirtual);
 }
@@ -303,15 +293,17 @@ SlotObject* ShopDialogObject::SlotOfControl(int32_t id) const {
 }
 
 ShopDialogObject& ShopDialogObject::Of(ScriptObject* receiver) {
-    auto* shop = dynamic_cast<ShopDialogObject*>(receiver);
-    if (shop == nullptr) ThrowFatal("Shop dialog object expected");
-    return *shop;
+    return ReceiverOf<ShopDialogObject>(receiver, "Shop dialog object expected");
+}
+
+Processor& ShopProcessor(ShopDialogObject& shop) {
+    return RunningProcessor(&shop, "Shop");
 }
 
 void ShopDialog::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindEvents(target);
     BindNativeBase(row, target);
-    target.SetMethod(CreateShop, kCreateObjectMethod);
+    target.SetMethod(CreateShopOf<ShopDialogObject>, kCreateObjectMethod);
     BindNatives(target);
 }
 

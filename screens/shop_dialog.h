@@ -7,13 +7,18 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "foundation/engine_string.h"
+#include "script/method_runner.h"
+#include "script/native_args.h"
 #include "script/script_fields.h"
+#include "script/script_object.h"
 #include "script/weak_object.h"
+#include "script/zema_class.h"
 #include "ui/script_dialog.h"
 
 class NativeArgs;
@@ -21,6 +26,7 @@ class NativeArgs;
 class Image;
 class OptionObject;
 class PlayerObject;
+class Processor;
 class ShipObject;
 class SlotObject;
 struct NativeClassRow;
@@ -177,6 +183,9 @@ class ShopDialogObject : public ZEMADialogObject {
     std::vector<WeakObject> slotControls_;  // index = id - kFirstSlotControlId
 };
 
+// The processor running the shop's methods; FatalExep "Shop without a processor" on another runner.
+Processor& ShopProcessor(ShopDialogObject& shop);
+
 // The ShopDialog class and the rules behind its events. Calls named "Call..." go through the
 // processor (a script override takes part); the others are the native behaviour.
 struct ShopDialog {
@@ -232,3 +241,12 @@ String FormatMessage(std::string_view text, const std::vector<std::string>& valu
 // The customer native 0 of a shop kind pops after the class: a player or none; FatalExep for any
 // other object.
 PlayerObject* PopShopCustomer(NativeArgs& args);
+
+// Native 0 of a shop kind: pops the class and the customer, and hands the new shop over.
+template <class Shop>
+void CreateShopOf(ScriptObject* receiver) {
+    MethodRunner& runner = RunnerOf(receiver);
+    NativeArgs args(runner);
+    ZEMAClass* cls = args.Class("class");
+    PushNewObject(runner, std::make_unique<Shop>(cls, PopShopCustomer(args)));
+}

@@ -24,12 +24,6 @@ constexpr int32_t kShopTipsNumber = 30;
 constexpr int32_t kInformationPointer = 1;
 constexpr int32_t kSellingPointer = 4;
 
-Processor& ProcessorOf(ShopDialogObject& shop) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(&shop));
-    if (processor == nullptr) ThrowFatal("Shop without a processor");
-    return *processor;
-}
-
 void Refresh(ShopDialogObject& shop) {
     ShopDialog::CallBuild(shop);
 }
@@ -74,7 +68,7 @@ void InformationCommand(ShopDialogObject& shop) {
 }
 
 void CustomerCommand(ShopDialogObject& shop, int32_t id) {
-    auto* list = dynamic_cast<ObjectManager*>(ProcessorOf(shop).Objects().GetObject(kPlayerListId));
+    auto* list = PlayerList(ShopProcessor(shop));
     if (list == nullptr) return;
     int32_t index = 0;
     for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next, ++index) {
@@ -142,7 +136,7 @@ void Command(ShopDialogObject& shop, int32_t id) {
 void ShopDialog::OnWindowMessage(ShopDialogObject& shop, int32_t code, int32_t p1, int32_t p2) {
     switch (code) {
         case kEventStart:
-            ShowHelpOnce(ProcessorOf(shop), &shop.Window(), kShopTipsEvent, kShopTipsNumber);
+            ShowHelpOnce(ShopProcessor(shop), &shop.Window(), kShopTipsEvent, kShopTipsNumber);
             return;
         case kEventRest:
             if (SlotObject* slot = SlotOfControl(shop, p2); slot != nullptr && slot->First() != nullptr)
@@ -182,7 +176,8 @@ void ShopDialog::UpdatePointer(ShopDialogObject& shop) {
     const int32_t entry = shop.ToolMode() == kShopToolInformation ? kInformationPointer
                           : shop.ToolMode() == kShopToolSelling   ? kSellingPointer
                                                                   : 0;
-    auto* pointers = dynamic_cast<ObjectManager*>(ProcessorOf(shop).Objects().GetObject(kGalaxyCursorListId));
+    auto* pointers =
+        dynamic_cast<ObjectManager*>(ShopProcessor(shop).Objects().GetObject(kGalaxyCursorListId));
     auto* picture = pointers != nullptr ? dynamic_cast<Image*>(pointers->GetObject(0)) : nullptr;
     window.SetCursor(picture != nullptr ? picture->EntryAt(entry) : nullptr);
 }

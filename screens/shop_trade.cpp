@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "graphics/image.h"
 #include "screens/screen_helpers.h"
 #include "screens/shop_dialog.h"
@@ -49,16 +50,6 @@ constexpr uint32_t kSellShipOnCloseText = 305;
 constexpr uint32_t kSaleOrder[] = {kWeaponGroup,  kEnergyGroup, kEngineGroup,
                                    kGrabberGroup, kPlainGroup,  kProtectionGroup};
 
-Processor& ProcessorOf(ShopDialogObject& shop) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(&shop));
-    if (processor == nullptr) ThrowFatal("Shop without a processor");
-    return *processor;
-}
-
-int32_t Saturated(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
-
 std::string Number(int64_t value) {
     return std::to_string(value);
 }
@@ -69,17 +60,17 @@ std::string NameOf(ScriptObject* object) {
 }
 
 String Text(ShopDialogObject& shop, uint32_t number, const std::vector<std::string>& values) {
-    const String message = SystemMessage(ProcessorOf(shop), number);
+    const String message = SystemMessage(ShopProcessor(shop), number);
     return FormatMessage(message.View(), values);
 }
 
 int32_t Ask(ShopDialogObject& shop, const String& question, Image* picture) {
-    return MessageBoxOverWindow(ProcessorOf(shop), shop.Window(), question, kQuestionStyle, picture,
+    return MessageBoxOverWindow(ShopProcessor(shop), shop.Window(), question, kQuestionStyle, picture,
                                 kBoxWidth);
 }
 
 void Notice(ShopDialogObject& shop, uint32_t number) {
-    MessageBoxOverWindow(ProcessorOf(shop), shop.Window(), SystemMessage(ProcessorOf(shop), number),
+    MessageBoxOverWindow(ShopProcessor(shop), shop.Window(), SystemMessage(ShopProcessor(shop), number),
                          kNoticeStyle, nullptr, kBoxWidth);
 }
 
@@ -139,7 +130,7 @@ void SellSlotObject(ShopDialogObject& shop, PlayerObject& player, SlotObject& sl
     OptionObject* item = slot.Item(place);
     if (item == nullptr) return;
     const int32_t price = ShopDialog::CallSellPrice(shop, *item);
-    player.AddMoneyTenths(int64_t{price} * 10);
+    player.AddMoneyUnits(price);
     // The price's script may have emptied the slot itself.
     if (slot.Item(place) != item) return;
     if (place == SlotPlace::kFirst)
@@ -156,7 +147,7 @@ void Refresh(ShopDialogObject& shop) {
 // Takes the slot's item into the hand, leaving a copy of it in the stock row: a new object of its
 // class that takes the item's state through its save and load methods.
 OptionObject* TakeWithCopyLeft(ShopDialogObject& shop, SlotObject& row, OptionObject& item) {
-    ScriptObject* made = ProcessorOf(shop).NewObjectByName(item.Class()->ClassName());
+    ScriptObject* made = ShopProcessor(shop).NewObjectByName(item.Class()->ClassName());
     auto* copy = dynamic_cast<OptionObject*>(made);
     if (copy == nullptr) {
         if (made != nullptr) DestroyObject(made);
@@ -292,19 +283,19 @@ void ShopDialog::CallBuild(ShopDialogObject& shop) {
 
 int32_t ShopDialog::BuyPrice(ShopDialogObject& shop, OptionObject& item) {
     const int64_t base = CallScriptMethod16PopInt(&item);
-    return Saturated(base * (10000 + MarginShare(shop)) / 10000);
+    return SaturateInt32(base * (10000 + MarginShare(shop)) / 10000);
 }
 
 int32_t ShopDialog::SellPrice(ShopDialogObject& shop, OptionObject& item) {
     const int64_t base = CallScriptMethod16PopInt(&item);
-    return Saturated(base * (10000 - MarginShare(shop)) / 10000);
+    return SaturateInt32(base * (10000 - MarginShare(shop)) / 10000);
 }
 
 OptionObject* ShopDialog::Buy(ShopDialogObject& shop, OptionObject& item) {
     PlayerObject* player = shop.Customer();
     if (player == nullptr) return nullptr;
     const ShipObject* ship = shop.CustomerShip();
-    const int64_t money = player->MoneyTenths() / 10;
+    const int64_t money = player->MoneyUnits();
     if (item.ItemKind() == kItemHull) {
         const int64_t price = CallBuyPrice(shop, item);
         const int64_t tradeIn = ship != nullptr ? TradeInValue(*ship) : 0;
@@ -317,7 +308,7 @@ OptionObject* ShopDialog::Buy(ShopDialogObject& shop, OptionObject& item) {
             Notice(shop, kNotEnoughMoneyText);
             return nullptr;
         }
-        player->AddMoneyTenths(-(price - tradeIn) * 10);
+        player->AddMoneyUnits(-(price - tradeIn));
         return &item;
     }
     int64_t price = CallBuyPrice(shop, item);
@@ -331,7 +322,7 @@ OptionObject* ShopDialog::Buy(ShopDialogObject& shop, OptionObject& item) {
             return nullptr;
         }
     }
-    player->AddMoneyTenths(-price * 10);
+    player->AddMoneyUnits(-price);
     return &item;
 }
 
@@ -342,7 +333,7 @@ bool ShopDialog::Sell(ShopDialogObject& shop, OptionObject& item) {
     if (OptionObject* ammo = LoadedAmmo(item)) price += CallSellPrice(shop, *ammo);
     if (price != 0 && Ask(shop, Text(shop, kSellQuestionText, {Number(price)}), PictureOf(item)) != kYes)
         return false;
-    player->AddMoneyTenths(price * 10);
+    player->AddMoneyUnits(price);
     return true;
 }
 
@@ -367,7 +358,7 @@ bool ShopDialog::SellSecondShip(ShopDialogObject& shop, PlayerObject& player, ui
     ScriptObject* reserve = player.ReserveShip();
     if (reserve == nullptr) return true;
     player.AttachReserveShip(nullptr);
-    if (reserve != player.Ship()) DropShip(ProcessorOf(shop), reserve);
+    if (reserve != player.Ship()) DropShip(ShopProcessor(shop), reserve);
     return true;
 }
 
@@ -396,7 +387,7 @@ void ShopDialog::Recharge(ShopDialogObject& shop) {
     }
     if (Ask(shop, Text(shop, kRechargeQuestionText, {Number(cost)}), nullptr) != kYes) return;
     for (AkbObject* source : sources) source->SetCharge(source->Capacity());
-    player->AddMoneyTenths(-cost * 10);
+    player->AddMoneyUnits(-cost);
     if (ShipObject* current = shop.CustomerShip()) current->RecomputeEnergy();
     Refresh(shop);
 }
@@ -430,8 +421,8 @@ bool ShopDialog::Close(ShopDialogObject& shop) {
         shop.SetHeld(nullptr);
         room->SetObject(held);
     }
-    Processor& processor = ProcessorOf(shop);
-    if (ObjectManager* list = ListAt(processor, kPlayerListId)) {
+    Processor& processor = ShopProcessor(shop);
+    if (ObjectManager* list = PlayerList(processor)) {
         std::vector<WeakObject> players;
         for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next)
             players.emplace_back(node->item);

@@ -19,12 +19,6 @@
 
 namespace {
 
-Processor& ProcessorOf(ShopDialogObject& shop) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(&shop));
-    if (processor == nullptr) ThrowFatal("Shop without a processor");
-    return *processor;
-}
-
 // Marks the shop busy while a window runs over it, also when the run fails.
 class ChildOpen {
   public:
@@ -55,7 +49,7 @@ void ShopDialog::AddSlotControl(ShopDialogObject& shop, SlotObject& slot, int32_
         return owner != nullptr ? owner->Held() : nullptr;
     };
     init.ship = shop.CustomerShip();
-    std::unique_ptr<SlotControlObject> control = NewSlotControl(ProcessorOf(shop), init);
+    std::unique_ptr<SlotControlObject> control = NewSlotControl(ShopProcessor(shop), init);
     shop.Window().AddControl(control.get(), kListOwned);
     control.release();
 }

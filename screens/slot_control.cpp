@@ -15,9 +15,11 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/window_services.h"
 #include "world/option.h"
+#include "world/running_processor.h"
 #include "world/ship.h"
 #include "world/slot.h"
 
@@ -32,9 +34,7 @@ constexpr int32_t kCountOffsetY = 14;
 constexpr int32_t kSlotStates = 3;
 
 Processor& ProcessorOfControl(ScriptObject* control) {
-    auto* processor = dynamic_cast<Processor*>(&RunnerOf(control));
-    if (processor == nullptr) ThrowFatal("Slot control without a processor");
-    return *processor;
+    return RunningProcessor(control, "Slot control");
 }
 
 // Frame n of the picture, null when the picture is missing or has no such frame.
@@ -210,9 +210,7 @@ bool SlotControlObject::HitTest(int32_t x, int32_t y) {
 }
 
 SlotControlObject& SlotControlObject::Of(ScriptObject* receiver) {
-    auto* control = dynamic_cast<SlotControlObject*>(receiver);
-    if (control == nullptr) ThrowFatal("Slot control expected");
-    return *control;
+    return ReceiverOf<SlotControlObject>(receiver, "Slot control expected");
 }
 
 SlotControlObject* SlotControlObject::As(ControlObject* control) {

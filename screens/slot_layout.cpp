@@ -6,6 +6,7 @@
 
 #include "foundation/byte_order.h"
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "foundation/script_memory.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
@@ -39,11 +40,6 @@ constexpr int32_t kGuidePageHelp = 8;
 const Frame* SlotFrame(const ShipWindowState& state) {
     if (state.slotPictures == nullptr || state.slotPictures->FrameCount() == 0) return nullptr;
     return state.slotPictures->GetFrame(0);
-}
-
-int32_t SaturatedInt(int64_t value) {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 // Makes a slot control for the slot and adds it to the window under the next identifier.
@@ -101,8 +97,8 @@ void PlaceGroups(DialogWindow& window, ShipWindowState& state, int32_t& id,
         for (uint32_t i = 0; i < ship->SlotCount(group); ++i) {
             SlotObject* slot = ship->SlotAt(group, static_cast<int32_t>(i));
             if (slot == nullptr) continue;
-            AddSlotControl(window, state, id, *slot, SaturatedInt(int64_t{centreX} + slot->OffsetX()),
-                           SaturatedInt(int64_t{centreY} + slot->OffsetY()), mode);
+            AddSlotControl(window, state, id, *slot, SaturateInt32(int64_t{centreX} + slot->OffsetX()),
+                           SaturateInt32(int64_t{centreY} + slot->OffsetY()), mode);
         }
     }
 }
@@ -271,12 +267,12 @@ void ApplyRefitDelays(Processor& processor, ShipWindowState& state) {
                                             factor, true);
                 }
                 if (kind == kWeaponGroup && AimChanged(*slot, *snapshot, i, group)) delay += aimCost;
-                slot->SetDelay(std::max(slot->Delay(), SaturatedInt(delay)));
+                slot->SetDelay(std::max(slot->Delay(), SaturateInt32(delay)));
                 largest = std::max(largest, delay);
             }
         }
         if (largest != 0 && ship.Pilot() != nullptr)
-            ship.Pilot()->ShowStatus(SystemMessage(processor, kRefitDelayMessage), SaturatedInt(largest),
+            ship.Pilot()->ShowStatus(SystemMessage(processor, kRefitDelayMessage), SaturateInt32(largest),
                                      kRefitDelayPriority);
     }
 }

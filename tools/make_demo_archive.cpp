@@ -29,10 +29,6 @@ int main(int argc, char** argv) {
     try {
         std::vector<FdEntry> files = DemoLooseFiles();
         files.push_back({"main.FD", DemoArchive()});
-        // The players are stored through scratch files of the folder; they are not part of the game.
-        for (const char* scratch :
-             {"demo-pilot-1.PCFG", "demo-pilot-2.PCFG", "demo-pilot-3.PCFG", "demo-pilot-4.PCFG"})
-            std::filesystem::remove(scratch, error);
         for (const FdEntry& file : files) {
             std::string path = file.name;
             std::replace(path.begin(), path.end(), '\\', '/');

@@ -4,11 +4,14 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_handle.h"
+#include "foundation/word.h"
 #include "graphics/frame.h"
 #include "graphics/screen_buffer.h"
+#include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/ui_kinds.h"
 
@@ -17,10 +20,6 @@ namespace {
 // Deeper parent chains than this are taken as a loop (a parent link can only name a live control,
 // so SetParent's check holds; the bound keeps a walk finite whatever happens).
 constexpr uint32_t kMaxParentDepth = 64;
-
-int32_t WrappingAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
 
 // Virtual method 13 default: a second-button press on a control with help shows it.
 void OnHelp(ScriptObject* receiver) {
@@ -47,12 +46,6 @@ void CreateControl(ScriptObject* receiver) {
     const int32_t y = args.Int();
     const int32_t id = args.Int();
     PushNewObject(runner, std::make_unique<ControlObject>(cls, picture, x, y, id));
-}
-
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    ControlObject& control = ControlObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(control.OwnAddress(Field));
 }
 
 void SetHelp(ScriptObject* receiver) {
@@ -189,9 +182,7 @@ int32_t ControlObject::AbsoluteY() const {
 }
 
 ControlObject& ControlObject::Of(ScriptObject* receiver) {
-    auto* control = dynamic_cast<ControlObject*>(receiver);
-    if (control == nullptr) ThrowFatal("Control object expected");
-    return *control;
+    return ReceiverOf<ControlObject>(receiver, "Control object expected");
 }
 
 ControlObject* ControlObject::FromAddress(uint32_t address, const char* what) {
@@ -204,8 +195,8 @@ void Control::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(OnHelp, kInputEventVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateControl, 0);
-    target.SetMethod(PushReference<kControlId>, 16);
-    target.SetMethod(PushReference<kControlHotKey>, 18);
+    target.SetMethod(PushFieldAddress<ControlObject, kControlId>, 16);
+    target.SetMethod(PushFieldAddress<ControlObject, kControlHotKey>, 18);
     target.SetMethod(SetHelp, 19);
     target.SetMethod(GetHelp, 20);
 }

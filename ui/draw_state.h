@@ -3,18 +3,27 @@
 // script-written offsets held to 32 bits.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
-#include <limits>
 
+#include "foundation/saturating.h"
 #include "graphics/screen_buffer.h"
 
 class Font;
 
 // base + delta, held to the int32 range.
 inline int32_t Offset(int64_t base, int64_t delta) {
-    return static_cast<int32_t>(std::clamp<int64_t>(base + delta, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return SaturateInt32(base + delta);
+}
+
+// The box of width x height at (left, top), its edges held to the int32 range.
+inline Rect BoxRect(int64_t left, int64_t top, int64_t width, int64_t height) {
+    return {SaturateInt32(left), SaturateInt32(top), SaturateInt32(left + width),
+            SaturateInt32(top + height)};
+}
+
+// Whether (px, py) lies in the box of width x height at (left, top).
+inline bool InBox(int64_t px, int64_t py, int64_t left, int64_t top, int64_t width, int64_t height) {
+    return left <= px && px < left + width && top <= py && py < top + height;
 }
 
 // Switches the buffer to font (when not null) until the end of the scope.
@@ -30,6 +39,19 @@ class FontSwitch {
   private:
     ScreenBuffer& buffer_;
     Font* saved_;
+};
+
+// Puts the buffer's clip back at the end of the scope.
+class ClipGuard {
+  public:
+    explicit ClipGuard(ScreenBuffer& buffer) : buffer_(buffer), saved_(buffer.Clip()) {}
+    ~ClipGuard() { buffer_.SetClip(saved_); }
+    ClipGuard(const ClipGuard&) = delete;
+    ClipGuard& operator=(const ClipGuard&) = delete;
+
+  private:
+    ScreenBuffer& buffer_;
+    Rect saved_;
 };
 
 // Puts the buffer's clip and origin back at the end of the scope.

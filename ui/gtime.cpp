@@ -8,6 +8,7 @@
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/ui_kinds.h"
 
@@ -133,9 +134,7 @@ GTimeObject::GTimeObject(ZEMAClass* cls) : ScriptObject(cls) {
 }
 
 GTimeObject& GTimeObject::Of(ScriptObject* receiver) {
-    auto* object = dynamic_cast<GTimeObject*>(receiver);
-    if (object == nullptr) ThrowFatal("GTime object expected");
-    return *object;
+    return ReceiverOf<GTimeObject>(receiver, "GTime object expected");
 }
 
 void GTimeObject::Bind(ZEMAClass& target, const NativeClassRow& row) {

@@ -8,6 +8,7 @@
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/interface_pictures.h"
 
@@ -75,9 +76,7 @@ void HeavenControlObject::Step(int32_t counter) {
 }
 
 HeavenControlObject& HeavenControlObject::Of(ScriptObject* receiver) {
-    auto* heaven = dynamic_cast<HeavenControlObject*>(receiver);
-    if (heaven == nullptr) ThrowFatal("HeavenControl expected");
-    return *heaven;
+    return ReceiverOf<HeavenControlObject>(receiver, "HeavenControl expected");
 }
 
 void HeavenControl::Bind(ZEMAClass& target, const NativeClassRow& row) {

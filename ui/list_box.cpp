@@ -5,10 +5,12 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/control_create.h"
 #include "ui/draw_state.h"
@@ -39,12 +41,6 @@ void AddLineHandler(ScriptObject* receiver) {
     NativeArgs args(receiver);
     const String text = args.TextCopy();
     list.AddLine(std::string_view(text.Text()));
-}
-
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    ListBoxObject& list = ListBoxObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(list.OwnAddress(Field));
 }
 
 void PushListValue(ScriptObject* receiver) {
@@ -99,20 +95,18 @@ void ListBoxObject::Adopt(ControlObject* row) {
 }
 
 ListBoxObject& ListBoxObject::Of(ScriptObject* receiver) {
-    auto* list = dynamic_cast<ListBoxObject*>(receiver);
-    if (list == nullptr) ThrowFatal("ListBox expected");
-    return *list;
+    return ReceiverOf<ListBoxObject>(receiver, "ListBox expected");
 }
 
 void ListBox::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
     target.SetMethod(CreateBoxedControl<ListBoxObject>, 0);
     target.SetMethod(AddLineHandler, 26);
-    target.SetMethod(PushReference<kListFirstScriptInt>, 27);
-    target.SetMethod(PushReference<kListRowColour>, 28);
-    target.SetMethod(PushReference<kListSecondScriptInt>, 29);
-    target.SetMethod(PushReference<kListRowAlign>, 30);
+    target.SetMethod(PushFieldAddress<ListBoxObject, kListFirstScriptInt>, 27);
+    target.SetMethod(PushFieldAddress<ListBoxObject, kListRowColour>, 28);
+    target.SetMethod(PushFieldAddress<ListBoxObject, kListSecondScriptInt>, 29);
+    target.SetMethod(PushFieldAddress<ListBoxObject, kListRowAlign>, 30);
     target.SetMethod(PushListValue, 31);
     target.SetMethod(SetListValue, 32);
-    target.SetMethod(PushReference<kListBulletStyle>, 33);
+    target.SetMethod(PushFieldAddress<ListBoxObject, kListBulletStyle>, 33);
 }

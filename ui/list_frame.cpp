@@ -3,6 +3,7 @@
 #include "foundation/engine_string.h"
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
@@ -21,10 +22,6 @@
 namespace {
 
 WeakObject panel;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 ControlObject& Add(DialogWindow& window, ControlObject& control) {
     window.AddControl(&control, kListOwned);

@@ -5,6 +5,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/font.h"
 #include "graphics/frame.h"
@@ -37,10 +38,6 @@ constexpr AnswerButton kButtons[] = {
 
 constexpr int32_t kMinWidth = 200;
 constexpr int32_t kMinHeight = 100;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 void AddToBox(DialogWindow& window, ControlObject& control, ControlObject* frame) {
     if (frame != nullptr) control.SetParent(frame);

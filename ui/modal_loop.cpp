@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "foundation/trace_flag.h"
 #include "graphics/colour_table.h"
 #include "graphics/display.h"
@@ -52,10 +53,6 @@ constexpr uint32_t kActionClose = 6;
 // Buttons of the device's mouse map.
 constexpr uint32_t kMouseLeft = 0;
 constexpr uint32_t kMouseRight = 1;
-
-int32_t Narrow(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
 
 // One axis of the pointer speed: held, it grows towards max; released, it falls back towards 0.
 void Accelerate(int32_t& speed, bool lowHeld, bool highHeld, int32_t max) {
@@ -370,8 +367,8 @@ void DialogWindow::ReportPointer(LoopState& s) {
     } else if (secondary) {
         event = kEventSecondary;
     }
-    const int32_t relativeX = Narrow(int64_t{s.x} - control->AbsoluteX());
-    const int32_t relativeY = Narrow(int64_t{s.y} - control->AbsoluteY());
+    const int32_t relativeX = SaturateInt32(int64_t{s.x} - control->AbsoluteX());
+    const int32_t relativeY = SaturateInt32(int64_t{s.y} - control->AbsoluteY());
     const int32_t handled = Control::CallInputEvent(control, DialogValue(), event, relativeX, relativeY);
     CheckAlive(s.self);
     if (handled == 0) Notify(s, event, position, id);
@@ -428,8 +425,8 @@ void DialogWindow::DrawHint(LoopState& s) {
         y = s.y - 2;
     }
     const uint32_t colour = buffer.Colours() != nullptr ? buffer.Colours()->Colour(1) : 0;
-    buffer.DrawTextAlignedWithFont(hintText_.Text(), Narrow(x), Narrow(y), colour, s.hintFont, horizontal,
-                                   vertical, kHintFlags);
+    buffer.DrawTextAlignedWithFont(hintText_.Text(), SaturateInt32(x), SaturateInt32(y), colour, s.hintFont,
+                                   horizontal, vertical, kHintFlags);
 }
 
 void DialogWindow::ApplyEffects(LoopState& s) {

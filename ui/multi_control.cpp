@@ -11,6 +11,7 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
+#include "script/receiver_of.h"
 #include "script/weak_object.h"
 #include "script/zema_class.h"
 #include "ui/control_create.h"
@@ -296,9 +297,7 @@ int32_t MultiControlObject::OnInput(uint32_t dialog, int32_t kind, int32_t a, in
 }
 
 MultiControlObject& MultiControlObject::Of(ScriptObject* receiver) {
-    auto* container = dynamic_cast<MultiControlObject*>(receiver);
-    if (container == nullptr) ThrowFatal("MultiControl expected");
-    return *container;
+    return ReceiverOf<MultiControlObject>(receiver, "MultiControl expected");
 }
 
 void MultiControl::Bind(ZEMAClass& target, const NativeClassRow& row) {

@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
+#include "foundation/word.h"
 #include "graphics/frame.h"
 #include "graphics/frame_geometry.h"
 #include "graphics/graphics_kinds.h"
@@ -11,36 +13,13 @@
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/control_create.h"
+#include "ui/draw_state.h"
 #include "ui/ui_objects.h"
 
 namespace {
-
-int32_t Clamp32(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
-
-int32_t WrappingAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
-bool InBox(int64_t px, int64_t py, int64_t left, int64_t top, int64_t width, int64_t height) {
-    return left <= px && px < left + width && top <= py && py < top + height;
-}
-
-// Puts the buffer's clip back however the drawing ends.
-class ClipGuard {
-  public:
-    explicit ClipGuard(ScreenBuffer& buffer) : buffer_(buffer), saved_(buffer.Clip()) {}
-    ~ClipGuard() { buffer_.SetClip(saved_); }
-    ClipGuard(const ClipGuard&) = delete;
-    ClipGuard& operator=(const ClipGuard&) = delete;
-
-  private:
-    ScreenBuffer& buffer_;
-    Rect saved_;
-};
 
 // --- PicturesSetControl ---
 
@@ -60,16 +39,6 @@ void PictureSetPicture(ScriptObject* receiver) {
     stack.Push(static_cast<uint32_t>(WrappingAdd(set.Int(kVisualY), entry.dy)));
     stack.Push(static_cast<uint32_t>(WrappingAdd(set.Int(kVisualX), entry.dx)));
     stack.Push(frame->Address());
-}
-
-void CreatePictureSet(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<PicturesSetControlObject>(cls, x, y, id));
 }
 
 void AddPictureNative(ScriptObject* receiver) {
@@ -130,9 +99,7 @@ const PicturesSetControlObject::PictureEntry& PicturesSetControlObject::EntryAt(
 }
 
 PicturesSetControlObject& PicturesSetControlObject::Of(ScriptObject* receiver) {
-    auto* set = dynamic_cast<PicturesSetControlObject*>(receiver);
-    if (set == nullptr) ThrowFatal("PicturesSetControl object expected");
-    return *set;
+    return ReceiverOf<PicturesSetControlObject>(receiver, "PicturesSetControl object expected");
 }
 
 RectangleControlObject::RectangleControlObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t width,
@@ -146,8 +113,8 @@ RectangleControlObject::RectangleControlObject(ZEMAClass* cls, int32_t x, int32_
 void RectangleControlObject::Draw(ScreenBuffer& buffer) {
     const int64_t left = AbsoluteX();
     const int64_t top = AbsoluteY();
-    buffer.DrawPanel(Clamp32(left), Clamp32(top), Clamp32(left + rectWidth_), Clamp32(top + rectHeight_),
-                     ColourAt(fillColour_), ColourAt(edgeColour_));
+    buffer.DrawPanel(SaturateInt32(left), SaturateInt32(top), SaturateInt32(left + rectWidth_),
+                     SaturateInt32(top + rectHeight_), ColourAt(fillColour_), ColourAt(edgeColour_));
 }
 
 bool RectangleControlObject::HitTest(int32_t x, int32_t y) {
@@ -164,8 +131,7 @@ void OpenWindowControlObject::Draw(ScreenBuffer& buffer) {
     savedOriginY_ = buffer.OriginY();
     const int64_t left = AbsoluteX();
     const int64_t top = AbsoluteY();
-    buffer.IntersectClipRect(
-        {Clamp32(left), Clamp32(top), Clamp32(left + rectWidth_), Clamp32(top + rectHeight_)});
+    buffer.IntersectClipRect(BoxRect(left, top, rectWidth_, rectHeight_));
 }
 
 CloseWindowControlObject::CloseWindowControlObject(ZEMAClass* cls, OpenWindowControlObject* opener,
@@ -218,8 +184,8 @@ void DButtonObject::Draw(ScreenBuffer& buffer) {
     const int64_t middleCount = room > 0 && w1 > 0 ? room / w1 : 0;
 
     ClipGuard clip(buffer);
-    buffer.IntersectClipRect({Clamp32(left), Clamp32(top), Clamp32(left + buttonWidth_), Clamp32(top + h0)});
-    buffer.DrawFrameBlended(&leftPiece, Clamp32(left), Clamp32(top), 0, 0);
+    buffer.IntersectClipRect(BoxRect(left, top, buttonWidth_, h0));
+    buffer.DrawFrameBlended(&leftPiece, SaturateInt32(left), SaturateInt32(top), 0, 0);
     left += w0;
     for (int64_t k = 0; k < middleCount; ++k) {
         // Pieces placed wholly right of the clip show nothing: a huge width ends the walk there.
@@ -227,12 +193,12 @@ void DButtonObject::Draw(ScreenBuffer& buffer) {
             left += (middleCount - k) * w1;
             break;
         }
-        buffer.DrawFrameBlended(&middle, Clamp32(left), Clamp32(top), 0, 0);
+        buffer.DrawFrameBlended(&middle, SaturateInt32(left), SaturateInt32(top), 0, 0);
         left += w1;
     }
-    buffer.DrawFrameBlended(&rightPiece, Clamp32(left), Clamp32(top), 0, 0);
-    buffer.DrawTextAligned(caption_.Text(), Clamp32(absX + buttonWidth_ / 2), Clamp32(absY + h0 / 2),
-                           ColourAt(ColourEntryAddress(this, 1)), 1, 1, 0);
+    buffer.DrawFrameBlended(&rightPiece, SaturateInt32(left), SaturateInt32(top), 0, 0);
+    buffer.DrawTextAligned(caption_.Text(), SaturateInt32(absX + buttonWidth_ / 2),
+                           SaturateInt32(absY + h0 / 2), ColourAt(ColourEntryAddress(this, 1)), 1, 1, 0);
 }
 
 bool DButtonObject::HitTest(int32_t x, int32_t y) {
@@ -245,7 +211,7 @@ void PicturesSetControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(PictureSetPicture, kPictureVirtual);
     target.SetVirtualMethod(PictureSetCount, kPictureCountVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreatePictureSet, 0);
+    target.SetMethod(CreatePlacedControl<PicturesSetControlObject>, 0);
     target.SetMethod(AddPictureNative, 21);
     target.SetMethod(RemoveFirstPictureNative, 22);
 }

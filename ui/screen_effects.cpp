@@ -4,6 +4,7 @@
 
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "graphics/alpha_span.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
@@ -109,10 +110,6 @@ void FadeApplyHandler(ScriptObject* receiver) {
     FadeSurface(*display->Surface(), fade.Int(kFadeLevel));
 }
 
-int32_t Saturate(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
-
 }  // namespace
 
 void ScreenEffect::Bind(ZEMAClass& target, const NativeClassRow& row) {
@@ -135,7 +132,7 @@ void FadeEffect::Bind(ZEMAClass& target, const NativeClassRow& row) {
 void FadeEffect::StepFade(ScreenEffectObject& fade) {
     // The fields are script-writable: the arithmetic is done wide so that no value overflows.
     const int64_t framesLeft = int64_t{fade.Int(kFadeFramesLeft)} - 1;
-    fade.SetInt(kFadeFramesLeft, Saturate(framesLeft));
+    fade.SetInt(kFadeFramesLeft, SaturateInt32(framesLeft));
     if (framesLeft < 1) {
         fade.SetInt(kEffectState, kEffectFinished);
         return;

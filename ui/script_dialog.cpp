@@ -9,6 +9,7 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/control.h"
 #include "ui/dialog_window.h"
@@ -211,9 +212,7 @@ uint32_t ZEMADialogObject::HelpTextAddress() {
 }
 
 ZEMADialogObject& ZEMADialogObject::Of(ScriptObject* receiver) {
-    auto* dialog = dynamic_cast<ZEMADialogObject*>(receiver);
-    if (dialog == nullptr) ThrowFatal("Dialog object expected");
-    return *dialog;
+    return ReceiverOf<ZEMADialogObject>(receiver, "Dialog object expected");
 }
 
 void ZEMADialog::Bind(ZEMAClass& target, const NativeClassRow& row) {

@@ -9,9 +9,11 @@
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
+#include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/draw_state.h"
 #include "ui/interface_pictures.h"
@@ -75,12 +77,6 @@ void SetValue(ScriptObject* receiver) {
     slider.SetValue(NativeArgs(receiver).Int());
 }
 
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    SliderObject& slider = SliderObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(slider.OwnAddress(Field));
-}
-
 }  // namespace
 
 SliderObject::SliderObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t id, int32_t length, int32_t boundA,
@@ -132,9 +128,7 @@ int32_t SliderObject::OnInput(int32_t kind, int32_t a, bool primaryHeld, String*
 }
 
 SliderObject& SliderObject::Of(ScriptObject* receiver) {
-    auto* slider = dynamic_cast<SliderObject*>(receiver);
-    if (slider == nullptr) ThrowFatal("Slider expected");
-    return *slider;
+    return ReceiverOf<SliderObject>(receiver, "Slider expected");
 }
 
 void Slider::Bind(ZEMAClass& target, const NativeClassRow& row) {
@@ -147,6 +141,6 @@ void Slider::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(SetMax, 24);
     target.SetMethod(PushValue, 25);
     target.SetMethod(SetValue, 26);
-    target.SetMethod(PushReference<kSliderInnerTicks>, 27);
-    target.SetMethod(PushReference<kSliderFlags>, 28);
+    target.SetMethod(PushFieldAddress<SliderObject, kSliderInnerTicks>, 27);
+    target.SetMethod(PushFieldAddress<SliderObject, kSliderFlags>, 28);
 }

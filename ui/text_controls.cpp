@@ -6,32 +6,21 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "foundation/script_memory.h"
 #include "graphics/font.h"
 #include "graphics/screen_buffer.h"
 #include "graphics/text_layout.h"
+#include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
+#include "ui/draw_state.h"
 #include "ui/ui_objects.h"
 
 namespace {
-
-// Puts the buffer's font back however the drawing ends.
-class FontSwitch {
-  public:
-    FontSwitch(ScreenBuffer& buffer, Font* font) : buffer_(buffer), saved_(buffer.CurrentFont()) {
-        if (font != nullptr) buffer.SetFont(font);
-    }
-    ~FontSwitch() { buffer_.SetFont(saved_); }
-    FontSwitch(const FontSwitch&) = delete;
-    FontSwitch& operator=(const FontSwitch&) = delete;
-
-  private:
-    ScreenBuffer& buffer_;
-    Font* saved_;
-};
 
 int32_t Magnitude(int32_t v) {
     return v == INT32_MIN ? INT32_MAX : std::abs(v);
@@ -40,10 +29,6 @@ int32_t Magnitude(int32_t v) {
 // What an alignment adds to a position: half the size for 1 (centre), all of it for 2.
 int64_t AlignShift(int32_t align, int64_t size) {
     return align == 1 ? size / 2 : align == 2 ? size : 0;
-}
-
-int32_t Clamp32(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
 int32_t MeasureWidth(Font* font, const char* text) {
@@ -82,8 +67,7 @@ void EditStep(ScriptObject* receiver) {
 
 // A first-button press toggles the check; nothing else is taken (so no help either).
 void CheckInput(ScriptObject* receiver) {
-    auto* check = dynamic_cast<CheckButtonObject*>(receiver);
-    if (check == nullptr) ThrowFatal("CheckButton object expected");
+    CheckButtonObject& check = CheckButtonObject::Of(receiver);
     NativeArgs args(receiver);
     args.Word();
     const int32_t kind = args.Int();
@@ -91,7 +75,7 @@ void CheckInput(ScriptObject* receiver) {
     args.Int();
     int32_t answer = 0;
     if (kind == kInputPress) {
-        check->Toggle();
+        check.Toggle();
         answer = -1;
     }
     args.Stack().Push(static_cast<uint32_t>(answer));
@@ -145,17 +129,6 @@ void GetWidth(ScriptObject* receiver) {
 void GetHeight(ScriptObject* receiver) {
     StaticTextObject& text = StaticTextObject::Of(receiver);
     NativeArgs(receiver).Stack().Push(static_cast<uint32_t>(text.Height()));
-}
-
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    StaticTextObject& text = StaticTextObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(text.OwnAddress(Field));
-}
-
-void GetFont(ScriptObject* receiver) {
-    StaticTextObject& text = StaticTextObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(text.Own(kTextFont));
 }
 
 void SetFontNative(ScriptObject* receiver) {
@@ -247,15 +220,11 @@ bool StaticTextObject::HitTest(int32_t x, int32_t y) {
     const int64_t h = Height();
     const int64_t px = x + AlignShift(Int(kTextHorizontalAlign), w);
     const int64_t py = y + AlignShift(Int(kTextVerticalAlign), h);
-    const int64_t left = AbsoluteX();
-    const int64_t top = AbsoluteY();
-    return left <= px && px < left + w && top <= py && py < top + h;
+    return InBox(px, py, AbsoluteX(), AbsoluteY(), w, h);
 }
 
 StaticTextObject& StaticTextObject::Of(ScriptObject* receiver) {
-    auto* text = dynamic_cast<StaticTextObject*>(receiver);
-    if (text == nullptr) ThrowFatal("StaticText object expected");
-    return *text;
+    return ReceiverOf<StaticTextObject>(receiver, "StaticText object expected");
 }
 
 // --- TextButton, CheckButton ---
@@ -312,16 +281,10 @@ void MultiLineControlObject::DrawWrapped(ScreenBuffer& buffer, uint32_t colourAd
     const int64_t h = Height();
     const int64_t left = AbsoluteX();
     const int64_t top = AbsoluteY() - AlignShift(Int(kTextVerticalAlign), h);
-    const Rect saved = buffer.Clip();
-    buffer.IntersectClipRect({Clamp32(left), Clamp32(top), Clamp32(left + w + 1), Clamp32(top + h + 1)});
-    try {
-        DrawOwnText(buffer, Text().Text(), Clamp32(left + AlignShift(Int(kTextHorizontalAlign), w)),
-                    AbsoluteY(), colourAddress, flags);
-    } catch (...) {
-        buffer.SetClip(saved);
-        throw;
-    }
-    buffer.SetClip(saved);
+    const ClipGuard clip(buffer);
+    buffer.IntersectClipRect(BoxRect(left, top, w + 1, h + 1));
+    DrawOwnText(buffer, Text().Text(), SaturateInt32(left + AlignShift(Int(kTextHorizontalAlign), w)),
+                AbsoluteY(), colourAddress, flags);
 }
 
 void MultiLineControlObject::Draw(ScreenBuffer& buffer) {
@@ -333,7 +296,7 @@ bool MultiLineControlObject::HitTest(int32_t x, int32_t y) {
     const int64_t h = Height();
     const int64_t left = AbsoluteX() + AlignShift(Int(kTextHorizontalAlign), w);
     const int64_t top = AbsoluteY() - AlignShift(Int(kTextVerticalAlign), h);
-    return left <= x && x < left + w && top <= y && y < top + h;
+    return InBox(x, y, left, top, w, h);
 }
 
 MultiLineButtonObject::MultiLineButtonObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t width,
@@ -451,10 +414,12 @@ void EditControlObject::Draw(ScreenBuffer& buffer) {
     DrawOwnText(buffer, shown.Text(), AbsoluteX(), AbsoluteY(), Own(kTextColour), Own(kTextFlags));
 }
 
+CheckButtonObject& CheckButtonObject::Of(ScriptObject* receiver) {
+    return ReceiverOf<CheckButtonObject>(receiver, "CheckButton object expected");
+}
+
 EditControlObject& EditControlObject::Of(ScriptObject* receiver) {
-    auto* edit = dynamic_cast<EditControlObject*>(receiver);
-    if (edit == nullptr) ThrowFatal("Edit object expected");
-    return *edit;
+    return ReceiverOf<EditControlObject>(receiver, "Edit object expected");
 }
 
 // --- binders ---
@@ -465,13 +430,13 @@ void StaticText::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(CreateLabel<StaticTextObject>, 0);
     target.SetMethod(GetWidth, 21);
     target.SetMethod(GetHeight, 22);
-    target.SetMethod(PushReference<kTextFlags>, 23);
-    target.SetMethod(PushReference<kTextColour>, 24);
-    target.SetMethod(PushReference<kTextVerticalAlign>, 25);
-    target.SetMethod(PushReference<kTextHorizontalAlign>, 26);
-    target.SetMethod(GetFont, 27);
+    target.SetMethod(PushFieldAddress<StaticTextObject, kTextFlags>, 23);
+    target.SetMethod(PushFieldAddress<StaticTextObject, kTextColour>, 24);
+    target.SetMethod(PushFieldAddress<StaticTextObject, kTextVerticalAlign>, 25);
+    target.SetMethod(PushFieldAddress<StaticTextObject, kTextHorizontalAlign>, 26);
+    target.SetMethod(PushFieldValue<StaticTextObject, kTextFont>, 27);
     target.SetMethod(SetFontNative, 28);
-    target.SetMethod(PushReference<kTextTypingSpeed>, 29);
+    target.SetMethod(PushFieldAddress<StaticTextObject, kTextTypingSpeed>, 29);
     target.SetMethod(SetTextNative, 30);
 }
 
@@ -480,21 +445,11 @@ void TextButton::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(CreateLabel<TextButtonObject>, 0);
 }
 
-namespace {
-
-void CheckedReference(ScriptObject* receiver) {
-    auto* check = dynamic_cast<CheckButtonObject*>(receiver);
-    if (check == nullptr) ThrowFatal("CheckButton object expected");
-    NativeArgs(receiver).Stack().Push(check->OwnAddress(kCheckChecked));
-}
-
-}  // namespace
-
 void CheckButton::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(CheckInput, kInputEventVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateLabel<CheckButtonObject>, 0);
-    target.SetMethod(CheckedReference, 31);
+    target.SetMethod(PushFieldAddress<CheckButtonObject, kCheckChecked>, 31);
 }
 
 void MultiLineControl::Bind(ZEMAClass& target, const NativeClassRow& row) {

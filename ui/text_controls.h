@@ -96,6 +96,8 @@ class CheckButtonObject : public TextButtonObject {
     void Draw(ScreenBuffer& buffer) override;
     bool Checked() const { return Int(kCheckChecked) != 0; }
     void Toggle() { SetInt(kCheckChecked, Checked() ? 0 : 1); }
+
+    static CheckButtonObject& Of(ScriptObject* receiver);
 };
 
 class MultiLineControlObject : public StaticTextObject {

@@ -6,8 +6,10 @@
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
+#include "ui/control_create.h"
 #include "ui/gtime.h"
 #include "ui/ui_objects.h"
 
@@ -22,16 +24,6 @@ const GTime* GameTime(const ScriptObject* from) {
     }
     auto* time = dynamic_cast<GTimeObject*>(manager);
     return time != nullptr ? &time->Value() : nullptr;
-}
-
-void CreateTimeControl(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<TimeControlObject>(cls, x, y, id));
 }
 
 void StepHandler(ScriptObject* receiver) {
@@ -57,13 +49,11 @@ void TimeControlObject::ShowGameTime() {
 }
 
 TimeControlObject& TimeControlObject::Of(ScriptObject* receiver) {
-    auto* clock = dynamic_cast<TimeControlObject*>(receiver);
-    if (clock == nullptr) ThrowFatal("TimeControl expected");
-    return *clock;
+    return ReceiverOf<TimeControlObject>(receiver, "TimeControl expected");
 }
 
 void TimeControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(StepHandler, kStepVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateTimeControl, 0);
+    target.SetMethod(CreatePlacedControl<TimeControlObject>, 0);
 }

@@ -6,12 +6,15 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
 #include "graphics/direction_to_frame.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
+#include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/script_text.h"
 #include "script/zema_class.h"
 #include "ui/ui_kinds.h"
@@ -23,10 +26,6 @@ uint32_t LastingText(const char* text) {
     static const ScriptBuffer<char> unnamed = CopyTextToScript("Unnamed");
     static const ScriptBuffer<char> noDescription = CopyTextToScript("Description not available");
     return ToScript(text[0] == 'U' ? unnamed.get() : noDescription.get());
-}
-
-int32_t WrappingAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
 int32_t Negate(int32_t v) {
@@ -153,12 +152,6 @@ void CreateVisual(ScriptObject* receiver) {
     const int32_t dirX = args.Int();
     const int32_t dirY = args.Int();
     PushNewObject(runner, std::make_unique<VisualObject>(cls, picture, x, y, dirX, dirY));
-}
-
-template <uint32_t Field>
-void PushReference(ScriptObject* receiver) {
-    VisualObject& v = VisualObject::Of(receiver);
-    NativeArgs(receiver).Stack().Push(v.OwnAddress(Field));
 }
 
 // Pops dirY, dirX and the picture; the direction entry for that heading.
@@ -302,9 +295,7 @@ void VisualObject::Step() {
 }
 
 VisualObject& VisualObject::Of(ScriptObject* receiver) {
-    auto* v = dynamic_cast<VisualObject*>(receiver);
-    if (v == nullptr) ThrowFatal("Visual object expected");
-    return *v;
+    return ReceiverOf<VisualObject>(receiver, "Visual object expected");
 }
 
 void GTTClass::Bind(ZEMAClass& target, const NativeClassRow& row) {
@@ -341,18 +332,18 @@ void Visual::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(ConstantEntryAnswer<0>, 12);
     BindNativeBase(row, target);
     target.SetMethod(CreateVisual, 0);
-    target.SetMethod(PushReference<kVisualX>, 4);
-    target.SetMethod(PushReference<kVisualY>, 5);
-    target.SetMethod(PushReference<kVisualDirX>, 6);
-    target.SetMethod(PushReference<kVisualDirY>, 7);
+    target.SetMethod(PushFieldAddress<VisualObject, kVisualX>, 4);
+    target.SetMethod(PushFieldAddress<VisualObject, kVisualY>, 5);
+    target.SetMethod(PushFieldAddress<VisualObject, kVisualDirX>, 6);
+    target.SetMethod(PushFieldAddress<VisualObject, kVisualDirY>, 7);
     target.SetMethod(HeadingFrame, 8);
     target.SetMethod(AnimatedHeadingFrame, 9);
-    target.SetMethod(PushReference<kVisualPicture>, 10);
+    target.SetMethod(PushFieldAddress<VisualObject, kVisualPicture>, 10);
     target.SetMethod(AnimatedEntryFrame, 11);
-    target.SetMethod(PushReference<kVisualPhase>, 12);
+    target.SetMethod(PushFieldAddress<VisualObject, kVisualPhase>, 12);
     target.SetMethod(AdvancePhase, 13);
-    target.SetMethod(PushReference<kVisualPhaseStep>, 14);
-    target.SetMethod(PushReference<kVisualFlags>, 15);
+    target.SetMethod(PushFieldAddress<VisualObject, kVisualPhaseStep>, 14);
+    target.SetMethod(PushFieldAddress<VisualObject, kVisualFlags>, 15);
 }
 
 uint32_t Visual::CallEvent7(ScriptObject* object) {

@@ -2,6 +2,7 @@
 // along the bottom (texts from "system.mes") and the closer, with the frame's callback.
 #include "ui/window_frame.h"
 
+#include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
 #include "script/processor.h"
@@ -14,10 +15,6 @@ namespace {
 
 constexpr uint32_t kCancelText = 119;
 constexpr uint32_t kOkText = 117;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 }  // namespace
 

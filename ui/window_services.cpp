@@ -13,17 +13,6 @@
 #include "shell/game_ids.h"
 #include "ui/control.h"
 
-namespace {
-
-template <class T>
-T& WellKnown(Processor& processor, uint32_t id, const char* what) {
-    auto* object = dynamic_cast<T*>(processor.Objects().GetObject(id));
-    if (object == nullptr) ThrowFatal("No %s (object %u)", what, id);
-    return *object;
-}
-
-}  // namespace
-
 Font* NamedFont(Processor& processor, const char* name) {
     return WellKnown<FontManager>(processor, kFontManagerId, "font manager").GetFont(String(name));
 }

@@ -7,12 +7,23 @@
 #include <initializer_list>
 
 #include "foundation/engine_string.h"
+#include "foundation/exceptions.h"
+#include "script/object_manager.h"
+#include "script/processor.h"
 
 class ControlObject;
 class Display;
 class Font;
 class Image;
 class Processor;
+
+// The well-known object of that id as the kind T; FatalExep "No <what> (object <id>)" otherwise.
+template <class T>
+T& WellKnown(Processor& processor, uint32_t id, const char* what) {
+    auto* object = dynamic_cast<T*>(processor.Objects().GetObject(id));
+    if (object == nullptr) ThrowFatal("No %s (object %u)", what, id);
+    return *object;
+}
 
 // The FontManager's font of that name (object 13).
 Font* NamedFont(Processor& processor, const char* name);

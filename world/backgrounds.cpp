@@ -11,8 +11,8 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "world/level.h"
-#include "world/receiver_of.h"
 
 namespace {
 

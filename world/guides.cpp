@@ -7,17 +7,17 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/random.h"
+#include "script/field_natives.h"
 #include "script/math_procs.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/slider.h"
 #include "world/actor.h"
-#include "world/field_natives.h"
-#include "world/receiver_of.h"
 #include "world/settings_panel.h"
 
 namespace {

@@ -3,25 +3,22 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/word.h"
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
 #include "graphics/zema_screen.h"
+#include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
-#include "world/field_natives.h"
-#include "world/receiver_of.h"
 #include "world/world_kinds.h"
 
 namespace {
-
-int32_t WrappingAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
 
 Processor& ProcessorOf(ZEMAClass& cls) {
     auto* processor = dynamic_cast<Processor*>(cls.GetProcessor());

@@ -10,8 +10,8 @@
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
-#include "world/receiver_of.h"
 #include "world/world_kinds.h"
 
 namespace {

@@ -9,10 +9,10 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "world/level.h"
 #include "world/maze.h"
-#include "world/receiver_of.h"
 #include "world/step_arithmetic.h"
 #include "world/world_kinds.h"
 

@@ -5,15 +5,15 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
+#include "script/field_natives.h"
 #include "script/math_procs.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
-#include "world/field_natives.h"
-#include "world/receiver_of.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "world/entry_defaults.h"
-#include "world/receiver_of.h"
 
 namespace {
 

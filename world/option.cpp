@@ -9,17 +9,18 @@
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
 #include "foundation/script_memory.h"
+#include "foundation/word.h"
+#include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/script_text.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "ui/dialog_window.h"
 #include "world/actor.h"
-#include "world/field_natives.h"
-#include "world/receiver_of.h"
 #include "world/ship.h"
 #include "world/shots_manager.h"
 #include "world/slot.h"
@@ -35,10 +36,6 @@ CallingWindowLookup callingWindowLookup = nullptr;
 
 // The weapon's method that readies a shot it fired.
 constexpr uint32_t kPrepareShotVirtual = 20;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 // What an item without a ship of its own answers for a name or a description. Texts handed to
 // scripts stay for the program's life.

@@ -8,7 +8,7 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/processor.h"
-#include "world/receiver_of.h"
+#include "script/receiver_of.h"
 
 constexpr int32_t kPassivePhaseStep = 100;
 

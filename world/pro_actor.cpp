@@ -6,12 +6,12 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
-#include "world/field_natives.h"
-#include "world/receiver_of.h"
 #include "world/step_arithmetic.h"
 
 namespace {

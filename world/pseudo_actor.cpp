@@ -9,10 +9,10 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "world/entry_defaults.h"
-#include "world/receiver_of.h"
 #include "world/step_arithmetic.h"
 #include "world/world_picture.h"
 

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "foundation/word.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
 #include "ui/control.h"
@@ -21,10 +22,6 @@ constexpr uint32_t kPanelButtons = 3;
 constexpr int32_t kPanelControlId = 100;
 constexpr int32_t kSliderLength = 380;
 constexpr int32_t kSliderInnerTickCount = 19;
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 // Created by class name and placed in the frame's content rectangle.
 ControlObject& AddPanelControl(DialogWindow& panel, const char* className,

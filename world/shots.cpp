@@ -6,9 +6,9 @@
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "world/passive_picture.h"
-#include "world/receiver_of.h"
 
 namespace {
 

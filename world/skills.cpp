@@ -12,10 +12,10 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "world/actor.h"
-#include "world/receiver_of.h"
 #include "world/world_kinds.h"
 
 SkillObject::SkillObject(ZEMAClass* cls, int32_t parameter) : ScriptObject(cls), parameter_(parameter) {

@@ -7,16 +7,16 @@
 #include "foundation/byte_order.h"
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
+#include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "ui/visual.h"
 #include "ui/window_services.h"
 #include "world/actor.h"
-#include "world/field_natives.h"
 #include "world/option.h"
-#include "world/receiver_of.h"
 
 namespace {
 

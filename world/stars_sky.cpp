@@ -13,9 +13,9 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "shell/game_ids.h"
 #include "world/backgrounds.h"
-#include "world/receiver_of.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-// a + b, wrapping in 32 bits.
-int32_t WrappingAdd(int32_t a, int32_t b);
+#include "foundation/word.h"
+
 // start + (target - start) x index / count, truncating toward zero; count must not be 0. The
 // difference needs 33 bits and the index at most 31, so the product fits in 64.
 int32_t Interpolate(int32_t start, int32_t target, int32_t index, int32_t count);

@@ -7,13 +7,13 @@
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/receiver_of.h"
 #include "shell/game_ids.h"
 #include "ui/message_box.h"
 #include "ui/window_services.h"
 #include "world/bonuses.h"
 #include "world/event_manager.h"
 #include "world/level.h"
-#include "world/receiver_of.h"
 
 namespace {
 

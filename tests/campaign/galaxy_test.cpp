@@ -13,6 +13,7 @@
 #include "campaign/scene_reset.h"
 #include "campaign/star_system_window.h"
 #include "campaign/star_systems.h"
+#include "foundation/word.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/object_manager.h"
@@ -34,10 +35,6 @@
 #include "world/slot.h"
 
 namespace {
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 struct TestPlanet {
     std::string name;

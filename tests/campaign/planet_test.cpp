@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "campaign/game_manager.h"
+#include "foundation/word.h"
 #include "graphics/image.h"
 #include "platform/key_table.h"
 #include "script/object_manager.h"
@@ -28,10 +29,6 @@ class DeviceHolder : public ScriptObject, public InputHolder {
     InputDevice* HeldInput() override { return &device; }
     InputDevice device;
 };
-
-uint32_t Word(int32_t value) {
-    return static_cast<uint32_t>(value);
-}
 
 class PlanetTest : public ::testing::Test {
   protected:

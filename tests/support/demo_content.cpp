@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <utility>
 
@@ -768,7 +769,10 @@ std::string Pilot(const std::string& name, const std::string& scratch) {
     ship->Slots().Items().push_back(std::make_unique<SsltBlock>(kSlotEnergy, 1, 0, "DemoCell"));
     ship->Slots().Items().push_back(std::make_unique<SsltBlock>(kSlotEngine, 1, 0, "DemoEngine"));
     config.SetShip(std::move(ship));
-    return StoredBytes(config, scratch);
+    std::string bytes = StoredBytes(config, scratch);
+    std::error_code ignored;
+    std::filesystem::remove(scratch, ignored);
+    return bytes;
 }
 
 // The idle demos' input, fire held down throughout: the ship leaves where the flight places it and

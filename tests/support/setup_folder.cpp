@@ -45,7 +45,7 @@ std::vector<FdEntry> SetupArchiveEntries(const SetupFolderOptions& options) {
         {"Vondrel", "#!/bin/sh\nexit 0\n"},
         {"Tonvik", "#!/bin/sh\nexit 0\n"},
         {"uninstall", "#!/bin/sh\nexit 0\n"},
-        {"main.fd", game.Build()},
+        {"main.fd", options.gameArchive.empty() ? game.Build() : options.gameArchive},
         {"setup.mes", SetupMessages()},
         {"Language.lng", options.languages},
         {"ReadMe.txt", "read me"},

@@ -14,6 +14,7 @@ struct SetupFolderOptions {
     std::vector<std::string> omit{};  // archive entries left out
     std::string license = "Licence text\nline 2\n";
     std::string languages = "1 English\n2 Deutsch\n";
+    std::string gameArchive{};  // the "main.fd" to install; a small one holding "uninstall.mes" when empty
 };
 
 // "setup.mes" and "uninstall.mes": every number the tools use, the text naming its number and

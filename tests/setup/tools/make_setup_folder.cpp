@@ -1,16 +1,32 @@
 // Writes a setup folder ("data.fd", "Language.lng", "License.txt") for running the installer on it:
-//     make_setup_folder DIR
+//     make_setup_folder DIR [demo]
+// With "demo" the game it installs is the demo game.
 #include <cstdio>
+#include <string>
 
+#include "foundation/exceptions.h"
+#include "tests/support/demo_content.h"
 #include "tests/support/setup_folder.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
+    const bool demo = argc == 3 && std::string(argv[2]) == "demo";
+    if (argc != 2 && !demo) {
+        std::fprintf(stderr, "usage: %s DIR [demo]\n", argv[0]);
         return 2;
     }
     try {
-        WriteSetupFolder(argv[1]);
+        SetupFolderOptions options;
+        if (demo) {
+            std::vector<FdEntry> game = DemoArchiveEntries();
+            game.push_back({"uninstall.mes", UninstallMessageFile()});
+            FdWriter archive;
+            archive.Group(game);
+            options.gameArchive = archive.Build();
+        }
+        WriteSetupFolder(argv[1], options);
+    } catch (const DExep& e) {
+        std::fprintf(stderr, "make_setup_folder: %s\n", e.message.Text());
+        return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_setup_folder: %s\n", e.what());
         return 1;
