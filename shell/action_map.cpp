@@ -92,10 +92,13 @@ bool ActionMap::LoadState(BlockReader& reader) {
     return true;
 }
 
-void PollKeyboard(ActionMap& map, const Input* input) {
+void PollKeyboard(ActionMap& map, Input* input) {
     for (uint32_t i = 0; i < map.Count(); ++i) {
         // Codes are stored unsigned; one above 0x7FFFFFFF turns negative here and reads as up.
         const auto code = static_cast<int32_t>(map.Code(i));
-        map.Update(i, input != nullptr && input->KeyDown(code));
+        // A press that was up again before this poll still counts as down for this one poll, so a
+        // click shorter than a frame is not lost. Both are asked, so the press mark is taken.
+        const bool pressed = input != nullptr && input->KeyPressedSinceLastPoll(code);
+        map.Update(i, pressed || (input != nullptr && input->KeyDown(code)));
     }
 }

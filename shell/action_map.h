@@ -53,5 +53,6 @@ class ActionMap : public DataBlock {
 };
 
 // Polls every action's key: a code the key state does not know reads as up. Without an input,
-// everything is up.
-void PollKeyboard(ActionMap& map, const Input* input);
+// everything is up. A key pressed and released since the last poll reads as down for this poll
+// (its press mark in the input is taken), so it reports one press.
+void PollKeyboard(ActionMap& map, Input* input);

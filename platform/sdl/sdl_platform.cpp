@@ -5,6 +5,7 @@
 
 #include "platform/code_page.h"
 #include "platform/headless/headless_platform.h"
+#include "platform/sdl/lost_display.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Create(const std::string& title, std::
     };
     if (SDL_InitSubSystem(kSubsystems) != 0) return fail();
     platform->sdlStarted_ = true;
+    EndProcessOnLostDisplay();
     const std::string utf8Title = CodePageConverter().ToUtf8(title);
     platform->window_ = SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                          640, 480, SDL_WINDOW_HIDDEN);

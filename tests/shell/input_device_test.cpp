@@ -127,6 +127,52 @@ TEST_F(InputDeviceTest, MouseIsPolledOnlyWithTheFlagOrPollWithMouse) {
     EXPECT_EQ(device.MouseButtons().Pressed(1), 1);
 }
 
+// Each step is what the backend saw between two polls; each press reports pressed exactly once,
+// however long or short it was.
+TEST_F(InputDeviceTest, EveryPressIsPressedOnceHoweverLongItIsHeld) {
+    enum Between { kNothing, kDown, kUp, kTap, kTapWhileHeld };
+    struct Case {
+        const char* name;
+        int32_t code;
+        std::vector<Between> steps;
+        std::vector<int32_t> pressed;
+        std::vector<int32_t> held;
+    };
+    const Case cases[] = {
+        {"button tapped between two polls", VK_LBUTTON, {kTap, kNothing}, {1, 0}, {-1, 0}},
+        {"key tapped between two polls", 'A', {kTap, kNothing}, {1, 0}, {-1, 0}},
+        {"button held over four polls",
+         VK_LBUTTON,
+         {kDown, kNothing, kNothing, kUp},
+         {1, 0, 0, 0},
+         {-1, -1, -1, 0}},
+        {"two taps two polls apart", VK_RBUTTON, {kTap, kNothing, kTap}, {1, 0, 1}, {-1, 0, -1}},
+        {"a tap while held is the same press", 'A', {kDown, kTapWhileHeld, kUp}, {1, 0, 0}, {-1, -1, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HeadlessInput keys;
+        SetInputServices({&keys, &app});
+        InputDevice device;
+        device.Actions().SetCodes({'A'});
+        device.SetMouseEnabled(true);
+        ActionMap& map = c.code == 'A' ? device.Actions() : device.MouseButtons();
+        const uint32_t action = c.code == VK_RBUTTON ? 1 : 0;
+        std::vector<int32_t> pressed;
+        std::vector<int32_t> held;
+        for (Between step : c.steps) {
+            if (step == kDown || step == kTap) keys.SetKey(c.code, true);
+            if (step == kUp || step == kTap) keys.SetKey(c.code, false);
+            if (step == kTapWhileHeld) keys.SetKey(c.code, true);
+            device.Poll();
+            pressed.push_back(map.Pressed(action));
+            held.push_back(map.Held(action));
+        }
+        EXPECT_EQ(pressed, c.pressed);
+        EXPECT_EQ(held, c.held);
+    }
+}
+
 TEST_F(InputDeviceTest, SetMousePositionMovesThePointerOnlyWithTheMouseInUse) {
     InputDevice device;
     device.SetMousePosition(10, 20);

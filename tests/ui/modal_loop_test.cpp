@@ -191,6 +191,46 @@ TEST_F(ModalLoopTest, ClicksOnTheSameSpotWithinTenFramesAreDoubleClicks) {
     }
 }
 
+// The loop acts on the press, not on the held button: a press held past the double-click frames
+// does not click again, and one that is up again before the next poll is still a click.
+TEST_F(ModalLoopTest, EveryPressClicksOnceHoweverLongItIsHeld) {
+    struct Case {
+        const char* name;
+        int hold;  // frames the button stays down; 0: pressed and released between two polls
+    };
+    const Case cases[] = {{"shorter than a frame", 0},
+                          {"one frame", 1},
+                          {"five frames", 5},
+                          {"past the double-click frames", 12},
+                          {"a second", 36}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        events.clear();
+        auto window = NewWindow();
+        ControlObject& button = AddButton(*window, 5, 100, 100, "Press me");
+        const int32_t x = button.AbsoluteX() + 2;
+        const int32_t y = button.AbsoluteY() + 2;
+        int frame = 0;
+        react = [&](DialogWindow& w, const WindowEventRecord& e) {
+            if (e.code == kEventStart) game.MovePointer(x, y);
+            if (e.code != kEventBeforeDraw) return;
+            ++frame;
+            if (c.hold == 0 && frame == 2) {
+                game.SetButton(VK_LBUTTON, true);
+                game.SetButton(VK_LBUTTON, false);
+            } else if (c.hold > 0) {
+                game.SetButton(VK_LBUTTON, frame >= 2 && frame < 2 + c.hold);
+            }
+            if (frame > c.hold + 15) w.SetResult(0);
+        };
+        Run(*window);
+        std::vector<WindowEventRecord> clicks;
+        for (const WindowEventRecord& e : events)
+            if (e.code == kEventPrimary || e.code == kEventDoubleClick) clicks.push_back(e);
+        EXPECT_EQ(clicks, (std::vector<WindowEventRecord>{{kEventPrimary, Position(x, y), 5}}));
+    }
+}
+
 TEST_F(ModalLoopTest, TheWheelReportsWholeNotchesAndIsTakenOut) {
     auto window = NewWindow();
     int frame = 0;
