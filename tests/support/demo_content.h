@@ -26,6 +26,20 @@ constexpr int32_t kDemoLevelLength = 600;
 // Enemies the level sends, and the steps between two shots of each.
 constexpr int32_t kDemoEnemyCount = 3;
 constexpr int32_t kDemoEnemyFirePeriod = 45;
+// The campaign's star system after the flight: a window (class kDemoStarSystemClass) showing two
+// planets side by side on a row; a click on the shop's planet opens the shop, one on the other
+// shows its description.
+constexpr const char* kDemoStarSystemClass = "DemoSystem";
+constexpr const char* kDemoShopPlanetClass = "DemoMarket";
+constexpr const char* kDemoDescribedPlanetClass = "DemoMoon";
+constexpr const char* kDemoShopPlanetName = "Kessa";
+constexpr const char* kDemoDescribedPlanetName = "Orin";
+constexpr int32_t kDemoShopPlanetId = 31;
+constexpr int32_t kDemoDescribedPlanetId = 32;
+constexpr int32_t kDemoShopPlanetX = 200;
+constexpr int32_t kDemoDescribedPlanetX = 440;
+constexpr int32_t kDemoPlanetY = 240;
+constexpr uint32_t kDemoPlanetSize = 64;
 // The first player's keys: left, right, up, down, fire, and three more actions.
 inline constexpr uint32_t kDemoPlayerKeys[] = {0x25, 0x27, 0x26, 0x28, 0x20, 'X', 'C', 'V'};
 
