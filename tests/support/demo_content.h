@@ -2,7 +2,8 @@
 // for the end-to-end runs. Everything start-up and the main screen read, the fonts under every name
 // the screens use, message files in two languages, pictures drawn from simple shapes, synthesised
 // sounds, and script classes made with the assembler: scenarios that start a game, one level with
-// enemy ships that fire and a bonus, a ship with its items, and the players files.
+// enemy ships that fire and a bonus, a star system with two planets, a ship with its items, and the
+// players files.
 //
 // Storing the players goes through the engine's own writer, which writes into the working folder:
 // the builders leave a few scratch files there (the tool runs them in the game folder).
