@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The demo game played as a user plays it, under Xvfb with injected mouse and key events (xdotool):
-# main screen, a campaign for one player, the level flown to its end without input, the shop, the
-# game menu's save, back to the main screen, quit. Screenshots at fixed points are checked against
-# what a person can read off the screens (the menu buttons' places, ships in the flight), and
+# main screen, a campaign for one player, the level flown to its end without input, the star system
+# with its two planets, the shop opened from one of them, the game menu's save, back to the main
+# screen, quit. Screenshots at fixed points are checked against what a person can read off the
+# screens (the menu buttons' places, ships in the flight, the planets), and
 # "vondrel.log" must stay empty. The whole play runs twice in fresh game folders: the same input
 # must leave the same save file. Ends by itself (every wait is bounded; the whole within two
 # minutes). Screenshots stay in $SHOTS (default build/play-demo) for a person to look at.
@@ -32,6 +33,17 @@ game_menu_y() { echo $((90 + 40 + 50 * $1)); }
 # The flight: level length 600 steps plus the 90-step end countdown, 28 ms a step: about 20 s; the
 # play waits at most this long for the window that follows it.
 FLIGHT_SECONDS=40
+# The star system after the flight (the demo's "DemoSystem"): two planets, discs 64 px across,
+# centred on a row at y 240, the shop's planet at x 200, the other at x 440. A planet is there when
+# nearly all of the 30x30 square round its centre is lit.
+SHOP_PLANET_X=200
+OTHER_PLANET_X=440
+PLANET_Y=240
+planet_at() { [ "$(lit_count "$1" $(($2 - 15)) $((PLANET_Y - 15)) 30 30)" -ge 800 ]; }
+planets_at() { planet_at "$1" "$SHOP_PLANET_X" && planet_at "$1" "$OTHER_PLANET_X"; }
+# The shop is open when its column's first button stands at the top right (the tips box, which
+# opens over the shop's middle, may hide the planets' places).
+shop_open() { text_at "$1" 580 8 50 20; }
 # The quit question over the main screen: a box of the least size, 200x100, centred; its answers
 # right-aligned on its bottom row, "No" then "Yes" leftwards, 20 px apart, in the demo's 6-px-a-
 # character "TextButton" font: "Yes" ends at box x 148, its baseline at box y 80.
@@ -164,14 +176,25 @@ play() {
     sleep 3
     shot "$2-5-flight"
     expect_lit "$2-5-flight" 300 "the pilot's ship, the enemies and the stars"
-    # The flight has ended when a window shows over the middle of the screen (the shop's tips or
-    # the game menu, both on a filled box); a flight never lights that much there.
+    # The flight has ended when the star system shows its two planets; a flight never lights
+    # both places that much.
     local waited
     for waited in $(seq "$FLIGHT_SECONDS"); do
         sleep 1
         shot "$2-5-flight-end"
-        [ "$(lit_count "$2-5-flight-end" 150 240 100 20)" -ge 1000 ] && break
-        [ "$waited" = "$FLIGHT_SECONDS" ] && fail "$2-5-flight-end: no window after the flight"
+        planets_at "$2-5-flight-end" && break
+        [ "$waited" = "$FLIGHT_SECONDS" ] && fail "$2-5-flight-end: no star system after the flight"
+    done
+    sleep 1
+
+    # The star system: both planets there; a click on the shop's planet opens the shop.
+    shot "$2-5-star-system"
+    planets_at "$2-5-star-system" || fail "$2-5-star-system: the two planets are not both there"
+    for try in 1 2 3; do
+        click "$SHOP_PLANET_X" "$PLANET_Y"
+        shot "$2-5-shop-opened"
+        shop_open "$2-5-shop-opened" && break
+        [ "$try" = 3 ] && fail "$2-5-shop-opened: the shop's planet did not open the shop"
     done
     sleep 1
 

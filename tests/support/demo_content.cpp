@@ -7,6 +7,7 @@
 #include <memory>
 #include <utility>
 
+#include "campaign/planet.h"
 #include "foundation/byte_order.h"
 #include "shell/game_ids.h"
 #include "tests/support/block_writer.h"
@@ -19,6 +20,8 @@
 #include "tests/support/script_subclass.h"
 #include "tests/support/sound_builder.h"
 #include "tests/support/startup_archive.h"
+#include "ui/script_dialog.h"
+#include "ui/visual.h"
 #include "world/actor.h"
 #include "world/equipment_config.h"
 #include "world/player_config.h"
@@ -188,6 +191,8 @@ std::vector<FdEntry> Pictures() {
         {"Demo\\Shot.dpf", BoxPicture(2, 8, kYellow)},
         {"Demo\\EnemyShot.dpf", DiscPicture(5, kRed)},
         {"Demo\\Gun.dpf", BoxPicture(16, 16, kYellow)},
+        {"Demo\\Market.dpf", DiscPicture(kDemoPlanetSize, kGreen, 1, kBlue)},
+        {"Demo\\Moon.dpf", DiscPicture(kDemoPlanetSize, kGrey, 1, kDark)},
         {"Explosions\\Explosion1.dpf", DiscPicture(24, kYellow, 4, kOrange)},
         {"Explosions\\SmallExplosion.dpf", DiscPicture(8, kOrange, 2)},
     };
@@ -654,14 +659,96 @@ Words ScenarioStart() {
                  PushIntWords(0)});
 }
 
-// The campaign's Start: the flight, then the shop for the first player with every item of the
-// game in stock, then the game menu (where the game is saved); the game is over when it closes.
+// Event of the star-system window (code, p1, id pushed, the id on top): a primary click on the
+// shop's planet ends the window with that planet's id; one on the other planet shows its
+// description in a box over the window. Everything else is left alone.
+Words StarSystemEvent() {
+    constexpr uint32_t kDialog = 2, kPlanet = 3;
+    ScriptAssembler a;
+    const auto done = a.NewLabel();
+    const auto notShop = a.NewLabel();
+    const auto end = a.NewLabel();
+    a.Op(Op::Swap);
+    a.Op(Op::Drop);
+    a.Op(Op::Swap);
+    a.Op(Op::PushInline, {1});
+    a.Op(Op::Equal);
+    a.Jump(Op::JumpIfZero, done);
+    a.Op(Op::Dup);
+    a.Op(Op::PushInline, {static_cast<uint32_t>(kDemoShopPlanetId)});
+    a.Op(Op::Equal);
+    a.Jump(Op::JumpIfZero, notShop);
+    a.Call(11, kDialog);
+    a.Op(Op::Store);
+    a.Jump(Op::Jump, end);
+    a.Bind(notShop);
+    a.Op(Op::Dup);
+    a.Op(Op::PushInline, {static_cast<uint32_t>(kDemoDescribedPlanetId)});
+    a.Op(Op::Equal);
+    a.Jump(Op::JumpIfZero, done);
+    // Message box pops typing speed, picture, style, text.
+    a.Call(10, kDialog);
+    a.CallVirtual(kDescriptionVirtual, kPlanet, Receiver::Popped);
+    a.Op(Op::PushInline, {1});
+    a.Op(Op::PushInline, {0});
+    a.Op(Op::PushInline, {200});
+    a.Call(15, kDialog);
+    a.Op(Op::Drop);
+    a.Op(Op::PushInline, {0});
+    a.Bind(done);
+    a.Op(Op::Drop);
+    a.Bind(end);
+    return a.Finish();
+}
+
+// The campaign's Start: the flight; then the star system, whose shop planet opens the shop for the
+// first player with every item of the game in stock; then the game menu (where the game is saved);
+// the game is over when it closes.
 Words CampaignStart() {
     constexpr uint32_t kManager = 2, kLists = 3, kShop = 4, kFirstItem = 5;
+    constexpr uint32_t kSystem = 8, kDialog = 9, kImages = 10, kHeaven = 11, kShopPlanet = 12,
+                       kOtherPlanet = 13;
     ScriptAssembler a;
     PushWords(a, PushTextWords(kDemoLevelClass));
     a.Call(4, kManager, Receiver::ObjectId, kGameManagerId);
     a.Op(Op::Drop);
+    // The star-system window over the stars (HeavenControl pops its star count, then 0), with its
+    // planets (Planet pops picture, x, y, id); it ends once the shop's planet is clicked.
+    a.Op(Op::PushInline, {kSystem});
+    a.Op(Op::ClassOf);
+    a.Op(Op::NewObject);
+    a.Op(Op::Dup);
+    a.Op(Op::PushInline, {0});
+    a.Op(Op::PushInline, {200});
+    a.Op(Op::PushInline, {kHeaven});
+    a.Op(Op::ClassOf);
+    a.Op(Op::NewObject);
+    a.Op(Op::Swap);
+    a.Call(7, kDialog, Receiver::Popped);
+    const struct {
+        uint32_t cls;
+        const char* picture;
+        int32_t x, id;
+    } planets[] = {{kShopPlanet, "Demo\\Market.dpf", kDemoShopPlanetX, kDemoShopPlanetId},
+                   {kOtherPlanet, "Demo\\Moon.dpf", kDemoDescribedPlanetX, kDemoDescribedPlanetId}};
+    for (const auto& planet : planets) {
+        a.Op(Op::Dup);
+        a.Op(Op::PushInline, {static_cast<uint32_t>(planet.id)});
+        a.Op(Op::PushInline, {static_cast<uint32_t>(kDemoPlanetY)});
+        a.Op(Op::PushInline, {static_cast<uint32_t>(planet.x)});
+        PushWords(a, PushPictureWords(planet.picture, kImages));
+        a.Op(Op::PushInline, {planet.cls});
+        a.Op(Op::ClassOf);
+        a.Op(Op::NewObject);
+        a.Op(Op::Swap);
+        a.Call(7, kDialog, Receiver::Popped);
+    }
+    a.Op(Op::Dup);
+    a.Call(5, kLists, Receiver::ObjectId, kPlayerListId);
+    a.Op(Op::Swap);
+    a.Call(4, kDialog, Receiver::Popped);
+    a.Op(Op::Drop);
+    a.Op(Op::DeleteObject);
     // ShopDialog pops class, player.
     a.Call(5, kLists, Receiver::ObjectId, kPlayerListId);
     a.Op(Op::PushInline, {kShop});
@@ -748,11 +835,26 @@ std::vector<ScriptSubclass> Classes() {
                       {3, PushTextWords(kDemoScenarioName)},
                       {4, PushTextWords("One pilot against a raiding party. No shop, no second chance.")}},
          .uses = {"GameManager"}},
+        {.name = kDemoStarSystemClass,
+         .base = "Dialog",
+         .virtuals = {{kDialogEventVirtual, StarSystemEvent()}},
+         .uses = {"Dialog", "Planet"}},
+        {.name = kDemoShopPlanetClass,
+         .base = "Planet",
+         .virtuals = {{kPlanetNameVirtual, PushTextWords(kDemoShopPlanetName)},
+                      {kDescriptionVirtual, PushTextWords("Kessa: a trading post. Its shop sells guns, cells "
+                                                          "and engines.")}}},
+        {.name = kDemoDescribedPlanetClass,
+         .base = "Planet",
+         .virtuals = {{kPlanetNameVirtual, PushTextWords(kDemoDescribedPlanetName)},
+                      {kDescriptionVirtual, PushTextWords("Orin: a cold moon of ice and rock. Nobody lives "
+                                                          "there.")}}},
         {.name = kDemoCampaignScenario,
          .base = "Scenario",
          .virtuals = {{2, CampaignStart()}},
          .uses = {"GameManager", "ObjectManager", "ShopDialog", kDemoItemClasses[0], kDemoItemClasses[1],
-                  kDemoItemClasses[2]}},
+                  kDemoItemClasses[2], kDemoStarSystemClass, "Dialog", "ImageManager", "HeavenControl",
+                  kDemoShopPlanetClass, kDemoDescribedPlanetClass}},
     };
 }
 

@@ -2,7 +2,8 @@
 // for the end-to-end runs. Everything start-up and the main screen read, the fonts under every name
 // the screens use, message files in two languages, pictures drawn from simple shapes, synthesised
 // sounds, and script classes made with the assembler: scenarios that start a game, one level with
-// enemy ships that fire and a bonus, a ship with its items, and the players files.
+// enemy ships that fire and a bonus, a star system with two planets, a ship with its items, and the
+// players files.
 //
 // Storing the players goes through the engine's own writer, which writes into the working folder:
 // the builders leave a few scratch files there (the tool runs them in the game folder).
@@ -26,6 +27,20 @@ constexpr int32_t kDemoLevelLength = 600;
 // Enemies the level sends, and the steps between two shots of each.
 constexpr int32_t kDemoEnemyCount = 3;
 constexpr int32_t kDemoEnemyFirePeriod = 45;
+// The campaign's star system after the flight: a window (class kDemoStarSystemClass) showing two
+// planets side by side on a row; a click on the shop's planet opens the shop, one on the other
+// shows its description.
+constexpr const char* kDemoStarSystemClass = "DemoSystem";
+constexpr const char* kDemoShopPlanetClass = "DemoMarket";
+constexpr const char* kDemoDescribedPlanetClass = "DemoMoon";
+constexpr const char* kDemoShopPlanetName = "Kessa";
+constexpr const char* kDemoDescribedPlanetName = "Orin";
+constexpr int32_t kDemoShopPlanetId = 31;
+constexpr int32_t kDemoDescribedPlanetId = 32;
+constexpr int32_t kDemoShopPlanetX = 200;
+constexpr int32_t kDemoDescribedPlanetX = 440;
+constexpr int32_t kDemoPlanetY = 240;
+constexpr uint32_t kDemoPlanetSize = 64;
 // The first player's keys: left, right, up, down, fire, and three more actions.
 inline constexpr uint32_t kDemoPlayerKeys[] = {0x25, 0x27, 0x26, 0x28, 0x20, 'X', 'C', 'V'};
 
