@@ -223,20 +223,34 @@ play() {
     while [ "$rows" -lt 11 ] && [ "$(lit_count "$2-8-save" 560 $((86 + 30 * rows)) 40 14)" -ge 16 ]; do
         rows=$((rows + 1))
     done
-    # A click the game missed leaves the autosave row chosen: Enter then asks whether to replace it
-    # (a box in the middle of the screen, lit left of where the main screen's ship stands), Escape
-    # answers no, and the row is clicked again. Saving closes the game menu: the game is over.
+    # Saving closes the game menu and ends the game: the main column shows again. A click the game
+    # missed leaves the autosave row chosen: Enter then asks whether to replace it (a box in the
+    # middle of the screen, lit left of where the main screen's ship stands, seen in two shots in a
+    # row so that a passing frame does not count), Escape answers no, and the row is clicked again.
+    local saved_game=no question
     for try in 1 2 3; do
         click 596 $((96 + 30 * (rows - 1)))
         key Return
-        shot "$2-9-saved"
-        [ "$(lit_count "$2-9-saved" 230 200 30 20)" -lt 300 ] && break
-        [ "$try" = 3 ] && fail "$2-9-saved: the \"New\" row could not be chosen"
+        question=0
+        for _ in $(seq 10); do
+            shot "$2-9-saved"
+            if [ "$(menu_entries "$2-9-saved")" = 7 ]; then
+                saved_game=yes
+                break 2
+            fi
+            if [ "$(lit_count "$2-9-saved" 230 200 30 20)" -ge 300 ]; then
+                question=$((question + 1))
+                [ "$question" -ge 2 ] && break
+            else
+                question=0
+            fi
+            sleep 0.5
+        done
         key Escape
     done
+    [ "$saved_game" = yes ] || fail "$2-9-saved: the \"New\" row could not be chosen"
 
     # The main screen again: quit and answer yes.
-    sleep 1
     shot "$2-10-main-again"
     [ "$(menu_entries "$2-10-main-again")" = 7 ] || fail "$2-10-main-again: not the main column"
     click "$MENU_X" "$(menu_y 6)"
