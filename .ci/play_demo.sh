@@ -250,11 +250,17 @@ play() {
     done
     [ "$saved_game" = yes ] || fail "$2-9-saved: the \"New\" row could not be chosen"
 
-    # The main screen again: quit and answer yes.
+    # The main screen again: quit and answer yes. The screen's loop starts anew after a game and
+    # its first poll takes no click: Quit is clicked until the question box stands in the middle.
+    sleep 1
     shot "$2-10-main-again"
     [ "$(menu_entries "$2-10-main-again")" = 7 ] || fail "$2-10-main-again: not the main column"
-    click "$MENU_X" "$(menu_y 6)"
-    shot "$2-11-quit-question"
+    for try in 1 2 3; do
+        click "$MENU_X" "$(menu_y 6)"
+        shot "$2-11-quit-question"
+        [ "$(lit_count "$2-11-quit-question" 230 200 30 20)" -ge 300 ] && break
+        [ "$try" = 3 ] && fail "$2-11-quit-question: no question after Quit"
+    done
     for try in 1 2 3; do
         click "$QUIT_YES_X" "$QUIT_YES_Y"
         for _ in $(seq 30); do
