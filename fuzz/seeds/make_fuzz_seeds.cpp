@@ -127,35 +127,25 @@ std::string Le32(int32_t value) {
     return LeU32(static_cast<uint32_t>(value));
 }
 
-std::string Container(const std::string& tag, const std::string& payload, const std::string& fields,
-                      const std::vector<std::string>& children) {
-    BlockWriter block;
-    block.tag = tag;
-    block.payload = payload;
-    block.headerFields = fields;
-    block.subBlocks = children;
-    return block.SC();
-}
-
 void PlayerConfigs() {
     using std::string_literals::operator""s;
     const std::string inpd =
-        Container("INPD", "", Le32(0) + Le32(0), {SEBlock("KEYS", Le32(37) + Le32(39), LeU16(2))});
+        SCBlock("INPD", "", Le32(0) + Le32(0), {SEBlock("KEYS", Le32(37) + Le32(39), LeU16(2))});
     const std::string sslt =
-        Container("SSLT", "Charm\0"s, Le32(1) + Le32(1) + Le32(0), {SEBlock("SSLC", Le32(7))});
-    const std::string scfg = Container("SCFG", "Ship1\0"s, Le32(2),
-                                       {SEBlock("SSLD", std::string(108, '\1'), Le32(1) + Le32(0)), sslt});
+        SCBlock("SSLT", "Charm\0"s, Le32(1) + Le32(1) + Le32(0), {SEBlock("SSLC", Le32(7))});
+    const std::string scfg = SCBlock("SCFG", "Ship1\0"s, Le32(2),
+                                     {SEBlock("SSLD", std::string(108, '\1'), Le32(1) + Le32(0)), sslt});
     Seed("fuzz_player_config", "pilot",
-         Container("PCFG", "Ann\0"s, Le32(12340) + Le32(50) + Le32(3) + Le32(2),
-                   {inpd, SEBlock("SSPL", "Sol\0Earth\0"s), scfg,
-                    SEBlock("PEVN", "DONE\0yes\0"s, Le32(1) + Le32(5)),
-                    SEBlock("PSKL", "SwitchSkill\0"s, Le32(52) + Le32(2)), sslt}));
-    Seed("fuzz_player_config", "bare", Container("PCFG", "Bo\0"s, Le32(0) + Le32(0) + Le32(1) + Le32(0), {}));
+         SCBlock("PCFG", "Ann\0"s, Le32(12340) + Le32(50) + Le32(3) + Le32(2),
+                 {inpd, SEBlock("SSPL", "Sol\0Earth\0"s), scfg,
+                  SEBlock("PEVN", "DONE\0yes\0"s, Le32(1) + Le32(5)),
+                  SEBlock("PSKL", "SwitchSkill\0"s, Le32(52) + Le32(2)), sslt}));
+    Seed("fuzz_player_config", "bare", SCBlock("PCFG", "Bo\0"s, Le32(0) + Le32(0) + Le32(1) + Le32(0), {}));
 }
 
 void SaveGames() {
     using std::string_literals::operator""s;
-    const std::string pilot = Container("PCFG", "Bo\0"s, Le32(0) + Le32(0) + Le32(1) + Le32(0), {});
+    const std::string pilot = SCBlock("PCFG", "Bo\0"s, Le32(0) + Le32(0) + Le32(1) + Le32(0), {});
     const std::string header = SaveHeaderBytes(1234, 151072, SaveTextsFor("00000001"));
     Seed("fuzz_save_game", "two pilots", header + pilot + pilot);
     Seed("fuzz_save_game", "header only", header);

@@ -36,37 +36,11 @@
 
 namespace {
 
-struct TestPlanet {
-    std::string name;
-    int32_t x, y, id;
+// The planets each test window class holds.
+const PlanetsByWindow kPlanets = {
+    {"HomeSystem", {{"Alpha", 100, 100, 1}, {"Beta", 110, 100, 2}}},
+    {"FarSystem", {{"Epsilon", 50, 50, 1}, {"Zeta", 60, 50, 2}}},
 };
-
-const std::map<std::string, std::vector<TestPlanet>>& PlanetsOfWindows() {
-    static const std::map<std::string, std::vector<TestPlanet>> planets = {
-        {"HomeSystem", {{"Alpha", 100, 100, 1}, {"Beta", 110, 100, 2}}},
-        {"FarSystem", {{"Epsilon", 50, 50, 1}, {"Zeta", 60, 50, 2}}},
-    };
-    return planets;
-}
-
-// The star-system windows of the test classes hold their planets from their creation, as a
-// script's constructor adds them.
-void CreateTestWindow(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    auto& processor = dynamic_cast<Processor&>(runner);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("StarSystemZoomed");
-    auto window = std::make_unique<StarSystemZoomedObject>(cls);
-    const auto found = PlanetsOfWindows().find(std::string(cls->ClassName().View()));
-    if (found != PlanetsOfWindows().end()) {
-        for (const TestPlanet& planet : found->second) {
-            ControlObject& control = NewControlByName(processor, ("Planet" + planet.name).c_str(),
-                                                      {0, Word(planet.x), Word(planet.y), Word(planet.id)});
-            window->Window().AddControl(&control, kListOwned);
-        }
-    }
-    PushNewObject(runner, std::move(window));
-}
 
 // Sol and Vega lie 2 pixels apart.
 const std::vector<std::pair<StarSystemFacts, std::string>> kSystems = {
@@ -99,7 +73,7 @@ class GalaxyTest : public ::testing::Test {
         game.AddPicture("Planets\\EmptyPlanets.dpf", {.width = 20, .height = 20});
         game.AddMessages("system.mes",
                          {{100, "Galaxy"}, {117, "Yes"}, {119, "Back"}, {350, "Menu"}, {351, "No fuel"}});
-        for (const auto& [windowClass, planets] : PlanetsOfWindows()) {
+        for (const auto& [windowClass, planets] : kPlanets) {
             game.AddClass({.name = windowClass, .base = "StarSystemZoomed"});
             for (const TestPlanet& p : planets)
                 game.AddClass(
@@ -107,7 +81,7 @@ class GalaxyTest : public ::testing::Test {
         }
         AddPilotClasses(game);
         game.Start();
-        game.Class("StarSystemZoomed")->SetMethod(CreateTestWindow, kCreateObjectMethod);
+        MakeWindowsHoldPlanets(game, kPlanets);
         if (GameManagerObject::Find(game.Cpu()) == nullptr)
             game.Keep(kGameManagerId, game.New("GameManager"));
         game.Cpu().DataStack().Push(game.Text("Galaxy.ssy"));

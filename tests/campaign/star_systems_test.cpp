@@ -58,43 +58,13 @@ void ExpectError(const std::function<void()>& f, const std::string& text) {
     EXPECT_NE(message.find(text), std::string::npos) << message;
 }
 
-struct TestPlanet {
-    std::string name;
-    int32_t x;
-    int32_t y;
-    int32_t id;
-    int32_t noQuestion = 1;  // its answer to "fly without asking?"
+// The planets each test window class holds.
+const PlanetsByWindow kPlanets = {
+    {"HomeSystem",
+     {{"Alpha", 100, 100, 1}, {"Beta", 110, 100, 2}, {"Gamma", 105, 100, 3}, {"Delta", 102, 100, 4, 0}}},
+    {"FarSystem", {{"Epsilon", 50, 50, 1}, {"Zeta", 60, 50, 2}}},
+    {"EmptySystem", {}},
 };
-
-// The planets each test window class holds from its creation, as a script's constructor adds them.
-const std::map<std::string, std::vector<TestPlanet>>& PlanetsOfWindows() {
-    static const std::map<std::string, std::vector<TestPlanet>> planets = {
-        {"HomeSystem",
-         {{"Alpha", 100, 100, 1}, {"Beta", 110, 100, 2}, {"Gamma", 105, 100, 3}, {"Delta", 102, 100, 4, 0}}},
-        {"FarSystem", {{"Epsilon", 50, 50, 1}, {"Zeta", 60, 50, 2}}},
-        {"EmptySystem", {}},
-    };
-    return planets;
-}
-
-void CreateTestWindow(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    auto& processor = dynamic_cast<Processor&>(runner);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("StarSystemZoomed");
-    auto window = std::make_unique<StarSystemZoomedObject>(cls);
-    const auto found = PlanetsOfWindows().find(std::string(cls->ClassName().View()));
-    if (found != PlanetsOfWindows().end()) {
-        for (const TestPlanet& planet : found->second) {
-            ControlObject& control =
-                NewControlByName(processor, ("Planet" + planet.name).c_str(),
-                                 {0, static_cast<uint32_t>(planet.x), static_cast<uint32_t>(planet.y),
-                                  static_cast<uint32_t>(planet.id)});
-            window->Window().AddControl(&control, kListOwned);
-        }
-    }
-    PushNewObject(runner, std::move(window));
-}
 
 struct SystemEntry {
     StarSystemFacts facts;
@@ -135,7 +105,7 @@ class GalaxyGame {
                                         {491, "Hour"},
                                         {492, "2 Hours"},
                                         {493, "Day"}});
-        for (const auto& [windowClass, planets] : PlanetsOfWindows()) {
+        for (const auto& [windowClass, planets] : kPlanets) {
             game.AddClass({.name = windowClass, .base = "StarSystemZoomed"});
             for (const TestPlanet& p : planets) {
                 game.AddClass({.name = "Planet" + p.name,
@@ -150,7 +120,7 @@ class GalaxyGame {
         AddPilotClasses(game);
         game.Start();
         std::filesystem::create_directory("Saves");  // where travel autosaves
-        game.Class("StarSystemZoomed")->SetMethod(CreateTestWindow, kCreateObjectMethod);
+        MakeWindowsHoldPlanets(game, kPlanets);
         game.Keep(kGameManagerId, game.New("GameManager"));
     }
 

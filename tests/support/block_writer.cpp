@@ -67,9 +67,15 @@ std::string SEBlock(const std::string& tag, const std::string& payload, const st
 
 std::string SCBlock(const std::string& tag, const std::string& payload,
                     const std::vector<std::string>& subBlocks) {
+    return SCBlock(tag, payload, "", subBlocks);
+}
+
+std::string SCBlock(const std::string& tag, const std::string& payload, const std::string& headerFields,
+                    const std::vector<std::string>& subBlocks) {
     BlockWriter b;
     b.tag = tag;
     b.payload = payload;
+    b.headerFields = headerFields;
     b.subBlocks = subBlocks;
     return b.SC();
 }

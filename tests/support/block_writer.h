@@ -37,4 +37,6 @@ struct BlockWriter {
 std::string SEBlock(const std::string& tag, const std::string& payload, const std::string& headerFields = "");
 std::string SCBlock(const std::string& tag, const std::string& payload,
                     const std::vector<std::string>& subBlocks);
+std::string SCBlock(const std::string& tag, const std::string& payload, const std::string& headerFields,
+                    const std::vector<std::string>& subBlocks);
 std::string SMBlock(const std::string& tag, const std::vector<std::string>& subBlocks);

@@ -30,16 +30,6 @@ std::string I32(int32_t value) {
     return LeU32(static_cast<uint32_t>(value));
 }
 
-std::string Container(const std::string& tag, const std::string& payload, const std::string& fields,
-                      const std::vector<std::string>& children) {
-    BlockWriter block;
-    block.tag = tag;
-    block.payload = payload;
-    block.headerFields = fields;
-    block.subBlocks = children;
-    return block.SC();
-}
-
 struct ConfigGame {
     ConfigGame() {
         AddPilotClasses(game);
@@ -79,14 +69,14 @@ struct ConfigGame {
 // The same pilot's block, put together from the layouts alone.
 std::string ExpectedPilotBlock() {
     const std::string inpd =
-        Container("INPD", "", I32(0) + I32(0), {SEBlock("KEYS", I32(37) + I32(39), LeU16(2))});
+        SCBlock("INPD", "", I32(0) + I32(0), {SEBlock("KEYS", I32(37) + I32(39), LeU16(2))});
     const std::string sspl = SEBlock("SSPL", "");
     const std::string pevn = SEBlock("PEVN", Text("DONE") + Text("yes"), I32(1) + I32(5));
     const std::string pskl = SEBlock("PSKL", Text("CommerceSkill"), I32(3) + I32(2));
-    const std::string sslt = Container("SSLT", Text(kCharmClass), I32(kItemQuest) + I32(0) + I32(0),
-                                       {SEBlock("SSLC", I32(7) + I32(9))});
-    return Container("PCFG", Text("Ann"), I32(12340) + I32(50) + I32(3) + I32(2),
-                     {inpd, sspl, pevn, pskl, sslt});
+    const std::string sslt = SCBlock("SSLT", Text(kCharmClass), I32(kItemQuest) + I32(0) + I32(0),
+                                     {SEBlock("SSLC", I32(7) + I32(9))});
+    return SCBlock("PCFG", Text("Ann"), I32(12340) + I32(50) + I32(3) + I32(2),
+                   {inpd, sspl, pevn, pskl, sslt});
 }
 
 TEST(PlayerConfigTest, PilotIsStoredByteForByteAndReadBackEqual) {
@@ -244,8 +234,8 @@ TEST(PlayerConfigTest, TheLocationComesFromTheCampaignWhenItKnowsOne) {
 TEST(PlayerConfigTest, LevelsBelowOneLoadAsOne) {
     ConfigGame t;
     for (int32_t level : {0, 1}) {
-        const std::string bytes = Container("PCFG", Text("Bo"), I32(0) + I32(0) + I32(level) + I32(0),
-                                            {SEBlock("PSKL", Text("SwitchSkill"), I32(52) + I32(0))});
+        const std::string bytes = SCBlock("PCFG", Text("Bo"), I32(0) + I32(0) + I32(level) + I32(0),
+                                          {SEBlock("PSKL", Text("SwitchSkill"), I32(52) + I32(0))});
         PlayerConfig config;
         PlayerObject* player = t.Reload(bytes, config);
         EXPECT_EQ(player->Level(), 1) << level;
@@ -258,7 +248,7 @@ TEST(PlayerConfigTest, LevelsBelowOneLoadAsOne) {
 TEST(PlayerConfigTest, HostileBlocksAreRefusedNamingTheFile) {
     ConfigGame t;
     auto pilot = [](int32_t level, const std::string& name, const std::vector<std::string>& children) {
-        return Container("PCFG", name, I32(0) + I32(0) + I32(level) + I32(0), children);
+        return SCBlock("PCFG", name, I32(0) + I32(0) + I32(level) + I32(0), children);
     };
     auto item = [](const std::string& className) {
         return SEBlock("SSLT", Text(className), I32(0) + I32(0) + I32(0));

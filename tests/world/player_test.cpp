@@ -34,25 +34,15 @@ std::string Text(const std::string& text) {
     return text + std::string(1, '\0');
 }
 
-std::string Container(const std::string& tag, const std::string& payload, const std::string& fields,
-                      const std::vector<std::string>& children) {
-    BlockWriter block;
-    block.tag = tag;
-    block.payload = payload;
-    block.headerFields = fields;
-    block.subBlocks = children;
-    return block.SC();
-}
-
 // A ship file: the test ship with an energy source charged to 77 in slot 0 of the energy group
 // (slot index given), weapon slot 1 turned to the right, direction 3 selected.
 std::string ShipFile(const std::string& shipClass, int32_t cellSlot) {
     std::string records;
     for (int i = 0; i < 9; ++i) records += i == 0 ? I32(100) + I32(0) + I32(1) : I32(0) + I32(-100) + I32(1);
-    return Container(
+    return SCBlock(
         "SCFG", Text(shipClass), I32(3),
         {SEBlock("SSLD", records, I32(1) + I32(1)),
-         Container("SSLT", Text(kCellClass), I32(5) + I32(1) + I32(cellSlot), {SEBlock("SSLC", I32(77))}),
+         SCBlock("SSLT", Text(kCellClass), I32(5) + I32(1) + I32(cellSlot), {SEBlock("SSLC", I32(77))}),
          SEBlock("SSLC", I32(42))});
 }
 
