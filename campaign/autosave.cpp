@@ -11,7 +11,7 @@ namespace {
 int demoFlights = 0;
 
 bool HasPlayers(Processor& processor) {
-    auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
+    auto* list = processor.Objects().ListAt(kPlayerListId);
     return list != nullptr && list->ObjectList().Count() > 0;
 }
 

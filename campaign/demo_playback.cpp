@@ -37,7 +37,7 @@ DemoPlayback::DemoPlayback(Processor& processor, const String& demoFile) : proce
 
 DemoPlayback::~DemoPlayback() {
     try {
-        auto* players = dynamic_cast<ObjectManager*>(processor_.Objects().GetObject(kPlayerListId));
+        auto* players = processor_.Objects().ListAt(kPlayerListId);
         if (players == nullptr) return;
         List<ScriptObject>& list = players->ObjectList();
         for (const auto* node = list.Head(); node != nullptr; node = node->next) {

@@ -22,7 +22,7 @@ void Snapshot(ObjectManager& manager, std::vector<WeakObject>& out) {
 }  // namespace
 
 ObjectManager* FlightList(Processor& processor, uint32_t id) {
-    return dynamic_cast<ObjectManager*>(processor.Objects().GetObject(id));
+    return processor.Objects().ListAt(id);
 }
 
 ActorObject* AliveActor(const WeakObject& member) {

@@ -62,7 +62,7 @@ int32_t RotatedAngle() {
 }
 
 ObjectManager* PlayerList(Processor& processor) {
-    return dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
+    return processor.Objects().ListAt(kPlayerListId);
 }
 
 // The first player, fetched afresh at each use: a scene reset rebuilds the players. The list's

@@ -47,7 +47,7 @@ Processor& ProcessorFor(ScriptObject* receiver) {
 
 std::vector<ShipObject*> Ships(Processor& processor) {
     std::vector<ShipObject*> ships;
-    auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kShipListId));
+    auto* list = processor.Objects().ListAt(kShipListId);
     if (list == nullptr) return ships;
     for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
         if (auto* ship = dynamic_cast<ShipObject*>(node->item)) ships.push_back(ship);

@@ -104,7 +104,7 @@ void Save(DialogWindow& window) {
 void KeySettings(DialogWindow& window) {
     Processor& processor = *window.GetProcessor();
     std::vector<PlayerObject*> players;
-    if (auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId))) {
+    if (auto* list = processor.Objects().ListAt(kPlayerListId)) {
         for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
             auto* player = dynamic_cast<PlayerObject*>(node->item);
             if (player != nullptr && player->Input() != nullptr) players.push_back(player);

@@ -37,10 +37,6 @@ bool PeekTag(BlockReader& reader, char (&tag)[5]) {
     return true;
 }
 
-ObjectManager* ListOf(Processor& processor, uint32_t id) {
-    return dynamic_cast<ObjectManager*>(processor.Objects().GetObject(id));
-}
-
 }  // namespace
 
 std::vector<std::unique_ptr<PlayerConfig>> ReadPlayerFile(Processor& processor, const String& playerFile,
@@ -71,8 +67,8 @@ std::vector<std::unique_ptr<PlayerConfig>> ReadPlayerFile(Processor& processor, 
 std::vector<PlayerObject*> ReplacePlayers(Processor& processor,
                                           const std::vector<std::unique_ptr<PlayerConfig>>& configs) {
     ObjectManager& objects = processor.Objects();
-    if (ObjectManager* list = ListOf(processor, kPlayerListId)) list->ClearList();
-    if (ObjectManager* list = ListOf(processor, kShipListId)) list->ClearList();
+    if (ObjectManager* list = processor.Objects().ListAt(kPlayerListId)) list->ClearList();
+    if (ObjectManager* list = processor.Objects().ListAt(kShipListId)) list->ClearList();
     std::vector<PlayerObject*> made;
     for (const auto& config : configs) made.push_back(Player::CreateFromConfig(processor, *config));
     if (!configs.empty())

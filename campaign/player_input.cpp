@@ -6,7 +6,7 @@
 #include "world/player.h"
 
 InputDevice* FirstPlayerInput(Processor& processor) {
-    auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
+    auto* list = processor.Objects().ListAt(kPlayerListId);
     if (list == nullptr) return nullptr;
     for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
         if (auto* player = dynamic_cast<PlayerObject*>(node->item)) return player->Input();

@@ -32,10 +32,6 @@ std::string_view UpToNul(std::string_view text) {
     return text.substr(0, text.find('\0'));
 }
 
-ObjectManager* ListAt(Processor& processor, uint32_t id) {
-    return dynamic_cast<ObjectManager*>(processor.Objects().GetObject(id));
-}
-
 // Destroys the entries of a list from index from on, newest first.
 void DropFrom(ObjectManager* list, uint32_t from) {
     if (list == nullptr) return;
@@ -57,9 +53,9 @@ void DropFirst(ObjectManager* list, uint32_t n) {
 // Builds the new players, ships and scenario next to the old ones; on any error the new ones go
 // and the old stay. Only when all is made are the old ones destroyed.
 MadeObject ReplaceGame(Processor& processor, SaveFileContent& content) {
-    ObjectManager* players = ListAt(processor, kPlayerListId);
+    ObjectManager* players = processor.Objects().ListAt(kPlayerListId);
     if (players == nullptr) ThrowFatal("No player list to load \"%s\" into", content.source.Text());
-    ObjectManager* ships = ListAt(processor, kShipListId);
+    ObjectManager* ships = processor.Objects().ListAt(kShipListId);
     const uint32_t oldPlayers = players->ObjectList().Count();
     const uint32_t oldShips = ships != nullptr ? ships->ObjectList().Count() : 0;
     MadeObject scenario;
@@ -177,7 +173,7 @@ void WriteSaveGame(Processor& processor, const SaveHeader& header, const String&
 
 void WritePlayersFile(Processor& processor, const DataBlock& header, const String& fileName) {
     if (fileName.View().empty()) return;
-    ObjectManager* list = ListAt(processor, kPlayerListId);
+    ObjectManager* list = processor.Objects().ListAt(kPlayerListId);
     std::vector<std::unique_ptr<PlayerConfig>> configs;
     if (list != nullptr) {
         List<ScriptObject>& players = list->ObjectList();

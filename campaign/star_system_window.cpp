@@ -84,7 +84,7 @@ int64_t Distance(const ControlObject& a, const ControlObject& b) {
 
 std::vector<ShipObject*> PlayerShips(Processor& processor) {
     std::vector<ShipObject*> ships;
-    auto* players = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
+    auto* players = processor.Objects().ListAt(kPlayerListId);
     if (players == nullptr) return ships;
     for (auto* node = players->ObjectList().Head(); node != nullptr; node = node->next) {
         auto* player = dynamic_cast<PlayerObject*>(node->item);

@@ -74,7 +74,7 @@ Processor& ClassProcessor(const ScriptObject& object, const char* failure) {
 }
 
 ObjectManager* PlayerList(Processor& processor) {
-    return dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
+    return processor.Objects().ListAt(kPlayerListId);
 }
 
 const ScreenSurface* ScreenSurfaceOf(const DialogWindow& window) {

@@ -47,10 +47,6 @@ Image* NamedPicture(Processor& processor, const char* name) {
     return picture;
 }
 
-ObjectManager* ListOf(Processor& processor, uint32_t id) {
-    return dynamic_cast<ObjectManager*>(processor.Objects().GetObject(id));
-}
-
 bool FitsShip(const OptionObject& item, const ShipObject* ship) {
     return ship == nullptr || ItemFitsClass(item, ShipClassNumber(*ship));
 }
@@ -187,7 +183,7 @@ void ShipWindow::UpdatePointer() {
         return;
     }
     Image* cursor = nullptr;
-    if (ObjectManager* table = ListOf(*GetProcessor(), kGalaxyCursorListId)) {
+    if (ObjectManager* table = GetProcessor()->Objects().ListAt(kGalaxyCursorListId)) {
         if (auto* picture = dynamic_cast<Image*>(table->GetObject(0))) cursor = picture->EntryAt(state_.tool);
     }
     SetCursor(cursor);

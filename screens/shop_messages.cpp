@@ -176,8 +176,7 @@ void ShopDialog::UpdatePointer(ShopDialogObject& shop) {
     const int32_t entry = shop.ToolMode() == kShopToolInformation ? kInformationPointer
                           : shop.ToolMode() == kShopToolSelling   ? kSellingPointer
                                                                   : 0;
-    auto* pointers =
-        dynamic_cast<ObjectManager*>(ShopProcessor(shop).Objects().GetObject(kGalaxyCursorListId));
+    auto* pointers = ShopProcessor(shop).Objects().ListAt(kGalaxyCursorListId);
     auto* picture = pointers != nullptr ? dynamic_cast<Image*>(pointers->GetObject(0)) : nullptr;
     window.SetCursor(picture != nullptr ? picture->EntryAt(entry) : nullptr);
 }

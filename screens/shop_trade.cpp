@@ -108,14 +108,10 @@ bool FitsShip(const OptionObject& item, const ShipObject* ship) {
     return ship != nullptr && ItemFitsClass(item, ShipClassNumber(*ship));
 }
 
-ObjectManager* ListAt(Processor& processor, uint32_t id) {
-    return dynamic_cast<ObjectManager*>(processor.Objects().GetObject(id));
-}
-
 // Takes the ship out of the live objects, which destroys it; a ship the list does not hold is not
 // the shop's to destroy.
 void DropShip(Processor& processor, ScriptObject* ship) {
-    ObjectManager* list = ListAt(processor, kShipListId);
+    ObjectManager* list = processor.Objects().ListAt(kShipListId);
     if (list == nullptr) return;
     uint32_t index = 0;
     for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next, ++index) {

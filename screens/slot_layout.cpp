@@ -105,7 +105,7 @@ void PlaceGroups(DialogWindow& window, ShipWindowState& state, int32_t& id,
 
 std::vector<ShipObject*> ListedShips(Processor& processor) {
     std::vector<ShipObject*> ships;
-    auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kShipListId));
+    auto* list = processor.Objects().ListAt(kShipListId);
     if (list == nullptr) return ships;
     for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next)
         if (auto* ship = dynamic_cast<ShipObject*>(node->item)) ships.push_back(ship);

@@ -28,6 +28,8 @@ class ObjectManager : public ZEMAClass {
     // The object under id, or null; reading a free ID may make the page that would hold it. IDs
     // from kMaxObjectId on answer null without making anything.
     ScriptObject* GetObject(uint32_t id);
+    // The object list under id, or null when the ID holds nothing or something else.
+    ObjectManager* ListAt(uint32_t id) { return dynamic_cast<ObjectManager*>(GetObject(id)); }
     // Stores object under id, destroying what the slot held unless it is that same object.
     // FatalExep for an ID from kMaxObjectId on.
     ScriptObject* SetObject(ScriptObject* object, uint32_t id);

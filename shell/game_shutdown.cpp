@@ -14,7 +14,7 @@ namespace {
 // The galaxy cursor picture belongs to the picture cache: its list lets go of it without
 // destroying it, before the tables are torn down.
 void ForgetGalaxyCursor(Processor& processor) {
-    auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kGalaxyCursorListId));
+    auto* list = processor.Objects().ListAt(kGalaxyCursorListId);
     if (list == nullptr) return;
     if (ScriptObject* cursor = list->GetObject(0)) list->Forget(cursor);
 }

@@ -40,7 +40,7 @@ void ReadDiskBlock(const char* name, DataBlock& block) {
 }
 
 ObjectManager& ManagerAt(Processor& processor, uint32_t id) {
-    auto* manager = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(id));
+    auto* manager = processor.Objects().ListAt(id);
     if (manager == nullptr) ThrowFatal("No object list under ID %d", static_cast<int>(id));
     return *manager;
 }

@@ -324,7 +324,7 @@ Processor& Actor::ProcessorOf(ScriptObject* object) {
 }
 
 void Actor::EnterFlight(Processor& processor, ScriptObject* actor) {
-    auto* flight = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kTestRunListId));
+    auto* flight = processor.Objects().ListAt(kTestRunListId);
     if (flight == nullptr) {
         // Nothing would own it otherwise.
         DestroyObject(actor);

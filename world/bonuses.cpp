@@ -172,7 +172,7 @@ void Drop(ScriptObject* receiver) {
     BonusObject& bonus = BonusObject::Of(receiver);
     bonus.SetInt(kVisualX, x);
     bonus.SetInt(kVisualY, y);
-    auto* list = dynamic_cast<ObjectManager*>(Actor::ProcessorOf(receiver).Objects().GetObject(kBonusListId));
+    auto* list = Actor::ProcessorOf(receiver).Objects().ListAt(kBonusListId);
     // Without a flight's bonus list the bonus stays with whoever holds it.
     if (list != nullptr) list->AppendObject(&bonus);
 }

@@ -23,7 +23,7 @@ PlayerEventTable* TableOf(ScriptObject* pilot) {
 // The pilots of the player list in list order, walked by node so that the list's cursor stays.
 std::vector<PlayerObject*> Pilots(Processor& processor) {
     std::vector<PlayerObject*> pilots;
-    auto* list = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId));
+    auto* list = processor.Objects().ListAt(kPlayerListId);
     if (list == nullptr) return pilots;
     for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
         if (auto* player = dynamic_cast<PlayerObject*>(node->item)) pilots.push_back(player);

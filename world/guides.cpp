@@ -81,8 +81,7 @@ void Guide::StepCircle(GuideObject& guide) {
 }
 
 ScriptObject* Guide::NearestActor(GuideObject& guide) {
-    auto* actors =
-        dynamic_cast<ObjectManager*>(Actor::ProcessorOf(&guide).Objects().GetObject(kFlightActorsId));
+    auto* actors = Actor::ProcessorOf(&guide).Objects().ListAt(kFlightActorsId);
     if (actors == nullptr) return nullptr;
     return FindNearestActor(actors->ObjectList(), guide.Int(kVisualX), guide.Int(kVisualY));
 }

@@ -542,5 +542,5 @@ std::vector<PlayerObject*> PlayersIn(ObjectManager* list) {
 }
 
 std::vector<PlayerObject*> GamePlayers(Processor& processor) {
-    return PlayersIn(dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId)));
+    return PlayersIn(processor.Objects().ListAt(kPlayerListId));
 }

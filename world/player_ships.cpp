@@ -24,7 +24,7 @@ Processor& ProcessorOf(ScriptObject* object) {
 
 // The actor list, or null when there is none (a tool or test without a flight's lists).
 ObjectManager* ActorList(ScriptObject* player) {
-    return dynamic_cast<ObjectManager*>(ProcessorOf(player).Objects().GetObject(kShipListId));
+    return ProcessorOf(player).Objects().ListAt(kShipListId);
 }
 
 bool Holds(ObjectManager& list, const ScriptObject* object) {

@@ -149,12 +149,10 @@ PlayerObject* Player::CreateFromConfig(Processor& processor, PlayerConfig& confi
     LoadItems(processor, *player, config);
     if (const ShipConfig* stored = config.Ship()) {
         ShipObject* ship = LoadFromConfig(processor, *stored);
-        if (auto* actors = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kShipListId)))
-            actors->AppendObject(ship);
+        if (auto* actors = processor.Objects().ListAt(kShipListId)) actors->AppendObject(ship);
         player->AttachShip(ship);
     }
     made.release();
-    if (auto* players = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kPlayerListId)))
-        players->AppendObject(player);
+    if (auto* players = processor.Objects().ListAt(kPlayerListId)) players->AppendObject(player);
     return player;
 }

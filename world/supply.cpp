@@ -324,7 +324,7 @@ void SupplyService::Step(Processor& processor, SupplyServiceObject& service, int
     // Only a supply ship can carry the objects; anything else keeps its owner and the queue waits.
     if (ship == nullptr) return;
     ship->SetValue(service.shipValue);
-    auto* flight = dynamic_cast<ObjectManager*>(processor.Objects().GetObject(kTestRunListId));
+    auto* flight = processor.Objects().ListAt(kTestRunListId);
     if (flight == nullptr) {
         // Made for a flight there is not: nothing would own it.
         if (ship->ManagerHolds() == 0) DeleteOffered(processor, ship);
