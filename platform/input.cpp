@@ -76,8 +76,9 @@ bool Input::JoystickState(int32_t index, JoystickPosition* position) const {
 
 void Input::SetKey(int32_t virtualKey, bool down) {
     if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(keys_.size())) return;
-    // Marked before the key shows as down, so a reader that sees it down also sees it pressed.
-    if (down) pressedSincePoll_[virtualKey].store(true);
+    // Marked before the key shows as down, so a reader that sees it down also sees it pressed. A key
+    // already down (the system's repeat) is no new press.
+    if (down && !keys_[virtualKey].load()) pressedSincePoll_[virtualKey].store(true);
     keys_[virtualKey].store(down);
 }
 

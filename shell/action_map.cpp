@@ -64,9 +64,9 @@ void ActionMap::Rebuild() {
     pressed_.assign(Count(), 0);
 }
 
-void ActionMap::Update(uint32_t action, bool down) {
+void ActionMap::Update(uint32_t action, bool down, bool pressedAgain) {
     if (action >= held_.size()) return;
-    pressed_[action] = down && held_[action] == 0 ? 1 : 0;
+    pressed_[action] = down && (held_[action] == 0 || pressedAgain) ? 1 : 0;
     held_[action] = down ? -1 : 0;
 }
 
@@ -99,6 +99,6 @@ void PollKeyboard(ActionMap& map, Input* input) {
         // A press that was up again before this poll still counts as down for this one poll, so a
         // click shorter than a frame is not lost. Both are asked, so the press mark is taken.
         const bool pressed = input != nullptr && input->KeyPressedSinceLastPoll(code);
-        map.Update(i, pressed || (input != nullptr && input->KeyDown(code)));
+        map.Update(i, pressed || (input != nullptr && input->KeyDown(code)), pressed);
     }
 }

@@ -36,8 +36,9 @@ class ActionMap : public DataBlock {
     void ResetActions();
     int32_t Held(uint32_t action) const { return action < held_.size() ? held_[action] : 0; }
     int32_t Pressed(uint32_t action) const { return action < pressed_.size() ? pressed_[action] : 0; }
-    // One poll's answer for an action: down or not.
-    void Update(uint32_t action, bool down);
+    // One poll's answer for an action: down or not. It is pressed when it was up at the last poll,
+    // or when it was let go and pressed again since (pressedAgain).
+    void Update(uint32_t action, bool down, bool pressedAgain = false);
 
     // The held values then the pressed values, 4 bytes each, little-endian.
     uint32_t StateSize() const { return static_cast<uint32_t>(8 * held_.size()); }

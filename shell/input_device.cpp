@@ -83,6 +83,7 @@ void InputDevice::SetJoystickNumber(uint32_t number) {
 void InputDevice::SetMousePosition(int32_t x, int32_t y) {
     mouseX_ = x;
     mouseY_ = y;
+    if (polledLive_ && x == polledX_ && y == polledY_) return;
     if (Input* input = CurrentInputServices().input; input != nullptr && MouseEnabled())
         input->SetCursor(x, y);
 }
@@ -101,6 +102,7 @@ void InputDevice::SetPlaybackSource(BlockReader* source) {
 }
 
 void InputDevice::PollDevice(bool mouse) {
+    polledLive_ = false;
     if (source_ != nullptr) {
         Replay();
     } else {
@@ -114,8 +116,9 @@ void InputDevice::PollDevice(bool mouse) {
             PollKeyboard(mouseButtons_, services.input);
             if (services.input != nullptr) {
                 const CursorPosition cursor = services.input->Cursor();
-                mouseX_ = cursor.x;
-                mouseY_ = cursor.y;
+                mouseX_ = polledX_ = cursor.x;
+                mouseY_ = polledY_ = cursor.y;
+                polledLive_ = true;
             }
             if (services.app != nullptr) wheel_ += services.app->TakeWheelSum();
         }

@@ -47,7 +47,9 @@ class InputDevice : public DataBlock {
     virtual void CheckJoystick();
     // Bytes WriteKeysChunk writes.
     virtual uint32_t StoredSize() const;
-    // Where the pointer is now, in picture coordinates; with the mouse in use the pointer is moved.
+    // Where the pointer is now, in picture coordinates; with the mouse in use the system pointer is
+    // moved there, unless that is where the last poll found it: moving it to where it was would
+    // undo a move the user made since.
     virtual void SetMousePosition(int32_t x, int32_t y);
     // One frame's poll: the main actions, and the mouse when the mouse flag is set.
     virtual void Poll();
@@ -95,6 +97,10 @@ class InputDevice : public DataBlock {
     JoystickCaps joystickCaps_;
     int32_t mouseX_ = 0;
     int32_t mouseY_ = 0;
+    // Where the last poll found the system pointer; not valid when it polled no live mouse.
+    bool polledLive_ = false;
+    int32_t polledX_ = 0;
+    int32_t polledY_ = 0;
     int32_t wheel_ = 0;
     BlockReader* source_ = nullptr;
     FW* sink_ = nullptr;

@@ -130,7 +130,7 @@ TEST_F(InputDeviceTest, MouseIsPolledOnlyWithTheFlagOrPollWithMouse) {
 // Each step is what the backend saw between two polls; each press reports pressed exactly once,
 // however long or short it was.
 TEST_F(InputDeviceTest, EveryPressIsPressedOnceHoweverLongItIsHeld) {
-    enum Between { kNothing, kDown, kUp, kTap, kTapWhileHeld };
+    enum Between { kNothing, kDown, kUp, kTap, kTapWhileHeld, kUpAndTap };
     struct Case {
         const char* name;
         int32_t code;
@@ -148,6 +148,7 @@ TEST_F(InputDeviceTest, EveryPressIsPressedOnceHoweverLongItIsHeld) {
          {-1, -1, -1, 0}},
         {"two taps two polls apart", VK_RBUTTON, {kTap, kNothing, kTap}, {1, 0, 1}, {-1, 0, -1}},
         {"a tap while held is the same press", 'A', {kDown, kTapWhileHeld, kUp}, {1, 0, 0}, {-1, -1, 0}},
+        {"let go and tapped again between two polls", VK_LBUTTON, {kDown, kUpAndTap}, {1, 1}, {-1, -1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -164,6 +165,11 @@ TEST_F(InputDeviceTest, EveryPressIsPressedOnceHoweverLongItIsHeld) {
             if (step == kDown || step == kTap) keys.SetKey(c.code, true);
             if (step == kUp || step == kTap) keys.SetKey(c.code, false);
             if (step == kTapWhileHeld) keys.SetKey(c.code, true);
+            if (step == kUpAndTap) {
+                keys.SetKey(c.code, false);
+                keys.SetKey(c.code, true);
+                keys.SetKey(c.code, false);
+            }
             device.Poll();
             pressed.push_back(map.Pressed(action));
             held.push_back(map.Held(action));
@@ -182,6 +188,17 @@ TEST_F(InputDeviceTest, SetMousePositionMovesThePointerOnlyWithTheMouseInUse) {
     device.SetMousePosition(30, 40);
     EXPECT_EQ(input.Cursor().x, 30);
     EXPECT_EQ(input.Cursor().y, 40);
+
+    // Given back where the poll found it, the pointer stays where the user has moved it since.
+    device.Poll();
+    input.SetCursor(70, 80);
+    device.SetMousePosition(30, 40);
+    EXPECT_EQ(input.Cursor().x, 70);
+    EXPECT_EQ(input.Cursor().y, 80);
+    // Moved by the game, it goes where the game puts it.
+    device.Poll();
+    device.SetMousePosition(72, 80);
+    EXPECT_EQ(input.Cursor().x, 72);
 }
 
 TEST_F(InputDeviceTest, JoystickThresholdsAndButtons) {
