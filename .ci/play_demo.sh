@@ -250,8 +250,8 @@ play() {
     done
     [ "$saved_game" = yes ] || fail "$2-9-saved: the \"New\" row could not be chosen"
 
-    # The main screen again: quit and answer yes. The screen's loop starts anew after a game and
-    # its first poll takes no click: Quit is clicked until the question box stands in the middle.
+    # The main screen again: quit and answer yes. Quit is clicked again (at most twice more) when no
+    # question box stands in the middle, as on a machine too slow to have drawn it yet.
     sleep 1
     shot "$2-10-main-again"
     [ "$(menu_entries "$2-10-main-again")" = 7 ] || fail "$2-10-main-again: not the main column"
