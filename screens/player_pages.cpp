@@ -6,6 +6,7 @@
 #include "foundation/script_memory.h"
 #include "foundation/word.h"
 #include "graphics/display.h"
+#include "graphics/font.h"
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
 #include "graphics/screen_surface.h"
@@ -83,7 +84,7 @@ void PlayerScreen::Rebuild() {
     const int32_t w = surface != nullptr ? surface->Width() : 0;
     const int32_t h = surface != nullptr ? surface->Height() : 0;
 
-    NamedFont(processor, "EventsList");
+    Font* listFont = NamedFont(processor, "EventsList");
     ScriptObject* heaven = SharedHeaven(processor);
     auto* images = dynamic_cast<ImageManager*>(processor.Objects().GetObject(kImageManagerId));
     Image* schemaLine = images != nullptr ? images->GetImage(String("Misc\\SchemaLine.dpf")) : nullptr;
@@ -136,6 +137,7 @@ void PlayerScreen::Rebuild() {
                                            {10, 0, Word(w - 160), Word(listHeight), Word(kPlayerListBoxId)});
     AddControl(&made, kListOwned);
     auto& box = ListBoxObject::Of(&made);
+    box.SetInt(kListFirstScriptInt, static_cast<int32_t>(listFont->Address()));
     box.SetInt(kListSecondScriptInt, 1);
 
     if (auto* pilot = dynamic_cast<PlayerObject*>(Player())) {
