@@ -334,31 +334,23 @@ TEST_F(MainMenuTest, LeftAloneTheRunningScreenPlaysADemo) {
     EXPECT_EQ(calls[0].rfind("demo ", 0), 0u);
 }
 
+// Yes ends the screen; no and Escape keep it, which the credits then show.
 TEST_F(MainMenuTest, QuitAsksFirst) {
-    struct Case {
-        const char* what;
-        std::function<void(uint32_t)> answer;  // at the time given
-        bool ends;
-    };
-    const Case cases[] = {
-        {"yes ends it", [this](uint32_t t) { ClickAt(t, kYesX, kAnswerY); }, true},
-        {"no keeps it", [this](uint32_t t) { ClickAt(t, kNoX, kAnswerY); }, false},
-        {"Escape keeps it", [this](uint32_t t) { game.At(t, [this] { game.TypeChar(27); }); }, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const int32_t answerX : {kYesX, kNoX, -1}) {  // -1: Escape
+        SCOPED_TRACE(answerX);
         calls.clear();
         uint32_t t = game.Now();
         ClickAt(t += 400, kEntryX, EntryY(6));
-        c.answer(t += 400);
-        if (!c.ends) {
-            ClickAt(t += 400, kEntryX, EntryY(4));  // the credits show that the screen is still up
+        if (answerX < 0) game.At(t += 400, [this] { game.TypeChar(27); });
+        if (answerX > 0) ClickAt(t += 400, answerX, kAnswerY);
+        const bool ends = answerX == kYesX;
+        if (!ends) {
+            ClickAt(t += 400, kEntryX, EntryY(4));  // the credits
             QuitAt(t += 400);
         }
         Deadline(t + 20000);
         MainScreen();
-        EXPECT_EQ(calls,
-                  c.ends ? std::vector<std::string>{} : std::vector<std::string>{"story The makers 1"});
+        EXPECT_EQ(calls, ends ? std::vector<std::string>{} : std::vector<std::string>{"story The makers 1"});
         game.ReleaseKey(27);
     }
 }
