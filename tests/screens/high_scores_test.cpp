@@ -231,6 +231,8 @@ TEST_F(HighScoresTest, LoadingSkipsForeignBlocksAndKeepsTheFirstTableOfAKey) {
 TEST_F(HighScoresTest, ADamagedFileIsIgnoredWholeWithALogLine) {
     const std::string good = HiscBlock("A", "Title", {{"Ann", 5}});
     const std::string body = "A\0Title\0Ann\0"s + LeU32(5);
+    std::string eleven = "A\0Title\0"s;
+    for (int i = 0; i < 11; ++i) eleven += "Ann\0"s + LeU32(5);
     auto block = [](uint32_t payloadSize, int32_t count, const std::string& payload) {
         return "SEHISC"s + LeU16(14) + LeU32(payloadSize) + LeU32(static_cast<uint32_t>(count)) + payload;
     };
@@ -240,7 +242,7 @@ TEST_F(HighScoresTest, ADamagedFileIsIgnoredWholeWithALogLine) {
     } cases[] = {
         {"payload size past the end", block(500, 1, body)},
         {"more entries than the payload holds", block(body.size(), 2, body)},
-        {"eleven entries", block(body.size(), 11, body)},
+        {"eleven entries", block(eleven.size(), 11, eleven)},
         {"a negative count", block(body.size(), -1, body)},
         {"a name without its end", block(11, 1, "A\0Title\0Ann"s)},
         {"a score cut short", block(14, 1, "A\0Title\0Ann\0"s + "\5\0"s)},
