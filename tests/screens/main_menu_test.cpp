@@ -170,13 +170,10 @@ TEST_F(MainMenuTest, TheDataVersionIsShownOneLineAboveOnlyWhenItsNumberDiffers) 
     };
     Font* font = game.FontNamed("Copyright");
     const int32_t line = TextHeight(*font, "A") + static_cast<int32_t>(font->LineGap());
+    const Shown copyright{0, 5, 475, "(c) Dorn"}, program{0, 635, 475, "1.11b"};
     const Case cases[] = {
-        {"the same number, another letter",
-         {1, 11, 0, 'c'},
-         {{0, 5, 475, "(c) Dorn"}, {0, 635, 475, "1.11b"}}},
-        {"another build",
-         {1, 11, 3, 'b'},
-         {{0, 5, 475, "(c) Dorn"}, {0, 635, 475, "1.11b"}, {0, 635, 475 - line, "1.11.03b"}}},
+        {"another letter only", {1, 11, 0, 'c'}, {copyright, program}},
+        {"another build", {1, 11, 3, 'b'}, {copyright, program, {0, 635, 475 - line, "1.11.03b"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -212,7 +209,7 @@ TEST_F(MainMenuTest, ColumnsReplaceEachOtherAndKeepTheRestOfTheScreen) {
         {[&] { ShowPlayerCountMenu(*window, 1); }, {52, 45}, 65},
         {[&] { ShowPlayerCountMenu(*window, 2); }, {52, 53, 45}, 115},
         {[&] { ShowPlayerCountMenu(*window, 7); }, {52, 53, 54, 55, 45}, 215},
-        {[&] { BuildMainMenu(*window); }, {40, 41, 56, 44, 43, 48, 42}, 315},
+        {[&] { BuildMainMenu(*window); }, kMainColumn, 315},
     };
     for (const Case& c : cases) {
         c.show();
@@ -300,20 +297,20 @@ TEST_F(MainMenuTest, TheDemoStartsOnThe1052ndRestReportInARow) {
     BuildMainScreen(*window);
     struct Case {
         const char* what;
-        std::vector<std::pair<int32_t, int>> events;  // event, times
         size_t demos;
         int32_t idle;
+        std::vector<std::pair<int32_t, int>> events;  // event, times
     };
     const Case cases[] = {
-        {"1051 do nothing", {{kEventRest, 1051}}, 0, 1051},
-        {"the 1052nd starts it and the count starts again", {{kEventRest, 1052}}, 1, 0},
+        {"1051 do nothing", 0, 1051, {{kEventRest, 1051}}},
+        {"the 1052nd starts it and the count starts again", 1, 0, {{kEventRest, 1052}}},
         {"drawing reports keep the count",
-         {{kEventRest, 1000}, {kEventBeforeDraw, 5}, {kEventAfterDraw, 5}, {kEventRest, 52}},
          1,
-         0},
-        {"a key starts the count again", {{kEventRest, 1000}, {kEventKey, 1}, {kEventRest, 1000}}, 0, 1000},
-        {"a pointer move too", {{kEventRest, 1051}, {kEventPointer, 1}, {kEventRest, 1051}}, 0, 1051},
-        {"twice", {{kEventRest, 2104}}, 2, 0},
+         0,
+         {{kEventRest, 1000}, {kEventBeforeDraw, 5}, {kEventAfterDraw, 5}, {kEventRest, 52}}},
+        {"a key starts the count again", 0, 1000, {{kEventRest, 1000}, {kEventKey, 1}, {kEventRest, 1000}}},
+        {"a pointer move too", 0, 1051, {{kEventRest, 1051}, {kEventPointer, 1}, {kEventRest, 1051}}},
+        {"twice", 2, 0, {{kEventRest, 2104}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
