@@ -26,15 +26,9 @@ class ConversationTest : public ::testing::Test {
   protected:
     ConversationTest() {
         AddMainScreenContent(game);
-        game.AddMessages("Talk.mes", {{1, "First?"},
-                                      {2, "Second?"},
-                                      {3, "Third?"},
-                                      {4, "Fourth?"},
-                                      {5, "Fifth?"},
-                                      {9, "Bye"},
-                                      {10, "More"},
-                                      {11, "Signal"},
-                                      {20, "Further"}});
+        game.AddMessages("Talk.mes", {{1, "First?"}, {2, "Second?"}, {3, "Third?"}, {4, "Fourth?"}})
+            .AddMessages("Talk.mes",
+                         {{5, "Fifth?"}, {9, "Bye"}, {10, "More"}, {11, "Signal"}, {20, "Further"}});
         game.AddCharacteristics("Talk.chr", {{100, {1, 9, 10, 2, 200, -1}},
                                              {200, {2, 9, 20, 1, 300}},
                                              {300, {3, 9}},

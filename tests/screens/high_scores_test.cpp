@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -31,31 +32,29 @@ using std::string_literals::operator""s;
 struct Row {
     std::string name;
     int32_t score;
+    bool operator==(const Row&) const = default;
 };
+
+std::string Str(const String& text) {
+    return std::string(text.View());
+}
 
 std::vector<Row> Rows(const HighScoreTable& table) {
     std::vector<Row> rows;
-    for (const HighScoreEntry& e : table.Entries()) rows.push_back({std::string(e.name.View()), e.score});
+    for (const HighScoreEntry& e : table.Entries()) rows.push_back({Str(e.name), e.score});
     return rows;
-}
-
-bool operator==(const Row& a, const Row& b) {
-    return a.name == b.name && a.score == b.score;
 }
 
 void PrintTo(const Row& row, std::ostream* out) {
     *out << row.name << ":" << row.score;
 }
 
-// One table as the file stores it, built from the layout: "SE", tag, header size 14, payload size,
-// entry count, then key, title and each name with its NUL and its score.
+// One table as the file stores it: the entry count in the header, then key, title and each name
+// with its NUL and its score.
 std::string HiscBlock(const std::string& key, const std::string& title, const std::vector<Row>& rows) {
     std::string payload = key + '\0' + title + '\0';
     for (const Row& row : rows) payload += row.name + '\0' + LeU32(static_cast<uint32_t>(row.score));
-    return "SE"
-           "HISC" +
-           LeU16(14) + LeU32(static_cast<uint32_t>(payload.size())) +
-           LeU32(static_cast<uint32_t>(rows.size())) + payload;
+    return SEBlock("HISC", payload, LeU32(static_cast<uint32_t>(rows.size())));
 }
 
 std::string ReadBytes(const std::string& name) {
@@ -75,42 +74,28 @@ TEST(HighScoreTableTest, QualifyingSortingAndTheTenBest) {
         bool qualifies;
         std::vector<Row> table;
     };
-    std::vector<Row> ten;
-    for (int i = 0; i < 10; ++i) ten.push_back({"P" + std::to_string(i), 100 - i});
-    std::vector<Row> tenAfterEleventh(ten.begin(), ten.end() - 1);
-    tenAfterEleventh.insert(tenAfterEleventh.begin() + 6, Row{"New", 95});
+    std::vector<Row> eleven, tenBest;
+    for (int i = 0; i < 10; ++i) eleven.push_back({"P" + std::to_string(i), 100 - i});
+    tenBest = eleven;
+    eleven.push_back({"New", 95});
+    tenBest.insert(tenBest.begin() + 6, Row{"New", 95});
+    tenBest.pop_back();
     const Case cases[] = {
         {"an empty table admits any score", {}, -7, true, {}},
         {"equal to the lowest never enters", {{"A", 50}, {"B", 20}}, 20, false, {{"A", 50}, {"B", 20}}},
         {"one above the lowest does", {{"A", 50}, {"B", 20}}, 21, true, {{"A", 50}, {"B", 20}}},
-        {"equal scores keep their order, newer below",
-         {{"A", 5}, {"B", 7}, {"C", 5}, {"D", 7}},
-         6,
-         true,
-         {{"B", 7}, {"D", 7}, {"A", 5}, {"C", 5}}},
-        {"negative scores are ordered too",
-         {{"A", -5}, {"B", 3}, {"C", -1}},
-         -3,
-         true,
-         {{"B", 3}, {"C", -1}, {"A", -5}}},
-        {"an eleventh pushes the lowest out",
-         [&] {
-             std::vector<Row> r = ten;
-             r.push_back({"New", 95});
-             return r;
-         }(),
-         90, false, tenAfterEleventh},
-        {"names are cut to 23 characters",
-         {{std::string(30, 'x'), 1}},
-         0,
-         false,
-         {{std::string(23, 'x'), 1}}},
+        // Equal scores keep their order, the newer below.
+        {"ties", {{"A", 5}, {"B", 7}, {"C", 5}, {"D", 7}}, 6, true, {{"B", 7}, {"D", 7}, {"A", 5}, {"C", 5}}},
+        {"negative scores", {{"A", -5}, {"B", 3}, {"C", -1}}, -3, true, {{"B", 3}, {"C", -1}, {"A", -5}}},
+        {"an eleventh pushes the lowest out", eleven, 90, false, tenBest},
+        {"names cut to 23", {{std::string(30, 'x'), 1}}, 0, false, {{std::string(23, 'x'), 1}}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         HighScoreTable table;
         for (const Row& row : c.inserted) table.Insert(row.name, row.score);
-        EXPECT_EQ(Rows(table), c.table) << c.what;
-        EXPECT_EQ(table.Qualifies(c.candidate), c.qualifies) << c.what;
+        EXPECT_EQ(Rows(table), c.table);
+        EXPECT_EQ(table.Qualifies(c.candidate), c.qualifies);
     }
 }
 
@@ -129,7 +114,7 @@ class HighScoresTest : public ::testing::Test {
         manager = &HighScoreManager::OfGame(game.Cpu());
     }
 
-    PlayerObject& AddPilot(const std::string& name, int32_t score) {
+    void AddPilot(const std::string& name, int32_t score) {
         auto* pilot = new PlayerObject(game.Class("Player"));
         auto device = std::make_unique<InputDevice>();
         device->SetMouseEnabled(true);
@@ -137,7 +122,6 @@ class HighScoresTest : public ::testing::Test {
         pilot->SetName(String(name.c_str()));
         pilot->SetExperience(score);
         game.Players().AppendObject(pilot);
-        return *pilot;
     }
 
     void TypeAt(uint32_t time, const std::string& text) {
@@ -194,12 +178,12 @@ TEST_F(HighScoresTest, FinishedGamesEnterNamedScoresAndSaveThem) {
     TypeAt(t += 600, "\x1b");
     game.CallMethod(manager, 4);
 
+    const std::vector<Row> rows = {{"Zed", 300}, {"Bob", 300}, {"Old", 100}};
     const HighScoreTable* table = manager->Find(String("TestArena"));
     ASSERT_NE(table, nullptr);
-    EXPECT_EQ(Rows(*table), (std::vector<Row>{{"Zed", 300}, {"Bob", 300}, {"Old", 100}}));
+    EXPECT_EQ(Rows(*table), rows);
     for (const HighScoreEntry& e : table->Entries()) EXPECT_FALSE(e.isNew) << e.name.Text();
-    EXPECT_EQ(ReadBytes(kHighScoreFile),
-              HiscBlock("TestArena", "The Arena", {{"Zed", 300}, {"Bob", 300}, {"Old", 100}}));
+    EXPECT_EQ(ReadBytes(kHighScoreFile), HiscBlock("TestArena", "The Arena", rows));
 }
 
 TEST_F(HighScoresTest, ASavedFileReadsBackToTheSameTables) {
@@ -208,21 +192,20 @@ TEST_F(HighScoresTest, ASavedFileReadsBackToTheSameTables) {
     AddTable("Duel", "Duel", {{"Eve", -3}});
     manager->Save();
     const std::string saved = ReadBytes(kHighScoreFile);
+    // The tables in the manager's order.
+    const std::map<std::string, std::string> blocks = {
+        {"Arcade", HiscBlock("Arcade", "Arcade game", {{"Bob", 30}, {"Cyd", 20}, {"Ann", 10}})},
+        {"Campaign", HiscBlock("Campaign", "The long way", {})},
+        {"Duel", HiscBlock("Duel", "Duel", {{"Eve", -3}})}};
     const std::vector<std::string> keys = Keys();
-
+    ASSERT_EQ(keys.size(), blocks.size());
     std::string expected;
-    for (const std::string& key : keys) {
-        const HighScoreTable* table = manager->Find(String(key.c_str()));
-        expected += HiscBlock(key, std::string(table->title.View()), Rows(*table));
-    }
+    for (const std::string& key : keys) expected += blocks.at(key);
     EXPECT_EQ(saved, expected);
-
+    // Loaded back, the tables save to the same bytes.
     manager->Clear();
     manager->Load();
     EXPECT_EQ(Keys(), keys);
-    EXPECT_EQ(Rows(*manager->Find(String("Arcade"))),
-              (std::vector<Row>{{"Bob", 30}, {"Cyd", 20}, {"Ann", 10}}));
-    EXPECT_EQ(std::string(manager->Find(String("Campaign"))->title.View()), "The long way");
     EXPECT_EQ(ReadBytes(kHighScoreFile), saved);
     manager->Save();
     EXPECT_EQ(ReadBytes(kHighScoreFile), saved);
@@ -237,9 +220,10 @@ TEST_F(HighScoresTest, LoadingSkipsForeignBlocksAndKeepsTheFirstTableOfAKey) {
                                    SEBlock("JUNK", "whatever"s, LeU32(7)) + HiscBlock("A", "Second", {}) +
                                    HiscBlock("B", "Other", {}));
     manager->Load();
-    ASSERT_NE(manager->Find(String("A")), nullptr);
-    EXPECT_EQ(std::string(manager->Find(String("A"))->title.View()), "First");
-    EXPECT_EQ(Rows(*manager->Find(String("A"))), (std::vector<Row>{{std::string(23, 'n'), 9}, {"Low", 1}}));
+    const HighScoreTable* a = manager->Find(String("A"));
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(Str(a->title), "First");
+    EXPECT_EQ(Rows(*a), (std::vector<Row>{{std::string(23, 'n'), 9}, {"Low", 1}}));
     EXPECT_NE(manager->Find(String("B")), nullptr);
     EXPECT_EQ(game.Log().find("HighScores"), std::string::npos);
 }
@@ -247,36 +231,34 @@ TEST_F(HighScoresTest, LoadingSkipsForeignBlocksAndKeepsTheFirstTableOfAKey) {
 TEST_F(HighScoresTest, ADamagedFileIsIgnoredWholeWithALogLine) {
     const std::string good = HiscBlock("A", "Title", {{"Ann", 5}});
     const std::string body = "A\0Title\0Ann\0"s + LeU32(5);
-    auto block = [](uint16_t headerSize, uint32_t payloadSize, int32_t count, const std::string& payload) {
-        return "SE"
-               "HISC" +
-               LeU16(headerSize) + LeU32(payloadSize) + LeU32(static_cast<uint32_t>(count)) + payload;
+    std::string eleven = "A\0Title\0"s;
+    for (int i = 0; i < 11; ++i) eleven += "Ann\0"s + LeU32(5);
+    auto block = [](uint32_t payloadSize, int32_t count, const std::string& payload) {
+        return "SEHISC"s + LeU16(14) + LeU32(payloadSize) + LeU32(static_cast<uint32_t>(count)) + payload;
     };
     const struct {
         const char* what;
         std::string bytes;
     } cases[] = {
-        {"payload size past the end", block(14, 500, 1, body)},
-        {"more entries than the payload holds", block(14, body.size(), 2, body)},
-        {"eleven entries", block(14, body.size(), 11, body)},
-        {"a negative count", block(14, body.size(), -1, body)},
-        {"a name without its end", block(14, 11, 1, "A\0Title\0Ann"s)},
-        {"a score cut short", block(14, 14, 1, "A\0Title\0Ann\0"s + "\5\0"s)},
-        {"bytes beyond the entries", block(14, body.size() + 2, 1, body + "zz")},
-        {"a header too short for the count",
-         "SE"
-         "HISC" +
-             LeU16(10) + LeU32(2) + "A\0"s},
+        {"payload size past the end", block(500, 1, body)},
+        {"more entries than the payload holds", block(body.size(), 2, body)},
+        {"eleven entries", block(eleven.size(), 11, eleven)},
+        {"a negative count", block(body.size(), -1, body)},
+        {"a name without its end", block(11, 1, "A\0Title\0Ann"s)},
+        {"a score cut short", block(14, 1, "A\0Title\0Ann\0"s + "\5\0"s)},
+        {"bytes beyond the entries", block(body.size() + 2, 1, body + "zz")},
+        {"a header too short for the count", SEBlock("HISC", "A\0"s)},
         {"garbage after a good table", good + "rubbish"},
         {"a cut file", good.substr(0, good.size() - 3)},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         AddTable("Kept", "Kept", {});
         WriteBytes(kHighScoreFile, good + c.bytes);
         const size_t logBefore = game.Log().size();
         manager->Load();
-        EXPECT_TRUE(Keys().empty()) << c.what;
-        EXPECT_NE(game.Log().find("\"HighScores.HISC\" is damaged", logBefore), std::string::npos) << c.what;
+        EXPECT_TRUE(Keys().empty());
+        EXPECT_NE(game.Log().find("\"HighScores.HISC\" is damaged", logBefore), std::string::npos);
     }
 }
 
@@ -304,9 +286,10 @@ TEST_F(HighScoresTest, TheChooserKeepsItsRowAndPageInRange) {
     manager->firstRow = 0;
     manager->selectedRow = 0;
     for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
         HighScoreChooserEvent(*manager, window, c.event, c.value, c.command);
-        EXPECT_EQ(manager->firstRow, c.first) << c.event << " " << c.value << " " << c.command;
-        EXPECT_EQ(manager->selectedRow, c.selected) << c.event << " " << c.value << " " << c.command;
+        EXPECT_EQ(manager->firstRow, c.first);
+        EXPECT_EQ(manager->selectedRow, c.selected);
     }
     EXPECT_EQ(window.Result(), kNoResult);
     // The runners' part: the star field goes with the pages.
@@ -324,9 +307,9 @@ TEST_F(HighScoresTest, TheChooserGivesTheRowClicked) {
     uint32_t t = game.Now();
     ClickAt(t += 200, 320, 90 + 30 * 3);
     TypeAt(t += 300, "\r");
-    EXPECT_EQ(std::string(ChooseHighScoreTable(*manager, device).View()), keys[5]);
+    EXPECT_EQ(Str(ChooseHighScoreTable(*manager, device)), keys[5]);
     TypeAt(game.Now() + 200, "\x1b");
-    EXPECT_EQ(std::string(ChooseHighScoreTable(*manager, device).View()), "");
+    EXPECT_EQ(Str(ChooseHighScoreTable(*manager, device)), "");
     EXPECT_EQ(manager->firstRow, 2);
 }
 
@@ -341,10 +324,8 @@ TEST(HighScoreStartupTest, StartUpReadsTheFile) {
 }
 
 TEST(HighScoreLineTest, NewEntriesAreMarkedAndScoresSigned) {
-    EXPECT_EQ(std::string(HighScoreLine({String("Ann"), 120, false}).View()),
-              "Ann .................. $h120$h");
-    EXPECT_EQ(std::string(HighScoreLine({String("Bob"), -5, true}).View()),
-              "$nBob$h .................. $h-5$h");
+    EXPECT_EQ(Str(HighScoreLine({String("Ann"), 120, false})), "Ann .................. $h120$h");
+    EXPECT_EQ(Str(HighScoreLine({String("Bob"), -5, true})), "$nBob$h .................. $h-5$h");
 }
 
 }  // namespace

@@ -64,6 +64,8 @@ constexpr int32_t EntryY(int k) {
 }
 // The answers of the quit question.
 constexpr int32_t kYesX = 367, kNoX = 397, kAnswerY = 267;
+const std::vector<int32_t> kMainColumn{40, 41, 56, 44, 43, 48, 42};
+constexpr const char* kCampaign1 = "start Levels\\Campaign\\Campaign1Player.PCFG Campaign 0";
 
 class MainMenuTest : public ::testing::Test {
   protected:
@@ -135,6 +137,11 @@ class MainMenuTest : public ::testing::Test {
         });
         game.At(time + 80, [this] { game.SetButton(VK_LBUTTON, false); });
     }
+    // Quit and its question answered yes, from the time given.
+    void QuitAt(uint32_t time) {
+        ClickAt(time, kEntryX, EntryY(6));
+        ClickAt(time + 400, kYesX, kAnswerY);
+    }
     // A screen still up at the time given fails the test.
     void Deadline(uint32_t time) {
         game.At(time, [] { throw std::runtime_error("the screen is still up"); });
@@ -150,16 +157,9 @@ class MainMenuTest : public ::testing::Test {
 };
 
 TEST(FormatVersionTest, TheBuildIsShownOnlyWhenItIsNotZero) {
-    struct Case {
-        VersionWords version;
-        const char* text;
-    };
-    const Case cases[] = {
-        {{1, 11, 0, 'b'}, "1.11b"},
-        {{1, 11, 3, 'a'}, "1.11.03a"},
-        {{2, 5, 12, 'c'}, "2.05.12c"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(Text(FormatVersion(c.version)), c.text);
+    const std::pair<VersionWords, const char*> cases[] = {
+        {{1, 11, 0, 'b'}, "1.11b"}, {{1, 11, 3, 'a'}, "1.11.03a"}, {{2, 5, 12, 'c'}, "2.05.12c"}};
+    for (const auto& [version, text] : cases) EXPECT_EQ(Text(FormatVersion(version)), text);
 }
 
 TEST_F(MainMenuTest, TheDataVersionIsShownOneLineAboveOnlyWhenItsNumberDiffers) {
@@ -170,13 +170,10 @@ TEST_F(MainMenuTest, TheDataVersionIsShownOneLineAboveOnlyWhenItsNumberDiffers) 
     };
     Font* font = game.FontNamed("Copyright");
     const int32_t line = TextHeight(*font, "A") + static_cast<int32_t>(font->LineGap());
+    const Shown copyright{0, 5, 475, "(c) Dorn"}, program{0, 635, 475, "1.11b"};
     const Case cases[] = {
-        {"the same number, another letter",
-         {1, 11, 0, 'c'},
-         {{0, 5, 475, "(c) Dorn"}, {0, 635, 475, "1.11b"}}},
-        {"another build",
-         {1, 11, 3, 'b'},
-         {{0, 5, 475, "(c) Dorn"}, {0, 635, 475, "1.11b"}, {0, 635, 475 - line, "1.11.03b"}}},
+        {"another letter only", {1, 11, 0, 'c'}, {copyright, program}},
+        {"another build", {1, 11, 3, 'b'}, {copyright, program, {0, 635, 475 - line, "1.11.03b"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -212,7 +209,7 @@ TEST_F(MainMenuTest, ColumnsReplaceEachOtherAndKeepTheRestOfTheScreen) {
         {[&] { ShowPlayerCountMenu(*window, 1); }, {52, 45}, 65},
         {[&] { ShowPlayerCountMenu(*window, 2); }, {52, 53, 45}, 115},
         {[&] { ShowPlayerCountMenu(*window, 7); }, {52, 53, 54, 55, 45}, 215},
-        {[&] { BuildMainMenu(*window); }, {40, 41, 56, 44, 43, 48, 42}, 315},
+        {[&] { BuildMainMenu(*window); }, kMainColumn, 315},
     };
     for (const Case& c : cases) {
         c.show();
@@ -230,51 +227,28 @@ TEST_F(MainMenuTest, EveryCommandReachesWhatItStarts) {
         const char* what;
         std::vector<int32_t> ids;
         std::vector<std::string> calls;
-        std::vector<int32_t> column;  // afterwards
-        std::string save = "", scenario = "";
-        bool loadRequested = false;  // during a game
+        std::string scenario = "", save = "";
+        bool loadRequested = false;                 // during a game
+        std::vector<int32_t> column = kMainColumn;  // afterwards
     };
-    const std::vector<int32_t> main{40, 41, 56, 44, 43, 48, 42};
+    const std::string scn = "Add\\Test.scn";
     const Case cases[] = {
-        {"campaign, one player",
-         {40, 46, 52},
-         {"start Levels\\Campaign\\Campaign1Player.PCFG Campaign 0"},
-         main},
-        {"campaign, two players",
-         {40, 46, 53},
-         {"start Levels\\Campaign\\Campaign2Player.PCFG Campaign 0"},
-         main},
-        {"arcade, two players",
-         {40, 47, 53},
-         {"start Levels\\Arcade\\ArcadePlayers.PCFG ArcadeScenario 2"},
-         main},
-        {"a scenario: its players counted",
-         {40, 60},
-         {"scenario screen"},
-         {52, 53, 54, 45},
-         "",
-         "Add\\Test.scn"},
-        {"a scenario started",
-         {40, 60, 54},
-         {"scenario screen", "start Levels\\Test.PCFG TestScenario 3"},
-         main,
-         "",
-         "Add\\Test.scn"},
-        {"the scenario screen cancelled", {40, 60}, {"scenario screen"}, main},
-        {"a save loaded", {41}, {"load screen", "play Saves\\1.gsf"}, main, "Saves\\1.gsf"},
-        {"the load screen cancelled", {41}, {"load screen"}, main},
-        {"a load asked for during a game, served when the main column is back",
-         {40, 46, 52},
-         {"start Levels\\Campaign\\Campaign1Player.PCFG Campaign 0", "load screen", "play Saves\\2.gsf"},
-         main,
-         "Saves\\2.gsf",
-         "",
-         true},
-        {"credits", {43}, {"story The makers 1"}, main},
-        {"high scores", {56}, {"scores"}, main},
-        {"screen options", {48, 50}, {"screen options"}, {49, 50, 45}},
-        {"back", {48, 45}, {}, main},
-        {"ids 51, 58, 59 and 61 do nothing", {51, 58, 59, 61}, {}, main},
+        {"campaign", {40, 46, 52}, {kCampaign1}},
+        {"campaign for 2", {40, 46, 53}, {"start Levels\\Campaign\\Campaign2Player.PCFG Campaign 0"}},
+        {"arcade for 2", {40, 47, 53}, {"start Levels\\Arcade\\ArcadePlayers.PCFG ArcadeScenario 2"}},
+        // A scenario's players are counted in its file.
+        {"scenario", {40, 60}, {"scenario screen"}, scn, "", false, {52, 53, 54, 45}},
+        {"scenario 3", {40, 60, 54}, {"scenario screen", "start Levels\\Test.PCFG TestScenario 3"}, scn},
+        {"scenario cancelled", {40, 60}, {"scenario screen"}},
+        {"save loaded", {41}, {"load screen", "play Saves\\1.gsf"}, "", "Saves\\1.gsf"},
+        {"load cancelled", {41}, {"load screen"}},
+        // A load asked for during a game is served when the main column is back.
+        {"in game", {40, 46, 52}, {kCampaign1, "load screen", "play Saves\\2.gsf"}, "", "Saves\\2.gsf", true},
+        {"credits", {43}, {"story The makers 1"}},
+        {"high scores", {56}, {"scores"}},
+        {"screen options", {48, 50}, {"screen options"}, "", "", false, {49, 50, 45}},
+        {"back", {48, 45}, {}},
+        {"ids 51, 58, 59 and 61 do nothing", {51, 58, 59, 61}, {}},
     };
     BuildMainScreen(*window);
     for (const Case& c : cases) {
@@ -323,20 +297,20 @@ TEST_F(MainMenuTest, TheDemoStartsOnThe1052ndRestReportInARow) {
     BuildMainScreen(*window);
     struct Case {
         const char* what;
-        std::vector<std::pair<int32_t, int>> events;  // event, times
         size_t demos;
         int32_t idle;
+        std::vector<std::pair<int32_t, int>> events;  // event, times
     };
     const Case cases[] = {
-        {"1051 do nothing", {{kEventRest, 1051}}, 0, 1051},
-        {"the 1052nd starts it and the count starts again", {{kEventRest, 1052}}, 1, 0},
+        {"1051 do nothing", 0, 1051, {{kEventRest, 1051}}},
+        {"the 1052nd starts it and the count starts again", 1, 0, {{kEventRest, 1052}}},
         {"drawing reports keep the count",
-         {{kEventRest, 1000}, {kEventBeforeDraw, 5}, {kEventAfterDraw, 5}, {kEventRest, 52}},
          1,
-         0},
-        {"a key starts the count again", {{kEventRest, 1000}, {kEventKey, 1}, {kEventRest, 1000}}, 0, 1000},
-        {"a pointer move too", {{kEventRest, 1051}, {kEventPointer, 1}, {kEventRest, 1051}}, 0, 1051},
-        {"twice", {{kEventRest, 2104}}, 2, 0},
+         0,
+         {{kEventRest, 1000}, {kEventBeforeDraw, 5}, {kEventAfterDraw, 5}, {kEventRest, 52}}},
+        {"a key starts the count again", 0, 1000, {{kEventRest, 1000}, {kEventKey, 1}, {kEventRest, 1000}}},
+        {"a pointer move too", 0, 1051, {{kEventRest, 1051}, {kEventPointer, 1}, {kEventRest, 1051}}},
+        {"twice", 2, 0, {{kEventRest, 2104}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -350,43 +324,30 @@ TEST_F(MainMenuTest, TheDemoStartsOnThe1052ndRestReportInARow) {
 }
 
 TEST_F(MainMenuTest, LeftAloneTheRunningScreenPlaysADemo) {
-    onDemo = [this] {
-        uint32_t t = game.Now();
-        ClickAt(t += 400, kEntryX, EntryY(6));
-        ClickAt(t += 400, kYesX, kAnswerY);
-    };
+    onDemo = [this] { QuitAt(game.Now() + 400); };
     Deadline(game.Now() + 60000);
     MainScreen();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].rfind("demo ", 0), 0u);
 }
 
+// Yes ends the screen; no and Escape keep it, which the credits then show.
 TEST_F(MainMenuTest, QuitAsksFirst) {
-    struct Case {
-        const char* what;
-        std::function<void(uint32_t)> answer;  // at the time given
-        bool ends;
-    };
-    const Case cases[] = {
-        {"yes ends it", [this](uint32_t t) { ClickAt(t, kYesX, kAnswerY); }, true},
-        {"no keeps it", [this](uint32_t t) { ClickAt(t, kNoX, kAnswerY); }, false},
-        {"Escape keeps it", [this](uint32_t t) { game.At(t, [this] { game.TypeChar(27); }); }, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const int32_t answerX : {kYesX, kNoX, -1}) {  // -1: Escape
+        SCOPED_TRACE(answerX);
         calls.clear();
         uint32_t t = game.Now();
         ClickAt(t += 400, kEntryX, EntryY(6));
-        c.answer(t += 400);
-        if (!c.ends) {
-            ClickAt(t += 400, kEntryX, EntryY(4));  // the credits show that the screen is still up
-            ClickAt(t += 400, kEntryX, EntryY(6));
-            ClickAt(t += 400, kYesX, kAnswerY);
+        if (answerX < 0) game.At(t += 400, [this] { game.TypeChar(27); });
+        if (answerX > 0) ClickAt(t += 400, answerX, kAnswerY);
+        const bool ends = answerX == kYesX;
+        if (!ends) {
+            ClickAt(t += 400, kEntryX, EntryY(4));  // the credits
+            QuitAt(t += 400);
         }
         Deadline(t + 20000);
         MainScreen();
-        EXPECT_EQ(calls,
-                  c.ends ? std::vector<std::string>{} : std::vector<std::string>{"story The makers 1"});
+        EXPECT_EQ(calls, ends ? std::vector<std::string>{} : std::vector<std::string>{"story The makers 1"});
         game.ReleaseKey(27);
     }
 }
@@ -401,12 +362,11 @@ TEST_F(MainMenuTest, AGameThatFailsReturnsToTheMainScreen) {
     ClickAt(t += 400, kEntryX, EntryY(0));  // one player
     game.At(t += 400, [this] { game.TypeChar(27); });
     ClickAt(t += 400, kEntryX, EntryY(3));  // demo, in the main column
-    ClickAt(t += 400, kEntryX, EntryY(6));
-    ClickAt(t += 400, kYesX, kAnswerY);
+    QuitAt(t += 400);
     Deadline(t + 20000);
     MainScreen();
     ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0], "start Levels\\Campaign\\Campaign1Player.PCFG Campaign 0");
+    EXPECT_EQ(calls[0], kCampaign1);
     EXPECT_EQ(calls[1].rfind("demo ", 0), 0u);
     EXPECT_NE(game.Log().find("The level broke"), std::string::npos);
 }

@@ -25,24 +25,21 @@
 
 namespace {
 
-// "SE", the tag, the header size, a payload size of 0 and the fields: a block as the game reads it.
-std::string EmptyBlock(const std::string& tag, const std::string& fields) {
-    return "SE" + tag + LeU16(static_cast<uint16_t>(10 + fields.size())) + LeU32(0) + fields;
-}
-
 class ScreenOptionsTest : public SettingsScreensTest {
   protected:
     ScreenPoint Option(int32_t id) { return Where(OptionsWindow, id); }
     void Run() { Screens().screenOptions(game.Cpu(), device, nullptr); }
-    std::string Sound(uint16_t volumeA, uint16_t volumeB) {
-        return EmptyBlock("SNDS", LeU16(0) + LeU16(volumeA) + LeU16(volumeB) + std::string(18, '\0'));
+    static std::string SoundFields(uint16_t volumeA, uint16_t volumeB) {
+        return LeU16(0) + LeU16(volumeA) + LeU16(volumeB) + std::string(18, '\0');
+    }
+    static std::string Sound(uint16_t volumeA, uint16_t volumeB) {
+        return SEBlock("SNDS", "", SoundFields(volumeA, volumeB));
     }
 };
 
 TEST_F(ScreenOptionsTest, VolumeButtonsSetTheVolumeAtOnceWithinZeroToTen) {
-    // The stored sound block says its payload is 5 bytes long, which it does not keep.
-    game.AddEntry("Sound.SNDS", "SE" + std::string("SNDS") + LeU16(34) + LeU32(5) + LeU16(0) + LeU16(9) +
-                                    LeU16(1) + std::string(18, '\0') + "extra");
+    // The stored sound block has a payload, which is not kept.
+    game.AddEntry("Sound.SNDS", SEBlock("SNDS", "extra", SoundFields(9, 1)));
     Start();
     struct Case {
         std::vector<int32_t> buttons;  // then OK, or cancel when !accept
@@ -57,6 +54,7 @@ TEST_F(ScreenOptionsTest, VolumeButtonsSetTheVolumeAtOnceWithinZeroToTen) {
         {{136, 136}, false, 70, Sound(9, 0)},           // cancelled: the stored level comes back
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.buttons.size());
         std::vector<ScreenPoint> clicks;
         for (int32_t id : c.buttons) clicks.push_back(Option(id));
         const uint32_t last = Clicks(clicks);
@@ -64,56 +62,45 @@ TEST_F(ScreenOptionsTest, VolumeButtonsSetTheVolumeAtOnceWithinZeroToTen) {
         game.At(last + 200, [&] { live = game.Host().audio->Volume(); });
         ClickAt(last + 400, Option(c.accept ? 43 : 42));
         Run();
-        EXPECT_EQ(live, c.liveVolume) << c.buttons.size();
+        EXPECT_EQ(live, c.liveVolume);
         EXPECT_EQ(game.Host().audio->Volume(), c.accept ? c.liveVolume : 90);
-        EXPECT_EQ(FileBytes("Sound.SNDS"), c.stored) << c.buttons.size();
+        EXPECT_EQ(FileBytes("Sound.SNDS"), c.stored);
     }
 }
 
-TEST_F(ScreenOptionsTest, ColourDepthIsStoredForTheNextStartAndTheScreenKeepsItsOwn) {
+// A colour depth is stored for the next start while the screen keeps its own; a mode that cannot
+// be set keeps the old one and says so. A notice is answered with Escape.
+TEST_F(ScreenOptionsTest, DisplayChangesAreStoredAndAModeThatFailsKeepsTheOldOne) {
     Start();
     struct Case {
+        const char* what;
         int32_t button;
-        bool notice;  // the depth differs from the running one
-        uint16_t storedDepth;
+        bool failing, notice, fullScreen;
+        uint16_t storedFlags, storedDepth;
     };
-    const Case cases[] = {{132, true, 8}, {131, false, 16}};
+    const Case cases[] = {
+        {"another depth", 132, false, true, false, 1, 8},
+        {"the running depth", 131, false, false, false, 1, 16},
+        {"full screen refused", 139, true, true, false, 1, 16},
+        {"full screen", 139, false, false, true, 1 | 2, 16},
+    };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScreenSettings().SetFlags(1);
+        BuildDisplay(game.Screen(), Game().directDraw, ScreenSettings(), &DefaultColours(), nullptr);
+        game.Host().Video().FailModeSwitch(c.failing);
         const uint32_t last = Clicks({Option(c.button), Option(43)});
         bool noticeAnswered = false;
         KeyAt(last + 400, VK_ESCAPE, &noticeAnswered);
         Run();
-        EXPECT_EQ(noticeAnswered, c.notice) << c.button;
+        game.Host().Video().FailModeSwitch(false);
+        EXPECT_EQ(noticeAnswered, c.notice);
         EXPECT_EQ(ScreenSettings().BitsPerPixel(), 16);
         EXPECT_EQ(ScreenSettings().pixelFormat, 565);
-        EXPECT_EQ(FileBytes("Screen.SCRS"),
-                  EmptyBlock("SCRC", LeU16(1) + LeU16(c.storedDepth) + LeU16(640) + LeU16(480)));
-        game.TakeKeys();
-    }
-}
-
-TEST_F(ScreenOptionsTest, AModeThatCannotBeSetKeepsTheOldOneAndSaysSo) {
-    Start();
-    struct Case {
-        bool failing;
-        bool fullScreen;  // afterwards
-        uint16_t storedFlags;
-    };
-    const Case cases[] = {{true, false, 1}, {false, true, 1 | 2}};
-    for (const Case& c : cases) {
-        ScreenSettings().SetFlags(1);
-        BuildDisplay(game.Screen(), Game().directDraw, ScreenSettings(), &DefaultColours(), nullptr);
-        game.Host().Video().FailModeSwitch(c.failing);
-        const uint32_t last = Clicks({Option(139), Option(43)});
-        bool told = false;
-        KeyAt(last + 400, VK_ESCAPE, &told);
-        Run();
-        game.Host().Video().FailModeSwitch(false);
-        EXPECT_EQ(told, c.failing);
         EXPECT_EQ(game.Host().Video().Mode().fullScreen, c.fullScreen);
         EXPECT_NE(game.Screen().Surface(), nullptr);
         EXPECT_EQ(FileBytes("Screen.SCRS"),
-                  EmptyBlock("SCRC", LeU16(c.storedFlags) + LeU16(16) + LeU16(640) + LeU16(480)));
+                  SEBlock("SCRC", "", LeU16(c.storedFlags) + LeU16(c.storedDepth) + LeU16(640) + LeU16(480)));
         game.TakeKeys();
     }
 }
@@ -122,9 +109,7 @@ class InputSettingsTest : public SettingsScreensTest {
   protected:
     InputSettingsTest() {
         Start();
-        std::ofstream("Keys.INPD", std::ios::binary)
-            << InputDeviceFile({0x25, 0x27, 0x26, 0x28, 0x20, 0x11, 0x10, 0x12})
-            << InputDeviceFile({0x41, 0x44, 0x57, 0x53, 0x51, 0x45, 0x52, 0x46});
+        std::ofstream("Keys.INPD", std::ios::binary) << InputDeviceFile(kFirst) << InputDeviceFile(kSecond);
         ReadKeysFile(game.Cpu(), {&first, &second});
     }
     // Key button of action a of device d: text anchored at its top left.
@@ -139,39 +124,35 @@ class InputSettingsTest : public SettingsScreensTest {
         return codes;
     }
 
+    const std::vector<uint32_t> kFirst = {0x25, 0x27, 0x26, 0x28, 0x20, 0x11, 0x10, 0x12};
+    const std::vector<uint32_t> kSecond = {0x41, 0x44, 0x57, 0x53, 0x51, 0x45, 0x52, 0x46};
     InputDevice first;
     InputDevice second;
 };
 
 TEST_F(InputSettingsTest, AKeyIsRemappedOnTheDeviceOfItsColumnAndReloadingTakesTheFileAgain) {
-    const std::vector<uint32_t> firstKeys = {0x25, 0x27, 0x26, 0x28, 0x20, 0x11, 0x10, 0x12};
-    const std::vector<uint32_t> secondKeys = {0x41, 0x44, 0x57, 0x53, 0x51, 0x45, 0x52, 0x46};
-    std::vector<uint32_t> secondRemapped = secondKeys;
+    std::vector<uint32_t> secondRemapped = kSecond;
     secondRemapped[3] = 0x4B;
     struct Case {
         const char* name;
-        bool reload;   // after the key
-        bool confirm;  // OK, else cancel
-        bool result;
+        bool reload, confirm;  // a reload after the key; OK, else cancel (which the screen answers)
         std::vector<uint32_t> second;
     };
     const Case cases[] = {
-        {"remapped", false, true, true, secondRemapped},
-        {"reloaded", true, true, true, secondKeys},
-        {"cancelled", false, false, false, secondRemapped},  // the screen edits the devices given
+        {"remapped", false, true, secondRemapped},
+        {"reloaded", true, true, kSecond},
+        {"cancelled", false, false, secondRemapped},  // the screen edits the devices given
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         ReadKeysFile(game.Cpu(), {&first, &second});
-        const uint32_t clicked = Clicks({Key(1, 3)});
-        KeyAt(clicked + 400, 0x4B);
-        std::vector<ScreenPoint> after;
-        if (c.reload) after.push_back(Button(130));
-        after.push_back(Button(c.confirm ? 43 : 42));
-        uint32_t t = clicked + 400;
-        for (const ScreenPoint& p : after) ClickAt(t += 400, p);
-        EXPECT_EQ(Run(), c.result) << c.name;
-        EXPECT_EQ(Codes(first), firstKeys) << c.name;
-        EXPECT_EQ(Codes(second), c.second) << c.name;
+        uint32_t t = Clicks({Key(1, 3)}) + 400;
+        KeyAt(t, 0x4B);
+        if (c.reload) ClickAt(t += 400, Button(130));
+        ClickAt(t += 400, Button(c.confirm ? 43 : 42));
+        EXPECT_EQ(Run(), c.confirm);
+        EXPECT_EQ(Codes(first), kFirst);
+        EXPECT_EQ(Codes(second), c.second);
     }
 }
 
@@ -196,29 +177,22 @@ TEST_F(InputSettingsTest, KeysForActionsAMapDoesNotHoldChangeNothing) {
     // Five actions: the buttons of actions 5 to 7 show no key and take none.
     InputDevice shortMap;
     shortMap.Actions().SetCodes({0x25, 0x27, 0x26, 0x28, 0x20});
-    const uint32_t clicked = Clicks({Key(0, 6)});
-    KeyAt(clicked + 400, 0x4B);
-    ClickAt(clicked + 800, Button(43));
+    const uint32_t t = Clicks({Key(0, 6)});
+    KeyAt(t + 400, 0x4B);
+    ClickAt(t + 800, Button(43));
     EXPECT_TRUE(Screens().inputSettings(game.Cpu(), device, {String("One")}, {&shortMap}));
     EXPECT_EQ(Codes(shortMap), (std::vector<uint32_t>{0x25, 0x27, 0x26, 0x28, 0x20}));
 }
 
-class DefaultMenuTest : public SettingsScreensTest {
-  protected:
-    DefaultMenuTest() { Start(); }
-};
+using DefaultMenuTest = SettingsScreensTest;
 
 TEST_F(DefaultMenuTest, OnlyYesAnswersTrue) {
-    struct Case {
-        int32_t id;
-        bool answer;
-    };
-    const Case cases[] = {{43, true}, {42, false}};
-    for (const Case& c : cases) {
+    Start();
+    for (const bool yes : {true, false}) {
         // The question first: a text, which answers nothing.
-        Clicks({{320, 140}, Where(DefaultMenu, c.id)});
+        Clicks({{320, 140}, Where(DefaultMenu, yes ? 43 : 42)});
         DeleteOptionsBackground();
-        EXPECT_EQ(Screens().defaultMenu(game.Cpu(), device), c.answer) << c.id;
+        EXPECT_EQ(Screens().defaultMenu(game.Cpu(), device), yes);
     }
 }
 
