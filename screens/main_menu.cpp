@@ -81,9 +81,9 @@ InputDevice& KeysOf(DialogWindow& window) {
     return input != nullptr ? *input : GameKeys();
 }
 
-// Runs a game started from the menu (or the reading of its files). An engine error ends the game,
-// not the program: it is logged with the script call stack and shown over the main screen, whose
-// stacks are cut back to where they were; false then.
+// Runs what a menu entry starts: a game, the reading of its files, a screen. An engine error ends
+// it, not the program: it is logged with the script call stack and shown over the main screen,
+// whose stacks are cut back to where they were; false then.
 template <class Action>
 bool Guarded(DialogWindow& window, Action action) {
     Processor& processor = ProcessorOf(window);
@@ -282,19 +282,20 @@ void MenuHandler(DialogWindow& window, int32_t event, int32_t /*position*/, int3
             AskToQuit(window);
             break;
         case kMenuCredits:
-            ShowCredits(window);
+            Guarded(window, [&] { ShowCredits(window); });
             break;
         case kMenuDemo:
             PlayRandomDemo(window);
             break;
         case kMenuInputSettings:
-            EditKeyMappings(window);
+            Guarded(window, [&] { EditKeyMappings(window); });
             break;
         case kMenuScreenOptions:
-            if (Screens().screenOptions) Screens().screenOptions(processor, KeysOf(window), &window);
+            if (Screens().screenOptions)
+                Guarded(window, [&] { Screens().screenOptions(processor, KeysOf(window), &window); });
             break;
         case kMenuHighScores:
-            MenuGames().highScores(processor, KeysOf(window));
+            Guarded(window, [&] { MenuGames().highScores(processor, KeysOf(window)); });
             break;
         default:
             if (p2 >= kMenuOnePlayer && p2 <= kMenuFourPlayers) StartGame(window, p2 - kMenuOnePlayer + 1);

@@ -95,6 +95,7 @@ class MainMenuTest : public ::testing::Test {
         games.highScores = [this](Processor&, InputDevice&) { calls.push_back("scores"); };
         Screens().storyScreen = [this](Processor&, std::string_view text, uint32_t flags) {
             calls.push_back("story " + std::string(text) + " " + std::to_string(flags));
+            if (failGame) ThrowFatal("The story broke");
         };
         Screens().screenOptions = [this](Processor&, InputDevice&, DialogWindow* parent) {
             calls.push_back(parent == window.get() ? "screen options" : "screen options elsewhere");
@@ -354,21 +355,25 @@ TEST_F(MainMenuTest, QuitAsksFirst) {
 
 // A game that fails with an engine error ends, not the program: the error is shown over the main
 // screen and logged, and the main column is back.
-TEST_F(MainMenuTest, AGameThatFailsReturnsToTheMainScreen) {
+TEST_F(MainMenuTest, AGameOrScreenThatFailsReturnsToTheMainScreen) {
     failGame = true;
     uint32_t t = game.Now();
     ClickAt(t += 400, kEntryX, EntryY(0));  // new game
     ClickAt(t += 400, kEntryX, EntryY(0));  // campaign
     ClickAt(t += 400, kEntryX, EntryY(0));  // one player
     game.At(t += 400, [this] { game.TypeChar(27); });
+    ClickAt(t += 400, kEntryX, EntryY(4));  // the credits, whose screen fails too
+    game.At(t += 400, [this] { game.TypeChar(27); });
     ClickAt(t += 400, kEntryX, EntryY(3));  // demo, in the main column
     QuitAt(t += 400);
     Deadline(t + 20000);
     MainScreen();
-    ASSERT_EQ(calls.size(), 2u);
+    ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[0], kCampaign1);
-    EXPECT_EQ(calls[1].rfind("demo ", 0), 0u);
+    EXPECT_EQ(calls[1], "story The makers 1");
+    EXPECT_EQ(calls[2].rfind("demo ", 0), 0u);
     EXPECT_NE(game.Log().find("The level broke"), std::string::npos);
+    EXPECT_NE(game.Log().find("The story broke"), std::string::npos);
 }
 
 // The game's own demo call hands the three texts over in the order the demo player pops them (the
