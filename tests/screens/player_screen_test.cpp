@@ -74,9 +74,8 @@ class PlayerScreenTest : public ::testing::Test {
         for (const char* name : {"Tera", "Vola"}) {
             auto* pilot = new PlayerObject(game.Class("Player"));
             pilot->SetName(String(name));
-            auto device = std::make_unique<InputDevice>();
-            device->SetMouseEnabled(true);
-            pilot->SetInput(std::move(device));
+            pilot->SetInput(std::make_unique<InputDevice>());
+            pilot->Input()->SetMouseEnabled(true);
             game.Players().AppendObject(pilot);
             pilots.push_back(pilot);
         }
@@ -170,17 +169,12 @@ TEST_F(PlayerScreenTest, EachTabShowsItsPage) {
     pilot.SetLevel(3);
     pilot.SetSkillPoints(0);
     GiveSkill(pilot, "Locked", 0);
-    const struct {
-        const char* key;
-        int32_t kind, state;
-        const char* text;
-    } records[] = {{"Q1", 1, 0, "Find the beacon"},
-                   {"Q2", 1, 1, "Closed quest"},
-                   {"D1", 2, 0, "Saved a freighter"},
-                   {"D2", 2, 5, "Won a race"},
-                   {"A1", 3, 2, "First blood"}};
-    for (const auto& r : records)
-        EventManager::RecordEvent(&pilot, String(r.key), r.kind, String(r.text), r.state);
+    // Quests (kind 1), deeds (2) and feats (3), by key, text and state.
+    EventManager::RecordEvent(&pilot, String("Q1"), 1, String("Find the beacon"), 0);
+    EventManager::RecordEvent(&pilot, String("Q2"), 1, String("Closed quest"), 1);
+    EventManager::RecordEvent(&pilot, String("D1"), 2, String("Saved a freighter"), 0);
+    EventManager::RecordEvent(&pilot, String("D2"), 2, String("Won a race"), 5);
+    EventManager::RecordEvent(&pilot, String("A1"), 3, String("First blood"), 2);
 
     struct Case {
         int32_t tab;
@@ -279,7 +273,6 @@ TEST_F(PlayerScreenTest, CommandsOutsideTheShownListsAreIgnored) {
 }
 
 TEST_F(PlayerScreenTest, NamesAreCutToThirtyTwoCharactersAndKeptOnlyThroughTheCloseButton) {
-    const std::string longName(40, 'x');
     struct Case {
         const char* what;
         std::string before;
@@ -290,7 +283,7 @@ TEST_F(PlayerScreenTest, NamesAreCutToThirtyTwoCharactersAndKeptOnlyThroughTheCl
     };
     const Case cases[] = {
         {"appended", "Tera", "Nova", false, "TeraNova", 1},
-        {"long name, full field", longName, "abc", false, std::string(32, 'x'), 1},
+        {"long name, full field", std::string(40, 'x'), "abc", false, std::string(32, 'x'), 1},
         {"typing stops at 32", "Tera", std::string(40, 'y'), false, "Tera" + std::string(28, 'y'), 1},
         {"Escape keeps the old name", "Tera", "Nova", true, "Tera", 0},
     };
@@ -318,20 +311,16 @@ TEST_F(PlayerScreenTest, NamesAreCutToThirtyTwoCharactersAndKeptOnlyThroughTheCl
 }
 
 TEST_F(PlayerScreenTest, NameFieldsExistForTheFirstTenPilotsOnly) {
-    struct Case {
-        int added;  // pilots beyond the two; -1 empties the list
-        size_t fields;
-    };
-    for (const Case& c : {Case{10, 10}, Case{-1, 0}}) {
-        if (c.added < 0) game.Players().ClearList();
-        for (int i = 0; i < c.added; ++i) game.Players().AppendObject(new PlayerObject(game.Class("Player")));
-        PlayerScreen screen(game.Cpu(), c.added < 0 ? nullptr : pilots[0]);
+    // Ten more pilots than the two, then none at all.
+    for (const auto& [added, fields] : {std::pair<int, size_t>{10, 10}, {-1, 0}}) {
+        if (added < 0) game.Players().ClearList();
+        for (int i = 0; i < added; ++i) game.Players().AppendObject(new PlayerObject(game.Class("Player")));
+        PlayerScreen screen(game.Cpu(), added < 0 ? nullptr : pilots[0]);
         screen.Rebuild();
-        EXPECT_EQ(screen.NameCount(), c.fields);
+        EXPECT_EQ(screen.NameCount(), fields);
         for (int32_t i = 0; i <= kPlayerNameFields; ++i)
-            EXPECT_EQ(screen.FindControl(kPlayerNameFirstId + i) != nullptr,
-                      static_cast<size_t>(i) < c.fields)
-                << c.added << " " << i;
+            EXPECT_EQ(screen.FindControl(kPlayerNameFirstId + i) != nullptr, static_cast<size_t>(i) < fields)
+                << added << " " << i;
         screen.ClearControls();
     }
 }
