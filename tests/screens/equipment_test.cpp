@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/key_table.h"
@@ -132,7 +133,7 @@ TEST_F(EquipmentTest, TheAmmunitionAndOfferButtonsOpenTheirWindowsInTurn) {
                           {kOfferClass, 'O', true, 1000, 999, 1400}};
     for (const Case& c : cases) {
         GameObject item = fixture.game.New(c.cls);
-        if (c.cls == kGunClass) {
+        if (std::string_view(c.cls) == kGunClass) {
             GameObject shells = fixture.game.New(kNamedShellsClass);
             WeaponObject::Of(item.get()).SetAmmo(&AmmoObject::Of(shells.release()));
         }
@@ -149,7 +150,7 @@ TEST_F(EquipmentTest, TheAmmunitionAndOfferButtonsOpenTheirWindowsInTurn) {
         RunWindow(*window, [&] { ShowItemInfo(*window, OptionObject::Of(item.get())); });
         fixture.game.ReleaseKey('C');
         const uint32_t took = fixture.game.Now() - start;
-        SCOPED_TRACE(testing::Message() << c.cls << " " << c.key);
+        SCOPED_TRACE(testing::Message() << c.cls << " " << c.closeAt);
         EXPECT_GT(took, c.after);
         EXPECT_LT(took, c.before);
         EXPECT_EQ(overOpen, c.key != 0);
@@ -196,8 +197,9 @@ TEST_F(EquipmentTest, TheSlotLayoutShowsThePagesListsAndTheBottomRow) {
         if (c.view == kCargoView) {
             EXPECT_EQ(first->Slot(), ship.SlotAt(kPlainGroup, 0));
         }
-        const bool guides = c.page == kGuidePage;
-        EXPECT_EQ(SlotControlObject::As(window->ControlAt(window->ControlCount() - 1))->GuidePlace(), guides);
+        // Only the guide page ends with the guide places.
+        auto* last = SlotControlObject::As(window->ControlAt(window->ControlCount() - 1));
+        EXPECT_EQ(last->GuidePlace(), c.page == kGuidePage);
         // The stock slots give the player's items back and never destroy them.
         window->ClearControls();
         state.stockSlots.Clear();
@@ -249,10 +251,9 @@ TEST_F(EquipmentTest, EachPageShowsItsLabelsAndItsTipsOncePerGame) {
         state.page = c.page;
         RunWindow(*window, [&] { BuildEquipmentWindow(*window, state); });
         SCOPED_TRACE(c.page);
-        for (int32_t id : {kShipPageId, kEquipmentPageId, kGuidePageId}) {
-            const bool plain = dynamic_cast<TextButtonObject*>(window->FindControl(id)) == nullptr;
-            EXPECT_EQ(plain, id == c.plainId) << id;
-        }
+        for (int32_t id : {kShipPageId, kEquipmentPageId, kGuidePageId})
+            EXPECT_EQ(dynamic_cast<TextButtonObject*>(window->FindControl(id)) == nullptr, id == c.plainId)
+                << id;
         ASSERT_NE(window->FindControl(kEquipmentPageId), nullptr);
         EXPECT_EQ(window->FindControl(kEquipmentPageId)->Int(kVisualY), c.equipmentY);
         EXPECT_EQ(window->FindControl(kFirstGroupId + 8) != nullptr, c.groups);
