@@ -35,6 +35,7 @@ namespace {
 constexpr const char* kHelpKeys[] = {"HELP_PLAYERSCREEN_INFO", "HELP_PLAYERSCREEN_QUEST",
                                      "HELP_PLAYERSCREEN_DEEDS", "HELP_PLAYERSCREEN_ACHIEVEMENT",
                                      "HELP_PLAYERSCREEN_SKILLS"};
+static_assert(std::size(kHelpKeys) == kPlayerTabIds.size());
 
 std::string Text(const String& text) {
     return std::string(text.Text(), text.Size());
@@ -162,7 +163,7 @@ class PlayerScreenTest : public ::testing::Test {
     std::vector<PlayerObject*> pilots;
 };
 
-TEST_F(PlayerScreenTest, EachTabShowsItsPage) {
+TEST_F(PlayerScreenTest, EachTabShowsItsPageAndRecordsItsHelpKey) {
     PlayerObject& pilot = *pilots[0];
     pilot.SetMoneyTenths(1234);
     pilot.SetExperience(70);
@@ -191,17 +192,25 @@ TEST_F(PlayerScreenTest, EachTabShowsItsPage) {
         {43, kPlayerAchievementsPage, {"First blood"}},
         {45, kPlayerSkillsPage, {}},  // the skills are rows of their own, beside the list
     };
+    EventManager::RecordEventAll(game.Cpu(), String("DONTSHOWTIPS"), 0, String(""), 1);
     for (const Case& c : cases) {
+        for (const char* key : kHelpKeys) EventManager::RemoveEventAll(game.Cpu(), String(key));
         PlayerScreen screen(game.Cpu(), &pilot);
         Clicks(screen, {45, c.tab});
-        EXPECT_EQ(screen.Run(Device()), 1) << c.tab;
+        SCOPED_TRACE(c.tab);
+        EXPECT_EQ(screen.Run(Device()), 1);
         EXPECT_EQ(screen.Page(), c.page);
-        EXPECT_EQ(ListRows(screen), c.rows) << c.tab;
-        // The current tab is a label, the others buttons.
+        EXPECT_EQ(ListRows(screen), c.rows);
+        // The current tab is a label, the others buttons. Each page's tips are asked for when it is
+        // first shown: the first page's, the skills' and the current one's.
         for (size_t k = 0; k < kPlayerTabIds.size(); ++k) {
+            const bool current = static_cast<int32_t>(k) == c.page;
             ControlObject* tab = screen.FindControl(kPlayerTabIds[k]);
             ASSERT_NE(tab, nullptr);
-            EXPECT_EQ(dynamic_cast<TextButtonObject*>(tab) == nullptr, static_cast<int32_t>(k) == c.page);
+            EXPECT_EQ(dynamic_cast<TextButtonObject*>(tab) == nullptr, current);
+            EXPECT_EQ(EventManager::AnyHasEvent(game.Cpu(), String(kHelpKeys[k])),
+                      current || k == 0 || k + 1 == std::size(kHelpKeys))
+                << kHelpKeys[k];
         }
         screen.ClearControls();
     }
@@ -323,19 +332,6 @@ TEST_F(PlayerScreenTest, NameFieldsExistForTheFirstTenPilotsOnly) {
                 << added << " " << i;
         screen.ClearControls();
     }
-}
-
-// Each page's tips are asked for once, when the page is first shown during the run.
-TEST_F(PlayerScreenTest, EachPageShownRecordsItsHelpKey) {
-    for (const char* key : kHelpKeys) EventManager::RemoveEventAll(game.Cpu(), String(key));
-    EventManager::RecordEventAll(game.Cpu(), String("DONTSHOWTIPS"), 0, String(""), 1);
-    PlayerScreen screen(game.Cpu(), pilots[0]);
-    Clicks(screen, {43, 45});
-    screen.Run(Device());
-    const bool expected[] = {true, false, false, true, true};
-    for (size_t k = 0; k < std::size(kHelpKeys); ++k)
-        EXPECT_EQ(EventManager::AnyHasEvent(game.Cpu(), String(kHelpKeys[k])), expected[k]) << kHelpKeys[k];
-    screen.ClearControls();
 }
 
 // Over a caller: the pilot under the list's cursor, the caller busy while the screen runs, and the
