@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/key_table.h"
@@ -71,48 +72,43 @@ class EquipmentTest : public ::testing::Test {
 TEST_F(EquipmentTest, TheItemWindowShowsTheLinesOfEachKind) {
     struct Case {
         int32_t kind;
-        std::vector<std::pair<uint32_t, int32_t>> fields;
         int32_t highest;
-        std::string lines;
+        std::string lines;  // before the worth, which every item shows last
+        std::vector<std::pair<uint32_t, int32_t>> fields;
     };
     const std::string worth = "\nm301 = 70";
+    const std::string plain = "m302 = 0 +\nm171 = 1\n";
     const Case cases[] = {
         {kItemWeapon,
+         1000,
+         "m471 = m422\n" + plain + "m304 = 45/100\nm174 = m201\nm175 = 6\nm177 = 9\n",
          {{kWeaponSkillIndex, 2},
           {kWeaponEnergyPerShot, 45},
           {kWeaponNeedsAmmo, 1},
           {kWeaponKindA, 1},
           {kWeaponValueJ, 6},
-          {kWeaponInterval, 9}},
-         1000,
-         "m471 = m422\nm302 = 0 +\nm171 = 1\nm304 = 45/100\nm174 = m201\nm175 = 6\nm177 = 9\n" + worth},
+          {kWeaponInterval, 9}}},
         {kItemWeapon,
-         {{kWeaponInterval, 9}, {kWeaponReserved + 0, 8}},
          999,
-         "m471 = m420\nm302 = 0 - 999\nm171 = 1\nm304 = 0/100\nm177 = 9\nm176 :\n  m107 = 8\n" + worth},
+         "m471 = m420\nm302 = 0 - 999\nm171 = 1\nm304 = 0/100\nm177 = 9\nm176 :\n  m107 = 8\n",
+         {{kWeaponInterval, 9}, {kWeaponReserved + 0, 8}}},
         {kItemAmmo,
-         {{kAmmoKindA, 2}, {kAmmoShots, 30}, {kAmmoDamage + 1, 4}},
          1000,
-         "m174 = m202\nm175 = 30\nm176 :\n  m108 = 4\n" + worth},
-        {kItemShield, {}, 1000, "m302 = 0 +\nm171 = 1\n" + worth},
-        {kItemShield,
-         {{kShieldProtection + 2, 5}},
-         1000,
-         "m302 = 0 +\nm171 = 1\nm106 :   \n  m109 = 5\n" + worth},
-        {kItemEngine, {{kEngineThrust, 1234}}, 1000, "m302 = 0 +\nm171 = 1\nm355 = 12\n" + worth},
-        {kItemAkb,
-         {{kAkbCapacity, 500}, {kAkbCharge, -250}},
-         999,
-         "m302 = 0 - 999\nm172 = 5\nm173 = -2\n" + worth},
-        {kItemGuide, {}, 1000, "m302 = 0 +\nm171 = 1\n" + worth},
-        {kItemGrabber, {}, 1000, "m302 = 0 +\nm171 = 1\n" + worth},
-        {kItemCargo, {}, 1000, worth},
-        {kItemQuest, {}, 1000, worth},
-        {8, {}, 1000, worth},
+         "m174 = m202\nm175 = 30\nm176 :\n  m108 = 4\n",
+         {{kAmmoKindA, 2}, {kAmmoShots, 30}, {kAmmoDamage + 1, 4}}},
+        {kItemShield, 1000, plain, {}},
+        {kItemShield, 1000, plain + "m106 :   \n  m109 = 5\n", {{kShieldProtection + 2, 5}}},
+        {kItemEngine, 1000, plain + "m355 = 12\n", {{kEngineThrust, 1234}}},
+        {kItemAkb, 999, "m302 = 0 - 999\nm172 = 5\nm173 = -2\n", {{kAkbCapacity, 500}, {kAkbCharge, -250}}},
+        {kItemGuide, 1000, plain, {}},
+        {kItemGrabber, 1000, plain, {}},
+        {kItemCargo, 1000, "", {}},
+        {kItemQuest, 1000, "", {}},
+        {8, 1000, "", {}},
     };
     for (const Case& c : cases) {
         GameObject item = Item(c.kind, c.fields, 0, c.highest);
-        EXPECT_EQ(Lines(item.get()), c.lines) << c.kind;
+        EXPECT_EQ(Lines(item.get()), c.lines + worth) << c.kind;
     }
     // A ship offer shows its ship's class and values; one whose ship is gone only its worth.
     GameObject rig = fixture.Rig();
@@ -122,50 +118,44 @@ TEST_F(EquipmentTest, TheItemWindowShowsTheLinesOfEachKind) {
     EXPECT_EQ(Lines(hull.get()), worth);
 }
 
-TEST_F(EquipmentTest, TheAmmunitionButtonOpensTheLoadedItemsWindowInTurn) {
+// ALT+Z on a weapon's ammunition button, or ALT+O on an offer's, opens that item's window over the
+// item window; ALT+C closes what is open.
+TEST_F(EquipmentTest, TheAmmunitionAndOfferButtonsOpenTheirWindowsInTurn) {
     struct Case {
-        bool follow;    // ALT+Z on the ammunition's button, then ALT+C in its window
-        uint32_t ends;  // time after the start by which both windows have closed
+        const char* cls;
+        uint8_t key;             // opens the window over it at 300, 0 for none
+        bool escape;             // Escape closes that window at 700
+        uint32_t closeAt;        // ALT+C
+        uint32_t after, before;  // the window closes after the first time and before the second
     };
-    const Case cases[] = {{true, 1200}, {false, 600}};
+    const Case cases[] = {{kGunClass, 'Z', false, 1000, 800, 1200},
+                          {kGunClass, 0, false, 300, 200, 600},
+                          {kOfferClass, 'O', true, 1000, 999, 1400}};
     for (const Case& c : cases) {
-        GameObject gun = fixture.game.New(kGunClass);
-        GameObject shells = fixture.game.New(kNamedShellsClass);
-        WeaponObject::Of(gun.get()).SetAmmo(&AmmoObject::Of(shells.release()));
+        GameObject item = fixture.game.New(c.cls);
+        if (std::string_view(c.cls) == kGunClass) {
+            GameObject shells = fixture.game.New(kNamedShellsClass);
+            WeaponObject::Of(item.get()).SetAmmo(&AmmoObject::Of(shells.release()));
+        }
         std::unique_ptr<DialogWindow> window = fixture.Window();
         const uint32_t start = fixture.game.Now();
         bool overOpen = false;
-        if (c.follow) {
-            fixture.game.At(start + 300, [&] { fixture.game.PressKey('Z', true); });
-            fixture.game.At(start + 350, [&] { fixture.game.ReleaseKey('Z'); });
-            fixture.game.At(start + 900, [&] { overOpen = window->ChildOpen(); });
-            fixture.game.At(start + 1000, [&] { fixture.game.PressKey('C', true); });
-        } else {
-            fixture.game.At(start + 300, [&] { fixture.game.PressKey('C', true); });
+        if (c.key != 0) {
+            fixture.game.At(start + 300, [&] { fixture.game.PressKey(c.key, true); });
+            fixture.game.At(start + 350, [&] { fixture.game.ReleaseKey(c.key); });
+            fixture.game.At(start + 600, [&] { overOpen = window->ChildOpen(); });
         }
-        RunWindow(*window, [&] { ShowItemInfo(*window, OptionObject::Of(gun.get())); });
+        if (c.escape) fixture.TypeAt(start + 700, VK_ESCAPE);
+        fixture.game.At(start + c.closeAt, [&] { fixture.game.PressKey('C', true); });
+        RunWindow(*window, [&] { ShowItemInfo(*window, OptionObject::Of(item.get())); });
         fixture.game.ReleaseKey('C');
         const uint32_t took = fixture.game.Now() - start;
-        EXPECT_LT(took, c.ends) << c.follow;
-        EXPECT_GT(took, c.ends - 400) << c.follow;
-        EXPECT_EQ(overOpen, c.follow);
+        SCOPED_TRACE(testing::Message() << c.cls << " " << c.closeAt);
+        EXPECT_GT(took, c.after);
+        EXPECT_LT(took, c.before);
+        EXPECT_EQ(overOpen, c.key != 0);
         EXPECT_FALSE(window->ChildOpen());
     }
-}
-
-TEST_F(EquipmentTest, TheOfferButtonOpensTheItemsOwnWindowOverTheItemWindow) {
-    GameObject offer = fixture.game.New(kOfferClass);
-    std::unique_ptr<DialogWindow> window = fixture.Window();
-    const uint32_t start = fixture.game.Now();
-    // ALT+O opens the item's window, Escape closes it, ALT+C then closes the item window.
-    fixture.game.At(start + 300, [&] { fixture.game.PressKey('O', true); });
-    fixture.game.At(start + 350, [&] { fixture.game.ReleaseKey('O'); });
-    fixture.TypeAt(start + 700, VK_ESCAPE);
-    fixture.game.At(start + 1000, [&] { fixture.game.PressKey('C', true); });
-    RunWindow(*window, [&] { ShowItemInfo(*window, OptionObject::Of(offer.get())); });
-    fixture.game.ReleaseKey('C');
-    EXPECT_GE(fixture.game.Now() - start, 1000u);
-    EXPECT_LT(fixture.game.Now() - start, 1400u);
 }
 
 TEST_F(EquipmentTest, TheSlotLayoutShowsThePagesListsAndTheBottomRow) {
@@ -207,8 +197,9 @@ TEST_F(EquipmentTest, TheSlotLayoutShowsThePagesListsAndTheBottomRow) {
         if (c.view == kCargoView) {
             EXPECT_EQ(first->Slot(), ship.SlotAt(kPlainGroup, 0));
         }
-        const bool guides = c.page == kGuidePage;
-        EXPECT_EQ(SlotControlObject::As(window->ControlAt(window->ControlCount() - 1))->GuidePlace(), guides);
+        // Only the guide page ends with the guide places.
+        auto* last = SlotControlObject::As(window->ControlAt(window->ControlCount() - 1));
+        EXPECT_EQ(last->GuidePlace(), c.page == kGuidePage);
         // The stock slots give the player's items back and never destroy them.
         window->ClearControls();
         state.stockSlots.Clear();
@@ -260,10 +251,9 @@ TEST_F(EquipmentTest, EachPageShowsItsLabelsAndItsTipsOncePerGame) {
         state.page = c.page;
         RunWindow(*window, [&] { BuildEquipmentWindow(*window, state); });
         SCOPED_TRACE(c.page);
-        for (int32_t id : {kShipPageId, kEquipmentPageId, kGuidePageId}) {
-            const bool plain = dynamic_cast<TextButtonObject*>(window->FindControl(id)) == nullptr;
-            EXPECT_EQ(plain, id == c.plainId) << id;
-        }
+        for (int32_t id : {kShipPageId, kEquipmentPageId, kGuidePageId})
+            EXPECT_EQ(dynamic_cast<TextButtonObject*>(window->FindControl(id)) == nullptr, id == c.plainId)
+                << id;
         ASSERT_NE(window->FindControl(kEquipmentPageId), nullptr);
         EXPECT_EQ(window->FindControl(kEquipmentPageId)->Int(kVisualY), c.equipmentY);
         EXPECT_EQ(window->FindControl(kFirstGroupId + 8) != nullptr, c.groups);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -34,22 +35,7 @@ namespace {
 constexpr const char* kHelpKeys[] = {"HELP_PLAYERSCREEN_INFO", "HELP_PLAYERSCREEN_QUEST",
                                      "HELP_PLAYERSCREEN_DEEDS", "HELP_PLAYERSCREEN_ACHIEVEMENT",
                                      "HELP_PLAYERSCREEN_SKILLS"};
-
-// Skills that cost what is given to raise (0: never).
-ScriptSubclass SkillClass(const char* name, int32_t cost) {
-    ScriptSubclass skill{.name = name, .base = "Skill"};
-    skill.virtuals[3] = PushTextWords(name);
-    skill.virtuals[4] = PushTextWords("About it");
-    skill.virtuals[8] = PushIntWords(cost);
-    return skill;
-}
-
-// Many words: many lines in any box.
-std::string LongText() {
-    std::string text;
-    for (int i = 0; i < 150; ++i) text += "word ";
-    return text;
-}
+static_assert(std::size(kHelpKeys) == kPlayerTabIds.size());
 
 std::string Text(const String& text) {
     return std::string(text.Text(), text.Size());
@@ -62,32 +48,25 @@ class PlayerScreenTest : public ::testing::Test {
              {"Misc\\SchemaLine.dpf", "Misc\\Stars.dpf", "Misc\\Up.dpf", "Misc\\Down.dpf"})
             game.AddPicture(picture);
         for (const char* font : {"EventsList", "Chars", "Description"}) game.AddFont(font);
-        game.AddMessages("system.mes", {{102, "Close"},
-                                        {117, "OK"},
-                                        {120, "Yes"},
-                                        {121, "No"},
-                                        {380, "Info"},
-                                        {381, "Quests"},
-                                        {382, "Deeds"},
-                                        {383, "Feats"},
-                                        {384, "Skills"},
-                                        {390, "Money"},
-                                        {310, "cr"},
-                                        {411, "Experience"},
-                                        {410, "Next"},
-                                        {480, "Level"},
-                                        {470, "Points"},
-                                        {302, "Class"},
-                                        {303, "Value"},
-                                        {171, "Speed"},
-                                        {301, "Mass"}});
-        game.AddClass(SkillClass("Cheap", 2))
-            .AddClass(SkillClass("Locked", 0))
-            .AddClass(SkillClass("Dear", 50));
-        game.AddClass(SkillClass("Refund", -3));
+        const std::vector<MessageText> texts = {
+            {102, "Close"},  {117, "OK"},         {120, "Yes"},   {121, "No"},     {380, "Info"},
+            {381, "Quests"}, {382, "Deeds"},      {383, "Feats"}, {384, "Skills"}, {390, "Money"},
+            {310, "cr"},     {411, "Experience"}, {410, "Next"},  {480, "Level"},  {470, "Points"},
+            {302, "Class"},  {303, "Value"},      {171, "Speed"}, {301, "Mass"}};
+        game.AddMessages("system.mes", texts);
+        // Skills that cost what is given to raise (0: never).
+        for (const auto& [name, cost] :
+             {std::pair<const char*, int32_t>{"Cheap", 2}, {"Locked", 0}, {"Dear", 50}, {"Refund", -3}})
+            game.AddClass(
+                {.name = name,
+                 .base = "Skill",
+                 .virtuals = {
+                     {3, PushTextWords(name)}, {4, PushTextWords("About it")}, {8, PushIntWords(cost)}}});
         AddPilotClasses(game);
+        std::string longText;  // many words: many lines in any box
+        for (int i = 0; i < 150; ++i) longText += "word ";
         for (const auto& [name, description] :
-             {std::pair<const char*, std::string>{"ShortShip", "Fast."}, {"LongShip", LongText()}})
+             {std::pair<const char*, std::string>{"ShortShip", "Fast."}, {"LongShip", longText}})
             game.AddClass({.name = name,
                            .base = "Ship",
                            .virtuals = {{3, PushTextWords(name)}, {4, PushTextWords(description)}},
@@ -96,9 +75,8 @@ class PlayerScreenTest : public ::testing::Test {
         for (const char* name : {"Tera", "Vola"}) {
             auto* pilot = new PlayerObject(game.Class("Player"));
             pilot->SetName(String(name));
-            auto device = std::make_unique<InputDevice>();
-            device->SetMouseEnabled(true);
-            pilot->SetInput(std::move(device));
+            pilot->SetInput(std::make_unique<InputDevice>());
+            pilot->Input()->SetMouseEnabled(true);
             game.Players().AppendObject(pilot);
             pilots.push_back(pilot);
         }
@@ -140,29 +118,43 @@ class PlayerScreenTest : public ::testing::Test {
         game.At(time + 80, [this] { game.SetButton(VK_LBUTTON, false); });
     }
     // Clicks on the controls, 400 ms apart, from now on; then the close button.
-    void Clicks(DialogWindow& window, const std::vector<int32_t>& ids, bool thenClose = true) {
+    void Clicks(DialogWindow& window, const std::vector<int32_t>& ids) {
         uint32_t t = game.Now();
         for (int32_t id : ids) ClickControl(t += 400, window, id);
-        if (thenClose) ClickControl(t + 400, window, kPlayerCloseId);
+        ClickControl(t + 400, window, kPlayerCloseId);
     }
-    void TypeAt(uint32_t time, const std::string& text) {
-        game.At(time, [this, text] {
-            for (char c : text) game.TypeChar(static_cast<uint8_t>(c));
+    // Runs a window over a new caller, which `show` opens and Escape closes 400 ms on, after `look`
+    // has seen it. The caller is busy while it runs and free after.
+    int32_t RunOver(const std::function<void(DialogWindow&)>& show, const std::function<void()>& look) {
+        DialogWindow caller(&game.Cpu(), &game.Screen(), EngineCursor(game.Cpu()));
+        bool busy = false;
+        caller.SetCallback([&](DialogWindow& w, int32_t event, int32_t, int32_t) {
+            if (event != kEventStart) return;
+            game.At(game.Now() + 400, [&] {
+                busy = w.ChildOpen();
+                look();
+                game.TypeChar(VK_ESCAPE);
+            });
+            show(w);
+            w.SetResult(7);
         });
+        const int32_t result = caller.Run(Device());
+        EXPECT_TRUE(busy);
+        EXPECT_FALSE(caller.ChildOpen());
+        return result;
     }
 
-    // The rows of the screen's list box.
+    // The rows of the screen's list box, sorted.
     static std::vector<std::string> ListRows(DialogWindow& window) {
         std::vector<std::string> rows;
         auto& list = ListBoxObject::Of(window.FindControl(kPlayerListBoxId));
         for (ControlObject* row : list.Children())
             if (auto* text = dynamic_cast<StaticTextObject*>(row)) rows.push_back(Text(text->Text()));
+        std::sort(rows.begin(), rows.end());
         return rows;
     }
-
     void GiveSkill(PlayerObject& pilot, const char* cls, int32_t slot) {
-        GameObject skill = game.New(cls);
-        pilot.PlaceSkill(skill.release(), slot);
+        pilot.PlaceSkill(game.New(cls).release(), slot);
     }
 
     InputDevice& Device() { return *pilots[0]->Input(); }
@@ -171,55 +163,54 @@ class PlayerScreenTest : public ::testing::Test {
     std::vector<PlayerObject*> pilots;
 };
 
-TEST_F(PlayerScreenTest, EachTabShowsItsPage) {
+TEST_F(PlayerScreenTest, EachTabShowsItsPageAndRecordsItsHelpKey) {
     PlayerObject& pilot = *pilots[0];
     pilot.SetMoneyTenths(1234);
     pilot.SetExperience(70);
     pilot.SetLevel(3);
     pilot.SetSkillPoints(0);
     GiveSkill(pilot, "Locked", 0);
-    const struct {
-        const char* key;
-        int32_t kind, state;
-        const char* text;
-    } records[] = {{"Q1", 1, 0, "Find the beacon"},
-                   {"Q2", 1, 1, "Closed quest"},
-                   {"D1", 2, 0, "Saved a freighter"},
-                   {"D2", 2, 5, "Won a race"},
-                   {"A1", 3, 2, "First blood"}};
-    for (const auto& r : records)
-        EventManager::RecordEvent(&pilot, String(r.key), r.kind, String(r.text), r.state);
+    // Quests (kind 1), deeds (2) and feats (3), by key, text and state.
+    EventManager::RecordEvent(&pilot, String("Q1"), 1, String("Find the beacon"), 0);
+    EventManager::RecordEvent(&pilot, String("Q2"), 1, String("Closed quest"), 1);
+    EventManager::RecordEvent(&pilot, String("D1"), 2, String("Saved a freighter"), 0);
+    EventManager::RecordEvent(&pilot, String("D2"), 2, String("Won a race"), 5);
+    EventManager::RecordEvent(&pilot, String("A1"), 3, String("First blood"), 2);
 
     struct Case {
         int32_t tab;
         int32_t page;
-        std::vector<std::string> rows;
+        std::vector<std::string> rows;  // sorted
     };
     const std::string threshold = std::to_string(PlayerObject::LevelThreshold(3));
     const Case cases[] = {
         {40,
          kPlayerInfoPage,
-         {"Money : $h123$hcr", "Experience : $h70$h", "Next : $h" + threshold + "$h", "Level : $h3$h"}},
+         {"Experience : $h70$h", "Level : $h3$h", "Money : $h123$hcr", "Next : $h" + threshold + "$h"}},
         {41, kPlayerQuestPage, {"Find the beacon"}},  // the closed quest is left out
         {42, kPlayerDeedsPage, {"Saved a freighter", "Won a race"}},
         {43, kPlayerAchievementsPage, {"First blood"}},
         {45, kPlayerSkillsPage, {}},  // the skills are rows of their own, beside the list
     };
+    EventManager::RecordEventAll(game.Cpu(), String("DONTSHOWTIPS"), 0, String(""), 1);
     for (const Case& c : cases) {
+        for (const char* key : kHelpKeys) EventManager::RemoveEventAll(game.Cpu(), String(key));
         PlayerScreen screen(game.Cpu(), &pilot);
         Clicks(screen, {45, c.tab});
-        EXPECT_EQ(screen.Run(Device()), 1) << c.tab;
+        SCOPED_TRACE(c.tab);
+        EXPECT_EQ(screen.Run(Device()), 1);
         EXPECT_EQ(screen.Page(), c.page);
-        std::vector<std::string> rows = ListRows(screen);
-        std::sort(rows.begin(), rows.end());
-        std::vector<std::string> expected = c.rows;
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(rows, expected) << c.tab;
-        // The current tab is a label, the others buttons.
+        EXPECT_EQ(ListRows(screen), c.rows);
+        // The current tab is a label, the others buttons. Each page's tips are asked for when it is
+        // first shown: the first page's, the skills' and the current one's.
         for (size_t k = 0; k < kPlayerTabIds.size(); ++k) {
+            const bool current = static_cast<int32_t>(k) == c.page;
             ControlObject* tab = screen.FindControl(kPlayerTabIds[k]);
             ASSERT_NE(tab, nullptr);
-            EXPECT_EQ(dynamic_cast<TextButtonObject*>(tab) == nullptr, static_cast<int32_t>(k) == c.page);
+            EXPECT_EQ(dynamic_cast<TextButtonObject*>(tab) == nullptr, current);
+            EXPECT_EQ(EventManager::AnyHasEvent(game.Cpu(), String(kHelpKeys[k])),
+                      current || k == 0 || k + 1 == std::size(kHelpKeys))
+                << kHelpKeys[k];
         }
         screen.ClearControls();
     }
@@ -261,10 +252,11 @@ TEST_F(PlayerScreenTest, ASkillIsRaisedOnlyWhenItsCostIsPositiveAndAffordable) {
         ClickControl(t += 100, screen, kPlayerSkillFirstId + 4);
         ClickControl(t += 400, screen, kPlayerCloseId);
         screen.Run(Device());
-        EXPECT_EQ(wasButton, c.button) << c.cls << " " << c.points;
-        EXPECT_EQ(shownBefore, c.shown) << c.cls << " " << c.points;
-        EXPECT_EQ(pilot.SkillAt(4)->Level(), c.level) << c.cls << " " << c.points;
-        EXPECT_EQ(pilot.SkillPoints(), c.pointsAfter) << c.cls << " " << c.points;
+        SCOPED_TRACE(testing::Message() << c.cls << " " << c.points);
+        EXPECT_EQ(wasButton, c.button);
+        EXPECT_EQ(shownBefore, c.shown);
+        EXPECT_EQ(pilot.SkillAt(4)->Level(), c.level);
+        EXPECT_EQ(pilot.SkillPoints(), c.pointsAfter);
         screen.ClearControls();
         DestroyObject(pilot.SkillAt(4));  // the slot is free for the next case
     }
@@ -290,7 +282,6 @@ TEST_F(PlayerScreenTest, CommandsOutsideTheShownListsAreIgnored) {
 }
 
 TEST_F(PlayerScreenTest, NamesAreCutToThirtyTwoCharactersAndKeptOnlyThroughTheCloseButton) {
-    const std::string longName(40, 'x');
     struct Case {
         const char* what;
         std::string before;
@@ -301,7 +292,7 @@ TEST_F(PlayerScreenTest, NamesAreCutToThirtyTwoCharactersAndKeptOnlyThroughTheCl
     };
     const Case cases[] = {
         {"appended", "Tera", "Nova", false, "TeraNova", 1},
-        {"long name, full field", longName, "abc", false, std::string(32, 'x'), 1},
+        {"long name, full field", std::string(40, 'x'), "abc", false, std::string(32, 'x'), 1},
         {"typing stops at 32", "Tera", std::string(40, 'y'), false, "Tera" + std::string(28, 'y'), 1},
         {"Escape keeps the old name", "Tera", "Nova", true, "Tera", 0},
     };
@@ -314,7 +305,9 @@ TEST_F(PlayerScreenTest, NamesAreCutToThirtyTwoCharactersAndKeptOnlyThroughTheCl
         // A double click chooses the field for editing.
         ClickControl(t += 400, screen, field);
         ClickControl(t += 160, screen, field);
-        TypeAt(t += 400, c.typed);
+        game.At(t += 400, [this, &c] {
+            for (char ch : c.typed) game.TypeChar(static_cast<uint8_t>(ch));
+        });
         if (c.escape)
             game.At(t += 400, [this] { game.TypeChar(VK_ESCAPE); });
         else
@@ -327,75 +320,39 @@ TEST_F(PlayerScreenTest, NamesAreCutToThirtyTwoCharactersAndKeptOnlyThroughTheCl
 }
 
 TEST_F(PlayerScreenTest, NameFieldsExistForTheFirstTenPilotsOnly) {
-    struct Case {
-        int added;  // pilots beyond the two; -1 empties the list
-        size_t fields;
-    };
-    for (const Case& c : {Case{10, 10}, Case{-1, 0}}) {
-        if (c.added < 0) game.Players().ClearList();
-        for (int i = 0; i < c.added; ++i) game.Players().AppendObject(new PlayerObject(game.Class("Player")));
-        PlayerScreen screen(game.Cpu(), c.added < 0 ? nullptr : pilots[0]);
+    // Ten more pilots than the two, then none at all.
+    for (const auto& [added, fields] : {std::pair<int, size_t>{10, 10}, {-1, 0}}) {
+        if (added < 0) game.Players().ClearList();
+        for (int i = 0; i < added; ++i) game.Players().AppendObject(new PlayerObject(game.Class("Player")));
+        PlayerScreen screen(game.Cpu(), added < 0 ? nullptr : pilots[0]);
         screen.Rebuild();
-        EXPECT_EQ(screen.NameCount(), c.fields);
+        EXPECT_EQ(screen.NameCount(), fields);
         for (int32_t i = 0; i <= kPlayerNameFields; ++i)
-            EXPECT_EQ(screen.FindControl(kPlayerNameFirstId + i) != nullptr,
-                      static_cast<size_t>(i) < c.fields)
-                << c.added << " " << i;
+            EXPECT_EQ(screen.FindControl(kPlayerNameFirstId + i) != nullptr, static_cast<size_t>(i) < fields)
+                << added << " " << i;
         screen.ClearControls();
     }
-}
-
-// Each page's tips are asked for once, when the page is first shown during the run.
-TEST_F(PlayerScreenTest, EachPageShownRecordsItsHelpKey) {
-    for (const char* key : kHelpKeys) EventManager::RemoveEventAll(game.Cpu(), String(key));
-    EventManager::RecordEventAll(game.Cpu(), String("DONTSHOWTIPS"), 0, String(""), 1);
-    PlayerScreen screen(game.Cpu(), pilots[0]);
-    Clicks(screen, {43, 45});
-    screen.Run(Device());
-    const bool expected[] = {true, false, false, true, true};
-    for (size_t k = 0; k < std::size(kHelpKeys); ++k)
-        EXPECT_EQ(EventManager::AnyHasEvent(game.Cpu(), String(kHelpKeys[k])), expected[k]) << kHelpKeys[k];
-    screen.ClearControls();
 }
 
 // Over a caller: the pilot under the list's cursor, the caller busy while the screen runs, and the
 // star background gone with the screen.
 TEST_F(PlayerScreenTest, ACallerRunsItForThePilotUnderTheCursor) {
     game.Players().Seek(1);
-    DialogWindow caller(&game.Cpu(), &game.Screen(), EngineCursor(game.Cpu()));
-    bool busy = false;
-    caller.SetCallback([&](DialogWindow& w, int32_t event, int32_t, int32_t) {
-        if (event != kEventStart) return;
-        game.At(game.Now() + 400, [&] {
-            busy = w.ChildOpen();
-            game.TypeChar(VK_ESCAPE);
-        });
-        ShowPlayerScreen(w);
-        w.SetResult(7);
-    });
-    EXPECT_EQ(caller.Run(Device()), 7);
-    EXPECT_TRUE(busy);
-    EXPECT_FALSE(caller.ChildOpen());
+    EXPECT_EQ(RunOver(ShowPlayerScreen, [] {}), 7);
     EXPECT_EQ(game.Players().ObjectList().Current(), pilots[1]);
 }
 
-class ShipInfoTest : public PlayerScreenTest {};
-
-TEST_F(ShipInfoTest, CharacteristicsShowValueCInWholeUnits) {
+TEST_F(PlayerScreenTest, CharacteristicsShowValueCInWholeUnits) {
     GameObject ship = game.New(kShipClass);
     auto& shown = ShipObject::Of(ship.get());
-    struct Case {
-        int32_t c;
-        const char* line;
-    };
-    const Case cases[] = {{250, "Speed = 2"}, {-250, "Speed = -2"}, {99, "Speed = 0"}};
-    for (const Case& k : cases) {
-        shown.SetInt(kShipValueA, 3);
-        shown.SetInt(kShipValueB, 1500);
-        shown.SetInt(kShipValueC, k.c);
-        const std::string text = Text(ShipCharacteristics(game.Cpu(), *ship));
-        EXPECT_EQ(text, "Class = 3\nValue = 1500\n" + std::string(k.line) +
-                            "\n\nMass = " + std::to_string(shown.Mass()));
+    shown.SetInt(kShipValueA, 3);
+    shown.SetInt(kShipValueB, 1500);
+    for (const auto& [c, line] :
+         {std::pair<int32_t, const char*>{250, "Speed = 2"}, {-250, "Speed = -2"}, {99, "Speed = 0"}}) {
+        shown.SetInt(kShipValueC, c);
+        EXPECT_EQ(
+            Text(ShipCharacteristics(game.Cpu(), *ship)),
+            "Class = 3\nValue = 1500\n" + std::string(line) + "\n\nMass = " + std::to_string(shown.Mass()));
     }
 }
 
@@ -414,26 +371,15 @@ std::pair<int, int> FrameRows(const std::vector<uint8_t>& frame) {
 }
 
 // A longer description makes the window taller; it stays centred, and Escape closes it.
-TEST_F(ShipInfoTest, TheWindowFitsItsTextsCentredOverItsParent) {
-    DialogWindow parent(&game.Cpu(), &game.Screen(), EngineCursor(game.Cpu()));
+TEST_F(PlayerScreenTest, TheWindowFitsItsTextsCentredOverItsParent) {
     std::vector<int> heights;
     for (const char* cls : {"ShortShip", "LongShip"}) {
         GameObject ship = game.New(cls);
-        bool busy = false;
         std::pair<int, int> rows;
-        parent.SetCallback([&](DialogWindow& w, int32_t event, int32_t, int32_t) {
-            if (event != kEventStart) return;
-            game.At(game.Now() + 400, [&] {
-                busy = w.ChildOpen();
-                rows = FrameRows(game.Host().Video().LastFrame());
-                game.TypeChar(VK_ESCAPE);
-            });
-            ShowShipInfo(w, *ship);
-            w.SetResult(1);
-        });
-        EXPECT_EQ(parent.Run(Device()), 1) << cls;
-        EXPECT_TRUE(busy) << cls;
-        EXPECT_FALSE(parent.ChildOpen()) << cls;
+        EXPECT_EQ(RunOver([&](DialogWindow& w) { ShowShipInfo(w, *ship); },
+                          [&] { rows = FrameRows(game.Host().Video().LastFrame()); }),
+                  7)
+            << cls;
         ASSERT_GE(rows.first, 0) << cls;
         EXPECT_LE(std::abs(rows.first - (479 - rows.second)), 1) << cls;
         heights.push_back(rows.second - rows.first);

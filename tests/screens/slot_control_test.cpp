@@ -26,15 +26,9 @@ class SlotControlTest : public ::testing::Test {
     // A control at (kX, kY) for the slot, lit by what `held` names.
     std::unique_ptr<SlotControlObject> Control(SlotObject* slot, int32_t mode = kSlotControlEquipment,
                                                ScriptObject* ship = nullptr) {
-        SlotControlInit init;
-        init.picture = fixture.SlotPictures()->Address();
-        init.x = kX;
-        init.y = kY;
-        init.id = 100;
-        init.slot = slot;
-        init.selection = [this] { return held; };
-        init.mode = mode;
-        init.ship = ship;
+        // The picture, place, id, slot, held item, mode and ship.
+        SlotControlInit init{fixture.SlotPictures()->Address(), kX,   kY,  100, slot,
+                             [this] { return held; },           mode, ship};
         return NewSlotControl(fixture.game.Cpu(), init);
     }
     Drawing Draw(SlotControlObject& control) {
@@ -47,66 +41,57 @@ class SlotControlTest : public ::testing::Test {
                            [frame](const Drawing::Picture& p) { return p.frame == frame; });
     }
     uint32_t Colour(uint32_t n) { return fixture.game.Colours().Colour(n); }
+    static SlotObject* Place(const GameObject& slot) { return static_cast<SlotObject*>(slot.get()); }
+    static OptionObject* Opt(const GameObject& item) { return static_cast<OptionObject*>(item.get()); }
 
     SlotScreenGame fixture;
     OptionObject* held = nullptr;
 };
 
-TEST_F(SlotControlTest, AnItemShowsItsPictureAndItsCountUnlessItHasNone) {
+// An item shows its picture and its count unless it has none; an empty place names its kind.
+TEST_F(SlotControlTest, AnItemShowsItsPictureAndCountAndAnEmptyPlaceItsKind) {
     struct Case {
-        int32_t kind;
+        int32_t place;
+        int32_t kind;        // of the item in the place, 0 for none
         int32_t efficiency;  // the count of a plain item, none at 100
-        bool shown;
-        const char* count;  // "" for none
+        bool shown;          // the item's picture
+        const char* text;    // "" for none
     };
-    const Case cases[] = {{kItemWeapon, 100, true, ""}, {kItemShield, 50, true, "50"},
-                          {kItemEngine, 0, true, "0"},  {kItemCargo, 100, true, ""},
-                          {kItemQuest, 30, true, "30"}, {8, 50, false, ""},
-                          {12, 50, false, ""}};
+    const Case cases[] = {
+        {kSlotHold, kItemWeapon, 100, true, ""},
+        {kSlotHold, kItemShield, 50, true, "50"},
+        {kSlotHold, kItemEngine, 0, true, "0"},
+        {kSlotHold, kItemCargo, 100, true, ""},
+        {kSlotHold, kItemQuest, 30, true, "30"},
+        {kSlotHold, 8, 50, false, ""},
+        {kSlotHold, 12, 50, false, ""},
+        {kSlotWeapon, 0, 0, false, "m150"},
+        {kSlotProtection, 0, 0, false, "m153"},
+        {kSlotEngine, 0, 0, false, "m152"},
+        {kSlotEnergy, 0, 0, false, "m151"},
+        {kSlotGrabber, 0, 0, false, "m154"},
+        {2, 0, 0, false, ""},
+        {kSlotGuide, 0, 0, false, ""},
+        {kSlotHold, 0, 0, false, ""},
+        {40, 0, 0, false, ""},
+    };
     for (const Case& c : cases) {
-        GameObject slot = fixture.Slot(kSlotHold);
-        GameObject item = fixture.Item(c.kind, c.efficiency);
-        auto& place = static_cast<SlotObject&>(*slot);
-        place.SetObject(static_cast<OptionObject*>(item.get()));
-        auto control = Control(&place);
-        const Drawing drawn = Draw(*control);
-        SCOPED_TRACE(c.kind);
-        ASSERT_FALSE(drawn.pictures.empty());
+        GameObject slot = fixture.Slot(c.place);
+        GameObject item = c.kind != 0 ? fixture.Item(c.kind, c.efficiency) : GameObject();
+        if (item) Place(slot)->SetObject(Opt(item));
+        const Drawing drawn = Draw(*Control(Place(slot)));
+        SCOPED_TRACE(testing::Message() << c.kind << " in " << c.place);
+        ASSERT_EQ(drawn.pictures.size(), c.shown ? 2u : 1u);
         EXPECT_EQ(drawn.pictures[0].frame, fixture.SlotFrame(0));
         EXPECT_EQ(Drew(drawn, fixture.ItemPicture()->GetFrame(0)), c.shown);
-        if (*c.count == '\0') {
-            EXPECT_TRUE(drawn.texts.empty());
-        } else {
-            ASSERT_EQ(drawn.texts.size(), 1u);
-            EXPECT_EQ(drawn.texts[0].text, c.count);
-            EXPECT_EQ(drawn.texts[0].x, kX - 16);
-            EXPECT_EQ(drawn.texts[0].colour, Colour(3));
-        }
-    }
-}
-
-TEST_F(SlotControlTest, AnEmptyPlaceNamesItsKind) {
-    struct Case {
-        int32_t kind;
-        const char* name;  // "" for none
-    };
-    const Case cases[] = {{kSlotWeapon, "m150"}, {kSlotProtection, "m153"}, {kSlotEngine, "m152"},
-                          {kSlotEnergy, "m151"}, {kSlotGrabber, "m154"},    {2, ""},
-                          {kSlotGuide, ""},      {kSlotHold, ""},           {40, ""}};
-    for (const Case& c : cases) {
-        GameObject slot = fixture.Slot(c.kind);
-        auto control = Control(static_cast<SlotObject*>(slot.get()));
-        const Drawing drawn = Draw(*control);
-        SCOPED_TRACE(c.kind);
-        ASSERT_EQ(drawn.pictures.size(), 1u);
-        if (*c.name == '\0') {
+        if (*c.text == '\0') {
             EXPECT_TRUE(drawn.texts.empty());
             continue;
         }
         ASSERT_EQ(drawn.texts.size(), 1u);
-        EXPECT_EQ(drawn.texts[0].text, c.name);
-        EXPECT_EQ(drawn.texts[0].x, kX);
-        EXPECT_EQ(drawn.texts[0].colour, Colour(6));
+        EXPECT_EQ(drawn.texts[0].text, c.text);
+        EXPECT_EQ(drawn.texts[0].x, c.kind != 0 ? kX - 16 : kX);
+        EXPECT_EQ(drawn.texts[0].colour, Colour(c.kind != 0 ? 3 : 6));
     }
 }
 
@@ -119,11 +104,9 @@ TEST_F(SlotControlTest, ThePlaceFrameFollowsTheStateAndStrayStatesShowNone) {
     const Case cases[] = {{0, 0, 0}, {2, 0, 2}, {1, 1, 5}, {2, 1, 6}, {3, 0, -1}, {-1, 1, -1}};
     for (const Case& c : cases) {
         GameObject slot = fixture.Slot(kSlotHold);
-        auto& place = static_cast<SlotObject&>(*slot);
-        place.SetInt(kSlotFirstEnabled, c.state);
-        place.SetInt(kSlotFirstState, c.on);
-        auto control = Control(&place);
-        const Drawing drawn = Draw(*control);
+        Place(slot)->SetInt(kSlotFirstEnabled, c.state);
+        Place(slot)->SetInt(kSlotFirstState, c.on);
+        const Drawing drawn = Draw(*Control(Place(slot)));
         SCOPED_TRACE(c.state * 10 + c.on);
         if (c.frame < 0) {
             EXPECT_TRUE(drawn.pictures.empty());
@@ -159,12 +142,11 @@ TEST_F(SlotControlTest, ThePlaceLightsUpForAHeldItemThatFits) {
     GameObject rig = fixture.Rig();
     for (const Case& c : cases) {
         GameObject slot = fixture.Slot(c.placeKind);
-        auto& place = static_cast<SlotObject&>(*slot);
         GameObject present = c.present != 0 ? fixture.Item(c.present) : GameObject();
-        if (present) place.SetObject(static_cast<OptionObject*>(present.get()));
+        if (present) Place(slot)->SetObject(Opt(present));
         GameObject item = c.heldKind != 0 ? fixture.Item(c.heldKind, 100, c.lowest) : GameObject();
-        held = static_cast<OptionObject*>(item.get());
-        auto control = Control(&place, kSlotControlEquipment, c.onShip ? rig.get() : nullptr);
+        held = Opt(item);
+        auto control = Control(Place(slot), kSlotControlEquipment, c.onShip ? rig.get() : nullptr);
         SCOPED_TRACE(testing::Message() << c.heldKind << " in " << c.placeKind);
         EXPECT_EQ(Drew(Draw(*control), fixture.SlotFrame(kSlotFrameHighlight)), c.lit);
         held = nullptr;
@@ -172,24 +154,18 @@ TEST_F(SlotControlTest, ThePlaceLightsUpForAHeldItemThatFits) {
 }
 
 TEST_F(SlotControlTest, AGuidePlaceShowsItsGuideOrTheDirectionItAimsAt) {
+    // Without a guide, a weapon place and an engine place both show the first direction.
+    for (int32_t kind : {kSlotWeapon, kSlotEngine}) {
+        GameObject place = fixture.Slot(kind);
+        const Drawing drawn = Draw(*Control(Place(place), kSlotControlGuide));
+        ASSERT_EQ(drawn.pictures.size(), 2u) << kind;
+        EXPECT_EQ(drawn.pictures[1].frame, fixture.GuidesPicture()->EntryAt(0)->GetFrame(0)) << kind;
+    }
     GameObject weaponPlace = fixture.Slot(kSlotWeapon);
-    GameObject enginePlace = fixture.Slot(kSlotEngine);
     GameObject guide = fixture.Item(kItemGuide);
-    Image* guides = fixture.GuidesPicture();
-
-    auto aiming = Control(static_cast<SlotObject*>(weaponPlace.get()), kSlotControlGuide);
-    Drawing drawn = Draw(*aiming);
-    ASSERT_EQ(drawn.pictures.size(), 2u);
-    EXPECT_EQ(drawn.pictures[1].frame, guides->EntryAt(0)->GetFrame(0));
-
-    auto none = Control(static_cast<SlotObject*>(enginePlace.get()), kSlotControlGuide);
-    drawn = Draw(*none);
-    ASSERT_EQ(drawn.pictures.size(), 2u);
-    EXPECT_EQ(drawn.pictures[1].frame, guides->EntryAt(0)->GetFrame(0));
-
-    static_cast<SlotObject&>(*weaponPlace).SetObjectB(static_cast<OptionObject*>(guide.get()));
-    held = static_cast<OptionObject*>(guide.get());
-    drawn = Draw(*aiming);
+    Place(weaponPlace)->SetObjectB(Opt(guide));
+    held = Opt(guide);
+    const Drawing drawn = Draw(*Control(Place(weaponPlace), kSlotControlGuide));
     EXPECT_TRUE(Drew(drawn, fixture.SlotFrame(kSlotFrameHighlight)));
     EXPECT_EQ(drawn.pictures.back().frame, fixture.ItemPicture()->GetFrame(0));
     held = nullptr;
@@ -198,8 +174,8 @@ TEST_F(SlotControlTest, AGuidePlaceShowsItsGuideOrTheDirectionItAimsAt) {
 TEST_F(SlotControlTest, AGoneSlotDrawsNothingAndAScriptMadeControlNeverLightsUp) {
     GameObject slot = fixture.Slot(kSlotWeapon);
     GameObject item = fixture.Item(kItemWeapon);
-    held = static_cast<OptionObject*>(item.get());
-    auto control = Control(static_cast<SlotObject*>(slot.get()));
+    held = Opt(item);
+    auto control = Control(Place(slot));
     slot.reset();
     const Drawing drawn = Draw(*control);
     EXPECT_TRUE(drawn.pictures.empty());
@@ -230,7 +206,7 @@ TEST_F(SlotControlTest, AHitOnTheLeftOrTopEdgeIsInsideAndOnTheRightOrBottomEdgeO
         {kX - halfW - 1, kY, false},    {kX, kY - halfH - 1, false},
     };
     GameObject slot = fixture.Slot(kSlotHold);
-    auto control = Control(static_cast<SlotObject*>(slot.get()));
+    auto control = Control(Place(slot));
     for (const Case& c : cases) EXPECT_EQ(control->HitTest(c.x, c.y), c.inside) << c.x << "," << c.y;
 }
 
