@@ -50,6 +50,24 @@ class ShipWindowTest : public ::testing::Test {
     static void Empty(SlotObject* slot) {
         if (OptionObject* item = slot->SetObject(nullptr)) DestroyObject(item);
     }
+    // Hands each event on to the window, then shows the window to see.
+    static std::function<void(ShipWindow&)> After(const std::function<void(ShipWindow&)>& see) {
+        return [see](ShipWindow& window) {
+            window.SetCallback([&window, see](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
+                window.OnEvent(event, p1, p2);
+                see(window);
+            });
+        };
+    }
+    // Notes the tool set when the window is asked to close.
+    static std::function<void(ShipWindow&)> ToolAtClose(int32_t& tool) {
+        return [&tool](ShipWindow& window) {
+            window.SetCallback([&window, &tool](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
+                if (event == kEventClose) tool = window.State().tool;
+                window.OnEvent(event, p1, p2);
+            });
+        };
+    }
     std::string ClassOf(const SlotObject* slot) {
         const OptionObject* item = slot != nullptr ? slot->First() : nullptr;
         return item != nullptr ? item->Class()->ClassName().Text() : "";
@@ -68,48 +86,32 @@ TEST_F(ShipWindowTest, TakeAndPutMovesItemsAndTheBalanceFollows) {
         const char* what;
         const char* engineBefore;  // in the engine place, switched on ("" for none)
         const char* cargoBefore;   // in cargo place 0
-        std::vector<RefitStep> (*steps)(ShipWindowTest&);
+        bool fromCargo;            // cargo place 0 clicked before the engine place
+        bool asked;                // a question comes, answered No
         const char* engineAfter;
         const char* cargoAfter;
         int32_t balance;
     };
     const Case cases[] = {
-        {"picked up and stowed on closing", kRefitEngine, "",
-         [](ShipWindowTest& t) {
-             return std::vector{RefitStep::Click(t.Engine()), RefitStep::Close()};
-         },
-         "", kRefitEngine, kFullBalance},
-        {"moved from the cargo into its place", "", kRefitEngine,
-         [](ShipWindowTest& t) {
-             return std::vector{RefitStep::Click(t.Cargo(0)), RefitStep::Click(t.Engine()),
-                                RefitStep::Close()};
-         },
-         kRefitEngine, "", kFullBalance - kRefitEngineUse},
-        {"too big for the ship's class", "", kHugeEngine,
-         [](ShipWindowTest& t) {
-             return std::vector{RefitStep::Click(t.Cargo(0)), RefitStep::Click(t.Engine()), RefitStep::No(),
-                                RefitStep::Close()};
-         },
-         "", kHugeEngine, kFullBalance},
-        {"of another kind than the place", "", kRefitShield,
-         [](ShipWindowTest& t) {
-             return std::vector{RefitStep::Click(t.Cargo(0)), RefitStep::Click(t.Engine()),
-                                RefitStep::Close()};
-         },
-         "", kRefitShield, kFullBalance},
-        {"exchanged with the one in the place", kRefitEngine, kRefitEngine,
-         [](ShipWindowTest& t) {
-             return std::vector{RefitStep::Click(t.Cargo(0)), RefitStep::Click(t.Engine()),
-                                RefitStep::Close()};
-         },
-         kRefitEngine, kRefitEngine, kFullBalance - kRefitEngineUse},
+        {"picked up and stowed on closing", kRefitEngine, "", false, false, "", kRefitEngine, kFullBalance},
+        {"moved from the cargo into its place", "", kRefitEngine, true, false, kRefitEngine, "",
+         kFullBalance - kRefitEngineUse},
+        {"too big for the ship's class", "", kHugeEngine, true, true, "", kHugeEngine, kFullBalance},
+        {"of another kind than the place", "", kRefitShield, true, false, "", kRefitShield, kFullBalance},
+        {"exchanged with the one in the place", kRefitEngine, kRefitEngine, true, false, kRefitEngine,
+         kRefitEngine, kFullBalance - kRefitEngineUse},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         if (*c.engineBefore != '\0') RefitScene::Fit(*Engine(), scene.Item(c.engineBefore));
         if (*c.cargoBefore != '\0') Cargo(0)->SetObject(&scene.Item(c.cargoBefore));
         ship->RecomputeEnergy();
-        EXPECT_EQ(Play(c.steps(*this)), 0);
+        std::vector<RefitStep> steps;
+        if (c.fromCargo) steps.push_back(RefitStep::Click(Cargo(0)));
+        steps.push_back(RefitStep::Click(Engine()));
+        if (c.asked) steps.push_back(RefitStep::No());
+        steps.push_back(RefitStep::Close());
+        EXPECT_EQ(Play(steps), 0);
         EXPECT_EQ(ClassOf(Engine()), c.engineAfter);
         EXPECT_EQ(ClassOf(Cargo(0)), c.cargoAfter);
         EXPECT_EQ(ship->Balance(), c.balance);
@@ -155,12 +157,7 @@ TEST_F(ShipWindowTest, TheSplitToolHalvesAStackIntoANewItemAndUnloadsAGun) {
         Cargo(0)->SetObject(&stack);
         int32_t toolAfter = -1;
         Play({RefitStep::Command(kSplitToolId), RefitStep::Click(Cargo(0)), RefitStep::Close()},
-             [&](ShipWindow& window) {
-                 window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
-                     if (event == kEventClose) toolAfter = window.State().tool;
-                     window.OnEvent(event, p1, p2);
-                 });
-             });
+             ToolAtClose(toolAfter));
         EXPECT_EQ(toolAfter, kToolNone);  // the split tool clears itself after one use
         EXPECT_EQ(stack.ShotsLeft(), c.left);
         OptionObject* stowed = Cargo(1)->First();
@@ -200,12 +197,7 @@ TEST_F(ShipWindowTest, TheDiscardToolAsksAndOnlyYesThrowsTheItemAway) {
         int32_t toolAfter = -1;
         Play({RefitStep::Command(kDiscardToolId), RefitStep::Click(Engine()),
               c.yes ? RefitStep::Yes() : RefitStep::No(), RefitStep::Close()},
-             [&](ShipWindow& window) {
-                 window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
-                     if (event == kEventClose) toolAfter = window.State().tool;
-                     window.OnEvent(event, p1, p2);
-                 });
-             });
+             ToolAtClose(toolAfter));
         EXPECT_EQ(toolAfter, kToolDiscard);  // the discard tool stays set
         EXPECT_EQ(engine.Get() != nullptr, c.kept);
         EXPECT_EQ(Engine()->First() != nullptr, c.kept);
@@ -233,12 +225,7 @@ TEST_F(ShipWindowTest, ToolButtonsToggleAndTheOtherButtonClearsTheTool) {
         int32_t tool = -1;
         std::vector<RefitStep> steps = c.steps;
         steps.push_back(RefitStep::Close());
-        Play(steps, [&](ShipWindow& window) {
-            window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
-                if (event == kEventClose) tool = window.State().tool;
-                window.OnEvent(event, p1, p2);
-            });
-        });
+        Play(steps, ToolAtClose(tool));
         EXPECT_EQ(tool, c.tool) << c.steps.size();
     }
 }
@@ -276,13 +263,8 @@ TEST_F(ShipWindowTest, ClosingWithTheHandFullAndNoCargoRoomKeepsTheWindowOpen) {
     RefitScene::Fit(*Engine(), scene.Item(kRefitEngine));
     const OptionObject* engine = Engine()->First();
     OptionObject* heldAtEnd = nullptr;
-    const int32_t result =
-        Play({RefitStep::Click(Engine()), RefitStep::Close(), RefitStep::No()}, [&](ShipWindow& window) {
-            window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
-                window.OnEvent(event, p1, p2);
-                heldAtEnd = window.Held();
-            });
-        });
+    const int32_t result = Play({RefitStep::Click(Engine()), RefitStep::Close(), RefitStep::No()},
+                                After([&](ShipWindow& window) { heldAtEnd = window.Held(); }));
     EXPECT_EQ(result, RefitScene::kLeftOpen);
     EXPECT_EQ(heldAtEnd, engine);  // still in the hand; the window deleted it when it went
 }
@@ -319,12 +301,8 @@ TEST_F(ShipWindowTest, OnlyTheNineGroupLabelsSelectAGroup) {
          {Case{kFirstGroupId + 2, 2}, Case{kFirstGroupId + 8, 8}, Case{kFirstGroupId + 9, 0}}) {
         Gun()->SelectDirection(0, false);
         int32_t group = -1;
-        Play({RefitStep::Command(c.id), RefitStep::Close()}, [&](ShipWindow& window) {
-            window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
-                window.OnEvent(event, p1, p2);
-                group = window.State().group;
-            });
-        });
+        Play({RefitStep::Command(c.id), RefitStep::Close()},
+             After([&](ShipWindow& window) { group = window.State().group; }));
         EXPECT_EQ(Gun()->SelectedIndex(), c.selected) << c.id;
         EXPECT_EQ(group, static_cast<int32_t>(c.selected)) << c.id;
     }
@@ -332,12 +310,7 @@ TEST_F(ShipWindowTest, OnlyTheNineGroupLabelsSelectAGroup) {
 
 TEST_F(ShipWindowTest, ShipAndPlayerButtonsSwitchShipsAndIgnoreAMissingOne) {
     ShipObject* shown = nullptr;
-    const auto watch = [&](ShipWindow& window) {
-        window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
-            window.OnEvent(event, p1, p2);
-            shown = window.Ship();
-        });
-    };
+    const auto watch = After([&](ShipWindow& window) { shown = window.Ship(); });
     Play({RefitStep::Command(kSecondShipId), RefitStep::Close()}, watch);
     EXPECT_EQ(shown, ship);
 
