@@ -1,13 +1,19 @@
 // The demo game folder's archive, started headless as the program starts it: what start-up and the
-// screens read is there, and its arcade game flies the level to its end on injected keys.
+// screens read is there; its arcade game flies the level to its end on injected keys; its idle
+// demos, as the main screen plays them when left alone, fly their levels on their recordings; and
+// its scenario, as the main menu's scenario entry finds and starts it, is listed and flown.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "campaign/player_files.h"
+#include "campaign/save_game.h"
+#include "campaign/save_slots.h"
 #include "graphics/image.h"
+#include "screens/main_menu.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "shell/game_ids.h"
@@ -15,6 +21,8 @@
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
+#include "tests/support/save_fixture.h"
+#include "world/actor.h"
 #include "world/level.h"
 #include "world/player.h"
 #include "world/player_config.h"
@@ -23,28 +31,48 @@ namespace {
 
 constexpr uint32_t kFrame = 28;
 
-class DemoArchiveTest : public ::testing::Test {
-  protected:
-    DemoArchiveTest() {
-        for (const FdEntry& e : DemoArchiveEntries()) game.AddEntry(e.name, e.data, e.packed);
-    }
+// The archive in the game folder; with a language given, the settings choose it in place of the
+// archive's choice.
+void AddDemoArchive(GameHarness& game, uint32_t language = 0) {
+    for (const FdEntry& e : DemoArchiveEntries())
+        if (language == 0 || e.name != "Language.LCFG") game.AddEntry(e.name, e.data, e.packed);
+    if (language != 0) game.Settings().language = language;
+}
 
-    uint32_t ListCount(uint32_t id) {
-        auto* list = dynamic_cast<ObjectManager*>(game.Object(id));
-        return list != nullptr ? list->ObjectList().Count() : 0;
-    }
+uint32_t ListCount(GameHarness& game, uint32_t id) {
+    auto* list = dynamic_cast<ObjectManager*>(game.Object(id));
+    return list != nullptr ? list->ObjectList().Count() : 0;
+}
 
-    GameHarness game;
-};
+PlayerObject* FirstPilot(GameHarness& game) {
+    auto* players = dynamic_cast<ObjectManager*>(game.Object(kPlayerListId));
+    if (players == nullptr || players->ObjectList().Head() == nullptr) return nullptr;
+    return &PlayerObject::Of(players->ObjectList().Head()->item);
+}
+
+// Runs see on every frame for twice the level's length from now.
+void EachFrame(GameHarness& game, const std::function<void()>& see) {
+    const uint32_t start = game.Now();
+    for (uint32_t frame = 1; frame < 2 * kDemoLevelLength; ++frame) game.At(start + frame * kFrame, see);
+}
+
+// The first pilot's device takes the mouse as well (the menus run on it): the ship follows the
+// pointer, which moves from side to side out of the enemies' line of fire. Fire held down.
+void WeaveAndFire(GameHarness& game) {
+    const uint32_t start = game.Now();
+    game.MovePointer(100, 384);
+    game.At(start + 5 * kFrame, [&game] { game.PressKey(0x20); });
+    for (uint32_t frame = 20; frame < 2 * kDemoLevelLength; frame += 80) {
+        const int32_t x = (frame / 80) % 2 == 0 ? 540 : 100;
+        game.At(start + frame * kFrame, [&game, x] { game.MovePointer(x, 384); });
+    }
+}
 
 TEST(DemoArchiveStartTest, StartUpFindsEveryFontPictureAndTextInBothLanguages) {
     for (uint32_t language : {1u, 2u}) {
         SCOPED_TRACE(language);
         GameHarness run;
-        // The language comes from the settings, in place of the archive's choice.
-        for (const FdEntry& e : DemoArchiveEntries())
-            if (e.name != "Language.LCFG") run.AddEntry(e.name, e.data, e.packed);
-        run.Settings().language = language;
+        AddDemoArchive(run, language);
         run.Start();
         for (const char* font : {"Default", "BigMenu", "Copyright", "Story", "Hint", "QuestionFont",
                                  "AnswerFont", "Energy", "Loading", "HelpFont", "System", "SlotType"})
@@ -96,9 +124,7 @@ TEST(DemoArchiveStartTest, TheScreensTextsAreCaptionedInBothLanguages) {
     };
     for (uint32_t language : {1u, 2u}) {
         GameHarness run;
-        for (const FdEntry& e : DemoArchiveEntries())
-            if (e.name != "Language.LCFG") run.AddEntry(e.name, e.data, e.packed);
-        run.Settings().language = language;
+        AddDemoArchive(run, language);
         run.Start();
         for (const auto& s : screens)
             for (uint32_t n : s.numbers) {
@@ -109,75 +135,144 @@ TEST(DemoArchiveStartTest, TheScreensTextsAreCaptionedInBothLanguages) {
     }
 }
 
-// The arcade game as the main menu starts it: the scenario flies the level; the enemies come and
-// fire, the pilot fires back while steering, and the flight ends with the level.
-TEST_F(DemoArchiveTest, TheArcadeGameFliesTheLevelToItsEnd) {
+// The arcade game as the main menu starts it, flown on the weaving input, and the pilot as a save
+// stores it afterwards.
+struct ArcadeRun {
+    uint32_t enemies = 0;
+    uint32_t enemyShots = 0;
+    uint32_t pilotShots = 0;
+    bool levelFinished = false;
+    std::string error;
+    int32_t frames = 0;
+    uint32_t pilots = 0;
+    std::string pilot;
+    std::string log;
+};
+
+ArcadeRun FlyArcadeGame() {
+    GameHarness game;
+    AddDemoArchive(game);
     game.Start();
-    struct Seen {
-        uint32_t enemies = 0;
-        uint32_t enemyShots = 0;
-        uint32_t pilotShots = 0;
-        bool levelFinished = false;
-    } seen;
-    const uint32_t start = game.Now();
-    for (uint32_t frame = 1; frame < 2 * kDemoLevelLength; ++frame) {
-        game.At(start + frame * kFrame, [&] {
-            seen.enemies = std::max(seen.enemies, ListCount(kFlightActorListId));
-            seen.enemyShots = std::max(seen.enemyShots, ListCount(kFlightList11Id));
-            seen.pilotShots = std::max(seen.pilotShots, ListCount(kShotsManagerId));
-            if (LevelObject* level = LevelObject::Running(game.Objects()))
-                seen.levelFinished |= level->Finished();
-        });
+    ArcadeRun run;
+    EachFrame(game, [&] {
+        run.enemies = std::max(run.enemies, ListCount(game, kFlightActorListId));
+        run.enemyShots = std::max(run.enemyShots, ListCount(game, kFlightList11Id));
+        run.pilotShots = std::max(run.pilotShots, ListCount(game, kShotsManagerId));
+        if (LevelObject* level = LevelObject::Running(game.Objects())) run.levelFinished |= level->Finished();
+    });
+    WeaveAndFire(game);
+    run.error = ErrorMessage(
+        [&] { LoadPlayerFile(game.Cpu(), String(kDemoArcadePlayers), String(kDemoArcadeScenario), 1); });
+    run.frames = game.Cpu().FrameNumber();
+    run.pilots = ListCount(game, kPlayerListId);
+    if (PlayerObject* pilot = FirstPilot(game)) {
+        PlayerConfig config;
+        Player::StoreToConfig(config, *pilot);
+        run.pilot = StoredBytes(config);
     }
-    // The first pilot's device takes the mouse as well (the menus run on it): the ship follows the
-    // pointer, which moves from side to side out of the enemies' line of fire. Fire held down.
-    game.MovePointer(100, 384);
-    game.At(start + 5 * kFrame, [&] { game.PressKey(0x20); });
-    for (uint32_t frame = 20; frame < 2 * kDemoLevelLength; frame += 80) {
-        const int32_t x = (frame / 80) % 2 == 0 ? 540 : 100;
-        game.At(start + frame * kFrame, [&, x] { game.MovePointer(x, 384); });
-    }
+    run.log = game.Log();
+    return run;
+}
 
-    EXPECT_EQ(ErrorMessage([&] {
-                  LoadPlayerFile(game.Cpu(), String(kDemoArcadePlayers), String(kDemoArcadeScenario), 1);
-              }),
-              "no error");
-
-    EXPECT_GE(game.Cpu().FrameNumber(), kDemoLevelLength);
-    EXPECT_TRUE(seen.levelFinished);
+// The scenario flies the level; the enemies come and fire, the pilot fires back while steering, and
+// the flight ends with the level. The same input flies the same game again, which the end-to-end
+// play's comparison of two saves rests on.
+TEST(DemoArchiveTest, TheArcadeGameFliesTheLevelToItsEndAndTheSameInputLeavesTheSamePilot) {
+    const ArcadeRun run = FlyArcadeGame();
+    EXPECT_EQ(run.error, "no error");
+    EXPECT_GE(run.frames, kDemoLevelLength);
+    EXPECT_TRUE(run.levelFinished);
     // The enemies and the bonus were in the field together; they fired, and so did the pilot.
-    EXPECT_EQ(seen.enemies, static_cast<uint32_t>(kDemoEnemyCount + 1));
-    EXPECT_GT(seen.enemyShots, 0u);
-    EXPECT_GT(seen.pilotShots, 0u);
-    ASSERT_EQ(ListCount(kPlayerListId), 1u);
+    EXPECT_EQ(run.enemies, static_cast<uint32_t>(kDemoEnemyCount + 1));
+    EXPECT_GT(run.enemyShots, 0u);
+    EXPECT_GT(run.pilotShots, 0u);
+    ASSERT_EQ(run.pilots, 1u);
+    EXPECT_EQ(run.log, "");
+    EXPECT_GT(run.pilot.size(), 100u);
+    EXPECT_EQ(FlyArcadeGame().pilot, run.pilot);
+}
+
+// Each recording flies its level with its own pilot, who steers and fires on the recorded keys, and
+// the flight ends by itself with the level, back to the caller.
+TEST(DemoIdleTest, EachIdleDemoFliesItsLevelToTheEndOnItsRecording) {
+    for (const DemoIdleDemo& demo : kDemoIdleDemos) {
+        SCOPED_TRACE(demo.demoFile);
+        GameHarness game;
+        AddDemoArchive(game);
+        game.Start();
+        ResetMainMenuGames();
+        struct Seen {
+            bool levelFinished = false;
+            uint32_t pilotShots = 0;
+            bool steeredLeft = false;
+            bool steeredRight = false;
+            std::string level;
+        } seen;
+        EachFrame(game, [&] {
+            seen.pilotShots = std::max(seen.pilotShots, ListCount(game, kShotsManagerId));
+            if (LevelObject* level = LevelObject::Running(game.Objects())) {
+                seen.levelFinished |= level->Finished();
+                seen.level = level->Class() != nullptr ? level->Class()->ClassName().Text() : "";
+            }
+            PlayerObject* pilot = FirstPilot(game);
+            if (auto* ship = pilot != nullptr ? dynamic_cast<ActorObject*>(pilot->Ship()) : nullptr) {
+                seen.steeredLeft |= ship->SpeedX() < 0;
+                seen.steeredRight |= ship->SpeedX() > 0;
+            }
+        });
+
+        EXPECT_EQ(ErrorMessage([&] {
+                      MenuGames().playDemo(game.Cpu(), demo.demoFile, demo.levelClass, demo.playerFile);
+                  }),
+                  "no error");
+
+        EXPECT_TRUE(seen.levelFinished);
+        EXPECT_EQ(seen.level, demo.levelClass);
+        // Only the recording moved the ship and fired: no key was typed and the pointer stood still.
+        EXPECT_GT(seen.pilotShots, 0u);
+        EXPECT_TRUE(seen.steeredLeft);
+        EXPECT_TRUE(seen.steeredRight);
+        EXPECT_LT(game.Cpu().FrameNumber(), 2 * static_cast<uint32_t>(kDemoLevelLength));
+        EXPECT_EQ(game.Log(), "");
+    }
+}
+
+// The scenario list reads the scenario from the files beside the archive.
+class DemoScenarioTest : public ::testing::Test {
+  protected:
+    DemoScenarioTest() {
+        AddDemoArchive(game);
+        for (const FdEntry& e : DemoLooseFiles()) WriteGameFile(e.name, e.data);
+        game.Start();
+    }
+
+    GameHarness game;
+};
+
+TEST_F(DemoScenarioTest, TheScenarioListShowsTheScenarioWithItsNameAndPilots) {
+    ScenarioList(game.Cpu());
+    ASSERT_EQ(SaveSlots().Used(), 1u);
+    const SaveHeader& row = *SlotHeader(0);
+    EXPECT_EQ(row.Text(1), std::string(kDemoScenarioFile));
+    EXPECT_EQ(row.Text(2), std::string(kDemoScenarioClass));
+    EXPECT_EQ(row.Text(3), std::string(kDemoScenarioName));
+    EXPECT_EQ(row.Text(4), "1");
+    EXPECT_FALSE(row.Text(7).empty());
     EXPECT_EQ(game.Log(), "");
 }
 
-// The pilot as a save stores it after the arcade game, flown on the same input as above.
-std::string PilotAfterArcadeGame() {
-    GameHarness run;
-    for (const FdEntry& e : DemoArchiveEntries()) run.AddEntry(e.name, e.data, e.packed);
-    run.Start();
-    const uint32_t start = run.Now();
-    run.MovePointer(100, 384);
-    run.At(start + 5 * kFrame, [&] { run.PressKey(0x20); });
-    for (uint32_t frame = 20; frame < 2 * kDemoLevelLength; frame += 80) {
-        const int32_t x = (frame / 80) % 2 == 0 ? 540 : 100;
-        run.At(start + frame * kFrame, [&, x] { run.MovePointer(x, 384); });
-    }
-    LoadPlayerFile(run.Cpu(), String(kDemoArcadePlayers), String(kDemoArcadeScenario), 1);
-    auto* players = dynamic_cast<ObjectManager*>(run.Object(kPlayerListId));
-    if (players == nullptr || players->ObjectList().Head() == nullptr) return "no pilot";
-    PlayerConfig config;
-    Player::StoreToConfig(config, PlayerObject::Of(players->ObjectList().Head()->item));
-    return StoredBytes(config);
-}
-
-// What the end-to-end play's comparison of two saves rests on: the same input flies the same game.
-TEST(DemoArchiveRunTest, TheSameInputLeavesTheSamePilot) {
-    const std::string first = PilotAfterArcadeGame();
-    EXPECT_GT(first.size(), 100u);
-    EXPECT_EQ(PilotAfterArcadeGame(), first);
+// The pilot flies on the first key mapping, which takes the mouse, weaving as in the arcade game.
+TEST_F(DemoScenarioTest, StartedItFliesTheLevelToItsEnd) {
+    const ScenarioFile file = ReadScenarioFile(String(kDemoScenarioFile));
+    bool levelFinished = false;
+    EachFrame(game, [&] {
+        if (LevelObject* level = LevelObject::Running(game.Objects())) levelFinished |= level->Finished();
+    });
+    WeaveAndFire(game);
+    EXPECT_EQ(ErrorMessage([&] { LoadPlayerFile(game.Cpu(), file.playerFile, file.className, 1); }),
+              "no error");
+    EXPECT_TRUE(levelFinished);
+    EXPECT_EQ(game.Log(), "");
 }
 
 }  // namespace
