@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -39,9 +40,12 @@ class ShipWindowTest : public ::testing::Test {
     SlotObject* Cargo(int32_t i) { return Place(kPlainGroup, i); }
 
     // The window opens on the page given: weapons show on the ship page, the other places on the
-    // equipment page, the cargo on both.
-    int32_t Play(const std::vector<RefitStep>& steps, const std::function<void(ShipWindow&)>& before = {},
+    // equipment page, the cargo on both. It is closed after the steps unless they close it.
+    int32_t Play(std::vector<RefitStep> steps, const std::function<void(ShipWindow&)>& before = {},
                  int32_t page = kEquipmentPage) {
+        if (std::none_of(steps.begin(), steps.end(),
+                         [](const RefitStep& step) { return step.kind == RefitStep::kClose; }))
+            steps.push_back(RefitStep::Close());
         ship->SetWindowPage(page);
         ShipWindow window(*ship);
         if (before) before(window);
@@ -110,7 +114,6 @@ TEST_F(ShipWindowTest, TakeAndPutMovesItemsAndTheBalanceFollows) {
         if (c.fromCargo) steps.push_back(RefitStep::Click(Cargo(0)));
         steps.push_back(RefitStep::Click(Engine()));
         if (c.asked) steps.push_back(RefitStep::No());
-        steps.push_back(RefitStep::Close());
         EXPECT_EQ(Play(steps), 0);
         EXPECT_EQ(ClassOf(Engine()), c.engineAfter);
         EXPECT_EQ(ClassOf(Cargo(0)), c.cargoAfter);
@@ -128,8 +131,7 @@ TEST_F(ShipWindowTest, AmmunitionIsLoadedIntoTheGunAndMergedWithAStack) {
     RefitScene::Fit(*Gun(), gun);
     auto& loose = static_cast<AmmoObject&>(scene.Item(kShellsClass));
     Cargo(0)->SetObject(&loose);
-    EXPECT_EQ(Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Gun()), RefitStep::Close()}, {}, kShipPage),
-              0);
+    EXPECT_EQ(Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Gun())}, {}, kShipPage), 0);
     EXPECT_EQ(gun.Ammo(), &loose);
     EXPECT_EQ(Cargo(0)->First(), nullptr);
 
@@ -138,7 +140,7 @@ TEST_F(ShipWindowTest, AmmunitionIsLoadedIntoTheGunAndMergedWithAStack) {
     Cargo(0)->SetObject(&stack);
     Cargo(1)->SetObject(&more);
     const WeakObject merged(&more);
-    EXPECT_EQ(Play({RefitStep::Click(Cargo(1)), RefitStep::Click(Cargo(0)), RefitStep::Close()}), 0);
+    EXPECT_EQ(Play({RefitStep::Click(Cargo(1)), RefitStep::Click(Cargo(0))}), 0);
     EXPECT_EQ(stack.ShotsLeft(), 60);
     EXPECT_EQ(Cargo(1)->First(), nullptr);
     EXPECT_EQ(merged.Get(), nullptr);  // the merged stack is gone, and nothing holds it
@@ -156,8 +158,7 @@ TEST_F(ShipWindowTest, TheSplitToolHalvesAStackIntoANewItemAndUnloadsAGun) {
         stack.SetShotsLeft(c.shots);
         Cargo(0)->SetObject(&stack);
         int32_t toolAfter = -1;
-        Play({RefitStep::Command(kSplitToolId), RefitStep::Click(Cargo(0)), RefitStep::Close()},
-             ToolAtClose(toolAfter));
+        Play({RefitStep::Command(kSplitToolId), RefitStep::Click(Cargo(0))}, ToolAtClose(toolAfter));
         EXPECT_EQ(toolAfter, kToolNone);  // the split tool clears itself after one use
         EXPECT_EQ(stack.ShotsLeft(), c.left);
         OptionObject* stowed = Cargo(1)->First();
@@ -177,7 +178,7 @@ TEST_F(ShipWindowTest, TheSplitToolHalvesAStackIntoANewItemAndUnloadsAGun) {
     RefitScene::Fit(*Gun(), gun);
     auto& shells = static_cast<AmmoObject&>(scene.Item(kShellsClass));
     gun.SetAmmo(&shells);
-    Play({RefitStep::Command(kSplitToolId), RefitStep::Click(Gun()), RefitStep::Close()}, {}, kShipPage);
+    Play({RefitStep::Command(kSplitToolId), RefitStep::Click(Gun())}, {}, kShipPage);
     EXPECT_EQ(gun.Ammo(), nullptr);
     EXPECT_EQ(Cargo(0)->First(), &shells);
 }
@@ -196,7 +197,7 @@ TEST_F(ShipWindowTest, TheDiscardToolAsksAndOnlyYesThrowsTheItemAway) {
         const WeakObject engine(Engine()->First());
         int32_t toolAfter = -1;
         Play({RefitStep::Command(kDiscardToolId), RefitStep::Click(Engine()),
-              c.yes ? RefitStep::Yes() : RefitStep::No(), RefitStep::Close()},
+              c.yes ? RefitStep::Yes() : RefitStep::No()},
              ToolAtClose(toolAfter));
         EXPECT_EQ(toolAfter, kToolDiscard);  // the discard tool stays set
         EXPECT_EQ(engine.Get() != nullptr, c.kept);
@@ -223,9 +224,7 @@ TEST_F(ShipWindowTest, ToolButtonsToggleAndTheOtherButtonClearsTheTool) {
     RefitScene::Fit(*Engine(), scene.Item(kRefitEngine));
     for (const Case& c : cases) {
         int32_t tool = -1;
-        std::vector<RefitStep> steps = c.steps;
-        steps.push_back(RefitStep::Close());
-        Play(steps, ToolAtClose(tool));
+        Play(c.steps, ToolAtClose(tool));
         EXPECT_EQ(tool, c.tool) << c.steps.size();
     }
 }
@@ -234,8 +233,8 @@ TEST_F(ShipWindowTest, TheOtherButtonStepsASlotsStateByItsKind) {
     RefitScene::Fit(*Gun(), scene.Item(kGunClass));
     RefitScene::Fit(*Shield(), scene.Item(kRefitShield));
     ship->RecomputeEnergy();
-    Play({RefitStep::OtherClick(Gun()), RefitStep::Close()}, {}, kShipPage);
-    Play({RefitStep::OtherClick(Shield()), RefitStep::Close()});
+    Play({RefitStep::OtherClick(Gun())}, {}, kShipPage);
+    Play({RefitStep::OtherClick(Shield())});
     EXPECT_EQ(Gun()->FirstState(), 2);  // weapons cycle through three trigger groups
     EXPECT_EQ(Shield()->FirstState(), 0);
     EXPECT_EQ(ship->Balance(), kFullBalance);  // the shield no longer uses energy
@@ -245,13 +244,13 @@ TEST_F(ShipWindowTest, OnTheGuidePageAGuideIsAttachedToAWeaponAndDetachedAgain) 
     RefitScene::Fit(*Gun(), scene.Item(kGunClass));
     OptionObject& guide = scene.Item(kRefitGuide);
     Cargo(0)->SetObject(&guide);
-    Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Gun(), true), RefitStep::Close()}, {}, kGuidePage);
+    Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Gun(), true)}, {}, kGuidePage);
     EXPECT_EQ(Gun()->Second(), &guide);
     EXPECT_NE(Gun()->SecondState(), 0);
     EXPECT_EQ(Cargo(0)->First(), nullptr);
 
     // Taken off again, it goes back to the cargo when the window closes; the weapon keeps firing.
-    Play({RefitStep::Click(Gun(), true), RefitStep::Close()}, {}, kGuidePage);
+    Play({RefitStep::Click(Gun(), true)}, {}, kGuidePage);
     EXPECT_EQ(Gun()->Second(), nullptr);
     EXPECT_EQ(Cargo(0)->First(), &guide);
     EXPECT_NE(Gun()->FirstState(), 0);
@@ -272,11 +271,11 @@ TEST_F(ShipWindowTest, ClosingWithTheHandFullAndNoCargoRoomKeepsTheWindowOpen) {
 TEST_F(ShipWindowTest, RefitDelaysAreChargedForChangedPlacesOnClosing) {
     RefitScene::Fit(*Engine(), scene.Item(kRefitEngine));
     Cargo(0)->SetObject(&scene.Item(kRefitShield));
-    Play({RefitStep::Close()});
+    Play({});
     EXPECT_EQ(Engine()->Delay(), 0);  // nothing changed
     EXPECT_EQ(Shield()->Delay(), 0);
 
-    Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Shield()), RefitStep::Close()});
+    Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Shield())});
     const int32_t added = Shield()->Delay();
     EXPECT_GT(added, 0);
     EXPECT_EQ(Engine()->Delay(), 0);
@@ -287,7 +286,7 @@ TEST_F(ShipWindowTest, RefitDelaysAreChargedForChangedPlacesOnClosing) {
     Empty(Engine());
     RefitScene::Fit(*Engine(), scene.Item(kHugeEngine));
     Cargo(1)->SetObject(&scene.Item(kRefitEngine));
-    Play({RefitStep::Click(Cargo(1)), RefitStep::Click(Engine()), RefitStep::Close()});
+    Play({RefitStep::Click(Cargo(1)), RefitStep::Click(Engine())});
     EXPECT_EQ(Engine()->Delay(), 2 * added);
 }
 
@@ -301,8 +300,7 @@ TEST_F(ShipWindowTest, OnlyTheNineGroupLabelsSelectAGroup) {
          {Case{kFirstGroupId + 2, 2}, Case{kFirstGroupId + 8, 8}, Case{kFirstGroupId + 9, 0}}) {
         Gun()->SelectDirection(0, false);
         int32_t group = -1;
-        Play({RefitStep::Command(c.id), RefitStep::Close()},
-             After([&](ShipWindow& window) { group = window.State().group; }));
+        Play({RefitStep::Command(c.id)}, After([&](ShipWindow& window) { group = window.State().group; }));
         EXPECT_EQ(Gun()->SelectedIndex(), c.selected) << c.id;
         EXPECT_EQ(group, static_cast<int32_t>(c.selected)) << c.id;
     }
@@ -311,21 +309,20 @@ TEST_F(ShipWindowTest, OnlyTheNineGroupLabelsSelectAGroup) {
 TEST_F(ShipWindowTest, ShipAndPlayerButtonsSwitchShipsAndIgnoreAMissingOne) {
     ShipObject* shown = nullptr;
     const auto watch = After([&](ShipWindow& window) { shown = window.Ship(); });
-    Play({RefitStep::Command(kSecondShipId), RefitStep::Close()}, watch);
+    Play({RefitStep::Command(kSecondShipId)}, watch);
     EXPECT_EQ(shown, ship);
 
     auto& second = ShipObject::Of(game.New(kRefitShip).release());
     pilot->AttachReserveShip(&second);
-    Play({RefitStep::Command(kEquipmentPageId), RefitStep::Command(kSecondShipId), RefitStep::Close()}, watch,
-         kShipPage);
+    Play({RefitStep::Command(kEquipmentPageId), RefitStep::Command(kSecondShipId)}, watch, kShipPage);
     EXPECT_EQ(shown, &second);
     EXPECT_EQ(ship->WindowPage(), kEquipmentPage);  // stored before the switch
     EXPECT_EQ(second.WindowPage(), kEquipmentPage);
 
     PlayerObject& other = scene.AddPilot();
-    Play({RefitStep::Command(kFirstPlayerId + 1), RefitStep::Close()}, watch);
+    Play({RefitStep::Command(kFirstPlayerId + 1)}, watch);
     EXPECT_EQ(shown, &RefitScene::ShipOf(other));
-    Play({RefitStep::Command(kFirstPlayerId + 2), RefitStep::Close()}, watch);  // no third player
+    Play({RefitStep::Command(kFirstPlayerId + 2)}, watch);  // no third player
     EXPECT_EQ(shown, ship);
 }
 
