@@ -82,33 +82,9 @@ class ShopTest : public ::testing::Test {
 
     OptionObject* ShipItem(uint32_t group, int32_t i) { return Ship().SlotAt(group, i)->First(); }
 
-    // A second ship holding a battery, and a ship offer of base price 200 in stock row 0.
-    void SetUpShips(int32_t money) {
-        Begin();
-        customer->SetMoneyTenths(money);
-        oldShip = customer->Ship();
-        GameObject reserve = game.New(kFreighterClass);
-        secondShip = reserve.get();
-        ShipObject::Of(secondShip)
-            .SlotAt(kPlainGroup, 0)
-            ->SetObject(&OptionObject::Of(game.New(kBatteryClass).release()));
-        Ships().AppendObject(reserve.release());
-        customer->AttachReserveShip(secondShip);
-        newShip = game.New(kFreighterClass).release();
-        Ships().AppendObject(newShip);
-        GameObject offer = game.New("Hull", {200, 0, newShip->Address()});
-        game.CallMethod(shopObject.get(), 19, {offer->Address()});
-        offer.release();
-    }
-
-    ObjectManager& Ships() { return dynamic_cast<ObjectManager&>(*game.Object(kShipListId)); }
-
     GameHarness game;
     PlayerObject* customer = nullptr;
     GameObject shopObject;
-    ScriptObject* oldShip = nullptr;
-    ScriptObject* secondShip = nullptr;
-    ScriptObject* newShip = nullptr;
 };
 
 TEST_F(ShopTest, PricesFollowTheMarginAndTheTradeSkill) {
@@ -211,7 +187,20 @@ TEST_F(ShopTest, ABoughtShipTradesInTheOldAndSellsTheSecondAndAFailedPurchaseKee
         {"declined", 5000, {kNoX}, false},
         {"bought", 5000, {kYesX, kYesX}, true},
     };
-    SetUpShips(100);
+    // A second ship holding a battery, and a ship offer of base price 200 in stock row 0.
+    Begin();
+    auto& ships = dynamic_cast<ObjectManager&>(*game.Object(kShipListId));
+    ScriptObject* oldShip = customer->Ship();
+    ScriptObject* secondShip = game.New(kFreighterClass).release();
+    ShipObject::Of(secondShip)
+        .SlotAt(kPlainGroup, 0)
+        ->SetObject(&OptionObject::Of(game.New(kBatteryClass).release()));
+    ships.AppendObject(secondShip);
+    customer->AttachReserveShip(secondShip);
+    ScriptObject* newShip = game.New(kFreighterClass).release();
+    ships.AppendObject(newShip);
+    game.CallMethod(shopObject.get(), 19,
+                    {game.New("Hull", {200, 0, newShip->Address()}).release()->Address()});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         customer->SetMoneyTenths(c.money);
