@@ -1,18 +1,26 @@
 // The demo game folder's archive, started headless as the program starts it: what start-up and the
 // screens read is there; its arcade game flies the level to its end on injected keys; its idle
 // demos, as the main screen plays them when left alone, fly their levels on their recordings; and
-// its scenario, as the main menu's scenario entry finds and starts it, is listed and flown.
+// its scenario, as the main menu's scenario entry finds and starts it, is listed and flown; and its
+// campaign, after the flight, shows the star system with two planets: a click on one shows its
+// description over the window, a click on the other opens the shop, and the game menu follows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "campaign/player_files.h"
 #include "campaign/save_game.h"
 #include "campaign/save_slots.h"
+#include "graphics/display.h"
 #include "graphics/image.h"
+#include "graphics/screen_surface.h"
+#include "platform/key_table.h"
 #include "screens/main_menu.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
@@ -272,6 +280,94 @@ TEST_F(DemoScenarioTest, StartedItFliesTheLevelToItsEnd) {
     EXPECT_EQ(ErrorMessage([&] { LoadPlayerFile(game.Cpu(), file.playerFile, file.className, 1); }),
               "no error");
     EXPECT_TRUE(levelFinished);
+    EXPECT_EQ(game.Log(), "");
+}
+
+// Longer than the flight (the level and its end countdown) and the screens after it.
+constexpr uint32_t kMaxFrames = 3000;
+
+class DemoStarSystemTest : public ::testing::Test {
+  protected:
+    DemoStarSystemTest() {
+        AddDemoArchive(game);
+        game.Start();
+    }
+
+    bool Lit(int32_t x, int32_t y) {
+        uint16_t pixel = 0;
+        std::memcpy(&pixel, game.Screen().Surface()->PixelAddress(x, y), 2);
+        return pixel != 0;
+    }
+    int32_t LitIn(int32_t x0, int32_t y0, int32_t width, int32_t height) {
+        int32_t lit = 0;
+        for (int32_t y = y0; y < y0 + height; ++y)
+            for (int32_t x = x0; x < x0 + width; ++x) lit += Lit(x, y) ? 1 : 0;
+        return lit;
+    }
+
+    // Nearly all of the 30x30 square round the place is lit, as a planet's disc lights it.
+    bool DiscAt(int32_t cx, int32_t cy) { return LitIn(cx - 15, cy - 15, 30, 30) >= 800; }
+    bool BothPlanets() {
+        return DiscAt(kDemoShopPlanetX, kDemoPlanetY) && DiscAt(kDemoDescribedPlanetX, kDemoPlanetY);
+    }
+
+    GameHarness game;
+};
+
+TEST_F(DemoStarSystemTest, TheCampaignReachesTheStarSystemAndItsShopPlanetOpensTheShop) {
+    struct Seen {
+        bool flew = false;
+        int32_t systemFrame = -1;
+        bool boxOverSystem = false;
+        bool planetsAfterBox = false;
+        bool shopInsteadOfSystem = false;
+    } seen;
+    const int32_t middle = (kDemoShopPlanetX + kDemoDescribedPlanetX) / 2;
+    // What the player does, frames after the star system showed: a click moves the pointer, presses
+    // the button five frames later and lets it go after the hold. Escape closes the description's box.
+    std::vector<std::pair<int32_t, std::function<void()>>> steps;
+    const auto click = [&](int32_t at, int32_t x, int32_t y, int32_t hold) {
+        steps.emplace_back(at, [this, x, y] { game.MovePointer(x, y); });
+        steps.emplace_back(at + 5, [this] { game.SetButton(VK_LBUTTON, true); });
+        steps.emplace_back(at + 5 + hold, [this] { game.SetButton(VK_LBUTTON, false); });
+    };
+    click(5, kDemoDescribedPlanetX, kDemoPlanetY, 4);
+    steps.emplace_back(40, [&] { seen.boxOverSystem = Lit(middle, kDemoPlanetY); });
+    steps.emplace_back(40, [this] { game.PressKey(VK_ESCAPE); });
+    steps.emplace_back(50, [this] { game.ReleaseKey(VK_ESCAPE); });
+    steps.emplace_back(80, [&] { seen.planetsAfterBox = BothPlanets() && !Lit(middle, kDemoPlanetY); });
+    click(80, kDemoShopPlanetX, kDemoPlanetY, 5);
+    // The shop's tips: OK; the shop: Close; the game menu: Back, which ends the campaign.
+    click(120, 514, 273, 5);
+    steps.emplace_back(150, [&] { seen.shopInsteadOfSystem = !BothPlanets() && LitIn(600, 8, 30, 14) > 20; });
+    click(160, 614, 92, 5);
+    click(200, 320, 330, 5);
+    const uint32_t start = game.Now();
+    for (uint32_t frame = 1; frame < kMaxFrames; ++frame) {
+        game.At(start + frame * kFrame, [&, frame] {
+            const int32_t f = static_cast<int32_t>(frame);
+            if (LevelObject::Running(game.Objects()) != nullptr) {
+                seen.flew = true;
+                return;
+            }
+            if (seen.systemFrame < 0) {
+                if (seen.flew && BothPlanets()) seen.systemFrame = f;
+                return;
+            }
+            for (const auto& [after, action] : steps)
+                if (f - seen.systemFrame == after) action();
+        });
+    }
+
+    EXPECT_EQ(ErrorMessage([&] {
+                  LoadPlayerFile(game.Cpu(), String(kDemoCampaignPlayers), String(kDemoCampaignScenario), 1);
+              }),
+              "no error");
+    EXPECT_TRUE(seen.flew);
+    EXPECT_GT(seen.systemFrame, 0);
+    EXPECT_TRUE(seen.boxOverSystem);
+    EXPECT_TRUE(seen.planetsAfterBox);
+    EXPECT_TRUE(seen.shopInsteadOfSystem);
     EXPECT_EQ(game.Log(), "");
 }
 
