@@ -1,13 +1,27 @@
 // The demo game folder's archive, started headless as the program starts it: what start-up and the
-// screens read is there, and its arcade game flies the level to its end on injected keys.
+// screens read is there; its arcade game flies the level to its end on injected keys; its idle
+// demos, as the main screen plays them when left alone, fly their levels on their recordings; and
+// its scenario, as the main menu's scenario entry finds and starts it, is listed and flown; and its
+// campaign, after the flight, shows the star system with two planets: a click on one shows its
+// description over the window, a click on the other opens the shop, and the game menu follows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "campaign/player_files.h"
+#include "campaign/save_game.h"
+#include "campaign/save_slots.h"
+#include "graphics/display.h"
 #include "graphics/image.h"
+#include "graphics/screen_surface.h"
+#include "platform/key_table.h"
+#include "screens/main_menu.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "shell/game_ids.h"
@@ -15,6 +29,8 @@
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
+#include "tests/support/save_fixture.h"
+#include "world/actor.h"
 #include "world/level.h"
 #include "world/player.h"
 #include "world/player_config.h"
@@ -23,28 +39,70 @@ namespace {
 
 constexpr uint32_t kFrame = 28;
 
-class DemoArchiveTest : public ::testing::Test {
-  protected:
-    DemoArchiveTest() {
-        for (const FdEntry& e : DemoArchiveEntries()) game.AddEntry(e.name, e.data, e.packed);
+// The archive in the game folder; with a language given, the settings choose it in place of the
+// archive's choice.
+void AddDemoArchive(GameHarness& game, uint32_t language = 0) {
+    for (const FdEntry& e : DemoArchiveEntries())
+        if (language == 0 || e.name != "Language.LCFG") game.AddEntry(e.name, e.data, e.packed);
+    if (language != 0) game.Settings().language = language;
+}
+
+uint32_t ListCount(GameHarness& game, uint32_t id) {
+    auto* list = dynamic_cast<ObjectManager*>(game.Object(id));
+    return list != nullptr ? list->ObjectList().Count() : 0;
+}
+
+PlayerObject* FirstPilot(GameHarness& game) {
+    auto* players = dynamic_cast<ObjectManager*>(game.Object(kPlayerListId));
+    if (players == nullptr || players->ObjectList().Head() == nullptr) return nullptr;
+    return &PlayerObject::Of(players->ObjectList().Head()->item);
+}
+
+// Runs see on every frame for twice the level's length from now.
+void EachFrame(GameHarness& game, const std::function<void()>& see) {
+    const uint32_t start = game.Now();
+    for (uint32_t frame = 1; frame < 2 * kDemoLevelLength; ++frame) game.At(start + frame * kFrame, see);
+}
+
+// The first pilot's device takes the mouse as well (the menus run on it): the ship follows the
+// pointer, which moves from side to side out of the enemies' line of fire. Fire held down.
+void WeaveAndFire(GameHarness& game) {
+    const uint32_t start = game.Now();
+    game.MovePointer(100, 384);
+    game.At(start + 5 * kFrame, [&game] { game.PressKey(0x20); });
+    for (uint32_t frame = 20; frame < 2 * kDemoLevelLength; frame += 80) {
+        const int32_t x = (frame / 80) % 2 == 0 ? 540 : 100;
+        game.At(start + frame * kFrame, [&game, x] { game.MovePointer(x, 384); });
     }
+}
 
-    uint32_t ListCount(uint32_t id) {
-        auto* list = dynamic_cast<ObjectManager*>(game.Object(id));
-        return list != nullptr ? list->ObjectList().Count() : 0;
-    }
-
-    GameHarness game;
-};
-
-TEST(DemoArchiveStartTest, StartUpFindsEveryFontPictureAndTextInBothLanguages) {
+// Start-up finds every font, picture and text it reads, and what the screens of the demo show
+// carries a caption in both languages, not the placeholder.
+TEST(DemoArchiveStartTest, StartUpFindsEveryFontPictureAndTextAndTheScreensAreCaptionedInBothLanguages) {
+    const struct {
+        const char* screen;
+        std::vector<uint32_t> numbers;
+    } screens[] = {
+        {"main menu",
+         {185, 192, 193, 195, 196, 197, 198, 199, 300, 314, 315, 343, 348, 349, 506, 507, 510, 521}},
+        {"game menu and saves", {191, 196, 192, 185, 342, 344, 311, 312, 313, 495, 505, 511}},
+        {"message boxes", {117, 119, 120, 121, 123}},
+        {"shop", {102, 104, 182, 186, 187, 188, 305, 306, 310, 340, 341, 345, 346, 347, 358, 477, 478}},
+        {"ship window",
+         {101, 103, 105, 106, 118, 122, 150, 151, 152, 153, 154, 170, 178, 180, 183, 189, 354}},
+        {"item windows",
+         {107, 116, 171, 172, 173, 174, 175, 176, 177, 200, 301, 302, 303, 304, 355, 359, 420, 471}},
+        {"player screen", {380, 381, 382, 383, 384, 390, 410, 411, 470, 473, 474, 475, 480}},
+        {"options", {330, 331, 332, 333, 334, 335, 336, 337, 338, 339, 356, 357, 472}},
+        {"input settings",
+         {317, 318, 319, 320, 321, 322, 323, 324, 325, 326, 327, 328, 329, 396, 400, 401, 402}},
+        {"flight and galaxy", {100, 190, 350, 351, 352, 353, 481, 500, 501}},
+        {"high scores", {520, 521}},
+    };
     for (uint32_t language : {1u, 2u}) {
         SCOPED_TRACE(language);
         GameHarness run;
-        // The language comes from the settings, in place of the archive's choice.
-        for (const FdEntry& e : DemoArchiveEntries())
-            if (e.name != "Language.LCFG") run.AddEntry(e.name, e.data, e.packed);
-        run.Settings().language = language;
+        AddDemoArchive(run, language);
         run.Start();
         for (const char* font : {"Default", "BigMenu", "Copyright", "Story", "Hint", "QuestionFont",
                                  "AnswerFont", "Energy", "Loading", "HelpFont", "System", "SlotType"})
@@ -68,116 +126,241 @@ TEST(DemoArchiveStartTest, StartUpFindsEveryFontPictureAndTextInBothLanguages) {
             EXPECT_EQ(run.Message(t.file, t.number), language == 1 ? t.first : t.second)
                 << t.file << t.number;
         EXPECT_NE(run.Message("Misc\\Credits.mes", 1).find("Vondrel"), std::string::npos);
+        for (const auto& s : screens)
+            for (uint32_t n : s.numbers) {
+                const std::string text = run.Message("system.mes", n);
+                EXPECT_FALSE(text.empty() || text.rfind("Text ", 0) == 0) << s.screen << " " << n;
+            }
         EXPECT_EQ(run.Log(), "");
     }
 }
 
-// What the screens of the demo show carries a caption in both languages, not the placeholder.
-TEST(DemoArchiveStartTest, TheScreensTextsAreCaptionedInBothLanguages) {
-    const struct {
-        const char* screen;
-        std::vector<uint32_t> numbers;
-    } screens[] = {
-        {"main menu",
-         {185, 192, 193, 195, 196, 197, 198, 199, 300, 314, 315, 343, 348, 349, 506, 507, 510, 521}},
-        {"game menu and saves", {191, 196, 192, 185, 342, 344, 311, 312, 313, 495, 505, 511}},
-        {"message boxes", {117, 119, 120, 121, 123}},
-        {"shop", {102, 104, 182, 186, 187, 188, 305, 306, 310, 340, 341, 345, 346, 347, 358, 477, 478}},
-        {"ship window",
-         {101, 103, 105, 106, 118, 122, 150, 151, 152, 153, 154, 170, 178, 180, 183, 189, 354}},
-        {"item windows",
-         {107, 116, 171, 172, 173, 174, 175, 176, 177, 200, 301, 302, 303, 304, 355, 359, 420, 471}},
-        {"player screen", {380, 381, 382, 383, 384, 390, 410, 411, 470, 473, 474, 475, 480}},
-        {"options", {330, 331, 332, 333, 334, 335, 336, 337, 338, 339, 356, 357, 472}},
-        {"input settings",
-         {317, 318, 319, 320, 321, 322, 323, 324, 325, 326, 327, 328, 329, 396, 400, 401, 402}},
-        {"flight and galaxy", {100, 190, 350, 351, 352, 353, 481, 500, 501}},
-        {"high scores", {520, 521}},
-    };
-    for (uint32_t language : {1u, 2u}) {
-        GameHarness run;
-        for (const FdEntry& e : DemoArchiveEntries())
-            if (e.name != "Language.LCFG") run.AddEntry(e.name, e.data, e.packed);
-        run.Settings().language = language;
-        run.Start();
-        for (const auto& s : screens)
-            for (uint32_t n : s.numbers) {
-                const std::string text = run.Message("system.mes", n);
-                EXPECT_FALSE(text.empty() || text.rfind("Text ", 0) == 0)
-                    << s.screen << " " << n << " " << language;
+// The arcade game as the main menu starts it, flown on the weaving input, and the pilot as a save
+// stores it afterwards.
+struct ArcadeRun {
+    uint32_t enemies = 0;
+    uint32_t enemyShots = 0;
+    uint32_t pilotShots = 0;
+    bool levelFinished = false;
+    std::string error;
+    int32_t frames = 0;
+    uint32_t pilots = 0;
+    std::string pilot;
+    std::string log;
+};
+
+ArcadeRun FlyArcadeGame() {
+    GameHarness game;
+    AddDemoArchive(game);
+    game.Start();
+    ArcadeRun run;
+    EachFrame(game, [&] {
+        run.enemies = std::max(run.enemies, ListCount(game, kFlightActorListId));
+        run.enemyShots = std::max(run.enemyShots, ListCount(game, kFlightList11Id));
+        run.pilotShots = std::max(run.pilotShots, ListCount(game, kShotsManagerId));
+        if (LevelObject* level = LevelObject::Running(game.Objects())) run.levelFinished |= level->Finished();
+    });
+    WeaveAndFire(game);
+    run.error = ErrorMessage(
+        [&] { LoadPlayerFile(game.Cpu(), String(kDemoArcadePlayers), String(kDemoArcadeScenario), 1); });
+    run.frames = game.Cpu().FrameNumber();
+    run.pilots = ListCount(game, kPlayerListId);
+    if (PlayerObject* pilot = FirstPilot(game)) {
+        PlayerConfig config;
+        Player::StoreToConfig(config, *pilot);
+        run.pilot = StoredBytes(config);
+    }
+    run.log = game.Log();
+    return run;
+}
+
+// The scenario flies the level; the enemies come and fire, the pilot fires back while steering, and
+// the flight ends with the level. The same input flies the same game again, which the end-to-end
+// play's comparison of two saves rests on.
+TEST(DemoArchiveTest, TheArcadeGameFliesTheLevelToItsEndAndTheSameInputLeavesTheSamePilot) {
+    const ArcadeRun run = FlyArcadeGame();
+    EXPECT_EQ(run.error, "no error");
+    EXPECT_GE(run.frames, kDemoLevelLength);
+    EXPECT_TRUE(run.levelFinished);
+    // The enemies and the bonus were in the field together; they fired, and so did the pilot.
+    EXPECT_EQ(run.enemies, static_cast<uint32_t>(kDemoEnemyCount + 1));
+    EXPECT_GT(run.enemyShots, 0u);
+    EXPECT_GT(run.pilotShots, 0u);
+    ASSERT_EQ(run.pilots, 1u);
+    EXPECT_EQ(run.log, "");
+    EXPECT_GT(run.pilot.size(), 100u);
+    EXPECT_EQ(FlyArcadeGame().pilot, run.pilot);
+}
+
+// Each recording flies its level with its own pilot, who steers and fires on the recorded keys, and
+// the flight ends by itself with the level, back to the caller.
+TEST(DemoIdleTest, EachIdleDemoFliesItsLevelToTheEndOnItsRecording) {
+    for (const DemoIdleDemo& demo : kDemoIdleDemos) {
+        SCOPED_TRACE(demo.demoFile);
+        GameHarness game;
+        AddDemoArchive(game);
+        game.Start();
+        ResetMainMenuGames();
+        struct Seen {
+            bool levelFinished = false;
+            uint32_t pilotShots = 0;
+            bool steeredLeft = false;
+            bool steeredRight = false;
+            std::string level;
+        } seen;
+        EachFrame(game, [&] {
+            seen.pilotShots = std::max(seen.pilotShots, ListCount(game, kShotsManagerId));
+            if (LevelObject* level = LevelObject::Running(game.Objects())) {
+                seen.levelFinished |= level->Finished();
+                seen.level = level->Class() != nullptr ? level->Class()->ClassName().Text() : "";
             }
+            PlayerObject* pilot = FirstPilot(game);
+            if (auto* ship = pilot != nullptr ? dynamic_cast<ActorObject*>(pilot->Ship()) : nullptr) {
+                seen.steeredLeft |= ship->SpeedX() < 0;
+                seen.steeredRight |= ship->SpeedX() > 0;
+            }
+        });
+
+        EXPECT_EQ(ErrorMessage([&] {
+                      MenuGames().playDemo(game.Cpu(), demo.demoFile, demo.levelClass, demo.playerFile);
+                  }),
+                  "no error");
+
+        EXPECT_TRUE(seen.levelFinished);
+        EXPECT_EQ(seen.level, demo.levelClass);
+        // Only the recording moved the ship and fired: no key was typed and the pointer stood still.
+        EXPECT_GT(seen.pilotShots, 0u);
+        EXPECT_TRUE(seen.steeredLeft);
+        EXPECT_TRUE(seen.steeredRight);
+        EXPECT_LT(game.Cpu().FrameNumber(), 2 * static_cast<uint32_t>(kDemoLevelLength));
+        EXPECT_EQ(game.Log(), "");
     }
 }
 
-// The arcade game as the main menu starts it: the scenario flies the level; the enemies come and
-// fire, the pilot fires back while steering, and the flight ends with the level.
-TEST_F(DemoArchiveTest, TheArcadeGameFliesTheLevelToItsEnd) {
-    game.Start();
-    struct Seen {
-        uint32_t enemies = 0;
-        uint32_t enemyShots = 0;
-        uint32_t pilotShots = 0;
-        bool levelFinished = false;
-    } seen;
-    const uint32_t start = game.Now();
-    for (uint32_t frame = 1; frame < 2 * kDemoLevelLength; ++frame) {
-        game.At(start + frame * kFrame, [&] {
-            seen.enemies = std::max(seen.enemies, ListCount(kFlightActorListId));
-            seen.enemyShots = std::max(seen.enemyShots, ListCount(kFlightList11Id));
-            seen.pilotShots = std::max(seen.pilotShots, ListCount(kShotsManagerId));
-            if (LevelObject* level = LevelObject::Running(game.Objects()))
-                seen.levelFinished |= level->Finished();
-        });
-    }
-    // The first pilot's device takes the mouse as well (the menus run on it): the ship follows the
-    // pointer, which moves from side to side out of the enemies' line of fire. Fire held down.
-    game.MovePointer(100, 384);
-    game.At(start + 5 * kFrame, [&] { game.PressKey(0x20); });
-    for (uint32_t frame = 20; frame < 2 * kDemoLevelLength; frame += 80) {
-        const int32_t x = (frame / 80) % 2 == 0 ? 540 : 100;
-        game.At(start + frame * kFrame, [&, x] { game.MovePointer(x, 384); });
+// The scenario list reads the scenario from the files beside the archive.
+class DemoScenarioTest : public ::testing::Test {
+  protected:
+    DemoScenarioTest() {
+        AddDemoArchive(game);
+        for (const FdEntry& e : DemoLooseFiles()) WriteGameFile(e.name, e.data);
+        game.Start();
     }
 
-    EXPECT_EQ(ErrorMessage([&] {
-                  LoadPlayerFile(game.Cpu(), String(kDemoArcadePlayers), String(kDemoArcadeScenario), 1);
-              }),
-              "no error");
+    GameHarness game;
+};
 
-    EXPECT_GE(game.Cpu().FrameNumber(), kDemoLevelLength);
-    EXPECT_TRUE(seen.levelFinished);
-    // The enemies and the bonus were in the field together; they fired, and so did the pilot.
-    EXPECT_EQ(seen.enemies, static_cast<uint32_t>(kDemoEnemyCount + 1));
-    EXPECT_GT(seen.enemyShots, 0u);
-    EXPECT_GT(seen.pilotShots, 0u);
-    ASSERT_EQ(ListCount(kPlayerListId), 1u);
+TEST_F(DemoScenarioTest, TheScenarioListShowsTheScenarioWithItsNameAndPilots) {
+    ScenarioList(game.Cpu());
+    ASSERT_EQ(SaveSlots().Used(), 1u);
+    const SaveHeader& row = *SlotHeader(0);
+    EXPECT_EQ(row.Text(1), std::string(kDemoScenarioFile));
+    EXPECT_EQ(row.Text(2), std::string(kDemoScenarioClass));
+    EXPECT_EQ(row.Text(3), std::string(kDemoScenarioName));
+    EXPECT_EQ(row.Text(4), "1");
+    EXPECT_FALSE(row.Text(7).empty());
     EXPECT_EQ(game.Log(), "");
 }
 
-// The pilot as a save stores it after the arcade game, flown on the same input as above.
-std::string PilotAfterArcadeGame() {
-    GameHarness run;
-    for (const FdEntry& e : DemoArchiveEntries()) run.AddEntry(e.name, e.data, e.packed);
-    run.Start();
-    const uint32_t start = run.Now();
-    run.MovePointer(100, 384);
-    run.At(start + 5 * kFrame, [&] { run.PressKey(0x20); });
-    for (uint32_t frame = 20; frame < 2 * kDemoLevelLength; frame += 80) {
-        const int32_t x = (frame / 80) % 2 == 0 ? 540 : 100;
-        run.At(start + frame * kFrame, [&, x] { run.MovePointer(x, 384); });
-    }
-    LoadPlayerFile(run.Cpu(), String(kDemoArcadePlayers), String(kDemoArcadeScenario), 1);
-    auto* players = dynamic_cast<ObjectManager*>(run.Object(kPlayerListId));
-    if (players == nullptr || players->ObjectList().Head() == nullptr) return "no pilot";
-    PlayerConfig config;
-    Player::StoreToConfig(config, PlayerObject::Of(players->ObjectList().Head()->item));
-    return StoredBytes(config);
+// The pilot flies on the first key mapping, which takes the mouse, weaving as in the arcade game.
+TEST_F(DemoScenarioTest, StartedItFliesTheLevelToItsEnd) {
+    const ScenarioFile file = ReadScenarioFile(String(kDemoScenarioFile));
+    bool levelFinished = false;
+    EachFrame(game, [&] {
+        if (LevelObject* level = LevelObject::Running(game.Objects())) levelFinished |= level->Finished();
+    });
+    WeaveAndFire(game);
+    EXPECT_EQ(ErrorMessage([&] { LoadPlayerFile(game.Cpu(), file.playerFile, file.className, 1); }),
+              "no error");
+    EXPECT_TRUE(levelFinished);
+    EXPECT_EQ(game.Log(), "");
 }
 
-// What the end-to-end play's comparison of two saves rests on: the same input flies the same game.
-TEST(DemoArchiveRunTest, TheSameInputLeavesTheSamePilot) {
-    const std::string first = PilotAfterArcadeGame();
-    EXPECT_GT(first.size(), 100u);
-    EXPECT_EQ(PilotAfterArcadeGame(), first);
+// Longer than the flight (the level and its end countdown) and the screens after it.
+constexpr uint32_t kMaxFrames = 3000;
+
+class DemoStarSystemTest : public ::testing::Test {
+  protected:
+    DemoStarSystemTest() {
+        AddDemoArchive(game);
+        game.Start();
+    }
+
+    bool Lit(int32_t x, int32_t y) {
+        uint16_t pixel = 0;
+        std::memcpy(&pixel, game.Screen().Surface()->PixelAddress(x, y), 2);
+        return pixel != 0;
+    }
+    int32_t LitIn(int32_t x0, int32_t y0, int32_t width, int32_t height) {
+        int32_t lit = 0;
+        for (int32_t y = y0; y < y0 + height; ++y)
+            for (int32_t x = x0; x < x0 + width; ++x) lit += Lit(x, y) ? 1 : 0;
+        return lit;
+    }
+
+    // Nearly all of the 30x30 square round the place is lit, as a planet's disc lights it.
+    bool DiscAt(int32_t cx, int32_t cy) { return LitIn(cx - 15, cy - 15, 30, 30) >= 800; }
+    bool BothPlanets() {
+        return DiscAt(kDemoShopPlanetX, kDemoPlanetY) && DiscAt(kDemoDescribedPlanetX, kDemoPlanetY);
+    }
+
+    GameHarness game;
+};
+
+TEST_F(DemoStarSystemTest, TheCampaignReachesTheStarSystemAndItsShopPlanetOpensTheShop) {
+    struct Seen {
+        bool flew = false;
+        int32_t systemFrame = -1;
+        bool boxOverSystem = false;
+        bool planetsAfterBox = false;
+        bool shopInsteadOfSystem = false;
+    } seen;
+    const int32_t middle = (kDemoShopPlanetX + kDemoDescribedPlanetX) / 2;
+    // What the player does, frames after the star system showed: a click moves the pointer, presses
+    // the button five frames later and lets it go after the hold. Escape closes the description's box.
+    std::vector<std::pair<int32_t, std::function<void()>>> steps;
+    const auto click = [&](int32_t at, int32_t x, int32_t y, int32_t hold) {
+        steps.emplace_back(at, [this, x, y] { game.MovePointer(x, y); });
+        steps.emplace_back(at + 5, [this] { game.SetButton(VK_LBUTTON, true); });
+        steps.emplace_back(at + 5 + hold, [this] { game.SetButton(VK_LBUTTON, false); });
+    };
+    click(5, kDemoDescribedPlanetX, kDemoPlanetY, 4);
+    steps.emplace_back(40, [&] { seen.boxOverSystem = Lit(middle, kDemoPlanetY); });
+    steps.emplace_back(40, [this] { game.PressKey(VK_ESCAPE); });
+    steps.emplace_back(50, [this] { game.ReleaseKey(VK_ESCAPE); });
+    steps.emplace_back(80, [&] { seen.planetsAfterBox = BothPlanets() && !Lit(middle, kDemoPlanetY); });
+    click(80, kDemoShopPlanetX, kDemoPlanetY, 5);
+    // The shop's tips: OK; the shop: Close; the game menu: Back, which ends the campaign.
+    click(120, 514, 273, 5);
+    steps.emplace_back(150, [&] { seen.shopInsteadOfSystem = !BothPlanets() && LitIn(600, 8, 30, 14) > 20; });
+    click(160, 614, 92, 5);
+    click(200, 320, 330, 5);
+    const uint32_t start = game.Now();
+    for (uint32_t frame = 1; frame < kMaxFrames; ++frame) {
+        game.At(start + frame * kFrame, [&, frame] {
+            const int32_t f = static_cast<int32_t>(frame);
+            if (LevelObject::Running(game.Objects()) != nullptr) {
+                seen.flew = true;
+                return;
+            }
+            if (seen.systemFrame < 0) {
+                if (seen.flew && BothPlanets()) seen.systemFrame = f;
+                return;
+            }
+            for (const auto& [after, action] : steps)
+                if (f - seen.systemFrame == after) action();
+        });
+    }
+
+    EXPECT_EQ(ErrorMessage([&] {
+                  LoadPlayerFile(game.Cpu(), String(kDemoCampaignPlayers), String(kDemoCampaignScenario), 1);
+              }),
+              "no error");
+    EXPECT_TRUE(seen.flew);
+    EXPECT_GT(seen.systemFrame, 0);
+    EXPECT_TRUE(seen.boxOverSystem);
+    EXPECT_TRUE(seen.planetsAfterBox);
+    EXPECT_TRUE(seen.shopInsteadOfSystem);
+    EXPECT_EQ(game.Log(), "");
 }
 
 }  // namespace

@@ -61,14 +61,17 @@ class PlayerSetupTest : public ::testing::Test {
         EXPECT_EQ(ErrorMessage([] { Hooks().newGameSetup(); }), "no error");
     }
 
+    std::vector<std::unique_ptr<PlayerConfig>> Written() {
+        return ReadPlayerFile(game.Cpu(), String("Players.PCFG"), 0);
+    }
+
     GameHarness game;
 };
 
-TEST_F(PlayerSetupTest, YesWritesTheFirstPlayersWithTheTypedPlaceAndValue) {
+TEST_F(PlayerSetupTest, YesWritesTheFirstPlayersWithTheTypedPlaceAndValueTimesTen) {
     Begin(Pilot("Ann") + Pilot("Bob") + Pilot("Cy"));
     RunTool(kYesX);
-    const std::vector<std::unique_ptr<PlayerConfig>> written =
-        ReadPlayerFile(game.Cpu(), String("Players.PCFG"), 0);
+    const std::vector<std::unique_ptr<PlayerConfig>> written = Written();
     ASSERT_EQ(written.size(), 2u);
     const char* names[] = {"Ann", "Bob"};
     for (size_t i = 0; i < written.size(); ++i) {
@@ -78,8 +81,17 @@ TEST_F(PlayerSetupTest, YesWritesTheFirstPlayersWithTheTypedPlaceAndValue) {
         EXPECT_STREQ(place, "Star system");
         EXPECT_STREQ(place + std::strlen(place) + 1, "Planet");
     }
+    // A starting value typed after the default "100" is rubbed out is stored times ten. The field
+    // takes eight digits: the largest value typed still fits when stored.
+    for (const auto& [typed, stored] : {std::pair<std::string, int32_t>{"\b\b\b25", 250},
+                                        std::pair<std::string, int32_t>{"\b\b\b999999999", 999999990}}) {
+        RunTool(kYesX, typed);
+        const std::vector<std::unique_ptr<PlayerConfig>> again = Written();
+        ASSERT_EQ(again.size(), 2u);
+        for (const auto& pilot : again) EXPECT_EQ(pilot->Money(), stored) << typed;
+    }
     // The campaign starts from it as from any players file.
-    EXPECT_EQ(ReplacePlayers(game.Cpu(), ReadPlayerFile(game.Cpu(), String("Players.PCFG"), 0)).size(), 2u);
+    EXPECT_EQ(ReplacePlayers(game.Cpu(), Written()).size(), 2u);
 }
 
 TEST_F(PlayerSetupTest, NoLeavesThePlayersFileAsItWas) {
@@ -116,23 +128,6 @@ TEST(TypedNumberTest, ReadsLeadingDigitsAndSaturates) {
     for (const Case& c : cases) {
         EXPECT_EQ(TypedNumber(c.text), c.value) << c.text;
         EXPECT_EQ(StartingValue(c.text), c.starting) << c.text;
-    }
-}
-
-TEST_F(PlayerSetupTest, ATypedStartingValueIsStoredTimesTen) {
-    Begin(Pilot("Ann"));
-    struct Case {
-        std::string typed;  // after the default "100" is rubbed out
-        int32_t stored;
-    };
-    // The field takes eight digits: the largest value typed still fits when stored.
-    const Case cases[] = {{"\b\b\b25", 250}, {"\b\b\b999999999", 999999990}};
-    for (const Case& c : cases) {
-        RunTool(kYesX, c.typed);
-        const std::vector<std::unique_ptr<PlayerConfig>> written =
-            ReadPlayerFile(game.Cpu(), String("Players.PCFG"), 0);
-        ASSERT_EQ(written.size(), 1u);
-        EXPECT_EQ(written[0]->Money(), c.stored);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -39,9 +40,12 @@ class ShipWindowTest : public ::testing::Test {
     SlotObject* Cargo(int32_t i) { return Place(kPlainGroup, i); }
 
     // The window opens on the page given: weapons show on the ship page, the other places on the
-    // equipment page, the cargo on both.
-    int32_t Play(const std::vector<RefitStep>& steps, const std::function<void(ShipWindow&)>& before = {},
+    // equipment page, the cargo on both. It is closed after the steps unless they close it.
+    int32_t Play(std::vector<RefitStep> steps, const std::function<void(ShipWindow&)>& before = {},
                  int32_t page = kEquipmentPage) {
+        if (std::none_of(steps.begin(), steps.end(),
+                         [](const RefitStep& step) { return step.kind == RefitStep::kClose; }))
+            steps.push_back(RefitStep::Close());
         ship->SetWindowPage(page);
         ShipWindow window(*ship);
         if (before) before(window);
@@ -49,6 +53,24 @@ class ShipWindowTest : public ::testing::Test {
     }
     static void Empty(SlotObject* slot) {
         if (OptionObject* item = slot->SetObject(nullptr)) DestroyObject(item);
+    }
+    // Hands each event on to the window, then shows the window to see.
+    static std::function<void(ShipWindow&)> After(const std::function<void(ShipWindow&)>& see) {
+        return [see](ShipWindow& window) {
+            window.SetCallback([&window, see](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
+                window.OnEvent(event, p1, p2);
+                see(window);
+            });
+        };
+    }
+    // Notes the tool set when the window is asked to close.
+    static std::function<void(ShipWindow&)> ToolAtClose(int32_t& tool) {
+        return [&tool](ShipWindow& window) {
+            window.SetCallback([&window, &tool](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
+                if (event == kEventClose) tool = window.State().tool;
+                window.OnEvent(event, p1, p2);
+            });
+        };
     }
     std::string ClassOf(const SlotObject* slot) {
         const OptionObject* item = slot != nullptr ? slot->First() : nullptr;
@@ -68,48 +90,31 @@ TEST_F(ShipWindowTest, TakeAndPutMovesItemsAndTheBalanceFollows) {
         const char* what;
         const char* engineBefore;  // in the engine place, switched on ("" for none)
         const char* cargoBefore;   // in cargo place 0
-        std::vector<RefitStep> (*steps)(ShipWindowTest&);
+        bool fromCargo;            // cargo place 0 clicked before the engine place
+        bool asked;                // a question comes, answered No
         const char* engineAfter;
         const char* cargoAfter;
         int32_t balance;
     };
     const Case cases[] = {
-        {"picked up and stowed on closing", kRefitEngine, "",
-         [](ShipWindowTest& t) {
-             return std::vector{RefitStep::Click(t.Engine()), RefitStep::Close()};
-         },
-         "", kRefitEngine, kFullBalance},
-        {"moved from the cargo into its place", "", kRefitEngine,
-         [](ShipWindowTest& t) {
-             return std::vector{RefitStep::Click(t.Cargo(0)), RefitStep::Click(t.Engine()),
-                                RefitStep::Close()};
-         },
-         kRefitEngine, "", kFullBalance - kRefitEngineUse},
-        {"too big for the ship's class", "", kHugeEngine,
-         [](ShipWindowTest& t) {
-             return std::vector{RefitStep::Click(t.Cargo(0)), RefitStep::Click(t.Engine()), RefitStep::No(),
-                                RefitStep::Close()};
-         },
-         "", kHugeEngine, kFullBalance},
-        {"of another kind than the place", "", kRefitShield,
-         [](ShipWindowTest& t) {
-             return std::vector{RefitStep::Click(t.Cargo(0)), RefitStep::Click(t.Engine()),
-                                RefitStep::Close()};
-         },
-         "", kRefitShield, kFullBalance},
-        {"exchanged with the one in the place", kRefitEngine, kRefitEngine,
-         [](ShipWindowTest& t) {
-             return std::vector{RefitStep::Click(t.Cargo(0)), RefitStep::Click(t.Engine()),
-                                RefitStep::Close()};
-         },
-         kRefitEngine, kRefitEngine, kFullBalance - kRefitEngineUse},
+        {"picked up and stowed on closing", kRefitEngine, "", false, false, "", kRefitEngine, kFullBalance},
+        {"moved from the cargo into its place", "", kRefitEngine, true, false, kRefitEngine, "",
+         kFullBalance - kRefitEngineUse},
+        {"too big for the ship's class", "", kHugeEngine, true, true, "", kHugeEngine, kFullBalance},
+        {"of another kind than the place", "", kRefitShield, true, false, "", kRefitShield, kFullBalance},
+        {"exchanged with the one in the place", kRefitEngine, kRefitEngine, true, false, kRefitEngine,
+         kRefitEngine, kFullBalance - kRefitEngineUse},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         if (*c.engineBefore != '\0') RefitScene::Fit(*Engine(), scene.Item(c.engineBefore));
         if (*c.cargoBefore != '\0') Cargo(0)->SetObject(&scene.Item(c.cargoBefore));
         ship->RecomputeEnergy();
-        EXPECT_EQ(Play(c.steps(*this)), 0);
+        std::vector<RefitStep> steps;
+        if (c.fromCargo) steps.push_back(RefitStep::Click(Cargo(0)));
+        steps.push_back(RefitStep::Click(Engine()));
+        if (c.asked) steps.push_back(RefitStep::No());
+        EXPECT_EQ(Play(steps), 0);
         EXPECT_EQ(ClassOf(Engine()), c.engineAfter);
         EXPECT_EQ(ClassOf(Cargo(0)), c.cargoAfter);
         EXPECT_EQ(ship->Balance(), c.balance);
@@ -126,8 +131,7 @@ TEST_F(ShipWindowTest, AmmunitionIsLoadedIntoTheGunAndMergedWithAStack) {
     RefitScene::Fit(*Gun(), gun);
     auto& loose = static_cast<AmmoObject&>(scene.Item(kShellsClass));
     Cargo(0)->SetObject(&loose);
-    EXPECT_EQ(Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Gun()), RefitStep::Close()}, {}, kShipPage),
-              0);
+    EXPECT_EQ(Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Gun())}, {}, kShipPage), 0);
     EXPECT_EQ(gun.Ammo(), &loose);
     EXPECT_EQ(Cargo(0)->First(), nullptr);
 
@@ -136,7 +140,7 @@ TEST_F(ShipWindowTest, AmmunitionIsLoadedIntoTheGunAndMergedWithAStack) {
     Cargo(0)->SetObject(&stack);
     Cargo(1)->SetObject(&more);
     const WeakObject merged(&more);
-    EXPECT_EQ(Play({RefitStep::Click(Cargo(1)), RefitStep::Click(Cargo(0)), RefitStep::Close()}), 0);
+    EXPECT_EQ(Play({RefitStep::Click(Cargo(1)), RefitStep::Click(Cargo(0))}), 0);
     EXPECT_EQ(stack.ShotsLeft(), 60);
     EXPECT_EQ(Cargo(1)->First(), nullptr);
     EXPECT_EQ(merged.Get(), nullptr);  // the merged stack is gone, and nothing holds it
@@ -154,13 +158,7 @@ TEST_F(ShipWindowTest, TheSplitToolHalvesAStackIntoANewItemAndUnloadsAGun) {
         stack.SetShotsLeft(c.shots);
         Cargo(0)->SetObject(&stack);
         int32_t toolAfter = -1;
-        Play({RefitStep::Command(kSplitToolId), RefitStep::Click(Cargo(0)), RefitStep::Close()},
-             [&](ShipWindow& window) {
-                 window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
-                     if (event == kEventClose) toolAfter = window.State().tool;
-                     window.OnEvent(event, p1, p2);
-                 });
-             });
+        Play({RefitStep::Command(kSplitToolId), RefitStep::Click(Cargo(0))}, ToolAtClose(toolAfter));
         EXPECT_EQ(toolAfter, kToolNone);  // the split tool clears itself after one use
         EXPECT_EQ(stack.ShotsLeft(), c.left);
         OptionObject* stowed = Cargo(1)->First();
@@ -180,7 +178,7 @@ TEST_F(ShipWindowTest, TheSplitToolHalvesAStackIntoANewItemAndUnloadsAGun) {
     RefitScene::Fit(*Gun(), gun);
     auto& shells = static_cast<AmmoObject&>(scene.Item(kShellsClass));
     gun.SetAmmo(&shells);
-    Play({RefitStep::Command(kSplitToolId), RefitStep::Click(Gun()), RefitStep::Close()}, {}, kShipPage);
+    Play({RefitStep::Command(kSplitToolId), RefitStep::Click(Gun())}, {}, kShipPage);
     EXPECT_EQ(gun.Ammo(), nullptr);
     EXPECT_EQ(Cargo(0)->First(), &shells);
 }
@@ -199,13 +197,8 @@ TEST_F(ShipWindowTest, TheDiscardToolAsksAndOnlyYesThrowsTheItemAway) {
         const WeakObject engine(Engine()->First());
         int32_t toolAfter = -1;
         Play({RefitStep::Command(kDiscardToolId), RefitStep::Click(Engine()),
-              c.yes ? RefitStep::Yes() : RefitStep::No(), RefitStep::Close()},
-             [&](ShipWindow& window) {
-                 window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
-                     if (event == kEventClose) toolAfter = window.State().tool;
-                     window.OnEvent(event, p1, p2);
-                 });
-             });
+              c.yes ? RefitStep::Yes() : RefitStep::No()},
+             ToolAtClose(toolAfter));
         EXPECT_EQ(toolAfter, kToolDiscard);  // the discard tool stays set
         EXPECT_EQ(engine.Get() != nullptr, c.kept);
         EXPECT_EQ(Engine()->First() != nullptr, c.kept);
@@ -231,14 +224,7 @@ TEST_F(ShipWindowTest, ToolButtonsToggleAndTheOtherButtonClearsTheTool) {
     RefitScene::Fit(*Engine(), scene.Item(kRefitEngine));
     for (const Case& c : cases) {
         int32_t tool = -1;
-        std::vector<RefitStep> steps = c.steps;
-        steps.push_back(RefitStep::Close());
-        Play(steps, [&](ShipWindow& window) {
-            window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
-                if (event == kEventClose) tool = window.State().tool;
-                window.OnEvent(event, p1, p2);
-            });
-        });
+        Play(c.steps, ToolAtClose(tool));
         EXPECT_EQ(tool, c.tool) << c.steps.size();
     }
 }
@@ -247,8 +233,8 @@ TEST_F(ShipWindowTest, TheOtherButtonStepsASlotsStateByItsKind) {
     RefitScene::Fit(*Gun(), scene.Item(kGunClass));
     RefitScene::Fit(*Shield(), scene.Item(kRefitShield));
     ship->RecomputeEnergy();
-    Play({RefitStep::OtherClick(Gun()), RefitStep::Close()}, {}, kShipPage);
-    Play({RefitStep::OtherClick(Shield()), RefitStep::Close()});
+    Play({RefitStep::OtherClick(Gun())}, {}, kShipPage);
+    Play({RefitStep::OtherClick(Shield())});
     EXPECT_EQ(Gun()->FirstState(), 2);  // weapons cycle through three trigger groups
     EXPECT_EQ(Shield()->FirstState(), 0);
     EXPECT_EQ(ship->Balance(), kFullBalance);  // the shield no longer uses energy
@@ -258,13 +244,13 @@ TEST_F(ShipWindowTest, OnTheGuidePageAGuideIsAttachedToAWeaponAndDetachedAgain) 
     RefitScene::Fit(*Gun(), scene.Item(kGunClass));
     OptionObject& guide = scene.Item(kRefitGuide);
     Cargo(0)->SetObject(&guide);
-    Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Gun(), true), RefitStep::Close()}, {}, kGuidePage);
+    Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Gun(), true)}, {}, kGuidePage);
     EXPECT_EQ(Gun()->Second(), &guide);
     EXPECT_NE(Gun()->SecondState(), 0);
     EXPECT_EQ(Cargo(0)->First(), nullptr);
 
     // Taken off again, it goes back to the cargo when the window closes; the weapon keeps firing.
-    Play({RefitStep::Click(Gun(), true), RefitStep::Close()}, {}, kGuidePage);
+    Play({RefitStep::Click(Gun(), true)}, {}, kGuidePage);
     EXPECT_EQ(Gun()->Second(), nullptr);
     EXPECT_EQ(Cargo(0)->First(), &guide);
     EXPECT_NE(Gun()->FirstState(), 0);
@@ -276,13 +262,8 @@ TEST_F(ShipWindowTest, ClosingWithTheHandFullAndNoCargoRoomKeepsTheWindowOpen) {
     RefitScene::Fit(*Engine(), scene.Item(kRefitEngine));
     const OptionObject* engine = Engine()->First();
     OptionObject* heldAtEnd = nullptr;
-    const int32_t result =
-        Play({RefitStep::Click(Engine()), RefitStep::Close(), RefitStep::No()}, [&](ShipWindow& window) {
-            window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
-                window.OnEvent(event, p1, p2);
-                heldAtEnd = window.Held();
-            });
-        });
+    const int32_t result = Play({RefitStep::Click(Engine()), RefitStep::Close(), RefitStep::No()},
+                                After([&](ShipWindow& window) { heldAtEnd = window.Held(); }));
     EXPECT_EQ(result, RefitScene::kLeftOpen);
     EXPECT_EQ(heldAtEnd, engine);  // still in the hand; the window deleted it when it went
 }
@@ -290,11 +271,11 @@ TEST_F(ShipWindowTest, ClosingWithTheHandFullAndNoCargoRoomKeepsTheWindowOpen) {
 TEST_F(ShipWindowTest, RefitDelaysAreChargedForChangedPlacesOnClosing) {
     RefitScene::Fit(*Engine(), scene.Item(kRefitEngine));
     Cargo(0)->SetObject(&scene.Item(kRefitShield));
-    Play({RefitStep::Close()});
+    Play({});
     EXPECT_EQ(Engine()->Delay(), 0);  // nothing changed
     EXPECT_EQ(Shield()->Delay(), 0);
 
-    Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Shield()), RefitStep::Close()});
+    Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Shield())});
     const int32_t added = Shield()->Delay();
     EXPECT_GT(added, 0);
     EXPECT_EQ(Engine()->Delay(), 0);
@@ -305,7 +286,7 @@ TEST_F(ShipWindowTest, RefitDelaysAreChargedForChangedPlacesOnClosing) {
     Empty(Engine());
     RefitScene::Fit(*Engine(), scene.Item(kHugeEngine));
     Cargo(1)->SetObject(&scene.Item(kRefitEngine));
-    Play({RefitStep::Click(Cargo(1)), RefitStep::Click(Engine()), RefitStep::Close()});
+    Play({RefitStep::Click(Cargo(1)), RefitStep::Click(Engine())});
     EXPECT_EQ(Engine()->Delay(), 2 * added);
 }
 
@@ -319,12 +300,7 @@ TEST_F(ShipWindowTest, OnlyTheNineGroupLabelsSelectAGroup) {
          {Case{kFirstGroupId + 2, 2}, Case{kFirstGroupId + 8, 8}, Case{kFirstGroupId + 9, 0}}) {
         Gun()->SelectDirection(0, false);
         int32_t group = -1;
-        Play({RefitStep::Command(c.id), RefitStep::Close()}, [&](ShipWindow& window) {
-            window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
-                window.OnEvent(event, p1, p2);
-                group = window.State().group;
-            });
-        });
+        Play({RefitStep::Command(c.id)}, After([&](ShipWindow& window) { group = window.State().group; }));
         EXPECT_EQ(Gun()->SelectedIndex(), c.selected) << c.id;
         EXPECT_EQ(group, static_cast<int32_t>(c.selected)) << c.id;
     }
@@ -332,27 +308,21 @@ TEST_F(ShipWindowTest, OnlyTheNineGroupLabelsSelectAGroup) {
 
 TEST_F(ShipWindowTest, ShipAndPlayerButtonsSwitchShipsAndIgnoreAMissingOne) {
     ShipObject* shown = nullptr;
-    const auto watch = [&](ShipWindow& window) {
-        window.SetCallback([&](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
-            window.OnEvent(event, p1, p2);
-            shown = window.Ship();
-        });
-    };
-    Play({RefitStep::Command(kSecondShipId), RefitStep::Close()}, watch);
+    const auto watch = After([&](ShipWindow& window) { shown = window.Ship(); });
+    Play({RefitStep::Command(kSecondShipId)}, watch);
     EXPECT_EQ(shown, ship);
 
     auto& second = ShipObject::Of(game.New(kRefitShip).release());
     pilot->AttachReserveShip(&second);
-    Play({RefitStep::Command(kEquipmentPageId), RefitStep::Command(kSecondShipId), RefitStep::Close()}, watch,
-         kShipPage);
+    Play({RefitStep::Command(kEquipmentPageId), RefitStep::Command(kSecondShipId)}, watch, kShipPage);
     EXPECT_EQ(shown, &second);
     EXPECT_EQ(ship->WindowPage(), kEquipmentPage);  // stored before the switch
     EXPECT_EQ(second.WindowPage(), kEquipmentPage);
 
     PlayerObject& other = scene.AddPilot();
-    Play({RefitStep::Command(kFirstPlayerId + 1), RefitStep::Close()}, watch);
+    Play({RefitStep::Command(kFirstPlayerId + 1)}, watch);
     EXPECT_EQ(shown, &RefitScene::ShipOf(other));
-    Play({RefitStep::Command(kFirstPlayerId + 2), RefitStep::Close()}, watch);  // no third player
+    Play({RefitStep::Command(kFirstPlayerId + 2)}, watch);  // no third player
     EXPECT_EQ(shown, ship);
 }
 

@@ -52,19 +52,32 @@ class ShopTest : public ::testing::Test {
     ShopDialogObject& Shop() { return ShopDialogObject::Of(shopObject.get()); }
     ShipObject& Ship() { return ShipObject::Of(customer->Ship()); }
 
+    int32_t Price(uint32_t method, OptionObject& item) {
+        return static_cast<int32_t>(game.CallVirtual(shopObject.get(), method, {item.Address()}).at(0));
+    }
+    static std::string ClassOf(const ScriptObject* item) { return item->Class()->ClassName().Text(); }
+    void DropHeld() {
+        if (OptionObject* held = Shop().Held()) {
+            Shop().SetHeld(nullptr);
+            DestroyObject(held);
+        }
+    }
+
     OptionObject& Stock(const char* cls) {
         GameObject item = game.New(cls);
         game.CallMethod(shopObject.get(), 19, {item->Address()});
         return OptionObject::Of(item.release());
     }
 
-    // Runs the shop while the clicks placed from now on happen; it ends at the time given.
-    void Run(const std::function<void(uint32_t)>& clicks, uint32_t length = 3000) {
+    // Runs the shop while the clicks placed from now on happen; unless they close it, it ends at
+    // the time given with the result given. Returns the shop's result.
+    int32_t Run(const std::function<void(uint32_t)>& clicks, uint32_t length = 3000, int32_t end = 0) {
         const uint32_t t = game.Now();
         clicks(t);
-        game.At(t + length, [this] { Shop().Window().SetResult(0); });
-        const std::string error = ErrorMessage([&] { Shop().Run(*customer); });
-        ASSERT_EQ(error, "no error");
+        game.At(t + length, [this, end] { Shop().Window().SetResult(end); });
+        int32_t result = -1;
+        EXPECT_EQ(ErrorMessage([&] { result = Shop().Run(*customer); }), "no error");
+        return result;
     }
 
     OptionObject* ShipItem(uint32_t group, int32_t i) { return Ship().SlotAt(group, i)->First(); }
@@ -92,12 +105,8 @@ TEST_F(ShopTest, PricesFollowTheMarginAndTheTradeSkill) {
             dynamic_cast<SkillObject&>(*skill).SetLevel(c.skillLevel);
             customer->PlaceSkill(skill.release(), kTradeSkillSlot);
         }
-        EXPECT_EQ(static_cast<int32_t>(game.CallVirtual(shopObject.get(), 11, {battery.Address()}).at(0)),
-                  c.buy)
-            << c.margin << " " << c.skillLevel;
-        EXPECT_EQ(static_cast<int32_t>(game.CallVirtual(shopObject.get(), 12, {battery.Address()}).at(0)),
-                  c.sell)
-            << c.margin << " " << c.skillLevel;
+        EXPECT_EQ(Price(11, battery), c.buy) << c.margin << " " << c.skillLevel;
+        EXPECT_EQ(Price(12, battery), c.sell) << c.margin << " " << c.skillLevel;
         if (SkillObject* skill = customer->SkillAt(kTradeSkillSlot)) DestroyObject(skill);
     }
 }
@@ -135,10 +144,7 @@ TEST_F(ShopTest, BuyingTakesThePriceInTenthsAndLeavesACopyInStock) {
         EXPECT_EQ(stock->First()->Class(), battery.Class());
         // The copy took the bought item's state through its save and load methods.
         EXPECT_EQ(dynamic_cast<AkbObject&>(*stock->First()).Charge(), 123);
-        if (OptionObject* held = Shop().Held()) {
-            Shop().SetHeld(nullptr);
-            DestroyObject(held);
-        }
+        DropHeld();
     }
 }
 
@@ -167,59 +173,34 @@ TEST_F(ShopTest, AHeldItemGoesIntoTheShipAndSellsIntoAnEmptyStockRow) {
     EXPECT_EQ(customer->MoneyTenths(), 5000 - 1300 + 700);
 }
 
-class ShipOfferTest : public ShopTest {
-  protected:
-    // A second ship holding a battery, and a ship offer of base price 200 in stock row 0.
-    void SetUpShips(int32_t money) {
-        Begin();
-        customer->SetMoneyTenths(money);
-        oldShip = customer->Ship();
-        GameObject reserve = game.New(kFreighterClass);
-        secondShip = reserve.get();
-        ShipObject::Of(secondShip)
-            .SlotAt(kPlainGroup, 0)
-            ->SetObject(&OptionObject::Of(game.New(kBatteryClass).release()));
-        Ships().AppendObject(reserve.release());
-        customer->AttachReserveShip(secondShip);
-        newShip = game.New(kFreighterClass).release();
-        Ships().AppendObject(newShip);
-        GameObject offer = game.New("Hull", {200, 0, newShip->Address()});
-        game.CallMethod(shopObject.get(), 19, {offer->Address()});
-        offer.release();
-    }
-
-    ObjectManager& Ships() { return dynamic_cast<ObjectManager&>(*game.Object(kShipListId)); }
-
-    ScriptObject* oldShip = nullptr;
-    ScriptObject* secondShip = nullptr;
-    ScriptObject* newShip = nullptr;
-};
-
-TEST_F(ShipOfferTest, ABoughtShipTradesInTheOldAndSellsTheSecond) {
-    SetUpShips(5000);
-    Run([&](uint32_t t) {
-        ClickStock(game, t += 200, 0);             // 260 less 50 for the old ship
-        ClickAt(game, t += 600, kYesX, kAnswerY);  // buy
-        ClickAt(game, t += 600, kYesX, kAnswerY);  // give up the second ship: its battery sells at 70
-    });
-    EXPECT_EQ(customer->Ship(), newShip);
-    EXPECT_EQ(customer->ReserveShip(), oldShip);
-    EXPECT_EQ(customer->MoneyTenths(), 5000 - 2100 + 700);
-    EXPECT_EQ(Shop().Held(), nullptr);
-}
-
-TEST_F(ShipOfferTest, AFailedPurchaseKeepsEveryShip) {
+TEST_F(ShopTest, ABoughtShipTradesInTheOldAndSellsTheSecondAndAFailedPurchaseKeepsEveryShip) {
     struct Case {
         const char* name;
         int32_t money;
         std::vector<int32_t> answers;
+        bool bought;
     };
+    // The offer costs 260 less 50 for the old ship; the second ship given up sells its battery at 70.
     const Case cases[] = {
-        {"too poor", 100, {kYesX, kOkX}},
-        {"second ship kept", 5000, {kYesX, kNoX}},
-        {"declined", 5000, {kNoX}},
+        {"too poor", 100, {kYesX, kOkX}, false},
+        {"second ship kept", 5000, {kYesX, kNoX}, false},
+        {"declined", 5000, {kNoX}, false},
+        {"bought", 5000, {kYesX, kYesX}, true},
     };
-    SetUpShips(100);
+    // A second ship holding a battery, and a ship offer of base price 200 in stock row 0.
+    Begin();
+    auto& ships = dynamic_cast<ObjectManager&>(*game.Object(kShipListId));
+    ScriptObject* oldShip = customer->Ship();
+    ScriptObject* secondShip = game.New(kFreighterClass).release();
+    ShipObject::Of(secondShip)
+        .SlotAt(kPlainGroup, 0)
+        ->SetObject(&OptionObject::Of(game.New(kBatteryClass).release()));
+    ships.AppendObject(secondShip);
+    customer->AttachReserveShip(secondShip);
+    ScriptObject* newShip = game.New(kFreighterClass).release();
+    ships.AppendObject(newShip);
+    game.CallMethod(shopObject.get(), 19,
+                    {game.New("Hull", {200, 0, newShip->Address()}).release()->Address()});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         customer->SetMoneyTenths(c.money);
@@ -228,6 +209,13 @@ TEST_F(ShipOfferTest, AFailedPurchaseKeepsEveryShip) {
             ClickStock(game, t += 200, 0);
             for (int32_t x : c.answers) ClickAt(game, t += 600, x, kAnswerY);
         });
+        if (c.bought) {
+            EXPECT_EQ(Shop().Held(), nullptr);
+            EXPECT_EQ(customer->Ship(), newShip);
+            EXPECT_EQ(customer->ReserveShip(), oldShip);
+            EXPECT_EQ(customer->MoneyTenths(), 5000 - 2100 + 700);
+            continue;
+        }
         EXPECT_EQ(customer->MoneyTenths(), c.money);
         EXPECT_EQ(customer->Ship(), oldShip);
         EXPECT_EQ(customer->ReserveShip(), secondShip);
@@ -273,9 +261,8 @@ TEST_F(ShopTest, RechargingFillsMarkedSourcesForTheirMissingShare) {
 TEST_F(ShopTest, AmmunitionDroppedOnAWeaponIsLoadedAndJoinsWhatIsLoaded) {
     Begin();
     OptionObject& shells = Stock(kShellsClass);
-    const auto price = static_cast<int32_t>(game.CallVirtual(shopObject.get(), 11, {shells.Address()}).at(0));
     // Thirty shots are worth nothing yet: bought at once, without a question.
-    ASSERT_EQ(price, 0);
+    ASSERT_EQ(Price(11, shells), 0);
     auto& gun = dynamic_cast<WeaponObject&>(OptionObject::Of(game.New(kGunClass).release()));
     Ship().SlotAt(kPlainGroup, 0)->SetObject(&gun);
     Run([&](uint32_t t) {
@@ -301,12 +288,11 @@ TEST_F(ShopTest, TheAllItemsShopStocksTheListAndGivesForNothing) {
     });
     ASSERT_EQ(Shop().StockCount(), 3u);
     const std::vector<std::string> classes = {kBatteryClass, kBatteryClass, kGunClass};
-    for (uint32_t k = 0; k < 3; ++k)
-        EXPECT_EQ(std::string(Shop().StockAt(k)->First()->Class()->ClassName().Text()), classes[k]);
+    for (uint32_t k = 0; k < 3; ++k) EXPECT_EQ(ClassOf(Shop().StockAt(k)->First()), classes[k]);
     ASSERT_NE(ShipItem(kPlainGroup, 0), nullptr);
     ASSERT_NE(ShipItem(kPlainGroup, 1), nullptr);
-    EXPECT_EQ(std::string(ShipItem(kPlainGroup, 0)->Class()->ClassName().Text()), kGunClass);
-    EXPECT_EQ(std::string(ShipItem(kPlainGroup, 1)->Class()->ClassName().Text()), kBatteryClass);
+    EXPECT_EQ(ClassOf(ShipItem(kPlainGroup, 0)), kGunClass);
+    EXPECT_EQ(ClassOf(ShipItem(kPlainGroup, 1)), kBatteryClass);
     EXPECT_EQ(customer->MoneyTenths(), 5000);
     auto& shop = AllItemsShopObject::Of(shopObject.get());
     EXPECT_EQ(shop.FieldText(kStarSystemFieldId), "Star system");
@@ -327,7 +313,7 @@ TEST_F(ShopTest, TheCarriedItemsPaneNeverOwnsThePlayersItems) {
     taken.release();
     shopObject.reset();
     ASSERT_EQ(customer->Items().size(), 1u);
-    EXPECT_EQ(std::string(customer->Items()[0]->Class()->ClassName().Text()), kBatteryClass);
+    EXPECT_EQ(ClassOf(customer->Items()[0]), kBatteryClass);
 }
 
 TEST_F(ShopTest, ClosingStowsTheHandOrStaysOpenWithoutRoom) {
@@ -346,23 +332,20 @@ TEST_F(ShopTest, ClosingStowsTheHandOrStaysOpenWithoutRoom) {
             if (OptionObject* old = slot.SetObject(nullptr)) DestroyObject(old);
             if (i < c.filled) slot.SetObject(&OptionObject::Of(game.New(kBatteryClass).release()));
         }
-        int32_t result = -1;
-        const uint32_t t = game.Now();
-        ClickStock(game, t + 200, 0);
-        ClickAt(game, t + 800, kYesX, kAnswerY);
-        ClickAt(game, t + 1400, kShopButtonX, ShopButtonY(3));  // close
-        if (!c.closed) ClickAt(game, t + 2000, kOkX, kAnswerY);
-        game.At(t + 3000, [this] { Shop().Window().SetResult(7); });
-        EXPECT_EQ(ErrorMessage([&] { result = Shop().Run(*customer); }), "no error");
+        const int32_t result = Run(
+            [&](uint32_t t) {
+                ClickStock(game, t + 200, 0);
+                ClickAt(game, t + 800, kYesX, kAnswerY);
+                ClickAt(game, t + 1400, kShopButtonX, ShopButtonY(3));  // close
+                if (!c.closed) ClickAt(game, t + 2000, kOkX, kAnswerY);
+            },
+            3000, 7);
         EXPECT_EQ(result, c.closed ? 1 : 7);
         EXPECT_EQ(Shop().Held() == nullptr, c.closed);
         if (c.closed) {
             EXPECT_NE(ShipItem(kPlainGroup, 1), nullptr);
         }
-        if (OptionObject* held = Shop().Held()) {
-            Shop().SetHeld(nullptr);
-            DestroyObject(held);
-        }
+        DropHeld();
     }
 }
 
