@@ -9,6 +9,7 @@
 #include "foundation/data_block.h"
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
+#include "foundation/packed_stream.h"
 #include "graphics/color_manager.h"
 #include "graphics/display.h"
 #include "graphics/image_manager.h"
@@ -165,7 +166,7 @@ void WriteSettingsFile(const String& name, const DataBlock& block) {
     const uint32_t payload = block.Payload() != nullptr ? block.PayloadSize() : 0;
     StoreU16(header.data() + 4, static_cast<uint16_t>(block.HeaderSize()));
     StoreU32(header.data() + 6, payload);
-    FW out;
+    PackedStream out;
     out.Create(name);
     out.Write("SE", 2);
     out.Write(header.data(), static_cast<uint32_t>(header.size()));

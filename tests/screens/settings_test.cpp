@@ -65,6 +65,7 @@ TEST_F(ScreenOptionsTest, VolumeButtonsSetTheVolumeAtOnceWithinZeroToTen) {
         EXPECT_EQ(live, c.liveVolume);
         EXPECT_EQ(game.Host().audio->Volume(), c.accept ? c.liveVolume : 90);
         EXPECT_EQ(FileBytes("Sound.SNDS"), c.stored);
+        EXPECT_EQ(FilePacked("Sound.SNDS"), !c.stored.empty());
     }
 }
 

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "foundation/block_reader.h"
+#include "foundation/engine_string.h"
 #include "platform/key_table.h"
 #include "ui/control.h"
 #include "ui/dialog_window.h"
@@ -78,6 +81,17 @@ ScreenPoint SettingsScreensTest::Where(const std::function<void(DialogWindow&)>&
 }
 
 std::string SettingsScreensTest::FileBytes(const std::string& name) const {
+    if (!std::filesystem::exists(name)) return "";
+    FileBlockReader reader;
+    reader.Open(String(name.c_str()));
+    std::string bytes(reader.Size(), '\0');
+    bytes.resize(reader.Read(bytes.data(), static_cast<uint32_t>(bytes.size())));
+    return bytes;
+}
+
+bool SettingsScreensTest::FilePacked(const std::string& name) const {
     std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    char head[6] = {};
+    in.read(head, sizeof head);
+    return std::string(head, sizeof head) == std::string("SEPK\0\0", 6);
 }

@@ -34,8 +34,10 @@ class SettingsScreensTest : public ::testing::Test {
     // The middle of the control with the id in a window that build lays out; (-1, -1) when there
     // is none.
     ScreenPoint Where(const std::function<void(DialogWindow&)>& build, int32_t id);
-    // The bytes of a file in the game folder, "" when there is none.
+    // The plain bytes of a file in the game folder (unpacked when it is packed), "" when there is
+    // none.
     std::string FileBytes(const std::string& name) const;
+    bool FilePacked(const std::string& name) const;
 
     GameHarness game;
     InputDevice device;
