@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "campaign/game_manager.h"
 #include "campaign/save_file_reader.h"
 #include "campaign/screen_hooks.h"
 #include "foundation/block_reader.h"
@@ -208,6 +209,10 @@ void Load(Processor& processor, GTime& gameTime, const String& fileName) {
         if (gameTime.Date() / 1000 == 0) gameTime.Set(kDefaultMajor, kDefaultMinor, 0, 0, 0);
         if (!Scenario::RunStart(processor.Objects().GetObject(kScenarioId))) return;
     }
+}
+
+void Load(Processor& processor, const String& fileName) {
+    Load(processor, GameManagerObject::Get(processor).GameTime(), fileName);
 }
 
 }  // namespace SaveGameFile

@@ -3,7 +3,8 @@
 // demos, as the main screen plays them when left alone, fly their levels on their recordings; and
 // its scenario, as the main menu's scenario entry finds and starts it, is listed and flown; and its
 // campaign, after the flight, shows the star system with two planets: a click on one shows its
-// description over the window, a click on the other opens the shop, and the game menu follows.
+// description over the window, a click on the other opens the shop, where the pilot trades, and the
+// game menu follows, where the game is saved to be loaded again.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,8 +33,11 @@
 #include "tests/support/save_fixture.h"
 #include "world/actor.h"
 #include "world/level.h"
+#include "world/option.h"
 #include "world/player.h"
 #include "world/player_config.h"
+#include "world/ship.h"
+#include "world/slot.h"
 
 namespace {
 
@@ -303,6 +307,40 @@ class DemoStarSystemTest : public ::testing::Test {
         return DiscAt(kDemoShopPlanetX, kDemoPlanetY) && DiscAt(kDemoDescribedPlanetX, kDemoPlanetY);
     }
 
+    // What the player does, frames after the star system showed.
+    using Steps = std::vector<std::pair<int32_t, std::function<void()>>>;
+    // A click moves the pointer, presses the button five frames later and lets it go after the hold.
+    void Click(Steps& steps, int32_t at, int32_t x, int32_t y, int32_t hold = 5) {
+        steps.emplace_back(at, [this, x, y] { game.MovePointer(x, y); });
+        steps.emplace_back(at + 5, [this] { game.SetButton(VK_LBUTTON, true); });
+        steps.emplace_back(at + 5 + hold, [this] { game.SetButton(VK_LBUTTON, false); });
+    }
+
+    struct Flight {
+        bool flew = false;
+        int32_t systemFrame = -1;
+    };
+    // Every frame from now on: the flight is noted, and once the star system shows after it the steps
+    // run at their frames. The flight must outlive the game.
+    void PlayAfterStarSystem(Flight& flight, const Steps& steps) {
+        const uint32_t start = game.Now();
+        for (uint32_t frame = 1; frame < kMaxFrames; ++frame) {
+            game.At(start + frame * kFrame, [this, &flight, &steps, frame] {
+                const int32_t f = static_cast<int32_t>(frame);
+                if (LevelObject::Running(game.Objects()) != nullptr) {
+                    flight.flew = true;
+                    return;
+                }
+                if (flight.systemFrame < 0) {
+                    if (flight.flew && BothPlanets()) flight.systemFrame = f;
+                    return;
+                }
+                for (const auto& [after, action] : steps)
+                    if (f - flight.systemFrame == after) action();
+            });
+        }
+    }
+
     GameHarness game;
 };
 
@@ -360,6 +398,99 @@ TEST_F(DemoStarSystemTest, TheCampaignReachesTheStarSystemAndItsShopPlanetOpensT
     EXPECT_TRUE(seen.boxOverSystem);
     EXPECT_TRUE(seen.planetsAfterBox);
     EXPECT_TRUE(seen.shopInsteadOfSystem);
+    EXPECT_EQ(game.Log(), "");
+}
+
+// Where the demo's shop lays out its stock (32-pixel slots from (150, 70), three rows) and the hold
+// below it; the right-hand column's commands; the answers of the shop's questions, whose box is as
+// wide as the question and the item's picture.
+constexpr int32_t kStockX = 150, kStockY = 70;
+constexpr int32_t kHoldX = kStockX, kHoldY = 70 + 3 * 32 + 20;
+constexpr int32_t kCommandX = 614, kSellY = 17, kCloseY = 92;
+constexpr int32_t kSellYesX = 360, kBuyYesX = 368, kAnswerY = 267;
+// The gun's base price is 100 and the cell's 50; the shop's margin is 30 percent.
+constexpr int32_t kGunPriceTenths = 1300, kCellPriceTenths = 350;
+
+// In the shop the pilot sells the spare cell from the hold and buys a gun into its place; the game
+// menu saves the game, and the save, loaded, starts the campaign again with that pilot.
+TEST_F(DemoStarSystemTest, WhatThePilotTradesInTheShopIsSavedAndLoadedBack) {
+    struct Pilot {
+        int32_t money = -1;
+        std::string hold[2];
+    };
+    const auto seePilot = [this](Pilot& into) {
+        PlayerObject* pilot = FirstPilot(game);
+        if (pilot == nullptr || pilot->Ship() == nullptr) return;
+        into.money = pilot->MoneyTenths();
+        for (int32_t i = 0; i < 2; ++i) {
+            const OptionObject* item = ShipObject::Of(pilot->Ship()).SlotAt(kPlainGroup, i)->First();
+            into.hold[i] = item != nullptr ? item->Class()->ClassName().Text() : "";
+        }
+    };
+    Pilot inShop, sold, bought, saved, loaded;
+    Steps steps;
+    Click(steps, 5, kDemoShopPlanetX, kDemoPlanetY);
+    Click(steps, 45, 514, 273);  // the shop's tips: OK
+    steps.emplace_back(80, [&] { seePilot(inShop); });
+    Click(steps, 80, kCommandX, kSellY);
+    Click(steps, 110, kHoldX, kHoldY);
+    Click(steps, 140, kSellYesX, kAnswerY);
+    steps.emplace_back(180, [&] { seePilot(sold); });
+    Click(steps, 180, kStockX, kStockY);
+    Click(steps, 210, kBuyYesX, kAnswerY);
+    Click(steps, 250, kHoldX, kHoldY);
+    steps.emplace_back(280, [&] { seePilot(bought); });
+    Click(steps, 280, kCommandX, kCloseY);
+    // The game menu: Save; the save screen, below the flight's autosave: the new row, then OK, which
+    // saves and ends the menu.
+    Click(steps, 320, 320, 180);
+    Click(steps, 360, 597, 127);
+    Click(steps, 400, 617, 467);
+    steps.emplace_back(360, [&] { seePilot(saved); });
+    Flight first;
+    PlayAfterStarSystem(first, steps);
+    ASSERT_EQ(ErrorMessage([&] {
+                  LoadPlayerFile(game.Cpu(), String(kDemoCampaignPlayers), String(kDemoCampaignScenario), 1);
+              }),
+              "no error");
+    ASSERT_GT(first.systemFrame, 0);
+    EXPECT_EQ(inShop.hold[0], "DemoCell");
+    EXPECT_EQ(sold.money, inShop.money + kCellPriceTenths);
+    EXPECT_EQ(sold.hold[0], "");
+    EXPECT_EQ(bought.money, sold.money - kGunPriceTenths);
+    EXPECT_EQ(bought.hold[0], "DemoGun");
+    EXPECT_EQ(bought.hold[1], "");
+
+    SaveSlotList();
+    std::vector<std::string> stems;
+    for (uint32_t row = 0; row < SaveSlots().Used(); ++row) stems.emplace_back(SlotHeader(row)->Text(1));
+    ASSERT_EQ(stems.size(), 2u);
+    const std::string& stem = stems[0].find(kAutoSaveStem) == std::string::npos ? stems[0] : stems[1];
+    const String file = SaveFileName(stem);
+    // The loaded game starts the campaign again with the loaded pilot, seen at once. Its ship comes
+    // back from the flight with its cell drained and cannot fly: Escape closes the box that says so,
+    // and the campaign goes on through the star system, the shop and the game menu to its end.
+    const PlayerObject* before = FirstPilot(game);
+    Steps again;
+    Click(again, 5, kDemoShopPlanetX, kDemoPlanetY);
+    Click(again, 45, 514, 273);
+    Click(again, 80, kCommandX, kCloseY);
+    Click(again, 120, 320, 330);
+    Flight second;
+    second.flew = true;
+    const uint32_t start = game.Now();
+    game.At(start + kFrame, [&] {
+        if (FirstPilot(game) != before) seePilot(loaded);
+        game.PressKey(VK_ESCAPE);
+    });
+    game.At(start + 10 * kFrame, [this] { game.ReleaseKey(VK_ESCAPE); });
+    PlayAfterStarSystem(second, again);
+    EXPECT_EQ(ErrorMessage([&] { SaveGameFile::Load(game.Cpu(), file); }), "no error");
+    EXPECT_GT(second.systemFrame, 0);
+    EXPECT_EQ(saved.money, bought.money);
+    EXPECT_EQ(loaded.money, saved.money);
+    EXPECT_EQ(loaded.hold[0], "DemoGun");
+    EXPECT_EQ(loaded.hold[1], "");
     EXPECT_EQ(game.Log(), "");
 }
 

@@ -799,13 +799,14 @@ std::vector<ScriptSubclass> Classes() {
                                                 "MoneyBonus"};
     return {
         // Ship pops picture, damage, protection, the slot counts from the last group to the first,
-        // values A, B and C, mass, base consumption: one weapon, one energy source, one engine.
+        // values A, B and C, mass, base consumption: one weapon, one energy source, one engine and a
+        // hold of two.
         {.name = kDemoShipClass,
          .base = "Ship",
          // The fire and equipment steps are called as the ship's own methods: they pass to the base's.
          .methods = {{41, {BaseCallWord(41)}}, {42, {BaseCallWord(42)}}},
          .uses = {"ImageManager"},
-         .createValues = {0, 1, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0},
+         .createValues = {0, 1, 0, 0, 0, 1, 1, 1, 0, 0, 2, 0, 0},
          .createCode = PushUnderClass(PushPictureWords("Demo\\Ship.dpf", 2))},
         // Akb pops picture, capacity, value F, base value; Engine picture, thrust, consumption and two
         // values.
@@ -870,6 +871,8 @@ std::string Pilot(const std::string& name, const std::string& scratch) {
     ship->Slots().Items().push_back(std::make_unique<SsltBlock>(kSlotWeapon, 1, 0, "DemoGun"));
     ship->Slots().Items().push_back(std::make_unique<SsltBlock>(kSlotEnergy, 1, 0, "DemoCell"));
     ship->Slots().Items().push_back(std::make_unique<SsltBlock>(kSlotEngine, 1, 0, "DemoEngine"));
+    // A spare cell in the hold, for the shop to buy.
+    ship->Slots().Items().push_back(std::make_unique<SsltBlock>(kSlotHold, 1, 0, "DemoCell"));
     config.SetShip(std::move(ship));
     std::string bytes = StoredBytes(config, scratch);
     std::error_code ignored;
