@@ -346,55 +346,33 @@ class DemoStarSystemTest : public ::testing::Test {
 
 TEST_F(DemoStarSystemTest, TheCampaignReachesTheStarSystemAndItsShopPlanetOpensTheShop) {
     struct Seen {
-        bool flew = false;
-        int32_t systemFrame = -1;
         bool boxOverSystem = false;
         bool planetsAfterBox = false;
         bool shopInsteadOfSystem = false;
     } seen;
     const int32_t middle = (kDemoShopPlanetX + kDemoDescribedPlanetX) / 2;
-    // What the player does, frames after the star system showed: a click moves the pointer, presses
-    // the button five frames later and lets it go after the hold. Escape closes the description's box.
-    std::vector<std::pair<int32_t, std::function<void()>>> steps;
-    const auto click = [&](int32_t at, int32_t x, int32_t y, int32_t hold) {
-        steps.emplace_back(at, [this, x, y] { game.MovePointer(x, y); });
-        steps.emplace_back(at + 5, [this] { game.SetButton(VK_LBUTTON, true); });
-        steps.emplace_back(at + 5 + hold, [this] { game.SetButton(VK_LBUTTON, false); });
-    };
-    click(5, kDemoDescribedPlanetX, kDemoPlanetY, 4);
+    // Escape closes the description's box.
+    Steps steps;
+    Click(steps, 5, kDemoDescribedPlanetX, kDemoPlanetY, 4);
     steps.emplace_back(40, [&] { seen.boxOverSystem = Lit(middle, kDemoPlanetY); });
     steps.emplace_back(40, [this] { game.PressKey(VK_ESCAPE); });
     steps.emplace_back(50, [this] { game.ReleaseKey(VK_ESCAPE); });
     steps.emplace_back(80, [&] { seen.planetsAfterBox = BothPlanets() && !Lit(middle, kDemoPlanetY); });
-    click(80, kDemoShopPlanetX, kDemoPlanetY, 5);
+    Click(steps, 80, kDemoShopPlanetX, kDemoPlanetY);
     // The shop's tips: OK; the shop: Close; the game menu: Back, which ends the campaign.
-    click(120, 514, 273, 5);
+    Click(steps, 120, 514, 273);
     steps.emplace_back(150, [&] { seen.shopInsteadOfSystem = !BothPlanets() && LitIn(600, 8, 30, 14) > 20; });
-    click(160, 614, 92, 5);
-    click(200, 320, 330, 5);
-    const uint32_t start = game.Now();
-    for (uint32_t frame = 1; frame < kMaxFrames; ++frame) {
-        game.At(start + frame * kFrame, [&, frame] {
-            const int32_t f = static_cast<int32_t>(frame);
-            if (LevelObject::Running(game.Objects()) != nullptr) {
-                seen.flew = true;
-                return;
-            }
-            if (seen.systemFrame < 0) {
-                if (seen.flew && BothPlanets()) seen.systemFrame = f;
-                return;
-            }
-            for (const auto& [after, action] : steps)
-                if (f - seen.systemFrame == after) action();
-        });
-    }
+    Click(steps, 160, 614, 92);
+    Click(steps, 200, 320, 330);
+    Flight flight;
+    PlayAfterStarSystem(flight, steps);
 
     EXPECT_EQ(ErrorMessage([&] {
                   LoadPlayerFile(game.Cpu(), String(kDemoCampaignPlayers), String(kDemoCampaignScenario), 1);
               }),
               "no error");
-    EXPECT_TRUE(seen.flew);
-    EXPECT_GT(seen.systemFrame, 0);
+    EXPECT_TRUE(flight.flew);
+    EXPECT_GT(flight.systemFrame, 0);
     EXPECT_TRUE(seen.boxOverSystem);
     EXPECT_TRUE(seen.planetsAfterBox);
     EXPECT_TRUE(seen.shopInsteadOfSystem);
