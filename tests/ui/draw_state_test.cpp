@@ -10,19 +10,18 @@ namespace {
 constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
 constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
 
-TEST(DrawStateTest, BoxHoldsItsLeftAndTopEdgesButNotItsRightAndBottom) {
+TEST(DrawStateTest, BoxHoldsItsLeftAndTopEdgesButNotItsRightAndBottomAndNoSizeHoldsNothing) {
     const struct {
         int64_t x;
         int64_t y;
         bool inside;
-    } cases[] = {{10, 20, true},  {13, 24, true}, {14, 20, false},
-                 {10, 25, false}, {9, 20, false}, {10, 19, false}};
-    for (const auto& c : cases) EXPECT_EQ(InBox(c.x, c.y, 10, 20, 4, 5), c.inside) << c.x << "," << c.y;
-}
-
-TEST(DrawStateTest, BoxOfNoSizeHoldsNothing) {
-    EXPECT_FALSE(InBox(10, 20, 10, 20, 0, 5));
-    EXPECT_FALSE(InBox(10, 20, 10, 20, 4, -1));
+        int64_t width = 4;
+        int64_t height = 5;
+    } cases[] = {{10, 20, true}, {13, 24, true},  {14, 20, false},    {10, 25, false},
+                 {9, 20, false}, {10, 19, false}, {10, 20, false, 0}, {10, 20, false, 4, -1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(InBox(c.x, c.y, 10, 20, c.width, c.height), c.inside)
+            << c.x << "," << c.y << " " << c.width;
 }
 
 TEST(DrawStateTest, BoxRectHoldsItsEdgesToThirtyTwoBits) {
