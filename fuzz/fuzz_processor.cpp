@@ -52,11 +52,11 @@
 #include "script/operations.h"
 #include "script/processor.h"
 #include "script/string_procs.h"
-#include "tests/support/class_library_builder.h"
-#include "tests/support/fd_writer.h"
-#include "tests/support/font_builder.h"
-#include "tests/support/picture_builder.h"
-#include "tests/support/script_assembler.h"
+#include "tools/content/class_library_builder.h"
+#include "tools/content/fd_writer.h"
+#include "tools/content/font_builder.h"
+#include "tools/content/picture_builder.h"
+#include "tools/content/script_assembler.h"
 
 namespace {
 

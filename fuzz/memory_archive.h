@@ -9,7 +9,7 @@
 #include "foundation/block_reader.h"
 #include "foundation/fd_file.h"
 #include "fuzz/memory_file.h"
-#include "tests/support/fd_writer.h"
+#include "tools/content/fd_writer.h"
 
 class MemoryArchive {
   public:

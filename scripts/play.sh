@@ -18,8 +18,7 @@ stale() {
     [ -n "$(cd "$ROOT" && find "${SOURCE_DIRS[@]}" -newer "$BUILD/programs/Vondrel" \
         \( -name '*.cpp' -o -name '*.h' -o -name CMakeLists.txt \) -print -quit)" ]
 }
-SOURCE_DIRS=(CMakeLists.txt platform foundation script graphics shell ui world campaign screens programs tools
-    tests/support)
+SOURCE_DIRS=(CMakeLists.txt platform foundation script graphics shell ui world campaign screens programs tools)
 if stale; then
     cmake --build "$BUILD" -j"$(nproc)" --target Vondrel make_demo_archive
 fi

@@ -11,7 +11,7 @@
 #include "foundation/engine_string.h"
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
-#include "tests/support/demo_content.h"
+#include "tools/content/demo_content.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

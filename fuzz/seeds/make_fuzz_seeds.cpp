@@ -13,12 +13,12 @@
 #include "foundation/fw.h"
 #include "script/operations.h"
 #include "shell/input_device.h"
-#include "tests/support/block_writer.h"
-#include "tests/support/class_library_builder.h"
-#include "tests/support/fd_writer.h"
 #include "tests/support/galaxy_table.h"
-#include "tests/support/picture_builder.h"
 #include "tests/support/save_fixture.h"
+#include "tools/content/block_writer.h"
+#include "tools/content/class_library_builder.h"
+#include "tools/content/fd_writer.h"
+#include "tools/content/picture_builder.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
 #include "tests/support/error_message.h"
-#include "tests/support/fd_writer.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
-#include "tests/support/startup_archive.h"
+#include "tools/content/fd_writer.h"
+#include "tools/content/startup_archive.h"
 #include "world/player.h"
 #include "world/player_config.h"
 

@@ -12,11 +12,11 @@
 #include "script/sspl_block.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
-#include "tests/support/block_writer.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
-#include "tests/support/startup_archive.h"
+#include "tools/content/block_writer.h"
+#include "tools/content/startup_archive.h"
 #include "world/player.h"
 #include "world/player_config.h"
 

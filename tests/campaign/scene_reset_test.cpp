@@ -28,7 +28,7 @@
 #include "shell/sound_manager.h"
 #include "shell/sound_system.h"
 #include "tests/support/game_harness.h"
-#include "tests/support/sound_builder.h"
+#include "tools/content/sound_builder.h"
 #include "world/player.h"
 #include "world/player_config.h"
 

@@ -9,8 +9,8 @@
 
 #include "foundation/exceptions.h"
 #include "tests/support/error_message.h"
-#include "tests/support/fd_writer.h"
 #include "tests/support/temp_dir.h"
+#include "tools/content/fd_writer.h"
 
 namespace {
 

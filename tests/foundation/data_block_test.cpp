@@ -10,9 +10,9 @@
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
 #include "foundation/script_memory.h"
-#include "tests/support/block_writer.h"
-#include "tests/support/fd_writer.h"
 #include "tests/support/temp_dir.h"
+#include "tools/content/block_writer.h"
+#include "tools/content/fd_writer.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
-#include "tests/support/block_writer.h"
-#include "tests/support/fd_writer.h"
 #include "tests/support/temp_dir.h"
+#include "tools/content/block_writer.h"
+#include "tools/content/fd_writer.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include "foundation/config_blocks.h"
 #include "foundation/fd_file.h"
 #include "foundation/sepk_lzw.h"
-#include "tests/support/block_writer.h"
 #include "tests/support/error_message.h"
-#include "tests/support/fd_writer.h"
 #include "tests/support/memory_peak.h"
 #include "tests/support/temp_dir.h"
+#include "tools/content/block_writer.h"
+#include "tools/content/fd_writer.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "foundation/trace_flag.h"
-#include "tests/support/block_writer.h"
 #include "tests/support/error_message.h"
 #include "tests/support/test_archive.h"
+#include "tools/content/block_writer.h"
 
 namespace {
 

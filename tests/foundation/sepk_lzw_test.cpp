@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
-#include "tests/support/memory_bytes.h"
+#include "tools/content/memory_bytes.h"
 
 namespace {
 

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "graphics/image.h"
-#include "tests/support/picture_builder.h"
+#include "tests/support/read_bytes.h"
+#include "tools/content/picture_builder.h"
 
 namespace {
 

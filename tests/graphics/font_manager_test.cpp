@@ -8,9 +8,9 @@
 #include "script/native_descriptor.h"
 #include "tests/graphics/screen_fixtures.h"
 #include "tests/support/error_message.h"
-#include "tests/support/font_builder.h"
 #include "tests/support/script_texts.h"
 #include "tests/support/test_archive.h"
+#include "tools/content/font_builder.h"
 
 namespace {
 

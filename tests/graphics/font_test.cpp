@@ -5,8 +5,9 @@
 #include <string>
 
 #include "foundation/exceptions.h"
-#include "tests/support/block_writer.h"
-#include "tests/support/font_builder.h"
+#include "tests/support/read_bytes.h"
+#include "tools/content/block_writer.h"
+#include "tools/content/font_builder.h"
 
 namespace {
 

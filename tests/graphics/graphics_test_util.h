@@ -7,7 +7,8 @@
 
 #include "foundation/palette_block.h"
 #include "graphics/frame.h"
-#include "tests/support/picture_builder.h"
+#include "tests/support/read_bytes.h"
+#include "tools/content/picture_builder.h"
 
 inline std::unique_ptr<Frame> MakeFrame(const FrameFixture& fixture) {
     return ReadBlockObject<Frame>(FrameBlock(fixture));

@@ -15,6 +15,7 @@
 #include "tests/graphics/graphics_test_util.h"
 #include "tests/support/error_message.h"
 #include "tests/support/fake_method_runner.h"
+#include "tests/support/read_bytes.h"
 #include "tests/support/script_texts.h"
 #include "tests/support/test_archive.h"
 

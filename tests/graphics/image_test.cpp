@@ -6,7 +6,8 @@
 
 #include "foundation/exceptions.h"
 #include "tests/graphics/graphics_test_util.h"
-#include "tests/support/block_writer.h"
+#include "tests/support/read_bytes.h"
+#include "tools/content/block_writer.h"
 
 namespace {
 

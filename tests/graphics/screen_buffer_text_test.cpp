@@ -4,7 +4,8 @@
 
 #include "graphics/font.h"
 #include "tests/graphics/screen_fixtures.h"
-#include "tests/support/font_builder.h"
+#include "tests/support/read_bytes.h"
+#include "tools/content/font_builder.h"
 
 namespace {
 

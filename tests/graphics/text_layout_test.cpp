@@ -5,7 +5,8 @@
 #include <string>
 
 #include "graphics/font.h"
-#include "tests/support/font_builder.h"
+#include "tests/support/read_bytes.h"
+#include "tools/content/font_builder.h"
 
 namespace {
 

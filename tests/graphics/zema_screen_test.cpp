@@ -6,8 +6,9 @@
 #include "tests/graphics/graphics_test_util.h"
 #include "tests/graphics/screen_fixtures.h"
 #include "tests/support/error_message.h"
-#include "tests/support/font_builder.h"
+#include "tests/support/read_bytes.h"
 #include "tests/support/script_texts.h"
+#include "tools/content/font_builder.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "platform/headless/headless_audio.h"
 #include "platform/module_decoder.h"
-#include "tests/support/sound_builder.h"
+#include "tools/content/sound_builder.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include "screens/screen_options.h"
 #include "shell/game_globals.h"
 #include "shell/input_device.h"
-#include "tests/support/block_writer.h"
 #include "tests/support/settings_screens.h"
-#include "tests/support/startup_archive.h"
+#include "tools/content/block_writer.h"
+#include "tools/content/startup_archive.h"
 #include "ui/dialog_window.h"
 
 namespace {

@@ -10,8 +10,9 @@
 #include "graphics/text_layout.h"
 #include "platform/key_table.h"
 #include "shell/input_queue.h"
-#include "tests/support/font_builder.h"
 #include "tests/support/game_harness.h"
+#include "tests/support/read_bytes.h"
+#include "tools/content/font_builder.h"
 
 namespace {
 

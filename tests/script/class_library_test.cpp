@@ -8,11 +8,11 @@
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "script/zema_class.h"
-#include "tests/support/block_writer.h"
-#include "tests/support/class_library_builder.h"
 #include "tests/support/error_message.h"
-#include "tests/support/script_assembler.h"
 #include "tests/support/test_archive.h"
+#include "tools/content/block_writer.h"
+#include "tools/content/class_library_builder.h"
+#include "tools/content/script_assembler.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 #include "foundation/trace_flag.h"
 #include "script/native_binder.h"
 #include "script/native_descriptor.h"
-#include "tests/support/class_library_builder.h"
 #include "tests/support/error_message.h"
 #include "tests/support/fake_method_runner.h"
-#include "tests/support/script_assembler.h"
 #include "tests/support/script_texts.h"
 #include "tests/support/test_archive.h"
+#include "tools/content/class_library_builder.h"
+#include "tools/content/script_assembler.h"
 
 namespace {
 

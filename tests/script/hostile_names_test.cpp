@@ -18,8 +18,8 @@
 #include "script/char_manager.h"
 #include "script/message_manager.h"
 #include "tests/script/native_fixture.h"
-#include "tests/support/fd_writer.h"
 #include "tests/support/working_folder.h"
+#include "tools/content/fd_writer.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "script/native_descriptor.h"
 #include "script/object_manager.h"
 #include "tests/script/processor_fixture.h"
-#include "tests/support/script_assembler.h"
+#include "tools/content/script_assembler.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 
 #include "script/operations.h"
 #include "script/processor.h"
-#include "tests/support/class_library_builder.h"
 #include "tests/support/error_message.h"
 #include "tests/support/test_archive.h"
+#include "tools/content/class_library_builder.h"
 
 constexpr uint32_t kReturnWord = InstructionWord::kReturn;
 

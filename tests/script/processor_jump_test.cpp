@@ -1,6 +1,6 @@
 // Jumps, the return stack and loops built on it.
 #include "tests/script/processor_fixture.h"
-#include "tests/support/script_assembler.h"
+#include "tools/content/script_assembler.h"
 
 namespace {
 

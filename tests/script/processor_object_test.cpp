@@ -7,7 +7,7 @@
 #include "script/class_manager.h"
 #include "script/object_manager.h"
 #include "tests/script/processor_fixture.h"
-#include "tests/support/script_assembler.h"
+#include "tools/content/script_assembler.h"
 
 namespace {
 

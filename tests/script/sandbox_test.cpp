@@ -12,7 +12,7 @@
 #include "script/object_manager.h"
 #include "script/string_procs.h"
 #include "tests/script/processor_fixture.h"
-#include "tests/support/script_assembler.h"
+#include "tools/content/script_assembler.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "foundation/block_reader.h"
-#include "tests/support/block_writer.h"
 #include "tests/support/temp_dir.h"
+#include "tools/content/block_writer.h"
 
 TEST(SSPLBlock, ReadsAsASubBlockAndClones) {
     TempDir dir;

@@ -11,7 +11,8 @@
 #include "script/method_runner.h"
 #include "script/script_object.h"
 #include "tests/support/error_message.h"
-#include "tests/support/picture_builder.h"
+#include "tests/support/read_bytes.h"
+#include "tools/content/picture_builder.h"
 
 namespace {
 

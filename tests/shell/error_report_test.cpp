@@ -12,8 +12,8 @@
 #include "script/operations.h"
 #include "script/processor.h"
 #include "tests/shell/game_fixture.h"
-#include "tests/support/class_library_builder.h"
 #include "tests/support/test_archive.h"
+#include "tools/content/class_library_builder.h"
 
 namespace {
 

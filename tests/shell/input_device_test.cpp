@@ -11,8 +11,8 @@
 #include "platform/headless/headless_app.h"
 #include "platform/headless/headless_input.h"
 #include "shell/key_name.h"
-#include "tests/support/block_writer.h"
 #include "tests/support/temp_dir.h"
+#include "tools/content/block_writer.h"
 
 namespace {
 

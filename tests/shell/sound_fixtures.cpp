@@ -2,8 +2,8 @@
 
 #include "foundation/block_reader.h"
 #include "script/native_handler.h"
-#include "tests/support/block_writer.h"
 #include "tests/support/temp_dir.h"
+#include "tools/content/block_writer.h"
 
 std::string OggBytes() {
     return std::string("OggS") + std::string(60, '\0');

@@ -8,7 +8,7 @@
 #include "script/method_runner.h"
 #include "script/zema_class.h"
 #include "shell/sound_record.h"
-#include "tests/support/sound_builder.h"
+#include "tools/content/sound_builder.h"
 
 // The first bytes of an Ogg stream, enough for the format to be told; and a four-channel MOD.
 std::string OggBytes();

@@ -4,10 +4,10 @@
 
 #include "foundation/sepk_lzw.h"
 #include "tests/shell/sound_fixtures.h"
-#include "tests/support/block_writer.h"
 #include "tests/support/error_message.h"
-#include "tests/support/fd_writer.h"
 #include "tests/support/memory_peak.h"
+#include "tools/content/block_writer.h"
+#include "tools/content/fd_writer.h"
 
 namespace {
 

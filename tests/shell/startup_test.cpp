@@ -18,7 +18,7 @@
 #include "shell/sound_manager.h"
 #include "shell/sound_system.h"
 #include "tests/shell/game_fixture.h"
-#include "tests/support/block_writer.h"
+#include "tools/content/block_writer.h"
 
 namespace {
 

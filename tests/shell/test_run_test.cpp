@@ -13,7 +13,7 @@
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
 #include "tests/shell/game_fixture.h"
-#include "tests/support/block_writer.h"
+#include "tools/content/block_writer.h"
 
 namespace {
 

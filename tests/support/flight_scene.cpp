@@ -11,7 +11,7 @@
 #include "script/processor.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
-#include "tests/support/sound_builder.h"
+#include "tools/content/sound_builder.h"
 #include "world/option.h"
 #include "world/player.h"
 #include "world/ship.h"

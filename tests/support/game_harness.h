@@ -25,12 +25,12 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/class_library_builder.h"
-#include "tests/support/font_builder.h"
-#include "tests/support/game_content.h"
 #include "tests/support/headless_game.h"
-#include "tests/support/script_subclass.h"
 #include "tests/support/script_texts.h"
+#include "tools/content/class_library_builder.h"
+#include "tools/content/font_builder.h"
+#include "tools/content/game_content.h"
+#include "tools/content/script_subclass.h"
 
 class CharManager;
 class ClassManager;

@@ -11,8 +11,8 @@
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/headless_timer.h"
 #include "shell/game_globals.h"
-#include "tests/support/startup_archive.h"
 #include "tests/support/temp_dir.h"
+#include "tools/content/startup_archive.h"
 
 class HeadlessGame {
   public:

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "tests/support/font_builder.h"
 #include "tests/support/game_harness.h"
+#include "tools/content/font_builder.h"
 
 namespace {
 

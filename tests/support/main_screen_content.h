@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "tests/support/fd_writer.h"
-#include "tests/support/game_content.h"
+#include "tools/content/fd_writer.h"
+#include "tools/content/game_content.h"
 
 class GameHarness;
 

@@ -34,17 +34,6 @@ void AddPilotClasses(GameHarness& game) {
     game.AddClass({.name = kShellsClass, .base = "Ammo", .createValues = {0, 0, 0, 9, 4, 0, 1, 2, 30, 0}});
 }
 
-std::string StoredBytes(const PlayerConfig& config, const std::string& file) {
-    {
-        FW fw;
-        fw.Create(String(file.c_str()));
-        config.Store(fw);
-        fw.Close();
-    }
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 void ReadStored(PlayerConfig& config, const std::string& bytes, const std::string& file) {
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);

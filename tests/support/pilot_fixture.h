@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "tests/support/script_subclass.h"
+#include "tools/content/player_file.h"
+#include "tools/content/script_subclass.h"
 
 class GameHarness;
 class PlayerConfig;
@@ -25,7 +26,5 @@ constexpr const char* kShellsClass = "TestShells";
 // Adds the classes to the game's archive (before Start).
 void AddPilotClasses(GameHarness& game);
 
-// The block as it is stored on disk, through a file of the working folder.
-std::string StoredBytes(const PlayerConfig& config, const std::string& file = "stored.PCFG");
 // Reads the first block of a file of the working folder into the configuration.
 void ReadStored(PlayerConfig& config, const std::string& bytes, const std::string& file = "read.PCFG");

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "tests/support/block_writer.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
+#include "tools/content/block_writer.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/fd_writer.h"
+#include "tools/content/fd_writer.h"
 
 struct SetupFolderOptions {
     std::vector<FdEntry> extra{};     // further archive entries

@@ -9,8 +9,8 @@
 #include "platform/key_table.h"
 #include "script/object_manager.h"
 #include "shell/input_device.h"
-#include "tests/support/block_writer.h"
 #include "tests/support/game_harness.h"
+#include "tools/content/block_writer.h"
 #include "world/player.h"
 
 void AddShopContent(GameHarness& game) {

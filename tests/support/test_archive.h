@@ -7,8 +7,8 @@
 
 #include "foundation/block_reader.h"
 #include "foundation/fd_file.h"
-#include "tests/support/fd_writer.h"
 #include "tests/support/temp_dir.h"
+#include "tools/content/fd_writer.h"
 
 class TestArchive {
   public:

@@ -2,10 +2,10 @@
 
 #include <fstream>
 
-#include "tests/support/block_writer.h"
-#include "tests/support/game_content.h"
-#include "tests/support/script_subclass.h"
-#include "tests/support/startup_archive.h"
+#include "tools/content/block_writer.h"
+#include "tools/content/game_content.h"
+#include "tools/content/script_subclass.h"
+#include "tools/content/startup_archive.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/fd_writer.h"
+#include "tools/content/fd_writer.h"
 
 // The ship class "Ship1.SCFG" names.
 constexpr const char* kTestRunShipClass = "TestRunShip";

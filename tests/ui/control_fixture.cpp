@@ -10,8 +10,9 @@
 #include "script/object_manager.h"
 #include "shell/game_ids.h"
 #include "shell/hot_key_table.h"
-#include "tests/support/font_builder.h"
-#include "tests/support/picture_builder.h"
+#include "tests/support/read_bytes.h"
+#include "tools/content/font_builder.h"
+#include "tools/content/picture_builder.h"
 #include "ui/ui_natives.h"
 
 namespace {

@@ -10,8 +10,9 @@
 #include "graphics/image.h"
 #include "tests/graphics/screen_fixtures.h"
 #include "tests/support/error_message.h"
-#include "tests/support/picture_builder.h"
+#include "tests/support/read_bytes.h"
 #include "tests/ui/control_fixture.h"
+#include "tools/content/picture_builder.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "shell/sound_system.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
-#include "tests/support/sound_builder.h"
+#include "tools/content/sound_builder.h"
 #include "ui/visual.h"
 
 namespace {

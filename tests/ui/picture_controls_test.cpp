@@ -9,8 +9,9 @@
 #include "graphics/image.h"
 #include "tests/graphics/screen_fixtures.h"
 #include "tests/support/error_message.h"
-#include "tests/support/picture_builder.h"
+#include "tests/support/read_bytes.h"
 #include "tests/ui/control_fixture.h"
+#include "tools/content/picture_builder.h"
 
 namespace {
 
@@ -55,7 +56,8 @@ TEST_F(PictureControlTest, PictureSetDrawsEachEntryAtItsOffset) {
                                              {c->GetFrame(0), 110, 220, 0, 0}}));
     int32_t x = 0, y = 0;
     uint32_t orientation = 9;
-    EXPECT_EQ(Visual::CallEvent8(&set, 5, x, y, orientation), c->GetFrame(0)->Address());  // 5 of 3: the last
+    EXPECT_EQ(Visual::CallEvent8(&set, 5, x, y, orientation),
+              c->GetFrame(0)->Address());  // 5 of 3: the last
     EXPECT_EQ(x, 10);
     EXPECT_EQ(orientation, 0u);
     EXPECT_TRUE(set.HitTest(105, 213));

@@ -14,7 +14,8 @@
 #include "script/native_handler.h"
 #include "tests/support/error_message.h"
 #include "tests/support/fake_method_runner.h"
-#include "tests/support/picture_builder.h"
+#include "tests/support/read_bytes.h"
+#include "tools/content/picture_builder.h"
 #include "ui/ui_natives.h"
 
 namespace {

@@ -10,9 +10,10 @@
 #include "graphics/image.h"
 #include "script/weak_object.h"
 #include "tests/support/error_message.h"
-#include "tests/support/picture_builder.h"
+#include "tests/support/read_bytes.h"
 #include "tests/support/reused_address.h"
 #include "tests/ui/sliders_fixture.h"
+#include "tools/content/picture_builder.h"
 #include "ui/dialog_window.h"
 #include "ui/multi_control.h"
 #include "ui/picture_controls.h"
@@ -36,8 +37,8 @@ class WeakHoldersTest : public SlidersFixture {
         return Keep(GameObject(
             ReadBlockObject<Image>(PictureBlock({FrameBlock({.width = 2, .height = 2})})).release()));
     }
-    // Deletes a kept object as a script would (whoever else holds it), then makes objects with make until one
-    // lies at its address; null when none does.
+    // Deletes a kept object as a script would (whoever else holds it), then makes objects with make until
+    // one lies at its address; null when none does.
     ScriptObject* ReplaceByLater(ScriptObject* victim, const std::function<ScriptObject*()>& make) {
         const uint32_t address = victim->Address();
         for (GameObject& object : kept_) {

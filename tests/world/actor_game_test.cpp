@@ -8,7 +8,7 @@
 #include "script/processor.h"
 #include "shell/game_ids.h"
 #include "tests/support/game_harness.h"
-#include "tests/support/sound_builder.h"
+#include "tools/content/sound_builder.h"
 #include "world/actor.h"
 #include "world/splinter.h"
 

@@ -15,7 +15,7 @@
 #include "script/weak_object.h"
 #include "shell/game_ids.h"
 #include "tests/support/game_harness.h"
-#include "tests/support/sound_builder.h"
+#include "tools/content/sound_builder.h"
 #include "world/level.h"
 #include "world/option.h"
 #include "world/player.h"

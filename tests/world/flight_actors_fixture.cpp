@@ -1,8 +1,9 @@
 #include "tests/world/flight_actors_fixture.h"
 
 #include "shell/game_ids.h"
-#include "tests/support/picture_builder.h"
-#include "tests/support/sound_builder.h"
+#include "tests/support/read_bytes.h"
+#include "tools/content/picture_builder.h"
+#include "tools/content/sound_builder.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 
 #include "script/processor.h"
 #include "shell/input_device.h"
-#include "tests/support/block_writer.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
+#include "tools/content/block_writer.h"
 #include "world/option.h"
 #include "world/player.h"
 #include "world/ship.h"

@@ -12,11 +12,11 @@
 #include "foundation/container_writer.h"
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
-#include "tests/support/block_writer.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/slot_container.h"
 #include "tests/support/temp_dir.h"
+#include "tools/content/block_writer.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "script/class_manager.h"
 #include "script/native_catalogue.h"
 #include "shell/game_ids.h"
-#include "tests/support/picture_builder.h"
+#include "tools/content/picture_builder.h"
 #include "ui/ui_natives.h"
 #include "world/world_natives.h"
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/support/sound_builder.h"
+#include "tools/content/sound_builder.h"
 
 namespace {
 

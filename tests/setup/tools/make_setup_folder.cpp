@@ -5,8 +5,8 @@
 #include <string>
 
 #include "foundation/exceptions.h"
-#include "tests/support/demo_content.h"
 #include "tests/support/setup_folder.h"
+#include "tools/content/demo_content.h"
 
 int main(int argc, char** argv) {
     const bool demo = argc == 3 && std::string(argv[2]) == "demo";

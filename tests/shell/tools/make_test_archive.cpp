@@ -7,8 +7,8 @@
 #include <string>
 
 #include "tests/support/main_screen_content.h"
-#include "tests/support/startup_archive.h"
 #include "tests/support/test_run_folder.h"
+#include "tools/content/startup_archive.h"
 
 int main(int argc, char** argv) {
     const bool testRun = argc == 3 && std::string(argv[2]) == "test-run";

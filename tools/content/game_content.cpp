@@ -1,8 +1,8 @@
-#include "tests/support/game_content.h"
+#include "tools/content/game_content.h"
 
 #include <stdexcept>
 
-#include "tests/support/picture_builder.h"
+#include "tools/content/picture_builder.h"
 
 std::string MessageFileText(const std::vector<MessageText>& messages) {
     std::string file;

@@ -1,4 +1,4 @@
-#include "tests/support/script_assembler.h"
+#include "tools/content/script_assembler.h"
 
 #include <stdexcept>
 

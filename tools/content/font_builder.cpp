@@ -1,8 +1,8 @@
-#include "tests/support/font_builder.h"
+#include "tools/content/font_builder.h"
 
 #include <algorithm>
 
-#include "tests/support/block_writer.h"
+#include "tools/content/block_writer.h"
 
 FontFixture UniformFont(int count, int8_t width, int8_t height, uint16_t firstChar) {
     FontFixture fixture;

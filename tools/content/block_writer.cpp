@@ -1,4 +1,4 @@
-#include "tests/support/block_writer.h"
+#include "tools/content/block_writer.h"
 
 std::string LeU16(uint16_t value) {
     return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};

@@ -1,10 +1,10 @@
-#include "tests/support/startup_archive.h"
+#include "tools/content/startup_archive.h"
 
 #include <algorithm>
 
-#include "tests/support/block_writer.h"
-#include "tests/support/font_builder.h"
-#include "tests/support/picture_builder.h"
+#include "tools/content/block_writer.h"
+#include "tools/content/font_builder.h"
+#include "tools/content/picture_builder.h"
 
 namespace {
 

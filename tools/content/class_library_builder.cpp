@@ -1,6 +1,6 @@
-#include "tests/support/class_library_builder.h"
+#include "tools/content/class_library_builder.h"
 
-#include "tests/support/block_writer.h"
+#include "tools/content/block_writer.h"
 
 namespace {
 

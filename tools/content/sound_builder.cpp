@@ -1,4 +1,4 @@
-#include "tests/support/sound_builder.h"
+#include "tools/content/sound_builder.h"
 
 #include <lame/lame.h>
 #include <ogg/ogg.h>
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "tests/support/block_writer.h"
+#include "tools/content/block_writer.h"
 
 namespace {
 

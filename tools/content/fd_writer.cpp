@@ -1,10 +1,10 @@
-#include "tests/support/fd_writer.h"
+#include "tools/content/fd_writer.h"
 
 #include <cstdint>
 
 #include "foundation/sepk_lzw.h"
-#include "tests/support/block_writer.h"
-#include "tests/support/memory_bytes.h"
+#include "tools/content/block_writer.h"
+#include "tools/content/memory_bytes.h"
 
 std::string SepkPacked(const std::string& plain) {
     MemoryByteSink sink;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/fd_writer.h"
+#include "tools/content/fd_writer.h"
 
 struct StartupArchiveOptions {
     std::vector<std::string> omit{};  // entry names left out

@@ -1,4 +1,4 @@
-#include "tests/support/script_subclass.h"
+#include "tools/content/script_subclass.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,7 +6,7 @@
 
 #include "script/native_catalogue.h"
 #include "shell/game_ids.h"
-#include "tests/support/script_assembler.h"
+#include "tools/content/script_assembler.h"
 
 namespace {
 

@@ -1,17 +1,13 @@
 // Builds ".dpf" pictures as bytes ("DPF" with "COL", "IMG" frames with optional masks, nested
-// "DPF" sub-images), including damaged variants, and reads them back into objects:
-//     auto picture = ReadPicture(PictureBlock({PaletteBlockBytes({{0, 0, 0}, {255, 0, 0}}),
-//                                              FrameBlock({.width = 2, .height = 1, .pixels = {1, 0}})}));
+// "DPF" sub-images), including damaged variants:
+//     PictureBlock({PaletteBlockBytes({{0, 0, 0}, {255, 0, 0}}),
+//                   FrameBlock({.width = 2, .height = 1, .pixels = {1, 0}})})
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "foundation/block_reader.h"
 
 struct Rgb {
     uint8_t red = 0;
@@ -43,16 +39,3 @@ std::string PaletteBlockBytes(const std::vector<Rgb>& colours, uint8_t dimension
 std::string FrameBlock(const FrameFixture& fixture);
 // "DPF" holding the given sub-blocks in order.
 std::string PictureBlock(const std::vector<std::string>& subBlocks);
-
-// Writes bytes to a temporary file called name, opens it and hands the reader to read.
-void ReadFromBytes(const std::string& bytes, const std::function<void(BlockReader&)>& read,
-                   const std::string& name = "test.dpf");
-
-// Any block object read from bytes with `reader >> object`.
-template <class T>
-std::unique_ptr<T> ReadBlockObject(const std::string& bytes, const std::string& name = "test.dpf") {
-    auto object = std::make_unique<T>();
-    ReadFromBytes(
-        bytes, [&](BlockReader& reader) { reader >> *object; }, name);
-    return object;
-}

@@ -1,8 +1,8 @@
-#include "tests/support/demo_recording.h"
+#include "tools/content/demo_recording.h"
 
 #include <utility>
 
-#include "tests/support/block_writer.h"
+#include "tools/content/block_writer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/support/memory_bytes.h"
+#include "tools/content/memory_bytes.h"
 
 #include <algorithm>
 #include <cstring>

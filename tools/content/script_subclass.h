@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tests/support/class_library_builder.h"
+#include "tools/content/class_library_builder.h"
 
 struct ScriptSubclass {
     std::string name{};

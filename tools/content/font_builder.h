@@ -1,6 +1,6 @@
 // Builds ".dff" fonts as bytes (a "DFF" block with "DFFW", "DFFH", "DFFD", "DFFS"; files of several
-// blocks for language variants), including damaged variants, and reads them back:
-//     auto font = ReadFont(FontBlock(UniformFont(96, 5)));
+// blocks for language variants), including damaged variants:
+//     FontBlock(UniformFont(96, 5))
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "graphics/font.h"
-#include "tests/support/picture_builder.h"
+#include "tools/content/picture_builder.h"
 
 struct GlyphFixture {
     int8_t width = 5;
@@ -42,11 +42,3 @@ struct FontFixture {
 FontFixture UniformFont(int count = 96, int8_t width = 5, int8_t height = 7, uint16_t firstChar = 32);
 // One "DFF" block; a font file is one or more of them, and may hold other blocks.
 std::string FontBlock(const FontFixture& fixture);
-
-// Reads a font file with ReadFontFile; the main font is active.
-inline std::unique_ptr<Font> ReadFont(const std::string& bytes, const std::string& name = "test.dff") {
-    auto font = std::make_unique<Font>();
-    ReadFromBytes(
-        bytes, [&](BlockReader& reader) { ReadFontFile(reader, *font); }, name);
-    return font;
-}

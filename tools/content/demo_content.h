@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/fd_writer.h"
+#include "tools/content/fd_writer.h"
 
 constexpr const char* kDemoLevelClass = "DemoLevel";
 constexpr const char* kDemoArcadeScenario = "ArcadeScenario";

@@ -1,7 +1,6 @@
-#include "tests/support/picture_builder.h"
+#include "tools/content/picture_builder.h"
 
-#include "tests/support/block_writer.h"
-#include "tests/support/temp_dir.h"
+#include "tools/content/block_writer.h"
 
 namespace {
 
@@ -62,13 +61,4 @@ std::string FrameBlock(const FrameFixture& fixture) {
 
 std::string PictureBlock(const std::vector<std::string>& subBlocks) {
     return SCBlock("DPF", "", subBlocks);
-}
-
-void ReadFromBytes(const std::string& bytes, const std::function<void(BlockReader&)>& read,
-                   const std::string& name) {
-    TempDir dir;
-    const auto path = dir.Write(name, bytes);
-    FileBlockReader reader;
-    reader.Open(String(path.c_str()));
-    read(reader);
 }
