@@ -42,10 +42,10 @@ mode_t ModeOf(const std::filesystem::path& path) {
 
 // Asks to cancel once; the worker waits after its first entry until the question has been asked,
 // so the answer meets it paused there.
-EntryHook CancelDuringFirstEntry(ScriptedSetupUi& ui) {
+WorkerHook CancelDuringFirstEntry(ScriptedSetupUi& ui) {
     auto once = std::make_shared<std::atomic<bool>>(false);
     ui.cancel = [once] { return !once->exchange(true); };
-    return [&ui](uint32_t index) {
+    return [&ui](uint32_t index, const InstallControl&) {
         while (index == 0 && ui.asked.load() == 0) std::this_thread::yield();
     };
 }
@@ -57,7 +57,8 @@ TEST_F(Installer, InstallsFilesListRecordEntriesAndLanguage) {
     ui.language = 0;  // " Deutsch" sorts first
     ASSERT_EQ(Install(ui), 0) << (ui.errors.empty() ? "" : ui.errors[0]);
 
-    EXPECT_EQ(ui.languageNames, (std::vector<std::string>{" Deutsch", " English"}));
+    EXPECT_EQ(ui.languageNames, (std::vector<std::string>{"2) Deutsch", "1) English"}));
+    EXPECT_EQ(ui.offeredLanguage, 1u);
     EXPECT_EQ(ui.licenseText, "Licence text\nline 2\n");
     EXPECT_EQ(ui.offeredFolder, installed.string());
     EXPECT_EQ(Tree(installed), kInstalledTree);
@@ -105,9 +106,9 @@ TEST_F(Installer, RefusalsAndCancelsWriteNothing) {
         int status;
         const char* told;
     } cases[] = {
-        {"language cancelled", [](ScriptedSetupUi& ui) { ui.language.reset(); }, 0, nullptr},
-        {"licence refused", [](ScriptedSetupUi& ui) { ui.agree = false; }, 0, "setup 4 en|setup 2 en"},
-        {"folder cancelled", [](ScriptedSetupUi& ui) { ui.folder = std::nullopt; }, 0,
+        {"language cancelled", [](ScriptedSetupUi& ui) { ui.language.reset(); }, 1, nullptr},
+        {"licence refused", [](ScriptedSetupUi& ui) { ui.agree = false; }, 1, "setup 4 en|setup 2 en"},
+        {"folder cancelled", [](ScriptedSetupUi& ui) { ui.folder = std::nullopt; }, 1,
          "setup 4 en|setup 2 en"},
     };
     for (const Case& c : cases) {
@@ -144,9 +145,9 @@ TEST_F(Installer, FileInPlaceOfTheFolderIsMessageTwelve) {
 
 TEST_F(Installer, CancelAnsweredYesRollsBack) {
     ScriptedSetupUi ui;
-    EXPECT_EQ(Install(ui, CancelDuringFirstEntry(ui)), 0);
+    EXPECT_EQ(Install(ui, CancelDuringFirstEntry(ui)), 1);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{"setup 10 de|setup 11 de"}));
-    EXPECT_TRUE(Tree(installed).empty());
+    EXPECT_FALSE(std::filesystem::exists(installed));  // this run made it, and it is empty again
     EXPECT_FALSE(store.Read());
     EXPECT_TRUE(Tree(applications).empty());
     EXPECT_EQ(ui.told, (std::vector<std::string>{"setup 4 de|setup 2 de"}));
@@ -175,7 +176,7 @@ TEST_F(Installer, WorkerErrorIsReportedAndMakesNoEntries) {
     EXPECT_NE(ui.errors[0].find("..\\..\\x"), std::string::npos);
     EXPECT_TRUE(entries.entries.empty());
     EXPECT_FALSE(record.record);
-    EXPECT_TRUE(Tree(installed).empty());
+    EXPECT_FALSE(std::filesystem::exists(installed));
     EXPECT_FALSE(std::filesystem::exists(temp.Absolute() / "x"));
 }
 
