@@ -4,11 +4,13 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 #include <thread>
 
 #include "foundation/fd_file.h"
 #include "platform/headless/headless_install_store.h"
 #include "tests/setup/setup_fixture.h"
+#include "tests/support/error_message.h"
 #include "tests/support/working_folder.h"
 
 namespace {
@@ -198,4 +200,58 @@ TEST_F(Installer, MissingFilesAreEngineErrors) {
         EXPECT_EQ(ui.errors, (std::vector<std::string>{c.error}));
         EXPECT_FALSE(std::filesystem::exists(installed));
     }
+}
+
+TEST_F(Installer, MenuNamesMissingAfterTheInstallFallBackTextsMissingBeforeItStopIt) {
+    struct Case {
+        uint32_t omitted;
+        int status;
+        const char* entry;  // the menu entry the message names
+        const char* name;   // its Name line; nullptr: no entry
+    } cases[] = {
+        {26, 0, "vondrel-uninstall.desktop", "Name=Uninstall Vondrel\n"},
+        {7, 0, "vondrel.desktop", "Name=Vondrel\n"},
+        {21, 0, "vondrel-release-notes.desktop", nullptr},  // the document it opens is not named
+        {3, 1, nullptr, nullptr},                           // shown after the install: nothing installed
+        {11, 1, nullptr, nullptr},                          // the cancel question
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.omitted);
+        SetupFolderOptions options;
+        const std::string prefix = std::to_string(c.omitted) + " ";
+        std::istringstream lines(SetupMessageFile());
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind(prefix, 0) != 0) options.setupMessages += line + "\n";
+        }
+        RebuildSetupFolder(options);
+        ScriptedSetupUi ui;
+        ui.language = 1;
+        EXPECT_EQ(Install(ui), c.status);
+        if (c.status != 0) {
+            EXPECT_EQ(ui.errors, (std::vector<std::string>{"Error|Message #" + std::to_string(c.omitted) +
+                                                           " not found in setup.mes"}));
+            EXPECT_FALSE(std::filesystem::exists(installed));
+            continue;
+        }
+        EXPECT_EQ(ui.told, (std::vector<std::string>{"setup 1 en|setup 3 en"}));
+        EXPECT_TRUE(std::filesystem::exists(installed / "Language.LCFG"));
+        if (c.name != nullptr) {
+            EXPECT_NE(ReadFile(applications / c.entry).find(c.name), std::string::npos);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(applications / c.entry));
+        }
+        EXPECT_EQ(Tree(applications).size(), c.name != nullptr ? 6u : 5u);
+        std::filesystem::remove_all(installed);
+        std::filesystem::remove_all(applications);
+        store.Remove();
+    }
+}
+
+TEST_F(Installer, FolderThatCannotBeMadeTakesTheFoldersMadeBeforeItAway) {
+    const std::string made = (home / "new").string();
+    const std::string tooLong = made + "/" + std::string(300, 'x');
+    EXPECT_EQ(ErrorMessage([&] { PrepareInstallFolder(tooLong + "/Vondrel", "relative", "cannot make "); }),
+              "cannot make " + tooLong);
+    EXPECT_FALSE(std::filesystem::exists(made));
+    EXPECT_TRUE(std::filesystem::is_directory(home));
 }

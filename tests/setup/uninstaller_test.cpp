@@ -19,6 +19,7 @@ TEST_F(Uninstaller, RemovesExactlyWhatWasInstalled) {
     temp.Write("home/.local/share/Vondrel/Screen.SCRS", "s");
     temp.Write("home/.local/share/Vondrel/Misc/Sub/mine.txt", "mine");
     temp.Write("home/.local/share/Vondrel/Docs/Notes/keep.txt", "keep");
+    temp.Write("home/.local/share/applications/other.desktop", "another program's entry");
 
     ScriptedSetupUi ui;
     EXPECT_EQ(Uninstall(ui), 0);
@@ -26,7 +27,7 @@ TEST_F(Uninstaller, RemovesExactlyWhatWasInstalled) {
     EXPECT_EQ(ui.told, (std::vector<std::string>{"uninstall 1 de|uninstall 29 de"}));
     EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Docs/", "Docs/Notes/", "Docs/Notes/keep.txt",
                                                          "Misc/", "Misc/Sub/", "Misc/Sub/mine.txt"}));
-    EXPECT_TRUE(Tree(applications).empty());
+    EXPECT_EQ(Tree(applications), (std::vector<std::string>{"other.desktop"}));
     EXPECT_FALSE(store.Read());
     EXPECT_FALSE(std::filesystem::exists(configHome / "Dorn"));
 }
