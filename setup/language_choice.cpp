@@ -19,13 +19,16 @@ std::optional<size_t> IndexOf(const std::vector<ShownLanguage>& shown, int32_t n
 
 }  // namespace
 
-int32_t LocaleLanguage() {
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(variable);
+int32_t LanguageOfLocale(const char* lcAll, const char* lcMessages, const char* lang) {
+    for (const char* value : {lcAll, lcMessages, lang}) {
         if (value == nullptr || value[0] == '\0') continue;
         return std::strncmp(value, "de", 2) == 0 ? kDeutsch : kEnglish;
     }
     return kEnglish;
+}
+
+int32_t LocaleLanguage() {
+    return LanguageOfLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
 std::optional<int32_t> AskLanguage(SetupUi& ui, CodePageConverter& converter, int32_t preferred) {

@@ -14,9 +14,10 @@ class SetupUi;
 constexpr int32_t kEnglish = 1;
 constexpr int32_t kDeutsch = 2;
 
-// The language the user's locale asks for: the first set one of LC_ALL, LC_MESSAGES and LANG (the
-// order in which they decide the language of messages) picks Deutsch when it begins with "de",
-// English otherwise.
+// The language the user's locale asks for: the first set (non-empty) one of LC_ALL, LC_MESSAGES
+// and LANG, the order in which they decide the language of messages, picks Deutsch when it begins
+// with "de", English otherwise. LocaleLanguage reads them from the environment.
+int32_t LanguageOfLocale(const char* lcAll, const char* lcMessages, const char* lang);
 int32_t LocaleLanguage();
 
 // The chosen language's number (the first line with the chosen name decides); nothing when the
