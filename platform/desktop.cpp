@@ -74,5 +74,6 @@ bool XdgDesktop::Add(const DesktopEntry& entry) {
 
 void XdgDesktop::Remove(const std::string& fileName) {
     if (!SafeFileName(fileName)) return;
-    unlink((folder_ + "/" + fileName).c_str());
+    // The folder goes with the last entry when nothing else is in it.
+    if (unlink((folder_ + "/" + fileName).c_str()) == 0) rmdir(folder_.c_str());
 }

@@ -6,11 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "foundation/exceptions.h"
 #include "platform/desktop.h"
 #include "platform/install_store.h"
 #include "platform/xdg_paths.h"
 #include "setup/command_line.h"
 #include "setup/installer.h"
+#include "setup/interrupt_watch.h"
+#include "setup/language_choice.h"
 #include "setup/terminal_ui.h"
 
 namespace {
@@ -18,10 +21,13 @@ namespace {
 const char* const kUsage =
     "usage: setup [--lang N] [--dir PATH] [--accept-license] [--yes]\n"
     "Installs Vondrel from data.fd in the working folder.\n"
-    "  --lang N           the language numbered N in Language.lng\n"
+    "  --lang N           the language numbered N in Language.lng (default: Deutsch when\n"
+    "                     LC_ALL, LC_MESSAGES or LANG begins with \"de\", else English)\n"
     "  --dir PATH         install into PATH (default: $XDG_DATA_HOME/Vondrel)\n"
     "  --accept-license   accept the licence without showing it\n"
-    "  --yes              take every default and answer every question with yes\n";
+    "  --yes              take every default and answer every question with yes\n"
+    "Exits with 0 once the game is installed, 1 when it was not (refused, cancelled,\n"
+    "interrupted with Ctrl-C, failed), 2 for a wrong command line.\n";
 
 }  // namespace
 
@@ -34,9 +40,16 @@ int main(int argc, char** argv) {
         std::cerr << "setup: no home folder is known (set HOME)\n";
         return 1;
     }
-    TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO);
-    IniInstallStore store(ConfigHome());
-    XdgDesktop desktop(dataHome + "/applications");
-    SetupServices services{ui, store, desktop, dataHome + "/Vondrel"};
-    return RunSetup(services);
+    try {
+        // Ctrl-C while the archive is extracted rolls the install back before the program ends.
+        InterruptWatch interrupts;
+        TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO, interrupts.Fd());
+        IniInstallStore store(ConfigHome());
+        XdgDesktop desktop(dataHome + "/applications");
+        SetupServices services{ui, store, desktop, dataHome + "/Vondrel", LocaleLanguage()};
+        return RunSetup(services);
+    } catch (const DExep& e) {
+        std::cerr << "setup: " << e.message.Text() << "\n";
+        return 1;
+    }
 }

@@ -17,7 +17,9 @@ namespace {
 const char* const kUsage =
     "usage: uninstall [--yes]\n"
     "Removes Vondrel as the installer recorded it.\n"
-    "  --yes   answer the question with yes\n";
+    "  --yes   answer the question with yes\n"
+    "Exits with 0 once the game is removed, 1 when it was not, 2 for a wrong command\n"
+    "line.\n";
 
 }  // namespace
 

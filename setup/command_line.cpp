@@ -12,6 +12,8 @@ bool Allowed(const std::vector<std::string>& allowed, const std::string& flag) {
     return std::find(allowed.begin(), allowed.end(), flag) != allowed.end();
 }
 
+}  // namespace
+
 std::optional<int32_t> WholeNumber(const std::string& text) {
     if (text.empty()) return std::nullopt;
     char* end = nullptr;
@@ -20,8 +22,6 @@ std::optional<int32_t> WholeNumber(const std::string& text) {
     if (*end != '\0' || errno != 0 || value < INT32_MIN || value > INT32_MAX) return std::nullopt;
     return static_cast<int32_t>(value);
 }
-
-}  // namespace
 
 ParsedOptions ParseSetupOptions(const std::vector<std::string>& words,
                                 const std::vector<std::string>& allowed) {

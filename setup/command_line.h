@@ -20,6 +20,9 @@ struct ParsedOptions {
     std::string error;
 };
 
+// A decimal whole number that fits 32 bits, the whole text; nothing otherwise.
+std::optional<int32_t> WholeNumber(const std::string& text);
+
 // allowed: the flags this program takes, from "lang", "dir", "accept-license", "yes" ("help" always).
 ParsedOptions ParseSetupOptions(const std::vector<std::string>& words,
                                 const std::vector<std::string>& allowed);

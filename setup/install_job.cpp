@@ -22,7 +22,9 @@ void InstallJob::Join() {
 void InstallJob::Work(String folder, BlockReader* archive, ExtractionTexts texts) {
     // Nothing may leave the thread: an escaping exception would end the process.
     try {
-        if (ExtractArchive(folder, *archive, control_, texts, afterEntry)) {
+        EntryHook hook;
+        if (afterEntry) hook = [this](uint32_t index) { afterEntry(index, control_); };
+        if (ExtractArchive(folder, *archive, control_, texts, hook)) {
             const std::string path = folder.Text();
             // A record that cannot be written leaves the game installed; only the uninstaller
             // loses its way to it, as with an unwritable registry.

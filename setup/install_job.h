@@ -2,6 +2,7 @@
 // watching thread sees its progress and outcome through the job.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -12,6 +13,10 @@
 
 class BlockReader;
 class InstallStore;
+
+// Called on the worker after each entry is written and listed, with its index and the control the
+// watching thread moves (tests hold the worker at a known point with it).
+using WorkerHook = std::function<void(uint32_t index, const InstallControl& control)>;
 
 class InstallJob {
   public:
@@ -32,8 +37,7 @@ class InstallJob {
     // The engine error that ended the worker, in the game's code page.
     const std::optional<std::string>& Error() const { return error_; }
 
-    // Runs on the worker after each entry (tests hold the worker at a known point with it).
-    EntryHook afterEntry;
+    WorkerHook afterEntry;
 
   private:
     void Work(String folder, BlockReader* archive, ExtractionTexts texts);

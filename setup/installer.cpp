@@ -1,6 +1,7 @@
 #include "setup/installer.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <optional>
 
@@ -40,8 +41,10 @@ std::string ReadLicense(const String& name) {
     return text;
 }
 
-// Shows the percent while the worker runs; a cancel request pauses it for the question.
-void WatchInstall(InstallJob& job, SetupUi& ui, SetupTexts& texts) {
+// Shows the percent while the worker runs; a cancel request pauses it for the question, an
+// interrupt aborts it at once.
+void WatchInstall(InstallJob& job, SetupUi& ui, const std::string& cancelCaption,
+                  const std::string& cancelQuestion) {
     InstallControl& control = job.Control();
     int32_t shown = -1;
     while (control.State() != InstallState::Finished) {
@@ -49,8 +52,13 @@ void WatchInstall(InstallJob& job, SetupUi& ui, SetupTexts& texts) {
             shown = control.Percent();
             ui.ShowProgress(shown);
         }
-        if (!ui.WaitForCancel(kProgressInterval) || !control.Pause()) continue;
-        if (ui.Ask(texts.Get(10), texts.Get(11)) == Answer::Yes) {
+        const CancelRequest request = ui.WaitForCancel(kProgressInterval);
+        if (request == CancelRequest::Now) {
+            if (control.Abort()) control.WaitUntilFinished();
+            continue;
+        }
+        if (request != CancelRequest::Ask || !control.Pause()) continue;
+        if (ui.Ask(cancelCaption, cancelQuestion) == Answer::Yes) {
             if (control.Abort()) control.WaitUntilFinished();
         } else {
             control.Resume();
@@ -62,62 +70,79 @@ void WatchInstall(InstallJob& job, SetupUi& ui, SetupTexts& texts) {
 
 int Install(SetupServices& services, SetupTexts& texts, LanguageBlock& language) {
     SetupUi& ui = services.ui;
-    const auto notCompleted = [&] { ui.Tell(texts.Get(4), texts.Get(2)); };
+    // Every text shown from here on is fetched first: a message file that lacks one fails before
+    // anything is written, never after the game was installed.
+    const std::string notDoneCaption = texts.Get(4), notDoneText = texts.Get(2);
+    const std::string errorCaption = texts.Get(5);
+    const std::string cancelCaption = texts.Get(10), cancelQuestion = texts.Get(11);
+    const std::string doneCaption = texts.Get(1), doneText = texts.Get(3);
+    const auto notCompleted = [&] {
+        ui.Tell(notDoneCaption, notDoneText);
+        return 1;
+    };
     const std::string license = ReadLicense(texts.Raw(22));
-    if (!ui.ShowLicense(texts.Get(23), texts.Utf8(license), texts.Get(24), texts.Get(25))) {
-        notCompleted();
-        return 0;
-    }
+    if (!ui.ShowLicense(texts.Get(23), texts.Utf8(license), texts.Get(24), texts.Get(25)))
+        return notCompleted();
     auto typed = ui.AskFolder(texts.Get(18), texts.Get(17), services.defaultFolder);
-    if (!typed) {
-        notCompleted();
-        return 0;
-    }
+    if (!typed) return notCompleted();
     // The archive is opened where setup was started; from there on the install folder is the
     // working folder, for the worker's files and for "Language.LCFG". Both outlive the job.
     FileBlockReader archive;
     std::optional<EnteredFolder> inFolder;
-    String folder;
+    PreparedFolder prepared;
     try {
-        folder = PrepareInstallFolder(*typed, texts.Raw(13), texts.Raw(12));
         archive.Open("data.fd");
-        inFolder.emplace(folder.Text());
+        prepared = PrepareInstallFolder(*typed, texts.Raw(13), texts.Raw(12));
+        inFolder.emplace(prepared.folder.Text());
     } catch (const DExep& e) {
-        ui.ShowError(texts.Get(5), texts.Utf8(e.message.View()));
-        notCompleted();
-        return 1;
+        RemoveCreatedFolders(prepared.created);
+        ui.ShowError(errorCaption, texts.Utf8(e.message.View()));
+        return notCompleted();
     }
     InstallJob job(services.store);
     job.afterEntry = services.afterEntry;
-    job.Start(folder, archive, {texts.Raw(12), texts.Raw(14)});
-    WatchInstall(job, ui, texts);
+    job.Start(prepared.folder, archive, {texts.Raw(12), texts.Raw(14)});
+    WatchInstall(job, ui, cancelCaption, cancelQuestion);
     job.Join();
-    if (job.Error()) ui.ShowError(texts.Get(5), texts.Utf8(*job.Error()));
+    if (job.Error()) ui.ShowError(errorCaption, texts.Utf8(*job.Error()));
     if (!job.Completed()) {
-        notCompleted();
-        return job.Error() ? 1 : 0;
+        // What the worker wrote is gone; so are the folders this run made, when nothing else is in them.
+        inFolder.reset();
+        RemoveCreatedFolders(prepared.created);
+        return notCompleted();
     }
-    for (const DesktopEntry& entry : MenuEntries(folder.Text(), texts)) services.desktop.Add(entry);
+    for (const DesktopEntry& entry : MenuEntries(prepared.folder.Text(), texts)) services.desktop.Add(entry);
     WriteLanguageFile("Language.LCFG", static_cast<int32_t>(language.Language()));
-    ui.Tell(texts.Get(1), texts.Get(3));
+    ui.Tell(doneCaption, doneText);
     return 0;
 }
 
 }  // namespace
 
-String PrepareInstallFolder(const std::string& typed, const String& notAbsolute, const String& cannotCreate) {
+PreparedFolder PrepareInstallFolder(const std::string& typed, const String& notAbsolute,
+                                    const String& cannotCreate) {
     if (typed.empty() || typed[0] != '/' || HasControlCharacter(typed)) throw WarnExep(String(notAbsolute));
+    PreparedFolder prepared;
     std::string folder = typed;
     if (folder.back() != '/') folder.push_back('/');
     for (size_t slash = folder.find('/', 1); slash != std::string::npos;
          slash = folder.find('/', slash + 1)) {
         const std::string path = folder.substr(0, slash);
-        if (path.back() == '/') continue;  // "//" in the typed path
-        if (!IsFolder(path) && (mkdir(path.c_str(), 0755) != 0 || !IsFolder(path))) {
+        if (path.back() == '/' || IsFolder(path)) continue;  // "//" in the typed path, or there already
+        if (mkdir(path.c_str(), 0755) == 0) prepared.created.push_back(path);
+        if (!IsFolder(path)) {
+            RemoveCreatedFolders(prepared.created);
             throw FatalExep(cannotCreate + path.c_str());
         }
     }
-    return String(folder.c_str());
+    prepared.folder = String(folder.c_str());
+    return prepared;
+}
+
+void RemoveCreatedFolders(const std::vector<std::string>& created) {
+    for (auto it = created.rbegin(); it != created.rend(); ++it) {
+        if (rmdir(it->c_str()) != 0) return;  // not empty: its parents are not either
+    }
 }
 
 int RunSetup(SetupServices& services) {
@@ -125,8 +150,8 @@ int RunSetup(SetupServices& services) {
     language.SetLanguage(1);
     CodePageConverter converter;
     try {
-        auto chosen = AskLanguage(services.ui, converter);
-        if (!chosen) return 0;
+        auto chosen = AskLanguage(services.ui, converter, services.preferredLanguage);
+        if (!chosen) return 1;
         language.SetLanguage(static_cast<uint32_t>(*chosen));
         FileBlockReader reader;
         reader.Open("data.fd");

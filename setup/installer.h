@@ -3,10 +3,13 @@
 // the language written into the install folder's "Language.LCFG".
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "foundation/engine_string.h"
-#include "setup/extraction.h"
+#include "setup/install_job.h"
+#include "setup/language_choice.h"
 
 class Desktop;
 class InstallStore;
@@ -16,15 +19,26 @@ struct SetupServices {
     SetupUi& ui;
     InstallStore& store;
     Desktop& desktop;
-    std::string defaultFolder;  // offered for the install, "<data home>/Vondrel"
-    EntryHook afterEntry{};     // handed to the worker (tests)
+    std::string defaultFolder;             // offered for the install, "<data home>/Vondrel"
+    int32_t preferredLanguage = kEnglish;  // offered first (LocaleLanguage())
+    WorkerHook afterEntry{};               // handed to the worker (tests)
 };
 
-// The exit status: 0 after a completed install, a refused licence or a cancel; 1 when the install
-// failed or could not start.
+// The exit status: 0 after a completed install; 1 when the game was not installed: the language
+// question, the licence or the folder question refused or left without an answer, an unknown
+// language asked for, the install cancelled or interrupted, or an error.
 int RunSetup(SetupServices& services);
 
-// The install folder for a typed path, ending with '/', with every missing folder along it made.
-// A path that is not absolute (or holds a control character) throws WarnExep notAbsolute; a
-// folder that cannot be made, or a file in its place, throws FatalExep cannotCreate + its path.
-String PrepareInstallFolder(const std::string& typed, const String& notAbsolute, const String& cannotCreate);
+struct PreparedFolder {
+    String folder;                     // ending with '/'
+    std::vector<std::string> created;  // the folders made along it, outermost first
+};
+
+// The install folder for a typed path, with every missing folder along it made. A path that is not
+// absolute (or holds a control character) throws WarnExep notAbsolute; a folder that cannot be
+// made, or a file in its place, throws FatalExep cannotCreate + its path, after removing the
+// folders made before it.
+PreparedFolder PrepareInstallFolder(const std::string& typed, const String& notAbsolute,
+                                    const String& cannotCreate);
+// Removes the folders that preparing made, deepest first, each only while it is empty.
+void RemoveCreatedFolders(const std::vector<std::string>& created);

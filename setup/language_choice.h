@@ -1,5 +1,6 @@
 // Asking for a language from "Language.lng" in the working folder: the installer's first question
-// and the language selector's only one.
+// and the language selector's only one. A language is named by its number in the list everywhere:
+// in the list shown, on the command line, in "Language.LCFG" and in the message files' sections.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,19 @@
 class CodePageConverter;
 class SetupUi;
 
+// The numbers of the languages the game's own texts come in; messages missing in a language fall
+// back to language 1.
+constexpr int32_t kEnglish = 1;
+constexpr int32_t kDeutsch = 2;
+
+// The language the user's locale asks for: the first set (non-empty) one of LC_ALL, LC_MESSAGES
+// and LANG, the order in which they decide the language of messages, picks Deutsch when it begins
+// with "de", English otherwise. LocaleLanguage reads them from the environment.
+int32_t LanguageOfLocale(const char* lcAll, const char* lcMessages, const char* lang);
+int32_t LocaleLanguage();
+
 // The chosen language's number (the first line with the chosen name decides); nothing when the
-// user cancels. The list's FatalExep when "Language.lng" cannot be read.
-std::optional<int32_t> AskLanguage(SetupUi& ui, CodePageConverter& converter);
+// user cancels. preferred is offered as the default when the list has it, else English, else the
+// first name shown. The list's FatalExep when "Language.lng" cannot be read, and a FatalExep when
+// it lists no language.
+std::optional<int32_t> AskLanguage(SetupUi& ui, CodePageConverter& converter, int32_t preferred);

@@ -6,16 +6,16 @@
 #include "setup/language_file.h"
 #include "setup/setup_ui.h"
 
-int RunLanguageSelector(SetupUi& ui) {
+int RunLanguageSelector(SetupUi& ui, int32_t preferred) {
     CodePageConverter converter;
     std::optional<int32_t> language;
     try {
-        language = AskLanguage(ui, converter);
+        language = AskLanguage(ui, converter, preferred);
     } catch (const DExep& e) {
         ui.ShowError("Error", converter.ToUtf8(e.message.View()));
         return 1;
     }
-    if (!language) return 0;
+    if (!language) return 1;
     try {
         WriteLanguageFile("Language.LCFG", *language);
     } catch (const DExep&) {

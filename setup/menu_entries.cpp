@@ -6,22 +6,24 @@
 
 namespace {
 
-// "setup.mes" numbers: the entry's shown name, and the document it opens (0: a program).
+// "setup.mes" numbers: the entry's shown name, and the document it opens (0: a program). The
+// built-in name stands in for a name the message file lacks: the game is installed by then.
 struct MenuItem {
     const char* fileName;
     uint32_t nameMessage;
     uint32_t documentMessage;
     const char* program;
     const char* comment;
+    const char* builtInName;
 };
 
 const MenuItem kItems[] = {
-    {"vondrel.desktop", 7, 0, "Vondrel", "Vondrel"},
-    {"vondrel-release-notes.desktop", 8, 21, nullptr, "Release notes"},
-    {"vondrel-whats-new.desktop", 9, 20, nullptr, "Whats new"},
-    {"vondrel-license.desktop", 29, 27, nullptr, "License agreement"},
-    {"vondrel-language.desktop", 19, 0, "Tonvik", "Set Language"},
-    {"vondrel-uninstall.desktop", 26, 0, "uninstall", "Uninstall"},
+    {"vondrel.desktop", 7, 0, "Vondrel", "Vondrel", "Vondrel"},
+    {"vondrel-release-notes.desktop", 8, 21, nullptr, "Release notes", "Vondrel release notes"},
+    {"vondrel-whats-new.desktop", 9, 20, nullptr, "Whats new", "What's new in Vondrel"},
+    {"vondrel-license.desktop", 29, 27, nullptr, "License agreement", "Vondrel licence agreement"},
+    {"vondrel-language.desktop", 19, 0, "Tonvik", "Set Language", "Vondrel language"},
+    {"vondrel-uninstall.desktop", 26, 0, "uninstall", "Uninstall", "Uninstall Vondrel"},
 };
 
 // The document's path in the folder (its spelling on disk when it exists); empty when the name
@@ -53,14 +55,16 @@ std::vector<DesktopEntry> MenuEntries(const std::string& folder, SetupTexts& tex
     for (const MenuItem& item : kItems) {
         DesktopEntry entry;
         entry.fileName = item.fileName;
-        entry.name = texts.Get(item.nameMessage);
+        const std::optional<String> name = texts.Find(item.nameMessage);
+        entry.name = name ? texts.Utf8(name->View()) : item.builtInName;
         entry.comment = item.comment;
         entry.workingFolder = workingFolder;
         if (item.program != nullptr) {
             entry.command = {folder + item.program};
             entry.terminal = item.program != std::string("Vondrel");
         } else {
-            const std::string document = DocumentPath(folder, texts.Raw(item.documentMessage).Text());
+            const std::optional<String> named = texts.Find(item.documentMessage);
+            const std::string document = named ? DocumentPath(folder, named->Text()) : std::string();
             if (document.empty()) continue;
             entry.command = {"xdg-open", document};
         }

@@ -12,6 +12,7 @@ class SetupTexts;
 // Every file name the installer may create, for the uninstaller.
 const std::vector<std::string>& MenuEntryFileNames();
 
-// folder: the install folder, ending with '/'. A document whose name (from the messages) does not
-// stay inside the folder gets no entry.
+// folder: the install folder, ending with '/'. A name the messages lack is a built-in one; a
+// document the messages do not name, or whose name does not stay inside the folder, gets no entry.
+// Only the message file's own errors (it cannot be read) pass.
 std::vector<DesktopEntry> MenuEntries(const std::string& folder, SetupTexts& texts);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,8 @@ class SetupTexts {
     std::string Get(uint32_t number);
     // Message number in the code page, for names and paths on disk.
     String Raw(uint32_t number);
+    // Message number in the code page; nothing when the file lacks it. Other errors pass.
+    std::optional<String> Find(uint32_t number);
     // Any game text (an engine error's message, a language name) as UTF-8.
     std::string Utf8(std::string_view text);
 

@@ -15,13 +15,22 @@ struct ShownLanguage {
 
 enum class Answer { Yes, No, Cancel };
 
+// What the user asked for while a worker runs.
+enum class CancelRequest {
+    None,
+    Ask,  // cancel, if the user confirms
+    Now,  // interrupted (Ctrl-C): cancel without asking
+};
+
 class SetupUi {
   public:
     virtual ~SetupUi() = default;
 
-    // The index of the chosen language in the list; nothing when the user cancels.
+    // The index of the chosen language in the list (offered: the index of the default); nothing
+    // when the user cancels or no language was chosen.
     virtual std::optional<size_t> ChooseLanguage(const std::string& title, const std::string& prompt,
-                                                 const std::vector<ShownLanguage>& languages) = 0;
+                                                 const std::vector<ShownLanguage>& languages,
+                                                 size_t offered) = 0;
     // True when the user agrees to the licence text.
     virtual bool ShowLicense(const std::string& caption, const std::string& text, const std::string& agree,
                              const std::string& disagree) = 0;
@@ -35,6 +44,6 @@ class SetupUi {
     // The percent bar while a worker runs; EndProgress once it has ended.
     virtual void ShowProgress(int32_t percent) = 0;
     virtual void EndProgress() = 0;
-    // Waits up to the time for the user to ask to cancel the running install; true when asked.
-    virtual bool WaitForCancel(std::chrono::milliseconds wait) = 0;
+    // Waits up to the time for the user to ask to cancel the running install.
+    virtual CancelRequest WaitForCancel(std::chrono::milliseconds wait) = 0;
 };

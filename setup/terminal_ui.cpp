@@ -7,6 +7,8 @@
 #include <istream>
 #include <ostream>
 
+#include "setup/interrupt_watch.h"
+
 namespace {
 
 constexpr size_t kPageLines = 22;
@@ -35,8 +37,13 @@ std::string ProgressLine(int32_t percent) {
 }
 
 TerminalUi::TerminalUi(const SetupOptions& options, std::istream& input, std::ostream& output,
-                       std::ostream& errors, int inputFd)
-    : options_(options), input_(input), output_(output), errors_(errors), inputFd_(inputFd) {}
+                       std::ostream& errors, int inputFd, int interruptFd)
+    : options_(options),
+      input_(input),
+      output_(output),
+      errors_(errors),
+      inputFd_(inputFd),
+      interruptFd_(interruptFd) {}
 
 std::optional<std::string> TerminalUi::ReadLine() {
     std::string line;
@@ -45,28 +52,34 @@ std::optional<std::string> TerminalUi::ReadLine() {
 }
 
 std::optional<size_t> TerminalUi::ChooseLanguage(const std::string& title, const std::string& prompt,
-                                                 const std::vector<ShownLanguage>& languages) {
-    if (languages.empty()) return std::nullopt;
-    if (options_.language) {
+                                                 const std::vector<ShownLanguage>& languages,
+                                                 size_t offered) {
+    const auto numbered = [&](int32_t number) -> std::optional<size_t> {
         for (size_t i = 0; i < languages.size(); ++i) {
-            if (languages[i].number == *options_.language) return i;
+            if (languages[i].number == number) return i;
         }
+        return std::nullopt;
+    };
+    if (offered >= languages.size()) return std::nullopt;
+    if (options_.language) {
+        if (auto index = numbered(*options_.language)) return index;
         errors_ << "No language numbered " << *options_.language << " in Language.lng\n";
         return std::nullopt;
     }
-    if (options_.yes) return 0;
+    if (options_.yes) return offered;
     output_ << title << "\n";
-    for (size_t i = 0; i < languages.size(); ++i)
-        output_ << "  " << i + 1 << ") " << languages[i].name << "\n";
+    for (const ShownLanguage& language : languages) {
+        // Names usually keep the blank that followed their number in the list.
+        const char* gap = language.name.rfind(' ', 0) == 0 ? "" : " ";
+        output_ << "  " << language.number << ")" << gap << language.name << "\n";
+    }
     for (;;) {
-        output_ << prompt << " [1]: " << std::flush;
+        output_ << prompt << " [" << languages[offered].number << "]: " << std::flush;
         auto line = ReadLine();
         if (!line || *line == "q") return std::nullopt;
-        if (line->empty()) return 0;
-        const size_t digits = line->find_first_not_of("0123456789");
-        if (digits == std::string::npos && line->size() < 9) {
-            const size_t choice = std::stoul(*line);
-            if (choice >= 1 && choice <= languages.size()) return choice - 1;
+        if (line->empty()) return offered;
+        if (auto number = WholeNumber(*line)) {
+            if (auto index = numbered(*number)) return index;
         }
     }
 }
@@ -148,20 +161,25 @@ void TerminalUi::EndProgress() {
     progressShown_ = false;
 }
 
-bool TerminalUi::WaitForCancel(std::chrono::milliseconds wait) {
-    const int timeout = static_cast<int>(wait.count());
-    if (inputFd_ < 0 || options_.yes) {
-        poll(nullptr, 0, timeout);
-        return false;
+CancelRequest TerminalUi::WaitForCancel(std::chrono::milliseconds wait) {
+    const bool byInput = inputFd_ >= 0 && !options_.yes;
+    pollfd watched[2];
+    nfds_t count = 0;
+    if (interruptFd_ >= 0) watched[count++] = {interruptFd_, POLLIN, 0};
+    if (byInput) watched[count++] = {inputFd_, POLLIN, 0};
+    // A signal that arrives during the wait ends it early; its byte is already in the pipe.
+    const int ready = poll(count != 0 ? watched : nullptr, count, static_cast<int>(wait.count()));
+    if (interruptFd_ >= 0 && TakeInterrupt(interruptFd_)) {
+        if (progressShown_) EndProgress();
+        return CancelRequest::Now;
     }
-    pollfd watched{inputFd_, POLLIN, 0};
-    if (poll(&watched, 1, timeout) <= 0) return false;
+    if (ready <= 0 || !byInput || watched[count - 1].revents == 0) return CancelRequest::None;
     auto line = ReadLine();
     if (!line) {
-        // The input has ended: nobody can cancel any more.
+        // The input has ended: nobody can cancel with Enter any more.
         inputFd_ = -1;
-        return false;
+        return CancelRequest::None;
     }
     if (progressShown_) EndProgress();
-    return true;
+    return CancelRequest::Ask;
 }

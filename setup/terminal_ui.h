@@ -10,12 +10,15 @@
 
 class TerminalUi final : public SetupUi {
   public:
-    // input is the terminal when inputFd is a terminal; -1 means no cancelling while a worker runs.
+    // input is the terminal when inputFd is a terminal; -1 means no cancelling with Enter while a
+    // worker runs. interruptFd is an InterruptWatch's (-1: none): an interrupt cancels at once.
     TerminalUi(const SetupOptions& options, std::istream& input, std::ostream& output, std::ostream& errors,
-               int inputFd);
+               int inputFd, int interruptFd = -1);
 
+    // Lists each language under its number; the number typed (or given by --lang) chooses.
     std::optional<size_t> ChooseLanguage(const std::string& title, const std::string& prompt,
-                                         const std::vector<ShownLanguage>& languages) override;
+                                         const std::vector<ShownLanguage>& languages,
+                                         size_t offered) override;
     bool ShowLicense(const std::string& caption, const std::string& text, const std::string& agree,
                      const std::string& disagree) override;
     std::optional<std::string> AskFolder(const std::string& title, const std::string& prompt,
@@ -25,7 +28,7 @@ class TerminalUi final : public SetupUi {
     void ShowError(const std::string& caption, const std::string& text) override;
     void ShowProgress(int32_t percent) override;
     void EndProgress() override;
-    bool WaitForCancel(std::chrono::milliseconds wait) override;
+    CancelRequest WaitForCancel(std::chrono::milliseconds wait) override;
 
   private:
     // One line of input; nothing at the end of the input.
@@ -37,6 +40,7 @@ class TerminalUi final : public SetupUi {
     std::ostream& output_;
     std::ostream& errors_;
     int inputFd_;
+    int interruptFd_;
     bool progressShown_ = false;
 };
 

@@ -1,5 +1,7 @@
 #include "setup/uninstaller.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -62,12 +64,14 @@ int Uninstall(UninstallServices& services, const std::string& folder, CodePageCo
         FD::File archive(&reader, 0, 10);
         MessageManager messages(nullptr, &archive, &language);
         SetupTexts texts(messages, "uninstall.mes");
-        if (ui.Ask(texts.Get(10), texts.Get(28)) != Answer::Yes) return 0;
+        if (ui.Ask(texts.Get(10), texts.Get(28)) != Answer::Yes) return 1;
         const std::string doneCaption = texts.Get(1);
         const std::string doneText = texts.Get(29);
         DeleteInstall(folder, services);
         reader.Close();
         DeleteListedFile(folder, archivePath.path.substr(folder.size()));
+        inFolder.reset();
+        rmdir(folder.c_str());  // only an emptied folder goes: the player's own files keep it
         ui.Tell(doneCaption, doneText);
         return 0;
     } catch (const DExep& e) {

@@ -1,8 +1,8 @@
 // The uninstaller: finds the install through its record, asks in the language of the install's
 // "Language.LCFG" (texts of "uninstall.mes" in its "main.fd"), then deletes every listed file,
-// the list, the game's own files, emptied folders, the menu entries, the record and last "main.fd".
-// The install folder itself stays. It is the working folder while the uninstaller works in it;
-// the old one is restored after.
+// the list, the game's own files, emptied folders, the menu entries, the record and last "main.fd",
+// then the install folder when that emptied it. It is the working folder while the uninstaller
+// works in it; the old one is restored after.
 #pragma once
 
 #include <optional>
@@ -19,8 +19,8 @@ struct UninstallServices {
     std::string homeFolder;  // never taken for an install folder
 };
 
-// The exit status: 0 after an uninstall or when the user said no; 1 when nothing is installed, the
-// recorded folder is refused, or an engine error stopped it.
+// The exit status: 0 after an uninstall; 1 when the user did not answer yes, nothing is installed,
+// the recorded folder is refused, or an engine error stopped it.
 int RunUninstall(UninstallServices& services);
 
 // The recorded folder when it can be uninstalled, ending with '/': an absolute path to an existing

@@ -54,8 +54,16 @@ TEST(XdgDesktop, AddsAndRemovesEntriesByFixedName) {
     struct stat st {};
     stat((dir.Absolute() / "applications/vondrel.desktop").c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
+    entry.fileName = "vondrel-second.desktop";
+    ASSERT_TRUE(desktop.Add(entry));
     desktop.Remove("vondrel.desktop");
     EXPECT_FALSE(std::filesystem::exists(dir.Absolute() / "applications/vondrel.desktop"));
+    // The folder goes with the last entry, and only when the entries emptied it.
+    desktop.Remove("vondrel-second.desktop");
+    EXPECT_FALSE(std::filesystem::exists(dir.Absolute() / "applications"));
+    std::filesystem::create_directories(dir.Absolute() / "applications");
+    desktop.Remove("vondrel.desktop");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Absolute() / "applications"));
 
     for (const char* bad : {"../escape.desktop", "noext", ".desktop"}) {
         entry.fileName = bad;

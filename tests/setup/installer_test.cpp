@@ -4,11 +4,13 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 #include <thread>
 
 #include "foundation/fd_file.h"
 #include "platform/headless/headless_install_store.h"
 #include "tests/setup/setup_fixture.h"
+#include "tests/support/error_message.h"
 #include "tests/support/working_folder.h"
 
 namespace {
@@ -42,10 +44,10 @@ mode_t ModeOf(const std::filesystem::path& path) {
 
 // Asks to cancel once; the worker waits after its first entry until the question has been asked,
 // so the answer meets it paused there.
-EntryHook CancelDuringFirstEntry(ScriptedSetupUi& ui) {
+WorkerHook CancelDuringFirstEntry(ScriptedSetupUi& ui) {
     auto once = std::make_shared<std::atomic<bool>>(false);
     ui.cancel = [once] { return !once->exchange(true); };
-    return [&ui](uint32_t index) {
+    return [&ui](uint32_t index, const InstallControl&) {
         while (index == 0 && ui.asked.load() == 0) std::this_thread::yield();
     };
 }
@@ -57,7 +59,8 @@ TEST_F(Installer, InstallsFilesListRecordEntriesAndLanguage) {
     ui.language = 0;  // " Deutsch" sorts first
     ASSERT_EQ(Install(ui), 0) << (ui.errors.empty() ? "" : ui.errors[0]);
 
-    EXPECT_EQ(ui.languageNames, (std::vector<std::string>{" Deutsch", " English"}));
+    EXPECT_EQ(ui.languageNames, (std::vector<std::string>{"2) Deutsch", "1) English"}));
+    EXPECT_EQ(ui.offeredLanguage, 1u);
     EXPECT_EQ(ui.licenseText, "Licence text\nline 2\n");
     EXPECT_EQ(ui.offeredFolder, installed.string());
     EXPECT_EQ(Tree(installed), kInstalledTree);
@@ -105,9 +108,9 @@ TEST_F(Installer, RefusalsAndCancelsWriteNothing) {
         int status;
         const char* told;
     } cases[] = {
-        {"language cancelled", [](ScriptedSetupUi& ui) { ui.language.reset(); }, 0, nullptr},
-        {"licence refused", [](ScriptedSetupUi& ui) { ui.agree = false; }, 0, "setup 4 en|setup 2 en"},
-        {"folder cancelled", [](ScriptedSetupUi& ui) { ui.folder = std::nullopt; }, 0,
+        {"language cancelled", [](ScriptedSetupUi& ui) { ui.language.reset(); }, 1, nullptr},
+        {"licence refused", [](ScriptedSetupUi& ui) { ui.agree = false; }, 1, "setup 4 en|setup 2 en"},
+        {"folder cancelled", [](ScriptedSetupUi& ui) { ui.folder = std::nullopt; }, 1,
          "setup 4 en|setup 2 en"},
     };
     for (const Case& c : cases) {
@@ -144,9 +147,9 @@ TEST_F(Installer, FileInPlaceOfTheFolderIsMessageTwelve) {
 
 TEST_F(Installer, CancelAnsweredYesRollsBack) {
     ScriptedSetupUi ui;
-    EXPECT_EQ(Install(ui, CancelDuringFirstEntry(ui)), 0);
+    EXPECT_EQ(Install(ui, CancelDuringFirstEntry(ui)), 1);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{"setup 10 de|setup 11 de"}));
-    EXPECT_TRUE(Tree(installed).empty());
+    EXPECT_FALSE(std::filesystem::exists(installed));  // this run made it, and it is empty again
     EXPECT_FALSE(store.Read());
     EXPECT_TRUE(Tree(applications).empty());
     EXPECT_EQ(ui.told, (std::vector<std::string>{"setup 4 de|setup 2 de"}));
@@ -175,7 +178,7 @@ TEST_F(Installer, WorkerErrorIsReportedAndMakesNoEntries) {
     EXPECT_NE(ui.errors[0].find("..\\..\\x"), std::string::npos);
     EXPECT_TRUE(entries.entries.empty());
     EXPECT_FALSE(record.record);
-    EXPECT_TRUE(Tree(installed).empty());
+    EXPECT_FALSE(std::filesystem::exists(installed));
     EXPECT_FALSE(std::filesystem::exists(temp.Absolute() / "x"));
 }
 
@@ -197,4 +200,58 @@ TEST_F(Installer, MissingFilesAreEngineErrors) {
         EXPECT_EQ(ui.errors, (std::vector<std::string>{c.error}));
         EXPECT_FALSE(std::filesystem::exists(installed));
     }
+}
+
+TEST_F(Installer, MenuNamesMissingAfterTheInstallFallBackTextsMissingBeforeItStopIt) {
+    struct Case {
+        uint32_t omitted;
+        int status;
+        const char* entry;  // the menu entry the message names
+        const char* name;   // its Name line; nullptr: no entry
+    } cases[] = {
+        {26, 0, "vondrel-uninstall.desktop", "Name=Uninstall Vondrel\n"},
+        {7, 0, "vondrel.desktop", "Name=Vondrel\n"},
+        {21, 0, "vondrel-release-notes.desktop", nullptr},  // the document it opens is not named
+        {3, 1, nullptr, nullptr},                           // shown after the install: nothing installed
+        {11, 1, nullptr, nullptr},                          // the cancel question
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.omitted);
+        SetupFolderOptions options;
+        const std::string prefix = std::to_string(c.omitted) + " ";
+        std::istringstream lines(SetupMessageFile());
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind(prefix, 0) != 0) options.setupMessages += line + "\n";
+        }
+        RebuildSetupFolder(options);
+        ScriptedSetupUi ui;
+        ui.language = 1;
+        EXPECT_EQ(Install(ui), c.status);
+        if (c.status != 0) {
+            EXPECT_EQ(ui.errors, (std::vector<std::string>{"Error|Message #" + std::to_string(c.omitted) +
+                                                           " not found in setup.mes"}));
+            EXPECT_FALSE(std::filesystem::exists(installed));
+            continue;
+        }
+        EXPECT_EQ(ui.told, (std::vector<std::string>{"setup 1 en|setup 3 en"}));
+        EXPECT_TRUE(std::filesystem::exists(installed / "Language.LCFG"));
+        if (c.name != nullptr) {
+            EXPECT_NE(ReadFile(applications / c.entry).find(c.name), std::string::npos);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(applications / c.entry));
+        }
+        EXPECT_EQ(Tree(applications).size(), c.name != nullptr ? 6u : 5u);
+        std::filesystem::remove_all(installed);
+        std::filesystem::remove_all(applications);
+        store.Remove();
+    }
+}
+
+TEST_F(Installer, FolderThatCannotBeMadeTakesTheFoldersMadeBeforeItAway) {
+    const std::string made = (home / "new").string();
+    const std::string tooLong = made + "/" + std::string(300, 'x');
+    EXPECT_EQ(ErrorMessage([&] { PrepareInstallFolder(tooLong + "/Vondrel", "relative", "cannot make "); }),
+              "cannot make " + tooLong);
+    EXPECT_FALSE(std::filesystem::exists(made));
+    EXPECT_TRUE(std::filesystem::is_directory(home));
 }

@@ -32,16 +32,16 @@ void SetupHome::RebuildSetupFolder(const SetupFolderOptions& options) {
     WriteSetupFolder(source, options);
 }
 
-int SetupHome::Install(ScriptedSetupUi& ui, const EntryHook& afterEntry) {
+int SetupHome::Install(SetupUi& ui, const WorkerHook& afterEntry, int32_t preferred) {
     WorkingFolder here(source);
-    SetupServices services{ui, store, desktop, installed.string(), afterEntry};
+    SetupServices services{ui, store, desktop, installed.string(), preferred, afterEntry};
     const int status = RunSetup(services);
     // The installer works inside the install folder and must give the working folder back.
     EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), source));
     return status;
 }
 
-int SetupHome::Uninstall(ScriptedSetupUi& ui) {
+int SetupHome::Uninstall(SetupUi& ui) {
     WorkingFolder here(temp.Absolute());
     UninstallServices services{ui, store, desktop, home.string()};
     const int status = RunUninstall(services);

@@ -26,8 +26,8 @@ class SetupHome : public ::testing::Test {
     ~SetupHome() override;
 
     // Runs the installer in the setup folder with ui's answers.
-    int Install(ScriptedSetupUi& ui, const EntryHook& afterEntry = {});
-    int Uninstall(ScriptedSetupUi& ui);
+    int Install(SetupUi& ui, const WorkerHook& afterEntry = {}, int32_t preferred = kEnglish);
+    int Uninstall(SetupUi& ui);
     // Writes the setup folder anew with these options.
     void RebuildSetupFolder(const SetupFolderOptions& options);
 

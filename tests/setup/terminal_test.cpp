@@ -35,12 +35,14 @@ TEST(SetupOptions, FlagsAndTheirErrors) {
 }
 
 TEST(TerminalUi, PromptsTakeDefaultsNumbersAndEndOfInput) {
-    std::istringstream input("\n2\n\nmaybe\ny\n/opt/game\nn\n");
+    std::istringstream input("\n2\n7\nEnglish\n1\n\nmaybe\ny\n/opt/game\nn\n");
     std::ostringstream output, errors;
     TerminalUi ui({}, input, output, errors, -1);
     const std::vector<ShownLanguage> languages = {{" Deutsch", 2}, {" English", 1}};
-    EXPECT_EQ(ui.ChooseLanguage("Set language", "Select your language", languages), 0u);
-    EXPECT_EQ(ui.ChooseLanguage("Set language", "Select your language", languages), 1u);
+    // The default, then each language by the number it is listed under; other answers ask again.
+    EXPECT_EQ(ui.ChooseLanguage("Set language", "Select your language", languages, 1), 1u);
+    EXPECT_EQ(ui.ChooseLanguage("Set language", "Select your language", languages, 1), 0u);
+    EXPECT_EQ(ui.ChooseLanguage("Set language", "Select your language", languages, 1), 1u);
     EXPECT_EQ(ui.AskFolder("Title", "Folder", "/home/u/.local/share/Vondrel"),
               "/home/u/.local/share/Vondrel");
     EXPECT_TRUE(ui.ShowLicense("Licence", "text", "I agree", "Disagree"));
@@ -48,7 +50,9 @@ TEST(TerminalUi, PromptsTakeDefaultsNumbersAndEndOfInput) {
     EXPECT_EQ(ui.Ask("Cancel", "Stop?"), Answer::No);
     EXPECT_EQ(ui.Ask("Cancel", "Stop?"), Answer::Cancel);  // end of input
     EXPECT_EQ(ui.AskFolder("Title", "Folder", "/d"), std::nullopt);
-    EXPECT_NE(output.str().find("  1)  Deutsch\n  2)  English\n"), std::string::npos);
+    EXPECT_EQ(ui.ChooseLanguage("Set language", "Select your language", languages, 1), std::nullopt);
+    EXPECT_NE(output.str().find("Set language\n  2) Deutsch\n  1) English\nSelect your language [1]: "),
+              std::string::npos);
 }
 
 TEST(TerminalUi, UnattendedAnswersComeFromTheOptions) {
@@ -56,15 +60,20 @@ TEST(TerminalUi, UnattendedAnswersComeFromTheOptions) {
     std::ostringstream output, errors;
     SetupOptions options;
     options.yes = true;
-    options.language = 1;
     TerminalUi ui(options, input, output, errors, -1);
-    EXPECT_EQ(ui.ChooseLanguage("t", "p", {{" Deutsch", 2}, {" English", 1}}), 1u);
+    const std::vector<ShownLanguage> languages = {{" Deutsch", 2}, {" English", 1}};
+    EXPECT_EQ(ui.ChooseLanguage("t", "p", languages, 0), 0u);
+    EXPECT_EQ(ui.ChooseLanguage("t", "p", languages, 1), 1u);
     EXPECT_TRUE(ui.ShowLicense("c", "text", "a", "d"));
     EXPECT_EQ(ui.AskFolder("t", "p", "/default"), "/default");
     EXPECT_EQ(ui.Ask("c", "q"), Answer::Yes);
 
+    options.language = 1;
+    TerminalUi english(options, input, output, errors, -1);
+    EXPECT_EQ(english.ChooseLanguage("t", "p", languages, 0), 1u);
     options.language = 5;
     TerminalUi unknown(options, input, output, errors, -1);
-    EXPECT_EQ(unknown.ChooseLanguage("t", "p", {{" English", 1}}), std::nullopt);
+    EXPECT_EQ(unknown.ChooseLanguage("t", "p", {{" English", 1}}, 0), std::nullopt);
     EXPECT_EQ(errors.str(), "No language numbered 5 in Language.lng\n");
+    EXPECT_EQ(output.str(), "");
 }

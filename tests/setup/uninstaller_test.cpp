@@ -19,6 +19,7 @@ TEST_F(Uninstaller, RemovesExactlyWhatWasInstalled) {
     temp.Write("home/.local/share/Vondrel/Screen.SCRS", "s");
     temp.Write("home/.local/share/Vondrel/Misc/Sub/mine.txt", "mine");
     temp.Write("home/.local/share/Vondrel/Docs/Notes/keep.txt", "keep");
+    temp.Write("home/.local/share/applications/other.desktop", "another program's entry");
 
     ScriptedSetupUi ui;
     EXPECT_EQ(Uninstall(ui), 0);
@@ -26,19 +27,18 @@ TEST_F(Uninstaller, RemovesExactlyWhatWasInstalled) {
     EXPECT_EQ(ui.told, (std::vector<std::string>{"uninstall 1 de|uninstall 29 de"}));
     EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Docs/", "Docs/Notes/", "Docs/Notes/keep.txt",
                                                          "Misc/", "Misc/Sub/", "Misc/Sub/mine.txt"}));
-    EXPECT_TRUE(Tree(applications).empty());
+    EXPECT_EQ(Tree(applications), (std::vector<std::string>{"other.desktop"}));
     EXPECT_FALSE(store.Read());
     EXPECT_FALSE(std::filesystem::exists(configHome / "Dorn"));
 }
 
-TEST_F(Uninstaller, EmptiedInstallLeavesOnlyTheFolder) {
+TEST_F(Uninstaller, EmptiedInstallLeavesNoFolder) {
     ScriptedSetupUi install;
     ASSERT_EQ(Install(install), 0);
     ScriptedSetupUi ui;
     EXPECT_EQ(Uninstall(ui), 0);
-    EXPECT_TRUE(std::filesystem::is_directory(installed));
-    EXPECT_TRUE(Tree(installed).empty());
-    EXPECT_TRUE(Tree(applications).empty());
+    EXPECT_FALSE(std::filesystem::exists(installed));
+    EXPECT_FALSE(std::filesystem::exists(applications));
 
     ScriptedSetupUi again;
     EXPECT_EQ(Uninstall(again), 1);
@@ -52,7 +52,7 @@ TEST_F(Uninstaller, AnswerOtherThanYesDeletesNothing) {
     for (Answer answer : {Answer::No, Answer::Cancel}) {
         ScriptedSetupUi ui;
         ui.answers = {answer};
-        EXPECT_EQ(Uninstall(ui), 0);
+        EXPECT_EQ(Uninstall(ui), 1);
         EXPECT_EQ(Tree(installed), before);
         EXPECT_TRUE(store.Read());
         EXPECT_EQ(Tree(applications).size(), 6u);
@@ -65,7 +65,7 @@ TEST_F(Uninstaller, WithoutLanguageFileTextsComeInLanguageOne) {
     std::filesystem::remove(installed / "Language.LCFG");
     ScriptedSetupUi ui;
     ui.answers = {Answer::No};
-    EXPECT_EQ(Uninstall(ui), 0);
+    EXPECT_EQ(Uninstall(ui), 1);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{"uninstall 10 en|uninstall 28 en"}));
 }
 

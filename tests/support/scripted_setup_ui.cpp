@@ -3,8 +3,11 @@
 #include <thread>
 
 std::optional<size_t> ScriptedSetupUi::ChooseLanguage(const std::string&, const std::string&,
-                                                      const std::vector<ShownLanguage>& languages) {
-    for (const ShownLanguage& shown : languages) languageNames.push_back(shown.name);
+                                                      const std::vector<ShownLanguage>& languages,
+                                                      size_t offered) {
+    for (const ShownLanguage& shown : languages)
+        languageNames.push_back(std::to_string(shown.number) + ")" + shown.name);
+    offeredLanguage = offered;
     return language;
 }
 
@@ -42,8 +45,8 @@ void ScriptedSetupUi::ShowProgress(int32_t percent) {
     progress.push_back(percent);
 }
 
-bool ScriptedSetupUi::WaitForCancel(std::chrono::milliseconds) {
-    if (cancel && cancel()) return true;
+CancelRequest ScriptedSetupUi::WaitForCancel(std::chrono::milliseconds) {
+    if (cancel && cancel()) return CancelRequest::Ask;
     std::this_thread::yield();
-    return false;
+    return CancelRequest::None;
 }

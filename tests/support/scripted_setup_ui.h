@@ -17,11 +17,12 @@ class ScriptedSetupUi final : public SetupUi {
     bool agree = true;
     std::optional<std::string> folder = std::string();  // empty: the offered one; nothing: cancel
     std::vector<Answer> answers;                        // to Ask, in turn; Yes when they run out
-    // Asked on each wait for a cancel; true asks to cancel.
+    // Asked on each wait for a cancel; true asks to cancel (with the question).
     std::function<bool()> cancel;
 
     // What was shown.
-    std::vector<std::string> languageNames;
+    std::vector<std::string> languageNames;  // "<number>)<name>"
+    std::optional<size_t> offeredLanguage;
     std::string licenseText;
     std::string offeredFolder;
     std::vector<std::string> questions;  // caption + "|" + text
@@ -31,7 +32,8 @@ class ScriptedSetupUi final : public SetupUi {
     std::vector<int32_t> progress;
 
     std::optional<size_t> ChooseLanguage(const std::string& title, const std::string& prompt,
-                                         const std::vector<ShownLanguage>& languages) override;
+                                         const std::vector<ShownLanguage>& languages,
+                                         size_t offered) override;
     bool ShowLicense(const std::string& caption, const std::string& text, const std::string& agreeText,
                      const std::string& disagreeText) override;
     std::optional<std::string> AskFolder(const std::string& title, const std::string& prompt,
@@ -41,5 +43,5 @@ class ScriptedSetupUi final : public SetupUi {
     void ShowError(const std::string& caption, const std::string& text) override;
     void ShowProgress(int32_t percent) override;
     void EndProgress() override {}
-    bool WaitForCancel(std::chrono::milliseconds wait) override;
+    CancelRequest WaitForCancel(std::chrono::milliseconds wait) override;
 };

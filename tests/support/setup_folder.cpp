@@ -40,13 +40,15 @@ std::string UninstallMessageFile() {
 
 std::vector<FdEntry> SetupArchiveEntries(const SetupFolderOptions& options) {
     FdWriter game;
-    game.Group({{"uninstall.mes", UninstallMessageFile()}, {"Misc\\Colors.dpf", "colours"}});
+    const std::string uninstallMessages =
+        options.uninstallMessages.empty() ? UninstallMessageFile() : options.uninstallMessages;
+    game.Group({{"uninstall.mes", uninstallMessages}, {"Misc\\Colors.dpf", "colours"}});
     std::vector<FdEntry> entries = {
         {"Vondrel", "#!/bin/sh\nexit 0\n"},
         {"Tonvik", "#!/bin/sh\nexit 0\n"},
         {"uninstall", "#!/bin/sh\nexit 0\n"},
         {"main.fd", options.gameArchive.empty() ? game.Build() : options.gameArchive},
-        {"setup.mes", SetupMessages()},
+        {"setup.mes", options.setupMessages.empty() ? SetupMessages() : options.setupMessages},
         {"Language.lng", options.languages},
         {"ReadMe.txt", "read me"},
         {"WhatsNew.txt", "new", true},

@@ -15,6 +15,9 @@ struct SetupFolderOptions {
     std::string license = "Licence text\nline 2\n";
     std::string languages = "1 English\n2 Deutsch\n";
     std::string gameArchive{};  // the "main.fd" to install; a small one holding "uninstall.mes" when empty
+    // "setup.mes" and the small "main.fd"'s "uninstall.mes"; the numbered texts below when empty.
+    std::string setupMessages{};
+    std::string uninstallMessages{};
 };
 
 // "setup.mes" and "uninstall.mes": every number the tools use, the text naming its number and

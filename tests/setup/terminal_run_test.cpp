@@ -1,0 +1,210 @@
+// The setup tools as a user meets them on the terminal: typed answers, command-line flags and
+// Ctrl-C, with what they print, what they leave on disk and their exit status.
+#include <chrono>
+#include <csignal>
+#include <sstream>
+#include <thread>
+
+#include "setup/command_line.h"
+#include "setup/interrupt_watch.h"
+#include "setup/language_selector.h"
+#include "setup/terminal_ui.h"
+#include "tests/setup/setup_fixture.h"
+#include "tests/support/working_folder.h"
+#include "tools/setup_content.h"
+
+namespace {
+
+using Words = std::vector<std::string>;
+
+struct Outcome {
+    int status;
+    std::string output;
+    std::string errors;
+};
+
+std::string LanguageFile(char number) {
+    return std::string("\x53\x45\x4C\x43\x46\x47\x0E\x00\x00\x00\x00\x00", 12) + number +
+           std::string(3, '\0');
+}
+
+class TerminalSetup : public SetupHome {
+  protected:
+    // Runs a tool through the terminal front-end with the words of its command line and the input.
+    template <class Tool>
+    Outcome OnTerminal(const Words& words, const std::string& input, Tool tool, int interruptFd = -1) {
+        const ParsedOptions parsed = ParseSetupOptions(words, {"lang", "dir", "accept-license", "yes"});
+        EXPECT_EQ(parsed.error, "");
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        TerminalUi ui(parsed.options, in, out, err, -1, interruptFd);
+        const int status = tool(ui);
+        return {status, out.str(), err.str()};
+    }
+    Outcome Setup(const Words& words, const std::string& input, int32_t preferred = kEnglish,
+                  const WorkerHook& hook = {}, int interruptFd = -1) {
+        return OnTerminal(
+            words, input, [&](SetupUi& ui) { return Install(ui, hook, preferred); }, interruptFd);
+    }
+    Outcome Remove(const Words& words, const std::string& input) {
+        return OnTerminal(words, input, [&](SetupUi& ui) { return Uninstall(ui); });
+    }
+    // Tonvik in the setup folder, which holds "Language.lng".
+    Outcome Tonvik(const Words& words, const std::string& input, int32_t preferred) {
+        WorkingFolder here(source);
+        return OnTerminal(words, input, [&](SetupUi& ui) { return RunLanguageSelector(ui, preferred); });
+    }
+    void ExpectNothingInstalled() {
+        EXPECT_FALSE(std::filesystem::exists(installed));
+        EXPECT_FALSE(store.Read());
+        EXPECT_FALSE(std::filesystem::exists(applications));
+    }
+};
+
+}  // namespace
+
+TEST(LanguageOfLocale, LcAllThenLcMessagesThenLangPickDeutschByDe) {
+    struct Case {
+        const char* lcAll;
+        const char* lcMessages;
+        const char* lang;
+        int32_t language;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, kEnglish}, {nullptr, nullptr, "de_DE.UTF-8", kDeutsch},
+        {nullptr, nullptr, "de", kDeutsch},    {nullptr, nullptr, "d", kEnglish},
+        {nullptr, nullptr, "en_GB", kEnglish}, {"en_US", nullptr, "de_DE", kEnglish},
+        {"de_AT", "en_US", "en_US", kDeutsch}, {"", nullptr, "de_CH", kDeutsch},
+        {nullptr, "de_DE", "en_US", kDeutsch}, {nullptr, "C", "de_DE", kEnglish},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LanguageOfLocale(c.lcAll, c.lcMessages, c.lang), c.language)
+            << (c.lcAll ? c.lcAll : "-") << " " << (c.lcMessages ? c.lcMessages : "-") << " "
+            << (c.lang ? c.lang : "-");
+    }
+}
+
+TEST_F(TerminalSetup, OneNumberNamesOneLanguage) {
+    struct Case {
+        Words words;
+        const char* input;
+        int32_t preferred;
+        char written;
+    } cases[] = {
+        {{}, "\n", kEnglish, 1},
+        {{}, "\n", kDeutsch, 2},
+        {{}, "2\n", kEnglish, 2},
+        {{}, "1\n", kDeutsch, 1},
+        {{"--lang", "2"}, "", kEnglish, 2},
+        {{"--lang", "1"}, "", kDeutsch, 1},
+        {{"--yes"}, "", kDeutsch, 2},
+        {{"--yes"}, "", kEnglish, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.words) + c.input + std::to_string(c.preferred));
+        const Outcome run = Tonvik(c.words, c.input, c.preferred);
+        EXPECT_EQ(run.status, 0) << run.errors;
+        EXPECT_EQ(ReadFile(source / "Language.LCFG"), LanguageFile(c.written));
+        if (c.words.empty()) {
+            EXPECT_EQ(run.output, "Set language\n  2) Deutsch\n  1) English\nSelect your language [" +
+                                      std::to_string(c.preferred) + "]: ");
+        }
+    }
+    // The installer: the number chosen is the install's "Language.LCFG" and the language it speaks.
+    const Outcome byDefault = Setup({"--yes"}, "", kDeutsch);
+    EXPECT_NE(byDefault.output.find("setup 1 de: setup 3 de\n"), std::string::npos) << byDefault.errors;
+    EXPECT_EQ(ReadFile(installed / "Language.LCFG"), LanguageFile(2));
+    const Outcome typed = Setup({}, "1\ny\n\n", kDeutsch);
+    EXPECT_NE(typed.output.find("setup 1 en: setup 3 en\n"), std::string::npos) << typed.errors;
+    EXPECT_EQ(ReadFile(installed / "Language.LCFG"), LanguageFile(1));
+}
+
+TEST_F(TerminalSetup, ExitStatusSaysWhetherItWasDone) {
+    const std::pair<Words, const char*> refused[] = {
+        {{"--lang", "5"}, ""},  // no such language
+        {{}, ""},               // end of input at the language
+        {{}, "q\n"},
+        {{}, "\nn\n"},  // licence declined
+        {{}, "\n"},     // end of input at the licence
+        {{}, "\ny\n"},  // end of input at the folder
+        {{"--dir", "Games", "--yes"}, ""},
+    };
+    for (const auto& [words, input] : refused) {
+        SCOPED_TRACE(::testing::PrintToString(words) + input);
+        EXPECT_EQ(Setup(words, input).status, 1);
+        ExpectNothingInstalled();
+    }
+    for (const auto& [words, input] : {refused[0], refused[1], refused[2]}) {
+        EXPECT_EQ(Tonvik(words, input, kEnglish).status, 1);
+        EXPECT_FALSE(std::filesystem::exists(source / "Language.LCFG"));
+    }
+    ASSERT_EQ(Setup({}, "\ny\n\n").status, 0);
+    for (const char* input : {"n\n", ""}) {
+        EXPECT_EQ(Remove({}, input).status, 1);
+        EXPECT_TRUE(store.Read());
+    }
+    EXPECT_EQ(Remove({"--yes"}, "").status, 0);
+    EXPECT_EQ(Remove({"--yes"}, "").status, 1);  // nothing installed any more
+}
+
+TEST_F(TerminalSetup, CtrlCDuringExtractionRollsBackAndEndsWithStatusOne) {
+    struct Case {
+        uint32_t atEntry;
+        std::string folder;               // below the home folder
+        std::vector<std::string> before;  // there before ('/' at the end: a folder)
+        std::vector<std::string> after;   // left below the folder's first component
+    } cases[] = {
+        {0, ".local/share/Vondrel", {}, {".local/", ".local/share/"}},
+        {4, "Games/New/Vondrel", {}, {}},  // every folder made along the way goes
+        {0, "Empty", {"Empty/"}, {"Empty/"}},
+        {9, "Mine", {"Mine/keep.txt"}, {"Mine/", "Mine/keep.txt"}},  // after the last entry
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        for (const std::string& name : c.before) {
+            if (name.back() == '/')
+                std::filesystem::create_directories(home / name);
+            else
+                temp.Write("home/" + name, "mine");
+        }
+        InterruptWatch interrupts;
+        const WorkerHook ctrlC = [at = c.atEntry](uint32_t index, const InstallControl& control) {
+            if (index != at) return;
+            std::raise(SIGINT);
+            // Held until the interrupt is seen; a front-end that misses it fails instead of hanging.
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (control.State() != InstallState::Aborting && std::chrono::steady_clock::now() < giveUp)
+                std::this_thread::yield();
+        };
+        const Outcome run =
+            Setup({"--yes", "--dir", (home / c.folder).string()}, "", kEnglish, ctrlC, interrupts.Fd());
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.output.find("setup 4 en: setup 2 en\n"), std::string::npos) << run.output;
+        const std::string top = c.folder.substr(0, c.folder.find('/')) + "/";
+        std::vector<std::string> left = Tree(home);
+        std::erase_if(left, [&](const std::string& name) { return name.rfind(top, 0) != 0; });
+        EXPECT_EQ(left, c.after);
+        EXPECT_FALSE(store.Read());
+        EXPECT_FALSE(std::filesystem::exists(applications));
+    }
+}
+
+TEST_F(TerminalSetup, RelativeFolderIsNamedInWordsInEachLanguage) {
+    SetupFolderOptions options;
+    options.setupMessages = SetupMessagesText();
+    options.languages = LanguageListText();
+    RebuildSetupFolder(options);
+    const std::pair<const char*, const char*> cases[] = {
+        {"1",
+         "Setup error: The install folder must be a full path that begins with \"/\", for example "
+         "/home/you/Games/Vondrel.\n"},
+        {"2",
+         "Fehler bei der Installation: Der Installationsordner muss ein vollständiger Pfad sein, der mit "
+         "„/“ beginnt, zum Beispiel /home/sie/Spiele/Vondrel.\n"},
+    };
+    for (const auto& [language, error] : cases) {
+        const Outcome run = Setup({"--lang", language, "--dir", "Games", "--accept-license"}, "");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.errors, error);
+        ExpectNothingInstalled();
+    }
+}
