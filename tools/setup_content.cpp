@@ -16,7 +16,6 @@ struct Message {
     const char* deutsch;
 };
 
-const char* const kLicenseFile = "License.txt";
 const char* const kReadMe[] = {"ReadMe.txt", "LiesMich.txt"};
 const char* const kWhatsNew[] = {"WhatsNew.txt", "Neuigkeiten.txt"};
 

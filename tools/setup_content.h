@@ -18,6 +18,9 @@ struct ContentFile {
     std::string bytes;
 };
 
+// The licence's file name, beside setup (setup.mes 22) and in the install folder (setup.mes 27).
+inline constexpr const char* kLicenseFile = "License.txt";
+
 // "1 English" and "2 Deutsch": the numbers of the message files' language sections.
 std::string LanguageListText();
 std::string SetupMessagesText();

@@ -12,10 +12,13 @@
 #include "setup/language_list.h"
 #include "tests/setup/setup_fixture.h"
 #include "tests/support/error_message.h"
+#include "tools/content/demo_content.h"
+#include "tools/release_folder.h"
 
 namespace {
 
 using Texts = std::map<uint32_t, std::string>;
+using Files = std::map<std::string, std::string>;
 
 // Every text of a message file in one language, read as the tools read it.
 Texts MessagesOf(const std::string& file, int32_t language) {
@@ -35,6 +38,23 @@ Texts MessagesOf(const std::string& file, int32_t language) {
         if (const String* text = table->Get(i)) texts[i] = std::string(text->View());
     }
     return texts;
+}
+
+// Every entry of an archive file (a path relative to the working folder), read as setup reads it.
+Files ArchiveFiles(const std::filesystem::path& path) {
+    FileBlockReader reader;
+    reader.Open(path.c_str());
+    FD::File archive(&reader, 2, 10);
+    std::map<std::string, std::string> files;
+    for (uint32_t i = 0; i < archive.EntryCount(); ++i) {
+        EntryBlockReader entry(&archive);
+        entry.Open(archive.EntryAt(i).name);
+        std::string& bytes = files[archive.EntryAt(i).name];
+        char block[4096];
+        for (uint32_t n = entry.Read(block, sizeof block); n != 0; n = entry.Read(block, sizeof block))
+            bytes.append(block, n);
+    }
+    return files;
 }
 
 bool IsAscii(const std::string& text) {
@@ -101,4 +121,67 @@ TEST(SetupContent, WrittenFolderHoldsEveryFileTheMessagesName) {
     const auto blocked = dir.Write("blocked", "a file, not a folder");
     EXPECT_EQ(ErrorMessage([&] { WriteSetupTexts(blocked.string()); }),
               "Cannot write " + blocked.string() + "/Language.lng");
+}
+
+TEST(ReleaseFolder, HoldsEveryFileSetupAndUninstallNeed) {
+    TempDir dir;
+    const auto program = [](const std::string& name) {
+        return "\x7f"
+               "ELF " +
+               name;
+    };
+    for (const char* name : {"setup", "uninstall", "Tonvik", "Vondrel"})
+        dir.Write(std::string("programs/") + name, program(name));
+    WriteReleaseFolder((dir.Absolute() / "release").string(), (dir.Absolute() / "programs").string());
+    Files beside;
+    for (const char* name : {"setup", "Language.lng", kLicenseFile})
+        beside[name] = dir.Read(std::string("release/") + name);
+    const Files data = ArchiveFiles(dir / "release/data.fd");
+    dir.Write("main.fd", data.count("main.fd") ? data.at("main.fd") : "");
+    const Files game = ArchiveFiles(dir / "main.fd");
+
+    struct Case {
+        const Files& where;
+        std::string name;
+        std::string bytes;  // empty: any
+    };
+    std::vector<Case> cases = {
+        // Beside "data.fd": what setup reads before it opens the archive.
+        {beside, "setup", program("setup")},
+        {beside, "Language.lng", LanguageListText()},
+        {beside, kLicenseFile, LicenseText()},
+        // The programs under the names extraction makes executable and the menu entries start.
+        {data, "Vondrel", program("Vondrel")},
+        {data, "Tonvik", program("Tonvik")},
+        {data, "uninstall", program("uninstall")},
+        {data, "setup.mes", SetupMessagesText()},
+        {data, "Language.lng", LanguageListText()},
+        {data, "main.fd", ""},
+        {game, "uninstall.mes", UninstallMessagesText()},
+    };
+    // The documents the menu entries open, in both languages.
+    for (int32_t language : {kEnglish, kDeutsch}) {
+        for (uint32_t document : {20u, 21u, 27u})
+            cases.push_back({data, MessagesOf(SetupMessagesText(), language).at(document), ""});
+    }
+    for (const FdEntry& file : DemoLooseFiles()) cases.push_back({data, file.name, file.data});
+    for (const FdEntry& entry : DemoArchiveEntries()) cases.push_back({game, entry.name, ""});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(c.where.count(c.name));
+        EXPECT_FALSE(c.where.at(c.name).empty());
+        if (!c.bytes.empty()) {
+            EXPECT_EQ(c.where.at(c.name), c.bytes);
+        }
+    }
+    EXPECT_NE(std::filesystem::status(dir.Absolute() / "release/setup").permissions() &
+                  std::filesystem::perms::owner_exec,
+              std::filesystem::perms::none);
+
+    std::filesystem::remove(dir.Absolute() / "programs/Tonvik");
+    EXPECT_EQ(ErrorMessage([&] {
+                  WriteReleaseFolder((dir.Absolute() / "again").string(),
+                                     (dir.Absolute() / "programs").string());
+              }),
+              "Cannot read " + (dir.Absolute() / "programs/Tonvik").string());
 }
