@@ -125,11 +125,7 @@ TEST(SetupContent, WrittenFolderHoldsEveryFileTheMessagesName) {
 
 TEST(ReleaseFolder, HoldsEveryFileSetupAndUninstallNeed) {
     TempDir dir;
-    const auto program = [](const std::string& name) {
-        return "\x7f"
-               "ELF " +
-               name;
-    };
+    const auto program = [](const std::string& name) { return "\177ELF " + name; };
     for (const char* name : {"setup", "uninstall", "Tonvik", "Vondrel"})
         dir.Write(std::string("programs/") + name, program(name));
     WriteReleaseFolder((dir.Absolute() / "release").string(), (dir.Absolute() / "programs").string());
