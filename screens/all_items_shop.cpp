@@ -72,7 +72,12 @@ void ExtraControlsEvent(ScriptObject* receiver) {
             {static_cast<uint32_t>(kFieldX), static_cast<uint32_t>(kFields[i].y),
              static_cast<uint32_t>(kFields[i].limit), shop.FieldBuffer(id), static_cast<uint32_t>(id)});
         window.AddControl(&control, kListOwned);
-        if (auto* field = dynamic_cast<EditControlObject*>(&control)) fields.push_back(field);
+        if (auto* field = dynamic_cast<EditControlObject*>(&control)) {
+            // The texts end at x, so that they stay on the screen whatever they hold.
+            field->SetInt(kTextHorizontalAlign, 2);
+            field->SetInt(kTextVerticalAlign, 0);
+            fields.push_back(field);
+        }
         for (EditControlObject* field : fields) field->SetActive(field->Id() == AllItemsShop::ActiveField());
     }
 }

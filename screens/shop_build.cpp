@@ -30,6 +30,9 @@ namespace {
 
 constexpr uint32_t kShopHelpNumber = 30;
 constexpr int32_t kButtonStep = 25;
+// The rows below the tool buttons are closer, so that a column with one customer ends above y 200,
+// where the all-items shop puts its fields.
+constexpr int32_t kRowStep = 20;
 constexpr int32_t kMaxCustomers = kShopLastCustomerId - kShopFirstCustomerId + 1;
 
 struct ButtonText {
@@ -101,7 +104,7 @@ void AddCustomers(ShopDialogObject& shop, int32_t x, int32_t& y) {
         const std::string label = std::string(player->Name().View()) + " : " +
                                   std::to_string(player->MoneyUnits()) + " " + std::string(unit.View());
         TextControl(shop, "TextButton", kShopFirstCustomerId + index, label, x, y, 2);
-        y += kButtonStep;
+        y += kRowStep;
     }
 }
 
@@ -170,16 +173,15 @@ void ShopDialog::Build(ShopDialogObject& shop) {
         MessageControl(shop, "TextButton", button.id, button.text, column, y);
         y += kButtonStep;
     }
-    y += 10;
     MessageControl(shop, shop.Page() == 0 ? "StaticText" : "TextButton", kShopShipItemsId, kShipItemsText,
                    column, y);
-    y += kButtonStep;
+    y += kRowStep;
     MessageControl(shop, shop.Page() == 1 ? "StaticText" : "TextButton", kShopPlayerItemsId, kPlayerItemsText,
                    column, y);
-    y += kButtonStep + 10;
+    y += kRowStep;
     AddCustomers(shop, column, y);
     MessageControl(shop, "TextButton", kShopShipWindowId, kShipWindowText, column, y);
-    y += kButtonStep;
+    y += kRowStep;
     MessageControl(shop, "TextButton", kShopSecondShipId, kSecondShipText, column, y);
 
     int32_t cellW = 0;

@@ -48,10 +48,12 @@ class PlayerSetupTest : public ::testing::Test {
     // the question at x.
     void RunTool(int32_t answerX, const std::string& typed = "") {
         uint32_t t = game.Now();
+        // What the shop shows before anything is done in it.
+        game.At(t + 100, [this] { shown = game.Host().Video().LastFrame(); });
         if (!typed.empty()) {
-            // A double click chooses the field.
-            ClickAt(game, t += 200, 625, 263);
-            ClickAt(game, t += 120, 625, 263);
+            // A double click chooses the field; its text ends at x 620.
+            ClickAt(game, t += 200, 612, 263);
+            ClickAt(game, t += 120, 612, 263);
             game.At(t += 200, [this, typed] {
                 for (char c : typed) game.TypeChar(static_cast<uint8_t>(c));
             });
@@ -66,6 +68,7 @@ class PlayerSetupTest : public ::testing::Test {
     }
 
     GameHarness game;
+    std::vector<uint8_t> shown;
 };
 
 TEST_F(PlayerSetupTest, YesWritesTheFirstPlayersWithTheTypedPlaceAndValueTimesTen) {
@@ -92,6 +95,20 @@ TEST_F(PlayerSetupTest, YesWritesTheFirstPlayersWithTheTypedPlaceAndValueTimesTe
     }
     // The campaign starts from it as from any players file.
     EXPECT_EQ(ReplacePlayers(game.Cpu(), Written()).size(), 2u);
+}
+
+// The fields' texts ("Star system" the longest) end inside the screen: nothing is drawn right of
+// the shop's button column, whose texts end at x 630 (their shadows two pixels further).
+TEST_F(PlayerSetupTest, TheFieldsTextsEndInsideTheScreen) {
+    Begin(Pilot("Ann"));
+    RunTool(kNoX);
+    constexpr size_t kWidth = 640;
+    ASSERT_EQ(shown.size(), kWidth * 480 * 2);
+    int drawn = 0;
+    for (size_t y = 190; y < 280; ++y)
+        for (size_t x = 633; x < kWidth; ++x)
+            drawn += shown[2 * (y * kWidth + x)] | shown[2 * (y * kWidth + x) + 1];
+    EXPECT_EQ(drawn, 0);
 }
 
 TEST_F(PlayerSetupTest, NoLeavesThePlayersFileAsItWas) {

@@ -375,7 +375,7 @@ TEST_F(ShopTest, TheShipWindowTakesTheHandAndGivesItBack) {
         ClickStock(game, t += 200, 0);
         ClickAt(game, t += 600, kYesX, kAnswerY);
         // Below the tools, the two pages and the one customer.
-        ClickAt(game, t += 600, kShopButtonX, 208);
+        ClickAt(game, t += 600, kShopButtonX, 175);
         game.At(t += 400, [&] { shipWindowOpen = Shop().Window().ChildOpen() && Shop().Held() == nullptr; });
         game.At(t += 100, [this] { game.TypeChar(0x1b); });
     });

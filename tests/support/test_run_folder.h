@@ -1,7 +1,7 @@
 // What the test runs of start modes 'f' and 'e' read besides the start-up entries: the script
-// classes "Experiment" (an actor that steps and draws nothing of its own) and a small ship, the
-// picture "Misc\Broker.dpf", and beside the archive the ship "Ship1.SCFG" and the key mapping
-// "Player1.INPD".
+// classes "Experiment" (an actor showing a ring in the middle of the field) and a small ship with an
+// energy cell and an engine, their pictures, the splinter mask "Misc\Broker.dpf", and beside the
+// archive the ship "Ship1.SCFG" and the key mapping "Player1.INPD" (the arrow keys and space).
 #pragma once
 
 #include <filesystem>

@@ -49,6 +49,24 @@ TEST_P(TestRunWorldTest, BuildsTheSceneFromTheFilesAndRunsItsFrames) {
 INSTANTIATE_TEST_SUITE_P(Kinds, TestRunWorldTest,
                          ::testing::Values(RunCase{TestRunKind::A, true}, RunCase{TestRunKind::B, false}));
 
+// Run A's ship starts where a flight puts a lone ship, with its engine's speed, and the right arrow
+// held from the start steers it right; it stays in the field.
+TEST(TestRunWorld, TheShipStartsInTheFieldAndTheArrowKeysSteerIt) {
+    GameHarness game;
+    for (const FdEntry& entry : TestRunEntries()) game.AddEntry(entry.name, entry.data);
+    ASSERT_TRUE(WriteTestRunFiles(std::filesystem::current_path()));
+    game.Start();
+    game.PressKey(0x27);
+    RunTestLevel(TestRunKind::A, game.Cpu(), game.Screen(), Hooks().testRunWorld.get(), 30);
+
+    auto* ship = dynamic_cast<ShipObject*>(PlayerObject::Of(game.Players().ObjectList().First()).Ship());
+    ASSERT_NE(ship, nullptr);
+    EXPECT_GT(ship->MaxSpeed(), 0);
+    EXPECT_EQ(ship->Y(), 480 * 80);
+    EXPECT_GT(ship->X(), 320 * 100);
+    EXPECT_LT(ship->X(), 640 * 100);
+}
+
 TEST(TestRunWorld, AMissingShipFileIsAnEngineErrorNamingIt) {
     GameHarness game;
     for (const FdEntry& entry : TestRunEntries()) game.AddEntry(entry.name, entry.data);

@@ -158,6 +158,25 @@ std::string ColourTable() {
     return PictureBlock({FrameBlock({.width = 16, .height = 1, .bitsPerPixel = 16, .pixels = colours})});
 }
 
+// The 256-colour palette ("Misc\Default.col"): black (the transparent index), the demo's own colours
+// as 8-bit displays reduce them (the top five bits of each channel), so that their pictures keep
+// their colours exactly, then a cube of six levels a channel and a ramp of greys for the rest.
+std::string Palette() {
+    const auto reduced = [](uint16_t c) {
+        return Rgb{static_cast<uint8_t>(c >> 7 & 0xF8), static_cast<uint8_t>(c >> 2 & 0xF8),
+                   static_cast<uint8_t>((c & 0x1F) << 3)};
+    };
+    std::vector<Rgb> colours = {{0, 0, 0}};
+    for (uint16_t c : {kWhite, kGrey, kDark, kYellow, kRed, kBlue, kGreen, kOrange, Rgb555(100, 100, 100)})
+        colours.push_back(reduced(c));
+    constexpr uint8_t kLevels[] = {0, 56, 104, 152, 200, 248};
+    for (uint8_t r : kLevels)
+        for (uint8_t g : kLevels)
+            for (uint8_t b : kLevels) colours.push_back({r, g, b});
+    for (uint8_t v = 8; colours.size() < 256; v += 8) colours.push_back({v, v, v});
+    return PaletteBlockBytes(colours);
+}
+
 std::string Pointer() {
     Canvas c(12, 12);
     for (int y = 0; y < 12; ++y)
@@ -167,6 +186,7 @@ std::string Pointer() {
 
 std::vector<FdEntry> Pictures() {
     return {
+        {"Misc\\Default.col", Palette()},
         {"Misc\\Colors.dpf", ColourTable(), true},
         {"Misc\\GalaxyCursor.dpf", Pointer()},
         {"Misc\\MainShip.dpf", ShipPicture(96, true, kBlue, kGrey, 0, 1)},
@@ -280,10 +300,22 @@ GlyphFixture Glyph(const uint8_t (&rows)[7], int scale) {
     return {static_cast<int8_t>(width), static_cast<int8_t>(height), 0, bits};
 }
 
-FontFixture DemoFont(int scale) {
+// Characters 16 to 31: blank but for 23, a solid block, which level bars repeat and edit fields'
+// carets blink with (between 16 and 23).
+constexpr uint8_t kBlankRows[7] = {};
+constexpr uint8_t kBlockRows[7] = {0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F};
+constexpr uint16_t kFirstDemoChar = 16;
+constexpr uint16_t kBlockChar = 23;
+
+// Buttons are not underlined: under "-" and "+" a line would read as "=" and a plus-minus sign.
+FontFixture DemoFont(int scale, bool underlined) {
     FontFixture font;
+    font.firstChar = kFirstDemoChar;
     font.lineHeight = static_cast<uint16_t>(10 * scale);
     font.letterSpacing = static_cast<uint16_t>(scale);
+    font.underline = underlined ? 1 : 0;
+    for (uint16_t c = kFirstDemoChar; c < 32; ++c)
+        font.glyphs.push_back(Glyph(c == kBlockChar ? kBlockRows : kBlankRows, scale));
     for (const auto& rows : kGlyphRows) font.glyphs.push_back(Glyph(rows, scale));
     return font;
 }
@@ -294,7 +326,8 @@ std::vector<FdEntry> Fonts() {
     for (const std::string& name : DemoFontNames()) {
         const std::string entry = "Fonts\\" + name + ".dff";
         list += name + " \"" + entry + "\"\n";
-        entries.push_back({entry, FontBlock(DemoFont(name == "BigMenu" || name == "Story" ? 2 : 1))});
+        entries.push_back(
+            {entry, FontBlock(DemoFont(name == "BigMenu" || name == "Story" ? 2 : 1, name != "TextButton"))});
     }
     entries.push_back({"Fonts.subs", list});
     return entries;
