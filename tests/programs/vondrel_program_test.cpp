@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/support/block_writer.h"
+#include "tests/support/game_content.h"
 #include "tests/support/main_screen_content.h"
 #include "tests/support/startup_archive.h"
 #include "tests/support/temp_dir.h"
@@ -63,11 +64,10 @@ struct GameFolder {
 class Program {
   public:
     Program(const fs::path& folder, const std::string& argument) {
-        std::vector<std::string> environment{"VONDREL_HEADLESS=1"};
-        for (char** e = environ; *e != nullptr; ++e)
-            if (std::strncmp(*e, "VONDREL_HEADLESS=", 17) != 0) environment.emplace_back(*e);
-        std::vector<char*> envp;
-        for (std::string& e : environment) envp.push_back(e.data());
+        // The first of two settings of a name is the one the program gets.
+        std::string headless = "VONDREL_HEADLESS=1";
+        std::vector<char*> envp{headless.data()};
+        for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
         envp.push_back(nullptr);
         std::string program = VONDREL_PROGRAM;
         std::string arg = argument;
@@ -151,22 +151,12 @@ class ReadWatch {
     int fd_;
 };
 
-std::string LogOf(const TempDir& dir) {
-    return fs::exists(dir.Absolute() / "vondrel.log") ? dir.Read("vondrel.log") : "";
-}
-
 // An "SC" block whose prefix length is the largest there is: more than the look-ahead holds.
 std::string OverlongPrefixBlock(const std::string& tag) {
     BlockWriter block;
     block.tag = tag;
     block.prefix = 0xFFFF;
     return block.SC();
-}
-
-std::string ArchiveEntry(const std::vector<FdEntry>& entries, const std::string& name) {
-    auto found =
-        std::find_if(entries.begin(), entries.end(), [&](const FdEntry& e) { return e.name == name; });
-    return found != entries.end() ? found->data : "";
 }
 
 }  // namespace
@@ -216,7 +206,7 @@ TEST(VondrelProgram, ExitStatusTellsWhetherTheRunFailed) {
         c.folder.WriteInto(dir);
         Program program(dir.Absolute(), c.argument);
         EXPECT_EQ(program.Wait(), c.status) << dir.Read("output");
-        const std::string log = LogOf(dir);
+        const std::string log = dir.Read("vondrel.log");
         if (c.logged[0] == '\0') {
             EXPECT_EQ(log, "");
         } else {
@@ -233,15 +223,14 @@ TEST(VondrelProgram, SignalsEndTheHeadlessProgramInOrder) {
         TempDir dir;
         // The notice is the last thing the main screen reads before it runs: as a loose file its
         // reading can be seen from outside.
-        GameFolder folder{
-            .loose = {{"Copyright.mes", ArchiveEntry(MainScreenArchiveEntries(), "Copyright.mes")}}};
+        GameFolder folder{.loose = {{"Copyright.mes", MessageFileText({{1, "(c) Dorn"}})}}};
         folder.WriteInto(dir);
         ReadWatch watch(dir.Absolute());
         Program program(dir.Absolute(), "");
         ASSERT_TRUE(watch.WaitForRead("Copyright.mes")) << dir.Read("output");
         kill(program.Pid(), signal);
         EXPECT_EQ(program.Wait(), 0) << dir.Read("output");
-        EXPECT_EQ(LogOf(dir), "");
+        EXPECT_EQ(dir.Read("vondrel.log"), "");
         EXPECT_EQ(dir.Read("output"), "");
     }
 }
