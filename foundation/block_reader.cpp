@@ -133,9 +133,14 @@ void BlockReader::Skip(uint32_t n) {
     if (n != 0) position_ += Fill(n, false);
 }
 
+// The look-ahead's overflow, named by the file and the position it happened at.
+void BlockReader::ThrowBufferTooSmall() const {
+    ThrowFatalCoded(1, 0, "FR::Buffer is too small at position %x in \"%s\"", Tell(), Name().Text());
+}
+
 uint32_t BlockReader::PeekAt(void* destination, uint32_t n, uint32_t offset) {
     uint64_t need = uint64_t{offset} + n;
-    if (need > lookAhead_.Capacity()) throw FatalExep(1, String("FR::Buffer is too small"), 0);
+    if (need > lookAhead_.Capacity()) ThrowBufferTooSmall();
     uint8_t piece[256];
     while (lookAhead_.Used() < need) {
         if (input_.Used() == 0 && Fill(0, true) == 0) break;
@@ -148,6 +153,7 @@ uint32_t BlockReader::PeekAt(void* destination, uint32_t n, uint32_t offset) {
 }
 
 void BlockReader::Unread(const void* bytes, uint32_t n) {
+    if (n > lookAhead_.Free()) ThrowBufferTooSmall();
     lookAhead_.Unread(bytes, n);
 }
 

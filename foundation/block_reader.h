@@ -41,7 +41,8 @@ class BlockReader {
     int ReadByte();
     void Skip(uint32_t n);
     // Copies up to n bytes starting offset bytes after the logical position, consuming nothing.
-    // Throws "FR::Buffer is too small" when offset + n exceeds the look-ahead.
+    // Throws "FR::Buffer is too small at position P in "NAME"" when offset + n exceeds the
+    // look-ahead.
     uint32_t PeekAt(void* destination, uint32_t n, uint32_t offset);
     // origin 0 absolute, 1 from the logical position, 2 from the content size; the result is
     // clamped to the content.
@@ -62,7 +63,7 @@ class BlockReader {
     BlockReader& operator>>(QuotedText text);
     // Skips tabs, LF, CR, blanks and "//" comment lines.
     void SkipSpace();
-    // Puts bytes back in front of the logical position (look-ahead overflow: "FR::Buffer is too small").
+    // Puts bytes back in front of the logical position (look-ahead overflow: the error of PeekAt).
     void Unread(const void* bytes, uint32_t n);
 
   protected:
@@ -85,6 +86,7 @@ class BlockReader {
     // Back to the content start: raw position 0, or the code-stream start and a fresh unpacker.
     void RestartContent();
     uint32_t ReadWordInto(String& word);
+    [[noreturn]] void ThrowBufferTooSmall() const;
 
     RingBuffer input_;
     RingBuffer lookAhead_;

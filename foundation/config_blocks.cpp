@@ -120,7 +120,7 @@ void ReadConfiguration(FD::File& archive, DataBlock& keys) {
     ReadConfigBlock(archive, String("PakVersion.VERS"), DataVersion());
     ReadConfigBlock(archive, String("Misc\\Default.col"), DefaultColours());
     ReadConfigBlock(archive, String("Keys.INPD"), keys);
-    ReadConfigBlock(archive, String("Screen.SCRS"), ScreenSettings());
+    ReadConfigBlock(archive, String(ScreenSettingsBlock::kFileName), ScreenSettings());
     ReadConfigBlock(archive, String("Language.LCFG"), LanguageSettings());
     ReadHotKeys(archive, HotKeys(), LanguageSettings().Language());
     ReadConfigBlock(archive, String("Sound.SNDS"), SoundSettings());

@@ -17,6 +17,8 @@ class ScreenSettingsBlock : public DataBlock {
   public:
     static constexpr uint16_t kDirectDraw = 1;  // flag bit 0: show frames through the lockable kind
     static constexpr uint16_t kFullScreen = 2;
+    // The file the settings are read from and written to.
+    static constexpr const char* kFileName = "Screen.SCRS";
 
     ScreenSettingsBlock();
     uint16_t Flags() const;

@@ -9,6 +9,7 @@
 #include "foundation/palette_block.h"
 #include "graphics/direction_to_frame.h"
 #include "graphics/frame.h"
+#include "graphics/video_mode.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_catalogue.h"
@@ -16,6 +17,7 @@
 namespace {
 
 constexpr unsigned kMaxBuckets = 1u << 16;
+constexpr const char* kUnsupportedMode = "Screen mode not supported by ImageManager yet.";
 
 ImageManager& ManagerOf(ScriptObject* receiver) {
     auto* manager = dynamic_cast<ImageManager*>(receiver);
@@ -218,8 +220,9 @@ void ImageManager::ForEachPicture(Action action) {
 }
 
 Image* ImageManager::LoadPicture(BlockReader& reader, const String& name) {
-    const uint32_t bits = settings_ != nullptr ? settings_->BitsPerPixel() : 0;
-    if (bits != 8 && bits != 16) throw FatalExep(String("Screen mode not supported by ImageManager yet."));
+    if (settings_ == nullptr) throw FatalExep(String(kUnsupportedMode));
+    const uint32_t bits = settings_->BitsPerPixel();
+    if (bits != 8 && bits != 16) ThrowScreenModeError(kUnsupportedMode, *settings_);
     if (bits == 8 && defaultPalette_ == nullptr)
         ThrowFatal("No palette to load \"%s\" for the 8-bit screen mode", name.Text());
     auto image = std::make_unique<Image>();

@@ -37,8 +37,9 @@ class ImageManager : public NativeDescriptor {
     ~ImageManager() override;
 
     // The cache's loading step: reads the picture and converts it for the screen's depth. Throws
-    // "Screen mode not supported by ImageManager yet." for depths other than 8 and 16, and an
-    // error naming the picture for an 8-bit mode without a default palette.
+    // "Screen mode not supported by ImageManager yet." (with the mode and the settings' file) for
+    // depths other than 8 and 16, and an error naming the picture for an 8-bit mode without a
+    // default palette.
     Image* LoadPicture(BlockReader& reader, const String& name);
     // Every cached picture to the display's pixel format.
     void ConvertAllTo565();

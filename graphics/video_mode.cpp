@@ -7,8 +7,8 @@
 
 namespace {
 
-[[noreturn]] void ModeError() {
-    throw FatalExep(String(kVideoModeError));
+[[noreturn]] void ModeError(const ScreenSettingsBlock& settings) {
+    ThrowScreenModeError(kVideoModeError, settings);
 }
 
 bool SideOk(uint16_t side) {
@@ -22,10 +22,17 @@ WindowOrigin& ScreenWindowOrigin() {
     return origin;
 }
 
+void ThrowScreenModeError(const char* text, const ScreenSettingsBlock& settings) {
+    ThrowFatal("%s (%u x %u at %u bits per pixel in \"%s\")", text, unsigned{settings.Width()},
+               unsigned{settings.Height()}, unsigned{settings.BitsPerPixel()},
+               ScreenSettingsBlock::kFileName);
+}
+
 ScreenSettingsBlock* CheckScreenMode(ScreenSettingsBlock* settings) {
-    if (settings == nullptr) ModeError();
+    if (settings == nullptr) throw FatalExep(String(kVideoModeError));
     const uint16_t bits = settings->BitsPerPixel();
-    if ((bits != 8 && bits != 16) || !SideOk(settings->Width()) || !SideOk(settings->Height())) ModeError();
+    if ((bits != 8 && bits != 16) || !SideOk(settings->Width()) || !SideOk(settings->Height()))
+        ModeError(*settings);
     return settings;
 }
 
@@ -56,14 +63,14 @@ DesktopMode OpenDrawDibMode(const ScreenSettingsBlock& settings, Video& video) {
         origin.y = 0;
         video.PlaceWindow(WindowPlacement{0, 0, mode.width, mode.height});
         const DesktopMode saved = video.Desktop();
-        if (!video.Open(mode)) ModeError();
+        if (!video.Open(mode)) ModeError(settings);
         return saved;
     }
     const DesktopMode desktop = video.Desktop();
     const WindowPlacement placement = CentredPlacement(desktop, mode.width, mode.height);
     origin.x = placement.x;
     origin.y = placement.y;
-    if (!video.Open(mode)) ModeError();
+    if (!video.Open(mode)) ModeError(settings);
     video.PlaceWindow(placement);
     return desktop;
 }

@@ -18,9 +18,13 @@ struct WindowOrigin {
 };
 WindowOrigin& ScreenWindowOrigin();
 
+// Throws FatalExep with the text followed by the settings' mode and the file they come from:
+// "text (640 x 0 at 16 bits per pixel in "Screen.SCRS")".
+[[noreturn]] void ThrowScreenModeError(const char* text, const ScreenSettingsBlock& settings);
+
 // The settings unchanged when their mode can be shown (8 or 16 bits, each side 1 to
-// Video::kMaxSide pixels); else FatalExep "Unable to set video mode". Checked before any frame
-// memory is sized by them.
+// Video::kMaxSide pixels); else FatalExep "Unable to set video mode" with the mode and file.
+// Checked before any frame memory is sized by them.
 ScreenSettingsBlock* CheckScreenMode(ScreenSettingsBlock* settings);
 VideoMode ScreenVideoMode(const ScreenSettingsBlock& settings, VideoKind kind);
 
@@ -30,5 +34,6 @@ WindowPlacement CentredPlacement(const DesktopMode& desktop, int32_t width, int3
 
 // Opens the DrawDib kind's mode for checked settings and sets the window origin. Full screen: the
 // origin is (0, 0) and the desktop mode found before the switch is returned. Windowed: the window
-// is centred. A refused mode throws FatalExep "Unable to set video mode" with nothing left open.
+// is centred. A refused mode throws FatalExep "Unable to set video mode" (with the mode and file)
+// with nothing left open.
 DesktopMode OpenDrawDibMode(const ScreenSettingsBlock& settings, Video& video);

@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/headless/headless_audio.h"
+#include "platform/quit_signals.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/system_timer.h"
@@ -40,6 +42,9 @@ int main(int argc, char** argv) {
                      reason.c_str());
         return 2;
     }
+    // SDL turns SIGINT and SIGTERM into closing the window; without one they ask for quit the same way.
+    std::optional<QuitOnSignals> signals;
+    if (headless) signals.emplace(platform->GetApp());
     InstallScreens();
     SystemTimer timer;
     std::unique_ptr<Audio> audio;

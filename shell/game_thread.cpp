@@ -8,6 +8,7 @@
 #include "shell/game_globals.h"
 #include "shell/game_hooks.h"
 #include "shell/test_run.h"
+#include "shell/win_main.h"
 
 namespace {
 
@@ -51,13 +52,14 @@ int GameThread() {
         WriteLog(kLogFile, error.message.Text());
         RestoreScreen();
         ErrorDialog(error, game.processor, app);
-        app.PostQuit(0);
+        // Scripts and CI that start the program must see the failure.
+        app.PostQuit(kErrorExit);
     } catch (...) {
         WriteLog(kLogFile, "Not Dorn exception!");
         RestoreScreen();
         ErrorDialog(FatalExep(String("UnknownException")), game.processor, app);
         if (TraceFlag()) throw;
-        app.PostQuit(0);
+        app.PostQuit(kErrorExit);
     }
     return 1;
 }

@@ -13,6 +13,7 @@
 
 constexpr int kErrorExit = 1;
 
-// commandLine: the arguments without the program name. Returns the quit code of the main loop
-// (0 when the game thread ends its path) or kErrorExit.
+// commandLine: the arguments without the program name. Returns the quit code of the main loop (0
+// when the game thread ends its path or the window is closed, kErrorExit when the game thread
+// ended with an error) or kErrorExit.
 int WinMain(const ShellServices& services, const char* commandLine);

@@ -1,5 +1,6 @@
 // Writes the seed corpora of the fuzz targets into <folder>/<target>/, built with the fixture
-// builders of tests/support and the engine's own writers.
+// builders of tests/support and the engine's own writers: valid files of each target's format and
+// the format's edge cases. fuzz_processor writes its own into an empty corpus folder.
 
 #include <unistd.h>
 
@@ -18,16 +19,25 @@
 #include "tools/content/block_writer.h"
 #include "tools/content/class_library_builder.h"
 #include "tools/content/fd_writer.h"
+#include "tools/content/font_builder.h"
+#include "tools/content/game_content.h"
 #include "tools/content/picture_builder.h"
+#include "tools/content/sound_builder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-void Seed(const std::string& target, const std::string& name, const std::string& bytes) {
+// For targets that take the bytes as they are (texts, sounds).
+void SeedPlain(const std::string& target, const std::string& name, const std::string& bytes) {
     fs::create_directories(target);
     std::ofstream(fs::path(target) / name, std::ios::binary) << bytes;
-    std::ofstream(fs::path(target) / (name + ".packed"), std::ios::binary) << SepkPacked(bytes);
+}
+
+// For targets that read through a block reader, which unpacks packed files: both forms.
+void Seed(const std::string& target, const std::string& name, const std::string& bytes) {
+    SeedPlain(target, name, bytes);
+    SeedPlain(target, name + ".packed", SepkPacked(bytes));
 }
 
 std::string ReadFile(const std::string& name) {
@@ -67,14 +77,6 @@ std::string Recording(bool mouse, int polls) {
     return bytes;
 }
 
-std::string WaveFile(uint32_t samples) {
-    std::string data;
-    for (uint32_t i = 0; i < samples; ++i) data += LeU16(static_cast<uint16_t>((i / 20) % 2 ? 3000 : -3000));
-    return "RIFF" + LeU32(36 + static_cast<uint32_t>(data.size())) + "WAVEfmt " + LeU32(16) + LeU16(1) +
-           LeU16(1) + LeU32(22050) + LeU32(44100) + LeU16(2) + LeU16(16) + "data" +
-           LeU32(static_cast<uint32_t>(data.size())) + data;
-}
-
 void Settings() {
     const std::string t = "fuzz_settings";
     Seed(t, "version", SEBlock("VERS", "", LeU16(1) + LeU16(11) + LeU16(0) + LeU16('b')));
@@ -97,8 +99,9 @@ void InputDevices() {
 
 void Sounds() {
     Seed("fuzz_sound", "wave", WaveFile(400));
-    Seed("fuzz_sound", "ogg", "OggS" + std::string(1, '\0') + std::string(1, '\2') + std::string(58, '\0'));
-    Seed("fuzz_sound", "module", std::string("Extended Module: seed") + std::string(60, ' '));
+    Seed("fuzz_sound", "ogg", OggVorbisFile());
+    Seed("fuzz_sound", "mp3", Mp3File());
+    Seed("fuzz_sound", "module", ModFile({"M.K.", 4}));
 }
 
 void ColourStrip() {
@@ -215,6 +218,181 @@ void HighScores() {
     Seed("fuzz_hisc_reader", "one entry", table("A\0B\0Cyd\0"s + LeU32(static_cast<uint32_t>(-5)), 1));
 }
 
+// Every layout and its limits: "SE" with short and long headers, "SC" with the longest prefix the
+// look-ahead takes and with one more, "SM", nesting, a missing sub-block mark; then the text
+// tokens the same reader reads.
+void BlockReaderSeeds() {
+    const std::string t = "fuzz_block_reader";
+    Seed(t, "plain",
+         SEBlock("VERS", "payload", LeU32(7)) + SEBlock("EMPT", "") +
+             SEBlock("LONG", "p", std::string(10, 'h')));
+    Seed(t, "nested",
+         SCBlock(
+             "OUTR", "head", LeU32(1),
+             {SEBlock("IN1", "x"), SCBlock("IN2", "", {SEBlock("DEEP", "y")}),
+              SMBlock("LIST", {SEBlock("A", "1"), SCBlock("B", "2", {SMBlock("C", {SEBlock("D", "")})})})}));
+    BlockWriter prefix;
+    prefix.tag = "WIDE";
+    prefix.payload = "abc";
+    prefix.subBlocks = {SEBlock("SUB", "s")};
+    prefix.prefix = 118;  // P + 10 = 128, all the look-ahead holds
+    Seed(t, "longest prefix", prefix.SC());
+    prefix.prefix = 119;
+    Seed(t, "prefix too long", prefix.SC());
+    BlockWriter gap;
+    gap.tag = "CNT";
+    gap.subBlocks = {SEBlock("ONE", "1"), "junk", SEBlock("TRE", "3")};
+    gap.storedCount = 3;
+    Seed(t, "missing mark", gap.SC() + gap.SM());
+    BlockWriter directory;
+    directory.tag = "DIR";
+    directory.prefix = 10;
+    directory.subBlocks = {SEBlock("E1", "a"), SEBlock("E2", "b")};
+    Seed(t, "container", directory.SM());
+    Seed(t, "text", "// comment\r\nword \"quoted text\" next\ttab /x\r\n\"open to the end");
+    Seed(t, "blocks then text", SEBlock("HEAD", "x") + "Default \"Fonts\\Default.dff\"\r\n// end\r\n");
+}
+
+// Integers and texts (with quotes, backslashes and line feeds escaped), a repeated ID, the largest
+// ID, the most values a record holds and one more.
+void CharacteristicsSeeds() {
+    const std::string t = "fuzz_characteristics";
+    Seed(t, "records",
+         CharacteristicsText({{10, {1, -2, 3}},
+                              {11, {std::string("a b"), std::string("x\"y\\z\nw"), 12}},
+                              {16777215, {0}},
+                              {10, {5}}}));
+    std::vector<CharValue> most(1000, CharValue{7});
+    std::vector<CharValue> tooMany(1001, CharValue{std::string("v")});
+    Seed(t, "limits", CharacteristicsText({{1, most}, {2, tooMany}, {3, {-2147483647 - 1, 2147483647}}}));
+    Seed(t, "comments", "// header\r\n7 1 2 3\r\n8 \"text\" +4 -0\r\n16777216 1\r\n");
+}
+
+// One library with code, tables and debug records; then, cut by "|||", four libraries that use
+// each other and the native class "N" and a substitution list, as the target loads them.
+void ClassLibrarySeeds() {
+    const std::string t = "fuzz_class_library";
+    auto library = [](const std::string& name, std::vector<std::string> used, uint16_t base) {
+        ClassLibraryBuilder b = ClassLibraryBuilder::Named(name, std::move(used));
+        b.instanceFields = 2;
+        b.classFields = 1;
+        b.baseIndex = base;
+        b.code =
+            std::vector<uint32_t>{1, OpWord(Op::This), InstructionWord::kReturn, 1, InstructionWord::kReturn};
+        b.methods = std::vector<uint32_t>{1, 4};
+        b.virtualMethods = std::vector<uint32_t>{0, 1};
+        b.WithDebugInfo(name + ".zs");
+        return b.Build();
+    };
+    Seed(t, "one", library("A", {}, 0));
+    Seed(t, "no debug records", ClassLibraryBuilder::Named("A").Build());
+    const std::string uses = library("A", {"B", "N"}, 2) + "|||" + library("B", {"C"}, 1) + "|||" +
+                             library("C", {}, 0) + "|||" + library("D", {"A", "D"}, 1) + "|||" +
+                             "X \"C.glc\"\r\nY D\r\n";
+    SeedPlain(t, "uses", uses);
+}
+
+// Archives of both directory layouts, with packed entries, several groups and an empty one.
+void ArchiveSeeds() {
+    const std::string t = "fuzz_fd_directory";
+    FdWriter writer;
+    writer.Group({{"Misc\\Default.col", PaletteBlockBytes({{0, 0, 0}, {255, 255, 255}})},
+                  {"b.txt", std::string(300, 'b'), true},
+                  {"A.TXT", "upper"}});
+    writer.Group({{"Second\\one", "1"}, {"Second\\empty", ""}});
+    Seed(t, "two groups", writer.Build());
+    writer.layout = 'C';
+    Seed(t, "sc directory", writer.Build());
+    Seed(t, "no entries", FdWriter{}.Group({}).Build());
+}
+
+// A font of many glyphs, one with language variants and glyph offsets, one glyph of the widest
+// row; the input's tail is also the text laid out.
+void FontSeeds() {
+    const std::string t = "fuzz_font";
+    Seed(t, "uniform", FontBlock(UniformFont()) + "The quick brown fox, 12345 wraps here.");
+    FontFixture languages = UniformFont(30, 8, 9, 65);
+    languages.languages = {1, 2, 3};
+    languages.glyphs[1].offset = -2;
+    languages.glyphs[2].width = 12;
+    FontFixture second = UniformFont(10, 3, 4);
+    second.languages = {2};
+    Seed(t, "languages", FontBlock(languages) + FontBlock(second) + "ABC\nDEF GHI");
+    FontFixture wide = UniformFont(1, 127, 2, 32);
+    Seed(t, "wide glyph", FontBlock(wide) + std::string(60, ' '));
+}
+
+// Lines as the installer's list holds them, and names a list must never reach outside with.
+void LanguageListSeeds() {
+    const std::string t = "fuzz_language_list";
+    SeedPlain(t, "two", "1 English\n2 Deutsch\n");
+    SeedPlain(t, "forms",
+              " 0x10 Hex\r\n010 Octal\r\nno number\n-5 Minus\n\n3 " + std::string(120, 'L') +
+                  "\n2 english\n99999999999 Big\n3");
+}
+
+// Texts of language 1 and of other language sections, comments, numbers out of range.
+void MessageFileSeeds() {
+    const std::string t = "fuzz_messages";
+    Seed(t, "texts", MessageFileText({{1, "One"}, {2, "Two words"}, {16777215, "last"}}));
+    Seed(t, "languages",
+         "// texts\r\n1 one@ 2 two@\r\nLanguage 2\r\n1 eins@ 3 drei@\r\nLanguage 1\r\n4 four@");
+    Seed(t, "out of range", "-1 minus@ 16777216 big@ x word@ 5 open text");
+}
+
+// Pictures as the builders make them: an 8-bit one with its palette, 16-bit frames with origins
+// and a mask, direction entries, sub-pictures nested.
+void PictureSeeds() {
+    const std::string t = "fuzz_picture";
+    FrameFixture frame{
+        .width = 3, .height = 2, .originX = -1, .originY = 1, .flags = 1, .pixels = {0, 1, 2, 3, 0, 1}};
+    Seed(t, "indexed",
+         PictureBlock({PaletteBlockBytes({{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}}),
+                       FrameBlock(frame), FrameBlock(frame)}));
+    FrameFixture masked{.width = 4,
+                        .height = 2,
+                        .bitsPerPixel = 16,
+                        .pixels = {0xFFFF, 0x7C00, 0x03E0, 0x001F, 0, 1, 2, 3},
+                        .mask = std::vector<uint8_t>{0, 64, 128, 255, 255, 128, 64, 0}};
+    Seed(t, "masked", PictureBlock({FrameBlock(masked)}));
+    Seed(t, "directions", ShapedPicture({.entries = 8, .frames = 2, .width = 2, .height = 3}));
+    Seed(t, "nested",
+         PictureBlock({PictureBlock({FrameBlock(frame)}), PictureBlock({PictureBlock({FrameBlock(masked)})}),
+                       FrameBlock(masked)}));
+}
+
+// Packed streams of short, repeating and varied content; long enough that the code table fills
+// and starts again. Each seed is also unpacked as it is: the target packs and unpacks that too.
+void PackedStreamSeeds() {
+    const std::string t = "fuzz_sepk_unpack";
+    std::string varied;
+    for (uint32_t i = 0; varied.size() < 70000; ++i) varied += std::to_string(i * 2654435761u) + ' ';
+    Seed(t, "empty", "");
+    Seed(t, "short", "abababababcabc");
+    Seed(t, "repeated", std::string(5000, 'z'));
+    Seed(t, "varied", varied);
+}
+
+// Each kind of sound file the output takes, built in code.
+void SoundFormatSeeds() {
+    const std::string t = "fuzz_sound_format";
+    SeedPlain(t, "wave", WaveFile(400));
+    SeedPlain(t, "wave 8 kHz", WaveFile(100, 8000));
+    SeedPlain(t, "ogg", OggVorbisFile());
+    SeedPlain(t, "mp3", Mp3File());
+    for (const ModTag& tag : {ModTag{"M.K.", 4}, ModTag{"6CHN", 6}, ModTag{"FLT4", 4}})
+        SeedPlain(t, std::string("mod ") + (tag.tag[0] == 'M' ? "mk" : tag.tag), ModFile(tag));
+    SeedPlain(t, "mtm", MtmFile());
+}
+
+// A list as the installer writes it, and names that climb out, are absolute or follow the link.
+void UninstallListSeeds() {
+    const std::string t = "fuzz_uninstall_list";
+    SeedPlain(t, "installed", "a.txt\nMisc\\b.dat\nMisc\\Sub\\c.dat\nMisc\\Sub\nMisc\n");
+    SeedPlain(t, "hostile",
+              "..\\outside\\a.txt\r\n/etc/passwd\nC:\\a.txt\nLink\\a.txt\nLink\nMisc\\..\\..\\x\n\nlast");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -237,6 +415,17 @@ int main(int argc, char** argv) {
         PlayerConfigs();
         SaveGames();
         HighScores();
+        BlockReaderSeeds();
+        CharacteristicsSeeds();
+        ClassLibrarySeeds();
+        ArchiveSeeds();
+        FontSeeds();
+        LanguageListSeeds();
+        MessageFileSeeds();
+        PictureSeeds();
+        PackedStreamSeeds();
+        SoundFormatSeeds();
+        UninstallListSeeds();
     } catch (const DExep& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.message.Text());
         return 1;

@@ -230,14 +230,29 @@ TEST(DataBlock, NoMarkIsAWarningWithTheHexPosition) {
     }
 }
 
+// The look-ahead's error names the file and the block's position (hexadecimal, after a first
+// block of 0x10 bytes).
 TEST(DataBlock, SCPrefixBeyondTheLookAhead) {
     BlockWriter outer;
     outer.tag = "BIG";
-    outer.prefix = 119;  // P + 10 = 129
-    DataBlock block(10, true);
-    EXPECT_EQ(ReadError<FatalExep>(outer.SC(), block), "FR::Buffer is too small");
+    for (uint16_t prefix : {uint16_t{119}, uint16_t{0xFFFF}}) {  // P + 10 = 129 and the largest P
+        outer.prefix = prefix;
+        OpenedFile file(SEBlock("PRE", "1234") + outer.SC(), "Keys.INPD");
+        DataBlock first(10, true);
+        DataBlock block(10, true);
+        file.reader >> first;
+        try {
+            file.reader >> block;
+            ADD_FAILURE() << prefix;
+        } catch (const FatalExep& e) {
+            EXPECT_EQ(e.code, 1);
+            EXPECT_EQ(std::string(e.message.Text()),
+                      "FR::Buffer is too small at position 10 in \"" + file.path + "\"");
+        }
+    }
     outer.prefix = 118;
     OpenedFile file(outer.SC());
+    DataBlock block(10, true);
     file.reader >> block;
     EXPECT_TRUE(block.HasTag("BIG"));
 }

@@ -166,12 +166,14 @@ TEST_F(DisplayTest, BadScreenModesAreRefused) {
                           Case{8, 65535, 480}, Case{16, 640, 9000}}) {
         Mode(c.bits, c.width, c.height, ScreenSettingsBlock::kDirectDraw);
         auto display = std::make_unique<Display>(services);
+        // The mode and the file it came from follow the message.
+        const std::string expected = "Unable to set video mode (" + std::to_string(c.width) + " x " +
+                                     std::to_string(c.height) + " at " + std::to_string(c.bits) +
+                                     " bits per pixel in \"Screen.SCRS\")";
         EXPECT_EQ(ErrorMessage([&] { BuildDisplay(*display, device, settings, &palette, nullptr); }),
-                  "Unable to set video mode")
-            << c.bits << " " << c.width << "x" << c.height;
+                  expected);
         EXPECT_FALSE(video.IsOpen());
-        EXPECT_EQ(ErrorMessage([&] { DirectDrawDevice dd(&settings, services); }),
-                  "Unable to set video mode");
+        EXPECT_EQ(ErrorMessage([&] { DirectDrawDevice dd(&settings, services); }), expected);
     }
 }
 
@@ -324,7 +326,8 @@ TEST_F(DisplayTest, WindowsAreCentredAndFullScreenIsGivenBack) {
 
     Mode(16, 640, 480, ScreenSettingsBlock::kFullScreen);
     video.FailModeSwitch();
-    EXPECT_EQ(ErrorMessage([&] { DibSurface s(video, &settings, nullptr, 4); }), "Unable to set video mode");
+    EXPECT_EQ(ErrorMessage([&] { DibSurface s(video, &settings, nullptr, 4); }),
+              "Unable to set video mode (640 x 480 at 16 bits per pixel in \"Screen.SCRS\")");
     EXPECT_FALSE(video.IsOpen());
 }
 

@@ -119,8 +119,9 @@ TEST_F(ImageManagerTest, PicturesAreConvertedOnLoadByScreenDepth) {
     EXPECT_EQ(ErrorMessage([&] { bare->GetImage("Red.dpf"); }),
               "No palette to load \"Red.dpf\" for the 8-bit screen mode");
     settings.SetMode(24, 640, 480);
-    EXPECT_EQ(ErrorMessage([&] { bare->GetImage("Red.dpf"); }),
-              "Screen mode not supported by ImageManager yet.");
+    EXPECT_EQ(
+        ErrorMessage([&] { bare->GetImage("Red.dpf"); }),
+        "Screen mode not supported by ImageManager yet. (640 x 480 at 24 bits per pixel in \"Screen.SCRS\")");
     EXPECT_EQ(bare->Pictures().Count(), 0u);
 }
 

@@ -153,7 +153,7 @@ TEST_F(WinMainTest, GameThreadErrorsAreReportedAndFullScreenIsGivenBack) {
         if (throwsOn) {
             EXPECT_THROW(Run(c.commandLine), std::runtime_error);
         } else {
-            EXPECT_EQ(Run(c.commandLine), 0);
+            EXPECT_EQ(Run(c.commandLine), c.log.empty() ? 0 : kErrorExit);
         }
         EXPECT_EQ(fullScreenInGame, !c.inStartup);
         EXPECT_FALSE(Video().FullScreenActive());
