@@ -56,6 +56,18 @@ uint32_t ListCount(GameHarness& game, uint32_t id) {
     return list != nullptr ? list->ObjectList().Count() : 0;
 }
 
+// Shots of the shots manager that are in play and were drawn in the field by the last frame.
+uint32_t ShotsFlying(GameHarness& game) {
+    auto* list = dynamic_cast<ObjectManager*>(game.Object(kShotsManagerId));
+    if (list == nullptr) return 0;
+    uint32_t flying = 0;
+    for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
+        auto* shot = dynamic_cast<ActorObject*>(node->item);
+        if (shot != nullptr && shot->State() == 0 && shot->DrawnCount() > 0 && shot->Y() >= 0) ++flying;
+    }
+    return flying;
+}
+
 PlayerObject* FirstPilot(GameHarness& game) {
     auto* players = dynamic_cast<ObjectManager*>(game.Object(kPlayerListId));
     if (players == nullptr || players->ObjectList().Head() == nullptr) return nullptr;
@@ -145,6 +157,9 @@ struct ArcadeRun {
     uint32_t enemies = 0;
     uint32_t enemyShots = 0;
     uint32_t pilotShots = 0;
+    // Pilot's shots in play on the field after a frame: drawn, not gone.
+    uint32_t pilotShotsFlying = 0;
+    int32_t score = 0;
     bool levelFinished = false;
     std::string error;
     int32_t frames = 0;
@@ -162,6 +177,8 @@ ArcadeRun FlyArcadeGame() {
         run.enemies = std::max(run.enemies, ListCount(game, kFlightActorListId));
         run.enemyShots = std::max(run.enemyShots, ListCount(game, kFlightList11Id));
         run.pilotShots = std::max(run.pilotShots, ListCount(game, kShotsManagerId));
+        run.pilotShotsFlying = std::max(run.pilotShotsFlying, ShotsFlying(game));
+        if (PlayerObject* pilot = FirstPilot(game)) run.score = std::max(run.score, pilot->Experience());
         if (LevelObject* level = LevelObject::Running(game.Objects())) run.levelFinished |= level->Finished();
     });
     WeaveAndFire(game);
@@ -190,6 +207,9 @@ TEST(DemoArchiveTest, TheArcadeGameFliesTheLevelToItsEndAndTheSameInputLeavesThe
     EXPECT_EQ(run.enemies, static_cast<uint32_t>(kDemoEnemyCount + 1));
     EXPECT_GT(run.enemyShots, 0u);
     EXPECT_GT(run.pilotShots, 0u);
+    // The pilot's shots fly up the field, where they hit the enemies: the score grows.
+    EXPECT_GT(run.pilotShotsFlying, 0u);
+    EXPECT_GT(run.score, 0);
     ASSERT_EQ(run.pilots, 1u);
     EXPECT_EQ(run.log, "");
     EXPECT_GT(run.pilot.size(), 100u);

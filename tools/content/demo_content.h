@@ -27,6 +27,8 @@ constexpr int32_t kDemoLevelLength = 600;
 // Enemies the level sends, and the steps between two shots of each.
 constexpr int32_t kDemoEnemyCount = 3;
 constexpr int32_t kDemoEnemyFirePeriod = 45;
+// Pixels the pilot's shots fly a step.
+constexpr int32_t kDemoShotSpeed = 10;
 // The campaign's star system after the flight: a window (class kDemoStarSystemClass) showing two
 // planets side by side on a row; a click on the shop's planet opens the shop, one on the other
 // shows its description.
