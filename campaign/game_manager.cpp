@@ -248,6 +248,10 @@ void GameManager::SetMethodHandler(uint32_t n, NativeHandler handler) {
     ForeignHandlers()[n] = handler;
 }
 
+NativeHandler GameManager::MethodHandler(uint32_t n) {
+    return n >= kFirstOwnMethod && n < kGameManagerMethodCount ? ForeignHandlers()[n] : nullptr;
+}
+
 bool GameManager::AskStartFlight(Processor& processor, ScriptObject* dialog, const String* prefix) {
     int32_t ready = 0;
     for (ShipObject* ship : Ships(processor)) {

@@ -98,6 +98,8 @@ struct GameManager {
     // Registers the handler of native n (4-23) that another part of the campaign provides. Called
     // from RegisterCampaignNatives, before the class is bound.
     static void SetMethodHandler(uint32_t n, NativeHandler handler);
+    // The handler registered for native n, null when there is none.
+    static NativeHandler MethodHandler(uint32_t n);
 
     // The start question (methods 11 and 18) over dialog's window: message 309 and false when no
     // ship can fly, otherwise message 395 (after prefix when there is one) and true when the
