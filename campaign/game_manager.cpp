@@ -6,6 +6,7 @@
 #include "campaign/flight_loop.h"
 #include "campaign/screen_hooks.h"
 #include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
 #include "foundation/saturating.h"
 #include "script/message_manager.h"
 #include "script/method_runner.h"
@@ -141,9 +142,13 @@ void ShareAmountNative(ScriptObject* receiver) {
     GameManager::ShareAmount(ProcessorFor(receiver), NativeArgs(receiver).Int());
 }
 
+// Method 20: the folder the processor's data-file readers try in front of every name.
 void SetBlockFile(ScriptObject* receiver) {
-    GameManagerObject& manager = GameManagerObject::Of(receiver);
-    manager.SetBlockFileName(NativeArgs(receiver).TextCopy());
+    GameManagerObject::Of(receiver);
+    const String folder = NativeArgs(receiver).TextCopy();
+    Processor& processor = ProcessorFor(receiver);
+    if (processor.Archive() == nullptr) ThrowFatal("No data file to set the folder \"%s\" of", folder.Text());
+    processor.Archive()->SetDirectory(folder);
 }
 
 void DefaultMenu(ScriptObject* receiver) {

@@ -65,10 +65,6 @@ class GameManagerObject : public ScriptObject {
     void SetPendingPlanet(const String& name) { pendingPlanet_ = name; }
     void SetPendingSystem(const String& name) { pendingSystem_ = name; }
 
-    // The processor's block file name as method 20 sets it.
-    const String& BlockFileName() const { return blockFileName_; }
-    void SetBlockFileName(const String& name) { blockFileName_ = name; }
-
     // Method 22: a group not yet known starts empty, in the order groups are first named.
     void AddGroupEvent(std::string_view group, std::string_view event);
     const std::vector<EventGroup>& EventGroups() const { return groups_; }
@@ -83,7 +79,6 @@ class GameManagerObject : public ScriptObject {
     bool autoSaveBeforeFlight_ = true;
     String pendingPlanet_;
     String pendingSystem_;
-    String blockFileName_;
     std::vector<EventGroup> groups_;
     std::vector<std::pair<std::string, EventPeriod>> periods_;
 };
