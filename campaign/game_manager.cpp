@@ -6,6 +6,7 @@
 #include "campaign/flight_loop.h"
 #include "campaign/screen_hooks.h"
 #include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
 #include "foundation/saturating.h"
 #include "script/message_manager.h"
 #include "script/method_runner.h"
@@ -141,9 +142,13 @@ void ShareAmountNative(ScriptObject* receiver) {
     GameManager::ShareAmount(ProcessorFor(receiver), NativeArgs(receiver).Int());
 }
 
+// Method 20: the folder the processor's data-file readers try in front of every name.
 void SetBlockFile(ScriptObject* receiver) {
-    GameManagerObject& manager = GameManagerObject::Of(receiver);
-    manager.SetBlockFileName(NativeArgs(receiver).TextCopy());
+    GameManagerObject::Of(receiver);
+    const String folder = NativeArgs(receiver).TextCopy();
+    Processor& processor = ProcessorFor(receiver);
+    if (processor.Archive() == nullptr) ThrowFatal("No data file to set the folder \"%s\" of", folder.Text());
+    processor.Archive()->SetDirectory(folder);
 }
 
 void DefaultMenu(ScriptObject* receiver) {
@@ -246,6 +251,10 @@ void GameManager::Bind(ZEMAClass& target, const NativeClassRow& row) {
 void GameManager::SetMethodHandler(uint32_t n, NativeHandler handler) {
     if (n < kFirstOwnMethod || n >= kGameManagerMethodCount) ThrowFatal("No GameManager method %u", n);
     ForeignHandlers()[n] = handler;
+}
+
+NativeHandler GameManager::MethodHandler(uint32_t n) {
+    return n >= kFirstOwnMethod && n < kGameManagerMethodCount ? ForeignHandlers()[n] : nullptr;
 }
 
 bool GameManager::AskStartFlight(Processor& processor, ScriptObject* dialog, const String* prefix) {

@@ -65,10 +65,6 @@ class GameManagerObject : public ScriptObject {
     void SetPendingPlanet(const String& name) { pendingPlanet_ = name; }
     void SetPendingSystem(const String& name) { pendingSystem_ = name; }
 
-    // The processor's block file name as method 20 sets it.
-    const String& BlockFileName() const { return blockFileName_; }
-    void SetBlockFileName(const String& name) { blockFileName_ = name; }
-
     // Method 22: a group not yet known starts empty, in the order groups are first named.
     void AddGroupEvent(std::string_view group, std::string_view event);
     const std::vector<EventGroup>& EventGroups() const { return groups_; }
@@ -83,7 +79,6 @@ class GameManagerObject : public ScriptObject {
     bool autoSaveBeforeFlight_ = true;
     String pendingPlanet_;
     String pendingSystem_;
-    String blockFileName_;
     std::vector<EventGroup> groups_;
     std::vector<std::pair<std::string, EventPeriod>> periods_;
 };
@@ -98,6 +93,8 @@ struct GameManager {
     // Registers the handler of native n (4-23) that another part of the campaign provides. Called
     // from RegisterCampaignNatives, before the class is bound.
     static void SetMethodHandler(uint32_t n, NativeHandler handler);
+    // The handler registered for native n, null when there is none.
+    static NativeHandler MethodHandler(uint32_t n);
 
     // The start question (methods 11 and 18) over dialog's window: message 309 and false when no
     // ship can fly, otherwise message 395 (after prefix when there is one) and true when the

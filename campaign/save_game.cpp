@@ -11,6 +11,7 @@
 #include "foundation/block_reader.h"
 #include "foundation/byte_order.h"
 #include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
 #include "foundation/packed_stream.h"
 #include "foundation/packed_strings.h"
 #include "script/object_manager.h"
@@ -200,6 +201,8 @@ namespace SaveGameFile {
 
 void Load(Processor& processor, GTime& gameTime, const String& fileName) {
     for (;;) {
+        // A folder a script gave the data-file readers (GameManager method 20) ends with its game.
+        if (FD::File* archive = processor.Archive()) archive->SetDirectory(String(""));
         ShowLoadingScreen(processor, 0);
         SaveFileContent content = ReadSaveFile(processor, fileName);
         MadeObject scenario = ReplaceGame(processor, content);

@@ -62,7 +62,7 @@ void LoadStamp(const DataBlock& block, GTime& time);
 }  // namespace SaveBlock
 
 // Texts 4, 5, 7 and 8 of a save: the current star system's display name, the selected planet's
-// hint, the planet's name and the system's name. Installed by the star-system window; without it,
+// hint, the planet's name and the system's name. Installed by the galaxy at start-up; without it,
 // or when it answers false, the four texts are empty.
 struct SaveLocationTexts {
     std::string systemDisplayName, planetHint, planetName, systemName;

@@ -16,6 +16,7 @@
 #include "foundation/byte_order.h"
 #include "foundation/disk_path.h"
 #include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
 #include "foundation/fw.h"
 #include "foundation/trace_flag.h"
 #include "script/processor.h"
@@ -217,6 +218,19 @@ void SaveSlotList() {
 
 void ScenarioList(Processor& processor) {
     SaveSlots().Clear();
+    // The data-file readers look in "Saves\" first for the length of the scan, then in no folder.
+    FD::File* archive = processor.Archive();
+    struct FolderForScan {
+        FD::File* archive;
+        explicit FolderForScan(FD::File* a) : archive(a) {
+            if (archive != nullptr) archive->SetDirectory(String(kSavesFolder));
+        }
+        ~FolderForScan() {
+            if (archive != nullptr) archive->SetDirectory(String(""));
+        }
+        FolderForScan(const FolderForScan&) = delete;
+        FolderForScan& operator=(const FolderForScan&) = delete;
+    } folder(archive);
     for (const std::string& name : FilesIn(kAddFolder, kScenarioExtension)) {
         StackDepths depths;
         processor.SaveStackDepths(depths);

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "campaign/planet.h"
+#include "campaign/save_file_reader.h"
+#include "campaign/save_game.h"
 #include "campaign/scene_reset.h"
 #include "campaign/star_system_window.h"
 #include "foundation/block_reader.h"
@@ -80,6 +82,23 @@ bool PlaceOf(ScriptObject* object, String& system, String& planet) {
     system = window->Name();
     planet = String();
     if (ControlObject* selected = window->SelectedPlanet()) planet = Planet::CallGetName(selected);
+    return true;
+}
+
+// Texts 4, 5, 7 and 8 of a save: the star system the player is in (object 17) and its selected
+// planet's hint and name; false when the player is in no star system.
+bool SaveLocationOf(Processor& processor, SaveLocationTexts& texts) {
+    StarSystemZoomedObject* window =
+        StarSystemZoomedObject::AsWindow(processor.Objects().GetObject(kStarSystemWindowId));
+    if (window == nullptr) return false;
+    texts.systemDisplayName = window->DisplayName().View();
+    texts.systemName = window->Name().View();
+    ControlObject* planet = window->SelectedPlanet();
+    if (planet == nullptr) return true;
+    // The hint is script code, which may delete the planet.
+    const WeakObject asked(planet);
+    texts.planetHint = AskScriptText(processor, planet, kPlanetHintVirtual);
+    if (auto* still = asked.As<ControlObject>()) texts.planetName = Planet::CallGetName(still).View();
     return true;
 }
 
@@ -284,6 +303,7 @@ void InstallGalaxyHooks() {
         if (processor == nullptr) return false;
         return PlaceOf(processor->Objects().GetObject(kStarSystemWindowId), system, planet);
     };
+    SaveLocationHook() = SaveLocationOf;
     SupplyHooksInstalled().place = [](ScriptObject* window, SupplyPlace& place) {
         return PlaceOf(window, place.system, place.planet);
     };

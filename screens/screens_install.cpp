@@ -15,7 +15,9 @@
 #include "screens/story_screen.h"
 #include "shell/game_globals.h"
 #include "shell/game_hooks.h"
+#include "ui/script_dialog.h"
 #include "world/ship.h"
+#include "world/supply.h"
 #include "world/test_run_world.h"
 
 void InstallScreens() {
@@ -38,4 +40,9 @@ void InstallScreens() {
     };
     InstallItemWindowLookup();
     ShipSlotWindowHook() = RunShipWindow;
+    // Supply contracts are asked over the script dialog that signs them.
+    SupplyHooksInstalled().windowOf = [](ScriptObject* dialog) -> DialogWindow* {
+        auto* window = dynamic_cast<ZEMADialogObject*>(dialog);
+        return window != nullptr ? &window->Window() : nullptr;
+    };
 }

@@ -15,6 +15,10 @@ void SetKeyNameSource(MessageTextSource source) {
     Source() = std::move(source);
 }
 
+const MessageTextSource& InstalledKeyNameSource() {
+    return Source();
+}
+
 String KeyName(int32_t code) {
     if (code < 0 || code > 256 || !Source()) return "Unknown";
     try {

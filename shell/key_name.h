@@ -11,6 +11,7 @@
 // Gives the text of a message number in a message file, or throws WarnExep when the file lacks it.
 using MessageTextSource = std::function<String(const String& file, uint32_t number)>;
 void SetKeyNameSource(MessageTextSource source);
+const MessageTextSource& InstalledKeyNameSource();
 
 // "Unknown" for a code outside 0 to 256, when the message is missing, or when no source is installed.
 String KeyName(int32_t code);

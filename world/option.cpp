@@ -457,6 +457,10 @@ void SetCallingWindowLookup(CallingWindowLookup lookup) {
     callingWindowLookup = lookup;
 }
 
+CallingWindowLookup InstalledCallingWindowLookup() {
+    return callingWindowLookup;
+}
+
 DialogWindow& CallingWindow(uint32_t value) {
     DialogWindow* window = callingWindowLookup != nullptr ? callingWindowLookup(value) : nullptr;
     if (window == nullptr) ThrowFatal("No window to open the item's settings over");

@@ -218,6 +218,7 @@ ScriptObject* FireItemShot(OptionObject& weapon, const ShotValues& shot);
 // for a value that names no window, CallingWindow throws FatalExep.
 using CallingWindowLookup = DialogWindow* (*)(uint32_t value);
 void SetCallingWindowLookup(CallingWindowLookup lookup);
+CallingWindowLookup InstalledCallingWindowLookup();
 DialogWindow& CallingWindow(uint32_t value);
 // A child window over caller (its display and default pointer, caller as parent) holding a
 // width x height frame with the given buttons and the standard frame callback.

@@ -106,6 +106,10 @@ void SetSlotPilotHooks(const SlotPilotHooks& hooks) {
     pilotHooks = hooks;
 }
 
+const SlotPilotHooks& InstalledSlotPilotHooks() {
+    return pilotHooks;
+}
+
 SlotObject::SlotObject(ZEMAClass* cls, ScriptObject* ownerShip, int32_t x, int32_t y, int32_t kind)
     : ScriptObject(cls), own_(kSlotFieldCount), ship_(ownerShip) {
     Own(kSlotOwnerShip) = ownerShip != nullptr ? ownerShip->Address() : 0;

@@ -79,6 +79,7 @@ struct SlotPilotHooks {
     void (*showStatus)(ScriptObject* ship, const String& text, int32_t frames, int32_t priority) = nullptr;
 };
 void SetSlotPilotHooks(const SlotPilotHooks& hooks);
+const SlotPilotHooks& InstalledSlotPilotHooks();
 
 class SlotObject : public ScriptObject {
   public:

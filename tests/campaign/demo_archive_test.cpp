@@ -31,6 +31,7 @@
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/save_fixture.h"
 #include "tools/content/demo_content.h"
+#include "ui/gtime.h"
 #include "world/actor.h"
 #include "world/level.h"
 #include "world/option.h"
@@ -54,6 +55,18 @@ void AddDemoArchive(GameHarness& game, uint32_t language = 0) {
 uint32_t ListCount(GameHarness& game, uint32_t id) {
     auto* list = dynamic_cast<ObjectManager*>(game.Object(id));
     return list != nullptr ? list->ObjectList().Count() : 0;
+}
+
+// Shots of the shots manager that are in play and were drawn in the field by the last frame.
+uint32_t ShotsFlying(GameHarness& game) {
+    auto* list = dynamic_cast<ObjectManager*>(game.Object(kShotsManagerId));
+    if (list == nullptr) return 0;
+    uint32_t flying = 0;
+    for (auto* node = list->ObjectList().Head(); node != nullptr; node = node->next) {
+        auto* shot = dynamic_cast<ActorObject*>(node->item);
+        if (shot != nullptr && shot->State() == 0 && shot->DrawnCount() > 0 && shot->Y() >= 0) ++flying;
+    }
+    return flying;
 }
 
 PlayerObject* FirstPilot(GameHarness& game) {
@@ -145,6 +158,9 @@ struct ArcadeRun {
     uint32_t enemies = 0;
     uint32_t enemyShots = 0;
     uint32_t pilotShots = 0;
+    // Pilot's shots in play on the field after a frame: drawn, not gone.
+    uint32_t pilotShotsFlying = 0;
+    int32_t score = 0;
     bool levelFinished = false;
     std::string error;
     int32_t frames = 0;
@@ -162,6 +178,8 @@ ArcadeRun FlyArcadeGame() {
         run.enemies = std::max(run.enemies, ListCount(game, kFlightActorListId));
         run.enemyShots = std::max(run.enemyShots, ListCount(game, kFlightList11Id));
         run.pilotShots = std::max(run.pilotShots, ListCount(game, kShotsManagerId));
+        run.pilotShotsFlying = std::max(run.pilotShotsFlying, ShotsFlying(game));
+        if (PlayerObject* pilot = FirstPilot(game)) run.score = std::max(run.score, pilot->Experience());
         if (LevelObject* level = LevelObject::Running(game.Objects())) run.levelFinished |= level->Finished();
     });
     WeaveAndFire(game);
@@ -190,6 +208,9 @@ TEST(DemoArchiveTest, TheArcadeGameFliesTheLevelToItsEndAndTheSameInputLeavesThe
     EXPECT_EQ(run.enemies, static_cast<uint32_t>(kDemoEnemyCount + 1));
     EXPECT_GT(run.enemyShots, 0u);
     EXPECT_GT(run.pilotShots, 0u);
+    // The pilot's shots fly up the field, where they hit the enemies: the score grows.
+    EXPECT_GT(run.pilotShotsFlying, 0u);
+    EXPECT_GT(run.score, 0);
     ASSERT_EQ(run.pilots, 1u);
     EXPECT_EQ(run.log, "");
     EXPECT_GT(run.pilot.size(), 100u);
@@ -316,6 +337,13 @@ class DemoStarSystemTest : public ::testing::Test {
         steps.emplace_back(at + 5 + hold, [this] { game.SetButton(VK_LBUTTON, false); });
     }
 
+    // The planet window's game-menu button, the menu's Leave and the question's Yes: the game ends.
+    void LeaveTheGame(Steps& steps, int32_t at) {
+        Click(steps, at, 605, 466);
+        Click(steps, at + 40, 320, 280);
+        Click(steps, at + 80, 359, 266);
+    }
+
     struct Flight {
         bool flew = false;
         int32_t systemFrame = -1;
@@ -349,6 +377,7 @@ TEST_F(DemoStarSystemTest, TheCampaignReachesTheStarSystemAndItsShopPlanetOpensT
         bool boxOverSystem = false;
         bool planetsAfterBox = false;
         bool shopInsteadOfSystem = false;
+        bool systemAfterMenu = false;
     } seen;
     const int32_t middle = (kDemoShopPlanetX + kDemoDescribedPlanetX) / 2;
     // Escape closes the description's box.
@@ -359,11 +388,13 @@ TEST_F(DemoStarSystemTest, TheCampaignReachesTheStarSystemAndItsShopPlanetOpensT
     steps.emplace_back(50, [this] { game.ReleaseKey(VK_ESCAPE); });
     steps.emplace_back(80, [&] { seen.planetsAfterBox = BothPlanets() && !Lit(middle, kDemoPlanetY); });
     Click(steps, 80, kDemoShopPlanetX, kDemoPlanetY);
-    // The shop's tips: OK; the shop: Close; the game menu: Back, which ends the campaign.
+    // The shop's tips: OK; the shop: Close; the game menu: Back, which goes on in the star system.
     Click(steps, 120, 514, 273);
     steps.emplace_back(150, [&] { seen.shopInsteadOfSystem = !BothPlanets() && LitIn(600, 8, 30, 14) > 20; });
     Click(steps, 160, 614, 92);
     Click(steps, 200, 320, 330);
+    steps.emplace_back(235, [&] { seen.systemAfterMenu = BothPlanets(); });
+    LeaveTheGame(steps, 240);
     Flight flight;
     PlayAfterStarSystem(flight, steps);
 
@@ -376,6 +407,7 @@ TEST_F(DemoStarSystemTest, TheCampaignReachesTheStarSystemAndItsShopPlanetOpensT
     EXPECT_TRUE(seen.boxOverSystem);
     EXPECT_TRUE(seen.planetsAfterBox);
     EXPECT_TRUE(seen.shopInsteadOfSystem);
+    EXPECT_TRUE(seen.systemAfterMenu);
     EXPECT_EQ(game.Log(), "");
 }
 
@@ -390,8 +422,10 @@ constexpr int32_t kSellYesX = 360, kBuyYesX = 368, kAnswerY = 267;
 constexpr int32_t kGunPriceTenths = 1300, kCellPriceTenths = 350;
 
 // In the shop the pilot sells the spare cell from the hold and buys a gun into its place; the game
-// menu saves the game, and the save, loaded, starts the campaign again with that pilot.
-TEST_F(DemoStarSystemTest, WhatThePilotTradesInTheShopIsSavedAndLoadedBack) {
+// menu saves the game, with the star system and the planet the pilot is at and the game date, and
+// the game goes on there. The save, loaded, goes on in the star system too, with that pilot: no
+// flight again.
+TEST_F(DemoStarSystemTest, WhatThePilotTradesInTheShopIsSavedAndLoadedBackInTheStarSystem) {
     struct Pilot {
         int32_t money = -1;
         std::string hold[2];
@@ -406,6 +440,7 @@ TEST_F(DemoStarSystemTest, WhatThePilotTradesInTheShopIsSavedAndLoadedBack) {
         }
     };
     Pilot inShop, sold, bought, saved, loaded;
+    bool systemAfterSave = false;
     Steps steps;
     Click(steps, 5, kDemoShopPlanetX, kDemoPlanetY);
     Click(steps, 45, 514, 273);  // the shop's tips: OK
@@ -420,11 +455,13 @@ TEST_F(DemoStarSystemTest, WhatThePilotTradesInTheShopIsSavedAndLoadedBack) {
     steps.emplace_back(280, [&] { seePilot(bought); });
     Click(steps, 280, kCommandX, kCloseY);
     // The game menu: Save; the save screen, below the flight's autosave: the new row, then OK, which
-    // saves and ends the menu.
+    // saves and ends the menu: the star system's planets show again.
     Click(steps, 320, 320, 180);
     Click(steps, 360, 597, 127);
     Click(steps, 400, 617, 467);
     steps.emplace_back(360, [&] { seePilot(saved); });
+    steps.emplace_back(440, [&] { systemAfterSave = BothPlanets(); });
+    LeaveTheGame(steps, 440);
     Flight first;
     PlayAfterStarSystem(first, steps);
     ASSERT_EQ(ErrorMessage([&] {
@@ -438,33 +475,47 @@ TEST_F(DemoStarSystemTest, WhatThePilotTradesInTheShopIsSavedAndLoadedBack) {
     EXPECT_EQ(bought.money, sold.money - kGunPriceTenths);
     EXPECT_EQ(bought.hold[0], "DemoGun");
     EXPECT_EQ(bought.hold[1], "");
+    EXPECT_TRUE(systemAfterSave);
 
     SaveSlotList();
-    std::vector<std::string> stems;
-    for (uint32_t row = 0; row < SaveSlots().Used(); ++row) stems.emplace_back(SlotHeader(row)->Text(1));
-    ASSERT_EQ(stems.size(), 2u);
-    const std::string& stem = stems[0].find(kAutoSaveStem) == std::string::npos ? stems[0] : stems[1];
-    const String file = SaveFileName(stem);
-    // The loaded game starts the campaign again with the loaded pilot, seen at once. Its ship comes
-    // back from the flight with its cell drained and cannot fly: Escape closes the box that says so,
-    // and the campaign goes on through the star system, the shop and the game menu to its end.
-    const PlayerObject* before = FirstPilot(game);
+    ASSERT_EQ(SaveSlots().Used(), 2u);
+    const SaveHeader& autoSave = *SlotHeader(0);
+    const SaveHeader& row = *SlotHeader(1);
+    EXPECT_EQ(autoSave.Text(1), kAutoSaveStem);
+    // The save names the place and is stamped with the game date: the campaign's first day, and the
+    // hours the flight took.
+    EXPECT_EQ(row.Text(4), kDemoStarSystemShownName);
+    EXPECT_EQ(row.Text(5), kDemoShopPlanetName);
+    EXPECT_EQ(row.Text(7), kDemoShopPlanetName);
+    EXPECT_EQ(row.Text(8), kDemoStarSystemName);
+    GTime stamp;
+    SaveBlock::LoadStamp(row, stamp);
+    EXPECT_EQ(stamp.Date(), static_cast<int32_t>(kDemoStartYear * 1000 + kDemoStartDay));
+    EXPECT_GT(stamp.Time(), 0);
+
+    // Loaded, the game goes on in the star system with the loaded pilot, seen at once; no level
+    // is flown.
+    const String file = SaveFileName(row.Text(1));
+    bool flewAgain = false;
+    std::string location;
     Steps again;
-    Click(again, 5, kDemoShopPlanetX, kDemoPlanetY);
-    Click(again, 45, 514, 273);
-    Click(again, 80, kCommandX, kCloseY);
-    Click(again, 120, 320, 330);
+    again.emplace_back(1, [&] {
+        seePilot(loaded);
+        if (ScriptObject* current = game.Object(kStarSystemWindowId))
+            location = current->Class()->ClassName().Text();
+    });
+    LeaveTheGame(again, 10);
     Flight second;
     second.flew = true;
     const uint32_t start = game.Now();
-    game.At(start + kFrame, [&] {
-        if (FirstPilot(game) != before) seePilot(loaded);
-        game.PressKey(VK_ESCAPE);
-    });
-    game.At(start + 10 * kFrame, [this] { game.ReleaseKey(VK_ESCAPE); });
+    for (uint32_t frame = 1; frame < kMaxFrames; ++frame)
+        game.At(start + frame * kFrame,
+                [&] { flewAgain |= LevelObject::Running(game.Objects()) != nullptr; });
     PlayAfterStarSystem(second, again);
     EXPECT_EQ(ErrorMessage([&] { SaveGameFile::Load(game.Cpu(), file); }), "no error");
+    EXPECT_FALSE(flewAgain);
     EXPECT_GT(second.systemFrame, 0);
+    EXPECT_EQ(location, kDemoStarSystemClass);
     EXPECT_EQ(saved.money, bought.money);
     EXPECT_EQ(loaded.money, saved.money);
     EXPECT_EQ(loaded.hold[0], "DemoGun");

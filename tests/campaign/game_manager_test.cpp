@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
+#include "foundation/fd_file.h"
 #include "graphics/image.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
@@ -19,6 +20,7 @@
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
+#include "tests/support/save_fixture.h"
 #include "ui/time_control.h"
 #include "ui/ui_kinds.h"
 #include "world/level.h"
@@ -28,6 +30,16 @@
 #include "world/slot.h"
 
 namespace {
+
+// What the processor's data-file readers give for a name.
+std::string ReadEntry(Processor& processor, const char* name) {
+    FD::File& archive = *processor.Archive();
+    const int handle = archive.Open(String(name));
+    std::string bytes(archive.Size(handle), '\0');
+    archive.Read(handle, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    archive.Close(handle);
+    return bytes;
+}
 
 class GameManagerTest : public ::testing::Test {
   protected:
@@ -72,8 +84,13 @@ TEST_F(GameManagerTest, StartUpStateAndTheValuesScriptsReach) {
     game.Cpu().SetFrameNumber(1234);
     EXPECT_EQ(Call(13), std::vector<uint32_t>{1234});
 
-    Call(20, {game.Text("Saves\\")});
-    EXPECT_EQ(manager->BlockFileName(), String("Saves\\"));
+    // Method 20 names the folder the data-file readers look in first.
+    WriteGameFile("Saves\\Folder.txt", "in the folder");
+    WriteGameFile("Folder.txt", "beside it");
+    Call(20, {game.Text("Saves")});
+    EXPECT_EQ(ReadEntry(game.Cpu(), "Folder.txt"), "in the folder");
+    Call(20, {game.Text("")});
+    EXPECT_EQ(ReadEntry(game.Cpu(), "Folder.txt"), "beside it");
 }
 
 TEST_F(GameManagerTest, TheFlagReachesEveryPlayer) {

@@ -18,6 +18,7 @@
 #include "campaign/save_file_reader.h"
 #include "campaign/save_slots.h"
 #include "campaign/screen_hooks.h"
+#include "foundation/fd_file.h"
 #include "foundation/fw.h"
 #include "foundation/packed_strings.h"
 #include "foundation/random.h"
@@ -196,8 +197,11 @@ TEST_F(SaveGameTest, TwoPilotsSavedAndLoadedAreEqual) {
     Save("00000001", GTime(153010, 2040));
 
     AddPilot("Carl", 10);
+    // The folder a script gave the data-file readers belongs to the game the load replaces.
+    game.Cpu().Archive()->SetDirectory(String("Saves"));
     GTime loaded;
     SaveGameFile::Load(game.Cpu(), loaded, SaveFileName("00000001"));
+    EXPECT_EQ(game.Cpu().Archive()->Directory(), String(""));
     EXPECT_EQ(Current(), saved);
     EXPECT_EQ(loaded, GTime(153010, 2040));
     ScriptObject* scenario = game.Object(kScenarioId);
@@ -368,7 +372,10 @@ TEST_F(SaveGameTest, ScenarioRowsComeFromTheScenarioFilesThatCanStart) {
         {"Add\\Unknown.scn", "NoSuchClass Levels\\Two.PCFG"},
     };
     for (const Case& c : cases) WriteGameFile(c.file, c.text);
+    game.Cpu().Archive()->SetDirectory(String("Levels"));
     ScenarioList(game.Cpu());
+    // The scan's folder for the data-file readers ends with it.
+    EXPECT_EQ(game.Cpu().Archive()->Directory(), String(""));
     ASSERT_EQ(SaveSlots().Used(), 1u);
     EXPECT_EQ(SlotHeader(0)->Texts(), (SaveTexts{"Add\\Two.scn", kTestScenarioClass, kTestScenarioName, "2",
                                                  "", kTestScenarioName, kTestScenarioText, ""}));

@@ -14,6 +14,7 @@
 #include "campaign/date_steps.h"
 #include "campaign/game_manager.h"
 #include "campaign/planet.h"
+#include "campaign/save_game.h"
 #include "campaign/scene_reset.h"
 #include "campaign/star_system_window.h"
 #include "foundation/exceptions.h"
@@ -486,7 +487,9 @@ TEST_F(TravelTest, TheWindowStepMovesTheDateOnUnlessABoxIsOpen) {
     window->Window().SetChildOpen(false);
 }
 
-TEST_F(TravelTest, ThePlaceGoesToTheStoredPilotAndTheSupply) {
+// The place the player is at goes into what the pilot stores, what the supply chooses by and the
+// location texts of a save (the system's shown name, the planet's hint and name, the system's name).
+TEST_F(TravelTest, ThePlaceGoesToTheStoredPilotTheSupplyAndTheSaves) {
     Enter({});
     window->SetSelectedPlanet(&PlanetWithId(3));
     String system;
@@ -499,6 +502,11 @@ TEST_F(TravelTest, ThePlaceGoesToTheStoredPilotAndTheSupply) {
     ASSERT_TRUE(SupplyHooksInstalled().place(window, place));
     EXPECT_EQ(place.system.View(), "Sol");
     EXPECT_EQ(place.planet.View(), "Gamma");
+    const SaveTexts texts = CurrentGameTexts(t.game.Cpu(), "00000001", "New");
+    EXPECT_EQ(texts[3], "Sun System");
+    EXPECT_EQ(texts[4], "Hint Gamma");
+    EXPECT_EQ(texts[6], "Gamma");
+    EXPECT_EQ(texts[7], "Sol");
 }
 
 }  // namespace

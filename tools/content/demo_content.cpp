@@ -360,6 +360,10 @@ std::vector<Texts> SystemTexts() {
         {481, "Fly to this place?", "Dorthin fliegen?"},
         {392, "Sign the contract with %s?", "Den Vertrag mit %s schliessen?"},
         {395, "Start the flight?", "Den Flug beginnen?"},
+        {490, "Minute", "Minute"},
+        {491, "Hour", "Stunde"},
+        {492, "Two hours", "Zwei Stunden"},
+        {493, "Day", "Tag"},
         // Ship window and equipment
         {101, "Ship", "Schiff"},
         {102, "Close", "Schliessen"},
@@ -692,14 +696,107 @@ Words ScenarioStart() {
                  PushIntWords(0)});
 }
 
-// Event of the star-system window (code, p1, id pushed, the id on top): a primary click on the
-// shop's planet ends the window with that planet's id; one on the other planet shows its
-// description in a box over the window. Everything else is left alone.
-Words StarSystemEvent() {
-    constexpr uint32_t kDialog = 2, kPlanet = 3;
+// Adds the stars (HeavenControl pops its star count, then 0) and the two planets (Planet pops
+// picture, x, y, id) to the window on top of the stack, which stays there. The arguments are the
+// numbers of the classes in the uses list.
+void AddStarsAndPlanets(ScriptAssembler& a, uint32_t dialog, uint32_t images, uint32_t heaven,
+                        uint32_t shopPlanet, uint32_t otherPlanet) {
+    a.Op(Op::Dup);
+    a.Op(Op::PushInline, {0});
+    a.Op(Op::PushInline, {200});
+    a.Op(Op::PushInline, {heaven});
+    a.Op(Op::ClassOf);
+    a.Op(Op::NewObject);
+    a.Op(Op::Swap);
+    a.Call(7, dialog, Receiver::Popped);
+    const struct {
+        uint32_t cls;
+        const char* picture;
+        int32_t x, id;
+    } planets[] = {{shopPlanet, "Demo\\Market.dpf", kDemoShopPlanetX, kDemoShopPlanetId},
+                   {otherPlanet, "Demo\\Moon.dpf", kDemoDescribedPlanetX, kDemoDescribedPlanetId}};
+    for (const auto& planet : planets) {
+        a.Op(Op::Dup);
+        a.Op(Op::PushInline, {static_cast<uint32_t>(planet.id)});
+        a.Op(Op::PushInline, {static_cast<uint32_t>(kDemoPlanetY)});
+        a.Op(Op::PushInline, {static_cast<uint32_t>(planet.x)});
+        PushWords(a, PushPictureWords(planet.picture, images));
+        a.Op(Op::PushInline, {planet.cls});
+        a.Op(Op::ClassOf);
+        a.Op(Op::NewObject);
+        a.Op(Op::Swap);
+        a.Call(7, dialog, Receiver::Popped);
+    }
+}
+
+// The shop for the first player with every item of the game in stock (ShopDialog pops class,
+// player), run and deleted.
+void RunShop(ScriptAssembler& a, uint32_t lists, uint32_t shop, uint32_t firstItem) {
+    a.Call(5, lists, Receiver::ObjectId, kPlayerListId);
+    a.Op(Op::PushInline, {shop});
+    a.Op(Op::ClassOf);
+    a.Op(Op::NewObject);
+    for (uint32_t item = 0; item < kDemoItemClasses.size(); ++item) {
+        a.Op(Op::Dup);
+        a.Op(Op::PushInline, {firstItem + item});
+        a.Op(Op::ClassOf);
+        a.Op(Op::NewObject);
+        a.Op(Op::Swap);
+        a.Call(19, shop, Receiver::Popped);
+    }
+    // The stock grid: x, y, columns, rows through the references of methods 20-23.
+    const uint32_t grid[] = {150, 70, 6, 3};
+    for (uint32_t i = 0; i < 4; ++i) {
+        a.Op(Op::Dup);
+        a.Call(20 + i, shop, Receiver::Popped);
+        a.Op(Op::PushInline, {grid[i]});
+        a.Op(Op::Swap);
+        a.Op(Op::Store);
+    }
+    a.Op(Op::Dup);
+    a.Call(5, lists, Receiver::ObjectId, kPlayerListId);
+    a.Op(Op::Swap);
+    a.Call(4, shop, Receiver::Popped);
+    a.Op(Op::Drop);
+    a.Op(Op::DeleteObject);
+}
+
+// The game menu over the window running this code (GameManager method 5 pops the window, then its
+// flags): leaving the game (2 or 3) ends the window with that result; after a save or Back (1)
+// the window goes on.
+void GameMenuOverThisWindow(ScriptAssembler& a, uint32_t manager, uint32_t dialog) {
+    const auto stay = a.NewLabel();
+    const auto done = a.NewLabel();
+    a.Op(Op::PushInline, {0});
+    a.Op(Op::This);
+    a.Call(5, manager, Receiver::ObjectId, kGameManagerId);
+    a.Op(Op::Dup);
+    a.Op(Op::PushInline, {2});
+    a.Op(Op::GreaterEqual);
+    a.Jump(Op::JumpIfZero, stay);
+    a.Call(11, dialog);
+    a.Op(Op::Store);
+    a.Jump(Op::Jump, done);
+    a.Bind(stay);
+    a.Op(Op::Drop);
+    a.Bind(done);
+}
+
+// Classes the planet window's code uses, by number.
+constexpr uint32_t kOrbitDialog = 2, kOrbitImages = 3, kOrbitHeaven = 4, kOrbitShopPlanet = 5,
+                   kOrbitOtherPlanet = 6, kOrbitManager = 7, kOrbitLists = 8, kOrbitShop = 9,
+                   kOrbitFirstItem = 10;
+
+// Event of the planet window (code, p1, id pushed, the id on top): a primary click on the shop's
+// planet opens the shop and then the game menu; one on the other planet shows its description in
+// a box over the window; the galaxy button ends the window for the galaxy map and the game-menu
+// button opens the game menu. Everything else is left alone.
+Words OrbitEvent() {
     ScriptAssembler a;
     const auto done = a.NewLabel();
     const auto notShop = a.NewLabel();
+    const auto notMoon = a.NewLabel();
+    const auto notMenu = a.NewLabel();
     const auto end = a.NewLabel();
     a.Op(Op::Swap);
     a.Op(Op::Drop);
@@ -711,136 +808,133 @@ Words StarSystemEvent() {
     a.Op(Op::PushInline, {static_cast<uint32_t>(kDemoShopPlanetId)});
     a.Op(Op::Equal);
     a.Jump(Op::JumpIfZero, notShop);
-    a.Call(11, kDialog);
-    a.Op(Op::Store);
+    a.Op(Op::Drop);
+    RunShop(a, kOrbitLists, kOrbitShop, kOrbitFirstItem);
+    GameMenuOverThisWindow(a, kOrbitManager, kOrbitDialog);
     a.Jump(Op::Jump, end);
     a.Bind(notShop);
     a.Op(Op::Dup);
     a.Op(Op::PushInline, {static_cast<uint32_t>(kDemoDescribedPlanetId)});
     a.Op(Op::Equal);
-    a.Jump(Op::JumpIfZero, done);
+    a.Jump(Op::JumpIfZero, notMoon);
     // Message box pops typing speed, picture, style, text.
-    a.Call(10, kDialog);
-    a.CallVirtual(kDescriptionVirtual, kPlanet, Receiver::Popped);
+    a.Call(10, kOrbitDialog);
+    a.CallVirtual(kDescriptionVirtual, kOrbitOtherPlanet, Receiver::Popped);
     a.Op(Op::PushInline, {1});
     a.Op(Op::PushInline, {0});
     a.Op(Op::PushInline, {200});
-    a.Call(15, kDialog);
+    a.Call(15, kOrbitDialog);
     a.Op(Op::Drop);
-    a.Op(Op::PushInline, {0});
+    a.Jump(Op::Jump, end);
+    a.Bind(notMoon);
+    a.Op(Op::Dup);
+    a.Op(Op::PushInline, {static_cast<uint32_t>(kPlanetResultGalaxyMap)});
+    a.Op(Op::Equal);
+    a.Jump(Op::JumpIfZero, notMenu);
+    a.Call(11, kOrbitDialog);
+    a.Op(Op::Store);
+    a.Jump(Op::Jump, end);
+    a.Bind(notMenu);
+    a.Op(Op::PushInline, {static_cast<uint32_t>(kDemoGameMenuButtonId)});
+    a.Op(Op::Equal);
+    a.Jump(Op::JumpIfZero, end);
+    GameMenuOverThisWindow(a, kOrbitManager, kOrbitDialog);
+    a.Jump(Op::Jump, end);
     a.Bind(done);
     a.Op(Op::Drop);
     a.Bind(end);
     return a.Finish();
 }
 
-// The campaign's Start: the flight; then the star system, whose shop planet opens the shop for the
-// first player with every item of the game in stock; then the game menu (where the game is saved);
-// the game is over when it closes.
-Words CampaignStart() {
-    constexpr uint32_t kManager = 2, kLists = 3, kShop = 4, kFirstItem = 5;
-    constexpr uint32_t kSystem = 8, kDialog = 9, kImages = 10, kHeaven = 11, kShopPlanet = 12,
-                       kOtherPlanet = 13;
+// A window of the demo's star system (its own, or the planet window the player sees there): the
+// stars, the two planets and the standard buttons (native 19).
+Words WindowWithPlanets() {
     ScriptAssembler a;
+    AddStarsAndPlanets(a, kOrbitDialog, kOrbitImages, kOrbitHeaven, kOrbitShopPlanet, kOrbitOtherPlanet);
+    a.Op(Op::Dup);
+    a.Call(19, 1, Receiver::Popped);
+    return a.Finish();
+}
+
+// The campaign's Start. A new game sets the game date, flies the level and records that it did;
+// then, as after loading a save, the galaxy step enters the location the pilot stands at: the
+// star system "Vesta", whose planet window shows both planets. The game is over when that window
+// ends for leaving the game.
+Words CampaignStart() {
+    constexpr uint32_t kManager = 2, kEvents = 3, kTime = 4;
+    ScriptAssembler a;
+    const auto flown = a.NewLabel();
+    PushWords(a, PushTextWords(kDemoStarSystemTable));
+    a.Call(6, kManager, Receiver::ObjectId, kGameManagerId);
+    PushWords(a, PushTextWords(kDemoFlownEvent));
+    a.Call(4, kEvents, Receiver::ObjectId, kEventManagerId);
+    a.Jump(Op::JumpIfNonZero, flown);
+    // GTime method 10 pops second, minute, hour, day and year after the time itself.
+    for (uint32_t value : {kDemoStartYear, kDemoStartDay, 0u, 0u, 0u}) a.Op(Op::PushInline, {value});
+    a.Call(17, kManager, Receiver::ObjectId, kGameManagerId);
+    a.Call(10, kTime, Receiver::Popped);
     PushWords(a, PushTextWords(kDemoLevelClass));
     a.Call(4, kManager, Receiver::ObjectId, kGameManagerId);
     a.Op(Op::Drop);
-    // The star-system window over the stars (HeavenControl pops its star count, then 0), with its
-    // planets (Planet pops picture, x, y, id); it ends once the shop's planet is clicked.
-    a.Op(Op::PushInline, {kSystem});
-    a.Op(Op::ClassOf);
-    a.Op(Op::NewObject);
-    a.Op(Op::Dup);
+    // EventManager method 14 pops value, text, kind and key.
+    PushWords(a, PushTextWords(kDemoFlownEvent));
     a.Op(Op::PushInline, {0});
-    a.Op(Op::PushInline, {200});
-    a.Op(Op::PushInline, {kHeaven});
-    a.Op(Op::ClassOf);
-    a.Op(Op::NewObject);
-    a.Op(Op::Swap);
-    a.Call(7, kDialog, Receiver::Popped);
-    const struct {
-        uint32_t cls;
-        const char* picture;
-        int32_t x, id;
-    } planets[] = {{kShopPlanet, "Demo\\Market.dpf", kDemoShopPlanetX, kDemoShopPlanetId},
-                   {kOtherPlanet, "Demo\\Moon.dpf", kDemoDescribedPlanetX, kDemoDescribedPlanetId}};
-    for (const auto& planet : planets) {
-        a.Op(Op::Dup);
-        a.Op(Op::PushInline, {static_cast<uint32_t>(planet.id)});
-        a.Op(Op::PushInline, {static_cast<uint32_t>(kDemoPlanetY)});
-        a.Op(Op::PushInline, {static_cast<uint32_t>(planet.x)});
-        PushWords(a, PushPictureWords(planet.picture, kImages));
-        a.Op(Op::PushInline, {planet.cls});
-        a.Op(Op::ClassOf);
-        a.Op(Op::NewObject);
-        a.Op(Op::Swap);
-        a.Call(7, kDialog, Receiver::Popped);
-    }
-    a.Op(Op::Dup);
-    a.Call(5, kLists, Receiver::ObjectId, kPlayerListId);
-    a.Op(Op::Swap);
-    a.Call(4, kDialog, Receiver::Popped);
-    a.Op(Op::Drop);
-    a.Op(Op::DeleteObject);
-    // ShopDialog pops class, player.
-    a.Call(5, kLists, Receiver::ObjectId, kPlayerListId);
-    a.Op(Op::PushInline, {kShop});
-    a.Op(Op::ClassOf);
-    a.Op(Op::NewObject);
-    for (uint32_t item = 0; item < kDemoItemClasses.size(); ++item) {
-        a.Op(Op::Dup);
-        a.Op(Op::PushInline, {kFirstItem + item});
-        a.Op(Op::ClassOf);
-        a.Op(Op::NewObject);
-        a.Op(Op::Swap);
-        a.Call(19, kShop, Receiver::Popped);
-    }
-    // The stock grid: x, y, columns, rows through the references of methods 20-23.
-    const uint32_t grid[] = {150, 70, 6, 3};
-    for (uint32_t i = 0; i < 4; ++i) {
-        a.Op(Op::Dup);
-        a.Call(20 + i, kShop, Receiver::Popped);
-        a.Op(Op::PushInline, {grid[i]});
-        a.Op(Op::Swap);
-        a.Op(Op::Store);
-    }
-    a.Op(Op::Dup);
-    a.Call(5, kLists, Receiver::ObjectId, kPlayerListId);
-    a.Op(Op::Swap);
-    a.Call(4, kShop, Receiver::Popped);
-    a.Op(Op::Drop);
-    a.Op(Op::DeleteObject);
-    // The game menu pops its parent window (none), then its flags.
+    PushWords(a, PushTextWords(""));
     a.Op(Op::PushInline, {0});
-    a.Op(Op::PushInline, {0});
-    a.Call(5, kManager, Receiver::ObjectId, kGameManagerId);
-    a.Op(Op::Drop);
+    a.Call(14, kEvents, Receiver::ObjectId, kEventManagerId);
+    a.Bind(flown);
+    a.Call(7, kManager, Receiver::ObjectId, kGameManagerId);
     a.Op(Op::PushInline, {0});
     return a.Finish();
+}
+
+// The star-system table with the demo's one system, its description entry and the message file
+// of its shown name.
+std::vector<FdEntry> StarSystems() {
+    const std::string description = "Galaxy\\Vesta.txt";
+    const std::string system =
+        SCBlock("SSYF", description + std::string(1, '\0'), LeU32(320) + LeU32(240),
+                {SEBlock("NAME", std::string(kDemoStarSystemName) + std::string(1, '\0'))});
+    return {
+        {kDemoStarSystemTable, SCBlock("GLXY", "", {system})},
+        {description, std::string(kDemoStarSystemClass) + "\r\nStandard\r\nGalaxy\\Vesta.mes\r\n"},
+        {"Galaxy\\Vesta.mes", TwoLanguages({{1, kDemoStarSystemShownName, "Das Vesta-System"}})},
+    };
 }
 
 std::vector<ScriptSubclass> Classes() {
     // EnergyWeapon pops picture, x, y, direction x and y, value D, consumption, alternative picture,
     // interval, value J, kind B, kind A, needs ammunition, value F, base value, energy per shot, shot
     // speed, shot energy, armour and damage tables, shot picture: pushed here the other way round.
+    // The shot's speed is the firing direction (a unit vector times 100) times the shot speed, in
+    // hundredths of a pixel a step: 10 flies 10 pixels a step, up the field in under two seconds.
     Words gun = Join({PushUnderClass(PushPictureWords("Demo\\Shot.dpf", 2)), PushUnderClass(TablePush(10)),
                       PushUnderClass(PushIntWords(0))});
-    for (int32_t value : {1, 900, 2, 100, 0, 0, 0, 0, 0, 8, 0, 0, 0, -100, 0, 0, 0})
+    for (int32_t value : {1, kDemoShotSpeed, 2, 100, 0, 0, 0, 0, 0, 8, 0, 0, 0, -100, 0, 0, 0})
         gun = Join({gun, PushUnderClass(PushIntWords(value))});
     gun = Join({gun, PushUnderClass(PushPictureWords("Demo\\Gun.dpf", 2))});
     const std::vector<std::string> levelUses = {"ImageManager", "ObjectManager", kDemoEnemyClass,
                                                 "MoneyBonus"};
+    // In the order of the kOrbit numbers.
+    const std::vector<std::string> orbitUses = {
+        "Dialog",           "ImageManager",  "HeavenControl", kDemoShopPlanetClass, kDemoDescribedPlanetClass,
+        "GameManager",      "ObjectManager", "ShopDialog",    kDemoItemClasses[0],  kDemoItemClasses[1],
+        kDemoItemClasses[2]};
+    // A planet's window (virtual method 14): the planet window of the demo's system.
+    const Words planetView = {Op(Op::PushInline), 2, Op(Op::ClassOf), Op(Op::NewObject)};
     return {
         // Ship pops picture, damage, protection, the slot counts from the last group to the first,
         // values A, B and C, mass, base consumption: one weapon, one energy source, one engine and a
-        // hold of two.
+        // hold of two. Its damage table is what it deals in a collision: an enemy shot that hits it
+        // is used up at once instead of hitting it again on every step it takes through the hull.
         {.name = kDemoShipClass,
          .base = "Ship",
          // The fire and equipment steps are called as the ship's own methods: they pass to the base's.
          .methods = {{41, {BaseCallWord(41)}}, {42, {BaseCallWord(42)}}},
          .uses = {"ImageManager"},
-         .createValues = {0, 1, 0, 0, 0, 1, 1, 1, 0, 0, 2, 0, 0},
-         .createCode = PushUnderClass(PushPictureWords("Demo\\Ship.dpf", 2))},
+         .createValues = {0, 1, 0, 0, 0, 1, 1, 1, 0, 0, 2, 0},
+         .createCode =
+             Join({PushUnderClass(TablePush(10, 1)), PushUnderClass(PushPictureWords("Demo\\Ship.dpf", 2))})},
         // Akb pops picture, capacity, value F, base value; Engine picture, thrust, consumption and two
         // values.
         {.name = "DemoCell", .base = "Akb", .createValues = {50, 0, 30000, 0}},
@@ -869,26 +963,35 @@ std::vector<ScriptSubclass> Classes() {
                       {3, PushTextWords(kDemoScenarioName)},
                       {4, PushTextWords("One pilot against a raiding party. No shop, no second chance.")}},
          .uses = {"GameManager"}},
+        // The star system's window as the galaxy map opens it, and the planet window the player sees
+        // at either of its planets; both hold the two planets.
         {.name = kDemoStarSystemClass,
-         .base = "Dialog",
-         .virtuals = {{kDialogEventVirtual, StarSystemEvent()}},
-         .uses = {"Dialog", "Planet"}},
+         .base = "StarSystemZoomed",
+         .uses = orbitUses,
+         .afterCreate = WindowWithPlanets()},
+        {.name = kDemoOrbitClass,
+         .base = "PlanetZoomed",
+         .virtuals = {{kDialogEventVirtual, OrbitEvent()}},
+         .uses = orbitUses,
+         .afterCreate = WindowWithPlanets()},
         {.name = kDemoShopPlanetClass,
          .base = "Planet",
-         .virtuals = {{kPlanetNameVirtual, PushTextWords(kDemoShopPlanetName)},
+         .virtuals = {{kPlanetViewVirtual, planetView},
+                      {kPlanetNameVirtual, PushTextWords(kDemoShopPlanetName)},
                       {kDescriptionVirtual, PushTextWords("Kessa: a trading post. Its shop sells guns, cells "
-                                                          "and engines.")}}},
+                                                          "and engines.")}},
+         .uses = {kDemoOrbitClass}},
         {.name = kDemoDescribedPlanetClass,
          .base = "Planet",
-         .virtuals = {{kPlanetNameVirtual, PushTextWords(kDemoDescribedPlanetName)},
+         .virtuals = {{kPlanetViewVirtual, planetView},
+                      {kPlanetNameVirtual, PushTextWords(kDemoDescribedPlanetName)},
                       {kDescriptionVirtual, PushTextWords("Orin: a cold moon of ice and rock. Nobody lives "
-                                                          "there.")}}},
+                                                          "there.")}},
+         .uses = {kDemoOrbitClass}},
         {.name = kDemoCampaignScenario,
          .base = "Scenario",
          .virtuals = {{2, CampaignStart()}, {3, PushTextWords("Demo campaign")}},
-         .uses = {"GameManager", "ObjectManager", "ShopDialog", kDemoItemClasses[0], kDemoItemClasses[1],
-                  kDemoItemClasses[2], kDemoStarSystemClass, "Dialog", "ImageManager", "HeavenControl",
-                  kDemoShopPlanetClass, kDemoDescribedPlanetClass}},
+         .uses = {"GameManager", "EventManager", "GTime"}},
     };
 }
 
@@ -898,7 +1001,7 @@ std::string Pilot(const std::string& name, const std::string& scratch) {
     PlayerConfig config;
     config.SetName(name);
     config.SetFields(10000, 0, 1, 0);
-    config.SetLocation("Vesta", "Orin");
+    config.SetLocation(kDemoStarSystemName, kDemoShopPlanetName);
     auto ship = std::make_unique<ShipConfig>();
     ship->SetClassName(kDemoShipClass);
     ship->Slots().Items().push_back(std::make_unique<SsltBlock>(kSlotWeapon, 1, 0, "DemoGun"));
@@ -956,7 +1059,7 @@ std::vector<FdEntry> DemoArchiveEntries() {
     // The first player's mapping takes the mouse too: the menus run on it.
     options.extra = {{"Keys.INPD", InputDeviceFile(first, true) +
                                        InputDeviceFile({'A', 'D', 'W', 'S', 'Q', 'E', 'R', 'F'})}};
-    for (auto* part : {&Pictures, &Fonts, &Messages, &Sounds, &Players, &IdleDemos})
+    for (auto* part : {&Pictures, &Fonts, &Messages, &Sounds, &Players, &IdleDemos, &StarSystems})
         for (FdEntry& e : part()) options.extra.push_back(std::move(e));
     for (const ScriptSubclass& cls : Classes())
         options.extra.push_back({cls.name + ".glc", cls.Library().Build()});

@@ -27,10 +27,25 @@ constexpr int32_t kDemoLevelLength = 600;
 // Enemies the level sends, and the steps between two shots of each.
 constexpr int32_t kDemoEnemyCount = 3;
 constexpr int32_t kDemoEnemyFirePeriod = 45;
+// Pixels the pilot's shots fly a step.
+constexpr int32_t kDemoShotSpeed = 10;
 // The campaign's star system after the flight: a window (class kDemoStarSystemClass) showing two
 // planets side by side on a row; a click on the shop's planet opens the shop, one on the other
 // shows its description.
 constexpr const char* kDemoStarSystemClass = "DemoSystem";
+// The galaxy: one star system, "Vesta", whose planets are Kessa with the shop and Orin; the pilot
+// stands at Kessa. The planet window there (class kDemoOrbitClass) shows both planets as the star
+// system's window does, with the galaxy button and the game-menu button at the bottom right.
+constexpr const char* kDemoStarSystemTable = "Galaxy\\Demo.SSYF";
+constexpr const char* kDemoStarSystemName = "Vesta";
+constexpr const char* kDemoStarSystemShownName = "The Vesta system";
+constexpr const char* kDemoOrbitClass = "DemoOrbit";
+constexpr int32_t kDemoGameMenuButtonId = 21;
+// A new campaign starts on this game date; the event recorded once its flight is flown makes a
+// loaded save go on in the star system.
+constexpr uint32_t kDemoStartYear = 151;
+constexpr uint32_t kDemoStartDay = 72;
+constexpr const char* kDemoFlownEvent = "DemoFlown";
 constexpr const char* kDemoShopPlanetClass = "DemoMarket";
 constexpr const char* kDemoDescribedPlanetClass = "DemoMoon";
 constexpr const char* kDemoShopPlanetName = "Kessa";
