@@ -40,15 +40,22 @@ std::string ReadLicense(const String& name) {
     return text;
 }
 
-// Shows the percent while the worker runs; a cancel request pauses it for the question.
+// Shows the percent and the entry while the worker runs; a cancel request pauses it for the
+// question.
 void WatchInstall(InstallJob& job, SetupUi& ui, SetupTexts& texts) {
     InstallControl& control = job.Control();
     int32_t shown = -1;
+    std::string shownEntry;
+    const auto show = [&] {
+        const int32_t percent = control.Percent();
+        const std::string entry = control.Entry();
+        if (percent == shown && entry == shownEntry) return;
+        shown = percent;
+        shownEntry = entry;
+        ui.ShowProgress(percent, texts.Utf8(entry));
+    };
     while (control.State() != InstallState::Finished) {
-        if (control.Percent() != shown) {
-            shown = control.Percent();
-            ui.ShowProgress(shown);
-        }
+        show();
         if (!ui.WaitForCancel(kProgressInterval) || !control.Pause()) continue;
         if (ui.Ask(texts.Get(10), texts.Get(11)) == Answer::Yes) {
             if (control.Abort()) control.WaitUntilFinished();
@@ -56,7 +63,7 @@ void WatchInstall(InstallJob& job, SetupUi& ui, SetupTexts& texts) {
             control.Resume();
         }
     }
-    if (control.Percent() != shown) ui.ShowProgress(control.Percent());
+    show();
     ui.EndProgress();
 }
 

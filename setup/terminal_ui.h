@@ -23,7 +23,7 @@ class TerminalUi final : public SetupUi {
     Answer Ask(const std::string& caption, const std::string& question) override;
     void Tell(const std::string& caption, const std::string& text) override;
     void ShowError(const std::string& caption, const std::string& text) override;
-    void ShowProgress(int32_t percent) override;
+    void ShowProgress(int32_t percent, const std::string& entry) override;
     void EndProgress() override;
     bool WaitForCancel(std::chrono::milliseconds wait) override;
 
@@ -38,6 +38,7 @@ class TerminalUi final : public SetupUi {
     std::ostream& errors_;
     int inputFd_;
     bool progressShown_ = false;
+    size_t progressWidth_ = 0;  // of the line shown, so that a shorter one covers it
 };
 
 // "[#####     ] 50%": ten cells, one per ten percent.
