@@ -22,7 +22,7 @@ bool CastsOn(const DrawRecord& caster, const DrawRecord& receiver, bool full) {
 
 void RegisterActorFrames(Processor& processor, ActorObject& actor, DrawLayerLists& layers) {
     DrawnEntries drawn;
-    CollectDrawRecords(processor, actor, &drawn, layers);
+    CollectDrawRecords(processor, actor, &drawn, layers, PixelRounding::kDown);
     actor.KeepDrawn(drawn);
 }
 

@@ -15,8 +15,9 @@ class ScreenBuffer;
 constexpr uint16_t kPairEffects = 4;  // records cast shadows on the records below them
 constexpr uint16_t kFullEffects = 8;  // every draw mode and every shadow
 
-// Files the actor's pictures into the layers (virtual methods 7 to 12) and keeps the first of them
-// in the actor's drawn-entry cache, where the collision tests read them.
+// Files the actor's pictures into the layers (virtual methods 7 to 12), placed at whole pixels rounded
+// down, and keeps the first of them in the actor's drawn-entry cache, where the collision tests read
+// them.
 void RegisterActorFrames(Processor& processor, ActorObject& actor, DrawLayerLists& layers);
 
 // Draws every record, layer 0 first, as the flag word says: without full effects only the records

@@ -606,9 +606,6 @@ void Flight::Draw() {
         if (display_.Presenter() != nullptr) display_.Presenter()->ShowFrame();
         locked_ = false;
     }
-    if (question_mode_) {
-        for (int32_t i = 0; i < kQuestionWaits; ++i) Pace();
-    }
 }
 
 void Flight::DrawTexts(LevelObject& levelAtStart, ScreenBuffer& buffer) {
@@ -635,6 +632,8 @@ void Flight::DrawTexts(LevelObject& levelAtStart, ScreenBuffer& buffer) {
 
     if (question_mode_) {
         buffer.DrawTextAligned(question_.Text(), width / 2 - viewX, height / 2, textColour_, 1, 1, 0);
+        // The frozen frame is held back for three frame periods before it is shown.
+        for (int32_t i = 0; i < kQuestionWaits; ++i) Pace();
     } else if (frame_ % kBlinkPeriod < kBlinkPeriod / 2) {
         const std::vector<PlayerObject*> players = GamePlayers(cpu_);
         const int64_t slots = static_cast<int64_t>(players.size()) + 1;

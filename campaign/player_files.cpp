@@ -64,6 +64,19 @@ std::vector<std::unique_ptr<PlayerConfig>> ReadPlayerFile(Processor& processor, 
     return configs;
 }
 
+uint32_t CountPlayers(Processor& processor, const String& playerFile) {
+    EntryBlockReader players(&ArchiveOf(processor, playerFile), 1024, 1024, 128);
+    players.Open(playerFile);
+    uint32_t count = 0;
+    char tag[5];
+    while (!players.AtEnd() && PeekTag(players, tag)) {
+        DataBlock skipped(0, false);
+        players >> skipped;
+        if (std::strcmp(tag, "PCFG") == 0) ++count;
+    }
+    return count;
+}
+
 std::vector<PlayerObject*> ReplacePlayers(Processor& processor,
                                           const std::vector<std::unique_ptr<PlayerConfig>>& configs) {
     ObjectManager& objects = processor.Objects();

@@ -20,6 +20,11 @@ class Processor;
 std::vector<std::unique_ptr<PlayerConfig>> ReadPlayerFile(Processor& processor, const String& playerFile,
                                                           int32_t limit);
 
+// The "PCFG" blocks of a player file, read as ReadPlayerFile reads it (the archive's entry or a loose
+// file of that name); other blocks are skipped by their size. The reader's engine error when the
+// file cannot be read.
+uint32_t CountPlayers(Processor& processor, const String& playerFile);
+
 // Empties the player list (object 23) and the ship list (object 8), makes a pilot of every stored
 // one, in order, and keeps a copy of the last one's location as object 26. The new pilots.
 std::vector<PlayerObject*> ReplacePlayers(Processor& processor,

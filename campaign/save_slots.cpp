@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "campaign/player_files.h"
 #include "campaign/save_file_reader.h"
 #include "campaign/save_game.h"
 #include "foundation/block_reader.h"
@@ -131,7 +132,7 @@ std::string PaddedStem(uint32_t number) {
 std::unique_ptr<SaveHeader> ScenarioRow(Processor& processor, const std::string& name) {
     const String path = String((kAddFolder + name).c_str());
     const auto [className, playerFile] = ReadScenarioFile(path);
-    const uint32_t players = CountPlayers(playerFile);
+    const uint32_t players = CountPlayers(processor, playerFile);
     if (players == 0) return nullptr;
     CheckBlockClass(processor, className.View(), "Scenario", path);
     MadeObject scenario(processor.NewObjectByName(className));
@@ -156,20 +157,6 @@ ScenarioFile ReadScenarioFile(const String& path) {
     reader >> QuotedText{file.className};
     reader >> QuotedText{file.playerFile};
     return file;
-}
-
-// Every block is skipped by its stored size.
-uint32_t CountPlayers(const String& name) {
-    FileBlockReader reader;
-    reader.Open(name);
-    uint32_t players = 0;
-    uint8_t tag[4];
-    while (!reader.AtEnd() && PeekTag(reader, tag)) {
-        DataBlock skipped(0, false);
-        reader >> skipped;
-        if (std::memcmp(tag, "PCFG", 4) == 0) ++players;
-    }
-    return players;
 }
 
 SlotArray& SaveSlots() {

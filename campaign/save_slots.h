@@ -44,9 +44,6 @@ struct ScenarioFile {
 };
 // The reader's engine error when the file cannot be read.
 ScenarioFile ReadScenarioFile(const String& path);
-// The "PCFG" blocks of a player file; other blocks are skipped. The reader's engine error when the
-// file cannot be read.
-uint32_t CountPlayers(const String& playerFile);
 
 // Reads the position, each index lowered to the row count; a missing or damaged file leaves both.
 void LoadSavePos();

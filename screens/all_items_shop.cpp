@@ -21,8 +21,8 @@
 namespace {
 
 struct FieldLayout {
-    uint32_t capacity;
-    int32_t limit;
+    uint32_t capacity;  // of the text buffer
+    int32_t limit;      // characters the field takes; its control also holds the terminator
     int32_t y;
     const char* initial;
 };
@@ -70,7 +70,7 @@ void ExtraControlsEvent(ScriptObject* receiver) {
         ControlObject& control = NewControlByName(
             ProcessorOf(shop), "Edit",
             {static_cast<uint32_t>(kFieldX), static_cast<uint32_t>(kFields[i].y),
-             static_cast<uint32_t>(kFields[i].limit), shop.FieldBuffer(id), static_cast<uint32_t>(id)});
+             static_cast<uint32_t>(kFields[i].limit + 1), shop.FieldBuffer(id), static_cast<uint32_t>(id)});
         window.AddControl(&control, kListOwned);
         if (auto* field = dynamic_cast<EditControlObject*>(&control)) {
             // The texts end at x, so that they stay on the screen whatever they hold.

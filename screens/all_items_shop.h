@@ -29,7 +29,8 @@ class AllItemsShopObject : public ShopDialogObject {
     // The text of field id (kStarSystemFieldId ...) as typed, at most its capacity less one.
     std::string FieldText(int32_t id) const;
     void SetFieldText(int32_t id, std::string_view text);
-    // The buffer the field's Edit control edits in place, and the control's limit.
+    // The buffer the field's Edit control edits in place, and the characters the field takes (30 for
+    // the names, 9 for the numbers).
     uint32_t FieldBuffer(int32_t id) const;
     static int32_t FieldLimit(int32_t id);
 

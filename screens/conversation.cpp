@@ -121,7 +121,7 @@ void ConversationObject::ClearAnswers() {
     SetNextAnswerY(layout_.answerBase);
 }
 
-void ConversationObject::AddAnswerButton(int32_t id, uint32_t text) {
+void ConversationObject::AddAnswerButton(int32_t id, uint32_t text, int32_t gapBelow) {
     Processor& processor = ProcessorOf(this);
     const int32_t y = NextAnswerY();
     ControlObject& made =
@@ -132,20 +132,18 @@ void ConversationObject::AddAnswerButton(int32_t id, uint32_t text) {
     button.SetFont(answerFont_);
     button.SetInt(kTextFlags, kShadowed);
     button.SetInt(kTextVerticalAlign, kBottomAligned);
-    // Answers stack upwards with a gap between them, whichever way they were added.
-    SetNextAnswerY(y - button.Height() - kAnswerGap);
+    SetNextAnswerY(y - button.Height() - gapBelow);
 }
 
 void ConversationObject::AddAnswer(int32_t target, int32_t id, std::string_view text) {
     answers_.push_back({id, target});
     const ScriptBuffer<char> copy = CopyTextToScript(text);
-    AddAnswerButton(id, ToScript(copy.get()));
+    AddAnswerButton(id, ToScript(copy.get()), -kAnswerGap);
 }
 
 void ConversationObject::ShowQuestion(uint32_t n) {
     Processor& processor = ProcessorOf(this);
     ClearAnswers();
-    endPending_ = false;
     auto& chars = WellKnown<CharManager>(processor, kCharManagerId, "characteristics manager");
     auto& messages = WellKnown<MessageManager>(processor, kMessageManagerId, "message manager");
     // The record is outside data: every word is read within its count, missing head words as 0.
@@ -177,31 +175,21 @@ void ConversationObject::ShowQuestion(uint32_t n) {
 
     if (ending != 0) {
         answers_.push_back({static_cast<int32_t>(ending), kAnswerEnds});
-        AddAnswerButton(static_cast<int32_t>(ending), messages.ScriptMessage(messageFile_, ending));
+        AddAnswerButton(static_cast<int32_t>(ending), messages.ScriptMessage(messageFile_, ending),
+                        kAnswerGap);
     }
     for (uint32_t j = 0; j < targets.size(); ++j) {
         const uint32_t id = first + j;
         answers_.push_back({static_cast<int32_t>(id), targets[j]});
-        AddAnswerButton(static_cast<int32_t>(id), messages.ScriptMessage(messageFile_, id));
+        AddAnswerButton(static_cast<int32_t>(id), messages.ScriptMessage(messageFile_, id), kAnswerGap);
     }
     if (cutShort) {
         const std::string line = "Conversation: question #" + std::to_string(n) + " in " +
                                  std::string(questionFile_.View()) + " has " + std::to_string(further) +
                                  " answers but targets for " + std::to_string(targets.size()) +
-                                 "; the conversation ends";
+                                 "; those are shown";
         WriteLog(kLogFile, line.c_str());
-        endPending_ = true;
-        Window().SetResult(0);
     }
-}
-
-void ConversationObject::StepWindow(int32_t frame) {
-    if (endPending_) {
-        endPending_ = false;
-        Window().SetResult(0);
-        return;
-    }
-    ZEMADialogObject::StepWindow(frame);
 }
 
 void ConversationObject::OnCommand(int32_t id) {

@@ -19,7 +19,8 @@ struct NativeClassRow;
 // Answer targets: the end of the conversation, and the dialog's event 8.
 constexpr int32_t kAnswerEnds = -2;
 constexpr int32_t kAnswerEvent = -1;
-// Pixels between two answers.
+// Pixels between two answers of a question; an answer a script adds overlaps the one before by as
+// many.
 constexpr int32_t kAnswerGap = 10;
 
 // The words of a question record before the targets of its further answers.
@@ -39,12 +40,11 @@ class ConversationObject : public ZEMADialogObject {
     ~ConversationObject() override;
 
     // Replaces the question and its answers by those of record n of the question file. A record
-    // whose answers reach past its end shows what it holds and ends the conversation, with a log
-    // line.
+    // whose answers reach past its end shows the answers it holds, with a log line.
     void ShowQuestion(uint32_t n);
     // Takes away every answer (the question text with them) and starts again at the base.
     void ClearAnswers();
-    // An answer button above the ones shown.
+    // An answer button above the one added before, overlapping it by kAnswerGap.
     void AddAnswer(int32_t target, int32_t id, std::string_view text);
     // What a command (the click of an answer, or a posted one) does.
     void OnCommand(int32_t id);
@@ -58,18 +58,15 @@ class ConversationObject : public ZEMADialogObject {
 
     static ConversationObject& Of(ScriptObject* receiver);
 
-    // A conversation cut short by a damaged record ends at the next step of its loop, also when the
-    // record was shown before the loop started.
-    void StepWindow(int32_t frame) override;
-
   private:
     struct Answer {
         int32_t id;
         int32_t target;
     };
     void SetNextAnswerY(int32_t y) { nextAnswerY_.Data()[0] = static_cast<uint32_t>(y); }
-    // A button of the answer font at the next answer's place; the next place is above it.
-    void AddAnswerButton(int32_t id, uint32_t text);
+    // A button of the answer font at the next answer's place; the next place is its height less
+    // gapBelow above it.
+    void AddAnswerButton(int32_t id, uint32_t text, int32_t gapBelow);
 
     String messageFile_;
     String questionFile_;
@@ -80,7 +77,6 @@ class ConversationObject : public ZEMADialogObject {
     Font* questionFont_;
     Font* answerFont_;
     std::vector<Answer> answers_;
-    bool endPending_ = false;
 };
 
 // Event 7 into an empty slot, the Dialog binding, then natives 0 and 19-24.

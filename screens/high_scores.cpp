@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "foundation/block_reader.h"
@@ -63,6 +66,20 @@ class PayloadCursor {
 void Append(std::string& bytes, std::string_view text) {
     bytes.append(text);
     bytes.push_back('\0');
+}
+
+// Copies the damaged file whole to kHighScoreDamagedFile; the writer's errors pass on, so the file
+// is never replaced before its copy exists.
+void KeepDamagedFile() {
+    const std::optional<std::string> path = FindDiskFile(kHighScoreFile);
+    if (!path) return;
+    std::ifstream in(*path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof()) ThrowFatal("\"%s\" cannot be read to keep it", kHighScoreFile);
+    FW copy;
+    copy.Create(String(kHighScoreDamagedFile));
+    copy.RawWrite(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    copy.Close();
 }
 
 Processor& ProcessorOfClass(const ScriptObject& object) {
@@ -160,13 +177,12 @@ bool HighScoreRecordRead(BlockReader& reader, HighScoreTable& table, const char*
     return true;
 }
 
-std::vector<std::unique_ptr<HighScoreTable>> ReadHighScoreTables(BlockReader& reader, const char* file) {
-    std::vector<std::unique_ptr<HighScoreTable>> tables;
+void ReadHighScoreTables(BlockReader& reader, const char* file,
+                         std::vector<std::unique_ptr<HighScoreTable>>& tables) {
     while (!reader.AtEnd()) {
         auto table = std::make_unique<HighScoreTable>();
         if (HighScoreRecordRead(reader, *table, file)) tables.push_back(std::move(table));
     }
-    return tables;
 }
 
 // --- the manager ---
@@ -218,22 +234,33 @@ void HighScoreManager::Clear() {
 
 void HighScoreManager::Load() {
     Clear();
+    damagedFile_ = false;
     if (!FindDiskFile(kHighScoreFile) && !IsDiskFolder(kHighScoreFile)) return;
-    // Read whole before anything is kept, so a damaged file leaves no part of itself behind.
+    // A damaged block drops itself and what follows it; the whole tables before it stay.
     std::vector<std::unique_ptr<HighScoreTable>> tables;
     try {
         FileBlockReader reader(1024, 1024, 128);
         reader.Open(String(kHighScoreFile));
-        tables = ReadHighScoreTables(reader, kHighScoreFile);
+        ReadHighScoreTables(reader, kHighScoreFile, tables);
     } catch (const DExep& e) {
-        const String line = String("\"") + kHighScoreFile + "\" is damaged and was ignored: " + e.message;
-        WriteLog(kLogFile, line.Text());
-        return;
+        damagedFile_ = FindDiskFile(kHighScoreFile).has_value();
+        const std::string line =
+            "\"" + std::string(kHighScoreFile) + "\" is damaged; the " + std::to_string(tables.size()) +
+            " table(s) before the damage were kept" +
+            (damagedFile_ ? ", the file is kept as \"" + std::string(kHighScoreDamagedFile) +
+                                "\" when the scores are next saved"
+                          : "") +
+            ": " + std::string(e.message.View());
+        WriteLog(kLogFile, line.c_str());
     }
     for (auto& table : tables) Add(std::move(table));
 }
 
 void HighScoreManager::Save() {
+    if (damagedFile_) {
+        KeepDamagedFile();
+        damagedFile_ = false;
+    }
     FW out;
     out.Create(String(kHighScoreFile));
     for (const HighScoreTable* table : Tables()) HighScoreRecordWrite(out, *table);

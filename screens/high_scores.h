@@ -1,8 +1,8 @@
 // The high-score tables: one table of the ten best scores for each scenario class, kept by the
 // HighScoreManager (object 36) for the whole run, read from "HighScores.HISC" once at start-up and
 // written whole at the end of every game. The file is outside data: names longer than the name
-// field are cut, every count and text is bounded by its block, and a damaged file leaves the tables
-// empty with a line in the log.
+// field are cut, every count and text is bounded by its block, and a damaged file keeps the tables
+// before the damage, with a line in the log and a copy of itself kept beside the new file.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +23,7 @@ class ZEMAClass;
 struct NativeClassRow;
 
 constexpr const char* kHighScoreFile = "HighScores.HISC";
+constexpr const char* kHighScoreDamagedFile = "HighScores.HISC.bad";
 constexpr uint32_t kHighScoreBuckets = 26;
 constexpr size_t kHighScoreTableSize = 10;
 // The name field holds 23 characters and the terminator; longer names are cut.
@@ -73,8 +74,10 @@ FW& HighScoreRecordWrite(FW& writer, const HighScoreTable& table);
 // as it was, and gives false. The reader's errors pass on; FatalExep naming the file for a "HISC"
 // block whose header, counts or texts do not fit its payload.
 bool HighScoreRecordRead(BlockReader& reader, HighScoreTable& table, const char* file);
-// Every "HISC" table of the reader's content in file order, duplicates included; errors as above.
-std::vector<std::unique_ptr<HighScoreTable>> ReadHighScoreTables(BlockReader& reader, const char* file);
+// Appends every "HISC" table of the reader's content to tables in file order, duplicates included;
+// errors as above, with the tables read before the error left in tables.
+void ReadHighScoreTables(BlockReader& reader, const char* file,
+                         std::vector<std::unique_ptr<HighScoreTable>>& tables);
 
 // The native object behind the script's HighScoreManager: the tables by key, and the chooser's
 // state, which persists between openings so that the chooser reopens on the page it was left on.
@@ -96,9 +99,11 @@ class HighScoreManager : public ScriptObject {
     void Clear();
 
     // Reads kHighScoreFile from the game folder. A missing file leaves the tables empty without a
-    // word; a damaged one leaves them empty and says so in the log.
+    // word; a damaged one keeps the tables before its first damaged block and says so in the log.
     void Load();
-    // Writes every table to kHighScoreFile, whole or not at all; the writer's errors pass on.
+    // Writes every table to kHighScoreFile, whole or not at all; the writer's errors pass on. A file
+    // found damaged by Load is first copied whole to kHighScoreDamagedFile, so that the scores it
+    // holds past the damage are not lost with it.
     void Save();
     // The end of a game: asks each qualifying player for a name, enters the scores, saves and shows
     // the scenario's table.
@@ -113,6 +118,7 @@ class HighScoreManager : public ScriptObject {
 
   private:
     HashTable<HighScoreTable> tables_{kHighScoreBuckets, false, true};
+    bool damagedFile_ = false;  // Load found the file damaged and it has not been replaced yet
 };
 
 // The name entry window: the prompt, an edit field over the candidate's name (at most

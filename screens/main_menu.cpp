@@ -113,7 +113,7 @@ void ChooseScenario(DialogWindow& window) {
     int32_t players = 0;
     const bool read = Guarded(window, [&] {
         const ScenarioFile scenario = ReadScenarioFile(chosenScenarioFile);
-        players = static_cast<int32_t>(CountPlayers(scenario.playerFile));
+        players = static_cast<int32_t>(CountPlayers(processor, scenario.playerFile));
     });
     if (read)
         ShowPlayerCountMenu(window, players);

@@ -61,11 +61,12 @@ uint16_t SetBit(uint16_t flags, uint16_t bit, bool on) {
 }
 
 // The display built again from the settings with these flags; the pictures and the colour table
-// follow the new screen's pixel format, and the text font stays what it was.
+// follow the new screen's pixel format, and the new buffer writes in the font "Science".
 void BuildScreen(Processor& processor, uint16_t flags) {
     GameGlobals& game = Game();
     Display& display = GameDisplay();
-    Font* font = display.Buffer() != nullptr ? display.Buffer()->CurrentFont() : nullptr;
+    // Looked up first: a font missing from the content fails before the display is touched.
+    Font* font = NamedFont(processor, "Science");
     ScreenSettingsBlock& settings = ScreenSettings();
     settings.SetFlags(flags);
     auto* colours = dynamic_cast<ColorManager*>(processor.Objects().GetObject(kColorManagerId));

@@ -81,6 +81,7 @@ class Extraction {
             if (place.state == PathState::Refused || place.state == PathState::CannotCreate) {
                 ThrowPlacement(folder_, place, texts);
             }
+            control_.SetEntry(name);
             written_.emplace_back(name);
             CopyEntry(archive, name, place.path, IsProgram(entries[i]));
             control_.SetPercent(static_cast<int32_t>(uint64_t{i} * 100 / count));
@@ -90,7 +91,6 @@ class Extraction {
             if (control_.AbortRequested()) return false;
         }
         list_.Close();
-        control_.SetPercent(100);
         return true;
     }
 

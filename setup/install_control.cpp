@@ -7,6 +7,16 @@ bool InstallControl::Move(InstallState from, InstallState to) {
     return true;
 }
 
+std::string InstallControl::Entry() const {
+    std::lock_guard<std::mutex> lock(entryMutex_);
+    return entry_;
+}
+
+void InstallControl::SetEntry(const std::string& name) {
+    std::lock_guard<std::mutex> lock(entryMutex_);
+    entry_ = name;
+}
+
 void InstallControl::Finish() {
     state_.store(static_cast<int32_t>(InstallState::Finished));
     state_.notify_all();

@@ -1,10 +1,12 @@
-// The state an install's worker shares with the thread that watches it: the install state word and
-// the progress percent. Every change of state is one compare-and-exchange, so a request never
-// undoes the worker's end and the worker never misses an abort.
+// The state an install's worker shares with the thread that watches it: the install state word, the
+// progress percent and the name of the entry being extracted. Every change of state is one
+// compare-and-exchange, so a request never undoes the worker's end and the worker never misses an abort.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <string>
 
 enum class InstallState : int32_t {
     Idle = 0,  // before Install
@@ -19,6 +21,9 @@ class InstallControl {
     InstallState State() const { return static_cast<InstallState>(state_.load()); }
     int32_t Percent() const { return percent_.load(); }
     void SetPercent(int32_t percent) { percent_.store(percent); }
+    // The archive entry the worker is extracting (its stored name); empty before the first.
+    std::string Entry() const;
+    void SetEntry(const std::string& name);
 
     // Idle -> Running.
     bool Begin() { return Move(InstallState::Idle, InstallState::Running); }
@@ -44,4 +49,6 @@ class InstallControl {
 
     std::atomic<int32_t> state_{static_cast<int32_t>(InstallState::Idle)};
     std::atomic<int32_t> percent_{0};
+    mutable std::mutex entryMutex_;
+    std::string entry_;
 };

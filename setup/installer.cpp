@@ -41,17 +41,23 @@ std::string ReadLicense(const String& name) {
     return text;
 }
 
-// Shows the percent while the worker runs; a cancel request pauses it for the question, an
-// interrupt aborts it at once.
-void WatchInstall(InstallJob& job, SetupUi& ui, const std::string& cancelCaption,
+// Shows the percent and the entry while the worker runs; a cancel request pauses it for the
+// question, an interrupt aborts it at once.
+void WatchInstall(InstallJob& job, SetupUi& ui, SetupTexts& texts, const std::string& cancelCaption,
                   const std::string& cancelQuestion) {
     InstallControl& control = job.Control();
     int32_t shown = -1;
+    std::string shownEntry;
+    const auto show = [&] {
+        const int32_t percent = control.Percent();
+        const std::string entry = control.Entry();
+        if (percent == shown && entry == shownEntry) return;
+        shown = percent;
+        shownEntry = entry;
+        ui.ShowProgress(percent, texts.Utf8(entry));
+    };
     while (control.State() != InstallState::Finished) {
-        if (control.Percent() != shown) {
-            shown = control.Percent();
-            ui.ShowProgress(shown);
-        }
+        show();
         const CancelRequest request = ui.WaitForCancel(kProgressInterval);
         if (request == CancelRequest::Now) {
             if (control.Abort()) control.WaitUntilFinished();
@@ -64,7 +70,7 @@ void WatchInstall(InstallJob& job, SetupUi& ui, const std::string& cancelCaption
             control.Resume();
         }
     }
-    if (control.Percent() != shown) ui.ShowProgress(control.Percent());
+    show();
     ui.EndProgress();
 }
 
@@ -102,7 +108,7 @@ int Install(SetupServices& services, SetupTexts& texts, LanguageBlock& language)
     InstallJob job(services.store);
     job.afterEntry = services.afterEntry;
     job.Start(prepared.folder, archive, {texts.Raw(12), texts.Raw(14)});
-    WatchInstall(job, ui, cancelCaption, cancelQuestion);
+    WatchInstall(job, ui, texts, cancelCaption, cancelQuestion);
     job.Join();
     if (job.Error()) ui.ShowError(errorCaption, texts.Utf8(*job.Error()));
     if (!job.Completed()) {

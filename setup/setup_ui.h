@@ -41,8 +41,9 @@ class SetupUi {
     virtual void Tell(const std::string& caption, const std::string& text) = 0;
     virtual void ShowError(const std::string& caption, const std::string& text) = 0;
 
-    // The percent bar while a worker runs; EndProgress once it has ended.
-    virtual void ShowProgress(int32_t percent) = 0;
+    // The percent bar and the entry being extracted (UTF-8, empty for none) while a worker runs;
+    // EndProgress once it has ended.
+    virtual void ShowProgress(int32_t percent, const std::string& entry) = 0;
     virtual void EndProgress() = 0;
     // Waits up to the time for the user to ask to cancel the running install.
     virtual CancelRequest WaitForCancel(std::chrono::milliseconds wait) = 0;

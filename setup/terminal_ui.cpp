@@ -150,15 +150,22 @@ void TerminalUi::ShowError(const std::string& caption, const std::string& text) 
     errors_ << caption << ": " << text << "\n";
 }
 
-void TerminalUi::ShowProgress(int32_t percent) {
+void TerminalUi::ShowProgress(int32_t percent, const std::string& entry) {
     const bool canCancel = inputFd_ >= 0 && !options_.yes;
-    output_ << "\r" << ProgressLine(percent) << (canCancel ? "  (Enter: cancel)" : "") << std::flush;
+    std::string line = ProgressLine(percent);
+    if (!entry.empty()) line += "  Extracting " + entry;
+    if (canCancel) line += "  (Enter: cancel)";
+    const size_t width = line.size();
+    if (width < progressWidth_) line.append(progressWidth_ - width, ' ');
+    output_ << "\r" << line << std::flush;
+    progressWidth_ = width;
     progressShown_ = true;
 }
 
 void TerminalUi::EndProgress() {
     if (progressShown_) output_ << "\n";
     progressShown_ = false;
+    progressWidth_ = 0;
 }
 
 CancelRequest TerminalUi::WaitForCancel(std::chrono::milliseconds wait) {

@@ -26,7 +26,7 @@ class TerminalUi final : public SetupUi {
     Answer Ask(const std::string& caption, const std::string& question) override;
     void Tell(const std::string& caption, const std::string& text) override;
     void ShowError(const std::string& caption, const std::string& text) override;
-    void ShowProgress(int32_t percent) override;
+    void ShowProgress(int32_t percent, const std::string& entry) override;
     void EndProgress() override;
     CancelRequest WaitForCancel(std::chrono::milliseconds wait) override;
 
@@ -42,6 +42,7 @@ class TerminalUi final : public SetupUi {
     int inputFd_;
     int interruptFd_;
     bool progressShown_ = false;
+    size_t progressWidth_ = 0;  // of the line shown, so that a shorter one covers it
 };
 
 // "[#####     ] 50%": ten cells, one per ten percent.

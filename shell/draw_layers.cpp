@@ -24,6 +24,13 @@ int32_t Signed(uint32_t value) {
     return static_cast<int32_t>(value);
 }
 
+int32_t ToPixels(uint32_t hundredths, PixelRounding rounding) {
+    const int32_t value = Signed(hundredths);
+    const int32_t cut = value / kPositionScale;
+    if (rounding == PixelRounding::kDown && value % kPositionScale < 0) return cut - 1;
+    return cut;
+}
+
 // Pushes the entry index and calls the virtual method; its results stay on the stack.
 void CallForEntry(MethodRunner& runner, ScriptObject& actor, uint32_t method, uint32_t entry) {
     runner.DataStack().Push(entry);
@@ -42,7 +49,7 @@ void ClearDrawLayers(DrawLayerLists& layers) {
 }
 
 void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries* cache,
-                        DrawLayerLists& layers) {
+                        DrawLayerLists& layers, PixelRounding rounding) {
     DStack<uint32_t>& stack = runner.DataStack();
     runner.CallVirtual(&actor, kCountMethod);
     const int32_t count = Signed(stack.Pop());
@@ -63,8 +70,8 @@ void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries*
         }
         DrawRecord record;
         record.frame = frame != 0 ? Frame::FromAddress(frame) : nullptr;
-        record.x = Signed(x) / kPositionScale;
-        record.y = Signed(y) / kPositionScale;
+        record.x = ToPixels(x, rounding);
+        record.y = ToPixels(y, rounding);
         record.orientation = orientation;
 
         CallForEntry(runner, actor, kHeightMethod, entry);

@@ -33,13 +33,17 @@ struct DrawnEntries {
     std::array<uint32_t, kCached> orientation{};
 };
 
+// How a placement in hundredths of a pixel becomes a pixel: the test runs cut toward zero, the flight
+// rounds down, so that -250 is -2 in the one and -3 in the other.
+enum class PixelRounding { kTowardZero, kDown };
+
 // Adds one record per visible entry of the actor, each to the layer of its height (clamped to the
 // layers): the count from virtual method 7, the frame and placement from method 8, the height from
 // 10, the four receiving heights from 11, mode and shade from 9, the extra shade from 12. cache,
 // when given, gets the count and the first 20 entries. A frame value that is not a live frame is
 // an engine error.
 void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries* cache,
-                        DrawLayerLists& layers);
+                        DrawLayerLists& layers, PixelRounding rounding = PixelRounding::kTowardZero);
 
 // Draws every record, bottom layer first and in list order, and after each the cast shadows of the
 // records of all higher layers whose shade is not kNoShadowShade.

@@ -61,6 +61,7 @@ void HeadlessVideo::CloseOutput() {
 }
 
 void HeadlessVideo::ShowFrame(const FrameView& frame) {
+    ++framesShown_;
     const VideoMode& mode = Mode();
     const size_t rowBytes = static_cast<size_t>(RowBytes(mode.width, mode.bitsPerPixel));
     lastFrame_.resize(rowBytes * static_cast<size_t>(mode.height));

@@ -26,6 +26,7 @@ class HeadlessVideo : public Video {
 
     // The last frame shown, top-down rows of width x bytes per pixel without padding.
     const std::vector<uint8_t>& LastFrame() const { return lastFrame_; }
+    int FramesShown() const { return framesShown_; }
     // The desktop is switched to a full-screen picture.
     bool FullScreenActive() const { return fullScreen_; }
     int LockCalls() const { return lockCalls_; }
@@ -51,6 +52,7 @@ class HeadlessVideo : public Video {
     int restoreFailures_ = 0;
     int lockCalls_ = 0;
     int blitCalls_ = 0;
+    int framesShown_ = 0;
     int restoreCalls_ = 0;
     std::vector<uint8_t> lastFrame_;
 };

@@ -57,22 +57,26 @@ TEST(PeriodicEvents, DistinctPickWithFixedSeeds) {
     struct Case {
         uint32_t seed, count, wanted;
         std::vector<uint32_t> picked;
+        int32_t nextDraw;  // the generator's next value: the pick took exactly its draws
     };
     // Worked out by hand from the generator (state x 214013 + 2531011, bits 16-30) and the draw
     // rule: a first draw below the last index is replaced by a second draw.
     const Case cases[] = {
-        {1, 10, 3, {4, 5, 8}},
-        {7, 4, 4, {0, 1, 2, 3}},
-        {1, 1, 1, {0}},        // one event: always index 0
-        {3, 3, 5, {0, 1, 2}},  // asks for more than the group holds: all of them
-        {1, 5, 0, {}},         // asks for none
-        {1, 0, 3, {}},         // an empty group
-        {12345, 100000, 4, {16519, 58483, 67520, 71426}},
-        {1, 1u << 24, 2, {9455104, 13568000}},  // a draw times the count passes 32 bits
+        {1, 10, 3, {4, 5, 8}, 11478},
+        {7, 4, 4, {0, 1, 2, 3}, 6215},
+        {1, 1, 1, {0}, 18467},        // one event: always index 0
+        {3, 3, 5, {0, 1, 2}, 21578},  // asks for more than the group holds: all of them
+        {1, 5, 0, {}, 41},            // asks for none
+        {1, 0, 3, {}, 41},            // an empty group
+        {12345, 100000, 4, {16519, 58483, 67520, 71426}, 29072},
+        {1, 1u << 24, 2, {9455104, 13568000}, 19169},  // a draw times the count passes 32 bits
+        // The first draw lands on the last index: it is taken without a second draw (3 draws, not 4).
+        {10000, 4, 2, {1, 3}, 20150},
     };
     for (const Case& c : cases) {
         SeedRandom(c.seed);
         EXPECT_EQ(PickDistinctEvents(c.count, c.wanted), c.picked) << c.seed << " " << c.count;
+        EXPECT_EQ(EngineRand(), c.nextDraw) << c.seed << " " << c.count;
     }
     SeedRandom(1);
 }

@@ -5,7 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "graphics/image.h"
 #include "graphics/screen_buffer.h"
+#include "tests/support/game_harness.h"
+#include "ui/visual.h"
+#include "world/actor.h"
 
 namespace {
 
@@ -62,6 +66,34 @@ TEST(FlightDrawTest, TheFlagWordChoosesModesAndShadows) {
     RecordingBuffer tinted;
     TintFlightLayers(tinted, layers, 5, 0);
     EXPECT_EQ(tinted.calls, (std::vector<std::string>{"T1", "T2", "T3", "T4"}));
+}
+
+// The flight places pictures at their hundredths of a pixel rounded down, also left of and above
+// the screen (the test runs cut toward zero instead).
+TEST(FlightDrawPlacementTest, PicturesArePlacedAtWholePixelsRoundedDown) {
+    GameHarness game;
+    game.AddPicture("Test\\Dot.dpf");
+    game.Start();
+    const uint32_t picture = game.Picture("Test\\Dot.dpf")->Address();
+    struct Case {
+        int32_t hundredths;
+        int32_t pixels;
+    };
+    const Case cases[] = {{-250, -3}, {-200, -2}, {-1, -1}, {0, 0}, {99, 0}, {250, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.hundredths);
+        GameObject made = game.New("Actor", {0, 0, 0, 0, 0, 0, 1, picture});
+        auto& actor = ActorObject::Of(made.get());
+        actor.SetInt(kVisualX, c.hundredths);
+        actor.SetInt(kVisualY, c.hundredths);
+        DrawLayerLists layers;
+        RegisterActorFrames(game.Cpu(), actor, layers);
+        std::vector<DrawRecord> records;
+        for (const auto& layer : layers) records.insert(records.end(), layer.begin(), layer.end());
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].x, c.pixels);
+        EXPECT_EQ(records[0].y, c.pixels);
+    }
 }
 
 }  // namespace

@@ -178,6 +178,78 @@ TEST_F(FlightLoopTest, ObjectsAScriptDeletesMidFlightAreLeftAlone) {
     }
 }
 
+// In question mode the frozen frame is drawn, held back three frame periods and only then shown: the
+// first frame that asks the question comes four periods after the last frame of the flight.
+TEST_F(FlightLoopTest, TheQuestionFrameIsShownAfterItsThreeFrameWaits) {
+    scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
+    KeyAt(10, VK_ESCAPE);
+    KeyAt(30, 'Y');
+    // Every millisecond: when a new frame was shown, its time and whether it asks the question
+    // (the question text is the only thing drawn across the middle of the screen).
+    struct Shown {
+        uint32_t time;
+        bool question;
+    };
+    std::vector<Shown> shown;
+    int frames = game.Host().Video().FramesShown();
+    const uint32_t start = game.Now();
+    for (uint32_t t = start; t < start + 25 * kFrame; ++t) {
+        game.At(t, [&, t] {
+            if (game.Host().Video().FramesShown() == frames) return;
+            frames = game.Host().Video().FramesShown();
+            const std::vector<uint8_t>& frame = game.Host().Video().LastFrame();
+            const size_t row = 480 / 2 + 2;
+            bool question = false;
+            for (size_t x = 200; x < 440 && !question; ++x)
+                question = (frame.at((row * 640 + x) * 2) | frame.at((row * 640 + x) * 2 + 1)) != 0;
+            shown.push_back({t, question});
+        });
+    }
+    EXPECT_EQ(scene.Fly(), kFlightQuit);
+    size_t first = 0;
+    while (first < shown.size() && !shown[first].question) ++first;
+    ASSERT_LT(first, shown.size());
+    ASSERT_GT(first, 0u);
+    EXPECT_GE(shown[first].time - shown[first - 1].time, 4 * kFrame - 2);
+    game.Players().ClearList();
+    if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+}
+
+// While leaving, the ships alive rise 30 pixels a frame; a ship that starts with an energy balance
+// of exactly 0 is down from the first frame and exploded, while one of 1 and more flies.
+TEST_F(FlightLoopTest, LeavingShipsRiseAndAShipWithoutEnergyNeverStarts) {
+    PlayerObject& flying = scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
+    PlayerObject& empty = scene.AddPilot({'J', 'L', 'I', 'K', 'U', 'O', 'P', 'M'}, false);
+    const WeakObject flyingShip(flying.Ship());
+    const WeakObject emptyShip(empty.Ship());
+    KeyAt(10, VK_ESCAPE);
+    KeyAt(14, kF5);
+    struct Seen {
+        int32_t frame = -1;
+        int32_t y = 0;
+    };
+    Seen before, after;
+    int32_t emptyState = -1;
+    int32_t emptyBalance = -1;
+    auto look = [&](Seen& seen) {
+        seen.frame = game.Cpu().FrameNumber();
+        if (auto* ship = flyingShip.As<ShipObject>()) seen.y = ship->Y();
+        if (auto* ship = emptyShip.As<ShipObject>()) {
+            emptyState = ship->State();
+            emptyBalance = ship->Balance();
+        }
+    };
+    game.At(game.Now() + 40 * kFrame + 1, [&] { look(before); });
+    game.At(game.Now() + 50 * kFrame + 1, [&] { look(after); });
+    EXPECT_EQ(scene.Fly(), kFlightShipsLeft);
+    ASSERT_GT(after.frame, before.frame);
+    EXPECT_EQ(before.y - after.y, 3000 * (after.frame - before.frame));
+    EXPECT_EQ(emptyBalance, 0);
+    EXPECT_EQ(emptyState, kActorGone);
+    game.Players().ClearList();
+    if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+}
+
 TEST_F(FlightLoopTest, TheHiddenSequenceLastsOneFlight) {
     struct Case {
         const char* name;

@@ -12,6 +12,7 @@
 #include "campaign/save_slots.h"
 #include "campaign/scene_reset.h"
 #include "tests/campaign/menu_screens_fixture.h"
+#include "tests/support/save_fixture.h"
 
 namespace {
 
@@ -125,6 +126,17 @@ TEST_F(SaveScreensTest, TheWheelAndTheArrowsScrollWithinTheList) {
         TypeAt(t += 300, "\r");
         EXPECT_EQ(Load(), c.loaded);
     }
+}
+
+// A save that cannot be read shows as "Unreadable"; saved over, it takes the title a new save gets.
+TEST_F(SaveScreensTest, AnUnreadableRowSavedOverGetsTheNewTitle) {
+    WriteGameFile("Saves\\00000004.gsf", "not a save");
+    uint32_t t = game.Now();
+    ClickAt(t += 200, kOkX, kButtonY);  // row 0, the unreadable save: the question
+    ClickAt(t += 600, kYesX, kAnswerY);
+    EXPECT_EQ(Save(), "Saves\\00000004.gsf");
+    SaveSlotList();
+    EXPECT_EQ(Title(0), kNewSaveTitle);
 }
 
 TEST_F(SaveScreensTest, AStoredTitleLongerThanTheFieldIsCutToFit) {

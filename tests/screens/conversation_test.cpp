@@ -53,7 +53,7 @@ class ConversationTest : public ::testing::Test {
     // Clicks the middle of a control at the time given, noting which question is shown then.
     void ClickOn(uint32_t time, int32_t id) {
         game.At(time, [this, id] {
-            for (int32_t question : {1, 2, 3})
+            for (int32_t question : {1, 2, 3, 4})
                 if (Window().FindControl(question) != nullptr) questions.push_back(question);
             ControlObject* control = Window().FindControl(id);
             ASSERT_NE(control, nullptr) << id;
@@ -88,7 +88,7 @@ TEST_F(ConversationTest, ThreeQuestionsAnEventAndTheEnd) {
 }
 
 // Answers stand on their y and stack upwards 10 pixels apart, from the base again for each
-// question; those a script adds keep the same gap.
+// question; each one a script adds overlaps the one before by 10 pixels.
 TEST_F(ConversationTest, AnswersStackUpwardsTenPixelsApart) {
     Native(19, {100});
     const int32_t h = StaticTextObject::Of(Window().FindControl(9)).Height();
@@ -102,7 +102,8 @@ TEST_F(ConversationTest, AnswersStackUpwardsTenPixelsApart) {
     EXPECT_EQ(NextY(), kBase);
     Native(24, {static_cast<uint32_t>(kAnswerEnds), 70, game.Text("Go")});
     Native(24, {300, 71, game.Text("Stay")});
-    EXPECT_EQ((std::vector<int32_t>{Y(70), Y(71)}), (std::vector<int32_t>{kBase, kBase - h - 10}));
+    EXPECT_EQ((std::vector<int32_t>{Y(70), Y(71), NextY()}),
+              (std::vector<int32_t>{kBase, kBase - h + 10, kBase - 2 * h + 20}));
     // A script may move the next answer through the reference.
     *FromScript<int32_t>(Native(21).at(0)) = 123;
     Native(24, {300, 72, game.Text("Here")});
@@ -127,16 +128,23 @@ TEST_F(ConversationTest, CommandsShowTheQuestionTheyNameAndIgnoreTheRest) {
     EXPECT_EQ(ErrorMessage([&] { Native(19, {999}); }), "Object #999 characteristics not found in Talk.chr");
 }
 
-// Record 400 promises five further answers but holds one target: the one it holds is shown, the
-// rest is never read, and the conversation ends with a log line, also when shown before its loop.
-TEST_F(ConversationTest, ARecordWithTooFewTargetsEndsTheConversation) {
+// Record 400 promises five further answers but holds one target: the one it holds is shown and
+// leads on, the rest is never read, and a log line says so; the conversation goes on, whether the
+// record is shown before the dialog runs or by a command while it runs.
+TEST_F(ConversationTest, ARecordWithTooFewTargetsShowsTheAnswersItHolds) {
     Native(19, {400});
     EXPECT_NE(Window().FindControl(10), nullptr);
     EXPECT_EQ(Window().FindControl(11), nullptr);
     EXPECT_EQ(Talk().AnswerCount(), 2u);
     EXPECT_NE(game.Log().find("question #400 in Talk.chr"), std::string::npos);
-    game.At(game.Now() + 10000, [] { throw std::runtime_error("the conversation did not end"); });
+    uint32_t t = game.Now();
+    ClickOn(t += 400, 10);  // to question 200
+    game.At(t += 400, [this] { Window().PostMessage(kEventPrimary, 0, 400); });
+    ClickOn(t += 400, 10);  // to question 200 again
+    ClickOn(t += 400, 9);   // the end
+    game.At(t + 10000, [] { throw std::runtime_error("the conversation did not end"); });
     EXPECT_EQ(Window().Run(device), 0);
+    EXPECT_EQ(questions, (std::vector<int32_t>{4, 4, 2}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -228,7 +229,9 @@ TEST_F(HighScoresTest, LoadingSkipsForeignBlocksAndKeepsTheFirstTableOfAKey) {
     EXPECT_EQ(game.Log().find("HighScores"), std::string::npos);
 }
 
-TEST_F(HighScoresTest, ADamagedFileIsIgnoredWholeWithALogLine) {
+// The tables before the first damaged block stay; the damaged file is kept whole beside the new one
+// that the next save writes, and only that once.
+TEST_F(HighScoresTest, ADamagedFileKeepsTheTablesBeforeTheDamageAndIsKeptBesideTheNewFile) {
     const std::string good = HiscBlock("A", "Title", {{"Ann", 5}});
     const std::string body = "A\0Title\0Ann\0"s + LeU32(5);
     std::string eleven = "A\0Title\0"s;
@@ -253,13 +256,33 @@ TEST_F(HighScoresTest, ADamagedFileIsIgnoredWholeWithALogLine) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        std::filesystem::remove(kHighScoreDamagedFile);
         AddTable("Kept", "Kept", {});
-        WriteBytes(kHighScoreFile, good + c.bytes);
+        WriteBytes(kHighScoreFile, good + c.bytes + HiscBlock("B", "After", {{"Bob", 7}}));
         const size_t logBefore = game.Log().size();
         manager->Load();
-        EXPECT_TRUE(Keys().empty());
+        EXPECT_EQ(Keys(), std::vector<std::string>{"A"});
+        EXPECT_EQ(Rows(*manager->Find(String("A"))), (std::vector<Row>{{"Ann", 5}}));
         EXPECT_NE(game.Log().find("\"HighScores.HISC\" is damaged", logBefore), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(kHighScoreDamagedFile));
+        manager->Save();
+        EXPECT_EQ(ReadBytes(kHighScoreDamagedFile), good + c.bytes + HiscBlock("B", "After", {{"Bob", 7}}));
+        EXPECT_EQ(ReadBytes(kHighScoreFile), good);
     }
+    // Damage in the first block keeps nothing but the file itself.
+    std::filesystem::remove(kHighScoreDamagedFile);
+    WriteBytes(kHighScoreFile, cases[0].bytes);
+    manager->Load();
+    EXPECT_TRUE(Keys().empty());
+    AddTable("New", "New", {});
+    manager->Save();
+    EXPECT_EQ(ReadBytes(kHighScoreDamagedFile), cases[0].bytes);
+    // The copy is made once: neither a second save nor the save after a sound load touches it again.
+    WriteBytes(kHighScoreDamagedFile, "old copy");
+    manager->Save();
+    manager->Load();
+    manager->Save();
+    EXPECT_EQ(ReadBytes(kHighScoreDamagedFile), "old copy");
 }
 
 // The chooser's rows have ids of their own, so the down arrow (251) never reads as row 51, however

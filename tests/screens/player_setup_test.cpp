@@ -85,9 +85,10 @@ TEST_F(PlayerSetupTest, YesWritesTheFirstPlayersWithTheTypedPlaceAndValueTimesTe
         EXPECT_STREQ(place + std::strlen(place) + 1, "Planet");
     }
     // A starting value typed after the default "100" is rubbed out is stored times ten. The field
-    // takes eight digits: the largest value typed still fits when stored.
+    // takes nine digits; a value too large to be stored times ten is held at the largest there is.
     for (const auto& [typed, stored] : {std::pair<std::string, int32_t>{"\b\b\b25", 250},
-                                        std::pair<std::string, int32_t>{"\b\b\b999999999", 999999990}}) {
+                                        std::pair<std::string, int32_t>{"\b\b\b99999999", 999999990},
+                                        std::pair<std::string, int32_t>{"\b\b\b9999999999", INT32_MAX}}) {
         RunTool(kYesX, typed);
         const std::vector<std::unique_ptr<PlayerConfig>> again = Written();
         ASSERT_EQ(again.size(), 2u);

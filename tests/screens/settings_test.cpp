@@ -11,6 +11,7 @@
 #include "campaign/screen_hooks.h"
 #include "foundation/config_blocks.h"
 #include "graphics/display.h"
+#include "graphics/screen_buffer.h"
 #include "platform/key_table.h"
 #include "screens/default_menu.h"
 #include "screens/input_settings.h"
@@ -78,12 +79,13 @@ TEST_F(ScreenOptionsTest, DisplayChangesAreStoredAndAModeThatFailsKeepsTheOldOne
         int32_t button;
         bool failing, notice, fullScreen;
         uint16_t storedFlags, storedDepth;
+        bool rebuilt;  // the display was made again: its buffer writes in "Science"
     };
     const Case cases[] = {
-        {"another depth", 132, false, true, false, 1, 8},
-        {"the running depth", 131, false, false, false, 1, 16},
-        {"full screen refused", 139, true, true, false, 1, 16},
-        {"full screen", 139, false, false, true, 1 | 2, 16},
+        {"another depth", 132, false, true, false, 1, 8, false},
+        {"the running depth", 131, false, false, false, 1, 16, false},
+        {"full screen refused", 139, true, true, false, 1, 16, true},
+        {"full screen", 139, false, false, true, 1 | 2, 16, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -100,6 +102,7 @@ TEST_F(ScreenOptionsTest, DisplayChangesAreStoredAndAModeThatFailsKeepsTheOldOne
         EXPECT_EQ(ScreenSettings().pixelFormat, 565);
         EXPECT_EQ(game.Host().Video().Mode().fullScreen, c.fullScreen);
         EXPECT_NE(game.Screen().Surface(), nullptr);
+        EXPECT_EQ(game.Buffer().CurrentFont() == game.FontNamed("Science"), c.rebuilt);
         EXPECT_EQ(FileBytes("Screen.SCRS"),
                   SEBlock("SCRC", "", LeU16(c.storedFlags) + LeU16(c.storedDepth) + LeU16(640) + LeU16(480)));
         game.TakeKeys();

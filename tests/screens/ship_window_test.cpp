@@ -290,6 +290,26 @@ TEST_F(ShipWindowTest, RefitDelaysAreChargedForChangedPlacesOnClosing) {
     EXPECT_EQ(Engine()->Delay(), 2 * added);
 }
 
+// A removal costs nothing for an item, but a weapon whose guide was taken off is charged once, as
+// for an added guide; nothing else is charged, and without a delay there is no status message.
+TEST_F(ShipWindowTest, RefitDelaysForRemovalsOnlyWhereTheRuleSays) {
+    RefitScene::Fit(*Engine(), scene.Item(kRefitEngine));
+    Play({RefitStep::Click(Engine()), RefitStep::Click(Cargo(0))});
+    EXPECT_EQ(Engine()->First(), nullptr);
+    EXPECT_EQ(Engine()->Delay(), 0);
+    const int32_t added = Cargo(0)->Delay();  // the engine arrived in the cargo
+    EXPECT_GT(added, 0);
+
+    RefitScene::Fit(*Gun(), scene.Item(kGunClass));
+    OptionObject& guide = scene.Item(kRefitGuide);
+    Gun()->SetObjectB(&guide);
+    Gun()->SetSecondEnabled(1);
+    Cargo(0)->SetDelay(0);
+    Play({RefitStep::Click(Gun(), true)}, {}, kGuidePage);
+    EXPECT_EQ(Gun()->Second(), nullptr);
+    EXPECT_EQ(Gun()->Delay(), added);
+}
+
 TEST_F(ShipWindowTest, OnlyTheNineGroupLabelsSelectAGroup) {
     struct Case {
         int32_t id;

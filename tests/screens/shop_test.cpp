@@ -14,7 +14,9 @@
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/shop_scene.h"
+#include "tools/content/script_subclass.h"
 #include "ui/dialog_window.h"
+#include "ui/text_controls.h"
 #include "world/event_manager.h"
 #include "world/option.h"
 #include "world/player.h"
@@ -25,6 +27,9 @@
 
 namespace {
 
+// "TestPricedShells": ammunition of the pilot fixture's kinds whose base price is 20.
+constexpr const char* kPricedShellsClass = "TestPricedShells";
+
 // A shop for one customer (500 units) laid out as the scene's clicks expect; each run ends by
 // itself once the clicks are done.
 class ShopTest : public ::testing::Test {
@@ -33,6 +38,10 @@ class ShopTest : public ::testing::Test {
         AddShopContent(game);
         AddPilotClasses(game);
         game.AddEntry("AllItems.lst", "TestBattery\r\n\r\nTestBattery  TestGun\n");
+        game.AddClass({.name = kPricedShellsClass,
+                       .base = "Ammo",
+                       .virtuals = {{16, PushIntWords(20)}},
+                       .createValues = {0, 0, 0, 9, 4, 0, 1, 2, 30, 0}});
     }
 
     void Begin(const char* shopClass = "ShopDialog") {
@@ -123,6 +132,8 @@ TEST_F(ShopTest, BuyingTakesThePriceInTenthsAndLeavesACopyInStock) {
         {"yes", 5000, {kYesX}, 5000 - 1300, true},
         {"no", 5000, {kNoX}, 5000, false},
         {"too poor", 1000, {kYesX, kOkX}, 1000, false},
+        {"exactly the price", 1300, {kYesX}, 0, true},
+        {"a tenth short of it", 1299, {kYesX, kOkX}, 1299, false},
     };
     Begin();
     for (const Case& c : cases) {
@@ -181,11 +192,13 @@ TEST_F(ShopTest, ABoughtShipTradesInTheOldAndSellsTheSecondAndAFailedPurchaseKee
         bool bought;
     };
     // The offer costs 260 less 50 for the old ship; the second ship given up sells its battery at 70.
+    // Money and trade-in together must reach the price: 210 units do, 209 do not.
     const Case cases[] = {
         {"too poor", 100, {kYesX, kOkX}, false},
+        {"one unit short with the trade-in", 2099, {kYesX, kOkX}, false},
         {"second ship kept", 5000, {kYesX, kNoX}, false},
         {"declined", 5000, {kNoX}, false},
-        {"bought", 5000, {kYesX, kYesX}, true},
+        {"bought with the trade-in", 2100, {kYesX, kYesX}, true},
     };
     // A second ship holding a battery, and a ship offer of base price 200 in stock row 0.
     Begin();
@@ -213,7 +226,7 @@ TEST_F(ShopTest, ABoughtShipTradesInTheOldAndSellsTheSecondAndAFailedPurchaseKee
             EXPECT_EQ(Shop().Held(), nullptr);
             EXPECT_EQ(customer->Ship(), newShip);
             EXPECT_EQ(customer->ReserveShip(), oldShip);
-            EXPECT_EQ(customer->MoneyTenths(), 5000 - 2100 + 700);
+            EXPECT_EQ(customer->MoneyTenths(), 2100 - 2100 + 700);
             continue;
         }
         EXPECT_EQ(customer->MoneyTenths(), c.money);
@@ -278,6 +291,25 @@ TEST_F(ShopTest, AmmunitionDroppedOnAWeaponIsLoadedAndJoinsWhatIsLoaded) {
     EXPECT_EQ(customer->MoneyTenths(), 5000);
 }
 
+// A weapon bought from the stock with its ammunition loaded costs both prices, and the question
+// names the sum.
+TEST_F(ShopTest, AWeaponIsBoughtTogetherWithItsLoadedAmmunition) {
+    Begin();
+    auto& gun = dynamic_cast<WeaponObject&>(Stock(kGunClass));
+    auto& shells = dynamic_cast<AmmoObject&>(OptionObject::Of(game.New(kPricedShellsClass).release()));
+    gun.SetAmmo(&shells);
+    const int32_t gunPrice = Price(11, gun);
+    const int32_t shellsPrice = Price(11, shells);
+    ASSERT_GT(shellsPrice, 0);
+    Run([&](uint32_t t) {
+        ClickStock(game, t += 200, 0);
+        ClickAt(game, t += 600, kYesX, kAnswerY);
+    });
+    EXPECT_EQ(Shop().Held(), &gun);
+    EXPECT_EQ(customer->MoneyTenths(), 5000 - 10 * (gunPrice + shellsPrice));
+    DropHeld();
+}
+
 TEST_F(ShopTest, TheAllItemsShopStocksTheListAndGivesForNothing) {
     Begin("AllItemsShop");
     Run([&](uint32_t t) {
@@ -297,6 +329,15 @@ TEST_F(ShopTest, TheAllItemsShopStocksTheListAndGivesForNothing) {
     auto& shop = AllItemsShopObject::Of(shopObject.get());
     EXPECT_EQ(shop.FieldText(kStarSystemFieldId), "Star system");
     EXPECT_EQ(shop.FieldText(kStartValueFieldId), "100");
+    // Typed into, the names take 30 characters and the numbers 9.
+    const std::pair<int32_t, size_t> limits[] = {
+        {kStarSystemFieldId, 30}, {kPlanetFieldId, 30}, {kPlayerCountFieldId, 9}, {kStartValueFieldId, 9}};
+    for (const auto& [id, limit] : limits) {
+        auto* field = dynamic_cast<EditControlObject*>(Shop().Window().FindControl(id));
+        ASSERT_NE(field, nullptr) << id;
+        for (int i = 0; i < 40; ++i) field->AddChar('7');
+        EXPECT_EQ(shop.FieldText(id).size(), limit) << id;
+    }
 }
 
 TEST_F(ShopTest, TheCarriedItemsPaneNeverOwnsThePlayersItems) {

@@ -45,22 +45,27 @@ const std::vector<FdEntry> kFour = {
 
 }  // namespace
 
-TEST_F(Extraction, PercentPerEntryFoldersAndList) {
+TEST_F(Extraction, PercentAndNamePerEntryFoldersAndList) {
     std::vector<int32_t> percents;
-    EXPECT_TRUE(Extract(kFour, [&](uint32_t) { percents.push_back(control.Percent()); }));
+    std::vector<std::string> names;
+    EXPECT_TRUE(Extract(kFour, [&](uint32_t) {
+        percents.push_back(control.Percent());
+        names.push_back(control.Entry());
+    }));
     EXPECT_EQ(percents, (std::vector<int32_t>{0, 25, 50, 75}));
-    EXPECT_EQ(control.Percent(), 100);
+    EXPECT_EQ(names, (std::vector<std::string>{"Misc\\Sub\\c.dat", "Misc\\b.dat", "d.txt", "a.txt"}));
+    EXPECT_EQ(control.Percent(), 75);
     EXPECT_EQ(Tree(), (std::vector<std::string>{"Misc/", "Misc/Sub/", "Misc/Sub/c.dat", "Misc/b.dat", "a.txt",
                                                 "d.txt", "uninst.lst"}));
     EXPECT_EQ(ReadFile(folder / "uninst.lst"), "Misc\\Sub\\c.dat\nMisc\\b.dat\nd.txt\na.txt\n");
     EXPECT_EQ(ReadFile(folder / "Misc/Sub/c.dat"), "3");
 }
 
-TEST_F(Extraction, OneEntryEndsAtZeroThenHundred) {
+TEST_F(Extraction, OneEntryEndsAtZero) {
     std::vector<int32_t> percents;
     EXPECT_TRUE(Extract({{"only", "x"}}, [&](uint32_t) { percents.push_back(control.Percent()); }));
     EXPECT_EQ(percents, (std::vector<int32_t>{0}));
-    EXPECT_EQ(control.Percent(), 100);
+    EXPECT_EQ(control.Percent(), 0);
 }
 
 TEST_F(Extraction, ExistingFoldersAreMatchedWithoutCase) {
@@ -112,7 +117,7 @@ TEST_F(Extraction, PauseHoldsTheWorkerBetweenEntries) {
     EXPECT_FALSE(std::filesystem::exists(folder / "d.txt"));
     EXPECT_TRUE(control.Resume());
     worker.join();
-    EXPECT_EQ(control.Percent(), 100);
+    EXPECT_EQ(control.Percent(), 75);
     EXPECT_TRUE(std::filesystem::exists(folder / "a.txt"));
 }
 

@@ -13,6 +13,19 @@ TEST(ProgressLine, TenCellsAndThePercent) {
     for (const auto& [percent, line] : cases) EXPECT_EQ(ProgressLine(percent), line) << percent;
 }
 
+TEST(ProgressLine, TheEntryIsNamedBesideTheBarAndAShorterLineCoversTheLonger) {
+    std::istringstream input;
+    std::ostringstream output, errors;
+    TerminalUi ui({}, input, output, errors, -1);
+    ui.ShowProgress(50, "Misc\\Long.dat");
+    ui.ShowProgress(75, "a");
+    ui.EndProgress();
+    EXPECT_EQ(output.str(),
+              "\r[#####     ] 50%  Extracting Misc\\Long.dat"
+              "\r[#######   ] 75%  Extracting a" +
+                  std::string(12, ' ') + "\n");
+}
+
 TEST(SetupOptions, FlagsAndTheirErrors) {
     const std::vector<std::string> all = {"lang", "dir", "accept-license", "yes"};
     auto ok = ParseSetupOptions({"--lang", "2", "--dir", "/opt/g", "--accept-license", "--yes"}, all);

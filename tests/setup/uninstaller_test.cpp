@@ -100,6 +100,33 @@ TEST_F(Uninstaller, RecordThatPointsAnywhereElseDeletesNothing) {
     }
 }
 
+// The home folder is refused even when it holds both files an install leaves; any other folder
+// needs only one of them.
+TEST_F(Uninstaller, TheHomeGuardDecidesAndEitherInstallFileMarksAFolder) {
+    struct Case {
+        const char* folder;  // below the temporary folder
+        bool list;
+        bool archive;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"home", true, true, false}, {"only-list", true, false, true}, {"only-archive", false, true, true},
+        {"both", true, true, true},  {"neither", false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const std::filesystem::path folder = temp.Absolute() / c.folder;
+        std::filesystem::create_directories(folder);
+        if (c.list) temp.Write(std::string(c.folder) + "/uninst.lst", "");
+        if (c.archive) temp.Write(std::string(c.folder) + "/main.fd", "");
+        const auto checked = CheckedInstallFolder(folder.string(), home.string());
+        EXPECT_EQ(checked.has_value(), c.accepted);
+        if (checked) {
+            EXPECT_EQ(*checked, folder.string() + "/");
+        }
+    }
+}
+
 TEST_F(Uninstaller, HostileListLinesAndLinksDeleteNothingOutside) {
     ScriptedSetupUi install;
     ASSERT_EQ(Install(install), 0);

@@ -41,8 +41,9 @@ void ScriptedSetupUi::ShowError(const std::string& caption, const std::string& t
     errors.push_back(caption + "|" + text);
 }
 
-void ScriptedSetupUi::ShowProgress(int32_t percent) {
+void ScriptedSetupUi::ShowProgress(int32_t percent, const std::string& entry) {
     progress.push_back(percent);
+    progressEntries.push_back(entry);
 }
 
 CancelRequest ScriptedSetupUi::WaitForCancel(std::chrono::milliseconds) {

@@ -30,6 +30,7 @@ class ScriptedSetupUi final : public SetupUi {
     std::vector<std::string> told;       // caption + "|" + text
     std::vector<std::string> errors;     // caption + "|" + text
     std::vector<int32_t> progress;
+    std::vector<std::string> progressEntries;
 
     std::optional<size_t> ChooseLanguage(const std::string& title, const std::string& prompt,
                                          const std::vector<ShownLanguage>& languages,
@@ -41,7 +42,7 @@ class ScriptedSetupUi final : public SetupUi {
     Answer Ask(const std::string& caption, const std::string& question) override;
     void Tell(const std::string& caption, const std::string& text) override;
     void ShowError(const std::string& caption, const std::string& text) override;
-    void ShowProgress(int32_t percent) override;
+    void ShowProgress(int32_t percent, const std::string& entry) override;
     void EndProgress() override {}
     CancelRequest WaitForCancel(std::chrono::milliseconds wait) override;
 };

@@ -17,6 +17,7 @@ SettingsScreensTest::SettingsScreensTest() {
     for (const char* picture : {"Misc\\Stars.dpf", "Misc\\SchemaLine.dpf"}) game.AddPicture(picture);
     game.AddPicture("Misc\\InputSettings.dpf", {.frames = 2});
     game.AddFont("BigMenu");
+    game.AddFont("Science");
     std::vector<MessageText> texts = {
         {117, "OK"},       {119, "Cancel"},   {120, "Yes"},      {121, "No"},       {123, "Go on?"},
         {314, "Keys"},     {315, "Options"},  {326, "Mouse"},    {327, "No mouse"}, {329, "Reload"},

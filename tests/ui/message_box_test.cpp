@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "graphics/color_manager.h"
 #include "graphics/display.h"
+#include "graphics/image.h"
 #include "graphics/screen_surface.h"
 #include "shell/input_queue.h"
+#include "tests/support/read_bytes.h"
 #include "tests/ui/dialog_fixture.h"
+#include "tools/content/picture_builder.h"
 #include "ui/control.h"
 #include "ui/picture_controls.h"
 #include "ui/window_frame.h"
@@ -133,6 +138,24 @@ TEST_F(MessageBoxTest, TheBoxIsDrawnAtItsPlaceInFrontOfItsParent) {
     EXPECT_EQ(Pixel(kBoxX + 100, kBoxY), edge);
     EXPECT_EQ(Pixel(kBoxX - 1, kBoxY + 50), 0);
     EXPECT_EQ(Pixel(kBoxX + 100, kBoxY - 1), 0);
+}
+
+// A picture wider than the screen makes the box as wide as the screen, from its left edge, with the
+// buttons still inside it.
+TEST_F(MessageBoxTest, ABoxWiderThanTheScreenIsHeldToTheScreen) {
+    const std::unique_ptr<Image> wide = ReadBlockObject<Image>(PictureBlock({FrameBlock(
+        {.width = 700, .height = 1, .bitsPerPixel = 16, .pixels = std::vector<uint16_t>(700, 1)})}));
+    const uint16_t edge = game.Colours().Colour(5);
+    parent = std::make_unique<ScriptedParent>(&game.Cpu(), &game.Screen(), nullptr);
+    parent->onStep = [&](int32_t frame) {
+        game.MovePointer(640 - 20 - 2, kRightButtonY);
+        game.SetButton(VK_LBUTTON, frame == 2);
+    };
+    const int32_t answer = MessageBox(game.Cpu(), &device, parent.get(), String("Hi"), 1, wide.get(), 0);
+    game.SetButton(VK_LBUTTON, false);
+    EXPECT_EQ(answer, 1);
+    EXPECT_EQ(Pixel(0, kBoxY + 50), edge);
+    EXPECT_EQ(Pixel(320, kBoxY - 1), 0);
 }
 
 TEST_F(MessageBoxTest, WithoutAnInputDeviceThereIsNoBox) {

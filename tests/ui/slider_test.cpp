@@ -91,6 +91,19 @@ TEST_F(SliderTest, PointerInputSetsValueAndHint) {
     }
 }
 
+// The slider at (100, 200) with a line of 200 takes the pointer from 5 pixels before the line to 5
+// past its end, and 10 pixels above and below it; its right and bottom edges are outside.
+TEST_F(SliderTest, TheHitAreaReachesFivePixelsPastEachEndOfTheLine) {
+    struct Case {
+        int32_t x, y;
+        bool hit;
+    };
+    const Case cases[] = {{95, 200, true},  {94, 200, false},  {304, 200, true}, {305, 200, false},
+                          {200, 190, true}, {200, 189, false}, {200, 209, true}, {200, 210, false}};
+    GameObject slider = Make(200, 0, 100);
+    for (const Case& c : cases) EXPECT_EQ(Control(slider).HitTest(c.x, c.y), c.hit) << c.x << "," << c.y;
+}
+
 TEST_F(SliderTest, HostileTickCountsAndFlags) {
     for (int32_t ticks : {-1, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()}) {
         SCOPED_TRACE(ticks);

@@ -5,6 +5,7 @@
 #include "foundation/byte_order.h"
 #include "graphics/image.h"
 #include "shell/game_ids.h"
+#include "tools/content/sound_builder.h"
 #include "world/level.h"
 
 ShipFixture::ShipFixture(const std::vector<ScriptSubclass>& classes) {
@@ -12,6 +13,8 @@ ShipFixture::ShipFixture(const std::vector<ScriptSubclass>& classes) {
     game.AddPicture("Test\\Ship.dpf", {.entries = 5, .frames = 2});
     game.AddPicture("Test\\Flat.dpf", {.entries = 2});
     game.AddMessages("system.mes", {{307, "Equipment detached"}, {308, "Energy low"}, {476, "Direction"}});
+    game.AddSound("EnergyLack", "Misc\\EnergyLack.wav", WaveFile());
+    game.AddSound("EquipmentDetached", "Misc\\EquipmentDetached.wav", WaveFile());
     game.Start();
 }
 

@@ -66,6 +66,21 @@ TEST_F(ShipTest, KeysAccelerateUpToTheLimitAndReleasedSpeedRunsBackToZero) {
         {"and never above 1500", {VK_RIGHT}, 1, 5000, {1450, 0}, {1500, 0}},
         {"a push beyond the limit is brought back to it", {VK_DOWN}, 1, 1000, {0, 3000}, {0, 1000}},
         {"both keys of an axis cancel the acceleration", {VK_LEFT, VK_RIGHT}, 1, 1000, {300, 0}, {300, 0}},
+        {"the limit holds to the left", {VK_LEFT}, 1, 1000, {-950, 0}, {-1000, 0}},
+        {"and upward", {VK_UP}, 1, 1000, {0, -950}, {0, -1000}},
+        {"never beyond -1500 either", {VK_LEFT, VK_UP}, 1, 5000, {-1450, -1490}, {-1500, -1500}},
+        {"below 100 against the key held: stops, then turns",
+         {VK_RIGHT, VK_DOWN},
+         1,
+         1000,
+         {-50, -99},
+         {100, 100}},
+        {"a key held pushes at once, nothing runs back after it",
+         {VK_LEFT, VK_UP},
+         1,
+         1000,
+         {50, 99},
+         {-50, -1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -160,6 +175,49 @@ TEST_F(ShipTest, CollisionsDrainEnergyAboveProtectionAndPushTheShip) {
         EXPECT_EQ(s.Balance(), c.balance);
         EXPECT_EQ(s.State(), c.state);
         EXPECT_EQ(Speed(s), c.speed);
+    }
+}
+
+// The grace frames run down one an update to 0 and stay there; collisions hurt only once they are
+// gone.
+TEST_F(ShipTest, TheGraceTimeRunsOutOneFrameAtATime) {
+    GameObject ship = NewShip({0, 1, 0, 0, 0, 0});
+    ShipObject& s = Of(ship);
+    Fit(s, kEnergyGroup, 0, Akb(1000));
+    s.Recharge(0);
+    s.SetGrace(2);
+    GameObject other = game.New("Actor", {0, 0, 0, 0, 0, 0, 100, 0});
+    std::vector<std::pair<int32_t, int32_t>> seen;  // grace and balance after each frame and hit
+    for (int frame = 0; frame < 3; ++frame) {
+        Frame(s, nullptr);
+        game.CallVirtual(&s, kHitVirtual, {0, other->Address(), Table({1})});
+        seen.emplace_back(s.Grace(), s.Balance());
+    }
+    EXPECT_EQ(seen, (std::vector<std::pair<int32_t, int32_t>>{{1, 1000}, {0, 900}, {0, 800}}));
+}
+
+// Each warning sounds when its flag is set and its countdown is 0, then again once the countdown
+// has run down: "EnergyLack" every 211 updates, "EquipmentDetached" every 176.
+TEST_F(ShipTest, WarningSoundsComeBackWhenTheirCountdownRunsOut) {
+    struct Case {
+        uint32_t flag;
+        const char* sound;
+        int period;
+    } cases[] = {{kShipEnergyLack, "EnergyLack", 210}, {kShipEquipmentDetached, "EquipmentDetached", 175}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sound);
+        GameObject ship = Flying(0);
+        Of(ship).SetInt(c.flag, 1);
+        std::vector<int> plays;  // after the first update, just before the period is over, at its end
+        for (int frame = 1; frame <= c.period + 2; ++frame) {
+            Frame(Of(ship), nullptr);
+            if (frame == 1 || frame == c.period + 1 || frame == c.period + 2) {
+                game.SettleSound();
+                plays.push_back(game.Plays(c.sound));
+            }
+        }
+        EXPECT_EQ(plays, (std::vector<int>{plays[0], plays[0], plays[0] + 1}));
+        EXPECT_GE(plays[0], 1);
     }
 }
 

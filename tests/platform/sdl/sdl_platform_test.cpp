@@ -130,8 +130,14 @@ TEST_F(SdlPlatformTest, EventsBecomeKeysCharactersWheelAndQuit) {
             click.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
             SDL_PushEvent(&click);
         }
-        // Everything pushed so far is handled before a call queued after it.
-        app.RunOnMain([] {});
+        // The main thread may serve a call before it has taken events pushed while it was busy: wait
+        // until none of the pushed ones is left in the queue (each is handled as it is taken).
+        bool pending = true;
+        while (pending) {
+            app.RunOnMain([&] {
+                pending = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_KEYDOWN, SDL_MOUSEWHEEL) > 0;
+            });
+        }
         clickSeen = !input.MouseButtonDown(VK_LBUTTON) && input.KeyPressedSinceLastPoll(VK_LBUTTON);
         app.RunOnMain([&] { shiftSeen = input.KeyDown(VK_SHIFT); });
         key(SDL_KEYUP, SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, 0);
