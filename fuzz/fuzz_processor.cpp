@@ -1,8 +1,11 @@
 // The processor running hostile code: the input becomes the code words of a class library that is
 // loaded through the ClassManager, among the engine's natives (script and graphics), a few objects,
-// a string, object lists and heap blocks, and one of its methods runs until its stop hook has been
-// asked a few times (every few thousand backward jumps and calls). The
-// processor is then destroyed, which runs the objects' destructor methods. An engine error is a
+// a string, object lists and heap blocks, a second ClassManager made the way scripts make one with
+// the class loaded into it too and an object of that copy, and one of its methods runs until its
+// stop hook has been asked a few times (every few thousand backward jumps and calls). The code may
+// make further ClassManagers and objects and delete any of them in any order. The processor is
+// then destroyed, which runs the objects' destructor methods; what the code left of the second
+// ClassManager is destroyed after it, as the next engine's scripts could. An engine error is a
 // normal end; a crash, a sanitizer report or any other exception is a hole in the sandbox.
 //
 // Input: a header of kHeaderBytes, then code words (32-bit, little-endian).
@@ -52,6 +55,7 @@
 #include "script/operations.h"
 #include "script/processor.h"
 #include "script/string_procs.h"
+#include "script/weak_object.h"
 #include "tests/support/class_library_builder.h"
 #include "tests/support/fd_writer.h"
 #include "tests/support/font_builder.h"
@@ -94,9 +98,11 @@ constexpr uint32_t kCharManagerId = 29;
 constexpr uint32_t kReceiverId = 40;
 constexpr uint32_t kOtherId = 41;
 constexpr uint32_t kRootObjectId = 42;
+// Bucket count of the second ClassManager.
+constexpr uint32_t kScriptManagerBuckets = 7;
 
 // Names scripts may hand to the managers; kept in a heap block.
-const char* const kNames[] = {"P.dpf", "F.dff", "M.mes", "C.txt", "Fuzz", "StringProcs", "P", "F"};
+const char* const kNames[] = {"P.dpf", "F.dff", "M.mes", "C.txt", "Fuzz", "StringProcs", "P", "F", "Made"};
 
 class FixedColours : public ColourTable {
   public:
@@ -143,6 +149,9 @@ struct Patch {
 
 struct Library {
     std::string bytes;
+    // The same code as class "Made", which uses only what every ClassManager holds, for the second
+    // ClassManager to load.
+    std::string made;
     std::vector<Patch> patches;
 };
 
@@ -228,14 +237,23 @@ Library FuzzLibrary(const Input& in) {
     b.virtualMethods = virtuals;
     b.code = code;
     library.bytes = b.Build();
+    auto made = ClassLibraryBuilder::Named("Made", {"ZEMAClass", "ClassManager"});
+    made.instanceFields = in.fields;
+    made.classFields = 4;
+    made.baseIndex = static_cast<uint16_t>(in.base % 3);
+    made.methods = methods;
+    made.virtualMethods = virtuals;
+    made.code = code;
+    library.made = made.Build();
     if (std::getenv("VONDREL_FUZZ_LIST") != nullptr) ListLibrary(in, methods, virtuals, code);
     return library;
 }
 
-std::string Archive(const std::string& library) {
+std::string Archive(const Library& library) {
     FdWriter writer;
     writer.Group({
-        {"Fuzz.glc", library},
+        {"Fuzz.glc", library.bytes},
+        {"Made.glc", library.made},
         {"P.dpf",
          PictureBlock({FrameBlock({.width = 2, .height = 2, .bitsPerPixel = 16, .pixels = {1, 2, 3, 4}})})},
         {"F.dff", FontBlock(UniformFont())},
@@ -270,7 +288,25 @@ class Engine {
         reader_.Open(file_.Path());
         archive_ = std::make_unique<FD::File>(&reader_, 2);
     }
-    ~Engine() { processor_.reset(); }
+    ~Engine() {
+        // Whatever of the second manager no table or list holds is no one's but the scripts': it
+        // outlives the processor, as objects of a ClassManager nobody deleted do.
+        std::vector<WeakObject> left;
+        for (const WeakObject& ref : {madeObject_, made_}) {
+            ScriptObject* object = ref.Get();
+            if (object != nullptr && object->ManagerHolds() == 0) left.push_back(ref);
+        }
+        processor_.reset();
+        for (const WeakObject& ref : left) {
+            ScriptObject* object = ref.Get();
+            if (object == nullptr || object->ManagerHolds() > 0 || object->BeingDestroyed()) continue;
+            try {
+                DestroyObject(object);
+            } catch (const DExep&) {
+                // Still refused (an object of its classes is held elsewhere): left as scripts left it.
+            }
+        }
+    }
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
@@ -362,6 +398,36 @@ class Engine {
             std::memcpy(FromScript<char>(at), name, size);
             at += static_cast<uint32_t>(size);
         }
+        MakeScriptManager();
+    }
+
+    // A ClassManager over the engine's archive made through its native, as a script makes one, the
+    // class loaded into it through its native too, and an object of that copy; only scripts own them.
+    void MakeScriptManager() {
+        Processor& p = *processor_;
+        ClassManager& classes = p.Classes();
+        DStack<uint32_t>& data = p.DataStack();
+        data.Push(kScriptManagerBuckets);
+        data.Push(archive_->Address());
+        data.Push(classes.Address());
+        p.CallMethod(&classes, &classes, kCreateObjectMethod);
+        p.ObjectStack().Pop();
+        auto* made = dynamic_cast<ClassManager*>(ScriptObject::FromAddress(data.Pop(), 0, "manager"));
+        if (made == nullptr) throw FatalExep(String("No ClassManager made"));
+        made_ = WeakObject(made);
+        data.Push(names_ + NameOffset("Made"));
+        p.CallMethod(made, made, 4);
+        madeFuzz_ = made->FindClass(String("Made"));
+        madeObject_ = WeakObject(new ScriptObject(madeFuzz_));
+    }
+
+    static uint32_t NameOffset(const char* wanted) {
+        uint32_t at = 0;
+        for (const char* name : kNames) {
+            if (std::strcmp(name, wanted) == 0) return at;
+            at += static_cast<uint32_t>(std::strlen(name) + 1);
+        }
+        return 0;
     }
 
     // Edge values first (kFirstObject of them), then addresses: objects, classes, blocks, texts.
@@ -389,6 +455,10 @@ class Engine {
         values_.insert(values_.end(), {fuzz_->Address(), p.Address(), small_, large_, large_ + 4092,
                                        large_ + 4096, ToScript(string_->Text()), fuzz_->CodeAddress(),
                                        ToScript(fuzz_->ClassFields()), ToScript(receiver_->Fields())});
+        auto* made = static_cast<ClassManager*>(made_.Get());
+        values_.insert(values_.end(),
+                       {archive_->Address(), made->Address(), made->FindClass(String("ZEMAClass"))->Address(),
+                        madeFuzz_->Address(), madeObject_.Address()});
         uint32_t at = names_;
         for (const char* name : kNames) {
             values_.push_back(at);
@@ -405,6 +475,9 @@ class Engine {
     std::unique_ptr<FD::File> archive_;
     std::unique_ptr<Processor> processor_;
     ZEMAClass* fuzz_ = nullptr;
+    ZEMAClass* madeFuzz_ = nullptr;
+    WeakObject made_;
+    WeakObject madeObject_;
     ScriptObject* receiver_ = nullptr;
     StringObject* string_ = nullptr;
     ObjectManager* list_ = nullptr;
@@ -512,7 +585,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Library library = FuzzLibrary(in);
     try {
         // Destroyed at the end of the block: the objects' destructor methods run then.
-        Engine engine(Archive(library.bytes));
+        Engine engine(Archive(library));
         engine.Build(library.patches);
         engine.Run(in);
     } catch (const DExep& e) {
