@@ -3,9 +3,9 @@
 // and call methods and virtual methods on chosen receivers (objects the input made, the engine's
 // own objects, deleted ones, class descriptors, objects of another class than the method's) with
 // chosen arguments (edge integers such as 0x80000000 and 0xFFFFFFFF, texts, script memory,
-// objects). A loop that waits for frames is stopped after a few of them. An engine error is a
-// normal end of a step; a crash, a sanitizer report (overflows included) or any other exception is
-// a hole.
+// objects), and store such values where scripts may (into the fields natives hand out). A loop that waits for
+// frames is stopped after a few of them. An engine error is a normal end of a step; a crash, a sanitizer
+// report (overflows included) or any other exception is a hole.
 //
 // Input: steps until the input ends or kMaxSteps were made; a step is an operation byte and the
 // bytes it reads:
@@ -14,7 +14,9 @@
 //                  arguments
 //   2  virtual:    receiver, virtual method number, argument count, arguments
 //   3  delete:     value (as the DeleteObject operation does)
-// A value byte's top two bits choose the kind: edge integer, text or script memory, object, class.
+//   4  store:      address value, word offset (low 4 bits), value: a script's store, anywhere
+// A value byte's top two bits choose the kind: edge integer; text, script memory or a value an
+// earlier call left (field addresses among them); object; class.
 // The game is started again every kInputsPerGame inputs, and when a call asked it to quit.
 
 #include <cstddef>
@@ -25,6 +27,7 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
+#include "foundation/script_memory.h"
 #include "graphics/display_services.h"
 #include "script/class_manager.h"
 #include "script/native_catalogue.h"
@@ -33,10 +36,12 @@
 #include "script/processor.h"
 #include "script/weak_object.h"
 #include "shell/frame_timer.h"
+#include "shell/input_device.h"
 #include "shell/input_queue.h"
 #include "tests/support/game_content.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/sound_builder.h"
+#include "world/player.h"
 
 namespace {
 
@@ -93,6 +98,11 @@ class FuzzGame {
         harness_.AddCharacteristics("Fuzz.txt", {{1, {10, std::string("Ten"), -3}}, {2, {0}}});
         harness_.AddSound("Boom", "Sounds\\Boom.wav", WaveFile(64));
         harness_.Start();
+        // A pilot with an input device, for the natives that run with one (a dialog's loop).
+        auto* pilot = new PlayerObject(harness_.Class("Player"));
+        pilot->SetInput(std::make_unique<InputDevice>());
+        harness_.Players().AppendObject(pilot);
+        pilot_ = WeakObject(pilot);
         for (const char* text : kTexts) texts_.push_back(harness_.Text(text));
         scratch_ = harness_.Cpu().AllocateBlock(kScratchBytes);
         for (const NativeClassRow* row : NativeCatalogue()) {
@@ -118,7 +128,9 @@ class FuzzGame {
         for (uint32_t id = 0; id < kWellKnownIds; ++id) {
             if (ScriptObject* object = cpu.Objects().GetObject(id)) wellKnown_.push_back(object->Address());
         }
+        if (pilot_.Get() != nullptr) wellKnown_.push_back(pilot_.Address());
         made_.clear();
+        results_.clear();
         for (uint32_t step = 0; step < kMaxSteps && in.More(); ++step) Step(in);
         // What the input made goes the way a script deletes it.
         for (const WeakObject& ref : made_) {
@@ -130,9 +142,10 @@ class FuzzGame {
 
   private:
     static constexpr uint32_t kScratchBytes = 4096;
+    static constexpr size_t kMaxResults = 16;
 
     void Step(Bytes& in) {
-        const uint8_t op = in.Next() % 4;
+        const uint8_t op = in.Next() % 5;
         if (op == 0) {
             ZEMAClass* cls = classes_[in.Next() % classes_.size()];
             const std::vector<uint32_t> arguments = Arguments(in);
@@ -164,9 +177,13 @@ class FuzzGame {
                 harness_.Cpu().CallVirtual(object,
                                            cls != nullptr ? number % (cls->VirtualMethodCount() + 1) : 0);
             });
-        } else {
+        } else if (op == 3) {
             const uint32_t value = Value(in.Next());
             Guarded([&] { Delete(value); });
+        } else {
+            const uint32_t address = Value(in.Next()) + 4 * (in.Next() % 16);
+            const uint32_t value = Value(in.Next());
+            Guarded([&] { ScriptStore32(address, value); });
         }
     }
 
@@ -191,10 +208,12 @@ class FuzzGame {
             case 0:
                 return kEdges[index % std::size(kEdges)];
             case 1: {
-                const uint32_t places = static_cast<uint32_t>(texts_.size()) + 3;
-                if (index % places < texts_.size()) return texts_[index % places];
                 const uint32_t offsets[] = {0, kScratchBytes - 4, kScratchBytes};
-                return scratch_ + offsets[index % places - texts_.size()];
+                const size_t places = texts_.size() + std::size(offsets) + results_.size();
+                const size_t at = index % places;
+                if (at < texts_.size()) return texts_[at];
+                if (at < texts_.size() + std::size(offsets)) return scratch_ + offsets[at - texts_.size()];
+                return results_[at - texts_.size() - std::size(offsets)];
             }
             case 2: {
                 // The input's objects (live or deleted) first, then the engine's.
@@ -224,6 +243,12 @@ class FuzzGame {
         } catch (const StopRequested&) {
         }
         armed_ = false;
+        // What the call left (field addresses, new objects, numbers) is offered to later steps.
+        DStack<uint32_t>& data = cpu.DataStack();
+        for (uint32_t depth = data.Depth(); depth > static_cast<uint32_t>(depths.data); --depth) {
+            if (results_.size() == kMaxResults) results_.erase(results_.begin());
+            results_.push_back(data.Peek(depth - 1 - static_cast<uint32_t>(depths.data)));
+        }
         cpu.RestoreStackDepths(depths);
         if (cpu.ClassStack().Depth() > classes) cpu.ClassStack().TruncateTo(classes);
     }
@@ -234,6 +259,8 @@ class FuzzGame {
     std::vector<ZEMAClass*> classes_;
     std::vector<uint32_t> wellKnown_;
     std::vector<WeakObject> made_;
+    std::vector<uint32_t> results_;
+    WeakObject pilot_;
     std::unique_ptr<PeriodicTimer> budget_;
     bool armed_ = false;
     uint32_t spentMs_ = 0;

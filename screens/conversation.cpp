@@ -4,6 +4,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/log_writer.h"
+#include "foundation/saturating.h"
 #include "foundation/word.h"
 #include "screens/screen_kinds.h"
 #include "script/char_manager.h"
@@ -133,7 +134,8 @@ void ConversationObject::AddAnswerButton(int32_t id, uint32_t text) {
     button.SetInt(kTextFlags, kShadowed);
     button.SetInt(kTextVerticalAlign, kBottomAligned);
     // Answers stack upwards with a gap between them, whichever way they were added.
-    SetNextAnswerY(y - button.Height() - kAnswerGap);
+    // The place is a field scripts may write.
+    SetNextAnswerY(SaturateInt32(int64_t{y} - button.Height() - kAnswerGap));
 }
 
 void ConversationObject::AddAnswer(int32_t target, int32_t id, std::string_view text) {

@@ -78,6 +78,9 @@ void ScriptObject::RunDestructorMethods() {
     MethodRunner* runner = cls->GetProcessor();
     for (ZEMAClass* c = cls; c != nullptr; c = c->BaseClass()) {
         if (c->MethodSlot(kDestructorMethod) != 0) runner->CallMethod(this, c, kDestructorMethod);
+        // A method that had the class unloaded moved this object to the unloaded class: the chain
+        // it walks is gone.
+        if (class_ != cls) return;
     }
     if (cls->VirtualMethodSlot(kDestroyVirtualMethod) != 0) runner->CallVirtual(this, kDestroyVirtualMethod);
 }
