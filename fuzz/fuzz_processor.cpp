@@ -73,6 +73,10 @@ constexpr uint32_t kMethods = 8;
 constexpr uint32_t kVirtualMethods = 4;
 // Index of the first address among the values a run offers (the ones before are edge values).
 constexpr uint32_t kFirstObject = 12;
+// Indices of the second ClassManager, its root class, its class "Made" and the object of it.
+constexpr uint32_t kMadeManagerValue = kFirstObject;
+constexpr uint32_t kMadeRootValue = kFirstObject + 1;
+constexpr uint32_t kMadeObjectValue = kFirstObject + 3;
 
 // Flag bits of header byte 0.
 constexpr uint8_t kMapWords = 1;
@@ -430,7 +434,8 @@ class Engine {
         return 0;
     }
 
-    // Edge values first (kFirstObject of them), then addresses: objects, classes, blocks, texts.
+    // Edge values first (kFirstObject of them), then addresses: the second ClassManager's (from
+    // kMadeManagerValue), objects, classes, blocks, texts.
     void CollectValues() {
         Processor& p = *processor_;
         ObjectManager& objects = p.Objects();
@@ -446,6 +451,9 @@ class Engine {
                    kScriptReservedLow,
                    static_cast<uint32_t>(kScriptRegionSize - 4),
                    ScriptHandedOutEnd() - 4};
+        auto* made = static_cast<ClassManager*>(made_.Get());
+        values_.insert(values_.end(), {made->Address(), made->FindClass(String("ZEMAClass"))->Address(),
+                                       madeFuzz_->Address(), madeObject_.Address(), archive_->Address()});
         for (uint32_t id :
              {kReceiverId, kOtherId, kRootObjectId, kStringId, kMathId, kListId, kScreenObjectId,
               kFontManagerId, kMessageManagerId, kImageManagerId, kColorManagerId, kCharManagerId, 0u, 1u}) {
@@ -455,10 +463,6 @@ class Engine {
         values_.insert(values_.end(), {fuzz_->Address(), p.Address(), small_, large_, large_ + 4092,
                                        large_ + 4096, ToScript(string_->Text()), fuzz_->CodeAddress(),
                                        ToScript(fuzz_->ClassFields()), ToScript(receiver_->Fields())});
-        auto* made = static_cast<ClassManager*>(made_.Get());
-        values_.insert(values_.end(),
-                       {archive_->Address(), made->Address(), made->FindClass(String("ZEMAClass"))->Address(),
-                        madeFuzz_->Address(), madeObject_.Address()});
         uint32_t at = names_;
         for (const char* name : kNames) {
             values_.push_back(at);
@@ -507,6 +511,11 @@ std::vector<std::string> Seeds() {
     };
     using A = ScriptAssembler;
     const uint32_t push = OpWord(Op::PushInline);
+    // What MapWord makes of a word: an operation, a value of the table, a virtual call of method 0
+    // on a popped receiver.
+    auto slot = [](Op op) { return ToSlot(op); };
+    auto value = [](uint32_t index) { return 0xE0000000u | index; };
+    constexpr uint32_t kVirtualPopped0 = 0x80000000u | 8u | static_cast<uint32_t>(A::Receiver::Popped);
     return {
         header(0, 0) + words({OpWord(Op::This), OpWord(Op::Fetch), OpWord(Op::Drop)}),
         // The string object's text through StringProcs (class 3), and a number appended to it.
@@ -520,6 +529,15 @@ std::vector<std::string> Seeds() {
             words({A::CallWord(12, 5, false, A::Receiver::ObjectId, kListId), OpWord(Op::PushInline), 0,
                    OpWord(Op::ClassOf), OpWord(Op::NewObject), OpWord(Op::DeleteObject)}),
         header(kMapWords, 0) + std::string(64, '\x11'),
+        // Mapped words: the second ClassManager's root class deleted, the manager deleted while the
+        // object of its class lives, a virtual method of that object, then the object and the
+        // manager deleted.
+        header(kMapWords, 0) + words({slot(Op::PushInline), value(kMadeRootValue), slot(Op::DeleteObject)}),
+        header(kMapWords, 0) + words({slot(Op::PushInline), value(kMadeManagerValue), slot(Op::DeleteObject),
+                                      slot(Op::PushInline), value(kMadeObjectValue), kVirtualPopped0}),
+        header(kMapWords, 0) +
+            words({slot(Op::PushInline), value(kMadeObjectValue), slot(Op::DeleteObject),
+                   slot(Op::PushInline), value(kMadeManagerValue), slot(Op::DeleteObject)}),
     };
 }
 
