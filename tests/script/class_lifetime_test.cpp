@@ -110,6 +110,13 @@ TEST_F(ClassLifetimeTest, ScriptsCannotDeleteAClassThatSomethingNeeds) {
     // Once their objects are gone, both go, each once.
     for (ScriptObject* target : std::vector<ScriptObject*>{ofMade, made, ofList, list})
         EXPECT_EQ(Delete(target), "no error");
+
+    // A list a script deletes lets go of the engine's classes and managers without deleting them.
+    auto* holder = new ObjectManager(&Cpu(), 1);
+    for (ScriptObject* held : std::vector<ScriptObject*>{thing, &Cpu().Classes(), &Cpu()})
+        holder->AppendObject(held);
+    EXPECT_EQ(Delete(holder), "no error");
+    EXPECT_EQ(Cpu().ClassByName("Thing"), thing);
 }
 
 TEST_F(ClassLifetimeTest, ObjectsOutlivingTheirProcessorRunNothing) {
