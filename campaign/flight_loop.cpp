@@ -16,6 +16,7 @@
 #include "campaign/screen_hooks.h"
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
+#include "foundation/saturating.h"
 #include "foundation/trace_flag.h"
 #include "graphics/display.h"
 #include "graphics/font.h"
@@ -469,7 +470,8 @@ Flight::Pass Flight::EndHandling() {
         flyAwayPlayed_ = true;
     }
     for (ShipObject* ship : Ships(cpu_)) {
-        if (ship->State() == kActorAlive) ship->SetInt(kVisualY, ship->Y() - kLeavingRise);
+        if (ship->State() == kActorAlive)
+            ship->SetInt(kVisualY, SaturateInt32(int64_t{ship->Y()} - kLeavingRise));
     }
     Countdown(pass);
     if (pass == Pass::Leave) flightStateSeen_ = kFlightLeaving;

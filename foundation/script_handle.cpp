@@ -89,7 +89,7 @@ HandleTable& Table() {
 
 }  // namespace
 
-ScriptHandle::ScriptHandle(HandleFamily family, uint32_t kind, void* owner) {
+ScriptHandle::ScriptHandle(HandleFamily family, uint32_t kind, void* owner) : kind_(kind) {
     auto* header = static_cast<uint8_t*>(ScriptAlloc(kHeaderSize));
     address_ = ToScript(header);
     try {
@@ -104,17 +104,20 @@ ScriptHandle::ScriptHandle(HandleFamily family, uint32_t kind, void* owner) {
 }
 
 ScriptHandle::~ScriptHandle() {
-    Table().Release(handle_);
+    if (!revoked_) Table().Release(handle_);
     ScriptFree(FromScript<void>(address_));
 }
 
-uint32_t ScriptHandle::Kind() const {
-    return Table().At(handle_).kind.load(std::memory_order_relaxed);
+void ScriptHandle::SetKind(uint32_t kind) {
+    kind_ = kind;
+    if (!revoked_) Table().At(handle_).kind.store(kind, std::memory_order_relaxed);
+    StoreU32(FromScript<uint8_t>(address_) + 4, kind);
 }
 
-void ScriptHandle::SetKind(uint32_t kind) {
-    Table().At(handle_).kind.store(kind, std::memory_order_relaxed);
-    StoreU32(FromScript<uint8_t>(address_) + 4, kind);
+void ScriptHandle::Revoke() {
+    if (revoked_) return;
+    revoked_ = true;
+    Table().Release(handle_);
 }
 
 namespace {

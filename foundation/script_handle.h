@@ -30,12 +30,18 @@ class ScriptHandle {
     // The value scripts hold for the owner.
     uint32_t Address() const { return address_; }
     // The kind as registered (the header's copy is only informative: scripts may overwrite it).
-    uint32_t Kind() const;
+    uint32_t Kind() const { return kind_; }
     void SetKind(uint32_t kind);
+    // Takes the owner out of the table before its end: from then on no script value names it. The
+    // header stays allocated until the owner goes, so its address is not handed to another.
+    void Revoke();
+    bool Revoked() const { return revoked_; }
 
   private:
     uint32_t address_;
     uint32_t handle_;
+    uint32_t kind_;
+    bool revoked_ = false;
 };
 
 // The owner a script value names, or null when it names no live object of that family; kind 0

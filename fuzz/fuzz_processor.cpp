@@ -1,8 +1,11 @@
 // The processor running hostile code: the input becomes the code words of a class library that is
 // loaded through the ClassManager, among the engine's natives (script and graphics), a few objects,
-// a string, object lists and heap blocks, and one of its methods runs until its stop hook has been
-// asked a few times (every few thousand backward jumps and calls). The
-// processor is then destroyed, which runs the objects' destructor methods. An engine error is a
+// a string, object lists and heap blocks, a second ClassManager made the way scripts make one with
+// the class loaded into it too and an object of that copy, and one of its methods runs until its
+// stop hook has been asked a few times (every few thousand backward jumps and calls). The code may
+// make further ClassManagers and objects and delete any of them in any order. The processor is
+// then destroyed, which runs the objects' destructor methods; what the code left of the second
+// ClassManager is destroyed after it, as the next engine's scripts could. An engine error is a
 // normal end; a crash, a sanitizer report or any other exception is a hole in the sandbox.
 //
 // Input: a header of kHeaderBytes, then code words (32-bit, little-endian).
@@ -52,6 +55,7 @@
 #include "script/operations.h"
 #include "script/processor.h"
 #include "script/string_procs.h"
+#include "script/weak_object.h"
 #include "tools/content/class_library_builder.h"
 #include "tools/content/fd_writer.h"
 #include "tools/content/font_builder.h"
@@ -69,6 +73,10 @@ constexpr uint32_t kMethods = 8;
 constexpr uint32_t kVirtualMethods = 4;
 // Index of the first address among the values a run offers (the ones before are edge values).
 constexpr uint32_t kFirstObject = 12;
+// Indices of the second ClassManager, its root class, its class "Made" and the object of it.
+constexpr uint32_t kMadeManagerValue = kFirstObject;
+constexpr uint32_t kMadeRootValue = kFirstObject + 1;
+constexpr uint32_t kMadeObjectValue = kFirstObject + 3;
 
 // Flag bits of header byte 0.
 constexpr uint8_t kMapWords = 1;
@@ -94,9 +102,11 @@ constexpr uint32_t kCharManagerId = 29;
 constexpr uint32_t kReceiverId = 40;
 constexpr uint32_t kOtherId = 41;
 constexpr uint32_t kRootObjectId = 42;
+// Bucket count of the second ClassManager.
+constexpr uint32_t kScriptManagerBuckets = 7;
 
 // Names scripts may hand to the managers; kept in a heap block.
-const char* const kNames[] = {"P.dpf", "F.dff", "M.mes", "C.txt", "Fuzz", "StringProcs", "P", "F"};
+const char* const kNames[] = {"P.dpf", "F.dff", "M.mes", "C.txt", "Fuzz", "StringProcs", "P", "F", "Made"};
 
 class FixedColours : public ColourTable {
   public:
@@ -143,6 +153,9 @@ struct Patch {
 
 struct Library {
     std::string bytes;
+    // The same code as class "Made", which uses only what every ClassManager holds, for the second
+    // ClassManager to load.
+    std::string made;
     std::vector<Patch> patches;
 };
 
@@ -228,14 +241,23 @@ Library FuzzLibrary(const Input& in) {
     b.virtualMethods = virtuals;
     b.code = code;
     library.bytes = b.Build();
+    auto made = ClassLibraryBuilder::Named("Made", {"ZEMAClass", "ClassManager"});
+    made.instanceFields = in.fields;
+    made.classFields = 4;
+    made.baseIndex = static_cast<uint16_t>(in.base % 3);
+    made.methods = methods;
+    made.virtualMethods = virtuals;
+    made.code = code;
+    library.made = made.Build();
     if (std::getenv("VONDREL_FUZZ_LIST") != nullptr) ListLibrary(in, methods, virtuals, code);
     return library;
 }
 
-std::string Archive(const std::string& library) {
+std::string Archive(const Library& library) {
     FdWriter writer;
     writer.Group({
-        {"Fuzz.glc", library},
+        {"Fuzz.glc", library.bytes},
+        {"Made.glc", library.made},
         {"P.dpf",
          PictureBlock({FrameBlock({.width = 2, .height = 2, .bitsPerPixel = 16, .pixels = {1, 2, 3, 4}})})},
         {"F.dff", FontBlock(UniformFont())},
@@ -270,7 +292,25 @@ class Engine {
         reader_.Open(file_.Path());
         archive_ = std::make_unique<FD::File>(&reader_, 2);
     }
-    ~Engine() { processor_.reset(); }
+    ~Engine() {
+        // Whatever of the second manager no table or list holds is no one's but the scripts': it
+        // outlives the processor, as objects of a ClassManager nobody deleted do.
+        std::vector<WeakObject> left;
+        for (const WeakObject& ref : {madeObject_, made_}) {
+            ScriptObject* object = ref.Get();
+            if (object != nullptr && object->ManagerHolds() == 0) left.push_back(ref);
+        }
+        processor_.reset();
+        for (const WeakObject& ref : left) {
+            ScriptObject* object = ref.Get();
+            if (object == nullptr || object->ManagerHolds() > 0 || object->BeingDestroyed()) continue;
+            try {
+                DestroyObject(object);
+            } catch (const DExep&) {
+                // Still refused (an object of its classes is held elsewhere): left as scripts left it.
+            }
+        }
+    }
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
@@ -362,9 +402,40 @@ class Engine {
             std::memcpy(FromScript<char>(at), name, size);
             at += static_cast<uint32_t>(size);
         }
+        MakeScriptManager();
     }
 
-    // Edge values first (kFirstObject of them), then addresses: objects, classes, blocks, texts.
+    // A ClassManager over the engine's archive made through its native, as a script makes one, the
+    // class loaded into it through its native too, and an object of that copy; only scripts own them.
+    void MakeScriptManager() {
+        Processor& p = *processor_;
+        ClassManager& classes = p.Classes();
+        DStack<uint32_t>& data = p.DataStack();
+        data.Push(kScriptManagerBuckets);
+        data.Push(archive_->Address());
+        data.Push(classes.Address());
+        p.CallMethod(&classes, &classes, kCreateObjectMethod);
+        p.ObjectStack().Pop();
+        auto* made = dynamic_cast<ClassManager*>(ScriptObject::FromAddress(data.Pop(), 0, "manager"));
+        if (made == nullptr) throw FatalExep(String("No ClassManager made"));
+        made_ = WeakObject(made);
+        data.Push(names_ + NameOffset("Made"));
+        p.CallMethod(made, made, 4);
+        madeFuzz_ = made->FindClass(String("Made"));
+        madeObject_ = WeakObject(new ScriptObject(madeFuzz_));
+    }
+
+    static uint32_t NameOffset(const char* wanted) {
+        uint32_t at = 0;
+        for (const char* name : kNames) {
+            if (std::strcmp(name, wanted) == 0) return at;
+            at += static_cast<uint32_t>(std::strlen(name) + 1);
+        }
+        return 0;
+    }
+
+    // Edge values first (kFirstObject of them), then addresses: the second ClassManager's (from
+    // kMadeManagerValue), objects, classes, blocks, texts.
     void CollectValues() {
         Processor& p = *processor_;
         ObjectManager& objects = p.Objects();
@@ -380,6 +451,9 @@ class Engine {
                    kScriptReservedLow,
                    static_cast<uint32_t>(kScriptRegionSize - 4),
                    ScriptHandedOutEnd() - 4};
+        auto* made = static_cast<ClassManager*>(made_.Get());
+        values_.insert(values_.end(), {made->Address(), made->FindClass(String("ZEMAClass"))->Address(),
+                                       madeFuzz_->Address(), madeObject_.Address(), archive_->Address()});
         for (uint32_t id :
              {kReceiverId, kOtherId, kRootObjectId, kStringId, kMathId, kListId, kScreenObjectId,
               kFontManagerId, kMessageManagerId, kImageManagerId, kColorManagerId, kCharManagerId, 0u, 1u}) {
@@ -405,6 +479,9 @@ class Engine {
     std::unique_ptr<FD::File> archive_;
     std::unique_ptr<Processor> processor_;
     ZEMAClass* fuzz_ = nullptr;
+    ZEMAClass* madeFuzz_ = nullptr;
+    WeakObject made_;
+    WeakObject madeObject_;
     ScriptObject* receiver_ = nullptr;
     StringObject* string_ = nullptr;
     ObjectManager* list_ = nullptr;
@@ -434,6 +511,11 @@ std::vector<std::string> Seeds() {
     };
     using A = ScriptAssembler;
     const uint32_t push = OpWord(Op::PushInline);
+    // What MapWord makes of a word: an operation, a value of the table, a virtual call of method 0
+    // on a popped receiver.
+    auto slot = [](Op op) { return ToSlot(op); };
+    auto value = [](uint32_t index) { return 0xE0000000u | index; };
+    constexpr uint32_t kVirtualPopped0 = 0x80000000u | 8u | static_cast<uint32_t>(A::Receiver::Popped);
     return {
         header(0, 0) + words({OpWord(Op::This), OpWord(Op::Fetch), OpWord(Op::Drop)}),
         // The string object's text through StringProcs (class 3), and a number appended to it.
@@ -447,6 +529,15 @@ std::vector<std::string> Seeds() {
             words({A::CallWord(12, 5, false, A::Receiver::ObjectId, kListId), OpWord(Op::PushInline), 0,
                    OpWord(Op::ClassOf), OpWord(Op::NewObject), OpWord(Op::DeleteObject)}),
         header(kMapWords, 0) + std::string(64, '\x11'),
+        // Mapped words: the second ClassManager's root class deleted, the manager deleted while the
+        // object of its class lives, a virtual method of that object, then the object and the
+        // manager deleted.
+        header(kMapWords, 0) + words({slot(Op::PushInline), value(kMadeRootValue), slot(Op::DeleteObject)}),
+        header(kMapWords, 0) + words({slot(Op::PushInline), value(kMadeManagerValue), slot(Op::DeleteObject),
+                                      slot(Op::PushInline), value(kMadeObjectValue), kVirtualPopped0}),
+        header(kMapWords, 0) +
+            words({slot(Op::PushInline), value(kMadeObjectValue), slot(Op::DeleteObject),
+                   slot(Op::PushInline), value(kMadeManagerValue), slot(Op::DeleteObject)}),
     };
 }
 
@@ -512,7 +603,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Library library = FuzzLibrary(in);
     try {
         // Destroyed at the end of the block: the objects' destructor methods run then.
-        Engine engine(Archive(library.bytes));
+        Engine engine(Archive(library));
         engine.Build(library.patches);
         engine.Run(in);
     } catch (const DExep& e) {

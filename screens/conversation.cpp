@@ -4,6 +4,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/log_writer.h"
+#include "foundation/saturating.h"
 #include "foundation/word.h"
 #include "screens/screen_kinds.h"
 #include "script/char_manager.h"
@@ -132,7 +133,8 @@ void ConversationObject::AddAnswerButton(int32_t id, uint32_t text, int32_t gapB
     button.SetFont(answerFont_);
     button.SetInt(kTextFlags, kShadowed);
     button.SetInt(kTextVerticalAlign, kBottomAligned);
-    SetNextAnswerY(y - button.Height() - gapBelow);
+    // The place is a field scripts may write.
+    SetNextAnswerY(SaturateInt32(int64_t{y} - button.Height() - gapBelow));
 }
 
 void ConversationObject::AddAnswer(int32_t target, int32_t id, std::string_view text) {

@@ -6,6 +6,7 @@
 #include "foundation/byte_order.h"
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
+#include "foundation/saturating.h"
 #include "foundation/script_memory.h"
 #include "foundation/word.h"
 #include "graphics/display.h"
@@ -94,10 +95,12 @@ void AddPictures(DialogWindow& window) {
 void AddReloadButton(DialogWindow& window, int32_t height) {
     Processor& processor = *window.GetProcessor();
     ControlObject* cancel = window.FindControl(kFrameCancelId);
-    const int32_t x = cancel != nullptr ? cancel->Int(kVisualX) - cancel->Width() - 20 : 0;
-    ControlObject& reload =
-        NewControlByName(processor, "TextButton",
-                         {Word(x), Word(height - 10), SystemMessageAddress(processor, 329), Word(kReloadId)});
+    // The cancel button's position is a field scripts may have written.
+    const int32_t x =
+        cancel != nullptr ? SaturateInt32(int64_t{cancel->Int(kVisualX)} - cancel->Width() - 20) : 0;
+    ControlObject& reload = NewControlByName(processor, "TextButton",
+                                             {Word(x), Word(SaturateInt32(int64_t{height} - 10)),
+                                              SystemMessageAddress(processor, 329), Word(kReloadId)});
     auto& text = StaticTextObject::Of(&reload);
     text.SetInt(kTextHorizontalAlign, 2);
     text.SetInt(kTextVerticalAlign, 2);

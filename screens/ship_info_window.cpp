@@ -64,7 +64,8 @@ class Pending {
     Pending(const Pending&) = delete;
     Pending& operator=(const Pending&) = delete;
 
-    ControlObject& Get() const { return *static_cast<ControlObject*>(control_.Get()); }
+    // A script run while the box was filled may have deleted it.
+    ControlObject& Get() const { return ControlObject::Of(control_.Check(0, "info box")); }
     void AddTo(DialogWindow& window) {
         window.AddControl(control_.Get(), kListOwned);
         control_ = WeakObject();

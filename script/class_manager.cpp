@@ -107,6 +107,21 @@ const String& ClassManager::ClassName() const {
     return ManagerName();
 }
 
+void ClassManager::CheckMayBeDestroyed() const {
+    ZEMAClass::CheckMayBeDestroyed();
+    auto& classes = const_cast<ClassList&>(classes_);
+    for (ZEMAClass* cls = classes.First(); cls != nullptr; cls = classes.Next()) {
+        if (cls != this && cls->InstanceCount() > 0)
+            ThrowFatal("ClassManager still has objects of class %s and cannot be deleted",
+                       cls->ClassName().Text());
+    }
+    for (const ZEMAClass* cls : failed_) {
+        if (cls->InstanceCount() > 0)
+            ThrowFatal("ClassManager still has objects of class %s and cannot be deleted",
+                       cls->ClassName().Text());
+    }
+}
+
 ZEMAClass* ClassManager::Register(ZEMAClass* descriptor, bool useLibrary) {
     if (!useLibrary) return AddClass(descriptor, String());
     const String name = descriptor->ClassName();
@@ -147,6 +162,7 @@ ZEMAClass* ClassManager::AddClass(ZEMAClass* descriptor, const String& libraryNa
     descriptor->RegisterMethods(*descriptor);
     // Entered only when complete, so that a failure leaves the table as it was.
     classes_.FindOrAdd(name, descriptor, 1);
+    if (descriptor != this) descriptor->MarkHeldByClassManager();
     return descriptor;
 }
 
@@ -187,6 +203,7 @@ ZEMAClass* ClassManager::LoadClass(BlockReader& reader, const String& name) {
         if (loadDepth_ > kMaxLoadDepth) ThrowFatal("Class %s is used too deeply nested", name.Text());
         if (classes_.FindEntry(name) != nullptr) ThrowFatal("Class %s is loaded twice", name.Text());
         descriptor = new ZEMAClass(nullptr);
+        descriptor->MarkHeldByClassManager();
         // Entered before anything is read, so that a library using this class again finds it.
         created_.emplace_back(name, descriptor);
         classes_.FindOrAdd(name, descriptor, 1);

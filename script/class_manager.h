@@ -32,6 +32,8 @@ class ClassManager : public ZEMAClass {
     void RegisterMethods(ZEMAClass& target) override;
     void ReserveMethodTables(ZEMAClass& target) override;
     const String& ClassName() const override;
+    // Also refused while any class of its table has objects: they would name a class that is gone.
+    void CheckMayBeDestroyed() const override;
 
     // Enters a native descriptor (under its ClassName) and binds its natives; with useLibrary, a
     // class library of that name (or its substitute) is read into it first. On an error nothing is

@@ -11,6 +11,7 @@
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/processor.h"
+#include "script/weak_object.h"
 
 namespace {
 
@@ -110,6 +111,17 @@ void DestroyQuietly(ScriptObject* object) {
     }
 }
 
+// An object DestroyObject would refuse (a class something depends on): asked before a table or
+// list lets go of it, so that the other holders keep it.
+bool Refused(const ScriptObject* object) {
+    try {
+        object->CheckMayBeDestroyed();
+        return false;
+    } catch (const DExep&) {
+        return true;
+    }
+}
+
 }  // namespace
 
 ObjectManager::ObjectManager(MethodRunner* processor, uint32_t secondary)
@@ -126,7 +138,7 @@ ObjectManager::~ObjectManager() {
         list_.First();
         ScriptObject* item = list_.RemoveCurrent();
         if (item != nullptr) item->DropManagerHold();
-        if (item == nullptr || item->KeptByEngine()) continue;
+        if (item == nullptr || item->KeptByEngine() || Refused(item)) continue;
         if (item->ManagerHolds() > 0) ForgetEverywhere(item);
         DestroyQuietly(item);
     }
@@ -194,18 +206,16 @@ ScriptObject* ObjectManager::Store(uint32_t id, ScriptObject* object) {
 
 bool ObjectManager::BelongsToEngine(const ScriptObject* object) const {
     if (object->KeptByEngine()) return true;
+    // Every class any ClassManager holds is that manager's to delete.
+    if (object->Class() == object && static_cast<const ZEMAClass*>(object)->HeldByClassManager()) return true;
     auto* processor = dynamic_cast<Processor*>(GetProcessor());
     if (processor == nullptr) return false;
-    if (object == processor || object == &processor->Objects() || object == &processor->Classes())
-        return true;
-    if (object->Class() != object) return false;
-    HashEntry<ZEMAClass>* entry =
-        processor->Classes().Classes().FindEntry(static_cast<const ZEMAClass*>(object)->ClassName());
-    return entry != nullptr && entry->value == object;
+    return object == processor || object == &processor->Objects() || object == &processor->Classes();
 }
 
 void ObjectManager::LetGo(ScriptObject* object) {
     if (object == nullptr || BelongsToEngine(object)) return;
+    object->CheckMayBeDestroyed();
     if (object->ManagerHolds() > 0) ForgetEverywhere(object);
     DestroyObject(object);
 }
@@ -295,7 +305,7 @@ void ObjectManager::ReleaseMainObjects() {
         if (object == nullptr) continue;
         try {
             if (object->Class() != nullptr && object->Class()->InheritsFrom("ObjectManager") &&
-                !registered(object)) {
+                !registered(object) && !Refused(object)) {
                 Store(id, nullptr);
                 if (object->ManagerHolds() > 0) ForgetEverywhere(object);
                 DestroyQuietly(object);
@@ -311,6 +321,8 @@ void ObjectManager::ReleaseMainObjects() {
 }
 
 void ObjectManager::ClearTable() {
+    // A class refused while objects of it live may be free to go once the table let go of them.
+    std::vector<WeakObject> refused;
     const uint32_t end = table_.End();
     for (uint32_t id = 0; id < end; ++id) {
         ScriptObject* object = table_.Get(id);
@@ -318,8 +330,17 @@ void ObjectManager::ClearTable() {
         Store(id, nullptr);
         // What engine caches keep is theirs to delete.
         if (object->KeptByEngine()) continue;
+        if (Refused(object)) {
+            if (object->ManagerHolds() == 0) refused.emplace_back(object);
+            continue;
+        }
         if (object->ManagerHolds() > 0) ForgetEverywhere(object);
         DestroyQuietly(object);
     }
     table_.Clear();
+    // Weak: destructor methods run above may have deleted them.
+    for (const WeakObject& ref : refused) {
+        ScriptObject* object = ref.Get();
+        if (object != nullptr && !Refused(object) && object->ManagerHolds() == 0) DestroyQuietly(object);
+    }
 }

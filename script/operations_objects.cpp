@@ -21,7 +21,6 @@ uint32_t FieldAddress(ScriptObject* object, uint32_t number) {
     return ToScript(&object->Field(number));
 }
 
-// Objects the engine itself holds and deletes: the processor, its managers and registered classes.
 }  // namespace
 
 // The class is popped only once the object exists; without memory 0 goes on both stacks.
@@ -80,8 +79,10 @@ void ProcessorOps::DeleteObject(Processor& processor) {
     if (processor.Objects().BelongsToEngine(object)) {
         ThrowFatal("Object at 0x%08X belongs to the engine and cannot be deleted", value);
     }
-    // Refused before any manager lets go of it: its destruction is already someone else's.
+    // Refused before any manager lets go of it: its destruction is already someone else's, or
+    // objects depend on it.
     CheckNotBeingDestroyed(object);
+    object->CheckMayBeDestroyed();
     // No object table or list may keep, and later use or destroy again, what is gone.
     if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
     DestroyObject(object);

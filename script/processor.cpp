@@ -50,8 +50,11 @@ Processor::Processor(FD::File* archive, int32_t localsCapacity, int32_t returnCa
       trace_(returnCapacity),
       archive_(archive) {
     executeBuffer_ = static_cast<uint32_t*>(ScriptAlloc(2 * sizeof(uint32_t)));
+    // The processor deletes itself and its managers; no object table or list a script fills may.
+    KeepForEngine();
     try {
         classManager_ = std::make_unique<ClassManager>(this, 26, archive);
+        classManager_->KeepForEngine();
         auto objects = std::make_unique<ObjectManager>(nullptr, 0);
         classManager_->Register(objects.get(), false);
         objectManager_ = std::move(objects);
@@ -65,6 +68,9 @@ Processor::Processor(FD::File* archive, int32_t localsCapacity, int32_t returnCa
 
 Processor::~Processor() {
     ReleaseManagers();
+    // Classes that outlive their managers (those of ClassManagers that scripts made and never
+    // deleted) must not call into a processor that is gone.
+    ForgetProcessor(this);
     for (uint32_t block : heapBlocks_) ScriptFree(FromScript<void>(block));
     ScriptFree(executeBuffer_);
 }

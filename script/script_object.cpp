@@ -13,7 +13,9 @@
 ScriptObject::ScriptObject(ZEMAClass* cls)
     : handle_(HandleFamily::kScriptObject, kScriptObjectKind, this),
       class_(cls),
-      fields_(cls != nullptr ? cls->InstanceFieldCount() : 0) {}
+      fields_(cls != nullptr ? cls->InstanceFieldCount() : 0) {
+    JoinClass();
+}
 
 ScriptObject::ScriptObject(SelfClass, uint32_t kind)
     : handle_(HandleFamily::kScriptObject, kind, this), class_(nullptr) {}
@@ -21,17 +23,33 @@ ScriptObject::ScriptObject(SelfClass, uint32_t kind)
 ScriptObject::ScriptObject(const ScriptObject& other)
     : handle_(HandleFamily::kScriptObject, kScriptObjectKind, this),
       class_(other.class_),
-      fields_(other.fields_) {}
+      fields_(other.fields_) {
+    JoinClass();
+}
 
 ScriptObject& ScriptObject::operator=(const ScriptObject& other) {
     if (this != &other) {
         fields_ = other.fields_;
-        class_ = other.class_;
+        if (class_ != other.class_) {
+            LeaveClass();
+            class_ = other.class_;
+            JoinClass();
+        }
     }
     return *this;
 }
 
-ScriptObject::~ScriptObject() = default;
+ScriptObject::~ScriptObject() {
+    LeaveClass();
+}
+
+void ScriptObject::JoinClass() {
+    if (class_ != nullptr && static_cast<const ScriptObject*>(class_) != this) class_->AddInstance(this);
+}
+
+void ScriptObject::LeaveClass() {
+    if (class_ != nullptr && static_cast<const ScriptObject*>(class_) != this) class_->RemoveInstance(this);
+}
 
 ScriptObject* ScriptObject::Clone() const {
     try {
@@ -60,6 +78,9 @@ void ScriptObject::RunDestructorMethods() {
     MethodRunner* runner = cls->GetProcessor();
     for (ZEMAClass* c = cls; c != nullptr; c = c->BaseClass()) {
         if (c->MethodSlot(kDestructorMethod) != 0) runner->CallMethod(this, c, kDestructorMethod);
+        // A method that had the class unloaded moved this object to the unloaded class: the chain
+        // it walks is gone.
+        if (class_ != cls) return;
     }
     if (cls->VirtualMethodSlot(kDestroyVirtualMethod) != 0) runner->CallVirtual(this, kDestroyVirtualMethod);
 }
@@ -72,6 +93,7 @@ void CheckNotBeingDestroyed(const ScriptObject* object) {
 void DestroyObject(ScriptObject* object) {
     if (object == nullptr) return;
     CheckNotBeingDestroyed(object);
+    object->CheckMayBeDestroyed();
     // No object table or list may keep, and later use or destroy again, what is gone.
     if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
     object->beingDestroyed_ = true;

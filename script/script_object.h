@@ -59,6 +59,9 @@ class ScriptObject {
     void ClearManagerHolds() { managerHolds_ = 0; }
     // Set by DestroyObject for the rest of the object's life: its destructor methods are running.
     bool BeingDestroyed() const { return beingDestroyed_; }
+    // FatalExep when the object may not be destroyed now (DestroyObject asks before anything is
+    // done); descriptors refuse while something depends on them.
+    virtual void CheckMayBeDestroyed() const {}
 
   protected:
     // For descriptors, whose class is themselves: no fields, class set by the derived constructor.
@@ -68,20 +71,28 @@ class ScriptObject {
     void SetKind(uint32_t kind) { handle_.SetKind(kind); }
 
   private:
+    // Every object is on the list of the objects of its class (descriptors, whose class is
+    // themselves, are not), so that a class that goes can hand its objects to the unloaded class.
+    void JoinClass();
+    void LeaveClass();
+
     ScriptHandle handle_;
     ZEMAClass* class_;
     ScriptFields fields_;
     bool keptByEngine_ = false;
     uint32_t managerHolds_ = 0;
     bool beingDestroyed_ = false;
+    ScriptObject* previousOfClass_ = nullptr;
+    ScriptObject* nextOfClass_ = nullptr;
 
+    friend class ZEMAClass;
     friend void DestroyObject(ScriptObject* object);
 };
 
-// Destroys an object the way scripts expect: it is first taken out of every object table and list
-// that holds it; then, when it has a class other than itself and that class
-// has a processor, method 1 of each class from its own up the base chain runs on it (classes
-// without a method 1 are skipped), then its virtual method 0; then the object is deleted. When a
+// Destroys an object the way scripts expect: CheckMayBeDestroyed may refuse it (nothing is done
+// then); it is taken out of every object table and list that holds it; then, when it has a class other than
+// itself and that class has a processor, method 1 of each class from its own up the base chain runs on it
+// (classes without a method 1 are skipped), then its virtual method 0; then the object is deleted. When a
 // script method throws the object is still deleted and the error passed on. An object whose
 // destruction is under way already (a destructor method deleting its own object, or the list that
 // is destroying it) is refused with FatalExep: it would be deleted twice.

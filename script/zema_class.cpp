@@ -2,11 +2,13 @@
 
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
+#include "script/object_manager.h"
 
 namespace {
 
@@ -28,6 +30,18 @@ std::unique_ptr<DataBlock> ReadBlock(BlockReader& reader, uint32_t headerSize, b
     if (inScript) block->KeepPayloadInScriptMemory();
     reader >> *block;
     return block;
+}
+
+// Guards the lists of objects of every class and the list of descriptors: objects may be made and
+// destroyed on more than one thread.
+std::mutex& ClassLifetimeMutex() {
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
+
+ZEMAClass*& FirstDescriptor() {
+    static ZEMAClass* first = nullptr;
+    return first;
 }
 
 const String& RootName() {
@@ -79,10 +93,97 @@ ZEMAClass::ZEMAClass(MethodRunner* processor)
       nativeClass_(this),
       processor_(processor) {
     SetSelfClass(this);
+    std::lock_guard lock(ClassLifetimeMutex());
+    ZEMAClass*& first = FirstDescriptor();
+    nextDescriptor_ = first;
+    if (first != nullptr) first->previousDescriptor_ = this;
+    first = this;
 }
 
 ZEMAClass::~ZEMAClass() {
+    HandInstancesToUnloadedClass();
+    // No object table or list may keep a descriptor that is gone.
+    if (ManagerHolds() > 0) ObjectManager::ForgetEverywhere(this);
+    {
+        std::lock_guard lock(ClassLifetimeMutex());
+        if (previousDescriptor_ != nullptr) {
+            previousDescriptor_->nextDescriptor_ = nextDescriptor_;
+        } else {
+            FirstDescriptor() = nextDescriptor_;
+        }
+        if (nextDescriptor_ != nullptr) nextDescriptor_->previousDescriptor_ = previousDescriptor_;
+    }
     FreeDebugRecords();
+}
+
+// --- the objects of a class ---
+
+void ZEMAClass::AddInstance(ScriptObject* object) {
+    std::lock_guard lock(ClassLifetimeMutex());
+    object->previousOfClass_ = nullptr;
+    object->nextOfClass_ = firstInstance_;
+    if (firstInstance_ != nullptr) firstInstance_->previousOfClass_ = object;
+    firstInstance_ = object;
+    ++instanceCount_;
+}
+
+void ZEMAClass::RemoveInstance(ScriptObject* object) {
+    std::lock_guard lock(ClassLifetimeMutex());
+    if (object->previousOfClass_ != nullptr) {
+        object->previousOfClass_->nextOfClass_ = object->nextOfClass_;
+    } else {
+        firstInstance_ = object->nextOfClass_;
+    }
+    if (object->nextOfClass_ != nullptr) object->nextOfClass_->previousOfClass_ = object->previousOfClass_;
+    object->previousOfClass_ = object->nextOfClass_ = nullptr;
+    --instanceCount_;
+}
+
+uint32_t ZEMAClass::InstanceCount() const {
+    std::lock_guard lock(ClassLifetimeMutex());
+    return instanceCount_;
+}
+
+void ZEMAClass::HandInstancesToUnloadedClass() {
+    if (InstanceCount() == 0) return;
+    ZEMAClass& unloaded = UnloadedClass();
+    for (;;) {
+        ScriptObject* object;
+        {
+            std::lock_guard lock(ClassLifetimeMutex());
+            object = firstInstance_;
+        }
+        if (object == nullptr) break;
+        RemoveInstance(object);
+        object->class_ = &unloaded;
+        unloaded.AddInstance(object);
+        object->handle_.Revoke();
+    }
+}
+
+ZEMAClass& ZEMAClass::UnloadedClass() {
+    static ZEMAClass* unloaded = [] {
+        auto* cls = new ZEMAClass(nullptr);
+        cls->SetName(String("UnloadedClass"));
+        cls->KeepForEngine();
+        cls->MarkHeldByClassManager();
+        return cls;
+    }();
+    return *unloaded;
+}
+
+void ZEMAClass::ForgetProcessor(const MethodRunner* processor) {
+    std::lock_guard lock(ClassLifetimeMutex());
+    for (ZEMAClass* d = FirstDescriptor(); d != nullptr; d = d->nextDescriptor_) {
+        if (d->processor_ == processor) d->processor_ = nullptr;
+    }
+}
+
+void ZEMAClass::CheckMayBeDestroyed() const {
+    if (heldByClassManager_ || KeptByEngine())
+        ThrowFatal("Object at 0x%08X belongs to the engine and cannot be deleted", Address());
+    if (const uint32_t count = InstanceCount(); count > 0)
+        ThrowFatal("Class %s still has %u objects and cannot be deleted", ClassName().Text(), count);
 }
 
 bool ZEMAClass::IsKindOf(const char* name) const {

@@ -136,6 +136,23 @@ class ZEMAClass : public ScriptObject, public DataBlock {
     // Virtual method 1 on the descriptor itself, through the processor (nothing without one).
     void NotifyLoaded();
 
+    // Objects whose class this is (not the descriptor itself).
+    uint32_t InstanceCount() const;
+    // Entered in the table of a ClassManager other than itself: the class is that manager's (or the
+    // engine's) to delete, never a script's.
+    void MarkHeldByClassManager() { heldByClassManager_ = true; }
+    bool HeldByClassManager() const { return heldByClassManager_; }
+    // Refused while a ClassManager holds the descriptor or objects of the class live.
+    void CheckMayBeDestroyed() const override;
+
+    // Where the objects of a class that goes are moved: a class without processor or methods, kept
+    // for the rest of the process. Moved objects lose their handle (no script value names them any
+    // more); whoever owns them still destroys them, and no script method runs then.
+    static ZEMAClass& UnloadedClass();
+    // Cuts every descriptor that still names the processor off from it (the processor goes): their
+    // objects can run no method afterwards.
+    static void ForgetProcessor(const MethodRunner* processor);
+
     // DataBlock hooks for the class block.
     void ReadChunk(BlockReader& reader, const uint8_t* signature) override;
     void AfterRead(BlockReader& reader) override;
@@ -147,6 +164,11 @@ class ZEMAClass : public ScriptObject, public DataBlock {
         uint32_t Count() const;
         uint32_t* Slots() const;
     };
+
+    friend class ScriptObject;
+    void AddInstance(ScriptObject* object);
+    void RemoveInstance(ScriptObject* object);
+    void HandInstancesToUnloadedClass();
 
     [[noreturn]] void LibraryError(const char* what) const;
     [[noreturn]] void MethodError(const char* kind, uint32_t number) const;
@@ -192,4 +214,11 @@ class ZEMAClass : public ScriptObject, public DataBlock {
     MethodRunner* processor_;
     ScriptFields classFields_;
     bool linked_ = false;
+    bool heldByClassManager_ = false;
+    // The objects of the class, linked through the objects; and every descriptor there is, for
+    // ForgetProcessor. Both under one process-wide lock.
+    ScriptObject* firstInstance_ = nullptr;
+    uint32_t instanceCount_ = 0;
+    ZEMAClass* previousDescriptor_ = nullptr;
+    ZEMAClass* nextDescriptor_ = nullptr;
 };

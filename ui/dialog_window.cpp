@@ -101,7 +101,7 @@ ControlObject* DialogWindow::LiveControl(const WeakObject& ref) {
 }
 
 ScreenEffectObject* DialogWindow::LiveEffect(const WeakObject& ref) {
-    return static_cast<ScreenEffectObject*>(ref.Get(kScreenEffectKind));
+    return dynamic_cast<ScreenEffectObject*>(ref.Get(kScreenEffectKind));
 }
 
 void DialogWindow::AddControl(ScriptObject* control, uint8_t mode) {
@@ -196,7 +196,7 @@ void DialogWindow::SetCursor(Image* image) {
 
 Image* DialogWindow::Cursor() const {
     // A pointer picture that is gone falls back to the window's own.
-    if (auto* image = static_cast<Image*>(cursor_.Get(kImageKind))) return image;
+    if (auto* image = dynamic_cast<Image*>(cursor_.Get(kImageKind))) return image;
     return defaultCursor_;
 }
 

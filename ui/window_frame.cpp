@@ -2,6 +2,7 @@
 // along the bottom (texts from "system.mes") and the closer, with the frame's callback.
 #include "ui/window_frame.h"
 
+#include "foundation/saturating.h"
 #include "foundation/word.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
@@ -25,10 +26,11 @@ void DialogWindow::BuildFrame(int32_t width, int32_t height, uint32_t buttons) {
     const int32_t screenWidth = display_->Surface()->Width();
     const int32_t screenHeight = display_->Surface()->Height();
 
-    ControlObject& frame =
-        NewControlByName(processor, "OpenWindowControl",
-                         {Word((screenWidth - width) / 2), Word((screenHeight - height) / 2), Word(width),
-                          Word(height), kFrameId});
+    // Sizes come from scripts: positions are worked out in 64 bits and kept in range.
+    const int32_t left = SaturateInt32((int64_t{screenWidth} - width) / 2);
+    const int32_t top = SaturateInt32((int64_t{screenHeight} - height) / 2);
+    ControlObject& frame = NewControlByName(processor, "OpenWindowControl",
+                                            {Word(left), Word(top), Word(width), Word(height), kFrameId});
     AddControl(&frame, kListOwned);
     ControlObject& background = NewControlByName(processor, "RectangleControl",
                                                  {0, 0, Word(width), Word(height), kFrameBackgroundId});
@@ -36,16 +38,17 @@ void DialogWindow::BuildFrame(int32_t width, int32_t height, uint32_t buttons) {
     AddControl(&background, kListOwned);
     SetCallback(FrameCallback);
 
-    int32_t x = width - 20;
+    int32_t x = SaturateInt32(int64_t{width} - 20);
+    const int32_t buttonY = SaturateInt32(int64_t{height} - 10);
     auto addButton = [&](int32_t id, uint32_t text) {
         ControlObject& button =
             NewControlByName(processor, "TextButton",
-                             {Word(x), Word(height - 10), SystemMessageAddress(processor, text), Word(id)});
+                             {Word(x), Word(buttonY), SystemMessageAddress(processor, text), Word(id)});
         button.SetParent(&frame);
         button.SetInt(kTextHorizontalAlign, 2);
         button.SetInt(kTextVerticalAlign, 2);
         AddControl(&button, kListOwned);
-        x -= 20 + button.Width();
+        x = SaturateInt32(int64_t{x} - 20 - button.Width());
     };
     if (buttons & 2) addButton(kFrameCancelId, kCancelText);
     if (buttons & 1) addButton(kFrameOkId, kOkText);

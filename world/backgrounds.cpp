@@ -20,6 +20,10 @@ int32_t WrapAdd(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
+int32_t WrapSubtract(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
 // Tiles of size needed to cover length, rounded up; 0 for a tile without size.
 int64_t TilesOver(int64_t length, int64_t size) {
     if (size <= 0 || length <= 0) return 0;
@@ -203,12 +207,12 @@ void CycleBackGroundObject::Scroll(int32_t s) {
     SetInt(kVisualY, WrapAdd(Y(), s));
     SetInt(kActorSpeedY, s);
     if (Y() > 0) {
-        SetInt(kVisualY, WrapAdd(Y(), -Int(kCycleTileHeight)));
+        SetInt(kVisualY, WrapSubtract(Y(), Int(kCycleTileHeight)));
         Own(kCycleFlip) = Own(kCycleFlip) == 0 ? 1 : 0;
     }
     if ((Own(kVisualFlags) & kCycleDrifts) != 0) {
         SetInt(kVisualX, WrapAdd(X(), Int(kCycleSideways)));
-        if (X() > 0) SetInt(kVisualX, WrapAdd(X(), -Int(kCycleTileWidth)));
+        if (X() > 0) SetInt(kVisualX, WrapSubtract(X(), Int(kCycleTileWidth)));
     }
     SetInt(kVisualPhase, WrapAdd(Int(kVisualPhase), Int(kVisualPhaseStep)));
 }

@@ -7,6 +7,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/random.h"
+#include "foundation/saturating.h"
 #include "script/field_natives.h"
 #include "script/math_procs.h"
 #include "script/method_runner.h"
@@ -97,8 +98,8 @@ void Guide::StepSelfGuided(GuideObject& guide) {
         guide.SetTarget(nullptr);
         return;
     }
-    const int64_t angle =
-        VectorAngleX100(target->X() - guide.Int(kVisualX), target->Y() - guide.Int(kVisualY));
+    const int64_t angle = VectorAngleX100(SaturateInt32(int64_t{target->X()} - guide.Int(kVisualX)),
+                                          SaturateInt32(int64_t{target->Y()} - guide.Int(kVisualY)));
     int64_t d = (angle - guide.Heading()) % kFullTurn;
     if (d >= 18001) d -= kFullTurn;
     if (d < -18000) d += kFullTurn;

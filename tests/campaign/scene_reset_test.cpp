@@ -23,10 +23,12 @@
 #include "script/message_manager.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/weak_object.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
 #include "shell/sound_manager.h"
 #include "shell/sound_system.h"
+#include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tools/content/sound_builder.h"
 #include "world/player.h"
@@ -103,6 +105,18 @@ TEST_F(SceneResetTest, WhatTheSceneLoadedGoesAndNothingElse) {
         EXPECT_EQ(game.Message("Scene.mes", 2), "Two");
         ResetScene(game.Cpu(), marks, false);
     }
+}
+
+TEST_F(SceneResetTest, AnObjectOfAClassTheResetUnloadedRunsNothingAndGoesOnce) {
+    const ResourceMarks marks = SaveResourceMarks(game.Cpu());
+    // Kept in the object table, which destroys it when the game goes.
+    ScriptObject* kept = game.Keep(200, game.New("SceneThing"));
+    const WeakObject ref(kept);
+    ResetScene(game.Cpu(), marks, false);
+    EXPECT_EQ(kept->Class(), &ZEMAClass::UnloadedClass());
+    EXPECT_EQ(ref.Get(), nullptr);
+    EXPECT_EQ(ErrorMessage([&] { game.CallVirtual(kept, 3); }),
+              "Virtual method 3 not defined in class UnloadedClass");
 }
 
 TEST_F(SceneResetTest, ASoundStillQueuedIsServedBeforeItIsUnloaded) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,10 @@ TEST_F(ConversationTest, AnswersStackUpwardsTenPixelsApart) {
     *FromScript<int32_t>(Native(21).at(0)) = 123;
     Native(24, {300, 72, game.Text("Here")});
     EXPECT_EQ(Y(72), 123);
+    // At the bottom of the range the next place stays there.
+    *FromScript<int32_t>(Native(21).at(0)) = INT32_MIN;
+    Native(24, {300, 73, game.Text("Low")});
+    EXPECT_EQ(NextY(), INT32_MIN);
     EXPECT_EQ(game.TextAt(Native(22).at(0)), "Talk.chr");
     EXPECT_EQ(game.TextAt(Native(23).at(0)), "Talk.mes");
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -189,6 +191,30 @@ TEST_F(WindowFrameTest, BuildsTheFrameItsButtonsAndItsCloser) {
     ASSERT_EQ(single->ControlCount(), 4u);
     EXPECT_EQ(single->ControlAt(2)->Id(), kFrameOkId);
     EXPECT_EQ(single->ControlAt(2)->Int(kVisualX), 80);
+}
+
+TEST_F(WindowFrameTest, ScriptSizesAtTheEndsOfTheRangeGivePositionsInRange) {
+    constexpr int32_t kMin = INT32_MIN;
+    constexpr int32_t kMax = INT32_MAX;
+    struct Case {
+        int32_t width, height, frameX, frameY, cancelX, cancelY;
+    };
+    const Case cases[] = {{kMin, 100, 1073742144, 190, kMin, 90},
+                          {kMax, kMin, -1073741503, 1073742064, kMax - 20, kMin},
+                          {0, 0, 320, 240, -20, -10}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        auto window = NewWindow();
+        window->BuildFrame(c.width, c.height, 3);
+        ControlObject& frame = *window->ControlAt(0);
+        EXPECT_EQ(frame.Int(kVisualX), c.frameX);
+        EXPECT_EQ(frame.Int(kVisualY), c.frameY);
+        ControlObject& cancel = *window->ControlAt(2);
+        EXPECT_EQ(cancel.Int(kVisualX), c.cancelX);
+        EXPECT_EQ(cancel.Int(kVisualY), c.cancelY);
+        EXPECT_EQ(window->ControlAt(3)->Int(kVisualX),
+                  std::max<int64_t>(kMin, int64_t{c.cancelX} - 20 - cancel.Width()));
+    }
 }
 
 TEST_F(WindowFrameTest, TheFrameCallbackAnswers) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "foundation/script_handle.h"
 #include "graphics/image.h"
 #include "shell/game_ids.h"
@@ -95,6 +97,19 @@ TEST_F(BackgroundTest, CycleWrapsByOneTileAndFlips) {
         EXPECT_EQ(cycle.Own(kCycleFlip), e.flip);
         EXPECT_EQ(cycle.State(), kActorAlive);
     }
+}
+
+TEST_F(BackgroundTest, TileSizesAScriptSetAtTheEndOfTheRangeWrapAsScriptArithmeticDoes) {
+    CycleBackGroundObject& cycle = Cycle("Tile.dpf", kCycleDrifts);
+    cycle.SetInt(kCycleTileWidth, INT32_MIN);
+    cycle.SetInt(kCycleTileHeight, INT32_MIN);
+    cycle.SetInt(kCycleSideways, 0);
+    cycle.SetInt(kVisualX, 1);
+    cycle.SetInt(kVisualY, -600);
+    Level().SetInt(kLevelSpeed, 700);
+    CallVirtual(&cycle, kStepVirtual, {0});
+    EXPECT_EQ(cycle.X(), INT32_MIN + 1);
+    EXPECT_EQ(cycle.Y(), INT32_MIN + 100);
 }
 
 TEST_F(BackgroundTest, CycleTilesCoverTheField) {

@@ -111,6 +111,19 @@ TEST_F(GuidesTest, SelfGuidedGuideTurnsTowardItsTargetByAtMostItsRate) {
     }
 }
 
+TEST_F(GuidesTest, ATargetAScriptMovedFurtherOffThanTheRangeHoldsIsStillAimedAt) {
+    GuideObject& guide = NewGuide("SelfGuidedGuide", 36000);  // any turn in one step
+    guide.Own(kGuideC) = 1;                                   // locked on its target
+    ActorObject& target = Enemy(1000, 0);
+    Step(guide);
+    ASSERT_EQ(guide.Target(), &target);
+    guide.SetInt(kVisualX, -1000000);
+    target.SetInt(kVisualX, INT32_MAX);
+    target.SetInt(kVisualY, -1000000000);
+    Step(guide);
+    EXPECT_EQ(guide.Heading(), VectorAngleX100(INT32_MAX, -1000000000));
+}
+
 // A guide keeps its target from one step (and flight) to the next: a target that is removed or
 // deleted meanwhile is dropped for the nearest live actor, never used.
 TEST_F(GuidesTest, SelfGuidedGuideTargets) {
