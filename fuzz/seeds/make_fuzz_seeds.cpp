@@ -392,23 +392,25 @@ void UninstallListSeeds() {
     SeedPlain(t, "installed", "a.txt\nMisc\\b.dat\nMisc\\Sub\\c.dat\nMisc\\Sub\nMisc\n");
     SeedPlain(t, "hostile",
               "..\\outside\\a.txt\r\n/etc/passwd\nC:\\a.txt\nLink\\a.txt\nLink\nMisc\\..\\..\\x\n\nlast");
-    // Steps of fuzz_natives (see there): per catalogue class an object made, its methods and virtual
-    // methods called with a text and edge integers, and the object deleted; and the dialog frame of
-    // width 0x80000000.
-    void Natives() {
-        auto steps = [](std::initializer_list<int> bytes) { return std::string(bytes.begin(), bytes.end()); };
-        constexpr int kMade = 0x80, kOwnClass = 0x80, kText = 0x42, kMin = 19, kAll = 24, kHundred = 9;
-        const auto rows = NativeCatalogue();
-        for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-            std::string made = steps({0, i, 0});
-            for (int m = 0; m < 16; ++m) made += steps({1, kMade, kOwnClass, m, 3, kText, kMin, kAll});
-            for (int v = 0; v < 8; ++v) made += steps({2, kMade, v, 2, kHundred, kMin});
-            Seed("fuzz_natives", rows[i]->name, made + steps({3, kMade}));
-            if (std::string(rows[i]->name) == "Dialog")
-                Seed("fuzz_natives", "dialog frame",
-                     steps({0, i, 0, 1, kMade, kOwnClass, 14, 3, 3, kMin, kHundred}));
-        }
+}
+
+// Steps of fuzz_natives (see there): per catalogue class an object made, its methods and virtual
+// methods called with a text and edge integers, and the object deleted; and the dialog frame of
+// width 0x80000000.
+void Natives() {
+    auto steps = [](std::initializer_list<int> bytes) { return std::string(bytes.begin(), bytes.end()); };
+    constexpr int kMade = 0x80, kOwnClass = 0x80, kText = 0x42, kMin = 19, kAll = 24, kHundred = 9;
+    const auto rows = NativeCatalogue();
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        std::string made = steps({0, i, 0});
+        for (int m = 0; m < 16; ++m) made += steps({1, kMade, kOwnClass, m, 3, kText, kMin, kAll});
+        for (int v = 0; v < 8; ++v) made += steps({2, kMade, v, 2, kHundred, kMin});
+        Seed("fuzz_natives", rows[i]->name, made + steps({3, kMade}));
+        if (std::string(rows[i]->name) == "Dialog")
+            Seed("fuzz_natives", "dialog frame",
+                 steps({0, i, 0, 1, kMade, kOwnClass, 14, 3, 3, kMin, kHundred}));
     }
+}
 
 }  // namespace
 
