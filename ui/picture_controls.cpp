@@ -10,6 +10,7 @@
 #include "graphics/frame_geometry.h"
 #include "graphics/graphics_kinds.h"
 #include "graphics/image.h"
+#include "script/create_native.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -64,19 +65,6 @@ void CreateCloser(ScriptObject* receiver) {
     if (opener == nullptr) ThrowFatal("OpenWindowControl expected as opener");
     const int32_t id = args.Int();
     PushNewObject(runner, std::make_unique<CloseWindowControlObject>(cls, opener, id));
-}
-
-void CreateButton(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t width = args.Int();
-    const String caption = args.TextCopy();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<DButtonObject>(cls, picture, x, y, width, caption.View(), id));
 }
 
 }  // namespace
@@ -233,5 +221,7 @@ void CloseWindowControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
 
 void DButton::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(CreateButton, 0);
+    target.SetMethod(
+        CreateNative<DButtonObject, "class", uint32_t, int32_t, int32_t, int32_t, std::string_view, int32_t>,
+        0);
 }

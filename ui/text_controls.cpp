@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
@@ -11,8 +10,8 @@
 #include "graphics/font.h"
 #include "graphics/screen_buffer.h"
 #include "graphics/text_layout.h"
+#include "script/create_native.h"
 #include "script/field_natives.h"
-#include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/receiver_of.h"
@@ -83,43 +82,15 @@ void CheckInput(ScriptObject* receiver) {
 
 // --- natives ---
 
+// Pops the class, then x, y, the text and the id.
 template <class Object>
-void CreateLabel(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const String text = args.TextCopy();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<Object>(cls, x, y, text.View(), id));
-}
+constexpr NativeHandler CreateLabel =
+    CreateNative<Object, "class", int32_t, int32_t, std::string_view, int32_t>;
 
+// Pops the class, then x, y, width, height, the text and the id.
 template <class Object>
-void CreateBox(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t width = args.Int();
-    const int32_t height = args.Int();
-    const String text = args.TextCopy();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<Object>(cls, x, y, width, height, text.View(), id));
-}
-
-void CreateEdit(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t capacity = args.Int();
-    const uint32_t buffer = args.Word();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<EditControlObject>(cls, x, y, capacity, buffer, id));
-}
+constexpr NativeHandler CreateBox =
+    CreateNative<Object, "class", int32_t, int32_t, int32_t, int32_t, std::string_view, int32_t>;
 
 void GetWidth(ScriptObject* receiver) {
     StaticTextObject& text = StaticTextObject::Of(receiver);
@@ -465,5 +436,6 @@ void MultiLineButton::Bind(ZEMAClass& target, const NativeClassRow& row) {
 void EditControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(EditStep, kStepVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateEdit, 0);
+    target.SetMethod(CreateNative<EditControlObject, "class", int32_t, int32_t, int32_t, uint32_t, int32_t>,
+                     0);
 }

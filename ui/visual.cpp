@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
@@ -10,6 +9,7 @@
 #include "graphics/direction_to_frame.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
+#include "script/create_native.h"
 #include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
@@ -141,18 +141,6 @@ void VisualPicture(ScriptObject* receiver) {
 }
 
 // --- Visual natives ---
-
-void CreateVisual(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t dirX = args.Int();
-    const int32_t dirY = args.Int();
-    PushNewObject(runner, std::make_unique<VisualObject>(cls, picture, x, y, dirX, dirY));
-}
 
 // Pops dirY, dirX and the picture; the direction entry for that heading.
 Image& PoppedDirectionEntry(VisualObject& v, NativeArgs& args, uint32_t& orientation) {
@@ -331,7 +319,7 @@ void Visual::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(ConstantEntryAnswer<0, 0, 0, 0>, 11);
     target.SetVirtualMethod(ConstantEntryAnswer<0>, 12);
     BindNativeBase(row, target);
-    target.SetMethod(CreateVisual, 0);
+    target.SetMethod(CreateNative<VisualObject, "class", uint32_t, int32_t, int32_t, int32_t, int32_t>, 0);
     target.SetMethod(PushFieldAddress<VisualObject, kVisualX>, 4);
     target.SetMethod(PushFieldAddress<VisualObject, kVisualY>, 5);
     target.SetMethod(PushFieldAddress<VisualObject, kVisualDirX>, 6);

@@ -1,12 +1,12 @@
 #include "world/passive_picture.h"
 
-#include <memory>
-
 #include "foundation/exceptions.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
+#include "script/create_native.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/native_handler.h"
 #include "script/processor.h"
 #include "script/receiver_of.h"
 
@@ -58,14 +58,8 @@ void PassivePicture::StepNative(ScriptObject* receiver) {
 
 namespace {
 
-void CreatePicture(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    ZEMAClass* cls = args.Class("PassivePicture");
-    const uint32_t picture = args.Word();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    PushNewObject(RunnerOf(receiver), std::make_unique<PassivePictureObject>(cls, picture, x, y));
-}
+constexpr NativeHandler CreatePicture =
+    CreateNative<PassivePictureObject, "PassivePicture", uint32_t, int32_t, int32_t>;
 
 void Lifetime(ScriptObject* receiver) {
     NativeArgs args(receiver);
