@@ -116,6 +116,11 @@ void PushZero(ScriptObject* receiver) {
 
 void Nothing(ScriptObject*) {}
 
+template <uint32_t Number>
+void DefaultEntryAnswer(ScriptObject* receiver) {
+    AnswerEntry(receiver, VisualEntryAnswer(Number));
+}
+
 void VisualStep(ScriptObject* receiver) {
     VisualObject& v = VisualObject::Of(receiver);
     NativeArgs(receiver).Int();
@@ -314,10 +319,10 @@ void Visual::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(VisualPictureCount, kPictureCountVirtual);
     target.SetVirtualMethod(VisualPicture, kPictureVirtual);
     target.SetVirtualMethod(VisualStep, kStepVirtual);
-    target.SetVirtualMethod(ConstantEntryAnswer<0, 2>, 9);
-    target.SetVirtualMethod(ConstantEntryAnswer<0>, 10);
-    target.SetVirtualMethod(ConstantEntryAnswer<0, 0, 0, 0>, 11);
-    target.SetVirtualMethod(ConstantEntryAnswer<0>, 12);
+    target.SetVirtualMethod(DefaultEntryAnswer<9>, 9);
+    target.SetVirtualMethod(DefaultEntryAnswer<10>, 10);
+    target.SetVirtualMethod(DefaultEntryAnswer<11>, 11);
+    target.SetVirtualMethod(DefaultEntryAnswer<12>, 12);
     BindNativeBase(row, target);
     target.SetMethod(CreateNative<VisualObject, "class", uint32_t, int32_t, int32_t, int32_t, int32_t>, 0);
     target.SetMethod(PushFieldAddress<VisualObject, kVisualX>, 4);
@@ -369,10 +374,19 @@ int32_t Visual::CallEvent12(ScriptObject* object, int32_t i) {
     return PopInt(CallWithIndex(object, 12, i));
 }
 
-void AnswerEntry(ScriptObject* receiver, std::initializer_list<uint32_t> values) {
+void AnswerEntry(ScriptObject* receiver, std::span<const uint32_t> values) {
     NativeArgs args(receiver);
     args.Int();
     for (uint32_t value : values) args.Stack().Push(value);
+}
+
+std::span<const uint32_t> VisualEntryAnswer(uint32_t number) {
+    static constexpr uint32_t kPair[] = {0, 2};
+    static constexpr uint32_t kFour[] = {0, 0, 0, 0};
+    static constexpr uint32_t kZero[] = {0};
+    if (number == 9) return kPair;
+    if (number == 11) return kFour;
+    return kZero;
 }
 
 void CallScriptMethod7(ScriptObject* object) {

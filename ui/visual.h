@@ -6,7 +6,7 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
+#include <span>
 
 #include "foundation/engine_string.h"
 #include "script/script_fields.h"
@@ -108,11 +108,16 @@ struct Visual {
 
 // A constant answer of the per-entry methods (virtual 9-12): takes the entry index and pushes the
 // values in the order given.
-void AnswerEntry(ScriptObject* receiver, std::initializer_list<uint32_t> values);
+void AnswerEntry(ScriptObject* receiver, std::span<const uint32_t> values);
 template <uint32_t... Values>
 void ConstantEntryAnswer(ScriptObject* receiver) {
-    AnswerEntry(receiver, {Values...});
+    static constexpr uint32_t values[] = {Values...};
+    AnswerEntry(receiver, values);
 }
+
+// Visual's own answer to per-entry method number (9-12), the values in pushing order; also what an
+// actor answers for an entry it does not hold.
+std::span<const uint32_t> VisualEntryAnswer(uint32_t number);
 
 // Fixed wrappers the flight, the dialog loop, the player and the equipment code use.
 void CallScriptMethod7(ScriptObject* object);
