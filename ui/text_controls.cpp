@@ -401,10 +401,8 @@ void StaticText::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(CreateLabel<StaticTextObject>, 0);
     target.SetMethod(GetWidth, 21);
     target.SetMethod(GetHeight, 22);
-    target.SetMethod(PushFieldAddress<StaticTextObject, kTextFlags>, 23);
-    target.SetMethod(PushFieldAddress<StaticTextObject, kTextColour>, 24);
-    target.SetMethod(PushFieldAddress<StaticTextObject, kTextVerticalAlign>, 25);
-    target.SetMethod(PushFieldAddress<StaticTextObject, kTextHorizontalAlign>, 26);
+    BindFieldAddresses<StaticTextObject, 23, kTextFlags, kTextColour, kTextVerticalAlign,
+                       kTextHorizontalAlign>(target);
     target.SetMethod(PushFieldValue<StaticTextObject, kTextFont>, 27);
     target.SetMethod(SetFontNative, 28);
     target.SetMethod(PushFieldAddress<StaticTextObject, kTextTypingSpeed>, 29);

@@ -325,10 +325,7 @@ void Visual::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(DefaultEntryAnswer<12>, 12);
     BindNativeBase(row, target);
     target.SetMethod(CreateNative<VisualObject, "class", uint32_t, int32_t, int32_t, int32_t, int32_t>, 0);
-    target.SetMethod(PushFieldAddress<VisualObject, kVisualX>, 4);
-    target.SetMethod(PushFieldAddress<VisualObject, kVisualY>, 5);
-    target.SetMethod(PushFieldAddress<VisualObject, kVisualDirX>, 6);
-    target.SetMethod(PushFieldAddress<VisualObject, kVisualDirY>, 7);
+    BindFieldAddresses<VisualObject, 4, kVisualX, kVisualY, kVisualDirX, kVisualDirY>(target);
     target.SetMethod(HeadingFrame, 8);
     target.SetMethod(AnimatedHeadingFrame, 9);
     target.SetMethod(PushFieldAddress<VisualObject, kVisualPicture>, 10);

@@ -471,14 +471,8 @@ void Option::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(CreateOption, 0);
     target.SetMethod(PushFieldAddress<OptionObject, kOptionConsumption>, 16);
     target.SetMethod(PushShip, 17);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionValueD>, 18);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionItemKind>, 19);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionAltPicture>, 20);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionBaseValue>, 21);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionValueF>, 22);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionEfficiency>, 23);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionSlot>, 24);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionValueG>, 25);
+    BindFieldAddresses<OptionObject, 18, kOptionValueD, kOptionItemKind, kOptionAltPicture, kOptionBaseValue,
+                       kOptionValueF, kOptionEfficiency, kOptionSlot, kOptionValueG>(target);
 }
 
 void Akb::Bind(ZEMAClass& target, const NativeClassRow& row) {
@@ -534,13 +528,8 @@ void Ammo::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(TriggerAmmo, kAmmoTriggerVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateAmmo, 0);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoKindA>, 26);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoKindB>, 27);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoShots>, 28);
+    BindFieldAddresses<AmmoObject, 26, kAmmoKindA, kAmmoKindB, kAmmoShots>(target);
     target.SetMethod(MergeNative, 29);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoDamage>, 30);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoValueH>, 31);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoArmour>, 32);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoShotValue>, 33);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoShotSpeed>, 34);
+    BindFieldAddresses<AmmoObject, 30, kAmmoDamage, kAmmoValueH, kAmmoArmour, kAmmoShotValue, kAmmoShotSpeed>(
+        target);
 }

@@ -340,10 +340,7 @@ void Ship::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(FireNative, 41);
     target.SetMethod(StepEquipmentNative, 42);
     target.SetMethod(OwnerNative, 44);
-    target.SetMethod(PushFieldAddress<ShipObject, kShipValueB>, 45);
-    target.SetMethod(PushFieldAddress<ShipObject, kShipMass>, 46);
-    target.SetMethod(PushFieldAddress<ShipObject, kShipValueC>, 47);
-    target.SetMethod(PushFieldAddress<ShipObject, kShipBaseConsumption>, 48);
+    BindFieldAddresses<ShipObject, 45, kShipValueB, kShipMass, kShipValueC, kShipBaseConsumption>(target);
     target.SetMethod(PushFieldValue<ShipObject, kShipEnergyLack>, 49);
     target.SetMethod(DrainEnergyNative, 50);
     target.SetMethod(RechargeNative, 51);
