@@ -19,6 +19,7 @@
 #include "ui/control_create.h"
 #include "ui/draw_state.h"
 #include "ui/ui_objects.h"
+#include "ui/visual.h"
 
 namespace {
 
@@ -35,11 +36,8 @@ void PictureSetPicture(ScriptObject* receiver) {
     const uint32_t i = args.Word();
     const PicturesSetControlObject::PictureEntry& entry = set.EntryAt(i);
     Frame* frame = static_cast<Image*>(entry.image.Check(kImageKind, "picture"))->GetFrame(0);
-    DStack<uint32_t>& stack = args.Stack();
-    stack.Push(0);
-    stack.Push(static_cast<uint32_t>(WrappingAdd(set.Int(kVisualY), entry.dy)));
-    stack.Push(static_cast<uint32_t>(WrappingAdd(set.Int(kVisualX), entry.dx)));
-    stack.Push(frame->Address());
+    PushPictureAnswer(args.Stack(), frame, WrappingAdd(set.Int(kVisualX), entry.dx),
+                      WrappingAdd(set.Int(kVisualY), entry.dy), 0);
 }
 
 void AddPictureNative(ScriptObject* receiver) {

@@ -138,11 +138,7 @@ void VisualPicture(ScriptObject* receiver) {
     const int32_t i = args.Int();
     uint32_t orientation = 0;
     Frame* frame = v.SelectFrame(i, orientation);
-    DStack<uint32_t>& stack = args.Stack();
-    stack.Push(orientation);
-    stack.Push(v.Own(kVisualY));
-    stack.Push(v.Own(kVisualX));
-    stack.Push(FrameValue(frame));
+    PushPictureAnswer(args.Stack(), frame, v.Int(kVisualX), v.Int(kVisualY), orientation);
 }
 
 // --- Visual natives ---
@@ -375,6 +371,18 @@ void AnswerEntry(ScriptObject* receiver, std::span<const uint32_t> values) {
     NativeArgs args(receiver);
     args.Int();
     for (uint32_t value : values) args.Stack().Push(value);
+}
+
+void PushPictureAnswer(DStack<uint32_t>& stack, uint32_t frame, int32_t x, int32_t y, uint32_t orientation) {
+    stack.Push(orientation);
+    stack.Push(static_cast<uint32_t>(y));
+    stack.Push(static_cast<uint32_t>(x));
+    stack.Push(frame);
+}
+
+void PushPictureAnswer(DStack<uint32_t>& stack, const Frame* frame, int32_t x, int32_t y,
+                       uint32_t orientation) {
+    PushPictureAnswer(stack, frame != nullptr ? frame->Address() : 0, x, y, orientation);
 }
 
 std::span<const uint32_t> VisualEntryAnswer(uint32_t number) {

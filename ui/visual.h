@@ -9,6 +9,7 @@
 #include <span>
 
 #include "foundation/engine_string.h"
+#include "script/d_stack.h"
 #include "script/script_fields.h"
 #include "script/script_object.h"
 
@@ -114,6 +115,12 @@ void ConstantEntryAnswer(ScriptObject* receiver) {
     static constexpr uint32_t values[] = {Values...};
     AnswerEntry(receiver, values);
 }
+
+// Answers virtual method 8 (as CallEvent8 pops it): the frame's script value (0 for none), the
+// picture's place and its orientation.
+void PushPictureAnswer(DStack<uint32_t>& stack, const Frame* frame, int32_t x, int32_t y,
+                       uint32_t orientation);
+void PushPictureAnswer(DStack<uint32_t>& stack, uint32_t frame, int32_t x, int32_t y, uint32_t orientation);
 
 // Visual's own answer to per-entry method number (9-12), the values in pushing order; also what an
 // actor answers for an entry it does not hold.

@@ -6,10 +6,7 @@
 void PushEntryDefaults(ActorObject& actor, uint32_t number, DStack<uint32_t>& stack) {
     switch (number) {
         case kPictureVirtual:
-            stack.Push(0);
-            stack.Push(actor.Own(kVisualY));
-            stack.Push(actor.Own(kVisualX));
-            stack.Push(0);
+            PushPictureAnswer(stack, nullptr, actor.Int(kVisualX), actor.Int(kVisualY), 0);
             break;
         case kLayerVirtual:
             stack.Push(actor.Own(kActorLayer));

@@ -9,6 +9,7 @@
 #include "script/native_handler.h"
 #include "script/processor.h"
 #include "script/receiver_of.h"
+#include "ui/visual.h"
 
 constexpr int32_t kPassivePhaseStep = 100;
 
@@ -41,11 +42,7 @@ void PassivePicture::EntryNative(ScriptObject* receiver) {
     ActorObject& actor = ActorObject::Of(receiver);
     Image* picture = actor.Picture();
     const Frame* frame = picture != nullptr ? picture->GetFrame(actor.Int(kVisualPhase) / 100) : nullptr;
-    DStack<uint32_t>& stack = args.Stack();
-    stack.Push(0);
-    stack.Push(actor.Own(kVisualY));
-    stack.Push(actor.Own(kVisualX));
-    stack.Push(frame != nullptr ? frame->Address() : 0);
+    PushPictureAnswer(args.Stack(), frame, actor.Int(kVisualX), actor.Int(kVisualY), 0);
 }
 
 void PassivePicture::StepNative(ScriptObject* receiver) {

@@ -17,6 +17,7 @@
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/input_device.h"
+#include "ui/visual.h"
 #include "world/level.h"
 #include "world/slot.h"
 #include "world/world_sound.h"
@@ -295,10 +296,7 @@ void LoadImageNative(ScriptObject* receiver) {
     ShipObject& ship = ShipObject::Of(receiver);
     uint32_t orientation = 0;
     const uint32_t frame = Ship::LoadImage(ship, orientation);
-    args.Stack().Push(orientation);
-    args.Stack().Push(ship.Own(kVisualY));
-    args.Stack().Push(ship.Own(kVisualX));
-    args.Stack().Push(frame);
+    PushPictureAnswer(args.Stack(), frame, ship.Int(kVisualX), ship.Int(kVisualY), orientation);
 }
 
 void LayerNative(ScriptObject* receiver) {
