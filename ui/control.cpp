@@ -12,6 +12,7 @@
 #include "script/native_binder.h"
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
+#include "ui/draw_state.h"
 #include "ui/ui_kinds.h"
 
 namespace {
@@ -84,6 +85,14 @@ void ControlObject::Draw(ScreenBuffer& buffer) {
         buffer.DrawFrameBlended(&frame, x, y, orientation, 0);
         return false;
     });
+}
+
+Rect ControlObject::BoxAtPlace(int64_t width, int64_t height) const {
+    return BoxRect(AbsoluteX(), AbsoluteY(), width, height);
+}
+
+bool ControlObject::InBoxAtPlace(int64_t x, int64_t y, int64_t width, int64_t height) const {
+    return InBox(x, y, AbsoluteX(), AbsoluteY(), width, height);
 }
 
 bool ControlObject::HitTest(int32_t x, int32_t y) {

@@ -97,14 +97,12 @@ RectangleControlObject::RectangleControlObject(ZEMAClass* cls, int32_t x, int32_
       edgeColour_(ColourEntryAddress(this, 5)) {}
 
 void RectangleControlObject::Draw(ScreenBuffer& buffer) {
-    const int64_t left = AbsoluteX();
-    const int64_t top = AbsoluteY();
-    buffer.DrawPanel(SaturateInt32(left), SaturateInt32(top), SaturateInt32(left + rectWidth_),
-                     SaturateInt32(top + rectHeight_), ColourAt(fillColour_), ColourAt(edgeColour_));
+    const Rect box = BoxAtPlace(rectWidth_, rectHeight_);
+    buffer.DrawPanel(box.left, box.top, box.right, box.bottom, ColourAt(fillColour_), ColourAt(edgeColour_));
 }
 
 bool RectangleControlObject::HitTest(int32_t x, int32_t y) {
-    return InBox(x, y, AbsoluteX(), AbsoluteY(), rectWidth_, rectHeight_);
+    return InBoxAtPlace(x, y, rectWidth_, rectHeight_);
 }
 
 OpenWindowControlObject::OpenWindowControlObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t width,
@@ -115,9 +113,7 @@ void OpenWindowControlObject::Draw(ScreenBuffer& buffer) {
     savedClip_ = buffer.Clip();
     savedOriginX_ = buffer.OriginX();
     savedOriginY_ = buffer.OriginY();
-    const int64_t left = AbsoluteX();
-    const int64_t top = AbsoluteY();
-    buffer.IntersectClipRect(BoxRect(left, top, rectWidth_, rectHeight_));
+    buffer.IntersectClipRect(BoxAtPlace(rectWidth_, rectHeight_));
 }
 
 CloseWindowControlObject::CloseWindowControlObject(ZEMAClass* cls, OpenWindowControlObject* opener,
@@ -190,7 +186,7 @@ void DButtonObject::Draw(ScreenBuffer& buffer) {
 bool DButtonObject::HitTest(int32_t x, int32_t y) {
     Image* picture = Picture();
     if (picture == nullptr || picture->FrameCount() == 0) return false;
-    return InBox(x, y, AbsoluteX(), AbsoluteY(), buttonWidth_, picture->GetFrame(0)->Height());
+    return InBoxAtPlace(x, y, buttonWidth_, picture->GetFrame(0)->Height());
 }
 
 void PicturesSetControl::Bind(ZEMAClass& target, const NativeClassRow& row) {

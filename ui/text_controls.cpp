@@ -182,8 +182,12 @@ void StaticTextObject::DrawOwnText(ScreenBuffer& buffer, const char* text, int32
     if (std::max(typed, 0) >= static_cast<int64_t>(text_.Size())) SetInt(kTextTypedCount, -1);
 }
 
+void StaticTextObject::DrawOwnText(ScreenBuffer& buffer, const char* text, uint32_t colourAddress) {
+    DrawOwnText(buffer, text, AbsoluteX(), AbsoluteY(), colourAddress, Own(kTextFlags));
+}
+
 void StaticTextObject::Draw(ScreenBuffer& buffer) {
-    DrawOwnText(buffer, text_.Text(), AbsoluteX(), AbsoluteY(), Own(kTextColour), Own(kTextFlags));
+    DrawOwnText(buffer, text_.Text(), Own(kTextColour));
 }
 
 bool StaticTextObject::HitTest(int32_t x, int32_t y) {
@@ -191,7 +195,7 @@ bool StaticTextObject::HitTest(int32_t x, int32_t y) {
     const int64_t h = Height();
     const int64_t px = x + AlignShift(Int(kTextHorizontalAlign), w);
     const int64_t py = y + AlignShift(Int(kTextVerticalAlign), h);
-    return InBox(px, py, AbsoluteX(), AbsoluteY(), w, h);
+    return InBoxAtPlace(px, py, w, h);
 }
 
 StaticTextObject& StaticTextObject::Of(ScriptObject* receiver) {
@@ -211,7 +215,7 @@ TextButtonObject::TextButtonObject(ZEMAClass* cls, int32_t x, int32_t y, std::st
 
 void TextButtonObject::Draw(ScreenBuffer& buffer) {
     const uint32_t colour = Own(Highlighted() ? kTextHighlightColour : kTextColour);
-    DrawOwnText(buffer, Text().Text(), AbsoluteX(), AbsoluteY(), colour, Own(kTextFlags));
+    DrawOwnText(buffer, Text().Text(), colour);
 }
 
 CheckButtonObject::CheckButtonObject(ZEMAClass* cls, int32_t x, int32_t y, std::string_view text, int32_t id)
@@ -223,7 +227,7 @@ void CheckButtonObject::Draw(ScreenBuffer& buffer) {
     const uint32_t colour = Own(Highlighted() ? kTextHighlightColour
                                 : Checked()   ? kTextColour
                                               : kCheckUncheckedColour);
-    DrawOwnText(buffer, Text().Text(), AbsoluteX(), AbsoluteY(), colour, Own(kTextFlags));
+    DrawOwnText(buffer, Text().Text(), colour);
 }
 
 // --- MultiLineControl, MultiLineButton ---
@@ -382,7 +386,7 @@ void EditControlObject::Draw(ScreenBuffer& buffer) {
         const char caret[2] = {static_cast<char>(Own(kEditCaretChar) & 0xFF), 0};
         shown += caret;
     }
-    DrawOwnText(buffer, shown.Text(), AbsoluteX(), AbsoluteY(), Own(kTextColour), Own(kTextFlags));
+    DrawOwnText(buffer, shown.Text(), Own(kTextColour));
 }
 
 CheckButtonObject& CheckButtonObject::Of(ScriptObject* receiver) {
