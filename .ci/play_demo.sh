@@ -18,15 +18,9 @@
 # PLAY_DISPLAY=N runs Xvfb on display :N instead of the first free one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-BUILD=$(cd "${1:-build}" && pwd)
-SHOTS=${SHOTS:-$BUILD/play-demo}
-PROGRAM="$BUILD/programs/Vondrel"
-MAKE_DEMO="$BUILD/tools/make_demo_archive"
-for tool in Xvfb xdotool import convert; do
-    command -v "$tool" >/dev/null || { echo "play_demo: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
-done
-[ -x "$PROGRAM" ] && [ -x "$MAKE_DEMO" ] || { echo "play_demo: build Vondrel and make_demo_archive first"; exit 1; }
-rm -rf "$SHOTS" && mkdir -p "$SHOTS"
+PLAY_NAME=play_demo
+source .ci/play_common.sh
+play_prepare "${1:-build}" play-demo
 
 # --- what the script expects of the screens (640x480 window, the demo archive's screen setting) ---
 # Colours of the demo content as the window shows them; a pixel matches within 12 percent.
@@ -73,72 +67,8 @@ PLANET_MENU_Y=466
 LOAD_OK_X=608
 LOAD_OK_Y=464
 
-XVFB_DIR=$(mktemp -d)
-if [ -n "${PLAY_DISPLAY:-}" ]; then
-    Xvfb ":$PLAY_DISPLAY" -screen 0 800x600x24 -nolisten tcp 2>"$XVFB_DIR/xvfb.err" &
-    echo "$PLAY_DISPLAY" >"$XVFB_DIR/display"
-else
-    Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp >"$XVFB_DIR/display" 2>"$XVFB_DIR/xvfb.err" &
-fi
-XVFB_PID=$!
-GAME_PID=""
-cleanup() {
-    [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null || true
-    kill "$XVFB_PID" 2>/dev/null || true
-    rm -rf "$XVFB_DIR"
-}
-trap cleanup EXIT
-for _ in $(seq 100); do
-    [ -s "$XVFB_DIR/display" ] && break
-    sleep 0.1
-done
-[ -s "$XVFB_DIR/display" ] || { cat "$XVFB_DIR/xvfb.err"; echo "play_demo: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(cat "$XVFB_DIR/display")"
-export SDL_AUDIODRIVER=dummy
-for _ in $(seq 50); do
-    xdotool getmouselocation >/dev/null 2>&1 && break
-    sleep 0.1
-done
+start_xvfb
 
-fail() {
-    echo "play_demo: $*"
-    [ -n "${GAME:-}" ] && [ -s "$GAME/vondrel.log" ] && cat "$GAME/vondrel.log"
-    exit 1
-}
-
-# The game's window; it may be made anew (the flight sets its screen mode), and then takes the focus
-# again.
-find_window() {
-    xdotool getwindowname "$WINDOW" >/dev/null 2>&1 && return 0
-    for _ in $(seq 50); do
-        WINDOW=$(xdotool search --onlyvisible --name Vondrel 2>/dev/null | head -n1 || true)
-        [ -n "$WINDOW" ] && break
-        sleep 0.1
-    done
-    [ -n "$WINDOW" ] || fail "no game window"
-    xdotool windowfocus --sync "$WINDOW"
-}
-# The window's screenshot.
-shot() {
-    find_window
-    import -window "$WINDOW" "$SHOTS/$1.png"
-}
-# How many pixels of each rectangle ("x y width height", one argument each) of a screenshot have the
-# colour, one count a line: they are painted in a marker colour that the demo never uses, and the
-# rest black. One process for all of them (the CPU is shared).
-colour_counts() {
-    local file=$1 colour=$2 crops=() x y w h
-    shift 2
-    for rect in "$@"; do
-        read -r x y w h <<<"$rect"
-        crops+=("(" -clone 0 -crop "${w}x${h}+${x}+${y}" +repage ")")
-    done
-    convert "$SHOTS/$file.png" -alpha off -fuzz 12% -fill magenta -opaque "$colour" -fuzz 0 -fill black \
-        +opaque magenta -fill white -opaque magenta "${crops[@]}" -delete 0 \
-        -format "%[fx:int(mean*w*h+0.5)]\n" info:
-}
-# The same for one rectangle (x, y, width, height).
-colour_count() { colour_counts "$1" "$6" "$2 $3 $4 $5"; }
 # How many patches of the colour, each at least the given number of pixels, the screenshot holds.
 patches() {
     convert "$SHOTS/$1.png" -alpha off -fuzz 12% -fill magenta -opaque "$2" -fuzz 0 -fill black +opaque magenta \
@@ -173,31 +103,6 @@ shots_above() { [ "$(colour_count "$1" $(($2 - 6)) 30 12 $(($3 - 50)) "$YELLOW")
 score_above_zero() { [ "$(colour_count "$1" 16 10 30 14 "$YELLOW")" -ge 5 ]; }
 # Enemies on the screen: red patches as large as a hull (a shot of theirs is about 20 pixels).
 enemies() { patches "$1" "$RED" 60; }
-# The game reads the buttons and keys once a frame (28 ms): the pointer rests on its control for a
-# few frames, then the button is held for about five frames, less than the ten in which a held
-# button counts as a double click (after them it would click again, on whatever the first click
-# put there). After a click the pointer moves off the menus, so that no entry shows highlighted in
-# the next screenshot.
-click() {
-    find_window
-    xdotool mousemove --window "$WINDOW" "$1" "$2"
-    sleep 0.35
-    xdotool mousedown 1
-    sleep 0.15
-    xdotool mouseup 1
-    sleep 0.35
-    xdotool mousemove --window "$WINDOW" 20 400 2>/dev/null || true
-    sleep 0.3
-}
-# Keys go to the focused window through XTEST (events sent to a window are marked as sent and
-# ignored).
-key() {
-    find_window
-    xdotool keydown "$1"
-    sleep 0.2
-    xdotool keyup "$1"
-    sleep 0.4
-}
 # Clicks the first entry of the menu columns, shown as $1-N, until the column of $2 entries follows
 # the one in which the click was made; the entries of the column before come as $3. A click the
 # game missed leaves the column as it was, one taken twice skips one: at most three tries.
@@ -215,21 +120,7 @@ choose() {
 start_game() {
     GAME=$(mktemp -d)
     "$MAKE_DEMO" "$GAME"
-    (cd "$GAME" && exec "$PROGRAM") &
-    GAME_PID=$!
-    WINDOW=""
-    for _ in $(seq 100); do
-        WINDOW=$(xdotool search --onlyvisible --name Vondrel 2>/dev/null | head -n1 || true)
-        [ -n "$WINDOW" ] && break
-        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its window showed"
-        sleep 0.1
-    done
-    [ -n "$WINDOW" ] || fail "no game window"
-    # Without a window manager nothing gives the window the focus, and the game takes input only
-    # while it has it.
-    sleep 1
-    xdotool windowfocus --sync "$WINDOW"
-    sleep 1
+    launch_game
     shot "$1-main"
     [ "$(menu_entries "$1-main")" = 7 ] || fail "$1-main: the main column's seven entries are not all there"
 }

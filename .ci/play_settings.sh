@@ -6,17 +6,12 @@
 # checked by colour and place (the demo's white level marks, its blue ship) and stay in $SHOTS
 # (default build/play-settings); "vondrel.log" must stay empty. Every wait is bounded.
 #     .ci/play_settings.sh [BUILD_DIR]
+# PLAY_DISPLAY=N runs Xvfb on display :N instead of the first free one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-BUILD=$(cd "${1:-build}" && pwd)
-SHOTS=${SHOTS:-$BUILD/play-settings}
-PROGRAM="$BUILD/programs/Vondrel"
-MAKE_DEMO="$BUILD/tools/make_demo_archive"
-for tool in Xvfb xdotool import convert; do
-    command -v "$tool" >/dev/null || { echo "play_settings: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
-done
-[ -x "$PROGRAM" ] && [ -x "$MAKE_DEMO" ] || { echo "play_settings: build Vondrel and make_demo_archive first"; exit 1; }
-rm -rf "$SHOTS" && mkdir -p "$SHOTS"
+PLAY_NAME=play_settings
+source .ci/play_common.sh
+play_prepare "${1:-build}" play-settings
 
 # --- what the script expects of the screens (640x480 window) ---
 # Main menu column: entries right-aligned at x 620, y = 15 + 50 k; Options is row 5, and in the
@@ -34,95 +29,22 @@ OK_X=478 OK_Y=386
 # The notice that the new depth applies after a restart: a box in the middle, its OK at the right.
 NOTICE_OK_X=431 NOTICE_OK_Y=266
 # The main screen's ship: a 96x96 picture in the middle, its hull blue.
-SHIP_BOX="96x96+272+192"
+SHIP_BOX="272 192 96 96"
 
-XVFB_DIR=$(mktemp -d)
-Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp >"$XVFB_DIR/display" 2>"$XVFB_DIR/xvfb.err" &
-XVFB_PID=$!
-GAME_PID=""
-GAME=""
-cleanup() {
-    [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null || true
-    kill "$XVFB_PID" 2>/dev/null || true
-    rm -rf "$XVFB_DIR"
-    [ -n "$GAME" ] && rm -rf "$GAME"
-}
-trap cleanup EXIT
-for _ in $(seq 100); do
-    [ -s "$XVFB_DIR/display" ] && break
-    sleep 0.1
-done
-[ -s "$XVFB_DIR/display" ] || { cat "$XVFB_DIR/xvfb.err"; echo "play_settings: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(cat "$XVFB_DIR/display")"
-export SDL_AUDIODRIVER=dummy
+start_xvfb
+REMOVE_GAME_AT_EXIT=1
+# The pointer rests longer on the options window's controls than on the demo's menus.
+CLICK_REST=0.5
+CLICK_SETTLE=0.4
 
-fail() {
-    echo "play_settings: $*"
-    [ -n "$GAME" ] && [ -s "$GAME/vondrel.log" ] && cat "$GAME/vondrel.log"
-    exit 1
-}
-
-find_window() {
-    xdotool getwindowname "$WINDOW" >/dev/null 2>&1 && return 0
-    for _ in $(seq 50); do
-        WINDOW=$(xdotool search --onlyvisible --name Vondrel 2>/dev/null | head -n1 || true)
-        [ -n "$WINDOW" ] && break
-        sleep 0.1
-    done
-    [ -n "$WINDOW" ] || fail "no game window"
-    xdotool windowfocus --sync "$WINDOW"
-}
-shot() {
-    find_window
-    import -window "$WINDOW" "$SHOTS/$1.png"
-}
 # How many pixels of a rectangle (x, y, width, height) are nearly white (the level marks).
-white_count() {
-    convert "$SHOTS/$1.png" -crop "$4x$5+$2+$3" +repage -colorspace HSL -channel B -separate +channel \
-        -threshold 85% -format "%[fx:int(mean*w*h+0.5)]" info:
-}
+white_count() { threshold_count "$1" "$2" "$3" "$4" "$5" 85% -colorspace HSL -channel B -separate +channel; }
 # How many pixels of the main screen's ship are of a strong colour (grey and black are not).
-coloured_count() {
-    convert "$SHOTS/$1.png" -crop "$SHIP_BOX" +repage -colorspace HSL -channel G -separate +channel \
-        -threshold 50% -format "%[fx:int(mean*w*h+0.5)]" info:
-}
+coloured_count() { threshold_count "$1" $SHIP_BOX 50% -colorspace HSL -channel G -separate +channel; }
 # Whether the rectangle holds a text or entry: more lit pixels than a few stars could light.
-lit_count() {
-    convert "$SHOTS/$1.png" -crop "$4x$5+$2+$3" +repage -colorspace Gray -threshold 30% \
-        -format "%[fx:int(mean*w*h+0.5)]" info:
-}
+lit_count() { threshold_count "$1" "$2" "$3" "$4" "$5" 30% -colorspace Gray; }
 # Whether row k of a menu column holds an entry: its last 44 pixels.
 entry_at() { [ "$(lit_count "$1" 576 $((15 + 50 * $2)) 44 30)" -ge 30 ]; }
-# As in .ci/play_demo.sh: the pointer rests on the control for a few frames, the button is held for
-# about five, then the pointer moves off the menus.
-click() {
-    find_window
-    xdotool mousemove --window "$WINDOW" "$1" "$2"
-    sleep 0.5
-    xdotool mousedown 1
-    sleep 0.15
-    xdotool mouseup 1
-    sleep 0.5
-    xdotool mousemove --window "$WINDOW" 20 400 2>/dev/null || true
-    sleep 0.4
-}
-start_game() {
-    (cd "$GAME" && exec "$PROGRAM") &
-    GAME_PID=$!
-    WINDOW=""
-    for _ in $(seq 100); do
-        WINDOW=$(xdotool search --onlyvisible --name Vondrel 2>/dev/null | head -n1 || true)
-        [ -n "$WINDOW" ] && break
-        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its window showed"
-        sleep 0.1
-    done
-    [ -n "$WINDOW" ] || fail "no game window"
-    # Without a window manager nothing gives the window the focus, and the game takes input only
-    # while it has it.
-    sleep 1
-    xdotool windowfocus --sync "$WINDOW"
-    sleep 1
-}
 # SIGTERM ends the program in order; it must be gone within 10 s.
 stop_game() {
     kill -TERM "$GAME_PID" 2>/dev/null || true
@@ -138,7 +60,7 @@ stop_game() {
 START=$(date +%s)
 GAME=$(mktemp -d)
 "$MAKE_DEMO" "$GAME"
-start_game
+launch_game
 shot settings-1-main
 entry_at settings-1-main 5 || fail "settings-1-main: no Options entry"
 HIGH=$(coloured_count settings-1-main)
@@ -182,7 +104,7 @@ done
 stop_game
 
 # Started again in 256 colours: the ship keeps its colours.
-start_game
+launch_game
 shot settings-7-restarted-256-colours
 EIGHT=$(coloured_count settings-7-restarted-256-colours)
 [ "$EIGHT" -ge $((HIGH / 2)) ] ||

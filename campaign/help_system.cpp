@@ -9,6 +9,7 @@
 #include "foundation/word.h"
 #include "graphics/font.h"
 #include "graphics/text_layout.h"
+#include "script/create_native.h"
 #include "script/message_manager.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -60,13 +61,6 @@ void AddTo(DialogWindow& window, ControlObject& control, ControlObject* parent) 
     window.AddControl(&control, kListOwned);
 }
 
-void CreateHelpSystem(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("HelpSystem");
-    PushNewObject(runner, std::make_unique<ScriptObject>(cls));
-}
-
 // Natives 4 and 5: number, file, dialog (or 0).
 void ShowFromScript(ScriptObject* receiver, uint32_t flags) {
     Processor& processor = RunningProcessor(receiver, "HelpSystem");
@@ -90,7 +84,7 @@ void ShowTipNative(ScriptObject* receiver) {
 
 void HelpSystem::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(CreateHelpSystem, 0);
+    target.SetMethod(CreateNative<ScriptObject, "HelpSystem">, 0);
     target.SetMethod(ShowHelpNative, 4);
     target.SetMethod(ShowTipNative, 5);
 }

@@ -10,6 +10,7 @@
 #include "graphics/display.h"
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
+#include "script/create_native.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/processor.h"
@@ -131,17 +132,6 @@ void OpenViewNative(ScriptObject* receiver) {
         throw;
     }
     processor.DataStack().Push(view->Address());
-}
-
-void CreatePlanet(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<PlanetObject>(cls, picture, x, y, id));
 }
 
 // The standard buttons of a planet window and the game time; menuId is the game-menu button's.
@@ -288,7 +278,8 @@ void Planet::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(PushMinusOneNative, kPlanetArriveVirtual);
     target.SetVirtualMethod(PushMinusOneNative, kPlanetLeaveVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreatePlanet, kCreateObjectMethod);
+    target.SetMethod(CreateNative<PlanetObject, "class", uint32_t, int32_t, int32_t, int32_t>,
+                     kCreateObjectMethod);
 }
 
 ZEMADialogObject& Planet::GetView(PlanetObject& planet) {

@@ -110,12 +110,6 @@ SaveTexts SaveHeader::Texts() const {
     return texts;
 }
 
-void SaveHeader::SetTitle(std::string_view title) {
-    SaveTexts texts = Texts();
-    texts[5] = std::string(title);
-    Fill(texts);
-}
-
 bool SaveHeader::HoldsTexts() const {
     return PayloadSize() <= kMaxSavePayload && PackedStrings::Holds(*this, kSaveTextCount);
 }

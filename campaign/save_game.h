@@ -42,8 +42,6 @@ class SaveHeader : public DataBlock {
     // Text n (1-8); empty when the payload does not hold it.
     std::string_view Text(uint32_t n) const;
     SaveTexts Texts() const;
-    // The texts unchanged but the sixth, the title the player typed.
-    void SetTitle(std::string_view title);
     // Eight NUL-terminated texts lie inside the payload.
     bool HoldsTexts() const;
     void AfterRead(BlockReader& reader) override;

@@ -14,7 +14,7 @@
 #include "graphics/display.h"
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
-#include "script/method_runner.h"
+#include "script/create_native.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
@@ -154,13 +154,6 @@ void OnEvent(ScriptObject* receiver) {
     } else if (event == kEventPrimary) {
         TravelToPlanet(processor, window, *control);
     }
-}
-
-void CreateWindow(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("StarSystemZoomed");
-    PushNewObject(runner, std::make_unique<StarSystemZoomedObject>(cls));
 }
 
 void BuildControlsNative(ScriptObject* receiver) {
@@ -348,6 +341,6 @@ void StarSystemZoomed::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(ReturnMinusOne, kLeaveSystemVirtual);
     target.SetVirtualMethod(ReturnMinusOne, kTravelInSystemVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateWindow, kCreateObjectMethod);
+    target.SetMethod(CreateNative<StarSystemZoomedObject, "StarSystemZoomed">, kCreateObjectMethod);
     target.SetMethod(BuildControlsNative, 19);
 }

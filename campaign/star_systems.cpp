@@ -12,8 +12,8 @@
 #include "foundation/exceptions.h"
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
+#include "script/create_native.h"
 #include "script/message_manager.h"
-#include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
@@ -64,15 +64,6 @@ Description ReadDescription(Processor& processor, const String& entry) {
 
 int32_t HeaderInt(const DataBlock& block, uint32_t offset) {
     return static_cast<int32_t>(LoadU32(block.Header() + offset));
-}
-
-void CreateStarSystem(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("StarSystem");
-    const uint32_t picture = args.Word();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<StarSystemRecord>(cls, picture, id));
 }
 
 // The system a star-system window shows and its selected planet.
@@ -326,5 +317,5 @@ void InstallGalaxyHooks() {
 
 void StarSystem::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(CreateStarSystem, kCreateObjectMethod);
+    target.SetMethod(CreateNative<StarSystemRecord, "StarSystem", uint32_t, int32_t>, kCreateObjectMethod);
 }

@@ -31,17 +31,6 @@ void Walk(const PlayerConfig& config) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    MemoryFile file(data, size);
-    FileBlockReader reader;
-    if (!OpenInReader(file, reader)) return 0;
-    // Reading on, even asking for the end, unpacks: a damaged stream may fail at any step.
-    try {
-        while (!reader.AtEnd()) {
-            auto config = std::make_unique<PlayerConfig>();
-            reader >> *config;
-            Walk(*config);
-        }
-    } catch (const DExep&) {
-    }
+    ReadEachBlock<PlayerConfig>(data, size, Walk);
     return 0;
 }

@@ -13,29 +13,21 @@
 #include "tests/support/slot_container.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    MemoryFile file(data, size);
-    FileBlockReader reader;
-    if (!OpenInReader(file, reader)) return 0;
-    try {
-        while (!reader.AtEnd()) {
-            auto ship = std::make_unique<SlotContainer>();
-            reader >> *ship;
-            volatile uint32_t sum = 0;
-            for (const auto& item : ship->children.Items()) {
-                sum = sum + static_cast<uint32_t>(item->ClassName().size()) + item->Kind() + item->Index() +
-                      (item->KnownKind() ? 1 : 0);
-                if (item->State() != nullptr)
-                    for (uint32_t word : item->State()->Words()) sum = sum + word;
-            }
-            for (const auto& directions : ship->children.Directions())
-                for (uint8_t byte : directions->Records()) sum = sum + byte;
-            FW fw;
-            fw.Create(String("written"));
-            ship->Store(fw);
-            fw.Close();
+    ReadEachBlock<SlotContainer>(data, size, [](SlotContainer& ship) {
+        volatile uint32_t sum = 0;
+        for (const auto& item : ship.children.Items()) {
+            sum = sum + static_cast<uint32_t>(item->ClassName().size()) + item->Kind() + item->Index() +
+                  (item->KnownKind() ? 1 : 0);
+            if (item->State() != nullptr)
+                for (uint32_t word : item->State()->Words()) sum = sum + word;
         }
-    } catch (const DExep&) {
-    }
+        for (const auto& directions : ship.children.Directions())
+            for (uint8_t byte : directions->Records()) sum = sum + byte;
+        FW fw;
+        fw.Create(String("written"));
+        ship.Store(fw);
+        fw.Close();
+    });
     std::remove("written");
     return 0;
 }

@@ -10,20 +10,11 @@
 #include "script/sspl_block.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    MemoryFile file(data, size);
-    FileBlockReader reader;
-    if (!OpenInReader(file, reader)) return 0;
-    // Reading on, even asking for the end, unpacks: a damaged stream may fail at any step.
-    try {
-        while (!reader.AtEnd()) {
-            auto block = std::make_unique<SSPLBlock>();
-            reader >> *block;
-            std::unique_ptr<ScriptObject> copy(block->Clone());
-            volatile uint32_t sum = 0;
-            for (uint32_t i = 0; block->Payload() != nullptr && i < block->PayloadSize(); ++i)
-                sum = sum + block->Payload()[i];
-        }
-    } catch (const DExep&) {
-    }
+    ReadEachBlock<SSPLBlock>(data, size, [](SSPLBlock& block) {
+        std::unique_ptr<ScriptObject> copy(block.Clone());
+        volatile uint32_t sum = 0;
+        for (uint32_t i = 0; block.Payload() != nullptr && i < block.PayloadSize(); ++i)
+            sum = sum + block.Payload()[i];
+    });
     return 0;
 }

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "foundation/block_reader.h"
@@ -67,4 +68,21 @@ inline bool OpenInReader(const MemoryFile& file, FileBlockReader& reader) {
         return false;
     }
     return true;
+}
+
+// Reads Blocks from the input until its end, handing each to use. Reading on, even asking for the
+// end, unpacks, so a damaged stream may fail at any step: an engine error ends the reading.
+template <class Block, class Use>
+void ReadEachBlock(const uint8_t* data, size_t size, Use use) {
+    MemoryFile file(data, size);
+    FileBlockReader reader;
+    if (!OpenInReader(file, reader)) return;
+    try {
+        while (!reader.AtEnd()) {
+            auto block = std::make_unique<Block>();
+            reader >> *block;
+            use(*block);
+        }
+    } catch (const DExep&) {
+    }
 }

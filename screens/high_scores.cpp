@@ -17,7 +17,7 @@
 #include "screens/high_score_window.h"
 #include "screens/screen_helpers.h"
 #include "screens/screen_kinds.h"
-#include "script/native_args.h"
+#include "script/create_native.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
@@ -84,13 +84,6 @@ void KeepDamagedFile() {
 
 Processor& ProcessorOfClass(const ScriptObject& object) {
     return ClassProcessor(object, "HighScoreManager without a processor");
-}
-
-void CreateHighScoreManager(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("HighScoreManager");
-    PushNewObject(runner, std::make_unique<HighScoreManager>(cls));
 }
 
 void AddHighScoreNative(ScriptObject* receiver) {
@@ -203,7 +196,7 @@ HighScoreManager& HighScoreManager::OfGame(Processor& processor) {
 
 void HighScoreManager::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(CreateHighScoreManager, 0);
+    target.SetMethod(CreateNative<HighScoreManager, "HighScoreManager">, 0);
     target.SetMethod(AddHighScoreNative, 4);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "script/native_args.h"
+#include "script/zema_class.h"
 
 // Pushes a reference to the field.
 template <class Kind, uint32_t Field>
@@ -34,4 +35,12 @@ void SaveField(ScriptObject* receiver) {
     DStack<uint32_t>& stack = NativeArgs(receiver).Stack();
     stack.Push(object.Own(Field));
     stack.Push(1);
+}
+
+// Binds methods First, First + 1, ... to push references to Fields in turn: a kind's table of
+// field references.
+template <class Kind, uint32_t First, uint32_t... Fields>
+void BindFieldAddresses(ZEMAClass& target) {
+    uint32_t number = First;
+    (target.SetMethod(PushFieldAddress<Kind, Fields>, number++), ...);
 }

@@ -6,6 +6,7 @@
 
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
+#include "script/create_native.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/object_manager.h"
@@ -51,12 +52,6 @@ const String& RootName() {
 }
 
 void EmptyHandler(ScriptObject*) {}
-
-void CreateObjectHandler(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    ZEMAClass* cls = NativeArgs(runner).Class("class");
-    PushNewObject(runner, std::make_unique<ScriptObject>(cls));
-}
 
 void IsKindOfHandler(ScriptObject* receiver) {
     NativeArgs args(receiver);
@@ -210,7 +205,7 @@ uint32_t ZEMAClass::ScriptClassName() {
 void ZEMAClass::BindZEMAClassMethods(ZEMAClass& target) {
     target.SetVirtualMethod(EmptyHandler, kDestroyVirtualMethod);
     target.SetVirtualMethod(EmptyHandler, kLoadedVirtualMethod);
-    target.SetMethod(CreateObjectHandler, kCreateObjectMethod);
+    target.SetMethod(CreateNative<ScriptObject, "class">, kCreateObjectMethod);
     target.SetMethod(EmptyHandler, kDestructorMethod);
     target.SetMethod(IsKindOfHandler, 2);
     target.SetMethod(ClassNameHandler, 3);

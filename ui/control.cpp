@@ -1,18 +1,18 @@
 #include "ui/control.h"
 
-#include <memory>
-
 #include "foundation/exceptions.h"
 #include "foundation/script_handle.h"
 #include "foundation/word.h"
 #include "graphics/frame.h"
 #include "graphics/screen_buffer.h"
+#include "script/create_native.h"
 #include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
+#include "ui/draw_state.h"
 #include "ui/ui_kinds.h"
 
 namespace {
@@ -35,17 +35,6 @@ void OnHelp(ScriptObject* receiver) {
         answer = -1;
     }
     args.Stack().Push(static_cast<uint32_t>(answer));
-}
-
-void CreateControl(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<ControlObject>(cls, picture, x, y, id));
 }
 
 void SetHelp(ScriptObject* receiver) {
@@ -96,6 +85,14 @@ void ControlObject::Draw(ScreenBuffer& buffer) {
         buffer.DrawFrameBlended(&frame, x, y, orientation, 0);
         return false;
     });
+}
+
+Rect ControlObject::BoxAtPlace(int64_t width, int64_t height) const {
+    return BoxRect(AbsoluteX(), AbsoluteY(), width, height);
+}
+
+bool ControlObject::InBoxAtPlace(int64_t x, int64_t y, int64_t width, int64_t height) const {
+    return InBox(x, y, AbsoluteX(), AbsoluteY(), width, height);
 }
 
 bool ControlObject::HitTest(int32_t x, int32_t y) {
@@ -194,7 +191,7 @@ ControlObject* ControlObject::FromAddress(uint32_t address, const char* what) {
 void Control::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(OnHelp, kInputEventVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateControl, 0);
+    target.SetMethod(CreateNative<ControlObject, "class", uint32_t, int32_t, int32_t, int32_t>, 0);
     target.SetMethod(PushFieldAddress<ControlObject, kControlId>, 16);
     target.SetMethod(PushFieldAddress<ControlObject, kControlHotKey>, 18);
     target.SetMethod(SetHelp, 19);

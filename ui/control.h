@@ -14,6 +14,7 @@
 
 class ScreenBuffer;
 class ZEMAClass;
+struct Rect;
 struct NativeClassRow;
 
 // The script-level input event of a control: takes (pushed) b, a, kind, dialog; gives an int, not 0
@@ -84,6 +85,11 @@ class ControlObject : public VisualObject {
     static ControlObject* FromAddress(uint32_t address, const char* what);
 
   protected:
+    // The box of width x height at the control's absolute position, its edges held to the int32
+    // range; whether a screen point lies in it.
+    Rect BoxAtPlace(int64_t width, int64_t height) const;
+    bool InBoxAtPlace(int64_t x, int64_t y, int64_t width, int64_t height) const;
+
     // Calls visit(frame, screen x, screen y, orientation) for each picture of virtual methods 7 and
     // 8 until it answers true; the count is asked again before each picture. Pictures without a
     // frame are skipped. Answers whether a visit answered true.

@@ -1,10 +1,10 @@
 #include "ui/gtime.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
+#include "script/create_native.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -25,12 +25,6 @@ const GTime& ValueOf(ScriptObject* receiver) {
 // The other GTime a native pops.
 GTimeObject& PopOther(NativeArgs& args) {
     return GTimeObject::Of(args.Object(kGTimeObjectKind, "GTime"));
-}
-
-void Create(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    ZEMAClass* cls = NativeArgs(runner).Class("class");
-    PushNewObject(runner, std::make_unique<GTimeObject>(cls));
 }
 
 void PushMajor(ScriptObject* receiver) {
@@ -139,7 +133,7 @@ GTimeObject& GTimeObject::Of(ScriptObject* receiver) {
 
 void GTimeObject::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(Create, 0);
+    target.SetMethod(CreateNative<GTimeObject, "class">, 0);
     target.SetMethod(PushMajor, 4);
     target.SetMethod(PushMinor, 5);
     target.SetMethod(PushHour, 6);

@@ -1,11 +1,9 @@
 #include "ui/heaven_control.h"
 
-#include <memory>
-
 #include "foundation/exceptions.h"
 #include "foundation/random.h"
 #include "graphics/image.h"
-#include "script/method_runner.h"
+#include "script/create_native.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/receiver_of.h"
@@ -16,15 +14,6 @@ namespace {
 
 constexpr int32_t kDefaultReplaceInterval = 50;
 constexpr int64_t kRandMax = 32767;
-
-void CreateHeaven(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t starCount = args.Int();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<HeavenControlObject>(cls, starCount, id));
-}
 
 void StepHandler(ScriptObject* receiver) {
     HeavenControlObject& heaven = HeavenControlObject::Of(receiver);
@@ -82,6 +71,6 @@ HeavenControlObject& HeavenControlObject::Of(ScriptObject* receiver) {
 void HeavenControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(StepHandler, kStepVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateHeaven, 0);
+    target.SetMethod(CreateNative<HeavenControlObject, "class", int32_t, int32_t>, 0);
     target.SetMethod(PushIntervalReference, 23);
 }

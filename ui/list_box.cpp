@@ -102,10 +102,8 @@ void ListBox::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
     target.SetMethod(CreateBoxedControl<ListBoxObject>, 0);
     target.SetMethod(AddLineHandler, 26);
-    target.SetMethod(PushFieldAddress<ListBoxObject, kListFirstScriptInt>, 27);
-    target.SetMethod(PushFieldAddress<ListBoxObject, kListRowColour>, 28);
-    target.SetMethod(PushFieldAddress<ListBoxObject, kListSecondScriptInt>, 29);
-    target.SetMethod(PushFieldAddress<ListBoxObject, kListRowAlign>, 30);
+    BindFieldAddresses<ListBoxObject, 27, kListFirstScriptInt, kListRowColour, kListSecondScriptInt,
+                       kListRowAlign>(target);
     target.SetMethod(PushListValue, 31);
     target.SetMethod(SetListValue, 32);
     target.SetMethod(PushFieldAddress<ListBoxObject, kListBulletStyle>, 33);

@@ -126,8 +126,7 @@ void MultiControlObject::Draw(ScreenBuffer& buffer) {
     const ClipAndOrigin saved(buffer);
     const int32_t x = AbsoluteX();
     const int32_t y = AbsoluteY();
-    buffer.IntersectClipRect(
-        Rect{x, y, Offset(x, int64_t{box_.viewWidth} + 1), Offset(y, int64_t{box_.viewHeight} + 1)});
+    buffer.IntersectClipRect(BoxAtPlace(int64_t{box_.viewWidth} + 1, int64_t{box_.viewHeight} + 1));
     const int32_t arrowX = Offset(x, int64_t{box_.viewWidth} - kArrowRight);
     if (box_.canScrollDown) {
         if (Frame* down = ArrowFrame(downPicture_))
@@ -146,9 +145,7 @@ void MultiControlObject::Draw(ScreenBuffer& buffer) {
 }
 
 bool MultiControlObject::HitTest(int32_t x, int32_t y) {
-    const int64_t left = AbsoluteX();
-    const int64_t top = AbsoluteY();
-    return left <= x && x < left + box_.viewWidth && top <= y && y < top + box_.viewHeight;
+    return InBoxAtPlace(x, y, box_.viewWidth, box_.viewHeight);
 }
 
 int32_t MultiControlObject::Width() {

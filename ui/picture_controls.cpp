@@ -10,6 +10,7 @@
 #include "graphics/frame_geometry.h"
 #include "graphics/graphics_kinds.h"
 #include "graphics/image.h"
+#include "script/create_native.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -18,6 +19,7 @@
 #include "ui/control_create.h"
 #include "ui/draw_state.h"
 #include "ui/ui_objects.h"
+#include "ui/visual.h"
 
 namespace {
 
@@ -34,11 +36,8 @@ void PictureSetPicture(ScriptObject* receiver) {
     const uint32_t i = args.Word();
     const PicturesSetControlObject::PictureEntry& entry = set.EntryAt(i);
     Frame* frame = static_cast<Image*>(entry.image.Check(kImageKind, "picture"))->GetFrame(0);
-    DStack<uint32_t>& stack = args.Stack();
-    stack.Push(0);
-    stack.Push(static_cast<uint32_t>(WrappingAdd(set.Int(kVisualY), entry.dy)));
-    stack.Push(static_cast<uint32_t>(WrappingAdd(set.Int(kVisualX), entry.dx)));
-    stack.Push(frame->Address());
+    PushPictureAnswer(args.Stack(), frame, WrappingAdd(set.Int(kVisualX), entry.dx),
+                      WrappingAdd(set.Int(kVisualY), entry.dy), 0);
 }
 
 void AddPictureNative(ScriptObject* receiver) {
@@ -64,19 +63,6 @@ void CreateCloser(ScriptObject* receiver) {
     if (opener == nullptr) ThrowFatal("OpenWindowControl expected as opener");
     const int32_t id = args.Int();
     PushNewObject(runner, std::make_unique<CloseWindowControlObject>(cls, opener, id));
-}
-
-void CreateButton(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t width = args.Int();
-    const String caption = args.TextCopy();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<DButtonObject>(cls, picture, x, y, width, caption.View(), id));
 }
 
 }  // namespace
@@ -111,14 +97,12 @@ RectangleControlObject::RectangleControlObject(ZEMAClass* cls, int32_t x, int32_
       edgeColour_(ColourEntryAddress(this, 5)) {}
 
 void RectangleControlObject::Draw(ScreenBuffer& buffer) {
-    const int64_t left = AbsoluteX();
-    const int64_t top = AbsoluteY();
-    buffer.DrawPanel(SaturateInt32(left), SaturateInt32(top), SaturateInt32(left + rectWidth_),
-                     SaturateInt32(top + rectHeight_), ColourAt(fillColour_), ColourAt(edgeColour_));
+    const Rect box = BoxAtPlace(rectWidth_, rectHeight_);
+    buffer.DrawPanel(box.left, box.top, box.right, box.bottom, ColourAt(fillColour_), ColourAt(edgeColour_));
 }
 
 bool RectangleControlObject::HitTest(int32_t x, int32_t y) {
-    return InBox(x, y, AbsoluteX(), AbsoluteY(), rectWidth_, rectHeight_);
+    return InBoxAtPlace(x, y, rectWidth_, rectHeight_);
 }
 
 OpenWindowControlObject::OpenWindowControlObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t width,
@@ -129,9 +113,7 @@ void OpenWindowControlObject::Draw(ScreenBuffer& buffer) {
     savedClip_ = buffer.Clip();
     savedOriginX_ = buffer.OriginX();
     savedOriginY_ = buffer.OriginY();
-    const int64_t left = AbsoluteX();
-    const int64_t top = AbsoluteY();
-    buffer.IntersectClipRect(BoxRect(left, top, rectWidth_, rectHeight_));
+    buffer.IntersectClipRect(BoxAtPlace(rectWidth_, rectHeight_));
 }
 
 CloseWindowControlObject::CloseWindowControlObject(ZEMAClass* cls, OpenWindowControlObject* opener,
@@ -204,7 +186,7 @@ void DButtonObject::Draw(ScreenBuffer& buffer) {
 bool DButtonObject::HitTest(int32_t x, int32_t y) {
     Image* picture = Picture();
     if (picture == nullptr || picture->FrameCount() == 0) return false;
-    return InBox(x, y, AbsoluteX(), AbsoluteY(), buttonWidth_, picture->GetFrame(0)->Height());
+    return InBoxAtPlace(x, y, buttonWidth_, picture->GetFrame(0)->Height());
 }
 
 void PicturesSetControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
@@ -233,5 +215,7 @@ void CloseWindowControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
 
 void DButton::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(CreateButton, 0);
+    target.SetMethod(
+        CreateNative<DButtonObject, "class", uint32_t, int32_t, int32_t, int32_t, std::string_view, int32_t>,
+        0);
 }

@@ -8,6 +8,7 @@
 #include "graphics/alpha_span.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
+#include "script/create_native.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/zema_class.h"
@@ -57,13 +58,6 @@ void PushFieldAddress(ScriptObject* receiver, uint32_t index, uint32_t needField
 }
 
 void DoNothing(ScriptObject*) {}
-
-// Native 0: class -> a running effect.
-void CreateEffect(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    ZEMAClass* cls = args.Class("screen effect class");
-    PushNewObject(RunnerOf(receiver), std::make_unique<ScreenEffectObject>(cls));
-}
 
 void EffectStateRef(ScriptObject* receiver) {
     PushFieldAddress(receiver, kEffectState, kEffectFieldCount);
@@ -115,7 +109,7 @@ void FadeApplyHandler(ScriptObject* receiver) {
 void ScreenEffect::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(DoNothing, kApplyEffectVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateEffect, 0);
+    target.SetMethod(CreateNative<ScreenEffectObject, "screen effect class">, 0);
     target.SetMethod(EffectStateRef, 4);
 }
 

@@ -5,6 +5,7 @@
 
 #include "foundation/exceptions.h"
 #include "graphics/image.h"
+#include "script/create_native.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -57,13 +58,6 @@ void DefaultEvent(ScriptObject* receiver) {
 }
 
 void Nothing(ScriptObject*) {}
-
-void CreateDialog(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    PushNewObject(runner, std::make_unique<ZEMADialogObject>(cls));
-}
 
 void RunNative(ScriptObject* receiver) {
     ZEMADialogObject& dialog = ZEMADialogObject::Of(receiver);
@@ -219,7 +213,7 @@ void ZEMADialog::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(DefaultEvent, kDialogEventVirtual);
     target.SetVirtualMethod(Nothing, kDialogStartVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateDialog, kCreateObjectMethod);
+    target.SetMethod(CreateNative<ZEMADialogObject, "class">, kCreateObjectMethod);
     target.SetMethod(RunNative, 4);
     target.SetMethod(PushInputNative, 5);
     target.SetMethod(SetCursorNative, 6);

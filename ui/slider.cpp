@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <limits>
-#include <memory>
 
 #include "foundation/exceptions.h"
 #include "graphics/font.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
+#include "script/create_native.h"
 #include "script/field_natives.h"
-#include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/receiver_of.h"
@@ -21,20 +20,6 @@
 #include "ui/window_requests.h"
 
 namespace {
-
-void CreateSlider(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t id = args.Int();
-    const int32_t length = args.Int();
-    const int32_t boundA = args.Int();
-    const int32_t boundB = args.Int();
-    const uint32_t flags = args.Word();
-    PushNewObject(runner, std::make_unique<SliderObject>(cls, x, y, id, length, boundA, boundB, flags));
-}
 
 void OnInputHandler(ScriptObject* receiver) {
     SliderObject& slider = SliderObject::Of(receiver);
@@ -134,7 +119,9 @@ SliderObject& SliderObject::Of(ScriptObject* receiver) {
 void Slider::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(OnInputHandler, kInputEventVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateSlider, 0);
+    target.SetMethod(
+        CreateNative<SliderObject, "class", int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, uint32_t>,
+        0);
     target.SetMethod(PushMin, 21);
     target.SetMethod(SetMin, 22);
     target.SetMethod(PushMax, 23);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
@@ -11,8 +10,8 @@
 #include "graphics/font.h"
 #include "graphics/screen_buffer.h"
 #include "graphics/text_layout.h"
+#include "script/create_native.h"
 #include "script/field_natives.h"
-#include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/receiver_of.h"
@@ -83,43 +82,15 @@ void CheckInput(ScriptObject* receiver) {
 
 // --- natives ---
 
+// Pops the class, then x, y, the text and the id.
 template <class Object>
-void CreateLabel(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const String text = args.TextCopy();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<Object>(cls, x, y, text.View(), id));
-}
+constexpr NativeHandler CreateLabel =
+    CreateNative<Object, "class", int32_t, int32_t, std::string_view, int32_t>;
 
+// Pops the class, then x, y, width, height, the text and the id.
 template <class Object>
-void CreateBox(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t width = args.Int();
-    const int32_t height = args.Int();
-    const String text = args.TextCopy();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<Object>(cls, x, y, width, height, text.View(), id));
-}
-
-void CreateEdit(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t capacity = args.Int();
-    const uint32_t buffer = args.Word();
-    const int32_t id = args.Int();
-    PushNewObject(runner, std::make_unique<EditControlObject>(cls, x, y, capacity, buffer, id));
-}
+constexpr NativeHandler CreateBox =
+    CreateNative<Object, "class", int32_t, int32_t, int32_t, int32_t, std::string_view, int32_t>;
 
 void GetWidth(ScriptObject* receiver) {
     StaticTextObject& text = StaticTextObject::Of(receiver);
@@ -211,8 +182,12 @@ void StaticTextObject::DrawOwnText(ScreenBuffer& buffer, const char* text, int32
     if (std::max(typed, 0) >= static_cast<int64_t>(text_.Size())) SetInt(kTextTypedCount, -1);
 }
 
+void StaticTextObject::DrawOwnText(ScreenBuffer& buffer, const char* text, uint32_t colourAddress) {
+    DrawOwnText(buffer, text, AbsoluteX(), AbsoluteY(), colourAddress, Own(kTextFlags));
+}
+
 void StaticTextObject::Draw(ScreenBuffer& buffer) {
-    DrawOwnText(buffer, text_.Text(), AbsoluteX(), AbsoluteY(), Own(kTextColour), Own(kTextFlags));
+    DrawOwnText(buffer, text_.Text(), Own(kTextColour));
 }
 
 bool StaticTextObject::HitTest(int32_t x, int32_t y) {
@@ -220,7 +195,7 @@ bool StaticTextObject::HitTest(int32_t x, int32_t y) {
     const int64_t h = Height();
     const int64_t px = x + AlignShift(Int(kTextHorizontalAlign), w);
     const int64_t py = y + AlignShift(Int(kTextVerticalAlign), h);
-    return InBox(px, py, AbsoluteX(), AbsoluteY(), w, h);
+    return InBoxAtPlace(px, py, w, h);
 }
 
 StaticTextObject& StaticTextObject::Of(ScriptObject* receiver) {
@@ -240,7 +215,7 @@ TextButtonObject::TextButtonObject(ZEMAClass* cls, int32_t x, int32_t y, std::st
 
 void TextButtonObject::Draw(ScreenBuffer& buffer) {
     const uint32_t colour = Own(Highlighted() ? kTextHighlightColour : kTextColour);
-    DrawOwnText(buffer, Text().Text(), AbsoluteX(), AbsoluteY(), colour, Own(kTextFlags));
+    DrawOwnText(buffer, Text().Text(), colour);
 }
 
 CheckButtonObject::CheckButtonObject(ZEMAClass* cls, int32_t x, int32_t y, std::string_view text, int32_t id)
@@ -252,7 +227,7 @@ void CheckButtonObject::Draw(ScreenBuffer& buffer) {
     const uint32_t colour = Own(Highlighted() ? kTextHighlightColour
                                 : Checked()   ? kTextColour
                                               : kCheckUncheckedColour);
-    DrawOwnText(buffer, Text().Text(), AbsoluteX(), AbsoluteY(), colour, Own(kTextFlags));
+    DrawOwnText(buffer, Text().Text(), colour);
 }
 
 // --- MultiLineControl, MultiLineButton ---
@@ -411,7 +386,7 @@ void EditControlObject::Draw(ScreenBuffer& buffer) {
         const char caret[2] = {static_cast<char>(Own(kEditCaretChar) & 0xFF), 0};
         shown += caret;
     }
-    DrawOwnText(buffer, shown.Text(), AbsoluteX(), AbsoluteY(), Own(kTextColour), Own(kTextFlags));
+    DrawOwnText(buffer, shown.Text(), Own(kTextColour));
 }
 
 CheckButtonObject& CheckButtonObject::Of(ScriptObject* receiver) {
@@ -430,10 +405,8 @@ void StaticText::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(CreateLabel<StaticTextObject>, 0);
     target.SetMethod(GetWidth, 21);
     target.SetMethod(GetHeight, 22);
-    target.SetMethod(PushFieldAddress<StaticTextObject, kTextFlags>, 23);
-    target.SetMethod(PushFieldAddress<StaticTextObject, kTextColour>, 24);
-    target.SetMethod(PushFieldAddress<StaticTextObject, kTextVerticalAlign>, 25);
-    target.SetMethod(PushFieldAddress<StaticTextObject, kTextHorizontalAlign>, 26);
+    BindFieldAddresses<StaticTextObject, 23, kTextFlags, kTextColour, kTextVerticalAlign,
+                       kTextHorizontalAlign>(target);
     target.SetMethod(PushFieldValue<StaticTextObject, kTextFont>, 27);
     target.SetMethod(SetFontNative, 28);
     target.SetMethod(PushFieldAddress<StaticTextObject, kTextTypingSpeed>, 29);
@@ -465,5 +438,6 @@ void MultiLineButton::Bind(ZEMAClass& target, const NativeClassRow& row) {
 void EditControl::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(EditStep, kStepVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateEdit, 0);
+    target.SetMethod(CreateNative<EditControlObject, "class", int32_t, int32_t, int32_t, uint32_t, int32_t>,
+                     0);
 }

@@ -72,6 +72,8 @@ class StaticTextObject : public ControlObject {
     // at colourAddress holds, switching the buffer to the control's font for the call.
     void DrawOwnText(ScreenBuffer& buffer, const char* text, int32_t x, int32_t y, uint32_t colourAddress,
                      uint32_t flags);
+    // The same at the control's place, with its own flags.
+    void DrawOwnText(ScreenBuffer& buffer, const char* text, uint32_t colourAddress);
     // Width and height fields that are not fixed become minus the measures of the text.
     void Measure();
     void SetStoredText(String text) { text_ = std::move(text); }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
@@ -10,6 +9,7 @@
 #include "graphics/direction_to_frame.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
+#include "script/create_native.h"
 #include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
@@ -116,6 +116,11 @@ void PushZero(ScriptObject* receiver) {
 
 void Nothing(ScriptObject*) {}
 
+template <uint32_t Number>
+void DefaultEntryAnswer(ScriptObject* receiver) {
+    AnswerEntry(receiver, VisualEntryAnswer(Number));
+}
+
 void VisualStep(ScriptObject* receiver) {
     VisualObject& v = VisualObject::Of(receiver);
     NativeArgs(receiver).Int();
@@ -133,26 +138,10 @@ void VisualPicture(ScriptObject* receiver) {
     const int32_t i = args.Int();
     uint32_t orientation = 0;
     Frame* frame = v.SelectFrame(i, orientation);
-    DStack<uint32_t>& stack = args.Stack();
-    stack.Push(orientation);
-    stack.Push(v.Own(kVisualY));
-    stack.Push(v.Own(kVisualX));
-    stack.Push(FrameValue(frame));
+    PushPictureAnswer(args.Stack(), frame, v.Int(kVisualX), v.Int(kVisualY), orientation);
 }
 
 // --- Visual natives ---
-
-void CreateVisual(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t dirX = args.Int();
-    const int32_t dirY = args.Int();
-    PushNewObject(runner, std::make_unique<VisualObject>(cls, picture, x, y, dirX, dirY));
-}
 
 // Pops dirY, dirX and the picture; the direction entry for that heading.
 Image& PoppedDirectionEntry(VisualObject& v, NativeArgs& args, uint32_t& orientation) {
@@ -326,16 +315,13 @@ void Visual::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(VisualPictureCount, kPictureCountVirtual);
     target.SetVirtualMethod(VisualPicture, kPictureVirtual);
     target.SetVirtualMethod(VisualStep, kStepVirtual);
-    target.SetVirtualMethod(ConstantEntryAnswer<0, 2>, 9);
-    target.SetVirtualMethod(ConstantEntryAnswer<0>, 10);
-    target.SetVirtualMethod(ConstantEntryAnswer<0, 0, 0, 0>, 11);
-    target.SetVirtualMethod(ConstantEntryAnswer<0>, 12);
+    target.SetVirtualMethod(DefaultEntryAnswer<9>, 9);
+    target.SetVirtualMethod(DefaultEntryAnswer<10>, 10);
+    target.SetVirtualMethod(DefaultEntryAnswer<11>, 11);
+    target.SetVirtualMethod(DefaultEntryAnswer<12>, 12);
     BindNativeBase(row, target);
-    target.SetMethod(CreateVisual, 0);
-    target.SetMethod(PushFieldAddress<VisualObject, kVisualX>, 4);
-    target.SetMethod(PushFieldAddress<VisualObject, kVisualY>, 5);
-    target.SetMethod(PushFieldAddress<VisualObject, kVisualDirX>, 6);
-    target.SetMethod(PushFieldAddress<VisualObject, kVisualDirY>, 7);
+    target.SetMethod(CreateNative<VisualObject, "class", uint32_t, int32_t, int32_t, int32_t, int32_t>, 0);
+    BindFieldAddresses<VisualObject, 4, kVisualX, kVisualY, kVisualDirX, kVisualDirY>(target);
     target.SetMethod(HeadingFrame, 8);
     target.SetMethod(AnimatedHeadingFrame, 9);
     target.SetMethod(PushFieldAddress<VisualObject, kVisualPicture>, 10);
@@ -381,10 +367,31 @@ int32_t Visual::CallEvent12(ScriptObject* object, int32_t i) {
     return PopInt(CallWithIndex(object, 12, i));
 }
 
-void AnswerEntry(ScriptObject* receiver, std::initializer_list<uint32_t> values) {
+void AnswerEntry(ScriptObject* receiver, std::span<const uint32_t> values) {
     NativeArgs args(receiver);
     args.Int();
     for (uint32_t value : values) args.Stack().Push(value);
+}
+
+void PushPictureAnswer(DStack<uint32_t>& stack, uint32_t frame, int32_t x, int32_t y, uint32_t orientation) {
+    stack.Push(orientation);
+    stack.Push(static_cast<uint32_t>(y));
+    stack.Push(static_cast<uint32_t>(x));
+    stack.Push(frame);
+}
+
+void PushPictureAnswer(DStack<uint32_t>& stack, const Frame* frame, int32_t x, int32_t y,
+                       uint32_t orientation) {
+    PushPictureAnswer(stack, frame != nullptr ? frame->Address() : 0, x, y, orientation);
+}
+
+std::span<const uint32_t> VisualEntryAnswer(uint32_t number) {
+    static constexpr uint32_t kPair[] = {0, 2};
+    static constexpr uint32_t kFour[] = {0, 0, 0, 0};
+    static constexpr uint32_t kZero[] = {0};
+    if (number == 9) return kPair;
+    if (number == 11) return kFour;
+    return kZero;
 }
 
 void CallScriptMethod7(ScriptObject* object) {

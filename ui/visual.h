@@ -6,9 +6,10 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
+#include <span>
 
 #include "foundation/engine_string.h"
+#include "script/d_stack.h"
 #include "script/script_fields.h"
 #include "script/script_object.h"
 
@@ -108,11 +109,22 @@ struct Visual {
 
 // A constant answer of the per-entry methods (virtual 9-12): takes the entry index and pushes the
 // values in the order given.
-void AnswerEntry(ScriptObject* receiver, std::initializer_list<uint32_t> values);
+void AnswerEntry(ScriptObject* receiver, std::span<const uint32_t> values);
 template <uint32_t... Values>
 void ConstantEntryAnswer(ScriptObject* receiver) {
-    AnswerEntry(receiver, {Values...});
+    static constexpr uint32_t values[] = {Values...};
+    AnswerEntry(receiver, values);
 }
+
+// Answers virtual method 8 (as CallEvent8 pops it): the frame's script value (0 for none), the
+// picture's place and its orientation.
+void PushPictureAnswer(DStack<uint32_t>& stack, const Frame* frame, int32_t x, int32_t y,
+                       uint32_t orientation);
+void PushPictureAnswer(DStack<uint32_t>& stack, uint32_t frame, int32_t x, int32_t y, uint32_t orientation);
+
+// Visual's own answer to per-entry method number (9-12), the values in pushing order; also what an
+// actor answers for an entry it does not hold.
+std::span<const uint32_t> VisualEntryAnswer(uint32_t number);
 
 // Fixed wrappers the flight, the dialog loop, the player and the equipment code use.
 void CallScriptMethod7(ScriptObject* object);

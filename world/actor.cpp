@@ -447,10 +447,7 @@ void Actor::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(Create, 0);
     target.SetMethod(Collide, 16);
     target.SetMethod(HitNative, 17);
-    target.SetMethod(PushFieldAddress<ActorObject, kActorState>, 18);
-    target.SetMethod(PushFieldAddress<ActorObject, kActorEnergy>, 19);
-    target.SetMethod(PushFieldAddress<ActorObject, kActorHitX>, 20);
-    target.SetMethod(PushFieldAddress<ActorObject, kActorHitY>, 21);
+    BindFieldAddresses<ActorObject, 18, kActorState, kActorEnergy, kActorHitX, kActorHitY>(target);
     target.SetMethod(MakeSplintersNative, 22);
     target.SetMethod(PushFieldAddress<ActorObject, kActorLayer>, 23);
     target.SetMethod(PushFieldAddress<ActorObject, kActorExplosionMode>, 24);
@@ -459,9 +456,6 @@ void Actor::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(DistanceToNative, 27);
     target.SetMethod(SetSpeedNative, 28);
     target.SetMethod(SteerToPointNative, 29);
-    target.SetMethod(PushFieldAddress<ActorObject, kActorLeftMargin>, 30);
-    target.SetMethod(PushFieldAddress<ActorObject, kActorRightMargin>, 31);
-    target.SetMethod(PushFieldAddress<ActorObject, kActorTopMargin>, 32);
-    target.SetMethod(PushFieldAddress<ActorObject, kActorBottomMargin>, 33);
-    target.SetMethod(PushFieldAddress<ActorObject, kActorMaxEnergy>, 34);
+    BindFieldAddresses<ActorObject, 30, kActorLeftMargin, kActorRightMargin, kActorTopMargin,
+                       kActorBottomMargin, kActorMaxEnergy>(target);
 }

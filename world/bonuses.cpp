@@ -17,6 +17,7 @@
 #include "script/processor.h"
 #include "script/receiver_of.h"
 #include "shell/game_ids.h"
+#include "ui/visual.h"
 #include "world/level.h"
 #include "world/world_picture.h"
 
@@ -130,11 +131,7 @@ void ItemEntry(ScriptObject* receiver) {
         const Frame* own = bonus.SelectFrame(0, orientation);
         frame = own != nullptr ? own->Address() : 0;
     }
-    DStack<uint32_t>& stack = args.Stack();
-    stack.Push(orientation);
-    stack.Push(bonus.Own(kVisualY));
-    stack.Push(bonus.Own(kVisualX));
-    stack.Push(frame);
+    PushPictureAnswer(args.Stack(), frame, bonus.Int(kVisualX), bonus.Int(kVisualY), orientation);
 }
 
 void ItemDrawPair(ScriptObject* receiver) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
+#include "script/create_native.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
@@ -61,12 +62,6 @@ Processor& ProcessorFor(ScriptObject* receiver) {
 
 ScriptObject* PopPilot(NativeArgs& args) {
     return args.ObjectOrNull(0, "EventManager pilot");
-}
-
-void Create(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    ZEMAClass* cls = args.Class("EventManager");
-    PushNewObject(RunnerOf(receiver), std::make_unique<EventManagerObject>(cls));
 }
 
 void PushFlag(NativeArgs& args, bool flag) {
@@ -276,7 +271,7 @@ void EventManager::RemoveEventAll(Processor& processor, const String& key) {
 
 void EventManager::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(Create, 0);
+    target.SetMethod(CreateNative<EventManagerObject, "EventManager">, 0);
     target.SetMethod(AnyHas, 4);
     target.SetMethod(Has, 5);
     target.SetMethod(FirstText, 6);

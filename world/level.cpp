@@ -98,9 +98,7 @@ void Level::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(LevelStep, 2);
     BindNativeBase(row, target);
     target.SetMethod(CreateLevel, 0);
-    target.SetMethod(PushFieldAddress<LevelObject, kLevelSpeed>, 4);
-    target.SetMethod(PushFieldAddress<LevelObject, kLevelBackgroundColour>, 5);
-    target.SetMethod(PushFieldAddress<LevelObject, kLevelFlightState>, 6);
+    BindFieldAddresses<LevelObject, 4, kLevelSpeed, kLevelBackgroundColour, kLevelFlightState>(target);
     target.SetMethod(PushFieldValue<LevelObject, kLevelSceneWidth>, 7);
     target.SetMethod(PopFieldValue<LevelObject, kLevelSceneWidth>, 8);
     target.SetMethod(PushFieldAddress<LevelObject, kLevelTintValue>, 9);

@@ -181,9 +181,7 @@ void Missile::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(MissileFindTarget, kFindTargetVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateMissile, kCreateObjectMethod);
-    target.SetMethod(PushFieldAddress<MissileObject, kMissileTarget>, 37);
-    target.SetMethod(PushFieldAddress<MissileObject, kMissileMaxTurn>, 38);
-    target.SetMethod(PushFieldAddress<MissileObject, kMissileFuel>, 39);
+    BindFieldAddresses<MissileObject, 37, kMissileTarget, kMissileMaxTurn, kMissileFuel>(target);
 }
 
 void EnemyMissile::Bind(ZEMAClass& target, const NativeClassRow& row) {

@@ -1,9 +1,9 @@
 #include "world/multi_actor.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "foundation/exceptions.h"
+#include "script/create_native.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -91,15 +91,6 @@ void MultiHit(ScriptObject* receiver) {
     stack.Push(attacker);
     stack.Push(table);
     RunnerOf(member).CallVirtual(member, kHitVirtual);
-}
-
-void CreateMultiActor(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    PushNewObject(runner, std::make_unique<MultiActorObject>(cls, x, y));
 }
 
 void AppendMember(ScriptObject* receiver) {
@@ -253,6 +244,6 @@ void MultiActor::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(MemberEntry<kDamageTableVirtual>, kDamageTableVirtual);
     target.SetVirtualMethod(MemberEntry<kArmourTableVirtual>, kArmourTableVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateMultiActor, kCreateObjectMethod);
+    target.SetMethod(CreateNative<MultiActorObject, "class", int32_t, int32_t>, kCreateObjectMethod);
     target.SetMethod(AppendMember, 35);
 }

@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <tuple>
-#include <type_traits>
 
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
 #include "foundation/script_memory.h"
 #include "foundation/word.h"
+#include "script/create_native.h"
 #include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
@@ -87,27 +86,6 @@ void CreateOption(ScriptObject* receiver) {
     init.valueF = args.Int();
     init.baseValue = args.Int();
     PushNewObject(runner, std::make_unique<OptionObject>(cls, init));
-}
-
-// One creation value: uint32_t pops a word, int32_t an integer.
-template <class Value>
-Value Popped(NativeArgs& args) {
-    if constexpr (std::is_signed_v<Value>)
-        return args.Int();
-    else
-        return args.Word();
-}
-
-// Create natives of the kinds whose constructor takes the class, then the values in popping order.
-template <class Kind, class... Values>
-void CreateKind(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    // A braced list pops in the order written.
-    const std::tuple<Values...> values{Popped<Values>(args)...};
-    PushNewObject(runner,
-                  std::apply([cls](auto... value) { return std::make_unique<Kind>(cls, value...); }, values));
 }
 
 void PushShip(ScriptObject* receiver) {
@@ -493,14 +471,8 @@ void Option::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(CreateOption, 0);
     target.SetMethod(PushFieldAddress<OptionObject, kOptionConsumption>, 16);
     target.SetMethod(PushShip, 17);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionValueD>, 18);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionItemKind>, 19);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionAltPicture>, 20);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionBaseValue>, 21);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionValueF>, 22);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionEfficiency>, 23);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionSlot>, 24);
-    target.SetMethod(PushFieldAddress<OptionObject, kOptionValueG>, 25);
+    BindFieldAddresses<OptionObject, 18, kOptionValueD, kOptionItemKind, kOptionAltPicture, kOptionBaseValue,
+                       kOptionValueF, kOptionEfficiency, kOptionSlot, kOptionValueG>(target);
 }
 
 void Akb::Bind(ZEMAClass& target, const NativeClassRow& row) {
@@ -508,7 +480,7 @@ void Akb::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(PopFieldValue<AkbObject, kAkbCharge>, kRestoreStateVirtual);
     target.SetVirtualMethod(PushFieldValue<OptionObject, kOptionBaseValue>, kItemValueVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateKind<AkbObject, uint32_t, int32_t, int32_t, int32_t>, 0);
+    target.SetMethod(CreateNative<AkbObject, "class", uint32_t, int32_t, int32_t, int32_t>, 0);
     target.SetMethod(PushFieldValue<AkbObject, kAkbCharge>, 26);
     target.SetMethod(UpdateCharge, 27);
     target.SetMethod(PushFieldValue<AkbObject, kAkbCapacity>, 28);
@@ -516,13 +488,13 @@ void Akb::Bind(ZEMAClass& target, const NativeClassRow& row) {
 
 void Engine::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(CreateKind<EngineObject, uint32_t, int32_t, int32_t, int32_t, int32_t>, 0);
+    target.SetMethod(CreateNative<EngineObject, "class", uint32_t, int32_t, int32_t, int32_t, int32_t>, 0);
     target.SetMethod(PushFieldValue<EngineObject, kEngineThrust>, 26);
 }
 
 void Shield::Bind(ZEMAClass& target, const NativeClassRow& row) {
     BindNativeBase(row, target);
-    target.SetMethod(CreateKind<ShieldObject, uint32_t, uint32_t, int32_t, int32_t, int32_t>, 0);
+    target.SetMethod(CreateNative<ShieldObject, "class", uint32_t, uint32_t, int32_t, int32_t, int32_t>, 0);
     target.SetMethod(PushFieldAddress<ShieldObject, kShieldProtection>, 26);
 }
 
@@ -556,13 +528,8 @@ void Ammo::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(TriggerAmmo, kAmmoTriggerVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateAmmo, 0);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoKindA>, 26);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoKindB>, 27);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoShots>, 28);
+    BindFieldAddresses<AmmoObject, 26, kAmmoKindA, kAmmoKindB, kAmmoShots>(target);
     target.SetMethod(MergeNative, 29);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoDamage>, 30);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoValueH>, 31);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoArmour>, 32);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoShotValue>, 33);
-    target.SetMethod(PushFieldAddress<AmmoObject, kAmmoShotSpeed>, 34);
+    BindFieldAddresses<AmmoObject, 30, kAmmoDamage, kAmmoValueH, kAmmoArmour, kAmmoShotValue, kAmmoShotSpeed>(
+        target);
 }

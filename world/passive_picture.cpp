@@ -1,14 +1,15 @@
 #include "world/passive_picture.h"
 
-#include <memory>
-
 #include "foundation/exceptions.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
+#include "script/create_native.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/native_handler.h"
 #include "script/processor.h"
 #include "script/receiver_of.h"
+#include "ui/visual.h"
 
 constexpr int32_t kPassivePhaseStep = 100;
 
@@ -41,11 +42,7 @@ void PassivePicture::EntryNative(ScriptObject* receiver) {
     ActorObject& actor = ActorObject::Of(receiver);
     Image* picture = actor.Picture();
     const Frame* frame = picture != nullptr ? picture->GetFrame(actor.Int(kVisualPhase) / 100) : nullptr;
-    DStack<uint32_t>& stack = args.Stack();
-    stack.Push(0);
-    stack.Push(actor.Own(kVisualY));
-    stack.Push(actor.Own(kVisualX));
-    stack.Push(frame != nullptr ? frame->Address() : 0);
+    PushPictureAnswer(args.Stack(), frame, actor.Int(kVisualX), actor.Int(kVisualY), 0);
 }
 
 void PassivePicture::StepNative(ScriptObject* receiver) {
@@ -58,14 +55,8 @@ void PassivePicture::StepNative(ScriptObject* receiver) {
 
 namespace {
 
-void CreatePicture(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    ZEMAClass* cls = args.Class("PassivePicture");
-    const uint32_t picture = args.Word();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    PushNewObject(RunnerOf(receiver), std::make_unique<PassivePictureObject>(cls, picture, x, y));
-}
+constexpr NativeHandler CreatePicture =
+    CreateNative<PassivePictureObject, "PassivePicture", uint32_t, int32_t, int32_t>;
 
 void Lifetime(ScriptObject* receiver) {
     NativeArgs args(receiver);

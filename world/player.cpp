@@ -5,7 +5,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
-#include "script/method_runner.h"
+#include "script/create_native.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
@@ -347,13 +347,6 @@ uint32_t AddressOf(const ScriptObject* object) {
     return object != nullptr ? object->Address() : 0;
 }
 
-void CreatePlayer(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("player class");
-    PushNewObject(runner, std::make_unique<PlayerObject>(cls));
-}
-
 void StepPlayer(ScriptObject* receiver) {
     Self(receiver).Step(NativeArgs(receiver).Int());
 }
@@ -502,7 +495,7 @@ void Player::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(StepPlayer, kStepVirtual);
     target.SetVirtualMethod(PushName, kNameVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreatePlayer, 0);
+    target.SetMethod(CreateNative<PlayerObject, "player class">, 0);
     target.SetMethod(PushMoney, 4);
     target.SetMethod(AddMoney, 5);
     target.SetMethod(SubtractMoney, 6);

@@ -12,6 +12,7 @@
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
+#include "ui/visual.h"
 #include "world/entry_defaults.h"
 #include "world/step_arithmetic.h"
 #include "world/world_picture.h"
@@ -59,11 +60,8 @@ void PseudoEntryCount(ScriptObject* receiver) {
 void PseudoPicture(ScriptObject* receiver) {
     const PseudoEntry* entry = PoppedEntry(receiver, kPictureVirtual);
     if (entry == nullptr) return;
-    DStack<uint32_t>& stack = RunnerOf(receiver).DataStack();
-    stack.Push(entry->orientation);
-    stack.Push(static_cast<uint32_t>(entry->y));
-    stack.Push(static_cast<uint32_t>(entry->x));
-    stack.Push(entry->frame != nullptr ? entry->frame->Address() : 0);
+    PushPictureAnswer(RunnerOf(receiver).DataStack(), entry->frame.get(), entry->x, entry->y,
+                      entry->orientation);
 }
 
 void PseudoPair(ScriptObject* receiver) {

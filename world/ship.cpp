@@ -17,6 +17,7 @@
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
 #include "shell/input_device.h"
+#include "ui/visual.h"
 #include "world/level.h"
 #include "world/slot.h"
 #include "world/world_sound.h"
@@ -295,10 +296,7 @@ void LoadImageNative(ScriptObject* receiver) {
     ShipObject& ship = ShipObject::Of(receiver);
     uint32_t orientation = 0;
     const uint32_t frame = Ship::LoadImage(ship, orientation);
-    args.Stack().Push(orientation);
-    args.Stack().Push(ship.Own(kVisualY));
-    args.Stack().Push(ship.Own(kVisualX));
-    args.Stack().Push(frame);
+    PushPictureAnswer(args.Stack(), frame, ship.Int(kVisualX), ship.Int(kVisualY), orientation);
 }
 
 void LayerNative(ScriptObject* receiver) {
@@ -340,10 +338,7 @@ void Ship::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(FireNative, 41);
     target.SetMethod(StepEquipmentNative, 42);
     target.SetMethod(OwnerNative, 44);
-    target.SetMethod(PushFieldAddress<ShipObject, kShipValueB>, 45);
-    target.SetMethod(PushFieldAddress<ShipObject, kShipMass>, 46);
-    target.SetMethod(PushFieldAddress<ShipObject, kShipValueC>, 47);
-    target.SetMethod(PushFieldAddress<ShipObject, kShipBaseConsumption>, 48);
+    BindFieldAddresses<ShipObject, 45, kShipValueB, kShipMass, kShipValueC, kShipBaseConsumption>(target);
     target.SetMethod(PushFieldValue<ShipObject, kShipEnergyLack>, 49);
     target.SetMethod(DrainEnergyNative, 50);
     target.SetMethod(RechargeNative, 51);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "foundation/exceptions.h"
+#include "script/create_native.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -38,17 +39,6 @@ void ExplosionStep(ScriptObject* receiver) {
     ShotExplosionObject& explosion = ShotExplosionObject::Of(receiver);
     NativeArgs(receiver).Int();
     ShotExplosion::Step(explosion);
-}
-
-void CreateShotExplosion(ScriptObject* receiver) {
-    MethodRunner& runner = RunnerOf(receiver);
-    NativeArgs args(runner);
-    ZEMAClass* cls = args.Class("class");
-    const uint32_t picture = args.Word();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const uint32_t damage = args.Word();
-    PushNewObject(runner, std::make_unique<ShotExplosionObject>(cls, picture, x, y, damage));
 }
 
 void PushLifetime(ScriptObject* receiver) {
@@ -106,7 +96,8 @@ void ShotExplosion::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(ConstantEntryAnswer<1, 4>, 9);
     target.SetVirtualMethod(ConstantEntryAnswer<4>, 12);
     BindNativeBase(row, target);
-    target.SetMethod(CreateShotExplosion, kCreateObjectMethod);
+    target.SetMethod(CreateNative<ShotExplosionObject, "class", uint32_t, int32_t, int32_t, uint32_t>,
+                     kCreateObjectMethod);
     target.SetMethod(PushLifetime, 37);
     target.SetMethod(PopLifetime, 38);
 }

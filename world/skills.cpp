@@ -1,15 +1,16 @@
 #include "world/skills.h"
 
 #include <algorithm>
-#include <memory>
 #include <new>
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "script/create_native.h"
 #include "script/message_manager.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
+#include "script/native_handler.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/receiver_of.h"
@@ -111,18 +112,7 @@ void IgnoreInt(ScriptObject* receiver) {
     NativeArgs(receiver).Int();
 }
 
-void CreateSkill(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    ZEMAClass* cls = args.Class("Skill");
-    PushNewObject(RunnerOf(receiver), std::make_unique<SkillObject>(cls));
-}
-
-void CreateWeaponSkill(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    ZEMAClass* cls = args.Class("WeaponSkill");
-    const int32_t parameter = args.Int();
-    PushNewObject(RunnerOf(receiver), std::make_unique<SkillObject>(cls, parameter));
-}
+constexpr NativeHandler CreateSkill = CreateNative<SkillObject, "Skill">;
 
 template <int32_t (SkillObject::*Get)() const>
 void PushValue(ScriptObject* receiver) {
@@ -186,7 +176,7 @@ void WeaponSkill::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(WeaponSkillValue, kSkillValueVirtual);
     target.SetVirtualMethod(WeaponSkillApplyTo, kSkillApplyToVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateWeaponSkill, 0);
+    target.SetMethod(CreateNative<SkillObject, "WeaponSkill", int32_t>, 0);
 }
 
 void CommerceSkill::Bind(ZEMAClass& target, const NativeClassRow& row) {

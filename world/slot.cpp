@@ -275,10 +275,7 @@ void Slot::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetMethod(PushFieldAddress<SlotObject, kSlotOffsetY>, 5);
     target.SetMethod(PushSelectedReference<0>, 6);
     target.SetMethod(PushSelectedReference<1>, 7);
-    target.SetMethod(PushFieldAddress<SlotObject, kSlotCustomised>, 8);
-    target.SetMethod(PushFieldAddress<SlotObject, kSlotFirstItem>, 9);
-    target.SetMethod(PushFieldAddress<SlotObject, kSlotSecondItem>, 10);
-    target.SetMethod(PushFieldAddress<SlotObject, kSlotKind>, 11);
+    BindFieldAddresses<SlotObject, 8, kSlotCustomised, kSlotFirstItem, kSlotSecondItem, kSlotKind>(target);
     target.SetMethod(PushFirstState, 12);
     target.SetMethod(SetFirstEnabledNative, 13);
 }

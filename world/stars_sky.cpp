@@ -15,6 +15,7 @@
 #include "script/processor.h"
 #include "script/receiver_of.h"
 #include "shell/game_ids.h"
+#include "ui/visual.h"
 #include "world/backgrounds.h"
 
 namespace {
@@ -161,11 +162,7 @@ void StarEntry(ScriptObject* receiver) {
         if (picture != nullptr && picture->FrameCount() > 0)
             frame = picture->GetFrame(star->Int(kVisualPhase) / 100);
     }
-    DStack<uint32_t>& stack = args.Stack();
-    stack.Push(0);
-    stack.Push(static_cast<uint32_t>(y));
-    stack.Push(static_cast<uint32_t>(x));
-    stack.Push(frame != nullptr ? frame->Address() : 0);
+    PushPictureAnswer(args.Stack(), frame, x, y, 0);
 }
 
 }  // namespace

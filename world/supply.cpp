@@ -1,8 +1,7 @@
 #include "world/supply.h"
 
-#include <memory>
-
 #include "foundation/exceptions.h"
+#include "script/create_native.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
@@ -61,12 +60,6 @@ bool Agrees(Processor& processor, ScriptObject* dialog, const String& question) 
                                 kContractTypingSpeed) == kContractYes;
 }
 
-void CreateSupply(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    ZEMAClass* cls = args.Class("Supply");
-    PushNewObject(RunnerOf(receiver), std::make_unique<SupplyObject>(cls));
-}
-
 void ChooseNative(ScriptObject* receiver) {
     Supply::ChooseSupplier(Actor::ProcessorOf(receiver), SupplyObject::Of(receiver));
 }
@@ -116,12 +109,6 @@ void SupplyStep(ScriptObject* receiver) {
     Actor::ProcessorOf(receiver).CallVirtual(supplier, kStepVirtual);
 }
 
-void CreateService(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    ZEMAClass* cls = args.Class("SupplyService");
-    PushNewObject(RunnerOf(receiver), std::make_unique<SupplyServiceObject>(cls));
-}
-
 void ServiceStep(ScriptObject* receiver) {
     NativeArgs args(receiver);
     const int32_t t = args.Int();
@@ -137,17 +124,6 @@ void ServiceAdd(ScriptObject* receiver) {
 
 void ServiceNoShip(ScriptObject* receiver) {
     NativeArgs(receiver).Stack().Push(0);
-}
-
-void CreateShip(ScriptObject* receiver) {
-    NativeArgs args(receiver);
-    ZEMAClass* cls = args.Class("SupplyShip");
-    const uint32_t picture = args.Word();
-    const int32_t x = args.Int();
-    const int32_t y = args.Int();
-    const int32_t speedX = args.Int();
-    const int32_t speedY = args.Int();
-    PushNewObject(RunnerOf(receiver), std::make_unique<SupplyShipObject>(cls, picture, x, y, speedX, speedY));
 }
 
 void ShipStep(ScriptObject* receiver) {
@@ -300,7 +276,7 @@ bool Supply::CheckContract(Processor& processor, const String& className, const 
 void Supply::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(SupplyStep, kStepVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateSupply, 0);
+    target.SetMethod(CreateNative<SupplyObject, "Supply">, 0);
     target.SetMethod(ChooseNative, 4);
     target.SetMethod(OfferNative, 5);
     target.SetMethod(OfferNative, 6);
@@ -342,7 +318,7 @@ void SupplyService::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(ServiceAdd, kAddObjectVirtual);
     target.SetVirtualMethod(ServiceNoShip, kMakeShipVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateService, 0);
+    target.SetMethod(CreateNative<SupplyServiceObject, "SupplyService">, 0);
 }
 
 // --- SupplyShip ---
@@ -403,7 +379,8 @@ void SupplyShip::DropCargo(Processor& processor, SupplyShipObject& ship) {
 void SupplyShip::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(ShipStep, kStepVirtual);
     BindNativeBase(row, target);
-    target.SetMethod(CreateShip, 0);
+    target.SetMethod(
+        CreateNative<SupplyShipObject, "SupplyShip", uint32_t, int32_t, int32_t, int32_t, int32_t>, 0);
     target.SetMethod(ShipLoad, 35);
     target.SetMethod(ShipLoaded, 36);
     target.SetMethod(ShipValueReference, 37);

@@ -349,12 +349,8 @@ void Weapon::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(PrepareShotNative, kWeaponPrepareShotVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateWeapon, 0);
-    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponLastShot>, 26);
-    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponNeedsAmmo>, 27);
-    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponKindA>, 28);
-    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponKindB>, 29);
-    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponValueJ>, 30);
-    target.SetMethod(PushFieldAddress<WeaponObject, kWeaponInterval>, 31);
+    BindFieldAddresses<WeaponObject, 26, kWeaponLastShot, kWeaponNeedsAmmo, kWeaponKindA, kWeaponKindB,
+                       kWeaponValueJ, kWeaponInterval>(target);
     target.SetMethod(PushAmmo, 32);
     target.SetMethod(PushFieldAddress<WeaponObject, kWeaponEnergyPerShot>, 33);
     target.SetMethod(PushFieldAddress<WeaponObject, kWeaponReserved>, 34);
@@ -366,8 +362,6 @@ void EnergyWeapon::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(EnergyFire, kWeaponFireVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateEnergyWeapon, 0);
-    target.SetMethod(PushFieldAddress<WeaponObject, kEnergyShotPicture>, 37);
-    target.SetMethod(PushFieldAddress<WeaponObject, kEnergyArmour>, 38);
-    target.SetMethod(PushFieldAddress<WeaponObject, kEnergyShotEnergy>, 39);
-    target.SetMethod(PushFieldAddress<WeaponObject, kEnergyShotSpeed>, 40);
+    BindFieldAddresses<WeaponObject, 37, kEnergyShotPicture, kEnergyArmour, kEnergyShotEnergy,
+                       kEnergyShotSpeed>(target);
 }

@@ -40,6 +40,11 @@ class FlightLoopTest : public ::testing::Test {
         game.At(at, [this, key] { game.PressKey(key); });
         game.At(at + kFrame, [this, key] { game.ReleaseKey(key); });
     }
+    // The players and their ships a flight leaves listed are not flown again.
+    void ForgetPlayers() {
+        game.Players().ClearList();
+        if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+    }
     static bool LayersEmpty() {
         for (const auto& layer : GameDrawLayers()) {
             if (!layer.empty()) return false;
@@ -145,8 +150,7 @@ TEST_F(FlightLoopTest, AFlightRunsToEachOfItsEnds) {
         EXPECT_FALSE(FlightRunning());
         EXPECT_TRUE(Manager().AutoSaveBeforeFlight());
         // Players rebuilt by the reset are not flown again here.
-        game.Players().ClearList();
-        if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+        ForgetPlayers();
     }
 }
 
@@ -173,8 +177,7 @@ TEST_F(FlightLoopTest, ObjectsAScriptDeletesMidFlightAreLeftAlone) {
         EXPECT_EQ(scene.Fly(), c.result);
         EXPECT_FALSE(FlightRunning());
         EXPECT_TRUE(LayersEmpty());
-        game.Players().ClearList();
-        if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+        ForgetPlayers();
     }
 }
 
@@ -211,8 +214,7 @@ TEST_F(FlightLoopTest, TheQuestionFrameIsShownAfterItsThreeFrameWaits) {
     ASSERT_LT(first, shown.size());
     ASSERT_GT(first, 0u);
     EXPECT_GE(shown[first].time - shown[first - 1].time, 4 * kFrame - 2);
-    game.Players().ClearList();
-    if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+    ForgetPlayers();
 }
 
 // While leaving, the ships alive rise 30 pixels a frame; a ship that starts with an energy balance
@@ -246,8 +248,7 @@ TEST_F(FlightLoopTest, LeavingShipsRiseAndAShipWithoutEnergyNeverStarts) {
     EXPECT_EQ(before.y - after.y, 3000 * (after.frame - before.frame));
     EXPECT_EQ(emptyBalance, 0);
     EXPECT_EQ(emptyState, kActorGone);
-    game.Players().ClearList();
-    if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+    ForgetPlayers();
 }
 
 TEST_F(FlightLoopTest, TheHiddenSequenceLastsOneFlight) {
@@ -271,8 +272,7 @@ TEST_F(FlightLoopTest, TheHiddenSequenceLastsOneFlight) {
         KeyAt(44, 'Y');
         EXPECT_EQ(scene.Fly(), kFlightQuit);
         EXPECT_EQ(hidden, c.hidden);
-        game.Players().ClearList();
-        if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+        ForgetPlayers();
     }
 }
 
@@ -331,8 +331,7 @@ TEST_F(FlightLoopTest, FlightsThatCannotStartOrMayNotStart) {
         }
         EXPECT_FALSE(FlightRunning());
         EXPECT_TRUE(LayersEmpty());
-        game.Players().ClearList();
-        if (auto* ships = dynamic_cast<ObjectManager*>(game.Object(kShipListId))) ships->ClearList();
+        ForgetPlayers();
     }
 }
 

@@ -1,6 +1,5 @@
 #include "foundation/block_reader.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,6 +8,7 @@
 
 #include "foundation/exceptions.h"
 #include "tests/support/error_message.h"
+#include "tests/support/open_descriptors.h"
 #include "tests/support/temp_dir.h"
 #include "tools/content/fd_writer.h"
 
@@ -56,14 +56,6 @@ std::string SampleContent(size_t n) {
     }
     s.resize(n);
     return s;
-}
-
-int OpenDescriptors() {
-    int n = 0;
-    DIR* d = opendir("/proc/self/fd");
-    while (readdir(d) != nullptr) ++n;
-    closedir(d);
-    return n;
 }
 
 }  // namespace

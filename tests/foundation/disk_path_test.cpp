@@ -6,22 +6,7 @@
 #include <filesystem>
 
 #include "tests/support/temp_dir.h"
-
-namespace {
-
-// Runs a test in a game folder of its own.
-class WorkingFolder {
-  public:
-    explicit WorkingFolder(const std::filesystem::path& path) : saved_(std::filesystem::current_path()) {
-        std::filesystem::current_path(path);
-    }
-    ~WorkingFolder() { std::filesystem::current_path(saved_); }
-
-  private:
-    std::filesystem::path saved_;
-};
-
-}  // namespace
+#include "tests/support/working_folder.h"
 
 TEST(DiskPath, ComponentsMatchWithoutCaseRelativeToTheGameFolder) {
     TempDir dir;

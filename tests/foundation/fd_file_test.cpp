@@ -1,6 +1,5 @@
 #include "foundation/fd_file.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +8,9 @@
 
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
+#include "tests/support/open_descriptors.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/working_folder.h"
 #include "tools/content/block_writer.h"
 #include "tools/content/fd_writer.h"
 
@@ -47,25 +48,6 @@ std::string DirectoryError(const std::string& bytes) {
         return e.message.Text();
     }
     return "<no error>";
-}
-
-class WorkingFolder {
-  public:
-    explicit WorkingFolder(const std::filesystem::path& path) : saved_(std::filesystem::current_path()) {
-        std::filesystem::current_path(path);
-    }
-    ~WorkingFolder() { std::filesystem::current_path(saved_); }
-
-  private:
-    std::filesystem::path saved_;
-};
-
-int OpenDescriptors() {
-    int n = 0;
-    DIR* d = opendir("/proc/self/fd");
-    while (readdir(d) != nullptr) ++n;
-    closedir(d);
-    return n;
 }
 
 const std::vector<FdEntry> kThree = {{"Misc\\Default.col", "colours"}, {"Keys.INPD", "keys!"}, {"a", "A"}};

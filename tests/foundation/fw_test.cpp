@@ -102,25 +102,18 @@ TEST(FW, Failures) {
 TEST(FW, AnExceptionMidWriteLeavesTheOldFile) {
     TempDir dir;
     dir.Write("Keys.INPD", "old content");
-    try {
-        FW fw;
-        fw.Create(PathOf(dir, "Keys.INPD"));
-        fw.Write("partial", 7);
-        throw std::runtime_error("interrupted");
-    } catch (const std::runtime_error&) {
+    for (const bool packed : {false, true}) {
+        SCOPED_TRACE(packed ? "packed" : "plain");
+        try {
+            std::unique_ptr<FW> fw = packed ? std::make_unique<PackedStream>() : std::make_unique<FW>();
+            fw->Create(PathOf(dir, "Keys.INPD"));
+            fw->Write("partial", 7);
+            throw std::runtime_error("interrupted");
+        } catch (const std::runtime_error&) {
+        }
+        EXPECT_EQ(dir.Read("Keys.INPD"), "old content");
+        EXPECT_EQ(FileCount(dir), 1u);  // the temporary file is gone
     }
-    EXPECT_EQ(dir.Read("Keys.INPD"), "old content");
-    EXPECT_EQ(FileCount(dir), 1u);  // the temporary file is gone
-
-    try {
-        PackedStream packed;
-        packed.Create(PathOf(dir, "Keys.INPD"));
-        packed.Write("abandoned", 9);
-        throw std::runtime_error("interrupted");
-    } catch (const std::runtime_error&) {
-    }
-    EXPECT_EQ(dir.Read("Keys.INPD"), "old content");
-    EXPECT_EQ(FileCount(dir), 1u);
 }
 
 TEST(FW, DestroyedWithoutCloseCommitsUnlessAnExceptionUnwinds) {

@@ -201,46 +201,37 @@ TEST(ClassLibrary, DamagedDebugInfoIsDroppedAndTheClassStillLoads) {
 }
 
 TEST(ClassLibrary, DamagedTablesAreErrorsNamingTheLibrary) {
-    const std::string prefix = "Class library X.glc is damaged: ";
-    auto b = TwoMethods();
-    b.uses = {"X", "A"};
-    b.usesCount = 3;
-    EXPECT_EQ(ReadError(b), prefix + "GLCU holds fewer names than its count");
-
-    b = TwoMethods();
-    b.methodCount = 3;
-    EXPECT_EQ(ReadError(b), prefix + "GLM is shorter than its count");
-    b = TwoMethods();
-    b.virtualMethodCount = 4;
-    EXPECT_EQ(ReadError(b), prefix + "GLVM is shorter than its count");
-
-    b = TwoMethods();
-    (*b.methods)[1] = static_cast<uint32_t>(b.code->size());
-    EXPECT_EQ(ReadError(b), prefix + "GLM offset outside the code");
-    b = TwoMethods();
-    (*b.virtualMethods)[2] = 0xFFFFFFFF;
-    EXPECT_EQ(ReadError(b), prefix + "GLVM offset outside the code");
-    b = TwoMethods();
-    b.code->at(0) = 0;
-    EXPECT_EQ(ReadError(b), prefix + "GLM offset at a zero code word");
-
-    b = TwoMethods();
-    b.code.reset();
-    EXPECT_EQ(ReadError(b), prefix + "GLM names methods but the class has no code");
-    b = TwoMethods();
-    b.methods.reset();
-    b.code.reset();
-    EXPECT_EQ(ReadError(b), prefix + "GLVM names methods but the class has no code");
-
-    b = TwoMethods();
-    b.baseIndex = 1;
-    EXPECT_EQ(ReadError(b), prefix + "base class index outside the uses table");
-    b = TwoMethods();
-    b.classFields = 0x7FFFFFFF;
-    EXPECT_EQ(ReadError(b), prefix + "too many class fields");
-    b = TwoMethods();
-    b.instanceFields = 0xFFFFFFFF;
-    EXPECT_EQ(ReadError(b), prefix + "too many instance fields");
+    using B = ClassLibraryBuilder;
+    const struct {
+        void (*damage)(B&);
+        const char* error;
+    } cases[] = {
+        {[](B& b) {
+             b.uses = {"X", "A"};
+             b.usesCount = 3;
+         },
+         "GLCU holds fewer names than its count"},
+        {[](B& b) { b.methodCount = 3; }, "GLM is shorter than its count"},
+        {[](B& b) { b.virtualMethodCount = 4; }, "GLVM is shorter than its count"},
+        {[](B& b) { (*b.methods)[1] = static_cast<uint32_t>(b.code->size()); },
+         "GLM offset outside the code"},
+        {[](B& b) { (*b.virtualMethods)[2] = 0xFFFFFFFF; }, "GLVM offset outside the code"},
+        {[](B& b) { b.code->at(0) = 0; }, "GLM offset at a zero code word"},
+        {[](B& b) { b.code.reset(); }, "GLM names methods but the class has no code"},
+        {[](B& b) {
+             b.methods.reset();
+             b.code.reset();
+         },
+         "GLVM names methods but the class has no code"},
+        {[](B& b) { b.baseIndex = 1; }, "base class index outside the uses table"},
+        {[](B& b) { b.classFields = 0x7FFFFFFF; }, "too many class fields"},
+        {[](B& b) { b.instanceFields = 0xFFFFFFFF; }, "too many instance fields"},
+    };
+    for (const auto& c : cases) {
+        auto b = TwoMethods();
+        c.damage(b);
+        EXPECT_EQ(ReadError(b), std::string("Class library X.glc is damaged: ") + c.error);
+    }
 }
 
 TEST(ClassLibrary, VirtualTableWithoutCodeIsFineWhenEmpty) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "foundation/exceptions.h"
 #include "foundation/trace_flag.h"
 #include "graphics/display.h"
@@ -11,7 +14,33 @@
 
 namespace {
 
-using ModalLoopTest = DialogFixture;
+struct ModalLoopTest : DialogFixture {
+    // Runs a window whose button 5 is under the pointer, calling press(frame) before each frame is
+    // drawn (frames count from 1) until frame `last` has passed; the first-button clicks and double
+    // clicks it saw.
+    std::vector<WindowEventRecord> ClicksOnButton(int last, const std::function<void(int frame)>& press) {
+        events.clear();
+        auto window = NewWindow();
+        ControlObject& button = AddButton(*window, 5, 100, 100, "Press me");
+        buttonX = button.AbsoluteX() + 2;
+        buttonY = button.AbsoluteY() + 2;
+        int frame = 0;
+        react = [&](DialogWindow& w, const WindowEventRecord& e) {
+            if (e.code == kEventStart) game.MovePointer(buttonX, buttonY);
+            if (e.code != kEventBeforeDraw) return;
+            press(++frame);
+            if (frame > last) w.SetResult(0);
+        };
+        Run(*window);
+        std::vector<WindowEventRecord> clicks;
+        for (const WindowEventRecord& e : events)
+            if (e.code == kEventPrimary || e.code == kEventDoubleClick) clicks.push_back(e);
+        return clicks;
+    }
+
+    int32_t buttonX = 0;
+    int32_t buttonY = 0;
+};
 
 TEST_F(ModalLoopTest, DefaultCallbackEndsAfterTheStartEvent) {
     DialogWindow window(&game.Cpu(), &game.Screen(), nullptr);
@@ -165,26 +194,11 @@ TEST_F(ModalLoopTest, ClicksOnTheSameSpotWithinTenFramesAreDoubleClicks) {
         {"quick", 2, 0, kEventDoubleClick}, {"slow", 11, 0, kEventPrimary}, {"moved", 2, 1, kEventPrimary}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        events.clear();
-        auto window = NewWindow();
-        ControlObject& button = AddButton(*window, 5, 100, 100, "Press me");
-        const int32_t x = button.AbsoluteX() + 2;
-        const int32_t y = button.AbsoluteY() + 2;
-        int frame = 0;
-        int presses = 0;
-        react = [&](DialogWindow& w, const WindowEventRecord& e) {
-            if (e.code == kEventStart) game.MovePointer(x, y);
-            if (e.code != kEventBeforeDraw) return;
-            ++frame;
+        const std::vector<WindowEventRecord> clicks = ClicksOnButton(c.gap + 2, [&](int frame) {
             game.SetButton(VK_LBUTTON, frame == 1 || frame == 1 + c.gap);
-            if (frame == c.gap) game.MovePointer(x + c.moveX, y);
-            if (frame > c.gap + 2) w.SetResult(0);
-        };
-        Run(*window);
-        std::vector<WindowEventRecord> clicks;
-        for (const WindowEventRecord& e : events)
-            if (e.code == kEventPrimary || e.code == kEventDoubleClick) clicks.push_back(e), ++presses;
-        ASSERT_EQ(presses, 2);
+            if (frame == c.gap) game.MovePointer(buttonX + c.moveX, buttonY);
+        });
+        ASSERT_EQ(clicks.size(), 2u);
         EXPECT_EQ(clicks[0].code, kEventPrimary);
         EXPECT_EQ(clicks[1].code, c.second);
         EXPECT_EQ(clicks[1].p2, 5);
@@ -205,29 +219,15 @@ TEST_F(ModalLoopTest, EveryPressClicksOnceHoweverLongItIsHeld) {
                           {"a second", 36}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        events.clear();
-        auto window = NewWindow();
-        ControlObject& button = AddButton(*window, 5, 100, 100, "Press me");
-        const int32_t x = button.AbsoluteX() + 2;
-        const int32_t y = button.AbsoluteY() + 2;
-        int frame = 0;
-        react = [&](DialogWindow& w, const WindowEventRecord& e) {
-            if (e.code == kEventStart) game.MovePointer(x, y);
-            if (e.code != kEventBeforeDraw) return;
-            ++frame;
+        const std::vector<WindowEventRecord> clicks = ClicksOnButton(c.hold + 15, [&](int frame) {
             if (c.hold == 0 && frame == 2) {
                 game.SetButton(VK_LBUTTON, true);
                 game.SetButton(VK_LBUTTON, false);
             } else if (c.hold > 0) {
                 game.SetButton(VK_LBUTTON, frame >= 2 && frame < 2 + c.hold);
             }
-            if (frame > c.hold + 15) w.SetResult(0);
-        };
-        Run(*window);
-        std::vector<WindowEventRecord> clicks;
-        for (const WindowEventRecord& e : events)
-            if (e.code == kEventPrimary || e.code == kEventDoubleClick) clicks.push_back(e);
-        EXPECT_EQ(clicks, (std::vector<WindowEventRecord>{{kEventPrimary, Position(x, y), 5}}));
+        });
+        EXPECT_EQ(clicks, (std::vector<WindowEventRecord>{{kEventPrimary, Position(buttonX, buttonY), 5}}));
     }
 }
 
