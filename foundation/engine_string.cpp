@@ -76,6 +76,7 @@ String::~String() {
 
 String String::FromBytes(const char* bytes, size_t n) {
     String s;
+    if (bytes == nullptr || n == 0) return s;
     s.Assign(bytes, strnlen(bytes, n), "", 0);
     return s;
 }

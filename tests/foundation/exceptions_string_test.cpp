@@ -97,6 +97,7 @@ TEST(String, FromBytesStopsAtNulAndBound) {
     const char raw[] = {'a', 'b', '\0', 'c'};
     EXPECT_EQ(String::FromBytes(raw, 4), "ab");
     EXPECT_EQ(String::FromBytes("abcdef", 3), "abc");
+    EXPECT_EQ(String::FromBytes(nullptr, 0), "");  // an empty vector's data()
 }
 
 TEST(Exceptions, FormattedErrorsKeepKindCodeAndWholeMessage) {
