@@ -49,6 +49,7 @@ ClassLibraryBuilder ScriptSubclass::Library() const {
     }
     for (uint32_t w : createCode) a.Word(w);
     a.Call(0, 1);
+    for (uint32_t w : afterCreate) a.Word(w);
     a.Return();
     const uint32_t destroy = a.Method();
     a.Return();

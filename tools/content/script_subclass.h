@@ -31,6 +31,9 @@ struct ScriptSubclass {
     // Code words run in method 0 after the creation values, with the class on top and leaving it
     // there: values only code can make (a picture's address), each pushed and swapped under the class.
     std::vector<uint32_t> createCode{};
+    // Code words run in method 0 once the base has made the object, with the object on top and leaving
+    // it there: for filling a window with its controls.
+    std::vector<uint32_t> afterCreate{};
 
     // The library; its virtual table has room for the native base's virtual methods, so that
     // those not given here are inherited (of a script base, only those below the highest number
