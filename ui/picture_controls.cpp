@@ -113,8 +113,9 @@ RectangleControlObject::RectangleControlObject(ZEMAClass* cls, int32_t x, int32_
 void RectangleControlObject::Draw(ScreenBuffer& buffer) {
     const int64_t left = AbsoluteX();
     const int64_t top = AbsoluteY();
-    buffer.DrawPanel(SaturateInt32(left), SaturateInt32(top), SaturateInt32(left + rectWidth_),
-                     SaturateInt32(top + rectHeight_), ColourAt(fillColour_), ColourAt(edgeColour_));
+    // Opaque: a dialog's rows stay legible over whatever window lies behind it.
+    buffer.DrawRectangle(SaturateInt32(left), SaturateInt32(top), SaturateInt32(left + rectWidth_),
+                         SaturateInt32(top + rectHeight_), ColourAt(fillColour_), ColourAt(edgeColour_));
 }
 
 bool RectangleControlObject::HitTest(int32_t x, int32_t y) {
