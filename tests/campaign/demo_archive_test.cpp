@@ -8,16 +8,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "campaign/game_manager.h"
 #include "campaign/player_files.h"
 #include "campaign/save_game.h"
 #include "campaign/save_slots.h"
+#include "graphics/color_manager.h"
 #include "graphics/display.h"
 #include "graphics/image.h"
 #include "graphics/screen_surface.h"
@@ -26,12 +31,14 @@
 #include "screens/main_menu.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/sspl_block.h"
 #include "shell/game_ids.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/save_fixture.h"
 #include "tools/content/demo_content.h"
+#include "tools/content/demo_galaxy.h"
 #include "ui/gtime.h"
 #include "world/actor.h"
 #include "world/level.h"
@@ -548,6 +555,92 @@ TEST_F(DemoStarSystemTest, WhatThePilotTradesInTheShopIsSavedAndLoadedBackInTheS
     EXPECT_EQ(loaded.money, saved.money);
     EXPECT_EQ(loaded.hold[0], "DemoGun");
     EXPECT_EQ(loaded.hold[1], "");
+    EXPECT_EQ(game.Log(), "");
+}
+
+// From the first system the pilot travels inside it (the question, the autosave, fuel and days), then
+// on the galaxy map to the second system (fuel at 30000 a pixel of the map and a hundred days a
+// pixel), where the foreman of Dunmar talks until the pilot ends the talk, and leaves the game.
+TEST_F(DemoStarSystemTest, ThePilotTravelsInTheSystemAndToTheNextAndTalksThere) {
+    const DemoSystemPlace& first = DemoGalaxy()[0];
+    const DemoSystemPlace& second = DemoGalaxy()[1];
+    const DemoPlanetPlace& market = first.planets[0];
+    const DemoPlanetPlace& moon = first.planets[1];
+    const DemoPlanetPlace& talker = second.planets[0];
+    const auto distance = [](int32_t dx, int32_t dy) {
+        return static_cast<int32_t>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
+    };
+    const int32_t inSystem = distance(market.x - moon.x, market.y - moon.y);
+    const int32_t between = distance(second.mapX - first.mapX, second.mapY - first.mapY);
+    struct Seen {
+        int32_t charge = -1;
+        int32_t date = 0;
+        std::string location;
+    };
+    const auto see = [this](Seen& into) {
+        PlayerObject* pilot = FirstPilot(game);
+        if (pilot == nullptr || pilot->Ship() == nullptr) return;
+        const OptionObject* cell = ShipObject::Of(pilot->Ship()).SlotAt(kEnergyGroup, 0)->First();
+        into.charge = cell != nullptr ? AkbObject::Of(const_cast<OptionObject*>(cell)).Charge() : -1;
+        into.date = GameManagerObject::Get(game.Cpu()).GameTime().Date();
+        if (auto* location = dynamic_cast<SSPLBlock*>(game.Object(kCurrentLocationId)))
+            into.location = std::string(location->First()) + "/" + std::string(location->Second());
+    };
+    const auto autosave = [] {
+        std::ifstream file(std::string("Saves/") + kAutoSaveStem + ".gsf", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    Seen start, inside, arrived;
+    std::string flightSave, tripSave;
+    bool talking = false, talkEnded = false;
+    const auto panel = [this] {
+        uint16_t pixel = 0;
+        std::memcpy(&pixel, game.Screen().Surface()->PixelAddress(60, 420), 2);
+        return pixel == game.Colours().Colour(4);
+    };
+    Steps steps;
+    steps.emplace_back(2, [&] {
+        see(start);
+        flightSave = autosave();
+    });
+    Click(steps, 5, 600, 15);          // the planet window's galaxy button: the system's window
+    Click(steps, 40, moon.x, moon.y);  // the other planet: "Fly to this place?"
+    Click(steps, 70, 358, 266);        // Yes
+    steps.emplace_back(100, [&] {
+        see(inside);
+        tripSave = autosave();
+    });
+    Click(steps, 110, 600, 15);  // the galaxy button of the moon's window
+    Click(steps, 150, 600, 15);  // the system window's galaxy map button
+    Escape(steps, 190);          // the galaxy map's tips
+    Click(steps, 220, second.mapX, second.mapY);
+    Click(steps, 260, talker.x, talker.y);
+    steps.emplace_back(300, [&] { see(arrived); });
+    Click(steps, 310, 400, 288);  // "Talk to the foreman"
+    steps.emplace_back(350, [&] { talking = panel(); });
+    Click(steps, 360, 260, 405);  // the answer that ends the talk
+    steps.emplace_back(400, [&] { talkEnded = !panel(); });
+    Click(steps, 410, 600, 465);  // the game menu
+    Click(steps, 450, 320, 280);  // Quit
+    Click(steps, 490, 358, 266);  // Yes
+    Flight flight;
+    PlayAfterStarSystem(flight, steps);
+    EXPECT_EQ(ErrorMessage([&] {
+                  LoadPlayerFile(game.Cpu(), String(kDemoCampaignPlayers), String(kDemoCampaignScenario), 1);
+              }),
+              "no error");
+    ASSERT_GT(flight.systemFrame, 0);
+    EXPECT_EQ(start.location, std::string(kDemoStarSystemName) + "/" + kDemoShopPlanetName);
+    EXPECT_EQ(inside.location, std::string(first.name) + "/" + moon.name);
+    EXPECT_EQ(inside.charge, start.charge - 2 * inSystem * 100);
+    EXPECT_GE(inside.date - start.date, inSystem / 3);
+    EXPECT_FALSE(flightSave.empty());
+    EXPECT_NE(tripSave, flightSave);
+    EXPECT_EQ(arrived.location, std::string(second.name) + "/" + talker.name);
+    EXPECT_EQ(arrived.charge, inside.charge - 30000 * between);
+    EXPECT_GE(arrived.date - inside.date, 100 * between);
+    EXPECT_TRUE(talking);
+    EXPECT_TRUE(talkEnded);
     EXPECT_EQ(game.Log(), "");
 }
 

@@ -424,7 +424,8 @@ std::string SlotsPicture() {
         c.Box(0, 0, 32, 1, Lit(tint, 1.5));
         c.Box(0, 0, 1, 32, Lit(tint, 1.5));
         c.Box(2, 2, 30, 30, Lit(tint, 0.45));
-        c.Box(3, 3, 29, 29, tint);
+        // The well's floor darkens towards its foot, as lit from above.
+        for (int y = 3; y < 29; ++y) c.Box(3, y, 29, y + 1, Lit(tint, 1.2 - (y - 3) / 40.0));
         if (on) c.Box(25, 4, 28, 7, kGreen);
         return c.CentredFrame();
     };
