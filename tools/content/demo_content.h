@@ -40,7 +40,6 @@ constexpr const char* kDemoStarSystemTable = "Galaxy\\Demo.SSYF";
 constexpr const char* kDemoStarSystemName = "Vesta";
 constexpr const char* kDemoStarSystemShownName = "The Vesta system";
 constexpr const char* kDemoOrbitClass = "DemoOrbit";
-constexpr int32_t kDemoGameMenuButtonId = 21;
 // A new campaign starts on this game date; the event recorded once its flight is flown makes a
 // loaded save go on in the star system.
 constexpr uint32_t kDemoStartYear = 151;
