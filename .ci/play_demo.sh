@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The demo game played as a user plays it, under Xvfb with injected mouse and key events (xdotool),
 # checked on what a player sees: screenshots are read by colour and place, in the demo content's own
-# colours (the pilot's ship blue, its shots yellow, the enemies red, the shop's planet green, the
-# other planet grey, texts white, highlighted texts and the head-up texts yellow).
+# colours (the pilot's ship blue, its shots yellow, the enemies red and orange, the shop's planet
+# green, the other planet grey, texts white, highlighted texts and the head-up texts yellow).
 #
 # Both plays start in a fresh game folder with the campaign for one player: its flight (left
 # without input; the ship still flying after two seconds), the star system with its two planets,
@@ -27,9 +27,9 @@ play_prepare "${1:-build}" play-demo
 WHITE="rgb(255,255,255)"
 YELLOW="rgb(255,230,57)"
 BLUE="rgb(65,139,255)"
-RED="rgb(230,49,41)"
 GREEN="rgb(57,222,90)"
 GREY="rgb(148,148,164)"
+ORANGE="rgb(255,148,33)"
 # Main menu column (BuildMainMenu): entries right-aligned 20 px from the right edge, y = 15 + 50 k,
 # font "BigMenu" (the demo's is 10x16 solid glyphs in colour 1, white). A click at (600, y + 8) hits
 # the entry of row k; the same place holds the first entry of every column. New game: campaign,
@@ -53,7 +53,7 @@ FLIGHT_SECONDS=40
 # high from y 14. A score above 0 (the enemies are worth 30 each) has a second digit from x 16.
 # The pilot's ship (24 px) follows the pointer; its shots fly straight up from it.
 # The star system (the planet window of "Vesta"): two planets, discs 64 px across, centred on a row
-# at y 240, the shop's planet (green, blue rim) at x 200, the other (grey, dark rim) at x 440.
+# at y 240, the shop's planet (green land, blue sea) at x 200, the other (grey) at x 440.
 SHOP_PLANET_X=200
 OTHER_PLANET_X=440
 PLANET_Y=240
@@ -89,11 +89,18 @@ menu_entries() {
     for k in 0 1 2 3 4 5 6; do rects+=("576 $((15 + 50 * k)) 44 30"); done
     colour_counts "$1" "$WHITE" "${rects[@]}" | awk '$1 >= 30 { n++ } END { print n + 0 }'
 }
-# The planets of the star system: the shop's green disc and the other's grey one, nearly all of the
-# 30x30 square round each centre.
+# How many pixels of a rectangle (x, y, width, height) of a screenshot are lit.
+lit_count() {
+    convert "$SHOTS/$1.png" -crop "$4x$5+$2+$3" +repage -colorspace Gray -threshold 30% \
+        -format "%[fx:int(mean*w*h+0.5)]" info:
+}
+# The planets of the star system: discs lighting nearly all of the 30x30 square round each centre,
+# the shop's with its green land, the other grey.
 planets_at() {
-    [ "$(colour_count "$1" $((SHOP_PLANET_X - 15)) $((PLANET_Y - 15)) 30 30 "$GREEN")" -ge 800 ] &&
-        [ "$(colour_count "$1" $((OTHER_PLANET_X - 15)) $((PLANET_Y - 15)) 30 30 "$GREY")" -ge 800 ]
+    local shop=($((SHOP_PLANET_X - 15)) $((PLANET_Y - 15)) 30 30) other=($((OTHER_PLANET_X - 15)) $((PLANET_Y - 15)) 30 30)
+    [ "$(lit_count "$1" "${shop[@]}")" -ge 800 ] && [ "$(lit_count "$1" "${other[@]}")" -ge 800 ] &&
+        [ "$(colour_count "$1" "${shop[@]}" "$GREEN")" -ge 200 ] &&
+        [ "$(colour_count "$1" "${other[@]}" "$GREY")" -ge 200 ]
 }
 # The pilot's ship near a place: its blue hull in the 48x48 square round it.
 ship_at() { [ "$(colour_count "$1" $(($2 - 24 < 0 ? 0 : $2 - 24)) $(($3 - 24)) 48 48 "$BLUE")" -ge 40 ]; }
@@ -101,8 +108,8 @@ ship_at() { [ "$(colour_count "$1" $(($2 - 24 < 0 ? 0 : $2 - 24)) $(($3 - 24)) 4
 shots_above() { [ "$(colour_count "$1" $(($2 - 6)) 30 12 $(($3 - 50)) "$YELLOW")" -ge 16 ]; }
 # The score has a second digit: more than 0.
 score_above_zero() { [ "$(colour_count "$1" 16 10 30 14 "$YELLOW")" -ge 5 ]; }
-# Enemies on the screen: red patches as large as a hull (a shot of theirs is about 20 pixels).
-enemies() { patches "$1" "$RED" 60; }
+# Enemies on the screen: their orange wings (their red hulls are no larger than a shot of theirs).
+enemies() { patches "$1" "$ORANGE" 20; }
 # Clicks the first entry of the menu columns, shown as $1-N, until the column of $2 entries follows
 # the one in which the click was made; the entries of the column before come as $3. A click the
 # game missed leaves the column as it was, one taken twice skips one: at most three tries.
@@ -181,9 +188,21 @@ arcade() {
     # The ship, on its way back to the pointer, somewhere on its row.
     [ "$(colour_count "$1-17-after-sweep" 0 376 640 48 "$BLUE")" -ge 40 ] ||
         fail "$1-17-after-sweep: the ship is not flying"
-    # Escape asks whether to quit the flight, Y answers yes: the game ends.
+    # Escape asks whether to quit the flight, Y answers yes: the game ends in the high-score table's
+    # name entry; Escape enters the name shown and Escape again closes the table.
     key Escape
     key y
+    local waited
+    for waited in $(seq 10); do
+        sleep 0.5
+        shot "$1-18-name-entry"
+        text_at "$1-18-name-entry" 280 112 80 14 && break
+        [ "$waited" = 10 ] && fail "$1-18-name-entry: the flight did not end in the high-score name entry"
+    done
+    key Escape
+    sleep 0.5
+    shot "$1-18-high-scores"
+    key Escape
     main_again "$1-18-main-again"
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The screen options as a player uses them, under Xvfb with injected mouse events (xdotool), on the
-# demo game: the options window opened from the main menu shows the effects volume as a bar that
-# grows when its "+" is clicked; "256 colours" chosen there and confirmed is written to
+# demo game: the options window opened from the main menu shows the effects volume (full at first)
+# as a bar that shrinks when its "-" is clicked and grows again on its "+"; "256 colours" chosen there and confirmed is written to
 # "Screen.SCRS", and the game started again draws its main screen's ship in colour. Screenshots are
 # checked by colour and place (the demo's white level marks, its blue ship) and stay in $SHOTS
 # (default build/play-settings); "vondrel.log" must stay empty. Every wait is bounded.
@@ -24,10 +24,11 @@ menu_y() { echo $((15 + 50 * $1 + 8)); }
 # "Cancel", on the bottom row (frame y 320).
 BAR_X=312 BAR_Y=318 BAR_W=160 BAR_H=16
 PLUS_X=482 PLUS_Y=326
+MINUS_X=283
 EIGHT_BIT_X=395 EIGHT_BIT_Y=176
 OK_X=478 OK_Y=386
 # The notice that the new depth applies after a restart: a box in the middle, its OK at the right.
-NOTICE_OK_X=431 NOTICE_OK_Y=266
+NOTICE_OK_X=453 NOTICE_OK_Y=266
 # The main screen's ship: a 96x96 picture in the middle, its hull blue.
 SHIP_BOX="272 192 96 96"
 
@@ -81,14 +82,21 @@ for try in 1 2 3; do
     [ "$try" = 3 ] && fail "settings-3-options-window: the options window did not open"
 done
 
-# "+" of the effects volume: the bar grows by one mark (35 pixels).
-BEFORE=$(white_count settings-3-options-window $BAR_X $BAR_Y $BAR_W $BAR_H)
+# "-" of the effects volume: the bar loses one mark (35 pixels); "+": it grows by one again.
+FULL=$(white_count settings-3-options-window $BAR_X $BAR_Y $BAR_W $BAR_H)
+for try in 1 2 3; do
+    click "$MINUS_X" "$PLUS_Y"
+    shot settings-4-volume-minus
+    BEFORE=$(white_count settings-4-volume-minus $BAR_X $BAR_Y $BAR_W $BAR_H)
+    [ "$BEFORE" -le $((FULL - 30)) ] && break
+    [ "$try" = 3 ] && fail "settings-4-volume-minus: the volume bar did not shrink ($FULL, then $BEFORE white pixels)"
+done
 for try in 1 2 3; do
     click "$PLUS_X" "$PLUS_Y"
-    shot settings-4-volume-plus
-    AFTER=$(white_count settings-4-volume-plus $BAR_X $BAR_Y $BAR_W $BAR_H)
+    shot settings-4b-volume-plus
+    AFTER=$(white_count settings-4b-volume-plus $BAR_X $BAR_Y $BAR_W $BAR_H)
     [ "$AFTER" -ge $((BEFORE + 30)) ] && break
-    [ "$try" = 3 ] && fail "settings-4-volume-plus: the volume bar did not grow ($BEFORE, then $AFTER white pixels)"
+    [ "$try" = 3 ] && fail "settings-4b-volume-plus: the volume bar did not grow ($BEFORE, then $AFTER white pixels)"
 done
 
 # "256 colours", OK, then OK on the notice: "Screen.SCRS" is written.
@@ -112,5 +120,5 @@ EIGHT=$(coloured_count settings-7-restarted-256-colours)
 stop_game
 [ -s "$GAME/vondrel.log" ] && fail "vondrel.log holds errors"
 ELAPSED=$(($(date +%s) - START))
-echo "== the screen options were played under Xvfb in $ELAPSED s: the volume bar grew ($BEFORE -> $AFTER" \
+echo "== the screen options were played under Xvfb in $ELAPSED s: the volume bar shrank and grew ($FULL -> $BEFORE -> $AFTER" \
     "white pixels) and 256 colours kept the ship in colour ($HIGH -> $EIGHT coloured pixels)"

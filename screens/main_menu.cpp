@@ -19,6 +19,7 @@
 #include "foundation/random.h"
 #include "foundation/script_memory.h"
 #include "screens/high_score_window.h"
+#include "screens/main_screen.h"
 #include "screens/menu_columns.h"
 #include "script/message_manager.h"
 #include "script/object_manager.h"
@@ -142,6 +143,7 @@ void StartGame(DialogWindow& window, int32_t players) {
             }
         }
     });
+    PlayMenuMusic(processor);
     BuildMainMenu(window);
 }
 
@@ -154,6 +156,7 @@ void PlayRandomDemo(DialogWindow& window) {
         else
             MenuGames().playDemo(processor, "Demo\\Demo 2\\Demo2.DEMO", "Level3", "Demo\\Demo 2\\Demo2.PCFG");
     });
+    PlayMenuMusic(processor);
 }
 
 void AskToQuit(DialogWindow& window) {
@@ -241,6 +244,7 @@ void LoadChosenGame(DialogWindow& window) {
     const String file = MenuGames().loadDialog(processor, KeysOf(window));
     if (file.Empty()) return;
     Guarded(window, [&] { MenuGames().loadSave(processor, file); });
+    PlayMenuMusic(processor);
 }
 
 void MenuHandler(DialogWindow& window, int32_t event, int32_t /*position*/, int32_t p2) {

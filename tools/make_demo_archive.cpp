@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "foundation/engine_string.h"
@@ -29,6 +30,9 @@ int main(int argc, char** argv) {
     try {
         std::vector<FdEntry> files = DemoLooseFiles();
         files.push_back({"main.FD", DemoArchive()});
+        // The player's own files stay as the games left them.
+        for (FdEntry& file : DemoPlayerFiles())
+            if (!std::filesystem::exists(file.name)) files.push_back(std::move(file));
         for (const FdEntry& file : files) {
             std::string path = file.name;
             std::replace(path.begin(), path.end(), '\\', '/');

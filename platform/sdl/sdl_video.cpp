@@ -1,5 +1,6 @@
 #include "platform/sdl/sdl_video.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/frame_copy.h"
@@ -55,9 +56,9 @@ bool SdlVideo::OpenOnMain(const VideoMode& mode) {
     if (mode.bitsPerPixel == 16)
         format = (mode.kind == VideoKind::DrawDib || NativePixelFormat() == 555) ? SDL_PIXELFORMAT_RGB555
                                                                                  : SDL_PIXELFORMAT_RGB565;
-    const bool placed = mode.fullScreen ? SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0
-                                        : SDL_SetWindowFullscreen(window_, 0) == 0;
-    if (placed && !mode.fullScreen) SDL_SetWindowSize(window_, mode.width, mode.height);
+    const bool placed = mode.fullScreen ? CoverDisplay() : ShowWindowed(mode.width, mode.height);
+    // The picture keeps its 4:3 shape at any window size: scaled to fit, centred, black bars beside,
+    // and pointer positions come back in picture pixels.
     if (placed && SDL_RenderSetLogicalSize(renderer_, mode.width, mode.height) == 0)
         texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, mode.width, mode.height);
     if (!texture_) {
@@ -72,6 +73,32 @@ bool SdlVideo::OpenOnMain(const VideoMode& mode) {
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
+    return true;
+}
+
+bool SdlVideo::CoverDisplay() {
+    const int display = std::max(SDL_GetWindowDisplayIndex(window_), 0);
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display, &bounds) != 0) return false;
+    // Without a window manager a full-screen request changes nothing: the window is made to cover
+    // the display itself first, and then asked to be full screen for the managers that honour it.
+    SDL_SetWindowBordered(window_, SDL_FALSE);
+    SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+    SDL_SetWindowSize(window_, bounds.w, bounds.h);
+    return SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+}
+
+bool SdlVideo::ShowWindowed(int32_t width, int32_t height) {
+    // A window that covered the display is framed again and centred.
+    const bool covered = (SDL_GetWindowFlags(window_) & SDL_WINDOW_BORDERLESS) != 0;
+    if (SDL_SetWindowFullscreen(window_, 0) != 0) return false;
+    SDL_SetWindowBordered(window_, SDL_TRUE);
+    SDL_SetWindowSize(window_, width, height);
+    if (covered) {
+        const int display = std::max(SDL_GetWindowDisplayIndex(window_), 0);
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    }
     return true;
 }
 

@@ -46,6 +46,9 @@ class SdlVideo : public Video {
 
     bool OpenOnMain(const VideoMode& mode);
     void CloseOnMain();
+    // Main thread: the window over the whole display it is on, or as a framed window of the size.
+    bool CoverDisplay();
+    bool ShowWindowed(int32_t width, int32_t height);
 
     SdlApp& app_;
     SDL_Window* window_;

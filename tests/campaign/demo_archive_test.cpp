@@ -8,29 +8,37 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "campaign/game_manager.h"
 #include "campaign/player_files.h"
 #include "campaign/save_game.h"
 #include "campaign/save_slots.h"
+#include "graphics/color_manager.h"
 #include "graphics/display.h"
 #include "graphics/image.h"
 #include "graphics/screen_surface.h"
 #include "platform/key_table.h"
+#include "screens/high_scores.h"
 #include "screens/main_menu.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/sspl_block.h"
 #include "shell/game_ids.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/save_fixture.h"
 #include "tools/content/demo_content.h"
+#include "tools/content/demo_galaxy.h"
 #include "ui/gtime.h"
 #include "world/actor.h"
 #include "world/level.h"
@@ -93,6 +101,18 @@ void WeaveAndFire(GameHarness& game) {
     }
 }
 
+// Once the flight is over, Escape closes the name entry of the high-score table and then the table.
+void LeaveHighScores(GameHarness& game) {
+    const uint32_t start = game.Now() + 2 * kDemoLevelLength * kFrame;
+    for (uint32_t k = 0; k < 10; ++k) {
+        game.At(start + 20 * k * kFrame, [&game] {
+            game.PressKey(VK_ESCAPE);
+            game.TypeChar(VK_ESCAPE);
+        });
+        game.At(start + (20 * k + 5) * kFrame, [&game] { game.ReleaseKey(VK_ESCAPE); });
+    }
+}
+
 // Start-up finds every font, picture and text it reads, and what the screens of the demo show
 // carries a caption in both languages, not the placeholder.
 TEST(DemoArchiveStartTest, StartUpFindsEveryFontPictureAndTextAndTheScreensAreCaptionedInBothLanguages) {
@@ -134,7 +154,8 @@ TEST(DemoArchiveStartTest, StartUpFindsEveryFontPictureAndTextAndTheScreensAreCa
             const char* second;
         } texts[] = {{"system.mes", 195, "New game", "Neues Spiel"},
                      {"system.mes", 343, "Quit the game?", "Spiel beenden?"},
-                     {"system.mes", 186, "There is no room for it", "Dafuer ist kein Platz"},
+                     {"system.mes", 186, "There is no room for it", "Daf\xFCr ist kein Platz"},
+                     {"system.mes", 198, "Demo", "Vorf\xFChrung"},
                      {"system.mes", 699, "Text 699", "Text 699"},
                      {"Keys.mes", 0x25, "Left", "Links"},
                      {"Keys.mes", 'Q', "Q", "Q"},
@@ -166,6 +187,7 @@ struct ArcadeRun {
     int32_t frames = 0;
     uint32_t pilots = 0;
     std::string pilot;
+    std::vector<std::string> highScores;  // the names in the arcade game's table
     std::string log;
 };
 
@@ -183,8 +205,11 @@ ArcadeRun FlyArcadeGame() {
         if (LevelObject* level = LevelObject::Running(game.Objects())) run.levelFinished |= level->Finished();
     });
     WeaveAndFire(game);
+    LeaveHighScores(game);
     run.error = ErrorMessage(
         [&] { LoadPlayerFile(game.Cpu(), String(kDemoArcadePlayers), String(kDemoArcadeScenario), 1); });
+    if (const HighScoreTable* table = HighScoreManager::OfGame(game.Cpu()).Find(String(kDemoArcadeScenario)))
+        for (const HighScoreEntry& entry : table->Entries()) run.highScores.emplace_back(entry.name.Text());
     run.frames = game.Cpu().FrameNumber();
     run.pilots = ListCount(game, kPlayerListId);
     if (PlayerObject* pilot = FirstPilot(game)) {
@@ -197,8 +222,8 @@ ArcadeRun FlyArcadeGame() {
 }
 
 // The scenario flies the level; the enemies come and fire, the pilot fires back while steering, and
-// the flight ends with the level. The same input flies the same game again, which the end-to-end
-// play's comparison of two saves rests on.
+// the flight ends with the level and the pilot's entry in the arcade game's high-score table. The
+// same input flies the same game again, which the end-to-end play's comparison of two saves rests on.
 TEST(DemoArchiveTest, TheArcadeGameFliesTheLevelToItsEndAndTheSameInputLeavesTheSamePilot) {
     const ArcadeRun run = FlyArcadeGame();
     EXPECT_EQ(run.error, "no error");
@@ -212,6 +237,7 @@ TEST(DemoArchiveTest, TheArcadeGameFliesTheLevelToItsEndAndTheSameInputLeavesThe
     EXPECT_GT(run.pilotShotsFlying, 0u);
     EXPECT_GT(run.score, 0);
     ASSERT_EQ(run.pilots, 1u);
+    EXPECT_EQ(run.highScores, std::vector<std::string>{"Pilot"});
     EXPECT_EQ(run.log, "");
     EXPECT_GT(run.pilot.size(), 100u);
     EXPECT_EQ(FlyArcadeGame().pilot, run.pilot);
@@ -294,6 +320,7 @@ TEST_F(DemoScenarioTest, StartedItFliesTheLevelToItsEnd) {
         if (LevelObject* level = LevelObject::Running(game.Objects())) levelFinished |= level->Finished();
     });
     WeaveAndFire(game);
+    LeaveHighScores(game);
     EXPECT_EQ(ErrorMessage([&] { LoadPlayerFile(game.Cpu(), file.playerFile, file.className, 1); }),
               "no error");
     EXPECT_TRUE(levelFinished);
@@ -335,6 +362,14 @@ class DemoStarSystemTest : public ::testing::Test {
         steps.emplace_back(at, [this, x, y] { game.MovePointer(x, y); });
         steps.emplace_back(at + 5, [this] { game.SetButton(VK_LBUTTON, true); });
         steps.emplace_back(at + 5 + hold, [this] { game.SetButton(VK_LBUTTON, false); });
+    }
+    // Escape as the window takes it, a key and a typed character.
+    void Escape(Steps& steps, int32_t at) {
+        steps.emplace_back(at, [this] {
+            game.PressKey(VK_ESCAPE);
+            game.TypeChar(VK_ESCAPE);
+        });
+        steps.emplace_back(at + 10, [this] { game.ReleaseKey(VK_ESCAPE); });
     }
 
     // The planet window's game-menu button, the menu's Leave and the question's Yes: the game ends.
@@ -388,8 +423,8 @@ TEST_F(DemoStarSystemTest, TheCampaignReachesTheStarSystemAndItsShopPlanetOpensT
     steps.emplace_back(50, [this] { game.ReleaseKey(VK_ESCAPE); });
     steps.emplace_back(80, [&] { seen.planetsAfterBox = BothPlanets() && !Lit(middle, kDemoPlanetY); });
     Click(steps, 80, kDemoShopPlanetX, kDemoPlanetY);
-    // The shop's tips: OK; the shop: Close; the game menu: Back, which goes on in the star system.
-    Click(steps, 120, 514, 273);
+    // The shop's tips: Escape; the shop: Close; the game menu: Back, which goes on in the star system.
+    Escape(steps, 120);
     steps.emplace_back(150, [&] { seen.shopInsteadOfSystem = !BothPlanets() && LitIn(600, 8, 30, 14) > 20; });
     Click(steps, 160, 614, 92);
     Click(steps, 200, 320, 330);
@@ -417,7 +452,7 @@ TEST_F(DemoStarSystemTest, TheCampaignReachesTheStarSystemAndItsShopPlanetOpensT
 constexpr int32_t kStockX = 150, kStockY = 70;
 constexpr int32_t kHoldX = kStockX, kHoldY = 70 + 3 * 32 + 20;
 constexpr int32_t kCommandX = 614, kSellY = 17, kCloseY = 92;
-constexpr int32_t kSellYesX = 360, kBuyYesX = 368, kAnswerY = 267;
+constexpr int32_t kSellYesX = 360, kBuyYesX = 385, kAnswerY = 267;
 // The gun's base price is 100 and the cell's 50; the shop's margin is 30 percent.
 constexpr int32_t kGunPriceTenths = 1300, kCellPriceTenths = 350;
 
@@ -443,7 +478,7 @@ TEST_F(DemoStarSystemTest, WhatThePilotTradesInTheShopIsSavedAndLoadedBackInTheS
     bool systemAfterSave = false;
     Steps steps;
     Click(steps, 5, kDemoShopPlanetX, kDemoPlanetY);
-    Click(steps, 45, 514, 273);  // the shop's tips: OK
+    Escape(steps, 45);  // the shop's tips
     steps.emplace_back(80, [&] { seePilot(inShop); });
     Click(steps, 80, kCommandX, kSellY);
     Click(steps, 110, kHoldX, kHoldY);
@@ -520,6 +555,92 @@ TEST_F(DemoStarSystemTest, WhatThePilotTradesInTheShopIsSavedAndLoadedBackInTheS
     EXPECT_EQ(loaded.money, saved.money);
     EXPECT_EQ(loaded.hold[0], "DemoGun");
     EXPECT_EQ(loaded.hold[1], "");
+    EXPECT_EQ(game.Log(), "");
+}
+
+// From the first system the pilot travels inside it (the question, the autosave, fuel and days), then
+// on the galaxy map to the second system (fuel at 30000 a pixel of the map and a hundred days a
+// pixel), where the foreman of Dunmar talks until the pilot ends the talk, and leaves the game.
+TEST_F(DemoStarSystemTest, ThePilotTravelsInTheSystemAndToTheNextAndTalksThere) {
+    const DemoSystemPlace& first = DemoGalaxy()[0];
+    const DemoSystemPlace& second = DemoGalaxy()[1];
+    const DemoPlanetPlace& market = first.planets[0];
+    const DemoPlanetPlace& moon = first.planets[1];
+    const DemoPlanetPlace& talker = second.planets[0];
+    const auto distance = [](int32_t dx, int32_t dy) {
+        return static_cast<int32_t>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
+    };
+    const int32_t inSystem = distance(market.x - moon.x, market.y - moon.y);
+    const int32_t between = distance(second.mapX - first.mapX, second.mapY - first.mapY);
+    struct Seen {
+        int32_t charge = -1;
+        int32_t date = 0;
+        std::string location;
+    };
+    const auto see = [this](Seen& into) {
+        PlayerObject* pilot = FirstPilot(game);
+        if (pilot == nullptr || pilot->Ship() == nullptr) return;
+        const OptionObject* cell = ShipObject::Of(pilot->Ship()).SlotAt(kEnergyGroup, 0)->First();
+        into.charge = cell != nullptr ? AkbObject::Of(const_cast<OptionObject*>(cell)).Charge() : -1;
+        into.date = GameManagerObject::Get(game.Cpu()).GameTime().Date();
+        if (auto* location = dynamic_cast<SSPLBlock*>(game.Object(kCurrentLocationId)))
+            into.location = std::string(location->First()) + "/" + std::string(location->Second());
+    };
+    const auto autosave = [] {
+        std::ifstream file(std::string("Saves/") + kAutoSaveStem + ".gsf", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    Seen start, inside, arrived;
+    std::string flightSave, tripSave;
+    bool talking = false, talkEnded = false;
+    const auto panel = [this] {
+        uint16_t pixel = 0;
+        std::memcpy(&pixel, game.Screen().Surface()->PixelAddress(60, 420), 2);
+        return pixel == game.Colours().Colour(4);
+    };
+    Steps steps;
+    steps.emplace_back(2, [&] {
+        see(start);
+        flightSave = autosave();
+    });
+    Click(steps, 5, 600, 15);          // the planet window's galaxy button: the system's window
+    Click(steps, 40, moon.x, moon.y);  // the other planet: "Fly to this place?"
+    Click(steps, 70, 358, 266);        // Yes
+    steps.emplace_back(100, [&] {
+        see(inside);
+        tripSave = autosave();
+    });
+    Click(steps, 110, 600, 15);  // the galaxy button of the moon's window
+    Click(steps, 150, 600, 15);  // the system window's galaxy map button
+    Escape(steps, 190);          // the galaxy map's tips
+    Click(steps, 220, second.mapX, second.mapY);
+    Click(steps, 260, talker.x, talker.y);
+    steps.emplace_back(300, [&] { see(arrived); });
+    Click(steps, 310, 400, 288);  // "Talk to the foreman"
+    steps.emplace_back(350, [&] { talking = panel(); });
+    Click(steps, 360, 260, 405);  // the answer that ends the talk
+    steps.emplace_back(400, [&] { talkEnded = !panel(); });
+    Click(steps, 410, 600, 465);  // the game menu
+    Click(steps, 450, 320, 280);  // Quit
+    Click(steps, 490, 358, 266);  // Yes
+    Flight flight;
+    PlayAfterStarSystem(flight, steps);
+    EXPECT_EQ(ErrorMessage([&] {
+                  LoadPlayerFile(game.Cpu(), String(kDemoCampaignPlayers), String(kDemoCampaignScenario), 1);
+              }),
+              "no error");
+    ASSERT_GT(flight.systemFrame, 0);
+    EXPECT_EQ(start.location, std::string(kDemoStarSystemName) + "/" + kDemoShopPlanetName);
+    EXPECT_EQ(inside.location, std::string(first.name) + "/" + moon.name);
+    EXPECT_EQ(inside.charge, start.charge - 2 * inSystem * 100);
+    EXPECT_GE(inside.date - start.date, inSystem / 3);
+    EXPECT_FALSE(flightSave.empty());
+    EXPECT_NE(tripSave, flightSave);
+    EXPECT_EQ(arrived.location, std::string(second.name) + "/" + talker.name);
+    EXPECT_EQ(arrived.charge, inside.charge - 30000 * between);
+    EXPECT_GE(arrived.date - inside.date, 100 * between);
+    EXPECT_TRUE(talking);
+    EXPECT_TRUE(talkEnded);
     EXPECT_EQ(game.Log(), "");
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -30,6 +31,7 @@
 #include "tests/support/game_harness.h"
 #include "tests/support/main_screen_content.h"
 #include "tools/content/block_writer.h"
+#include "tools/content/sound_builder.h"
 #include "ui/dialog_window.h"
 #include "ui/text_controls.h"
 #include "ui/visual.h"
@@ -406,6 +408,39 @@ TEST_F(MainMenuTest, TheDemoFliesItsRecordingAndLeavesTheAutosaveAlone) {
     EXPECT_EQ(autosave(), "the player's own");
     AutoSave(game.Cpu());  // outside a demo it is written
     EXPECT_NE(autosave(), "the player's own");
+}
+
+// The main screen plays its music looped while it is up, and again once a game started from it has
+// ended (the end of a game stops every sound).
+TEST(MainScreenMusicTest, TheMenuMusicPlaysLoopedAndAgainAfterAGame) {
+    GameHarness game;
+    AddMainScreenContent(game);
+    game.AddEntry(kMenuMusic, ModFile({"M.K.", 4}));
+    game.Start();
+    GameKeys().SetMouseEnabled(true);
+    int games = 0;
+    MenuGames().startGame = [&games](Processor&, const String&, const String&, int32_t) { ++games; };
+    const auto click = [&game](uint32_t time, int32_t x, int32_t y) {
+        game.At(time, [&game, x, y] {
+            game.MovePointer(x, y);
+            game.SetButton(VK_LBUTTON, true);
+        });
+        game.At(time + 80, [&game] { game.SetButton(VK_LBUTTON, false); });
+    };
+    // New game, campaign, one player (the first entry of each column), then quit and yes.
+    for (uint32_t k = 0; k < 3; ++k) click(500 + 500 * k, kEntryX, EntryY(0));
+    click(2500, kEntryX, EntryY(6));
+    click(2900, kYesX, kAnswerY);
+    game.At(8000, [] { throw std::runtime_error("the screen is still up"); });
+    EXPECT_EQ(ErrorMessage([] { MainScreen(); }), "no error");
+    game.SettleSound();
+    EXPECT_EQ(games, 1);
+    EXPECT_EQ(game.Plays(kMenuMusic), 2);
+    const std::vector<std::string> calls = game.AudioCalls();
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                            [](const std::string& c) { return c.starts_with("PlayLooped"); }),
+              2);
+    ResetMainMenuGames();
 }
 
 }  // namespace

@@ -132,7 +132,7 @@ TEST_F(PictureControlTest, ButtonKeepsItsOwnCaptionAndHitBox) {
     EXPECT_FALSE(broken.HitTest(0, 0));
 }
 
-TEST_F(PictureControlTest, RectangleDrawsAndHitsItsBox) {
+TEST_F(PictureControlTest, RectangleDrawsFilledAndHitsItsBox) {
     ControlObject& parent = Make("Control", {0, 2, 1, 1});
     ControlObject& rect = Framed("RectangleControl", 3, 4, 6, 5);
     rect.SetParent(&parent);
@@ -140,6 +140,7 @@ TEST_F(PictureControlTest, RectangleDrawsAndHitsItsBox) {
     screen.Fill(0x7777);
     rect.Draw(screen.Buffer());
     EXPECT_EQ(screen.At(5, 5), Colour(5));  // the border's colour on the corner
+    EXPECT_EQ(screen.At(6, 6), Colour(4));  // inside, the fill alone: a dialog's background is opaque
     EXPECT_EQ(screen.At(4, 4), 0x7777u);
     EXPECT_EQ(screen.At(11, 10), 0x7777u);
     const struct {

@@ -1,9 +1,9 @@
 // The demo game: a small playable game folder's "main.FD" built in code, for trying the program and
-// for the end-to-end runs. Everything start-up and the main screen read, the fonts under every name
-// the screens use, message files in two languages, pictures drawn from simple shapes, synthesised
-// sounds, and script classes made with the assembler: scenarios that start a game, one level with
-// enemy ships that fire and a bonus, a star system with two planets, a ship with its items, and the
-// players files.
+// for the end-to-end runs. Everything start-up and the screens read: the fonts under every name the
+// screens use, message files in two languages, pictures drawn in code, a music module and sounds,
+// and script classes made with the assembler: scenarios that start a game, one level with enemy ships
+// that fire and a bonus, a galaxy of three star systems (demo_galaxy.h), a ship with its items, and
+// the players files.
 //
 // Storing the players goes through the engine's own writer, which writes into the working folder:
 // the builders leave a few scratch files there (the tool runs them in the game folder).
@@ -29,18 +29,17 @@ constexpr int32_t kDemoEnemyCount = 3;
 constexpr int32_t kDemoEnemyFirePeriod = 45;
 // Pixels the pilot's shots fly a step.
 constexpr int32_t kDemoShotSpeed = 10;
-// The campaign's star system after the flight: a window (class kDemoStarSystemClass) showing two
-// planets side by side on a row; a click on the shop's planet opens the shop, one on the other
-// shows its description.
+// The campaign's first star system after the flight, "Vesta" (the first of the galaxy, demo_galaxy.h):
+// its window (class kDemoStarSystemClass) and the window of the planet the pilot is at (class
+// kDemoOrbitClass) show the system's two planets side by side on a row, with the galaxy button at the
+// top right and the game-menu button at the bottom right; a click on the shop's planet opens the
+// shop, one on the other shows its description. The pilot stands at Kessa.
 constexpr const char* kDemoStarSystemClass = "DemoSystem";
-// The galaxy: one star system, "Vesta", whose planets are Kessa with the shop and Orin; the pilot
-// stands at Kessa. The planet window there (class kDemoOrbitClass) shows both planets as the star
-// system's window does, with the galaxy button and the game-menu button at the bottom right.
+// The star-system table the campaign loads, the first system's name and its shown name.
 constexpr const char* kDemoStarSystemTable = "Galaxy\\Demo.SSYF";
 constexpr const char* kDemoStarSystemName = "Vesta";
 constexpr const char* kDemoStarSystemShownName = "The Vesta system";
 constexpr const char* kDemoOrbitClass = "DemoOrbit";
-constexpr int32_t kDemoGameMenuButtonId = 21;
 // A new campaign starts on this game date; the event recorded once its flight is flown makes a
 // loaded save go on in the star system.
 constexpr uint32_t kDemoStartYear = 151;
@@ -80,9 +79,15 @@ constexpr const char* kDemoScenarioName = "Patrol";
 constexpr const char* kDemoScenarioFile = "Add\\Patrol.scn";
 constexpr const char* kDemoScenarioPlayers = "Add\\Patrol.PCFG";
 
+// The items of the shop.
+inline constexpr const char* kDemoItemClasses[] = {"DemoGun", "DemoCell", "DemoEngine"};
+
 // Every entry of the demo "main.FD".
 std::vector<FdEntry> DemoArchiveEntries();
 // The archive file's bytes.
 std::string DemoArchive();
 // The files the game folder holds beside "main.FD", named as the game names them.
 std::vector<FdEntry> DemoLooseFiles();
+// Files the player's games write again ("HighScores.HISC"): a new game folder starts with them, and
+// one that has them keeps its own.
+std::vector<FdEntry> DemoPlayerFiles();

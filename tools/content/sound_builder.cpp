@@ -101,19 +101,25 @@ std::string OggVorbisFile() {
 }
 
 std::string Mp3File() {
+    std::vector<int16_t> pcm(kToneSamples);
+    for (int i = 0; i < kToneSamples; ++i)
+        pcm[static_cast<size_t>(i)] = static_cast<int16_t>(Tone(i) * 32767);
+    return Mp3FromPcm(pcm, kToneRate);
+}
+
+std::string Mp3FromPcm(const std::vector<int16_t>& samples, int rate) {
     lame_global_flags* lame = lame_init();
     lame_set_num_channels(lame, 1);
     lame_set_mode(lame, MONO);
-    lame_set_in_samplerate(lame, kToneRate);
-    lame_set_out_samplerate(lame, kToneRate);
+    lame_set_in_samplerate(lame, rate);
+    lame_set_out_samplerate(lame, rate);
     lame_set_brate(lame, 32);
     lame_set_bWriteVbrTag(lame, 0);
     if (lame_init_params(lame) < 0) std::abort();
-    std::vector<short> pcm(kToneSamples);
-    for (int i = 0; i < kToneSamples; ++i) pcm[static_cast<size_t>(i)] = static_cast<short>(Tone(i) * 32767);
-    std::vector<unsigned char> out(static_cast<size_t>(kToneSamples) * 5 / 4 + 7200);
-    int n = lame_encode_buffer(lame, pcm.data(), pcm.data(), kToneSamples, out.data(),
-                               static_cast<int>(out.size()));
+    std::vector<short> pcm(samples.begin(), samples.end());
+    const int count = static_cast<int>(pcm.size());
+    std::vector<unsigned char> out(pcm.size() * 5 / 4 + 7200);
+    int n = lame_encode_buffer(lame, pcm.data(), pcm.data(), count, out.data(), static_cast<int>(out.size()));
     if (n < 0) std::abort();
     const int flushed = lame_encode_flush(lame, out.data() + n, static_cast<int>(out.size()) - n);
     if (flushed < 0) std::abort();

@@ -48,8 +48,9 @@ std::string HotKeys(uint32_t language) {
     return HotKeyBlockBytes(language, table);
 }
 
-std::string Sound() {
-    return SEBlock("SNDS", "", LeU16(0) + LeU16(1) + std::string(20, '\0'));
+std::string Sound(const StartupArchiveOptions& o) {
+    return SEBlock("SNDS", "",
+                   LeU16(0) + LeU16(o.effectsVolume) + LeU16(o.musicVolume) + std::string(18, '\0'));
 }
 
 // A short silent 16-bit mono wave file.
@@ -92,7 +93,7 @@ std::vector<FdEntry> StartupArchiveEntries(const StartupArchiveOptions& o) {
         {"Screen.SCRS", Screen(o)},
         {"Language.LCFG", SEBlock("LCFG", "", LeU32(o.language))},
         {"HotKeys.HCFG", o.hotKeysFile.empty() ? HotKeys(1) : o.hotKeysFile},
-        {"Sound.SNDS", Sound()},
+        {"Sound.SNDS", Sound(o)},
         {"Misc\\Colors.dpf", ColourStrip(), true},
         {"Fonts.subs", "Default \"Fonts\\Default.dff\"\n"},
         {"Fonts\\Default.dff", FontBlock(UniformFont(96, 5, 7))},

@@ -17,6 +17,8 @@ struct StartupArchiveOptions {
     uint16_t width = 640;
     uint16_t height = 480;
     uint32_t language = 1;
+    uint16_t effectsVolume = 1;  // "Sound.SNDS": 0 is sound off, up to 10
+    uint16_t musicVolume = 0;
     std::string hotKeysFile{};     // in place of the usual "HotKeys.HCFG" when not empty
     std::vector<FdEntry> extra{};  // further entries
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -157,18 +158,67 @@ TEST_F(SdlPlatformTest, EventsBecomeKeysCharactersWheelAndQuit) {
     EXPECT_FALSE(input.KeyDown(VK_SHIFT));
 }
 
-TEST_F(SdlPlatformTest, FullScreenFillsTheDesktopAndCloseGivesItBack) {
+// Full screen covers the display, even without a window manager to do it, and shows the picture
+// scaled to it with its shape kept: a pointer position on the display comes back in picture pixels.
+// Windowed is the picture's own size again.
+TEST_F(SdlPlatformTest, FullScreenCoversTheDisplayKeepingThePicturesShapeAndWindowedIsThePicturesSize) {
+    SdlApp& app = platform_->GetApp();
     SdlVideo& video = platform_->GetVideo();
+    SdlInput& input = platform_->GetInput();
+    SDL_Window* window = platform_->Window();
+    SDL_Rect display{};
+    ASSERT_EQ(SDL_GetDisplayBounds(0, &display), 0);
     std::string error;
     ASSERT_TRUE(video.Open(VideoMode{VideoKind::DrawDib, kWidth, kHeight, 16, true}, &error)) << error;
-    EXPECT_NE(SDL_GetWindowFlags(platform_->Window()) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_NE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
     int w = 0;
     int h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    EXPECT_EQ(w, display.w);
+    EXPECT_EQ(h, display.h);
     SDL_RenderGetLogicalSize(platform_->Renderer(), &w, &h);
     EXPECT_EQ(w, kWidth);
     EXPECT_EQ(h, kHeight);
+    // Window positions of the display's centre and of a point a quarter in from the picture's
+    // top-left corner, which lies as far in from the bars' inner edges.
+    const float scale =
+        std::min(static_cast<float>(display.w) / kWidth, static_cast<float>(display.h) / kHeight);
+    const int barX = static_cast<int>((display.w - kWidth * scale) / 2);
+    const int barY = static_cast<int>((display.h - kHeight * scale) / 2);
+    const struct {
+        int windowX, windowY, pictureX, pictureY;
+    } points[] = {{display.w / 2, display.h / 2, kWidth / 2, kHeight / 2},
+                  {barX + static_cast<int>(kWidth / 4 * scale), barY + static_cast<int>(kHeight / 4 * scale),
+                   kWidth / 4, kHeight / 4}};
+    std::vector<std::pair<int32_t, int32_t>> read;
+    app.StartGameThread([&] {
+        for (const auto& p : points) {
+            SDL_Event motion{};
+            motion.type = SDL_MOUSEMOTION;
+            motion.motion.windowID = SDL_GetWindowID(window);
+            motion.motion.x = p.windowX;
+            motion.motion.y = p.windowY;
+            SDL_PushEvent(&motion);
+            // Everything pushed so far is handled before a call queued after it.
+            app.RunOnMain([] {});
+            read.emplace_back(input.Cursor().x, input.Cursor().y);
+        }
+        app.PostQuit(0);
+    });
+    EXPECT_EQ(app.RunMainLoop(), 0);
+    app.JoinGameThread();
+    ASSERT_EQ(read.size(), std::size(points));
+    for (size_t i = 0; i < read.size(); ++i) {
+        EXPECT_NEAR(read[i].first, points[i].pictureX, 1) << i;
+        EXPECT_NEAR(read[i].second, points[i].pictureY, 1) << i;
+    }
     video.Close();
-    EXPECT_EQ(SDL_GetWindowFlags(platform_->Window()) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
+    ASSERT_TRUE(video.Open(VideoMode{VideoKind::DrawDib, kWidth, kHeight, 16, false}, &error)) << error;
+    SDL_GetWindowSize(window, &w, &h);
+    EXPECT_EQ(w, kWidth);
+    EXPECT_EQ(h, kHeight);
+    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_BORDERLESS, 0u);
     EXPECT_GT(video.Desktop().width, 0);
 }
 
