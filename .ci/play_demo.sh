@@ -13,14 +13,14 @@
 # raises the score above 0, and the ship is still flying; then the save, loaded from the main menu,
 # listed with its place and date and entered again in the star system, not in the flight.
 # "vondrel.log" must stay empty. Every wait is bounded; the whole ends within two and a half
-# minutes. Screenshots stay in $SHOTS (default build/play-demo) for a person to look at.
+# minutes. Screenshots stay in $SHOTS (default build/ci-shots/play) for a person to look at.
 #     .ci/play_demo.sh [BUILD_DIR]
 # PLAY_DISPLAY=N runs Xvfb on display :N instead of the first free one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 PLAY_NAME=play_demo
 source .ci/play_common.sh
-play_prepare "${1:-build}" play-demo
+play_prepare "${1:-build}" ci-shots/play
 
 # --- what the script expects of the screens (640x480 window, the demo archive's screen setting) ---
 # Colours of the demo content as the window shows them; a pixel matches within 12 percent.

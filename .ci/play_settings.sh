@@ -4,14 +4,14 @@
 # as a bar that shrinks when its "-" is clicked and grows again on its "+"; "256 colours" chosen there and confirmed is written to
 # "Screen.SCRS", and the game started again draws its main screen's ship in colour. Screenshots are
 # checked by colour and place (the demo's white level marks, its blue ship) and stay in $SHOTS
-# (default build/play-settings); "vondrel.log" must stay empty. Every wait is bounded.
+# (default build/ci-shots/settings); "vondrel.log" must stay empty. Every wait is bounded.
 #     .ci/play_settings.sh [BUILD_DIR]
 # PLAY_DISPLAY=N runs Xvfb on display :N instead of the first free one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 PLAY_NAME=play_settings
 source .ci/play_common.sh
-play_prepare "${1:-build}" play-settings
+play_prepare "${1:-build}" ci-shots/settings
 
 # --- what the script expects of the screens (640x480 window) ---
 # Main menu column: entries right-aligned at x 620, y = 15 + 50 k; Options is row 5, and in the
