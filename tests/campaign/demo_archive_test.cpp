@@ -40,6 +40,7 @@
 #include "tools/content/demo_content.h"
 #include "tools/content/demo_galaxy.h"
 #include "ui/gtime.h"
+#include "ui/visual.h"
 #include "world/actor.h"
 #include "world/level.h"
 #include "world/option.h"
@@ -464,11 +465,13 @@ TEST_F(DemoStarSystemTest, WhatThePilotTradesInTheShopIsSavedAndLoadedBackInTheS
     struct Pilot {
         int32_t money = -1;
         std::string hold[2];
+        std::string shipName;
     };
     const auto seePilot = [this](Pilot& into) {
         PlayerObject* pilot = FirstPilot(game);
         if (pilot == nullptr || pilot->Ship() == nullptr) return;
         into.money = pilot->MoneyTenths();
+        into.shipName = GTTClass::CallGetName(pilot->Ship()).Text();
         for (int32_t i = 0; i < 2; ++i) {
             const OptionObject* item = ShipObject::Of(pilot->Ship()).SlotAt(kPlainGroup, i)->First();
             into.hold[i] = item != nullptr ? item->Class()->ClassName().Text() : "";
@@ -508,6 +511,7 @@ TEST_F(DemoStarSystemTest, WhatThePilotTradesInTheShopIsSavedAndLoadedBackInTheS
     EXPECT_EQ(sold.money, inShop.money + kCellPriceTenths);
     EXPECT_EQ(sold.hold[0], "");
     EXPECT_EQ(bought.money, sold.money - kGunPriceTenths);
+    EXPECT_EQ(inShop.shipName, "Tern");
     EXPECT_EQ(bought.hold[0], "DemoGun");
     EXPECT_EQ(bought.hold[1], "");
     EXPECT_TRUE(systemAfterSave);

@@ -233,9 +233,10 @@ std::vector<ScriptSubclass> Classes() {
         // is used up at once instead of hitting it again on every step it takes through the hull.
         {.name = kDemoShipClass,
          .base = "Ship",
+         .virtuals = ItemTexts(itemUses, 7),
          // The fire and equipment steps are called as the ship's own methods: they pass to the base's.
          .methods = {{41, {BaseCallWord(41)}}, {42, {BaseCallWord(42)}}},
-         .uses = {"ImageManager"},
+         .uses = itemUses.Names(),
          .createValues = {0, 1, 0, 0, 0, 1, 1, 1, 0, 0, 2, 0},
          .createCode =
              Join({PushUnderClass(TablePush(10, 1)), PushUnderClass(PushPictureWords("Demo\\Ship.dpf", 2))})},
@@ -342,22 +343,27 @@ std::vector<FdEntry> Players() {
 }
 
 std::vector<FdEntry> ItemFiles() {
-    return {{kItemTexts,
-             TwoLanguageMessages({
-                 {1, "Energy cell", "Energiezelle"},
-                 {2,
-                  "Holds the energy of the guns and engines, and the fuel for travel between the stars. The "
-                  "shop on Kessa fills it.",
-                  "Speichert die Energie der Waffen und Antriebe und den Treibstoff für Reisen zwischen den "
-                  "Sternen. Der Laden auf Kessa füllt sie."},
-                 {3, "Ion engine", "Ionenantrieb"},
-                 {4, "Pushes the ship about the field: the stronger the engine, the faster the ship.",
-                  "Treibt das Schiff über das Feld: Je stärker der Antrieb, desto schneller das Schiff."},
-                 {5, "Pulse gun", "Impulskanone"},
-                 {6, "A light gun that fires bolts of charged plasma, paid for from the ship's cells.",
-                  "Eine leichte Kanone, die Blitze aus geladenem Plasma feuert, bezahlt aus den Zellen des "
-                  "Schiffs."},
-             })}};
+    return {
+        {kItemTexts,
+         TwoLanguageMessages({
+             {1, "Energy cell", "Energiezelle"},
+             {2,
+              "Holds the energy of the guns and engines, and the fuel for travel between the stars. The "
+              "shop on Kessa fills it.",
+              "Speichert die Energie der Waffen und Antriebe und den Treibstoff für Reisen zwischen den "
+              "Sternen. Der Laden auf Kessa füllt sie."},
+             {3, "Ion engine", "Ionenantrieb"},
+             {4, "Pushes the ship about the field: the stronger the engine, the faster the ship.",
+              "Treibt das Schiff über das Feld: Je stärker der Antrieb, desto schneller das Schiff."},
+             {5, "Pulse gun", "Impulskanone"},
+             {6, "A light gun that fires bolts of charged plasma, paid for from the ship's cells.",
+              "Eine leichte Kanone, die Blitze aus geladenem Plasma feuert, bezahlt aus den Zellen des "
+              "Schiffs."},
+             {7, "Tern", "Seeschwalbe"},
+             {8, "A light courier with room for one gun, one cell, one engine and two items in its hold.",
+              "Ein leichter Kurier mit Platz für eine Kanone, eine Zelle, einen Antrieb und zwei Dinge im "
+              "Laderaum."},
+         })}};
 }
 
 // High-score tables of the campaign and the scenario, so that the list has something to show before

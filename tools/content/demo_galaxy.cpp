@@ -28,6 +28,9 @@ constexpr int32_t kFirstQuestion = 1000;
 // Messages of the planet file: planet k's full name is 10 k + 1, its description 10 k + 2.
 constexpr uint32_t kTalkCaption = 90;
 constexpr uint32_t kShopCaption = 92;
+// The shops' own name, their window's caption.
+constexpr uint32_t kShopName = 93;
+constexpr const char* kShopClass = "DemoShop";
 constexpr uint32_t kForemanTitle = 91;
 // Window results of a planet window: the galaxy step ends on 2.
 constexpr int32_t kEndGalaxyStep = 2;
@@ -293,7 +296,7 @@ Words PlanetWindowEvent(const UsedClasses& used,
 // The shop of the first player with every item of the game in stock.
 void Shop(DemoScript& s) {
     s.Manager(5, "ObjectManager", kPlayerListId);
-    s.Make("ShopDialog");
+    s.Make(kShopClass);
     for (const char* item : kDemoItemClasses) {
         s.Op(Op::Dup);
         s.Make(item);
@@ -355,10 +358,10 @@ void DescribePlanet(DemoScript& s) {
 // The first system's planet window: the two planets side by side on a row over the stars and the
 // standard buttons: the galaxy button at the top right, the game menu's at the bottom right.
 ScriptSubclass OrbitWindow() {
-    const UsedClasses used("PlanetZoomed",
-                           {"ImageManager", "MessageManager", "FontManager", "HeavenControl",
-                            kDemoShopPlanetClass, kDemoDescribedPlanetClass, "ObjectManager", "ShopDialog",
-                            kDemoItemClasses[0], kDemoItemClasses[1], kDemoItemClasses[2], "GameManager"});
+    const UsedClasses used("PlanetZoomed", {"ImageManager", "MessageManager", "FontManager", "HeavenControl",
+                                            kDemoShopPlanetClass, kDemoDescribedPlanetClass, "ObjectManager",
+                                            "ShopDialog", kDemoItemClasses[0], kDemoItemClasses[1],
+                                            kDemoItemClasses[2], "GameManager", kShopClass});
     DemoScript fill(used);
     fill.Op(Op::Dup);
     fill.Make("HeavenControl", {fill.I(200), fill.I(0)});
@@ -411,11 +414,22 @@ void Talk(DemoScript& s) {
     s.Op(Op::DeleteObject);
 }
 
+// The shop window, named by the planet file.
+ScriptSubclass ShopClass() {
+    const UsedClasses used("ShopDialog", {"MessageManager"});
+    DemoScript name(used);
+    name.Message(kPlanetTexts, kShopName);
+    return {.name = kShopClass,
+            .base = used.Base(),
+            .virtuals = {{kNameVirtual, name.Finish()}},
+            .uses = used.Names()};
+}
+
 ScriptSubclass PlanetWindow() {
     const UsedClasses used("PlanetZoomed",
                            {"ImageManager", "MessageManager", "FontManager", "Conversation", "HeavenControl",
                             "RectangleControl", "Control", "StaticText", "ObjectManager", "ShopDialog",
-                            kDemoItemClasses[0], kDemoItemClasses[1], kDemoItemClasses[2]});
+                            kDemoItemClasses[0], kDemoItemClasses[1], kDemoItemClasses[2], kShopClass});
     return {.name = kPlanetViewClass,
             .base = used.Base(),
             .virtuals = {{kDialogEventVirtual,
@@ -438,6 +452,7 @@ std::vector<DemoText> PlanetTexts() {
     std::vector<DemoText> texts = {
         {kTalkCaption, "Talk to the foreman", "Mit dem Vorarbeiter reden"},
         {kShopCaption, "Visit the shop", "Zum Laden"},
+        {kShopName, "Traders' market", "Händlermarkt"},
     };
     for (const SystemFacts& s : Systems())
         for (const PlanetFacts& p : s.planets) {
@@ -512,7 +527,7 @@ const std::vector<DemoSystemPlace>& DemoGalaxy() {
 }
 
 std::vector<ScriptSubclass> DemoGalaxyClasses() {
-    std::vector<ScriptSubclass> classes = {OrbitWindow(), PlanetWindow()};
+    std::vector<ScriptSubclass> classes = {OrbitWindow(), PlanetWindow(), ShopClass()};
     for (const SystemFacts& s : Systems()) {
         classes.push_back(SystemWindow(s));
         for (const PlanetFacts& p : s.planets) classes.push_back(PlanetClass(p));
