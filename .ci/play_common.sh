@@ -91,6 +91,19 @@ launch_game() {
     sleep 1
 }
 
+# After the quit question's answer: the game must end within 5 s, with status 0 and an empty log.
+game_ends() {
+    for _ in $(seq 50); do
+        kill -0 "$GAME_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end after the quit answer"
+    wait "$GAME_PID" || fail "the game ended with status $?"
+    GAME_PID=""
+    [ -s "$GAME/vondrel.log" ] && fail "vondrel.log holds errors"
+    return 0
+}
+
 # The window's screenshot.
 shot() {
     find_window

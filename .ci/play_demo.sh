@@ -327,15 +327,7 @@ load_save() {
 # Quits from the main column and waits for the program's end.
 quit_game() {
     ask_and_answer_yes "$1-quit" "$MENU_X" "$(menu_y 6)"
-    for _ in $(seq 50); do
-        kill -0 "$GAME_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end after the quit answer"
-    wait "$GAME_PID" || fail "the game ended with status $?"
-    GAME_PID=""
-    [ -s "$GAME/vondrel.log" ] && fail "vondrel.log holds errors"
-    return 0
+    game_ends
 }
 
 # One whole play in a fresh game folder (named $1): with "full", the arcade game and the loaded save

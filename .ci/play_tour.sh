@@ -12,15 +12,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
-BUILD=$(cd "${1:-build}" && pwd)
-SHOTS=${SHOTS:-$BUILD/ci-shots/tour}
-PROGRAM="$BUILD/programs/Vondrel"
-MAKE_DEMO="$BUILD/tools/make_demo_archive"
-for tool in Xvfb xdotool import convert; do
-    command -v "$tool" >/dev/null || { echo "play_tour: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
-done
-[ -x "$PROGRAM" ] && [ -x "$MAKE_DEMO" ] || { echo "play_tour: build Vondrel and make_demo_archive first"; exit 1; }
-rm -rf "$SHOTS" && mkdir -p "$SHOTS"
+PLAY_NAME=play_tour
+source .ci/play_common.sh
+play_prepare "${1:-build}" ci-shots/tour
 
 # --- where the demo's screens place what is clicked (640x480 pictures) ---
 # Main menu column: entries right-aligned at x 620, row k at y 15 + 50 k (font "BigMenu").
@@ -56,7 +50,6 @@ QUIT=(320 280)
 NAME_OK=(318 360)
 
 XVFB_PID=""
-GAME_PID=""
 cleanup() {
     [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null || true
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
@@ -64,11 +57,6 @@ cleanup() {
 trap cleanup EXIT
 export SDL_AUDIODRIVER=dummy
 
-fail() {
-    echo "play_tour: $*"
-    [ -n "${GAME:-}" ] && [ -s "$GAME/vondrel.log" ] && cat "$GAME/vondrel.log"
-    exit 1
-}
 
 # A virtual display of the size on the display number given (one of the two this script may use).
 start_display() {
@@ -83,16 +71,6 @@ start_display() {
     fail "Xvfb did not start on :$1"
 }
 
-find_window() {
-    xdotool getwindowname "$WINDOW" >/dev/null 2>&1 && return 0
-    for _ in $(seq 50); do
-        WINDOW=$(xdotool search --onlyvisible --name Vondrel 2>/dev/null | head -n1 || true)
-        [ -n "$WINDOW" ] && break
-        sleep 0.1
-    done
-    [ -n "$WINDOW" ] || fail "no game window"
-    xdotool windowfocus --sync "$WINDOW"
-}
 # The window's screenshot, checked for placeholder boxes.
 shot() {
     find_window
@@ -167,21 +145,6 @@ wait_for() {
     done
     fail "$name: $check did not pass within $seconds s"
 }
-start_game() {
-    (cd "$GAME" && exec "$PROGRAM") &
-    GAME_PID=$!
-    WINDOW=""
-    for _ in $(seq 100); do
-        WINDOW=$(xdotool search --onlyvisible --name Vondrel 2>/dev/null | head -n1 || true)
-        [ -n "$WINDOW" ] && break
-        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its window showed"
-        sleep 0.1
-    done
-    [ -n "$WINDOW" ] || fail "no game window"
-    sleep 1
-    xdotool windowfocus --sync "$WINDOW"
-    sleep 1
-}
 
 # --- what the screens must show ---
 main_column() { [ "$(menu_entries "$1")" = 7 ]; }
@@ -229,7 +192,7 @@ START=$(date +%s)
 start_display 85 800x600x24
 GAME=$(mktemp -d)
 "$MAKE_DEMO" "$GAME"
-start_game
+launch_game
 
 # The main screen and its menu's screens.
 shot 1-main
@@ -301,14 +264,7 @@ click_until 38-high-score-table "${NAME_OK[@]}" high_score_rows
 click_until 39-main "$CANCEL_X" "$BUTTONS_Y" main_column
 click "$MENU_X" "$(menu_y 6)"
 click "${YES[@]}"
-for _ in $(seq 50); do
-    kill -0 "$GAME_PID" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end after the quit answer"
-wait "$GAME_PID" || fail "the game ended with status $?"
-GAME_PID=""
-[ -s "$GAME/vondrel.log" ] && fail "vondrel.log holds errors"
+game_ends
 grep -q "Tour" "$GAME/HighScores.HISC" || fail "the high-score file does not hold the name typed"
 rm -rf "$GAME"
 
@@ -319,7 +275,7 @@ GAME=$(mktemp -d)
 "$MAKE_DEMO" "$GAME"
 # "Screen.SCRS": full screen (bit 1), stars, status and sound (bits 2-4), 16 bits, 640x480.
 printf 'SESCRC\x12\x00\x00\x00\x00\x00\x1e\x00\x10\x00\x80\x02\xe0\x01' >"$GAME/Screen.SCRS"
-start_game
+launch_game
 scaled() { echo $((($1 * 3 + 1) / 2)); }
 full_shot() {
     import -window root "$SHOTS/$1.png"
