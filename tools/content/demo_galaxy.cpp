@@ -175,11 +175,9 @@ ScriptSubclass SystemWindow(const SystemFacts& system) {
 
 // --- the planets ---
 
-// Virtual method 14 of a planet of the first system: the system seen from where the pilot is, its
-// caption the planet's full name.
-Words OrbitView(const UsedClasses& used) {
-    DemoScript s(used);
-    s.Make(kDemoOrbitClass);
+// Adds to the planet window on top of the stack the planet's full name as its caption at the top
+// left, and its description at (x, y), wrapped to the width.
+void PlanetTexts(DemoScript& s, int32_t x, int32_t y, int32_t width) {
     s.Op(Op::Dup);
     s.Make("StaticText",
            {s.I(10), s.I(10), [](DemoScript& d) { d.Virtual(kPlanetFullNameVirtual, Receiver::Current); },
@@ -188,9 +186,17 @@ Words OrbitView(const UsedClasses& used) {
     s.AddTo("PlanetZoomed");
     s.Op(Op::Dup);
     s.Make("MultiLineControl",
-           {s.I(10), s.I(40), s.I(620), s.I(0),
+           {s.I(x), s.I(y), s.I(width), s.I(0),
             [](DemoScript& d) { d.Virtual(kDescriptionVirtual, Receiver::Current); }, s.I(0)});
     s.AddTo("PlanetZoomed");
+}
+
+// Virtual method 14 of a planet of the first system: the system seen from where the pilot is, its
+// caption the planet's full name.
+Words OrbitView(const UsedClasses& used) {
+    DemoScript s(used);
+    s.Make(kDemoOrbitClass);
+    PlanetTexts(s, 10, 40, 620);
     return s.Finish();
 }
 
@@ -206,17 +212,7 @@ Words PlanetView(const UsedClasses& used, const PlanetFacts& planet) {
     s.Make("Control",
            {s.P(PlanetPictureName(planet.look, true)), s.I(kDemoPlanetViewX), s.I(kDemoPlanetViewY), s.I(0)});
     s.AddTo("PlanetZoomed");
-    s.Op(Op::Dup);
-    s.Make("StaticText",
-           {s.I(10), s.I(10), [](DemoScript& d) { d.Virtual(kPlanetFullNameVirtual, Receiver::Current); },
-            s.I(0)});
-    s.UseFont("StaticText", "BigMenu");
-    s.AddTo("PlanetZoomed");
-    s.Op(Op::Dup);
-    s.Make("MultiLineControl",
-           {s.I(330), s.I(130), s.I(290), s.I(0),
-            [](DemoScript& d) { d.Virtual(kDescriptionVirtual, Receiver::Current); }, s.I(0)});
-    s.AddTo("PlanetZoomed");
+    PlanetTexts(s, 330, 130, 290);
     if (Talks(planet) || Trades(planet)) {
         s.Op(Op::Dup);
         s.Make("TextButton",
