@@ -199,8 +199,14 @@ TEST_F(SdlPlatformTest, FullScreenCoversTheDisplayKeepingThePicturesShapeAndWind
             motion.motion.x = p.windowX;
             motion.motion.y = p.windowY;
             SDL_PushEvent(&motion);
-            // Everything pushed so far is handled before a call queued after it.
-            app.RunOnMain([] {});
+            // The main thread may serve a call before it has taken an event pushed while it was busy:
+            // wait until the motion has left the queue (it is handled as it is taken).
+            bool pending = true;
+            while (pending) {
+                app.RunOnMain([&] {
+                    pending = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION) > 0;
+                });
+            }
             read.emplace_back(input.Cursor().x, input.Cursor().y);
         }
         app.PostQuit(0);
