@@ -322,7 +322,7 @@ void Flight::CreateLevel(const String& className) {
     ScriptObject* made = cpu_.NewObjectByName(className);
     auto* level = dynamic_cast<LevelObject*>(made);
     if (level == nullptr) {
-        if (made != nullptr) DestroyObject(made);
+        DiscardObject(made);
         ThrowFatal("%s is not a level class", className.Text());
     }
     cpu_.Objects().SetObject(level, kLevelId);

@@ -45,9 +45,7 @@ constexpr uint32_t kSwitchOff = 475;
 bool tipsEnabled = true;
 
 struct Destroyer {
-    void operator()(ScriptObject* object) const {
-        if (object != nullptr && !object->BeingDestroyed()) DestroyObject(object);
-    }
+    void operator()(ScriptObject* object) const { DiscardObject(object); }
 };
 
 MessageManager& Messages(Processor& processor) {

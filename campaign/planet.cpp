@@ -103,7 +103,7 @@ void OpenViewNative(ScriptObject* receiver) {
     ScriptObject* made = processor.NewObjectByName(String("PlanetZoomed"));
     auto* view = dynamic_cast<ZEMADialogObject*>(made);
     if (view == nullptr) {
-        DestroyObject(made);
+        DiscardObject(made);
         ThrowFatal("Class PlanetZoomed made no dialog");
     }
     try {
@@ -128,7 +128,7 @@ void OpenViewNative(ScriptObject* receiver) {
         menu.SetInt(kTextVerticalAlign, 2);
         AddOwned(*view, menu);
     } catch (...) {
-        DestroyObject(view);
+        DiscardObject(view);
         throw;
     }
     processor.DataStack().Push(view->Address());
@@ -233,10 +233,7 @@ PlanetObject::~PlanetObject() {
         return;
     }
     // Errors of the window's script destructors cannot leave a destructor.
-    try {
-        DestroyView(view_);
-    } catch (...) {
-    }
+    DiscardObject(view_.Get());
 }
 
 ZEMADialogObject* PlanetObject::View() const {

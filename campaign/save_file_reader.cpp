@@ -98,5 +98,5 @@ std::string AskScriptText(Processor& processor, ScriptObject* object, uint32_t n
 }
 
 void MadeObjectDropper::operator()(ScriptObject* object) const {
-    if (object != nullptr && !object->BeingDestroyed()) DestroyObject(object);
+    DiscardObject(object);
 }

@@ -65,9 +65,10 @@ MadeObject ReplaceGame(Processor& processor, SaveFileContent& content) {
         for (auto& config : content.players) Player::CreateFromConfig(processor, *config);
         scenario.reset(processor.NewObjectByName(String(std::string(content.header.Text(2)).c_str())));
     } catch (...) {
+        // The error that stopped the load is the one reported.
         scenario.reset();
-        DropFrom(players, oldPlayers);
-        DropFrom(ships, oldShips);
+        WithErrorsLogged([&] { DropFrom(players, oldPlayers); });
+        WithErrorsLogged([&] { DropFrom(ships, oldShips); });
         throw;
     }
     DropFirst(players, oldPlayers);

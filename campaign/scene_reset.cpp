@@ -194,8 +194,12 @@ void ResetScene(Processor& processor, const ResourceMarks& marks, bool rebuildSy
     } catch (...) {
         failure = std::current_exception();
     }
+    if (failure) {
+        // The first error is the one reported.
+        WithErrorsLogged([&] { RebuildPlayers(processor, snapshot); });
+        std::rethrow_exception(failure);
+    }
     RebuildPlayers(processor, snapshot);
-    if (failure) std::rethrow_exception(failure);
     if (rebuildSystemView) ReopenSystemViews(processor, current, last, same);
 }
 

@@ -30,9 +30,7 @@
 namespace {
 
 struct Destroyer {
-    void operator()(ScriptObject* object) const {
-        if (object != nullptr && !object->BeingDestroyed()) DestroyObject(object);
-    }
+    void operator()(ScriptObject* object) const { DiscardObject(object); }
 };
 
 String FromView(std::string_view text) {

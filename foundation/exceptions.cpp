@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/log_writer.h"
+
 namespace {
 
 String Format(const char* format, va_list args) {
@@ -62,4 +64,8 @@ void ThrowWarn(int code, uint32_t number, const char* format, ...) {
     String message = Format(format, args);
     va_end(args);
     throw WarnExep(code, std::move(message), number);
+}
+
+void LogEngineError(const DExep& error) noexcept {
+    WriteLog(kLogFile, error.message.Text());
 }

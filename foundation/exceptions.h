@@ -43,6 +43,23 @@ class WarnExep : public DExep {
 [[noreturn]] void ThrowWarn(int code, uint32_t number, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
+// Writes an engine error that cannot be passed on to the program's log.
+void LogEngineError(const DExep& error) noexcept;
+
+// Runs a step where no error may leave: a destructor, a unique_ptr deleter, or clean-up that runs
+// while another error is on its way to its handler. An engine error of the step is logged and goes
+// no further, so that the error already on its way is the one reported. Anything else (a stop
+// request, which its next check raises again) is dropped.
+template <class F>
+void WithErrorsLogged(F&& step) noexcept {
+    try {
+        step();
+    } catch (const DExep& error) {
+        LogEngineError(error);
+    } catch (...) {
+    }
+}
+
 // Runs a step that may run out of memory (std::bad_alloc from any allocation) and turns that into
 // an engine error naming what was being done: "Not enough memory to load <what>".
 template <class F>

@@ -4,6 +4,9 @@
 #include <ctime>
 #include <functional>
 
+// The name of the program's log file in the game folder.
+constexpr const char* kLogFile = "vondrel.log";
+
 // Appends "<dd/mm/yy hh:mm:ss> [v program/archive] : text\n" to fileName; a version letter that
 // is still unknown (0) is left out. When the file cannot be written the line goes to stderr,
 // after the file's name. Safe to call from several threads: lines never interleave.

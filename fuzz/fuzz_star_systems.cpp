@@ -28,7 +28,7 @@ GameHarness& FuzzGame() {
 }
 
 struct Destroyer {
-    void operator()(ScriptObject* object) const { DestroyObject(object); }
+    void operator()(ScriptObject* object) const { DiscardObject(object); }
 };
 
 }  // namespace

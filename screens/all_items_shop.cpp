@@ -147,7 +147,7 @@ void AllItemsShop::FillStock(AllItemsShopObject& shop) {
         processor.RestoreStackDepths(depths);
         auto* item = dynamic_cast<OptionObject*>(made);
         if (item == nullptr) {
-            if (made != nullptr) DestroyObject(made);
+            DiscardObject(made);
             ThrowFatal("Class \"%s\" in \"%s\" makes no item", word.Text(), shop.ListName().Text());
         }
         shop.AddStockSlot(item);

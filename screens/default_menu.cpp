@@ -42,7 +42,7 @@ bool RunDefaultMenuDialog(Processor& processor, InputDevice& input) {
     int32_t result = 0;
     {
         struct BackgroundGoes {
-            ~BackgroundGoes() { DeleteOptionsBackground(); }
+            ~BackgroundGoes() { WithErrorsLogged(DeleteOptionsBackground); }
         } backgroundGoes;
         DefaultMenu(*window);
         result = window->Run(input);

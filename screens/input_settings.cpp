@@ -147,7 +147,7 @@ bool RunInputSettingsDialog(Processor& processor, InputDevice& input,
     state.waiting = false;
     struct StateGoes {
         ~StateGoes() {
-            DeleteHeavenPanel();
+            WithErrorsLogged(DeleteHeavenPanel);
             state = ScreenState();
         }
     } stateGoes;

@@ -194,8 +194,7 @@ StaticTextObject& AddRowButton(DialogWindow& window, ControlObject& frame, int32
 class Unplaced {
   public:
     ~Unplaced() {
-        for (const WeakObject& control : controls_)
-            if (ScriptObject* object = control.Get(); object != nullptr) DestroyObject(object);
+        for (const WeakObject& control : controls_) DiscardObject(control.Get());
     }
     void Keep(ControlObject& control) { controls_.emplace_back(&control); }
     void Placed() { controls_.clear(); }

@@ -76,11 +76,7 @@ PlayerScreen::PlayerScreen(Processor& processor, ScriptObject* player)
 }
 
 PlayerScreen::~PlayerScreen() {
-    try {
-        DeleteSharedHeaven();
-    } catch (...) {
-        // A destructor must not throw; the star field has no script destructor that could.
-    }
+    WithErrorsLogged([this] { DeleteSharedHeaven(); });
 }
 
 String PlayerScreen::NameCopy(size_t i) const {

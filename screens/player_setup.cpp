@@ -32,9 +32,7 @@ constexpr uint32_t kWriteQuestion = 511;
 constexpr int32_t kYes = 2;
 
 struct ShopGoes {
-    void operator()(ScriptObject* shop) const {
-        if (shop != nullptr && !shop->BeingDestroyed()) DestroyObject(shop);
-    }
+    void operator()(ScriptObject* shop) const { DiscardObject(shop); }
 };
 
 AllItemsShopObject& MakeShop(Processor& processor, PlayerObject& player) {

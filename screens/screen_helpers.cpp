@@ -58,7 +58,7 @@ namespace {
 StaticTextObject& AsText(ControlObject& made, const char* className) {
     auto* text = dynamic_cast<StaticTextObject*>(&made);
     if (text == nullptr) {
-        DestroyObject(&made);
+        DiscardObject(&made);
         ThrowFatal("Class %s made no text control", className);
     }
     return *text;
@@ -117,7 +117,7 @@ StaticTextObject& NewMultiLineText(Processor& processor, int32_t x, int32_t y, i
     try {
         box.SetFont(NamedFont(processor, font));
     } catch (...) {
-        DestroyObject(&box);
+        DiscardObject(&box);
         throw;
     }
     return box;
@@ -128,7 +128,7 @@ ControlObject& AddOwned(DialogWindow& window, ControlObject& control, ControlObj
         if (parent != nullptr) control.SetParent(parent);
         window.AddControl(&control, kListOwned);
     } catch (...) {
-        DestroyObject(&control);
+        DiscardObject(&control);
         throw;
     }
     return control;

@@ -146,7 +146,7 @@ void ScreenOptions(Processor& processor, InputDevice& input, DialogWindow* paren
     int32_t result = 0;
     {
         struct BackgroundGoes {
-            ~BackgroundGoes() { DeleteOptionsBackground(); }
+            ~BackgroundGoes() { WithErrorsLogged(DeleteOptionsBackground); }
         } backgroundGoes;
         OptionsWindow(*window);
         result = window->Run(input);

@@ -53,13 +53,8 @@ class Pending {
   public:
     explicit Pending(ControlObject& control) : control_(&control) {}
     ~Pending() {
-        ScriptObject* left = control_.Get();
-        if (left == nullptr || left->BeingDestroyed()) return;
-        try {
-            DestroyObject(left);
-        } catch (...) {
-            // Only reached while another error unwinds; that one is reported.
-        }
+        // Only reached while another error unwinds; that one is reported.
+        DiscardObject(control_.Get());
     }
     Pending(const Pending&) = delete;
     Pending& operator=(const Pending&) = delete;

@@ -84,13 +84,13 @@ OptionObject* SplitStack(AmmoObject& stack) {
     ScriptObject* made = processor.NewObjectByName(stack.Class()->ClassName());
     auto* copy = dynamic_cast<AmmoObject*>(made);
     if (copy == nullptr) {
-        DestroyObject(made);
+        DiscardObject(made);
         ThrowFatal("Class %s made no ammunition", stack.Class()->ClassName().Text());
     }
     try {
         RestoreObjectState(copy, SaveObjectState(&stack));
     } catch (...) {
-        DestroyObject(copy);
+        DiscardObject(copy);
         throw;
     }
     stack.SetShotsLeft(count / 2);
@@ -140,14 +140,13 @@ ShipWindow::ShipWindow(ShipObject& ship)
 }
 
 ShipWindow::~ShipWindow() {
-    try {
+    // A script destructor's error cannot leave a destructor; what is left goes with the window.
+    WithErrorsLogged([this] {
         ClearControls();
         state_.stockSlots.Clear();
-        if (OptionObject* held = TakeHeld()) DestroyObject(held);
-    } catch (...) {
-        // A script destructor's error cannot leave a destructor; what is left goes with the window.
-    }
-    ReleaseShipWindowBackground();
+    });
+    DiscardObject(TakeHeld());
+    WithErrorsLogged(ReleaseShipWindowBackground);
 }
 
 void ShipWindow::Build() {

@@ -171,14 +171,16 @@ ShopDialogObject::ShopDialogObject(ZEMAClass* cls, PlayerObject* player)
 }
 
 ShopDialogObject::~ShopDialogObject() {
-    // The window's controls show these slots: they go first.
-    Window().ClearControls();
-    ClearItemRows();
-    DestroyAll(stock_);
-    if (OptionObject* item = Held(); item != nullptr && !item->BeingDestroyed()) {
-        held_.Reset();
-        DestroyObject(item);
-    }
+    // The window's controls show these slots: they go first. A script destructor's error cannot
+    // leave a destructor.
+    WithErrorsLogged([this] {
+        Window().ClearControls();
+        ClearItemRows();
+        DestroyAll(stock_);
+    });
+    OptionObject* item = Held();
+    held_.Reset();
+    DiscardObject(item);
 }
 
 int32_t ShopDialogObject::GridX() const {

@@ -142,11 +142,8 @@ int64_t ChangeCost(const OptionObject* now, const SsltBlock* before, int64_t fac
 }  // namespace
 
 StockSlots::~StockSlots() {
-    try {
-        Clear();
-    } catch (...) {
-        // A destructor cannot pass the error of a script destructor on.
-    }
+    // A destructor cannot pass the error of a script destructor on.
+    WithErrorsLogged([this] { Clear(); });
 }
 
 SlotObject& StockSlots::Add(Processor& processor, OptionObject& item) {

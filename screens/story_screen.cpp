@@ -26,7 +26,7 @@ constexpr int32_t kHeavenStars = 200;
 constexpr int kFramesPerStep = 2;
 
 struct Destroy {
-    void operator()(ScriptObject* object) const { DestroyObject(object); }
+    void operator()(ScriptObject* object) const { DiscardObject(object); }
 };
 
 bool KeyQueued() {

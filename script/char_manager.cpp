@@ -151,14 +151,14 @@ void ReadCharacteristics(BlockReader& reader, const String& fileName, Characteri
         if (id < 0 || id >= kSegmentedArrayMaxElements) {
             const String line = String("CharManager: object ID ") + String::FromBytes(word.Text(), 24) +
                                 " out of range in '" + fileName + "', skipped.";
-            WriteLog("vondrel.log", line.Text());
+            WriteLog(kLogFile, line.Text());
             continue;
         }
         if (count == 0) continue;
         if (set.Store(static_cast<uint32_t>(id), scanner.Values(), count)) {
             const String line = String("CharManager: object with ID=") + Decimal(static_cast<uint32_t>(id)) +
                                 " is duplicated in '" + fileName + "'.";
-            WriteLog("vondrel.log", line.Text());
+            WriteLog(kLogFile, line.Text());
         }
     }
 }

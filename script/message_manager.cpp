@@ -71,7 +71,7 @@ void ReadMessageFile(BlockReader& reader, const String& fileName, MessageTable& 
         if (number < 0 || number >= kSegmentedArrayMaxElements) {
             const String line = String("MessageManager: message number ") + Quoted(word) +
                                 " out of range in '" + fileName + "', skipped.";
-            WriteLog("vondrel.log", line.Text());
+            WriteLog(kLogFile, line.Text());
             continue;
         }
         const auto index = static_cast<uint32_t>(number);

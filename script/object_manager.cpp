@@ -103,14 +103,6 @@ const String& ManagerName() {
     return *name;
 }
 
-// Destruction goes on after an object's script destructor fails.
-void DestroyQuietly(ScriptObject* object) {
-    try {
-        DestroyObject(object);
-    } catch (...) {
-    }
-}
-
 // An object DestroyObject would refuse (a class something depends on): asked before a table or
 // list lets go of it, so that the other holders keep it.
 bool Refused(const ScriptObject* object) {
@@ -140,7 +132,7 @@ ObjectManager::~ObjectManager() {
         if (item != nullptr) item->DropManagerHold();
         if (item == nullptr || item->KeptByEngine() || Refused(item)) continue;
         if (item->ManagerHolds() > 0) ForgetEverywhere(item);
-        DestroyQuietly(item);
+        DiscardObject(item);
     }
     // Registered until here: what the objects let go above may delete others this manager holds.
     std::lock_guard lock(LiveManagersMutex());
@@ -308,7 +300,7 @@ void ObjectManager::ReleaseMainObjects() {
                 !registered(object) && !Refused(object)) {
                 Store(id, nullptr);
                 if (object->ManagerHolds() > 0) ForgetEverywhere(object);
-                DestroyQuietly(object);
+                DiscardObject(object);
             }
         } catch (...) {
         }
@@ -335,12 +327,12 @@ void ObjectManager::ClearTable() {
             continue;
         }
         if (object->ManagerHolds() > 0) ForgetEverywhere(object);
-        DestroyQuietly(object);
+        DiscardObject(object);
     }
     table_.Clear();
     // Weak: destructor methods run above may have deleted them.
     for (const WeakObject& ref : refused) {
         ScriptObject* object = ref.Get();
-        if (object != nullptr && !Refused(object) && object->ManagerHolds() == 0) DestroyQuietly(object);
+        if (object != nullptr && !Refused(object) && object->ManagerHolds() == 0) DiscardObject(object);
     }
 }

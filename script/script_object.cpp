@@ -101,6 +101,11 @@ void DestroyObject(ScriptObject* object) {
     owned->RunDestructorMethods();
 }
 
+void DiscardObject(ScriptObject* object) noexcept {
+    if (object == nullptr || object->BeingDestroyed()) return;
+    WithErrorsLogged([object] { DestroyObject(object); });
+}
+
 void PushNewObject(MethodRunner& runner, std::unique_ptr<ScriptObject> object) {
     runner.PushObject(object->Address());
     object.release();  // the script holds it now

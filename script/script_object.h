@@ -97,6 +97,11 @@ class ScriptObject {
 // destruction is under way already (a destructor method deleting its own object, or the list that
 // is destroying it) is refused with FatalExep: it would be deleted twice.
 void DestroyObject(ScriptObject* object);
+// DestroyObject where no error may leave (destructors, unique_ptr deleters, clean-up while another
+// error unwinds): an error of the object's destructor methods, after which the object is deleted
+// all the same, or a refusal is logged and goes no further. Null, and an object whose destruction
+// is under way already, are left alone.
+void DiscardObject(ScriptObject* object) noexcept;
 // FatalExep naming the object unless it is still to be destroyed.
 void CheckNotBeingDestroyed(const ScriptObject* object);
 // Hands a newly made object to the script through the runner (data and object stacks); when that

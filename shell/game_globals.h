@@ -8,6 +8,7 @@
 
 #include "foundation/block_reader.h"
 #include "foundation/fd_file.h"
+#include "foundation/log_writer.h"
 #include "graphics/direct_draw_device.h"
 #include "graphics/display.h"
 
@@ -54,6 +55,3 @@ GameGlobals& Game();
 
 // The key mapping read from "Keys.INPD".
 InputDevice& GameKeys();
-
-// The name of the program's log file in the game folder.
-constexpr const char* kLogFile = "vondrel.log";

@@ -33,25 +33,16 @@ DialogWindow::~DialogWindow() {
     *self_ = nullptr;
     if (DialogWindow* parent = Parent()) parent->childOpen_ = false;
     // A destructor cannot pass errors on: a script destructor that fails has still had its object
-    // deleted (DestroyObject), so the rest is let go all the same.
+    // deleted, so the rest is let go all the same.
     auto release = [](std::vector<Entry>& list) {
         for (const Entry& entry : list) {
-            if (entry.mode == kNeverOwned) continue;
-            try {
-                DeleteOwned(entry.object);
-            } catch (...) {
-            }
+            if (entry.mode != kNeverOwned) DiscardObject(entry.object.Get());
         }
         list.clear();
     };
     release(effects_);
     release(controls_);
-    for (const WeakObject& object : disposed_) {
-        try {
-            DeleteOwned(object);
-        } catch (...) {
-        }
-    }
+    for (const WeakObject& object : disposed_) DiscardObject(object.Get());
 }
 
 void DialogWindow::Step(int32_t frame) {

@@ -89,7 +89,7 @@ void ListBoxObject::Adopt(ControlObject* row) {
     try {
         AddControl(row);
     } catch (...) {
-        DestroyObject(row);
+        DiscardObject(row);
         throw;
     }
 }

@@ -83,7 +83,7 @@ std::unique_ptr<DialogWindow> MakeListScreen(Processor& processor, DialogWindow:
 
 int32_t RunListScreen(DialogWindow& window, InputDevice& input) {
     struct PanelGoes {
-        ~PanelGoes() { DeleteHeavenPanel(); }
+        ~PanelGoes() { WithErrorsLogged(DeleteHeavenPanel); }
     } panelGoes;
     const int32_t result = window.Run(input);
     window.ClearControls();

@@ -113,13 +113,8 @@ MultiControlObject::~MultiControlObject() {
     *alive_ = false;
     std::vector<WeakObject> children;
     children.swap(children_);
-    for (const WeakObject& entry : children) {
-        try {
-            DeleteChild(Resolve(entry));
-        } catch (...) {
-            // A child's script destructor failed: the others still go.
-        }
-    }
+    // A child's script destructor failing does not keep the others.
+    for (const WeakObject& entry : children) WithErrorsLogged([&entry] { DeleteChild(Resolve(entry)); });
 }
 
 void MultiControlObject::Draw(ScreenBuffer& buffer) {

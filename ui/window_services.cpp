@@ -47,7 +47,7 @@ ControlObject& NewControlByName(Processor& processor, const char* className,
     ScriptObject* made = processor.NewObjectByName(String(className));
     auto* control = dynamic_cast<ControlObject*>(made);
     if (control == nullptr) {
-        DestroyObject(made);
+        DiscardObject(made);
         ThrowFatal("Class %s made no control", className);
     }
     return *control;

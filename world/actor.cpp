@@ -327,7 +327,7 @@ void Actor::EnterFlight(Processor& processor, ScriptObject* actor) {
     auto* flight = processor.Objects().ListAt(kTestRunListId);
     if (flight == nullptr) {
         // Nothing would own it otherwise.
-        DestroyObject(actor);
+        DiscardObject(actor);
         ThrowFatal("No flight to enter an actor into");
     }
     flight->AppendObject(actor);

@@ -265,11 +265,8 @@ BonusObject::BonusObject(ZEMAClass* cls, uint32_t picture, int32_t x, int32_t y,
 BonusObject::~BonusObject() {
     ScriptObject* item = TakeItem();
     if (item == nullptr) return;
-    try {
-        DestroyOwned(item);
-    } catch (...) {
-        // A destructor may not throw; the item's script destructor failing leaves nothing of ours.
-    }
+    // A destructor may not throw; the item's script destructor failing leaves nothing of ours.
+    WithErrorsLogged([item] { DestroyOwned(item); });
 }
 
 ScriptObject* BonusObject::TakeItem() {

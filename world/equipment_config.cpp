@@ -32,9 +32,7 @@ std::string_view ClassNameOf(const ScriptObject& object) {
 
 // A half-built ship or item goes the way scripts delete objects.
 struct Destroyer {
-    void operator()(ScriptObject* object) const {
-        if (object != nullptr && !object->BeingDestroyed()) DestroyObject(object);
-    }
+    void operator()(ScriptObject* object) const { DiscardObject(object); }
 };
 template <class T>
 using Building = std::unique_ptr<T, Destroyer>;

@@ -51,7 +51,7 @@ void FreezeCopy(ActorObject& actor, Processor& processor) {
         stack.Push(kFrozenCountdown);
         processor.CallMethod(copy, copy->Class(), kPseudoSetCountdown);
     } catch (...) {
-        DestroyObject(copy);
+        DiscardObject(copy);
         throw;
     }
     Actor::EnterFlight(processor, copy);
@@ -160,7 +160,7 @@ uint32_t Actor::MakeSplinters(ActorObject& actor, Image& mask) {
             ScriptObject* made_object = processor.NewObjectByName(String("Splinter"));
             auto* splinter = dynamic_cast<SplinterObject*>(made_object);
             if (splinter == nullptr) {
-                if (made_object != nullptr) DestroyObject(made_object);
+                DiscardObject(made_object);
                 ThrowFatal("Splinter class made no splinter");
             }
             splinter->AdoptPicture(std::move(picture));

@@ -116,11 +116,8 @@ MultiActorObject::~MultiActorObject() {
             pending.insert(pending.end(), inner->members_.begin(), inner->members_.end());
             inner->members_.clear();
         }
-        try {
-            DestroyMember(member);
-        } catch (...) {
-            // Destruction goes on after a member's script destructor fails.
-        }
+        // Destruction goes on after a member's script destructor fails.
+        WithErrorsLogged([member] { DestroyMember(member); });
     }
 }
 

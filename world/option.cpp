@@ -61,7 +61,7 @@ void AddToShotsManager(Processor& processor, ScriptObject* shot) {
     auto* manager = dynamic_cast<ShotsManager*>(processor.Objects().GetObject(kShotsManagerId));
     if (manager == nullptr) {
         // Nothing would own it otherwise.
-        DestroyObject(shot);
+        DiscardObject(shot);
         ThrowFatal("No shots manager to add a shot to");
     }
     manager->AddShot(shot, 0);

@@ -109,7 +109,7 @@ ActorObject& Explosion::Create(Processor& processor, uint32_t picture, int32_t x
     ScriptObject* made = processor.NewObjectByName(String("Explosion"));
     auto* explosion = dynamic_cast<ActorObject*>(made);
     if (explosion == nullptr) {
-        if (made != nullptr) DestroyObject(made);
+        DiscardObject(made);
         ThrowFatal("Explosion class made no actor");
     }
     Actor::EnterFlight(processor, explosion);

@@ -27,13 +27,6 @@ namespace {
 
 constexpr int32_t kInt32Max = std::numeric_limits<int32_t>::max();
 
-// Owned script objects go through the engine, so that their script destructors run; one already
-// being destroyed is what is taking its owner down.
-void DestroyOwned(const WeakObject& ref) {
-    ScriptObject* live = ref.Get();
-    if (live != nullptr && !live->BeingDestroyed()) DestroyObject(live);
-}
-
 Processor& ProcessorOf(ScriptObject* object) {
     return RunningProcessor(object, "Player");
 }
@@ -47,14 +40,10 @@ PlayerObject::PlayerObject(ZEMAClass* cls)
 }
 
 PlayerObject::~PlayerObject() {
-    // A destructor cannot pass errors on; a failing script destructor has had its object deleted.
+    // Owned script objects go through the engine, so that their script destructors run. A destructor
+    // cannot pass errors on; a failing script destructor has had its object deleted.
     for (std::vector<WeakObject>* owned : {&items_, &skills_}) {
-        for (const WeakObject& ref : *owned) {
-            try {
-                DestroyOwned(ref);
-            } catch (...) {
-            }
-        }
+        for (const WeakObject& ref : *owned) DiscardObject(ref.Get());
         owned->clear();
     }
 }

@@ -18,9 +18,7 @@
 namespace {
 
 struct Destroyer {
-    void operator()(ScriptObject* object) const {
-        if (object != nullptr && !object->BeingDestroyed()) DestroyObject(object);
-    }
+    void operator()(ScriptObject* object) const { DiscardObject(object); }
 };
 
 String Copy(std::string_view text) {

@@ -43,12 +43,8 @@ void DestroySlots(std::array<std::vector<WeakObject>, kShipGroups>& groups) {
     for (auto& group : groups) {
         for (const WeakObject& slot : group) {
             ScriptObject* object = slot.Get();
-            if (object == nullptr || object->BeingDestroyed()) continue;
-            try {
-                DestroyObject(object);
-            } catch (...) {
-                // One slot's script destructor failing must not keep the others alive.
-            }
+            // One slot's script destructor failing must not keep the others alive.
+            DiscardObject(object);
         }
         group.clear();
     }

@@ -129,10 +129,7 @@ SlotObject::~SlotObject() {
         // Only an item that still counts itself in this slot is this slot's to destroy.
         if (item == nullptr || item->Slot() != this || item->BeingDestroyed() || item->KeptByEngine())
             continue;
-        try {
-            DestroyObject(item);
-        } catch (...) {
-        }
+        DiscardObject(item);
     }
 }
 

@@ -52,13 +52,8 @@ StarsSkyObject::StarsSkyObject(ZEMAClass* cls, uint32_t picture)
 
 StarsSkyObject::~StarsSkyObject() {
     for (const WeakObject& entry : stars_) {
-        ScriptObject* star = entry.Get();
-        if (star == nullptr || star->BeingDestroyed()) continue;
-        try {
-            DestroyObject(star);
-        } catch (...) {
-            // A star's script destructor failing must not stop the others going.
-        }
+        // A star's script destructor failing must not stop the others going.
+        DiscardObject(entry.Get());
     }
 }
 
@@ -83,7 +78,7 @@ WeakObject StarsSkyObject::NewStar(int32_t range) {
     ScriptObject* made = processor.NewObjectByName(String("Visual"));
     auto* star = dynamic_cast<VisualObject*>(made);
     if (star == nullptr) {
-        if (made != nullptr) DestroyObject(made);
+        DiscardObject(made);
         ThrowFatal("Visual class made no Visual for a star");
     }
     Own(kSkyVisualClass) = star->Class()->Address();

@@ -178,12 +178,8 @@ String FormatWithName(std::string_view format, std::string_view name) {
 OwnedObjects::~OwnedObjects() {
     for (const WeakObject& entry : objects_) {
         ScriptObject* object = entry.Get();
-        if (object == nullptr) continue;
-        try {
-            DestroyOwned(object);
-        } catch (...) {
-            // A script destructor failing cannot leave a destructor; the rest are still freed.
-        }
+        // A script destructor failing cannot leave a destructor; the rest are still freed.
+        if (object != nullptr) WithErrorsLogged([object] { DestroyOwned(object); });
     }
 }
 
@@ -197,11 +193,8 @@ bool OwnedObjects::TakeFirst(ScriptObject*& object) {
 // --- Supply ---
 
 SupplyObject::~SupplyObject() {
-    try {
-        ReleaseHeld();
-    } catch (...) {
-        // As for owned objects: nothing of ours is left behind.
-    }
+    // As for owned objects: nothing of ours is left behind.
+    WithErrorsLogged([this] { ReleaseHeld(); });
 }
 
 void SupplyObject::ReleaseHeld() {
@@ -361,7 +354,7 @@ void SupplyShip::DropCargo(Processor& processor, SupplyShipObject& ship) {
             made = processor.NewObjectByName(String("PaidBonus"));
         } catch (...) {
             // The object left the cargo and no bonus took it over.
-            DeleteOffered(processor, object);
+            WithErrorsLogged([&] { DeleteOffered(processor, object); });
             throw;
         }
         const WeakObject bonus(made);

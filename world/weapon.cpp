@@ -65,11 +65,8 @@ WeaponObject::~WeaponObject() {
     // A script may have deleted the ammunition already; then there is nothing to destroy.
     if (AmmoObject* ammo = Ammo(); ammo != nullptr && !ammo->BeingDestroyed()) {
         ammo_.Reset();
-        try {
-            Dispose(ammo);
-        } catch (...) {
-            // The weapon goes anyway; a failing script destructor of its ammunition cannot stop that.
-        }
+        // The weapon goes anyway; a failing script destructor of its ammunition cannot stop that.
+        WithErrorsLogged([ammo] { Dispose(ammo); });
     }
 }
 

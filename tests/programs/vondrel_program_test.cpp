@@ -20,6 +20,8 @@
 #include "tests/support/test_run_folder.h"
 #include "tools/content/block_writer.h"
 #include "tools/content/game_content.h"
+#include "tools/content/script_assembler.h"
+#include "tools/content/script_subclass.h"
 #include "tools/content/startup_archive.h"
 
 extern char** environ;
@@ -159,6 +161,24 @@ std::string OverlongPrefixBlock(const std::string& tag) {
     return block.SC();
 }
 
+// The default pilot flies a ship whose class calls itself for ever while the ship is made: the stack
+// overflows, and while that error unwinds, destroying the half-made pilot runs its destructor
+// methods on the stacks the overflow left full.
+GameFolder OverflowingShipFolder() {
+    const uint32_t callSelf = ScriptAssembler::CallWord(2, 0, false);
+    // Ship pops picture, damage, protection, the slot counts, values A, B and C, mass, consumption.
+    const ScriptSubclass ship{.name = "OverflowShip",
+                              .base = "Ship",
+                              .methods = {{2, {callSelf}}},
+                              .createValues = {0, 100, 0, 0, 1, 1, 1, 1, 1, 0, 2, 0, 0, 0},
+                              .afterCreate = {callSelf}};
+    const std::string fields = LeU32(0) + LeU32(0) + LeU32(1) + LeU32(0);
+    const std::string pilot = SCBlock("PCFG", std::string("A\0", 2), fields,
+                                      {SEBlock("SCFG", std::string("OverflowShip\0", 13), LeU32(0))});
+    return {.options = {.extra = {{"OverflowShip.glc", ship.Library().Build()}}},
+            .loose = {{"DefPlCfg.PCFG", pilot}}};
+}
+
 }  // namespace
 
 // 0 after a normal end, 1 after an engine error in start-up or on the game thread; the error is
@@ -188,6 +208,7 @@ TEST(VondrelProgram, ExitStatusTellsWhetherTheRunFailed) {
          "",
          1,
          "FR::Buffer is too small at position 0 in \"Keys.INPD\""},
+        {"a second error while the first unwinds", OverflowingShipFolder(), "p", 1, "DStack overflow"},
         {"the screen settings ask for 24 bits",
          {.options = {.bitsPerPixel = 24}},
          "",

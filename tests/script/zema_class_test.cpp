@@ -12,6 +12,7 @@
 #include "tests/support/error_message.h"
 #include "tests/support/fake_method_runner.h"
 #include "tests/support/script_texts.h"
+#include "tests/support/working_folder.h"
 
 namespace {
 
@@ -320,6 +321,25 @@ TEST_F(DestructionTest, AThrowingDestructorMethodStillFreesTheObject) {
     // The object is freed (the leak checker of the sanitizer build would see it otherwise).
     EXPECT_EQ(ErrorMessage([&] { DestroyObject(new ScriptObject(b.get())); }), "script failed");
     EXPECT_EQ(runner.calls.size(), 1u);
+}
+
+// An owner that discards its object while an error unwinds: the destructor method's error is logged
+// and the first error is the one that arrives.
+TEST_F(DestructionTest, DiscardingWhileAnErrorUnwindsLogsTheSecondError) {
+    const WorkingFolder folder;
+    auto a = Class("A", nullptr);
+    runner.beforeCall = [](const FakeMethodRunner::Call&) { throw FatalExep(String("DStack overflow")); };
+    struct Owner {
+        ScriptObject* object;
+        ~Owner() { DiscardObject(object); }
+    };
+    EXPECT_EQ(ErrorMessage([&] {
+                  const Owner owner{new ScriptObject(a.get())};
+                  ThrowFatal("first error");
+              }),
+              "first error");
+    EXPECT_EQ(runner.calls.size(), 1u);
+    EXPECT_NE(folder.Log().find(" : DStack overflow\n"), std::string::npos) << folder.Log();
 }
 
 TEST_F(DestructionTest, ANewObjectIsTheScriptsOnceItIsPushedAndFreedWhenThePushFails) {
