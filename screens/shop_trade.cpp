@@ -146,13 +146,13 @@ OptionObject* TakeWithCopyLeft(ShopDialogObject& shop, SlotObject& row, OptionOb
     ScriptObject* made = ShopProcessor(shop).NewObjectByName(item.Class()->ClassName());
     auto* copy = dynamic_cast<OptionObject*>(made);
     if (copy == nullptr) {
-        if (made != nullptr) DestroyObject(made);
+        DiscardObject(made);
         ThrowFatal("Class \"%s\" makes no item", item.Class()->ClassName().Text());
     }
     try {
         RestoreObjectState(copy, SaveObjectState(&item));
     } catch (...) {
-        if (!copy->BeingDestroyed()) DestroyObject(copy);
+        DiscardObject(copy);
         throw;
     }
     return row.SetObject(copy);
