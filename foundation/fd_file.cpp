@@ -20,8 +20,8 @@ int Fold(unsigned char c) {
     return c >= 'A' && c <= 'Z' ? c + 32 : c;
 }
 
-[[noreturn]] void WrongFormat(const String& detail) {
-    ThrowFatal("Wrong FD file format: %s", detail.Text());
+[[noreturn]] void WrongFormat(const String& detail, const String& archive) {
+    ThrowFatal("Wrong FD file format: %s in \"%s\"", detail.Text(), archive.Text());
 }
 
 }  // namespace
@@ -88,7 +88,7 @@ void File::ReadChunk(BlockReader& reader, const uint8_t* signature) {
 
 void File::AfterRead(BlockReader& reader) {
     try {
-        BuildTable(reader.Size());
+        BuildTable(reader.Size(), reader.Name());
     } catch (...) {
         ClearLists();
         throw;
@@ -96,18 +96,19 @@ void File::AfterRead(BlockReader& reader) {
     ClearLists();
 }
 
-void File::BuildTable(uint32_t archiveSize) {
+void File::BuildTable(uint32_t archiveSize, const String& archiveName) {
     if (nameBlocks_.empty() || offsetBlocks_.empty() || sizeBlocks_.empty() || dataPositions_.empty())
-        WrongFormat("some of basic signatures missed");
+        WrongFormat("some of basic signatures missed", archiveName);
     const size_t groups = nameBlocks_.size();
     if (offsetBlocks_.size() != groups || sizeBlocks_.size() != groups || dataPositions_.size() != groups)
-        WrongFormat("items number in basic signatures are differend");
+        WrongFormat("items number in basic signatures are differend", archiveName);
 
     size_t total = 0, nameBytes = 0;
     for (size_t i = 0; i < groups; ++i) {
         uint32_t count = offsetBlocks_[i]->PayloadSize() / 4;
         if (sizeBlocks_[i]->PayloadSize() / 4 < count)
-            WrongFormat("sizes block number " + String(static_cast<int>(i)) + " is shorter than its offsets");
+            WrongFormat("sizes block number " + String(static_cast<int>(i)) + " is shorter than its offsets",
+                        archiveName);
         total += count;
         nameBytes += nameBlocks_[i]->PayloadSize();
     }
@@ -125,15 +126,18 @@ void File::BuildTable(uint32_t archiveSize) {
         size_t p = groupStart;
         const uint32_t count = offsetBlocks_[i]->PayloadSize() / 4;
         for (uint32_t j = 0; j < count; ++j) {
-            if (p >= groupEnd) ThrowFatal("Wrong names block number %d in FD", static_cast<int>(i));
+            if (p >= groupEnd)
+                ThrowFatal("Wrong names block number %d in FD \"%s\"", static_cast<int>(i),
+                           archiveName.Text());
             const char* name = names.data() + p;
             const void* nul = std::memchr(name, 0, groupEnd - p);
             if (nul == nullptr)
-                WrongFormat("unterminated name in names block number " + String(static_cast<int>(i)));
+                WrongFormat("unterminated name in names block number " + String(static_cast<int>(i)),
+                            archiveName);
             uint64_t position = uint64_t{dataPositions_[i]} + LoadU32(offsets + 4 * j);
             uint32_t size = LoadU32(sizes + 4 * j);
             if (position + size > archiveSize)
-                WrongFormat("entry \"" + String(name) + "\" lies outside the archive");
+                WrongFormat("entry \"" + String(name) + "\" lies outside the archive", archiveName);
             entries.push_back({name, static_cast<uint32_t>(position), size});
             p = static_cast<size_t>(static_cast<const char*>(nul) - names.data()) + 1;
         }

@@ -71,7 +71,7 @@ class File : public DataBlock {
     };
 
     void ReadDirectory(BlockReader& reader);
-    void BuildTable(uint32_t archiveSize);
+    void BuildTable(uint32_t archiveSize, const String& archiveName);
     void ClearLists();
     bool OpenLoose(const String& name, Handle& handle) const;
     bool OpenEntry(const String& name, Handle& handle) const;

@@ -20,8 +20,9 @@ bool Is(const uint8_t* signature, const char (&tag)[4]) {
     return std::memcmp(signature, tag, 4) == 0;
 }
 
-[[noreturn]] void WrongIndex() {
-    throw WarnExep(0, "Wrong image index", 0);
+[[noreturn]] void WrongIndex(const String& picture) {
+    if (picture.Empty()) throw WarnExep(0, "Wrong image index", 0);
+    ThrowWarn(0, 0, "Wrong image index in \"%s\"", picture.Text());
 }
 
 }  // namespace
@@ -41,7 +42,8 @@ Image::Image(const Image& other)
       DataBlock(other),
       frames_(kTableDirect, kTablePage, true),
       subImages_(kTableDirect, kTablePage, true),
-      parent_(other.parent_) {
+      parent_(other.parent_),
+      sourceName_(other.sourceName_) {
     SetKind(kImageKind);
     if (other.palette_) palette_ = std::make_unique<PaletteBlock>(*other.palette_);
     for (uint32_t i = 0; i < other.subImages_.End(); ++i) {
@@ -119,15 +121,21 @@ Image* Image::EntryAtChecked(int32_t n) {
     return *subImages_.AtChecked(static_cast<uint32_t>(index));
 }
 
+const String& Image::SourceName() const {
+    const Image* root = this;
+    while (root->parent_ != nullptr) root = root->parent_;
+    return root->sourceName_;
+}
+
 Frame* Image::GetFrame(int32_t n) {
     const int64_t index = std::min<int64_t>(n, int64_t{frames_.End()} - 1);
-    if (index < 0) WrongIndex();
+    if (index < 0) WrongIndex(SourceName());
     return frames_.Get(static_cast<uint32_t>(index));
 }
 
 Frame* Image::GetFrameChecked(int32_t n) {
     const int64_t index = std::min<int64_t>(n, int64_t{frames_.End()} - 1);
-    if (index < 0) WrongIndex();
+    if (index < 0) WrongIndex(SourceName());
     return *frames_.AtChecked(static_cast<uint32_t>(index));
 }
 

@@ -42,7 +42,12 @@ class Image : public ScriptObject, public DataBlock {
     // Sub-image n, n clamped to the last one; the image itself when there is none or n < 0.
     Image* EntryAt(int32_t n);
     Image* EntryAtChecked(int32_t n);
-    // Frame n, n clamped to the last one; WarnExep "Wrong image index" for n < 0 or no frames.
+    // The entry name the picture was read from (the root picture's for a sub-image); "" for one made
+    // in memory. Errors of the picture name it.
+    void SetSourceName(const String& name) { sourceName_ = name; }
+    const String& SourceName() const;
+    // Frame n, n clamped to the last one; WarnExep "Wrong image index" (naming the picture's entry)
+    // for n < 0 or no frames.
     Frame* GetFrame(int32_t n);
     Frame* GetFrameChecked(int32_t n);
 
@@ -73,4 +78,5 @@ class Image : public ScriptObject, public DataBlock {
     // Destroyed before the tables, as the tree is taken down from its palette.
     std::unique_ptr<PaletteBlock> palette_;
     Image* parent_;
+    String sourceName_;
 };

@@ -188,7 +188,10 @@ Image* PictureCache::Load(BlockReader& reader, const String& name) {
     Image* image =
         owner_ != nullptr ? owner_->LoadPicture(reader, name) : NamedCache<Image>::Load(reader, name);
     // The cache hands the same picture out again: a script must not delete it.
-    if (image != nullptr) image->KeepForEngine();
+    if (image != nullptr) {
+        image->KeepForEngine();
+        image->SetSourceName(name);
+    }
     return image;
 }
 

@@ -31,11 +31,17 @@ constexpr uint32_t kGroupSlotKinds[kShipGroups] = {
 
 constexpr const char* kExplosionSound = "ShipExplosion";
 
-void CheckSlotCounts(const ShipLayout& layout) {
+// The counts come from the creation values of the ship's class: an error names the class library
+// that holds it, when it came from one.
+void CheckSlotCounts(const ShipLayout& layout, const ZEMAClass* cls) {
     for (uint32_t group = 0; group < kShipGroups; ++group) {
         const int32_t count = layout.slotCounts[group];
-        if (count < 0 || count > ShipObject::kMaxSlotsPerGroup)
-            ThrowFatal("Wrong slot count %d for ship group %u", count, group);
+        if (count >= 0 && count <= ShipObject::kMaxSlotsPerGroup) continue;
+        const ZEMAClass* loaded = cls;
+        while (loaded != nullptr && loaded->LibraryName().Empty()) loaded = loaded->BaseClass();
+        if (loaded == nullptr) ThrowFatal("Wrong slot count %d for ship group %u", count, group);
+        ThrowFatal("Wrong slot count %d for ship group %u in \"%s\"", count, group,
+                   loaded->LibraryName().Text());
     }
 }
 
@@ -83,7 +89,7 @@ ShipObject::ShipObject(ZEMAClass* cls, uint32_t picture, uint32_t damageTable, u
                        const ShipLayout& layout, uint32_t extraFields)
     : ActorObject(cls, picture, 0, 0, 0, 0, 0, damageTable, protectionTable,
                   uint32_t{kShipFieldCount} - kActorFieldCount + extraFields) {
-    CheckSlotCounts(layout);
+    CheckSlotCounts(layout, cls);
     SetInt(kShipGrace, kShipGraceFrames);
     SetInt(kShipValueA, layout.valueA);
     SetInt(kShipValueB, layout.valueB);

@@ -38,14 +38,19 @@ std::string ReadEntry(FD::File& archive, const char* name) {
 }
 
 // The message of the engine error that building an archive from bytes throws.
+// The error of the directory, with the archive's path shortened to its name.
 std::string DirectoryError(const std::string& bytes) {
     TempDir dir;
     FileBlockReader reader;
-    reader.Open(String(dir.Write("main.FD", bytes).string().c_str()));
+    const std::string path = dir.Write("main.FD", bytes).string();
+    reader.Open(String(path.c_str()));
     try {
         FD::File archive(&reader, 2, 10);
     } catch (const FatalExep& e) {
-        return e.message.Text();
+        std::string message = e.message.Text();
+        if (const size_t at = message.find(path); at != std::string::npos)
+            message.replace(at, path.size(), "main.FD");
+        return message;
     }
     return "<no error>";
 }
@@ -184,13 +189,13 @@ TEST(FDFile, PackedEntriesReadLikePlainOnes) {
 TEST(FDFile, DirectoryErrors) {
     auto group = FdWriter::GroupBlocks(kThree);
     EXPECT_EQ(DirectoryError(FdWriter::Directory('M', {group[0], group[1], group[2]})),
-              "Wrong FD file format: some of basic signatures missed");
+              "Wrong FD file format: some of basic signatures missed in \"main.FD\"");
     EXPECT_EQ(DirectoryError(FdWriter::Directory('M', {group[0], group[0], group[1], group[2], group[3]})),
-              "Wrong FD file format: items number in basic signatures are differend");
+              "Wrong FD file format: items number in basic signatures are differend in \"main.FD\"");
     // Three offsets but two names.
     auto names = FdWriter::NamesBlock({"Misc\\Default.col", "Keys.INPD"});
     EXPECT_EQ(DirectoryError(FdWriter::Directory('M', {names, group[1], group[2], group[3]})),
-              "Wrong names block number 0 in FD");
+              "Wrong names block number 0 in FD \"main.FD\"");
 }
 
 // Damaged directories that would have read past a buffer or pointed outside the archive.

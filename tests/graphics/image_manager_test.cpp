@@ -202,7 +202,7 @@ TEST_F(ImageManagerTest, PicturesAndFramesAnswerScripts) {
     EXPECT_EQ(frame, picture->GetFrame(0)->Address());
     EXPECT_EQ(Call(*manager, 13, {frame}), 3u);
     EXPECT_EQ(Call(*manager, 12, {frame}), 1u);
-    EXPECT_EQ(ErrorMessage([&] { Call(*manager, 10, {empty, 0}); }), "Wrong image index");
+    EXPECT_EQ(ErrorMessage([&] { Call(*manager, 10, {empty, 0}); }), "Wrong image index in \"Empty.dpf\"");
     EXPECT_NE(ErrorMessage([&] { Call(*manager, 13, {turning}); }), "no error");
     EXPECT_NE(ErrorMessage([&] { Call(*manager, 7, {frame}); }), "no error");
 

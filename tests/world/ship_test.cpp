@@ -15,12 +15,18 @@ namespace {
 
 class ShipTest : public ShipFixture {
   protected:
-    ShipTest() : ShipFixture({Gun()}) { Scene(640); }
+    ShipTest() : ShipFixture({Gun(), Wide()}) { Scene(640); }
 
     static ScriptSubclass Gun() {
         ScriptSubclass gun{.name = "TestGun", .base = "Weapon"};
         gun.virtuals[18] = {};
         return gun;
+    }
+    // A class whose creation values give group 3 one slot past the limit.
+    static ScriptSubclass Wide() {
+        std::vector<int32_t> values = {0, 0, 0, 0, 0, 0, 0, 0, ShipObject::kMaxSlotsPerGroup + 1,
+                                       0, 0, 0, 0, 0};
+        return {.name = "TestWideShip", .base = "Ship", .createValues = values};
     }
 
     // A ship in the middle of the screen, with no grace left.
@@ -335,7 +341,12 @@ TEST_F(ShipTest, SlotNativesGiveNullForBadIndexesAndBadSlotCountsAreRefused) {
             EXPECT_EQ(slot->Kind(), static_cast<int32_t>(SlotKindOfGroup(c.group)));
         }
     }
-    EXPECT_NE(ErrorMessage([&] { NewShip({0, 0, -1, 0, 0, 0}); }), "no error");
+    EXPECT_EQ(ErrorMessage([&] { NewShip({0, 0, -1, 0, 0, 0}); }), "Wrong slot count -1 for ship group 2");
+    NewShip({0, 0, ShipObject::kMaxSlotsPerGroup, 0, 0, 0});
+    // A class library's ship names its library.
+    EXPECT_EQ(ErrorMessage([&] { game.New("TestWideShip"); }),
+              "Wrong slot count " + std::to_string(ShipObject::kMaxSlotsPerGroup + 1) +
+                  " for ship group 3 in \"TestWideShip.glc\"");
 }
 
 }  // namespace
