@@ -104,11 +104,17 @@ uint32_t ColorManager::EntryAddress(uint32_t n) const {
     return ToScript(table_) + 2 * n;
 }
 
+uint32_t ColorManager::CheckedEntryAddress(uint32_t n) const {
+    if (n >= size_)
+        ThrowFatal("Colour %u is not in the colour table of \"%s\" (%u colours)", n, kColourStripName, size_);
+    return EntryAddress(n);
+}
+
 uint16_t ColorManager::ReadColour(uint32_t address) const {
     const uint32_t base = ToScript(table_);
     const uint64_t offset = uint64_t{address} - base;
     if (address < base || offset + 2 > uint64_t{size_} * 2)
-        throw FatalExep(String("Colour address outside the colour table"));
+        ThrowFatal("Colour address outside the colour table of \"%s\"", kColourStripName);
     return LoadU16(table_ + offset);
 }
 

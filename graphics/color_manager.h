@@ -12,6 +12,9 @@
 
 class Image;
 
+// The colour strip's entry name.
+constexpr const char* kColourStripName = "Misc\\Colors.dpf";
+
 class ColorManager : public NativeDescriptor, public ColourTable {
   public:
     // The strip is not owned (the picture cache keeps it); null gives an empty table.
@@ -29,7 +32,11 @@ class ColorManager : public NativeDescriptor, public ColourTable {
     uint32_t FromRGB(uint32_t red, uint32_t green, uint32_t blue) const;
     // Script address of entry n (not checked: the read is).
     uint32_t EntryAddress(uint32_t n) const;
-    // The entry at a script address; FatalExep unless both bytes lie inside the table.
+    // Script address of entry n for the colours the engine itself names: FatalExep naming the strip
+    // when its table has no entry n (a strip narrower than the interface's colours).
+    uint32_t CheckedEntryAddress(uint32_t n) const;
+    // The entry at a script address; FatalExep naming the strip unless both bytes lie inside the
+    // table.
     uint16_t ReadColour(uint32_t address) const;
 
     Image* Strip() const { return strip_; }

@@ -39,7 +39,7 @@ WeakObject background;
 uint32_t ColourAddress(Processor& processor, uint32_t entry) {
     auto* colours = dynamic_cast<ColorManager*>(processor.Objects().GetObject(kColorManagerId));
     if (colours == nullptr) ThrowFatal("No colour manager (object %u)", kColorManagerId);
-    return colours->EntryAddress(entry);
+    return colours->CheckedEntryAddress(entry);
 }
 
 // What the builder needs all along.

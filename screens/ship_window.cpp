@@ -398,7 +398,7 @@ void ShipWindow::GroupSecondary(int32_t group) {
     const uint32_t entry = !record.enabled         ? kOffColour
                            : group == state_.group ? kCurrentColour
                                                    : kNormalColour;
-    label->Own(kTextColour) = colours->EntryAddress(entry);
+    label->Own(kTextColour) = colours->CheckedEntryAddress(entry);
 }
 
 void ShipWindow::SlotCommand(SlotObject& slot, bool guidePlace) {

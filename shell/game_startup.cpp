@@ -201,8 +201,7 @@ void GameStartup() {
     EarlyManagers early;
     early.images =
         std::make_unique<ImageManager>(&ScreenSettings(), nullptr, kBuckets, archive, &DefaultColours());
-    early.colours =
-        std::make_unique<ColorManager>(nullptr, early.images->GetImage(String("Misc\\Colors.dpf")));
+    early.colours = std::make_unique<ColorManager>(nullptr, early.images->GetImage(String(kColourStripName)));
     BuildGameDisplay(game, *early.colours);
     if (ScreenSettings().pixelFormat == 555) {
         early.images->ConvertAllTo555();

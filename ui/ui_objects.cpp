@@ -25,7 +25,7 @@ Font* InterfaceFont(const ScriptObject* from, const char* name) {
 
 uint32_t ColourEntryAddress(const ScriptObject* from, uint32_t n) {
     auto* colours = dynamic_cast<ColorManager*>(WellKnownObject(from, kColorManagerId));
-    return colours != nullptr ? colours->EntryAddress(n) : 0;
+    return colours != nullptr ? colours->CheckedEntryAddress(n) : 0;
 }
 
 uint32_t ColourAt(uint32_t address) {

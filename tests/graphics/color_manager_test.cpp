@@ -68,7 +68,11 @@ TEST_F(ColorManagerTest, TheTableIsTheStripsTopRowAndIsRefilledInPlace) {
     for (uint32_t outside :
          {Call(manager, 5, {16}), Call(manager, 5, {0}) - 2, Call(manager, 5, {15}) + 1, 0u})
         EXPECT_EQ(ErrorMessage([&] { Call(manager, 6, {outside}); }),
-                  "Colour address outside the colour table");
+                  "Colour address outside the colour table of \"Misc\\Colors.dpf\"");
+    // The engine's own colour numbers stop at the table's end, naming the strip.
+    EXPECT_EQ(manager.CheckedEntryAddress(15), Call(manager, 5, {15}));
+    EXPECT_EQ(ErrorMessage([&] { manager.CheckedEntryAddress(16); }),
+              "Colour 16 is not in the colour table of \"Misc\\Colors.dpf\" (16 colours)");
 
     // 8-bit strips give palette indices.
     auto eight = Strip(8, {0, 7, 255}, {PaletteBlockBytes(std::vector<Rgb>(256))});
