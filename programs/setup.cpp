@@ -13,7 +13,6 @@
 #include "setup/command_line.h"
 #include "setup/installer.h"
 #include "setup/interrupt_watch.h"
-#include "setup/language_choice.h"
 #include "setup/terminal_ui.h"
 
 namespace {
@@ -21,8 +20,8 @@ namespace {
 const char* const kUsage =
     "usage: setup [--lang N] [--dir PATH] [--accept-license] [--yes]\n"
     "Installs Vondrel from data.fd in the working folder.\n"
-    "  --lang N           the language numbered N in Language.lng (default: Deutsch when\n"
-    "                     LC_ALL, LC_MESSAGES or LANG begins with \"de\", else English)\n"
+    "  --lang N           the language numbered N in Language.lng (default: the first\n"
+    "                     name the list shows, in sorted order)\n"
     "  --dir PATH         install into PATH (default: $XDG_DATA_HOME/Vondrel)\n"
     "  --accept-license   accept the licence without showing it\n"
     "  --yes              take every default and answer every question with yes\n"
@@ -46,7 +45,7 @@ int main(int argc, char** argv) {
         TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO, interrupts.Fd());
         IniInstallStore store(ConfigHome());
         XdgDesktop desktop(dataHome + "/applications");
-        SetupServices services{ui, store, desktop, dataHome + "/Vondrel", LocaleLanguage()};
+        SetupServices services{ui, store, desktop, dataHome + "/Vondrel"};
         return RunSetup(services);
     } catch (const DExep& e) {
         std::cerr << "setup: " << e.message.Text() << "\n";

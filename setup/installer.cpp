@@ -156,7 +156,7 @@ int RunSetup(SetupServices& services) {
     language.SetLanguage(1);
     CodePageConverter converter;
     try {
-        auto chosen = AskLanguage(services.ui, converter, services.preferredLanguage);
+        auto chosen = AskLanguage(services.ui, converter);
         if (!chosen) return 1;
         language.SetLanguage(static_cast<uint32_t>(*chosen));
         FileBlockReader reader;

@@ -9,7 +9,6 @@
 
 #include "foundation/engine_string.h"
 #include "setup/install_job.h"
-#include "setup/language_choice.h"
 
 class Desktop;
 class InstallStore;
@@ -19,9 +18,8 @@ struct SetupServices {
     SetupUi& ui;
     InstallStore& store;
     Desktop& desktop;
-    std::string defaultFolder;             // offered for the install, "<data home>/Vondrel"
-    int32_t preferredLanguage = kEnglish;  // offered first (LocaleLanguage())
-    WorkerHook afterEntry{};               // handed to the worker (tests)
+    std::string defaultFolder;  // offered for the install, "<data home>/Vondrel"
+    WorkerHook afterEntry{};    // handed to the worker (tests)
 };
 
 // The exit status: 0 after a completed install; 1 when the game was not installed: the language

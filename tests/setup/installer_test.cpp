@@ -60,7 +60,7 @@ TEST_F(Installer, InstallsFilesListRecordEntriesAndLanguage) {
     ASSERT_EQ(Install(ui), 0) << (ui.errors.empty() ? "" : ui.errors[0]);
 
     EXPECT_EQ(ui.languageNames, (std::vector<std::string>{"2) Deutsch", "1) English"}));
-    EXPECT_EQ(ui.offeredLanguage, 1u);
+    EXPECT_EQ(ui.offeredLanguage, 0u);  // the first name shown
     EXPECT_EQ(ui.licenseText, "Licence text\nline 2\n");
     EXPECT_EQ(ui.offeredFolder, installed.string());
     EXPECT_EQ(Tree(installed), kInstalledTree);

@@ -118,7 +118,7 @@ TEST(LanguageSelector, WritesTheChosenLanguageOrNothing) {
         WorkingFolder here(dir.Absolute());
         ScriptedSetupUi ui;
         ui.language = c.choice;
-        EXPECT_EQ(RunLanguageSelector(ui, kEnglish), c.status);
+        EXPECT_EQ(RunLanguageSelector(ui), c.status);
         EXPECT_EQ(std::filesystem::exists(dir.Absolute() / "Language.LCFG"), !c.file.empty());
         if (!c.file.empty()) {
             EXPECT_EQ(dir.Read("Language.LCFG"), c.file);
@@ -130,13 +130,13 @@ TEST(LanguageSelector, ErrorsLeaveTheOldFile) {
     TempDir dir;
     WorkingFolder here(dir.Absolute());
     ScriptedSetupUi missing;
-    EXPECT_EQ(RunLanguageSelector(missing, kEnglish), 1);
+    EXPECT_EQ(RunLanguageSelector(missing), 1);
     EXPECT_EQ(missing.errors, (std::vector<std::string>{"Error|Unable to open file \"Language.lng\""}));
 
     dir.Write("Language.lng", "1 English\n");
     std::filesystem::create_directory(dir.Absolute() / "Language.LCFG");  // cannot be replaced by a file
     ScriptedSetupUi blocked;
-    EXPECT_EQ(RunLanguageSelector(blocked, kEnglish), 1);
+    EXPECT_EQ(RunLanguageSelector(blocked), 1);
     EXPECT_EQ(blocked.errors, (std::vector<std::string>{"Error|Cannot open file for writting."}));
     EXPECT_TRUE(std::filesystem::is_directory(dir.Absolute() / "Language.LCFG"));
 }

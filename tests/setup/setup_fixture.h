@@ -26,7 +26,7 @@ class SetupHome : public ::testing::Test {
     ~SetupHome() override;
 
     // Runs the installer in the setup folder with ui's answers.
-    int Install(SetupUi& ui, const WorkerHook& afterEntry = {}, int32_t preferred = kEnglish);
+    int Install(SetupUi& ui, const WorkerHook& afterEntry = {});
     int Uninstall(SetupUi& ui);
     // Writes the setup folder anew with these options.
     void RebuildSetupFolder(const SetupFolderOptions& options);
