@@ -70,8 +70,6 @@ int Uninstall(UninstallServices& services, const std::string& folder, CodePageCo
         DeleteInstall(folder, services);
         reader.Close();
         DeleteListedFile(folder, archivePath.path.substr(folder.size()));
-        inFolder.reset();
-        rmdir(folder.c_str());  // only an emptied folder goes: the player's own files keep it
         ui.Tell(doneCaption, doneText);
         return 0;
     } catch (const DExep& e) {

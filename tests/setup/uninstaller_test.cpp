@@ -32,14 +32,22 @@ TEST_F(Uninstaller, RemovesExactlyWhatWasInstalled) {
     EXPECT_FALSE(std::filesystem::exists(configHome / "Dorn"));
 }
 
-TEST_F(Uninstaller, EmptiedInstallLeavesNoFolder) {
-    ScriptedSetupUi install;
-    ASSERT_EQ(Install(install), 0);
-    ScriptedSetupUi ui;
-    EXPECT_EQ(Uninstall(ui), 0);
-    EXPECT_FALSE(std::filesystem::exists(installed));
-    EXPECT_FALSE(std::filesystem::exists(applications));
-
+// The install folder stays, emptied, and so does the applications folder that other programs
+// share, whether or not it holds anything besides the game's entries.
+TEST_F(Uninstaller, KeepsTheInstallFolderAndTheApplicationsFolder) {
+    for (bool otherEntry : {false, true}) {
+        SCOPED_TRACE(otherEntry);
+        ScriptedSetupUi install;
+        ASSERT_EQ(Install(install), 0);
+        if (otherEntry) temp.Write("home/.local/share/applications/other.desktop", "another program's entry");
+        ScriptedSetupUi ui;
+        EXPECT_EQ(Uninstall(ui), 0);
+        EXPECT_TRUE(std::filesystem::is_directory(installed));
+        EXPECT_TRUE(Tree(installed).empty());
+        EXPECT_TRUE(std::filesystem::is_directory(applications));
+        EXPECT_EQ(Tree(applications),
+                  otherEntry ? std::vector<std::string>{"other.desktop"} : std::vector<std::string>{});
+    }
     ScriptedSetupUi again;
     EXPECT_EQ(Uninstall(again), 1);
     EXPECT_EQ(again.errors, (std::vector<std::string>{"Error|Vondrel not installed on your computer"}));
