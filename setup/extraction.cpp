@@ -77,11 +77,11 @@ class Extraction {
         const auto count = static_cast<uint32_t>(entries.size());
         for (uint32_t i = 0; i < count; ++i) {
             const char* name = archive.EntryAt(i).name;
+            control_.BeginEntry(name);
             PlacedPath place = PlaceFile(kHere, entries[i], true);
             if (place.state == PathState::Refused || place.state == PathState::CannotCreate) {
                 ThrowPlacement(folder_, place, texts);
             }
-            control_.SetEntry(name);
             written_.emplace_back(name);
             CopyEntry(archive, name, place.path, IsProgram(entries[i]));
             control_.SetPercent(static_cast<int32_t>(uint64_t{i} * 100 / count));

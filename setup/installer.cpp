@@ -41,20 +41,18 @@ std::string ReadLicense(const String& name) {
     return text;
 }
 
-// Shows the percent and the entry while the worker runs; a cancel request pauses it for the
-// question, an interrupt aborts it at once.
+// Shows the percent and names every entry begun while the worker runs; a cancel request pauses
+// it for the question, an interrupt aborts it at once.
 void WatchInstall(InstallJob& job, SetupUi& ui, SetupTexts& texts, const std::string& cancelCaption,
                   const std::string& cancelQuestion) {
     InstallControl& control = job.Control();
     int32_t shown = -1;
-    std::string shownEntry;
     const auto show = [&] {
         const int32_t percent = control.Percent();
-        const std::string entry = control.Entry();
-        if (percent == shown && entry == shownEntry) return;
+        const std::vector<std::string> begun = control.TakeBegunEntries();
+        for (const std::string& entry : begun) ui.ShowProgress(percent, texts.Utf8(entry));
+        if (begun.empty() && percent != shown) ui.ShowProgress(percent, {});
         shown = percent;
-        shownEntry = entry;
-        ui.ShowProgress(percent, texts.Utf8(entry));
     };
     while (control.State() != InstallState::Finished) {
         show();

@@ -47,13 +47,14 @@ const std::vector<FdEntry> kFour = {
 
 TEST_F(Extraction, PercentAndNamePerEntryFoldersAndList) {
     std::vector<int32_t> percents;
-    std::vector<std::string> names;
+    std::vector<std::vector<std::string>> begun;
     EXPECT_TRUE(Extract(kFour, [&](uint32_t) {
         percents.push_back(control.Percent());
-        names.push_back(control.Entry());
+        begun.push_back(control.TakeBegunEntries());
     }));
     EXPECT_EQ(percents, (std::vector<int32_t>{0, 25, 50, 75}));
-    EXPECT_EQ(names, (std::vector<std::string>{"Misc\\Sub\\c.dat", "Misc\\b.dat", "d.txt", "a.txt"}));
+    EXPECT_EQ(begun, (std::vector<std::vector<std::string>>{
+                         {"Misc\\Sub\\c.dat"}, {"Misc\\b.dat"}, {"d.txt"}, {"a.txt"}}));
     EXPECT_EQ(control.Percent(), 75);
     EXPECT_EQ(Tree(), (std::vector<std::string>{"Misc/", "Misc/Sub/", "Misc/Sub/c.dat", "Misc/b.dat", "a.txt",
                                                 "d.txt", "uninst.lst"}));

@@ -122,6 +122,19 @@ TEST_F(TerminalSetup, TheFirstNameShownIsTheDefault) {
     EXPECT_EQ(ReadFile(installed / "Language.LCFG"), LanguageFile(2));
 }
 
+// "Extracting <entry>" on a line of its own for every entry, in the order of the install list.
+TEST_F(TerminalSetup, SetupPrintsALineForEveryEntry) {
+    const Outcome run = Setup({"--yes"}, "");
+    ASSERT_EQ(run.status, 0) << run.errors;
+    std::string printed;
+    std::istringstream lines(run.output);
+    for (std::string line; std::getline(lines, line);) {
+        const std::string shown = line.substr(line.rfind('\r') + 1);  // what stays on the screen
+        if (shown.rfind("Extracting ", 0) == 0) printed += shown.substr(11) + "\n";
+    }
+    EXPECT_EQ(printed, ReadFile(installed / "uninst.lst"));
+}
+
 TEST_F(TerminalSetup, ExitStatusSaysWhetherItWasDone) {
     const std::pair<Words, const char*> refused[] = {
         {{"--lang", "5"}, ""},  // no such language
