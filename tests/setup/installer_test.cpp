@@ -125,6 +125,24 @@ TEST_F(Installer, EveryEntryIsNamedInOrder) {
     }
 }
 
+TEST_F(Installer, MenuEntriesCarryTheirDescriptions) {
+    ScriptedSetupUi ui;
+    ASSERT_EQ(Install(ui), 0);
+    const std::pair<const char*, const char*> cases[] = {
+        {"vondrel.desktop", "Vondrel"},
+        {"vondrel-release-notes.desktop", "Release notes"},
+        {"vondrel-whats-new.desktop", "Whats new"},
+        {"vondrel-license.desktop", "License agreement"},
+        {"vondrel-language.desktop", "Set Language"},
+        {"vondrel-uninstall.desktop", "Uninstall"},
+    };
+    for (const auto& [file, description] : cases) {
+        EXPECT_NE(ReadFile(applications / file).find(std::string("\nComment=") + description + "\n"),
+                  std::string::npos)
+            << file;
+    }
+}
+
 TEST_F(Installer, SecondInstallAppendsToTheList) {
     ScriptedSetupUi first, second;
     ASSERT_EQ(Install(first), 0);
