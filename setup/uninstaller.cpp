@@ -25,8 +25,9 @@
 namespace {
 
 const char* const kListName = "uninst.lst";
-// What the game and the installer write into the folder besides the listed files.
-const char* const kOwnFiles[] = {"fps.txt", "vondrel.log", "Screen.SCRS", "Sound.SNDS", "Language.LCFG"};
+// What the game writes into the folder besides the listed files. The language chosen,
+// "Language.LCFG", stays with the player's own files.
+const char* const kOwnFiles[] = {"fps.txt", "vondrel.log", "Screen.SCRS", "Sound.SNDS"};
 
 std::string RealPath(const std::string& path) {
     std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr), &std::free);

@@ -14,9 +14,10 @@ using Uninstaller = SetupHome;
 TEST_F(Uninstaller, RemovesExactlyWhatWasInstalled) {
     ScriptedSetupUi install;
     ASSERT_EQ(Install(install), 0);
-    // What the game and the user add: the game's own files go, the user's file and its folder stay.
-    temp.Write("home/.local/share/Vondrel/vondrel.log", "log");
-    temp.Write("home/.local/share/Vondrel/Screen.SCRS", "s");
+    // What the game and the user add: the game's own files go, the user's file and its folder stay,
+    // and so does the language chosen.
+    for (const char* own : {"fps.txt", "vondrel.log", "Screen.SCRS", "Sound.SNDS"})
+        temp.Write(std::string("home/.local/share/Vondrel/") + own, "the game's");
     temp.Write("home/.local/share/Vondrel/Misc/Sub/mine.txt", "mine");
     temp.Write("home/.local/share/Vondrel/Docs/Notes/keep.txt", "keep");
     temp.Write("home/.local/share/applications/other.desktop", "another program's entry");
@@ -25,15 +26,16 @@ TEST_F(Uninstaller, RemovesExactlyWhatWasInstalled) {
     EXPECT_EQ(Uninstall(ui), 0);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{"uninstall 10 de|uninstall 28 de"}));
     EXPECT_EQ(ui.told, (std::vector<std::string>{"uninstall 1 de|uninstall 29 de"}));
-    EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Docs/", "Docs/Notes/", "Docs/Notes/keep.txt",
-                                                         "Misc/", "Misc/Sub/", "Misc/Sub/mine.txt"}));
+    EXPECT_EQ(Tree(installed),
+              (std::vector<std::string>{"Docs/", "Docs/Notes/", "Docs/Notes/keep.txt", "Language.LCFG",
+                                        "Misc/", "Misc/Sub/", "Misc/Sub/mine.txt"}));
     EXPECT_EQ(Tree(applications), (std::vector<std::string>{"other.desktop"}));
     EXPECT_FALSE(store.Read());
     EXPECT_FALSE(std::filesystem::exists(configHome / "Dorn"));
 }
 
-// The install folder stays, emptied, and so does the applications folder that other programs
-// share, whether or not it holds anything besides the game's entries.
+// The install folder stays with the language chosen in it, and so does the applications folder
+// that other programs share, whether or not it holds anything besides the game's entries.
 TEST_F(Uninstaller, KeepsTheInstallFolderAndTheApplicationsFolder) {
     for (bool otherEntry : {false, true}) {
         SCOPED_TRACE(otherEntry);
@@ -43,7 +45,7 @@ TEST_F(Uninstaller, KeepsTheInstallFolderAndTheApplicationsFolder) {
         ScriptedSetupUi ui;
         EXPECT_EQ(Uninstall(ui), 0);
         EXPECT_TRUE(std::filesystem::is_directory(installed));
-        EXPECT_TRUE(Tree(installed).empty());
+        EXPECT_EQ(Tree(installed), std::vector<std::string>{"Language.LCFG"});
         EXPECT_TRUE(std::filesystem::is_directory(applications));
         EXPECT_EQ(Tree(applications),
                   otherEntry ? std::vector<std::string>{"other.desktop"} : std::vector<std::string>{});
@@ -154,5 +156,5 @@ TEST_F(Uninstaller, HostileListLinesAndLinksDeleteNothingOutside) {
     EXPECT_EQ(Uninstall(ui), 0);
     EXPECT_EQ(ReadFile(temp.Absolute() / "outside/victim.txt"), "v");
     EXPECT_EQ(ReadFile(temp.Absolute() / "outside/sub/victim.txt"), "v");
-    EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Linked"}));
+    EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Language.LCFG", "Linked"}));
 }
