@@ -66,8 +66,11 @@ int Uninstall(UninstallServices& services, const std::string& folder, CodePageCo
         MessageManager messages(nullptr, &archive, &language);
         SetupTexts texts(messages, "uninstall.mes");
         if (ui.Ask(texts.Get(10), texts.Get(28)) != Answer::Yes) return 1;
-        const std::string doneCaption = texts.Get(1);
-        const std::string doneText = texts.Get(29);
+        // Every text still to come is fetched first: a message file that lacks one stops the
+        // uninstall before anything is deleted.
+        const std::string workingCaption = texts.Get(31), workingText = texts.Get(30);
+        const std::string doneCaption = texts.Get(1), doneText = texts.Get(29);
+        ui.Tell(workingCaption, workingText);
         DeleteInstall(folder, services);
         reader.Close();
         DeleteListedFile(folder, archivePath.path.substr(folder.size()));

@@ -1,6 +1,7 @@
 #include "setup/uninstaller.h"
 
 #include <fstream>
+#include <sstream>
 
 #include "platform/headless/headless_install_store.h"
 #include "tests/setup/setup_fixture.h"
@@ -25,7 +26,9 @@ TEST_F(Uninstaller, RemovesExactlyWhatWasInstalled) {
     ScriptedSetupUi ui;
     EXPECT_EQ(Uninstall(ui), 0);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{"uninstall 10 de|uninstall 28 de"}));
-    EXPECT_EQ(ui.told, (std::vector<std::string>{"uninstall 1 de|uninstall 29 de"}));
+    // What is being done while it is done, then that it is done.
+    EXPECT_EQ(ui.told, (std::vector<std::string>{"uninstall 31 de|uninstall 30 de",
+                                                 "uninstall 1 de|uninstall 29 de"}));
     EXPECT_EQ(Tree(installed),
               (std::vector<std::string>{"Docs/", "Docs/Notes/", "Docs/Notes/keep.txt", "Language.LCFG",
                                         "Misc/", "Misc/Sub/", "Misc/Sub/mine.txt"}));
@@ -66,6 +69,30 @@ TEST_F(Uninstaller, AnswerOtherThanYesDeletesNothing) {
         EXPECT_EQ(Tree(installed), before);
         EXPECT_TRUE(store.Read());
         EXPECT_EQ(Tree(applications).size(), 6u);
+    }
+}
+
+// Every text the uninstaller shows once it has begun is fetched before it deletes anything.
+TEST_F(Uninstaller, TextMissingStopsItBeforeAnythingIsDeleted) {
+    for (uint32_t omitted : {1u, 29u, 30u, 31u}) {
+        SCOPED_TRACE(omitted);
+        SetupFolderOptions options;
+        const std::string prefix = std::to_string(omitted) + " ";
+        std::istringstream lines(UninstallMessageFile());
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind(prefix, 0) != 0) options.uninstallMessages += line + "\n";
+        }
+        RebuildSetupFolder(options);
+        ScriptedSetupUi install;
+        ASSERT_EQ(Install(install), 0);
+        const auto before = Tree(installed);
+        ScriptedSetupUi ui;
+        EXPECT_EQ(Uninstall(ui), 1);
+        EXPECT_EQ(ui.errors, (std::vector<std::string>{"Error|Message #" + std::to_string(omitted) +
+                                                       " not found in uninstall.mes"}));
+        EXPECT_TRUE(ui.told.empty());
+        EXPECT_EQ(Tree(installed), before);
+        EXPECT_TRUE(store.Read());
     }
 }
 
