@@ -8,7 +8,8 @@
 enum class PathState {
     Found,         // a regular file (or, for folders, a folder) of that name exists
     Missing,       // nothing of that name: path says where it would be
-    Refused,       // a link, or an object of the wrong kind, stands on the way; path names it
+    Refused,       // a link, or something other than a file where a file goes, stands there; path names it
+    NotAFolder,    // something other than a folder or a link stands where a folder goes; path names it
     CannotCreate,  // a missing folder could not be made; path names it
 };
 
