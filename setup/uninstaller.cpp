@@ -56,10 +56,10 @@ int Uninstall(UninstallServices& services, const std::string& folder, CodePageCo
         return 1;
     }
     // From here the engine reads the install's files by their names in the install folder.
-    LanguageBlock language;
-    language.SetLanguage(static_cast<uint32_t>(ReadLanguageFile("Language.LCFG", 1)));
     PlacedPath archivePath = PlaceFile(folder, {"main.fd"}, false);
     try {
+        LanguageBlock language;
+        language.SetLanguage(static_cast<uint32_t>(ReadLanguageFile("Language.LCFG", 1)));
         FileBlockReader reader;
         reader.Open(archivePath.path.substr(folder.size()).c_str());
         FD::File archive(&reader, 0, 10);

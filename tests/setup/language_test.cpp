@@ -78,22 +78,33 @@ TEST(LanguageFile, WritesSixteenBytesAndReadsThemBack) {
     EXPECT_EQ(ReadLanguageFile(path, 1), -1);
 }
 
-TEST(LanguageFile, UnreadableFilesGiveTheFallback) {
+// A missing file gives the fallback; a file that is there is read as one block, and a damaged one
+// is an engine error naming it.
+TEST(LanguageFile, MissingGivesTheFallbackDamagedAnError) {
     TempDir dir;
+    EXPECT_EQ(ReadLanguageFile((dir / "absent").c_str(), 1), 1);
     struct Case {
         const char* what;
         std::string bytes;
+        int32_t language;  // 0: an error
     } cases[] = {
-        {"not a block", "hello"},
-        {"other tag", std::string("SEHCFG\x0E\x00\x00\x00\x00\x00\x05\x00\x00\x00", 16)},
-        {"truncated", kLanguageTwo.substr(0, 10)},
-        {"payload past the end", std::string("SELCFG\x0E\x00\xFF\xFF\x00\x00\x05\x00\x00\x00", 16)},
+        {"two", kLanguageTwo, 2},
+        {"other tag, read as it is", std::string("SEHCFG\x0E\x00\x00\x00\x00\x00\x05\x00\x00\x00", 16), 5},
+        {"not a block", "hello", 0},
+        {"empty", "", 0},
+        {"truncated", kLanguageTwo.substr(0, 10), 0},
+        {"payload past the end", std::string("SELCFG\x0E\x00\xFF\xFF\x00\x00\x05\x00\x00\x00", 16), 0},
     };
-    EXPECT_EQ(ReadLanguageFile((dir / "absent").c_str(), 1), 1);
+    const std::string path = (dir / "Language.LCFG").string();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         dir.Write("Language.LCFG", c.bytes);
-        EXPECT_EQ(ReadLanguageFile((dir / "Language.LCFG").c_str(), 1), 1);
+        if (c.language != 0) {
+            EXPECT_EQ(ReadLanguageFile(path.c_str(), 1), c.language);
+        } else {
+            const std::string error = ErrorMessage([&] { ReadLanguageFile(path.c_str(), 1); });
+            EXPECT_NE(error.find(path), std::string::npos) << error;
+        }
     }
 }
 

@@ -106,6 +106,20 @@ TEST_F(Uninstaller, WithoutLanguageFileTextsComeInLanguageOne) {
     EXPECT_EQ(ui.questions, (std::vector<std::string>{"uninstall 10 en|uninstall 28 en"}));
 }
 
+TEST_F(Uninstaller, DamagedLanguageFileIsAnErrorThatDeletesNothing) {
+    ScriptedSetupUi install;
+    ASSERT_EQ(Install(install), 0);
+    temp.Write("home/.local/share/Vondrel/Language.LCFG", "damaged");
+    const auto before = Tree(installed);
+    ScriptedSetupUi ui;
+    EXPECT_EQ(Uninstall(ui), 1);
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_NE(ui.errors[0].find("Language.LCFG"), std::string::npos) << ui.errors[0];
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(Tree(installed), before);
+    EXPECT_TRUE(store.Read());
+}
+
 TEST_F(Uninstaller, RecordThatPointsAnywhereElseDeletesNothing) {
     temp.Write("home/keep.txt", "keep");
     temp.Write("home/uninst.lst", "keep.txt\n");
