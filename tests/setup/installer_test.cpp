@@ -199,7 +199,9 @@ TEST_F(Installer, CancelAnsweredYesRollsBack) {
     ScriptedSetupUi ui;
     EXPECT_EQ(Install(ui, CancelDuringFirstEntry(ui)), 1);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{"setup 10 de|setup 11 de"}));
-    EXPECT_FALSE(std::filesystem::exists(installed));  // this run made it, and it is empty again
+    // The folder stays, emptied of what this run wrote.
+    EXPECT_TRUE(std::filesystem::is_directory(installed));
+    EXPECT_TRUE(Tree(installed).empty());
     EXPECT_FALSE(store.Read());
     EXPECT_TRUE(Tree(applications).empty());
     EXPECT_EQ(ui.told, (std::vector<std::string>{"setup 4 de|setup 2 de"}));
@@ -228,7 +230,8 @@ TEST_F(Installer, WorkerErrorIsReportedAndMakesNoEntries) {
     EXPECT_NE(ui.errors[0].find("..\\..\\x"), std::string::npos);
     EXPECT_TRUE(entries.entries.empty());
     EXPECT_FALSE(record.record);
-    EXPECT_FALSE(std::filesystem::exists(installed));
+    EXPECT_TRUE(std::filesystem::is_directory(installed));
+    EXPECT_TRUE(Tree(installed).empty());
     EXPECT_FALSE(std::filesystem::exists(temp.Absolute() / "x"));
 }
 
@@ -297,11 +300,13 @@ TEST_F(Installer, MenuNamesMissingAfterTheInstallFallBackTextsMissingBeforeItSto
     }
 }
 
-TEST_F(Installer, FolderThatCannotBeMadeTakesTheFoldersMadeBeforeItAway) {
+// Each missing folder along the path is made in turn; the first that cannot be made stops it.
+TEST_F(Installer, FoldersAlongThePathAreMadeUpToOneThatCannotBe) {
     const std::string made = (home / "new").string();
     const std::string tooLong = made + "/" + std::string(300, 'x');
     EXPECT_EQ(ErrorMessage([&] { PrepareInstallFolder(tooLong + "/Vondrel", "relative", "cannot make "); }),
               "cannot make " + tooLong);
-    EXPECT_FALSE(std::filesystem::exists(made));
-    EXPECT_TRUE(std::filesystem::is_directory(home));
+    EXPECT_TRUE(std::filesystem::is_directory(made));
+    EXPECT_EQ(PrepareInstallFolder(made + "/a/b", "relative", "cannot make ").View(), made + "/a/b/");
+    EXPECT_TRUE(std::filesystem::is_directory(made + "/a/b"));
 }

@@ -170,8 +170,11 @@ TEST_F(TerminalSetup, CtrlCDuringExtractionRollsBackAndEndsWithStatusOne) {
         std::vector<std::string> before;  // there before ('/' at the end: a folder)
         std::vector<std::string> after;   // left below the folder's first component
     } cases[] = {
-        {0, ".local/share/Vondrel", {}, {".local/", ".local/share/"}},
-        {4, "Games/New/Vondrel", {}, {}},  // every folder made along the way goes
+        {0, ".local/share/Vondrel", {}, {".local/", ".local/share/", ".local/share/Vondrel/"}},
+        {4,
+         "Games/New/Vondrel",
+         {},
+         {"Games/", "Games/New/", "Games/New/Vondrel/"}},  // the folders made stay
         {0, "Empty", {"Empty/"}, {"Empty/"}},
         {9, "Mine", {"Mine/keep.txt"}, {"Mine/", "Mine/keep.txt"}},  // after the last entry
     };
