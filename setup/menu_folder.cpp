@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <string_view>
+#include <utility>
+
 namespace {
 
 constexpr std::string_view kSuffix = ".desktop";
