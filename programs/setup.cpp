@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
-#include "platform/desktop.h"
 #include "platform/install_store.h"
 #include "platform/xdg_paths.h"
 #include "setup/command_line.h"
 #include "setup/installer.h"
 #include "setup/interrupt_watch.h"
-#include "setup/language_choice.h"
+#include "setup/menu_folder.h"
 #include "setup/terminal_ui.h"
 
 namespace {
@@ -21,8 +20,8 @@ namespace {
 const char* const kUsage =
     "usage: setup [--lang N] [--dir PATH] [--accept-license] [--yes]\n"
     "Installs Vondrel from data.fd in the working folder.\n"
-    "  --lang N           the language numbered N in Language.lng (default: Deutsch when\n"
-    "                     LC_ALL, LC_MESSAGES or LANG begins with \"de\", else English)\n"
+    "  --lang N           the language numbered N in Language.lng (default: the first\n"
+    "                     name the list shows, in sorted order)\n"
     "  --dir PATH         install into PATH (default: $XDG_DATA_HOME/Vondrel)\n"
     "  --accept-license   accept the licence without showing it\n"
     "  --yes              take every default and answer every question with yes\n"
@@ -45,8 +44,8 @@ int main(int argc, char** argv) {
         InterruptWatch interrupts;
         TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO, interrupts.Fd());
         IniInstallStore store(ConfigHome());
-        XdgDesktop desktop(dataHome + "/applications");
-        SetupServices services{ui, store, desktop, dataHome + "/Vondrel", LocaleLanguage()};
+        MenuFolder desktop(dataHome + "/applications");
+        SetupServices services{ui, store, desktop, dataHome + "/Vondrel"};
         return RunSetup(services);
     } catch (const DExep& e) {
         std::cerr << "setup: " << e.message.Text() << "\n";

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "setup/command_line.h"
-#include "setup/language_choice.h"
 #include "setup/language_selector.h"
 #include "setup/terminal_ui.h"
 
@@ -17,8 +16,7 @@ const char* const kUsage =
     "usage: Tonvik [--lang N] [--yes]\n"
     "Chooses the language of Vondrel in the working folder.\n"
     "  --lang N   the language numbered N in Language.lng\n"
-    "  --yes      take the default: Deutsch when LC_ALL, LC_MESSAGES or LANG begins\n"
-    "             with \"de\", else English\n"
+    "  --yes      take the default: the first name the list shows, in sorted order\n"
     "Exits with 0 once Language.LCFG is written, 1 when it was not, 2 for a wrong\n"
     "command line.\n";
 
@@ -29,5 +27,5 @@ int main(int argc, char** argv) {
         ParseSetupOptions(std::vector<std::string>(argv + 1, argv + argc), {"lang", "yes"});
     if (auto status = EndsAtOptions(parsed, "Tonvik", kUsage)) return *status;
     TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO);
-    return RunLanguageSelector(ui, LocaleLanguage());
+    return RunLanguageSelector(ui);
 }

@@ -33,7 +33,9 @@ bool IsProgram(const std::vector<std::string>& parts) {
 [[noreturn]] void ThrowPlacement(const std::string& folder, const PlacedPath& place,
                                  const ExtractionTexts& texts) {
     const std::string path = folder + place.path;
-    if (place.state == PathState::CannotCreate) throw FatalExep(texts.folderError + path.c_str());
+    // A folder that is there as something else cannot be made either.
+    if (place.state == PathState::CannotCreate || place.state == PathState::NotAFolder)
+        throw FatalExep(texts.folderError + path.c_str());
     ThrowFatal("Refused to write through \"%s\": a link or another kind of file stands in the install folder",
                path.c_str());
 }
@@ -77,11 +79,11 @@ class Extraction {
         const auto count = static_cast<uint32_t>(entries.size());
         for (uint32_t i = 0; i < count; ++i) {
             const char* name = archive.EntryAt(i).name;
+            control_.BeginEntry(name);
             PlacedPath place = PlaceFile(kHere, entries[i], true);
-            if (place.state == PathState::Refused || place.state == PathState::CannotCreate) {
+            if (place.state != PathState::Found && place.state != PathState::Missing) {
                 ThrowPlacement(folder_, place, texts);
             }
-            control_.SetEntry(name);
             written_.emplace_back(name);
             CopyEntry(archive, name, place.path, IsProgram(entries[i]));
             control_.SetPercent(static_cast<int32_t>(uint64_t{i} * 100 / count));

@@ -24,10 +24,10 @@ using EntryHook = std::function<void(uint32_t index)>;
 // folder, which the caller has made the install folder: folder is its path, ending with '/', for
 // messages. Every entry name is checked before anything is written: an entry that would land
 // outside the folder (absolute, drive part, "..", empty components) fails the install with a
-// FatalExep naming the archive and the entry. Links in the folder are never written through. The control
-// names each entry as it is extracted; the percent after entry i is i * 100 / count, so that it ends
-// at (count - 1) * 100 / count. Returns false after an abort request;
-// throws the engine error of a failure. Either way, the files this run wrote are deleted, their emptied
-// folders removed, and a list this run created is deleted.
+// FatalExep naming the archive and the entry. Links in the folder are never written through. The
+// control is told of each entry as its extraction begins; the percent after entry i is
+// i * 100 / count, so that it ends at (count - 1) * 100 / count. Returns false after an abort
+// request; throws the engine error of a failure. Either way, the files this run wrote are deleted,
+// their emptied folders removed, and a list this run created is deleted.
 bool ExtractArchive(const String& folder, BlockReader& archive, InstallControl& control,
                     const ExtractionTexts& texts, const EntryHook& afterEntry = {});

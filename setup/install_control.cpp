@@ -1,5 +1,7 @@
 #include "setup/install_control.h"
 
+#include <utility>
+
 bool InstallControl::Move(InstallState from, InstallState to) {
     int32_t expected = static_cast<int32_t>(from);
     if (!state_.compare_exchange_strong(expected, static_cast<int32_t>(to))) return false;
@@ -7,14 +9,14 @@ bool InstallControl::Move(InstallState from, InstallState to) {
     return true;
 }
 
-std::string InstallControl::Entry() const {
+void InstallControl::BeginEntry(const std::string& name) {
     std::lock_guard<std::mutex> lock(entryMutex_);
-    return entry_;
+    begun_.push_back(name);
 }
 
-void InstallControl::SetEntry(const std::string& name) {
+std::vector<std::string> InstallControl::TakeBegunEntries() {
     std::lock_guard<std::mutex> lock(entryMutex_);
-    entry_ = name;
+    return std::exchange(begun_, {});
 }
 
 void InstallControl::Finish() {

@@ -1,5 +1,5 @@
 // The state an install's worker shares with the thread that watches it: the install state word, the
-// progress percent and the name of the entry being extracted. Every change of state is one
+// progress percent and the names of the entries it has begun. Every change of state is one
 // compare-and-exchange, so a request never undoes the worker's end and the worker never misses an abort.
 #pragma once
 
@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 enum class InstallState : int32_t {
     Idle = 0,  // before Install
@@ -21,9 +22,11 @@ class InstallControl {
     InstallState State() const { return static_cast<InstallState>(state_.load()); }
     int32_t Percent() const { return percent_.load(); }
     void SetPercent(int32_t percent) { percent_.store(percent); }
-    // The archive entry the worker is extracting (its stored name); empty before the first.
-    std::string Entry() const;
-    void SetEntry(const std::string& name);
+    // Worker side: the extraction of this archive entry (its stored name) begins.
+    void BeginEntry(const std::string& name);
+    // Watcher side: the entries begun since the last call, in order, so that each is named once
+    // however far the watcher falls behind.
+    std::vector<std::string> TakeBegunEntries();
 
     // Idle -> Running.
     bool Begin() { return Move(InstallState::Idle, InstallState::Running); }
@@ -49,6 +52,6 @@ class InstallControl {
 
     std::atomic<int32_t> state_{static_cast<int32_t>(InstallState::Idle)};
     std::atomic<int32_t> percent_{0};
-    mutable std::mutex entryMutex_;
-    std::string entry_;
+    std::mutex entryMutex_;
+    std::vector<std::string> begun_;
 };

@@ -11,14 +11,15 @@
 
 namespace {
 
-enum class Kind { None, Folder, File, Other };
+enum class Kind { None, Folder, File, Link, Other };
 
 Kind KindOf(const std::string& path) {
     struct stat st;
     if (lstat(path.c_str(), &st) != 0) return Kind::None;
     if (S_ISDIR(st.st_mode)) return Kind::Folder;
     if (S_ISREG(st.st_mode)) return Kind::File;
-    return Kind::Other;  // links among them
+    if (S_ISLNK(st.st_mode)) return Kind::Link;
+    return Kind::Other;
 }
 
 // The folders along parts (all but the last), each as a path from root; stops at the first one
@@ -33,7 +34,14 @@ PlacedPath WalkFolders(const std::string& root, const std::vector<std::string>& 
             if (!createFolders) return {PathState::Missing, path};
             if (mkdir(path.c_str(), 0755) != 0) return {PathState::CannotCreate, path};
         }
-        if (KindOf(path) != Kind::Folder) return {PathState::Refused, path};
+        switch (KindOf(path)) {
+            case Kind::Folder:
+                break;
+            case Kind::Link:
+                return {PathState::Refused, path};
+            default:
+                return {PathState::NotAFolder, path};
+        }
         folder = path + "/";
     }
     return {PathState::Found, folder};

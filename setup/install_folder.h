@@ -5,11 +5,14 @@
 #include <string>
 #include <vector>
 
+// What a name meets on disk. The path of a PlacedPath names the file found, where a missing one
+// would be, or what stands in the way or could not be made.
 enum class PathState {
     Found,         // a regular file (or, for folders, a folder) of that name exists
-    Missing,       // nothing of that name: path says where it would be
-    Refused,       // a link, or an object of the wrong kind, stands on the way; path names it
-    CannotCreate,  // a missing folder could not be made; path names it
+    Missing,       // nothing of that name
+    Refused,       // a link stands on the way, or something other than a file where a file goes
+    NotAFolder,    // something other than a folder or a link stands where a folder goes
+    CannotCreate,  // a missing folder could not be made
 };
 
 struct PlacedPath {

@@ -41,20 +41,18 @@ std::string ReadLicense(const String& name) {
     return text;
 }
 
-// Shows the percent and the entry while the worker runs; a cancel request pauses it for the
-// question, an interrupt aborts it at once.
+// Shows the percent and names every entry begun while the worker runs; a cancel request pauses
+// it for the question, an interrupt aborts it at once.
 void WatchInstall(InstallJob& job, SetupUi& ui, SetupTexts& texts, const std::string& cancelCaption,
                   const std::string& cancelQuestion) {
     InstallControl& control = job.Control();
     int32_t shown = -1;
-    std::string shownEntry;
     const auto show = [&] {
         const int32_t percent = control.Percent();
-        const std::string entry = control.Entry();
-        if (percent == shown && entry == shownEntry) return;
+        const std::vector<std::string> begun = control.TakeBegunEntries();
+        for (const std::string& entry : begun) ui.ShowProgress(percent, texts.Utf8(entry));
+        if (begun.empty() && percent != shown) ui.ShowProgress(percent, {});
         shown = percent;
-        shownEntry = entry;
-        ui.ShowProgress(percent, texts.Utf8(entry));
     };
     while (control.State() != InstallState::Finished) {
         show();
@@ -95,29 +93,23 @@ int Install(SetupServices& services, SetupTexts& texts, LanguageBlock& language)
     // working folder, for the worker's files and for "Language.LCFG". Both outlive the job.
     FileBlockReader archive;
     std::optional<EnteredFolder> inFolder;
-    PreparedFolder prepared;
+    String folder;
     try {
         archive.Open("data.fd");
-        prepared = PrepareInstallFolder(*typed, texts.Raw(13), texts.Raw(12));
-        inFolder.emplace(prepared.folder.Text());
+        folder = PrepareInstallFolder(*typed, texts.Raw(13), texts.Raw(12));
+        inFolder.emplace(folder.Text());
     } catch (const DExep& e) {
-        RemoveCreatedFolders(prepared.created);
         ui.ShowError(errorCaption, texts.Utf8(e.message.View()));
         return notCompleted();
     }
     InstallJob job(services.store);
     job.afterEntry = services.afterEntry;
-    job.Start(prepared.folder, archive, {texts.Raw(12), texts.Raw(14)});
+    job.Start(folder, archive, {texts.Raw(12), texts.Raw(14)});
     WatchInstall(job, ui, texts, cancelCaption, cancelQuestion);
     job.Join();
     if (job.Error()) ui.ShowError(errorCaption, texts.Utf8(*job.Error()));
-    if (!job.Completed()) {
-        // What the worker wrote is gone; so are the folders this run made, when nothing else is in them.
-        inFolder.reset();
-        RemoveCreatedFolders(prepared.created);
-        return notCompleted();
-    }
-    for (const DesktopEntry& entry : MenuEntries(prepared.folder.Text(), texts)) services.desktop.Add(entry);
+    if (!job.Completed()) return notCompleted();  // what the worker wrote is gone again
+    for (const DesktopEntry& entry : MenuEntries(folder.Text(), texts)) services.desktop.Add(entry);
     WriteLanguageFile("Language.LCFG", static_cast<int32_t>(language.Language()));
     ui.Tell(doneCaption, doneText);
     return 0;
@@ -125,30 +117,19 @@ int Install(SetupServices& services, SetupTexts& texts, LanguageBlock& language)
 
 }  // namespace
 
-PreparedFolder PrepareInstallFolder(const std::string& typed, const String& notAbsolute,
-                                    const String& cannotCreate) {
+String PrepareInstallFolder(const std::string& typed, const String& notAbsolute, const String& cannotCreate) {
     if (typed.empty() || typed[0] != '/' || HasControlCharacter(typed)) throw WarnExep(String(notAbsolute));
-    PreparedFolder prepared;
     std::string folder = typed;
     if (folder.back() != '/') folder.push_back('/');
     for (size_t slash = folder.find('/', 1); slash != std::string::npos;
          slash = folder.find('/', slash + 1)) {
         const std::string path = folder.substr(0, slash);
         if (path.back() == '/' || IsFolder(path)) continue;  // "//" in the typed path, or there already
-        if (mkdir(path.c_str(), 0755) == 0) prepared.created.push_back(path);
-        if (!IsFolder(path)) {
-            RemoveCreatedFolders(prepared.created);
-            throw FatalExep(cannotCreate + path.c_str());
-        }
+        // A folder that cannot be made shows in the check after.
+        mkdir(path.c_str(), 0755);
+        if (!IsFolder(path)) throw FatalExep(cannotCreate + path.c_str());
     }
-    prepared.folder = String(folder.c_str());
-    return prepared;
-}
-
-void RemoveCreatedFolders(const std::vector<std::string>& created) {
-    for (auto it = created.rbegin(); it != created.rend(); ++it) {
-        if (rmdir(it->c_str()) != 0) return;  // not empty: its parents are not either
-    }
+    return String(folder.c_str());
 }
 
 int RunSetup(SetupServices& services) {
@@ -156,7 +137,7 @@ int RunSetup(SetupServices& services) {
     language.SetLanguage(1);
     CodePageConverter converter;
     try {
-        auto chosen = AskLanguage(services.ui, converter, services.preferredLanguage);
+        auto chosen = AskLanguage(services.ui, converter);
         if (!chosen) return 1;
         language.SetLanguage(static_cast<uint32_t>(*chosen));
         FileBlockReader reader;

@@ -5,11 +5,9 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "foundation/engine_string.h"
 #include "setup/install_job.h"
-#include "setup/language_choice.h"
 
 class Desktop;
 class InstallStore;
@@ -19,9 +17,8 @@ struct SetupServices {
     SetupUi& ui;
     InstallStore& store;
     Desktop& desktop;
-    std::string defaultFolder;             // offered for the install, "<data home>/Vondrel"
-    int32_t preferredLanguage = kEnglish;  // offered first (LocaleLanguage())
-    WorkerHook afterEntry{};               // handed to the worker (tests)
+    std::string defaultFolder;  // offered for the install, "<data home>/Vondrel"
+    WorkerHook afterEntry{};    // handed to the worker (tests)
 };
 
 // The exit status: 0 after a completed install; 1 when the game was not installed: the language
@@ -29,16 +26,8 @@ struct SetupServices {
 // language asked for, the install cancelled or interrupted, or an error.
 int RunSetup(SetupServices& services);
 
-struct PreparedFolder {
-    String folder;                     // ending with '/'
-    std::vector<std::string> created;  // the folders made along it, outermost first
-};
-
-// The install folder for a typed path, with every missing folder along it made. A path that is not
-// absolute (or holds a control character) throws WarnExep notAbsolute; a folder that cannot be
-// made, or a file in its place, throws FatalExep cannotCreate + its path, after removing the
-// folders made before it.
-PreparedFolder PrepareInstallFolder(const std::string& typed, const String& notAbsolute,
-                                    const String& cannotCreate);
-// Removes the folders that preparing made, deepest first, each only while it is empty.
-void RemoveCreatedFolders(const std::vector<std::string>& created);
+// The install folder for a typed path, ending with '/', with every missing folder along it made,
+// outermost first. A path that is not absolute (or holds a control character) throws WarnExep
+// notAbsolute; a folder that cannot be made, or a file in its place, throws FatalExep
+// cannotCreate + its path (the folders made before it stay).
+String PrepareInstallFolder(const std::string& typed, const String& notAbsolute, const String& cannotCreate);

@@ -14,14 +14,7 @@ class SetupUi;
 constexpr int32_t kEnglish = 1;
 constexpr int32_t kDeutsch = 2;
 
-// The language the user's locale asks for: the first set (non-empty) one of LC_ALL, LC_MESSAGES
-// and LANG, the order in which they decide the language of messages, picks Deutsch when it begins
-// with "de", English otherwise. LocaleLanguage reads them from the environment.
-int32_t LanguageOfLocale(const char* lcAll, const char* lcMessages, const char* lang);
-int32_t LocaleLanguage();
-
 // The chosen language's number (the first line with the chosen name decides); nothing when the
-// user cancels. preferred is offered as the default when the list has it, else English, else the
-// first name shown. The list's FatalExep when "Language.lng" cannot be read, and a FatalExep when
-// it lists no language.
-std::optional<int32_t> AskLanguage(SetupUi& ui, CodePageConverter& converter, int32_t preferred);
+// user cancels. The first name in shown (sorted) order is offered as the default. The list's
+// FatalExep when "Language.lng" cannot be read, and a FatalExep when it lists no language.
+std::optional<int32_t> AskLanguage(SetupUi& ui, CodePageConverter& converter);

@@ -1,8 +1,9 @@
 #include "setup/language_file.h"
 
+#include <sys/stat.h>
+
 #include "foundation/block_reader.h"
 #include "foundation/config_blocks.h"
-#include "foundation/exceptions.h"
 #include "foundation/fw.h"
 
 void WriteLanguageFile(const String& path, int32_t language) {
@@ -15,15 +16,12 @@ void WriteLanguageFile(const String& path, int32_t language) {
 }
 
 int32_t ReadLanguageFile(const String& path, int32_t fallback) {
+    struct stat st;
+    if (lstat(path.Text(), &st) != 0) return fallback;
     LanguageBlock block;
     block.SetLanguage(static_cast<uint32_t>(fallback));
-    try {
-        FileBlockReader reader;
-        reader.Open(path);
-        reader >> block;
-    } catch (const DExep&) {
-        return fallback;
-    }
-    if (!block.HasTag("LCFG")) return fallback;
+    FileBlockReader reader;
+    reader.Open(path);
+    reader >> block;
     return static_cast<int32_t>(block.Language());
 }

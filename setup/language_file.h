@@ -9,6 +9,6 @@
 // Writes the block to path whole or not at all; the writer's FatalExep or WarnExep on failure.
 void WriteLanguageFile(const String& path, int32_t language);
 
-// The language stored at path; fallback when the file is missing, is not an "LCFG" block or is
-// damaged (the texts are then shown in the fallback language rather than not at all).
+// The language stored at path, read as one block whatever its tag; fallback when nothing of that
+// name exists. The reader's engine error, naming the file, when it is not a block.
 int32_t ReadLanguageFile(const String& path, int32_t fallback);

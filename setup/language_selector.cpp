@@ -6,11 +6,11 @@
 #include "setup/language_file.h"
 #include "setup/setup_ui.h"
 
-int RunLanguageSelector(SetupUi& ui, int32_t preferred) {
+int RunLanguageSelector(SetupUi& ui) {
     CodePageConverter converter;
     std::optional<int32_t> language;
     try {
-        language = AskLanguage(ui, converter, preferred);
+        language = AskLanguage(ui, converter);
     } catch (const DExep& e) {
         ui.ShowError("Error", converter.ToUtf8(e.message.View()));
         return 1;

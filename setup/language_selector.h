@@ -6,8 +6,8 @@
 
 class SetupUi;
 
-// preferred: the language offered first (LocaleLanguage()). The exit status: 0 when a language was
-// written; 1 when the user cancelled or left the question without an answer, asked for a language
-// the list does not have, the list could not be read or lists nothing, or the file could not be
-// written (an older "Language.LCFG" stays as it was in every such case).
-int RunLanguageSelector(SetupUi& ui, int32_t preferred);
+// The first language in sorted order is offered. The exit status: 0 when a language was written;
+// 1 when the user cancelled or left the question without an answer, asked for a language the list
+// does not have, the list could not be read or lists nothing, or the file could not be written (an
+// older "Language.LCFG" stays as it was in every such case).
+int RunLanguageSelector(SetupUi& ui);

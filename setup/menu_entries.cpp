@@ -13,14 +13,14 @@ struct MenuItem {
     uint32_t nameMessage;
     uint32_t documentMessage;
     const char* program;
-    const char* comment;
+    const char* comment;  // the description the entry carries
     const char* builtInName;
 };
 
 const MenuItem kItems[] = {
-    {"vondrel.desktop", 7, 0, "Vondrel", "A space action and trading game", "Vondrel"},
+    {"vondrel.desktop", 7, 0, "Vondrel", "Vondrel", "Vondrel"},
     {"vondrel-release-notes.desktop", 8, 21, nullptr, "Release notes", "Vondrel release notes"},
-    {"vondrel-whats-new.desktop", 9, 20, nullptr, "What's new in this version", "What's new in Vondrel"},
+    {"vondrel-whats-new.desktop", 9, 20, nullptr, "Whats new", "What's new in Vondrel"},
     {"vondrel-license.desktop", 29, 27, nullptr, "License agreement", "Vondrel licence agreement"},
     {"vondrel-language.desktop", 19, 0, "Tonvik", "Set Language", "Vondrel language"},
     {"vondrel-uninstall.desktop", 26, 0, "uninstall", "Uninstall", "Uninstall Vondrel"},

@@ -41,8 +41,8 @@ class SetupUi {
     virtual void Tell(const std::string& caption, const std::string& text) = 0;
     virtual void ShowError(const std::string& caption, const std::string& text) = 0;
 
-    // The percent bar and the entry being extracted (UTF-8, empty for none) while a worker runs;
-    // EndProgress once it has ended.
+    // The percent bar while a worker runs; EndProgress once it has ended. entry, when not empty,
+    // names an archive entry whose extraction has begun (UTF-8): each entry comes once, in order.
     virtual void ShowProgress(int32_t percent, const std::string& entry) = 0;
     virtual void EndProgress() = 0;
     // Waits up to the time for the user to ask to cancel the running install.

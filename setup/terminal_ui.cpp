@@ -151,9 +151,14 @@ void TerminalUi::ShowError(const std::string& caption, const std::string& text) 
 }
 
 void TerminalUi::ShowProgress(int32_t percent, const std::string& entry) {
+    if (!entry.empty()) {
+        // Each entry keeps a line of its own; the bar is drawn again below it.
+        if (progressShown_) output_ << "\r" << std::string(progressWidth_, ' ') << "\r";
+        output_ << "Extracting " << entry << "\n";
+        progressWidth_ = 0;
+    }
     const bool canCancel = inputFd_ >= 0 && !options_.yes;
     std::string line = ProgressLine(percent);
-    if (!entry.empty()) line += "  Extracting " + entry;
     if (canCancel) line += "  (Enter: cancel)";
     const size_t width = line.size();
     if (width < progressWidth_) line.append(progressWidth_ - width, ' ');

@@ -1,5 +1,6 @@
 // The setup tools' terminal front-end: numbered choices, prompts with defaults, the licence shown
-// a page at a time, and a progress line redrawn in place. Unattended answers come from the
+// a page at a time, and "Extracting <entry>" for each archive entry above a progress line redrawn
+// in place. Unattended answers come from the
 // command line.
 #pragma once
 

@@ -25,8 +25,9 @@
 namespace {
 
 const char* const kListName = "uninst.lst";
-// What the game and the installer write into the folder besides the listed files.
-const char* const kOwnFiles[] = {"fps.txt", "vondrel.log", "Screen.SCRS", "Sound.SNDS", "Language.LCFG"};
+// What the game writes into the folder besides the listed files. The language chosen,
+// "Language.LCFG", stays with the player's own files.
+const char* const kOwnFiles[] = {"fps.txt", "vondrel.log", "Screen.SCRS", "Sound.SNDS"};
 
 std::string RealPath(const std::string& path) {
     std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr), &std::free);
@@ -55,23 +56,24 @@ int Uninstall(UninstallServices& services, const std::string& folder, CodePageCo
         return 1;
     }
     // From here the engine reads the install's files by their names in the install folder.
-    LanguageBlock language;
-    language.SetLanguage(static_cast<uint32_t>(ReadLanguageFile("Language.LCFG", 1)));
     PlacedPath archivePath = PlaceFile(folder, {"main.fd"}, false);
     try {
+        LanguageBlock language;
+        language.SetLanguage(static_cast<uint32_t>(ReadLanguageFile("Language.LCFG", 1)));
         FileBlockReader reader;
         reader.Open(archivePath.path.substr(folder.size()).c_str());
         FD::File archive(&reader, 0, 10);
         MessageManager messages(nullptr, &archive, &language);
         SetupTexts texts(messages, "uninstall.mes");
         if (ui.Ask(texts.Get(10), texts.Get(28)) != Answer::Yes) return 1;
-        const std::string doneCaption = texts.Get(1);
-        const std::string doneText = texts.Get(29);
+        // Every text still to come is fetched first: a message file that lacks one stops the
+        // uninstall before anything is deleted.
+        const std::string workingCaption = texts.Get(31), workingText = texts.Get(30);
+        const std::string doneCaption = texts.Get(1), doneText = texts.Get(29);
+        ui.Tell(workingCaption, workingText);
         DeleteInstall(folder, services);
         reader.Close();
         DeleteListedFile(folder, archivePath.path.substr(folder.size()));
-        inFolder.reset();
-        rmdir(folder.c_str());  // only an emptied folder goes: the player's own files keep it
         ui.Tell(doneCaption, doneText);
         return 0;
     } catch (const DExep& e) {

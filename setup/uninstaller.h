@@ -1,8 +1,8 @@
 // The uninstaller: finds the install through its record, asks in the language of the install's
 // "Language.LCFG" (texts of "uninstall.mes" in its "main.fd"), then deletes every listed file,
-// the list, the game's own files, emptied folders, the menu entries, the record and last "main.fd",
-// then the install folder when that emptied it. It is the working folder while the uninstaller
-// works in it; the old one is restored after.
+// the list, the game's own files, emptied sub-folders, the menu entries, the record and last
+// "main.fd". The install folder itself stays, with "Language.LCFG" and the player's files. It is
+// the working folder while the uninstaller works in it; the old one is restored after.
 #pragma once
 
 #include <optional>

@@ -1,8 +1,10 @@
 #include "setup/extraction.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
+#include <fstream>
 #include <thread>
 
 #include "foundation/block_reader.h"
@@ -47,13 +49,14 @@ const std::vector<FdEntry> kFour = {
 
 TEST_F(Extraction, PercentAndNamePerEntryFoldersAndList) {
     std::vector<int32_t> percents;
-    std::vector<std::string> names;
+    std::vector<std::vector<std::string>> begun;
     EXPECT_TRUE(Extract(kFour, [&](uint32_t) {
         percents.push_back(control.Percent());
-        names.push_back(control.Entry());
+        begun.push_back(control.TakeBegunEntries());
     }));
     EXPECT_EQ(percents, (std::vector<int32_t>{0, 25, 50, 75}));
-    EXPECT_EQ(names, (std::vector<std::string>{"Misc\\Sub\\c.dat", "Misc\\b.dat", "d.txt", "a.txt"}));
+    EXPECT_EQ(begun, (std::vector<std::vector<std::string>>{
+                         {"Misc\\Sub\\c.dat"}, {"Misc\\b.dat"}, {"d.txt"}, {"a.txt"}}));
     EXPECT_EQ(control.Percent(), 75);
     EXPECT_EQ(Tree(), (std::vector<std::string>{"Misc/", "Misc/Sub/", "Misc/Sub/c.dat", "Misc/b.dat", "a.txt",
                                                 "d.txt", "uninst.lst"}));
@@ -162,12 +165,31 @@ TEST_F(Extraction, PlantedLinksAreNeverWrittenThrough) {
     }
 }
 
-TEST_F(Extraction, FileWhereAFolderGoesIsRefused) {
-    temp.Write("game/Misc", "a file where a folder goes");
-    EXPECT_EQ(ErrorMessage([&] {
-                  Extract({{"Misc\\b.dat", "2"}});
-              }),
-              "Refused to write through \"" + (folder / "Misc").string() +
-                  "\": a link or another kind of file stands in the install folder");
-    EXPECT_EQ(Tree(), (std::vector<std::string>{"Misc"}));
+// Something that is not a folder where an entry's folder goes is message 12 with its path, as a
+// folder that cannot be made; a link there is refused and never followed.
+TEST_F(Extraction, WhatIsNoFolderWhereAFolderGoesStopsTheInstall) {
+    struct Case {
+        const char* what;
+        void (*plant)(const std::filesystem::path& misc, const std::filesystem::path& outside);
+        const char* error;  // the path follows
+    } cases[] = {
+        {"file", [](const auto& misc, const auto&) { std::ofstream(misc) << "x"; }, "cannot make "},
+        {"pipe", [](const auto& misc, const auto&) { mkfifo(misc.c_str(), 0644); }, "cannot make "},
+        {"link",
+         [](const auto& misc, const auto& outside) {
+             std::filesystem::create_directory_symlink(outside, misc);
+         },
+         "Refused to write through \""},
+    };
+    std::filesystem::create_directories(temp.Absolute() / "outside");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        c.plant(folder / "Misc", temp.Absolute() / "outside");
+        const std::string error = ErrorMessage([&] { Extract({{"Misc\\b.dat", "2"}}); });
+        EXPECT_EQ(error.rfind(c.error + (folder / "Misc").string(), 0), 0u) << error;
+        EXPECT_EQ(Tree(), (std::vector<std::string>{"Misc"}));
+        EXPECT_TRUE(::Tree(temp.Absolute() / "outside").empty());
+    }
 }

@@ -78,22 +78,33 @@ TEST(LanguageFile, WritesSixteenBytesAndReadsThemBack) {
     EXPECT_EQ(ReadLanguageFile(path, 1), -1);
 }
 
-TEST(LanguageFile, UnreadableFilesGiveTheFallback) {
+// A missing file gives the fallback; a file that is there is read as one block, and a damaged one
+// is an engine error naming it.
+TEST(LanguageFile, MissingGivesTheFallbackDamagedAnError) {
     TempDir dir;
+    EXPECT_EQ(ReadLanguageFile((dir / "absent").c_str(), 1), 1);
     struct Case {
         const char* what;
         std::string bytes;
+        int32_t language;  // 0: an error
     } cases[] = {
-        {"not a block", "hello"},
-        {"other tag", std::string("SEHCFG\x0E\x00\x00\x00\x00\x00\x05\x00\x00\x00", 16)},
-        {"truncated", kLanguageTwo.substr(0, 10)},
-        {"payload past the end", std::string("SELCFG\x0E\x00\xFF\xFF\x00\x00\x05\x00\x00\x00", 16)},
+        {"two", kLanguageTwo, 2},
+        {"other tag, read as it is", std::string("SEHCFG\x0E\x00\x00\x00\x00\x00\x05\x00\x00\x00", 16), 5},
+        {"not a block", "hello", 0},
+        {"empty", "", 0},
+        {"truncated", kLanguageTwo.substr(0, 10), 0},
+        {"payload past the end", std::string("SELCFG\x0E\x00\xFF\xFF\x00\x00\x05\x00\x00\x00", 16), 0},
     };
-    EXPECT_EQ(ReadLanguageFile((dir / "absent").c_str(), 1), 1);
+    const std::string path = (dir / "Language.LCFG").string();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         dir.Write("Language.LCFG", c.bytes);
-        EXPECT_EQ(ReadLanguageFile((dir / "Language.LCFG").c_str(), 1), 1);
+        if (c.language != 0) {
+            EXPECT_EQ(ReadLanguageFile(path.c_str(), 1), c.language);
+        } else {
+            const std::string error = ErrorMessage([&] { ReadLanguageFile(path.c_str(), 1); });
+            EXPECT_NE(error.find(path), std::string::npos) << error;
+        }
     }
 }
 
@@ -118,7 +129,7 @@ TEST(LanguageSelector, WritesTheChosenLanguageOrNothing) {
         WorkingFolder here(dir.Absolute());
         ScriptedSetupUi ui;
         ui.language = c.choice;
-        EXPECT_EQ(RunLanguageSelector(ui, kEnglish), c.status);
+        EXPECT_EQ(RunLanguageSelector(ui), c.status);
         EXPECT_EQ(std::filesystem::exists(dir.Absolute() / "Language.LCFG"), !c.file.empty());
         if (!c.file.empty()) {
             EXPECT_EQ(dir.Read("Language.LCFG"), c.file);
@@ -130,13 +141,13 @@ TEST(LanguageSelector, ErrorsLeaveTheOldFile) {
     TempDir dir;
     WorkingFolder here(dir.Absolute());
     ScriptedSetupUi missing;
-    EXPECT_EQ(RunLanguageSelector(missing, kEnglish), 1);
+    EXPECT_EQ(RunLanguageSelector(missing), 1);
     EXPECT_EQ(missing.errors, (std::vector<std::string>{"Error|Unable to open file \"Language.lng\""}));
 
     dir.Write("Language.lng", "1 English\n");
     std::filesystem::create_directory(dir.Absolute() / "Language.LCFG");  // cannot be replaced by a file
     ScriptedSetupUi blocked;
-    EXPECT_EQ(RunLanguageSelector(blocked, kEnglish), 1);
+    EXPECT_EQ(RunLanguageSelector(blocked), 1);
     EXPECT_EQ(blocked.errors, (std::vector<std::string>{"Error|Cannot open file for writting."}));
     EXPECT_TRUE(std::filesystem::is_directory(dir.Absolute() / "Language.LCFG"));
 }

@@ -32,9 +32,9 @@ void SetupHome::RebuildSetupFolder(const SetupFolderOptions& options) {
     WriteSetupFolder(source, options);
 }
 
-int SetupHome::Install(SetupUi& ui, const WorkerHook& afterEntry, int32_t preferred) {
+int SetupHome::Install(SetupUi& ui, const WorkerHook& afterEntry) {
     WorkingFolder here(source);
-    SetupServices services{ui, store, desktop, installed.string(), preferred, afterEntry};
+    SetupServices services{ui, store, desktop, installed.string(), afterEntry};
     const int status = RunSetup(services);
     // The installer works inside the install folder and must give the working folder back.
     EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), source));

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop.h"
 #include "platform/install_store.h"
 #include "setup/installer.h"
+#include "setup/menu_folder.h"
 #include "setup/uninstaller.h"
 #include "tests/support/scripted_setup_ui.h"
 #include "tests/support/setup_folder.h"
@@ -26,7 +26,7 @@ class SetupHome : public ::testing::Test {
     ~SetupHome() override;
 
     // Runs the installer in the setup folder with ui's answers.
-    int Install(SetupUi& ui, const WorkerHook& afterEntry = {}, int32_t preferred = kEnglish);
+    int Install(SetupUi& ui, const WorkerHook& afterEntry = {});
     int Uninstall(SetupUi& ui);
     // Writes the setup folder anew with these options.
     void RebuildSetupFolder(const SetupFolderOptions& options);
@@ -39,5 +39,5 @@ class SetupHome : public ::testing::Test {
     std::filesystem::path installed;   // the default install folder
     std::filesystem::path applications;
     IniInstallStore store;
-    XdgDesktop desktop;
+    MenuFolder desktop;
 };

@@ -41,18 +41,18 @@ class TerminalSetup : public SetupHome {
         const int status = tool(ui);
         return {status, out.str(), err.str()};
     }
-    Outcome Setup(const Words& words, const std::string& input, int32_t preferred = kEnglish,
-                  const WorkerHook& hook = {}, int interruptFd = -1) {
+    Outcome Setup(const Words& words, const std::string& input, const WorkerHook& hook = {},
+                  int interruptFd = -1) {
         return OnTerminal(
-            words, input, [&](SetupUi& ui) { return Install(ui, hook, preferred); }, interruptFd);
+            words, input, [&](SetupUi& ui) { return Install(ui, hook); }, interruptFd);
     }
     Outcome Remove(const Words& words, const std::string& input) {
         return OnTerminal(words, input, [&](SetupUi& ui) { return Uninstall(ui); });
     }
     // Tonvik in the setup folder, which holds "Language.lng".
-    Outcome Tonvik(const Words& words, const std::string& input, int32_t preferred) {
+    Outcome Tonvik(const Words& words, const std::string& input) {
         WorkingFolder here(source);
-        return OnTerminal(words, input, [&](SetupUi& ui) { return RunLanguageSelector(ui, preferred); });
+        return OnTerminal(words, input, [&](SetupUi& ui) { return RunLanguageSelector(ui); });
     }
     void ExpectNothingInstalled() {
         EXPECT_FALSE(std::filesystem::exists(installed));
@@ -63,59 +63,76 @@ class TerminalSetup : public SetupHome {
 
 }  // namespace
 
-TEST(LanguageOfLocale, LcAllThenLcMessagesThenLangPickDeutschByDe) {
-    struct Case {
-        const char* lcAll;
-        const char* lcMessages;
-        const char* lang;
-        int32_t language;
-    } cases[] = {
-        {nullptr, nullptr, nullptr, kEnglish}, {nullptr, nullptr, "de_DE.UTF-8", kDeutsch},
-        {nullptr, nullptr, "de", kDeutsch},    {nullptr, nullptr, "d", kEnglish},
-        {nullptr, nullptr, "en_GB", kEnglish}, {"en_US", nullptr, "de_DE", kEnglish},
-        {"de_AT", "en_US", "en_US", kDeutsch}, {"", nullptr, "de_CH", kDeutsch},
-        {nullptr, "de_DE", "en_US", kDeutsch}, {nullptr, "C", "de_DE", kEnglish},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(LanguageOfLocale(c.lcAll, c.lcMessages, c.lang), c.language)
-            << (c.lcAll ? c.lcAll : "-") << " " << (c.lcMessages ? c.lcMessages : "-") << " "
-            << (c.lang ? c.lang : "-");
-    }
-}
-
 TEST_F(TerminalSetup, OneNumberNamesOneLanguage) {
     struct Case {
         Words words;
         const char* input;
-        int32_t preferred;
         char written;
     } cases[] = {
-        {{}, "\n", kEnglish, 1},
-        {{}, "\n", kDeutsch, 2},
-        {{}, "2\n", kEnglish, 2},
-        {{}, "1\n", kDeutsch, 1},
-        {{"--lang", "2"}, "", kEnglish, 2},
-        {{"--lang", "1"}, "", kDeutsch, 1},
-        {{"--yes"}, "", kDeutsch, 2},
-        {{"--yes"}, "", kEnglish, 1},
+        {{}, "2\n", 2},           {{}, "1\n", 1},
+        {{}, "7\n1\n", 1},  // a number the list lacks asks again
+        {{"--lang", "2"}, "", 2}, {{"--lang", "1"}, "", 1},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.words) + c.input + std::to_string(c.preferred));
-        const Outcome run = Tonvik(c.words, c.input, c.preferred);
+        SCOPED_TRACE(::testing::PrintToString(c.words) + c.input);
+        const Outcome run = Tonvik(c.words, c.input);
         EXPECT_EQ(run.status, 0) << run.errors;
         EXPECT_EQ(ReadFile(source / "Language.LCFG"), LanguageFile(c.written));
-        if (c.words.empty()) {
-            EXPECT_EQ(run.output, "Set language\n  2) Deutsch\n  1) English\nSelect your language [" +
-                                      std::to_string(c.preferred) + "]: ");
-        }
     }
     // The installer: the number chosen is the install's "Language.LCFG" and the language it speaks.
-    const Outcome byDefault = Setup({"--yes"}, "", kDeutsch);
-    EXPECT_NE(byDefault.output.find("setup 1 de: setup 3 de\n"), std::string::npos) << byDefault.errors;
-    EXPECT_EQ(ReadFile(installed / "Language.LCFG"), LanguageFile(2));
-    const Outcome typed = Setup({}, "1\ny\n\n", kDeutsch);
+    const Outcome typed = Setup({}, "1\ny\n\n");
     EXPECT_NE(typed.output.find("setup 1 en: setup 3 en\n"), std::string::npos) << typed.errors;
     EXPECT_EQ(ReadFile(installed / "Language.LCFG"), LanguageFile(1));
+}
+
+// Whatever the list's order, the default is the first name shown: the names sort without case,
+// each with the blank that follows its number.
+TEST_F(TerminalSetup, TheFirstNameShownIsTheDefault) {
+    struct Case {
+        const char* list;
+        const char* shown;  // the list as Tonvik prints it
+        char first;
+    } cases[] = {
+        {"1 English\n2 Deutsch\n", "  2) Deutsch\n  1) English\n", 2},
+        {"2 Deutsch\n1 English\n", "  2) Deutsch\n  1) English\n", 2},
+        {"1 English\n9 Zulu\n", "  1) English\n  9) Zulu\n", 1},
+        {"1 English\n5 alpha\n", "  5) alpha\n  1) English\n", 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.list);
+        SetupFolderOptions options;
+        options.languages = c.list;
+        RebuildSetupFolder(options);
+        for (const Words& words : {Words{}, Words{"--yes"}}) {
+            SCOPED_TRACE(::testing::PrintToString(words));
+            std::filesystem::remove(source / "Language.LCFG");
+            const Outcome run = Tonvik(words, "\n");
+            EXPECT_EQ(run.status, 0) << run.errors;
+            EXPECT_EQ(ReadFile(source / "Language.LCFG"), LanguageFile(c.first));
+            if (words.empty()) {
+                EXPECT_EQ(run.output, std::string("Set language\n") + c.shown + "Select your language [" +
+                                          std::to_string(c.first) + "]: ");
+            }
+        }
+    }
+    // setup --yes takes the same default: " Deutsch" sorts before " English".
+    RebuildSetupFolder({});
+    const Outcome byDefault = Setup({"--yes"}, "");
+    EXPECT_NE(byDefault.output.find("setup 1 de: setup 3 de\n"), std::string::npos) << byDefault.errors;
+    EXPECT_EQ(ReadFile(installed / "Language.LCFG"), LanguageFile(2));
+}
+
+// "Extracting <entry>" on a line of its own for every entry, in the order of the install list.
+TEST_F(TerminalSetup, SetupPrintsALineForEveryEntry) {
+    const Outcome run = Setup({"--yes"}, "");
+    ASSERT_EQ(run.status, 0) << run.errors;
+    std::string printed;
+    std::istringstream lines(run.output);
+    for (std::string line; std::getline(lines, line);) {
+        const std::string shown = line.substr(line.rfind('\r') + 1);  // what stays on the screen
+        if (shown.rfind("Extracting ", 0) == 0) printed += shown.substr(11) + "\n";
+    }
+    EXPECT_EQ(printed, ReadFile(installed / "uninst.lst"));
 }
 
 TEST_F(TerminalSetup, ExitStatusSaysWhetherItWasDone) {
@@ -134,7 +151,7 @@ TEST_F(TerminalSetup, ExitStatusSaysWhetherItWasDone) {
         ExpectNothingInstalled();
     }
     for (const auto& [words, input] : {refused[0], refused[1], refused[2]}) {
-        EXPECT_EQ(Tonvik(words, input, kEnglish).status, 1);
+        EXPECT_EQ(Tonvik(words, input).status, 1);
         EXPECT_FALSE(std::filesystem::exists(source / "Language.LCFG"));
     }
     ASSERT_EQ(Setup({}, "\ny\n\n").status, 0);
@@ -153,8 +170,11 @@ TEST_F(TerminalSetup, CtrlCDuringExtractionRollsBackAndEndsWithStatusOne) {
         std::vector<std::string> before;  // there before ('/' at the end: a folder)
         std::vector<std::string> after;   // left below the folder's first component
     } cases[] = {
-        {0, ".local/share/Vondrel", {}, {".local/", ".local/share/"}},
-        {4, "Games/New/Vondrel", {}, {}},  // every folder made along the way goes
+        {0, ".local/share/Vondrel", {}, {".local/", ".local/share/", ".local/share/Vondrel/"}},
+        {4,
+         "Games/New/Vondrel",
+         {},
+         {"Games/", "Games/New/", "Games/New/Vondrel/"}},  // the folders made stay
         {0, "Empty", {"Empty/"}, {"Empty/"}},
         {9, "Mine", {"Mine/keep.txt"}, {"Mine/", "Mine/keep.txt"}},  // after the last entry
     };
@@ -175,10 +195,9 @@ TEST_F(TerminalSetup, CtrlCDuringExtractionRollsBackAndEndsWithStatusOne) {
             while (control.State() != InstallState::Aborting && std::chrono::steady_clock::now() < giveUp)
                 std::this_thread::yield();
         };
-        const Outcome run =
-            Setup({"--yes", "--dir", (home / c.folder).string()}, "", kEnglish, ctrlC, interrupts.Fd());
+        const Outcome run = Setup({"--yes", "--dir", (home / c.folder).string()}, "", ctrlC, interrupts.Fd());
         EXPECT_EQ(run.status, 1);
-        EXPECT_NE(run.output.find("setup 4 en: setup 2 en\n"), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("setup 4 de: setup 2 de\n"), std::string::npos) << run.output;
         const std::string top = c.folder.substr(0, c.folder.find('/')) + "/";
         std::vector<std::string> left = Tree(home);
         std::erase_if(left, [&](const std::string& name) { return name.rfind(top, 0) != 0; });

@@ -13,17 +13,19 @@ TEST(ProgressLine, TenCellsAndThePercent) {
     for (const auto& [percent, line] : cases) EXPECT_EQ(ProgressLine(percent), line) << percent;
 }
 
-TEST(ProgressLine, TheEntryIsNamedBesideTheBarAndAShorterLineCoversTheLonger) {
+// Each entry gets a line of its own where the bar stood, and the bar is drawn again below it.
+TEST(ProgressLine, EachEntryIsNamedOnItsOwnLineAboveTheBar) {
     std::istringstream input;
     std::ostringstream output, errors;
     TerminalUi ui({}, input, output, errors, -1);
-    ui.ShowProgress(50, "Misc\\Long.dat");
-    ui.ShowProgress(75, "a");
+    ui.ShowProgress(0, "Misc\\Long.dat");
+    ui.ShowProgress(25, "a");
+    ui.ShowProgress(50, "");
+    ui.ShowProgress(100, "");
     ui.EndProgress();
-    EXPECT_EQ(output.str(),
-              "\r[#####     ] 50%  Extracting Misc\\Long.dat"
-              "\r[#######   ] 75%  Extracting a" +
-                  std::string(12, ' ') + "\n");
+    const std::string cleared = "\r" + std::string(15, ' ') + "\r";
+    EXPECT_EQ(output.str(), "Extracting Misc\\Long.dat\n\r[          ] 0%" + cleared +
+                                "Extracting a\n\r[##        ] 25%\r[#####     ] 50%\r[##########] 100%\n");
 }
 
 TEST(SetupOptions, FlagsAndTheirErrors) {

@@ -1,6 +1,7 @@
 #include "setup/uninstaller.h"
 
 #include <fstream>
+#include <sstream>
 
 #include "platform/headless/headless_install_store.h"
 #include "tests/setup/setup_fixture.h"
@@ -14,9 +15,10 @@ using Uninstaller = SetupHome;
 TEST_F(Uninstaller, RemovesExactlyWhatWasInstalled) {
     ScriptedSetupUi install;
     ASSERT_EQ(Install(install), 0);
-    // What the game and the user add: the game's own files go, the user's file and its folder stay.
-    temp.Write("home/.local/share/Vondrel/vondrel.log", "log");
-    temp.Write("home/.local/share/Vondrel/Screen.SCRS", "s");
+    // What the game and the user add: the game's own files go, the user's file and its folder stay,
+    // and so does the language chosen.
+    for (const char* own : {"fps.txt", "vondrel.log", "Screen.SCRS", "Sound.SNDS"})
+        temp.Write(std::string("home/.local/share/Vondrel/") + own, "the game's");
     temp.Write("home/.local/share/Vondrel/Misc/Sub/mine.txt", "mine");
     temp.Write("home/.local/share/Vondrel/Docs/Notes/keep.txt", "keep");
     temp.Write("home/.local/share/applications/other.desktop", "another program's entry");
@@ -24,22 +26,33 @@ TEST_F(Uninstaller, RemovesExactlyWhatWasInstalled) {
     ScriptedSetupUi ui;
     EXPECT_EQ(Uninstall(ui), 0);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{"uninstall 10 de|uninstall 28 de"}));
-    EXPECT_EQ(ui.told, (std::vector<std::string>{"uninstall 1 de|uninstall 29 de"}));
-    EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Docs/", "Docs/Notes/", "Docs/Notes/keep.txt",
-                                                         "Misc/", "Misc/Sub/", "Misc/Sub/mine.txt"}));
+    // What is being done while it is done, then that it is done.
+    EXPECT_EQ(ui.told, (std::vector<std::string>{"uninstall 31 de|uninstall 30 de",
+                                                 "uninstall 1 de|uninstall 29 de"}));
+    EXPECT_EQ(Tree(installed),
+              (std::vector<std::string>{"Docs/", "Docs/Notes/", "Docs/Notes/keep.txt", "Language.LCFG",
+                                        "Misc/", "Misc/Sub/", "Misc/Sub/mine.txt"}));
     EXPECT_EQ(Tree(applications), (std::vector<std::string>{"other.desktop"}));
     EXPECT_FALSE(store.Read());
     EXPECT_FALSE(std::filesystem::exists(configHome / "Dorn"));
 }
 
-TEST_F(Uninstaller, EmptiedInstallLeavesNoFolder) {
-    ScriptedSetupUi install;
-    ASSERT_EQ(Install(install), 0);
-    ScriptedSetupUi ui;
-    EXPECT_EQ(Uninstall(ui), 0);
-    EXPECT_FALSE(std::filesystem::exists(installed));
-    EXPECT_FALSE(std::filesystem::exists(applications));
-
+// The install folder stays with the language chosen in it, and so does the applications folder
+// that other programs share, whether or not it holds anything besides the game's entries.
+TEST_F(Uninstaller, KeepsTheInstallFolderAndTheApplicationsFolder) {
+    for (bool otherEntry : {false, true}) {
+        SCOPED_TRACE(otherEntry);
+        ScriptedSetupUi install;
+        ASSERT_EQ(Install(install), 0);
+        if (otherEntry) temp.Write("home/.local/share/applications/other.desktop", "another program's entry");
+        ScriptedSetupUi ui;
+        EXPECT_EQ(Uninstall(ui), 0);
+        EXPECT_TRUE(std::filesystem::is_directory(installed));
+        EXPECT_EQ(Tree(installed), std::vector<std::string>{"Language.LCFG"});
+        EXPECT_TRUE(std::filesystem::is_directory(applications));
+        EXPECT_EQ(Tree(applications),
+                  otherEntry ? std::vector<std::string>{"other.desktop"} : std::vector<std::string>{});
+    }
     ScriptedSetupUi again;
     EXPECT_EQ(Uninstall(again), 1);
     EXPECT_EQ(again.errors, (std::vector<std::string>{"Error|Vondrel not installed on your computer"}));
@@ -59,6 +72,30 @@ TEST_F(Uninstaller, AnswerOtherThanYesDeletesNothing) {
     }
 }
 
+// Every text the uninstaller shows once it has begun is fetched before it deletes anything.
+TEST_F(Uninstaller, TextMissingStopsItBeforeAnythingIsDeleted) {
+    for (uint32_t omitted : {1u, 29u, 30u, 31u}) {
+        SCOPED_TRACE(omitted);
+        SetupFolderOptions options;
+        const std::string prefix = std::to_string(omitted) + " ";
+        std::istringstream lines(UninstallMessageFile());
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind(prefix, 0) != 0) options.uninstallMessages += line + "\n";
+        }
+        RebuildSetupFolder(options);
+        ScriptedSetupUi install;
+        ASSERT_EQ(Install(install), 0);
+        const auto before = Tree(installed);
+        ScriptedSetupUi ui;
+        EXPECT_EQ(Uninstall(ui), 1);
+        EXPECT_EQ(ui.errors, (std::vector<std::string>{"Error|Message #" + std::to_string(omitted) +
+                                                       " not found in uninstall.mes"}));
+        EXPECT_TRUE(ui.told.empty());
+        EXPECT_EQ(Tree(installed), before);
+        EXPECT_TRUE(store.Read());
+    }
+}
+
 TEST_F(Uninstaller, WithoutLanguageFileTextsComeInLanguageOne) {
     ScriptedSetupUi install;
     ASSERT_EQ(Install(install), 0);
@@ -67,6 +104,20 @@ TEST_F(Uninstaller, WithoutLanguageFileTextsComeInLanguageOne) {
     ui.answers = {Answer::No};
     EXPECT_EQ(Uninstall(ui), 1);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{"uninstall 10 en|uninstall 28 en"}));
+}
+
+TEST_F(Uninstaller, DamagedLanguageFileIsAnErrorThatDeletesNothing) {
+    ScriptedSetupUi install;
+    ASSERT_EQ(Install(install), 0);
+    temp.Write("home/.local/share/Vondrel/Language.LCFG", "damaged");
+    const auto before = Tree(installed);
+    ScriptedSetupUi ui;
+    EXPECT_EQ(Uninstall(ui), 1);
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_NE(ui.errors[0].find("Language.LCFG"), std::string::npos) << ui.errors[0];
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(Tree(installed), before);
+    EXPECT_TRUE(store.Read());
 }
 
 TEST_F(Uninstaller, RecordThatPointsAnywhereElseDeletesNothing) {
@@ -146,5 +197,5 @@ TEST_F(Uninstaller, HostileListLinesAndLinksDeleteNothingOutside) {
     EXPECT_EQ(Uninstall(ui), 0);
     EXPECT_EQ(ReadFile(temp.Absolute() / "outside/victim.txt"), "v");
     EXPECT_EQ(ReadFile(temp.Absolute() / "outside/sub/victim.txt"), "v");
-    EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Linked"}));
+    EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Language.LCFG", "Linked"}));
 }
