@@ -74,6 +74,6 @@ bool XdgDesktop::Add(const DesktopEntry& entry) {
 
 void XdgDesktop::Remove(const std::string& fileName) {
     if (!SafeFileName(fileName)) return;
-    // The folder goes with the last entry when nothing else is in it.
-    if (unlink((folder_ + "/" + fileName).c_str()) == 0) rmdir(folder_.c_str());
+    // The entry alone: the folder is every program's, and stays.
+    unlink((folder_ + "/" + fileName).c_str());
 }

@@ -27,7 +27,7 @@ class XdgDesktop final : public Desktop {
     explicit XdgDesktop(std::string applicationsFolder);
 
     bool Add(const DesktopEntry& entry) override;
-    // Removing the last file of the folder removes the folder as well.
+    // Removes the entry's file alone: the folder is every program's.
     void Remove(const std::string& fileName) override;
 
     const std::string& Folder() const { return folder_; }

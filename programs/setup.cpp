@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "foundation/exceptions.h"
+#include "platform/desktop.h"
 #include "platform/install_store.h"
 #include "platform/xdg_paths.h"
 #include "setup/command_line.h"
 #include "setup/installer.h"
 #include "setup/interrupt_watch.h"
-#include "setup/menu_folder.h"
 #include "setup/terminal_ui.h"
 
 namespace {
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         InterruptWatch interrupts;
         TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO, interrupts.Fd());
         IniInstallStore store(ConfigHome());
-        MenuFolder desktop(dataHome + "/applications");
+        XdgDesktop desktop(dataHome + "/applications");
         SetupServices services{ui, store, desktop, dataHome + "/Vondrel"};
         return RunSetup(services);
     } catch (const DExep& e) {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop.h"
 #include "platform/install_store.h"
 #include "platform/xdg_paths.h"
 #include "setup/command_line.h"
-#include "setup/menu_folder.h"
 #include "setup/terminal_ui.h"
 #include "setup/uninstaller.h"
 
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     if (auto status = EndsAtOptions(parsed, "uninstall", kUsage)) return *status;
     TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO);
     IniInstallStore store(ConfigHome());
-    MenuFolder desktop(DataHome() + "/applications");
+    XdgDesktop desktop(DataHome() + "/applications");
     UninstallServices services{ui, store, desktop, HomeFolder()};
     return RunUninstall(services);
 }

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop.h"
 #include "platform/install_store.h"
 #include "setup/installer.h"
-#include "setup/menu_folder.h"
 #include "setup/uninstaller.h"
 #include "tests/support/scripted_setup_ui.h"
 #include "tests/support/setup_folder.h"
@@ -39,5 +39,5 @@ class SetupHome : public ::testing::Test {
     std::filesystem::path installed;   // the default install folder
     std::filesystem::path applications;
     IniInstallStore store;
-    MenuFolder desktop;
+    XdgDesktop desktop;
 };
