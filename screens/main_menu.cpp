@@ -15,7 +15,6 @@
 #include "foundation/exceptions.h"
 #include "foundation/fd_file.h"
 #include "foundation/fw.h"
-#include "foundation/log_writer.h"
 #include "foundation/random.h"
 #include "foundation/script_memory.h"
 #include "screens/high_score_window.h"
@@ -24,7 +23,6 @@
 #include "script/message_manager.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
-#include "shell/error_report.h"
 #include "shell/game_globals.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
@@ -82,27 +80,6 @@ InputDevice& KeysOf(DialogWindow& window) {
     return input != nullptr ? *input : GameKeys();
 }
 
-// Runs what a menu entry starts: a game, the reading of its files, a screen. An engine error ends
-// it, not the program: it is logged with the script call stack and shown over the main screen,
-// whose stacks are cut back to where they were; false then.
-template <class Action>
-bool Guarded(DialogWindow& window, Action action) {
-    Processor& processor = ProcessorOf(window);
-    StackDepths depths;
-    processor.SaveStackDepths(depths);
-    try {
-        action();
-        return true;
-    } catch (const DExep& error) {
-        processor.RestoreStackDepths(depths);
-        WriteLog(kLogFile, error.message.Text());
-        const String calls = CallStackText(processor);
-        if (!calls.Empty()) WriteLog(kLogFile, calls.Text());
-        MessageBoxOverWindow(processor, window, error.message, kMessageBoxOk, nullptr, 0);
-        return false;
-    }
-}
-
 void ChooseScenario(DialogWindow& window) {
     Processor& processor = ProcessorOf(window);
     newGameKind = kScenario;
@@ -111,52 +88,39 @@ void ChooseScenario(DialogWindow& window) {
         BuildMainMenu(window);
         return;
     }
-    int32_t players = 0;
-    const bool read = Guarded(window, [&] {
-        const ScenarioFile scenario = ReadScenarioFile(chosenScenarioFile);
-        players = static_cast<int32_t>(CountPlayers(processor, scenario.playerFile));
-    });
-    if (read)
-        ShowPlayerCountMenu(window, players);
-    else
-        BuildMainMenu(window);
+    const ScenarioFile scenario = ReadScenarioFile(chosenScenarioFile);
+    ShowPlayerCountMenu(window, static_cast<int32_t>(CountPlayers(processor, scenario.playerFile)));
 }
 
 void StartGame(DialogWindow& window, int32_t players) {
     Processor& processor = ProcessorOf(window);
-    Guarded(window, [&] {
-        switch (newGameKind) {
-            case kCampaign:
-                MenuGames().startGame(processor,
-                                      String(players == 1 ? "Levels\\Campaign\\Campaign1Player.PCFG"
-                                                          : "Levels\\Campaign\\Campaign2Player.PCFG"),
-                                      String("Campaign"), 0);
-                break;
-            case kArcade:
-                MenuGames().startGame(processor, String("Levels\\Arcade\\ArcadePlayers.PCFG"),
-                                      String("ArcadeScenario"), players);
-                break;
-            default: {
-                const ScenarioFile scenario = ReadScenarioFile(chosenScenarioFile);
-                MenuGames().startGame(processor, scenario.playerFile, scenario.className, players);
-                break;
-            }
+    switch (newGameKind) {
+        case kCampaign:
+            MenuGames().startGame(processor,
+                                  String(players == 1 ? "Levels\\Campaign\\Campaign1Player.PCFG"
+                                                      : "Levels\\Campaign\\Campaign2Player.PCFG"),
+                                  String("Campaign"), 0);
+            break;
+        case kArcade:
+            MenuGames().startGame(processor, String("Levels\\Arcade\\ArcadePlayers.PCFG"),
+                                  String("ArcadeScenario"), players);
+            break;
+        default: {
+            const ScenarioFile scenario = ReadScenarioFile(chosenScenarioFile);
+            MenuGames().startGame(processor, scenario.playerFile, scenario.className, players);
+            break;
         }
-    });
-    PlayMenuMusic(processor);
+    }
     BuildMainMenu(window);
 }
 
 void PlayRandomDemo(DialogWindow& window) {
     Processor& processor = ProcessorOf(window);
     const int32_t demo = DemoForRandom(EngineRand());
-    Guarded(window, [&] {
-        if (demo == 1)
-            MenuGames().playDemo(processor, "Demo\\Demo 1\\Demo1.DEMO", "Level1", "Demo\\Demo 1\\Demo1.PCFG");
-        else
-            MenuGames().playDemo(processor, "Demo\\Demo 2\\Demo2.DEMO", "Level3", "Demo\\Demo 2\\Demo2.PCFG");
-    });
-    PlayMenuMusic(processor);
+    if (demo == 1)
+        MenuGames().playDemo(processor, "Demo\\Demo 1\\Demo1.DEMO", "Level1", "Demo\\Demo 1\\Demo1.PCFG");
+    else
+        MenuGames().playDemo(processor, "Demo\\Demo 2\\Demo2.DEMO", "Level3", "Demo\\Demo 2\\Demo2.PCFG");
 }
 
 void AskToQuit(DialogWindow& window) {
@@ -243,8 +207,7 @@ void LoadChosenGame(DialogWindow& window) {
     Processor& processor = ProcessorOf(window);
     const String file = MenuGames().loadDialog(processor, KeysOf(window));
     if (file.Empty()) return;
-    Guarded(window, [&] { MenuGames().loadSave(processor, file); });
-    PlayMenuMusic(processor);
+    MenuGames().loadSave(processor, file);
 }
 
 void MenuHandler(DialogWindow& window, int32_t event, int32_t /*position*/, int32_t p2) {
@@ -286,20 +249,19 @@ void MenuHandler(DialogWindow& window, int32_t event, int32_t /*position*/, int3
             AskToQuit(window);
             break;
         case kMenuCredits:
-            Guarded(window, [&] { ShowCredits(window); });
+            ShowCredits(window);
             break;
         case kMenuDemo:
             PlayRandomDemo(window);
             break;
         case kMenuInputSettings:
-            Guarded(window, [&] { EditKeyMappings(window); });
+            EditKeyMappings(window);
             break;
         case kMenuScreenOptions:
-            if (Screens().screenOptions)
-                Guarded(window, [&] { Screens().screenOptions(processor, KeysOf(window), &window); });
+            if (Screens().screenOptions) Screens().screenOptions(processor, KeysOf(window), &window);
             break;
         case kMenuHighScores:
-            Guarded(window, [&] { MenuGames().highScores(processor, KeysOf(window)); });
+            MenuGames().highScores(processor, KeysOf(window));
             break;
         default:
             if (p2 >= kMenuOnePlayer && p2 <= kMenuFourPlayers) StartGame(window, p2 - kMenuOnePlayer + 1);

@@ -20,8 +20,6 @@
 #include "script/processor.h"
 #include "shell/game_globals.h"
 #include "shell/game_ids.h"
-#include "shell/sound_manager.h"
-#include "shell/sound_system.h"
 #include "ui/control.h"
 #include "ui/dialog_window.h"
 #include "ui/text_controls.h"
@@ -87,14 +85,6 @@ void BuildMainScreen(DialogWindow& window) {
     BuildMainMenu(window);
 }
 
-void PlayMenuMusic(Processor& processor) {
-    ObjectManager& objects = processor.Objects();
-    auto* sounds = dynamic_cast<SoundManager*>(objects.GetObject(kSoundManagerId));
-    auto* system = dynamic_cast<SoundSystem*>(objects.GetObject(kSoundSystemId));
-    if (sounds == nullptr || system == nullptr) return;
-    system->PostPlayLooped(sounds->Sounds().Get(String(kMenuMusic)));
-}
-
 void MainScreen() {
     Processor* processor = Game().processor;
     if (processor == nullptr) ThrowFatal("The main screen needs a started game");
@@ -102,7 +92,6 @@ void MainScreen() {
     window->SetCallback(MenuHandler);
     ResetMenuState();
     BuildMainScreen(*window);
-    PlayMenuMusic(*processor);
     window->Run(GameKeys());
     // Cleared here rather than by the destructor, so that errors of script destructors are heard.
     window->ClearControls();

@@ -9,9 +9,6 @@
 class DialogWindow;
 class Processor;
 
-// The music the main screen plays, looped, while it is up; content without it plays none.
-constexpr const char* kMenuMusic = "Music\\Menu.mod";
-
 // "1.11b" when the build is 0, else "1.11.03a".
 String FormatVersion(const VersionWords& version);
 // The number that tells versions apart; the letter takes no part.
@@ -19,8 +16,6 @@ int32_t VersionNumber(const VersionWords& version);
 
 // Fills the window with the screen: the star field, the ship, the labels and the main column.
 void BuildMainScreen(DialogWindow& window);
-// Plays the menu music looped, from its start; a game or a demo played from the menu stops it.
-void PlayMenuMusic(Processor& processor);
 // Builds the screen, runs it with the key mapping of "Keys.INPD" until the player quits, and
 // destroys it.
 void MainScreen();

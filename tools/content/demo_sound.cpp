@@ -316,7 +316,6 @@ std::vector<FdEntry> DemoSounds() {
          "Click \"Misc\\Click.wav\"\n"
          "ShipExplosion \"Misc\\ShipExplosion.wav\"\n"
          "BonusGet \"Misc\\BonusGet.wav\"\n"},
-        {kDemoMenuMusic, music},
         {kDemoFlightMusic, music},
         {"Misc\\Click.wav", Wave16(click)},
         {"Misc\\Silence.wav", Wave16(std::vector<int16_t>(64, 0))},

@@ -1,12 +1,11 @@
 // The demo game's sound: a short piece of music composed here as a four-channel tracker module
-// (the "M.K." module format: 31 sample slots, patterns of 64 rows), played on the main screen and in
-// the flights; the leaving ship's sound as an encoded stream; and the effects as wave samples.
+// (the "M.K." module format: 31 sample slots, patterns of 64 rows), played in the flights; the leaving ship's
+// sound as an encoded stream; and the effects as wave samples.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "screens/main_screen.h"
 #include "tools/content/fd_writer.h"
 
 // The module's bytes.
@@ -14,6 +13,5 @@ std::string DemoMusicModule();
 // Every sound entry and "Sound.subs".
 std::vector<FdEntry> DemoSounds();
 
-// What the main screen and the flights play.
-constexpr const char* kDemoMenuMusic = kMenuMusic;
+// What the flights play.
 constexpr const char* kDemoFlightMusic = "Music\\Flight.mod";
