@@ -45,12 +45,6 @@ class SaveHeader : public DataBlock {
     // Eight NUL-terminated texts lie inside the payload.
     bool HoldsTexts() const;
     void AfterRead(BlockReader& reader) override;
-    // A list row standing for a file that could not be read.
-    bool Unreadable() const { return unreadable_; }
-    void SetUnreadable(bool unreadable) { unreadable_ = unreadable; }
-
-  private:
-    bool unreadable_ = false;
 };
 
 namespace SaveBlock {

@@ -333,10 +333,7 @@ SaveChoice RunSaveGameDialog(Processor& processor, InputDevice& input) {
     const SaveHeader* entry = SlotHeader(SelectedSlot());
     if (result != 1 || entry == nullptr) return choice;
     choice.header = std::make_unique<SaveHeader>(*entry);
-    // A row that could not be read shows a stand-in title, not one a save should keep.
-    const std::string_view title = entry->Unreadable() ? std::string_view(kNewSaveTitle) : entry->Text(6);
-    choice.header->Fill(CurrentGameTexts(processor, entry->Text(1), title));
-    choice.header->SetUnreadable(false);
+    choice.header->Fill(CurrentGameTexts(processor, entry->Text(1), entry->Text(6)));
     choice.fileName = SaveFileName(entry->Text(1));
     SaveSavePos();
     return choice;

@@ -90,16 +90,8 @@ std::vector<std::string> FilesIn(std::string_view folder, std::string_view ext) 
     return names;
 }
 
-std::unique_ptr<SaveHeader> UnreadableRow(const std::string& stem) {
-    auto row = std::make_unique<SaveHeader>();
-    SaveTexts texts;
-    texts[0] = stem;
-    texts[5] = kUnreadableTitle;
-    row->Fill(texts);
-    row->SetUnreadable(true);
-    return row;
-}
-
+// The row of a save file; null when its first block is no readable "SAVE" header, which keeps the
+// file out of the list.
 std::unique_ptr<SaveHeader> SaveRow(const std::string& name) {
     const std::string stem = name.substr(0, name.size() - std::string_view(kSaveExtension).size());
     try {
@@ -115,7 +107,7 @@ std::unique_ptr<SaveHeader> SaveRow(const std::string& name) {
     } catch (const DExep&) {
     } catch (const std::bad_alloc&) {
     }
-    return UnreadableRow(stem);
+    return nullptr;
 }
 
 bool IsNumericStem(std::string_view text) {
@@ -183,23 +175,14 @@ std::unique_ptr<SaveHeader> ReadSaveHeader(const std::string& name) {
     reader.Open(String(name.c_str()));
     auto header = std::make_unique<SaveHeader>();
     ReadHeaderFrom(reader, *header);
-    // The rest is walked without being kept, so that a row is readable only when its file would
-    // load as far as its shape goes.
-    uint32_t players = 0;
-    while (!reader.AtEnd()) {
-        uint8_t tag[4];
-        if (!PeekTag(reader, tag)) ThrowFatal("Damaged block in \"%s\"", name.c_str());
-        DataBlock skipped(0, false);
-        reader >> skipped;
-        if (std::memcmp(tag, "PCFG", 4) == 0) ++players;
-    }
-    if (players == 0) ThrowFatal("No player in \"%s\"", name.c_str());
     return header;
 }
 
 void SaveSlotList() {
     SaveSlots().Clear();
-    for (const std::string& name : FilesIn(kSavesFolder, kSaveExtension)) InsertSorted(SaveRow(name), 1);
+    for (const std::string& name : FilesIn(kSavesFolder, kSaveExtension)) {
+        if (std::unique_ptr<SaveHeader> row = SaveRow(name)) InsertSorted(std::move(row), 1);
+    }
     FirstVisibleSlot() = 0;
 }
 

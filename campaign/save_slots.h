@@ -12,8 +12,6 @@ class SaveHeader;
 
 constexpr uint32_t kSavePosHeaderSize = 18;
 constexpr const char* kSavePosName = "Saves\\SavePos.SVP";
-// Text 6 of the row of a save that cannot be read.
-constexpr const char* kUnreadableTitle = "Unreadable";
 
 // Owned "SAVE" header blocks, one a row.
 SlotArray& SaveSlots();
@@ -24,8 +22,8 @@ uint32_t& FirstVisibleSlot();
 SaveHeader* SlotHeader(uint32_t i);
 
 // Rebuilds the rows from the ".gsf" files of "Saves\", sorted without case on text 1, which is
-// the file's own stem whatever the file says. A file that cannot be read is a row marked
-// unreadable (title kUnreadableTitle). FirstVisibleSlot becomes 0.
+// the file's own stem whatever the file says. A file whose first block is no readable "SAVE" header
+// is left out (and stays on disk as it is). FirstVisibleSlot becomes 0.
 void SaveSlotList();
 // Rebuilds the rows from the ".scn" files of "Add\", sorted without case on the display name; a
 // scenario that cannot be read or made is left out. FirstVisibleSlot becomes 0.
@@ -33,8 +31,8 @@ void ScenarioList(Processor& processor);
 // The stem for a new save after SaveSlotList: eight digits, the largest numeric stem + 1, moved on
 // past names that exist. FatalExep when no eight-digit stem is left.
 std::string NextSaveStem();
-// The header of a ".gsf" file, checked, with the rest of the file walked: at least one "PCFG" and
-// nothing but blocks. FatalExep naming the file when it is not a save.
+// The "SAVE" header block a ".gsf" file begins with; FatalExep naming the file when it does not
+// begin with one that can be read.
 std::unique_ptr<SaveHeader> ReadSaveHeader(const std::string& name);
 
 // A scenario file ("Add\" + name): its scenario class, then its players file.

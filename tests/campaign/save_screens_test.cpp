@@ -128,15 +128,16 @@ TEST_F(SaveScreensTest, TheWheelAndTheArrowsScrollWithinTheList) {
     }
 }
 
-// A save that cannot be read shows as "Unreadable"; saved over, it takes the title a new save gets.
-TEST_F(SaveScreensTest, AnUnreadableRowSavedOverGetsTheNewTitle) {
+// A save that cannot be read is not listed: the only row is "New", whose save goes to a file of
+// its own and leaves the other as it was.
+TEST_F(SaveScreensTest, AnUnreadableSaveIsNotListedAndStaysAsItWas) {
     WriteGameFile("Saves\\00000004.gsf", "not a save");
-    uint32_t t = game.Now();
-    ClickAt(t += 200, kOkX, kButtonY);  // row 0, the unreadable save: the question
-    ClickAt(t += 600, kYesX, kAnswerY);
-    EXPECT_EQ(Save(), "Saves\\00000004.gsf");
+    TypeAt(game.Now() + 100, "\r");
+    EXPECT_EQ(Save(), "Saves\\00000001.gsf");
     SaveSlotList();
+    EXPECT_EQ(SaveSlots().Used(), 1u);
     EXPECT_EQ(Title(0), kNewSaveTitle);
+    EXPECT_EQ(ReadGameFile("Saves/00000004.gsf"), "not a save");
 }
 
 TEST_F(SaveScreensTest, AStoredTitleLongerThanTheFieldIsCutToFit) {
