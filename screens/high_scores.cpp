@@ -68,8 +68,7 @@ void Append(std::string& bytes, std::string_view text) {
     bytes.push_back('\0');
 }
 
-// Copies the damaged file whole to kHighScoreDamagedFile; the writer's errors pass on, so the file
-// is never replaced before its copy exists.
+// Copies the damaged file whole to kHighScoreDamagedFile; the writer's errors pass on.
 void KeepDamagedFile() {
     const std::optional<std::string> path = FindDiskFile(kHighScoreFile);
     if (!path) return;
@@ -251,8 +250,16 @@ void HighScoreManager::Load() {
 
 void HighScoreManager::Save() {
     if (damagedFile_) {
-        KeepDamagedFile();
         damagedFile_ = false;
+        // The copy is a courtesy to the player: one that cannot be written is logged, and the save
+        // goes on.
+        try {
+            KeepDamagedFile();
+        } catch (const DExep& e) {
+            const std::string line = "\"" + std::string(kHighScoreFile) + "\" could not be kept as \"" +
+                                     kHighScoreDamagedFile + "\": " + std::string(e.message.View());
+            WriteLog(kLogFile, line.c_str());
+        }
     }
     FW out;
     out.Create(String(kHighScoreFile));

@@ -283,6 +283,19 @@ TEST_F(HighScoresTest, ADamagedFileKeepsTheTablesBeforeTheDamageAndIsKeptBesideT
     manager->Load();
     manager->Save();
     EXPECT_EQ(ReadBytes(kHighScoreDamagedFile), "old copy");
+    // A copy that cannot be written (a folder stands in its place) is logged, and the scores are saved.
+    std::filesystem::remove(kHighScoreDamagedFile);
+    std::filesystem::create_directory(kHighScoreDamagedFile);
+    WriteBytes(kHighScoreFile, cases[0].bytes);
+    manager->Load();
+    AddTable("Newer", "Newer", {});
+    const size_t logBefore = game.Log().size();
+    manager->Save();
+    EXPECT_NE(game.Log().find("\"HighScores.HISC\" could not be kept as \"HighScores.HISC.bad\"", logBefore),
+              std::string::npos);
+    manager->Load();
+    EXPECT_EQ(Keys(), std::vector<std::string>{"Newer"});
+    std::filesystem::remove(kHighScoreDamagedFile);
 }
 
 // The chooser's rows have ids of their own, so the down arrow (251) never reads as row 51, however
