@@ -18,9 +18,6 @@ namespace {
 // The ship of a test run starts untouchable for this many frames, so that a run is not cut short
 // by the first collision.
 constexpr int32_t kTestRunGraceFrames = 2000;
-// Where the ship starts: in the middle of the field's width, at 80 hundredths of its height, as a
-// flight places a lone ship.
-constexpr int32_t kStartRowPercent = 80;
 
 class WorldTestRun : public TestRunWorld {
   public:
@@ -49,15 +46,8 @@ class WorldTestRun : public TestRunWorld {
         return ship;
     }
 
-    // Readied as a flight readies its ships: its equipment's energy balance gives it the engines'
-    // speed, without which the keys would not move it, and it starts inside the field.
     void AttachShip(ScriptObject& player, ScriptObject& ship) override {
         PlayerObject::Of(&player).AttachShip(&ship);
-        auto* readied = dynamic_cast<ShipObject*>(&ship);
-        if (readied == nullptr) return;
-        readied->RecomputeEnergy();
-        readied->SetInt(kVisualX, PublishedFlight().sceneWidthX100 / 2);
-        readied->SetInt(kVisualY, PublishedFlight().screenHeightX100 / 100 * kStartRowPercent);
     }
 
     void SetPlayerInput(ScriptObject& player, std::unique_ptr<InputDevice> device) override {

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "foundation/fw.h"
+#include "script/operations.h"
 #include "tools/content/block_writer.h"
 #include "tools/content/game_content.h"
 #include "tools/content/picture_builder.h"
@@ -86,11 +87,18 @@ std::string BrokerPicture() {
     return PictureBlock(quarters);
 }
 
-// "Ship1.SCFG": the ship with its cell and its engine, as the configuration writer stores it. The
-// writer needs a file of the working folder, which is removed again.
+// Where the ship starts, in hundredths of a pixel: in the middle of the field's width, at 80
+// hundredths of its height, as a flight places a lone ship. Its stored state holds the place, which
+// its class's restoring method sets.
+constexpr uint32_t kStartX = 320 * 100;
+constexpr uint32_t kStartY = 480 * 80;
+
+// "Ship1.SCFG": the ship with its cell, its engine and its place, as the configuration writer stores
+// it. The writer needs a file of the working folder, which is removed again.
 std::string ShipConfigBytes() {
     ShipConfig config;
     config.SetClassName(kTestRunShipClass);
+    config.Slots().SetShipState(std::make_unique<SslcBlock>(std::vector<uint32_t>{kStartX, kStartY}));
     config.Slots().Items().push_back(std::make_unique<SsltBlock>(kSlotEnergy, 1, 0, kCellClass));
     config.Slots().Items().push_back(std::make_unique<SsltBlock>(kSlotEngine, 1, 0, kEngineClass));
     const char* scratch = "test-run-ship.scratch";
@@ -117,26 +125,29 @@ std::vector<FdEntry> TestRunEntries() {
     // damage, protection, the slot counts from the last group to the first, values A, B and C, mass
     // and base consumption; Akb pops picture, capacity, value F and base value; Engine picture,
     // thrust, consumption and two values. Each pushed in reverse, the picture by code.
-    return {Library({.name = "Experiment",
-                     .base = "Actor",
-                     .uses = {"ImageManager"},
-                     .createValues = {0, 0, 0, 0, 24000, 32000, 100},
-                     .createCode = PushUnderClass(PushPictureWords("Test\\Experiment.dpf", 2))}),
-            Library({.name = kTestRunShipClass,
-                     .base = "Ship",
-                     // Its fire and equipment steps are its own methods; they pass to the base's.
-                     .methods = {{41, {BaseCallWord(41)}}, {42, {BaseCallWord(42)}}},
-                     .uses = {"ImageManager"},
-                     // One energy source and one engine.
-                     .createValues = {0, 1, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0},
-                     .createCode = PushUnderClass(PushPictureWords("Test\\RunShip.dpf", 2))}),
-            Library({.name = kCellClass, .base = "Akb", .createValues = {50, 0, 30000, 0}}),
-            // Little thrust: the runs make their frames as fast as they can, thousands a second, and at a
-            // tenth of a pixel a frame the ship still crosses the screen in about a second.
-            Library({.name = kEngineClass, .base = "Engine", .createValues = {40, 0, 60, 10, 0}}),
-            {"Misc\\Broker.dpf", BrokerPicture()},
-            {"Test\\RunShip.dpf", ShipPicture()},
-            {"Test\\Experiment.dpf", ExperimentPicture()}};
+    return {
+        Library({.name = "Experiment",
+                 .base = "Actor",
+                 .uses = {"ImageManager"},
+                 .createValues = {0, 0, 0, 0, 24000, 32000, 100},
+                 .createCode = PushUnderClass(PushPictureWords("Test\\Experiment.dpf", 2))}),
+        Library({.name = kTestRunShipClass,
+                 .base = "Ship",
+                 // Restoring its state (y on top of x) stores them through the references to y
+                 // and x; its fire and equipment steps are its own methods, which pass to the base's.
+                 .virtuals = {{6, {BaseCallWord(5), OpWord(Op::Store), BaseCallWord(4), OpWord(Op::Store)}}},
+                 .methods = {{41, {BaseCallWord(41)}}, {42, {BaseCallWord(42)}}},
+                 .uses = {"ImageManager"},
+                 // One energy source and one engine.
+                 .createValues = {0, 1, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0},
+                 .createCode = PushUnderClass(PushPictureWords("Test\\RunShip.dpf", 2))}),
+        Library({.name = kCellClass, .base = "Akb", .createValues = {50, 0, 30000, 0}}),
+        // Little thrust: the runs make their frames as fast as they can, thousands a second, and at a
+        // tenth of a pixel a frame the ship still crosses the screen in about a second.
+        Library({.name = kEngineClass, .base = "Engine", .createValues = {40, 0, 60, 10, 0}}),
+        {"Misc\\Broker.dpf", BrokerPicture()},
+        {"Test\\RunShip.dpf", ShipPicture()},
+        {"Test\\Experiment.dpf", ExperimentPicture()}};
 }
 
 std::vector<std::pair<std::string, std::string>> TestRunFiles() {

@@ -49,8 +49,8 @@ TEST_P(TestRunWorldTest, BuildsTheSceneFromTheFilesAndRunsItsFrames) {
 INSTANTIATE_TEST_SUITE_P(Kinds, TestRunWorldTest,
                          ::testing::Values(RunCase{TestRunKind::A, true}, RunCase{TestRunKind::B, false}));
 
-// Run A's ship starts where a flight puts a lone ship, with its engine's speed, and the right arrow
-// held from the start steers it right; it stays in the field.
+// Run A's ship starts where its stored state puts it (where a flight puts a lone ship), with the
+// speed its loaded engine gives it, and the right arrow held from the start steers it right.
 TEST(TestRunWorld, TheShipStartsInTheFieldAndTheArrowKeysSteerIt) {
     GameHarness game;
     for (const FdEntry& entry : TestRunEntries()) game.AddEntry(entry.name, entry.data);
