@@ -132,9 +132,10 @@ bool AimChanged(const SlotObject& slot, const ShipConfig& snapshot, uint32_t ind
 }
 
 // The delay an item or guide costs against its snapshot entry: a new one once the factor, another
-// one twice, a removed one once (only where a guide was), an unchanged one nothing.
-int64_t ChangeCost(const OptionObject* now, const SsltBlock* before, int64_t factor, bool chargeRemoval) {
-    if (now == nullptr) return chargeRemoval && before != nullptr ? factor : 0;
+// one twice, a removed one once, an unchanged one nothing. Only a guide is ever removed here: a slot
+// that holds no item costs nothing, and is not asked.
+int64_t ChangeCost(const OptionObject* now, const SsltBlock* before, int64_t factor) {
+    if (now == nullptr) return before != nullptr ? factor : 0;
     if (before == nullptr) return factor;
     return before->ClassName() != now->Class()->ClassName().View() ? 2 * factor : 0;
 }
@@ -258,10 +259,10 @@ void ApplyRefitDelays(Processor& processor, ShipWindowState& state) {
                 if (slot == nullptr) continue;
                 int64_t delay = 0;
                 if (const OptionObject* item = slot->First(); item != nullptr) {
-                    delay += ChangeCost(item, FindSnapshotSlot(*snapshot, i, kind, false), factor, false);
+                    delay += ChangeCost(item, FindSnapshotSlot(*snapshot, i, kind, false), factor);
                     if (kind == kWeaponGroup)
-                        delay += ChangeCost(slot->Second(), FindSnapshotSlot(*snapshot, i, kind, true),
-                                            factor, true);
+                        delay +=
+                            ChangeCost(slot->Second(), FindSnapshotSlot(*snapshot, i, kind, true), factor);
                 }
                 if (kind == kWeaponGroup && AimChanged(*slot, *snapshot, i, group)) delay += aimCost;
                 slot->SetDelay(std::max(slot->Delay(), SaturateInt32(delay)));

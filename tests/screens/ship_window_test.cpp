@@ -308,6 +308,15 @@ TEST_F(ShipWindowTest, RefitDelaysForRemovalsOnlyWhereTheRuleSays) {
     Play({RefitStep::Click(Gun(), true)}, {}, kGuidePage);
     EXPECT_EQ(Gun()->Second(), nullptr);
     EXPECT_EQ(Gun()->Delay(), added);
+
+    // The weapon taken away from under its guide: the slot holds no item, which costs nothing.
+    Gun()->SetObjectB(&guide);
+    Gun()->SetSecondEnabled(1);
+    Gun()->SetDelay(0);
+    Cargo(0)->SetDelay(0);
+    Play({RefitStep::Click(Gun()), RefitStep::Click(Cargo(1))}, {}, kShipPage);
+    EXPECT_EQ(Gun()->First(), nullptr);
+    EXPECT_EQ(Gun()->Delay(), 0);
 }
 
 TEST_F(ShipWindowTest, OnlyTheNineGroupLabelsSelectAGroup) {
