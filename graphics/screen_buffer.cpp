@@ -10,7 +10,28 @@
 #include "graphics/colour_table.h"
 #include "graphics/screen_surface.h"
 
-namespace {}  // namespace
+namespace {
+
+// Callers derive the dot count from values scripts can write (fuel): beyond this many dots a
+// circle that crosses the clip is larger than any screen round a centre far off it, and fewer dots
+// draw it as well.
+constexpr int32_t kMaxCircleDots = 1 << 16;
+
+// Whether a dot of the circle can fall inside the clip. Truncating both coordinates toward zero
+// puts each dot less than 1.5 pixels inside the circle.
+bool CircleMeetsClip(double cx, double cy, double radius, const Rect& clip) {
+    const double r = std::fabs(radius);
+    const double left = clip.left;
+    const double top = clip.top;
+    const double right = clip.right;
+    const double bottom = clip.bottom;
+    const double nearest = std::hypot(cx - std::clamp(cx, left, right), cy - std::clamp(cy, top, bottom));
+    const double farthest = std::hypot(std::max(std::fabs(cx - left), std::fabs(cx - right)),
+                                       std::max(std::fabs(cy - top), std::fabs(cy - bottom)));
+    return nearest <= r + 1 && farthest >= r - 2;
+}
+
+}  // namespace
 
 ScreenBuffer::ScreenBuffer(const ColourTable* colours) : colours_(colours) {}
 
@@ -168,6 +189,9 @@ void ScreenBuffer::DrawFramedBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
 void ScreenBuffer::DrawCircleDots(int32_t x, int32_t y, int32_t radius, int32_t count, uint32_t colour,
                                   int32_t startDegrees) {
     if (count <= 0 || !CanDraw()) return;
+    if (!CircleMeetsClip(static_cast<double>(x) + originX_, static_cast<double>(y) + originY_, radius, clip_))
+        return;
+    count = std::min(count, kMaxCircleDots);
     double angle = startDegrees * 0.017444444444444446;  // the interface was drawn with pi taken as 3.14
     const double step = 6.2832 / count;
     for (int32_t i = 0; i < count; ++i, angle += step) {

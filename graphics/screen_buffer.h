@@ -94,7 +94,8 @@ class ScreenBuffer {
     // The same in the given font; the buffer's font is put back afterwards.
     void DrawTextAlignedWithFont(const char* text, int32_t x, int32_t y, uint32_t colour, Font* font,
                                  int32_t hAlign, int32_t vAlign, uint32_t flags);
-    // count dots evenly round a circle, the first at startDegrees.
+    // count dots evenly round a circle, the first at startDegrees. A circle that misses the clip
+    // costs nothing, and one that crosses it takes at most 65536 dots.
     void DrawCircleDots(int32_t x, int32_t y, int32_t radius, int32_t count, uint32_t colour,
                         int32_t startDegrees);
     // Bytes of the shortest beginning of text that holds n visible characters (colour codes

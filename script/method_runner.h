@@ -22,4 +22,7 @@ class MethodRunner {
     virtual DStack<uint32_t>& DataStack() = 0;
     // Hands a new object to the caller: pushes its address on the data stack and the object stack.
     virtual void PushObject(uint32_t address) = 0;
+    // Counts one round of a native loop whose length a script chose. Every so often, as script
+    // jumps and calls do, it asks whether the run must stop, and may throw to end it.
+    virtual void CountLoopRound() {}
 };

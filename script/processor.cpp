@@ -185,6 +185,10 @@ void Processor::PollStop() {
     if (stopHook_) stopHook_();
 }
 
+void Processor::CountLoopRound() {
+    if (StopPollDue()) PollStop();
+}
+
 void Processor::Call(uint32_t word, uint32_t wordAddress, bool traced) {
     if (StopPollDue()) PollStop();
     const InstructionWord w{word};

@@ -71,6 +71,7 @@ class Processor : public ZEMAClass, public MethodRunner {
     DStack<uint32_t>& DataStack() override { return data_; }
     // Pushes the value on the DataStack and on the ObjectStack.
     void PushObject(uint32_t address) override;
+    void CountLoopRound() override;
 
     void SaveStackDepths(StackDepths& depths) const;
     // 1 when all four depths equal the record, else 0.

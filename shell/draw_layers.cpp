@@ -17,8 +17,6 @@ constexpr uint32_t kReceivingHeightsMethod = 11;
 constexpr uint32_t kExtraShadeMethod = 12;
 // Placement values are in hundredths of a pixel.
 constexpr int32_t kPositionScale = 100;
-// A count beyond this is a script fault, not a picture: it would only exhaust memory.
-constexpr int32_t kMaxEntries = 1 << 16;
 
 int32_t Signed(uint32_t value) {
     return static_cast<int32_t>(value);
@@ -48,14 +46,21 @@ void ClearDrawLayers(DrawLayerLists& layers) {
     for (std::vector<DrawRecord>& layer : layers) layer.clear();
 }
 
+int32_t VisibleEntryCount(uint32_t answer) {
+    const int32_t count = Signed(answer);
+    if (count > DrawnEntries::kMaxCount) ThrowFatal("Too many visible entries: %d", count);
+    return std::max(count, 0);
+}
+
 void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries* cache,
                         DrawLayerLists& layers, PixelRounding rounding) {
     DStack<uint32_t>& stack = runner.DataStack();
     runner.CallVirtual(&actor, kCountMethod);
-    const int32_t count = Signed(stack.Pop());
-    if (cache != nullptr) cache->count = count;
-    if (count > kMaxEntries) ThrowFatal("Too many visible entries: %d", count);
+    const uint32_t answer = stack.Pop();
+    if (cache != nullptr) cache->count = Signed(answer);
+    const int32_t count = VisibleEntryCount(answer);
     for (int32_t i = 0; i < count; ++i) {
+        runner.CountLoopRound();
         const auto entry = static_cast<uint32_t>(i);
         CallForEntry(runner, actor, kPlacementMethod, entry);
         const uint32_t frame = stack.Pop();

@@ -26,12 +26,18 @@ void ClearDrawLayers(DrawLayerLists& layers);
 // virtual method 8 gave them, unscaled), kept by the game world in its actors.
 struct DrawnEntries {
     static constexpr int32_t kCached = 20;
+    // The most entries one drawing takes; a larger count is a script fault, not a picture.
+    static constexpr int32_t kMaxCount = 1 << 16;
     int32_t count = 0;
     std::array<uint32_t, kCached> frame{};
     std::array<uint32_t, kCached> x{};
     std::array<uint32_t, kCached> y{};
     std::array<uint32_t, kCached> orientation{};
 };
+
+// The entries to draw for a count virtual method 7 gave: none for a negative count (it is an int),
+// FatalExep beyond DrawnEntries::kMaxCount.
+int32_t VisibleEntryCount(uint32_t answer);
 
 // How a placement in hundredths of a pixel becomes a pixel: the test runs cut toward zero, the flight
 // rounds down, so that -250 is -2 in the one and -3 in the other.
@@ -41,7 +47,8 @@ enum class PixelRounding { kTowardZero, kDown };
 // layers): the count from virtual method 7, the frame and placement from method 8, the height from
 // 10, the four receiving heights from 11, mode and shade from 9, the extra shade from 12. cache,
 // when given, gets the count and the first 20 entries. A frame value that is not a live frame is
-// an engine error.
+// an engine error, and so is a count beyond DrawnEntries::kMaxCount. Each entry is a round counted
+// for the runner's stop poll.
 void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries* cache,
                         DrawLayerLists& layers, PixelRounding rounding = PixelRounding::kTowardZero);
 

@@ -12,6 +12,7 @@
 #include "script/native_binder.h"
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
+#include "shell/draw_layers.h"
 #include "ui/draw_state.h"
 #include "ui/ui_kinds.h"
 
@@ -68,7 +69,10 @@ bool ControlObject::ForEachPicture(
     const int32_t baseX = parent != nullptr ? parent->AbsoluteX() : 0;
     const int32_t baseY = parent != nullptr ? parent->AbsoluteY() : 0;
     // The count is a script's answer: asked again before every picture, as a script may change it.
-    for (uint32_t i = 0; i < Visual::CallEvent7(this); ++i) {
+    // Held to what a drawing takes, and stopped when the program is, as script loops are.
+    MethodRunner& runner = RunnerOf(this);
+    for (int32_t i = 0; i < VisibleEntryCount(Visual::CallEvent7(this)); ++i) {
+        runner.CountLoopRound();
         int32_t px = 0;
         int32_t py = 0;
         uint32_t orientation = 0;

@@ -101,6 +101,15 @@ ActorObject::ActorObject(ZEMAClass* cls, uint32_t picture, int32_t energy, int32
     SetInt(kActorMaxEnergy, energy);
 }
 
+void ActorObject::SetDrawnCount(int32_t count) {
+    SetInt(kActorDrawnCount, count);
+    drawnCount_ = std::clamp(count, 0, DrawnEntries::kMaxCount);
+}
+
+int32_t ActorObject::TestedDrawnCount() const {
+    return std::clamp(DrawnCount(), 0, drawnCount_);
+}
+
 void ActorObject::RecordDrawn(uint32_t i, const DrawnEntry& entry) {
     if (i >= kDrawnCacheSize) return;
     Own(kActorDrawnFrame + i) = entry.frame;
@@ -182,18 +191,25 @@ void Actor::Step(ActorObject& actor) {
 }
 
 uint32_t Actor::TestCollision(ActorObject& self, ActorObject& other) {
-    const int32_t count = self.DrawnCount();
+    // A count a script raised past what the drawing gave would only ask virtual method 8 for
+    // entries never drawn.
+    const int32_t count = self.TestedDrawnCount();
     if (count <= 0) return 0;
-    const int32_t otherCount = other.DrawnCount();
+    const int32_t otherCount = other.TestedDrawnCount();
+    MethodRunner& runner = RunnerOf(&self);
     const WeakObject selfRef(&self);
     const WeakObject otherRef(&other);
     const auto bothLive = [&] { return selfRef.Get() != nullptr && otherRef.Get() != nullptr; };
     // The other's damage table is copied before either hit is dealt: the first hit may change it.
     ScriptBuffer<uint32_t> otherDamage;
     uint32_t hits = 0;
+    // Up to kMaxCount squared pairs, those beyond the cache asking scripts for their entries: the
+    // walk stops with the program, as script loops do.
     for (int32_t i = 0; i < count; ++i) {
+        runner.CountLoopRound();
         const DrawnEntry a = self.Drawn(static_cast<uint32_t>(i));
         for (int32_t j = 0; j < otherCount; ++j) {
+            runner.CountLoopRound();
             // Re-resolved at every pair: the hit methods run script code, which may unload pictures.
             const Frame* fa = LiveFrame(a.frame);
             if (fa == nullptr) break;

@@ -119,7 +119,12 @@ class ActorObject : public VisualObject, public ActorView {
     // The drawn-entry cache the flight's drawing fills each frame. The count is read as stored
     // (untrusted): Recorded entries are those below both the count and kDrawnCacheSize.
     int32_t DrawnCount() const { return Int(kActorDrawnCount); }
-    void SetDrawnCount(int32_t count) { SetInt(kActorDrawnCount, count); }
+    // Stores the count, and keeps it out of script reach as what the drawing gave (at most
+    // DrawnEntries::kMaxCount, none for a negative count).
+    void SetDrawnCount(int32_t count);
+    // The entries the last drawing gave, as collisions walk them: the stored count (a script may
+    // lower it) but never more than the count the drawing stored, none for a negative count.
+    int32_t TestedDrawnCount() const;
     // Stores entry i when i is below kDrawnCacheSize; later entries are not kept.
     void RecordDrawn(uint32_t i, const DrawnEntry& entry);
     // Keeps the count and the cached entries of a drawing just collected.
@@ -137,6 +142,10 @@ class ActorObject : public VisualObject, public ActorView {
     // The live actor at a script value just taken from a script, or null for 0, a deleted object or
     // one that is not an actor. A value kept for later is kept as a WeakObject instead.
     static ActorObject* Find(uint32_t address);
+
+  private:
+    // What SetDrawnCount was given, clamped; out of script reach, it bounds the count scripts write.
+    int32_t drawnCount_ = 0;
 };
 
 struct Actor {

@@ -15,6 +15,7 @@
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
+#include "shell/draw_layers.h"
 #include "shell/game_ids.h"
 #include "world/passive_picture.h"
 #include "world/splinter.h"
@@ -126,9 +127,12 @@ std::unique_ptr<Frame> CutPiece(const Frame& source, const Frame& mask) {
 uint32_t Actor::MakeSplinters(ActorObject& actor, Image& mask) {
     Processor& processor = ProcessorOf(&actor);
     const WeakObject maskRef(&mask);
-    const int32_t entries = static_cast<int32_t>(Visual::CallEvent7(&actor));
+    // No more entries than a drawing takes; each round may run scripts, so it stops with the
+    // program as script loops do.
+    const int32_t entries = VisibleEntryCount(Visual::CallEvent7(&actor));
     uint32_t made = 0;
     for (int32_t i = 0; i < entries; ++i) {
+        processor.CountLoopRound();
         int32_t x = 0;
         int32_t y = 0;
         uint32_t orientation = 0;

@@ -120,7 +120,11 @@ PseudoActorObject::PseudoActorObject(ZEMAClass* cls, VisualObject& source, int32
                    kMaxPseudoEntries);
     }
     entries_.reserve(count);
-    for (uint32_t i = 0; i < count; ++i) entries_.push_back(Snapshot(source, static_cast<int32_t>(i)));
+    MethodRunner& runner = RunnerOf(&source);
+    for (uint32_t i = 0; i < count; ++i) {
+        runner.CountLoopRound();  // each snapshot runs scripts
+        entries_.push_back(Snapshot(source, static_cast<int32_t>(i)));
+    }
 }
 
 PseudoActorObject::~PseudoActorObject() = default;

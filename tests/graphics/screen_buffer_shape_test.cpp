@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include "graphics/draw_record.h"
@@ -146,6 +147,46 @@ TEST(ScreenBufferShapes, CircleDotsTruncateTowardZero) {
     EXPECT_EQ(clipped.Picture({{0, '.'}, {7, '#'}}),
               "........../........../........../........../.....#..../....#...../.....#..../........../"
               "........../..........");
+}
+
+// The dots as the circle rule places them, one by one, kept where the clip lets them show.
+std::vector<uint32_t> ReferenceDots(int width, int height, const Rect& clip, int32_t x, int32_t y,
+                                    int32_t radius, int32_t count, uint32_t colour) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, 0);
+    double angle = 0;
+    for (int32_t i = 0; i < count; ++i, angle += 6.2832 / count) {
+        const double px = std::trunc(std::cos(angle) * radius) + x;
+        const double py = std::trunc(std::sin(angle) * radius) + y;
+        if (px >= clip.left && px < clip.right && py >= clip.top && py < clip.bottom)
+            pixels[static_cast<size_t>(py) * width + static_cast<size_t>(px)] = colour;
+    }
+    return pixels;
+}
+
+TEST(ScreenBufferShapes, CircleDotsThatMissTheClipAreSkippedAndTheRestKept) {
+    // Centres left of, inside, below and far off the clip; radii on both sides of where the circle
+    // first and last meets it.
+    // The origin moves the centre as it moves every primitive.
+    const struct {
+        int32_t x, y, originX, originY;
+    } centres[] = {{-10, 15, 0, 0}, {20, 15, 0, 0}, {25, 40, 0, 0}, {-200, -200, 0, 0}, {-13, 17, 3, -2}};
+    const Rect clip{2, 3, 38, 27};
+    for (const auto& c : centres) {
+        for (int32_t radius = -300; radius <= 300; ++radius) {
+            const int32_t count = 4 * std::abs(radius) + 3;
+            TestScreen screen({8, 0, false}, 40, 30);
+            screen.Buffer().SetClipRect(clip);
+            screen.Buffer().SetOrigin(c.originX, c.originY);
+            screen.Buffer().DrawCircleDots(c.x, c.y, radius, count, 7, 0);
+            ASSERT_EQ(screen.Snapshot(),
+                      ReferenceDots(40, 30, clip, c.x + c.originX, c.y + c.originY, radius, count, 7))
+                << c.x << "," << c.y << " radius " << radius;
+        }
+    }
+    // A circle round the screen far larger than it shows nothing, whatever its count.
+    TestScreen screen({8, 0, false}, 40, 30);
+    screen.Buffer().DrawCircleDots(20, 15, INT32_MAX, INT32_MAX, 7, 0);
+    EXPECT_EQ(screen.Snapshot(), std::vector<uint32_t>(40 * 30, 0));
 }
 
 // Opaque frames of the given size, origin at the top left, made in memory.

@@ -42,12 +42,14 @@ class FakeActor : public MethodRunner {
     }
     DStack<uint32_t>& DataStack() override { return stack; }
     void PushObject(uint32_t address) override { stack.Push(address); }
+    void CountLoopRound() override { ++rounds; }
     void Collect(DrawLayerLists& layers, DrawnEntries* cache = nullptr) {
         CollectDrawRecords(*this, *object, cache, layers);
     }
 
     std::vector<FakeEntry> entries;
     int32_t count = 0;
+    uint32_t rounds = 0;
     DStack<uint32_t> stack{64};
     std::unique_ptr<ScriptObject> object = std::make_unique<ScriptObject>(nullptr);
 };
@@ -119,6 +121,44 @@ TEST(DrawLayers, FrameValuesAndCountsAreChecked) {
     EXPECT_NE(ErrorMessage([&] { actor.Collect(layers); }), "no error");
     actor.count = 1 << 20;
     EXPECT_EQ(ErrorMessage([&] { actor.Collect(layers); }), "Too many visible entries: 1048576");
+}
+
+TEST(DrawLayers, CountsAreHeldToWhatADrawingTakes) {
+    const struct {
+        uint32_t answer;
+        int32_t entries;  // -1: an engine error
+    } cases[] = {
+        {0, 0},
+        {1, 1},
+        {DrawnEntries::kMaxCount, DrawnEntries::kMaxCount},
+        {DrawnEntries::kMaxCount + 1, -1},
+        {0x7FFFFFFFu, -1},
+        {0x80000000u, 0},
+        {0xFFFFFFFFu, 0},
+    };
+    for (const auto& c : cases) {
+        if (c.entries < 0) {
+            EXPECT_EQ(ErrorMessage([&] { VisibleEntryCount(c.answer); }),
+                      "Too many visible entries: " + std::to_string(static_cast<int32_t>(c.answer)));
+        } else {
+            EXPECT_EQ(VisibleEntryCount(c.answer), c.entries) << c.answer;
+        }
+    }
+}
+
+TEST(DrawLayers, EveryEntryIsARoundOfTheStopPoll) {
+    const struct {
+        int32_t count;
+        uint32_t rounds;
+    } cases[] = {{-1, 0}, {0, 0}, {1, 1}, {25, 25}};
+    for (const auto& c : cases) {
+        FakeActor actor;
+        actor.count = c.count;
+        actor.entries.resize(25);
+        DrawLayerLists layers;
+        actor.Collect(layers);
+        EXPECT_EQ(actor.rounds, c.rounds) << c.count;
+    }
 }
 
 TEST(DrawLayers, EachRecordReceivesTheShadowsOfAllHigherLayers) {

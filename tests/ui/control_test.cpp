@@ -6,8 +6,13 @@
 #include <vector>
 
 #include "foundation/script_memory.h"
+#include "graphics/display_services.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
+#include "script/native_args.h"
+#include "script/native_binder.h"
+#include "script/native_catalogue.h"
+#include "shell/draw_layers.h"
 #include "tests/graphics/screen_fixtures.h"
 #include "tests/support/error_message.h"
 #include "tests/support/read_bytes.h"
@@ -166,6 +171,77 @@ TEST_F(ControlTest, ScriptValuesThatNameNoControlAreRefused) {
     c.Own(kVisualPicture) = c.Address();  // not a picture
     RecordingBuffer buffer(nullptr);
     EXPECT_NE(ErrorMessage([&] { c.Draw(buffer); }), "no error");
+}
+
+}  // namespace
+
+namespace {
+
+// The picture count a control's script answers, and how often it was asked for a picture.
+uint32_t answeredCount = 0;
+uint64_t pictureCalls = 0;
+// A loop its count did not bound ends here instead of running for minutes.
+constexpr uint64_t kRunaway = 1000000;
+
+void AnswerCount(ScriptObject* receiver) {
+    NativeArgs(receiver).Stack().Push(answeredCount);
+}
+
+void GiveNoPicture(ScriptObject* receiver) {
+    NativeArgs args(receiver);
+    args.Int();
+    if (++pictureCalls > kRunaway) throw FatalExep(String("runaway"));
+    for (int k = 0; k < 4; ++k) args.Stack().Push(0);
+}
+
+class ScriptedControlTest : public ControlTest {
+  protected:
+    ScriptedControlTest() {
+        scripted_.ReserveMethods(21, 14);
+        scripted_.SetVirtualMethod(AnswerCount, kPictureCountVirtual);
+        scripted_.SetVirtualMethod(GiveNoPicture, kPictureVirtual);
+        BindNativeRow(NativeClassRowOf("Control"), scripted_);
+        control_ = std::make_unique<ControlObject>(&scripted_, 0, 0, 0, 1);
+        answeredCount = 0;
+        pictureCalls = 0;
+    }
+    ControlObject& Scripted() { return *control_; }
+
+  private:
+    ZEMAClass scripted_{processor.get()};
+    std::unique_ptr<ControlObject> control_;
+};
+
+TEST_F(ScriptedControlTest, PicturesAskedOfAScriptAreHeldToWhatADrawingTakes) {
+    const struct {
+        const char* name;
+        uint32_t count;
+        const char* error;  // null when the pictures are walked
+    } cases[] = {
+        {"none", 0, nullptr},
+        {"the most a drawing takes", DrawnEntries::kMaxCount, nullptr},
+        {"one more", DrawnEntries::kMaxCount + 1, "Too many visible entries: 65537"},
+        {"the largest count", 0x7FFFFFFFu, "Too many visible entries: 2147483647"},
+        {"a negative count", 0xFFFFFFFFu, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        answeredCount = c.count;
+        pictureCalls = 0;
+        const std::string message = ErrorMessage([&] { EXPECT_FALSE(Scripted().HitTest(0, 0)); });
+        EXPECT_EQ(message, c.error != nullptr ? c.error : "no error");
+        const bool walked = c.error == nullptr && static_cast<int32_t>(c.count) > 0;
+        EXPECT_EQ(pictureCalls, walked ? c.count : 0u);
+        EXPECT_EQ(processor->DataStack().Depth(), 0u);
+    }
+}
+
+TEST_F(ScriptedControlTest, DrawingManyPicturesEndsWhenQuitIsAsked) {
+    answeredCount = DrawnEntries::kMaxCount;
+    processor->SetStopHook([] { throw StopRequested{}; });
+    RecordingBuffer buffer(nullptr);
+    EXPECT_THROW(Scripted().Draw(buffer), StopRequested);
+    EXPECT_LE(pictureCalls, Processor::kStopPollInterval);
 }
 
 }  // namespace
