@@ -6,9 +6,11 @@
 # score goes into the high-score table under a typed name; and the main screen in full screen on a
 # wide display, where the 4:3 picture fills the height between black bars and takes clicks. Every
 # screenshot is checked for flat placeholder boxes (.ci/find_boxes.awk) and for what the screen must
-# show, read by place and colour; "vondrel.log" must stay empty. Ends by itself (every wait is
-# bounded). Screenshots stay in $SHOTS (default build/ci-shots/tour) for a person to look at.
+# show, read by place and colour, the dialogs' panels for what shows through them; "vondrel.log"
+# must stay empty. Ends by itself (every wait is bounded). Screenshots stay in $SHOTS (default
+# build/ci-shots/tour) for a person to look at.
 #     .ci/play_tour.sh [BUILD_DIR]
+# It runs Xvfb on displays :85 and :86; PLAY_DISPLAY=N takes :N and :N+1 instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -59,8 +61,13 @@ export SDL_AUDIODRIVER=dummy
 
 
 # A virtual display of the size on the display number given (one of the two this script may use).
+# A display another X server holds would take the game's window and answer for it: the tour stops.
+TOUR_DISPLAY=${PLAY_DISPLAY:-85}
 start_display() {
     [ -n "$XVFB_PID" ] && { kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; }
+    local holder
+    holder=$(tr -d ' ' 2>/dev/null <"/tmp/.X$1-lock" || true)
+    [ -n "$holder" ] && [ -d "/proc/$holder" ] && fail "display :$1 is in use (PLAY_DISPLAY=N runs the tour on :N and :N+1)"
     Xvfb ":$1" -screen 0 "$2" -nolisten tcp 2>/dev/null &
     XVFB_PID=$!
     export DISPLAY=":$1"
@@ -153,8 +160,33 @@ new_game_column() { [ "$(menu_entries "$1")" = 4 ]; }
 players_column() { options_column "$1"; }
 # The input settings: the mouse's blue button and the joystick's red knob beside the rows.
 input_pictures() { [ "$(colour_count "$1" 430 330 25 20 '#468CFF')" -ge 10 ] && [ "$(colour_count "$1" 125 385 30 30 '#E63228')" -ge 30 ]; }
-# The screen options' dialog: an opaque panel over the main screen's ship.
-options_dialog() { [ "$(colour_count "$1" 290 220 60 60 '#3868C8')" -ge 2500 ]; }
+# The dialogs' panels are see-through: inside, three quarters of the demo's panel blue (#003078 over
+# black) and a quarter of what lies under. In a rectangle of the panel without text, every pixel but
+# a few (what moved in between) is that blend of a screenshot of the window without the panel, and
+# enough of that screenshot is lit there (a picture under the panel) for the blend to differ from the
+# flat blue.
+PANEL_BLUE='#003078'
+see_through() {
+    local file=$1 under=$2 x=$3 y=$4 w=$5 h=$6 lit differing
+    lit=$(lit_count "$under" "$x" "$y" "$w" "$h")
+    differing=$(convert \( "$SHOTS/$under.png" -crop "${w}x${h}+${x}+${y}" +repage \) \
+        \( -size "${w}x${h}" "xc:$PANEL_BLUE" \) \( "$SHOTS/$file.png" -crop "${w}x${h}+${x}+${y}" +repage \) \
+        -alpha off -fx "abs(0.25*u[0]+u[1]-u[2])" -separate -evaluate-sequence max -threshold 4% \
+        -format "%[fx:int(mean*w*h+0.5)]" info:)
+    [ "$lit" -ge $((w * h / 5)) ] || fail "$file: too little lies under the panel at ($x, $y) to see through ($lit lit pixels)"
+    [ "$differing" -le $((w * h / 50)) ] ||
+        fail "$file: the panel at ($x, $y) is not see-through: $differing of $((w * h)) pixels are no blend of its blue and $under"
+}
+# Stars under a panel show through it dimmed: lit pixels in a rectangle of the panel without text,
+# none of them as bright as an uncovered star.
+dimmed_stars() {
+    local bright
+    bright=$(convert "$SHOTS/$1.png" -crop "$4x$5+$2+$3" +repage -colorspace Gray -threshold 60% \
+        -format "%[fx:int(mean*w*h+0.5)]" info:)
+    [ "$(lit_count "$@")" -ge 8 ] && [ "$bright" = 0 ]
+}
+# The screen options' dialog: the panel's blue beside the rows.
+options_dialog() { [ "$(colour_count "$1" 390 195 60 80 "$PANEL_BLUE")" -ge 4000 ]; }
 # The list screens' frame: the rule under the title and the horns' gold at the edges.
 list_frame() { [ "$(colour_count "$1" 300 58 40 5 '#A0C8F8')" -ge 10 ]; }
 horns() { [ "$(shown_count "$1" 0 180 30 40)" -ge 300 ] && [ "$(shown_count "$1" 610 180 30 40)" -ge 300 ]; }
@@ -168,11 +200,11 @@ planets_at() {
 # The first system's planet window: the planets and the caption over them.
 orbit() { planets_at "$1" && text_at "$1" 10 10 200 20; }
 flight_stars() { [ "$(lit_count "$1" 0 0 640 480)" -ge 60 ]; }
-description_box() { [ "$(colour_count "$1" 290 250 60 20 '#3868C8')" -ge 800 ]; }
+description_box() { [ "$(colour_count "$1" 290 250 60 20 "$PANEL_BLUE")" -ge 800 ]; }
 # A star-system window: the galaxy map button and the time steps along the foot.
 system_window() { text_at "$1" 560 8 70 14 && text_at "$1" 115 458 180 14; }
-question_box() { [ "$(colour_count "$1" 230 200 30 20 '#3868C8')" -ge 300 ]; }
-galaxy_tips() { [ "$(colour_count "$1" 110 190 60 40 '#3868C8')" -ge 1500 ]; }
+question_box() { [ "$(colour_count "$1" 230 200 30 20 "$PANEL_BLUE")" -ge 300 ]; }
+galaxy_tips() { [ "$(colour_count "$1" 110 190 60 40 "$PANEL_BLUE")" -ge 1500 ]; }
 # The galaxy map: the three stars at their places.
 star_at() { [ "$(lit_count "$1" $(($2 - 6)) $(($3 - 6)) 12 12)" -ge 40 ]; }
 galaxy_map() {
@@ -182,14 +214,14 @@ galaxy_map() {
 dunmar() { [ "$(shown_count "$1" 150 220 60 60)" -ge 3000 ] && text_at "$1" 330 280 200 20; }
 # The conversation: the panel, the foreman's helmet, the question and the answers.
 conversation() {
-    [ "$(colour_count "$1" 40 380 60 30 '#3868C8')" -ge 1500 ] && [ "$(shown_count "$1" 95 170 50 20)" -ge 500 ] &&
+    [ "$(colour_count "$1" 40 380 60 30 "$PANEL_BLUE")" -ge 1500 ] && [ "$(shown_count "$1" 95 170 50 20)" -ge 500 ] &&
         text_at "$1" 220 115 300 20 && text_at "$1" 220 $(($(answer_y 0) - 12)) 150 14
 }
 game_menu() { text_at "$1" 260 120 120 24 && text_at "$1" 280 270 80 24; }
 name_entry() { text_at "$1" 280 112 80 14 && horns "$1"; }
 
 START=$(date +%s)
-start_display 85 800x600x24
+start_display "$TOUR_DISPLAY" 800x600x24
 GAME=$(mktemp -d)
 "$MAKE_DEMO" "$GAME"
 launch_game
@@ -201,6 +233,8 @@ click_until 2-options-column "$MENU_X" "$(menu_y 5)" options_column
 click_until 3-input-settings "$MENU_X" "$(menu_y 0)" input_pictures
 click_until 4-options-again "$CANCEL_X" "$BUTTONS_Y" options_column
 click_until 5-screen-options "$MENU_X" "$(menu_y 1)" options_dialog
+# The main screen's ship, between the rows' "Yes" and "No".
+see_through 5-screen-options 4-options-again 302 195 24 90
 click_until 6-options-closed 520 385 options_column
 click_until 7-main "$MENU_X" "$(menu_y 2)" main_column
 click_until 8-high-scores "$MENU_X" "$(menu_y 2)" high_score_chooser
@@ -225,6 +259,8 @@ shot 17-flight
 flight_stars 17-flight || fail "17-flight: no stars behind the flight"
 wait_for 18-first-system 45 orbit
 click_until 19-description "$ORIN_X" "$PLANET_Y" description_box
+# A message box: the first planet under it, below the text.
+see_through 19-description 18-first-system 172 236 56 26
 key Escape
 # Inside the system: the question, then the trip; the autosave of the trip replaces the flight's.
 click_until 20-vesta "${GALAXY_BUTTON[@]}" system_window
@@ -239,14 +275,19 @@ click_until 24-galaxy-tips "${MAP_BUTTON[@]}" galaxy_tips
 key Escape
 shot 25-galaxy-map
 galaxy_map 25-galaxy-map || fail "25-galaxy-map: not the three systems"
+# The tips over the map: the star of Vesta under them.
+see_through 24-galaxy-tips 25-galaxy-map $((VESTA[0] - 8)) $((VESTA[1] - 8)) 16 16
 click_until 26-tarvos "${TARVOS[@]}" system_window
 click_until 27-dunmar "${DUNMAR[@]}" dunmar
 # The conversation: a question asked, its answer, the end.
 click_until 28-conversation "${TALK_BUTTON[@]}" conversation
+dimmed_stars 28-conversation 230 160 360 170 || fail "28-conversation: no stars show through the panel dimmed"
 click_until 29-conversation-answer 280 "$(answer_y 1)" conversation
 click_until 30-dunmar-again 260 "$(answer_y 0)" dunmar
 # Leaving the game from Dunmar's game menu.
 click_until 31-game-menu "${GAME_MENU_BUTTON[@]}" game_menu
+# Dunmar's planet under the game menu, left of its buttons.
+see_through 31-game-menu 30-dunmar-again 140 200 100 100
 click_until 32-leave-question "${QUIT[@]}" question_box
 click_until 33-main "${YES[@]}" main_column
 
@@ -270,7 +311,7 @@ rm -rf "$GAME"
 
 # Full screen on a wide display: the picture fills the display's height, centred between black bars,
 # and a click at a scaled place hits what is drawn there.
-start_display 86 1280x720x24
+start_display $((TOUR_DISPLAY + 1)) 1280x720x24
 GAME=$(mktemp -d)
 "$MAKE_DEMO" "$GAME"
 # "Screen.SCRS": full screen (bit 1), stars, status and sound (bits 2-4), 16 bits, 640x480.

@@ -134,16 +134,6 @@ void ScreenBuffer::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint
 }
 
 void ScreenBuffer::DrawPanel(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t fill, uint32_t border) {
-    DrawFramedBox(x1, y1, x2, y2, fill, border, true);
-}
-
-void ScreenBuffer::DrawRectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t fill,
-                                 uint32_t border) {
-    DrawFramedBox(x1, y1, x2, y2, fill, border, false);
-}
-
-void ScreenBuffer::DrawFramedBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t fill,
-                                 uint32_t border, bool seeThrough) {
     if (!CanDraw()) return;
     const int64_t ax = int64_t{x1} + originX_, bx = int64_t{x2} + originX_;
     const int64_t ay = int64_t{y1} + originY_, by = int64_t{y2} + originY_;
@@ -170,10 +160,7 @@ void ScreenBuffer::DrawFramedBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
             if (deep) {
                 Pixel16* p = reinterpret_cast<Pixel16*>(row) + left;
                 p[0] = static_cast<uint16_t>(border);
-                if (seeThrough)
-                    for (int32_t i = 1; i <= inner; ++i) p[i] = static_cast<uint16_t>(tint + m.Quarter(p[i]));
-                else
-                    std::fill_n(p + 1, inner, static_cast<uint16_t>(fill));
+                for (int32_t i = 1; i <= inner; ++i) p[i] = static_cast<uint16_t>(tint + m.Quarter(p[i]));
                 if (wide) p[width - 1] = static_cast<uint16_t>(border);
             } else {
                 uint8_t* p = row + left;

@@ -59,8 +59,6 @@ class ScreenBuffer {
     // A bordered rectangle whose inside is a quarter see-through fill (16-bit) or the fill (8-bit);
     // corners in any order, the border drawn at the clipped edges.
     virtual void DrawPanel(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t fill, uint32_t border);
-    // The same box filled whole: the backgrounds of dialog windows, which nothing behind shows through.
-    void DrawRectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t fill, uint32_t border);
     // A horizontal (y1 = y2) or vertical line; the larger end is not drawn.
     virtual void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
 
@@ -101,10 +99,6 @@ class ScreenBuffer {
     // Bytes of the shortest beginning of text that holds n visible characters (colour codes
     // included; "$$" is one character); the whole length when it holds fewer.
     static size_t VisibleCharOffset(const char* text, int32_t n);
-
-  private:
-    void DrawFramedBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t fill, uint32_t border,
-                       bool seeThrough);
 
   protected:
     // True while there is locked frame memory of a depth the primitives draw.

@@ -98,9 +98,7 @@ RectangleControlObject::RectangleControlObject(ZEMAClass* cls, int32_t x, int32_
 
 void RectangleControlObject::Draw(ScreenBuffer& buffer) {
     const Rect box = BoxAtPlace(rectWidth_, rectHeight_);
-    // Opaque: a dialog's rows stay legible over whatever window lies behind it.
-    buffer.DrawRectangle(box.left, box.top, box.right, box.bottom, ColourAt(fillColour_),
-                         ColourAt(edgeColour_));
+    buffer.DrawPanel(box.left, box.top, box.right, box.bottom, ColourAt(fillColour_), ColourAt(edgeColour_));
 }
 
 bool RectangleControlObject::HitTest(int32_t x, int32_t y) {

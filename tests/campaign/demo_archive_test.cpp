@@ -22,6 +22,8 @@
 #include "campaign/player_files.h"
 #include "campaign/save_game.h"
 #include "campaign/save_slots.h"
+#include "foundation/config_blocks.h"
+#include "graphics/alpha_span.h"
 #include "graphics/color_manager.h"
 #include "graphics/display.h"
 #include "graphics/image.h"
@@ -597,10 +599,19 @@ TEST_F(DemoStarSystemTest, ThePilotTravelsInTheSystemAndToTheNextAndTalksThere) 
     Seen start, inside, arrived;
     std::string flightSave, tripSave;
     bool talking = false, talkEnded = false;
+    // The conversation's panel over the black between the stars: three quarters of its fill, most
+    // pixels of a short row of it.
     const auto panel = [this] {
-        uint16_t pixel = 0;
-        std::memcpy(&pixel, game.Screen().Surface()->PixelAddress(60, 420), 2);
-        return pixel == game.Colours().Colour(4);
+        const ScreenSurface& surface = *game.Screen().Surface();
+        const PixelMasks& masks = MasksFor(surface.Settings()->pixelFormat);
+        const auto tint = static_cast<uint16_t>(3 * masks.Quarter(game.Colours().Colour(4)));
+        int tinted = 0;
+        for (int32_t x = 60; x < 76; ++x) {
+            uint16_t pixel = 0;
+            std::memcpy(&pixel, surface.PixelAddress(x, 420), 2);
+            tinted += pixel == tint ? 1 : 0;
+        }
+        return tinted >= 8;
     };
     Steps steps;
     steps.emplace_back(2, [&] {

@@ -1,9 +1,11 @@
 // The demo content as the screen shows it: chosen in 256 colours its pictures and interface colours
-// keep their colours, and the options window's volume rows read as a bar between a minus and a plus.
+// keep their colours, its dialog panels keep white text legible over whatever lies under them, and
+// the options window's volume rows read as a bar between a minus and a plus.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -25,6 +27,8 @@ constexpr int32_t kWidth = 640;
 constexpr int32_t kHeight = 480;
 constexpr uint32_t kTextColour = 1;       // white
 constexpr uint32_t kHighlightColour = 3;  // yellow
+constexpr uint32_t kPanelFill = 4;
+constexpr uint32_t kPanelEdge = 5;
 constexpr char kLevelMark = 23;
 
 using Rgb = std::array<int, 3>;
@@ -98,6 +102,40 @@ TEST(DemoDisplayTest, In256ColoursThePicturesAndInterfaceColoursKeepTheirColours
     EXPECT_GT(coloured, 2000u);  // the ship's blue hull and the yellow text
     EXPECT_EQ(differing, 0u);
     EXPECT_EQ(game.Log(), "");
+}
+
+// How much lighter white is than the colour, as a ratio of relative luminances (1 the same, 21 white
+// on black); text reads well from 4.5 on.
+double ContrastWithWhite(const Rgb& c) {
+    double luminance = 0;
+    const double weights[] = {0.2126, 0.7152, 0.0722};
+    for (int i = 0; i < 3; ++i) {
+        const double v = c[static_cast<size_t>(i)] / 255.0;
+        luminance += weights[i] * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+    }
+    return 1.05 / (luminance + 0.05);
+}
+
+// A dialog panel shows a quarter of what lies under it (16-bit): its fill is dark enough that white
+// text on it stays legible over white as over black.
+TEST(DemoDisplayTest, WhiteTextStaysLegibleOnADialogPanelOverWhiteAndOverBlack) {
+    for (uint16_t depth : {16, 8}) {
+        SCOPED_TRACE(depth);
+        GameHarness game;
+        StartDemo(game, depth);
+        const std::vector<Rgb> shown = Shown(game, [&](ScreenBuffer& buffer) {
+            for (int32_t y = 0; y < 100; ++y)
+                buffer.DrawLine(0, y, kWidth / 2, y, game.Colours().Colour(kTextColour));
+            buffer.DrawPanel(0, 0, kWidth, 100, game.Colours().Colour(kPanelFill),
+                             game.Colours().Colour(kPanelEdge));
+        });
+        const Rgb overWhite = shown[50 * kWidth + kWidth / 4];
+        const Rgb overBlack = shown[50 * kWidth + 3 * kWidth / 4];
+        EXPECT_GE(ContrastWithWhite(overWhite), 4.5);
+        EXPECT_GE(ContrastWithWhite(overBlack), 4.5);
+        // What lies under shows through in 16 bits; 8-bit panels are the fill alone.
+        EXPECT_EQ(overWhite != overBlack, depth == 16);
+    }
 }
 
 // The volume rows draw a "-" button, a bar of one mark a level and a "+" button in the fonts the

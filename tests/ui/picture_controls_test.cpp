@@ -132,17 +132,49 @@ TEST_F(PictureControlTest, ButtonKeepsItsOwnCaptionAndHitBox) {
     EXPECT_FALSE(broken.HitTest(0, 0));
 }
 
-TEST_F(PictureControlTest, RectangleDrawsFilledAndHitsItsBox) {
+// Draws the panel it is asked for and remembers that it was asked.
+class PanelRecordingBuffer : public ScreenBuffer {
+  public:
+    using ScreenBuffer::ScreenBuffer;
+    void DrawPanel(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t fill, uint32_t border) override {
+        panels.push_back({x1, y1, x2, y2});
+        ScreenBuffer::DrawPanel(x1, y1, x2, y2, fill, border);
+    }
+    std::vector<Rect> panels;
+};
+
+TEST_F(PictureControlTest, RectangleIsASeeThroughPanelAndHitsItsBox) {
     ControlObject& parent = Make("Control", {0, 2, 1, 1});
     ControlObject& rect = Framed("RectangleControl", 3, 4, 6, 5);
     rect.SetParent(&parent);
-    TestScreen screen({16, 565, false}, 16, 16, {0, 0, 0, 0, 0, 0});
-    screen.Fill(0x7777);
-    rect.Draw(screen.Buffer());
-    EXPECT_EQ(screen.At(5, 5), Colour(5));  // the border's colour on the corner
-    EXPECT_EQ(screen.At(6, 6), Colour(4));  // inside, the fill alone: a dialog's background is opaque
-    EXPECT_EQ(screen.At(4, 4), 0x7777u);
-    EXPECT_EQ(screen.At(11, 10), 0x7777u);
+    // The fixture's fill is Colour(4) = 0x4444, its edge Colour(5) = 0x5555. Inside, 16-bit screens
+    // keep a quarter of what was there under three quarters of the fill; 8-bit ones show the fill.
+    const struct {
+        ScreenKind kind;
+        uint32_t under;
+        uint32_t inside;
+        uint32_t edge;
+    } cases[] = {
+        {{16, 565, false}, 0x7777, 0x4CC8, 0x5555}, {{16, 565, true}, 0xFFFF, 0x6CCA, 0x5555},
+        {{16, 565, false}, 0x0000, 0x3303, 0x5555}, {{16, 555, false}, 0xFFFF, 0x4CEA, 0x5555},
+        {{16, 555, true}, 0x0000, 0x3003, 0x5555},  {{8, 0, false}, 0x07, 0x44, 0x55},
+        {{8, 0, true}, 0xF0, 0x44, 0x55},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(KindName(c.kind) + " under " + std::to_string(c.under));
+        TestScreen screen(c.kind, 16, 16);
+        screen.Fill(c.under);
+        PanelRecordingBuffer buffer(screen.Buffer().Colours());
+        buffer.SetSurface(&screen.Surface());
+        rect.Draw(buffer);
+        EXPECT_EQ(buffer.panels, (std::vector<Rect>{{5, 5, 11, 10}}));
+        EXPECT_EQ(screen.At(5, 5), c.edge);
+        EXPECT_EQ(screen.At(10, 9), c.edge);
+        EXPECT_EQ(screen.At(6, 6), c.inside);
+        EXPECT_EQ(screen.At(9, 8), c.inside);
+        EXPECT_EQ(screen.At(4, 4), c.under);
+        EXPECT_EQ(screen.At(11, 10), c.under);
+    }
     const struct {
         int32_t x, y;
         bool hit;

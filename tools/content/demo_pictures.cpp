@@ -719,8 +719,9 @@ std::vector<uint16_t> DemoInterfaceColours() {
     colours[1] = kWhite;
     colours[2] = kGrey;
     colours[3] = kYellow;
-    // Dialog backgrounds: a middle blue, dark enough under white text, inside a pale blue edge.
-    colours[4] = Rgb555(56, 104, 200);
+    // Dialog panels: a dark blue inside a pale blue edge. A panel shows a quarter of what lies under
+    // it, so its three quarters of this blue keep white text legible over the brightest picture.
+    colours[4] = Rgb555(0, 64, 160);
     colours[5] = Rgb555(152, 200, 248);
     colours[6] = kDisabled;
     colours[7] = kRed;
