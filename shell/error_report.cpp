@@ -75,7 +75,7 @@ String CallStackText(Processor& processor) {
 
 void ErrorDialog(const DExep& error, Processor* processor, App& app) {
     const String stack = processor != nullptr ? CallStackText(*processor) : String("");
-    if (!stack.Empty()) WriteLog(kLogFile, stack.Text());
+    WriteLog(kLogFile, stack.Text());
     app.ShowErrorDialog(kErrorDialogCaption, error.message.Text(), stack.Text());
 }
 

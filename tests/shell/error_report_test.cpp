@@ -47,7 +47,7 @@ TEST_F(ErrorReportTest, CallStackNamesEachTracedCallAndStaysInsideTheDebugTable)
     EXPECT_EQ(trace.Depth(), 0u);
     EXPECT_STREQ(CallStackText(*processor).Text(), "");
 
-    // The dialog logs the call stack, when there is one, and shows it with the message.
+    // The dialog logs the call stack (empty here) and shows it with the message.
     trace.Push(method);
     trace.Push(record);
     processor->SetPC(method + 4);
@@ -59,7 +59,7 @@ TEST_F(ErrorReportTest, CallStackNamesEachTracedCallAndStaysInsideTheDebugTable)
     EXPECT_EQ(dialogs[0].message, "Bad value");
     EXPECT_EQ(dialogs[0].callStack, "main.zs(2)\r\n");
     EXPECT_EQ(dialogs[1].callStack, "");
-    EXPECT_EQ(LogTexts(), (std::vector<std::string>{"main.zs(2)\r"}));
+    EXPECT_EQ(LogTexts(), (std::vector<std::string>{"main.zs(2)\r", ""}));
     EXPECT_EQ(ErrorDialogText("m", "a(1)\r\nb(2)\r\n"), "m\n\na(1)\nb(2)\n");
     EXPECT_EQ(ErrorDialogText("m", ""), "m");
 
