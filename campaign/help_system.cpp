@@ -44,10 +44,6 @@ constexpr uint32_t kSwitchOff = 475;
 
 bool tipsEnabled = true;
 
-struct Destroyer {
-    void operator()(ScriptObject* object) const { DiscardObject(object); }
-};
-
 MessageManager& Messages(Processor& processor) {
     auto* messages = dynamic_cast<MessageManager*>(processor.Objects().GetObject(kMessageManagerId));
     if (messages == nullptr) ThrowFatal("No message manager (object %u)", kMessageManagerId);
@@ -111,7 +107,7 @@ void HelpSystem::ShowTips(Processor& processor, DialogWindow* window, std::strin
     }
     if (device == nullptr) return;
 
-    std::unique_ptr<ScriptObject, Destroyer> dialog(processor.NewObjectByName(String("Dialog")));
+    std::unique_ptr<ScriptObject, ObjectDiscarder> dialog(processor.NewObjectByName(String("Dialog")));
     DialogWindow& help = ZEMADialogObject::Of(dialog.get()).Window();
     help.SetParent(window);
 

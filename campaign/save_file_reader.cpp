@@ -96,7 +96,3 @@ std::string AskScriptText(Processor& processor, ScriptObject* object, uint32_t n
     processor.CallVirtual(object, number);
     return std::string(TextFromScript(processor.DataStack().Pop()).View());
 }
-
-void MadeObjectDropper::operator()(ScriptObject* object) const {
-    DiscardObject(object);
-}

@@ -8,10 +8,11 @@
 
 #include "campaign/save_game.h"
 #include "foundation/engine_string.h"
+#include "script/script_object.h"
 #include "world/player_config.h"
+
 class BlockReader;
 class Processor;
-class ScriptObject;
 
 struct SaveFileContent {
     String source;
@@ -33,11 +34,8 @@ void ReadHeaderFrom(BlockReader& reader, SaveHeader& header);
 // A virtual method that leaves a text on the data stack, read as a checked script text.
 std::string AskScriptText(Processor& processor, ScriptObject* object, uint32_t number);
 
-// An object a loader made, destroyed unless handed on.
-struct MadeObjectDropper {
-    void operator()(ScriptObject* object) const;
-};
-using MadeObject = std::unique_ptr<ScriptObject, MadeObjectDropper>;
+// An object a loader made, discarded unless handed on.
+using MadeObject = std::unique_ptr<ScriptObject, ObjectDiscarder>;
 
 // Makes the folder part of a content name ("Saves\" for "Saves\x.gsf") when it is missing.
 void MakeFolderOf(const String& name);

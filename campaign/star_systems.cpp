@@ -29,10 +29,6 @@
 
 namespace {
 
-struct Destroyer {
-    void operator()(ScriptObject* object) const { DiscardObject(object); }
-};
-
 String FromView(std::string_view text) {
     return text.empty() ? String() : String::FromBytes(text.data(), text.size());
 }
@@ -159,9 +155,9 @@ StarSystemZoomedObject* StarSystemRecord::CreateView(Processor& processor) {
         if (current)
             objects.SetObject(old, kStarSystemWindowId);
         else
-            Destroyer()(old);
+            DiscardObject(old);
     }
-    std::unique_ptr<ScriptObject, Destroyer> made(processor.NewObject(cls));
+    std::unique_ptr<ScriptObject, ObjectDiscarder> made(processor.NewObject(cls));
     StarSystemZoomedObject* view = StarSystemZoomedObject::AsWindow(made.get());
     if (view == nullptr)
         ThrowFatal("Class \"%s\" of \"%s\" makes no star-system window", description.windowClass.Text(),
@@ -191,7 +187,7 @@ StarSystemList::StarSystemList(Processor& processor)
 }
 
 StarSystemList::~StarSystemList() {
-    for (const WeakObject& system : systems_) Destroyer()(system.Get());
+    for (const WeakObject& system : systems_) DiscardObject(system.Get());
 }
 
 void StarSystemList::Load(const String& entryName) {
@@ -214,7 +210,7 @@ void StarSystemList::ReadChunk(BlockReader& reader, const uint8_t* signature) {
     // A picture without entries is its own only entry.
     const uint32_t entries = systemPictures_->SubImageCount();
     Image* picture = systemPictures_->EntryAt(entries > 0 ? static_cast<int32_t>(number % entries) : 0);
-    std::unique_ptr<StarSystemRecord, Destroyer> record(
+    std::unique_ptr<StarSystemRecord, ObjectDiscarder> record(
         new StarSystemRecord(systemClass_, picture->Address(), number));
     record->ReadFrom(reader, processor_);
     systems_.emplace_back(record.release());
@@ -249,7 +245,7 @@ StarSystemList& StarSystemList::Of(Processor& processor) {
 void LoadStarSystems(Processor& processor) {
     NativeArgs args(processor);
     const String name = args.TextCopy();
-    std::unique_ptr<StarSystemList, Destroyer> list(new StarSystemList(processor));
+    std::unique_ptr<StarSystemList, ObjectDiscarder> list(new StarSystemList(processor));
     list->Load(name);
     processor.Objects().SetObject(list.release(), kStarSystemListId);
 }
@@ -307,7 +303,7 @@ void InstallGalaxyHooks() {
         StarSystemZoomedObject* view = record->CreateView(processor);
         // The caller stores the window where it belongs.
         processor.Objects().Forget(view);
-        std::unique_ptr<ScriptObject, Destroyer> held(view);
+        std::unique_ptr<ScriptObject, ObjectDiscarder> held(view);
         if (!planet.Empty()) view->SelectPlanet(planet.View());
         return held.release();
     };

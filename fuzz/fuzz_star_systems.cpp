@@ -27,10 +27,6 @@ GameHarness& FuzzGame() {
     return *game;
 }
 
-struct Destroyer {
-    void operator()(ScriptObject* object) const { DiscardObject(object); }
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -39,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FileBlockReader reader;
     if (!OpenInReader(file, reader)) return 0;
     try {
-        std::unique_ptr<StarSystemList, Destroyer> list(new StarSystemList(game.Cpu()));
+        std::unique_ptr<StarSystemList, ObjectDiscarder> list(new StarSystemList(game.Cpu()));
         list->Read(reader);
         volatile uint64_t sum = list->Count();
         if (StarSystemRecord* found = list->Find("Sol")) sum = sum + found->Name().Size() + found->Int(0);

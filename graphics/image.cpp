@@ -21,7 +21,7 @@ bool Is(const uint8_t* signature, const char (&tag)[4]) {
 }
 
 [[noreturn]] void WrongIndex(const String& picture) {
-    if (picture.Empty()) throw WarnExep(0, "Wrong image index", 0);
+    if (picture.Empty()) ThrowWarn(0, 0, "Wrong image index");
     ThrowWarn(0, 0, "Wrong image index in \"%s\"", picture.Text());
 }
 

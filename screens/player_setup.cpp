@@ -31,16 +31,12 @@ constexpr const char* kNoTipsEvent = "DONTSHOWTIPS";
 constexpr uint32_t kWriteQuestion = 511;
 constexpr int32_t kYes = 2;
 
-struct ShopGoes {
-    void operator()(ScriptObject* shop) const { DiscardObject(shop); }
-};
-
 AllItemsShopObject& MakeShop(Processor& processor, PlayerObject& player) {
     processor.DataStack().Push(player.Address());
     ScriptObject* made = processor.NewObjectByName(String("AllItemsShop"));
     auto* shop = dynamic_cast<AllItemsShopObject*>(made);
     if (shop == nullptr) {
-        ShopGoes()(made);
+        DiscardObject(made);
         ThrowFatal("Class \"AllItemsShop\" makes no all-items shop");
     }
     return *shop;
@@ -93,7 +89,7 @@ void PlayerSetup(Processor& processor) {
     const std::vector<PlayerObject*> players =
         ReplacePlayers(processor, ReadPlayerFile(processor, String(kDefaultPlayers), 0));
     const WeakObject first(players.front());
-    std::unique_ptr<ScriptObject, ShopGoes> held(&MakeShop(processor, *players.front()));
+    std::unique_ptr<ScriptObject, ObjectDiscarder> held(&MakeShop(processor, *players.front()));
     auto& shop = static_cast<AllItemsShopObject&>(*held);
     EventManager::RecordEventAll(processor, String(kNoTipsEvent), 0, String(""), 0);
     shop.Run(*players.front());

@@ -25,10 +25,6 @@ constexpr uint32_t kTextColourEntry = 1;
 constexpr int32_t kHeavenStars = 200;
 constexpr int kFramesPerStep = 2;
 
-struct Destroy {
-    void operator()(ScriptObject* object) const { DiscardObject(object); }
-};
-
 bool KeyQueued() {
     return KeyQueue().Count() >= InputQueue::kValueBytes;
 }
@@ -111,7 +107,7 @@ class StoryScroll {
     ScreenBuffer& buffer_;
     KeepFont keep_;
     std::string_view text_;
-    std::unique_ptr<ControlObject, Destroy> heaven_;
+    std::unique_ptr<ControlObject, ObjectDiscarder> heaven_;
     Font* font_ = nullptr;
     int32_t step_ = 0;
     uint32_t colour_ = 0;

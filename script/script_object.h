@@ -102,6 +102,11 @@ void DestroyObject(ScriptObject* object);
 // all the same, or a refusal is logged and goes no further. Null, and an object whose destruction
 // is under way already, are left alone.
 void DiscardObject(ScriptObject* object) noexcept;
+// The unique_ptr deleter of objects made on the way to somewhere that may yet fail: they are
+// discarded (DiscardObject).
+struct ObjectDiscarder {
+    void operator()(ScriptObject* object) const noexcept { DiscardObject(object); }
+};
 // FatalExep naming the object unless it is still to be destroyed.
 void CheckNotBeingDestroyed(const ScriptObject* object);
 // Hands a newly made object to the script through the runner (data and object stacks); when that

@@ -31,15 +31,8 @@ std::string_view ClassNameOf(const ScriptObject& object) {
 }
 
 // A half-built ship or item goes the way scripts delete objects.
-struct Destroyer {
-    void operator()(ScriptObject* object) const { DiscardObject(object); }
-};
 template <class T>
-using Building = std::unique_ptr<T, Destroyer>;
-
-void Destroy(ScriptObject* object) {
-    Destroyer()(object);
-}
+using Building = std::unique_ptr<T, ObjectDiscarder>;
 
 // A class that inherits from "Weapon" without a native weapon behind it has nothing loaded.
 ScriptObject* LoadedAmmo(ScriptObject* weapon) {
@@ -61,7 +54,7 @@ OptionObject* NewItem(Processor& processor, const SsltBlock& record) {
         processor.NewObjectByName(String::FromBytes(record.ClassName().data(), record.ClassName().size()));
     auto* item = dynamic_cast<OptionObject*>(made);
     if (item == nullptr) {
-        Destroy(made);
+        DiscardObject(made);
         ThrowFatal("Class \"%s\" in \"%s\" makes no item",
                    String::FromBytes(record.ClassName().data(), record.ClassName().size()).Text(),
                    record.Source().Text());
@@ -79,7 +72,7 @@ void LoadAmmo(Processor& processor, ScriptObject* weapon, const SsltBlock& recor
     Building<OptionObject> ammo(NewItem(processor, record));
     // The weapon decides now: it keeps the ammunition or hands it back.
     const uint32_t answer = Weapon::CallOfferAmmo(weapon, ammo.release()->Address());
-    Destroy(OptionObject::FromAddress(answer));
+    DiscardObject(OptionObject::FromAddress(answer));
     if (ScriptObject* loaded = LoadedAmmo(weapon)) RestoreObjectState(loaded, WordsOf(record.State()));
 }
 
@@ -93,7 +86,7 @@ void PlaceItem(Processor& processor, SlotObject& slot, SlotPlace place, const Ss
     Building<OptionObject> item(NewItem(processor, record));
     OptionObject* old = first ? slot.SetObject(item.get()) : slot.SetObjectB(item.get());
     item.release();  // the slot holds it
-    Destroy(old);
+    DiscardObject(old);
     OptionObject* placed = slot.Item(place);
     if (placed != nullptr) RestoreObjectState(placed, WordsOf(record.State()));
     const auto enabled = static_cast<int32_t>(record.Enabled());
@@ -255,7 +248,7 @@ ShipObject* LoadFromConfig(Processor& processor, const ShipConfig& config) {
     ScriptObject* made = processor.NewObjectByName(String::FromBytes(name.data(), name.size()));
     auto* created = dynamic_cast<ShipObject*>(made);
     if (created == nullptr) {
-        Destroy(made);
+        DiscardObject(made);
         ThrowFatal("Class \"%s\" in \"%s\" makes no ship", String::FromBytes(name.data(), name.size()).Text(),
                    config.Source().Text());
     }

@@ -17,10 +17,6 @@
 
 namespace {
 
-struct Destroyer {
-    void operator()(ScriptObject* object) const { DiscardObject(object); }
-};
-
 String Copy(std::string_view text) {
     return String::FromBytes(text.data(), text.size());
 }
@@ -79,7 +75,7 @@ void LoadEvents(PlayerObject& player, const PlayerConfig& config) {
 
 void LoadSkills(Processor& processor, PlayerObject& player, const PlayerConfig& config) {
     for (const auto& record : config.Skills()) {
-        std::unique_ptr<ScriptObject, Destroyer> made(
+        std::unique_ptr<ScriptObject, ObjectDiscarder> made(
             NewOfKind(processor, record->ClassName(), "Skill", record->Source()));
         auto* skill = dynamic_cast<SkillObject*>(made.get());
         if (skill == nullptr)
@@ -93,7 +89,7 @@ void LoadSkills(Processor& processor, PlayerObject& player, const PlayerConfig& 
 
 void LoadItems(Processor& processor, PlayerObject& player, const PlayerConfig& config) {
     for (const auto& record : config.Items()) {
-        std::unique_ptr<ScriptObject, Destroyer> made(
+        std::unique_ptr<ScriptObject, ObjectDiscarder> made(
             NewOfKind(processor, record->ClassName(), "Option", record->Source()));
         if (dynamic_cast<OptionObject*>(made.get()) == nullptr)
             ThrowFatal("Class \"%s\" in \"%s\" makes no item", Copy(record->ClassName()).Text(),
@@ -129,7 +125,7 @@ void Player::StoreToConfig(PlayerConfig& config, PlayerObject& player) {
 PlayerObject* Player::CreateFromConfig(Processor& processor, PlayerConfig& config) {
     if (config.Level() < 0)
         ThrowFatal("Negative player level %d in \"%s\"", config.Level(), config.Source().Text());
-    std::unique_ptr<ScriptObject, Destroyer> made(processor.NewObjectByName(String("Player")));
+    std::unique_ptr<ScriptObject, ObjectDiscarder> made(processor.NewObjectByName(String("Player")));
     auto* player = dynamic_cast<PlayerObject*>(made.get());
     if (player == nullptr) ThrowFatal("Class \"Player\" makes no player");
 
