@@ -76,7 +76,7 @@ PlayerScreen::PlayerScreen(Processor& processor, ScriptObject* player)
 }
 
 PlayerScreen::~PlayerScreen() {
-    WithErrorsLogged([this] { DeleteSharedHeaven(); });
+    WithErrorsLogged(DeleteSharedHeaven);
 }
 
 String PlayerScreen::NameCopy(size_t i) const {
