@@ -26,6 +26,7 @@
 #include "platform/key_table.h"
 #include "platform/timer.h"
 #include "script/native_args.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "shell/draw_layers.h"
@@ -364,7 +365,9 @@ int32_t Flight::Run() {
     PublishedFlight().hiddenMode = false;
     frame_ = 0;
 
+    ReleaseLoop release;
     for (;;) {
+        release.Turn();
         WaitWhileInactive();
         Pace();
         LevelObject* level = Level();

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <utility>
 #include <vector>
 
@@ -68,4 +69,15 @@ void ThrowWarn(int code, uint32_t number, const char* format, ...) {
 
 void LogEngineError(const DExep& error) noexcept {
     WriteLog(kLogFile, error.message.Text());
+}
+
+void LogHandledError() noexcept {
+    try {
+        throw;
+    } catch (const DExep& error) {
+        LogEngineError(error);
+    } catch (const std::exception& error) {
+        WriteLog(kLogFile, error.what());
+    } catch (...) {
+    }
 }

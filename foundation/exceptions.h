@@ -45,18 +45,21 @@ class WarnExep : public DExep {
 
 // Writes an engine error that cannot be passed on to the program's log.
 void LogEngineError(const DExep& error) noexcept;
+// Inside a catch block: writes the error being handled to the log, an engine error's message or
+// another exception's own text (running out of memory, say). A stop request is no error and is not
+// written; its next check raises it again.
+void LogHandledError() noexcept;
 
-// Runs a step where no error may leave: a destructor, a unique_ptr deleter, or clean-up that runs
-// while another error is on its way to its handler. An engine error of the step is logged and goes
-// no further, so that the error already on its way is the one reported. Anything else (a stop
-// request, which its next check raises again) is dropped.
+// Runs a step where no error may leave and no script runs: a destructor, or clean-up while another
+// error is on its way to its handler. An error of the step is logged (LogHandledError) and goes no
+// further, so that the error already on its way is the one reported. Steps that may run script
+// code go through CleanupSteps or DiscardObject instead, which also put the processor back.
 template <class F>
 void WithErrorsLogged(F&& step) noexcept {
     try {
         step();
-    } catch (const DExep& error) {
-        LogEngineError(error);
     } catch (...) {
+        LogHandledError();
     }
 }
 

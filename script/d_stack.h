@@ -61,6 +61,7 @@ class DStack {
     // For an owner that keeps the top in a register while it runs (the processor's dispatch
     // loop): the slot array, and the depth written back, which must stay below the capacity.
     uint32_t* Slots() { return base_; }
+    const uint32_t* Slots() const { return base_; }
     void SetDepth(uint32_t depth) { depth_ = depth; }
 
     uint32_t Depth() const { return depth_; }

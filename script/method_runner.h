@@ -4,11 +4,22 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "script/d_stack.h"
 
 class ScriptObject;
 class ZEMAClass;
+
+// Where a runner stands: its PC and the depth of each of its stacks, and, when asked for, what its
+// stacks hold, so that a failed step can be undone exactly.
+struct RunnerState {
+    static constexpr int kStacks = 6;  // data, locals, objects, returns, classes, trace
+    uint32_t pc = 0;
+    uint32_t depths[kStacks] = {};
+    // Empty unless the contents were saved: each stack's slots from the bottom to its depth.
+    std::vector<uint32_t> contents[kStacks];
+};
 
 class MethodRunner {
   public:
@@ -25,4 +36,12 @@ class MethodRunner {
     // Counts one round of a native loop whose length a script chose. Every so often, as script
     // jumps and calls do, it asks whether the run must stop, and may throw to end it.
     virtual void CountLoopRound() {}
+
+    // Where the runner stands now; with contents, also what its stacks hold.
+    virtual RunnerState SaveState(bool contents) const {
+        (void)contents;
+        return {};
+    }
+    // Puts the runner back where a saved state says: PC, every depth, and the contents when saved.
+    virtual void RestoreState(const RunnerState& state) { (void)state; }
 };

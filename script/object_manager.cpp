@@ -8,6 +8,7 @@
 
 #include "foundation/exceptions.h"
 #include "script/class_manager.h"
+#include "script/cleanup_steps.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/processor.h"
@@ -124,20 +125,20 @@ ObjectManager::ObjectManager(MethodRunner* processor, uint32_t secondary)
 }
 
 ObjectManager::~ObjectManager() {
-    if (secondary_ == 0) ReleaseMainObjects();
-    ClearTable();
-    while (list_.Count() > 0) {
-        list_.First();
-        ScriptObject* item = list_.RemoveCurrent();
-        if (item != nullptr) item->DropManagerHold();
-        if (item == nullptr || item->KeptByEngine() || Refused(item)) continue;
-        if (item->ManagerHolds() > 0) ForgetEverywhere(item);
-        DiscardObject(item);
-    }
-    // Registered until here: what the objects let go above may delete others this manager holds.
+    // The main manager, and one a script never destroyed, are deleted directly.
+    ReleaseOwnedQuietly();
     std::lock_guard lock(LiveManagersMutex());
     std::vector<ObjectManager*>& live = LiveManagers();
     live.erase(std::find(live.begin(), live.end(), this));
+}
+
+void ObjectManager::ReleaseOwned() {
+    CleanupSteps steps(this);
+    if (secondary_ == 0) steps.Run([this] { ReleaseMainObjects(); });
+    steps.Run([this] { ClearTable(); });
+    steps.Run([this] { LetGoOfList(false); });
+    steps.Finish();
+    ZEMAClass::ReleaseOwned();
 }
 
 bool ObjectManager::IsKindOf(const char* name) const {
@@ -182,6 +183,9 @@ ScriptObject* ObjectManager::SetObject(ScriptObject* object, uint32_t id) {
     if (id >= kMaxObjectId) {
         ThrowFatal("Object ID %u is out of range", id);
     }
+    // What is going, or a table that is, keeps nothing.
+    if (object != nullptr) CheckNotBeingDestroyed(object);
+    CheckAlive("object table");
     ScriptObject* old = Store(id, object);
     // Stored first, so that a destructor looking up the ID finds the new object.
     if (old != nullptr && old != object) LetGo(old);
@@ -202,11 +206,12 @@ bool ObjectManager::BelongsToEngine(const ScriptObject* object) const {
     if (object->Class() == object && static_cast<const ZEMAClass*>(object)->HeldByClassManager()) return true;
     auto* processor = dynamic_cast<Processor*>(GetProcessor());
     if (processor == nullptr) return false;
-    return object == processor || object == &processor->Objects() || object == &processor->Classes();
+    return object == processor || processor->IsOwnManager(object);
 }
 
 void ObjectManager::LetGo(ScriptObject* object) {
-    if (object == nullptr || BelongsToEngine(object)) return;
+    // One whose destruction has begun is someone else's to finish.
+    if (object == nullptr || !object->Alive() || BelongsToEngine(object)) return;
     object->CheckMayBeDestroyed();
     if (object->ManagerHolds() > 0) ForgetEverywhere(object);
     DestroyObject(object);
@@ -230,6 +235,8 @@ void ObjectManager::ForgetEverywhere(const ScriptObject* object) {
 }
 
 void ObjectManager::AppendObject(ScriptObject* object) {
+    if (object != nullptr) CheckNotBeingDestroyed(object);
+    CheckAlive("object list");
     list_.Append(object, 0);
     if (object != nullptr) object->AddManagerHold();
 }
@@ -270,12 +277,29 @@ void ObjectManager::RemoveCurrent(bool detach) {
 }
 
 void ObjectManager::ClearList() {
+    LetGoOfList(true);
+}
+
+void ObjectManager::LetGoOfList(bool refusalsPassOn) {
+    // Every node goes before any item is destroyed: what the destructor methods do to this list
+    // (add to it, clear it, delete it) changes nothing of this clear, and an item listed twice
+    // goes once.
+    std::vector<ScriptObject*> items;
+    items.reserve(list_.Count());
     while (list_.Count() > 0) {
         list_.First();
         ScriptObject* item = list_.RemoveCurrent();
-        if (item != nullptr) item->DropManagerHold();
-        LetGo(item);
+        if (item == nullptr) continue;
+        item->DropManagerHold();
+        items.push_back(item);
     }
+    CleanupSteps steps(this);
+    for (ScriptObject* item : items) {
+        // A refused object (a class something depends on) stays with whoever else holds it.
+        if (!refusalsPassOn && item->Alive() && Refused(item)) continue;
+        steps.Run([this, item] { LetGo(item); });
+    }
+    steps.Finish();
 }
 
 void ObjectManager::ReleaseMainObjects() {
@@ -291,19 +315,19 @@ void ObjectManager::ReleaseMainObjects() {
             return false;
         }
     };
+    // Each ID on its own: an error while testing or destroying one is logged and the walk goes on.
+    CleanupSteps steps(this, CleanupSteps::FirstError::kLog);
     const uint32_t end = table_.End();
     for (uint32_t id = 0; id < end; ++id) {
         ScriptObject* object = table_.Get(id);
         if (object == nullptr) continue;
-        try {
+        steps.Run([&] {
             if (object->Class() != nullptr && object->Class()->InheritsFrom("ObjectManager") &&
                 !registered(object) && !Refused(object)) {
                 Store(id, nullptr);
-                if (object->ManagerHolds() > 0) ForgetEverywhere(object);
-                DiscardObject(object);
+                if (object->Alive()) DestroyObject(object);
             }
-        } catch (...) {
-        }
+        });
     }
     for (uint32_t id = 0; id < end; ++id) {
         if (id == 1) continue;
@@ -313,8 +337,10 @@ void ObjectManager::ReleaseMainObjects() {
 }
 
 void ObjectManager::ClearTable() {
-    // A class refused while objects of it live may be free to go once the table let go of them.
-    std::vector<WeakObject> refused;
+    // Every ID is cleared before anything is destroyed, so that the destructor methods find the
+    // table empty; a class refused while objects of it live may be free to go once the others went.
+    std::vector<ScriptObject*> objects;
+    std::vector<ScriptObject*> refused;
     const uint32_t end = table_.End();
     for (uint32_t id = 0; id < end; ++id) {
         ScriptObject* object = table_.Get(id);
@@ -322,17 +348,18 @@ void ObjectManager::ClearTable() {
         Store(id, nullptr);
         // What engine caches keep is theirs to delete.
         if (object->KeptByEngine()) continue;
-        if (Refused(object)) {
-            if (object->ManagerHolds() == 0) refused.emplace_back(object);
-            continue;
-        }
-        if (object->ManagerHolds() > 0) ForgetEverywhere(object);
-        DiscardObject(object);
+        (Refused(object) ? refused : objects).push_back(object);
     }
     table_.Clear();
-    // Weak: destructor methods run above may have deleted them.
-    for (const WeakObject& ref : refused) {
-        ScriptObject* object = ref.Get();
-        if (object != nullptr && !Refused(object) && object->ManagerHolds() == 0) DiscardObject(object);
+    CleanupSteps steps(this);
+    auto destroy = [&steps](ScriptObject* object) {
+        // Listed twice, or destroyed by a destructor method of another: it went already.
+        if (!object->Alive() || Refused(object)) return;
+        steps.Run([object] { DestroyObject(object); });
+    };
+    for (ScriptObject* object : objects) destroy(object);
+    for (ScriptObject* object : refused) {
+        if (object->ManagerHolds() == 0) destroy(object);
     }
+    steps.Finish();
 }

@@ -71,7 +71,15 @@ class ObjectManager : public ZEMAClass {
     ScriptObject* Store(uint32_t id, ScriptObject* object);
     // An object the table or list no longer holds: destroyed unless it belongs to the engine.
     void LetGo(ScriptObject* object);
+    // Empties the object list and destroys what it held; refused objects (classes something
+    // depends on) are an error when refusalsPassOn, else left to their other holders.
+    void LetGoOfList(bool refusalsPassOn);
 
+  protected:
+    // The table and the list let go of what they hold (the main manager: sub-managers first).
+    void ReleaseOwned() override;
+
+  private:
     List<ScriptObject> list_;
     SegmentedArray<ScriptObject> table_;
     uint32_t secondary_;

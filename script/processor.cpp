@@ -7,6 +7,7 @@
 #include "foundation/trace_flag.h"
 #include "script/class_manager.h"
 #include "script/decoded_code.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/operations.h"
 
@@ -25,6 +26,8 @@ int32_t Difference(int32_t recorded, uint32_t current) {
 }  // namespace
 
 // Bounds the host frames that native -> script -> native calls and indirect execution pile up.
+// While scripts run, what they destroy keeps its memory: the native code that called them may
+// still hold it.
 class Processor::Nesting {
   public:
     explicit Nesting(Processor& processor) : processor_(processor) {
@@ -37,6 +40,7 @@ class Processor::Nesting {
 
   private:
     Processor& processor_;
+    ReleaseHold hold_;
 };
 
 Processor::Processor(FD::File* archive, int32_t localsCapacity, int32_t returnCapacity,
@@ -75,6 +79,10 @@ Processor::~Processor() {
     ScriptFree(executeBuffer_);
 }
 
+bool Processor::IsOwnManager(const ScriptObject* object) const {
+    return object != nullptr && (object == objectManager_.get() || object == classManager_.get());
+}
+
 void Processor::ThrowManagersReleased() {
     ThrowFatal("The processor's object managers are being released");
 }
@@ -111,6 +119,13 @@ void Processor::Run(ScriptObject* object, uint32_t code) {
     pc_ = caller;
 }
 
+void Processor::CheckReceiver(const ScriptObject* object) {
+    // Native code may still hold an object whose destruction a script completed meanwhile.
+    if (object != nullptr && object->Destroyed()) {
+        ThrowFatal("Not a valid object at 0x%08X where receiver expected", object->Address());
+    }
+}
+
 void Processor::CallBody(ScriptObject* object, ZEMAClass* cls, uint32_t body, uint32_t record) {
     const bool traced = TraceFlag();
     if (ScriptLoad32(body) != 0) {
@@ -123,6 +138,8 @@ void Processor::CallBody(ScriptObject* object, ZEMAClass* cls, uint32_t body, ui
         return;
     }
     NativeHandler handler = NativeHandlerAt(ScriptLoad32(body + 4));
+    // The native may call scripts that destroy what its caller holds.
+    const ReleaseHold hold;
     objects_.Push(object != nullptr ? object->Address() : 0);
     if (traced) {
         trace_.Push(pc_ - 16);
@@ -134,11 +151,13 @@ void Processor::CallBody(ScriptObject* object, ZEMAClass* cls, uint32_t body, ui
 }
 
 void Processor::CallMethod(ScriptObject* object, ZEMAClass* cls, uint32_t number) {
+    CheckReceiver(object);
     if (cls == nullptr) ThrowFatal("Method %d called without a class", static_cast<int>(number));
     CallBody(object, cls, cls->GetMethod(number), cls->MethodDebugRecord(number));
 }
 
 void Processor::CallVirtual(ScriptObject* object, uint32_t number) {
+    CheckReceiver(object);
     if (object == nullptr || object->Class() == nullptr) {
         ThrowFatal("Virtual method %d called on an object without a class", static_cast<int>(number));
     }
@@ -273,6 +292,45 @@ void Processor::ExecuteWordAt(uint32_t address, uint32_t resume) {
 }
 
 // --- stack depths ---
+
+namespace {
+
+template <class T>
+void SaveStack(const DStack<T>& stack, bool contents, uint32_t& depth, std::vector<uint32_t>& slots) {
+    depth = stack.Depth();
+    if (contents) slots.assign(stack.Slots() + 1, stack.Slots() + 1 + depth);
+}
+
+template <class T>
+void RestoreStack(DStack<T>& stack, uint32_t depth, const std::vector<uint32_t>& slots) {
+    // A depth it had before, so within its capacity.
+    stack.SetDepth(depth);
+    if (slots.size() == depth) std::copy(slots.begin(), slots.end(), stack.Slots() + 1);
+}
+
+}  // namespace
+
+RunnerState Processor::SaveState(bool contents) const {
+    RunnerState state;
+    state.pc = pc_;
+    SaveStack(data_, contents, state.depths[0], state.contents[0]);
+    SaveStack(locals_, contents, state.depths[1], state.contents[1]);
+    SaveStack(objects_, contents, state.depths[2], state.contents[2]);
+    SaveStack(return_, contents, state.depths[3], state.contents[3]);
+    SaveStack(classes_, contents, state.depths[4], state.contents[4]);
+    SaveStack(trace_, contents, state.depths[5], state.contents[5]);
+    return state;
+}
+
+void Processor::RestoreState(const RunnerState& state) {
+    pc_ = state.pc;
+    RestoreStack(data_, state.depths[0], state.contents[0]);
+    RestoreStack(locals_, state.depths[1], state.contents[1]);
+    RestoreStack(objects_, state.depths[2], state.contents[2]);
+    RestoreStack(return_, state.depths[3], state.contents[3]);
+    RestoreStack(classes_, state.depths[4], state.contents[4]);
+    RestoreStack(trace_, state.depths[5], state.contents[5]);
+}
 
 void Processor::SaveStackDepths(StackDepths& depths) const {
     depths.data = static_cast<int32_t>(data_.Depth());

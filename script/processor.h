@@ -72,6 +72,8 @@ class Processor : public ZEMAClass, public MethodRunner {
     // Pushes the value on the DataStack and on the ObjectStack.
     void PushObject(uint32_t address) override;
     void CountLoopRound() override;
+    RunnerState SaveState(bool contents) const override;
+    void RestoreState(const RunnerState& state) override;
 
     void SaveStackDepths(StackDepths& depths) const;
     // 1 when all four depths equal the record, else 0.
@@ -108,6 +110,9 @@ class Processor : public ZEMAClass, public MethodRunner {
         if (objectManager_ == nullptr) ThrowManagersReleased();
         return *objectManager_;
     }
+
+    // The object is one of the managers the processor owns (false once they are released).
+    bool IsOwnManager(const ScriptObject* object) const;
 
     // The current object (top of the ObjectStack) and the running class (top of the ClassStack),
     // checked to be live objects.
@@ -154,6 +159,7 @@ class Processor : public ZEMAClass, public MethodRunner {
     bool Return(bool traced, uint32_t stopDepth);
     ScriptObject* Receiver(uint32_t word);
     void CallBody(ScriptObject* object, ZEMAClass* cls, uint32_t body, uint32_t record);
+    static void CheckReceiver(const ScriptObject* object);
     // Deletes the object manager, then the class manager (the constructor's failure path too).
     void ReleaseManagers();
     [[noreturn]] static void ThrowManagersReleased();

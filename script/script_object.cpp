@@ -6,24 +6,28 @@
 #include <new>
 
 #include "foundation/exceptions.h"
+#include "script/cleanup_steps.h"
 #include "script/method_runner.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/zema_class.h"
 
 ScriptObject::ScriptObject(ZEMAClass* cls)
     : handle_(HandleFamily::kScriptObject, kScriptObjectKind, this),
       class_(cls),
-      fields_(cls != nullptr ? cls->InstanceFieldCount() : 0) {
+      fields_(cls != nullptr ? cls->InstanceFieldCount() : 0),
+      birth_(NextObjectBirth()) {
     JoinClass();
 }
 
 ScriptObject::ScriptObject(SelfClass, uint32_t kind)
-    : handle_(HandleFamily::kScriptObject, kind, this), class_(nullptr) {}
+    : handle_(HandleFamily::kScriptObject, kind, this), class_(nullptr), birth_(NextObjectBirth()) {}
 
 ScriptObject::ScriptObject(const ScriptObject& other)
     : handle_(HandleFamily::kScriptObject, kScriptObjectKind, this),
       class_(other.class_),
-      fields_(other.fields_) {
+      fields_(other.fields_),
+      birth_(NextObjectBirth()) {
     JoinClass();
 }
 
@@ -85,9 +89,20 @@ void ScriptObject::RunDestructorMethods() {
     if (cls->VirtualMethodSlot(kDestroyVirtualMethod) != 0) runner->CallVirtual(this, kDestroyVirtualMethod);
 }
 
+void ScriptObject::CheckAlive(const char* what) const {
+    if (!Alive()) ThrowFatal("Not a valid object at 0x%08X where %s expected", Address(), what);
+}
+
 void CheckNotBeingDestroyed(const ScriptObject* object) {
     if (!object->BeingDestroyed()) return;
     ThrowFatal("Object at 0x%08X is being deleted already", object->Address());
+}
+
+void ScriptObject::ReleaseOwnedQuietly() noexcept {
+    if (ownedReleased_) return;
+    ownedReleased_ = true;
+    CleanupSteps steps(this, CleanupSteps::FirstError::kLog);
+    steps.Run([this] { ReleaseOwned(); });
 }
 
 void DestroyObject(ScriptObject* object) {
@@ -96,14 +111,26 @@ void DestroyObject(ScriptObject* object) {
     object->CheckMayBeDestroyed();
     // No object table or list may keep, and later use or destroy again, what is gone.
     if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
-    object->beingDestroyed_ = true;
-    const std::unique_ptr<ScriptObject> owned(object);
-    owned->RunDestructorMethods();
+    ZEMAClass* cls = object->class_;
+    if (cls != nullptr && static_cast<const ScriptObject*>(cls) != object) {
+        cls->InstanceDestroyed(object);
+    } else {
+        object->beingDestroyed_ = true;
+    }
+    CleanupSteps steps(object);
+    steps.Run([object] { object->RunDestructorMethods(); });
+    object->ownedReleased_ = true;
+    steps.Run([object] { object->ReleaseOwned(); });
+    object->handle_.Revoke();
+    object->destroyed_ = true;
+    ReleaseWhenUnheld(object);
+    steps.Finish();
 }
 
 void DiscardObject(ScriptObject* object) noexcept {
     if (object == nullptr || object->BeingDestroyed()) return;
-    WithErrorsLogged([object] { DestroyObject(object); });
+    CleanupSteps steps(object, CleanupSteps::FirstError::kLog);
+    steps.Run([object] { DestroyObject(object); });
 }
 
 void PushNewObject(MethodRunner& runner, std::unique_ptr<ScriptObject> object) {

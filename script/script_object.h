@@ -57,13 +57,34 @@ class ScriptObject {
     void AddManagerHold() { ++managerHolds_; }
     void DropManagerHold() { managerHolds_ -= managerHolds_ > 0 ? 1 : 0; }
     void ClearManagerHolds() { managerHolds_ = 0; }
-    // Set by DestroyObject for the rest of the object's life: its destructor methods are running.
+    // Set by DestroyObject for the rest of the object's life: its destruction has begun (its
+    // destructor methods run, or it is gone and only its memory waits, see object_lifetime.h).
     bool BeingDestroyed() const { return beingDestroyed_; }
+    // Not destroyed, nor being destroyed: what native code asks of an object it held across a
+    // script call before it goes on with it.
+    bool Alive() const { return !beingDestroyed_; }
+    // FatalExep "Not a valid object at 0x<address> where <what> expected" unless Alive().
+    void CheckAlive(const char* what) const;
+    // Its destruction is complete and only its memory waits: no method may run on it any more.
+    bool Destroyed() const { return destroyed_; }
+    // When the object was made, against the other objects (object_lifetime.h).
+    uint64_t Birth() const { return birth_; }
     // FatalExep when the object may not be destroyed now (DestroyObject asks before anything is
     // done); descriptors refuse while something depends on them.
     virtual void CheckMayBeDestroyed() const {}
 
   protected:
+    // Lets go of what the object owns: the script objects it destroys with it, its entries in engine
+    // structures. DestroyObject calls it once, after the destructor methods and while the object's
+    // handle still lives; its errors pass on (the first once the destruction is complete, see
+    // CleanupSteps). An override ends with its base's ReleaseOwned. Nothing here may be left to the
+    // C++ destructor, which runs only when the memory goes, maybe much later.
+    virtual void ReleaseOwned() {}
+    // For the destructor of a class with ReleaseOwned whose objects the engine may also delete
+    // directly, without DestroyObject: does what ReleaseOwned does unless it was done, logging
+    // errors.
+    void ReleaseOwnedQuietly() noexcept;
+
     // For descriptors, whose class is themselves: no fields, class set by the derived constructor.
     struct SelfClass {};
     ScriptObject(SelfClass, uint32_t kind);
@@ -82,6 +103,9 @@ class ScriptObject {
     bool keptByEngine_ = false;
     uint32_t managerHolds_ = 0;
     bool beingDestroyed_ = false;
+    bool destroyed_ = false;
+    bool ownedReleased_ = false;
+    uint64_t birth_;
     ScriptObject* previousOfClass_ = nullptr;
     ScriptObject* nextOfClass_ = nullptr;
 
@@ -90,17 +114,19 @@ class ScriptObject {
 };
 
 // Destroys an object the way scripts expect: CheckMayBeDestroyed may refuse it (nothing is done
-// then); it is taken out of every object table and list that holds it; then, when it has a class other than
-// itself and that class has a processor, method 1 of each class from its own up the base chain runs on it
-// (classes without a method 1 are skipped), then its virtual method 0; then the object is deleted. When a
-// script method throws the object is still deleted and the error passed on. An object whose
-// destruction is under way already (a destructor method deleting its own object, or the list that
-// is destroying it) is refused with FatalExep: it would be deleted twice.
+// then); it is taken out of every object table and list that holds it; then, when it has a class
+// other than itself and that class has a processor, method 1 of each class from its own up the base
+// chain runs on it (classes without a method 1 are skipped), then its virtual method 0; then it
+// lets go of what it owns (ReleaseOwned) and its handle dies: no script value or WeakObject finds
+// it again. Its memory goes when no native frame can still hold it (object_lifetime.h). When a
+// destructor method fails, the rest of the destruction still happens and the first error is passed
+// on at the end (CleanupSteps). An object whose destruction is under way already (a destructor
+// method deleting its own object, or the list that is destroying it) is refused with FatalExep.
 void DestroyObject(ScriptObject* object);
-// DestroyObject where no error may leave (destructors, unique_ptr deleters, clean-up while another
-// error unwinds): an error of the object's destructor methods, after which the object is deleted
-// all the same, or a refusal is logged and goes no further. Null, and an object whose destruction
-// is under way already, are left alone.
+// DestroyObject where no error may leave (destructors, unique_ptr deleters, clean-up inside a catch
+// block or while another error unwinds): an error, or a refusal, is logged and goes no further, and
+// the processor is put back where it stood. Null, and an object whose destruction has begun, are
+// left alone.
 void DiscardObject(ScriptObject* object) noexcept;
 // The unique_ptr deleter of objects made on the way to somewhere that may yet fail: they are
 // discarded (DiscardObject).

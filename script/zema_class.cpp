@@ -119,7 +119,7 @@ void ZEMAClass::AddInstance(ScriptObject* object) {
     object->nextOfClass_ = firstInstance_;
     if (firstInstance_ != nullptr) firstInstance_->previousOfClass_ = object;
     firstInstance_ = object;
-    ++instanceCount_;
+    if (object->Alive()) ++instanceCount_;
 }
 
 void ZEMAClass::RemoveInstance(ScriptObject* object) {
@@ -131,7 +131,13 @@ void ZEMAClass::RemoveInstance(ScriptObject* object) {
     }
     if (object->nextOfClass_ != nullptr) object->nextOfClass_->previousOfClass_ = object->previousOfClass_;
     object->previousOfClass_ = object->nextOfClass_ = nullptr;
-    --instanceCount_;
+    if (object->Alive()) --instanceCount_;
+}
+
+void ZEMAClass::InstanceDestroyed(ScriptObject* object) {
+    std::lock_guard lock(ClassLifetimeMutex());
+    if (object->Alive()) --instanceCount_;
+    object->beingDestroyed_ = true;
 }
 
 uint32_t ZEMAClass::InstanceCount() const {
@@ -140,7 +146,11 @@ uint32_t ZEMAClass::InstanceCount() const {
 }
 
 void ZEMAClass::HandInstancesToUnloadedClass() {
-    if (InstanceCount() == 0) return;
+    // Destroyed objects whose memory waits are moved too: they still name their class.
+    {
+        std::lock_guard lock(ClassLifetimeMutex());
+        if (firstInstance_ == nullptr) return;
+    }
     ZEMAClass& unloaded = UnloadedClass();
     for (;;) {
         ScriptObject* object;

@@ -136,7 +136,7 @@ class ZEMAClass : public ScriptObject, public DataBlock {
     // Virtual method 1 on the descriptor itself, through the processor (nothing without one).
     void NotifyLoaded();
 
-    // Objects whose class this is (not the descriptor itself).
+    // Objects whose class this is (not the descriptor itself) and whose destruction has not begun.
     uint32_t InstanceCount() const;
     // Entered in the table of a ClassManager other than itself: the class is that manager's (or the
     // engine's) to delete, never a script's.
@@ -166,8 +166,12 @@ class ZEMAClass : public ScriptObject, public DataBlock {
     };
 
     friend class ScriptObject;
+    friend void DestroyObject(ScriptObject* object);
     void AddInstance(ScriptObject* object);
     void RemoveInstance(ScriptObject* object);
+    // Marks an object of the class as being destroyed: it stays among the objects of the class until
+    // its memory goes, but no longer counts.
+    void InstanceDestroyed(ScriptObject* object);
     void HandInstancesToUnloadedClass();
 
     [[noreturn]] void LibraryError(const char* what) const;
@@ -215,8 +219,8 @@ class ZEMAClass : public ScriptObject, public DataBlock {
     ScriptFields classFields_;
     bool linked_ = false;
     bool heldByClassManager_ = false;
-    // The objects of the class, linked through the objects; and every descriptor there is, for
-    // ForgetProcessor. Both under one process-wide lock.
+    // The objects of the class, linked through the objects, and how many of them are not being
+    // destroyed; and every descriptor there is, for ForgetProcessor. All under one process-wide lock.
     ScriptObject* firstInstance_ = nullptr;
     uint32_t instanceCount_ = 0;
     ZEMAClass* previousDescriptor_ = nullptr;

@@ -17,6 +17,7 @@
 #include "script/debugger_messages.h"
 #include "script/message_manager.h"
 #include "script/native_catalogue.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/string_procs.h"
@@ -186,6 +187,8 @@ void GameStartup() {
     const ShellServices& s = game.services;
     if (s.app == nullptr || s.video == nullptr || s.timer == nullptr || s.audio == nullptr)
         throw FatalExep(String("Start-up without platform services"));
+    // Start-up keeps the objects it makes across the scripts it runs.
+    const ReleaseHold hold;
     // First, so that every log line names the program's version.
     ProgramVersion().SetWords({1, 11, 0, 'b'});
     RegisterDebuggerMessages();

@@ -4,6 +4,7 @@
 #include "foundation/log_writer.h"
 #include "foundation/trace_flag.h"
 #include "platform/app.h"
+#include "script/object_lifetime.h"
 #include "shell/error_report.h"
 #include "shell/game_globals.h"
 #include "shell/game_hooks.h"
@@ -20,6 +21,9 @@ void RunTestRun(TestRunKind kind) {
 }
 
 void RunPath(int32_t startMode) {
+    // The game's own code keeps what it works on across the scripts it runs; its loops give back
+    // the memory of what they destroy.
+    const ReleaseHold hold;
     switch (startMode) {
         case kStartNormal:
             if (Hooks().mainScreen) Hooks().mainScreen();

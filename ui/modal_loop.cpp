@@ -19,6 +19,7 @@
 #include "graphics/screen_surface.h"
 #include "graphics/text_layout.h"
 #include "platform/key_table.h"
+#include "script/object_lifetime.h"
 #include "script/processor.h"
 #include "shell/game_stop.h"
 #include "shell/input_device.h"
@@ -159,7 +160,9 @@ int32_t DialogWindow::Run(InputDevice& input, const ScriptObject* owner) {
 }
 
 void DialogWindow::Loop(LoopState& s) {
+    ReleaseLoop release;
     for (;; ++s.frame) {
+        release.Turn();
         DeleteDisposed();
         CheckAlive(s.self);
         CheckGameStop();

@@ -7,6 +7,7 @@
 #include "foundation/byte_order.h"
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
+#include "script/cleanup_steps.h"
 #include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
@@ -120,17 +121,20 @@ SlotObject::SlotObject(ZEMAClass* cls, ScriptObject* ownerShip, int32_t x, int32
     for (uint32_t i = 0; i < kSlotDirections; ++i) SetDirection(i, DirectionRecord{});
 }
 
-SlotObject::~SlotObject() {
-    if (!OwnsItems()) return;
-    // A destructor cannot pass errors on: an item whose script destructor fails is deleted all
-    // the same (DestroyObject), and the other one still has to go.
-    for (SlotPlace place : {SlotPlace::kFirst, SlotPlace::kSecond}) {
-        OptionObject* item = Item(place);
-        // Only an item that still counts itself in this slot is this slot's to destroy.
-        if (item == nullptr || item->Slot() != this || item->BeingDestroyed() || item->KeptByEngine())
-            continue;
-        DiscardObject(item);
+void SlotObject::ReleaseOwned() {
+    if (OwnsItems()) {
+        CleanupSteps steps(this);
+        for (SlotPlace place : {SlotPlace::kFirst, SlotPlace::kSecond}) {
+            steps.Run([this, place] {
+                OptionObject* item = Item(place);
+                // Only an item that still counts itself in this slot is this slot's to destroy.
+                if (item != nullptr && item->Slot() == this && item->Alive() && !item->KeptByEngine())
+                    DestroyObject(item);
+            });
+        }
+        steps.Finish();
     }
+    ScriptObject::ReleaseOwned();
 }
 
 uint32_t& SlotObject::Own(uint32_t index) {

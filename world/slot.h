@@ -85,7 +85,7 @@ class SlotObject : public ScriptObject {
   public:
     SlotObject(ZEMAClass* cls, ScriptObject* ownerShip, int32_t x, int32_t y, int32_t kind);
     // Destroys the items it still holds when it owns them.
-    ~SlotObject() override;
+    ~SlotObject() override { ReleaseOwnedQuietly(); }
 
     uint32_t& Own(uint32_t index);
     uint32_t Own(uint32_t index) const;
@@ -145,6 +145,10 @@ class SlotObject : public ScriptObject {
     static SlotObject& Of(ScriptObject* receiver);
     // The live slot a script value names, null for anything else.
     static SlotObject* FromAddress(uint32_t address);
+
+  protected:
+    // The items it owns go with it.
+    void ReleaseOwned() override;
 
   private:
     OptionObject* PutItem(SlotPlace place, OptionObject* item);

@@ -6,6 +6,7 @@
 
 #include "script/class_manager.h"
 #include "script/object_manager.h"
+#include "script/weak_object.h"
 #include "tests/script/processor_fixture.h"
 #include "tools/content/script_assembler.h"
 
@@ -163,18 +164,21 @@ TEST_F(ProcessorObjectTest, AnObjectWhoseDestructionIsUnderWayIsNotDeletedAgain)
               "Not a valid object at 0x" + Hex(selfAddress) + " where object expected");
     ClearStacks();
 
-    // Its destructor deletes the object list that is destroying it: the list's own destruction
-    // goes on, and the list is deleted once.
+    // Its destructor deletes the object list that is destroying it: refused too, and the error
+    // reaches the script that deleted the list once the list and both its items are gone.
     auto* list = new ObjectManager(&Cpu(), 1);
     const uint32_t listAddress = list->Address();
     auto* item = new ScriptObject(deleter);
     item->Field(0) = listAddress;
     list->AppendObject(item);
-    list->AppendObject(new ScriptObject(thing));
+    const WeakObject other(new ScriptObject(thing));
+    list->AppendObject(other.Get());
     SetData({listAddress});
-    EXPECT_EQ(RunThing({OpWord(Op::DeleteObject)}), "no error");
+    std::snprintf(text, sizeof text, "Object at 0x%08X is being deleted already", listAddress);
+    EXPECT_EQ(RunThing({OpWord(Op::DeleteObject)}), text);
     EXPECT_EQ(ErrorMessage([&] { ScriptObject::FromAddress(listAddress, 0, "object"); }),
               "Not a valid object at 0x" + Hex(listAddress) + " where object expected");
+    EXPECT_EQ(other.Get(), nullptr);
 }
 
 TEST_F(ProcessorObjectTest, NewObjectAndObjectIds) {
