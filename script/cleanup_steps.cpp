@@ -14,13 +14,13 @@ MethodRunner* RunnerOfObject(const ScriptObject* object) {
 
 }  // namespace
 
-CleanupSteps::CleanupSteps(MethodRunner* runner, FirstError first)
-    : runner_(runner), logAll_(first == FirstError::kLog || std::uncaught_exceptions() > 0) {}
+CleanupSteps::CleanupSteps(Runner runner, FirstError first)
+    : runner_(runner.runner), logAll_(first == FirstError::kLog || std::uncaught_exceptions() > 0) {}
 
 CleanupSteps::CleanupSteps(const ScriptObject* owner, FirstError first)
-    : CleanupSteps(RunnerOfObject(owner), first) {}
+    : CleanupSteps(Runner{RunnerOfObject(owner)}, first) {}
 
-CleanupSteps::CleanupSteps(MethodRunner& runner, FirstError first) : CleanupSteps(&runner, first) {}
+CleanupSteps::CleanupSteps(MethodRunner& runner, FirstError first) : CleanupSteps(Runner{&runner}, first) {}
 
 CleanupSteps::~CleanupSteps() {
     if (first_ == nullptr) return;

@@ -44,7 +44,10 @@ class CleanupSteps {
     bool Failed() const { return first_ != nullptr; }
 
   private:
-    CleanupSteps(MethodRunner* runner, FirstError first);
+    struct Runner {
+        MethodRunner* runner;
+    };
+    CleanupSteps(Runner runner, FirstError first);
     // In the catch block of a step that failed.
     void OnError(const RunnerState& before) noexcept;
 

@@ -8,6 +8,8 @@
 #include "graphics/graphics_kinds.h"
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
+#include "script/cleanup_steps.h"
+#include "script/processor.h"
 #include "ui/control.h"
 #include "ui/screen_effects.h"
 #include "ui/ui_kinds.h"
@@ -30,19 +32,35 @@ DialogWindow::DialogWindow(Processor* processor, Display* display, Image* cursor
 }
 
 DialogWindow::~DialogWindow() {
+    // A window never closed goes while an error unwinds, or with an owner deleted directly: a
+    // destructor cannot pass errors on.
+    ReleaseEverything(CleanupSteps::FirstError::kLog);
+}
+
+void DialogWindow::Close() {
+    ReleaseEverything(CleanupSteps::FirstError::kPassOn);
+}
+
+void DialogWindow::ReleaseEverything(CleanupSteps::FirstError errors) {
+    if (*self_ == nullptr) return;
+    // Gone from here on for the loops that run it and the windows in front of it.
     *self_ = nullptr;
     if (DialogWindow* parent = Parent()) parent->childOpen_ = false;
-    // A destructor cannot pass errors on: a script destructor that fails has still had its object
-    // deleted, so the rest is let go all the same.
-    auto release = [](std::vector<Entry>& list) {
-        for (const Entry& entry : list) {
-            if (entry.mode != kNeverOwned) DiscardObject(entry.object.Get());
+    std::vector<Entry> effects;
+    std::vector<Entry> controls;
+    std::vector<WeakObject> disposed;
+    effects.swap(effects_);
+    controls.swap(controls_);
+    disposed.swap(disposed_);
+    hovered_.Reset();
+    CleanupSteps steps(processor_, errors);
+    for (const std::vector<Entry>* list : {&effects, &controls}) {
+        for (const Entry& entry : *list) {
+            if (entry.mode != kNeverOwned) steps.Run([&entry] { DeleteOwned(entry.object); });
         }
-        list.clear();
-    };
-    release(effects_);
-    release(controls_);
-    for (const WeakObject& object : disposed_) DiscardObject(object.Get());
+    }
+    for (const WeakObject& object : disposed) steps.Run([&object] { DeleteOwned(object); });
+    steps.Finish();
 }
 
 void DialogWindow::Step(int32_t frame) {
@@ -121,14 +139,19 @@ void DialogWindow::DeleteDisposed() {
 
 void DialogWindow::DisposeAll(std::vector<Entry> entries) {
     const std::shared_ptr<DialogWindow*> self = self_;
+    // Every entry goes, whatever a script destructor of another one does (close this window, or
+    // fail); the first error passes on once all went.
+    CleanupSteps steps(processor_);
     for (const Entry& entry : entries) {
-        // A script destructor may have deleted this window: the rest is deleted all the same.
-        if (*self != nullptr) {
-            Dispose(entry);
-        } else if (entry.mode != kNeverOwned) {
-            DeleteOwned(entry.object);
-        }
+        steps.Run([&] {
+            if (*self != nullptr) {
+                Dispose(entry);
+            } else if (entry.mode != kNeverOwned) {
+                DeleteOwned(entry.object);
+            }
+        });
     }
+    steps.Finish();
 }
 
 void DialogWindow::RemoveControl(int32_t id) {

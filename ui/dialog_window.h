@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "foundation/engine_string.h"
+#include "script/cleanup_steps.h"
 #include "script/script_fields.h"
 #include "script/weak_object.h"
 
@@ -59,10 +60,15 @@ class DialogWindow {
     DialogWindow(Processor* processor, Display* display, Image* cursor);
     DialogWindow(const DialogWindow&) = delete;
     DialogWindow& operator=(const DialogWindow&) = delete;
-    // Clears the parent's childOpen, then lets go of everything the lists hold, deleting what they
-    // own. Errors of script destructors cannot leave a destructor: owners that want them call
-    // ClearControls and ClearEffects first.
+    // Closes the window unless that was done, logging the errors of script destructors: a
+    // destructor cannot pass them on.
     virtual ~DialogWindow();
+    // Ends the window: its life token points at null from here on (a loop running it stops with
+    // FatalExep at its next check), the parent's childOpen is cleared, and it lets go of everything
+    // its lists hold, deleting what they own. Every entry goes; the first error of a script
+    // destructor passes on once all went. What owns a window closes it on the normal path.
+    void Close();
+    bool Closed() const { return *self_ == nullptr; }
 
     // The four operations of a window. A plain window's Step goes to the parent; StepControls and
     // DrawControls do the parent's controls first; OnStart does nothing.
@@ -174,6 +180,7 @@ class DialogWindow {
     static void DeleteOwned(const WeakObject& ref);
     void DeleteDisposed();
     void DisposeAll(std::vector<Entry> entries);
+    void ReleaseEverything(CleanupSteps::FirstError errors);
     void ClearHovered();
 
     // modal_loop.cpp

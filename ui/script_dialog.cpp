@@ -171,6 +171,11 @@ ZEMADialogObject::ZEMADialogObject(ZEMAClass* cls)
 
 ZEMADialogObject::~ZEMADialogObject() = default;
 
+void ZEMADialogObject::ReleaseOwned() {
+    window_->Close();
+    ScriptObject::ReleaseOwned();
+}
+
 void ZEMADialogObject::StepWindow(int32_t frame) {
     GTTClass::CallStep(this, frame);
 }

@@ -28,7 +28,6 @@ class ZEMADialogObject : public ScriptObject {
     // A dialog of the class over the game's display, with the engine's pointer picture; the
     // processor is the class's. FatalExep when the display or the picture is missing.
     explicit ZEMADialogObject(ZEMAClass* cls);
-    // The window goes first, deleting the controls and effects it owns.
     ~ZEMADialogObject() override;
     ZEMADialogObject(const ZEMADialogObject&) = delete;
     ZEMADialogObject& operator=(const ZEMADialogObject&) = delete;
@@ -50,6 +49,10 @@ class ZEMADialogObject : public ScriptObject {
     // them. The defaults: the dialog's virtual method 2, and the window's own drawing.
     virtual void StepWindow(int32_t frame);
     virtual void DrawWindowControls();
+
+  protected:
+    // The window closes: its controls and effects go, and a loop running it stops.
+    void ReleaseOwned() override;
 
   private:
     std::unique_ptr<DialogWindow> window_;
