@@ -9,7 +9,6 @@
 namespace {
 
 struct Waiting {
-    uint32_t holds = 0;
     std::vector<ScriptObject*> objects;
 };
 
@@ -33,12 +32,10 @@ void ReleaseAll() {
 
 }  // namespace
 
-ReleaseHold::ReleaseHold() {
-    ++waiting.holds;
-}
+thread_local uint32_t ReleaseHold::holds = 0;
 
-ReleaseHold::~ReleaseHold() {
-    if (--waiting.holds == 0 && !waiting.objects.empty()) ReleaseAll();
+void ReleaseHold::ReleaseWaiting() {
+    if (!waiting.objects.empty()) ReleaseAll();
 }
 
 ReleaseLoop::ReleaseLoop() : firstBirth_(lastBirth.load(std::memory_order_relaxed) + 1) {}
@@ -57,7 +54,7 @@ uint64_t NextObjectBirth() {
 }
 
 void ReleaseWhenUnheld(ScriptObject* object) {
-    if (waiting.holds == 0) {
+    if (ReleaseHold::holds == 0) {
         delete object;
         return;
     }

@@ -23,10 +23,18 @@ class ScriptObject;
 // thread's top) holds for as long as it keeps pointers.
 class ReleaseHold {
   public:
-    ReleaseHold();
-    ~ReleaseHold();
+    ReleaseHold() { ++holds; }
+    ~ReleaseHold() {
+        if (--holds == 0) ReleaseWaiting();
+    }
     ReleaseHold(const ReleaseHold&) = delete;
     ReleaseHold& operator=(const ReleaseHold&) = delete;
+
+  private:
+    friend void ReleaseWhenUnheld(ScriptObject* object);
+    // Taken on every call into script code, so kept to a counter of the thread's own.
+    static thread_local uint32_t holds;
+    static void ReleaseWaiting();
 };
 
 // A loop whose turns are points where its own frame keeps no pointer it obtained during a turn.
