@@ -15,10 +15,6 @@ constexpr uint16_t kExtensible = 0xFFFE;
 
 // The mixer converts at most 8 channels to the device's layout.
 constexpr uint16_t kMostChannels = 8;
-// Below the lowest rate in use a sample converted to the device's rate grows by thousands of times;
-// above the highest no device plays.
-constexpr uint32_t kLowestRate = 1000;
-constexpr uint32_t kHighestRate = 384000;
 // Every extensible sub-format this reads is a GUID made of a format tag and this fixed tail.
 constexpr uint8_t kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                         0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
@@ -88,7 +84,7 @@ WaveFault CheckFormat(std::span<const uint8_t> d, const Chunk& format) {
             return WaveFault::Encoding;
     }
     if (channels == 0 || channels > (tag == kMsAdpcm ? 2 : kMostChannels)) return WaveFault::Channels;
-    if (rate < kLowestRate || rate > kHighestRate) return WaveFault::SampleRate;
+    if (rate < kLowestSoundRate || rate > kHighestSoundRate) return WaveFault::SampleRate;
     if (byteRate == 0) return WaveFault::ByteRate;
     if (tag == kPcm ? bits != 8 && bits != 16 && bits != 24 && bits != 32 : bits != bitsNeeded)
         return WaveFault::Bits;

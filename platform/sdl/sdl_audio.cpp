@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
+#include "platform/sdl/flac_check.h"
 #include "platform/wave_check.h"
 
 namespace {
@@ -16,11 +18,12 @@ constexpr int kMostChannels = 256;
 // Decoders for samples and the stream besides WAVE; one the mixer lacks refuses its files at load.
 constexpr int kDecoders = MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC;
 
-// Sampled sound the mixer may be handed: a WAVE file must first pass the check, as its decoders
-// trust the format chunk.
+// Sampled sound the mixer may be handed: a WAVE or FLAC file must first pass its check, as their
+// decoders trust what the file's header says.
 bool Decodable(std::span<const uint8_t> data) {
     const AudioFormat format = DetectAudioFormat(data);
     if (format == AudioFormat::Wave) return CheckWave(data) == WaveFault::None;
+    if (data.size() >= 4 && std::memcmp(data.data(), "fLaC", 4) == 0) return FlacIsPlayable(data);
     return IsSampledSound(format);
 }
 

@@ -141,6 +141,47 @@ TEST(SdlAudioTest, CompressedSamplesDecodeAndModulesAreNoSamples) {
     }
 }
 
+// The stream information's channel count and rate, which the mixer's FLAC decoder trusts: a mono
+// file claiming two channels ended the process with SIGSEGV, and one whose metadata is cut short
+// leaked what the mixer took for it.
+TEST(SdlAudioTest, AFlacWhoseHeaderDisagreesWithItsFramesLoadsAsNothing) {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    SdlAudio audio;
+    ASSERT_TRUE(audio.Init());
+    // The channel count less one sits in bits 3..1 of byte 20, under the rate's last four bits.
+    const auto withChannels = [](std::vector<uint8_t> b, unsigned channels) {
+        b[20] = static_cast<uint8_t>((b[20] & ~0x0E) | (channels - 1) << 1);
+        return b;
+    };
+    const auto withRate = [](std::vector<uint8_t> b, uint32_t rate) {
+        b[18] = static_cast<uint8_t>(rate >> 12);
+        b[19] = static_cast<uint8_t>(rate >> 4);
+        b[20] = static_cast<uint8_t>((b[20] & 0x0F) | (rate & 0x0F) << 4);
+        return b;
+    };
+    const std::vector<uint8_t> mono = Of(FlacFile(1)), stereo = Of(FlacFile(2));
+    std::vector<uint8_t> cut = mono;
+    cut.resize(44);  // in the comment block after the stream information
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool plays;
+    };
+    const Case cases[] = {
+        {"mono", mono, true},
+        {"stereo", stereo, true},
+        {"mono frames, two channels claimed", withChannels(mono, 2), false},
+        {"stereo frames, one channel claimed", withChannels(stereo, 1), false},
+        {"rate 999", withRate(mono, 999), false},
+        {"rate 1000", withRate(mono, 1000), true},
+        {"metadata cut short", cut, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(audio.LoadSample(c.bytes, 5) != 0, c.plays) << c.what;
+        EXPECT_EQ(audio.LoadStream(c.bytes) != 0, c.plays) << c.what;
+    }
+}
+
 TEST(SdlAudioTest, SamplesAStreamAndAModulePlayTogether) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     SdlAudio audio;
