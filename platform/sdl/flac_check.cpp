@@ -84,7 +84,8 @@ struct DecoderDeleter {
 bool FlacIsPlayable(std::span<const uint8_t> data) {
     std::unique_ptr<FLAC__StreamDecoder, DecoderDeleter> decoder(FLAC__stream_decoder_new());
     Walk walk{data};
-    if (!decoder ||
+    // Every metadata block is read whole, as the mixer reads the comments.
+    if (!decoder || !FLAC__stream_decoder_set_metadata_respond_all(decoder.get()) ||
         FLAC__stream_decoder_init_stream(decoder.get(), Read, Seek, Tell, Length, AtEnd, Write, Metadata,
                                          Error, &walk) != FLAC__STREAM_DECODER_INIT_STATUS_OK)
         return false;
