@@ -143,7 +143,7 @@ TEST(SdlAudioTest, CompressedSamplesDecodeAndModulesAreNoSamples) {
 
 // The stream information's channel count and rate, which the mixer's FLAC decoder trusts: a mono
 // file claiming two channels ended the process with SIGSEGV, and one whose metadata is cut short
-// leaked what the mixer took for it.
+// or damaged leaked what the mixer took for it.
 TEST(SdlAudioTest, AFlacWhoseHeaderDisagreesWithItsFramesLoadsAsNothing) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     SdlAudio audio;
@@ -162,6 +162,8 @@ TEST(SdlAudioTest, AFlacWhoseHeaderDisagreesWithItsFramesLoadsAsNothing) {
     const std::vector<uint8_t> mono = Of(FlacFile(1)), stereo = Of(FlacFile(2));
     std::vector<uint8_t> cut = mono;
     cut.resize(44);  // in the comment block after the stream information
+    std::vector<uint8_t> vendor = mono;
+    vendor[47] = 0x7F;  // the comment block's first length, past the block
     struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
@@ -175,6 +177,7 @@ TEST(SdlAudioTest, AFlacWhoseHeaderDisagreesWithItsFramesLoadsAsNothing) {
         {"rate 999", withRate(mono, 999), false},
         {"rate 1000", withRate(mono, 1000), true},
         {"metadata cut short", cut, false},
+        {"comment block damaged", vendor, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(audio.LoadSample(c.bytes, 5) != 0, c.plays) << c.what;
