@@ -13,7 +13,8 @@ namespace {
 struct Walk {
     std::span<const uint8_t> data;
     size_t at = 0;
-    bool streamInfo = false;
+    int streamInfos = 0;
+    bool streamInfoLength = true;
     uint32_t channels = 0;
     uint32_t rate = 0;
     bool mismatch = false;
@@ -67,7 +68,8 @@ FLAC__StreamDecoderWriteStatus Write(const FLAC__StreamDecoder*, const FLAC__Fra
 void Metadata(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata, void* client) {
     if (metadata->type != FLAC__METADATA_TYPE_STREAMINFO) return;
     Walk& w = Of(client);
-    w.streamInfo = true;
+    ++w.streamInfos;
+    w.streamInfoLength = w.streamInfoLength && metadata->length == FLAC__STREAM_METADATA_STREAMINFO_LENGTH;
     w.channels = metadata->data.stream_info.channels;
     w.rate = metadata->data.stream_info.sample_rate;
 }
@@ -89,10 +91,12 @@ bool FlacIsPlayable(std::span<const uint8_t> data) {
         FLAC__stream_decoder_init_stream(decoder.get(), Read, Seek, Tell, Length, AtEnd, Write, Metadata,
                                          Error, &walk) != FLAC__STREAM_DECODER_INIT_STATUS_OK)
         return false;
-    // The metadata must read to its end: the mixer keeps what it took when it does not.
+    // The metadata must read to its end, with the one stream information block the format allows: the
+    // mixer keeps what it took for a block when the metadata fails to read or another one follows.
     if (!FLAC__stream_decoder_process_until_end_of_metadata(decoder.get()) ||
         FLAC__stream_decoder_get_state(decoder.get()) != FLAC__STREAM_DECODER_SEARCH_FOR_FRAME_SYNC ||
-        !walk.streamInfo || walk.rate < kLowestSoundRate || walk.rate > kHighestSoundRate)
+        walk.streamInfos != 1 || !walk.streamInfoLength || walk.rate < kLowestSoundRate ||
+        walk.rate > kHighestSoundRate)
         return false;
     return FLAC__stream_decoder_process_until_end_of_stream(decoder.get()) && !walk.mismatch &&
            FLAC__stream_decoder_get_state(decoder.get()) == FLAC__STREAM_DECODER_END_OF_STREAM;

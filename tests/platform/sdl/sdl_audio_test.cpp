@@ -142,8 +142,8 @@ TEST(SdlAudioTest, CompressedSamplesDecodeAndModulesAreNoSamples) {
 }
 
 // The stream information's channel count and rate, which the mixer's FLAC decoder trusts: a mono
-// file claiming two channels ended the process with SIGSEGV, and one whose metadata is cut short
-// or damaged leaked what the mixer took for it.
+// file claiming two channels ended the process with SIGSEGV, and one whose metadata is cut short,
+// damaged or holds the stream information twice leaked what the mixer took for it.
 TEST(SdlAudioTest, AFlacWhoseHeaderDisagreesWithItsFramesLoadsAsNothing) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     SdlAudio audio;
@@ -164,6 +164,8 @@ TEST(SdlAudioTest, AFlacWhoseHeaderDisagreesWithItsFramesLoadsAsNothing) {
     cut.resize(44);  // in the comment block after the stream information
     std::vector<uint8_t> vendor = mono;
     vendor[47] = 0x7F;  // the comment block's first length, past the block
+    std::vector<uint8_t> twice = mono;
+    twice.insert(twice.begin() + 4, mono.begin() + 4, mono.begin() + 42);  // the block, not marked last
     struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
@@ -178,6 +180,7 @@ TEST(SdlAudioTest, AFlacWhoseHeaderDisagreesWithItsFramesLoadsAsNothing) {
         {"rate 1000", withRate(mono, 1000), true},
         {"metadata cut short", cut, false},
         {"comment block damaged", vendor, false},
+        {"stream information twice", twice, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(audio.LoadSample(c.bytes, 5) != 0, c.plays) << c.what;
