@@ -3,6 +3,8 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/audio.h"
+
 namespace {
 
 constexpr uint16_t kPcm = 0x0001;

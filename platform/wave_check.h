@@ -7,11 +7,6 @@
 #include <cstdint>
 #include <span>
 
-// The sample rates a sound may have. Below the lowest in use a sound converted to the device's rate
-// grows by thousands of times; above the highest no device plays.
-inline constexpr uint32_t kLowestSoundRate = 1000;
-inline constexpr uint32_t kHighestSoundRate = 384000;
-
 // The first thing found wrong; None for a file the decoders may read.
 enum class WaveFault {
     None,

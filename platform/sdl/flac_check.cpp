@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/wave_check.h"
+#include "platform/audio.h"
 
 namespace {
 
