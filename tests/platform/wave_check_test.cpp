@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/audio.h"
@@ -19,7 +19,7 @@ std::string Chunk(const std::string& id, const std::string& body) {
     return id + LeU32(static_cast<uint32_t>(body.size())) + body + std::string(body.size() % 2, '\0');
 }
 
-// A WAVE file described by its fields: 16-bit mono PCM unless a row changes them.
+// A WAVE file described by its fields: 16-bit mono PCM unless changed.
 struct Wave {
     uint16_t tag = 1, channels = 1;
     uint32_t rate = 22050, byteRate = 44100;
@@ -30,6 +30,13 @@ struct Wave {
     bool format = true, data = true;
     std::string samples = std::string(64, '\0');
     std::optional<uint32_t> dataSize;  // when not the true one
+
+    template <class T>
+    Wave With(T Wave::*field, std::type_identity_t<T> value) const {
+        Wave w = *this;
+        w.*field = std::move(value);
+        return w;
+    }
 
     std::vector<uint8_t> Bytes() const {
         std::string fmt = LeU16(tag) + LeU16(channels) + LeU32(rate) + LeU32(byteRate) + LeU16(blockAlign) +
@@ -43,202 +50,106 @@ struct Wave {
     }
 };
 
-const std::string kSubFormatTail("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
-
-// 16-bit stereo PCM in the extensible layout.
-Wave Extensible() {
-    Wave w;
-    w.tag = 0xFFFE;
-    w.channels = 2;
-    w.byteRate = 88200;
-    w.blockAlign = 4;
-    w.extension = LeU16(22) + LeU16(16) + LeU32(3) + LeU16(1) + kSubFormatTail;
-    return w;
+// cbSize, valid bits, channel mask, and the sub-format: a format tag, then the fixed tail of its GUID.
+std::string ExtensibleFields(uint16_t cbSize = 22, uint16_t validBits = 16, uint16_t tag = 1,
+                             char last = 0x71) {
+    return LeU16(cbSize) + LeU16(validBits) + LeU32(3) + LeU16(tag) +
+           std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B", 13) + last;
 }
-
-// Mono MS ADPCM blocks of 256 bytes: samples per block, then the seven standard coefficient pairs.
-Wave MsAdpcm(uint16_t pairs = 7, uint16_t cbSize = 32) {
-    Wave w;
-    w.tag = 2;
-    w.bits = 4;
-    w.blockAlign = 256;
-    w.byteRate = 11100;
-    w.extension = LeU16(cbSize) + LeU16(500) + LeU16(pairs) + std::string(4 * pairs, '\0');
-    return w;
-}
-
-Wave ImaAdpcm(uint16_t channels = 1, uint16_t blockAlign = 256) {
-    Wave w;
-    w.tag = 0x11;
-    w.channels = channels;
-    w.bits = 4;
-    w.blockAlign = blockAlign;
-    w.byteRate = 11100;
-    w.extension = LeU16(2) + LeU16(505);
-    return w;
+// cbSize, samples per block, and the coefficient pairs (zeros here).
+std::string MsAdpcmFields(uint16_t pairs = 7, uint16_t cbSize = 32) {
+    return LeU16(cbSize) + LeU16(500) + LeU16(pairs) + std::string(4 * pairs, '\0');
 }
 
 struct Case {
     const char* what;
-    std::function<void(Wave&)> change;
+    Wave wave;
     WaveFault fault;
 };
 
 TEST(WaveCheckTest, EachFieldTheDecodersTrustIsCheckedOnBothSidesOfItsLimit) {
+    const Wave pcm;
+    const Wave ext = pcm.With(&Wave::tag, 0xFFFE)
+                         .With(&Wave::channels, 2)
+                         .With(&Wave::byteRate, 88200)
+                         .With(&Wave::blockAlign, 4)
+                         .With(&Wave::extension, ExtensibleFields());
+    const Wave ms = pcm.With(&Wave::tag, 2)
+                        .With(&Wave::bits, 4)
+                        .With(&Wave::blockAlign, 256)
+                        .With(&Wave::extension, MsAdpcmFields());
+    const Wave ms2 = ms.With(&Wave::channels, 2);
+    const Wave ima = ms.With(&Wave::tag, 0x11).With(&Wave::extension, LeU16(2) + LeU16(505));
+    const Wave ima2 = ima.With(&Wave::channels, 2);
+    const Wave float32 = pcm.With(&Wave::tag, 3).With(&Wave::bits, 32).With(&Wave::blockAlign, 4);
+    const Wave muLaw = pcm.With(&Wave::tag, 7).With(&Wave::bits, 8).With(&Wave::blockAlign, 1);
     const Case cases[] = {
-        {"16-bit mono PCM", [](Wave&) {}, WaveFault::None},
-        {"not WAVE", [](Wave& w) { w.form = "AVI "; }, WaveFault::Structure},
-        {"no format chunk", [](Wave& w) { w.format = false; }, WaveFault::Structure},
-        {"no data chunk", [](Wave& w) { w.data = false; }, WaveFault::Structure},
-        {"data before the format", [](Wave& w) { w.before = Chunk("data", "ab"); }, WaveFault::Structure},
-        {"two format chunks", [](Wave& w) { w.after = Chunk("fmt ", std::string(16, '\0')); },
+        {"16-bit mono PCM", pcm, WaveFault::None},
+        {"not WAVE", pcm.With(&Wave::form, "AVI "), WaveFault::Structure},
+        {"no format chunk", pcm.With(&Wave::format, false), WaveFault::Structure},
+        {"no data chunk", pcm.With(&Wave::data, false), WaveFault::Structure},
+        {"data before the format", pcm.With(&Wave::before, Chunk("data", "ab")), WaveFault::Structure},
+        {"two format chunks", pcm.With(&Wave::after, Chunk("fmt ", std::string(16, '\0'))),
          WaveFault::Structure},
-        {"odd chunk before the format, padded", [](Wave& w) { w.before = Chunk("LIST", "abc"); },
+        {"odd chunk before the format, padded", pcm.With(&Wave::before, Chunk("LIST", "abc")),
          WaveFault::None},
-        {"chunk after the data, to the end", [](Wave& w) { w.after = "LIST" + LeU32(4) + "abcd"; },
+        {"chunk after the data, to the end", pcm.With(&Wave::after, "LIST" + LeU32(4) + "abcd"),
          WaveFault::None},
-        {"chunk after the data, past the end", [](Wave& w) { w.after = "LIST" + LeU32(5) + "abcd"; },
+        {"chunk after the data, past it", pcm.With(&Wave::after, "LIST" + LeU32(5) + "abcd"),
          WaveFault::Structure},
-        {"bytes after the data too few for a chunk", [](Wave& w) { w.after = "LIST"; }, WaveFault::None},
-        {"data size exactly to the end, odd", [](Wave& w) { w.samples.resize(63); }, WaveFault::None},
-        {"data size past the end", [](Wave& w) { w.dataSize = 65; }, WaveFault::DataSize},
-        {"format chunk of 15 bytes", [](Wave& w) { w.formatBytes = 15; }, WaveFault::FormatSize},
-        {"format chunk of 18 bytes", [](Wave& w) { w.extension = LeU16(0); }, WaveFault::None},
-        {"format tag 0", [](Wave& w) { w.tag = 0; }, WaveFault::Encoding},
-        {"channels 0", [](Wave& w) { w.channels = 0; }, WaveFault::Channels},
-        {"channels 8",
-         [](Wave& w) {
-             w.channels = 8;
-             w.blockAlign = 16;
-         },
-         WaveFault::None},
-        {"channels 9",
-         [](Wave& w) {
-             w.channels = 9;
-             w.blockAlign = 18;
-         },
-         WaveFault::Channels},
-        {"rate 999", [](Wave& w) { w.rate = 999; }, WaveFault::SampleRate},
-        {"rate 1000", [](Wave& w) { w.rate = 1000; }, WaveFault::None},
-        {"rate 384000", [](Wave& w) { w.rate = 384000; }, WaveFault::None},
-        {"rate 384001", [](Wave& w) { w.rate = 384001; }, WaveFault::SampleRate},
-        {"byte rate 0", [](Wave& w) { w.byteRate = 0; }, WaveFault::ByteRate},
-        {"byte rate 1", [](Wave& w) { w.byteRate = 1; }, WaveFault::None},
-        {"PCM of 12 bits", [](Wave& w) { w.bits = 12; }, WaveFault::Bits},
-        {"PCM of 24 bits",
-         [](Wave& w) {
-             w.bits = 24;
-             w.blockAlign = 3;
-         },
-         WaveFault::None},
-        {"block align 0", [](Wave& w) { w.blockAlign = 0; }, WaveFault::BlockAlign},
-        {"block align 3", [](Wave& w) { w.blockAlign = 3; }, WaveFault::BlockAlign},
-        {"float of 64 bits",
-         [](Wave& w) {
-             w.tag = 3;
-             w.bits = 64;
-             w.blockAlign = 8;
-         },
-         WaveFault::Bits},
-        {"float of 32 bits",
-         [](Wave& w) {
-             w.tag = 3;
-             w.bits = 32;
-             w.blockAlign = 4;
-         },
-         WaveFault::None},
-        {"mu-law of 16 bits", [](Wave& w) { w.tag = 7; },  // PCM's block align of 2 for 16 bits
-         WaveFault::Bits},
-        {"mu-law, block align 2",
-         [](Wave& w) {
-             w.tag = 7;
-             w.bits = 8;
-         },
-         WaveFault::BlockAlign},
-        {"extensible", [](Wave& w) { w = Extensible(); }, WaveFault::None},
-        {"extensible, format chunk of 39 bytes",
-         [](Wave& w) {
-             w = Extensible();
-             w.formatBytes = 39;
-         },
+        {"too few bytes after the data for a chunk", pcm.With(&Wave::after, "LIST"), WaveFault::None},
+        {"odd data exactly to the end", pcm.With(&Wave::samples, std::string(63, '\0')), WaveFault::None},
+        {"data size past the end", pcm.With(&Wave::dataSize, 65), WaveFault::DataSize},
+        {"format chunk of 15 bytes", pcm.With(&Wave::formatBytes, 15), WaveFault::FormatSize},
+        {"format chunk of 18 bytes", pcm.With(&Wave::extension, LeU16(0)), WaveFault::None},
+        {"format tag 0", pcm.With(&Wave::tag, 0), WaveFault::Encoding},
+        {"channels 0", pcm.With(&Wave::channels, 0), WaveFault::Channels},
+        {"channels 8", pcm.With(&Wave::channels, 8).With(&Wave::blockAlign, 16), WaveFault::None},
+        {"channels 9", pcm.With(&Wave::channels, 9).With(&Wave::blockAlign, 18), WaveFault::Channels},
+        {"rate 999", pcm.With(&Wave::rate, 999), WaveFault::SampleRate},
+        {"rate 1000", pcm.With(&Wave::rate, 1000), WaveFault::None},
+        {"rate 384000", pcm.With(&Wave::rate, 384000), WaveFault::None},
+        {"rate 384001", pcm.With(&Wave::rate, 384001), WaveFault::SampleRate},
+        {"byte rate 0", pcm.With(&Wave::byteRate, 0), WaveFault::ByteRate},
+        {"byte rate 1", pcm.With(&Wave::byteRate, 1), WaveFault::None},
+        {"PCM of 12 bits", pcm.With(&Wave::bits, 12), WaveFault::Bits},
+        {"PCM of 24 bits", pcm.With(&Wave::bits, 24).With(&Wave::blockAlign, 3), WaveFault::None},
+        {"block align 0", pcm.With(&Wave::blockAlign, 0), WaveFault::BlockAlign},
+        {"block align 3", pcm.With(&Wave::blockAlign, 3), WaveFault::BlockAlign},
+        {"float of 32 bits", float32, WaveFault::None},
+        {"float of 64 bits", float32.With(&Wave::bits, 64).With(&Wave::blockAlign, 8), WaveFault::Bits},
+        {"mu-law", muLaw, WaveFault::None},
+        {"mu-law of 16 bits", muLaw.With(&Wave::bits, 16).With(&Wave::blockAlign, 2), WaveFault::Bits},
+        {"mu-law, block align 2", muLaw.With(&Wave::blockAlign, 2), WaveFault::BlockAlign},
+        {"extensible", ext, WaveFault::None},
+        {"extensible, format chunk of 39 bytes", ext.With(&Wave::formatBytes, 39), WaveFault::FormatSize},
+        {"extensible, cbSize 21", ext.With(&Wave::extension, ExtensibleFields(21)), WaveFault::Extension},
+        {"extensible, valid bits 17", ext.With(&Wave::extension, ExtensibleFields(22, 17)),
+         WaveFault::Extension},
+        {"extensible, MS ADPCM", ext.With(&Wave::extension, ExtensibleFields(22, 16, 2)),
+         WaveFault::Encoding},
+        {"extensible, not a sub-format GUID", ext.With(&Wave::extension, ExtensibleFields(22, 16, 1, 0)),
+         WaveFault::Encoding},
+        {"extensible, channels 0", ext.With(&Wave::channels, 0), WaveFault::Channels},
+        {"MS ADPCM", ms, WaveFault::None},
+        {"MS ADPCM, 6 coefficient pairs", ms.With(&Wave::extension, MsAdpcmFields(6, 28)),
+         WaveFault::Extension},
+        {"MS ADPCM, pairs past cbSize", ms.With(&Wave::extension, MsAdpcmFields(7, 31)),
+         WaveFault::Extension},
+        {"MS ADPCM, cbSize past the chunk", ms.With(&Wave::extension, MsAdpcmFields(7, 33)),
          WaveFault::FormatSize},
-        {"extensible, cbSize 21",
-         [](Wave& w) {
-             w = Extensible();
-             w.extension[0] = 21;
-         },
-         WaveFault::Extension},
-        {"extensible, valid bits 17",
-         [](Wave& w) {
-             w = Extensible();
-             w.extension[2] = 17;
-         },
-         WaveFault::Extension},
-        {"extensible, sub-format MS ADPCM",
-         [](Wave& w) {
-             w = Extensible();
-             w.extension[8] = 2;
-         },
-         WaveFault::Encoding},
-        {"extensible, sub-format of another family",
-         [](Wave& w) {
-             w = Extensible();
-             w.extension.back() = 0;
-         },
-         WaveFault::Encoding},
-        {"extensible, channels 0",
-         [](Wave& w) {
-             w = Extensible();
-             w.channels = 0;
-         },
-         WaveFault::Channels},
-        {"MS ADPCM", [](Wave& w) { w = MsAdpcm(); }, WaveFault::None},
-        {"MS ADPCM, 6 coefficient pairs", [](Wave& w) { w = MsAdpcm(6, 28); }, WaveFault::Extension},
-        {"MS ADPCM, pairs past cbSize", [](Wave& w) { w = MsAdpcm(7, 31); }, WaveFault::Extension},
-        {"MS ADPCM, cbSize past the chunk", [](Wave& w) { w = MsAdpcm(7, 33); }, WaveFault::FormatSize},
-        {"MS ADPCM, 3 channels",
-         [](Wave& w) {
-             w = MsAdpcm();
-             w.channels = 3;
-         },
-         WaveFault::Channels},
-        {"MS ADPCM stereo, block align 13",
-         [](Wave& w) {
-             w = MsAdpcm();
-             w.channels = 2;
-             w.blockAlign = 13;
-         },
-         WaveFault::BlockAlign},
-        {"MS ADPCM stereo, block align 14",
-         [](Wave& w) {
-             w = MsAdpcm();
-             w.channels = 2;
-             w.blockAlign = 14;
-         },
-         WaveFault::None},
-        {"IMA ADPCM", [](Wave& w) { w = ImaAdpcm(); }, WaveFault::None},
-        {"IMA ADPCM of 3 bits",
-         [](Wave& w) {
-             w = ImaAdpcm();
-             w.bits = 3;
-         },
-         WaveFault::Bits},
-        {"IMA ADPCM, block align 3", [](Wave& w) { w = ImaAdpcm(1, 3); }, WaveFault::BlockAlign},
-        {"IMA ADPCM, block align 4", [](Wave& w) { w = ImaAdpcm(1, 4); }, WaveFault::None},
-        {"IMA ADPCM stereo, block align 12", [](Wave& w) { w = ImaAdpcm(2, 12); }, WaveFault::BlockAlign},
-        {"IMA ADPCM stereo, block align 16", [](Wave& w) { w = ImaAdpcm(2, 16); }, WaveFault::None},
-        {"IMA ADPCM, cbSize 0",
-         [](Wave& w) {
-             w = ImaAdpcm();
-             w.extension = LeU16(0);
-         },
-         WaveFault::Extension},
+        {"MS ADPCM, 3 channels", ms.With(&Wave::channels, 3), WaveFault::Channels},
+        {"MS ADPCM stereo, block align 13", ms2.With(&Wave::blockAlign, 13), WaveFault::BlockAlign},
+        {"MS ADPCM stereo, block align 14", ms2.With(&Wave::blockAlign, 14), WaveFault::None},
+        {"IMA ADPCM", ima, WaveFault::None},
+        {"IMA ADPCM of 3 bits", ima.With(&Wave::bits, 3), WaveFault::Bits},
+        {"IMA ADPCM, cbSize 0", ima.With(&Wave::extension, LeU16(0)), WaveFault::Extension},
+        {"IMA ADPCM, block align 3", ima.With(&Wave::blockAlign, 3), WaveFault::BlockAlign},
+        {"IMA ADPCM, block align 4", ima.With(&Wave::blockAlign, 4), WaveFault::None},
+        {"IMA ADPCM stereo, block align 12", ima2.With(&Wave::blockAlign, 12), WaveFault::BlockAlign},
+        {"IMA ADPCM stereo, block align 16", ima2.With(&Wave::blockAlign, 16), WaveFault::None},
     };
-    for (const Case& c : cases) {
-        Wave w;
-        c.change(w);
-        EXPECT_EQ(CheckWave(w.Bytes()), c.fault) << c.what;
-    }
+    for (const Case& c : cases) EXPECT_EQ(CheckWave(c.wave.Bytes()), c.fault) << c.what;
     EXPECT_EQ(CheckWave(std::vector<uint8_t>{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V'}),
               WaveFault::Structure);
 }
