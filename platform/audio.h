@@ -16,6 +16,11 @@ enum class AudioFormat { Unknown, Wave, Compressed, Module };
 AudioFormat DetectAudioFormat(std::span<const uint8_t> data);
 // Sampled sound, which samples and streams are made from; modules are not.
 bool IsSampledSound(AudioFormat format);
+// The sample rates sampled sound may have. Far below any rate in use, the conversion to the
+// device's rate is thousands of times the file (4 KB at 1 Hz took 350 MB); above the highest no
+// device plays.
+inline constexpr uint32_t kLowestSoundRate = 1000;
+inline constexpr uint32_t kHighestSoundRate = 384000;
 
 // Numbered as the sound records keep their kind.
 enum class AudioKind : uint32_t { None = 0, Music = 1, Sample = 2, Stream = 3 };

@@ -10,7 +10,7 @@ $SUDO apt-get install -y --no-install-recommends \
     build-essential cmake pkg-config \
     libgtest-dev libgmock-dev libbenchmark-dev \
     libsdl2-dev libsdl2-mixer-dev libopenmpt-dev \
-    libvorbis-dev libogg-dev libmp3lame-dev \
+    libvorbis-dev libogg-dev libmp3lame-dev libflac-dev \
     clang libclang-rt-14-dev clang-format xvfb desktop-file-utils \
     xdotool imagemagick
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -5,7 +5,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+
+#include "platform/sdl/flac_check.h"
+#include "platform/wave_check.h"
 
 namespace {
 
@@ -13,6 +17,15 @@ constexpr int kFirstChannels = 16;
 constexpr int kMostChannels = 256;
 // Decoders for samples and the stream besides WAVE; one the mixer lacks refuses its files at load.
 constexpr int kDecoders = MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC;
+
+// Sampled sound the mixer may be handed: a WAVE or FLAC file must first pass its check, as their
+// decoders trust what the file's header says.
+bool Decodable(std::span<const uint8_t> data) {
+    const AudioFormat format = DetectAudioFormat(data);
+    if (format == AudioFormat::Wave) return CheckWave(data) == WaveFault::None;
+    if (data.size() >= 4 && std::memcmp(data.data(), "fLaC", 4) == 0) return FlacIsPlayable(data);
+    return IsSampledSound(format);
+}
 
 int16_t Saturated(int32_t value) {
     return static_cast<int16_t>(
@@ -90,7 +103,7 @@ AudioHandle SdlAudio::Add(Entry entry) {
 AudioHandle SdlAudio::LoadSample(std::span<const uint8_t> data, int maxPlaybacks) {
     std::lock_guard lock(mutex_);
     // Modules are refused here whatever the mixer could make of them: they play on their own voice.
-    if (!open_ || !IsSampledSound(DetectAudioFormat(data)) || data.size() > INT32_MAX) return 0;
+    if (!open_ || !Decodable(data) || data.size() > INT32_MAX) return 0;
     // The chunk is decoded into the mixer's own memory, so neither the data nor the reader need be
     // kept; the reader is closed here, since the mixer does not free it on every failure.
     std::unique_ptr<SDL_RWops, ReaderDeleter> reader(
@@ -104,7 +117,7 @@ AudioHandle SdlAudio::LoadSample(std::span<const uint8_t> data, int maxPlaybacks
 
 AudioHandle SdlAudio::LoadStream(std::span<const uint8_t> data) {
     std::lock_guard lock(mutex_);
-    if (!open_ || !IsSampledSound(DetectAudioFormat(data)) || data.size() > INT32_MAX) return 0;
+    if (!open_ || !Decodable(data) || data.size() > INT32_MAX) return 0;
     Entry e;
     e.kind = AudioKind::Stream;
     e.data.assign(data.begin(), data.end());

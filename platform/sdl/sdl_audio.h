@@ -30,8 +30,8 @@ class SdlAudio final : public Audio {
 
     bool Init() override;
     void Shutdown() override;
-    // Samples and streams take sampled sound, music what the module library reads: the same split
-    // as the headless backend.
+    // Samples and streams take sampled sound (a WAVE file only when CheckWave passes it), music what
+    // the module library reads: the same split as the headless backend.
     AudioHandle LoadSample(std::span<const uint8_t> data, int maxPlaybacks) override;
     AudioHandle LoadStream(std::span<const uint8_t> data) override;
     AudioHandle LoadMusic(std::span<const uint8_t> data) override;

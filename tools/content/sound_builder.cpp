@@ -1,5 +1,6 @@
 #include "tools/content/sound_builder.h"
 
+#include <FLAC/stream_encoder.h>
 #include <lame/lame.h>
 #include <ogg/ogg.h>
 #include <vorbis/vorbisenc.h>
@@ -125,6 +126,31 @@ std::string Mp3FromPcm(const std::vector<int16_t>& samples, int rate) {
     if (flushed < 0) std::abort();
     lame_close(lame);
     return std::string(out.begin(), out.begin() + n + flushed);
+}
+
+std::string FlacFile(unsigned channels) {
+    FLAC__StreamEncoder* encoder = FLAC__stream_encoder_new();
+    FLAC__stream_encoder_set_channels(encoder, channels);
+    FLAC__stream_encoder_set_bits_per_sample(encoder, 16);
+    FLAC__stream_encoder_set_sample_rate(encoder, kToneRate);
+    FLAC__stream_encoder_set_blocksize(encoder, 1152);
+    std::string out;
+    const auto write = [](const FLAC__StreamEncoder*, const FLAC__byte buffer[], size_t bytes, uint32_t,
+                          uint32_t, void* client) {
+        static_cast<std::string*>(client)->append(reinterpret_cast<const char*>(buffer), bytes);
+        return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
+    };
+    if (FLAC__stream_encoder_init_stream(encoder, write, nullptr, nullptr, nullptr, &out) !=
+        FLAC__STREAM_ENCODER_INIT_STATUS_OK)
+        std::abort();
+    std::vector<FLAC__int32> pcm;
+    for (int i = 0; i < kToneSamples; ++i)
+        pcm.insert(pcm.end(), channels, static_cast<FLAC__int32>(Tone(i) * 32767));
+    if (!FLAC__stream_encoder_process_interleaved(encoder, pcm.data(), kToneSamples) ||
+        !FLAC__stream_encoder_finish(encoder))
+        std::abort();
+    FLAC__stream_encoder_delete(encoder);
+    return out;
 }
 
 std::string ModFile(const ModTag& tag) {

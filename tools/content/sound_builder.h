@@ -1,4 +1,4 @@
-// Sound files built in code: PCM WAVE, Ogg Vorbis and MP3 encoded in memory from a tone, and small
+// Sound files built in code: PCM WAVE, Ogg Vorbis, MP3 and FLAC encoded in memory from a tone, and small
 // but complete music modules (MOD under each of its tags, MTM) with one pattern and one sample.
 #pragma once
 
@@ -13,6 +13,8 @@ std::string OggVorbisFile();
 std::string Mp3File();
 // Mono 16-bit samples at the rate, MPEG audio encoded.
 std::string Mp3FromPcm(const std::vector<int16_t>& samples, int rate);
+// The tone in 16 bits on each of the channels, FLAC encoded.
+std::string FlacFile(unsigned channels = 1);
 
 // A four-byte MOD tag ("M.K.", "M!K!", "FLT4", "6CHN", "8CHN" ...) and the channels it stands for.
 struct ModTag {

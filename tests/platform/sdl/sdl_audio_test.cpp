@@ -83,6 +83,29 @@ TEST(SdlAudioTest, PlaysAWaveFromMemoryAndShutsDown) {
     EXPECT_NE(audio.LoadSample(ToneWave(), 5), 0u);
 }
 
+// Each a field that a decoder beneath the mixer takes on trust: 0 channels ends the process with
+// SIGFPE in the stream's reader, 1 Hz makes the sample's conversion to the device's rate take
+// hundreds of megabytes, and the stream's reader takes a block alignment of 0.
+TEST(SdlAudioTest, AWaveWithADamagedFormatLoadsAsNothing) {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    SdlAudio audio;
+    ASSERT_TRUE(audio.Init());
+    struct Case {
+        const char* what;
+        size_t at;
+        uint16_t value;
+    };
+    const Case cases[] = {{"no channels", 22, 0}, {"1 Hz", 24, 1}, {"block align 0", 32, 0}};
+    for (const Case& c : cases) {
+        std::vector<uint8_t> wav = ToneWave();
+        Put16(wav, c.at, c.value);  // the rate's upper half is 0 already
+        EXPECT_EQ(audio.LoadSample(wav, 5), 0u) << c.what;
+        EXPECT_EQ(audio.LoadStream(wav), 0u) << c.what;
+        EXPECT_EQ(audio.Load(wav).kind, AudioKind::None) << c.what;
+    }
+    EXPECT_EQ(audio.Load(ToneWave()).kind, AudioKind::Sample);
+}
+
 std::vector<uint8_t> Of(const std::string& file) {
     return std::vector<uint8_t>(file.begin(), file.end());
 }
@@ -115,6 +138,53 @@ TEST(SdlAudioTest, CompressedSamplesDecodeAndModulesAreNoSamples) {
             EXPECT_TRUE(audio.PlayOnce(sample)) << c.what;
         }
         EXPECT_EQ(audio.LoadMusic(c.bytes) != 0, c.music) << c.what;
+    }
+}
+
+// The stream information's channel count and rate, which the mixer's FLAC decoder trusts: a mono
+// file claiming two channels ended the process with SIGSEGV, and one whose metadata is cut short,
+// damaged or holds the stream information twice leaked what the mixer took for it.
+TEST(SdlAudioTest, AFlacWhoseHeaderDisagreesWithItsFramesLoadsAsNothing) {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    SdlAudio audio;
+    ASSERT_TRUE(audio.Init());
+    // The channel count less one sits in bits 3..1 of byte 20, under the rate's last four bits.
+    const auto withChannels = [](std::vector<uint8_t> b, unsigned channels) {
+        b[20] = static_cast<uint8_t>((b[20] & ~0x0E) | (channels - 1) << 1);
+        return b;
+    };
+    const auto withRate = [](std::vector<uint8_t> b, uint32_t rate) {
+        b[18] = static_cast<uint8_t>(rate >> 12);
+        b[19] = static_cast<uint8_t>(rate >> 4);
+        b[20] = static_cast<uint8_t>((b[20] & 0x0F) | (rate & 0x0F) << 4);
+        return b;
+    };
+    const std::vector<uint8_t> mono = Of(FlacFile(1)), stereo = Of(FlacFile(2));
+    std::vector<uint8_t> cut = mono;
+    cut.resize(44);  // in the comment block after the stream information
+    std::vector<uint8_t> vendor = mono;
+    vendor[47] = 0x7F;  // the comment block's first length, past the block
+    std::vector<uint8_t> twice = mono;
+    twice.insert(twice.begin() + 4, mono.begin() + 4, mono.begin() + 42);  // the block, not marked last
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool plays;
+    };
+    const Case cases[] = {
+        {"mono", mono, true},
+        {"stereo", stereo, true},
+        {"mono frames, two channels claimed", withChannels(mono, 2), false},
+        {"stereo frames, one channel claimed", withChannels(stereo, 1), false},
+        {"rate 999", withRate(mono, 999), false},
+        {"rate 1000", withRate(mono, 1000), true},
+        {"metadata cut short", cut, false},
+        {"comment block damaged", vendor, false},
+        {"stream information twice", twice, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(audio.LoadSample(c.bytes, 5) != 0, c.plays) << c.what;
+        EXPECT_EQ(audio.LoadStream(c.bytes) != 0, c.plays) << c.what;
     }
 }
 
