@@ -156,9 +156,8 @@ void SoundSystem::Load(SoundRecord* record) {
     std::lock_guard lock(loadMutex_);
     if (Loaded(record->Type())) return;
     const LoadedAudio loaded = audio_.Load(std::span<const uint8_t>(record->Data()));
-    if (!Loaded(loaded.kind))
-        ThrowFatal("Sound file \"%s\" is in no format the sound output can play", record->Name().Text());
-    record->SetLoaded(audio_, loaded);
+    // A file no loader takes stays unloaded: it is tried again at its next play and plays nothing.
+    if (Loaded(loaded.kind)) record->SetLoaded(audio_, loaded);
 }
 
 void SoundSystem::Play(SoundRecord* record, bool looped) {

@@ -54,7 +54,7 @@ class SoundSystem : public ZEMAClass {
     // Sound thread: loads the record if it is not loaded yet and starts it.
     void Play(SoundRecord* record, bool looped);
     // Turns a record's bytes into an audio object: sample, then stream, then music. A record no
-    // loader takes stays unloaded and gives a FatalExep naming its file.
+    // loader takes stays unloaded: it plays nothing.
     void Load(SoundRecord* record);
 
     // Lets the sound thread finish the requests posted so far, then ends and joins it. Later play
