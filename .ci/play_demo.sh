@@ -8,7 +8,8 @@
 # without input; the ship still flying after two seconds), the star system with its two planets,
 # the shop opened from one of them, the game menu's save (its row names the star system and the
 # planet), the star system again after the save, and leaving the game. The same input must leave
-# the same save files in both. The first play then goes on: an arcade game for one player, where a
+# the same save files in both. The first play meets damaged explosion sounds, which play nothing.
+# The first play then goes on: an arcade game for one player, where a
 # shot leaves the ship within half a second of Space, a short sweep of fire destroys an enemy and
 # raises the score above 0, and the ship is still flying; then the save, loaded from the main menu,
 # listed with its place and date and entered again in the star system, not in the flight.
@@ -127,9 +128,21 @@ choose() {
 start_game() {
     GAME=$(mktemp -d)
     "$MAKE_DEMO" "$GAME"
+    [ "${2:-}" = damaged-sounds ] && damage_explosion_sounds
     launch_game
     shot "$1-main"
     [ "$(menu_entries "$1-main")" = 7 ] || fail "$1-main: the main column's seven entries are not all there"
+}
+# Explosion sounds damaged as a user might drop such files in: WAVE files whose format says 0
+# channels, loose in the game folder, which is read before the archive. They play nothing; the game
+# goes on as with its own.
+damage_explosion_sounds() {
+    local file
+    for file in Misc/ShipExplosion.wav Explosions/Explosion1.wav; do
+        mkdir -p "$GAME/$(dirname "$file")"
+        printf 'RIFF\x28\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x00\x00\x44\xac\x00\x00\x88\x58\x01\x00\x02\x00\x10\x00data\x04\x00\x00\x00\x00\x00\x00\x00' \
+            >"$GAME/$file"
+    done
 }
 # The main column again, after a game ended.
 main_again() {
@@ -333,7 +346,7 @@ quit_game() {
 # One whole play in a fresh game folder (named $1): with "full", the arcade game and the loaded save
 # too. The save files it left are copied to $SHOTS/$1-saves.
 play() {
-    start_game "$1-0"
+    if [ "$2" = full ]; then start_game "$1-0" damaged-sounds; else start_game "$1-0"; fi
     campaign "$1"
     mkdir -p "$SHOTS/$1-saves"
     cp "$GAME"/Saves/*.gsf "$SHOTS/$1-saves/"
