@@ -2,9 +2,12 @@
 
 #include <cstring>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
+#include "screens/screen_helpers.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/processor.h"
@@ -56,7 +59,8 @@ void WindowMessageEvent(ScriptObject* receiver) {
         AllItemsShop::ActiveField() = p2;
         ShopDialog::CallBuild(shop);
     }
-    ShopDialog::OnWindowMessage(shop, code, p1, p2);
+    // The build ran scripts: a shop they deleted has no message to handle.
+    if (shop.Alive()) ShopDialog::OnWindowMessage(shop, code, p1, p2);
 }
 
 // The fields come once, after the shop's own controls.
@@ -64,21 +68,26 @@ void ExtraControlsEvent(ScriptObject* receiver) {
     AllItemsShopObject& shop = AllItemsShopObject::Of(receiver);
     if (NativeArgs(receiver).Int() != 1) return;
     DialogWindow& window = shop.Window();
-    std::vector<EditControlObject*> fields;
+    // Making a field runs its class's scripts, which may delete fields made before it or the shop
+    // (whose window then takes no more controls): the fields are looked up at each use.
+    std::vector<WeakObject> fields;
     for (uint32_t i = 0; i < kAllItemsFields; ++i) {
         const int32_t id = kStarSystemFieldId + static_cast<int32_t>(i);
-        ControlObject& control = NewControlByName(
+        MadeControl<> control = MakeControl(
             ProcessorOf(shop), "Edit",
             {static_cast<uint32_t>(kFieldX), static_cast<uint32_t>(kFields[i].y),
              static_cast<uint32_t>(kFields[i].limit + 1), shop.FieldBuffer(id), static_cast<uint32_t>(id)});
-        window.AddControl(&control, kListOwned);
-        if (auto* field = dynamic_cast<EditControlObject*>(&control)) {
+        if (auto* field = dynamic_cast<EditControlObject*>(control.get())) {
             // The texts end at x, so that they stay on the screen whatever they hold.
             field->SetInt(kTextHorizontalAlign, 2);
             field->SetInt(kTextVerticalAlign, 0);
-            fields.push_back(field);
+            fields.emplace_back(field);
         }
-        for (EditControlObject* field : fields) field->SetActive(field->Id() == AllItemsShop::ActiveField());
+        AddOwned(window, std::move(control));
+        for (const WeakObject& ref : fields) {
+            if (auto* field = IfAlive(ref.As<EditControlObject>()))
+                field->SetActive(field->Id() == AllItemsShop::ActiveField());
+        }
     }
 }
 
@@ -143,14 +152,15 @@ void AllItemsShop::FillStock(AllItemsShopObject& shop) {
         if (word.View().empty()) continue;
         StackDepths depths;
         processor.SaveStackDepths(depths);
-        ScriptObject* made = processor.NewObjectByName(word);
+        std::unique_ptr<ScriptObject, ObjectDiscarder> made(processor.NewObjectByName(word));
         processor.RestoreStackDepths(depths);
-        auto* item = dynamic_cast<OptionObject*>(made);
-        if (item == nullptr) {
-            DiscardObject(made);
+        auto* item = dynamic_cast<OptionObject*>(made.get());
+        if (item == nullptr)
             ThrowFatal("Class \"%s\" in \"%s\" makes no item", word.Text(), shop.ListName().Text());
-        }
+        // The item's class ran its scripts as it was made: a shop they deleted takes no stock
+        // (AddStockSlot refuses, and the item goes).
         shop.AddStockSlot(item);
+        made.release();  // the stock row holds it
     }
 }
 

@@ -1,13 +1,17 @@
 #include "screens/conversation.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "foundation/exceptions.h"
 #include "foundation/log_writer.h"
 #include "foundation/saturating.h"
 #include "foundation/word.h"
+#include "screens/screen_helpers.h"
 #include "screens/screen_kinds.h"
 #include "script/char_manager.h"
+#include "script/cleanup_steps.h"
 #include "script/message_manager.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
@@ -116,23 +120,28 @@ ConversationObject& ConversationObject::Of(ScriptObject* receiver) {
 }
 
 void ConversationObject::ClearAnswers() {
-    DialogWindow& window = Window();
-    for (const Answer& answer : answers_) window.RemoveControl(answer.id);
-    answers_.clear();
+    // A control that goes runs its script destructor, which may add answers or clear them again:
+    // the answers are taken out of reach first, and every one goes whatever another's does.
+    std::vector<Answer> answers;
+    answers.swap(answers_);
     SetNextAnswerY(layout_.answerBase);
+    DialogWindow& window = Window();
+    CleanupSteps steps(this);
+    for (const Answer& answer : answers) steps.Run([&window, &answer] { window.RemoveControl(answer.id); });
+    steps.Finish();
 }
 
 void ConversationObject::AddAnswerButton(int32_t id, uint32_t text, int32_t gapBelow) {
     Processor& processor = ProcessorOf(this);
     const int32_t y = NextAnswerY();
-    ControlObject& made =
-        NewControlByName(processor, "MultiLineButton",
-                         {Word(layout_.answerX), Word(y), Word(layout_.answerWidth), 0, text, Word(id)});
-    Window().AddControl(&made, kListOwned);
-    auto& button = StaticTextObject::Of(&made);
+    MadeControl<> made =
+        MakeControl(processor, "MultiLineButton",
+                    {Word(layout_.answerX), Word(y), Word(layout_.answerWidth), 0, text, Word(id)});
+    auto& button = StaticTextObject::Of(made.get());
     button.SetFont(answerFont_);
     button.SetInt(kTextFlags, kShadowed);
     button.SetInt(kTextVerticalAlign, kBottomAligned);
+    AddOwned(Window(), std::move(made));
     // The place is a field scripts may write.
     SetNextAnswerY(SaturateInt32(int64_t{y} - button.Height() - gapBelow));
 }
@@ -166,14 +175,14 @@ void ConversationObject::ShowQuestion(uint32_t n) {
     }
 
     answers_.push_back({static_cast<int32_t>(question), 0});
-    ControlObject& made =
-        NewControlByName(processor, "MultiLineControl",
-                         {Word(layout_.questionX), Word(layout_.questionY), Word(layout_.questionWidth), 0,
-                          messages.ScriptMessage(messageFile_, question), question});
-    Window().AddControl(&made, kListOwned);
-    auto& text = StaticTextObject::Of(&made);
+    MadeControl<> made =
+        MakeControl(processor, "MultiLineControl",
+                    {Word(layout_.questionX), Word(layout_.questionY), Word(layout_.questionWidth), 0,
+                     messages.ScriptMessage(messageFile_, question), question});
+    auto& text = StaticTextObject::Of(made.get());
     text.SetFont(questionFont_);
     text.SetInt(kTextFlags, kShadowed);
+    AddOwned(Window(), std::move(made));
 
     if (ending != 0) {
         answers_.push_back({static_cast<int32_t>(ending), kAnswerEnds});

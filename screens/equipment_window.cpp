@@ -1,5 +1,6 @@
 #include "screens/equipment_window.h"
 
+#include <utility>
 #include <vector>
 
 #include "foundation/exceptions.h"
@@ -11,6 +12,7 @@
 #include "screens/screen_helpers.h"
 #include "screens/slot_layout.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
 #include "shell/game_ids.h"
@@ -54,13 +56,12 @@ struct Builder {
     // A label that is plain text while current (in the highlight colour) and a button otherwise.
     StaticTextObject& Label(bool current, int32_t x, int32_t y, const String& text, int32_t id,
                             int32_t help = 0) {
-        StaticTextObject& label =
+        MadeControl<StaticTextObject> label =
             NewTextControl(processor, current ? "StaticText" : "TextButton", x, y, text.View(), id);
-        label.SetInt(kTextHorizontalAlign, 2);
-        if (current) label.Own(kTextColour) = ColourAddress(processor, kHighlightColour);
-        if (help != 0) label.SetHelpText(kScreenHelpFile, help);
-        AddOwned(window, label);
-        return label;
+        label->SetInt(kTextHorizontalAlign, 2);
+        if (current) label->Own(kTextColour) = ColourAddress(processor, kHighlightColour);
+        if (help != 0) label->SetHelpText(kScreenHelpFile, help);
+        return AddOwned(window, std::move(label));
     }
 
     StaticTextObject& Button(int32_t x, int32_t y, uint32_t text, int32_t id, int32_t help) {
@@ -71,29 +72,32 @@ struct Builder {
 void AddBackground(Builder& b) {
     if (background.Get() == nullptr)
         background = WeakObject(&NewControlByName(b.processor, "HeavenControl", {Word(kStarCount), 0}));
-    b.window.AddControl(background.Get(), kNeverOwned);
+    // Its own script may have deleted it as it was made.
+    ScriptObject* shared = background.Get();
+    if (shared != nullptr && shared->Alive()) b.window.AddControl(shared, kNeverOwned);
 }
 
 void AddShipPictures(Builder& b, ShipObject* ship) {
     const int32_t centreY = (b.height - b.slotHeight - 20) / 2;
     if (ship != nullptr)
-        AddOwned(b.window,
-                 NewControlByName(b.processor, "Control",
-                                  {ship->Own(kVisualPicture), Word(b.width / 2), Word(centreY), 0}));
+        AddOwned(b.window, MakeControl(b.processor, "Control",
+                                       {ship->Own(kVisualPicture), Word(b.width / 2), Word(centreY), 0}));
     // The line that parts the ship from the row of cargo or stock below it.
     Image* line = ScreenPicture(b.processor, "Misc\\SchemaLine.dpf");
     AddOwned(b.window,
-             NewControlByName(b.processor, "Control",
-                              {line->Address(), Word(b.width / 2), Word(b.height - b.slotHeight - 20), 0}));
+             MakeControl(b.processor, "Control",
+                         {line->Address(), Word(b.width / 2), Word(b.height - b.slotHeight - 20), 0}));
+    // The controls' scripts may have deleted the ship.
+    ship = IfAlive(ship);
     const String name = ship != nullptr ? GTTClass::CallGetName(ship) : String();
     AddOwned(b.window, NewTextControl(b.processor, "TextButton", kEdge, kEdge, name.View(), kShipNameId));
 }
 
 void AddSummary(Builder& b) {
-    StaticTextObject& summary =
+    MadeControl<StaticTextObject> made =
         NewMultiLineText(b.processor, kEdge, kSummaryY, 0, 0, b.state.summaryText.View(), 0, "Chars");
-    summary.SetInt(kTextTypingSpeed, kSummarySpeed);
-    AddOwned(b.window, summary);
+    made->SetInt(kTextTypingSpeed, kSummarySpeed);
+    StaticTextObject& summary = AddOwned(b.window, std::move(made));
     b.state.summaryControl = WeakObject(&summary);
     UpdateSummary(b.processor, b.state);
 }
@@ -105,19 +109,21 @@ void AddGroupLabels(Builder& b, const SlotObject* firstWeapon, int32_t y) {
         const bool current = group == b.state.group;
         const char text[] = {' ', static_cast<char>('1' + group), ' ', '\0'};
         StaticTextObject& label = b.Label(current, x, y, String(text), kFirstGroupId + group);
-        const bool on =
-            firstWeapon == nullptr || firstWeapon->Direction(static_cast<uint32_t>(group)).enabled;
+        // The labels' scripts may have deleted the slot: then every group shows on.
+        const bool on = firstWeapon == nullptr || !firstWeapon->Alive() ||
+                        firstWeapon->Direction(static_cast<uint32_t>(group)).enabled;
         if (!on) label.Own(kTextColour) = ColourAddress(b.processor, kDisabledColour);
         x -= label.Width();
     }
 }
 
-void AddRightColumn(Builder& b, ShipObject* ship) {
+void AddRightColumn(Builder& b) {
     const int32_t x = b.width - kEdge;
     b.Label(b.state.page == kShipPage, x, 10, SystemMessage(b.processor, 101), kShipPageId, 24);
     b.Label(b.state.page == kGuidePage, x, 35, SystemMessage(b.processor, 180), kGuidePageId, 26);
     int32_t y = 60;
     if (b.state.page == kGuidePage) {
+        const ShipObject* ship = StateShip(b.state);
         AddGroupLabels(b, ship != nullptr ? ship->SlotAt(kWeaponGroup, 0) : nullptr, y);
         y += kLineStep;
     }
@@ -145,18 +151,20 @@ void AddPlayerButtons(Builder& b) {
     int32_t x = kEdge;
     const int32_t y = b.height - b.slotHeight - 30;
     int32_t index = 0;
-    for (auto* node = players->ObjectList().Head(); node != nullptr && index < kMostPlayerButtons;
-         node = node->next) {
-        auto* player = dynamic_cast<PlayerObject*>(node->item);
-        if (player == nullptr) continue;
-        StaticTextObject& button =
+    // Making a button runs its class's scripts, which may change the list: the walk goes over the
+    // players there when it began.
+    const ObjectWalk<> walk(ObjectWalk<>::ItemsOf(players->ObjectList()));
+    walk.ForEachAlive([&](ScriptObject& entry) {
+        auto* player = dynamic_cast<PlayerObject*>(&entry);
+        if (player == nullptr || index >= kMostPlayerButtons) return;
+        MadeControl<StaticTextObject> made =
             NewTextControl(b.processor, "TextButton", x, y, player->Name().View(), kFirstPlayerId + index);
-        button.SetInt(kTextHorizontalAlign, 0);
-        button.SetInt(kTextVerticalAlign, 2);
-        AddOwned(b.window, button);
+        made->SetInt(kTextHorizontalAlign, 0);
+        made->SetInt(kTextVerticalAlign, 2);
+        StaticTextObject& button = AddOwned(b.window, std::move(made));
         x += button.Width() + kPlayerGap;
         ++index;
-    }
+    });
 }
 
 // The two ship buttons: the shown one plain; without a second ship its button is greyed text.
@@ -205,22 +213,23 @@ void BuildEquipmentWindow(DialogWindow& window, ShipWindowState& state) {
               ScreenWidthOf(window),
               ScreenHeightOf(window),
               slotFrame != nullptr ? static_cast<int32_t>(slotFrame->Height()) : 0};
-    ShipObject* ship = StateShip(state);
     window.ClearControls();
     state.summaryControl = WeakObject();
+    // Every part runs scripts (the controls' own, the ship's name), which may delete the ship: each
+    // asks for it again.
     AddBackground(b);
-    AddShipPictures(b, ship);
+    AddShipPictures(b, StateShip(state));
     AddSummary(b);
-    AddRightColumn(b, ship);
+    AddRightColumn(b);
     AddViewLabels(b);
     PlaceSlotControls(window, state);
     AddPlayerButtons(b);
-    AddShipButtons(b, ship);
+    AddShipButtons(b, StateShip(state));
     ShowPageHelp(b);
 }
 
 void ReleaseShipWindowBackground() {
     ScriptObject* made = background.Get();
     background = WeakObject();
-    if (made != nullptr) DestroyObject(made);
+    if (made != nullptr && made->Alive()) DestroyObject(made);
 }

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "campaign/save_screens.h"
 #include "foundation/exceptions.h"
@@ -56,9 +58,9 @@ void Background(DialogWindow& window) {
     const int32_t w = SizeOf(window).w;
     for (int32_t frame = 0; frame < 2; ++frame) {
         for (int32_t y = 200; y <= 400; y += 100) {
-            ControlObject& part = NewControlByName(processor, "Control", {horn, Word(frame * w), Word(y), 0});
-            part.SetInt(kVisualPhase, frame * 100);
-            AddOwned(window, part);
+            MadeControl<> part = MakeControl(processor, "Control", {horn, Word(frame * w), Word(y), 0});
+            part->SetInt(kVisualPhase, frame * 100);
+            AddOwned(window, std::move(part));
         }
     }
 }
@@ -75,26 +77,32 @@ void ListFrame(DialogWindow& window) {
 ControlObject& CentredText(DialogWindow& window, const char* cls, int32_t x, int32_t y, std::string_view text,
                            int32_t id, const char* font) {
     Processor& processor = *window.GetProcessor();
-    StaticTextObject& label = NewTextControl(processor, cls, x, y, text, id);
-    AddOwned(window, label);
-    label.SetInt(kTextHorizontalAlign, 1);
-    label.SetInt(kTextVerticalAlign, 1);
-    label.SetFont(NamedFont(processor, font));
-    return label;
+    MadeControl<StaticTextObject> label = NewTextControl(processor, cls, x, y, text, id);
+    label->SetInt(kTextHorizontalAlign, 1);
+    label->SetInt(kTextVerticalAlign, 1);
+    label->SetFont(NamedFont(processor, font));
+    return AddOwned(window, std::move(label));
 }
 
 void BuildListPage(DialogWindow& window, const HighScoreTable* table) {
     Processor& processor = *window.GetProcessor();
     ListFrame(window);
     const ScreenSize size = SizeOf(window);
-    ControlObject& made =
-        NewControlByName(processor, "ListBox", {20, 100, Word(size.w - 40), Word(size.h - 150), 0});
-    ListBoxObject& list = ListBoxObject::Of(&made);
+    MadeControl<> made =
+        MakeControl(processor, "ListBox", {20, 100, Word(size.w - 40), Word(size.h - 150), 0});
+    ListBoxObject& list = ListBoxObject::Of(made.get());
     list.SetInt(kListFirstScriptInt, static_cast<int32_t>(NamedFont(processor, "EventsList")->Address()));
     list.SetInt(kListSecondScriptInt, 1);
-    AddOwned(window, list);
+    AddOwned(window, std::move(made));
     if (table == nullptr) return;
-    for (const HighScoreEntry& entry : table->Entries()) list.AddLine(HighScoreLine(entry).View());
+    // Adding a line runs the row classes' code, which may delete the list box: no line goes into a
+    // box that is gone. The lines are made first, as that code may change the table too.
+    std::vector<String> lines;
+    for (const HighScoreEntry& entry : table->Entries()) lines.push_back(HighScoreLine(entry));
+    for (const String& line : lines) {
+        if (!list.Alive()) return;
+        list.AddLine(line.View());
+    }
 }
 
 int64_t RowCount(const HighScoreManager& manager) {
@@ -147,15 +155,15 @@ void BuildHighScoreChooserPage(DialogWindow& window, HighScoreManager& manager) 
             button.SetInt(kTextColour, static_cast<int32_t>(ColourEntryAddress(&button, 3)));
     }
     if (first > 0)
-        AddOwned(window, NewControlByName(processor, "Control",
-                                          {ScreenPicture(processor, "Misc\\Up.dpf")->Address(),
-                                           Word(size.w - 20), Word(kFirstRowY), Word(kHighScoreUpId)}));
+        AddOwned(window, MakeControl(processor, "Control",
+                                     {ScreenPicture(processor, "Misc\\Up.dpf")->Address(), Word(size.w - 20),
+                                      Word(kFirstRowY), Word(kHighScoreUpId)}));
     if (first + k < RowCount(manager))
-        AddOwned(window,
-                 NewControlByName(
-                     processor, "Control",
-                     {ScreenPicture(processor, "Misc\\Down.dpf")->Address(), Word(size.w - 20),
-                      Word(kFirstRowY + kRowGap * (kHighScoreRowsPerPage - 1)), Word(kHighScoreDownId)}));
+        AddOwned(
+            window,
+            MakeControl(processor, "Control",
+                        {ScreenPicture(processor, "Misc\\Down.dpf")->Address(), Word(size.w - 20),
+                         Word(kFirstRowY + kRowGap * (kHighScoreRowsPerPage - 1)), Word(kHighScoreDownId)}));
 }
 
 void HighScoreChooserEvent(HighScoreManager& manager, DialogWindow& window, int32_t event, int32_t value,
@@ -249,11 +257,11 @@ void RunHighScoreNameEntry(Processor& processor, InputDevice& input, HighScoreEn
     Background(*window);
     const String prompt = SystemMessage(processor, kNamePrompt);
     CentredText(*window, "StaticText", size.w / 2, size.h / 4, prompt.View(), 0, "Default");
-    ControlObject& field = NewControlByName(
+    MadeControl<> field = MakeControl(
         processor, "Edit", {Word(size.w / 2), Word(size.h / 2), capacity, ToScript(name.get()), 0});
-    AddOwned(*window, field);
-    auto* made = dynamic_cast<EditControlObject*>(&field);
+    auto* made = dynamic_cast<EditControlObject*>(field.get());
     if (made == nullptr) ThrowFatal("The \"Edit\" class made no edit field");
+    AddOwned(*window, std::move(field));
     EditControlObject& edit = *made;
     edit.SetInt(kTextHorizontalAlign, 1);
     edit.SetInt(kTextVerticalAlign, 1);

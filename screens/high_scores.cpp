@@ -22,6 +22,7 @@
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/receiver_of.h"
+#include "script/weak_object.h"
 #include "script/zema_class.h"
 #include "shell/game_globals.h"
 #include "shell/game_ids.h"
@@ -291,15 +292,23 @@ void HighScoreManager::AddHighScore(Processor& processor) {
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const HighScoreEntry& a, const HighScoreEntry& b) { return a.score > b.score; });
     if (candidates.size() > kHighScoreTableSize) candidates.resize(kHighScoreTableSize);
-    // Without a device to type with, the players' own names are entered and nothing is shown.
-    InputDevice* input = players.empty() ? nullptr : players.front()->Input();
+    // Without a device to type with, the players' own names are entered and nothing is shown. The
+    // device is the first player's, asked for at each use: the windows run scripts, which may delete
+    // that player.
+    const WeakObject typist(players.empty() ? nullptr : players.front());
+    const auto input = [&typist]() -> InputDevice* {
+        const auto* player = typist.As<PlayerObject>();
+        return player != nullptr ? player->Input() : nullptr;
+    };
     for (HighScoreEntry& candidate : candidates) {
         if (!table.Qualifies(candidate.score)) continue;
-        if (input != nullptr) RunHighScoreNameEntry(processor, *input, candidate);
+        if (InputDevice* device = input()) RunHighScoreNameEntry(processor, *device, candidate);
         table.Insert(candidate.name.View(), candidate.score);
     }
+    // A manager the scripts deleted meanwhile has no tables to keep.
+    if (!Alive()) return;
     Save();
-    if (input != nullptr) ShowHighScoreMenu(*this, *input, &key);
+    if (InputDevice* device = input()) ShowHighScoreMenu(*this, *device, &key);
 }
 
 void LoadHighScores(ScriptObject& manager) {

@@ -1,6 +1,7 @@
 #include "screens/input_settings.h"
 
 #include <memory>
+#include <utility>
 
 #include "foundation/block_reader.h"
 #include "foundation/byte_order.h"
@@ -14,6 +15,7 @@
 #include "graphics/screen_surface.h"
 #include "screens/full_screen.h"
 #include "screens/screen_helpers.h"
+#include "screens/screen_teardown.h"
 #include "script/processor.h"
 #include "shell/input_device.h"
 #include "shell/key_name.h"
@@ -85,10 +87,10 @@ void AddPictures(DialogWindow& window) {
     const uint32_t address = picture != nullptr ? picture->Address() : 0;
     const int32_t places[2][2] = {{441, 347}, {140, 408}};
     for (int32_t frame = 0; frame < 2; ++frame) {
-        ControlObject& part = NewControlByName(processor, "Control",
-                                               {address, Word(places[frame][0]), Word(places[frame][1]), 0});
-        part.SetInt(kVisualPhase, frame * 100);
-        window.AddControl(&part, kListOwned);
+        MadeControl<> part =
+            MakeControl(processor, "Control", {address, Word(places[frame][0]), Word(places[frame][1]), 0});
+        part->SetInt(kVisualPhase, frame * 100);
+        AddOwned(window, std::move(part));
     }
 }
 
@@ -98,14 +100,14 @@ void AddReloadButton(DialogWindow& window, int32_t height) {
     // The cancel button's position is a field scripts may have written.
     const int32_t x =
         cancel != nullptr ? SaturateInt32(int64_t{cancel->Int(kVisualX)} - cancel->Width() - 20) : 0;
-    ControlObject& reload = NewControlByName(processor, "TextButton",
-                                             {Word(x), Word(SaturateInt32(int64_t{height} - 10)),
-                                              SystemMessageAddress(processor, 329), Word(kReloadId)});
-    auto& text = StaticTextObject::Of(&reload);
+    MadeControl<> reload = MakeControl(processor, "TextButton",
+                                       {Word(x), Word(SaturateInt32(int64_t{height} - 10)),
+                                        SystemMessageAddress(processor, 329), Word(kReloadId)});
+    auto& text = StaticTextObject::Of(reload.get());
     text.SetInt(kTextHorizontalAlign, 2);
     text.SetInt(kTextVerticalAlign, 2);
     text.SetFont(NamedFont(processor, "BigMenu"));
-    window.AddControl(&reload, kListOwned);
+    AddOwned(window, std::move(reload));
 }
 
 void Rebuild(DialogWindow& window) {
@@ -145,15 +147,11 @@ bool RunInputSettingsDialog(Processor& processor, InputDevice& input,
     state.devices = devices;
     state.names = names;
     state.waiting = false;
-    struct StateGoes {
-        ~StateGoes() {
-            WithErrorsLogged(DeleteHeavenPanel);
-            state = ScreenState();
-        }
-    } stateGoes;
+    ScreenTeardown teardown(
+        processor, {[&window] { window->Close(); }, DeleteHeavenPanel, [] { state = ScreenState(); }});
     InputSettingsScreen(*window);
     const int32_t result = window->Run(input);
-    window->ClearControls();
+    teardown.Finish();
     for (InputDevice* device : devices) device->CheckJoystick();
     return result == 1;
 }

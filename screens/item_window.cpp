@@ -183,25 +183,12 @@ OptionObject* LinkedItem(OptionObject& item) {
 // A button of the row: its text ends at (x, y).
 StaticTextObject& AddRowButton(DialogWindow& window, ControlObject& frame, int32_t x, int32_t y,
                                std::string_view text, int32_t id) {
-    StaticTextObject& button = NewTextControl(*window.GetProcessor(), "TextButton", x, y, text, id);
-    button.SetInt(kTextHorizontalAlign, 2);
-    button.SetInt(kTextVerticalAlign, 2);
-    AddOwned(window, button, &frame);
-    return button;
+    MadeControl<StaticTextObject> button =
+        NewTextControl(*window.GetProcessor(), "TextButton", x, y, text, id);
+    button->SetInt(kTextHorizontalAlign, 2);
+    button->SetInt(kTextVerticalAlign, 2);
+    return AddOwned(window, std::move(button), &frame);
 }
-
-// Destroys made controls that never reached the window.
-class Unplaced {
-  public:
-    ~Unplaced() {
-        for (const WeakObject& control : controls_) DiscardObject(control.Get());
-    }
-    void Keep(ControlObject& control) { controls_.emplace_back(&control); }
-    void Placed() { controls_.clear(); }
-
-  private:
-    std::vector<WeakObject> controls_;
-};
 
 void BuildItemWindow(DialogWindow& window, OptionObject& item) {
     Processor& processor = *window.GetProcessor();
@@ -209,38 +196,37 @@ void BuildItemWindow(DialogWindow& window, OptionObject& item) {
     const String characteristics = ItemCharacteristics(processor, item);
 
     // The text boxes are measured before the frame is made, as the frame's height comes from them.
-    Unplaced unplaced;
-    StaticTextObject& chars =
+    MadeControl<StaticTextObject> chars =
         NewMultiLineText(processor, 10, 40, width - 20, 0, characteristics.View(), kInfoCharsId, "Chars");
-    unplaced.Keep(chars);
-    chars.SetInt(kTextHorizontalAlign, 2);
-    chars.SetInt(kTextTypingSpeed, kTextSpeed);
-    const int32_t charsHeight = std::abs(chars.Height());
+    chars->SetInt(kTextHorizontalAlign, 2);
+    chars->SetInt(kTextTypingSpeed, kTextSpeed);
+    const int32_t charsHeight = std::abs(chars->Height());
     const String description = GTTClass::CallGetDescription(&item);
-    StaticTextObject& about = NewMultiLineText(processor, 10, charsHeight + 60, width - 20, 0,
-                                               description.View(), kInfoDescriptionId, "Description");
-    unplaced.Keep(about);
-    about.SetInt(kTextTypingSpeed, kTextSpeed);
-    const int32_t height = kStartHeight + charsHeight + 10 + std::abs(about.Height()) + 20;
+    MadeControl<StaticTextObject> about =
+        NewMultiLineText(processor, 10, charsHeight + 60, width - 20, 0, description.View(),
+                         kInfoDescriptionId, "Description");
+    about->SetInt(kTextTypingSpeed, kTextSpeed);
+    const int32_t height = kStartHeight + charsHeight + 10 + std::abs(about->Height()) + 20;
 
-    ControlObject& frame = AddOwned(window, NewControlByName(processor, "OpenWindowControl",
-                                                             {Word(kSideMargin), Word(kTopY), Word(width),
-                                                              Word(height), Word(kInfoFrameId)}));
+    ControlObject& frame = AddOwned(
+        window, MakeControl(processor, "OpenWindowControl",
+                            {Word(kSideMargin), Word(kTopY), Word(width), Word(height), Word(kInfoFrameId)}));
     AddOwned(window,
-             NewControlByName(processor, "RectangleControl",
-                              {0, 0, Word(width), Word(height), Word(kInfoBackgroundId)}),
+             MakeControl(processor, "RectangleControl",
+                         {0, 0, Word(width), Word(height), Word(kInfoBackgroundId)}),
              &frame);
+    // The item's own scripts ran: its picture is read only while it lives.
+    item.CheckAlive("item");
     AddOwned(window,
-             NewControlByName(processor, "Control", {item.Own(kVisualPicture), 25, 25, Word(kInfoPictureId)}),
+             MakeControl(processor, "Control", {item.Own(kVisualPicture), 25, 25, Word(kInfoPictureId)}),
              &frame);
-    StaticTextObject& name =
+    MadeControl<StaticTextObject> name =
         NewTextControl(processor, "StaticText", 50, 25, GTTClass::CallGetName(&item).View(), kInfoNameId);
-    name.SetInt(kTextVerticalAlign, 1);
-    name.SetInt(kTextTypingSpeed, kNameSpeed);
-    AddOwned(window, name, &frame);
-    unplaced.Placed();
-    AddOwned(window, chars, &frame);
-    AddOwned(window, about, &frame);
+    name->SetInt(kTextVerticalAlign, 1);
+    name->SetInt(kTextTypingSpeed, kNameSpeed);
+    AddOwned(window, std::move(name), &frame);
+    AddOwned(window, std::move(chars), &frame);
+    AddOwned(window, std::move(about), &frame);
 
     int32_t x = width - 10;
     const int32_t y = height - 10;
@@ -251,7 +237,7 @@ void BuildItemWindow(DialogWindow& window, OptionObject& item) {
         x -= AddRowButton(window, frame, x, y, SystemMessage(processor, kOfferText).View(), kInfoOfferId)
                  .Width() +
              kButtonGap;
-    if (OptionObject* linked = LinkedItem(item); linked != nullptr) {
+    if (OptionObject* linked = IfAlive(LinkedItem(item)); linked != nullptr) {
         StaticTextObject& button =
             AddRowButton(window, frame, x, y, GTTClass::CallGetName(linked).View(), kInfoLinkedId);
         x -= button.Width() + kButtonGap;
@@ -259,8 +245,7 @@ void BuildItemWindow(DialogWindow& window, OptionObject& item) {
         if (x < 0) button.SetFont(NamedFont(processor, "SmallButton"));
     }
     frame.SetInt(kVisualY, (ScreenHeightOf(window) - height) / 2);
-    AddOwned(window,
-             NewControlByName(processor, "CloseWindowControl", {frame.Address(), Word(kInfoCloserId)}));
+    AddOwned(window, MakeControl(processor, "CloseWindowControl", {frame.Address(), Word(kInfoCloserId)}));
 }
 
 }  // namespace
@@ -298,8 +283,7 @@ void ItemWindowCallback(DialogWindow& window, int32_t event, int32_t, int32_t id
 void ShowItemInfo(DialogWindow& parent, OptionObject& item) {
     Processor* processor = parent.GetProcessor();
     if (processor == nullptr) ThrowFatal("Item window over a window without a processor");
-    InputDevice* input = parent.Input();
-    if (input == nullptr) ThrowFatal("No input device to run the item window with");
+    if (parent.Input() == nullptr) ThrowFatal("No input device to run the item window with");
     const WeakObject shown(&item);
     parent.ReleaseFocus();
     auto window = std::make_unique<DialogWindow>(processor, parent.GetDisplay(), parent.DefaultCursor());
@@ -309,9 +293,12 @@ void ShowItemInfo(DialogWindow& parent, OptionObject& item) {
     BuildItemWindow(*window, item);
     for (;;) {
         window->SetResult(kNoResult);
-        const int32_t result = window->Run(*input);
+        // Scripts ran since the device was asked for: it is asked again, with its owner.
+        InputDevice* input = parent.Input();
+        if (input == nullptr) ThrowFatal("No input device to run the item window with");
+        const int32_t result = window->Run(*input, parent.InputOwner());
         // The item's own scripts may have deleted it meanwhile.
-        auto* live = shown.As<OptionObject>();
+        auto* live = IfAlive(shown.As<OptionObject>());
         if (live == nullptr) break;
         if (result == kInfoOfferId) {
             processor->DataStack().Push(name.Value());
@@ -319,12 +306,13 @@ void ShowItemInfo(DialogWindow& parent, OptionObject& item) {
             continue;
         }
         if (result == kInfoLinkedId) {
-            if (OptionObject* linked = LinkedItem(*live); linked != nullptr) ShowItemInfo(parent, *linked);
+            if (OptionObject* linked = IfAlive(LinkedItem(*live)); linked != nullptr)
+                ShowItemInfo(parent, *linked);
         }
         break;
     }
     // Here, not in the window's destructor, a failing script destructor is reported.
-    window->ClearControls();
+    window->Close();
 }
 
 void InstallItemWindowLookup() {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
@@ -33,11 +34,11 @@ constexpr uint32_t kStars = 200;
 
 // A label in the "Copyright" font anchored by its lower corner. The label keeps a copy of the text.
 void AddLabel(DialogWindow& window, Font* font, int32_t x, int32_t y, std::string_view text, int32_t across) {
-    StaticTextObject& shown = NewTextControl(*window.GetProcessor(), "StaticText", x, y, text, 0);
-    AddOwned(window, shown);
-    shown.SetInt(kTextHorizontalAlign, across);
-    shown.SetInt(kTextVerticalAlign, 2);
-    shown.SetFont(font);
+    MadeControl<StaticTextObject> shown = NewTextControl(*window.GetProcessor(), "StaticText", x, y, text, 0);
+    shown->SetInt(kTextHorizontalAlign, across);
+    shown->SetInt(kTextVerticalAlign, 2);
+    shown->SetFont(font);
+    AddOwned(window, std::move(shown));
 }
 
 }  // namespace
@@ -66,10 +67,9 @@ void BuildMainScreen(DialogWindow& window) {
     NamedFont(processor, "BigMenu");
     Font* small = NamedFont(processor, "Copyright");
 
-    window.AddControl(&NewControlByName(processor, "HeavenControl", {kStars, 0}), kListOwned);
+    AddOwned(window, MakeControl(processor, "HeavenControl", {kStars, 0}));
     const uint32_t ship = CachedPictureAddress(processor, "Misc\\MainShip.dpf");
-    window.AddControl(&NewControlByName(processor, "Control", {ship, Word(width / 2), Word(height / 2), 0}),
-                      kListOwned);
+    AddOwned(window, MakeControl(processor, "Control", {ship, Word(width / 2), Word(height / 2), 0}));
 
     auto* messages = dynamic_cast<MessageManager*>(processor.Objects().GetObject(kMessageManagerId));
     if (messages == nullptr) ThrowFatal("No message manager (object %u)", kMessageManagerId);
@@ -93,6 +93,6 @@ void MainScreen() {
     ResetMenuState();
     BuildMainScreen(*window);
     window->Run(GameKeys());
-    // Cleared here rather than by the destructor, so that errors of script destructors are heard.
-    window->ClearControls();
+    // Closed here rather than by the destructor, so that errors of script destructors are heard.
+    window->Close();
 }

@@ -1,11 +1,13 @@
 #include "screens/menu_columns.h"
 
+#include <utility>
 #include <vector>
 
 #include "campaign/in_game_menu.h"
 #include "graphics/display.h"
 #include "graphics/screen_surface.h"
 #include "screens/main_menu.h"
+#include "screens/screen_helpers.h"
 #include "script/processor.h"
 #include "ui/control.h"
 #include "ui/dialog_window.h"
@@ -31,15 +33,15 @@ void BuildColumn(DialogWindow& window, const std::vector<Entry>& entries) {
     for (int32_t id = kFirstMenuId; id <= kLastMenuId; ++id) window.RemoveControl(id);
     int32_t y = kTop;
     for (const Entry& entry : entries) {
-        ControlObject& button = NewControlByName(
-            processor, "TextButton",
-            {static_cast<uint32_t>(width - kRightMargin), static_cast<uint32_t>(y),
-             SystemMessageAddress(processor, entry.caption), static_cast<uint32_t>(entry.id)});
-        window.AddControl(&button, kListOwned);
-        auto& text = StaticTextObject::Of(&button);
+        MadeControl<> button =
+            MakeControl(processor, "TextButton",
+                        {static_cast<uint32_t>(width - kRightMargin), static_cast<uint32_t>(y),
+                         SystemMessageAddress(processor, entry.caption), static_cast<uint32_t>(entry.id)});
+        auto& text = StaticTextObject::Of(button.get());
         text.SetInt(kTextHorizontalAlign, 2);
         text.SetInt(kTextVerticalAlign, 0);
         text.SetFont(font);
+        AddOwned(window, std::move(button));
         y += kSpacing;
     }
 }

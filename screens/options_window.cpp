@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
@@ -61,18 +62,15 @@ struct Builder {
     ControlObject& frame;
 
     ControlObject& Add(const char* cls, std::initializer_list<uint32_t> values) {
-        ControlObject& made = NewControlByName(processor, cls, values);
-        made.SetParent(&frame);
-        window.AddControl(&made, kListOwned);
-        return made;
+        return AddOwned(window, MakeControl(processor, cls, values), &frame);
     }
 
     ControlObject& Text(const char* cls, int32_t x, int32_t y, uint32_t text, int32_t id, int32_t hAlign,
                         int32_t vAlign) {
-        ControlObject& made = Add(cls, {Word(x), Word(y), text, Word(id)});
-        made.SetInt(kTextHorizontalAlign, hAlign);
-        made.SetInt(kTextVerticalAlign, vAlign);
-        return made;
+        MadeControl<> made = MakeControl(processor, cls, {Word(x), Word(y), text, Word(id)});
+        made->SetInt(kTextHorizontalAlign, hAlign);
+        made->SetInt(kTextVerticalAlign, vAlign);
+        return AddOwned(window, std::move(made), &frame);
     }
 
     ControlObject& Message(const char* cls, int32_t x, int32_t y, uint32_t message, int32_t id,
@@ -168,11 +166,10 @@ void OptionsWindow(DialogWindow& window) {
     window.SetSkipDraw();
     window.ClearControls();
     const ScreenSurface& surface = ScreenOf(window, "the options window");
-    ControlObject& frame = NewControlByName(
-        processor, "OpenWindowControl",
-        {Word((surface.Width() - kFrameWidth) / 2), Word((surface.Height() - kFrameHeight) / 2),
-         Word(kFrameWidth), Word(kFrameHeight), 0});
-    window.AddControl(&frame, kListOwned);
+    ControlObject& frame = AddOwned(window, MakeControl(processor, "OpenWindowControl",
+                                                        {Word((surface.Width() - kFrameWidth) / 2),
+                                                         Word((surface.Height() - kFrameHeight) / 2),
+                                                         Word(kFrameWidth), Word(kFrameHeight), 0}));
     Builder b{window, processor, frame};
     b.Add("RectangleControl", {0, 0, Word(kFrameWidth), Word(kFrameHeight), 0});
     b.Message("StaticText", 20, 20, 315, 0, 0, 0);
@@ -205,14 +202,14 @@ void ApplyVolume(Processor& processor, int32_t level) {
     if (sound != nullptr) sound->SetVolume(level);
 }
 
-ScriptObject& OptionsBackground(Processor& processor) {
+ScriptObject* OptionsBackground(Processor& processor) {
     if (background.Get() == nullptr)
         background = WeakObject(&NewControlByName(processor, "HeavenControl", {400, 0}));
-    return *background.Get();
+    return IfAlive(background.Get());
 }
 
 void DeleteOptionsBackground() {
     ScriptObject* made = background.Get();
     background = WeakObject();
-    if (made != nullptr && !made->BeingDestroyed()) DestroyObject(made);
+    if (made != nullptr && made->Alive()) DestroyObject(made);
 }

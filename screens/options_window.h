@@ -34,7 +34,8 @@ void OptionsCallback(DialogWindow& window, int32_t event, int32_t p1, int32_t p2
 // Sets the master volume of the sound system (object 16), when there is one.
 void ApplyVolume(Processor& processor, int32_t level);
 
-// The star background shared by the options dialog and the default menu: made on first use.
-ScriptObject& OptionsBackground(Processor& processor);
+// The star background shared by the options dialog and the default menu: made on first use; null
+// when its own script deleted it as it was made.
+ScriptObject* OptionsBackground(Processor& processor);
 // Deletes it; the next use makes a fresh one.
 void DeleteOptionsBackground();

@@ -2,6 +2,7 @@
 // close button along the bottom, the players' name fields down the right, the page's list box and
 // what each page puts into it.
 #include <string>
+#include <utility>
 
 #include "foundation/script_memory.h"
 #include "foundation/word.h"
@@ -13,6 +14,7 @@
 #include "screens/player_screen.h"
 #include "screens/screen_helpers.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "shell/game_ids.h"
 #include "ui/control.h"
@@ -47,9 +49,19 @@ void Highlight(ControlObject& control) {
 }
 
 // A text control of the class with a text built here (the control keeps its own copy).
-ControlObject& NewText(Processor& processor, const char* cls, int32_t x, int32_t y, const String& text,
-                       int32_t id) {
+MadeControl<StaticTextObject> NewText(Processor& processor, const char* cls, int32_t x, int32_t y,
+                                      const String& text, int32_t id) {
     return NewTextControl(processor, cls, x, y, std::string_view(text.Text(), text.Size()), id);
+}
+
+// Adding a line runs the row classes' code, which may delete the list box: no line goes into a
+// box that is gone.
+template <class Lines>
+void AddLines(ListBoxObject& list, const Lines& lines) {
+    for (const String& line : lines) {
+        if (!list.Alive()) return;
+        list.AddLine(std::string_view(line.Text(), line.Size()));
+    }
 }
 
 void AddInfoLines(ListBoxObject& list, Processor& processor, const PlayerObject& pilot) {
@@ -60,7 +72,7 @@ void AddInfoLines(ListBoxObject& list, Processor& processor, const PlayerObject&
         LabelLine(SystemMessage(processor, kThresholdLabel), pilot.Threshold()),
         LabelLine(SystemMessage(processor, kLevelLabel), pilot.Level()),
     };
-    for (const String& line : lines) list.AddLine(std::string_view(line.Text(), line.Size()));
+    AddLines(list, lines);
 }
 
 // The records of the page's kind in table order; the quests page leaves out those no longer open.
@@ -73,7 +85,7 @@ void AddEventLines(ListBoxObject& list, PlayerObject& pilot, int32_t page) {
         texts.push_back(record->text);
     }
     // Adding a line runs the row classes' code, which may change the records: they are copied first.
-    for (const String& text : texts) list.AddLine(std::string_view(text.Text(), text.Size()));
+    AddLines(list, texts);
 }
 
 }  // namespace
@@ -85,58 +97,61 @@ void PlayerScreen::Rebuild() {
     const int32_t h = surface != nullptr ? surface->Height() : 0;
 
     Font* listFont = NamedFont(processor, "EventsList");
-    ScriptObject* heaven = SharedHeaven(processor);
     auto* images = dynamic_cast<ImageManager*>(processor.Objects().GetObject(kImageManagerId));
     Image* schemaLine = images != nullptr ? images->GetImage(String("Misc\\SchemaLine.dpf")) : nullptr;
 
     ClearControls();
-    AddControl(heaven, kNeverOwned);
-    AddControl(
-        &NewControlByName(processor, "Control",
-                          {schemaLine != nullptr ? schemaLine->Address() : 0, Word(w / 2), Word(h - 40), 0}),
-        kListOwned);
+    // Asked for after the clearing, whose script destructors may delete it.
+    if (ScriptObject* heaven = SharedHeaven(processor)) AddControl(heaven, kNeverOwned);
+    AddOwned(*this,
+             MakeControl(processor, "Control",
+                         {schemaLine != nullptr ? schemaLine->Address() : 0, Word(w / 2), Word(h - 40), 0}));
 
     int32_t x = w - 10;
     for (int32_t page = 0; page < kPlayerPageCount; ++page) {
         const bool current = page == page_;
-        ControlObject& tab = NewControlByName(
+        MadeControl<> tab = MakeControl(
             processor, current ? "StaticText" : "TextButton",
             {Word(x), Word(h - 23), SystemMessageAddress(processor, kTabTexts[static_cast<size_t>(page)]),
              Word(kPlayerTabIds[static_cast<size_t>(page)])});
-        tab.SetInt(kTextHorizontalAlign, 2);
-        tab.SetInt(kTextVerticalAlign, 1);
-        if (current) Highlight(tab);
-        AddControl(&tab, kListOwned);
-        x -= tab.Width() + 20;
+        tab->SetInt(kTextHorizontalAlign, 2);
+        tab->SetInt(kTextVerticalAlign, 1);
+        if (current) Highlight(*tab);
+        x -= AddOwned(*this, std::move(tab)).Width() + 20;
     }
-    ControlObject& close = NewControlByName(
-        processor, "TextButton",
-        {10, Word(h - 23), SystemMessageAddress(processor, kCloseText), Word(kPlayerCloseId)});
-    close.SetInt(kTextHorizontalAlign, 0);
-    close.SetInt(kTextVerticalAlign, 1);
-    AddControl(&close, kListOwned);
+    MadeControl<> close =
+        MakeControl(processor, "TextButton",
+                    {10, Word(h - 23), SystemMessageAddress(processor, kCloseText), Word(kPlayerCloseId)});
+    close->SetInt(kTextHorizontalAlign, 0);
+    close->SetInt(kTextVerticalAlign, 1);
+    AddOwned(*this, std::move(close));
 
-    ObjectManager* list = PlayerList(processor);
-    size_t i = 0;
-    for (auto* node = list != nullptr ? list->ObjectList().Head() : nullptr;
-         node != nullptr && i < names_.size(); node = node->next, ++i) {
-        const int32_t row = static_cast<int32_t>(i);
-        ControlObject& field = NewControlByName(processor, "Edit",
-                                                {Word(w - 10), Word(10 + 30 * row), kPlayerNameLength + 1,
-                                                 ToScript(names_[i].get()), Word(kPlayerNameFirstId + row)});
-        field.SetInt(kTextHorizontalAlign, 2);
-        field.SetInt(kTextVerticalAlign, 0);
-        field.SetHelpText(kScreenHelpFile, kNameHelp);
-        field.SetInt(kEditActive, 0);
-        if (node->item == Player()) Highlight(field);
-        AddControl(&field, kListOwned);
+    // Making a field runs its class's scripts, which may change the list: the walk goes over the
+    // pilots there when it began, and a field's number is its pilot's place among those still there.
+    if (ObjectManager* list = PlayerList(processor)) {
+        const ObjectWalk<> pilots(ObjectWalk<>::ItemsOf(list->ObjectList()));
+        size_t i = 0;
+        pilots.ForEachAlive([&](ScriptObject& pilot) {
+            if (i >= names_.size()) return;
+            const int32_t row = static_cast<int32_t>(i);
+            MadeControl<> field = MakeControl(processor, "Edit",
+                                              {Word(w - 10), Word(10 + 30 * row), kPlayerNameLength + 1,
+                                               ToScript(names_[i].get()), Word(kPlayerNameFirstId + row)});
+            field->SetInt(kTextHorizontalAlign, 2);
+            field->SetInt(kTextVerticalAlign, 0);
+            field->SetHelpText(kScreenHelpFile, kNameHelp);
+            field->SetInt(kEditActive, 0);
+            if (&pilot == Player()) Highlight(*field);
+            AddOwned(*this, std::move(field));
+            ++i;
+        });
     }
 
     const int32_t listHeight = page_ == kPlayerSkillsPage ? h - 80 : h - 50;
-    ControlObject& made = NewControlByName(processor, "ListBox",
-                                           {10, 0, Word(w - 160), Word(listHeight), Word(kPlayerListBoxId)});
-    AddControl(&made, kListOwned);
-    auto& box = ListBoxObject::Of(&made);
+    MadeControl<> made =
+        MakeControl(processor, "ListBox", {10, 0, Word(w - 160), Word(listHeight), Word(kPlayerListBoxId)});
+    auto& box = ListBoxObject::Of(made.get());
+    AddOwned(*this, std::move(made));
     box.SetInt(kListFirstScriptInt, static_cast<int32_t>(listFont->Address()));
     box.SetInt(kListSecondScriptInt, 1);
 
@@ -155,9 +170,9 @@ void PlayerScreen::BuildSkillRows(PlayerObject& pilot, int32_t h) {
     Processor& processor = *GetProcessor();
     const String points =
         SystemMessage(processor, kFreePointsLabel) + ": $h" + String(pilot.SkillPoints()) + "$h";
-    ControlObject& free = NewText(processor, "StaticText", 10, h - 60, points, 0);
-    free.SetInt(kTextHorizontalAlign, 0);
-    AddControl(&free, kListOwned);
+    MadeControl<StaticTextObject> free = NewText(processor, "StaticText", 10, h - 60, points, 0);
+    free->SetInt(kTextHorizontalAlign, 0);
+    AddOwned(*this, std::move(free));
 
     // Each skill's name and cost are asked of its script code, which may delete the pilot: it is
     // looked up again after each row.
@@ -175,15 +190,16 @@ void PlayerScreen::BuildSkillRows(PlayerObject& pilot, int32_t h) {
         skill = current != nullptr ? current->SkillAt(slot) : nullptr;
         if (skill == nullptr) continue;
         const bool raisable = cost > 0 && cost <= current->SkillPoints();
-        ControlObject& button = NewText(processor, raisable ? "TextButton" : "StaticText", 10, y, name,
-                                        kPlayerSkillFirstId + slot);
-        button.SetInt(kTextHorizontalAlign, 0);
-        AddControl(&button, kListOwned);
+        // The level is read before the button's scripts run.
         String level(skill->Level());
         if (cost != 0) level = level + " (" + String(cost) + ")";
-        ControlObject& shown = NewText(processor, "StaticText", 200, y, level, 0);
-        shown.SetInt(kTextHorizontalAlign, 0);
-        AddControl(&shown, kListOwned);
+        MadeControl<StaticTextObject> button = NewText(processor, raisable ? "TextButton" : "StaticText", 10,
+                                                       y, name, kPlayerSkillFirstId + slot);
+        button->SetInt(kTextHorizontalAlign, 0);
+        AddOwned(*this, std::move(button));
+        MadeControl<StaticTextObject> shown = NewText(processor, "StaticText", 200, y, level, 0);
+        shown->SetInt(kTextHorizontalAlign, 0);
+        AddOwned(*this, std::move(shown));
         y += 30;
     }
 }

@@ -59,11 +59,14 @@ String ReadNameCopy(const ScriptBuffer<char>& copy) {
 ScriptObject* PlayerScreen::SharedHeaven(Processor& processor) {
     if (sharedHeaven.Get() == nullptr)
         sharedHeaven = WeakObject(&NewControlByName(processor, "HeavenControl", {200, 0}));
-    return sharedHeaven.Get();
+    // Its own script may have deleted it as it was made.
+    return IfAlive(sharedHeaven.Get());
 }
 
 PlayerScreen::PlayerScreen(Processor& processor, ScriptObject* player)
-    : DialogWindow(&processor, &GameDisplay(), EngineCursor(processor)), player_(player) {
+    : DialogWindow(&processor, &GameDisplay(), EngineCursor(processor)),
+      player_(player),
+      teardown_(processor, {[this] { Close(); }, DeleteSharedHeaven}) {
     SetCallback(OnEvent);
     ObjectManager* list = PlayerList(processor);
     if (list == nullptr) return;
@@ -75,8 +78,8 @@ PlayerScreen::PlayerScreen(Processor& processor, ScriptObject* player)
     }
 }
 
-PlayerScreen::~PlayerScreen() {
-    WithErrorsLogged(DeleteSharedHeaven);
+void PlayerScreen::End() {
+    teardown_.Finish();
 }
 
 String PlayerScreen::NameCopy(size_t i) const {
@@ -205,7 +208,7 @@ void PlayerScreen::ShowPageHelp() {
 void PlayerScreen::DeleteSharedHeaven() {
     ScriptObject* heaven = sharedHeaven.Get();
     sharedHeaven = WeakObject();
-    if (heaven != nullptr && !heaven->BeingDestroyed()) DestroyObject(heaven);
+    if (heaven != nullptr && heaven->Alive()) DestroyObject(heaven);
 }
 
 void ShowPlayerScreen(DialogWindow& caller) {
@@ -229,6 +232,6 @@ void ShowPlayerScreen(DialogWindow& caller) {
         throw;
     }
     release();
-    // Cleared here rather than by the destructor, so that errors of script destructors are heard.
-    screen->ClearControls();
+    // Ended here rather than by the destructor, so that errors of script destructors are heard.
+    screen->End();
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "foundation/script_memory.h"
+#include "screens/screen_teardown.h"
 #include "script/weak_object.h"
 #include "ui/dialog_window.h"
 
@@ -47,8 +48,12 @@ class PlayerScreen : public DialogWindow {
     // Over the game's display with the engine's pointer; player is the pilot shown first (null: none).
     // Copies the names of the first ten pilots of the player list.
     PlayerScreen(Processor& processor, ScriptObject* player);
-    // Deletes the shared star background.
-    ~PlayerScreen() override;
+    // A screen never ended lets go of the same as End, logging the errors of script destructors.
+    ~PlayerScreen() override = default;
+
+    // Ends the screen: its controls and the shared star background go; the first error of a script
+    // destructor passes on once both went.
+    void End();
 
     // The rebuild hook Run calls before the first frame: builds the current page.
     void OnStart() override { Rebuild(); }
@@ -90,10 +95,12 @@ class PlayerScreen : public DialogWindow {
     bool started_ = false;
     // Script memory, as the name fields edit them in place.
     std::vector<ScriptBuffer<char>> names_;
+    // Last, so that a screen never ended lets go of its parts before anything else of it goes.
+    ScreenTeardown teardown_;
 };
 
 // What the shop and the ship window call: runs the player screen over the caller's window, with the
 // caller's input device, for the pilot under the player list's cursor, and returns when it is
-// closed. The shown pilot may have moved the list's cursor and names may have changed: the caller
+// closed and ended. The shown pilot may have moved the list's cursor and names may have changed: the caller
 // rebuilds its own window afterwards. FatalExep when the caller has no input device.
 void ShowPlayerScreen(DialogWindow& caller);

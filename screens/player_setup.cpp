@@ -14,6 +14,7 @@
 #include "screens/all_items_shop.h"
 #include "screens/screen_helpers.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
 #include "shell/game_ids.h"
@@ -31,15 +32,13 @@ constexpr const char* kNoTipsEvent = "DONTSHOWTIPS";
 constexpr uint32_t kWriteQuestion = 511;
 constexpr int32_t kYes = 2;
 
-AllItemsShopObject& MakeShop(Processor& processor, PlayerObject& player) {
+std::unique_ptr<AllItemsShopObject, ObjectDiscarder> MakeShop(Processor& processor, PlayerObject& player) {
     processor.DataStack().Push(player.Address());
-    ScriptObject* made = processor.NewObjectByName(String("AllItemsShop"));
-    auto* shop = dynamic_cast<AllItemsShopObject*>(made);
-    if (shop == nullptr) {
-        DiscardObject(made);
-        ThrowFatal("Class \"AllItemsShop\" makes no all-items shop");
-    }
-    return *shop;
+    std::unique_ptr<ScriptObject, ObjectDiscarder> made(processor.NewObjectByName(String("AllItemsShop")));
+    auto* shop = dynamic_cast<AllItemsShopObject*>(made.get());
+    if (shop == nullptr) ThrowFatal("Class \"AllItemsShop\" makes no all-items shop");
+    made.release();
+    return std::unique_ptr<AllItemsShopObject, ObjectDiscarder>(shop);
 }
 
 // Every record is made before the file is touched: storing runs the items' scripts.
@@ -50,17 +49,19 @@ void WritePlayers(Processor& processor, const AllItemsShopObject& shop) {
     const std::string planet = shop.FieldText(kPlanetFieldId);
     std::vector<std::unique_ptr<PlayerConfig>> records;
     auto* list = PlayerList(processor);
-    for (auto* node = list != nullptr ? list->ObjectList().Head() : nullptr; node != nullptr;
-         node = node->next) {
-        if (static_cast<int64_t>(records.size()) >= count) break;
-        auto* player = dynamic_cast<PlayerObject*>(node->item);
-        if (player == nullptr) continue;
+    // Storing a player runs its items' scripts, which may change the list: the walk goes over the
+    // players there when it began, skipping those gone.
+    const ObjectWalk<> walk(list != nullptr ? ObjectWalk<>::ItemsOf(list->ObjectList())
+                                            : std::vector<ScriptObject*>());
+    walk.ForEachAlive([&](ScriptObject& entry) {
+        auto* player = dynamic_cast<PlayerObject*>(&entry);
+        if (player == nullptr || static_cast<int64_t>(records.size()) >= count) return;
         auto record = std::make_unique<PlayerConfig>();
         Player::StoreToConfig(*record, *player);
         record->SetLocation(system, planet);
         record->SetFields(startValue, record->Experience(), record->Level(), record->SkillPoints());
         records.push_back(std::move(record));
-    }
+    });
     FW file;
     file.Create(String(kWrittenPlayers));
     for (const auto& record : records) record->Store(file);
@@ -89,18 +90,21 @@ void PlayerSetup(Processor& processor) {
     const std::vector<PlayerObject*> players =
         ReplacePlayers(processor, ReadPlayerFile(processor, String(kDefaultPlayers), 0));
     const WeakObject first(players.front());
-    std::unique_ptr<ScriptObject, ObjectDiscarder> held(&MakeShop(processor, *players.front()));
-    auto& shop = static_cast<AllItemsShopObject&>(*held);
+    std::unique_ptr<AllItemsShopObject, ObjectDiscarder> shop = MakeShop(processor, *players.front());
     EventManager::RecordEventAll(processor, String(kNoTipsEvent), 0, String(""), 0);
-    shop.Run(*players.front());
-
-    // The shop ran scripts: the first player is asked for again.
+    // Making the shop ran scripts: the first player is asked for again, before and after the run.
+    shop->Run(*first.Check(0, "player"));
     auto* asker = first.As<PlayerObject>();
     InputDevice* input = asker != nullptr ? asker->Input() : nullptr;
     if (input == nullptr) ThrowFatal("The first player of \"%s\" has no key mapping", kDefaultPlayers);
     const int32_t answer = MessageBoxNoWindow(processor, *input, SystemMessage(processor, kWriteQuestion),
                                               kMessageBoxThird | kMessageBoxFourth, nullptr, 0);
-    if (answer != kYes) return;
-    EventManager::RemoveEventAll(processor, String(kNoTipsEvent));
-    WritePlayers(processor, shop);
+    if (answer == kYes) {
+        EventManager::RemoveEventAll(processor, String(kNoTipsEvent));
+        // The texts typed are the shop's: one that scripts deleted has none to give.
+        shop->CheckAlive("all-items shop");
+        WritePlayers(processor, *shop);
+    }
+    // Destroyed here rather than by the holder, so that errors of its script destructors are heard.
+    if (AllItemsShopObject* done = IfAlive(shop.release())) DestroyObject(done);
 }

@@ -15,6 +15,7 @@
 #include "graphics/image_manager.h"
 #include "graphics/screen_buffer.h"
 #include "screens/options_window.h"
+#include "screens/screen_teardown.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "shell/game_globals.h"
@@ -88,11 +89,13 @@ void BuildScreen(Processor& processor, uint16_t flags) {
 void RebuildScreen(Processor& processor, InputDevice& input, DialogWindow* parent, uint16_t flags) {
     const uint16_t old = ScreenSettings().Flags();
     String failure;
+    const RunnerState before = processor.SaveState(true);
     try {
         BuildScreen(processor, flags);
         return;
     } catch (const DExep& error) {
         failure = error.message;
+        processor.RestoreState(before);
     }
     BuildScreen(processor, old);
     MessageBox(processor, &input, parent, failure, kMessageBoxOk, nullptr, 0);
@@ -145,13 +148,10 @@ void ScreenOptions(Processor& processor, InputDevice& input, DialogWindow* paren
     ReadOptions();
     int32_t result = 0;
     {
-        struct BackgroundGoes {
-            ~BackgroundGoes() { WithErrorsLogged(DeleteOptionsBackground); }
-        } backgroundGoes;
+        ScreenTeardown teardown(processor, {[&window] { window->Close(); }, DeleteOptionsBackground});
         OptionsWindow(*window);
         result = window->Run(input);
-        // Cleared here rather than by the destructor, so that errors of script destructors are heard.
-        window->ClearControls();
+        teardown.Finish();
     }
     window.reset();
     if (result != 1) {

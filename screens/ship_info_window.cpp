@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
@@ -37,38 +38,16 @@ String Line(Processor& processor, uint32_t label, int32_t value) {
 }
 
 // A text control made from a text built here; the control keeps its own copy.
-ControlObject& NewBox(Processor& processor, int32_t x, int32_t y, int32_t width, const String& text,
-                      int32_t id) {
+MadeControl<> NewBox(Processor& processor, int32_t x, int32_t y, int32_t width, const String& text,
+                     int32_t id) {
     const ScriptBuffer<char> copy = CopyTextToScript(std::string_view(text.Text(), text.Size()));
-    return NewControlByName(processor, "MultiLineControl",
-                            {Word(x), Word(y), Word(width), 0, ToScript(copy.get()), Word(id)});
+    return MakeControl(processor, "MultiLineControl",
+                       {Word(x), Word(y), Word(width), 0, ToScript(copy.get()), Word(id)});
 }
 
 int32_t ShownHeight(ControlObject& control) {
     return std::abs(control.Height());
 }
-
-// A control made ahead of its place in the window: destroyed unless the window took it.
-class Pending {
-  public:
-    explicit Pending(ControlObject& control) : control_(&control) {}
-    ~Pending() {
-        // Only reached while another error unwinds; that one is reported.
-        DiscardObject(control_.Get());
-    }
-    Pending(const Pending&) = delete;
-    Pending& operator=(const Pending&) = delete;
-
-    // A script run while the box was filled may have deleted it.
-    ControlObject& Get() const { return ControlObject::Of(control_.Check(0, "info box")); }
-    void AddTo(DialogWindow& window) {
-        window.AddControl(control_.Get(), kListOwned);
-        control_ = WeakObject();
-    }
-
-  private:
-    WeakObject control_;
-};
 
 }  // namespace
 
@@ -101,58 +80,52 @@ void ShowShipInfo(DialogWindow& parent, ScriptObject& ship) {
     // description either.
     const String name = GTTClass::CallGetName(&ship);
     const String description =
-        shipRef.Get() != nullptr ? GTTClass::CallGetDescription(shipRef.Get()) : String();
+        IfAlive(shipRef.Get()) != nullptr ? GTTClass::CallGetDescription(shipRef.Get()) : String();
     Font* descriptionFont = NamedFont(*processor, "Description");
     Font* charsFont = NamedFont(*processor, "Chars");
 
     // The boxes are made first: the frame and its background are as tall as the texts they hold.
-    Pending charsBox(NewBox(*processor, 10, 35, w - 20, characteristics, kInfoCharsId));
-    ControlObject& chars = charsBox.Get();
-    auto& charsText = StaticTextObject::Of(&chars);
+    MadeControl<> chars = NewBox(*processor, 10, 35, w - 20, characteristics, kInfoCharsId);
+    auto& charsText = StaticTextObject::Of(chars.get());
     charsText.SetFont(charsFont);
     charsText.SetInt(kTextHorizontalAlign, 2);
     charsText.SetInt(kTextTypingSpeed, kCharsTypingSpeed);
-    const int32_t h4 = ShownHeight(chars);
+    const int32_t h4 = ShownHeight(*chars);
 
-    Pending aboutBox(NewBox(*processor, 10, h4 + 45, w - 20, description, kInfoDescriptionId));
-    ControlObject& about = aboutBox.Get();
-    auto& aboutText = StaticTextObject::Of(&about);
+    MadeControl<> about = NewBox(*processor, 10, h4 + 45, w - 20, description, kInfoDescriptionId);
+    auto& aboutText = StaticTextObject::Of(about.get());
     aboutText.SetFont(descriptionFont);
     aboutText.SetInt(kTextTypingSpeed, kDescriptionTypingSpeed);
-    const int32_t h5 = ShownHeight(about);
+    const int32_t h5 = ShownHeight(*about);
 
     const int32_t height = 30 + h4 + 10 + h5 + 35;
-    ControlObject& frame = NewControlByName(
-        *processor, "OpenWindowControl",
-        {Word(kMargin), Word((screenHeight - height) / 2), Word(w), Word(height), Word(kInfoFrameId)});
     // The frame and the background go before the texts, which are drawn inside them.
-    window->AddControl(&frame, kListOwned);
-    ControlObject& background = NewControlByName(*processor, "RectangleControl",
-                                                 {0, 0, Word(w), Word(height), Word(kInfoBackgroundId)});
-    background.SetParent(&frame);
-    window->AddControl(&background, kListOwned);
+    ControlObject& frame = AddOwned(*window, MakeControl(*processor, "OpenWindowControl",
+                                                         {Word(kMargin), Word((screenHeight - height) / 2),
+                                                          Word(w), Word(height), Word(kInfoFrameId)}));
+    AddOwned(
+        *window,
+        MakeControl(*processor, "RectangleControl", {0, 0, Word(w), Word(height), Word(kInfoBackgroundId)}),
+        &frame);
     const ScriptBuffer<char> nameCopy = CopyTextToScript(std::string_view(name.Text(), name.Size()));
-    ControlObject& title = NewControlByName(*processor, "StaticText", {10, 20, ToScript(nameCopy.get()), 0});
-    title.SetParent(&frame);
-    title.SetInt(kTextVerticalAlign, 1);
-    title.SetInt(kTextTypingSpeed, kNameTypingSpeed);
-    window->AddControl(&title, kListOwned);
-    chars.SetParent(&frame);
-    charsBox.AddTo(*window);
-    about.SetParent(&frame);
-    aboutBox.AddTo(*window);
-    ControlObject& button = NewControlByName(
+    MadeControl<> title = MakeControl(*processor, "StaticText", {10, 20, ToScript(nameCopy.get()), 0});
+    title->SetInt(kTextVerticalAlign, 1);
+    title->SetInt(kTextTypingSpeed, kNameTypingSpeed);
+    AddOwned(*window, std::move(title), &frame);
+    AddOwned(*window, std::move(chars), &frame);
+    AddOwned(*window, std::move(about), &frame);
+    MadeControl<> button = MakeControl(
         *processor, "TextButton",
         {Word(w - 10), Word(height - 10), SystemMessageAddress(*processor, kCloseText), Word(kInfoCloseId)});
-    button.SetInt(kTextHorizontalAlign, 2);
-    button.SetInt(kTextVerticalAlign, 2);
-    button.SetParent(&frame);
-    window->AddControl(&button, kListOwned);
-    window->AddControl(
-        &NewControlByName(*processor, "CloseWindowControl", {frame.Address(), Word(kInfoCloserId)}),
-        kListOwned);
+    button->SetInt(kTextHorizontalAlign, 2);
+    button->SetInt(kTextVerticalAlign, 2);
+    AddOwned(*window, std::move(button), &frame);
+    AddOwned(*window, MakeControl(*processor, "CloseWindowControl", {frame.Address(), Word(kInfoCloserId)}));
 
+    // Scripts ran since the device was asked for: it is asked again.
+    input = parent.Input();
+    if (input == nullptr) ThrowFatal("The ship information window has no input device");
     window->Run(*input, parent.InputOwner());
-    // Cleared here rather than by the destructor, so that errors of script destructors are heard.
-    window->ClearControls();
+    // Closed here rather than by the destructor, so that errors of script destructors are heard.
+    window->Close();
 }

@@ -1,5 +1,8 @@
 #include "screens/ship_window.h"
 
+#include <memory>
+#include <utility>
+
 #include "foundation/exceptions.h"
 #include "graphics/color_manager.h"
 #include "graphics/image.h"
@@ -70,31 +73,24 @@ OptionObject* OfferToWeapon(OptionObject& weapon, OptionObject* ammo) {
     Processor& processor = ProcessorOf(weapon);
     processor.DataStack().Push(ammo != nullptr ? ammo->Address() : 0);
     processor.CallVirtual(&weapon, kWeaponOfferAmmoVirtual);
-    return OptionObject::FromAddress(processor.DataStack().Pop());
+    return IfAlive(OptionObject::FromAddress(processor.DataStack().Pop()));
 }
 
-// A stack of ammunition split in two: a new item of the same class takes over the stack's state
-// through its save and restore methods (an item may own what its fields point at, so its fields
-// are never copied); the stack keeps half, rounded down, and the new item the rest. The new item,
-// or null for a stack of one.
-OptionObject* SplitStack(AmmoObject& stack) {
+// A stack of ammunition split in two: a copy of the stack (CopyItemState) gets the rest of its count
+// and the stack keeps half, rounded down. The new item, or null for a stack of one or one that did
+// not outlive the copy's scripts.
+std::unique_ptr<OptionObject, ObjectDiscarder> SplitStack(AmmoObject& stack) {
     const int32_t count = stack.ShotsLeft();
     if (count <= 1) return nullptr;
-    Processor& processor = ProcessorOf(stack);
-    ScriptObject* made = processor.NewObjectByName(stack.Class()->ClassName());
-    auto* copy = dynamic_cast<AmmoObject*>(made);
-    if (copy == nullptr) {
-        DiscardObject(made);
-        ThrowFatal("Class %s made no ammunition", stack.Class()->ClassName().Text());
-    }
-    try {
-        RestoreObjectState(copy, SaveObjectState(&stack));
-    } catch (...) {
-        DiscardObject(copy);
-        throw;
+    std::unique_ptr<OptionObject, ObjectDiscarder> copy = CopyItemState(ProcessorOf(stack), stack);
+    auto* split = dynamic_cast<AmmoObject*>(copy.get());
+    if (split == nullptr) ThrowFatal("Class %s made no ammunition", stack.Class()->ClassName().Text());
+    if (!stack.Alive()) {
+        DestroyUnplaced(std::move(copy));
+        return nullptr;
     }
     stack.SetShotsLeft(count / 2);
-    copy->SetShotsLeft(count - count / 2);
+    split->SetShotsLeft(count - count / 2);
     return copy;
 }
 
@@ -129,24 +125,26 @@ void StepGuideCode(SlotObject& slot, bool clockwise) {
 }  // namespace
 
 ShipWindow::ShipWindow(ShipObject& ship)
-    : DialogWindow(&ProcessorOf(ship), &GameDisplay(), EngineCursor(ProcessorOf(ship))) {
+    : DialogWindow(&ProcessorOf(ship), &GameDisplay(), EngineCursor(ProcessorOf(ship))),
+      teardown_(ProcessorOf(ship), {[this] { Close(); },  // the controls show the stock slots: first
+                                    [this] { state_.stockSlots.Clear(); },
+                                    [this] {
+                                        OptionObject* held = TakeHeld();
+                                        if (held != nullptr && held->Alive()) DestroyObject(held);
+                                    },
+                                    ReleaseShipWindowBackground}) {
     state_.ship = WeakObject(&ship);
     state_.slotPictures = NamedPicture(*GetProcessor(), "Misc\\Slots.dpf");
     state_.page = KnownPage(ship.WindowPage());
     SetCallback([this](DialogWindow&, int32_t event, int32_t p1, int32_t p2) { OnEvent(event, p1, p2); });
     Build();
     UpdatePointer();
-    state_.group = GroupOfFirstWeapon(&ship);
+    // The build ran scripts: the ship is asked for again.
+    state_.group = GroupOfFirstWeapon(Ship());
 }
 
-ShipWindow::~ShipWindow() {
-    // A script destructor's error cannot leave a destructor; what is left goes with the window.
-    WithErrorsLogged([this] {
-        ClearControls();
-        state_.stockSlots.Clear();
-    });
-    DiscardObject(TakeHeld());
-    WithErrorsLogged(ReleaseShipWindowBackground);
+void ShipWindow::End() {
+    teardown_.Finish();
 }
 
 void ShipWindow::Build() {
@@ -228,7 +226,7 @@ void ShipWindow::OnEvent(int32_t event, int32_t /*p1*/, int32_t p2) {
             }
             break;
         case kEventClose:
-            Close();
+            CloseRequested();
             break;
         default:
             break;
@@ -239,7 +237,7 @@ void ShipWindow::StorePage() {
     if (ShipObject* ship = Ship()) ship->SetWindowPage(state_.page);
 }
 
-void ShipWindow::Close() {
+void ShipWindow::CloseRequested() {
     StorePage();
     OptionObject* held = Held();
     if (held != nullptr && !keepHeld_) {
@@ -267,7 +265,7 @@ void ShipWindow::ShowShip(ShipObject* ship) {
     state_.page = KnownPage(ship->WindowPage());
     Build();
     UpdatePointer();
-    state_.group = GroupOfFirstWeapon(ship);
+    state_.group = GroupOfFirstWeapon(Ship());
 }
 
 void ShipWindow::SwitchToPlayer(int32_t index) {
@@ -374,7 +372,8 @@ void ShipWindow::ToolCommand(int32_t tool) {
             const int32_t answer =
                 MessageBoxOverWindow(processor, *this, SystemMessage(processor, kDiscardQuestion),
                                      kMessageBoxThird | kMessageBoxFourth, held->Picture(), kBoxTypingSpeed);
-            if (answer == kYesAnswer) DestroyObject(TakeHeld());
+            // The question ran scripts, which may have deleted the item meanwhile.
+            if (answer == kYesAnswer) DestroyObject(IfAlive(TakeHeld()));
         } else {
             Tell(kNoRoomMessage);
         }
@@ -427,6 +426,9 @@ void ShipWindow::SlotCommand(SlotObject& slot, bool guidePlace) {
     }
 }
 
+// The switch methods a slot runs when its item goes off, comes in or goes on are the items' own
+// scripts: they may delete the slot or either item. A dead item goes neither into a slot nor into
+// the hand, and nothing more is done with a dead slot.
 void ShipWindow::TakeAndPut(SlotObject& slot) {
     const int32_t kind = slot.Kind();
     if (kind == kStockSlotKind) return;
@@ -435,12 +437,13 @@ void ShipWindow::TakeAndPut(SlotObject& slot) {
     if (held == nullptr) {
         if (item == nullptr) return;
         slot.SetFirstEnabled(0);
-        SetHeld(slot.SetObject(nullptr));
+        if (slot.Alive()) SetHeld(slot.SetObject(nullptr));
         Refresh();
         return;
     }
     const auto swap = [&] {
-        SetHeld(slot.SetObject(held));
+        slot.SetFirstEnabled(0);
+        if (slot.Alive() && held->Alive()) SetHeld(slot.SetObject(held));
         Refresh();
     };
     if (held->ItemKind() == kItemAmmo && item != nullptr) {
@@ -464,10 +467,12 @@ void ShipWindow::TakeAndPut(SlotObject& slot) {
         return;
     }
     slot.SetFirstEnabled(0);
-    SetHeld(slot.SetObject(held));
-    if (kind != kSlotHold) {
-        slot.SetFirstEnabled(1);
-        slot.SetFirstState(1);
+    if (slot.Alive() && held->Alive()) {
+        SetHeld(slot.SetObject(held));
+        if (kind != kSlotHold && slot.Alive() && slot.First() == held) {
+            slot.SetFirstEnabled(1);
+            slot.SetFirstState(1);
+        }
     }
     Refresh();
 }
@@ -481,15 +486,19 @@ void ShipWindow::TakeAndPutGuide(SlotObject& slot) {
         }
         if (held->ItemKind() != kItemGuide) return;
         slot.SetSecondEnabled(0);
-        SetHeld(slot.SetObjectB(held));
-        slot.SetSecondEnabled(1);
-        slot.SetSecondState(1);
+        if (slot.Alive() && held->Alive()) {
+            SetHeld(slot.SetObjectB(held));
+            if (slot.Alive() && slot.Second() == held) {
+                slot.SetSecondEnabled(1);
+                slot.SetSecondState(1);
+            }
+        }
         Refresh();
         return;
     }
     if (slot.Second() != nullptr) {
         slot.SetSecondEnabled(0);
-        SetHeld(slot.SetObjectB(nullptr));
+        if (slot.Alive()) SetHeld(slot.SetObjectB(nullptr));
         Refresh();
         return;
     }
@@ -506,12 +515,21 @@ void ShipWindow::Discard(SlotObject& slot, bool guidePlace) {
     const int32_t answer =
         MessageBoxOverWindow(processor, *this, SystemMessage(processor, kDiscardQuestion),
                              kMessageBoxThird | kMessageBoxFourth, item->Picture(), kBoxTypingSpeed);
-    if (answer == kYesAnswer) {
+    // The question ran scripts. An item whose place is gone, or was taken meanwhile, has nowhere to
+    // go back to: it goes as the slot's items went.
+    if (!item->Alive()) {
+        Refresh();
+        return;
+    }
+    const bool placeFree = slot.Alive() && (guidePlace ? slot.Second() : slot.First()) == nullptr;
+    if (answer == kYesAnswer || !placeFree) {
         DestroyObject(item);
-        if (guidePlace)
-            slot.SetSecondEnabled(0);
-        else
-            slot.SetFirstEnabled(0);
+        if (slot.Alive()) {
+            if (guidePlace)
+                slot.SetSecondEnabled(0);
+            else
+                slot.SetFirstEnabled(0);
+        }
         Refresh();
         return;
     }
@@ -519,11 +537,11 @@ void ShipWindow::Discard(SlotObject& slot, bool guidePlace) {
     if (guidePlace) {
         slot.SetObjectB(item);
         slot.SetSecondEnabled(enabled);
-        slot.SetSecondState(state);
+        if (slot.Alive()) slot.SetSecondState(state);
     } else {
         slot.SetObject(item);
         slot.SetFirstEnabled(enabled);
-        slot.SetFirstState(state);
+        if (slot.Alive()) slot.SetFirstState(state);
     }
     Refresh();
 }
@@ -537,16 +555,18 @@ void ShipWindow::Split(SlotObject& slot) {
         SetHeld(OfferToWeapon(*weapon, nullptr));
         Refresh();
     } else if (auto* stack = dynamic_cast<AmmoObject*>(item)) {
-        SetHeld(SplitStack(*stack));
+        std::unique_ptr<OptionObject, ObjectDiscarder> split = SplitStack(*stack);
+        SetHeld(split.release());
     }
 }
 
 void ShipWindow::SlotSecondary(SlotObject& slot, bool guidePlace) {
+    // Switching off runs the item's script, which may delete the slot.
     if (guidePlace) {
         if (slot.Second() != nullptr) {
             const int32_t state = (slot.SecondState() + 1) % 2;
             slot.SetSecondEnabled(state);
-            slot.SetSecondState(state);
+            if (slot.Alive()) slot.SetSecondState(state);
             Refresh();
         } else if (TakesGuide(slot)) {
             StepGuideCode(slot, true);
@@ -558,7 +578,7 @@ void ShipWindow::SlotSecondary(SlotObject& slot, bool guidePlace) {
     if (states == 0) return;
     const int32_t state = (slot.FirstState() + 1) % states;
     slot.SetFirstEnabled(state);
-    slot.SetFirstState(state);
+    if (slot.Alive()) slot.SetFirstState(state);
     Refresh();
 }
 
@@ -568,6 +588,10 @@ void RunShipWindow(ShipObject& ship) {
     if (input == nullptr) return;
     ShipWindow window(ship);
     window.Run(*input, player);
-    // Only an opener that asked to keep the hand ends with something in it: it goes to the stock.
-    if (OptionObject* held = window.TakeHeld()) player->AddItem(held);
+    // Only an opener that asked to keep the hand ends with something in it: it goes to the stock of
+    // a player still there, and with the window otherwise.
+    if (player->Alive()) {
+        if (OptionObject* held = window.TakeHeld()) player->AddItem(held);
+    }
+    window.End();
 }

@@ -6,12 +6,13 @@
 //
 // Ships, slots and items are script objects that scripts may delete at any time: the window holds
 // them by WeakObject and looks them up at each use. The item in the hand belongs to the window until
-// it is put somewhere or an opener takes it back with TakeHeld.
+// it is put somewhere or an opener takes it back with TakeHeld. The opener ends the window with End.
 #pragma once
 
 #include <cstdint>
 
 #include "screens/equipment_window.h"
+#include "screens/screen_teardown.h"
 #include "screens/slot_layout.h"
 #include "ui/dialog_window.h"
 
@@ -31,9 +32,13 @@ class ShipWindow : public DialogWindow {
     // A window for the ship over the game's display with the engine's pointer; the processor is the
     // ship's class's. Takes the ship's remembered page and the group of its first weapon slot.
     explicit ShipWindow(ShipObject& ship);
-    // Deletes the stock slots (detached from the player's items first), the shared background
-    // control and an item still in the hand.
-    ~ShipWindow() override;
+    // A window never ended lets go of the same as End, logging the errors of script destructors.
+    ~ShipWindow() override = default;
+
+    // Ends the window: its controls, the stock slots (detached from the player's items first), an
+    // item still in the hand and the shared background control go. Every part goes; the first error
+    // of a script destructor passes on once all went.
+    void End();
 
     // Clears and recreates every control for the current page, tool, view, group and ship.
     void Build();
@@ -73,7 +78,8 @@ class ShipWindow : public DialogWindow {
     void TakeAndPutGuide(SlotObject& slot);
     void Discard(SlotObject& slot, bool guidePlace);
     void Split(SlotObject& slot);
-    void Close();
+    // The close event: stows the hand, or keeps the window open without room.
+    void CloseRequested();
     void ShowShip(ShipObject* ship);
     void SwitchToPlayer(int32_t index);
     void StorePage();
@@ -82,6 +88,8 @@ class ShipWindow : public DialogWindow {
 
     ShipWindowState state_;
     bool keepHeld_ = false;
+    // Last, so that a window never ended lets go of its parts before anything else of it goes.
+    ScreenTeardown teardown_;
 };
 
 // Builds, runs and destroys the window for the ship over the game's screen, with the input device

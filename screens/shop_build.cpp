@@ -1,6 +1,7 @@
 // The shop window's build (event 8): every control is made again by class name after each change.
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
@@ -13,6 +14,7 @@
 #include "screens/shop_dialog.h"
 #include "script/method_runner.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "shell/game_ids.h"
 #include "ui/control.h"
@@ -61,10 +63,9 @@ int32_t ScreenWidth(DialogWindow& window) {
 // A label or button of a text kept in script memory while the control is made (it copies it).
 ControlObject& TextControl(ShopDialogObject& shop, const char* className, int32_t id, const std::string& text,
                            int32_t x, int32_t y, int32_t align) {
-    ControlObject& control = NewTextControl(ShopProcessor(shop), className, x, y, text, id);
-    control.SetInt(kTextHorizontalAlign, align);
-    shop.Window().AddControl(&control, kListOwned);
-    return control;
+    MadeControl<StaticTextObject> control = NewTextControl(ShopProcessor(shop), className, x, y, text, id);
+    control->SetInt(kTextHorizontalAlign, align);
+    return AddOwned(shop.Window(), std::move(control));
 }
 
 ControlObject& MessageControl(ShopDialogObject& shop, const char* className, int32_t id, uint32_t text,
@@ -77,9 +78,8 @@ ControlObject& MessageControl(ShopDialogObject& shop, const char* className, int
 
 void PictureControl(ShopDialogObject& shop, Image* picture, int32_t id, int32_t x, int32_t y) {
     if (picture == nullptr) return;
-    shop.Window().AddControl(
-        &NewControlByName(ShopProcessor(shop), "Control", {picture->Address(), Word(x), Word(y), Word(id)}),
-        kListOwned);
+    AddOwned(shop.Window(),
+             MakeControl(ShopProcessor(shop), "Control", {picture->Address(), Word(x), Word(y), Word(id)}));
 }
 
 // The width and height one slot control takes.
@@ -96,16 +96,22 @@ void AddCustomers(ShopDialogObject& shop, int32_t x, int32_t& y) {
     auto* list = PlayerList(ShopProcessor(shop));
     if (list == nullptr) return;
     const String unit = SystemMessage(ShopProcessor(shop), kMoneyUnitText);
+    // Making a button runs its class's scripts, which may change the list: the walk goes over the
+    // players there when it began, and a button's number is its player's place among those still
+    // there, where the command looks for it.
+    const ObjectWalk<> walk(ObjectWalk<>::ItemsOf(list->ObjectList()));
     int32_t index = 0;
-    for (auto* node = list->ObjectList().Head(); node != nullptr && index < kMaxCustomers;
-         node = node->next, ++index) {
-        auto* player = dynamic_cast<PlayerObject*>(node->item);
-        if (player == nullptr) continue;
-        const std::string label = std::string(player->Name().View()) + " : " +
-                                  std::to_string(player->MoneyUnits()) + " " + std::string(unit.View());
-        TextControl(shop, "TextButton", kShopFirstCustomerId + index, label, x, y, 2);
-        y += kRowStep;
-    }
+    walk.ForEachAlive([&](ScriptObject& entry) {
+        auto* player = dynamic_cast<PlayerObject*>(&entry);
+        if (index >= kMaxCustomers) return;
+        if (player != nullptr) {
+            const std::string label = std::string(player->Name().View()) + " : " +
+                                      std::to_string(player->MoneyUnits()) + " " + std::string(unit.View());
+            TextControl(shop, "TextButton", kShopFirstCustomerId + index, label, x, y, 2);
+            y += kRowStep;
+        }
+        ++index;
+    });
 }
 
 void AddStockGrid(ShopDialogObject& shop, int32_t cellW, int32_t cellH) {
@@ -126,6 +132,7 @@ void AddStockGrid(ShopDialogObject& shop, int32_t cellW, int32_t cellH) {
 
 void AddLowerPane(ShopDialogObject& shop, int32_t x0, int32_t y0, int32_t cellW, int32_t cellH,
                   int32_t perRow) {
+    // Clearing runs the rows' script destructors: the ship and the player are asked for after it.
     shop.ClearItemRows();
     int32_t k = 0;
     auto place = [&](SlotObject& slot) {

@@ -3,11 +3,14 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "foundation/exceptions.h"
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
+#include "screens/screen_helpers.h"
 #include "script/class_manager.h"
+#include "script/cleanup_steps.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -30,15 +33,6 @@ Image* CachedPicture(ZEMAClass* cls, const char* name) {
     if (processor == nullptr) return nullptr;
     auto* images = dynamic_cast<ImageManager*>(processor->Objects().GetObject(kImageManagerId));
     return images != nullptr ? images->GetImage(String(name)) : nullptr;
-}
-
-void DestroyAll(std::vector<WeakObject>& objects) {
-    std::vector<WeakObject> going;
-    going.swap(objects);
-    for (const WeakObject& ref : going) {
-        if (ScriptObject* object = ref.Get(); object != nullptr && !object->BeingDestroyed())
-            DestroyObject(object);
-    }
 }
 
 void PushWord(ScriptObject* receiver, uint32_t value) {
@@ -170,17 +164,18 @@ ShopDialogObject::ShopDialogObject(ZEMAClass* cls, PlayerObject* player)
     fields_.Data()[kShopSlotPicture] = slots != nullptr ? slots->Address() : 0;
 }
 
-ShopDialogObject::~ShopDialogObject() {
-    // The window's controls show these slots: they go first. A script destructor's error cannot
-    // leave a destructor.
-    WithErrorsLogged([this] {
-        Window().ClearControls();
-        ClearItemRows();
-        DestroyAll(stock_);
+void ShopDialogObject::ReleaseOwned() {
+    CleanupSteps steps(this);
+    steps.Run([this] { Window().Close(); });
+    DestroySlots(steps, std::exchange(itemRows_, {}), SlotItems::kShown);
+    DestroySlots(steps, std::exchange(stock_, {}), SlotItems::kOwned);
+    steps.Run([this] {
+        OptionObject* item = Held();
+        held_.Reset();
+        if (item != nullptr && item->Alive()) DestroyObject(item);
     });
-    OptionObject* item = Held();
-    held_.Reset();
-    DiscardObject(item);
+    steps.Run([this] { ZEMADialogObject::ReleaseOwned(); });
+    steps.Finish();
 }
 
 int32_t ShopDialogObject::GridX() const {
@@ -223,14 +218,23 @@ OptionObject* ShopDialogObject::Held() const {
 }
 
 void ShopDialogObject::SetHeld(OptionObject* item) {
+    item = IfAlive(item);
+    if (!Alive()) {
+        held_.Reset();
+        if (item != nullptr) DestroyObject(item);
+        return;
+    }
     held_ = WeakObject(item);
 }
 
 SlotObject& ShopDialogObject::NewSlot(std::vector<WeakObject>& into, OptionObject* item, bool owning) {
+    CheckAlive("shop");
+    if (item != nullptr) item->CheckAlive("item");
     auto* processor = dynamic_cast<Processor*>(&RunnerOf(this));
     if (processor == nullptr) ThrowFatal("Shop without a processor");
     ZEMAClass* slotClass = processor->Classes().Get(String("Slot"));
-    auto slot = std::make_unique<SlotObject>(slotClass, nullptr, 0, 0, kShopStockKind);
+    std::unique_ptr<SlotObject, ObjectDiscarder> slot(
+        new SlotObject(slotClass, nullptr, 0, 0, kShopStockKind));
     slot->SetInt(kSlotOwnsItems, owning ? 1 : 0);
     into.emplace_back(slot.get());
     SlotObject& made = *slot.release();
@@ -254,20 +258,23 @@ SlotObject* ShopDialogObject::FirstEmptyStockSlot() const {
     return nullptr;
 }
 
+void ShopDialogObject::Restock(OptionObject& item, SlotObject* row) {
+    if (row == nullptr || !row->Alive() || row->First() != nullptr || !IsStockSlot(row))
+        row = FirstEmptyStockSlot();
+    if (row != nullptr)
+        row->SetObject(&item);
+    else
+        AddStockSlot(&item);
+}
+
 bool ShopDialogObject::IsStockSlot(const SlotObject* slot) const {
     return slot != nullptr && std::find(stock_.begin(), stock_.end(), WeakObject(slot)) != stock_.end();
 }
 
 void ShopDialogObject::ClearItemRows() {
-    // The rows hold the player's items without owning them; emptying them first keeps any script
-    // or later change of the ownership mark from taking an item down with its row.
-    for (const WeakObject& ref : itemRows_) {
-        if (auto* slot = ref.As<SlotObject>()) {
-            slot->SetInt(kSlotOwnsItems, 0);
-            slot->SetObject(nullptr);
-        }
-    }
-    DestroyAll(itemRows_);
+    CleanupSteps steps(this);
+    DestroySlots(steps, std::exchange(itemRows_, {}), SlotItems::kShown);
+    steps.Finish();
 }
 
 SlotObject& ShopDialogObject::AddItemRow(OptionObject* item) {

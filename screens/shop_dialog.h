@@ -90,9 +90,8 @@ class ShopDialogObject : public ZEMADialogObject {
 
     // A shop of the class for the player, with the interface pictures from the picture cache.
     ShopDialogObject(ZEMAClass* cls, PlayerObject* player);
-    // Destroys the stock's slots (and the items they hold), the lower pane's slots (never the
-    // player's items) and an item still in hand.
-    ~ShopDialogObject() override;
+    // For a shop the engine deletes without destroying it (one never handed over).
+    ~ShopDialogObject() override { ReleaseOwnedQuietly(); }
 
     // --- the script fields ---
     uint32_t FieldAddress(ShopField field) const { return fields_.Address(field); }
@@ -134,20 +133,26 @@ class ShopDialogObject : public ZEMADialogObject {
     // --- the hand: the dialog owns what it holds ---
     OptionObject* Held() const;
     // Puts an item in hand (null empties it); the caller gives the item up, and what was in hand
-    // before is the caller's.
+    // before is the caller's. A dead item empties the hand. Once the shop's destruction has begun
+    // the item goes as the hand went (it is destroyed): nothing would let go of it again.
     void SetHeld(OptionObject* item);
 
     // --- the stock: the dialog owns its slots, and they own their items ---
-    // A new stock row holding the item (null for an empty row); the row.
+    // A new stock row holding the item (null for an empty row); the row. FatalExep, nothing made,
+    // once the shop's destruction has begun: nothing would let go of the row again.
     SlotObject& AddStockSlot(OptionObject* item);
     uint32_t StockCount() const { return static_cast<uint32_t>(stock_.size()); }
     // Null past the end or for a row a script deleted.
     SlotObject* StockAt(uint32_t index) const;
     SlotObject* FirstEmptyStockSlot() const;
+    // Puts a sold item back into the stock: into row when it is still there and empty, else into the
+    // first empty row or a new one.
+    void Restock(OptionObject& item, SlotObject* row);
     bool IsStockSlot(const SlotObject* slot) const;
 
     // --- the lower pane's rows for the player's carried items ---
-    // Rows never own the items: the player does.
+    // Rows never own the items: the player does. Every row goes whatever another's script destructor
+    // does; the first error passes on once all went.
     void ClearItemRows();
     SlotObject& AddItemRow(OptionObject* item);
     bool IsItemRow(const SlotObject* slot) const;
@@ -162,6 +167,12 @@ class ShopDialogObject : public ZEMADialogObject {
 
     // The receiver of a shop native; FatalExep when it is not a shop.
     static ShopDialogObject& Of(ScriptObject* receiver);
+
+  protected:
+    // The window (its controls show the rows, so it goes first), the lower pane's rows (never the
+    // player's items), the stock's rows with their items, and an item still in hand: every part
+    // goes, the first error of a script destructor passed on once all went.
+    void ReleaseOwned() override;
 
   private:
     SlotObject& NewSlot(std::vector<WeakObject>& into, OptionObject* item, bool owning);

@@ -44,12 +44,10 @@ void Scroll(ShopDialogObject& shop, int64_t rows) {
 
 void SellCommand(ShopDialogObject& shop) {
     if (OptionObject* held = shop.Held()) {
-        if (ShopDialog::CallSell(shop, *held) && shop.Held() == held) {
+        // The sale ran scripts: only what a live shop still holds goes back into its stock.
+        if (ShopDialog::CallSell(shop, *held) && shop.Alive() && shop.Held() == held) {
             shop.SetHeld(nullptr);
-            if (SlotObject* row = shop.FirstEmptyStockSlot())
-                row->SetObject(held);
-            else
-                shop.AddStockSlot(held);
+            shop.Restock(*held, nullptr);
         }
         Refresh(shop);
     } else {

@@ -3,7 +3,10 @@
 // are whole units, worked out in 64 bits.
 #include <algorithm>
 #include <climits>
+#include <initializer_list>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/exceptions.h"
@@ -13,6 +16,7 @@
 #include "screens/shop_dialog.h"
 #include "script/method_runner.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
@@ -47,8 +51,8 @@ constexpr uint32_t kSellShipOnBuyText = 306;
 constexpr uint32_t kSellShipOnCloseText = 305;
 
 // The second ship's groups in the order its contents are sold.
-constexpr uint32_t kSaleOrder[] = {kWeaponGroup,  kEnergyGroup, kEngineGroup,
-                                   kGrabberGroup, kPlainGroup,  kProtectionGroup};
+constexpr std::initializer_list<uint32_t> kSaleOrder = {kWeaponGroup,  kEnergyGroup, kEngineGroup,
+                                                        kGrabberGroup, kPlainGroup,  kProtectionGroup};
 
 std::string Number(int64_t value) {
     return std::to_string(value);
@@ -122,50 +126,56 @@ void DropShip(Processor& processor, ScriptObject* ship) {
     }
 }
 
+// Sells what the slot's place holds and destroys it. The price is the shop's script: the player, the
+// slot and the item are asked for again after it.
 void SellSlotObject(ShopDialogObject& shop, PlayerObject& player, SlotObject& slot, SlotPlace place) {
     OptionObject* item = slot.Item(place);
     if (item == nullptr) return;
     const int32_t price = ShopDialog::CallSellPrice(shop, *item);
+    if (!player.Alive()) return;
     player.AddMoneyUnits(price);
     // The price's script may have emptied the slot itself.
-    if (slot.Item(place) != item) return;
+    if (!slot.Alive() || slot.Item(place) != item) return;
     if (place == SlotPlace::kFirst)
         slot.SetObject(nullptr);
     else
         slot.SetObjectB(nullptr);
-    if (!item->BeingDestroyed()) DestroyObject(item);
+    if (item->Alive()) DestroyObject(item);
 }
 
 void Refresh(ShopDialogObject& shop) {
     ShopDialog::CallBuild(shop);
 }
 
-// Takes the slot's item into the hand, leaving a copy of it in the stock row: a new object of its
-// class that takes the item's state through its save and load methods.
+// Takes the slot's item, leaving a copy of it in the stock row (CopyItemState); the item taken, or
+// null when the scripts this runs (the copy's, the item's switch method) left nothing to take.
 OptionObject* TakeWithCopyLeft(ShopDialogObject& shop, SlotObject& row, OptionObject& item) {
-    ScriptObject* made = ShopProcessor(shop).NewObjectByName(item.Class()->ClassName());
-    auto* copy = dynamic_cast<OptionObject*>(made);
-    if (copy == nullptr) {
-        DiscardObject(made);
-        ThrowFatal("Class \"%s\" makes no item", item.Class()->ClassName().Text());
+    std::unique_ptr<OptionObject, ObjectDiscarder> copy = CopyItemState(ShopProcessor(shop), item);
+    // The row may be gone, or hold another item now: the copy has no place then.
+    if (!row.Alive() || row.First() != &item) {
+        DestroyUnplaced(std::move(copy));
+        return nullptr;
     }
-    try {
-        RestoreObjectState(copy, SaveObjectState(&item));
-    } catch (...) {
-        DiscardObject(copy);
-        throw;
+    // Switching the item off runs its script, which may delete the row or either item.
+    row.SetFirstEnabled(0);
+    if (!row.Alive() || !copy->Alive()) {
+        DestroyUnplaced(std::move(copy));
+        return nullptr;
     }
-    return row.SetObject(copy);
+    OptionObject* taken = row.SetObject(copy.get());
+    copy.release();  // the row holds it
+    return IfAlive(taken);
 }
 
 // A ship offer bought: its ship becomes the current one, the former current ship the second.
 void TakeShipOffer(PlayerObject& player, HullObject& offer) {
     ScriptObject* ship = offer.HullShip();
     if (ship != nullptr) player.SetShip(ship, 1);
-    if (!offer.BeingDestroyed()) DestroyObject(&offer);
+    if (offer.Alive()) DestroyObject(&offer);
 }
 
-// A purchase from a stock row with nothing in hand.
+// A purchase from a stock row with nothing in hand. The purchase runs the shop's scripts and the
+// item's: what it goes on with is asked for again after each.
 void BuyFromRow(ShopDialogObject& shop, SlotObject& row, OptionObject& item) {
     PlayerObject* player = shop.Customer();
     if (player == nullptr) return;
@@ -174,17 +184,17 @@ void BuyFromRow(ShopDialogObject& shop, SlotObject& row, OptionObject& item) {
     // An offer without a ship cannot be delivered: it is not sold.
     if (shipOffer && (offer == nullptr || offer->HullShip() == nullptr)) return;
     const int32_t moneyBefore = player->MoneyTenths();
-    if (ShopDialog::CallBuy(shop, item) == nullptr) return;
+    if (ShopDialog::CallBuy(shop, item) == nullptr || !player->Alive()) return;
     // The second ship goes only once the purchase stands; a refusal undoes the purchase.
     if (shipOffer && !ShopDialog::SellSecondShip(shop, *player, kSellShipOnBuyText)) {
-        player->SetMoneyTenths(moneyBefore);
+        if (player->Alive()) player->SetMoneyTenths(moneyBefore);
         return;
     }
-    if (row.First() != &item) return;
+    if (!player->Alive() || !row.Alive() || row.First() != &item) return;
     // A ship is sold once: its row is left empty, as an offer's ship cannot be copied.
     if (shipOffer) {
         row.SetObject(nullptr);
-        TakeShipOffer(*player, *offer);
+        if (player->Alive()) TakeShipOffer(*player, *offer);
         return;
     }
     shop.SetHeld(TakeWithCopyLeft(shop, row, item));
@@ -195,17 +205,27 @@ void KeepCarried(ShopDialogObject& shop, SlotObject& slot, OptionObject* left, O
     PlayerObject* player = shop.Customer();
     if (!shop.IsItemRow(&slot) || player == nullptr || left == entered) return;
     if (left != nullptr) player->ReleaseItem(left);
-    if (entered != nullptr) player->AddItem(entered);
+    if (entered != nullptr && entered->Alive()) player->AddItem(entered);
+}
+
+// Exchanges the hand (which may be empty) for what the slot holds. Switching the slot's item off runs
+// its script, which may delete the slot or either item: nothing is exchanged then.
+void ExchangeWithHand(ShopDialogObject& shop, SlotObject& slot, OptionObject* held) {
+    slot.SetFirstEnabled(0);
+    if (!slot.Alive() || (held != nullptr && !held->Alive())) return;
+    OptionObject* former = IfAlive(slot.SetObject(held));
+    KeepCarried(shop, slot, former, held);
+    shop.SetHeld(former);
 }
 
 void ClickOtherSlot(ShopDialogObject& shop, SlotObject& slot) {
     OptionObject* item = slot.First();
     OptionObject* held = shop.Held();
     if (shop.ToolMode() == kShopToolSelling && item != nullptr) {
-        if (!ShopDialog::CallSell(shop, *item) || slot.First() != item) return;
+        if (!ShopDialog::CallSell(shop, *item) || !slot.Alive() || slot.First() != item) return;
         slot.SetObject(nullptr);
         KeepCarried(shop, slot, item, nullptr);
-        if (!item->BeingDestroyed()) DestroyObject(item);
+        if (item->Alive()) DestroyObject(item);
         Refresh(shop);
         return;
     }
@@ -217,9 +237,7 @@ void ClickOtherSlot(ShopDialogObject& shop, SlotObject& slot) {
                item->ItemKind() == kItemAmmo && Option::TryMerge(*item, held)) {
         shop.SetHeld(nullptr);
     } else if (held != nullptr || item != nullptr) {
-        OptionObject* former = slot.SetObject(held);
-        KeepCarried(shop, slot, former, held);
-        shop.SetHeld(former);
+        ExchangeWithHand(shop, slot, held);
     }
     ShopDialog::UpdatePointer(shop);
 }
@@ -231,9 +249,10 @@ void ClickStockRow(ShopDialogObject& shop, SlotObject& row) {
             Notice(shop, kNoRoomText);
             return;
         }
-        if (ShopDialog::CallSell(shop, *held) && shop.Held() == held) {
+        // The sale ran scripts: only what a live shop still holds goes back into its stock.
+        if (ShopDialog::CallSell(shop, *held) && shop.Alive() && shop.Held() == held) {
             shop.SetHeld(nullptr);
-            row.SetObject(held);
+            shop.Restock(*held, &row);
         }
     } else if (item != nullptr) {
         BuyFromRow(shop, row, *item);
@@ -263,7 +282,7 @@ OptionObject* ShopDialog::CallBuy(ShopDialogObject& shop, OptionObject& item) {
     runner.DataStack().Push(item.Address());
     runner.CallVirtual(&shop, kShopBuyVirtual);
     const uint32_t bought = runner.DataStack().Pop();
-    return bought != 0 ? OptionObject::FromAddress(bought) : nullptr;
+    return bought != 0 ? IfAlive(OptionObject::FromAddress(bought)) : nullptr;
 }
 
 bool ShopDialog::CallSell(ShopDialogObject& shop, OptionObject& item) {
@@ -287,20 +306,22 @@ int32_t ShopDialog::SellPrice(ShopDialogObject& shop, OptionObject& item) {
     return SaturateInt32(base * (10000 - MarginShare(shop)) / 10000);
 }
 
+// Buying and selling ask the shop's scripts for prices and the player for an answer: the player and
+// the item are asked for again before any money moves, and a dead item is never handed back.
 OptionObject* ShopDialog::Buy(ShopDialogObject& shop, OptionObject& item) {
     PlayerObject* player = shop.Customer();
     if (player == nullptr) return nullptr;
-    const ShipObject* ship = shop.CustomerShip();
-    const int64_t money = player->MoneyUnits();
     if (item.ItemKind() == kItemHull) {
         const int64_t price = CallBuyPrice(shop, item);
+        const ShipObject* ship = shop.CustomerShip();
         const int64_t tradeIn = ship != nullptr ? TradeInValue(*ship) : 0;
         if (price != 0) {
             const String question =
                 Text(shop, kShipQuestionText, {NameOf(&item), Number(price), Number(tradeIn)});
             if (Ask(shop, question, PictureOf(item)) != kYes) return nullptr;
         }
-        if (money + tradeIn < price) {
+        if (!player->Alive() || !item.Alive()) return nullptr;
+        if (player->MoneyUnits() + tradeIn < price) {
             Notice(shop, kNotEnoughMoneyText);
             return nullptr;
         }
@@ -308,15 +329,16 @@ OptionObject* ShopDialog::Buy(ShopDialogObject& shop, OptionObject& item) {
         return &item;
     }
     int64_t price = CallBuyPrice(shop, item);
-    if (OptionObject* ammo = LoadedAmmo(item)) price += CallBuyPrice(shop, *ammo);
+    if (OptionObject* ammo = IfAlive(LoadedAmmo(item))) price += CallBuyPrice(shop, *ammo);
     if (price != 0) {
-        const uint32_t text = FitsShip(item, ship) ? kFitsQuestionText : kMisfitQuestionText;
+        const uint32_t text = FitsShip(item, shop.CustomerShip()) ? kFitsQuestionText : kMisfitQuestionText;
         if (Ask(shop, Text(shop, text, {NameOf(&item), Number(price)}), PictureOf(item)) != kYes)
             return nullptr;
-        if (money < price) {
-            Notice(shop, kNotEnoughMoneyText);
-            return nullptr;
-        }
+    }
+    if (!player->Alive() || !item.Alive()) return nullptr;
+    if (price != 0 && player->MoneyUnits() < price) {
+        Notice(shop, kNotEnoughMoneyText);
+        return nullptr;
     }
     player->AddMoneyUnits(-price);
     return &item;
@@ -326,9 +348,10 @@ bool ShopDialog::Sell(ShopDialogObject& shop, OptionObject& item) {
     PlayerObject* player = shop.Customer();
     if (player == nullptr) return false;
     int64_t price = CallSellPrice(shop, item);
-    if (OptionObject* ammo = LoadedAmmo(item)) price += CallSellPrice(shop, *ammo);
+    if (OptionObject* ammo = IfAlive(LoadedAmmo(item))) price += CallSellPrice(shop, *ammo);
     if (price != 0 && Ask(shop, Text(shop, kSellQuestionText, {Number(price)}), PictureOf(item)) != kYes)
         return false;
+    if (!player->Alive() || !item.Alive()) return false;
     player->AddMoneyUnits(price);
     return true;
 }
@@ -337,20 +360,26 @@ bool ShopDialog::SellSecondShip(ShopDialogObject& shop, PlayerObject& player, ui
     auto* ship = dynamic_cast<ShipObject*>(player.ReserveShip());
     if (ship == nullptr) return true;
     bool asked = false;
-    for (const uint32_t group : kSaleOrder) {
-        for (uint32_t i = 0; i < ship->SlotCount(group); ++i) {
-            SlotObject* slot = ship->SlotAt(group, static_cast<int32_t>(i));
-            if (slot == nullptr || (slot->First() == nullptr && slot->Second() == nullptr)) continue;
-            if (!asked) {
-                const String question = Text(shop, message, {std::string(player.Name().View())});
-                if (Ask(shop, question, nullptr) != kYes) return false;
-                asked = true;
+    bool refused = false;
+    // Every sale runs scripts, which may delete slots, items, the ship or the player: the walk goes
+    // over the slots there when it began, skipping those gone.
+    const ObjectWalk<SlotObject> slots(ShipSlots(*ship, kSaleOrder));
+    slots.ForEachAlive([&](SlotObject& slot) {
+        if (refused || !player.Alive() || (slot.First() == nullptr && slot.Second() == nullptr)) return;
+        if (!asked) {
+            const String question = Text(shop, message, {std::string(player.Name().View())});
+            if (Ask(shop, question, nullptr) != kYes) {
+                refused = true;
+                return;
             }
-            SellSlotObject(shop, player, *slot, SlotPlace::kFirst);
-            SellSlotObject(shop, player, *slot, SlotPlace::kSecond);
+            asked = true;
         }
-    }
-    // Selling ran scripts: the ship is asked for again.
+        SellSlotObject(shop, player, slot, SlotPlace::kFirst);
+        if (slot.Alive()) SellSlotObject(shop, player, slot, SlotPlace::kSecond);
+    });
+    if (refused) return false;
+    // Selling ran scripts: the player and the ship are asked for again.
+    if (!player.Alive()) return true;
     ScriptObject* reserve = player.ReserveShip();
     if (reserve == nullptr) return true;
     player.AttachReserveShip(nullptr);
@@ -359,30 +388,36 @@ bool ShopDialog::SellSecondShip(ShopDialogObject& shop, PlayerObject& player, ui
 }
 
 void ShopDialog::Recharge(ShopDialogObject& shop) {
-    PlayerObject* player = shop.Customer();
     ShipObject* ship = shop.CustomerShip();
-    std::vector<AkbObject*> sources;
+    std::vector<WeakObject> sources;
     int64_t missing = 0;
     int64_t cost = 0;
-    for (uint32_t i = 0; ship != nullptr && i < ship->SlotCount(kEnergyGroup); ++i) {
-        SlotObject* slot = ship->SlotAt(kEnergyGroup, static_cast<int32_t>(i));
-        auto* source =
-            slot != nullptr && slot->FirstEnabled() ? dynamic_cast<AkbObject*>(slot->First()) : nullptr;
+    // Each price runs the shop's script, which may delete slots, sources or the ship: the walk goes
+    // over the slots there when it began.
+    const ObjectWalk<SlotObject> slots(ship != nullptr ? ShipSlots(*ship, {kEnergyGroup})
+                                                       : std::vector<SlotObject*>());
+    slots.ForEachAlive([&](SlotObject& slot) {
+        auto* source = slot.FirstEnabled() ? dynamic_cast<AkbObject*>(slot.First()) : nullptr;
         // A source without capacity has nothing to fill.
-        if (source == nullptr || source->Capacity() <= 0) continue;
+        if (source == nullptr || source->Capacity() <= 0) return;
         // A charge outside 0 .. capacity (scripts write it) counts as the nearer end.
         const int64_t capacity = source->Capacity();
         const int64_t level = std::clamp<int64_t>(source->Charge(), 0, capacity);
-        sources.push_back(source);
+        sources.emplace_back(source);
         missing += capacity - level;
         cost += int64_t{CallSellPrice(shop, *source)} / 10 * (100 - level * 100 / capacity) / 100;
-    }
-    if (player == nullptr || missing == 0) {
+    });
+    if (shop.Customer() == nullptr || missing == 0) {
         Notice(shop, kNothingToRechargeText);
         return;
     }
     if (Ask(shop, Text(shop, kRechargeQuestionText, {Number(cost)}), nullptr) != kYes) return;
-    for (AkbObject* source : sources) source->SetCharge(source->Capacity());
+    // The question ran scripts: the customer and the sources are asked for again.
+    PlayerObject* player = shop.Customer();
+    if (player == nullptr) return;
+    for (const WeakObject& ref : sources) {
+        if (auto* source = IfAlive(ref.As<AkbObject>())) source->SetCharge(source->Capacity());
+    }
     player->AddMoneyUnits(-cost);
     if (ShipObject* current = shop.CustomerShip()) current->RecomputeEnergy();
     Refresh(shop);

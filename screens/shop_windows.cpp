@@ -6,6 +6,7 @@
 #include "graphics/image.h"
 #include "screens/item_window.h"
 #include "screens/player_screen.h"
+#include "screens/screen_helpers.h"
 #include "screens/ship_window.h"
 #include "screens/shop_dialog.h"
 #include "screens/slot_control.h"
@@ -49,9 +50,7 @@ void ShopDialog::AddSlotControl(ShopDialogObject& shop, SlotObject& slot, int32_
         return owner != nullptr ? owner->Held() : nullptr;
     };
     init.ship = shop.CustomerShip();
-    std::unique_ptr<SlotControlObject> control = NewSlotControl(ShopProcessor(shop), init);
-    shop.Window().AddControl(control.get(), kListOwned);
-    control.release();
+    AddOwned(shop.Window(), NewSlotControl(ShopProcessor(shop), init));
 }
 
 void ShopDialog::ShowItemWindow(ShopDialogObject& shop, OptionObject& item) {
@@ -66,10 +65,15 @@ void ShopDialog::OpenShipWindow(ShopDialogObject& shop, bool secondShip) {
     PlayerObject* player = shop.Customer();
     if (player == nullptr) return;
     auto* ship = dynamic_cast<ShipObject*>(secondShip ? player->ReserveShip() : player->Ship());
-    InputDevice* input = shop.Window().Input();
     // No ship to show, or no device to run with: nothing opens.
-    if (ship == nullptr || input == nullptr) return;
+    if (ship == nullptr || shop.Window().Input() == nullptr) return;
     ShipWindow window(*ship);
+    // The window's build ran scripts: the shop and the device are asked for again.
+    InputDevice* input = shop.Window().Input();
+    if (input == nullptr || !shop.Alive()) {
+        window.End();
+        return;
+    }
     window.SetKeepHeld(true);
     if (OptionObject* held = shop.Held()) {
         shop.SetHeld(nullptr);
@@ -79,9 +83,12 @@ void ShopDialog::OpenShipWindow(ShopDialogObject& shop, bool secondShip) {
         ChildOpen busy(shop.Window());
         window.Run(*input, shop.Window().InputOwner());
     }
-    shop.SetHeld(window.TakeHeld());
-    if (PlayerObject* chosen = window.Player()) shop.SetCustomer(chosen);
-    UpdatePointer(shop);
-    window.ClearControls();
-    CallBuild(shop);
+    // A shop that is gone takes nothing back: what the hand holds goes with the window.
+    if (shop.Alive()) {
+        shop.SetHeld(window.TakeHeld());
+        if (PlayerObject* chosen = window.Player()) shop.SetCustomer(chosen);
+        UpdatePointer(shop);
+    }
+    window.End();
+    if (shop.Alive()) CallBuild(shop);
 }

@@ -217,9 +217,10 @@ SlotControlObject* SlotControlObject::As(ControlObject* control) {
     return dynamic_cast<SlotControlObject*>(control);
 }
 
-std::unique_ptr<SlotControlObject> NewSlotControl(Processor& processor, const SlotControlInit& init) {
+std::unique_ptr<SlotControlObject, ObjectDiscarder> NewSlotControl(Processor& processor,
+                                                                   const SlotControlInit& init) {
     ZEMAClass* cls = processor.ClassByName(String("SlotControl"));
-    return std::make_unique<SlotControlObject>(cls, init);
+    return std::unique_ptr<SlotControlObject, ObjectDiscarder>(new SlotControlObject(cls, init));
 }
 
 void SlotControl::Bind(ZEMAClass& target, const NativeClassRow& row) {

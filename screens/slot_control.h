@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "script/script_object.h"
 #include "script/weak_object.h"
 #include "ui/control.h"
 
@@ -81,8 +82,9 @@ class SlotControlObject : public ControlObject {
 };
 
 // A slot control made by native code, by the class "SlotControl" (a script subclass of that name
-// included), ready to be added to a window, which then owns it.
-std::unique_ptr<SlotControlObject> NewSlotControl(Processor& processor, const SlotControlInit& init);
+// included), ready to be added to a window, which then owns it; destroyed should it not get there.
+std::unique_ptr<SlotControlObject, ObjectDiscarder> NewSlotControl(Processor& processor,
+                                                                   const SlotControlInit& init);
 
 // The SlotControl script class: Control's binding, then its own constructor as native 0 (class,
 // picture, x, y, id, slot popped in that order; no selection, an equipment place, no ship).

@@ -13,7 +13,9 @@
 #include "screens/item_window.h"
 #include "screens/screen_helpers.h"
 #include "screens/slot_control.h"
+#include "script/cleanup_steps.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "shell/game_ids.h"
 #include "ui/dialog_window.h"
@@ -54,18 +56,17 @@ void AddSlotControl(DialogWindow& window, ShipWindowState& state, int32_t& id, S
     init.selection = [&state] { return state.heldItem.As<OptionObject>(); };
     init.mode = mode;
     init.ship = StateShip(state);
-    std::unique_ptr<SlotControlObject> control = NewSlotControl(*window.GetProcessor(), init);
-    window.AddControl(control.get(), kListOwned);
-    control.release();
+    AddOwned(window, NewSlotControl(*window.GetProcessor(), init));
 }
 
 // The row along the bottom of the screen: the ship's cargo places, or the player's stock.
 void PlaceBottomRow(DialogWindow& window, ShipWindowState& state, int32_t& id, int32_t w, int32_t h) {
     const int32_t y = ScreenHeightOf(window) - h / 2 - kRowMargin;
     int32_t x = w / 2 + kRowMargin;
+    // Clearing runs the slots' script destructors: the ship is asked for after it.
+    if (state.slotView == kStockView) state.stockSlots.Clear();
     ShipObject* ship = StateShip(state);
     if (state.slotView == kStockView) {
-        state.stockSlots.Clear();
         auto* player = ship != nullptr ? dynamic_cast<PlayerObject*>(ship->Owner()) : nullptr;
         if (player == nullptr) return;
         for (ScriptObject* object : player->Items()) {
@@ -140,16 +141,28 @@ int64_t ChangeCost(const OptionObject* now, const SsltBlock* before, int64_t fac
     return before->ClassName() != now->Class()->ClassName().View() ? 2 * factor : 0;
 }
 
+// A slot of the list still there, whose class gives the runner the clean-up puts back; null for none.
+const ScriptObject* AnyLive(const std::vector<WeakObject>& slots) {
+    for (const WeakObject& slot : slots) {
+        if (const ScriptObject* live = slot.Get()) return live;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 StockSlots::~StockSlots() {
-    // A destructor cannot pass the error of a script destructor on.
-    WithErrorsLogged([this] { Clear(); });
+    // Only for slots the window's end did not clear (an error unwinds): a destructor cannot pass
+    // the error of a script destructor on.
+    std::vector<WeakObject> slots;
+    slots.swap(slots_);
+    CleanupSteps steps(AnyLive(slots), CleanupSteps::FirstError::kLog);
+    DestroySlots(steps, slots, SlotItems::kShown);
 }
 
 SlotObject& StockSlots::Add(Processor& processor, OptionObject& item) {
     ZEMAClass* cls = processor.ClassByName(String("Slot"));
-    auto slot = std::make_unique<SlotObject>(cls, nullptr, 0, 0, kStockSlotKind);
+    std::unique_ptr<SlotObject, ObjectDiscarder> slot(new SlotObject(cls, nullptr, 0, 0, kStockSlotKind));
     // The items stay the player's: a stock slot never destroys what it shows.
     slot->SetInt(kSlotOwnsItems, 0);
     slot->SetObject(&item);
@@ -161,13 +174,9 @@ SlotObject& StockSlots::Add(Processor& processor, OptionObject& item) {
 void StockSlots::Clear() {
     std::vector<WeakObject> slots;
     slots.swap(slots_);
-    for (const WeakObject& held : slots) {
-        auto* slot = held.As<SlotObject>();
-        if (slot == nullptr || slot->BeingDestroyed()) continue;
-        slot->SetInt(kSlotOwnsItems, 0);
-        slot->SetObject(nullptr);
-        DestroyObject(slot);
-    }
+    CleanupSteps steps(AnyLive(slots));
+    DestroySlots(steps, slots, SlotItems::kShown);
+    steps.Finish();
 }
 
 SlotObject* StockSlots::At(size_t i) const {
@@ -224,11 +233,12 @@ void UpdateSummary(Processor& processor, ShipWindowState& state) {
 
 void TakeSnapshots(Processor& processor, ShipWindowState& state) {
     state.snapshots.clear();
-    for (ShipObject* ship : ListedShips(processor)) {
+    const ObjectWalk<ShipObject> ships(ListedShips(processor));
+    ships.ForEachAlive([&state](ShipObject& ship) {
         auto snapshot = std::make_unique<ShipConfig>();
-        SaveToConfig(*ship, *snapshot);
-        state.snapshots.push_back(std::move(snapshot));
-    }
+        SaveToConfig(ship, *snapshot);
+        state.snapshots.push_back({WeakObject(&ship), std::move(snapshot)});
+    });
 }
 
 const SsltBlock* FindSnapshotSlot(const ShipConfig& snapshot, uint32_t index, uint32_t group, bool guide) {
@@ -242,10 +252,11 @@ const SsltBlock* FindSnapshotSlot(const ShipConfig& snapshot, uint32_t index, ui
 }
 
 void ApplyRefitDelays(Processor& processor, ShipWindowState& state) {
-    const std::vector<ShipObject*> ships = ListedShips(processor);
-    for (size_t n = 0; n < ships.size() && n < state.snapshots.size(); ++n) {
-        ShipObject& ship = *ships[n];
-        const ShipConfig* snapshot = state.snapshots[n].get();
+    for (ShipObject* listed : ListedShips(processor)) {
+        ShipObject& ship = *listed;
+        const auto own = std::find_if(state.snapshots.begin(), state.snapshots.end(),
+                                      [&ship](const ShipSnapshot& s) { return s.ship == WeakObject(&ship); });
+        const ShipConfig* snapshot = own != state.snapshots.end() ? own->config.get() : nullptr;
         if (snapshot == nullptr) continue;
         auto* player = dynamic_cast<PlayerObject*>(ship.Owner());
         const int64_t factor = player != nullptr ? player->PricePercent90() : 0;

@@ -44,17 +44,25 @@ class StockSlots {
     StockSlots() = default;
     StockSlots(const StockSlots&) = delete;
     StockSlots& operator=(const StockSlots&) = delete;
+    // Slots never cleared (an error unwinds) go as Clear lets them, logging errors.
     ~StockSlots();
 
     // A new stock slot holding item (not owned); FatalExep when "Slot" makes no slot.
     SlotObject& Add(Processor& processor, OptionObject& item);
-    // Detaches the items and destroys the slots; script destructor errors pass on.
+    // Detaches the items and destroys the slots, every one whatever another's script destructor
+    // does; the first error passes on once all went.
     void Clear();
     size_t Count() const { return slots_.size(); }
     SlotObject* At(size_t i) const;
 
   private:
     std::vector<WeakObject> slots_;
+};
+
+// A ship's configuration when the window's run started, with the ship it was taken from.
+struct ShipSnapshot {
+    WeakObject ship;
+    std::unique_ptr<ShipConfig> config;
 };
 
 // What the ship window's pages are made from. The ship window keeps it and the slot layout and
@@ -69,8 +77,8 @@ struct ShipWindowState {
     int32_t tool = 0;
     int32_t slotView = kCargoView;
     StockSlots stockSlots;
-    // The ships' configurations when the run started, entry i for ship i of the ship list (object 8).
-    std::vector<std::unique_ptr<ShipConfig>> snapshots;
+    // The configurations of the ships of the ship list (object 8) when the run started, in list order.
+    std::vector<ShipSnapshot> snapshots;
     WeakObject heldItem;  // the item the pointer carries
 };
 
@@ -88,12 +96,14 @@ String ShipSummary(Processor& processor, ShipObject& ship);
 // Rebuilds the summary text and puts it into the summary control when there is one.
 void UpdateSummary(Processor& processor, ShipWindowState& state);
 
-// Makes a snapshot of every ship of the ship list (object 8), in list order.
+// Makes a snapshot of every ship of the ship list (object 8), in list order. Taking one runs the
+// items' save scripts: a ship they delete before its turn is left out.
 void TakeSnapshots(Processor& processor, ShipWindowState& state);
 // The first entry of the configuration whose stored kind maps to the group (kind index), whose index
 // is index and whose guide mark is guide; null for none.
 const SsltBlock* FindSnapshotSlot(const ShipConfig& snapshot, uint32_t index, uint32_t group, bool guide);
-// For every ship of the ship list with its snapshot: charges each slot the delay of its changed,
+// For every ship of the ship list with its own snapshot (ships that joined the list during the run
+// have none, and a ship that left it takes no other ship's): charges each slot the delay of its changed,
 // added and removed items, never lowering a larger delay it had, and tells the ship's pilot the
 // largest one. Ships without a snapshot are left alone.
 void ApplyRefitDelays(Processor& processor, ShipWindowState& state);

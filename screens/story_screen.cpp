@@ -67,6 +67,13 @@ class StoryScroll {
         height_ = display_.Surface()->Height();
     }
 
+    // Destroys the star field here rather than in the destructor, so that an error of its script
+    // destructor is heard.
+    void End() {
+        ControlObject* heaven = heaven_.release();
+        if (heaven->Alive()) DestroyObject(heaven);
+    }
+
     // One pass of the text from below the screen, until it has gone or is skipped.
     void Pass() {
         int64_t firstY = height_;
@@ -83,7 +90,9 @@ class StoryScroll {
     void DrawStep(int64_t& firstY, size_t& start) {
         display_.LockSurface();
         display_.Surface()->Fill(0);
-        heaven_->Draw(buffer_);
+        // Drawing runs the star field's script, which may delete it: a field that is gone shows
+        // no stars.
+        if (heaven_->Alive()) heaven_->Draw(buffer_);
         int64_t y = firstY;
         size_t position = start;
         std::string line;
@@ -147,6 +156,7 @@ void StoryScreen(Processor& processor, std::string_view text, uint32_t flags) {
             scroll.Pass();
             if (!RepeatAgain(flags)) break;
         }
+        scroll.End();
     }
     KeyQueue().Drain();
 }

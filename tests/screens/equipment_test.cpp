@@ -305,4 +305,27 @@ TEST_F(EquipmentTest, RefitDelaysChargeAddedAndReplacedItemsOnly) {
     }
 }
 
+// A ship that leaves the ship list during the run takes its snapshot with it: the ships after it
+// are measured against their own, so an unchanged ship is charged nothing.
+TEST_F(EquipmentTest, RefitDelaysPairEachShipWithItsOwnSnapshot) {
+    auto& ships = dynamic_cast<ObjectManager&>(*fixture.game.Object(kShipListId));
+    GameObject leaving = fixture.Rig();
+    GameObject staying = fixture.Rig();
+    auto& ship = ShipObject::Of(staying.get());
+    ship.SetOwner(fixture.pilot);
+    ship.SlotAt(kEnergyGroup, 0)->SetObject(&OptionObject::Of(fixture.game.New(kCellClass).release()));
+    ships.AppendObject(leaving.get());
+    ships.AppendObject(&ship);
+    ShipWindowState state;
+    state.ship = WeakObject(&ship);
+    TakeSnapshots(fixture.game.Cpu(), state);
+    ASSERT_EQ(state.snapshots.size(), 2u);
+    leaving.reset();
+    ApplyRefitDelays(fixture.game.Cpu(), state);
+    for (uint32_t group = 0; group < kShipGroups; ++group)
+        for (uint32_t i = 0; i < ship.SlotCount(group); ++i)
+            EXPECT_EQ(ship.SlotAt(group, static_cast<int32_t>(i))->Delay(), 0) << group << " " << i;
+    ships.Forget(&ship);
+}
+
 }  // namespace

@@ -11,11 +11,15 @@
 #include <vector>
 
 #include "campaign/player_files.h"
+#include "script/object_manager.h"
+#include "script/operations.h"
 #include "shell/game_hooks.h"
+#include "tests/screens/hostile_code.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/shop_scene.h"
+#include "world/player.h"
 #include "world/player_config.h"
 
 namespace {
@@ -36,9 +40,9 @@ std::string FileText(const std::string& name) {
 // Three default pilots; the tool is started as start mode 4 starts it.
 class PlayerSetupTest : public ::testing::Test {
   protected:
-    void Begin(const std::string& defaults) {
+    void Begin(const std::string& defaults, const std::string& allItems = kBatteryClass) {
         AddShopContent(game);
-        game.AddEntry("AllItems.lst", kBatteryClass);
+        game.AddEntry("AllItems.lst", allItems);
         game.AddEntry("DefPlCfg.PCFG", defaults);
         game.AddEntry("Keys.INPD", MouseInputFile() + MouseInputFile() + MouseInputFile());
         game.Start();
@@ -126,6 +130,42 @@ TEST_F(PlayerSetupTest, DefaultsWithoutAPlayerAreAClearError) {
     Begin("");
     const std::string message = ErrorMessage([] { Hooks().newGameSetup(); });
     EXPECT_NE(message.find("DefPlCfg.PCFG"), std::string::npos) << message;
+}
+
+// The shop goes at the tool's end on the normal path: an error of a script destructor of what it
+// owns reaches the tool's caller rather than the log alone.
+TEST_F(PlayerSetupTest, AnErrorOfTheShopsEndReachesTheCaller) {
+    game.AddClass({.name = "TestFailingBattery",
+                   .base = "Akb",
+                   .virtuals = {{0, FailWords()}},
+                   .createValues = {100, 0, 500, 0}});
+    Begin(Pilot("Ann"), "TestFailingBattery");
+    const uint32_t t = game.Now();
+    ClickAt(game, t + 200, kShopButtonX, ShopButtonY(3));
+    ClickAt(game, t + 800, kNoX, kAnswerY);
+    EXPECT_EQ(ErrorMessage([] { Hooks().newGameSetup(); }), kFailMessage);
+}
+
+// Storing a player runs its items' save scripts; one that deletes its own player (and so takes it
+// out of the list) leaves the walk over the players going on with the next one.
+TEST_F(PlayerSetupTest, AnItemWhoseSaveDeletesItsPlayerLeavesTheOthersWritten) {
+    game.AddClass({.name = "TestOwnerDeleter",
+                   .base = "QuestItem",
+                   .instanceFields = 1,
+                   .virtuals = {{5, CodeWords({DeleteFieldWords(0), {OpWord(Op::PushZero)}})}},
+                   .createValues = {0}});
+    Begin(Pilot("Ann") + Pilot("Bob") + Pilot("Cy"));
+    game.At(game.Now() + 100, [this] {
+        auto& ann = PlayerObject::Of(game.Players().ObjectList().Head()->item);
+        GameObject item = game.New("TestOwnerDeleter");
+        item->Field(0) = ann.Address();
+        ann.AddItem(item.release());
+    });
+    RunTool(kYesX);
+    const std::vector<std::unique_ptr<PlayerConfig>> written = Written();
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(written[0]->Name(), "Ann");
+    EXPECT_EQ(written[1]->Name(), "Bob");
 }
 
 TEST(TypedNumberTest, ReadsLeadingDigitsAndSaturates) {

@@ -9,14 +9,18 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/key_table.h"
 #include "script/object_manager.h"
 #include "shell/game_ids.h"
+#include "tests/screens/hostile_code.h"
+#include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/refit_scene.h"
+#include "tests/support/script_log.h"
 #include "world/option.h"
 #include "world/player.h"
 #include "world/ship.h"
@@ -25,9 +29,29 @@
 
 namespace {
 
+// An engine that fits, whose destruction is logged with 2.
+constexpr const char* kLoggedEngine = "TestLoggedEngine";
+// Shells whose restore (virtual 6) runs the code given and whose destruction is logged with 1.
+constexpr const char* kSelfDeletingCopyShells = "TestShellsCopyDeletes";
+constexpr const char* kFailingCopyShells = "TestShellsCopyFails";
+constexpr const char* kSelfDeletingFailingCopyShells = "TestShellsCopyDeletesAndFails";
+
 class ShipWindowTest : public ::testing::Test {
   public:
     ShipWindowTest() : scene(game) {
+        const std::pair<const char*, std::vector<uint32_t>> restores[] = {
+            {kSelfDeletingCopyShells, DeleteThisWords()},
+            {kFailingCopyShells, FailWords()},
+            {kSelfDeletingFailingCopyShells, CodeWords({DeleteThisWords(), FailWords()})}};
+        for (const auto& [name, restore] : restores)
+            game.AddClass({.name = name,
+                           .base = "Ammo",
+                           .virtuals = {{0, gone.Append(1)}, {6, restore}},
+                           .createValues = {0, 0, 0, 9, 4, 0, 1, 2, 30, 0}});
+        game.AddClass({.name = kLoggedEngine,
+                       .base = "Engine",
+                       .virtuals = {{0, gone.Append(2)}},
+                       .createValues = {0, 0, kRefitEngineUse, 3000, 0}});
         game.Start();
         pilot = &scene.AddPilot();
         ship = &RefitScene::ShipOf(*pilot);
@@ -78,6 +102,7 @@ class ShipWindowTest : public ::testing::Test {
     }
 
     GameHarness game;
+    ScriptLog gone;
     RefitScene scene;
     PlayerObject* pilot = nullptr;
     ShipObject* ship = nullptr;
@@ -183,6 +208,36 @@ TEST_F(ShipWindowTest, TheSplitToolHalvesAStackIntoANewItemAndUnloadsAGun) {
     EXPECT_EQ(Cargo(0)->First(), &shells);
 }
 
+// The copy that takes half a stack runs its own restore: when that deletes the copy or fails, the
+// engine error reaches the window's caller, the stack keeps every shot and the copy is destroyed
+// once, never handed to the hand.
+TEST_F(ShipWindowTest, ASplitWhoseCopyDoesNotOutliveItsRestoreTakesNothing) {
+    struct Case {
+        const char* cls;
+        std::string error;
+    };
+    const Case cases[] = {
+        {kFailingCopyShells, kFailMessage},
+        {kSelfDeletingCopyShells, "where item copy expected"},
+        {kSelfDeletingFailingCopyShells, kFailMessage},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cls);
+        gone.Clear();
+        auto& stack = static_cast<AmmoObject&>(scene.Item(c.cls));
+        stack.SetShotsLeft(5);
+        Cargo(0)->SetObject(&stack);
+        const std::string error = ErrorMessage([&] {
+            Play({RefitStep::Command(kSplitToolId), RefitStep::Click(Cargo(0))});
+        });
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_EQ(stack.ShotsLeft(), 5);
+        EXPECT_EQ(Cargo(1)->First(), nullptr);
+        EXPECT_EQ(gone.Entries(), std::vector<uint32_t>{1}) << "the copy, once";
+        Empty(Cargo(0));
+    }
+}
+
 TEST_F(ShipWindowTest, TheDiscardToolAsksAndOnlyYesThrowsTheItemAway) {
     struct Case {
         bool yes;
@@ -207,6 +262,42 @@ TEST_F(ShipWindowTest, TheDiscardToolAsksAndOnlyYesThrowsTheItemAway) {
         }
         EXPECT_EQ(ship->Balance(), c.balance);
         Empty(Engine());
+    }
+}
+
+// While the discard question is open a script deletes the item taken out, or its slot: the answer
+// touches neither again, and an item whose slot is gone goes as the slot's items went (once).
+TEST_F(ShipWindowTest, AnItemOrSlotDeletedDuringTheDiscardQuestionIsNotTouchedAgain) {
+    struct Case {
+        const char* name;
+        bool deleteSlot;  // else the item
+        bool yes;
+    };
+    const Case cases[] = {
+        {"item deleted, yes", false, true},
+        {"item deleted, no", false, false},
+        {"slot deleted, no", true, false},  // last: the ship keeps no engine place after it
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        gone.Clear();
+        SlotObject* place = Engine();
+        OptionObject& engine = scene.Item(kLoggedEngine);
+        RefitScene::Fit(*place, engine);
+        const WeakObject item(&engine);
+        const WeakObject slot(place);
+        // The question opens with the second step and is answered with the third.
+        game.At(game.Now() + 750, [&] { DestroyObject(c.deleteSlot ? slot.Get() : item.Get()); });
+        const std::string error = ErrorMessage([&] {
+            Play({RefitStep::Command(kDiscardToolId), RefitStep::Click(place),
+                  c.yes ? RefitStep::Yes() : RefitStep::No()});
+        });
+        EXPECT_EQ(error, "no error");
+        EXPECT_EQ(item.Get(), nullptr);
+        EXPECT_EQ(gone.Entries(), std::vector<uint32_t>{2}) << "the engine, once";
+        if (!c.deleteSlot) {
+            EXPECT_EQ(place->First(), nullptr);
+        }
     }
 }
 

@@ -2,17 +2,22 @@
 
 #include <climits>
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/script_memory.h"
 #include "screens/all_items_shop.h"
 #include "screens/shop_dialog.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "shell/game_ids.h"
+#include "tests/screens/hostile_code.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
+#include "tests/support/script_log.h"
 #include "tests/support/shop_scene.h"
 #include "tools/content/script_subclass.h"
 #include "ui/dialog_window.h"
@@ -29,6 +34,12 @@ namespace {
 
 // "TestPricedShells": ammunition of the pilot fixture's kinds whose base price is 20.
 constexpr const char* kPricedShellsClass = "TestPricedShells";
+// Batteries whose destruction is logged with 1 and whose restore (virtual 6) runs hostile code, one
+// whose destruction is logged with 2, and one whose destruction fails.
+constexpr const char* kCopyDeletesBattery = "TestBatteryCopyDeletes";
+constexpr const char* kCopyDeletesAndFailsBattery = "TestBatteryCopyDeletesAndFails";
+constexpr const char* kLoggedBattery = "TestLoggedBattery";
+constexpr const char* kFailingBattery = "TestFailingBattery";
 
 // A shop for one customer (500 units) laid out as the scene's clicks expect; each run ends by
 // itself once the clicks are done.
@@ -42,6 +53,15 @@ class ShopTest : public ::testing::Test {
                        .base = "Ammo",
                        .virtuals = {{16, PushIntWords(20)}},
                        .createValues = {0, 0, 0, 9, 4, 0, 1, 2, 30, 0}});
+        const std::pair<const char*, std::map<uint32_t, std::vector<uint32_t>>> batteries[] = {
+            {kCopyDeletesBattery, {{0, gone.Append(1)}, {6, DeleteThisWords()}}},
+            {kCopyDeletesAndFailsBattery,
+             {{0, gone.Append(1)}, {6, CodeWords({DeleteThisWords(), FailWords()})}}},
+            {kLoggedBattery, {{0, gone.Append(2)}}},
+            {kFailingBattery, {{0, FailWords()}}}};
+        for (const auto& [name, virtuals] : batteries)
+            game.AddClass(
+                {.name = name, .base = "Akb", .virtuals = virtuals, .createValues = {100, 0, 500, 0}});
     }
 
     void Begin(const char* shopClass = "ShopDialog") {
@@ -89,9 +109,24 @@ class ShopTest : public ::testing::Test {
         return result;
     }
 
+    // Runs the shop while the clicks happen; the error that ended the run ("no error" when it ended
+    // by itself after a while).
+    std::string RunError(const std::function<void(uint32_t)>& clicks) {
+        const uint32_t t = game.Now();
+        const int run = ++runs;
+        clicks(t);
+        game.At(t + 3000, [this, run] {
+            if (run == runs) Shop().Window().SetResult(0);
+        });
+        const ReleaseHold hold;
+        return ErrorMessage([&] { Shop().Run(*customer); });
+    }
+
     OptionObject* ShipItem(uint32_t group, int32_t i) { return Ship().SlotAt(group, i)->First(); }
 
+    int runs = 0;
     GameHarness game;
+    ScriptLog gone;
     PlayerObject* customer = nullptr;
     GameObject shopObject;
 };
@@ -423,6 +458,72 @@ TEST_F(ShopTest, TheShipWindowTakesTheHandAndGivesItBack) {
     EXPECT_TRUE(shipWindowOpen);
     EXPECT_EQ(Shop().Held(), &battery);
     EXPECT_FALSE(Shop().Window().ChildOpen());
+}
+
+// The copy left in the stock runs its own restore: when that deletes the copy (and fails, or not),
+// the engine error reaches the shop's caller, the bought item stays in its row and the copy is
+// destroyed once.
+TEST_F(ShopTest, ABoughtItemWhoseCopyDoesNotOutliveItsRestoreStaysInStock) {
+    struct Case {
+        const char* cls;
+        std::string error;
+    };
+    const Case cases[] = {{kCopyDeletesBattery, "where item copy expected"},
+                          {kCopyDeletesAndFailsBattery, kFailMessage}};
+    Begin();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cls);
+        gone.Clear();
+        OptionObject& item = Stock(c.cls);
+        const uint32_t row = Shop().StockCount() - 1;
+        const std::string error = RunError([&](uint32_t t) {
+            ClickStock(game, t += 200, static_cast<int32_t>(row));
+            ClickAt(game, t += 600, kYesX, kAnswerY);
+        });
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_EQ(Shop().Held(), nullptr);
+        EXPECT_EQ(Shop().StockAt(row)->First(), &item);
+        EXPECT_EQ(gone.Entries(), std::vector<uint32_t>{1}) << "the copy, once";
+    }
+}
+
+// Every part of a shop goes when it is destroyed, whatever a script destructor of another part
+// does: the stock's rows with their items, the carried items' rows (never the player's items) and
+// the hand. The first error reaches whoever destroyed the shop.
+TEST_F(ShopTest, DestroyingTheShopLetsEveryPartGoAndPassesTheFirstErrorOn) {
+    Begin();
+    Stock(kFailingBattery);
+    Stock(kLoggedBattery);
+    Stock(kLoggedBattery);
+    GameObject carried = game.New(kBatteryClass);
+    customer->AddItem(carried.get());
+    Shop().SetHeld(&OptionObject::Of(game.New(kLoggedBattery).release()));
+    Shop().SetPage(1);
+    game.CallVirtual(shopObject.get(), kShopBuildVirtual);
+    std::vector<WeakObject> rows;
+    for (uint32_t k = 0; k < Shop().StockCount(); ++k) rows.emplace_back(Shop().StockAt(k));
+    ScriptObject* shop = shopObject.release();
+    EXPECT_EQ(ErrorMessage([shop] { DestroyObject(shop); }), kFailMessage);
+    EXPECT_EQ(gone.Entries(), (std::vector<uint32_t>{2, 2, 2})) << "two stock items and the hand, once each";
+    for (const WeakObject& row : rows) EXPECT_EQ(row.Get(), nullptr);
+    EXPECT_NE(WeakObject(carried.get()).Get(), nullptr);
+    EXPECT_EQ(customer->Items(), std::vector<ScriptObject*>{carried.get()});
+}
+
+// A script deletes the shop while its ship window runs: nothing goes into the hand of a shop that
+// is gone; what the window's hand holds goes with the window, once.
+TEST_F(ShopTest, AShopDeletedWhileItsShipWindowRunsTakesNothingBack) {
+    Begin();
+    Shop().SetHeld(&OptionObject::Of(game.New(kLoggedBattery).release()));
+    const uint32_t t = game.Now();
+    // Below the tools, the two pages and the one customer.
+    ClickAt(game, t + 200, kShopButtonX, 175);
+    game.At(t + 600, [this] { DestroyObject(shopObject.release()); });
+    game.At(t + 700, [this] { game.TypeChar(0x1b); });
+    ShopDialogObject& shop = Shop();
+    const ReleaseHold hold;
+    ErrorMessage([&] { shop.Run(*customer); });
+    EXPECT_EQ(gone.Entries(), std::vector<uint32_t>{2}) << "the hand, once";
 }
 
 }  // namespace

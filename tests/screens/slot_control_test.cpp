@@ -24,8 +24,9 @@ constexpr int32_t kY = 50;
 class SlotControlTest : public ::testing::Test {
   protected:
     // A control at (kX, kY) for the slot, lit by what `held` names.
-    std::unique_ptr<SlotControlObject> Control(SlotObject* slot, int32_t mode = kSlotControlEquipment,
-                                               ScriptObject* ship = nullptr) {
+    std::unique_ptr<SlotControlObject, ObjectDiscarder> Control(SlotObject* slot,
+                                                                int32_t mode = kSlotControlEquipment,
+                                                                ScriptObject* ship = nullptr) {
         // The picture, place, id, slot, held item, mode and ship.
         SlotControlInit init{fixture.SlotPictures()->Address(), kX,   kY,  100, slot,
                              [this] { return held; },           mode, ship};
