@@ -298,7 +298,6 @@ void GalaxyStep(Processor& processor, ScriptObject* gameManager) {
             if (planet == nullptr) ThrowFatal("Star system is empty!");
             ZEMADialogObject& view = Planet::GetView(*planet);
             result = view.Run(FirstPlayer(processor));
-            DestroyOrphanedPlanetViews();
             GameManagerObject& manager = GameManagerObject::Get(processor);
             switch (result) {
                 case 2:
