@@ -23,7 +23,7 @@ bool CastsOn(const DrawRecord& caster, const DrawRecord& receiver, bool full) {
 void RegisterActorFrames(Processor& processor, ActorObject& actor, DrawLayerLists& layers) {
     DrawnEntries drawn;
     CollectDrawRecords(processor, actor, &drawn, layers, PixelRounding::kDown);
-    actor.KeepDrawn(drawn);
+    if (actor.Alive()) actor.KeepDrawn(drawn);
 }
 
 void DrawFlightLayers(ScreenBuffer& buffer, const DrawLayerLists& layers, uint16_t flags) {

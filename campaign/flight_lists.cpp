@@ -1,6 +1,7 @@
 #include "campaign/flight_lists.h"
 
 #include "foundation/list.h"
+#include "script/cleanup_steps.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "world/actor.h"
@@ -49,9 +50,11 @@ void CreateFlightLists(Processor& processor) {
     }
 }
 
-void EmptyFlightLists(Processor& processor) {
+void EmptyFlightLists(Processor& processor, CleanupSteps& steps) {
     for (uint32_t id : kFlightListIds) {
-        if (ObjectManager* list = FlightList(processor, id)) list->ClearList();
+        steps.Run([&processor, id] {
+            if (ObjectManager* list = FlightList(processor, id)) list->ClearList();
+        });
     }
 }
 

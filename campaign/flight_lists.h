@@ -10,6 +10,7 @@
 #include "script/weak_object.h"
 
 class ActorObject;
+class CleanupSteps;
 class ObjectManager;
 class Processor;
 
@@ -28,8 +29,9 @@ ActorObject* AliveActor(const WeakObject& member);
 
 // Creates the nine lists under their IDs (what the IDs held before is destroyed).
 void CreateFlightLists(Processor& processor);
-// Empties the nine lists, destroying their objects; the managers stay.
-void EmptyFlightLists(Processor& processor);
+// Empties the nine lists, destroying their objects, each list a step of the steps given (a list
+// is looked up when its turn comes); the managers stay.
+void EmptyFlightLists(Processor& processor, CleanupSteps& steps);
 
 // One walk over the list: a destroyed actor explodes (virtual method 15), one that left goes
 // (virtual method 14), either is retired; a retired one is taken out of the list and destroyed.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,9 +26,11 @@
 #include "graphics/screen_surface.h"
 #include "platform/key_table.h"
 #include "platform/timer.h"
+#include "script/cleanup_steps.h"
 #include "script/native_args.h"
 #include "script/object_lifetime.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "shell/draw_layers.h"
 #include "shell/game_ids.h"
@@ -180,7 +183,7 @@ std::vector<WeakObject> Weak(const auto& objects) {
 class Flight {
   public:
     Flight(Processor& processor, GameManagerObject& manager)
-        : cpu_(processor), manager_(&manager), display_(GameDisplay()), view_(display_.Buffer()) {}
+        : cpu_(processor), manager_(manager), display_(GameDisplay()), view_(display_.Buffer()) {}
 
     int32_t Run();
 
@@ -223,8 +226,9 @@ class Flight {
     int32_t ResultNow() const;
 
     Processor& cpu_;
-    WeakObject managerRef_;
-    GameManagerObject* manager_;
+    // Made before the flight, so its memory stays while the flight runs; scripts may delete it, so
+    // it is asked whether it lives before each use.
+    GameManagerObject& manager_;
     Display& display_;
     SavedView view_;
     ResourceMarks marks_{};
@@ -270,19 +274,24 @@ int32_t Flight::ResultNow() const {
 }
 
 bool Flight::PlaceShips() {
+    // Working out a ship's energy runs the scripts of its equipment and its pilot's skills, which
+    // may delete ships: the ships there were are placed, each by its place in the list, and one
+    // deleted before or during its turn is passed over.
     const std::vector<ShipObject*> ships = Ships(cpu_);
+    const ObjectWalk<ShipObject> walk(ships);
     const int64_t n = static_cast<int64_t>(ships.size());
     const int64_t width = ScreenWidth();
     bool able = false;
-    for (int64_t i = 0; i < n; ++i) {
-        ShipObject& ship = *ships[static_cast<size_t>(i)];
+    walk.ForEachAlive([&](ShipObject& ship) {
+        const int64_t i = std::find(ships.begin(), ships.end(), &ship) - ships.begin();
         ship.SetState(kActorAlive);
         ship.RecomputeEnergy();
+        if (!ship.Alive()) return;
         ship.SetInt(kVisualX, static_cast<int32_t>((i + 1) * width * 100 / (n + 1)));
         ship.SetInt(kVisualY, ScreenHeight() * kShipStartRow);
         if (ship.Balance() <= 0) {
             ship.SetState(kActorDestroyed);
-            continue;
+            return;
         }
         if (ship.MaxSpeed() != 0) {
             able = true;
@@ -290,7 +299,7 @@ bool Flight::PlaceShips() {
         }
         InputDevice* input = ship.Pilot() != nullptr ? ship.Pilot()->PilotInput() : nullptr;
         if (input != nullptr && input->MouseEnabled()) ship.PlaceMouse();
-    }
+    });
     return able;
 }
 
@@ -302,13 +311,20 @@ void Flight::PlaceMice() {
 }
 
 void Flight::NewEffect(int32_t framesLeft, int32_t level, int32_t levelStep) {
-    ObjectManager* effects = FlightList(cpu_, kFlightEffectListId);
-    if (effects == nullptr) return;
+    if (FlightList(cpu_, kFlightEffectListId) == nullptr) return;
     cpu_.DataStack().Push(static_cast<uint32_t>(framesLeft));
     cpu_.DataStack().Push(static_cast<uint32_t>(level));
     cpu_.DataStack().Push(static_cast<uint32_t>(levelStep));
-    ScriptObject* fade = cpu_.NewObjectByName(String("FadeEffect"));
-    if (fade != nullptr) effects->AppendObject(fade);
+    std::unique_ptr<ScriptObject, ObjectDiscarder> fade(cpu_.NewObjectByName(String("FadeEffect")));
+    if (fade == nullptr) return;
+    // Its making is script code, which may have deleted the list: the effect then goes at once.
+    ObjectManager* effects = FlightList(cpu_, kFlightEffectListId);
+    if (effects == nullptr) {
+        DestroyObject(fade.release());
+        return;
+    }
+    effects->AppendObject(fade.get());
+    fade.release();
 }
 
 void Flight::ShowNoShipBox() {
@@ -332,10 +348,9 @@ void Flight::CreateLevel(const String& className) {
 }
 
 int32_t Flight::Run() {
-    managerRef_ = WeakObject(manager_);
     const String className = NativeArgs(cpu_).TextCopy();
     question_ = SystemMessage(cpu_, kQuestionMessage);
-    textColour_ = ColourAt(ColourEntryAddress(manager_, kTextColourEntry));
+    textColour_ = ColourAt(ColourEntryAddress(&manager_, kTextColourEntry));
 
     marks_ = SaveResourceMarks(cpu_);
     cpu_.SaveStackDepths(depths_);
@@ -354,9 +369,10 @@ int32_t Flight::Run() {
         Finish(false);
         return kFlightOver;
     }
-    if (manager_->AutoSaveBeforeFlight() && FlightCampaignHooks().autoSave)
+    // The scripts run so far may have deleted the manager.
+    if (manager_.Alive() && manager_.AutoSaveBeforeFlight() && FlightCampaignHooks().autoSave)
         FlightCampaignHooks().autoSave(cpu_);
-    if (auto* manager = managerRef_.As<GameManagerObject>()) manager->SetAutoSaveBeforeFlight(true);
+    if (manager_.Alive()) manager_.SetAutoSaveBeforeFlight(true);
     ShowLoadingScreen(cpu_, 0);
 
     CreateLevel(className);
@@ -710,20 +726,28 @@ void Flight::CheckStacks() {
 }
 
 void Flight::Finish(bool flew) {
+    // Every step of the end runs, whatever a script destructor of the flight's objects does; the
+    // first error passes on once the scene is reset.
+    CleanupSteps steps(cpu_);
     if (flew) {
-        EmptyFlightLists(cpu_);
-        cpu_.Objects().SetObject(nullptr, kLevelId);
+        EmptyFlightLists(cpu_, steps);
+        steps.Run([this] { cpu_.Objects().SetObject(nullptr, kLevelId); });
         GTime duration;
         duration.Set(0, 0, frame_ / 2000 + 5, frame_ % 2000 / 20, 0);
-        if (auto* manager = managerRef_.As<GameManagerObject>()) manager->GameTime().Add(duration);
-        if (FlightCampaignHooks().stampLastDate) FlightCampaignHooks().stampLastDate(cpu_);
+        if (manager_.Alive()) manager_.GameTime().Add(duration);
+        steps.Run([this] {
+            if (FlightCampaignHooks().stampLastDate) FlightCampaignHooks().stampLastDate(cpu_);
+        });
     }
     const uint32_t endTick = Now();
-    if (auto* supply = dynamic_cast<SupplyObject*>(cpu_.Objects().GetObject(kSupplyId)))
-        supply->ReleaseHeld();
+    steps.Run([this] {
+        if (auto* supply = dynamic_cast<SupplyObject*>(cpu_.Objects().GetObject(kSupplyId)))
+            supply->ReleaseHeld();
+    });
     AppendFpsRecord(endTick - startTick_, frame_);
     ClearDrawLayers(GameDrawLayers());
-    ResetScene(cpu_, marks_, false);
+    steps.Run([this] { ResetScene(cpu_, marks_, false); });
+    steps.Finish();
 }
 
 }  // namespace
@@ -732,6 +756,7 @@ void FlightLoop(Processor& processor, ScriptObject& gameManager) {
     RunningFlight running;
     auto* manager = dynamic_cast<GameManagerObject*>(&gameManager);
     if (manager == nullptr) ThrowFatal("The flight needs the GameManager");
+    manager->CheckAlive("GameManager");
     Flight(processor, *manager).Run();
 }
 

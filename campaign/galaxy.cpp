@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "campaign/date_steps.h"
@@ -195,7 +196,11 @@ void TripToSystem(Processor& processor, DialogWindow& map, int32_t number) {
     {
         StarSystemZoomedObject* view = target->CreateView(processor);
         if (view == nullptr) ThrowFatal("Star system %s has no window", target->Name().Text());
-        if (view->Name().View() == location.First()) view->SelectPlanet(location.Second());
+        // The window's making is script code, which may have replaced the location; the planets'
+        // names asked while selecting may change it again, so its name is a copy.
+        const SSPLBlock& here = Location(processor);
+        const std::string planet(here.Second());
+        if (view->Name().View() == here.First()) view->SelectPlanet(planet);
         const int32_t result = view->Run(FirstPlayer(processor));
         if (result == 0) {
             map.SetResult(0);
@@ -280,7 +285,10 @@ int32_t GalaxyMap(Processor& processor) {
         if (map.Result() != kTripAsked) break;
     }
     ResetPlayerCursor(processor);
-    if (map.Result() != 1) return 0;
+    const int32_t result = map.Result();
+    // Closed here rather than by the destructor, so that errors of script destructors are heard.
+    map.Close();
+    if (result != 1) return 0;
     MakeLastSystemCurrent(processor, Location(processor));
     return -1;
 }
@@ -298,7 +306,6 @@ void GalaxyStep(Processor& processor, ScriptObject* gameManager) {
             if (planet == nullptr) ThrowFatal("Star system is empty!");
             ZEMADialogObject& view = Planet::GetView(*planet);
             result = view.Run(FirstPlayer(processor));
-            DestroyOrphanedPlanetViews();
             GameManagerObject& manager = GameManagerObject::Get(processor);
             switch (result) {
                 case 2:

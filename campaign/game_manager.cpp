@@ -8,11 +8,13 @@
 #include "foundation/exceptions.h"
 #include "foundation/fd_file.h"
 #include "foundation/saturating.h"
+#include "script/cleanup_steps.h"
 #include "script/message_manager.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
@@ -182,13 +184,22 @@ void SetGroupPeriodNative(ScriptObject* receiver) {
 }  // namespace
 
 GameManagerObject::GameManagerObject(ZEMAClass* cls, ZEMAClass* gameTimeClass)
-    : ScriptObject(cls), gameTime_(std::make_unique<GTimeObject>(gameTimeClass)) {
+    : ScriptObject(cls), gameTime_(new GTimeObject(gameTimeClass)) {
     gameTime_->KeepForEngine();
     dateStep_.Set(0, 0, 0, 0, 1);
 }
 
 GameManagerObject::~GameManagerObject() {
-    ObjectManager::ForgetEverywhere(gameTime_.get());
+    ReleaseOwnedQuietly();
+}
+
+void GameManagerObject::ReleaseOwned() {
+    CleanupSteps steps(this);
+    steps.Run([this] {
+        if (gameTime_->Alive()) DestroyObject(gameTime_);
+    });
+    steps.Finish();
+    ScriptObject::ReleaseOwned();
 }
 
 GameManagerObject& GameManagerObject::Of(ScriptObject* receiver) {
@@ -259,15 +270,20 @@ NativeHandler GameManager::MethodHandler(uint32_t n) {
 
 bool GameManager::AskStartFlight(Processor& processor, ScriptObject* dialog, const String* prefix) {
     int32_t ready = 0;
-    for (ShipObject* ship : Ships(processor)) {
-        ship->SetState(0);
-        ship->RecomputeEnergy();
-        if (ship->Energy() <= 0) {
-            ship->SetState(1);
-        } else if (ship->MaxSpeed() != 0) {
+    // Working out a ship's energy runs scripts, which may delete ships or the dialog: the ships
+    // there were are counted, those deleted before or during their turn passed over.
+    const ObjectWalk<ShipObject> walk(Ships(processor));
+    walk.ForEachAlive([&ready](ShipObject& ship) {
+        ship.SetState(0);
+        ship.RecomputeEnergy();
+        if (!ship.Alive()) return;
+        if (ship.Energy() <= 0) {
+            ship.SetState(1);
+        } else if (ship.MaxSpeed() != 0) {
             ++ready;
         }
-    }
+    });
+    if (dialog != nullptr) dialog->CheckAlive("GameManager dialog");
     if (ready == 0) {
         Ask(processor, dialog, SystemMessage(processor, kNoShipMessage), kNoShipStyle, 0);
         return false;

@@ -38,6 +38,8 @@ class GameManagerObject : public ScriptObject {
     // read and change by its address (method 17), but never delete.
     GameManagerObject(ZEMAClass* cls, ZEMAClass* gameTimeClass);
     ~GameManagerObject() override;
+    GameManagerObject(const GameManagerObject&) = delete;
+    GameManagerObject& operator=(const GameManagerObject&) = delete;
 
     // The receiver of a GameManager native; FatalExep when it is not a GameManager.
     static GameManagerObject& Of(ScriptObject* receiver);
@@ -73,8 +75,13 @@ class GameManagerObject : public ScriptObject {
     // Null when the group has no record.
     const EventPeriod* FindGroupPeriod(std::string_view group) const;
 
+  protected:
+    // The game time goes with the manager.
+    void ReleaseOwned() override;
+
   private:
-    std::unique_ptr<GTimeObject> gameTime_;
+    // Owned: destroyed by ReleaseOwned, its memory then given back as that of any destroyed object.
+    GTimeObject* gameTime_;
     GTime dateStep_;
     bool autoSaveBeforeFlight_ = true;
     String pendingPlanet_;

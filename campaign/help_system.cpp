@@ -155,8 +155,10 @@ void HelpSystem::ShowTips(Processor& processor, DialogWindow* window, std::strin
         EventManager::RemoveEventAll(processor, key);
     else
         EventManager::RecordEventAll(processor, key, 0, String(""), 1);
-    // Cleared before the dialog goes, so that errors of script destructors are heard.
-    help.ClearControls();
+    // Destroyed here rather than by the deleter, so that errors of script destructors are heard; a
+    // script may have deleted it already.
+    ScriptObject* made = dialog.release();
+    if (made->Alive()) DestroyObject(made);
 }
 
 void HelpSystem::OnTipsEvent(DialogWindow& window, int32_t event, int32_t, int32_t p2) {

@@ -121,11 +121,13 @@ void KeySettings(DialogWindow& window) {
         names.push_back(player->Name());
     }
     if (!settings(processor, *players.front()->Input(), names, editable)) return;
+    // The dialog ran scripts, which may have deleted players or taken their devices.
     for (size_t i = 0; i < players.size(); ++i) {
-        InputDevice& device = *players[i]->Input();
-        static_cast<DataBlock&>(device) = *copies[i];
-        device.Actions() = copies[i]->Actions();
-        device.MouseButtons() = copies[i]->MouseButtons();
+        InputDevice* device = players[i]->Alive() ? players[i]->Input() : nullptr;
+        if (device == nullptr) continue;
+        static_cast<DataBlock&>(*device) = *copies[i];
+        device->Actions() = copies[i]->Actions();
+        device->MouseButtons() = copies[i]->MouseButtons();
     }
 }
 
@@ -227,7 +229,7 @@ int32_t OpenGameMenu(Processor& processor, DialogWindow* parent, uint32_t flags)
     }
     GameMenuMainPage(*window);
     const int32_t result = window->Run(*input, owner);
-    // Cleared here rather than by the destructor, so that errors of script destructors are heard.
-    window->ClearControls();
+    // Closed here rather than by the destructor, so that errors of script destructors are heard.
+    window->Close();
     return result;
 }

@@ -1,7 +1,5 @@
 #include "campaign/planet.h"
 
-#include <vector>
-
 #include "campaign/game_manager.h"
 #include "campaign/in_game_menu.h"
 #include "foundation/exceptions.h"
@@ -10,6 +8,7 @@
 #include "graphics/display.h"
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
+#include "script/cleanup_steps.h"
 #include "script/create_native.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -36,12 +35,6 @@ constexpr int32_t kGalaxyButtonHelp = 40;
 constexpr int32_t kGameMenuButtonHelp = 41;
 constexpr int32_t kTimeHelp = 42;
 constexpr int32_t kMargin = 10;
-
-// Windows whose planet went while their loop ran; they go once the run is over.
-std::vector<WeakObject>& OrphanedViews() {
-    static std::vector<WeakObject> views;
-    return views;
-}
 
 // Texts handed to scripts stay for the program's life: scripts may keep their addresses.
 uint32_t UnknownNameText() {
@@ -131,6 +124,8 @@ void OpenViewNative(ScriptObject* receiver) {
         DiscardObject(view);
         throw;
     }
+    // The controls' creation is script code, which may have deleted the window.
+    view->CheckAlive("planet window");
     processor.DataStack().Push(view->Address());
 }
 
@@ -214,26 +209,25 @@ void OnEventNative(ScriptObject* receiver) {
     if (answer == 2 || answer == 3) dialog.Window().SetResult(answer);
 }
 
-void DestroyView(const WeakObject& view) {
-    ScriptObject* live = view.Get();
-    if (live != nullptr && !live->BeingDestroyed()) DestroyObject(live);
-}
-
 }  // namespace
 
 PlanetObject::PlanetObject(ZEMAClass* cls, uint32_t picture, int32_t x, int32_t y, int32_t id)
     : ControlObject(cls, picture, x, y, id) {}
 
 PlanetObject::~PlanetObject() {
-    ZEMADialogObject* view = View();
-    if (view == nullptr) return;
-    // Taking down a window from inside its own loop would pull the loop's state from under it.
-    if (view->Window().Running()) {
-        OrphanedViews().push_back(view_);
-        return;
-    }
-    // Errors of the window's script destructors cannot leave a destructor.
-    DiscardObject(view_.Get());
+    ReleaseOwnedQuietly();
+}
+
+void PlanetObject::ReleaseOwned() {
+    ScriptObject* view = view_.Get();
+    view_.Reset();
+    CleanupSteps steps(this);
+    // A window whose loop runs now is closed all the same: the loop stops at its next check.
+    steps.Run([view] {
+        if (view != nullptr && view->Alive()) DestroyObject(view);
+    });
+    steps.Finish();
+    ControlObject::ReleaseOwned();
 }
 
 ZEMADialogObject* PlanetObject::View() const {
@@ -253,19 +247,6 @@ bool PlanetObject::IsPlanet(const ScriptObject* object) {
            dynamic_cast<const PlanetObject*>(object) != nullptr;
 }
 
-void DestroyOrphanedPlanetViews() {
-    std::vector<WeakObject> views;
-    views.swap(OrphanedViews());
-    for (const WeakObject& view : views) {
-        auto* dialog = view.As<ZEMADialogObject>();
-        if (dialog != nullptr && dialog->Window().Running()) {
-            OrphanedViews().push_back(view);
-            continue;
-        }
-        DestroyView(view);
-    }
-}
-
 void Planet::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(OpenViewNative, kPlanetViewVirtual);
     target.SetVirtualMethod(HintNative, kPlanetHintVirtual);
@@ -283,8 +264,15 @@ ZEMADialogObject& Planet::GetView(PlanetObject& planet) {
     if (ZEMADialogObject* view = planet.View()) return *view;
     Processor& processor = ProcessorOf(&planet);
     const uint32_t value = AskVirtual(processor, &planet, kPlanetViewVirtual);
-    auto* view = dynamic_cast<ZEMADialogObject*>(ScriptObject::FromAddress(value, 0, "planet window"));
+    ScriptObject* made = ScriptObject::FromAddress(value, 0, "planet window");
+    made->CheckAlive("planet window");
+    auto* view = dynamic_cast<ZEMADialogObject*>(made);
     if (view == nullptr) ThrowFatal("The planet's window is not a dialog");
+    if (!planet.Alive()) {
+        // The method deleted the planet: the window it made for it would be nobody's.
+        DestroyObject(view);
+        planet.CheckAlive("planet");
+    }
     planet.SetView(view);
     return *view;
 }

@@ -33,8 +33,6 @@ class PlanetObject : public ControlObject {
   public:
     // The control defaults, no window yet.
     PlanetObject(ZEMAClass* cls, uint32_t picture, int32_t x, int32_t y, int32_t id);
-    // Destroys the window. A window whose loop is still running (a script deleted the planet from
-    // inside it) is left to whoever runs it: DestroyOrphanedPlanetViews takes it down afterwards.
     ~PlanetObject() override;
     PlanetObject(const PlanetObject&) = delete;
     PlanetObject& operator=(const PlanetObject&) = delete;
@@ -48,12 +46,13 @@ class PlanetObject : public ControlObject {
     // Whether the object's class is "Planet" or derives from it.
     static bool IsPlanet(const ScriptObject* object);
 
+  protected:
+    // The window goes with the planet, also while its loop runs (which then stops).
+    void ReleaseOwned() override;
+
   private:
     WeakObject view_;  // owned, but scripts may delete it
 };
-
-// Destroys the planet windows whose planet was deleted while they ran; call once a run has ended.
-void DestroyOrphanedPlanetViews();
 
 struct Planet {
     // Virtual methods 14-20 into empty slots, the Control binding, then native 0.

@@ -87,6 +87,8 @@ std::vector<PlayerObject*> ReplacePlayers(Processor& processor,
     if (!configs.empty())
         objects.SetObject(std::make_unique<SSPLBlock>(configs.back()->Location()).release(),
                           kCurrentLocationId);
+    // Making a player runs scripts, which may have deleted one made before.
+    std::erase_if(made, [](const PlayerObject* player) { return !player->Alive(); });
     return made;
 }
 
@@ -99,8 +101,8 @@ void LoadPlayerFile(Processor& processor, const String& playerFile, const String
         const std::vector<std::unique_ptr<PlayerConfig>> configs =
             ReadPlayerFile(processor, playerFile, limit);
         ReplacePlayers(processor, configs);
-        ScriptObject* scenario = processor.NewObjectByName(scenarioClass);
-        processor.Objects().SetObject(scenario, kScenarioId);
-        again = Scenario::RunStart(scenario);
+        processor.Objects().SetObject(processor.NewObjectByName(scenarioClass), kScenarioId);
+        // The scenario it replaced had script destructors, which may have deleted the new one.
+        again = Scenario::RunStart(processor.Objects().GetObject(kScenarioId));
     }
 }

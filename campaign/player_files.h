@@ -26,7 +26,8 @@ std::vector<std::unique_ptr<PlayerConfig>> ReadPlayerFile(Processor& processor, 
 uint32_t CountPlayers(Processor& processor, const String& playerFile);
 
 // Empties the player list (object 23) and the ship list (object 8), makes a pilot of every stored
-// one, in order, and keeps a copy of the last one's location as object 26. The new pilots.
+// one, in order, and keeps a copy of the last one's location as object 26. The new pilots that
+// are still alive when all are made.
 std::vector<PlayerObject*> ReplacePlayers(Processor& processor,
                                           const std::vector<std::unique_ptr<PlayerConfig>>& configs);
 

@@ -1,6 +1,7 @@
 // The "SAVE" header block, the save writer and the save loader.
 #include "campaign/save_game.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -14,7 +15,10 @@
 #include "foundation/fd_file.h"
 #include "foundation/packed_stream.h"
 #include "foundation/packed_strings.h"
+#include "script/cleanup_steps.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "script/sspl_block.h"
 #include "script/zema_class.h"
@@ -34,32 +38,50 @@ std::string_view UpToNul(std::string_view text) {
     return text.substr(0, text.find('\0'));
 }
 
-// Destroys the entries of a list from index from on, newest first.
-void DropFrom(ObjectManager* list, uint32_t from) {
-    if (list == nullptr) return;
-    while (list->ObjectList().Count() > from) {
-        list->Seek(list->ObjectList().Count() - 1);
-        list->RemoveCurrent(false);
-    }
+// The entries of a list (none without one), without moving its cursor.
+std::vector<ScriptObject*> EntriesOf(ObjectManager* list) {
+    return list != nullptr ? ObjectWalk<>::ItemsOf(list->ObjectList()) : std::vector<ScriptObject*>{};
 }
 
-// Destroys the first n entries of a list.
-void DropFirst(ObjectManager* list, uint32_t n) {
-    if (list == nullptr) return;
-    for (uint32_t i = 0; i < n && list->ObjectList().Count() > 0; ++i) {
-        list->Seek(0);
-        list->RemoveCurrent(false);
+// Destroys each of the objects that is still alive, whatever the destruction of another does;
+// destroying takes it out of its list. The first error passes on once all went, or with kLog
+// (another error on its way) every error is logged.
+void DestroyAll(Processor& processor, const std::vector<ScriptObject*>& objects,
+                CleanupSteps::FirstError errors) {
+    CleanupSteps steps(processor, errors);
+    for (ScriptObject* object : objects) {
+        steps.Run([object] {
+            if (object->Alive()) DestroyObject(object);
+        });
     }
+    steps.Finish();
+}
+
+// What the lists hold now that they did not hold before.
+std::vector<ScriptObject*> AddedSince(const std::vector<ScriptObject*>& before, ObjectManager* players,
+                                      ObjectManager* ships) {
+    std::vector<ScriptObject*> added;
+    for (ObjectManager* list : {players, ships}) {
+        for (ScriptObject* object : EntriesOf(list)) {
+            if (std::find(before.begin(), before.end(), object) == before.end()) added.push_back(object);
+        }
+    }
+    return added;
 }
 
 // Builds the new players, ships and scenario next to the old ones; on any error the new ones go
-// and the old stay. Only when all is made are the old ones destroyed.
+// and the old stay. Only when all is made are the old ones destroyed. The lists are looked up at
+// each use: the scripts the players run when they are made may delete or replace them.
 MadeObject ReplaceGame(Processor& processor, SaveFileContent& content) {
-    ObjectManager* players = processor.Objects().ListAt(kPlayerListId);
-    if (players == nullptr) ThrowFatal("No player list to load \"%s\" into", content.source.Text());
-    ObjectManager* ships = processor.Objects().ListAt(kShipListId);
-    const uint32_t oldPlayers = players->ObjectList().Count();
-    const uint32_t oldShips = ships != nullptr ? ships->ObjectList().Count() : 0;
+    ObjectManager& objects = processor.Objects();
+    if (objects.ListAt(kPlayerListId) == nullptr)
+        ThrowFatal("No player list to load \"%s\" into", content.source.Text());
+    std::vector<ScriptObject*> old = EntriesOf(objects.ListAt(kPlayerListId));
+    const std::vector<ScriptObject*> oldShips = EntriesOf(objects.ListAt(kShipListId));
+    old.insert(old.end(), oldShips.begin(), oldShips.end());
+    // No memory is given back while this runs: an object made now never takes the place of an old
+    // one, and the old are still there to ask.
+    const ReleaseHold hold;
     MadeObject scenario;
     try {
         for (auto& config : content.players) Player::CreateFromConfig(processor, *config);
@@ -67,12 +89,11 @@ MadeObject ReplaceGame(Processor& processor, SaveFileContent& content) {
     } catch (...) {
         // The error that stopped the load is the one reported.
         scenario.reset();
-        WithErrorsLogged([&] { DropFrom(players, oldPlayers); });
-        WithErrorsLogged([&] { DropFrom(ships, oldShips); });
+        DestroyAll(processor, AddedSince(old, objects.ListAt(kPlayerListId), objects.ListAt(kShipListId)),
+                   CleanupSteps::FirstError::kLog);
         throw;
     }
-    DropFirst(players, oldPlayers);
-    DropFirst(ships, oldShips);
+    DestroyAll(processor, old, CleanupSteps::FirstError::kPassOn);
     return scenario;
 }
 
@@ -170,18 +191,21 @@ void WriteSaveGame(Processor& processor, const SaveHeader& header, const String&
 
 void WritePlayersFile(Processor& processor, const DataBlock& header, const String& fileName) {
     if (fileName.View().empty()) return;
-    ObjectManager* list = processor.Objects().ListAt(kPlayerListId);
     std::vector<std::unique_ptr<PlayerConfig>> configs;
-    if (list != nullptr) {
-        List<ScriptObject>& players = list->ObjectList();
-        for (ScriptObject* object = players.First(); object != nullptr; object = players.Next()) {
-            auto* player = dynamic_cast<PlayerObject*>(object);
-            if (player == nullptr) continue;
-            auto config = std::make_unique<PlayerConfig>();
-            // Script save methods run here, before the file is touched.
-            Player::StoreToConfig(*config, *player);
-            configs.push_back(std::move(config));
-        }
+    // The players present now, each once and in list order: their script save methods run here, and
+    // may delete players, add to the list or move its cursor. A player gone before its turn, or
+    // deleted by its own save, is not written.
+    std::vector<PlayerObject*> stored;
+    const ObjectWalk<PlayerObject> walk(PlayersIn(processor.Objects().ListAt(kPlayerListId)));
+    walk.ForEachAlive([&](PlayerObject& player) {
+        auto config = std::make_unique<PlayerConfig>();
+        // Before the file is touched.
+        Player::StoreToConfig(*config, player);
+        configs.push_back(std::move(config));
+        stored.push_back(&player);
+    });
+    for (size_t i = configs.size(); i-- > 0;) {
+        if (!stored[i]->Alive()) configs.erase(configs.begin() + static_cast<std::ptrdiff_t>(i));
     }
     if (configs.empty()) ThrowFatal("Save game has no players: \"%s\" not written", fileName.Text());
     MakeFolderOf(fileName);

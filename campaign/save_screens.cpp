@@ -328,6 +328,8 @@ SaveChoice RunSaveGameDialog(Processor& processor, InputDevice& input) {
     LoadSavePos();
     SaveGameScreen(*window);
     const int32_t result = RunListScreen(*window, input);
+    // Closed here rather than by the destructor, so that errors of script destructors are heard.
+    window->Close();
 
     SaveChoice choice;
     const SaveHeader* entry = SlotHeader(SelectedSlot());
@@ -346,6 +348,8 @@ String RunLoadGameDialog(Processor& processor, InputDevice& input) {
     LoadSavePos();
     LoadGameScreen(*window);
     const int32_t result = RunListScreen(*window, input);
+    // Closed here rather than by the destructor, so that errors of script destructors are heard.
+    window->Close();
     const SaveHeader* entry = SlotHeader(SelectedSlot());
     if (result != 1 || entry == nullptr) return String("");
     SaveSavePos();
@@ -358,6 +362,8 @@ String RunScenarioDialog(Processor& processor, InputDevice& input) {
     SelectedSlot() = 0;
     ScenarioListScreen(*window);
     const int32_t result = RunListScreen(*window, input);
+    // Closed here rather than by the destructor, so that errors of script destructors are heard.
+    window->Close();
     const SaveHeader* entry = SlotHeader(SelectedSlot());
     if (result != 1 || entry == nullptr) return String("");
     const std::string_view file = entry->Text(1);

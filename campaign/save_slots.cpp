@@ -137,6 +137,10 @@ std::unique_ptr<SaveHeader> ScenarioRow(Processor& processor, const std::string&
     texts[6] = AskScriptText(processor, scenario.get(), kScenarioDescriptionVirtual);
     auto row = std::make_unique<SaveHeader>();
     row->Fill(texts);
+    // Destroyed here rather than by the deleter, so that an error of its script destructor counts
+    // as one of the file's; its own methods may have deleted it already.
+    ScriptObject* made = scenario.release();
+    if (made->Alive()) DestroyObject(made);
     return row;
 }
 
@@ -202,14 +206,14 @@ void ScenarioList(Processor& processor) {
         FolderForScan& operator=(const FolderForScan&) = delete;
     } folder(archive);
     for (const std::string& name : FilesIn(kAddFolder, kScenarioExtension)) {
-        StackDepths depths;
-        processor.SaveStackDepths(depths);
+        // A file that fails is left out and the scan goes on from where the processor stood.
+        const RunnerState before = processor.SaveState(true);
         try {
             if (std::unique_ptr<SaveHeader> row = ScenarioRow(processor, name))
                 InsertSorted(std::move(row), 3);
         } catch (const DExep&) {
-            processor.RestoreStackDepths(depths);
             if (TraceFlag()) throw;
+            processor.RestoreState(before);
         }
     }
     FirstVisibleSlot() = 0;

@@ -17,8 +17,10 @@
 #include "graphics/font_manager.h"
 #include "graphics/image_manager.h"
 #include "script/class_manager.h"
+#include "script/cleanup_steps.h"
 #include "script/message_manager.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
@@ -69,17 +71,16 @@ struct SystemView {
     String planet;
 };
 
-SystemView CloseSystemView(Processor& processor, ScriptObject* window) {
+SystemView CloseSystemView(ScriptObject* window) {
     SystemView view;
-    if (window == nullptr) return view;
+    // One a script deleted is gone already: nothing to close, nothing to open again.
+    if (window == nullptr || !window->Alive()) return view;
     const SystemViewHooks& hooks = SystemViewHook();
     if (!hooks.describe || !hooks.open) return view;
     view.open = true;
     hooks.describe(*window, view.system, view.planet);
-    // Out of every table first (17 and 20 may both hold it): destroyed exactly once.
-    ObjectManager::ForgetEverywhere(window);
-    (void)processor;
-    DestroyObject(window);
+    // The planet's name is script code, which may have deleted the window meanwhile.
+    if (window->Alive()) DestroyObject(window);
     return view;
 }
 
@@ -88,8 +89,8 @@ void CloseSystemViews(Processor& processor, SystemView& current, SystemView& las
     ScriptObject* current17 = objects.GetObject(kStarSystemWindowId);
     ScriptObject* last20 = objects.GetObject(kStarSystemViewId);
     same = current17 != nullptr && current17 == last20;
-    current = CloseSystemView(processor, current17);
-    last = same ? current : CloseSystemView(processor, last20);
+    current = CloseSystemView(current17);
+    last = same ? current : CloseSystemView(last20);
 }
 
 void ReopenSystemViews(Processor& processor, const SystemView& current, const SystemView& last, bool same) {
@@ -106,7 +107,8 @@ void ReopenSystemViews(Processor& processor, const SystemView& current, const Sy
         }
     }
     if (same) {
-        if (opened != nullptr) objects.SetObject(opened, kStarSystemViewId);
+        // Storing it as 17 destroyed what that slot held, which may have deleted it.
+        if (opened != nullptr && opened->Alive()) objects.SetObject(opened, kStarSystemViewId);
         return;
     }
     if (last.open) {
@@ -136,13 +138,42 @@ void UnloadResources(Processor& processor, const ResourceMarks& marks) {
         UnloadTo(sounds->Sounds(), marks.sounds);
 }
 
-void RebuildPlayers(Processor& processor, std::vector<SnapshotEntry>& snapshot) {
+// Every player of the snapshot is made again, whatever making another one does; the first error
+// passes on once all were made (with errors, when another one is on its way, only logged).
+void RebuildPlayers(Processor& processor, std::vector<SnapshotEntry>& snapshot,
+                    CleanupSteps::FirstError errors) {
+    CleanupSteps steps(processor, errors);
     for (SnapshotEntry& entry : snapshot) {
-        PlayerObject* player = Player::CreateFromConfig(processor, *entry.config);
-        if (entry.input != nullptr) player->SetInput(std::move(entry.input));
-        entry.config.reset();
+        steps.Run([&processor, &entry] {
+            PlayerObject* player = Player::CreateFromConfig(processor, *entry.config);
+            // Its own making may have deleted it: its device goes with the snapshot.
+            if (player->Alive() && entry.input != nullptr) player->SetInput(std::move(entry.input));
+        });
     }
     snapshot.clear();
+    steps.Finish();
+}
+
+// The stored form of the players present when the reset began, each stored once and in list
+// order. Storing runs the players' script save methods, which may delete players, add to the list
+// or move its cursor: a player deleted before its turn, or by its own save, is not made again.
+std::vector<SnapshotEntry> SnapshotPlayers(ObjectManager* list) {
+    std::vector<SnapshotEntry> snapshot;
+    std::vector<PlayerObject*> stored;
+    const ObjectWalk<PlayerObject> walk(PlayersIn(list));
+    walk.ForEachAlive([&](PlayerObject& player) {
+        auto config = std::make_unique<PlayerConfig>();
+        Player::StoreToConfig(*config, player);
+        snapshot.push_back({std::move(config), nullptr});
+        stored.push_back(&player);
+    });
+    std::vector<SnapshotEntry> kept;
+    for (size_t i = 0; i < snapshot.size(); ++i) {
+        if (!stored[i]->Alive()) continue;
+        snapshot[i].input = stored[i]->TakeInput();
+        kept.push_back(std::move(snapshot[i]));
+    }
+    return kept;
 }
 
 }  // namespace
@@ -173,21 +204,15 @@ void ResetScene(Processor& processor, const ResourceMarks& marks, bool rebuildSy
 
     // The players go before anything else is torn down and are rebuilt even when that fails, so
     // that the game never loses them nor keeps two sets.
-    auto* playerList = ManagerAt<ObjectManager>(processor, kPlayerListId);
-    const std::vector<PlayerObject*> players = PlayersIn(playerList);
-    std::vector<SnapshotEntry> snapshot;
-    for (PlayerObject* player : players) {
-        snapshot.push_back({std::make_unique<PlayerConfig>(), nullptr});
-        Player::StoreToConfig(*snapshot.back().config, *player);
-    }
-    for (size_t i = 0; i < players.size(); ++i) snapshot[i].input = players[i]->TakeInput();
-    if (playerList != nullptr) playerList->ClearList();
+    std::vector<SnapshotEntry> snapshot = SnapshotPlayers(ManagerAt<ObjectManager>(processor, kPlayerListId));
 
     SystemView current;
     SystemView last;
     bool same = false;
     std::exception_ptr failure;
     try {
+        // Looked up again: the save methods may have deleted or replaced the list.
+        if (auto* players = ManagerAt<ObjectManager>(processor, kPlayerListId)) players->ClearList();
         if (rebuildSystemView) CloseSystemViews(processor, current, last, same);
         DeleteShips(processor);
         UnloadResources(processor, marks);
@@ -196,10 +221,10 @@ void ResetScene(Processor& processor, const ResourceMarks& marks, bool rebuildSy
     }
     if (failure) {
         // The first error is the one reported.
-        WithErrorsLogged([&] { RebuildPlayers(processor, snapshot); });
+        RebuildPlayers(processor, snapshot, CleanupSteps::FirstError::kLog);
         std::rethrow_exception(failure);
     }
-    RebuildPlayers(processor, snapshot);
+    RebuildPlayers(processor, snapshot, CleanupSteps::FirstError::kPassOn);
     if (rebuildSystemView) ReopenSystemViews(processor, current, last, same);
 }
 

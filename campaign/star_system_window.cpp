@@ -18,6 +18,7 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
@@ -144,12 +145,12 @@ void OnEvent(ScriptObject* receiver) {
     }
     ControlObject* control = dialog.FindControl(p2);
     if (control == nullptr || !PlanetObject::IsPlanet(control)) return;
-    const WeakObject planet(control);
     dialog.SetHint(AskText(processor, control, kPlanetHintVirtual));
-    control = planet.As<ControlObject>();
-    if (control == nullptr) return;
+    // The hint is script code, which may have deleted the planet or this window.
+    if (!control->Alive() || !window.Alive()) return;
     if (event == kEventSecondary) {
         const String description = AskText(processor, control, kDescriptionVirtual);
+        if (!window.Alive()) return;
         MessageBoxOverWindow(processor, dialog, description, kInfoBoxStyle, nullptr, kBoxTypingSpeed);
     } else if (event == kEventPrimary) {
         TravelToPlanet(processor, window, *control);
@@ -180,13 +181,27 @@ void StarSystemZoomedObject::SetNames(const String& name, const String& displayN
 }
 
 void StarSystemZoomedObject::SelectPlanet(std::string_view planetName) {
+    // The names are script code, which may delete planets, add controls or delete this window:
+    // the walk goes over the planets there were, and one deleted by its own name is passed over.
+    ObjectWalk<ControlObject> planets;
     DialogWindow& window = Window();
     for (uint32_t i = 0; i < window.ControlCount(); ++i) {
         ControlObject* control = window.ControlAt(i);
-        if (control == nullptr || !PlanetObject::IsPlanet(control)) continue;
-        SetSelectedPlanet(control);
-        if (Planet::CallGetName(control).View() == planetName) break;
+        if (control != nullptr && PlanetObject::IsPlanet(control)) planets.Add(control);
     }
+    bool found = false;
+    planets.ForEachAlive([&](ControlObject& planet) {
+        if (found) return;
+        const WeakObject before = selectedPlanet_;
+        SetSelectedPlanet(&planet);
+        const bool named = Planet::CallGetName(&planet).View() == planetName;
+        if (!planet.Alive()) {
+            selectedPlanet_ = before;
+            return;
+        }
+        found = named;
+    });
+    CheckAlive("star-system window");
     if (SelectedPlanet() == nullptr) ThrowFatal("Star system is empty!");
 }
 
@@ -321,6 +336,8 @@ void TravelToPlanet(Processor& processor, StarSystemZoomedObject& window, Contro
     if (refused(objects.GetObject(kStarSystemViewId), kTravelInSystemVirtual) ||
         refused(origin.Get(), kPlanetLeaveVirtual) || refused(target.Get(), kPlanetArriveVirtual))
         return dialog.SetResult(kSystemResultStay);
+    // A trip asked from a window that the scripts asked meanwhile deleted is not made.
+    if (!window.Alive()) return;
 
     GTime trip;
     trip.Set(0, SaturateInt32(distance / kDaysPerTripPixel), 0, 0, 0);

@@ -12,6 +12,7 @@
 #include "foundation/exceptions.h"
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
+#include "script/cleanup_steps.h"
 #include "script/create_native.h"
 #include "script/message_manager.h"
 #include "script/native_args.h"
@@ -150,14 +151,16 @@ StarSystemZoomedObject* StarSystemRecord::CreateView(Processor& processor) {
     ObjectManager& objects = processor.Objects();
     if (ScriptObject* old = objects.GetObject(kStarSystemViewId)) {
         // The window the player is in may be the one last opened too: it stays as object 17.
-        const bool current = objects.GetObject(kStarSystemWindowId) == old;
-        objects.Forget(old);
-        if (current)
+        if (objects.GetObject(kStarSystemWindowId) == old) {
+            objects.Forget(old);
             objects.SetObject(old, kStarSystemWindowId);
-        else
-            DiscardObject(old);
+        } else {
+            DestroyObject(old);
+        }
     }
-    std::unique_ptr<ScriptObject, ObjectDiscarder> made(processor.NewObject(cls));
+    MadeObject made(processor.NewObject(cls));
+    // The scripts run so far may have deleted this system.
+    CheckAlive("star system");
     StarSystemZoomedObject* view = StarSystemZoomedObject::AsWindow(made.get());
     if (view == nullptr)
         ThrowFatal("Class \"%s\" of \"%s\" makes no star-system window", description.windowClass.Text(),
@@ -187,7 +190,21 @@ StarSystemList::StarSystemList(Processor& processor)
 }
 
 StarSystemList::~StarSystemList() {
-    for (const WeakObject& system : systems_) DiscardObject(system.Get());
+    ReleaseOwnedQuietly();
+}
+
+void StarSystemList::ReleaseOwned() {
+    std::vector<WeakObject> systems;
+    systems.swap(systems_);
+    CleanupSteps steps(this);
+    for (const WeakObject& system : systems) {
+        steps.Run([&system] {
+            ScriptObject* record = system.Get();
+            if (record != nullptr && record->Alive()) DestroyObject(record);
+        });
+    }
+    steps.Finish();
+    ScriptObject::ReleaseOwned();
 }
 
 void StarSystemList::Load(const String& entryName) {
@@ -279,6 +296,9 @@ void MakeLastSystemCurrent(Processor& processor, SSPLBlock& location,
     ControlObject* planet = window->SelectedPlanet();
     if (planet == nullptr) ThrowFatal("Star system is empty!");
     const String planetName = Planet::CallGetName(planet);
+    // The name is script code, which may have deleted the window or the location.
+    window->CheckAlive("star-system window");
+    location.CheckAlive("location");
     location.SetNames(window->Name().View(), planetName.View());
 }
 
@@ -303,8 +323,10 @@ void InstallGalaxyHooks() {
         StarSystemZoomedObject* view = record->CreateView(processor);
         // The caller stores the window where it belongs.
         processor.Objects().Forget(view);
-        std::unique_ptr<ScriptObject, ObjectDiscarder> held(view);
+        MadeObject held(view);
         if (!planet.Empty()) view->SelectPlanet(planet.View());
+        // The planets' names are script code: a window they deleted is not handed on.
+        if (!view->Alive()) return nullptr;
         return held.release();
     };
 }

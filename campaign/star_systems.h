@@ -74,7 +74,6 @@ class StarSystemList : public ScriptObject, public DataBlock {
   public:
     // The class "StarSystem" and the picture "Misc\StarSystems.dpf" are looked up now.
     explicit StarSystemList(Processor& processor);
-    // Destroys the records that still live.
     ~StarSystemList() override;
 
     // Reads the table entry of that name. FatalExep naming it when it holds no star system.
@@ -95,6 +94,10 @@ class StarSystemList : public ScriptObject, public DataBlock {
     static StarSystemList* Installed(Processor& processor);
     // Object 18; FatalExep when there is none.
     static StarSystemList& Of(Processor& processor);
+
+  protected:
+    // The records go with the list.
+    void ReleaseOwned() override;
 
   private:
     Processor& processor_;

@@ -6,6 +6,7 @@
 #include "graphics/frame.h"
 #include "graphics/screen_buffer.h"
 #include "script/method_runner.h"
+#include "script/script_object.h"
 
 namespace {
 
@@ -59,7 +60,9 @@ void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries*
     const uint32_t answer = stack.Pop();
     if (cache != nullptr) cache->count = Signed(answer);
     const int32_t count = VisibleEntryCount(answer);
-    for (int32_t i = 0; i < count; ++i) {
+    // Each method may delete the actor: once it is gone its results are taken off and nothing more
+    // of it is asked or drawn.
+    for (int32_t i = 0; i < count && actor.Alive(); ++i) {
         runner.CountLoopRound();
         const auto entry = static_cast<uint32_t>(i);
         CallForEntry(runner, actor, kPlacementMethod, entry);
@@ -67,6 +70,7 @@ void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries*
         const uint32_t x = stack.Pop();
         const uint32_t y = stack.Pop();
         const uint32_t orientation = stack.Pop();
+        if (!actor.Alive()) return;
         if (cache != nullptr && i < DrawnEntries::kCached) {
             cache->frame[entry] = frame;
             cache->x[entry] = x;
@@ -81,16 +85,20 @@ void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries*
 
         CallForEntry(runner, actor, kHeightMethod, entry);
         record.height = Signed(stack.Pop());
+        if (!actor.Alive()) return;
         CallForEntry(runner, actor, kReceivingHeightsMethod, entry);
         record.h4 = Signed(stack.Pop());
         record.h3 = Signed(stack.Pop());
         record.h2 = Signed(stack.Pop());
         record.h1 = Signed(stack.Pop());
+        if (!actor.Alive()) return;
         CallForEntry(runner, actor, kShadeMethod, entry);
         record.shade = Signed(stack.Pop());
         record.mode = stack.Pop();
+        if (!actor.Alive()) return;
         CallForEntry(runner, actor, kExtraShadeMethod, entry);
         record.extraShade = Signed(stack.Pop());
+        if (!actor.Alive()) return;
 
         record.height = std::clamp(record.height, 0, kDrawLayerCount - 1);
         layers[static_cast<size_t>(record.height)].push_back(record);

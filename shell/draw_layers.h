@@ -48,7 +48,7 @@ enum class PixelRounding { kTowardZero, kDown };
 // 10, the four receiving heights from 11, mode and shade from 9, the extra shade from 12. cache,
 // when given, gets the count and the first 20 entries. A frame value that is not a live frame is
 // an engine error, and so is a count beyond DrawnEntries::kMaxCount. Each entry is a round counted
-// for the runner's stop poll.
+// for the runner's stop poll. An actor its own methods delete adds nothing from then on.
 void CollectDrawRecords(MethodRunner& runner, ScriptObject& actor, DrawnEntries* cache,
                         DrawLayerLists& layers, PixelRounding rounding = PixelRounding::kTowardZero);
 

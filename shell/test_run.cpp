@@ -1,12 +1,16 @@
 #include "shell/test_run.h"
 
+#include <memory>
+
 #include "foundation/block_reader.h"
 #include "foundation/data_block.h"
+#include "foundation/exceptions.h"
 #include "graphics/display.h"
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
 #include "graphics/screen_presenter.h"
 #include "graphics/screen_surface.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "shell/draw_layers.h"
@@ -50,12 +54,35 @@ void Step(Processor& processor, ScriptObject& actor, int32_t frame) {
     processor.CallVirtual(&actor, kStepMethod);
 }
 
+using Made = std::unique_ptr<ScriptObject, ObjectDiscarder>;
+
+// The objects the run drives. They are made before its loop begins, so their memory stays while it
+// runs; every frame runs scripts, which may delete any of them, so each is asked for at each use.
 struct Scene {
     ScriptObject* level = nullptr;
     ScriptObject* player = nullptr;
     ScriptObject* ship = nullptr;
     ScriptObject* experiment = nullptr;
+
+    // FatalExep naming the object once a script deleted it: the run cannot go on without it.
+    ScriptObject& Level() const { return Live(level, "level"); }
+    ScriptObject& Player() const { return Live(player, "player"); }
+    ScriptObject& Ship() const { return Live(ship, "ship"); }
+    ScriptObject& Experiment() const { return Live(experiment, "experiment"); }
+
+  private:
+    static ScriptObject& Live(ScriptObject* object, const char* what) {
+        object->CheckAlive(what);
+        return *object;
+    }
 };
+
+// A new object of the class; FatalExep naming it when none was made.
+Made NewByName(Processor& processor, const char* className) {
+    Made made(processor.NewObjectByName(String(className)));
+    if (made == nullptr) ThrowFatal("%s was not created", className);
+    return made;
+}
 
 Scene BuildScene(TestRunKind kind, Processor& processor, TestRunWorld& world) {
     ObjectManager& objects = processor.Objects();
@@ -70,33 +97,34 @@ Scene BuildScene(TestRunKind kind, Processor& processor, TestRunWorld& world) {
         if (images == nullptr) throw FatalExep(String("No ImageManager"));
         broker = images->GetImage(String("Misc\\Broker.dpf"));
     }
-    world.SetPlayField(*scene.level, kPlayFieldWidth, kPlayFieldHeight);
+    world.SetPlayField(scene.Level(), kPlayFieldWidth, kPlayFieldHeight);
     ReadDiskBlock("Ship1.SCFG", *shipConfig);
 
-    scene.player = processor.NewObjectByName(String("Player"));
-    if (scene.player == nullptr) throw FatalExep(String("Player was not created"));
-    ManagerAt(processor, kPlayerListId).AppendObject(scene.player);
-    world.NamePlayer(*scene.player, String("Player 1"));
+    Made player = NewByName(processor, "Player");
+    ManagerAt(processor, kPlayerListId).AppendObject(player.get());
+    scene.player = player.release();
+    world.NamePlayer(scene.Player(), String("Player 1"));
 
-    scene.ship = world.BuildShip(processor, *shipConfig);
-    if (scene.ship == nullptr) throw FatalExep(String("Ship1.SCFG built no ship"));
-    ManagerAt(processor, kShipListId).AppendObject(scene.ship);
-    world.AttachShip(*scene.player, *scene.ship);
+    Made ship(world.BuildShip(processor, *shipConfig));
+    if (ship == nullptr) throw FatalExep(String("Ship1.SCFG built no ship"));
+    ManagerAt(processor, kShipListId).AppendObject(ship.get());
+    scene.ship = ship.release();
+    world.AttachShip(scene.Player(), scene.Ship());
 
     // The player's device is the template with the stored mapping read over it.
     std::unique_ptr<InputDevice> device = TemplateDevice();
     ReadDiskBlock("Player1.INPD", *device);
-    world.SetPlayerInput(*scene.player, std::move(device));
+    world.SetPlayerInput(scene.Player(), std::move(device));
 
-    scene.experiment = processor.NewObjectByName(String("Experiment"));
-    if (scene.experiment == nullptr) throw FatalExep(String("Experiment was not created"));
+    Made experiment = NewByName(processor, "Experiment");
     // Kept in the main table's list, so that it goes with the other objects of the run.
-    objects.AppendObject(scene.experiment);
+    objects.AppendObject(experiment.get());
+    scene.experiment = experiment.release();
 
     if (kind == TestRunKind::A) {
         objects.SetObject(new ObjectManager(&processor, 1), kTestRunListId);
         processor.DataStack().Push(broker != nullptr ? broker->Address() : 0);
-        processor.CallMethod(scene.experiment, processor.ClassByName(String("Actor")), kTakePictureMethod);
+        processor.CallMethod(&scene.Experiment(), processor.ClassByName(String("Actor")), kTakePictureMethod);
     }
     return scene;
 }
@@ -109,31 +137,35 @@ void RunTestLevel(TestRunKind kind, Processor& processor, Display& display, Test
     const Scene scene = BuildScene(kind, processor, *world);
     const bool runA = kind == TestRunKind::A;
     DrawLayerLists& layers = GameDrawLayers();
+    // What the frames make and destroy goes at the next frame; the layers are emptied each frame
+    // before anything is drawn from them.
+    ReleaseLoop release;
     for (int32_t frame = 0; frame < frames; ++frame) {
+        release.Turn();
         CheckGameStop();
-        if (InputDevice* input = world->PlayerInput(*scene.player)) input->Poll();
+        if (InputDevice* input = world->PlayerInput(scene.Player())) input->Poll();
         processor.SetFrameNumber(frame);
         ScreenSurface* surface = display.Surface();
         const bool locked = surface != nullptr && surface->Lock();
-        if (runA) Step(processor, *scene.ship, frame);
-        Step(processor, *scene.experiment, frame);
+        if (runA) Step(processor, scene.Ship(), frame);
+        Step(processor, scene.Experiment(), frame);
         if (!locked) display.LockSurface();
 
-        const int32_t background = world->BackgroundColour(*scene.level);
+        const int32_t background = world->BackgroundColour(scene.Level());
         if (background != kNoBackground && surface != nullptr)
             surface->Fill(static_cast<uint32_t>(background));
-        world->SetBackgroundColour(*scene.level, 0);
-        processor.CallVirtual(scene.experiment, kEventMethod);
+        world->SetBackgroundColour(scene.Level(), 0);
+        processor.CallVirtual(&scene.Experiment(), kEventMethod);
         processor.DataStack().Pop();
 
         ClearDrawLayers(layers);
-        CollectDrawRecords(processor, *scene.experiment, world->EntryCache(*scene.experiment), layers);
-        if (runA) CollectDrawRecords(processor, *scene.ship, world->EntryCache(*scene.ship), layers);
+        CollectDrawRecords(processor, scene.Experiment(), world->EntryCache(scene.Experiment()), layers);
+        if (runA) CollectDrawRecords(processor, scene.Ship(), world->EntryCache(scene.Ship()), layers);
         if (display.Buffer() != nullptr) DrawLayers(*display.Buffer(), layers);
         if (display.Presenter() != nullptr) display.Presenter()->ShowFrame();
 
-        if (runA) world->Draw(*scene.ship, *scene.experiment);
-        world->Draw(*scene.experiment, *scene.ship);
+        if (runA) world->Draw(scene.Ship(), scene.Experiment());
+        world->Draw(scene.Experiment(), scene.Ship());
     }
     ClearDrawLayers(layers);
 }

@@ -12,8 +12,10 @@
 #include "platform/key_table.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/weak_object.h"
 #include "shell/draw_layers.h"
 #include "shell/game_ids.h"
+#include "tests/support/error_message.h"
 #include "tests/support/flight_scene.h"
 #include "world/level.h"
 #include "world/player.h"
@@ -27,7 +29,11 @@ constexpr int32_t kF7 = 0x76;
 
 class FlightLoopTest : public ::testing::Test {
   protected:
-    FlightLoopTest() : scene(game) { game.Start(); }
+    FlightLoopTest() : scene(game) {
+        // A thing whose destruction fails: method 999 of its base does not exist.
+        game.AddClass({.name = "DoomedThing", .base = "GTTClass", .virtuals = {{0, {BaseCallWord(999)}}}});
+        game.Start();
+    }
 
     GameManagerObject& Manager() { return GameManagerObject::Get(game.Cpu()); }
     uint32_t ListCount(uint32_t id) {
@@ -179,6 +185,26 @@ TEST_F(FlightLoopTest, ObjectsAScriptDeletesMidFlightAreLeftAlone) {
         EXPECT_TRUE(LayersEmpty());
         ForgetPlayers();
     }
+}
+
+// The end of a flight is done whole whatever a destructor of the flight's objects does, and the
+// first error reaches the script that flew.
+TEST_F(FlightLoopTest, AFailingDestructionStillEndsTheFlightWhole) {
+    const WeakObject pilot(&scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'}));
+    ScriptObject* doomed = game.New("DoomedThing").release();
+    const std::string failure = ErrorMessage([&] { game.CallVirtual(doomed, 0); });
+    ASSERT_NE(failure, "no error");
+    scene.Populate(
+        [&] { dynamic_cast<ObjectManager&>(*game.Object(kFlightActorListId)).AppendObject(doomed); });
+    KeyAt(5, VK_ESCAPE);
+    KeyAt(9, 'Y');
+    const GTime before = Manager().GameTime();
+    EXPECT_EQ(ErrorMessage([&] { scene.Fly(); }), failure);
+    EXPECT_EQ(game.Object(kLevelId), nullptr);
+    EXPECT_NE(Manager().GameTime().Date() * 100000LL + Manager().GameTime().Time(),
+              before.Date() * 100000LL + before.Time());
+    EXPECT_FALSE(FlightRunning());
+    EXPECT_EQ(pilot.Get(), nullptr) << "the scene reset made the pilot again";
 }
 
 // In question mode the frozen frame is drawn, held back three frame periods and only then shown: the

@@ -13,20 +13,24 @@
 #include "foundation/exceptions.h"
 #include "foundation/fd_file.h"
 #include "graphics/image.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/weak_object.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/save_fixture.h"
+#include "tools/content/script_assembler.h"
 #include "ui/time_control.h"
 #include "ui/ui_kinds.h"
 #include "world/level.h"
 #include "world/option.h"
 #include "world/player.h"
 #include "world/ship.h"
+#include "world/skills.h"
 #include "world/slot.h"
 
 namespace {
@@ -91,6 +95,15 @@ TEST_F(GameManagerTest, StartUpStateAndTheValuesScriptsReach) {
     EXPECT_EQ(ReadEntry(game.Cpu(), "Folder.txt"), "in the folder");
     Call(20, {game.Text("")});
     EXPECT_EQ(ReadEntry(game.Cpu(), "Folder.txt"), "beside it");
+}
+
+TEST_F(GameManagerTest, TheGameTimeGoesWithItsManager) {
+    GameObject other = game.New("GameManager");
+    const WeakObject time(&GameManagerObject::Of(other.get()).GameTimeObject());
+    // What native code holds keeps its memory, not its life.
+    const ReleaseHold hold;
+    other.reset();
+    EXPECT_EQ(time.Get(), nullptr);
 }
 
 TEST_F(GameManagerTest, TheFlagReachesEveryPlayer) {
@@ -181,6 +194,14 @@ class StartQuestionTest : public ::testing::Test {
   protected:
     StartQuestionTest() {
         AddPilotClasses(game);
+        // A skill whose use (as a ship's energy is worked out) deletes the last ship of the list.
+        game.AddClass({.name = "ShipBreaker",
+                       .base = "Skill",
+                       .virtuals = {{kSkillApplyVirtual,
+                                     {ScriptAssembler::CallWord(
+                                          14, 2, false, ScriptAssembler::Receiver::ObjectId, kShipListId),
+                                      OpWord(Op::DeleteObject)}}},
+                       .uses = {"ObjectManager"}});
         game.AddPicture("Test\\Ship.dpf", {.entries = 5, .frames = 2});
         game.AddMessages("system.mes",
                          {{117, "OK"}, {119, "No"}, {120, "Yes"}, {121, "Other"}, {309, "No ship can fly"}});
@@ -244,6 +265,23 @@ TEST_F(StartQuestionTest, TheQuestionIsAskedOnlyWhenAShipCanFly) {
             for (size_t i = 0; i < ships.size(); ++i) EXPECT_EQ(ships[i]->State(), c.states[i]);
         }
     }
+}
+
+TEST_F(StartQuestionTest, AShipDeletedWhileAnotherIsWorkedOutIsNotCounted) {
+    // The first ship has power but its engine is off: it cannot fly, the second could.
+    ShipObject* first = AddShip(true);
+    first->SlotAt(kEngineGroup, 0)->SetFirstEnabled(0);
+    AddShip(true);
+    PlayerObject& pilot = PlayerObject::Of(game.Players().ObjectList().Head()->item);
+    pilot.AttachShip(first);
+    auto* breaker = dynamic_cast<SkillObject*>(game.New("ShipBreaker").release());
+    breaker->SetApplyFlag(1);
+    pilot.PlaceSkill(breaker, 0);
+    game.At(game.Now() + 200, [this] { game.TypeChar(27); });
+    std::vector<uint32_t> result;
+    EXPECT_EQ(ErrorMessage([&] { result = game.CallMethod(game.Object(kGameManagerId), 11, {0}); }),
+              "no error");
+    EXPECT_EQ(result, std::vector<uint32_t>{0});
 }
 
 TEST_F(GameManagerTest, MethodsOfOtherPartsNotThereAreEngineErrors) {

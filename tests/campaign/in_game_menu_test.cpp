@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,35 @@ TEST_F(InGameMenuTest, ConfirmedKeySettingsChangeTheDevicesInPlace) {
         EXPECT_EQ(device->Actions().Count(), confirm ? 2u : 1u);
         EXPECT_EQ(device->Actions().Code(0), confirm ? uint32_t{'Q'} : uint32_t{'A'});
         EXPECT_EQ(names, std::vector<std::string>{"Tera"});
+    }
+}
+
+// The settings dialog runs scripts, which may delete a player or take his device meanwhile: only the
+// devices still there take the settings.
+TEST_F(InGameMenuTest, KeySettingsSkipWhatTheDialogsScriptsTookAway) {
+    for (const bool deleted : {false, true}) {
+        SCOPED_TRACE(deleted ? "another player deleted" : "another player's device taken");
+        auto* other = new PlayerObject(game.Class("Player"));
+        other->SetInput(std::make_unique<InputDevice>());
+        game.Players().AppendObject(other);
+        Screens().inputSettings = [&](Processor&, InputDevice&, const std::vector<String>&,
+                                      const std::vector<InputDevice*>& copies) {
+            for (InputDevice* copy : copies) copy->Actions().SetCodes({'Q'});
+            if (deleted) {
+                DestroyObject(other);
+            } else {
+                (void)other->TakeInput();
+            }
+            return true;
+        };
+        Clicks({{kButtonX, MainButtonY(0)},
+                {kButtonX, SettingsButtonY(0)},
+                {kButtonX, SettingsButtonY(2)},
+                {kButtonX, MainButtonY(3)}});
+        int32_t result = -1;
+        EXPECT_EQ(ErrorMessage([&] { result = Open(kGameMenuNoSave); }), "no error");
+        EXPECT_EQ(result, kGameMenuContinue);
+        EXPECT_EQ(pilot->Input()->Actions().Code(0), uint32_t{'Q'});
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,11 +11,14 @@
 #include "foundation/word.h"
 #include "graphics/image.h"
 #include "platform/key_table.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
+#include "script/weak_object.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "tools/content/script_assembler.h"
 #include "ui/control.h"
 #include "ui/dialog_window.h"
 #include "ui/input_holder.h"
@@ -22,6 +26,12 @@
 #include "ui/window_requests.h"
 
 namespace {
+
+std::string NotValid(uint32_t address, const char* what) {
+    char text[96];
+    std::snprintf(text, sizeof text, "Not a valid object at 0x%08X where %s expected", address, what);
+    return text;
+}
 
 class DeviceHolder : public ScriptObject, public InputHolder {
   public:
@@ -51,6 +61,12 @@ class PlanetTest : public ::testing::Test {
         game.AddClass({.name = "Mars", .base = "Planet", .virtuals = {{17, PushTextWords("Mars")}}});
         // A planet whose window method leaves nothing.
         game.AddClass({.name = "Hollow", .base = "Planet", .virtuals = {{14, {}}}});
+        // A planet whose window method makes the default window, then deletes the planet.
+        game.AddClass({.name = "Vanishing",
+                       .base = "Planet",
+                       .virtuals = {{14,
+                                     {ScriptAssembler::CallWord(kPlanetViewVirtual, 1, true),
+                                      OpWord(Op::This), OpWord(Op::DeleteObject)}}}});
         game.Start();
         if (GameManagerObject::Find(game.Cpu()) == nullptr)
             game.Keep(kGameManagerId, game.New("GameManager"));
@@ -166,23 +182,45 @@ TEST_F(PlanetTest, MoveRequestsLeaveTheNamesWithTheGameManager) {
     EXPECT_EQ(manager.PendingPlanet().View(), "Ceres");
 }
 
-TEST_F(PlanetTest, APlanetDeletedWhileItsWindowRunsLeavesTheWindowToTheEndOfTheRun) {
-    GameObject planet = NewPlanet("Mars");
-    ZEMADialogObject& view = Planet::GetView(PlanetObject::Of(planet.get()));
-    const uint32_t viewAddress = view.Address();
-    bool deleted = false;
-    game.At(game.Now() + 1, [&] {
-        planet.reset();
-        deleted = true;
-    });
-    game.At(game.Now() + 50, [&] { view.Window().SetResult(5); });
-    int32_t result = 0;
-    EXPECT_EQ(ErrorMessage([&] { result = view.Run(*holder); }), "no error");
-    EXPECT_EQ(result, 5);
-    EXPECT_TRUE(deleted);
-    ASSERT_NE(WeakObject::AtAddress(viewAddress).Get(), nullptr);
-    DestroyOrphanedPlanetViews();
-    EXPECT_EQ(WeakObject::AtAddress(viewAddress).Get(), nullptr);
+// The window goes with its planet at once, whatever holds their memory; one whose loop runs is
+// closed all the same, and the loop stops.
+TEST_F(PlanetTest, APlanetsWindowGoesWithThePlanet) {
+    struct Case {
+        const char* what;
+        bool running;
+    };
+    const Case cases[] = {
+        {"an idle window", false},
+        {"a running window", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // What the game thread holds while it runs the game.
+        const ReleaseHold hold;
+        GameObject planet = NewPlanet("Mars");
+        ZEMADialogObject& view = Planet::GetView(PlanetObject::Of(planet.get()));
+        const WeakObject viewAlive(&view);
+        if (c.running) {
+            game.At(game.Now() + 1, [&] { planet.reset(); });
+            game.At(game.Now() + 50, [&] { view.Window().SetResult(5); });
+            // The loop stops with the engine error of whatever it next asks of the closed window.
+            EXPECT_NE(ErrorMessage([&] { view.Run(*holder); }), "no error");
+        } else {
+            planet.reset();
+        }
+        EXPECT_EQ(viewAlive.Get(), nullptr);
+    }
+}
+
+TEST_F(PlanetTest, AWindowWhoseMethodDeletedItsPlanetGoesWithIt) {
+    const uint32_t views = game.Class("PlanetZoomed")->InstanceCount();
+    const ReleaseHold hold;
+    GameObject planet = NewPlanet("Vanishing");
+    const uint32_t address = planet->Address();
+    EXPECT_EQ(ErrorMessage([&] { Planet::GetView(PlanetObject::Of(planet.get())); }),
+              NotValid(address, "planet"));
+    (void)planet.release();  // its own method deleted it
+    EXPECT_EQ(game.Class("PlanetZoomed")->InstanceCount(), views);
 }
 
 TEST_F(PlanetTest, TheGameMenuButtonEndsTheWindowOnlyWhenThePlayerLeaves) {

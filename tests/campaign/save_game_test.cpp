@@ -31,6 +31,8 @@
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/save_fixture.h"
 #include "tools/content/block_writer.h"
+#include "tools/content/script_assembler.h"
+#include "tools/content/script_subclass.h"
 #include "ui/gtime.h"
 #include "world/player.h"
 #include "world/player_config.h"
@@ -43,6 +45,19 @@ class SaveGameTest : public ::testing::Test {
   protected:
     void SetUp() override {
         AddSaveClasses(game);
+        // Scenarios that fail: one whose name takes the caller's two values, leaves two others and
+        // fails; one whose destruction fails (method 999 of its base does not exist).
+        game.AddClass({.name = "StackTaker",
+                       .base = "Scenario",
+                       .virtuals = {{3, CodeWords({{OpWord(Op::Drop), OpWord(Op::Drop)},
+                                                   PushIntWords(7),
+                                                   PushIntWords(8),
+                                                   {BaseCallWord(999)}})}}});
+        game.AddClass({.name = "DoomedScenario",
+                       .base = "Scenario",
+                       .virtuals = {{0, {BaseCallWord(999)}},
+                                    {3, PushTextWords("Doomed")},
+                                    {4, PushTextWords("Never listed")}}});
         game.Start();
         SaveSlots().Clear();
         SelectedSlot() = 0;
@@ -371,10 +386,18 @@ TEST_F(SaveGameTest, ScenarioRowsComeFromTheScenarioFilesThatCanStart) {
         {"Add\\NoFile.scn", "TestScenario Levels\\Missing.PCFG"},
         {"Add\\NotAScenario.scn", "Player Levels\\Two.PCFG"},
         {"Add\\Unknown.scn", "NoSuchClass Levels\\Two.PCFG"},
+        {"Add\\Taker.scn", "StackTaker Levels\\Two.PCFG"},
+        {"Add\\Doomed.scn", "DoomedScenario Levels\\Two.PCFG"},
     };
     for (const Case& c : cases) WriteGameFile(c.file, c.text);
     game.Cpu().Archive()->SetDirectory(String("Levels"));
+    // What the caller has on the stack is there after the scan, whatever the failed files did.
+    game.Cpu().DataStack().Push(11);
+    game.Cpu().DataStack().Push(12);
     ScenarioList(game.Cpu());
+    ASSERT_EQ(game.Cpu().DataStack().Depth(), 2u);
+    EXPECT_EQ(game.Cpu().DataStack().Pop(), 12u);
+    EXPECT_EQ(game.Cpu().DataStack().Pop(), 11u);
     // The scan's folder for the data-file readers ends with it.
     EXPECT_EQ(game.Cpu().Archive()->Directory(), String(""));
     ASSERT_EQ(SaveSlots().Used(), 1u);

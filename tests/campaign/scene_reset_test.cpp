@@ -21,6 +21,7 @@
 #include "graphics/image_manager.h"
 #include "script/class_manager.h"
 #include "script/message_manager.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
@@ -30,6 +31,7 @@
 #include "shell/sound_system.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "tools/content/script_assembler.h"
 #include "tools/content/sound_builder.h"
 #include "world/player.h"
 #include "world/player_config.h"
@@ -48,6 +50,26 @@ class SceneResetTest : public ::testing::Test {
     SceneResetTest() {
         game.AddPicture("Scene\\Rock.pic");
         game.AddClass({.name = "SceneThing", .base = "GTTClass"});
+        // Items whose save (virtual method 5, which leaves the count 0) does something to the
+        // player list: deletes its second player, or moves its cursor to the last.
+        const auto listCall = [](uint32_t method) {
+            return ScriptAssembler::CallWord(method, 2, false, ScriptAssembler::Receiver::ObjectId,
+                                             kPlayerListId);
+        };
+        game.AddClass({.name = "SecondPlayerDeleter",
+                       .base = "QuestItem",
+                       .virtuals = {{5,
+                                     {listCall(5), OpWord(Op::Drop), listCall(7), OpWord(Op::DeleteObject),
+                                      OpWord(Op::PushZero)}}},
+                       .uses = {"ObjectManager"},
+                       .createValues = {0}});
+        game.AddClass({.name = "CursorToLast",
+                       .base = "QuestItem",
+                       .virtuals = {{5, {listCall(14), OpWord(Op::Drop), OpWord(Op::PushZero)}}},
+                       .uses = {"ObjectManager"},
+                       .createValues = {0}});
+        // A player whose destruction fails: method 999 of its base does not exist.
+        game.AddClass({.name = "DoomedPlayer", .base = "Player", .virtuals = {{0, {BaseCallWord(999)}}}});
         game.AddFont("SceneFont");
         game.AddMessages("Scene.mes", {{1, "One"}, {2, "Two"}});
         game.AddSound("Boom", "Sounds\\Boom.wav", WaveFile());
@@ -55,13 +77,18 @@ class SceneResetTest : public ::testing::Test {
     }
     ~SceneResetTest() override { SystemViewHook() = {}; }
 
-    PlayerObject* AddPlayer(const char* name, int32_t tenths) {
-        auto* player = new PlayerObject(game.Class("Player"));
+    PlayerObject* AddPlayer(const char* name, int32_t tenths, const char* cls = "Player") {
+        auto* player = new PlayerObject(game.Class(cls));
         player->SetName(name);
         player->SetMoneyTenths(tenths);
         player->SetInput(std::make_unique<InputDevice>());
         game.Players().AppendObject(player);
         return player;
+    }
+    std::vector<std::string> Names() {
+        std::vector<std::string> names;
+        for (PlayerObject* player : Players()) names.emplace_back(player->Name().View());
+        return names;
     }
     std::vector<PlayerObject*> Players() {
         std::vector<PlayerObject*> players;
@@ -175,6 +202,40 @@ TEST_F(SceneResetTest, PlayersComeBackOnceEachWithTheirOwnInput) {
     }
 }
 
+// The players are stored, and made again, as they are when the reset begins: what their save
+// scripts delete is gone, and what goes wrong while they are taken down loses none of them.
+TEST_F(SceneResetTest, ThePlayersComeBackAsTheScriptsLeftThemAndAreNeverLost) {
+    struct Case {
+        const char* what;
+        const char* annsItem;
+        const char* bobsClass;
+        std::vector<std::string> names;
+        bool fails;
+    };
+    const Case cases[] = {
+        {"Ann's save deletes Bob", "SecondPlayerDeleter", "Player", {"Ann"}, false},
+        {"Bob's destruction fails", nullptr, "DoomedPlayer", {"Ann", "Bob"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // What the game thread holds while it runs the game.
+        const ReleaseHold hold;
+        game.Players().ClearList();
+        PlayerObject* ann = AddPlayer("Ann", 120);
+        InputDevice* annsInput = ann->Input();
+        if (c.annsItem != nullptr) ann->AddItem(game.New(c.annsItem).release());
+        PlayerObject* bob = AddPlayer("Bob", 30, c.bobsClass);
+        const std::string failure = ErrorMessage([&] { game.CallVirtual(bob, 0); });
+
+        const std::string error =
+            ErrorMessage([&] { ResetScene(game.Cpu(), SaveResourceMarks(game.Cpu()), false); });
+        EXPECT_EQ(error, c.fails ? failure : "no error");
+        EXPECT_EQ(Names(), c.names);
+        ASSERT_FALSE(Players().empty());
+        EXPECT_EQ(Players().front()->Input(), annsInput);
+    }
+}
+
 TEST_F(SceneResetTest, StarSystemWindowsAreClosedOnceAndOpenedAgain) {
     struct Case {
         const char* what;
@@ -254,6 +315,23 @@ TEST_F(PlayersFileTest, TheSaveBlockIsStampedAndThePlayersFollowIt) {
         reader >> config;
         EXPECT_EQ(config.Name(), name);
     }
+}
+
+TEST_F(PlayersFileTest, EveryPlayerIsWrittenOnceWhereverTheSaveScriptsLeaveTheListsCursor) {
+    AddPlayer("Ann", 120)->AddItem(game.New("CursorToLast").release());
+    AddPlayer("Bob", 30);
+    WritePlayersConfig(game.Cpu(), save, String("Players.gsf"));
+    FileBlockReader reader;
+    reader.Open(String("Players.gsf"));
+    DataBlock header(0, true);
+    reader >> header;
+    std::vector<std::string> written;
+    while (!reader.AtEnd()) {
+        PlayerConfig config;
+        reader >> config;
+        written.emplace_back(config.Name());
+    }
+    EXPECT_EQ(written, (std::vector<std::string>{"Ann", "Bob"}));
 }
 
 TEST_F(PlayersFileTest, AFileThatCouldNotBeLoadedIsNeverWritten) {

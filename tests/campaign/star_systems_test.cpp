@@ -25,9 +25,11 @@
 #include "platform/key_table.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/sspl_block.h"
+#include "script/weak_object.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
@@ -36,6 +38,7 @@
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
 #include "tools/content/block_writer.h"
+#include "tools/content/script_assembler.h"
 #include "ui/dialog_window.h"
 #include "ui/script_dialog.h"
 #include "ui/text_controls.h"
@@ -118,6 +121,14 @@ class GalaxyGame {
                                             {20, PushIntWords(1)}}});
             }
         }
+        // A planet whose name deletes it.
+        game.AddClass({.name = "Ghost",
+                       .base = "Planet",
+                       .virtuals = {{17, CodeWords({{OpWord(Op::This), OpWord(Op::DeleteObject)},
+                                                    PushTextWords("Ghost")})}}});
+        // A window whose destruction fails: method 999 of its base does not exist.
+        game.AddClass(
+            {.name = "DoomedSystem", .base = "StarSystemZoomed", .virtuals = {{0, {BaseCallWord(999)}}}});
         AddPilotClasses(game);
         game.Start();
         std::filesystem::create_directory("Saves");  // where travel autosaves
@@ -305,6 +316,44 @@ TEST(StarSystemLocationTest, OpeningAWindowReplacesTheLastOneButNeverTheCurrentO
     StarSystemZoomedObject* third = t.List().Find("Sol")->CreateView(cpu);
     EXPECT_EQ(t.game.Object(kStarSystemWindowId), second);
     EXPECT_EQ(t.game.Object(kStarSystemViewId), third);
+}
+
+TEST(StarSystemLocationTest, AnErrorOfTheReplacedWindowsDestructionReachesWhoOpensTheNextOne) {
+    std::vector<SystemEntry> systems = kThreeSystems;
+    systems.push_back(
+        {{.name = "Doom", .x = 1, .y = 1, .description = "Galaxy\\Doom.txt"}, "DoomedSystem", "Doom"});
+    GalaxyGame t({}, 4, systems);
+    t.Load();
+    Processor& cpu = t.game.Cpu();
+    StarSystemZoomedObject* doomed = t.List().Find("Doom")->CreateView(cpu);
+    const WeakObject doomedAlive(doomed);
+    const std::string failure = ErrorMessage([&] { t.game.CallVirtual(doomed, 0); });
+    ASSERT_NE(failure, "no error");
+
+    EXPECT_EQ(ErrorMessage([&] { t.List().Find("Sol")->CreateView(cpu); }), failure);
+    EXPECT_EQ(doomedAlive.Get(), nullptr) << "destroyed all the same";
+    EXPECT_EQ(t.game.Object(kStarSystemViewId), nullptr) << "nothing opened over the error";
+}
+
+TEST(StarSystemLocationTest, APlanetItsOwnNameDeletesIsPassedOver) {
+    GalaxyGame t;
+    t.Load();
+    StarSystemZoomedObject* window = t.List().Find("Sol")->CreateView(t.game.Cpu());
+    window->Window().AddControl(t.game.New("Ghost", {9, 100, 100, 0}).release(), kListOwned);
+    EXPECT_EQ(ErrorMessage([&] { window->SelectPlanet("Nowhere"); }), "no error");
+    ASSERT_NE(window->SelectedPlanet(), nullptr);
+    EXPECT_EQ(Planet::CallGetName(window->SelectedPlanet()).View(), "Delta") << "the last planet there is";
+}
+
+TEST(StarSystemTableTest, TheSystemsGoWithTheirList) {
+    GalaxyGame t;
+    t.Load();
+    std::vector<WeakObject> systems;
+    for (uint32_t i = 0; i < t.List().Count(); ++i) systems.emplace_back(t.List().At(i));
+    // What native code holds keeps its memory, not its life.
+    const ReleaseHold hold;
+    t.game.Cpu().Objects().SetObject(nullptr, kStarSystemListId);
+    for (const WeakObject& system : systems) EXPECT_EQ(system.Get(), nullptr);
 }
 
 TEST(StarSystemLocationTest, TheSceneResetReopensWindowsThroughTheHook) {

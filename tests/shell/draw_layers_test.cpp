@@ -9,6 +9,7 @@
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
 #include "script/method_runner.h"
+#include "script/object_lifetime.h"
 #include "script/script_object.h"
 #include "tests/support/error_message.h"
 #include "tests/support/read_bytes.h"
@@ -29,16 +30,21 @@ struct FakeEntry {
 // An actor's virtual methods 7 to 12 answered from a table, results left as scripts leave them.
 class FakeActor : public MethodRunner {
   public:
+    ~FakeActor() override {
+        if (object->Alive()) DestroyObject(object);
+    }
     void CallMethod(ScriptObject*, ZEMAClass*, uint32_t) override {}
     void CallVirtual(ScriptObject*, uint32_t number) override {
         if (number == 7) return stack.Push(static_cast<uint32_t>(count));
-        const FakeEntry& e = entries.at(stack.Pop());
+        const uint32_t entry = stack.Pop();
+        const FakeEntry& e = entries.at(entry);
         const std::vector<std::vector<int64_t>> results = {{e.orientation, e.y, e.x, e.frame},
                                                            {e.mode, e.shade},
                                                            {e.height},
                                                            {e.h1, e.h2, e.h3, e.h4},
                                                            {e.extraShade}};
         for (int64_t v : results.at(number - 8)) stack.Push(static_cast<uint32_t>(v));
+        if (number == deleteOn.method && entry == deleteOn.entry) DestroyObject(object);
     }
     DStack<uint32_t>& DataStack() override { return stack; }
     void PushObject(uint32_t address) override { stack.Push(address); }
@@ -51,7 +57,12 @@ class FakeActor : public MethodRunner {
     int32_t count = 0;
     uint32_t rounds = 0;
     DStack<uint32_t> stack{64};
-    std::unique_ptr<ScriptObject> object = std::make_unique<ScriptObject>(nullptr);
+    ScriptObject* object = new ScriptObject(nullptr);
+    // The method whose call for the entry deletes the actor, as a script of it may.
+    struct {
+        uint32_t method = 0;
+        uint32_t entry = 0;
+    } deleteOn;
 };
 
 // The draw order: "D<x>" for a frame, "S<caster x>><receiver x>" for a cast shadow.
@@ -158,6 +169,22 @@ TEST(DrawLayers, EveryEntryIsARoundOfTheStopPoll) {
         DrawLayerLists layers;
         actor.Collect(layers);
         EXPECT_EQ(actor.rounds, c.rounds) << c.count;
+    }
+}
+
+TEST(DrawLayers, AnActorItsOwnMethodsDeleteAddsNothingFromThenOn) {
+    for (uint32_t method : {8u, 9u, 10u, 11u, 12u}) {
+        SCOPED_TRACE(method);
+        // The processor holds while a call runs.
+        const ReleaseHold hold;
+        FakeActor actor;
+        actor.count = 3;
+        actor.entries.assign(3, FakeEntry{.height = 4});
+        actor.deleteOn = {method, 1};
+        DrawLayerLists layers;
+        EXPECT_EQ(ErrorMessage([&] { actor.Collect(layers); }), "no error");
+        EXPECT_EQ(layers[4].size(), 1u) << "the entry before";
+        EXPECT_EQ(actor.stack.Depth(), 0u);
     }
 }
 

@@ -2,22 +2,29 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "foundation/data_block.h"
 #include "script/class_manager.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "shell/draw_layers.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
 #include "tests/shell/game_fixture.h"
+#include "tests/support/error_message.h"
 #include "tools/content/block_writer.h"
 
 namespace {
 
 std::vector<int32_t> g_steps;
+// What the experiment's step does besides counting, as its script would (the frame given).
+std::function<void(ScriptObject& experiment, int32_t frame)> g_onStep;
 
 void Push(ScriptObject* receiver, std::initializer_list<uint32_t> values) {
     for (uint32_t v : values) RunnerOf(receiver).DataStack().Push(v);
@@ -36,7 +43,13 @@ class ExperimentClass : public ZEMAClass {
     }
     void ReserveMethodTables(ZEMAClass& target) override { target.ReserveMethods(4, 13); }
     void RegisterMethods(ZEMAClass& target) override {
-        target.SetVirtualMethod([](ScriptObject* r) { g_steps.push_back(static_cast<int32_t>(Pop(r))); }, 2);
+        target.SetVirtualMethod(
+            [](ScriptObject* r) {
+                const auto frame = static_cast<int32_t>(Pop(r));
+                g_steps.push_back(frame);
+                if (g_onStep) g_onStep(*r, frame);
+            },
+            2);
         target.SetVirtualMethod([](ScriptObject* r) { Push(r, {1}); }, 7);
         target.SetVirtualMethod([](ScriptObject* r) { Pop(r), Push(r, {0, 300, 200, 0}); }, 8);
         target.SetVirtualMethod([](ScriptObject* r) { Pop(r), Push(r, {0, 0}); }, 9);
@@ -78,19 +91,40 @@ class FakeWorld : public TestRunWorld {
     DrawnEntries cache;
 };
 
-using TestRunTest = GameFixture;
+class TestRunTest : public GameFixture {
+  protected:
+    void SetUp() override {
+        WriteArchive();
+        dir.Write("Ship1.SCFG", SEBlock("SCFG", "abc", LeU32(0)));
+        dir.Write("Player1.INPD", InputDeviceFile({0x41, 0x42}));
+        Startup();
+        Game().processor->Classes().Register(new ExperimentClass(Game().processor), false);
+        g_steps.clear();
+    }
+    void TearDown() override { g_onStep = nullptr; }
+
+  public:
+    Processor& Cpu() { return *Game().processor; }
+    // The last entry of a list of the object table.
+    ScriptObject* LastOf(uint32_t id) {
+        ScriptObject* last = nullptr;
+        for (auto* node = Cpu().Objects().ListAt(id)->ObjectList().Head(); node != nullptr; node = node->next)
+            last = node->item;
+        return last;
+    }
+};
+
+std::string NotValid(uint32_t address, const char* what) {
+    char text[96];
+    std::snprintf(text, sizeof text, "Not a valid object at 0x%08X where %s expected", address, what);
+    return text;
+}
 
 }  // namespace
 
 TEST_F(TestRunTest, RunBStepsAndDrawsTheExperimentEachFrame) {
-    WriteArchive();
-    dir.Write("Ship1.SCFG", SEBlock("SCFG", "abc", LeU32(0)));
-    dir.Write("Player1.INPD", InputDeviceFile({0x41, 0x42}));
-    Startup();
-    Processor& processor = *Game().processor;
-    processor.Classes().Register(new ExperimentClass(&processor), false);
+    Processor& processor = Cpu();
     FakeWorld world;
-    g_steps.clear();
     const uint64_t shown = Video().FramesShown();
 
     RunTestLevel(TestRunKind::B, processor, *Game().display, &world, 3);
@@ -110,4 +144,45 @@ TEST_F(TestRunTest, RunBStepsAndDrawsTheExperimentEachFrame) {
     // Without the game world there is nothing to run.
     RunTestLevel(TestRunKind::A, processor, *Game().display, nullptr, 3);
     EXPECT_EQ(g_steps.size(), 3u);
+}
+
+// A script of the run deletes one of the objects the run drives: the run ends with the engine error
+// naming it, where it would next use it.
+TEST_F(TestRunTest, AnObjectOfTheRunThatAScriptDeletedEndsItNamingTheObject) {
+    struct Case {
+        const char* what;
+        std::function<ScriptObject*(TestRunTest&, ScriptObject& experiment)> find;
+    };
+    const Case cases[] = {
+        {"level", [](TestRunTest& t, ScriptObject&) { return t.Cpu().Objects().GetObject(kLevelId); }},
+        {"player", [](TestRunTest& t, ScriptObject&) { return t.LastOf(kPlayerListId); }},
+        {"ship", [](TestRunTest& t, ScriptObject&) { return t.LastOf(kShipListId); }},
+        {"experiment", [](TestRunTest&, ScriptObject& experiment) { return &experiment; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        uint32_t deleted = 0;
+        g_onStep = [&](ScriptObject& experiment, int32_t frame) {
+            if (frame != 1) return;
+            ScriptObject* object = c.find(*this, experiment);
+            deleted = object->Address();
+            DestroyObject(object);
+        };
+        FakeWorld world;
+        // What the game thread holds while it runs a path.
+        const ReleaseHold hold;
+        const std::string error =
+            ErrorMessage([&] { RunTestLevel(TestRunKind::B, Cpu(), *Game().display, &world, 4); });
+        EXPECT_EQ(error, NotValid(deleted, c.what));
+        Cpu().DataStack().TruncateTo(0);
+    }
+}
+
+TEST_F(TestRunTest, WhatTheFramesMakeAndDestroyGoesFrameByFrame) {
+    g_onStep = [](ScriptObject& experiment, int32_t) { DestroyObject(new ScriptObject(experiment.Class())); };
+    FakeWorld world;
+    const ReleaseHold hold;
+    const size_t before = DestroyedAwaitingRelease();
+    RunTestLevel(TestRunKind::B, Cpu(), *Game().display, &world, 5);
+    EXPECT_EQ(DestroyedAwaitingRelease(), before + 1) << "only the last frame's";
 }
