@@ -9,6 +9,7 @@
 #include "foundation/engine_string.h"
 #include "foundation/script_memory.h"
 #include "graphics/frame.h"
+#include "script/object_lifetime.h"
 #include "script/operations.h"
 #include "shell/game_ids.h"
 #include "tests/support/error_message.h"
@@ -374,6 +375,7 @@ TEST_F(HostileCompoundTest, ASnapshotEndsWhereItsSourceDoes) {
     } cases[] = {{8, 0}, {10, 0}, {12, 0}, {9, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.number);
+        const ReleaseHold hold;
         const std::string cls = "Vanishing" + std::to_string(c.number);
         ScriptObject& source = Make<ActorObject>(cls.c_str(), {0, 10, 0, 0, 0, 0, 0, 0});
         GameObject copy;
