@@ -197,23 +197,25 @@ uint32_t Actor::TestCollision(ActorObject& self, ActorObject& other) {
     if (count <= 0) return 0;
     const int32_t otherCount = other.TestedDrawnCount();
     MethodRunner& runner = RunnerOf(&self);
-    const WeakObject selfRef(&self);
-    const WeakObject otherRef(&other);
-    const auto bothLive = [&] { return selfRef.Get() != nullptr && otherRef.Get() != nullptr; };
+    const auto bothLive = [&] { return self.Alive() && other.Alive(); };
     // The other's damage table is copied before either hit is dealt: the first hit may change it.
     ScriptBuffer<uint32_t> otherDamage;
     uint32_t hits = 0;
     // Up to kMaxCount squared pairs, those beyond the cache asking scripts for their entries: the
     // walk stops with the program, as script loops do.
+    // Entries beyond the cache, the tables and the hits are asked of scripts, which may delete
+    // either actor: neither is asked anything once it is gone.
     for (int32_t i = 0; i < count; ++i) {
         runner.CountLoopRound();
         const DrawnEntry a = self.Drawn(static_cast<uint32_t>(i));
+        if (!bothLive()) return hits;
         for (int32_t j = 0; j < otherCount; ++j) {
             runner.CountLoopRound();
             // Re-resolved at every pair: the hit methods run script code, which may unload pictures.
             const Frame* fa = LiveFrame(a.frame);
             if (fa == nullptr) break;
             const DrawnEntry b = other.Drawn(static_cast<uint32_t>(j));
+            if (!bothLive()) return hits;
             const Frame* fb = LiveFrame(b.frame);
             if (fb == nullptr) continue;
             int32_t cx = 0;
@@ -230,11 +232,12 @@ uint32_t Actor::TestCollision(ActorObject& self, ActorObject& other) {
             other.SetInt(kActorHitY, hitY);
             if (!otherDamage) otherDamage = NewScriptBuffer<uint32_t>(kDamageKinds * sizeof(uint32_t));
             const uint32_t theirs = CallEvent16(&other, j);
+            if (!bothLive()) return hits;
             std::memcpy(otherDamage.get(), ScriptPointer<uint32_t>(theirs, kDamageKinds * sizeof(uint32_t)),
                         kDamageKinds * sizeof(uint32_t));
             const uint32_t mine = CallEvent16(&self, i);
+            if (!bothLive()) return hits;
             OnHit(&other, mine, &self, j);
-            // A hit method may have deleted either actor: neither is touched once it is gone.
             if (!bothLive()) return hits;
             OnHit(&self, ToScript(otherDamage.get()), &other, i);
             if (!bothLive()) return hits;
@@ -255,6 +258,7 @@ void Actor::TakeHit(ActorObject& actor, uint32_t damageTable, ScriptObject* /*at
     uint32_t damage[kDamageKinds];
     std::memcpy(damage, ScriptPointer<uint32_t>(damageTable, sizeof(damage)), sizeof(damage));
     const uint32_t armourTable = CallEvent17(&actor, entry);
+    if (!actor.Alive()) return;
     uint32_t armour[kDamageKinds];
     std::memcpy(armour, ScriptPointer<uint32_t>(armourTable, sizeof(armour)), sizeof(armour));
     // Energy goes down by the whole damage, bottoming out at the lowest integer: a hit never

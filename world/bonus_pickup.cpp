@@ -7,6 +7,7 @@
 #include "script/zema_class.h"
 #include "world/bonuses.h"
 #include "world/option.h"
+#include "world/ownership.h"
 #include "world/player.h"
 #include "world/ship.h"
 #include "world/slot.h"
@@ -44,13 +45,14 @@ bool WeaponTakes(OptionObject& held, OptionObject& item) {
     return Weapon::CallOfferAmmo(weapon, item.Address()) == 0;
 }
 
+// Each offer to a weapon may run script code: an item that went meanwhile is offered no further.
 bool AmmoTaken(ShipObject& ship, OptionObject& item) {
-    for (uint32_t i = 0; i < ship.SlotCount(kWeaponGroup); ++i) {
+    for (uint32_t i = 0; i < ship.SlotCount(kWeaponGroup) && item.Alive(); ++i) {
         const SlotObject* slot = ship.SlotAt(kWeaponGroup, static_cast<int32_t>(i));
         OptionObject* weapon = slot != nullptr ? slot->First() : nullptr;
         if (Inherits(weapon, "Weapon") && WeaponTakes(*weapon, item)) return true;
     }
-    for (uint32_t i = 0; i < ship.SlotCount(kPlainGroup); ++i) {
+    for (uint32_t i = 0; i < ship.SlotCount(kPlainGroup) && item.Alive(); ++i) {
         const SlotObject* slot = ship.SlotAt(kPlainGroup, static_cast<int32_t>(i));
         OptionObject* held = slot != nullptr ? slot->First() : nullptr;
         if (Inherits(held, "Ammo") && Option::TryMerge(*held, &item)) return true;
@@ -60,6 +62,7 @@ bool AmmoTaken(ShipObject& ship, OptionObject& item) {
 }
 
 bool StoredInHold(ShipObject& ship, OptionObject& item) {
+    if (!item.Alive()) return false;
     for (uint32_t i = 0; i < ship.SlotCount(kPlainGroup); ++i) {
         SlotObject* slot = ship.SlotAt(kPlainGroup, static_cast<int32_t>(i));
         if (slot == nullptr || slot->First() != nullptr) continue;
@@ -84,12 +87,23 @@ bool Bonus::PickUp(BonusObject& bonus, ScriptObject* toucher, bool paid) {
     const int64_t price = bonus.Int(kBonusPrice);
     if (paid && int64_t{player->MoneyUnits()} < price) return false;
     Processor& processor = Actor::ProcessorOf(&bonus);
-    // A merge destroys the item; a weapon or a slot takes it over: either way the bonus lets go.
-    const bool placed = (Inherits(item, "Ammo") && AmmoTaken(*ship, *item)) || StoredInHold(*ship, *item);
-    if (!placed) return false;
+    // The bonus lets go of the item while the ship takes it: the weapons' offers run script code,
+    // which may delete the bonus, and what went into the ship must not go with it. A merge destroys
+    // the item; a weapon or a slot takes it over.
     bonus.TakeItem();
+    const bool placed = (Inherits(item, "Ammo") && AmmoTaken(*ship, *item)) || StoredInHold(*ship, *item);
+    if (!placed) {
+        // Back to the bonus; with the bonus gone nothing would own it.
+        if (!item->Alive()) return false;
+        if (bonus.Alive()) {
+            bonus.Carry(item);
+        } else {
+            DestroyOwned(item);
+        }
+        return false;
+    }
     if (paid) player->AddMoneyTenths(-10 * price);
-    Taken(bonus, processor);
+    if (bonus.Alive()) Taken(bonus, processor);
     return true;
 }
 

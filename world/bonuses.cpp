@@ -11,6 +11,7 @@
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
 #include "graphics/zema_screen.h"
+#include "script/cleanup_steps.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
@@ -19,6 +20,7 @@
 #include "shell/game_ids.h"
 #include "ui/visual.h"
 #include "world/level.h"
+#include "world/ownership.h"
 #include "world/world_picture.h"
 
 namespace {
@@ -84,9 +86,11 @@ void CreateBonus(ScriptObject* receiver) {
 void CreatePaidBonus(ScriptObject* receiver) {
     NativeArgs args(receiver);
     int32_t argument = 0;
-    std::unique_ptr<BonusObject> bonus = MakeItemBonus(receiver, args, "PaidBonus", argument, true);
+    // Asking the price runs the item's script: a bonus that fails it is destroyed with its item.
+    std::unique_ptr<BonusObject, ObjectDiscarder> bonus(
+        MakeItemBonus(receiver, args, "PaidBonus", argument, true).release());
     bonus->SetInt(kBonusPrice, Bonus::PriceFor(bonus->Item(), argument));
-    PushNewObject(RunnerOf(receiver), std::move(bonus));
+    PushNewObject(RunnerOf(receiver), std::unique_ptr<ScriptObject>(bonus.release()));
 }
 
 template <const char* const* Picture>
@@ -262,17 +266,22 @@ BonusObject::BonusObject(ZEMAClass* cls, uint32_t picture, int32_t x, int32_t y,
     SetInt(kBonusPeriod, kBonusPeriodSteps);
 }
 
-BonusObject::~BonusObject() {
-    ScriptObject* item = TakeItem();
-    if (item == nullptr) return;
-    // A destructor may not throw; the item's script destructor failing leaves nothing of ours.
-    WithErrorsLogged([item] { DestroyOwned(item); });
+void BonusObject::ReleaseOwned() {
+    CleanupSteps steps(this);
+    steps.Run([this] { DestroyOwned(TakeItem()); });
+    steps.Finish();
+    ActorObject::ReleaseOwned();
 }
 
 ScriptObject* BonusObject::TakeItem() {
     ScriptObject* item = item_.Get();
     item_.Reset();
     return item;
+}
+
+void BonusObject::Carry(ScriptObject* item) {
+    CheckAlive("Bonus");
+    item_ = WeakObject(item);
 }
 
 BonusObject& BonusObject::Of(ScriptObject* receiver) {
@@ -341,16 +350,4 @@ void EnergyBonus::Bind(ZEMAClass& target, const NativeClassRow& row) {
     target.SetVirtualMethod(EnergyHit, kHitVirtual);
     BindNativeBase(row, target);
     target.SetMethod(CreateAmountBonus<&kEnergyPicture>, 0);
-}
-
-void DestroyOwned(ScriptObject* object) {
-    if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
-    DestroyObject(object);
-}
-
-ScriptObject* Ownable(Processor& processor, ScriptObject* object, const char* what) {
-    if (object != nullptr && processor.Objects().BelongsToEngine(object)) {
-        ThrowFatal("%s cannot take an object the engine keeps", what);
-    }
-    return object;
 }

@@ -9,8 +9,6 @@
 #include "script/weak_object.h"
 #include "world/actor.h"
 
-class Processor;
-
 // Fields after the actor's, in order. The content of a Bonus is its carried item, which the C++
 // object keeps; MoneyBonus and EnergyBonus keep their amount here.
 enum BonusField : uint32_t {
@@ -39,8 +37,7 @@ class BonusObject : public ActorObject {
     // A bonus of any kind at (x, y), with the kind's picture (0 for none); item is the carried item
     // of a Bonus (owned from here on) or null.
     BonusObject(ZEMAClass* cls, uint32_t picture, int32_t x, int32_t y, int32_t value, ScriptObject* item);
-    // Destroys the carried item when it is still carried.
-    ~BonusObject() override;
+    ~BonusObject() override { ReleaseOwnedQuietly(); }
     BonusObject(const BonusObject&) = delete;
     BonusObject& operator=(const BonusObject&) = delete;
 
@@ -48,8 +45,15 @@ class BonusObject : public ActorObject {
     ScriptObject* Item() const { return item_.Get(); }
     // Hands the item over (to a ship, say): the bonus no longer owns it.
     ScriptObject* TakeItem();
+    // Carries the item (null: none) from here on, owning it; FatalExep once the bonus's destruction
+    // has begun.
+    void Carry(ScriptObject* item);
 
     static BonusObject& Of(ScriptObject* receiver);
+
+  protected:
+    // The item it still carries goes with it.
+    void ReleaseOwned() override;
 
   private:
     WeakObject item_;
@@ -83,10 +87,3 @@ struct MoneyBonus {
 struct EnergyBonus {
     static void Bind(ZEMAClass& target, const NativeClassRow& row);
 };
-
-// An object about to be owned (carried, queued, loaded), which it may then destroy: FatalExep naming
-// what takes it when the engine keeps the object. Null passes.
-ScriptObject* Ownable(Processor& processor, ScriptObject* object, const char* what);
-// Destroys an owned object after taking it out of every object table and list that holds it, so
-// that none of them uses or destroys it again.
-void DestroyOwned(ScriptObject* object);

@@ -8,11 +8,13 @@
 #include "foundation/container_writer.h"
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
+#include "script/cleanup_steps.h"
 #include "script/d_stack.h"
 #include "script/method_runner.h"
 #include "script/processor.h"
 #include "script/zema_class.h"
 #include "world/option.h"
+#include "world/ownership.h"
 #include "world/ship.h"
 #include "world/slot.h"
 #include "world/weapon.h"
@@ -40,11 +42,16 @@ ScriptObject* LoadedAmmo(ScriptObject* weapon) {
     return native != nullptr ? native->Ammo() : nullptr;
 }
 
-std::unique_ptr<SsltBlock> ItemRecord(int32_t kind, int32_t enabled, uint32_t index, ScriptObject& item) {
+// The record of an item with what its save method kept; false, and nothing recorded, when the save
+// destroyed the item: it is gone from the ship.
+bool AddItemRecord(SlotBlockList& children, int32_t kind, int32_t enabled, uint32_t index,
+                   ScriptObject& item) {
     auto record = std::make_unique<SsltBlock>(kind, enabled, index, ClassNameOf(item));
     const std::vector<uint32_t> words = SaveObjectState(&item);
+    if (!item.Alive()) return false;
     if (!words.empty()) record->SetState(std::make_unique<SslcBlock>(words));
-    return record;
+    children.Items().push_back(std::move(record));
+    return true;
 }
 
 // A new item of the record's class, checked to be an item before anything of it is used.
@@ -67,13 +74,20 @@ std::vector<uint32_t> WordsOf(const SslcBlock* state) {
 }
 
 // Ammunition for the weapon in the slot: offered, what the weapon hands back destroyed, and the
-// saved words restored into whatever it has loaded then.
+// saved words restored into whatever it has loaded then. The offered ammunition stays this load's
+// until the weapon has loaded it: refused, or left over by a failing offer, it is destroyed.
 void LoadAmmo(Processor& processor, ScriptObject* weapon, const SsltBlock& record) {
-    Building<OptionObject> ammo(NewItem(processor, record));
-    // The weapon decides now: it keeps the ammunition or hands it back.
-    const uint32_t answer = Weapon::CallOfferAmmo(weapon, ammo.release()->Address());
-    DiscardObject(OptionObject::FromAddress(answer));
-    if (ScriptObject* loaded = LoadedAmmo(weapon)) RestoreObjectState(loaded, WordsOf(record.State()));
+    Building<OptionObject> offered(NewItem(processor, record));
+    const uint32_t answer = Weapon::CallOfferAmmo(weapon, offered->Address());
+    ScriptObject* loaded = weapon->Alive() ? LoadedAmmo(weapon) : nullptr;
+    OptionObject* ammo = offered.release();
+    ScriptObject* handedBack = OptionObject::FromAddress(answer);
+    CleanupSteps steps(processor);
+    if (ammo != loaded) steps.Run([ammo] { DestroyOwned(ammo); });
+    if (handedBack != ammo && handedBack != loaded) steps.Run([handedBack] { DestroyOwned(handedBack); });
+    steps.Finish();
+    if (weapon->Alive() && (loaded = LoadedAmmo(weapon)) != nullptr)
+        RestoreObjectState(loaded, WordsOf(record.State()));
 }
 
 void PlaceItem(Processor& processor, SlotObject& slot, SlotPlace place, const SsltBlock& record) {
@@ -86,7 +100,7 @@ void PlaceItem(Processor& processor, SlotObject& slot, SlotPlace place, const Ss
     Building<OptionObject> item(NewItem(processor, record));
     OptionObject* old = first ? slot.SetObject(item.get()) : slot.SetObjectB(item.get());
     item.release();  // the slot holds it
-    DiscardObject(old);
+    DestroyOwned(old);
     OptionObject* placed = slot.Item(place);
     if (placed != nullptr) RestoreObjectState(placed, WordsOf(record.State()));
     const auto enabled = static_cast<int32_t>(record.Enabled());
@@ -208,15 +222,16 @@ void SaveToConfig(ShipObject& ship, ShipConfig& config) {
     const std::vector<uint32_t> shipWords = SaveObjectState(&ship);
     if (!shipWords.empty()) children.SetShipState(std::make_unique<SslcBlock>(shipWords));
 
+    // Each save runs script code: slots and items are looked up again for every record, and a ship
+    // that went meanwhile (its slots and items with it) is no ship to store.
     const uint32_t weapons = ship.SlotCount(kWeaponGroup);
     for (uint32_t i = 0; i < weapons; ++i) {
         SlotObject* slot = ship.SlotAt(kWeaponGroup, static_cast<int32_t>(i));
         OptionObject* item = slot != nullptr ? slot->First() : nullptr;
         if (item == nullptr) continue;
-        children.Items().push_back(ItemRecord(kSlotWeapon, slot->FirstEnabled() ? 1 : 0, i, *item));
+        if (!AddItemRecord(children, kSlotWeapon, slot->FirstEnabled() ? 1 : 0, i, *item)) continue;
         if (!Inherits(item, "Weapon")) continue;
-        if (ScriptObject* ammo = LoadedAmmo(item))
-            children.Items().push_back(ItemRecord(kSlotWeapon, 0, i, *ammo));
+        if (ScriptObject* ammo = LoadedAmmo(item)) AddItemRecord(children, kSlotWeapon, 0, i, *ammo);
     }
     for (uint32_t i = 0; i < weapons; ++i) {
         SlotObject* slot = ship.SlotAt(kWeaponGroup, static_cast<int32_t>(i));
@@ -227,7 +242,7 @@ void SaveToConfig(ShipObject& ship, ShipConfig& config) {
             children.Directions().push_back(std::make_unique<SsldBlock>(i, records));
         }
         if (OptionObject* guide = slot->Second())
-            children.Items().push_back(ItemRecord(kSlotGuide, slot->SecondEnabled() ? 1 : 0, i, *guide));
+            AddItemRecord(children, kSlotGuide, slot->SecondEnabled() ? 1 : 0, i, *guide);
     }
     for (int32_t kind : kOtherPlaces) {
         const uint32_t group = GroupOfSlotKind(static_cast<uint32_t>(kind));
@@ -236,10 +251,10 @@ void SaveToConfig(ShipObject& ship, ShipConfig& config) {
         for (uint32_t i = 0; i < count; ++i) {
             SlotObject* slot = ship.SlotAt(group, static_cast<int32_t>(i));
             OptionObject* item = slot != nullptr ? slot->First() : nullptr;
-            if (item != nullptr)
-                children.Items().push_back(ItemRecord(kind, slot->FirstEnabled() ? 1 : 0, i, *item));
+            if (item != nullptr) AddItemRecord(children, kind, slot->FirstEnabled() ? 1 : 0, i, *item);
         }
     }
+    ship.CheckAlive("ship");
 }
 
 ShipObject* LoadFromConfig(Processor& processor, const ShipConfig& config) {
@@ -253,10 +268,14 @@ ShipObject* LoadFromConfig(Processor& processor, const ShipConfig& config) {
                    config.Source().Text());
     }
     Building<ShipObject> ship(created);
+    // Restoring runs script code, which may delete the ship: what is gone is no ship to hand back.
     RestoreObjectState(ship.get(), WordsOf(config.Slots().ShipState()));
+    ship->CheckAlive("ship");
 
-    for (const std::unique_ptr<SsltBlock>& record : config.Slots().Items())
+    for (const std::unique_ptr<SsltBlock>& record : config.Slots().Items()) {
         LoadItem(processor, *ship, *record);
+        ship->CheckAlive("ship");
+    }
     for (const std::unique_ptr<SsldBlock>& directions : config.Slots().Directions()) {
         CheckSlotIndex(directions->Index(), ship->SlotCount(kWeaponGroup), directions->Source());
         SlotObject* slot = ship->SlotAt(kWeaponGroup, static_cast<int32_t>(directions->Index()));
@@ -267,5 +286,6 @@ ShipObject* LoadFromConfig(Processor& processor, const ShipConfig& config) {
     // A stored index beyond the nine records still names one of them, never a step request.
     ship->SelectDirections(static_cast<int32_t>(config.SelectedDirection() % kSlotDirections), false);
     ship->Recharge(0);
+    ship->CheckAlive("ship");
     return ship.release();
 }

@@ -68,9 +68,12 @@ void Actor::Explode(ActorObject& actor) {
     const int32_t mode = actor.Int(kActorExplosionMode);
     if (mode < 1 || mode > 4) return;
     Processor& processor = ProcessorOf(&actor);
+    // Each effect asks the actor and runs its scripts, which may delete it: what follows an effect
+    // that ended the actor is left out, as nothing can be asked of it any more.
     switch (mode) {
         case 1:
             MakeSplinters(actor, CachedPicture(processor, kBrokerPicture));
+            if (!actor.Alive()) return;
             NewExplosion(actor, processor, kExplosionPicture, actor.X(), actor.Y());
             PlayNamedSound(processor, kExplosionSound);
             break;
@@ -79,6 +82,7 @@ void Actor::Explode(ActorObject& actor) {
             break;
         case 3: {
             FreezeCopy(actor, processor);
+            if (!actor.Alive()) return;
             ActorObject& explosion = NewExplosion(actor, processor, kExplosionPicture, actor.Int(kActorHitX),
                                                   actor.Int(kActorHitY));
             explosion.SetInt(kActorSpeedX, actor.SpeedX());
@@ -131,13 +135,15 @@ uint32_t Actor::MakeSplinters(ActorObject& actor, Image& mask) {
     // program as script loops do.
     const int32_t entries = VisibleEntryCount(Visual::CallEvent7(&actor));
     uint32_t made = 0;
-    for (int32_t i = 0; i < entries; ++i) {
+    // The pieces are cut while the actor lives: its scripts may delete it, and a splinter's layer is
+    // asked of it.
+    for (int32_t i = 0; i < entries && actor.Alive(); ++i) {
         processor.CountLoopRound();
         int32_t x = 0;
         int32_t y = 0;
         uint32_t orientation = 0;
         const uint32_t frameValue = Visual::CallEvent8(&actor, i, x, y, orientation);
-        for (uint32_t k = 0;; ++k) {
+        for (uint32_t k = 0; actor.Alive(); ++k) {
             // Both are looked up again for each piece: creating a splinter runs script code.
             auto* maskNow = static_cast<Image*>(maskRef.Check(kImageKind, "picture"));
             if (k >= maskNow->FrameCount()) break;

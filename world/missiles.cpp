@@ -97,6 +97,8 @@ void CreateEnemyMissile(ScriptObject* receiver) {
     MissileObject* missile = made.get();
     PushNewObject(runner, std::move(made));
     runner.CallVirtual(missile, kFindTargetVirtual);
+    // The search may be script code that deleted the missile.
+    if (!missile->Alive()) return;
     if (ActorObject* target = missile->Target()) {
         Missile::Aim(*missile,
                      VectorAngleX100(Delta(target->X(), missile->X()), Delta(target->Y(), missile->Y())));
@@ -147,6 +149,8 @@ void Missile::Step(MissileObject& missile) {
         ActorObject* target = missile.Target();
         if (target == nullptr) {
             RunnerOf(&missile).CallVirtual(&missile, kFindTargetVirtual);
+            // The search may be script code that deleted the missile.
+            if (!missile.Alive()) return;
             target = missile.Target();
         }
         if (target != nullptr) Home(missile, *target);

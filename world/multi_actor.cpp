@@ -3,22 +3,23 @@
 #include <algorithm>
 
 #include "foundation/exceptions.h"
+#include "script/cleanup_steps.h"
 #include "script/create_native.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
-#include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
+#include "shell/draw_layers.h"
 #include "world/entry_defaults.h"
 
 namespace {
 
-// A member leaving play: managers that also hold it let go of it first; one the engine keeps or one
-// already being destroyed is left alone.
+// A member leaving play (managers that also hold it let go of it as it goes); one the engine keeps or
+// one already being destroyed is left alone.
 void DestroyMember(ScriptObject* member) {
-    if (member == nullptr || member->KeptByEngine() || member->BeingDestroyed()) return;
-    if (member->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(member);
+    if (member == nullptr || member->KeptByEngine() || !member->Alive()) return;
     DestroyObject(member);
 }
 
@@ -104,10 +105,11 @@ void AppendMember(ScriptObject* receiver) {
 MultiActorObject::MultiActorObject(ZEMAClass* cls, int32_t x, int32_t y)
     : ActorObject(cls, 0, 0, x, y, 0, 0, 0, 0) {}
 
-MultiActorObject::~MultiActorObject() {
+void MultiActorObject::ReleaseOwned() {
     // Taken out first: a member's destructor script that looks at this actor finds no members. The
     // members of member MultiActors join the walk before those are destroyed, so however deep the
     // nesting, destruction never recurses through it.
+    CleanupSteps steps(this);
     std::vector<WeakObject> pending;
     pending.swap(members_);
     for (size_t i = 0; i < pending.size(); ++i) {
@@ -116,17 +118,22 @@ MultiActorObject::~MultiActorObject() {
             pending.insert(pending.end(), inner->members_.begin(), inner->members_.end());
             inner->members_.clear();
         }
-        // Destruction goes on after a member's script destructor fails.
-        WithErrorsLogged([member] { DestroyMember(member); });
+        steps.Run([member] { DestroyMember(member); });
     }
+    steps.Finish();
+    ActorObject::ReleaseOwned();
 }
 
 void MultiActorObject::Append(ActorObject& member) {
     if (&member == this) ThrowFatal("A MultiActor cannot be a member of itself");
+    CheckAlive("MultiActor");
+    CheckNotBeingDestroyed(&member);
     auto* multi = dynamic_cast<MultiActorObject*>(&member);
     if (multi != nullptr && multi->Holds(*this)) {
         ThrowFatal("A MultiActor cannot be a member of a MultiActor it holds");
     }
+    // Owned once: listed twice it would be stepped twice a step.
+    if (std::find(members_.begin(), members_.end(), WeakObject(&member)) != members_.end()) return;
     members_.emplace_back(&member);
 }
 
@@ -180,52 +187,39 @@ MultiActorObject& MultiActorObject::Of(ScriptObject* receiver) {
 }
 
 void MultiActor::Step(MultiActorObject& multi, int32_t argument) {
-    // A member's script may delete the MultiActor: nothing of it is touched once it is gone.
-    const WeakObject self(&multi);
     int32_t result = kActorGone;
-    // Members appended by the scripts called here join the walk; none is removed but here.
-    for (size_t i = 0; i < multi.members_.size();) {
-        const WeakObject entry = multi.members_[i];
-        ActorObject* member = entry.As<ActorObject>();
-        if (member != nullptr) {
-            GTTClass::CallStep(member, argument);
-            if (self.Get() == nullptr) return;
-            member = entry.As<ActorObject>();
+    // The members when the step began, each once: one a script appends meanwhile steps next time.
+    const ObjectWalk<ActorObject> walk(multi.Members());
+    walk.ForEachAlive([&](ActorObject& member) {
+        // A member's script may delete the MultiActor: nothing of it is touched once it is gone.
+        if (!multi.Alive()) return;
+        GTTClass::CallStep(&member, argument);
+        if (!multi.Alive() || !member.Alive()) return;
+        const int32_t state = member.State();
+        if (state == kActorAlive) return;
+        if (state == kActorDestroyed) {
+            result = kActorDestroyed;
+            RunnerOf(&member).CallVirtual(&member, kExplodeVirtual);
+        } else if (state == kActorGone) {
+            RunnerOf(&member).CallVirtual(&member, kGoneVirtual);
         }
-        if (member != nullptr && member->State() == kActorAlive) {
-            ++i;
-            continue;
-        }
-        if (member != nullptr) {
-            const int32_t state = member->State();
-            if (state == kActorDestroyed) {
-                result = kActorDestroyed;
-                RunnerOf(member).CallVirtual(member, kExplodeVirtual);
-            } else if (state == kActorGone) {
-                RunnerOf(member).CallVirtual(member, kGoneVirtual);
-            }
-            if (self.Get() == nullptr) return;
-        }
-        multi.members_.erase(multi.members_.begin() + static_cast<std::ptrdiff_t>(i));
-        DestroyMember(entry.As<ActorObject>());
-        if (self.Get() == nullptr) return;
-    }
-    if (multi.members_.empty()) multi.SetState(result);
+        if (!multi.Alive()) return;
+        std::erase(multi.members_, WeakObject(&member));
+        DestroyMember(&member);
+    });
+    if (multi.Alive() && multi.Members().empty()) multi.SetState(result);
 }
 
 uint32_t MultiActor::EntryCount(MultiActorObject& multi) {
     int64_t total = 0;
     // Each member is looked up just before it is asked: a member's script may delete another.
-    const std::vector<WeakObject> members = multi.members_;
-    for (const WeakObject& entry : members) {
-        ActorObject* member = entry.As<ActorObject>();
-        if (member == nullptr) continue;
-        const uint32_t count = std::min<uint32_t>(Visual::CallEvent7(member), INT32_MAX);
-        member = entry.As<ActorObject>();
-        if (member == nullptr) continue;
-        member->SetDrawnCount(static_cast<int32_t>(count));
+    const ObjectWalk<ActorObject> walk(multi.Members());
+    walk.ForEachAlive([&](ActorObject& member) {
+        const int32_t count = VisibleEntryCount(Visual::CallEvent7(&member));
+        if (!member.Alive()) return;
+        member.SetDrawnCount(count);
         total += count;
-    }
+    });
     return static_cast<uint32_t>(std::min<int64_t>(total, INT32_MAX));
 }
 

@@ -119,8 +119,7 @@ void OpenSettings(ScriptObject* receiver) {
         NewItemWindow(processor, caller, kSettingsWidth, kSettingsHeight, kOkCancel);
     RunItemWindow(*window, caller);
     // Here, not in the window's destructor, a failing script destructor is reported.
-    window->ClearControls();
-    window->ClearEffects();
+    window->Close();
 }
 
 // --- kinds ---
@@ -235,8 +234,8 @@ void TriggerAmmo(ScriptObject* receiver) {
         return;
     }
     runner.CallVirtual(receiver, kAmmoFireVirtual);
-    // The fire method may have run script code that emptied or replaced the ammunition.
-    if (ammo.ShotsLeft() > 0) ammo.SetShotsLeft(ammo.ShotsLeft() - 1);
+    // The fire method may have run script code that emptied, replaced or deleted the ammunition.
+    if (ammo.Alive() && ammo.ShotsLeft() > 0) ammo.SetShotsLeft(ammo.ShotsLeft() - 1);
 }
 
 void MergeNative(ScriptObject* receiver) {
@@ -396,13 +395,15 @@ bool Option::TryMerge(OptionObject& into, OptionObject* other) {
     if (receiving == nullptr || offered == nullptr || offered == receiving) return false;
     if (receiving->KindA() != offered->KindA() || receiving->KindB() != offered->KindB()) return false;
     if (!SameClassName(*receiving, *offered)) return false;
-    if (offered->BeingDestroyed() || offered->KeptByEngine()) return false;
-    receiving->SetShotsLeft(SaturateInt32(int64_t{receiving->ShotsLeft()} + offered->ShotsLeft()));
-    // The offered item leaves any slot first, so no slot keeps its script value.
+    if (!offered->Alive() || offered->KeptByEngine()) return false;
+    // The offered item leaves any slot first, so no slot keeps its script value. Leaving switches it
+    // off, which runs script code: an item that went meanwhile merges nowhere.
     if (SlotObject* slot = offered->Slot()) {
         if (slot->First() == offered) slot->SetObject(nullptr);
         if (slot->Second() == offered) slot->SetObjectB(nullptr);
     }
+    if (!offered->Alive() || !receiving->Alive()) return false;
+    receiving->SetShotsLeft(SaturateInt32(int64_t{receiving->ShotsLeft()} + offered->ShotsLeft()));
     DestroyObject(offered);
     return true;
 }
@@ -428,7 +429,7 @@ ScriptObject* FireItemShot(OptionObject& weapon, const ShotValues& shot) {
     AddToShotsManager(processor, made);
     stack.Push(made->Address());
     processor.CallVirtual(&weapon, kPrepareShotVirtual);
-    return made;
+    return made->Alive() ? made : nullptr;
 }
 
 void SetCallingWindowLookup(CallingWindowLookup lookup) {

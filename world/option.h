@@ -195,15 +195,17 @@ struct Option {
     static void Bind(ZEMAClass& target, const NativeClassRow& row);
 
     // Merges other into into when both are ammunition of the same class with equal kind
-    // identifiers: into's shots grow by other's, other is destroyed and true returned. Otherwise
-    // nothing changes. A null other, or other being into, never merges.
+    // identifiers: other leaves its slot, into's shots grow by other's, other is destroyed and true
+    // returned. Otherwise nothing changes. A null other, other being into, and an item that went
+    // while other left its slot, never merge.
     static bool TryMerge(OptionObject& into, OptionObject* other);
 };
 
 // One shot fired from an item (ammunition or a weapon that makes its own): picture and energy, the
 // speed along the firing item's heading, and the script addresses of the shot's damage and armour
 // tables (0 for zeros). Made by the class "Shot", given to the shots manager (object 10), then
-// handed to the firing weapon's virtual method 20. Returns the shot.
+// handed to the firing weapon's virtual method 20. Returns the shot, null when the weapon's scripts
+// destroyed it.
 struct ShotValues {
     uint32_t picture = 0;
     int32_t energy = 0;

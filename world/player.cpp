@@ -5,10 +5,12 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
+#include "script/cleanup_steps.h"
 #include "script/create_native.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
@@ -19,6 +21,7 @@
 #include "ui/visual.h"
 #include "ui/window_services.h"
 #include "world/option.h"
+#include "world/ownership.h"
 #include "world/running_processor.h"
 #include "world/skills.h"
 #include "world/world_kinds.h"
@@ -40,12 +43,21 @@ PlayerObject::PlayerObject(ZEMAClass* cls)
 }
 
 PlayerObject::~PlayerObject() {
-    // Owned script objects go through the engine, so that their script destructors run. A destructor
-    // cannot pass errors on; a failing script destructor has had its object deleted.
+    ReleaseOwnedQuietly();
+}
+
+void PlayerObject::ReleaseOwned() {
+    CleanupSteps steps(this);
     for (std::vector<WeakObject>* owned : {&items_, &skills_}) {
-        for (const WeakObject& ref : *owned) DiscardObject(ref.Get());
-        owned->clear();
+        // Taken out first: a destructor script that looks at the pilot finds none of them.
+        std::vector<WeakObject> held;
+        held.swap(*owned);
+        for (const WeakObject& ref : held) steps.Run([&ref] { DestroyOwned(ref.Get()); });
     }
+    itemCursor_ = 0;
+    skillCount_ = 0;
+    steps.Finish();
+    ScriptObject::ReleaseOwned();
 }
 
 PlayerObject& PlayerObject::Of(ScriptObject* receiver) {
@@ -146,6 +158,7 @@ void PlayerObject::PlaceSkill(ScriptObject* skill, int64_t slot) {
     if (slot < 0 || slot >= kPlayerSkillSlots)
         ThrowFatal("Skill slot %lld is out of range", static_cast<long long>(slot));
     SkillObject& placed = SkillObject::Of(skill);
+    CheckAlive("Player");
     if (ScriptObject* present = SkillAt(static_cast<int32_t>(slot))) {
         if (present != skill) DestroyObject(skill);
         return;
@@ -158,12 +171,21 @@ void PlayerObject::PlaceSkill(ScriptObject* skill, int64_t slot) {
     placed.SetOwner(this);
 }
 
-void PlayerObject::ApplySkills() {
-    // Skill code may place or delete skills: the table is looked at afresh for every slot.
-    for (int32_t slot = 0; slot < skillCount_; ++slot) {
-        SkillObject* skill = SkillAt(slot);
-        if (skill != nullptr && skill->ApplyFlag() != 0) Skill::CallApply(skill);
+void PlayerObject::CallSkills(int32_t first, int32_t (SkillObject::*flag)() const,
+                              void (*call)(SkillObject&, int32_t), int32_t value) {
+    // Skill code may place or delete skills: one placed meanwhile waits for the next time.
+    ObjectWalk<SkillObject> walk;
+    for (int32_t slot = first; slot < skillCount_; ++slot) {
+        if (SkillObject* skill = SkillAt(slot)) walk.Add(skill);
     }
+    walk.ForEachAlive([&](SkillObject& skill) {
+        if ((skill.*flag)() != 0 && SkillAt(skill.SlotNumber()) == &skill) call(skill, value);
+    });
+}
+
+void PlayerObject::ApplySkills() {
+    CallSkills(
+        0, &SkillObject::ApplyFlag, [](SkillObject& skill, int32_t) { Skill::CallApply(&skill); }, 0);
 }
 
 int32_t PlayerObject::SwitchPercent() const {
@@ -210,7 +232,10 @@ void PlayerObject::PruneItems() {
 
 void PlayerObject::AddItem(ScriptObject* item) {
     if (item == nullptr) return;
-    items_.emplace_back(&OptionObject::Of(item));
+    OptionObject& option = OptionObject::Of(item);
+    CheckNotBeingDestroyed(&option);
+    CheckAlive("Player");
+    items_.emplace_back(&option);
 }
 
 bool PlayerObject::ReleaseItem(const ScriptObject* item) {
@@ -318,10 +343,9 @@ uint32_t PlayerObject::KeyNameAddress(int32_t action) {
 
 void PlayerObject::Step(int32_t value) {
     if (statusDuration_ > 0) --statusDuration_;
-    for (int32_t slot = kFirstSteppingSkillSlot; slot < skillCount_; ++slot) {
-        SkillObject* skill = SkillAt(slot);
-        if (skill != nullptr && skill->StepFlag() != 0) GTTClass::CallStep(skill, value);
-    }
+    CallSkills(
+        kFirstSteppingSkillSlot, &SkillObject::StepFlag,
+        [](SkillObject& skill, int32_t step) { GTTClass::CallStep(&skill, step); }, value);
 }
 
 // --- natives ---

@@ -104,11 +104,13 @@ class PlayerObject : public ScriptObject, public ShipPilot, public SkillHolder, 
     // The skill in a slot; null for an empty slot or one out of range.
     SkillObject* SkillAt(int32_t slot) const override;
     // Takes the skill into a free slot (slot number and owner set on the skill); a skill offered
-    // for a taken slot is destroyed. FatalExep for a slot out of range (the skill stays the caller's).
+    // for a taken slot is destroyed. FatalExep for a slot out of range, or once the pilot's
+    // destruction has begun (the skill stays the caller's).
     void PlaceSkill(ScriptObject* skill, int64_t slot);
     // Highest used slot + 1.
     int32_t SkillCount() const { return skillCount_; }
-    // Virtual method 7 of every skill whose apply flag is set, slots 0 up.
+    // Virtual method 7 of every skill whose apply flag is set, slots 0 up: the skills placed when it
+    // began, each still placed when reached.
     void ApplySkills();
     // The percentage of the skill in slot 52 (0 without one): it shortens switching and lowers prices.
     int32_t SwitchPercent() const;
@@ -118,7 +120,8 @@ class PlayerObject : public ScriptObject, public ShipPilot, public SkillHolder, 
     int32_t PricePercent30Times3() const;
 
     // --- carried items (Option objects), owned, with a cursor ---
-    // FatalExep for an object that is no item.
+    // FatalExep for an object that is no item or whose destruction began, and once the pilot's own
+    // destruction has begun.
     void AddItem(ScriptObject* item);
     // Gives the item up without destroying it (it went elsewhere); false when not carried.
     bool ReleaseItem(const ScriptObject* item);
@@ -166,7 +169,8 @@ class PlayerObject : public ScriptObject, public ShipPilot, public SkillHolder, 
     // --- event records ---
     PlayerEventTable& Events() { return events_; }
 
-    // Virtual method 2: the status duration runs down and skills from slot 50 take a step.
+    // Virtual method 2: the status duration runs down and skills from slot 50 take a step (those
+    // placed when it began, each still placed when reached).
     void Step(int32_t value);
 
     // --- what the ship asks of its pilot ---
@@ -178,8 +182,16 @@ class PlayerObject : public ScriptObject, public ShipPilot, public SkillHolder, 
     }
     void ShipRecomputed(ShipObject&) override { ApplySkills(); }
 
+  protected:
+    // The items and skills it still holds go with it.
+    void ReleaseOwned() override;
+
   private:
     void PruneItems();
+    // Calls the skills placed in slots from first up to the count when it begins, in slot order,
+    // each whose flag is set when it is reached and that is still in its slot.
+    void CallSkills(int32_t first, int32_t (SkillObject::*flag)() const, void (*call)(SkillObject&, int32_t),
+                    int32_t value);
 
     WeakObject ship_;
     WeakObject reserve_;

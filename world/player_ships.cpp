@@ -113,17 +113,21 @@ ScriptObject* PlayerObject::SetShip(ScriptObject* ship, uint32_t flag) {
         Unlink(dropped, *this);
         RemoveFromActors(this, dropped, false);
     }
-    // Dropping ran script destructors: ask again whether the new ship lives.
+    // Dropping ran script destructors, and so does working out the energy: ask again whether the
+    // new ship lives.
     next = dynamic_cast<ShipObject*>(Ship());
-    if (next != nullptr) {
-        next->RecomputeEnergy();
-        AppendToActors(this, next);
-    }
+    if (next != nullptr) next->RecomputeEnergy();
+    if (next == nullptr || !next->Alive()) return nullptr;
+    AppendToActors(this, next);
     return next;
 }
 
 ScriptObject* PlayerObject::LoadShip(const String& file, uint32_t flag) {
-    return SetShip(ReadShipFile(ProcessorOf(this), file), flag);
+    // Until the actor list holds it, the ship is this load's.
+    std::unique_ptr<ShipObject, ObjectDiscarder> loaded(ReadShipFile(ProcessorOf(this), file));
+    ScriptObject* ship = SetShip(loaded.get(), flag);
+    loaded.release();
+    return ship;
 }
 
 ScriptObject* PlayerObject::LoadReserveShip(const String& file) {

@@ -5,6 +5,7 @@
 #include "foundation/exceptions.h"
 #include "script/method_runner.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "script/zema_class.h"
 #include "shell/game_ids.h"
@@ -49,17 +50,21 @@ void StoreSkills(PlayerConfig& config, PlayerObject& player) {
     }
 }
 
+// Each item's save runs script code, which may delete items: the walk goes over the items carried
+// when it began, and an item gone by its turn, or by the end of its own save, is stored as nothing.
 void StoreItems(PlayerConfig& config, PlayerObject& player) {
     config.Items().clear();
-    for (ScriptObject* item : player.Items()) {
-        auto* option = dynamic_cast<OptionObject*>(item);
-        if (option == nullptr || option->Class() == nullptr) continue;
+    const ObjectWalk<> walk(player.Items());
+    walk.ForEachAlive([&config](ScriptObject& item) {
+        auto* option = dynamic_cast<OptionObject*>(&item);
+        if (option == nullptr || option->Class() == nullptr) return;
         auto record =
             std::make_unique<SsltBlock>(option->ItemKind(), 0, 0, option->Class()->ClassName().View());
         const std::vector<uint32_t> words = SaveObjectState(option);
+        if (!option->Alive()) return;
         if (!words.empty()) record->SetState(std::make_unique<SslcBlock>(words));
         config.Items().push_back(std::move(record));
-    }
+    });
 }
 
 void LoadEvents(PlayerObject& player, const PlayerConfig& config) {
@@ -82,8 +87,9 @@ void LoadSkills(Processor& processor, PlayerObject& player, const PlayerConfig& 
             ThrowFatal("Class \"%s\" in \"%s\" makes no skill", Copy(record->ClassName()).Text(),
                        record->Source().Text());
         skill->SetLevel(std::max(record->Level(), 1));
-        // A taken slot destroys the offered skill.
-        player.PlaceSkill(made.release(), record->Slot());
+        // A taken slot destroys the offered skill; a refused one stays this load's to destroy.
+        player.PlaceSkill(made.get(), record->Slot());
+        made.release();
     }
 }
 
@@ -95,7 +101,8 @@ void LoadItems(Processor& processor, PlayerObject& player, const PlayerConfig& c
             ThrowFatal("Class \"%s\" in \"%s\" makes no item", Copy(record->ClassName()).Text(),
                        record->Source().Text());
         ScriptObject* item = made.get();
-        player.AddItem(made.release());
+        player.AddItem(item);
+        made.release();
         if (const SslcBlock* state = record->State()) RestoreObjectState(item, state->Words());
     }
 }
@@ -110,6 +117,8 @@ void Player::StoreToConfig(PlayerConfig& config, PlayerObject& player) {
     StoreEvents(config, player);
     StoreSkills(config, player);
     StoreItems(config, player);
+    // The items' saves ran script code: a pilot that went meanwhile is no pilot to store.
+    player.CheckAlive("player");
     String system;
     String planet;
     if (const PlayerLocationSource& location = PlayerLocationHook(); location && location(system, planet))
@@ -141,10 +150,14 @@ PlayerObject* Player::CreateFromConfig(Processor& processor, PlayerConfig& confi
     LoadEvents(*player, config);
     LoadSkills(processor, *player, config);
     LoadItems(processor, *player, config);
+    // Making and restoring them ran script code: a pilot that went meanwhile is none to hand back.
+    player->CheckAlive("player");
     if (const ShipConfig* stored = config.Ship()) {
-        ShipObject* ship = LoadFromConfig(processor, *stored);
-        if (auto* actors = processor.Objects().ListAt(kShipListId)) actors->AppendObject(ship);
-        player->AttachShip(ship);
+        // Until the actor list holds it, the ship is this load's.
+        std::unique_ptr<ShipObject, ObjectDiscarder> ship(LoadFromConfig(processor, *stored));
+        player->CheckAlive("player");
+        if (auto* actors = processor.Objects().ListAt(kShipListId)) actors->AppendObject(ship.get());
+        player->AttachShip(ship.release());
     }
     made.release();
     if (auto* players = processor.Objects().ListAt(kPlayerListId)) players->AppendObject(player);

@@ -155,6 +155,8 @@ void ProActor::Step(ProActorObject& actor) {
         MethodRunner& runner = RunnerOf(&actor);
         runner.DataStack().Push(actor.Own(kProSegmentIndex));
         runner.CallVirtual(&actor, kSegmentReachedVirtual);
+        // The script told of it may have deleted the actor.
+        if (!actor.Alive()) return;
     }
     actor.VisualObject::Step();
 }

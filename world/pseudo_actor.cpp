@@ -1,5 +1,8 @@
 #include "world/pseudo_actor.h"
 
+#include <optional>
+#include <utility>
+
 #include "foundation/engine_string.h"
 #include "foundation/exceptions.h"
 #include "graphics/frame.h"
@@ -11,6 +14,7 @@
 #include "script/processor.h"
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
+#include "shell/draw_layers.h"
 #include "shell/game_ids.h"
 #include "ui/visual.h"
 #include "world/entry_defaults.h"
@@ -22,12 +26,17 @@ namespace {
 // The mask the snapshot breaks up with.
 constexpr const char* kBrokerPicture = "Misc\\Broker.dpf";
 
-PseudoEntry Snapshot(VisualObject& source, int32_t i) {
+// Entry i as the source shows it: its virtual methods 8, 10, 12 and 9 asked in turn. Each runs
+// script code, which may delete the source: an entry it did not answer whole is none.
+std::optional<PseudoEntry> Snapshot(VisualObject& source, int32_t i) {
     PseudoEntry entry;
     const uint32_t frame = Visual::CallEvent8(&source, i, entry.x, entry.y, entry.orientation);
     if (frame != 0) entry.frame = std::make_unique<Frame>(*Frame::FromAddress(frame));
+    if (!source.Alive()) return std::nullopt;
     entry.layer = Visual::CallEvent10(&source, i);
+    if (!source.Alive()) return std::nullopt;
     entry.value12 = Visual::CallEvent12(&source, i);
+    if (!source.Alive()) return std::nullopt;
     // One call for the pair: the method may do more than answer.
     MethodRunner& runner = RunnerOf(&source);
     runner.DataStack().Push(static_cast<uint32_t>(i));
@@ -114,16 +123,15 @@ PseudoActorObject::PseudoActorObject(ZEMAClass* cls, VisualObject& source, int32
     SetInt(kPseudoCountdown, kPseudoCountdownStart);
     SetInt(kPseudoFlags, flags);
     SetInt(kVisualPhaseStep, 0);
-    const uint32_t count = Visual::CallEvent7(&source);
-    if (count > kMaxPseudoEntries) {
-        ThrowFatal("PseudoActor: the source claims %u picture entries, more than %u", count,
-                   kMaxPseudoEntries);
-    }
-    entries_.reserve(count);
+    // As many entries as a drawing of the source takes; the snapshot ends where the source does.
+    const int32_t count = VisibleEntryCount(Visual::CallEvent7(&source));
+    entries_.reserve(static_cast<size_t>(count));
     MethodRunner& runner = RunnerOf(&source);
-    for (uint32_t i = 0; i < count; ++i) {
+    for (int32_t i = 0; i < count && source.Alive(); ++i) {
         runner.CountLoopRound();  // each snapshot runs scripts
-        entries_.push_back(Snapshot(source, static_cast<int32_t>(i)));
+        std::optional<PseudoEntry> entry = Snapshot(source, i);
+        if (!entry) break;
+        entries_.push_back(std::move(*entry));
     }
 }
 

@@ -22,8 +22,6 @@ enum PseudoActorField : uint32_t {
 
 constexpr int32_t kPseudoCountdownStart = 15;
 constexpr uint32_t kPseudoSplinters = 1;  // flags bit: break into splinters at the end
-// Most picture entries a snapshot takes; a source that claims more is an engine error.
-constexpr uint32_t kMaxPseudoEntries = 1u << 16;
 
 // One picture entry as the source showed it.
 struct PseudoEntry {
@@ -39,8 +37,10 @@ struct PseudoEntry {
 
 class PseudoActorObject : public ActorObject {
   public:
-    // The snapshot of source's picture entries (asked through its virtual methods 7 to 12), at its
-    // position and speed, without a picture, energy 0 and animation step 0; countdown 15.
+    // The snapshot of source's picture entries (asked through its virtual methods 7 to 12, the count
+    // taken as a drawing takes it), at its position and speed, without a picture, energy 0 and
+    // animation step 0; countdown 15. A source that goes while it is asked leaves the entries it
+    // answered whole.
     PseudoActorObject(ZEMAClass* cls, VisualObject& source, int32_t flags);
     ~PseudoActorObject() override;
 

@@ -37,12 +37,6 @@ std::unique_ptr<DialogWindow> OpenPanel(DialogWindow& caller) {
     return NewItemWindow(*caller.GetProcessor(), caller, kPanelWidth, kPanelHeight, kPanelButtons);
 }
 
-// Here, not in the window's destructor, a failing script destructor of a control is reported.
-void Close(DialogWindow& panel) {
-    panel.ClearControls();
-    panel.ClearEffects();
-}
-
 }  // namespace
 
 std::optional<int32_t> RunSliderPanel(DialogWindow& caller, const SliderPanel& values) {
@@ -61,7 +55,8 @@ std::optional<int32_t> RunSliderPanel(DialogWindow& caller, const SliderPanel& v
     const auto* live = sliderRef.As<SliderObject>();
     const std::optional<int32_t> value =
         confirmed && live != nullptr ? std::optional<int32_t>(live->Value()) : std::nullopt;
-    Close(*panel);
+    // Here, not in the window's destructor, a failing script destructor of a control is reported.
+    panel->Close();
     return value;
 }
 
@@ -76,6 +71,6 @@ std::optional<bool> RunCheckPanel(DialogWindow& caller, uint32_t caption, bool c
     const auto* live = buttonRef.As<CheckButtonObject>();
     const std::optional<bool> state =
         confirmed && live != nullptr ? std::optional<bool>(live->Checked()) : std::nullopt;
-    Close(*panel);
+    panel->Close();
     return state;
 }

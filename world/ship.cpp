@@ -10,6 +10,7 @@
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "script/class_manager.h"
+#include "script/cleanup_steps.h"
 #include "script/field_natives.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -19,6 +20,7 @@
 #include "shell/input_device.h"
 #include "ui/visual.h"
 #include "world/level.h"
+#include "world/ownership.h"
 #include "world/slot.h"
 #include "world/world_sound.h"
 
@@ -45,15 +47,15 @@ void CheckSlotCounts(const ShipLayout& layout, const ZEMAClass* cls) {
     }
 }
 
-void DestroySlots(std::array<std::vector<WeakObject>, kShipGroups>& groups) {
+// Every slot is taken out of its group before any is destroyed: a destructor script that looks at
+// the ship finds no slots. Each slot is one step: one failing does not keep the others alive.
+void DestroySlots(std::array<std::vector<WeakObject>, kShipGroups>& groups, CleanupSteps& steps) {
+    std::vector<WeakObject> slots;
     for (auto& group : groups) {
-        for (const WeakObject& slot : group) {
-            ScriptObject* object = slot.Get();
-            // One slot's script destructor failing must not keep the others alive.
-            DiscardObject(object);
-        }
+        slots.insert(slots.end(), group.begin(), group.end());
         group.clear();
     }
+    for (const WeakObject& slot : slots) steps.Run([&slot] { DestroyOwned(slot.Get()); });
 }
 
 // The picture entry the sideways speed shows: straight, slight and hard turns either way.
@@ -111,14 +113,18 @@ ShipObject::ShipObject(ZEMAClass* cls, uint32_t picture, uint32_t damageTable, u
             }
         }
     } catch (...) {
-        DestroySlots(groups_);
+        CleanupSteps steps(this, CleanupSteps::FirstError::kLog);
+        DestroySlots(groups_, steps);
         throw;
     }
     SetInt(kActorExplosionMode, kDefaultExplosionMode);
 }
 
-ShipObject::~ShipObject() {
-    DestroySlots(groups_);
+void ShipObject::ReleaseOwned() {
+    CleanupSteps steps(this);
+    DestroySlots(groups_, steps);
+    steps.Finish();
+    ActorObject::ReleaseOwned();
 }
 
 SlotObject* ShipObject::SlotAt(uint32_t group, int32_t index) const {
@@ -154,11 +160,12 @@ ShipObject* ShipObject::Find(uint32_t address) {
 
 void Ship::Collide(ShipObject& ship, uint32_t attackTable, ScriptObject* other, int32_t entry) {
     if (ship.Grace() != 0 || PublishedFlight().hiddenMode) return;
-    // Asking for the protection table may run script code, which may delete the other.
+    // Asking for the protection table may run script code, which may delete either ship.
     const WeakObject pusherRef(other);
     uint32_t attack[kDamageKinds];
     std::memcpy(attack, ScriptPointer<uint32_t>(attackTable, sizeof(attack)), sizeof(attack));
     const uint32_t protectionTable = Actor::CallEvent17(&ship, entry);
+    if (!ship.Alive()) return;
     uint32_t protection[kDamageKinds];
     std::memcpy(protection, ScriptPointer<uint32_t>(protectionTable, sizeof(protection)), sizeof(protection));
     const uint32_t damage = Actor::Damage(attack, protection);

@@ -101,8 +101,7 @@ class ShipObject : public ActorObject {
     // maximum, or when "Slot" makes no slot.
     ShipObject(ZEMAClass* cls, uint32_t picture, uint32_t damageTable, uint32_t protectionTable,
                const ShipLayout& layout, uint32_t extraFields = 0);
-    // Destroys the slots it still has (and through them their items).
-    ~ShipObject() override;
+    ~ShipObject() override { ReleaseOwnedQuietly(); }
 
     // The player flying the ship: null when it has none, or it is gone.
     ScriptObject* Owner() const { return owner_.Get(); }
@@ -155,6 +154,10 @@ class ShipObject : public ActorObject {
     static ShipObject& Of(ScriptObject* receiver);
     // The live ship at a script value, or null.
     static ShipObject* Find(uint32_t address);
+
+  protected:
+    // The slots it still has go with it, and through them their items.
+    void ReleaseOwned() override;
 
   private:
     WeakObject owner_;

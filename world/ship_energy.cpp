@@ -167,6 +167,8 @@ void ShipObject::RecomputeEnergy() {
         SwitchOff(shed);
         if (gone()) return;
         balance += c;
+        // The switch ran script code: the pilot is asked for again.
+        pilot = Pilot();
         if (group != kProtectionGroup && pilot != nullptr) {
             SetInt(kShipEquipmentDetached, 1);
             pilot->ShowStatus(SystemMessage(Actor::ProcessorOf(this), kDetachedMessage), kDetachedFrames,

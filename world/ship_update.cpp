@@ -253,7 +253,9 @@ void StepWeaponSlot(ShipObject& ship, uint32_t index, int32_t step) {
     slot = ship.SlotAt(kWeaponGroup, static_cast<int32_t>(index));
     weapon = weaponRef.As<OptionObject>();
     if (slot == nullptr || weapon == nullptr) return;
-    if (OptionObject* ammunition = LoadedAmmunition(weapon)) PlaceAndStep(ship, *slot, ammunition, step);
+    // Asking for the ammunition may run script code: a slot that went meanwhile places nothing.
+    OptionObject* ammunition = LoadedAmmunition(weapon);
+    if (ammunition != nullptr && slot->Alive()) PlaceAndStep(ship, *slot, ammunition, step);
 }
 
 }  // namespace

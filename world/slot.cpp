@@ -161,9 +161,15 @@ OptionObject* SlotObject::Item(SlotPlace place) const {
 }
 
 OptionObject* SlotObject::PutItem(SlotPlace place, OptionObject* item) {
+    CheckAlive("slot");
     SetInt(EnabledField(place), 0);
     OptionObject* old = Item(place);
     if (Int(StateField(place)) != 0 && old != nullptr) CallScriptMethodPushInt(old, 0);
+    // The switch-off ran script code. A slot that went meanwhile took its items with it and takes
+    // nothing more; an old item that went is handed back to nobody; a new one that went is not put.
+    CheckAlive("slot");
+    if (old != nullptr && !old->Alive()) old = nullptr;
+    if (item != nullptr && !item->Alive()) item = nullptr;
     SetInt(StateField(place), 0);
     if (old != nullptr) old->SetSlot(nullptr);
     items_[place == SlotPlace::kFirst ? 0 : 1] = WeakObject(item);

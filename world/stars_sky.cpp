@@ -9,6 +9,7 @@
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
 #include "graphics/zema_screen.h"
+#include "script/cleanup_steps.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/object_manager.h"
@@ -17,6 +18,7 @@
 #include "shell/game_ids.h"
 #include "ui/visual.h"
 #include "world/backgrounds.h"
+#include "world/ownership.h"
 
 namespace {
 
@@ -50,11 +52,14 @@ int32_t WrapAdd(int32_t a, int32_t b) {
 StarsSkyObject::StarsSkyObject(ZEMAClass* cls, uint32_t picture)
     : ActorObject(cls, picture, 0, 0, 0, 0, 0, 0, 0, uint32_t{kSkyFieldCount} - kActorFieldCount) {}
 
-StarsSkyObject::~StarsSkyObject() {
-    for (const WeakObject& entry : stars_) {
-        // A star's script destructor failing must not stop the others going.
-        DiscardObject(entry.Get());
-    }
+void StarsSkyObject::ReleaseOwned() {
+    CleanupSteps steps(this);
+    std::vector<WeakObject> stars;
+    stars.swap(stars_);
+    SetInt(kSkyStarCount, 0);
+    for (const WeakObject& entry : stars) steps.Run([&entry] { DestroyOwned(entry.Get()); });
+    steps.Finish();
+    ActorObject::ReleaseOwned();
 }
 
 VisualObject* StarsSkyObject::Star(uint32_t i) const {
@@ -109,7 +114,7 @@ void StarsSkyObject::Fall(int32_t scroll, int32_t range) {
         VisualObject* old = Star(i);
         stars_[i] = replacement;
         if (VisualObject* fresh = Star(i)) fresh->SetInt(kVisualY, 0);
-        if (old != nullptr && !old->BeingDestroyed()) DestroyObject(old);
+        DestroyOwned(old);
     }
 }
 

@@ -21,8 +21,7 @@ constexpr int32_t kMaxStars = 65536;
 class StarsSkyObject : public ActorObject {
   public:
     StarsSkyObject(ZEMAClass* cls, uint32_t picture);
-    // Destroys every star still alive.
-    ~StarsSkyObject() override;
+    ~StarsSkyObject() override { ReleaseOwnedQuietly(); }
 
     // Makes count stars spread over range pixels across; FatalExep for a count beyond kMaxStars.
     void MakeStars(int32_t count, int32_t range);
@@ -35,6 +34,10 @@ class StarsSkyObject : public ActorObject {
     VisualObject* Star(uint32_t i) const;
 
     static StarsSkyObject& Of(ScriptObject* receiver);
+
+  protected:
+    // Every star still alive goes with it.
+    void ReleaseOwned() override;
 
   private:
     // A new star at a random place: a Visual made by class name, its speed factor in speed y.

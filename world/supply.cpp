@@ -1,6 +1,9 @@
 #include "world/supply.h"
 
+#include <memory>
+
 #include "foundation/exceptions.h"
+#include "script/cleanup_steps.h"
 #include "script/create_native.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
@@ -13,6 +16,7 @@
 #include "world/bonuses.h"
 #include "world/event_manager.h"
 #include "world/level.h"
+#include "world/ownership.h"
 
 namespace {
 
@@ -117,9 +121,12 @@ void ServiceStep(ScriptObject* receiver) {
 
 void ServiceAdd(ScriptObject* receiver) {
     NativeArgs args(receiver);
+    SupplyServiceObject& service = SupplyServiceObject::Of(receiver);
     ScriptObject* object =
         Ownable(Actor::ProcessorOf(receiver), args.ObjectOrNull(0, "SupplyService object"), "SupplyService");
-    if (object != nullptr) SupplyServiceObject::Of(receiver).queue.Append(object);
+    // A service whose destruction began would never destroy what it queued.
+    service.CheckAlive("SupplyService");
+    if (object != nullptr) service.queue.Append(object);
 }
 
 void ServiceNoShip(ScriptObject* receiver) {
@@ -144,6 +151,29 @@ void ShipLoaded(ScriptObject* receiver) {
 
 void ShipValueReference(ScriptObject* receiver) {
     NativeArgs(receiver).Stack().Push(SupplyShipObject::Of(receiver).OwnAddress(kSupplyShipValue));
+}
+
+// The object left the cargo for a PaidBonus that carries it, placed where the ship is and entered
+// into the flight's bonus list. Until a bonus has it the object is this drop's: an error on the way
+// destroys it, and so does a bonus that did not take it.
+void DropAsBonus(Processor& processor, const SupplyShipObject& ship, ScriptObject* object) {
+    std::unique_ptr<ScriptObject, ObjectDiscarder> carried(object);
+    DStack<uint32_t>& stack = processor.DataStack();
+    stack.Push(0u - static_cast<uint32_t>(ship.Value()));
+    stack.Push(0);
+    stack.Push(ship.Own(kVisualY));
+    stack.Push(ship.Own(kVisualX));
+    stack.Push(object->Address());
+    ScriptObject* made = processor.NewObjectByName(String("PaidBonus"));
+    carried.release();
+    auto* bonus = dynamic_cast<BonusObject*>(made);
+    if (bonus == nullptr || bonus->Item() != object) DestroyOwned(object);
+    if (made == nullptr || !made->Alive()) return;
+    stack.Push(ship.Own(kVisualY));
+    stack.Push(ship.Own(kVisualX));
+    processor.CallVirtual(made, kBonusDropVirtual);
+    // One that nothing took over is not left behind.
+    if (made->Alive() && made->ManagerHolds() == 0) DestroyObject(made);
 }
 
 }  // namespace
@@ -175,12 +205,11 @@ String FormatWithName(std::string_view format, std::string_view name) {
 
 // --- owned objects ---
 
-OwnedObjects::~OwnedObjects() {
-    for (const WeakObject& entry : objects_) {
-        ScriptObject* object = entry.Get();
-        // A script destructor failing cannot leave a destructor; the rest are still freed.
-        if (object != nullptr) WithErrorsLogged([object] { DestroyOwned(object); });
-    }
+void OwnedObjects::DestroyAll(CleanupSteps& steps) {
+    // Taken out first: what the destructors add is held anew, never half walked.
+    std::vector<WeakObject> held;
+    held.swap(objects_);
+    for (const WeakObject& entry : held) steps.Run([&entry] { DestroyOwned(entry.Get()); });
 }
 
 bool OwnedObjects::TakeFirst(ScriptObject*& object) {
@@ -192,9 +221,11 @@ bool OwnedObjects::TakeFirst(ScriptObject*& object) {
 
 // --- Supply ---
 
-SupplyObject::~SupplyObject() {
-    // As for owned objects: nothing of ours is left behind.
-    WithErrorsLogged([this] { ReleaseHeld(); });
+void SupplyObject::ReleaseOwned() {
+    CleanupSteps steps(this);
+    steps.Run([this] { ReleaseHeld(); });
+    steps.Finish();
+    ScriptObject::ReleaseOwned();
 }
 
 void SupplyObject::ReleaseHeld() {
@@ -205,6 +236,7 @@ void SupplyObject::ReleaseHeld() {
 }
 
 void SupplyObject::Hold(ScriptObject* supplier) {
+    CheckAlive("Supply");
     ReleaseHeld();
     supplier_ = WeakObject(supplier);
 }
@@ -224,7 +256,10 @@ void Supply::ChooseSupplier(Processor& processor, SupplyObject& supply) {
     if (!place.planet.Empty()) className = SupplierClassFor(processor, place.planet);
     if (className.Empty()) className = SupplierClassFor(processor, place.system);
     if (className.Empty()) return;
-    supply.Hold(processor.NewObjectByName(className));
+    // Until the Supply holds it: looking up the place ran scripts, which may have deleted the Supply.
+    std::unique_ptr<ScriptObject, ObjectDiscarder> supplier(processor.NewObjectByName(className));
+    supply.Hold(supplier.get());
+    supplier.release();
 }
 
 void Supply::Offer(Processor& processor, SupplyObject& supply, ScriptObject* object) {
@@ -284,6 +319,13 @@ SupplyServiceObject& SupplyServiceObject::Of(ScriptObject* receiver) {
     return ReceiverOf<SupplyServiceObject>(receiver, "SupplyService object expected");
 }
 
+void SupplyServiceObject::ReleaseOwned() {
+    CleanupSteps steps(this);
+    queue.DestroyAll(steps);
+    steps.Finish();
+    ScriptObject::ReleaseOwned();
+}
+
 void SupplyService::Step(Processor& processor, SupplyServiceObject& service, int32_t t) {
     if (int64_t{t} < int64_t{service.startTime} + service.delay || service.queue.Empty()) return;
     processor.CallVirtual(&service, kMakeShipVirtual);
@@ -292,13 +334,14 @@ void SupplyService::Step(Processor& processor, SupplyServiceObject& service, int
     auto* ship = dynamic_cast<SupplyShipObject*>(ScriptObject::FromAddress(value, 0, "supply ship"));
     // Only a supply ship can carry the objects; anything else keeps its owner and the queue waits.
     if (ship == nullptr) return;
-    ship->SetValue(service.shipValue);
     auto* flight = processor.Objects().ListAt(kTestRunListId);
-    if (flight == nullptr) {
-        // Made for a flight there is not: nothing would own it.
+    // Made for a service that went meanwhile (its queue with it) or for a flight there is not:
+    // nothing would own it.
+    if (!service.Alive() || flight == nullptr) {
         if (ship->ManagerHolds() == 0) DeleteOffered(processor, ship);
         return;
     }
+    ship->SetValue(service.shipValue);
     flight->AppendObject(ship);
     ScriptObject* object = nullptr;
     while (service.queue.TakeFirst(object)) {
@@ -324,7 +367,15 @@ SupplyShipObject::SupplyShipObject(ZEMAClass* cls, uint32_t picture, int32_t x, 
     SetValue(kDefaultValue);
 }
 
+void SupplyShipObject::ReleaseOwned() {
+    CleanupSteps steps(this);
+    cargo_.DestroyAll(steps);
+    steps.Finish();
+    ActorObject::ReleaseOwned();
+}
+
 void SupplyShipObject::Load(ScriptObject* object) {
+    CheckAlive("SupplyShip");
     cargo_.Append(object);
     loaded_ = loaded_ < INT32_MAX ? loaded_ + 1 : loaded_;
 }
@@ -335,37 +386,14 @@ SupplyShipObject& SupplyShipObject::Of(ScriptObject* receiver) {
 
 void SupplyShip::DropCargo(Processor& processor, SupplyShipObject& ship) {
     const int64_t extent = PublishedFlight().sceneWidthX100;
-    while (!ship.Cargo().Empty()) {
+    for (uint32_t aboard = ship.Cargo().Count(); aboard > 0 && ship.Alive(); --aboard) {
         const int64_t total = ship.Loaded();
         const int64_t remaining = ship.Cargo().Count();
-        if ((extent / (total + 1)) * (total - remaining + 1) >= ship.X()) return;
+        if (remaining == 0 || (extent / (total + 1)) * (total - remaining + 1) >= ship.X()) return;
         ScriptObject* object = nullptr;
         ship.Cargo().TakeFirst(object);
         // An object a script deleted while it was aboard drops as nothing.
-        if (object == nullptr) continue;
-        DStack<uint32_t>& stack = processor.DataStack();
-        ScriptObject* made = nullptr;
-        try {
-            stack.Push(0u - static_cast<uint32_t>(ship.Value()));
-            stack.Push(0);
-            stack.Push(ship.Own(kVisualY));
-            stack.Push(ship.Own(kVisualX));
-            stack.Push(object->Address());
-            made = processor.NewObjectByName(String("PaidBonus"));
-        } catch (...) {
-            // The object left the cargo and no bonus took it over.
-            WithErrorsLogged([&] { DeleteOffered(processor, object); });
-            throw;
-        }
-        const WeakObject bonus(made);
-        if (made == nullptr) continue;
-        // The bonus is placed where the ship is and entered into the flight's bonus list; one that
-        // nothing took over is not left behind.
-        stack.Push(ship.Own(kVisualY));
-        stack.Push(ship.Own(kVisualX));
-        processor.CallVirtual(made, kBonusDropVirtual);
-        ScriptObject* dropped = bonus.Get();
-        if (dropped != nullptr && dropped->ManagerHolds() == 0) DestroyObject(dropped);
+        if (object != nullptr) DropAsBonus(processor, ship, object);
     }
 }
 

@@ -15,6 +15,7 @@
 #include "script/weak_object.h"
 #include "world/actor.h"
 
+class CleanupSteps;
 class DialogWindow;
 class Processor;
 struct NativeClassRow;
@@ -43,19 +44,21 @@ SupplyHooks& SupplyHooksInstalled();
 // a name or a message can never act as a format.
 String FormatWithName(std::string_view format, std::string_view name);
 
-// Holds what it owns as weak references: an object a script deleted meanwhile is simply gone.
+// Holds what it owns as weak references: an object a script deleted meanwhile is simply gone. Its
+// owner destroys what it still holds when the owner goes (DestroyAll).
 class OwnedObjects {
   public:
     OwnedObjects() = default;
     OwnedObjects(const OwnedObjects&) = delete;
     OwnedObjects& operator=(const OwnedObjects&) = delete;
-    ~OwnedObjects();
 
     void Append(ScriptObject* object) { objects_.emplace_back(object); }
     // Takes the first entry out (null when it died meanwhile); false when none is left.
     bool TakeFirst(ScriptObject*& object);
     uint32_t Count() const { return static_cast<uint32_t>(objects_.size()); }
     bool Empty() const { return objects_.empty(); }
+    // Lets go of every entry, destroying each that still lives as a step of its own.
+    void DestroyAll(CleanupSteps& steps);
 
   private:
     std::vector<WeakObject> objects_;
@@ -64,16 +67,21 @@ class OwnedObjects {
 class SupplyObject : public ScriptObject {
   public:
     explicit SupplyObject(ZEMAClass* cls) : ScriptObject(cls) {}
-    ~SupplyObject() override;
+    ~SupplyObject() override { ReleaseOwnedQuietly(); }
     SupplyObject(const SupplyObject&) = delete;
     SupplyObject& operator=(const SupplyObject&) = delete;
 
     ScriptObject* Supplier() const { return supplier_.Get(); }
     // Deletes the held supplier, if any, and holds none.
     void ReleaseHeld();
+    // FatalExep once the Supply's own destruction has begun: nothing would destroy the supplier.
     void Hold(ScriptObject* supplier);
 
     static SupplyObject& Of(ScriptObject* receiver);
+
+  protected:
+    // The held supplier goes with it.
+    void ReleaseOwned() override;
 
   private:
     WeakObject supplier_;
@@ -100,6 +108,7 @@ class SupplyServiceObject : public ScriptObject {
     static constexpr int32_t kDefaultShipValue = 160;
 
     explicit SupplyServiceObject(ZEMAClass* cls) : ScriptObject(cls) {}
+    ~SupplyServiceObject() override { ReleaseOwnedQuietly(); }
 
     int32_t startTime = 0;
     int32_t delay = kDefaultDelay;
@@ -107,6 +116,10 @@ class SupplyServiceObject : public ScriptObject {
     OwnedObjects queue;
 
     static SupplyServiceObject& Of(ScriptObject* receiver);
+
+  protected:
+    // What still waits in the queue goes with it.
+    void ReleaseOwned() override;
 };
 
 struct SupplyService {
@@ -124,6 +137,7 @@ class SupplyShipObject : public ActorObject {
     static constexpr int32_t kDefaultValue = 100;
 
     SupplyShipObject(ZEMAClass* cls, uint32_t picture, int32_t x, int32_t y, int32_t speedX, int32_t speedY);
+    ~SupplyShipObject() override { ReleaseOwnedQuietly(); }
 
     int32_t Value() const { return Int(kSupplyShipValue); }
     void SetValue(int32_t value) { SetInt(kSupplyShipValue, value); }
@@ -133,6 +147,10 @@ class SupplyShipObject : public ActorObject {
 
     static SupplyShipObject& Of(ScriptObject* receiver);
 
+  protected:
+    // The cargo still aboard goes with it.
+    void ReleaseOwned() override;
+
   private:
     OwnedObjects cargo_;
     int32_t loaded_ = 0;
@@ -141,6 +159,6 @@ class SupplyShipObject : public ActorObject {
 struct SupplyShip {
     static void Bind(ZEMAClass& target, const NativeClassRow& row);
     // After the actor's step: drops the next objects of the cargo, the k-th of n once the ship has
-    // passed k / (n + 1) of the level's extent.
+    // passed k / (n + 1) of the level's extent; no more than were aboard when the step began.
     static void DropCargo(Processor& processor, SupplyShipObject& ship);
 };

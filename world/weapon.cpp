@@ -8,13 +8,14 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
+#include "script/cleanup_steps.h"
 #include "script/field_natives.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
-#include "script/object_manager.h"
 #include "script/receiver_of.h"
 #include "script/zema_class.h"
+#include "world/ownership.h"
 #include "world/settings_panel.h"
 #include "world/ship.h"
 #include "world/shots.h"
@@ -37,13 +38,6 @@ OptionInit ItemInit(const WeaponInit& init) {
                       .baseValue = init.baseValue};
 }
 
-// Ammunition a script also keeps in a list is taken out of every list before it goes, so that none
-// is left holding it.
-void Dispose(ScriptObject* object) {
-    if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
-    DestroyObject(object);
-}
-
 uint32_t AddressOf(const ScriptObject* object) {
     return object != nullptr ? object->Address() : 0;
 }
@@ -61,13 +55,12 @@ WeaponObject::WeaponObject(ZEMAClass* cls, const WeaponInit& init, uint32_t extr
     SetInt(kWeaponEnergyPerShot, init.energyPerShot);
 }
 
-WeaponObject::~WeaponObject() {
+void WeaponObject::ReleaseOwned() {
+    CleanupSteps steps(this);
     // A script may have deleted the ammunition already; then there is nothing to destroy.
-    if (AmmoObject* ammo = Ammo(); ammo != nullptr && !ammo->BeingDestroyed()) {
-        ammo_.Reset();
-        // The weapon goes anyway; a failing script destructor of its ammunition cannot stop that.
-        WithErrorsLogged([ammo] { Dispose(ammo); });
-    }
+    steps.Run([this] { DestroyOwned(SetAmmo(nullptr)); });
+    steps.Finish();
+    OptionObject::ReleaseOwned();
 }
 
 int32_t WeaponObject::Amount() const {
@@ -123,7 +116,7 @@ void Weapon::Trigger(WeaponObject& weapon, int32_t time) {
         if (self.Get() == nullptr) return;
         if (auto* left = loaded.As<AmmoObject>(); left != nullptr && left->ShotsLeft() < 1) {
             weapon.SetAmmo(nullptr);
-            Dispose(left);
+            DestroyOwned(left);
         } else if (left == nullptr) {
             weapon.SetAmmo(nullptr);
         }
@@ -150,10 +143,15 @@ uint32_t Weapon::OfferAmmo(WeaponObject& weapon, uint32_t x) {
     auto* ammo = dynamic_cast<AmmoObject*>(offered);
     if (ammo == nullptr || !offered->Class()->InheritsFrom("Ammo")) return x;
     AmmoObject* loaded = weapon.Ammo();
+    if (loaded != nullptr && Option::TryMerge(*loaded, ammo)) return 0;
+    // Trying the merge may have run script code: an offer that went leaves nothing to hand back, and
+    // a weapon that went takes nothing.
+    if (!ammo->Alive()) return 0;
+    if (!weapon.Alive()) return x;
+    loaded = weapon.Ammo();
     // Offering what is loaded already leaves it loaded: answering it back would hand the caller an
     // item the weapon still holds.
     if (ammo == loaded) return 0;
-    if (loaded != nullptr && Option::TryMerge(*loaded, ammo)) return 0;
     const bool fits = ammo->KindA() == weapon.Int(kWeaponKindA) && ammo->KindB() == weapon.Int(kWeaponKindB);
     if (!fits) return x;
     SlotObject* slot = weapon.Slot();
@@ -171,7 +169,7 @@ void Weapon::PrepareShot(WeaponObject& weapon, ScriptObject* shot) {
         const WeakObject self(&weapon);
         const WeakObject fired(shot);
         const int32_t layer = Visual::CallEvent10(ship, 0);
-        if (self.Get() == nullptr || fired.Get() == nullptr) return;
+        if (self.Get() == nullptr || fired.Get() == nullptr || !ship->Alive()) return;
         actor->SetInt(kActorLayer, static_cast<int32_t>(static_cast<uint32_t>(layer) - 1));
         ScriptObject* player = ship->Owner();
         actor->Own(kShotTag) = AddressOf(player);

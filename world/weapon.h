@@ -70,8 +70,7 @@ struct WeaponInit {
 class WeaponObject : public OptionObject {
   public:
     WeaponObject(ZEMAClass* cls, const WeaponInit& init, uint32_t extraFields = 0);
-    // Destroys the loaded ammunition.
-    ~WeaponObject() override;
+    ~WeaponObject() override { ReleaseOwnedQuietly(); }
 
     // -1 for a weapon that fires its own shots, else the loaded ammunition's shots left (0 for none).
     int32_t Amount() const override;
@@ -91,6 +90,10 @@ class WeaponObject : public OptionObject {
     int32_t SkillIndex() const { return Int(kWeaponSkillIndex); }
 
     static WeaponObject& Of(ScriptObject* receiver);
+
+  protected:
+    // The loaded ammunition goes with it.
+    void ReleaseOwned() override;
 
   private:
     WeakObject ammo_;

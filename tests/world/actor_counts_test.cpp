@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "foundation/exceptions.h"
@@ -16,6 +17,7 @@
 #include "tests/support/error_message.h"
 #include "tests/world/world_fixture.h"
 #include "world/collision_sweep.h"
+#include "world/multi_actor.h"
 #include "world/pseudo_actor.h"
 
 namespace {
@@ -65,8 +67,12 @@ class ActorCountsTest : public WorldTest {
 
     // An actor whose entry count and entries come from the script above.
     ActorObject& Scripted(int32_t x = 90000) {
-        actors_.push_back(std::make_unique<ActorObject>(&scripted_, 0, 100, x, 90000, 0, 0, 0, 0));
+        actors_.push_back(NewScripted(x));
         return *actors_.back();
+    }
+    // The same, for an owner to take.
+    std::unique_ptr<ActorObject> NewScripted(int32_t x = 90000) {
+        return std::make_unique<ActorObject>(&scripted_, 0, 100, x, 90000, 0, 0, 0, 0);
     }
     // As the flight's drawing leaves it: the count drawn and the first 20 entries cached, far from
     // everything else so that nothing hits.
@@ -202,12 +208,48 @@ TEST_F(ActorCountsTest, SplintersTakeNoMoreEntriesThanADrawing) {
     EXPECT_LE(script.calls, kPollRounds);
 }
 
+// A member of a MultiActor and the source of a snapshot count their entries as the same actor's
+// drawing does.
+TEST_F(ActorCountsTest, MembersAndSnapshotSourcesCountAsADrawingDoes) {
+    script.frame = 0;
+    constexpr int32_t kMost = DrawnEntries::kMaxCount;
+    const struct {
+        const char* name;
+        uint32_t answer;
+        int32_t taken;
+        const char* error;  // null when counted
+    } cases[] = {
+        {"a negative count", 0xFFFFFFFFu, 0, nullptr},
+        {"none", 0, 0, nullptr},
+        {"the most a drawing takes", static_cast<uint32_t>(kMost), kMost, nullptr},
+        {"one more", static_cast<uint32_t>(kMost) + 1, 0, "Too many visible entries: 65537"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        script.count = c.answer;
+        MultiActorObject multi(Class("Actor"), 0, 0);
+        ActorObject& member = *NewScripted().release();  // the MultiActor owns it
+        multi.Append(member);
+        const std::string counted =
+            ErrorMessage([&] { EXPECT_EQ(MultiActor::EntryCount(multi), static_cast<uint32_t>(c.taken)); });
+        EXPECT_EQ(counted, c.error != nullptr ? c.error : "no error");
+        if (c.error == nullptr) {
+            EXPECT_EQ(member.DrawnCount(), c.taken);
+        }
+        const std::string copied = ErrorMessage([&] {
+            const PseudoActorObject copy(Class("Actor"), member, 0);
+            EXPECT_EQ(copy.EntryCount(), static_cast<uint32_t>(c.taken));
+        });
+        EXPECT_EQ(copied, c.error != nullptr ? c.error : "no error");
+    }
+}
+
 TEST_F(ActorCountsTest, ASnapshotOfManyEntriesEndsWhenQuitIsAsked) {
     script.frame = 0;
     ActorObject& source = Scripted();
-    script.count = kMaxPseudoEntries;
+    script.count = static_cast<uint32_t>(DrawnEntries::kMaxCount);
     PseudoActorObject whole(Class("Actor"), source, 0);
-    EXPECT_EQ(script.calls, kMaxPseudoEntries);
+    EXPECT_EQ(script.calls, static_cast<uint32_t>(DrawnEntries::kMaxCount));
     script.calls = 0;
     AskQuit();
     EXPECT_THROW(PseudoActorObject(Class("Actor"), source, 0), StopRequested);

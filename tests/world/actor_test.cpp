@@ -10,6 +10,7 @@
 #include "script/native_args.h"
 #include "script/native_binder.h"
 #include "script/native_catalogue.h"
+#include "script/object_lifetime.h"
 #include "tests/support/error_message.h"
 #include "tests/world/world_fixture.h"
 
@@ -224,7 +225,11 @@ TEST_F(ActorTest, AHitThatDeletesAnActorEndsTheTest) {
     Draw(a, {{dot, 0, 0, 0}});
     Draw(*b, {{dot, 0, 0, 0}, {dot, 0, 0, 0}});
     // a's hit comes first and deletes b: b is touched no further, its second entry never tested.
-    EXPECT_EQ(Actor::TestCollision(*b, a), 1u);
+    // The game runs under a hold, so that b's memory stays while the collision still holds it.
+    {
+        const ReleaseHold hold;
+        EXPECT_EQ(Actor::TestCollision(*b, a), 1u);
+    }
     EXPECT_EQ(ActorObject::Find(bAddress), nullptr);
     EXPECT_EQ(a.Energy(), 100);
     EXPECT_EQ(Depth(), 0u);

@@ -2,13 +2,20 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/engine_string.h"
 #include "foundation/script_memory.h"
 #include "graphics/frame.h"
+#include "script/object_lifetime.h"
+#include "script/operations.h"
+#include "shell/game_ids.h"
 #include "tests/support/error_message.h"
 #include "tests/world/flight_actors_fixture.h"
+#include "tests/world/hostile_scripts.h"
+#include "tools/content/script_assembler.h"
 #include "world/multi_actor.h"
 #include "world/pseudo_actor.h"
 #include "world/shots.h"
@@ -31,6 +38,34 @@ class MultiActorTest : public FlightActorsTest {
 };
 
 using PseudoActorTest = FlightActorsTest;
+
+// Actors whose scripts change what native code walks or holds: a step that appends the actor in
+// its field 1 to the MultiActor in its field 0; sources whose picture methods 8, 9, 10 or 12
+// delete them, answering zeros, at the first entry of two.
+std::vector<ScriptSubclass> HostileActors() {
+    std::vector<ScriptSubclass> classes;
+    ScriptSubclass appender{.name = "Appender", .base = "Actor", .instanceFields = 2, .uses = {"MultiActor"}};
+    appender.virtuals[kStepVirtual] =
+        CodeWords({{OpWord(Op::Drop)},
+                   FieldWords(1),
+                   FieldWords(0),
+                   {ScriptAssembler::CallWord(35, 2, false, ScriptAssembler::Receiver::Popped)}});
+    classes.push_back(appender);
+    for (const auto& [number, answers] :
+         std::vector<std::pair<uint32_t, int>>{{8, 4}, {9, 2}, {10, 1}, {12, 1}}) {
+        ScriptSubclass source{.name = "Vanishing" + std::to_string(number), .base = "Actor"};
+        source.virtuals[kPictureCountVirtual] = PushIntWords(2);
+        source.virtuals[number] = CodeWords({{OpWord(Op::Drop)}, DeleteSelfWords()});
+        for (int i = 0; i < answers; ++i) source.virtuals[number].push_back(OpWord(Op::PushZero));
+        classes.push_back(source);
+    }
+    return classes;
+}
+
+class HostileCompoundTest : public FlightActorsTest {
+  protected:
+    HostileCompoundTest() : FlightActorsTest(HostileActors()) {}
+};
 
 }  // namespace
 
@@ -304,4 +339,55 @@ TEST_F(PseudoActorTest, ACountdownOfZeroNeverEndsIt) {
     for (int step = 0; step < 20; ++step) CallVirtual(&pseudo, kStepVirtual, {0});
     EXPECT_EQ(pseudo.State(), kActorAlive);
     EXPECT_EQ(Call(&pseudo, "PseudoActor", 35), std::vector<uint32_t>{W(-20)});
+}
+
+// A member's step appends an actor to its MultiActor: the step goes over the members it began with,
+// each once; a member already held is not held twice.
+TEST_F(HostileCompoundTest, AStepWalksTheMembersItBeganWith) {
+    const struct {
+        const char* name;
+        bool appendsItself;
+        size_t members;     // after two steps
+        int32_t appendedX;  // the appended actor moves 10 a step it is stepped in
+    } cases[] = {{"another actor", false, 2, 10}, {"itself", true, 1, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto& multi = Make<MultiActorObject>("MultiActor", {0, 0});
+        auto& member = Make<ActorObject>("Appender", {0, 10, 0, 0, 0, 0, 0, 0});
+        ActorObject& other = PlainActor(0, 0, 10);
+        Call(&multi, "MultiActor", 35, {member.Address()});
+        member.Field(0) = multi.Address();
+        member.Field(1) = c.appendsItself ? member.Address() : other.Address();
+        CallVirtual(&multi, kStepVirtual, {0});
+        CallVirtual(&multi, kStepVirtual, {0});
+        EXPECT_EQ(multi.Members().size(), c.members);
+        EXPECT_EQ(other.X(), c.appendedX);
+        EXPECT_EQ(multi.State(), kActorAlive);
+    }
+}
+
+// The source deletes itself while it is asked for its first entry: the snapshot keeps the entries
+// it answered whole, and the explosion that freezes it asks nothing more of it.
+TEST_F(HostileCompoundTest, ASnapshotEndsWhereItsSourceDoes) {
+    const struct {
+        uint32_t number;
+        uint32_t kept;
+    } cases[] = {{8, 0}, {10, 0}, {12, 0}, {9, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.number);
+        const ReleaseHold hold;
+        const std::string cls = "Vanishing" + std::to_string(c.number);
+        ScriptObject& source = Make<ActorObject>(cls.c_str(), {0, 10, 0, 0, 0, 0, 0, 0});
+        GameObject copy;
+        EXPECT_EQ(ErrorMessage([&] { copy = game.New("PseudoActor", {0, source.Address()}); }), "no error");
+        ASSERT_NE(copy, nullptr);
+        EXPECT_EQ(PseudoActorObject::Of(copy.get()).EntryCount(), c.kept);
+        EXPECT_FALSE(source.Alive());
+
+        ScriptObject& exploding = Make<ActorObject>(cls.c_str(), {0, 10, 0, 0, 0, 0, 0, 0});
+        const uint32_t before = List(kTestRunListId).ObjectList().Count();
+        EXPECT_EQ(ErrorMessage([&] { CallVirtual(&exploding, kExplodeVirtual); }), "no error");
+        // The frozen copy, and no explosion whose layer the gone actor would have to give.
+        EXPECT_EQ(List(kTestRunListId).ObjectList().Count(), before + 1);
+    }
 }

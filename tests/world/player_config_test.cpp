@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "script/object_lifetime.h"
 #include "script/processor.h"
 #include "shell/input_device.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
+#include "tests/world/hostile_scripts.h"
 #include "tools/content/block_writer.h"
 #include "world/option.h"
 #include "world/player.h"
@@ -229,6 +231,31 @@ TEST(PlayerConfigTest, TheLocationComesFromTheCampaignWhenItKnowsOne) {
                   row.payload);
     }
     PlayerLocationHook() = nullptr;
+}
+
+// The first item's save deletes the second: the store goes over the items carried when it began
+// and stores only what is still there.
+TEST(PlayerConfigTest, AnItemAnEarlierSaveDeletedIsNotStored) {
+    GameHarness game;
+    AddPilotClasses(game);
+    game.AddClass({.name = "Eraser",
+                   .base = "QuestItem",
+                   .instanceFields = 1,
+                   .virtuals = {{kSaveStateVirtual, CodeWords({DeleteFieldWords(0), PushIntWords(0)})}}});
+    game.Start();
+    GameObject holder = game.New("Player");
+    PlayerObject& player = PlayerObject::Of(holder.get());
+    ScriptObject& eraser = *game.New("Eraser", {0}).release();
+    ScriptObject& charm = *game.New(kCharmClass).release();
+    player.AddItem(&eraser);
+    player.AddItem(&charm);
+    eraser.Field(0) = charm.Address();
+    const ReleaseHold hold;
+    PlayerConfig config;
+    EXPECT_EQ(ErrorMessage([&] { Player::StoreToConfig(config, player); }), "no error");
+    ASSERT_EQ(config.Items().size(), 1u);
+    EXPECT_EQ(config.Items()[0]->ClassName(), "Eraser");
+    EXPECT_FALSE(charm.Alive());
 }
 
 TEST(PlayerConfigTest, LevelsBelowOneLoadAsOne) {

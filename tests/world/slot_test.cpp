@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "foundation/script_memory.h"
+#include "script/object_lifetime.h"
 #include "script/operations.h"
 #include "script/weak_object.h"
+#include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "tests/world/hostile_scripts.h"
 #include "world/option.h"
 
 namespace {
@@ -51,6 +54,12 @@ class SlotTest : public ::testing::Test {
                                                           PushIntWords(1),
                                                           {BaseCallWord(25), OpWord(Op::AddToMemory)}})}}});
         game.AddClass({.name = "Frigate", .base = "GTTClass"});
+        // Switched off, deletes the object its field 0 names.
+        game.AddClass(
+            {.name = "Grudge",
+             .base = "Option",
+             .instanceFields = 1,
+             .virtuals = {{kItemSwitchVirtual, CodeWords({{OpWord(Op::Drop)}, DeleteFieldWords(0)})}}});
         game.Start();
         pilotLog = {};
         SetSlotPilotHooks({SkillPercent, ShowStatus});
@@ -181,6 +190,49 @@ TEST_F(SlotTest, ASlotTakesTheItemsItOwnsWithIt) {
         // What is left alive is the test's to destroy (or the other slot's).
         if (!c.moved && c.firstAlive) GameObject(firstRef.Get()).reset();
         if (c.secondAlive) GameObject(secondRef.Get()).reset();
+    }
+}
+
+// The old item's switch-off deletes the old item, the new one or the slot itself: the slot never
+// hands back or holds an item that is gone, and a slot that went takes nothing.
+TEST_F(SlotTest, PuttingAnItemInSurvivesWhatTheSwitchOffDeletes) {
+    enum Victim { kOld, kNew, kSlot };
+    const struct {
+        const char* name;
+        Victim victim;
+        bool handedBack;  // the old item
+        bool put;         // the new item is in the slot
+    } cases[] = {
+        {"the old item", kOld, false, true},
+        {"the new item", kNew, true, false},
+        {"the slot", kSlot, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ReleaseHold hold;
+        SlotObject& slot = SlotObject::Of(NewSlot().release());
+        OptionObject& old = OptionObject::Of(NewItem("Grudge").release());
+        OptionObject& fresh = OptionObject::Of(NewItem().release());
+        slot.SetObject(&old);
+        slot.SetInt(kSlotFirstState, 1);  // switched on
+        const ScriptObject* victims[] = {&old, &fresh, &slot};
+        old.Field(0) = victims[c.victim]->Address();
+
+        OptionObject* back = nullptr;
+        const std::string error = ErrorMessage([&] { back = slot.SetObject(&fresh); });
+        EXPECT_EQ(error, c.victim == kSlot ? NotValid(slot.Address(), "slot") : "no error");
+        EXPECT_EQ(back, c.handedBack ? &old : nullptr);
+        EXPECT_EQ(slot.First(), c.put ? &fresh : nullptr);
+        EXPECT_EQ(fresh.Slot(), c.put ? &slot : nullptr);
+        EXPECT_EQ(old.Alive(), c.victim == kNew);
+        if (old.Alive()) {
+            EXPECT_EQ(old.Slot(), nullptr);
+        }
+        // What still lives is the test's to destroy; the slot takes what it holds.
+        for (ScriptObject* left : {static_cast<ScriptObject*>(&slot), static_cast<ScriptObject*>(&old),
+                                   static_cast<ScriptObject*>(&fresh)}) {
+            if (left->Alive()) DestroyObject(left);
+        }
     }
 }
 

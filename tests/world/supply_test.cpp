@@ -12,13 +12,16 @@
 
 #include "foundation/exceptions.h"
 #include "platform/key_table.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/operations.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
+#include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "tests/world/hostile_scripts.h"
 #include "ui/dialog_window.h"
 #include "ui/window_services.h"
 #include "world/bonuses.h"
@@ -43,6 +46,15 @@ class SupplyTest : public ::testing::Test {
         ScriptSubclass service{.name = "TestService", .base = "SupplyService"};
         service.virtuals[8] = CodeWords({PushIntWords(kShipSlot), {OpWord(Op::ObjectById)}});
         game.AddClass(service);
+        // Answers the ship in its field 0 and deletes itself.
+        ScriptSubclass vanishing{.name = "VanishingService", .base = "SupplyService", .instanceFields = 1};
+        vanishing.virtuals[8] = CodeWords({FieldWords(0), DeleteSelfWords()});
+        game.AddClass(vanishing);
+        // An item whose price cannot be asked.
+        game.AddClass({.name = "PricelessItem",
+                       .base = "Option",
+                       .virtuals = {{kItemValueVirtual, FailWords()}},
+                       .createValues = std::vector<int32_t>(11, 0)});
         game.Start();
         flight = new ObjectManager(&game.Cpu(), 1);
         game.Objects().SetObject(flight, kTestRunListId);
@@ -197,6 +209,34 @@ TEST_F(SupplyTest, AServiceSendsItsShipWhenTheDelayIsOverAndObjectsWait) {
     ASSERT_EQ(flight->ObjectList().Count(), 1u);
     EXPECT_EQ(game.CallMethod(ship, 36), std::vector<uint32_t>{3});
     EXPECT_EQ(SupplyShipObject::Of(ship).Value(), SupplyServiceObject::kDefaultShipValue);
+}
+
+// The service deletes itself while it makes the ship: what it queued went with it, and the ship
+// made for it is left in no flight, owned by nobody.
+TEST_F(SupplyTest, AServiceThatWentWhileMakingItsShipSendsNothing) {
+    const ReleaseHold hold;
+    ScriptObject& service = *game.New("VanishingService").release();
+    const WeakObject queued(NewItem(10));
+    game.CallVirtual(&service, 7, {queued.Address()});
+    const WeakObject ship(game.New("SupplyShip", {0, 0, 0, 0, 0}).release());
+    service.Field(0) = ship.Address();
+    EXPECT_EQ(ErrorMessage([&] { game.CallVirtual(&service, kStepVirtual, {1000}); }), "no error");
+    EXPECT_FALSE(service.Alive());
+    EXPECT_EQ(queued.Get(), nullptr);
+    EXPECT_EQ(ship.Get(), nullptr);
+    EXPECT_EQ(flight->ObjectList().Count(), 0u);
+}
+
+// The price of the object about to drop cannot be asked: the half-made bonus goes with the object
+// it took, each destroyed once, and the error reaches the step's caller.
+TEST_F(SupplyTest, ADropThatFailsDestroysTheObjectOnce) {
+    ScriptObject* ship = game.New("SupplyShip", {0, 0, 100, 30000, 0}).release();
+    flight->AppendObject(ship);
+    game.CallMethod(ship, 35, {game.New("PricelessItem").release()->Address()});
+    EXPECT_EQ(ErrorMessage([&] { game.CallVirtual(ship, kStepVirtual, {0}); }), FailMessage());
+    EXPECT_EQ(game.Class("PricelessItem")->InstanceCount(), 0u);
+    EXPECT_EQ(bonuses->ObjectList().Count(), 0u);
+    EXPECT_EQ(game.Log().find("being deleted already"), std::string::npos) << game.Log();
 }
 
 TEST_F(SupplyTest, TheShipDropsTheKthOfNObjectsAtKOverNPlusOneOfTheLevel) {

@@ -5,8 +5,11 @@
 #include <vector>
 
 #include "script/object_manager.h"
+#include "script/operations.h"
 #include "shell/game_ids.h"
+#include "tests/support/error_message.h"
 #include "tests/world/flight_actors_fixture.h"
+#include "tests/world/hostile_scripts.h"
 #include "world/ship.h"
 #include "world/shots.h"
 #include "world/shots_manager.h"
@@ -31,7 +34,15 @@ class TestPilot : public ScriptObject, public SkillHolder {
 
 class WeaponsTest : public FlightActorsTest {
   protected:
-    WeaponsTest() { game.Objects().SetObject(new ShotsManager(&Cpu()), kShotsManagerId); }
+    WeaponsTest() : FlightActorsTest({VanishingAmmo()}) {
+        game.Objects().SetObject(new ShotsManager(&Cpu()), kShotsManagerId);
+    }
+    // Ammunition whose fire deletes it.
+    static ScriptSubclass VanishingAmmo() {
+        ScriptSubclass ammo{.name = "VanishingAmmo", .base = "Ammo"};
+        ammo.virtuals[kAmmoFireVirtual] = CodeWords({{OpWord(Op::Drop)}, DeleteSelfWords()});
+        return ammo;
+    }
 
     // An EnergyWeapon firing shots of energy 7 at speed 3 along its heading (0, -100).
     WeaponObject& NewEnergyWeapon(int32_t interval, int32_t energyPerShot, int32_t needsAmmo = 0) {
@@ -216,6 +227,20 @@ TEST_F(WeaponsTest, AmmunitionDeletedByAScriptIsNeverFired) {
     Weapon::CallTrigger(&weapon, 1);
     EXPECT_EQ(ShotCount(), 0u);
     EXPECT_EQ(ship.Balance(), 1000);
+}
+
+// The ammunition's fire deletes it: the trigger takes no shot from what is gone, and the weapon goes
+// on empty, its shot counted.
+TEST_F(WeaponsTest, AmmunitionThatDeletesItselfFiringLeavesTheWeaponEmpty) {
+    WeaponObject& weapon = NewEnergyWeapon(10, 5, 1);
+    ShipObject& ship = Arm(weapon);
+    AmmoObject& ammo = NewAmmo(3, 1, 2, "VanishingAmmo");
+    ASSERT_EQ(Weapon::CallOfferAmmo(&weapon, ammo.Address()), 0u);
+    EXPECT_EQ(ErrorMessage([&] { Weapon::CallTrigger(&weapon, 20); }), "no error");
+    EXPECT_EQ(weapon.Ammo(), nullptr);
+    EXPECT_EQ(weapon.Own(kWeaponAmmo), 0u);
+    EXPECT_EQ(weapon.LastShot(), 20);
+    EXPECT_EQ(ship.Balance(), 995);
 }
 
 TEST_F(WeaponsTest, ShotsCarryThePilotAndItsSkillAtTheWeaponsIndex) {
