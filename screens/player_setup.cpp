@@ -58,6 +58,8 @@ void WritePlayers(Processor& processor, const AllItemsShopObject& shop) {
         if (player == nullptr || static_cast<int64_t>(records.size()) >= count) return;
         auto record = std::make_unique<PlayerConfig>();
         Player::StoreToConfig(*record, *player);
+        // Deleted by its own items' saves: not written.
+        if (!player->Alive()) return;
         record->SetLocation(system, planet);
         record->SetFields(startValue, record->Experience(), record->Level(), record->SkillPoints());
         records.push_back(std::move(record));

@@ -117,8 +117,9 @@ void Player::StoreToConfig(PlayerConfig& config, PlayerObject& player) {
     StoreEvents(config, player);
     StoreSkills(config, player);
     StoreItems(config, player);
-    // The items' saves ran script code: a pilot that went meanwhile is no pilot to store.
-    player.CheckAlive("player");
+    // The items' saves ran script code: a pilot that went meanwhile is no pilot to store, and its
+    // callers leave it out.
+    if (!player.Alive()) return;
     String system;
     String planet;
     if (const PlayerLocationSource& location = PlayerLocationHook(); location && location(system, planet))

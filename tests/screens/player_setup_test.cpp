@@ -164,8 +164,8 @@ TEST_F(PlayerSetupTest, AnItemWhoseSaveDeletesItsPlayerLeavesTheOthersWritten) {
     RunTool(kYesX);
     const std::vector<std::unique_ptr<PlayerConfig>> written = Written();
     ASSERT_EQ(written.size(), 2u);
-    EXPECT_EQ(written[0]->Name(), "Ann");
-    EXPECT_EQ(written[1]->Name(), "Bob");
+    EXPECT_EQ(written[0]->Name(), "Bob");
+    EXPECT_EQ(written[1]->Name(), "Cy");
 }
 
 TEST(TypedNumberTest, ReadsLeadingDigitsAndSaturates) {
