@@ -1,5 +1,7 @@
 #include "ui/control.h"
 
+#include <string>
+
 #include "foundation/exceptions.h"
 #include "foundation/script_handle.h"
 #include "foundation/word.h"
@@ -32,7 +34,9 @@ void OnHelp(ScriptObject* receiver) {
     args.Int();
     int32_t answer = 0;
     if (kind == kInputSecondPress && !control.HelpText().empty()) {
-        if (HelpRequestHook()) HelpRequestHook()(dialog, control.HelpText(), control.HelpNumber(), 0);
+        // A copy: the help window runs scripts, which may give the control another help text.
+        const std::string file(control.HelpText());
+        if (HelpRequestHook()) HelpRequestHook()(dialog, file, control.HelpNumber(), 0);
         answer = -1;
     }
     args.Stack().Push(static_cast<uint32_t>(answer));
