@@ -1,5 +1,7 @@
 #include "ui/control.h"
 
+#include <string>
+
 #include "foundation/exceptions.h"
 #include "foundation/script_handle.h"
 #include "foundation/word.h"
@@ -32,7 +34,9 @@ void OnHelp(ScriptObject* receiver) {
     args.Int();
     int32_t answer = 0;
     if (kind == kInputSecondPress && !control.HelpText().empty()) {
-        if (HelpRequestHook()) HelpRequestHook()(dialog, control.HelpText(), control.HelpNumber(), 0);
+        // A copy: the help window runs scripts, which may give the control another help text.
+        const std::string file(control.HelpText());
+        if (HelpRequestHook()) HelpRequestHook()(dialog, file, control.HelpNumber(), 0);
         answer = -1;
     }
     args.Stack().Push(static_cast<uint32_t>(answer));
@@ -69,19 +73,22 @@ bool ControlObject::ForEachPicture(
     const int32_t baseX = parent != nullptr ? parent->AbsoluteX() : 0;
     const int32_t baseY = parent != nullptr ? parent->AbsoluteY() : 0;
     // The count is a script's answer: asked again before every picture, as a script may change it.
-    // Held to what a drawing takes, and stopped when the program is, as script loops are.
+    // Held to what a drawing takes, and stopped when the program is, as script loops are. A script
+    // that destroys the control ends the walk: nothing more of it is drawn or hit.
     MethodRunner& runner = RunnerOf(this);
-    for (int32_t i = 0; i < VisibleEntryCount(Visual::CallEvent7(this)); ++i) {
+    for (int32_t i = 0;; ++i) {
+        const int32_t count = VisibleEntryCount(Visual::CallEvent7(this));
+        if (!Alive() || i >= count) return false;
         runner.CountLoopRound();
         int32_t px = 0;
         int32_t py = 0;
         uint32_t orientation = 0;
         const uint32_t value = Visual::CallEvent8(this, static_cast<int32_t>(i), px, py, orientation);
+        if (!Alive()) return false;
         if (value == 0) continue;
         const Frame* frame = Frame::FromAddress(value);
         if (visit(*frame, WrappingAdd(px, baseX), WrappingAdd(py, baseY), orientation)) return true;
     }
-    return false;
 }
 
 void ControlObject::Draw(ScreenBuffer& buffer) {

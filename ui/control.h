@@ -92,7 +92,8 @@ class ControlObject : public VisualObject {
 
     // Calls visit(frame, screen x, screen y, orientation) for each picture of virtual methods 7 and
     // 8 until it answers true; the count is asked again before each picture. Pictures without a
-    // frame are skipped. Answers whether a visit answered true.
+    // frame are skipped, and the walk ends when a script destroyed the control. Answers whether a
+    // visit answered true.
     bool ForEachPicture(const std::function<bool(const Frame&, int32_t, int32_t, uint32_t)>& visit);
 
   private:

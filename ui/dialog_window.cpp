@@ -9,6 +9,7 @@
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
 #include "script/cleanup_steps.h"
+#include "script/object_walk.h"
 #include "script/processor.h"
 #include "ui/control.h"
 #include "ui/screen_effects.h"
@@ -67,21 +68,20 @@ void DialogWindow::Step(int32_t frame) {
     if (DialogWindow* parent = Parent()) parent->Step(frame);
 }
 
-// Steps and drawing run script code, which may delete controls, this window or (through the screen
-// options) rebuild the display: the list is walked by index, the window checked after each call
-// and the buffer asked for again.
+// Steps and drawing run script code, which may add, remove or destroy controls, close this window
+// or (through the screen options) rebuild the display: each walk goes over the controls listed when
+// it began, the window is checked after each call and the buffer asked for again.
 void DialogWindow::StepControls(int32_t frame) {
     const std::shared_ptr<DialogWindow*> self = self_;
     if (DialogWindow* parent = Parent()) {
         parent->StepControls(frame);
         CheckAlive(self);
     }
-    for (size_t i = 0; i < controls_.size(); ++i) {
-        if (ControlObject* control = LiveControl(controls_[i].object)) {
-            GTTClass::CallStep(control, frame);
-            CheckAlive(self);
-        }
-    }
+    WalkControls(Order::kListed, [&](ControlObject& control) {
+        GTTClass::CallStep(&control, frame);
+        CheckAlive(self);
+        return false;
+    });
 }
 
 void DialogWindow::DrawControls() {
@@ -92,15 +92,13 @@ void DialogWindow::DrawControls() {
         parent->DrawControls();
         CheckAlive(self);
     }
-    for (size_t i = 0; i < controls_.size(); ++i) {
-        if (ControlObject* control = LiveControl(controls_[i].object)) {
-            if (display_->Buffer() == nullptr) return;
-            control->Draw(*display_->Buffer());
-            CheckAlive(self);
-        }
-        if (display_->Buffer() == nullptr) return;
-        display_->Buffer()->SetFont(font);
-    }
+    WalkControls(Order::kListed, [&](ControlObject& control) {
+        if (display_->Buffer() == nullptr) return true;
+        control.Draw(*display_->Buffer());
+        CheckAlive(self);
+        if (display_->Buffer() != nullptr) display_->Buffer()->SetFont(font);
+        return false;
+    });
 }
 
 void DialogWindow::OnStart() {}
@@ -113,9 +111,39 @@ ScreenEffectObject* DialogWindow::LiveEffect(const WeakObject& ref) {
     return dynamic_cast<ScreenEffectObject*>(ref.Get(kScreenEffectKind));
 }
 
+void DialogWindow::WalkControls(Order order, const std::function<bool(ControlObject&)>& visit) {
+    std::vector<ControlObject*> listed;
+    listed.reserve(controls_.size());
+    for (const Entry& entry : controls_) {
+        if (ControlObject* control = LiveControl(entry.object)) listed.push_back(control);
+    }
+    if (order == Order::kLastFirst) std::reverse(listed.begin(), listed.end());
+    const ObjectWalk<ControlObject> walk(std::move(listed));
+    bool done = false;
+    walk.ForEachAlive([&](ControlObject& control) {
+        // One a script took out of the list meanwhile is no longer the window's.
+        if (!done && ListedAt(control) != controls_.size()) done = visit(control);
+    });
+}
+
+size_t DialogWindow::ListedAt(const ControlObject& control) const {
+    const WeakObject ref(&control);
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        if (controls_[i].object == ref) return i;
+    }
+    return controls_.size();
+}
+
 void DialogWindow::AddControl(ScriptObject* control, uint8_t mode) {
     if (dynamic_cast<ControlObject*>(control) == nullptr) ThrowFatal("Not a control added to a window");
+    CheckTakes(*control);
     controls_.push_back({WeakObject(control), mode});
+}
+
+void DialogWindow::CheckTakes(const ScriptObject& object) const {
+    // A closed window lets go of nothing more: what it took now would be owned by nobody.
+    if (Closed()) ThrowFatal("Object at 0x%08X added to a closed window", object.Address());
+    object.CheckAlive("window entry");
 }
 
 void DialogWindow::Dispose(const Entry& entry) {
@@ -128,13 +156,13 @@ void DialogWindow::Dispose(const Entry& entry) {
 }
 
 void DialogWindow::DeleteDisposed() {
-    const std::shared_ptr<DialogWindow*> self = self_;
-    while (!disposed_.empty()) {
-        const WeakObject object = disposed_.back();
-        disposed_.pop_back();
-        DeleteOwned(object);
-        CheckAlive(self);
-    }
+    std::vector<WeakObject> disposed;
+    disposed.swap(disposed_);
+    // Every entry goes, whatever a script destructor of another one does (close or free this
+    // window, or fail): nothing of the window is touched once the first has run.
+    CleanupSteps steps(processor_);
+    for (const WeakObject& object : disposed) steps.Run([&object] { DeleteOwned(object); });
+    steps.Finish();
 }
 
 void DialogWindow::DisposeAll(std::vector<Entry> entries) {
@@ -191,6 +219,7 @@ ControlObject* DialogWindow::ControlAt(uint32_t i) {
 void DialogWindow::AddEffect(ScriptObject* effect, uint8_t mode) {
     if (effect == nullptr || effect->Kind() != kScreenEffectKind)
         ThrowFatal("Not a screen effect added to a window");
+    CheckTakes(*effect);
     effects_.push_back({WeakObject(effect), mode});
 }
 

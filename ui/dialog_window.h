@@ -5,7 +5,8 @@
 //
 // Controls and effects are script objects that scripts may delete at any time, so the window holds
 // them by their script value and looks each one up at each use: a deleted one is simply gone from
-// the window. A window behind this one (parentWindow) is held the same way through its life cell.
+// the window. A window is no script object: what must not outlive it (the window in front of it,
+// its running loop) holds its life token, which points at null once it is closed or deleted.
 #pragma once
 
 #include <cstdint>
@@ -91,7 +92,7 @@ class DialogWindow {
     int32_t Run(InputDevice& input, const ScriptObject* owner);
     bool Running() const { return running_; }
 
-    // FatalExep for an object that is not a control.
+    // FatalExep for an object that is not a live control, and on a closed window.
     void AddControl(ScriptObject* control, uint8_t mode);
     // The first control with the id leaves the list (deleted when owned); unknown ids are ignored.
     void RemoveControl(int32_t id);
@@ -102,7 +103,7 @@ class DialogWindow {
     // The live control at list position i, or null.
     ControlObject* ControlAt(uint32_t i);
 
-    // FatalExep for an object that is not a screen effect.
+    // FatalExep for an object that is not a live screen effect, and on a closed window.
     void AddEffect(ScriptObject* effect, uint8_t mode);
     void ClearEffects();
     uint32_t EffectCount() const { return static_cast<uint32_t>(effects_.size()); }
@@ -174,6 +175,14 @@ class DialogWindow {
     // The live control (effect) of an entry, null once a script deleted it.
     static ControlObject* LiveControl(const WeakObject& ref);
     static ScreenEffectObject* LiveEffect(const WeakObject& ref);
+    enum class Order { kListed, kLastFirst };
+    // The walks that call script code: visit(control) for each control listed when the walk began
+    // that is still alive and still listed when the walk comes to it, until visit answers true.
+    void WalkControls(Order order, const std::function<bool(ControlObject&)>& visit);
+    // The list position of a control; ControlCount() when it is not listed.
+    size_t ListedAt(const ControlObject& control) const;
+    // FatalExep unless the window is open and the object alive.
+    void CheckTakes(const ScriptObject& object) const;
     // Takes an owned object out of reach; while the loop runs the deletion waits for the end of the
     // iteration, as the object's own code may be what asked for it.
     void Dispose(const Entry& entry);

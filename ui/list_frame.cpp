@@ -8,6 +8,7 @@
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
 #include "graphics/screen_surface.h"
+#include "script/cleanup_steps.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
@@ -82,10 +83,15 @@ std::unique_ptr<DialogWindow> MakeListScreen(Processor& processor, DialogWindow:
 }
 
 int32_t RunListScreen(DialogWindow& window, InputDevice& input) {
+    // While an error of the run unwinds: the panel goes without a word, as none may leave here.
     struct PanelGoes {
-        ~PanelGoes() { WithErrorsLogged(DeleteHeavenPanel); }
+        ~PanelGoes() { DiscardObject(panel.Get()); }
     } panelGoes;
     const int32_t result = window.Run(input);
-    window.ClearControls();
+    // Both go, and the first error of a script destructor passes on once both went.
+    CleanupSteps steps(*window.GetProcessor());
+    steps.Run([&window] { window.Close(); });
+    steps.Run(DeleteHeavenPanel);
+    steps.Finish();
     return result;
 }

@@ -21,6 +21,6 @@ void SchemaLineList(DialogWindow& window, std::string_view title);
 
 // A list screen's window on the game display with the engine's pointer and the callback.
 std::unique_ptr<DialogWindow> MakeListScreen(Processor& processor, DialogWindow::Callback callback);
-// Runs a built list screen and clears its controls; the shared star field goes afterwards, whatever
-// happens.
+// Runs a built list screen and closes its window; the shared star field goes afterwards, whatever
+// happens. The first error of a script destructor passes on once both went.
 int32_t RunListScreen(DialogWindow& window, InputDevice& input);

@@ -126,8 +126,8 @@ int32_t MessageBox(Processor& processor, InputDevice* input, DialogWindow* paren
 
     // Over a window, the device is the parent's, and goes with the parent's owner.
     const int32_t answer = window->Run(*device, device != input ? parent->InputOwner() : nullptr);
-    // Cleared here rather than by the destructor, so that errors of script destructors are heard.
-    window->ClearControls();
+    // Closed here rather than by the destructor, so that errors of script destructors are heard.
+    window->Close();
     return answer;
 }
 

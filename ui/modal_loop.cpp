@@ -2,8 +2,10 @@
 // them reads no input and draws nothing), then typed characters (Alt hot keys, Escape, edit
 // fields), one key, the pointing device, the step and hit test with the pointer events, and last
 // the drawing with the pointer, the hint and the screen effects. Every call out of the loop may run
-// script code that deletes controls, effects or the window itself, so controls are looked up again
-// after such calls and the window checks that it still exists before it touches itself.
+// script code that adds, removes or destroys controls and effects, closes or deletes the window, or
+// rebuilds the display: walks go over what was listed when they began, a control held across a
+// call is asked whether it is still alive, the window checks that it is still open before it
+// touches itself, and the screen's parts are asked for again.
 #include <algorithm>
 #include <climits>
 
@@ -155,8 +157,10 @@ int32_t DialogWindow::Run(InputDevice& input, const ScriptObject* owner) {
         throw;
     }
     running_ = false;
+    // Read first: a destructor of what goes now may close or delete the window.
+    const int32_t result = Result();
     DeleteDisposed();
-    return Result();
+    return result;
 }
 
 void DialogWindow::Loop(LoopState& s) {
@@ -317,25 +321,24 @@ void DialogWindow::HitTest(LoopState& s) {
     StepControls(s.Frame());
     CheckAlive(s.self);
     ClearHovered();
-    for (size_t k = controls_.size(); k-- > 0;) {
-        // A hit test may run script code that shortens the list.
-        if (k >= controls_.size()) continue;
-        const WeakObject object = controls_[k].object;
-        ControlObject* control = LiveControl(object);
-        if (control == nullptr) continue;
+    // A hit test may run script code that changes the list.
+    bool found = false;
+    WalkControls(Order::kLastFirst, [&](ControlObject& control) {
         if (!mouseFilter_.empty() &&
-            std::find(mouseFilter_.begin(), mouseFilter_.end(), control->Id()) == mouseFilter_.end())
-            continue;
-        const bool hit = control->HitTest(s.x, s.y);
+            std::find(mouseFilter_.begin(), mouseFilter_.end(), control.Id()) == mouseFilter_.end())
+            return false;
+        const bool hit = control.HitTest(s.x, s.y);
         CheckAlive(s.self);
-        control = LiveControl(object);
-        if (!hit || control == nullptr) continue;
-        hovered_ = object;
-        cursorIndex_ = std::min(k, controls_.size() - 1);
-        control->GainFocus(s.x, s.y);
-        return;
-    }
-    cursorIndex_ = 0;
+        const size_t at = ListedAt(control);
+        if (!hit || !control.Alive() || at == controls_.size()) return false;
+        found = true;
+        hovered_ = WeakObject(&control);
+        cursorIndex_ = at;
+        control.GainFocus(s.x, s.y);
+        CheckAlive(s.self);
+        return true;
+    });
+    if (!found) cursorIndex_ = 0;
 }
 
 void DialogWindow::ReportPointer(LoopState& s) {
@@ -391,17 +394,21 @@ void DialogWindow::DrawFrame(LoopState& s) {
     GameFrameWait();
     display_->LockSurface();
     ScreenSurface* surface = display_->Surface();
-    ScreenBuffer* buffer = display_->Buffer();
-    if (surface == nullptr || buffer == nullptr || display_->Presenter() == nullptr)
+    if (surface == nullptr || display_->Buffer() == nullptr || display_->Presenter() == nullptr)
         ThrowFatal("Dialog window has no screen to draw on");
     surface->Fill(0);
     Notify(s, kEventBeforeDraw, 0, 0);
     DrawControls();
     CheckAlive(s.self);
     Notify(s, kEventAfterDraw, 0, 0);
-    if (Image* cursor = Cursor()) buffer->DrawFrameBlended(cursor->GetFrame(0), s.x, s.y, 0, 0);
+    // The screen's parts are asked for again after every call out: a script may have rebuilt the
+    // display meanwhile.
+    ScreenBuffer* buffer = display_->Buffer();
+    if (Image* cursor = Cursor(); cursor != nullptr && buffer != nullptr)
+        buffer->DrawFrameBlended(cursor->GetFrame(0), s.x, s.y, 0, 0);
     DrawHint(s);
     ApplyEffects(s);
+    if (display_->Presenter() == nullptr) ThrowFatal("Dialog window has no screen to draw on");
     display_->Presenter()->ShowFrame();
     if (TraceFlag()) {
         if (processor_->SameStackDepths(s.depths) == 0) ThrowWarn(0, 0, "Stacks are not clear");
@@ -410,7 +417,7 @@ void DialogWindow::DrawFrame(LoopState& s) {
 }
 
 void DialogWindow::DrawHint(LoopState& s) {
-    if (hintText_.Empty()) return;
+    if (hintText_.Empty() || display_->Buffer() == nullptr || display_->Surface() == nullptr) return;
     ScreenBuffer& buffer = *display_->Buffer();
     const ScreenSurface& surface = *display_->Surface();
     const Image* cursor = Cursor();

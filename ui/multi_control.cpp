@@ -1,16 +1,14 @@
 #include "ui/multi_control.h"
 
-#include <exception>
-#include <memory>
-
 #include "foundation/exceptions.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
+#include "script/cleanup_steps.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
 #include "script/native_binder.h"
-#include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/receiver_of.h"
 #include "script/weak_object.h"
 #include "script/zema_class.h"
@@ -33,10 +31,9 @@ ControlObject* Resolve(const WeakObject& entry) {
     return entry.As<ControlObject>();
 }
 
-// Deletes a child the way scripts expect, unless the engine keeps it or it is being deleted.
-void DeleteChild(ControlObject* child) {
+// Destroys a child the way scripts expect, unless the engine keeps it or its destruction began.
+void DestroyChild(ControlObject* child) {
     if (child == nullptr || child->KeptByEngine() || child->BeingDestroyed()) return;
-    if (child->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(child);
     DestroyObject(child);
 }
 
@@ -110,11 +107,24 @@ MultiControlObject::MultiControlObject(ZEMAClass* cls, int32_t x, int32_t y, int
       box_(ScrollBox::ForView(width, height)) {}
 
 MultiControlObject::~MultiControlObject() {
-    *alive_ = false;
+    ReleaseOwnedQuietly();
+}
+
+void MultiControlObject::ReleaseOwned() {
+    CleanupSteps steps(this);
+    steps.Run([this] { DestroyChildren(); });
+    steps.Run([this] { ControlObject::ReleaseOwned(); });
+    steps.Finish();
+}
+
+void MultiControlObject::DestroyChildren() {
     std::vector<WeakObject> children;
     children.swap(children_);
-    // A child's script destructor failing does not keep the others.
-    for (const WeakObject& entry : children) WithErrorsLogged([&entry] { DeleteChild(Resolve(entry)); });
+    cursor_ = 0;
+    // Each looked up at its turn: a child's destructor may have destroyed a sibling.
+    CleanupSteps steps(this);
+    for (const WeakObject& entry : children) steps.Run([&entry] { DestroyChild(Resolve(entry)); });
+    steps.Finish();
 }
 
 void MultiControlObject::Draw(ScreenBuffer& buffer) {
@@ -170,11 +180,20 @@ void MultiControlObject::LoseFocus() {
 
 void MultiControlObject::AddControl(ControlObject* control) {
     if (control == nullptr) ThrowFatal("Null object where control expected");
+    // A container whose destruction began has let go of its children: it takes no more.
+    CheckAlive("container");
+    control->CheckAlive("control");
     const ControlObject* parent = control->Parent();
     if (parent != nullptr && parent != this) ThrowFatal("The control is already in another container");
     control->SetParent(this);
     children_.emplace_back(control);
-    box_.Cover(control->Int(kVisualX), control->Int(kVisualY), control->Width(), control->Height());
+    // A control's size may be a script's answer, and that script may destroy the control or this
+    // container: a size of what is gone widens nothing.
+    const int32_t width = control->Width();
+    if (!control->Alive() || !Alive()) return;
+    const int32_t height = control->Height();
+    if (!control->Alive() || !Alive()) return;
+    box_.Cover(control->Int(kVisualX), control->Int(kVisualY), width, height);
     Scroll(0);
 }
 
@@ -184,18 +203,7 @@ void MultiControlObject::Scroll(int64_t delta) {
 
 void MultiControlObject::ClearControls() {
     Scroll(0);
-    std::vector<WeakObject> children;
-    children.swap(children_);
-    cursor_ = 0;
-    std::exception_ptr failure;
-    for (const WeakObject& entry : children) {
-        try {
-            DeleteChild(Resolve(entry));
-        } catch (...) {
-            if (!failure) failure = std::current_exception();
-        }
-    }
-    if (failure) std::rethrow_exception(failure);
+    DestroyChildren();
 }
 
 void MultiControlObject::Prune() {
@@ -245,17 +253,16 @@ void MultiControlObject::StepChildren(int32_t value) {
 }
 
 ControlObject* MultiControlObject::ForEachChild(const std::function<bool(ControlObject&)>& visit) {
-    // Looked up one at a time from a copy: a child's script may add, clear or delete children.
-    const std::vector<WeakObject> children = children_;
-    const std::shared_ptr<bool> alive = alive_;
-    for (const WeakObject& entry : children) {
-        ControlObject* child = Resolve(entry);
-        if (child == nullptr) continue;
-        const bool found = visit(*child);
-        if (!*alive) ThrowFatal("A control deleted the container it lies in");
-        if (found) return child;
-    }
-    return nullptr;
+    // A child's script may add, clear or destroy children, or the container.
+    const ObjectWalk<ControlObject> walk(Children());
+    ControlObject* found = nullptr;
+    walk.ForEachAlive([&](ControlObject& child) {
+        if (found != nullptr) return;
+        const bool hit = visit(child);
+        if (!Alive()) ThrowFatal("A control deleted the container it lies in");
+        if (hit && child.Alive()) found = &child;
+    });
+    return found;
 }
 
 int32_t MultiControlObject::OnInput(uint32_t dialog, int32_t kind, int32_t a, int32_t b, bool primaryHeld) {

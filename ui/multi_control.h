@@ -1,14 +1,13 @@
 // MultiControl: a container of controls. It clips them to its box, scrolls them vertically with up
 // and down arrows and the wheel, hands pointer events to the child under the pointer and steps
 // them. Children are placed relative to the container and owned by it: clearing the container or
-// deleting it deletes them. The container refers to its children weakly, so a child a script
+// destroying it destroys them. The container refers to its children weakly, so a child a script
 // deleted meanwhile is simply no longer there.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <vector>
 
 #include "script/weak_object.h"
@@ -22,7 +21,7 @@ class MultiControlObject : public ControlObject {
     // No picture; the arrows "Misc\Up.dpf" and "Misc\Down.dpf" when the picture cache is there.
     MultiControlObject(ZEMAClass* cls, int32_t x, int32_t y, int32_t width, int32_t height, int32_t id,
                        uint32_t extraFields = 0);
-    // Deletes the children that are still there.
+    // Only for a container the engine deletes without destroying it.
     ~MultiControlObject() override;
 
     // Clipped to the view: the arrows that apply, then the children moved up by the scroll offset.
@@ -36,10 +35,11 @@ class MultiControlObject : public ControlObject {
 
     // Takes the control into the container (its parent becomes the container), widens the content
     // and updates the arrows. FatalExep when the control is the container, one of its ancestors, or
-    // already in another container.
+    // already in another container, and when the container or the control is being destroyed.
     void AddControl(ControlObject* control);
     void Scroll(int64_t delta);
-    // Deletes every child; the content box and the scroll offset stay.
+    // Destroys every child; the content box and the scroll offset stay. Every child goes; the first
+    // error of a script destructor passes on once all went.
     void ClearControls();
     // The child list's cursor: to the first child, the child under it, on to the next one (the
     // cursor stays when there is none). Each gives null when there is no such child.
@@ -60,10 +60,17 @@ class MultiControlObject : public ControlObject {
 
     static MultiControlObject& Of(ScriptObject* receiver);
 
+  protected:
+    // Destroys the children, as ClearControls does.
+    void ReleaseOwned() override;
+
   private:
-    // Calls visit for each child still there, in drawing order, until it answers true; gives that
-    // child, or null. FatalExep, touching nothing of the container, when a child deleted it.
+    // Calls visit for each child there when the walk began and still alive when it comes to it, in
+    // drawing order, until it answers true for a child that is still alive; gives that child, or
+    // null. FatalExep when a child's script destroyed the container.
     ControlObject* ForEachChild(const std::function<bool(ControlObject&)>& visit);
+    // Lets every child go; the first error of a script destructor passes on once all went.
+    void DestroyChildren();
     // Drops the children that were deleted elsewhere, keeping the cursor on its child.
     void Prune();
     // The first child under a screen point of the view, the scroll offset taken into account; y
@@ -75,8 +82,6 @@ class MultiControlObject : public ControlObject {
     WeakObject upPicture_;  // the picture cache's
     WeakObject downPicture_;
     ScrollBox box_;
-    // Cleared by the destructor; a walk over the children checks it after each child's turn.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 struct MultiControl {

@@ -1,5 +1,6 @@
 #include "ui/window_services.h"
 
+#include <memory>
 #include <vector>
 
 #include "foundation/exceptions.h"
@@ -44,11 +45,9 @@ ControlObject& NewControlByName(Processor& processor, const char* className,
                                 std::initializer_list<uint32_t> values) {
     const std::vector<uint32_t> popped(values);
     for (auto value = popped.rbegin(); value != popped.rend(); ++value) processor.DataStack().Push(*value);
-    ScriptObject* made = processor.NewObjectByName(String(className));
-    auto* control = dynamic_cast<ControlObject*>(made);
-    if (control == nullptr) {
-        DiscardObject(made);
-        ThrowFatal("Class %s made no control", className);
-    }
+    std::unique_ptr<ScriptObject, ObjectDiscarder> made(processor.NewObjectByName(String(className)));
+    auto* control = dynamic_cast<ControlObject*>(made.get());
+    if (control == nullptr) ThrowFatal("Class %s made no control", className);
+    made.release();  // the caller's to place
     return *control;
 }

@@ -108,6 +108,17 @@ TEST_F(ControlTest, HelpIsStoredAndShownOnSecondButton) {
     Call(control, 19, {Text("Help.mes"), 1});
     FromScript<char>(Call(control, 20).at(0))[8] = 'x';  // a script overwrites the terminator
     EXPECT_EQ(control.HelpText(), "Help.mes");
+
+    // The help window runs scripts, which may give the control other help meanwhile: the request
+    // keeps the file it was made for.
+    requests.clear();
+    HelpRequestHook() = [&](uint32_t dialog, std::string_view file, int32_t number, int32_t flags) {
+        Call(control, 19, {Text("Another.mes"), 2});
+        requests.push_back({dialog, std::string(file), number, flags});
+    };
+    EXPECT_EQ(Control::CallInputEvent(&control, 0, kInputSecondPress, 0, 0), -1);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].file, "Help.mes");
 }
 
 TEST_F(ControlTest, PlacementFollowsTheParentChain) {

@@ -10,8 +10,9 @@ std::ostream& operator<<(std::ostream& out, const WindowEventRecord& e) {
     return out << "{" << e.code << ", " << e.p1 << ", " << e.p2 << "}";
 }
 
-DialogFixture::DialogFixture() {
+DialogFixture::DialogFixture(const std::function<void(GameHarness&)>& content) {
     game.AddMessages("system.mes", {{117, "Yes"}, {119, "No"}, {120, "Retry"}, {121, "Skip"}});
+    if (content) content(game);
     game.Start();
     device.Actions().SetCodes({static_cast<uint32_t>(VK_LEFT), static_cast<uint32_t>(VK_RIGHT),
                                static_cast<uint32_t>(VK_UP), static_cast<uint32_t>(VK_DOWN), kPrimaryKey,

@@ -35,7 +35,8 @@ class DialogFixture : public ::testing::Test {
   protected:
     using Reaction = std::function<void(DialogWindow& window, const WindowEventRecord& event)>;
 
-    DialogFixture();
+    // content adds to the game's archive before it starts.
+    explicit DialogFixture(const std::function<void(GameHarness&)>& content = nullptr);
     ~DialogFixture() override;
 
     // A window over the game's display with the engine's pointer and the recording callback.

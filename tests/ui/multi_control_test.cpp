@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "foundation/script_handle.h"
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
+#include "script/object_lifetime.h"
 #include "tests/support/error_message.h"
+#include "tests/ui/hostile_controls.h"
 #include "tests/ui/sliders_fixture.h"
 #include "ui/slider.h"
 
@@ -32,6 +36,13 @@ class ContainerDeleter : public ControlObject {
 
 class MultiControlTest : public SlidersFixture {
   protected:
+    MultiControlTest()
+        : SlidersFixture([](GameHarness& g) {
+              g.AddClass(HostileControl{.name = "FailingAtDestroy", .action = HostileAction::kFail}.Class());
+              g.AddClass(
+                  HostileControl{.name = "AdderAtDestroy", .action = HostileAction::kAddChild}.Class());
+          }) {}
+
     // A 100x50 container at (100, 100), id 9.
     GameObject Container() { return New("MultiControl", {100, 100, 100, 50, 9}); }
     MultiControlObject& Of(const GameObject& c) { return MultiControlObject::Of(c.get()); }
@@ -39,6 +50,8 @@ class MultiControlTest : public SlidersFixture {
     GameObject Box(int32_t x, int32_t y, int32_t id) {
         return New("Control", {game.Picture("Misc\\Up.dpf")->Address(), U(x), U(y), U(id)});
     }
+    // A control whose destructor fails; released, as no deleter may throw.
+    ScriptObject* Failing(int32_t id) { return New("FailingAtDestroy", {0, 0, 0, U(id)}).release(); }
     // Adds through native 21; the container owns the control from then on.
     uint32_t Add(const GameObject& container, GameObject control) {
         const uint32_t address = control->Address();
@@ -186,6 +199,7 @@ TEST_F(MultiControlTest, ChildDeletedElsewhereIsGone) {
 }
 
 TEST_F(MultiControlTest, ChildDeletingItsContainerIsAnEngineError) {
+    const ReleaseHold hold;
     GameObject c = Container();
     auto deleter = std::make_unique<ContainerDeleter>(game.Class("Control"), c.get());
     Of(c).AddControl(deleter.release());
@@ -209,6 +223,56 @@ TEST_F(MultiControlTest, ClearingAndDeletingDeleteTheChildren) {
     const uint32_t three = Add(c, Box(0, 0, 3));
     c.reset();
     EXPECT_FALSE(Alive(three));
+}
+
+TEST_F(MultiControlTest, EveryChildGoesWhenOneDestructorFailsAndTheFirstErrorReachesTheCaller) {
+    const std::string fetchError = ErrorMessage([&] { DestroyObject(Failing(0)); });
+    struct Case {
+        const char* name;
+        bool destroyed;  // else cleared
+        int failing;
+    };
+    const Case cases[] = {
+        {"destroyed, one failing", true, 1},
+        {"destroyed, two failing", true, 2},
+        {"cleared, one failing", false, 1},
+        {"cleared, two failing", false, 2},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        const std::string logBefore = game.Log();
+        const ReleaseHold hold;
+        GameObject c = Container();
+        ScriptObject* last = k.failing == 2 ? Failing(3) : Box(0, 40, 3).release();
+        const std::vector<uint32_t> children = {Add(c, GameObject(Failing(1))), Add(c, Box(0, 20, 2)),
+                                                Add(c, GameObject(last))};
+        const std::string error = k.destroyed ? ErrorMessage([&] { DestroyObject(c.release()); })
+                                              : ErrorMessage([&] { CallMethod(c.get(), 22); });
+        EXPECT_EQ(error, fetchError);
+        for (uint32_t child : children) EXPECT_FALSE(Alive(child));
+        // The errors after the first are logged.
+        EXPECT_EQ(game.Log().substr(logBefore.size()).find(fetchError) != std::string::npos, k.failing > 1)
+            << game.Log();
+    }
+}
+
+TEST_F(MultiControlTest, AContainerBeingDestroyedTakesNoMoreChildren) {
+    // A child's destructor hands another control to the container that is destroying it: refused,
+    // the other stays its maker's instead of lying in a container that lets go of nothing more.
+    const ReleaseHold hold;
+    ScriptObject* container = Container().release();
+    GameObject adder = New("AdderAtDestroy", {0, 0, 0, 1});
+    GameObject late = Box(0, 0, 2);
+    adder->Field(kHostileOn) = container->Address();
+    adder->Field(kHostileTarget) = late->Address();
+    CallMethod(container, 21, {adder->Address()});
+    adder.release();
+    char expected[80];
+    std::snprintf(expected, sizeof expected, "Not a valid object at 0x%08X where container expected",
+                  container->Address());
+    EXPECT_EQ(ErrorMessage([&] { DestroyObject(container); }), expected);
+    EXPECT_TRUE(late->Alive());
+    EXPECT_EQ(Control(late).Parent(), nullptr);
 }
 
 TEST_F(MultiControlTest, ContainmentCyclesAreRefused) {

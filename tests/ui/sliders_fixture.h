@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,11 +23,13 @@ class SlidersFixture : public ::testing::Test {
     static constexpr uint32_t kArrowSize = 10;
     static constexpr uint32_t kStarKinds = 3;
 
-    SlidersFixture() {
+    // content adds to the game's archive before it starts.
+    explicit SlidersFixture(const std::function<void(GameHarness&)>& content = nullptr) {
         game.AddPicture("Misc\\Slider.dpf", {.width = 10, .height = 10});
         game.AddPicture("Misc\\Up.dpf", {.width = kArrowSize, .height = kArrowSize});
         game.AddPicture("Misc\\Down.dpf", {.width = kArrowSize, .height = kArrowSize});
         game.AddPicture("Misc\\Stars.dpf", {.entries = kStarKinds, .width = 1, .height = 1});
+        if (content) content(game);
         game.Start();
         WindowRequests& hooks = WindowRequestHooks();
         hooks.primaryHeld = [this](uint32_t) { return held; };
