@@ -1,5 +1,7 @@
 #include "graphics/display.h"
 
+#include <memory>
+
 #include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
 #include "graphics/dib_surface.h"
@@ -8,6 +10,7 @@
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_presenter.h"
 #include "graphics/screen_surface.h"
+#include "script/object_lifetime.h"
 
 namespace {
 
@@ -45,6 +48,7 @@ Display::~Display() {
 void Display::Wire(std::unique_ptr<ScreenSurface> surface, std::unique_ptr<ScreenPresenter> presenter,
                    std::unique_ptr<ScreenBuffer> buffer) {
     Clear();
+    birth_ = NextObjectBirth();
     surface_ = std::move(surface);
     presenter_ = std::move(presenter);
     buffer_ = std::move(buffer);
@@ -53,10 +57,18 @@ void Display::Wire(std::unique_ptr<ScreenSurface> surface, std::unique_ptr<Scree
 }
 
 void Display::Clear() {
+    if (!surface_ && !presenter_ && !buffer_) return;
     if (surface_) surface_->Unlock();
-    surface_.reset();
-    presenter_.reset();
-    buffer_.reset();
+    // A frame below may still draw through the old parts: a script it called rebuilt the display.
+    // Unlocked, they draw nothing, and they go when no frame can hold them any more.
+    struct Parts {
+        std::unique_ptr<ScreenSurface> surface;
+        std::unique_ptr<ScreenPresenter> presenter;
+        std::unique_ptr<ScreenBuffer> buffer;
+    };
+    auto parts =
+        std::make_shared<Parts>(Parts{std::move(surface_), std::move(presenter_), std::move(buffer_)});
+    ReleaseLater(birth_, [parts]() mutable { parts.reset(); });
 }
 
 void Display::LockSurface() {

@@ -29,7 +29,8 @@ class Display {
     // surface and the buffer draws into all of it.
     void Wire(std::unique_ptr<ScreenSurface> surface, std::unique_ptr<ScreenPresenter> presenter,
               std::unique_ptr<ScreenBuffer> buffer);
-    // Unlocks the surface, then deletes surface, presenter and buffer.
+    // Unlocks the surface and lets go of surface, presenter and buffer: they go when no frame can
+    // still draw through them (object_lifetime.h).
     void Clear();
 
     ScreenSurface* Surface() const { return surface_.get(); }
@@ -46,6 +47,7 @@ class Display {
     std::unique_ptr<ScreenSurface> surface_;
     std::unique_ptr<ScreenPresenter> presenter_;
     std::unique_ptr<ScreenBuffer> buffer_;
+    uint64_t birth_ = 0;  // when the parts were made, against the objects (object_lifetime.h)
 };
 
 // Builds the display the settings ask for into display, as start-up and the screen options do.

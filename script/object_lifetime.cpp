@@ -2,32 +2,57 @@
 
 #include <algorithm>
 #include <atomic>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 #include "script/script_object.h"
 
 namespace {
 
+// A destroyed object, or a native part given by what releases it.
+struct Entry {
+    uint64_t birth;
+    ScriptObject* object;
+    std::function<void()> release;
+};
+
 struct Waiting {
-    std::vector<ScriptObject*> objects;
+    std::vector<Entry> entries;
 };
 
 thread_local Waiting waiting;
 
 std::atomic<uint64_t> lastBirth{0};
 
-// The memory of destroyed objects only: their destruction is done, so nothing here runs a script.
-void Release(std::vector<ScriptObject*>& objects) {
-    for (ScriptObject* object : objects) delete object;
-    objects.clear();
+// What waits was destroyed or taken out of use already, so nothing here runs a script.
+void Release(std::vector<Entry>& entries) {
+    for (Entry& entry : entries) {
+        if (entry.object != nullptr) {
+            delete entry.object;
+        } else {
+            entry.release();
+        }
+    }
+    entries.clear();
 }
 
 void ReleaseAll() {
-    while (!waiting.objects.empty()) {
-        std::vector<ScriptObject*> objects;
-        objects.swap(waiting.objects);
-        Release(objects);
+    while (!waiting.entries.empty()) {
+        std::vector<Entry> entries;
+        entries.swap(waiting.entries);
+        Release(entries);
     }
+}
+
+void Wait(Entry entry) {
+    if (!ReleaseHold::Any()) {
+        std::vector<Entry> now;
+        now.push_back(std::move(entry));
+        Release(now);
+        return;
+    }
+    waiting.entries.push_back(std::move(entry));
 }
 
 }  // namespace
@@ -35,17 +60,17 @@ void ReleaseAll() {
 thread_local uint32_t ReleaseHold::holds = 0;
 
 void ReleaseHold::ReleaseWaiting() {
-    if (!waiting.objects.empty()) ReleaseAll();
+    if (!waiting.entries.empty()) ReleaseAll();
 }
 
 ReleaseLoop::ReleaseLoop() : firstBirth_(lastBirth.load(std::memory_order_relaxed) + 1) {}
 
 void ReleaseLoop::Turn() {
-    std::vector<ScriptObject*>& objects = waiting.objects;
-    const auto older = std::stable_partition(
-        objects.begin(), objects.end(), [this](const ScriptObject* o) { return o->Birth() < firstBirth_; });
-    std::vector<ScriptObject*> made(older, objects.end());
-    objects.erase(older, objects.end());
+    std::vector<Entry>& entries = waiting.entries;
+    const auto older = std::stable_partition(entries.begin(), entries.end(),
+                                             [this](const Entry& e) { return e.birth < firstBirth_; });
+    std::vector<Entry> made(std::make_move_iterator(older), std::make_move_iterator(entries.end()));
+    entries.erase(older, entries.end());
     Release(made);
 }
 
@@ -54,13 +79,13 @@ uint64_t NextObjectBirth() {
 }
 
 void ReleaseWhenUnheld(ScriptObject* object) {
-    if (ReleaseHold::holds == 0) {
-        delete object;
-        return;
-    }
-    waiting.objects.push_back(object);
+    Wait({object->Birth(), object, nullptr});
+}
+
+void ReleaseLater(uint64_t birth, std::function<void()> release) {
+    Wait({birth, nullptr, std::move(release)});
 }
 
 size_t DestroyedAwaitingRelease() {
-    return waiting.objects.size();
+    return waiting.entries.size();
 }

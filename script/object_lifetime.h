@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 class ScriptObject;
 
@@ -30,8 +31,10 @@ class ReleaseHold {
     ReleaseHold(const ReleaseHold&) = delete;
     ReleaseHold& operator=(const ReleaseHold&) = delete;
 
+    // Whether any hold of this thread lives.
+    static bool Any() { return holds > 0; }
+
   private:
-    friend void ReleaseWhenUnheld(ScriptObject* object);
     // Taken on every call into script code, so kept to a counter of the thread's own.
     static thread_local uint32_t holds;
     static void ReleaseWaiting();
@@ -59,5 +62,9 @@ uint64_t NextObjectBirth();
 // For DestroyObject, once the object is destroyed: its memory goes now when nothing holds, else
 // when it may.
 void ReleaseWhenUnheld(ScriptObject* object);
-// Destroyed objects of this thread whose memory waits (for tests and benchmarks).
+// Native parts that frames may hold across script calls as objects are held (the display's buffer
+// and surface, which a script may have rebuilt): given back by the same rules, birth being when they
+// were made (NextObjectBirth).
+void ReleaseLater(uint64_t birth, std::function<void()> release);
+// Destroyed objects and parts of this thread whose memory waits (for tests and benchmarks).
 size_t DestroyedAwaitingRelease();

@@ -18,6 +18,7 @@
 #include "platform/headless/headless_app.h"
 #include "platform/headless/headless_timer.h"
 #include "platform/headless/headless_video.h"
+#include "script/object_lifetime.h"
 #include "tests/support/error_message.h"
 
 namespace {
@@ -329,6 +330,26 @@ TEST_F(DisplayTest, WindowsAreCentredAndFullScreenIsGivenBack) {
     EXPECT_EQ(ErrorMessage([&] { DibSurface s(video, &settings, nullptr, 4); }),
               "Unable to set video mode (640 x 480 at 16 bits per pixel in \"Screen.SCRS\")");
     EXPECT_FALSE(video.IsOpen());
+}
+
+}  // namespace
+
+namespace {
+
+// A script called while a frame draws may rebuild the display (the screen options): the frame's
+// buffer and surface stay readable until it can no longer hold them, and then go.
+TEST_F(DisplayTest, PartsAFrameMayStillHoldOutliveARebuild) {
+    std::unique_ptr<Display> display = Build();
+    {
+        const ReleaseHold frame;
+        ScreenBuffer* held = display->Buffer();
+        BuildDisplay(*display, device, settings, &palette, nullptr);
+        EXPECT_NE(display->Buffer(), held);
+        // Into the old surface, which the sanitizer build sees is still there.
+        held->DrawLine(0, 0, 10, 0, 0x1234);
+        EXPECT_EQ(DestroyedAwaitingRelease(), 1u);
+    }
+    EXPECT_EQ(DestroyedAwaitingRelease(), 0u);
 }
 
 }  // namespace
