@@ -160,7 +160,8 @@ PlayerObject* Player::CreateFromConfig(Processor& processor, PlayerConfig& confi
         if (auto* actors = processor.Objects().ListAt(kShipListId)) actors->AppendObject(ship.get());
         player->AttachShip(ship.release());
     }
-    made.release();
+    // The players' list has it from here on; without one, the caller does.
     if (auto* players = processor.Objects().ListAt(kPlayerListId)) players->AppendObject(player);
+    made.release();
     return player;
 }
