@@ -26,9 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/exceptions.h"
 #include "foundation/script_memory.h"
-#include "graphics/display_services.h"
+#include "fuzz/game_steps.h"
 #include "script/class_manager.h"
 #include "script/native_catalogue.h"
 #include "script/object_manager.h"
@@ -71,25 +70,6 @@ const char* const kTexts[] = {"",
                               "1 2 3",
                               "%d%s%n"};
 
-// Reads the input byte by byte; 0 once it is used up.
-class Bytes {
-  public:
-    Bytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool More() const { return at_ < size_; }
-    uint8_t Next() { return at_ < size_ ? data_[at_++] : 0; }
-
-  private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
-};
-
-// Thrown from the clock when a step has waited too long for its frames: what a quit request does,
-// so that no engine handler catches it.
-void StopLongStep() {
-    throw StopRequested{};
-}
-
 class FuzzGame {
   public:
     FuzzGame() {
@@ -109,20 +89,15 @@ class FuzzGame {
             if (ZEMAClass* cls = harness_.Classes().Classes().Find(String(row->name)))
                 classes_.push_back(cls);
         }
-        budget_ = harness_.Host().timer.StartPeriodic([this] {
-            if (armed_ && ++spentMs_ > kStepBudgetMs) {
-                armed_ = false;
-                StopLongStep();
-            }
-        });
+        budget_ = std::make_unique<StepBudget>(harness_, kStepBudgetMs);
     }
-    ~FuzzGame() { budget_.reset(); }
+    ~FuzzGame() { budget_->Stop(); }
     FuzzGame(const FuzzGame&) = delete;
     FuzzGame& operator=(const FuzzGame&) = delete;
 
     bool QuitAskedFor() { return harness_.Host().App().QuitRequested(); }
 
-    void Run(Bytes& in) {
+    void Run(InputBytes& in) {
         Processor& cpu = harness_.Cpu();
         wellKnown_.clear();
         for (uint32_t id = 0; id < kWellKnownIds; ++id) {
@@ -144,7 +119,7 @@ class FuzzGame {
     static constexpr uint32_t kScratchBytes = 4096;
     static constexpr size_t kMaxResults = 16;
 
-    void Step(Bytes& in) {
+    void Step(InputBytes& in) {
         const uint8_t op = in.Next() % 5;
         if (op == 0) {
             ZEMAClass* cls = classes_[in.Next() % classes_.size()];
@@ -187,7 +162,7 @@ class FuzzGame {
         }
     }
 
-    std::vector<uint32_t> Arguments(Bytes& in) {
+    std::vector<uint32_t> Arguments(InputBytes& in) {
         std::vector<uint32_t> arguments(in.Next() % (kMaxArguments + 1));
         for (uint32_t& value : arguments) value = Value(in.Next());
         return arguments;
@@ -227,30 +202,14 @@ class FuzzGame {
         }
     }
 
-    // Runs a call as the engine runs one: stacks put back afterwards, engine errors and a stopped
-    // wait are normal ends.
+    // Runs a call as the engine runs one; what it left (field addresses, new objects, numbers) is
+    // offered to later steps.
     template <class F>
     void Guarded(F&& call) {
-        Processor& cpu = harness_.Cpu();
-        StackDepths depths;
-        cpu.SaveStackDepths(depths);
-        const uint32_t classes = cpu.ClassStack().Depth();
-        spentMs_ = 0;
-        armed_ = true;
-        try {
-            call();
-        } catch (const DExep&) {
-        } catch (const StopRequested&) {
-        }
-        armed_ = false;
-        // What the call left (field addresses, new objects, numbers) is offered to later steps.
-        DStack<uint32_t>& data = cpu.DataStack();
-        for (uint32_t depth = data.Depth(); depth > static_cast<uint32_t>(depths.data); --depth) {
+        RunGuarded(harness_.Cpu(), *budget_, call, [this](uint32_t value) {
             if (results_.size() == kMaxResults) results_.erase(results_.begin());
-            results_.push_back(data.Peek(depth - 1 - static_cast<uint32_t>(depths.data)));
-        }
-        cpu.RestoreStackDepths(depths);
-        if (cpu.ClassStack().Depth() > classes) cpu.ClassStack().TruncateTo(classes);
+            results_.push_back(value);
+        });
     }
 
     GameHarness harness_;
@@ -261,9 +220,7 @@ class FuzzGame {
     std::vector<WeakObject> made_;
     std::vector<uint32_t> results_;
     WeakObject pilot_;
-    std::unique_ptr<PeriodicTimer> budget_;
-    bool armed_ = false;
-    uint32_t spentMs_ = 0;
+    std::unique_ptr<StepBudget> budget_;
 };
 
 std::unique_ptr<FuzzGame>& TheGame() {
@@ -293,7 +250,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Registered after the first start, so that it runs before the statics that start made go.
         if (first) std::atexit(EndGame);
     }
-    Bytes in(data, size);
+    InputBytes in(data, size);
     game->Run(in);
     return 0;
 }

@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +14,7 @@
 
 #include "foundation/exceptions.h"
 #include "foundation/fw.h"
+#include "fuzz/hostile_steps.h"
 #include "script/native_catalogue.h"
 #include "script/operations.h"
 #include "shell/input_device.h"
@@ -415,6 +418,371 @@ void Natives() {
     }
 }
 
+// Steps of fuzz_hostile_classes (fuzz/hostile_steps.h), written by name.
+class HostileSteps {
+  public:
+    using Action = std::array<uint8_t, 4>;  // verb, subject, target, extra
+
+    HostileSteps& Make(hostile::Kind kind, uint8_t slot, uint8_t extra = 0) {
+        return Add({hostile::kMake, kind, slot, extra});
+    }
+    // Arms a virtual method (or, with isVirtual false, a method) of a hostile kind.
+    HostileSteps& Arm(hostile::Kind kind, bool isVirtual, uint32_t number, uint8_t passing, bool everyCall,
+                      std::initializer_list<Action> actions) {
+        const hostile::KindName& name = hostile::kKindNames[kind];
+        const uint8_t site =
+            hostile::Site(name, FindNativeClassRow(name.base)->virtualMethods, isVirtual, number);
+        Add({hostile::kArm, kind, site,
+             hostile::Plan(passing, everyCall, static_cast<uint8_t>(actions.size()))});
+        for (const Action& action : actions) Add({action[0], action[1], action[2], action[3]});
+        return *this;
+    }
+    HostileSteps& Fit(uint8_t item, uint8_t ship, uint8_t group, uint8_t index, bool enabled,
+                      uint8_t slotName, bool second = false) {
+        const auto place =
+            static_cast<uint8_t>(group | (index << 3) | (second ? 0x40 : 0) | (enabled ? 0x80 : 0));
+        return Add({hostile::kFit, item, ship, place, slotName});
+    }
+    HostileSteps& Hand(uint8_t what, uint8_t owner, hostile::HandHow how) {
+        return Add({hostile::kHand, what, owner, how});
+    }
+    HostileSteps& Drive(hostile::Step step, uint8_t operation, uint8_t pick, uint8_t value = 0) {
+        if (step == hostile::kDialog) return Add({step, pick, value});
+        return Add({step, operation, pick, value});
+    }
+    HostileSteps& Delete(uint8_t pick) { return Add({hostile::kDelete, pick}); }
+    const std::string& Bytes() const { return bytes_; }
+
+  private:
+    HostileSteps& Add(std::initializer_list<uint8_t> values) {
+        for (uint8_t v : values) bytes_.push_back(static_cast<char>(v));
+        return *this;
+    }
+    std::string bytes_;
+};
+
+// A world for each family of natives that call script code, with one of the callbacks armed.
+void HostileClasses() {
+    using namespace hostile;
+    using A = HostileSteps::Action;
+    const auto seed = [](const char* name, const HostileSteps& steps) {
+        SeedPlain("fuzz_hostile_classes", name, steps.Bytes());
+    };
+    const uint8_t self = Object(kItself, 0);
+    const auto named = [](uint8_t n) { return Object(kNamedObject, n); };
+    const auto byId = [](IdIndex id) { return Object(kById, id); };
+    const auto reached = [](Getter g) { return Object(kReached, g); };
+    const auto list = [](IdIndex id) { return static_cast<uint8_t>(0x80 | id); };
+    // A ship (0) with an energy source (1), an engine (2), a shield (3) and a grabber (4) fitted and
+    // enabled, an item in its hold (5); the slots named 8-12.
+    const auto fitted = [] {
+        HostileSteps s;
+        s.Make(kHShip, 0)
+            .Make(kHAkb, 1)
+            .Make(kHEngine, 2)
+            .Make(kHShield, 3)
+            .Make(kHGrabber, 4)
+            .Make(kHOption, 5);
+        s.Fit(1, 0, 1, 0, true, 8)
+            .Fit(2, 0, 2, 0, true, 9)
+            .Fit(3, 0, 3, 0, true, 10)
+            .Fit(4, 0, 4, 0, true, 11);
+        return s.Fit(5, 0, 5, 0, true, 12);
+    };
+
+    // Items: switched on and off by the recharge, shed for lack of energy, priced, saved, restored.
+    seed("switch deletes the ship", fitted()
+                                        .Arm(kHEngine, true, 15, 0, false, {A{kDeleteIt, reached(kItemShip)}})
+                                        .Drive(kShips, kRecharge, 0, 10));
+    seed("switch deletes its slot", fitted()
+                                        .Arm(kHShield, true, 15, 0, false, {A{kDeleteIt, reached(kItemSlot)}})
+                                        .Drive(kShips, kRecharge, 0, 10));
+    seed("switch clears the ships", fitted()
+                                        .Hand(0, list(kIdShips), kToList)
+                                        .Arm(kHEngine, true, 15, 1, true, {A{kClearIt, 0, byId(kIdShips)}})
+                                        .Drive(kShips, kRecharge, 0, 10)
+                                        .Drive(kShips, kDrain, 0, 200));
+    seed("switch deletes the next item", fitted()
+                                             .Arm(kHEngine, true, 15, 0, true, {A{kDeleteIt, named(3)}})
+                                             .Drive(kShips, kRecharge, 0, 1)
+                                             .Drive(kShips, kRecompute, 0));
+    seed("price deletes the item", HostileSteps()
+                                       .Make(kHOption, 1)
+                                       .Arm(kHOption, true, 16, 0, false, {A{kDeleteIt, self}})
+                                       .Drive(kItems, kPrice, 1));
+    seed("paid bonus price fails", HostileSteps()
+                                       .Make(kHOption, 1)
+                                       .Arm(kHOption, true, 16, 0, false, {A{kFail}})
+                                       .Make(kHPaidBonus, 2, 1));
+    seed("save deletes the ship", fitted()
+                                      .Arm(kHOption, true, 5, 0, false, {A{kDeleteIt, reached(kItemShip)}})
+                                      .Drive(kShips, kSaveConfig, 0));
+    seed("restore deletes itself", fitted()
+                                       .Drive(kShips, kSaveConfig, 0)
+                                       .Arm(kHAkb, true, 6, 0, false, {A{kDeleteIt, self}})
+                                       .Drive(kShips, kLoadConfig, 0, 6));
+    seed("restore deletes the new ship",
+         fitted()
+             .Drive(kShips, kSaveConfig, 0)
+             .Arm(kHOption, true, 6, 0, false, {A{kDeleteIt, reached(kItemShip)}})
+             .Drive(kShips, kLoadConfig, 0, 6));
+    seed("save and restore",
+         fitted().Arm(kHAkb, true, 6, 0, false, {A{kDeleteIt, named(0)}}).Drive(kItems, kSaveRestore, 1, 1));
+    seed("take out",
+         fitted().Arm(kHShield, true, 15, 0, false, {A{kDeleteIt, self}}).Drive(kItems, kTakeOut, 3));
+
+    // Weapons: triggered with ammunition loaded, offered ammunition, firing their own shots.
+    const auto armed = [&] {
+        HostileSteps s = fitted();
+        s.Make(kHWeapon, 6).Make(kHAmmo, 7).Hand(7, 6, kToWeapon).Fit(6, 0, 0, 0, true, 13);
+        return s;
+    };
+    seed("ammunition deletes the weapon",
+         armed()
+             .Arm(kHAmmo, true, 18, 0, false, {A{kDeleteIt, Object(kArgument, 0)}})
+             .Drive(kWeapons, kTrigger, 6, 5));
+    seed("ammunition deletes the ship on fire", armed()
+                                                    .Arm(kHAmmo, true, 17, 0, false, {A{kDeleteIt, named(0)}})
+                                                    .Drive(kShips, kRecharge, 0, 10)
+                                                    .Drive(kShips, kFire, 0, 0));
+    seed("offer deletes the weapon", HostileSteps()
+                                         .Make(kHWeapon, 1)
+                                         .Make(kHAmmo, 2)
+                                         .Make(kHAmmo, 3)
+                                         .Arm(kHWeapon, true, 19, 1, false, {A{kBaseNow}, A{kDeleteIt, self}})
+                                         .Drive(kWeapons, kOfferAmmo, 1, 2)
+                                         .Drive(kWeapons, kOfferAmmo, 1, 3));
+    seed("prepared shot clears the shots",
+         fitted()
+             .Make(kHEnergyWeapon, 6)
+             .Fit(6, 0, 0, 0, true, 13)
+             .Arm(kHEnergyWeapon, true, 20, 0, false, {A{kClearIt, 0, byId(kIdShots)}})
+             .Drive(kWeapons, kFireOwn, 6));
+    seed("loaded ammunition restored deletes the weapon",
+         armed()
+             .Drive(kShips, kSaveConfig, 0)
+             .Arm(kHAmmo, true, 6, 0, false, {A{kDeleteIt, Object(kArgument, 1)}})
+             .Arm(kHWeapon, true, 19, 0, false, {A{kBaseNow}, A{kDeleteIt, self}})
+             .Drive(kShips, kLoadConfig, 0, 14));
+    seed("equipment step deletes the weapon", armed()
+                                                  .Arm(kHWeapon, true, 2, 0, false, {A{kDeleteIt, self}})
+                                                  .Drive(kShips, kRecharge, 0, 10)
+                                                  .Drive(kShips, kStepEquipment, 0, 1));
+
+    // Ships: updated with a pilot, hit, exploded, deleted with their equipment.
+    seed("update deletes the pilot", fitted()
+                                         .Make(kHPlayer, 7)
+                                         .Hand(0, 7, kToPilotShip)
+                                         .Arm(kHShip, false, 42, 0, false, {A{kDeleteIt, named(7)}})
+                                         .Drive(kShips, kUpdate, 0, 1));
+    seed("hit deletes the ship", fitted()
+                                     .Make(kHActor, 6)
+                                     .Arm(kHShip, true, 17, 0, false, {A{kDeleteIt, self}})
+                                     .Drive(kShips, kShipHit, 0, 6));
+    seed("destructor deletes the ship",
+         fitted().Arm(kHEngine, false, 1, 0, false, {A{kDeleteIt, named(0)}}).Delete(2));
+    seed("destructor hands itself to the flight",
+         fitted().Arm(kHAkb, false, 1, 0, false, {A{kHandIt, self, byId(kIdFlight12), kListAdd}}).Delete(0));
+
+    // Actors: exploded (a frozen copy, splinters), stepped; multi actors stepped and hit.
+    seed("frozen copy deletes its source", HostileSteps()
+                                               .Make(kHActor, 0)
+                                               .Arm(kHActor, true, 8, 0, false, {A{kDeleteIt, self}})
+                                               .Drive(kActors, kExplodeMode, 0, 3));
+    seed("splinters clear the flight",
+         HostileSteps()
+             .Make(kHActor, 0)
+             .Arm(kHActor, true, 10, 0, true, {A{kClearIt, 0, byId(kIdFlight12)}})
+             .Drive(kActors, kExplodeMode, 0, 1));
+    seed("splinter walk deletes itself", HostileSteps()
+                                             .Make(kHActor, 0)
+                                             .Arm(kHActor, true, 8, 1, false, {A{kDeleteIt, self}})
+                                             .Drive(kActors, kSplinters, 0));
+    seed("pseudo actor steps into splinters", HostileSteps()
+                                                  .Make(kHActor, 0)
+                                                  .Make(kHPseudo, 1, 0x40)
+                                                  .Arm(kHPseudo, true, 7, 0, false, {A{kDeleteIt, self}})
+                                                  .Drive(kActors, kSetState, 1, 0)
+                                                  .Drive(kActors, kPseudoStep, 1));
+    const auto multi = [] {
+        HostileSteps s;
+        s.Make(kHMulti, 0).Make(kHActor, 1).Make(kHActor, 2).Make(kHActor, 3);
+        return s.Hand(1, 0, kToMulti).Hand(2, 0, kToMulti).Hand(3, 0, kToMulti);
+    };
+    seed("member step deletes the multi actor",
+         multi().Arm(kHActor, true, 2, 0, false, {A{kDeleteIt, named(0)}}).Drive(kActors, kMultiStep, 0));
+    seed("member step deletes the next member",
+         multi().Arm(kHActor, true, 2, 0, false, {A{kDeleteIt, named(2)}}).Drive(kActors, kMultiStep, 0));
+    seed("member goes and moves on",
+         multi()
+             .Arm(kHActor, true, 14, 0, true, {A{kHandIt, self, byId(kIdFlight12), kListAdd}})
+             .Drive(kActors, kSetState, 1, 2)
+             .Drive(kActors, kMultiStep, 0));
+    seed("member hit deletes the multi actor", multi()
+                                                   .Drive(kActors, kMultiEntries, 0)
+                                                   .Arm(kHActor, true, 13, 0, false, {A{kDeleteIt, named(0)}})
+                                                   .Drive(kActors, kActorHit, 0, 0x11));
+    seed("member explodes the multi actor", multi()
+                                                .Arm(kHActor, true, 15, 0, false, {A{kExplodeIt, named(0)}})
+                                                .Drive(kActors, kSetState, 2, 1)
+                                                .Drive(kActors, kMultiStep, 0));
+
+    // Lists: cleared, swept, collided, deleted while their entries' callbacks change them.
+    const auto listed = [] {
+        HostileSteps s;
+        s.Make(kList, 0).Make(kHActor, 1).Make(kHActor, 2).Make(kHActor, 3);
+        return s.Hand(1, 0, kToList).Hand(2, 0, kToList).Hand(3, 0, kToList);
+    };
+    seed("clearing: an entry adds itself back",
+         listed()
+             .Arm(kHActor, false, 1, 0, false, {A{kHandIt, self, named(0), kListAdd}})
+             .Drive(kLists, kClearList, 0));
+    seed("clearing: an entry deletes the list",
+         listed().Arm(kHActor, false, 1, 0, false, {A{kDeleteIt, named(0)}}).Drive(kLists, kClearList, 0));
+    seed("clearing: an entry clears the list",
+         listed().Arm(kHActor, false, 1, 1, false, {A{kClearIt, 0, named(0)}}).Drive(kLists, kClearList, 0));
+    seed("removing: an entry deletes the next",
+         listed().Arm(kHActor, false, 1, 0, false, {A{kDeleteIt, named(2)}}).Drive(kLists, kRemoveAt, 0, 0));
+    seed("deleting the list", listed()
+                                  .Arm(kHActor, false, 1, 0, true, {A{kRemoveFirst, 0, named(0)}})
+                                  .Drive(kLists, kDeleteList, 0));
+    seed("sweep: an explosion deletes the list",
+         HostileSteps()
+             .Make(kHActor, 1)
+             .Make(kHActor, 2)
+             .Hand(1, list(kIdFlight12), kToList)
+             .Hand(2, list(kIdFlight12), kToList)
+             .Drive(kActors, kSetState, 1, 1)
+             .Drive(kActors, kSetState, 2, 1)
+             .Arm(kHActor, true, 15, 0, false, {A{kDeleteIt, byId(kIdFlight12)}})
+             .Drive(kLists, kSweep, list(kIdFlight12)));
+    seed("collisions: a hit clears the ships",
+         fitted()
+             .Hand(0, list(kIdShips), kToList)
+             .Make(kHActor, 6)
+             .Hand(6, list(kIdFlightActors), kToList)
+             .Arm(kHActor, true, 13, 0, true, {A{kClearIt, 0, byId(kIdShips)}})
+             .Drive(kLists, kCollideFlight, 0));
+    seed("drawing deletes the actors", HostileSteps()
+                                           .Make(kHActor, 1)
+                                           .Hand(1, list(kIdFlight12), kToList)
+                                           .Arm(kHActor, true, 7, 0, true, {A{kDeleteIt, byId(kIdFlight12)}})
+                                           .Drive(kLists, kDrawFlight, 0));
+
+    // Supply and bonuses.
+    seed("supplier deletes the supply",
+         HostileSteps()
+             .Make(kHSupplier, 0)
+             .Hand(0, 0, kToSupply)
+             .Make(kHOption, 1)
+             .Arm(kHSupplier, true, 7, 0, false, {A{kBaseNow}, A{kDeleteIt, byId(kIdSupply)}})
+             .Drive(kSupply, kOffer, 1));
+    seed("service sends a ship", HostileSteps()
+                                     .Make(kHService, 0)
+                                     .Make(kHSupplyShip, 1)
+                                     .Make(kHOption, 2)
+                                     .Make(kHOption, 3)
+                                     .Hand(2, 0, kToService)
+                                     .Hand(3, 0, kToService)
+                                     .Arm(kHService, true, 8, 0, false, {A{kNoBase}, A{kPushIt, named(1)}})
+                                     .Arm(kHOption, true, 16, 0, false, {A{kDeleteIt, named(1)}})
+                                     .Drive(kSupply, kServiceStep, 0, 50)
+                                     .Drive(kSupply, kDropCargo, 1, 255));
+    seed("supply ship step deletes itself",
+         HostileSteps()
+             .Make(kHSupplyShip, 0)
+             .Make(kHOption, 1)
+             .Hand(1, 0, kToCargo)
+             .Arm(kHSupplyShip, true, 2, 0, false, {A{kBaseNow}, A{kDeleteIt, self}})
+             .Drive(kSupply, kSupplyShipStep, 0));
+    // A bonus is picked up by a ship with a pilot (named 8, over its slot's name).
+    seed("pick-up deletes the bonus", fitted()
+                                          .Make(kHPlayer, 8)
+                                          .Hand(0, 8, kToPilotShip)
+                                          .Make(kHOption, 6)
+                                          .Make(kHBonus, 7, 6)
+                                          .Arm(kHBonus, true, 13, 0, false, {A{kBaseNow}, A{kDeleteIt, self}})
+                                          .Drive(kSupply, kPickUp, 7, 0));
+    seed("ammunition pick-up deletes the weapon",
+         armed()
+             .Make(kHPlayer, 8)
+             .Hand(0, 8, kToPilotShip)
+             .Make(kHAmmo, 14)
+             .Make(kHPaidBonus, 15, 14)
+             .Arm(kHAmmo, false, 1, 0, false, {A{kDeleteIt, named(6)}})
+             .Drive(kSupply, kPickUp, 15, 0));
+    seed("money pick-up deletes the ship",
+         fitted()
+             .Make(kHMoneyBonus, 6)
+             .Make(kHPlayer, 7)
+             .Hand(0, 7, kToPilotShip)
+             .Arm(kHGrabber, false, 1, 0, false, {A{kDeleteIt, named(0)}})
+             .Arm(kHMoneyBonus, true, 13, 0, false, {A{kDeleteIt, named(4)}})
+             .Drive(kSupply, kPickUp, 6, 0));
+    seed("bonus drop clears the bonuses",
+         HostileSteps()
+             .Make(kHOption, 1)
+             .Make(kHBonus, 2, 1)
+             .Arm(kHBonus, true, 18, 0, false, {A{kBaseNow}, A{kClearIt, 0, byId(kIdBonuses)}})
+             .Drive(kSupply, kBonusDrop, 2, 3));
+
+    // Dialogs, pilots, the scene reset, the players file and the save.
+    seed("dialog event deletes the dialog", HostileSteps()
+                                                .Make(kHPlayer, 0)
+                                                .Make(kHDialog, 1)
+                                                .Arm(kHDialog, true, 7, 0, false, {A{kDeleteIt, self}})
+                                                .Drive(kDialog, 0, 1, 0));
+    seed("dialog start deletes the pilot", HostileSteps()
+                                               .Make(kHPlayer, 0)
+                                               .Make(kHDialog, 1)
+                                               .Arm(kHDialog, true, 8, 0, false, {A{kDeleteIt, named(0)}})
+                                               .Drive(kDialog, 0, 1, 0));
+    const auto pilot = [&] {
+        HostileSteps s = fitted();
+        s.Make(kHPlayer, 6)
+            .Make(kHOption, 7)
+            .Make(kHSkill, 13)
+            .Hand(7, 6, kToPilotItems)
+            .Hand(0, 6, kToPilotShip);
+        return s.Drive(kPilots, kPlaceSkill, 6, 13);
+    };
+    seed("store deletes the pilot",
+         pilot().Arm(kHOption, true, 5, 0, false, {A{kDeleteIt, named(6)}}).Drive(kPilots, kStore, 6));
+    seed("create: restore clears the pilots",
+         pilot()
+             .Drive(kPilots, kStore, 6)
+             .Arm(kHOption, true, 6, 0, true, {A{kClearIt, 0, byId(kIdPlayers)}})
+             .Drive(kPilots, kCreate, 6, 14));
+    seed("scene reset: save clears the ships",
+         pilot()
+             .Arm(kHAkb, true, 5, 0, true, {A{kClearIt, 0, byId(kIdShips)}})
+             .Drive(kPilots, kResetScene, 6));
+    seed("players file: save deletes the pilot",
+         pilot().Arm(kHShield, true, 5, 0, false, {A{kDeleteIt, named(6)}}).Drive(kPilots, kWritePlayers, 6));
+    seed("save game: a name fails",
+         pilot().Arm(kHEngine, true, 5, 0, false, {A{kFail}}).Drive(kPilots, kWriteSave, 6));
+    seed("players replaced: restore deletes the ship",
+         pilot()
+             .Arm(kHAkb, true, 6, 0, false, {A{kDeleteIt, reached(kItemShip)}})
+             .Drive(kPilots, kReplacePlayers, 6));
+    seed("skill step deletes the pilot",
+         pilot().Arm(kHSkill, true, 2, 0, false, {A{kDeleteIt, named(6)}}).Drive(kPilots, kPilotStep, 6));
+    seed("skills applied clear the pilots",
+         pilot()
+             .Arm(kHSkill, true, 7, 0, false, {A{kClearIt, 0, byId(kIdPlayers)}})
+             .Drive(kShips, kRecompute, 0));
+    seed("loaded save: the old pilot's destructor clears the pilots",
+         pilot()
+             .Arm(kHPlayer, false, 1, 0, false, {A{kClearIt, 0, byId(kIdPlayers)}})
+             .Drive(kPilots, kLoadSave, 6));
+    seed("loaded save: the scenario deletes the ships",
+         pilot()
+             .Arm(kHScenario, true, 2, 0, false, {A{kClearIt, 0, byId(kIdShips)}})
+             .Drive(kPilots, kLoadSave, 6));
+    seed("item names delete the pilot",
+         pilot().Arm(kHOption, true, 3, 0, false, {A{kDeleteIt, named(6)}}).Drive(kPilots, kWalkItems, 6));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -449,6 +817,7 @@ int main(int argc, char** argv) {
         SoundFormatSeeds();
         UninstallListSeeds();
         Natives();
+        HostileClasses();
     } catch (const DExep& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.message.Text());
         return 1;

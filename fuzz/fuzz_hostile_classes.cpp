@@ -1,0 +1,1508 @@
+// Script classes that turn on the native code calling them. The game is started headless with one
+// script class derived from each native class whose objects native code calls back (items, energy
+// sources, engines, shields, grabbers, guides, weapons, ammunition, ships, actors, shots, multi and
+// pseudo actors, explosions, bonuses, a supplier, supply services and ships, dialogs, pilots,
+// skills, the scenario). Every virtual method, destructor method and method of these classes
+// starts with room for code that the input fills for the length of one input: it may delete the
+// object itself, an object it was handed on the data stack, one in its fields, one it can name (the
+// objects the input made, a list, the supply, the level or the scenario by object ID, its ship,
+// slot, ammunition, carried item or pilot), add an object to a list or an owner (ObjectManager add,
+// a multi actor's members, a pilot's items or ship, a supply ship's cargo, the supply, a weapon's
+// ammunition, a slot's item field), clear a list or remove from it, call back into the natives
+// (step, explode), answer with an object, or fail with an engine error; before or after the native
+// behaviour it overrides, or instead of it; at the n-th call, once or from then on. The input
+// builds a small world of such objects and of native ones and drives the natives that call them:
+// items switched, priced, saved and restored; weapons triggered, offered ammunition and fired;
+// slots filled and switched; ships updated, recharged, saved to and loaded from their
+// configuration; supply offered, stepped and dropped; bonuses picked up; actors exploded into
+// splinters and frozen copies; multi actors stepped and hit; lists cleared, swept, drawn, collided
+// and deleted; dialogs run for a few frames; pilots stored and created from their configuration,
+// the scene reset, the players file and a save written, a save loaded. Each step runs as the game
+// runs it, under a release hold, and the whole input under one more, as the game thread holds for
+// the whole game. Afterwards the world is taken down: every object the input still holds is deleted
+// as a script deletes, the flight's, ship and player lists are emptied, and, still under the
+// input's hold, every class must count no more live objects than before the input.
+//
+// An engine error is a normal end of a step. A crash, a sanitizer report (use after free, double
+// free, leak), any other exception, a hang, or an object that no one owns once the world is taken
+// down (its class still counts it live: its destructor methods have not run, or wait for the memory
+// of a destroyed owner to go) is a finding.
+//
+// Input (fuzz/hostile_steps.h names its values): steps until the input ends or kMaxSteps were
+// made; a step is an operation byte and the bytes it reads. A pick finds the first named object of
+// the kind needed from that slot on; what the input hands on (fit, hand, offer, place) it must
+// still hold, as native code hands on only what it owns, and it hands no object to itself nor a
+// container to another.
+//   0 arm:      class, site (a virtual method, then the methods from 1), plan (bits 0-2 calls
+//               that pass before the code acts, bit 3 act at every later call too, bits 4-5 one to
+//               three actions), then per action: verb, subject, target, extra
+//   1 make:     kind, named slot, extra (a bonus's item, a pseudo actor's source)
+//   2 fit:      item, ship, place (bits 0-2 group, bit 3 index, bit 6 second place, bit 7 enabled),
+//               named slot for the slot
+//   3 hand:     object, owner, how (list, multi actor, pilot's items or ship, supply ship, service,
+//               supply, weapon)
+//   4 field:    object, field, value object
+//   5-12        drive items, weapons, ships, actors, supply and bonuses, lists, pilots: operation,
+//               receiver, value; a dialog: the dialog, the pilot whose device it runs with
+//   13 delete:  object, as a script deletes
+// Subjects and targets of an action: top 3 bits the kind (itself, a data-stack argument, a field,
+// a named object, an object ID, an object of its own reached through a native, null), low 5 bits
+// which. The game is started again every kInputsPerGame inputs, and when it cannot be put back.
+// With VONDREL_FUZZ_LIST set, each step is listed on stderr, with the engine error it ended in.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "campaign/flight_collisions.h"
+#include "campaign/flight_draw.h"
+#include "campaign/flight_lists.h"
+#include "campaign/player_files.h"
+#include "campaign/save_game.h"
+#include "campaign/scene_reset.h"
+#include "foundation/script_memory.h"
+#include "fuzz/game_steps.h"
+#include "fuzz/hostile_steps.h"
+#include "graphics/image.h"
+#include "script/class_manager.h"
+#include "script/cleanup_steps.h"
+#include "script/native_catalogue.h"
+#include "script/object_lifetime.h"
+#include "script/object_manager.h"
+#include "script/operations.h"
+#include "script/processor.h"
+#include "script/weak_object.h"
+#include "shell/draw_layers.h"
+#include "shell/frame_timer.h"
+#include "shell/game_ids.h"
+#include "shell/input_device.h"
+#include "shell/input_queue.h"
+#include "tests/support/game_harness.h"
+#include "tools/content/class_library_builder.h"
+#include "tools/content/script_assembler.h"
+#include "tools/content/script_subclass.h"
+#include "tools/content/sound_builder.h"
+#include "ui/script_dialog.h"
+#include "ui/visual.h"
+#include "world/actor.h"
+#include "world/bonuses.h"
+#include "world/equipment_config.h"
+#include "world/level.h"
+#include "world/multi_actor.h"
+#include "world/option.h"
+#include "world/player.h"
+#include "world/player_config.h"
+#include "world/pseudo_actor.h"
+#include "world/scenario.h"
+#include "world/ship.h"
+#include "world/shots_manager.h"
+#include "world/skills.h"
+#include "world/slot.h"
+#include "world/supply.h"
+#include "world/weapon.h"
+
+namespace {
+
+using namespace hostile;
+using Label = ScriptAssembler::Label;
+using Receiver = ScriptAssembler::Receiver;
+
+constexpr uint32_t kMaxSteps = 48;
+constexpr uint32_t kInputsPerGame = 2000;
+constexpr uint32_t kStepBudgetMs = 6 * FrameTimer::kFramePeriod;
+// Words at the head of every method body that an input may fill.
+constexpr uint32_t kAreaWords = 48;
+// Script fields of every hostile class, which the input may point at other objects.
+constexpr uint32_t kFields = 2;
+constexpr uint32_t kNamed = 16;
+constexpr uint32_t kMaxArmed = 8;
+constexpr uint32_t kMaxActions = 3;
+// The control block in script memory: the named objects' addresses, then a call counter per armed site.
+constexpr uint32_t kCounterWords = kNamed;
+constexpr uint32_t kControlWords = kNamed + kMaxArmed;
+
+// Creation values that stand for a picture of the archive.
+constexpr int64_t kPicture = int64_t{1} << 40;
+constexpr int64_t kShipPicture = int64_t{2} << 40;
+const char* const kPictureName = "P.dpf";
+const char* const kShipPictureName = "Test\\Ship.dpf";
+
+// How an object of a kind is made.
+enum class Shape {
+    kFixed,   // its creation values only
+    kBonus,   // a carried item (a named object) first
+    kPseudo,  // a source actor (a named object) and flags
+    kPlayer,  // a pilot with an input device, in the player list
+    kList,    // a secondary ObjectManager
+};
+
+struct Creation {
+    Shape shape;
+    std::vector<int64_t> values;  // after the class, in pop order; a hostile class pushes its own
+};
+
+// A weapon that fires loaded ammunition only; an energy weapon fires its own shots.
+const std::vector<int64_t> kWeaponValues = {kPicture, 0, 0, 0, -100, 0, 5, 0, 0, 0, 1, 1, 1, 0, 100, 1};
+
+std::vector<int64_t> EnergyWeaponValues() {
+    std::vector<int64_t> values = {kPicture, 0, 0, 0, -100, 0, 5, 0, 0, 0, 1, 1, 0, 0, 100, 1};
+    values.insert(values.end(), {1000, 10, 0, 0, kPicture});
+    return values;
+}
+
+std::vector<int64_t> ShipValues() {
+    std::vector<int64_t> values = {kShipPicture, 0, 0};
+    for (int group = kShipGroups - 1; group >= 0; --group) values.push_back(kShipSlots[group]);
+    values.insert(values.end(), {0, 0, 0, 1, 0});
+    return values;
+}
+
+// By Kind.
+const std::vector<Creation>& Creations() {
+    static const std::vector<Creation> creations = {
+        {Shape::kFixed, {kPicture, 0, 0, 0, 0, 0, 5, 0, 0, 0, 100}},
+        {Shape::kFixed, {kPicture, 1000, 0, 100}},
+        {Shape::kFixed, {kPicture, 500, 10, 0, 100}},
+        {Shape::kFixed, {kPicture, 0, 10, 0, 100}},
+        {Shape::kFixed, {kPicture, 1, 0, 50}},
+        {Shape::kFixed, {kPicture, 2, 0, 40}},
+        {Shape::kFixed, kWeaponValues},
+        {Shape::kFixed, EnergyWeaponValues()},
+        {Shape::kFixed, {kPicture, 5, 1, 1, 10, 1000, 10, 0, 0, kPicture}},
+        {Shape::kFixed, ShipValues()},
+        {Shape::kFixed, {kPicture, 100, 1000, 1000, 0, 0, 0, 0}},
+        {Shape::kFixed, {kPicture, 10, 1000, 1000, 0, -100, 0, 0}},
+        {Shape::kFixed, {1000, 1000}},
+        {Shape::kFixed, {kPicture, 1000, 1000}},
+        {Shape::kBonus, {1000, 1000, 0}},
+        {Shape::kBonus, {1000, 1000, 0, -50}},
+        {Shape::kFixed, {5, 1000, 1000, 0}},
+        {Shape::kFixed, {5, 1000, 1000, 0}},
+        {Shape::kPseudo, {}},
+        {Shape::kFixed, {}},
+        {Shape::kFixed, {}},
+        {Shape::kFixed, {kPicture, 0, 1000, 100, 0}},
+        {Shape::kFixed, {}},
+        {Shape::kPlayer, {}},
+        {Shape::kFixed, {}},
+        {Shape::kFixed, {}},
+        {Shape::kFixed, {kPicture, 0, 0, 0, 0, 0, 5, 0, 0, 0, 100}},
+        {Shape::kFixed, {kPicture, 1000, 0, 100}},
+        {Shape::kFixed, {kPicture, 1, 0, 50}},
+        {Shape::kFixed, kWeaponValues},
+        {Shape::kFixed, {kPicture, 5, 1, 1, 10, 1000, 10, 0, 0, kPicture}},
+        {Shape::kFixed, ShipValues()},
+        {Shape::kFixed, {kPicture, 100, 1000, 1000, 0, 0, 0, 0}},
+        {Shape::kFixed, {1000, 1000}},
+        {Shape::kBonus, {1000, 1000, 0}},
+        {Shape::kFixed, {kPicture, 0, 1000, 100, 0}},
+        {Shape::kFixed, {}},
+        {Shape::kPlayer, {}},
+        {Shape::kList, {}},
+    };
+    return creations;
+}
+
+// The classes a hostile class uses, by class number from 1 (1 is its base).
+enum UsedClass : uint32_t {
+    kUsesObjectManager = 2,
+    kUsesMultiActor,
+    kUsesPlayer,
+    kUsesSupplyShip,
+    kUsesSupply,
+    kUsesSlot,
+    kUsesImageManager,
+    kUsesOption,
+    kUsesWeapon,
+    kUsesBonus,
+    kUsesShip,
+};
+const std::vector<std::string> kUses = {"ObjectManager", "MultiActor", "Player",       "SupplyShip",
+                                        "Supply",        "Slot",       "ImageManager", "Option",
+                                        "Weapon",        "Bonus",      "Ship"};
+
+// Objects that hostile code names by object ID: the flight's lists, the ships, the pilots, the supply, the
+// level and the scenario.
+const uint32_t kNamedIds[] = {kFlightActorListId, kFlightList7Id,  kShipListId,     kShotsManagerId,
+                              kFlightList11Id,    kTestRunListId,  kPlayerListId,   kBonusListId,
+                              kFlightList31Id,    kObjectList33Id, kFlightList35Id, kSupplyId,
+                              kLevelId,           kScenarioId};
+static_assert(std::size(kNamedIds) == kIdCount);
+// The lists that the world's take-down empties.
+const uint32_t kWorldLists[] = {kFlightActorListId, kFlightList7Id, kShotsManagerId, kFlightList11Id,
+                                kTestRunListId,     kBonusListId,   kFlightList31Id, kObjectList33Id,
+                                kFlightList35Id,    kShipListId,    kPlayerListId};
+
+// A site: a virtual method (number below the class's virtual count), else a method.
+struct Site {
+    bool isVirtual;
+    uint32_t number;
+    Kind kind;
+};
+
+// The virtual method native code hands a supplier an object offered with.
+constexpr uint32_t kSupplierOfferVirtual = 7;
+// Skill methods that set its step and apply flags.
+constexpr uint32_t kSkillStepFlagMethod = 8;
+constexpr uint32_t kSkillApplyFlagMethod = 9;
+
+uint32_t BaseVirtualCount(Kind k) {
+    return FindNativeClassRow(kKindNames[k].base)->virtualMethods;
+}
+uint32_t VirtualCount(Kind k) {
+    return BaseVirtualCount(k) + kKindNames[k].ownVirtuals;
+}
+
+// What a site does of its own: the base's behaviour (none for the destructor method, whose bases run theirs
+// anyway); where native code calls a virtual method that only script classes give, what such a class does: a
+// supplier takes the object offered and lets it go, a scenario starts and answers 0.
+void OwnBehaviour(ScriptAssembler& s, const Site& site) {
+    if (site.isVirtual && site.kind == kHSupplier && site.number == kSupplierOfferVirtual) {
+        s.Op(Op::DeleteObject);
+    } else if (site.isVirtual && site.kind == kHScenario && site.number == kScenarioStartVirtual) {
+        s.Op(Op::PushZero);
+    } else if (site.isVirtual || site.number != kDestructorMethod) {
+        s.Word(ScriptAssembler::CallWord(site.number, 1, site.isVirtual));
+    }
+}
+
+// Where native code hands the object on top over (an object offered to a supplier or a supply service,
+// ammunition offered to a weapon). The script owns it from then on.
+bool TakesObject(const Site& site) {
+    if (!site.isVirtual) return false;
+    if (site.number == kSupplierOfferVirtual) return site.kind == kHSupplier || site.kind == kHService;
+    return site.number == kWeaponOfferAmmoVirtual && (site.kind == kHWeapon || site.kind == kHEnergyWeapon);
+}
+
+// In place of the base's behaviour: where the script is handed an object it takes it and lets it go, as a
+// script that does not keep what it took must (a weapon answers that it took it).
+void NoBehaviour(ScriptAssembler& s, const Site& site) {
+    if (!TakesObject(site)) return;
+    s.Op(Op::DeleteObject);
+    if (site.number == kWeaponOfferAmmoVirtual) s.Op(Op::PushZero);
+}
+
+// kAreaWords words: what fill assembles (which may jump to the label after the area), padded. Empty when it
+// does not fit.
+std::vector<uint32_t> AreaWords(const std::function<void(ScriptAssembler&, Label)>& fill) {
+    ScriptAssembler s;
+    const Label end = s.NewLabel();
+    fill(s, end);
+    if (s.Here() > kAreaWords) return {};
+    while (s.Here() < kAreaWords) s.Op(Op::Nop);
+    s.Bind(end);
+    return s.Finish();
+}
+
+// What a site does while the input leaves it alone.
+std::vector<uint32_t> QuietArea(const Site& site) {
+    return AreaWords([&](ScriptAssembler& s, Label end) {
+        OwnBehaviour(s, site);
+        s.Jump(Op::Jump, end);
+    });
+}
+
+// The library of a hostile class: method 0 makes the object with its creation values through the base; every
+// other method and every virtual method is an area, quiet until armed.
+ClassLibraryBuilder HostileLibrary(Kind k) {
+    const KindName& kind = kKindNames[k];
+    const Creation& creation = Creations()[k];
+    const NativeClassRow* row = FindNativeClassRow(kind.base);
+    const uint32_t methods = row != nullptr ? std::max<uint32_t>(row->methods, 2) : 2;
+    std::vector<std::string> used = {kind.base};
+    used.insert(used.end(), kUses.begin(), kUses.end());
+    ClassLibraryBuilder b = ClassLibraryBuilder::Named(kind.name, used);
+    b.baseIndex = 1;
+    b.instanceFields = kFields;
+    ScriptAssembler a;
+    std::vector<uint32_t> methodTable(methods, 0);
+    methodTable[kCreateObjectMethod] = a.Method();
+    if (creation.shape == Shape::kFixed) {
+        // Pushed under the class so that native code can make the object by its name alone.
+        for (auto value = creation.values.rbegin(); value != creation.values.rend(); ++value) {
+            if (*value == kPicture || *value == kShipPicture) {
+                const char* name = *value == kPicture ? kPictureName : kShipPictureName;
+                for (uint32_t w : PushPictureWords(name, kUsesImageManager)) a.Word(w);
+            } else {
+                a.Op(Op::PushInline, {static_cast<uint32_t>(*value)});
+            }
+            a.Op(Op::Swap);
+        }
+    }
+    a.Call(kCreateObjectMethod, 1);
+    if (k == kHSkill) {
+        // Its step and apply flags set, so that a pilot steps and applies it.
+        for (uint32_t method : {kSkillStepFlagMethod, kSkillApplyFlagMethod}) {
+            a.Op(Op::Dup);
+            a.Op(Op::PushOne);
+            a.Op(Op::Swap);
+            a.Word(ScriptAssembler::CallWord(method, 1, false, Receiver::Popped));
+        }
+    }
+    a.Return();
+    const auto body = [&](const Site& site) {
+        const uint32_t at = a.Method();
+        for (uint32_t w : QuietArea(site)) a.Word(w);
+        a.Return();
+        return at;
+    };
+    for (uint32_t m = 1; m < methods; ++m) methodTable[m] = body({false, m, k});
+    std::vector<uint32_t> virtualTable(VirtualCount(k), 0);
+    for (uint32_t v = 0; v < virtualTable.size(); ++v) virtualTable[v] = body({true, v, k});
+    b.methods = methodTable;
+    b.virtualMethods = virtualTable;
+    b.code = a.Finish();
+    return b;
+}
+
+// One hostile action as the input gives it.
+struct Action {
+    uint8_t verb;
+    uint8_t subject;
+    uint8_t target;
+    uint8_t extra;
+};
+
+class HostileCode {
+  public:
+    explicit HostileCode(uint32_t control) : control_(control) {}
+
+    // The area of an armed site; empty when it does not fit.
+    std::vector<uint32_t> Armed(const Site& site, uint32_t counter, uint8_t plan,
+                                const std::vector<Action>& actions) const {
+        return AreaWords([&](ScriptAssembler& s, Label end) {
+            const uint32_t count = control_ + 4 * (kCounterWords + counter);
+            const bool always = (plan & 7) == 0 && (plan & 8) != 0;
+            if (!always) {
+                // The calls that pass first do what a quiet site does.
+                const Label fire = s.NewLabel();
+                s.Op(Op::PushInline, {count});
+                s.Op(Op::Fetch);
+                s.Jump(Op::JumpIfZero, fire);
+                s.Op(Op::PushInline, {count});
+                s.Op(Op::DecrementMemory);
+                OwnBehaviour(s, site);
+                s.Jump(Op::Jump, end);
+                s.Bind(fire);
+                if ((plan & 8) == 0) {
+                    s.Op(Op::PushInline, {0x7FFFFFFFu});
+                    s.Op(Op::PushInline, {count});
+                    s.Op(Op::Store);
+                }
+            }
+            bool own = false;
+            for (const Action& action : actions) {
+                const uint8_t verb = action.verb % kVerbCount;
+                if (verb == kBaseNow || verb == kNoBase) {
+                    if (!own) {
+                        if (verb == kBaseNow) {
+                            OwnBehaviour(s, site);
+                        } else {
+                            NoBehaviour(s, site);
+                        }
+                    }
+                    own = true;
+                    continue;
+                }
+                // What it answers goes over the object it was handed, which would be left to no one.
+                if (verb == kPushIt && TakesObject(site)) continue;
+                Emit(s, action, verb);
+            }
+            if (!own) OwnBehaviour(s, site);
+        });
+    }
+
+  private:
+    void Emit(ScriptAssembler& s, const Action& action, uint8_t verb) const {
+        switch (verb) {
+            case kDeleteIt:
+                Object(s, action.subject);
+                s.Op(Op::DeleteObject);
+                break;
+            case kHandIt:
+                Hand(s, action);
+                break;
+            case kClearIt:
+                Object(s, action.target);
+                s.Word(CallWord(13, kUsesObjectManager));
+                break;
+            case kRemoveFirst:
+                Object(s, action.target);
+                s.Op(Op::Dup);
+                s.Word(CallWord(5, kUsesObjectManager));
+                s.Op(Op::Drop);
+                s.Word(CallWord(11, kUsesObjectManager));
+                break;
+            case kFail:
+                s.Op(Op::PushZero);
+                s.Op(Op::Fetch);
+                break;
+            case kStepIt:
+                s.Op(Op::PushZero);
+                Object(s, action.subject);
+                s.Word(ScriptAssembler::CallWord(2, 0, true, Receiver::Popped));
+                break;
+            case kExplodeIt:
+                Object(s, action.subject);
+                s.Word(ScriptAssembler::CallWord(15, 0, true, Receiver::Popped));
+                break;
+            default:
+                Object(s, action.subject);
+                break;
+        }
+    }
+
+    // Hands the subject to the target by one of the natives that take objects.
+    void Hand(ScriptAssembler& s, const Action& action) const {
+        Object(s, action.subject);
+        const uint8_t adder = action.extra % kAdderCount;
+        if (adder == kPilotShip) s.Op(Op::PushInline, {(action.extra >> 4) & 1u});
+        Object(s, action.target);
+        switch (adder) {
+            case kListAdd:
+                s.Word(CallWord(4, kUsesObjectManager));
+                break;
+            case kMemberAdd:
+                s.Word(CallWord(35, kUsesMultiActor));
+                break;
+            case kPilotItem:
+                s.Word(CallWord(21, kUsesPlayer));
+                break;
+            case kCargo:
+                s.Word(CallWord(35, kUsesSupplyShip));
+                break;
+            case kSupplyOffer:
+                s.Word(CallWord(5, kUsesSupply));
+                break;
+            case kVirtualAdd:
+                s.Word(ScriptAssembler::CallWord(7, 0, true, Receiver::Popped));
+                break;
+            case kPilotShip:
+                s.Word(CallWord(27, kUsesPlayer));
+                s.Op(Op::Drop);
+                break;
+            case kWeaponOffer:
+                // What the weapon hands back is the script's: it goes, as a script that does not keep it must
+                // let it go.
+                s.Word(ScriptAssembler::CallWord(19, 0, true, Receiver::Popped));
+                s.Op(Op::DeleteObject);
+                break;
+            default:
+                s.Word(CallWord(9, kUsesSlot));
+                s.Op(Op::Store);
+                break;
+        }
+    }
+
+    static uint32_t CallWord(uint32_t method, uint32_t used) {
+        return ScriptAssembler::CallWord(method, used, false, Receiver::Popped);
+    }
+
+    // Pushes the object a subject or target byte names.
+    void Object(ScriptAssembler& s, uint8_t spec) const {
+        const uint32_t n = spec & 31u;
+        switch (spec >> 5) {
+            case kItself:
+                s.Op(Op::This);
+                break;
+            case kArgument:
+                s.Op(Op::PushInline, {n % 4});
+                s.Op(Op::Pick);
+                break;
+            case kField:
+                s.Op(Op::PushInline, {n % kFields});
+                s.Op(Op::FieldAddress);
+                s.Op(Op::Fetch);
+                break;
+            case kNamedObject:
+                s.Op(Op::PushInline, {control_ + 4 * (n % kNamed)});
+                s.Op(Op::Fetch);
+                break;
+            case kById:
+                s.Op(Op::PushInline, {kNamedIds[n % std::size(kNamedIds)]});
+                s.Op(Op::ObjectById);
+                break;
+            case kReached:
+                Reached(s, static_cast<uint8_t>(n % kGetterCount));
+                break;
+            case kNull:
+                s.Op(Op::PushZero);
+                break;
+            default:
+                s.Op(Op::This);
+                break;
+        }
+    }
+
+    static void Reached(ScriptAssembler& s, uint8_t getter) {
+        const auto own = [&](uint32_t method, uint32_t used) { s.Call(method, used); };
+        switch (getter) {
+            case kItemShip:
+                own(17, kUsesOption);
+                break;
+            case kItemSlot:
+                own(24, kUsesOption);
+                s.Op(Op::Fetch);
+                break;
+            case kLoadedAmmo:
+                own(32, kUsesWeapon);
+                break;
+            case kSlotFirst:
+                own(9, kUsesSlot);
+                s.Op(Op::Fetch);
+                break;
+            case kSlotSecond:
+                own(10, kUsesSlot);
+                s.Op(Op::Fetch);
+                break;
+            case kPilotsShip:
+                own(7, kUsesPlayer);
+                break;
+            case kPilotsFirstItem:
+                own(24, kUsesPlayer);
+                break;
+            case kBonusItem:
+                own(35, kUsesBonus);
+                break;
+            case kShipWeaponSlot:
+                s.Op(Op::PushZero);
+                own(35, kUsesShip);
+                break;
+            case kShipHoldSlot:
+                s.Op(Op::PushZero);
+                own(40, kUsesShip);
+                break;
+            default:
+                own(44, kUsesShip);
+                break;
+        }
+    }
+
+    uint32_t control_;
+};
+
+// The hostile classes' libraries, built once.
+const std::vector<ClassLibraryBuilder>& HostileLibraries() {
+    static const std::vector<ClassLibraryBuilder> libraries = [] {
+        std::vector<ClassLibraryBuilder> built;
+        for (uint8_t k = 0; k < kHostileKinds; ++k) built.push_back(HostileLibrary(Kind(k)));
+        return built;
+    }();
+    return libraries;
+}
+
+class HostileWorld {
+  public:
+    HostileWorld() {
+        harness_.AddPicture(kPictureName, {.entries = 2, .frames = 2, .width = 4, .height = 4});
+        harness_.AddPicture(kShipPictureName, {.entries = 5, .frames = 2});
+        for (const char* name : {"Misc\\Broker.dpf", "Explosions\\SmallExplosion.dpf", "Misc\\Bonus.dpf",
+                                 "Misc\\MoneyBonus.dpf", "Misc\\EnergyBonus.dpf"})
+            harness_.AddPicture(name, {.width = 2, .height = 2});
+        harness_.AddPicture("Explosions\\Explosion1.dpf", {.frames = 2});
+        harness_.AddEntry("Explosions\\Explosion1.wav", WaveFile());
+        for (const char* sound : {"BonusGet", "ShipExplosion", "EnergyLack", "EquipmentDetached"})
+            harness_.AddSound(sound, std::string("Misc\\") + sound + ".wav", WaveFile());
+        harness_.AddMessages("system.mes", {{177, "Rate"},
+                                            {307, "Detached"},
+                                            {308, "Low"},
+                                            {392, "Sign %s?"},
+                                            {476, "Direction"},
+                                            {479, "Level up"}});
+        for (const ClassLibraryBuilder& library : HostileLibraries()) harness_.AddLibrary(library);
+        harness_.Start();
+        Processor& cpu = harness_.Cpu();
+        control_ = cpu.AllocateBlock(4 * kControlWords);
+        code_ = std::make_unique<HostileCode>(control_);
+        for (uint8_t k = 0; k < kHostileKinds; ++k) hostile_.push_back(harness_.Class(kKindNames[k].name));
+        // What the world uses is loaded before the marks, so that a scene reset leaves it.
+        for (const char* name : {kPictureName, kShipPictureName, "Misc\\Broker.dpf",
+                                 "Explosions\\Explosion1.dpf", "Explosions\\SmallExplosion.dpf",
+                                 "Misc\\Bonus.dpf", "Misc\\MoneyBonus.dpf", "Misc\\EnergyBonus.dpf"})
+            harness_.Picture(name);
+        for (const char* sound : {"BonusGet", "ShipExplosion", "EnergyLack", "EquipmentDetached"})
+            harness_.Sound(sound);
+        harness_.Message("system.mes", 177);
+        harness_.FontNamed("Hint");
+        harness_.Sound("Explosions\\Explosion1.wav");
+        PublishedFlight() = FlightValues{.sceneWidthX100 = 64000, .screenHeightX100 = 48000};
+        CreateFlightLists(cpu);
+        budget_ = std::make_unique<StepBudget>(harness_, kStepBudgetMs);
+        PutBack();
+        marks_ = SaveResourceMarks(cpu);
+        for (const NativeClassRow* row : NativeCatalogue()) {
+            if (ZEMAClass* cls = harness_.Classes().Classes().Find(String(row->name)))
+                counted_.push_back(cls);
+        }
+        counted_.insert(counted_.end(), hostile_.begin(), hostile_.end());
+        for (ZEMAClass* cls : counted_) baseline_.push_back(cls->InstanceCount());
+    }
+    ~HostileWorld() { budget_->Stop(); }
+    HostileWorld(const HostileWorld&) = delete;
+    HostileWorld& operator=(const HostileWorld&) = delete;
+
+    // The game needs starting again: it asked to quit, or the world could not be put back.
+    bool Spoilt() { return spoilt_ || harness_.Host().App().QuitRequested(); }
+
+    void Run(InputBytes& in) {
+        // As the game thread holds for the whole game: what a destroyed object still owns must have gone with
+        // it, not wait for its memory to go.
+        const ReleaseHold hold;
+        for (uint32_t step = 0; step < kMaxSteps && in.More(); ++step) Step(in);
+        TakeDown();
+    }
+
+  private:
+    void Step(InputBytes& in) {
+        const uint8_t step = in.Next() % kStepCount;
+        if (listed_) std::fprintf(stderr, "step %u:", step);
+        switch (step) {
+            case kArm:
+                Arm(in);
+                break;
+            case kMake:
+                MakeStep(in);
+                break;
+            case kFit:
+                Fit(in);
+                break;
+            case kHand:
+                HandOver(in);
+                break;
+            case kSetField:
+                SetField(in);
+                break;
+            case kItems:
+                DriveItems(in);
+                break;
+            case kWeapons:
+                DriveWeapons(in);
+                break;
+            case kShips:
+                DriveShips(in);
+                break;
+            case kActors:
+                DriveActors(in);
+                break;
+            case kSupply:
+                DriveSupply(in);
+                break;
+            case kLists:
+                DriveLists(in);
+                break;
+            case kDialog:
+                DriveDialog(in);
+                break;
+            case kPilots:
+                DrivePilots(in);
+                break;
+            default:
+                DeleteStep(in);
+                break;
+        }
+    }
+
+    // --- hostile code ---
+
+    void Arm(InputBytes& in) {
+        const auto kind = Kind(in.Next() % kHostileKinds);
+        ZEMAClass* cls = hostile_[kind];
+        const uint8_t pick = in.Next();
+        const uint8_t plan = in.Next();
+        std::vector<Action> actions(1 + (plan >> 4) % kMaxActions);
+        for (Action& action : actions) action = {in.Next(), in.Next(), in.Next(), in.Next()};
+        if (armed_.size() == kMaxArmed) return;
+        const uint32_t virtuals = cls->VirtualMethodCount();
+        const uint32_t sites = virtuals + cls->MethodCount() - 1;
+        const uint32_t index = pick % sites;
+        const Site site =
+            index < virtuals ? Site{true, index, kind} : Site{false, index - virtuals + 1, kind};
+        const uint32_t at =
+            (site.isVirtual ? cls->VirtualMethodSlot(site.number) : cls->MethodSlot(site.number)) + 4;
+        for (const Armed& other : armed_) {
+            if (other.at == at) return;
+        }
+        const auto counter = static_cast<uint32_t>(armed_.size());
+        const std::vector<uint32_t> words = code_->Armed(site, counter, plan, actions);
+        if (listed_) {
+            std::fprintf(stderr, " armed %s %s %u%s\n", cls->ClassName().Text(),
+                         site.isVirtual ? "virtual" : "method", site.number,
+                         words.empty() ? " (too long)" : "");
+        }
+        if (words.empty()) return;
+        ScriptStore32(control_ + 4 * (kCounterWords + counter), plan & 7);
+        WriteArea(at, words);
+        armed_.push_back({at, QuietArea(site)});
+    }
+
+    static void WriteArea(uint32_t at, const std::vector<uint32_t>& words) {
+        for (uint32_t i = 0; i < words.size(); ++i) ScriptStore32(at + 4 * i, words[i]);
+    }
+
+    void Disarm() {
+        for (const Armed& site : armed_) WriteArea(site.at, site.quiet);
+        armed_.clear();
+    }
+
+    // --- the world's objects ---
+
+    void Name(uint8_t slot, ScriptObject* object) {
+        const uint32_t at = slot % kNamed;
+        named_[at] = WeakObject(object);
+        ScriptStore32(control_ + 4 * at, object != nullptr ? object->Address() : 0);
+    }
+
+    // Made by the input, or handed back to it: deleted at the take-down unless gone by then. The input hands
+    // an object on (as native code hands what it holds) only while it holds it.
+    void Keep(ScriptObject* object) {
+        if (object != nullptr) roots_.push_back({WeakObject(object), true});
+    }
+    bool Held(const ScriptObject* object) const {
+        for (const Root& root : roots_) {
+            if (root.held && root.ref.Get() == object) return true;
+        }
+        return false;
+    }
+    void HandedOn(const ScriptObject* object) {
+        for (Root& root : roots_) {
+            if (root.ref.Get() == object) root.held = false;
+        }
+    }
+
+    // The first named object of the type from slot on, or null.
+    template <class T>
+    T* Find(uint8_t slot) {
+        for (uint32_t i = 0; i < kNamed; ++i) {
+            if (T* found = dynamic_cast<T*>(named_[(slot + i) % kNamed].Get())) return found;
+        }
+        return nullptr;
+    }
+
+    // The same other than the object given.
+    template <class T>
+    T* FindOther(uint8_t slot, const ScriptObject* other) {
+        for (uint32_t i = 0; i < kNamed; ++i) {
+            auto* found = dynamic_cast<T*>(named_[(slot + i) % kNamed].Get());
+            if (found != nullptr && found != other) return found;
+        }
+        return nullptr;
+    }
+
+    // The same among the objects the input holds.
+    template <class T>
+    T* FindHeld(uint8_t slot) {
+        for (uint32_t i = 0; i < kNamed; ++i) {
+            auto* found = dynamic_cast<T*>(named_[(slot + i) % kNamed].Get());
+            if (found != nullptr && Held(found)) return found;
+        }
+        return nullptr;
+    }
+
+    ObjectManager* FindList(uint8_t pick) {
+        if ((pick & 0x80) != 0) return harness_.Objects().ListAt(kNamedIds[pick % std::size(kNamedIds)]);
+        return Find<ObjectManager>(pick);
+    }
+
+    uint32_t PushValue(int64_t value) {
+        if (value == kPicture) return harness_.Picture(kPictureName)->Address();
+        if (value == kShipPicture) return harness_.Picture(kShipPictureName)->Address();
+        return static_cast<uint32_t>(value);
+    }
+
+    ScriptObject* Make(Kind k, uint8_t extra) {
+        Processor& cpu = harness_.Cpu();
+        const Creation& kind = Creations()[k];
+        if (kind.shape == Shape::kList) {
+            auto* list = new ObjectManager(&cpu, 1);
+            Keep(list);
+            return list;
+        }
+        std::vector<uint32_t> pushed;
+        if (k >= kHostileKinds || kind.shape != Shape::kFixed) {
+            for (auto value = kind.values.rbegin(); value != kind.values.rend(); ++value)
+                pushed.push_back(PushValue(*value));
+        }
+        ScriptObject* item = nullptr;
+        if (kind.shape == Shape::kBonus) {
+            item = FindHeld<OptionObject>(extra);
+            pushed.push_back(item != nullptr ? item->Address() : 0);
+        } else if (kind.shape == Shape::kPseudo) {
+            ScriptObject* source = Find<ActorObject>(extra);
+            pushed.push_back(extra >> 6);
+            pushed.push_back(source != nullptr ? source->Address() : 0);
+        }
+        GameObject made = harness_.New(kKindNames[k].name, pushed);
+        ScriptObject* object = made.release();
+        Keep(object);
+        HandedOn(item);
+        if (kind.shape == Shape::kPlayer) {
+            auto& pilot = PlayerObject::Of(object);
+            pilot.SetInput(std::make_unique<InputDevice>());
+            if (ObjectManager* players = harness_.Objects().ListAt(kPlayerListId)) {
+                players->AppendObject(&pilot);
+                HandedOn(&pilot);
+            }
+        }
+        return object;
+    }
+
+    void MakeStep(InputBytes& in) {
+        const auto kind = Kind(in.Next() % kKindCount);
+        const uint8_t slot = in.Next();
+        const uint8_t extra = in.Next();
+        Drive([&] { Name(slot, Make(kind, extra)); });
+    }
+
+    void Fit(InputBytes& in) {
+        OptionObject* item = FindHeld<OptionObject>(in.Next());
+        ShipObject* ship = Find<ShipObject>(in.Next());
+        const uint8_t place = in.Next();
+        const uint8_t slotName = in.Next();
+        if (item == nullptr || ship == nullptr) return;
+        SlotObject* slot = ship->SlotAt((place & 7) % kShipGroups, (place >> 3) & 1);
+        if (slot == nullptr) return;
+        Name(slotName, slot);
+        Drive([&] {
+            const bool second = (place & 0x40) != 0;
+            OptionObject* old = second ? slot->SetObjectB(item) : slot->SetObject(item);
+            HandedOn(item);
+            Keep(old);
+            if (second) {
+                slot->SetSecondEnabled(place >> 7);
+            } else {
+                slot->SetFirstEnabled(place >> 7);
+            }
+        });
+    }
+
+    void HandOver(InputBytes& in) {
+        const uint8_t what = in.Next();
+        const uint8_t owner = in.Next();
+        const uint8_t how = in.Next();
+        ScriptObject* object = FindHeld<ScriptObject>(what);
+        if (object == nullptr) return;
+        Drive([&] {
+            if (HandTo(object, owner, how)) HandedOn(object);
+        });
+    }
+
+    // Whether the owner took the object. Native code hands nothing to itself, nor a container of other
+    // objects to another container the input made: the two might end up owning each other.
+    bool HandTo(ScriptObject* object, uint8_t owner, uint8_t how) {
+        auto* actor = dynamic_cast<ActorObject*>(object);
+        auto* ammo = dynamic_cast<AmmoObject*>(object);
+        const bool container = dynamic_cast<ObjectManager*>(object) != nullptr ||
+                               dynamic_cast<SupplyShipObject*>(object) != nullptr ||
+                               dynamic_cast<SupplyServiceObject*>(object) != nullptr ||
+                               dynamic_cast<MultiActorObject*>(object) != nullptr;
+        switch (how % kHandCount) {
+            case kToList:
+                if (container && (owner & 0x80) == 0) return false;
+                if (ObjectManager* list = FindList(owner); list != nullptr && list != object) {
+                    list->AppendObject(object);
+                    return true;
+                }
+                return false;
+            case kToMulti:
+                if (container) return false;
+                if (auto* multi = FindOther<MultiActorObject>(owner, object);
+                    multi != nullptr && actor != nullptr) {
+                    multi->Append(*actor);
+                    return true;
+                }
+                return false;
+            case kToPilotItems:
+                if (auto* pilot = FindOther<PlayerObject>(owner, object)) {
+                    pilot->AddItem(object);
+                    return true;
+                }
+                return false;
+            case kToPilotShip:
+                if (auto* pilot = FindOther<PlayerObject>(owner, object)) {
+                    // The ship list takes it; without one it stays the input's.
+                    (void)pilot->SetShip(object, how >> 7);
+                    return object->ManagerHolds() > 0;
+                }
+                return false;
+            case kToCargo:
+                if (container) return false;
+                if (auto* ship = FindOther<SupplyShipObject>(owner, object)) {
+                    ship->Load(object);
+                    return true;
+                }
+                return false;
+            case kToService:
+                if (container) return false;
+                if (auto* service = FindOther<SupplyServiceObject>(owner, object)) {
+                    service->queue.Append(object);
+                    return true;
+                }
+                return false;
+            case kToSupply:
+                // The supply holds what it makes from a supplier's class name: a supplier.
+                if (object->Class() != hostile_[kHSupplier]) return false;
+                SupplyObject::Of(harness_.Object(kSupplyId)).Hold(object);
+                return true;
+            default:
+                if (auto* weapon = FindOther<WeaponObject>(owner, object);
+                    weapon != nullptr && ammo != nullptr) {
+                    Keep(weapon->SetAmmo(ammo));
+                    return true;
+                }
+                return false;
+        }
+    }
+
+    void SetField(InputBytes& in) {
+        ScriptObject* object = Find<ScriptObject>(in.Next());
+        const uint8_t field = in.Next();
+        ScriptObject* value = Find<ScriptObject>(in.Next());
+        if (object == nullptr || object->FieldCount() == 0) return;
+        object->Field(field % object->FieldCount()) = value != nullptr ? value->Address() : 0;
+    }
+
+    void DeleteStep(InputBytes& in) {
+        ScriptObject* object = Find<ScriptObject>(in.Next());
+        if (object == nullptr) return;
+        const uint32_t address = object->Address();
+        Drive([&] { DeleteAsScript(address); });
+    }
+
+    void DeleteAsScript(uint32_t address) {
+        harness_.Cpu().DataStack().Push(address);
+        ProcessorOps::DeleteObject(harness_.Cpu());
+    }
+
+    // --- the natives that call script code ---
+
+    // Runs one native operation as the game does: under a release hold, engine errors a normal end.
+    template <class F>
+    void Drive(F&& operation) {
+        RunGuarded(harness_.Cpu(), *budget_, [&] {
+            const ReleaseHold hold;
+            try {
+                operation();
+                if (listed_) std::fprintf(stderr, " done\n");
+            } catch (const DExep& e) {
+                if (listed_) std::fprintf(stderr, " engine error: %s\n", e.message.Text());
+                throw;
+            }
+        });
+    }
+
+    void DriveItems(InputBytes& in) {
+        const uint8_t what = in.Next();
+        OptionObject* item = Find<OptionObject>(in.Next());
+        const uint8_t value = in.Next();
+        if (item == nullptr) return;
+        Drive([&] {
+            SlotObject* slot = item->Slot();
+            switch (what % kItemOpCount) {
+                case kPrice:
+                    (void)CallScriptMethod16PopInt(item);
+                    break;
+                case kItemName:
+                    (void)GTTClass::CallGetName(item);
+                    break;
+                case kSaveRestore: {
+                    const std::vector<uint32_t> words = SaveObjectState(item);
+                    OptionObject* into = Find<OptionObject>(value);
+                    RestoreObjectState(into != nullptr ? into : item, words);
+                    break;
+                }
+                case kSwitch:
+                    if (slot != nullptr) {
+                        if ((value & 1) != 0) {
+                            slot->SetSecondState((value >> 1) & 3);
+                        } else {
+                            slot->SetFirstState((value >> 1) & 3);
+                        }
+                    }
+                    break;
+                case kEnable:
+                    if (slot != nullptr) slot->SetFirstEnabled(value & 1);
+                    break;
+                case kTakeOut:
+                    if (slot != nullptr)
+                        Keep((value & 1) != 0 ? slot->SetObjectB(nullptr) : slot->SetObject(nullptr));
+                    break;
+                case kShareOfPrice:
+                    (void)Bonus::PriceFor(item, -static_cast<int32_t>(value));
+                    break;
+                default:
+                    // A merge destroys the other; else it stays the input's.
+                    (void)Option::TryMerge(*item, FindHeld<OptionObject>(value));
+                    break;
+            }
+        });
+    }
+
+    void DriveWeapons(InputBytes& in) {
+        const uint8_t what = in.Next();
+        WeaponObject* weapon = Find<WeaponObject>(in.Next());
+        const uint8_t value = in.Next();
+        if (weapon == nullptr) return;
+        Drive([&] {
+            switch (what % kWeaponOpCount) {
+                case kTrigger:
+                    Weapon::CallTrigger(weapon, 1000 * value);
+                    break;
+                case kOfferAmmo: {
+                    // What the weapon answers the input holds; what it took is its own.
+                    ScriptObject* offered = FindHeld<OptionObject>(value);
+                    const uint32_t address = offered != nullptr ? offered->Address() : 0;
+                    const uint32_t answer = Weapon::CallOfferAmmo(weapon, address);
+                    if (answer != address) {
+                        HandedOn(offered);
+                        Keep(WeakObject::AtAddress(answer).Get());
+                    }
+                    break;
+                }
+                default:
+                    RunnerOf(weapon).CallVirtual(weapon, kWeaponFireVirtual);
+                    break;
+            }
+        });
+    }
+
+    void DriveShips(InputBytes& in) {
+        const uint8_t what = in.Next();
+        ShipObject* ship = Find<ShipObject>(in.Next());
+        const uint8_t value = in.Next();
+        if (ship == nullptr) return;
+        Drive([&] {
+            switch (what % kShipOpCount) {
+                case kRecompute:
+                    ship->RecomputeEnergy();
+                    break;
+                case kRecharge:
+                    ship->Recharge(10 * value);
+                    break;
+                case kDrain:
+                    Ship::DrainEnergy(*ship, 10 * value);
+                    break;
+                case kUpdate:
+                    GTTClass::CallStep(ship, value);
+                    break;
+                case kFire:
+                    ship->Fire(1 + (value & 1));
+                    break;
+                case kStepEquipment:
+                    ship->StepEquipment(value);
+                    break;
+                case kSelectDirections:
+                    ship->SelectDirections((value & 0x80) != 0 ? -1 - (value & 1) : value,
+                                           (value & 0x40) != 0);
+                    break;
+                case kSaveConfig:
+                    shipConfig_ = std::make_unique<ShipConfig>();
+                    SaveToConfig(*ship, *shipConfig_);
+                    break;
+                case kLoadConfig:
+                    if (shipConfig_ != nullptr) {
+                        ScriptObject* loaded = LoadFromConfig(harness_.Cpu(), *shipConfig_);
+                        Keep(loaded);
+                        Name(value, loaded);
+                    }
+                    break;
+                case kShipExplode:
+                    RunnerOf(ship).CallVirtual(ship, kExplodeVirtual);
+                    break;
+                case kResetDelays:
+                    ship->ResetDelays();
+                    break;
+                default: {
+                    ScriptObject* attacker = Find<ActorObject>(value);
+                    Actor::OnHit(ship,
+                                 attacker != nullptr ? ActorObject::Of(attacker).DamageTableAddress() : 0,
+                                 attacker, value >> 4);
+                    break;
+                }
+            }
+        });
+    }
+
+    void DriveActors(InputBytes& in) {
+        const uint8_t what = in.Next();
+        ActorObject* actor = Find<ActorObject>(in.Next());
+        const uint8_t value = in.Next();
+        if (actor == nullptr) return;
+        Drive([&] {
+            switch (what % kActorOpCount) {
+                case kExplodeMode:
+                    actor->SetInt(kActorExplosionMode, value % 5);
+                    Actor::Explode(*actor);
+                    break;
+                case kSplinters:
+                    (void)Actor::MakeSplinters(*actor, *harness_.Picture("Misc\\Broker.dpf"));
+                    break;
+                case kActorStep:
+                    GTTClass::CallStep(actor, value);
+                    break;
+                case kPseudoStep:
+                    if (auto* pseudo = dynamic_cast<PseudoActorObject*>(actor)) PseudoActor::Step(*pseudo);
+                    break;
+                case kMultiStep:
+                    if (auto* multi = dynamic_cast<MultiActorObject*>(actor)) MultiActor::Step(*multi, value);
+                    break;
+                case kMultiEntries:
+                    if (auto* multi = dynamic_cast<MultiActorObject*>(actor))
+                        (void)MultiActor::EntryCount(*multi);
+                    break;
+                case kActorHit: {
+                    ScriptObject* attacker = Find<ActorObject>(value);
+                    Actor::OnHit(actor, actor->DamageTableAddress(), attacker, value >> 4);
+                    break;
+                }
+                case kDraw: {
+                    DrawLayerLists layers;
+                    RegisterActorFrames(harness_.Cpu(), *actor, layers);
+                    break;
+                }
+                case kCollide:
+                    if (ActorObject* other = Find<ActorObject>(value)) {
+                        DrawLayerLists layers;
+                        const WeakObject otherRef(other);
+                        RegisterActorFrames(harness_.Cpu(), *actor, layers);
+                        if (auto* still = dynamic_cast<ActorObject*>(otherRef.Get())) {
+                            RegisterActorFrames(harness_.Cpu(), *still, layers);
+                            if (actor->Alive() && still->Alive()) (void)Actor::TestCollision(*actor, *still);
+                        }
+                    }
+                    break;
+                default:
+                    actor->SetState(value % 4);
+                    break;
+            }
+        });
+    }
+
+    void DriveSupply(InputBytes& in) {
+        const uint8_t what = in.Next();
+        const uint8_t pick = in.Next();
+        const uint8_t value = in.Next();
+        Processor& cpu = harness_.Cpu();
+        Drive([&] {
+            auto* supply = dynamic_cast<SupplyObject*>(harness_.Object(kSupplyId));
+            switch (what % kSupplyOpCount) {
+                case kOffer:
+                    if (ScriptObject* object = FindHeld<ScriptObject>(pick);
+                        object != nullptr && supply != nullptr) {
+                        Supply::Offer(cpu, *supply, object);
+                        HandedOn(object);
+                    }
+                    break;
+                case kSupplyStep:
+                    if (supply != nullptr) GTTClass::CallStep(supply, value);
+                    break;
+                case kServiceStep:
+                    if (auto* service = Find<SupplyServiceObject>(pick))
+                        SupplyService::Step(cpu, *service, 10 * value);
+                    break;
+                case kSupplyShipStep:
+                    if (auto* ship = Find<SupplyShipObject>(pick)) GTTClass::CallStep(ship, value);
+                    break;
+                case kDropCargo:
+                    if (auto* ship = Find<SupplyShipObject>(pick)) {
+                        ship->SetInt(kVisualX, 100 * 640 * value / 255);
+                        SupplyShip::DropCargo(cpu, *ship);
+                    }
+                    break;
+                case kReleaseSupplier:
+                    if (supply != nullptr) supply->ReleaseHeld();
+                    break;
+                case kPickUp:
+                    if (auto* bonus = Find<BonusObject>(pick)) {
+                        ScriptObject* toucher = Find<ShipObject>(value);
+                        Actor::OnHit(bonus, 0, toucher, 1 + (value >> 7));
+                    }
+                    break;
+                case kBonusStep:
+                    if (auto* bonus = Find<BonusObject>(pick)) GTTClass::CallStep(bonus, value);
+                    break;
+                case kBonusDrop:
+                    if (auto* bonus = Find<BonusObject>(pick)) {
+                        cpu.DataStack().Push(1000);
+                        cpu.DataStack().Push(100 * value);
+                        RunnerOf(bonus).CallVirtual(bonus, kBonusDropVirtual);
+                    }
+                    break;
+                default:
+                    if (auto* bonus = Find<BonusObject>(pick))
+                        RunnerOf(bonus).CallVirtual(bonus, kBonusFreeVirtual);
+                    break;
+            }
+        });
+    }
+
+    void DriveLists(InputBytes& in) {
+        const uint8_t what = in.Next();
+        const uint8_t pick = in.Next();
+        const uint8_t value = in.Next();
+        Processor& cpu = harness_.Cpu();
+        Drive([&] {
+            ObjectManager* list = FindList(pick);
+            switch (what % kListOpCount) {
+                case kClearList:
+                    if (list != nullptr) list->ClearList();
+                    break;
+                case kRemoveAt:
+                    if (list != nullptr) {
+                        list->Seek(value % 4);
+                        list->RemoveCurrent(false);
+                    }
+                    break;
+                case kDeleteList:
+                    if (list != nullptr) DeleteAsScript(list->Address());
+                    break;
+                case kSweep:
+                    if (list != nullptr) SweepActorList(*list);
+                    break;
+                case kEmptyFlight: {
+                    CleanupSteps steps(cpu);
+                    EmptyFlightLists(cpu, steps);
+                    steps.Finish();
+                    break;
+                }
+                case kCollideFlight:
+                    DrawFlight();
+                    CollideFlight(cpu, (value & 1) != 0);
+                    break;
+                default:
+                    DrawFlight();
+                    break;
+            }
+        });
+    }
+
+    // What the flight's drawing does each frame: every actor of its lists files its pictures, and its
+    // drawn-entry cache is filled for the collision pass.
+    void DrawFlight() {
+        Processor& cpu = harness_.Cpu();
+        DrawLayerLists layers;
+        std::vector<WeakObject> actors;
+        for (uint32_t id : {kFlightActorListId, kShipListId, kShotsManagerId, kTestRunListId, kBonusListId}) {
+            AliveActors(cpu, id, actors);
+            for (const WeakObject& member : actors) {
+                if (ActorObject* actor = AliveActor(member)) RegisterActorFrames(cpu, *actor, layers);
+            }
+        }
+    }
+
+    void DriveDialog(InputBytes& in) {
+        auto* dialog = Find<ZEMADialogObject>(in.Next());
+        PlayerObject* pilot = Find<PlayerObject>(in.Next());
+        if (dialog == nullptr || pilot == nullptr) return;
+        Drive([&] { (void)dialog->Run(*pilot); });
+    }
+
+    void DrivePilots(InputBytes& in) {
+        const uint8_t what = in.Next();
+        PlayerObject* pilot = Find<PlayerObject>(in.Next());
+        const uint8_t value = in.Next();
+        Processor& cpu = harness_.Cpu();
+        Drive([&] {
+            switch (what % kPilotOpCount) {
+                case kStore:
+                    if (pilot != nullptr) {
+                        playerConfig_ = std::make_unique<PlayerConfig>();
+                        Player::StoreToConfig(*playerConfig_, *pilot);
+                    }
+                    break;
+                case kCreate:
+                    if (playerConfig_ != nullptr) {
+                        PlayerObject* made = Player::CreateFromConfig(cpu, *playerConfig_);
+                        Name(value, made);
+                    }
+                    break;
+                case kPilotStep:
+                    if (pilot != nullptr) pilot->Step(value);
+                    break;
+                case kFindItem:
+                    if (pilot != nullptr) (void)pilot->FindItemNamed(String("Unnamed"));
+                    break;
+                case kDeleteItemOfClass:
+                    if (pilot != nullptr)
+                        (void)pilot->DeleteItemOfClass(String(kKindNames[value % kKindCount].name));
+                    break;
+                case kApplySkills:
+                    if (pilot != nullptr) pilot->ApplySkills();
+                    break;
+                case kPlaceSkill:
+                    if (ScriptObject* skill = FindHeld<SkillObject>(value);
+                        skill != nullptr && pilot != nullptr) {
+                        pilot->PlaceSkill(skill, 50 + value % 4);
+                        HandedOn(skill);
+                    }
+                    break;
+                case kResetScene:
+                    ResetScene(cpu, marks_, false);
+                    break;
+                case kWritePlayers: {
+                    SaveHeader header;
+                    WritePlayersConfig(cpu, header, String("Players.PCFG"));
+                    break;
+                }
+                case kWriteSave: {
+                    SaveHeader header;
+                    header.Fill(CurrentGameTexts(cpu, "Fuzz", "Fuzz"));
+                    WriteSaveGame(cpu, header, SaveFileName("Fuzz"));
+                    break;
+                }
+                case kReplacePlayers: {
+                    SaveHeader header;
+                    WritePlayersConfig(cpu, header, String("Players.PCFG"));
+                    const auto configs = ReadPlayerFile(cpu, String("Players.PCFG"), 0);
+                    (void)ReplacePlayers(cpu, configs);
+                    break;
+                }
+                case kReplaceShip:
+                    if (ShipObject* ship = FindHeld<ShipObject>(value); ship != nullptr && pilot != nullptr) {
+                        ScriptObject* old = pilot->ReplaceShip(ship);
+                        // The ship list takes it; without one it stays the input's.
+                        if (ship->ManagerHolds() > 0) HandedOn(ship);
+                        Keep(old);
+                    }
+                    break;
+                case kWalkItems:
+                    if (pilot != nullptr) {
+                        for (ScriptObject* item = pilot->FirstItem(); item != nullptr;
+                             item = pilot->NextItem())
+                            (void)GTTClass::CallGetName(item);
+                    }
+                    break;
+                default: {
+                    SaveHeader header;
+                    header.Fill(CurrentGameTexts(cpu, "Fuzz", "Fuzz"));
+                    WriteSaveGame(cpu, header, SaveFileName("Fuzz"));
+                    SaveGameFile::Load(cpu, SaveFileName("Fuzz"));
+                    break;
+                }
+            }
+        });
+    }
+
+    // --- between inputs ---
+
+    // Deletes what the input still holds and empties the lists its objects went into, with every site quiet
+    // again; then every class must count what it counted before the input.
+    void TakeDown() {
+        Disarm();
+        // What the input handed on is its owner's to destroy.
+        for (auto root = roots_.rbegin(); root != roots_.rend(); ++root) {
+            if (ScriptObject* object = root->ref.Get(); object != nullptr && root->held && Held(object)) {
+                const uint32_t address = object->Address();
+                Drive([&] { DeleteAsScript(address); });
+            }
+        }
+        roots_.clear();
+        for (WeakObject& named : named_) named.Reset();
+        for (uint32_t i = 0; i < kControlWords; ++i) ScriptStore32(control_ + 4 * i, 0);
+        for (uint32_t id : kWorldLists) {
+            Drive([&] {
+                if (ObjectManager* list = harness_.Objects().ListAt(id)) list->ClearList();
+            });
+        }
+        Drive([&] {
+            if (auto* supply = dynamic_cast<SupplyObject*>(harness_.Object(kSupplyId))) supply->ReleaseHeld();
+        });
+        shipConfig_.reset();
+        playerConfig_.reset();
+        KeyQueue().Drain();
+        CharQueue().Drain();
+        PutBack();
+        CheckOwned();
+    }
+
+    // The well-known objects the world uses, made again where an input deleted them.
+    void PutBack() {
+        Processor& cpu = harness_.Cpu();
+        ObjectManager& objects = harness_.Objects();
+        try {
+            for (uint32_t id : kWorldLists) {
+                if (objects.ListAt(id) == nullptr) {
+                    objects.SetObject(
+                        id == kShotsManagerId ? new ShotsManager(&cpu) : new ObjectManager(&cpu, 1), id);
+                }
+            }
+            if (dynamic_cast<LevelObject*>(objects.GetObject(kLevelId)) == nullptr)
+                harness_.Keep(kLevelId, harness_.New("Level"));
+            if (dynamic_cast<SupplyObject*>(objects.GetObject(kSupplyId)) == nullptr)
+                harness_.Keep(kSupplyId, harness_.New("Supply"));
+            if (objects.GetObject(kScenarioId) == nullptr)
+                harness_.Keep(kScenarioId, harness_.New(kKindNames[kHScenario].name));
+        } catch (const DExep&) {
+            spoilt_ = true;
+        }
+    }
+
+    // An object that no one owns once the world is down: its destructor methods never run.
+    void CheckOwned() {
+        for (size_t i = 0; i < counted_.size(); ++i) {
+            const uint32_t count = counted_[i]->InstanceCount();
+            if (count > baseline_[i]) {
+                std::fprintf(stderr, "==hostile classes== %u object(s) of class %s owned by no one\n",
+                             count - baseline_[i], counted_[i]->ClassName().Text());
+                std::abort();
+            }
+            baseline_[i] = count;
+        }
+    }
+
+    struct Armed {
+        uint32_t at;
+        std::vector<uint32_t> quiet;
+    };
+
+    GameHarness harness_;
+    uint32_t control_ = 0;
+    std::unique_ptr<HostileCode> code_;
+    std::vector<ZEMAClass*> hostile_;
+    std::vector<ZEMAClass*> counted_;
+    std::vector<uint32_t> baseline_;
+    std::vector<Armed> armed_;
+    WeakObject named_[kNamed];
+    struct Root {
+        WeakObject ref;
+        bool held;
+    };
+    std::vector<Root> roots_;
+    std::unique_ptr<ShipConfig> shipConfig_;
+    std::unique_ptr<PlayerConfig> playerConfig_;
+    ResourceMarks marks_;
+    std::unique_ptr<StepBudget> budget_;
+    bool spoilt_ = false;
+    bool listed_ = std::getenv("VONDREL_FUZZ_LIST") != nullptr;
+};
+
+std::unique_ptr<HostileWorld>& TheWorld() {
+    static auto* world = new std::unique_ptr<HostileWorld>;
+    return *world;
+}
+
+void EndWorld() {
+    TheWorld().reset();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static uint32_t inputs = 0;
+    std::unique_ptr<HostileWorld>& world = TheWorld();
+    if (world == nullptr || inputs++ % kInputsPerGame == 0 || world->Spoilt()) {
+        const bool first = world == nullptr;
+        world.reset();
+        world = std::make_unique<HostileWorld>();
+        // Registered after the first start, so that it runs before the statics that start made go.
+        if (first) std::atexit(EndWorld);
+    }
+    InputBytes in(data, size);
+    world->Run(in);
+    return 0;
+}
