@@ -18,6 +18,7 @@ struct Walk {
     uint32_t channels = 0;
     uint32_t rate = 0;
     bool mismatch = false;
+    bool emptyComment = false;
 };
 
 Walk& Of(void* client) {
@@ -66,8 +67,15 @@ FLAC__StreamDecoderWriteStatus Write(const FLAC__StreamDecoder*, const FLAC__Fra
 }
 
 void Metadata(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata, void* client) {
-    if (metadata->type != FLAC__METADATA_TYPE_STREAMINFO) return;
     Walk& w = Of(client);
+    if (metadata->type == FLAC__METADATA_TYPE_VORBIS_COMMENT) {
+        // A comment of no length comes as no text at all, which the mixer reads as text.
+        const FLAC__StreamMetadata_VorbisComment& comments = metadata->data.vorbis_comment;
+        for (FLAC__uint32 i = 0; i < comments.num_comments; ++i)
+            w.emptyComment = w.emptyComment || comments.comments[i].entry == nullptr;
+        return;
+    }
+    if (metadata->type != FLAC__METADATA_TYPE_STREAMINFO) return;
     ++w.streamInfos;
     w.streamInfoLength = w.streamInfoLength && metadata->length == FLAC__STREAM_METADATA_STREAMINFO_LENGTH;
     w.channels = metadata->data.stream_info.channels;
@@ -95,8 +103,8 @@ bool FlacIsPlayable(std::span<const uint8_t> data) {
     // mixer keeps what it took for a block when the metadata fails to read or another one follows.
     if (!FLAC__stream_decoder_process_until_end_of_metadata(decoder.get()) ||
         FLAC__stream_decoder_get_state(decoder.get()) != FLAC__STREAM_DECODER_SEARCH_FOR_FRAME_SYNC ||
-        walk.streamInfos != 1 || !walk.streamInfoLength || walk.rate < kLowestSoundRate ||
-        walk.rate > kHighestSoundRate)
+        walk.streamInfos != 1 || !walk.streamInfoLength || walk.emptyComment ||
+        walk.rate < kLowestSoundRate || walk.rate > kHighestSoundRate)
         return false;
     return FLAC__stream_decoder_process_until_end_of_stream(decoder.get()) && !walk.mismatch &&
            FLAC__stream_decoder_get_state(decoder.get()) == FLAC__STREAM_DECODER_END_OF_STREAM;

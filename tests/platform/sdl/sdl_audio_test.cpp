@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "tools/content/sound_builder.h"
@@ -143,7 +144,8 @@ TEST(SdlAudioTest, CompressedSamplesDecodeAndModulesAreNoSamples) {
 
 // The stream information's channel count and rate, which the mixer's FLAC decoder trusts: a mono
 // file claiming two channels ended the process with SIGSEGV, and one whose metadata is cut short,
-// damaged or holds the stream information twice leaked what the mixer took for it.
+// damaged or holds the stream information twice leaked what the mixer took for it. A comment of no
+// length, which the FLAC reader hands on as no text at all, ended it with SIGSEGV too.
 TEST(SdlAudioTest, AFlacWhoseHeaderDisagreesWithItsFramesLoadsAsNothing) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     SdlAudio audio;
@@ -166,6 +168,21 @@ TEST(SdlAudioTest, AFlacWhoseHeaderDisagreesWithItsFramesLoadsAsNothing) {
     vendor[47] = 0x7F;  // the comment block's first length, past the block
     std::vector<uint8_t> twice = mono;
     twice.insert(twice.begin() + 4, mono.begin() + 4, mono.begin() + 42);  // the block, not marked last
+    // The comment block (after the stream information, at 42): its length at 43..45 (big-endian),
+    // the vendor's length at 46 and the vendor, the count of comments, each with its length.
+    const auto withComment = [](std::vector<uint8_t> b, const std::string& comment) {
+        const uint32_t vendor = b[46] | b[47] << 8;
+        const size_t count = 50 + vendor;
+        const uint32_t block = (b[43] << 16 | b[44] << 8 | b[45]) + 4 + static_cast<uint32_t>(comment.size());
+        std::vector<uint8_t> entry = {static_cast<uint8_t>(comment.size()), 0, 0, 0};
+        entry.insert(entry.end(), comment.begin(), comment.end());
+        b.insert(b.begin() + static_cast<std::ptrdiff_t>(count + 4), entry.begin(), entry.end());
+        b[count] = static_cast<uint8_t>(b[count] + 1);
+        b[43] = static_cast<uint8_t>(block >> 16);
+        b[44] = static_cast<uint8_t>(block >> 8);
+        b[45] = static_cast<uint8_t>(block);
+        return b;
+    };
     struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
@@ -181,6 +198,9 @@ TEST(SdlAudioTest, AFlacWhoseHeaderDisagreesWithItsFramesLoadsAsNothing) {
         {"metadata cut short", cut, false},
         {"comment block damaged", vendor, false},
         {"stream information twice", twice, false},
+        {"a comment", withComment(mono, "A=1"), true},
+        {"a comment of one letter", withComment(mono, "A"), true},
+        {"a comment of no length", withComment(mono, ""), false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(audio.LoadSample(c.bytes, 5) != 0, c.plays) << c.what;
