@@ -112,13 +112,15 @@ void Weapon::Trigger(WeaponObject& weapon, int32_t time) {
         MethodRunner& runner = RunnerOf(ammo);
         runner.DataStack().Push(weapon.Address());
         runner.CallVirtual(ammo, kAmmoTriggerVirtual);
-        // The shot's scripts may have deleted the weapon or its ammunition.
+        // The shot's scripts may have deleted the weapon or its ammunition, or taken it out and
+        // loaded other ammunition: only what is loaded still is the weapon's to let go of.
         if (self.Get() == nullptr) return;
-        if (auto* left = loaded.As<AmmoObject>(); left != nullptr && left->ShotsLeft() < 1) {
+        AmmoObject* now = weapon.Ammo();
+        if (now == nullptr) {
             weapon.SetAmmo(nullptr);
-            DestroyOwned(left);
-        } else if (left == nullptr) {
+        } else if (now == loaded.Get() && now->ShotsLeft() < 1) {
             weapon.SetAmmo(nullptr);
+            DestroyOwned(now);
         }
     } else if (!weapon.NeedsAmmo()) {
         RunnerOf(&weapon).CallVirtual(&weapon, kWeaponFireVirtual);

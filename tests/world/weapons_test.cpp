@@ -10,6 +10,7 @@
 #include "tests/support/error_message.h"
 #include "tests/world/flight_actors_fixture.h"
 #include "tests/world/hostile_scripts.h"
+#include "tools/content/script_assembler.h"
 #include "world/ship.h"
 #include "world/shots.h"
 #include "world/shots_manager.h"
@@ -34,13 +35,26 @@ class TestPilot : public ScriptObject, public SkillHolder {
 
 class WeaponsTest : public FlightActorsTest {
   protected:
-    WeaponsTest() : FlightActorsTest({VanishingAmmo()}) {
+    WeaponsTest() : FlightActorsTest({VanishingAmmo(), SwappingAmmo()}) {
         game.Objects().SetObject(new ShotsManager(&Cpu()), kShotsManagerId);
     }
     // Ammunition whose fire deletes it.
     static ScriptSubclass VanishingAmmo() {
         ScriptSubclass ammo{.name = "VanishingAmmo", .base = "Ammo"};
         ammo.virtuals[kAmmoFireVirtual] = CodeWords({{OpWord(Op::Drop)}, DeleteSelfWords()});
+        return ammo;
+    }
+
+    // Ammunition whose fire takes it out of the weapon handed to it and loads the ammunition its
+    // field names instead.
+    static ScriptSubclass SwappingAmmo() {
+        ScriptSubclass ammo{.name = "SwappingAmmo", .base = "Ammo", .instanceFields = 1};
+        const auto offer =
+            ScriptAssembler::CallWord(kWeaponOfferAmmoVirtual, 0, true, ScriptAssembler::Receiver::Popped);
+        ammo.virtuals[kAmmoFireVirtual] =
+            CodeWords({{OpWord(Op::Dup), OpWord(Op::PushZero), OpWord(Op::Swap), offer, OpWord(Op::Drop)},
+                       FieldWords(0),
+                       {OpWord(Op::Swap), offer, OpWord(Op::Drop)}});
         return ammo;
     }
 
@@ -241,6 +255,23 @@ TEST_F(WeaponsTest, AmmunitionThatDeletesItselfFiringLeavesTheWeaponEmpty) {
     EXPECT_EQ(weapon.Own(kWeaponAmmo), 0u);
     EXPECT_EQ(weapon.LastShot(), 20);
     EXPECT_EQ(ship.Balance(), 995);
+}
+
+// The ammunition's fire takes its last shot, takes itself out and loads other ammunition: the
+// trigger leaves the new one loaded, and what was taken out is the script's, not destroyed.
+TEST_F(WeaponsTest, AmmunitionThatSwapsItselfOutFiringLeavesTheNewOneLoaded) {
+    WeaponObject& weapon = NewEnergyWeapon(10, 5, 1);
+    Arm(weapon);
+    AmmoObject& first = NewAmmo(1, 1, 2, "SwappingAmmo");
+    AmmoObject& second = NewAmmo(3);
+    first.Field(0) = second.Address();
+    ASSERT_EQ(Weapon::CallOfferAmmo(&weapon, first.Address()), 0u);
+    const WeakObject out(&first);
+    EXPECT_EQ(ErrorMessage([&] { Weapon::CallTrigger(&weapon, 20); }), "no error");
+    EXPECT_EQ(weapon.Ammo(), &second);
+    EXPECT_EQ(weapon.Own(kWeaponAmmo), second.Address());
+    EXPECT_EQ(out.Get(), &first);
+    EXPECT_EQ(first.ShotsLeft(), 0);
 }
 
 TEST_F(WeaponsTest, ShotsCarryThePilotAndItsSkillAtTheWeaponsIndex) {
