@@ -238,6 +238,8 @@ void SupplyObject::ReleaseHeld() {
 void SupplyObject::Hold(ScriptObject* supplier) {
     CheckAlive("Supply");
     ReleaseHeld();
+    // The supplier held before may have deleted the supply as it went.
+    CheckAlive("Supply");
     supplier_ = WeakObject(supplier);
 }
 

@@ -43,6 +43,11 @@ class SupplyTest : public ::testing::Test {
         supplier.virtuals[kStepVirtual] = {OpWord(Op::Drop)};
         supplier.virtuals[7] = {OpWord(Op::Drop)};
         game.AddClass(supplier);
+        // A supplier whose destruction deletes the supply.
+        ScriptSubclass last{.name = "LastSupplier", .base = "GTTClass"};
+        last.virtuals[0] =
+            CodeWords({PushIntWords(kSupplyId), {OpWord(Op::ObjectById), OpWord(Op::DeleteObject)}});
+        game.AddClass(last);
         ScriptSubclass service{.name = "TestService", .base = "SupplyService"};
         service.virtuals[8] = CodeWords({PushIntWords(kShipSlot), {OpWord(Op::ObjectById)}});
         game.AddClass(service);
@@ -225,6 +230,18 @@ TEST_F(SupplyTest, AServiceThatWentWhileMakingItsShipSendsNothing) {
     EXPECT_EQ(queued.Get(), nullptr);
     EXPECT_EQ(ship.Get(), nullptr);
     EXPECT_EQ(flight->ObjectList().Count(), 0u);
+}
+
+// The supplier held before goes first, and its destruction deletes the supply: the new supplier is
+// refused (its maker discards it), never kept by a supply that is gone.
+TEST_F(SupplyTest, ASupplyItsOldSupplierDeletedHoldsNoNewOne) {
+    const ReleaseHold hold;
+    SupplyObject& held = SupplyObject::Of(supply);
+    held.Hold(game.New("LastSupplier").release());
+    const GameObject next = game.New("TestSupplier");
+    EXPECT_EQ(ErrorMessage([&] { held.Hold(next.get()); }), NotValid(held.Address(), "Supply"));
+    EXPECT_EQ(held.Supplier(), nullptr);
+    EXPECT_EQ(game.Class("LastSupplier")->InstanceCount(), 0u);
 }
 
 // The price of the object about to drop cannot be asked: the half-made bonus goes with the object
