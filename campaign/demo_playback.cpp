@@ -3,10 +3,7 @@
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "foundation/fd_file.h"
-#include "foundation/list.h"
-#include "script/object_manager.h"
 #include "script/processor.h"
-#include "shell/game_ids.h"
 #include "shell/input_device.h"
 #include "world/player.h"
 
@@ -16,10 +13,10 @@ constexpr uint32_t kCheckChunk = 4096;
 
 }  // namespace
 
-DemoPlayback::DemoPlayback(Processor& processor, const String& demoFile) : processor_(processor) {
+DemoPlayback::DemoPlayback(Processor& processor, const String& demoFile) {
     FD::File* archive = processor.Archive();
     if (archive == nullptr) ThrowFatal("No archive to read the demo \"%s\" from", demoFile.Text());
-    reader_ = std::make_unique<EntryBlockReader>(archive, 1024, 1024, 128);
+    reader_ = std::make_shared<EntryBlockReader>(archive, 1024, 1024, 128);
     reader_->Open(demoFile);
     // A demo is replayed from inside the flight, where a read error would come too late to leave
     // the game as it was: it is read through once now.
@@ -35,22 +32,6 @@ DemoPlayback::DemoPlayback(Processor& processor, const String& demoFile) : proce
     }
 }
 
-DemoPlayback::~DemoPlayback() {
-    try {
-        auto* players = processor_.Objects().ListAt(kPlayerListId);
-        if (players == nullptr) return;
-        List<ScriptObject>& list = players->ObjectList();
-        for (const auto* node = list.Head(); node != nullptr; node = node->next) {
-            auto* player = dynamic_cast<PlayerObject*>(node->item);
-            if (player == nullptr || player->Input() == nullptr) continue;
-            player->Input()->SetPlaybackSource(nullptr);
-            player->Input()->ResetActions();
-        }
-    } catch (const DExep&) {
-        // The managers are being released: their players and devices go with them.
-    }
-}
-
 void DemoPlayback::Attach(PlayerObject& player) {
-    if (player.Input() != nullptr) player.Input()->SetPlaybackSource(reader_.get());
+    if (player.Alive() && player.Input() != nullptr) player.Input()->SetPlaybackSource(reader_);
 }

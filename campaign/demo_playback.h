@@ -11,11 +11,11 @@ class Processor;
 
 // A demo file open for replay into the players' input devices. Opening reads the file through
 // once, so that a damaged one fails before anything changes, with an engine error naming it. When
-// the playback goes, however the demo ends, no device of the players is left replaying from it.
+// the playback goes, however the demo ends, no device it was attached to replays from it any more,
+// whichever pilot has the device by then.
 class DemoPlayback {
   public:
     DemoPlayback(Processor& processor, const String& demoFile);
-    ~DemoPlayback();
     DemoPlayback(const DemoPlayback&) = delete;
     DemoPlayback& operator=(const DemoPlayback&) = delete;
 
@@ -23,6 +23,6 @@ class DemoPlayback {
     void Attach(PlayerObject& player);
 
   private:
-    Processor& processor_;
-    std::unique_ptr<BlockReader> reader_;
+    // Shared with the devices replaying it, which hold it weakly.
+    std::shared_ptr<BlockReader> reader_;
 };

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "foundation/exceptions.h"
 #include "fuzz/memory_file.h"
@@ -12,12 +13,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryFile file(data, size);
     for (const bool mouse : {false, true}) {
-        FileBlockReader reader;
-        if (!OpenInReader(file, reader)) return 0;
+        const auto reader = std::make_shared<FileBlockReader>();
+        if (!OpenInReader(file, *reader)) return 0;
         InputDevice device;
         device.Actions().SetCodes({0x25, 0x27, 0x20, 0x0D});
         device.SetMouseEnabled(mouse);
-        device.SetPlaybackSource(&reader);
+        device.SetPlaybackSource(reader);
         try {
             for (int poll = 0; poll < 4096 && !device.PlaybackEnded(); ++poll) {
                 device.Poll();

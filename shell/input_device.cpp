@@ -96,15 +96,24 @@ void InputDevice::PollWithMouse() {
     PollDevice(true);
 }
 
-void InputDevice::SetPlaybackSource(BlockReader* source) {
+void InputDevice::SetPlaybackSource(const std::shared_ptr<BlockReader>& source) {
     source_ = source;
+    replaying_ = source != nullptr;
     playbackEnded_ = false;
 }
 
 void InputDevice::PollDevice(bool mouse) {
     polledLive_ = false;
-    if (source_ != nullptr) {
-        Replay();
+    const std::shared_ptr<BlockReader> source = source_.lock();
+    if (replaying_ && source == nullptr) {
+        // The replay is over: nothing it held stays held.
+        replaying_ = false;
+        playbackEnded_ = false;
+        keys_.ResetActions();
+        mouseButtons_.ResetActions();
+    }
+    if (source != nullptr) {
+        Replay(*source);
     } else {
         const InputServices services = CurrentInputServices();
         if (JoystickNumber() == 0) {
@@ -126,11 +135,11 @@ void InputDevice::PollDevice(bool mouse) {
     if (sink_ != nullptr) Record();
 }
 
-void InputDevice::Replay() {
+void InputDevice::Replay(BlockReader& source) {
     if (!playbackEnded_) {
         uint8_t pointer[12];
-        if (keys_.LoadState(*source_) && mouseButtons_.LoadState(*source_) &&
-            source_->Read(pointer, sizeof pointer) == sizeof pointer) {
+        if (keys_.LoadState(source) && mouseButtons_.LoadState(source) &&
+            source.Read(pointer, sizeof pointer) == sizeof pointer) {
             mouseX_ = static_cast<int32_t>(LoadU32(pointer));
             mouseY_ = static_cast<int32_t>(LoadU32(pointer + 4));
             wheel_ = static_cast<int32_t>(LoadU32(pointer + 8));

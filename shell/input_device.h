@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "foundation/data_block.h"
 #include "platform/input.h"
@@ -78,9 +79,10 @@ class InputDevice : public DataBlock {
     int32_t Wheel() const { return wheel_; }
     void SetWheel(int32_t steps) { wheel_ = steps; }
 
-    // Replays the recording in source instead of polling (null: live again). The device does not
-    // own the stream.
-    void SetPlaybackSource(BlockReader* source);
+    // Replays the recording in source instead of polling (null: live again). The device holds the
+    // stream weakly: once its owner lets it go, the device is live again, every action released
+    // (a script may have handed the device to a pilot that outlives the replay).
+    void SetPlaybackSource(const std::shared_ptr<BlockReader>& source);
     // Records every poll's result (null: stop recording). Not owned.
     void SetRecordingSink(FW* sink) { sink_ = sink; }
     // The recording ran out: since then every action reads as released until a new source is set.
@@ -88,7 +90,7 @@ class InputDevice : public DataBlock {
 
   private:
     void PollDevice(bool mouse);
-    void Replay();
+    void Replay(BlockReader& source);
     void PollJoystick(const Input& input);
     void Record();
 
@@ -102,7 +104,8 @@ class InputDevice : public DataBlock {
     int32_t polledX_ = 0;
     int32_t polledY_ = 0;
     int32_t wheel_ = 0;
-    BlockReader* source_ = nullptr;
+    std::weak_ptr<BlockReader> source_;
+    bool replaying_ = false;
     FW* sink_ = nullptr;
     bool playbackEnded_ = false;
 };

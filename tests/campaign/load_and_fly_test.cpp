@@ -8,11 +8,13 @@
 #include <utility>
 #include <vector>
 
+#include "campaign/demo_playback.h"
 #include "campaign/screen_hooks.h"
 #include "foundation/random.h"
 #include "platform/key_table.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
+#include "script/script_object.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
 #include "tests/support/error_message.h"
@@ -84,6 +86,26 @@ TEST_F(LoadAndFlyTest, TheDemoFliesThePlayersOfItsFileAndLeavesTheirInputLive) {
         held.push_back(input->Actions().Held(0));
     }
     EXPECT_EQ(held, (std::vector<int32_t>{0, -1}));
+}
+
+// A script took a pilot out of the players' list (without deleting it) while the demo flew: the
+// demo still lets go of its device, which no longer reads the recording that is gone.
+TEST_F(LoadAndFlyTest, APilotTakenOutOfThePlayersIsLiveAgainAfterTheDemo) {
+    std::ofstream("Empty.DEMO", std::ios::binary).flush();
+    Fly("Empty.DEMO");
+    ObjectManager& players = game.Players();
+    auto* ann = dynamic_cast<PlayerObject*>(players.ObjectList().Head()->item);
+    ASSERT_NE(ann, nullptr);
+    players.Seek(0);
+    players.RemoveCurrent(true);
+    {
+        DemoPlayback demo(game.Cpu(), String("Empty.DEMO"));
+        demo.Attach(*ann);
+    }
+    game.PressKey('A');
+    ann->Input()->Poll();
+    EXPECT_EQ(ann->Input()->Actions().Held(0), -1);
+    DestroyObject(ann);
 }
 
 TEST_F(LoadAndFlyTest, BadDemosAndPlayerFilesAreEngineErrorsNamingThem) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -352,9 +353,9 @@ TEST_F(InputDeviceTest, ARecordingReplaysPollByPoll) {
     app.InjectWheel(360);
     InputDevice player;
     player.Actions().SetCodes({VK_LEFT, VK_SPACE});
-    FileBlockReader reader;
-    reader.Open(String(path.c_str()));
-    player.SetPlaybackSource(&reader);
+    const auto reader = std::make_shared<FileBlockReader>();
+    reader->Open(String(path.c_str()));
+    player.SetPlaybackSource(reader);
     for (size_t i = 0; i < steps.size(); ++i) {
         player.Poll();
         EXPECT_EQ(Snapshot(player), live[i]) << "poll " << i;
@@ -382,9 +383,9 @@ TEST_F(InputDeviceTest, ARecordingThatEndsEarlyEndsTheReplayReleased) {
 
     InputDevice player;
     player.Actions().SetCodes({VK_LEFT, VK_SPACE});
-    FileBlockReader reader;
-    reader.Open(String(cut.c_str()));
-    player.SetPlaybackSource(&reader);
+    const auto reader = std::make_shared<FileBlockReader>();
+    reader->Open(String(cut.c_str()));
+    player.SetPlaybackSource(reader);
     player.Poll();
     EXPECT_EQ(player.Actions().Held(0), -1);
     EXPECT_FALSE(player.PlaybackEnded());
