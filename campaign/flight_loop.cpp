@@ -118,25 +118,30 @@ class RunningFlight {
     RunningFlight& operator=(const RunningFlight&) = delete;
 };
 
-// The buffer's origin and clip as they were before the flight, put back however it ends.
+// The buffer's origin and clip as they were before the flight, put back however it ends, on the
+// display's buffer of the moment (a script may have rebuilt the display meanwhile).
 class SavedView {
   public:
-    explicit SavedView(ScreenBuffer* buffer) : buffer_(buffer) {
-        if (buffer_ == nullptr) return;
-        x_ = buffer_->OriginX();
-        y_ = buffer_->OriginY();
-        clip_ = buffer_->Clip();
+    explicit SavedView(Display& display) : display_(display) {
+        const ScreenBuffer* buffer = display_.Buffer();
+        if (buffer == nullptr) return;
+        saved_ = true;
+        x_ = buffer->OriginX();
+        y_ = buffer->OriginY();
+        clip_ = buffer->Clip();
     }
     ~SavedView() {
-        if (buffer_ == nullptr) return;
-        buffer_->SetOrigin(x_, y_);
-        buffer_->SetClip(clip_);
+        ScreenBuffer* buffer = display_.Buffer();
+        if (!saved_ || buffer == nullptr) return;
+        buffer->SetOrigin(x_, y_);
+        buffer->SetClip(clip_);
     }
     SavedView(const SavedView&) = delete;
     SavedView& operator=(const SavedView&) = delete;
 
   private:
-    ScreenBuffer* buffer_;
+    Display& display_;
+    bool saved_ = false;
     int32_t x_ = 0;
     int32_t y_ = 0;
     Rect clip_{};
@@ -183,7 +188,7 @@ std::vector<WeakObject> Weak(const auto& objects) {
 class Flight {
   public:
     Flight(Processor& processor, GameManagerObject& manager)
-        : cpu_(processor), manager_(manager), display_(GameDisplay()), view_(display_.Buffer()) {}
+        : cpu_(processor), manager_(manager), display_(GameDisplay()), view_(display_) {}
 
     int32_t Run();
 

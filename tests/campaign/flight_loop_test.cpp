@@ -7,13 +7,17 @@
 
 #include "campaign/flight_record.h"
 #include "campaign/game_manager.h"
+#include "foundation/config_blocks.h"
 #include "foundation/exceptions.h"
+#include "graphics/display.h"
 #include "graphics/display_services.h"
+#include "graphics/screen_buffer.h"
 #include "platform/key_table.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
 #include "shell/draw_layers.h"
+#include "shell/game_globals.h"
 #include "shell/game_ids.h"
 #include "tests/support/error_message.h"
 #include "tests/support/flight_scene.h"
@@ -205,6 +209,29 @@ TEST_F(FlightLoopTest, AFailingDestructionStillEndsTheFlightWhole) {
               before.Date() * 100000LL + before.Time());
     EXPECT_FALSE(FlightRunning());
     EXPECT_EQ(pilot.Get(), nullptr) << "the scene reset made the pilot again";
+}
+
+// A script rebuilt the display mid-flight (the screen options of the game menu): the view the flight
+// scrolled is put back on the display as it is now, not on the buffer that went.
+TEST_F(FlightLoopTest, TheViewIsPutBackOnTheDisplayAScriptRebuilt) {
+    scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
+    game.At(game.Now() + 10 * kFrame, [this] {
+        BuildDisplay(game.Screen(), Game().directDraw, ScreenSettings(), &DefaultColours(), nullptr);
+        // A scene wider than the screen, its view scrolled past the right edge: the flight brings the
+        // edge back to the screen's (origin 640 - 1000).
+        if (auto* level = dynamic_cast<LevelObject*>(game.Object(kLevelId))) {
+            level->SetSceneWidth(1000);
+            level->SetViewX(-1000);
+        }
+    });
+    int32_t scrolled = 0;
+    game.At(game.Now() + 15 * kFrame, [&] { scrolled = game.Screen().Buffer()->OriginX(); });
+    KeyAt(20, VK_ESCAPE);
+    KeyAt(24, 'Y');
+    EXPECT_EQ(scene.Fly(), kFlightQuit);
+    EXPECT_EQ(scrolled, -360);
+    EXPECT_EQ(game.Screen().Buffer()->OriginX(), 0);
+    ForgetPlayers();
 }
 
 // In question mode the frozen frame is drawn, held back three frame periods and only then shown: the
