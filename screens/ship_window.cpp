@@ -448,8 +448,19 @@ void ShipWindow::TakeAndPut(SlotObject& slot) {
     };
     if (held->ItemKind() == kItemAmmo && item != nullptr) {
         if (item->ItemKind() == kItemWeapon) {
-            if (dynamic_cast<WeaponObject*>(item) == nullptr) return;
-            SetHeld(OfferToWeapon(*item, held));
+            auto* weapon = dynamic_cast<WeaponObject*>(item);
+            if (weapon == nullptr) return;
+            // The hand lets go while the weapon is offered the ammunition: the offer's scripts may
+            // load it and then end the window, whose end destroys what the hand holds.
+            SetHeld(nullptr);
+            OptionObject* back = nullptr;
+            try {
+                back = OfferToWeapon(*weapon, held);
+            } catch (const DExep&) {
+                if (held->Alive() && weapon->Ammo() != held) SetHeld(held);
+                throw;
+            }
+            SetHeld(back);
             Refresh();
         } else if (item->ItemKind() == kItemAmmo) {
             if (Option::TryMerge(*item, held))

@@ -231,7 +231,18 @@ void ClickOtherSlot(ShopDialogObject& shop, SlotObject& slot) {
     }
     if (held != nullptr && item != nullptr && held->ItemKind() == kItemAmmo &&
         item->ItemKind() == kItemWeapon) {
-        const uint32_t back = Weapon::CallOfferAmmo(item, held->Address());
+        // The hand lets go while the weapon is offered the ammunition: the offer's scripts may load
+        // it and then delete the shop, whose end destroys what the hand holds. What comes back is
+        // the hand's again (or goes, when the shop went).
+        shop.SetHeld(nullptr);
+        uint32_t back = 0;
+        try {
+            back = Weapon::CallOfferAmmo(item, held->Address());
+        } catch (const DExep&) {
+            const auto* weapon = dynamic_cast<const WeaponObject*>(item);
+            if (held->Alive() && (weapon == nullptr || weapon->Ammo() != held)) shop.SetHeld(held);
+            throw;
+        }
         shop.SetHeld(back != 0 ? OptionObject::FromAddress(back) : nullptr);
     } else if (held != nullptr && item != nullptr && held->ItemKind() == kItemAmmo &&
                item->ItemKind() == kItemAmmo && Option::TryMerge(*item, held)) {

@@ -19,6 +19,7 @@
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/script_log.h"
 #include "tests/support/shop_scene.h"
+#include "tools/content/script_assembler.h"
 #include "tools/content/script_subclass.h"
 #include "ui/dialog_window.h"
 #include "ui/text_controls.h"
@@ -40,6 +41,7 @@ constexpr const char* kCopyDeletesBattery = "TestBatteryCopyDeletes";
 constexpr const char* kCopyDeletesAndFailsBattery = "TestBatteryCopyDeletesAndFails";
 constexpr const char* kLoggedBattery = "TestLoggedBattery";
 constexpr const char* kFailingBattery = "TestFailingBattery";
+constexpr const char* kGunDeletingClass = "TestGunDeleting";
 
 // A shop for one customer (500 units) laid out as the scene's clicks expect; each run ends by
 // itself once the clicks are done.
@@ -59,6 +61,14 @@ class ShopTest : public ::testing::Test {
              {{0, gone.Append(1)}, {6, CodeWords({DeleteThisWords(), FailWords()})}}},
             {kLoggedBattery, {{0, gone.Append(2)}}},
             {kFailingBattery, {{0, FailWords()}}}};
+        // A gun whose offer (virtual 19) loads what it is offered, then deletes the object in its field.
+        game.AddClass({.name = kGunDeletingClass,
+                       .base = "EnergyWeapon",
+                       .instanceFields = 1,
+                       .virtuals = {{kWeaponOfferAmmoVirtual,
+                                     CodeWords({{ScriptAssembler::CallWord(kWeaponOfferAmmoVirtual, 1, true)},
+                                                DeleteFieldWords(0)})}},
+                       .createValues = {0, 0, 0, 7, 3, 0, 0, 0, 1, 1, 2, 0, 10, 0, 0, 0, -100, 0, 0, 0, 0}});
         for (const auto& [name, virtuals] : batteries)
             game.AddClass(
                 {.name = name, .base = "Akb", .virtuals = virtuals, .createValues = {100, 0, 500, 0}});
@@ -324,6 +334,26 @@ TEST_F(ShopTest, AmmunitionDroppedOnAWeaponIsLoadedAndJoinsWhatIsLoaded) {
     EXPECT_EQ(Shop().Held(), nullptr);
     EXPECT_EQ(Ship().SlotAt(kPlainGroup, 0)->First(), &gun);
     EXPECT_EQ(customer->MoneyTenths(), 5000);
+}
+
+// The gun's offer loads the ammunition from the hand and then deletes the shop: what the gun loaded
+// is the gun's, not destroyed with the shop's hand.
+TEST_F(ShopTest, AmmunitionAWeaponLoadedStaysLoadedWhenItsOfferDeletesTheShop) {
+    Begin();
+    Stock(kShellsClass);
+    auto& gun = dynamic_cast<WeaponObject&>(OptionObject::Of(game.New(kGunDeletingClass).release()));
+    gun.Field(0) = shopObject->Address();
+    Ship().SlotAt(kPlainGroup, 0)->SetObject(&gun);
+    ShopDialogObject& shop = Shop();
+    shopObject.release();
+    const uint32_t t = game.Now();
+    ClickStock(game, t + 200, 0);
+    ClickPane(game, t + 600, 0);
+    const ReleaseHold hold;
+    ErrorMessage([&] { shop.Run(*customer); });
+    EXPECT_FALSE(shop.Alive());
+    ASSERT_NE(gun.Ammo(), nullptr);
+    EXPECT_EQ(gun.Ammo()->ShotsLeft(), 30);
 }
 
 // A weapon bought from the stock with its ammunition loaded costs both prices, and the question
