@@ -75,6 +75,7 @@ PlayerScreen::PlayerScreen(Processor& processor, ScriptObject* player)
          node = node->next) {
         auto* pilot = dynamic_cast<PlayerObject*>(node->item);
         names_.push_back(NameCopyOf(pilot != nullptr ? pilot->Name() : String()));
+        namedPilots_.emplace_back(pilot);
     }
 }
 
@@ -191,13 +192,11 @@ void PlayerScreen::SetNameEditing(int32_t activeId) {
     }
 }
 
+// Each name goes back to the pilot it was read from: the screen's scripts may have deleted, added or
+// moved pilots of the list meanwhile.
 void PlayerScreen::WriteNamesBack() {
-    ObjectManager* list = PlayerList(*GetProcessor());
-    if (list == nullptr) return;
-    size_t i = 0;
-    for (auto* node = list->ObjectList().Head(); node != nullptr && i < names_.size();
-         node = node->next, ++i) {
-        if (auto* pilot = dynamic_cast<PlayerObject*>(node->item)) pilot->SetName(ReadNameCopy(names_[i]));
+    for (size_t i = 0; i < names_.size() && i < namedPilots_.size(); ++i) {
+        if (auto* pilot = namedPilots_[i].As<PlayerObject>()) pilot->SetName(ReadNameCopy(names_[i]));
     }
 }
 

@@ -95,6 +95,8 @@ class PlayerScreen : public DialogWindow {
     bool started_ = false;
     // Script memory, as the name fields edit them in place.
     std::vector<ScriptBuffer<char>> names_;
+    // The pilot each name was read from.
+    std::vector<WeakObject> namedPilots_;
     // Last, so that a screen never ended lets go of its parts before anything else of it goes.
     ScreenTeardown teardown_;
 };

@@ -18,6 +18,7 @@
 #include "platform/key_table.h"
 #include "screens/ship_info_window.h"
 #include "script/object_manager.h"
+#include "script/script_object.h"
 #include "shell/input_device.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
@@ -317,6 +318,29 @@ TEST_F(PlayerScreenTest, NamesAreCutToThirtyTwoCharactersAndKeptOnlyThroughTheCl
         EXPECT_EQ(screen.Player(), pilots[1]) << c.what;  // clicking a name shows that pilot
         screen.ClearControls();
     }
+}
+
+// A script took the first pilot out of the players' list while the screen ran: each name still goes
+// back to the pilot it was read from.
+TEST_F(PlayerScreenTest, NamesGoBackToTheirPilotsWhereverTheListMovedThem) {
+    PlayerScreen screen(game.Cpu(), pilots[0]);
+    const int32_t field = kPlayerNameFirstId + 1;
+    uint32_t t = game.Now();
+    ClickControl(t += 400, screen, field);
+    ClickControl(t += 160, screen, field);
+    game.At(t += 400, [this] {
+        for (char ch : std::string("Nova")) game.TypeChar(static_cast<uint8_t>(ch));
+    });
+    game.At(t += 200, [this] {
+        game.Players().Seek(0);
+        game.Players().RemoveCurrent(true);
+    });
+    ClickControl(t += 400, screen, kPlayerCloseId);
+    EXPECT_EQ(screen.Run(Device()), 1);
+    EXPECT_EQ(Text(pilots[1]->Name()), "VolaNova");
+    EXPECT_EQ(Text(pilots[0]->Name()), "Tera");
+    screen.ClearControls();
+    DestroyObject(pilots[0]);
 }
 
 TEST_F(PlayerScreenTest, NameFieldsExistForTheFirstTenPilotsOnly) {
