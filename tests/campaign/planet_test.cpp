@@ -18,6 +18,7 @@
 #include "shell/input_device.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "tests/support/hostile_scripts.h"
 #include "tools/content/script_assembler.h"
 #include "ui/control.h"
 #include "ui/dialog_window.h"
@@ -64,9 +65,8 @@ class PlanetTest : public ::testing::Test {
         // A planet whose window method makes the default window, then deletes the planet.
         game.AddClass({.name = "Vanishing",
                        .base = "Planet",
-                       .virtuals = {{14,
-                                     {ScriptAssembler::CallWord(kPlanetViewVirtual, 1, true),
-                                      OpWord(Op::This), OpWord(Op::DeleteObject)}}}});
+                       .virtuals = {{14, CodeWords({{ScriptAssembler::CallWord(kPlanetViewVirtual, 1, true)},
+                                                    DeleteSelfWords()})}}});
         game.Start();
         if (GameManagerObject::Find(game.Cpu()) == nullptr)
             game.Keep(kGameManagerId, game.New("GameManager"));

@@ -36,6 +36,7 @@
 #include "tests/support/error_message.h"
 #include "tests/support/galaxy_table.h"
 #include "tests/support/game_harness.h"
+#include "tests/support/hostile_scripts.h"
 #include "tests/support/pilot_fixture.h"
 #include "tools/content/block_writer.h"
 #include "tools/content/script_assembler.h"
@@ -124,8 +125,7 @@ class GalaxyGame {
         // A planet whose name deletes it.
         game.AddClass({.name = "Ghost",
                        .base = "Planet",
-                       .virtuals = {{17, CodeWords({{OpWord(Op::This), OpWord(Op::DeleteObject)},
-                                                    PushTextWords("Ghost")})}}});
+                       .virtuals = {{17, CodeWords({DeleteSelfWords(), PushTextWords("Ghost")})}}});
         // A window whose destruction fails: method 999 of its base does not exist.
         game.AddClass(
             {.name = "DoomedSystem", .base = "StarSystemZoomed", .virtuals = {{0, {BaseCallWord(999)}}}});

@@ -14,9 +14,9 @@
 #include "script/object_manager.h"
 #include "script/operations.h"
 #include "shell/game_hooks.h"
-#include "tests/screens/hostile_code.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "tests/support/hostile_scripts.h"
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/shop_scene.h"
 #include "world/player.h"
@@ -143,7 +143,7 @@ TEST_F(PlayerSetupTest, AnErrorOfTheShopsEndReachesTheCaller) {
     const uint32_t t = game.Now();
     ClickAt(game, t + 200, kShopButtonX, ShopButtonY(3));
     ClickAt(game, t + 800, kNoX, kAnswerY);
-    EXPECT_EQ(ErrorMessage([] { Hooks().newGameSetup(); }), kFailMessage);
+    EXPECT_EQ(ErrorMessage([] { Hooks().newGameSetup(); }), FailMessage());
 }
 
 // Storing a player runs its items' save scripts; one that deletes its own player (and so takes it

@@ -15,9 +15,9 @@
 #include "platform/key_table.h"
 #include "script/object_manager.h"
 #include "shell/game_ids.h"
-#include "tests/screens/hostile_code.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "tests/support/hostile_scripts.h"
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/refit_scene.h"
 #include "tests/support/script_log.h"
@@ -40,9 +40,9 @@ class ShipWindowTest : public ::testing::Test {
   public:
     ShipWindowTest() : scene(game) {
         const std::pair<const char*, std::vector<uint32_t>> restores[] = {
-            {kSelfDeletingCopyShells, DeleteThisWords()},
+            {kSelfDeletingCopyShells, DeleteSelfWords()},
             {kFailingCopyShells, FailWords()},
-            {kSelfDeletingFailingCopyShells, CodeWords({DeleteThisWords(), FailWords()})}};
+            {kSelfDeletingFailingCopyShells, CodeWords({DeleteSelfWords(), FailWords()})}};
         for (const auto& [name, restore] : restores)
             game.AddClass({.name = name,
                            .base = "Ammo",
@@ -217,9 +217,9 @@ TEST_F(ShipWindowTest, ASplitWhoseCopyDoesNotOutliveItsRestoreTakesNothing) {
         std::string error;
     };
     const Case cases[] = {
-        {kFailingCopyShells, kFailMessage},
+        {kFailingCopyShells, FailMessage()},
         {kSelfDeletingCopyShells, "where item copy expected"},
-        {kSelfDeletingFailingCopyShells, kFailMessage},
+        {kSelfDeletingFailingCopyShells, FailMessage()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cls);

@@ -13,9 +13,9 @@
 #include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "shell/game_ids.h"
-#include "tests/screens/hostile_code.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "tests/support/hostile_scripts.h"
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/script_log.h"
 #include "tests/support/shop_scene.h"
@@ -56,9 +56,9 @@ class ShopTest : public ::testing::Test {
                        .virtuals = {{16, PushIntWords(20)}},
                        .createValues = {0, 0, 0, 9, 4, 0, 1, 2, 30, 0}});
         const std::pair<const char*, std::map<uint32_t, std::vector<uint32_t>>> batteries[] = {
-            {kCopyDeletesBattery, {{0, gone.Append(1)}, {6, DeleteThisWords()}}},
+            {kCopyDeletesBattery, {{0, gone.Append(1)}, {6, DeleteSelfWords()}}},
             {kCopyDeletesAndFailsBattery,
-             {{0, gone.Append(1)}, {6, CodeWords({DeleteThisWords(), FailWords()})}}},
+             {{0, gone.Append(1)}, {6, CodeWords({DeleteSelfWords(), FailWords()})}}},
             {kLoggedBattery, {{0, gone.Append(2)}}},
             {kFailingBattery, {{0, FailWords()}}}};
         // A gun whose offer (virtual 19) loads what it is offered, then deletes the object in its field.
@@ -499,7 +499,7 @@ TEST_F(ShopTest, ABoughtItemWhoseCopyDoesNotOutliveItsRestoreStaysInStock) {
         std::string error;
     };
     const Case cases[] = {{kCopyDeletesBattery, "where item copy expected"},
-                          {kCopyDeletesAndFailsBattery, kFailMessage}};
+                          {kCopyDeletesAndFailsBattery, FailMessage()}};
     Begin();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cls);
@@ -533,7 +533,7 @@ TEST_F(ShopTest, DestroyingTheShopLetsEveryPartGoAndPassesTheFirstErrorOn) {
     std::vector<WeakObject> rows;
     for (uint32_t k = 0; k < Shop().StockCount(); ++k) rows.emplace_back(Shop().StockAt(k));
     ScriptObject* shop = shopObject.release();
-    EXPECT_EQ(ErrorMessage([shop] { DestroyObject(shop); }), kFailMessage);
+    EXPECT_EQ(ErrorMessage([shop] { DestroyObject(shop); }), FailMessage());
     EXPECT_EQ(gone.Entries(), (std::vector<uint32_t>{2, 2, 2})) << "two stock items and the hand, once each";
     for (const WeakObject& row : rows) EXPECT_EQ(row.Get(), nullptr);
     EXPECT_NE(WeakObject(carried.get()).Get(), nullptr);

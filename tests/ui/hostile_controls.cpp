@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "script/operations.h"
+#include "tests/support/hostile_scripts.h"
 #include "tests/support/script_log.h"
 #include "tools/content/script_assembler.h"
 
@@ -17,14 +18,10 @@ constexpr uint32_t kDialogAddControl = 7;
 constexpr uint32_t kDialogRemoveControl = 8;
 constexpr uint32_t kContainerAddControl = 21;
 
-std::vector<uint32_t> PushField(uint32_t field) {
-    return {OpWord(Op::PushInline), field, OpWord(Op::FieldAddress), OpWord(Op::Fetch)};
-}
-
 // Pushes the target, then calls a native of the class on the object the control acts on.
 std::vector<uint32_t> CallOnTarget(uint32_t method, uint32_t cls) {
     return CodeWords(
-        {PushField(kHostileTarget),
+        {FieldWords(kHostileTarget),
          {ScriptAssembler::CallWord(method, cls, false, ScriptAssembler::Receiver::Field, kHostileOn)}});
 }
 
@@ -39,9 +36,9 @@ std::vector<uint32_t> ActionWords(HostileAction action) {
         case HostileAction::kAddChild:
             return CallOnTarget(kContainerAddControl, kContainerClass);
         case HostileAction::kDestroy:
-            return CodeWords({PushField(kHostileTarget), {OpWord(Op::DeleteObject)}});
+            return DeleteFieldWords(kHostileTarget);
         case HostileAction::kFail:
-            return {OpWord(Op::PushZero), OpWord(Op::Fetch)};
+            return FailWords();
     }
     return {};
 }

@@ -18,6 +18,7 @@
 #include "script/operations.h"
 #include "shell/game_globals.h"
 #include "tests/support/error_message.h"
+#include "tests/support/hostile_scripts.h"
 #include "tests/support/script_log.h"
 #include "tests/ui/dialog_fixture.h"
 #include "tests/ui/hostile_controls.h"
@@ -57,9 +58,7 @@ class WindowScriptsTest : public VisitLog, public DialogFixture {
     WindowScriptsTest()
         : DialogFixture([this](GameHarness& g) {
               for (const HostileControl& c : kClasses) g.AddClass(c.Class(&log));
-              g.AddClass({.name = "FailingEffect",
-                          .base = "ScreenEffect",
-                          .virtuals = {{0, {OpWord(Op::PushZero), OpWord(Op::Fetch)}}}});
+              g.AddClass({.name = "FailingEffect", .base = "ScreenEffect", .virtuals = {{0, FailWords()}}});
           }) {}
 
     // A control of the class made as scripts make it, its fields set; not yet in any window.

@@ -13,7 +13,7 @@
 #include "script/operations.h"
 #include "script/zema_class.h"
 #include "tests/support/error_message.h"
-#include "tests/world/hostile_scripts.h"
+#include "tests/support/hostile_scripts.h"
 #include "tests/world/ship_fixture.h"
 #include "world/weapon.h"
 

@@ -10,8 +10,8 @@
 
 #include "script/object_lifetime.h"
 #include "tests/support/error_message.h"
+#include "tests/support/hostile_scripts.h"
 #include "tests/world/flight_actors_fixture.h"
-#include "tests/world/hostile_scripts.h"
 #include "world/bonuses.h"
 #include "world/multi_actor.h"
 #include "world/option.h"

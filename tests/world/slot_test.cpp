@@ -14,7 +14,7 @@
 #include "script/weak_object.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
-#include "tests/world/hostile_scripts.h"
+#include "tests/support/hostile_scripts.h"
 #include "world/option.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include "shell/input_device.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
-#include "tests/world/hostile_scripts.h"
+#include "tests/support/hostile_scripts.h"
 #include "ui/dialog_window.h"
 #include "ui/window_services.h"
 #include "world/bonuses.h"

@@ -1,4 +1,4 @@
-#include "tests/world/hostile_scripts.h"
+#include "tests/support/hostile_scripts.h"
 
 #include <cstdio>
 
