@@ -1481,28 +1481,10 @@ class HostileWorld {
     bool listed_ = std::getenv("VONDREL_FUZZ_LIST") != nullptr;
 };
 
-std::unique_ptr<HostileWorld>& TheWorld() {
-    static auto* world = new std::unique_ptr<HostileWorld>;
-    return *world;
-}
-
-void EndWorld() {
-    TheWorld().reset();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static uint32_t inputs = 0;
-    std::unique_ptr<HostileWorld>& world = TheWorld();
-    if (world == nullptr || inputs++ % kInputsPerGame == 0 || world->Spoilt()) {
-        const bool first = world == nullptr;
-        world.reset();
-        world = std::make_unique<HostileWorld>();
-        // Registered after the first start, so that it runs before the statics that start made go.
-        if (first) std::atexit(EndWorld);
-    }
     InputBytes in(data, size);
-    world->Run(in);
+    StartedGame<HostileWorld>(kInputsPerGame).Run(in);
     return 0;
 }

@@ -21,7 +21,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -95,7 +94,7 @@ class FuzzGame {
     FuzzGame(const FuzzGame&) = delete;
     FuzzGame& operator=(const FuzzGame&) = delete;
 
-    bool QuitAskedFor() { return harness_.Host().App().QuitRequested(); }
+    bool Spoilt() { return harness_.Host().App().QuitRequested(); }
 
     void Run(InputBytes& in) {
         Processor& cpu = harness_.Cpu();
@@ -223,15 +222,6 @@ class FuzzGame {
     std::unique_ptr<StepBudget> budget_;
 };
 
-std::unique_ptr<FuzzGame>& TheGame() {
-    static auto* game = new std::unique_ptr<FuzzGame>;
-    return *game;
-}
-
-void EndGame() {
-    TheGame().reset();
-}
-
 }  // namespace
 
 // Objects that the calls make and that end up nowhere are the calls' own leaks, as scripts leak
@@ -241,16 +231,7 @@ extern "C" const char* __asan_default_options() {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static uint32_t inputs = 0;
-    std::unique_ptr<FuzzGame>& game = TheGame();
-    if (game == nullptr || inputs++ % kInputsPerGame == 0 || game->QuitAskedFor()) {
-        const bool first = game == nullptr;
-        game.reset();
-        game = std::make_unique<FuzzGame>();
-        // Registered after the first start, so that it runs before the statics that start made go.
-        if (first) std::atexit(EndGame);
-    }
     InputBytes in(data, size);
-    game->Run(in);
+    StartedGame<FuzzGame>(kInputsPerGame).Run(in);
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "foundation/exceptions.h"
@@ -79,4 +80,21 @@ void RunGuarded(Processor& cpu, StepBudget& budget, Call&& call, Left&& left) {
 template <class Call>
 void RunGuarded(Processor& cpu, StepBudget& budget, Call&& call) {
     RunGuarded(cpu, budget, call, [](uint32_t) {});
+}
+
+// The started game a target drives (Game: a class whose constructor starts it, with Spoilt() when
+// it asked to quit or cannot be put back), started again every inputsPerGame inputs and whenever it
+// is spoilt. It goes at exit, before the statics its start made.
+template <class Game>
+Game& StartedGame(uint32_t inputsPerGame) {
+    static auto* game = new std::unique_ptr<Game>;
+    static uint32_t inputs = 0;
+    if (*game == nullptr || inputs++ % inputsPerGame == 0 || (*game)->Spoilt()) {
+        const bool first = *game == nullptr;
+        game->reset();
+        *game = std::make_unique<Game>();
+        // Registered after the first start, so that it runs before the statics that start made go.
+        if (first) std::atexit([] { game->reset(); });
+    }
+    return **game;
 }
