@@ -3,7 +3,6 @@
 #include <exception>
 #include <memory>
 #include <set>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "script/class_manager.h"
 #include "script/cleanup_steps.h"
 #include "script/message_manager.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/object_walk.h"
 #include "script/processor.h"
@@ -44,7 +44,8 @@ std::set<T*> CachedValues(NamedCache<T>& cache) {
 }
 
 // The cache's entries never own what they hold, and aliases share it: what no remaining entry holds
-// is deleted, once.
+// is retired, once: no table or handle finds it again, and its memory goes when no native frame can
+// still hold it.
 template <class T>
 void UnloadTo(NamedCache<T>& cache, uint32_t mark) {
     if (cache.Count() <= mark) return;
@@ -52,10 +53,7 @@ void UnloadTo(NamedCache<T>& cache, uint32_t mark) {
     cache.TruncateTo(mark);
     const std::set<T*> after = CachedValues(cache);
     for (T* value : before) {
-        if (after.count(value) != 0) continue;
-        // Pictures and fonts are script objects: no object table may keep one that is gone.
-        if constexpr (std::is_base_of_v<ScriptObject, T>) ObjectManager::ForgetEverywhere(value);
-        delete value;
+        if (after.count(value) == 0) RetireObject(value);
     }
 }
 
@@ -123,9 +121,7 @@ void DeleteShips(Processor& processor) {
 }
 
 void UnloadResources(Processor& processor, const ResourceMarks& marks) {
-    if (auto* classes = ManagerAt<ClassManager>(processor, kClassManagerId)) {
-        classes->Classes().TruncateTo(marks.classes);
-    }
+    if (auto* classes = ManagerAt<ClassManager>(processor, kClassManagerId)) classes->UnloadTo(marks.classes);
     if (auto* images = ManagerAt<ImageManager>(processor, kImageManagerId))
         UnloadTo(images->Pictures(), marks.images);
     if (auto* fonts = ManagerAt<FontManager>(processor, kFontManagerId))

@@ -10,6 +10,7 @@
 #include "foundation/block_reader.h"
 #include "foundation/byte_order.h"
 #include "foundation/exceptions.h"
+#include "graphics/graphics_kinds.h"
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
 #include "script/cleanup_steps.h"
@@ -182,11 +183,10 @@ StarSystemList::StarSystemList(Processor& processor)
     : ScriptObject(nullptr),
       DataBlock(10, false),
       processor_(processor),
-      systemClass_(processor.ClassByName(String(kStarSystemClassName))),
-      systemPictures_(nullptr) {
+      systemClass_(processor.ClassByName(String(kStarSystemClassName))) {
     auto* images = dynamic_cast<ImageManager*>(processor.Objects().GetObject(kImageManagerId));
     if (images == nullptr) ThrowFatal("No ImageManager to take \"%s\" from", kStarSystemPicturesName);
-    systemPictures_ = images->GetImage(String(kStarSystemPicturesName));
+    systemPictures_ = WeakObject(images->GetImage(String(kStarSystemPicturesName)));
 }
 
 StarSystemList::~StarSystemList() {
@@ -224,11 +224,13 @@ void StarSystemList::ReadChunk(BlockReader& reader, const uint8_t* signature) {
     const int32_t number = nextNumber_;
     if (number == INT32_MAX) ThrowFatal("Too many star systems in \"%s\"", reader.Name().Text());
     nextNumber_ = number + 1;
+    auto* cls = static_cast<ZEMAClass*>(systemClass_.Check(kClassDescriptorKind, "star system class"));
+    auto* pictures = static_cast<Image*>(systemPictures_.Check(kImageKind, "star system pictures"));
     // A picture without entries is its own only entry.
-    const uint32_t entries = systemPictures_->SubImageCount();
-    Image* picture = systemPictures_->EntryAt(entries > 0 ? static_cast<int32_t>(number % entries) : 0);
+    const uint32_t entries = pictures->SubImageCount();
+    Image* picture = pictures->EntryAt(entries > 0 ? static_cast<int32_t>(number % entries) : 0);
     std::unique_ptr<StarSystemRecord, ObjectDiscarder> record(
-        new StarSystemRecord(systemClass_, picture->Address(), number));
+        new StarSystemRecord(cls, picture->Address(), number));
     record->ReadFrom(reader, processor_);
     systems_.emplace_back(record.release());
 }

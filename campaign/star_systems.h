@@ -101,8 +101,9 @@ class StarSystemList : public ScriptObject, public DataBlock {
 
   private:
     Processor& processor_;
-    ZEMAClass* systemClass_;
-    Image* systemPictures_;
+    // Asked for at each read: the list may outlive the scene that loaded them.
+    WeakObject systemClass_;
+    WeakObject systemPictures_;
     int32_t nextNumber_ = kFirstStarSystemNumber;
     std::vector<WeakObject> systems_;  // owned: the records are destroyed with the list
 };

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "foundation/engine_string.h"
 #include "foundation/list.h"
@@ -57,6 +58,9 @@ class HashTable {
 
     // Removes the newest entries until only the first n added remain.
     void TruncateTo(unsigned n);
+    // The same, handing the values that removed entries owned to the caller instead of deleting them
+    // (newest first).
+    void TruncateTo(unsigned n, std::vector<T*>& owned);
     // Removes the first entry under the key, with its value when the entry owns it; the others
     // keep their order. False when the key is absent.
     bool Remove(const String& key);
@@ -188,9 +192,20 @@ const String* HashTable<T>::CurrentKey() {
 
 template <class T>
 void HashTable<T>::TruncateTo(unsigned n) {
+    std::vector<T*> owned;
+    TruncateTo(n, owned);
+    for (T* value : owned) delete value;
+}
+
+template <class T>
+void HashTable<T>::TruncateTo(unsigned n, std::vector<T*>& owned) {
     order_.Last();
     while (order_.Count() > 0 && order_.Index() >= n) {
         OrderRecord* record = order_.Current();
+        if (record->entry->mode == 1) {
+            owned.push_back(record->entry->value);
+            record->entry->mode = 2;
+        }
         record->bucket->Remove(record->entry);
         order_.DeleteCurrent();  // the last record: the cursor steps back to the one before
     }

@@ -5,6 +5,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/palette_block.h"
 #include "graphics/frame.h"
+#include "graphics/graphics_kinds.h"
 #include "graphics/image.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
@@ -63,9 +64,13 @@ void ReadColourNative(ScriptObject* receiver) {
 ColorManager::ColorManager(MethodRunner* processor, Image* strip)
     : NativeDescriptor(processor, NativeClassRowOf("ColorManager")), strip_(strip) {
     // Sized once from the strip as loaded: entry addresses that scripts keep stay valid.
-    if (Frame* row = ColourRow(strip_)) size_ = row->Width();
+    if (Frame* row = ColourRow(Strip())) size_ = row->Width();
     table_ = static_cast<uint8_t*>(ScriptAlloc(size_ == 0 ? 2 : size_t{size_} * 2));
     BuildTable();
+}
+
+Image* ColorManager::Strip() const {
+    return static_cast<Image*>(strip_.Get(kImageKind));
 }
 
 ColorManager::~ColorManager() {
@@ -74,7 +79,7 @@ ColorManager::~ColorManager() {
 
 void ColorManager::BuildTable() {
     std::memset(table_, 0, size_t{size_} * 2);
-    Frame* row = ColourRow(strip_);
+    Frame* row = ColourRow(Strip());
     if (row == nullptr) return;
     const uint32_t n = row->Width() < size_ ? row->Width() : size_;
     const bool sixteen = (row->BitsPerPixel() & 0xF8) == 16;
@@ -89,10 +94,11 @@ uint16_t ColorManager::Colour(uint32_t n) const {
 }
 
 uint32_t ColorManager::FromRGB(uint32_t red, uint32_t green, uint32_t blue) const {
-    const Frame* frame = FirstFrame(strip_);
+    Image* strip = Strip();
+    const Frame* frame = FirstFrame(strip);
     // The strip's depth is the screen's: 8-bit strips index the default palette.
     if (frame != nullptr && frame->BitsPerPixel() == 8) {
-        return FindNearestColour(strip_->EffectivePalette(), static_cast<int>(red & 0xFF),
+        return FindNearestColour(strip->EffectivePalette(), static_cast<int>(red & 0xFF),
                                  static_cast<int>(green & 0xFF), static_cast<int>(blue & 0xFF));
     }
     if (frame != nullptr && (frame->Flags() & kFrame565) != 0)

@@ -9,6 +9,7 @@
 
 #include "graphics/colour_table.h"
 #include "script/native_descriptor.h"
+#include "script/weak_object.h"
 
 class Image;
 
@@ -39,14 +40,15 @@ class ColorManager : public NativeDescriptor, public ColourTable {
     // table.
     uint16_t ReadColour(uint32_t address) const;
 
-    Image* Strip() const { return strip_; }
+    // The strip while it lives (it is loaded at start-up, before any scene).
+    Image* Strip() const;
 
     void RegisterMethods(ZEMAClass& target) override;
     // Binds the ZEMAClass methods, then methods 4 (FromRGB), 5 (ColourRef) and 6 (ReadColour).
     static void Bind(ZEMAClass& target, const NativeClassRow& row);
 
   private:
-    Image* strip_;
+    WeakObject strip_;
     uint32_t size_ = 0;
     uint8_t* table_ = nullptr;  // size_ little-endian u16 entries
 };

@@ -114,6 +114,10 @@ void Font::AddVariant(Font* variant) {
     if (variant != nullptr) variants_.SetAt(variant, variants_.End());
 }
 
+void Font::RetireParts() {
+    for (uint32_t i = 0; i < variants_.End(); ++i) RetirePart(variants_.Get(i));
+}
+
 void Font::SelectLanguage(uint32_t language) {
     for (uint32_t id : {language, defaultLanguage_}) {
         if (Serves(id)) {

@@ -67,6 +67,9 @@ class Font : public ScriptObject, public DataBlock {
     // The glyph of a text byte from the active variant; all zero for a font that was never read.
     Glyph GlyphFor(uint8_t c) const;
 
+  protected:
+    void RetireParts() override;
+
   private:
     enum Table { kWidths, kHeights, kOffsets, kBitmaps, kTableCount };
 

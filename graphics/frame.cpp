@@ -32,6 +32,11 @@ Frame::Frame(const Frame& other)
     if (other.mask_) mask_ = std::make_unique<Frame>(*other.mask_);
 }
 
+void Frame::Revoke() {
+    handle_.Revoke();
+    if (mask_ != nullptr) mask_->Revoke();
+}
+
 Frame::~Frame() = default;
 
 Frame* Frame::FromAddress(uint32_t address) {

@@ -33,6 +33,8 @@ class Frame : public DataBlock {
     // The frame a script value refers to; FatalExep when it is not a live frame.
     static Frame* FromAddress(uint32_t address);
     uint32_t Address() const { return handle_.Address(); }
+    // No script value names the frame or its mask any more: its picture was retired.
+    void Revoke();
 
     // A nested "IMG" becomes the mask (the first one only; a mask takes no mask of its own).
     void ReadChunk(BlockReader& reader, const uint8_t* signature) override;

@@ -101,6 +101,12 @@ uint32_t Image::ChunkSize() const {
     return size;
 }
 
+void Image::RetireParts() {
+    for (uint32_t i = 0; i < frames_.End(); ++i)
+        if (Frame* frame = frames_.Get(i)) frame->Revoke();
+    for (uint32_t i = 0; i < subImages_.End(); ++i) RetirePart(subImages_.Get(i));
+}
+
 PaletteBlock* Image::EffectivePalette() const {
     for (const Image* p = this; p != nullptr; p = p->parent_)
         if (p->palette_) return p->palette_.get();

@@ -66,6 +66,9 @@ class Image : public ScriptObject, public DataBlock {
     // sub-images then inherit it. Null does nothing.
     void ReduceToPalette(std::unique_ptr<PaletteBlock> palette);
 
+  protected:
+    void RetireParts() override;
+
   private:
     template <class Action>
     void ForEachFrame(Action action);

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "script/weak_object.h"
+
 class ColourTable;
 class Font;
 class Frame;
@@ -80,8 +82,10 @@ class ScreenBuffer {
         originX_ = x;
         originY_ = y;
     }
-    Font* CurrentFont() const { return font_; }
-    void SetFont(Font* font) { font_ = font; }
+    // The font text is drawn in: none until one is set, and none again once the font set is taken
+    // out of use (a scene reset unloaded it), so the buffer never draws in a font that is gone.
+    Font* CurrentFont() const;
+    void SetFont(Font* font);
     const ColourTable* Colours() const { return colours_; }
 
     // Lines separated by newlines or soft breaks, each drawn with DrawText a line step apart; vAlign
@@ -118,7 +122,7 @@ class ScreenBuffer {
     void PutPixel(int32_t x, int32_t y, uint32_t colour);
 
     ScreenSurface* surface_ = nullptr;
-    Font* font_ = nullptr;
+    WeakObject font_;
     Rect bounds_;
     Rect clip_;
     int32_t originX_ = 0;

@@ -5,6 +5,7 @@
 
 #include "graphics/alpha_span.h"
 #include "graphics/font.h"
+#include "graphics/graphics_kinds.h"
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
 #include "graphics/text_layout.h"
@@ -84,10 +85,19 @@ void GlyphRows(uint8_t* first, ptrdiff_t rowStep, const Glyph& glyph, int64_t x,
 
 }  // namespace
 
+Font* ScreenBuffer::CurrentFont() const {
+    return static_cast<Font*>(font_.Get(kFontKind));
+}
+
+void ScreenBuffer::SetFont(Font* font) {
+    font_ = WeakObject(font);
+}
+
 void ScreenBuffer::DrawText(const char* text, int32_t x, int32_t y, uint32_t colour, int32_t hAlign,
                             int32_t vAlign, uint32_t flags) {
-    if (text == nullptr || font_ == nullptr || !CanDraw()) return;
-    const Font& font = *font_;
+    const Font* shown = CurrentFont();
+    if (text == nullptr || shown == nullptr || !CanDraw()) return;
+    const Font& font = *shown;
     int64_t pen = int64_t{x} + originX_;
     int64_t baseline = int64_t{y} + originY_;
     if (vAlign == 0)
@@ -167,13 +177,14 @@ void ScreenBuffer::DrawUnderline(const Font& font, int64_t from, int64_t to, int
 
 void ScreenBuffer::DrawTextAligned(const char* text, int32_t x, int32_t y, uint32_t colour, int32_t hAlign,
                                    int32_t vAlign, uint32_t flags) {
-    if (text == nullptr || font_ == nullptr) return;
-    const int64_t lineStep = int64_t{font_->LineHeight()} + font_->LineGap();
+    const Font* font = CurrentFont();
+    if (text == nullptr || font == nullptr) return;
+    const int64_t lineStep = int64_t{font->LineHeight()} + font->LineGap();
     int64_t top = y;
     if (vAlign == 1)
-        top -= TextHeight(*font_, text) / 2;
+        top -= TextHeight(*font, text) / 2;
     else if (vAlign == 2)
-        top -= TextHeight(*font_, text);
+        top -= TextHeight(*font, text);
     std::string line;
     const char* p = text;
     for (;;) {
@@ -199,10 +210,10 @@ void ScreenBuffer::DrawTextAlignedWithFont(const char* text, int32_t x, int32_t 
                                            Font* font, int32_t hAlign, int32_t vAlign, uint32_t flags) {
     struct Restore {
         ScreenBuffer& buffer;
-        Font* font;
+        WeakObject font;
         ~Restore() { buffer.font_ = font; }
     } restore{*this, font_};
-    font_ = font;
+    SetFont(font);
     DrawTextAligned(text, x, y, colour, hAlign, vAlign, flags);
 }
 

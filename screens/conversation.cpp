@@ -8,6 +8,7 @@
 #include "foundation/log_writer.h"
 #include "foundation/saturating.h"
 #include "foundation/word.h"
+#include "graphics/font.h"
 #include "screens/screen_helpers.h"
 #include "screens/screen_kinds.h"
 #include "script/char_manager.h"
@@ -138,7 +139,7 @@ void ConversationObject::AddAnswerButton(int32_t id, uint32_t text, int32_t gapB
         MakeControl(processor, "MultiLineButton",
                     {Word(layout_.answerX), Word(y), Word(layout_.answerWidth), 0, text, Word(id)});
     auto& button = StaticTextObject::Of(made.get());
-    button.SetFont(answerFont_);
+    button.SetFont(answerFont_.As<Font>());
     button.SetInt(kTextFlags, kShadowed);
     button.SetInt(kTextVerticalAlign, kBottomAligned);
     AddOwned(Window(), std::move(made));
@@ -180,7 +181,7 @@ void ConversationObject::ShowQuestion(uint32_t n) {
                     {Word(layout_.questionX), Word(layout_.questionY), Word(layout_.questionWidth), 0,
                      messages.ScriptMessage(messageFile_, question), question});
     auto& text = StaticTextObject::Of(made.get());
-    text.SetFont(questionFont_);
+    text.SetFont(questionFont_.As<Font>());
     text.SetInt(kTextFlags, kShadowed);
     AddOwned(Window(), std::move(made));
 

@@ -10,6 +10,7 @@
 #include "foundation/engine_string.h"
 #include "foundation/script_memory.h"
 #include "script/script_fields.h"
+#include "script/weak_object.h"
 #include "ui/script_dialog.h"
 
 class Font;
@@ -74,8 +75,9 @@ class ConversationObject : public ZEMADialogObject {
     ScriptBuffer<char> questionFileText_;
     Layout layout_;
     ScriptFields nextAnswerY_{1};
-    Font* questionFont_;
-    Font* answerFont_;
+    // Held weakly: a conversation kept past its scene outlives the fonts the scene's reset unloads.
+    WeakObject questionFont_;
+    WeakObject answerFont_;
     std::vector<Answer> answers_;
 };
 

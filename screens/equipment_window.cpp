@@ -204,9 +204,7 @@ void ShowPageHelp(Builder& b) {
 void BuildEquipmentWindow(DialogWindow& window, ShipWindowState& state) {
     Processor* processor = window.GetProcessor();
     if (processor == nullptr) ThrowFatal("Ship window without a processor");
-    const Frame* slotFrame = state.slotPictures != nullptr && state.slotPictures->FrameCount() != 0
-                                 ? state.slotPictures->GetFrame(0)
-                                 : nullptr;
+    const Frame* slotFrame = SlotFrame(state);
     Builder b{window,
               state,
               *processor,

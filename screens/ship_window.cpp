@@ -134,7 +134,7 @@ ShipWindow::ShipWindow(ShipObject& ship)
                                     },
                                     ReleaseShipWindowBackground}) {
     state_.ship = WeakObject(&ship);
-    state_.slotPictures = NamedPicture(*GetProcessor(), "Misc\\Slots.dpf");
+    state_.slotPictures = WeakObject(NamedPicture(*GetProcessor(), "Misc\\Slots.dpf"));
     state_.page = KnownPage(ship.WindowPage());
     SetCallback([this](DialogWindow&, int32_t event, int32_t p1, int32_t p2) { OnEvent(event, p1, p2); });
     Build();

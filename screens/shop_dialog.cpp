@@ -152,6 +152,18 @@ void BindNatives(ZEMAClass& target) {
 
 }  // namespace
 
+Image* ShopDialogObject::UpPicture() const {
+    return up_.As<Image>();
+}
+
+Image* ShopDialogObject::DownPicture() const {
+    return down_.As<Image>();
+}
+
+Image* ShopDialogObject::LinePicture() const {
+    return line_.As<Image>();
+}
+
 ShopDialogObject::ShopDialogObject(ZEMAClass* cls, PlayerObject* player)
     : ZEMADialogObject(cls),
       up_(CachedPicture(cls, "Misc\\Up.dpf")),

@@ -108,9 +108,10 @@ class ShopDialogObject : public ZEMADialogObject {
     // The slot frames; null when the field names no picture.
     Image* SlotPicture() const;
 
-    Image* UpPicture() const { return up_; }
-    Image* DownPicture() const { return down_; }
-    Image* LinePicture() const { return line_; }
+    // Null once a scene reset took them, for a shop kept past its scene.
+    Image* UpPicture() const;
+    Image* DownPicture() const;
+    Image* LinePicture() const;
 
     int32_t Margin() const { return margin_; }
     void SetMargin(int32_t margin) { margin_ = margin; }
@@ -180,9 +181,9 @@ class ShopDialogObject : public ZEMADialogObject {
     ScriptFields fields_{kShopFieldCount};
     WeakObject held_;
     int32_t toolMode_ = kShopToolNormal;
-    Image* up_ = nullptr;
-    Image* down_ = nullptr;
-    Image* line_ = nullptr;
+    WeakObject up_;
+    WeakObject down_;
+    WeakObject line_;
     std::vector<WeakObject> stock_;
     int32_t scrollRow_ = 0;
     bool moreBelow_ = false;

@@ -5,6 +5,7 @@
 
 #include "foundation/exceptions.h"
 #include "graphics/direction_to_frame.h"
+#include "graphics/font.h"
 #include "graphics/frame.h"
 #include "graphics/image.h"
 #include "graphics/screen_buffer.h"
@@ -98,15 +99,13 @@ void CreateSlotControl(ScriptObject* receiver) {
 SlotControlObject::SlotControlObject(ZEMAClass* cls, const SlotControlInit& init)
     : ControlObject(cls, init.picture, init.x, init.y, init.id),
       slot_(init.slot),
-      typeFont_(nullptr),
-      guidesPicture_(nullptr),
       selection_(init.selection),
       mode_(init.mode),
       ship_(init.ship) {
     SetKind(kSlotControlKind);
     Processor& processor = ProcessorOfControl(this);
-    typeFont_ = NamedFont(processor, "SlotType");
-    guidesPicture_ = ScreenPicture(processor, "Misc\\Guides.dpf");
+    typeFont_ = WeakObject(NamedFont(processor, "SlotType"));
+    guidesPicture_ = WeakObject(ScreenPicture(processor, "Misc\\Guides.dpf"));
 }
 
 SlotObject* SlotControlObject::Slot() const {
@@ -155,7 +154,7 @@ void SlotControlObject::DrawEquipmentPlace(ScreenBuffer& buffer, int32_t x, int3
     if (item == nullptr) {
         if (const uint32_t text = PlaceKindText(slot->Kind()); text != 0) {
             KeepFont keep(buffer);
-            buffer.SetFont(typeFont_);
+            buffer.SetFont(typeFont_.As<Font>());
             buffer.DrawTextAligned(SystemMessage(processor, text).Text(), x, y,
                                    ScreenColour(processor, kDisabledColour), 1, 1, 0);
         }
@@ -170,7 +169,7 @@ void SlotControlObject::DrawEquipmentPlace(ScreenBuffer& buffer, int32_t x, int3
     char digits[16];
     std::snprintf(digits, sizeof digits, "%d", count);
     KeepFont keep(buffer);
-    buffer.SetFont(typeFont_);
+    buffer.SetFont(typeFont_.As<Font>());
     buffer.DrawTextAligned(digits, x + kCountOffsetX, y + kCountOffsetY,
                            ScreenColour(processor, kHighlightColour), 0, 2, 0);
 }
@@ -186,16 +185,17 @@ void SlotControlObject::DrawGuidePlace(ScreenBuffer& buffer, int32_t x, int32_t 
         if (KnownItemKind(guide->ItemKind())) DrawFrameAt(buffer, FrameOf(guide->Picture(), 0), x, y);
         return;
     }
-    if (guidesPicture_ == nullptr) return;
+    Image* guides = guidesPicture_.As<Image>();
+    if (guides == nullptr) return;
     if (slot->Kind() != kSlotWeapon) {
         // A picture made of direction entries only shows its first entry's frame.
-        const Frame* plain = FrameOf(guidesPicture_, 0);
-        DrawFrameAt(buffer, plain != nullptr ? plain : FrameOf(guidesPicture_->EntryAt(0), 0), x, y);
+        const Frame* plain = FrameOf(guides, 0);
+        DrawFrameAt(buffer, plain != nullptr ? plain : FrameOf(guides->EntryAt(0), 0), x, y);
         return;
     }
     const DirectionRecord direction = slot->CurrentDirection();
     uint32_t orientation = 0;
-    Image* entry = DirectionToFrame(direction.x, direction.y, *guidesPicture_->EntryAt(0), orientation);
+    Image* entry = DirectionToFrame(direction.x, direction.y, *guides->EntryAt(0), orientation);
     DrawFrameAt(buffer, FrameOf(entry, 0), x, y, orientation);
 }
 

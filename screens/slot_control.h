@@ -74,8 +74,9 @@ class SlotControlObject : public ControlObject {
     void DrawGuidePlace(ScreenBuffer& buffer, int32_t x, int32_t y);
 
     WeakObject slot_;
-    Font* typeFont_;
-    Image* guidesPicture_;
+    // Held weakly: the control may outlive the scene that loaded them.
+    WeakObject typeFont_;
+    WeakObject guidesPicture_;
     HeldItemSource selection_;
     int32_t mode_;
     WeakObject ship_;

@@ -38,17 +38,11 @@ constexpr int32_t kShipPageHelp = 4;
 constexpr int32_t kEquipmentPageHelp = 10;
 constexpr int32_t kGuidePageHelp = 8;
 
-// Frame 0 of the slot pictures; null without one.
-const Frame* SlotFrame(const ShipWindowState& state) {
-    if (state.slotPictures == nullptr || state.slotPictures->FrameCount() == 0) return nullptr;
-    return state.slotPictures->GetFrame(0);
-}
-
 // Makes a slot control for the slot and adds it to the window under the next identifier.
 void AddSlotControl(DialogWindow& window, ShipWindowState& state, int32_t& id, SlotObject& slot, int32_t x,
                     int32_t y, int32_t mode) {
     SlotControlInit init;
-    init.picture = state.slotPictures != nullptr ? state.slotPictures->Address() : 0;
+    init.picture = state.slotPictures.As<Image>() != nullptr ? state.slotPictures.Address() : 0;
     init.x = x;
     init.y = y;
     init.id = id++;
@@ -150,6 +144,12 @@ const ScriptObject* AnyLive(const std::vector<WeakObject>& slots) {
 }
 
 }  // namespace
+
+const Frame* SlotFrame(const ShipWindowState& state) {
+    Image* pictures = state.slotPictures.As<Image>();
+    if (pictures == nullptr || pictures->FrameCount() == 0) return nullptr;
+    return pictures->GetFrame(0);
+}
 
 StockSlots::~StockSlots() {
     // Only for slots the window's end did not clear (an error unwinds): a destructor cannot pass

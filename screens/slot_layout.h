@@ -12,6 +12,7 @@
 #include "world/equipment_config.h"
 
 class DialogWindow;
+class Frame;
 class Image;
 class OptionObject;
 class Processor;
@@ -70,7 +71,7 @@ struct ShipSnapshot {
 struct ShipWindowState {
     WeakObject ship;  // the ship shown
     int32_t page = kShipPage;
-    Image* slotPictures = nullptr;  // "Misc\Slots.dpf"; frame 0 gives the slot size
+    WeakObject slotPictures;  // "Misc\Slots.dpf"; frame 0 gives the slot size
     String summaryText;
     WeakObject summaryControl;  // the multi-line control made by the build
     int32_t group = 0;          // guide group 0-8
@@ -81,6 +82,9 @@ struct ShipWindowState {
     std::vector<ShipSnapshot> snapshots;
     WeakObject heldItem;  // the item the pointer carries
 };
+
+// Frame 0 of the slot pictures, which gives the slot size; null without one (or once it is gone).
+const Frame* SlotFrame(const ShipWindowState& state);
 
 // The ship shown, null when there is none or it is gone.
 ShipObject* StateShip(const ShipWindowState& state);

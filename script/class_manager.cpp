@@ -7,8 +7,10 @@
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "foundation/fd_file.h"
+#include "script/cleanup_steps.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
+#include "script/object_lifetime.h"
 
 namespace {
 
@@ -176,6 +178,27 @@ ZEMAClass* ClassManager::FindClass(const String& name) {
 
 ZEMAClass* ClassManager::Get(const String& name) {
     return classes_.Get(name);
+}
+
+void ClassManager::UnloadTo(uint32_t mark) {
+    if (classes_.Count() <= mark) return;
+    // The classes stay readable while their objects' destructor methods run.
+    const ReleaseHold hold;
+    std::vector<ZEMAClass*> leaving;
+    classes_.TruncateTo(mark, leaving);
+    for (ZEMAClass* cls : leaving) cls->MarkUnloaded();
+    CleanupSteps steps(this);
+    for (ZEMAClass* cls : leaving) {
+        for (const WeakObject& instance : cls->LiveInstances()) {
+            steps.Run([&instance] {
+                // An earlier destructor may have destroyed it.
+                if (ScriptObject* object = instance.Get(); object != nullptr && object->Alive())
+                    DestroyObject(object);
+            });
+        }
+    }
+    for (ZEMAClass* cls : leaving) RetireObject(cls);
+    steps.Finish();
 }
 
 ZEMAClass* ClassManager::DetachClass(const String& name) {

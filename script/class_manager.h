@@ -47,6 +47,13 @@ class ClassManager : public ZEMAClass {
     // The cache's loader: reads, links and resolves one class library.
     ZEMAClass* LoadClass(BlockReader& reader, const String& name);
     void LoadSubstitutions(const String& entryName);
+    // Takes every class entered after the first mark out of the table (a scene reset). The objects of
+    // those classes that are still alive are destroyed (their destructor methods still run on their
+    // classes) and the classes make none afterwards; then each class is retired (RetireObject): no
+    // lookup finds it again and its memory goes when no native frame can still hold it. A class
+    // entered again meanwhile, by a destructor that asked for it, stays. The first error of a
+    // destruction passes on once every class went.
+    void UnloadTo(uint32_t mark);
     // Leaves a class in the table but stops the table deleting it (for owners that delete it
     // themselves); gives the class or null.
     ZEMAClass* DetachClass(const String& name);

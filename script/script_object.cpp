@@ -35,6 +35,7 @@ ScriptObject& ScriptObject::operator=(const ScriptObject& other) {
     if (this != &other) {
         fields_ = other.fields_;
         if (class_ != other.class_) {
+            if (other.class_ != nullptr) other.class_->CheckMakesObjects();
             LeaveClass();
             class_ = other.class_;
             JoinClass();
@@ -48,7 +49,9 @@ ScriptObject::~ScriptObject() {
 }
 
 void ScriptObject::JoinClass() {
-    if (class_ != nullptr && static_cast<const ScriptObject*>(class_) != this) class_->AddInstance(this);
+    if (class_ == nullptr || static_cast<const ScriptObject*>(class_) == this) return;
+    class_->CheckMakesObjects();
+    class_->AddInstance(this);
 }
 
 void ScriptObject::LeaveClass() {
@@ -105,18 +108,39 @@ void ScriptObject::ReleaseOwnedQuietly() noexcept {
     steps.Run([this] { ReleaseOwned(); });
 }
 
+void ScriptObject::BeginDestruction() {
+    // No object table or list may keep, and later use or destroy again, what is gone.
+    if (ManagerHolds() > 0) ObjectManager::ForgetEverywhere(this);
+    if (class_ != nullptr && static_cast<const ScriptObject*>(class_) != this) {
+        class_->InstanceDestroyed(this);
+    } else {
+        beingDestroyed_ = true;
+    }
+}
+
+void ScriptObject::TakeOutOfUse() {
+    BeginDestruction();
+    ownedReleased_ = true;
+    RetireParts();
+    handle_.Revoke();
+    destroyed_ = true;
+}
+
+void ScriptObject::RetirePart(ScriptObject* part) {
+    if (part != nullptr && !part->BeingDestroyed()) part->TakeOutOfUse();
+}
+
+void RetireObject(ScriptObject* object) {
+    if (object == nullptr || object->BeingDestroyed()) return;
+    object->TakeOutOfUse();
+    ReleaseWhenUnheld(object);
+}
+
 void DestroyObject(ScriptObject* object) {
     if (object == nullptr) return;
     CheckNotBeingDestroyed(object);
     object->CheckMayBeDestroyed();
-    // No object table or list may keep, and later use or destroy again, what is gone.
-    if (object->ManagerHolds() > 0) ObjectManager::ForgetEverywhere(object);
-    ZEMAClass* cls = object->class_;
-    if (cls != nullptr && static_cast<const ScriptObject*>(cls) != object) {
-        cls->InstanceDestroyed(object);
-    } else {
-        object->beingDestroyed_ = true;
-    }
+    object->BeginDestruction();
     CleanupSteps steps(object);
     steps.Run([object] { object->RunDestructorMethods(); });
     object->ownedReleased_ = true;

@@ -80,6 +80,11 @@ class ScriptObject {
     // CleanupSteps). An override ends with its base's ReleaseOwned. Nothing here may be left to the
     // C++ destructor, which runs only when the memory goes, maybe much later.
     virtual void ReleaseOwned() {}
+    // The parts that scripts name by handles of their own (a picture's frames and sub-images, a
+    // font's variants): a retired object takes them out of use with itself (RetireObject). An
+    // override calls RetirePart for each part that is an object and revokes the others' handles.
+    virtual void RetireParts() {}
+    static void RetirePart(ScriptObject* part);
     // For the destructor of a class with ReleaseOwned whose objects the engine may also delete
     // directly, without DestroyObject: does what ReleaseOwned does unless it was done, logging
     // errors.
@@ -96,6 +101,11 @@ class ScriptObject {
     // themselves, are not), so that a class that goes can hand its objects to the unloaded class.
     void JoinClass();
     void LeaveClass();
+    // What a destruction and a retirement share: out of every object table and list, no longer
+    // alive, owned parts let go of by the caller.
+    void BeginDestruction();
+    // What a retirement does without its memory: see RetireObject.
+    void TakeOutOfUse();
 
     ScriptHandle handle_;
     ZEMAClass* class_;
@@ -111,6 +121,7 @@ class ScriptObject {
 
     friend class ZEMAClass;
     friend void DestroyObject(ScriptObject* object);
+    friend void RetireObject(ScriptObject* object);
 };
 
 // Destroys an object the way scripts expect: CheckMayBeDestroyed may refuse it (nothing is done
@@ -133,6 +144,14 @@ void DiscardObject(ScriptObject* object) noexcept;
 struct ObjectDiscarder {
     void operator()(ScriptObject* object) const noexcept { DiscardObject(object); }
 };
+// Takes an object that an engine table gives up (fonts, pictures and sounds a scene reset unloads,
+// class descriptors an unload takes out of the class table) out of use as a destruction would,
+// without running script code: every object table and list lets go of it, its handle and those of
+// its parts die (no script value, WeakObject or cache finds any of them again) and it no longer
+// counts as alive. Its memory goes when no native frame can still hold it (object_lifetime.h), so
+// whoever keeps one longer than a scene keeps it as a WeakObject or asks its cache again. Null, and
+// an object whose destruction has begun, are left alone.
+void RetireObject(ScriptObject* object);
 // FatalExep naming the object unless it is still to be destroyed.
 void CheckNotBeingDestroyed(const ScriptObject* object);
 // Hands a newly made object to the script through the runner (data and object stacks); when that

@@ -145,6 +145,20 @@ uint32_t ZEMAClass::InstanceCount() const {
     return instanceCount_;
 }
 
+std::vector<WeakObject> ZEMAClass::LiveInstances() const {
+    std::vector<WeakObject> live;
+    std::lock_guard lock(ClassLifetimeMutex());
+    live.reserve(instanceCount_);
+    for (const ScriptObject* object = firstInstance_; object != nullptr; object = object->nextOfClass_) {
+        if (object->Alive()) live.emplace_back(object);
+    }
+    return live;
+}
+
+void ZEMAClass::CheckMakesObjects() const {
+    if (unloaded_) ThrowFatal("Class %s is unloaded and makes no objects", ClassName().Text());
+}
+
 void ZEMAClass::HandInstancesToUnloadedClass() {
     // Destroyed objects whose memory waits are moved too: they still name their class.
     {

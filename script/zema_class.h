@@ -14,6 +14,7 @@
 #include "script/native_handler.h"
 #include "script/script_fields.h"
 #include "script/script_object.h"
+#include "script/weak_object.h"
 
 class BlockReader;
 class MethodRunner;
@@ -138,6 +139,12 @@ class ZEMAClass : public ScriptObject, public DataBlock {
 
     // Objects whose class this is (not the descriptor itself) and whose destruction has not begun.
     uint32_t InstanceCount() const;
+    // Those objects, for an unload that destroys them.
+    std::vector<WeakObject> LiveInstances() const;
+    // The class is being taken out of its table (ClassManager::UnloadTo): from now on it makes no
+    // objects, FatalExep "Class <name> is unloaded and makes no objects".
+    void MarkUnloaded() { unloaded_ = true; }
+    void CheckMakesObjects() const;
     // Entered in the table of a ClassManager other than itself: the class is that manager's (or the
     // engine's) to delete, never a script's.
     void MarkHeldByClassManager() { heldByClassManager_ = true; }
@@ -219,6 +226,7 @@ class ZEMAClass : public ScriptObject, public DataBlock {
     ScriptFields classFields_;
     bool linked_ = false;
     bool heldByClassManager_ = false;
+    bool unloaded_ = false;
     // The objects of the class, linked through the objects, and how many of them are not being
     // destroyed; and every descriptor there is, for ForgetProcessor. All under one process-wide lock.
     ScriptObject* firstInstance_ = nullptr;

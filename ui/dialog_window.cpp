@@ -240,7 +240,11 @@ void DialogWindow::SetCursor(Image* image) {
 Image* DialogWindow::Cursor() const {
     // A pointer picture that is gone falls back to the window's own.
     if (auto* image = dynamic_cast<Image*>(cursor_.Get(kImageKind))) return image;
-    return defaultCursor_;
+    return DefaultCursor();
+}
+
+Image* DialogWindow::DefaultCursor() const {
+    return dynamic_cast<Image*>(defaultCursor_.Get(kImageKind));
 }
 
 ControlObject* DialogWindow::Hovered() {

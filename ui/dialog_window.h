@@ -112,7 +112,7 @@ class DialogWindow {
     // The picture drawn as the pointer; null gives back the one the window was made with.
     void SetCursor(Image* image);
     Image* Cursor() const;
-    Image* DefaultCursor() const { return defaultCursor_; }
+    Image* DefaultCursor() const;
     // The hovered control loses focus and nothing stays hovered.
     void ReleaseFocus();
     ControlObject* Hovered();
@@ -226,8 +226,8 @@ class DialogWindow {
     int32_t cursorSpeedY_ = 0;
     int32_t cursorMaxSpeed_ = 15;
     Display* display_;
-    WeakObject cursor_;  // a pointer picture set by SetCursor; none for the default
-    Image* defaultCursor_;
+    WeakObject cursor_;         // a pointer picture set by SetCursor; none for the default
+    WeakObject defaultCursor_;  // the window's own; none once a scene reset took it
     InputDevice* input_ = nullptr;
     WeakObject inputOwner_;  // empty for a device without an owner
     std::shared_ptr<DialogWindow*> parent_;

@@ -17,12 +17,17 @@
 #include "foundation/byte_order.h"
 #include "foundation/data_block.h"
 #include "foundation/exceptions.h"
+#include "graphics/font.h"
 #include "graphics/font_manager.h"
+#include "graphics/frame.h"
+#include "graphics/image.h"
 #include "graphics/image_manager.h"
+#include "graphics/screen_buffer.h"
 #include "script/class_manager.h"
 #include "script/message_manager.h"
 #include "script/object_lifetime.h"
 #include "script/object_manager.h"
+#include "script/operations.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
 #include "shell/game_ids.h"
@@ -31,7 +36,9 @@
 #include "shell/sound_system.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "tests/support/hostile_scripts.h"
 #include "tools/content/script_assembler.h"
+#include "tools/content/script_subclass.h"
 #include "tools/content/sound_builder.h"
 #include "world/player.h"
 #include "world/player_config.h"
@@ -50,6 +57,16 @@ class SceneResetTest : public ::testing::Test {
     SceneResetTest() {
         game.AddPicture("Scene\\Rock.pic");
         game.AddClass({.name = "SceneThing", .base = "GTTClass"});
+        for (const auto& [name, destructor] :
+             {std::pair<const char*, std::vector<uint32_t>>{"SceneKeeper", {}},
+              {"SceneFailer", FailWords()},
+              {"SceneMaker",
+               {OpWord(Op::PushZero), OpWord(Op::ClassOf), OpWord(Op::CreateInstance), OpWord(Op::Drop)}}}) {
+            game.AddClass({.name = name,
+                           .base = "GTTClass",
+                           .instanceFields = 1,
+                           .virtuals = {{0, CodeWords({DeleteFieldWords(0), destructor})}}});
+        }
         // Items whose save (virtual method 5, which leaves the count 0) does something to the
         // player list: deletes its second player, or moves its cursor to the last.
         const auto listCall = [](uint32_t method) {
@@ -134,16 +151,71 @@ TEST_F(SceneResetTest, WhatTheSceneLoadedGoesAndNothingElse) {
     }
 }
 
-TEST_F(SceneResetTest, AnObjectOfAClassTheResetUnloadedRunsNothingAndGoesOnce) {
+TEST_F(SceneResetTest, AnObjectOfAClassTheResetUnloadedIsDestroyedByItOnceWhoeverKeepsIt) {
+    // Each class's destruction deletes the probe its field names, then does its own part.
+    struct Case {
+        const char* what;
+        const char* cls;
+        bool keptInTable;   // else only weakly, as a window keeps its controls
+        std::string error;  // what the reset passes on
+    };
+    const Case cases[] = {
+        {"kept in an object table", "SceneKeeper", true, "no error"},
+        {"kept only weakly", "SceneKeeper", false, "no error"},
+        {"whose destructor fails", "SceneFailer", true, FailMessage()},
+        {"whose destructor makes another of its class", "SceneMaker", false,
+         "Class SceneMaker is unloaded and makes no objects"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const uint32_t leftBehind = ZEMAClass::UnloadedClass().InstanceCount();
+        const ResourceMarks marks = SaveResourceMarks(game.Cpu());
+        GameObject probe = game.New("ZEMAClass");
+        const WeakObject probeRef(probe.get());
+        GameObject made = game.New(c.cls);
+        made->Field(0) = probe.release()->Address();
+        const WeakObject ref(made.get());
+        ZEMAClass* cls = made->Class();
+        if (c.keptInTable) {
+            game.Keep(200, std::move(made));
+        } else {
+            made.release();
+        }
+        const std::string error = ErrorMessage([&] { ResetScene(game.Cpu(), marks, false); });
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(ref.Get(), nullptr);
+        EXPECT_EQ(probeRef.Get(), nullptr) << "its destructor ran";
+        EXPECT_EQ(game.Object(200), nullptr);
+        EXPECT_EQ(cls->InstanceCount(), 0u);
+        EXPECT_EQ(ZEMAClass::UnloadedClass().InstanceCount(), leftBehind);
+        EXPECT_EQ(game.Classes().Classes().Count(), marks.classes);
+    }
+}
+
+TEST_F(SceneResetTest, NoHolderKeepsAFontOrPictureTheResetTook) {
+    ScreenBuffer& buffer = game.Buffer();
+    Font* before = buffer.CurrentFont();
     const ResourceMarks marks = SaveResourceMarks(game.Cpu());
-    // Kept in the object table, which destroys it when the game goes.
-    ScriptObject* kept = game.Keep(200, game.New("SceneThing"));
-    const WeakObject ref(kept);
-    ResetScene(game.Cpu(), marks, false);
-    EXPECT_EQ(kept->Class(), &ZEMAClass::UnloadedClass());
-    EXPECT_EQ(ref.Get(), nullptr);
-    EXPECT_EQ(ErrorMessage([&] { game.CallVirtual(kept, 3); }),
-              "Virtual method 3 not defined in class UnloadedClass");
+    Font* font = game.FontNamed("SceneFont");
+    Image* picture = game.Picture("Scene\\Rock.pic");
+    const uint32_t frame = picture->GetFrame(0)->Address();
+    buffer.SetFont(font);
+    const WeakObject fontRef(font);
+    {
+        // A native frame that holds them across the reset still reads them.
+        const ReleaseHold frameBelow;
+        ResetScene(game.Cpu(), marks, false);
+        EXPECT_EQ(font->LineHeight(), game.FontNamed("SceneFont")->LineHeight());
+        EXPECT_FALSE(picture->Alive());
+        EXPECT_EQ(buffer.CurrentFont(), nullptr) << "the buffer has no font, as a new one has";
+        EXPECT_EQ(fontRef.Get(), nullptr);
+        EXPECT_EQ(ErrorMessage([&] { Frame::FromAddress(frame); }), NotValid(frame, "frame"));
+    }
+    // Drawing text without a font draws nothing; a font set again is the one found again.
+    buffer.DrawTextAligned("text", 0, 0, 1, 0, 0, 0);
+    buffer.SetFont(before);
+    EXPECT_EQ(buffer.CurrentFont(), before);
+    EXPECT_EQ(DestroyedAwaitingRelease(), 0u);
 }
 
 TEST_F(SceneResetTest, ASoundStillQueuedIsServedBeforeItIsUnloaded) {

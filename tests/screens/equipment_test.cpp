@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "graphics/image.h"
 #include "platform/key_table.h"
 #include "screens/equipment_window.h"
 #include "screens/item_window.h"
@@ -182,7 +183,7 @@ TEST_F(EquipmentTest, TheSlotLayoutShowsThePagesListsAndTheBottomRow) {
         state.ship = WeakObject(&ship);
         state.page = c.page;
         state.slotView = c.view;
-        state.slotPictures = fixture.SlotPictures();
+        state.slotPictures = WeakObject(fixture.SlotPictures());
         PlaceSlotControls(*window, state);
         SCOPED_TRACE(testing::Message() << c.page << "/" << c.view);
         EXPECT_EQ(SlotControls(*window), c.controls);
@@ -210,7 +211,7 @@ TEST_F(EquipmentTest, TheSlotLayoutShowsThePagesListsAndTheBottomRow) {
     // A ship that is gone places nothing, on any page.
     std::unique_ptr<DialogWindow> window = fixture.Window();
     ShipWindowState state;
-    state.slotPictures = fixture.SlotPictures();
+    state.slotPictures = WeakObject(fixture.SlotPictures());
     for (int32_t page : {kShipPage, kEquipmentPage, kGuidePage}) {
         state.page = page;
         PlaceSlotControls(*window, state);
@@ -246,7 +247,7 @@ TEST_F(EquipmentTest, EachPageShowsItsLabelsAndItsTipsOncePerGame) {
     }
     ShipWindowState state;
     state.ship = WeakObject(rig.get());
-    state.slotPictures = fixture.SlotPictures();
+    state.slotPictures = WeakObject(fixture.SlotPictures());
     for (const Case& c : cases) {
         state.page = c.page;
         RunWindow(*window, [&] { BuildEquipmentWindow(*window, state); });
