@@ -32,7 +32,10 @@ class CleanupSteps {
 
     template <class F>
     void Run(F&& step) noexcept {
-        const RunnerState before = runner_ != nullptr ? runner_->SaveState(false) : RunnerState{};
+        // A step whose error will be logged is undone whole, what it popped or overwrote below the
+        // depths it began at included; one whose error passes on is not undone, so its depths do.
+        const bool undone = logAll_ || first_ != nullptr;
+        const RunnerState before = runner_ != nullptr ? runner_->SaveState(undone) : RunnerState{};
         try {
             step();
         } catch (...) {

@@ -71,6 +71,16 @@ class ObjectLifetimeTest : public ProcessorTest {
                                a.Op(Op::PushZero);
                                a.Op(Op::Fetch);
                            }),
+            // Drops its caller's two values, pushes two of its own, then reads address 0.
+            WithDestructor("Clobbering",
+                           [](ScriptAssembler& a) {
+                               a.Op(Op::Drop);
+                               a.Op(Op::Drop);
+                               a.Op(Op::PushInline, {111});
+                               a.Op(Op::PushInline, {222});
+                               a.Op(Op::PushZero);
+                               a.Op(Op::Fetch);
+                           }),
             // Deletes the object in its field 0.
             WithDestructor("Deleter",
                            [](ScriptAssembler& a) {
@@ -263,19 +273,39 @@ TEST_F(ObjectLifetimeTest, AFailingDestructorMethodReachesTheScriptThatDeleted) 
 }
 
 TEST_F(ObjectLifetimeTest, DiscardingPutsTheProcessorBackWhereItStood) {
+    // One destructor only pushes before it fails; the other also overwrites its caller's values.
+    for (const char* cls : {"Failing", "Clobbering"}) {
+        SCOPED_TRACE(cls);
+        const WorkingFolder folder;
+        SetData({7, 8});
+        Cpu().SetPC(0x2000);
+        const RunnerState before = Cpu().SaveState(false);
+        auto* item = new ScriptObject(Cpu().ClassByName(cls));
+        const WeakObject ref(item);
+        DiscardObject(item);
+        EXPECT_EQ(ref.Get(), nullptr);
+        EXPECT_EQ(Data(), (std::vector<uint32_t>{7, 8}));
+        EXPECT_EQ(Cpu().PC(), before.pc);
+        for (int i = 0; i < RunnerState::kStacks; ++i)
+            EXPECT_EQ(Cpu().SaveState(false).depths[i], before.depths[i]);
+        EXPECT_NE(folder.Log().find(fetchError), std::string::npos) << folder.Log();
+    }
+}
+
+// After a first error that passes on, a later step that overwrites what lies below it and fails is
+// undone whole: the processor stands where the first error left it.
+TEST_F(ObjectLifetimeTest, AStepLoggedAfterTheFirstErrorIsUndoneWhole) {
     const WorkingFolder folder;
     SetData({7, 8});
-    Cpu().SetPC(0x2000);
-    const RunnerState before = Cpu().SaveState(false);
-    auto* item = new ScriptObject(failing);
-    const WeakObject ref(item);
-    DiscardObject(item);
-    EXPECT_EQ(ref.Get(), nullptr);
-    EXPECT_EQ(Data(), (std::vector<uint32_t>{7, 8}));
-    EXPECT_EQ(Cpu().PC(), before.pc);
-    for (int i = 0; i < RunnerState::kStacks; ++i)
-        EXPECT_EQ(Cpu().SaveState(false).depths[i], before.depths[i]);
-    EXPECT_NE(folder.Log().find(fetchError), std::string::npos) << folder.Log();
+    std::string first;
+    {
+        CleanupSteps steps(Cpu());
+        steps.Run([&] { DestroyObject(new ScriptObject(failing)); });
+        steps.Run([&] { DestroyObject(new ScriptObject(Cpu().ClassByName("Clobbering"))); });
+        first = ErrorMessage([&] { steps.Finish(); });
+    }
+    EXPECT_EQ(first, fetchError);
+    EXPECT_EQ(Data(), (std::vector<uint32_t>{7, 8, 666, 0}));
 }
 
 // --- lists whose items' destructors change them ---
