@@ -138,13 +138,26 @@ uint64_t ScriptHandleSerial(uint32_t address) {
     return e != nullptr ? e->serial.load(std::memory_order_relaxed) : 0;
 }
 
-void* FindScriptHandle(uint32_t address, HandleFamily family, uint32_t kind) {
-    const Entry* e = LiveEntry(address);
+namespace {
+
+void* OwnerOf(const Entry* e, HandleFamily family, uint32_t kind) {
     if (e == nullptr || e->family.load(std::memory_order_relaxed) != static_cast<uint32_t>(family) ||
         (kind != 0 && e->kind.load(std::memory_order_relaxed) != kind)) {
         return nullptr;
     }
     return e->owner.load(std::memory_order_relaxed);
+}
+
+}  // namespace
+
+void* FindScriptHandle(uint32_t address, HandleFamily family, uint32_t kind) {
+    return OwnerOf(LiveEntry(address), family, kind);
+}
+
+void* FindScriptHandle(uint32_t address, HandleFamily family, uint32_t kind, uint64_t serial) {
+    const Entry* e = LiveEntry(address);
+    if (e == nullptr || e->serial.load(std::memory_order_relaxed) != serial) return nullptr;
+    return OwnerOf(e, family, kind);
 }
 
 void* CheckScriptHandle(uint32_t address, HandleFamily family, uint32_t kind, const char* what) {

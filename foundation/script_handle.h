@@ -51,6 +51,8 @@ void* FindScriptHandle(uint32_t address, HandleFamily family, uint32_t kind);
 // gets a new one, so a holder that keeps an address together with its number tells the object it
 // meant from a later one whose header was given the same address.
 uint64_t ScriptHandleSerial(uint32_t address);
+// The same, only while the handle living there is the registration with that number.
+void* FindScriptHandle(uint32_t address, HandleFamily family, uint32_t kind, uint64_t serial);
 // The same as FindScriptHandle, throwing FatalExep "Null object where <what> expected" or "Not a valid object
 // at 0x<address> where <what> expected".
 void* CheckScriptHandle(uint32_t address, HandleFamily family, uint32_t kind, const char* what);

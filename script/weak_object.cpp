@@ -10,16 +10,17 @@ WeakObject::WeakObject(const ScriptObject* object) {
     serial_ = ScriptHandleSerial(address_);
 }
 
-WeakObject WeakObject::AtAddress(uint32_t address) {
+WeakObject WeakObject::AtAddress(uint32_t address, uint32_t kind) {
     WeakObject ref;
+    if (FindScriptHandle(address, HandleFamily::kScriptObject, kind) == nullptr) return ref;
     ref.serial_ = ScriptHandleSerial(address);
-    if (ref.serial_ != 0) ref.address_ = address;
+    ref.address_ = address;
     return ref;
 }
 
 ScriptObject* WeakObject::Get(uint32_t kind) const {
-    if (address_ == 0 || ScriptHandleSerial(address_) != serial_) return nullptr;
-    return static_cast<ScriptObject*>(FindScriptHandle(address_, HandleFamily::kScriptObject, kind));
+    if (address_ == 0) return nullptr;
+    return static_cast<ScriptObject*>(FindScriptHandle(address_, HandleFamily::kScriptObject, kind, serial_));
 }
 
 ScriptObject* WeakObject::Check(uint32_t kind, const char* what) const {

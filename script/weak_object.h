@@ -14,8 +14,9 @@ class WeakObject {
     WeakObject() = default;
     // Refers to the object (none for null).
     explicit WeakObject(const ScriptObject* object);
-    // Refers to whatever object lives at a script value now (none when nothing does).
-    static WeakObject AtAddress(uint32_t address);
+    // Refers to whatever object lives at a script value now (none when nothing does, or with a kind
+    // other than 0, when no object of that kind does).
+    static WeakObject AtAddress(uint32_t address, uint32_t kind = 0);
 
     // The object while it lives, else null; with a kind other than 0, only an object of that kind.
     ScriptObject* Get(uint32_t kind = 0) const;

@@ -8,6 +8,7 @@
 #include "foundation/saturating.h"
 #include "foundation/script_memory.h"
 #include "graphics/font.h"
+#include "graphics/graphics_kinds.h"
 #include "graphics/screen_buffer.h"
 #include "graphics/text_layout.h"
 #include "script/create_native.h"
@@ -123,13 +124,16 @@ StaticTextObject::StaticTextObject(ZEMAClass* cls, int32_t x, int32_t y, std::st
       text_(String::FromBytes(text.data(), text.size())) {
     Font* font = InterfaceFont(this, fontName);
     Own(kTextFont) = font != nullptr ? font->Address() : 0;
+    font_ = WeakObject(font);
     Own(kTextColour) = ColourEntryAddress(this, 1);
     Measure();
 }
 
 Font* StaticTextObject::TextFont() const {
     const uint32_t value = Own(kTextFont);
-    return value != 0 ? Font::FromAddress(value) : nullptr;
+    if (value == 0) return nullptr;
+    if (value == font_.Address()) return static_cast<Font*>(font_.Get(kFontKind));
+    return Font::FromAddress(value);
 }
 
 void StaticTextObject::Measure() {
@@ -148,6 +152,7 @@ int32_t StaticTextObject::Height() {
 
 int32_t StaticTextObject::SetFont(Font* font) {
     Own(kTextFont) = font != nullptr ? font->Address() : 0;
+    font_ = WeakObject(font);
     Measure();
     return Int(kTextHeight);
 }

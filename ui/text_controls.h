@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "foundation/engine_string.h"
+#include "script/weak_object.h"
 #include "ui/control.h"
 
 class Font;
@@ -80,6 +81,9 @@ class StaticTextObject : public ControlObject {
 
   private:
     String text_;
+    // The font set, held weakly beside the field: a font a scene reset took reads as none while the
+    // field still names it.
+    WeakObject font_;
 };
 
 class TextButtonObject : public StaticTextObject {

@@ -8,6 +8,7 @@
 #include "foundation/word.h"
 #include "graphics/direction_to_frame.h"
 #include "graphics/frame.h"
+#include "graphics/graphics_kinds.h"
 #include "graphics/image.h"
 #include "script/create_native.h"
 #include "script/field_natives.h"
@@ -228,6 +229,7 @@ VisualObject::VisualObject(ZEMAClass* cls, uint32_t picture, int32_t x, int32_t 
     : ScriptObject(cls), own_(kVisualFieldCount + extraFields) {
     SetKind(kVisualObjectKind);
     Own(kVisualPicture) = picture;
+    picture_ = WeakObject::AtAddress(picture, kImageKind);
     SetInt(kVisualX, x);
     SetInt(kVisualY, y);
     SetInt(kVisualDirX, dirX);
@@ -252,7 +254,9 @@ uint32_t VisualObject::OwnAddress(uint32_t index) const {
 
 Image* VisualObject::Picture() const {
     const uint32_t value = Own(kVisualPicture);
-    return value == 0 ? nullptr : Image::FromAddress(value);
+    if (value == 0) return nullptr;
+    if (value == picture_.Address()) return static_cast<Image*>(picture_.Get(kImageKind));
+    return Image::FromAddress(value);
 }
 
 uint32_t VisualObject::PictureCount() {

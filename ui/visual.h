@@ -12,6 +12,7 @@
 #include "script/d_stack.h"
 #include "script/script_fields.h"
 #include "script/script_object.h"
+#include "script/weak_object.h"
 
 class Frame;
 class Image;
@@ -82,6 +83,9 @@ class VisualObject : public ScriptObject {
 
   private:
     ScriptFields own_;
+    // The picture it was made with, held weakly beside the field: a picture a scene reset took reads
+    // as none while the field still names it.
+    WeakObject picture_;
 };
 
 // Binding and the native calls into the GTTClass virtual methods. Each call uses the processor of
