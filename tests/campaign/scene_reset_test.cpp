@@ -40,6 +40,8 @@
 #include "tools/content/script_assembler.h"
 #include "tools/content/script_subclass.h"
 #include "tools/content/sound_builder.h"
+#include "ui/text_controls.h"
+#include "ui/visual.h"
 #include "world/player.h"
 #include "world/player_config.h"
 
@@ -201,6 +203,13 @@ TEST_F(SceneResetTest, NoHolderKeepsAFontOrPictureTheResetTook) {
     const uint32_t frame = picture->GetFrame(0)->Address();
     buffer.SetFont(font);
     const WeakObject fontRef(font);
+    // Controls that outlive the scene: one shows the picture, one writes in the font, and one whose
+    // field a script pointed at the picture itself.
+    GameObject shows = game.New("Control", {1, 0, 0, picture->Address()});
+    GameObject writes = game.New("StaticText", {2, game.Text("text"), 0, 0});
+    StaticTextObject::Of(writes.get()).SetFont(font);
+    GameObject pointed = game.New("Control", {3, 0, 0, 0});
+    VisualObject::Of(pointed.get()).Own(kVisualPicture) = picture->Address();
     {
         // A native frame that holds them across the reset still reads them.
         const ReleaseHold frameBelow;
@@ -210,6 +219,11 @@ TEST_F(SceneResetTest, NoHolderKeepsAFontOrPictureTheResetTook) {
         EXPECT_EQ(buffer.CurrentFont(), nullptr) << "the buffer has no font, as a new one has";
         EXPECT_EQ(fontRef.Get(), nullptr);
         EXPECT_EQ(ErrorMessage([&] { Frame::FromAddress(frame); }), NotValid(frame, "frame"));
+        EXPECT_EQ(VisualObject::Of(shows.get()).Picture(), nullptr);
+        EXPECT_EQ(StaticTextObject::Of(writes.get()).TextFont(), nullptr);
+        const uint32_t gone = picture->Address();
+        EXPECT_EQ(ErrorMessage([&] { VisualObject::Of(pointed.get()).Picture(); }),
+                  NotValid(gone, "picture"));
     }
     // Drawing text without a font draws nothing; a font set again is the one found again.
     buffer.DrawTextAligned("text", 0, 0, 1, 0, 0, 0);

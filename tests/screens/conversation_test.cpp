@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "campaign/scene_reset.h"
+#include "graphics/font_manager.h"
 #include "platform/key_table.h"
 #include "shell/input_device.h"
 #include "tests/support/error_message.h"
@@ -38,6 +40,9 @@ class ConversationTest : public ::testing::Test {
         game.AddClass({.name = "TestTalk", .base = "Conversation", .virtuals = {{8, log.Append(8)}}});
         game.Start();
         device.SetMouseEnabled(true);
+        // The conversation is made in a scene: its fonts are loaded after these marks.
+        game.Class("TestTalk");
+        marks = SaveResourceMarks(game.Cpu());
         // Pushed so that native 0 pops the message file, the question file, the answers' x, base
         // and width, then the question's x, y and width.
         talk = game.New("TestTalk",
@@ -68,9 +73,23 @@ class ConversationTest : public ::testing::Test {
     GameHarness game;
     ScriptLog log;
     InputDevice device;
+    ResourceMarks marks;
     GameObject talk;
     std::vector<int32_t> questions;
 };
+
+// Kept past the scene whose reset took its fonts, a conversation shows its question and answers in
+// no font, as controls without one, never in a font that is gone.
+TEST_F(ConversationTest, AConversationKeptPastItsSceneUsesNoFontTheResetTook) {
+    ResetScene(game.Cpu(), marks, false);
+    ASSERT_EQ(game.Fonts().Fonts().Count(), marks.fonts);
+    Native(19, {100});
+    for (int32_t id : {1, 9, 10}) {
+        ControlObject* shown = Window().FindControl(id);
+        ASSERT_NE(shown, nullptr) << id;
+        EXPECT_EQ(StaticTextObject::Of(shown).TextFont(), nullptr) << id;
+    }
+}
 
 TEST_F(ConversationTest, ThreeQuestionsAnEventAndTheEnd) {
     Native(19, {100});
