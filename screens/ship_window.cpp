@@ -22,6 +22,7 @@
 #include "ui/window_services.h"
 #include "world/equipment_config.h"
 #include "world/option.h"
+#include "world/ownership.h"
 #include "world/player.h"
 #include "world/ship.h"
 #include "world/slot.h"
@@ -66,14 +67,6 @@ int32_t GroupOfFirstWeapon(ShipObject* ship) {
 
 int32_t KnownPage(int32_t page) {
     return page == kEquipmentPage || page == kGuidePage ? page : kShipPage;
-}
-
-// Weapon virtual method 19: loads ammo (null unloads); the item the hand gets, or null.
-OptionObject* OfferToWeapon(OptionObject& weapon, OptionObject* ammo) {
-    Processor& processor = ProcessorOf(weapon);
-    processor.DataStack().Push(ammo != nullptr ? ammo->Address() : 0);
-    processor.CallVirtual(&weapon, kWeaponOfferAmmoVirtual);
-    return IfAlive(OptionObject::FromAddress(processor.DataStack().Pop()));
 }
 
 // A stack of ammunition split in two: a copy of the stack (CopyItemState) gets the rest of its count
@@ -166,8 +159,25 @@ OptionObject* ShipWindow::Held() const {
 
 OptionObject* ShipWindow::SetHeld(OptionObject* item) {
     OptionObject* old = Held();
+    MarkLetGo(old, HolderKind::kHand, nullptr);
     state_.heldItem = WeakObject(item);
+    MarkHeld(item, HolderKind::kHand, nullptr);
     return old;
+}
+
+void ShipWindow::OfferFromHand(WeaponObject& weapon) {
+    // The hand lets go while the weapon is offered what it holds: the offer's scripts may load it
+    // and then end the window, whose end destroys what the hand holds. What comes back is taken
+    // only when no other owner holds it, whether the offer answered or failed.
+    OptionObject* offered = SetHeld(nullptr);
+    uint32_t answer = 0;
+    try {
+        answer = Weapon::CallOfferAmmo(&weapon, offered != nullptr ? offered->Address() : 0);
+    } catch (const DExep&) {
+        SetHeld(FreeToTake(offered));
+        throw;
+    }
+    SetHeld(Weapon::TakenBack(offered, answer));
 }
 
 OptionObject* ShipWindow::TakeHeld() {
@@ -450,17 +460,7 @@ void ShipWindow::TakeAndPut(SlotObject& slot) {
         if (item->ItemKind() == kItemWeapon) {
             auto* weapon = dynamic_cast<WeaponObject*>(item);
             if (weapon == nullptr) return;
-            // The hand lets go while the weapon is offered the ammunition: the offer's scripts may
-            // load it and then end the window, whose end destroys what the hand holds.
-            SetHeld(nullptr);
-            OptionObject* back = nullptr;
-            try {
-                back = OfferToWeapon(*weapon, held);
-            } catch (const DExep&) {
-                if (held->Alive() && weapon->Ammo() != held) SetHeld(held);
-                throw;
-            }
-            SetHeld(back);
+            OfferFromHand(*weapon);
             Refresh();
         } else if (item->ItemKind() == kItemAmmo) {
             if (Option::TryMerge(*item, held))
@@ -526,9 +526,10 @@ void ShipWindow::Discard(SlotObject& slot, bool guidePlace) {
     const int32_t answer =
         MessageBoxOverWindow(processor, *this, SystemMessage(processor, kDiscardQuestion),
                              kMessageBoxThird | kMessageBoxFourth, item->Picture(), kBoxTypingSpeed);
-    // The question ran scripts. An item whose place is gone, or was taken meanwhile, has nowhere to
-    // go back to: it goes as the slot's items went.
-    if (!item->Alive()) {
+    // The question ran scripts. An item that went, or that a script gave to another owner, is not
+    // this window's to throw away or put back. One whose place is gone, or was taken meanwhile, has
+    // nowhere to go back to: it goes as the slot's items went.
+    if (FreeToTake(item) == nullptr) {
         Refresh();
         return;
     }
@@ -563,7 +564,7 @@ void ShipWindow::Split(SlotObject& slot) {
     OptionObject* item = slot.First();
     if (item == nullptr) return;
     if (auto* weapon = dynamic_cast<WeaponObject*>(item)) {
-        SetHeld(OfferToWeapon(*weapon, nullptr));
+        OfferFromHand(*weapon);
         Refresh();
     } else if (auto* stack = dynamic_cast<AmmoObject*>(item)) {
         std::unique_ptr<OptionObject, ObjectDiscarder> split = SplitStack(*stack);

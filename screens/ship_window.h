@@ -20,6 +20,7 @@ class OptionObject;
 class PlayerObject;
 class ShipObject;
 class SlotObject;
+class WeaponObject;
 
 // Tools: what a click on a slot does.
 constexpr int32_t kToolNone = 0;  // take and put
@@ -56,7 +57,8 @@ class ShipWindow : public DialogWindow {
     OptionObject* Held() const;
 
     // --- what openers use ---
-    // Puts item in the hand (the window then owns it); an item already held is given back.
+    // Puts item in the hand (the window then owns it and marks it so); an item already held is given
+    // back.
     OptionObject* SetHeld(OptionObject* item);
     // Takes the item out of the hand; the caller owns it.
     OptionObject* TakeHeld();
@@ -74,6 +76,9 @@ class ShipWindow : public DialogWindow {
     void SlotSecondary(SlotObject& slot, bool guidePlace);
     void GroupSecondary(int32_t group);
     void ToolCommand(int32_t tool);
+    // Offers the hand's item (none: asks for the loaded ammunition) to the weapon and takes back what
+    // the offer leaves.
+    void OfferFromHand(WeaponObject& weapon);
     void TakeAndPut(SlotObject& slot);
     void TakeAndPutGuide(SlotObject& slot);
     void Discard(SlotObject& slot, bool guidePlace);

@@ -21,6 +21,7 @@
 #include "shell/game_ids.h"
 #include "ui/dialog_window.h"
 #include "world/option.h"
+#include "world/ownership.h"
 #include "world/player.h"
 #include "world/running_processor.h"
 #include "world/ship.h"
@@ -51,7 +52,9 @@ OptionObject& ItemArgument(NativeArgs& args) {
 void AddStockNative(ScriptObject* receiver) {
     ShopDialogObject& shop = ShopDialogObject::Of(receiver);
     NativeArgs args(receiver);
-    shop.AddStockSlot(&ItemArgument(args));
+    OptionObject& item = ItemArgument(args);
+    Ownable(ShopProcessor(shop), &item, "The shop");
+    shop.AddStockSlot(&item);
 }
 
 template <ShopField Field>
@@ -231,12 +234,14 @@ OptionObject* ShopDialogObject::Held() const {
 
 void ShopDialogObject::SetHeld(OptionObject* item) {
     item = IfAlive(item);
+    MarkLetGo(Held(), HolderKind::kHand, this);
     if (!Alive()) {
         held_.Reset();
         if (item != nullptr) DestroyObject(item);
         return;
     }
     held_ = WeakObject(item);
+    MarkHeld(item, HolderKind::kHand, this);
 }
 
 SlotObject& ShopDialogObject::NewSlot(std::vector<WeakObject>& into, OptionObject* item, bool owning) {

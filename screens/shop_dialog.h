@@ -135,7 +135,8 @@ class ShopDialogObject : public ZEMADialogObject {
     OptionObject* Held() const;
     // Puts an item in hand (null empties it); the caller gives the item up, and what was in hand
     // before is the caller's. A dead item empties the hand. Once the shop's destruction has begun
-    // the item goes as the hand went (it is destroyed): nothing would let go of it again.
+    // the item goes as the hand went (it is destroyed): nothing would let go of it again. The hand
+    // marks what it holds as the shop's (world/ownership.h).
     void SetHeld(OptionObject* item);
 
     // --- the stock: the dialog owns its slots, and they own their items ---

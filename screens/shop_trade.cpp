@@ -26,6 +26,7 @@
 #include "ui/window_services.h"
 #include "world/equipment_config.h"
 #include "world/option.h"
+#include "world/ownership.h"
 #include "world/player.h"
 #include "world/ship.h"
 #include "world/skills.h"
@@ -209,13 +210,31 @@ void KeepCarried(ShopDialogObject& shop, SlotObject& slot, OptionObject* left, O
 }
 
 // Exchanges the hand (which may be empty) for what the slot holds. Switching the slot's item off runs
-// its script, which may delete the slot or either item: nothing is exchanged then.
+// its script, which may delete the slot or either item: nothing is exchanged then. What the slot gave
+// up goes into the hand once the pilot let go of it, unless another owner holds it.
 void ExchangeWithHand(ShopDialogObject& shop, SlotObject& slot, OptionObject* held) {
     slot.SetFirstEnabled(0);
     if (!slot.Alive() || (held != nullptr && !held->Alive())) return;
     OptionObject* former = IfAlive(slot.SetObject(held));
     KeepCarried(shop, slot, former, held);
-    shop.SetHeld(former);
+    shop.SetHeld(FreeToTake(former));
+}
+
+// Offers the hand's ammunition to the weapon. The hand lets go meanwhile: the offer's scripts may load
+// it and then delete the shop, whose end destroys what the hand holds. What comes back, whether the
+// offer answered or failed, is the hand's again only when no other owner holds it (or goes, when the
+// shop went).
+void OfferFromHand(ShopDialogObject& shop, OptionObject& weapon) {
+    OptionObject* offered = shop.Held();
+    shop.SetHeld(nullptr);
+    uint32_t answer = 0;
+    try {
+        answer = Weapon::CallOfferAmmo(&weapon, offered != nullptr ? offered->Address() : 0);
+    } catch (const DExep&) {
+        shop.SetHeld(FreeToTake(offered));
+        throw;
+    }
+    shop.SetHeld(Weapon::TakenBack(offered, answer));
 }
 
 void ClickOtherSlot(ShopDialogObject& shop, SlotObject& slot) {
@@ -231,19 +250,7 @@ void ClickOtherSlot(ShopDialogObject& shop, SlotObject& slot) {
     }
     if (held != nullptr && item != nullptr && held->ItemKind() == kItemAmmo &&
         item->ItemKind() == kItemWeapon) {
-        // The hand lets go while the weapon is offered the ammunition: the offer's scripts may load
-        // it and then delete the shop, whose end destroys what the hand holds. What comes back is
-        // the hand's again (or goes, when the shop went).
-        shop.SetHeld(nullptr);
-        uint32_t back = 0;
-        try {
-            back = Weapon::CallOfferAmmo(item, held->Address());
-        } catch (const DExep&) {
-            const auto* weapon = dynamic_cast<const WeaponObject*>(item);
-            if (held->Alive() && (weapon == nullptr || weapon->Ammo() != held)) shop.SetHeld(held);
-            throw;
-        }
-        shop.SetHeld(back != 0 ? OptionObject::FromAddress(back) : nullptr);
+        OfferFromHand(shop, *item);
     } else if (held != nullptr && item != nullptr && held->ItemKind() == kItemAmmo &&
                item->ItemKind() == kItemAmmo && Option::TryMerge(*item, held)) {
         shop.SetHeld(nullptr);

@@ -2,6 +2,7 @@
 // the hold; money for the pilot; energy for the ship.
 #include <cstdint>
 
+#include "foundation/exceptions.h"
 #include "foundation/saturating.h"
 #include "script/processor.h"
 #include "script/zema_class.h"
@@ -37,22 +38,29 @@ bool HasGrabber(const ShipObject& ship) {
     return false;
 }
 
+// Whether the item went where a taker put it: merged away, or held by an owner now.
+bool Placed(const OptionObject& item) {
+    return !item.Alive() || HeldByOwner(&item);
+}
+
 // A weapon that needs ammunition takes the item onto what it holds, or loads it when it holds none.
+// An answer of 0 counts only when the item then went somewhere.
 bool WeaponTakes(OptionObject& held, OptionObject& item) {
     auto* weapon = dynamic_cast<WeaponObject*>(&held);
     if (weapon == nullptr || !weapon->NeedsAmmo()) return false;
     if (AmmoObject* loaded = weapon->Ammo()) return Option::TryMerge(*loaded, &item);
-    return Weapon::CallOfferAmmo(weapon, item.Address()) == 0;
+    return Weapon::CallOfferAmmo(weapon, item.Address()) == 0 && Placed(item);
 }
 
-// Each offer to a weapon may run script code: an item that went meanwhile is offered no further.
+// Each offer to a weapon may run script code: an item that went meanwhile, or that a script gave to
+// another owner, is offered no further.
 bool AmmoTaken(ShipObject& ship, OptionObject& item) {
-    for (uint32_t i = 0; i < ship.SlotCount(kWeaponGroup) && item.Alive(); ++i) {
+    for (uint32_t i = 0; i < ship.SlotCount(kWeaponGroup) && FreeToTake(&item) != nullptr; ++i) {
         const SlotObject* slot = ship.SlotAt(kWeaponGroup, static_cast<int32_t>(i));
         OptionObject* weapon = slot != nullptr ? slot->First() : nullptr;
         if (Inherits(weapon, "Weapon") && WeaponTakes(*weapon, item)) return true;
     }
-    for (uint32_t i = 0; i < ship.SlotCount(kPlainGroup) && item.Alive(); ++i) {
+    for (uint32_t i = 0; i < ship.SlotCount(kPlainGroup) && FreeToTake(&item) != nullptr; ++i) {
         const SlotObject* slot = ship.SlotAt(kPlainGroup, static_cast<int32_t>(i));
         OptionObject* held = slot != nullptr ? slot->First() : nullptr;
         if (Inherits(held, "Ammo") && Option::TryMerge(*held, &item)) return true;
@@ -62,7 +70,7 @@ bool AmmoTaken(ShipObject& ship, OptionObject& item) {
 }
 
 bool StoredInHold(ShipObject& ship, OptionObject& item) {
-    if (!item.Alive()) return false;
+    if (FreeToTake(&item) == nullptr) return false;
     for (uint32_t i = 0; i < ship.SlotCount(kPlainGroup); ++i) {
         SlotObject* slot = ship.SlotAt(kPlainGroup, static_cast<int32_t>(i));
         if (slot == nullptr || slot->First() != nullptr) continue;
@@ -70,6 +78,20 @@ bool StoredInHold(ShipObject& ship, OptionObject& item) {
         return true;
     }
     return false;
+}
+
+// The item the ship did not take goes back to the bonus; with the bonus gone nothing would own it.
+// What a script gave to another owner meanwhile stays with that owner. Where no error may leave
+// (unwinding a failed offer) the destruction is a discard.
+void GiveBack(BonusObject& bonus, OptionObject& item, bool unwinding) {
+    if (FreeToTake(&item) == nullptr) return;
+    if (bonus.Alive()) {
+        bonus.Carry(&item);
+    } else if (unwinding) {
+        DiscardObject(&item);
+    } else {
+        DestroyOwned(&item);
+    }
 }
 
 void Taken(BonusObject& bonus, Processor& processor) {
@@ -91,15 +113,15 @@ bool Bonus::PickUp(BonusObject& bonus, ScriptObject* toucher, bool paid) {
     // which may delete the bonus, and what went into the ship must not go with it. A merge destroys
     // the item; a weapon or a slot takes it over.
     bonus.TakeItem();
-    const bool placed = (Inherits(item, "Ammo") && AmmoTaken(*ship, *item)) || StoredInHold(*ship, *item);
+    bool placed = false;
+    try {
+        placed = (Inherits(item, "Ammo") && AmmoTaken(*ship, *item)) || StoredInHold(*ship, *item);
+    } catch (const DExep&) {
+        GiveBack(bonus, *item, true);
+        throw;
+    }
     if (!placed) {
-        // Back to the bonus; with the bonus gone nothing would own it.
-        if (!item->Alive()) return false;
-        if (bonus.Alive()) {
-            bonus.Carry(item);
-        } else {
-            DestroyOwned(item);
-        }
+        GiveBack(bonus, *item, false);
         return false;
     }
     if (paid) player->AddMoneyTenths(-10 * price);

@@ -264,6 +264,7 @@ BonusObject::BonusObject(ZEMAClass* cls, uint32_t picture, int32_t x, int32_t y,
     SetInt(kActorLayer, kBonusLayer);
     SetInt(kBonusCountdown, kBonusFirstTurn);
     SetInt(kBonusPeriod, kBonusPeriodSteps);
+    MarkHeld(item, HolderKind::kBonus, this);
 }
 
 void BonusObject::ReleaseOwned() {
@@ -276,12 +277,15 @@ void BonusObject::ReleaseOwned() {
 ScriptObject* BonusObject::TakeItem() {
     ScriptObject* item = item_.Get();
     item_.Reset();
+    MarkLetGo(item, HolderKind::kBonus, this);
     return item;
 }
 
 void BonusObject::Carry(ScriptObject* item) {
     CheckAlive("Bonus");
+    MarkLetGo(item_.Get(), HolderKind::kBonus, this);
     item_ = WeakObject(item);
+    MarkHeld(item, HolderKind::kBonus, this);
 }
 
 BonusObject& BonusObject::Of(ScriptObject* receiver) {

@@ -75,16 +75,17 @@ std::vector<uint32_t> WordsOf(const SslcBlock* state) {
 
 // Ammunition for the weapon in the slot: offered, what the weapon hands back destroyed, and the
 // saved words restored into whatever it has loaded then. The offered ammunition stays this load's
-// until the weapon has loaded it: refused, or left over by a failing offer, it is destroyed.
+// until the weapon (or another owner a script gave it to) has it: refused, or left over by a failing
+// offer, it is destroyed. An answer that another owner holds stays with it.
 void LoadAmmo(Processor& processor, ScriptObject* weapon, const SsltBlock& record) {
-    Building<OptionObject> offered(NewItem(processor, record));
+    std::unique_ptr<OptionObject, LeftoverDiscarder> offered(NewItem(processor, record));
     const uint32_t answer = Weapon::CallOfferAmmo(weapon, offered->Address());
     ScriptObject* loaded = weapon->Alive() ? LoadedAmmo(weapon) : nullptr;
     OptionObject* ammo = offered.release();
     ScriptObject* handedBack = OptionObject::FromAddress(answer);
     CleanupSteps steps(processor);
-    if (ammo != loaded) steps.Run([ammo] { DestroyOwned(ammo); });
-    if (handedBack != ammo && handedBack != loaded) steps.Run([handedBack] { DestroyOwned(handedBack); });
+    if (ammo != loaded) steps.Run([ammo] { DestroyLeftover(ammo); });
+    if (handedBack != ammo && handedBack != loaded) steps.Run([handedBack] { DestroyLeftover(handedBack); });
     steps.Finish();
     if (weapon->Alive() && (loaded = LoadedAmmo(weapon)) != nullptr)
         RestoreObjectState(loaded, WordsOf(record.State()));

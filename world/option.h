@@ -9,6 +9,7 @@
 
 #include "script/weak_object.h"
 #include "ui/visual.h"
+#include "world/ownership.h"
 
 class DialogWindow;
 class Processor;
@@ -105,6 +106,10 @@ class OptionObject : public VisualObject {
     // The number shown with the item, -1 for none: the efficiency when it is not 100.
     virtual int32_t Amount() const;
 
+    // Which owner holds the item (world/ownership.h); kept here, out of script reach.
+    const ItemHolder& Holder() const { return holder_; }
+    void SetHolder(const ItemHolder& holder) { holder_ = holder; }
+
     int32_t BaseValue() const { return Int(kOptionBaseValue); }
     int32_t Consumption() const { return Int(kOptionConsumption); }
     int32_t ItemKind() const { return Int(kOptionItemKind); }
@@ -119,6 +124,7 @@ class OptionObject : public VisualObject {
   private:
     WeakObject slot_;
     WeakObject ship_;
+    ItemHolder holder_;
 };
 
 // Energy source: capacity and charge; a new one is full.

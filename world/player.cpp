@@ -236,13 +236,16 @@ void PlayerObject::AddItem(ScriptObject* item) {
     CheckNotBeingDestroyed(&option);
     CheckAlive("Player");
     items_.emplace_back(&option);
+    MarkHeld(&option, HolderKind::kPilot, this);
 }
 
 bool PlayerObject::ReleaseItem(const ScriptObject* item) {
     const auto found = std::find(items_.begin(), items_.end(), WeakObject(item));
     if (item == nullptr || found == items_.end()) return false;
+    ScriptObject* released = found->Get();
     items_.erase(found);
     PruneItems();
+    MarkLetGo(released, HolderKind::kPilot, this);
     return true;
 }
 
@@ -452,7 +455,8 @@ void PushKeyName(ScriptObject* receiver) {
 
 void AddItemNative(ScriptObject* receiver) {
     NativeArgs args(receiver);
-    Self(receiver).AddItem(args.ObjectOrNull(0, "item"));
+    ScriptObject* item = Ownable(ProcessorOf(receiver), args.ObjectOrNull(0, "item"), "Player");
+    Self(receiver).AddItem(item);
 }
 
 void FindItemNative(ScriptObject* receiver) {

@@ -18,6 +18,7 @@
 #include "ui/window_services.h"
 #include "world/actor.h"
 #include "world/option.h"
+#include "world/ownership.h"
 
 namespace {
 
@@ -70,6 +71,14 @@ uint32_t StateField(SlotPlace place) {
 
 uint32_t RecordField(uint32_t i) {
     return kSlotDirectionRecords + i * 3;
+}
+
+// The item a place may switch off and hand back: one that lives and, in a slot that owns its items,
+// that no other owner holds. A script may have written another owner's item into the place's field;
+// that one stays with its owner.
+OptionObject* Returnable(const SlotObject& slot, OptionObject* item) {
+    if (item == nullptr || !item->Alive()) return nullptr;
+    return slot.OwnsItems() && HeldByAnotherOwner(item, &slot) ? nullptr : item;
 }
 
 // --- natives ---
@@ -163,18 +172,26 @@ OptionObject* SlotObject::Item(SlotPlace place) const {
 OptionObject* SlotObject::PutItem(SlotPlace place, OptionObject* item) {
     CheckAlive("slot");
     SetInt(EnabledField(place), 0);
-    OptionObject* old = Item(place);
+    OptionObject* old = Returnable(*this, Item(place));
     if (Int(StateField(place)) != 0 && old != nullptr) CallScriptMethodPushInt(old, 0);
     // The switch-off ran script code. A slot that went meanwhile took its items with it and takes
-    // nothing more; an old item that went is handed back to nobody; a new one that went is not put.
+    // nothing more; an old item that went, or went to another owner, is handed back to nobody; a new
+    // one that went is not put.
     CheckAlive("slot");
-    if (old != nullptr && !old->Alive()) old = nullptr;
+    old = Returnable(*this, old);
     if (item != nullptr && !item->Alive()) item = nullptr;
     SetInt(StateField(place), 0);
-    if (old != nullptr) old->SetSlot(nullptr);
+    if (old != nullptr) {
+        old->SetSlot(nullptr);
+        MarkLetGo(old, HolderKind::kSlot, this);
+    }
     items_[place == SlotPlace::kFirst ? 0 : 1] = WeakObject(item);
     Own(ItemField(place)) = item != nullptr ? item->Address() : 0;
-    if (item != nullptr) item->SetSlot(this);
+    if (item != nullptr) {
+        item->SetSlot(this);
+        // A slot that only shows an item (the pilot's stock) leaves it with its owner.
+        if (OwnsItems()) MarkHeld(item, HolderKind::kSlot, this);
+    }
     return old;
 }
 

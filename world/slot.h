@@ -104,7 +104,9 @@ class SlotObject : public ScriptObject {
 
     // Puts item (null: none) in the first place: the place is disabled, a switched-on old item is
     // switched off and told it has no slot, the new one told this slot. Returns the old item, which
-    // the caller now holds; null when the switch-off destroyed it. A new item the switch-off
+    // the caller now holds; null when the switch-off destroyed it, or when another owner holds it (a
+    // script wrote it into a slot that owns its items): that one stays with its owner. An owning
+    // slot marks what it takes as its own (world/ownership.h). A new item the switch-off
     // destroyed is not put. FatalExep, the new item left to the caller, for a slot whose destruction
     // has begun, before or during the switch-off.
     OptionObject* SetObject(OptionObject* item);

@@ -35,11 +35,12 @@ String Prefixed(const char* prefix, const String& key) {
     return text;
 }
 
-// Objects a script offers may be engine objects, which nobody may delete.
+// Objects a script offers may be engine objects, which nobody may delete, or items another owner
+// holds, which stay with it.
 void DeleteOffered(Processor& processor, ScriptObject* object) {
     if (object == nullptr || processor.Objects().BelongsToEngine(object)) return;
     CheckNotBeingDestroyed(object);
-    DestroyOwned(object);
+    DestroyLeftover(object);
 }
 
 bool HasEventManager(Processor& processor) {
@@ -155,9 +156,9 @@ void ShipValueReference(ScriptObject* receiver) {
 
 // The object left the cargo for a PaidBonus that carries it, placed where the ship is and entered
 // into the flight's bonus list. Until a bonus has it the object is this drop's: an error on the way
-// destroys it, and so does a bonus that did not take it.
+// destroys it, and so does a bonus that did not take it, unless a script gave it to another owner.
 void DropAsBonus(Processor& processor, const SupplyShipObject& ship, ScriptObject* object) {
-    std::unique_ptr<ScriptObject, ObjectDiscarder> carried(object);
+    std::unique_ptr<ScriptObject, LeftoverDiscarder> carried(object);
     DStack<uint32_t>& stack = processor.DataStack();
     stack.Push(0u - static_cast<uint32_t>(ship.Value()));
     stack.Push(0);
@@ -167,7 +168,7 @@ void DropAsBonus(Processor& processor, const SupplyShipObject& ship, ScriptObjec
     ScriptObject* made = processor.NewObjectByName(String("PaidBonus"));
     carried.release();
     auto* bonus = dynamic_cast<BonusObject*>(made);
-    if (bonus == nullptr || bonus->Item() != object) DestroyOwned(object);
+    if (bonus == nullptr || bonus->Item() != object) DestroyLeftover(object);
     if (made == nullptr || !made->Alive()) return;
     stack.Push(ship.Own(kVisualY));
     stack.Push(ship.Own(kVisualX));
@@ -212,10 +213,16 @@ void OwnedObjects::DestroyAll(CleanupSteps& steps) {
     for (const WeakObject& entry : held) steps.Run([&entry] { DestroyOwned(entry.Get()); });
 }
 
+void OwnedObjects::Append(ScriptObject* object) {
+    objects_.emplace_back(object);
+    MarkHeld(object, HolderKind::kSupply, owner_);
+}
+
 bool OwnedObjects::TakeFirst(ScriptObject*& object) {
     if (objects_.empty()) return false;
     object = objects_.front().Get();
     objects_.erase(objects_.begin());
+    MarkLetGo(object, HolderKind::kSupply, owner_);
     return true;
 }
 

@@ -45,14 +45,15 @@ SupplyHooks& SupplyHooksInstalled();
 String FormatWithName(std::string_view format, std::string_view name);
 
 // Holds what it owns as weak references: an object a script deleted meanwhile is simply gone. Its
-// owner destroys what it still holds when the owner goes (DestroyAll).
+// owner destroys what it still holds when the owner goes (DestroyAll). Items it holds are marked as
+// the owner's (world/ownership.h) until taken out.
 class OwnedObjects {
   public:
-    OwnedObjects() = default;
+    explicit OwnedObjects(const ScriptObject* owner) : owner_(owner) {}
     OwnedObjects(const OwnedObjects&) = delete;
     OwnedObjects& operator=(const OwnedObjects&) = delete;
 
-    void Append(ScriptObject* object) { objects_.emplace_back(object); }
+    void Append(ScriptObject* object);
     // Takes the first entry out (null when it died meanwhile); false when none is left.
     bool TakeFirst(ScriptObject*& object);
     uint32_t Count() const { return static_cast<uint32_t>(objects_.size()); }
@@ -61,6 +62,7 @@ class OwnedObjects {
     void DestroyAll(CleanupSteps& steps);
 
   private:
+    const ScriptObject* owner_;
     std::vector<WeakObject> objects_;
 };
 
@@ -113,7 +115,7 @@ class SupplyServiceObject : public ScriptObject {
     int32_t startTime = 0;
     int32_t delay = kDefaultDelay;
     int32_t shipValue = kDefaultShipValue;
-    OwnedObjects queue;
+    OwnedObjects queue{this};
 
     static SupplyServiceObject& Of(ScriptObject* receiver);
 
@@ -152,7 +154,7 @@ class SupplyShipObject : public ActorObject {
     void ReleaseOwned() override;
 
   private:
-    OwnedObjects cargo_;
+    OwnedObjects cargo_{this};
     int32_t loaded_ = 0;
 };
 

@@ -81,8 +81,10 @@ AmmoObject* WeaponObject::Ammo() const {
 
 AmmoObject* WeaponObject::SetAmmo(AmmoObject* ammo) {
     AmmoObject* previous = Ammo();
+    MarkLetGo(previous, HolderKind::kWeapon, this);
     ammo_ = WeakObject(ammo);
     Own(kWeaponAmmo) = AddressOf(ammo);
+    MarkHeld(ammo, HolderKind::kWeapon, this);
     return previous;
 }
 
@@ -101,6 +103,11 @@ uint32_t Weapon::CallOfferAmmo(ScriptObject* weapon, uint32_t x) {
     runner.DataStack().Push(x);
     runner.CallVirtual(weapon, kWeaponOfferAmmoVirtual);
     return runner.DataStack().Pop();
+}
+
+OptionObject* Weapon::TakenBack(OptionObject* offered, uint32_t answer) {
+    if (OptionObject* refused = FreeToTake(offered)) return refused;
+    return FreeToTake(answer != 0 ? OptionObject::FromAddress(answer) : nullptr);
 }
 
 void Weapon::Trigger(WeaponObject& weapon, int32_t time) {
@@ -145,15 +152,19 @@ uint32_t Weapon::OfferAmmo(WeaponObject& weapon, uint32_t x) {
     auto* ammo = dynamic_cast<AmmoObject*>(offered);
     if (ammo == nullptr || !offered->Class()->InheritsFrom("Ammo")) return x;
     AmmoObject* loaded = weapon.Ammo();
+    // Offering what is loaded already leaves it loaded: answering it back would hand the caller an
+    // item the weapon still holds.
+    if (ammo == loaded) return 0;
+    // Ammunition another weapon, a slot or a hand holds stays there: it is neither merged nor loaded.
+    if (HeldByOwner(ammo)) return x;
     if (loaded != nullptr && Option::TryMerge(*loaded, ammo)) return 0;
     // Trying the merge may have run script code: an offer that went leaves nothing to hand back, and
     // a weapon that went takes nothing.
     if (!ammo->Alive()) return 0;
     if (!weapon.Alive()) return x;
     loaded = weapon.Ammo();
-    // Offering what is loaded already leaves it loaded: answering it back would hand the caller an
-    // item the weapon still holds.
     if (ammo == loaded) return 0;
+    if (HeldByOwner(ammo)) return x;
     const bool fits = ammo->KindA() == weapon.Int(kWeaponKindA) && ammo->KindB() == weapon.Int(kWeaponKindB);
     if (!fits) return x;
     SlotObject* slot = weapon.Slot();

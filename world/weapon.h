@@ -79,7 +79,8 @@ class WeaponObject : public OptionObject {
 
     // The loaded ammunition while it lives, else null.
     AmmoObject* Ammo() const;
-    // Loads ammo (null: none) and gives back what was loaded, which the caller now holds.
+    // Loads ammo (null: none), marking it as the weapon's, and gives back what was loaded, which the
+    // caller now holds.
     AmmoObject* SetAmmo(AmmoObject* ammo);
 
     int32_t LastShot() const { return Int(kWeaponLastShot); }
@@ -106,8 +107,14 @@ struct Weapon {
     static void CallTrigger(ScriptObject* weapon, int32_t time);
     // Virtual method 19 with x: the answer (0 when taken, else what the caller gets back).
     static uint32_t CallOfferAmmo(ScriptObject* weapon, uint32_t x);
+    // What an owner that let go of offered (null for none) to offer it takes back once the offer
+    // answered: offered itself while it lives and nobody took it, else the answer while it lives and
+    // no owner holds it (what the weapon gave up), else null. An answer another owner holds stays
+    // with that owner.
+    static OptionObject* TakenBack(OptionObject* offered, uint32_t answer);
 
-    // The rules behind virtual methods 18, 19 and 20.
+    // The rules behind virtual methods 18, 19 and 20. The offer merges or loads only ammunition no
+    // other owner holds; any other is answered back.
     static void Trigger(WeaponObject& weapon, int32_t time);
     static uint32_t OfferAmmo(WeaponObject& weapon, uint32_t x);
     static void PrepareShot(WeaponObject& weapon, ScriptObject* shot);

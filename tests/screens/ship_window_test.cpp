@@ -87,6 +87,15 @@ class ShipWindowTest : public ::testing::Test {
             });
         };
     }
+    // Hands each event on to the window, noting the first engine error instead of passing it on.
+    static std::function<void(ShipWindow&)> Catching(std::string& error) {
+        return [&error](ShipWindow& window) {
+            window.SetCallback([&window, &error](DialogWindow&, int32_t event, int32_t p1, int32_t p2) {
+                const std::string message = ErrorMessage([&] { window.OnEvent(event, p1, p2); });
+                if (error == "no error") error = message;
+            });
+        };
+    }
     // Notes the tool set when the window is asked to close.
     static std::function<void(ShipWindow&)> ToolAtClose(int32_t& tool) {
         return [&tool](ShipWindow& window) {
@@ -169,6 +178,84 @@ TEST_F(ShipWindowTest, AmmunitionIsLoadedIntoTheGunAndMergedWithAStack) {
     EXPECT_EQ(stack.ShotsLeft(), 60);
     EXPECT_EQ(Cargo(1)->First(), nullptr);
     EXPECT_EQ(merged.Get(), nullptr);  // the merged stack is gone, and nothing holds it
+}
+
+// The held shells are offered to a gun whose script hands them on to another weapon and fails, or
+// answers with something else: the hand takes back only what no other owner holds (what it gets is
+// stowed into cargo place 0 on closing), so nothing ends up in two places or in none.
+TEST_F(ShipWindowTest, AnOfferLeavesTheHandOnlyWhatNoOtherOwnerHolds) {
+    enum Field { kNothing, kEmptyGun, kOwnShotsWeapon, kFittedEngine };
+    enum Hand { kEmpty, kOffered, kFormer };
+    struct Case {
+        const char* what;
+        const char* gun;
+        Field field;  // what the gun's field names; weapons go into cargo place 1
+        bool fails;
+        Hand hand;
+    };
+    const Case cases[] = {
+        {"handed on and loaded, then failed", kHandingGunClass, kEmptyGun, true, kEmpty},
+        {"handed on and refused, then failed", kHandingGunClass, kOwnShotsWeapon, true, kOffered},
+        {"answered with the fitted engine", kAnsweringGunClass, kFittedEngine, false, kOffered},
+        {"answered 0 without loading", kAnsweringGunClass, kNothing, false, kOffered},
+        {"swapped for the shells of another class it had", kGunClass, kNothing, false, kFormer},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto& gun = static_cast<WeaponObject&>(scene.Item(c.gun));
+        RefitScene::Fit(*Gun(), gun);
+        OptionObject& engine = scene.Item(kRefitEngine);
+        RefitScene::Fit(*Engine(), engine);
+        AmmoObject* former = nullptr;
+        if (c.hand == kFormer) {
+            former = &static_cast<AmmoObject&>(scene.Item(kFailingCopyShells));
+            gun.SetAmmo(former);
+        }
+        auto& offered = static_cast<AmmoObject&>(scene.Item(kShellsClass));
+        Cargo(0)->SetObject(&offered);
+        WeaponObject* other = nullptr;
+        if (c.field == kEmptyGun) other = &static_cast<WeaponObject&>(scene.Item(kGunClass));
+        if (c.field == kOwnShotsWeapon) other = new WeaponObject(game.Class("Weapon"), WeaponInit{});
+        if (other != nullptr) Cargo(1)->SetObject(other);
+        if (c.gun != kGunClass) {
+            const ScriptObject* named = other != nullptr           ? other
+                                        : c.field == kFittedEngine ? &engine
+                                                                   : nullptr;
+            gun.Field(0) = named != nullptr ? named->Address() : 0;
+        }
+        std::string error = "no error";
+        EXPECT_EQ(Play({RefitStep::Click(Cargo(0)), RefitStep::Click(Gun())}, Catching(error), kShipPage), 0);
+        EXPECT_EQ(error, c.fails ? FailMessage() : "no error");
+        const OptionObject* hand[] = {nullptr, &offered, former};
+        EXPECT_EQ(Cargo(0)->First(), hand[c.hand]);
+        EXPECT_EQ(Engine()->First(), &engine);
+        if (c.field == kEmptyGun) {
+            EXPECT_EQ(other->Ammo(), &offered);
+        }
+        if (c.hand == kFormer) {
+            EXPECT_EQ(gun.Ammo(), &offered);
+        }
+        for (SlotObject* slot : {Gun(), Engine(), Cargo(0), Cargo(1)}) Empty(slot);
+    }
+}
+
+// While the discard question is open a script gives the item taken out to another place: whatever
+// the answer, it stays there, neither thrown away nor put back into its old place as well.
+TEST_F(ShipWindowTest, AnItemPlacedElsewhereDuringTheDiscardQuestionStaysThere) {
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes);
+        OptionObject& engine = scene.Item(kRefitEngine);
+        RefitScene::Fit(*Engine(), engine);
+        const WeakObject item(&engine);
+        // The question opens with the second step and is answered with the third.
+        game.At(game.Now() + 750, [&] { Cargo(1)->SetObject(&engine); });
+        Play({RefitStep::Command(kDiscardToolId), RefitStep::Click(Engine()),
+              yes ? RefitStep::Yes() : RefitStep::No()});
+        EXPECT_EQ(item.Get(), &engine);
+        EXPECT_EQ(Cargo(1)->First(), &engine);
+        EXPECT_EQ(Engine()->First(), nullptr);
+        Empty(Cargo(1));
+    }
 }
 
 TEST_F(ShipWindowTest, TheSplitToolHalvesAStackIntoANewItemAndUnloadsAGun) {

@@ -356,6 +356,64 @@ TEST_F(ShopTest, AmmunitionAWeaponLoadedStaysLoadedWhenItsOfferDeletesTheShop) {
     EXPECT_EQ(gun.Ammo()->ShotsLeft(), 30);
 }
 
+// The held shells are offered to a gun whose script hands them on to another weapon and fails, or
+// answers with something else: the hand takes back only what no other owner holds.
+TEST_F(ShopTest, AnOfferLeavesTheHandOnlyWhatNoOtherOwnerHolds) {
+    enum Field { kNothing, kEmptyGun, kOwnShotsWeapon, kBattery };
+    struct Case {
+        const char* what;
+        const char* gun;
+        Field field;  // what the gun's field names, in the ship's second place of its last group
+        bool fails;
+        bool handKeeps;  // the shells are back in the hand
+    };
+    const Case cases[] = {
+        {"handed on and loaded, then failed", kHandingGunClass, kEmptyGun, true, false},
+        {"handed on and refused, then failed", kHandingGunClass, kOwnShotsWeapon, true, true},
+        {"answered with the ship's battery", kAnsweringGunClass, kBattery, false, true},
+        {"answered 0 without loading", kAnsweringGunClass, kNothing, false, true},
+    };
+    Begin();
+    Stock(kShellsClass);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OptionObject* shells = Shop().StockAt(0)->First();
+        auto& gun = dynamic_cast<WeaponObject&>(OptionObject::Of(game.New(c.gun).release()));
+        OptionObject* other = nullptr;
+        if (c.field == kEmptyGun) other = &OptionObject::Of(game.New(kGunClass).release());
+        if (c.field == kOwnShotsWeapon) other = new WeaponObject(game.Class("Weapon"), WeaponInit{});
+        if (c.field == kBattery) other = &OptionObject::Of(game.New(kBatteryClass).release());
+        gun.Field(0) = other != nullptr ? other->Address() : 0;
+        Ship().SlotAt(kPlainGroup, 0)->SetObject(&gun);
+        if (other != nullptr) Ship().SlotAt(kPlainGroup, 1)->SetObject(other);
+        const std::string error = RunError([&](uint32_t t) {
+            ClickStock(game, t += 200, 0);
+            ClickPane(game, t += 400, 0);
+        });
+        EXPECT_EQ(error, c.fails ? FailMessage() : "no error");
+        EXPECT_EQ(Shop().Held(), c.handKeeps ? shells : nullptr);
+        EXPECT_EQ(ShipItem(kPlainGroup, 1), other);
+        if (c.field == kEmptyGun) {
+            EXPECT_EQ(dynamic_cast<WeaponObject&>(*other).Ammo(), shells);
+        }
+        DropHeld();
+        for (int32_t i : {0, 1}) {
+            if (OptionObject* left = Ship().SlotAt(kPlainGroup, i)->SetObject(nullptr)) DestroyObject(left);
+        }
+    }
+}
+
+// The stock takes only what nobody holds: an item in the customer's ship stays there.
+TEST_F(ShopTest, TheStockRefusesAnItemTheShipHolds) {
+    Begin();
+    OptionObject& battery = OptionObject::Of(game.New(kBatteryClass).release());
+    Ship().SlotAt(kPlainGroup, 0)->SetObject(&battery);
+    EXPECT_EQ(ErrorMessage([&] { game.CallMethod(shopObject.get(), 19, {battery.Address()}); }),
+              "The shop cannot take an item that an owner holds already");
+    EXPECT_EQ(Shop().StockCount(), 0u);
+    EXPECT_EQ(ShipItem(kPlainGroup, 0), &battery);
+}
+
 // A weapon bought from the stock with its ammunition loaded costs both prices, and the question
 // names the sum.
 TEST_F(ShopTest, AWeaponIsBoughtTogetherWithItsLoadedAmmunition) {

@@ -22,6 +22,11 @@ constexpr int32_t kTestShipWeaponSlots = 2;
 // "TestGun": an EnergyWeapon that needs ammunition of kinds (1, 2); "TestShells": 30 shots of them.
 constexpr const char* kGunClass = "TestGun";
 constexpr const char* kShellsClass = "TestShells";
+// Guns like "TestGun" whose offer of ammunition (virtual 19) does what a hostile script may: one
+// hands it to the weapon its field 0 names and then fails, the other refuses it and answers with
+// the object its field 0 names.
+constexpr const char* kHandingGunClass = "TestGunHandsOnAndFails";
+constexpr const char* kAnsweringGunClass = "TestGunAnswersItsField";
 
 // Adds the classes to the game's archive (before Start).
 void AddPilotClasses(GameHarness& game);

@@ -14,7 +14,10 @@
 #include "script/processor.h"
 #include "script/weak_object.h"
 #include "shell/game_ids.h"
+#include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
+#include "tests/support/hostile_scripts.h"
+#include "tests/support/pilot_fixture.h"
 #include "tools/content/sound_builder.h"
 #include "world/level.h"
 #include "world/option.h"
@@ -28,6 +31,7 @@ namespace {
 class BonusTest : public ::testing::Test {
   protected:
     BonusTest() {
+        AddPilotClasses(game);
         for (const char* name : {"Misc\\Bonus.dpf", "Misc\\MoneyBonus.dpf", "Misc\\EnergyBonus.dpf"}) {
             game.AddPicture(name);
         }
@@ -329,6 +333,44 @@ TEST_F(BonusTest, AmmunitionGoesOntoAWeaponOrWhatTheHoldCarriesBeforeAnEmptyPlac
                                                       : s.SlotAt(kPlainGroup, 1)->First();
         ASSERT_NE(place, nullptr);
         EXPECT_EQ(place->Amount(), c.shots);
+    }
+}
+
+// A weapon's offer hands the ammunition to another weapon, then fails: what that weapon loaded stays
+// loaded, and what it refused goes back to the bonus rather than being left owned by nobody.
+TEST_F(BonusTest, AFailedOfferLeavesTheAmmunitionWithOneOwner) {
+    for (const bool loads : {true, false}) {
+        SCOPED_TRACE(loads);
+        GameObject ship = NewShip(true, true);
+        WeaponInit init;
+        init.needsAmmo = 1;
+        init.kindA = init.kindB = loads ? 4 : 9;
+        GameObject other(new WeaponObject(game.Class("Weapon"), init));
+        init.kindA = init.kindB = 4;
+        auto* handing = new WeaponObject(game.Class(kHandingGunClass), init);
+        handing->Field(0) = other->Address();
+        ShipObject::Of(ship.get()).SlotAt(kWeaponGroup, 0)->SetObject(handing);
+        AmmoObject* ammo = NewAmmo(3, 4);
+        const WeakObject carried(ammo);
+        GameObject bonus = NewItemBonus("Bonus", ammo);
+        EXPECT_EQ(ErrorMessage([&] { Touch(bonus.get(), ship.get()); }), FailMessage());
+        ASSERT_NE(carried.Get(), nullptr);
+        EXPECT_EQ(WeaponObject::Of(other.get()).Ammo(), loads ? ammo : nullptr);
+        EXPECT_EQ(BonusObject::Of(bonus.get()).Item(), loads ? nullptr : ammo);
+        EXPECT_EQ(BonusObject::Of(bonus.get()).State(), kActorAlive);
+    }
+}
+
+// A bonus is made only with an item nobody holds: one in a ship's hold stays there.
+TEST_F(BonusTest, ABonusRefusesAnItemAnOwnerHolds) {
+    GameObject ship = NewShip(true, true);
+    OptionObject* stowed = NewItem("Option");
+    ShipObject::Of(ship.get()).SlotAt(kPlainGroup, 0)->SetObject(stowed);
+    for (const char* cls : {"Bonus", "PaidBonus"}) {
+        SCOPED_TRACE(cls);
+        EXPECT_EQ(ErrorMessage([&] { NewItemBonus(cls, stowed); }),
+                  std::string(cls) + " cannot take an item that an owner holds already");
+        EXPECT_EQ(ShipObject::Of(ship.get()).SlotAt(kPlainGroup, 0)->First(), stowed);
     }
 }
 

@@ -51,6 +51,11 @@ std::vector<ScriptSubclass> Classes() {
          .base = "Weapon",
          .virtuals = {{kWeaponOfferAmmoVirtual, CodeWords({{OpWord(Op::Drop)}, FailWords()})}},
          .createValues = kWeaponValues},
+        // Answers an offer with itself, which its place holds.
+        {.name = "SelfAnsweringWeapon",
+         .base = "Weapon",
+         .virtuals = {{kWeaponOfferAmmoVirtual, {OpWord(Op::Drop), OpWord(Op::This)}}},
+         .createValues = kWeaponValues},
         {.name = "TestAmmo", .base = "Ammo", .createValues = kAmmoValues},
         {.name = "FailingAmmo", .base = "Ammo", .virtuals = {{0, FailWords()}}, .createValues = kAmmoValues},
         {.name = "TestItem", .base = "Option", .createValues = kItemValues},
@@ -89,6 +94,24 @@ TEST_F(EquipmentConfigTest, AShipStoresNothingThatItsSaveMethodsDeleted) {
     const uint32_t address = gone->Address();
     EXPECT_EQ(ErrorMessage([&] { SaveToConfig(Of(gone), config); }), NotValid(address, "ship"));
     gone.release();
+}
+
+// The weapon's offer answers with an item its place holds: that stays in its place, and the
+// ammunition it refused is destroyed.
+TEST_F(EquipmentConfigTest, AnAnswerThatAPlaceHoldsStaysInItsPlace) {
+    const ReleaseHold hold;
+    ShipConfig config;
+    config.SetClassName("TestShip");
+    for (const char* cls : {"SelfAnsweringWeapon", "TestAmmo"})
+        config.Slots().Items().push_back(Record(kSlotWeapon, cls));
+    ShipObject* ship = nullptr;
+    EXPECT_EQ(ErrorMessage([&] { ship = LoadFromConfig(game.Cpu(), config); }), "no error");
+    ASSERT_NE(ship, nullptr);
+    const OptionObject* weapon = ship->SlotAt(kWeaponGroup, 0)->First();
+    ASSERT_NE(weapon, nullptr);
+    EXPECT_EQ(weapon->Class()->ClassName().View(), "SelfAnsweringWeapon");
+    EXPECT_EQ(Instances("TestAmmo"), 0u);
+    DestroyObject(ship);
 }
 
 TEST_F(EquipmentConfigTest, LoadingHandsBackNoShipThatWentAndLeavesNothingOwnedByNobody) {

@@ -15,6 +15,7 @@
 #include "world/bonuses.h"
 #include "world/multi_actor.h"
 #include "world/option.h"
+#include "world/ownership.h"
 #include "world/player.h"
 #include "world/ship.h"
 #include "world/slot.h"
@@ -166,6 +167,43 @@ TEST_F(OwnersReleaseTest, AnOwnerLetsGoSilentlyOfWhatIsBeingDestroyedAlready) {
         EXPECT_FALSE(owned->Alive());
     }
     EXPECT_EQ(game.Log().find("being deleted already"), std::string::npos) << game.Log();
+}
+
+// A native that a script asks to take an item refuses one an owner holds already, which stays with
+// that owner; a free item is taken. A Supply without a supplier deletes what it is offered, but only
+// what nobody holds.
+TEST_F(OwnersReleaseTest, ATakerLeavesAnItemAnOwnerHoldsWithThatOwner) {
+    const struct {
+        const char* cls;
+        std::vector<uint32_t> create;
+        uint32_t method;  // a virtual one for the service
+        bool deletes;
+    } takers[] = {{"SupplyService", {}, 7, false},
+                  {"SupplyShip", {0, 0, 0, 0, 0}, 35, false},
+                  {"Player", {}, 21, false},
+                  {"Supply", {}, 5, true}};
+    for (const auto& t : takers) {
+        const auto take = [&](ScriptObject& item) {
+            auto& taker = Make<ScriptObject>(t.cls, t.create);
+            return ErrorMessage([&] {
+                if (t.method == 7) CallVirtual(&taker, 7, {item.Address()});
+                if (t.method != 7) Call(&taker, t.cls, t.method, {item.Address()});
+            });
+        };
+        const ReleaseHold hold;
+        for (const Owner& owner : Owners()) {
+            const auto [holder, owned] = owner.make("");
+            if (dynamic_cast<OptionObject*>(owned) == nullptr) continue;
+            SCOPED_TRACE(std::string(t.cls) + " from the " + owner.name);
+            EXPECT_EQ(take(*owned),
+                      t.deletes ? "no error"
+                                : std::string(t.cls) + " cannot take an item that an owner holds already");
+            EXPECT_TRUE(HeldByOwner(owned));
+        }
+        OptionObject& free = Item("");
+        EXPECT_EQ(take(free), "no error") << t.cls;
+        EXPECT_EQ(free.Alive(), !t.deletes) << t.cls;
+    }
 }
 
 }  // namespace

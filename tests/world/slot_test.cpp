@@ -236,6 +236,26 @@ TEST_F(SlotTest, PuttingAnItemInSurvivesWhatTheSwitchOffDeletes) {
     }
 }
 
+// A script writes into a place the item another slot holds: taking it out hands back nothing and
+// leaves it with that slot. An item nobody holds is handed back as before.
+TEST_F(SlotTest, APlaceHandsBackOnlyWhatNoOtherOwnerHolds) {
+    for (const bool heldElsewhere : {true, false}) {
+        SCOPED_TRACE(heldElsewhere);
+        GameObject other = NewSlot();
+        GameObject slotObject = NewSlot();
+        SlotObject& slot = SlotObject::Of(slotObject.get());
+        OptionObject& item = OptionObject::Of(NewItem().release());
+        if (heldElsewhere) SlotObject::Of(other.get()).SetObject(&item);
+        slot.Own(kSlotFirstItem) = item.Address();
+        ASSERT_EQ(slot.First(), &item);
+        EXPECT_EQ(slot.SetObject(nullptr), heldElsewhere ? nullptr : &item);
+        EXPECT_EQ(slot.First(), nullptr);
+        EXPECT_EQ(item.Slot(), heldElsewhere ? other.get() : nullptr);
+        EXPECT_EQ(SlotObject::Of(other.get()).First(), heldElsewhere ? &item : nullptr);
+        if (!heldElsewhere) DestroyObject(&item);
+    }
+}
+
 TEST_F(SlotTest, SelectingADirectionStepsOverDisabledRecordsAndCostsADelay) {
     GameObject slotObject = NewSlot();
     SlotObject& slot = SlotObject::Of(slotObject.get());

@@ -212,6 +212,35 @@ TEST_F(WeaponsTest, ReofferingTheLoadedAmmunitionKeepsItLoaded) {
     EXPECT_EQ(weapon.Amount(), 3);
 }
 
+// Ammunition another weapon loaded, or a slot holds, stays there: the offer answers it back without
+// loading it or merging it into what is loaded. Free ammunition is still taken.
+TEST_F(WeaponsTest, AnOfferTakesOnlyAmmunitionNoOtherOwnerHolds) {
+    enum Holder { kNobody, kOtherWeapon, kSlot };
+    const struct {
+        Holder holder;
+        bool loadedFirst;  // three shots of the same kinds
+    } cases[] = {
+        {kNobody, false}, {kNobody, true}, {kOtherWeapon, false}, {kOtherWeapon, true}, {kSlot, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "holder " << c.holder << ", loaded " << c.loadedFirst);
+        WeaponObject& weapon = NewEnergyWeapon(0, 0, 1);
+        if (c.loadedFirst) Weapon::CallOfferAmmo(&weapon, NewAmmo(3).Address());
+        AmmoObject& ammo = NewAmmo(4);
+        WeaponObject& other = NewEnergyWeapon(0, 0, 1);
+        auto& slot = Make<SlotObject>("Slot", {0, 0, 0, W(kSlotHold)});
+        if (c.holder == kOtherWeapon) Weapon::CallOfferAmmo(&other, ammo.Address());
+        if (c.holder == kSlot) slot.SetObject(&ammo);
+        const uint32_t offer = ammo.Address();
+        const WeakObject offered(&ammo);
+        const bool held = c.holder != kNobody;
+        EXPECT_EQ(Weapon::CallOfferAmmo(&weapon, offer), held ? offer : 0u);
+        EXPECT_EQ(weapon.Amount(), (c.loadedFirst ? 3 : 0) + (held ? 0 : 4));
+        EXPECT_EQ(offered.Get() != nullptr, held || !c.loadedFirst);  // a merge destroys it
+        EXPECT_EQ(other.Ammo(), c.holder == kOtherWeapon ? offered.Get() : nullptr);
+        EXPECT_EQ(slot.First(), c.holder == kSlot ? offered.Get() : nullptr);
+    }
+}
+
 TEST_F(WeaponsTest, AWeaponFiringItsOwnShotsLeavesAnOfferOnTheStack) {
     WeaponObject& weapon = NewEnergyWeapon(0, 0, 0);
     AmmoObject& ammo = NewAmmo(3);
