@@ -183,14 +183,19 @@ TEST_F(SceneResetTest, AnObjectOfAClassTheResetUnloadedIsDestroyedByItOnceWhoeve
         } else {
             made.release();
         }
-        const std::string error = ErrorMessage([&] { ResetScene(game.Cpu(), marks, false); });
-        EXPECT_EQ(error, c.error);
+        {
+            // A frame below that still holds the class, as a caller does.
+            const ReleaseHold frameBelow;
+            const std::string error = ErrorMessage([&] { ResetScene(game.Cpu(), marks, false); });
+            EXPECT_EQ(error, c.error);
+            EXPECT_EQ(cls->InstanceCount(), 0u);
+        }
         EXPECT_EQ(ref.Get(), nullptr);
         EXPECT_EQ(probeRef.Get(), nullptr) << "its destructor ran";
         EXPECT_EQ(game.Object(200), nullptr);
-        EXPECT_EQ(cls->InstanceCount(), 0u);
         EXPECT_EQ(ZEMAClass::UnloadedClass().InstanceCount(), leftBehind);
         EXPECT_EQ(game.Classes().Classes().Count(), marks.classes);
+        EXPECT_EQ(DestroyedAwaitingRelease(), 0u);
     }
 }
 
