@@ -71,6 +71,9 @@ class GalaxyTest : public ::testing::Test {
         game.AddPicture("Misc\\StarSystems.dpf", {.entries = 2});
         game.AddPicture("Misc\\GalaxyCursor.dpf", {.width = 4, .height = 4});
         game.AddPicture("Misc\\Stars.dpf", {.width = 2, .height = 2});
+        // What a planet window's scripts may load: the reset after it unloads them.
+        game.AddPicture("Misc\\Scene.dpf", {.width = 2, .height = 2});
+        game.AddClass({.name = "SceneThing", .base = "GTTClass"});
         game.AddPicture("Planets\\EmptyPlanets.dpf", {.width = 20, .height = 20});
         game.AddMessages("system.mes",
                          {{100, "Galaxy"}, {117, "Yes"}, {119, "Back"}, {350, "Menu"}, {351, "No fuel"}});
@@ -198,13 +201,18 @@ TEST_F(GalaxyTest, TheStepAnswersEachPlanetWindowResult) {
     EXPECT_EQ(System(kStarSystemWindowId)->Name().View(), "Vega");
 }
 
-// Each reset destroys what the one before made: the steps give that back at their turns, so that a
-// long campaign holds no more than a short one.
+// Each reset destroys what the one before made and retires what its scene loaded: the steps give
+// that back at their turns, so that a long campaign holds no more than a short one.
 TEST_F(GalaxyTest, ManyGalaxyStepsLeaveNoMoreDestroyedObjectsWaitingThanAFew) {
     PlayRounds({},
                {
                    {Where::kPlanet, [&] { PlanetNative(20, {game.Text("Beta")}); }},
-                   {Where::kPlanet, [&] { EndPlanetView(7); }},
+                   {Where::kPlanet,
+                    [&] {
+                        game.Picture("Misc\\Scene.dpf");
+                        game.Class("SceneThing");
+                        EndPlanetView(7);
+                    }},
                    {Where::kPlanet, [&] { PlanetNative(20, {game.Text("Alpha")}); }},
                    {Where::kPlanet, [&] { EndPlanetView(kPlanetResultGalaxyMap); }},
                    {Where::kSystem, [&] { EndSystem(0); }},
