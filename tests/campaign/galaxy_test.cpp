@@ -217,10 +217,10 @@ TEST_F(GalaxyTest, ManyGalaxyStepsLeaveNoMoreDestroyedObjectsWaitingThanAFew) {
                    {Where::kPlanet, [&] { EndPlanetView(kPlanetResultGalaxyMap); }},
                    {Where::kSystem, [&] { EndSystem(0); }},
                },
-               40, {{Where::kPlanet, [&] { EndPlanetView(2); }}});
+               20, {{Where::kPlanet, [&] { EndPlanetView(2); }}});
     EXPECT_EQ(ErrorMessage([&] { CallManager(7); }), "no error");
-    ASSERT_EQ(waiting_.size(), 40u);
-    EXPECT_EQ(waiting_[39], waiting_[4]);
+    ASSERT_EQ(waiting_.size(), 20u);
+    EXPECT_EQ(waiting_[19], waiting_[4]);
 }
 
 TEST_F(GalaxyTest, ManyTripsOnTheMapLeaveNoMoreDestroyedObjectsWaitingThanAFew) {
@@ -232,10 +232,10 @@ TEST_F(GalaxyTest, ManyTripsOnTheMapLeaveNoMoreDestroyedObjectsWaitingThanAFew) 
                    {Where::kMap, [&] { WindowPostMessage(0, kEventPrimary, 0, 1000); }},
                    {Where::kSystem, [&] { EndSystem(2); }},
                },
-               40, {{Where::kMap, [&] { WindowPostMessage(0, kEventPrimary, 0, kGalaxyCloseButtonId); }}});
+               20, {{Where::kMap, [&] { WindowPostMessage(0, kEventPrimary, 0, kGalaxyCloseButtonId); }}});
     EXPECT_EQ(ErrorMessage([&] { CallManager(8); }), "no error");
-    ASSERT_EQ(waiting_.size(), 40u);
-    EXPECT_EQ(waiting_[39], waiting_[4]);
+    ASSERT_EQ(waiting_.size(), 20u);
+    EXPECT_EQ(waiting_[19], waiting_[4]);
 }
 
 TEST_F(GalaxyTest, ATripBetweenSystemsNeedsTheFuelOfItsDistanceAndTakesItsDays) {
