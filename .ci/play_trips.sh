@@ -7,8 +7,9 @@
 # game's resident memory (VmRSS) is read from /proc; both series go to $SHOTS/rss.txt (one line a
 # trip: the series, the trip's number, kB). Each series may grow by at most 300 kB from its 10th
 # trip to its last. "vondrel.log" must stay empty, and the game must end in order on SIGTERM. Every
-# wait is bounded and on screenshots, never a fixed long sleep. Screenshots of the first two trips
-# of each series, and the last of each step, stay in $SHOTS (default build/ci-shots/trips).
+# wait is bounded and on screenshots, never a fixed long sleep. Screenshots of the first two and the
+# last trip of each series, and of a screen that was not what it should be, stay in $SHOTS (default
+# build/ci-shots/trips).
 #     .ci/play_trips.sh [BUILD_DIR]
 # PLAY_DISPLAY=N runs Xvfb on display :N instead of the first free one.
 set -euo pipefail
@@ -45,7 +46,8 @@ REMOVE_GAME_AT_EXIT=1
 # The game reads the buttons once a frame (28 ms).
 CLICK_REST=0.06
 
-# The window's screenshot ($SHOTS/$1.png) and what it shows, in one word: menu-N (a menu column of
+# What the window shows, in one word (with a second argument, its screenshot is kept as
+# $SHOTS/$1.png): menu-N (a menu column of
 # N entries), tips (the galaxy tips' box), question (the travel question's box), system (a
 # star-system window: the planets over its time steps), kessa or orin (the planet window of the
 # first system at that planet: the planets under the planet's caption, whose long form is Kessa's),
@@ -66,7 +68,8 @@ BLUE=(
     "110 190 60 40"  # the galaxy tips
 )
 screen_of() {
-    local crops=() rect x y w h
+    local crops=() rect x y w h write=()
+    if [ -n "${2:-}" ]; then write=(-write "$SHOTS/$1.png"); fi
     for rect in "${LIT[@]}"; do
         read -r x y w h <<<"$rect"
         crops+=("(" -clone 0 -crop "${w}x${h}+${x}+${y}" +repage -colorspace Gray -threshold 30% ")")
@@ -76,8 +79,7 @@ screen_of() {
         crops+=("(" -clone 0 -crop "${w}x${h}+${x}+${y}" +repage -fuzz 12% -fill white -opaque '#003078'
             -fill black +opaque white -colorspace Gray ")")
     done
-    find_window
-    convert "x:$WINDOW" -alpha off -write "$SHOTS/$1.png" "${crops[@]}" -delete 0 \
+    convert "x:$WINDOW" -alpha off "${write[@]}" "${crops[@]}" -delete 0 \
         -format "%[fx:int(mean*w*h+0.5)]\n" info: | awk '
         { n[NR] = $1 }
         END {
@@ -91,14 +93,21 @@ screen_of() {
             else print "other"
         }'
 }
-# Screenshots (as $1) until the screen is $3, for at most $2 seconds.
+# Fails with the screenshot of the moment kept as $SHOTS/$1.png.
+fail_at() {
+    screen_of "$1" keep >/dev/null || true
+    fail "$1: $2"
+}
+# Screenshots until the screen is $3, for at most $2 seconds; the last is kept as $1. The window is
+# looked for again first: the flight may have made it anew.
 wait_for() {
     local name=$1 seconds=$2 want=$3 until now
+    find_window
     until=$(($(date +%s) + seconds))
     while :; do
         now=$(screen_of "$name")
-        [ "$now" = "$want" ] && return 0
-        [ "$(date +%s)" -lt "$until" ] || fail "$name: the screen is $now, not $want, after $seconds s"
+        [ "$now" = "$want" ] && { screen_of "$name" keep >/dev/null; return 0; }
+        [ "$(date +%s)" -lt "$until" ] || fail_at "$name" "the screen is $now, not $want, after $seconds s"
         kill -0 "$GAME_PID" 2>/dev/null || fail "$name: the game ended"
         sleep 0.1
     done
@@ -109,25 +118,25 @@ tap() {
     xdotool mousemove --window "$WINDOW" "$1" "$2" sleep "$CLICK_REST" mousedown 1 sleep "$CLICK_REST" \
         mouseup 1 sleep "$CLICK_REST" mousemove --window "$WINDOW" 20 400
 }
-# Clicks (x, y) on the screen $1 and waits up to 5 s for the screen $5 (screenshots as $2). A click
-# the game missed leaves the screen as it was: at most three clicks.
+# Clicks (x, y) on the screen $1 and waits up to 5 s for the screen $5, whose screenshot is kept as
+# $2 when $6 is given. A click the game missed leaves the screen as it was: at most three clicks.
 tap_to() {
-    local from=$1 name=$2 x=$3 y=$4 want=$5 until now
+    local from=$1 name=$2 x=$3 y=$4 want=$5 keep=${6:-} until now
     for _ in 1 2 3; do
         tap "$x" "$y"
         until=$(($(date +%s) + 5))
         while :; do
-            now=$(screen_of "$name")
+            now=$(screen_of "$name" "$keep")
             [ "$now" = "$want" ] && return 0
             [ "$(date +%s)" -lt "$until" ] || break
             sleep 0.1
         done
-        [ "$now" = "$from" ] || fail "$name: the screen is $now, not $want, 5 s after a click at ($x, $y)"
+        [ "$now" = "$from" ] || fail_at "$name" "the screen is $now, not $want, 5 s after a click at ($x, $y)"
     done
-    fail "$name: the screen is still $from after three clicks at ($x, $y)"
+    fail_at "$name" "the screen is still $from after three clicks at ($x, $y)"
 }
-# Only the first two trips of a series keep their screenshots; the later ones share a name.
-name_of() { if [ "$2" -le 2 ]; then echo "$1-$2-$3"; else echo "$1-$3"; fi; }
+# The screenshots of the first two trips of a series ($1 of $2) and of its last are kept.
+keep_of() { if [ "$1" -le 2 ] || [ "$1" = "$2" ]; then echo keep; fi; }
 
 # Appends the resident memory (kB) after trip $2 of series $1.
 note_rss() {
@@ -151,8 +160,8 @@ launch_game
 : >"$SHOTS/rss.txt"
 wait_for 0-main 10 menu-7
 # New game, campaign, one player: the flight, then the first system at Kessa.
-tap_to menu-7 1-new-game "$MENU_X" "$(menu_y 0)" menu-4
-tap_to menu-4 2-campaign "$MENU_X" "$(menu_y 0)" menu-3
+tap_to menu-7 1-new-game "$MENU_X" "$(menu_y 0)" menu-4 keep
+tap_to menu-4 2-campaign "$MENU_X" "$(menu_y 0)" menu-3 keep
 tap "$MENU_X" "$(menu_y 0)"
 wait_for 3-first-system "$FLIGHT_SECONDS" kessa
 
@@ -161,22 +170,24 @@ wait_for 3-first-system "$FLIGHT_SECONDS" kessa
 at=kessa
 for trip in $(seq "$TRIPS"); do
     if [ "$at" = kessa ]; then x=$ORIN_X to=orin; else x=$KESSA_X to=kessa; fi
-    tap_to "$at" "$(name_of trip "$trip" system)" "${CORNER[@]}" system
-    tap_to system "$(name_of trip "$trip" question)" "$x" "$PLANET_Y" question
-    tap_to question "$(name_of trip "$trip" "$to")" "${YES[@]}" "$to"
+    keep=$(keep_of "$trip" "$TRIPS")
+    tap_to "$at" "trip-$trip-system" "${CORNER[@]}" system "$keep"
+    tap_to system "trip-$trip-question" "$x" "$PLANET_Y" question "$keep"
+    tap_to question "trip-$trip-$to" "${YES[@]}" "$to" "$keep"
     at=$to
     note_rss trip "$trip"
 done
 
 # On the galaxy map: the system window, its map button, the map's tips the first time; then the
 # first system's star opens its window again, and that window's map button shows the map again.
-tap_to "$at" map-0-system "${CORNER[@]}" system
-tap_to system map-0-tips "${CORNER[@]}" tips
+tap_to "$at" map-0-system "${CORNER[@]}" system keep
+tap_to system map-0-tips "${CORNER[@]}" tips keep
 key Escape
 wait_for map-0-map 3 map
 for trip in $(seq "$MAP_TRIPS"); do
-    tap_to map "$(name_of map "$trip" system)" "${VESTA[@]}" system
-    tap_to system "$(name_of map "$trip" map)" "${CORNER[@]}" map
+    keep=$(keep_of "$trip" "$MAP_TRIPS")
+    tap_to map "map-$trip-system" "${VESTA[@]}" system "$keep"
+    tap_to system "map-$trip-map" "${CORNER[@]}" map "$keep"
     note_rss map "$trip"
 done
 
