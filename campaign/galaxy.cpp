@@ -22,6 +22,7 @@
 #include "graphics/screen_buffer.h"
 #include "graphics/screen_surface.h"
 #include "script/native_args.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/sspl_block.h"
@@ -272,7 +273,11 @@ int32_t GalaxyMap(Processor& processor) {
     // The map opens with a click on the current system, whose window runs at once.
     state.trip = currentId;
     map.SetResult(kNoResult);
+    // Each trip's reset destroys what the one before it made: given back at the next turn. What the
+    // map and this frame keep (its controls, the systems, the cursor) is older than the loop.
+    ReleaseLoop release;
     for (;;) {
+        release.Turn();
         if (state.trip) {
             const int32_t number = *state.trip;
             state.trip.reset();
@@ -296,7 +301,11 @@ int32_t GalaxyMap(Processor& processor) {
 void GalaxyStep(Processor& processor, ScriptObject* gameManager) {
     RefuseInsideSystemWindows(processor, "The galaxy step");
     EnterCurrentLocation(processor, Location(processor));
+    // Each reset destroys the players, ships and windows the one before it made: given back at the
+    // next turn. Everything a turn uses is asked for again; the manager is older than the loop.
+    ReleaseLoop release;
     for (;;) {
+        release.Turn();
         const ResourceMarks marks = SaveResourceMarks(processor);
         int32_t result = kNoResult;
         {

@@ -6,6 +6,7 @@
 #include "foundation/block_reader.h"
 #include "foundation/exceptions.h"
 #include "foundation/fd_file.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/sspl_block.h"
@@ -95,7 +96,11 @@ std::vector<PlayerObject*> ReplacePlayers(Processor& processor,
 void LoadPlayerFile(Processor& processor, const String& playerFile, const String& scenarioClass,
                     int32_t limit) {
     bool again = true;
+    // Each start again destroys the players and scenario the round before made: given back at the
+    // next turn. Nothing a round made is kept across it.
+    ReleaseLoop release;
     while (again) {
+        release.Turn();
         ArchiveOf(processor, playerFile).SetDirectory(String(""));
         ShowLoadingScreen(processor, 0);
         const std::vector<std::unique_ptr<PlayerConfig>> configs =

@@ -219,7 +219,11 @@ void WritePlayersFile(Processor& processor, const DataBlock& header, const Strin
 namespace SaveGameFile {
 
 void Load(Processor& processor, GTime& gameTime, const String& fileName) {
+    // Each start again destroys the players, ships and scenario the round before made: given back at
+    // the next turn. Nothing a round made is kept across it.
+    ReleaseLoop release;
     for (;;) {
+        release.Turn();
         // A folder a script gave the data-file readers (GameManager method 20) ends with its game.
         if (FD::File* archive = processor.Archive()) archive->SetDirectory(String(""));
         ShowLoadingScreen(processor, 0);

@@ -20,6 +20,7 @@
 #include "screens/full_screen.h"
 #include "screens/high_scores.h"
 #include "screens/screen_helpers.h"
+#include "script/object_lifetime.h"
 #include "script/processor.h"
 #include "shell/input_queue.h"
 #include "ui/control.h"
@@ -228,7 +229,10 @@ int32_t ShowHighScoreMenu(HighScoreManager& manager, InputDevice& input, const S
     Processor& processor = manager.GetProcessor();
     String current = key != nullptr ? *key : String("");
     bool choose = key == nullptr;
+    // Each round makes its windows anew and destroys them: given back at the next turn.
+    ReleaseLoop release;
     for (;;) {
+        release.Turn();
         if (choose) {
             current = ChooseHighScoreTable(manager, input);
             if (current.Empty()) return 0;

@@ -10,6 +10,7 @@
 #include "foundation/script_handle.h"
 #include "foundation/word.h"
 #include "screens/screen_helpers.h"
+#include "script/object_lifetime.h"
 #include "script/processor.h"
 #include "script/script_fields.h"
 #include "script/weak_object.h"
@@ -291,7 +292,11 @@ void ShowItemInfo(DialogWindow& parent, OptionObject& item) {
     window->SetCallback(ItemWindowCallback);
     const InfoWindowName name(*window);
     BuildItemWindow(*window, item);
+    // What the item's offers make and destroy is given back at the next turn; the window and its
+    // controls are older than the loop, and the item is asked for again.
+    ReleaseLoop release;
     for (;;) {
+        release.Turn();
         window->SetResult(kNoResult);
         // Scripts ran since the device was asked for: it is asked again, with its owner.
         InputDevice* input = parent.Input();

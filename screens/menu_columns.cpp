@@ -8,6 +8,7 @@
 #include "graphics/screen_surface.h"
 #include "screens/main_menu.h"
 #include "screens/screen_helpers.h"
+#include "script/object_lifetime.h"
 #include "script/processor.h"
 #include "ui/control.h"
 #include "ui/dialog_window.h"
@@ -57,8 +58,11 @@ void BuildMainMenu(DialogWindow& window) {
                          {kMenuOptions, 193},
                          {kMenuQuit, 192}});
     // A load asked for during a game is served once that game is over, which is when the menu
-    // builds its main column again.
+    // builds its main column again. The game loaded destroys the one before: given back at the next
+    // turn.
+    ReleaseLoop release;
     while (LoadRequested()) {
+        release.Turn();
         SetLoadRequested(false);
         LoadChosenGame(window);
     }

@@ -12,6 +12,7 @@
 #include "platform/input.h"
 #include "platform/key_table.h"
 #include "screens/full_screen.h"
+#include "script/object_lifetime.h"
 #include "script/script_object.h"
 #include "shell/game_stop.h"
 #include "shell/input_device.h"
@@ -74,11 +75,13 @@ class StoryScroll {
         if (heaven->Alive()) DestroyObject(heaven);
     }
 
-    // One pass of the text from below the screen, until it has gone or is skipped.
-    void Pass() {
+    // One pass of the text from below the screen, until it has gone or is skipped; each step is a
+    // turn of the loop.
+    void Pass(ReleaseLoop& loop) {
         int64_t firstY = height_;
         size_t start = 0;
         while (start < text_.size()) {
+            loop.Turn();
             for (int i = 0; i < kFramesPerStep; ++i) GameFrameWait();
             if (KeyQueued() || (LeftButtonState() & 1u) != 0) return;
             DrawStep(firstY, start);
@@ -152,8 +155,11 @@ void StoryScreen(Processor& processor, std::string_view text, uint32_t flags) {
         while ((flags & kStoryRepeat) != 0 && !KeyQueued() && LeftButtonState() == 0) GameFrameWait();
     } else {
         StoryScroll scroll(processor, text);
+        // What the star field's drawing makes and destroys is given back at the next step; the field
+        // and the font are older than the loop.
+        ReleaseLoop loop;
         while (true) {
-            scroll.Pass();
+            scroll.Pass(loop);
             if (!RepeatAgain(flags)) break;
         }
         scroll.End();

@@ -16,6 +16,7 @@
 #include "foundation/word.h"
 #include "script/method_runner.h"
 #include "script/native_args.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/sspl_block.h"
@@ -70,6 +71,9 @@ class GalaxyTest : public ::testing::Test {
         game.AddPicture("Misc\\StarSystems.dpf", {.entries = 2});
         game.AddPicture("Misc\\GalaxyCursor.dpf", {.width = 4, .height = 4});
         game.AddPicture("Misc\\Stars.dpf", {.width = 2, .height = 2});
+        // What a planet window's scripts may load: the reset after it unloads them.
+        game.AddPicture("Misc\\Scene.dpf", {.width = 2, .height = 2});
+        game.AddClass({.name = "SceneThing", .base = "GTTClass"});
         game.AddPicture("Planets\\EmptyPlanets.dpf", {.width = 20, .height = 20});
         game.AddMessages("system.mes",
                          {{100, "Galaxy"}, {117, "Yes"}, {119, "Back"}, {350, "Menu"}, {351, "No fuel"}});
@@ -138,6 +142,20 @@ class GalaxyTest : public ::testing::Test {
                 steps_[next_++].act();
             });
     }
+    // Plays the opening steps, the round's steps the number of times, then the closing ones. As each
+    // round begins, waiting_ gets the count of destroyed objects whose memory waits.
+    void PlayRounds(std::vector<Step> steps, const std::vector<Step>& round, int rounds,
+                    const std::vector<Step>& closing) {
+        for (int i = 0; i < rounds; ++i) {
+            steps.push_back({round[0].where, [this, act = round[0].act] {
+                                 waiting_.push_back(DestroyedAwaitingRelease());
+                                 act();
+                             }});
+            steps.insert(steps.end(), round.begin() + 1, round.end());
+        }
+        steps.insert(steps.end(), closing.begin(), closing.end());
+        Play(std::move(steps));
+    }
     void EndPlanetView(int32_t result) { RunningPlanetView()->Window().SetResult(result); }
     void PlanetNative(uint32_t number, std::vector<uint32_t> pushed) {
         game.CallMethod(RunningPlanetView(), game.Class("PlanetZoomed"), number, pushed);
@@ -152,6 +170,7 @@ class GalaxyTest : public ::testing::Test {
     size_t next_ = 0;
     uint32_t busyUntil_ = 0;
     std::vector<std::string> seen_;
+    std::vector<size_t> waiting_;
 };
 
 TEST_F(GalaxyTest, TheStepAnswersEachPlanetWindowResult) {
@@ -180,6 +199,43 @@ TEST_F(GalaxyTest, TheStepAnswersEachPlanetWindowResult) {
     EXPECT_EQ(Place(), "Vega/Zeta");
     ASSERT_NE(System(kStarSystemWindowId), nullptr);
     EXPECT_EQ(System(kStarSystemWindowId)->Name().View(), "Vega");
+}
+
+// Each reset destroys what the one before made and retires what its scene loaded: the steps give
+// that back at their turns, so that a long campaign holds no more than a short one.
+TEST_F(GalaxyTest, ManyGalaxyStepsLeaveNoMoreDestroyedObjectsWaitingThanAFew) {
+    PlayRounds({},
+               {
+                   {Where::kPlanet, [&] { PlanetNative(20, {game.Text("Beta")}); }},
+                   {Where::kPlanet,
+                    [&] {
+                        game.Picture("Misc\\Scene.dpf");
+                        game.Class("SceneThing");
+                        EndPlanetView(7);
+                    }},
+                   {Where::kPlanet, [&] { PlanetNative(20, {game.Text("Alpha")}); }},
+                   {Where::kPlanet, [&] { EndPlanetView(kPlanetResultGalaxyMap); }},
+                   {Where::kSystem, [&] { EndSystem(0); }},
+               },
+               20, {{Where::kPlanet, [&] { EndPlanetView(2); }}});
+    EXPECT_EQ(ErrorMessage([&] { CallManager(7); }), "no error");
+    ASSERT_EQ(waiting_.size(), 20u);
+    EXPECT_EQ(waiting_[19], waiting_[4]);
+}
+
+TEST_F(GalaxyTest, ManyTripsOnTheMapLeaveNoMoreDestroyedObjectsWaitingThanAFew) {
+    Cell().SetCharge(60000);
+    PlayRounds({{Where::kSystem, [&] { EndSystem(2); }}},
+               {
+                   {Where::kMap, [&] { WindowPostMessage(0, kEventPrimary, 0, 1001); }},
+                   {Where::kSystem, [&] { EndSystem(2); }},
+                   {Where::kMap, [&] { WindowPostMessage(0, kEventPrimary, 0, 1000); }},
+                   {Where::kSystem, [&] { EndSystem(2); }},
+               },
+               20, {{Where::kMap, [&] { WindowPostMessage(0, kEventPrimary, 0, kGalaxyCloseButtonId); }}});
+    EXPECT_EQ(ErrorMessage([&] { CallManager(8); }), "no error");
+    ASSERT_EQ(waiting_.size(), 20u);
+    EXPECT_EQ(waiting_[19], waiting_[4]);
 }
 
 TEST_F(GalaxyTest, ATripBetweenSystemsNeedsTheFuelOfItsDistanceAndTakesItsDays) {

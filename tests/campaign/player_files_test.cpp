@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "campaign/screen_hooks.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/sspl_block.h"
@@ -134,6 +135,21 @@ TEST_F(PlayerFilesTest, TheGameRunsAgainFromTheFileWhileStartAsksForIt) {
         ASSERT_NE(scenario, nullptr);
         EXPECT_STREQ(scenario->Class()->ClassName().Text(), c.scenario);
     }
+}
+
+// Each start again replaces the players and the scenario the round before made: given back at the
+// next round, not when the game is over.
+TEST_F(PlayerFilesTest, StartingAgainAndAgainHoldsNoMoreThanAFewStarts) {
+    StartGame();
+    const ReleaseHold menu;  // the main screen's loop, whose menu starts the game
+    std::vector<size_t> waiting;
+    Screens().loadingScreen = [&](Processor&, int32_t) {
+        waiting.push_back(DestroyedAwaitingRelease());
+        if (waiting.size() == 12) throw std::runtime_error("enough");
+    };
+    EXPECT_THROW(LoadPlayerFile(game.Cpu(), "Test.PCFG", "TestAgain", 2), std::runtime_error);
+    ASSERT_EQ(waiting.size(), 12u);
+    EXPECT_EQ(waiting.back(), waiting[4]);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "foundation/fw.h"
 #include "foundation/packed_strings.h"
 #include "foundation/random.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/zema_class.h"
@@ -446,6 +448,27 @@ TEST_F(SaveGameTest, AScenarioAskingToStartAgainLoadsTheSameFileAgain) {
     EXPECT_EQ(loadings, 2);
     EXPECT_EQ(game.Object(kScenarioId)->Class()->ClassName().View(), kTestScenarioClass);
     EXPECT_EQ(Current(), (Pilots{{"Ann", 10}}));
+}
+
+// Each start again replaces the players and the scenario the round before made: given back at the
+// next round, not when the game is over.
+TEST_F(SaveGameTest, StartingAgainAndAgainHoldsNoMoreThanAFewStarts) {
+    AddPilot("Ann", 10);
+    SaveHeader header;
+    header.Fill({"00000001", kAgainScenarioClass, "", "", "", "New", "", ""});
+    WriteSaveGame(game.Cpu(), header, SaveFileName("00000001"));
+    const ReleaseHold menu;  // the main screen's loop, whose menu loads
+    std::vector<size_t> waiting;
+    const auto kept = Screens().loadingScreen;
+    Screens().loadingScreen = [&](Processor&, int32_t) {
+        waiting.push_back(DestroyedAwaitingRelease());
+        if (waiting.size() == 12) throw std::runtime_error("enough");
+    };
+    GTime loaded;
+    EXPECT_THROW(SaveGameFile::Load(game.Cpu(), loaded, SaveFileName("00000001")), std::runtime_error);
+    Screens().loadingScreen = kept;
+    ASSERT_EQ(waiting.size(), 12u);
+    EXPECT_EQ(waiting.back(), waiting[4]);
 }
 
 }  // namespace

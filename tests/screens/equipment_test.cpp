@@ -16,6 +16,7 @@
 #include "screens/item_window.h"
 #include "screens/slot_control.h"
 #include "screens/slot_layout.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "shell/game_ids.h"
 #include "tests/support/pilot_fixture.h"
@@ -157,6 +158,29 @@ TEST_F(EquipmentTest, TheAmmunitionAndOfferButtonsOpenTheirWindowsInTurn) {
         EXPECT_EQ(overOpen, c.key != 0);
         EXPECT_FALSE(window->ChildOpen());
     }
+}
+
+// Each offer opens its window anew over the item window: what the ones before destroyed is given
+// back at the next offer, not when the item window closes.
+TEST_F(EquipmentTest, ManyOffersOfAnItemHoldNoMoreThanAFew) {
+    GameObject item = fixture.game.New(kOfferClass);
+    std::unique_ptr<DialogWindow> window = fixture.Window();
+    const ReleaseHold opener;  // the window or script that opened the item window
+    std::vector<size_t> waiting;
+    uint32_t t = fixture.game.Now();
+    for (int i = 0; i < 12; ++i) {
+        fixture.game.At(t += 300, [&] {
+            waiting.push_back(DestroyedAwaitingRelease());
+            fixture.game.PressKey('O', true);
+        });
+        fixture.game.At(t += 50, [&] { fixture.game.ReleaseKey('O'); });
+        fixture.TypeAt(t += 300, VK_ESCAPE);
+    }
+    fixture.game.At(t += 300, [&] { fixture.game.PressKey('C', true); });
+    RunWindow(*window, [&] { ShowItemInfo(*window, OptionObject::Of(item.get())); });
+    fixture.game.ReleaseKey('C');
+    ASSERT_EQ(waiting.size(), 12u);
+    EXPECT_EQ(waiting.back(), waiting[4]);
 }
 
 TEST_F(EquipmentTest, TheSlotLayoutShowsThePagesListsAndTheBottomRow) {

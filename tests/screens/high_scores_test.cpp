@@ -16,6 +16,7 @@
 
 #include "platform/key_table.h"
 #include "screens/high_score_window.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
@@ -347,6 +348,28 @@ TEST_F(HighScoresTest, TheChooserGivesTheRowClicked) {
     TypeAt(game.Now() + 200, "\x1b");
     EXPECT_EQ(Str(ChooseHighScoreTable(*manager, device)), "");
     EXPECT_EQ(manager->firstRow, 2);
+}
+
+// Each round of the menu, the chooser and then a table, makes its windows anew: what the rounds
+// before destroyed is given back at the next, not when the menu closes.
+TEST_F(HighScoresTest, ManyRoundsOfTheMenuHoldNoMoreThanAFew) {
+    AddTable("T1", "One", {{"Ann", 5}});
+    InputDevice device;
+    device.SetMouseEnabled(true);
+    const ReleaseHold mainScreen;  // the loop whose menu opened it
+    std::vector<size_t> waiting;
+    uint32_t t = game.Now();
+    for (int round = 0; round < 12; ++round) {
+        game.At(t += 300, [&] {
+            waiting.push_back(DestroyedAwaitingRelease());
+            game.TypeChar('\r');
+        });
+        ClickAt(t += 300, 612, 465);  // the table's OK: the chooser again
+    }
+    TypeAt(t += 300, "\x1b");
+    EXPECT_EQ(ShowHighScoreMenu(*manager, device, nullptr), 0);
+    ASSERT_EQ(waiting.size(), 12u);
+    EXPECT_EQ(waiting.back(), waiting[4]);
 }
 
 // Start-up reads the file into the manager it made.

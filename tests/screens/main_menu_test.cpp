@@ -24,6 +24,7 @@
 #include "platform/key_table.h"
 #include "screens/main_screen.h"
 #include "screens/menu_columns.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "shell/game_globals.h"
 #include "shell/input_device.h"
@@ -266,6 +267,25 @@ TEST_F(MainMenuTest, EveryCommandReachesWhatItStarts) {
         EXPECT_EQ(ColumnIds(), c.column);
         EXPECT_FALSE(LoadRequested());
     }
+}
+
+// Each loaded game that asks for a load in its turn replaces what the one before made: given back at
+// the next load, not when the main screen's loop turns again.
+TEST_F(MainMenuTest, LoadsAskedForGameAfterGameHoldNoMoreThanAFew) {
+    const ReleaseHold mainScreen;
+    std::vector<size_t> waiting;
+    GameObject previous;
+    chosenSave = "Saves\\00000001.gsf";
+    MenuGames().loadSave = [&](Processor&, const String&) {
+        waiting.push_back(DestroyedAwaitingRelease());
+        previous = game.New("Player");
+        SetLoadRequested(waiting.size() < 12);
+    };
+    SetLoadRequested(true);
+    BuildMainMenu(*window);
+    previous.reset();
+    ASSERT_EQ(waiting.size(), 12u);
+    EXPECT_EQ(waiting.back(), waiting[4]);
 }
 
 TEST_F(MainMenuTest, ConfirmedInputSettingsRewriteKeysINPD) {

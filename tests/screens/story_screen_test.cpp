@@ -5,10 +5,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "graphics/font.h"
 #include "graphics/text_layout.h"
 #include "platform/key_table.h"
+#include "script/object_lifetime.h"
 #include "shell/input_queue.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/read_bytes.h"
@@ -112,6 +114,21 @@ TEST_F(StoryScreenTest, TheRepeatFlagStartsTheTextAgainUntilAKey) {
     const size_t steps = Steps("The end", kStoryRepeat);
     EXPECT_GT(steps, static_cast<size_t>(2 * FullPass()));
     EXPECT_LT(steps, static_cast<size_t>(3 * FullPass()));
+}
+
+// What is made and destroyed while the text scrolls (as the star field's drawing may) is given back
+// at the next step, not when the screen closes.
+TEST_F(StoryScreenTest, WhatItsStepsDestroyIsGivenBackAtTheNextStep) {
+    const ReleaseHold caller;  // the script or window that opened the screen
+    std::vector<size_t> waiting;
+    for (uint32_t t = 100; t < 100 + 40 * 56; t += 56)
+        game.At(game.Now() + t, [&] {
+            waiting.push_back(DestroyedAwaitingRelease());
+            game.New("Player");
+        });
+    Steps("The end", 0);
+    ASSERT_EQ(waiting.size(), 40u);
+    EXPECT_EQ(waiting.back(), waiting[4]);
 }
 
 TEST_F(StoryScreenTest, AnEmptyTextReturnsAtOnceUnlessItRepeats) {
