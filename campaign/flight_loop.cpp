@@ -230,6 +230,10 @@ class Flight {
     uint32_t Now() const;
     int32_t ResultNow() const;
 
+    // Spans the whole flight, its set-up and its end: each frame gives back what the frames before
+    // destroyed, and the end gives back the scene its reset took. The flight keeps nothing it made
+    // across a turn but through weak references.
+    ReleaseLoop release_;
     Processor& cpu_;
     // Made before the flight, so its memory stays while the flight runs; scripts may delete it, so
     // it is asked whether it lives before each use.
@@ -386,9 +390,8 @@ int32_t Flight::Run() {
     PublishedFlight().hiddenMode = false;
     frame_ = 0;
 
-    ReleaseLoop release;
     for (;;) {
-        release.Turn();
+        release_.Turn();
         WaitWhileInactive();
         Pace();
         LevelObject* level = Level();
@@ -752,6 +755,9 @@ void Flight::Finish(bool flew) {
     AppendFpsRecord(endTick - startTick_, frame_);
     ClearDrawLayers(GameDrawLayers());
     steps.Run([this] { ResetScene(cpu_, marks_, false); });
+    // The flight's last turn: nothing it made is used from here on.
+    energyFont_ = nullptr;
+    release_.Turn();
     steps.Finish();
 }
 
@@ -775,5 +781,9 @@ FlightHooks& FlightCampaignHooks() {
 }
 
 void FlightLoopNative(ScriptObject* receiver) {
-    FlightLoop(Actor::ProcessorOf(receiver), GameManagerObject::Of(receiver));
+    Processor& processor = Actor::ProcessorOf(receiver);
+    // The campaign's script flies round after round: what the rounds before made and destroyed is
+    // given back as each flight begins.
+    processor.ReleaseBetweenCalls(receiver);
+    FlightLoop(processor, GameManagerObject::Of(receiver));
 }

@@ -220,12 +220,17 @@ Processor& ProcessorOf(ScriptObject* receiver) {
     return RunningProcessor(receiver, "GameManager");
 }
 
+// The campaign's script calls these round after round, between flights: what the rounds before made
+// and destroyed is given back as each begins.
 void GalaxyStepNative(ScriptObject* receiver) {
-    GalaxyStep(ProcessorOf(receiver), receiver);
+    Processor& processor = ProcessorOf(receiver);
+    processor.ReleaseBetweenCalls(receiver);
+    GalaxyStep(processor, receiver);
 }
 
 void GalaxyMapNative(ScriptObject* receiver) {
     Processor& processor = ProcessorOf(receiver);
+    processor.ReleaseBetweenCalls(receiver);
     const int32_t result = GalaxyMap(processor);
     processor.DataStack().Push(static_cast<uint32_t>(result));
 }

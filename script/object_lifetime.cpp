@@ -45,6 +45,19 @@ void ReleaseAll() {
     }
 }
 
+// Gives back what waits of the objects and parts made from firstBirth on, but the objects keep
+// names (none without it).
+void ReleaseMadeSince(uint64_t firstBirth, const std::function<bool(const ScriptObject&)>* keep) {
+    const auto stays = [&](const Entry& e) {
+        return e.birth < firstBirth || (keep != nullptr && e.object != nullptr && (*keep)(*e.object));
+    };
+    std::vector<Entry>& entries = waiting.entries;
+    const auto gone = std::stable_partition(entries.begin(), entries.end(), stays);
+    std::vector<Entry> made(std::make_move_iterator(gone), std::make_move_iterator(entries.end()));
+    entries.erase(gone, entries.end());
+    Release(made);
+}
+
 void Wait(Entry entry) {
     if (!ReleaseHold::Any()) {
         std::vector<Entry> now;
@@ -59,6 +72,20 @@ void Wait(Entry entry) {
 
 thread_local uint32_t ReleaseHold::holds = 0;
 
+namespace {
+
+// The first birth of each hold of the thread, by depth; holds nest as the frames that own them do.
+// Deeper holds than these are not told apart: ReleaseBetweenCalls releases nothing under them.
+constexpr uint32_t kRecordedHolds = 1024;
+thread_local uint64_t holdBirths[kRecordedHolds];
+
+}  // namespace
+
+ReleaseHold::ReleaseHold() {
+    if (holds < kRecordedHolds) holdBirths[holds] = lastBirth.load(std::memory_order_relaxed) + 1;
+    ++holds;
+}
+
 void ReleaseHold::ReleaseWaiting() {
     if (!waiting.entries.empty()) ReleaseAll();
 }
@@ -66,12 +93,13 @@ void ReleaseHold::ReleaseWaiting() {
 ReleaseLoop::ReleaseLoop() : firstBirth_(lastBirth.load(std::memory_order_relaxed) + 1) {}
 
 void ReleaseLoop::Turn() {
-    std::vector<Entry>& entries = waiting.entries;
-    const auto older = std::stable_partition(entries.begin(), entries.end(),
-                                             [this](const Entry& e) { return e.birth < firstBirth_; });
-    std::vector<Entry> made(std::make_move_iterator(older), std::make_move_iterator(entries.end()));
-    entries.erase(older, entries.end());
-    Release(made);
+    ReleaseMadeSince(firstBirth_, nullptr);
+}
+
+void ReleaseBetweenCalls(const std::function<bool(const ScriptObject&)>& keep) {
+    const uint32_t depth = ReleaseHold::holds;
+    if (depth == 0 || depth > kRecordedHolds) return;
+    ReleaseMadeSince(holdBirths[depth - 1], &keep);
 }
 
 uint64_t NextObjectBirth() {

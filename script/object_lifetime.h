@@ -6,7 +6,11 @@
 //  - nothing is released while a script call runs or a ReleaseHold lives;
 //  - at each turn of a ReleaseLoop (the dialog and flight loops, between two frames) the objects
 //    made since that loop began are released: no frame below the loop can have obtained them;
-//  - when the last hold ends, everything waiting is released.
+//  - when the last hold ends, everything waiting is released;
+//  - a native that scripts call round after round (the campaign's flights and galaxy steps) releases,
+//    before it obtains anything, the objects made since the innermost hold began
+//    (ReleaseBetweenCalls): every native frame below was suspended in a call into scripts since
+//    before they were made, and only the script frames between can still name them.
 // So a pointer that a native frame obtained stays readable until that frame returns, whatever the
 // scripts it calls destroy; the frame asks Alive() where the outcome depends on it. What is kept
 // longer (in a structure, or across the turns of one's own loop) is kept as a WeakObject.
@@ -24,7 +28,7 @@ class ScriptObject;
 // thread's top) holds for as long as it keeps pointers.
 class ReleaseHold {
   public:
-    ReleaseHold() { ++holds; }
+    ReleaseHold();
     ~ReleaseHold() {
         if (--holds == 0) ReleaseWaiting();
     }
@@ -38,6 +42,7 @@ class ReleaseHold {
     // Taken on every call into script code, so kept to a counter of the thread's own.
     static thread_local uint32_t holds;
     static void ReleaseWaiting();
+    friend void ReleaseBetweenCalls(const std::function<bool(const ScriptObject&)>& keep);
 };
 
 // A loop whose turns are points where its own frame keeps no pointer it obtained during a turn.
@@ -66,5 +71,10 @@ void ReleaseWhenUnheld(ScriptObject* object);
 // and surface, which a script may have rebuilt): given back by the same rules, birth being when they
 // were made (NextObjectBirth).
 void ReleaseLater(uint64_t birth, std::function<void()> release);
+// For a native that scripts call round after round, on entry, before it obtains any pointer: gives
+// back the memory of the objects and parts made since the innermost hold began that have been
+// destroyed, except the objects keep names (Processor::ReleaseBetweenCalls keeps what the script
+// frames still running need). Nothing when no hold lives.
+void ReleaseBetweenCalls(const std::function<bool(const ScriptObject&)>& keep);
 // Destroyed objects and parts of this thread whose memory waits (for tests and benchmarks).
 size_t DestroyedAwaitingRelease();

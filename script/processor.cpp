@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 #include "foundation/exceptions.h"
+#include "foundation/script_handle.h"
 #include "foundation/trace_flag.h"
 #include "script/class_manager.h"
 #include "script/decoded_code.h"
@@ -117,6 +119,26 @@ void Processor::Run(ScriptObject* object, uint32_t code) {
         Interpret<false, false>(depth);
     }
     pc_ = caller;
+}
+
+void Processor::ReleaseBetweenCalls(const ScriptObject* receiver) {
+    std::vector<uint32_t> frames;
+    frames.reserve(objects_.Depth() + classes_.Depth() + 1);
+    if (receiver != nullptr) frames.push_back(receiver->Address());
+    for (uint32_t d = 0; d < objects_.Depth(); ++d) frames.push_back(static_cast<uint32_t>(objects_.Peek(d)));
+    // A running class that is gone no longer names the classes its code calls: they all stay then.
+    bool keepClasses = false;
+    for (uint32_t d = 0; d < classes_.Depth(); ++d) {
+        const auto cls = static_cast<uint32_t>(classes_.Peek(d));
+        frames.push_back(cls);
+        keepClasses = keepClasses ||
+                      FindScriptHandle(cls, HandleFamily::kScriptObject, kClassDescriptorKind) == nullptr;
+    }
+    std::sort(frames.begin(), frames.end());
+    ::ReleaseBetweenCalls([&](const ScriptObject& object) {
+        return std::binary_search(frames.begin(), frames.end(), object.Address()) ||
+               (keepClasses && object.Kind() == kClassDescriptorKind);
+    });
 }
 
 void Processor::CheckReceiver(const ScriptObject* object) {

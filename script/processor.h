@@ -111,6 +111,12 @@ class Processor : public ZEMAClass, public MethodRunner {
         return *objectManager_;
     }
 
+    // For a native that scripts call round after round, on entry, before it obtains anything: gives
+    // back what was made and destroyed since the innermost hold began (ReleaseBetweenCalls), but the
+    // receivers and classes of the script frames still running and the native's own receiver, whose
+    // headers must not go to another object while those frames run.
+    void ReleaseBetweenCalls(const ScriptObject* receiver);
+
     // The object is one of the managers the processor owns (false once they are released).
     bool IsOwnManager(const ScriptObject* object) const;
 
