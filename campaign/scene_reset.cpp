@@ -192,11 +192,9 @@ ResourceMarks SaveResourceMarks(Processor& processor) {
 }
 
 void ResetScene(Processor& processor, const ResourceMarks& marks, bool rebuildSystemView) {
-    // Requests still queued name sounds that are about to be unloaded.
-    if (auto* sound = ManagerAt<SoundSystem>(processor, kSoundSystemId)) {
-        sound->RestartThread();
-        sound->StopAll();
-    }
+    // Served after every request asked before it; what the reset's scripts play of the sounds it
+    // gives up stops when their records are retired below.
+    if (auto* sound = ManagerAt<SoundSystem>(processor, kSoundSystemId)) sound->StopAll();
 
     // The players go before anything else is torn down and are rebuilt even when that fails, so
     // that the game never loses them nor keeps two sets.

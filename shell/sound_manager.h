@@ -24,7 +24,7 @@ class SoundCache : public NamedCache<SoundRecord> {
 class SoundManager : public ZEMAClass {
   public:
     SoundManager(MethodRunner* processor, unsigned bucketCount, FD::File* archive);
-    // Frees every record of the cache: the sound thread must be stopped by then.
+    // Frees every record of the cache; requests still waiting for them play nothing.
     ~SoundManager() override;
 
     bool IsKindOf(const char* name) const override;

@@ -14,26 +14,39 @@ constexpr uint32_t kMaxSoundBytes = 64u << 20;
 
 }  // namespace
 
-SoundRecord::SoundRecord() : ScriptObject(nullptr) {
+SoundBody::~SoundBody() {
+    // Every kind, streams included, goes back through the output's own release.
+    const AudioHandle handle = Handle();
+    if (Type() != AudioKind::None && audio_ != nullptr && handle != 0) audio_->Free(handle);
+}
+
+void SoundBody::GiveUp() {
+    std::lock_guard lock(mutex_);
+    givenUp_ = true;
+    if (Type() != AudioKind::None && audio_ != nullptr) audio_->Stop(Handle());
+}
+
+SoundRecord::SoundRecord() : ScriptObject(nullptr), body_(std::make_shared<SoundBody>()) {
     SetKind(kSoundRecordKind);
 }
 
 SoundRecord::~SoundRecord() {
-    Release();
+    LetGoOfBody();
 }
 
-void SoundRecord::Release() {
-    const auto type = static_cast<AudioKind>(type_.exchange(0, std::memory_order_acq_rel));
-    const AudioHandle handle = handle_.exchange(0, std::memory_order_acq_rel);
-    // Every kind, streams included, goes back through the output's own release.
-    if (type != AudioKind::None && audio_ != nullptr && handle != 0) audio_->Free(handle);
-    audio_ = nullptr;
+void SoundRecord::LetGoOfBody() {
+    // Held alone, the body's release below halts what plays of it.
+    if (body_.use_count() > 1) body_->GiveUp();
+    body_.reset();
+}
+
+void SoundRecord::RetireParts() {
+    body_->GiveUp();
 }
 
 void SoundRecord::ReadData(BlockReader& reader) {
-    Release();
-    data_.clear();
-    data_.shrink_to_fit();
+    LetGoOfBody();
+    body_ = std::make_shared<SoundBody>();
     const uint32_t size = reader.Size();
     const uint32_t start = std::min(reader.Tell(), size);
     const uint32_t wanted = size - start;
@@ -46,14 +59,8 @@ void SoundRecord::ReadData(BlockReader& reader) {
         const uint32_t got = reader.Read(bytes.data() + at, piece);
         if (got != piece) ThrowFatal("Sound file \"%s\" ends early", reader.Name().Text());
     }
-    data_ = std::move(bytes);
+    body_ = std::make_shared<SoundBody>(std::move(bytes));
     name_ = reader.Name();
-}
-
-void SoundRecord::SetLoaded(Audio& audio, const LoadedAudio& loaded) {
-    audio_ = &audio;
-    handle_.store(loaded.handle, std::memory_order_release);
-    type_.store(static_cast<uint32_t>(loaded.kind), std::memory_order_release);
 }
 
 SoundRecord* SoundRecord::FromAddress(uint32_t address) {

@@ -129,23 +129,31 @@ int32_t SoundSystem::PostPlayLooped(SoundRecord* record) {
 }
 
 int32_t SoundSystem::Post(SoundRecord* record, Request request) {
-    if (record == nullptr || !initialised_ || !SoundOn()) return kNotPlayed;
+    // A record a scene reset gave up is forgotten: a frame may still hold it, but it plays no more.
+    if (record == nullptr || !record->Alive() || !initialised_ || !SoundOn()) return kNotPlayed;
     Load(record);
+    const std::shared_ptr<SoundBody>& body = record->Body();
+    if (!Send(Message{request, body})) return kNotPlayed;
+    return Loaded(body->Type()) ? static_cast<int32_t>(body->Handle()) : kNotPlayed;
+}
+
+bool SoundSystem::Send(Message message) {
     {
         std::lock_guard lock(queueMutex_);
-        if (!running_) return kNotPlayed;
-        queue_.push_back(Message{request, record});
+        if (!running_) return false;
+        queue_.push_back(std::move(message));
     }
     queueCondition_.notify_one();
-    return Loaded(record->Type()) ? static_cast<int32_t>(record->Handle()) : kNotPlayed;
+    return true;
 }
 
 void SoundSystem::Stop(int32_t handle) {
-    audio_.Stop(static_cast<AudioHandle>(handle));
+    const auto audioHandle = static_cast<AudioHandle>(handle);
+    if (!Send(Message{Request::Stop, nullptr, audioHandle})) audio_.Stop(audioHandle);
 }
 
 void SoundSystem::StopAll() {
-    audio_.StopAll();
+    if (!Send(Message{Request::StopAll, nullptr})) audio_.StopAll();
 }
 
 void SoundSystem::SetVolume(int32_t level) {
@@ -153,27 +161,47 @@ void SoundSystem::SetVolume(int32_t level) {
 }
 
 void SoundSystem::Load(SoundRecord* record) {
-    std::lock_guard lock(loadMutex_);
-    if (Loaded(record->Type())) return;
-    const LoadedAudio loaded = audio_.Load(std::span<const uint8_t>(record->Data()));
-    // A file no loader takes stays unloaded: it is tried again at its next play and plays nothing.
-    if (Loaded(loaded.kind)) record->SetLoaded(audio_, loaded);
+    SoundBody& body = *record->Body();
+    std::lock_guard lock(body.mutex_);
+    LoadLocked(body);
 }
 
-void SoundSystem::Play(SoundRecord* record, bool looped) {
-    Load(record);
-    AudioKind kind;
-    AudioHandle handle;
-    {
-        std::lock_guard lock(loadMutex_);
-        kind = record->Type();
-        handle = record->Handle();
-    }
-    if (!Loaded(kind)) return;
+void SoundSystem::LoadLocked(SoundBody& body) {
+    if (Loaded(body.Type())) return;
+    const LoadedAudio loaded = audio_.Load(std::span<const uint8_t>(body.Data()));
+    // A file no loader takes stays unloaded: it is tried again at its next play and plays nothing.
+    if (!Loaded(loaded.kind)) return;
+    body.audio_ = &audio_;
+    body.handle_.store(loaded.handle, std::memory_order_release);
+    body.type_.store(static_cast<uint32_t>(loaded.kind), std::memory_order_release);
+}
+
+void SoundSystem::Play(SoundBody& body, bool looped) {
+    std::lock_guard lock(body.mutex_);
+    if (body.givenUp_) return;
+    LoadLocked(body);
+    if (!Loaded(body.Type())) return;
     if (looped)
-        audio_.PlayLooped(handle);
+        audio_.PlayLooped(body.Handle());
     else
-        audio_.PlayOnce(handle);
+        audio_.PlayOnce(body.Handle());
+}
+
+void SoundSystem::Serve(const Message& message) {
+    switch (message.request) {
+        case Request::PlayOnce:
+        case Request::PlayLooped:
+            Play(*message.body, message.request == Request::PlayLooped);
+            break;
+        case Request::Stop:
+            audio_.Stop(message.handle);
+            break;
+        case Request::StopAll:
+            audio_.StopAll();
+            break;
+        case Request::Quit:
+            break;
+    }
 }
 
 void SoundSystem::ThreadBody() {
@@ -182,15 +210,16 @@ void SoundSystem::ThreadBody() {
         {
             std::unique_lock lock(queueMutex_);
             queueCondition_.wait(lock, [this] { return !queue_.empty(); });
-            message = queue_.front();
+            message = std::move(queue_.front());
             queue_.pop_front();
         }
         if (message.request == Request::Quit) return;
         try {
-            Play(message.record, message.request == Request::PlayLooped);
+            Serve(message);
         } catch (...) {
             // A sound that cannot play is not worth the game: the next request is served.
         }
+        // The body goes here when its record went meanwhile, and its audio object with it.
     }
 }
 
@@ -203,15 +232,6 @@ void SoundSystem::StopThread() {
     }
     queueCondition_.notify_one();
     thread_.join();
-}
-
-void SoundSystem::RestartThread() {
-    if (!ThreadRunning()) return;
-    StopThread();
-    std::lock_guard lock(queueMutex_);
-    if (running_) return;
-    thread_ = std::thread([this] { ThreadBody(); });
-    running_ = true;
 }
 
 bool SoundSystem::ThreadRunning() const {

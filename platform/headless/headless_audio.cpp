@@ -68,7 +68,8 @@ void HeadlessAudio::Free(AudioHandle handle) {
     Record("Free " + std::to_string(handle));
 }
 
-bool HeadlessAudio::Play(AudioHandle handle) {
+bool HeadlessAudio::Play(std::unique_lock<std::mutex>& lock, AudioHandle handle) {
+    playsReleased_.wait(lock, [this] { return !playsHeld_; });
     auto it = entries_.find(handle);
     if (!open_ || it == entries_.end()) return false;
     Entry& e = it->second;
@@ -85,15 +86,15 @@ bool HeadlessAudio::Play(AudioHandle handle) {
 }
 
 bool HeadlessAudio::PlayOnce(AudioHandle handle) {
-    std::lock_guard lock(mutex_);
-    const bool ok = Play(handle);
+    std::unique_lock lock(mutex_);
+    const bool ok = Play(lock, handle);
     Record(Line("PlayOnce", handle, ok));
     return ok;
 }
 
 bool HeadlessAudio::PlayLooped(AudioHandle handle) {
-    std::lock_guard lock(mutex_);
-    const bool ok = Play(handle);
+    std::unique_lock lock(mutex_);
+    const bool ok = Play(lock, handle);
     Record(Line("PlayLooped", handle, ok));
     return ok;
 }
@@ -132,6 +133,14 @@ void HeadlessAudio::StopCD() {
 void HeadlessAudio::RefuseSamples(bool refuse) {
     std::lock_guard lock(mutex_);
     refuseSamples_ = refuse;
+}
+
+void HeadlessAudio::HoldPlays(bool hold) {
+    {
+        std::lock_guard lock(mutex_);
+        playsHeld_ = hold;
+    }
+    playsReleased_.notify_all();
 }
 
 std::vector<std::string> HeadlessAudio::Calls() const {

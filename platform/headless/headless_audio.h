@@ -4,6 +4,7 @@
 // "Name args -> result".
 #pragma once
 
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <string>
@@ -34,6 +35,9 @@ class HeadlessAudio final : public Audio {
     // The sample loader refuses everything from now on, as a decoder short of memory would, so
     // that sampled sound goes on to the stream loader.
     void RefuseSamples(bool refuse);
+    // While held, a play waits before it starts, holding nothing that other calls need, so that a
+    // test can keep the sound thread at one request while the game goes on.
+    void HoldPlays(bool hold);
 
     std::vector<std::string> Calls() const;
     void ClearCalls();
@@ -49,13 +53,15 @@ class HeadlessAudio final : public Audio {
         int playbacks = 0;
     };
     AudioHandle Add(AudioKind kind, int maxPlaybacks);
-    bool Play(AudioHandle handle);
+    bool Play(std::unique_lock<std::mutex>& lock, AudioHandle handle);
     void Record(std::string line);
 
     mutable std::mutex mutex_;
     bool deviceAvailable_;
     bool open_ = false;
     bool refuseSamples_ = false;
+    bool playsHeld_ = false;
+    std::condition_variable playsReleased_;
     int volume_ = 100;
     AudioHandle lastHandle_ = 0;
     std::map<AudioHandle, Entry> entries_;

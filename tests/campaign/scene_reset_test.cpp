@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
 #include "graphics/screen_buffer.h"
+#include "platform/headless/headless_audio.h"
 #include "script/class_manager.h"
 #include "script/message_manager.h"
 #include "script/object_lifetime.h"
@@ -237,20 +239,48 @@ TEST_F(SceneResetTest, NoHolderKeepsAFontOrPictureTheResetTook) {
     EXPECT_EQ(DestroyedAwaitingRelease(), 0u);
 }
 
-TEST_F(SceneResetTest, ASoundStillQueuedIsServedBeforeItIsUnloaded) {
-    auto plays = [this] {
+// A script of the reset (here the planet's name) plays a sound loaded for the scene while the sound
+// thread is still at an earlier one; the reset gives the sound up. Whether or not a frame below the
+// reset still holds its record, nothing of it is played and its audio object goes.
+TEST_F(SceneResetTest, ASoundTheResetGivesUpIsNotPlayedAfterwards) {
+    HeadlessAudio& audio = *game.Host().audio;
+    SoundRecord* click = game.Sound("Click");  // loaded before the scene
+    ASSERT_NE(click, nullptr);
+    for (const bool held : {false, true}) {
+        SCOPED_TRACE(held ? "a frame holds the record" : "nothing holds the record");
         game.SettleSound();
-        int n = 0;
-        for (const std::string& call : game.AudioCalls()) n += call.starts_with("PlayOnce") ? 1 : 0;
-        return n;
-    };
-    const int before = plays();
-    const ResourceMarks marks = SaveResourceMarks(game.Cpu());
-    ASSERT_GE(game.SoundOutput().PostPlay(game.Sound("Boom")), 0);
-    ResetScene(game.Cpu(), marks, false);
-    EXPECT_EQ(game.Sounds().Sounds().Count(), marks.sounds);
-    EXPECT_TRUE(game.SoundOutput().ThreadRunning());
-    EXPECT_EQ(plays(), before + 1);
+        const int objects = audio.Objects();
+        const ResourceMarks marks = SaveResourceMarks(game.Cpu());
+        uint32_t boom = 0;
+        SystemViewHook().open = [this](Processor&, const String&, const String&) { return Window(); };
+        SystemViewHook().describe = [&](ScriptObject&, String& system, String&) {
+            system = "Sol";
+            audio.HoldPlays(true);
+            game.CallMethod(&game.SoundOutput(), 4, {click->Address()});  // the thread waits here
+            const uint32_t record = game.CallMethod(&game.Sounds(), 4, {game.Text("Boom")}).at(0);
+            boom = game.CallMethod(&game.SoundOutput(), 8, {record}).at(0);
+        };
+        game.Objects().SetObject(Window(), kStarSystemWindowId);
+        {
+            std::optional<ReleaseHold> frame;
+            if (held) frame.emplace();
+            struct PlaysGoOn {
+                HeadlessAudio& audio;
+                ~PlaysGoOn() { audio.HoldPlays(false); }
+            } goOn{audio};
+            ResetScene(game.Cpu(), marks, true);
+            audio.HoldPlays(false);
+            game.SettleSound();
+        }
+        game.SettleSound();
+        ASSERT_NE(boom, 0u);
+        EXPECT_EQ(game.Sounds().Sounds().Count(), marks.sounds);
+        for (const std::string& call : audio.Calls())
+            EXPECT_NE(call, "PlayLooped " + std::to_string(boom) + " -> 1");
+        EXPECT_EQ(audio.Objects(), objects);
+        EXPECT_TRUE(game.SoundOutput().ThreadRunning());
+        game.Objects().SetObject(nullptr, kStarSystemWindowId);
+    }
 }
 
 TEST_F(SceneResetTest, TextsHandedToScriptsOutliveTheirFile) {

@@ -116,4 +116,25 @@ TEST_F(SoundManagerTest, ACachedSoundPlaysAndIsFreedAfterTheSoundThreadStops) {
     EXPECT_EQ(audio.Objects(), 0);
 }
 
+// As at shutdown when the sound thread was not stopped first: the requests still waiting for the
+// manager's records play nothing, and the audio objects go with them.
+TEST_F(SoundManagerTest, TheManagerMayGoWhileRequestsForItsSoundsWait) {
+    HeadlessAudio audio;
+    SoundSettingsBlock settings;
+    StoreU16(settings.Header() + 12, 1);
+    auto manager = std::make_unique<SoundManager>(&runner, 26, archive.File());
+    SoundSystem system(&settings, &runner, audio);
+    system.Init();
+    auto other = RecordOf(OggBytes());
+    audio.HoldPlays(true);
+    system.PostPlay(other.get());  // the sound thread waits at this one
+    const int32_t handle = system.PostPlayLooped(manager->Sounds().Get("Misc\\Silence.wav"));
+    ASSERT_GT(handle, 0);
+    manager.reset();
+    audio.HoldPlays(false);
+    system.StopThread();
+    EXPECT_EQ(audio.Playbacks(static_cast<AudioHandle>(handle)), 0);
+    EXPECT_EQ(audio.Objects(), 1) << "only the other record's";
+}
+
 }  // namespace

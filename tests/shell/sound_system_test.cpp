@@ -12,6 +12,8 @@
 #include "platform/headless/headless_audio.h"
 #include "script/class_manager.h"
 #include "script/native_descriptor.h"
+#include "script/object_lifetime.h"
+#include "script/script_object.h"
 #include "shell/shell_natives.h"
 #include "tests/shell/sound_fixtures.h"
 #include "tests/support/error_message.h"
@@ -163,6 +165,71 @@ TEST_F(SoundSystemTest, LoopedStopAndCD) {
     EXPECT_EQ(calls, (std::vector<std::string>{"PlayLooped 1 -> 1", "Stop 1 -> 1", "Stop 4294967295 -> 0",
                                                "PlayCD 3 1", "StopCD", "StopAll"}));
     EXPECT_EQ(audio.Playbacks(record->Handle()), 0);
+}
+
+// A sound started looped and stopped at once is left playing by nobody: every stop is served after
+// the plays asked for before it.
+TEST_F(SoundSystemTest, AStopNeverComesBeforeThePlayItStops) {
+    for (const bool all : {false, true}) {
+        SCOPED_TRACE(all ? "StopAll" : "Stop of its handle");
+        SoundSystem system(&settings, &runner, audio);
+        system.Init();
+        std::vector<std::unique_ptr<SoundRecord>> records;
+        for (int round = 0; round < 200; ++round) {
+            records.push_back(RecordOf(WaveFile(16)));
+            const int32_t handle = system.PostPlayLooped(records.back().get());
+            if (all) {
+                system.StopAll();
+            } else {
+                system.Stop(handle);
+            }
+        }
+        system.StopThread();
+        int looping = 0;
+        for (const auto& record : records) looping += audio.Playbacks(record->Handle());
+        EXPECT_EQ(looping, 0);
+    }
+}
+
+// A record a scene reset gives up plays no more: no request is posted for it, one still queued plays
+// nothing, and what plays of it stops. Its audio object goes with the last request that held it.
+TEST_F(SoundSystemTest, ARetiredRecordPlaysNoMore) {
+    enum class Retired { BeforeItIsAskedFor, WhileItsRequestWaits, WhileItPlays };
+    const std::pair<const char*, Retired> cases[] = {
+        {"before it is asked for", Retired::BeforeItIsAskedFor},
+        {"while its request waits", Retired::WhileItsRequestWaits},
+        {"while it plays", Retired::WhileItPlays},
+    };
+    for (const auto& [what, when] : cases) {
+        SCOPED_TRACE(what);
+        SoundSystem system(&settings, &runner, audio);
+        system.Init();
+        auto other = RecordOf(OggBytes());
+        SoundRecord* record = RecordOf(WaveFile()).release();  // the retirement frees it
+        int32_t handle = -1;
+        audio.HoldPlays(true);
+        system.PostPlay(other.get());  // the sound thread waits at this one
+        {
+            const ReleaseHold frame;  // a native frame that still reads the record
+            if (when == Retired::WhileItPlays) {
+                audio.HoldPlays(false);
+                handle = system.PostPlayLooped(record);
+                system.StopThread();
+                system.Init();
+                ASSERT_EQ(audio.Playbacks(record->Handle()), 1);
+            } else if (when == Retired::WhileItsRequestWaits) {
+                handle = system.PostPlayLooped(record);
+            }
+            RetireObject(record);
+            if (when == Retired::BeforeItIsAskedFor) handle = system.PostPlayLooped(record);
+            EXPECT_EQ(when == Retired::BeforeItIsAskedFor, handle == -1);
+            EXPECT_EQ(audio.Playbacks(static_cast<AudioHandle>(handle)), 0);
+        }
+        audio.HoldPlays(false);
+        system.StopThread();
+        EXPECT_EQ(audio.Playbacks(static_cast<AudioHandle>(handle)), 0);
+        EXPECT_EQ(audio.Objects(), 1) << "only the other record's";
+    }
 }
 
 TEST_F(SoundSystemTest, VolumeIsClampedToTenSteps) {
