@@ -114,6 +114,7 @@ void ReleaseLater(uint64_t birth, std::function<void()> release) {
     Wait({birth, nullptr, std::move(release)});
 }
 
-size_t DestroyedAwaitingRelease() {
-    return waiting.entries.size();
+size_t DestroyedAwaitingRelease(uint64_t madeFrom) {
+    return static_cast<size_t>(std::count_if(waiting.entries.begin(), waiting.entries.end(),
+                                             [madeFrom](const Entry& e) { return e.birth >= madeFrom; }));
 }

@@ -76,5 +76,6 @@ void ReleaseLater(uint64_t birth, std::function<void()> release);
 // destroyed, except the objects keep names (Processor::ReleaseBetweenCalls keeps what the script
 // frames still running need). Nothing when no hold lives.
 void ReleaseBetweenCalls(const std::function<bool(const ScriptObject&)>& keep);
-// Destroyed objects and parts of this thread whose memory waits (for tests and benchmarks).
-size_t DestroyedAwaitingRelease();
+// Destroyed objects and parts of this thread whose memory waits, of those made from the birth given
+// on (for tests and benchmarks).
+size_t DestroyedAwaitingRelease(uint64_t madeFrom = 0);

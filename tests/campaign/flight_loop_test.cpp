@@ -13,6 +13,7 @@
 #include "graphics/display_services.h"
 #include "graphics/screen_buffer.h"
 #include "platform/key_table.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
@@ -162,6 +163,24 @@ TEST_F(FlightLoopTest, AFlightRunsToEachOfItsEnds) {
         // Players rebuilt by the reset are not flown again here.
         ForgetPlayers();
     }
+}
+
+// What the flight made, its level and the scene its reset took included, is given back by its end,
+// though the script that flew still holds; what was made before it waits for that script.
+TEST_F(FlightLoopTest, NothingTheFlightMadeWaitsOnceItEnds) {
+    const ReleaseHold script;
+    scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
+    scene.Populate([&] {
+        game.Picture("Explosions\\SmallExplosion.dpf");
+        for (int32_t i = 0; i < 3; ++i) scene.Enemy(100 + 80 * i, 100, 10, 50);
+    });
+    KeyAt(20, VK_ESCAPE);
+    KeyAt(24, 'Y');
+    const uint64_t flightBegins = NextObjectBirth();
+    EXPECT_EQ(scene.Fly(), kFlightQuit);
+    EXPECT_EQ(DestroyedAwaitingRelease(flightBegins), 0u);
+    EXPECT_GT(DestroyedAwaitingRelease(), 0u) << "the pilot the reset replaced";
+    ForgetPlayers();
 }
 
 TEST_F(FlightLoopTest, ObjectsAScriptDeletesMidFlightAreLeftAlone) {

@@ -26,6 +26,7 @@
 #include "tests/support/galaxy_table.h"
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
+#include "tools/content/script_assembler.h"
 #include "ui/dialog_window.h"
 #include "ui/window_requests.h"
 #include "ui/window_services.h"
@@ -74,6 +75,14 @@ class GalaxyTest : public ::testing::Test {
         // What a planet window's scripts may load: the reset after it unloads them.
         game.AddPicture("Misc\\Scene.dpf", {.width = 2, .height = 2});
         game.AddClass({.name = "SceneThing", .base = "GTTClass"});
+        // A campaign's script: its method 2 takes twenty galaxy steps (GameManager method 7) in turn.
+        game.AddClass(
+            {.name = "Campaign",
+             .base = "GTTClass",
+             .methods = {{2, std::vector<uint32_t>(
+                                 20, ScriptAssembler::CallWord(
+                                         7, 2, false, ScriptAssembler::Receiver::ObjectId, kGameManagerId))}},
+             .uses = {"GameManager"}});
         game.AddPicture("Planets\\EmptyPlanets.dpf", {.width = 20, .height = 20});
         game.AddMessages("system.mes",
                          {{100, "Galaxy"}, {117, "Yes"}, {119, "Back"}, {350, "Menu"}, {351, "No fuel"}});
@@ -219,6 +228,16 @@ TEST_F(GalaxyTest, ManyGalaxyStepsLeaveNoMoreDestroyedObjectsWaitingThanAFew) {
                },
                20, {{Where::kPlanet, [&] { EndPlanetView(2); }}});
     EXPECT_EQ(ErrorMessage([&] { CallManager(7); }), "no error");
+    ASSERT_EQ(waiting_.size(), 20u);
+    EXPECT_EQ(waiting_[19], waiting_[4]);
+}
+
+// The campaign's script takes the steps round after round: each gives back as it begins what the
+// steps before destroyed, though no native loop turns between them.
+TEST_F(GalaxyTest, StepsAScriptTakesRoundAfterRoundLeaveNoMoreDestroyedObjectsWaitingThanAFew) {
+    PlayRounds({}, {{Where::kPlanet, [&] { EndPlanetView(2); }}}, 20, {});
+    GameObject campaign = game.New("Campaign");
+    EXPECT_EQ(ErrorMessage([&] { game.CallMethod(campaign.get(), game.Class("Campaign"), 2); }), "no error");
     ASSERT_EQ(waiting_.size(), 20u);
     EXPECT_EQ(waiting_[19], waiting_[4]);
 }

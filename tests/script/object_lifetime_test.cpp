@@ -272,6 +272,31 @@ TEST_F(ObjectLifetimeTest, AFailingDestructorMethodReachesTheScriptThatDeleted) 
     }
 }
 
+// Between two calls of a native that scripts call round after round, what was made and destroyed
+// since the innermost hold began goes; what is older, and the receivers of the script frames still
+// running, stay.
+TEST_F(ObjectLifetimeTest, BetweenCallsWhatTheRoundsMadeAndDestroyedGoes) {
+    const ReleaseHold caller;
+    auto* older = new ScriptObject(quiet);
+    const ReleaseHold innermost;
+    auto* made = new ScriptObject(quiet);
+    auto* running = new ScriptObject(quiet);
+    const uint32_t runningAddress = running->Address();
+    DestroyObject(older);
+    DestroyObject(made);
+    DestroyObject(running);
+    Cpu().ObjectStack().Push(runningAddress);
+    Cpu().ReleaseBetweenCalls(nullptr);
+    EXPECT_EQ(DestroyedAwaitingRelease(), 2u) << "the older one and the running frame's receiver";
+    // The running frame's receiver keeps its header: no new object is given its address.
+    auto* next = new ScriptObject(quiet);
+    EXPECT_NE(next->Address(), runningAddress);
+    DestroyObject(next);
+    Cpu().ObjectStack().Pop();
+    Cpu().ReleaseBetweenCalls(nullptr);
+    EXPECT_EQ(DestroyedAwaitingRelease(), 1u) << "the older one";
+}
+
 TEST_F(ObjectLifetimeTest, DiscardingPutsTheProcessorBackWhereItStood) {
     // One destructor only pushes before it fails; the other also overwrites its caller's values.
     for (const char* cls : {"Failing", "Clobbering"}) {
