@@ -348,21 +348,15 @@ std::vector<uint32_t> GameHarness::Sleeps() const {
 }
 
 void GameHarness::At(uint32_t time, std::function<void()> action) {
-    timed_.emplace_back(time, std::move(action));
+    timed_.emplace(time, std::move(action));
     if (timedTick_ != nullptr) return;
     timedTick_ = host_.timer.StartPeriodic([this] {
-        const uint32_t now = Now();
-        // Taken out before running: an action may add actions of its own.
+        // Taken out before running, in time order and then in the order they were asked for: an
+        // action may add actions of its own, which wait for the next tick.
+        const auto end = timed_.upper_bound(Now());
         std::vector<std::function<void()>> due;
-        std::vector<std::pair<uint32_t, std::function<void()>>> later;
-        for (auto& [time, action] : timed_) {
-            if (time <= now) {
-                due.push_back(std::move(action));
-            } else {
-                later.emplace_back(time, std::move(action));
-            }
-        }
-        timed_ = std::move(later);
+        for (auto it = timed_.begin(); it != end; ++it) due.push_back(std::move(it->second));
+        timed_.erase(timed_.begin(), end);
         for (auto& action : due) action();
     });
 }

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -191,6 +192,6 @@ class GameHarness {
     std::vector<std::pair<std::string, std::string>> sounds_;  // name, file
     std::vector<FdEntry> entries_;
     bool started_ = false;
-    std::vector<std::pair<uint32_t, std::function<void()>>> timed_;
+    std::multimap<uint32_t, std::function<void()>> timed_;
     std::unique_ptr<PeriodicTimer> timedTick_;  // stopped before the clock goes
 };
