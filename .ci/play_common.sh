@@ -91,13 +91,15 @@ launch_game() {
     sleep 1
 }
 
-# After the quit question's answer: the game must end within 5 s, with status 0 and an empty log.
+# After the quit question's answer (or what else WHY says ended it): the game must end within
+# SECONDS (default 5), with status 0 and an empty log.
+#     game_ends [SECONDS [WHY]]
 game_ends() {
-    for _ in $(seq 50); do
+    for _ in $(seq $((${1:-5} * 10))); do
         kill -0 "$GAME_PID" 2>/dev/null || break
         sleep 0.1
     done
-    kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end after the quit answer"
+    kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end within ${1:-5} s of ${2:-the quit answer}"
     wait "$GAME_PID" || fail "the game ended with status $?"
     GAME_PID=""
     [ -s "$GAME/vondrel.log" ] && fail "vondrel.log holds errors"

@@ -196,11 +196,5 @@ check_growth trip
 check_growth map
 # SIGTERM ends the game in order, within 10 s.
 kill -TERM "$GAME_PID"
-for _ in $(seq 100); do
-    kill -0 "$GAME_PID" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$GAME_PID" 2>/dev/null && fail "the game did not end within 10 s of SIGTERM"
-wait "$GAME_PID" || fail "the game ended with status $? on SIGTERM"
-GAME_PID=""
+game_ends 10 SIGTERM
 echo "== $TRIPS trips between the planets and $MAP_TRIPS on the galaxy map under Xvfb in $(($(date +%s) - START)) s"
