@@ -157,7 +157,10 @@ PlayerObject* Player::CreateFromConfig(Processor& processor, PlayerConfig& confi
         // Until the actor list holds it, the ship is this load's.
         std::unique_ptr<ShipObject, ObjectDiscarder> ship(LoadFromConfig(processor, *stored));
         player->CheckAlive("player");
-        if (auto* actors = processor.Objects().ListAt(kShipListId)) actors->AppendObject(ship.get());
+        // Only the ship list owns ships: without it (a script deleted it) nothing would own this one.
+        auto* actors = processor.Objects().ListAt(kShipListId);
+        if (actors == nullptr) ThrowFatal("No ship list to hold the ship of %s", player->Name().Text());
+        actors->AppendObject(ship.get());
         player->AttachShip(ship.release());
     }
     // The players' list has it from here on; without one, the caller does.

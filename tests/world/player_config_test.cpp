@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "script/object_lifetime.h"
+#include "script/object_manager.h"
 #include "script/processor.h"
+#include "shell/game_ids.h"
 #include "shell/input_device.h"
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
@@ -178,6 +180,27 @@ TEST(PlayerConfigTest, ShipWithItemsAndDirectionsRoundTrips) {
     PlayerConfig again;
     Player::StoreToConfig(again, *copy);
     EXPECT_EQ(StoredBytes(again), bytes);
+}
+
+// A pilot's ship is the ship list's: without the list the load is refused, leaving no ship, slot or
+// pilot owned by nobody.
+TEST(PlayerConfigTest, AShipWithoutTheShipListToHoldItIsRefused) {
+    ConfigGame t;
+    GameObject holder;
+    PlayerObject& pilot = t.NewPilot(holder);
+    pilot.SetShip(&ShipObject::Of(t.game.New(kShipClass).release()), 0);
+    PlayerConfig config;
+    Player::StoreToConfig(config, pilot);
+    const std::string bytes = StoredBytes(config);
+    ZEMAClass* slots = t.game.Class("Slot");
+    ZEMAClass* ships = t.game.Class(kShipClass);
+    t.game.Objects().SetObject(nullptr, kShipListId);
+    const uint32_t slotsBefore = slots->InstanceCount();
+    const uint32_t shipsBefore = ships->InstanceCount();
+    PlayerConfig read;
+    EXPECT_EQ(ErrorMessage([&] { t.Reload(bytes, read); }), "No ship list to hold the ship of Ann");
+    EXPECT_EQ(slots->InstanceCount(), slotsBefore);
+    EXPECT_EQ(ships->InstanceCount(), shipsBefore);
 }
 
 TEST(PlayerConfigTest, LoadedAmmunitionIsStoredAfterItsWeaponAndLoadedAgain) {
