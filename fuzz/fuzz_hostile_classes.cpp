@@ -828,6 +828,16 @@ class HostileWorld {
         harness_.Message("system.mes", 177);
         harness_.FontNamed("Hint");
         harness_.Sound("Explosions\\Explosion1.wav");
+        // So are the pictures and fonts of the shop, the ship window and the controls, which most
+        // inputs that reach them would otherwise load after the marks (each such input ends with a
+        // scene reset, which costs a sound thread's restart): what only scenes load is what the
+        // scripts name (kFontNames, kPictureNames, kSoundNames) and a conversation's fonts.
+        for (const char* name : {"Misc\\SchemaLine.dpf", "Misc\\Up.dpf", "Misc\\Down.dpf", "Misc\\Guides.dpf",
+                                 "Misc\\Slots.dpf", "Misc\\Stars.dpf", "Misc\\SaveDisk.dpf"})
+            harness_.Picture(name);
+        for (const char* font :
+             {"SlotType", "Chars", "Description", "SmallButton", "TextButton", "StaticText"})
+            harness_.FontNamed(font);
         PublishedFlight() = FlightValues{.sceneWidthX100 = 64000, .screenHeightX100 = 48000};
         CreateFlightLists(cpu);
         budget_ = std::make_unique<StepBudget>(harness_, kStepBudgetMs);
@@ -854,8 +864,9 @@ class HostileWorld {
         for (const char* font : {"Scene0", "Scene1", "Scene2", "QuestionFont", "AnswerFont", "SlotType",
                                  "Chars", "Description", "SmallButton"})
             harness_.AddFont(font);
-        for (const char* picture : {"Scene0.dpf", "Scene1.dpf", "Scene2.dpf", "Misc\\SchemaLine.dpf",
-                                    "Misc\\Up.dpf", "Misc\\Down.dpf", "Misc\\Guides.dpf"})
+        for (const char* picture :
+             {"Scene0.dpf", "Scene1.dpf", "Scene2.dpf", "Scene3.dpf", "Misc\\SchemaLine.dpf", "Misc\\Up.dpf",
+              "Misc\\Down.dpf", "Misc\\Guides.dpf"})
             harness_.AddPicture(picture, {.width = 2, .height = 2});
         harness_.AddPicture("Misc\\Slots.dpf", {.frames = 8, .width = 8, .height = 8});
         for (const char* sound : {"Scene0", "Scene1", "Scene2", "Scene3"})

@@ -185,11 +185,11 @@ enum Verb : uint8_t {
 
 // The resources verbs and scene steps name, by the low 3 bits of their byte: those the world loads
 // before its marks first, then those only a scene loads (a name without a file last).
-inline constexpr const char* kFontNames[8] = {"Hint",         "Default",    "Scene0",     "Scene1",
-                                              "QuestionFont", "AnswerFont", "TextButton", "Scene2"};
-inline constexpr const char* kPictureNames[8] = {
-    "P.dpf",        "Misc\\Broker.dpf", "Scene0.dpf",           "Scene1.dpf",
-    "Misc\\Up.dpf", "Misc\\Slots.dpf",  "Misc\\SchemaLine.dpf", "Scene2.dpf"};
+inline constexpr const char* kFontNames[8] = {"Hint",   "Default", "TextButton",   "Scene0",
+                                              "Scene1", "Scene2",  "QuestionFont", "AnswerFont"};
+inline constexpr const char* kPictureNames[8] = {"P.dpf",      "Misc\\Broker.dpf", "Misc\\Slots.dpf",
+                                                 "Scene0.dpf", "Scene1.dpf",       "Scene2.dpf",
+                                                 "Scene3.dpf", "Missing.dpf"};
 inline constexpr const char* kSoundNames[8] = {"BonusGet", "EnergyLack", "Scene0", "Scene1",
                                                "Scene2",   "Scene3",     "Click",  "Missing"};
 

@@ -803,11 +803,11 @@ void HostileClasses() {
                                       .Drive(kWeapons, kTrigger, 3, 1)
                                       .Drive(kScene, kResetToStart, 0)
                                       .Make(kSOption, 4));
-    seed("scene font on the screen", scene(HostileSteps(), {A{kUseFont, 0, 0, Resource(2, kScreenFont)}})
+    seed("scene font on the screen", scene(HostileSteps(), {A{kUseFont, 0, 0, Resource(3, kScreenFont)}})
                                          .Drive(kScene, kScreenText, 0, 5));
     seed("scene font on a control",
          scene(HostileSteps().Make(kHPlayer, 0).Make(kHDialog, 1).Make(kTextButton, 2).Hand(2, 1, kToDialog),
-               {A{kUseFont, 0, named(2), Resource(3, kControlFont)}})
+               {A{kUseFont, 0, named(2), Resource(4, kControlFont)}})
              .Drive(kDialog, 0, 1, 0));
     seed("scene control in a dialog",
          scene(HostileSteps().Make(kHPlayer, 0).Make(kHDialog, 1),
@@ -819,12 +819,12 @@ void HostileClasses() {
              .Drive(kShop, kShopBuild, 1)
              .Drive(kShop, kShopClick, 1, 0)
              .Drive(kDialog, 0, 1, 0));
-    seed("shop pictures unloaded", HostileSteps()
-                                       .Make(kHPlayer, 0)
-                                       .Make(kShopDialog, 1, 0)
-                                       .Drive(kScene, kResetToStart, 0)
-                                       .Drive(kShop, kShopBuild, 1)
-                                       .Drive(kDialog, 0, 1, 0));
+    seed("shop kept past a scene reset", HostileSteps()
+                                             .Make(kHPlayer, 0)
+                                             .Make(kShopDialog, 1, 0)
+                                             .Drive(kScene, kResetToStart, 0)
+                                             .Drive(kShop, kShopBuild, 1)
+                                             .Drive(kDialog, 0, 1, 0));
     seed("shop slot frames unloaded", scene(HostileSteps().Make(kHPlayer, 0).Make(kShopDialog, 1, 0),
                                             {A{kUsePicture, 0, named(1), Resource(5, kSlotFramesPicture)}})
                                           .Drive(kShop, kShopBuild, 1));
@@ -836,7 +836,7 @@ void HostileClasses() {
                                             .Drive(kScene, kQuestion, 1, 1)
                                             .Drive(kDialog, 0, 1, 0));
     seed("dialog pointer unloaded", scene(HostileSteps().Make(kHPlayer, 0).Make(kHDialog, 1),
-                                          {A{kUsePicture, 0, named(1), Resource(2, kCursorPicture)}})
+                                          {A{kUsePicture, 0, named(1), Resource(3, kCursorPicture)}})
                                         .Drive(kDialog, 0, 1, 0));
     seed("sounds played and unloaded", scene(HostileSteps(), {A{kPlaySound, 0, 0, SoundOf(2, false)},
                                                               A{kPlaySound, 0, 0, SoundOf(3, true)}})
