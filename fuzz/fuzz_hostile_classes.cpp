@@ -61,9 +61,10 @@
 //   15 ship window: ship, item for the hand, two clicks (4 bits each)
 //   16 delete:  object, as a script deletes
 // Subjects and targets of an action: top 3 bits the kind (itself, a data-stack argument, a field,
-// a named object, an object ID, an object of its own reached through a native, null), low 5 bits
-// which. The game is started again every kInputsPerGame inputs, and when it cannot be put back.
-// With VONDREL_FUZZ_LIST set, each step is listed on stderr, with the engine error it ended in.
+// a named object, an object ID, an object of its own reached through a native, null, a control of
+// a named dialog), low 5 bits which. The game is started again every kInputsPerGame inputs, and
+// when it cannot be put back. With VONDREL_FUZZ_LIST set, each step is listed on stderr (with the
+// bytes that follow its operation byte), with the engine error it ended in.
 
 #include <algorithm>
 #include <cstddef>
@@ -710,7 +711,10 @@ class HostileCode {
                 s.Op(Op::PushZero);
                 break;
             default:
-                s.Op(Op::This);
+                s.Op(Op::PushInline, {static_cast<uint32_t>(kControlIds[(n >> 3) & 3])});
+                s.Op(Op::PushInline, {control_ + 4 * (n & 7)});
+                s.Op(Op::Fetch);
+                s.Word(CallWord(10, kUsesDialog));
                 break;
         }
     }

@@ -238,7 +238,11 @@ enum Named : uint8_t {
     kById,  // an object ID of kNamedIds
     kReached,
     kNull,
+    kControlOf,  // a control of a named dialog's window (low 3 bits), by the id bits 3-4 choose
 };
+// The control ids kControlOf chooses from: a conversation's question and its ending answer, a scene
+// text button's and a text button's.
+inline constexpr int32_t kControlIds[4] = {1, 9, 7, 8};
 constexpr uint8_t Object(Named kind, uint8_t which) {
     return static_cast<uint8_t>((kind << 5) | (which & 31));
 }

@@ -835,6 +835,11 @@ void HostileClasses() {
                                             .Drive(kScene, kResetToStart, 0)
                                             .Drive(kScene, kQuestion, 1, 1)
                                             .Drive(kDialog, 0, 1, 0));
+    seed("conversation control given a scene font",
+         scene(HostileSteps().Make(kHPlayer, 0).Make(kConversation, 1).Drive(kScene, kQuestion, 1, 0),
+               {A{kUseFont, 0, Object(kControlOf, 1), Resource(3, kControlFont)},
+                A{kUseFont, 0, Object(kControlOf, 1 | 1 << 3), Resource(4, kControlFont)}})
+             .Drive(kDialog, 0, 1, 0));
     seed("dialog pointer unloaded", scene(HostileSteps().Make(kHPlayer, 0).Make(kHDialog, 1),
                                           {A{kUsePicture, 0, named(1), Resource(3, kCursorPicture)}})
                                         .Drive(kDialog, 0, 1, 0));
