@@ -98,6 +98,7 @@
 #include "script/native_catalogue.h"
 #include "script/object_lifetime.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/operations.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
@@ -988,6 +989,68 @@ class HostileWorld {
                 DeleteStep(in);
                 break;
         }
+        CheckOneOwner();
+    }
+
+    // An item has one owner at a time: between steps no two of the owners the input can see (a slot
+    // that owns its items, a shop's stock or hand, a weapon's ammunition, a pilot's carried items, a
+    // bonus; and the hand of a ship window that is open) hold the same one.
+    void CheckOneOwner(OptionObject* windowHand = nullptr) {
+        std::vector<ScriptObject*> seen;
+        for (const Root& root : roots_) seen.push_back(root.ref.Get());
+        for (const WeakObject& named : named_) seen.push_back(named.Get());
+        for (uint32_t id : {kShipListId, kPlayerListId, kBonusListId}) {
+            if (ObjectManager* list = harness_.Objects().ListAt(id)) {
+                for (ScriptObject* entry : ObjectWalk<>::ItemsOf(list->ObjectList())) seen.push_back(entry);
+            }
+        }
+        std::vector<std::pair<const ScriptObject*, std::string>> held;  // item, owner
+        const auto holds = [&](const char* owner, ScriptObject* item) {
+            if (item == nullptr || !item->Alive()) return;
+            for (const auto& [other, by] : held) {
+                if (other == item) {
+                    std::fprintf(stderr, "==hostile classes== a %s held by a %s and a %s at once\n",
+                                 item->Class()->ClassName().Text(), by.c_str(), owner);
+                    std::abort();
+                }
+            }
+            held.emplace_back(item, owner);
+            seen.push_back(item);
+        };
+        std::vector<const ScriptObject*> visited;
+        std::vector<const SlotObject*> slots;
+        const auto slotItems = [&](const SlotObject* slot) {
+            if (slot == nullptr || !slot->OwnsItems() ||
+                std::find(slots.begin(), slots.end(), slot) != slots.end())
+                return;
+            slots.push_back(slot);
+            holds("slot", slot->First());
+            holds("slot", slot->Second());
+        };
+        holds("ship window's hand", windowHand);
+        for (size_t i = 0; i < seen.size(); ++i) {
+            ScriptObject* object = seen[i];
+            if (object == nullptr || !object->Alive() ||
+                std::find(visited.begin(), visited.end(), object) != visited.end())
+                continue;
+            visited.push_back(object);
+            if (auto* ship = dynamic_cast<ShipObject*>(object)) {
+                for (uint32_t group = 0; group < kShipGroups; ++group) {
+                    for (uint32_t k = 0; k < ship->SlotCount(group); ++k)
+                        slotItems(ship->SlotAt(group, static_cast<int32_t>(k)));
+                }
+            }
+            if (auto* slot = dynamic_cast<SlotObject*>(object)) slotItems(slot);
+            if (auto* weapon = dynamic_cast<WeaponObject*>(object)) holds("weapon", weapon->Ammo());
+            if (auto* bonus = dynamic_cast<BonusObject*>(object)) holds("bonus", bonus->Item());
+            if (auto* shop = dynamic_cast<ShopDialogObject*>(object)) {
+                holds("shop's hand", shop->Held());
+                for (uint32_t k = 0; k < shop->StockCount(); ++k) slotItems(shop->StockAt(k));
+            }
+            if (auto* pilot = dynamic_cast<PlayerObject*>(object)) {
+                for (ScriptObject* item : pilot->Items()) holds("pilot", item);
+            }
+        }
     }
 
     // --- hostile code ---
@@ -1089,9 +1152,8 @@ class HostileWorld {
                 }
             }
             if (auto* pilot = dynamic_cast<PlayerObject*>(owner)) {
-                for (ScriptObject* carried = pilot->FirstItem(); carried != nullptr;
-                     carried = pilot->NextItem())
-                    if (carried == object) return true;
+                const std::vector<ScriptObject*> items = pilot->Items();
+                if (std::find(items.begin(), items.end(), object) != items.end()) return true;
             }
         }
         return false;
@@ -1862,6 +1924,7 @@ class HostileWorld {
             }
             window.OnEvent(kEventPrimary, 0, kFirstSlotControlId + (clicks & 15));
             window.OnEvent(kEventPrimary, 0, kFirstSlotControlId + (clicks >> 4));
+            CheckOneOwner(window.Held());
             window.End();
         });
     }
@@ -1901,8 +1964,7 @@ class HostileWorld {
         BackToStart();
     }
 
-    // Every input ends where the world began: what was loaded since its marks is unloaded, and no
-    // object is left in the class of unloaded classes, where no one would destroy it.
+    // Every input ends where the world began: what was loaded since its marks is unloaded.
     void BackToStart() {
         Processor& cpu = harness_.Cpu();
         sceneMarks_ = marks_;
@@ -1910,12 +1972,6 @@ class HostileWorld {
         if (now.classes > marks_.classes || now.images > marks_.images || now.fonts > marks_.fonts ||
             now.messages > marks_.messages || now.sounds > marks_.sounds) {
             Drive([&] { ResetScene(cpu, marks_, false); });
-        }
-        const uint32_t unloaded = ZEMAClass::UnloadedClass().InstanceCount();
-        if (unloaded > unloadedBaseline_) {
-            std::fprintf(stderr, "==hostile classes== %u object(s) of unloaded classes owned by no one\n",
-                         unloaded - unloadedBaseline_);
-            std::abort();
         }
     }
 
@@ -1931,11 +1987,19 @@ class HostileWorld {
         }
     }
 
-    // Once no hold lives, the memory of every destroyed object has been given back.
-    static void CheckReleased() {
+    // Once no hold lives, the memory of every destroyed object has been given back, and the classes
+    // the input's scene resets unloaded have gone, handing what still lived of theirs to the class of
+    // unloaded classes, where no one would destroy it.
+    void CheckReleased() const {
         if (const size_t waiting = DestroyedAwaitingRelease(); waiting != 0) {
             std::fprintf(stderr, "==hostile classes== %zu destroyed object(s) kept after the last hold\n",
                          waiting);
+            std::abort();
+        }
+        if (const uint32_t unloaded = ZEMAClass::UnloadedClass().InstanceCount();
+            unloaded > unloadedBaseline_) {
+            std::fprintf(stderr, "==hostile classes== %u object(s) of unloaded classes owned by no one\n",
+                         unloaded - unloadedBaseline_);
             std::abort();
         }
     }

@@ -877,15 +877,18 @@ void HostileClasses() {
         return s.Arm(kHWeapon, true, 19, 0, false, {A{kAnswerHeld, named(1)}});
     };
     seed("offer answered with a fitted item", weaponFitted().Drive(kWeapons, kOfferAmmo, 6, 7));
+    // The shop's lower pane shows the hold (slot controls 1000 and 1001): a weapon in its second place.
     seed("shop hand answered with a fitted item", weaponFitted()
+                                                      .Make(kHWeapon, 10)
+                                                      .Fit(10, 0, 5, 1, false, 11)
                                                       .Make(kHPlayer, 8)
                                                       .Hand(0, 8, kToPilotShip)
                                                       .Make(kShopDialog, 9, 8)
                                                       .Drive(kShop, kShopBuild, 9)
                                                       .Drive(kShop, kShopHand, 9, 7)
-                                                      .Drive(kShop, kShopClick, 9, 8)
-                                                      .Drive(kShop, kShopClick, 9, 9));
-    seed("ship window hand answered with a fitted item", weaponFitted().ShipWindow(0, 7, 0, 1));
+                                                      .Drive(kShop, kShopClick, 9, 1));
+    // The ship window's slot controls: the hold's (100, 101), then the weapon place's (102).
+    seed("ship window hand answered with a fitted item", weaponFitted().ShipWindow(0, 7, 2, 15));
 }
 
 }  // namespace
