@@ -449,6 +449,16 @@ struct ResourceTexts {
     uint32_t sounds[8];
 };
 
+// Verbs left out of the hostile code for a run, named in VONDREL_FUZZ_SKIP (a list of names, for
+// a finding that waits for its mend): "answer" (kAnswerHeld), "sound" (kPlaySound).
+bool Skipped(uint8_t verb) {
+    static const std::string skipped =
+        std::getenv("VONDREL_FUZZ_SKIP") != nullptr ? std::getenv("VONDREL_FUZZ_SKIP") : "";
+    if (verb == kAnswerHeld) return skipped.find("answer") != std::string::npos;
+    if (verb == kPlaySound) return skipped.find("sound") != std::string::npos;
+    return false;
+}
+
 // Whether a verb leaves what it made on the data stack, as what the method answers.
 bool LeavesAnswer(const Action& action, uint8_t verb) {
     const uint8_t use = (action.extra >> 3) & 3;
@@ -485,6 +495,7 @@ class HostileCode {
             bool own = false;
             for (const Action& action : actions) {
                 const uint8_t verb = action.verb % kVerbCount;
+                if (Skipped(verb)) continue;
                 if (verb == kBaseNow || verb == kNoBase) {
                     if (!own) {
                         if (verb == kBaseNow) {
