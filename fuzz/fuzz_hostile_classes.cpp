@@ -4,42 +4,41 @@
 // pseudo actors, explosions, bonuses, a supplier, supply services and ships, dialogs, pilots,
 // skills, the scenario), and scene classes (an item, ammunition, a weapon, an actor, a text button,
 // a pilot) that are loaded only when first made or armed, after the resource marks, so that a scene
-// reset unloads them. Every virtual method, destructor method and method of these classes
-// starts with room for code that the input fills for the length of one input: it may delete the
-// object itself, an object it was handed on the data stack, one in its fields, one it can name (the
+// reset unloads them. Every virtual method, destructor method and method of these classes starts
+// with room for code that the input fills for the length of one input: it may delete the object
+// itself, an object it was handed on the data stack, one in its fields, one it can name (the
 // objects the input made, a list, the supply, the level or the scenario by object ID, its ship,
 // slot, ammunition, carried item or pilot), add an object to a list or an owner (ObjectManager add,
 // a multi actor's members, a pilot's items or ship, a supply ship's cargo, the supply, a weapon's
-// ammunition, a slot's item field, a dialog's controls, a shop's stock), clear a list or remove from
-// it, call back into the natives (step, explode), load a font, a picture or a sound and use it (the
-// screen's font, a control's, a dialog's pointer, a shop's slot frames, a field, played), make an
-// object of a scene class, run a scene round an object (the marks, its step, a scene reset back to
-// them: what the flight and the galaxy do round their scenes), answer with an object (where a
+// ammunition, a slot's item field, a dialog's controls, a shop's stock), clear a list or remove
+// from it, call back into the natives (step, explode), load a font, a picture or a sound and use it
+// (the screen's font, a control's, a dialog's pointer, a shop's slot frames, a field, played), make
+// an object of a scene class, run a scene round an object (the marks, its step, a scene reset back
+// to them: what the flight and the galaxy do round their scenes), answer with an object (where a
 // weapon is offered ammunition, one that another owner may hold), or fail with an engine error;
 // before or after the native behaviour it overrides, or instead of it; at the n-th call, once or
-// from then on. The input
-// builds a small world of such objects and of native ones and drives the natives that call them:
-// items switched, priced, saved and restored; weapons triggered, offered ammunition and fired;
-// slots filled and switched; ships updated, recharged, saved to and loaded from their
-// configuration; supply offered, stepped and dropped; bonuses picked up; actors exploded into
-// splinters and frozen copies; multi actors stepped and hit; lists cleared, swept, drawn, collided
-// and deleted; dialogs run for a few frames; pilots stored and created from their configuration,
-// the scene reset, the players file and a save written, a save loaded; marks taken and scenes
-// reset to them or to the world's own, scene rounds, text drawn in the screen's font, resources
-// loaded; a shop built and clicked, its hand given an item; a ship window built, given an item in
-// its hand and clicked. Each step runs as the game runs it, under a release hold, and the whole
-// input under one more, as the game thread holds for the whole game. Afterwards the world is taken
-// down: every object the input still holds is deleted as a script deletes, the flight's, ship and
-// player lists are emptied, and, still under the input's hold, every class must count no more live
-// objects than before the input, and a scene class none at all; then a scene reset takes the game
-// back to the world's marks, after which no object may be left to the class that unloaded classes
-// hand their objects to, and once the input's hold is gone no destroyed object may still wait for
-// its memory.
+// from then on. The input builds a small world of such objects and of native ones and drives the
+// natives that call them: items switched, priced, saved and restored; weapons triggered, offered
+// ammunition and fired; slots filled and switched; ships updated, recharged, saved to and loaded
+// from their configuration; supply offered, stepped and dropped; bonuses picked up; actors exploded
+// into splinters and frozen copies; multi actors stepped and hit; lists cleared, swept, drawn,
+// collided and deleted; dialogs run for a few frames; pilots stored and created from their
+// configuration, the scene reset, the players file and a save written, a save loaded; marks taken
+// and scenes reset to them or to the world's own, scene rounds, text drawn in the screen's font,
+// resources loaded; a shop built and clicked, its hand given an item; a ship window built, given an
+// item in its hand and clicked. Each step runs as the game runs it, under a release hold, and the
+// whole input under one more, as the game thread holds for the whole game. After each step no item
+// may have two owners among those the input can see. Afterwards the world is taken down: every
+// object the input still holds is deleted as a script deletes, the flight's, ship and player lists
+// are emptied, and, still under the input's hold, every class must count no more live objects than
+// before the input, and a scene class none at all; then a scene reset takes the game back to the
+// world's marks. Once the input's hold is gone, no destroyed object may still wait for its memory,
+// and no object may be left to the class that unloaded classes hand their live objects to.
 //
 // An engine error is a normal end of a step. A crash, a sanitizer report (use after free, double
-// free, leak), any other exception, a hang, or an object that no one owns once the world is taken
-// down (its class still counts it live: its destructor methods have not run, or wait for the memory
-// of a destroyed owner to go) is a finding.
+// free, leak), any other exception, a hang, an item with two owners, or an object that no one owns
+// once the world is taken down (its class still counts it live: its destructor methods have not
+// run, or wait for the memory of a destroyed owner to go) is a finding.
 //
 // Input (fuzz/hostile_steps.h names its values): steps until the input ends or kMaxSteps were
 // made; a step is an operation byte and the bytes it reads. A pick finds the first named object of

@@ -864,6 +864,10 @@ void HostileClasses() {
                                     .Drive(kScene, kResetToStart, 0)
                                     .Drive(kPilots, kWalkItems, 0)
                                     .Drive(kScene, kResetToStart, 0));
+    seed("a scene round inside a scene reset", pilot()
+                                                   .Arm(kHOption, true, 5, 0, false, {A{kSceneOf, named(15)}})
+                                                   .Make(kHActor, 15)
+                                                   .Drive(kScene, kResetToStart, 0));
     seed("nested scene rounds", HostileSteps()
                                     .Make(kHActor, 14)
                                     .Arm(kHActor, true, 2, 1, true,
