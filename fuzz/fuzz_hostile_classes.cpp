@@ -2,31 +2,43 @@
 // script class derived from each native class whose objects native code calls back (items, energy
 // sources, engines, shields, grabbers, guides, weapons, ammunition, ships, actors, shots, multi and
 // pseudo actors, explosions, bonuses, a supplier, supply services and ships, dialogs, pilots,
-// skills, the scenario). Every virtual method, destructor method and method of these classes
-// starts with room for code that the input fills for the length of one input: it may delete the
-// object itself, an object it was handed on the data stack, one in its fields, one it can name (the
+// skills, the scenario), and scene classes (an item, ammunition, a weapon, an actor, a text button,
+// a pilot) that are loaded only when first made or armed, after the resource marks, so that a scene
+// reset unloads them. Every virtual method, destructor method and method of these classes starts
+// with room for code that the input fills for the length of one input: it may delete the object
+// itself, an object it was handed on the data stack, one in its fields, one it can name (the
 // objects the input made, a list, the supply, the level or the scenario by object ID, its ship,
 // slot, ammunition, carried item or pilot), add an object to a list or an owner (ObjectManager add,
 // a multi actor's members, a pilot's items or ship, a supply ship's cargo, the supply, a weapon's
-// ammunition, a slot's item field), clear a list or remove from it, call back into the natives
-// (step, explode), answer with an object, or fail with an engine error; before or after the native
-// behaviour it overrides, or instead of it; at the n-th call, once or from then on. The input
-// builds a small world of such objects and of native ones and drives the natives that call them:
-// items switched, priced, saved and restored; weapons triggered, offered ammunition and fired;
-// slots filled and switched; ships updated, recharged, saved to and loaded from their
-// configuration; supply offered, stepped and dropped; bonuses picked up; actors exploded into
-// splinters and frozen copies; multi actors stepped and hit; lists cleared, swept, drawn, collided
-// and deleted; dialogs run for a few frames; pilots stored and created from their configuration,
-// the scene reset, the players file and a save written, a save loaded. Each step runs as the game
-// runs it, under a release hold, and the whole input under one more, as the game thread holds for
-// the whole game. Afterwards the world is taken down: every object the input still holds is deleted
-// as a script deletes, the flight's, ship and player lists are emptied, and, still under the
-// input's hold, every class must count no more live objects than before the input.
+// ammunition, a slot's item field, a dialog's controls, a shop's stock), clear a list or remove
+// from it, call back into the natives (step, explode), load a font, a picture or a sound and use it
+// (the screen's font, a control's, a dialog's pointer, a shop's slot frames, a field, played), make
+// an object of a scene class, run a scene round an object (the marks, its step, a scene reset back
+// to them: what the flight and the galaxy do round their scenes), answer with an object (where a
+// weapon is offered ammunition, one that another owner may hold), or fail with an engine error;
+// before or after the native behaviour it overrides, or instead of it; at the n-th call, once or
+// from then on. The input builds a small world of such objects and of native ones and drives the
+// natives that call them: items switched, priced, saved and restored; weapons triggered, offered
+// ammunition and fired; slots filled and switched; ships updated, recharged, saved to and loaded
+// from their configuration; supply offered, stepped and dropped; bonuses picked up; actors exploded
+// into splinters and frozen copies; multi actors stepped and hit; lists cleared, swept, drawn,
+// collided and deleted; dialogs run for a few frames; pilots stored and created from their
+// configuration, the scene reset, the players file and a save written, a save loaded; marks taken
+// and scenes reset to them or to the world's own, scene rounds, text drawn in the screen's font,
+// resources loaded; a shop built and clicked, its hand given an item; a ship window built, given an
+// item in its hand and clicked. Each step runs as the game runs it, under a release hold, and the
+// whole input under one more, as the game thread holds for the whole game. After each step no item
+// may have two owners among those the input can see. Afterwards the world is taken down: every
+// object the input still holds is deleted as a script deletes, the flight's, ship and player lists
+// are emptied, and, still under the input's hold, every class must count no more live objects than
+// before the input, and a scene class none at all; then a scene reset takes the game back to the
+// world's marks. Once the input's hold is gone, no destroyed object may still wait for its memory,
+// and no object may be left to the class that unloaded classes hand their live objects to.
 //
 // An engine error is a normal end of a step. A crash, a sanitizer report (use after free, double
-// free, leak), any other exception, a hang, or an object that no one owns once the world is taken
-// down (its class still counts it live: its destructor methods have not run, or wait for the memory
-// of a destroyed owner to go) is a finding.
+// free, leak), any other exception, a hang, an item with two owners, or an object that no one owns
+// once the world is taken down (its class still counts it live: its destructor methods have not
+// run, or wait for the memory of a destroyed owner to go) is a finding.
 //
 // Input (fuzz/hostile_steps.h names its values): steps until the input ends or kMaxSteps were
 // made; a step is an operation byte and the bytes it reads. A pick finds the first named object of
@@ -44,11 +56,14 @@
 //   4 field:    object, field, value object
 //   5-12        drive items, weapons, ships, actors, supply and bonuses, lists, pilots: operation,
 //               receiver, value; a dialog: the dialog, the pilot whose device it runs with
-//   13 delete:  object, as a script deletes
+//   13-14       scenes, a shop: operation, receiver, value
+//   15 ship window: ship, item for the hand, two clicks (4 bits each)
+//   16 delete:  object, as a script deletes
 // Subjects and targets of an action: top 3 bits the kind (itself, a data-stack argument, a field,
-// a named object, an object ID, an object of its own reached through a native, null), low 5 bits
-// which. The game is started again every kInputsPerGame inputs, and when it cannot be put back.
-// With VONDREL_FUZZ_LIST set, each step is listed on stderr, with the engine error it ended in.
+// a named object, an object ID, an object of its own reached through a native, null, a control of
+// a named dialog), low 5 bits which. The game is started again every kInputsPerGame inputs, and
+// when it cannot be put back. With VONDREL_FUZZ_LIST set, each step is listed on stderr (with the
+// bytes that follow its operation byte), with the engine error it ended in.
 
 #include <algorithm>
 #include <cstddef>
@@ -58,6 +73,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "campaign/flight_collisions.h"
@@ -69,25 +85,36 @@
 #include "foundation/script_memory.h"
 #include "fuzz/game_steps.h"
 #include "fuzz/hostile_steps.h"
+#include "graphics/font.h"
 #include "graphics/image.h"
+#include "graphics/screen_buffer.h"
+#include "screens/conversation.h"
+#include "screens/ship_window.h"
+#include "screens/shop_dialog.h"
+#include "screens/slot_layout.h"
 #include "script/class_manager.h"
 #include "script/cleanup_steps.h"
 #include "script/native_catalogue.h"
 #include "script/object_lifetime.h"
 #include "script/object_manager.h"
+#include "script/object_walk.h"
 #include "script/operations.h"
 #include "script/processor.h"
 #include "script/weak_object.h"
+#include "script/zema_class.h"
 #include "shell/draw_layers.h"
 #include "shell/frame_timer.h"
 #include "shell/game_ids.h"
 #include "shell/input_device.h"
 #include "shell/input_queue.h"
+#include "shell/sound_system.h"
 #include "tests/support/game_harness.h"
 #include "tools/content/class_library_builder.h"
 #include "tools/content/script_assembler.h"
 #include "tools/content/script_subclass.h"
 #include "tools/content/sound_builder.h"
+#include "ui/control.h"
+#include "ui/dialog_window.h"
 #include "ui/script_dialog.h"
 #include "ui/visual.h"
 #include "world/actor.h"
@@ -127,11 +154,17 @@ constexpr uint32_t kMaxActions = 3;
 constexpr uint32_t kCounterWords = kNamed;
 constexpr uint32_t kControlWords = kNamed + kMaxArmed;
 
-// Creation values that stand for a picture of the archive.
+// Creation values that stand for a picture of the archive or a text.
 constexpr int64_t kPicture = int64_t{1} << 40;
 constexpr int64_t kShipPicture = int64_t{2} << 40;
+constexpr int64_t kLabel = int64_t{3} << 40;
+constexpr int64_t kTalkMessages = int64_t{4} << 40;
+constexpr int64_t kTalkQuestions = int64_t{5} << 40;
 const char* const kPictureName = "P.dpf";
 const char* const kShipPictureName = "Test\\Ship.dpf";
+const char* const kLabelText = "Fuzz";
+const char* const kTalkMessagesName = "Talk.mes";
+const char* const kTalkQuestionsName = "Talk.chr";
 
 // How an object of a kind is made.
 enum class Shape {
@@ -140,6 +173,7 @@ enum class Shape {
     kPseudo,  // a source actor (a named object) and flags
     kPlayer,  // a pilot with an input device, in the player list
     kList,    // a secondary ObjectManager
+    kShop,    // a customer (a named pilot, or none)
 };
 
 struct Creation {
@@ -165,8 +199,11 @@ std::vector<int64_t> ShipValues() {
 
 // By Kind.
 const std::vector<Creation>& Creations() {
+    const std::vector<int64_t> item = {kPicture, 0, 0, 0, 0, 0, 5, 0, 0, 0, 100};
+    const std::vector<int64_t> ammo = {kPicture, 5, 1, 1, 10, 1000, 10, 0, 0, kPicture};
+    const std::vector<int64_t> actor = {kPicture, 100, 1000, 1000, 0, 0, 0, 0};
     static const std::vector<Creation> creations = {
-        {Shape::kFixed, {kPicture, 0, 0, 0, 0, 0, 5, 0, 0, 0, 100}},
+        {Shape::kFixed, item},
         {Shape::kFixed, {kPicture, 1000, 0, 100}},
         {Shape::kFixed, {kPicture, 500, 10, 0, 100}},
         {Shape::kFixed, {kPicture, 0, 10, 0, 100}},
@@ -174,9 +211,9 @@ const std::vector<Creation>& Creations() {
         {Shape::kFixed, {kPicture, 2, 0, 40}},
         {Shape::kFixed, kWeaponValues},
         {Shape::kFixed, EnergyWeaponValues()},
-        {Shape::kFixed, {kPicture, 5, 1, 1, 10, 1000, 10, 0, 0, kPicture}},
+        {Shape::kFixed, ammo},
         {Shape::kFixed, ShipValues()},
-        {Shape::kFixed, {kPicture, 100, 1000, 1000, 0, 0, 0, 0}},
+        {Shape::kFixed, actor},
         {Shape::kFixed, {kPicture, 10, 1000, 1000, 0, -100, 0, 0}},
         {Shape::kFixed, {1000, 1000}},
         {Shape::kFixed, {kPicture, 1000, 1000}},
@@ -192,19 +229,31 @@ const std::vector<Creation>& Creations() {
         {Shape::kPlayer, {}},
         {Shape::kFixed, {}},
         {Shape::kFixed, {}},
-        {Shape::kFixed, {kPicture, 0, 0, 0, 0, 0, 5, 0, 0, 0, 100}},
+        // The scene classes.
+        {Shape::kFixed, item},
+        {Shape::kFixed, ammo},
+        {Shape::kFixed, kWeaponValues},
+        {Shape::kFixed, actor},
+        {Shape::kFixed, {20, 20, kLabel, 7}},
+        {Shape::kPlayer, {}},
+        // The native classes.
+        {Shape::kFixed, item},
         {Shape::kFixed, {kPicture, 1000, 0, 100}},
         {Shape::kFixed, {kPicture, 1, 0, 50}},
         {Shape::kFixed, kWeaponValues},
-        {Shape::kFixed, {kPicture, 5, 1, 1, 10, 1000, 10, 0, 0, kPicture}},
+        {Shape::kFixed, ammo},
         {Shape::kFixed, ShipValues()},
-        {Shape::kFixed, {kPicture, 100, 1000, 1000, 0, 0, 0, 0}},
+        {Shape::kFixed, actor},
         {Shape::kFixed, {1000, 1000}},
         {Shape::kBonus, {1000, 1000, 0}},
         {Shape::kFixed, {kPicture, 0, 1000, 100, 0}},
         {Shape::kFixed, {}},
         {Shape::kPlayer, {}},
         {Shape::kList, {}},
+        {Shape::kFixed, {40, 40, kLabel, 8}},
+        // Answers at x 400 from y 400 up, 200 wide; the question at (20, 20), 300 wide.
+        {Shape::kFixed, {kTalkMessages, kTalkQuestions, 400, 400, 200, 20, 20, 300}},
+        {Shape::kShop, {}},
     };
     return creations;
 }
@@ -222,10 +271,25 @@ enum UsedClass : uint32_t {
     kUsesWeapon,
     kUsesBonus,
     kUsesShip,
+    kUsesFontManager,
+    kUsesSoundManager,
+    kUsesSoundSystem,
+    kUsesScreen,
+    kUsesStaticText,
+    kUsesDialog,
+    kUsesShop,
+    kUsesFuzzScene,
 };
-const std::vector<std::string> kUses = {"ObjectManager", "MultiActor", "Player",       "SupplyShip",
-                                        "Supply",        "Slot",       "ImageManager", "Option",
-                                        "Weapon",        "Bonus",      "Ship"};
+const std::vector<std::string> kUses = {
+    "ObjectManager", "MultiActor", "Player", "SupplyShip", "Supply",      "Slot",         "ImageManager",
+    "Option",        "Weapon",     "Bonus",  "Ship",       "FontManager", "SoundManager", "SoundSystem",
+    "ZEMAScreen",    "StaticText", "Dialog", "ShopDialog", "FuzzScene"};
+
+// The target's own class, loaded before the marks: its methods 4 and 5 are the natives of the
+// kSceneOf and kMakeScene verbs.
+const char* const kFuzzSceneClass = "FuzzScene";
+constexpr uint32_t kSceneNativeMethod = 4;
+constexpr uint32_t kMakeNativeMethod = 5;
 
 // Objects that hostile code names by object ID: the flight's lists, the ships, the pilots, the supply, the
 // level and the scenario.
@@ -272,12 +336,18 @@ void OwnBehaviour(ScriptAssembler& s, const Site& site) {
     }
 }
 
+// Where a weapon is offered ammunition: it answers with what the offer's caller gets.
+bool AnswersOffer(const Site& site) {
+    return site.isVirtual && site.number == kWeaponOfferAmmoVirtual &&
+           (site.kind == kHWeapon || site.kind == kHEnergyWeapon || site.kind == kSWeapon);
+}
+
 // Where native code hands the object on top over (an object offered to a supplier or a supply service,
 // ammunition offered to a weapon). The script owns it from then on.
 bool TakesObject(const Site& site) {
     if (!site.isVirtual) return false;
     if (site.number == kSupplierOfferVirtual) return site.kind == kHSupplier || site.kind == kHService;
-    return site.number == kWeaponOfferAmmoVirtual && (site.kind == kHWeapon || site.kind == kHEnergyWeapon);
+    return AnswersOffer(site);
 }
 
 // In place of the base's behaviour: where the script is handed an object it takes it and lets it go, as a
@@ -329,6 +399,8 @@ ClassLibraryBuilder HostileLibrary(Kind k) {
             if (*value == kPicture || *value == kShipPicture) {
                 const char* name = *value == kPicture ? kPictureName : kShipPictureName;
                 for (uint32_t w : PushPictureWords(name, kUsesImageManager)) a.Word(w);
+            } else if (*value == kLabel) {
+                for (uint32_t w : PushTextWords(kLabelText)) a.Word(w);
             } else {
                 a.Op(Op::PushInline, {static_cast<uint32_t>(*value)});
             }
@@ -369,9 +441,38 @@ struct Action {
     uint8_t extra;
 };
 
+// Script addresses of the resource names, by the low 3 bits of a verb's extra byte.
+struct ResourceTexts {
+    uint32_t fonts[8];
+    uint32_t pictures[8];
+    uint32_t sounds[8];
+};
+
+// What a run leaves out, named in VONDREL_FUZZ_SKIP (a list of names, for a finding that waits
+// for its mend): "answer" (the kAnswerHeld verb), "sound" (kPlaySound), "lists" (hostile code's
+// deletion of an object it names by object ID, the lists among them, and a list step's of a list).
+bool SkipsPart(const char* name) {
+    static const std::string skipped =
+        std::getenv("VONDREL_FUZZ_SKIP") != nullptr ? std::getenv("VONDREL_FUZZ_SKIP") : "";
+    return skipped.find(name) != std::string::npos;
+}
+
+bool Skipped(const Action& action, uint8_t verb) {
+    if (verb == kAnswerHeld) return SkipsPart("answer");
+    if (verb == kPlaySound) return SkipsPart("sound");
+    if (verb == kDeleteIt && action.subject >> 5 == kById) return SkipsPart("lists");
+    return false;
+}
+
+// Whether a verb leaves what it made on the data stack, as what the method answers.
+bool LeavesAnswer(const Action& action, uint8_t verb) {
+    const uint8_t use = (action.extra >> 3) & 3;
+    return (verb == kUseFont && use == kStackFont) || (verb == kUsePicture && use == kStackPicture);
+}
+
 class HostileCode {
   public:
-    explicit HostileCode(uint32_t control) : control_(control) {}
+    HostileCode(uint32_t control, const ResourceTexts& texts) : control_(control), texts_(texts) {}
 
     // The area of an armed site; empty when it does not fit.
     std::vector<uint32_t> Armed(const Site& site, uint32_t counter, uint8_t plan,
@@ -399,6 +500,7 @@ class HostileCode {
             bool own = false;
             for (const Action& action : actions) {
                 const uint8_t verb = action.verb % kVerbCount;
+                if (Skipped(action, verb)) continue;
                 if (verb == kBaseNow || verb == kNoBase) {
                     if (!own) {
                         if (verb == kBaseNow) {
@@ -410,8 +512,19 @@ class HostileCode {
                     own = true;
                     continue;
                 }
+                if (verb == kAnswerHeld && AnswersOffer(site)) {
+                    // The offered object taken and let go of, and what the weapon answers in its place
+                    // let go of too: the answer is the subject, which may have another owner.
+                    if (!own) NoBehaviour(s, site);
+                    own = true;
+                    s.Op(Op::DeleteObject);
+                    Object(s, action.subject);
+                    continue;
+                }
                 // What it answers goes over the object it was handed, which would be left to no one.
-                if (verb == kPushIt && TakesObject(site)) continue;
+                if ((verb == kPushIt || verb == kAnswerHeld || LeavesAnswer(action, verb)) &&
+                    TakesObject(site))
+                    continue;
                 Emit(s, action, verb);
             }
             if (!own) OwnBehaviour(s, site);
@@ -452,10 +565,84 @@ class HostileCode {
                 Object(s, action.subject);
                 s.Word(ScriptAssembler::CallWord(15, 0, true, Receiver::Popped));
                 break;
+            case kUseFont:
+                s.Op(Op::PushInline, {texts_.fonts[action.extra & 7]});
+                s.Word(ScriptAssembler::CallWord(4, kUsesFontManager, false, Receiver::ObjectId,
+                                                 kFontManagerId));
+                UseFont(s, action);
+                break;
+            case kUsePicture:
+                s.Op(Op::PushInline, {texts_.pictures[action.extra & 7]});
+                s.Word(ScriptAssembler::CallWord(4, kUsesImageManager, false, Receiver::ObjectId,
+                                                 kImageManagerId));
+                UsePicture(s, action);
+                break;
+            case kPlaySound:
+                s.Op(Op::PushInline, {texts_.sounds[action.extra & 7]});
+                s.Word(ScriptAssembler::CallWord(4, kUsesSoundManager, false, Receiver::ObjectId,
+                                                 kSoundManagerId));
+                s.Word(ScriptAssembler::CallWord((action.extra & 8) != 0 ? 8 : 4, kUsesSoundSystem, false,
+                                                 Receiver::ObjectId, kSoundSystemId));
+                s.Op(Op::Drop);
+                break;
+            case kSceneOf:
+                Object(s, action.subject);
+                s.Word(CallWord(kSceneNativeMethod, kUsesFuzzScene));
+                break;
+            case kMakeScene:
+                s.Op(Op::PushInline, {action.extra % kSceneKinds | (action.target & 15u) << 8});
+                s.Word(ScriptAssembler::CallWord(kMakeNativeMethod, kUsesFuzzScene, false));
+                break;
             default:
                 Object(s, action.subject);
                 break;
         }
+    }
+
+    // Puts the font on top where the action's use says: the screen's font or the target control's, a
+    // field of its own, or left as the answer.
+    void UseFont(ScriptAssembler& s, const Action& action) const {
+        switch ((action.extra >> 3) & 3) {
+            case kScreenFont:
+                s.Word(ScriptAssembler::CallWord(13, kUsesScreen, false, Receiver::ObjectId, kScreenId));
+                s.Op(Op::Drop);
+                break;
+            case kControlFont:
+                Object(s, action.target);
+                s.Word(CallWord(28, kUsesStaticText));
+                break;
+            case kFieldFont:
+                IntoField(s, action);
+                break;
+            default:
+                break;
+        }
+    }
+
+    // The same for a picture: the target dialog's pointer or the target shop's slot frames.
+    void UsePicture(ScriptAssembler& s, const Action& action) const {
+        switch ((action.extra >> 3) & 3) {
+            case kCursorPicture:
+                Object(s, action.target);
+                s.Word(CallWord(6, kUsesDialog));
+                break;
+            case kSlotFramesPicture:
+                Object(s, action.target);
+                s.Word(CallWord(26, kUsesShop));
+                s.Op(Op::Store);
+                break;
+            case kFieldPicture:
+                IntoField(s, action);
+                break;
+            default:
+                break;
+        }
+    }
+
+    static void IntoField(ScriptAssembler& s, const Action& action) {
+        s.Op(Op::PushInline, {(action.extra >> 5) % kFields});
+        s.Op(Op::FieldAddress);
+        s.Op(Op::Store);
     }
 
     // Hands the subject to the target by one of the natives that take objects.
@@ -492,6 +679,12 @@ class HostileCode {
                 // let it go.
                 s.Word(ScriptAssembler::CallWord(19, 0, true, Receiver::Popped));
                 s.Op(Op::DeleteObject);
+                break;
+            case kDialogControl:
+                s.Word(CallWord(7, kUsesDialog));
+                break;
+            case kShopStock:
+                s.Word(CallWord(19, kUsesShop));
                 break;
             default:
                 s.Word(CallWord(9, kUsesSlot));
@@ -535,7 +728,10 @@ class HostileCode {
                 s.Op(Op::PushZero);
                 break;
             default:
-                s.Op(Op::This);
+                s.Op(Op::PushInline, {static_cast<uint32_t>(kControlIds[(n >> 3) & 3])});
+                s.Op(Op::PushInline, {control_ + 4 * (n & 7)});
+                s.Op(Op::Fetch);
+                s.Word(CallWord(10, kUsesDialog));
                 break;
         }
     }
@@ -585,6 +781,7 @@ class HostileCode {
     }
 
     uint32_t control_;
+    ResourceTexts texts_;
 };
 
 // The hostile classes' libraries, built once.
@@ -597,9 +794,14 @@ const std::vector<ClassLibraryBuilder>& HostileLibraries() {
     return libraries;
 }
 
+class HostileWorld;
+// The world whose natives the FuzzScene class runs.
+HostileWorld* gWorld = nullptr;
+
 class HostileWorld {
   public:
     HostileWorld() {
+        if (Creations().size() != kKindCount) std::abort();  // one way of making each kind
         harness_.AddPicture(kPictureName, {.entries = 2, .frames = 2, .width = 4, .height = 4});
         harness_.AddPicture(kShipPictureName, {.entries = 5, .frames = 2});
         for (const char* name : {"Misc\\Broker.dpf", "Explosions\\SmallExplosion.dpf", "Misc\\Bonus.dpf",
@@ -609,18 +811,34 @@ class HostileWorld {
         harness_.AddEntry("Explosions\\Explosion1.wav", WaveFile());
         for (const char* sound : {"BonusGet", "ShipExplosion", "EnergyLack", "EquipmentDetached"})
             harness_.AddSound(sound, std::string("Misc\\") + sound + ".wav", WaveFile());
+        // The world's own texts (AddSceneContent leaves out their numbers).
         harness_.AddMessages("system.mes", {{177, "Rate"},
                                             {307, "Detached"},
                                             {308, "Low"},
                                             {392, "Sign %s?"},
                                             {476, "Direction"},
                                             {479, "Level up"}});
+        AddSceneContent();
         for (const ClassLibraryBuilder& library : HostileLibraries()) harness_.AddLibrary(library);
         harness_.Start();
         Processor& cpu = harness_.Cpu();
         control_ = cpu.AllocateBlock(4 * kControlWords);
-        code_ = std::make_unique<HostileCode>(control_);
-        for (uint8_t k = 0; k < kHostileKinds; ++k) hostile_.push_back(harness_.Class(kKindNames[k].name));
+        ResourceTexts texts{};
+        for (uint32_t i = 0; i < 8; ++i) {
+            texts.fonts[i] = harness_.Text(kFontNames[i]);
+            texts.pictures[i] = harness_.Text(kPictureNames[i]);
+            texts.sounds[i] = harness_.Text(kSoundNames[i]);
+        }
+        code_ = std::make_unique<HostileCode>(control_, texts);
+        labelText_ = harness_.Text(kLabelText);
+        talkMessagesText_ = harness_.Text(kTalkMessagesName);
+        talkQuestionsText_ = harness_.Text(kTalkQuestionsName);
+        // The scene classes are loaded by what first makes or arms one, after the marks.
+        for (uint8_t k = 0; k < kFirstSceneKind; ++k) hostile_.push_back(harness_.Class(kKindNames[k].name));
+        ZEMAClass* scene = harness_.Class(kFuzzSceneClass);
+        scene->SetMethod(SceneNative, kSceneNativeMethod);
+        scene->SetMethod(MakeNative, kMakeNativeMethod);
+        gWorld = this;
         // What the world uses is loaded before the marks, so that a scene reset leaves it.
         for (const char* name : {kPictureName, kShipPictureName, "Misc\\Broker.dpf",
                                  "Explosions\\Explosion1.dpf", "Explosions\\SmallExplosion.dpf",
@@ -631,19 +849,77 @@ class HostileWorld {
         harness_.Message("system.mes", 177);
         harness_.FontNamed("Hint");
         harness_.Sound("Explosions\\Explosion1.wav");
+        // So are the pictures and fonts of the shop, the ship window and the controls, which most
+        // inputs that reach them would otherwise load after the marks (each such input ends with a
+        // scene reset, which costs a sound thread's restart): what only scenes load is what the
+        // scripts name (kFontNames, kPictureNames, kSoundNames) and a conversation's fonts.
+        for (const char* name : {"Misc\\SchemaLine.dpf", "Misc\\Up.dpf", "Misc\\Down.dpf", "Misc\\Guides.dpf",
+                                 "Misc\\Slots.dpf", "Misc\\Stars.dpf", "Misc\\SaveDisk.dpf"})
+            harness_.Picture(name);
+        for (const char* font :
+             {"SlotType", "Chars", "Description", "SmallButton", "TextButton", "StaticText"})
+            harness_.FontNamed(font);
         PublishedFlight() = FlightValues{.sceneWidthX100 = 64000, .screenHeightX100 = 48000};
         CreateFlightLists(cpu);
         budget_ = std::make_unique<StepBudget>(harness_, kStepBudgetMs);
         PutBack();
+        startFont_ = WeakObject(harness_.Buffer().CurrentFont());
         marks_ = SaveResourceMarks(cpu);
+        sceneMarks_ = marks_;
         for (const NativeClassRow* row : NativeCatalogue()) {
             if (ZEMAClass* cls = harness_.Classes().Classes().Find(String(row->name)))
                 counted_.push_back(cls);
         }
         counted_.insert(counted_.end(), hostile_.begin(), hostile_.end());
         for (ZEMAClass* cls : counted_) baseline_.push_back(cls->InstanceCount());
+        unloadedBaseline_ = ZEMAClass::UnloadedClass().InstanceCount();
     }
-    ~HostileWorld() { budget_->Stop(); }
+    ~HostileWorld() {
+        budget_->Stop();
+        gWorld = nullptr;
+    }
+
+    // What only scenes load: fonts, pictures and sounds, what the shop and a conversation need, and
+    // the target's own class.
+    void AddSceneContent() {
+        for (const char* font : {"Scene0", "Scene1", "Scene2", "QuestionFont", "AnswerFont", "SlotType",
+                                 "Chars", "Description", "SmallButton"})
+            harness_.AddFont(font);
+        for (const char* picture :
+             {"Scene0.dpf", "Scene1.dpf", "Scene2.dpf", "Scene3.dpf", "Misc\\SchemaLine.dpf", "Misc\\Up.dpf",
+              "Misc\\Down.dpf", "Misc\\Guides.dpf"})
+            harness_.AddPicture(picture, {.width = 2, .height = 2});
+        harness_.AddPicture("Misc\\Slots.dpf", {.frames = 8, .width = 8, .height = 8});
+        for (const char* sound : {"Scene0", "Scene1", "Scene2", "Scene3"})
+            harness_.AddSound(sound, std::string("Misc\\") + sound + ".wav", WaveFile());
+        // The shop's questions; the rest of what it and the ship window show a text for.
+        const std::vector<MessageText> shopTexts = {
+            {102, "Done"},       {104, "Info"},     {117, "OK"},       {120, "Yes"},
+            {121, "No"},         {182, "Sell"},     {183, "Ship"},     {186, "Full"},
+            {187, "Buy %s %d?"}, {188, "Sell %d?"}, {189, "Spare"},    {305, "Old %s?"},
+            {306, "Old %s?"},    {310, "cr"},       {340, "Poor"},     {341, "Ship %s %d %d?"},
+            {345, "Charge"},     {346, "Full"},     {347, "Fill %d?"}, {477, "Hold"},
+            {478, "Bag"},        {511, "Write?"}};
+        std::vector<MessageText> texts = shopTexts;
+        for (const auto& [first, last] : {std::pair<uint32_t, uint32_t>{101, 189},
+                                          {200, 215},
+                                          {301, 304},
+                                          {355, 359},
+                                          {420, 430},
+                                          {471, 478}}) {
+            for (uint32_t n = first; n <= last; ++n) {
+                const bool given = n == 177 || n == 476 ||
+                                   std::any_of(shopTexts.begin(), shopTexts.end(),
+                                               [n](const MessageText& text) { return text.number == n; });
+                if (!given) texts.push_back({n, "t" + std::to_string(n)});
+            }
+        }
+        harness_.AddMessages("system.mes", texts);
+        harness_.AddMessages(kTalkMessagesName,
+                             {{1, "Where?"}, {2, "Why?"}, {9, "Bye"}, {10, "More"}, {11, "Signal"}});
+        harness_.AddCharacteristics(kTalkQuestionsName, {{100, {1, 9, 10, 2, 200, -1}}, {200, {2, 9}}});
+        harness_.AddClass({.name = kFuzzSceneClass, .base = "GTTClass", .methods = {{4, {}}, {5, {}}}});
+    }
     HostileWorld(const HostileWorld&) = delete;
     HostileWorld& operator=(const HostileWorld&) = delete;
 
@@ -651,17 +927,31 @@ class HostileWorld {
     bool Spoilt() { return spoilt_ || harness_.Host().App().QuitRequested(); }
 
     void Run(InputBytes& in) {
-        // As the game thread holds for the whole game: what a destroyed object still owns must have gone with
-        // it, not wait for its memory to go.
-        const ReleaseHold hold;
-        for (uint32_t step = 0; step < kMaxSteps && in.More(); ++step) Step(in);
-        TakeDown();
+        {
+            // As the game thread holds for the whole game: what a destroyed object still owns must have gone
+            // with it, not wait for its memory to go.
+            const ReleaseHold hold;
+            for (uint32_t step = 0; step < kMaxSteps && in.More(); ++step) Step(in);
+            TakeDown();
+        }
+        CheckReleased();
+    }
+
+    // The natives of the FuzzScene class.
+    static void SceneNative(ScriptObject* receiver) { gWorld->SceneRound(receiver); }
+    static void MakeNative(ScriptObject*) {
+        const uint32_t word = gWorld->harness_.Cpu().DataStack().Pop();
+        gWorld->Name(static_cast<uint8_t>(word >> 8),
+                     gWorld->Make(Kind(kFirstSceneKind + (word & 0xFF) % kSceneKinds), 0));
     }
 
   private:
     void Step(InputBytes& in) {
         const uint8_t step = in.Next() % kStepCount;
-        if (listed_) std::fprintf(stderr, "step %u:", step);
+        if (listed_) {
+            std::fprintf(stderr, "step %u [%u %u %u %u]:", step, in.Peek(0), in.Peek(1), in.Peek(2),
+                         in.Peek(3));
+        }
         switch (step) {
             case kArm:
                 Arm(in);
@@ -702,9 +992,80 @@ class HostileWorld {
             case kPilots:
                 DrivePilots(in);
                 break;
+            case kScene:
+                DriveScene(in);
+                break;
+            case kShop:
+                DriveShop(in);
+                break;
+            case kShipWindow:
+                DriveShipWindow(in);
+                break;
             default:
                 DeleteStep(in);
                 break;
+        }
+        CheckOneOwner();
+    }
+
+    // An item has one owner at a time: between steps no two of the owners the input can see (a slot
+    // that owns its items, a shop's stock or hand, a weapon's ammunition, a pilot's carried items, a
+    // bonus; and the hand of a ship window that is open) hold the same one.
+    void CheckOneOwner(OptionObject* windowHand = nullptr) {
+        std::vector<ScriptObject*> seen;
+        for (const Root& root : roots_) seen.push_back(root.ref.Get());
+        for (const WeakObject& named : named_) seen.push_back(named.Get());
+        for (uint32_t id : {kShipListId, kPlayerListId, kBonusListId}) {
+            if (ObjectManager* list = harness_.Objects().ListAt(id)) {
+                for (ScriptObject* entry : ObjectWalk<>::ItemsOf(list->ObjectList())) seen.push_back(entry);
+            }
+        }
+        std::vector<std::pair<const ScriptObject*, std::string>> held;  // item, owner
+        const auto holds = [&](const char* owner, ScriptObject* item) {
+            if (item == nullptr || !item->Alive()) return;
+            for (const auto& [other, by] : held) {
+                if (other == item) {
+                    std::fprintf(stderr, "==hostile classes== a %s held by a %s and a %s at once\n",
+                                 item->Class()->ClassName().Text(), by.c_str(), owner);
+                    std::abort();
+                }
+            }
+            held.emplace_back(item, owner);
+            seen.push_back(item);
+        };
+        std::vector<const ScriptObject*> visited;
+        std::vector<const SlotObject*> slots;
+        const auto slotItems = [&](const SlotObject* slot) {
+            if (slot == nullptr || !slot->OwnsItems() ||
+                std::find(slots.begin(), slots.end(), slot) != slots.end())
+                return;
+            slots.push_back(slot);
+            holds("slot", slot->First());
+            holds("slot", slot->Second());
+        };
+        holds("ship window's hand", windowHand);
+        for (size_t i = 0; i < seen.size(); ++i) {
+            ScriptObject* object = seen[i];
+            if (object == nullptr || !object->Alive() ||
+                std::find(visited.begin(), visited.end(), object) != visited.end())
+                continue;
+            visited.push_back(object);
+            if (auto* ship = dynamic_cast<ShipObject*>(object)) {
+                for (uint32_t group = 0; group < kShipGroups; ++group) {
+                    for (uint32_t k = 0; k < ship->SlotCount(group); ++k)
+                        slotItems(ship->SlotAt(group, static_cast<int32_t>(k)));
+                }
+            }
+            if (auto* slot = dynamic_cast<SlotObject*>(object)) slotItems(slot);
+            if (auto* weapon = dynamic_cast<WeaponObject*>(object)) holds("weapon", weapon->Ammo());
+            if (auto* bonus = dynamic_cast<BonusObject*>(object)) holds("bonus", bonus->Item());
+            if (auto* shop = dynamic_cast<ShopDialogObject*>(object)) {
+                holds("shop's hand", shop->Held());
+                for (uint32_t k = 0; k < shop->StockCount(); ++k) slotItems(shop->StockAt(k));
+            }
+            if (auto* pilot = dynamic_cast<PlayerObject*>(object)) {
+                for (ScriptObject* item : pilot->Items()) holds("pilot", item);
+            }
         }
     }
 
@@ -712,12 +1073,13 @@ class HostileWorld {
 
     void Arm(InputBytes& in) {
         const auto kind = Kind(in.Next() % kHostileKinds);
-        ZEMAClass* cls = hostile_[kind];
         const uint8_t pick = in.Next();
         const uint8_t plan = in.Next();
         std::vector<Action> actions(1 + (plan >> 4) % kMaxActions);
         for (Action& action : actions) action = {in.Next(), in.Next(), in.Next(), in.Next()};
         if (armed_.size() == kMaxArmed) return;
+        ZEMAClass* cls = HostileClass(kind);
+        if (cls == nullptr) return;
         const uint32_t virtuals = cls->VirtualMethodCount();
         const uint32_t sites = virtuals + cls->MethodCount() - 1;
         const uint32_t index = pick % sites;
@@ -726,7 +1088,7 @@ class HostileWorld {
         const uint32_t at =
             (site.isVirtual ? cls->VirtualMethodSlot(site.number) : cls->MethodSlot(site.number)) + 4;
         for (const Armed& other : armed_) {
-            if (other.at == at) return;
+            if (other.at == at && other.cls.Get() != nullptr) return;
         }
         const auto counter = static_cast<uint32_t>(armed_.size());
         const std::vector<uint32_t> words = code_->Armed(site, counter, plan, actions);
@@ -738,15 +1100,26 @@ class HostileWorld {
         if (words.empty()) return;
         ScriptStore32(control_ + 4 * (kCounterWords + counter), plan & 7);
         WriteArea(at, words);
-        armed_.push_back({at, QuietArea(site)});
+        armed_.push_back({at, QuietArea(site), WeakObject(cls)});
+    }
+
+    // The class of a hostile kind; a scene class is loaded when it is not (null when that fails).
+    ZEMAClass* HostileClass(Kind kind) {
+        if (!IsSceneKind(kind)) return hostile_[kind];
+        ZEMAClass* cls = nullptr;
+        Drive([&] { cls = harness_.Class(kKindNames[kind].name); });
+        return cls;
     }
 
     static void WriteArea(uint32_t at, const std::vector<uint32_t>& words) {
         for (uint32_t i = 0; i < words.size(); ++i) ScriptStore32(at + 4 * i, words[i]);
     }
 
+    // The code of a class a scene reset unloaded is gone with it.
     void Disarm() {
-        for (const Armed& site : armed_) WriteArea(site.at, site.quiet);
+        for (const Armed& site : armed_) {
+            if (site.cls.Get() != nullptr) WriteArea(site.at, site.quiet);
+        }
         armed_.clear();
     }
 
@@ -773,6 +1146,33 @@ class HostileWorld {
         for (Root& root : roots_) {
             if (root.ref.Get() == object) root.held = false;
         }
+    }
+
+    // Whether an owner that the input can see holds the object: a slot or a list, or a weapon, a
+    // pilot or a shop among the objects it made or named.
+    bool OwnedElsewhere(const ScriptObject* object) {
+        const auto* item = dynamic_cast<const OptionObject*>(object);
+        if ((item != nullptr && item->Slot() != nullptr) || object->ManagerHolds() > 0) return true;
+        std::vector<ScriptObject*> seen;
+        for (const Root& root : roots_) seen.push_back(root.ref.Get());
+        for (const WeakObject& named : named_) seen.push_back(named.Get());
+        for (ScriptObject* owner : seen) {
+            if (auto* weapon = dynamic_cast<WeaponObject*>(owner);
+                weapon != nullptr && weapon->Ammo() == object)
+                return true;
+            if (auto* shop = dynamic_cast<ShopDialogObject*>(owner)) {
+                if (shop->Held() == object) return true;
+                for (uint32_t i = 0; i < shop->StockCount(); ++i) {
+                    if (const SlotObject* row = shop->StockAt(i); row != nullptr && row->First() == object)
+                        return true;
+                }
+            }
+            if (auto* pilot = dynamic_cast<PlayerObject*>(owner)) {
+                const std::vector<ScriptObject*> items = pilot->Items();
+                if (std::find(items.begin(), items.end(), object) != items.end()) return true;
+            }
+        }
+        return false;
     }
 
     // The first named object of the type from slot on, or null.
@@ -812,6 +1212,9 @@ class HostileWorld {
     uint32_t PushValue(int64_t value) {
         if (value == kPicture) return harness_.Picture(kPictureName)->Address();
         if (value == kShipPicture) return harness_.Picture(kShipPictureName)->Address();
+        if (value == kLabel) return labelText_;
+        if (value == kTalkMessages) return talkMessagesText_;
+        if (value == kTalkQuestions) return talkQuestionsText_;
         return static_cast<uint32_t>(value);
     }
 
@@ -836,11 +1239,22 @@ class HostileWorld {
             ScriptObject* source = Find<ActorObject>(extra);
             pushed.push_back(extra >> 6);
             pushed.push_back(source != nullptr ? source->Address() : 0);
+        } else if (kind.shape == Shape::kShop) {
+            ScriptObject* customer = (extra & 0x80) != 0 ? nullptr : Find<PlayerObject>(extra);
+            pushed.push_back(customer != nullptr ? customer->Address() : 0);
         }
         GameObject made = harness_.New(kKindNames[k].name, pushed);
         ScriptObject* object = made.release();
         Keep(object);
         HandedOn(item);
+        if (kind.shape == Shape::kShop) {
+            // Where the shop's tests lay out its grid: 4 columns, 2 rows.
+            auto& shop = ShopDialogObject::Of(object);
+            shop.SetField(kShopGridX, 20);
+            shop.SetField(kShopGridY, 100);
+            shop.SetField(kShopGridColumns, 4);
+            shop.SetField(kShopGridRows, 2);
+        }
         if (kind.shape == Shape::kPlayer) {
             auto& pilot = PlayerObject::Of(object);
             pilot.SetInput(std::make_unique<InputDevice>());
@@ -897,10 +1311,13 @@ class HostileWorld {
     bool HandTo(ScriptObject* object, uint8_t owner, uint8_t how) {
         auto* actor = dynamic_cast<ActorObject*>(object);
         auto* ammo = dynamic_cast<AmmoObject*>(object);
+        auto* item = dynamic_cast<OptionObject*>(object);
+        auto* control = dynamic_cast<ControlObject*>(object);
         const bool container = dynamic_cast<ObjectManager*>(object) != nullptr ||
                                dynamic_cast<SupplyShipObject*>(object) != nullptr ||
                                dynamic_cast<SupplyServiceObject*>(object) != nullptr ||
-                               dynamic_cast<MultiActorObject*>(object) != nullptr;
+                               dynamic_cast<MultiActorObject*>(object) != nullptr ||
+                               dynamic_cast<ZEMADialogObject*>(object) != nullptr;
         switch (how % kHandCount) {
             case kToList:
                 if (container && (owner & 0x80) == 0) return false;
@@ -949,6 +1366,18 @@ class HostileWorld {
                 if (object->Class() != hostile_[kHSupplier]) return false;
                 SupplyObject::Of(harness_.Object(kSupplyId)).Hold(object);
                 return true;
+            case kToDialog:
+                if (auto* dialog = Find<ZEMADialogObject>(owner); dialog != nullptr && control != nullptr) {
+                    dialog->Window().AddControl(control, kListOwned);
+                    return true;
+                }
+                return false;
+            case kToShop:
+                if (auto* shop = Find<ShopDialogObject>(owner); shop != nullptr && item != nullptr) {
+                    shop->AddStockSlot(item);
+                    return true;
+                }
+                return false;
             default:
                 if (auto* weapon = FindOther<WeaponObject>(owner, object);
                     weapon != nullptr && ammo != nullptr) {
@@ -1060,7 +1489,9 @@ class HostileWorld {
                     const uint32_t answer = Weapon::CallOfferAmmo(weapon, address);
                     if (answer != address) {
                         HandedOn(offered);
-                        Keep(WeakObject::AtAddress(answer).Get());
+                        // Not when another owner holds it: a weapon's script may answer with such an item.
+                        ScriptObject* back = WeakObject::AtAddress(answer).Get();
+                        if (back != nullptr && !OwnedElsewhere(back)) Keep(back);
                     }
                     break;
                 }
@@ -1259,7 +1690,8 @@ class HostileWorld {
                     }
                     break;
                 case kDeleteList:
-                    if (list != nullptr) DeleteAsScript(list->Address());
+                    if (list != nullptr && !((pick & 0x80) != 0 && SkipsPart("lists")))
+                        DeleteAsScript(list->Address());
                     break;
                 case kSweep:
                     if (list != nullptr) SweepActorList(*list);
@@ -1388,6 +1820,132 @@ class HostileWorld {
         });
     }
 
+    // --- scenes ---
+
+    // What the flight and the galaxy do round a scene: the marks, the scene's scripts (the subject's
+    // virtual method 2), a scene reset back to the marks, whatever the scripts did.
+    void SceneRound(ScriptObject* subject) {
+        Processor& cpu = harness_.Cpu();
+        const ResourceMarks marks = SaveResourceMarks(cpu);
+        CleanupSteps steps(cpu);
+        steps.Run([&] {
+            if (!subject->Alive()) return;
+            StackDepths depths;
+            cpu.SaveStackDepths(depths);
+            cpu.DataStack().Push(0);
+            cpu.CallVirtual(subject, 2);
+            cpu.RestoreStackDepths(depths);
+        });
+        steps.Run([&] { ResetScene(cpu, marks, false); });
+        steps.Finish();
+    }
+
+    void DriveScene(InputBytes& in) {
+        const uint8_t what = in.Next();
+        const uint8_t pick = in.Next();
+        const uint8_t value = in.Next();
+        Processor& cpu = harness_.Cpu();
+        Drive([&] {
+            switch (what % kSceneOpCount) {
+                case kTakeMarks:
+                    sceneMarks_ = SaveResourceMarks(cpu);
+                    break;
+                case kResetToMarks:
+                    ResetScene(cpu, sceneMarks_, false);
+                    break;
+                case kResetToStart:
+                    sceneMarks_ = marks_;
+                    ResetScene(cpu, marks_, false);
+                    break;
+                case kSceneRound:
+                    if (ScriptObject* subject = Find<ScriptObject>(pick)) SceneRound(subject);
+                    break;
+                case kScreenText:
+                    harness_.Buffer().DrawTextAligned(kLabelText, 4 * value, 20, 0xFFFF, value % 3, 0, 0);
+                    break;
+                case kLoadFont:
+                    harness_.Buffer().SetFont(harness_.FontNamed(kFontNames[value & 7]));
+                    break;
+                case kLoadPicture:
+                    if (auto* dialog = Find<ZEMADialogObject>(pick))
+                        dialog->Window().SetCursor(harness_.Picture(kPictureNames[value & 7]));
+                    break;
+                case kSceneSound:
+                    (void)harness_.SoundOutput().PostPlay(harness_.Sound(kSoundNames[value & 7]));
+                    break;
+                default:
+                    if (auto* talk = Find<ConversationObject>(pick))
+                        talk->ShowQuestion((value & 1) != 0 ? 200 : 100);
+                    break;
+            }
+        });
+    }
+
+    // --- the shop and the ship window, driven by their window's messages ---
+
+    void ShopMessage(ShopDialogObject& shop, int32_t code, int32_t id) {
+        DStack<uint32_t>& data = harness_.Cpu().DataStack();
+        data.Push(static_cast<uint32_t>(code));
+        data.Push(0);
+        data.Push(static_cast<uint32_t>(id));
+        harness_.Cpu().CallVirtual(&shop, kDialogEventVirtual);
+    }
+
+    void DriveShop(InputBytes& in) {
+        const uint8_t what = in.Next();
+        auto* shop = Find<ShopDialogObject>(in.Next());
+        const uint8_t value = in.Next();
+        if (shop == nullptr) return;
+        static constexpr int32_t kCommands[] = {
+            kShopSellId,        kShopRechargeId,   kShopScrollUpId,      kShopScrollDownId,
+            kShopPlayerItemsId, kShopShipItemsId,  kShopFirstCustomerId, kShopFirstCustomerId + 1,
+            kShopInformationId, kShopShipWindowId, kShopSecondShipId};
+        Drive([&] {
+            switch (what % kShopOpCount) {
+                case kShopBuild:
+                    ShopDialog::CallBuild(*shop);
+                    break;
+                case kShopClick:
+                    ShopMessage(*shop, (value & 0x80) != 0 ? kEventSecondary : kEventPrimary,
+                                ShopDialogObject::kFirstSlotControlId + (value & 31));
+                    break;
+                case kShopCommand:
+                    ShopMessage(*shop, kEventPrimary, kCommands[value % std::size(kCommands)]);
+                    break;
+                case kShopHand:
+                    if (OptionObject* item = FindHeld<OptionObject>(value)) {
+                        OptionObject* before = shop->Held();
+                        shop->SetHeld(item);
+                        HandedOn(item);
+                        Keep(before);
+                    }
+                    break;
+                default:
+                    ShopMessage(*shop, kEventClose, 0);
+                    break;
+            }
+        });
+    }
+
+    void DriveShipWindow(InputBytes& in) {
+        ShipObject* ship = Find<ShipObject>(in.Next());
+        const uint8_t hand = in.Next();
+        const uint8_t clicks = in.Next();
+        if (ship == nullptr) return;
+        Drive([&] {
+            ShipWindow window(*ship);
+            window.Build();
+            if (OptionObject* item = (hand & 0x80) != 0 ? nullptr : FindHeld<OptionObject>(hand)) {
+                Keep(window.SetHeld(item));
+                HandedOn(item);
+            }
+            window.OnEvent(kEventPrimary, 0, kFirstSlotControlId + (clicks & 15));
+            window.OnEvent(kEventPrimary, 0, kFirstSlotControlId + (clicks >> 4));
+            CheckOneOwner(window.Held());
+            window.End();
+        });
+    }
+
     // --- between inputs ---
 
     // Deletes what the input still holds and empties the lists its objects went into, with every site quiet
@@ -1418,6 +1976,49 @@ class HostileWorld {
         CharQueue().Drain();
         PutBack();
         CheckOwned();
+        CheckSceneOwned();
+        harness_.Buffer().SetFont(startFont_.As<Font>());
+        BackToStart();
+    }
+
+    // Every input ends where the world began: what was loaded since its marks is unloaded.
+    void BackToStart() {
+        Processor& cpu = harness_.Cpu();
+        sceneMarks_ = marks_;
+        const ResourceMarks now = SaveResourceMarks(cpu);
+        if (now.classes > marks_.classes || now.images > marks_.images || now.fonts > marks_.fonts ||
+            now.messages > marks_.messages || now.sounds > marks_.sounds) {
+            Drive([&] { ResetScene(cpu, marks_, false); });
+        }
+    }
+
+    // The scene classes loaded now have no object left once the world is down.
+    void CheckSceneOwned() {
+        for (uint8_t k = kFirstSceneKind; k < kHostileKinds; ++k) {
+            ZEMAClass* cls = harness_.Classes().Classes().Find(String(kKindNames[k].name));
+            if (cls != nullptr && cls->InstanceCount() > 0) {
+                std::fprintf(stderr, "==hostile classes== %u object(s) of class %s owned by no one\n",
+                             cls->InstanceCount(), kKindNames[k].name);
+                std::abort();
+            }
+        }
+    }
+
+    // Once no hold lives, the memory of every destroyed object has been given back, and the classes
+    // the input's scene resets unloaded have gone, handing what still lived of theirs to the class of
+    // unloaded classes, where no one would destroy it.
+    void CheckReleased() const {
+        if (const size_t waiting = DestroyedAwaitingRelease(); waiting != 0) {
+            std::fprintf(stderr, "==hostile classes== %zu destroyed object(s) kept after the last hold\n",
+                         waiting);
+            std::abort();
+        }
+        if (const uint32_t unloaded = ZEMAClass::UnloadedClass().InstanceCount();
+            unloaded > unloadedBaseline_) {
+            std::fprintf(stderr, "==hostile classes== %u object(s) of unloaded classes owned by no one\n",
+                         unloaded - unloadedBaseline_);
+            std::abort();
+        }
     }
 
     // The well-known objects the world uses, made again where an input deleted them.
@@ -1458,6 +2059,7 @@ class HostileWorld {
     struct Armed {
         uint32_t at;
         std::vector<uint32_t> quiet;
+        WeakObject cls;
     };
 
     GameHarness harness_;
@@ -1475,7 +2077,14 @@ class HostileWorld {
     std::vector<Root> roots_;
     std::unique_ptr<ShipConfig> shipConfig_;
     std::unique_ptr<PlayerConfig> playerConfig_;
+    uint32_t labelText_ = 0;
+    uint32_t talkMessagesText_ = 0;
+    uint32_t talkQuestionsText_ = 0;
+    // The marks the world took at its start, which every input ends at, and those an input took last.
     ResourceMarks marks_;
+    ResourceMarks sceneMarks_;
+    WeakObject startFont_;
+    uint32_t unloadedBaseline_ = 0;
     std::unique_ptr<StepBudget> budget_;
     bool spoilt_ = false;
     bool listed_ = std::getenv("VONDREL_FUZZ_LIST") != nullptr;

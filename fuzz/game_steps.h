@@ -20,6 +20,8 @@ class InputBytes {
     InputBytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     bool More() const { return at_ < size_; }
     uint8_t Next() { return at_ < size_ ? data_[at_++] : 0; }
+    // The byte that many after the next, without reading it (0 past the end).
+    uint8_t Peek(size_t ahead) const { return at_ + ahead < size_ ? data_[at_ + ahead] : 0; }
 
   private:
     const uint8_t* data_;

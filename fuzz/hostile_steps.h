@@ -21,11 +21,16 @@ enum Step : uint8_t {
     kLists,
     kDialog,
     kPilots,
+    kScene,
+    kShop,
+    kShipWindow,
     kDelete,
     kStepCount
 };
 
-// The kinds a make step chooses from: hostile classes (named H... after their native base) first.
+// The kinds a make step chooses from: hostile classes (named H... after their native base) first,
+// then the scene classes (S...), hostile classes too but loaded only when first used, so after the
+// resource marks: a scene reset unloads them.
 enum Kind : uint8_t {
     kHOption,
     kHAkb,
@@ -53,6 +58,12 @@ enum Kind : uint8_t {
     kHPlayer,
     kHSkill,
     kHScenario,
+    kSOption,
+    kSAmmo,
+    kSWeapon,
+    kSActor,
+    kSText,
+    kSPlayer,
     kOption,
     kAkb,
     kGrabber,
@@ -66,9 +77,17 @@ enum Kind : uint8_t {
     kSupplyService,
     kPlayer,
     kList,
+    kTextButton,
+    kConversation,
+    kShopDialog,
     kKindCount
 };
+constexpr uint8_t kFirstSceneKind = kSOption;
 constexpr uint8_t kHostileKinds = kOption;
+constexpr uint8_t kSceneKinds = kHostileKinds - kFirstSceneKind;
+constexpr bool IsSceneKind(uint8_t k) {
+    return k >= kFirstSceneKind && k < kHostileKinds;
+}
 
 struct KindName {
     const char* name;
@@ -104,6 +123,12 @@ inline constexpr KindName kKindNames[kKindCount] = {
     {"HPlayer", "Player"},
     {"HSkill", "Skill"},
     {"HScenario", "Scenario"},
+    {"SOption", "Option"},
+    {"SAmmo", "Ammo"},
+    {"SWeapon", "Weapon"},
+    {"SActor", "Actor"},
+    {"SText", "TextButton"},
+    {"SPlayer", "Player"},
     {"Option", nullptr},
     {"Akb", nullptr},
     {"Grabber", nullptr},
@@ -117,6 +142,9 @@ inline constexpr KindName kKindNames[kKindCount] = {
     {"SupplyService", nullptr},
     {"Player", nullptr},
     {"ObjectManager", nullptr},
+    {"TextButton", nullptr},
+    {"Conversation", nullptr},
+    {"ShopDialog", nullptr},
 };
 
 // The slots of the ships made: weapons, energy, engine, shield, grabber, hold.
@@ -146,20 +174,58 @@ enum Verb : uint8_t {
     kStepIt,       // the subject's virtual method 2
     kExplodeIt,    // the subject's virtual method 15
     kPushIt,       // the subject left on the data stack, as what the method answers
+    kUseFont,      // a font of the extra byte's name, put where its use says (FontUse)
+    kUsePicture,   // a picture of the extra byte's name, put where its use says (PictureUse)
+    kPlaySound,    // a sound of the extra byte's name played once (bit 3: looped)
+    kSceneOf,      // a scene round the subject's virtual method 2: marks, the call, a scene reset
+    kMakeScene,    // an object of a scene kind (extra) made and named (target's low 4 bits)
+    kAnswerHeld,   // where a weapon is offered ammunition: answers with the subject instead
     kVerbCount
 };
 
+// The resources verbs and scene steps name, by the low 3 bits of their byte: those the world loads
+// before its marks first, then those only a scene loads (a name without a file last).
+inline constexpr const char* kFontNames[8] = {"Hint",   "Default", "TextButton",   "Scene0",
+                                              "Scene1", "Scene2",  "QuestionFont", "AnswerFont"};
+inline constexpr const char* kPictureNames[8] = {"P.dpf",      "Misc\\Broker.dpf", "Misc\\Slots.dpf",
+                                                 "Scene0.dpf", "Scene1.dpf",       "Scene2.dpf",
+                                                 "Scene3.dpf", "Missing.dpf"};
+inline constexpr const char* kSoundNames[8] = {"BonusGet", "EnergyLack", "Scene0", "Scene1",
+                                               "Scene2",   "Scene3",     "Click",  "Missing"};
+
+// What the resource verbs do with what they loaded (bits 3-4 of the extra byte; bits 0-2 the name).
+enum FontUse : uint8_t {
+    kScreenFont,   // the screen's font (ZEMAScreen method 13)
+    kControlFont,  // the target control's font (StaticText method 28)
+    kFieldFont,    // into its own field
+    kStackFont,    // left on the data stack, as what the method answers
+};
+enum PictureUse : uint8_t {
+    kCursorPicture,      // the target dialog's pointer (Dialog method 6)
+    kSlotFramesPicture,  // the target shop's slot frames (ShopDialog method 26)
+    kFieldPicture,       // into its own field
+    kStackPicture,       // left on the data stack
+};
+constexpr uint8_t Resource(uint8_t name, uint8_t use) {
+    return static_cast<uint8_t>((name & 7) | ((use & 3) << 3));
+}
+constexpr uint8_t SoundOf(uint8_t name, bool looped) {
+    return static_cast<uint8_t>((name & 7) | (looped ? 8 : 0));
+}
+
 // How a subject is handed over (extra byte; bit 4 is the flag of kPilotShip).
 enum Adder : uint8_t {
-    kListAdd,      // ObjectManager method 4
-    kMemberAdd,    // MultiActor method 35
-    kPilotItem,    // Player method 21
-    kCargo,        // SupplyShip method 35
-    kSupplyOffer,  // Supply method 5
-    kVirtualAdd,   // virtual method 7 (a supplier or a supply service)
-    kPilotShip,    // Player method 27
-    kWeaponOffer,  // virtual method 19, the answer deleted
-    kSlotStore,    // stored into the slot's first-item field (Slot method 9)
+    kListAdd,        // ObjectManager method 4
+    kMemberAdd,      // MultiActor method 35
+    kPilotItem,      // Player method 21
+    kCargo,          // SupplyShip method 35
+    kSupplyOffer,    // Supply method 5
+    kVirtualAdd,     // virtual method 7 (a supplier or a supply service)
+    kPilotShip,      // Player method 27
+    kWeaponOffer,    // virtual method 19, the answer deleted
+    kSlotStore,      // stored into the slot's first-item field (Slot method 9)
+    kDialogControl,  // a control into the target dialog's window, owned there (Dialog method 7)
+    kShopStock,      // an item into the target shop's stock (ShopDialog method 19)
     kAdderCount
 };
 
@@ -172,7 +238,11 @@ enum Named : uint8_t {
     kById,  // an object ID of kNamedIds
     kReached,
     kNull,
+    kControlOf,  // a control of a named dialog's window (low 3 bits), by the id bits 3-4 choose
 };
+// The control ids kControlOf chooses from: a conversation's question and its ending answer, a scene
+// text button's and a text button's.
+inline constexpr int32_t kControlIds[4] = {1, 9, 7, 8};
 constexpr uint8_t Object(Named kind, uint8_t which) {
     return static_cast<uint8_t>((kind << 5) | (which & 31));
 }
@@ -223,6 +293,8 @@ enum HandHow : uint8_t {
     kToService,
     kToSupply,
     kToWeapon,
+    kToDialog,  // a control into a dialog's window, owned there
+    kToShop,    // an item into a shop's stock
     kHandCount
 };
 
@@ -306,5 +378,25 @@ enum PilotOp : uint8_t {
     kLoadSave,
     kPilotOpCount
 };
+// Scene steps: marks taken where the input says, scene resets back to them or to the marks the world
+// took at its start, a scene round an object, resources loaded and used by native code.
+enum SceneOp : uint8_t {
+    kTakeMarks,
+    kResetToMarks,
+    kResetToStart,
+    kSceneRound,   // the scene of a kSceneOf verb, from native code
+    kScreenText,   // text drawn in the screen's font
+    kLoadFont,     // a font of the value's name, as the screen's font
+    kLoadPicture,  // a picture of the value's name, as the picked dialog's pointer
+    kSceneSound,   // a sound of the value's name played once
+    kQuestion,     // a conversation shows question 100 or 200
+    kSceneOpCount
+};
+// Shop steps (a shop picked, a value): its window built, a slot control clicked (the value's
+// number among those of the last build), a command of the shop's window, the hand given an item
+// the input holds, the window's close event.
+enum ShopOp : uint8_t { kShopBuild, kShopClick, kShopCommand, kShopHand, kShopClose, kShopOpCount };
+// A ship window step: a ship, an item the input holds for the hand (none when it holds no such
+// item), then two clicks on slot controls (the value's low and high 4 bits) before the window ends.
 
 }  // namespace hostile

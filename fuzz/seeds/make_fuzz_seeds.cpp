@@ -450,6 +450,9 @@ class HostileSteps {
         if (step == hostile::kDialog) return Add({step, pick, value});
         return Add({step, operation, pick, value});
     }
+    HostileSteps& ShipWindow(uint8_t ship, uint8_t hand, uint8_t firstClick, uint8_t secondClick) {
+        return Add({hostile::kShipWindow, ship, hand, static_cast<uint8_t>(firstClick | secondClick << 4)});
+    }
     HostileSteps& Delete(uint8_t pick) { return Add({hostile::kDelete, pick}); }
     const std::string& Bytes() const { return bytes_; }
 
@@ -781,6 +784,115 @@ void HostileClasses() {
              .Drive(kPilots, kLoadSave, 6));
     seed("item names delete the pilot",
          pilot().Arm(kHOption, true, 3, 0, false, {A{kDeleteIt, named(6)}}).Drive(kPilots, kWalkItems, 6));
+
+    // Scenes: marks taken, scene classes and resources loaded, scene resets at the top and inside
+    // script calls (a scene round: the marks, an object's virtual method 2, a reset), with holders
+    // that outlive them.
+    const auto sceneKind = [](Kind kind) { return static_cast<uint8_t>(kind - kFirstSceneKind); };
+    // An actor (named 15) whose step, run as a scene, does the actions.
+    const auto scene = [](HostileSteps s, std::initializer_list<A> actions) {
+        return s.Make(kHActor, 15).Arm(kHActor, true, 2, 0, false, actions).Drive(kScene, kSceneRound, 15);
+    };
+    seed("scene items and marks", HostileSteps()
+                                      .Make(kSOption, 1)
+                                      .Drive(kScene, kTakeMarks, 0)
+                                      .Make(kSAmmo, 2)
+                                      .Make(kSWeapon, 3)
+                                      .Hand(2, 3, kToWeapon)
+                                      .Drive(kScene, kResetToMarks, 0)
+                                      .Drive(kWeapons, kTrigger, 3, 1)
+                                      .Drive(kScene, kResetToStart, 0)
+                                      .Make(kSOption, 4));
+    seed("scene font on the screen", scene(HostileSteps(), {A{kUseFont, 0, 0, Resource(3, kScreenFont)}})
+                                         .Drive(kScene, kScreenText, 0, 5));
+    seed("scene font on a control",
+         scene(HostileSteps().Make(kHPlayer, 0).Make(kHDialog, 1).Make(kTextButton, 2).Hand(2, 1, kToDialog),
+               {A{kUseFont, 0, named(2), Resource(4, kControlFont)}})
+             .Drive(kDialog, 0, 1, 0));
+    seed("scene control in a dialog",
+         scene(HostileSteps().Make(kHPlayer, 0).Make(kHDialog, 1),
+               {A{kMakeScene, 0, 5, sceneKind(kSText)}, A{kHandIt, named(5), named(1), kDialogControl}})
+             .Drive(kDialog, 0, 1, 0));
+    seed("scene stock in a shop",
+         scene(HostileSteps().Make(kHPlayer, 0).Make(kShopDialog, 1, 0).Drive(kShop, kShopBuild, 1),
+               {A{kMakeScene, 0, 5, sceneKind(kSOption)}, A{kHandIt, named(5), named(1), kShopStock}})
+             .Drive(kShop, kShopBuild, 1)
+             .Drive(kShop, kShopClick, 1, 0)
+             .Drive(kDialog, 0, 1, 0));
+    seed("shop kept past a scene reset", HostileSteps()
+                                             .Make(kHPlayer, 0)
+                                             .Make(kShopDialog, 1, 0)
+                                             .Drive(kScene, kResetToStart, 0)
+                                             .Drive(kShop, kShopBuild, 1)
+                                             .Drive(kDialog, 0, 1, 0));
+    seed("shop slot frames unloaded", scene(HostileSteps().Make(kHPlayer, 0).Make(kShopDialog, 1, 0),
+                                            {A{kUsePicture, 0, named(1), Resource(5, kSlotFramesPicture)}})
+                                          .Drive(kShop, kShopBuild, 1));
+    seed("conversation fonts unloaded", HostileSteps()
+                                            .Make(kHPlayer, 0)
+                                            .Make(kConversation, 1)
+                                            .Drive(kScene, kQuestion, 1, 0)
+                                            .Drive(kScene, kResetToStart, 0)
+                                            .Drive(kScene, kQuestion, 1, 1)
+                                            .Drive(kDialog, 0, 1, 0));
+    seed("conversation control given a scene font",
+         scene(HostileSteps().Make(kHPlayer, 0).Make(kConversation, 1).Drive(kScene, kQuestion, 1, 0),
+               {A{kUseFont, 0, Object(kControlOf, 1), Resource(3, kControlFont)},
+                A{kUseFont, 0, Object(kControlOf, 1 | 1 << 3), Resource(4, kControlFont)}})
+             .Drive(kDialog, 0, 1, 0));
+    seed("dialog pointer unloaded", scene(HostileSteps().Make(kHPlayer, 0).Make(kHDialog, 1),
+                                          {A{kUsePicture, 0, named(1), Resource(3, kCursorPicture)}})
+                                        .Drive(kDialog, 0, 1, 0));
+    seed("sounds played and unloaded", scene(HostileSteps(), {A{kPlaySound, 0, 0, SoundOf(2, false)},
+                                                              A{kPlaySound, 0, 0, SoundOf(3, true)}})
+                                           .Drive(kScene, kSceneSound, 0, 4)
+                                           .Drive(kScene, kResetToStart, 0));
+    seed("a dialog event runs a scene that fills the dialog",
+         HostileSteps()
+             .Make(kHPlayer, 0)
+             .Make(kHDialog, 1)
+             .Arm(kHDialog, true, 7, 0, false, {A{kSceneOf, named(15)}})
+             .Make(kHActor, 15)
+             .Arm(kHActor, true, 2, 0, false,
+                  {A{kMakeScene, 0, 5, sceneKind(kSText)}, A{kHandIt, named(5), named(1), kDialogControl},
+                   A{kUseFont, 0, named(5), Resource(7, kControlFont)}})
+             .Drive(kDialog, 0, 1, 0));
+    seed("scene pilot rebuilt", HostileSteps()
+                                    .Make(kSPlayer, 0)
+                                    .Make(kSOption, 1)
+                                    .Hand(1, 0, kToPilotItems)
+                                    .Drive(kScene, kResetToStart, 0)
+                                    .Drive(kPilots, kWalkItems, 0)
+                                    .Drive(kScene, kResetToStart, 0));
+    seed("a scene round inside a scene reset", pilot()
+                                                   .Arm(kHOption, true, 5, 0, false, {A{kSceneOf, named(15)}})
+                                                   .Make(kHActor, 15)
+                                                   .Drive(kScene, kResetToStart, 0));
+    seed("nested scene rounds", HostileSteps()
+                                    .Make(kHActor, 14)
+                                    .Arm(kHActor, true, 2, 1, true,
+                                         {A{kMakeScene, 0, 3, sceneKind(kSActor)}, A{kSceneOf, named(14)}})
+                                    .Drive(kScene, kSceneRound, 14));
+
+    // Offers answered with an item that another owner holds.
+    const auto weaponFitted = [&] {
+        HostileSteps s = fitted();
+        s.Make(kHWeapon, 6).Fit(6, 0, 0, 0, true, 13).Make(kHAmmo, 7);
+        return s.Arm(kHWeapon, true, 19, 0, false, {A{kAnswerHeld, named(1)}});
+    };
+    seed("offer answered with a fitted item", weaponFitted().Drive(kWeapons, kOfferAmmo, 6, 7));
+    // The shop's lower pane shows the hold (slot controls 1000 and 1001): a weapon in its second place.
+    seed("shop hand answered with a fitted item", weaponFitted()
+                                                      .Make(kHWeapon, 10)
+                                                      .Fit(10, 0, 5, 1, false, 11)
+                                                      .Make(kHPlayer, 8)
+                                                      .Hand(0, 8, kToPilotShip)
+                                                      .Make(kShopDialog, 9, 8)
+                                                      .Drive(kShop, kShopBuild, 9)
+                                                      .Drive(kShop, kShopHand, 9, 7)
+                                                      .Drive(kShop, kShopClick, 9, 1));
+    // The ship window's slot controls: the hold's (100, 101), then the weapon place's (102).
+    seed("ship window hand answered with a fitted item", weaponFitted().ShipWindow(0, 7, 2, 15));
 }
 
 }  // namespace
