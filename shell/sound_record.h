@@ -47,7 +47,7 @@ class SoundBody {
     bool givenUp_ = false;
     std::atomic<uint32_t> type_{0};
     std::atomic<AudioHandle> handle_{0};
-    const std::vector<uint8_t> data_;
+    const std::vector<uint8_t> data_{};
     Audio* audio_ = nullptr;  // the output that holds the loaded object
 };
 
