@@ -227,7 +227,9 @@ struct Player {
     // Fills a configuration block from a pilot.
     static void StoreToConfig(PlayerConfig& config, PlayerObject& player);
     // A new pilot from a configuration block, with its input, events, skills, items and ship,
-    // appended to the player list (object 23). FatalExep naming the block for bad records.
+    // appended to the player list (object 23), its ship to the ship list (object 8). FatalExep naming
+    // the block for bad records, and naming the pilot when a list to own it or its ship is missing
+    // (a script deleted it): nothing is left owned by nobody then.
     static PlayerObject* CreateFromConfig(Processor& processor, PlayerConfig& config);
 };
 

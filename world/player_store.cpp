@@ -153,18 +153,22 @@ PlayerObject* Player::CreateFromConfig(Processor& processor, PlayerConfig& confi
     LoadItems(processor, *player, config);
     // Making and restoring them ran script code: a pilot that went meanwhile is none to hand back.
     player->CheckAlive("player");
+    // Until the lists hold them, the ship and the pilot are this load's.
+    std::unique_ptr<ShipObject, ObjectDiscarder> ship;
     if (const ShipConfig* stored = config.Ship()) {
-        // Until the actor list holds it, the ship is this load's.
-        std::unique_ptr<ShipObject, ObjectDiscarder> ship(LoadFromConfig(processor, *stored));
+        ship.reset(LoadFromConfig(processor, *stored));
         player->CheckAlive("player");
-        // Only the ship list owns ships: without it (a script deleted it) nothing would own this one.
+    }
+    // Only the lists own pilots and ships: without them (a script deleted one) nothing would.
+    auto* players = processor.Objects().ListAt(kPlayerListId);
+    if (players == nullptr) ThrowFatal("No player list to hold the pilot %s", player->Name().Text());
+    if (ship != nullptr) {
         auto* actors = processor.Objects().ListAt(kShipListId);
         if (actors == nullptr) ThrowFatal("No ship list to hold the ship of %s", player->Name().Text());
         actors->AppendObject(ship.get());
         player->AttachShip(ship.release());
     }
-    // The players' list has it from here on; without one, the caller does.
-    if (auto* players = processor.Objects().ListAt(kPlayerListId)) players->AppendObject(player);
+    players->AppendObject(player);
     made.release();
     return player;
 }

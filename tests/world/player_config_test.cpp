@@ -182,25 +182,32 @@ TEST(PlayerConfigTest, ShipWithItemsAndDirectionsRoundTrips) {
     EXPECT_EQ(StoredBytes(again), bytes);
 }
 
-// A pilot's ship is the ship list's: without the list the load is refused, leaving no ship, slot or
-// pilot owned by nobody.
-TEST(PlayerConfigTest, AShipWithoutTheShipListToHoldItIsRefused) {
-    ConfigGame t;
-    GameObject holder;
-    PlayerObject& pilot = t.NewPilot(holder);
-    pilot.SetShip(&ShipObject::Of(t.game.New(kShipClass).release()), 0);
-    PlayerConfig config;
-    Player::StoreToConfig(config, pilot);
-    const std::string bytes = StoredBytes(config);
-    ZEMAClass* slots = t.game.Class("Slot");
-    ZEMAClass* ships = t.game.Class(kShipClass);
-    t.game.Objects().SetObject(nullptr, kShipListId);
-    const uint32_t slotsBefore = slots->InstanceCount();
-    const uint32_t shipsBefore = ships->InstanceCount();
-    PlayerConfig read;
-    EXPECT_EQ(ErrorMessage([&] { t.Reload(bytes, read); }), "No ship list to hold the ship of Ann");
-    EXPECT_EQ(slots->InstanceCount(), slotsBefore);
-    EXPECT_EQ(ships->InstanceCount(), shipsBefore);
+// Pilots and ships are their lists': without the list a load is refused, leaving no pilot, ship or
+// slot owned by nobody.
+TEST(PlayerConfigTest, APilotOrShipWithoutItsListToHoldItIsRefused) {
+    struct Case {
+        uint32_t missing;
+        const char* error;
+    };
+    for (const Case c : {Case{kShipListId, "No ship list to hold the ship of Ann"},
+                         Case{kPlayerListId, "No player list to hold the pilot Ann"}}) {
+        SCOPED_TRACE(c.error);
+        ConfigGame t;
+        GameObject holder;
+        PlayerObject& pilot = t.NewPilot(holder);
+        pilot.SetShip(&ShipObject::Of(t.game.New(kShipClass).release()), 0);
+        PlayerConfig config;
+        Player::StoreToConfig(config, pilot);
+        const std::string bytes = StoredBytes(config);
+        std::vector<ZEMAClass*> counted{t.game.Class("Slot"), t.game.Class(kShipClass),
+                                        t.game.Class("Player")};
+        t.game.Objects().SetObject(nullptr, c.missing);
+        std::vector<uint32_t> before;
+        for (ZEMAClass* cls : counted) before.push_back(cls->InstanceCount());
+        PlayerConfig read;
+        EXPECT_EQ(ErrorMessage([&] { t.Reload(bytes, read); }), c.error);
+        for (size_t i = 0; i < counted.size(); ++i) EXPECT_EQ(counted[i]->InstanceCount(), before[i]);
+    }
 }
 
 TEST(PlayerConfigTest, LoadedAmmunitionIsStoredAfterItsWeaponAndLoadedAgain) {
