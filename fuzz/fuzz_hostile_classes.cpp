@@ -109,6 +109,7 @@
 #include "shell/input_queue.h"
 #include "shell/sound_system.h"
 #include "tests/support/game_harness.h"
+#include "tests/support/shop_scene.h"
 #include "tools/content/class_library_builder.h"
 #include "tools/content/script_assembler.h"
 #include "tools/content/script_subclass.h"
@@ -566,21 +567,15 @@ class HostileCode {
                 s.Word(ScriptAssembler::CallWord(15, 0, true, Receiver::Popped));
                 break;
             case kUseFont:
-                s.Op(Op::PushInline, {texts_.fonts[action.extra & 7]});
-                s.Word(ScriptAssembler::CallWord(4, kUsesFontManager, false, Receiver::ObjectId,
-                                                 kFontManagerId));
+                LoadNamed(s, texts_.fonts[action.extra & 7], kUsesFontManager, kFontManagerId);
                 UseFont(s, action);
                 break;
             case kUsePicture:
-                s.Op(Op::PushInline, {texts_.pictures[action.extra & 7]});
-                s.Word(ScriptAssembler::CallWord(4, kUsesImageManager, false, Receiver::ObjectId,
-                                                 kImageManagerId));
+                LoadNamed(s, texts_.pictures[action.extra & 7], kUsesImageManager, kImageManagerId);
                 UsePicture(s, action);
                 break;
             case kPlaySound:
-                s.Op(Op::PushInline, {texts_.sounds[action.extra & 7]});
-                s.Word(ScriptAssembler::CallWord(4, kUsesSoundManager, false, Receiver::ObjectId,
-                                                 kSoundManagerId));
+                LoadNamed(s, texts_.sounds[action.extra & 7], kUsesSoundManager, kSoundManagerId);
                 s.Word(ScriptAssembler::CallWord((action.extra & 8) != 0 ? 8 : 4, kUsesSoundSystem, false,
                                                  Receiver::ObjectId, kSoundSystemId));
                 s.Op(Op::Drop);
@@ -597,6 +592,12 @@ class HostileCode {
                 Object(s, action.subject);
                 break;
         }
+    }
+
+    // Pushes what the manager at the id loads of the name (its method 4).
+    static void LoadNamed(ScriptAssembler& s, uint32_t name, uint32_t uses, uint32_t managerId) {
+        s.Op(Op::PushInline, {name});
+        s.Word(ScriptAssembler::CallWord(4, uses, false, Receiver::ObjectId, managerId));
     }
 
     // Puts the font on top where the action's use says: the screen's font or the target control's, a
@@ -901,19 +902,8 @@ class HostileWorld {
             {345, "Charge"},     {346, "Full"},     {347, "Fill %d?"}, {477, "Hold"},
             {478, "Bag"},        {511, "Write?"}};
         std::vector<MessageText> texts = shopTexts;
-        for (const auto& [first, last] : {std::pair<uint32_t, uint32_t>{101, 189},
-                                          {200, 215},
-                                          {301, 304},
-                                          {355, 359},
-                                          {420, 430},
-                                          {471, 478}}) {
-            for (uint32_t n = first; n <= last; ++n) {
-                const bool given = n == 177 || n == 476 ||
-                                   std::any_of(shopTexts.begin(), shopTexts.end(),
-                                               [n](const MessageText& text) { return text.number == n; });
-                if (!given) texts.push_back({n, "t" + std::to_string(n)});
-            }
-        }
+        const std::vector<MessageText> others = OtherShopTexts(shopTexts, {177, 476});
+        texts.insert(texts.end(), others.begin(), others.end());
         harness_.AddMessages("system.mes", texts);
         harness_.AddMessages(kTalkMessagesName,
                              {{1, "Where?"}, {2, "Why?"}, {9, "Bye"}, {10, "More"}, {11, "Signal"}});

@@ -27,6 +27,21 @@ class CountingSoundManager : public SoundManager {
     int made = 0;
 };
 
+// A manager of the archive's sounds and a started sound system with sound on, over headless audio.
+struct Playing {
+    Playing(TestRunner& runner, TestArchive& archive)
+        : manager(std::make_unique<SoundManager>(&runner, 26, archive.File())),
+          system(&settings, &runner, audio) {
+        StoreU16(settings.Header() + 12, 1);
+        system.Init();
+    }
+
+    HeadlessAudio audio;
+    SoundSettingsBlock settings;
+    std::unique_ptr<SoundManager> manager;
+    SoundSystem system;
+};
+
 class SoundManagerTest : public ::testing::Test {
   protected:
     SoundManagerTest()
@@ -101,40 +116,30 @@ TEST_F(SoundManagerTest, SubstitutionsPairFieldsInOrder) {
 }
 
 TEST_F(SoundManagerTest, ACachedSoundPlaysAndIsFreedAfterTheSoundThreadStops) {
-    HeadlessAudio audio;
-    SoundSettingsBlock settings;
-    StoreU16(settings.Header() + 12, 1);
-    auto manager = std::make_unique<SoundManager>(&runner, 26, archive.File());
-    SoundSystem system(&settings, &runner, audio);
-    system.Init();
-    SoundRecord* silence = manager->Sounds().Get("Misc\\Silence.wav");
+    Playing sound(runner, archive);
+    SoundRecord* silence = sound.manager->Sounds().Get("Misc\\Silence.wav");
     EXPECT_TRUE(silence->KeptByEngine());
-    EXPECT_GT(system.PostPlay(silence), 0);
-    system.StopThread();
-    EXPECT_EQ(audio.Playbacks(silence->Handle()), 1);
-    manager.reset();
-    EXPECT_EQ(audio.Objects(), 0);
+    EXPECT_GT(sound.system.PostPlay(silence), 0);
+    sound.system.StopThread();
+    EXPECT_EQ(sound.audio.Playbacks(silence->Handle()), 1);
+    sound.manager.reset();
+    EXPECT_EQ(sound.audio.Objects(), 0);
 }
 
 // As at shutdown when the sound thread was not stopped first: the requests still waiting for the
 // manager's records play nothing, and the audio objects go with them.
 TEST_F(SoundManagerTest, TheManagerMayGoWhileRequestsForItsSoundsWait) {
-    HeadlessAudio audio;
-    SoundSettingsBlock settings;
-    StoreU16(settings.Header() + 12, 1);
-    auto manager = std::make_unique<SoundManager>(&runner, 26, archive.File());
-    SoundSystem system(&settings, &runner, audio);
-    system.Init();
+    Playing sound(runner, archive);
     auto other = RecordOf(OggBytes());
-    audio.HoldPlays(true);
-    system.PostPlay(other.get());  // the sound thread waits at this one
-    const int32_t handle = system.PostPlayLooped(manager->Sounds().Get("Misc\\Silence.wav"));
+    sound.audio.HoldPlays(true);
+    sound.system.PostPlay(other.get());  // the sound thread waits at this one
+    const int32_t handle = sound.system.PostPlayLooped(sound.manager->Sounds().Get("Misc\\Silence.wav"));
     ASSERT_GT(handle, 0);
-    manager.reset();
-    audio.HoldPlays(false);
-    system.StopThread();
-    EXPECT_EQ(audio.Playbacks(static_cast<AudioHandle>(handle)), 0);
-    EXPECT_EQ(audio.Objects(), 1) << "only the other record's";
+    sound.manager.reset();
+    sound.audio.HoldPlays(false);
+    sound.system.StopThread();
+    EXPECT_EQ(sound.audio.Playbacks(static_cast<AudioHandle>(handle)), 0);
+    EXPECT_EQ(sound.audio.Objects(), 1) << "only the other record's";
 }
 
 }  // namespace

@@ -42,20 +42,7 @@ void AddShopContent(GameHarness& game) {
                                             {511, "Write?"}};
     game.AddMessages("system.mes", texts);
     // The rest of what the ship window opened from the shop asks for.
-    std::vector<MessageText> others;
-    for (const auto& [first, last] : {std::pair<uint32_t, uint32_t>{101, 189},
-                                      {200, 215},
-                                      {301, 304},
-                                      {355, 359},
-                                      {420, 430},
-                                      {471, 478}}) {
-        for (uint32_t n = first; n <= last; ++n) {
-            const bool given = std::any_of(texts.begin(), texts.end(),
-                                           [n](const MessageText& text) { return text.number == n; });
-            if (!given) others.push_back({n, "t" + std::to_string(n)});
-        }
-    }
-    game.AddMessages("system.mes", others);
+    game.AddMessages("system.mes", OtherShopTexts(texts));
     game.AddMessages("Help.mes", {{4, "Ship"}});
     // Akb pops picture, capacity, value F, base value.
     game.AddClass({.name = kBatteryClass, .base = "Akb", .createValues = {100, 0, 500, 0}});
@@ -65,6 +52,25 @@ void AddShopContent(GameHarness& game) {
     game.AddClass({.name = kFreighterClass,
                    .base = "Ship",
                    .createValues = {0, 100, 0, kFreighterTradeIn, 3, 1, 1, 1, 0, 0, 2, 0, 0, 0}});
+}
+
+std::vector<MessageText> OtherShopTexts(const std::vector<MessageText>& given,
+                                        const std::vector<uint32_t>& without) {
+    std::vector<MessageText> others;
+    for (const auto& [first, last] : {std::pair<uint32_t, uint32_t>{101, 189},
+                                      {200, 215},
+                                      {301, 304},
+                                      {355, 359},
+                                      {420, 430},
+                                      {471, 478}}) {
+        for (uint32_t n = first; n <= last; ++n) {
+            const bool named = std::find(without.begin(), without.end(), n) != without.end() ||
+                               std::any_of(given.begin(), given.end(),
+                                           [n](const MessageText& text) { return text.number == n; });
+            if (!named) others.push_back({n, "t" + std::to_string(n)});
+        }
+    }
+    return others;
 }
 
 PlayerObject& AddCustomer(GameHarness& game, const std::string& name, int32_t moneyTenths) {

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "tools/content/game_content.h"
 
 class GameHarness;
 class PlayerObject;
@@ -40,6 +43,10 @@ std::string MouseInputFile();
 
 // Before Start.
 void AddShopContent(GameHarness& game);
+// A text "t<n>" for each number the shop and the ship window opened from it show a text for, other
+// than those given their own text and those to be left without one.
+std::vector<MessageText> OtherShopTexts(const std::vector<MessageText>& given,
+                                        const std::vector<uint32_t>& without = {});
 // A pilot with money (tenths), a mouse-driven device and a new TestFreighter, at the end of the
 // player list.
 PlayerObject& AddCustomer(GameHarness& game, const std::string& name, int32_t moneyTenths);
