@@ -24,7 +24,9 @@ GAME=""
 REMOVE_GAME_AT_EXIT=""
 play_cleanup() {
     if [ -n "$GAME_PID" ]; then kill "$GAME_PID" 2>/dev/null || true; fi
+    # Waited for, so that the next play's X server never starts while this one ends.
     kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
     rm -rf "$XVFB_DIR"
     if [ -n "$REMOVE_GAME_AT_EXIT" ] && [ -n "$GAME" ]; then rm -rf "$GAME"; fi
 }
