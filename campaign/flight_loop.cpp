@@ -424,6 +424,9 @@ int32_t Flight::Run() {
             if (!draw) break;
             Draw();
             if (!question_mode_) break;
+            // The question may wait for long: what the drawing's scripts made and destroyed meanwhile
+            // goes at each of its rounds.
+            release_.Turn();
         }
         if (leave) break;
         level = Level();

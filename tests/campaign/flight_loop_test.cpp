@@ -183,6 +183,26 @@ TEST_F(FlightLoopTest, NothingTheFlightMadeWaitsOnceItEnds) {
     ForgetPlayers();
 }
 
+// The question waits as long as the player takes: what is made and destroyed meanwhile goes at each
+// of its rounds.
+TEST_F(FlightLoopTest, WhatIsDestroyedWhileTheQuestionWaitsGoesAsItWaits) {
+    const ReleaseHold script;
+    scene.AddPilot({VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'S', 'W', 'D'});
+    scene.Populate([&] { scene.Enemy(100, 100, 10, 50); });
+    KeyAt(20, VK_ESCAPE);
+    KeyAt(200, 'Y');
+    std::vector<size_t> waiting;
+    for (uint32_t frame = 40; frame < 190; frame += 5)
+        game.At(game.Now() + frame * kFrame, [&] {
+            waiting.push_back(DestroyedAwaitingRelease());
+            game.New("Player");
+        });
+    EXPECT_EQ(scene.Fly(), kFlightQuit);
+    ASSERT_EQ(waiting.size(), 30u);
+    EXPECT_EQ(waiting.back(), waiting[4]);
+    ForgetPlayers();
+}
+
 TEST_F(FlightLoopTest, ObjectsAScriptDeletesMidFlightAreLeftAlone) {
     struct Case {
         const char* name;
