@@ -60,7 +60,11 @@ void ShowStoryWithFlagNative(ScriptObject* receiver) {
 }
 
 void LoadAndFlyNative(ScriptObject* receiver) {
-    LoadAndFly(ProcessorOf(receiver), GameManagerObject::Of(receiver));
+    Processor& processor = ProcessorOf(receiver);
+    // A script may fly demo after demo: what the rounds before made and destroyed (their players
+    // among it) is given back as each begins.
+    processor.ReleaseBetweenCalls(receiver);
+    LoadAndFly(processor, GameManagerObject::Of(receiver));
 }
 
 void RegisterLoadAndFlyNatives() {

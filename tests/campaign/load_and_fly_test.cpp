@@ -12,6 +12,7 @@
 #include "campaign/screen_hooks.h"
 #include "foundation/random.h"
 #include "platform/key_table.h"
+#include "script/object_lifetime.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
 #include "script/script_object.h"
@@ -21,6 +22,8 @@
 #include "tests/support/game_harness.h"
 #include "tests/support/pilot_fixture.h"
 #include "tools/content/fd_writer.h"
+#include "tools/content/script_assembler.h"
+#include "tools/content/script_subclass.h"
 #include "tools/content/startup_archive.h"
 #include "world/player.h"
 #include "world/player_config.h"
@@ -46,6 +49,18 @@ class LoadAndFlyTest : public ::testing::Test {
         game.AddEntry("Keys.INPD", InputDeviceFile({'A'}) + InputDeviceFile({'B'}));
         game.AddMessages("system.mes", {{117, "OK"}, {309, "No ship can fly"}, {352, "Quit?"}});
         game.AddClass({.name = "TestLevel", .base = "Level"});
+        // A script that flies the demo twenty times in turn (method 2).
+        std::vector<uint32_t> rounds;
+        for (int i = 0; i < 20; ++i) {
+            for (const char* text : {"Empty.DEMO", "TestLevel", "Demo.PCFG"}) {
+                const std::vector<uint32_t> push = PushTextWords(text);
+                rounds.insert(rounds.end(), push.begin(), push.end());
+            }
+            rounds.push_back(ScriptAssembler::CallWord(kLoadAndFly, 2, false,
+                                                       ScriptAssembler::Receiver::ObjectId, kGameManagerId));
+        }
+        game.AddClass(
+            {.name = "DemoRounds", .base = "GTTClass", .methods = {{2, rounds}}, .uses = {"GameManager"}});
         game.Start();
         manager = game.Object(kGameManagerId);
         Screens().loadingScreen = [this](Processor&, int32_t) { ++loadings; };
@@ -130,6 +145,21 @@ TEST_F(LoadAndFlyTest, BadDemosAndPlayerFilesAreEngineErrorsNamingThem) {
         game.CallMethod(manager, kLoadAndFly, {game.Text("TestLevel"), game.Text("Demo.PCFG")});
     });
     EXPECT_NE(message.find("DStack underflow"), std::string::npos) << message;
+}
+
+// Each round's players are destroyed by the next round: each round gives back as it begins what the
+// rounds before destroyed, though no native loop turns between them.
+TEST_F(LoadAndFlyTest, DemosAScriptFliesRoundAfterRoundHoldNoMoreThanAFew) {
+    std::ofstream("Empty.DEMO", std::ios::binary).flush();
+    std::vector<size_t> waiting;
+    Screens().loadingScreen = [&](Processor&, int32_t) {
+        waiting.push_back(DestroyedAwaitingRelease());
+        game.At(game.Now() + 100, [this] { game.PressKey(VK_ESCAPE); });
+    };
+    GameObject rounds = game.New("DemoRounds");
+    EXPECT_EQ(ErrorMessage([&] { game.CallMethod(rounds.get(), game.Class("DemoRounds"), 2); }), "no error");
+    ASSERT_EQ(waiting.size(), 20u);
+    EXPECT_EQ(waiting[19], waiting[4]);
 }
 
 TEST_F(LoadAndFlyTest, StoryMethodsShowTheirTextWithTheFlags) {
