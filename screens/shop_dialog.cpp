@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "foundation/exceptions.h"
+#include "graphics/graphics_kinds.h"
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
 #include "screens/screen_helpers.h"
@@ -175,8 +176,8 @@ ShopDialogObject::ShopDialogObject(ZEMAClass* cls, PlayerObject* player)
       customer_(player) {
     // The shop keeps the dialog's kind: every native that takes a dialog takes a shop.
     fields_.Data()[kShopLowerPane] = 1;
-    const Image* slots = CachedPicture(cls, "Misc\\Slots.dpf");
-    fields_.Data()[kShopSlotPicture] = slots != nullptr ? slots->Address() : 0;
+    slots_ = WeakObject(CachedPicture(cls, "Misc\\Slots.dpf"));
+    fields_.Data()[kShopSlotPicture] = slots_.Address();
 }
 
 void ShopDialogObject::ReleaseOwned() {
@@ -212,6 +213,8 @@ int32_t ShopDialogObject::GridRows() const {
 Image* ShopDialogObject::SlotPicture() const {
     const uint32_t address = fields_.Data()[kShopSlotPicture];
     if (address == 0) return nullptr;
+    // The picture it was given, none once a scene reset took it; else what a script put there.
+    if (address == slots_.Address()) return static_cast<Image*>(slots_.Get(kImageKind));
     return Image::FromAddress(address);
 }
 

@@ -185,6 +185,7 @@ class ShopDialogObject : public ZEMADialogObject {
     WeakObject up_;
     WeakObject down_;
     WeakObject line_;
+    WeakObject slots_;  // beside the field that names it, which scripts may write
     std::vector<WeakObject> stock_;
     int32_t scrollRow_ = 0;
     bool moreBelow_ = false;

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "campaign/scene_reset.h"
 #include "foundation/script_memory.h"
 #include "screens/all_items_shop.h"
 #include "screens/shop_dialog.h"
@@ -74,12 +75,17 @@ class ShopTest : public ::testing::Test {
                 {.name = name, .base = "Akb", .virtuals = virtuals, .createValues = {100, 0, 500, 0}});
     }
 
-    void Begin(const char* shopClass = "ShopDialog") {
+    // With marks: they are taken just before the shop is made, as a scene's shop is.
+    void Begin(const char* shopClass = "ShopDialog", ResourceMarks* marks = nullptr) {
         game.Start();
         customer = &AddCustomer(game, "Ann", 5000);
         // The tips were seen in an earlier visit.
         for (const char* seen : {"HELP_SHOP", "HELP_SHIP_WINDOW"})
             EventManager::RecordEventAll(game.Cpu(), String(seen), 0, String(""), 0);
+        if (marks != nullptr) {
+            game.Class(shopClass);
+            *marks = SaveResourceMarks(game.Cpu());
+        }
         shopObject = game.New(shopClass, {customer->Address()});
         ShopDialogObject& s = Shop();
         s.SetField(kShopGridX, kTestGridX);
@@ -358,6 +364,18 @@ TEST_F(ShopTest, AmmunitionAWeaponLoadedStaysLoadedWhenItsOfferDeletesTheShop) {
 
 // The held shells are offered to a gun whose script hands them on to another weapon and fails, or
 // answers with something else: the hand takes back only what no other owner holds.
+// Kept past the scene whose reset took its pictures, a shop names none of them, whether or not a
+// script could have written the field that names it.
+TEST_F(ShopTest, AShopKeptPastItsSceneNamesNoPictureTheResetTook) {
+    ResourceMarks marks;
+    Begin("ShopDialog", &marks);
+    ASSERT_NE(Shop().SlotPicture(), nullptr);
+    ResetScene(game.Cpu(), marks, false);
+    for (const Image* picture :
+         {Shop().SlotPicture(), Shop().UpPicture(), Shop().DownPicture(), Shop().LinePicture()})
+        EXPECT_EQ(picture, nullptr);
+}
+
 TEST_F(ShopTest, AnOfferLeavesTheHandOnlyWhatNoOtherOwnerHolds) {
     enum Field { kNothing, kEmptyGun, kOwnShotsWeapon, kBattery };
     struct Case {
