@@ -211,11 +211,7 @@ int32_t ShopDialogObject::GridRows() const {
 }
 
 Image* ShopDialogObject::SlotPicture() const {
-    const uint32_t address = fields_.Data()[kShopSlotPicture];
-    if (address == 0) return nullptr;
-    // The picture it was given, none once a scene reset took it; else what a script put there.
-    if (address == slots_.Address()) return static_cast<Image*>(slots_.Get(kImageKind));
-    return Image::FromAddress(address);
+    return ObjectBesideField<Image>(fields_.Data()[kShopSlotPicture], slots_, kImageKind);
 }
 
 PlayerObject* ShopDialogObject::Customer() const {

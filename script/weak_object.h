@@ -44,3 +44,13 @@ class WeakObject {
     uint32_t address_ = 0;
     uint64_t serial_ = 0;
 };
+
+// For a field that scripts may write, kept with a reference to what native code put there: none for
+// 0; while the field still holds that address, the object it was given (none once gone, as when a
+// scene reset took it); else whatever the script wrote, checked by T::FromAddress.
+template <class T>
+T* ObjectBesideField(uint32_t value, const WeakObject& given, uint32_t kind) {
+    if (value == 0) return nullptr;
+    if (value == given.Address()) return static_cast<T*>(given.Get(kind));
+    return T::FromAddress(value);
+}

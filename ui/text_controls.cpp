@@ -130,10 +130,7 @@ StaticTextObject::StaticTextObject(ZEMAClass* cls, int32_t x, int32_t y, std::st
 }
 
 Font* StaticTextObject::TextFont() const {
-    const uint32_t value = Own(kTextFont);
-    if (value == 0) return nullptr;
-    if (value == font_.Address()) return static_cast<Font*>(font_.Get(kFontKind));
-    return Font::FromAddress(value);
+    return ObjectBesideField<Font>(Own(kTextFont), font_, kFontKind);
 }
 
 void StaticTextObject::Measure() {

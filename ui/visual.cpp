@@ -253,10 +253,7 @@ uint32_t VisualObject::OwnAddress(uint32_t index) const {
 }
 
 Image* VisualObject::Picture() const {
-    const uint32_t value = Own(kVisualPicture);
-    if (value == 0) return nullptr;
-    if (value == picture_.Address()) return static_cast<Image*>(picture_.Get(kImageKind));
-    return Image::FromAddress(value);
+    return ObjectBesideField<Image>(Own(kVisualPicture), picture_, kImageKind);
 }
 
 uint32_t VisualObject::PictureCount() {

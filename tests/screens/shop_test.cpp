@@ -362,10 +362,8 @@ TEST_F(ShopTest, AmmunitionAWeaponLoadedStaysLoadedWhenItsOfferDeletesTheShop) {
     EXPECT_EQ(gun.Ammo()->ShotsLeft(), 30);
 }
 
-// The held shells are offered to a gun whose script hands them on to another weapon and fails, or
-// answers with something else: the hand takes back only what no other owner holds.
-// Kept past the scene whose reset took its pictures, a shop names none of them, whether or not a
-// script could have written the field that names it.
+// Kept past the scene whose reset took its pictures, a shop names none of them: not even the slot
+// picture, which a field that scripts may write names.
 TEST_F(ShopTest, AShopKeptPastItsSceneNamesNoPictureTheResetTook) {
     ResourceMarks marks;
     Begin("ShopDialog", &marks);
@@ -376,6 +374,8 @@ TEST_F(ShopTest, AShopKeptPastItsSceneNamesNoPictureTheResetTook) {
         EXPECT_EQ(picture, nullptr);
 }
 
+// The held shells are offered to a gun whose script hands them on to another weapon and fails, or
+// answers with something else: the hand takes back only what no other owner holds.
 TEST_F(ShopTest, AnOfferLeavesTheHandOnlyWhatNoOtherOwnerHolds) {
     enum Field { kNothing, kEmptyGun, kOwnShotsWeapon, kBattery };
     struct Case {
