@@ -556,6 +556,11 @@ Flight::Pass Flight::Keys(bool& draw) {
             question_mode_ = false;
             draw = false;
         }
+        // The devices were not polled while the question waited: the answer and what was pressed
+        // meanwhile are no fresh presses to the flight that goes on.
+        if (!question_mode_) {
+            if (Input* input = CurrentInputServices().input) input->HearAllPresses();
+        }
         if (!draw && locked_ && display_.Surface() != nullptr) {
             display_.Surface()->Unlock();
             locked_ = false;

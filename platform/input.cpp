@@ -1,5 +1,7 @@
 #include "platform/input.h"
 
+#include <algorithm>
+
 namespace {
 
 int64_t PackCursor(int32_t x, int32_t y) {
@@ -24,25 +26,34 @@ bool Input::KeyDown(int32_t virtualKey) const {
     }
 }
 
-bool Input::KeyPressedSinceLastPoll(int32_t virtualKey) {
-    if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(pressedSincePoll_.size())) return false;
-    // Both sides are taken, so neither answers a second time.
-    const auto takeBoth = [this](int32_t left, int32_t right) {
-        const bool l = pressedSincePoll_[left].exchange(false);
-        const bool r = pressedSincePoll_[right].exchange(false);
-        return l || r;
+uint64_t Input::Count(const Counts& counts, int32_t virtualKey) {
+    if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(counts.size())) return 0;
+    const auto sides = [&counts](int32_t left, int32_t right) {
+        return counts[left].load() + counts[right].load();
     };
-    const bool pressed = pressedSincePoll_[virtualKey].exchange(false);
+    const uint64_t own = counts[virtualKey].load();
     switch (virtualKey) {
         case VK_SHIFT:
-            return takeBoth(VK_LSHIFT, VK_RSHIFT) || pressed;
+            return own + sides(VK_LSHIFT, VK_RSHIFT);
         case VK_CONTROL:
-            return takeBoth(VK_LCONTROL, VK_RCONTROL) || pressed;
+            return own + sides(VK_LCONTROL, VK_RCONTROL);
         case VK_MENU:
-            return takeBoth(VK_LMENU, VK_RMENU) || pressed;
+            return own + sides(VK_LMENU, VK_RMENU);
         default:
-            return pressed;
+            return own;
     }
+}
+
+uint64_t Input::Presses(int32_t virtualKey) const {
+    return Count(presses_, virtualKey);
+}
+
+void Input::HearAllPresses() {
+    for (size_t k = 0; k < presses_.size(); ++k) heard_[k].store(presses_[k].load());
+}
+
+uint64_t Input::HeardPresses(int32_t virtualKey) const {
+    return Count(heard_, virtualKey);
 }
 
 CursorPosition Input::Cursor() const {
@@ -76,9 +87,9 @@ bool Input::JoystickState(int32_t index, JoystickPosition* position) const {
 
 void Input::SetKey(int32_t virtualKey, bool down) {
     if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(keys_.size())) return;
-    // Marked before the key shows as down, so a reader that sees it down also sees it pressed. A key
+    // Counted before the key shows as down, so a reader that sees it down also sees the press. A key
     // already down (the system's repeat) is no new press.
-    if (down && !keys_[virtualKey].load()) pressedSincePoll_[virtualKey].store(true);
+    if (down && !keys_[virtualKey].load()) presses_[virtualKey].fetch_add(1);
     keys_[virtualKey].store(down);
 }
 
@@ -102,4 +113,18 @@ void Input::RemoveJoystick(int32_t index) {
     std::lock_guard<std::mutex> lock(joystickMutex_);
     if (index >= 0 && index < static_cast<int32_t>(joysticks_.size()))
         joysticks_.erase(joysticks_.begin() + index);
+}
+
+bool PressWatch::Look(const Input& input, int32_t virtualKey) {
+    const uint64_t presses = input.Presses(virtualKey);
+    if (!watching_ || key_ != virtualKey) {
+        watching_ = true;
+        key_ = virtualKey;
+        seen_ = presses;
+        return false;
+    }
+    // Counts only grow: what was seen or heard already is behind the larger of the two.
+    const uint64_t known = std::max(seen_, input.HeardPresses(virtualKey));
+    seen_ = presses;
+    return presses > known;
 }

@@ -44,10 +44,16 @@ class Input {
     bool KeyDown(int32_t virtualKey) const;
     // VK_LBUTTON, VK_RBUTTON or VK_MBUTTON.
     bool MouseButtonDown(int32_t button) const { return KeyDown(button); }
-    // Whether the key (or mouse button) went down since the last time this was asked for it, even
-    // if it is up again: a click shorter than the time between two polls is not lost. Asking clears
-    // the answer for that key; the unsided codes ask and clear both sides.
-    bool KeyPressedSinceLastPoll(int32_t virtualKey);
+    // How often the key (or mouse button) has gone down since the start; the unsided codes count
+    // both sides. Readers tell new presses by the count (PressWatch), so a click shorter than the
+    // time between two polls is not lost, and each reader hears of every press once.
+    uint64_t Presses(int32_t virtualKey) const;
+    // Every press so far is heard: no reader takes it as news any more, whether it looked since or
+    // not. What ends or starts a screen calls it, so the presses of one screen are not news to the
+    // next.
+    void HearAllPresses();
+    // The count at the last HearAllPresses.
+    uint64_t HeardPresses(int32_t virtualKey) const;
 
     // In picture coordinates: (0, 0) is the picture's top-left pixel whatever the window's size.
     CursorPosition Cursor() const;
@@ -73,9 +79,32 @@ class Input {
         JoystickPosition position;
     };
 
+    using Counts = std::array<std::atomic<uint64_t>, 256>;
+    static uint64_t Count(const Counts& counts, int32_t virtualKey);
+
     std::array<std::atomic<bool>, 256> keys_{};
-    std::array<std::atomic<bool>, 256> pressedSincePoll_{};
+    Counts presses_{};
+    Counts heard_{};
     std::atomic<int64_t> cursor_{0};  // x in the low half, y in the high half: read together
     mutable std::mutex joystickMutex_;
     std::vector<Joystick> joysticks_;
+};
+
+// One reader's view of a key's presses (a key mapping's action, a screen waiting for a click). A
+// press is news once, at the reader's first look after it. A press is no news to a reader that
+// first looks at the key after it was made, nor once the presses were all heard
+// (Input::HearAllPresses): a key pressed while another screen read the keys, or before a device
+// started polling, is not a fresh press.
+class PressWatch {
+  public:
+    // Whether the key went down since the last look at it; the first look at a key only starts
+    // watching it.
+    bool Look(const Input& input, int32_t virtualKey);
+    // The next look starts watching again.
+    void Forget() { watching_ = false; }
+
+  private:
+    bool watching_ = false;
+    int32_t key_ = 0;
+    uint64_t seen_ = 0;
 };

@@ -59,6 +59,7 @@ constexpr int32_t VK_OEM_4 = 0xDB;  // [
 constexpr int32_t VK_OEM_5 = 0xDC;  // backslash
 constexpr int32_t VK_OEM_6 = 0xDD;  // ]
 constexpr int32_t VK_OEM_7 = 0xDE;  // '
+constexpr int32_t VK_OEM_8 = 0xDF;
 constexpr int32_t VK_OEM_102 = 0xE2;
 
 // How keys are reported: a key that types a character has that character (lower case) as its

@@ -30,13 +30,14 @@ bool KeyQueued() {
     return KeyQueue().Count() >= InputQueue::kValueBytes;
 }
 
-// The left button as the system's asynchronous key state gives it: bit 15 while down, bit 0 when it
-// went down since the last asking (which clears that bit).
+// The left button as the story screens read it: bit 15 while down, bit 0 when it went down since
+// the last asking.
 uint32_t LeftButtonState() {
+    static PressWatch clicks;
     Input* input = CurrentInputServices().input;
     if (input == nullptr) return 0;
     uint32_t state = input->KeyDown(VK_LBUTTON) ? 0x8000u : 0u;
-    if (input->KeyPressedSinceLastPoll(VK_LBUTTON)) state |= 1u;
+    if (clicks.Look(*input, VK_LBUTTON)) state |= 1u;
     return state;
 }
 

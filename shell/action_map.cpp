@@ -62,12 +62,22 @@ void ActionMap::ResetActions() {
 void ActionMap::Rebuild() {
     held_.assign(Count(), 0);
     pressed_.assign(Count(), 0);
+    watches_.assign(Count(), PressWatch());
 }
 
-void ActionMap::Update(uint32_t action, bool down, bool pressedAgain) {
+void ActionMap::Update(uint32_t action, bool down) {
     if (action >= held_.size()) return;
-    pressed_[action] = down && (held_[action] == 0 || pressedAgain) ? 1 : 0;
+    pressed_[action] = down && held_[action] == 0 ? 1 : 0;
     held_[action] = down ? -1 : 0;
+}
+
+void ActionMap::PollKey(uint32_t action, Input& input) {
+    if (action >= held_.size()) return;
+    // Codes are stored unsigned; one above 0x7FFFFFFF turns negative here and reads as up.
+    const auto code = static_cast<int32_t>(Code(action));
+    const bool pressed = watches_[action].Look(input, code);
+    pressed_[action] = pressed ? 1 : 0;
+    held_[action] = pressed || input.KeyDown(code) ? -1 : 0;
 }
 
 void ActionMap::SaveState(FW& writer) const {
@@ -94,11 +104,10 @@ bool ActionMap::LoadState(BlockReader& reader) {
 
 void PollKeyboard(ActionMap& map, Input* input) {
     for (uint32_t i = 0; i < map.Count(); ++i) {
-        // Codes are stored unsigned; one above 0x7FFFFFFF turns negative here and reads as up.
-        const auto code = static_cast<int32_t>(map.Code(i));
-        // A press that was up again before this poll still counts as down for this one poll, so a
-        // click shorter than a frame is not lost. Both are asked, so the press mark is taken.
-        const bool pressed = input != nullptr && input->KeyPressedSinceLastPoll(code);
-        map.Update(i, pressed || (input != nullptr && input->KeyDown(code)), pressed);
+        if (input != nullptr) {
+            map.PollKey(i, *input);
+        } else {
+            map.Update(i, false);
+        }
     }
 }

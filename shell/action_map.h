@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "foundation/data_block.h"
+#include "platform/input.h"
 
 class BlockReader;
 class FW;
-class Input;
 
 class ActionMap : public DataBlock {
   public:
@@ -36,9 +36,13 @@ class ActionMap : public DataBlock {
     void ResetActions();
     int32_t Held(uint32_t action) const { return action < held_.size() ? held_[action] : 0; }
     int32_t Pressed(uint32_t action) const { return action < pressed_.size() ? pressed_[action] : 0; }
-    // One poll's answer for an action: down or not. It is pressed when it was up at the last poll,
-    // or when it was let go and pressed again since (pressedAgain).
-    void Update(uint32_t action, bool down, bool pressedAgain = false);
+    // One poll's answer for an action that has no press count (the joystick's): down or not. It is
+    // pressed when it was up at the last poll.
+    void Update(uint32_t action, bool down);
+    // One poll of an action's key: down now (or pressed and let go since the last poll), and pressed
+    // when it went down since the last poll of this map. The first poll after a reset, a read or a
+    // new mapping only starts watching the keys: what was pressed before is no fresh press.
+    void PollKey(uint32_t action, Input& input);
 
     // The held values then the pressed values, 4 bytes each, little-endian.
     uint32_t StateSize() const { return static_cast<uint32_t>(8 * held_.size()); }
@@ -51,9 +55,10 @@ class ActionMap : public DataBlock {
 
     std::vector<int32_t> held_;
     std::vector<int32_t> pressed_;
+    std::vector<PressWatch> watches_;
 };
 
 // Polls every action's key: a code the key state does not know reads as up. Without an input,
-// everything is up. A key pressed and released since the last poll reads as down for this poll
-// (its press mark in the input is taken), so it reports one press.
+// everything is up. A key pressed and released since the last poll reads as down for this poll, so
+// it reports one press.
 void PollKeyboard(ActionMap& map, Input* input);

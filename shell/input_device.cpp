@@ -6,6 +6,7 @@
 #include "foundation/byte_order.h"
 #include "foundation/fw.h"
 #include "platform/app.h"
+#include "shell/input_queue.h"
 
 namespace {
 
@@ -36,6 +37,12 @@ void SetInputServices(InputServices services) {
 
 InputServices CurrentInputServices() {
     return Services();
+}
+
+void ForgetInputSoFar() {
+    KeyQueue().Drain();
+    CharQueue().Drain();
+    if (Input* input = CurrentInputServices().input) input->HearAllPresses();
 }
 
 InputDevice::InputDevice() : DataBlock(kHeaderSize, false) {

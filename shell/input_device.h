@@ -28,6 +28,12 @@ struct InputServices {
 void SetInputServices(InputServices services);
 InputServices CurrentInputServices();
 
+// What was typed and pressed so far is old: the key and character queues are emptied and every key
+// press is heard, so none of it reaches what reads the keys next. A window calls it as it starts and
+// as it ends: the key that closed it is not seen again by the screen below, and a press made while
+// one screen read the keys is no fresh press to a device polled after it.
+void ForgetInputSoFar();
+
 class InputDevice : public DataBlock {
   public:
     static constexpr uint32_t kHeaderSize = 18;

@@ -197,6 +197,8 @@ class DialogWindow {
     Next DispatchMessages(LoopState& s);
     Next ReadCharacters(LoopState& s);
     void ReadEditFields(LoopState& s);
+    // Whether an edit field of this window takes typed text now.
+    bool EditFieldActive() const;
     void ReadKey(LoopState& s);
     Next ReadDevice(LoopState& s);
     void HitTest(LoopState& s);

@@ -76,6 +76,9 @@ void Accelerate(int32_t& speed, bool lowHeld, bool highHeld, int32_t max) {
 struct DialogWindow::LoopState {
     std::shared_ptr<DialogWindow*> self;
     InputDevice& input;
+    // An edit field takes what is typed this iteration: the keys that type are text only, so an
+    // action bound to one of them neither moves the pointer, clicks nor closes the window.
+    bool typing = false;
     Font* hintFont = nullptr;
     StackDepths depths{};
     int64_t frame = 0;
@@ -89,6 +92,13 @@ struct DialogWindow::LoopState {
     int32_t clickY = -1;
 
     int32_t Frame() const { return static_cast<int32_t>(frame); }
+    // A key of the device's keyboard that types into the active edit field is not an action.
+    bool Typed(uint32_t action) const {
+        return typing && input.JoystickNumber() == 0 &&
+               KeyTypesInEditField(static_cast<int32_t>(input.Actions().Code(action)));
+    }
+    bool Held(uint32_t action) const { return input.Actions().Held(action) != 0 && !Typed(action); }
+    bool Pressed(uint32_t action) const { return input.Actions().Pressed(action) != 0 && !Typed(action); }
     int32_t Position() const {
         return static_cast<int32_t>((static_cast<uint32_t>(y) << 16) | (static_cast<uint32_t>(x) & 0xFFFFu));
     }
@@ -140,8 +150,7 @@ int32_t DialogWindow::Run(InputDevice& input, const ScriptObject* owner) {
             hovered_ = {};
             input_ = &input;
             inputOwner_ = WeakObject(owner);
-            KeyQueue().Drain();
-            CharQueue().Drain();
+            ForgetInputSoFar();
             input.Poll();
             s.x = s.previousX = input.MouseX();
             s.y = s.previousY = input.MouseY();
@@ -154,8 +163,12 @@ int32_t DialogWindow::Run(InputDevice& input, const ScriptObject* owner) {
         Notify(s, kEventEnd, 0, 0);
     } catch (...) {
         if (*s.self != nullptr) running_ = false;
+        ForgetInputSoFar();
         throw;
     }
+    // What ended the window (its key, its character, its press) and what was typed meanwhile
+    // belonged to it.
+    ForgetInputSoFar();
     running_ = false;
     // Read first: a destructor of what goes now may close or delete the window.
     const int32_t result = Result();
@@ -177,6 +190,7 @@ void DialogWindow::Loop(LoopState& s) {
 
         if (DispatchMessages(s) == Next::kNextFrame) continue;
         if (ReadCharacters(s) == Next::kNextFrame) continue;
+        s.typing = EditFieldActive();
         ReadKey(s);
         if (ReadDevice(s) == Next::kNextFrame) continue;
         HitTest(s);
@@ -272,10 +286,19 @@ void DialogWindow::ReadEditFields(LoopState& s) {
     EndIfResult();
 }
 
+bool DialogWindow::EditFieldActive() const {
+    return std::any_of(controls_.begin(), controls_.end(), [](const Entry& entry) {
+        const auto* edit = dynamic_cast<const EditControlObject*>(LiveControl(entry.object));
+        return edit != nullptr && edit->Class()->InheritsFrom("Edit") && edit->Active();
+    });
+}
+
 void DialogWindow::ReadKey(LoopState& s) {
     InputQueue& keys = KeyQueue();
     if (keys.Count() < InputQueue::kValueBytes) return;
     const int32_t key = keys.ReadInt();
+    // The key of a character the edit field took was that character and nothing more.
+    if (s.typing && KeyTypesInEditField(key)) return;
     if (key == VK_F1 && !helpText_.Empty()) {
         const String file = helpText_;
         const HelpRequest& help = HelpRequestHook();
@@ -289,15 +312,13 @@ void DialogWindow::ReadKey(LoopState& s) {
 
 DialogWindow::Next DialogWindow::ReadDevice(LoopState& s) {
     InputDevice& input = s.input;
-    if (input.Actions().Pressed(kActionClose) != 0) {
+    if (s.Pressed(kActionClose)) {
         Notify(s, kEventClose, s.Position(), CurrentId());
         EndIfResult();
         return Next::kNextFrame;
     }
-    const ActionMap& actions = input.Actions();
-    Accelerate(cursorSpeedX_, actions.Held(kActionLeft) != 0, actions.Held(kActionRight) != 0,
-               cursorMaxSpeed_);
-    Accelerate(cursorSpeedY_, actions.Held(kActionUp) != 0, actions.Held(kActionDown) != 0, cursorMaxSpeed_);
+    Accelerate(cursorSpeedX_, s.Held(kActionLeft), s.Held(kActionRight), cursorMaxSpeed_);
+    Accelerate(cursorSpeedY_, s.Held(kActionUp), s.Held(kActionDown), cursorMaxSpeed_);
     // The device's pointer may come from a recording: any value is held to the screen.
     const ScreenSurface* surface = display_->Surface();
     const int64_t width = surface != nullptr ? surface->Width() : 0;
@@ -343,10 +364,8 @@ void DialogWindow::HitTest(LoopState& s) {
 
 void DialogWindow::ReportPointer(LoopState& s) {
     InputDevice& input = s.input;
-    const bool primary =
-        input.Actions().Pressed(kActionPrimary) != 0 || input.MouseButtons().Pressed(kMouseLeft) != 0;
-    const bool secondary =
-        input.Actions().Pressed(kActionSecondary) != 0 || input.MouseButtons().Pressed(kMouseRight) != 0;
+    const bool primary = s.Pressed(kActionPrimary) || input.MouseButtons().Pressed(kMouseLeft) != 0;
+    const bool secondary = s.Pressed(kActionSecondary) || input.MouseButtons().Pressed(kMouseRight) != 0;
     const int32_t restEvent = s.rest >= kRestFrames ? kEventRest : kEventPointer;
     const int32_t wheel = input.Wheel() / kWheelDelta;
     const int32_t position = s.Position();

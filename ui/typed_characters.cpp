@@ -1,5 +1,6 @@
 #include "ui/typed_characters.h"
 
+#include "platform/key_table.h"
 #include "shell/input_queue.h"
 
 bool IsCodePageAlphaNumeric(uint8_t c) {
@@ -30,4 +31,11 @@ bool EditFieldTakes(int32_t value) {
     const bool punctuation = (c >= 0x21 && c <= 0x2F) || (c >= 0x3A && c <= 0x40) ||
                              (c >= 0x5B && c <= 0x60) || (c >= 0x7B && c <= 0x7E);
     return c == ' ' || punctuation || IsCodePageAlphaNumeric(c);
+}
+
+bool KeyTypesInEditField(int32_t virtualKey) {
+    const int32_t k = virtualKey;
+    return k == VK_BACK || k == VK_SPACE || (k >= '0' && k <= '9') || (k >= 'A' && k <= 'Z') ||
+           (k >= VK_NUMPAD0 && k <= VK_DIVIDE) || (k >= VK_OEM_1 && k <= VK_OEM_3) ||
+           (k >= VK_OEM_4 && k <= VK_OEM_8) || k == VK_OEM_102;
 }

@@ -7,3 +7,8 @@
 
 bool IsCodePageAlphaNumeric(uint8_t c);
 bool EditFieldTakes(int32_t value);
+// Whether a key (a virtual-key code) types into an edit field: the letter, digit, space,
+// punctuation and number-pad keys, whose characters the field takes, and Backspace, which it takes
+// to delete. With or without Shift, whatever the keyboard layout makes of them, these are the keys
+// of typed text.
+bool KeyTypesInEditField(int32_t virtualKey);

@@ -34,37 +34,63 @@ TEST(Input, EitherSideAnswersForAModifier) {
     EXPECT_FALSE(input.KeyDown(VK_SHIFT));
 }
 
-TEST(Input, AClickBetweenTwoPollsIsSeenAsPressedOnce) {
+TEST(Input, EachReaderHearsAPressOnceAtItsNextLook) {
     struct Case {
         const char* what;
         int32_t set;    // the code the backend reports
-        int32_t asked;  // the code the game polls
-        bool release;   // up again before the poll
+        int32_t asked;  // the code the reader watches
+        bool release;   // up again before the look
     };
     const Case cases[] = {
         {"click shorter than a poll", VK_LBUTTON, VK_LBUTTON, true},
         {"right button held", VK_RBUTTON, VK_RBUTTON, false},
         {"key tapped", 'Q', 'Q', true},
-        {"right shift tapped, asked unsided", VK_RSHIFT, VK_SHIFT, true},
-        {"left alt held, asked unsided", VK_LMENU, VK_MENU, false},
+        {"right shift tapped, watched unsided", VK_RSHIFT, VK_SHIFT, true},
+        {"left alt held, watched unsided", VK_LMENU, VK_MENU, false},
     };
     for (const Case& c : cases) {
         HeadlessInput input;
-        EXPECT_FALSE(input.KeyPressedSinceLastPoll(c.asked)) << c.what;
+        PressWatch first;
+        PressWatch second;
+        EXPECT_FALSE(first.Look(input, c.asked)) << c.what;
+        EXPECT_FALSE(second.Look(input, c.asked)) << c.what;
         input.SetKey(c.set, true);
         if (c.release) input.SetKey(c.set, false);
         EXPECT_EQ(input.KeyDown(c.asked), !c.release) << c.what;
-        EXPECT_TRUE(input.KeyPressedSinceLastPoll(c.asked)) << c.what;
-        // Asking again without a new press: not pressed, though a held key stays down.
-        EXPECT_FALSE(input.KeyPressedSinceLastPoll(c.asked)) << c.what;
-        EXPECT_FALSE(input.KeyPressedSinceLastPoll(c.set)) << c.what;
+        // Each reader hears of it, once; a held key stays down without being pressed again.
+        EXPECT_TRUE(first.Look(input, c.asked)) << c.what;
+        EXPECT_FALSE(first.Look(input, c.asked)) << c.what;
+        EXPECT_TRUE(second.Look(input, c.asked)) << c.what;
+        EXPECT_FALSE(second.Look(input, c.asked)) << c.what;
     }
+}
+
+TEST(Input, APressIsNoNewsToAReaderThatLooksAfterItOrAfterEveryPressWasHeard) {
     HeadlessInput input;
+    PressWatch early;
+    PressWatch other;
+    EXPECT_FALSE(early.Look(input, 'A'));
+    EXPECT_FALSE(other.Look(input, 'B'));
     input.SetKey('A', true);
-    EXPECT_FALSE(input.KeyPressedSinceLastPoll('B'));  // each key keeps its own
-    EXPECT_FALSE(input.KeyPressedSinceLastPoll(-1));
-    EXPECT_FALSE(input.KeyPressedSinceLastPoll(256));
-    EXPECT_TRUE(input.KeyPressedSinceLastPoll('A'));
+    input.SetKey('A', false);
+    PressWatch late;  // starts watching after the press
+    EXPECT_FALSE(late.Look(input, 'A'));
+    EXPECT_FALSE(other.Look(input, 'B'));  // each key keeps its own count
+    // Heard: no news to a reader that had not looked since, but a later press is.
+    input.HearAllPresses();
+    EXPECT_FALSE(early.Look(input, 'A'));
+    input.SetKey('A', true);
+    EXPECT_TRUE(early.Look(input, 'A'));
+    EXPECT_TRUE(late.Look(input, 'A'));
+    // Watching another key starts over; codes outside the table are never pressed.
+    input.SetKey('A', false);
+    input.SetKey('A', true);
+    EXPECT_FALSE(early.Look(input, 'B'));
+    EXPECT_FALSE(early.Look(input, 'A'));
+    input.SetKey(256, true);
+    EXPECT_EQ(input.Presses(256), 0u);
+    EXPECT_EQ(input.Presses(-1), 0u);
+    EXPECT_EQ(input.Presses('A'), 3u);
 }
 
 TEST(Input, CursorKeepsNegativeAndLargePositions) {

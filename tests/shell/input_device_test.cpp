@@ -63,6 +63,7 @@ class InputDeviceTest : public ::testing::Test {
 TEST_F(InputDeviceTest, HeldAndPressedAcrossPolls) {
     InputDevice device;
     device.Actions().SetCodes({VK_LEFT, VK_RIGHT, 'A'});
+    device.Poll();
     input.SetKey(VK_LEFT, true);
     std::vector<int32_t> held, pressed;
     for (int i = 0; i < 3; ++i) {
@@ -85,6 +86,57 @@ TEST_F(InputDeviceTest, HeldAndPressedAcrossPolls) {
     EXPECT_EQ(device.Actions().Held(0), 0);
 }
 
+// A press is news to the polls that follow it: not to a device that starts polling after it, nor
+// once every press was heard (a window started or ended while the device was not polled). Each
+// device hears of a press that follows its poll, whoever else polls the key.
+TEST_F(InputDeviceTest, APressIsFreshOnlyToTheDevicesPollingWhenItIsMade) {
+    enum Before { kPolled, kNeverPolled, kPolledThenReset, kPolledThenHeard };
+    struct Case {
+        const char* name;
+        Before before;
+        bool heldOn;  // still down at the poll
+        int32_t pressed;
+    };
+    const Case cases[] = {
+        {"pressed after the last poll", kPolled, false, 1},
+        {"pressed and held after the last poll", kPolled, true, 1},
+        {"pressed before the first poll", kNeverPolled, false, 0},
+        {"held since before the first poll", kNeverPolled, true, 0},
+        {"pressed before a reset", kPolledThenReset, false, 0},
+        {"held across a reset", kPolledThenReset, true, 0},
+        {"pressed while another screen read the keys", kPolledThenHeard, false, 0},
+        {"held while another screen read the keys", kPolledThenHeard, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HeadlessInput keys;
+        SetInputServices({&keys, &app});
+        InputDevice device;
+        InputDevice sameKey;
+        device.Actions().SetCodes({'C'});
+        sameKey.Actions().SetCodes({'C'});
+        sameKey.Poll();
+        if (c.before != kNeverPolled) device.Poll();
+        keys.SetKey('C', true);
+        if (!c.heldOn) keys.SetKey('C', false);
+        if (c.before == kPolledThenReset) device.ResetActions();
+        if (c.before == kPolledThenHeard) keys.HearAllPresses();
+        device.Poll();
+        EXPECT_EQ(device.Actions().Pressed(0), c.pressed);
+        EXPECT_EQ(device.Actions().Held(0), c.pressed != 0 || c.heldOn ? -1 : 0);
+        // The device polling beside it hears of the same press (unless it was heard).
+        sameKey.Poll();
+        EXPECT_EQ(sameKey.Actions().Pressed(0), c.before == kPolledThenHeard ? 0 : 1);
+        // And the next press is news to both.
+        keys.SetKey('C', false);
+        keys.SetKey('C', true);
+        device.Poll();
+        sameKey.Poll();
+        EXPECT_EQ(device.Actions().Pressed(0), 1);
+        EXPECT_EQ(sameKey.Actions().Pressed(0), 1);
+    }
+}
+
 TEST_F(InputDeviceTest, CodesOutsideTheKeyTableReadAsUp) {
     InputDevice device;
     device.Actions().SetCodes({0x100, 0xFFFFFFFFu, 0x80000041u, 'A'});
@@ -100,6 +152,7 @@ TEST_F(InputDeviceTest, CodesOutsideTheKeyTableReadAsUp) {
 TEST_F(InputDeviceTest, MouseIsPolledOnlyWithTheFlagOrPollWithMouse) {
     InputDevice device;
     device.Actions().SetCodes({'A'});
+    device.PollWithMouse();
     input.MoveCursor(120, 45);
     input.SetKey(VK_LBUTTON, true);
     app.InjectWheel(240);
@@ -160,6 +213,7 @@ TEST_F(InputDeviceTest, EveryPressIsPressedOnceHoweverLongItIsHeld) {
         device.SetMouseEnabled(true);
         ActionMap& map = c.code == 'A' ? device.Actions() : device.MouseButtons();
         const uint32_t action = c.code == VK_RBUTTON ? 1 : 0;
+        device.Poll();
         std::vector<int32_t> pressed;
         std::vector<int32_t> held;
         for (Between step : c.steps) {

@@ -292,6 +292,7 @@ TEST_F(ShipTest, ActionSevenAndTheWheelStepTheWeaponDirections) {
         SCOPED_TRACE(c.name);
         GameObject ship = Flying();
         TestPilot& pilot = Fly(Of(ship));
+        pilot.device.Poll();
         if (c.key) game.PressKey('D');
         pilot.device.Poll();
         pilot.device.SetWheel(c.wheel);

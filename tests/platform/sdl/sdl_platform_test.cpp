@@ -100,7 +100,9 @@ TEST_F(SdlPlatformTest, EventsBecomeKeysCharactersWheelAndQuit) {
     app.SetCharHandler([&](uint8_t c, bool) { chars.push_back(c); });
     bool shiftSeen = false;
     bool clickSeen = false;
+    PressWatch clicks;
     app.StartGameThread([&] {
+        clicks.Look(input, VK_LBUTTON);
         auto key = [](uint32_t type, SDL_Keycode sym, SDL_Scancode scancode, uint16_t mod) {
             SDL_Event event{};
             event.type = type;
@@ -139,7 +141,7 @@ TEST_F(SdlPlatformTest, EventsBecomeKeysCharactersWheelAndQuit) {
                 pending = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_KEYDOWN, SDL_MOUSEWHEEL) > 0;
             });
         }
-        clickSeen = !input.MouseButtonDown(VK_LBUTTON) && input.KeyPressedSinceLastPoll(VK_LBUTTON);
+        clickSeen = !input.MouseButtonDown(VK_LBUTTON) && clicks.Look(input, VK_LBUTTON);
         app.RunOnMain([&] { shiftSeen = input.KeyDown(VK_SHIFT); });
         key(SDL_KEYUP, SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, 0);
         SDL_Event quit{};
@@ -154,7 +156,7 @@ TEST_F(SdlPlatformTest, EventsBecomeKeysCharactersWheelAndQuit) {
     EXPECT_EQ(app.TakeWheelSum(), 240);
     EXPECT_TRUE(shiftSeen);
     EXPECT_TRUE(clickSeen);
-    EXPECT_FALSE(input.KeyPressedSinceLastPoll(VK_LBUTTON));
+    EXPECT_FALSE(clicks.Look(input, VK_LBUTTON));
     EXPECT_FALSE(input.KeyDown(VK_SHIFT));
 }
 
