@@ -69,8 +69,8 @@ players() { [ "$(menu_entries "$1")" = 3 ]; }
 ship_window() { [ "$(white_in "$1" 585 33 45 14)" -ge 30 ]; }
 # A dialog's panel in the middle of the screen (the ship window's tips, a question).
 panel() { [ "$(colour_count "$1" 200 200 240 60 "$PANEL_BLUE")" -ge 3000 ]; }
-# The flight's question ("Quit the flight?") in white in the middle of the screen.
-flight_question() { [ "$(white_in "$1" 200 232 240 18)" -ge 30 ]; }
+# The flight's question ("Quit the flight?"), in the head-up texts' yellow in the middle of the screen.
+flight_question() { [ "$(colour_count "$1" 200 228 240 24 "$YELLOW")" -ge 30 ]; }
 # The first system's planet window: Kessa's disc lit.
 kessa() {
     [ "$(convert "$SHOTS/$1.png" -crop 30x30+185+225 +repage -colorspace Gray -threshold 30% \
