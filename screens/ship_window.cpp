@@ -7,6 +7,7 @@
 #include "graphics/color_manager.h"
 #include "graphics/image.h"
 #include "graphics/image_manager.h"
+#include "screens/hand.h"
 #include "screens/item_window.h"
 #include "screens/player_screen.h"
 #include "screens/screen_helpers.h"
@@ -162,22 +163,16 @@ OptionObject* ShipWindow::SetHeld(OptionObject* item) {
     MarkLetGo(old, HolderKind::kHand, nullptr);
     state_.heldItem = WeakObject(item);
     MarkHeld(item, HolderKind::kHand, nullptr);
+    UpdatePointer();
     return old;
 }
 
+PutInHand ShipWindow::Hand() {
+    return [this](OptionObject* item) { SetHeld(item); };
+}
+
 void ShipWindow::OfferFromHand(WeaponObject& weapon) {
-    // The hand lets go while the weapon is offered what it holds: the offer's scripts may load it
-    // and then end the window, whose end destroys what the hand holds. What comes back is taken
-    // only when no other owner holds it, whether the offer answered or failed.
-    OptionObject* offered = SetHeld(nullptr);
-    uint32_t answer = 0;
-    try {
-        answer = Weapon::CallOfferAmmo(&weapon, offered != nullptr ? offered->Address() : 0);
-    } catch (const DExep&) {
-        SetHeld(FreeToTake(offered));
-        throw;
-    }
-    SetHeld(Weapon::TakenBack(offered, answer));
+    OfferHeldToWeapon(Held(), Hand(), weapon);
 }
 
 OptionObject* ShipWindow::TakeHeld() {
@@ -185,15 +180,7 @@ OptionObject* ShipWindow::TakeHeld() {
 }
 
 void ShipWindow::UpdatePointer() {
-    if (OptionObject* held = Held()) {
-        SetCursor(held->Picture());
-        return;
-    }
-    Image* cursor = nullptr;
-    if (ObjectManager* table = GetProcessor()->Objects().ListAt(kGalaxyCursorListId)) {
-        if (auto* picture = dynamic_cast<Image*>(table->GetObject(0))) cursor = picture->EntryAt(state_.tool);
-    }
-    SetCursor(cursor);
+    ShowHandPointer(*this, Held(), state_.tool);
 }
 
 void ShipWindow::Refresh() {
@@ -418,7 +405,6 @@ void ShipWindow::SlotCommand(SlotObject& slot, bool guidePlace) {
                 TakeAndPutGuide(slot);
             else
                 TakeAndPut(slot);
-            UpdatePointer();
             break;
         case kToolConfigure:
             if (shown != nullptr) ShowItemInfo(*this, *shown);
@@ -463,10 +449,8 @@ void ShipWindow::TakeAndPut(SlotObject& slot) {
             OfferFromHand(*weapon);
             Refresh();
         } else if (item->ItemKind() == kItemAmmo) {
-            if (Option::TryMerge(*item, held))
-                SetHeld(nullptr);
-            else
-                swap();
+            // A merge that did not happen gave the hand back what it held; only that is exchanged.
+            if (!MergeHeldInto(held, Hand(), *item) && Held() == held) swap();
         } else if (kind == kItemAmmo || kind == kSlotHold) {
             swap();
         }

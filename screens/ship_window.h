@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "screens/equipment_window.h"
+#include "screens/hand.h"
 #include "screens/screen_teardown.h"
 #include "screens/slot_layout.h"
 #include "ui/dialog_window.h"
@@ -58,7 +59,7 @@ class ShipWindow : public DialogWindow {
 
     // --- what openers use ---
     // Puts item in the hand (the window then owns it and marks it so); an item already held is given
-    // back.
+    // back. The pointer follows the hand.
     OptionObject* SetHeld(OptionObject* item);
     // Takes the item out of the hand; the caller owns it.
     OptionObject* TakeHeld();
@@ -76,6 +77,8 @@ class ShipWindow : public DialogWindow {
     void SlotSecondary(SlotObject& slot, bool guidePlace);
     void GroupSecondary(int32_t group);
     void ToolCommand(int32_t tool);
+    // What puts an item into this window's hand.
+    PutInHand Hand();
     // Offers the hand's item (none: asks for the loaded ammunition) to the weapon and takes back what
     // the offer leaves.
     void OfferFromHand(WeaponObject& weapon);

@@ -241,6 +241,12 @@ void ShopDialogObject::SetHeld(OptionObject* item) {
     }
     held_ = WeakObject(item);
     MarkHeld(item, HolderKind::kHand, this);
+    ShopDialog::UpdatePointer(*this);
+}
+
+void ShopDialogObject::SetToolMode(int32_t mode) {
+    toolMode_ = mode;
+    if (Alive()) ShopDialog::UpdatePointer(*this);
 }
 
 SlotObject& ShopDialogObject::NewSlot(std::vector<WeakObject>& into, OptionObject* item, bool owning) {

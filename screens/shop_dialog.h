@@ -116,7 +116,8 @@ class ShopDialogObject : public ZEMADialogObject {
     int32_t Margin() const { return margin_; }
     void SetMargin(int32_t margin) { margin_ = margin; }
     int32_t ToolMode() const { return toolMode_; }
-    void SetToolMode(int32_t mode) { toolMode_ = mode; }
+    // The pointer follows the tool (ShopDialog::UpdatePointer).
+    void SetToolMode(int32_t mode);
     int32_t Page() const { return page_; }
     void SetPage(int32_t page) { page_ = page; }
     int32_t ScrollRow() const { return scrollRow_; }
@@ -136,7 +137,8 @@ class ShopDialogObject : public ZEMADialogObject {
     // Puts an item in hand (null empties it); the caller gives the item up, and what was in hand
     // before is the caller's. A dead item empties the hand. Once the shop's destruction has begun
     // the item goes as the hand went (it is destroyed): nothing would let go of it again. The hand
-    // marks what it holds as the shop's (world/ownership.h).
+    // marks what it holds as the shop's (world/ownership.h), and the pointer follows the hand
+    // (ShopDialog::UpdatePointer), whatever changed it.
     void SetHeld(OptionObject* item);
 
     // --- the stock: the dialog owns its slots, and they own their items ---
@@ -234,7 +236,8 @@ struct ShopDialog {
     static void OnWindowMessage(ShopDialogObject& shop, int32_t code, int32_t p1, int32_t p2);
     // Event 8: removes and makes again every control.
     static void Build(ShopDialogObject& shop);
-    // The held item's picture, else the pointer of the tool mode.
+    // The window's pointer from the hand: the held item's picture, else the pointer of the tool
+    // mode. Every change of the hand or of the tool mode ends with it.
     static void UpdatePointer(ShopDialogObject& shop);
 
     // A slot control at (x, y) showing the slot, with the hand as its selection, recorded by id

@@ -3,13 +3,12 @@
 #include <algorithm>
 
 #include "foundation/exceptions.h"
-#include "graphics/image.h"
+#include "screens/hand.h"
 #include "screens/screen_helpers.h"
 #include "screens/shop_dialog.h"
 #include "script/method_runner.h"
 #include "script/object_manager.h"
 #include "script/processor.h"
-#include "shell/game_ids.h"
 #include "ui/control.h"
 #include "ui/dialog_window.h"
 #include "ui/visual.h"
@@ -53,7 +52,6 @@ void SellCommand(ShopDialogObject& shop) {
     } else {
         shop.SetToolMode(shop.ToolMode() == kShopToolSelling ? kShopToolNormal : kShopToolSelling);
     }
-    ShopDialog::UpdatePointer(shop);
 }
 
 void InformationCommand(ShopDialogObject& shop) {
@@ -62,7 +60,6 @@ void InformationCommand(ShopDialogObject& shop) {
         return;
     }
     shop.SetToolMode(shop.ToolMode() == kShopToolInformation ? kShopToolNormal : kShopToolInformation);
-    ShopDialog::UpdatePointer(shop);
 }
 
 void CustomerCommand(ShopDialogObject& shop, int32_t id) {
@@ -141,10 +138,7 @@ void ShopDialog::OnWindowMessage(ShopDialogObject& shop, int32_t code, int32_t p
                 shop.Window().SetHint(GTTClass::CallGetName(slot->First()));
             return;
         case kEventSecondary:
-            if (p2 == 0 && shop.ToolMode() != kShopToolNormal) {
-                shop.SetToolMode(kShopToolNormal);
-                UpdatePointer(shop);
-            }
+            if (p2 == 0 && shop.ToolMode() != kShopToolNormal) shop.SetToolMode(kShopToolNormal);
             if (SlotObject* slot = SlotOfControl(shop, p2); slot != nullptr && slot->First() != nullptr)
                 ShowItemWindow(shop, *slot->First());
             return;
@@ -166,15 +160,8 @@ void ShopDialog::OnWindowMessage(ShopDialogObject& shop, int32_t code, int32_t p
 }
 
 void ShopDialog::UpdatePointer(ShopDialogObject& shop) {
-    DialogWindow& window = shop.Window();
-    if (OptionObject* held = shop.Held()) {
-        window.SetCursor(held->Picture());
-        return;
-    }
     const int32_t entry = shop.ToolMode() == kShopToolInformation ? kInformationPointer
                           : shop.ToolMode() == kShopToolSelling   ? kSellingPointer
                                                                   : 0;
-    auto* pointers = ShopProcessor(shop).Objects().ListAt(kGalaxyCursorListId);
-    auto* picture = pointers != nullptr ? dynamic_cast<Image*>(pointers->GetObject(0)) : nullptr;
-    window.SetCursor(picture != nullptr ? picture->EntryAt(entry) : nullptr);
+    ShowHandPointer(shop.Window(), shop.Held(), entry);
 }

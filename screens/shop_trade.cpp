@@ -12,6 +12,7 @@
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
 #include "graphics/image.h"
+#include "screens/hand.h"
 #include "screens/screen_helpers.h"
 #include "screens/shop_dialog.h"
 #include "script/method_runner.h"
@@ -220,21 +221,9 @@ void ExchangeWithHand(ShopDialogObject& shop, SlotObject& slot, OptionObject* he
     shop.SetHeld(FreeToTake(former));
 }
 
-// Offers the hand's ammunition to the weapon. The hand lets go meanwhile: the offer's scripts may load
-// it and then delete the shop, whose end destroys what the hand holds. What comes back, whether the
-// offer answered or failed, is the hand's again only when no other owner holds it (or goes, when the
-// shop went).
-void OfferFromHand(ShopDialogObject& shop, OptionObject& weapon) {
-    OptionObject* offered = shop.Held();
-    shop.SetHeld(nullptr);
-    uint32_t answer = 0;
-    try {
-        answer = Weapon::CallOfferAmmo(&weapon, offered != nullptr ? offered->Address() : 0);
-    } catch (const DExep&) {
-        shop.SetHeld(FreeToTake(offered));
-        throw;
-    }
-    shop.SetHeld(Weapon::TakenBack(offered, answer));
+// What the shop's hand takes back from an offer of what it holds.
+PutInHand ShopHand(ShopDialogObject& shop) {
+    return [&shop](OptionObject* item) { shop.SetHeld(item); };
 }
 
 void ClickOtherSlot(ShopDialogObject& shop, SlotObject& slot) {
@@ -248,16 +237,15 @@ void ClickOtherSlot(ShopDialogObject& shop, SlotObject& slot) {
         Refresh(shop);
         return;
     }
-    if (held != nullptr && item != nullptr && held->ItemKind() == kItemAmmo &&
-        item->ItemKind() == kItemWeapon) {
-        OfferFromHand(shop, *item);
-    } else if (held != nullptr && item != nullptr && held->ItemKind() == kItemAmmo &&
-               item->ItemKind() == kItemAmmo && Option::TryMerge(*item, held)) {
-        shop.SetHeld(nullptr);
-    } else if (held != nullptr || item != nullptr) {
+    const bool ammoHeld = held != nullptr && item != nullptr && held->ItemKind() == kItemAmmo;
+    if (ammoHeld && item->ItemKind() == kItemWeapon) {
+        OfferHeldToWeapon(held, ShopHand(shop), *item);
+    } else if (ammoHeld && item->ItemKind() == kItemAmmo && MergeHeldInto(held, ShopHand(shop), *item)) {
+        // Joined the slot's stack: the hand is empty.
+    } else if ((held != nullptr || item != nullptr) && shop.Held() == held) {
+        // A merge that did not happen gave the hand back what it held; only that is exchanged.
         ExchangeWithHand(shop, slot, held);
     }
-    ShopDialog::UpdatePointer(shop);
 }
 
 void ClickStockRow(ShopDialogObject& shop, SlotObject& row) {

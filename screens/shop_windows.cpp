@@ -87,7 +87,6 @@ void ShopDialog::OpenShipWindow(ShopDialogObject& shop, bool secondShip) {
     if (shop.Alive()) {
         shop.SetHeld(window.TakeHeld());
         if (PlayerObject* chosen = window.Player()) shop.SetCustomer(chosen);
-        UpdatePointer(shop);
     }
     window.End();
     if (shop.Alive()) CallBuild(shop);

@@ -20,6 +20,7 @@
 #include "shell/game_ids.h"
 #include "ui/dialog_window.h"
 #include "world/actor.h"
+#include "world/ownership.h"
 #include "world/ship.h"
 #include "world/shots_manager.h"
 #include "world/slot.h"
@@ -396,8 +397,12 @@ bool Option::TryMerge(OptionObject& into, OptionObject* other) {
     if (receiving->KindA() != offered->KindA() || receiving->KindB() != offered->KindB()) return false;
     if (!SameClassName(*receiving, *offered)) return false;
     if (!offered->Alive() || offered->KeptByEngine()) return false;
-    // The offered item leaves any slot first, so no slot keeps its script value. Leaving switches it
-    // off, which runs script code: an item that went meanwhile merges nowhere.
+    // What a slot, a weapon, a hand, a pilot, a bonus or a supply queue holds stays with its owner:
+    // an owner offering its own item lets go of it first.
+    if (HeldByOwner(offered)) return false;
+    // An item a slot shows without holding it leaves the slot first, so no slot keeps its script
+    // value. Leaving switches it off, which runs script code: an item that went meanwhile merges
+    // nowhere.
     if (SlotObject* slot = offered->Slot()) {
         if (slot->First() == offered) slot->SetObject(nullptr);
         if (slot->Second() == offered) slot->SetObjectB(nullptr);

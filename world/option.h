@@ -201,9 +201,10 @@ struct Option {
     static void Bind(ZEMAClass& target, const NativeClassRow& row);
 
     // Merges other into into when both are ammunition of the same class with equal kind
-    // identifiers: other leaves its slot, into's shots grow by other's, other is destroyed and true
-    // returned. Otherwise nothing changes. A null other, other being into, and an item that went
-    // while other left its slot, never merge.
+    // identifiers and no owner holds other (world/ownership.h): other leaves a slot that shows it,
+    // into's shots grow by other's, other is destroyed and true returned. Otherwise nothing changes.
+    // A null other, other being into, an item an owner holds (an owner offering its own lets go of
+    // it first) and an item that went while other left its slot, never merge.
     static bool TryMerge(OptionObject& into, OptionObject* other);
 };
 

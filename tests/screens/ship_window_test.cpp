@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "graphics/image.h"
 #include "platform/key_table.h"
 #include "script/object_manager.h"
 #include "shell/game_ids.h"
@@ -21,6 +22,8 @@
 #include "tests/support/pilot_fixture.h"
 #include "tests/support/refit_scene.h"
 #include "tests/support/script_log.h"
+#include "ui/visual.h"
+#include "ui/window_services.h"
 #include "world/option.h"
 #include "world/player.h"
 #include "world/ship.h"
@@ -563,6 +566,20 @@ TEST_F(ShipWindowTest, FlightsSlotWindowHookRunsTheWindowForThePilotsShip) {
     ShipSlotWindowHook()(*ship);
     EXPECT_TRUE(ran);
     EXPECT_EQ(ship->WindowPage(), kGuidePage);
+}
+
+// The hand an opener gives (the shop's) shows as the pointer from the start, and the plain pointer
+// once the opener takes it back.
+TEST_F(ShipWindowTest, TheHandAnOpenerGivesShowsAsThePointer) {
+    OptionObject& item = scene.Item(kRefitEngine);
+    item.Own(kVisualPicture) = game.Picture("Misc\\Slots.dpf")->Address();
+    ShipWindow window(*ship);
+    window.SetHeld(&item);
+    EXPECT_EQ(window.Cursor(), item.Picture());
+    EXPECT_EQ(window.TakeHeld(), &item);
+    EXPECT_EQ(window.Cursor(), EngineCursor(game.Cpu()));
+    window.End();
+    DestroyObject(&item);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "campaign/scene_reset.h"
 #include "foundation/script_memory.h"
+#include "graphics/image.h"
 #include "screens/all_items_shop.h"
 #include "screens/shop_dialog.h"
 #include "script/object_lifetime.h"
@@ -24,6 +25,7 @@
 #include "tools/content/script_subclass.h"
 #include "ui/dialog_window.h"
 #include "ui/text_controls.h"
+#include "ui/visual.h"
 #include "world/event_manager.h"
 #include "world/option.h"
 #include "world/player.h"
@@ -139,6 +141,56 @@ class ShopTest : public ::testing::Test {
     }
 
     OptionObject* ShipItem(uint32_t group, int32_t i) { return Ship().SlotAt(group, i)->First(); }
+
+    // --- the pointer ---
+    // Before Begin: a pointer picture set with an entry for each tool, a picture for the items whose
+    // pointer is looked at, and one for a pointer left over from before.
+    void AddPointerPictures() {
+        game.AddPicture("Misc\\GalaxyCursor.dpf", {.entries = 5});
+        game.AddPicture(kHeldPicture);
+        game.AddPicture(kStalePicture);
+    }
+    OptionObject& Pictured(OptionObject& item) {
+        item.Own(kVisualPicture) = game.Picture(kHeldPicture)->Address();
+        return item;
+    }
+    // The entry of the pointer picture set, or (kHeldItem) the held item's picture: what the shop's
+    // window draws as its pointer.
+    static constexpr int32_t kHeldItem = -1;
+    static constexpr int32_t kPlain = 0;
+    static constexpr int32_t kSelling = 4;
+    Image* ExpectedPointer(int32_t pointer) {
+        if (pointer == kHeldItem) return Shop().Held() != nullptr ? Shop().Held()->Picture() : nullptr;
+        auto* set = dynamic_cast<Image*>(game.Objects().ListAt(kGalaxyCursorListId)->GetObject(0));
+        return set->EntryAt(pointer);
+    }
+    enum StepKind { kStockRow, kPaneSlot, kButtonRow, kAnswer, kShipWindowAndBack };
+    struct Step {
+        StepKind kind;
+        int32_t n;  // the row, the slot, the button's row or the answer's x
+    };
+    // The steps, one every 600 ms, from a pointer left over from before.
+    void Play(const std::vector<Step>& steps) {
+        Shop().Window().SetCursor(game.Picture(kStalePicture));
+        Run(
+            [&](uint32_t t) {
+                for (const Step& step : steps) {
+                    t += 600;
+                    if (step.kind == kStockRow) ClickStock(game, t, step.n);
+                    if (step.kind == kPaneSlot) ClickPane(game, t, step.n);
+                    if (step.kind == kButtonRow) ClickAt(game, t, kShopButtonX, ShopButtonY(step.n));
+                    if (step.kind == kAnswer) ClickAt(game, t, step.n, kAnswerY);
+                    if (step.kind == kShipWindowAndBack) {
+                        // Below the tools, the two pages and the one customer.
+                        ClickAt(game, t, kShopButtonX, 175);
+                        game.At(t + 400, [this] { game.TypeChar(0x1b); });
+                    }
+                }
+            },
+            600 * static_cast<uint32_t>(steps.size() + 1));
+    }
+    static constexpr const char* kHeldPicture = "Test\\Held.dpf";
+    static constexpr const char* kStalePicture = "Test\\Stale.dpf";
 
     int runs = 0;
     GameHarness game;
@@ -564,6 +616,132 @@ TEST_F(ShopTest, TheShipWindowTakesTheHandAndGivesItBack) {
     EXPECT_TRUE(shipWindowOpen);
     EXPECT_EQ(Shop().Held(), &battery);
     EXPECT_FALSE(Shop().Window().ChildOpen());
+}
+
+// Whatever changes the hand, the pointer follows: the held item's picture while an item is in hand,
+// else the tool's pointer (the selling tool's, or the plain one).
+TEST_F(ShopTest, ThePointerFollowsTheHandWhateverChangesIt) {
+    struct Case {
+        const char* what;
+        std::vector<const char*> ship;  // items in the slots of the ship's last group
+        std::vector<Step> steps;
+        int32_t pointer;
+        int32_t shots = 0;  // of the ammunition in the ship's second slot afterwards, loaded or not
+    };
+    const Case cases[] = {
+        {"bought from a stock row", {}, {{kStockRow, 0}, {kAnswer, kYesX}}, kHeldItem},
+        {"bought with the selling tool on",
+         {},
+         {{kButtonRow, 0}, {kStockRow, 0}, {kAnswer, kYesX}},
+         kHeldItem},
+        {"a purchase declined with the selling tool on",
+         {},
+         {{kButtonRow, 0}, {kStockRow, 0}, {kAnswer, kNoX}},
+         kPlain},
+        {"the selling tool taken up", {}, {{kButtonRow, 0}}, kSelling},
+        {"taken from the ship", {kBatteryClass}, {{kPaneSlot, 0}}, kHeldItem},
+        {"sold into an empty stock row",
+         {kBatteryClass},
+         {{kPaneSlot, 0}, {kStockRow, 1}, {kAnswer, kYesX}},
+         kPlain},
+        {"a sale into the stock declined",
+         {kBatteryClass},
+         {{kPaneSlot, 0}, {kStockRow, 1}, {kAnswer, kNoX}},
+         kHeldItem},
+        {"sold with the sell button",
+         {kBatteryClass},
+         {{kPaneSlot, 0}, {kButtonRow, 0}, {kAnswer, kYesX}},
+         kPlain},
+        {"put into an empty slot of the ship", {kBatteryClass}, {{kPaneSlot, 0}, {kPaneSlot, 1}}, kPlain},
+        {"exchanged with an item of the ship",
+         {kBatteryClass, kBatteryClass},
+         {{kPaneSlot, 0}, {kPaneSlot, 1}},
+         kHeldItem},
+        {"joined to a stack in the ship",
+         {kShellsClass, kShellsClass},
+         {{kPaneSlot, 0}, {kPaneSlot, 1}},
+         kPlain,
+         60},
+        {"loaded into a weapon", {kShellsClass, kGunClass}, {{kPaneSlot, 0}, {kPaneSlot, 1}}, kPlain, 30},
+        {"back from the ship window", {kBatteryClass}, {{kPaneSlot, 0}, {kShipWindowAndBack, 0}}, kHeldItem},
+    };
+    AddPointerPictures();
+    Begin();
+    Stock(kBatteryClass);
+    Shop().AddStockSlot(nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        customer->SetMoneyTenths(5000);
+        Shop().SetToolMode(kShopToolNormal);
+        DropHeld();
+        if (OptionObject* sold = Shop().StockAt(1)->SetObject(nullptr)) DestroyObject(sold);
+        Pictured(*Shop().StockAt(0)->First());
+        for (int32_t i = 0; i < 2; ++i) {
+            SlotObject& slot = *Ship().SlotAt(kPlainGroup, i);
+            if (OptionObject* old = slot.SetObject(nullptr)) DestroyObject(old);
+            if (i < static_cast<int32_t>(c.ship.size()))
+                slot.SetObject(&Pictured(OptionObject::Of(game.New(c.ship[i]).release())));
+        }
+        Play(c.steps);
+        EXPECT_EQ(Shop().Held() != nullptr, c.pointer == kHeldItem);
+        ASSERT_NE(ExpectedPointer(c.pointer), nullptr);
+        EXPECT_EQ(Shop().Window().Cursor(), ExpectedPointer(c.pointer));
+        if (c.shots != 0) {
+            OptionObject* second = ShipItem(kPlainGroup, 1);
+            auto* weapon = dynamic_cast<WeaponObject*>(second);
+            auto* ammo = dynamic_cast<AmmoObject*>(weapon != nullptr ? weapon->Ammo() : second);
+            ASSERT_NE(ammo, nullptr);
+            EXPECT_EQ(ammo->ShotsLeft(), c.shots);
+        }
+    }
+}
+
+// Closing puts the hand into the ship; a second ship the player keeps keeps the shop open, with an
+// empty hand and the plain pointer.
+TEST_F(ShopTest, ThePointerFollowsTheHandStowedByAClosingThatDoesNotClose) {
+    AddPointerPictures();
+    Begin();
+    ScriptObject* secondShip = game.New(kFreighterClass).release();
+    ShipObject::Of(secondShip)
+        .SlotAt(kPlainGroup, 0)
+        ->SetObject(&OptionObject::Of(game.New(kBatteryClass).release()));
+    dynamic_cast<ObjectManager&>(*game.Object(kShipListId)).AppendObject(secondShip);
+    customer->AttachReserveShip(secondShip);
+    OptionObject& battery = Pictured(OptionObject::Of(game.New(kBatteryClass).release()));
+    Ship().SlotAt(kPlainGroup, 0)->SetObject(&battery);
+    Play({{kPaneSlot, 0}, {kButtonRow, 3}, {kAnswer, kNoX}});
+    EXPECT_EQ(ShipItem(kPlainGroup, 0), &battery);
+    EXPECT_EQ(customer->ReserveShip(), secondShip);
+    EXPECT_EQ(Shop().Window().Cursor(), ExpectedPointer(kPlain));
+}
+
+// The all-items shop keeps the shop's hand and pointer.
+TEST_F(ShopTest, TheAllItemsShopsPointerFollowsTheHand) {
+    struct Case {
+        const char* what;
+        std::vector<Step> steps;
+        int32_t pointer;
+    };
+    const Case cases[] = {
+        {"bought", {{kStockRow, 0}}, kHeldItem},
+        {"bought and sold into an empty stock row", {{kStockRow, 0}, {kStockRow, 3}}, kPlain},
+        {"bought and put into the ship", {{kStockRow, 0}, {kPaneSlot, 0}}, kPlain},
+    };
+    AddPointerPictures();
+    Begin("AllItemsShop");
+    game.CallVirtual(shopObject.get(), kShopBuildVirtual);  // fills the stock
+    Shop().AddStockSlot(nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DropHeld();
+        for (SlotObject* slot : {Shop().StockAt(3), Ship().SlotAt(kPlainGroup, 0)}) {
+            if (OptionObject* left = slot->SetObject(nullptr)) DestroyObject(left);
+        }
+        Pictured(*Shop().StockAt(0)->First());
+        Play(c.steps);
+        EXPECT_EQ(Shop().Held() != nullptr, c.pointer == kHeldItem);
+        EXPECT_EQ(Shop().Window().Cursor(), ExpectedPointer(c.pointer));
+    }
 }
 
 // The copy left in the stock runs its own restore: when that deletes the copy (and fails, or not),

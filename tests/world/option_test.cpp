@@ -22,9 +22,13 @@
 #include "tests/support/error_message.h"
 #include "tests/support/game_harness.h"
 #include "ui/dialog_window.h"
+#include "world/ownership.h"
+#include "world/player.h"
 #include "world/shots.h"
 #include "world/shots_manager.h"
 #include "world/slot.h"
+#include "world/supply.h"
+#include "world/weapon.h"
 
 namespace {
 
@@ -169,6 +173,75 @@ TEST_F(OptionTest, AmmunitionMergesOnlyWithItsOwnKind) {
     EXPECT_FALSE(Option::TryMerge(OptionObject::Of(cargo.get()), &item));
     EXPECT_TRUE(Option::TryMerge(item, &OptionObject::Of(more.release())));
     EXPECT_EQ(AmmoObject::Of(ammo.get()).ShotsLeft(), INT32_MAX);
+}
+
+// The merge takes only ammunition that no owner holds: an offer another owner holds stays with it,
+// whole, and the receiving stack keeps its shots.
+TEST_F(OptionTest, AMergeLeavesAnOfferAnotherOwnerHoldsWithIt) {
+    const struct Case {
+        const char* owner;
+        // Gives the offer to an owner made for it (null: none, or one that is no object).
+        std::function<GameObject(AmmoObject&)> give;
+        bool merges;
+    } cases[] = {
+        {"nobody", [](AmmoObject&) { return GameObject(); }, true},
+        {"a slot",
+         [&](AmmoObject& offer) {
+             GameObject slot(new SlotObject(game.Class("Slot"), nullptr, 0, 0, kSlotHold));
+             dynamic_cast<SlotObject&>(*slot).SetObject(&offer);
+             return slot;
+         },
+         false},
+        {"a weapon",
+         [&](AmmoObject& offer) {
+             GameObject weapon(new WeaponObject(game.Class("Weapon"), WeaponInit{}));
+             dynamic_cast<WeaponObject&>(*weapon).SetAmmo(&offer);
+             return weapon;
+         },
+         false},
+        {"the ship window's hand",
+         [](AmmoObject& offer) {
+             MarkHeld(&offer, HolderKind::kHand, nullptr);
+             return GameObject();
+         },
+         false},
+        {"a supply service's queue",
+         [&](AmmoObject& offer) {
+             GameObject service = game.New("SupplyService");
+             dynamic_cast<SupplyServiceObject&>(*service).queue.Append(&offer);
+             return service;
+         },
+         false},
+        {"a pilot's items",
+         [&](AmmoObject& offer) {
+             GameObject pilot = game.New("Player");
+             dynamic_cast<PlayerObject&>(*pilot).AddItem(&offer);
+             return pilot;
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.owner);
+        GameObject into = NewAmmo("Ammo", 10);
+        auto& offer = AmmoObject::Of(NewAmmo("Ammo", 5).release());
+        const WeakObject offered(&offer);
+        GameObject owner = c.give(offer);
+        const ItemHolder before = offer.Holder();
+        const std::vector<uint32_t> out = game.CallMethod(into.get(), 29, {offer.Address()});
+        EXPECT_EQ(out, std::vector<uint32_t>{c.merges ? W(-1) : 0u});
+        EXPECT_EQ(AmmoObject::Of(into.get()).ShotsLeft(), c.merges ? 15 : 10);
+        EXPECT_EQ(offered.Get() == nullptr, c.merges);
+        if (offered.Get() == nullptr) continue;
+        EXPECT_TRUE(HeldByOwner(&offer));
+        EXPECT_EQ(offer.Holder().kind, before.kind);
+        EXPECT_EQ(offer.Holder().owner, before.owner);
+        EXPECT_EQ(offer.ShotsLeft(), 5);
+        // The owner destroys what it holds; the hand that is no object leaves that to its window.
+        if (owner == nullptr) {
+            MarkLetGo(&offer, HolderKind::kHand, nullptr);
+            DestroyObject(&offer);
+        }
+    }
 }
 
 TEST_F(OptionTest, TheChargeChangesOnlyFromTheThresholdOn) {
