@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "platform/file_replace.h"
 
 namespace {
@@ -72,8 +74,8 @@ bool XdgDesktop::Add(const DesktopEntry& entry) {
     return ReplaceFile(folder_ + "/" + entry.fileName, text, 0644);
 }
 
-void XdgDesktop::Remove(const std::string& fileName) {
-    if (!SafeFileName(fileName)) return;
+bool XdgDesktop::Remove(const std::string& fileName) {
+    if (!SafeFileName(fileName)) return true;  // no such entry can have been made
     // The entry alone: the folder is every program's, and stays.
-    unlink((folder_ + "/" + fileName).c_str());
+    return unlink((folder_ + "/" + fileName).c_str()) == 0 || errno == ENOENT;
 }

@@ -18,7 +18,10 @@ class Desktop {
     virtual ~Desktop() = default;
     // False when the entry could not be written (or cannot be expressed safely).
     virtual bool Add(const DesktopEntry& entry) = 0;
-    virtual void Remove(const std::string& fileName) = 0;
+    // False when the entry is there and could not be removed.
+    virtual bool Remove(const std::string& fileName) = 0;
+    // Where the entries are kept, for messages.
+    virtual std::string Location() const = 0;
 };
 
 // freedesktop ".desktop" files in one applications folder ("<data home>/applications").
@@ -28,7 +31,8 @@ class XdgDesktop final : public Desktop {
 
     bool Add(const DesktopEntry& entry) override;
     // Removes the entry's file alone: the folder is every program's.
-    void Remove(const std::string& fileName) override;
+    bool Remove(const std::string& fileName) override;
+    std::string Location() const override { return folder_; }
 
     const std::string& Folder() const { return folder_; }
 

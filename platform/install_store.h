@@ -20,6 +20,8 @@ class InstallStore {
     // False when the record could not be written; an older record then stays as it was.
     virtual bool Write(const InstallRecord& record) = 0;
     virtual void Remove() = 0;
+    // Where the record is kept, for messages.
+    virtual std::string Location() const = 0;
 };
 
 // The record as a small text file, "<config home>/Dorn/Vondrel/install.ini":
@@ -34,6 +36,7 @@ class IniInstallStore final : public InstallStore {
     std::optional<InstallRecord> Read() override;
     bool Write(const InstallRecord& record) override;
     void Remove() override;
+    std::string Location() const override { return file_; }
 
     const std::string& FilePath() const { return file_; }
 

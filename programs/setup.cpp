@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
         TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO, interrupts.Fd());
         IniInstallStore store(ConfigHome());
         XdgDesktop desktop(dataHome + "/applications");
-        SetupServices services{ui, store, desktop, dataHome + "/Vondrel"};
+        SetupServices services{ui, store, desktop, dataHome + "/Vondrel", {}, HomeFolder()};
         return RunSetup(services);
     } catch (const DExep& e) {
         std::cerr << "setup: " << e.message.Text() << "\n";

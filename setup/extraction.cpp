@@ -12,6 +12,7 @@
 #include "foundation/fw.h"
 #include "setup/entry_name.h"
 #include "setup/install_folder.h"
+#include "setup/named_write.h"
 
 namespace {
 
@@ -55,16 +56,18 @@ std::vector<std::vector<std::string>> CheckedEntries(const FD::File& archive, co
     return entries;
 }
 
-void CopyEntry(FD::File& archive, const char* name, const std::string& path, bool program) {
+// shownPath: the file's full path, for the writer's errors. The archive's own errors pass as they are.
+void CopyEntry(FD::File& archive, const char* name, const std::string& path, const std::string& shownPath,
+               bool program) {
     EntryBlockReader entry(&archive);
     entry.Open(name);
     FW out;
-    out.Create(path.c_str());
+    NamingFile(shownPath, [&] { out.Create(path.c_str()); });
     uint8_t block[kCopyBlock];
     for (uint32_t n = entry.Read(block, kCopyBlock); n != 0; n = entry.Read(block, kCopyBlock)) {
-        out.Write(block, n);
+        NamingFile(shownPath, [&] { out.Write(block, n); });
     }
-    out.Close();
+    NamingFile(shownPath, [&] { out.Close(); });
     if (program) chmod(path.c_str(), 0755);
 }
 
@@ -72,7 +75,8 @@ class Extraction {
   public:
     Extraction(const String& folder, InstallControl& control) : folder_(folder.Text()), control_(control) {}
 
-    bool Run(BlockReader& reader, const ExtractionTexts& texts, const EntryHook& afterEntry) {
+    bool Run(BlockReader& reader, const ExtractionTexts& texts, const EntryHook& afterEntry,
+             const CommitStep& commit) {
         FD::File archive(&reader, 2, 10);
         const auto entries = CheckedEntries(archive, reader.Name());
         OpenList(texts);
@@ -85,14 +89,17 @@ class Extraction {
                 ThrowPlacement(folder_, place, texts);
             }
             written_.emplace_back(name);
-            CopyEntry(archive, name, place.path, IsProgram(entries[i]));
+            CopyEntry(archive, name, place.path, folder_ + place.path, IsProgram(entries[i]));
             control_.SetPercent(static_cast<int32_t>(uint64_t{i} * 100 / count));
-            list_.Write(name, static_cast<uint32_t>(written_.back().size()));
-            list_.Write("\n", 1);
+            NamingFile(listPath_, [&] {
+                list_.Write(name, static_cast<uint32_t>(written_.back().size()));
+                list_.Write("\n", 1);
+            });
             if (afterEntry) afterEntry(i);
             if (control_.AbortRequested()) return false;
         }
-        list_.Close();
+        NamingFile(listPath_, [&] { list_.Close(); });
+        if (commit) commit();
         return true;
     }
 
@@ -114,6 +121,7 @@ class Extraction {
         if (place.state != PathState::Found && place.state != PathState::Missing)
             throw FatalExep(texts.listError);
         listCreated_ = place.state == PathState::Missing;
+        listPath_ = folder_ + place.path;
         try {
             list_.Create(place.path.c_str(), 1 | 2);
         } catch (const DExep&) {
@@ -124,6 +132,7 @@ class Extraction {
     std::string folder_;
     InstallControl& control_;
     FW list_;
+    std::string listPath_;
     bool listCreated_ = false;
     std::vector<std::string> written_;
 };
@@ -131,11 +140,11 @@ class Extraction {
 }  // namespace
 
 bool ExtractArchive(const String& folder, BlockReader& archive, InstallControl& control,
-                    const ExtractionTexts& texts, const EntryHook& afterEntry) {
+                    const ExtractionTexts& texts, const EntryHook& afterEntry, const CommitStep& commit) {
     Extraction extraction(folder, control);
     bool done = false;
     try {
-        done = extraction.Run(archive, texts, afterEntry);
+        done = extraction.Run(archive, texts, afterEntry, commit);
     } catch (...) {
         extraction.RollBack();
         throw;

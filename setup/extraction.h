@@ -19,6 +19,10 @@ struct ExtractionTexts {
 
 // Called on the worker after each entry is written and listed, with its index.
 using EntryHook = std::function<void(uint32_t index)>;
+// Called on the worker once every entry is written and the list closed: what makes the files an
+// install. Its engine error fails the run like any other, and the run's files are deleted; what
+// the step itself wrote it undoes itself.
+using CommitStep = std::function<void()>;
 
 // Extracts the archive open in archive (its directory at the reader's position) into the working
 // folder, which the caller has made the install folder: folder is its path, ending with '/', for
@@ -26,8 +30,10 @@ using EntryHook = std::function<void(uint32_t index)>;
 // outside the folder (absolute, drive part, "..", empty components) fails the install with a
 // FatalExep naming the archive and the entry. Links in the folder are never written through. The
 // control is told of each entry as its extraction begins; the percent after entry i is
-// i * 100 / count, so that it ends at (count - 1) * 100 / count. Returns false after an abort
-// request; throws the engine error of a failure. Either way, the files this run wrote are deleted,
-// their emptied folders removed, and a list this run created is deleted.
+// i * 100 / count, so that it ends at (count - 1) * 100 / count. A file that cannot be written is
+// named in the writer's error. Returns false after an abort request; throws the engine error of a
+// failure, the commit step's included. Either way, the files this run wrote are deleted, their
+// emptied folders removed, and a list this run created is deleted.
 bool ExtractArchive(const String& folder, BlockReader& archive, InstallControl& control,
-                    const ExtractionTexts& texts, const EntryHook& afterEntry = {});
+                    const ExtractionTexts& texts, const EntryHook& afterEntry = {},
+                    const CommitStep& commit = {});

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <set>
 
 #include "foundation/disk_path.h"
@@ -67,9 +68,9 @@ PlacedPath PlaceFile(const std::string& root, const std::vector<std::string>& pa
 
 bool DeleteListedFile(const std::string& root, const std::string& name) {
     auto parts = EntryComponents(name);
-    if (!parts) return false;
+    if (!parts) return true;
     PlacedPath file = PlaceFile(root, *parts, false);
-    return file.state == PathState::Found && unlink(file.path.c_str()) == 0;
+    return file.state != PathState::Found || unlink(file.path.c_str()) == 0 || errno == ENOENT;
 }
 
 void RemoveListedFolders(const std::string& root, const std::vector<std::string>& names) {

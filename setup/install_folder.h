@@ -25,8 +25,8 @@ struct PlacedPath {
 // missing folders are made. The last component must be a regular file when it exists.
 PlacedPath PlaceFile(const std::string& root, const std::vector<std::string>& parts, bool createFolders);
 
-// Deletes the file that name (an install-list line) stands for; false when the name is refused
-// or nothing was deleted.
+// Deletes the file that name (an install-list line) stands for. False only when that file is there
+// and could not be deleted: a refused name, or a file already gone, is nothing to delete.
 bool DeleteListedFile(const std::string& root, const std::string& name);
 
 // Removes the folders that hold the named files below root, deepest first, each only when it is

@@ -19,11 +19,14 @@ struct SetupServices {
     Desktop& desktop;
     std::string defaultFolder;  // offered for the install, "<data home>/Vondrel"
     WorkerHook afterEntry{};    // handed to the worker (tests)
+    std::string homeFolder{};   // never taken for an install folder
 };
 
-// The exit status: 0 after a completed install; 1 when the game was not installed: the language
-// question, the licence or the folder question refused or left without an answer, an unknown
-// language asked for, the install cancelled or interrupted, or an error.
+// The exit status: 0 after a completed install, recorded so that its uninstaller can remove it; 1
+// when the game was not installed: a question refused or left without an answer, an unknown
+// language asked for, an install standing in another folder, the user's files of the game's names
+// in the folder and no yes to replace them, the install cancelled or interrupted, or an error (the
+// record or "Language.LCFG" that cannot be written among them). What it wrote is then deleted.
 int RunSetup(SetupServices& services);
 
 // The install folder for a typed path, ending with '/', with every missing folder along it made,

@@ -13,7 +13,19 @@ struct ShownLanguage {
     int32_t number;
 };
 
-enum class Answer { Yes, No, Cancel };
+enum class Answer {
+    Yes,
+    No,
+    Cancel,
+    Unanswered,  // the input ended or an interrupt came: nobody answered
+};
+
+// What a yes and a no mean, for the front-end to show beside the question; Cancel means what No
+// means.
+struct AnswerMeaning {
+    std::string yes;
+    std::string no;
+};
 
 // What the user asked for while a worker runs.
 enum class CancelRequest {
@@ -37,7 +49,11 @@ class SetupUi {
     // The install folder, the default offered; nothing when the user cancels.
     virtual std::optional<std::string> AskFolder(const std::string& title, const std::string& prompt,
                                                  const std::string& defaultFolder) = 0;
-    virtual Answer Ask(const std::string& caption, const std::string& question) = 0;
+    virtual Answer Ask(const std::string& caption, const std::string& question,
+                       const AnswerMeaning& meaning) = 0;
+    // True when questions are answered by the command line (--yes), not by the user: a question
+    // whose yes would destroy the user's files is then not asked, and the tool refuses instead.
+    virtual bool Unattended() const = 0;
     virtual void Tell(const std::string& caption, const std::string& text) = 0;
     virtual void ShowError(const std::string& caption, const std::string& text) = 0;
 

@@ -51,6 +51,21 @@ std::optional<std::string> TerminalUi::ReadLine() {
     return Trimmed(line);
 }
 
+bool TerminalUi::Interrupted() {
+    return interruptFd_ >= 0 && TakeInterrupt(interruptFd_);
+}
+
+std::optional<std::string> TerminalUi::ReadAnswer() {
+    // An interrupt that came before the read began would not end it: it is looked for first.
+    std::optional<std::string> line;
+    if (!Interrupted()) line = ReadLine();
+    if (line) return line;
+    Interrupted();  // takes the interrupt that ended the read, if one did
+    // The prompt's line is ended, so that what is said next stands on a line of its own.
+    output_ << "\n";
+    return std::nullopt;
+}
+
 std::optional<size_t> TerminalUi::ChooseLanguage(const std::string& title, const std::string& prompt,
                                                  const std::vector<ShownLanguage>& languages,
                                                  size_t offered) {
@@ -73,14 +88,16 @@ std::optional<size_t> TerminalUi::ChooseLanguage(const std::string& title, const
         const char* gap = language.name.rfind(' ', 0) == 0 ? "" : " ";
         output_ << "  " << language.number << ")" << gap << language.name << "\n";
     }
+    const std::string offeredNumber = std::to_string(languages[offered].number);
     for (;;) {
-        output_ << prompt << " [" << languages[offered].number << "]: " << std::flush;
-        auto line = ReadLine();
+        output_ << prompt << " [" << offeredNumber << "]: " << std::flush;
+        auto line = ReadAnswer();
         if (!line || *line == "q") return std::nullopt;
         if (line->empty()) return offered;
         if (auto number = WholeNumber(*line)) {
             if (auto index = numbered(*number)) return index;
         }
+        output_ << "Type one of the numbers listed, Enter for " << offeredNumber << ", or q to stop.\n";
     }
 }
 
@@ -95,7 +112,7 @@ void TerminalUi::ShowPaged(const std::string& text) {
         start = end + 1;
         if (interactive && ++lines % kPageLines == 0 && start < text.size()) {
             output_ << "-- Enter: more, q: to the end --" << std::flush;
-            auto line = ReadLine();
+            auto line = ReadAnswer();
             if (!line) return;
             if (*line == "q") {
                 output_ << "\n";
@@ -112,9 +129,10 @@ bool TerminalUi::ShowLicense(const std::string& caption, const std::string& text
     ShowPaged(text);
     for (;;) {
         output_ << "\n" << agree << " (y) / " << disagree << " (n): " << std::flush;
-        auto line = ReadLine();
+        auto line = ReadAnswer();
         if (!line || IsNo(*line)) return false;
         if (IsYes(*line)) return true;
+        output_ << "Type y to agree or n to disagree.\n";
     }
 }
 
@@ -123,22 +141,28 @@ std::optional<std::string> TerminalUi::AskFolder(const std::string& title, const
     if (options_.folder) return options_.folder;
     if (options_.yes) return defaultFolder;
     output_ << title << "\n" << prompt << " [" << defaultFolder << "]: " << std::flush;
-    auto line = ReadLine();
+    auto line = ReadAnswer();
     if (!line) return std::nullopt;
     return line->empty() ? defaultFolder : *line;
 }
 
-Answer TerminalUi::Ask(const std::string& caption, const std::string& question) {
+Answer TerminalUi::Ask(const std::string& caption, const std::string& question,
+                       const AnswerMeaning& meaning) {
     if (options_.yes) return Answer::Yes;
-    output_ << caption << ": " << question << " [y/n/c]: " << std::flush;
+    const std::string choices = " [y = " + meaning.yes + ", n or c = " + meaning.no + "]: ";
+    output_ << caption << ": " << question << choices << std::flush;
     for (;;) {
-        auto line = ReadLine();
-        if (!line) return Answer::Cancel;
+        auto line = ReadAnswer();
+        if (!line) return Answer::Unanswered;
         if (IsYes(*line)) return Answer::Yes;
         if (IsNo(*line)) return Answer::No;
         if (*line == "c") return Answer::Cancel;
-        output_ << "[y/n/c]: " << std::flush;
+        output_ << "Please type y, n or c" << choices << std::flush;
     }
+}
+
+bool TerminalUi::Unattended() const {
+    return options_.yes;
 }
 
 void TerminalUi::Tell(const std::string& caption, const std::string& text) {

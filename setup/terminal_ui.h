@@ -12,7 +12,8 @@
 class TerminalUi final : public SetupUi {
   public:
     // input is the terminal when inputFd is a terminal; -1 means no cancelling with Enter while a
-    // worker runs. interruptFd is an InterruptWatch's (-1: none): an interrupt cancels at once.
+    // worker runs. interruptFd is an InterruptWatch's (-1: none): an interrupt cancels a running
+    // install at once and leaves a question unanswered.
     TerminalUi(const SetupOptions& options, std::istream& input, std::ostream& output, std::ostream& errors,
                int inputFd, int interruptFd = -1);
 
@@ -24,7 +25,11 @@ class TerminalUi final : public SetupUi {
                      const std::string& disagree) override;
     std::optional<std::string> AskFolder(const std::string& title, const std::string& prompt,
                                          const std::string& defaultFolder) override;
-    Answer Ask(const std::string& caption, const std::string& question) override;
+    // Shows what y and n (or c) mean after the question; the input ending is no answer.
+    Answer Ask(const std::string& caption, const std::string& question,
+               const AnswerMeaning& meaning) override;
+    // Under --yes.
+    bool Unattended() const override;
     void Tell(const std::string& caption, const std::string& text) override;
     void ShowError(const std::string& caption, const std::string& text) override;
     void ShowProgress(int32_t percent, const std::string& entry) override;
@@ -34,6 +39,11 @@ class TerminalUi final : public SetupUi {
   private:
     // One line of input; nothing at the end of the input.
     std::optional<std::string> ReadLine();
+    // The answer to a prompt just shown; nothing at the end of the input or after an interrupt, once
+    // the prompt's line is ended.
+    std::optional<std::string> ReadAnswer();
+    // True when an interrupt has come since the last look.
+    bool Interrupted();
     void ShowPaged(const std::string& text);
 
     SetupOptions options_;

@@ -15,6 +15,7 @@
 #include "platform/install_store.h"
 #include "script/message_manager.h"
 #include "setup/entered_folder.h"
+#include "setup/entry_name.h"
 #include "setup/install_folder.h"
 #include "setup/install_list.h"
 #include "setup/language_file.h"
@@ -34,26 +35,54 @@ std::string RealPath(const std::string& path) {
     return resolved ? std::string(resolved.get()) : std::string();
 }
 
-// The deletions, in the order the installer's files depend on each other; failures are ignored.
-void DeleteInstall(const std::string& folder, UninstallServices& services) {
+// The deletions, in an order that keeps what is left an install another run can remove: the menu
+// entries, then the listed files but the uninstaller and the archive it takes its texts from (the
+// caller deletes that last), then the list, the rest and the record. A file already gone is
+// skipped. What could not be deleted stops the deletion after its step, with the list and the
+// record kept; the message for it is returned (UTF-8).
+std::optional<std::string> DeleteInstall(const std::string& folder, const std::string& archivePath,
+                                         UninstallServices& services) {
+    std::vector<std::string> stays;
+    for (const std::string& entry : MenuEntryFileNames()) {
+        if (!services.desktop.Remove(entry)) stays.push_back(entry);
+    }
+    if (!stays.empty()) {
+        return "The menu entries " + JoinNames(stays) + " in " + services.desktop.Location() +
+               " could not be removed, so nothing was removed.";
+    }
+    const std::string uninstaller = PlaceFile(folder, {"uninstall"}, false).path;
     const std::vector<std::string> listed = ReadInstallList(folder);
-    for (const std::string& name : listed) DeleteListedFile(folder, name);
+    for (const std::string& name : listed) {
+        const auto parts = EntryComponents(name);
+        const std::string path = parts ? PlaceFile(folder, *parts, false).path : std::string();
+        if (path == archivePath || path == uninstaller) continue;
+        if (!DeleteListedFile(folder, name)) stays.push_back(name);
+    }
+    if (!stays.empty()) {
+        return "These files in " + folder + " could not be deleted: " + JoinNames(stays) +
+               ". The rest of the install stays recorded: run " + uninstaller + " again once they can be.";
+    }
     DeleteListedFile(folder, kListName);
     DeleteListedFile(folder, "uninstall");
     RemoveListedFolders(folder, listed);
-    for (const std::string& entry : MenuEntryFileNames()) services.desktop.Remove(entry);
     for (const char* name : kOwnFiles) DeleteListedFile(folder, name);
     services.store.Remove();
+    return std::nullopt;
 }
 
 int Uninstall(UninstallServices& services, const std::string& folder, CodePageConverter& converter) {
     SetupUi& ui = services.ui;
+    // Every end before the deletion begins says so on its last line.
+    const auto keep = [&] {
+        ui.Tell("Uninstall", "Nothing was removed; Vondrel stays installed in " + folder + ".");
+        return 1;
+    };
     std::optional<EnteredFolder> inFolder;
     try {
         inFolder.emplace(folder);
     } catch (const DExep&) {
         ui.ShowError("Error", "Cannot enter the install folder " + folder);
-        return 1;
+        return keep();
     }
     // From here the engine reads the install's files by their names in the install folder.
     PlacedPath archivePath = PlaceFile(folder, {"main.fd"}, false);
@@ -65,20 +94,24 @@ int Uninstall(UninstallServices& services, const std::string& folder, CodePageCo
         FD::File archive(&reader, 0, 10);
         MessageManager messages(nullptr, &archive, &language);
         SetupTexts texts(messages, "uninstall.mes");
-        if (ui.Ask(texts.Get(10), texts.Get(28)) != Answer::Yes) return 1;
+        if (ui.Ask(texts.Get(10), texts.Get(28), {"remove Vondrel", "keep it"}) != Answer::Yes) return keep();
         // Every text still to come is fetched first: a message file that lacks one stops the
         // uninstall before anything is deleted.
         const std::string workingCaption = texts.Get(31), workingText = texts.Get(30);
         const std::string doneCaption = texts.Get(1), doneText = texts.Get(29);
+        const std::string errorCaption = texts.Get(5);
         ui.Tell(workingCaption, workingText);
-        DeleteInstall(folder, services);
+        if (const std::optional<std::string> stays = DeleteInstall(folder, archivePath.path, services)) {
+            ui.ShowError(errorCaption, *stays);
+            return 1;
+        }
         reader.Close();
         DeleteListedFile(folder, archivePath.path.substr(folder.size()));
         ui.Tell(doneCaption, doneText);
         return 0;
     } catch (const DExep& e) {
-        ui.ShowError("Error", converter.ToUtf8(e.message.View()));
-        return 1;
+        ui.ShowError("Error", ErrorText(converter, e.message.View()));
+        return keep();
     }
 }
 

@@ -20,7 +20,8 @@ struct UninstallServices {
 };
 
 // The exit status: 0 after an uninstall; 1 when the user did not answer yes, nothing is installed,
-// the recorded folder is refused, or an engine error stopped it.
+// the recorded folder is refused, an engine error stopped it, or a menu entry or listed file that
+// is there could not be deleted (the record then stays, with what is left, for another run).
 int RunUninstall(UninstallServices& services);
 
 // The recorded folder when it can be uninstalled, ending with '/': an absolute path to an existing

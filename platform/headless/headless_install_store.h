@@ -13,6 +13,7 @@ class HeadlessInstallStore final : public InstallStore {
     std::optional<InstallRecord> Read() override { return record; }
     bool Write(const InstallRecord& value) override;
     void Remove() override { record.reset(); }
+    std::string Location() const override { return "the install record in memory"; }
 
     std::optional<InstallRecord> record;
     bool failWrites = false;
@@ -21,8 +22,9 @@ class HeadlessInstallStore final : public InstallStore {
 class HeadlessDesktop final : public Desktop {
   public:
     bool Add(const DesktopEntry& entry) override;
-    void Remove(const std::string& fileName) override { entries.erase(fileName); }
+    bool Remove(const std::string& fileName) override;
+    std::string Location() const override { return "the menu in memory"; }
 
     std::map<std::string, DesktopEntry> entries;  // by file name
-    bool failWrites = false;
+    bool failWrites = false;                      // Add and Remove fail
 };

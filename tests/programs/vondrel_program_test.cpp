@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/child_exit.h"
 #include "tests/support/main_screen_content.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_run_folder.h"
@@ -103,15 +104,7 @@ class Program {
     // The exit status (128 + the signal's number when a signal ended it), or -1 when it is still
     // running after kRunLimit (it is then killed).
     int Wait() {
-        const auto deadline = steady_clock::now() + kRunLimit;
-        while (status_ < 0 && steady_clock::now() < deadline) {
-            int raw = 0;
-            if (waitpid(pid_, &raw, WNOHANG) == pid_) {
-                status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-                break;
-            }
-            poll(nullptr, 0, 10);
-        }
+        if (status_ < 0) status_ = WaitForChild(pid_, kRunLimit);
         return status_;
     }
 

@@ -186,13 +186,17 @@ TEST_F(Installer, RelativeFolderIsMessageThirteen) {
     EXPECT_EQ(ui.errors, (std::vector<std::string>{"setup 5 en|setup 13 en"}));
 }
 
+// The path is shown as the system spells it, in UTF-8, beside the message file's text.
 TEST_F(Installer, FileInPlaceOfTheFolderIsMessageTwelve) {
-    temp.Write("home/file", "x");
-    ScriptedSetupUi ui;
-    ui.language = 1;
-    ui.folder = (home / "file/Vondrel").string();
-    EXPECT_EQ(Install(ui), 1);
-    EXPECT_EQ(ui.errors, (std::vector<std::string>{"setup 5 en|setup 12 en" + (home / "file").string()}));
+    for (const char* name : {"file", "Datei \xC3\xA4"}) {
+        SCOPED_TRACE(name);
+        temp.Write(std::string("home/") + name, "x");
+        ScriptedSetupUi ui;
+        ui.language = 1;
+        ui.folder = (home / name / "Vondrel").string();
+        EXPECT_EQ(Install(ui), 1);
+        EXPECT_EQ(ui.errors, (std::vector<std::string>{"setup 5 en|setup 12 en" + (home / name).string()}));
+    }
 }
 
 TEST_F(Installer, CancelAnsweredYesRollsBack) {
@@ -309,4 +313,151 @@ TEST_F(Installer, FoldersAlongThePathAreMadeUpToOneThatCannotBe) {
     EXPECT_TRUE(std::filesystem::is_directory(made));
     EXPECT_EQ(PrepareInstallFolder(made + "/a/b", "relative", "cannot make ").View(), made + "/a/b/");
     EXPECT_TRUE(std::filesystem::is_directory(made + "/a/b"));
+}
+
+// Without its record the install could not be removed again: a record that cannot be written
+// fails the install, which is rolled back like any other failure.
+TEST_F(Installer, RecordThatCannotBeWrittenFailsAndRollsBack) {
+    ScriptedSetupUi ui;
+    HeadlessInstallStore record;
+    record.failWrites = true;
+    HeadlessDesktop entries;
+    WorkingFolder here(source);
+    SetupServices services{ui, record, entries, installed.string()};
+    EXPECT_EQ(RunSetup(services), 1);
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_NE(ui.errors[0].find("install record"), std::string::npos) << ui.errors[0];
+    EXPECT_EQ(ui.told, (std::vector<std::string>{"setup 4 de|setup 2 de"}));
+    EXPECT_TRUE(Tree(installed).empty());
+    EXPECT_TRUE(entries.entries.empty());
+    EXPECT_FALSE(record.record);
+}
+
+// Files of the game's names that no earlier install made are the user's: setup replaces them (and
+// uninstall deletes them later) only after a yes, and under --yes it refuses, naming them.
+TEST_F(Installer, UsersFilesOfTheGamesNamesAreReplacedOnlyAfterAYes) {
+    struct Case {
+        const char* what;
+        bool unattended;
+        std::vector<Answer> answers;
+        int status;
+    } cases[] = {
+        {"--yes", true, {}, 1},
+        {"no", false, {Answer::No}, 1},
+        {"cancel", false, {Answer::Cancel}, 1},
+        {"no answer", false, {Answer::Unanswered}, 1},
+        {"yes", false, {Answer::Yes}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(installed);
+        std::filesystem::remove_all(applications);
+        temp.Write("home/.local/share/Vondrel/ReadMe.txt", "mine");
+        temp.Write("home/.local/share/Vondrel/language.lng", "mine too");  // the game's name, in another case
+        temp.Write("home/.local/share/Vondrel/Notes.txt", "no name of the game's");
+        ScriptedSetupUi ui;
+        ui.unattended = c.unattended;
+        ui.answers = c.answers;
+        EXPECT_EQ(Install(ui), c.status);
+        const std::vector<std::string>& shown = c.unattended ? ui.errors : ui.questions;
+        ASSERT_EQ(shown.size(), 1u);
+        for (const char* name : {"ReadMe.txt", "language.lng"})
+            EXPECT_NE(shown[0].find(name), std::string::npos);
+        EXPECT_EQ(shown[0].find("Notes.txt"), std::string::npos);
+        if (c.status == 0) {
+            EXPECT_EQ(ReadFile(installed / "ReadMe.txt"), "read me");
+            store.Remove();
+            continue;
+        }
+        EXPECT_EQ(ReadFile(installed / "ReadMe.txt"), "mine");
+        EXPECT_EQ(ReadFile(installed / "language.lng"), "mine too");
+        EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Notes.txt", "ReadMe.txt", "language.lng"}));
+        EXPECT_FALSE(store.Read());
+        EXPECT_EQ(ui.told.back(), "setup 4 de|setup 2 de");
+    }
+}
+
+// The files an earlier install listed are the game's: installing over it asks nothing, and neither
+// does installing again where an uninstall left the language and the player's files.
+TEST_F(Installer, InstallOverTheGamesOwnFilesAsksNothing) {
+    ScriptedSetupUi first;
+    ASSERT_EQ(Install(first), 0);
+    for (bool uninstalled : {false, true}) {
+        SCOPED_TRACE(uninstalled);
+        if (uninstalled) {
+            ScriptedSetupUi remove;
+            ASSERT_EQ(Uninstall(remove), 0);
+            temp.Write("home/.local/share/Vondrel/Saves/00000001.gsf", "a save");
+        }
+        ScriptedSetupUi again;
+        again.unattended = true;
+        EXPECT_EQ(Install(again), 0);
+        EXPECT_TRUE(again.questions.empty());
+        EXPECT_TRUE(again.errors.empty()) << again.errors[0];
+    }
+}
+
+// One install at a time: while one stands, another folder is refused, naming the install there;
+// once it is removed the other folder takes the next one. After the uninstallers nothing is left.
+TEST_F(Installer, AnotherFolderIsRefusedWhileAnInstallStands) {
+    const std::filesystem::path other = home / "Other Games/Vondrel";
+    ScriptedSetupUi first;
+    ASSERT_EQ(Install(first), 0);
+    const std::string recorded = store.Read()->path;
+    for (bool yes : {false, true}) {
+        ScriptedSetupUi second;
+        second.folder = other.string();
+        second.unattended = yes;
+        EXPECT_EQ(Install(second), 1);
+        ASSERT_EQ(second.errors.size(), 1u);
+        EXPECT_NE(second.errors[0].find(installed.string() + "/uninstall"), std::string::npos)
+            << second.errors[0];
+        EXPECT_FALSE(std::filesystem::exists(other));
+        EXPECT_EQ(store.Read()->path, recorded);
+    }
+    // The same folder again, however it is typed, is a reinstall.
+    ScriptedSetupUi same;
+    same.folder = installed.string() + "/";
+    EXPECT_EQ(Install(same), 0);
+
+    ScriptedSetupUi removeFirst, third, removeThird;
+    ASSERT_EQ(Uninstall(removeFirst), 0);
+    third.folder = other.string();
+    EXPECT_EQ(Install(third), 0);
+    EXPECT_EQ(Uninstall(removeThird), 0);
+    EXPECT_EQ(Tree(installed), std::vector<std::string>{"Language.LCFG"});
+    EXPECT_EQ(Tree(other), std::vector<std::string>{"Language.LCFG"});
+    EXPECT_TRUE(Tree(applications).empty());
+    EXPECT_FALSE(store.Read());
+}
+
+// A record whose folder no longer holds an install stands for nothing the uninstaller could
+// remove: it does not keep setup from installing elsewhere.
+TEST_F(Installer, RecordOfAFolderThatIsGoneDoesNotStopAnInstall) {
+    ScriptedSetupUi first;
+    ASSERT_EQ(Install(first), 0);
+    std::filesystem::remove_all(installed);
+    ScriptedSetupUi second;
+    second.folder = (home / "Other").string();
+    EXPECT_EQ(Install(second), 0) << (second.errors.empty() ? "" : second.errors[0]);
+    EXPECT_EQ(store.Read()->path, (home / "Other").string() + "/");
+}
+
+// The game is installed and its uninstaller can remove it, so the install stands; what the user
+// is told says which entries are missing and how to start and remove the game without them.
+TEST_F(Installer, MenuEntriesNotWrittenAreNamedWithHowToStartTheGame) {
+    ScriptedSetupUi ui;
+    HeadlessInstallStore record;
+    HeadlessDesktop entries;
+    entries.failWrites = true;
+    WorkingFolder here(source);
+    SetupServices services{ui, record, entries, installed.string()};
+    EXPECT_EQ(RunSetup(services), 0);
+    EXPECT_EQ(ui.told, (std::vector<std::string>{"setup 1 de|setup 3 de"}));
+    ASSERT_EQ(ui.errors.size(), 1u);
+    for (const std::string& named : {std::string("vondrel.desktop"), std::string("vondrel-uninstall.desktop"),
+                                     installed.string() + "/Vondrel", installed.string() + "/uninstall"}) {
+        EXPECT_NE(ui.errors[0].find(named), std::string::npos) << named;
+    }
+    EXPECT_TRUE(record.record);
 }

@@ -34,7 +34,7 @@ void SetupHome::RebuildSetupFolder(const SetupFolderOptions& options) {
 
 int SetupHome::Install(SetupUi& ui, const WorkerHook& afterEntry) {
     WorkingFolder here(source);
-    SetupServices services{ui, store, desktop, installed.string(), afterEntry};
+    SetupServices services{ui, store, desktop, installed.string(), afterEntry, home.string()};
     const int status = RunSetup(services);
     // The installer works inside the install folder and must give the working folder back.
     EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), source));

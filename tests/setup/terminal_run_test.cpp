@@ -1,5 +1,7 @@
 // The setup tools as a user meets them on the terminal: typed answers, command-line flags and
 // Ctrl-C, with what they print, what they leave on disk and their exit status.
+#include <unistd.h>
+
 #include <chrono>
 #include <csignal>
 #include <sstream>
@@ -31,20 +33,23 @@ std::string LanguageFile(char number) {
 class TerminalSetup : public SetupHome {
   protected:
     // Runs a tool through the terminal front-end with the words of its command line and the input.
+    // inputFd: the descriptor the front-end watches for Enter while a worker runs (the lines
+    // themselves come from input).
     template <class Tool>
-    Outcome OnTerminal(const Words& words, const std::string& input, Tool tool, int interruptFd = -1) {
+    Outcome OnTerminal(const Words& words, const std::string& input, Tool tool, int interruptFd = -1,
+                       int inputFd = -1) {
         const ParsedOptions parsed = ParseSetupOptions(words, {"lang", "dir", "accept-license", "yes"});
         EXPECT_EQ(parsed.error, "");
         std::istringstream in(input);
         std::ostringstream out, err;
-        TerminalUi ui(parsed.options, in, out, err, -1, interruptFd);
+        TerminalUi ui(parsed.options, in, out, err, inputFd, interruptFd);
         const int status = tool(ui);
         return {status, out.str(), err.str()};
     }
     Outcome Setup(const Words& words, const std::string& input, const WorkerHook& hook = {},
-                  int interruptFd = -1) {
+                  int interruptFd = -1, int inputFd = -1) {
         return OnTerminal(
-            words, input, [&](SetupUi& ui) { return Install(ui, hook); }, interruptFd);
+            words, input, [&](SetupUi& ui) { return Install(ui, hook); }, interruptFd, inputFd);
     }
     Outcome Remove(const Words& words, const std::string& input) {
         return OnTerminal(words, input, [&](SetupUi& ui) { return Uninstall(ui); });
@@ -226,4 +231,98 @@ TEST_F(TerminalSetup, RelativeFolderIsNamedInWordsInEachLanguage) {
         EXPECT_EQ(run.errors, error);
         ExpectNothingInstalled();
     }
+}
+
+// Enter while the archive is extracted asks whether to cancel. The question says what each answer
+// does, and the input ending there cancels the install, as it ends every other question.
+TEST_F(TerminalSetup, EndOfInputAtTheCancelQuestionCancels) {
+    int enter[2];
+    ASSERT_EQ(pipe(enter), 0);
+    // Keeps the watched descriptor readable; the line read comes from the input stream.
+    ASSERT_EQ(write(enter[1], "\n", 1), 1);
+    const WorkerHook holdUntilPaused = [](uint32_t index, const InstallControl& control) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (index == 0 && control.State() == InstallState::Running &&
+               std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::yield();
+    };
+    const Outcome run = Setup({"--lang", "1", "--accept-license", "--dir", installed.string()}, "\n",
+                              holdUntilPaused, -1, enter[0]);
+    close(enter[0]);
+    close(enter[1]);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(
+        run.output.find("setup 10 en: setup 11 en [y = stop and remove what was copied, n or c = go on]: \n"),
+        std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.substr(run.output.rfind('\n', run.output.size() - 2) + 1),
+              "setup 4 en: setup 2 en\n");
+    EXPECT_TRUE(Tree(installed).empty());
+    EXPECT_FALSE(store.Read());
+}
+
+// An answer that is not taken says what is; the question is asked again.
+TEST_F(TerminalSetup, RefusedAnswersSayWhatIsAccepted) {
+    const Outcome language = Tonvik({}, "7\nDeutsch\n1\n");
+    EXPECT_EQ(language.status, 0);
+    const std::string hint = "Type one of the numbers listed, Enter for 2, or q to stop.\n";
+    EXPECT_NE(language.output.find("[2]: " + hint + "Select your language [2]: " + hint), std::string::npos)
+        << language.output;
+    ASSERT_EQ(Setup({"--yes"}, "").status, 0);
+    const Outcome remove = Remove({}, "\nmaybe\nn\n");
+    EXPECT_EQ(remove.status, 1);
+    EXPECT_NE(remove.output.find("[y = remove Vondrel, n or c = keep it]: Please type y, n or c [y = remove "
+                                 "Vondrel, n or c = keep it]: Please type y, n or c"),
+              std::string::npos)
+        << remove.output;
+    const Outcome license = Setup({"--lang", "1"}, "\nok\nn\n");
+    EXPECT_NE(license.output.find("setup 24 en (y) / setup 25 en (n): Type y to agree or n to disagree.\n"),
+              std::string::npos)
+        << license.output;
+}
+
+// Every question left without an answer (or answered q, or no) ends the tool with status 1 and a
+// last line of its own that says nothing was done.
+TEST_F(TerminalSetup, EveryQuestionLeftUnansweredEndsOnALineOfItsOwn) {
+    struct Case {
+        const char* what;
+        char tool;  // s: setup, u: uninstall, t: Tonvik
+        Words words;
+        const char* input;
+        const char* end;  // the output's end
+    } cases[] = {
+        {"setup, language",
+         's',
+         {},
+         "",
+         "Select your language [2]: \nSetup: Vondrel has not been installed.\n"},
+        {"setup, q", 's', {}, "q\n", "Select your language [2]: Setup: Vondrel has not been installed.\n"},
+        {"setup, unknown --lang", 's', {"--lang", "9"}, "", "Setup: Vondrel has not been installed.\n"},
+        {"setup, licence", 's', {}, "\n", "(n): \nsetup 4 de: setup 2 de\n"},
+        {"setup, folder", 's', {}, "\ny\n", "/Vondrel]: \nsetup 4 de: setup 2 de\n"},
+        {"Tonvik", 't', {}, "", "Select your language [2]: \nSet language: The language was not changed.\n"},
+        {"Tonvik, q", 't', {}, "q\n", "[2]: Set language: The language was not changed.\n"},
+        {"uninstall", 'u', {}, "", "keep it]: \nUninstall: Nothing was removed; Vondrel stays installed in "},
+        {"uninstall, no",
+         'u',
+         {},
+         "n\n",
+         "keep it]: Uninstall: Nothing was removed; Vondrel stays installed in "},
+    };
+    ASSERT_EQ(Setup({"--yes"}, "").status, 0);
+    const std::string standing = installed.string() + "/.\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // setup meets the standing install only once it has a folder, after these questions.
+        const Outcome run = c.tool == 's'   ? Setup(c.words, c.input)
+                            : c.tool == 't' ? Tonvik(c.words, c.input)
+                                            : Remove(c.words, c.input);
+        EXPECT_EQ(run.status, 1);
+        std::string end = c.end;
+        if (c.tool == 'u') end += standing;
+        ASSERT_GE(run.output.size(), end.size()) << run.output;
+        EXPECT_EQ(run.output.substr(run.output.size() - end.size()), end) << run.output;
+    }
+    EXPECT_FALSE(std::filesystem::exists(source / "Language.LCFG"));
+    EXPECT_TRUE(store.Read());
 }

@@ -62,8 +62,8 @@ TEST(TerminalUi, PromptsTakeDefaultsNumbersAndEndOfInput) {
               "/home/u/.local/share/Vondrel");
     EXPECT_TRUE(ui.ShowLicense("Licence", "text", "I agree", "Disagree"));
     EXPECT_EQ(ui.AskFolder("Title", "Folder", "/d"), "/opt/game");
-    EXPECT_EQ(ui.Ask("Cancel", "Stop?"), Answer::No);
-    EXPECT_EQ(ui.Ask("Cancel", "Stop?"), Answer::Cancel);  // end of input
+    EXPECT_EQ(ui.Ask("Cancel", "Stop?", {"stop", "go on"}), Answer::No);
+    EXPECT_EQ(ui.Ask("Cancel", "Stop?", {"stop", "go on"}), Answer::Unanswered);  // end of input
     EXPECT_EQ(ui.AskFolder("Title", "Folder", "/d"), std::nullopt);
     EXPECT_EQ(ui.ChooseLanguage("Set language", "Select your language", languages, 1), std::nullopt);
     EXPECT_NE(output.str().find("Set language\n  2) Deutsch\n  1) English\nSelect your language [1]: "),
@@ -81,7 +81,7 @@ TEST(TerminalUi, UnattendedAnswersComeFromTheOptions) {
     EXPECT_EQ(ui.ChooseLanguage("t", "p", languages, 1), 1u);
     EXPECT_TRUE(ui.ShowLicense("c", "text", "a", "d"));
     EXPECT_EQ(ui.AskFolder("t", "p", "/default"), "/default");
-    EXPECT_EQ(ui.Ask("c", "q"), Answer::Yes);
+    EXPECT_EQ(ui.Ask("c", "q", {"y", "n"}), Answer::Yes);
 
     options.language = 1;
     TerminalUi english(options, input, output, errors, -1);

@@ -90,7 +90,9 @@ TEST_F(Uninstaller, TextMissingStopsItBeforeAnythingIsDeleted) {
         EXPECT_EQ(Uninstall(ui), 1);
         EXPECT_EQ(ui.errors, (std::vector<std::string>{"Error|Message #" + std::to_string(omitted) +
                                                        " not found in uninstall.mes"}));
-        EXPECT_TRUE(ui.told.empty());
+        EXPECT_EQ(ui.told,
+                  (std::vector<std::string>{"Uninstall|Nothing was removed; Vondrel stays installed in " +
+                                            installed.string() + "/."}));
         EXPECT_EQ(Tree(installed), before);
         EXPECT_TRUE(store.Read());
     }

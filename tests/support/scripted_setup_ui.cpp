@@ -24,7 +24,7 @@ std::optional<std::string> ScriptedSetupUi::AskFolder(const std::string&, const 
     return folder;
 }
 
-Answer ScriptedSetupUi::Ask(const std::string& caption, const std::string& question) {
+Answer ScriptedSetupUi::Ask(const std::string& caption, const std::string& question, const AnswerMeaning&) {
     questions.push_back(caption + "|" + question);
     ++asked;
     if (answers.empty()) return Answer::Yes;

@@ -17,6 +17,7 @@ class ScriptedSetupUi final : public SetupUi {
     bool agree = true;
     std::optional<std::string> folder = std::string();  // empty: the offered one; nothing: cancel
     std::vector<Answer> answers;                        // to Ask, in turn; Yes when they run out
+    bool unattended = false;                            // as under --yes
     // Asked on each wait for a cancel; true asks to cancel (with the question).
     std::function<bool()> cancel;
 
@@ -39,7 +40,9 @@ class ScriptedSetupUi final : public SetupUi {
                      const std::string& disagreeText) override;
     std::optional<std::string> AskFolder(const std::string& title, const std::string& prompt,
                                          const std::string& defaultFolder) override;
-    Answer Ask(const std::string& caption, const std::string& question) override;
+    Answer Ask(const std::string& caption, const std::string& question,
+               const AnswerMeaning& meaning) override;
+    bool Unattended() const override { return unattended; }
     void Tell(const std::string& caption, const std::string& text) override;
     void ShowError(const std::string& caption, const std::string& text) override;
     void ShowProgress(int32_t percent, const std::string& entry) override;
