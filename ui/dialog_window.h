@@ -158,6 +158,10 @@ class DialogWindow {
     Processor* GetProcessor() const { return processor_; }
     // The device of the running (or last) loop; null before the first and once its owner is gone.
     InputDevice* Input() const;
+    // Action 4 held or the left mouse button down, as that device reports them (false without one):
+    // what controls ask while they follow a held button. While an edit field takes typing, a key
+    // that types is text, not the action.
+    bool PrimaryHeld() const;
     // The object the device belongs to; null for a device without one, or once it is gone.
     ScriptObject* InputOwner() const { return inputOwner_.Get(); }
 

@@ -71,6 +71,13 @@ void Accelerate(int32_t& speed, bool lowHeld, bool highHeld, int32_t max) {
     }
 }
 
+// Whether the device's key for the action types into an edit field: a keyboard's letter, digit,
+// space ... key.
+bool KeyTypes(const InputDevice& input, uint32_t action) {
+    return input.JoystickNumber() == 0 &&
+           KeyTypesInEditField(static_cast<int32_t>(input.Actions().Code(action)));
+}
+
 }  // namespace
 
 struct DialogWindow::LoopState {
@@ -93,10 +100,7 @@ struct DialogWindow::LoopState {
 
     int32_t Frame() const { return static_cast<int32_t>(frame); }
     // A key of the device's keyboard that types into the active edit field is not an action.
-    bool Typed(uint32_t action) const {
-        return typing && input.JoystickNumber() == 0 &&
-               KeyTypesInEditField(static_cast<int32_t>(input.Actions().Code(action)));
-    }
+    bool Typed(uint32_t action) const { return typing && KeyTypes(input, action); }
     bool Held(uint32_t action) const { return input.Actions().Held(action) != 0 && !Typed(action); }
     bool Pressed(uint32_t action) const { return input.Actions().Pressed(action) != 0 && !Typed(action); }
     int32_t Position() const {
@@ -291,6 +295,14 @@ bool DialogWindow::EditFieldActive() const {
         const auto* edit = dynamic_cast<const EditControlObject*>(LiveControl(entry.object));
         return edit != nullptr && edit->Class()->InheritsFrom("Edit") && edit->Active();
     });
+}
+
+bool DialogWindow::PrimaryHeld() const {
+    const InputDevice* input = Input();
+    if (input == nullptr) return false;
+    const bool typed = EditFieldActive() && KeyTypes(*input, kActionPrimary);
+    return (input->Actions().Held(kActionPrimary) != 0 && !typed) ||
+           input->MouseButtons().Held(kMouseLeft) != 0;
 }
 
 void DialogWindow::ReadKey(LoopState& s) {

@@ -1,16 +1,7 @@
 #include "ui/window_requests.h"
 
 #include "foundation/engine_string.h"
-#include "shell/input_device.h"
 #include "ui/dialog_window.h"
-
-namespace {
-
-// The primary action of an input device and its mouse's left button.
-constexpr uint32_t kPrimaryAction = 4;
-constexpr uint32_t kMouseLeft = 0;
-
-}  // namespace
 
 WindowRequests& WindowRequestHooks() {
     static WindowRequests hooks;
@@ -39,10 +30,7 @@ WindowRequestScope::WindowRequestScope(DialogWindow& window) : previous_(WindowR
     WindowRequests routed;
     routed.primaryHeld = [life = window.LifeToken(), own, previous = previous_.primaryHeld](uint32_t dialog) {
         if (dialog != own) return previous ? previous(dialog) : false;
-        if (*life == nullptr) return false;
-        const InputDevice* input = (*life)->Input();
-        return input != nullptr &&
-               (input->Actions().Held(kPrimaryAction) != 0 || input->MouseButtons().Held(kMouseLeft) != 0);
+        return *life != nullptr && (*life)->PrimaryHeld();
     };
     routed.setHint = [life = window.LifeToken(), own, previous = previous_.setHint](uint32_t dialog,
                                                                                     std::string_view text) {

@@ -12,7 +12,7 @@
 class DialogWindow;
 
 struct WindowRequests {
-    // Action 4 held or the left mouse button down, as the window's input device reports them.
+    // Action 4 held or the left mouse button down, as the window answers (DialogWindow::PrimaryHeld).
     std::function<bool(uint32_t dialog)> primaryHeld;
     std::function<void(uint32_t dialog, std::string_view text)> setHint;
     std::function<void(uint32_t dialog, int32_t code, int32_t p1, int32_t p2)> postMessage;

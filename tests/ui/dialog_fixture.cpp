@@ -4,6 +4,7 @@
 
 #include "platform/key_table.h"
 #include "ui/control.h"
+#include "ui/text_controls.h"
 #include "ui/window_services.h"
 
 std::ostream& operator<<(std::ostream& out, const WindowEventRecord& e) {
@@ -47,6 +48,15 @@ ControlObject& DialogFixture::AddButton(DialogWindow& window, int32_t id, int32_
         {static_cast<uint32_t>(x), static_cast<uint32_t>(y), game.Text(text), static_cast<uint32_t>(id)});
     window.AddControl(&button, kListOwned);
     return button;
+}
+
+uint32_t DialogFixture::AddEditField(DialogWindow& window, bool active) {
+    const uint32_t buffer = game.Text(std::string(16, '\0'));
+    auto& edit =
+        dynamic_cast<EditControlObject&>(NewControlByName(game.Cpu(), "Edit", {300, 300, 12, buffer, 2}));
+    window.AddControl(&edit, kListOwned);
+    edit.SetActive(active);
+    return buffer;
 }
 
 std::vector<int32_t> DialogFixture::Codes() const {

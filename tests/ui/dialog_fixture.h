@@ -46,6 +46,9 @@ class DialogFixture : public ::testing::Test {
     int32_t Run(DialogWindow& window);
     // A TextButton made as scripts make it, added to the window (owned).
     ControlObject& AddButton(DialogWindow& window, int32_t id, int32_t x, int32_t y, const std::string& text);
+    // An edit field with id 2 at (300, 300) that takes 11 characters, added to the window (owned) and
+    // active or not; the script address of the text it edits, "" at first.
+    uint32_t AddEditField(DialogWindow& window, bool active);
     // The recorded codes, in order.
     std::vector<int32_t> Codes() const;
     // The recorded events with this code.

@@ -9,7 +9,6 @@
 #include "shell/input_queue.h"
 #include "tests/ui/dialog_fixture.h"
 #include "ui/control.h"
-#include "ui/text_controls.h"
 #include "ui/typed_characters.h"
 #include "ui/window_services.h"
 
@@ -64,11 +63,7 @@ TEST_F(TypedKeysTest, WhileAnEditFieldIsActiveTheKeysThatTypeAreOnlyText) {
                     {codes[0], codes[1], codes[2], codes[3], codes[4], codes[5], codes[6]});
                 auto window = NewWindow();
                 ControlObject& button = AddButton(*window, kButtonId, 100, 100, "OK");
-                const uint32_t buffer = game.Text(std::string(16, '\0'));
-                auto& edit = dynamic_cast<EditControlObject&>(
-                    NewControlByName(game.Cpu(), "Edit", {300, 300, 12, buffer, 2}));
-                window->AddControl(&edit, kListOwned);
-                edit.SetActive(active);
+                const uint32_t buffer = AddEditField(*window, active);
                 int frame = 0;
                 react = [&](DialogWindow& w, const WindowEventRecord& e) {
                     if (e.code == kEventStart)
@@ -110,11 +105,7 @@ TEST_F(TypedKeysTest, WhileAnEditFieldIsActiveTheKeysThatTypeAreOnlyText) {
 TEST_F(TypedKeysTest, WhileTypingTheMouseButtonsAndEscapeKeepTheirMeaning) {
     auto window = NewWindow();
     ControlObject& button = AddButton(*window, kButtonId, 100, 100, "OK");
-    const uint32_t buffer = game.Text(std::string(16, '\0'));
-    auto& edit =
-        dynamic_cast<EditControlObject&>(NewControlByName(game.Cpu(), "Edit", {300, 300, 12, buffer, 2}));
-    window->AddControl(&edit, kListOwned);
-    edit.SetActive(true);
+    AddEditField(*window, true);
     int frame = 0;
     react = [&](DialogWindow& w, const WindowEventRecord& e) {
         if (e.code == kEventStart) game.MovePointer(button.AbsoluteX() + 2, button.AbsoluteY() + 2);
