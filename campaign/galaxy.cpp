@@ -1,6 +1,5 @@
 #include "campaign/galaxy.h"
 
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -114,13 +113,6 @@ void RefuseInsideSystemWindows(Processor& processor, const char* what) {
         ThrowFatal("%s cannot run from inside a star-system or planet window", what);
 }
 
-// The distance between two points, truncated; in 64 bits, as map coordinates come from the table.
-int64_t Distance(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-    const double dx = static_cast<double>(x1) - x2;
-    const double dy = static_cast<double>(y1) - y2;
-    return static_cast<int64_t>(std::sqrt(dx * dx + dy * dy));
-}
-
 int32_t ClampToInt(int64_t value) {
     if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(value);
@@ -183,10 +175,9 @@ void TripToSystem(Processor& processor, DialogWindow& map, int32_t number) {
     SSPLBlock& location = Location(processor);
     StarSystemRecord* current = StarSystemList::Of(processor).Find(location.First());
     if (current == nullptr) ThrowFatal("Star system list is empty");
-    const int64_t d = Distance(target->Int(kVisualX), target->Int(kVisualY), current->Int(kVisualX),
-                               current->Int(kVisualY));
-    const int64_t need = kFuelPerGalaxyPixel * d;
-    if (LargestFuelTotal(processor) < need) {
+    const int64_t d = PlaceDistance(target->Int(kVisualX), target->Int(kVisualY), current->Int(kVisualX),
+                                    current->Int(kVisualY));
+    if (!SystemTripAllowed(LargestFuelTotal(processor), d)) {
         // The map's own device may belong to a pilot an earlier trip's scene reset replaced.
         PlayerObject& player = FirstPlayer(processor);
         MessageBox(processor, &ScriptInputDevice(&player, "input device"), &map,
@@ -206,7 +197,7 @@ void TripToSystem(Processor& processor, DialogWindow& map, int32_t number) {
         if (result == 0) {
             map.SetResult(0);
         } else if (result == 1) {
-            TakeFuel(processor, need);
+            TakeFuel(processor, SystemTripFuel(d));
             GTime days;
             days.Set(0, ClampToInt(d * kDaysPerGalaxyPixel), 0, 0, 0);
             AdvanceDateBy(processor, days);
@@ -236,6 +227,14 @@ void GalaxyMapNative(ScriptObject* receiver) {
 }
 
 }  // namespace
+
+int64_t SystemTripFuel(int64_t distance) {
+    return kFuelPerGalaxyPixel * distance;
+}
+
+bool SystemTripAllowed(int64_t fuel, int64_t distance) {
+    return fuel >= SystemTripFuel(distance);
+}
 
 int32_t GalaxyMap(Processor& processor) {
     RefuseInsideSystemWindows(processor, "The galaxy map");

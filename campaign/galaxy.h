@@ -17,6 +17,11 @@ constexpr int64_t kFuelPerGalaxyPixel = 30000;
 // Days a pixel of the way between two star systems takes.
 constexpr int32_t kDaysPerGalaxyPixel = 100;
 
+// A trip between star systems distance pixels apart on the map: the fuel it takes from each ship,
+// and whether a fleet whose largest fuel total is fuel may make it.
+int64_t SystemTripFuel(int64_t distance);
+bool SystemTripAllowed(int64_t fuel, int64_t distance);
+
 // Method 7: loops over the current planet's window until it ends with 2 or 3. The manager is the
 // GameManager the map is opened on.
 void GalaxyStep(Processor& processor, ScriptObject* gameManager);

@@ -76,11 +76,8 @@ String AskText(Processor& processor, ScriptObject* object, uint32_t number) {
     return NativeArgs(processor).TextCopy();
 }
 
-// Straight-line distance between two places on the screen, truncated.
 int64_t Distance(const ControlObject& a, const ControlObject& b) {
-    const double dx = static_cast<double>(a.Int(kVisualX)) - b.Int(kVisualX);
-    const double dy = static_cast<double>(a.Int(kVisualY)) - b.Int(kVisualY);
-    return static_cast<int64_t>(std::sqrt(dx * dx + dy * dy));
+    return PlaceDistance(a.Int(kVisualX), a.Int(kVisualY), b.Int(kVisualX), b.Int(kVisualY));
 }
 
 std::vector<ShipObject*> PlayerShips(Processor& processor) {
@@ -294,6 +291,20 @@ void TakeFuel(Processor& processor, int64_t need) {
     }
 }
 
+int64_t PlaceDistance(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    const double dx = static_cast<double>(x1) - x2;
+    const double dy = static_cast<double>(y1) - y2;
+    return static_cast<int64_t>(std::sqrt(dx * dx + dy * dy));
+}
+
+int64_t PlanetTripFuel(int64_t distance) {
+    return kFuelPerPixel * distance;
+}
+
+bool PlanetTripAllowed(int64_t fuel, int64_t distance) {
+    return fuel / 100 >= 2 * distance;
+}
+
 void TravelToPlanet(Processor& processor, StarSystemZoomedObject& window, ControlObject& planet) {
     ObjectManager& objects = processor.Objects();
     DialogWindow& dialog = window.Window();
@@ -316,7 +327,7 @@ void TravelToPlanet(Processor& processor, StarSystemZoomedObject& window, Contro
 
     const WeakObject origin(from);
     const int64_t distance = Distance(*from, planet);
-    if (LargestFuelTotal(processor) / 100 < 2 * distance) {
+    if (!PlanetTripAllowed(LargestFuelTotal(processor), distance)) {
         MessageBoxOverWindow(processor, dialog, SystemMessage(processor, kNoFuelMessage), kInfoBoxStyle,
                              nullptr, kBoxTypingSpeed);
         return;
@@ -342,7 +353,7 @@ void TravelToPlanet(Processor& processor, StarSystemZoomedObject& window, Contro
     GTime trip;
     trip.Set(0, SaturateInt32(distance / kDaysPerTripPixel), 0, 0, 0);
     AdvanceDateBy(processor, trip);
-    TakeFuel(processor, 2 * distance * 100);
+    TakeFuel(processor, PlanetTripFuel(distance));
 
     shown = StarSystemZoomedObject::AsWindow(objects.GetObject(kStarSystemViewId));
     auto* arrived = target.As<ControlObject>();

@@ -73,6 +73,13 @@ int64_t LargestFuelTotal(Processor& processor);
 // is emptied.
 void TakeFuel(Processor& processor, int64_t need);
 
+// The straight-line distance between two places, on the screen or on the galaxy map, truncated.
+int64_t PlaceDistance(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+// A trip between planets of a system distance pixels apart: the fuel it takes from each ship, and
+// whether a fleet whose largest fuel total is fuel may make it (fuel counts in whole units here).
+int64_t PlanetTripFuel(int64_t distance);
+bool PlanetTripAllowed(int64_t fuel, int64_t distance);
+
 // Travel to a planet of the window (a click on it): the trip inside the system the player is in,
 // or entering the system when the window is not the current one. Sets the window's result.
 void TravelToPlanet(Processor& processor, StarSystemZoomedObject& window, ControlObject& planet);

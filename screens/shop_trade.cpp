@@ -12,9 +12,11 @@
 #include "foundation/exceptions.h"
 #include "foundation/saturating.h"
 #include "graphics/image.h"
+#include "screens/formatted_messages.h"
 #include "screens/hand.h"
 #include "screens/screen_helpers.h"
 #include "screens/shop_dialog.h"
+#include "screens/shop_texts.h"
 #include "script/method_runner.h"
 #include "script/object_manager.h"
 #include "script/object_walk.h"
@@ -41,17 +43,6 @@ constexpr uint32_t kNoticeStyle = kMessageBoxOk;
 constexpr int32_t kBoxWidth = 200;
 constexpr int32_t kYes = 2;
 
-constexpr uint32_t kNotEnoughMoneyText = 340;
-constexpr uint32_t kShipQuestionText = 341;
-constexpr uint32_t kFitsQuestionText = 187;
-constexpr uint32_t kMisfitQuestionText = 358;
-constexpr uint32_t kSellQuestionText = 188;
-constexpr uint32_t kNoRoomText = 186;
-constexpr uint32_t kNothingToRechargeText = 346;
-constexpr uint32_t kRechargeQuestionText = 347;
-constexpr uint32_t kSellShipOnBuyText = 306;
-constexpr uint32_t kSellShipOnCloseText = 305;
-
 // The second ship's groups in the order its contents are sold.
 constexpr std::initializer_list<uint32_t> kSaleOrder = {kWeaponGroup,  kEnergyGroup, kEngineGroup,
                                                         kGrabberGroup, kPlainGroup,  kProtectionGroup};
@@ -66,8 +57,7 @@ std::string NameOf(ScriptObject* object) {
 }
 
 String Text(ShopDialogObject& shop, uint32_t number, const std::vector<std::string>& values) {
-    const String message = SystemMessage(ShopProcessor(shop), number);
-    return FormatMessage(message.View(), values);
+    return FormatSystemMessage(ShopProcessor(shop), number, values);
 }
 
 int32_t Ask(ShopDialogObject& shop, const String& question, Image* picture) {

@@ -455,7 +455,7 @@ TEST_F(DemoStarSystemTest, TheCampaignReachesTheStarSystemAndItsShopPlanetOpensT
 constexpr int32_t kStockX = 150, kStockY = 70;
 constexpr int32_t kHoldX = kStockX, kHoldY = 70 + 3 * 32 + 20;
 constexpr int32_t kCommandX = 614, kSellY = 17, kCloseY = 92;
-constexpr int32_t kSellYesX = 360, kBuyYesX = 385, kAnswerY = 267;
+constexpr int32_t kSellYesX = 373, kBuyYesX = 441, kAnswerY = 267;
 // The gun's base price is 100 and the cell's 50; the shop's margin is 30 percent.
 constexpr int32_t kGunPriceTenths = 1300, kCellPriceTenths = 350;
 

@@ -87,15 +87,18 @@ const std::vector<SystemFacts>& Systems() {
            {0, "Dunmar, mining world of Tarvos", "Dunmar, Bergbauwelt von Tarvos"},
            {0,
             "Dunmar: a rust-red world of deep shafts. Hale, the foreman of its mines, knows what goes on "
-            "between the stars.",
+            "between the stars, and the miners' store fills the cells of every ship that lands.",
             "Dunmar: eine rostrote Welt tiefer Schächte. Hale, der Vorarbeiter der Minen, weiß, was zwischen "
-            "den "
-            "Sternen vor sich geht."}},
+            "den Sternen vor sich geht, und der Laden der Bergleute füllt die Zellen jedes Schiffs, das "
+            "landet."}},
           {{"DemoPell", "Pell", 450, 200, 42},
            PlanetLook::GasGiant,
            {0, "Pell, ringed giant of Tarvos", "Pell, Ringriese von Tarvos"},
-           {0, "Pell: a giant of gas and storms inside a wide ring of ice. No ship lands there.",
-            "Pell: ein Riese aus Gas und Stürmen in einem weiten Ring aus Eis. Kein Schiff landet dort."}}}},
+           {0,
+            "Pell: a giant of gas and storms inside a wide ring of ice. Ships stay in its ring, where a "
+            "station fills their cells.",
+            "Pell: ein Riese aus Gas und Stürmen in einem weiten Ring aus Eis. Schiffe bleiben in seinem "
+            "Ring, wo eine Station ihre Zellen füllt."}}}},
         {"Ossian",
          {0, "The Ossian system", "Das Ossian-System"},
          "OssianSystem",
@@ -109,8 +112,11 @@ const std::vector<SystemFacts>& Systems() {
           {{"DemoBrin", "Brin", 430, 300, 52},
            PlanetLook::Desert,
            {0, "Brin, desert world of Ossian", "Brin, Wüstenwelt von Ossian"},
-           {0, "Brin: dunes and the ruins of an old station. The wind never stops.",
-            "Brin: Dünen und die Ruinen einer alten Station. Der Wind hört nie auf."}}}},
+           {0,
+            "Brin: dunes and the ruins of an old station. The wind never stops; traders camp in the ruins "
+            "and fill the cells of ships that land.",
+            "Brin: Dünen und die Ruinen einer alten Station. Der Wind hört nie auf; Händler lagern in den "
+            "Ruinen und füllen die Zellen der Schiffe, die landen."}}}},
     };
     return systems;
 }
@@ -134,12 +140,6 @@ bool InFirstSystem(const PlanetFacts& planet) {
 
 bool Talks(const PlanetFacts& planet) {
     return std::string(planet.place.name) == "Dunmar";
-}
-
-// Aldra, far from Kessa, has a shop too: a pilot who has flown there can fill the cells for the way
-// back.
-bool Trades(const PlanetFacts& planet) {
-    return std::string(planet.place.name) == "Aldra";
 }
 
 std::string SystemTextsFile(const SystemFacts& system) {
@@ -201,7 +201,10 @@ Words OrbitView(const UsedClasses& used) {
 }
 
 // Virtual method 14 of the other planets: the planet's name above, the planet large on the left, its
-// description on the right, the conversation's button where there is one, and the standard buttons.
+// description on the right, the conversation's button where there is one and the shop's below it, and
+// the standard buttons. Every planet a ship lands on opens a shop, as the first system's window does
+// from either of its planets: the cells are the fuel between the stars, and a pilot who can fill them
+// wherever the ship stands is never stranded, whatever trips and hops emptied them.
 Words PlanetView(const UsedClasses& used, const PlanetFacts& planet) {
     DemoScript s(used);
     s.Make(kPlanetViewClass);
@@ -213,13 +216,16 @@ Words PlanetView(const UsedClasses& used, const PlanetFacts& planet) {
            {s.P(PlanetPictureName(planet.look, true)), s.I(kDemoPlanetViewX), s.I(kDemoPlanetViewY), s.I(0)});
     s.AddTo("PlanetZoomed");
     PlanetTexts(s, 330, 130, 290);
-    if (Talks(planet) || Trades(planet)) {
+    std::vector<std::pair<uint32_t, int32_t>> buttons;
+    if (Talks(planet)) buttons.emplace_back(kTalkCaption, kDemoTalkButtonId);
+    buttons.emplace_back(kShopCaption, kDemoShopButtonId);
+    int32_t y = kDemoPlanetButtonY;
+    for (const auto& [caption, id] : buttons) {
         s.Op(Op::Dup);
-        s.Make("TextButton",
-               {s.I(330), s.I(280), s.M(kPlanetTexts, Talks(planet) ? kTalkCaption : kShopCaption),
-                s.I(Talks(planet) ? kDemoTalkButtonId : kDemoShopButtonId)});
+        s.Make("TextButton", {s.I(kDemoPlanetButtonX), s.I(y), s.M(kPlanetTexts, caption), s.I(id)});
         s.UseFont("TextButton", "BigMenu");
         s.AddTo("PlanetZoomed");
+        y += kDemoPlanetButtonStep;
     }
     s.Op(Op::Dup);
     s.Call(19, "PlanetZoomed");
@@ -495,12 +501,10 @@ std::vector<DemoText> TalkTexts() {
         {21, "Thank you. Goodbye.", "Danke. Auf Wiedersehen."},
         {22, "Let me ask something else.", "Ich möchte noch etwas fragen."},
         {30,
-         "At Kessa, in the Vesta system. Their shop sells guns, cells and engines, and fills your cells: "
-         "they are "
-         "your fuel between the stars.",
-         "Auf Kessa, im System Vesta. Ihr Laden verkauft Waffen, Zellen und Antriebe und füllt deine Zellen: "
-         "Sie sind "
-         "dein Treibstoff zwischen den Sternen."},
+         "Right here: our store sells guns, cells and engines, as the traders of every world do, and fills "
+         "your cells: they are your fuel between the stars.",
+         "Gleich hier: Unser Laden verkauft Waffen, Zellen und Antriebe, wie die Händler jeder Welt, und "
+         "füllt deine Zellen: Sie sind dein Treibstoff zwischen den Sternen."},
         {31, "Thank you. Goodbye.", "Danke. Auf Wiedersehen."},
         {32, "Let me ask something else.", "Ich möchte noch etwas fragen."},
         {kForemanTitle, "Hale, foreman of the Dunmar mines", "Hale, Vorarbeiter der Minen von Dunmar"},

@@ -7,7 +7,8 @@
 
 namespace {
 
-// Every caption, question and label the screens take from "system.mes" by number.
+// Every caption, question and label the screens take from "system.mes" by number. A question the
+// engine fills with values (screens/formatted_messages.h) has a place for each, in the order given.
 std::vector<DemoText> SystemTexts() {
     return {
         // Galaxy, planet and star system
@@ -85,17 +86,19 @@ std::vector<DemoText> SystemTexts() {
         // Shop
         {182, "Sell", "Verkaufen"},
         {186, "There is no room for it", "Dafür ist kein Platz"},
-        {187, "Buy it and fit it to the ship?", "Kaufen und ins Schiff einbauen?"},
-        {188, "Sell this item?", "Diesen Gegenstand verkaufen?"},
-        {305, "Sell your old ship before leaving?", "Das alte Schiff vor dem Gehen verkaufen?"},
-        {306, "Sell your old ship to pay for this one?", "Das alte Schiff für dieses verkaufen?"},
+        {187, "Buy %s for %i cr and fit it to the ship?", "%s für %i Cr kaufen und ins Schiff einbauen?"},
+        {188, "Sell this item for %i cr?", "Diesen Gegenstand für %i Cr verkaufen?"},
+        {305, "%s, sell your old ship before leaving?", "%s, das alte Schiff vor dem Gehen verkaufen?"},
+        {306, "%s, sell your old ship to pay for this one?", "%s, das alte Schiff für dieses verkaufen?"},
         {310, "cr", "Cr"},
         {340, "You cannot afford it", "Das kannst du nicht bezahlen"},
-        {341, "Buy this ship?", "Dieses Schiff kaufen?"},
+        {341, "Buy the ship %s for %i cr? Your ship counts for %i cr.",
+         "Das Schiff %s für %i Cr kaufen? Dein Schiff zählt %i Cr."},
         {345, "Recharge", "Aufladen"},
         {346, "Nothing needs recharging", "Nichts muss aufgeladen werden"},
-        {347, "Recharge everything?", "Alles aufladen?"},
-        {358, "It does not fit your ship. Buy it anyway?", "Es passt nicht ins Schiff. Trotzdem kaufen?"},
+        {347, "Recharge everything for %i cr?", "Alles für %i Cr aufladen?"},
+        {358, "%s does not fit your ship. Buy it anyway for %i cr?",
+         "%s passt nicht ins Schiff. Trotzdem für %i Cr kaufen?"},
         {477, "Ship's items", "Im Schiff"},
         {478, "Your items", "Im Lager"},
         // Message boxes
