@@ -39,7 +39,7 @@ KESSA=(200 240)
 PLANET_MENU=(605 466)
 # The shop: its stock in a row from (150, 70), 32 px apart; the question's Yes.
 STOCK_GUN=(150 70)
-YES=(385 266)
+YES=(441 267)
 # The game menu (a 400x300 frame centred): save on its second row, leave on its fourth; the leave
 # question's Yes.
 SAVE_BUTTON=(320 180)
