@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 
 #include "platform/file_replace.h"
@@ -59,9 +60,10 @@ bool IniInstallStore::Write(const InstallRecord& record) {
     return ReplaceFile(file_, text, 0644);
 }
 
-void IniInstallStore::Remove() {
-    unlink(file_.c_str());
+bool IniInstallStore::Remove() {
+    if (unlink(file_.c_str()) != 0 && errno != ENOENT) return false;
     // Only emptied folders go; another program of the maker may keep its own there.
     rmdir(folder_.c_str());
     rmdir(folder_.substr(0, folder_.rfind('/')).c_str());
+    return true;
 }

@@ -19,7 +19,8 @@ class InstallStore {
     virtual std::optional<InstallRecord> Read() = 0;
     // False when the record could not be written; an older record then stays as it was.
     virtual bool Write(const InstallRecord& record) = 0;
-    virtual void Remove() = 0;
+    // False when a record is there and could not be removed.
+    virtual bool Remove() = 0;
     // Where the record is kept, for messages.
     virtual std::string Location() const = 0;
 };
@@ -35,7 +36,8 @@ class IniInstallStore final : public InstallStore {
 
     std::optional<InstallRecord> Read() override;
     bool Write(const InstallRecord& record) override;
-    void Remove() override;
+    // The record's file, then its folders when that leaves them empty.
+    bool Remove() override;
     std::string Location() const override { return file_; }
 
     const std::string& FilePath() const { return file_; }

@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,7 @@
 #include "foundation/fw.h"
 #include "setup/entry_name.h"
 #include "setup/install_folder.h"
+#include "setup/kept_files.h"
 #include "setup/named_write.h"
 
 namespace {
@@ -84,15 +88,15 @@ class Extraction {
         for (uint32_t i = 0; i < count; ++i) {
             const char* name = archive.EntryAt(i).name;
             control_.BeginEntry(name);
-            PlacedPath place = PlaceFile(kHere, entries[i], true);
+            PlacedPath place = PlaceFile(kHere, entries[i], true, &madeFolders_);
             if (place.state != PathState::Found && place.state != PathState::Missing) {
                 ThrowPlacement(folder_, place, texts);
             }
-            written_.emplace_back(name);
+            TakeOver(place);
             CopyEntry(archive, name, place.path, folder_ + place.path, IsProgram(entries[i]));
             control_.SetPercent(static_cast<int32_t>(uint64_t{i} * 100 / count));
             NamingFile(listPath_, [&] {
-                list_.Write(name, static_cast<uint32_t>(written_.back().size()));
+                list_.Write(name, static_cast<uint32_t>(std::strlen(name)));
                 list_.Write("\n", 1);
             });
             if (afterEntry) afterEntry(i);
@@ -100,41 +104,83 @@ class Extraction {
         }
         NamingFile(listPath_, [&] { list_.Close(); });
         if (commit) commit();
+        // Recorded: the files replaced are no longer needed.
+        for (const Written& file : written_) {
+            if (file.kept) unlink(KeptPath(file.path).c_str());
+        }
         return true;
     }
 
-    // Deletes what this run wrote; the list keeps lines this run added to an older one.
+    // Leaves the folder as this run found it: the files it wrote deleted and the ones they replaced
+    // put back, the folders it made removed, an older list cut back to what it held.
     void RollBack() {
-        for (const std::string& name : written_) DeleteListedFile(kHere, name);
-        RemoveListedFolders(kHere, written_);
+        for (auto file = written_.rbegin(); file != written_.rend(); ++file) {
+            if (file->kept) {
+                PutBack(file->path);
+            } else {
+                unlink(file->path.c_str());
+            }
+        }
+        // Innermost first; a folder only goes when it is empty.
+        for (auto made = madeFolders_.rbegin(); made != madeFolders_.rend(); ++made) rmdir(made->c_str());
         try {
             list_.Close();
         } catch (const DExep&) {
-            // The list is deleted below or keeps what reached it.
+            // The list is deleted or cut back below.
         }
-        if (listCreated_) DeleteListedFile(kHere, kListName);
+        if (listFile_.empty()) return;
+        if (listCreated_) {
+            unlink(listFile_.c_str());
+        } else if (truncate(listFile_.c_str(), listSize_) != 0) {
+            // The lines this run added stay: they name files of the game, which an uninstall skips.
+        }
     }
 
   private:
+    struct Written {
+        std::string path;  // from the working folder
+        bool kept;         // a file was there, and is kept aside until the install is recorded
+    };
+
+    // Makes the file at place this run's: a file that is there is kept aside. One this run wrote
+    // already (the archive names it twice, in another case) is written again.
+    void TakeOver(const PlacedPath& place) {
+        if (!ours_.insert(place.path).second) return;
+        const bool kept = place.state == PathState::Found;
+        if (kept && !KeepAside(place.path)) {
+            const int error = errno;
+            ThrowFatal("Unable to replace file \"%s\": %s", (folder_ + place.path).c_str(),
+                       std::strerror(error));
+        }
+        written_.push_back({place.path, kept});
+    }
+
     void OpenList(const ExtractionTexts& texts) {
         PlacedPath place = PlaceFile(kHere, {kListName}, false);
         if (place.state != PathState::Found && place.state != PathState::Missing)
             throw FatalExep(texts.listError);
         listCreated_ = place.state == PathState::Missing;
+        struct stat st;
+        if (!listCreated_ && stat(place.path.c_str(), &st) == 0) listSize_ = st.st_size;
         listPath_ = folder_ + place.path;
         try {
             list_.Create(place.path.c_str(), 1 | 2);
         } catch (const DExep&) {
             throw FatalExep(texts.listError);
         }
+        listFile_ = place.path;
     }
 
     std::string folder_;
     InstallControl& control_;
     FW list_;
+    std::string listFile_;  // from the working folder, once opened
     std::string listPath_;
     bool listCreated_ = false;
-    std::vector<std::string> written_;
+    off_t listSize_ = 0;  // of an older list
+    std::vector<Written> written_;
+    std::set<std::string> ours_;            // the paths of written_
+    std::vector<std::string> madeFolders_;  // outermost first
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Copies every entry of the installer's archive into the install folder, recording each written
-// file in "uninst.lst", and undoes this run's files when the user aborts or the copy fails.
+// file in "uninst.lst", and leaves the folder as it found it when the user aborts or the copy fails.
 #pragma once
 
 #include <cstdint>
@@ -31,9 +31,12 @@ using CommitStep = std::function<void()>;
 // FatalExep naming the archive and the entry. Links in the folder are never written through. The
 // control is told of each entry as its extraction begins; the percent after entry i is
 // i * 100 / count, so that it ends at (count - 1) * 100 / count. A file that cannot be written is
-// named in the writer's error. Returns false after an abort request; throws the engine error of a
-// failure, the commit step's included. Either way, the files this run wrote are deleted, their
-// emptied folders removed, and a list this run created is deleted.
+// named in the writer's error. A file that is there is kept aside while it is replaced (KeepAside),
+// and deleted once the commit step has made the files an install. Returns false after an abort
+// request; throws the engine error of a failure, the commit step's included. Either way the folder
+// is left as it was found: the files this run wrote are deleted and the kept ones put back, the
+// folders it made are removed, a list it created is deleted and an older one cut back to what it
+// held.
 bool ExtractArchive(const String& folder, BlockReader& archive, InstallControl& control,
                     const ExtractionTexts& texts, const EntryHook& afterEntry = {},
                     const CommitStep& commit = {});

@@ -26,7 +26,7 @@ Kind KindOf(const std::string& path) {
 // The folders along parts (all but the last), each as a path from root; stops at the first one
 // missing or refused.
 PlacedPath WalkFolders(const std::string& root, const std::vector<std::string>& parts, size_t count,
-                       bool createFolders) {
+                       bool createFolders, std::vector<std::string>* made) {
     std::string folder = root;
     for (size_t i = 0; i < count; ++i) {
         std::string match = MatchInFolder(folder, parts[i]);
@@ -34,6 +34,7 @@ PlacedPath WalkFolders(const std::string& root, const std::vector<std::string>& 
         if (match.empty()) {
             if (!createFolders) return {PathState::Missing, path};
             if (mkdir(path.c_str(), 0755) != 0) return {PathState::CannotCreate, path};
+            if (made != nullptr) made->push_back(path);
         }
         switch (KindOf(path)) {
             case Kind::Folder:
@@ -50,9 +51,10 @@ PlacedPath WalkFolders(const std::string& root, const std::vector<std::string>& 
 
 }  // namespace
 
-PlacedPath PlaceFile(const std::string& root, const std::vector<std::string>& parts, bool createFolders) {
+PlacedPath PlaceFile(const std::string& root, const std::vector<std::string>& parts, bool createFolders,
+                     std::vector<std::string>* made) {
     if (parts.empty()) return {PathState::Refused, root};
-    PlacedPath folder = WalkFolders(root, parts, parts.size() - 1, createFolders);
+    PlacedPath folder = WalkFolders(root, parts, parts.size() - 1, createFolders, made);
     if (folder.state != PathState::Found) return folder;
     const std::string match = MatchInFolder(folder.path, parts.back());
     const std::string path = folder.path + (match.empty() ? parts.back() : match);
@@ -73,7 +75,7 @@ bool DeleteListedFile(const std::string& root, const std::string& name) {
     return file.state != PathState::Found || unlink(file.path.c_str()) == 0 || errno == ENOENT;
 }
 
-void RemoveListedFolders(const std::string& root, const std::vector<std::string>& names) {
+std::vector<std::string> RemoveListedFolders(const std::string& root, const std::vector<std::string>& names) {
     // Each folder once, by its components; deepest first so that a parent is tried after its
     // children have gone.
     std::set<std::vector<std::string>> folders;
@@ -87,10 +89,15 @@ void RemoveListedFolders(const std::string& root, const std::vector<std::string>
     std::vector<std::vector<std::string>> ordered(folders.begin(), folders.end());
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const auto& a, const auto& b) { return a.size() > b.size(); });
+    std::vector<std::string> stays;
     for (const auto& parts : ordered) {
-        PlacedPath folder = WalkFolders(root, parts, parts.size(), false);
+        PlacedPath folder = WalkFolders(root, parts, parts.size(), false, nullptr);
         if (folder.state != PathState::Found) continue;
-        folder.path.pop_back();
-        rmdir(folder.path.c_str());  // only an empty folder goes
+        // Only an empty folder goes; one that holds files stays, as it should.
+        if (rmdir(folder.path.substr(0, folder.path.size() - 1).c_str()) == 0 || errno == ENOTEMPTY ||
+            errno == EEXIST || errno == ENOENT)
+            continue;
+        stays.push_back(folder.path.substr(root.size()));
     }
+    return stays;
 }

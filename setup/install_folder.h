@@ -22,13 +22,16 @@ struct PlacedPath {
 
 // Root is an existing folder path ending with '/', or "" for the working folder. Each folder
 // component is matched as the disk name rules do (exact, else without case); with createFolders,
-// missing folders are made. The last component must be a regular file when it exists.
-PlacedPath PlaceFile(const std::string& root, const std::vector<std::string>& parts, bool createFolders);
+// missing folders are made, and each one made is added to made (when given), outermost first. The
+// last component must be a regular file when it exists.
+PlacedPath PlaceFile(const std::string& root, const std::vector<std::string>& parts, bool createFolders,
+                     std::vector<std::string>* made = nullptr);
 
 // Deletes the file that name (an install-list line) stands for. False only when that file is there
 // and could not be deleted: a refused name, or a file already gone, is nothing to delete.
 bool DeleteListedFile(const std::string& root, const std::string& name);
 
 // Removes the folders that hold the named files below root, deepest first, each only when it is
-// empty; root itself stays. Folders reached through links are left alone.
-void RemoveListedFolders(const std::string& root, const std::vector<std::string>& names);
+// empty; root itself stays. Folders reached through links are left alone. Returns the folders that
+// are empty and still could not be removed, each as its path below root ending with '/'.
+std::vector<std::string> RemoveListedFolders(const std::string& root, const std::vector<std::string>& names);

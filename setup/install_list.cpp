@@ -25,13 +25,15 @@ std::vector<std::string> InstallListLines(std::string_view content) {
     return lines;
 }
 
-std::vector<std::string> ReadInstallList(const std::string& folder) {
+std::optional<std::vector<std::string>> ReadInstallList(const std::string& folder) {
     PlacedPath list = PlaceFile(folder, {"uninst.lst"}, false);
-    if (list.state != PathState::Found) return {};
+    if (list.state == PathState::Missing) return std::vector<std::string>{};
+    if (list.state != PathState::Found) return std::nullopt;
     std::ifstream in(list.path, std::ios::binary);
+    if (!in) return std::nullopt;
     std::string content(static_cast<size_t>(kMaxListBytes) + 1, '\0');
     in.read(content.data(), kMaxListBytes + 1);
-    if (in.gcount() > kMaxListBytes) return {};
+    if (in.bad() || in.gcount() > kMaxListBytes) return std::nullopt;
     content.resize(static_cast<size_t>(in.gcount()));
     return InstallListLines(content);
 }

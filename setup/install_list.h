@@ -2,6 +2,7 @@
 // name a line, "\n" after each.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 // not one. Lines are not checked here: every use checks the name (EntryComponents).
 std::vector<std::string> InstallListLines(std::string_view content);
 
-// The lines of folder's "uninst.lst" (folder ends with '/'); none when it is missing, is a link or
-// is too large to be a list.
-std::vector<std::string> ReadInstallList(const std::string& folder);
+// The lines of folder's "uninst.lst" (folder ends with '/'); none when it is missing. Nothing when
+// it is there and cannot be read whole as a list: it cannot be opened or read, is a link or
+// something other than a file, or is too large to be a list.
+std::optional<std::vector<std::string>> ReadInstallList(const std::string& folder);

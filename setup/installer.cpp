@@ -16,6 +16,8 @@
 #include "setup/entered_folder.h"
 #include "setup/entry_name.h"
 #include "setup/install_job.h"
+#include "setup/install_list.h"
+#include "setup/kept_files.h"
 #include "setup/language_choice.h"
 #include "setup/menu_entries.h"
 #include "setup/setup_texts.h"
@@ -141,6 +143,18 @@ int Install(SetupServices& services, SetupTexts& texts, LanguageBlock& language,
         inFolder.emplace(folder.Text());
     } catch (const DExep& e) {
         ui.ShowError(errorCaption, texts.Error(e.message.View()));
+        return notCompleted();
+    }
+    // A setup killed while it replaced files left them kept aside: they are put back first, so that
+    // the folder is again as it was before that setup.
+    std::vector<std::string> names = entryNames;
+    const std::vector<std::string> listed =
+        ReadInstallList(folder.Text()).value_or(std::vector<std::string>{});
+    names.insert(names.end(), listed.begin(), listed.end());
+    if (const std::vector<std::string> kept = PutBackKeptFiles(folder.Text(), names); !kept.empty()) {
+        ui.ShowError(errorCaption, "An earlier setup that did not finish kept these files aside in " +
+                                       std::string(folder.Text()) +
+                                       ", and they could not be put back: " + JoinNames(kept) + ".");
         return notCompleted();
     }
     const std::vector<std::string> usersFiles = UsersFilesInTheWay(folder.Text(), entryNames);

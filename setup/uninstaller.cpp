@@ -18,6 +18,7 @@
 #include "setup/entry_name.h"
 #include "setup/install_folder.h"
 #include "setup/install_list.h"
+#include "setup/kept_files.h"
 #include "setup/language_file.h"
 #include "setup/menu_entries.h"
 #include "setup/setup_texts.h"
@@ -35,13 +36,28 @@ std::string RealPath(const std::string& path) {
     return resolved ? std::string(resolved.get()) : std::string();
 }
 
-// The deletions, in an order that keeps what is left an install another run can remove: the menu
-// entries, then the listed files but the uninstaller and the archive it takes its texts from (the
-// caller deletes that last), then the list, the rest and the record. A file already gone is
-// skipped. What could not be deleted stops the deletion after its step, with the list and the
-// record kept; the message for it is returned (UTF-8).
+// What stays of the install when a deletion stops: the record stays with it, so that the
+// uninstaller can finish once the names can be deleted.
+std::string StaysText(const std::string& folder, const std::vector<std::string>& names) {
+    return "In " + folder + " these could not be deleted: " + JoinNames(names) +
+           ". The rest of the install stays recorded: run " + folder + "uninstall again once they can be.";
+}
+
+// The deletions but the last ones, in an order that keeps what is left an install another run can
+// remove: the menu entries; the listed files but the uninstaller and the archive it takes its texts
+// from (the caller deletes those last); the emptied folders and the game's own files; the list. A
+// file already gone is skipped. What could not be deleted stops the deletion after its step, with
+// the list, the uninstaller, the archive and the record kept; the message for it is returned
+// (UTF-8). A list that cannot be read stops it before anything is removed.
 std::optional<std::string> DeleteInstall(const std::string& folder, const std::string& archivePath,
                                          UninstallServices& services) {
+    const std::optional<std::vector<std::string>> list = ReadInstallList(folder);
+    if (!list) {
+        return "The list of the installed files " + folder + kListName +
+               " cannot be read, so nothing was removed. Vondrel stays installed: run " + folder +
+               "uninstall again once the list can be read.";
+    }
+    const std::vector<std::string>& listed = *list;
     std::vector<std::string> stays;
     for (const std::string& entry : MenuEntryFileNames()) {
         if (!services.desktop.Remove(entry)) stays.push_back(entry);
@@ -50,24 +66,44 @@ std::optional<std::string> DeleteInstall(const std::string& folder, const std::s
         return "The menu entries " + JoinNames(stays) + " in " + services.desktop.Location() +
                " could not be removed, so nothing was removed.";
     }
+    // A setup killed while it replaced files left them kept aside: back in their places, they go
+    // with the rest.
+    stays = PutBackKeptFiles(folder, listed);
     const std::string uninstaller = PlaceFile(folder, {"uninstall"}, false).path;
-    const std::vector<std::string> listed = ReadInstallList(folder);
     for (const std::string& name : listed) {
         const auto parts = EntryComponents(name);
         const std::string path = parts ? PlaceFile(folder, *parts, false).path : std::string();
         if (path == archivePath || path == uninstaller) continue;
         if (!DeleteListedFile(folder, name)) stays.push_back(name);
     }
-    if (!stays.empty()) {
-        return "These files in " + folder + " could not be deleted: " + JoinNames(stays) +
-               ". The rest of the install stays recorded: run " + uninstaller + " again once they can be.";
+    if (!stays.empty()) return StaysText(folder, stays);
+    stays = RemoveListedFolders(folder, listed);
+    for (const char* name : kOwnFiles) {
+        if (!DeleteListedFile(folder, name)) stays.push_back(name);
     }
-    DeleteListedFile(folder, kListName);
-    DeleteListedFile(folder, "uninstall");
-    RemoveListedFolders(folder, listed);
-    for (const char* name : kOwnFiles) DeleteListedFile(folder, name);
-    services.store.Remove();
+    if (!stays.empty()) return StaysText(folder, stays);
+    if (!DeleteListedFile(folder, kListName)) return StaysText(folder, {kListName});
     return std::nullopt;
+}
+
+// The last deletions, once the archive is closed: the archive, then the uninstaller and the
+// record. The message for what could not be deleted is returned (UTF-8). When the archive stays,
+// the uninstaller and the record stay with it for another run; past it nothing is left that
+// another run could find, so the record goes whatever stays.
+std::optional<std::string> DeleteLast(const std::string& folder, const std::string& archiveName,
+                                      InstallStore& store) {
+    if (!DeleteListedFile(folder, archiveName)) return StaysText(folder, {archiveName});
+    std::string text;
+    if (!DeleteListedFile(folder, "uninstall")) {
+        text = "Vondrel is removed, but its uninstaller " + folder +
+               "uninstall could not be deleted: delete it yourself.";
+    }
+    if (!store.Remove()) {
+        text += std::string(text.empty() ? "Vondrel is removed, but" : " And") + " its install record \"" +
+                store.Location() + "\" could not be deleted: delete it yourself.";
+    }
+    if (text.empty()) return std::nullopt;
+    return text;
 }
 
 int Uninstall(UninstallServices& services, const std::string& folder, CodePageConverter& converter) {
@@ -101,12 +137,15 @@ int Uninstall(UninstallServices& services, const std::string& folder, CodePageCo
         const std::string doneCaption = texts.Get(1), doneText = texts.Get(29);
         const std::string errorCaption = texts.Get(5);
         ui.Tell(workingCaption, workingText);
-        if (const std::optional<std::string> stays = DeleteInstall(folder, archivePath.path, services)) {
+        std::optional<std::string> stays = DeleteInstall(folder, archivePath.path, services);
+        if (!stays) {
+            reader.Close();
+            stays = DeleteLast(folder, archivePath.path.substr(folder.size()), services.store);
+        }
+        if (stays) {
             ui.ShowError(errorCaption, *stays);
             return 1;
         }
-        reader.Close();
-        DeleteListedFile(folder, archivePath.path.substr(folder.size()));
         ui.Tell(doneCaption, doneText);
         return 0;
     } catch (const DExep& e) {

@@ -23,7 +23,8 @@ std::optional<std::string> FoundFile(const std::string& folder, const std::strin
 std::vector<std::string> UsersFilesInTheWay(const std::string& folder,
                                             const std::vector<std::string>& names) {
     std::set<std::string> listed;
-    for (const std::string& line : ReadInstallList(folder)) {
+    // A list that cannot be read names nothing: every file of the game's names is then asked about.
+    for (const std::string& line : ReadInstallList(folder).value_or(std::vector<std::string>{})) {
         if (auto path = FoundFile(folder, line)) listed.insert(*path);
     }
     std::vector<std::string> users;

@@ -6,6 +6,12 @@ bool HeadlessInstallStore::Write(const InstallRecord& value) {
     return true;
 }
 
+bool HeadlessInstallStore::Remove() {
+    if (failWrites && record) return false;
+    record.reset();
+    return true;
+}
+
 bool HeadlessDesktop::Remove(const std::string& fileName) {
     if (failWrites && entries.count(fileName) != 0) return false;
     entries.erase(fileName);

@@ -12,11 +12,11 @@ class HeadlessInstallStore final : public InstallStore {
   public:
     std::optional<InstallRecord> Read() override { return record; }
     bool Write(const InstallRecord& value) override;
-    void Remove() override { record.reset(); }
+    bool Remove() override;
     std::string Location() const override { return "the install record in memory"; }
 
     std::optional<InstallRecord> record;
-    bool failWrites = false;
+    bool failWrites = false;  // Write and Remove fail
 };
 
 class HeadlessDesktop final : public Desktop {

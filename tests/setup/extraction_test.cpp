@@ -77,12 +77,25 @@ TEST_F(Extraction, ExistingFoldersAreMatchedWithoutCase) {
     EXPECT_EQ(Tree(), (std::vector<std::string>{"MISC/", "MISC/b.dat", "uninst.lst"}));
 }
 
+// The folder is left as this run found it: its files deleted, an older list cut back to what it
+// held, and only the folders it made removed (the user's empty "Misc" stays, "Misc\Sub" goes).
 TEST_F(Extraction, AbortAfterThirdEntryRollsBackThisRun) {
-    for (bool listExisted : {false, true}) {
-        SCOPED_TRACE(listExisted);
+    struct Case {
+        const char* what;
+        const char* list;  // an older "uninst.lst"; nullptr: none
+        bool usersFolder;
+        std::vector<std::string> left;
+    } cases[] = {
+        {"empty folder", nullptr, false, {}},
+        {"older list", "old\n", false, {"uninst.lst"}},
+        {"the user's empty folder", nullptr, true, {"Misc/"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
-        if (listExisted) temp.Write("game/uninst.lst", "old\n");
+        if (c.list != nullptr) temp.Write("game/uninst.lst", c.list);
+        if (c.usersFolder) std::filesystem::create_directories(folder / "Misc");
         InstallControl aborted;
         aborted.Begin();
         EXPECT_FALSE(ExtractWith(aborted, kFour, [&](uint32_t index) {
@@ -91,11 +104,9 @@ TEST_F(Extraction, AbortAfterThirdEntryRollsBackThisRun) {
                 aborted.Abort();
             }
         }));
-        if (listExisted) {
-            EXPECT_EQ(Tree(), (std::vector<std::string>{"uninst.lst"}));
-            EXPECT_EQ(ReadFile(folder / "uninst.lst"), "old\nMisc\\Sub\\c.dat\nMisc\\b.dat\nd.txt\n");
-        } else {
-            EXPECT_TRUE(Tree().empty());
+        EXPECT_EQ(Tree(), c.left);
+        if (c.list != nullptr) {
+            EXPECT_EQ(ReadFile(folder / "uninst.lst"), c.list);
         }
     }
 }

@@ -1,7 +1,10 @@
 #include "tests/setup/setup_fixture.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "tests/support/working_folder.h"
@@ -67,4 +70,22 @@ std::string ReadFile(const std::filesystem::path& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& root) {
+    std::map<std::string, std::string> files;
+    for (const std::string& name : Tree(root)) {
+        const std::filesystem::path path = root / name;
+        struct stat st {};
+        lstat(path.c_str(), &st);
+        std::string& seen = files[name];
+        seen = std::to_string(st.st_mode & 07777);
+        if (!S_ISREG(st.st_mode)) continue;
+        // Short texts as they are, so that a difference reads; longer files by size and hash.
+        const std::string content = ReadFile(path);
+        seen += " " + (content.size() <= 64 ? content
+                                            : std::to_string(content.size()) + " bytes, hash " +
+                                                  std::to_string(std::hash<std::string>{}(content)));
+    }
+    return files;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@
 // Every file and folder below root, relative, sorted ("Misc/" for a folder; links not followed).
 std::vector<std::string> Tree(const std::filesystem::path& root);
 std::string ReadFile(const std::filesystem::path& path);
+// Every file and folder below root with its mode, and each file's content: what a rollback must
+// leave as it found it.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& root);
 
 class SetupHome : public ::testing::Test {
   protected:

@@ -201,3 +201,20 @@ TEST_F(Uninstaller, HostileListLinesAndLinksDeleteNothingOutside) {
     EXPECT_EQ(ReadFile(temp.Absolute() / "outside/sub/victim.txt"), "v");
     EXPECT_EQ(Tree(installed), (std::vector<std::string>{"Language.LCFG", "Linked"}));
 }
+
+// Once the game is gone, a record that cannot be deleted is named and the end is status 1.
+TEST_F(Uninstaller, RecordThatCannotBeDeletedIsNamed) {
+    ScriptedSetupUi install;
+    ASSERT_EQ(Install(install), 0);
+    HeadlessInstallStore record;
+    record.record = store.Read();
+    record.failWrites = true;
+    ScriptedSetupUi ui;
+    UninstallServices services{ui, record, desktop, home.string()};
+    EXPECT_EQ(RunUninstall(services), 1);
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_NE(ui.errors[0].find(record.Location()), std::string::npos) << ui.errors[0];
+    EXPECT_EQ(ui.told.size(), 1u);  // what is being done, and no "done"
+    EXPECT_EQ(Tree(installed), std::vector<std::string>{"Language.LCFG"});
+    EXPECT_TRUE(Tree(applications).empty());
+}
