@@ -132,6 +132,18 @@ click() {
     xdotool mousemove --window "$WINDOW" 20 400 2>/dev/null || true
     sleep "$CLICK_SETTLE"
 }
+# Clicks (x, y) until the named check passes on a fresh screenshot, taken half a second after the
+# click; at most three times.
+click_until() {
+    local name=$1 x=$2 y=$3 check=$4 try
+    for try in 1 2 3; do
+        click "$x" "$y"
+        sleep 0.5
+        shot "$name"
+        "$check" "$name" && return 0
+    done
+    fail "$name: $check did not pass after three clicks at ($x, $y)"
+}
 # Keys go to the focused window through XTEST (events sent to a window are marked as sent and
 # ignored).
 key() {

@@ -84,16 +84,6 @@ game_menu() { [ "$(white_in "$1" 260 168 120 24)" -ge 30 ]; }
 save_screen() { [ $(($(white_in "$1" 560 86 40 14) + $(colour_count "$1" 560 86 40 14 "$YELLOW"))) -ge 16 ]; }
 name_entry() { [ "$(white_in "$1" 280 112 80 14)" -ge 30 ]; }
 
-# Clicks (x, y) until the check passes on a fresh screenshot; at most three times.
-click_until() {
-    local name=$1 x=$2 y=$3 check=$4 try
-    for try in 1 2 3; do
-        click "$x" "$y"
-        shot "$name"
-        "$check" "$name" && return 0
-    done
-    fail "$name: $check did not pass after three clicks at ($x, $y)"
-}
 # Takes screenshots until the check passes, for at most the seconds given.
 wait_for() {
     local name=$1 seconds=$2 check=$3 step

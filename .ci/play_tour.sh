@@ -130,17 +130,6 @@ key() {
     xdotool keyup "$1"
     sleep 0.5
 }
-# Clicks (x, y) until the named check passes on a fresh screenshot; at most three times.
-click_until() {
-    local name=$1 x=$2 y=$3 check=$4 try
-    for try in 1 2 3; do
-        click "$x" "$y"
-        sleep 0.5
-        shot "$name"
-        "$check" "$name" && return 0
-    done
-    fail "$name: $check did not pass after three clicks at ($x, $y)"
-}
 # Takes screenshots until the check passes, for at most the seconds given.
 wait_for() {
     local name=$1 seconds=$2 check=$3 waited
