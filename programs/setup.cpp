@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     }
     try {
         // Ctrl-C while the archive is extracted rolls the install back before the program ends.
-        InterruptWatch interrupts;
+        InterruptWatch& interrupts = ProgramInterruptWatch();
         TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO, interrupts.Fd());
         IniInstallStore store(ConfigHome());
         XdgDesktop desktop(dataHome + "/applications");

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     if (auto status = EndsAtOptions(parsed, "Tonvik", kUsage)) return *status;
     try {
         // Ctrl-C at the question leaves it unanswered, and the language stays as it was.
-        InterruptWatch interrupts;
+        InterruptWatch& interrupts = ProgramInterruptWatch();
         TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO, interrupts.Fd());
         return RunLanguageSelector(ui);
     } catch (const DExep& e) {

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     if (auto status = EndsAtOptions(parsed, "uninstall", kUsage)) return *status;
     try {
         // Ctrl-C at the question leaves it unanswered, and nothing is removed.
-        InterruptWatch interrupts;
+        InterruptWatch& interrupts = ProgramInterruptWatch();
         TerminalUi ui(parsed.options, std::cin, std::cout, std::cerr, STDIN_FILENO, interrupts.Fd());
         IniInstallStore store(ConfigHome());
         XdgDesktop desktop(DataHome() + "/applications");

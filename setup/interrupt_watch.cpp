@@ -49,6 +49,12 @@ InterruptWatch::~InterruptWatch() {
     close(write_);
 }
 
+InterruptWatch& ProgramInterruptWatch() {
+    // Never destroyed: its handlers stay until the process is gone.
+    static InterruptWatch* const watch = new InterruptWatch();
+    return *watch;
+}
+
 bool TakeInterrupt(int fd) {
     bool taken = false;
     char bytes[64];

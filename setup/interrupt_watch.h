@@ -21,5 +21,10 @@ class InterruptWatch {
     int write_ = -1;
 };
 
+// The watch of a program's main, made at the first call. It stands until the process has ended: a
+// second Ctrl-C while the program ends, its last lines not yet written out, is heard like the
+// first instead of ending the program by the signal.
+InterruptWatch& ProgramInterruptWatch();
+
 // True when an interrupt has come since the last call; fd is a watch's Fd(). Never blocks.
 bool TakeInterrupt(int fd);

@@ -77,14 +77,15 @@ class Tool {
         }
         return EndsWith(text);
     }
-    // Sends SIGINT until the tool ends, as a user presses Ctrl-C again when nothing happens: one
-    // that comes just before the tool waits for input is seen only at the next. The exit status as
-    // Wait gives it.
+    // Sends SIGINT every few milliseconds until the tool ends, as a user presses Ctrl-C again when
+    // nothing happens: one that comes just before the tool waits for input is seen only at the next,
+    // and those that come while it ends must not end it by the signal. The exit status as Wait
+    // gives it.
     int Interrupt() {
         const auto deadline = steady_clock::now() + kRunLimit;
         while (status_ < 0 && steady_clock::now() < deadline) {
             kill(pid_, SIGINT);
-            status_ = WaitForChild(pid_, std::chrono::milliseconds(200));
+            status_ = WaitForChild(pid_, std::chrono::milliseconds(5));
         }
         return Wait();
     }
